@@ -1,0 +1,46 @@
+#pragma once
+
+#include "metadata/RVDateFormatter.h"
+#include "metadata/RVMetaData.h"
+
+#include <QString>
+
+#include <optional>
+#include <string_view>
+#include <vector>
+
+// The process-wide entry point of the metadata layer: NMEA decoding shared by the readers,
+// the dispatcher that picks a camera format's reader, and the clean-up of what it read.
+// Created once on first use; everything it holds is immutable, so every operation may run on
+// several threads at once.
+class RVGpsProcessor final
+{
+public:
+    static RVGpsProcessor& sharedInstance();
+
+    const RVDateFormatter& nmeaDateFormatter() const { return m_nmeaDateFormatter; }
+    const RVDateFormatter& exportDateFormatter() const { return m_exportDateFormatter; }
+
+    // NMEA ddmm.mmmm / dddmm.mmmm to decimal degrees, "%.06f", computed in single precision.
+    static QString convertToDecCoordinates(std::string_view nmeaCoordinate);
+    // A point zero in both coordinates (|value| < 0.00001f): a fix without a position.
+    static bool isZeroPoint(const RVPoint& point);
+
+    // An RMC sentence as a point (altitude 0, left to the caller), or nothing.
+    std::optional<RVPoint> readPointFromNmea(std::string_view sentence) const;
+    // A GGA sentence's altitude in metres, NaN for any other sentence.
+    double readAltitudeFromNmea(std::string_view sentence) const;
+
+    // The one entry for a recording's metadata: asks the BlackVue, Mini and Korvela readers in
+    // that order, then centres the sensor samples on their medians and fills the leading
+    // unknown altitudes. Nothing when no reader recognises the recording.
+    std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const;
+    std::vector<RVSensorData> normalizeSensorData(const std::vector<RVSensorData>& samples) const;
+    void fixFirstAltitudeRecords(std::vector<RVPoint>& points) const;
+
+private:
+    RVGpsProcessor();
+
+    const RVDateFormatter m_nmeaDateFormatter{RVDateFormatter::Pattern::Nmea};
+    const RVDateFormatter m_exportDateFormatter{RVDateFormatter::Pattern::Export};
+};

@@ -1,0 +1,72 @@
+#include "metadata/RVNumber.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <limits>
+#include <system_error>
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// from_chars leaves the value alone when it is out of range; tell overflow from underflow by
+// where the first significant digit stands and by the explicit exponent.
+double outOfRangeValue(std::string_view number)
+{
+    long long magnitude = 0;
+    bool seenPoint = false;
+    bool seenSignificant = false;
+    std::size_t i = 0;
+    for (; i < number.size() && (isDigit(number[i]) || number[i] == '.'); ++i) {
+        const char c = number[i];
+        if (c == '.') {
+            seenPoint = true;
+        } else if (!seenSignificant && c == '0') {
+            if (seenPoint)
+                --magnitude;
+        } else {
+            seenSignificant = true;
+            if (!seenPoint)
+                ++magnitude;
+        }
+    }
+    if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        long long exponent = 0;
+        std::from_chars(number.data() + i + 1 + (number[i + 1] == '+'),
+                        number.data() + number.size(), exponent);
+        magnitude += exponent;
+    }
+    return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+} // namespace
+
+double RVNumber::leadingValue(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // A number begins with a digit, or with "." and a digit; this also keeps out the "inf" and
+    // "nan" that from_chars would otherwise accept.
+    if (i >= text.size())
+        return 0;
+    if (!isDigit(text[i]) && !(text[i] == '.' && i + 1 < text.size() && isDigit(text[i + 1])))
+        return 0;
+    double value = 0;
+    const char* begin = text.data() + i;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
+    if (ec == std::errc::result_out_of_range)
+        value = outOfRangeValue(std::string_view(begin, std::size_t(ptr - begin)));
+    else if (ec != std::errc())
+        return 0;
+    return negative ? -value : value;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string_view>
+
+// The numeric value of a text as metadata fields are read: optional leading blanks, an optional
+// sign, digits, an optional "." with digits, an optional exponent; whatever follows is ignored.
+// A text that does not begin with a number is 0. The decimal separator is always ".".
+namespace RVNumber {
+double leadingValue(std::string_view text);
+} // namespace RVNumber

@@ -1,0 +1,33 @@
+#include "metadata/RVStringUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+TEST(StringUtil, TimeSplitsTruncatedSecondsIntoMinutesAndSeconds)
+{
+    EXPECT_EQ(RVStringUtil::time(65.9, "%d:%02d"), QStringLiteral("1:05"));
+    EXPECT_EQ(RVStringUtil::time(4500, "%d:%02d"), QStringLiteral("75:00"));
+    EXPECT_EQ(RVStringUtil::time(65.9, "%02d:%02d"), QStringLiteral("01:05"));
+    EXPECT_EQ(RVStringUtil::time(0.99, "%d:%02d"), QStringLiteral("0:00"));
+    // Truncation toward zero keeps the sign on both parts.
+    EXPECT_EQ(RVStringUtil::time(-65.5, "%d:%d"), QStringLiteral("-1:-5"));
+    // Values no 32-bit count can hold must not crash or wrap into nonsense.
+    EXPECT_EQ(RVStringUtil::time(std::numeric_limits<double>::quiet_NaN(), "%d:%02d"),
+              QStringLiteral("0:00"));
+    EXPECT_EQ(RVStringUtil::time(1e300, "%d:%02d"), QStringLiteral("35791394:07"));
+}
+
+TEST(StringUtil, DictionaryFromKeyValueLines)
+{
+    const auto d = RVStringUtil::createDictionaryFromText(
+        QStringLiteral("a=b=c\r\n=x\r\nno equals\nversion=1\nversion=2\nversion = 3\nv=1\r2\n"));
+    EXPECT_EQ(d.value(QStringLiteral("a")), QStringLiteral("b=c"));
+    EXPECT_EQ(d.value(QString()), QStringLiteral("x"));
+    EXPECT_EQ(d.value(QStringLiteral("version")), QStringLiteral("2"));
+    EXPECT_EQ(d.value(QStringLiteral("version ")), QStringLiteral(" 3"));
+    EXPECT_EQ(d.value(QStringLiteral("v")), QStringLiteral("12"));
+    EXPECT_FALSE(d.contains(QStringLiteral("no equals")));
+    EXPECT_EQ(d.size(), 5);
+    EXPECT_TRUE(RVStringUtil::createDictionaryFromText(QString()).isEmpty());
+}
