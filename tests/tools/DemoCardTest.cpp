@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtEndian>
 
 #include <gtest/gtest.h>
@@ -295,10 +296,11 @@ void expectSameAsDispatcher(const QJsonObject& got, const QString& video)
         RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(video);
     ASSERT_TRUE(data);
     auto expectNumber = [](const QJsonValue& value, double expected, const char* what) {
-        if (std::isfinite(expected))
+        if (std::isfinite(expected)) {
             EXPECT_EQ(value.toDouble(), expected) << what;
-        else
+        } else {
             EXPECT_TRUE(value.isNull()) << what;
+        }
     };
     const QJsonArray points = got["points"].toArray();
     ASSERT_EQ(qsizetype(data->points.size()), points.size());
@@ -322,10 +324,11 @@ void expectSameAsDispatcher(const QJsonObject& got, const QString& video)
         expectNumber(s["z"], sample.z(), "z");
         expectNumber(s["common"], sample.common(), "common");
         const QString label = sample.time().text();
-        if (label.isNull())
+        if (label.isNull()) {
             EXPECT_TRUE(s["time"].isNull());
-        else
+        } else {
             EXPECT_EQ(s["time"].toString(), label);
+        }
     }
     const QJsonArray speeds = got["velocityData"].toArray();
     ASSERT_EQ(qsizetype(data->velocityData.size()), speeds.size());
@@ -359,4 +362,44 @@ TEST_F(DemoCard, ExportToolPrintsTheWholeCardLikeRunDoes)
                   expected["firstPointTime"].toString());
         expectSameAsDispatcher(got, videos[i]);
     }
+}
+
+TEST(DemoCardMany, WritesCopiesWithTheirOwnTextsAndTimesInTripsOfTen)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    const QString card = dir.filePath(QStringLiteral("many"));
+    const ProcessResult run = runProcess(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"),
+                                         {"--many", "25", card});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    const QDir folder(card + "/DCIM/100KVLA");
+    const QStringList videos = folder.entryList({"*.MOV"}, QDir::Files, QDir::Name);
+    ASSERT_EQ(videos.size(), 25);
+    EXPECT_EQ(videos.front(), "FILE0001.MOV");
+    EXPECT_EQ(videos.back(), "FILE0025.MOV");
+
+    // Ten 4-second clips back to back per trip, trips five minutes apart.
+    qint64 previousStart = 0;
+    for (qsizetype i = 0; i < videos.size(); ++i) {
+        const QString video = folder.filePath(videos[i]);
+        SCOPED_TRACE(video.toStdString());
+        const qint64 start = QFileInfo(video).lastModified().toMSecsSinceEpoch();
+        if (i > 0) {
+            EXPECT_EQ(start - previousStart, i % 10 == 0 ? 4000 + 300000 : 4000);
+        }
+        previousStart = start;
+        EXPECT_EQ(readAll(video), readAll(folder.filePath(videos[0])));
+
+        const std::optional<RVMetaData> data =
+            RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(video);
+        ASSERT_TRUE(data);
+        ASSERT_EQ(data->points.size(), 40u);
+        EXPECT_EQ(data->gSensorData.size(), 40u);
+        EXPECT_EQ(data->points.front().time().msecsSinceEpoch(), start);
+    }
+    EXPECT_FALSE(runProcess(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"),
+                            {"--many", "0", dir.filePath("none")})
+                     .exitCode == 0);
 }
