@@ -96,7 +96,7 @@ void RVJsonWriter::beginArray(Layout layout)
 {
     beforeValue();
     m_buffer.push_back('[');
-    m_levels.push_back({true, layout});
+    m_levels.push_back({layout});
 }
 
 void RVJsonWriter::endArray()
@@ -113,7 +113,7 @@ void RVJsonWriter::beginObject()
 {
     beforeValue();
     m_buffer.push_back('{');
-    m_levels.push_back({false, Layout::Compact});
+    m_levels.push_back({Layout::Compact});
 }
 
 void RVJsonWriter::endObject()

@@ -60,7 +60,6 @@ public:
 private:
     struct Level
     {
-        bool isArray;
         Layout layout;
         bool empty = true;
     };
