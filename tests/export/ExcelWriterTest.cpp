@@ -177,10 +177,10 @@ TEST(ExcelWriter, TablesWrittenAsUtf16ParseBackToTheNumbers)
                                  local.toString(QStringLiteral("dd-MM-yy HH:mm:ss.zzz")) +
                                  QLatin1Char('"'));
         const QString group = locale.groupSeparator();
-        EXPECT_NEAR(parseExcelNumber(fields[1], group), p.latitudeValue(), 0.0005);
-        EXPECT_NEAR(parseExcelNumber(fields[2], group), p.longitudeValue(), 0.0005);
-        EXPECT_NEAR(parseExcelNumber(fields[3], group), p.velocity(), 0.0005);
-        EXPECT_NEAR(parseExcelNumber(fields[4], group), p.altitude(), 0.0005);
+        EXPECT_NEAR(parseExcelNumber(fields[1], group), p.latitudeValue(), 0.0005 + 1e-9);
+        EXPECT_NEAR(parseExcelNumber(fields[2], group), p.longitudeValue(), 0.0005 + 1e-9);
+        EXPECT_NEAR(parseExcelNumber(fields[3], group), p.velocity(), 0.0005 + 1e-9);
+        EXPECT_NEAR(parseExcelNumber(fields[4], group), p.altitude(), 0.0005 + 1e-9);
     }
     EXPECT_EQ(row, rows.size());
 }
