@@ -126,7 +126,7 @@ std::size_t RVGpxWriter::formatUtcSeconds(std::int64_t seconds, char* out)
 void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
 {
     const std::size_t count = track.points.size();
-    sink.reserve(qsizetype(kHead.size() + 512 + count * 150));
+    sink.reserve(qsizetype(kHead.size() + 512 + count * 190));
 
     char timeText[40];
     sink.append(kHead);
