@@ -28,6 +28,11 @@ double RVSliderLayoutUtil::tickInterval(double axisWidth, float durationSeconds)
     return double(s);
 }
 
+namespace {
+// More labels than the widest widget can hold (16,777,215 px / 50 px per label).
+constexpr std::size_t maxTicks = 400000;
+} // namespace
+
 std::vector<double> RVSliderLayoutUtil::tickTimes(float durationSeconds, double interval)
 {
     std::vector<double> ticks;
@@ -47,11 +52,19 @@ std::vector<double> RVSliderLayoutUtil::tickTimes(float durationSeconds, double 
         } else {
             ticks.push_back(t);
         }
-        // An interval too small to move t any further would loop for ever.
-        if (next <= t)
+        // An interval far too small for the duration (no slider is that wide) would loop
+        // for ages or, once t stops growing, for ever: end the axis there.
+        if (next <= t || ticks.size() >= maxTicks) {
+            if (ticks.back() != d)
+                ticks.push_back(d);
             break;
+        }
         t = next;
     } while (d > next);
+    // When the duration is a whole number of intervals the loop stops one step short of the
+    // end; the end of the trip is labelled in every other case, so label it here too.
+    if (next == d && ticks.back() != d)
+        ticks.push_back(d);
     return ticks;
 }
 

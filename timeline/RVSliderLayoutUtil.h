@@ -36,8 +36,9 @@ public:
     static double tickInterval(double axisWidth, float durationSeconds);
 
     // The times of the ticks: every interval from 0, then the end of the trip; the last
-    // regular tick is dropped when it lies within half an interval of the end. Nothing for a
-    // duration that is not positive.
+    // regular tick is dropped when it lies within half an interval of the end. The end is
+    // always labelled, also when it falls on a whole number of intervals. Nothing for a
+    // duration that is not a positive number.
     static std::vector<double> tickTimes(float durationSeconds, double interval);
 
     // x of a trip time on the axis.

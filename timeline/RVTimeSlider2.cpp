@@ -113,6 +113,7 @@ const RVGraphEnvelope& RVTimeSlider2::envelopeFor(Graph graph, double plotWidth,
                                         [factor](double kmh) { return kmh * factor; });
         break;
     }
+    ++m_envelopeBuilds;
     cached.valid = true;
     cached.plotWidth = plotWidth;
     cached.factor = factor;

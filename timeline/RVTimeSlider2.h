@@ -92,6 +92,10 @@ public:
     // The menu a right click at `position` opens (null when none was handed over).
     QMenu* menuForPosition(QPointF position) const;
 
+    // How many graph envelopes have been built so far (they are rebuilt only when a series,
+    // the width or the units change); for diagnostics and tests.
+    std::size_t envelopeBuildCount() const { return m_envelopeBuilds; }
+
     // Paints the whole slider at the widget's current size (what paintEvent does).
     void draw(QPainter& painter);
 
@@ -144,4 +148,5 @@ private:
     QPointer<QMenu> m_playbackMenu;
     QPointer<QMenu> m_graphsMenu;
     std::array<CachedGraph, graphCount> m_cache;
+    std::size_t m_envelopeBuilds = 0;
 };
