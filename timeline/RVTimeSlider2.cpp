@@ -19,16 +19,16 @@ namespace {
 constexpr int labelSize = 8;            // px
 const QColor axisColour(170, 170, 170); // light grey: 2/3 white
 
-// What each band shows, in stacking order (bottom first).
+// What each band shows, in stacking order (bottom first). A middle line of 0 scales the
+// acceleration axes symmetrically; -1e10 lies below any real value and is never drawn.
 struct GraphInfo
 {
     const char* titleKey;
     double middleLine;
 };
 constexpr GraphInfo graphInfo[RVTimeSlider2::graphCount] = {
-    {"GSENSOR_Z_TITLE", 0},    {"GSENSOR_Y_TITLE", 0},    {"GSENSOR_X_TITLE", 0},
-    {"GSENSOR_TITLE", 100},    {"ALTITUDE_TITLE", -1e10}, // below any real value: never drawn
-    {"VELOCITY_TITLE", -1e10},
+    {"GSENSOR_Z_TITLE", 0}, {"GSENSOR_Y_TITLE", 0},    {"GSENSOR_X_TITLE", 0},
+    {"GSENSOR_TITLE", 100}, {"ALTITUDE_TITLE", -1e10}, {"VELOCITY_TITLE", -1e10},
 };
 
 template <typename Element, typename Getter>

@@ -98,12 +98,17 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
         minimum = -extent;
         maximum = extent;
     }
-    double range = maximum - minimum;
-    if (range - smallestRange < 0)
-        range = 1;
+    const double range = maximum - minimum;
+    // Scaled in halves: identical results for ordinary values, and no overflow to infinity
+    // (then NaN coordinates) for a series spanning more than the largest double, such as a
+    // corrupt file's -1e308 .. 1e308.
+    const double halfMinimum = minimum * 0.5;
+    const double halfRange = range - smallestRange < 0 ? 0.5 : maximum * 0.5 - halfMinimum;
     const double plotHeight = frame.height() - plotInset;
     const double base = frame.bottom() - belowCurve;
-    const auto yOf = [&](double value) { return base - (value - minimum) / range * plotHeight; };
+    const auto yOf = [&](double value) {
+        return base - (value * 0.5 - halfMinimum) / halfRange * plotHeight;
+    };
     const double left = frame.left() + sideMargin;
 
     if (minimum < middleLine && middleLine < maximum) {
