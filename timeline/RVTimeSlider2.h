@@ -110,6 +110,11 @@ public:
     static void drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
                           const QString& title, double middleLine, double axisWidth);
 
+    // Room for the time axis and two graph bands; the window's splitter gives it more.
+    QSize sizeHint() const override { return {600, 140}; }
+    // The time axis with its labels.
+    QSize minimumSizeHint() const override { return {100, 30}; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
