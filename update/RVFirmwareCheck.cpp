@@ -9,6 +9,7 @@
 
 #include "metadata/RVStringUtil.h"
 #include "update/RVDownloadUtil.h"
+#include "update/RVPrivateFolder.h"
 
 #include <QDebug>
 #include <QDir>
@@ -115,14 +116,14 @@ void RVUpdater::checkReleasedFirmwareVersion()
         return;
 
     bool placed = false;
-    QTemporaryDir folder(QDir::tempPath() + QLatin1String("/KorvelaPlayer-XXXXXX"));
-    if (!isHttpsUrl(*archiveUrl)) {
+    std::unique_ptr<QTemporaryDir> folder;
+    if (!isHttpsUrl(*archiveUrl))
         qWarning().noquote() << "Refusing firmware download that is not https:" << *archiveUrl;
-    } else if (!folder.isValid()) {
-        qWarning().noquote() << "Write returned error:" << folder.errorString();
-    } else {
-        const QString archive = folder.filePath(QStringLiteral("kvl_firmware.zip"));
-        const QString unpacked = folder.filePath(QStringLiteral("kvl_firmware"));
+    else
+        folder = makePrivateTemporaryFolder();
+    if (folder) {
+        const QString archive = folder->filePath(QStringLiteral("kvl_firmware.zip"));
+        const QString unpacked = folder->filePath(QStringLiteral("kvl_firmware"));
         if (RVDownloadUtil::downloadFile(*archiveUrl, archive, m_stop.get_token())) {
             QDir().mkpath(unpacked);
             archiveAt(archive, unpacked);

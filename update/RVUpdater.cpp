@@ -4,6 +4,7 @@
 #include "update/RVAppBundle.h"
 #include "update/RVDialogs.h"
 #include "update/RVDownloadUtil.h"
+#include "update/RVPrivateFolder.h"
 #include "update/RVUpdateInformation.h"
 #include "update/ZipArchive.h"
 
@@ -66,8 +67,10 @@ RVUpdater::~RVUpdater()
         m_firmwareThread->wait();
         delete m_firmwareThread;
     }
-    if (m_reply)
+    if (m_reply) {
+        m_reply->disconnect(this); // no handling of the abort while this object goes away
         m_reply->abort();
+    }
 }
 
 QString RVUpdater::executablePath() const
@@ -104,6 +107,8 @@ void RVUpdater::startTransfer(const QUrl& url)
     connect(reply, &QNetworkReply::readyRead, this,
             [this, reply] { m_responseData.append(reply->readAll()); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
+    if (m_versionDownloaded)
+        connect(reply, &QNetworkReply::downloadProgress, this, &RVUpdater::archiveProgress);
 }
 
 void RVUpdater::onResponse(QNetworkReply* reply)
@@ -150,6 +155,7 @@ void RVUpdater::handleUpdateInformation()
                               << "is available; this copy is updated by its package manager";
         } else {
             m_responseData = QByteArray();
+            m_versionDownloaded = true; // what arrives next is the archive
             startTransfer(url);
             downloading = true;
         }
@@ -175,13 +181,16 @@ void RVUpdater::handleArchive(QNetworkReply* reply)
         Q_EMIT updateCheckFinished();
         return;
     }
-    QTemporaryDir folder(QDir::tempPath() + QLatin1String("/KorvelaPlayer-XXXXXX"));
-    const QString archivePath = folder.filePath(kArchiveName);
+    const std::unique_ptr<QTemporaryDir> folder = makePrivateTemporaryFolder();
+    if (!folder) {
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    const QString archivePath = folder->filePath(kArchiveName);
     QSaveFile file(archivePath);
-    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) ||
-        file.write(m_responseData) != m_responseData.size() || !file.commit()) {
-        qWarning().noquote() << "Write returned error:"
-                             << (folder.isValid() ? file.errorString() : folder.errorString());
+    if (!file.open(QIODevice::WriteOnly) || file.write(m_responseData) != m_responseData.size() ||
+        !file.commit()) {
+        qWarning().noquote() << "Write returned error:" << file.errorString();
         Q_EMIT updateCheckFinished();
         return;
     }
@@ -212,6 +221,7 @@ void RVUpdater::installArchive(const QString& archivePath)
                                              QFile::ExeOther);
     QThread::msleep(static_cast<unsigned long>(m_environment.settleDelay.count()));
     if (m_environment.launch(newExecutable)) {
+        // The process ends without unwinding, so the private folder goes now.
         QDir(QFileInfo(archivePath).absolutePath()).removeRecursively();
         m_environment.endProcess(0);
         return;

@@ -29,7 +29,8 @@ struct RVUpdaterEnvironment final
     QString installedVersion;
     // The running executable (empty: QCoreApplication::applicationFilePath()).
     QString executablePath;
-    // Mount paths of the mounted camera cards; the first is examined. Unset: no cards.
+    // Mount paths of the mounted camera cards; the first is examined. Called on the firmware
+    // check's thread. Unset: no cards.
     std::function<QStringList()> dashcamFlashDrives;
     // Starts a program detached; true when it started.
     std::function<bool(const QString& executable)> launch;
@@ -85,6 +86,8 @@ Q_SIGNALS:
     void updateCheckFinished();
     // The firmware thread has ended.
     void firmwareCheckFinished();
+    // Bytes of the application archive received so far, and its size (-1 while unknown).
+    void archiveProgress(qint64 received, qint64 total);
 
 private:
     void startTransfer(const QUrl& url);

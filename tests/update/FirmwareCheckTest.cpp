@@ -83,6 +83,7 @@ TEST_F(FirmwareCheck, NewerFirmwareIsPlacedOnTheFirstCardWithItsMarker)
               QStringList({"autorun.inf", "firmware.ready", "sotava.bin"}));
     EXPECT_FALSE(QFileInfo::exists(m_cards[1] + "/sotava.bin"));
     EXPECT_TRUE(m_checked);
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
 
     // Once per run: a second check asks nothing.
     updater.checkReleasedFirmwareVersion();
@@ -179,6 +180,7 @@ TEST_F(FirmwareCheck, ReplacesAnEarlierImageAndReportsFailures)
         EXPECT_EQ(dialogs.shown(), QStringList({kAsk, kFailed})) << archiveUrl.toStdString();
         EXPECT_FALSE(QFileInfo::exists(card() + "/sotava.bin"));
         EXPECT_FALSE(QFileInfo::exists(card() + "/firmware.ready"));
+        EXPECT_TRUE(privateTemporaryFolders().isEmpty());
     };
     // Download fails (nothing listens).
     failingWith("https://127.0.0.1:1/fw.zip");

@@ -87,8 +87,15 @@ TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedAndLaunched)
                                                     m_server.url("/app.zip").toLatin1() + "\r\n"));
     ScriptedDialogs dialogs({true});
     RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+    qint64 received = 0, total = 0;
+    QObject::connect(&updater, &RVUpdater::archiveProgress, [&](qint64 r, qint64 t) {
+        received = r;
+        total = t;
+    });
     updater.checkForUpdate();
     ASSERT_TRUE(waitFor([&] { return !m_exitStatuses.isEmpty(); }));
+    EXPECT_GT(received, 0);
+    EXPECT_EQ(received, total);
 
     EXPECT_EQ(m_exitStatuses, QList<int>({0}));
     EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/app.zip"}));
@@ -103,6 +110,7 @@ TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedAndLaunched)
     EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("1.2.3"));
     ASSERT_TRUE(waitFor([&] { return !launches().isEmpty(); }));
     EXPECT_EQ(launches(), QStringList({newExe + "|" + temporary() + "/Korvela Player/bin"}));
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
 }
 
 TEST_F(SelfUpdate, DecliningOrOlderVersionsInstallNothing)
@@ -234,6 +242,7 @@ TEST_F(SelfUpdate, BrokenArchiveEndsInTheFailureAlert)
                            "canceled."}));
     EXPECT_TRUE(m_exitStatuses.isEmpty());
     EXPECT_TRUE(launches().isEmpty());
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
 }
 
 TEST_F(SelfUpdate, SecondStageReplacesTheInstalledBundleAndLaunchesIt)
@@ -312,4 +321,26 @@ TEST_F(SelfUpdate, NormalStartRemovesTheTemporaryFolderOnly)
     RVUpdater packaged(environment(m_root.filePath("usr/bin/korvela-player")), nullptr);
     packaged.checkIfAppInTemporaryDir();
     EXPECT_TRUE(QFileInfo::exists(m_root.filePath("usr/KorvelaPlayerUpdate")));
+}
+
+TEST_F(SelfUpdate, ArchiveThatCannotBeStoredIsNotOffered)
+{
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=3\nmacDownloadURL=" +
+                                                    m_server.url("/app.zip").toLatin1()));
+    ScriptedDialogs dialogs({true});
+    LogCapture log;
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", m_root.filePath("no/such/folder").toUtf8());
+    {
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        runCheck(updater);
+    }
+    if (savedTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemp);
+    EXPECT_TRUE(m_server.requests().contains("/app.zip"));
+    EXPECT_TRUE(log.contains("Write returned error:"));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(temporary()));
 }

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -18,6 +20,11 @@ int main(int argc, char** argv)
     QTemporaryDir settingsFolder;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
+    // Temporary files of the code under test land in a folder of the tests' own, where the
+    // tests can see what is left behind.
+    const QString temporary = settingsFolder.path() + QStringLiteral("/tmp");
+    QDir().mkpath(temporary);
+    qputenv("TMPDIR", QFile::encodeName(temporary));
     if (!TestTls::setUp(settingsFolder.path())) {
         std::fprintf(stderr, "could not make test certificates with openssl\n");
         return 1;
