@@ -6,13 +6,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
+#include <QTemporaryFile>
 #include <QTime>
 
 #include <minizip/unzip.h>
 
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -24,6 +26,13 @@ constexpr int kChunkBytes = 4096;
 // st_mode in the high 16 bits of the external attributes.
 constexpr unsigned kHostUnix = 3;
 constexpr unsigned kModeExecuteBits = 0111;
+// Unpacked files are 0644, programs 0755, whatever the archive asks for beyond that: no
+// set-user-id bits, nobody else may write.
+constexpr QFileDevice::Permissions kFileMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                               QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr QFileDevice::Permissions kExecuteMode =
+    QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeGroup | QFileDevice::ExeOther;
 
 unzFile handle(void* p)
 {
@@ -159,15 +168,17 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
     QDir().mkpath(QFileInfo(target).absolutePath());
 
     // Written aside and moved into place only when the whole entry read back with a good CRC,
-    // so a damaged entry neither leaves a partial file nor destroys the one already there.
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // so a damaged entry neither leaves a partial file nor destroys the one already there. Not
+    // synced to disk file by file: a bundle holds thousands of files, and the unpacked copy is
+    // only a stepping stone.
+    QTemporaryFile out(QFileInfo(target).absolutePath() + QLatin1String("/.unzip-XXXXXX"));
+    if (!out.open()) {
         unzCloseCurrentFile(zip);
-        return EntryResult::Next; // such as a folder already at the target
+        return EntryResult::Next;
     }
-    if ((info.version >> 8) == kHostUnix && ((info.external_fa >> 16) & kModeExecuteBits))
-        out.setPermissions(out.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup |
-                           QFileDevice::ExeOther);
+    const bool executable =
+        (info.version >> 8) == kHostUnix && ((info.external_fa >> 16) & kModeExecuteBits);
+    out.setPermissions(kFileMode | (executable ? kExecuteMode : QFileDevice::Permissions()));
 
     char buffer[kChunkBytes];
     bool intact = true;
@@ -181,18 +192,22 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
         }
     }
     // Closing the entry is where minizip reports a CRC mismatch of a fully read entry.
-    if (unzCloseCurrentFile(zip) != UNZ_OK)
+    if (unzCloseCurrentFile(zip) != UNZ_OK || !out.flush())
         intact = false;
     if (!intact) {
-        out.cancelWriting();
         qWarning().noquote() << "Damaged zip entry not unpacked:" << name;
-        return EntryResult::Next;
+        return EntryResult::Next; // the side file goes with `out`
     }
-    out.flush();
     const QDateTime modified = entryTime(info.tmu_date);
     if (!modified.isValid() || !out.setFileTime(modified, QFileDevice::FileModificationTime))
         qWarning("Failed to set attributes");
-    if (!out.commit())
-        qWarning().noquote() << "Could not write" << target << ":" << out.errorString();
+    out.close();
+    // A rename replaces an existing file at once; a folder at the target makes it fail, and
+    // such an entry is skipped like any target that cannot be written.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(out.fileName()).toStdString(),
+                            QFile::encodeName(target).toStdString(), error);
+    if (!error)
+        out.setAutoRemove(false);
     return EntryResult::Next;
 }
