@@ -234,9 +234,13 @@ TEST_F(FirmwareCheck, DestroyingTheUpdaterEndsAWaitingCheck)
     {
         RVUpdater updater(environment(), &dialogs);
         updater.checkForUpdate();
-        // Let the information arrive and the thread fetch the description; the question it
-        // then posts to this thread is never served, because the updater goes first.
-        ASSERT_TRUE(waitFor([&] { return m_server.requests().size() == 2; }));
+        // Let the information arrive and the firmware thread start, then stop serving this
+        // thread's events: the question the thread posts after fetching the description is
+        // never shown, because the updater goes first.
+        ASSERT_TRUE(waitFor([&] { return m_checked.load(); }));
+        for (int i = 0; i < 500 && m_server.requests().size() < 2; ++i)
+            QThread::msleep(10);
+        EXPECT_EQ(m_server.requests().size(), 2);
         QThread::msleep(200);
     }
     EXPECT_TRUE(dialogs.shown().isEmpty());
