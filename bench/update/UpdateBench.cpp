@@ -1,0 +1,100 @@
+// Unpacking speed and memory of the updater's zip reader, and the cost of reading the small
+// key=value texts of the update server and the camera card.
+#include "metadata/RVStringUtil.h"
+#include "update/RVUpdateInformation.h"
+#include "update/ZipArchive.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+#include <benchmark/benchmark.h>
+#include <minizip/zip.h>
+
+#include <sys/resource.h>
+
+namespace {
+
+void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+// An archive like an application bundle: `files` entries of `bytes` each, half text-like
+// (compresses well) and half noise (barely compresses, as shared libraries partly do).
+QString makeArchive(const QString& folder, int files, int bytes)
+{
+    const QString path = folder + QStringLiteral("/bench.zip");
+    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    quint32 noise = 12345;
+    QByteArray data(bytes, '\0');
+    for (int f = 0; f < files; ++f) {
+        for (int i = 0; i < bytes; ++i) {
+            noise = noise * 1664525u + 1013904223u;
+            data[i] = f % 2 ? char(noise >> 24) : char('a' + (i / 7 + f) % 26);
+        }
+        const QByteArray name = "Korvela Player/lib/file" + QByteArray::number(f) + ".bin";
+        zip_fileinfo info{};
+        zipOpenNewFileInZip64(zip, name.constData(), &info, nullptr, 0, nullptr, 0, nullptr,
+                              Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0);
+        zipWriteInFileInZip(zip, data.constData(), unsigned(data.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+    return path;
+}
+
+long peakRssKiB()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+void BM_UnzipArchive(benchmark::State& state)
+{
+    qInstallMessageHandler(quiet);
+    const int files = int(state.range(0));
+    const int bytes = int(state.range(1));
+    QTemporaryDir folder;
+    const QString archive = makeArchive(folder.path(), files, bytes);
+    const QString destination = folder.path() + QStringLiteral("/out");
+    const long rssBefore = peakRssKiB();
+    for (auto _ : state) {
+        ZipArchive zip;
+        zip.UnzipOpenFile(archive);
+        benchmark::DoNotOptimize(zip.UnzipFileTo(destination, true));
+        zip.UnzipCloseFile();
+    }
+    state.SetBytesProcessed(state.iterations() * qint64(files) * bytes);
+    state.counters["archive_MiB"] = double(QFile(archive).size()) / (1 << 20);
+    state.counters["peak_rss_growth_KiB"] = double(peakRssKiB() - rssBefore);
+}
+BENCHMARK(BM_UnzipArchive)
+    ->Args({64, 256 << 10})
+    ->Args({2000, 4096})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_CreateDictionaryFromText(benchmark::State& state)
+{
+    QString text;
+    for (int i = 0; i < state.range(0); ++i)
+        text += QStringLiteral("key%1=value=%1\r\n").arg(i);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RVStringUtil::createDictionaryFromText(text));
+    state.SetBytesProcessed(state.iterations() * text.size() * 2);
+}
+BENCHMARK(BM_CreateDictionaryFromText)->Arg(3)->Arg(10000);
+
+void BM_ParseUpdateInformation(benchmark::State& state)
+{
+    const QByteArray body = "macVersion=1.4.2\r\nmacDownloadURL=https://updates.korvela.invalid/"
+                            "Korvela%20Player.zip\r\nfirmwareURL=https://updates.korvela.invalid/"
+                            "fw/%model%.txt\r\n";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RVUpdateInformation::parse(body));
+}
+BENCHMARK(BM_ParseUpdateInformation);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,33 @@
+// key=value texts (firmware descriptions, the card's autorun.inf): whatever the bytes, no key
+// holds "=" or a line break and no value a line break.
+#include "metadata/RVStringUtil.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(const QString& text)
+{
+    const QMap<QString, QString> map = RVStringUtil::createDictionaryFromText(text);
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (it.key().contains(QLatin1Char('=')) || it.key().contains(QLatin1Char('\n')) ||
+            it.key().contains(QLatin1Char('\r')) || it.value().contains(QLatin1Char('\n')) ||
+            it.value().contains(QLatin1Char('\r')))
+            std::abort();
+    }
+    if (!text.contains(QLatin1Char('=')) && !map.isEmpty())
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const char* bytes = reinterpret_cast<const char*>(data);
+    check(QString::fromLatin1(bytes, qsizetype(size)));
+    check(QString::fromUtf8(bytes, qsizetype(size)));
+    return 0;
+}

@@ -1,0 +1,346 @@
+#include "update/RVUpdater.h"
+
+#include "update/RVAppBundle.h"
+
+#include "TestHttpServer.h"
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <sys/stat.h>
+
+namespace {
+
+constexpr QFile::Permissions kMode0755 =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser |
+    QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+
+class SelfUpdate : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        QSettings().clear();
+        m_server.route("/app.zip", zipBytes({{"Korvela Player/bin/korvela-player",
+                                              standInExecutable(launchLog(), "9.0")},
+                                             {"Korvela Player/share/version.txt", "9.0"}}));
+        makeBundle(installed(), "1.2.3");
+    }
+
+    QString installed() const { return m_root.filePath("Korvela Player"); }
+    QString temporary() const { return m_root.filePath("KorvelaPlayerUpdate"); }
+    QString launchLog() const { return m_root.filePath("launch.log"); }
+    QStringList launches() const
+    {
+        return QString::fromUtf8(readFile(launchLog())).split('\n', Qt::SkipEmptyParts);
+    }
+
+    void makeBundle(const QString& bundle, const QByteArray& version)
+    {
+        const QString exe = bundle + "/bin/korvela-player";
+        ASSERT_TRUE(writeFile(exe, standInExecutable(launchLog(), version)));
+        QFile::setPermissions(exe, kMode0755);
+        ASSERT_TRUE(writeFile(bundle + "/share/version.txt", version));
+    }
+
+    RVUpdaterEnvironment environment(const QString& executable)
+    {
+        RVUpdaterEnvironment env;
+        env.serverUrl = m_server.url("/");
+        env.installedVersion = "1.2.3";
+        env.executablePath = executable;
+        env.endProcess = [this](int status) { m_exitStatuses.append(status); };
+        env.settleDelay = std::chrono::milliseconds(10);
+        env.firmwareChecked = &m_firmwareChecked;
+        return env;
+    }
+
+    // Runs the whole asynchronous check until it comes to rest.
+    void runCheck(RVUpdater& updater)
+    {
+        int finished = 0;
+        QObject::connect(&updater, &RVUpdater::updateCheckFinished, [&finished] { ++finished; });
+        updater.checkForUpdate();
+        ASSERT_TRUE(waitFor([&] { return finished > 0; }));
+    }
+
+    QTemporaryDir m_root;
+    TestHttpServer m_server{TestTls::instance().trustedCertificate, TestTls::instance().trustedKey};
+    QList<int> m_exitStatuses;
+    std::atomic<bool> m_firmwareChecked{false};
+};
+
+} // namespace
+
+TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedAndLaunched)
+{
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.4\r\nmacDownloadURL=" +
+                                                    m_server.url("/app.zip").toLatin1() + "\r\n"));
+    ScriptedDialogs dialogs({true});
+    RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+    qint64 received = 0, total = 0;
+    QObject::connect(&updater, &RVUpdater::archiveProgress, [&](qint64 r, qint64 t) {
+        received = r;
+        total = t;
+    });
+    updater.checkForUpdate();
+    ASSERT_TRUE(waitFor([&] { return !m_exitStatuses.isEmpty(); }));
+    EXPECT_GT(received, 0);
+    EXPECT_EQ(received, total);
+
+    EXPECT_EQ(m_exitStatuses, QList<int>({0}));
+    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/app.zip"}));
+    EXPECT_EQ(dialogs.shown(), QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE"}));
+    EXPECT_TRUE(updater.versionDownloaded());
+    EXPECT_EQ(updater.lastVersion(), QStringLiteral("1.2.4"));
+
+    const QString newExe = temporary() + "/Korvela Player/bin/korvela-player";
+    EXPECT_EQ(QFile::permissions(newExe), kMode0755);
+    EXPECT_EQ(readFile(temporary() + "/Korvela Player/share/version.txt"), QByteArray("9.0"));
+    // The installed copy is untouched until the new one replaces it.
+    EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("1.2.3"));
+    ASSERT_TRUE(waitFor([&] { return !launches().isEmpty(); }));
+    EXPECT_EQ(launches(), QStringList({newExe + "|" + temporary() + "/Korvela Player/bin"}));
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
+}
+
+TEST_F(SelfUpdate, DecliningOrOlderVersionsInstallNothing)
+{
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.3\nmacDownloadURL=" +
+                                                    m_server.url("/app.zip").toLatin1() + "\n"));
+    {
+        ScriptedDialogs dialogs({false});
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        runCheck(updater);
+        EXPECT_EQ(dialogs.shown().size(), 1);
+        // A second call in the same run does nothing.
+        updater.checkForUpdate();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/app.zip"}));
+    EXPECT_TRUE(m_exitStatuses.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(temporary()));
+
+    // Not newer (1.10 against 1.9 compares as integers): no download, no question.
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.3\nmacDownloadURL=" +
+                                                    m_server.url("/app.zip").toLatin1() + "\n"));
+    ScriptedDialogs dialogs({true});
+    RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+    runCheck(updater);
+    EXPECT_TRUE(updater.versionDownloaded());
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+    EXPECT_EQ(m_server.requests().count("/app.zip"), 1);
+}
+
+TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
+{
+    TestHttpServer plain;
+    plain.route("/app.zip", zipBytes({{"Korvela Player/bin/korvela-player", "x"}}));
+    ScriptedDialogs dialogs({true, true, true});
+    LogCapture log;
+
+    // An http archive address is refused before anything is fetched.
+    m_server.route("/korvelaplayer.php",
+                   QByteArray("macVersion=2\nmacDownloadURL=" + plain.url("/app.zip").toLatin1()));
+    {
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        runCheck(updater);
+    }
+    EXPECT_TRUE(plain.requests().isEmpty());
+    EXPECT_TRUE(log.contains("Refusing update download that is not https"));
+
+    // An error page instead of the archive is not offered for installation.
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=2\nmacDownloadURL=" +
+                                                    m_server.url("/gone.zip").toLatin1()));
+    {
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        runCheck(updater);
+    }
+    EXPECT_TRUE(m_server.requests().contains("/gone.zip"));
+    EXPECT_TRUE(log.contains("Update download failed with HTTP status 404"));
+
+    // A copy installed by the package manager (not inside "Korvela Player") is left alone.
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=2\nmacDownloadURL=" +
+                                                    m_server.url("/app.zip").toLatin1()));
+    {
+        RVUpdater updater(environment(m_root.filePath("usr/bin/korvela-player")), &dialogs);
+        runCheck(updater);
+    }
+    EXPECT_FALSE(m_server.requests().contains("/app.zip"));
+
+    // An update server that is not https is not asked at all.
+    {
+        auto env = environment(RVAppBundle::executableOf(installed()));
+        env.serverUrl = plain.url("");
+        RVUpdater updater(env, &dialogs);
+        runCheck(updater);
+        EXPECT_FALSE(updater.versionDownloaded());
+    }
+    EXPECT_TRUE(plain.requests().isEmpty());
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+    EXPECT_TRUE(m_exitStatuses.isEmpty());
+}
+
+TEST_F(SelfUpdate, UnreachableServerAnErrorPageAndFirmwareOnlyInformation)
+{
+    LogCapture log;
+    ScriptedDialogs dialogs({true});
+    {
+        auto env = environment(RVAppBundle::executableOf(installed()));
+        env.serverUrl = "https://127.0.0.1:1";
+        RVUpdater updater(env, &dialogs);
+        runCheck(updater);
+        EXPECT_FALSE(updater.versionDownloaded());
+        EXPECT_TRUE(log.lines().contains("fail"));
+    }
+    {
+        // No route: a 404 page, read like any answer; it holds no keys.
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        runCheck(updater);
+        EXPECT_TRUE(updater.versionDownloaded());
+        EXPECT_TRUE(updater.lastVersion().isEmpty());
+    }
+    {
+        // Only the firmware address: stored, firmware check started, no application download.
+        m_server.route("/korvelaplayer.php",
+                       TestHttpServer::Response{200, "firmwareURL=https://fw/%model%\n", false});
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        int firmware = 0;
+        QObject::connect(&updater, &RVUpdater::firmwareCheckFinished, [&firmware] { ++firmware; });
+        runCheck(updater);
+        EXPECT_TRUE(updater.versionDownloaded());
+        EXPECT_EQ(QSettings().value("FIRMWARE_URL").toString(),
+                  QStringLiteral("https://fw/%model%"));
+        ASSERT_TRUE(waitFor([&] { return firmware == 1; }));
+        EXPECT_FALSE(m_firmwareChecked); // no card was mounted
+        EXPECT_TRUE(log.lines().contains("Response length unexpected"));
+    }
+    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/korvelaplayer.php"}));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(SelfUpdate, BrokenArchiveEndsInTheFailureAlert)
+{
+    m_server.route("/broken.zip", zipBytes({{"Korvela Player/share/only-data.txt", "x"}}));
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=3\nmacDownloadURL=" +
+                                                    m_server.url("/broken.zip").toLatin1()));
+    ScriptedDialogs dialogs({true});
+    RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+    runCheck(updater);
+    EXPECT_EQ(dialogs.shown(),
+              QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE",
+                           "plain Update failed There was a problem during installation. Update "
+                           "canceled."}));
+    EXPECT_TRUE(m_exitStatuses.isEmpty());
+    EXPECT_TRUE(launches().isEmpty());
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
+}
+
+TEST_F(SelfUpdate, SecondStageReplacesTheInstalledBundleAndLaunchesIt)
+{
+    ASSERT_TRUE(writeFile(installed() + "/share/obsolete.txt", "old only"));
+    const QString fresh = temporary() + "/Korvela Player";
+    makeBundle(fresh, "9.0");
+    ASSERT_TRUE(QFile::link("version.txt", fresh + "/share/alias.txt"));
+
+    RVUpdater updater(environment(RVAppBundle::executableOf(fresh)), nullptr);
+    updater.checkIfAppInTemporaryDir();
+
+    EXPECT_EQ(m_exitStatuses, QList<int>({0}));
+    EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("9.0"));
+    EXPECT_FALSE(QFileInfo::exists(installed() + "/share/obsolete.txt"));
+    EXPECT_EQ(QFileInfo(installed() + "/share/alias.txt").symLinkTarget(),
+              installed() + "/share/version.txt");
+    EXPECT_EQ(QFile::permissions(installed() + "/bin/korvela-player"), kMode0755);
+    // No side copies left beside the installed bundle.
+    EXPECT_TRUE(QDir(m_root.path())
+                    .entryList({".*"}, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                    .isEmpty());
+    ASSERT_TRUE(waitFor([&] { return !launches().isEmpty(); }));
+    EXPECT_EQ(launches(),
+              QStringList({installed() + "/bin/korvela-player|" + installed() + "/bin"}));
+}
+
+TEST_F(SelfUpdate, SecondStageWithoutLaunchOrCopyKeepsRunning)
+{
+    const QString fresh = temporary() + "/Korvela Player";
+    makeBundle(fresh, "9.0");
+    auto env = environment(RVAppBundle::executableOf(fresh));
+    QStringList launched;
+    env.launch = [&](const QString& exe) {
+        launched.append(exe);
+        return false;
+    };
+    {
+        RVUpdater updater(env, nullptr);
+        updater.checkIfAppInTemporaryDir();
+    }
+    EXPECT_EQ(launched, QStringList({installed() + "/bin/korvela-player"}));
+    EXPECT_TRUE(m_exitStatuses.isEmpty());
+
+    // A copy that cannot be made (a named pipe in the new bundle) keeps the installed bundle as
+    // it was, leaves no half copy, and launches nothing.
+    makeBundle(installed(), "1.2.3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fresh + "/share/pipe").constData(), 0600), 0);
+    {
+        RVUpdater updater(env, nullptr);
+        updater.checkIfAppInTemporaryDir();
+    }
+    EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("1.2.3"));
+    EXPECT_EQ(launched.size(), 1);
+    EXPECT_EQ(QDir(m_root.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"Korvela Player", "KorvelaPlayerUpdate"}));
+}
+
+TEST_F(SelfUpdate, NormalStartRemovesTheTemporaryFolderOnly)
+{
+    const QString outside = m_root.filePath("keep");
+    ASSERT_TRUE(writeFile(outside + "/precious.txt", "keep me"));
+    makeBundle(temporary() + "/Korvela Player", "9.0");
+    ASSERT_TRUE(QFile::link(outside, temporary() + "/Korvela Player/share/link"));
+
+    RVUpdater updater(environment(RVAppBundle::executableOf(installed())), nullptr);
+    updater.checkIfAppInTemporaryDir();
+    EXPECT_FALSE(QFileInfo::exists(temporary()));
+    EXPECT_EQ(readFile(outside + "/precious.txt"), QByteArray("keep me"));
+    EXPECT_TRUE(QFileInfo::exists(installed() + "/bin/korvela-player"));
+    updater.checkIfAppInTemporaryDir(); // missing folder: no error
+    EXPECT_TRUE(m_exitStatuses.isEmpty());
+
+    // Not a bundle: nothing beside it is touched.
+    QDir().mkpath(m_root.filePath("usr/KorvelaPlayerUpdate"));
+    RVUpdater packaged(environment(m_root.filePath("usr/bin/korvela-player")), nullptr);
+    packaged.checkIfAppInTemporaryDir();
+    EXPECT_TRUE(QFileInfo::exists(m_root.filePath("usr/KorvelaPlayerUpdate")));
+}
+
+TEST_F(SelfUpdate, ArchiveThatCannotBeStoredIsNotOffered)
+{
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=3\nmacDownloadURL=" +
+                                                    m_server.url("/app.zip").toLatin1()));
+    ScriptedDialogs dialogs({true});
+    LogCapture log;
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", m_root.filePath("no/such/folder").toUtf8());
+    {
+        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
+        runCheck(updater);
+    }
+    if (savedTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", savedTemp);
+    EXPECT_TRUE(m_server.requests().contains("/app.zip"));
+    EXPECT_TRUE(log.contains("Write returned error:"));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(temporary()));
+}

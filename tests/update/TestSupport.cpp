@@ -1,0 +1,189 @@
+#include "TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTemporaryFile>
+#include <QThread>
+
+#include <minizip/zip.h>
+
+namespace {
+
+TestTls s_tls;
+QMutex s_logMutex;
+QStringList s_log;
+QtMessageHandler s_previousHandler = nullptr;
+
+void collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    {
+        const QMutexLocker lock(&s_logMutex);
+        s_log.append(message);
+    }
+    if (s_previousHandler)
+        s_previousHandler(type, context, message);
+}
+
+bool makeCertificate(const QString& certificate, const QString& key)
+{
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                   "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key,
+                   "-out", certificate});
+    return openssl.waitForFinished(60000) && openssl.exitCode() == 0;
+}
+
+} // namespace
+
+const TestTls& TestTls::instance()
+{
+    return s_tls;
+}
+
+bool TestTls::setUp(const QString& folder)
+{
+    s_tls.trustedCertificate = folder + "/trusted.pem";
+    s_tls.trustedKey = folder + "/trusted.key";
+    s_tls.untrustedCertificate = folder + "/untrusted.pem";
+    s_tls.untrustedKey = folder + "/untrusted.key";
+    if (!makeCertificate(s_tls.trustedCertificate, s_tls.trustedKey) ||
+        !makeCertificate(s_tls.untrustedCertificate, s_tls.untrustedKey))
+        return false;
+    QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+    configuration.addCaCertificates(QSslCertificate::fromPath(s_tls.trustedCertificate));
+    QSslConfiguration::setDefaultConfiguration(configuration);
+    return true;
+}
+
+bool writeZip(const QString& path, const QList<ZipEntry>& entries)
+{
+    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    if (!zip)
+        return false;
+    bool ok = true;
+    for (const ZipEntry& entry : entries) {
+        zip_fileinfo info{};
+        info.tmz_date = tm_zip{8, 6, 5, 4, 2, 2021}; // 2021-03-04 05:06:08, months from 0
+        info.external_fa = uLong(entry.unixMode) << 16;
+        const uLong madeBy = entry.unixMode ? (3u << 8) | 20u : 20u;
+        const int raw = entry.badChecksum ? 1 : 0;
+        const int method = entry.badChecksum ? 0 : Z_DEFLATED;
+        ok = ok && zipOpenNewFileInZip4_64(zip, entry.name.constData(), &info, nullptr, 0, nullptr,
+                                           0, nullptr, method, Z_DEFAULT_COMPRESSION, raw,
+                                           -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr,
+                                           0, madeBy, 0, 0) == ZIP_OK;
+        ok = ok && zipWriteInFileInZip(zip, entry.data.constData(), unsigned(entry.data.size())) ==
+                       ZIP_OK;
+        if (entry.badChecksum)
+            ok = ok &&
+                 zipCloseFileInZipRaw64(zip, ZPOS64_T(entry.data.size()), 0x12345678u) == ZIP_OK;
+        else
+            ok = ok && zipCloseFileInZip(zip) == ZIP_OK;
+    }
+    return zipClose(zip, nullptr) == ZIP_OK && ok;
+}
+
+QByteArray zipBytes(const QList<ZipEntry>& entries)
+{
+    QTemporaryFile file;
+    if (!file.open() || !writeZip(file.fileName(), entries))
+        return {};
+    return readFile(file.fileName());
+}
+
+void ScriptedDialogs::alert(const QString& titleKey, const QString& messageKey)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_shown.append("alert " + titleKey + " " + messageKey);
+}
+
+bool ScriptedDialogs::question(const QString& titleKey, const QString& messageKey)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_shown.append("question " + titleKey + " " + messageKey);
+    return m_answers.isEmpty() ? false : m_answers.takeFirst();
+}
+
+void ScriptedDialogs::plainAlert(const QString& message, const QString& informativeText)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_shown.append("plain " + message + " " + informativeText);
+}
+
+QStringList ScriptedDialogs::shown() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_shown;
+}
+
+LogCapture::LogCapture()
+{
+    {
+        const QMutexLocker lock(&s_logMutex);
+        s_log.clear();
+    }
+    s_previousHandler = qInstallMessageHandler(collect);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(s_previousHandler);
+}
+
+QStringList LogCapture::lines() const
+{
+    const QMutexLocker lock(&s_logMutex);
+    return s_log;
+}
+
+bool LogCapture::contains(const QString& text) const
+{
+    const QMutexLocker lock(&s_logMutex);
+    for (const QString& line : s_log)
+        if (line.contains(text))
+            return true;
+    return false;
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString& path, const QByteArray& data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray standInExecutable(const QString& log, const QByteArray& version)
+{
+    return "#!/bin/sh\n# stand-in for korvela-player " + version + "\necho \"$0|$(pwd)\" >> '" +
+           QFile::encodeName(log) + "'\n";
+}
+
+QStringList privateTemporaryFolders()
+{
+    return QDir(QDir::tempPath()).entryList({"KorvelaPlayer-*"}, QDir::Dirs | QDir::Hidden);
+}

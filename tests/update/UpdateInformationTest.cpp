@@ -1,0 +1,72 @@
+#include "update/RVUpdateInformation.h"
+
+#include <gtest/gtest.h>
+
+TEST(UpdateInformation, ReadsTheThreeKeysByHowALineBegins)
+{
+    const auto info = RVUpdateInformation::parse(
+        "macVersion=1.4.2\r\n"
+        "macDownloadURL=https://example.invalid/Korvela Player.zip?a=b=c\r\n"
+        "firmwareURL=https://example.invalid/fw/%model%.txt\r\n"
+        "windowsVersion=9.9\n");
+    EXPECT_EQ(info.macVersion, QStringLiteral("1.4.2"));
+    EXPECT_EQ(info.macDownloadURL,
+              QStringLiteral("https://example.invalid/Korvela Player.zip?a=b=c"));
+    EXPECT_EQ(info.firmwareURL, QStringLiteral("https://example.invalid/fw/%model%.txt"));
+
+    // One character after the key is skipped whatever it is; values are not trimmed; a later
+    // line wins; a lone carriage return inside a value is dropped.
+    const auto odd = RVUpdateInformation::parse(
+        "macVersionX=2\nmacVersion= 1.0 \nfirmwareURL:a\r b\nfirmwareURL=c\nmacDownloadURL\n");
+    EXPECT_EQ(odd.macVersion, QStringLiteral(" 1.0 "));
+    EXPECT_EQ(odd.firmwareURL, QStringLiteral("c"));
+    // A bare key has no character after it: no value, and no crash.
+    EXPECT_FALSE(odd.macDownloadURL.has_value());
+    EXPECT_EQ(RVUpdateInformation::parse("macVersionX=2").macVersion, QStringLiteral("=2"));
+    EXPECT_EQ(RVUpdateInformation::parse("firmwareURL:a\r b").firmwareURL, QStringLiteral("a b"));
+
+    // Only firmwareURL, an error page, and nothing at all.
+    const auto firmwareOnly = RVUpdateInformation::parse("firmwareURL=x\n");
+    EXPECT_FALSE(firmwareOnly.macVersion || firmwareOnly.macDownloadURL);
+    EXPECT_EQ(firmwareOnly.firmwareURL, QStringLiteral("x"));
+    const auto page = RVUpdateInformation::parse("<html><body>Not Found</body></html>");
+    EXPECT_FALSE(page.macVersion || page.macDownloadURL || page.firmwareURL);
+    EXPECT_FALSE(RVUpdateInformation::parse({}).macVersion.has_value());
+    // Bytes above 127 survive as Latin-1 characters instead of failing the whole text.
+    EXPECT_EQ(RVUpdateInformation::parse("macVersion=1.\xe9").macVersion,
+              QString::fromLatin1("1.\xe9"));
+}
+
+TEST(UpdateInformation, VersionComparisonWalksCommonComponentsThenCountsThem)
+{
+    struct Case
+    {
+        const char* installed;
+        const char* published;
+        bool newer;
+    };
+    const Case cases[] = {
+        {"1.2.3", "1.2.4", true},
+        {"1.2.3", "1.2.3", false},
+        {"1.2", "1.2.1", true},
+        {"1.2.1", "1.2", false},
+        {"2.0", "1.5", true},
+        {"1.10", "1.9", false},
+        {"1.9", "1.10", true},
+        {"0.1.0", "0.1.0", false},
+        {"1.2.3", "1.3", true},
+        {"1", "1.0", true},
+        {"1.0", "1", false},
+        {"1.2a", "1.3b", true},
+        {"1.5", "1.x", false},
+        {"1.x", "1.1", true},
+        {"1.2", "", false},
+        {"", "0", false},
+        {"1.2", "1.2.", true}, // an empty component reads as 0
+        {"1.99999999999999999999999", "1.99999999999999999999998", false},
+        {"1.2.3", "1.2.3 beta", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(isPublishedVersionNewer(c.installed, c.published), c.newer)
+            << c.installed << " vs " << c.published;
+}

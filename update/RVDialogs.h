@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// The modal questions and alerts of the updates, answered by the window (which looks the keys
+// up in the current language and shows the fixed button titles "Ok", "Yes" and "No"). The
+// updater calls these on the GUI thread only; its background firmware check hands them over
+// and waits for the answer. Implementations may run a nested event loop.
+class RVDialogs
+{
+public:
+    virtual ~RVDialogs() = default;
+
+    // Alert with one "Ok" button: the localised titleKey as message, the localised messageKey
+    // as informative text.
+    virtual void alert(const QString& titleKey, const QString& messageKey) = 0;
+
+    // Question with "Yes" (default) and "No"; true only for "Yes".
+    virtual bool question(const QString& titleKey, const QString& messageKey) = 0;
+
+    // Alert with one "Ok" button whose texts are shown as they stand (not localised).
+    virtual void plainAlert(const QString& message, const QString& informativeText) = 0;
+};

@@ -1,0 +1,64 @@
+#include "update/RVUpdateInformation.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <limits>
+
+namespace {
+
+// Leading decimal digits as an integer, saturating instead of overflowing on absurdly long
+// components.
+qint64 leadingInteger(QStringView text)
+{
+    qint64 value = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            break;
+        const int digit = c.unicode() - '0';
+        if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
+            return std::numeric_limits<qint64>::max();
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+RVUpdateInformation RVUpdateInformation::parse(const QByteArray& body)
+{
+    static const QLatin1String kVersion("macVersion");
+    static const QLatin1String kDownload("macDownloadURL");
+    static const QLatin1String kFirmware("firmwareURL");
+
+    QString text = QString::fromLatin1(body);
+    text.remove(QLatin1Char('\r'));
+    RVUpdateInformation info;
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
+        // The value starts one character past the key, whatever that character is.
+        const auto valueAfter = [&line](QLatin1String key) { return line.mid(key.size() + 1); };
+        if (line.startsWith(kVersion)) {
+            if (line.size() > kVersion.size())
+                info.macVersion = valueAfter(kVersion).toString();
+        } else if (line.startsWith(kDownload)) {
+            if (line.size() > kDownload.size())
+                info.macDownloadURL = valueAfter(kDownload).toString();
+        } else if (line.startsWith(kFirmware)) {
+            if (line.size() > kFirmware.size())
+                info.firmwareURL = valueAfter(kFirmware).toString();
+        }
+    }
+    return info;
+}
+
+bool isPublishedVersionNewer(const QString& installedVersion, const QString& publishedVersion)
+{
+    const QStringList installed = installedVersion.split(QLatin1Char('.'));
+    const QStringList published = publishedVersion.split(QLatin1Char('.'));
+    const qsizetype n = std::min(installed.size(), published.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (leadingInteger(published[i]) > leadingInteger(installed[i]))
+            return true;
+    }
+    return published.size() > n;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// The update-information text served at "/korvelaplayer.php" on the maker's web server:
+// line-feed separated lines (carriage returns anywhere are dropped), each recognised by how it
+// begins, checked in the order "macVersion", "macDownloadURL", "firmwareURL". The value is the
+// rest of the line after the key and one more character (normally "="), taken verbatim. A later
+// line replaces an earlier value of the same key; other lines are ignored. A line that is
+// nothing but the key carries no value and is ignored too.
+struct RVUpdateInformation final
+{
+    std::optional<QString> macVersion;     // latest application version, such as 1.4.2
+    std::optional<QString> macDownloadURL; // zip archive holding the new application bundle
+    std::optional<QString> firmwareURL;    // firmware description, with "%model%"
+
+    // Bytes are read as 7-bit text; a byte above 127 stands for the Latin-1 character.
+    static RVUpdateInformation parse(const QByteArray& body);
+};
+
+// True when the published version is newer than the installed one. Both are split at ".", each
+// component read as the integer of its leading digits (0 without any). Over the components both
+// have, the published one is newer at the first position where its component is greater (a
+// smaller component does not end the walk); when none is greater, it is newer exactly when it
+// has more components.
+bool isPublishedVersionNewer(const QString& installedVersion, const QString& publishedVersion);

@@ -1,0 +1,319 @@
+#include "update/RVUpdater.h"
+
+#include "korvela_version.h"
+#include "update/RVAppBundle.h"
+#include "update/RVDialogs.h"
+#include "update/RVDownloadUtil.h"
+#include "update/RVPrivateFolder.h"
+#include "update/RVUpdateInformation.h"
+#include "update/ZipArchive.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+const QLatin1String kInformationPath("/korvelaplayer.php");
+const QLatin1String kArchiveName("KorvelaPlayer.zip");
+const QLatin1String kFirmwareUrlKey("FIRMWARE_URL");
+
+bool startDetached(const QString& executable)
+{
+    return QProcess::startDetached(executable, {}, QFileInfo(executable).absolutePath());
+}
+
+[[noreturn]] void endThisProcess(int status)
+{
+    // Quick exit: the new copy is already running, and other threads of this one may still be
+    // busy; running global destructors under them would only risk a crash on the way out.
+    std::fflush(nullptr);
+    std::_Exit(status);
+}
+
+} // namespace
+
+RVUpdaterEnvironment::RVUpdaterEnvironment()
+    : serverUrl(QStringLiteral(KORVELA_UPDATE_SERVER)),
+      installedVersion(QStringLiteral(KORVELA_VERSION)), launch(startDetached),
+      endProcess(endThisProcess)
+{}
+
+RVUpdater::RVUpdater(RVUpdaterEnvironment environment, RVDialogs* dialogs, QObject* parent)
+    : QObject(parent), m_environment(std::move(environment)), m_dialogs(dialogs),
+      m_network(new QNetworkAccessManager(this))
+{}
+
+RVUpdater::~RVUpdater()
+{
+    // Aborts the firmware thread's transfers and its wait for an answer, then joins it.
+    m_stop.request_stop();
+    if (m_firmwareThread) {
+        m_firmwareThread->wait();
+        delete m_firmwareThread;
+    }
+    if (m_reply) {
+        m_reply->disconnect(this); // no handling of the abort while this object goes away
+        m_reply->abort();
+    }
+}
+
+QString RVUpdater::executablePath() const
+{
+    return m_environment.executablePath.isEmpty() ? QCoreApplication::applicationFilePath()
+                                                  : m_environment.executablePath;
+}
+
+void RVUpdater::checkForUpdate()
+{
+    if (m_checkStarted)
+        return;
+    m_checkStarted = true;
+    m_versionDownloaded = false;
+    m_responseData.clear();
+
+    QString server = m_environment.serverUrl;
+    while (server.endsWith(QLatin1Char('/')))
+        server.chop(1);
+    const QUrl url(server + kInformationPath, QUrl::StrictMode);
+    if (url.scheme() != QLatin1String("https") || !RVDownloadUtil::isFetchableUrl(url)) {
+        qWarning().noquote() << "Refusing update server that is not https:" << server;
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    startTransfer(url);
+}
+
+void RVUpdater::startTransfer(const QUrl& url)
+{
+    QNetworkReply* reply = m_network->get(RVDownloadUtil::makeRequest(url));
+    m_reply = reply;
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onResponse(reply); });
+    connect(reply, &QNetworkReply::readyRead, this,
+            [this, reply] { m_responseData.append(reply->readAll()); });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
+    if (m_versionDownloaded)
+        connect(reply, &QNetworkReply::downloadProgress, this, &RVUpdater::archiveProgress);
+}
+
+void RVUpdater::onResponse(QNetworkReply* reply)
+{
+    // Redirects announce their own headers; only the final answer's length matters.
+    if (reply->attribute(QNetworkRequest::RedirectionTargetAttribute).isValid() ||
+        reply->property("lengthChecked").toBool())
+        return;
+    reply->setProperty("lengthChecked", true);
+    if (!reply->header(QNetworkRequest::ContentLengthHeader).isValid())
+        qInfo("Response length unexpected");
+}
+
+void RVUpdater::onFinished(QNetworkReply* reply)
+{
+    reply->deleteLater();
+    m_responseData.append(reply->readAll());
+    if (!RVDownloadUtil::endedWithoutTransportError(*reply)) {
+        qInfo("fail");
+        qInfo().noquote() << reply->errorString();
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    if (!m_versionDownloaded)
+        handleUpdateInformation();
+    else
+        handleArchive(reply);
+}
+
+void RVUpdater::handleUpdateInformation()
+{
+    const RVUpdateInformation info = RVUpdateInformation::parse(m_responseData);
+    m_lastVersion = info.macVersion.value_or(QString());
+
+    bool downloading = false;
+    if (info.macVersion && info.macDownloadURL &&
+        isPublishedVersionNewer(m_environment.installedVersion, m_lastVersion)) {
+        const QUrl url(*info.macDownloadURL, QUrl::StrictMode);
+        if (url.scheme() != QLatin1String("https") || !RVDownloadUtil::isFetchableUrl(url)) {
+            qWarning().noquote() << "Refusing update download that is not https:"
+                                 << *info.macDownloadURL;
+        } else if (!RVAppBundle::bundleOfExecutable(executablePath())) {
+            qInfo().noquote() << "Version" << m_lastVersion
+                              << "is available; this copy is updated by its package manager";
+        } else {
+            m_responseData = QByteArray();
+            m_versionDownloaded = true; // what arrives next is the archive
+            startTransfer(url);
+            downloading = true;
+        }
+    }
+    if (info.firmwareURL) {
+        QSettings settings;
+        settings.setValue(kFirmwareUrlKey, *info.firmwareURL);
+        settings.sync(); // the firmware thread reads it through its own settings object
+        startFirmwareCheck();
+    }
+    m_versionDownloaded = true;
+    if (!downloading)
+        Q_EMIT updateCheckFinished();
+}
+
+void RVUpdater::handleArchive(QNetworkReply* reply)
+{
+    // An error page is not an archive: offering to install it could only end in a failed
+    // installation.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299) {
+        qWarning().noquote() << "Update download failed with HTTP status" << status;
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    const std::unique_ptr<QTemporaryDir> folder = makePrivateTemporaryFolder();
+    if (!folder) {
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    const QString archivePath = folder->filePath(kArchiveName);
+    QSaveFile file(archivePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(m_responseData) != m_responseData.size() ||
+        !file.commit()) {
+        qWarning().noquote() << "Write returned error:" << file.errorString();
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    m_responseData = QByteArray();
+    if (m_dialogs && m_dialogs->question(QStringLiteral("UPTATE_READY_TITLE"),
+                                         QStringLiteral("UPTATE_READY_MESSAGE")))
+        installArchive(archivePath);
+    Q_EMIT updateCheckFinished();
+}
+
+void RVUpdater::installArchive(const QString& archivePath)
+{
+    const std::optional<QString> bundle = RVAppBundle::bundleOfExecutable(executablePath());
+    if (!bundle)
+        return; // checked before the download
+    const QString temporary = QFileInfo(*bundle).absolutePath() + QLatin1Char('/') +
+                              QLatin1String(RVAppBundle::kTemporaryFolder);
+    // Whatever an earlier, interrupted attempt left there must not end up in the new install.
+    RVAppBundle::removeFolder(temporary);
+    QDir().mkpath(temporary);
+    archiveAt(archivePath, temporary);
+
+    const QString newExecutable = RVAppBundle::executableOf(
+        temporary + QLatin1Char('/') + QLatin1String(RVAppBundle::kBundleName));
+    // Owner may write; everyone else may only run it.
+    QFile::setPermissions(newExecutable, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                             QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                             QFile::ExeOther);
+    QThread::msleep(static_cast<unsigned long>(m_environment.settleDelay.count()));
+    if (m_environment.launch(newExecutable)) {
+        // The process ends without unwinding, so the private folder goes now.
+        QDir(QFileInfo(archivePath).absolutePath()).removeRecursively();
+        m_environment.endProcess(0);
+        return;
+    }
+    if (m_dialogs)
+        m_dialogs->plainAlert(QStringLiteral("Update failed"),
+                              QStringLiteral("There was a problem during installation. Update "
+                                             "canceled."));
+}
+
+void RVUpdater::checkIfAppInTemporaryDir()
+{
+    const std::optional<QString> bundle = RVAppBundle::bundleOfExecutable(executablePath());
+    if (!bundle)
+        return; // not a self-updating install
+    const QFileInfo parent(QFileInfo(*bundle).absolutePath());
+    if (parent.fileName() == QLatin1String(RVAppBundle::kTemporaryFolder)) {
+        const QString target =
+            parent.absolutePath() + QLatin1Char('/') + QLatin1String(RVAppBundle::kBundleName);
+        // Launching the old copy after a failed replacement would only offer the same update
+        // again; this copy keeps running instead.
+        if (!RVAppBundle::replaceBundle(*bundle, target))
+            return;
+        QThread::msleep(static_cast<unsigned long>(m_environment.settleDelay.count()));
+        if (m_environment.launch(RVAppBundle::executableOf(target)))
+            m_environment.endProcess(0);
+        return;
+    }
+    RVAppBundle::removeFolder(parent.absoluteFilePath() + QLatin1Char('/') +
+                              QLatin1String(RVAppBundle::kTemporaryFolder));
+}
+
+void RVUpdater::archiveAt(const QString& archivePath, const QString& destination)
+{
+    ZipArchive zip;
+    zip.UnzipOpenFile(archivePath);
+    zip.UnzipFileTo(destination, true);
+    zip.UnzipCloseFile();
+}
+
+void RVUpdater::startFirmwareCheck()
+{
+    if (m_firmwareThread)
+        return;
+    m_firmwareThread = QThread::create([this] { checkReleasedFirmwareVersion(); });
+    connect(m_firmwareThread, &QThread::finished, this, &RVUpdater::firmwareCheckFinished);
+    m_firmwareThread->start();
+}
+
+void RVUpdater::runOnGuiThread(const std::function<void()>& work)
+{
+    if (QThread::currentThread() == thread()) {
+        work();
+        return;
+    }
+    struct Pending
+    {
+        std::mutex mutex;
+        std::condition_variable_any done;
+        bool finished = false;
+    };
+    auto pending = std::make_shared<Pending>();
+    QMetaObject::invokeMethod(
+        this,
+        [pending, work] {
+            work();
+            const std::lock_guard lock(pending->mutex);
+            pending->finished = true;
+            pending->done.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(pending->mutex);
+    // A stop (the updater is being destroyed) ends the wait; the queued call then never runs.
+    pending->done.wait(lock, m_stop.get_token(), [&] { return pending->finished; });
+}
+
+bool RVUpdater::askOnGuiThread(const QString& titleKey, const QString& messageKey)
+{
+    auto answer = std::make_shared<std::atomic<bool>>(false);
+    RVDialogs* dialogs = m_dialogs;
+    runOnGuiThread([=] {
+        if (dialogs)
+            answer->store(dialogs->question(titleKey, messageKey));
+    });
+    return answer->load() && !m_stop.stop_requested();
+}
+
+void RVUpdater::alertOnGuiThread(const QString& titleKey, const QString& messageKey)
+{
+    RVDialogs* dialogs = m_dialogs;
+    runOnGuiThread([=] {
+        if (dialogs)
+            dialogs->alert(titleKey, messageKey);
+    });
+}

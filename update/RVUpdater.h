@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <stop_token>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QThread;
+class RVDialogs;
+
+// What the updater needs from its surroundings. The defaults are the running program's; tests
+// replace them.
+struct RVUpdaterEnvironment final
+{
+    RVUpdaterEnvironment();
+
+    // Base address of the maker's web server; "/korvelaplayer.php" is appended. Must be https.
+    QString serverUrl;
+    // The installed application version, such as 1.4.2.
+    QString installedVersion;
+    // The running executable (empty: QCoreApplication::applicationFilePath()).
+    QString executablePath;
+    // Mount paths of the mounted camera cards; the first is examined. Called on the firmware
+    // check's thread. Unset: no cards.
+    std::function<QStringList()> dashcamFlashDrives;
+    // Starts a program detached; true when it started.
+    std::function<bool(const QString& executable)> launch;
+    // Ends the process with the status after a successful hand-over to the new copy.
+    std::function<void(int status)> endProcess;
+    // Pause before launching the other copy, so the launching one is on its way out.
+    std::chrono::milliseconds settleDelay{1000};
+    // The once-per-run flag of the firmware check. Null: the process-wide flag.
+    std::atomic<bool>* firmwareChecked = nullptr;
+};
+
+// Keeps the application and the camera's firmware current.
+//
+// Threads: construct, call checkForUpdate() and checkIfAppInTemporaryDir() and destroy on the
+// GUI thread. The update check runs asynchronously on that thread's event loop; the firmware
+// check runs on a thread of the updater's own, which the destructor stops and joins. Every
+// question and alert is shown through the dialogs on the GUI thread; the firmware thread waits
+// for the answer.
+//
+// Downloads of code (the application archive, the firmware) and the requests for update
+// information and firmware descriptions are made over https only, with certificate checks;
+// an http address is refused and logged. Archives are kept in a private temporary folder.
+class RVUpdater final : public QObject
+{
+    Q_OBJECT
+
+public:
+    RVUpdater(RVUpdaterEnvironment environment, RVDialogs* dialogs, QObject* parent = nullptr);
+    ~RVUpdater() override;
+
+    // Fetches the update information; downloads and offers a newer version, and starts the
+    // firmware check when a firmware description address is published. Once per run.
+    void checkForUpdate();
+
+    // At launch, before the window: when this copy runs from "KorvelaPlayerUpdate", it replaces
+    // the installed "Korvela Player" beside that folder and starts it (and the process ends on
+    // success); otherwise it removes a "KorvelaPlayerUpdate" folder left by a finished update.
+    void checkIfAppInTemporaryDir();
+
+    // Unpacks the archive into the folder, replacing existing files. Any thread.
+    static void archiveAt(const QString& archivePath, const QString& destination);
+
+    // The camera firmware check. Blocks; normally run on the updater's own thread, which
+    // checkForUpdate starts. Waits for the dialogs' answers on the GUI thread.
+    void checkReleasedFirmwareVersion();
+
+    bool versionDownloaded() const { return m_versionDownloaded; }
+    QString lastVersion() const { return m_lastVersion; }
+
+Q_SIGNALS:
+    // The update check came to rest: the information failed or was handled without an
+    // archive download, or the archive was handled (declined, failed, not installable).
+    void updateCheckFinished();
+    // The firmware thread has ended.
+    void firmwareCheckFinished();
+    // Bytes of the application archive received so far, and its size (-1 while unknown).
+    void archiveProgress(qint64 received, qint64 total);
+
+private:
+    void startTransfer(const QUrl& url);
+    void onResponse(QNetworkReply* reply);
+    void onFinished(QNetworkReply* reply);
+    void handleUpdateInformation();
+    void handleArchive(QNetworkReply* reply);
+    void installArchive(const QString& archivePath);
+    void startFirmwareCheck();
+
+    bool askOnGuiThread(const QString& titleKey, const QString& messageKey);
+    void alertOnGuiThread(const QString& titleKey, const QString& messageKey);
+    void runOnGuiThread(const std::function<void()>& work);
+
+    QString executablePath() const;
+
+    RVUpdaterEnvironment m_environment;
+    RVDialogs* m_dialogs; // not owned; may be null (questions answered "No")
+    QNetworkAccessManager* m_network;
+    QPointer<QNetworkReply> m_reply;
+    QByteArray m_responseData;
+    bool m_versionDownloaded = false;
+    bool m_checkStarted = false;
+    QString m_lastVersion;
+    QThread* m_firmwareThread = nullptr;
+    std::stop_source m_stop;
+};
