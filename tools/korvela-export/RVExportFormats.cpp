@@ -8,6 +8,14 @@ constexpr RVExportFormat kFormats[] = {
      "\"Mini\", \"Korvela\", or null when no reader recognises it), points, gSensorData, "
      "velocityData, relatedFiles",
      RVOutputDirUse::None, &runJsonFormat},
+    {"kml", "one KML file per trip or single recording, NAME.kml", RVOutputDirUse::Required,
+     &runKmlFormat},
+    {"gpx", "one GPX file per trip or single recording, NAME.gpx", RVOutputDirUse::Required,
+     &runGpxFormat},
+    {"csv",
+     "two spreadsheet tables per trip or single recording, NAME.gps.csv (track) and "
+     "NAME.gsensor.csv (acceleration), UTF-16",
+     RVOutputDirUse::Required, &runCsvFormat},
 };
 
 } // namespace

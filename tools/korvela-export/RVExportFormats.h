@@ -43,3 +43,7 @@ const RVExportFormat* findExportFormat(const QString& name);
 
 // The formats.
 int runJsonFormat(const RVExportContext& context);
+// FileFormats.cpp: the window's exports of every library node, into the --output folder.
+int runKmlFormat(const RVExportContext& context);
+int runGpxFormat(const RVExportContext& context);
+int runCsvFormat(const RVExportContext& context);

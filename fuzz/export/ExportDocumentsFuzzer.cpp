@@ -1,0 +1,88 @@
+// Tracks of any content (names and coordinate texts of arbitrary bytes, any numbers) must give
+// well-formed KML and GPX with one tuple or <trkpt> per point that has a position, and tables
+// with one line per such point or sample.
+
+#include "export/RVExcelWriter.h"
+#include "export/RVExportSink.h"
+#include "export/RVGpxWriter.h"
+#include "export/RVKmlWriter.h"
+#include "metadata/RVGpsProcessor.h"
+
+#include <QXmlStreamReader>
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+
+namespace {
+
+// Element count and well-formedness of a document.
+int countElements(const QByteArray& xml, const QString& name)
+{
+    QXmlStreamReader reader(xml);
+    int count = 0;
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == name)
+            ++count;
+    }
+    if (reader.hasError())
+        std::abort();
+    return count;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    FuzzedDataProvider input(data, size);
+    const std::string name = input.ConsumeRandomLengthString(64);
+    const float duration = input.ConsumeFloatingPoint<float>();
+    const auto created = input.ConsumeIntegral<std::int64_t>();
+    std::vector<RVPoint> points;
+    std::vector<double> speeds;
+    std::vector<RVSensorData> samples;
+    while (input.remaining_bytes() > 0 && points.size() < 200) {
+        const std::string latitude = input.ConsumeRandomLengthString(20);
+        const std::string longitude = input.ConsumeRandomLengthString(20);
+        points.emplace_back(latitude, longitude, input.ConsumeFloatingPoint<double>(),
+                            input.ConsumeFloatingPoint<double>(),
+                            input.ConsumeFloatingPoint<double>(),
+                            RVTimestamp::fromMSecsSinceEpoch(
+                                input.ConsumeIntegralInRange<std::int64_t>(-1LL << 45, 1LL << 45)));
+        if (input.ConsumeBool())
+            speeds.push_back(input.ConsumeFloatingPoint<double>());
+        samples.emplace_back(input.ConsumeFloatingPoint<double>(), input.ConsumeFloatingPoint<double>(),
+                             input.ConsumeFloatingPoint<double>(), 0,
+                             RVSensorLabel::number(input.ConsumeIntegral<std::int32_t>()));
+    }
+    int kept = 0;
+    for (const RVPoint& point : points)
+        kept += RVGpsProcessor::isZeroPoint(point) ? 0 : 1;
+    const QString nodeName = QString::fromUtf8(name.data(), qsizetype(name.size()));
+
+    RVExportSink kml;
+    RVKmlWriter::write(kml, nodeName, points);
+    const QByteArray kmlText = kml.takeText();
+    if (countElements(kmlText, QStringLiteral("coordinates")) != 1)
+        std::abort();
+
+    RVExportSink gpx;
+    RVGpxWriter::write(gpx, {nodeName, RVTimestamp::fromMSecsSinceEpoch(created), duration,
+                             points, speeds});
+    if (countElements(gpx.takeText(), QStringLiteral("trkpt")) != kept)
+        std::abort();
+
+    const RVExcelTitles titles{QStringLiteral("T"), QStringLiteral("A"), QStringLiteral("B"),
+                               QStringLiteral("C"), QStringLiteral("D")};
+    const RVExcelNumberFormat numbers(QLocale(QLocale::English, QLocale::UnitedStates));
+    RVExportSink gpsTable;
+    RVExcelWriter::writeGpsTable(gpsTable, points, titles, numbers,
+                                 RVGpsProcessor::sharedInstance().exportDateFormatter());
+    if (gpsTable.takeText().count('\n') != kept)
+        std::abort();
+    RVExportSink sensorTable;
+    RVExcelWriter::writeSensorTable(sensorTable, samples, titles, numbers);
+    if (sensorTable.takeText().count('\n') != qsizetype(samples.size()))
+        std::abort();
+    return 0;
+}
