@@ -28,6 +28,7 @@ enum class Kind : std::uint64_t
     InfoWidth,
     InfoHeight,
     RestartTime,
+    RestartEof,
     Still,
     ObserveTime,
     ObserveDuration,
@@ -398,6 +399,11 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
             }
         });
         break;
+    case Kind::RestartEof:
+        if (value == m_loadSerial && error >= 0 && format == MPV_FORMAT_FLAG && data &&
+            *static_cast<const int*>(data))
+            handleEofReached(notes);
+        break;
     case Kind::Still: {
         QString message;
         std::optional<QImage> image;
@@ -429,6 +435,9 @@ void RVMpvPlayer::handleRestart(Notes& notes)
     if (runQueuedOperation())
         return;
     getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
+    // A seek to the very end may reach it while the seek is still in flight, when the change
+    // of eof-reached is not taken as the end; ask again now that it has finished.
+    getProperty(tagOf(Kind::RestartEof, m_loadSerial), "eof-reached", MPV_FORMAT_FLAG);
     (void)notes;
 }
 
@@ -722,8 +731,11 @@ void RVMpvPlayer::reverseStep()
 
 void RVMpvPlayer::grabStill(QSize maximumSize)
 {
-    if (!m_mpv) {
-        Q_EMIT stillFailed(m_error);
+    if (!m_mpv || m_current.path.isEmpty()) {
+        // Answered later, like every other still request.
+        const QString message = m_mpv ? QStringLiteral("no video in the player") : m_error;
+        QMetaObject::invokeMethod(
+            this, [this, message] { Q_EMIT stillFailed(message); }, Qt::QueuedConnection);
         return;
     }
     m_stillMaximumSize = maximumSize;

@@ -47,13 +47,17 @@ RVMpvVideoWidget::RVMpvVideoWidget(RVMpvPlayer* player, QWidget* parent)
 
 RVMpvVideoWidget::~RVMpvVideoWidget()
 {
+    // QOpenGLWidget's destructor destroys the GL context; by then this part of the object is
+    // gone, so the context must not call back into it.
+    QObject::disconnect(m_contextConnection);
     releaseRenderContext();
 }
 
 void RVMpvVideoWidget::initializeGL()
 {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            &RVMpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
+    QObject::disconnect(m_contextConnection);
+    m_contextConnection = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+                                  &RVMpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
     if (m_render || !m_player || !m_player->handle())
         return;
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};

@@ -41,6 +41,7 @@ private:
     void processRenderUpdate();
 
     QPointer<RVMpvPlayer> m_player;
+    QMetaObject::Connection m_contextConnection;
     mpv_render_context* m_render = nullptr;
     bool m_frameWaiting = false;
     QSize m_drawnSize; // framebuffer size of the last real draw, in device pixels
