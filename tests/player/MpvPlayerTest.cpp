@@ -246,6 +246,14 @@ TEST_F(MpvPlayer, FrameStepsMoveExactlyOneFrame)
     ASSERT_TRUE(step(-1));
     EXPECT_EQ(rig->shownFrame(24), 24);
 
+    // A step back on the first frame stays there, and the player still answers afterwards.
+    ASSERT_TRUE(rig->seekAndWait(0.0));
+    rig->player.stepFrame(-1);
+    spin(500);
+    EXPECT_NEAR(rig->player.currentTime(), 0.0, 1e-6);
+    ASSERT_TRUE(rig->seekAndWait(0.4));
+    EXPECT_EQ(rig->shownFrame(10), 10);
+
     // A step while playing pauses first.
     rig->player.play();
     spin(200);
@@ -486,6 +494,30 @@ TEST_F(MpvPlayer, StillsAreTheFrameOnScreenAtTheVideosSize)
     ASSERT_TRUE(waitFor([&] { return !still.isNull() || !failure.isEmpty(); }));
     EXPECT_TRUE(still.isNull());
     EXPECT_FALSE(failure.isEmpty());
+}
+
+TEST_F(MpvPlayer, FullScreenKeepsTheVideoSurface)
+{
+    // Full screen shows the window that holds the surface; the GL widget stays where it is,
+    // keeps its render context and goes on drawing.
+    QWidget window;
+    window.resize(800, 600);
+    rig->widget.setParent(&window);
+    rig->widget.setGeometry(0, 0, 640, 480);
+    window.show();
+    ASSERT_TRUE(waitFor([&] { return rig->widget.hasRenderContext(); }));
+    ASSERT_TRUE(rig->loadPaused(clips().trip(0), 0.4));
+    window.showFullScreen();
+    rig->widget.setGeometry(window.rect());
+    spin(300);
+    EXPECT_TRUE(rig->widget.hasRenderContext());
+    const auto framesBefore = rig->widget.renderedFrames();
+    rig->player.play();
+    spin(600);
+    rig->player.pause();
+    EXPECT_GT(rig->widget.renderedFrames(), framesBefore + 5);
+    window.showNormal();
+    rig->widget.setParent(nullptr); // back to the rig, which destroys it
 }
 
 TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
