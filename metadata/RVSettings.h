@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+
+// Every value the program keeps between runs, declared once here with its key, type and
+// default. The store is the platform's per-user settings (QSettings: on Linux
+// ~/.config/Korvela/Korvela Player.conf); the keys are kept as they are so stored settings
+// carry over between versions.
+class RVSettings final
+{
+public:
+    RVSettings() = delete;
+
+    // bool, false: the first launch has been handled.
+    static constexpr const char* kApplicationInitialized = "APPLICATION_INITIALIZED";
+    // bool, false each: which graphs the time slider shows.
+    static constexpr const char* kGraphsVelocityEnabled = "GRAPHS_VELOCITY_ENABLED";
+    static constexpr const char* kGraphsGSensorCommonEnabled = "GRAPHS_G_SENSOR_COMMON_ENABLED";
+    static constexpr const char* kGraphsGSensorXEnabled = "GRAPHS_G_SENSOR_X_ENABLED";
+    static constexpr const char* kGraphsGSensorYEnabled = "GRAPHS_G_SENSOR_Y_ENABLED";
+    static constexpr const char* kGraphsGSensorZEnabled = "GRAPHS_G_SENSOR_Z_ENABLED";
+    static constexpr const char* kGraphsAltitudeEnabled = "GRAPHS_ALTITUDE_ENABLED";
+    // text, absent: "Metric" or "British"; anything else (or nothing) counts as metric.
+    static constexpr const char* kMeasurementSystem = "MEASUREMENT_SYSTEM";
+    // text, "Google": the map page's provider name.
+    static constexpr const char* kMapsProvider = "MapsProvider";
+    // double degrees, 0 each: the last map position that had a fix.
+    static constexpr const char* kMapCenterLatitude = "mapCenterLatitude";
+    static constexpr const char* kMapCenterLongitude = "mapCenterLongitude";
+    // text, absent: where the latest camera firmware is described; "%model%" is replaced.
+    static constexpr const char* kFirmwareUrl = "FIRMWARE_URL";
+    // list of language codes, most preferred first; absent: the system's preferred languages.
+    static constexpr const char* kAppleLanguages = "AppleLanguages";
+
+    static constexpr const char* kDefaultMapsProvider = "Google";
+
+    // The store itself; tests point it elsewhere with QSettings::setPath or
+    // QStandardPaths::setTestMode before the first use.
+    static QSettings store();
+
+    static bool boolValue(const char* key);
+    static void setBool(const char* key, bool value);
+    static double doubleValue(const char* key);
+    static void setDouble(const char* key, double value);
+    // A null string when the key is absent.
+    static QString textValue(const char* key);
+    static void setText(const char* key, const QString& value);
+    static bool contains(const char* key);
+
+    static QString mapsProvider();
+    static QString measurementSystem();
+    static bool isBritish(const QString& measurementSystem)
+    {
+        return measurementSystem == QLatin1String("British");
+    }
+    // The stored language list, or an empty list when none is stored.
+    static QStringList appleLanguages();
+    static void setAppleLanguages(const QStringList& codes);
+};
