@@ -102,6 +102,23 @@
             this.map.panTo(this.marker.getLatLng(), { animate: false });
     };
 
+    LeafletBackend.prototype.state = function () {
+        var lines = this.routes.getLayers();
+        var marker = this.marker ? this.marker.getLatLng() : null;
+        return {
+            ready: true, provider: "leaflet", routes: lines.length,
+            routePoints: lines.reduce(function (n, l) { return n + l.getLatLngs().length; }, 0),
+            marker: marker ? [marker.lat, marker.lng] : null,
+            substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
+            center: [this.map.getCenter().lat, this.map.getCenter().lng]
+        };
+    };
+    // A click on the n-th route at a position, as the user's click would reach the route.
+    window.korvelaClickRoute = function (n, lat, lng) {
+        if (backend && backend.routes.getLayers)
+            backend.routes.getLayers()[n].fire("click", { latlng: L.latLng(lat, lng) });
+    };
+
     function GoogleBackend(element) {
         this.map = new google.maps.Map(element, { center: { lat: 0, lng: 0 }, zoom: 2 });
         this.routes = [];
@@ -136,6 +153,14 @@
                 window.Cocoa.log(event.latLng.lat(), event.latLng.lng());
         });
         this.routes.push(line);
+    };
+    GoogleBackend.prototype.state = function () {
+        var p = this.marker ? this.marker.getPosition() : null;
+        return {
+            ready: true, provider: "google", routes: this.routes.length,
+            routePoints: this.routes.reduce(function (n, l) { return n + l.getPath().getLength(); }, 0),
+            marker: p ? [p.lat(), p.lng()] : null, substitute: null, center: null
+        };
     };
     GoogleBackend.prototype.moveCurrentPositionTo = function (position, heading, substitute) {
         if (!isPair(position))
@@ -179,6 +204,13 @@
             event.preventDefault();
         }
     });
+
+    // What the page shows, for the program's own checks of the page.
+    window.korvelaMapState = function () {
+        if (!backend)
+            return { ready: false };
+        return backend.state();
+    };
 
     function connectToWindow() {
         if (typeof qt === "undefined" || !qt.webChannelTransport || typeof QWebChannel === "undefined")
