@@ -44,8 +44,7 @@ int truncatedForLabel(double value)
 
 RVMapBridge::RVMapBridge(RVMapScriptRunner* runner, QObject* parent)
     : QObject(parent), m_runner(runner)
-{
-}
+{}
 
 void RVMapBridge::setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
                            std::shared_ptr<const std::vector<double>> velocityData)
@@ -85,10 +84,9 @@ void RVMapBridge::drawRoute()
     const auto& track = points();
     const auto first = findFirstNotZeroPointFromIndex(0);
     if (!first) {
-        m_runner->runScript(
-            QString::asprintf("checkMapCenter([%f, %f]);",
-                              RVSettings::doubleValue(RVSettings::kMapCenterLatitude),
-                              RVSettings::doubleValue(RVSettings::kMapCenterLongitude)));
+        m_runner->runScript(QString::asprintf(
+            "checkMapCenter([%f, %f]);", RVSettings::doubleValue(RVSettings::kMapCenterLatitude),
+            RVSettings::doubleValue(RVSettings::kMapCenterLongitude)));
         return;
     }
     m_runner->runScript(QStringLiteral("checkMapCenter([%1, %2])")
@@ -155,8 +153,8 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
         return;
     const RVPoint& q = track[*shown];
     m_runner->runScript(QStringLiteral("moveCurrentPositionTo([%1, %2], %3, %4)")
-                            .arg(q.latitude(), q.longitude(),
-                                 QString::asprintf("%f", q.azimut()), QString::number(substitute)));
+                            .arg(q.latitude(), q.longitude(), QString::asprintf("%f", q.azimut()),
+                                 QString::number(substitute)));
 
     const bool british = RVSettings::isBritish(m_measurementSystem);
     if (!std::isnan(q.altitude())) {

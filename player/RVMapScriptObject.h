@@ -14,7 +14,10 @@ public:
     using QObject::QObject;
 
     // A click on the route at this position, degrees.
-    Q_INVOKABLE void log(double latitude, double longitude) { Q_EMIT routeClicked(latitude, longitude); }
+    Q_INVOKABLE void log(double latitude, double longitude)
+    {
+        Q_EMIT routeClicked(latitude, longitude);
+    }
     // A key pressed while the map has the focus: "spacebar" or "alt enter".
     Q_INVOKABLE void onMapKeyPressed(const QString& name) { Q_EMIT mapKeyPressed(name); }
 

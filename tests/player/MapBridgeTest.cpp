@@ -16,8 +16,7 @@ struct RecordingRunner final : RVMapScriptRunner
     void runScript(const QString& script) override { scripts.append(script); }
 };
 
-RVPoint point(const char* latitude, const char* longitude, double altitude = 0,
-              double azimut = 0)
+RVPoint point(const char* latitude, const char* longitude, double altitude = 0, double azimut = 0)
 {
     return RVPoint(latitude, longitude, altitude, azimut, 0, RVTimestamp());
 }
@@ -75,11 +74,11 @@ TEST(MapBridge, PositionMarkerAndReadouts)
     RVMapBridge bridge(&runner);
     QSignalSpy altitude(&bridge, &RVMapBridge::altitudeTextChanged);
     QSignalSpy velocity(&bridge, &RVMapBridge::velocityTextChanged);
-    bridge.setTrack(track({point("55.000000", "37.000000", 99.9, 45.5),
-                           point("0.000000", "37.600000", 100, 10),
-                           point("0.000000", "0.000000", 120, 0),
-                           point("56.000000", "38.000000", 130, 270.25)}),
-                    speeds({42.7, 100, 0, 5}));
+    bridge.setTrack(
+        track({point("55.000000", "37.000000", 99.9, 45.5), point("0.000000", "37.600000", 100, 10),
+               point("0.000000", "0.000000", 120, 0),
+               point("56.000000", "38.000000", 130, 270.25)}),
+        speeds({42.7, 100, 0, 5}));
 
     // Outside the track, or another row selected: nothing at all.
     bridge.updateCurrentPositionOnMap(1.0);
@@ -105,14 +104,16 @@ TEST(MapBridge, PositionMarkerAndReadouts)
     // altitude is shown while the speed is the one at the position.
     bridge.setMeasurementSystem("british"); // not "British": metric
     bridge.updateCurrentPositionOnMap(0.5);
-    EXPECT_EQ(runner.scripts.last(), "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+    EXPECT_EQ(runner.scripts.last(),
+              "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
     EXPECT_EQ(altitude.last().at(0).toString(), "LABEL_ALTITUDE_TITLE: 130 LABEL_ALTITUDE_METER");
     EXPECT_EQ(velocity.last().at(0).toString(), "0 KM_PER_HOUR");
 
     // drawRoute ends on the latest position.
     runner.scripts.clear();
     bridge.drawRoute();
-    EXPECT_EQ(runner.scripts.last(), "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+    EXPECT_EQ(runner.scripts.last(),
+              "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
 }
 
 TEST(MapBridge, TrackWithoutAnyPositionSendsNoMarker)
@@ -135,9 +136,9 @@ TEST(MapBridge, RouteClickSeeksToTheNearestPointAndKeysAreFiltered)
     bridge.routeClickedOnLatitude(1, 1);
     EXPECT_EQ(seeks.count(), 0); // an empty track has nowhere to seek
 
-    bridge.setTrack(track({point("10", "10"), point("11", "11"), point("13", "11"),
-                           point("12", "12")}),
-                    nullptr);
+    bridge.setTrack(
+        track({point("10", "10"), point("11", "11"), point("13", "11"), point("12", "12")}),
+        nullptr);
     bridge.routeClickedOnLatitude(12, 11); // points 1 and 2 are equally near: the first wins
     ASSERT_EQ(seeks.count(), 1);
     EXPECT_DOUBLE_EQ(seeks.last().at(0).toDouble(), 0.25);
