@@ -1,11 +1,19 @@
-#include <gtest/gtest.h>
+#include "metadata/RVSettings.h"
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
-// The player's tests need a QApplication with a real display (they run under Xvfb).
+#include <gtest/gtest.h>
+
+// The player's tests need a QApplication with a real display (they run under Xvfb), web
+// engine contexts shared with the video surface, and settings of their own.
 int main(int argc, char** argv)
 {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    QTemporaryDir settingsDir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

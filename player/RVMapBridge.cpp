@@ -1,0 +1,203 @@
+#include "player/RVMapBridge.h"
+
+#include "metadata/RVSettings.h"
+#include "player/RVMapScriptRunner.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+// Bounds are single-precision constants, as the track's fix tests have always used them.
+constexpr double kFixBound = double(0.00001f);
+constexpr double kCentreBound = 0.0001;
+// British read-outs: feet from metres and the speed unit from km/h.
+constexpr double kFeetPerMetre = double(1.0f / 0.305f);
+constexpr double kKmhPerBritishUnit = double(1.852f);
+
+const std::vector<RVPoint>& emptyTrack()
+{
+    static const std::vector<RVPoint> empty;
+    return empty;
+}
+
+void appendView(std::string& out, std::string_view text)
+{
+    out.append(text.data(), text.size());
+}
+
+// Whole part of a read-out value, kept inside the range a label can show.
+int truncatedForLabel(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    const double t = std::trunc(value);
+    if (t >= double(std::numeric_limits<int>::max()))
+        return std::numeric_limits<int>::max();
+    if (t <= double(std::numeric_limits<int>::min()))
+        return std::numeric_limits<int>::min();
+    return int(t);
+}
+
+} // namespace
+
+RVMapBridge::RVMapBridge(RVMapScriptRunner* runner, QObject* parent)
+    : QObject(parent), m_runner(runner)
+{}
+
+void RVMapBridge::setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
+                           std::shared_ptr<const std::vector<double>> velocityData)
+{
+    m_points = std::move(points);
+    m_velocityData = std::move(velocityData);
+}
+
+void RVMapBridge::setMeasurementSystem(const QString& measurementSystem)
+{
+    m_measurementSystem = measurementSystem;
+}
+
+const std::vector<RVPoint>& RVMapBridge::points() const
+{
+    return m_points ? *m_points : emptyTrack();
+}
+
+void RVMapBridge::removeRouteFromTheMap()
+{
+    m_runner->runScript(QStringLiteral("clearRoutes();"));
+}
+
+std::optional<std::size_t> RVMapBridge::findFirstNotZeroPointFromIndex(std::int32_t index) const
+{
+    const auto& track = points();
+    for (std::size_t i = index < 0 ? 0 : std::size_t(index); i < track.size(); ++i) {
+        if (std::fabs(track[i].latitudeValue()) > kCentreBound)
+            return i;
+    }
+    return std::nullopt;
+}
+
+void RVMapBridge::drawRoute()
+{
+    removeRouteFromTheMap();
+    const auto& track = points();
+    const auto first = findFirstNotZeroPointFromIndex(0);
+    if (!first) {
+        m_runner->runScript(QString::asprintf(
+            "checkMapCenter([%f, %f]);", RVSettings::doubleValue(RVSettings::kMapCenterLatitude),
+            RVSettings::doubleValue(RVSettings::kMapCenterLongitude)));
+        return;
+    }
+    m_runner->runScript(QStringLiteral("checkMapCenter([%1, %2])")
+                            .arg(track[*first].latitude(), track[*first].longitude()));
+
+    // Every run of points whose latitude is not exactly 0 becomes one polyline. A day's
+    // track is close to a million points, so the call texts are built as bytes.
+    std::string call;
+    float previous = 0;
+    for (const RVPoint& point : track) {
+        const float latitude = float(point.latitudeValue());
+        if (latitude != 0 && previous == 0)
+            call = "drawRoute([";
+        if (latitude != 0) {
+            call += '[';
+            appendView(call, point.latitudeText());
+            call += ", ";
+            appendView(call, point.longitudeText());
+            call += "],";
+        } else if (previous != 0) {
+            call += "]);";
+            m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
+            call.clear();
+        }
+        previous = latitude;
+    }
+    if (previous != 0) {
+        call += "]);";
+        m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
+    }
+    updateCurrentPositionOnMap(m_progress);
+}
+
+void RVMapBridge::updateCurrentPositionOnMap(double progress)
+{
+    m_progress = progress;
+    const auto& track = points();
+    const double n = double(track.size());
+    const double scaled = std::floor(n * progress);
+    if (!(scaled >= 0) || scaled >= n)
+        return; // no point at this position (also a negative or NaN progress)
+    const auto i = std::size_t(scaled);
+
+    const RVPoint& p = track[i];
+    std::optional<std::size_t> shown;
+    int substitute = 0;
+    if (std::fabs(p.latitudeValue()) > kFixBound || std::fabs(p.longitudeValue()) > kFixBound) {
+        RVSettings::setDouble(RVSettings::kMapCenterLatitude, p.latitudeValue());
+        RVSettings::setDouble(RVSettings::kMapCenterLongitude, p.longitudeValue());
+        shown = i;
+    } else {
+        substitute = 1;
+        shown = findFirstNotZeroPointFromIndex(std::int32_t(std::min<std::size_t>(i, INT32_MAX)));
+        const auto hasPosition = [&](std::size_t k) {
+            return std::fabs(track[k].latitudeValue()) > kFixBound ||
+                   std::fabs(track[k].longitudeValue()) > kFixBound;
+        };
+        if (!shown || !hasPosition(*shown))
+            shown = findFirstNotZeroPointFromIndex(0);
+    }
+    // A track without any position has nothing to show; sending empty coordinates would
+    // only produce a script error in the page.
+    if (!shown)
+        return;
+    const RVPoint& q = track[*shown];
+    m_runner->runScript(QStringLiteral("moveCurrentPositionTo([%1, %2], %3, %4)")
+                            .arg(q.latitude(), q.longitude(), QString::asprintf("%f", q.azimut()),
+                                 QString::number(substitute)));
+
+    const bool british = RVSettings::isBritish(m_measurementSystem);
+    if (!std::isnan(q.altitude())) {
+        const double factor = british ? kFeetPerMetre : 1.0;
+        const QString unit =
+            british ? qtTrId("LABEL_ALTITUDE_FOOT") : qtTrId("LABEL_ALTITUDE_METER");
+        Q_EMIT altitudeTextChanged(QStringLiteral("%1: %2 %3")
+                                       .arg(qtTrId("LABEL_ALTITUDE_TITLE"))
+                                       .arg(truncatedForLabel(q.altitude() * factor))
+                                       .arg(unit));
+    }
+    if (m_velocityData && i < m_velocityData->size()) {
+        const double v = (*m_velocityData)[i];
+        const double shownSpeed = british ? v / kKmhPerBritishUnit : v;
+        const QString unit = british ? qtTrId("MILES_PER_HOUR") : qtTrId("KM_PER_HOUR");
+        Q_EMIT velocityTextChanged(
+            QStringLiteral("%1 %2").arg(truncatedForLabel(shownSpeed)).arg(unit));
+    }
+}
+
+void RVMapBridge::routeClickedOnLatitude(double latitude, double longitude)
+{
+    const auto& track = points();
+    if (track.empty())
+        return; // nothing to seek to; a fraction of 0/0 would be meaningless
+    double best = 1e20;
+    std::size_t chosen = track.size();
+    for (std::size_t k = 0; k < track.size(); ++k) {
+        const double dLat = track[k].latitudeValue() - latitude;
+        const double dLon = track[k].longitudeValue() - longitude;
+        const double d = dLat * dLat + dLon * dLon;
+        if (d < best) {
+            best = d;
+            chosen = k;
+        }
+    }
+    Q_EMIT graphClicked(double(chosen) / double(track.size()));
+}
+
+void RVMapBridge::onMapKeyPressed(const QString& name)
+{
+    if (name == QLatin1String("spacebar"))
+        Q_EMIT playPauseRequested();
+    else if (name == QLatin1String("alt enter"))
+        Q_EMIT fullScreenToggleRequested();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "metadata/RVPoint.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class RVMapScriptRunner;
+
+// Drives the map page from the playing node's track: draws the route as polylines split at
+// points without a position, moves the car marker with the playback position, produces the
+// speed and altitude read-outs, and turns a click on the route into a seek. It only writes
+// script texts; the page (see resources/maps/korvela-map.js) draws them.
+class RVMapBridge final : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit RVMapBridge(RVMapScriptRunner* runner, QObject* parent = nullptr);
+
+    // The playing node's track and its speeds (km/h, one per point). Null means none.
+    void setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
+                  std::shared_ptr<const std::vector<double>> velocityData);
+    void setMeasurementSystem(const QString& measurementSystem);
+
+    void drawRoute();
+    void removeRouteFromTheMap();
+    // The index of the first point from index on whose latitude is away from 0 (> 0.0001).
+    std::optional<std::size_t> findFirstNotZeroPointFromIndex(std::int32_t index) const;
+    // progress: fraction 0..1 of the playing node; negative while another row is selected.
+    // drawRoute() ends by showing the latest position given here.
+    void updateCurrentPositionOnMap(double progress);
+
+    // Calls from the page.
+    void routeClickedOnLatitude(double latitude, double longitude);
+    void onMapKeyPressed(const QString& name);
+
+Q_SIGNALS:
+    void altitudeTextChanged(const QString& text);
+    void velocityTextChanged(const QString& text);
+    // A seek to this fraction of the playing node.
+    void graphClicked(double fraction);
+    void playPauseRequested();
+    void fullScreenToggleRequested();
+
+private:
+    const std::vector<RVPoint>& points() const;
+
+    RVMapScriptRunner* m_runner;
+    std::shared_ptr<const std::vector<RVPoint>> m_points;
+    std::shared_ptr<const std::vector<double>> m_velocityData;
+    QString m_measurementSystem;
+    double m_progress = -1; // the latest playback position given, for redraws
+};

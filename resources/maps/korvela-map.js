@@ -1,0 +1,231 @@
+// The map page's side of the bridge to the player window.
+//
+// The window calls four functions by name (the texts are fixed):
+//   clearRoutes();                              remove every drawn route
+//   checkMapCenter([lat, lon])                  make sure this position is in view
+//   drawRoute([[lat, lon], ...,]);              draw one polyline through the pairs
+//   moveCurrentPositionTo([lat, lon], heading, substitute)
+//                                               move the car marker; heading in degrees
+//                                               clockwise from north; substitute is 1 when
+//                                               the point shown is not the one at the
+//                                               playback position (no fix there)
+// and the page reaches the window through the object "Cocoa" (published with Qt WebChannel),
+// which offers exactly log(latitude, longitude) for a click on the route and
+// onMapKeyPressed(name) for the keys the window handles ("spacebar", "alt enter").
+//
+// Every drawing function works without map tiles: routes and the marker are vector layers
+// that Leaflet draws whether or not a tile server answers.
+(function () {
+    "use strict";
+
+    var backend = null;   // the map implementation in use (Leaflet, or Google when available)
+    var pending = [];     // calls made before the backend was ready, replayed in order
+
+    function call(name, args) {
+        if (backend) {
+            backend[name].apply(backend, args);
+        } else {
+            pending.push([name, args]);
+        }
+    }
+
+    window.clearRoutes = function () { call("clearRoutes", []); };
+    window.checkMapCenter = function (position) { call("checkMapCenter", [position]); };
+    window.drawRoute = function (points) { call("drawRoute", [points]); };
+    window.moveCurrentPositionTo = function (position, heading, substitute) {
+        call("moveCurrentPositionTo", [position, heading, substitute]);
+    };
+
+    // The marker: an arrow pointing along the heading; grey while it stands in for a position
+    // without a fix.
+    function markerSvg(heading, substitute) {
+        var fill = substitute ? "#8a8a8a" : "#d62828";
+        return '<svg xmlns="http://www.w3.org/2000/svg" width="28" height="28" viewBox="-14 -14 28 28"' +
+            ' style="transform: rotate(' + Number(heading || 0) + 'deg)">' +
+            '<circle r="12" fill="white" fill-opacity="0.85" stroke="' + fill + '" stroke-width="2"/>' +
+            '<path d="M0,-9 L6,7 L0,3 L-6,7 Z" fill="' + fill + '"/></svg>';
+    }
+
+    function isPair(p) {
+        return p && p.length >= 2 && isFinite(p[0]) && isFinite(p[1]);
+    }
+
+    function LeafletBackend(element) {
+        this.map = L.map(element, { preferCanvas: true, zoomControl: true, worldCopyJump: true })
+            .setView([0, 0], 2);
+        L.tileLayer("https://tile.openstreetmap.org/{z}/{x}/{y}.png", {
+            maxZoom: 19,
+            attribution: "&copy; OpenStreetMap contributors"
+        }).addTo(this.map);
+        this.routes = L.featureGroup().addTo(this.map);
+        this.marker = null;
+        this.centered = false;
+    }
+    LeafletBackend.prototype.clearRoutes = function () {
+        this.routes.clearLayers();
+    };
+    LeafletBackend.prototype.checkMapCenter = function (position) {
+        if (!isPair(position))
+            return;
+        var latLng = L.latLng(position[0], position[1]);
+        if (!this.centered) {
+            this.map.setView(latLng, 15);
+            this.centered = true;
+        } else if (!this.map.getBounds().contains(latLng)) {
+            this.map.panTo(latLng);
+        }
+    };
+    LeafletBackend.prototype.drawRoute = function (points) {
+        var latLngs = (points || []).filter(isPair);
+        if (latLngs.length === 0)
+            return;
+        var line = L.polyline(latLngs, { color: "#1d4ed8", weight: 4, opacity: 0.85 });
+        line.on("click", function (event) {
+            if (window.Cocoa)
+                window.Cocoa.log(event.latlng.lat, event.latlng.lng);
+        });
+        this.routes.addLayer(line);
+    };
+    LeafletBackend.prototype.moveCurrentPositionTo = function (position, heading, substitute) {
+        if (!isPair(position))
+            return;
+        var icon = L.divIcon({ className: "korvela-marker", html: markerSvg(heading, substitute),
+                               iconSize: [28, 28], iconAnchor: [14, 14] });
+        if (!this.marker) {
+            this.marker = L.marker(position, { icon: icon, interactive: false, keyboard: false })
+                .addTo(this.map);
+        } else {
+            this.marker.setLatLng(position);
+            this.marker.setIcon(icon);
+        }
+        if (!this.map.getBounds().contains(this.marker.getLatLng()))
+            this.map.panTo(this.marker.getLatLng(), { animate: false });
+    };
+
+    LeafletBackend.prototype.state = function () {
+        var lines = this.routes.getLayers();
+        var marker = this.marker ? this.marker.getLatLng() : null;
+        return {
+            ready: true, provider: "leaflet", routes: lines.length,
+            routePoints: lines.reduce(function (n, l) { return n + l.getLatLngs().length; }, 0),
+            marker: marker ? [marker.lat, marker.lng] : null,
+            substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
+            center: [this.map.getCenter().lat, this.map.getCenter().lng]
+        };
+    };
+    // A click on the n-th route at a position, as the user's click would reach the route.
+    window.korvelaClickRoute = function (n, lat, lng) {
+        if (backend && backend.routes.getLayers)
+            backend.routes.getLayers()[n].fire("click", { latlng: L.latLng(lat, lng) });
+    };
+
+    function GoogleBackend(element) {
+        this.map = new google.maps.Map(element, { center: { lat: 0, lng: 0 }, zoom: 2 });
+        this.routes = [];
+        this.marker = null;
+        this.centered = false;
+    }
+    GoogleBackend.prototype.clearRoutes = function () {
+        this.routes.forEach(function (r) { r.setMap(null); });
+        this.routes = [];
+    };
+    GoogleBackend.prototype.checkMapCenter = function (position) {
+        if (!isPair(position))
+            return;
+        var latLng = new google.maps.LatLng(position[0], position[1]);
+        var bounds = this.map.getBounds();
+        if (!this.centered) {
+            this.map.setCenter(latLng);
+            this.map.setZoom(15);
+            this.centered = true;
+        } else if (!bounds || !bounds.contains(latLng)) {
+            this.map.panTo(latLng);
+        }
+    };
+    GoogleBackend.prototype.drawRoute = function (points) {
+        var path = (points || []).filter(isPair).map(function (p) { return { lat: p[0], lng: p[1] }; });
+        if (path.length === 0)
+            return;
+        var line = new google.maps.Polyline({ path: path, strokeColor: "#1d4ed8", strokeWeight: 4,
+                                              strokeOpacity: 0.85, map: this.map });
+        line.addListener("click", function (event) {
+            if (window.Cocoa)
+                window.Cocoa.log(event.latLng.lat(), event.latLng.lng());
+        });
+        this.routes.push(line);
+    };
+    GoogleBackend.prototype.state = function () {
+        var p = this.marker ? this.marker.getPosition() : null;
+        return {
+            ready: true, provider: "google", routes: this.routes.length,
+            routePoints: this.routes.reduce(function (n, l) { return n + l.getPath().getLength(); }, 0),
+            marker: p ? [p.lat(), p.lng()] : null, substitute: null, center: null
+        };
+    };
+    GoogleBackend.prototype.moveCurrentPositionTo = function (position, heading, substitute) {
+        if (!isPair(position))
+            return;
+        var latLng = new google.maps.LatLng(position[0], position[1]);
+        var icon = {
+            path: google.maps.SymbolPath.FORWARD_CLOSED_ARROW,
+            scale: 5, rotation: Number(heading || 0),
+            fillColor: substitute ? "#8a8a8a" : "#d62828", fillOpacity: 1, strokeWeight: 1
+        };
+        if (!this.marker)
+            this.marker = new google.maps.Marker({ position: latLng, icon: icon, map: this.map });
+        else {
+            this.marker.setPosition(latLng);
+            this.marker.setIcon(icon);
+        }
+    };
+
+    function start(makeBackend, note) {
+        var element = document.getElementById("map");
+        backend = makeBackend(element);
+        if (note) {
+            var box = document.getElementById("note");
+            box.textContent = note;
+            box.style.display = "block";
+        }
+        var queued = pending;
+        pending = [];
+        queued.forEach(function (c) { backend[c[0]].apply(backend, c[1]); });
+    }
+
+    // Keys the window wants while the map has the focus.
+    document.addEventListener("keydown", function (event) {
+        if (!window.Cocoa)
+            return;
+        if (event.code === "Space" || event.key === " ") {
+            window.Cocoa.onMapKeyPressed("spacebar");
+            event.preventDefault();
+        } else if ((event.code === "Enter" || event.key === "Enter") && event.altKey) {
+            window.Cocoa.onMapKeyPressed("alt enter");
+            event.preventDefault();
+        }
+    });
+
+    // What the page shows, for the program's own checks of the page.
+    window.korvelaMapState = function () {
+        if (!backend)
+            return { ready: false };
+        return backend.state();
+    };
+
+    function connectToWindow() {
+        if (typeof qt === "undefined" || !qt.webChannelTransport || typeof QWebChannel === "undefined")
+            return; // opened outside the player (a browser): the map still works, without callbacks
+        new QWebChannel(qt.webChannelTransport, function (channel) {
+            window.Cocoa = channel.objects.Cocoa;
+        });
+    }
+
+    // Called by each provider's page once its map script is known to be usable.
+    window.korvelaStartLeaflet = function (note) {
+        start(function (element) { return new LeafletBackend(element); }, note);
+    };
+    window.korvelaStartGoogle = function () {
+        start(function (element) { return new GoogleBackend(element); }, null);
+    };
+    connectToWindow();
+})();

@@ -1,0 +1,154 @@
+#include "player/RVMapBridge.h"
+#include "player/RVMapScriptRunner.h"
+
+#include "metadata/RVSettings.h"
+
+#include <QSignalSpy>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RecordingRunner final : RVMapScriptRunner
+{
+    QStringList scripts;
+    void runScript(const QString& script) override { scripts.append(script); }
+};
+
+RVPoint point(const char* latitude, const char* longitude, double altitude = 0, double azimut = 0)
+{
+    return RVPoint(latitude, longitude, altitude, azimut, 0, RVTimestamp());
+}
+
+auto track(std::vector<RVPoint> points)
+{
+    return std::make_shared<const std::vector<RVPoint>>(std::move(points));
+}
+
+auto speeds(std::vector<double> values)
+{
+    return std::make_shared<const std::vector<double>>(std::move(values));
+}
+
+} // namespace
+
+TEST(MapBridge, RouteIsSplitAtPointsWithoutLatitude)
+{
+    RecordingRunner runner;
+    RVMapBridge bridge(&runner);
+    bridge.setTrack(track({point("0.000000", "0.000000"), point("55.100000", "37.100000"),
+                           point("55.200000", "37.200000"), point("0", "37.5"), point("", ""),
+                           point("55.300000", "37.300000")}),
+                    nullptr);
+    bridge.drawRoute();
+    EXPECT_EQ(runner.scripts,
+              QStringList({"clearRoutes();", "checkMapCenter([55.100000, 37.100000])",
+                           "drawRoute([[55.100000, 37.100000],[55.200000, 37.200000],]);",
+                           "drawRoute([[55.300000, 37.300000],]);"}));
+}
+
+TEST(MapBridge, CentreNeedsALatitudeAboveTheBoundButAnySegmentOpens)
+{
+    RecordingRunner runner;
+    RVMapBridge bridge(&runner);
+    // 0.00005 is too close to 0 to centre on, but it is not exactly 0, so it opens a segment.
+    bridge.setTrack(track({point("0.00005", "1.0"), point("55.1", "37.1")}), nullptr);
+    bridge.drawRoute();
+    EXPECT_EQ(runner.scripts, QStringList({"clearRoutes();", "checkMapCenter([55.1, 37.1])",
+                                           "drawRoute([[0.00005, 1.0],[55.1, 37.1],]);"}));
+
+    // No point with a latitude: the stored centre, six decimals, and no route.
+    runner.scripts.clear();
+    RVSettings::setDouble(RVSettings::kMapCenterLatitude, 58.5);
+    RVSettings::setDouble(RVSettings::kMapCenterLongitude, -24.25);
+    bridge.setTrack(track({point("0", "0"), point("0.00001", "12")}), nullptr);
+    bridge.drawRoute();
+    EXPECT_EQ(runner.scripts,
+              QStringList({"clearRoutes();", "checkMapCenter([58.500000, -24.250000]);"}));
+}
+
+TEST(MapBridge, PositionMarkerAndReadouts)
+{
+    RecordingRunner runner;
+    RVMapBridge bridge(&runner);
+    QSignalSpy altitude(&bridge, &RVMapBridge::altitudeTextChanged);
+    QSignalSpy velocity(&bridge, &RVMapBridge::velocityTextChanged);
+    bridge.setTrack(
+        track({point("55.000000", "37.000000", 99.9, 45.5), point("0.000000", "37.600000", 100, 10),
+               point("0.000000", "0.000000", 120, 0),
+               point("56.000000", "38.000000", 130, 270.25)}),
+        speeds({42.7, 100, 0, 5}));
+
+    // Outside the track, or another row selected: nothing at all.
+    bridge.updateCurrentPositionOnMap(1.0);
+    bridge.updateCurrentPositionOnMap(-1.0);
+    EXPECT_TRUE(runner.scripts.isEmpty());
+    EXPECT_EQ(altitude.count(), 0);
+
+    bridge.updateCurrentPositionOnMap(0.0);
+    EXPECT_EQ(runner.scripts.last(), "moveCurrentPositionTo([55.000000, 37.000000], 45.500000, 0)");
+    EXPECT_EQ(altitude.last().at(0).toString(), "LABEL_ALTITUDE_TITLE: 99 LABEL_ALTITUDE_METER");
+    EXPECT_EQ(velocity.last().at(0).toString(), "42 KM_PER_HOUR");
+
+    // A longitude alone is a fix; it becomes the stored map centre, latitude 0 included.
+    bridge.setMeasurementSystem("British");
+    bridge.updateCurrentPositionOnMap(0.25);
+    EXPECT_EQ(runner.scripts.last(), "moveCurrentPositionTo([0.000000, 37.600000], 10.000000, 0)");
+    EXPECT_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 0.0);
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 37.6);
+    EXPECT_EQ(altitude.last().at(0).toString(), "LABEL_ALTITUDE_TITLE: 327 LABEL_ALTITUDE_FOOT");
+    EXPECT_EQ(velocity.last().at(0).toString(), "53 MILES_PER_HOUR");
+
+    // No fix at the position: the next point with a latitude stands in, flagged, and its
+    // altitude is shown while the speed is the one at the position.
+    bridge.setMeasurementSystem("british"); // not "British": metric
+    bridge.updateCurrentPositionOnMap(0.5);
+    EXPECT_EQ(runner.scripts.last(),
+              "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+    EXPECT_EQ(altitude.last().at(0).toString(), "LABEL_ALTITUDE_TITLE: 130 LABEL_ALTITUDE_METER");
+    EXPECT_EQ(velocity.last().at(0).toString(), "0 KM_PER_HOUR");
+
+    // drawRoute ends on the latest position.
+    runner.scripts.clear();
+    bridge.drawRoute();
+    EXPECT_EQ(runner.scripts.last(),
+              "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+}
+
+TEST(MapBridge, TrackWithoutAnyPositionSendsNoMarker)
+{
+    RecordingRunner runner;
+    RVMapBridge bridge(&runner);
+    bridge.setTrack(track({point("0", "0"), point("0", "0")}), speeds({1, 2}));
+    bridge.updateCurrentPositionOnMap(0.5);
+    EXPECT_TRUE(runner.scripts.isEmpty());
+}
+
+TEST(MapBridge, RouteClickSeeksToTheNearestPointAndKeysAreFiltered)
+{
+    RecordingRunner runner;
+    RVMapBridge bridge(&runner);
+    QSignalSpy seeks(&bridge, &RVMapBridge::graphClicked);
+    QSignalSpy playPause(&bridge, &RVMapBridge::playPauseRequested);
+    QSignalSpy fullScreen(&bridge, &RVMapBridge::fullScreenToggleRequested);
+
+    bridge.routeClickedOnLatitude(1, 1);
+    EXPECT_EQ(seeks.count(), 0); // an empty track has nowhere to seek
+
+    bridge.setTrack(
+        track({point("10", "10"), point("11", "11"), point("13", "11"), point("12", "12")}),
+        nullptr);
+    bridge.routeClickedOnLatitude(12, 11); // points 1 and 2 are equally near: the first wins
+    ASSERT_EQ(seeks.count(), 1);
+    EXPECT_DOUBLE_EQ(seeks.last().at(0).toDouble(), 0.25);
+    bridge.routeClickedOnLatitude(12.1, 12);
+    EXPECT_DOUBLE_EQ(seeks.last().at(0).toDouble(), 0.75);
+
+    bridge.onMapKeyPressed("spacebar");
+    bridge.onMapKeyPressed("alt enter");
+    bridge.onMapKeyPressed("enter");
+    bridge.onMapKeyPressed("Spacebar");
+    EXPECT_EQ(playPause.count(), 1);
+    EXPECT_EQ(fullScreen.count(), 1);
+}

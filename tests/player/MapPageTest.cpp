@@ -1,0 +1,148 @@
+#include "player/RVMapBridge.h"
+#include "player/RVMapScriptObject.h"
+#include "player/RVMapView.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QVariant evaluate(RVMapView& view, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    QEventLoop loop;
+    view.page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    if (!done)
+        loop.exec();
+    return result;
+}
+
+// Waits until the script's value is true (the page sets things up asynchronously).
+bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (evaluate(view, script).toBool())
+            return true;
+        QSignalSpy idle(&view, &QObject::destroyed);
+        idle.wait(50);
+    }
+    return false;
+}
+
+// Messages from the page arrive through the web engine's own message pump; keep talking to
+// the page while waiting so they are delivered.
+bool waitForCount(RVMapView& view, QSignalSpy& spy, int count, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (spy.count() < count && timer.elapsed() < timeoutMs) {
+        evaluate(view, "0");
+        spy.wait(50);
+    }
+    return spy.count() >= count;
+}
+
+bool loadPage(RVMapView& view, const QString& provider)
+{
+    QSignalSpy ready(&view, &RVMapView::pageReady);
+    view.setMapsProvider(provider);
+    return ready.wait(30000);
+}
+
+RVPoint point(const char* latitude, const char* longitude)
+{
+    return RVPoint(latitude, longitude, 100, 90, 0, RVTimestamp());
+}
+
+} // namespace
+
+TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
+{
+    RVMapView view;
+    view.resize(640, 400);
+    view.show();
+    ASSERT_TRUE(loadPage(view, "OpenStreetMap"));
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().ready === true && !!window.Cocoa"));
+
+    RVMapBridge bridge(&view);
+    bridge.setTrack(std::make_shared<const std::vector<RVPoint>>(std::vector<RVPoint>{
+                        point("55.751244", "37.618423"), point("55.751300", "37.618500"),
+                        point("0", "0"), point("55.752000", "37.619000")}),
+                    nullptr);
+    bridge.updateCurrentPositionOnMap(0.5); // a point without a fix: the next one stands in
+    bridge.drawRoute();
+
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().marker !== null"));
+    const QVariantMap state = evaluate(view, "korvelaMapState()").toMap();
+    EXPECT_EQ(state.value("provider").toString(), "leaflet");
+    EXPECT_EQ(state.value("routes").toInt(), 2);
+    EXPECT_EQ(state.value("routePoints").toInt(), 3);
+    const QVariantList marker = state.value("marker").toList();
+    ASSERT_EQ(marker.size(), 2);
+    EXPECT_DOUBLE_EQ(marker[0].toDouble(), 55.752);
+    EXPECT_DOUBLE_EQ(marker[1].toDouble(), 37.619);
+    EXPECT_TRUE(state.value("substitute").toBool());
+    const QVariantList centre = state.value("center").toList();
+    ASSERT_EQ(centre.size(), 2);
+    EXPECT_NEAR(centre[0].toDouble(), 55.75, 0.01);
+
+    // clearRoutes removes them again.
+    view.runScript("clearRoutes();");
+    EXPECT_TRUE(waitFor(view, "korvelaMapState().routes === 0"));
+
+    // The page's two calls reach the program, and only through the "Cocoa" object.
+    bridge.drawRoute();
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().routes === 2"));
+    QSignalSpy clicks(view.scriptObject(), &RVMapScriptObject::routeClicked);
+    QSignalSpy keys(view.scriptObject(), &RVMapScriptObject::mapKeyPressed);
+    evaluate(view, "korvelaClickRoute(1, 55.752, 37.619)");
+    ASSERT_TRUE(waitForCount(view, clicks, 1));
+    EXPECT_DOUBLE_EQ(clicks.first().at(0).toDouble(), 55.752);
+    EXPECT_DOUBLE_EQ(clicks.first().at(1).toDouble(), 37.619);
+    evaluate(view,
+             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'Space', key: ' '}));"
+             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'Enter', key: "
+             "'Enter', altKey: true}));"
+             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'KeyN', key: 'n'}));");
+    ASSERT_TRUE(waitForCount(view, keys, 2));
+    EXPECT_EQ(keys.count(), 2);
+    EXPECT_EQ(keys[0].at(0).toString(), "spacebar");
+    EXPECT_EQ(keys[1].at(0).toString(), "alt enter");
+    EXPECT_FALSE(evaluate(view, "typeof Cocoa.drawRoute === 'function' || "
+                                "typeof Cocoa.graphClicked === 'function'")
+                     .toBool());
+}
+
+TEST(MapPage, GooglePageWithoutKeyShowsTheLeafletMapAndSaysSo)
+{
+    RVMapView view;
+    view.resize(640, 400);
+    view.show();
+    ASSERT_TRUE(loadPage(view, "Google"));
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().ready === true"));
+    EXPECT_EQ(evaluate(view, "korvelaMapState().provider").toString(), "leaflet");
+    EXPECT_FALSE(
+        evaluate(view, "document.getElementById('note').textContent").toString().isEmpty());
+}
+
+TEST(MapPage, ProvidersWithoutAPageLoadNothing)
+{
+    EXPECT_FALSE(RVMapView::pageResourceFor("Google").isEmpty());
+    EXPECT_FALSE(RVMapView::pageResourceFor("OpenStreetMap").isEmpty());
+    EXPECT_TRUE(RVMapView::pageResourceFor("Bing").isEmpty());
+    EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty());
+    EXPECT_TRUE(RVMapView::pageResourceFor("").isEmpty());
+}
