@@ -25,6 +25,7 @@
 #include "metadata/RVTextSplit.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -43,11 +44,18 @@ bool hasDigit(std::string_view field)
     return false;
 }
 
-// ddmmyy + hhmmss.sss in the system's local time zone.
+// Field 1 followed directly by field 2, read as ddMMyyHHmmss.SSS in the system's local time
+// zone. The joined text is what is matched, so a date cut short in field 1 and continued in
+// field 2 still reads as the camera's software reads it.
 RVTimestamp localTime(std::string_view date, std::string_view time)
 {
+    std::string joined;
+    joined.reserve(date.size() + time.size());
+    joined.append(date).append(time);
+    const std::string_view text(joined);
     RVCivilTime::Fields fields;
-    if (!RVCivilTime::parseDayMonthYear(date, fields) || !RVCivilTime::parseTimeOfDay(time, fields))
+    if (text.size() < 6 || !RVCivilTime::parseDayMonthYear(text.substr(0, 6), fields) ||
+        !RVCivilTime::parseTimeOfDay(text.substr(6), fields))
         return RVTimestamp();
     return RVCivilTime::localInstant(fields);
 }

@@ -34,10 +34,17 @@ double outOfRangeValue(std::string_view number)
         }
     }
     if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
+        const char* begin = number.data() + i + 1;
+        const char* end = number.data() + number.size();
+        const bool negativeExponent = begin < end && *begin == '-';
+        if (begin < end && *begin == '+')
+            ++begin;
+        // An exponent beyond 64 bits, or one that overflows the sum, decides by its sign alone.
         long long exponent = 0;
-        std::from_chars(number.data() + i + 1 + (number[i + 1] == '+'),
-                        number.data() + number.size(), exponent);
-        magnitude += exponent;
+        const auto parsed = std::from_chars(begin, end, exponent);
+        if (parsed.ec == std::errc::result_out_of_range ||
+            __builtin_add_overflow(magnitude, exponent, &magnitude))
+            return negativeExponent ? 0.0 : std::numeric_limits<double>::infinity();
     }
     return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }

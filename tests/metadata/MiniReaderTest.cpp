@@ -72,13 +72,15 @@ TEST(MiniReader, LinesWithoutFixOrUsableFields)
               "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10\n" // 10 fields
               "a,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n"
               "X,050215\n\x1a\n"
-              "A,320215,134501.000,+5545.1234,N,+03736.5678,E,10.0,1,-10,3\n"); // no such date
-    ASSERT_EQ(data.gSensorData.size(), 3u);
+              "A,320215,134501.000,+5545.1234,N,+03736.5678,E,10.0,1,-10,3\n" // no such date
+              "A,05021,5134501,5545.1234,N,03736.5678,E,1,0,0,0\n"); // date and time joined
+    ASSERT_EQ(data.gSensorData.size(), 4u);
     EXPECT_EQ(data.gSensorData[0].time().text(), "0");
     EXPECT_DOUBLE_EQ(data.gSensorData[0].y(), -0.796 + 1.0);
-    ASSERT_EQ(data.points.size(), 1u);
+    ASSERT_EQ(data.points.size(), 2u);
     EXPECT_EQ(data.points[0].latitude(), "55.752060");
     EXPECT_FALSE(data.points[0].time().isValid());
+    EXPECT_EQ(data.points[1].time().msecsSinceEpoch(), localMs(2015, 2, 5, 13, 45, 1, 0));
     // A point without time leaves its sample without a label.
     EXPECT_TRUE(data.gSensorData[2].time().isNull());
 
