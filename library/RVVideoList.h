@@ -73,6 +73,9 @@ public:
                 QObject* parent = nullptr);
     ~RVVideoList() override;
 
+    // The metadata layer's dispatcher (RVGpsProcessor), as the default list reads metadata.
+    static RVMetaDataSource defaultMetaDataSource();
+
     // The top-level nodes, oldest first after every regrouping. Never null.
     std::shared_ptr<const RVVideoDataList> videosData() const;
     // The series of the node published last (null before the first publication).

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <ostream>
 
 namespace testsupport {
 
@@ -55,3 +56,13 @@ QStringList fileNames(const RVVideoDataList& nodes);
 QStringList names(const RVVideoDataList& nodes);
 
 } // namespace testsupport
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
