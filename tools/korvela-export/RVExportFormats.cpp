@@ -1,0 +1,27 @@
+#include "tools/korvela-export/RVExportFormats.h"
+
+namespace {
+
+constexpr RVExportFormat kFormats[] = {
+    {"json",
+     "a JSON array with one object per FILE, in argument order: file, format (\"BlackVue\", "
+     "\"Mini\", \"Korvela\", or null when no reader recognises it), points, gSensorData, "
+     "velocityData, relatedFiles",
+     RVOutputDirUse::None, &runJsonFormat},
+};
+
+} // namespace
+
+std::span<const RVExportFormat> exportFormats()
+{
+    return kFormats;
+}
+
+const RVExportFormat* findExportFormat(const QString& name)
+{
+    for (const RVExportFormat& format : kFormats) {
+        if (name == QLatin1String(format.name.data(), qsizetype(format.name.size())))
+            return &format;
+    }
+    return nullptr;
+}
