@@ -4,6 +4,7 @@
 #include "library/RVVolumeMonitor.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -132,6 +133,7 @@ TEST(TripGrouping, FileDatesFirstThenGpsTimesAfterTheScan)
     meta.set(folder + "/C.MP4", FakeMetaData::track({"2015-01-01T11:00:00"}));
     meta.set(folder + "/E.MP4", FakeMetaData::track({"", "2015-01-01T09:00:00"}));
     RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(), meta.source(150));
+    list.waitForIdle(); // the first card check; it would rebuild and rescan otherwise
 
     list.addVideoFilesFrom(dir.path());
     ASSERT_TRUE(waitUntil([&] { return !list.videosData()->empty(); }));
@@ -159,6 +161,30 @@ TEST(TripGrouping, FileDatesFirstThenGpsTimesAfterTheScan)
             EXPECT_EQ(file->created(), at("2015-01-01T11:00:00"));
         }
     }
+}
+
+TEST(TripGrouping, FileDatesGroupRecordingsThatHaveNoMetadata)
+{
+    QTemporaryDir dir;
+    // Copied from a card: born now, but still carrying the recordings' modification times.
+    const std::pair<const char*, const char*> clips[] = {{"C.MP4", "2015-01-01T11:00:00"},
+                                                         {"A.MP4", "2015-01-01T10:00:00"},
+                                                         {"B.MP4", "2015-01-01T10:00:02"}};
+    for (const auto& [name, time] : clips) {
+        const QString path = dir.path() + "/" + name;
+        makeClip(path, 2);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(at(time).toDateTime(), QFileDevice::FileModificationTime));
+    }
+    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(), FakeMetaData().source());
+    list.waitForIdle();
+    list.addVideoFilesFrom(dir.path());
+    list.waitForIdle();
+    const RVVideoDataList tree = *list.videosData();
+    EXPECT_EQ(fileNames(tree), QStringList({"A.MP4+B.MP4", "C.MP4"}));
+    EXPECT_EQ(tree[0]->created(), at("2015-01-01T10:00:00"));
+    EXPECT_FLOAT_EQ(tree[0]->duration(), 4.0f);
 }
 
 TEST(TripGrouping, ColumnSortLastsUntilTheNextRegrouping)

@@ -43,3 +43,4 @@ const RVExportFormat* findExportFormat(const QString& name);
 
 // The formats.
 int runJsonFormat(const RVExportContext& context);
+int runTreeFormat(const RVExportContext& context);
