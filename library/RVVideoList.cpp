@@ -151,13 +151,22 @@ void RVVideoList::removeUnmountedFiles()
 
 void RVVideoList::addVideoFilesFrom(const QString& path)
 {
-    start([this, path] { collectAndAdd(path); });
+    addVideoFilesFrom(QStringList{path});
 }
 
-void RVVideoList::collectAndAdd(const QString& path)
+void RVVideoList::addVideoFilesFrom(const QStringList& paths)
+{
+    start([this, paths] { collectAndAdd(paths); });
+}
+
+void RVVideoList::collectAndAdd(const QStringList& paths)
 {
     RVVideoFileList found;
-    RVFileSystemUtil::scanVideoFilesFrom(path, found);
+    for (const QString& path : paths) {
+        if (m_shuttingDown)
+            return;
+        RVFileSystemUtil::scanVideoFilesFrom(path, found);
+    }
     {
         QMutexLocker lock(&m_lock);
         m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());

@@ -73,6 +73,9 @@ public:
                 QObject* parent = nullptr);
     ~RVVideoList() override;
 
+    // The metadata layer's dispatcher (RVGpsProcessor), as the default list reads metadata.
+    static RVMetaDataSource defaultMetaDataSource();
+
     // The top-level nodes, oldest first after every regrouping. Never null.
     std::shared_ptr<const RVVideoDataList> videosData() const;
     // The series of the node published last (null before the first publication).
@@ -87,6 +90,8 @@ public:
     // Collects the recordings below the file or folder in the background, then sorts, rebuilds
     // the tree, emits videoListUpdated and scans the new nodes' metadata.
     void addVideoFilesFrom(const QString& path);
+    // The same for several files and folders at once, with one rebuild for all.
+    void addVideoFilesFrom(const QStringList& paths);
     // Takes the node's files out of the library (the files stay on disk) and rebuilds.
     void removeVideoData(const RVVideoDataPtr& node);
     // Deletes the node's recordings and their companion files from disk and the library.
@@ -143,7 +148,7 @@ private:
     void deviceMounted();
     void deviceUnmounted();
     void start(std::function<void()> job);
-    void collectAndAdd(const QString& path);
+    void collectAndAdd(const QStringList& paths);
     // Rebuilds the tree from m_videoFiles (sorted first when asked), publishes it and starts
     // the metadata scan of the new nodes. Caller holds m_lock.
     void rebuildLocked(bool sort);

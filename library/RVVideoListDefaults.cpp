@@ -6,10 +6,13 @@
 #include "metadata/RVGpsProcessor.h"
 
 RVVideoList::RVVideoList(QObject* parent)
-    : RVVideoList(
-          RVVolumeMonitor::createPlatformMonitor(),
-          [](const QString& videoPath) {
-              return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(videoPath);
-          },
-          parent)
-{}
+    : RVVideoList(RVVolumeMonitor::createPlatformMonitor(), defaultMetaDataSource(), parent)
+{
+}
+
+RVMetaDataSource RVVideoList::defaultMetaDataSource()
+{
+    return [](const QString& videoPath) {
+        return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(videoPath);
+    };
+}

@@ -34,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const RVExcelNumberFormat* grouped : {&american, &indian}) {
         std::string ungrouped = grouped->format(value);
         // The last "," is the decimal separator when there is a fraction.
-        const std::size_t decimal = comma == std::string::npos ? std::string::npos
-                                                                : ungrouped.rfind(',');
+        const std::size_t decimal =
+            comma == std::string::npos ? std::string::npos : ungrouped.rfind(',');
         std::string integer = ungrouped.substr(0, decimal);
         std::erase(integer, ',');
         if (integer + (decimal == std::string::npos ? "" : ungrouped.substr(decimal)) != text)

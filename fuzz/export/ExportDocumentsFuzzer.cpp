@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 input.ConsumeIntegralInRange<std::int64_t>(-1LL << 45, 1LL << 45)));
         if (input.ConsumeBool())
             speeds.push_back(input.ConsumeFloatingPoint<double>());
-        samples.emplace_back(input.ConsumeFloatingPoint<double>(), input.ConsumeFloatingPoint<double>(),
+        samples.emplace_back(input.ConsumeFloatingPoint<double>(),
+                             input.ConsumeFloatingPoint<double>(),
                              input.ConsumeFloatingPoint<double>(), 0,
                              RVSensorLabel::number(input.ConsumeIntegral<std::int32_t>()));
     }
@@ -67,8 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
 
     RVExportSink gpx;
-    RVGpxWriter::write(gpx, {nodeName, RVTimestamp::fromMSecsSinceEpoch(created), duration,
-                             points, speeds});
+    RVGpxWriter::write(
+        gpx, {nodeName, RVTimestamp::fromMSecsSinceEpoch(created), duration, points, speeds});
     if (countElements(gpx.takeText(), QStringLiteral("trkpt")) != kept)
         std::abort();
 

@@ -37,12 +37,15 @@ Info stat(const QString& path)
         info.kind = Kind::Other;
     info.device = (std::uint64_t(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
     info.inode = sx.stx_ino;
-    // Not every file system keeps a birth time (older kernels' vfat, some network mounts);
-    // the modification time is the nearest date they do keep.
-    if (sx.stx_mask & STATX_BTIME)
-        info.created = toTimestamp(sx.stx_btime);
-    else if (sx.stx_mask & STATX_MTIME)
+    // The earliest date the file system keeps. On the camera's card that is the birth time
+    // (the recording's start; the modification time is its end). A copy made on a computer
+    // is born at copy time but keeps the recording's modification time, and some file
+    // systems keep no birth time at all.
+    if (sx.stx_mask & STATX_MTIME)
         info.created = toTimestamp(sx.stx_mtime);
+    if ((sx.stx_mask & STATX_BTIME) &&
+        (!info.created.isValid() || toTimestamp(sx.stx_btime) < info.created))
+        info.created = toTimestamp(sx.stx_btime);
     info.locked = (sx.stx_mode & kWriteBits) == 0;
     return info;
 }

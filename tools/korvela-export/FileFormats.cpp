@@ -19,8 +19,8 @@
 #include "export/RVExportUtil.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
-#include "metadata/RVGpsProcessor.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
@@ -43,15 +43,31 @@ void report(const RVExportContext& context, const QString& message)
     std::fflush(context.err);
 }
 
-// The library's top-level nodes for the PATHs, every one with its series read. Unusable
-// PATHs are reported and set failed.
+// The library's top-level nodes for the PATHs, collected and grouped as --format tree does,
+// every one with its series read. Unusable PATHs are reported and set failed.
 RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
 {
-    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(), [](const QString& path) {
-        return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
-    });
-    // Every change of the file list starts a new scan that overtakes the one before, and the
-    // regrouping after a scan starts one more over nodes already read: show only progress
+    // The list is a QObject with a thread pool; give it the application object it expects.
+    static int argc = 1;
+    static char name[] = "korvela-export";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+
+    QStringList paths;
+    for (const QString& path : context.files) {
+        if (QFileInfo::exists(path)) {
+            paths.append(path);
+        } else {
+            report(context, QStringLiteral("%1: No such file or directory").arg(path));
+            failed = true;
+        }
+    }
+
+    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(),
+                     RVVideoList::defaultMetaDataSource());
+    // The regrouping after a scan starts one more over nodes already read: show only progress
     // beyond what was shown.
     std::atomic<int> shown{0};
     QObject::connect(
@@ -66,26 +82,20 @@ RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
             std::fflush(context.err);
         },
         Qt::DirectConnection);
-    for (const QString& path : context.files) {
-        if (!QFileInfo::exists(path)) {
-            report(context, QStringLiteral("%1: No such file or directory").arg(path));
-            failed = true;
-            continue;
-        }
-        list.addVideoFilesFrom(QFileInfo(path).absoluteFilePath());
-    }
+    list.waitForIdle(); // the list's first card check (there are no cards here)
+    if (!paths.isEmpty())
+        list.addVideoFilesFrom(paths);
     list.waitForIdle();
     if (shown > 0)
         std::fputc('\n', context.err);
     RVVideoDataList nodes = *list.videosData();
-    if (nodes.empty() && !failed) {
+    if (nodes.empty() && !paths.isEmpty()) {
         report(context, QStringLiteral("no recordings found"));
         failed = true;
     }
     // The scan reads the single recordings; a trip joins its children's series when read.
     for (const RVVideoDataPtr& node : nodes)
         list.readGpsInfo(node, false);
-    list.waitForIdle();
     return nodes;
 }
 

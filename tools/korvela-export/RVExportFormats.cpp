@@ -8,6 +8,11 @@ constexpr RVExportFormat kFormats[] = {
      "\"Mini\", \"Korvela\", or null when no reader recognises it), points, gSensorData, "
      "velocityData, relatedFiles",
      RVOutputDirUse::None, &runJsonFormat},
+    {"tree",
+     "the player's library tree for the FILEs (video files or folders): a JSON array of "
+     "top-level nodes (name, duration, created, files, locked, children), trips grouped by "
+     "the recordings' GPS times",
+     RVOutputDirUse::None, &runTreeFormat},
     {"kml", "one KML file per trip or single recording, NAME.kml", RVOutputDirUse::Required,
      &runKmlFormat},
     {"gpx", "one GPX file per trip or single recording, NAME.gpx", RVOutputDirUse::Required,

@@ -47,3 +47,4 @@ int runJsonFormat(const RVExportContext& context);
 int runKmlFormat(const RVExportContext& context);
 int runGpxFormat(const RVExportContext& context);
 int runCsvFormat(const RVExportContext& context);
+int runTreeFormat(const RVExportContext& context);

@@ -1,0 +1,79 @@
+// A card of real BlackVue side files beside generated clips, read through the metadata
+// layer's dispatcher: dates from the tracks, grouping by them, deletion of the side files.
+#include "TestSupport.h"
+
+#include "library/RVVolumeMonitor.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+const QString kBlackVue = QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s");
+
+} // namespace
+
+TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordings)
+{
+    if (!QDir(kBlackVue).exists())
+        GTEST_SKIP() << "no real data at " << kBlackVue.toStdString();
+    QTemporaryDir dir;
+    const QString record = dir.path() + "/DCIM/Record";
+    // In the order a camera writes them, but the parking clip with an empty track last, so
+    // that its file date is the newest.
+    for (const char* stem : {"20170708_221449_N", "20170709_080018_N", "20170709_084652_P",
+                             "20170709_084737_E", "20170709_085648_N", "20170709_080522_P"}) {
+        makeClip(record + "/" + stem + ".mp4", 2);
+        for (const char* extension : {".gps", ".3gf"})
+            ASSERT_TRUE(
+                QFile::copy(kBlackVue + "/" + stem + extension, record + "/" + stem + extension));
+    }
+
+    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(),
+                     RVVideoList::defaultMetaDataSource());
+    list.waitForIdle();
+    list.addVideoFilesFrom(dir.path());
+    list.waitForIdle();
+
+    const RVVideoDataList tree = *list.videosData();
+    ASSERT_EQ(names(tree), QStringList({"20170708_221449_N.mp4", "20170709_080018_N.mp4",
+                                        "20170709_084652_P-737_E", "20170709_085648_N.mp4",
+                                        "20170709_080522_P.mp4"}));
+    EXPECT_EQ(tree[0]->created(), at("2017-07-08T19:14:50"));
+    // A receiver without a fix: the first 35 sentences have no time at all; the recording's
+    // time is that of the first one that has.
+    ASSERT_FALSE(tree[1]->points()->front().time().isValid());
+    EXPECT_EQ(tree[1]->created(), at("2017-07-09T05:00:46"));
+    // The event clip begins with a stale fix; its recording time is that fix's, 6 s after the
+    // parking clip's start, so the two make one trip.
+    const RVVideoDataPtr parked = tree[2];
+    EXPECT_EQ(parked->created(), at("2017-07-09T05:46:52"));
+    EXPECT_EQ(parked->children()[1]->created(), at("2017-07-09T05:46:58"));
+    // An empty track is no BlackVue track: the clip keeps the date of its file.
+    EXPECT_GT(tree[4]->created(), at("2026-01-01T00:00:00"));
+    EXPECT_EQ(tree[4]->relatedFiles(), std::nullopt);
+
+    // Playing the parked trip joins its two tracks.
+    list.readGpsInfo(parked, true);
+    const std::size_t first = parked->children()[0]->points()->size();
+    const std::size_t second = parked->children()[1]->points()->size();
+    EXPECT_GT(first, 0u);
+    EXPECT_GT(second, 0u);
+    EXPECT_EQ(list.points()->size(), first + second);
+    EXPECT_EQ(list.velocityData()->size(), first + second);
+
+    // Deleting the trip takes the side files with it.
+    list.removeVideoDataAndFiles(parked);
+    for (const char* stem : {"20170709_084652_P", "20170709_084737_E"}) {
+        for (const char* extension : {".mp4", ".gps", ".3gf"})
+            EXPECT_FALSE(QFile::exists(record + "/" + stem + extension)) << stem << extension;
+    }
+    EXPECT_TRUE(QFile::exists(record + "/20170709_085648_N.gps"));
+    list.waitForIdle();
+    EXPECT_EQ(list.videosData()->size(), 4u);
+}

@@ -1,0 +1,125 @@
+// --format tree: the library tree the player shows for the given files and folders.
+//
+// Recordings are collected from every FILE (a video file, or a folder walked to any depth)
+// as the player's add command does, their metadata is read, and they are grouped exactly as
+// the player's list is after its metadata scan: by the time of each recording's first track
+// point (the file's date when it has none), trips of recordings less than 60 s apart.
+//
+//   [
+//    {"name":"FILE0001-5","duration":300,"created":"2015-02-05T13:45:01.000Z"|null,
+//     "files":["/card/DCIM/100KVLA/FILE0001.MOV",…],"locked":[false,…],
+//     "children":[{"name":"FILE0001.MOV",…,"children":[]},…]},
+//    …
+//   ]
+//
+// duration is in seconds (null when the media could not be measured), locked says whether
+// each file carries the lock flag. A FILE that does not exist is reported on stderr and left
+// out; the exit status is then 1. Progress goes to stderr.
+
+#include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVJsonWriter.h"
+
+#include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+void writeNode(RVJsonWriter& json, const RVVideoData& node)
+{
+    json.beginObject();
+    json.key("name");
+    json.string(node.name());
+    json.key("duration");
+    json.number(double(node.duration()));
+    json.key("created");
+    const RVTimestamp created = node.created();
+    if (created.isValid())
+        json.string(created.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")));
+    else
+        json.null();
+    json.key("files");
+    json.beginArray();
+    for (const RVVideoFilePtr& file : node.files())
+        json.string(file->filePath());
+    json.endArray();
+    json.key("locked");
+    json.beginArray();
+    for (const RVVideoFilePtr& file : node.files())
+        json.raw(file->locked() ? "true" : "false");
+    json.endArray();
+    json.key("children");
+    json.beginArray();
+    for (const RVVideoDataPtr& child : node.children())
+        writeNode(json, *child);
+    json.endArray();
+    json.endObject();
+}
+
+} // namespace
+
+int runTreeFormat(const RVExportContext& context)
+{
+    // The list is a QObject with a thread pool; give it the application object it expects.
+    static int argc = 1;
+    static char name[] = "korvela-export";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+
+    int status = 0;
+    QStringList paths;
+    for (const QString& path : context.files) {
+        if (QFileInfo::exists(path)) {
+            paths.append(path);
+        } else {
+            std::fprintf(context.err, "korvela-export: %s: No such file or directory\n",
+                         qPrintable(path));
+            status = 1;
+        }
+    }
+
+    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(),
+                     RVVideoList::defaultMetaDataSource());
+    // Progress in tenths, from the pool threads that read the metadata.
+    std::atomic<int> lastTenth{-1};
+    QObject::connect(
+        &list, &RVVideoList::metaScanProgress, &list,
+        [&](int done, int total) {
+            const int tenth = total > 0 ? done * 10 / total : 10;
+            int previous = lastTenth.load();
+            while (tenth > previous && !lastTenth.compare_exchange_weak(previous, tenth)) {
+            }
+            if (tenth > previous)
+                std::fprintf(context.err,
+                             "korvela-export: metadata read for %d of %d "
+                             "recordings\n",
+                             done, total);
+        },
+        Qt::DirectConnection);
+    list.waitForIdle(); // the list's first card check (there are no cards here)
+    std::fprintf(context.err, "korvela-export: collecting recordings from %lld path(s)\n",
+                 static_cast<long long>(paths.size()));
+    if (!paths.isEmpty())
+        list.addVideoFilesFrom(paths);
+    list.waitForIdle();
+
+    RVJsonWriter json(context.out);
+    json.beginArray(RVJsonWriter::Layout::OnePerLine);
+    for (const RVVideoDataPtr& node : *list.videosData())
+        writeNode(json, *node);
+    json.endArray();
+    json.newline();
+    if (!json.flush()) {
+        std::fprintf(context.err, "korvela-export: could not write the output\n");
+        status = 1;
+    }
+    return status;
+}
