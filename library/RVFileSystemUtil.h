@@ -1,0 +1,53 @@
+#pragma once
+
+#include "library/RVVideoFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class RVVolumeMonitor;
+
+// The file operations of the library: finding camera cards, collecting the recordings below a
+// path, the lock flag, copying and deleting. Stateless; every operation may run on any thread.
+class RVFileSystemUtil final
+{
+public:
+    RVFileSystemUtil() = delete;
+
+    // Walks the path and appends one record per recording found: every regular file whose
+    // extension (after the last ".") is "mov" or "mp4" in any case, at any depth, hidden
+    // entries included, in the order the directories list their entries. Symbolic links are
+    // followed; a directory already visited in this walk is not entered again, so link cycles
+    // end. Each record gets the file's creation date, its lock flag and its media duration
+    // (NaN when the media cannot be read). Nothing is appended for a missing path.
+    static void scanVideoFilesFrom(const QString& path, RVVideoFileList& files);
+    // The same for a URL; anything but a local file URL adds nothing.
+    static void scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files);
+    // Whether the file name ends in ".mov" or ".mp4", compared without regard to case.
+    static bool isVideoFileName(const QString& fileName);
+
+    // Mount paths of the mounted removable volumes that look like camera cards, in the
+    // monitor's order. The first form asks the platform's own volume monitor.
+    static QStringList getDashcamFlashDrives();
+    static QStringList getDashcamFlashDrives(const RVVolumeMonitor& monitor);
+    static QStringList getDashcamFlashDrives(const QStringList& removableMountPaths);
+    // A camera card's volume name holds a capital G followed by a decimal digit (G1, CARDG2).
+    static bool isDashcamVolumeName(const QString& volumeName);
+
+    // Locks (true) or unlocks (false) the file. True when the file's flag now reads as asked.
+    static bool changeMutabilityOfFile(const QString& path, bool immutable);
+    // Whether the file is locked now (read from the file system; false when unreadable).
+    static bool isFileLocked(const QString& path);
+    // Locks or unlocks every file and records in each record the state read back from its
+    // file, so a failed change is never recorded as done. True when every file now reads as
+    // asked.
+    static bool changeMutabilityOfVideoFiles(const RVVideoFileList& files, bool immutable);
+
+    // Copies one file; fails when the destination exists. Failures are logged.
+    static bool copyFileAtPath(const QString& sourcePath, const QString& destinationPath);
+    // Deletes the file or empty directory. True when nothing is left at the path.
+    static bool removeFileAtPath(const QString& path);
+    // Whether anything (even a dangling symbolic link) exists at the path.
+    static bool fileExists(const QString& path);
+};

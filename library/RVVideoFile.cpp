@@ -1,0 +1,23 @@
+#include "library/RVVideoFile.h"
+
+RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked)
+    : m_filePath(std::move(filePath)), m_duration(durationSeconds), m_created(created),
+      m_locked(locked)
+{}
+
+QString RVVideoFile::fileName() const
+{
+    const qsizetype slash = m_filePath.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? m_filePath : m_filePath.mid(slash + 1);
+}
+
+QString RVVideoFile::description() const
+{
+    const RVTimestamp when = created();
+    const QString createdText =
+        when.isValid() ? when.toDateTime().toString(Qt::ISODateWithMs) : QStringLiteral("(null)");
+    return QStringLiteral("%1, %2, %3")
+        .arg(fileName())
+        .arg(double(duration()), 0, 'f', 6)
+        .arg(createdText);
+}

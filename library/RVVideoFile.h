@@ -1,0 +1,47 @@
+#pragma once
+
+#include "metadata/RVTimestamp.h"
+
+#include <QString>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+// One recording file found on a camera card or added by hand. Records are shared between the
+// video list's flat file list and every library node built from it, so a flag changed through
+// a node (locked, created) is seen by the list and by every later regrouping.
+//
+// Each field is read and written as a whole and atomically: the metadata scan replaces
+// `created` on a pool thread while the GUI thread draws the list. The path never changes.
+class RVVideoFile final
+{
+public:
+    // durationSeconds: playable length of the media, NaN when it could not be measured.
+    // created: the file system's creation date until the recording's first track time is known.
+    // locked: the file's lock flag as read from the file system.
+    RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked);
+
+    const QString& filePath() const { return m_filePath; }
+    // The last path component ("FILE0001.MOV").
+    QString fileName() const;
+
+    float duration() const { return m_duration.load(std::memory_order_relaxed); }
+    void setDuration(float seconds) { m_duration.store(seconds, std::memory_order_relaxed); }
+    RVTimestamp created() const { return m_created.load(std::memory_order_relaxed); }
+    void setCreated(RVTimestamp created) { m_created.store(created, std::memory_order_relaxed); }
+    bool locked() const { return m_locked.load(std::memory_order_relaxed); }
+    void setLocked(bool locked) { m_locked.store(locked, std::memory_order_relaxed); }
+
+    // Log text: "FILE0001.MOV, 60.000000, 2015-01-01T12:00:00.000Z".
+    QString description() const;
+
+private:
+    const QString m_filePath;
+    std::atomic<float> m_duration;
+    std::atomic<RVTimestamp> m_created;
+    std::atomic<bool> m_locked;
+};
+
+using RVVideoFilePtr = std::shared_ptr<RVVideoFile>;
+using RVVideoFileList = std::vector<RVVideoFilePtr>;

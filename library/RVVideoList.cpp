@@ -1,0 +1,237 @@
+// The video list's life cycle, card handling, adding and removing files, and the background
+// metadata scan that regroups the tree by GPS time.
+#include "library/RVVideoList.h"
+
+#include "library/RVFileSystemUtil.h"
+#include "library/RVVolumeMonitor.h"
+
+#include <QMutexLocker>
+
+#include <algorithm>
+#include <unordered_set>
+
+RVVideoList::RVVideoList(std::unique_ptr<RVVolumeMonitor> monitor, RVMetaDataSource metaDataSource,
+                         QObject* parent)
+    : QObject(parent), m_monitor(std::move(monitor)), m_metaDataSource(std::move(metaDataSource)),
+      m_videosData(std::make_shared<const RVVideoDataList>())
+{
+    // Card scans wait on the disk and metadata reads mostly on the disk too; a few more
+    // threads than cores keep a slow card from holding up the rest.
+    m_pool.setMaxThreadCount(std::max(4, QThread::idealThreadCount()));
+    if (m_monitor) {
+        connect(m_monitor.get(), &RVVolumeMonitor::volumeMounted, this,
+                &RVVideoList::deviceMounted);
+        connect(m_monitor.get(), &RVVolumeMonitor::volumeUnmounted, this,
+                &RVVideoList::deviceUnmounted);
+    }
+    // The first card check, exactly as a mount would start it.
+    deviceMounted();
+}
+
+RVVideoList::~RVVideoList()
+{
+    m_shuttingDown = true;
+    m_pool.waitForDone();
+    if (m_monitor)
+        m_monitor->disconnect(this);
+}
+
+void RVVideoList::start(std::function<void()> job)
+{
+    if (m_shuttingDown)
+        return;
+    m_pool.start(std::move(job));
+}
+
+void RVVideoList::waitForIdle()
+{
+    m_pool.waitForDone();
+}
+
+std::shared_ptr<const RVVideoDataList> RVVideoList::videosData() const
+{
+    std::lock_guard lock(m_publishMutex);
+    return m_videosData;
+}
+
+RVSeries RVVideoList::publishedSeries() const
+{
+    std::lock_guard lock(m_publishMutex);
+    return m_publishedSeries;
+}
+
+RVVideoFileList RVVideoList::videoFiles() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_videoFiles;
+}
+
+QStringList RVVideoList::mountedVolumes() const
+{
+    QMutexLocker lock(&m_lock);
+    return m_mountedVolumes;
+}
+
+void RVVideoList::deviceMounted()
+{
+    start([this] { addMountedFiles(); });
+}
+
+void RVVideoList::deviceUnmounted()
+{
+    start([this] { removeUnmountedFiles(); });
+}
+
+void RVVideoList::addMountedFiles()
+{
+    if (!m_monitor)
+        return;
+    // Claim the new cards under the lock, read them without it (a card holds hundreds of
+    // recordings and the GUI thread takes the lock for its commands), then merge what was
+    // found for the cards that are still mounted.
+    QStringList claimed;
+    {
+        QMutexLocker lock(&m_lock);
+        for (const QString& card : RVFileSystemUtil::getDashcamFlashDrives(*m_monitor)) {
+            if (!m_mountedVolumes.contains(card)) {
+                m_mountedVolumes.append(card);
+                claimed.append(card);
+            }
+        }
+    }
+    std::vector<RVVideoFileList> found(std::size_t(claimed.size()));
+    for (qsizetype i = 0; i < claimed.size() && !m_shuttingDown; ++i)
+        RVFileSystemUtil::scanVideoFilesFrom(claimed[i] + QLatin1String("/DCIM"), found[i]);
+    {
+        QMutexLocker lock(&m_lock);
+        for (qsizetype i = 0; i < claimed.size(); ++i) {
+            // A card unmounted while it was read has been dropped already.
+            if (m_mountedVolumes.contains(claimed[i]))
+                m_videoFiles.insert(m_videoFiles.end(), found[i].begin(), found[i].end());
+        }
+        rebuildLocked(true);
+    }
+    Q_EMIT videoListUpdated();
+}
+
+void RVVideoList::addVolumeAtPath(const QString& mountPath)
+{
+    RVVideoFileList found;
+    RVFileSystemUtil::scanVideoFilesFrom(mountPath + QLatin1String("/DCIM"), found);
+    QMutexLocker lock(&m_lock);
+    if (!m_mountedVolumes.contains(mountPath))
+        m_mountedVolumes.append(mountPath);
+    m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());
+}
+
+void RVVideoList::removeUnmountedFiles()
+{
+    if (!m_monitor)
+        return;
+    {
+        QMutexLocker lock(&m_lock);
+        const QStringList present = m_monitor->removableMountPaths();
+        QStringList gone;
+        for (const QString& volume : std::as_const(m_mountedVolumes)) {
+            if (!present.contains(volume))
+                gone.append(volume);
+        }
+        for (const QString& volume : gone) {
+            m_mountedVolumes.removeAll(volume);
+            const QString prefix = volume.endsWith(QLatin1Char('/')) ? volume : volume + '/';
+            std::erase_if(m_videoFiles, [&](const RVVideoFilePtr& file) {
+                return file->filePath().startsWith(prefix);
+            });
+        }
+        if (!gone.isEmpty())
+            rebuildLocked(false);
+    }
+    Q_EMIT videoListUpdated();
+}
+
+void RVVideoList::addVideoFilesFrom(const QString& path)
+{
+    start([this, path] { collectAndAdd(path); });
+}
+
+void RVVideoList::collectAndAdd(const QString& path)
+{
+    RVVideoFileList found;
+    RVFileSystemUtil::scanVideoFilesFrom(path, found);
+    {
+        QMutexLocker lock(&m_lock);
+        m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());
+        rebuildLocked(true);
+    }
+    Q_EMIT videoListUpdated();
+}
+
+void RVVideoList::removeVideoData(const RVVideoDataPtr& node)
+{
+    if (!node)
+        return;
+    QMutexLocker lock(&m_lock);
+    for (const RVVideoFilePtr& file : node->files()) {
+        // Only this node's records: the same path added twice is two records.
+        const auto found = std::find(m_videoFiles.begin(), m_videoFiles.end(), file);
+        if (found != m_videoFiles.end())
+            m_videoFiles.erase(found);
+    }
+    rebuildLocked(false);
+}
+
+void RVVideoList::sortVideoList(const std::vector<RVSortKey>& sortKeys)
+{
+    std::lock_guard lock(m_publishMutex);
+    RVVideoDataList nodes = *m_videosData;
+    stableSortNodes(nodes, sortKeys);
+    m_videosData = std::make_shared<const RVVideoDataList>(std::move(nodes));
+}
+
+void RVVideoList::rebuildLocked(bool sort)
+{
+    if (sort)
+        stableSortFiles(m_videoFiles);
+    RVVideoDataList singles = wrapFilesWithVideoData(m_videoFiles);
+    RVVideoDataList tree = groupVideoDatas(singles);
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard lock(m_publishMutex);
+        m_videosData = std::make_shared<const RVVideoDataList>(std::move(tree));
+        generation = ++m_generation;
+    }
+    start([this, singles = std::move(singles), generation]() mutable {
+        scanMetaInfo(std::move(singles), generation);
+    });
+}
+
+void RVVideoList::scanMetaInfo(RVVideoDataList nodes, std::uint64_t generation)
+{
+    const auto overtaken = [&] {
+        std::lock_guard lock(m_publishMutex);
+        return m_generation != generation;
+    };
+    const int total = int(nodes.size());
+    for (int i = 0; i < total; ++i) {
+        if (m_shuttingDown || overtaken())
+            return;
+        readGpsInfo(nodes[std::size_t(i)], false);
+        Q_EMIT metaScanProgress(i + 1, total);
+    }
+    stableSortNodes(nodes, m_sortDescriptors);
+    {
+        QMutexLocker lock(&m_lock);
+        // Recordings deleted while the scan ran must not come back with its tree.
+        std::unordered_set<const RVVideoFile*> present;
+        for (const RVVideoFilePtr& file : m_videoFiles)
+            present.insert(file.get());
+        std::erase_if(nodes, [&](const RVVideoDataPtr& node) {
+            return node->files().empty() || !present.contains(node->files().front().get());
+        });
+        std::lock_guard publish(m_publishMutex);
+        if (m_generation != generation)
+            return;
+        m_videosData = std::make_shared<const RVVideoDataList>(groupVideoDatas(nodes));
+    }
+    Q_EMIT videoListUpdated();
+}

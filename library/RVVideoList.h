@@ -1,0 +1,174 @@
+#pragma once
+
+#include "library/RVVideoData.h"
+#include "metadata/RVMetaData.h"
+
+#include <QObject>
+#include <QRecursiveMutex>
+#include <QStringList>
+#include <QThreadPool>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class RVVolumeMonitor;
+
+// A sort key of the library: the field compared and the direction.
+struct RVSortKey final
+{
+    enum class Field
+    {
+        Name,
+        Duration,
+        Created
+    };
+    Field field = Field::Created;
+    bool ascending = true;
+};
+
+// Where a trip time falls: file k, which starts at trip time offsetInFile (seconds).
+struct RVSeekResult final
+{
+    double offsetInFile = 0;
+    std::optional<QString> newPath; // file k's path, only when k is not the playing file
+    QString path;                   // file k's path
+};
+
+// What a delete did with each recording file of the node.
+struct RVDeleteResult final
+{
+    QStringList deleted;    // gone from disk and from the library
+    QStringList keptLocked; // locked: left on disk and in the library
+    QStringList failed;     // could not be deleted: left on disk and in the library
+};
+
+// Reads one recording's metadata; nothing when no reader recognises it.
+using RVMetaDataSource = std::function<std::optional<RVMetaData>(const QString& videoPath)>;
+
+// The library model behind the file list. It keeps every known recording in a flat list,
+// follows camera cards as they come and go, builds the two-level tree of single recordings and
+// trips (consecutive recordings less than 60 s apart), reads every recording's metadata in the
+// background and regroups by GPS time when that is done. It also holds the playing node and
+// which of its files is on screen, and maps trip times onto files.
+//
+// Threads: create and use it on the GUI thread. Card handling, adding files, metadata scans
+// and background reads run on a pool the list owns and joins when it is destroyed. The flat
+// list and the mounted cards are guarded by the list lock (recursive); the tree and the
+// published series are replaced in one step, so a reader sees the old or the new, never a
+// half-built one. Only the scan of the newest tree may replace the tree: a scan overtaken by a
+// later change stops early and publishes nothing.
+class RVVideoList final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Watches the platform's removable media and reads metadata through RVGpsProcessor.
+    explicit RVVideoList(QObject* parent = nullptr);
+    RVVideoList(std::unique_ptr<RVVolumeMonitor> monitor, RVMetaDataSource metaDataSource,
+                QObject* parent = nullptr);
+    ~RVVideoList() override;
+
+    // The top-level nodes, oldest first after every regrouping. Never null.
+    std::shared_ptr<const RVVideoDataList> videosData() const;
+    // The series of the node published last (null before the first publication).
+    RVSeries publishedSeries() const;
+    RVPointSeries points() const { return publishedSeries().points; }
+    RVSensorSeries gSensorData() const { return publishedSeries().gSensorData; }
+    RVVelocitySeries velocityData() const { return publishedSeries().velocityData; }
+    RVVideoFileList videoFiles() const;
+    QStringList mountedVolumes() const;
+    const std::vector<RVSortKey>& sortDescriptors() const { return m_sortDescriptors; }
+
+    // Collects the recordings below the file or folder in the background, then sorts, rebuilds
+    // the tree, emits videoListUpdated and scans the new nodes' metadata.
+    void addVideoFilesFrom(const QString& path);
+    // Takes the node's files out of the library (the files stay on disk) and rebuilds.
+    void removeVideoData(const RVVideoDataPtr& node);
+    // Deletes the node's recordings and their companion files from disk and the library.
+    // Locked recordings, and any that could not be deleted, stay on disk and in the library,
+    // and so do their companion files. A top-level node whose files are all gone leaves the
+    // list directly; otherwise the tree is rebuilt from the remaining files.
+    RVDeleteResult removeVideoDataAndFiles(const RVVideoDataPtr& node);
+    // Orders the top-level nodes by the keys until the next regrouping.
+    void sortVideoList(const std::vector<RVSortKey>& sortKeys);
+
+    // Card handling, normally driven by the volume monitor.
+    void addMountedFiles();
+    void removeUnmountedFiles();
+    // Records the card as mounted and collects its recordings below "/DCIM" (no rebuild).
+    void addVolumeAtPath(const QString& mountPath);
+
+    // Tree building. One single-recording node per file, in the given order.
+    static RVVideoDataList wrapFilesWithVideoData(const RVVideoFileList& files);
+    // Groups single-recording nodes, in the order given, into trips by the 60-second rule.
+    static RVVideoDataList groupVideoDatas(const RVVideoDataList& nodes);
+    // "FILE0001-5" for FILE0001.MOV ... FILE0005.MOV; a lone node's file name.
+    static QString getVideoDataTripNameByFiles(const RVVideoDataList& nodes);
+
+    // The trip time line of the playing node.
+    QString openVideoData(const RVVideoDataPtr& node);
+    std::optional<QString> getNextFilePath();
+    double getCurrentFileTimeOffset() const;
+    std::optional<RVSeekResult> getPathToVideoByTimeOffset(double tripTimeSeconds, bool rewind);
+    int playingFileInVideoIndex() const;
+    void setPlayingFileInVideoIndex(int index);
+    RVVideoDataPtr playingVideo() const;
+    void setPlayingVideo(const RVVideoDataPtr& node);
+
+    // Reads the node's series once (a trip joins its children's, reading those not read yet)
+    // and, with publish, makes them the published series and queues metaInfoUpdated. Blocks:
+    // call it off the GUI thread. A read of a node already being read waits for that read.
+    void readGpsInfo(const RVVideoDataPtr& node, bool publish = true);
+    // The same on the list's pool; returns at once.
+    void readGpsInfoInBackground(const RVVideoDataPtr& node, bool publish = true);
+
+    // Waits until no background work is left (command-line tools and tests).
+    void waitForIdle();
+
+Q_SIGNALS:
+    // The top-level list has been replaced. Emitted from a pool thread: connect with the
+    // default connection so that receivers on the GUI thread get it queued.
+    void videoListUpdated();
+    // The published series have changed. Emitted on the list's own thread, queued.
+    void metaInfoUpdated();
+    // Progress of a metadata scan: `done` of `total` recordings read. From a pool thread.
+    void metaScanProgress(int done, int total);
+
+private:
+    void deviceMounted();
+    void deviceUnmounted();
+    void start(std::function<void()> job);
+    void collectAndAdd(const QString& path);
+    // Rebuilds the tree from m_videoFiles (sorted first when asked), publishes it and starts
+    // the metadata scan of the new nodes. Caller holds m_lock.
+    void rebuildLocked(bool sort);
+    void scanMetaInfo(RVVideoDataList nodes, std::uint64_t generation);
+    void readSeries(const RVVideoDataPtr& node);
+    void stableSortFiles(RVVideoFileList& files) const;
+    void stableSortNodes(RVVideoDataList& nodes, const std::vector<RVSortKey>& keys) const;
+
+    const std::vector<RVSortKey> m_sortDescriptors{{RVSortKey::Field::Created, true}};
+    std::unique_ptr<RVVolumeMonitor> m_monitor;
+    RVMetaDataSource m_metaDataSource;
+
+    mutable QRecursiveMutex m_lock; // the list lock: guards m_videoFiles and m_mountedVolumes
+    RVVideoFileList m_videoFiles;
+    QStringList m_mountedVolumes;
+
+    mutable std::mutex m_publishMutex; // guards the three fields below
+    std::shared_ptr<const RVVideoDataList> m_videosData;
+    std::uint64_t m_generation = 0; // counts rebuilds; a scan publishes only its own
+    RVSeries m_publishedSeries;
+
+    mutable std::mutex m_playMutex; // guards the playing state
+    RVVideoDataPtr m_playingVideo;
+    int m_playingFileInVideoIndex = 0;
+
+    std::atomic<bool> m_shuttingDown{false};
+    QThreadPool m_pool; // declared last: joined first
+};

@@ -1,0 +1,15 @@
+// The video list as the program uses it: the platform's volume monitor and the metadata
+// layer's dispatcher. Kept apart so tools and tests can build a list from other parts.
+#include "library/RVVideoList.h"
+
+#include "library/RVVolumeMonitor.h"
+#include "metadata/RVGpsProcessor.h"
+
+RVVideoList::RVVideoList(QObject* parent)
+    : RVVideoList(
+          RVVolumeMonitor::createPlatformMonitor(),
+          [](const QString& videoPath) {
+              return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(videoPath);
+          },
+          parent)
+{}

@@ -1,0 +1,194 @@
+// Building the library tree: one node per recording, then trips by the 60-second rule.
+#include "library/RVVideoList.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// A recording joins the trip when it starts less than this long before or after the end of
+// the recording just before it.
+constexpr double kTripGapSeconds = 60.0;
+
+QString lastPathComponent(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString withoutExtension(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+// Seconds from a to b; NaN when either instant is unknown.
+double secondsBetween(RVTimestamp a, RVTimestamp b)
+{
+    if (!a.isValid() || !b.isValid())
+        return std::nan("");
+    return double(b.msecsSinceEpoch() - a.msecsSinceEpoch()) / 1000.0;
+}
+
+RVVideoDataPtr closeGroup(const RVVideoDataList& group, const RVVideoFileList& files,
+                          float duration)
+{
+    if (group.size() == 1) {
+        group.front()->setParent(nullptr);
+        return group.front();
+    }
+    return RVVideoData::create(RVVideoList::getVideoDataTripNameByFiles(group), duration,
+                               group.front()->created(), files, group, nullptr);
+}
+
+RVVideoFilePtr firstFile(const RVVideoDataPtr& node)
+{
+    return node->files().empty() ? nullptr : node->files().front();
+}
+
+} // namespace
+
+RVVideoDataList RVVideoList::wrapFilesWithVideoData(const RVVideoFileList& files)
+{
+    RVVideoDataList nodes;
+    nodes.reserve(files.size());
+    for (const RVVideoFilePtr& file : files) {
+        if (!file)
+            continue;
+        nodes.push_back(RVVideoData::create(lastPathComponent(file->filePath()), file->duration(),
+                                            file->created(), {file}, {}, nullptr));
+    }
+    return nodes;
+}
+
+RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
+{
+    RVVideoDataList result;
+    RVVideoDataList group;
+    RVVideoFileList groupFiles;
+    float groupDuration = 0; // summed in 32-bit floats, as the trip's duration is defined
+    RVVideoDataPtr previous;
+
+    const auto startGroup = [&](const RVVideoDataPtr& node) {
+        group = {node};
+        groupFiles.clear();
+        if (RVVideoFilePtr file = firstFile(node))
+            groupFiles.push_back(file);
+        groupDuration = node->duration();
+        previous = node;
+    };
+
+    for (const RVVideoDataPtr& node : nodes) {
+        if (!node)
+            continue;
+        if (!previous) {
+            startGroup(node);
+            continue;
+        }
+        const double gap =
+            secondsBetween(previous->created(), node->created()) - double(previous->duration());
+        // A NaN gap (unknown date or duration) fails the test and starts a new trip.
+        if (std::fabs(gap) < kTripGapSeconds) {
+            groupDuration += node->duration();
+            group.push_back(node);
+            if (RVVideoFilePtr file = firstFile(node))
+                groupFiles.push_back(file);
+            previous = node;
+        } else {
+            result.push_back(closeGroup(group, groupFiles, groupDuration));
+            startGroup(node);
+        }
+    }
+    if (previous)
+        result.push_back(closeGroup(group, groupFiles, groupDuration));
+    return result;
+}
+
+QString RVVideoList::getVideoDataTripNameByFiles(const RVVideoDataList& nodes)
+{
+    if (nodes.empty() || !nodes.front() || !nodes.back())
+        return {};
+    const RVVideoFilePtr first = firstFile(nodes.front());
+    const RVVideoFilePtr last =
+        nodes.back()->files().empty() ? nullptr : nodes.back()->files().back();
+    if (!first || !last)
+        return {};
+    if (nodes.size() == 1)
+        return lastPathComponent(first->filePath());
+
+    const QString a = withoutExtension(lastPathComponent(first->filePath()));
+    const QString b = withoutExtension(lastPathComponent(last->filePath()));
+    qsizetype common = 0;
+    while (common < a.size() && common < b.size() &&
+           a.at(common).toCaseFolded() == b.at(common).toCaseFolded())
+        ++common;
+    return a + QLatin1Char('-') + b.mid(common);
+}
+
+namespace {
+
+// The values a sort compares, read once per item: another thread may change a record's date
+// while we sort, and a comparison must never change its mind half-way through a sort.
+struct SortValues final
+{
+    QString name;
+    float duration = 0;
+    RVTimestamp created;
+};
+
+// -1, 0 or 1 for a before, equal to or after b by one key, ascending. Unknown values (NaN
+// durations, missing dates) come first.
+int compareValues(const SortValues& a, const SortValues& b, RVSortKey::Field field)
+{
+    switch (field) {
+    case RVSortKey::Field::Name:
+        return a.name.compare(b.name, Qt::CaseSensitive);
+    case RVSortKey::Field::Duration: {
+        const bool aKnown = !std::isnan(a.duration);
+        const bool bKnown = !std::isnan(b.duration);
+        if (!aKnown || !bKnown)
+            return int(aKnown) - int(bKnown);
+        return a.duration < b.duration ? -1 : (b.duration < a.duration ? 1 : 0);
+    }
+    case RVSortKey::Field::Created:
+        return a.created < b.created ? -1 : (b.created < a.created ? 1 : 0);
+    }
+    return 0;
+}
+
+template <typename Item, typename Snapshot>
+void stableSortByKeys(std::vector<std::shared_ptr<Item>>& items, const std::vector<RVSortKey>& keys,
+                      Snapshot snapshot)
+{
+    std::vector<std::pair<SortValues, std::shared_ptr<Item>>> entries;
+    entries.reserve(items.size());
+    for (std::shared_ptr<Item>& item : items)
+        entries.emplace_back(snapshot(*item), std::move(item));
+    std::stable_sort(entries.begin(), entries.end(), [&](const auto& a, const auto& b) {
+        for (const RVSortKey& key : keys) {
+            const int order = compareValues(a.first, b.first, key.field);
+            if (order != 0)
+                return key.ascending ? order < 0 : order > 0;
+        }
+        return false;
+    });
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        items[i] = std::move(entries[i].second);
+}
+
+} // namespace
+
+void RVVideoList::stableSortFiles(RVVideoFileList& files) const
+{
+    std::erase(files, nullptr);
+    stableSortByKeys(files, m_sortDescriptors, [](const RVVideoFile& file) {
+        return SortValues{file.fileName(), file.duration(), file.created()};
+    });
+}
+
+void RVVideoList::stableSortNodes(RVVideoDataList& nodes, const std::vector<RVSortKey>& keys) const
+{
+    std::erase(nodes, nullptr);
+    stableSortByKeys(nodes, keys, [](const RVVideoData& node) {
+        return SortValues{node.name(), node.duration(), node.created()};
+    });
+}

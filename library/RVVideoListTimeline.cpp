@@ -1,0 +1,168 @@
+// The playing node's time line (files back to back, no holes) and the reading of a node's
+// series.
+#include "library/RVVideoList.h"
+
+#include <QMetaObject>
+
+namespace {
+
+// S(k): the trip time at which file k starts, each duration widened to double before adding.
+double startOfFile(const RVVideoFileList& files, std::size_t index)
+{
+    double sum = 0;
+    for (std::size_t i = 0; i < index && i < files.size(); ++i)
+        sum += double(files[i]->duration());
+    return sum;
+}
+
+template <typename T>
+void appendSeries(std::vector<T>& joined, const std::shared_ptr<const std::vector<T>>& part)
+{
+    if (part)
+        joined.insert(joined.end(), part->begin(), part->end());
+}
+
+} // namespace
+
+QString RVVideoList::openVideoData(const RVVideoDataPtr& node)
+{
+    std::lock_guard lock(m_playMutex);
+    m_playingFileInVideoIndex = 0;
+    m_playingVideo = node;
+    if (!node || node->files().empty())
+        return {};
+    return node->files().front()->filePath();
+}
+
+std::optional<QString> RVVideoList::getNextFilePath()
+{
+    std::lock_guard lock(m_playMutex);
+    ++m_playingFileInVideoIndex;
+    if (!m_playingVideo || m_playingFileInVideoIndex < 0)
+        return std::nullopt;
+    const RVVideoFileList& files = m_playingVideo->files();
+    if (std::size_t(m_playingFileInVideoIndex) >= files.size())
+        return std::nullopt;
+    return files[std::size_t(m_playingFileInVideoIndex)]->filePath();
+}
+
+double RVVideoList::getCurrentFileTimeOffset() const
+{
+    std::lock_guard lock(m_playMutex);
+    if (!m_playingVideo || m_playingFileInVideoIndex < 1)
+        return 0;
+    return startOfFile(m_playingVideo->files(), std::size_t(m_playingFileInVideoIndex));
+}
+
+std::optional<RVSeekResult> RVVideoList::getPathToVideoByTimeOffset(double tripTimeSeconds,
+                                                                    bool rewind)
+{
+    std::lock_guard lock(m_playMutex);
+    if (!m_playingVideo || m_playingVideo->files().empty())
+        return std::nullopt;
+    const RVVideoFileList& files = m_playingVideo->files();
+    // A time exactly at the end of a file belongs to that file.
+    std::size_t k = 0;
+    double end = double(files[0]->duration());
+    while (tripTimeSeconds > end && k + 1 < files.size()) {
+        ++k;
+        end += double(files[k]->duration());
+    }
+    RVSeekResult result;
+    result.offsetInFile = end - double(files[k]->duration());
+    result.path = files[k]->filePath();
+    if (int(k) != m_playingFileInVideoIndex)
+        result.newPath = result.path;
+    if (rewind)
+        m_playingFileInVideoIndex = int(k);
+    return result;
+}
+
+int RVVideoList::playingFileInVideoIndex() const
+{
+    std::lock_guard lock(m_playMutex);
+    return m_playingFileInVideoIndex;
+}
+
+void RVVideoList::setPlayingFileInVideoIndex(int index)
+{
+    std::lock_guard lock(m_playMutex);
+    m_playingFileInVideoIndex = index;
+}
+
+RVVideoDataPtr RVVideoList::playingVideo() const
+{
+    std::lock_guard lock(m_playMutex);
+    return m_playingVideo;
+}
+
+void RVVideoList::setPlayingVideo(const RVVideoDataPtr& node)
+{
+    std::lock_guard lock(m_playMutex);
+    m_playingVideo = node;
+}
+
+void RVVideoList::readGpsInfo(const RVVideoDataPtr& node, bool publish)
+{
+    if (!node)
+        return;
+    readSeries(node);
+    if (!publish)
+        return;
+    {
+        std::lock_guard lock(m_publishMutex);
+        m_publishedSeries = node->series();
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT metaInfoUpdated(); }, Qt::QueuedConnection);
+}
+
+void RVVideoList::readGpsInfoInBackground(const RVVideoDataPtr& node, bool publish)
+{
+    start([this, node, publish] { readGpsInfo(node, publish); });
+}
+
+void RVVideoList::readSeries(const RVVideoDataPtr& node)
+{
+    // One read per node: a second reader waits here and then finds the series published.
+    std::lock_guard readLock(node->readMutex());
+    if (node->points())
+        return;
+
+    auto points = std::make_shared<std::vector<RVPoint>>();
+    auto samples = std::make_shared<std::vector<RVSensorData>>();
+    auto speeds = std::make_shared<std::vector<double>>();
+    const RVVideoFileList& files = node->files();
+
+    if (!node->children().empty()) {
+        // A trip joins its children's series as they stand, end to end. A child not read yet
+        // is read now (or its running read awaited), so the trip never keeps a track with
+        // pieces missing.
+        for (const RVVideoDataPtr& child : node->children()) {
+            readSeries(child);
+            const RVSeries part = child->series();
+            appendSeries(*points, part.points);
+            appendSeries(*samples, part.gSensorData);
+            appendSeries(*speeds, part.velocityData);
+        }
+    } else if (!files.empty() && m_metaDataSource) {
+        if (std::optional<RVMetaData> meta = m_metaDataSource(files.front()->filePath())) {
+            *points = std::move(meta->points);
+            *samples = std::move(meta->gSensorData);
+            *speeds = std::move(meta->velocityData);
+            node->setRelatedFiles(std::move(meta->relatedFiles));
+            // A camera without a fix writes points without time: the recording starts at the
+            // first point that has one, and keeps its file date when none has.
+            for (const RVPoint& point : *points) {
+                if (point.time().isValid()) {
+                    files.front()->setCreated(point.time());
+                    break;
+                }
+            }
+        }
+    }
+    if (!files.empty())
+        node->setCreated(files.front()->created());
+    // Published last and all at once: whoever sees the points sees the finished series.
+    node->setSeries({std::move(points), std::move(samples), std::move(speeds)});
+}

@@ -1,0 +1,131 @@
+// BlackVue recordings: two side files named after the video, e.g. for
+// /CARD/Record/20170708_221449_N.mp4:
+//
+// Track file 20170708_221449_N.gps (required; missing or empty means not BlackVue): text lines
+// separated by "\n", each a 15-character prefix "[1499552090960]" (receive time, ms since
+// 1970) and an NMEA sentence (GGA altitude in metres, RMC fix; the rest ignored). The
+// receiver's serial stream is logged raw, so a line may hold binary bytes (UBX) or a second
+// prefix between the first prefix and the sentence: when the text after the prefix does not
+// begin with "$", the sentence is taken from the last "$" of the line.
+//
+// Sensor file 20170708_221449_N.3gf (optional): 10-byte records from the first byte on,
+// big-endian; trailing bytes short of a whole record are ignored.
+//   offset 0, u32: time counter (ms from the clip's start), kept only as the label "%d"
+//   offset 4, s16: Z, hundredths of g, gravity included (100 removed)
+//   offset 6, s16: X, hundredths of g
+//   offset 8, s16: Y, hundredths of g
+
+#include "metadata/RVBlackVueMetaDataReader.h"
+
+#include "metadata/RVByteReader.h"
+#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVMetaPath.h"
+#include "metadata/RVNmeaTrackBuilder.h"
+#include "metadata/RVTextSplit.h"
+
+#include <cmath>
+
+namespace {
+
+constexpr std::size_t kPrefixLength = 15;
+constexpr std::size_t kRecordSize = 10;
+// Hundredths of g per g.
+constexpr double kCentiG = 100.0;
+
+// The sentence of a track line, or an empty view when the line holds none.
+std::string_view sentenceOfLine(std::string_view line)
+{
+    if (line.size() <= kPrefixLength)
+        return {};
+    const std::string_view rest = line.substr(kPrefixLength);
+    if (rest.front() == '$')
+        return rest;
+    const std::size_t dollar = rest.rfind('$');
+    return dollar == std::string_view::npos ? std::string_view() : rest.substr(dollar);
+}
+
+// A 16-bit field read through readIntFromData, its low 16 bits taken as signed.
+double signedHundredths(std::string_view record, std::size_t offset)
+{
+    const std::uint32_t raw = RVBlackVueMetaDataReader::readIntFromData(
+        RVBlackVueMetaDataReader::getSubDataFrom(offset, offset + 2, record));
+    return double(std::int16_t(std::uint16_t(raw & 0xFFFF))) / kCentiG;
+}
+
+} // namespace
+
+std::optional<RVMetaData>
+RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
+{
+    const QString stem = RVMetaPath::withoutLastComponents(videoPath, 1) + QLatin1Char('/') +
+                         RVMetaPath::baseName(videoPath);
+    const QString trackPath = stem + QStringLiteral(".gps");
+    if (!RVMetaPath::exists(trackPath))
+        return std::nullopt;
+    QStringList related{trackPath};
+    const std::optional<QByteArray> text = RVMetaPath::readWholeFile(trackPath);
+    if (!text || text->isEmpty())
+        return std::nullopt;
+    RVMetaData data =
+        readMetaDataFromText(std::string_view(text->constData(), std::size_t(text->size())));
+
+    const QString sensorPath = stem + QStringLiteral(".3gf");
+    if (RVMetaPath::exists(sensorPath)) {
+        related.append(sensorPath);
+        const std::optional<QByteArray> bytes = RVMetaPath::readWholeFile(sensorPath);
+        if (bytes && !bytes->isEmpty())
+            data.gSensorData = readGSensorFromText(
+                std::string_view(bytes->constData(), std::size_t(bytes->size())));
+    }
+    data.relatedFiles = related;
+    return data;
+}
+
+RVMetaData RVBlackVueMetaDataReader::readMetaDataFromText(std::string_view text)
+{
+    RVNmeaTrackBuilder track(RVGpsProcessor::sharedInstance());
+    RVLineSplitter lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        const std::string_view sentence = sentenceOfLine(line);
+        if (!sentence.empty())
+            track.addLine(sentence);
+    }
+    RVMetaData data;
+    track.moveInto(data);
+    return data;
+}
+
+std::vector<RVSensorData> RVBlackVueMetaDataReader::readGSensorFromText(std::string_view bytes)
+{
+    std::vector<RVSensorData> samples;
+    const RVByteReader reader(bytes);
+    samples.reserve(bytes.size() / kRecordSize);
+    for (std::size_t offset = 0; offset + kRecordSize <= bytes.size(); offset += kRecordSize) {
+        const std::string_view record = *reader.bytes(offset, kRecordSize);
+        const std::int32_t counter = RVByteReader(record).s32(0).value_or(0);
+        const double z = signedHundredths(record, 4) - 1.0; // gravity removed
+        const double x = signedHundredths(record, 6);
+        const double y = signedHundredths(record, 8);
+        samples.emplace_back(x, y, z, std::sqrt(x * x + y * y + z * z),
+                             RVSensorLabel::number(counter));
+    }
+    return samples;
+}
+
+std::uint32_t RVBlackVueMetaDataReader::readIntFromData(std::string_view bytes)
+{
+    std::uint32_t value = 0;
+    for (const char byte : bytes)
+        value = (value << 8) | std::uint32_t(static_cast<unsigned char>(byte));
+    return value;
+}
+
+std::string_view RVBlackVueMetaDataReader::getSubDataFrom(std::size_t start, std::size_t end,
+                                                          std::string_view bytes)
+{
+    end = std::min(end, bytes.size());
+    if (start >= end)
+        return {};
+    return bytes.substr(start, end - start);
+}

@@ -1,0 +1,138 @@
+// Korvela recordings: the maker's own cameras.
+//
+// Where the data lives, for a video P = /CARD/VIDEO/FILE0001.MOV (first place that exists wins;
+// an existing side file ends the search even when it is empty or unreadable):
+//   1. /CARD/INFO/FILE0001.txt     (folder above the video's folder, INFO, video name + .txt)
+//   2. /CARD/VIDEO/FILE0001.txt    (beside the video)
+//   3. a top-level box of type "udat" (75 64 61 74, not the standard "udta") in the video.
+//
+// Box walk: top-level boxes only, each with an 8-byte header
+//   offset 0, 4 bytes: size, big-endian, taken as signed 32-bit (64-bit sizes unsupported)
+//   offset 4, 4 bytes: type, four ASCII characters
+// The "udat" payload is read as "size" bytes starting right after the header (the camera's
+// size field is taken as the payload length; a header-inclusive size adds up to 8 bytes of
+// whatever follows, which land at the end of the last line). Reads stop at the end of file.
+//
+// Text: lines separated by "\n", either NMEA sentences (GGA gives the altitude in metres,
+// RMC the fix; everything else ignored) or G-sensor lines
+//   $GS,x,y,z      accelerations in thousandths of g; z includes gravity, so 1000 is removed
+// A $GS line has no time of its own; it is labelled with the latest RMC fix before it
+// ("0" before the first fix).
+
+#include "metadata/RVKorvelaMetaDataReader.h"
+
+#include "metadata/RVByteReader.h"
+#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVMetaPath.h"
+#include "metadata/RVNmeaTrackBuilder.h"
+#include "metadata/RVNumber.h"
+#include "metadata/RVTextSplit.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace {
+
+constexpr qint64 kBoxHeaderSize = 8;
+// Thousandths of g per g.
+constexpr double kMilliG = 1000.0;
+
+// A "$GS" line as a sample, or nothing when it has fewer than four fields.
+std::optional<RVSensorData> readSensorLine(std::string_view line, RVSensorLabel label)
+{
+    const RVFieldSplitter fields(line);
+    if (fields.count() < 4)
+        return std::nullopt;
+    const double x = RVNumber::leadingValue(fields[1]) / kMilliG;
+    const double y = RVNumber::leadingValue(fields[2]) / kMilliG;
+    const double z = RVNumber::leadingValue(fields[3]) / kMilliG - 1.0; // gravity removed
+    return RVSensorData(x, y, z, std::sqrt(x * x + y * y + z * z), label);
+}
+
+} // namespace
+
+std::optional<RVMetaData>
+RVKorvelaMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
+{
+    QString sidePath =
+        QStringLiteral("%1/INFO/%2.txt")
+            .arg(RVMetaPath::withoutLastComponents(videoPath, 2), RVMetaPath::baseName(videoPath));
+    if (!RVMetaPath::exists(sidePath))
+        sidePath = RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt");
+    if (RVMetaPath::exists(sidePath)) {
+        const std::optional<QByteArray> text = RVMetaPath::readWholeFile(sidePath);
+        if (!text)
+            return std::nullopt;
+        return readMetaDataFromText(std::string_view(text->constData(), std::size_t(text->size())));
+    }
+
+    QFile video(videoPath);
+    const qint64 fileSize = QFileInfo(videoPath).size();
+    if (!video.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const std::optional<QByteArray> payload = findUdatPayload(video, fileSize);
+    if (!payload)
+        return std::nullopt;
+    return readMetaDataFromText(
+        std::string_view(payload->constData(), std::size_t(payload->size())));
+}
+
+std::optional<RVMetaData> RVKorvelaMetaDataReader::readMetaDataFromText(std::string_view text)
+{
+    if (text.empty())
+        return std::nullopt;
+    RVNmeaTrackBuilder track(RVGpsProcessor::sharedInstance());
+    std::vector<RVSensorData> samples;
+    RVLineSplitter lines(text);
+    std::string_view line;
+    while (lines.next(line)) {
+        if (track.addLine(line) || !line.starts_with("$GS"))
+            continue;
+        const RVSensorLabel label = track.isEmpty()
+                                        ? RVSensorLabel::number(0)
+                                        : RVSensorLabel::instant(track.lastPoint().time());
+        if (const std::optional<RVSensorData> sample = readSensorLine(line, label))
+            samples.push_back(*sample);
+    }
+    RVMetaData data;
+    track.moveInto(data);
+    samples.shrink_to_fit();
+    data.gSensorData = std::move(samples);
+    return data;
+}
+
+std::optional<QByteArray> RVKorvelaMetaDataReader::findUdatPayload(QIODevice& device,
+                                                                   qint64 fileSize)
+{
+    qint64 offset = 0;
+    for (;;) {
+        if (!device.seek(offset))
+            return std::nullopt;
+        const QByteArray header = device.read(kBoxHeaderSize);
+        if (header.size() < kBoxHeaderSize)
+            return std::nullopt;
+        const std::string_view headerView(header.constData(), std::size_t(header.size()));
+        const std::int32_t size = getBlockLength(headerView);
+        // A size below the header's own (0 "to the end", 1 "64-bit size follows", garbage or
+        // negative) cannot move the walk forward: stop rather than loop or step back.
+        if (size < kBoxHeaderSize)
+            return std::nullopt;
+        if (headerView.substr(4, 4) == "udat") {
+            // Never more than the file holds, whatever the size field claims.
+            const qint64 available = std::max<qint64>(0, fileSize - (offset + kBoxHeaderSize));
+            const qint64 length = std::min<qint64>(size, available);
+            QByteArray payload = device.read(length);
+            return payload;
+        }
+        offset += size;
+        if (offset > fileSize)
+            return std::nullopt;
+    }
+}
+
+std::int32_t RVKorvelaMetaDataReader::getBlockLength(std::string_view header)
+{
+    return RVByteReader(header).s32(0).value_or(0);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "metadata/RVMetaDataReader.h"
+
+#include <QByteArray>
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+class QIODevice;
+
+// Reader of the maker's own cameras (see the .cpp for the format). The last reader the
+// dispatcher asks, so every recording the others do not claim is tried here.
+class RVKorvelaMetaDataReader final : public RVMetaDataReader
+{
+public:
+    std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
+
+    // The metadata text (side file or box payload) as a bundle; nothing for an empty text.
+    static std::optional<RVMetaData> readMetaDataFromText(std::string_view text);
+    // The payload of the first top-level "udat" box of an ISO media file, read from device
+    // (positioned anywhere; fileSize is the file's size in bytes). Nothing when the walk finds
+    // no such box or meets a size field it cannot follow.
+    static std::optional<QByteArray> findUdatPayload(QIODevice& device, qint64 fileSize);
+    // A box header's size field: bytes 0-3, big-endian, as a signed 32-bit number. Zero for a
+    // header shorter than 4 bytes.
+    static std::int32_t getBlockLength(std::string_view header);
+};

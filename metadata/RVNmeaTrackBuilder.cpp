@@ -1,0 +1,37 @@
+#include "metadata/RVNmeaTrackBuilder.h"
+
+#include "metadata/RVGpsProcessor.h"
+
+#include <cmath>
+#include <limits>
+
+RVNmeaTrackBuilder::RVNmeaTrackBuilder(const RVGpsProcessor& processor)
+    : m_processor(processor), m_pendingAltitude(std::numeric_limits<double>::quiet_NaN())
+{}
+
+bool RVNmeaTrackBuilder::addLine(std::string_view line)
+{
+    // A GGA line is only ever an altitude; the altitude stays pending for every later RMC.
+    const double altitude = m_processor.readAltitudeFromNmea(line);
+    if (!std::isnan(altitude)) {
+        m_pendingAltitude = altitude;
+        return true;
+    }
+    std::optional<RVPoint> point = m_processor.readPointFromNmea(line);
+    if (!point)
+        return false;
+    point->setAltitude(m_pendingAltitude);
+    m_speeds.push_back(point->velocity());
+    m_points.push_back(*point);
+    return true;
+}
+
+void RVNmeaTrackBuilder::moveInto(RVMetaData& data)
+{
+    m_points.shrink_to_fit();
+    m_speeds.shrink_to_fit();
+    data.points = std::move(m_points);
+    data.velocityData = std::move(m_speeds);
+    m_points = {};
+    m_speeds = {};
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "metadata/RVMetaData.h"
+
+#include <string_view>
+#include <vector>
+
+class RVGpsProcessor;
+
+// The line scan shared by the NMEA-based readers. Each GGA line sets the pending altitude
+// (metres; NaN until the first one), each RMC line appends a point carrying it together with
+// its speed (km/h). The reader decides what to do with every other line.
+class RVNmeaTrackBuilder final
+{
+public:
+    explicit RVNmeaTrackBuilder(const RVGpsProcessor& processor);
+
+    // Reads a GGA or RMC line into the track; false for any other line.
+    bool addLine(std::string_view line);
+
+    bool isEmpty() const { return m_points.empty(); }
+    const RVPoint& lastPoint() const { return m_points.back(); }
+
+    // Moves the track into data (points and speeds), trimming the spare capacity that the
+    // growing vectors left: a day's track holds close to a million points.
+    void moveInto(RVMetaData& data);
+
+private:
+    const RVGpsProcessor& m_processor;
+    std::vector<RVPoint> m_points;
+    std::vector<double> m_speeds;
+    double m_pendingAltitude;
+};

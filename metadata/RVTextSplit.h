@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+// Splitting of metadata texts into lines and comma-separated fields, as views into the text:
+// the line scans run over megabytes of NMEA, so nothing here allocates.
+
+// Lines separated by "\n" only; a "\r" before it stays at the end of the line. A text ending
+// in "\n" yields a last, empty line, as a plain split would.
+class RVLineSplitter final
+{
+public:
+    explicit RVLineSplitter(std::string_view text) : m_rest(text) {}
+    bool next(std::string_view& line);
+
+private:
+    std::string_view m_rest;
+    bool m_done = false;
+};
+
+// The fields of a line split at every comma, empty fields kept (so numbers never shift).
+// The first kKept fields are kept as views; all of them are counted.
+class RVFieldSplitter final
+{
+public:
+    static constexpr std::size_t kKept = 16;
+    explicit RVFieldSplitter(std::string_view line);
+
+    std::size_t count() const { return m_count; }
+    // Field i, or an empty view beyond the kept ones.
+    std::string_view operator[](std::size_t i) const
+    {
+        return i < kKept && i < m_count ? m_fields[i] : std::string_view();
+    }
+
+private:
+    std::array<std::string_view, kKept> m_fields;
+    std::size_t m_count = 0;
+};

@@ -1,0 +1,177 @@
+// Collecting recordings, media durations, card names, the lock flag and file operations on
+// real files.
+#include "TestSupport.h"
+
+#include "library/RVAVUtil.h"
+#include "library/RVFileSystemUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cmath>
+
+using namespace testsupport;
+
+namespace {
+
+QStringList collectedNames(const RVVideoFileList& files)
+{
+    QStringList result;
+    for (const RVVideoFilePtr& file : files)
+        result.append(file->fileName());
+    result.sort();
+    return result;
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0;
+}
+
+} // namespace
+
+TEST(FolderWalk, CollectsMovAndMp4AtAnyDepthAndEndsOnLinkCycles)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/DCIM";
+    makeClip(root + "/CLIP.MOV", 2);
+    makeClip(root + "/deep/er/still/clip.Mp4", 3);
+    makeClip(root + "/._CLIP.MOV", 2);
+    makeClip(root + "/.hidden/X.mp4", 2);
+    writeFile(root + "/clip.avi");
+    writeFile(root + "/clip");
+    writeFile(root + "/mov");
+    writeFile(root + "/BROKEN.MOV", "not a video at all");
+    // A link back up the tree and a second link to the same folder: neither is walked twice.
+    ASSERT_TRUE(QFile::link(root, root + "/deep/loop"));
+    ASSERT_TRUE(QFile::link(root + "/deep", root + "/deep/er/up"));
+    // A pipe named like a video must not be opened (it would block the walk).
+    ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/PIPE.MOV").constData(), 0644), 0);
+
+    RVVideoFileList files;
+    RVFileSystemUtil::scanVideoFilesFrom(root + "/", files);
+    EXPECT_EQ(collectedNames(files),
+              QStringList({"._CLIP.MOV", "BROKEN.MOV", "CLIP.MOV", "X.mp4", "clip.Mp4"}));
+
+    for (const RVVideoFilePtr& file : files) {
+        EXPECT_FALSE(file->filePath().contains("//")) << file->filePath().toStdString();
+        EXPECT_TRUE(file->created().isValid());
+        EXPECT_FALSE(file->locked());
+        if (file->fileName() == "clip.Mp4")
+            EXPECT_NEAR(file->duration(), 3.0, 0.05);
+        else if (file->fileName() == "BROKEN.MOV")
+            EXPECT_TRUE(std::isnan(file->duration()));
+        else
+            EXPECT_NEAR(file->duration(), 2.0, 0.05);
+    }
+
+    // Scanning again appends again; a file can be given directly; other URLs add nothing.
+    RVFileSystemUtil::scanVideoFilesFrom(QUrl::fromLocalFile(root + "/CLIP.MOV"), files);
+    EXPECT_EQ(files.size(), 6u);
+    RVFileSystemUtil::scanVideoFilesFrom(QUrl("http://127.0.0.1/CLIP.MOV"), files);
+    RVFileSystemUtil::scanVideoFilesFrom(dir.path() + "/missing", files);
+    RVFileSystemUtil::scanVideoFilesFrom(root + "/clip.avi", files);
+    EXPECT_EQ(files.size(), 6u);
+
+    // A card without a DCIM folder has no recordings.
+    QTemporaryDir card;
+    makeClip(card.path() + "/ROOT.MOV", 2);
+    RVVideoFileList cardFiles;
+    RVFileSystemUtil::scanVideoFilesFrom(card.path() + "/DCIM", cardFiles);
+    EXPECT_TRUE(cardFiles.empty());
+}
+
+TEST(MediaDuration, ReadsTheHeaderAndGivesNaNForAnythingElse)
+{
+    QTemporaryDir dir;
+    makeClip(dir.path() + "/a.mp4", 3);
+    EXPECT_NEAR(RVAVUtil::getDurationOfFile(dir.path() + "/a.mp4"), 3.0f, 0.05f);
+    writeFile(dir.path() + "/text.mov", "hello");
+    EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.path() + "/text.mov")));
+    writeFile(dir.path() + "/empty.mov", "");
+    EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.path() + "/empty.mov")));
+    EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.path() + "/missing.mov")));
+    // A clip cut short keeps its header's claim or is unreadable; it never hangs or crashes.
+    QFile clip(dir.path() + "/a.mp4");
+    ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
+    writeFile(dir.path() + "/cut.mp4", clip.read(clip.size() / 2));
+    RVAVUtil::getDurationOfFile(dir.path() + "/cut.mp4");
+}
+
+TEST(CameraCards, RecognisedByVolumeName)
+{
+    for (const char* card : {"G1", "CARDG2", "XG0Y", "G12"})
+        EXPECT_TRUE(RVFileSystemUtil::isDashcamVolumeName(card)) << card;
+    for (const char* other : {"g1", "G", "GX1", "", "DATA", "1G"})
+        EXPECT_FALSE(RVFileSystemUtil::isDashcamVolumeName(other)) << other;
+
+    // Only the last path component counts, and the given order is kept.
+    EXPECT_EQ(RVFileSystemUtil::getDashcamFlashDrives(QStringList{
+                  "/media/u/G12", "/media/G1/DATA", "/media/u/CARDG2/", "/run/media/u/G1"}),
+              QStringList({"/media/u/G12", "/media/u/CARDG2/", "/run/media/u/G1"}));
+}
+
+TEST(LockFlag, LocksUnlocksAndRecordsWhatTheFileSays)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/LOCK.MOV";
+    makeClip(path, 2);
+    ::chmod(QFile::encodeName(path).constData(), 0664);
+
+    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfFile(path, true));
+    EXPECT_EQ(modeOf(path), 0444u);
+    EXPECT_TRUE(RVFileSystemUtil::isFileLocked(path));
+    // The scan reads the flag back.
+    RVVideoFileList files;
+    RVFileSystemUtil::scanVideoFilesFrom(path, files);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_TRUE(files[0]->locked());
+
+    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfFile(path, false));
+    EXPECT_EQ(modeOf(path), 0644u); // the owner's write bit only
+    EXPECT_FALSE(RVFileSystemUtil::isFileLocked(path));
+
+    // Through the records: a flag change that fails is not recorded as done.
+    const RVVideoFilePtr real = fileRecord(path, 2, "2015-01-01T10:00:00");
+    const RVVideoFilePtr missing = fileRecord(dir.path() + "/GONE.MOV", 2, "2015-01-01T10:00:00");
+    EXPECT_FALSE(RVFileSystemUtil::changeMutabilityOfVideoFiles({real, missing}, true));
+    EXPECT_TRUE(real->locked());
+    EXPECT_FALSE(missing->locked());
+    // The kernel refuses to change a /proc file's mode even for root: it stays read-only.
+    const RVVideoFilePtr stubborn = fileRecord("/proc/self/status", 0, "2015-01-01T10:00:00");
+    EXPECT_FALSE(RVFileSystemUtil::changeMutabilityOfVideoFiles({stubborn}, false));
+    EXPECT_TRUE(stubborn->locked());
+    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles({real}, false));
+    EXPECT_FALSE(real->locked());
+}
+
+TEST(FileOperations, CopyRemoveExists)
+{
+    QTemporaryDir dir;
+    const QString a = dir.path() + "/a.bin";
+    const QString b = dir.path() + "/b.bin";
+    writeFile(a, "payload");
+    EXPECT_TRUE(RVFileSystemUtil::copyFileAtPath(a, b));
+    EXPECT_FALSE(RVFileSystemUtil::copyFileAtPath(a, b)); // the destination exists
+    EXPECT_FALSE(RVFileSystemUtil::copyFileAtPath(dir.path() + "/none", dir.path() + "/c"));
+    QFile copy(b);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), "payload");
+
+    EXPECT_TRUE(RVFileSystemUtil::fileExists(b));
+    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(b));
+    EXPECT_FALSE(RVFileSystemUtil::fileExists(b));
+    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(b)); // nothing left is success
+
+    ASSERT_TRUE(QFile::link(dir.path() + "/nowhere", dir.path() + "/dangling"));
+    EXPECT_TRUE(RVFileSystemUtil::fileExists(dir.path() + "/dangling"));
+    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(dir.path() + "/dangling"));
+    EXPECT_FALSE(RVFileSystemUtil::fileExists(dir.path() + "/dangling"));
+}

@@ -1,0 +1,163 @@
+// The mount table parser, the Linux volume monitor, and cards coming and going in the list.
+#include "TestSupport.h"
+
+#include "library/RVVolumeMonitor.h"
+#include "library/platform/RVLinuxVolumeMonitor.h"
+#include "library/platform/RVMountInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// Mount lines as the kernel writes them; the optional fields vary in number.
+const char kTable[] =
+    "22 1 252:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
+    "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
+    "60 22 8:17 / /media/x/G1 rw,nosuid,nodev shared:40 master:3 - vfat /dev/sdb1 rw,uid=1000\n"
+    "61 22 8:33 / /media/x/G12 rw,nosuid,nodev - exfat /dev/sdc1 rw\n"
+    "62 22 179:1 / /mnt/sd\\040card rw - vfat /dev/mmcblk0p1 rw\n"
+    "63 22 8:1 / /data rw - ext4 /dev/sda1 rw\n"
+    "64 22 8:49 /sub /run/media/x/CAM\\134G3 rw - vfat /dev/sdd1 rw\n";
+
+// A sysfs tree: sda on a PCI controller (not removable), sdb/sdc on USB, an MMC card reader.
+void makeSysfs(const QString& root)
+{
+    const auto device = [&](const QString& link, const QString& target, const char* removable) {
+        QDir().mkpath(root + "/devices/" + target);
+        writeFile(root + "/devices/" + target + "/../removable", removable);
+        QDir().mkpath(root + "/dev/block");
+        QFile::link(root + "/devices/" + target, root + "/dev/block/" + link);
+    };
+    device("8:1", "pci0000:00/ata1/host0/block/sda/sda1", "0");
+    device("8:17", "pci0000:00/usb1/1-1/host6/block/sdb/sdb1", "1");
+    device("8:33", "pci0000:00/usb2/2-1/host7/block/sdc/sdc1", "1");
+    device("179:1", "platform/mmc_host/mmc0/mmc0:0001/block/mmcblk0/mmcblk0p1", "0");
+    device("252:0", "virtual/block/vda", "0");
+}
+
+} // namespace
+
+TEST(MountTable, ParsesKernelLinesAndSkipsBrokenOnes)
+{
+    const QByteArray table = QByteArray(kTable) + "broken line\n" +
+                             "65 22 8:65 / /no/separator rw shared:9 vfat /dev/sde1 rw\n" +
+                             "x 22 8:65 / /bad/id rw - vfat /dev/sde1 rw\n" +
+                             "66 22 8 / /bad/device rw - vfat /dev/sde1 rw\n" +
+                             "67 22 8:81 / relative rw - vfat /dev/sdf1 rw\n" + "\n" +
+                             "68 22 8:97 / /media/x/LAST rw - vfat /dev/sdg1";
+    const std::vector<RVMountEntry> entries = RVMountInfo::parse(table);
+    ASSERT_EQ(entries.size(), 8u);
+    EXPECT_EQ(entries[0].mountPoint, "/");
+    EXPECT_EQ(entries[2].mountId, 60);
+    EXPECT_EQ(entries[2].parentId, 22);
+    EXPECT_EQ(entries[2].major, 8u);
+    EXPECT_EQ(entries[2].minor, 17u);
+    EXPECT_EQ(entries[2].fileSystemType, "vfat");
+    EXPECT_EQ(entries[2].source, "/dev/sdb1");
+    EXPECT_EQ(entries[4].mountPoint, "/mnt/sd card");
+    EXPECT_EQ(entries[6].mountPoint, "/run/media/x/CAM\\G3");
+    EXPECT_EQ(entries[6].root, "/sub");
+    EXPECT_EQ(entries[7].mountPoint, "/media/x/LAST");
+
+    EXPECT_EQ(RVMountInfo::unescape("a\\011b\\012c\\0"), "a\tb\nc\\0");
+    EXPECT_TRUE(RVMountInfo::parse("").empty());
+
+    // This machine's own table.
+    QFile own("/proc/self/mountinfo");
+    ASSERT_TRUE(own.open(QIODevice::ReadOnly));
+    const std::vector<RVMountEntry> real = RVMountInfo::parse(own.readAll());
+    ASSERT_FALSE(real.empty());
+    EXPECT_TRUE(std::any_of(real.begin(), real.end(),
+                            [](const RVMountEntry& e) { return e.mountPoint == "/"; }));
+}
+
+TEST(LinuxVolumeMonitor, RemovableMediaAndChangeEvents)
+{
+    QTemporaryDir dir;
+    const QString sysfs = dir.path() + "/sys";
+    makeSysfs(sysfs);
+    const QString tablePath = dir.path() + "/mountinfo";
+    writeFile(tablePath, kTable);
+
+    RVLinuxVolumeMonitor monitor(tablePath, sysfs);
+    EXPECT_EQ(monitor.removableMountPaths(),
+              QStringList({"/media/x/G1", "/media/x/G12", "/mnt/sd card", "/run/media/x/CAM\\G3"}));
+
+    // The card at G1 goes while G12 stays; a new card comes.
+    QStringList mounted;
+    QStringList unmounted;
+    QObject::connect(&monitor, &RVVolumeMonitor::volumeMounted,
+                     [&](const QString& path) { mounted.append(path); });
+    QObject::connect(&monitor, &RVVolumeMonitor::volumeUnmounted,
+                     [&](const QString& path) { unmounted.append(path); });
+    QByteArray changed(kTable);
+    changed.replace("60 22 8:17 / /media/x/G1 ", "70 22 8:17 / /media/x/NEWG5 ");
+    writeFile(tablePath, changed);
+    monitor.checkMountTable();
+    EXPECT_EQ(unmounted, QStringList{"/media/x/G1"});
+    EXPECT_EQ(mounted, QStringList{"/media/x/NEWG5"});
+    monitor.checkMountTable();
+    EXPECT_EQ(mounted.count() + unmounted.count(), 2); // no change, no event
+
+    // The real one opens the kernel's table and watches it.
+    RVLinuxVolumeMonitor real;
+    EXPECT_TRUE(real.isWatching());
+    const QStringList paths = real.removableMountPaths();
+    EXPECT_FALSE(paths.contains("/"));
+    EXPECT_FALSE(paths.contains("/proc"));
+    EXPECT_EQ(RVVolumeMonitor::currentRemovableMountPaths(), paths);
+    EXPECT_NE(RVVolumeMonitor::createPlatformMonitor(), nullptr);
+}
+
+TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
+{
+    QTemporaryDir dir;
+    const QString g1 = dir.path() + "/media/x/G1";
+    const QString g12 = dir.path() + "/media/x/G12";
+    const QString data = dir.path() + "/media/x/DATA";
+    makeClip(g1 + "/DCIM/100/A1.MP4", 2);
+    makeClip(g1 + "/DCIM/100/A2.MP4", 2);
+    makeClip(g12 + "/DCIM/100/B1.MP4", 2);
+    makeClip(g12 + "/B0.MP4", 2); // outside DCIM: not collected
+    makeClip(data + "/DCIM/D1.MP4", 2);
+
+    auto owned = std::make_unique<RVStaticVolumeMonitor>();
+    RVStaticVolumeMonitor* monitor = owned.get();
+    RVVideoList list(std::move(owned), FakeMetaData().source());
+    int updates = 0;
+    QObject::connect(&list, &RVVideoList::videoListUpdated, &list, [&] { ++updates; });
+    list.waitForIdle();
+
+    monitor->setRemovableMountPaths({g1, data, g12});
+    ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 3; }));
+    list.waitForIdle();
+    EXPECT_EQ(list.mountedVolumes().size(), 2);
+    EXPECT_TRUE(list.mountedVolumes().contains(g1));
+    EXPECT_TRUE(list.mountedVolumes().contains(g12));
+
+    // The same recording added by hand is listed twice; the unmount drops both records.
+    list.addVideoFilesFrom(g1 + "/DCIM/100/A1.MP4");
+    list.waitForIdle();
+    EXPECT_EQ(list.videoFiles().size(), 4u);
+
+    monitor->setRemovableMountPaths({data, g12});
+    ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 1; }));
+    list.waitForIdle();
+    EXPECT_EQ(list.videoFiles().front()->fileName(), "B1.MP4");
+    EXPECT_EQ(list.mountedVolumes(), QStringList{g12});
+    ASSERT_EQ(list.videosData()->size(), 1u);
+    EXPECT_EQ(list.videosData()->front()->name(), "B1.MP4");
+    EXPECT_TRUE(waitUntil([&] { return updates >= 4; }));
+
+    // A card mounted again is read again.
+    monitor->setRemovableMountPaths({g1, data, g12});
+    ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 3; }));
+    list.waitForIdle();
+    EXPECT_EQ(list.mountedVolumes().size(), 2);
+}
