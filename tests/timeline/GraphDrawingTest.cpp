@@ -1,0 +1,192 @@
+#include "GraphImage.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QColor background(200, 220, 240);
+// A band of 210 x 110 at y = 20: plot 200 wide (x 5..205), 100 high (y 28..128).
+const QRectF band(0, 20, 210, 110);
+constexpr double axisWidth = 200;
+const QRect topLabelArea(0, 21, 40, 10);    // rows 21..30: the top label's line box
+const QRect bottomLabelArea(0, 121, 40, 9); // rows 121..129
+
+RVGraphEnvelope envelope(const std::vector<double>& values, double plotWidth = 200)
+{
+    RVGraphEnvelope e(values.size(), plotWidth);
+    for (double v : values)
+        e.add(v);
+    return e;
+}
+
+QImage drawn(const RVGraphEnvelope& data, double middleLine, const QString& title = {})
+{
+    QImage image = blankImage(220, 150, background);
+    QPainter painter(&image);
+    RVTimeSlider2::drawGraph(painter, data, band, title, middleLine, axisWidth);
+    return image;
+}
+
+// The pixel row of a value drawn between `low` and `high`.
+double rowOf(double value, double low, double high)
+{
+    return 128 - (value - low) / (high - low) * 100;
+}
+
+bool blackNear(const QImage& image, double x, double y)
+{
+    return anyPixel(image, QRect(int(std::floor(x)) - 1, int(std::floor(y)) - 1, 3, 3), isBlack);
+}
+
+bool labelReads(const QImage& image, const QString& text, double bottomY)
+{
+    const QImage expected = textImage(image.size(), Qt::white, text, 10, bottomY, band, Qt::black);
+    // The glyphs' bodies; the rows below them may hold a flat curve at the band's bottom.
+    return sameArea(image, expected, QRect(0, int(bottomY) - 9, 40, 7)) &&
+           anyPixel(expected, QRect(0, int(bottomY) - 9, 40, 7), isBlack);
+}
+
+} // namespace
+
+TEST(GraphDrawing, NothingForFewerThanTwoSamples)
+{
+    const QImage empty = blankImage(220, 150, background);
+    EXPECT_EQ(drawn(RVGraphEnvelope(), -1e10, "T"), empty);
+    EXPECT_EQ(drawn(envelope({42}), -1e10, "T"), empty);
+}
+
+TEST(GraphDrawing, CurvePassesThroughEverySampleScaledIntoTheBand)
+{
+    // Peaks in the middle keep the curve away from the label corners.
+    const std::vector<double> values{50, 100, 0, 50, 75};
+    const QImage image = drawn(envelope(values), -1e10);
+    // The band is white where the curve is not; outside it the background is untouched.
+    EXPECT_EQ(image.pixel(208, 60), qRgb(255, 255, 255));
+    EXPECT_EQ(image.pixel(215, 60), background.rgb());
+    EXPECT_EQ(image.pixel(100, 19), background.rgb());
+    EXPECT_EQ(image.pixel(100, 131), background.rgb());
+    // Sample j at x = 5 + 50 j; 0 at y = 128 and 100 at y = 28.
+    for (std::size_t j = 0; j < values.size(); ++j)
+        EXPECT_TRUE(blackNear(image, 5 + 50.0 * j, rowOf(values[j], 0, 100))) << j;
+    // Straight between the samples: half way from 100 (x 55) to 0 (x 105) lies 50.
+    EXPECT_TRUE(blackNear(image, 80, rowOf(50, 0, 100)));
+    EXPECT_FALSE(anyPixel(image, QRect(75, 30, 10, 30), isBlack));
+    // No grey line for a middle line below every value.
+    EXPECT_FALSE(anyPixel(image, band.toRect(), isLightGrey));
+    // Top label shows the maximum; no bottom label, since the minimum is zero.
+    EXPECT_TRUE(labelReads(image, "100.00", 30));
+    EXPECT_FALSE(anyPixel(image, bottomLabelArea, isBlack));
+}
+
+TEST(GraphDrawing, SymmetricAxesForAMiddleLineOfZero)
+{
+    // X acceleration from -0.4 to 0.25: the scale runs from -0.4 to 0.4.
+    const std::vector<double> values{0.2, 0.25, -0.4, -0.3};
+    const QImage image = drawn(envelope(values, 200), 0);
+    const double zeroRow = rowOf(0, -0.4, 0.4); // the band's middle: y = 78
+    EXPECT_DOUBLE_EQ(zeroRow, 78);
+    EXPECT_TRUE(anyPixel(image, QRect(10, 77, 1, 3), isLightGrey));
+    EXPECT_TRUE(anyPixel(image, QRect(200, 77, 1, 3), isLightGrey));
+    EXPECT_TRUE(blackNear(image, 5, rowOf(0.2, -0.4, 0.4)));
+    EXPECT_TRUE(blackNear(image, 5 + 2 * 200.0 / 3, rowOf(-0.4, -0.4, 0.4)));
+    EXPECT_TRUE(labelReads(image, "0.40", 30));
+    EXPECT_FALSE(anyPixel(image, bottomLabelArea, isBlack));
+}
+
+TEST(GraphDrawing, ReferenceLineAndBothLabelsAroundAHundred)
+{
+    // Total acceleration between 98 and 102: grey line at 100, labels 102.00 and 98.00.
+    const QImage image = drawn(envelope({100, 102, 98, 100.5}), 100);
+    const double hundred = rowOf(100, 98, 102);
+    EXPECT_TRUE(anyPixel(image, QRect(190, int(hundred) - 1, 1, 3), isLightGrey));
+    EXPECT_TRUE(labelReads(image, "102.00", 30));
+    EXPECT_TRUE(labelReads(image, "98.00", 130));
+
+    // Data that does not straddle the middle line: no grey line.
+    const QImage above = drawn(envelope({101, 102, 103}), 100);
+    EXPECT_FALSE(anyPixel(above, band.toRect(), isLightGrey));
+}
+
+TEST(GraphDrawing, FlatAndHugeSeries)
+{
+    // A flat series: range 1, curve along the bottom; 50 shows both labels.
+    const QImage fifty = drawn(envelope({50, 50, 50}), -1e10);
+    EXPECT_TRUE(blackNear(fifty, 100, 128));
+    EXPECT_FALSE(anyPixel(fifty, QRect(50, 40, 100, 80), isBlack));
+    EXPECT_TRUE(labelReads(fifty, "50.00", 30));
+    EXPECT_TRUE(labelReads(fifty, "50.00", 130));
+
+    // Zeros: flat at the bottom, no labels.
+    const QImage zeros = drawn(envelope({0, 0, 0, 0}), -1e10);
+    EXPECT_TRUE(blackNear(zeros, 100, 128));
+    EXPECT_FALSE(anyPixel(zeros, topLabelArea, isBlack));
+    EXPECT_FALSE(anyPixel(zeros, QRect(0, 121, 40, 6), isBlack));
+
+    // A maximum of 1e7 or more: the curve, but no scale labels.
+    const QImage huge = drawn(envelope({5e6, 2e7, 1e6, 5e6}), -1e10);
+    EXPECT_TRUE(blackNear(huge, 5 + 200.0 / 3, 28));
+    EXPECT_FALSE(anyPixel(huge, QRect(0, 21, 30, 6), isBlack));
+    EXPECT_FALSE(anyPixel(huge, QRect(0, 121, 40, 6), isBlack));
+}
+
+TEST(GraphDrawing, GapsForUnknownValuesAndDotsForLoneOnes)
+{
+    // 10, 20, ?, ?, 30, 40 over x = 5 .. 205 (every 40 px); nothing between x 45 and 165.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const QImage gapped = drawn(envelope({10, 20, nan, nan, 30, 40}), -1e10);
+    EXPECT_TRUE(blackNear(gapped, 45, rowOf(20, 10, 40)));
+    EXPECT_TRUE(blackNear(gapped, 165, rowOf(30, 10, 40)));
+    EXPECT_FALSE(anyPixel(gapped, QRect(48, 32, 114, 98), isBlack));
+
+    // A single known value between unknown ones is a dot.
+    const QImage dot = drawn(envelope({nan, 60, nan}), -1e10);
+    EXPECT_TRUE(blackNear(dot, 105, 128));
+}
+
+TEST(GraphDrawing, ADayOfSamplesStillShowsAShortPeak)
+{
+    // 864,000 speed samples at 30 km/h with two seconds at 90 km/h, over a 1000-pixel plot.
+    std::vector<double> speeds(864000, 30.0);
+    for (std::size_t i = 500000; i < 500020; ++i)
+        speeds[i] = 90;
+    const QRectF wide(0, 20, 1010, 110);
+    QImage image = blankImage(1020, 150, background);
+    {
+        QPainter painter(&image);
+        RVTimeSlider2::drawGraph(painter, envelope(speeds, 1000), wide, {}, -1e10, 1000);
+    }
+    const double peakX = 5 + std::round(500010.0 * 1000 / 863999);
+    EXPECT_TRUE(blackNear(image, peakX, 28)); // the peak reaches the top of the plot
+    EXPECT_FALSE(anyPixel(image, QRect(100, 26, 400, 5), isBlack)); // elsewhere the base line
+    EXPECT_TRUE(blackNear(image, 300, 128));
+    EXPECT_TRUE(blackNear(image, 1005, 128));
+}
+
+TEST(GraphDrawing, TitleInBlueOverTheMiddleOfTheAxisAndKeptInsideTheBand)
+{
+    const QImage image = drawn(envelope({0, 1, 0}), -1e10, "VELOCITY_TITLE");
+    const QImage expected =
+        textImage(image.size(), Qt::white, "VELOCITY_TITLE", 105, 30, band, Qt::blue);
+    EXPECT_TRUE(sameArea(image, expected, QRect(60, 21, 90, 7)));
+    EXPECT_TRUE(anyPixel(image, QRect(60, 21, 90, 7), isBlue));
+
+    // A title wider than the band starts at its left edge.
+    const QString longTitle(60, QLatin1Char('W'));
+    const QImage wide = drawn(envelope({0, 1, 0}), -1e10, longTitle);
+    EXPECT_TRUE(anyPixel(wide, QRect(0, 21, 3, 9), isBlue));
+}
+
+TEST(TextLayout, CentredButKeptInsideTheFrame)
+{
+    EXPECT_DOUBLE_EQ(RVUIUtil::textLeft(20, 100, 300), 90);
+    EXPECT_DOUBLE_EQ(RVUIUtil::textLeft(30, 10, 300), 0);    // wider than 20: starts at 0
+    EXPECT_DOUBLE_EQ(RVUIUtil::textLeft(20, 295, 300), 280); // pushed back from the right
+    EXPECT_DOUBLE_EQ(RVUIUtil::textLeft(400, 150, 300), 0);  // wider than the frame
+}

@@ -1,0 +1,275 @@
+#include "timeline/RVTimeSlider2.h"
+
+#include "metadata/RVStringUtil.h"
+#include "timeline/RVPlayerViewDelegate.h"
+#include "timeline/RVSliderLayoutUtil.h"
+#include "timeline/RVUIUtil.h"
+#include "timeline/RVUnits.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int labelSize = 8;            // px
+const QColor axisColour(170, 170, 170); // light grey: 2/3 white
+
+// What each band shows, in stacking order (bottom first).
+struct GraphInfo
+{
+    const char* titleKey;
+    double middleLine;
+};
+constexpr GraphInfo graphInfo[RVTimeSlider2::graphCount] = {
+    {"GSENSOR_Z_TITLE", 0},    {"GSENSOR_Y_TITLE", 0},    {"GSENSOR_X_TITLE", 0},
+    {"GSENSOR_TITLE", 100},    {"ALTITUDE_TITLE", -1e10}, // below any real value: never drawn
+    {"VELOCITY_TITLE", -1e10},
+};
+
+template <typename Element, typename Getter>
+RVGraphEnvelope buildEnvelope(const std::vector<Element>* series, double plotWidth, Getter get)
+{
+    if (!series)
+        return {};
+    RVGraphEnvelope envelope(series->size(), plotWidth);
+    if (!envelope.isDrawable())
+        return envelope;
+    for (const Element& element : *series)
+        envelope.add(get(element));
+    return envelope;
+}
+
+} // namespace
+
+RVTimeSlider2::RVTimeSlider2(QWidget* parent) : QWidget(parent)
+{
+    // Hover over the time axis shows thumbnails, so moves without a button pressed count.
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+RVTimeSlider2::~RVTimeSlider2() = default;
+
+void RVTimeSlider2::setGSensorData(SensorSeries series)
+{
+    m_gSensorData = std::move(series);
+    invalidate({Graph::GSensorZ, Graph::GSensorY, Graph::GSensorX, Graph::GSensorCommon});
+}
+
+void RVTimeSlider2::setVelocityData(SpeedSeries series)
+{
+    m_velocityData = std::move(series);
+    invalidate({Graph::Velocity});
+}
+
+void RVTimeSlider2::setPoints(PointSeries series)
+{
+    m_points = std::move(series);
+    invalidate({Graph::Altitude});
+}
+
+void RVTimeSlider2::invalidate(std::initializer_list<Graph> graphs)
+{
+    for (Graph graph : graphs)
+        m_cache[int(graph)] = CachedGraph{};
+}
+
+const RVGraphEnvelope& RVTimeSlider2::envelopeFor(Graph graph, double plotWidth,
+                                                  double altitudeFactor, double speedFactor)
+{
+    const double factor = graph == Graph::Altitude   ? altitudeFactor
+                          : graph == Graph::Velocity ? speedFactor
+                                                     : 1.0;
+    CachedGraph& cached = m_cache[int(graph)];
+    if (cached.valid && cached.plotWidth == plotWidth && cached.factor == factor)
+        return cached.envelope;
+    const std::vector<RVSensorData>* sensors = m_gSensorData.get();
+    switch (graph) {
+    case Graph::GSensorZ:
+        cached.envelope = buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.z(); });
+        break;
+    case Graph::GSensorY:
+        cached.envelope = buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.y(); });
+        break;
+    case Graph::GSensorX:
+        cached.envelope = buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.x(); });
+        break;
+    case Graph::GSensorCommon:
+        cached.envelope =
+            buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.common(); });
+        break;
+    case Graph::Altitude:
+        cached.envelope = buildEnvelope(m_points.get(), plotWidth, [factor](const RVPoint& p) {
+            return p.altitude() * factor;
+        });
+        break;
+    case Graph::Velocity:
+        cached.envelope = buildEnvelope(m_velocityData.get(), plotWidth,
+                                        [factor](double kmh) { return kmh * factor; });
+        break;
+    }
+    ++m_envelopeBuilds;
+    cached.valid = true;
+    cached.plotWidth = plotWidth;
+    cached.factor = factor;
+    return cached.envelope;
+}
+
+void RVTimeSlider2::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    draw(painter);
+}
+
+void RVTimeSlider2::draw(QPainter& painter)
+{
+    const double fullWidth = width();
+    const double fullHeight = height();
+    m_width = fullWidth - 10;
+    m_height = fullHeight - 10;
+    painter.save();
+
+    painter.fillRect(QRectF(0, 0, fullWidth, fullHeight), palette().color(QPalette::Window));
+
+    // The time axis: a thick light grey line with round ends.
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(QPen(axisColour, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(RVSliderLayoutUtil::margin, RVSliderLayoutUtil::axisY),
+                     QPointF(m_width + RVSliderLayoutUtil::margin, RVSliderLayoutUtil::axisY));
+    // Thin straight lines stay crisp and cheap without antialiasing.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+
+    if (m_videoDuration)
+        drawTicks(painter, m_width);
+
+    const int enabled = int(std::count(m_enabled.begin(), m_enabled.end(), true));
+    const std::vector<QRectF> bands =
+        RVSliderLayoutUtil::bandRects(QSizeF(fullWidth, fullHeight), enabled);
+    if (!bands.empty()) {
+        const RVMeasurementSystem system = RVUnits::storedSystem();
+        const double altitudeFactor = RVUnits::altitudeFactor(system);
+        const double speedFactor = RVUnits::speedFactor(system);
+        std::size_t band = 0;
+        for (int g = 0; g < graphCount; ++g) {
+            if (!m_enabled[g])
+                continue;
+            const QRectF& frame = bands[band++];
+            const RVGraphEnvelope& data =
+                envelopeFor(Graph(g), frame.width() - 10, altitudeFactor, speedFactor);
+            drawGraph(painter, data, frame, qtTrId(graphInfo[g].titleKey), graphInfo[g].middleLine,
+                      m_width);
+        }
+    }
+
+    drawPositionMarks(painter, m_width);
+    painter.restore();
+}
+
+void RVTimeSlider2::drawTicks(QPainter& painter, double axisWidth)
+{
+    const float duration = *m_videoDuration;
+    const double interval = RVSliderLayoutUtil::tickInterval(axisWidth, duration);
+    const QRectF frame(0, 0, width(), height());
+    painter.setPen(QPen(axisColour, 1, Qt::SolidLine, Qt::FlatCap));
+    for (const double t : RVSliderLayoutUtil::tickTimes(duration, interval)) {
+        const double x = RVSliderLayoutUtil::timeX(t, duration, axisWidth);
+        RVUIUtil::writeText(painter, RVStringUtil::time(t, "%d:%02d"), labelSize, x,
+                            RVSliderLayoutUtil::tickLabelBottom, frame);
+        painter.drawLine(QPointF(x, RVSliderLayoutUtil::tickTop),
+                         QPointF(x, RVSliderLayoutUtil::tickBottom));
+    }
+}
+
+void RVTimeSlider2::drawPositionMarks(QPainter& painter, double axisWidth)
+{
+    // progress is negative (or NaN) when the trip selected in the list is not the one
+    // playing: then neither mark is shown.
+    if (!(m_progress >= 0))
+        return;
+    painter.setPen(QPen(QColor(Qt::red), 1, Qt::SolidLine, Qt::FlatCap));
+    const double graphsBottom = height() - RVSliderLayoutUtil::margin;
+    const double x = m_progress * axisWidth + RVSliderLayoutUtil::margin;
+    if (std::isfinite(x))
+        painter.drawLine(QPointF(x, graphsBottom),
+                         QPointF(x, RVSliderLayoutUtil::popoverZoneHeight));
+    // A trip of zero duration gives a position that is not a number; draw no mark for it.
+    const double playX = m_playProgress * axisWidth + RVSliderLayoutUtil::margin;
+    if (std::isfinite(playX))
+        painter.drawLine(QPointF(playX, RVSliderLayoutUtil::playMarkBottom),
+                         QPointF(playX, RVSliderLayoutUtil::playMarkTop));
+}
+
+void RVTimeSlider2::setPlaybackMenu(QMenu* menu)
+{
+    m_playbackMenu = menu;
+}
+
+void RVTimeSlider2::setGraphsMenu(QMenu* menu)
+{
+    m_graphsMenu = menu;
+}
+
+QMenu* RVTimeSlider2::menuForPosition(QPointF position) const
+{
+    return RVSliderLayoutUtil::insidePopoverZone(position) ? m_playbackMenu.data()
+                                                           : m_graphsMenu.data();
+}
+
+void RVTimeSlider2::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    double fraction = 0;
+    // Not clamped: a click in a margin gives a fraction just outside 0..1.
+    if (m_delegate && RVSliderLayoutUtil::fractionAt(event->position().x(), width(), &fraction))
+        m_delegate->graphClicked(fraction);
+}
+
+void RVTimeSlider2::mouseMoveEvent(QMouseEvent* event)
+{
+    // Moves with a button held are drags, not hovering.
+    if (event->buttons() != Qt::NoButton || !m_delegate)
+        return;
+    const QPointF position = event->position();
+    if (!RVSliderLayoutUtil::insidePopoverZone(position)) {
+        m_delegate->hidePopover();
+        return;
+    }
+    m_delegate->showPopover();
+    double fraction = 0;
+    if (RVSliderLayoutUtil::fractionAt(position.x(), width(), &fraction))
+        m_delegate->showThumbnailAtProgress(fraction);
+}
+
+void RVTimeSlider2::enterEvent(QEnterEvent* event)
+{
+    if (m_delegate && RVSliderLayoutUtil::insidePopoverZone(event->position()))
+        m_delegate->showPopover();
+    QWidget::enterEvent(event);
+}
+
+void RVTimeSlider2::leaveEvent(QEvent* event)
+{
+    if (m_delegate)
+        m_delegate->hidePopover();
+    QWidget::leaveEvent(event);
+}
+
+void RVTimeSlider2::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = menuForPosition(event->pos());
+    if (!menu) {
+        event->ignore();
+        return;
+    }
+    menu->popup(event->globalPos());
+    event->accept();
+}

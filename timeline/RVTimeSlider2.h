@@ -1,0 +1,152 @@
+#pragma once
+
+#include "metadata/RVPoint.h"
+#include "metadata/RVSensorData.h"
+#include "timeline/RVGraphEnvelope.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QMenu;
+class RVPlayerViewDelegate;
+
+// The strip under the video: a time axis with minute:second labels over the playing trip's
+// duration, up to six graphs of the trip's data (speed, altitude, total acceleration and
+// acceleration along Z, Y and X), and red marks at the playback position. A click seeks, the
+// pointer over the time axis asks for thumbnails, a right click opens the playback menu (over
+// the axis) or the graphs menu (elsewhere).
+//
+// It holds no playback logic: the controller is its delegate, feeds it the trip's duration,
+// series and positions, and asks it to repaint (update()); setters never repaint by
+// themselves. The layout is in RVSliderLayoutUtil.
+class RVTimeSlider2 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    using SensorSeries = std::shared_ptr<const std::vector<RVSensorData>>;
+    using SpeedSeries = std::shared_ptr<const std::vector<double>>; // km/h
+    using PointSeries = std::shared_ptr<const std::vector<RVPoint>>;
+
+    // The graphs in the order they are stacked, the first at the bottom.
+    enum class Graph
+    {
+        GSensorZ,
+        GSensorY,
+        GSensorX,
+        GSensorCommon,
+        Altitude,
+        Velocity,
+    };
+    static constexpr int graphCount = 6;
+
+    explicit RVTimeSlider2(QWidget* parent = nullptr);
+    ~RVTimeSlider2() override;
+
+    bool velocityGraphEnabled() const { return m_enabled[int(Graph::Velocity)]; }
+    void setVelocityGraphEnabled(bool on) { m_enabled[int(Graph::Velocity)] = on; }
+    bool gSensorCommonGraphEnabled() const { return m_enabled[int(Graph::GSensorCommon)]; }
+    void setGSensorCommonGraphEnabled(bool on) { m_enabled[int(Graph::GSensorCommon)] = on; }
+    bool gSensorXGraphEnabled() const { return m_enabled[int(Graph::GSensorX)]; }
+    void setGSensorXGraphEnabled(bool on) { m_enabled[int(Graph::GSensorX)] = on; }
+    bool gSensorYGraphEnabled() const { return m_enabled[int(Graph::GSensorY)]; }
+    void setGSensorYGraphEnabled(bool on) { m_enabled[int(Graph::GSensorY)] = on; }
+    bool gSensorZGraphEnabled() const { return m_enabled[int(Graph::GSensorZ)]; }
+    void setGSensorZGraphEnabled(bool on) { m_enabled[int(Graph::GSensorZ)] = on; }
+    bool altitudeGraphEnabled() const { return m_enabled[int(Graph::Altitude)]; }
+    void setAltitudeGraphEnabled(bool on) { m_enabled[int(Graph::Altitude)] = on; }
+
+    // The duration (seconds) of the trip being played, which the time axis spans; no value
+    // when no trip is set (no ticks).
+    std::optional<float> videoDuration() const { return m_videoDuration; }
+    void setVideoDuration(std::optional<float> seconds) { m_videoDuration = seconds; }
+
+    // Not owned: the controller owns the slider and outlives it.
+    RVPlayerViewDelegate* delegate() const { return m_delegate; }
+    void setDelegate(RVPlayerViewDelegate* delegate) { m_delegate = delegate; }
+
+    // Position of the trip selected in the file list, as a fraction of the duration; a
+    // negative value (the selected trip is not the one playing) hides both position marks.
+    double progress() const { return m_progress; }
+    void setProgress(double fraction) { m_progress = fraction; }
+    // Position of the playing trip, as a fraction of its duration.
+    double playProgress() const { return m_playProgress; }
+    void setPlayProgress(double fraction) { m_playProgress = fraction; }
+
+    // The trip's series; null when not read (the graph bands stay empty).
+    const SensorSeries& gSensorData() const { return m_gSensorData; }
+    void setGSensorData(SensorSeries series);
+    const SpeedSeries& velocityData() const { return m_velocityData; }
+    void setVelocityData(SpeedSeries series);
+    const PointSeries& points() const { return m_points; }
+    void setPoints(PointSeries series);
+
+    // Menus shown on right click; owned by the application, which builds them.
+    void setPlaybackMenu(QMenu* menu);
+    void setGraphsMenu(QMenu* menu);
+    // The menu a right click at `position` opens (null when none was handed over).
+    QMenu* menuForPosition(QPointF position) const;
+
+    // How many graph envelopes have been built so far (they are rebuilt only when a series,
+    // the width or the units change); for diagnostics and tests.
+    std::size_t envelopeBuildCount() const { return m_envelopeBuilds; }
+
+    // Paints the whole slider at the widget's current size (what paintEvent does).
+    void draw(QPainter& painter);
+
+    // One graph in the band `frame`: white background, a light grey line at `middleLine` when
+    // the data straddle it, the black curve, the top and bottom scale labels and the blue
+    // title centred over the axis (`axisWidth` = slider width - 10).
+    // middleLine also picks the scaling: 0 scales symmetrically around zero (the axes of the
+    // G-sensor); other values scale from the lowest to the highest value. The curve runs from
+    // frame.left() + 5 to frame.right() - 5 and from 2 pixels above the band's bottom to 8
+    // below its top. Nothing at all is drawn for fewer than two samples.
+    static void drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
+                          const QString& title, double middleLine, double axisWidth);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // The envelope of one graph, rebuilt when its series, the plot width or the unit factor
+    // changes; position updates only repaint.
+    struct CachedGraph
+    {
+        bool valid = false;
+        double plotWidth = 0;
+        double factor = 0;
+        RVGraphEnvelope envelope;
+    };
+
+    const RVGraphEnvelope& envelopeFor(Graph graph, double plotWidth, double altitudeFactor,
+                                       double speedFactor);
+    void drawTicks(QPainter& painter, double axisWidth);
+    void drawPositionMarks(QPainter& painter, double axisWidth);
+    void invalidate(std::initializer_list<Graph> graphs);
+
+    // Drawing width and height (W - 10, H - 10), stored at every repaint.
+    double m_width = 0;
+    double m_height = 0;
+    std::array<bool, graphCount> m_enabled{};
+    std::optional<float> m_videoDuration;
+    RVPlayerViewDelegate* m_delegate = nullptr;
+    double m_progress = 0;
+    double m_playProgress = 0;
+    SensorSeries m_gSensorData;
+    SpeedSeries m_velocityData;
+    PointSeries m_points;
+    QPointer<QMenu> m_playbackMenu;
+    QPointer<QMenu> m_graphsMenu;
+    std::array<CachedGraph, graphCount> m_cache;
+    std::size_t m_envelopeBuilds = 0;
+};
