@@ -1,0 +1,775 @@
+#include "player/RVMpvPlayer.h"
+
+#include "player/RVMpvVideoWidget.h"
+#include "player/RVStillImage.h"
+
+#include <mpv/client.h>
+
+#include <QDebug>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Every asynchronous request carries a tag: its kind in the top byte, a serial or mpv
+// playlist entry id below, so that late answers for a file that was replaced are recognised.
+enum class Kind : std::uint64_t
+{
+    Ignore = 1,
+    Load,
+    Append,
+    Seek,
+    BackStep,
+    InfoDuration,
+    InfoFps,
+    InfoWidth,
+    InfoHeight,
+    RestartTime,
+    Still,
+    ObserveTime,
+    ObserveDuration,
+    ObserveEof,
+};
+
+constexpr int kKindShift = 56;
+constexpr std::uint64_t kValueMask = (std::uint64_t{1} << kKindShift) - 1;
+
+std::uint64_t tagOf(Kind kind, std::uint64_t value = 0)
+{
+    return (static_cast<std::uint64_t>(kind) << kKindShift) | (value & kValueMask);
+}
+Kind kindOf(std::uint64_t tag)
+{
+    return static_cast<Kind>(tag >> kKindShift);
+}
+std::uint64_t valueOf(std::uint64_t tag)
+{
+    return tag & kValueMask;
+}
+
+constexpr int kTickIntervalMs = 100;
+
+// Options that make mpv an embedded decoder and renderer and nothing else: no configuration
+// files, no terminal, no key bindings, no on-screen display, no scripts. keep-open makes the
+// end of the last file observable and keeps its last frame on screen; prefetch-playlist opens
+// a queued next file before the current one ends. video-timing-offset=0 lets mpv's video
+// thread wait for a frame's display time itself, so rendering never blocks the GUI thread.
+const std::pair<const char*, const char*> kPlayerOptions[] = {
+    {"config", "no"},
+    {"terminal", "no"},
+    {"msg-level", "all=warn"},
+    {"vo", "libmpv"},
+    {"hwdec", "auto-safe"},
+    {"keep-open", "yes"},
+    {"idle", "yes"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"osc", "no"},
+    {"osd-level", "0"},
+    {"load-scripts", "no"},
+    {"ytdl", "no"},
+    {"sub-auto", "no"},
+    {"audio-file-auto", "no"},
+    {"audio-display", "no"},
+    {"prefetch-playlist", "yes"},
+    {"video-timing-offset", "0"},
+    {"hr-seek-framedrop", "yes"},
+};
+
+QByteArray secondsText(double seconds)
+{
+    return QByteArray::number(seconds, 'f', 6);
+}
+
+const mpv_node* mapValue(const mpv_node& node, const char* key)
+{
+    if (node.format != MPV_FORMAT_NODE_MAP || !node.u.list)
+        return nullptr;
+    for (int i = 0; i < node.u.list->num; ++i) {
+        if (std::strcmp(node.u.list->keys[i], key) == 0)
+            return &node.u.list->values[i];
+    }
+    return nullptr;
+}
+
+std::optional<std::int64_t> intValue(const mpv_node& node, const char* key)
+{
+    const mpv_node* value = mapValue(node, key);
+    if (!value || value->format != MPV_FORMAT_INT64)
+        return std::nullopt;
+    return value->u.int64;
+}
+
+// screenshot-raw answers with a map: w, h (pixels), stride (bytes per row), format and data.
+// "bgr0" holds the bytes blue, green, red, unused per pixel; they are copied pixel by pixel so
+// that the host's byte order does not matter.
+std::optional<QImage> imageFromScreenshot(const mpv_node& node, QString& error)
+{
+    const auto width = intValue(node, "w");
+    const auto height = intValue(node, "h");
+    const auto stride = intValue(node, "stride");
+    const mpv_node* format = mapValue(node, "format");
+    const mpv_node* data = mapValue(node, "data");
+    if (!width || !height || !stride || !format || !data || format->format != MPV_FORMAT_STRING ||
+        data->format != MPV_FORMAT_BYTE_ARRAY || !data->u.ba) {
+        error = QStringLiteral("unexpected screenshot answer");
+        return std::nullopt;
+    }
+    if (std::strcmp(format->u.string, "bgr0") != 0) {
+        error = QStringLiteral("unexpected screenshot format %1").arg(format->u.string);
+        return std::nullopt;
+    }
+    const std::int64_t w = *width;
+    const std::int64_t h = *height;
+    const std::int64_t rowBytes = *stride;
+    if (w <= 0 || h <= 0 || w > 16384 || h > 16384 || rowBytes < w * 4 ||
+        static_cast<std::int64_t>(data->u.ba->size) < rowBytes * h) {
+        error = QStringLiteral("screenshot of %1x%2 pixels does not fit its data").arg(w).arg(h);
+        return std::nullopt;
+    }
+    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    if (image.isNull()) {
+        error = QStringLiteral("out of memory for a %1x%2 screenshot").arg(w).arg(h);
+        return std::nullopt;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data->u.ba->data);
+    for (std::int64_t y = 0; y < h; ++y) {
+        const unsigned char* source = bytes + y * rowBytes;
+        auto* target = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
+        for (std::int64_t x = 0; x < w; ++x)
+            target[x] = qRgb(source[4 * x + 2], source[4 * x + 1], source[4 * x]);
+    }
+    return image;
+}
+
+} // namespace
+
+RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject(parent)
+{
+    m_clock.start();
+    m_tickTimer.setInterval(kTickIntervalMs);
+    m_tickTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_position); });
+    m_reverseTimer.setSingleShot(true);
+    m_reverseTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_reverseTimer, &QTimer::timeout, this, &RVMpvPlayer::reverseStep);
+
+    mpv_handle* mpv = mpv_create();
+    if (!mpv) {
+        m_error = QStringLiteral("mpv could not be created");
+        qWarning("%s", qPrintable(m_error));
+        return;
+    }
+    for (const auto& [name, value] : kPlayerOptions)
+        mpv_set_option_string(mpv, name, value);
+    for (const auto& [name, value] : extraOptions) {
+        const int result = mpv_set_option_string(mpv, name.constData(), value.constData());
+        if (result < 0) {
+            qWarning("mpv option %s=%s rejected: %s", name.constData(), value.constData(),
+                     mpv_error_string(result));
+        }
+    }
+    const int result = mpv_initialize(mpv);
+    if (result < 0) {
+        m_error = QStringLiteral("mpv could not be initialised: %1")
+                      .arg(QString::fromUtf8(mpv_error_string(result)));
+        qWarning("%s", qPrintable(m_error));
+        mpv_terminate_destroy(mpv);
+        return;
+    }
+    m_mpv = mpv;
+    mpv_request_log_messages(m_mpv, "error");
+    mpv_observe_property(m_mpv, tagOf(Kind::ObserveTime), "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, tagOf(Kind::ObserveDuration), "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(m_mpv, tagOf(Kind::ObserveEof), "eof-reached", MPV_FORMAT_FLAG);
+    mpv_set_wakeup_callback(m_mpv, &RVMpvPlayer::onWakeup, this);
+}
+
+RVMpvPlayer::~RVMpvPlayer()
+{
+    if (!m_mpv)
+        return;
+    // After this returns mpv no longer calls back into this object.
+    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
+    // The render context must go before the handle it was made for.
+    if (m_widget)
+        m_widget->releaseRenderContext();
+    mpv_terminate_destroy(m_mpv);
+}
+
+void RVMpvPlayer::attachVideoWidget(RVMpvVideoWidget* widget)
+{
+    m_widget = widget;
+}
+
+void RVMpvPlayer::onWakeup(void* context)
+{
+    // Called on an mpv thread: post one drain to the GUI thread, never more than one queued.
+    auto* self = static_cast<RVMpvPlayer*>(context);
+    if (!self->m_wakeupPosted.exchange(true))
+        QMetaObject::invokeMethod(self, &RVMpvPlayer::drainEvents, Qt::QueuedConnection);
+}
+
+void RVMpvPlayer::drainEvents()
+{
+    m_wakeupPosted.store(false);
+    if (!m_mpv)
+        return;
+    // State follows every event at once; signals go out after the queue is empty, so a slot
+    // that runs a nested event loop (a modal alert) never sees a half-handled event.
+    Notes notes;
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(m_mpv, 0);
+        if (!event || event->event_id == MPV_EVENT_NONE)
+            break;
+        handleEvent(*event, notes);
+    }
+    for (const auto& note : notes)
+        note();
+}
+
+void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
+{
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE: {
+        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+        m_playingEntryId = start ? start->playlist_entry_id : -1;
+        break;
+    }
+    case MPV_EVENT_FILE_LOADED:
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId) {
+            const auto id = static_cast<std::uint64_t>(m_current.mpvId);
+            getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
+            getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
+            getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
+            getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
+        }
+        break;
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
+            handleRestart(notes);
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (end)
+            handleEndOfFile(end->playlist_entry_id, end->reason, end->error, notes);
+        break;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        const Kind kind = kindOf(event.reply_userdata);
+        if (kind == Kind::ObserveTime && property->format == MPV_FORMAT_DOUBLE) {
+            // While a seek is in flight the old position may still be reported; the seek's
+            // own answer sets the position.
+            if (!m_restartPending && !m_atEnd) {
+                m_position = *static_cast<const double*>(property->data);
+                if (m_forwardStepPending) {
+                    m_forwardStepPending = false;
+                    notes.push_back(
+                        [this, position = m_position] { Q_EMIT seekFinished(position); });
+                }
+                if (m_rate == 0.0)
+                    notes.push_back([this] { Q_EMIT tick(m_position); });
+            }
+        } else if (kind == Kind::ObserveDuration && property->format == MPV_FORMAT_DOUBLE) {
+            if (m_currentReady)
+                m_duration = *static_cast<const double*>(property->data);
+        } else if (kind == Kind::ObserveEof && property->format == MPV_FORMAT_FLAG) {
+            if (*static_cast<const int*>(property->data))
+                handleEofReached(notes);
+        }
+        break;
+    }
+    case MPV_EVENT_COMMAND_REPLY: {
+        const auto* reply = static_cast<const mpv_event_command*>(event.data);
+        handleReply(event.reply_userdata, event.error, reply ? &reply->result : nullptr,
+                    MPV_FORMAT_NODE, notes);
+        break;
+    }
+    case MPV_EVENT_GET_PROPERTY_REPLY: {
+        const auto* property = static_cast<const mpv_event_property*>(event.data);
+        handleReply(event.reply_userdata, event.error, property ? property->data : nullptr,
+                    property ? property->format : MPV_FORMAT_NONE, notes);
+        break;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        qWarning("mpv %s: %s", message->prefix, QByteArray(message->text).trimmed().constData());
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, int format,
+                              Notes& notes)
+{
+    const Kind kind = kindOf(tag);
+    const std::uint64_t value = valueOf(tag);
+    const auto* node = (format == MPV_FORMAT_NODE) ? static_cast<const mpv_node*>(data) : nullptr;
+    const bool isCurrent =
+        m_current.mpvId >= 0 && value == static_cast<std::uint64_t>(m_current.mpvId);
+    auto doubleValue = [&]() -> double {
+        if (error < 0 || !data)
+            return 0.0;
+        if (format == MPV_FORMAT_DOUBLE)
+            return *static_cast<const double*>(data);
+        if (format == MPV_FORMAT_INT64)
+            return static_cast<double>(*static_cast<const std::int64_t*>(data));
+        return 0.0;
+    };
+
+    switch (kind) {
+    case Kind::Load:
+        if (value == m_loadSerial && error >= 0 && node) {
+            if (const auto id = intValue(*node, "playlist_entry_id"))
+                m_current.mpvId = *id;
+        }
+        if (value == m_loadSerial && error < 0) {
+            const QString message =
+                QStringLiteral("Cannot open %1: %2")
+                    .arg(m_current.path, QString::fromUtf8(mpv_error_string(error)));
+            m_restartPending = false;
+            notes.push_back([this, message] { Q_EMIT itemFailed(message); });
+        }
+        break;
+    case Kind::Append:
+        if (value == m_loadSerial && error >= 0 && node && !m_next.path.isEmpty()) {
+            if (const auto id = intValue(*node, "playlist_entry_id"))
+                m_next.mpvId = *id;
+        }
+        break;
+    case Kind::Seek:
+    case Kind::BackStep:
+        // A refused seek gives no playback restart; let the next operation go.
+        if (error < 0 && value == m_loadSerial) {
+            m_restartPending = false;
+            notes.push_back([this] { runQueuedOperation(); });
+        }
+        break;
+    case Kind::InfoDuration:
+        if (isCurrent)
+            m_duration = doubleValue();
+        break;
+    case Kind::InfoFps:
+        if (isCurrent)
+            m_fps = doubleValue();
+        break;
+    case Kind::InfoWidth:
+        if (isCurrent)
+            m_videoSize.setWidth(static_cast<int>(doubleValue()));
+        break;
+    case Kind::InfoHeight:
+        if (isCurrent) {
+            m_videoSize.setHeight(static_cast<int>(doubleValue()));
+            m_currentReady = true;
+            notes.push_back([this] {
+                Q_EMIT itemReady();
+                updateTickTimer();
+            });
+        }
+        break;
+    case Kind::RestartTime:
+        if (value != m_loadSerial || m_restartPending)
+            break;
+        if (error >= 0 && format == MPV_FORMAT_DOUBLE)
+            m_position = doubleValue();
+        if (!m_firstFrameShown) {
+            m_firstFrameShown = true;
+            notes.push_back([this] { Q_EMIT firstFrameShown(); });
+        }
+        if (m_reportNextRestart) {
+            m_reportNextRestart = false;
+            notes.push_back([this, position = m_position] { Q_EMIT seekFinished(position); });
+        }
+        notes.push_back([this] {
+            Q_EMIT tick(m_position);
+            if (m_rate < 0.0 && !m_restartPending) {
+                if (!m_reverse) {
+                    m_reverse = true;
+                    m_pacer.setFrameDuration(m_fps > 0.0 ? 1.0 / m_fps : 0.0);
+                    m_pacer.start(m_position, m_rate, wallSeconds());
+                }
+                reverseStep();
+            }
+        });
+        break;
+    case Kind::Still: {
+        QString message;
+        std::optional<QImage> image;
+        if (error < 0)
+            message = QString::fromUtf8(mpv_error_string(error));
+        else if (!node)
+            message = QStringLiteral("no screenshot answer");
+        else
+            image = imageFromScreenshot(*node, message);
+        if (image) {
+            QImage scaled = RVStillImage::scaledToFit(*image, m_stillMaximumSize);
+            notes.push_back([this, scaled] { Q_EMIT stillReady(scaled); });
+        } else {
+            qWarning("Error making screenshot: %s", qPrintable(message));
+            notes.push_back([this, message] { Q_EMIT stillFailed(message); });
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void RVMpvPlayer::handleRestart(Notes& notes)
+{
+    if (!m_restartPending && m_firstFrameShown)
+        return; // a restart mpv made by itself (for example after a track change)
+    m_restartPending = false;
+    if (runQueuedOperation())
+        return;
+    getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
+    (void)notes;
+}
+
+void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes)
+{
+    if (entryId < 0 || entryId != m_current.mpvId)
+        return; // a file that was replaced on purpose
+    if (reason == MPV_END_FILE_REASON_ERROR) {
+        const QString message =
+            QStringLiteral("Cannot play %1: %2")
+                .arg(m_current.path, QString::fromUtf8(mpv_error_string(error)));
+        qWarning("%s", qPrintable(message));
+        m_currentReady = false;
+        m_restartPending = false;
+        m_queuedSeek.reset();
+        m_queuedBackSteps = 0;
+        m_reverse = false;
+        m_reverseTimer.stop();
+        m_next = {};
+        notes.push_back([this, message] {
+            Q_EMIT itemFailed(message);
+            setReportedRate(0.0, nullptr);
+            updateTickTimer();
+        });
+        return;
+    }
+    if (reason != MPV_END_FILE_REASON_EOF)
+        return;
+    if (m_next.mpvId < 0) {
+        handleEofReached(notes);
+        return;
+    }
+    // mpv plays on into the queued file by itself; from here on it is the current one.
+    m_current = m_next;
+    m_next = {};
+    m_advancedOnItsOwn = true;
+    m_currentReady = false;
+    m_firstFrameShown = false;
+    m_atEnd = false;
+    m_position = 0.0;
+    m_duration = 0.0;
+    m_restartPending = true;
+    m_queuedSeek.reset();
+    m_queuedBackSteps = 0;
+    notes.push_back([this] {
+        Q_EMIT endReached();
+        updateTickTimer();
+    });
+}
+
+void RVMpvPlayer::handleEofReached(Notes& notes)
+{
+    if (!m_currentReady || m_atEnd || m_restartPending)
+        return;
+    m_atEnd = true;
+    if (m_duration > 0.0)
+        m_position = m_duration;
+    m_reverse = false;
+    m_reverseTimer.stop();
+    const std::uint64_t serial = m_loadSerial;
+    notes.push_back([this, serial] {
+        Q_EMIT tick(m_position);
+        Q_EMIT endReached();
+        // mpv paused on the last frame; unless the slot put the next file in, say so.
+        if (m_loadSerial == serial && m_atEnd)
+            setReportedRate(0.0, nullptr);
+        updateTickTimer();
+    });
+}
+
+void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
+{
+    if (!m_mpv)
+        return;
+    startSeconds = std::max(0.0, startSeconds);
+    if (m_advancedOnItsOwn && path == m_current.path) {
+        // The controller names the file mpv already moved on to: keep it playing.
+        m_advancedOnItsOwn = false;
+        if (startSeconds > 0.0)
+            seek(startSeconds);
+        if (paused)
+            setRate(0.0);
+        return;
+    }
+    m_advancedOnItsOwn = false;
+    ++m_loadSerial;
+    m_current = {path, -1};
+    m_next = {};
+    m_playingEntryId = -1;
+    m_currentReady = false;
+    m_firstFrameShown = false;
+    m_atEnd = false;
+    m_position = startSeconds;
+    m_duration = 0.0;
+    m_fps = 0.0;
+    m_videoSize = {};
+    m_restartPending = true;
+    m_queuedSeek.reset();
+    m_queuedBackSteps = 0;
+    m_reportNextRestart = false;
+    m_reverse = false;
+    m_reverseTimer.stop();
+
+    double rate = m_rate;
+    if (paused)
+        rate = 0.0;
+    else if (rate == 0.0)
+        rate = 1.0;
+    QByteArray options;
+    if (startSeconds > 0.0)
+        options = "start=" + secondsText(startSeconds);
+    command(tagOf(Kind::Load, m_loadSerial), {"loadfile", path.toUtf8(), "replace", options});
+    // After the load: at the end of a file kept open mpv pauses by itself, which must not
+    // undo a play request sent just before the load reached it.
+    setFlag("pause", rate <= 0.0);
+    if (rate > 0.0)
+        setDouble("speed", rate);
+    setReportedRate(rate, nullptr);
+    updateTickTimer();
+}
+
+void RVMpvPlayer::setNextPath(const QString& path)
+{
+    if (!m_mpv || path == m_next.path)
+        return;
+    // Keeps only the entry being played, then queues the new one behind it.
+    command(tagOf(Kind::Ignore), {"playlist-clear"});
+    m_next = {path, -1};
+    if (!path.isEmpty())
+        command(tagOf(Kind::Append, m_loadSerial), {"loadfile", path.toUtf8(), "append"});
+}
+
+void RVMpvPlayer::unload()
+{
+    if (!m_mpv)
+        return;
+    ++m_loadSerial;
+    m_current = {};
+    m_next = {};
+    m_advancedOnItsOwn = false;
+    m_currentReady = false;
+    m_restartPending = false;
+    m_queuedSeek.reset();
+    m_queuedBackSteps = 0;
+    m_reverse = false;
+    m_reverseTimer.stop();
+    m_position = 0.0;
+    m_duration = 0.0;
+    command(tagOf(Kind::Ignore), {"stop"});
+    setFlag("pause", true);
+    setReportedRate(0.0, nullptr);
+    updateTickTimer();
+}
+
+void RVMpvPlayer::setRate(double rate)
+{
+    if (!m_mpv || !std::isfinite(rate))
+        return;
+    applyRate(rate, nullptr);
+}
+
+void RVMpvPlayer::applyRate(double rate, Notes* notes)
+{
+    m_reverseTimer.stop();
+    if (rate > 0.0) {
+        m_reverse = false;
+        setDouble("speed", rate);
+        setFlag("pause", false);
+    } else {
+        setFlag("pause", true);
+        if (rate < 0.0 && m_currentReady && !m_restartPending) {
+            m_reverse = true;
+            m_pacer.setFrameDuration(m_fps > 0.0 ? 1.0 / m_fps : 0.0);
+            m_pacer.start(m_position, rate, wallSeconds());
+        } else if (rate == 0.0) {
+            m_reverse = false;
+        }
+    }
+    setReportedRate(rate, notes);
+    updateTickTimer();
+    if (m_reverse)
+        reverseStep();
+}
+
+void RVMpvPlayer::setReportedRate(double rate, Notes* notes)
+{
+    if (rate == m_rate)
+        return;
+    m_rate = rate;
+    if (notes)
+        notes->push_back([this, rate] { Q_EMIT rateChanged(rate); });
+    else
+        Q_EMIT rateChanged(rate);
+}
+
+void RVMpvPlayer::seek(double seconds)
+{
+    if (!m_mpv || m_current.path.isEmpty() || !std::isfinite(seconds))
+        return;
+    seconds = std::max(0.0, seconds);
+    if (m_duration > 0.0)
+        seconds = std::min(seconds, m_duration);
+    m_position = seconds;
+    m_atEnd = false;
+    m_reportNextRestart = true;
+    if (m_reverse)
+        m_pacer.start(seconds, m_rate, wallSeconds());
+    if (m_restartPending) {
+        m_queuedSeek = seconds;
+        m_queuedBackSteps = 0;
+        return;
+    }
+    issueSeek(seconds);
+}
+
+void RVMpvPlayer::issueSeek(double seconds)
+{
+    m_restartPending = true;
+    command(tagOf(Kind::Seek, m_loadSerial), {"seek", secondsText(seconds), "absolute+exact"});
+}
+
+void RVMpvPlayer::stepFrame(int direction)
+{
+    if (!m_mpv || m_current.path.isEmpty() || direction == 0)
+        return;
+    if (m_rate != 0.0)
+        applyRate(0.0, nullptr);
+    const double frame = m_fps > 0.0 ? 1.0 / m_fps : 0.0;
+    if (direction > 0) {
+        m_position =
+            m_duration > 0.0 ? std::min(m_position + frame, m_duration) : m_position + frame;
+        if (m_restartPending) {
+            m_queuedBackSteps = 0; // a forward step after queued back steps cancels one
+            m_queuedSeek = m_position;
+            return;
+        }
+        m_forwardStepPending = true;
+        command(tagOf(Kind::Ignore), {"frame-step"});
+        return;
+    }
+    m_position = std::max(0.0, m_position - frame);
+    m_atEnd = false;
+    m_reportNextRestart = true;
+    if (m_restartPending) {
+        ++m_queuedBackSteps;
+        return;
+    }
+    m_restartPending = true;
+    command(tagOf(Kind::BackStep, m_loadSerial), {"frame-back-step"});
+}
+
+bool RVMpvPlayer::runQueuedOperation()
+{
+    if (m_restartPending)
+        return true;
+    if (m_queuedSeek) {
+        const double target = *m_queuedSeek;
+        m_queuedSeek.reset();
+        issueSeek(target);
+        return true;
+    }
+    if (m_queuedBackSteps > 0) {
+        --m_queuedBackSteps;
+        m_restartPending = true;
+        command(tagOf(Kind::BackStep, m_loadSerial), {"frame-back-step"});
+        return true;
+    }
+    return false;
+}
+
+void RVMpvPlayer::reverseStep()
+{
+    if (!m_reverse || m_restartPending || !m_currentReady)
+        return;
+    const double now = wallSeconds();
+    if (m_pacer.reachedStart(m_position, now)) {
+        m_reverse = false;
+        setReportedRate(0.0, nullptr);
+        updateTickTimer();
+        Q_EMIT startReached();
+        return;
+    }
+    if (const auto target = m_pacer.stepTarget(m_position, now)) {
+        m_position = *target;
+        issueSeek(*target);
+        return;
+    }
+    const double wait = m_pacer.nextStepDue(m_position) - now;
+    m_reverseTimer.start(std::clamp(static_cast<int>(std::ceil(wait * 1000.0)), 1, 1000));
+}
+
+void RVMpvPlayer::grabStill(QSize maximumSize)
+{
+    if (!m_mpv) {
+        Q_EMIT stillFailed(m_error);
+        return;
+    }
+    m_stillMaximumSize = maximumSize;
+    command(tagOf(Kind::Still), {"screenshot-raw", "video"});
+}
+
+double RVMpvPlayer::wallSeconds() const
+{
+    return static_cast<double>(m_clock.nsecsElapsed()) / 1e9;
+}
+
+void RVMpvPlayer::updateTickTimer()
+{
+    const bool advancing = m_rate != 0.0 && m_currentReady && !m_atEnd;
+    if (advancing && !m_tickTimer.isActive())
+        m_tickTimer.start();
+    else if (!advancing)
+        m_tickTimer.stop();
+}
+
+void RVMpvPlayer::command(std::uint64_t tag, std::initializer_list<QByteArray> args)
+{
+    std::vector<const char*> argv;
+    argv.reserve(args.size() + 1);
+    for (const QByteArray& arg : args) {
+        if (!arg.isEmpty())
+            argv.push_back(arg.constData());
+    }
+    argv.push_back(nullptr);
+    const int result = mpv_command_async(m_mpv, tag, argv.data());
+    if (result < 0)
+        qWarning("mpv command %s failed: %s", argv.front(), mpv_error_string(result));
+}
+
+void RVMpvPlayer::setFlag(const char* name, bool value)
+{
+    int flag = value ? 1 : 0;
+    mpv_set_property_async(m_mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_FLAG, &flag);
+}
+
+void RVMpvPlayer::setDouble(const char* name, double value)
+{
+    mpv_set_property_async(m_mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_DOUBLE, &value);
+}
+
+void RVMpvPlayer::getProperty(std::uint64_t tag, const char* name, int format)
+{
+    mpv_get_property_async(m_mpv, tag, name, static_cast<mpv_format>(format));
+}

@@ -1,0 +1,173 @@
+#pragma once
+
+#include "player/RVReversePacer.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+struct mpv_handle;
+struct mpv_event;
+class RVMpvVideoWidget;
+
+// The one media player of the window, on libmpv. It holds one file at a time and reports time
+// within that file; the window's controller maps a trip's time line onto files.
+//
+// The GUI thread owns the mpv handle and only makes non-blocking calls (asynchronous commands
+// and property sets, observed properties). mpv's wakeup callback only posts a queued call to
+// the GUI thread, which then drains mpv's events. Position is observed and cached, not
+// signalled per frame; `tick` reports it every 1/10 s while time advances.
+//
+// Rates: 0 is paused, positive rates play forward at that speed, negative rates play
+// backward. Backward play does not use mpv's backward mode (seen to freeze on clips with long
+// key-frame intervals); it is a paced chain of exact seeks, see RVReversePacer.
+class RVMpvPlayer final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // mpv options beyond the player's own (for example {"ao", "null"} where there is no sound).
+    using Options = std::vector<std::pair<QByteArray, QByteArray>>;
+
+    explicit RVMpvPlayer(const Options& extraOptions = {}, QObject* parent = nullptr);
+    ~RVMpvPlayer() override;
+
+    // False when mpv could not be created; errorString() says why. Every call then does nothing.
+    bool isValid() const { return m_mpv != nullptr; }
+    QString errorString() const { return m_error; }
+
+    // Puts `path` into the player, starting at `startSeconds`. With `paused` false it plays at
+    // the current rate (1 when paused). If `path` is the file the player already moved on to
+    // by itself (see setNextPath), nothing is reloaded.
+    void load(const QString& path, double startSeconds = 0.0, bool paused = false);
+    // The file that follows the current one. mpv opens it ahead of time and plays on into it
+    // without restarting from cold; the player then emits endReached for the finished file and
+    // treats `path` as current. An empty path forgets the queued file.
+    void setNextPath(const QString& path);
+    // Stops playback and empties the player.
+    void unload();
+
+    void play() { setRate(1.0); }
+    void pause() { setRate(0.0); }
+    void setRate(double rate);
+    double rate() const { return m_rate; }
+
+    // Exact seek within the current file; currentTime() reports the target at once.
+    void seek(double seconds);
+    // Pauses, then moves exactly one frame forward (+1) or back (-1).
+    void stepFrame(int direction);
+
+    // Position in the current file, in seconds, as of the last observation.
+    double currentTime() const { return m_position; }
+    // Length of the current file in seconds (0 until it is ready).
+    double duration() const { return m_duration; }
+    // Size of the video in pixels, and its frame rate (0 when unknown).
+    QSize videoSize() const { return m_videoSize; }
+    double framesPerSecond() const { return m_fps; }
+    QString currentPath() const { return m_current.path; }
+    bool isReady() const { return m_currentReady; }
+
+    // Asks for the frame on screen at the video's own size, scaled to fit into `maximumSize`
+    // (keeping its aspect ratio); the answer is stillReady or stillFailed.
+    void grabStill(QSize maximumSize);
+
+    // For RVMpvVideoWidget: the handle its render context is made for, and the widget itself,
+    // so that the render context can be freed before the handle.
+    mpv_handle* handle() const { return m_mpv; }
+    void attachVideoWidget(RVMpvVideoWidget* widget);
+
+Q_SIGNALS:
+    // The current file was opened; duration(), videoSize() and framesPerSecond() are known.
+    void itemReady();
+    // The current file could not be played; the message is one plain line.
+    void itemFailed(const QString& message);
+    // The current file played to its end (forward). At the last file the player pauses on the
+    // last frame; with a next path queued, it has already moved on into that file.
+    void endReached();
+    // Backward play arrived at the start of the file and stopped there.
+    void startReached();
+    // The first frame of the current file is on screen.
+    void firstFrameShown();
+    // A seek or frame step has finished and its frame is on screen.
+    void seekFinished(double seconds);
+    void rateChanged(double rate);
+    // Every 1/10 s while time advances, and once after each jump, with currentTime().
+    void tick(double seconds);
+    void stillReady(const QImage& image);
+    void stillFailed(const QString& message);
+
+private:
+    struct Entry
+    {
+        QString path;
+        std::int64_t mpvId = -1; // mpv's playlist entry id; -1 until loadfile answered
+    };
+    using Notes = std::vector<std::function<void()>>;
+
+    static void onWakeup(void* context);
+    void drainEvents();
+    void handleEvent(const mpv_event& event, Notes& notes);
+    void handleReply(std::uint64_t tag, int error, const void* data, int format, Notes& notes);
+    void handleRestart(Notes& notes);
+    void handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes);
+    void handleEofReached(Notes& notes);
+
+    void command(std::uint64_t tag, std::initializer_list<QByteArray> args);
+    void setFlag(const char* name, bool value);
+    void setDouble(const char* name, double value);
+    void getProperty(std::uint64_t tag, const char* name, int format);
+
+    void issueSeek(double seconds);
+    bool runQueuedOperation();
+    void applyRate(double rate, Notes* notes);
+    void setReportedRate(double rate, Notes* notes);
+    void reverseStep();
+    double wallSeconds() const;
+    void updateTickTimer();
+
+    mpv_handle* m_mpv = nullptr;
+    QString m_error;
+    QPointer<RVMpvVideoWidget> m_widget;
+    std::atomic<bool> m_wakeupPosted{false};
+
+    Entry m_current;
+    Entry m_next;
+    std::int64_t m_playingEntryId = -1; // the entry mpv started last
+    bool m_currentReady = false;
+    bool m_firstFrameShown = false;
+    bool m_atEnd = false;
+    bool m_advancedOnItsOwn = false; // mpv moved on into m_next by itself
+    std::uint64_t m_loadSerial = 0;
+
+    double m_position = 0.0;
+    double m_duration = 0.0;
+    double m_fps = 0.0;
+    QSize m_videoSize;
+    double m_rate = 0.0;
+
+    // One operation that ends with mpv's playback restart is in flight at a time (a load, a
+    // seek or a step back); newer requests wait here and the latest seek wins.
+    bool m_restartPending = false;
+    std::optional<double> m_queuedSeek;
+    int m_queuedBackSteps = 0;
+    bool m_reportNextRestart = false;
+    bool m_forwardStepPending = false; // frame-step gives no restart, only a new position
+
+    RVReversePacer m_pacer;
+    bool m_reverse = false;
+    QTimer m_reverseTimer;
+    QTimer m_tickTimer;
+    QElapsedTimer m_clock;
+    QSize m_stillMaximumSize;
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QOpenGLWidget>
+#include <QPointer>
+
+#include <cstdint>
+
+struct mpv_render_context;
+class RVMpvPlayer;
+
+// The video surface: mpv's render API drawing into this widget's framebuffer. The render
+// context is made in initializeGL and freed before the GL context or the player's mpv handle
+// goes away. mpv's update callback only posts to the GUI thread, which asks mpv what changed
+// and schedules a repaint when there is a new frame. Full screen shows the window holding this
+// widget full screen; the widget is never moved to another window, which would destroy its GL
+// context.
+class RVMpvVideoWidget final : public QOpenGLWidget
+{
+    Q_OBJECT
+
+public:
+    explicit RVMpvVideoWidget(RVMpvPlayer* player, QWidget* parent = nullptr);
+    ~RVMpvVideoWidget() override;
+
+    // Frees the render context (with the GL context current); safe to call more than once.
+    void releaseRenderContext();
+    bool hasRenderContext() const { return m_render != nullptr; }
+    // New video frames drawn so far.
+    std::uint64_t renderedFrames() const { return m_renderedFrames; }
+
+Q_SIGNALS:
+    // A paint drew a frame mpv had not shown before.
+    void frameRendered();
+
+protected:
+    void initializeGL() override;
+    void paintGL() override;
+
+private:
+    static void onRenderUpdate(void* context);
+    void processRenderUpdate();
+
+    QPointer<RVMpvPlayer> m_player;
+    mpv_render_context* m_render = nullptr;
+    bool m_frameWaiting = false;
+    std::uint64_t m_renderedFrames = 0;
+};

@@ -1,0 +1,84 @@
+#include "player/RVReversePacer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+constexpr double kFrame = 0.04; // 25 frames per second
+}
+
+TEST(ReversePacer, FollowsTheClockAtTheRequestedRate)
+{
+    RVReversePacer pacer;
+    pacer.setFrameDuration(kFrame);
+    pacer.start(2.0, -1.0, 100.0);
+    EXPECT_DOUBLE_EQ(pacer.idealPosition(100.0), 2.0);
+    EXPECT_NEAR(pacer.idealPosition(100.5), 1.5, 1e-9);
+    pacer.start(2.0, -4.0, 100.0);
+    EXPECT_NEAR(pacer.idealPosition(100.25), 1.0, 1e-9);
+    // Never before the start of the file.
+    EXPECT_DOUBLE_EQ(pacer.idealPosition(200.0), 0.0);
+}
+
+TEST(ReversePacer, StepsOnlyWhenAnEarlierFrameIsDue)
+{
+    RVReversePacer pacer;
+    pacer.setFrameDuration(kFrame);
+    pacer.start(2.0, -1.0, 0.0);
+    // Frame 2.00 on screen: the ideal position is still inside its interval.
+    EXPECT_FALSE(pacer.stepTarget(2.0, 0.0).has_value());
+    // The frame before is due once a whole frame time has gone by.
+    EXPECT_NEAR(pacer.nextStepDue(2.0), kFrame, 1e-9);
+    const auto target = pacer.stepTarget(2.0, kFrame);
+    ASSERT_TRUE(target.has_value());
+    EXPECT_NEAR(*target, 1.96, 1e-9);
+}
+
+TEST(ReversePacer, SkipsFramesWhenDecodingFallsBehind)
+{
+    RVReversePacer pacer;
+    pacer.setFrameDuration(kFrame);
+    pacer.start(5.0, -1.0, 0.0);
+    // A slow step: 0.3 s later the frame at 5.0 is still on screen; go straight to 4.68
+    // (the frame holding 4.70), not to 4.96.
+    const auto target = pacer.stepTarget(5.0, 0.3);
+    ASSERT_TRUE(target.has_value());
+    EXPECT_NEAR(*target, 4.68, 1e-9);
+    // Twice the rate skips twice as far.
+    pacer.start(5.0, -2.0, 0.0);
+    EXPECT_NEAR(*pacer.stepTarget(5.0, 0.3), 4.40, 1e-9);
+}
+
+TEST(ReversePacer, EndsOnTheFirstFrame)
+{
+    RVReversePacer pacer;
+    pacer.setFrameDuration(kFrame);
+    pacer.start(0.1, -1.0, 0.0);
+    // Ideal 0 with frame 0.08 on screen: one last step to 0.
+    const auto last = pacer.stepTarget(0.08, 0.2);
+    ASSERT_TRUE(last.has_value());
+    EXPECT_DOUBLE_EQ(*last, 0.0);
+    EXPECT_FALSE(pacer.reachedStart(0.08, 0.2));
+    // On the first frame there is nothing earlier.
+    EXPECT_FALSE(pacer.stepTarget(0.0, 0.2).has_value());
+    EXPECT_TRUE(pacer.reachedStart(0.0, 0.2));
+    // Still on frame 0 while the ideal position has not reached the start: not yet done,
+    // and the due time is when the ideal position gets there.
+    pacer.start(0.03, -1.0, 0.0);
+    EXPECT_FALSE(pacer.reachedStart(0.0, 0.01));
+    EXPECT_NEAR(pacer.nextStepDue(0.0), 0.03, 1e-9);
+}
+
+TEST(ReversePacer, NeverTargetsTheFrameOnScreenOrLater)
+{
+    RVReversePacer pacer;
+    pacer.setFrameDuration(kFrame);
+    // Anchored slightly after the frame on screen (a seek landed early): the step still goes
+    // one frame back, never to the frame already shown.
+    pacer.start(2.03, -1.0, 0.0);
+    const auto target = pacer.stepTarget(2.0, 0.08);
+    ASSERT_TRUE(target.has_value());
+    EXPECT_LT(*target, 2.0 - kFrame / 2);
+    // An unknown frame rate falls back to a 30 fps grid.
+    pacer.setFrameDuration(0.0);
+    EXPECT_NEAR(pacer.frameDuration(), 1.0 / 30.0, 1e-12);
+}
