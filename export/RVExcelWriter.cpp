@@ -1,0 +1,99 @@
+#include "export/RVExcelWriter.h"
+
+#include "export/RVExportSink.h"
+#include "metadata/RVGpsProcessor.h"
+
+#include <QCoreApplication>
+
+#include <string>
+
+RVExcelTitles RVExcelTitles::localized()
+{
+    return {qtTrId("EXPORT_EXCEL_TIME_TITLE"), qtTrId("EXPORT_EXCEL_LATITUDE_TITLE"),
+            qtTrId("EXPORT_EXCEL_LONGITUDE_TITLE"), qtTrId("EXPORT_EXCEL_VELOCITY_TITLE"),
+            qtTrId("EXPORT_EXCEL_ALTITUDE_TITLE")};
+}
+
+namespace {
+
+void appendUtf8(std::string& out, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    out.append(utf8.constData(), std::size_t(utf8.size()));
+}
+
+// A negative speed marks "not kept in the point"; the bound is the single-precision -0.00001.
+constexpr double kNoSpeedBound = double(-0.00001f);
+
+} // namespace
+
+void RVExcelWriter::writeGpsTable(RVExportSink& sink, std::span<const RVPoint> points,
+                                  const RVExcelTitles& titles, const RVExcelNumberFormat& numbers,
+                                  const RVDateFormatter& dateFormatter)
+{
+    sink.reserve(qsizetype(128 + points.size() * 64));
+    std::string line;
+    line.reserve(256);
+    for (const QString* title :
+         {&titles.time, &titles.latitude, &titles.longitude, &titles.velocity, &titles.altitude}) {
+        if (title != &titles.time)
+            line += ';';
+        appendUtf8(line, *title);
+    }
+    sink.append(line);
+
+    // Each line is preceded by its line feed, so the text ends without one.
+    for (const RVPoint& point : points) {
+        if (RVGpsProcessor::isZeroPoint(point))
+            continue;
+        line.assign("\n\"");
+        if (point.time().isValid())
+            appendUtf8(line, dateFormatter.format(point.time()));
+        line += "\";";
+        numbers.append(line, point.latitudeValue());
+        line += ';';
+        numbers.append(line, point.longitudeValue());
+        line += ';';
+        if (point.velocity() > kNoSpeedBound)
+            numbers.append(line, point.velocity());
+        line += ';';
+        numbers.append(line, point.altitude());
+        sink.append(line);
+    }
+}
+
+void RVExcelWriter::writeSensorTable(RVExportSink& sink, std::span<const RVSensorData> samples,
+                                     const RVExcelTitles& titles,
+                                     const RVExcelNumberFormat& numbers)
+{
+    sink.reserve(qsizetype(64 + samples.size() * 48));
+    std::string line;
+    line.reserve(256);
+    appendUtf8(line, titles.time);
+    line += ";X;Y;Z;";
+    sink.append(line);
+
+    // Korvela and Mini samples carry the time of the latest track point, shared by the run of
+    // samples up to the next point: render each label once.
+    RVSensorLabel lastLabel;
+    std::string lastText;
+    bool haveLast = false;
+    for (const RVSensorData& sample : samples) {
+        if (!haveLast || !(sample.time() == lastLabel)) {
+            lastLabel = sample.time();
+            lastText.clear();
+            const QByteArray utf8 = lastLabel.text().toUtf8();
+            lastText.append(utf8.constData(), std::size_t(utf8.size()));
+            haveLast = true;
+        }
+        line.assign("\n\"");
+        line += lastText;
+        line += "\";";
+        numbers.append(line, sample.x());
+        line += ';';
+        numbers.append(line, sample.y());
+        line += ';';
+        numbers.append(line, sample.z());
+        sink.append(line);
+    }
+}

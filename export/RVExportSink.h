@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <string_view>
+#include <utility>
+
+class QIODevice;
+
+// Where an export's text goes while it is being built. The writers produce UTF-8; the sink
+// keeps it in memory (the window needs the whole text before it asks where to save it) or
+// passes it on to a device in blocks of about a megabyte, so a day-long track never sits in
+// memory twice. For the spreadsheet tables it re-encodes each block as UTF-16 little-endian
+// behind a byte-order mark, which is what spreadsheet programs open with the right characters.
+class RVExportSink final
+{
+public:
+    enum class Encoding
+    {
+        Utf8,
+        Utf16LittleEndian
+    };
+
+    // In memory; takeText() gives the UTF-8 text.
+    RVExportSink() = default;
+    // Streams to an open device in the given encoding; finish() writes what is left.
+    RVExportSink(QIODevice* device, Encoding encoding);
+
+    void reserve(qsizetype bytes);
+    void append(std::string_view text)
+    {
+        m_buffer.append(text.data(), qsizetype(text.size()));
+        if (m_device && m_buffer.size() >= kBlockBytes)
+            flush(false);
+    }
+    void append(char c) { append(std::string_view(&c, 1)); }
+
+    // Writes out whatever is buffered (streaming only); false once any write has failed.
+    bool finish();
+    bool failed() const { return m_failed; }
+    QString errorString() const { return m_error; }
+
+    // The text built in memory, leaving the sink empty.
+    QByteArray takeText() { return std::exchange(m_buffer, QByteArray()); }
+
+private:
+    static constexpr qsizetype kBlockBytes = 1 << 20;
+
+    void flush(bool all);
+    void writeBytes(const char* data, qsizetype size);
+
+    QByteArray m_buffer;
+    QIODevice* m_device = nullptr;
+    Encoding m_encoding = Encoding::Utf8;
+    bool m_wroteBom = false;
+    bool m_failed = false;
+    QString m_error;
+};

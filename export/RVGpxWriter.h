@@ -1,0 +1,41 @@
+#pragma once
+
+#include "metadata/RVPoint.h"
+#include "metadata/RVTimestamp.h"
+
+#include <QString>
+
+#include <span>
+
+class RVExportSink;
+
+// What a GPX document is made of: a node's name, when it starts, how long it plays, its track
+// and its speed series (km/h, normally one entry per point).
+struct RVGpxTrack final
+{
+    QString name;
+    RVTimestamp created;
+    float durationSeconds = 0;
+    std::span<const RVPoint> points;
+    std::span<const double> speeds;
+};
+
+// A track as a GPX 1.1 document with one track and one segment. Each point with a position
+// becomes a <trkpt> with
+//   time:   created + i * duration / N (i the point's index among all N points, zero points
+//           included), so the points are spread evenly over the node's playing length; the
+//           points' own times are not used. Whole seconds, UTC.
+//   speed:  speed-series entry floor(V * i / N) (V entries) in m/s: km/h * 0.27777, "%f".
+//           Left out when the node has no speeds at all.
+//   course: the point's azimut in degrees, "%f".
+// Without a start time the time elements stay empty.
+class RVGpxWriter final
+{
+public:
+    RVGpxWriter() = delete;
+
+    static void write(RVExportSink& sink, const RVGpxTrack& track);
+    // "yyyy-MM-ddTHH:mm:ssZ" of whole seconds since 1970-01-01 UTC, into out (at least 32
+    // bytes); returns the length written.
+    static std::size_t formatUtcSeconds(std::int64_t seconds, char* out);
+};

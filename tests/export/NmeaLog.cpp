@@ -1,0 +1,81 @@
+#include "NmeaLog.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+// "$BODY*CS\r\n", CS the XOR of the body's bytes in two hex digits.
+void appendSentence(QByteArray& out, const char* body, int length)
+{
+    unsigned char checksum = 0;
+    for (int i = 0; i < length; ++i)
+        checksum ^= static_cast<unsigned char>(body[i]);
+    char tail[8];
+    const int tailLength = std::snprintf(tail, sizeof tail, "*%02X\r\n", checksum);
+    out.append('$');
+    out.append(body, length);
+    out.append(tail, tailLength);
+}
+
+} // namespace
+
+QByteArray makeNmeaLog(const NmeaLogSpec& spec)
+{
+    QByteArray out;
+    out.reserve(qsizetype(spec.fixes) * (spec.sensorLines ? 170 : 145));
+    char body[160];
+    for (int i = 0; i < spec.fixes; ++i) {
+        const std::int64_t ms = spec.startMsecsUtc + std::int64_t(i) * spec.intervalMs;
+        const std::int64_t dayMs = ms % 86400000;
+        const int hours = int(dayMs / 3600000);
+        const int minutes = int(dayMs / 60000 % 60);
+        const int seconds = int(dayMs / 1000 % 60);
+        const int millis = int(dayMs % 1000);
+        // Days since 1970 to a date: enough for the logs' range, the proleptic calendar.
+        std::int64_t days = ms / 86400000 + 719468;
+        const std::int64_t era = days / 146097;
+        const auto doe = unsigned(days - era * 146097);
+        const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+        const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+        const unsigned mp = (5 * doy + 2) / 153;
+        const unsigned day = doy - (153 * mp + 2) / 5 + 1;
+        const unsigned month = mp < 10 ? mp + 3 : mp - 9;
+        const int year = int(yoe + era * 400 + (month <= 2));
+
+        // 15 m/s to the north-east: about 0.0000135 degrees of latitude per 100 ms.
+        const double latMinutes = 54.0 + 0.00081 * i * spec.intervalMs / 100.0;
+        const double lonMinutes = 30.0 + 0.00137 * i * spec.intervalMs / 100.0;
+        const int latDegrees = 53 + int(latMinutes / 60);
+        const int lonDegrees = 27 + int(lonMinutes / 60);
+        const double latRest = latMinutes - 60 * int(latMinutes / 60);
+        const double lonRest = lonMinutes - 60 * int(lonMinutes / 60);
+        const double altitude = 210.0 + (i % 600) * 0.1;
+        int n = std::snprintf(body, sizeof body,
+                              "GPGGA,%02d%02d%02d.%03d,%02d%07.4f,N,%03d%07.4f,E,1,09,0.9,%.1f,M,"
+                              "14.0,M,,",
+                              hours, minutes, seconds, millis, latDegrees, latRest, lonDegrees,
+                              lonRest, altitude);
+        appendSentence(out, body, n);
+        n = std::snprintf(body, sizeof body,
+                          "GPRMC,%02d%02d%02d.%03d,A,%02d%07.4f,N,%03d%07.4f,E,%.2f,%.1f,"
+                          "%02u%02u%02d,,,A",
+                          hours, minutes, seconds, millis, latDegrees, latRest, lonDegrees, lonRest,
+                          29.16 + (i % 50) * 0.01, 45.0 + (i % 20), day, month, year % 100);
+        appendSentence(out, body, n);
+        if (spec.sensorLines) {
+            n = std::snprintf(body, sizeof body, "$GS,%d,%d,%d\r\n", (i * 37) % 200 - 100,
+                              (i * 11) % 80 - 40, 1000 + (i * 13) % 60 - 30);
+            out.append(body, n);
+        }
+    }
+    return out;
+}
+
+bool writeNmeaLog(const QString& path, const NmeaLogSpec& spec)
+{
+    const QByteArray log = makeNmeaLog(spec);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(log) == log.size();
+}

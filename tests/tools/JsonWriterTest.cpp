@@ -1,0 +1,155 @@
+#include "tools/korvela-export/RVJsonWriter.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace {
+
+// Runs the writer into a memory stream and returns what it wrote.
+template <typename Write>
+std::string written(Write write)
+{
+    char* data = nullptr;
+    size_t size = 0;
+    std::FILE* stream = open_memstream(&data, &size);
+    {
+        RVJsonWriter json(stream);
+        write(json);
+    }
+    std::fclose(stream);
+    std::string text(data, size);
+    std::free(data);
+    return text;
+}
+
+} // namespace
+
+TEST(JsonWriter, NestsWithCommasAndLaysOutListsOnePerLine)
+{
+    const std::string text = written([](RVJsonWriter& json) {
+        json.beginArray(RVJsonWriter::Layout::OnePerLine);
+        json.beginObject();
+        json.key("a");
+        json.number(1);
+        json.key("list");
+        json.beginArray();
+        json.number(2);
+        json.null();
+        json.string(std::string_view("x"));
+        json.endArray();
+        json.key("empty");
+        json.beginArray(RVJsonWriter::Layout::OnePerLine);
+        json.endArray();
+        json.endObject();
+        json.beginObject();
+        json.endObject();
+        json.endArray();
+        json.newline();
+    });
+    EXPECT_EQ(text, "[\n {\"a\":1,\"list\":[2,null,\"x\"],\"empty\":[]},\n {}\n]\n");
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_EQ(doc.array().size(), 2);
+}
+
+TEST(JsonWriter, EscapesStringsSoTheyReadBack)
+{
+    const QString tricky = QStringLiteral("quote\" back\\ nl\n cr\r tab\t bell\x07 nul") +
+                           QChar(0) + QStringLiteral(" del\x7f ü € 😀 /slash");
+    const std::string text = written([&](RVJsonWriter& json) {
+        json.beginArray();
+        json.string(tricky);
+        json.stringOrNull(QString());
+        json.stringOrNull(QStringLiteral(""));
+        json.endArray();
+    });
+    EXPECT_NE(text.find("\\u0007"), std::string::npos);
+    EXPECT_NE(text.find("\\u0000"), std::string::npos);
+    const QJsonArray array = QJsonDocument::fromJson(QByteArray::fromStdString(text)).array();
+    ASSERT_EQ(array.size(), 3);
+    EXPECT_EQ(array[0].toString(), tricky);
+    EXPECT_TRUE(array[1].isNull());
+    EXPECT_TRUE(array[2].isString());
+    EXPECT_EQ(RVJsonWriter::quoted("a\"b"), "\"a\\\"b\"");
+}
+
+TEST(JsonWriter, NumbersReadBackToTheSameDouble)
+{
+    EXPECT_EQ(RVJsonWriter::numberText(18.519999980926514), "18.519999980926514");
+    EXPECT_EQ(RVJsonWriter::numberText(150.0), "150");
+    EXPECT_EQ(RVJsonWriter::numberText(0.1), "0.1");
+    EXPECT_EQ(RVJsonWriter::numberText(-0.0), "-0");
+    EXPECT_EQ(RVJsonWriter::numberText(1e300), "1e+300");
+
+    std::mt19937_64 random(42);
+    std::vector<double> values = {std::numeric_limits<double>::denorm_min(),
+                                  std::numeric_limits<double>::min(),
+                                  std::numeric_limits<double>::max(),
+                                  -std::numeric_limits<double>::max(),
+                                  0.30000000000000004,
+                                  -37.609463,
+                                  3.0002399969100955};
+    for (int i = 0; i < 20000; ++i) {
+        const double value = std::bit_cast<double>(random());
+        if (std::isfinite(value))
+            values.push_back(value);
+    }
+    for (const double value : values) {
+        const std::string text = RVJsonWriter::numberText(value);
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(std::strtod(text.c_str(), nullptr)),
+                  std::bit_cast<std::uint64_t>(value))
+            << text;
+    }
+}
+
+TEST(JsonWriter, NonFiniteNumbersAreNull)
+{
+    const std::string text = written([](RVJsonWriter& json) {
+        json.beginArray();
+        json.number(std::numeric_limits<double>::quiet_NaN());
+        json.number(std::numeric_limits<double>::infinity());
+        json.number(-std::numeric_limits<double>::infinity());
+        json.number(2.5);
+        json.endArray();
+    });
+    EXPECT_EQ(text, "[null,null,null,2.5]");
+}
+
+TEST(JsonWriter, LargeOutputIsWrittenWholeAndAWriteFailureIsReported)
+{
+    const std::string text = written([](RVJsonWriter& json) {
+        json.beginArray(RVJsonWriter::Layout::OnePerLine);
+        for (int i = 0; i < 200000; ++i)
+            json.number(i + 0.5);
+        json.endArray();
+    });
+    const QJsonArray array = QJsonDocument::fromJson(QByteArray::fromStdString(text)).array();
+    ASSERT_EQ(array.size(), 200000);
+    EXPECT_EQ(array[199999].toDouble(), 199999.5);
+
+    // /dev/full fails every write with ENOSPC.
+    std::FILE* full = std::fopen("/dev/full", "w");
+    ASSERT_NE(full, nullptr);
+    {
+        RVJsonWriter json(full);
+        json.beginArray();
+        for (int i = 0; i < 100000; ++i)
+            json.number(i);
+        json.endArray();
+        EXPECT_FALSE(json.flush());
+        EXPECT_TRUE(json.failed());
+    }
+    std::fclose(full);
+}

@@ -1,0 +1,173 @@
+// --format kml | gpx | csv: the window's exports, one file set per library node.
+//
+// The PATHs (recordings or folders holding them) are collected and grouped the way the player's
+// library does it: every recording's metadata is read, recordings are ordered by their first
+// GPS time, and consecutive recordings less than 60 s apart form a trip. Each top-level node
+// then gets, in --output DIR, files named after it:
+//   kml  NAME.kml                         KML 2.2, UTF-8
+//   gpx  NAME.gpx                         GPX 1.1, UTF-8
+//   csv  NAME.gps.csv, NAME.gsensor.csv   ";"-separated tables, UTF-16LE with byte-order mark,
+//                                         numbers in the user's locale, "," as decimal point
+// NAME is the node's name ("FILE0001.MOV", or "FILE0001-5" for a trip); a name that two
+// nodes share gets " (2)", " (3)" ... so no node's file replaces another's. An existing file
+// is replaced, atomically. Progress goes to stderr. Exit status: 0 when every file was
+// written, 1 when a PATH was unusable or a file could not be written.
+
+#include "tools/korvela-export/RVExportFormats.h"
+
+#include "export/RVExportFileUtil.h"
+#include "export/RVExportUtil.h"
+#include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
+#include "metadata/RVGpsProcessor.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+enum class FileFormat
+{
+    Kml,
+    Gpx,
+    Csv
+};
+
+void report(const RVExportContext& context, const QString& message)
+{
+    std::fprintf(context.err, "korvela-export: %s\n", qPrintable(message));
+    std::fflush(context.err);
+}
+
+// The library's top-level nodes for the PATHs, every one with its series read. Unusable
+// PATHs are reported and set failed.
+RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
+{
+    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(), [](const QString& path) {
+        return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
+    });
+    // Every change of the file list starts a new scan that overtakes the one before, and the
+    // regrouping after a scan starts one more over nodes already read: show only progress
+    // beyond what was shown.
+    std::atomic<int> shown{0};
+    QObject::connect(
+        &list, &RVVideoList::metaScanProgress, &list,
+        [&context, &shown](int done, int total) {
+            int before = shown.load();
+            while (done > before && !shown.compare_exchange_weak(before, done)) {
+            }
+            if (done <= before)
+                return;
+            std::fprintf(context.err, "\rkorvela-export: reading recordings %d/%d", done, total);
+            std::fflush(context.err);
+        },
+        Qt::DirectConnection);
+    for (const QString& path : context.files) {
+        if (!QFileInfo::exists(path)) {
+            report(context, QStringLiteral("%1: No such file or directory").arg(path));
+            failed = true;
+            continue;
+        }
+        list.addVideoFilesFrom(QFileInfo(path).absoluteFilePath());
+    }
+    list.waitForIdle();
+    if (shown > 0)
+        std::fputc('\n', context.err);
+    RVVideoDataList nodes = *list.videosData();
+    if (nodes.empty() && !failed) {
+        report(context, QStringLiteral("no recordings found"));
+        failed = true;
+    }
+    // The scan reads the single recordings; a trip joins its children's series when read.
+    for (const RVVideoDataPtr& node : nodes)
+        list.readGpsInfo(node, false);
+    list.waitForIdle();
+    return nodes;
+}
+
+// NAME, or NAME (2), NAME (3) ... when an earlier node of this run took it. Names are compared
+// without case, as on the FAT cards and desktop file systems the files may go to.
+QString uniqueName(const QString& name, QSet<QString>& taken)
+{
+    QString candidate = name;
+    for (int n = 2; taken.contains(candidate.toCaseFolded()); ++n)
+        candidate = QStringLiteral("%1 (%2)").arg(name).arg(n);
+    taken.insert(candidate.toCaseFolded());
+    return candidate;
+}
+
+bool check(const RVExportContext& context, const std::optional<RVWriteResult>& result,
+           const QString& path)
+{
+    if (!result) {
+        report(context, QStringLiteral("%1: no track to export").arg(path));
+        return false;
+    }
+    if (!result->ok) {
+        report(context, result->error);
+        return false;
+    }
+    report(context, QStringLiteral("wrote %1").arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+int runFileFormat(const RVExportContext& context, FileFormat format)
+{
+    const QDir output(context.outputDir);
+    if (!QDir().mkpath(output.absolutePath())) {
+        report(context, QStringLiteral("%1: cannot create the folder").arg(context.outputDir));
+        return 1;
+    }
+    bool failed = false;
+    const RVVideoDataList nodes = collectNodes(context, failed);
+    QSet<QString> taken;
+    for (const RVVideoDataPtr& node : nodes) {
+        const QString name = uniqueName(node->name(), taken);
+        switch (format) {
+        case FileFormat::Kml: {
+            const QString path = output.filePath(name + QStringLiteral(".kml"));
+            failed |= !check(context, RVExportUtil::writeKml(*node, path), path);
+            break;
+        }
+        case FileFormat::Gpx: {
+            const QString path = output.filePath(name + QStringLiteral(".gpx"));
+            failed |= !check(context, RVExportUtil::writeGpx(*node, path), path);
+            break;
+        }
+        case FileFormat::Csv: {
+            // As in the window: the acceleration table only follows a written track table.
+            const QString gpsPath = output.filePath(name + QStringLiteral(".gps.csv"));
+            if (!check(context, RVExportUtil::writeGpsTable(*node, gpsPath), gpsPath)) {
+                failed = true;
+                break;
+            }
+            const QString sensorPath = RVExportFileUtil::sensorTablePath(gpsPath);
+            failed |=
+                !check(context, RVExportUtil::writeSensorTable(*node, sensorPath), sensorPath);
+            break;
+        }
+        }
+    }
+    return failed ? 1 : 0;
+}
+
+} // namespace
+
+int runKmlFormat(const RVExportContext& context)
+{
+    return runFileFormat(context, FileFormat::Kml);
+}
+
+int runGpxFormat(const RVExportContext& context)
+{
+    return runFileFormat(context, FileFormat::Gpx);
+}
+
+int runCsvFormat(const RVExportContext& context)
+{
+    return runFileFormat(context, FileFormat::Csv);
+}

@@ -1,0 +1,185 @@
+// --format json: every recording's metadata as the dispatcher returns it, streamed.
+//
+//   [
+//    {"file":"…","format":"Korvela"|"Mini"|"BlackVue"|null,
+//     "points":[
+//      {"latitude":"55.752060","longitude":"37.609463","altitude":145.3|null,"azimut":45.5,
+//       "velocity":18.519999980926514,"time":"2015-02-05T13:45:01.000Z"|null},
+//      …],
+//     "gSensorData":[
+//      {"x":0.012,"y":-0.04,"z":0.02,"common":0.0463,"time":"05-02-15 14:45:01.000"|"42"|null},
+//      …],
+//     "velocityData":[18.519999980926514,…],
+//     "relatedFiles":["…",…]},
+//    …
+//   ]
+//
+// Units as read: degrees as six-decimal text, metres, degrees, km/h, g. Numbers read back to
+// the same double; NaN and infinite values are null (altitude is NaN when no altitude was
+// known). A recording no reader recognises has null for format and the four lists. A FILE that
+// does not exist or cannot be opened is reported on stderr and left out; the exit status is
+// then 1.
+
+#include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVJsonWriter.h"
+#include "tools/korvela-export/RVRecordingReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// "YYYY-MM-DDTHH:MM:SS.mmmZ" of an instant in milliseconds since the epoch, UTC.
+std::string isoTime(std::int64_t msecsSinceEpoch)
+{
+    using namespace std::chrono;
+    const sys_time<milliseconds> instant{milliseconds{msecsSinceEpoch}};
+    const sys_days day = floor<days>(instant);
+    const year_month_day date{day};
+    const hh_mm_ss clock{instant - day};
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", int(date.year()),
+                  unsigned(date.month()), unsigned(date.day()), int(clock.hours().count()),
+                  int(clock.minutes().count()), int(clock.seconds().count()),
+                  int(clock.subseconds().count()));
+    return text;
+}
+
+// Whether the video file itself can be opened; the message says why not.
+bool checkReadable(const QString& path, QString& message)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        message = QStringLiteral("No such file or directory");
+        return false;
+    }
+    if (info.isDir()) {
+        message = QStringLiteral("Is a directory");
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        message = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+void writePoints(RVJsonWriter& json, const std::vector<RVPoint>& points)
+{
+    json.beginArray(RVJsonWriter::Layout::OnePerLine);
+    for (const RVPoint& point : points) {
+        json.beginObject();
+        json.key("latitude");
+        json.string(point.latitudeText());
+        json.key("longitude");
+        json.string(point.longitudeText());
+        json.key("altitude");
+        json.number(point.altitude());
+        json.key("azimut");
+        json.number(point.azimut());
+        json.key("velocity");
+        json.number(point.velocity());
+        json.key("time");
+        if (point.time().isValid())
+            json.string(isoTime(point.time().msecsSinceEpoch()));
+        else
+            json.null();
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeSamples(RVJsonWriter& json, const std::vector<RVSensorData>& samples)
+{
+    // Runs of samples share the label of the latest track point; render each label once.
+    std::optional<RVSensorLabel> lastLabel;
+    std::string lastLabelJson;
+    json.beginArray(RVJsonWriter::Layout::OnePerLine);
+    for (const RVSensorData& sample : samples) {
+        json.beginObject();
+        json.key("x");
+        json.number(sample.x());
+        json.key("y");
+        json.number(sample.y());
+        json.key("z");
+        json.number(sample.z());
+        json.key("common");
+        json.number(sample.common());
+        json.key("time");
+        if (!lastLabel || !(*lastLabel == sample.time())) {
+            lastLabel = sample.time();
+            const QString text = sample.time().text();
+            lastLabelJson = text.isNull() ? std::string("null")
+                                          : RVJsonWriter::quoted(text.toUtf8().toStdString());
+        }
+        json.raw(lastLabelJson);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMetaData& read)
+{
+    json.beginObject();
+    json.key("file");
+    json.string(path);
+    json.key("format");
+    json.stringOrNull(read.format);
+    const char* lists[] = {"points", "gSensorData", "velocityData", "relatedFiles"};
+    if (!read.metaData) {
+        for (const char* name : lists) {
+            json.key(name);
+            json.null();
+        }
+        json.endObject();
+        return;
+    }
+    const RVMetaData& data = *read.metaData;
+    json.key("points");
+    writePoints(json, data.points);
+    json.key("gSensorData");
+    writeSamples(json, data.gSensorData);
+    json.key("velocityData");
+    json.beginArray();
+    for (const double kmh : data.velocityData)
+        json.number(kmh);
+    json.endArray();
+    json.key("relatedFiles");
+    json.beginArray();
+    for (const QString& file : data.relatedFiles)
+        json.string(file);
+    json.endArray();
+    json.endObject();
+}
+
+} // namespace
+
+int runJsonFormat(const RVExportContext& context)
+{
+    int status = 0;
+    RVJsonWriter json(context.out);
+    json.beginArray(RVJsonWriter::Layout::OnePerLine);
+    for (const QString& path : context.files) {
+        QString message;
+        if (!checkReadable(path, message)) {
+            // What is written so far goes out first, so the two streams stay in order.
+            json.flush();
+            std::fprintf(context.err, "korvela-export: %s: %s\n", qPrintable(path),
+                         qPrintable(message));
+            status = 1;
+            continue;
+        }
+        writeRecording(json, path, readRecordingMetaData(path));
+    }
+    json.endArray();
+    json.newline();
+    if (!json.flush()) {
+        std::fprintf(context.err, "korvela-export: cannot write the output\n");
+        return 1;
+    }
+    return status;
+}

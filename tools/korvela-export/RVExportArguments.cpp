@@ -1,0 +1,70 @@
+#include "tools/korvela-export/RVExportArguments.h"
+
+namespace {
+
+RVArgumentsResult failure(const QString& message)
+{
+    return {std::nullopt, message};
+}
+
+} // namespace
+
+RVArgumentsResult parseExportArguments(const QStringList& arguments)
+{
+    RVExportArguments parsed;
+    bool formatGiven = false;
+    bool outputGiven = false;
+    bool onlyFiles = false;
+
+    // An option's value, from "--name=value" or the next argument.
+    auto takeValue = [&](qsizetype& i, const QString& name,
+                         QString& value) -> std::optional<QString> {
+        const QString& argument = arguments[i];
+        if (argument.size() > name.size()) {
+            value = argument.mid(name.size() + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments[++i];
+        } else {
+            return QStringLiteral("%1 needs a value").arg(name);
+        }
+        if (value.isEmpty())
+            return QStringLiteral("%1 needs a value").arg(name);
+        return std::nullopt;
+    };
+    auto isOption = [](const QString& argument, const QString& name) {
+        return argument == name || argument.startsWith(name + QLatin1Char('='));
+    };
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (onlyFiles || !argument.startsWith(QLatin1Char('-')) || argument == QLatin1String("-")) {
+            parsed.files.append(argument);
+        } else if (argument == QLatin1String("--")) {
+            onlyFiles = true;
+        } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
+            parsed.help = true;
+        } else if (isOption(argument, QStringLiteral("--format"))) {
+            if (formatGiven)
+                return failure(QStringLiteral("--format is given twice"));
+            formatGiven = true;
+            if (auto error = takeValue(i, QStringLiteral("--format"), parsed.format))
+                return failure(*error);
+        } else if (isOption(argument, QStringLiteral("--output"))) {
+            if (outputGiven)
+                return failure(QStringLiteral("--output is given twice"));
+            outputGiven = true;
+            if (auto error = takeValue(i, QStringLiteral("--output"), parsed.outputDir))
+                return failure(*error);
+        } else {
+            return failure(QStringLiteral("unknown option %1").arg(argument));
+        }
+    }
+
+    if (parsed.help)
+        return {parsed, QString()};
+    if (!formatGiven)
+        return failure(QStringLiteral("--format is missing"));
+    if (parsed.files.isEmpty())
+        return failure(QStringLiteral("no FILE given"));
+    return {parsed, QString()};
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of korvela-export, as given (no check yet that the format exists):
+//   --format FORMAT | --format=FORMAT     what to write (required unless --help)
+//   --output DIR    | --output=DIR        folder for formats that write files
+//   -h | --help                           show the usage text
+//   --                                    everything after it is a FILE
+//   FILE...                               one or more video files (required unless --help)
+struct RVExportArguments final
+{
+    QString format;
+    QString outputDir;
+    QStringList files;
+    bool help = false;
+};
+
+struct RVArgumentsResult final
+{
+    std::optional<RVExportArguments> arguments;
+    QString error; // why the command line is not usable, when arguments is empty
+};
+
+// arguments: the command line without the program name.
+RVArgumentsResult parseExportArguments(const QStringList& arguments);

@@ -1,0 +1,84 @@
+// korvela-export: prints what the player reads from dash-camera recordings.
+//
+//   korvela-export --format FORMAT [--output DIR] FILE...
+//
+// Exit status: 0 done; 1 some FILE could not be read or some output not written (the others
+// are still done); 2 bad arguments.
+
+#include "tools/korvela-export/RVExportArguments.h"
+#include "tools/korvela-export/RVExportFormats.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+void printUsage(std::FILE* stream)
+{
+    std::fputs("usage: korvela-export --format FORMAT [--output DIR] FILE...\n"
+               "\n"
+               "Reads the GPS track and G-sensor samples a dash camera stored with each video\n"
+               "FILE (BlackVue, Mini or Korvela format) and writes them out.\n"
+               "\n"
+               "options:\n"
+               "  --format FORMAT  what to write (see below)\n"
+               "  --output DIR     folder for the files of formats that write files\n"
+               "  -h, --help       show this help\n"
+               "\n"
+               "formats:\n",
+               stream);
+    for (const RVExportFormat& format : exportFormats()) {
+        std::fprintf(stream, "  %-6.*s %.*s%s\n", int(format.name.size()), format.name.data(),
+                     int(format.description.size()), format.description.data(),
+                     format.outputDir == RVOutputDirUse::Required ? " (needs --output)" : "");
+    }
+    std::fputs("\n"
+               "Numbers read back to the same double; NaN and infinite values are null.\n"
+               "Exit status: 0 done, 1 a FILE could not be read or output not written (the\n"
+               "others are still done), 2 bad arguments.\n",
+               stream);
+}
+
+int usageError(const QString& message)
+{
+    std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
+    printUsage(stderr);
+    return kUsageError;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
+    const RVArgumentsResult parsed = parseExportArguments(arguments);
+    if (!parsed.arguments)
+        return usageError(parsed.error);
+    const RVExportArguments& options = *parsed.arguments;
+    if (options.help) {
+        printUsage(stdout);
+        return 0;
+    }
+
+    const RVExportFormat* format = findExportFormat(options.format);
+    if (!format)
+        return usageError(QStringLiteral("unknown format \"%1\"").arg(options.format));
+    if (format->outputDir == RVOutputDirUse::Required && options.outputDir.isEmpty())
+        return usageError(QStringLiteral("--format %1 needs --output DIR").arg(options.format));
+    if (format->outputDir == RVOutputDirUse::None && !options.outputDir.isEmpty())
+        return usageError(QStringLiteral("--format %1 writes to standard output; --output is "
+                                         "not used")
+                              .arg(options.format));
+
+    RVExportContext context;
+    context.files = options.files;
+    context.outputDir = options.outputDir;
+    return format->run(context);
+}
