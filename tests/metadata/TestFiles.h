@@ -23,3 +23,11 @@ QByteArray realData(const char* relativePath);
 std::string_view view(const QByteArray& bytes);
 
 } // namespace TestFiles
+
+#include <ostream>
+
+// Readable QString values in test failures.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}

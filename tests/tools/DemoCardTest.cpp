@@ -285,6 +285,57 @@ TEST_F(DemoCard, DispatcherReadsEveryRecordingAsGenerated)
     }
 }
 
+namespace {
+
+// Every value the tool printed equals what the dispatcher returns for the same file, so the
+// tool's choice of reader and its clean-up cannot drift from the dispatcher's.
+void expectSameAsDispatcher(const QJsonObject& got, const QString& video)
+{
+    const std::optional<RVMetaData> data =
+        RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(video);
+    ASSERT_TRUE(data);
+    auto expectNumber = [](const QJsonValue& value, double expected, const char* what) {
+        if (std::isfinite(expected))
+            EXPECT_EQ(value.toDouble(), expected) << what;
+        else
+            EXPECT_TRUE(value.isNull()) << what;
+    };
+    const QJsonArray points = got["points"].toArray();
+    ASSERT_EQ(qsizetype(data->points.size()), points.size());
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QJsonObject p = points[i].toObject();
+        const RVPoint& point = data->points[std::size_t(i)];
+        EXPECT_EQ(p["latitude"].toString(), point.latitude());
+        EXPECT_EQ(p["longitude"].toString(), point.longitude());
+        expectNumber(p["altitude"], point.altitude(), "altitude");
+        expectNumber(p["azimut"], point.azimut(), "azimut");
+        expectNumber(p["velocity"], point.velocity(), "velocity");
+        EXPECT_EQ(p["time"].toString(), point.time().toDateTime().toString(Qt::ISODateWithMs));
+    }
+    const QJsonArray samples = got["gSensorData"].toArray();
+    ASSERT_EQ(qsizetype(data->gSensorData.size()), samples.size());
+    for (qsizetype i = 0; i < samples.size(); ++i) {
+        const QJsonObject s = samples[i].toObject();
+        const RVSensorData& sample = data->gSensorData[std::size_t(i)];
+        expectNumber(s["x"], sample.x(), "x");
+        expectNumber(s["y"], sample.y(), "y");
+        expectNumber(s["z"], sample.z(), "z");
+        expectNumber(s["common"], sample.common(), "common");
+        const QString label = sample.time().text();
+        if (label.isNull())
+            EXPECT_TRUE(s["time"].isNull());
+        else
+            EXPECT_EQ(s["time"].toString(), label);
+    }
+    const QJsonArray speeds = got["velocityData"].toArray();
+    ASSERT_EQ(qsizetype(data->velocityData.size()), speeds.size());
+    for (qsizetype i = 0; i < speeds.size(); ++i)
+        expectNumber(speeds[i], data->velocityData[std::size_t(i)], "speed");
+    EXPECT_EQ(got["relatedFiles"].toVariant().toStringList(), data->relatedFiles);
+}
+
+} // namespace
+
 TEST_F(DemoCard, ExportToolPrintsTheWholeCardLikeRunDoes)
 {
     QStringList videos;
@@ -306,5 +357,6 @@ TEST_F(DemoCard, ExportToolPrintsTheWholeCardLikeRunDoes)
         EXPECT_EQ(got["gSensorData"].toArray().size(), expected["gSensorSamples"].toInteger());
         EXPECT_EQ(got["points"].toArray()[0].toObject()["time"].toString(),
                   expected["firstPointTime"].toString());
+        expectSameAsDispatcher(got, videos[i]);
     }
 }
