@@ -66,6 +66,15 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     if (!m_dialogs)
         m_dialogs = std::make_shared<RVWidgetDialogs>(m_window);
 
+    m_videoList = videoList ? std::move(videoList) : std::make_shared<RVVideoList>();
+    connect(m_videoList.get(), &RVVideoList::videoListUpdated, this,
+            &RVMainViewController::videoListUpdated);
+    connect(m_videoList.get(), &RVVideoList::metaInfoUpdated, this,
+            &RVMainViewController::metaInfoUpdated);
+    // Progress arrives from pool threads; the queued connection brings it to this thread.
+    connect(m_videoList.get(), &RVVideoList::metaScanProgress, this,
+            &RVMainViewController::updateReadingProgress, Qt::QueuedConnection);
+
     // The file list: this controller is its data source's owner, delegate and controller
     // delegate; the initial sort is the date column's, oldest first.
     m_filesView->setControllerDelegate(this);
@@ -107,15 +116,6 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
 
     // The map page is loaded here with the stored provider once the map bridge exists
     // ("MapsProvider", default "Google"), and the advertisement panel is set up.
-
-    m_videoList = videoList ? std::move(videoList) : std::make_shared<RVVideoList>();
-    connect(m_videoList.get(), &RVVideoList::videoListUpdated, this,
-            &RVMainViewController::videoListUpdated);
-    connect(m_videoList.get(), &RVVideoList::metaInfoUpdated, this,
-            &RVMainViewController::metaInfoUpdated);
-    // Progress arrives from pool threads; the queued connection brings it to this thread.
-    connect(m_videoList.get(), &RVVideoList::metaScanProgress, this,
-            &RVMainViewController::updateReadingProgress, Qt::QueuedConnection);
 
     // The hover thumbnail worker is created here once it exists.
 

@@ -271,7 +271,11 @@ void RVMainViewController::updateReadingProgress(int done, int total)
     if (!reading)
         return;
     //% "Reading %1 of %2"
-    m_readingLabel->setText(qtTrId("STATUS_READING_METADATA").arg(done).arg(total));
+    QString format = qtTrId("STATUS_READING_METADATA");
+    // Without a translation the key would show without the numbers.
+    if (!format.contains(QLatin1String("%2")))
+        format = QStringLiteral("Reading %1 of %2");
+    m_readingLabel->setText(format.arg(done).arg(total));
     m_readingProgress->setRange(0, total);
     m_readingProgress->setValue(done);
 }

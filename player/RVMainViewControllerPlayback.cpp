@@ -73,7 +73,9 @@ void RVMainViewController::openVideoData(const RVVideoDataPtr& node, const QStri
                                          bool resetZoom)
 {
     m_playingVideoPath = path;
-    const RVVideoDataPtr previous = std::exchange(m_playingVideoData, node);
+    // `node` may be m_playingVideoData itself: copy before replacing.
+    const RVVideoDataPtr previous = m_playingVideoData;
+    m_playingVideoData = RVVideoDataPtr(node);
     m_atEndOfNode = false;
     if (resetZoom) {
         // Zoom: the view returns to the fitted video here once zooming exists.

@@ -171,10 +171,10 @@ TEST_F(WindowPlayback, SeeksAndJumpsLandInTheRightFileAtTheRightTime)
         int file;
         int frame;
     };
-    // 3.5 s is 0.5 s into the second file; exactly 6.0 s is the end of the second file (a
-    // time at the end of a file belongs to it); 7.0 s is 1 s into the third.
+    // Times in the middle of a frame (frames last 0.04 s) show the frame that starts next:
+    // 3.5 s is 0.5 s into the second file, 7.02 s is 1.02 s into the third.
     for (const Case& c :
-         {Case{3.5, 1, 87}, Case{7.0, 2, 175}, Case{0.2, 0, 5}, Case{4.04, 1, 101}}) {
+         {Case{3.5, 1, 88}, Case{7.02, 2, 176}, Case{0.22, 0, 6}, Case{4.06, 1, 102}}) {
         m_controller->graphClicked(c.tripSeconds / kTripSeconds);
         EXPECT_EQ(frameOnScreen(settled), c.frame) << c.tripSeconds;
         EXPECT_EQ(m_controller->player()->currentPath(), TripClips::get().path(c.file));
@@ -207,6 +207,9 @@ TEST_F(WindowPlayback, RatesAndFrameSteps)
     QSignalSpy settled(player, &RVMpvPlayer::seekFinished);
     m_controller->playPauseToggle();
     ASSERT_EQ(player->rate(), 0.0);
+    // Away from the trip's start, where backward play would stop at once.
+    m_controller->graphClicked(5.0 / kTripSeconds);
+    ASSERT_TRUE(waitFor([&] { return !settled.isEmpty(); }));
 
     m_controller->forward();
     EXPECT_EQ(player->rate(), 2.0);
@@ -271,15 +274,19 @@ TEST_F(WindowPlayback, NothingSelectedNothingStartsAndAnUnplayableFileIsReported
     EXPECT_EQ(m_controller->playingVideoData(), nullptr);
     EXPECT_TRUE(m_controller->playingVideoPath().isEmpty());
     EXPECT_FALSE(m_controller->playPauseButton()->isEnabled());
+    m_controller->removeFileClicked();
+    m_controller->videoList()->waitForIdle();
+    ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() == 0; }));
 
     // The next start goes through the first set-up again and plays.
     m_controller->addFiles({TripClips::get().dir()});
     m_controller->videoList()->waitForIdle();
-    ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() == 1; }))
+        << m_controller->filesModel()->rowCount();
     const RVVideoDataPtr trip =
-        m_controller->filesModel()->nodeAt(m_controller->filesModel()->index(1, 0));
+        m_controller->filesModel()->nodeAt(m_controller->filesModel()->index(0, 0));
     ASSERT_TRUE(trip && trip->isTrip());
-    m_controller->selectRow(1);
+    m_controller->selectRow(0);
     m_controller->rowClicked(); // the first start after an error plays even on a single click
     ASSERT_TRUE(waitFor([&] { return m_controller->player()->currentTime() > 0.3; }));
     EXPECT_EQ(m_controller->player()->rate(), 1.0);
