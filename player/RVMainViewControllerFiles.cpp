@@ -24,7 +24,10 @@ QString withName(QString format, const QString& name)
 {
     if (format.contains(QLatin1String("%@")))
         return format.replace(QLatin1String("%@"), name);
-    return format.contains(QLatin1String("%1")) ? format.arg(name) : format;
+    if (format.contains(QLatin1String("%1")))
+        return format.arg(name);
+    // A text without a place for the name (no translation): the name still shows.
+    return format + QLatin1Char(' ') + name;
 }
 } // namespace
 

@@ -6,6 +6,7 @@
 
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
 #include "player/RVMainViewController.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
@@ -69,32 +70,46 @@ protected:
 
 } // namespace
 
-TEST_F(FileListCommands, RemovingRowsKeepsASensibleSelection)
+TEST(FileListRemoval, RemovingRowsKeepsASensibleSelection)
 {
-    // Three recordings whose creation times lie far apart: three rows.
-    const QStringList paths = makeSingles(3);
+    // Three recordings whose tracks start an hour apart: three rows once the metadata scan
+    // has regrouped them by their GPS times.
+    windowtest::IsolatedSettings settings;
+    QTemporaryDir dir;
+    QStringList paths;
     for (int i = 0; i < 3; ++i) {
-        QFile f(paths[i]);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600 * (3 - i)),
-                                  QFileDevice::FileModificationTime));
+        paths << dir.filePath(QStringLiteral("S%1.MP4").arg(i));
+        ASSERT_TRUE(ClipFactory::make(paths.last(), {160, 120, 25, 1.0, 0, 25}));
     }
-    m_dialogs->openPaths = paths;
-    m_controller->addFileClicked();
-    m_controller->videoList()->waitForIdle();
-    ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() >= 1; }));
-    const int rows = m_controller->filesModel()->rowCount();
-    ASSERT_GE(rows, 1);
+    const RVMetaDataSource source = [paths](const QString& path) {
+        RVMetaData metaData;
+        const auto start = RVTimestamp::fromMSecsSinceEpoch(1420106400000 + // 2015-01-01 10:00
+                                                            3600000LL * paths.indexOf(path));
+        metaData.points.emplace_back("55.750000", "37.610000", 150.0, 0.0, 40.0, start);
+        metaData.velocityData.push_back(40.0);
+        return std::optional<RVMetaData>(metaData);
+    };
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    auto controller = std::make_unique<RVMainViewController>(dialogs);
+    controller->loadView(
+        std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), source));
+    dialogs->openPaths = paths;
+    controller->addFileClicked();
+    controller->videoList()->waitForIdle();
+    auto* model = controller->filesModel();
+    ASSERT_TRUE(waitFor([&] { return model->rowCount() == 3; })) << model->rowCount();
+    const int rows = 3;
 
     // The last row removed: the row before it is selected; the only row: nothing.
-    m_controller->selectRow(rows - 1);
-    m_controller->removeFileClicked();
-    EXPECT_EQ(m_controller->filesModel()->rowCount(), rows - 1);
-    EXPECT_EQ(m_controller->selectedRow(), rows - 2);
-    while (m_controller->filesModel()->rowCount() > 0)
-        m_controller->removeFileClicked();
-    EXPECT_EQ(m_controller->selectedRow(), -1);
-    m_controller->removeFileClicked(); // nothing selected: nothing happens
+    controller->selectRow(rows - 1);
+    controller->removeFileClicked();
+    EXPECT_EQ(controller->filesModel()->rowCount(), rows - 1);
+    EXPECT_EQ(controller->selectedRow(), rows - 2);
+    for (int i = 0; i < 3 && controller->filesModel()->rowCount() > 0; ++i)
+        controller->removeFileClicked();
+    EXPECT_EQ(controller->filesModel()->rowCount(), 0);
+    EXPECT_EQ(controller->selectedRow(), -1);
+    controller->removeFileClicked(); // nothing selected: nothing happens
     for (const QString& path : paths)
         EXPECT_TRUE(QFile::exists(path)) << "removing from the list keeps the files";
 }
