@@ -35,7 +35,8 @@ const auto kAltitudeKey = QStringLiteral("GRAPHS_ALTITUDE_ENABLED");
 const auto kMeasurementSystemKey = QStringLiteral("MEASUREMENT_SYSTEM");
 } // namespace
 
-RVMainViewController::RVMainViewController(std::shared_ptr<RVDialogs> dialogs, QObject* parent)
+RVMainViewController::RVMainViewController(std::shared_ptr<RVWindowDialogs> dialogs,
+                                           QObject* parent)
     : QObject(parent), m_dialogs(std::move(dialogs))
 {}
 

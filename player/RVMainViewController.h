@@ -20,7 +20,7 @@ class QPushButton;
 class QSplitter;
 class QToolButton;
 class QWidget;
-class RVDialogs;
+class RVWindowDialogs;
 class RVMainView;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
@@ -50,7 +50,7 @@ class RVMainViewController final : public QObject, public RVPlayerViewDelegate
 public:
     // The window is built by loadView(). Dialogs: null uses Qt's message boxes and file
     // dialogs; tests pass scripted ones.
-    explicit RVMainViewController(std::shared_ptr<RVDialogs> dialogs = nullptr,
+    explicit RVMainViewController(std::shared_ptr<RVWindowDialogs> dialogs = nullptr,
                                   QObject* parent = nullptr);
     ~RVMainViewController() override;
 
@@ -185,7 +185,7 @@ private:
     void selectAfterRemoval(int row);
     void setMutability(const RVVideoDataPtr& node, bool locked);
 
-    std::shared_ptr<RVDialogs> m_dialogs;
+    std::shared_ptr<RVWindowDialogs> m_dialogs;
 
     bool m_velocityGraphEnabled = false;
     bool m_gSensorCommonGraphEnabled = false;

@@ -6,7 +6,7 @@
 #include "export/RVExportFileUtil.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
-#include "player/RVDialogs.h"
+#include "player/RVWindowDialogs.h"
 #include "player/RVExportCommands.h"
 #include "player/RVFileViewer.h"
 #include "player/RVMpvPlayer.h"

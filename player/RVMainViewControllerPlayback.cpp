@@ -10,7 +10,7 @@
 #include "player/RVMainViewController.h"
 
 #include "library/RVVideoList.h"
-#include "player/RVDialogs.h"
+#include "player/RVWindowDialogs.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "player/RVDialogs.h"
+#include "player/RVWindowDialogs.h"
 
 #include <QPointer>
 #include <QWidget>
 
-// RVDialogs with Qt's message boxes and file dialogs, modal to the window.
-class RVWidgetDialogs final : public RVDialogs
+// RVWindowDialogs with Qt's message boxes and file dialogs, modal to the window.
+class RVWidgetDialogs final : public RVWindowDialogs
 {
 public:
     explicit RVWidgetDialogs(QWidget* parent) : m_parent(parent) {}

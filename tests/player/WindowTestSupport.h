@@ -1,7 +1,7 @@
 #pragma once
 
 #include "library/RVVideoList.h"
-#include "player/RVDialogs.h"
+#include "player/RVWindowDialogs.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -10,7 +10,7 @@
 #include <memory>
 
 // Answers the window's dialogs from a script and records what was asked.
-class ScriptedDialogs final : public RVDialogs
+class ScriptedDialogs final : public RVWindowDialogs
 {
 public:
     void alert(const QString& message, const QString& informativeText) override

@@ -5,13 +5,14 @@
 
 #include <optional>
 
-// The window's modal questions, behind one small interface so the logic that asks can be
-// tested with scripted answers. The window uses RVWidgetDialogs; tests supply their own.
+// The window's own modal questions and panels, behind one small interface so the logic that
+// asks can be tested with scripted answers. The window uses RVWidgetDialogs; tests supply
+// their own. (The updater's questions have their own interface, with localisation keys.)
 // Titles and messages arrive already localised; button titles are fixed ("Ok", "Yes", "No").
-class RVDialogs
+class RVWindowDialogs
 {
 public:
-    virtual ~RVDialogs() = default;
+    virtual ~RVWindowDialogs() = default;
 
     // An alert with the one button "Ok": message in bold, informative text below it.
     virtual void alert(const QString& message, const QString& informativeText) = 0;
