@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <vector>
 
 // One data series reduced to what a graph band can show, built once per series and band
@@ -12,9 +11,10 @@
 // - When the plot has at least one pixel per segment (N - 1 <= plotWidth) every sample is
 //   kept and the curve runs through all of them.
 // - Otherwise the samples are folded into pixel columns: each column keeps the lowest and the
-//   highest value that fall into it, and in which order they came, so the curve drawn through
-//   them still reaches every peak. A two-second hard brake in a day of 10 Hz data is one
-//   column among a thousand and stays visible; taking every k-th sample instead would miss it.
+//   highest value that fall into it, and the graph is drawn as the area between the columns'
+//   highs and lows, so it still reaches every peak. A two-second hard brake in a day of 10 Hz data
+//   is one column among a thousand and stays visible; taking every k-th sample instead would miss
+//   it.
 // Values that are not finite (unknown altitudes are NaN) are left out; a column without any
 // finite value is a gap in the curve.
 //
@@ -32,8 +32,6 @@ public:
     {
         double low = 0;
         double high = 0;
-        std::uint32_t lowIndex = 0; // sample index of low and of high, to keep their order
-        std::uint32_t highIndex = 0;
         bool valid = false; // at least one finite value fell into the column
     };
 
@@ -76,6 +74,7 @@ private:
     void addSample(double value);
     void addToColumn(double value);
     void extendRange(double value);
+    std::size_t columnStart(std::size_t column) const;
 
     std::size_t m_count = 0;
     std::size_t m_added = 0;
@@ -85,4 +84,7 @@ private:
     double m_maximum = -1;
     std::vector<double> m_samples;
     std::vector<Column> m_columns;
+    // Columns mode: the column of the current sample and the first sample of the next one.
+    std::size_t m_column = 0;
+    std::size_t m_nextColumnStart = 0;
 };

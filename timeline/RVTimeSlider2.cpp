@@ -19,16 +19,16 @@ namespace {
 constexpr int labelSize = 8;            // px
 const QColor axisColour(170, 170, 170); // light grey: 2/3 white
 
-// What each band shows, in stacking order (bottom first).
+// What each band shows, in stacking order (bottom first). A middle line of 0 scales the
+// acceleration axes symmetrically; -1e10 lies below any real value and is never drawn.
 struct GraphInfo
 {
     const char* titleKey;
     double middleLine;
 };
 constexpr GraphInfo graphInfo[RVTimeSlider2::graphCount] = {
-    {"GSENSOR_Z_TITLE", 0},    {"GSENSOR_Y_TITLE", 0},    {"GSENSOR_X_TITLE", 0},
-    {"GSENSOR_TITLE", 100},    {"ALTITUDE_TITLE", -1e10}, // below any real value: never drawn
-    {"VELOCITY_TITLE", -1e10},
+    {"GSENSOR_Z_TITLE", 0}, {"GSENSOR_Y_TITLE", 0},    {"GSENSOR_X_TITLE", 0},
+    {"GSENSOR_TITLE", 100}, {"ALTITUDE_TITLE", -1e10}, {"VELOCITY_TITLE", -1e10},
 };
 
 template <typename Element, typename Getter>
@@ -79,45 +79,121 @@ void RVTimeSlider2::invalidate(std::initializer_list<Graph> graphs)
         m_cache[int(graph)] = CachedGraph{};
 }
 
-const RVGraphEnvelope& RVTimeSlider2::envelopeFor(Graph graph, double plotWidth,
-                                                  double altitudeFactor, double speedFactor)
+bool RVTimeSlider2::CachedGraph::isCurrent(double width, double unitFactor) const
 {
-    const double factor = graph == Graph::Altitude   ? altitudeFactor
-                          : graph == Graph::Velocity ? speedFactor
-                                                     : 1.0;
+    return valid && plotWidth == width && factor == unitFactor;
+}
+
+void RVTimeSlider2::CachedGraph::replace(RVGraphEnvelope newEnvelope, double width,
+                                         double unitFactor)
+{
+    envelope = std::move(newEnvelope);
+    picture = QImage();
+    valid = true;
+    plotWidth = width;
+    factor = unitFactor;
+}
+
+void RVTimeSlider2::rebuildSensorGraphs(double plotWidth)
+{
+    // One pass over the samples for every stale acceleration graph that is shown: a day of
+    // samples is 41 MB, and reading it once instead of four times is what a resize waits for.
+    std::array<RVGraphEnvelope*, 4> targets{}; // z, y, x, common; null: not rebuilt
+    std::array<RVGraphEnvelope, 4> built;
+    const std::vector<RVSensorData>* series = m_gSensorData.get();
+    const std::size_t count = series ? series->size() : 0;
+    for (int g = int(Graph::GSensorZ); g <= int(Graph::GSensorCommon); ++g) {
+        if (m_enabled[g] && !m_cache[g].isCurrent(plotWidth, 1.0)) {
+            built[g] = RVGraphEnvelope(count, plotWidth);
+            targets[g] = &built[g];
+        }
+    }
+    if (count >= 2) {
+        RVGraphEnvelope* z = targets[int(Graph::GSensorZ)];
+        RVGraphEnvelope* y = targets[int(Graph::GSensorY)];
+        RVGraphEnvelope* x = targets[int(Graph::GSensorX)];
+        RVGraphEnvelope* common = targets[int(Graph::GSensorCommon)];
+        for (const RVSensorData& sample : *series) {
+            if (z)
+                z->add(sample.z());
+            if (y)
+                y->add(sample.y());
+            if (x)
+                x->add(sample.x());
+            if (common)
+                common->add(sample.common());
+        }
+    }
+    for (int g = int(Graph::GSensorZ); g <= int(Graph::GSensorCommon); ++g) {
+        if (targets[g]) {
+            m_cache[g].replace(std::move(built[g]), plotWidth, 1.0);
+            ++m_envelopeBuilds;
+        }
+    }
+}
+
+RVTimeSlider2::CachedGraph& RVTimeSlider2::graphFor(Graph graph, double plotWidth,
+                                                    double altitudeFactor, double speedFactor)
+{
     CachedGraph& cached = m_cache[int(graph)];
-    if (cached.valid && cached.plotWidth == plotWidth && cached.factor == factor)
-        return cached.envelope;
-    const std::vector<RVSensorData>* sensors = m_gSensorData.get();
     switch (graph) {
     case Graph::GSensorZ:
-        cached.envelope = buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.z(); });
-        break;
     case Graph::GSensorY:
-        cached.envelope = buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.y(); });
-        break;
     case Graph::GSensorX:
-        cached.envelope = buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.x(); });
-        break;
     case Graph::GSensorCommon:
-        cached.envelope =
-            buildEnvelope(sensors, plotWidth, [](const auto& s) { return s.common(); });
+        if (!cached.isCurrent(plotWidth, 1.0))
+            rebuildSensorGraphs(plotWidth);
         break;
     case Graph::Altitude:
-        cached.envelope = buildEnvelope(m_points.get(), plotWidth, [factor](const RVPoint& p) {
-            return p.altitude() * factor;
-        });
+        if (!cached.isCurrent(plotWidth, altitudeFactor)) {
+            cached.replace(buildEnvelope(m_points.get(), plotWidth,
+                                         [altitudeFactor](const RVPoint& p) {
+                                             return p.altitude() * altitudeFactor;
+                                         }),
+                           plotWidth, altitudeFactor);
+            ++m_envelopeBuilds;
+        }
         break;
     case Graph::Velocity:
-        cached.envelope = buildEnvelope(m_velocityData.get(), plotWidth,
-                                        [factor](double kmh) { return kmh * factor; });
+        if (!cached.isCurrent(plotWidth, speedFactor)) {
+            cached.replace(buildEnvelope(m_velocityData.get(), plotWidth,
+                                         [speedFactor](double kmh) { return kmh * speedFactor; }),
+                           plotWidth, speedFactor);
+            ++m_envelopeBuilds;
+        }
         break;
     }
-    ++m_envelopeBuilds;
-    cached.valid = true;
-    cached.plotWidth = plotWidth;
-    cached.factor = factor;
-    return cached.envelope;
+    return cached;
+}
+
+void RVTimeSlider2::drawBand(QPainter& painter, Graph graph, const QRectF& frame,
+                             double altitudeFactor, double speedFactor)
+{
+    CachedGraph& cached = graphFor(graph, frame.width() - 10, altitudeFactor, speedFactor);
+    if (!cached.envelope.isDrawable())
+        return;
+    // The picture starts at the whole pixel at or above the band, so that copying it keeps
+    // every pixel where drawing directly would have put it.
+    const QPointF origin(std::floor(frame.left()), std::floor(frame.top()));
+    const QRectF local = frame.translated(-origin);
+    const QString title = qtTrId(graphInfo[int(graph)].titleKey);
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (cached.picture.isNull() || cached.pictureFrame != local || cached.pictureTitle != title ||
+        cached.pictureAxisWidth != m_width || cached.pictureRatio != ratio) {
+        const QSize pixels(int(std::ceil(local.right() * ratio)),
+                           int(std::ceil(local.bottom() * ratio)));
+        cached.picture = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        cached.picture.setDevicePixelRatio(ratio);
+        cached.picture.fill(Qt::transparent);
+        QPainter picturePainter(&cached.picture);
+        drawGraph(picturePainter, cached.envelope, local, title, graphInfo[int(graph)].middleLine,
+                  m_width);
+        cached.pictureFrame = local;
+        cached.pictureTitle = title;
+        cached.pictureAxisWidth = m_width;
+        cached.pictureRatio = ratio;
+    }
+    painter.drawImage(origin, cached.picture);
 }
 
 void RVTimeSlider2::paintEvent(QPaintEvent* /*event*/)
@@ -156,13 +232,8 @@ void RVTimeSlider2::draw(QPainter& painter)
         const double speedFactor = RVUnits::speedFactor(system);
         std::size_t band = 0;
         for (int g = 0; g < graphCount; ++g) {
-            if (!m_enabled[g])
-                continue;
-            const QRectF& frame = bands[band++];
-            const RVGraphEnvelope& data =
-                envelopeFor(Graph(g), frame.width() - 10, altitudeFactor, speedFactor);
-            drawGraph(painter, data, frame, qtTrId(graphInfo[g].titleKey), graphInfo[g].middleLine,
-                      m_width);
+            if (m_enabled[g])
+                drawBand(painter, Graph(g), bands[band++], altitudeFactor, speedFactor);
         }
     }
 

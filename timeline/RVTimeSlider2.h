@@ -4,6 +4,7 @@
 #include "metadata/RVSensorData.h"
 #include "timeline/RVGraphEnvelope.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 
@@ -109,6 +110,11 @@ public:
     static void drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
                           const QString& title, double middleLine, double axisWidth);
 
+    // Room for the time axis and two graph bands; the window's splitter gives it more.
+    QSize sizeHint() const override { return {600, 140}; }
+    // The time axis with its labels.
+    QSize minimumSizeHint() const override { return {100, 30}; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -118,18 +124,29 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    // The envelope of one graph, rebuilt when its series, the plot width or the unit factor
-    // changes; position updates only repaint.
+    // One graph as last prepared. The envelope is rebuilt when its series, the plot width or
+    // the unit factor changes; the band's picture when the envelope, the band's size or the
+    // title changes. The position marks move ten times a second and touch neither.
     struct CachedGraph
     {
         bool valid = false;
         double plotWidth = 0;
         double factor = 0;
         RVGraphEnvelope envelope;
+        QImage picture; // null: not drawn yet
+        QRectF pictureFrame;
+        QString pictureTitle;
+        double pictureAxisWidth = 0;
+        qreal pictureRatio = 0;
+
+        bool isCurrent(double width, double unitFactor) const;
+        void replace(RVGraphEnvelope newEnvelope, double width, double unitFactor);
     };
 
-    const RVGraphEnvelope& envelopeFor(Graph graph, double plotWidth, double altitudeFactor,
-                                       double speedFactor);
+    void rebuildSensorGraphs(double plotWidth);
+    CachedGraph& graphFor(Graph graph, double plotWidth, double altitudeFactor, double speedFactor);
+    void drawBand(QPainter& painter, Graph graph, const QRectF& frame, double altitudeFactor,
+                  double speedFactor);
     void drawTicks(QPainter& painter, double axisWidth);
     void drawPositionMarks(QPainter& painter, double axisWidth);
     void invalidate(std::initializer_list<Graph> graphs);

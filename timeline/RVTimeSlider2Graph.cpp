@@ -30,6 +30,55 @@ void flush(QPainter& painter, std::vector<QPointF>& run)
     run.clear();
 }
 
+// The curve through every sample, broken where a value is unknown.
+template <typename YOf>
+void drawSamples(QPainter& painter, const RVGraphEnvelope& data, double left, const YOf& yOf)
+{
+    const std::vector<double>& samples = data.samples();
+    std::vector<QPointF> run;
+    run.reserve(samples.size());
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        if (!std::isfinite(samples[i])) {
+            flush(painter, run);
+            continue;
+        }
+        run.emplace_back(left + data.sampleX(i), yOf(samples[i]));
+    }
+    flush(painter, run);
+}
+
+// Folded samples: the area between the columns' highs and lows, outline included so that a
+// column whose high equals its low still shows. Filling spans row by row costs a fraction of
+// drawing every column as a vertical stroke, which matters for noisy acceleration data where
+// each column spans most of the band.
+template <typename YOf>
+void drawColumns(QPainter& painter, const RVGraphEnvelope& data, double left, const YOf& yOf)
+{
+    const std::vector<RVGraphEnvelope::Column>& columns = data.columns();
+    std::vector<QPointF> outline;
+    outline.reserve(2 * columns.size());
+    painter.setBrush(Qt::black);
+    std::size_t first = 0;
+    while (first < columns.size()) {
+        if (!columns[first].valid) {
+            ++first;
+            continue;
+        }
+        std::size_t end = first;
+        while (end < columns.size() && columns[end].valid)
+            ++end;
+        // Highs left to right, then lows right to left.
+        outline.clear();
+        for (std::size_t c = first; c < end; ++c)
+            outline.emplace_back(left + data.columnX(c), yOf(columns[c].high));
+        for (std::size_t c = end; c-- > first;)
+            outline.emplace_back(left + data.columnX(c), yOf(columns[c].low));
+        painter.drawPolygon(outline.data(), int(outline.size()));
+        first = end;
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
 } // namespace
 
 void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
@@ -49,12 +98,17 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
         minimum = -extent;
         maximum = extent;
     }
-    double range = maximum - minimum;
-    if (range - smallestRange < 0)
-        range = 1;
+    const double range = maximum - minimum;
+    // Scaled in halves: identical results for ordinary values, and no overflow to infinity
+    // (then NaN coordinates) for a series spanning more than the largest double, such as a
+    // corrupt file's -1e308 .. 1e308.
+    const double halfMinimum = minimum * 0.5;
+    const double halfRange = range - smallestRange < 0 ? 0.5 : maximum * 0.5 - halfMinimum;
     const double plotHeight = frame.height() - plotInset;
     const double base = frame.bottom() - belowCurve;
-    const auto yOf = [&](double value) { return base - (value - minimum) / range * plotHeight; };
+    const auto yOf = [&](double value) {
+        return base - (value * 0.5 - halfMinimum) / halfRange * plotHeight;
+    };
     const double left = frame.left() + sideMargin;
 
     if (minimum < middleLine && middleLine < maximum) {
@@ -64,35 +118,10 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
     }
 
     painter.setPen(QPen(QColor(Qt::black), 1, Qt::SolidLine, Qt::FlatCap));
-    std::vector<QPointF> run;
-    if (data.mode() == RVGraphEnvelope::Mode::Samples) {
-        const std::vector<double>& samples = data.samples();
-        run.reserve(samples.size());
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            if (!std::isfinite(samples[i])) {
-                flush(painter, run);
-                continue;
-            }
-            run.emplace_back(left + data.sampleX(i), yOf(samples[i]));
-        }
-    } else {
-        const std::vector<RVGraphEnvelope::Column>& columns = data.columns();
-        run.reserve(2 * columns.size());
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            const RVGraphEnvelope::Column& column = columns[c];
-            if (!column.valid) {
-                flush(painter, run);
-                continue;
-            }
-            // Low and high in the order they were recorded, so the line from the previous
-            // column arrives at the value that came first.
-            const double x = left + data.columnX(c);
-            const bool lowFirst = column.lowIndex <= column.highIndex;
-            run.emplace_back(x, yOf(lowFirst ? column.low : column.high));
-            run.emplace_back(x, yOf(lowFirst ? column.high : column.low));
-        }
-    }
-    flush(painter, run);
+    if (data.mode() == RVGraphEnvelope::Mode::Samples)
+        drawSamples(painter, data, left, yOf);
+    else
+        drawColumns(painter, data, left, yOf);
 
     if (maximum > 0 && maximum < largestLabelled) {
         RVUIUtil::writeText(painter, QString::asprintf("%.2f", maximum), textSize, 10,

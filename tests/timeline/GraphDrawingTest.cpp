@@ -136,6 +136,19 @@ TEST(GraphDrawing, FlatAndHugeSeries)
     EXPECT_FALSE(anyPixel(huge, QRect(0, 121, 40, 6), isBlack));
 }
 
+TEST(GraphDrawing, ExtremeValuesStayInsideTheBand)
+{
+    // A range wider than the largest double must not turn coordinates into NaN.
+    const double big = std::numeric_limits<double>::max();
+    const QImage image = drawn(envelope({-big, big, 0, -big}), -1e10);
+    EXPECT_TRUE(blackNear(image, 5, 128));
+    EXPECT_TRUE(blackNear(image, 5 + 200.0 / 3, 28));
+    EXPECT_TRUE(blackNear(image, 5 + 400.0 / 3, 78));
+    EXPECT_TRUE(blackNear(image, 205, 128));
+    EXPECT_FALSE(anyPixel(image, QRect(0, 0, 220, 20), isBlack));
+    EXPECT_FALSE(anyPixel(image, QRect(0, 131, 220, 19), isBlack));
+}
+
 TEST(GraphDrawing, GapsForUnknownValuesAndDotsForLoneOnes)
 {
     // 10, 20, ?, ?, 30, 40 over x = 5 .. 205 (every 40 px); nothing between x 45 and 165.

