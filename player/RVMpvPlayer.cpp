@@ -28,6 +28,8 @@ enum class Kind : std::uint64_t
     InfoWidth,
     InfoHeight,
     RestartTime,
+    RestartEof,
+    HwdecCurrent,
     Still,
     ObserveTime,
     ObserveDuration,
@@ -398,6 +400,21 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
             }
         });
         break;
+    case Kind::HwdecCurrent:
+        // Probing for hardware decoders costs 50-100 ms at every file start (the pause at
+        // each file boundary of a trip). Once a recording decoded in software because none
+        // was usable, later files skip the probe.
+        if (error >= 0 && format == MPV_FORMAT_STRING && data) {
+            const char* decoder = *static_cast<char* const*>(data);
+            m_hwdecChecked = true;
+            m_softwareDecodingOnly = !decoder || !*decoder || std::strcmp(decoder, "no") == 0;
+        }
+        break;
+    case Kind::RestartEof:
+        if (value == m_loadSerial && error >= 0 && format == MPV_FORMAT_FLAG && data &&
+            *static_cast<const int*>(data))
+            handleEofReached(notes);
+        break;
     case Kind::Still: {
         QString message;
         std::optional<QImage> image;
@@ -428,7 +445,12 @@ void RVMpvPlayer::handleRestart(Notes& notes)
     m_restartPending = false;
     if (runQueuedOperation())
         return;
+    if (!m_firstFrameShown && !m_hwdecChecked)
+        getProperty(tagOf(Kind::HwdecCurrent, m_loadSerial), "hwdec-current", MPV_FORMAT_STRING);
     getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
+    // A seek to the very end may reach it while the seek is still in flight, when the change
+    // of eof-reached is not taken as the end; ask again now that it has finished.
+    getProperty(tagOf(Kind::RestartEof, m_loadSerial), "eof-reached", MPV_FORMAT_FLAG);
     (void)notes;
 }
 
@@ -537,9 +559,12 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
         rate = 0.0;
     else if (rate == 0.0)
         rate = 1.0;
-    QByteArray options;
+    QByteArrayList optionList;
     if (startSeconds > 0.0)
-        options = "start=" + secondsText(startSeconds);
+        optionList.push_back("start=" + secondsText(startSeconds));
+    if (m_softwareDecodingOnly)
+        optionList.push_back("hwdec=no");
+    const QByteArray options = optionList.join(',');
     command(tagOf(Kind::Load, m_loadSerial), {"loadfile", path.toUtf8(), "replace", options});
     // After the load: at the end of a file kept open mpv pauses by itself, which must not
     // undo a play request sent just before the load reached it.
@@ -558,7 +583,9 @@ void RVMpvPlayer::setNextPath(const QString& path)
     command(tagOf(Kind::Ignore), {"playlist-clear"});
     m_next = {path, -1};
     if (!path.isEmpty())
-        command(tagOf(Kind::Append, m_loadSerial), {"loadfile", path.toUtf8(), "append"});
+        command(tagOf(Kind::Append, m_loadSerial),
+                {"loadfile", path.toUtf8(), "append",
+                 m_softwareDecodingOnly ? QByteArray("hwdec=no") : QByteArray()});
 }
 
 void RVMpvPlayer::unload()
@@ -722,8 +749,11 @@ void RVMpvPlayer::reverseStep()
 
 void RVMpvPlayer::grabStill(QSize maximumSize)
 {
-    if (!m_mpv) {
-        Q_EMIT stillFailed(m_error);
+    if (!m_mpv || m_current.path.isEmpty()) {
+        // Answered later, like every other still request.
+        const QString message = m_mpv ? QStringLiteral("no video in the player") : m_error;
+        QMetaObject::invokeMethod(
+            this, [this, message] { Q_EMIT stillFailed(message); }, Qt::QueuedConnection);
         return;
     }
     m_stillMaximumSize = maximumSize;

@@ -147,7 +147,9 @@ private:
     bool m_currentReady = false;
     bool m_firstFrameShown = false;
     bool m_atEnd = false;
-    bool m_advancedOnItsOwn = false; // mpv moved on into m_next by itself
+    bool m_hwdecChecked = false;         // which decoder a file used has been asked
+    bool m_softwareDecodingOnly = false; // no hardware decoder was usable
+    bool m_advancedOnItsOwn = false;     // mpv moved on into m_next by itself
     std::uint64_t m_loadSerial = 0;
 
     double m_position = 0.0;

@@ -38,19 +38,26 @@ void* x11Display()
 RVMpvVideoWidget::RVMpvVideoWidget(RVMpvPlayer* player, QWidget* parent)
     : QOpenGLWidget(parent), m_player(player)
 {
+    // Keep the framebuffer's content between paints, so that a repeated frame need not be
+    // drawn again (see paintGL).
+    setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     if (player)
         player->attachVideoWidget(this);
 }
 
 RVMpvVideoWidget::~RVMpvVideoWidget()
 {
+    // QOpenGLWidget's destructor destroys the GL context; by then this part of the object is
+    // gone, so the context must not call back into it.
+    QObject::disconnect(m_contextConnection);
     releaseRenderContext();
 }
 
 void RVMpvVideoWidget::initializeGL()
 {
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-            &RVMpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
+    QObject::disconnect(m_contextConnection);
+    m_contextConnection = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
+                                  &RVMpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
     if (m_render || !m_player || !m_player->handle())
         return;
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};
@@ -88,15 +95,34 @@ void RVMpvVideoWidget::paintGL()
     int flipY = 1;
     // mpv's video thread already waited for the frame's display time (video-timing-offset=0).
     int blockForTargetTime = 0;
+    // A redraw repeats the frame on screen (mpv asks for one when a seek starts); only a
+    // frame mpv has not shown before counts as new. A redraw at an unchanged size is not
+    // drawn again: the framebuffer keeps its content (partial updates), and with software GL
+    // drawing a 1080p frame costs as much CPU as decoding one, which a seek needs more.
+    bool newFrame = false;
+    bool redraw = false;
+    if (m_frameWaiting) {
+        m_frameWaiting = false;
+        mpv_render_frame_info info{};
+        mpv_render_param infoParam{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &info};
+        if (mpv_render_context_get_info(m_render, infoParam) >= 0) {
+            redraw = info.flags & MPV_RENDER_FRAME_INFO_REDRAW;
+            newFrame = (info.flags & MPV_RENDER_FRAME_INFO_PRESENT) && !redraw;
+        }
+    }
+    const QSize size(fbo.w, fbo.h);
+    int skip = (redraw && size == m_drawnSize) ? 1 : 0;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},
         {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+        {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
     mpv_render_context_render(m_render, params);
-    if (m_frameWaiting) {
-        m_frameWaiting = false;
+    if (!skip)
+        m_drawnSize = size;
+    if (newFrame) {
         ++m_renderedFrames;
         Q_EMIT frameRendered();
     }
@@ -129,6 +155,7 @@ void RVMpvVideoWidget::releaseRenderContext()
     mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
     mpv_render_context_free(m_render);
     m_render = nullptr;
+    m_drawnSize = {};
     if (haveContext)
         doneCurrent();
 }

@@ -29,7 +29,7 @@ public:
     std::uint64_t renderedFrames() const { return m_renderedFrames; }
 
 Q_SIGNALS:
-    // A paint drew a frame mpv had not shown before.
+    // A paint drew a video frame mpv had not shown before (not a redraw of the same one).
     void frameRendered();
 
 protected:
@@ -41,7 +41,9 @@ private:
     void processRenderUpdate();
 
     QPointer<RVMpvPlayer> m_player;
+    QMetaObject::Connection m_contextConnection;
     mpv_render_context* m_render = nullptr;
     bool m_frameWaiting = false;
+    QSize m_drawnSize; // framebuffer size of the last real draw, in device pixels
     std::uint64_t m_renderedFrames = 0;
 };

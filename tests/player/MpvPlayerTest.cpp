@@ -246,6 +246,14 @@ TEST_F(MpvPlayer, FrameStepsMoveExactlyOneFrame)
     ASSERT_TRUE(step(-1));
     EXPECT_EQ(rig->shownFrame(24), 24);
 
+    // A step back on the first frame stays there, and the player still answers afterwards.
+    ASSERT_TRUE(rig->seekAndWait(0.0));
+    rig->player.stepFrame(-1);
+    spin(500);
+    EXPECT_NEAR(rig->player.currentTime(), 0.0, 1e-6);
+    ASSERT_TRUE(rig->seekAndWait(0.4));
+    EXPECT_EQ(rig->shownFrame(10), 10);
+
     // A step while playing pauses first.
     rig->player.play();
     spin(200);
@@ -320,19 +328,25 @@ TEST_F(MpvPlayer, NegativeRatesPlayBackwardWithoutFreezing)
         // Time runs backward steadily: never forward, never stuck for long.
         for (size_t i = 1; i < rig->ticks.size(); ++i)
             ASSERT_LE(rig->ticks[i].position, rig->ticks[i - 1].position + 1e-9);
-        EXPECT_LT(longestStall(rig->ticks), 0.4);
+        // (mpv's own backward mode stops for good here; a step may take a while on a busy
+        // machine, as every one decodes from the key frame before it.)
+        EXPECT_LT(longestStall(rig->ticks), 1.0);
         // ... at the requested rate, as closely as decoding allows.
+        // The picture may lag the clock by the time one step takes, no more.
         const auto& first = rig->ticks.front();
         const auto& last = rig->ticks.back();
-        const double speed = (last.position - first.position) / (last.wall - first.wall);
-        EXPECT_NEAR(speed, c.rate, 0.3 * -c.rate);
+        const double ideal = first.position + c.rate * (last.wall - first.wall);
+        EXPECT_NEAR(last.position, ideal, -c.rate * longestStall(rig->ticks) + 2 * kFrame);
+        EXPECT_LT(last.position, first.position - 0.5 * -c.rate * (last.wall - first.wall));
         // The picture follows the time.
         const double position = rig->player.currentTime();
         rig->player.pause();
-        spin(200);
-        const auto shown = rig->shownFrame();
-        ASSERT_TRUE(shown.has_value());
-        EXPECT_NEAR(*shown * kFrame, rig->player.currentTime(), kFrame + 1e-6);
+        EXPECT_TRUE(waitFor(
+            [&] {
+                const auto shown = frameNumber(rig->widget.grabFramebuffer());
+                return shown && std::abs(*shown * kFrame - rig->player.currentTime()) < kFrame;
+            },
+            3000));
         EXPECT_LT(rig->player.currentTime(), position + 1e-6);
     }
 
@@ -366,6 +380,14 @@ TEST_F(MpvPlayer, EndOfTheLastFileIsSignalledAndKeepsTheLastFrame)
     ASSERT_TRUE(rig->seekAndWait(2.6));
     rig->player.play();
     ASSERT_TRUE(waitFor([&] { return rig->ends == 2; }, 5000));
+    // A jump right to the end while playing (six seconds forward, capped) ends the item too.
+    ASSERT_TRUE(rig->seekAndWait(1.0));
+    rig->player.play();
+    rig->player.seek(rig->player.duration());
+    ASSERT_TRUE(waitFor([&] { return rig->ends == 3; }, 5000));
+    EXPECT_DOUBLE_EQ(rig->player.rate(), 0.0);
+    spin(300);
+    EXPECT_EQ(rig->ends, 3);
 }
 
 TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
@@ -472,6 +494,30 @@ TEST_F(MpvPlayer, StillsAreTheFrameOnScreenAtTheVideosSize)
     ASSERT_TRUE(waitFor([&] { return !still.isNull() || !failure.isEmpty(); }));
     EXPECT_TRUE(still.isNull());
     EXPECT_FALSE(failure.isEmpty());
+}
+
+TEST_F(MpvPlayer, FullScreenKeepsTheVideoSurface)
+{
+    // Full screen shows the window that holds the surface; the GL widget stays where it is,
+    // keeps its render context and goes on drawing.
+    QWidget window;
+    window.resize(800, 600);
+    rig->widget.setParent(&window);
+    rig->widget.setGeometry(0, 0, 640, 480);
+    window.show();
+    ASSERT_TRUE(waitFor([&] { return rig->widget.hasRenderContext(); }));
+    ASSERT_TRUE(rig->loadPaused(clips().trip(0), 0.4));
+    window.showFullScreen();
+    rig->widget.setGeometry(window.rect());
+    spin(300);
+    EXPECT_TRUE(rig->widget.hasRenderContext());
+    const auto framesBefore = rig->widget.renderedFrames();
+    rig->player.play();
+    spin(600);
+    rig->player.pause();
+    EXPECT_GT(rig->widget.renderedFrames(), framesBefore + 5);
+    window.showNormal();
+    rig->widget.setParent(nullptr); // back to the rig, which destroys it
 }
 
 TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
