@@ -1,0 +1,335 @@
+#include "player/RVMainViewController.h"
+
+#include "library/RVVideoList.h"
+#include "player/RVMpvPlayer.h"
+#include "player/RVMpvVideoWidget.h"
+#include "player/RVVideoOutlineView.h"
+#include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWidgetDialogs.h"
+#include "timeline/RVMainView.h"
+#include "timeline/RVPlayerView.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QAction>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QtDebug>
+
+namespace {
+// Stored settings read and written here (their table is the application shell's).
+const auto kVelocityKey = QStringLiteral("GRAPHS_VELOCITY_ENABLED");
+const auto kGSensorCommonKey = QStringLiteral("GRAPHS_G_SENSOR_COMMON_ENABLED");
+const auto kGSensorXKey = QStringLiteral("GRAPHS_G_SENSOR_X_ENABLED");
+const auto kGSensorYKey = QStringLiteral("GRAPHS_G_SENSOR_Y_ENABLED");
+const auto kGSensorZKey = QStringLiteral("GRAPHS_G_SENSOR_Z_ENABLED");
+const auto kAltitudeKey = QStringLiteral("GRAPHS_ALTITUDE_ENABLED");
+const auto kMeasurementSystemKey = QStringLiteral("MEASUREMENT_SYSTEM");
+} // namespace
+
+RVMainViewController::RVMainViewController(std::shared_ptr<RVWindowDialogs> dialogs,
+                                           QObject* parent)
+    : QObject(parent), m_dialogs(std::move(dialogs))
+{}
+
+RVMainViewController::~RVMainViewController()
+{
+    // The window's views call back into this controller; they go first. The video widget
+    // frees its render context before the player's mpv handle goes with the player.
+    if (m_window) {
+        m_filesView->setControllerDelegate(nullptr);
+        m_mainView->setDelegate(nullptr);
+        m_playerView->setDelegate(nullptr);
+        m_timeLine->setDelegate(nullptr);
+        delete m_window;
+    }
+    delete m_player;
+}
+
+void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
+{
+    if (m_window)
+        return;
+    // The update check is started here once the updater exists.
+
+    m_player = new RVMpvPlayer;
+    if (!m_player->isValid())
+        qWarning().noquote() << "Cannot create the media player:" << m_player->errorString();
+    buildWindow();
+    if (!m_dialogs)
+        m_dialogs = std::make_shared<RVWidgetDialogs>(m_window);
+
+    m_videoList = videoList ? std::move(videoList) : std::make_shared<RVVideoList>();
+    connect(m_videoList.get(), &RVVideoList::videoListUpdated, this,
+            &RVMainViewController::videoListUpdated);
+    connect(m_videoList.get(), &RVVideoList::metaInfoUpdated, this,
+            &RVMainViewController::metaInfoUpdated);
+    // Progress arrives from pool threads; the queued connection brings it to this thread.
+    connect(m_videoList.get(), &RVVideoList::metaScanProgress, this,
+            &RVMainViewController::updateReadingProgress, Qt::QueuedConnection);
+
+    // The file list: this controller is its data source's owner, delegate and controller
+    // delegate; the initial sort is the date column's, oldest first.
+    m_filesView->setControllerDelegate(this);
+    connect(m_filesView, &QAbstractItemView::clicked, this, [this] { rowClicked(); });
+    connect(m_filesView, &QAbstractItemView::doubleClicked, this, [this] { rowDoubleClicked(); });
+    connect(m_filesModel, &RVVideoOutlineViewModel::sortRequested, this,
+            [this](const QString& key, bool ascending) {
+                RVSortKey sortKey;
+                sortKey.ascending = ascending;
+                sortKey.field = key == QLatin1String("name")       ? RVSortKey::Field::Name
+                                : key == QLatin1String("duration") ? RVSortKey::Field::Duration
+                                                                   : RVSortKey::Field::Created;
+                m_videoList->sortVideoList({sortKey});
+                reloadFilesView();
+            });
+    m_filesView->header()->setSortIndicator(RVVideoOutlineViewModel::ColumnDate,
+                                            Qt::AscendingOrder);
+    m_filesView->setSortingEnabled(true);
+    // The lock column has no sort key: clicking its header keeps the current sort.
+    connect(m_filesView->header(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder) {
+                if (!RVVideoOutlineViewModel::sortKeyOfColumn(column).isEmpty())
+                    m_lastSortColumn = column;
+                else
+                    m_filesView->header()->setSortIndicator(
+                        m_lastSortColumn, m_filesView->header()->sortIndicatorOrder());
+            });
+    connect(m_addVideoButton, &QPushButton::clicked, this, [this] { addFileClicked(); });
+    connect(m_removeVideoButton, &QPushButton::clicked, this, [this] { removeFileClicked(); });
+    connect(m_revealInFinderMenuItem, &QAction::triggered, this, [this] { revealInFinder(); });
+    connect(m_exportToGpxMenuItem, &QAction::triggered, this, [this] { exportToGPX(); });
+    connect(m_exportToKmlMenuItem, &QAction::triggered, this, [this] { exportToKLMClicked(); });
+    connect(m_exportToExcelMenuItem, &QAction::triggered, this, [this] { exportToExcelClicked(); });
+
+    m_timeLine->setDelegate(this);
+    m_playerView->setDelegate(this);
+    m_mainView->setDelegate(this);
+    connectPlayer();
+
+    // The map page is loaded here with the stored provider once the map bridge exists
+    // ("MapsProvider", default "Google"), and the advertisement panel is set up.
+
+    // The hover thumbnail worker is created here once it exists.
+
+    loadSettings();
+    initLanguage();
+    refreshGraphs();
+    onRateChanged(m_player->rate());
+    onItemStatusChanged(false, QString());
+    videoListUpdatedAtMainThread();
+    m_window->setAcceptDrops(true);
+    m_window->installEventFilter(this);
+    m_mainView->setFocus();
+}
+
+bool RVMainViewController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_window)
+        return QObject::eventFilter(watched, event);
+    auto localPaths = [](const QMimeData* mime) {
+        QStringList paths;
+        if (mime && mime->hasUrls()) {
+            for (const QUrl& url : mime->urls()) {
+                if (url.isLocalFile())
+                    paths << url.toLocalFile();
+            }
+        }
+        return paths;
+    };
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!localPaths(drag->mimeData()).isEmpty()) {
+            drag->acceptProposedAction();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = localPaths(drop->mimeData());
+        if (paths.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        addFiles(paths);
+        return true;
+    }
+    default:
+        return QObject::eventFilter(watched, event);
+    }
+}
+
+void RVMainViewController::loadSettings()
+{
+    QSettings settings;
+    m_velocityGraphEnabled = settings.value(kVelocityKey, false).toBool();
+    m_gSensorCommonGraphEnabled = settings.value(kGSensorCommonKey, false).toBool();
+    m_gSensorXGraphEnabled = settings.value(kGSensorXKey, false).toBool();
+    m_gSensorYGraphEnabled = settings.value(kGSensorYKey, false).toBool();
+    m_gSensorZGraphEnabled = settings.value(kGSensorZKey, false).toBool();
+    m_altitudeGraphEnabled = settings.value(kAltitudeKey, false).toBool();
+    m_measurementSystem = settings.value(kMeasurementSystemKey).toString();
+}
+
+QString RVMainViewController::speedUnit() const
+{
+    if (m_measurementSystem == QLatin1String("British")) {
+        //% "mph"
+        return qtTrId("MILES_PER_HOUR");
+    }
+    //% "km/h"
+    return qtTrId("KM_PER_HOUR");
+}
+
+// Library callbacks -----------------------------------------------------------------------
+
+void RVMainViewController::videoListUpdated()
+{
+    // The list emits from a pool thread; the connection queues this to the GUI thread, and a
+    // direct call from elsewhere is re-dispatched the same way.
+    QMetaObject::invokeMethod(this, &RVMainViewController::videoListUpdatedAtMainThread,
+                              Qt::QueuedConnection);
+}
+
+void RVMainViewController::videoListUpdatedAtMainThread()
+{
+    reloadFilesView();
+    // With the date sort, keep the newest recordings in sight.
+    QHeaderView* header = m_filesView->header();
+    const int rows = m_filesModel->rowCount();
+    if (header->sortIndicatorSection() == RVVideoOutlineViewModel::ColumnDate && rows > 0) {
+        const int row = header->sortIndicatorOrder() == Qt::AscendingOrder ? rows - 1 : 0;
+        m_filesView->scrollTo(m_filesModel->index(row, 0));
+    }
+}
+
+void RVMainViewController::metaInfoUpdated()
+{
+    m_timeLine->setGSensorData(m_videoList->gSensorData());
+    m_timeLine->setVelocityData(m_videoList->velocityData());
+    m_timeLine->setPoints(m_videoList->points());
+    m_timeLine->update();
+    // The map bridge redraws the route here (drawRoute).
+}
+
+// Graphs and units -------------------------------------------------------------------------
+
+void RVMainViewController::refreshGraphs()
+{
+    m_timeLine->setVelocityGraphEnabled(m_velocityGraphEnabled);
+    m_timeLine->setGSensorCommonGraphEnabled(m_gSensorCommonGraphEnabled);
+    m_timeLine->setGSensorXGraphEnabled(m_gSensorXGraphEnabled);
+    m_timeLine->setGSensorYGraphEnabled(m_gSensorYGraphEnabled);
+    m_timeLine->setGSensorZGraphEnabled(m_gSensorZGraphEnabled);
+    m_timeLine->setAltitudeGraphEnabled(m_altitudeGraphEnabled);
+    m_timeLine->update();
+}
+
+void RVMainViewController::enabledGraphsUpdated()
+{
+    QSettings settings;
+    settings.setValue(kVelocityKey, m_velocityGraphEnabled);
+    settings.setValue(kGSensorCommonKey, m_gSensorCommonGraphEnabled);
+    settings.setValue(kGSensorXKey, m_gSensorXGraphEnabled);
+    settings.setValue(kGSensorYKey, m_gSensorYGraphEnabled);
+    settings.setValue(kGSensorZKey, m_gSensorZGraphEnabled);
+    settings.setValue(kAltitudeKey, m_altitudeGraphEnabled);
+    refreshGraphs();
+}
+
+void RVMainViewController::setMeasurementSystem(const QString& system)
+{
+    m_measurementSystem = system;
+    QSettings().setValue(kMeasurementSystemKey, system);
+    // The slider reads the stored units at its next repaint; the read-outs change at the next
+    // tick.
+}
+
+// View events ------------------------------------------------------------------------------
+
+void RVMainViewController::click()
+{
+    playPauseToggle();
+}
+
+void RVMainViewController::doubleClick()
+{
+    playPauseToggle();
+    fullScreenClick(false);
+}
+
+void RVMainViewController::escapePressed()
+{
+    fullScreenClick(true);
+}
+
+void RVMainViewController::altEnterPressed()
+{
+    fullScreenClick(false);
+}
+
+void RVMainViewController::spacebarPressed()
+{
+    playPauseToggle();
+}
+
+void RVMainViewController::showThumbnailAtProgress(double)
+{
+    // Hover thumbnails: the thumbnail worker is asked for the frame here once it exists.
+}
+
+void RVMainViewController::showPopover()
+{
+    // Hover thumbnails: the popover is shown here once it exists.
+}
+
+void RVMainViewController::hidePopover()
+{
+    // Hover thumbnails: the popover is hidden here once it exists.
+}
+
+void RVMainViewController::magnification(double)
+{
+    // Zoom: the video is enlarged by the step here once zooming exists; until then the video
+    // is always fitted.
+}
+
+void RVMainViewController::fullScreenClick(bool exitOnly)
+{
+    // The window itself goes full screen with everything but the video hidden; the video's GL
+    // widget stays where it is (re-parenting it would recreate its render context).
+    const QList<QWidget*> windowModeOnly{m_fileViewContainer, m_mapContainer,
+                                         m_playbackControlsContainer};
+    if (m_window->isFullScreen()) {
+        for (QWidget* widget : windowModeOnly)
+            widget->show();
+        m_window->statusBar()->setVisible(true);
+        if (m_wasMaximized)
+            m_window->showMaximized();
+        else
+            m_window->showNormal();
+        m_windowModeControls->restoreState(m_splitterState);
+        magnification(0.0);
+        m_mainView->setFocus();
+        return;
+    }
+    if (exitOnly)
+        return;
+    m_wasMaximized = m_window->isMaximized();
+    m_splitterState = m_windowModeControls->saveState();
+    for (QWidget* widget : windowModeOnly)
+        widget->hide();
+    m_window->statusBar()->setVisible(false);
+    m_window->showFullScreen();
+    m_mainView->setFocus();
+}

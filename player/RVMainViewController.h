@@ -1,0 +1,241 @@
+#pragma once
+
+#include "library/RVVideoData.h"
+#include "player/RVExportCommands.h"
+#include "timeline/RVPlayerViewDelegate.h"
+
+#include <QMainWindow>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLabel;
+
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QToolButton;
+class QWidget;
+class RVWindowDialogs;
+class RVMainView;
+class RVMpvPlayer;
+class RVMpvVideoWidget;
+class RVPlayerView;
+class RVTimeSlider2;
+class RVVideoList;
+class RVVideoOutlineView;
+class RVVideoOutlineViewModel;
+
+// The controller of the player window. It owns the window and every part of it: the one
+// media player, the library model, the file list, the time slider, the video area and the
+// (later) map page, and every view of the window reports to it through RVPlayerViewDelegate.
+//
+// It plays a library node (a trip or a single recording) as one continuous piece: the player
+// holds one file of the node at a time, and the controller runs on into the next file at the
+// end of each, maps seeks on the node's time line to a file and a position in it (through the
+// video list), and drives the slider from a tick every 1/10 s while time advances.
+//
+// Its work is split by role over several source files: construction and window layout
+// (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), playback
+// (RVMainViewControllerPlayback.cpp) and the file list's commands
+// (RVMainViewControllerFiles.cpp). Everything runs on the GUI thread.
+class RVMainViewController final : public QObject, public RVPlayerViewDelegate
+{
+    Q_OBJECT
+
+public:
+    // The window is built by loadView(). Dialogs: null uses Qt's message boxes and file
+    // dialogs; tests pass scripted ones.
+    explicit RVMainViewController(std::shared_ptr<RVWindowDialogs> dialogs = nullptr,
+                                  QObject* parent = nullptr);
+    ~RVMainViewController() override;
+
+    // Builds the window and its parts, wires them, and reads the stored graph and unit
+    // settings. Optionally with a video list made by the caller (tests give one that watches
+    // no cards); null creates the usual one.
+    void loadView(std::shared_ptr<RVVideoList> videoList = nullptr);
+    QMainWindow* window() const { return m_window; }
+
+    // Playback.
+    void startVideo(const RVVideoDataPtr& node);
+    void openVideoData(const RVVideoDataPtr& node, const QString& path, bool resetZoom);
+    void playPauseToggle();
+    void forward();
+    void rewind();
+    // Seconds: the length of the playing node, and the position in the file in the player.
+    double duration() const;
+    double currentTime() const;
+    void setCurrentTime(double seconds);
+    void itemDidFinishPlaying();
+    // With an error text: back to idle, then the "can't play" alert. Empty: nothing.
+    void stopLoadingAnimationAndHandleError(const QString& error);
+
+    // Library callbacks.
+    void videoListUpdated();
+    void videoListUpdatedAtMainThread();
+    void metaInfoUpdated();
+
+    // Graphs and units.
+    void enabledGraphsUpdated();
+    void refreshGraphs();
+    void setMeasurementSystem(const QString& system);
+    const QString& measurementSystem() const { return m_measurementSystem; }
+    bool velocityGraphEnabled() const { return m_velocityGraphEnabled; }
+    bool gSensorCommonGraphEnabled() const { return m_gSensorCommonGraphEnabled; }
+    bool gSensorXGraphEnabled() const { return m_gSensorXGraphEnabled; }
+    bool gSensorYGraphEnabled() const { return m_gSensorYGraphEnabled; }
+    bool gSensorZGraphEnabled() const { return m_gSensorZGraphEnabled; }
+    bool altitudeGraphEnabled() const { return m_altitudeGraphEnabled; }
+    void setVelocityGraphEnabled(bool on) { m_velocityGraphEnabled = on; }
+    void setGSensorCommonGraphEnabled(bool on) { m_gSensorCommonGraphEnabled = on; }
+    void setGSensorXGraphEnabled(bool on) { m_gSensorXGraphEnabled = on; }
+    void setGSensorYGraphEnabled(bool on) { m_gSensorYGraphEnabled = on; }
+    void setGSensorZGraphEnabled(bool on) { m_gSensorZGraphEnabled = on; }
+    void setAltitudeGraphEnabled(bool on) { m_altitudeGraphEnabled = on; }
+
+    // File list commands.
+    void rowClicked();
+    void rowDoubleClicked();
+    void addFileClicked();
+    // The add command for given paths (command line, drops): files and folders.
+    void addFiles(const QStringList& paths);
+    void removeFileClicked();
+    void revealInFinder();
+    void exportToGPX();
+    void exportToKLMClicked();
+    void exportToExcelClicked();
+    // Runs the save panel with the proposed name and the one extension, then has the writer
+    // write the file there and shows it in the file manager. The saved path, or none when
+    // cancelled or not written (a failed write is reported in an alert).
+    std::optional<QString> save(const RVExportWriter& write, const QString& name,
+                                const QString& extension);
+
+    // Full screen shows only the video; exitOnly leaves it but never enters it.
+    void fullScreenClick(bool exitOnly);
+
+    // RVPlayerViewDelegate.
+    void doubleClick() override;
+    void click() override;
+    void altEnterPressed() override;
+    void escapePressed() override;
+    void spacebarPressed() override;
+    void graphClicked(double fraction) override;
+    void showThumbnailAtProgress(double fraction) override;
+    void showPopover() override;
+    void hidePopover() override;
+    void magnification(double factor) override;
+    void nextFrame() override;
+    void prevFrame() override;
+    void goForward() override;
+    void goBack() override;
+    void lockClicked(RVVideoDataPtr node) override;
+    void unlockClicked(RVVideoDataPtr node) override;
+    void removeClicked(RVVideoDataPtr node) override;
+
+    // State the window and tests look at.
+    const RVVideoDataPtr& playingVideoData() const { return m_playingVideoData; }
+    const QString& playingVideoPath() const { return m_playingVideoPath; }
+    RVVideoList* videoList() const { return m_videoList.get(); }
+    RVMpvPlayer* player() const { return m_player; }
+    RVTimeSlider2* timeLine() const { return m_timeLine; }
+    RVVideoOutlineView* filesView() const { return m_filesView; }
+    RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
+    QPushButton* playPauseButton() const { return m_playPauseButton; }
+    // The node of the selected row, null with no selection.
+    RVVideoDataPtr selectedVideoData() const;
+    int selectedRow() const;
+    void selectRow(int row);
+
+protected:
+    // Files and folders dropped on the window are added like the open command adds them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+Q_SIGNALS:
+    // After every periodic tick, with the trip time in seconds (for tests and read-outs).
+    void ticked(double tripSeconds);
+
+private:
+    // Construction.
+    void buildWindow();
+    void initLanguage();
+    void loadSettings();
+    void connectPlayer();
+    void updateReadingProgress(int done, int total);
+    QString speedUnit() const;
+
+    // Playback.
+    void setUpPlayback();
+    void onItemStatusChanged(bool ready, const QString& error);
+    void onRateChanged(double rate);
+    void tick(double seconds);
+    void queueNextFile();
+    double currentTripTime() const;
+    // Loads the file holding this time of the playing node if needed and seeks in it.
+    void seekToTripTime(double tripSeconds);
+    bool isAtEndOfNode() const;
+
+    // File list.
+    RVVideoDataPtr nodeForCommand() const;
+    RVVideoDataPtr nodeForExport() const;
+    void reloadFilesView();
+    void selectAfterRemoval(int row);
+    void setMutability(const RVVideoDataPtr& node, bool locked);
+
+    std::shared_ptr<RVWindowDialogs> m_dialogs;
+
+    bool m_velocityGraphEnabled = false;
+    bool m_gSensorCommonGraphEnabled = false;
+    bool m_gSensorXGraphEnabled = false;
+    bool m_gSensorYGraphEnabled = false;
+    bool m_gSensorZGraphEnabled = false;
+    bool m_altitudeGraphEnabled = false;
+
+    // The window and its parts (owned by the window).
+    QPointer<QMainWindow> m_window;
+    RVMainView* m_mainView = nullptr;
+    QSplitter* m_windowModeControls = nullptr; // everything but the video, hidden in full screen
+    QWidget* m_fileViewContainer = nullptr;
+    QWidget* m_advertisementContainer = nullptr;
+    QSplitter* m_rightSplitter = nullptr;
+    QSplitter* m_videoMapSplitter = nullptr;
+    QWidget* m_mapContainer = nullptr;
+    QWidget* m_mapPlaceholder = nullptr; // the map page's web view takes its place
+    QWidget* m_playbackControlsContainer = nullptr;
+    RVPlayerView* m_playerView = nullptr;
+    RVMpvVideoWidget* m_videoWidget = nullptr;
+    RVMpvPlayer* m_player = nullptr;
+    QLabel* m_velocity = nullptr;
+    QLabel* m_altitudeLabel = nullptr;
+    QToolButton* m_rewindButton = nullptr;
+    QPushButton* m_playPauseButton = nullptr;
+    QToolButton* m_fastForwardButton = nullptr;
+    QToolButton* m_prevFrameButton = nullptr;
+    QToolButton* m_nextFrameButton = nullptr;
+    QToolButton* m_fullScreenButton = nullptr;
+    RVTimeSlider2* m_timeLine = nullptr;
+    QPushButton* m_addVideoButton = nullptr;
+    QPushButton* m_removeVideoButton = nullptr;
+    RVVideoOutlineView* m_filesView = nullptr;
+    RVVideoOutlineViewModel* m_filesModel = nullptr;
+    QAction* m_revealInFinderMenuItem = nullptr;
+    QAction* m_exportToGpxMenuItem = nullptr;
+    QAction* m_exportToKmlMenuItem = nullptr;
+    QAction* m_exportToExcelMenuItem = nullptr;
+    QLabel* m_readingLabel = nullptr;
+    QProgressBar* m_readingProgress = nullptr;
+
+    QString m_measurementSystem;
+    RVVideoDataPtr m_playingVideoData;
+    QString m_playingVideoPath;
+    bool m_awaitingFirstSetUp = false; // the first file since start or an error is loading
+    bool m_atEndOfNode = false;        // the node's last file ran to its end
+    int m_lastSortColumn = 3;          // the file list's last sortable sort column
+    bool m_wasMaximized = false;       // the window's state before full screen
+    QByteArray m_splitterState;        // the splitter before full screen
+
+    std::shared_ptr<RVVideoList> m_videoList;
+};

@@ -1,0 +1,281 @@
+// The window's layout. It opens at 900 x 534, so every pixel counts:
+//
+//   +-----------------+--------------------------------------------+
+//   | [Add] [Remove]  |  video               |  map page           |
+//   | file list       |                      |                     |
+//   |                 |                      |---------------------|
+//   |                 |                      |  speed   altitude   |
+//   |-----------------|--------------------------------------------|
+//   | advertisement   |  |<< < [>] > >>|                     [ ]  |
+//   |                 |  time slider with its graph bands          |
+//   +-----------------+--------------------------------------------+
+//   status bar: metadata reading progress, hidden when idle
+//
+// The right side is a vertical splitter (video and map above, playback below) whose top is a
+// horizontal splitter of the video and the map, so the user gives room to what they watch.
+
+#include "player/RVMainViewController.h"
+
+#include "player/RVMpvPlayer.h"
+#include "player/RVMpvVideoWidget.h"
+#include "player/RVVideoOutlineView.h"
+#include "player/RVVideoOutlineViewModel.h"
+#include "timeline/RVMainView.h"
+#include "timeline/RVPlayerView.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kWindowWidth = 900;
+constexpr int kWindowHeight = 534;
+constexpr int kFileListWidth = 300;
+constexpr int kButtonIconSize = 22;
+
+// The desktop's icon, else our own drawing of it.
+QIcon themedIcon(const char* themeName, const char* fallback)
+{
+    return QIcon::fromTheme(QString::fromLatin1(themeName),
+                            QIcon(QStringLiteral(":/player/%1.svg").arg(QLatin1String(fallback))));
+}
+
+QToolButton* playbackButton(QWidget* parent, const char* name, const QIcon& icon)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(icon);
+    button->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus); // keys belong to the window's key map
+    return button;
+}
+} // namespace
+
+void RVMainViewController::buildWindow()
+{
+    m_window = new QMainWindow;
+    m_window->setObjectName(QStringLiteral("RVMainWindow"));
+    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_window->resize(kWindowWidth, kWindowHeight);
+
+    m_mainView = new RVMainView(m_window);
+    m_mainView->setObjectName(QStringLiteral("mainView"));
+    m_mainView->setFocusPolicy(Qt::StrongFocus);
+    m_window->setCentralWidget(m_mainView);
+    auto* rootLayout = new QHBoxLayout(m_mainView);
+    rootLayout->setContentsMargins(0, 0, 0, 0);
+
+    m_windowModeControls = new QSplitter(Qt::Horizontal, m_mainView);
+    m_windowModeControls->setObjectName(QStringLiteral("windowModeControls"));
+    m_windowModeControls->setChildrenCollapsible(false);
+    rootLayout->addWidget(m_windowModeControls);
+
+    // Left: the file list with its buttons, above the advertisement panel.
+    m_fileViewContainer = new QWidget(m_windowModeControls);
+    m_fileViewContainer->setObjectName(QStringLiteral("fileViewContainer"));
+    auto* left = new QVBoxLayout(m_fileViewContainer);
+    left->setContentsMargins(4, 4, 0, 4);
+    left->setSpacing(4);
+    auto* fileButtons = new QHBoxLayout;
+    m_addVideoButton =
+        new QPushButton(themedIcon("list-add", "Add"), QString(), m_fileViewContainer);
+    m_addVideoButton->setObjectName(QStringLiteral("addVideoButton"));
+    m_removeVideoButton =
+        new QPushButton(themedIcon("list-remove", "Remove"), QString(), m_fileViewContainer);
+    m_removeVideoButton->setObjectName(QStringLiteral("removeVideoButton"));
+    for (QPushButton* button : {m_addVideoButton, m_removeVideoButton})
+        button->setFocusPolicy(Qt::NoFocus);
+    fileButtons->addWidget(m_addVideoButton);
+    fileButtons->addWidget(m_removeVideoButton);
+    fileButtons->addStretch(1);
+    left->addLayout(fileButtons);
+
+    m_filesView = new RVVideoOutlineView(m_fileViewContainer);
+    m_filesModel = new RVVideoOutlineViewModel(m_filesView);
+    m_filesView->setModel(m_filesModel);
+    QHeaderView* header = m_filesView->header();
+    header->setMinimumSectionSize(18);
+    header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnName, QHeaderView::Stretch);
+    header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnLocked, QHeaderView::Fixed);
+    header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDuration, QHeaderView::Interactive);
+    header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDate, QHeaderView::Interactive);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnLocked, 22);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, 50);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, 140);
+    left->addWidget(m_filesView, 1);
+
+    // The advertisement panel comes here; until it exists the area stays empty and collapsed.
+    m_advertisementContainer = new QWidget(m_fileViewContainer);
+    m_advertisementContainer->setObjectName(QStringLiteral("advertisementContainer"));
+    m_advertisementContainer->setFixedHeight(0);
+    left->addWidget(m_advertisementContainer);
+
+    // Right: video and map above, playback controls and the time slider below.
+    m_rightSplitter = new QSplitter(Qt::Vertical, m_windowModeControls);
+    m_rightSplitter->setObjectName(QStringLiteral("rightSplitter"));
+    m_rightSplitter->setChildrenCollapsible(false);
+
+    m_videoMapSplitter = new QSplitter(Qt::Horizontal, m_rightSplitter);
+    m_videoMapSplitter->setObjectName(QStringLiteral("videoMapSplitter"));
+    m_videoMapSplitter->setChildrenCollapsible(false);
+
+    m_playerView = new RVPlayerView(m_videoMapSplitter);
+    m_playerView->setObjectName(QStringLiteral("playerView"));
+    m_playerView->setMinimumSize(160, 90);
+    m_playerView->setAutoFillBackground(true);
+    QPalette black = m_playerView->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_playerView->setPalette(black);
+    m_videoWidget = new RVMpvVideoWidget(m_player, m_playerView);
+    m_videoWidget->setObjectName(QStringLiteral("videoWidget"));
+    m_playerView->setContentWidget(m_videoWidget);
+
+    m_mapContainer = new QWidget(m_videoMapSplitter);
+    m_mapContainer->setObjectName(QStringLiteral("mapContainer"));
+    m_mapContainer->setMinimumWidth(120);
+    auto* mapLayout = new QVBoxLayout(m_mapContainer);
+    mapLayout->setContentsMargins(0, 0, 0, 0);
+    mapLayout->setSpacing(0);
+    // The map page's web view goes here.
+    m_mapPlaceholder = new QWidget(m_mapContainer);
+    m_mapPlaceholder->setObjectName(QStringLiteral("mapWebView"));
+    mapLayout->addWidget(m_mapPlaceholder, 1);
+    auto* readouts = new QHBoxLayout;
+    readouts->setContentsMargins(6, 2, 6, 2);
+    m_velocity = new QLabel(m_mapContainer);
+    m_velocity->setObjectName(QStringLiteral("velocity"));
+    m_altitudeLabel = new QLabel(m_mapContainer);
+    m_altitudeLabel->setObjectName(QStringLiteral("altitudeLabel"));
+    readouts->addWidget(m_velocity);
+    readouts->addStretch(1);
+    readouts->addWidget(m_altitudeLabel);
+    mapLayout->addLayout(readouts);
+    m_videoMapSplitter->setStretchFactor(0, 3);
+    m_videoMapSplitter->setStretchFactor(1, 2);
+
+    m_playbackControlsContainer = new QWidget(m_rightSplitter);
+    m_playbackControlsContainer->setObjectName(QStringLiteral("playbackControlsContainer"));
+    m_playbackControlsContainer->setAutoFillBackground(true);
+    auto* controls = new QVBoxLayout(m_playbackControlsContainer);
+    controls->setContentsMargins(4, 2, 4, 2);
+    controls->setSpacing(2);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(2);
+    m_rewindButton = playbackButton(m_playbackControlsContainer, "rewindButton",
+                                    themedIcon("media-seek-backward", "Rewind"));
+    m_prevFrameButton = playbackButton(m_playbackControlsContainer, "prevFrameButton",
+                                       themedIcon("media-skip-backward", "PrevFrame"));
+    m_playPauseButton = new QPushButton(m_playbackControlsContainer);
+    m_playPauseButton->setObjectName(QStringLiteral("playPauseButton"));
+    m_playPauseButton->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
+    m_playPauseButton->setFlat(true);
+    m_playPauseButton->setFocusPolicy(Qt::NoFocus);
+    m_nextFrameButton = playbackButton(m_playbackControlsContainer, "nextFrameButton",
+                                       themedIcon("media-skip-forward", "NextFrame"));
+    m_fastForwardButton = playbackButton(m_playbackControlsContainer, "fastForwardButton",
+                                         themedIcon("media-seek-forward", "Forward"));
+    m_fullScreenButton = playbackButton(m_playbackControlsContainer, "fullScreenButton",
+                                        themedIcon("view-fullscreen", "FullScreen"));
+    buttons->addStretch(1);
+    buttons->addWidget(m_rewindButton);
+    buttons->addWidget(m_prevFrameButton);
+    buttons->addWidget(m_playPauseButton);
+    buttons->addWidget(m_nextFrameButton);
+    buttons->addWidget(m_fastForwardButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_fullScreenButton);
+    controls->addLayout(buttons);
+    m_timeLine = new RVTimeSlider2(m_playbackControlsContainer);
+    m_timeLine->setObjectName(QStringLiteral("timeLine"));
+    m_timeLine->setMinimumHeight(60);
+    controls->addWidget(m_timeLine, 1);
+
+    m_rightSplitter->setStretchFactor(0, 3);
+    m_rightSplitter->setStretchFactor(1, 2);
+    m_windowModeControls->setStretchFactor(0, 0);
+    m_windowModeControls->setStretchFactor(1, 1);
+    m_windowModeControls->setSizes({kFileListWidth, kWindowWidth - kFileListWidth});
+    m_rightSplitter->setSizes({300, 200});
+    m_videoMapSplitter->setSizes({360, 240});
+
+    // The file list's context menu: reveal and the three exports, then the lock items.
+    m_revealInFinderMenuItem = new QAction(m_filesView);
+    m_exportToGpxMenuItem = new QAction(m_filesView);
+    m_exportToKmlMenuItem = new QAction(m_filesView);
+    m_exportToExcelMenuItem = new QAction(m_filesView);
+    m_revealInFinderMenuItem->setObjectName(QStringLiteral("revealInFinderMenuItem"));
+    m_exportToGpxMenuItem->setObjectName(QStringLiteral("exportToGpxMenuItem"));
+    m_exportToKmlMenuItem->setObjectName(QStringLiteral("exportToKmlMenuItem"));
+    m_exportToExcelMenuItem->setObjectName(QStringLiteral("exportToExcelMenuItem"));
+    m_filesView->setBaseMenuActions({m_revealInFinderMenuItem, m_exportToGpxMenuItem,
+                                     m_exportToKmlMenuItem, m_exportToExcelMenuItem});
+
+    // Metadata reading progress ("Reading 120 of 800"), shown only while the library reads.
+    m_readingLabel = new QLabel(m_window);
+    m_readingLabel->setObjectName(QStringLiteral("readingLabel"));
+    m_readingProgress = new QProgressBar(m_window);
+    m_readingProgress->setObjectName(QStringLiteral("readingProgress"));
+    m_readingProgress->setMaximumWidth(160);
+    m_readingProgress->setTextVisible(false);
+    m_window->statusBar()->addWidget(m_readingLabel);
+    m_window->statusBar()->addWidget(m_readingProgress);
+    m_window->statusBar()->setSizeGripEnabled(false);
+    updateReadingProgress(0, 0);
+}
+
+void RVMainViewController::initLanguage()
+{
+    //% "Play / pause"
+    m_playPauseButton->setToolTip(qtTrId("PLAY_PAUSE_TOOLTIP"));
+    //% "Fast forward"
+    m_fastForwardButton->setToolTip(qtTrId("FAST_FORWARD_TOOLTIP"));
+    //% "Rewind"
+    m_rewindButton->setToolTip(qtTrId("REWIND_TOOLTIP"));
+    //% "Next frame"
+    m_nextFrameButton->setToolTip(qtTrId("NEXT_FRAME_TOOLTIP"));
+    //% "Previous frame"
+    m_prevFrameButton->setToolTip(qtTrId("PREVIOUS_FRAME_TOOLTIP"));
+    //% "Full screen"
+    m_fullScreenButton->setToolTip(qtTrId("FULL_SCREEN_TOOLTIP"));
+    //% "Add"
+    m_addVideoButton->setText(qtTrId("ADD_VIDEO_TITLE"));
+    //% "Remove"
+    m_removeVideoButton->setText(qtTrId("REMOVE_VIDEO_TITLE"));
+    //% "Show in file manager"
+    m_revealInFinderMenuItem->setText(qtTrId("MENU_REVEAL_IN_FINDER"));
+    //% "Export to GPX"
+    m_exportToGpxMenuItem->setText(qtTrId("MENU_EXPORT_TO_GPX"));
+    //% "Export to KML"
+    m_exportToKmlMenuItem->setText(qtTrId("MENU_EXPORT_TO_KML"));
+    //% "Export to spreadsheet"
+    m_exportToExcelMenuItem->setText(qtTrId("MENU_EXPORT_TO_EXCEL"));
+    m_velocity->setText(speedUnit());
+}
+
+void RVMainViewController::updateReadingProgress(int done, int total)
+{
+    const bool reading = total > 0 && done < total;
+    m_readingLabel->setVisible(reading);
+    m_readingProgress->setVisible(reading);
+    if (!reading)
+        return;
+    //% "Reading %1 of %2"
+    QString format = qtTrId("STATUS_READING_METADATA");
+    // Without a translation the key would show without the numbers.
+    if (!format.contains(QLatin1String("%2")))
+        format = QStringLiteral("Reading %1 of %2");
+    m_readingLabel->setText(format.arg(done).arg(total));
+    m_readingProgress->setRange(0, total);
+    m_readingProgress->setValue(done);
+}

@@ -1,0 +1,304 @@
+// Playback: which file of the playing node is in the player, the rate, seeking on the node's
+// time line, frame steps, running on into the next file, and the 1/10 s tick that drives the
+// slider.
+//
+// Times: the player reports seconds within the file it holds; trip time is that plus the
+// file's start offset on the node's time line (the sum of the durations of the files before
+// it, from the video list). Fractions passed to and from the slider are fractions of the
+// node's duration.
+
+#include "player/RVMainViewController.h"
+
+#include "library/RVVideoList.h"
+#include "player/RVWindowDialogs.h"
+#include "player/RVMpvPlayer.h"
+#include "player/RVVideoOutlineView.h"
+#include "player/RVVideoOutlineViewModel.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QIcon>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtDebug>
+
+#include <algorithm>
+
+namespace {
+constexpr double kJumpSeconds = 6.0;
+constexpr double kFastRateStep = 2.0;
+
+QIcon playImage()
+{
+    return QIcon::fromTheme(QStringLiteral("media-playback-start"),
+                            QIcon(QStringLiteral(":/player/Play.svg")));
+}
+
+QIcon pauseImage()
+{
+    return QIcon::fromTheme(QStringLiteral("media-playback-pause"),
+                            QIcon(QStringLiteral(":/player/Pause.svg")));
+}
+} // namespace
+
+void RVMainViewController::connectPlayer()
+{
+    connect(m_player, &RVMpvPlayer::itemReady, this, [this] { onItemStatusChanged(true, {}); });
+    connect(m_player, &RVMpvPlayer::itemFailed, this,
+            [this](const QString& message) { onItemStatusChanged(false, message); });
+    connect(m_player, &RVMpvPlayer::rateChanged, this, &RVMainViewController::onRateChanged);
+    connect(m_player, &RVMpvPlayer::endReached, this, &RVMainViewController::itemDidFinishPlaying);
+    connect(m_player, &RVMpvPlayer::tick, this, &RVMainViewController::tick);
+
+    connect(m_playPauseButton, &QPushButton::clicked, this, [this] { playPauseToggle(); });
+    connect(m_fastForwardButton, &QToolButton::clicked, this, [this] { forward(); });
+    connect(m_rewindButton, &QToolButton::clicked, this, [this] { rewind(); });
+    connect(m_nextFrameButton, &QToolButton::clicked, this, [this] { nextFrame(); });
+    connect(m_prevFrameButton, &QToolButton::clicked, this, [this] { prevFrame(); });
+    connect(m_fullScreenButton, &QToolButton::clicked, this, [this] { fullScreenClick(false); });
+}
+
+void RVMainViewController::startVideo(const RVVideoDataPtr& node)
+{
+    if (!node)
+        return;
+    m_timeLine->setVideoDuration(node->duration());
+    m_timeLine->update();
+    m_playingVideoPath = m_videoList->openVideoData(node);
+    magnification(1.0);
+    openVideoData(node, m_playingVideoPath, true);
+    m_player->play();
+}
+
+void RVMainViewController::openVideoData(const RVVideoDataPtr& node, const QString& path,
+                                         bool resetZoom)
+{
+    m_playingVideoPath = path;
+    // `node` may be m_playingVideoData itself: copy before replacing.
+    const RVVideoDataPtr previous = m_playingVideoData;
+    m_playingVideoData = RVVideoDataPtr(node);
+    m_atEndOfNode = false;
+    if (resetZoom) {
+        // Zoom: the view returns to the fitted video here once zooming exists.
+    }
+    if (previous) {
+        // Playback is set up: replace the file, leaving the play state as it is.
+        m_player->load(path, 0.0, m_player->rate() == 0.0);
+    } else {
+        // The first file since start or since an error: once it is ready, it plays.
+        m_awaitingFirstSetUp = true;
+        m_player->load(path, 0.0, false);
+    }
+    queueNextFile();
+}
+
+void RVMainViewController::queueNextFile()
+{
+    // Lets the player open the trip's next file ahead of time so the join is seamless.
+    QString next;
+    if (m_playingVideoData) {
+        const RVVideoFileList& files = m_playingVideoData->files();
+        const int index = m_videoList->playingFileInVideoIndex();
+        if (index >= 0 && index + 1 < int(files.size()))
+            next = files[index + 1]->filePath();
+    }
+    m_player->setNextPath(next);
+}
+
+void RVMainViewController::setUpPlayback()
+{
+    m_awaitingFirstSetUp = false;
+    m_player->play();
+}
+
+void RVMainViewController::onItemStatusChanged(bool ready, const QString& error)
+{
+    if (!ready && !error.isEmpty())
+        stopLoadingAnimationAndHandleError(error);
+    m_playPauseButton->setEnabled(ready);
+    m_fastForwardButton->setEnabled(ready);
+    m_rewindButton->setEnabled(ready);
+    m_nextFrameButton->setEnabled(ready);
+    m_prevFrameButton->setEnabled(ready);
+    if (ready && m_awaitingFirstSetUp)
+        setUpPlayback();
+}
+
+void RVMainViewController::onRateChanged(double rate)
+{
+    // "Pause" only at normal speed: paused, fast forward and rewind all offer "Play", which
+    // returns to normal speed.
+    m_playPauseButton->setIcon(rate == 1.0 ? pauseImage() : playImage());
+    m_playPauseButton->setProperty("imageName",
+                                   rate == 1.0 ? QStringLiteral("Pause") : QStringLiteral("Play"));
+}
+
+void RVMainViewController::stopLoadingAnimationAndHandleError(const QString& error)
+{
+    if (error.isEmpty())
+        return;
+    qInfo().noquote() << "Cannot play" << m_playingVideoPath << ":" << error;
+    m_playingVideoData.reset();
+    m_playingVideoPath.clear();
+    m_awaitingFirstSetUp = false;
+    m_atEndOfNode = false;
+    m_player->setNextPath(QString());
+    // The alert is modal; it is shown once the player's notification has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            //% "Error"
+            const QString title = qtTrId("ERROR_TITLE");
+            //% "The video cannot be played."
+            m_dialogs->alert(title, qtTrId("ERROR_CANT_PLAY_VIDEO"));
+        },
+        Qt::QueuedConnection);
+}
+
+void RVMainViewController::tick(double seconds)
+{
+    const double length = duration();
+    if (!m_playingVideoData || length <= 0.0)
+        return;
+    const double tripSeconds = m_videoList->getCurrentFileTimeOffset() + seconds;
+    const double fraction = tripSeconds / length;
+    m_timeLine->setPlayProgress(fraction);
+    const RVVideoDataPtr selected = selectedVideoData();
+    if (selected) {
+        // The position marks and the map follow only the trip selected in the list.
+        m_timeLine->setProgress(selected == m_playingVideoData ? fraction : -1.0);
+        m_timeLine->update();
+        // The map bridge moves the position marker and sets the read-outs here
+        // (updateCurrentPositionOnMap) when the published track is not empty.
+    }
+    Q_EMIT ticked(tripSeconds);
+}
+
+double RVMainViewController::duration() const
+{
+    return m_playingVideoData ? double(m_playingVideoData->duration()) : 0.0;
+}
+
+double RVMainViewController::currentTime() const
+{
+    return m_player->currentTime();
+}
+
+void RVMainViewController::setCurrentTime(double seconds)
+{
+    // Seeks are exact, to the frame at the time asked; a seek while playing forward resumes at
+    // normal speed, while paused or playing backward the play state stays.
+    const double rate = m_player->rate();
+    if (rate > 0)
+        m_player->pause();
+    m_atEndOfNode = false;
+    m_player->seek(std::max(0.0, seconds));
+    if (rate > 0)
+        m_player->play();
+}
+
+void RVMainViewController::playPauseToggle()
+{
+    if (!m_playingVideoData) {
+        if (const RVVideoDataPtr selected = selectedVideoData()) {
+            startVideo(selected);
+            m_videoList->readGpsInfoInBackground(selected);
+        }
+    }
+    if (m_player->rate() == 1.0) {
+        m_player->pause();
+        return;
+    }
+    if (isAtEndOfNode())
+        seekToTripTime(0.0);
+    m_player->play();
+}
+
+bool RVMainViewController::isAtEndOfNode() const
+{
+    if (!m_playingVideoData)
+        return false;
+    // The last file ran to its end, or a single recording sits exactly at its end.
+    return m_atEndOfNode || currentTime() == duration();
+}
+
+void RVMainViewController::forward()
+{
+    const double rate = m_player->rate();
+    m_player->setRate(rate < kFastRateStep ? kFastRateStep : rate + kFastRateStep);
+}
+
+void RVMainViewController::rewind()
+{
+    const double rate = m_player->rate();
+    m_player->setRate(rate > -kFastRateStep ? -kFastRateStep : rate - kFastRateStep);
+}
+
+void RVMainViewController::nextFrame()
+{
+    if (!m_playingVideoData)
+        return;
+    m_player->pause();
+    m_player->stepFrame(+1);
+}
+
+void RVMainViewController::prevFrame()
+{
+    if (!m_playingVideoData)
+        return;
+    m_player->pause();
+    m_player->stepFrame(-1);
+}
+
+double RVMainViewController::currentTripTime() const
+{
+    return m_videoList->getCurrentFileTimeOffset() + currentTime();
+}
+
+void RVMainViewController::goForward()
+{
+    if (!m_playingVideoData)
+        return;
+    seekToTripTime(std::min(currentTripTime() + kJumpSeconds, duration()));
+}
+
+void RVMainViewController::goBack()
+{
+    if (!m_playingVideoData)
+        return;
+    seekToTripTime(std::max(currentTripTime() - kJumpSeconds, 0.0));
+}
+
+void RVMainViewController::itemDidFinishPlaying()
+{
+    if (!m_playingVideoData)
+        return;
+    const std::optional<QString> next = m_videoList->getNextFilePath();
+    if (!next) {
+        // The trip's last file: the player stays on its last frame.
+        m_atEndOfNode = true;
+        return;
+    }
+    // The end came while playing forwards, so the next file plays on (the player has usually
+    // opened it already and only confirms it).
+    m_playingVideoPath = *next;
+    m_player->load(*next, 0.0, false);
+    queueNextFile();
+}
+
+void RVMainViewController::graphClicked(double fraction)
+{
+    const double length = duration();
+    if (!m_playingVideoData || !(length > 0.0))
+        return;
+    // Clicks in the slider's margins land slightly outside 0..1.
+    seekToTripTime(std::clamp(fraction, 0.0, 1.0) * length);
+}
+
+void RVMainViewController::seekToTripTime(double tripSeconds)
+{
+    const std::optional<RVSeekResult> found =
+        m_videoList->getPathToVideoByTimeOffset(tripSeconds, true);
+    if (found && found->newPath)
+        openVideoData(m_playingVideoData, *found->newPath, false);
+    setCurrentTime(tripSeconds - (found ? found->offsetInFile : 0.0));
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "library/RVVideoData.h"
+
+#include <QList>
+#include <QPointer>
+#include <QTreeView>
+
+class QAction;
+class QMenu;
+class RVPlayerViewDelegate;
+class RVVideoOutlineViewModel;
+
+// The file list on the left of the player window: the outline of trips and recordings with
+// the lock, name, duration and date columns. Clicks and the context menu's export and reveal
+// commands are the controller's (it connects the signals and hands over its menu actions);
+// lock, unlock and delete go to the controller delegate with the node the menu was opened on.
+class RVVideoOutlineView final : public QTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit RVVideoOutlineView(QWidget* parent = nullptr);
+
+    void setControllerDelegate(RVPlayerViewDelegate* delegate) { m_controllerDelegate = delegate; }
+    // The reveal and export items, shown at the top of every context menu.
+    void setBaseMenuActions(QList<QAction*> actions) { m_baseMenuActions = std::move(actions); }
+
+    // The node of the row the last context menu was opened on; null below the last row.
+    const RVVideoDataPtr& videoDataForContextMenu() const { return m_videoDataForContextMenu; }
+
+    // The context menu for a node (null: below the last row), as shown by a right click. Its
+    // actions after the base ones depend on the lock state of the node's files:
+    //   one file or none, locked:   separator, Unlock
+    //   one file or none, unlocked: separator, Lock, separator, Delete
+    //   several files:              separator, Unlock (if any is locked), Lock (unless all are),
+    //                               and separator, Delete only when none is locked.
+    // The caller owns the menu.
+    QMenu* menuForNode(const RVVideoDataPtr& node);
+
+    // The three commands of the menu, for videoDataForContextMenu().
+    void lockClicked();
+    void unlockClicked();
+    void removeClicked();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+public:
+    // Typing never jumps to rows: the keys are the player's (space, N, B, arrows).
+    void keyboardSearch(const QString&) override {}
+
+private:
+    RVVideoOutlineViewModel* outlineModel() const;
+
+    RVPlayerViewDelegate* m_controllerDelegate = nullptr;
+    QList<QAction*> m_baseMenuActions;
+    RVVideoDataPtr m_videoDataForContextMenu;
+};

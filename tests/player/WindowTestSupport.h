@@ -1,0 +1,61 @@
+#pragma once
+
+#include "library/RVVideoList.h"
+#include "player/RVWindowDialogs.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <memory>
+
+// Answers the window's dialogs from a script and records what was asked.
+class ScriptedDialogs final : public RVWindowDialogs
+{
+public:
+    void alert(const QString& message, const QString& informativeText) override
+    {
+        alerts << message + QStringLiteral(" | ") + informativeText;
+    }
+    bool question(const QString& message, const QString& informativeText) override
+    {
+        questions << message + QStringLiteral(" | ") + informativeText;
+        if (answers.empty())
+            return false;
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    QStringList chooseFilesAndFolders() override { return openPaths; }
+    std::optional<QString> chooseSavePath(const QString& proposedName,
+                                          const QString& extension) override
+    {
+        proposedNames << proposedName + QLatin1Char('.') + extension;
+        return savePath;
+    }
+
+    QStringList alerts;
+    QStringList questions;
+    std::deque<bool> answers;
+    QStringList openPaths;
+    QStringList proposedNames;
+    std::optional<QString> savePath;
+};
+
+namespace windowtest {
+
+// Keeps the window's stored settings in a folder of its own for the test's lifetime.
+class IsolatedSettings final
+{
+public:
+    IsolatedSettings();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A video list that watches no cards and reads metadata through the program's dispatcher
+// (withMetaData) or finds none.
+std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData);
+
+} // namespace windowtest
