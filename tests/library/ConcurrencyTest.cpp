@@ -221,8 +221,9 @@ TEST(WorkerPool, RunsEveryJobOnAtMostItsThreadsAndWaitsForJobsQueuedByJobs)
     std::atomic<int> running{0};
     std::atomic<int> mostAtOnce{0};
     {
+        std::function<void(int)> job; // outlives the pool, whose destructor still runs jobs
         RVWorkerPool pool(3);
-        std::function<void(int)> job = [&](int depth) {
+        job = [&](int depth) {
             const int now = ++running;
             int seen = mostAtOnce.load();
             while (now > seen && !mostAtOnce.compare_exchange_weak(seen, now)) {
