@@ -40,9 +40,13 @@ double longestStreamSeconds(const AVFormatContext& context)
 
 float RVAVUtil::getDurationOfFile(const QString& filePath)
 {
-    AVFormatContext* raw = nullptr;
     const QByteArray native = QFile::encodeName(filePath);
-    if (avformat_open_input(&raw, native.constData(), nullptr, nullptr) < 0)
+    // Recordings are QuickTime/MP4 files: naming the demuxer skips probing every format
+    // FFmpeg knows, which takes about as long as reading the header itself. A file that is
+    // something else under that name is probed as usual.
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, native.constData(), av_find_input_format("mov"), nullptr) < 0 &&
+        avformat_open_input(&raw, native.constData(), nullptr, nullptr) < 0)
         return kUnknown;
     std::unique_ptr<AVFormatContext, FormatContextCloser> context(raw);
 

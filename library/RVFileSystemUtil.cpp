@@ -10,12 +10,20 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <atomic>
+#include <limits>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace {
 
 using DirectoryId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
+
+constexpr float kNotMeasured = std::numeric_limits<float>::quiet_NaN();
+constexpr std::ptrdiff_t kFilesPerThread = 16;
+const std::ptrdiff_t kMaxThreads = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
 
 void walk(const QString& path, RVVideoFileList& files, std::set<DirectoryId>& visited)
 {
@@ -41,8 +49,26 @@ void walk(const QString& path, RVVideoFileList& files, std::set<DirectoryId>& vi
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     if (!RVFileSystemUtil::isVideoFileName(path.mid(slash + 1)))
         return;
-    files.push_back(std::make_shared<RVVideoFile>(path, RVAVUtil::getDurationOfFile(path),
-                                                  info.created, info.locked));
+    files.push_back(std::make_shared<RVVideoFile>(path, kNotMeasured, info.created, info.locked));
+}
+
+// Reading a header costs a few hundred microseconds of CPU once the card is in the page
+// cache, so a card of a thousand recordings is measured on several threads.
+void measureDurations(RVVideoFileList::iterator begin, RVVideoFileList::iterator end)
+{
+    const std::ptrdiff_t count = end - begin;
+    const auto measure = [&](std::atomic<std::ptrdiff_t>& next) {
+        for (std::ptrdiff_t i = next++; i < count; i = next++)
+            begin[i]->setDuration(RVAVUtil::getDurationOfFile(begin[i]->filePath()));
+    };
+    std::atomic<std::ptrdiff_t> next{0};
+    const std::ptrdiff_t threads = std::min<std::ptrdiff_t>(count / kFilesPerThread, kMaxThreads);
+    std::vector<std::thread> helpers;
+    for (std::ptrdiff_t t = 1; t < threads; ++t)
+        helpers.emplace_back(measure, std::ref(next));
+    measure(next);
+    for (std::thread& helper : helpers)
+        helper.join();
 }
 
 QString lastPathComponent(QString path)
@@ -62,7 +88,9 @@ void RVFileSystemUtil::scanVideoFilesFrom(const QString& path, RVVideoFileList& 
     while (start.size() > 1 && start.endsWith(QLatin1Char('/')))
         start.chop(1);
     std::set<DirectoryId> visited;
+    const std::size_t first = files.size();
     walk(start, files, visited);
+    measureDurations(files.begin() + std::ptrdiff_t(first), files.end());
 }
 
 void RVFileSystemUtil::scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files)

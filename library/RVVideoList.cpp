@@ -5,19 +5,17 @@
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVolumeMonitor.h"
 
-#include <QMutexLocker>
-
 #include <algorithm>
 #include <unordered_set>
 
 RVVideoList::RVVideoList(std::unique_ptr<RVVolumeMonitor> monitor, RVMetaDataSource metaDataSource,
                          QObject* parent)
     : QObject(parent), m_monitor(std::move(monitor)), m_metaDataSource(std::move(metaDataSource)),
-      m_videosData(std::make_shared<const RVVideoDataList>())
+      m_videosData(std::make_shared<const RVVideoDataList>()),
+      // Card scans wait on the disk and metadata reads mostly on the disk too; a few more
+      // threads than cores keep a slow card from holding up the rest.
+      m_pool(std::max(4, int(std::thread::hardware_concurrency())))
 {
-    // Card scans wait on the disk and metadata reads mostly on the disk too; a few more
-    // threads than cores keep a slow card from holding up the rest.
-    m_pool.setMaxThreadCount(std::max(4, QThread::idealThreadCount()));
     if (m_monitor) {
         connect(m_monitor.get(), &RVVolumeMonitor::volumeMounted, this,
                 &RVVideoList::deviceMounted);
@@ -62,13 +60,13 @@ RVSeries RVVideoList::publishedSeries() const
 
 RVVideoFileList RVVideoList::videoFiles() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_videoFiles;
 }
 
 QStringList RVVideoList::mountedVolumes() const
 {
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     return m_mountedVolumes;
 }
 
@@ -91,7 +89,7 @@ void RVVideoList::addMountedFiles()
     // found for the cards that are still mounted.
     QStringList claimed;
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         for (const QString& card : RVFileSystemUtil::getDashcamFlashDrives(*m_monitor)) {
             if (!m_mountedVolumes.contains(card)) {
                 m_mountedVolumes.append(card);
@@ -103,7 +101,7 @@ void RVVideoList::addMountedFiles()
     for (qsizetype i = 0; i < claimed.size() && !m_shuttingDown; ++i)
         RVFileSystemUtil::scanVideoFilesFrom(claimed[i] + QLatin1String("/DCIM"), found[i]);
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         for (qsizetype i = 0; i < claimed.size(); ++i) {
             // A card unmounted while it was read has been dropped already.
             if (m_mountedVolumes.contains(claimed[i]))
@@ -118,7 +116,7 @@ void RVVideoList::addVolumeAtPath(const QString& mountPath)
 {
     RVVideoFileList found;
     RVFileSystemUtil::scanVideoFilesFrom(mountPath + QLatin1String("/DCIM"), found);
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     if (!m_mountedVolumes.contains(mountPath))
         m_mountedVolumes.append(mountPath);
     m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());
@@ -129,7 +127,7 @@ void RVVideoList::removeUnmountedFiles()
     if (!m_monitor)
         return;
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         const QStringList present = m_monitor->removableMountPaths();
         QStringList gone;
         for (const QString& volume : std::as_const(m_mountedVolumes)) {
@@ -168,7 +166,7 @@ void RVVideoList::collectAndAdd(const QStringList& paths)
         RVFileSystemUtil::scanVideoFilesFrom(path, found);
     }
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());
         rebuildLocked(true);
     }
@@ -179,7 +177,7 @@ void RVVideoList::removeVideoData(const RVVideoDataPtr& node)
 {
     if (!node)
         return;
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     for (const RVVideoFilePtr& file : node->files()) {
         // Only this node's records: the same path added twice is two records.
         const auto found = std::find(m_videoFiles.begin(), m_videoFiles.end(), file);
@@ -229,7 +227,7 @@ void RVVideoList::scanMetaInfo(RVVideoDataList nodes, std::uint64_t generation)
     }
     stableSortNodes(nodes, m_sortDescriptors);
     {
-        QMutexLocker lock(&m_lock);
+        std::lock_guard lock(m_lock);
         // Recordings deleted while the scan ran must not come back with its tree.
         std::unordered_set<const RVVideoFile*> present;
         for (const RVVideoFilePtr& file : m_videoFiles)

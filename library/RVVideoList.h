@@ -1,12 +1,11 @@
 #pragma once
 
 #include "library/RVVideoData.h"
+#include "library/RVWorkerPool.h"
 #include "metadata/RVMetaData.h"
 
 #include <QObject>
-#include <QRecursiveMutex>
 #include <QStringList>
-#include <QThreadPool>
 
 #include <atomic>
 #include <cstdint>
@@ -161,7 +160,7 @@ private:
     std::unique_ptr<RVVolumeMonitor> m_monitor;
     RVMetaDataSource m_metaDataSource;
 
-    mutable QRecursiveMutex m_lock; // the list lock: guards m_videoFiles and m_mountedVolumes
+    mutable std::recursive_mutex m_lock; // the list lock: guards m_videoFiles, m_mountedVolumes
     RVVideoFileList m_videoFiles;
     QStringList m_mountedVolumes;
 
@@ -175,5 +174,5 @@ private:
     int m_playingFileInVideoIndex = 0;
 
     std::atomic<bool> m_shuttingDown{false};
-    QThreadPool m_pool; // declared last: joined first
+    RVWorkerPool m_pool; // declared last: joined first
 };

@@ -7,8 +7,7 @@
 
 RVVideoList::RVVideoList(QObject* parent)
     : RVVideoList(RVVolumeMonitor::createPlatformMonitor(), defaultMetaDataSource(), parent)
-{
-}
+{}
 
 RVMetaDataSource RVVideoList::defaultMetaDataSource()
 {

@@ -3,7 +3,6 @@
 
 #include "library/RVFileSystemUtil.h"
 
-#include <QMutexLocker>
 #include <QSet>
 
 #include <algorithm>
@@ -34,7 +33,7 @@ RVDeleteResult RVVideoList::removeVideoDataAndFiles(const RVVideoDataPtr& node)
             readGpsInfo(recording, false);
     }
 
-    QMutexLocker lock(&m_lock);
+    std::lock_guard lock(m_lock);
     QSet<const RVVideoFile*> deleted;
     for (const RVVideoDataPtr& recording : recordings) {
         if (recording->files().empty())

@@ -6,7 +6,7 @@ RVStaticVolumeMonitor::RVStaticVolumeMonitor(QStringList mountPaths, QObject* pa
 
 QStringList RVStaticVolumeMonitor::removableMountPaths() const
 {
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard lock(m_mutex);
     return m_mountPaths;
 }
 
@@ -14,7 +14,7 @@ void RVStaticVolumeMonitor::setRemovableMountPaths(const QStringList& mountPaths
 {
     QStringList before;
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         before = std::exchange(m_mountPaths, mountPaths);
     }
     for (const QString& path : before) {

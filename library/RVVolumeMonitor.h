@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QMutex>
 #include <QObject>
 #include <QStringList>
 
 #include <memory>
+#include <mutex>
 
 // Reports the mount paths of removable media and an event after every mount and unmount of
 // one. The video list takes one by injection: the platform's own (RVLinuxVolumeMonitor on
@@ -45,6 +45,6 @@ public:
     void setRemovableMountPaths(const QStringList& mountPaths);
 
 private:
-    mutable QMutex m_mutex;
+    mutable std::mutex m_mutex;
     QStringList m_mountPaths;
 };

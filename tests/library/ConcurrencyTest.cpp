@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "library/RVVolumeMonitor.h"
+#include "library/RVWorkerPool.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -212,4 +213,36 @@ TEST(Concurrency, DestroyingTheListWhileItWorksJoinsItsThreads)
     }
     waitUntil([] { return false; }, 100);
     EXPECT_EQ(*lateReads, 0);
+}
+
+TEST(WorkerPool, RunsEveryJobOnAtMostItsThreadsAndWaitsForJobsQueuedByJobs)
+{
+    std::atomic<int> done{0};
+    std::atomic<int> running{0};
+    std::atomic<int> mostAtOnce{0};
+    {
+        std::function<void(int)> job; // outlives the pool, whose destructor still runs jobs
+        RVWorkerPool pool(3);
+        job = [&](int depth) {
+            const int now = ++running;
+            int seen = mostAtOnce.load();
+            while (now > seen && !mostAtOnce.compare_exchange_weak(seen, now)) {
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (depth < 3)
+                pool.start([&job, depth] { job(depth + 1); });
+            --running;
+            ++done;
+        };
+        for (int i = 0; i < 10; ++i)
+            pool.start([&job] { job(0); });
+        pool.waitForDone();
+        EXPECT_EQ(done, 40);
+        EXPECT_LE(mostAtOnce, 3);
+        EXPECT_GE(mostAtOnce, 2);
+        for (int i = 0; i < 5; ++i)
+            pool.start([&job] { job(3); });
+        // The destructor finishes what was queued, then joins.
+    }
+    EXPECT_EQ(done, 45);
 }
