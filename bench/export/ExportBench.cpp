@@ -86,10 +86,10 @@ std::unique_ptr<Card> makeCard(int hours)
     auto card = std::make_unique<Card>();
     const QString folder = card->dir.filePath(QStringLiteral("card"));
     QDir().mkpath(folder);
-    NmeaLogSpec spec;
-    spec.fixes = hours * kFixesPerHour;
+    NmeaLogShape shape;
+    shape.fixes = hours * kFixesPerHour;
     card->log = folder + QStringLiteral("/FILE0001.txt");
-    if (!writeNmeaLog(card->log, spec))
+    if (!writeNmeaLog(card->log, shape))
         return nullptr;
     card->logBytes = QFile(card->log).size();
     const std::string video = (folder + QStringLiteral("/FILE0001.MOV")).toStdString();

@@ -57,11 +57,11 @@ protected:
         for (int k = 0; k < 2; ++k) {
             const QString stem = QStringLiteral("%1/FILE000%2").arg(m_card).arg(k + 1);
             ASSERT_TRUE(makeVideo(stem + QStringLiteral(".MOV"), 10));
-            NmeaLogSpec spec;
-            spec.startMsecsUtc += k * 10000;
-            spec.fixes = 100;
-            spec.sensorLines = true;
-            ASSERT_TRUE(writeNmeaLog(stem + QStringLiteral(".txt"), spec));
+            NmeaLogShape shape;
+            shape.startMsecsUtc += k * 10000;
+            shape.fixes = 100;
+            shape.sensorLines = true;
+            ASSERT_TRUE(writeNmeaLog(stem + QStringLiteral(".txt"), shape));
         }
         const QString clip = m_card + QLatin1Char('/') + kBlackVueClip;
         for (const char* extension : {".gps", ".3gf"}) {

@@ -21,13 +21,13 @@ void appendSentence(QByteArray& out, const char* body, int length)
 
 } // namespace
 
-QByteArray makeNmeaLog(const NmeaLogSpec& spec)
+QByteArray makeNmeaLog(const NmeaLogShape& shape)
 {
     QByteArray out;
-    out.reserve(qsizetype(spec.fixes) * (spec.sensorLines ? 170 : 145));
+    out.reserve(qsizetype(shape.fixes) * (shape.sensorLines ? 170 : 145));
     char body[160];
-    for (int i = 0; i < spec.fixes; ++i) {
-        const std::int64_t ms = spec.startMsecsUtc + std::int64_t(i) * spec.intervalMs;
+    for (int i = 0; i < shape.fixes; ++i) {
+        const std::int64_t ms = shape.startMsecsUtc + std::int64_t(i) * shape.intervalMs;
         const std::int64_t dayMs = ms % 86400000;
         const int hours = int(dayMs / 3600000);
         const int minutes = int(dayMs / 60000 % 60);
@@ -45,8 +45,8 @@ QByteArray makeNmeaLog(const NmeaLogSpec& spec)
         const int year = int(yoe + era * 400 + (month <= 2));
 
         // 15 m/s to the north-east: about 0.0000135 degrees of latitude per 100 ms.
-        const double latMinutes = 54.0 + 0.00081 * i * spec.intervalMs / 100.0;
-        const double lonMinutes = 30.0 + 0.00137 * i * spec.intervalMs / 100.0;
+        const double latMinutes = 54.0 + 0.00081 * i * shape.intervalMs / 100.0;
+        const double lonMinutes = 30.0 + 0.00137 * i * shape.intervalMs / 100.0;
         const int latDegrees = 53 + int(latMinutes / 60);
         const int lonDegrees = 27 + int(lonMinutes / 60);
         const double latRest = latMinutes - 60 * int(latMinutes / 60);
@@ -64,7 +64,7 @@ QByteArray makeNmeaLog(const NmeaLogSpec& spec)
                           hours, minutes, seconds, millis, latDegrees, latRest, lonDegrees, lonRest,
                           29.16 + (i % 50) * 0.01, 45.0 + (i % 20), day, month, year % 100);
         appendSentence(out, body, n);
-        if (spec.sensorLines) {
+        if (shape.sensorLines) {
             n = std::snprintf(body, sizeof body, "$GS,%d,%d,%d\r\n", (i * 37) % 200 - 100,
                               (i * 11) % 80 - 40, 1000 + (i * 13) % 60 - 30);
             out.append(body, n);
@@ -73,9 +73,9 @@ QByteArray makeNmeaLog(const NmeaLogSpec& spec)
     return out;
 }
 
-bool writeNmeaLog(const QString& path, const NmeaLogSpec& spec)
+bool writeNmeaLog(const QString& path, const NmeaLogShape& shape)
 {
-    const QByteArray log = makeNmeaLog(spec);
+    const QByteArray log = makeNmeaLog(shape);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(log) == log.size();
 }
