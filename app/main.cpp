@@ -1,21 +1,24 @@
 // korvela-player [PATH...]: opens the player window. Files and folders given on the command
 // line are added to the library like the open command adds them.
 
+#include "app/RVAppDelegate.h"
 #include "player/RVMainViewController.h"
 
 #include "korvela_version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QMainWindow>
-#include <QScreen>
 
 int main(int argc, char* argv[])
 {
+    // The video surface and the map's web view share GL contexts.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    // These names place the settings store (~/.config/Korvela/Korvela Player.conf).
     QApplication::setOrganizationName(QStringLiteral("Korvela"));
     QApplication::setApplicationName(QStringLiteral("Korvela Player"));
     QApplication::setApplicationVersion(QStringLiteral(KORVELA_VERSION));
+    // Closing the window ends the program.
     QApplication::setQuitOnLastWindowClosed(true);
 
     QCommandLineParser parser;
@@ -27,17 +30,8 @@ int main(int argc, char* argv[])
                                  QStringLiteral("[PATH...]"));
     parser.process(application);
 
-    RVMainViewController controller;
-    controller.loadView();
-    QMainWindow* window = controller.window();
-    window->setWindowTitle(
-        QStringLiteral("Korvela Player v%1").arg(QStringLiteral(KORVELA_VERSION)));
-    if (const QScreen* screen = QApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        window->move(available.x() + (available.width() - window->width()) / 2,
-                     available.y() + (available.height() - window->height()) / 2);
-    }
-    window->show();
-    controller.addFiles(parser.positionalArguments());
+    RVAppDelegate delegate;
+    delegate.applicationDidFinishLaunching();
+    delegate.mainViewController()->addFiles(parser.positionalArguments());
     return application.exec();
 }

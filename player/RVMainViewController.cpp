@@ -1,6 +1,7 @@
 #include "player/RVMainViewController.h"
 
 #include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVVideoOutlineView.h"
@@ -253,6 +254,11 @@ void RVMainViewController::setMeasurementSystem(const QString& system)
     QSettings().setValue(kMeasurementSystemKey, system);
     // The slider reads the stored units at its next repaint; the read-outs change at the next
     // tick.
+}
+
+void RVMainViewController::setMapsProvider(const QString& provider)
+{
+    RVSettings::setText(RVSettings::kMapsProvider, provider);
 }
 
 // View events ------------------------------------------------------------------------------

@@ -84,6 +84,8 @@ public:
     void refreshGraphs();
     void setMeasurementSystem(const QString& system);
     const QString& measurementSystem() const { return m_measurementSystem; }
+    // Stores the map provider ("MapsProvider"); the map page of that name is the one loaded.
+    void setMapsProvider(const QString& provider);
     bool velocityGraphEnabled() const { return m_velocityGraphEnabled; }
     bool gSensorCommonGraphEnabled() const { return m_gSensorCommonGraphEnabled; }
     bool gSensorXGraphEnabled() const { return m_gSensorXGraphEnabled; }
@@ -142,6 +144,7 @@ public:
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
     RVTimeSlider2* timeLine() const { return m_timeLine; }
+    RVPlayerView* playerView() const { return m_playerView; }
     RVVideoOutlineView* filesView() const { return m_filesView; }
     RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
     QPushButton* playPauseButton() const { return m_playPauseButton; }

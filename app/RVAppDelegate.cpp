@@ -1,0 +1,451 @@
+#include "app/RVAppDelegate.h"
+
+#include "app/RVLanguageUtil.h"
+#include "library/RVFileSystemUtil.h"
+#include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
+#include "player/RVMainViewController.h"
+#include "player/RVWidgetDialogs.h"
+#include "timeline/RVPlayerView.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include "korvela_version.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTranslator>
+#include <QUrl>
+
+namespace {
+constexpr int kWindowWidth = 900;
+constexpr int kWindowHeight = 534;
+
+// The map providers offered; each has a map page of the same name.
+const QStringList kMapsProviders{QStringLiteral("Google"), QStringLiteral("OpenStreetMap")};
+
+enum GraphTag
+{
+    Velocity = 0,
+    GSensorCommon,
+    GSensorX,
+    GSensorY,
+    GSensorZ,
+    Altitude
+};
+
+QString translated(const QString& key)
+{
+    const QByteArray id = key.toUtf8();
+    return qtTrId(id.constData());
+}
+} // namespace
+
+RVAppDelegate::RVAppDelegate(RVAppDelegateOptions options, QObject* parent)
+    : QObject(parent), m_options(std::move(options))
+{
+    if (!m_options.updaterEnvironment.dashcamFlashDrives)
+        m_options.updaterEnvironment.dashcamFlashDrives = [] {
+            return RVFileSystemUtil::getDashcamFlashDrives();
+        };
+}
+
+RVAppDelegate::~RVAppDelegate()
+{
+    m_updater.reset();
+    m_mainViewController.reset();
+    if (m_translator)
+        QCoreApplication::removeTranslator(m_translator.get());
+}
+
+QMainWindow* RVAppDelegate::window() const
+{
+    return m_mainViewController ? m_mainViewController->window() : nullptr;
+}
+
+QAction* RVAppDelegate::graphsItem(int tag) const
+{
+    return tag >= 0 && tag < int(m_graphsItems.size()) ? m_graphsItems[tag].data() : nullptr;
+}
+
+void RVAppDelegate::applicationDidFinishLaunching()
+{
+    if (m_mainViewController)
+        return;
+
+    // A copy started from the update folder installs itself and ends the process here.
+    {
+        RVUpdater updater(m_options.updaterEnvironment, this);
+        updater.checkIfAppInTemporaryDir();
+    }
+
+    // The translator must be in place before the window reads its texts.
+    m_language = RVLanguageUtil::chooseLanguage(RVLanguageUtil::preferredLanguages());
+    installTranslator();
+
+    m_mainViewController = std::make_unique<RVMainViewController>(m_options.dialogs);
+    m_mainViewController->loadView(m_options.videoList);
+    buildMenus();
+
+    for (QAction* item : m_menuLanguage->actions())
+        item->setChecked(item->toolTip() == m_language);
+    const QString provider = RVSettings::mapsProvider();
+    for (QAction* item : m_menuMapsProvider->actions())
+        item->setChecked(item->text() == provider);
+
+    placeWindow();
+    QMainWindow* mainWindow = window();
+    mainWindow->setWindowTitle(QStringLiteral("Korvela Player %1")
+                                   .arg(QStringLiteral("v%1").arg(QLatin1String(KORVELA_VERSION))));
+    mainWindow->show();
+    mainWindow->raise();
+    mainWindow->activateWindow();
+
+    applyFirstLaunchDefaults();
+    const bool british = RVSettings::isBritish(RVSettings::measurementSystem());
+    m_menuItemBritish->setChecked(british);
+    m_menuItemMetric->setChecked(!british);
+
+    if (m_options.checkForUpdates) {
+        m_updater = std::make_unique<RVUpdater>(m_options.updaterEnvironment, this);
+        m_updater->checkForUpdate();
+    }
+}
+
+void RVAppDelegate::installTranslator()
+{
+    m_translator = std::make_unique<QTranslator>();
+    if (RVLanguageUtil::loadTranslation(*m_translator, m_language))
+        QCoreApplication::installTranslator(m_translator.get());
+    else
+        qWarning().noquote() << "No translation for the language" << m_language;
+}
+
+void RVAppDelegate::placeWindow()
+{
+    QMainWindow* mainWindow = window();
+    mainWindow->resize(kWindowWidth, kWindowHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        mainWindow->move(area.x() + (area.width() - kWindowWidth) / 2,
+                         area.y() + (area.height() - kWindowHeight) / 2);
+    }
+}
+
+void RVAppDelegate::applyFirstLaunchDefaults()
+{
+    if (!RVSettings::boolValue(RVSettings::kApplicationInitialized)) {
+        RVSettings::setBool(RVSettings::kApplicationInitialized, true);
+        m_mainViewController->setVelocityGraphEnabled(true);
+        m_mainViewController->setGSensorCommonGraphEnabled(true);
+        m_mainViewController->enabledGraphsUpdated();
+        m_mainViewController->setMeasurementSystem(QStringLiteral("Metric"));
+    }
+    // The check marks follow what is stored on every launch, the first included, so the menu
+    // never shows a graph as off while the slider draws it.
+    updateGraphsCheckMarks();
+}
+
+void RVAppDelegate::updateGraphsCheckMarks()
+{
+    const char* keys[] = {
+        RVSettings::kGraphsVelocityEnabled, RVSettings::kGraphsGSensorCommonEnabled,
+        RVSettings::kGraphsGSensorXEnabled, RVSettings::kGraphsGSensorYEnabled,
+        RVSettings::kGraphsGSensorZEnabled, RVSettings::kGraphsAltitudeEnabled};
+    for (int tag = 0; tag < int(m_graphsItems.size()); ++tag) {
+        // Stored as boolean numbers by older versions; any non-zero value is on.
+        const QVariant value = RVSettings::store().value(QLatin1String(keys[tag]));
+        m_graphsItems[tag]->setChecked(value.toInt() != 0 || value.toBool());
+    }
+}
+
+void RVAppDelegate::buildMenus()
+{
+    QMenuBar* bar = window()->menuBar();
+    auto addItem = [this](QMenu* menu, const QString& title, const char* name, auto slot) {
+        QAction* item = menu->addAction(title);
+        item->setObjectName(QString::fromLatin1(name));
+        connect(item, &QAction::triggered, this, slot);
+        return item;
+    };
+
+    //% "File"
+    QMenu* file = bar->addMenu(qtTrId("MENU_FILE"));
+    file->setObjectName(QStringLiteral("menuFile"));
+    //% "Open…"
+    QAction* open = addItem(file, qtTrId("MENU_OPEN"), "openDocument", [this] { openDocument(); });
+    open->setShortcut(QKeySequence::Open);
+    //% "What's New"
+    addItem(file, qtTrId("MENU_WHATS_NEW"), "whatsNew", [this] { whatsNewClicked(); });
+    file->addSeparator();
+    //% "Quit"
+    QAction* quit = addItem(file, qtTrId("MENU_QUIT"), "quit", [this] { window()->close(); });
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+
+    // The window's own key map handles the keys of these commands; the menu items carry no
+    // shortcuts so that the two never compete.
+    //% "Playback"
+    m_menuPlayback = bar->addMenu(qtTrId("MENU_PLAYBACK"));
+    m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
+    //% "Play / Pause"
+    addItem(m_menuPlayback, qtTrId("MENU_PLAY_PAUSE"), "playPause", [this] { playPauseClicked(); });
+    //% "Fast Forward"
+    addItem(m_menuPlayback, qtTrId("MENU_FAST_FORWARD"), "fastForward",
+            [this] { fastForwardClicked(); });
+    //% "Rewind"
+    addItem(m_menuPlayback, qtTrId("MENU_REWIND"), "rewind", [this] { rewindClicked(); });
+    m_menuPlayback->addSeparator();
+    //% "Next Frame"
+    addItem(m_menuPlayback, qtTrId("MENU_NEXT_FRAME"), "nextFrame", [this] { nextFrameClicked(); });
+    //% "Previous Frame"
+    addItem(m_menuPlayback, qtTrId("MENU_PREVIOUS_FRAME"), "prevFrame",
+            [this] { prevFrameClicked(); });
+    //% "Step Forward"
+    addItem(m_menuPlayback, qtTrId("MENU_STEP_FORWARD"), "stepForward",
+            [this] { stepForwardClicked(); });
+    //% "Step Backward"
+    addItem(m_menuPlayback, qtTrId("MENU_STEP_BACKWARD"), "stepBackward",
+            [this] { stepBackwardClicked(); });
+    m_menuPlayback->addSeparator();
+    // Stills and zoom are not in the window yet; their items stay disabled until they are.
+    //% "Save Still Picture…"
+    m_makeScreenShot = m_menuPlayback->addAction(qtTrId("MENU_SCREENSHOT"));
+    m_makeScreenShot->setObjectName(QStringLiteral("makeScreenShot"));
+    //% "Zoom In"
+    QAction* zoomIn = m_menuPlayback->addAction(qtTrId("MENU_ZOOM_IN"));
+    zoomIn->setObjectName(QStringLiteral("zoomIn"));
+    //% "Zoom Out"
+    QAction* zoomOut = m_menuPlayback->addAction(qtTrId("MENU_ZOOM_OUT"));
+    zoomOut->setObjectName(QStringLiteral("zoomOut"));
+    //% "Fit to Window"
+    QAction* fitToSize = m_menuPlayback->addAction(qtTrId("MENU_FIT_TO_SIZE"));
+    fitToSize->setObjectName(QStringLiteral("fitToSize"));
+    for (QAction* item : {m_makeScreenShot.data(), zoomIn, zoomOut, fitToSize})
+        item->setEnabled(false);
+
+    //% "Graphs"
+    m_menuGraphs = bar->addMenu(qtTrId("MENU_GRAPHS"));
+    m_menuGraphs->setObjectName(QStringLiteral("menuGraphs"));
+    const struct
+    {
+        int tag;
+        const char* titleKey;
+        const char* name;
+    } graphs[] = {{Velocity, "VELOCITY_TITLE", "menuItemVelocity"},
+                  {Altitude, "ALTITUDE_TITLE", "menuItemAltitude"},
+                  {GSensorCommon, "GSENSOR_TITLE", "menuItemGSensorCommon"},
+                  {GSensorX, "GSENSOR_X_TITLE", "menuItemGSensorX"},
+                  {GSensorY, "GSENSOR_Y_TITLE", "menuItemGSensorY"},
+                  {GSensorZ, "GSENSOR_Z_TITLE", "menuItemGSensorZ"}};
+    for (const auto& graph : graphs) {
+        QAction* item = m_menuGraphs->addAction(qtTrId(graph.titleKey));
+        item->setObjectName(QString::fromLatin1(graph.name));
+        item->setCheckable(true);
+        item->setData(graph.tag);
+        connect(item, &QAction::triggered, this, [this, item] { graphsClicked(item); });
+        m_graphsItems[graph.tag] = item;
+    }
+
+    //% "Settings"
+    QMenu* settings = bar->addMenu(qtTrId("MENU_SETTINGS"));
+    settings->setObjectName(QStringLiteral("menuSettings"));
+    //% "Language"
+    m_menuLanguage = settings->addMenu(qtTrId("MENU_LANGUAGE"));
+    m_menuLanguage->setObjectName(QStringLiteral("menuLanguage"));
+    auto* languages = new QActionGroup(m_menuLanguage);
+    for (const QString& code : RVLanguageUtil::supportedLanguages()) {
+        QAction* item = m_menuLanguage->addAction(RVLanguageUtil::nativeName(code));
+        item->setObjectName(QStringLiteral("language_") + code);
+        item->setCheckable(true);
+        item->setToolTip(code); // the item's language code
+        languages->addAction(item);
+        connect(item, &QAction::triggered, this, [this, item] { languageClicked(item); });
+    }
+    //% "Map"
+    m_menuMapsProvider = settings->addMenu(qtTrId("MENU_MAP_PROVIDER"));
+    m_menuMapsProvider->setObjectName(QStringLiteral("menuMapsProvider"));
+    auto* providers = new QActionGroup(m_menuMapsProvider);
+    for (const QString& name : kMapsProviders) {
+        QAction* item = m_menuMapsProvider->addAction(name); // the title is the provider name
+        item->setObjectName(QStringLiteral("mapsProvider_") + name);
+        item->setCheckable(true);
+        providers->addAction(item);
+        connect(item, &QAction::triggered, this, [this, item] { mapsProviderClicked(item); });
+    }
+    //% "Units"
+    QMenu* units = settings->addMenu(qtTrId("MENU_UNITS"));
+    units->setObjectName(QStringLiteral("menuUnits"));
+    auto* unitGroup = new QActionGroup(units);
+    //% "Metric (km/h, m)"
+    m_menuItemMetric = units->addAction(qtTrId("MENU_UNITS_METRIC"));
+    m_menuItemMetric->setObjectName(QStringLiteral("menuItemMetric"));
+    //% "British (mph, ft)"
+    m_menuItemBritish = units->addAction(qtTrId("MENU_UNITS_BRITISH"));
+    m_menuItemBritish->setObjectName(QStringLiteral("menuItemBritish"));
+    for (QAction* item : {m_menuItemMetric.data(), m_menuItemBritish.data()}) {
+        item->setCheckable(true);
+        unitGroup->addAction(item);
+        connect(item, &QAction::triggered, this, [this, item] { measurementSystemClicked(item); });
+    }
+
+    // The views show these menus on right click; they are handed over, never looked up.
+    m_mainViewController->timeLine()->setPlaybackMenu(m_menuPlayback);
+    m_mainViewController->timeLine()->setGraphsMenu(m_menuGraphs);
+    m_mainViewController->playerView()->setPlaybackMenu(m_menuPlayback);
+}
+
+// Menu actions ------------------------------------------------------------------------------
+
+void RVAppDelegate::mapsProviderClicked(QAction* item)
+{
+    for (QAction* other : m_menuMapsProvider->actions())
+        other->setChecked(false);
+    item->setChecked(true);
+    m_mainViewController->setMapsProvider(item->text());
+}
+
+void RVAppDelegate::languageClicked(QAction* item)
+{
+    for (QAction* other : m_menuLanguage->actions())
+        other->setChecked(false);
+    item->setChecked(true);
+    // Stored and written out at once; the language applies from the next launch.
+    RVSettings::setAppleLanguages({item->toolTip()});
+    //% "Restart required"
+    const QString title = qtTrId("APPLY_SETTINGS_RESTART_TITLE");
+    //% "The new language will be used the next time you start Korvela Player."
+    dialogs()->alert(title, qtTrId("APPLY_SETTINGS_RESTART_MESSAGE"));
+}
+
+void RVAppDelegate::graphsClicked(QAction* item)
+{
+    const bool on = item->isChecked();
+    switch (item->data().toInt(nullptr)) {
+    case Velocity:
+        m_mainViewController->setVelocityGraphEnabled(on);
+        break;
+    case GSensorCommon:
+        m_mainViewController->setGSensorCommonGraphEnabled(on);
+        break;
+    case GSensorX:
+        m_mainViewController->setGSensorXGraphEnabled(on);
+        break;
+    case GSensorY:
+        m_mainViewController->setGSensorYGraphEnabled(on);
+        break;
+    case GSensorZ:
+        m_mainViewController->setGSensorZGraphEnabled(on);
+        break;
+    case Altitude:
+        m_mainViewController->setAltitudeGraphEnabled(on);
+        break;
+    default:
+        break;
+    }
+    m_mainViewController->enabledGraphsUpdated();
+}
+
+void RVAppDelegate::measurementSystemClicked(QAction* item)
+{
+    const bool british = item == m_menuItemBritish;
+    m_menuItemBritish->setChecked(british);
+    m_menuItemMetric->setChecked(!british);
+    m_mainViewController->setMeasurementSystem(british ? QStringLiteral("British")
+                                                       : QStringLiteral("Metric"));
+}
+
+QString RVAppDelegate::whatsNewPath()
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QStringList candidates{
+        bin.filePath(QStringLiteral("WhatsNew.txt")),
+        bin.filePath(QStringLiteral("../WhatsNew.txt")),
+        bin.filePath(QStringLiteral("../share/korvela-player/WhatsNew.txt"))};
+    for (const QString& candidate : candidates) {
+        if (QFileInfo(candidate).isFile())
+            return QDir::cleanPath(candidate);
+    }
+    return {};
+}
+
+void RVAppDelegate::whatsNewClicked()
+{
+    // Shown by the desktop's text viewer; without the file or a viewer nothing happens.
+    const QString path = whatsNewPath();
+    if (!path.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void RVAppDelegate::openDocument()
+{
+    m_mainViewController->addFileClicked();
+}
+
+void RVAppDelegate::playPauseClicked()
+{
+    m_mainViewController->playPauseToggle();
+}
+
+void RVAppDelegate::fastForwardClicked()
+{
+    m_mainViewController->forward();
+}
+
+void RVAppDelegate::rewindClicked()
+{
+    m_mainViewController->rewind();
+}
+
+void RVAppDelegate::nextFrameClicked()
+{
+    m_mainViewController->nextFrame();
+}
+
+void RVAppDelegate::prevFrameClicked()
+{
+    m_mainViewController->prevFrame();
+}
+
+void RVAppDelegate::stepForwardClicked()
+{
+    m_mainViewController->goForward();
+}
+
+void RVAppDelegate::stepBackwardClicked()
+{
+    m_mainViewController->goBack();
+}
+
+// Dialogs -----------------------------------------------------------------------------------
+
+std::shared_ptr<RVWindowDialogs> RVAppDelegate::dialogs()
+{
+    if (m_options.dialogs)
+        return m_options.dialogs;
+    return std::make_shared<RVWidgetDialogs>(window());
+}
+
+void RVAppDelegate::alert(const QString& titleKey, const QString& messageKey)
+{
+    dialogs()->alert(translated(titleKey), translated(messageKey));
+}
+
+bool RVAppDelegate::question(const QString& titleKey, const QString& messageKey)
+{
+    return dialogs()->question(translated(titleKey), translated(messageKey));
+}
+
+void RVAppDelegate::plainAlert(const QString& message, const QString& informativeText)
+{
+    dialogs()->alert(message, informativeText);
+}

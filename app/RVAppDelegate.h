@@ -1,0 +1,121 @@
+#pragma once
+
+#include "update/RVDialogs.h"
+#include "update/RVUpdater.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+class QMainWindow;
+class QTranslator;
+class RVMainViewController;
+class RVVideoList;
+class RVWindowDialogs;
+
+// What the application object is built with. The defaults are the running program's; tests
+// script the dialogs, give a video list that watches no cards and keep the updater off the
+// network.
+struct RVAppDelegateOptions final
+{
+    // The window's questions and alerts. Null: message boxes.
+    std::shared_ptr<RVWindowDialogs> dialogs;
+    // The library. Null: the usual one, which watches the camera cards.
+    std::shared_ptr<RVVideoList> videoList;
+    // Whether the window asks the maker's server for a new version once it is up.
+    bool checkForUpdates = true;
+    RVUpdaterEnvironment updaterEnvironment;
+};
+
+// The application object: finishes a pending self-update, picks the interface language,
+// builds the player window with its menu bar, places it, applies the first-launch defaults
+// and the stored settings to the menus, and turns menu commands into calls on the window's
+// controller. It also answers the updater's questions for the window.
+//
+// Everything runs on the GUI thread. The delegate owns the controller (and through it the
+// window) and the translator it installs on the application.
+class RVAppDelegate final : public QObject, public RVDialogs
+{
+    Q_OBJECT
+
+public:
+    explicit RVAppDelegate(RVAppDelegateOptions options = {}, QObject* parent = nullptr);
+    ~RVAppDelegate() override;
+
+    // The launch sequence; call once, after the QApplication exists.
+    void applicationDidFinishLaunching();
+
+    RVMainViewController* mainViewController() const { return m_mainViewController.get(); }
+    QMainWindow* window() const;
+    // The interface language chosen at launch: "en", "ru" or "de".
+    const QString& language() const { return m_language; }
+
+    // The two menus the views also show on right click.
+    QMenu* menuPlayback() const { return m_menuPlayback; }
+    QMenu* menuGraphs() const { return m_menuGraphs; }
+    QMenu* menuLanguage() const { return m_menuLanguage; }
+    QMenu* menuMapsProvider() const { return m_menuMapsProvider; }
+    // The graphs items by tag: 0 speed, 1 total acceleration, 2 X, 3 Y, 4 Z, 5 altitude.
+    QAction* graphsItem(int tag) const;
+    QAction* menuItemMetric() const { return m_menuItemMetric; }
+    QAction* menuItemBritish() const { return m_menuItemBritish; }
+
+    // Menu actions; each receives the chosen item.
+    void mapsProviderClicked(QAction* item);
+    void languageClicked(QAction* item);
+    // The item's check mark has already been toggled (as a checkable action's trigger does);
+    // its tag says which graph takes the new state.
+    void graphsClicked(QAction* item);
+    void measurementSystemClicked(QAction* item);
+    void whatsNewClicked();
+    void openDocument();
+
+    // Playback commands, forwarded to the controller.
+    void playPauseClicked();
+    void fastForwardClicked();
+    void rewindClicked();
+    void nextFrameClicked();
+    void prevFrameClicked();
+    void stepForwardClicked();
+    void stepBackwardClicked();
+
+    // Where the "What's new" text is installed: beside the executable, or in the installed
+    // data folder. Empty when it cannot be found.
+    static QString whatsNewPath();
+
+    // RVDialogs, for the updater: keys are looked up in the interface language.
+    void alert(const QString& titleKey, const QString& messageKey) override;
+    bool question(const QString& titleKey, const QString& messageKey) override;
+    void plainAlert(const QString& message, const QString& informativeText) override;
+
+private:
+    void installTranslator();
+    void buildMenus();
+    void placeWindow();
+    void applyFirstLaunchDefaults();
+    void updateGraphsCheckMarks();
+    std::shared_ptr<RVWindowDialogs> dialogs();
+
+    RVAppDelegateOptions m_options;
+    QString m_language;
+    std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<RVMainViewController> m_mainViewController;
+
+    // Menus and items belong to the window's menu bar.
+    QPointer<QMenu> m_menuPlayback;
+    QPointer<QMenu> m_menuGraphs;
+    QPointer<QMenu> m_menuLanguage;
+    QPointer<QMenu> m_menuMapsProvider;
+    std::array<QPointer<QAction>, 6> m_graphsItems;
+    QPointer<QAction> m_menuItemMetric;
+    QPointer<QAction> m_menuItemBritish;
+    QPointer<QAction> m_makeScreenShot;
+
+    // Declared last so it goes first: its questions come to this object.
+    std::unique_ptr<RVUpdater> m_updater;
+};

@@ -1,0 +1,323 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name></name>
+    <message id="APPLY_SETTINGS_RESTART_TITLE">
+        <source>Restart required</source>
+        <translation>Neustart erforderlich</translation>
+    </message>
+    <message id="APPLY_SETTINGS_RESTART_MESSAGE">
+        <source>The new language will be used the next time you start Korvela Player.</source>
+        <translation>Die neue Sprache wird beim nächsten Start von Korvela Player verwendet.</translation>
+    </message>
+    <message id="PLAY_PAUSE_TOOLTIP">
+        <source>Play / pause</source>
+        <translation>Wiedergabe / Pause</translation>
+    </message>
+    <message id="FAST_FORWARD_TOOLTIP">
+        <source>Fast forward</source>
+        <translation>Schneller Vorlauf</translation>
+    </message>
+    <message id="REWIND_TOOLTIP">
+        <source>Rewind</source>
+        <translation>Schneller Rücklauf</translation>
+    </message>
+    <message id="FIT_VIDEO_TOOLTIP">
+        <source>Fit video to the window</source>
+        <translation>Video an das Fenster anpassen</translation>
+    </message>
+    <message id="ZOOM_IN_TOOLTIP">
+        <source>Zoom in</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message id="ZOOM_OUT_TOOLTIP">
+        <source>Zoom out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message id="SCREENSHOT_TOOLTIP">
+        <source>Save a still picture</source>
+        <translation>Standbild speichern</translation>
+    </message>
+    <message id="NEXT_FRAME_TOOLTIP">
+        <source>Next frame</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message id="PREVIOUS_FRAME_TOOLTIP">
+        <source>Previous frame</source>
+        <translation>Vorheriges Bild</translation>
+    </message>
+    <message id="FULL_SCREEN_TOOLTIP">
+        <source>Full screen</source>
+        <translation>Vollbild</translation>
+    </message>
+    <message id="ADD_VIDEO_TITLE">
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message id="REMOVE_VIDEO_TITLE">
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message id="COLUMN_FILENAME_TITLE">
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message id="COLUMN_DURATION_TITLE">
+        <source>Duration</source>
+        <translation>Dauer</translation>
+    </message>
+    <message id="COLUMN_CREATED_TITLE">
+        <source>Recorded</source>
+        <translation>Aufgenommen</translation>
+    </message>
+    <message id="MENU_REVEAL_IN_FINDER">
+        <source>Show in file manager</source>
+        <translation>Im Dateimanager zeigen</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_GPX">
+        <source>Export to GPX…</source>
+        <translation>Als GPX exportieren…</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_KML">
+        <source>Export to KML…</source>
+        <translation>Als KML exportieren…</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_EXCEL">
+        <source>Export to spreadsheet…</source>
+        <translation>Als Tabelle exportieren…</translation>
+    </message>
+    <message id="KM_PER_HOUR">
+        <source>km/h</source>
+        <translation>km/h</translation>
+    </message>
+    <message id="MILES_PER_HOUR">
+        <source>mph</source>
+        <translation>mph</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_TITLE">
+        <source>Altitude</source>
+        <translation>Höhe</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_METER">
+        <source>m</source>
+        <translation>m</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_FOOT">
+        <source>ft</source>
+        <translation>ft</translation>
+    </message>
+    <message id="ERROR_TITLE">
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message id="ERROR_CANT_PLAY_VIDEO">
+        <source>The video cannot be played.</source>
+        <translation>Das Video kann nicht abgespielt werden.</translation>
+    </message>
+    <message id="ERROR_CANT_CHANGE_LOCK">
+        <source>Some recordings of "%1" could not be locked or unlocked.</source>
+        <translation>Einige Aufnahmen von „%1“ konnten nicht gesperrt oder entsperrt werden.</translation>
+    </message>
+    <message id="ERROR_CANT_DELETE_FILES">
+        <source>These recordings are locked or could not be deleted and stay on the disk: %1</source>
+        <translation>Diese Aufnahmen sind gesperrt oder konnten nicht gelöscht werden und bleiben auf dem Datenträger: %1</translation>
+    </message>
+    <message id="ERROR_CANT_SAVE_FILE">
+        <source>The file could not be saved: %1</source>
+        <translation>Die Datei konnte nicht gespeichert werden: %1</translation>
+    </message>
+    <message id="ARE_YOU_SURE_TITLE">
+        <source>Delete the recordings?</source>
+        <translation>Aufnahmen löschen?</translation>
+    </message>
+    <message id="ARE_YOU_SURE_MESSAGE">
+        <source>The recordings of "%@" and their data files will be deleted from the disk.</source>
+        <translation>Die Aufnahmen von „%@“ und ihre Datendateien werden vom Datenträger gelöscht.</translation>
+    </message>
+    <message id="LOCK_TITLE">
+        <source>Lock</source>
+        <translation>Sperren</translation>
+    </message>
+    <message id="UNLOCK_TITLE">
+        <source>Unlock</source>
+        <translation>Entsperren</translation>
+    </message>
+    <message id="REMOVE_FILE_TITLE">
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message id="VELOCITY_TITLE">
+        <source>Speed</source>
+        <translation>Geschwindigkeit</translation>
+    </message>
+    <message id="ALTITUDE_TITLE">
+        <source>Altitude</source>
+        <translation>Höhe</translation>
+    </message>
+    <message id="GSENSOR_TITLE">
+        <source>Acceleration</source>
+        <translation>Beschleunigung</translation>
+    </message>
+    <message id="GSENSOR_X_TITLE">
+        <source>Acceleration X</source>
+        <translation>Beschleunigung X</translation>
+    </message>
+    <message id="GSENSOR_Y_TITLE">
+        <source>Acceleration Y</source>
+        <translation>Beschleunigung Y</translation>
+    </message>
+    <message id="GSENSOR_Z_TITLE">
+        <source>Acceleration Z</source>
+        <translation>Beschleunigung Z</translation>
+    </message>
+    <message id="EXPORT_EXCEL_TIME_TITLE">
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message id="EXPORT_EXCEL_LATITUDE_TITLE">
+        <source>Latitude</source>
+        <translation>Breite</translation>
+    </message>
+    <message id="EXPORT_EXCEL_LONGITUDE_TITLE">
+        <source>Longitude</source>
+        <translation>Länge</translation>
+    </message>
+    <message id="EXPORT_EXCEL_VELOCITY_TITLE">
+        <source>Speed (km/h)</source>
+        <translation>Geschwindigkeit (km/h)</translation>
+    </message>
+    <message id="EXPORT_EXCEL_ALTITUDE_TITLE">
+        <source>Altitude (m)</source>
+        <translation>Höhe (m)</translation>
+    </message>
+    <message id="UPTATE_READY_TITLE">
+        <source>A new version of Korvela Player is available</source>
+        <translation>Eine neue Version von Korvela Player ist verfügbar</translation>
+    </message>
+    <message id="UPTATE_READY_MESSAGE">
+        <source>Install it now? Korvela Player will restart.</source>
+        <translation>Jetzt installieren? Korvela Player wird neu gestartet.</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_READY_TITLE">
+        <source>New camera firmware is available</source>
+        <translation>Neue Kamera-Firmware ist verfügbar</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_READY_MESSAGE">
+        <source>Download it and put it on the camera's memory card?</source>
+        <translation>Herunterladen und auf die Speicherkarte der Kamera kopieren?</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_FINISHED_TITLE">
+        <source>The firmware is on the memory card</source>
+        <translation>Die Firmware ist auf der Speicherkarte</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_FINISHED_MESSAGE">
+        <source>Eject the card safely and put it back into the camera. The camera installs the firmware the next time it starts.</source>
+        <translation>Werfen Sie die Karte sicher aus und stecken Sie sie wieder in die Kamera. Die Kamera installiert die Firmware beim nächsten Start.</translation>
+    </message>
+    <message id="UPTATE_FAILED_FINISHED_TITLE">
+        <source>The firmware update failed</source>
+        <translation>Die Firmware-Aktualisierung ist fehlgeschlagen</translation>
+    </message>
+    <message id="UPTATE_FAILED_FINISHED_MESSAGE">
+        <source>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</source>
+        <translation>Die Firmware konnte nicht heruntergeladen oder auf die Speicherkarte geschrieben werden. Auf der Karte wurde nichts geändert.</translation>
+    </message>
+    <message id="STATUS_READING_METADATA">
+        <source>Reading %1 of %2</source>
+        <translation>Lese %1 von %2</translation>
+    </message>
+    <message id="MENU_FILE">
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message id="MENU_OPEN">
+        <source>Open…</source>
+        <translation>Öffnen…</translation>
+    </message>
+    <message id="MENU_WHATS_NEW">
+        <source>What's New</source>
+        <translation>Was ist neu</translation>
+    </message>
+    <message id="MENU_QUIT">
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message id="MENU_PLAYBACK">
+        <source>Playback</source>
+        <translation>Wiedergabe</translation>
+    </message>
+    <message id="MENU_PLAY_PAUSE">
+        <source>Play / Pause</source>
+        <translation>Wiedergabe / Pause</translation>
+    </message>
+    <message id="MENU_FAST_FORWARD">
+        <source>Fast Forward</source>
+        <translation>Schneller Vorlauf</translation>
+    </message>
+    <message id="MENU_REWIND">
+        <source>Rewind</source>
+        <translation>Schneller Rücklauf</translation>
+    </message>
+    <message id="MENU_NEXT_FRAME">
+        <source>Next Frame</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message id="MENU_PREVIOUS_FRAME">
+        <source>Previous Frame</source>
+        <translation>Vorheriges Bild</translation>
+    </message>
+    <message id="MENU_STEP_FORWARD">
+        <source>Step Forward</source>
+        <translation>Schritt vorwärts</translation>
+    </message>
+    <message id="MENU_STEP_BACKWARD">
+        <source>Step Backward</source>
+        <translation>Schritt zurück</translation>
+    </message>
+    <message id="MENU_SCREENSHOT">
+        <source>Save Still Picture…</source>
+        <translation>Standbild speichern…</translation>
+    </message>
+    <message id="MENU_ZOOM_IN">
+        <source>Zoom In</source>
+        <translation>Vergrößern</translation>
+    </message>
+    <message id="MENU_ZOOM_OUT">
+        <source>Zoom Out</source>
+        <translation>Verkleinern</translation>
+    </message>
+    <message id="MENU_FIT_TO_SIZE">
+        <source>Fit to Window</source>
+        <translation>An Fenster anpassen</translation>
+    </message>
+    <message id="MENU_GRAPHS">
+        <source>Graphs</source>
+        <translation>Diagramme</translation>
+    </message>
+    <message id="MENU_SETTINGS">
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message id="MENU_LANGUAGE">
+        <source>Language</source>
+        <translation>Sprache</translation>
+    </message>
+    <message id="MENU_MAP_PROVIDER">
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message id="MENU_UNITS">
+        <source>Units</source>
+        <translation>Maßeinheiten</translation>
+    </message>
+    <message id="MENU_UNITS_METRIC">
+        <source>Metric (km/h, m)</source>
+        <translation>Metrisch (km/h, m)</translation>
+    </message>
+    <message id="MENU_UNITS_BRITISH">
+        <source>British (mph, ft)</source>
+        <translation>Britisch (mph, ft)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,323 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_GB">
+<context>
+    <name></name>
+    <message id="APPLY_SETTINGS_RESTART_TITLE">
+        <source>Restart required</source>
+        <translation>Restart required</translation>
+    </message>
+    <message id="APPLY_SETTINGS_RESTART_MESSAGE">
+        <source>The new language will be used the next time you start Korvela Player.</source>
+        <translation>The new language will be used the next time you start Korvela Player.</translation>
+    </message>
+    <message id="PLAY_PAUSE_TOOLTIP">
+        <source>Play / pause</source>
+        <translation>Play / pause</translation>
+    </message>
+    <message id="FAST_FORWARD_TOOLTIP">
+        <source>Fast forward</source>
+        <translation>Fast forward</translation>
+    </message>
+    <message id="REWIND_TOOLTIP">
+        <source>Rewind</source>
+        <translation>Rewind</translation>
+    </message>
+    <message id="FIT_VIDEO_TOOLTIP">
+        <source>Fit video to the window</source>
+        <translation>Fit video to the window</translation>
+    </message>
+    <message id="ZOOM_IN_TOOLTIP">
+        <source>Zoom in</source>
+        <translation>Zoom in</translation>
+    </message>
+    <message id="ZOOM_OUT_TOOLTIP">
+        <source>Zoom out</source>
+        <translation>Zoom out</translation>
+    </message>
+    <message id="SCREENSHOT_TOOLTIP">
+        <source>Save a still picture</source>
+        <translation>Save a still picture</translation>
+    </message>
+    <message id="NEXT_FRAME_TOOLTIP">
+        <source>Next frame</source>
+        <translation>Next frame</translation>
+    </message>
+    <message id="PREVIOUS_FRAME_TOOLTIP">
+        <source>Previous frame</source>
+        <translation>Previous frame</translation>
+    </message>
+    <message id="FULL_SCREEN_TOOLTIP">
+        <source>Full screen</source>
+        <translation>Full screen</translation>
+    </message>
+    <message id="ADD_VIDEO_TITLE">
+        <source>Add</source>
+        <translation>Add</translation>
+    </message>
+    <message id="REMOVE_VIDEO_TITLE">
+        <source>Remove</source>
+        <translation>Remove</translation>
+    </message>
+    <message id="COLUMN_FILENAME_TITLE">
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message id="COLUMN_DURATION_TITLE">
+        <source>Duration</source>
+        <translation>Duration</translation>
+    </message>
+    <message id="COLUMN_CREATED_TITLE">
+        <source>Recorded</source>
+        <translation>Recorded</translation>
+    </message>
+    <message id="MENU_REVEAL_IN_FINDER">
+        <source>Show in file manager</source>
+        <translation>Show in file manager</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_GPX">
+        <source>Export to GPX…</source>
+        <translation>Export to GPX…</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_KML">
+        <source>Export to KML…</source>
+        <translation>Export to KML…</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_EXCEL">
+        <source>Export to spreadsheet…</source>
+        <translation>Export to spreadsheet…</translation>
+    </message>
+    <message id="KM_PER_HOUR">
+        <source>km/h</source>
+        <translation>km/h</translation>
+    </message>
+    <message id="MILES_PER_HOUR">
+        <source>mph</source>
+        <translation>mph</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_TITLE">
+        <source>Altitude</source>
+        <translation>Altitude</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_METER">
+        <source>m</source>
+        <translation>m</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_FOOT">
+        <source>ft</source>
+        <translation>ft</translation>
+    </message>
+    <message id="ERROR_TITLE">
+        <source>Error</source>
+        <translation>Error</translation>
+    </message>
+    <message id="ERROR_CANT_PLAY_VIDEO">
+        <source>The video cannot be played.</source>
+        <translation>The video cannot be played.</translation>
+    </message>
+    <message id="ERROR_CANT_CHANGE_LOCK">
+        <source>Some recordings of "%1" could not be locked or unlocked.</source>
+        <translation>Some recordings of "%1" could not be locked or unlocked.</translation>
+    </message>
+    <message id="ERROR_CANT_DELETE_FILES">
+        <source>These recordings are locked or could not be deleted and stay on the disk: %1</source>
+        <translation>These recordings are locked or could not be deleted and stay on the disk: %1</translation>
+    </message>
+    <message id="ERROR_CANT_SAVE_FILE">
+        <source>The file could not be saved: %1</source>
+        <translation>The file could not be saved: %1</translation>
+    </message>
+    <message id="ARE_YOU_SURE_TITLE">
+        <source>Delete the recordings?</source>
+        <translation>Delete the recordings?</translation>
+    </message>
+    <message id="ARE_YOU_SURE_MESSAGE">
+        <source>The recordings of "%@" and their data files will be deleted from the disk.</source>
+        <translation>The recordings of "%@" and their data files will be deleted from the disk.</translation>
+    </message>
+    <message id="LOCK_TITLE">
+        <source>Lock</source>
+        <translation>Lock</translation>
+    </message>
+    <message id="UNLOCK_TITLE">
+        <source>Unlock</source>
+        <translation>Unlock</translation>
+    </message>
+    <message id="REMOVE_FILE_TITLE">
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message id="VELOCITY_TITLE">
+        <source>Speed</source>
+        <translation>Speed</translation>
+    </message>
+    <message id="ALTITUDE_TITLE">
+        <source>Altitude</source>
+        <translation>Altitude</translation>
+    </message>
+    <message id="GSENSOR_TITLE">
+        <source>Acceleration</source>
+        <translation>Acceleration</translation>
+    </message>
+    <message id="GSENSOR_X_TITLE">
+        <source>Acceleration X</source>
+        <translation>Acceleration X</translation>
+    </message>
+    <message id="GSENSOR_Y_TITLE">
+        <source>Acceleration Y</source>
+        <translation>Acceleration Y</translation>
+    </message>
+    <message id="GSENSOR_Z_TITLE">
+        <source>Acceleration Z</source>
+        <translation>Acceleration Z</translation>
+    </message>
+    <message id="EXPORT_EXCEL_TIME_TITLE">
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message id="EXPORT_EXCEL_LATITUDE_TITLE">
+        <source>Latitude</source>
+        <translation>Latitude</translation>
+    </message>
+    <message id="EXPORT_EXCEL_LONGITUDE_TITLE">
+        <source>Longitude</source>
+        <translation>Longitude</translation>
+    </message>
+    <message id="EXPORT_EXCEL_VELOCITY_TITLE">
+        <source>Speed (km/h)</source>
+        <translation>Speed (km/h)</translation>
+    </message>
+    <message id="EXPORT_EXCEL_ALTITUDE_TITLE">
+        <source>Altitude (m)</source>
+        <translation>Altitude (m)</translation>
+    </message>
+    <message id="UPTATE_READY_TITLE">
+        <source>A new version of Korvela Player is available</source>
+        <translation>A new version of Korvela Player is available</translation>
+    </message>
+    <message id="UPTATE_READY_MESSAGE">
+        <source>Install it now? Korvela Player will restart.</source>
+        <translation>Install it now? Korvela Player will restart.</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_READY_TITLE">
+        <source>New camera firmware is available</source>
+        <translation>New camera firmware is available</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_READY_MESSAGE">
+        <source>Download it and put it on the camera's memory card?</source>
+        <translation>Download it and put it on the camera's memory card?</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_FINISHED_TITLE">
+        <source>The firmware is on the memory card</source>
+        <translation>The firmware is on the memory card</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_FINISHED_MESSAGE">
+        <source>Eject the card safely and put it back into the camera. The camera installs the firmware the next time it starts.</source>
+        <translation>Eject the card safely and put it back into the camera. The camera installs the firmware the next time it starts.</translation>
+    </message>
+    <message id="UPTATE_FAILED_FINISHED_TITLE">
+        <source>The firmware update failed</source>
+        <translation>The firmware update failed</translation>
+    </message>
+    <message id="UPTATE_FAILED_FINISHED_MESSAGE">
+        <source>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</source>
+        <translation>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</translation>
+    </message>
+    <message id="STATUS_READING_METADATA">
+        <source>Reading %1 of %2</source>
+        <translation>Reading %1 of %2</translation>
+    </message>
+    <message id="MENU_FILE">
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message id="MENU_OPEN">
+        <source>Open…</source>
+        <translation>Open…</translation>
+    </message>
+    <message id="MENU_WHATS_NEW">
+        <source>What's New</source>
+        <translation>What's New</translation>
+    </message>
+    <message id="MENU_QUIT">
+        <source>Quit</source>
+        <translation>Quit</translation>
+    </message>
+    <message id="MENU_PLAYBACK">
+        <source>Playback</source>
+        <translation>Playback</translation>
+    </message>
+    <message id="MENU_PLAY_PAUSE">
+        <source>Play / Pause</source>
+        <translation>Play / Pause</translation>
+    </message>
+    <message id="MENU_FAST_FORWARD">
+        <source>Fast Forward</source>
+        <translation>Fast Forward</translation>
+    </message>
+    <message id="MENU_REWIND">
+        <source>Rewind</source>
+        <translation>Rewind</translation>
+    </message>
+    <message id="MENU_NEXT_FRAME">
+        <source>Next Frame</source>
+        <translation>Next Frame</translation>
+    </message>
+    <message id="MENU_PREVIOUS_FRAME">
+        <source>Previous Frame</source>
+        <translation>Previous Frame</translation>
+    </message>
+    <message id="MENU_STEP_FORWARD">
+        <source>Step Forward</source>
+        <translation>Step Forward</translation>
+    </message>
+    <message id="MENU_STEP_BACKWARD">
+        <source>Step Backward</source>
+        <translation>Step Backward</translation>
+    </message>
+    <message id="MENU_SCREENSHOT">
+        <source>Save Still Picture…</source>
+        <translation>Save Still Picture…</translation>
+    </message>
+    <message id="MENU_ZOOM_IN">
+        <source>Zoom In</source>
+        <translation>Zoom In</translation>
+    </message>
+    <message id="MENU_ZOOM_OUT">
+        <source>Zoom Out</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message id="MENU_FIT_TO_SIZE">
+        <source>Fit to Window</source>
+        <translation>Fit to Window</translation>
+    </message>
+    <message id="MENU_GRAPHS">
+        <source>Graphs</source>
+        <translation>Graphs</translation>
+    </message>
+    <message id="MENU_SETTINGS">
+        <source>Settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message id="MENU_LANGUAGE">
+        <source>Language</source>
+        <translation>Language</translation>
+    </message>
+    <message id="MENU_MAP_PROVIDER">
+        <source>Map</source>
+        <translation>Map</translation>
+    </message>
+    <message id="MENU_UNITS">
+        <source>Units</source>
+        <translation>Units</translation>
+    </message>
+    <message id="MENU_UNITS_METRIC">
+        <source>Metric (km/h, m)</source>
+        <translation>Metric (km/h, m)</translation>
+    </message>
+    <message id="MENU_UNITS_BRITISH">
+        <source>British (mph, ft)</source>
+        <translation>British (mph, ft)</translation>
+    </message>
+</context>
+</TS>

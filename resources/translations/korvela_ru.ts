@@ -1,0 +1,323 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name></name>
+    <message id="APPLY_SETTINGS_RESTART_TITLE">
+        <source>Restart required</source>
+        <translation>Требуется перезапуск</translation>
+    </message>
+    <message id="APPLY_SETTINGS_RESTART_MESSAGE">
+        <source>The new language will be used the next time you start Korvela Player.</source>
+        <translation>Новый язык будет использован при следующем запуске Korvela Player.</translation>
+    </message>
+    <message id="PLAY_PAUSE_TOOLTIP">
+        <source>Play / pause</source>
+        <translation>Воспроизведение / пауза</translation>
+    </message>
+    <message id="FAST_FORWARD_TOOLTIP">
+        <source>Fast forward</source>
+        <translation>Перемотка вперёд</translation>
+    </message>
+    <message id="REWIND_TOOLTIP">
+        <source>Rewind</source>
+        <translation>Перемотка назад</translation>
+    </message>
+    <message id="FIT_VIDEO_TOOLTIP">
+        <source>Fit video to the window</source>
+        <translation>Вписать видео в окно</translation>
+    </message>
+    <message id="ZOOM_IN_TOOLTIP">
+        <source>Zoom in</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message id="ZOOM_OUT_TOOLTIP">
+        <source>Zoom out</source>
+        <translation>Уменьшить</translation>
+    </message>
+    <message id="SCREENSHOT_TOOLTIP">
+        <source>Save a still picture</source>
+        <translation>Сохранить кадр</translation>
+    </message>
+    <message id="NEXT_FRAME_TOOLTIP">
+        <source>Next frame</source>
+        <translation>Следующий кадр</translation>
+    </message>
+    <message id="PREVIOUS_FRAME_TOOLTIP">
+        <source>Previous frame</source>
+        <translation>Предыдущий кадр</translation>
+    </message>
+    <message id="FULL_SCREEN_TOOLTIP">
+        <source>Full screen</source>
+        <translation>Во весь экран</translation>
+    </message>
+    <message id="ADD_VIDEO_TITLE">
+        <source>Add</source>
+        <translation>Добавить</translation>
+    </message>
+    <message id="REMOVE_VIDEO_TITLE">
+        <source>Remove</source>
+        <translation>Удалить</translation>
+    </message>
+    <message id="COLUMN_FILENAME_TITLE">
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message id="COLUMN_DURATION_TITLE">
+        <source>Duration</source>
+        <translation>Длительность</translation>
+    </message>
+    <message id="COLUMN_CREATED_TITLE">
+        <source>Recorded</source>
+        <translation>Дата записи</translation>
+    </message>
+    <message id="MENU_REVEAL_IN_FINDER">
+        <source>Show in file manager</source>
+        <translation>Показать в файловом менеджере</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_GPX">
+        <source>Export to GPX…</source>
+        <translation>Экспорт в GPX…</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_KML">
+        <source>Export to KML…</source>
+        <translation>Экспорт в KML…</translation>
+    </message>
+    <message id="MENU_EXPORT_TO_EXCEL">
+        <source>Export to spreadsheet…</source>
+        <translation>Экспорт в таблицу…</translation>
+    </message>
+    <message id="KM_PER_HOUR">
+        <source>km/h</source>
+        <translation>км/ч</translation>
+    </message>
+    <message id="MILES_PER_HOUR">
+        <source>mph</source>
+        <translation>миль/ч</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_TITLE">
+        <source>Altitude</source>
+        <translation>Высота</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_METER">
+        <source>m</source>
+        <translation>м</translation>
+    </message>
+    <message id="LABEL_ALTITUDE_FOOT">
+        <source>ft</source>
+        <translation>фут</translation>
+    </message>
+    <message id="ERROR_TITLE">
+        <source>Error</source>
+        <translation>Ошибка</translation>
+    </message>
+    <message id="ERROR_CANT_PLAY_VIDEO">
+        <source>The video cannot be played.</source>
+        <translation>Не удаётся воспроизвести видео.</translation>
+    </message>
+    <message id="ERROR_CANT_CHANGE_LOCK">
+        <source>Some recordings of "%1" could not be locked or unlocked.</source>
+        <translation>Не удалось защитить или снять защиту с некоторых записей «%1».</translation>
+    </message>
+    <message id="ERROR_CANT_DELETE_FILES">
+        <source>These recordings are locked or could not be deleted and stay on the disk: %1</source>
+        <translation>Эти записи защищены или не могут быть удалены и остаются на диске: %1</translation>
+    </message>
+    <message id="ERROR_CANT_SAVE_FILE">
+        <source>The file could not be saved: %1</source>
+        <translation>Не удалось сохранить файл: %1</translation>
+    </message>
+    <message id="ARE_YOU_SURE_TITLE">
+        <source>Delete the recordings?</source>
+        <translation>Удалить записи?</translation>
+    </message>
+    <message id="ARE_YOU_SURE_MESSAGE">
+        <source>The recordings of "%@" and their data files will be deleted from the disk.</source>
+        <translation>Записи «%@» и их файлы данных будут удалены с диска.</translation>
+    </message>
+    <message id="LOCK_TITLE">
+        <source>Lock</source>
+        <translation>Защитить</translation>
+    </message>
+    <message id="UNLOCK_TITLE">
+        <source>Unlock</source>
+        <translation>Снять защиту</translation>
+    </message>
+    <message id="REMOVE_FILE_TITLE">
+        <source>Delete</source>
+        <translation>Удалить с диска</translation>
+    </message>
+    <message id="VELOCITY_TITLE">
+        <source>Speed</source>
+        <translation>Скорость</translation>
+    </message>
+    <message id="ALTITUDE_TITLE">
+        <source>Altitude</source>
+        <translation>Высота</translation>
+    </message>
+    <message id="GSENSOR_TITLE">
+        <source>Acceleration</source>
+        <translation>Ускорение</translation>
+    </message>
+    <message id="GSENSOR_X_TITLE">
+        <source>Acceleration X</source>
+        <translation>Ускорение X</translation>
+    </message>
+    <message id="GSENSOR_Y_TITLE">
+        <source>Acceleration Y</source>
+        <translation>Ускорение Y</translation>
+    </message>
+    <message id="GSENSOR_Z_TITLE">
+        <source>Acceleration Z</source>
+        <translation>Ускорение Z</translation>
+    </message>
+    <message id="EXPORT_EXCEL_TIME_TITLE">
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message id="EXPORT_EXCEL_LATITUDE_TITLE">
+        <source>Latitude</source>
+        <translation>Широта</translation>
+    </message>
+    <message id="EXPORT_EXCEL_LONGITUDE_TITLE">
+        <source>Longitude</source>
+        <translation>Долгота</translation>
+    </message>
+    <message id="EXPORT_EXCEL_VELOCITY_TITLE">
+        <source>Speed (km/h)</source>
+        <translation>Скорость (км/ч)</translation>
+    </message>
+    <message id="EXPORT_EXCEL_ALTITUDE_TITLE">
+        <source>Altitude (m)</source>
+        <translation>Высота (м)</translation>
+    </message>
+    <message id="UPTATE_READY_TITLE">
+        <source>A new version of Korvela Player is available</source>
+        <translation>Доступна новая версия Korvela Player</translation>
+    </message>
+    <message id="UPTATE_READY_MESSAGE">
+        <source>Install it now? Korvela Player will restart.</source>
+        <translation>Установить её сейчас? Korvela Player будет перезапущен.</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_READY_TITLE">
+        <source>New camera firmware is available</source>
+        <translation>Доступна новая прошивка камеры</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_READY_MESSAGE">
+        <source>Download it and put it on the camera's memory card?</source>
+        <translation>Загрузить её и записать на карту памяти камеры?</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_FINISHED_TITLE">
+        <source>The firmware is on the memory card</source>
+        <translation>Прошивка записана на карту памяти</translation>
+    </message>
+    <message id="UPTATE_FIRMWARE_FINISHED_MESSAGE">
+        <source>Eject the card safely and put it back into the camera. The camera installs the firmware the next time it starts.</source>
+        <translation>Безопасно извлеките карту и вставьте её в камеру. Камера установит прошивку при следующем включении.</translation>
+    </message>
+    <message id="UPTATE_FAILED_FINISHED_TITLE">
+        <source>The firmware update failed</source>
+        <translation>Не удалось обновить прошивку</translation>
+    </message>
+    <message id="UPTATE_FAILED_FINISHED_MESSAGE">
+        <source>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</source>
+        <translation>Не удалось загрузить прошивку или записать её на карту памяти. Содержимое карты не изменено.</translation>
+    </message>
+    <message id="STATUS_READING_METADATA">
+        <source>Reading %1 of %2</source>
+        <translation>Чтение %1 из %2</translation>
+    </message>
+    <message id="MENU_FILE">
+        <source>File</source>
+        <translation>Файл</translation>
+    </message>
+    <message id="MENU_OPEN">
+        <source>Open…</source>
+        <translation>Открыть…</translation>
+    </message>
+    <message id="MENU_WHATS_NEW">
+        <source>What's New</source>
+        <translation>Что нового</translation>
+    </message>
+    <message id="MENU_QUIT">
+        <source>Quit</source>
+        <translation>Выход</translation>
+    </message>
+    <message id="MENU_PLAYBACK">
+        <source>Playback</source>
+        <translation>Воспроизведение</translation>
+    </message>
+    <message id="MENU_PLAY_PAUSE">
+        <source>Play / Pause</source>
+        <translation>Воспроизведение / пауза</translation>
+    </message>
+    <message id="MENU_FAST_FORWARD">
+        <source>Fast Forward</source>
+        <translation>Перемотка вперёд</translation>
+    </message>
+    <message id="MENU_REWIND">
+        <source>Rewind</source>
+        <translation>Перемотка назад</translation>
+    </message>
+    <message id="MENU_NEXT_FRAME">
+        <source>Next Frame</source>
+        <translation>Следующий кадр</translation>
+    </message>
+    <message id="MENU_PREVIOUS_FRAME">
+        <source>Previous Frame</source>
+        <translation>Предыдущий кадр</translation>
+    </message>
+    <message id="MENU_STEP_FORWARD">
+        <source>Step Forward</source>
+        <translation>Шаг вперёд</translation>
+    </message>
+    <message id="MENU_STEP_BACKWARD">
+        <source>Step Backward</source>
+        <translation>Шаг назад</translation>
+    </message>
+    <message id="MENU_SCREENSHOT">
+        <source>Save Still Picture…</source>
+        <translation>Сохранить кадр…</translation>
+    </message>
+    <message id="MENU_ZOOM_IN">
+        <source>Zoom In</source>
+        <translation>Увеличить</translation>
+    </message>
+    <message id="MENU_ZOOM_OUT">
+        <source>Zoom Out</source>
+        <translation>Уменьшить</translation>
+    </message>
+    <message id="MENU_FIT_TO_SIZE">
+        <source>Fit to Window</source>
+        <translation>Вписать в окно</translation>
+    </message>
+    <message id="MENU_GRAPHS">
+        <source>Graphs</source>
+        <translation>Графики</translation>
+    </message>
+    <message id="MENU_SETTINGS">
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message id="MENU_LANGUAGE">
+        <source>Language</source>
+        <translation>Язык</translation>
+    </message>
+    <message id="MENU_MAP_PROVIDER">
+        <source>Map</source>
+        <translation>Карта</translation>
+    </message>
+    <message id="MENU_UNITS">
+        <source>Units</source>
+        <translation>Единицы измерения</translation>
+    </message>
+    <message id="MENU_UNITS_METRIC">
+        <source>Metric (km/h, m)</source>
+        <translation>Метрические (км/ч, м)</translation>
+    </message>
+    <message id="MENU_UNITS_BRITISH">
+        <source>British (mph, ft)</source>
+        <translation>Британские (миль/ч, фут)</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,294 @@
+#include "AppTestSupport.h"
+
+#include "korvela_version.h"
+#include "metadata/RVSettings.h"
+#include "player/RVMainViewController.h"
+#include "timeline/RVPlayerView.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+QStringList checkedCodes(QMenu* languages)
+{
+    QStringList codes;
+    for (QAction* item : languages->actions()) {
+        if (item->isChecked())
+            codes << item->toolTip();
+    }
+    return codes;
+}
+
+QStringList checkedTitles(QMenu* menu)
+{
+    QStringList titles;
+    for (QAction* item : menu->actions()) {
+        if (item->isChecked())
+            titles << item->text();
+    }
+    return titles;
+}
+
+QAction* itemWithToolTip(QMenu* menu, const QString& toolTip)
+{
+    for (QAction* item : menu->actions()) {
+        if (item->toolTip() == toolTip)
+            return item;
+    }
+    return nullptr;
+}
+
+std::vector<bool> graphChecks(const RVAppDelegate& delegate)
+{
+    std::vector<bool> checks;
+    for (int tag = 0; tag < 6; ++tag)
+        checks.push_back(delegate.graphsItem(tag)->isChecked());
+    return checks;
+}
+
+class AppDelegate : public ::testing::Test
+{
+protected:
+    void SetUp() override { apptest::clearSettings(); }
+    void TearDown() override { apptest::clearSettings(); }
+};
+
+} // namespace
+
+TEST_F(AppDelegate, StoredLanguagesPickTheInterfaceLanguage)
+{
+    RVSettings::setAppleLanguages({"fr", "de", "en"});
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("British"));
+    RVSettings::setBool(RVSettings::kApplicationInitialized, true);
+    {
+        apptest::Launch launch;
+        RVAppDelegate& delegate = launch.delegate();
+        EXPECT_EQ(delegate.language(), "de");
+        EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{"de"});
+        // The window was built with the German texts in place.
+        auto* add = delegate.window()->findChild<QPushButton*>(QStringLiteral("addVideoButton"));
+        ASSERT_NE(add, nullptr);
+        EXPECT_EQ(add->text(), QStringLiteral("Hinzufügen"));
+        EXPECT_EQ(delegate.menuGraphs()->title(), QStringLiteral("Diagramme"));
+        auto* velocity = delegate.window()->findChild<QLabel*>(QStringLiteral("velocity"));
+        ASSERT_NE(velocity, nullptr);
+        EXPECT_EQ(velocity->text(), qtTrId("MILES_PER_HOUR"));
+    }
+    // The translator leaves with the application object.
+    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
+
+    RVSettings::setAppleLanguages({"fr"});
+    apptest::Launch launch;
+    EXPECT_EQ(launch.delegate().language(), "en");
+    EXPECT_EQ(checkedCodes(launch.delegate().menuLanguage()), QStringList{"en"});
+    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("Add"));
+}
+
+TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
+{
+    {
+        apptest::Launch launch;
+        RVMainViewController* controller = launch.delegate().mainViewController();
+        EXPECT_TRUE(controller->velocityGraphEnabled());
+        EXPECT_TRUE(controller->gSensorCommonGraphEnabled());
+        EXPECT_FALSE(controller->gSensorXGraphEnabled());
+        EXPECT_FALSE(controller->altitudeGraphEnabled());
+        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kApplicationInitialized));
+        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
+        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsGSensorCommonEnabled));
+        EXPECT_TRUE(RVSettings::contains(RVSettings::kGraphsAltitudeEnabled));
+        EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
+        EXPECT_EQ(RVSettings::measurementSystem(), "Metric");
+        EXPECT_TRUE(launch.delegate().menuItemMetric()->isChecked());
+        EXPECT_FALSE(launch.delegate().menuItemBritish()->isChecked());
+        EXPECT_EQ(graphChecks(launch.delegate()),
+                  (std::vector<bool>{true, true, false, false, false, false}));
+    }
+
+    // The user turned every default graph off and two others on; the next launch keeps that.
+    RVSettings::setBool(RVSettings::kGraphsVelocityEnabled, false);
+    RVSettings::setBool(RVSettings::kGraphsGSensorCommonEnabled, false);
+    RVSettings::setBool(RVSettings::kGraphsGSensorYEnabled, true);
+    RVSettings::store().setValue(QLatin1String(RVSettings::kGraphsAltitudeEnabled), 1);
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("British"));
+    apptest::Launch second;
+    RVMainViewController* controller = second.delegate().mainViewController();
+    EXPECT_EQ(graphChecks(second.delegate()),
+              (std::vector<bool>{false, false, false, true, false, true}));
+    EXPECT_FALSE(controller->velocityGraphEnabled());
+    EXPECT_TRUE(controller->gSensorYGraphEnabled());
+    EXPECT_TRUE(controller->altitudeGraphEnabled());
+    EXPECT_EQ(RVSettings::measurementSystem(), "British");
+    EXPECT_TRUE(second.delegate().menuItemBritish()->isChecked());
+    EXPECT_FALSE(second.delegate().menuItemMetric()->isChecked());
+}
+
+TEST_F(AppDelegate, UnitsCheckMarksAndMenu)
+{
+    RVSettings::setBool(RVSettings::kApplicationInitialized, true);
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
+    apptest::Launch launch;
+    RVAppDelegate& delegate = launch.delegate();
+    // Only the exact spelling is British.
+    EXPECT_TRUE(delegate.menuItemMetric()->isChecked());
+    EXPECT_FALSE(delegate.menuItemBritish()->isChecked());
+
+    delegate.menuItemBritish()->trigger();
+    EXPECT_TRUE(delegate.menuItemBritish()->isChecked());
+    EXPECT_FALSE(delegate.menuItemMetric()->isChecked());
+    EXPECT_EQ(delegate.mainViewController()->measurementSystem(), "British");
+    EXPECT_EQ(RVSettings::measurementSystem(), "British");
+
+    delegate.menuItemMetric()->trigger();
+    EXPECT_FALSE(delegate.menuItemBritish()->isChecked());
+    EXPECT_TRUE(delegate.menuItemMetric()->isChecked());
+    EXPECT_EQ(RVSettings::measurementSystem(), "Metric");
+}
+
+TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
+{
+    apptest::Launch launch;
+    QMainWindow* window = launch.delegate().window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect expected(area.x() + (area.width() - 900) / 2, area.y() + (area.height() - 534) / 2,
+                         900, 534);
+    EXPECT_EQ(window->geometry(), expected);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
+    EXPECT_FALSE(QStringLiteral(KORVELA_VERSION).isEmpty());
+
+    // The views that show the menus on right click were given them.
+    EXPECT_EQ(launch.delegate().mainViewController()->playerView()->playbackMenu(),
+              launch.delegate().menuPlayback());
+    const QList<QAction*> playback = launch.delegate().menuPlayback()->actions();
+    EXPECT_EQ(std::count_if(playback.begin(), playback.end(),
+                            [](QAction* item) { return !item->isSeparator(); }),
+              11);
+}
+
+TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)
+{
+    RVSettings::setBool(RVSettings::kApplicationInitialized, true);
+    apptest::Launch launch;
+    RVAppDelegate& delegate = launch.delegate();
+    RVMainViewController* controller = delegate.mainViewController();
+
+    struct
+    {
+        int tag;
+        const char* key;
+        bool (RVMainViewController::*flag)() const;
+    } graphs[] = {
+        {0, RVSettings::kGraphsVelocityEnabled, &RVMainViewController::velocityGraphEnabled},
+        {1, RVSettings::kGraphsGSensorCommonEnabled,
+         &RVMainViewController::gSensorCommonGraphEnabled},
+        {2, RVSettings::kGraphsGSensorXEnabled, &RVMainViewController::gSensorXGraphEnabled},
+        {3, RVSettings::kGraphsGSensorYEnabled, &RVMainViewController::gSensorYGraphEnabled},
+        {4, RVSettings::kGraphsGSensorZEnabled, &RVMainViewController::gSensorZGraphEnabled},
+        {5, RVSettings::kGraphsAltitudeEnabled, &RVMainViewController::altitudeGraphEnabled},
+    };
+    for (const auto& graph : graphs) {
+        QAction* item = delegate.graphsItem(graph.tag);
+        ASSERT_FALSE(item->isChecked());
+        item->trigger();
+        EXPECT_TRUE(item->isChecked()) << graph.tag;
+        EXPECT_TRUE((controller->*graph.flag)()) << graph.tag;
+        EXPECT_TRUE(RVSettings::boolValue(graph.key)) << graph.tag;
+        item->trigger();
+        EXPECT_FALSE(item->isChecked()) << graph.tag;
+        EXPECT_FALSE((controller->*graph.flag)()) << graph.tag;
+        EXPECT_FALSE(RVSettings::boolValue(graph.key)) << graph.tag;
+    }
+
+    // An item with an unknown tag changes no graph.
+    delegate.graphsItem(3)->trigger();
+    QAction stray;
+    stray.setCheckable(true);
+    stray.setData(9);
+    stray.setChecked(true);
+    delegate.graphsClicked(&stray);
+    EXPECT_TRUE(controller->gSensorYGraphEnabled());
+    EXPECT_FALSE(controller->velocityGraphEnabled());
+    EXPECT_FALSE(controller->altitudeGraphEnabled());
+    EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsGSensorYEnabled));
+}
+
+TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndAsksForARestart)
+{
+    RVSettings::setAppleLanguages({"en"});
+    apptest::Launch launch;
+    RVAppDelegate& delegate = launch.delegate();
+    QAction* russian = itemWithToolTip(delegate.menuLanguage(), QStringLiteral("ru"));
+    ASSERT_NE(russian, nullptr);
+    russian->trigger();
+
+    EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{"ru"});
+    // Written to the file at once, not only kept in memory.
+    const QString file = RVSettings::store().fileName();
+    QSettings onDisk(file, QSettings::IniFormat);
+    EXPECT_EQ(onDisk.value(QLatin1String(RVSettings::kAppleLanguages)).toStringList(),
+              QStringList{"ru"});
+    ASSERT_EQ(launch.dialogs().alerts.size(), 1);
+    EXPECT_EQ(launch.dialogs().alerts.front(),
+              QStringLiteral("Restart required | The new language will be used the next time "
+                             "you start Korvela Player."));
+    // Nothing else changes until the next launch.
+    EXPECT_EQ(delegate.language(), "en");
+    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("Add"));
+}
+
+TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)
+{
+    {
+        apptest::Launch launch;
+        QMenu* providers = launch.delegate().menuMapsProvider();
+        EXPECT_EQ(checkedTitles(providers), QStringList{"Google"});
+        QAction* osm = nullptr;
+        for (QAction* item : providers->actions()) {
+            if (item->text() == QLatin1String("OpenStreetMap"))
+                osm = item;
+        }
+        ASSERT_NE(osm, nullptr);
+        osm->trigger();
+        EXPECT_EQ(checkedTitles(providers), QStringList{"OpenStreetMap"});
+        EXPECT_EQ(RVSettings::mapsProvider(), "OpenStreetMap");
+    }
+    apptest::Launch again;
+    EXPECT_EQ(checkedTitles(again.delegate().menuMapsProvider()), QStringList{"OpenStreetMap"});
+
+    // A provider this version does not offer checks nothing.
+    RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
+    apptest::Launch unknown;
+    EXPECT_TRUE(checkedTitles(unknown.delegate().menuMapsProvider()).isEmpty());
+}
+
+TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
+{
+    RVSettings::setAppleLanguages({"ru"});
+    apptest::Launch launch;
+    RVDialogs& dialogs = launch.delegate();
+    dialogs.alert(QStringLiteral("UPTATE_FAILED_FINISHED_TITLE"),
+                  QStringLiteral("UPTATE_FAILED_FINISHED_MESSAGE"));
+    EXPECT_FALSE(dialogs.question(QStringLiteral("UPTATE_READY_TITLE"),
+                                  QStringLiteral("UPTATE_READY_MESSAGE")));
+    dialogs.plainAlert(QStringLiteral("Update failed"), QStringLiteral("As it stands."));
+    ASSERT_EQ(launch.dialogs().alerts.size(), 2);
+    EXPECT_TRUE(
+        launch.dialogs().alerts[0].startsWith(QStringLiteral("Не удалось обновить прошивку | ")));
+    EXPECT_EQ(launch.dialogs().alerts[1], QStringLiteral("Update failed | As it stands."));
+    ASSERT_EQ(launch.dialogs().questions.size(), 1);
+    EXPECT_TRUE(launch.dialogs().questions[0].startsWith(
+        QStringLiteral("Доступна новая версия Korvela Player | ")));
+}
