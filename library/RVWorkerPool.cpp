@@ -2,17 +2,19 @@
 
 #include <algorithm>
 
-RVWorkerPool::RVWorkerPool(int maxThreads) : m_maxThreads(std::max(1, maxThreads)) {}
+RVWorkerPool::RVWorkerPool(int maxThreads)
+    : m_maxThreads(std::max(1, maxThreads)), m_state(std::make_unique<State>())
+{}
 
 RVWorkerPool::~RVWorkerPool()
 {
     waitForDone();
     {
-        std::lock_guard lock(m_mutex);
-        m_stopping = true;
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
     }
-    m_wake.notify_all();
-    for (std::thread& thread : m_threads)
+    m_state->wake.notify_all();
+    for (std::thread& thread : m_state->threads)
         thread.join();
 }
 
@@ -20,40 +22,43 @@ void RVWorkerPool::start(std::function<void()> job)
 {
     if (!job)
         return;
-    std::lock_guard lock(m_mutex);
-    if (m_stopping)
+    State& s = *m_state;
+    std::lock_guard lock(s.mutex);
+    if (s.stopping)
         return;
-    m_queue.push_back(std::move(job));
-    if (m_waiting > 0)
-        m_wake.notify_one();
-    else if (int(m_threads.size()) < m_maxThreads)
-        m_threads.emplace_back([this] { work(); });
+    s.queue.push_back(std::move(job));
+    if (s.waiting > 0)
+        s.wake.notify_one();
+    else if (int(s.threads.size()) < m_maxThreads)
+        s.threads.emplace_back([this] { work(); });
 }
 
 void RVWorkerPool::waitForDone()
 {
-    std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return m_queue.empty() && m_running == 0; });
+    State& s = *m_state;
+    std::unique_lock lock(s.mutex);
+    s.idle.wait(lock, [&s] { return s.queue.empty() && s.running == 0; });
 }
 
 void RVWorkerPool::work()
 {
-    std::unique_lock lock(m_mutex);
+    State& s = *m_state;
+    std::unique_lock lock(s.mutex);
     for (;;) {
-        ++m_waiting;
-        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        --m_waiting;
-        if (m_queue.empty())
+        ++s.waiting;
+        s.wake.wait(lock, [&s] { return s.stopping || !s.queue.empty(); });
+        --s.waiting;
+        if (s.queue.empty())
             return; // stopping
-        std::function<void()> job = std::move(m_queue.front());
-        m_queue.pop_front();
-        ++m_running;
+        std::function<void()> job = std::move(s.queue.front());
+        s.queue.pop_front();
+        ++s.running;
         lock.unlock();
         job();
         job = nullptr; // the job's captures go before the pool counts it as done
         lock.lock();
-        --m_running;
-        if (m_running == 0 && m_queue.empty())
-            m_idle.notify_all();
+        --s.running;
+        if (s.running == 0 && s.queue.empty())
+            s.idle.notify_all();
     }
 }

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -30,13 +31,22 @@ public:
 private:
     void work();
 
+    // The shared state lives on the heap: a pool is often a member of an object on the stack,
+    // and ThreadSanitizer keeps the lock history of a stack address across objects (the
+    // standard mutex has no destructor it could see), reporting races between unrelated
+    // pools. Fresh heap memory starts with no history.
+    struct State
+    {
+        std::mutex mutex;
+        std::condition_variable wake; // a job was queued, or the pool is stopping
+        std::condition_variable idle; // the last job finished
+        std::deque<std::function<void()>> queue;
+        std::vector<std::thread> threads;
+        int waiting = 0; // threads waiting for a job
+        int running = 0; // jobs running
+        bool stopping = false;
+    };
+
     const int m_maxThreads;
-    std::mutex m_mutex;
-    std::condition_variable m_wake; // a job was queued, or the pool is stopping
-    std::condition_variable m_idle; // the last job finished
-    std::deque<std::function<void()>> m_queue;
-    std::vector<std::thread> m_threads;
-    int m_waiting = 0; // threads waiting for a job
-    int m_running = 0; // jobs running
-    bool m_stopping = false;
+    const std::unique_ptr<State> m_state;
 };
