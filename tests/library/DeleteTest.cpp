@@ -149,6 +149,8 @@ TEST(DeleteCommand, LockedFilesStayOnDiskAndInTheLibrary)
     QStringList kept;
     for (const RVVideoFilePtr& file : list->videoFiles())
         kept.append(file->fileName());
+    // The flat list's order follows the scans that put files in; what counts is who stayed.
+    kept.sort();
     EXPECT_EQ(kept, QStringList({"B.MP4", "D.MP4"}));
     // B and D are 4 s apart, each 2 s long: still a trip of their own.
     ASSERT_EQ(list->videosData()->size(), 1u);
