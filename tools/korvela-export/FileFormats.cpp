@@ -14,6 +14,7 @@
 // written, 1 when a PATH was unusable or a file could not be written.
 
 #include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVLibraryCollector.h"
 
 #include "export/RVExportFileUtil.h"
 #include "export/RVExportUtil.h"
@@ -47,49 +48,24 @@ void report(const RVExportContext& context, const QString& message)
 // every one with its series read. Unusable PATHs are reported and set failed.
 RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
 {
-    // The list is a QObject with a thread pool; give it the application object it expects.
-    static int argc = 1;
-    static char name[] = "korvela-export";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-
-    QStringList paths;
-    for (const QString& path : context.files) {
-        if (QFileInfo::exists(path)) {
-            paths.append(path);
-        } else {
-            report(context, QStringLiteral("%1: No such file or directory").arg(path));
-            failed = true;
-        }
-    }
-
-    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(),
-                     RVVideoList::defaultMetaDataSource());
     // The regrouping after a scan starts one more over nodes already read: show only progress
     // beyond what was shown.
     std::atomic<int> shown{0};
-    QObject::connect(
-        &list, &RVVideoList::metaScanProgress, &list,
-        [&context, &shown](int done, int total) {
-            int before = shown.load();
-            while (done > before && !shown.compare_exchange_weak(before, done)) {
-            }
-            if (done <= before)
-                return;
-            std::fprintf(context.err, "\rkorvela-export: reading recordings %d/%d", done, total);
-            std::fflush(context.err);
-        },
-        Qt::DirectConnection);
-    list.waitForIdle(); // the list's first card check (there are no cards here)
-    if (!paths.isEmpty())
-        list.addVideoFilesFrom(paths);
-    list.waitForIdle();
+    RVCollectedLibrary collected = collectLibrary(context, [&context, &shown](int done, int total) {
+        int before = shown.load();
+        while (done > before && !shown.compare_exchange_weak(before, done)) {
+        }
+        if (done <= before)
+            return;
+        std::fprintf(context.err, "\rkorvela-export: reading recordings %d/%d", done, total);
+        std::fflush(context.err);
+    });
+    failed |= collected.missingPath;
+    RVVideoList& list = *collected.list;
     if (shown > 0)
         std::fputc('\n', context.err);
     RVVideoDataList nodes = *list.videosData();
-    if (nodes.empty() && !paths.isEmpty()) {
+    if (nodes.empty() && collected.pathCount > 0) {
         report(context, QStringLiteral("no recordings found"));
         failed = true;
     }

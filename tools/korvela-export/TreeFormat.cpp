@@ -18,6 +18,7 @@
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
+#include "tools/korvela-export/RVLibraryCollector.h"
 
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
@@ -66,50 +67,21 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
 
 int runTreeFormat(const RVExportContext& context)
 {
-    // The list is a QObject with a thread pool; give it the application object it expects.
-    static int argc = 1;
-    static char name[] = "korvela-export";
-    static char* argv[] = {name, nullptr};
-    std::unique_ptr<QCoreApplication> app;
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
-
-    int status = 0;
-    QStringList paths;
-    for (const QString& path : context.files) {
-        if (QFileInfo::exists(path)) {
-            paths.append(path);
-        } else {
-            std::fprintf(context.err, "korvela-export: %s: No such file or directory\n",
-                         qPrintable(path));
-            status = 1;
-        }
-    }
-
-    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(),
-                     RVVideoList::defaultMetaDataSource());
+    std::fprintf(context.err, "korvela-export: collecting recordings from %lld path(s)\n",
+                 static_cast<long long>(context.files.size()));
     // Progress in tenths, from the pool threads that read the metadata.
     std::atomic<int> lastTenth{-1};
-    QObject::connect(
-        &list, &RVVideoList::metaScanProgress, &list,
-        [&](int done, int total) {
-            const int tenth = total > 0 ? done * 10 / total : 10;
-            int previous = lastTenth.load();
-            while (tenth > previous && !lastTenth.compare_exchange_weak(previous, tenth)) {
-            }
-            if (tenth > previous)
-                std::fprintf(context.err,
-                             "korvela-export: metadata read for %d of %d "
-                             "recordings\n",
-                             done, total);
-        },
-        Qt::DirectConnection);
-    list.waitForIdle(); // the list's first card check (there are no cards here)
-    std::fprintf(context.err, "korvela-export: collecting recordings from %lld path(s)\n",
-                 static_cast<long long>(paths.size()));
-    if (!paths.isEmpty())
-        list.addVideoFilesFrom(paths);
-    list.waitForIdle();
+    RVCollectedLibrary collected = collectLibrary(context, [&](int done, int total) {
+        const int tenth = total > 0 ? done * 10 / total : 10;
+        int previous = lastTenth.load();
+        while (tenth > previous && !lastTenth.compare_exchange_weak(previous, tenth)) {
+        }
+        if (tenth > previous)
+            std::fprintf(context.err, "korvela-export: metadata read for %d of %d recordings\n",
+                         done, total);
+    });
+    int status = collected.missingPath ? 1 : 0;
+    RVVideoList& list = *collected.list;
 
     RVJsonWriter json(context.out);
     json.beginArray(RVJsonWriter::Layout::OnePerLine);

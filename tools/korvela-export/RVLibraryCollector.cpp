@@ -1,0 +1,41 @@
+#include "tools/korvela-export/RVLibraryCollector.h"
+
+#include "library/RVVolumeMonitor.h"
+
+#include <QFileInfo>
+
+RVCollectedLibrary collectLibrary(const RVExportContext& context,
+                                  const std::function<void(int done, int total)>& progress)
+{
+    RVCollectedLibrary result;
+    static int argc = 1;
+    static char name[] = "korvela-export";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        result.app = std::make_unique<QCoreApplication>(argc, argv);
+
+    QStringList paths;
+    for (const QString& path : context.files) {
+        if (QFileInfo::exists(path)) {
+            paths.append(path);
+        } else {
+            std::fprintf(context.err, "korvela-export: %s: No such file or directory\n",
+                         qPrintable(path));
+            std::fflush(context.err);
+            result.missingPath = true;
+        }
+    }
+    result.pathCount = paths.size();
+
+    result.list = std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
+                                                RVVideoList::defaultMetaDataSource());
+    RVVideoList& list = *result.list;
+    if (progress)
+        QObject::connect(&list, &RVVideoList::metaScanProgress, &list, progress,
+                         Qt::DirectConnection);
+    list.waitForIdle(); // the list's first card check (there are no cards here)
+    if (!paths.isEmpty())
+        list.addVideoFilesFrom(paths);
+    list.waitForIdle();
+    return result;
+}
