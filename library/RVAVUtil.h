@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Media helpers built on FFmpeg. Stateless; every operation may run on any thread.
+// Media helpers. Stateless; every operation may run on any thread.
 class RVAVUtil final
 {
 public:

@@ -4,6 +4,11 @@
 
 #include "library/RVAVUtil.h"
 #include "library/RVFileSystemUtil.h"
+#include "library/RVMp4Header.h"
+
+#include <QBuffer>
+#include <QProcess>
+#include <QtEndian>
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +108,85 @@ TEST(MediaDuration, ReadsTheHeaderAndGivesNaNForAnythingElse)
     ASSERT_TRUE(clip.open(QIODevice::ReadOnly));
     writeFile(dir.path() + "/cut.mp4", clip.read(clip.size() / 2));
     RVAVUtil::getDurationOfFile(dir.path() + "/cut.mp4");
+
+    // A fragmented recording has no length in its movie header; FFmpeg measures it.
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg",
+                 {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t", "4",
+                  "-c:v", "mpeg4", "-movflags", "frag_keyframe", dir.path() + "/frag.mp4"});
+    ASSERT_TRUE(ffmpeg.waitForFinished(60000));
+    ASSERT_EQ(ffmpeg.exitCode(), 0);
+    QFile fragmented(dir.path() + "/frag.mp4");
+    ASSERT_TRUE(fragmented.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(RVMp4Header::movieDurationSeconds(fragmented));
+    EXPECT_NEAR(RVAVUtil::getDurationOfFile(dir.path() + "/frag.mp4"), 4.0f, 0.05f);
+}
+
+namespace {
+
+// Box = u32 size, 4-byte type, payload; size 1 moves the size into a u64 after the type, 0
+// means "to the end of the file".
+QByteArray box(const char* type, const QByteArray& payload, int sizeForm = 32)
+{
+    char size[8];
+    if (sizeForm == 64) {
+        qToBigEndian<quint64>(quint64(16 + payload.size()), size);
+        return QByteArray::fromHex("00000001") + type + QByteArray(size, 8) + payload;
+    }
+    qToBigEndian<quint32>(sizeForm == 0 ? 0 : quint32(8 + payload.size()), size);
+    return QByteArray(size, 4) + type + payload;
+}
+
+std::optional<double> durationOf(const QByteArray& file)
+{
+    QBuffer buffer;
+    buffer.setData(file);
+    buffer.open(QIODevice::ReadOnly);
+    return RVMp4Header::movieDurationSeconds(buffer);
+}
+
+} // namespace
+
+TEST(MediaDuration, MovieHeaderVersionsAndBoxSizeForms)
+{
+    const QByteArray ftyp = box("ftyp", "isomisom");
+    const QByteArray mdat = box("mdat", QByteArray(1000, 'x'), 64);
+    // Version 0: creation, modification, time scale 600, duration 5400 (9 s).
+    const QByteArray mvhd0 = box("mvhd", QByteArray::fromHex("00000000"
+                                                             "00000000"
+                                                             "00000000"
+                                                             "00000258"
+                                                             "00001518") +
+                                             QByteArray(80, 0));
+    EXPECT_EQ(durationOf(ftyp + mdat + box("moov", box("trak", "t") + mvhd0)), 9.0);
+    // Version 1 with 64-bit times: time scale 1000, duration 5,000,000,000 ms; moov running to
+    // the end of the file.
+    const QByteArray mvhd1 = box("mvhd", QByteArray::fromHex("01000000"
+                                                             "0000000000000000"
+                                                             "0000000000000000"
+                                                             "000003e8"
+                                                             "000000012a05f200") +
+                                             QByteArray(80, 0));
+    EXPECT_EQ(durationOf(ftyp + box("moov", mvhd1, 0)), 5000000.0);
+
+    // Unknown or zero lengths, a zero time scale, fragments, and broken box sizes give nothing.
+    EXPECT_FALSE(durationOf(ftyp + box("moov", box("mvhd", QByteArray::fromHex("00000000"
+                                                                               "00000000"
+                                                                               "00000000"
+                                                                               "00000258"
+                                                                               "ffffffff")))));
+    EXPECT_FALSE(durationOf(ftyp + box("moov", box("mvhd", QByteArray::fromHex("00000000"
+                                                                               "00000000"
+                                                                               "00000000"
+                                                                               "00000000"
+                                                                               "00001518")))));
+    EXPECT_FALSE(durationOf(ftyp + box("moov", mvhd0 + box("mvex", box("trex", "")))));
+    QByteArray tooLong = ftyp + box("moov", mvhd0);
+    tooLong[ftyp.size() + 3] = char(0x7f); // moov claims more than the file holds
+    EXPECT_FALSE(durationOf(tooLong));
+    EXPECT_FALSE(durationOf(ftyp + box("moov", box("mvhd", QByteArray::fromHex("0000")))));
+    EXPECT_FALSE(durationOf(QByteArray::fromHex("00000004") + "ftyp"));
+    EXPECT_FALSE(durationOf(QByteArray()));
 }
 
 TEST(CameraCards, RecognisedByVolumeName)
