@@ -84,6 +84,7 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
 RVMetaData RVBlackVueMetaDataReader::readMetaDataFromText(std::string_view text)
 {
     RVNmeaTrackBuilder track(RVGpsProcessor::sharedInstance());
+    track.reserveForText(text.size());
     RVLineSplitter lines(text);
     std::string_view line;
     while (lines.next(line)) {

@@ -31,7 +31,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -51,6 +54,92 @@ std::optional<RVSensorData> readSensorLine(std::string_view line, RVSensorLabel 
     return RVSensorData(x, y, z, std::sqrt(x * x + y * y + z * z), label);
 }
 
+// The line scan over a text that arrives in pieces: a side text or box payload is read in
+// blocks rather than whole, so a day-long log (over a hundred megabytes) is never held in
+// memory beside the track made from it.
+class TextScan final
+{
+public:
+    explicit TextScan(std::size_t textBytesHint) : m_track(RVGpsProcessor::sharedInstance())
+    {
+        m_track.reserveForText(textBytesHint);
+    }
+
+    void feed(std::string_view block)
+    {
+        m_bytes += block.size();
+        if (!m_partial.empty()) {
+            // Complete the line cut at the end of the previous block.
+            const std::size_t end = block.find('\n');
+            m_partial.append(block.substr(0, end));
+            if (end == std::string_view::npos)
+                return;
+            addLine(m_partial);
+            m_partial.clear();
+            block.remove_prefix(end + 1);
+        }
+        const std::size_t lastNewline = block.rfind('\n');
+        if (lastNewline == std::string_view::npos) {
+            m_partial.assign(block);
+            return;
+        }
+        RVLineSplitter lines(block.substr(0, lastNewline));
+        std::string_view line;
+        while (lines.next(line))
+            addLine(line);
+        m_partial.assign(block.substr(lastNewline + 1));
+    }
+
+    std::optional<RVMetaData> finish()
+    {
+        if (m_bytes == 0)
+            return std::nullopt;
+        addLine(m_partial);
+        RVMetaData data;
+        m_track.moveInto(data);
+        m_samples.shrink_to_fit();
+        data.gSensorData = std::move(m_samples);
+        return data;
+    }
+
+private:
+    void addLine(std::string_view line)
+    {
+        if (m_track.addLine(line) || !line.starts_with("$GS"))
+            return;
+        const RVSensorLabel label = m_track.isEmpty()
+                                        ? RVSensorLabel::number(0)
+                                        : RVSensorLabel::instant(m_track.lastPoint().time());
+        if (const std::optional<RVSensorData> sample = readSensorLine(line, label))
+            m_samples.push_back(*sample);
+    }
+
+    RVNmeaTrackBuilder m_track;
+    std::vector<RVSensorData> m_samples;
+    std::string m_partial; // the start of a line whose end is in the next block
+    std::size_t m_bytes = 0;
+};
+
+constexpr qint64 kReadBlockBytes = 1 << 20;
+
+// Scans `length` bytes from the device's current position, block by block. Nothing when a
+// read fails; a device that ends early gives what it held.
+std::optional<RVMetaData> scanDevice(QIODevice& device, qint64 length)
+{
+    TextScan scan(std::size_t(std::max<qint64>(0, length)));
+    QByteArray block(int(std::min(length, kReadBlockBytes)), Qt::Uninitialized);
+    for (qint64 done = 0; done < length;) {
+        const qint64 got = device.read(block.data(), std::min(length - done, kReadBlockBytes));
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        scan.feed(std::string_view(block.constData(), std::size_t(got)));
+        done += got;
+    }
+    return scan.finish();
+}
+
 } // namespace
 
 std::optional<RVMetaData>
@@ -62,49 +151,40 @@ RVKorvelaMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
     if (!RVMetaPath::exists(sidePath))
         sidePath = RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt");
     if (RVMetaPath::exists(sidePath)) {
-        const std::optional<QByteArray> text = RVMetaPath::readWholeFile(sidePath);
-        if (!text)
+        QFile text(sidePath);
+        if (!text.open(QIODevice::ReadOnly))
             return std::nullopt;
-        return readMetaDataFromText(std::string_view(text->constData(), std::size_t(text->size())));
+        return scanDevice(text, text.size());
     }
 
     QFile video(videoPath);
     const qint64 fileSize = QFileInfo(videoPath).size();
     if (!video.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const std::optional<QByteArray> payload = findUdatPayload(video, fileSize);
-    if (!payload)
+    const std::optional<qint64> payloadLength = findUdatPayloadLength(video, fileSize);
+    if (!payloadLength)
         return std::nullopt;
-    return readMetaDataFromText(
-        std::string_view(payload->constData(), std::size_t(payload->size())));
+    return scanDevice(video, *payloadLength);
 }
 
 std::optional<RVMetaData> RVKorvelaMetaDataReader::readMetaDataFromText(std::string_view text)
 {
-    if (text.empty())
-        return std::nullopt;
-    RVNmeaTrackBuilder track(RVGpsProcessor::sharedInstance());
-    std::vector<RVSensorData> samples;
-    RVLineSplitter lines(text);
-    std::string_view line;
-    while (lines.next(line)) {
-        if (track.addLine(line) || !line.starts_with("$GS"))
-            continue;
-        const RVSensorLabel label = track.isEmpty()
-                                        ? RVSensorLabel::number(0)
-                                        : RVSensorLabel::instant(track.lastPoint().time());
-        if (const std::optional<RVSensorData> sample = readSensorLine(line, label))
-            samples.push_back(*sample);
-    }
-    RVMetaData data;
-    track.moveInto(data);
-    samples.shrink_to_fit();
-    data.gSensorData = std::move(samples);
-    return data;
+    TextScan scan(text.size());
+    scan.feed(text);
+    return scan.finish();
 }
 
 std::optional<QByteArray> RVKorvelaMetaDataReader::findUdatPayload(QIODevice& device,
                                                                    qint64 fileSize)
+{
+    const std::optional<qint64> length = findUdatPayloadLength(device, fileSize);
+    if (!length)
+        return std::nullopt;
+    return device.read(*length);
+}
+
+std::optional<qint64> RVKorvelaMetaDataReader::findUdatPayloadLength(QIODevice& device,
+                                                                     qint64 fileSize)
 {
     qint64 offset = 0;
     for (;;) {
@@ -122,9 +202,7 @@ std::optional<QByteArray> RVKorvelaMetaDataReader::findUdatPayload(QIODevice& de
         if (headerView.substr(4, 4) == "udat") {
             // Never more than the file holds, whatever the size field claims.
             const qint64 available = std::max<qint64>(0, fileSize - (offset + kBoxHeaderSize));
-            const qint64 length = std::min<qint64>(size, available);
-            QByteArray payload = device.read(length);
-            return payload;
+            return std::min<qint64>(size, available);
         }
         offset += size;
         if (offset > fileSize)

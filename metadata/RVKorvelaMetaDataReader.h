@@ -23,6 +23,8 @@ public:
     // (positioned anywhere; fileSize is the file's size in bytes). Nothing when the walk finds
     // no such box or meets a size field it cannot follow.
     static std::optional<QByteArray> findUdatPayload(QIODevice& device, qint64 fileSize);
+    // The same walk, leaving the device at the start of the payload and giving its length.
+    static std::optional<qint64> findUdatPayloadLength(QIODevice& device, qint64 fileSize);
     // A box header's size field: bytes 0-3, big-endian, as a signed 32-bit number. Zero for a
     // header shorter than 4 bytes.
     static std::int32_t getBlockLength(std::string_view header);

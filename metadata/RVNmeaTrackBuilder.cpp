@@ -26,10 +26,24 @@ bool RVNmeaTrackBuilder::addLine(std::string_view line)
     return true;
 }
 
+void RVNmeaTrackBuilder::reserveForText(std::size_t textBytes)
+{
+    // A fix is an RMC line (about 70 bytes) and usually a GGA line (about 75); the guess is
+    // a little high for such logs, and far too high only for logs full of other sentences,
+    // whose spare room moveInto gives back.
+    constexpr std::size_t kBytesPerFix = 130;
+    const std::size_t fixes = textBytes / kBytesPerFix + 1;
+    m_points.reserve(fixes);
+    m_speeds.reserve(fixes);
+}
+
 void RVNmeaTrackBuilder::moveInto(RVMetaData& data)
 {
-    m_points.shrink_to_fit();
-    m_speeds.shrink_to_fit();
+    // Trimming copies the whole track, so a quarter spare is kept rather than copied away.
+    if (m_points.capacity() - m_points.size() > m_points.size() / 4) {
+        m_points.shrink_to_fit();
+        m_speeds.shrink_to_fit();
+    }
     data.points = std::move(m_points);
     data.velocityData = std::move(m_speeds);
     m_points = {};

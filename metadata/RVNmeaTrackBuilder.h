@@ -21,8 +21,12 @@ public:
     bool isEmpty() const { return m_points.empty(); }
     const RVPoint& lastPoint() const { return m_points.back(); }
 
-    // Moves the track into data (points and speeds), trimming the spare capacity that the
-    // growing vectors left: a day's track holds close to a million points.
+    // Makes room for the fixes a text of this many bytes can hold, so that a long log is
+    // not copied again and again as the track grows.
+    void reserveForText(std::size_t textBytes);
+
+    // Moves the track into data (points and speeds), trimming a large spare capacity: a
+    // day's track holds close to a million points.
     void moveInto(RVMetaData& data);
 
 private:
