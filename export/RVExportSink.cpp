@@ -45,7 +45,7 @@ void RVExportSink::flush(bool all)
 {
     if (m_encoding == Encoding::Utf8) {
         writeBytes(m_buffer.constData(), m_buffer.size());
-        m_buffer.clear();
+        m_buffer.truncate(0); // keeps the block's memory, unlike clear()
         return;
     }
     const qsizetype take =
