@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -200,4 +201,41 @@ TEST(KorvelaReader, NulPaddedBoxTextKeepsItsFixes)
     const auto data = RVKorvelaMetaDataReader::readMetaDataFromText(TestFiles::view(*payload));
     ASSERT_TRUE(data);
     EXPECT_EQ(data->points.size(), 2u);
+}
+
+// Files are scanned in blocks of a megabyte: lines cut at a block's end, "\r\n" endings and a
+// last line without a newline read exactly as the same text given whole.
+TEST(KorvelaReader, LongFilesReadInBlocksMatchTheWholeText)
+{
+    QByteArray text;
+    for (int i = 0; text.size() < 3 * 1024 * 1024; ++i) {
+        text += i % 3 == 0 ? kGga : QByteArray("$GS,12,-40,1020\r\n");
+        text += QByteArray(kRmc1).replace("134501", QByteArray::number(100000 + i % 50000));
+        text += QByteArray(i % 7, ' ') + "\n"; // shifts where the block boundaries fall
+    }
+    text += "$GPRMC,134503.000,A,5545.1400,N,03736.5800,E,12.0,47.0,050215,,,A";
+    QTemporaryDir dir;
+    const QString video = dir.path() + "/VIDEO/FILE0002.MOV";
+    write(dir.path() + "/VIDEO/FILE0002.txt", text);
+    write(video, standardBox("ftyp", "isom") + payloadSizedBox("udat", text));
+
+    const auto whole = RVKorvelaMetaDataReader::readMetaDataFromText(TestFiles::view(text));
+    ASSERT_TRUE(whole);
+    const auto fromSide = readVideo(video);
+    ASSERT_TRUE(fromSide);
+    QFile::remove(dir.path() + "/VIDEO/FILE0002.txt");
+    const auto fromBox = readVideo(video);
+    ASSERT_TRUE(fromBox);
+    for (const RVMetaData* read : {&*fromSide, &*fromBox}) {
+        ASSERT_EQ(read->points.size(), whole->points.size());
+        ASSERT_EQ(read->gSensorData.size(), whole->gSensorData.size());
+        for (std::size_t i = 0; i < whole->points.size(); ++i) {
+            ASSERT_EQ(read->points[i].time(), whole->points[i].time()) << i;
+            ASSERT_EQ(read->points[i].altitude(), whole->points[i].altitude()) << i;
+        }
+        EXPECT_EQ(read->points.back().latitude(), whole->points.back().latitude());
+    }
+    // The unterminated last line is the last fix.
+    EXPECT_TRUE(whole->points.back().latitude().startsWith("55.7523"));
+    EXPECT_GT(whole->points.size(), 20000u);
 }
