@@ -2,6 +2,7 @@
 
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
+#include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVVideoOutlineView.h"

@@ -10,9 +10,10 @@ constexpr double kNoSize = double(0.00001f);
 constexpr double kSameWidth = double(1.00001f);
 constexpr double kFactorEpsilon = 0.00001;
 
+// A size to lay out by: both sides above about 0 (an unknown size is empty or negative).
 bool usable(QSizeF size)
 {
-    return std::fabs(size.width()) >= kNoSize && std::fabs(size.height()) >= kNoSize;
+    return size.width() >= kNoSize && size.height() >= kNoSize;
 }
 
 // The size of a picture of aspect ratio `aspect` fitted inside `box`, keeping its aspect.
