@@ -124,10 +124,14 @@ struct MapPage
     }
 };
 
+// Made on first use, and gone before the application (a web page must not outlive it).
+std::unique_ptr<MapPage> thePage;
+
 MapPage& page()
 {
-    static MapPage instance;
-    return instance;
+    if (!thePage)
+        thePage = std::make_unique<MapPage>();
+    return *thePage;
 }
 
 void BM_DrawRoute(benchmark::State& state)
@@ -230,5 +234,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    thePage.reset();
     return 0;
 }
