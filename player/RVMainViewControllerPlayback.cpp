@@ -10,10 +10,10 @@
 #include "player/RVMainViewController.h"
 
 #include "library/RVVideoList.h"
-#include "player/RVWindowDialogs.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QIcon>

@@ -97,9 +97,12 @@ void RVMainViewController::applyZoomLayout(const RVZoomLayout& layout)
 
 void RVMainViewController::updateVideoPan()
 {
+    // A window made larger after a zoom may show more than the enlarged player view; the
+    // video is then shown fitted to the view rather than smaller than that.
+    const QRectF visible = m_playerScrollView->visibleRect();
+    const QSizeF document = m_playerScrollView->documentSize().expandedTo(visible.size());
     const RVVideoPan pan =
-        RVZoomGeometry::videoPan(QSizeF(m_player->videoSize()), m_playerScrollView->documentSize(),
-                                 m_playerScrollView->visibleRect());
+        RVZoomGeometry::videoPan(QSizeF(m_player->videoSize()), document, visible);
     m_player->setVideoZoom(pan.zoomLog2, pan.panX, pan.panY);
 }
 
