@@ -1,8 +1,10 @@
 #include "player/RVVideoScrollView.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +46,18 @@ bool RVVideoScrollView::eventFilter(QObject* watched, QEvent* event)
         Q_EMIT visibleRectChanged();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void RVVideoScrollView::wheelEvent(QWheelEvent* event)
+{
+    if (m_fitted) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    const QPoint angle = event->angleDelta();
+    const bool sideways =
+        event->modifiers().testFlag(Qt::ShiftModifier) || (angle.x() != 0 && angle.y() == 0);
+    QCoreApplication::sendEvent(sideways ? m_horizontal : m_vertical, event);
 }
 
 QSizeF RVVideoScrollView::viewportSize() const

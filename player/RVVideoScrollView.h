@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QScrollBar;
+class QWheelEvent;
 
 // The scroll view of the video area. Its document is the player view, which may be larger
 // than the view when the video is enlarged; the scrollers then pan it. The video widget itself
@@ -48,6 +49,8 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enlarged, the wheel pans (vertically; horizontally with Shift or a sideways wheel).
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     QSizeF viewportSize() const;

@@ -15,6 +15,7 @@
 #include "player/RVVideoScrollView.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
 #include <QMainWindow>
@@ -22,6 +23,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -176,6 +178,13 @@ TEST(WindowMapAndStill, RouteMarkerSeekZoomStillAndProvider)
     EXPECT_DOUBLE_EQ(controller.magnificationFactor(), 2.0);
     EXPECT_TRUE(scroll->scrollersVisible());
     EXPECT_GE(scroll->documentSize().width(), 2 * scroll->width() - 1);
+    // The wheel pans the enlarged video (up: a video wider than the view is enlarged to only a
+    // little more than the view's height, and zooming about the centre ends at its bottom).
+    const QPointF before = scroll->visibleRect().topLeft();
+    QWheelEvent wheel(QPointF(10, 10), scroll->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(scroll, &wheel);
+    EXPECT_LT(scroll->visibleRect().top(), before.y());
     ClipFactory::spin(600);
     const QImage zoomed = video->grabFramebuffer();
     EXPECT_GT(differingPixels(fitted, zoomed), fitted.width() * fitted.height() / 40);
