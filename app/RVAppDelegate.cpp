@@ -217,21 +217,16 @@ void RVAppDelegate::buildMenus()
     addItem(m_menuPlayback, qtTrId("MENU_STEP_BACKWARD"), "stepBackward",
             [this] { stepBackwardClicked(); });
     m_menuPlayback->addSeparator();
-    // Stills and zoom are not in the window yet; their items stay disabled until they are.
     //% "Save Still Picture…"
-    m_makeScreenShot = m_menuPlayback->addAction(qtTrId("MENU_SCREENSHOT"));
-    m_makeScreenShot->setObjectName(QStringLiteral("makeScreenShot"));
+    m_makeScreenShot = addItem(m_menuPlayback, qtTrId("MENU_SCREENSHOT"), "makeScreenShot",
+                               [this] { makeScreenShotClicked(); });
     //% "Zoom In"
-    QAction* zoomIn = m_menuPlayback->addAction(qtTrId("MENU_ZOOM_IN"));
-    zoomIn->setObjectName(QStringLiteral("zoomIn"));
+    addItem(m_menuPlayback, qtTrId("MENU_ZOOM_IN"), "zoomIn", [this] { zoomInClicked(); });
     //% "Zoom Out"
-    QAction* zoomOut = m_menuPlayback->addAction(qtTrId("MENU_ZOOM_OUT"));
-    zoomOut->setObjectName(QStringLiteral("zoomOut"));
+    addItem(m_menuPlayback, qtTrId("MENU_ZOOM_OUT"), "zoomOut", [this] { zoomOutClicked(); });
     //% "Fit to Window"
-    QAction* fitToSize = m_menuPlayback->addAction(qtTrId("MENU_FIT_TO_SIZE"));
-    fitToSize->setObjectName(QStringLiteral("fitToSize"));
-    for (QAction* item : {m_makeScreenShot.data(), zoomIn, zoomOut, fitToSize})
-        item->setEnabled(false);
+    addItem(m_menuPlayback, qtTrId("MENU_FIT_TO_SIZE"), "fitToSize",
+            [this] { fitToSizeClicked(); });
 
     //% "Graphs"
     m_menuGraphs = bar->addMenu(qtTrId("MENU_GRAPHS"));
@@ -424,6 +419,26 @@ void RVAppDelegate::stepForwardClicked()
 void RVAppDelegate::stepBackwardClicked()
 {
     m_mainViewController->goBack();
+}
+
+void RVAppDelegate::makeScreenShotClicked()
+{
+    m_mainViewController->screenShotClicked();
+}
+
+void RVAppDelegate::zoomInClicked()
+{
+    m_mainViewController->zoomInClicked();
+}
+
+void RVAppDelegate::zoomOutClicked()
+{
+    m_mainViewController->zoomOutClicked();
+}
+
+void RVAppDelegate::fitToSizeClicked()
+{
+    m_mainViewController->originalSizeClicked();
 }
 
 // Dialogs -----------------------------------------------------------------------------------

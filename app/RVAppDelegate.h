@@ -83,6 +83,10 @@ public:
     void prevFrameClicked();
     void stepForwardClicked();
     void stepBackwardClicked();
+    void makeScreenShotClicked();
+    void zoomInClicked();
+    void zoomOutClicked();
+    void fitToSizeClicked();
 
     // Where the "What's new" text is installed: beside the executable, or in the installed
     // data folder. Empty when it cannot be found.

@@ -2,6 +2,7 @@
 
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
+#include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVVideoOutlineView.h"
@@ -116,12 +117,15 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     m_mainView->setDelegate(this);
     connectPlayer();
 
-    // The map page is loaded here with the stored provider once the map bridge exists
-    // ("MapsProvider", default "Google"), and the advertisement panel is set up.
+    // The advertisement panel is set up here.
 
     // The hover thumbnail worker is created here once it exists.
 
     loadSettings();
+    // The stored provider's map page ("MapsProvider", default "Google") loads in the
+    // background from here on.
+    connectMap();
+    connectZoomAndStills();
     initLanguage();
     refreshGraphs();
     onRateChanged(m_player->rate());
@@ -220,7 +224,7 @@ void RVMainViewController::metaInfoUpdated()
     m_timeLine->setVelocityData(m_videoList->velocityData());
     m_timeLine->setPoints(m_videoList->points());
     m_timeLine->update();
-    // The map bridge redraws the route here (drawRoute).
+    drawRoute();
 }
 
 // Graphs and units -------------------------------------------------------------------------
@@ -252,13 +256,9 @@ void RVMainViewController::setMeasurementSystem(const QString& system)
 {
     m_measurementSystem = system;
     QSettings().setValue(kMeasurementSystemKey, system);
+    m_mapBridge->setMeasurementSystem(system);
     // The slider reads the stored units at its next repaint; the read-outs change at the next
     // tick.
-}
-
-void RVMainViewController::setMapsProvider(const QString& provider)
-{
-    RVSettings::setText(RVSettings::kMapsProvider, provider);
 }
 
 // View events ------------------------------------------------------------------------------
@@ -302,12 +302,6 @@ void RVMainViewController::showPopover()
 void RVMainViewController::hidePopover()
 {
     // Hover thumbnails: the popover is hidden here once it exists.
-}
-
-void RVMainViewController::magnification(double)
-{
-    // Zoom: the video is enlarged by the step here once zooming exists; until then the video
-    // is always fitted.
 }
 
 void RVMainViewController::fullScreenClick(bool exitOnly)

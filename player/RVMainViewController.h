@@ -4,6 +4,7 @@
 #include "player/RVExportCommands.h"
 #include "timeline/RVPlayerViewDelegate.h"
 
+#include <QImage>
 #include <QMainWindow>
 #include <QObject>
 #include <QPointer>
@@ -22,6 +23,8 @@ class QToolButton;
 class QWidget;
 class RVWindowDialogs;
 class RVMainView;
+class RVMapBridge;
+class RVMapView;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
 class RVPlayerView;
@@ -29,6 +32,8 @@ class RVTimeSlider2;
 class RVVideoList;
 class RVVideoOutlineView;
 class RVVideoOutlineViewModel;
+class RVVideoScrollView;
+struct RVZoomLayout;
 
 // The controller of the player window. It owns the window and every part of it: the one
 // media player, the library model, the file list, the time slider, the video area and the
@@ -41,8 +46,9 @@ class RVVideoOutlineViewModel;
 //
 // Its work is split by role over several source files: construction and window layout
 // (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), playback
-// (RVMainViewControllerPlayback.cpp) and the file list's commands
-// (RVMainViewControllerFiles.cpp). Everything runs on the GUI thread.
+// (RVMainViewControllerPlayback.cpp), the file list's commands
+// (RVMainViewControllerFiles.cpp), the map page (RVMainViewControllerMap.cpp) and zoom and
+// stills (RVMainViewControllerZoom.cpp). Everything runs on the GUI thread.
 class RVMainViewController final : public QObject, public RVPlayerViewDelegate
 {
     Q_OBJECT
@@ -84,8 +90,26 @@ public:
     void refreshGraphs();
     void setMeasurementSystem(const QString& system);
     const QString& measurementSystem() const { return m_measurementSystem; }
-    // Stores the map provider ("MapsProvider"); the map page of that name is the one loaded.
+    // Stores the map provider ("MapsProvider") and loads its map page; the route is redrawn
+    // once the page is ready.
     void setMapsProvider(const QString& provider);
+
+    // Map page.
+    void drawRoute();
+    void updateCurrentPositionOnMap();
+    void routeClickedOnLatitude(double latitude, double longitude);
+    void onMapKeyPressed(const QString& name);
+    RVMapView* mapWebView() const { return m_mapWebView; }
+    RVMapBridge* mapBridge() const { return m_mapBridge; }
+
+    // Zoom and stills. Zoom steps by 2 and by 1/2; the fit button alternates between the
+    // fitted video and its native size; the still command saves the frame on screen as JPEG.
+    void zoomInClicked();
+    void zoomOutClicked();
+    void originalSizeClicked();
+    void screenShotClicked();
+    double magnificationFactor() const { return m_magnificationFactor; }
+    RVVideoScrollView* playerScrollView() const { return m_playerScrollView; }
     bool velocityGraphEnabled() const { return m_velocityGraphEnabled; }
     bool gSensorCommonGraphEnabled() const { return m_gSensorCommonGraphEnabled; }
     bool gSensorXGraphEnabled() const { return m_gSensorXGraphEnabled; }
@@ -169,6 +193,12 @@ private:
     void connectPlayer();
     void updateReadingProgress(int done, int total);
     QString speedUnit() const;
+    void connectMap();
+    void connectZoomAndStills();
+    void applyZoomLayout(const RVZoomLayout& layout);
+    void updateVideoPan();
+    void saveStill(const QImage& image);
+    void stillFailed(const QString& message);
 
     // Playback.
     void setUpPlayback();
@@ -206,7 +236,13 @@ private:
     QSplitter* m_rightSplitter = nullptr;
     QSplitter* m_videoMapSplitter = nullptr;
     QWidget* m_mapContainer = nullptr;
-    QWidget* m_mapPlaceholder = nullptr; // the map page's web view takes its place
+    RVMapView* m_mapWebView = nullptr;
+    RVMapBridge* m_mapBridge = nullptr;
+    RVVideoScrollView* m_playerScrollView = nullptr;
+    QToolButton* m_fitVideoButton = nullptr;
+    QToolButton* m_zoomInButton = nullptr;
+    QToolButton* m_zoomOutButton = nullptr;
+    QToolButton* m_screenShotButton = nullptr;
     QWidget* m_playbackControlsContainer = nullptr;
     RVPlayerView* m_playerView = nullptr;
     RVMpvVideoWidget* m_videoWidget = nullptr;
@@ -239,6 +275,11 @@ private:
     int m_lastSortColumn = 3;          // the file list's last sortable sort column
     bool m_wasMaximized = false;       // the window's state before full screen
     QByteArray m_splitterState;        // the splitter before full screen
+
+    // Zoom: 1 fitted, above 1 enlarged; 0 until the first fit.
+    double m_magnificationFactor = 0;
+    // A still was asked for; the save panel proposes this name.
+    std::optional<QString> m_pendingStillName;
 
     std::shared_ptr<RVVideoList> m_videoList;
 };

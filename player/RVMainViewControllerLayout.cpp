@@ -16,10 +16,12 @@
 
 #include "player/RVMainViewController.h"
 
+#include "player/RVMapView.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVVideoScrollView.h"
 #include "timeline/RVMainView.h"
 #include "timeline/RVPlayerView.h"
 #include "timeline/RVTimeSlider2.h"
@@ -130,7 +132,11 @@ void RVMainViewController::buildWindow()
     m_videoMapSplitter->setObjectName(QStringLiteral("videoMapSplitter"));
     m_videoMapSplitter->setChildrenCollapsible(false);
 
-    m_playerView = new RVPlayerView(m_videoMapSplitter);
+    // The player view is the scroll view's document: enlarged, the scrollers pan it.
+    m_playerScrollView = new RVVideoScrollView(m_videoMapSplitter);
+    m_playerScrollView->setObjectName(QStringLiteral("playerScrollView"));
+    m_playerScrollView->setMinimumSize(160, 90);
+    m_playerView = new RVPlayerView(m_playerScrollView);
     m_playerView->setObjectName(QStringLiteral("playerView"));
     m_playerView->setMinimumSize(160, 90);
     m_playerView->setAutoFillBackground(true);
@@ -140,6 +146,7 @@ void RVMainViewController::buildWindow()
     m_videoWidget = new RVMpvVideoWidget(m_player, m_playerView);
     m_videoWidget->setObjectName(QStringLiteral("videoWidget"));
     m_playerView->setContentWidget(m_videoWidget);
+    m_playerScrollView->setContentWidget(m_playerView);
 
     m_mapContainer = new QWidget(m_videoMapSplitter);
     m_mapContainer->setObjectName(QStringLiteral("mapContainer"));
@@ -147,10 +154,10 @@ void RVMainViewController::buildWindow()
     auto* mapLayout = new QVBoxLayout(m_mapContainer);
     mapLayout->setContentsMargins(0, 0, 0, 0);
     mapLayout->setSpacing(0);
-    // The map page's web view goes here.
-    m_mapPlaceholder = new QWidget(m_mapContainer);
-    m_mapPlaceholder->setObjectName(QStringLiteral("mapWebView"));
-    mapLayout->addWidget(m_mapPlaceholder, 1);
+    // The page itself is loaded by loadView; the web view loads it in the background.
+    m_mapWebView = new RVMapView(m_mapContainer);
+    m_mapWebView->setObjectName(QStringLiteral("mapWebView"));
+    mapLayout->addWidget(m_mapWebView, 1);
     auto* readouts = new QHBoxLayout;
     readouts->setContentsMargins(6, 2, 6, 2);
     m_velocity = new QLabel(m_mapContainer);
@@ -193,7 +200,19 @@ void RVMainViewController::buildWindow()
     buttons->addWidget(m_playPauseButton);
     buttons->addWidget(m_nextFrameButton);
     buttons->addWidget(m_fastForwardButton);
+    m_screenShotButton = playbackButton(m_playbackControlsContainer, "screenShotButton",
+                                        themedIcon("camera-photo", "Still"));
+    m_zoomOutButton = playbackButton(m_playbackControlsContainer, "zoomOutButton",
+                                     themedIcon("zoom-out", "ZoomOut"));
+    m_zoomInButton = playbackButton(m_playbackControlsContainer, "zoomInButton",
+                                    themedIcon("zoom-in", "ZoomIn"));
+    m_fitVideoButton = playbackButton(m_playbackControlsContainer, "fitVideoButton",
+                                      themedIcon("zoom-fit-best", "FitVideo"));
     buttons->addStretch(1);
+    buttons->addWidget(m_screenShotButton);
+    buttons->addWidget(m_zoomOutButton);
+    buttons->addWidget(m_zoomInButton);
+    buttons->addWidget(m_fitVideoButton);
     buttons->addWidget(m_fullScreenButton);
     controls->addLayout(buttons);
     m_timeLine = new RVTimeSlider2(m_playbackControlsContainer);
@@ -248,6 +267,14 @@ void RVMainViewController::initLanguage()
     m_prevFrameButton->setToolTip(qtTrId("PREVIOUS_FRAME_TOOLTIP"));
     //% "Full screen"
     m_fullScreenButton->setToolTip(qtTrId("FULL_SCREEN_TOOLTIP"));
+    //% "Save a still picture"
+    m_screenShotButton->setToolTip(qtTrId("SCREENSHOT_TOOLTIP"));
+    //% "Zoom in"
+    m_zoomInButton->setToolTip(qtTrId("ZOOM_IN_TOOLTIP"));
+    //% "Zoom out"
+    m_zoomOutButton->setToolTip(qtTrId("ZOOM_OUT_TOOLTIP"));
+    //% "Fit video to the window"
+    m_fitVideoButton->setToolTip(qtTrId("FIT_VIDEO_TOOLTIP"));
     //% "Add"
     m_addVideoButton->setText(qtTrId("ADD_VIDEO_TITLE"));
     //% "Remove"

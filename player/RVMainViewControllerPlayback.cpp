@@ -10,10 +10,10 @@
 #include "player/RVMainViewController.h"
 
 #include "library/RVVideoList.h"
-#include "player/RVWindowDialogs.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QIcon>
@@ -78,7 +78,9 @@ void RVMainViewController::openVideoData(const RVVideoDataPtr& node, const QStri
     m_playingVideoData = RVVideoDataPtr(node);
     m_atEndOfNode = false;
     if (resetZoom) {
-        // Zoom: the view returns to the fitted video here once zooming exists.
+        // Away from factor 1 the fit button always ends in the fitted view.
+        m_magnificationFactor = 0;
+        originalSizeClicked();
     }
     if (previous) {
         // Playback is set up: replace the file, leaving the play state as it is.
@@ -167,8 +169,9 @@ void RVMainViewController::tick(double seconds)
         // The position marks and the map follow only the trip selected in the list.
         m_timeLine->setProgress(selected == m_playingVideoData ? fraction : -1.0);
         m_timeLine->update();
-        // The map bridge moves the position marker and sets the read-outs here
-        // (updateCurrentPositionOnMap) when the published track is not empty.
+        const RVPointSeries points = m_videoList->points();
+        if (points && !points->empty())
+            updateCurrentPositionOnMap();
     }
     Q_EMIT ticked(tripSeconds);
 }

@@ -15,6 +15,8 @@ constexpr double kCentreBound = 0.0001;
 // British read-outs: feet from metres and the speed unit from km/h.
 constexpr double kFeetPerMetre = double(1.0f / 0.305f);
 constexpr double kKmhPerBritishUnit = double(1.852f);
+// How often a changing map centre is written to the settings store.
+constexpr qint64 kCenterSaveIntervalMs = 5000;
 
 const std::vector<RVPoint>& emptyTrack()
 {
@@ -45,6 +47,23 @@ int truncatedForLabel(double value)
 RVMapBridge::RVMapBridge(RVMapScriptRunner* runner, QObject* parent)
     : QObject(parent), m_runner(runner)
 {}
+
+RVMapBridge::~RVMapBridge()
+{
+    saveMapCenter();
+}
+
+void RVMapBridge::saveMapCenter()
+{
+    if (!m_unsavedCenter)
+        return;
+    // One store object: the file is written once for both values.
+    QSettings store = RVSettings::store();
+    store.setValue(QLatin1String(RVSettings::kMapCenterLatitude), m_unsavedCenter->first);
+    store.setValue(QLatin1String(RVSettings::kMapCenterLongitude), m_unsavedCenter->second);
+    m_unsavedCenter.reset();
+    m_sinceCenterSaved.start();
+}
 
 void RVMapBridge::setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
                            std::shared_ptr<const std::vector<double>> velocityData)
@@ -84,6 +103,7 @@ void RVMapBridge::drawRoute()
     const auto& track = points();
     const auto first = findFirstNotZeroPointFromIndex(0);
     if (!first) {
+        saveMapCenter();
         m_runner->runScript(QString::asprintf(
             "checkMapCenter([%f, %f]);", RVSettings::doubleValue(RVSettings::kMapCenterLatitude),
             RVSettings::doubleValue(RVSettings::kMapCenterLongitude)));
@@ -134,8 +154,9 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
     std::optional<std::size_t> shown;
     int substitute = 0;
     if (std::fabs(p.latitudeValue()) > kFixBound || std::fabs(p.longitudeValue()) > kFixBound) {
-        RVSettings::setDouble(RVSettings::kMapCenterLatitude, p.latitudeValue());
-        RVSettings::setDouble(RVSettings::kMapCenterLongitude, p.longitudeValue());
+        m_unsavedCenter = {p.latitudeValue(), p.longitudeValue()};
+        if (!m_sinceCenterSaved.isValid() || m_sinceCenterSaved.elapsed() >= kCenterSaveIntervalMs)
+            saveMapCenter();
         shown = i;
     } else {
         substitute = 1;

@@ -2,6 +2,7 @@
 
 #include "metadata/RVPoint.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -22,6 +23,8 @@ class RVMapBridge final : public QObject
 
 public:
     explicit RVMapBridge(RVMapScriptRunner* runner, QObject* parent = nullptr);
+    // Writes the latest map centre to the settings store.
+    ~RVMapBridge() override;
 
     // The playing node's track and its speeds (km/h, one per point). Null means none.
     void setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
@@ -35,6 +38,12 @@ public:
     // progress: fraction 0..1 of the playing node; negative while another row is selected.
     // drawRoute() ends by showing the latest position given here.
     void updateCurrentPositionOnMap(double progress);
+
+    // The latest position with a fix is the map centre for tracks without any. Writing the
+    // settings file costs tens of milliseconds (it is rewritten and synced), too much for
+    // every tick: the centre is written at most every few seconds while it changes, here, and
+    // when the bridge goes.
+    void saveMapCenter();
 
     // Calls from the page.
     void routeClickedOnLatitude(double latitude, double longitude);
@@ -56,4 +65,6 @@ private:
     std::shared_ptr<const std::vector<double>> m_velocityData;
     QString m_measurementSystem;
     double m_progress = -1; // the latest playback position given, for redraws
+    std::optional<std::pair<double, double>> m_unsavedCenter; // latitude, longitude (degrees)
+    QElapsedTimer m_sinceCenterSaved;
 };

@@ -15,7 +15,9 @@ RVMapView::RVMapView(QWidget* parent)
     m_channel->registerObject(QStringLiteral("Cocoa"), m_scriptObject);
     page()->setWebChannel(m_channel);
     // The route is drawn a second after the page has loaded, when its map has settled.
+    connect(this, &QWebEngineView::loadStarted, this, [this] { m_pageLoaded = false; });
     connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
+        m_pageLoaded = ok;
         if (ok)
             QTimer::singleShot(1000, this, &RVMapView::pageReady);
     });
@@ -34,6 +36,7 @@ QString RVMapView::pageResourceFor(const QString& provider)
 void RVMapView::setMapsProvider(const QString& provider)
 {
     RVSettings::setText(RVSettings::kMapsProvider, provider);
+    m_pageLoaded = false;
     const QString resource = pageResourceFor(provider);
     if (resource.isEmpty()) {
         setUrl(QUrl(QStringLiteral("about:blank")));
@@ -44,5 +47,9 @@ void RVMapView::setMapsProvider(const QString& provider)
 
 void RVMapView::runScript(const QString& script)
 {
+    // A page still loading has not defined the map's functions yet; the route is drawn again
+    // once it has loaded (pageReady), and the next tick moves the marker.
+    if (!m_pageLoaded)
+        return;
     page()->runJavaScript(script);
 }

@@ -30,4 +30,5 @@ Q_SIGNALS:
 private:
     QWebChannel* m_channel;
     RVMapScriptObject* m_scriptObject;
+    bool m_pageLoaded = false; // scripts reach a page only once it has loaded
 };

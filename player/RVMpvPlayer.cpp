@@ -794,6 +794,15 @@ void RVMpvPlayer::setFlag(const char* name, bool value)
     mpv_set_property_async(m_mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_FLAG, &flag);
 }
 
+void RVMpvPlayer::setVideoZoom(double zoomLog2, double panX, double panY)
+{
+    if (!m_mpv)
+        return;
+    setDouble("video-zoom", zoomLog2);
+    setDouble("video-pan-x", panX);
+    setDouble("video-pan-y", panY);
+}
+
 void RVMpvPlayer::setDouble(const char* name, double value)
 {
     mpv_set_property_async(m_mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_DOUBLE, &value);

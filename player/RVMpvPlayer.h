@@ -81,6 +81,9 @@ public:
     // Asks for the frame on screen at the video's own size, scaled to fit into `maximumSize`
     // (keeping its aspect ratio); the answer is stillReady or stillFailed.
     void grabStill(QSize maximumSize);
+    // Shows an enlarged part of the video: zoom is log2 of the scale relative to the fitted
+    // picture, pan moves it by fractions of its scaled size (0, 0, 0 is the fitted picture).
+    void setVideoZoom(double zoomLog2, double panX, double panY);
 
     // For RVMpvVideoWidget: the handle its render context is made for, and the widget itself,
     // so that the render context can be freed before the handle.

@@ -75,16 +75,28 @@
             this.map.panTo(latLng);
         }
     };
+    // A route is drawn as pieces of this many points. Whenever the map moves, Leaflet clips
+    // every point of a line it can see; a piece wholly outside the view is skipped after one
+    // bounds test, so a day's route (close to a million points) costs only the pieces in view.
+    var kRoutePiecePoints = 2000;
+
     LeafletBackend.prototype.drawRoute = function (points) {
         var latLngs = (points || []).filter(isPair);
         if (latLngs.length === 0)
             return;
-        var line = L.polyline(latLngs, { color: "#1d4ed8", weight: 4, opacity: 0.85 });
-        line.on("click", function (event) {
+        var route = L.featureGroup();
+        route.pointCount = latLngs.length;
+        // Neighbouring pieces share their end point, so the line has no gaps.
+        for (var start = 0; start === 0 || start < latLngs.length - 1; start += kRoutePiecePoints) {
+            var piece = latLngs.slice(start, Math.min(start + kRoutePiecePoints + 1, latLngs.length));
+            route.addLayer(L.polyline(piece, { color: "#1d4ed8", weight: 4, opacity: 0.85 }));
+        }
+        // Clicks on any piece reach the route.
+        route.on("click", function (event) {
             if (window.Cocoa)
                 window.Cocoa.log(event.latlng.lat, event.latlng.lng);
         });
-        this.routes.addLayer(line);
+        this.routes.addLayer(route);
     };
     LeafletBackend.prototype.moveCurrentPositionTo = function (position, heading, substitute) {
         if (!isPair(position))
@@ -98,8 +110,11 @@
             this.marker.setLatLng(position);
             this.marker.setIcon(icon);
         }
+        // Following the car is a pan, never a view reset: Leaflet resets the view (and projects
+        // every route point again, half a second for a day's 10 Hz route) for any pan farther
+        // than the map's size that is not animated. A short animation moves it in a frame.
         if (!this.map.getBounds().contains(this.marker.getLatLng()))
-            this.map.panTo(this.marker.getLatLng(), { animate: false });
+            this.map.panTo(this.marker.getLatLng(), { animate: true, duration: 0.05 });
     };
 
     LeafletBackend.prototype.state = function () {
@@ -107,7 +122,13 @@
         var marker = this.marker ? this.marker.getLatLng() : null;
         return {
             ready: true, provider: "leaflet", routes: lines.length,
-            routePoints: lines.reduce(function (n, l) { return n + l.getLatLngs().length; }, 0),
+            routePoints: lines.reduce(function (n, l) { return n + l.pointCount; }, 0),
+            // The points the pieces hold, each shared end point counted once.
+            drawnPoints: lines.reduce(function (n, l) {
+                var pieces = l.getLayers();
+                return n + pieces.reduce(function (m, p) { return m + p.getLatLngs().length; }, 0) -
+                    (pieces.length - 1);
+            }, 0),
             marker: marker ? [marker.lat, marker.lng] : null,
             substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
             center: [this.map.getCenter().lat, this.map.getCenter().lng]

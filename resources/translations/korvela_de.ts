@@ -127,6 +127,10 @@
         <source>The file could not be saved: %1</source>
         <translation>Die Datei konnte nicht gespeichert werden: %1</translation>
     </message>
+    <message id="ERROR_CANT_MAKE_SCREENSHOT">
+        <source>The still picture could not be taken: %1</source>
+        <translation>Das Standbild konnte nicht aufgenommen werden: %1</translation>
+    </message>
     <message id="ARE_YOU_SURE_TITLE">
         <source>Delete the recordings?</source>
         <translation>Aufnahmen löschen?</translation>

@@ -127,6 +127,10 @@
         <source>The file could not be saved: %1</source>
         <translation>Не удалось сохранить файл: %1</translation>
     </message>
+    <message id="ERROR_CANT_MAKE_SCREENSHOT">
+        <source>The still picture could not be taken: %1</source>
+        <translation>Не удалось сделать снимок кадра: %1</translation>
+    </message>
     <message id="ARE_YOU_SURE_TITLE">
         <source>Delete the recordings?</source>
         <translation>Удалить записи?</translation>

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 struct RecordingRunner final : RVMapScriptRunner
@@ -95,6 +97,7 @@ TEST(MapBridge, PositionMarkerAndReadouts)
     bridge.setMeasurementSystem("British");
     bridge.updateCurrentPositionOnMap(0.25);
     EXPECT_EQ(runner.scripts.last(), "moveCurrentPositionTo([0.000000, 37.600000], 10.000000, 0)");
+    bridge.saveMapCenter(); // written every few seconds while playing
     EXPECT_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 0.0);
     EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 37.6);
     EXPECT_EQ(altitude.last().at(0).toString(), "LABEL_ALTITUDE_TITLE: 327 LABEL_ALTITUDE_FOOT");
@@ -114,6 +117,28 @@ TEST(MapBridge, PositionMarkerAndReadouts)
     bridge.drawRoute();
     EXPECT_EQ(runner.scripts.last(),
               "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+}
+
+TEST(MapBridge, MapCentreIsNotWrittenOnEveryTickButIsNeverLost)
+{
+    RecordingRunner runner;
+    auto bridge = std::make_unique<RVMapBridge>(&runner);
+    bridge->setTrack(track({point("50.000000", "10.000000"), point("51.000000", "11.000000")}),
+                     nullptr);
+    bridge->updateCurrentPositionOnMap(0.0); // the first centre is written at once
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 50.0);
+    bridge->updateCurrentPositionOnMap(0.5); // the next tick's only in memory ...
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 50.0);
+    // ... but a track without any position still centres on it,
+    bridge->setTrack(track({point("0", "0")}), nullptr);
+    bridge->drawRoute();
+    EXPECT_EQ(runner.scripts.last(), "checkMapCenter([51.000000, 11.000000]);");
+    // and it is written when the bridge goes.
+    bridge->setTrack(track({point("52.000000", "12.000000")}), nullptr);
+    bridge->updateCurrentPositionOnMap(0.0);
+    bridge.reset();
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 52.0);
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 12.0);
 }
 
 TEST(MapBridge, TrackWithoutAnyPositionSendsNoMarker)

@@ -126,6 +126,32 @@ TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
                      .toBool());
 }
 
+TEST(MapPage, LongRouteIsDrawnWholeAndContinuous)
+{
+    RVMapView view;
+    view.resize(640, 400);
+    view.show();
+    ASSERT_TRUE(loadPage(view, "OpenStreetMap"));
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().ready === true"));
+    // Long routes are drawn in pieces; every point is on the map and no piece is left open.
+    for (int count : {1, 2000, 2001, 4500}) {
+        auto points = std::make_shared<std::vector<RVPoint>>();
+        for (int i = 0; i < count; ++i) {
+            const QByteArray latitude = QByteArray::number(52.0 + i * 1e-5, 'f', 6);
+            const QByteArray longitude = QByteArray::number(13.0 + i * 1e-5, 'f', 6);
+            points->push_back(point(latitude.constData(), longitude.constData()));
+        }
+        RVMapBridge bridge(&view);
+        bridge.setTrack(points, nullptr);
+        bridge.drawRoute();
+        EXPECT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().routes === 1 && "
+                                                 "korvelaMapState().routePoints === %1 && "
+                                                 "korvelaMapState().drawnPoints === %1")
+                                      .arg(count)))
+            << count;
+    }
+}
+
 TEST(MapPage, GooglePageWithoutKeyShowsTheLeafletMapAndSaysSo)
 {
     RVMapView view;

@@ -12,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QGuiApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QSettings>
 
@@ -24,23 +22,6 @@
 using ClipFactory::waitFor;
 
 namespace {
-
-// The demo card, made once per build tree by the developer tool that ./run uses.
-QString demoCard()
-{
-    const QString card = QStringLiteral(KORVELA_BINARY_DIR "/test-demo-card");
-    if (QFile::exists(card + "/korvela-demo-card.json"))
-        return card;
-    QDir(card).removeRecursively();
-    QProcess make;
-    make.setProcessChannelMode(QProcess::MergedChannels);
-    make.start(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"), {card});
-    if (!make.waitForFinished(600000) || make.exitCode() != 0) {
-        ADD_FAILURE() << make.readAll().toStdString();
-        return {};
-    }
-    return card;
-}
 
 struct Region
 {
@@ -76,7 +57,7 @@ Region measure(const QImage& image, const QRect& rect)
 
 TEST(WindowEndToEnd, PlaysATripOfTheDemoCardWithVideoAndGraphs)
 {
-    const QString card = demoCard();
+    const QString card = windowtest::demoCard();
     ASSERT_FALSE(card.isEmpty());
     windowtest::IsolatedSettings settings;
     QSettings().setValue("GRAPHS_VELOCITY_ENABLED", true);

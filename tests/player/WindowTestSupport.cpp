@@ -3,7 +3,12 @@
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVGpsProcessor.h"
 
+#include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QSettings>
+
+#include <gtest/gtest.h>
 
 namespace windowtest {
 
@@ -25,6 +30,22 @@ std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData)
         source = [](const QString&) { return std::optional<RVMetaData>(); };
     }
     return std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), source);
+}
+
+QString demoCard()
+{
+    const QString card = QStringLiteral(KORVELA_BINARY_DIR "/test-demo-card");
+    if (QFile::exists(card + "/korvela-demo-card.json"))
+        return card;
+    QDir(card).removeRecursively();
+    QProcess make;
+    make.setProcessChannelMode(QProcess::MergedChannels);
+    make.start(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"), {card});
+    if (!make.waitForFinished(600000) || make.exitCode() != 0) {
+        ADD_FAILURE() << make.readAll().toStdString();
+        return {};
+    }
+    return card;
 }
 
 } // namespace windowtest

@@ -58,4 +58,9 @@ private:
 // (withMetaData) or finds none.
 std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData);
 
+// The demo card (recordings of all three camera formats, with 10 Hz tracks), made once per
+// build tree by the developer tool that ./run uses. Empty (and the test failed) when it
+// cannot be made.
+QString demoCard();
+
 } // namespace windowtest

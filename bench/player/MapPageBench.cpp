@@ -1,0 +1,276 @@
+// Map page figures in a real web view (run under xvfb-run or on a desktop), with a day's
+// route drawn: 24 hours of a 10 Hz track is 864,000 points (and 86,400 at 1 Hz).
+//  - BM_DrawRoute: from the route's script calls to the page holding every point.
+//  - BM_MovePosition: one position update (the moveCurrentPositionTo call the playback tick
+//    makes every 1/10 s) until the page has run it. Sequential moves one point per call, as
+//    playback at 10 Hz does; Jump goes to a random point each time, as a seek does, so the
+//    map pans on nearly every call.
+//  - BM_MovePositionAndFrame: a jump, until the page has also drawn the next frame (the
+//    route's redraw after the pan).
+//  - BM_WindowStart: building the player window (with its map view) until it is on screen;
+//    the map page loads after that, in the background ("pageReadyMs": until its route can be
+//    drawn).
+// The playback tick needs each update to cost well below 100 ms.
+#include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
+#include "player/RVMainViewController.h"
+#include "player/RVMapBridge.h"
+#include "player/RVMapView.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QMainWindow>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWindow>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+QVariant evaluate(RVMapView& view, const QString& script)
+{
+    QVariant result;
+    bool done = false;
+    QEventLoop loop;
+    view.page()->runJavaScript(script, [&](const QVariant& value) {
+        result = value;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    if (!done)
+        loop.exec();
+    return result;
+}
+
+bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 120000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (evaluate(view, script).toBool())
+            return true;
+    }
+    return false;
+}
+
+// A winding drive near 52 N 13 E at about 50 km/h, one point per tenth of a second.
+std::shared_ptr<const std::vector<RVPoint>> makeTrack(int count)
+{
+    auto points = std::make_shared<std::vector<RVPoint>>();
+    points->reserve(std::size_t(count));
+    double latitude = 52.0;
+    double longitude = 13.0;
+    double heading = 0;
+    constexpr double metresPerStep = 1.4;
+    constexpr double metresPerDegree = 111320.0;
+    for (int i = 0; i < count; ++i) {
+        heading += 0.02 * std::sin(i / 900.0) + 0.004;
+        latitude += metresPerStep * std::cos(heading) / metresPerDegree;
+        longitude +=
+            metresPerStep * std::sin(heading) / (metresPerDegree * std::cos(latitude * M_PI / 180));
+        char lat[32];
+        char lon[32];
+        std::snprintf(lat, sizeof lat, "%.6f", latitude);
+        std::snprintf(lon, sizeof lon, "%.6f", longitude);
+        points->emplace_back(lat, lon, 40.0, std::fmod(heading * 180 / M_PI, 360.0), 50.0,
+                             RVTimestamp());
+    }
+    return points;
+}
+
+// One page for every benchmark; the route is redrawn when a benchmark asks for another size.
+struct MapPage
+{
+    RVMapView view;
+    RVMapBridge bridge{&view};
+    int routePoints = -1;
+
+    MapPage()
+    {
+        view.resize(640, 480);
+        view.show();
+        QSignalSpy ready(&view, &RVMapView::pageReady);
+        view.setMapsProvider(QStringLiteral("OpenStreetMap"));
+        if (!ready.wait(60000) || !waitFor(view, "korvelaMapState().ready === true"))
+            std::fprintf(stderr, "the map page did not load\n");
+    }
+
+    // Draws a route of `count` points; the milliseconds until the page holds all of them.
+    double drawRoute(int count)
+    {
+        bridge.setTrack(makeTrack(count), nullptr);
+        QElapsedTimer timer;
+        timer.start();
+        bridge.drawRoute();
+        waitFor(view, QStringLiteral("korvelaMapState().routePoints === %1").arg(count));
+        routePoints = count;
+        return double(timer.nsecsElapsed()) / 1e6;
+    }
+
+    void ensureRoute(int count)
+    {
+        if (routePoints != count)
+            drawRoute(count);
+    }
+
+    // The position call at this point, until the page has run it (scripts run in order, so
+    // the answer to the empty script after it comes once it is done).
+    void moveTo(int index, int count)
+    {
+        bridge.updateCurrentPositionOnMap((index + 0.5) / count);
+        evaluate(view, QStringLiteral("0"));
+    }
+};
+
+// Made on first use, and gone before the application (a web page must not outlive it).
+std::unique_ptr<MapPage> thePage;
+
+MapPage& page()
+{
+    if (!thePage)
+        thePage = std::make_unique<MapPage>();
+    return *thePage;
+}
+
+void BM_DrawRoute(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    for (auto _ : state) {
+        page().routePoints = -1;
+        state.SetIterationTime(page().drawRoute(count) / 1e3);
+    }
+    state.counters["points"] = count;
+}
+
+void BM_MovePositionSequential(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    page().ensureRoute(count);
+    int index = count / 3;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        page().moveTo(index++, count);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_MovePositionJump(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    page().ensureRoute(count);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> anywhere(0, count - 1);
+    for (auto _ : state) {
+        const int index = anywhere(random);
+        QElapsedTimer timer;
+        timer.start();
+        page().moveTo(index, count);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_MovePositionAndFrame(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    page().ensureRoute(count);
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> anywhere(0, count - 1);
+    RVMapView& view = page().view;
+    for (auto _ : state) {
+        const int index = anywhere(random);
+        QElapsedTimer timer;
+        timer.start();
+        page().moveTo(index, count);
+        // Done after the next animation frame, in which the page redraws the route.
+        evaluate(view, "window.korvelaFrame = false; requestAnimationFrame(function () {"
+                       " setTimeout(function () { window.korvelaFrame = true; }, 0); })");
+        waitFor(view, "window.korvelaFrame === true", 10000);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+    }
+}
+
+void BM_WindowStart(benchmark::State& state)
+{
+    double pageReadyMs = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        auto controller = std::make_unique<RVMainViewController>();
+        controller->loadView(std::make_shared<RVVideoList>(
+            std::make_unique<RVStaticVolumeMonitor>(),
+            [](const QString&) { return std::optional<RVMetaData>(); }));
+        controller->window()->show();
+        while (!controller->window()->windowHandle() ||
+               !controller->window()->windowHandle()->isExposed())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        QSignalSpy ready(controller->mapWebView(), &RVMapView::pageReady);
+        ready.wait(60000);
+        // pageReady comes a second after the page has loaded.
+        pageReadyMs += double(timer.nsecsElapsed()) / 1e6 - 1000.0;
+    }
+    state.counters["pageReadyMs"] = pageReadyMs / double(state.iterations());
+}
+
+constexpr int kDayAt1Hz = 86400;
+constexpr int kDayAt10Hz = 864000;
+
+} // namespace
+
+BENCHMARK(BM_WindowStart)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawRoute)
+    ->Arg(kDayAt1Hz)
+    ->Arg(kDayAt10Hz)
+    ->UseManualTime()
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovePositionSequential)
+    ->Arg(0)
+    ->Arg(kDayAt1Hz)
+    ->Arg(kDayAt10Hz)
+    ->UseManualTime()
+    ->Iterations(300)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovePositionJump)
+    ->Arg(kDayAt1Hz)
+    ->Arg(kDayAt10Hz)
+    ->UseManualTime()
+    ->Iterations(100)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovePositionAndFrame)
+    ->Arg(kDayAt1Hz)
+    ->Arg(kDayAt10Hz)
+    ->UseManualTime()
+    ->Iterations(60)
+    ->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "map_page_bench needs a display; run it under xvfb-run -a\n");
+        return 1;
+    }
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    // The map centre and provider the benchmarks store go to a folder of their own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    thePage.reset();
+    return 0;
+}

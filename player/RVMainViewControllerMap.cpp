@@ -1,0 +1,63 @@
+// The map page: the route of the playing node, the car's position on each tick, the speed and
+// altitude read-outs, and the page's two calls back (a click on the route seeks there, keys
+// pressed while the map has the focus act as in the video area).
+//
+// The page loads in the background; the web view runs the script calls in the order given,
+// and calls made before the page's map exists are replayed by the page once it does.
+
+#include "player/RVMainViewController.h"
+
+#include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
+#include "player/RVMapBridge.h"
+#include "player/RVMapScriptObject.h"
+#include "player/RVMapView.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QLabel>
+
+void RVMainViewController::connectMap()
+{
+    m_mapBridge = new RVMapBridge(m_mapWebView, this);
+    m_mapBridge->setMeasurementSystem(m_measurementSystem);
+    connect(m_mapWebView, &RVMapView::pageReady, this, &RVMainViewController::drawRoute);
+    connect(m_mapWebView->scriptObject(), &RVMapScriptObject::routeClicked, this,
+            &RVMainViewController::routeClickedOnLatitude);
+    connect(m_mapWebView->scriptObject(), &RVMapScriptObject::mapKeyPressed, this,
+            &RVMainViewController::onMapKeyPressed);
+    connect(m_mapBridge, &RVMapBridge::altitudeTextChanged, m_altitudeLabel, &QLabel::setText);
+    connect(m_mapBridge, &RVMapBridge::velocityTextChanged, m_velocity, &QLabel::setText);
+    connect(m_mapBridge, &RVMapBridge::graphClicked, this, &RVMainViewController::graphClicked);
+    connect(m_mapBridge, &RVMapBridge::playPauseRequested, this,
+            &RVMainViewController::playPauseToggle);
+    connect(m_mapBridge, &RVMapBridge::fullScreenToggleRequested, this,
+            [this] { fullScreenClick(false); });
+    setMapsProvider(RVSettings::mapsProvider());
+}
+
+void RVMainViewController::setMapsProvider(const QString& provider)
+{
+    // Stores the choice and loads the page; its pageReady redraws the route on it.
+    m_mapWebView->setMapsProvider(provider);
+}
+
+void RVMainViewController::drawRoute()
+{
+    m_mapBridge->setTrack(m_videoList->points(), m_videoList->velocityData());
+    m_mapBridge->drawRoute();
+}
+
+void RVMainViewController::updateCurrentPositionOnMap()
+{
+    m_mapBridge->updateCurrentPositionOnMap(m_timeLine->progress());
+}
+
+void RVMainViewController::routeClickedOnLatitude(double latitude, double longitude)
+{
+    m_mapBridge->routeClickedOnLatitude(latitude, longitude);
+}
+
+void RVMainViewController::onMapKeyPressed(const QString& name)
+{
+    m_mapBridge->onMapKeyPressed(name);
+}
