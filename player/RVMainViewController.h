@@ -13,6 +13,7 @@
 #include <optional>
 
 class QAction;
+class QImage;
 class QLabel;
 
 class QProgressBar;
@@ -25,6 +26,8 @@ class RVMainView;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
 class RVPlayerView;
+class RVThumbnailPopover;
+class RVThumbnailsProvider;
 class RVTimeSlider2;
 class RVVideoList;
 class RVVideoOutlineView;
@@ -144,6 +147,8 @@ public:
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
     RVTimeSlider2* timeLine() const { return m_timeLine; }
+    RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
+    RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
     RVPlayerView* playerView() const { return m_playerView; }
     RVVideoOutlineView* filesView() const { return m_filesView; }
     RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
@@ -180,6 +185,10 @@ private:
     // Loads the file holding this time of the playing node if needed and seeks in it.
     void seekToTripTime(double tripSeconds);
     bool isAtEndOfNode() const;
+
+    // Hover thumbnails (RVMainViewControllerThumbnails.cpp).
+    void setUpThumbnails();
+    void thumbnailReady(const QImage& image);
 
     // File list.
     RVVideoDataPtr nodeForCommand() const;
@@ -241,4 +250,9 @@ private:
     QByteArray m_splitterState;        // the splitter before full screen
 
     std::shared_ptr<RVVideoList> m_videoList;
+
+    // Hover thumbnails. The popover (owned by the window) is touched on this thread only.
+    RVThumbnailPopover* m_popover = nullptr;
+    bool m_popoverActive = false; // the pointer is over the time axis
+    std::unique_ptr<RVThumbnailsProvider> m_thumbnailsProvider;
 };
