@@ -49,6 +49,8 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 // A damaged index can send the decoder a long way from the key frame it should have found;
 // past this many video packets the best frame so far is taken.
 constexpr int kMaxPacketsAfterSeek = 1000;
+// Decoding errors tolerated before a recording counts as undecodable.
+constexpr int kMaxDecodingErrors = 50;
 
 FormatPtr openInput(const QString& filePath)
 {
@@ -104,6 +106,7 @@ FramePtr decodeFrameAt(AVFormatContext& input, int streamIndex, AVCodecContext& 
     bool haveBest = false;
     bool draining = false;
     int packets = 0;
+    int errors = 0;
     for (;;) {
         if (!draining) {
             const int read = av_read_frame(&input, packet.get());
@@ -137,8 +140,15 @@ FramePtr decodeFrameAt(AVFormatContext& input, int streamIndex, AVCodecContext& 
             const int received = avcodec_receive_frame(&decoder, frame.get());
             if (received == AVERROR(EAGAIN))
                 break;
-            if (received < 0)
-                return haveBest ? std::move(best) : nullptr; // drained, or the decoder failed
+            if (received == AVERROR_EOF)
+                return haveBest ? std::move(best) : nullptr;
+            if (received < 0) {
+                // A damaged packet (FFmpeg reports decoding errors here): go on with the next,
+                // which the decoder repairs from what it has, unless nothing decodes at all.
+                if (++errors > kMaxDecodingErrors)
+                    return haveBest ? std::move(best) : nullptr;
+                break;
+            }
             const int64_t time = frameTime(*frame);
             if (time == AV_NOPTS_VALUE || time <= target) {
                 av_frame_unref(best.get());
