@@ -61,8 +61,9 @@ private:
                ClipFactory::make(longClip(), {320, 240, kFps, 10.0, 0, 2 * kFps}, &m_error);
         for (int i = 0; m_ok && i < 3; ++i)
             m_ok = ClipFactory::make(tripClip(i), {320, 240, kFps, 3.0, 75 * i, kFps}, &m_error);
-        // Damaged recordings: the header alone, the clip without its last two thirds, random
-        // bytes under a recording's name, and sound without video.
+        // Damaged recordings: the header alone, the clip without its last two thirds (and so
+        // without its index, which ffmpeg writes last), random bytes under a recording's
+        // name, and sound without video.
         QFile whole(longClip());
         m_ok = m_ok && whole.open(QIODevice::ReadOnly);
         const QByteArray bytes = whole.readAll();
@@ -75,16 +76,32 @@ private:
             c = char(state >> 24);
         }
         m_ok = m_ok && write("noise.mp4", noise);
-        if (m_ok) {
-            QProcess ffmpeg;
-            ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-            ffmpeg.start(QStringLiteral("ffmpeg"), {"-nostdin", "-loglevel", "error", "-y", "-f",
-                                                    "lavfi", "-i", "sine=frequency=440:duration=2",
-                                                    "-c:a", "aac", "-f", "mp4", path("sound.mp4")});
-            m_ok = ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
-            if (!m_ok)
-                m_error = QString::fromLocal8Bit(ffmpeg.readAll());
+        // With the index in front (as some cameras write it): a copy cut in half, and one
+        // whose media data is damaged from a third of the way on.
+        m_ok = m_ok && runFfmpeg({"-i", longClip(), "-c", "copy", "-movflags", "+faststart", "-f",
+                                  "mp4", path("faststart.mp4")});
+        QFile faststart(path("faststart.mp4"));
+        m_ok = m_ok && faststart.open(QIODevice::ReadOnly);
+        QByteArray damaged = faststart.readAll();
+        m_ok = m_ok && write("cut.mp4", damaged.left(damaged.size() / 2));
+        for (qsizetype i = damaged.size() / 3; i < damaged.size(); i += 409) {
+            state = state * 1664525u + 1013904223u;
+            damaged[i] = char(state >> 24);
         }
+        m_ok = m_ok && write("damaged.mp4", damaged) &&
+               runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-c:a", "aac", "-f",
+                          "mp4", path("sound.mp4")});
+    }
+    bool runFfmpeg(QStringList arguments)
+    {
+        arguments = QStringList{"-nostdin", "-loglevel", "error", "-y"} + arguments;
+        QProcess ffmpeg;
+        ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
+        ffmpeg.start(QStringLiteral("ffmpeg"), arguments);
+        const bool ok = ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+        if (!ok)
+            m_error = QString::fromLocal8Bit(ffmpeg.readAll());
+        return ok;
     }
     bool write(const char* name, const QByteArray& data)
     {
@@ -144,6 +161,23 @@ TEST_F(Thumbnails, DamagedOrMissingRecordingsGiveNoThumbnail)
     // The index of an MP4 written by ffmpeg follows the media data, so a recording cut short
     // (a card pulled while the camera wrote) has none.
     EXPECT_FALSE(RVAVUtil::getThumbnailOfFile(clips.path("truncated.mp4"), 1.0));
+
+    // With the index in front, what was written before the cut still shows.
+    EXPECT_EQ(thumbnailFrame(clips.path("cut.mp4"), 1.0), 25);
+    EXPECT_FALSE(RVAVUtil::getThumbnailOfFile(clips.path("cut.mp4"), 9.0));
+    // Damaged media data: the decoder conceals what it can; a damaged packet does not cost
+    // the whole thumbnail.
+    int shown = 0;
+    for (int second = 0; second < 10; ++second) {
+        const std::optional<RVRgbImage> picture =
+            RVAVUtil::getThumbnailOfFile(clips.path("damaged.mp4"), second);
+        if (picture) {
+            ++shown;
+            EXPECT_EQ(picture->width, 160);
+            EXPECT_EQ(picture->rgb.size(), 160u * 90u * 3u);
+        }
+    }
+    EXPECT_GE(shown, 8);
 }
 
 TEST_F(Thumbnails, ProviderMakesTheFirstAndTheLatestOfRequestsArrivingMeanwhile)
