@@ -44,8 +44,10 @@ class RVVideoOutlineViewModel;
 //
 // Its work is split by role over several source files: construction and window layout
 // (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), playback
-// (RVMainViewControllerPlayback.cpp) and the file list's commands
-// (RVMainViewControllerFiles.cpp). Everything runs on the GUI thread.
+// (RVMainViewControllerPlayback.cpp), the file list's commands
+// (RVMainViewControllerFiles.cpp) and the hover thumbnails
+// (RVMainViewControllerThumbnails.cpp). Everything runs on the GUI thread; only the
+// thumbnails are made on a worker thread of their own.
 class RVMainViewController final : public QObject, public RVPlayerViewDelegate
 {
     Q_OBJECT
