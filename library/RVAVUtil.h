@@ -34,4 +34,7 @@ public:
     // 7 s), scaled to thumbnailWidth x thumbnailHeight. Times before the start give the first
     // frame, times past the end the last one. Nothing when the file has no decodable video.
     static std::optional<RVRgbImage> getThumbnailOfFile(const QString& filePath, double seconds);
+    // The whole second whose frame getThumbnailOfFile shows for `seconds`: requests with the
+    // same whole second give the same thumbnail.
+    static std::int64_t thumbnailSecond(double seconds);
 };

@@ -192,6 +192,14 @@ std::optional<RVRgbImage> scaleToThumbnail(const AVFrame& frame)
 
 } // namespace
 
+int64_t RVAVUtil::thumbnailSecond(double seconds)
+{
+    // Negative and non-finite times mean the start. Clamped far beyond any recording, so the
+    // conversion to stream time cannot overflow.
+    const double whole = std::isfinite(seconds) && seconds > 0 ? std::trunc(seconds) : 0.0;
+    return int64_t(std::min(whole, 1e9));
+}
+
 std::optional<RVRgbImage> RVAVUtil::getThumbnailOfFile(const QString& filePath, double seconds)
 {
     FormatPtr input = openInput(filePath);
@@ -215,10 +223,7 @@ std::optional<RVRgbImage> RVAVUtil::getThumbnailOfFile(const QString& filePath, 
     if (!decoder)
         return std::nullopt;
 
-    // Whole seconds, truncated toward zero; negative and non-finite times mean the start.
-    const double whole = std::isfinite(seconds) && seconds > 0 ? std::trunc(seconds) : 0.0;
-    // Clamp far beyond any recording before converting, so the conversion cannot overflow.
-    const int64_t wholeSeconds = int64_t(std::min(whole, 1e9));
+    const int64_t wholeSeconds = thumbnailSecond(seconds);
     const int64_t start = stream.start_time != AV_NOPTS_VALUE ? stream.start_time : 0;
     const int64_t target = start + av_rescale_q(wholeSeconds, AVRational{1, 1}, stream.time_base);
     // A failed seek leaves the position at the start: decoding from there still finds the

@@ -1,10 +1,13 @@
 #include "player/RVThumbnailsProvider.h"
 
+#include <QDateTime>
+#include <QFileInfo>
+
 #include <cstring>
 
 #include <pthread.h>
 
-RVThumbnailsProvider::RVThumbnailsProvider()
+RVThumbnailsProvider::RVThumbnailsProvider(std::size_t cacheSize) : m_cacheSize(cacheSize)
 {
     // As in RVWorkerPool: tell ThreadSanitizer this is a new lock, not one of an earlier
     // provider that lived at the same address.
@@ -64,9 +67,7 @@ void RVThumbnailsProvider::waitForDone()
 void RVThumbnailsProvider::work(Request request)
 {
     for (;;) {
-        const std::optional<RVRgbImage> picture =
-            RVAVUtil::getThumbnailOfFile(request.filePath, request.time);
-        const QImage image = picture ? imageFromRgb(*picture) : QImage();
+        const QImage image = thumbnailFor(request);
         CompletionHandler handler = completionHandler();
         if (handler)
             handler(image);
@@ -80,6 +81,52 @@ void RVThumbnailsProvider::work(Request request)
         request = std::move(*m_next);
         m_next.reset();
     }
+}
+
+bool RVThumbnailsProvider::CacheEntry::sameAs(const CacheEntry& other) const
+{
+    return second == other.second && fileSize == other.fileSize && modifiedMs == other.modifiedMs &&
+           filePath == other.filePath;
+}
+
+QImage RVThumbnailsProvider::thumbnailFor(const Request& request)
+{
+    const QFileInfo file(request.filePath);
+    CacheEntry key;
+    key.filePath = request.filePath;
+    key.second = RVAVUtil::thumbnailSecond(request.time);
+    // A file that cannot be looked at is not kept; the grab below reports it.
+    const bool cacheable = m_cacheSize > 0 && file.isFile();
+    if (cacheable) {
+        key.fileSize = file.size();
+        key.modifiedMs = file.lastModified().toMSecsSinceEpoch();
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
+            if (it->sameAs(key)) {
+                m_cache.splice(m_cache.begin(), m_cache, it);
+                ++m_cacheHits;
+                return m_cache.front().image;
+            }
+        }
+    }
+    const std::optional<RVRgbImage> picture =
+        RVAVUtil::getThumbnailOfFile(request.filePath, request.time);
+    QImage image = picture ? imageFromRgb(*picture) : QImage();
+    // Failures are not kept: a recording still being copied may decode in a moment.
+    if (cacheable && !image.isNull()) {
+        key.image = image;
+        std::lock_guard lock(m_mutex);
+        m_cache.push_front(std::move(key));
+        if (m_cache.size() > m_cacheSize)
+            m_cache.pop_back();
+    }
+    return image;
+}
+
+std::size_t RVThumbnailsProvider::cacheHits() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_cacheHits;
 }
 
 QImage RVThumbnailsProvider::imageFromRgb(const RVRgbImage& picture)

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,6 +18,10 @@
 // being made, a new request only replaces the one waiting (a single pending slot), so requests
 // for 1, 2, 3 and 4 s arriving while the one for 1 s is made give thumbnails for 1 and 4 s
 // only, and the popover never lags behind the pointer with a backlog.
+//
+// The pointer crosses the same second of a recording many times while it hovers, so the
+// latest thumbnails are kept (about 43 KB each) and given again at once. A recording that
+// changes on disk (size or modification time) is decoded afresh.
 //
 // Threads: buildThumbnailForFile() may be called from any thread and never waits for a
 // thumbnail. The completion handler runs on the worker thread. The destructor waits for the
@@ -27,7 +33,8 @@ public:
     // no frame to show; called on the worker thread.
     using CompletionHandler = std::function<void(const QImage& image)>;
 
-    RVThumbnailsProvider();
+    // Keeps up to `cacheSize` thumbnails; 0 keeps none.
+    explicit RVThumbnailsProvider(std::size_t cacheSize = 120);
     ~RVThumbnailsProvider();
     RVThumbnailsProvider(const RVThumbnailsProvider&) = delete;
     RVThumbnailsProvider& operator=(const RVThumbnailsProvider&) = delete;
@@ -42,6 +49,8 @@ public:
 
     // The file of the request the worker started with; none while idle.
     std::optional<QString> computingFilePath() const;
+    // Requests answered from the kept thumbnails so far (diagnostics and tests).
+    std::size_t cacheHits() const;
     // Waits until the worker is idle (tests and benchmarks). Not from the completion handler.
     void waitForDone();
 
@@ -55,12 +64,28 @@ private:
         double time = 0; // seconds in the file
     };
 
+    // A thumbnail kept: the recording as it was on disk, and the whole second shown.
+    struct CacheEntry
+    {
+        QString filePath;
+        qint64 fileSize = 0;
+        qint64 modifiedMs = 0;
+        std::int64_t second = 0;
+        QImage image;
+
+        bool sameAs(const CacheEntry& other) const;
+    };
+
     void work(Request request);
+    QImage thumbnailFor(const Request& request);
 
     mutable std::mutex m_mutex;    // guards the fields below; never held while a frame is made
     std::optional<Request> m_next; // the pending slot
     std::optional<QString> m_computingFilePath;
     CompletionHandler m_completionHandler;
     bool m_stopping = false;
+    const std::size_t m_cacheSize;
+    std::list<CacheEntry> m_cache; // most recently used first
+    std::size_t m_cacheHits = 0;
     RVWorkerPool m_pool{1}; // declared last: joined first
 };

@@ -16,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -226,6 +228,22 @@ TEST_F(Thumbnails, ProviderMakesTheFirstAndTheLatestOfRequestsArrivingMeanwhile)
         provider.buildThumbnailForFile(clip, 8.0);
         provider.waitForDone();
 
+        // The same second again comes from the kept thumbnails; a recording replaced on disk
+        // is decoded afresh.
+        provider.buildThumbnailForFile(clip, 8.6);
+        provider.waitForDone();
+        EXPECT_EQ(provider.cacheHits(), 1u);
+        const QString replaced = QDir(QFileInfo(clip).path()).filePath("replaced.mp4");
+        QFile::remove(replaced);
+        ASSERT_TRUE(QFile::copy(ThumbnailClips::get().tripClip(0), replaced));
+        provider.buildThumbnailForFile(replaced, 1.0);
+        provider.waitForDone();
+        QFile::remove(replaced);
+        ASSERT_TRUE(QFile::copy(ThumbnailClips::get().tripClip(1), replaced));
+        provider.buildThumbnailForFile(replaced, 1.0);
+        provider.waitForDone();
+        EXPECT_EQ(provider.cacheHits(), 1u);
+
         // Destroying a provider while it works waits for the thumbnail in progress and drops
         // the pending request.
         provider.buildThumbnailForFile(clip, 6.0);
@@ -237,10 +255,14 @@ TEST_F(Thumbnails, ProviderMakesTheFirstAndTheLatestOfRequestsArrivingMeanwhile)
     EXPECT_EQ(sizes[1], QSize(160, 90));
     EXPECT_EQ(sizes[2], QSize(0, 0)); // the missing file: a null image
     EXPECT_EQ(delivered[3], 200);
+    ASSERT_GE(delivered.size(), 7u);
+    EXPECT_EQ(delivered[4], 200);
+    EXPECT_EQ(delivered[5], 25);
+    EXPECT_EQ(delivered[6], 100);
     // The last pair: the one in progress when the provider went, perhaps the pending one.
-    ASSERT_GE(delivered.size(), 5u);
-    EXPECT_EQ(delivered[4], 150);
-    EXPECT_LE(delivered.size(), 6u);
+    ASSERT_GE(delivered.size(), 8u);
+    EXPECT_EQ(delivered[7], 150);
+    EXPECT_LE(delivered.size(), 9u);
 }
 
 namespace {
