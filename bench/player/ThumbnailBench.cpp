@@ -6,7 +6,8 @@
 //  - 60 fps, a key frame every half second: the same, with twice the frames per second;
 //  - 30 fps, a key frame every 1.5 s: every other request decodes 15 or 30 frames past a key
 //    frame, the case of cameras with longer groups of pictures.
-// No display needed. The clips are made once and kept in the temporary directory.
+// And the pointer sweeping along the whole slider, where most requests hit a second already
+// shown. No display needed. The clips are made once and kept in the temporary directory.
 #include "player/RVThumbnailsProvider.h"
 
 #include <benchmark/benchmark.h>
@@ -121,7 +122,8 @@ void hoverLatency(benchmark::State& state, const ClipKind& kind)
     std::condition_variable done;
     int delivered = 0;
     bool allValid = true;
-    RVThumbnailsProvider provider;
+    // Nothing kept: every request decodes (the first hover over each second).
+    RVThumbnailsProvider provider(0);
     provider.setCompletionHandler([&](const QImage& image) {
         std::lock_guard lock(mutex);
         ++delivered;
@@ -168,6 +170,56 @@ void hoverLatency(benchmark::State& state, const ClipKind& kind)
                  percentile(seconds, 1.0) * 1000, percentile(cpuSeconds, 0.5) * 1000);
 }
 
+// The pointer sweeping to and fro along a slider 600 points wide over the clip, one request
+// per 4 points moved (about every 70 ms of the clip): most requests fall in a second already
+// shown and are answered from the kept thumbnails. Figures per request, wall clock.
+void BM_HoverSweep1080p30fpsKeyEverySecond(benchmark::State& state)
+{
+    if (!makeClip(kKeyEverySecond)) {
+        state.SkipWithError("ffmpeg could not make the clip");
+        return;
+    }
+    const QString path = clipPath(kKeyEverySecond);
+    std::mutex mutex;
+    std::condition_variable done;
+    int delivered = 0;
+    RVThumbnailsProvider provider;
+    provider.setCompletionHandler([&](const QImage&) {
+        std::lock_guard lock(mutex);
+        ++delivered;
+        done.notify_all();
+    });
+    std::vector<double> seconds;
+    QElapsedTimer clock;
+    int step = 0;
+    for (auto _ : state) {
+        const int position = step++ % 300; // 150 steps out, 150 back
+        const double fraction = (position < 150 ? position : 300 - position) / 150.0;
+        int before = 0;
+        {
+            std::lock_guard lock(mutex);
+            before = delivered;
+        }
+        clock.start();
+        provider.buildThumbnailForFile(path, fraction * (kClipSeconds - 0.01));
+        {
+            std::unique_lock lock(mutex);
+            done.wait(lock, [&] { return delivered > before; });
+        }
+        const double elapsed = double(clock.nsecsElapsed()) / 1e9;
+        state.SetIterationTime(elapsed);
+        seconds.push_back(elapsed);
+    }
+    provider.waitForDone();
+    state.counters["median_ms"] = percentile(seconds, 0.5) * 1000;
+    state.counters["cache_hits"] = double(provider.cacheHits());
+    std::fprintf(stderr,
+                 "hover sweep 30fps-g30: n=%zu median %.2f ms, p90 %.1f, max %.1f, %zu from the "
+                 "kept thumbnails\n",
+                 seconds.size(), percentile(seconds, 0.5) * 1000, percentile(seconds, 0.9) * 1000,
+                 percentile(seconds, 1.0) * 1000, provider.cacheHits());
+}
+
 void BM_HoverThumbnail1080p30fpsKeyEverySecond(benchmark::State& state)
 {
     hoverLatency(state, kKeyEverySecond);
@@ -194,6 +246,11 @@ BENCHMARK(BM_HoverThumbnail1080p60fpsKeyEveryHalfSecond)
 BENCHMARK(BM_HoverThumbnail1080p30fpsKeyEvery1500ms)
     ->UseManualTime()
     ->Iterations(40)
+    ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_HoverSweep1080p30fpsKeyEverySecond)
+    ->UseManualTime()
+    ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();
