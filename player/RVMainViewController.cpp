@@ -5,6 +5,7 @@
 #include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
+#include "player/RVThumbnailsProvider.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWidgetDialogs.h"
@@ -44,6 +45,8 @@ RVMainViewController::RVMainViewController(std::shared_ptr<RVWindowDialogs> dial
 
 RVMainViewController::~RVMainViewController()
 {
+    // The thumbnail worker calls back into this controller; it stops first.
+    m_thumbnailsProvider.reset();
     // The window's views call back into this controller; they go first. The video widget
     // frees its render context before the player's mpv handle goes with the player.
     if (m_window) {
@@ -119,7 +122,7 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
 
     // The advertisement panel is set up here.
 
-    // The hover thumbnail worker is created here once it exists.
+    setUpThumbnails();
 
     loadSettings();
     // The stored provider's map page ("MapsProvider", default "Google") loads in the
@@ -287,21 +290,6 @@ void RVMainViewController::altEnterPressed()
 void RVMainViewController::spacebarPressed()
 {
     playPauseToggle();
-}
-
-void RVMainViewController::showThumbnailAtProgress(double)
-{
-    // Hover thumbnails: the thumbnail worker is asked for the frame here once it exists.
-}
-
-void RVMainViewController::showPopover()
-{
-    // Hover thumbnails: the popover is shown here once it exists.
-}
-
-void RVMainViewController::hidePopover()
-{
-    // Hover thumbnails: the popover is hidden here once it exists.
 }
 
 void RVMainViewController::fullScreenClick(bool exitOnly)

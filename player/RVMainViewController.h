@@ -14,6 +14,7 @@
 #include <optional>
 
 class QAction;
+class QImage;
 class QLabel;
 
 class QProgressBar;
@@ -28,6 +29,8 @@ class RVMapView;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
 class RVPlayerView;
+class RVThumbnailPopover;
+class RVThumbnailsProvider;
 class RVTimeSlider2;
 class RVVideoList;
 class RVVideoOutlineView;
@@ -47,8 +50,10 @@ struct RVZoomLayout;
 // Its work is split by role over several source files: construction and window layout
 // (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), playback
 // (RVMainViewControllerPlayback.cpp), the file list's commands
-// (RVMainViewControllerFiles.cpp), the map page (RVMainViewControllerMap.cpp) and zoom and
-// stills (RVMainViewControllerZoom.cpp). Everything runs on the GUI thread.
+// (RVMainViewControllerFiles.cpp), the map page (RVMainViewControllerMap.cpp), zoom and
+// stills (RVMainViewControllerZoom.cpp) and the hover thumbnails
+// (RVMainViewControllerThumbnails.cpp). Everything runs on the GUI thread; only the
+// thumbnails are made on a worker thread of their own.
 class RVMainViewController final : public QObject, public RVPlayerViewDelegate
 {
     Q_OBJECT
@@ -168,6 +173,8 @@ public:
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
     RVTimeSlider2* timeLine() const { return m_timeLine; }
+    RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
+    RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
     RVPlayerView* playerView() const { return m_playerView; }
     RVVideoOutlineView* filesView() const { return m_filesView; }
     RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
@@ -210,6 +217,10 @@ private:
     // Loads the file holding this time of the playing node if needed and seeks in it.
     void seekToTripTime(double tripSeconds);
     bool isAtEndOfNode() const;
+
+    // Hover thumbnails (RVMainViewControllerThumbnails.cpp).
+    void setUpThumbnails();
+    void thumbnailReady(const QImage& image);
 
     // File list.
     RVVideoDataPtr nodeForCommand() const;
@@ -282,4 +293,9 @@ private:
     std::optional<QString> m_pendingStillName;
 
     std::shared_ptr<RVVideoList> m_videoList;
+
+    // Hover thumbnails. The popover (owned by the window) is touched on this thread only.
+    RVThumbnailPopover* m_popover = nullptr;
+    bool m_popoverActive = false; // the pointer is over the time axis
+    std::unique_ptr<RVThumbnailsProvider> m_thumbnailsProvider;
 };
