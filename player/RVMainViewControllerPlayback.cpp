@@ -38,6 +38,21 @@ QIcon pauseImage()
     return QIcon::fromTheme(QStringLiteral("media-playback-pause"),
                             QIcon(QStringLiteral(":/player/Pause.svg")));
 }
+
+// Regrouping the list makes new node objects, so the selected row is the playing trip when it
+// holds the same recordings.
+bool sameRecordings(const RVVideoDataPtr& a, const RVVideoDataPtr& b)
+{
+    if (a == b)
+        return true;
+    if (!a || !b || a->files().size() != b->files().size())
+        return false;
+    return std::equal(a->files().begin(), a->files().end(), b->files().begin(),
+                      [](const RVVideoFilePtr& x, const RVVideoFilePtr& y) {
+                          return x->filePath() == y->filePath();
+                      });
+}
+
 } // namespace
 
 void RVMainViewController::connectPlayer()
@@ -167,7 +182,7 @@ void RVMainViewController::tick(double seconds)
     const RVVideoDataPtr selected = selectedVideoData();
     if (selected) {
         // The position marks and the map follow only the trip selected in the list.
-        m_timeLine->setProgress(selected == m_playingVideoData ? fraction : -1.0);
+        m_timeLine->setProgress(sameRecordings(selected, m_playingVideoData) ? fraction : -1.0);
         m_timeLine->update();
         const RVPointSeries points = m_videoList->points();
         if (points && !points->empty())
