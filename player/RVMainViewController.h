@@ -3,12 +3,14 @@
 #include "library/RVVideoData.h"
 #include "player/RVExportCommands.h"
 #include "timeline/RVPlayerViewDelegate.h"
+#include "update/RVUpdater.h"
 
 #include <QMainWindow>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -20,6 +22,9 @@ class QPushButton;
 class QSplitter;
 class QToolButton;
 class QWidget;
+class RVAvertisementView;
+class RVDialogs;
+class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
 class RVMpvPlayer;
@@ -59,6 +64,21 @@ public:
     // no cards); null creates the usual one.
     void loadView(std::shared_ptr<RVVideoList> videoList = nullptr);
     QMainWindow* window() const { return m_window; }
+
+    // Talking to the maker's server; both are set before loadView. With an environment,
+    // loadView creates the updater and starts the update check (without one, as in most tests,
+    // there is none). With a server address (https), loadView loads the advertisement panel's
+    // page from it; without one the panel stays empty and out of sight.
+    void setUpdaterEnvironment(RVUpdaterEnvironment environment);
+    void setAdvertisementServer(const QString& serverUrl);
+    // The updater's questions and alerts as this window shows them.
+    RVDialogs* updateDialogs() const;
+    RVUpdater* updater() const { return m_updater.get(); }
+    RVAvertisementView* advertisementWebView() const { return m_advertisementWebView; }
+    QWidget* advertisementContainer() const { return m_advertisementContainer; }
+    // Gives the panel the height its page asked for (points); 0 or less changes nothing. The
+    // file list keeps the rest of its column.
+    void adjustAdvHeight(std::int32_t height);
 
     // Playback.
     void startVideo(const RVVideoDataPtr& node);
@@ -169,6 +189,8 @@ private:
     void connectPlayer();
     void updateReadingProgress(int done, int total);
     QString speedUnit() const;
+    void setUpUpdater();
+    void setUpAdvertisement();
 
     // Playback.
     void setUpPlayback();
@@ -241,4 +263,12 @@ private:
     QByteArray m_splitterState;        // the splitter before full screen
 
     std::shared_ptr<RVVideoList> m_videoList;
+
+    // Declared after the video list so they go before it: the firmware check reads the list's
+    // cards on the updater's thread.
+    std::optional<RVUpdaterEnvironment> m_updaterEnvironment;
+    QString m_advertisementServer;
+    RVAvertisementView* m_advertisementWebView = nullptr; // owned by the window
+    std::unique_ptr<RVUpdateDialogs> m_updateDialogs;
+    std::unique_ptr<RVUpdater> m_updater;
 };

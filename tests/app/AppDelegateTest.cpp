@@ -4,6 +4,7 @@
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
 #include "timeline/RVPlayerView.h"
+#include "update/RVDialogs.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -278,7 +279,7 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
 {
     RVSettings::setAppleLanguages({"ru"});
     apptest::Launch launch;
-    RVDialogs& dialogs = launch.delegate();
+    RVDialogs& dialogs = *launch.delegate().mainViewController()->updateDialogs();
     dialogs.alert(QStringLiteral("UPTATE_FAILED_FINISHED_TITLE"),
                   QStringLiteral("UPTATE_FAILED_FINISHED_MESSAGE"));
     EXPECT_FALSE(dialogs.question(QStringLiteral("UPTATE_READY_TITLE"),
