@@ -23,7 +23,6 @@ class QSplitter;
 class QToolButton;
 class QWidget;
 class RVAvertisementView;
-class RVDialogs;
 class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
@@ -72,7 +71,7 @@ public:
     void setUpdaterEnvironment(RVUpdaterEnvironment environment);
     void setAdvertisementServer(const QString& serverUrl);
     // The updater's questions and alerts as this window shows them.
-    RVDialogs* updateDialogs() const;
+    RVUpdateDialogs* updateDialogs() const;
     RVUpdater* updater() const { return m_updater.get(); }
     RVAvertisementView* advertisementWebView() const { return m_advertisementWebView; }
     QWidget* advertisementContainer() const { return m_advertisementContainer; }

@@ -27,7 +27,7 @@ void RVMainViewController::setAdvertisementServer(const QString& serverUrl)
     m_advertisementServer = serverUrl;
 }
 
-RVDialogs* RVMainViewController::updateDialogs() const
+RVUpdateDialogs* RVMainViewController::updateDialogs() const
 {
     return m_updateDialogs.get();
 }

@@ -47,12 +47,13 @@ void RVUpdateDialogs::plainAlert(const QString& message, const QString& informat
 void RVUpdateDialogs::showProgress(const QString& titleKey, qint64 done, qint64 total)
 {
     if (!m_progress) {
-        // Modal to the window so no second command starts meanwhile, but shown without a
-        // nested loop: the video keeps playing while the update unpacks. There is nothing to
-        // cancel once the user chose to install, so it has no button.
+        // Shown beside the window, not modal: the video keeps playing while the update
+        // unpacks, and a modal progress dialog would run a nested event loop from every
+        // setValue, in which the end of the installation could delete it under its own feet.
+        // There is nothing to cancel once the user chose to install, so it has no button.
         m_progress = new QProgressDialog(m_window);
         m_progress->setObjectName(QStringLiteral("updateProgress"));
-        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setWindowModality(Qt::NonModal);
         m_progress->setCancelButton(nullptr);
         m_progress->setMinimumDuration(0);
         m_progress->setAutoClose(false);
@@ -69,5 +70,9 @@ void RVUpdateDialogs::showProgress(const QString& titleKey, qint64 done, qint64 
 
 void RVUpdateDialogs::hideProgress()
 {
-    delete m_progress.data();
+    if (!m_progress)
+        return;
+    m_progress->hide();
+    m_progress->deleteLater();
+    m_progress = nullptr;
 }
