@@ -1,7 +1,6 @@
 #include "app/RVAppDelegate.h"
 
 #include "app/RVLanguageUtil.h"
-#include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
@@ -42,26 +41,14 @@ enum GraphTag
     GSensorZ,
     Altitude
 };
-
-QString translated(const QString& key)
-{
-    const QByteArray id = key.toUtf8();
-    return qtTrId(id.constData());
-}
 } // namespace
 
 RVAppDelegate::RVAppDelegate(RVAppDelegateOptions options, QObject* parent)
     : QObject(parent), m_options(std::move(options))
-{
-    if (!m_options.updaterEnvironment.dashcamFlashDrives)
-        m_options.updaterEnvironment.dashcamFlashDrives = [] {
-            return RVFileSystemUtil::getDashcamFlashDrives();
-        };
-}
+{}
 
 RVAppDelegate::~RVAppDelegate()
 {
-    m_updater.reset();
     m_mainViewController.reset();
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
@@ -82,9 +69,10 @@ void RVAppDelegate::applicationDidFinishLaunching()
     if (m_mainViewController)
         return;
 
-    // A copy started from the update folder installs itself and ends the process here.
+    // A copy started from the update folder installs itself and ends the process here. This
+    // stage asks nothing, so its short-lived updater has no dialogs.
     {
-        RVUpdater updater(m_options.updaterEnvironment, this);
+        RVUpdater updater(m_options.updaterEnvironment, nullptr);
         updater.checkIfAppInTemporaryDir();
     }
 
@@ -93,6 +81,10 @@ void RVAppDelegate::applicationDidFinishLaunching()
     installTranslator();
 
     m_mainViewController = std::make_unique<RVMainViewController>(m_options.dialogs);
+    // The window starts the update check itself while it loads.
+    if (m_options.checkForUpdates)
+        m_mainViewController->setUpdaterEnvironment(m_options.updaterEnvironment);
+    m_mainViewController->setAdvertisementServer(m_options.advertisementServer);
     m_mainViewController->loadView(m_options.videoList);
     buildMenus();
 
@@ -114,11 +106,6 @@ void RVAppDelegate::applicationDidFinishLaunching()
     const bool british = RVSettings::isBritish(RVSettings::measurementSystem());
     m_menuItemBritish->setChecked(british);
     m_menuItemMetric->setChecked(!british);
-
-    if (m_options.checkForUpdates) {
-        m_updater = std::make_unique<RVUpdater>(m_options.updaterEnvironment, this);
-        m_updater->checkForUpdate();
-    }
 }
 
 void RVAppDelegate::installTranslator()
@@ -448,19 +435,4 @@ std::shared_ptr<RVWindowDialogs> RVAppDelegate::dialogs()
     if (m_options.dialogs)
         return m_options.dialogs;
     return std::make_shared<RVWidgetDialogs>(window());
-}
-
-void RVAppDelegate::alert(const QString& titleKey, const QString& messageKey)
-{
-    dialogs()->alert(translated(titleKey), translated(messageKey));
-}
-
-bool RVAppDelegate::question(const QString& titleKey, const QString& messageKey)
-{
-    return dialogs()->question(translated(titleKey), translated(messageKey));
-}
-
-void RVAppDelegate::plainAlert(const QString& message, const QString& informativeText)
-{
-    dialogs()->alert(message, informativeText);
 }

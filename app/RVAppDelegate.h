@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/RVDialogs.h"
+#include "update/RVAdvertisementUtil.h"
 #include "update/RVUpdater.h"
 
 #include <QAction>
@@ -19,8 +19,8 @@ class RVVideoList;
 class RVWindowDialogs;
 
 // What the application object is built with. The defaults are the running program's; tests
-// script the dialogs, give a video list that watches no cards and keep the updater off the
-// network.
+// script the dialogs, give a video list that watches no cards and keep the updater and the
+// advertisement panel off the network.
 struct RVAppDelegateOptions final
 {
     // The window's questions and alerts. Null: message boxes.
@@ -30,16 +30,18 @@ struct RVAppDelegateOptions final
     // Whether the window asks the maker's server for a new version once it is up.
     bool checkForUpdates = true;
     RVUpdaterEnvironment updaterEnvironment;
+    // The server of the advertisement panel's page; empty: no panel.
+    QString advertisementServer = RVAdvertisementUtil::defaultServerUrl();
 };
 
 // The application object: finishes a pending self-update, picks the interface language,
 // builds the player window with its menu bar, places it, applies the first-launch defaults
 // and the stored settings to the menus, and turns menu commands into calls on the window's
-// controller. It also answers the updater's questions for the window.
+// controller.
 //
 // Everything runs on the GUI thread. The delegate owns the controller (and through it the
 // window) and the translator it installs on the application.
-class RVAppDelegate final : public QObject, public RVDialogs
+class RVAppDelegate final : public QObject
 {
     Q_OBJECT
 
@@ -92,11 +94,6 @@ public:
     // data folder. Empty when it cannot be found.
     static QString whatsNewPath();
 
-    // RVDialogs, for the updater: keys are looked up in the interface language.
-    void alert(const QString& titleKey, const QString& messageKey) override;
-    bool question(const QString& titleKey, const QString& messageKey) override;
-    void plainAlert(const QString& message, const QString& informativeText) override;
-
 private:
     void installTranslator();
     void buildMenus();
@@ -119,7 +116,4 @@ private:
     QPointer<QAction> m_menuItemMetric;
     QPointer<QAction> m_menuItemBritish;
     QPointer<QAction> m_makeScreenShot;
-
-    // Declared last so it goes first: its questions come to this object.
-    std::unique_ptr<RVUpdater> m_updater;
 };

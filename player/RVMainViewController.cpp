@@ -6,6 +6,7 @@
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVThumbnailsProvider.h"
+#include "player/RVUpdateDialogs.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWidgetDialogs.h"
@@ -48,7 +49,9 @@ RVMainViewController::~RVMainViewController()
     // The thumbnail worker calls back into this controller; it stops first.
     m_thumbnailsProvider.reset();
     // The window's views call back into this controller; they go first. The video widget
-    // frees its render context before the player's mpv handle goes with the player.
+    // frees its render context before the player's mpv handle goes with the player. The
+    // updater goes before them all: its background work ends and it asks nothing more.
+    m_updater.reset();
     if (m_window) {
         m_filesView->setControllerDelegate(nullptr);
         m_mainView->setDelegate(nullptr);
@@ -80,6 +83,11 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     // Progress arrives from pool threads; the queued connection brings it to this thread.
     connect(m_videoList.get(), &RVVideoList::metaScanProgress, this,
             &RVMainViewController::updateReadingProgress, Qt::QueuedConnection);
+
+    // The update check and the advertisement panel talk to the maker's server.
+    m_updateDialogs = std::make_unique<RVUpdateDialogs>(m_dialogs, m_window);
+    setUpUpdater();
+    setUpAdvertisement();
 
     // The file list: this controller is its data source's owner, delegate and controller
     // delegate; the initial sort is the date column's, oldest first.

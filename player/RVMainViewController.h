@@ -3,6 +3,7 @@
 #include "library/RVVideoData.h"
 #include "player/RVExportCommands.h"
 #include "timeline/RVPlayerViewDelegate.h"
+#include "update/RVUpdater.h"
 
 #include <QImage>
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -22,6 +24,8 @@ class QPushButton;
 class QSplitter;
 class QToolButton;
 class QWidget;
+class RVAvertisementView;
+class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
 class RVMapBridge;
@@ -70,6 +74,21 @@ public:
     // no cards); null creates the usual one.
     void loadView(std::shared_ptr<RVVideoList> videoList = nullptr);
     QMainWindow* window() const { return m_window; }
+
+    // Talking to the maker's server; both are set before loadView. With an environment,
+    // loadView creates the updater and starts the update check (without one, as in most tests,
+    // there is none). With a server address (https), loadView loads the advertisement panel's
+    // page from it; without one the panel stays empty and out of sight.
+    void setUpdaterEnvironment(RVUpdaterEnvironment environment);
+    void setAdvertisementServer(const QString& serverUrl);
+    // The updater's questions and alerts as this window shows them.
+    RVUpdateDialogs* updateDialogs() const;
+    RVUpdater* updater() const { return m_updater.get(); }
+    RVAvertisementView* advertisementWebView() const { return m_advertisementWebView; }
+    QWidget* advertisementContainer() const { return m_advertisementContainer; }
+    // Gives the panel the height its page asked for (points); 0 or less changes nothing. The
+    // file list keeps the rest of its column.
+    void adjustAdvHeight(std::int32_t height);
 
     // Playback.
     void startVideo(const RVVideoDataPtr& node);
@@ -206,6 +225,8 @@ private:
     void updateVideoPan();
     void saveStill(const QImage& image);
     void stillFailed(const QString& message);
+    void setUpUpdater();
+    void setUpAdvertisement();
 
     // Playback.
     void setUpPlayback();
@@ -298,4 +319,12 @@ private:
     RVThumbnailPopover* m_popover = nullptr;
     bool m_popoverActive = false; // the pointer is over the time axis
     std::unique_ptr<RVThumbnailsProvider> m_thumbnailsProvider;
+
+    // Declared after the video list so they go before it: the firmware check reads the list's
+    // cards on the updater's thread.
+    std::optional<RVUpdaterEnvironment> m_updaterEnvironment;
+    QString m_advertisementServer;
+    RVAvertisementView* m_advertisementWebView = nullptr; // owned by the window
+    std::unique_ptr<RVUpdateDialogs> m_updateDialogs;
+    std::unique_ptr<RVUpdater> m_updater;
 };

@@ -117,7 +117,7 @@ void RVMainViewController::buildWindow()
     header->resizeSection(RVVideoOutlineViewModel::ColumnDate, 140);
     left->addWidget(m_filesView, 1);
 
-    // The advertisement panel comes here; until it exists the area stays empty and collapsed.
+    // The advertisement panel's place: collapsed until its page says how tall it is.
     m_advertisementContainer = new QWidget(m_fileViewContainer);
     m_advertisementContainer->setObjectName(QStringLiteral("advertisementContainer"));
     m_advertisementContainer->setFixedHeight(0);

@@ -20,4 +20,15 @@ public:
 
     // Alert with one "Ok" button whose texts are shown as they stand (not localised).
     virtual void plainAlert(const QString& message, const QString& informativeText) = 0;
+
+    // Shows that long work runs in the background while the window stays usable: the localised
+    // titleKey with done of total steps (total 0: the amount is not known yet). Called again as
+    // the work advances; hideProgress ends it. The default shows nothing.
+    virtual void showProgress(const QString& titleKey, qint64 done, qint64 total)
+    {
+        Q_UNUSED(titleKey);
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+    }
+    virtual void hideProgress() {}
 };

@@ -7,6 +7,7 @@
 
 #include "update/RVUpdater.h"
 
+#include "metadata/RVSettings.h"
 #include "metadata/RVStringUtil.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -95,7 +95,7 @@ void RVUpdater::checkReleasedFirmwareVersion()
     const QString current = cardInfo.value(QStringLiteral("firmware"));
     const QString model = current.section(QLatin1Char('-'), 0, 0);
 
-    QString url = QSettings().value(QStringLiteral("FIRMWARE_URL")).toString();
+    QString url = RVSettings::textValue(RVSettings::kFirmwareUrl);
     if (url.isEmpty())
         return;
     // The model comes from a file on the card; encoded, it cannot change the address's shape.

@@ -1,6 +1,7 @@
 #include "update/RVUpdater.h"
 
 #include "korvela_version.h"
+#include "metadata/RVSettings.h"
 #include "update/RVAppBundle.h"
 #include "update/RVDialogs.h"
 #include "update/RVDownloadUtil.h"
@@ -17,7 +18,6 @@
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSaveFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -31,7 +31,8 @@ namespace {
 
 const QLatin1String kInformationPath("/korvelaplayer.php");
 const QLatin1String kArchiveName("KorvelaPlayer.zip");
-const QLatin1String kFirmwareUrlKey("FIRMWARE_URL");
+// Title of the progress shown while an accepted update unpacks.
+const QLatin1String kInstallingKey("UPTATE_INSTALLING_TITLE");
 
 bool startDetached(const QString& executable)
 {
@@ -63,9 +64,11 @@ RVUpdater::~RVUpdater()
 {
     // Aborts the firmware thread's transfers and its wait for an answer, then joins it.
     m_stop.request_stop();
-    if (m_firmwareThread) {
-        m_firmwareThread->wait();
-        delete m_firmwareThread;
+    for (QThread* thread : {m_firmwareThread, m_installThread}) {
+        if (thread) {
+            thread->wait();
+            delete thread;
+        }
     }
     if (m_reply) {
         m_reply->disconnect(this); // no handling of the abort while this object goes away
@@ -161,9 +164,8 @@ void RVUpdater::handleUpdateInformation()
         }
     }
     if (info.firmwareURL) {
-        QSettings settings;
-        settings.setValue(kFirmwareUrlKey, *info.firmwareURL);
-        settings.sync(); // the firmware thread reads it through its own settings object
+        // Written out before the firmware thread reads it through its own settings object.
+        RVSettings::setText(RVSettings::kFirmwareUrl, *info.firmwareURL);
         startFirmwareCheck();
     }
     m_versionDownloaded = true;
@@ -181,7 +183,7 @@ void RVUpdater::handleArchive(QNetworkReply* reply)
         Q_EMIT updateCheckFinished();
         return;
     }
-    const std::unique_ptr<QTemporaryDir> folder = makePrivateTemporaryFolder();
+    std::unique_ptr<QTemporaryDir> folder = makePrivateTemporaryFolder();
     if (!folder) {
         Q_EMIT updateCheckFinished();
         return;
@@ -196,40 +198,97 @@ void RVUpdater::handleArchive(QNetworkReply* reply)
     }
     m_responseData = QByteArray();
     if (m_dialogs && m_dialogs->question(QStringLiteral("UPTATE_READY_TITLE"),
-                                         QStringLiteral("UPTATE_READY_MESSAGE")))
-        installArchive(archivePath);
+                                         QStringLiteral("UPTATE_READY_MESSAGE"))) {
+        m_archiveFolder = std::move(folder);
+        installArchive(archivePath); // finishes on its own thread, then in finishInstall
+        return;
+    }
     Q_EMIT updateCheckFinished();
 }
 
 void RVUpdater::installArchive(const QString& archivePath)
 {
     const std::optional<QString> bundle = RVAppBundle::bundleOfExecutable(executablePath());
-    if (!bundle)
-        return; // checked before the download
+    if (!bundle || m_installThread) {
+        // The bundle was checked before the download; only one installation per run.
+        m_archiveFolder.reset();
+        Q_EMIT updateCheckFinished();
+        return;
+    }
     const QString temporary = QFileInfo(*bundle).absolutePath() + QLatin1Char('/') +
                               QLatin1String(RVAppBundle::kTemporaryFolder);
-    // Whatever an earlier, interrupted attempt left there must not end up in the new install.
-    RVAppBundle::removeFolder(temporary);
-    QDir().mkpath(temporary);
-    archiveAt(archivePath, temporary);
-
     const QString newExecutable = RVAppBundle::executableOf(
         temporary + QLatin1Char('/') + QLatin1String(RVAppBundle::kBundleName));
-    // Owner may write; everyone else may only run it.
-    QFile::setPermissions(newExecutable, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                             QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
-                                             QFile::ExeOther);
-    QThread::msleep(static_cast<unsigned long>(m_environment.settleDelay.count()));
-    if (m_environment.launch(newExecutable)) {
+    if (m_dialogs)
+        m_dialogs->showProgress(kInstallingKey, 0, 0);
+
+    // A bundle holds thousands of files: unpacking them takes seconds, during which the window
+    // keeps playing and drawing. Progress and the result come back as queued calls, which Qt
+    // drops once this object is gone.
+    const std::stop_token stop = m_stop.get_token();
+    const std::chrono::milliseconds settleDelay = m_environment.settleDelay;
+    m_installThread =
+        QThread::create([this, archivePath, temporary, newExecutable, stop, settleDelay] {
+            // Whatever an earlier, interrupted attempt left there must not end up in the new
+            // install.
+            RVAppBundle::removeFolder(temporary);
+            QDir().mkpath(temporary);
+            qint64 shownPercent = -1;
+            const bool unpacked = archiveAt(archivePath, temporary, [&](qint64 done, qint64 total) {
+                // At most one report per percent, so a large archive does not flood the queue.
+                const qint64 percent = total > 0 ? done * 100 / total : 0;
+                if (percent != shownPercent) {
+                    shownPercent = percent;
+                    QMetaObject::invokeMethod(
+                        this, [this, done, total] { Q_EMIT installProgress(done, total); },
+                        Qt::QueuedConnection);
+                }
+                return !stop.stop_requested();
+            });
+            // Owner may write; everyone else may only run it.
+            QFile::setPermissions(newExecutable, QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadGroup |
+                                                     QFile::ExeGroup | QFile::ReadOther |
+                                                     QFile::ExeOther);
+            // The pause before the launch is spent here too, off the GUI thread; a stop cuts it
+            // short.
+            std::mutex mutex;
+            std::condition_variable_any wake;
+            std::unique_lock lock(mutex);
+            wake.wait_for(lock, stop, settleDelay, [] { return false; });
+            if (stop.stop_requested())
+                return;
+            QMetaObject::invokeMethod(
+                this, [this, newExecutable, unpacked] { finishInstall(newExecutable, unpacked); },
+                Qt::QueuedConnection);
+        });
+    connect(this, &RVUpdater::installProgress, this, [this](qint64 done, qint64 total) {
+        if (m_dialogs)
+            m_dialogs->showProgress(kInstallingKey, done, total);
+    });
+    m_installThread->start();
+}
+
+void RVUpdater::finishInstall(const QString& newExecutable, bool unpacked)
+{
+    if (m_dialogs)
+        m_dialogs->hideProgress();
+    // An archive that did not unpack shows up as a launch failure: the new executable is
+    // missing or incomplete.
+    if (!unpacked)
+        qWarning("The update archive could not be unpacked completely");
+    if (unpacked && m_environment.launch(newExecutable)) {
         // The process ends without unwinding, so the private folder goes now.
-        QDir(QFileInfo(archivePath).absolutePath()).removeRecursively();
+        m_archiveFolder.reset();
         m_environment.endProcess(0);
         return;
     }
+    m_archiveFolder.reset();
     if (m_dialogs)
         m_dialogs->plainAlert(QStringLiteral("Update failed"),
                               QStringLiteral("There was a problem during installation. Update "
                                              "canceled."));
+    Q_EMIT updateCheckFinished();
 }
 
 void RVUpdater::checkIfAppInTemporaryDir()
@@ -256,10 +315,17 @@ void RVUpdater::checkIfAppInTemporaryDir()
 
 void RVUpdater::archiveAt(const QString& archivePath, const QString& destination)
 {
+    archiveAt(archivePath, destination, {});
+}
+
+bool RVUpdater::archiveAt(const QString& archivePath, const QString& destination,
+                          const std::function<bool(qint64 done, qint64 total)>& progress)
+{
     ZipArchive zip;
-    zip.UnzipOpenFile(archivePath);
-    zip.UnzipFileTo(destination, true);
+    const bool opened = zip.UnzipOpenFile(archivePath);
+    const bool walked = opened && zip.UnzipFileTo(destination, true, progress);
     zip.UnzipCloseFile();
+    return walked;
 }
 
 void RVUpdater::startFirmwareCheck()

@@ -14,6 +14,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QTemporaryDir;
 class QThread;
 class RVDialogs;
 
@@ -46,9 +47,11 @@ struct RVUpdaterEnvironment final
 //
 // Threads: construct, call checkForUpdate() and checkIfAppInTemporaryDir() and destroy on the
 // GUI thread. The update check runs asynchronously on that thread's event loop; the firmware
-// check runs on a thread of the updater's own, which the destructor stops and joins. Every
-// question and alert is shown through the dialogs on the GUI thread; the firmware thread waits
-// for the answer.
+// check and the unpacking of an accepted application archive each run on a thread of the
+// updater's own, which the destructor stops and joins. Every question and alert is shown
+// through the dialogs on the GUI thread; the firmware thread waits for the answer, and the
+// unpacking reports its progress to the dialogs and hands its result back to the GUI thread,
+// which launches the new copy.
 //
 // Downloads of code (the application archive, the firmware) and the requests for update
 // information and firmware descriptions are made over https only, with certificate checks;
@@ -72,6 +75,10 @@ public:
 
     // Unpacks the archive into the folder, replacing existing files. Any thread.
     static void archiveAt(const QString& archivePath, const QString& destination);
+    // The same with the zip walk's progress; false when the archive could not be opened or
+    // read, or the progress stopped the walk.
+    static bool archiveAt(const QString& archivePath, const QString& destination,
+                          const std::function<bool(qint64 done, qint64 total)>& progress);
 
     // The camera firmware check. Blocks; normally run on the updater's own thread, which
     // checkForUpdate starts. Waits for the dialogs' answers on the GUI thread.
@@ -88,6 +95,8 @@ Q_SIGNALS:
     void firmwareCheckFinished();
     // Bytes of the application archive received so far, and its size (-1 while unknown).
     void archiveProgress(qint64 received, qint64 total);
+    // Entries of the accepted archive unpacked so far, and how many it holds.
+    void installProgress(qint64 done, qint64 total);
 
 private:
     void startTransfer(const QUrl& url);
@@ -96,6 +105,7 @@ private:
     void handleUpdateInformation();
     void handleArchive(QNetworkReply* reply);
     void installArchive(const QString& archivePath);
+    void finishInstall(const QString& newExecutable, bool unpacked);
     void startFirmwareCheck();
 
     bool askOnGuiThread(const QString& titleKey, const QString& messageKey);
@@ -113,5 +123,8 @@ private:
     bool m_checkStarted = false;
     QString m_lastVersion;
     QThread* m_firmwareThread = nullptr;
+    QThread* m_installThread = nullptr;
+    // The private folder holding the downloaded archive, kept until the installation ends.
+    std::unique_ptr<QTemporaryDir> m_archiveFolder;
     std::stop_source m_stop;
 };

@@ -98,8 +98,10 @@ bool ZipArchive::UnzipOpenFile(const QString& archivePath)
     if (!m_unzFile)
         return false;
     unz_global_info64 info{};
-    if (unzGetGlobalInfo64(handle(m_unzFile), &info) == UNZ_OK)
+    if (unzGetGlobalInfo64(handle(m_unzFile), &info) == UNZ_OK) {
+        m_entryCount = qint64(info.number_entry);
         qInfo("%d entries in the zip file", int(info.number_entry));
+    }
     return true;
 }
 
@@ -109,10 +111,16 @@ bool ZipArchive::UnzipCloseFile()
         return true;
     const int rc = unzClose(handle(m_unzFile));
     m_unzFile = nullptr;
+    m_entryCount = 0;
     return rc == UNZ_OK;
 }
 
 bool ZipArchive::UnzipFileTo(const QString& destination, bool overWrite)
+{
+    return UnzipFileTo(destination, overWrite, {});
+}
+
+bool ZipArchive::UnzipFileTo(const QString& destination, bool overWrite, const Progress& progress)
 {
     // Targets are always replaced: the updater's archives must win over what an earlier
     // attempt left behind.
@@ -120,8 +128,10 @@ bool ZipArchive::UnzipFileTo(const QString& destination, bool overWrite)
     if (!m_unzFile)
         return false;
     unzGoToFirstFile(handle(m_unzFile)); // on failure opening the entry below fails too
-    for (;;) {
+    for (qint64 done = 1;; ++done) {
         if (unzipCurrentEntry(destination) == EntryResult::Fail)
+            return false;
+        if (progress && !progress(done, m_entryCount))
             return false;
         if (unzGoToNextFile(handle(m_unzFile)) != UNZ_OK)
             return true;

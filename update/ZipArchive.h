@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Unpacks a whole zip archive into a folder, over minizip's reading interface.
 //
 // Entry names are taken as stored, with "\" read as a folder separator (archives made on
@@ -29,6 +31,12 @@ public:
     // reached the end, even when single entries were refused or could not be written.
     bool UnzipFileTo(const QString& destination, bool overWrite);
 
+    // Told after each entry how many of the archive's entries have been handled, and how many
+    // it holds (0 when the archive does not say). Returning false stops the walk there.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+    // UnzipFileTo with progress; false also when the progress stopped the walk.
+    bool UnzipFileTo(const QString& destination, bool overWrite, const Progress& progress);
+
     // Closes the archive. True when none was open or closing succeeded.
     bool UnzipCloseFile();
 
@@ -41,4 +49,5 @@ private:
     EntryResult unzipCurrentEntry(const QString& destination);
 
     void* m_unzFile = nullptr; // minizip's unzFile
+    qint64 m_entryCount = 0;   // from the archive's central directory
 };

@@ -1,6 +1,8 @@
-// Unpacking speed and memory of the updater's zip reader, and the cost of reading the small
-// key=value texts of the update server and the camera card.
+// Unpacking speed and memory of the updater's zip reader (also with the progress reports the
+// installation makes), and the cost of reading the small key=value texts of the update server
+// and the camera card, and the advertisement page's height tag.
 #include "metadata/RVStringUtil.h"
+#include "update/RVAdvertisementUtil.h"
 #include "update/RVUpdateInformation.h"
 #include "update/ZipArchive.h"
 
@@ -73,6 +75,43 @@ BENCHMARK(BM_UnzipArchive)
     ->Args({64, 256 << 10})
     ->Args({2000, 4096})
     ->Unit(benchmark::kMillisecond);
+
+// As the installation unpacks: a progress report after every entry.
+void BM_UnzipArchiveWithProgress(benchmark::State& state)
+{
+    qInstallMessageHandler(quiet);
+    const int files = int(state.range(0));
+    const int bytes = int(state.range(1));
+    QTemporaryDir folder;
+    const QString archive = makeArchive(folder.path(), files, bytes);
+    const QString destination = folder.path() + QStringLiteral("/out");
+    qint64 reports = 0;
+    for (auto _ : state) {
+        ZipArchive zip;
+        zip.UnzipOpenFile(archive);
+        benchmark::DoNotOptimize(zip.UnzipFileTo(destination, true, [&](qint64, qint64) {
+            ++reports;
+            return true;
+        }));
+        zip.UnzipCloseFile();
+    }
+    state.SetBytesProcessed(state.iterations() * qint64(files) * bytes);
+    state.counters["reports"] = double(reports) / double(state.iterations());
+}
+BENCHMARK(BM_UnzipArchiveWithProgress)->Args({2000, 4096})->Unit(benchmark::kMillisecond);
+
+// A page of `range` KiB with the height tag at its end, the worst place for the search.
+void BM_AdvertisementHeightFromPage(benchmark::State& state)
+{
+    QString page = QStringLiteral("<html><head>");
+    while (page.size() < state.range(0) * 1024)
+        page += QStringLiteral("<meta name=\"keywords\" content=\"dash camera, player\">\n");
+    page += QStringLiteral("<meta name=\"height\" content=\"60\"></head></html>");
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RVAdvertisementUtil::heightFromPage(page));
+    state.SetBytesProcessed(state.iterations() * page.size() * 2);
+}
+BENCHMARK(BM_AdvertisementHeightFromPage)->Arg(4)->Arg(1024);
 
 void BM_CreateDictionaryFromText(benchmark::State& state)
 {

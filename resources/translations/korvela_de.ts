@@ -227,6 +227,10 @@
         <source>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</source>
         <translation>Die Firmware konnte nicht heruntergeladen oder auf die Speicherkarte geschrieben werden. Auf der Karte wurde nichts geändert.</translation>
     </message>
+    <message id="UPTATE_INSTALLING_TITLE">
+        <source>Installing the new version of Korvela Player…</source>
+        <translation>Die neue Version von Korvela Player wird installiert…</translation>
+    </message>
     <message id="STATUS_READING_METADATA">
         <source>Reading %1 of %2</source>
         <translation>Lese %1 von %2</translation>

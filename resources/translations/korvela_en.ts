@@ -227,6 +227,10 @@
         <source>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</source>
         <translation>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</translation>
     </message>
+    <message id="UPTATE_INSTALLING_TITLE">
+        <source>Installing the new version of Korvela Player…</source>
+        <translation>Installing the new version of Korvela Player…</translation>
+    </message>
     <message id="STATUS_READING_METADATA">
         <source>Reading %1 of %2</source>
         <translation>Reading %1 of %2</translation>

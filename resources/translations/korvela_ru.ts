@@ -227,6 +227,10 @@
         <source>The firmware could not be downloaded or written to the memory card. Nothing on the card was changed.</source>
         <translation>Не удалось загрузить прошивку или записать её на карту памяти. Содержимое карты не изменено.</translation>
     </message>
+    <message id="UPTATE_INSTALLING_TITLE">
+        <source>Installing the new version of Korvela Player…</source>
+        <translation>Устанавливается новая версия Korvela Player…</translation>
+    </message>
     <message id="STATUS_READING_METADATA">
         <source>Reading %1 of %2</source>
         <translation>Чтение %1 из %2</translation>

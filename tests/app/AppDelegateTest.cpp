@@ -3,6 +3,7 @@
 #include "korvela_version.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
+#include "player/RVUpdateDialogs.h"
 #include "timeline/RVPlayerView.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 
@@ -278,7 +280,7 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
 {
     RVSettings::setAppleLanguages({"ru"});
     apptest::Launch launch;
-    RVDialogs& dialogs = launch.delegate();
+    RVUpdateDialogs& dialogs = *launch.delegate().mainViewController()->updateDialogs();
     dialogs.alert(QStringLiteral("UPTATE_FAILED_FINISHED_TITLE"),
                   QStringLiteral("UPTATE_FAILED_FINISHED_MESSAGE"));
     EXPECT_FALSE(dialogs.question(QStringLiteral("UPTATE_READY_TITLE"),
@@ -291,4 +293,19 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
     ASSERT_EQ(launch.dialogs().questions.size(), 1);
     EXPECT_TRUE(launch.dialogs().questions[0].startsWith(
         QStringLiteral("Доступна новая версия Korvela Player | ")));
+
+    // Unpacking shows beside the window, which stays usable, and goes when told.
+    dialogs.showProgress(QStringLiteral("UPTATE_INSTALLING_TITLE"), 0, 0);
+    dialogs.showProgress(QStringLiteral("UPTATE_INSTALLING_TITLE"), 3, 10);
+    QProgressDialog* progress = dialogs.progressDialog();
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->isVisible());
+    EXPECT_FALSE(progress->isModal());
+    EXPECT_EQ(progress->parentWidget(), launch.delegate().window());
+    EXPECT_EQ(progress->labelText(),
+              QStringLiteral("Устанавливается новая версия Korvela Player…"));
+    EXPECT_EQ(progress->value(), 3);
+    EXPECT_EQ(progress->maximum(), 10);
+    dialogs.hideProgress();
+    EXPECT_EQ(dialogs.progressDialog(), nullptr);
 }

@@ -26,6 +26,7 @@ Launch::Launch(std::shared_ptr<RecordingDialogs> dialogs) : m_dialogs(std::move(
         std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
                                       [](const QString&) { return std::optional<RVMetaData>(); });
     options.checkForUpdates = false;
+    options.advertisementServer.clear();
     // An installed copy of its own, so the pending-update step looks at nothing of the build.
     QDir(m_installDir.path()).mkpath(QStringLiteral("Korvela Player/bin"));
     options.updaterEnvironment.executablePath =

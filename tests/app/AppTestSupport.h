@@ -37,7 +37,7 @@ namespace apptest {
 void clearSettings();
 
 // The application as launched by the program, except that it watches no cards, asks no
-// server and answers its dialogs from `dialogs`.
+// server, shows no advertisement and answers its dialogs from `dialogs`.
 class Launch final
 {
 public:

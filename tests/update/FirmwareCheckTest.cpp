@@ -1,12 +1,13 @@
 #include "update/RVUpdater.h"
 
+#include "metadata/RVSettings.h"
+
 #include "TestHttpServer.h"
 #include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -24,9 +25,8 @@ class FirmwareCheck : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QSettings settings;
-        settings.clear();
-        settings.setValue("FIRMWARE_URL", m_server.url("/fw/%model%.txt?m=%model%"));
+        RVSettings::store().clear();
+        RVSettings::setText(RVSettings::kFirmwareUrl, m_server.url("/fw/%model%.txt?m=%model%"));
         m_server.route("/fw.zip", zipBytes({{"sotava.bin", m_image}, {"notes.txt", "notes"}}));
         describe("X1", "X1-27", m_server.url("/fw.zip"));
         makeCard("cardA", "[autorun]\r\nfirmware=X1-15\r\nlabel=CAM\r\n");
@@ -144,9 +144,9 @@ TEST_F(FirmwareCheck, NothingHappensWithoutCardModelOrDescription)
     writeFile(card() + "/autorun.inf", "firmware=X1-1\n");
     m_server.route("/fw/X1.txt?m=X1", "version=X1-99\n"); // no url
     check();
-    QSettings().remove("FIRMWARE_URL"); // no template
+    RVSettings::store().remove(RVSettings::kFirmwareUrl); // no template
     check();
-    QSettings().setValue("FIRMWARE_URL", "http://127.0.0.1:1/%model%"); // not https
+    RVSettings::setText(RVSettings::kFirmwareUrl, "http://127.0.0.1:1/%model%"); // not https
     LogCapture log;
     check();
     EXPECT_TRUE(log.contains("Refusing firmware description that is not https"));
@@ -215,7 +215,7 @@ TEST_F(FirmwareCheck, RunsOnItsOwnThreadAfterTheUpdateInformation)
 {
     m_server.route("/korvelaplayer.php",
                    "firmwareURL=" + m_server.url("/fw/%model%.txt?m=%model%").toLatin1() + "\n");
-    QSettings().remove("FIRMWARE_URL");
+    RVSettings::store().remove(RVSettings::kFirmwareUrl);
     ScriptedDialogs dialogs({true});
     RVUpdater updater(environment(), &dialogs);
     int finished = 0;

@@ -1,5 +1,7 @@
 #include "update/RVUpdater.h"
 
+#include "metadata/RVSettings.h"
+
 #include "update/RVAppBundle.h"
 
 #include "TestHttpServer.h"
@@ -9,8 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -29,7 +32,7 @@ class SelfUpdate : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QSettings().clear();
+        RVSettings::store().clear();
         m_server.route("/app.zip", zipBytes({{"Korvela Player/bin/korvela-player",
                                               standInExecutable(launchLog(), "9.0")},
                                              {"Korvela Player/share/version.txt", "9.0"}}));
@@ -110,6 +113,111 @@ TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedAndLaunched)
     EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("1.2.3"));
     ASSERT_TRUE(waitFor([&] { return !launches().isEmpty(); }));
     EXPECT_EQ(launches(), QStringList({newExe + "|" + temporary() + "/Korvela Player/bin"}));
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
+}
+
+TEST_F(SelfUpdate, AcceptedArchiveUnpacksBesideTheEventLoopWithProgress)
+{
+    // A bundle of many files, as a real one is: unpacking it takes a while.
+    constexpr int kFiles = 600;
+    QList<ZipEntry> entries{
+        {"Korvela Player/bin/korvela-player", standInExecutable(launchLog(), "9.0")}};
+    for (int i = 1; i < kFiles; ++i) {
+        QByteArray data;
+        for (int line = 0; line < 400; ++line)
+            data += QByteArray::number(i * 7919 + line * 104729) + " resource line\n";
+        entries.append({"Korvela Player/share/res/" + QByteArray::number(i) + ".txt", data});
+    }
+    m_server.route("/big.zip", zipBytes(entries));
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.4\nmacDownloadURL=" +
+                                                    m_server.url("/big.zip").toLatin1() + "\n"));
+
+    // Counts turns of the GUI thread's event loop: a zero timer fires once per turn.
+    int turns = 0;
+    QTimer turn;
+    turn.setInterval(0);
+    QObject::connect(&turn, &QTimer::timeout, [&turns] { ++turns; });
+    turn.start();
+
+    ScriptedDialogs dialogs({true});
+    // Notes the turn at which the question was answered.
+    struct AnswerTurn final : RVDialogs
+    {
+        ScriptedDialogs& inner;
+        const int& turns;
+        int atAnswer = -1;
+        AnswerTurn(ScriptedDialogs& d, const int& t) : inner(d), turns(t) {}
+        void alert(const QString& t, const QString& m) override { inner.alert(t, m); }
+        bool question(const QString& t, const QString& m) override
+        {
+            atAnswer = turns;
+            return inner.question(t, m);
+        }
+        void plainAlert(const QString& m, const QString& i) override { inner.plainAlert(m, i); }
+        void showProgress(const QString& t, qint64 d, qint64 n) override
+        {
+            inner.showProgress(t, d, n);
+        }
+        void hideProgress() override { inner.hideProgress(); }
+    } answering(dialogs, turns);
+    RVUpdaterEnvironment env = environment(RVAppBundle::executableOf(installed()));
+    int turnsAtLaunch = -1;
+    QStringList progressAtLaunch;
+    bool launchedOnGuiThread = false;
+    env.launch = [&](const QString& executable) {
+        turnsAtLaunch = turns;
+        progressAtLaunch = dialogs.progress();
+        launchedOnGuiThread = QThread::currentThread() == qApp->thread();
+        return QFileInfo(executable).isExecutable();
+    };
+    RVUpdater updater(env, &answering);
+    updater.checkForUpdate();
+    ASSERT_TRUE(waitFor([&] { return !m_exitStatuses.isEmpty(); }, 60000));
+    EXPECT_EQ(m_exitStatuses, QList<int>({0}));
+    EXPECT_TRUE(launchedOnGuiThread);
+
+    // The event loop kept turning between the answer and the launch: the unpacking did not
+    // hold the GUI thread.
+    ASSERT_GE(answering.atAnswer, 0);
+    EXPECT_GE(turnsAtLaunch - answering.atAnswer, 3);
+
+    // Progress: busy at first, then counted entries up to all of them, hidden before the launch.
+    ASSERT_GE(progressAtLaunch.size(), 3);
+    EXPECT_EQ(progressAtLaunch.first(), QStringLiteral("UPTATE_INSTALLING_TITLE 0/0"));
+    EXPECT_EQ(progressAtLaunch.at(progressAtLaunch.size() - 2),
+              QStringLiteral("UPTATE_INSTALLING_TITLE %1/%1").arg(kFiles));
+    EXPECT_EQ(progressAtLaunch.last(), QStringLiteral("hidden"));
+    EXPECT_GT(progressAtLaunch.size(), 10); // several steps, not one jump
+
+    EXPECT_EQ(dialogs.shown(), QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE"}));
+    EXPECT_EQ(QDir(temporary() + "/Korvela Player/share/res").entryList(QDir::Files).size(),
+              kFiles - 1);
+    EXPECT_EQ(QFile::permissions(temporary() + "/Korvela Player/bin/korvela-player"), kMode0755);
+    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
+}
+
+TEST_F(SelfUpdate, ClosingWhileTheUpdateUnpacksStopsItAndLaunchesNothing)
+{
+    QList<ZipEntry> entries{
+        {"Korvela Player/bin/korvela-player", standInExecutable(launchLog(), "9.0")}};
+    for (int i = 0; i < 2000; ++i)
+        entries.append({"Korvela Player/share/" + QByteArray::number(i), QByteArray(2000, 'x')});
+    m_server.route("/big.zip", zipBytes(entries));
+    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.4\nmacDownloadURL=" +
+                                                    m_server.url("/big.zip").toLatin1() + "\n"));
+    ScriptedDialogs dialogs({true});
+    RVUpdaterEnvironment env = environment(RVAppBundle::executableOf(installed()));
+    env.settleDelay = std::chrono::hours(1); // only a stop can end the wait
+    bool launched = false;
+    env.launch = [&](const QString&) { return launched = true; };
+    {
+        RVUpdater updater(env, &dialogs);
+        updater.checkForUpdate();
+        ASSERT_TRUE(waitFor([&] { return !dialogs.progress().isEmpty(); }, 60000));
+    } // the destructor stops the unpacking or the wait, and joins the thread
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(launched);
+    EXPECT_TRUE(m_exitStatuses.isEmpty());
     EXPECT_TRUE(privateTemporaryFolders().isEmpty());
 }
 
@@ -218,7 +326,7 @@ TEST_F(SelfUpdate, UnreachableServerAnErrorPageAndFirmwareOnlyInformation)
         QObject::connect(&updater, &RVUpdater::firmwareCheckFinished, [&firmware] { ++firmware; });
         runCheck(updater);
         EXPECT_TRUE(updater.versionDownloaded());
-        EXPECT_EQ(QSettings().value("FIRMWARE_URL").toString(),
+        EXPECT_EQ(RVSettings::textValue(RVSettings::kFirmwareUrl),
                   QStringLiteral("https://fw/%model%"));
         ASSERT_TRUE(waitFor([&] { return firmware == 1; }));
         EXPECT_FALSE(m_firmwareChecked); // no card was mounted

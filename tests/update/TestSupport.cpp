@@ -117,10 +117,28 @@ void ScriptedDialogs::plainAlert(const QString& message, const QString& informat
     m_shown.append("plain " + message + " " + informativeText);
 }
 
+void ScriptedDialogs::showProgress(const QString& titleKey, qint64 done, qint64 total)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_progress.append(QStringLiteral("%1 %2/%3").arg(titleKey).arg(done).arg(total));
+}
+
+void ScriptedDialogs::hideProgress()
+{
+    const QMutexLocker lock(&m_mutex);
+    m_progress.append(QStringLiteral("hidden"));
+}
+
 QStringList ScriptedDialogs::shown() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_shown;
+}
+
+QStringList ScriptedDialogs::progress() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_progress;
 }
 
 LogCapture::LogCapture()

@@ -38,12 +38,17 @@ public:
     void alert(const QString& titleKey, const QString& messageKey) override;
     bool question(const QString& titleKey, const QString& messageKey) override;
     void plainAlert(const QString& message, const QString& informativeText) override;
+    // Progress is recorded apart from the dialogs, as "titleKey done/total" and "hidden".
+    void showProgress(const QString& titleKey, qint64 done, qint64 total) override;
+    void hideProgress() override;
     QStringList shown() const;
+    QStringList progress() const;
 
 private:
     mutable QMutex m_mutex;
     QList<bool> m_answers;
     QStringList m_shown;
+    QStringList m_progress;
 };
 
 // Collects log lines while alive.
