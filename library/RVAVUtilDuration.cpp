@@ -36,19 +36,19 @@ struct FormatLibrary
 
 const FormatLibrary* formatLibrary()
 {
+    // Destroying a QLibrary does not unload it: the pointers stay valid for the program's life.
+    static QLibrary library(QStringLiteral("avformat"), LIBAVFORMAT_VERSION_MAJOR);
     static const std::optional<FormatLibrary> loaded = []() -> std::optional<FormatLibrary> {
-        // Never unloaded: the pointers stay valid for the program's life.
-        auto* library = new QLibrary(QStringLiteral("avformat"), LIBAVFORMAT_VERSION_MAJOR);
         FormatLibrary functions;
         functions.openInput = reinterpret_cast<decltype(&avformat_open_input)>(
-            library->resolve("avformat_open_input"));
+            library.resolve("avformat_open_input"));
         functions.closeInput = reinterpret_cast<decltype(&avformat_close_input)>(
-            library->resolve("avformat_close_input"));
+            library.resolve("avformat_close_input"));
         functions.findInputFormat = reinterpret_cast<decltype(&av_find_input_format)>(
-            library->resolve("av_find_input_format"));
+            library.resolve("av_find_input_format"));
         if (!functions.openInput || !functions.closeInput || !functions.findInputFormat) {
             qWarning("Could not load FFmpeg's libavformat: %s",
-                     qUtf8Printable(library->errorString()));
+                     qUtf8Printable(library.errorString()));
             return std::nullopt;
         }
         return functions;
