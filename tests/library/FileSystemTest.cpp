@@ -7,7 +7,6 @@
 #include "library/RVMp4Header.h"
 
 #include <QBuffer>
-#include <QProcess>
 #include <QtEndian>
 
 #include <QDir>
@@ -110,12 +109,9 @@ TEST(MediaDuration, ReadsTheHeaderAndGivesNaNForAnythingElse)
     RVAVUtil::getDurationOfFile(dir.path() + "/cut.mp4");
 
     // A fragmented recording has no length in its movie header; FFmpeg measures it.
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg",
-                 {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t", "4",
-                  "-c:v", "mpeg4", "-movflags", "frag_keyframe", dir.path() + "/frag.mp4"});
-    ASSERT_TRUE(ffmpeg.waitForFinished(60000));
-    ASSERT_EQ(ffmpeg.exitCode(), 0);
+    ASSERT_TRUE(
+        runFfmpeg({"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t",
+                   "4", "-c:v", "mpeg4", "-movflags", "frag_keyframe", dir.path() + "/frag.mp4"}));
     QFile fragmented(dir.path() + "/frag.mp4");
     ASSERT_TRUE(fragmented.open(QIODevice::ReadOnly));
     EXPECT_FALSE(RVMp4Header::movieDurationSeconds(fragmented));

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -19,6 +20,8 @@ RVTimestamp at(const char* isoUtc);
 // A real, tiny recording of the given length made with ffmpeg (cached per length in the build
 // tree) and copied to path.
 void makeClip(const QString& path, int seconds);
+// Runs ffmpeg with these arguments, its output discarded; true when it exited with 0.
+bool runFfmpeg(const QStringList& arguments);
 
 // A file with the given bytes (parent folders created).
 void writeFile(const QString& path, const QByteArray& bytes = "x");
