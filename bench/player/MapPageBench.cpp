@@ -11,6 +11,7 @@
 //    the map page loads after that, in the background ("pageReadyMs": until its route can be
 //    drawn).
 // The playback tick needs each update to cost well below 100 ms.
+#include "MapPageScript.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
 #include "player/RVMainViewController.h"
@@ -38,31 +39,16 @@
 
 namespace {
 
+// A day's route makes single calls slow: generous limits, and no pause between tries so the
+// waits measure the page, not the polling.
 QVariant evaluate(RVMapView& view, const QString& script)
 {
-    QVariant result;
-    bool done = false;
-    QEventLoop loop;
-    view.page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    if (!done)
-        loop.exec();
-    return result;
+    return MapPageScript::evaluate(view, script, 120000);
 }
 
 bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 120000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (evaluate(view, script).toBool())
-            return true;
-    }
-    return false;
+    return MapPageScript::waitFor(view, script, timeoutMs, 0);
 }
 
 // A winding drive near 52 N 13 E at about 50 km/h, one point per tenth of a second.

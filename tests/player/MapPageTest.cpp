@@ -1,3 +1,5 @@
+#include "MapPageScript.h"
+
 #include "player/RVMapBridge.h"
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
@@ -12,35 +14,8 @@
 
 namespace {
 
-QVariant evaluate(RVMapView& view, const QString& script)
-{
-    QVariant result;
-    bool done = false;
-    QEventLoop loop;
-    view.page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    if (!done)
-        loop.exec();
-    return result;
-}
-
-// Waits until the script's value is true (the page sets things up asynchronously).
-bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        if (evaluate(view, script).toBool())
-            return true;
-        QSignalSpy idle(&view, &QObject::destroyed);
-        idle.wait(50);
-    }
-    return false;
-}
+using MapPageScript::evaluate;
+using MapPageScript::waitFor;
 
 // Messages from the page arrive through the web engine's own message pump; keep talking to
 // the page while waiting so they are delivered.

@@ -4,6 +4,7 @@
 // size, and another map provider reloads the page with the route on it.
 
 #include "ClipFactory.h"
+#include "MapPageScript.h"
 #include "WindowTestSupport.h"
 
 #include "library/RVVideoList.h"
@@ -35,18 +36,7 @@ namespace {
 
 QVariant evaluate(RVMapView* view, const QString& script)
 {
-    QVariant result;
-    bool done = false;
-    QEventLoop loop;
-    view->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-        loop.quit();
-    });
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    if (!done)
-        loop.exec();
-    return result;
+    return MapPageScript::evaluate(*view, script);
 }
 
 // Talks to the page while waiting: the page's calls back arrive through the web engine's
