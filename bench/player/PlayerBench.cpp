@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -105,14 +106,18 @@ bool makeClips(const ClipSize& size = kHd)
     return QFileInfo::exists(second) || QFile::copy(first, second);
 }
 
+// Sleeps in the event loop like the window does; polling it would take a whole core from the
+// decoder on a two-core machine. The timer only bounds the wait.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
+    QTimer wake;
+    wake.start(20);
     while (!condition()) {
         if (clock.elapsed() > timeoutMs)
             return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;
 }
