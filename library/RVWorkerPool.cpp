@@ -2,20 +2,6 @@
 
 #include <algorithm>
 
-#include <pthread.h>
-
-RVWorkerPool::State::State()
-{
-    // Re-initialising an unlocked, default-initialised mutex with default attributes is a
-    // no-op for the mutex itself; it tells ThreadSanitizer this is a new lock.
-    pthread_mutex_init(mutex.native_handle(), nullptr);
-}
-
-RVWorkerPool::State::~State()
-{
-    pthread_mutex_destroy(mutex.native_handle());
-}
-
 RVWorkerPool::RVWorkerPool(int maxThreads)
     : m_maxThreads(std::max(1, maxThreads)), m_state(std::make_unique<State>())
 {}

@@ -31,17 +31,9 @@ public:
 private:
     void work();
 
-    // The shared state lives on the heap, and its mutex is initialised and destroyed
-    // explicitly: the standard mutex is statically initialised and has no destructor, so
-    // ThreadSanitizer never sees it begin or end and keeps the lock history of its address
-    // across objects, reporting races between unrelated pools that happened to share memory.
+    // What the pool's threads share; all of it is guarded by mutex.
     struct State
     {
-        State();
-        ~State();
-        State(const State&) = delete;
-        State& operator=(const State&) = delete;
-
         std::mutex mutex;
         std::condition_variable wake; // a job was queued, or the pool is stopping
         std::condition_variable idle; // the last job finished
