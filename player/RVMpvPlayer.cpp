@@ -59,6 +59,8 @@ constexpr int kTickIntervalMs = 100;
 // end of the last file observable and keeps its last frame on screen; prefetch-playlist opens
 // a queued next file before the current one ends. video-timing-offset=0 lets mpv's video
 // thread wait for a frame's display time itself, so rendering never blocks the GUI thread.
+// Without a usable sound device, audio-fallback-to-null keeps time with a silent output: a
+// recording with sound only then still plays instead of failing to start.
 const std::pair<const char*, const char*> kPlayerOptions[] = {
     {"config", "no"},
     {"terminal", "no"},
@@ -79,6 +81,7 @@ const std::pair<const char*, const char*> kPlayerOptions[] = {
     {"prefetch-playlist", "yes"},
     {"video-timing-offset", "0"},
     {"hr-seek-framedrop", "yes"},
+    {"audio-fallback-to-null", "yes"},
 };
 
 QByteArray secondsText(double seconds)
