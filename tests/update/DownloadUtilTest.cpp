@@ -63,7 +63,6 @@ TEST(DownloadUtil, ReturnsBodiesWhateverTheStatusAndNothingOnTransportErrors)
     EXPECT_FALSE(RVDownloadUtil::request(refused).has_value());
     EXPECT_TRUE(RVDownloadUtil::requestIni(refused).isEmpty());
     EXPECT_FALSE(RVDownloadUtil::requestData("not a url at all").has_value());
-    EXPECT_FALSE(RVDownloadUtil::requestData("").has_value());
     EXPECT_FALSE(RVDownloadUtil::requestData("file:///etc/passwd").has_value());
     EXPECT_FALSE(RVDownloadUtil::requestData("https://").has_value());
 
