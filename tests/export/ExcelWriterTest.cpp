@@ -55,8 +55,8 @@ TEST(ExcelNumberFormat, ThreeFractionDigitsHalfToEvenCommaDecimal)
     EXPECT_EQ(formatted(kUnitedStates, 63.25), "63,25");
     EXPECT_EQ(formatted(kUnitedStates, -0.0004), "0");
     EXPECT_EQ(formatted(kUnitedStates, 0), "0");
-    EXPECT_EQ(formatted(kUnitedStates, -1234567.0625), "-1,234,567,062");
     // Ties go to the even digit, judged on the value's shortest decimal form.
+    EXPECT_EQ(formatted(kUnitedStates, -1234567.0625), "-1,234,567,062");
     EXPECT_EQ(formatted(kUnitedStates, 0.0635), "0,064");
     EXPECT_EQ(formatted(kUnitedStates, 0.00051), "0,001");
     // Carries run into the integer part and may add a digit and a group.
