@@ -1,11 +1,9 @@
 #include "ExportTestSupport.h"
-#include "export/RVExportFileUtil.h"
 #include "export/RVExportSink.h"
 #include "export/RVGpxWriter.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimeZone>
 
 #include <gtest/gtest.h>
@@ -164,38 +162,5 @@ TEST(GpxWriter, UtcTimeFormatMatchesTheCalendar)
         const QString expected =
             base.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"));
         ASSERT_EQ(QString::fromLatin1(text, qsizetype(length)), expected) << seconds;
-    }
-}
-
-TEST(GpxWriter, GpsBabelReadsTheWrittenFile)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::vector<RVPoint> points = drive(3000, 11);
-    std::vector<double> speedSeries;
-    for (const RVPoint& p : points)
-        speedSeries.push_back(p.velocity());
-    const QString path = dir.filePath(QStringLiteral("Trip \"1\".gpx"));
-    const RVWriteResult result =
-        RVExportFileUtil::write(path, RVExportSink::Encoding::Utf8, [&](RVExportSink& sink) {
-            RVGpxWriter::write(sink, {QStringLiteral("Trip <\"1\">"),
-                                      RVTimestamp::fromMSecsSinceEpoch(kCreated), 300.0f, points,
-                                      speedSeries});
-        });
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_TRUE(readFile(path).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\""));
-
-    QString error;
-    const std::vector<BabelPoint> read = readWithGpsBabel(QStringLiteral("gpx"), path, &error);
-    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    std::vector<const RVPoint*> kept;
-    for (const RVPoint& p : points) {
-        if (p.latitudeValue() != 0)
-            kept.push_back(&p);
-    }
-    ASSERT_EQ(read.size(), kept.size());
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        EXPECT_NEAR(read[i].latitude, kept[i]->latitudeValue(), 1e-6) << i;
-        EXPECT_NEAR(read[i].longitude, kept[i]->longitudeValue(), 1e-6) << i;
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -21,7 +22,7 @@ void appendSentence(QByteArray& out, const char* body, int length)
 
 } // namespace
 
-QByteArray makeNmeaLog(const NmeaLogShape& shape)
+bool writeNmeaLog(const QString& path, const NmeaLogShape& shape)
 {
     QByteArray out;
     out.reserve(qsizetype(shape.fixes) * (shape.sensorLines ? 170 : 145));
@@ -33,16 +34,11 @@ QByteArray makeNmeaLog(const NmeaLogShape& shape)
         const int minutes = int(dayMs / 60000 % 60);
         const int seconds = int(dayMs / 1000 % 60);
         const int millis = int(dayMs % 1000);
-        // Days since 1970 to a date: enough for the logs' range, the proleptic calendar.
-        std::int64_t days = ms / 86400000 + 719468;
-        const std::int64_t era = days / 146097;
-        const auto doe = unsigned(days - era * 146097);
-        const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-        const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-        const unsigned mp = (5 * doy + 2) / 153;
-        const unsigned day = doy - (153 * mp + 2) / 5 + 1;
-        const unsigned month = mp < 10 ? mp + 3 : mp - 9;
-        const int year = int(yoe + era * 400 + (month <= 2));
+        const std::chrono::year_month_day date{std::chrono::floor<std::chrono::days>(
+            std::chrono::sys_time<std::chrono::milliseconds>(std::chrono::milliseconds(ms)))};
+        const auto day = unsigned(date.day());
+        const auto month = unsigned(date.month());
+        const int year = int(date.year());
 
         // 15 m/s to the north-east: about 0.0000135 degrees of latitude per 100 ms.
         const double latMinutes = 54.0 + 0.00081 * i * shape.intervalMs / 100.0;
@@ -70,12 +66,6 @@ QByteArray makeNmeaLog(const NmeaLogShape& shape)
             out.append(body, n);
         }
     }
-    return out;
-}
-
-bool writeNmeaLog(const QString& path, const NmeaLogShape& shape)
-{
-    const QByteArray log = makeNmeaLog(shape);
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(log) == log.size();
+    return file.open(QIODevice::WriteOnly) && file.write(out) == out.size();
 }

@@ -16,6 +16,5 @@ struct NmeaLogShape
     bool sensorLines = false;
 };
 
-QByteArray makeNmeaLog(const NmeaLogShape& shape);
 // Writes the log; false when the file could not be written.
 bool writeNmeaLog(const QString& path, const NmeaLogShape& shape);

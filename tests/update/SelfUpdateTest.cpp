@@ -33,10 +33,31 @@ protected:
     void SetUp() override
     {
         RVSettings::store().clear();
-        m_server.route("/app.zip", zipBytes({{"Korvela Player/bin/korvela-player",
-                                              standInExecutable(launchLog(), "9.0")},
-                                             {"Korvela Player/share/version.txt", "9.0"}}));
+        m_server.route("/app.zip", bundleArchive(0));
         makeBundle(installed(), "1.2.3");
+    }
+
+    // A new bundle with its program, its version and files of resources: a real bundle holds
+    // thousands, so unpacking it takes a while.
+    QByteArray bundleArchive(int resources) const
+    {
+        QList<ZipEntry> entries{
+            {"Korvela Player/bin/korvela-player", standInExecutable(launchLog(), "9.0")},
+            {"Korvela Player/share/version.txt", "9.0"}};
+        for (int i = 0; i < resources; ++i) {
+            QByteArray data;
+            for (int line = 0; line < 400; ++line)
+                data += QByteArray::number(i * 7919 + line * 104729) + " resource line\n";
+            entries.append({"Korvela Player/share/res/" + QByteArray::number(i) + ".txt", data});
+        }
+        return zipBytes(entries);
+    }
+
+    // The update information offers the version, to be downloaded from the address.
+    void publish(const QByteArray& version, const QString& archive)
+    {
+        m_server.route("/korvelaplayer.php",
+                       "macVersion=" + version + "\nmacDownloadURL=" + archive.toLatin1() + "\n");
     }
 
     QString installed() const { return m_root.filePath("Korvela Player"); }
@@ -84,53 +105,11 @@ protected:
 
 } // namespace
 
-TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedAndLaunched)
+TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedBesideTheEventLoopAndLaunched)
 {
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.4\r\nmacDownloadURL=" +
-                                                    m_server.url("/app.zip").toLatin1() + "\r\n"));
-    ScriptedDialogs dialogs({true});
-    RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
-    qint64 received = 0, total = 0;
-    QObject::connect(&updater, &RVUpdater::archiveProgress, [&](qint64 r, qint64 t) {
-        received = r;
-        total = t;
-    });
-    updater.checkForUpdate();
-    ASSERT_TRUE(waitFor([&] { return !m_exitStatuses.isEmpty(); }));
-    EXPECT_GT(received, 0);
-    EXPECT_EQ(received, total);
-
-    EXPECT_EQ(m_exitStatuses, QList<int>({0}));
-    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/app.zip"}));
-    EXPECT_EQ(dialogs.shown(), QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE"}));
-    EXPECT_TRUE(updater.versionDownloaded());
-    EXPECT_EQ(updater.lastVersion(), QStringLiteral("1.2.4"));
-
-    const QString newExe = temporary() + "/Korvela Player/bin/korvela-player";
-    EXPECT_EQ(QFile::permissions(newExe), kMode0755);
-    EXPECT_EQ(readFile(temporary() + "/Korvela Player/share/version.txt"), QByteArray("9.0"));
-    // The installed copy is untouched until the new one replaces it.
-    EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("1.2.3"));
-    ASSERT_TRUE(waitFor([&] { return !launches().isEmpty(); }));
-    EXPECT_EQ(launches(), QStringList({newExe + "|" + temporary() + "/Korvela Player/bin"}));
-    EXPECT_TRUE(privateTemporaryFolders().isEmpty());
-}
-
-TEST_F(SelfUpdate, AcceptedArchiveUnpacksBesideTheEventLoopWithProgress)
-{
-    // A bundle of many files, as a real one is: unpacking it takes a while.
-    constexpr int kFiles = 600;
-    QList<ZipEntry> entries{
-        {"Korvela Player/bin/korvela-player", standInExecutable(launchLog(), "9.0")}};
-    for (int i = 1; i < kFiles; ++i) {
-        QByteArray data;
-        for (int line = 0; line < 400; ++line)
-            data += QByteArray::number(i * 7919 + line * 104729) + " resource line\n";
-        entries.append({"Korvela Player/share/res/" + QByteArray::number(i) + ".txt", data});
-    }
-    m_server.route("/big.zip", zipBytes(entries));
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.4\nmacDownloadURL=" +
-                                                    m_server.url("/big.zip").toLatin1() + "\n"));
+    constexpr int kResources = 600;
+    m_server.route("/big.zip", bundleArchive(kResources));
+    publish("1.2.4", m_server.url("/big.zip"));
 
     // Counts turns of the GUI thread's event loop: a zero timer fires once per turn.
     int turns = 0;
@@ -140,26 +119,8 @@ TEST_F(SelfUpdate, AcceptedArchiveUnpacksBesideTheEventLoopWithProgress)
     turn.start();
 
     ScriptedDialogs dialogs({true});
-    // Notes the turn at which the question was answered.
-    struct AnswerTurn final : RVDialogs
-    {
-        ScriptedDialogs& inner;
-        const int& turns;
-        int atAnswer = -1;
-        AnswerTurn(ScriptedDialogs& d, const int& t) : inner(d), turns(t) {}
-        void alert(const QString& t, const QString& m) override { inner.alert(t, m); }
-        bool question(const QString& t, const QString& m) override
-        {
-            atAnswer = turns;
-            return inner.question(t, m);
-        }
-        void plainAlert(const QString& m, const QString& i) override { inner.plainAlert(m, i); }
-        void showProgress(const QString& t, qint64 d, qint64 n) override
-        {
-            inner.showProgress(t, d, n);
-        }
-        void hideProgress() override { inner.hideProgress(); }
-    } answering(dialogs, turns);
+    int turnsAtAnswer = -1;
+    dialogs.whenAsked = [&] { turnsAtAnswer = turns; };
     RVUpdaterEnvironment env = environment(RVAppBundle::executableOf(installed()));
     int turnsAtLaunch = -1;
     QStringList progressAtLaunch;
@@ -168,43 +129,53 @@ TEST_F(SelfUpdate, AcceptedArchiveUnpacksBesideTheEventLoopWithProgress)
         turnsAtLaunch = turns;
         progressAtLaunch = dialogs.progress();
         launchedOnGuiThread = QThread::currentThread() == qApp->thread();
-        return QFileInfo(executable).isExecutable();
+        return RVUpdaterEnvironment().launch(executable);
     };
-    RVUpdater updater(env, &answering);
+    RVUpdater updater(env, &dialogs);
+    qint64 received = 0, total = 0;
+    QObject::connect(&updater, &RVUpdater::archiveProgress, [&](qint64 r, qint64 t) {
+        received = r;
+        total = t;
+    });
     updater.checkForUpdate();
     ASSERT_TRUE(waitFor([&] { return !m_exitStatuses.isEmpty(); }, 60000));
+    EXPECT_GT(received, 0);
+    EXPECT_EQ(received, total);
     EXPECT_EQ(m_exitStatuses, QList<int>({0}));
+    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/big.zip"}));
+    EXPECT_EQ(dialogs.shown(), QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE"}));
+    EXPECT_TRUE(updater.versionDownloaded());
+    EXPECT_EQ(updater.lastVersion(), QStringLiteral("1.2.4"));
     EXPECT_TRUE(launchedOnGuiThread);
 
     // The event loop kept turning between the answer and the launch: the unpacking did not
     // hold the GUI thread.
-    ASSERT_GE(answering.atAnswer, 0);
-    EXPECT_GE(turnsAtLaunch - answering.atAnswer, 3);
+    ASSERT_GE(turnsAtAnswer, 0);
+    EXPECT_GE(turnsAtLaunch - turnsAtAnswer, 3);
 
     // Progress: busy at first, then counted entries up to all of them, hidden before the launch.
     ASSERT_GE(progressAtLaunch.size(), 3);
     EXPECT_EQ(progressAtLaunch.first(), QStringLiteral("UPTATE_INSTALLING_TITLE 0/0"));
     EXPECT_EQ(progressAtLaunch.at(progressAtLaunch.size() - 2),
-              QStringLiteral("UPTATE_INSTALLING_TITLE %1/%1").arg(kFiles));
+              QStringLiteral("UPTATE_INSTALLING_TITLE %1/%1").arg(kResources + 2));
     EXPECT_EQ(progressAtLaunch.last(), QStringLiteral("hidden"));
     EXPECT_GT(progressAtLaunch.size(), 10); // several steps, not one jump
 
-    EXPECT_EQ(dialogs.shown(), QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE"}));
-    EXPECT_EQ(QDir(temporary() + "/Korvela Player/share/res").entryList(QDir::Files).size(),
-              kFiles - 1);
-    EXPECT_EQ(QFile::permissions(temporary() + "/Korvela Player/bin/korvela-player"), kMode0755);
+    const QString newBundle = temporary() + "/Korvela Player";
+    EXPECT_EQ(QDir(newBundle + "/share/res").entryList(QDir::Files).size(), kResources);
+    EXPECT_EQ(QFile::permissions(newBundle + "/bin/korvela-player"), kMode0755);
+    EXPECT_EQ(readFile(newBundle + "/share/version.txt"), QByteArray("9.0"));
+    // The installed copy is untouched until the new one replaces it.
+    EXPECT_EQ(readFile(installed() + "/share/version.txt"), QByteArray("1.2.3"));
+    ASSERT_TRUE(waitFor([&] { return !launches().isEmpty(); }));
+    EXPECT_EQ(launches(), QStringList({newBundle + "/bin/korvela-player|" + newBundle + "/bin"}));
     EXPECT_TRUE(privateTemporaryFolders().isEmpty());
 }
 
 TEST_F(SelfUpdate, ClosingWhileTheUpdateUnpacksStopsItAndLaunchesNothing)
 {
-    QList<ZipEntry> entries{
-        {"Korvela Player/bin/korvela-player", standInExecutable(launchLog(), "9.0")}};
-    for (int i = 0; i < 2000; ++i)
-        entries.append({"Korvela Player/share/" + QByteArray::number(i), QByteArray(2000, 'x')});
-    m_server.route("/big.zip", zipBytes(entries));
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.4\nmacDownloadURL=" +
-                                                    m_server.url("/big.zip").toLatin1() + "\n"));
+    m_server.route("/big.zip", bundleArchive(600));
+    publish("1.2.4", m_server.url("/big.zip"));
     ScriptedDialogs dialogs({true});
     RVUpdaterEnvironment env = environment(RVAppBundle::executableOf(installed()));
     env.settleDelay = std::chrono::hours(1); // only a stop can end the wait
@@ -223,8 +194,7 @@ TEST_F(SelfUpdate, ClosingWhileTheUpdateUnpacksStopsItAndLaunchesNothing)
 
 TEST_F(SelfUpdate, DecliningOrOlderVersionsInstallNothing)
 {
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.3\nmacDownloadURL=" +
-                                                    m_server.url("/app.zip").toLatin1() + "\n"));
+    publish("1.3", m_server.url("/app.zip"));
     {
         ScriptedDialogs dialogs({false});
         RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
@@ -238,9 +208,8 @@ TEST_F(SelfUpdate, DecliningOrOlderVersionsInstallNothing)
     EXPECT_TRUE(m_exitStatuses.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(temporary()));
 
-    // Not newer (1.10 against 1.9 compares as integers): no download, no question.
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=1.2.3\nmacDownloadURL=" +
-                                                    m_server.url("/app.zip").toLatin1() + "\n"));
+    // The installed version again: no download, no question.
+    publish("1.2.3", m_server.url("/app.zip"));
     ScriptedDialogs dialogs({true});
     RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
     runCheck(updater);
@@ -257,8 +226,7 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
     LogCapture log;
 
     // An http archive address is refused before anything is fetched.
-    m_server.route("/korvelaplayer.php",
-                   QByteArray("macVersion=2\nmacDownloadURL=" + plain.url("/app.zip").toLatin1()));
+    publish("2", plain.url("/app.zip"));
     {
         RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
         runCheck(updater);
@@ -267,8 +235,7 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
     EXPECT_TRUE(log.contains("Refusing update download that is not https"));
 
     // An error page instead of the archive is not offered for installation.
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=2\nmacDownloadURL=" +
-                                                    m_server.url("/gone.zip").toLatin1()));
+    publish("2", m_server.url("/gone.zip"));
     {
         RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
         runCheck(updater);
@@ -277,8 +244,7 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
     EXPECT_TRUE(log.contains("Update download failed with HTTP status 404"));
 
     // A copy installed by the package manager (not inside "Korvela Player") is left alone.
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=2\nmacDownloadURL=" +
-                                                    m_server.url("/app.zip").toLatin1()));
+    publish("2", m_server.url("/app.zip"));
     {
         RVUpdater updater(environment(m_root.filePath("usr/bin/korvela-player")), &dialogs);
         runCheck(updater);
@@ -298,7 +264,7 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
     EXPECT_TRUE(m_exitStatuses.isEmpty());
 }
 
-TEST_F(SelfUpdate, UnreachableServerAnErrorPageAndFirmwareOnlyInformation)
+TEST_F(SelfUpdate, UnreachableServerAndAnErrorPage)
 {
     LogCapture log;
     ScriptedDialogs dialogs({true});
@@ -317,30 +283,14 @@ TEST_F(SelfUpdate, UnreachableServerAnErrorPageAndFirmwareOnlyInformation)
         EXPECT_TRUE(updater.versionDownloaded());
         EXPECT_TRUE(updater.lastVersion().isEmpty());
     }
-    {
-        // Only the firmware address: stored, firmware check started, no application download.
-        m_server.route("/korvelaplayer.php",
-                       TestHttpServer::Response{200, "firmwareURL=https://fw/%model%\n", false});
-        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
-        int firmware = 0;
-        QObject::connect(&updater, &RVUpdater::firmwareCheckFinished, [&firmware] { ++firmware; });
-        runCheck(updater);
-        EXPECT_TRUE(updater.versionDownloaded());
-        EXPECT_EQ(RVSettings::textValue(RVSettings::kFirmwareUrl),
-                  QStringLiteral("https://fw/%model%"));
-        ASSERT_TRUE(waitFor([&] { return firmware == 1; }));
-        EXPECT_FALSE(m_firmwareChecked); // no card was mounted
-        EXPECT_TRUE(log.lines().contains("Response length unexpected"));
-    }
-    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php", "/korvelaplayer.php"}));
+    EXPECT_EQ(m_server.requests(), QStringList({"/korvelaplayer.php"}));
     EXPECT_TRUE(dialogs.shown().isEmpty());
 }
 
 TEST_F(SelfUpdate, BrokenArchiveEndsInTheFailureAlert)
 {
     m_server.route("/broken.zip", zipBytes({{"Korvela Player/share/only-data.txt", "x"}}));
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=3\nmacDownloadURL=" +
-                                                    m_server.url("/broken.zip").toLatin1()));
+    publish("3", m_server.url("/broken.zip"));
     ScriptedDialogs dialogs({true});
     RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
     runCheck(updater);
@@ -433,8 +383,7 @@ TEST_F(SelfUpdate, NormalStartRemovesTheTemporaryFolderOnly)
 
 TEST_F(SelfUpdate, ArchiveThatCannotBeStoredIsNotOffered)
 {
-    m_server.route("/korvelaplayer.php", QByteArray("macVersion=3\nmacDownloadURL=" +
-                                                    m_server.url("/app.zip").toLatin1()));
+    publish("3", m_server.url("/app.zip"));
     ScriptedDialogs dialogs({true});
     LogCapture log;
     const QByteArray savedTemp = qgetenv("TMPDIR");

@@ -106,6 +106,8 @@ void ScriptedDialogs::alert(const QString& titleKey, const QString& messageKey)
 
 bool ScriptedDialogs::question(const QString& titleKey, const QString& messageKey)
 {
+    if (whenAsked)
+        whenAsked();
     const QMutexLocker lock(&m_mutex);
     m_shown.append("question " + titleKey + " " + messageKey);
     return m_answers.isEmpty() ? false : m_answers.takeFirst();

@@ -43,6 +43,8 @@ public:
     void hideProgress() override;
     QStringList shown() const;
     QStringList progress() const;
+    // Called as a question is answered, on the asking thread.
+    std::function<void()> whenAsked;
 
 private:
     mutable QMutex m_mutex;
