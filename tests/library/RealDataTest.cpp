@@ -52,15 +52,6 @@ TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordings)
     EXPECT_GT(tree[4]->created(), at("2026-01-01T00:00:00"));
     EXPECT_EQ(tree[4]->relatedFiles(), std::nullopt);
 
-    // Playing the parked trip joins its two tracks.
-    list->readGpsInfo(parked, true);
-    const std::size_t first = parked->children()[0]->points()->size();
-    const std::size_t second = parked->children()[1]->points()->size();
-    EXPECT_GT(first, 0u);
-    EXPECT_GT(second, 0u);
-    EXPECT_EQ(list->points()->size(), first + second);
-    EXPECT_EQ(list->velocityData()->size(), first + second);
-
     // Deleting the trip takes the side files with it.
     list->removeVideoDataAndFiles(parked);
     for (const char* stem : {"20170709_084652_P", "20170709_084737_E"}) {

@@ -88,12 +88,11 @@ TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
     EXPECT_FALSE(list->getNextFilePath().has_value());
 }
 
-TEST(SeriesReading, SingleRecordingTakesItsFirstTimedPoint)
+TEST(SeriesReading, SingleRecordingTakesItsTrackTimeOrKeepsItsFileDate)
 {
     FakeMetaData meta;
     meta.set("/c/GPS.MOV",
              FakeMetaData::track({"2015-01-01T10:00:00", "2015-01-01T10:00:01"}, {"/c/GPS.txt"}));
-    meta.set("/c/VOID.MOV", FakeMetaData::track({"", "", "2015-01-01T10:00:05"}));
     meta.set("/c/NOFIX.MOV", FakeMetaData::track({"", ""}));
     meta.set("/c/EMPTY.MOV", RVMetaData{});
     auto list = idleList(meta.source());
@@ -112,8 +111,6 @@ TEST(SeriesReading, SingleRecordingTakesItsFirstTimedPoint)
     EXPECT_EQ(node->gSensorData()->size(), 2u);
     EXPECT_EQ(node->relatedFiles(), QStringList{"/c/GPS.txt"});
 
-    // A camera without a fix writes points without time first.
-    EXPECT_EQ(read("/c/VOID.MOV")->created(), at("2015-01-01T10:00:05"));
     // No timed point, no points, or no metadata at all: the file date stays; read is "empty".
     for (const char* path : {"/c/NOFIX.MOV", "/c/EMPTY.MOV", "/c/UNKNOWN.MOV"}) {
         node = read(path);
