@@ -36,14 +36,9 @@ public:
     FakeMetaData meta;
 };
 
-std::unique_ptr<RVVideoList> listOf(CardFolder& card, int delayMs = 0)
+std::unique_ptr<RVVideoList> listOf(CardFolder& card)
 {
-    auto list = std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
-                                              card.meta.source(delayMs));
-    list->waitForIdle();
-    list->addVideoFilesFrom(card.dir.path());
-    list->waitForIdle();
-    return list;
+    return idleList(card.meta.source(), card.dir.path());
 }
 
 } // namespace
@@ -56,69 +51,45 @@ TEST(LockCommand, TripShowsAllLockedThenPartly)
     auto list = listOf(card);
     ASSERT_EQ(list->videosData()->size(), 1u);
     const RVVideoDataPtr trip = list->videosData()->front();
-    ASSERT_EQ(trip->files().size(), 3u);
     EXPECT_EQ(trip->lockState(), RVLockState::Unlocked);
 
     EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->files(), true));
     EXPECT_EQ(trip->lockState(), RVLockState::Locked);
-    for (const RVVideoFilePtr& file : trip->files())
-        EXPECT_TRUE(RVFileSystemUtil::isFileLocked(file->filePath()));
+    EXPECT_TRUE(RVFileSystemUtil::isFileLocked(trip->files()[2]->filePath()));
 
     EXPECT_TRUE(
         RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->children()[1]->files(), false));
     EXPECT_EQ(trip->lockState(), RVLockState::PartlyLocked);
     EXPECT_EQ(trip->children()[1]->lockState(), RVLockState::Unlocked);
-    EXPECT_EQ(trip->children()[0]->lockState(), RVLockState::Locked);
-
-    // The flag survives a rescan of the card.
-    RVVideoFileList rescanned;
-    RVFileSystemUtil::scanVideoFilesFrom(card.dir.path(), rescanned);
-    int locked = 0;
-    for (const RVVideoFilePtr& file : rescanned)
-        locked += file->locked() ? 1 : 0;
-    EXPECT_EQ(locked, 2);
 }
 
-TEST(DeleteCommand, SingleRecordingGoesWithItsCompanions)
+TEST(DeleteCommand, RecordingsGoWithTheirCompanionsAndTripsAreRegrouped)
 {
-    CardFolder card({{"A.MP4", "2015-01-01T10:00:00"}, {"B.MP4", "2015-01-01T12:00:00"}});
+    CardFolder card({{"A.MP4", "2015-01-01T10:00:00"},
+                     {"B.MP4", "2015-01-01T10:00:02"},
+                     {"C.MP4", "2015-01-01T12:00:00"}});
     auto list = listOf(card);
-    ASSERT_EQ(names(*list->videosData()), QStringList({"A.MP4", "B.MP4"}));
+    ASSERT_EQ(names(*list->videosData()), QStringList({"A-B", "C.MP4"}));
 
-    const RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->front());
-    EXPECT_EQ(result.deleted, QStringList{card.path("A.MP4")});
+    // A single recording is taken out of the top level at once, without regrouping.
+    const RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->back());
+    EXPECT_EQ(result.deleted, QStringList{card.path("C.MP4")});
     EXPECT_TRUE(result.keptLocked.isEmpty());
     EXPECT_TRUE(result.failed.isEmpty());
-    EXPECT_FALSE(card.exists("A.MP4"));
-    EXPECT_FALSE(card.exists("A.MP4.gps"));
-    EXPECT_FALSE(card.exists("A.MP4.3gf"));
-    EXPECT_TRUE(card.exists("B.MP4"));
-    EXPECT_TRUE(card.exists("B.MP4.gps"));
-    // Taken out of the top level at once, without regrouping.
-    EXPECT_EQ(names(*list->videosData()), QStringList{"B.MP4"});
-    list->waitForIdle();
-    EXPECT_EQ(names(*list->videosData()), QStringList{"B.MP4"});
-    EXPECT_EQ(list->videoFiles().size(), 1u);
-}
+    for (const char* name : {"C.MP4", "C.MP4.gps", "C.MP4.3gf"})
+        EXPECT_FALSE(card.exists(name)) << name;
+    EXPECT_EQ(names(*list->videosData()), QStringList{"A-B"});
 
-TEST(DeleteCommand, InsideATripTheRestIsRegrouped)
-{
-    CardFolder card({{"A.MP4", "2015-01-01T10:00:00"}, {"B.MP4", "2015-01-01T10:00:02"}});
-    auto list = listOf(card);
-    ASSERT_EQ(list->videosData()->size(), 1u);
-    const RVVideoDataPtr trip = list->videosData()->front();
-    ASSERT_TRUE(trip->isTrip());
-
-    list->removeVideoDataAndFiles(trip->children()[1]);
+    // Inside a trip the rest is regrouped.
+    list->removeVideoDataAndFiles(list->videosData()->front()->children()[1]);
     list->waitForIdle();
     EXPECT_FALSE(card.exists("B.MP4"));
     EXPECT_FALSE(card.exists("B.MP4.gps"));
     EXPECT_TRUE(card.exists("A.MP4.gps"));
-    ASSERT_EQ(list->videosData()->size(), 1u);
-    const RVVideoDataPtr left = list->videosData()->front();
-    EXPECT_EQ(left->name(), "A.MP4");
-    EXPECT_FALSE(left->isTrip());
-    EXPECT_EQ(left->parent(), nullptr);
+    ASSERT_EQ(names(*list->videosData()), QStringList{"A.MP4"});
+    EXPECT_FALSE(list->videosData()->front()->isTrip());
+    EXPECT_EQ(list->videosData()->front()->parent(), nullptr);
+    EXPECT_EQ(list->videoFiles().size(), 1u);
 }
 
 TEST(DeleteCommand, LockedFilesStayOnDiskAndInTheLibrary)
@@ -146,15 +117,9 @@ TEST(DeleteCommand, LockedFilesStayOnDiskAndInTheLibrary)
     EXPECT_TRUE(trip->files()[3]->locked());
 
     list->waitForIdle();
-    QStringList kept;
-    for (const RVVideoFilePtr& file : list->videoFiles())
-        kept.append(file->fileName());
-    // The flat list's order follows the scans that put files in; what counts is who stayed.
-    kept.sort();
-    EXPECT_EQ(kept, QStringList({"B.MP4", "D.MP4"}));
     // B and D are 4 s apart, each 2 s long: still a trip of their own.
-    ASSERT_EQ(list->videosData()->size(), 1u);
-    EXPECT_EQ(list->videosData()->front()->name(), "B-D");
+    ASSERT_EQ(fileNames(*list->videosData()), QStringList{"B.MP4+D.MP4"});
+    EXPECT_EQ(list->videoFiles().size(), 2u);
     EXPECT_EQ(list->videosData()->front()->lockState(), RVLockState::Locked);
 }
 

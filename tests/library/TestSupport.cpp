@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "library/RVVolumeMonitor.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -124,6 +126,18 @@ RVMetaDataSource FakeMetaData::source(int delayMs)
             return std::nullopt;
         return found->second;
     };
+}
+
+std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& folder)
+{
+    auto list =
+        std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), std::move(source));
+    list->waitForIdle(); // the first card check; it would rebuild and rescan otherwise
+    if (!folder.isEmpty()) {
+        list->addVideoFilesFrom(folder);
+        list->waitForIdle();
+    }
+    return list;
 }
 
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs)

@@ -52,6 +52,9 @@ private:
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
+// A list over a card monitor without cards, idle; given a folder, after scanning it.
+std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& folder = {});
+
 // Waits (running the event loop) until the predicate holds or the time runs out.
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs = 10000);
 

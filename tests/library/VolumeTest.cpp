@@ -111,8 +111,6 @@ TEST(LinuxVolumeMonitor, RemovableMediaAndChangeEvents)
     const QStringList paths = real.removableMountPaths();
     EXPECT_FALSE(paths.contains("/"));
     EXPECT_FALSE(paths.contains("/proc"));
-    EXPECT_EQ(RVVolumeMonitor::currentRemovableMountPaths(), paths);
-    EXPECT_NE(RVVolumeMonitor::createPlatformMonitor(), nullptr);
 }
 
 TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)

@@ -79,13 +79,6 @@ TEST(BlackVueReader, SensorRecordsAreBigEndianZxy)
     for (const auto& [length, count] : std::vector<std::pair<std::size_t, std::size_t>>{
              {0, 0}, {9, 0}, {10, 1}, {20, 2}, {25, 2}})
         EXPECT_EQ(decode(std::string(length, '\x01')).size(), count) << length;
-
-    EXPECT_EQ(RVBlackVueMetaDataReader::readIntFromData(""), 0u);
-    EXPECT_EQ(RVBlackVueMetaDataReader::readIntFromData("\x01\x02"), 0x0102u);
-    EXPECT_EQ(RVBlackVueMetaDataReader::readIntFromData("\x01\x02\x03\x04\x05"), 0x02030405u);
-    EXPECT_EQ(RVBlackVueMetaDataReader::getSubDataFrom(2, 4, "abcdef"), "cd");
-    EXPECT_EQ(RVBlackVueMetaDataReader::getSubDataFrom(4, 99, "abcdef"), "ef");
-    EXPECT_EQ(RVBlackVueMetaDataReader::getSubDataFrom(5, 2, "abcdef"), "");
 }
 
 TEST(BlackVueReader, SideFilesOfARecording)

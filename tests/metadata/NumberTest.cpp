@@ -18,7 +18,6 @@ TEST(Number, LeadingValueOfFieldTexts)
     EXPECT_EQ(leadingValue(""), 0);
     EXPECT_EQ(leadingValue("inf"), 0);
     EXPECT_EQ(leadingValue("nan"), 0);
-    EXPECT_EQ(leadingValue("1020\r"), 1020);
 
     // Out of range: the magnitude decides, including exponents that do not fit 64 bits or
     // overflow when added to the digits' own magnitude.
@@ -31,5 +30,4 @@ TEST(Number, LeadingValueOfFieldTexts)
     EXPECT_EQ(leadingValue("0.0000001e-9223372036854775807"), 0);
     EXPECT_EQ(leadingValue("1e99999999999999999999999"), inf);
     EXPECT_EQ(leadingValue("1e-99999999999999999999999"), 0);
-    EXPECT_EQ(leadingValue("1e+99999999999999999999999"), inf);
 }

@@ -65,27 +65,17 @@ std::vector<GpxPoint> readGpx(const char* relativePath)
 {
     QXmlStreamReader xml(TestFiles::realData(relativePath));
     std::vector<GpxPoint> points;
-    QString element;
     while (!xml.atEnd()) {
-        xml.readNext();
-        if (xml.isStartElement()) {
-            element = xml.name().toString();
-            if (element == "trkpt") {
-                GpxPoint p;
-                p.lat = xml.attributes().value("lat").toDouble();
-                p.lon = xml.attributes().value("lon").toDouble();
-                points.push_back(p);
-            }
-        } else if (xml.isCharacters() && !points.empty()) {
-            if (element == "ele")
-                points.back().ele = xml.text().toDouble();
-            else if (element == "time")
-                points.back().timeMs =
-                    QDateTime::fromString(xml.text().toString(), Qt::ISODateWithMs)
-                        .toMSecsSinceEpoch();
-        } else if (xml.isEndElement()) {
-            element.clear();
-        }
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("trkpt"))
+            points.push_back({xml.attributes().value("lat").toDouble(),
+                              xml.attributes().value("lon").toDouble()});
+        else if (xml.name() == QLatin1String("ele") && !points.empty())
+            points.back().ele = xml.readElementText().toDouble();
+        else if (xml.name() == QLatin1String("time") && !points.empty())
+            points.back().timeMs =
+                QDateTime::fromString(xml.readElementText(), Qt::ISODateWithMs).toMSecsSinceEpoch();
     }
     EXPECT_FALSE(xml.hasError()) << relativePath;
     return points;

@@ -1,4 +1,3 @@
-#include "metadata/RVPoint.h"
 #include "metadata/RVShortText.h"
 
 #include <gtest/gtest.h>
@@ -28,14 +27,4 @@ TEST(ShortText, KeepsInlineAndHeapTextsThroughCopiesAndMoves)
         assigned = assigned; // self-assignment keeps the text
         EXPECT_EQ(assigned.view(), "again");
     }
-}
-
-TEST(ShortText, PointKeepsCoordinateTextsVerbatim)
-{
-    RVPoint point("55.752060", "-37.609463", 12.5, 45.5, 18.5, RVTimestamp());
-    std::vector<RVPoint> track(1000, point);
-    track.back().setLongitude("a very long garbage coordinate text");
-    EXPECT_EQ(track.front().longitude(), QStringLiteral("-37.609463"));
-    EXPECT_EQ(track.back().longitude(), QStringLiteral("a very long garbage coordinate text"));
-    EXPECT_EQ(track.front().altitude(), 12.5);
 }

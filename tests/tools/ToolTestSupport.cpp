@@ -30,8 +30,7 @@ ProcessResult runProcess(const QString& program, const QStringList& arguments, i
 
 ProcessResult runExportTool(const QStringList& arguments)
 {
-    return runProcess(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"),
-                      arguments);
+    return runProcess(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"), arguments);
 }
 
 namespace {

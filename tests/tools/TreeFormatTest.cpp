@@ -12,6 +12,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 QJsonArray treeOf(const QStringList& paths, ProcessResult* result = nullptr)
@@ -50,6 +53,11 @@ TEST(TreeFormat, GroupsTheDemoCardIntoItsTrips)
             tripStart[trip] = recording["firstPointTime"].toString();
     }
     ASSERT_EQ(tree.size(), qsizetype(trips.size()));
+    // The card holds lone recordings as well as trips.
+    const auto lone = std::count_if(trips.begin(), trips.end(),
+                                    [](const auto& trip) { return trip.second.size() == 1; });
+    EXPECT_GE(lone, 1);
+    EXPECT_GE(qsizetype(trips.size()) - lone, 4);
     int index = 0;
     for (const auto& [trip, videos] : trips) {
         const QJsonObject node = tree[index++].toObject();
