@@ -29,7 +29,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
 
 using ClipFactory::waitFor;
 
@@ -64,11 +63,9 @@ int differingPixels(const QImage& a, const QImage& b)
     return count;
 }
 
-// Colours (quantised to 4 bits per channel), the luminance's standard deviation (0-255) and
-// the dark pixels of an area of a screenshot.
+// The luminance's standard deviation (0-255) and the dark pixels of an area of a screenshot.
 struct Region
 {
-    int distinctColours = 0;
     double luminanceSpread = 0;
     int darkPixels = 0;
 };
@@ -76,20 +73,16 @@ struct Region
 Region measure(const QImage& image, const QRect& rect)
 {
     Region region;
-    std::set<int> colours;
     double sum = 0, sumSquares = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         for (int x = rect.left(); x <= rect.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            colours.insert(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4));
-            const double l = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
+            const double l = qGray(image.pixel(x, y));
             sum += l;
             sumSquares += l * l;
             region.darkPixels += l < 60;
         }
     }
     const double count = std::max(1, rect.width() * rect.height());
-    region.distinctColours = int(colours.size());
     region.luminanceSpread =
         std::sqrt(std::max(0.0, sumSquares / count - std::pow(sum / count, 2)));
     return region;
@@ -153,9 +146,7 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     // The video: the demo recordings show their name, clock and counter on a coloured
     // picture, so the area is neither blank nor one colour.
     ASSERT_GT(onScreen("playerView").width(), 100);
-    const Region picture = measure(shot, onScreen("playerView"));
-    EXPECT_GT(picture.distinctColours, 20);
-    EXPECT_GT(picture.luminanceSpread, 12.0);
+    EXPECT_GT(measure(shot, onScreen("playerView")).luminanceSpread, 12.0);
     // The graphs: curves drawn in dark lines over light bands.
     const Region graphs = measure(shot, onScreen("timeLine"));
     EXPECT_GT(graphs.darkPixels, 150);
