@@ -80,9 +80,12 @@ TEST_F(AppDelegate, StoredLanguagesPickTheInterfaceLanguage)
     EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
 
     RVSettings::setAppleLanguages({"fr"});
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
     apptest::Launch launch;
     EXPECT_EQ(checkedCodes(launch.delegate().menuLanguage()), QStringList{"en"});
     EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("Add"));
+    // Only the exact spelling is British.
+    EXPECT_TRUE(launch.delegate().menuItemMetric()->isChecked());
 }
 
 TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
@@ -142,6 +145,7 @@ TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
                          900, 534);
     EXPECT_EQ(window->geometry(), expected);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
+    EXPECT_FALSE(QStringLiteral(KORVELA_VERSION).isEmpty());
 
     // The views that show the menus on right click were given them.
     EXPECT_EQ(launch.delegate().mainViewController()->playerView()->playbackMenu(),
@@ -264,9 +268,11 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
     ASSERT_NE(progress, nullptr);
     EXPECT_TRUE(progress->isVisible());
     EXPECT_FALSE(progress->isModal());
+    EXPECT_EQ(progress->parentWidget(), launch.delegate().window());
     EXPECT_EQ(progress->labelText(),
               QStringLiteral("Устанавливается новая версия Korvela Player…"));
     EXPECT_EQ(progress->value(), 3);
+    EXPECT_EQ(progress->maximum(), 10);
     dialogs.hideProgress();
     EXPECT_EQ(dialogs.progressDialog(), nullptr);
 }

@@ -348,6 +348,8 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
     EXPECT_EQ(rig->firstFrames, firstFramesBefore + 1); // one start, not a reload
     EXPECT_EQ(rig->player.currentPath(), clips().trip(1));
     EXPECT_DOUBLE_EQ(rig->player.rate(), 1.0);
+    ASSERT_TRUE(waitFor([&] { return rig->player.isReady(); }));
+    EXPECT_NEAR(rig->player.duration(), 3.0, 0.05);
     spin(500);
     EXPECT_GT(rig->player.currentTime(), 0.2);
     EXPECT_LT(rig->player.currentTime(), 1.5);

@@ -63,6 +63,7 @@ TEST(VideoOutlineViewModel, CellsOfTripsAndRecordings)
     EXPECT_EQ(text(0, M::ColumnLocked), "");
     // A recording that could not be measured shows no length rather than a number.
     EXPECT_EQ(M::durationText(std::nanf("")), "--:--");
+    EXPECT_EQ(M::dateText(RVTimestamp()), "");
 
     // Only a node with more than one child expands; a node made from one file has no rows.
     EXPECT_FALSE(model.hasChildren(model.index(0, 0)));
@@ -75,6 +76,7 @@ TEST(VideoOutlineViewModel, CellsOfTripsAndRecordings)
     EXPECT_EQ(model.nodeAt(child), two->children()[1]);
     EXPECT_EQ(model.indexOf(two->children()[1].get()), child);
     EXPECT_FALSE(model.index(2, 0, tripRow).isValid());
+    EXPECT_FALSE(model.index(0, M::ColumnCount).isValid());
 
     // The library's regrouping re-links recordings to a new trip that this snapshot does not
     // hold; the rows of the snapshot must keep their place.

@@ -72,6 +72,7 @@ TEST(SliderLayout, BandsStackFromTheBottomAndFillBelowTheAxis)
     // Too low for any band.
     EXPECT_EQ(L::bandRects(QSizeF(300, 35), 1), std::vector<QRectF>{QRectF(0, 25, 300, 5)});
     EXPECT_TRUE(L::bandRects(QSizeF(300, 30), 1).empty());
+    EXPECT_EQ(L::bandRects(QSizeF(300, 60), 6).size(), 6u);
     EXPECT_TRUE(L::bandRects(QSizeF(300, 55), 6).empty());
 }
 
