@@ -22,30 +22,21 @@
 
 namespace {
 
-QStringList checkedCodes(QMenu* languages)
+// The language codes (tool tips) or titles of a menu's checked items.
+QStringList checkedCodes(QMenu* menu, bool titles = false)
 {
-    QStringList codes;
-    for (QAction* item : languages->actions()) {
-        if (item->isChecked())
-            codes << item->toolTip();
-    }
-    return codes;
-}
-
-QStringList checkedTitles(QMenu* menu)
-{
-    QStringList titles;
+    QStringList checked;
     for (QAction* item : menu->actions()) {
         if (item->isChecked())
-            titles << item->text();
+            checked << (titles ? item->text() : item->toolTip());
     }
-    return titles;
+    return checked;
 }
 
-QAction* itemWithToolTip(QMenu* menu, const QString& toolTip)
+QAction* item(QMenu* menu, const QString& codeOrTitle)
 {
     for (QAction* item : menu->actions()) {
-        if (item->toolTip() == toolTip)
+        if (item->toolTip() == codeOrTitle || item->text() == codeOrTitle)
             return item;
     }
     return nullptr;
@@ -76,13 +67,11 @@ TEST_F(AppDelegate, StoredLanguagesPickTheInterfaceLanguage)
     {
         apptest::Launch launch;
         RVAppDelegate& delegate = launch.delegate();
-        EXPECT_EQ(delegate.language(), "de");
         EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{"de"});
         // The window was built with the German texts in place.
         auto* add = delegate.window()->findChild<QPushButton*>(QStringLiteral("addVideoButton"));
         ASSERT_NE(add, nullptr);
         EXPECT_EQ(add->text(), QStringLiteral("Hinzufügen"));
-        EXPECT_EQ(delegate.menuGraphs()->title(), QStringLiteral("Diagramme"));
         auto* velocity = delegate.window()->findChild<QLabel*>(QStringLiteral("velocity"));
         ASSERT_NE(velocity, nullptr);
         EXPECT_EQ(velocity->text(), qtTrId("MILES_PER_HOUR"));
@@ -91,10 +80,12 @@ TEST_F(AppDelegate, StoredLanguagesPickTheInterfaceLanguage)
     EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
 
     RVSettings::setAppleLanguages({"fr"});
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
     apptest::Launch launch;
-    EXPECT_EQ(launch.delegate().language(), "en");
     EXPECT_EQ(checkedCodes(launch.delegate().menuLanguage()), QStringList{"en"});
     EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("Add"));
+    // Only the exact spelling is British.
+    EXPECT_TRUE(launch.delegate().menuItemMetric()->isChecked());
 }
 
 TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
@@ -104,7 +95,6 @@ TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
         RVMainViewController* controller = launch.delegate().mainViewController();
         EXPECT_TRUE(controller->velocityGraphEnabled());
         EXPECT_TRUE(controller->gSensorCommonGraphEnabled());
-        EXPECT_FALSE(controller->gSensorXGraphEnabled());
         EXPECT_FALSE(controller->altitudeGraphEnabled());
         EXPECT_TRUE(RVSettings::boolValue(RVSettings::kApplicationInitialized));
         EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
@@ -113,7 +103,6 @@ TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
         EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
         EXPECT_EQ(RVSettings::measurementSystem(), "Metric");
         EXPECT_TRUE(launch.delegate().menuItemMetric()->isChecked());
-        EXPECT_FALSE(launch.delegate().menuItemBritish()->isChecked());
         EXPECT_EQ(graphChecks(launch.delegate()),
                   (std::vector<bool>{true, true, false, false, false, false}));
     }
@@ -131,31 +120,18 @@ TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
     EXPECT_FALSE(controller->velocityGraphEnabled());
     EXPECT_TRUE(controller->gSensorYGraphEnabled());
     EXPECT_TRUE(controller->altitudeGraphEnabled());
-    EXPECT_EQ(RVSettings::measurementSystem(), "British");
     EXPECT_TRUE(second.delegate().menuItemBritish()->isChecked());
     EXPECT_FALSE(second.delegate().menuItemMetric()->isChecked());
-}
 
-TEST_F(AppDelegate, UnitsCheckMarksAndMenu)
-{
-    RVSettings::setBool(RVSettings::kApplicationInitialized, true);
-    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
-    apptest::Launch launch;
-    RVAppDelegate& delegate = launch.delegate();
-    // Only the exact spelling is British.
-    EXPECT_TRUE(delegate.menuItemMetric()->isChecked());
-    EXPECT_FALSE(delegate.menuItemBritish()->isChecked());
-
-    delegate.menuItemBritish()->trigger();
-    EXPECT_TRUE(delegate.menuItemBritish()->isChecked());
-    EXPECT_FALSE(delegate.menuItemMetric()->isChecked());
-    EXPECT_EQ(delegate.mainViewController()->measurementSystem(), "British");
-    EXPECT_EQ(RVSettings::measurementSystem(), "British");
-
-    delegate.menuItemMetric()->trigger();
-    EXPECT_FALSE(delegate.menuItemBritish()->isChecked());
-    EXPECT_TRUE(delegate.menuItemMetric()->isChecked());
+    // The units menu checks one item and tells the window and the store.
+    second.delegate().menuItemMetric()->trigger();
+    EXPECT_FALSE(second.delegate().menuItemBritish()->isChecked());
+    EXPECT_EQ(controller->measurementSystem(), "Metric");
     EXPECT_EQ(RVSettings::measurementSystem(), "Metric");
+    second.delegate().menuItemBritish()->trigger();
+    EXPECT_FALSE(second.delegate().menuItemMetric()->isChecked());
+    EXPECT_EQ(controller->measurementSystem(), "British");
+    EXPECT_EQ(RVSettings::measurementSystem(), "British");
 }
 
 TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
@@ -203,28 +179,23 @@ TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)
     };
     for (const auto& graph : graphs) {
         QAction* item = delegate.graphsItem(graph.tag);
-        ASSERT_FALSE(item->isChecked());
-        item->trigger();
-        EXPECT_TRUE(item->isChecked()) << graph.tag;
-        EXPECT_TRUE((controller->*graph.flag)()) << graph.tag;
-        EXPECT_TRUE(RVSettings::boolValue(graph.key)) << graph.tag;
-        item->trigger();
-        EXPECT_FALSE(item->isChecked()) << graph.tag;
-        EXPECT_FALSE((controller->*graph.flag)()) << graph.tag;
-        EXPECT_FALSE(RVSettings::boolValue(graph.key)) << graph.tag;
+        for (bool on : {true, false}) {
+            item->trigger();
+            EXPECT_EQ(item->isChecked(), on) << graph.tag;
+            EXPECT_EQ((controller->*graph.flag)(), on) << graph.tag;
+            EXPECT_EQ(RVSettings::boolValue(graph.key), on) << graph.tag;
+        }
     }
 
     // An item with an unknown tag changes no graph.
-    delegate.graphsItem(3)->trigger();
     QAction stray;
     stray.setCheckable(true);
     stray.setData(9);
     stray.setChecked(true);
     delegate.graphsClicked(&stray);
-    EXPECT_TRUE(controller->gSensorYGraphEnabled());
+    EXPECT_EQ(graphChecks(delegate), std::vector<bool>(6, false));
     EXPECT_FALSE(controller->velocityGraphEnabled());
     EXPECT_FALSE(controller->altitudeGraphEnabled());
-    EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsGSensorYEnabled));
 }
 
 TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndAsksForARestart)
@@ -232,7 +203,7 @@ TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndAsksForARestart)
     RVSettings::setAppleLanguages({"en"});
     apptest::Launch launch;
     RVAppDelegate& delegate = launch.delegate();
-    QAction* russian = itemWithToolTip(delegate.menuLanguage(), QStringLiteral("ru"));
+    QAction* russian = item(delegate.menuLanguage(), QStringLiteral("ru"));
     ASSERT_NE(russian, nullptr);
     russian->trigger();
 
@@ -256,24 +227,20 @@ TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)
     {
         apptest::Launch launch;
         QMenu* providers = launch.delegate().menuMapsProvider();
-        EXPECT_EQ(checkedTitles(providers), QStringList{"Google"});
-        QAction* osm = nullptr;
-        for (QAction* item : providers->actions()) {
-            if (item->text() == QLatin1String("OpenStreetMap"))
-                osm = item;
-        }
-        ASSERT_NE(osm, nullptr);
-        osm->trigger();
-        EXPECT_EQ(checkedTitles(providers), QStringList{"OpenStreetMap"});
+        EXPECT_EQ(checkedCodes(providers, true), QStringList{"Google"});
+        ASSERT_NE(item(providers, "OpenStreetMap"), nullptr);
+        item(providers, "OpenStreetMap")->trigger();
+        EXPECT_EQ(checkedCodes(providers, true), QStringList{"OpenStreetMap"});
         EXPECT_EQ(RVSettings::mapsProvider(), "OpenStreetMap");
     }
     apptest::Launch again;
-    EXPECT_EQ(checkedTitles(again.delegate().menuMapsProvider()), QStringList{"OpenStreetMap"});
+    EXPECT_EQ(checkedCodes(again.delegate().menuMapsProvider(), true),
+              QStringList{"OpenStreetMap"});
 
     // A provider this version does not offer checks nothing.
     RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
     apptest::Launch unknown;
-    EXPECT_TRUE(checkedTitles(unknown.delegate().menuMapsProvider()).isEmpty());
+    EXPECT_TRUE(checkedCodes(unknown.delegate().menuMapsProvider(), true).isEmpty());
 }
 
 TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)

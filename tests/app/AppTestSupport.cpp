@@ -18,7 +18,7 @@ void clearSettings()
     store.sync();
 }
 
-Launch::Launch(std::shared_ptr<RecordingDialogs> dialogs) : m_dialogs(std::move(dialogs))
+Launch::Launch(std::shared_ptr<ScriptedDialogs> dialogs) : m_dialogs(std::move(dialogs))
 {
     RVAppDelegateOptions options;
     options.dialogs = m_dialogs;

@@ -1,35 +1,12 @@
 #pragma once
 
-#include "app/RVAppDelegate.h"
-#include "player/RVWindowDialogs.h"
+#include "../player/WindowTestSupport.h" // ScriptedDialogs
 
-#include <QStringList>
+#include "app/RVAppDelegate.h"
+
 #include <QTemporaryDir>
 
 #include <memory>
-
-// Records the window's alerts and questions; questions are answered "No".
-class RecordingDialogs final : public RVWindowDialogs
-{
-public:
-    void alert(const QString& message, const QString& informativeText) override
-    {
-        alerts << message + QStringLiteral(" | ") + informativeText;
-    }
-    bool question(const QString& message, const QString& informativeText) override
-    {
-        questions << message + QStringLiteral(" | ") + informativeText;
-        return false;
-    }
-    QStringList chooseFilesAndFolders() override { return {}; }
-    std::optional<QString> chooseSavePath(const QString&, const QString&) override
-    {
-        return std::nullopt;
-    }
-
-    QStringList alerts;
-    QStringList questions;
-};
 
 namespace apptest {
 
@@ -41,15 +18,14 @@ void clearSettings();
 class Launch final
 {
 public:
-    explicit Launch(
-        std::shared_ptr<RecordingDialogs> dialogs = std::make_shared<RecordingDialogs>());
+    explicit Launch(std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>());
     ~Launch();
     RVAppDelegate& delegate() { return *m_delegate; }
-    RecordingDialogs& dialogs() { return *m_dialogs; }
+    ScriptedDialogs& dialogs() { return *m_dialogs; }
 
 private:
     QTemporaryDir m_installDir;
-    std::shared_ptr<RecordingDialogs> m_dialogs;
+    std::shared_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<RVAppDelegate> m_delegate;
 };
 

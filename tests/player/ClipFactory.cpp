@@ -1,14 +1,33 @@
 #include "ClipFactory.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
-#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 namespace ClipFactory {
 
 namespace {
 constexpr int kBits = 10;
+}
+
+bool ffmpeg(const QStringList& arguments, QString* error)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("ffmpeg"),
+                  QStringList{"-nostdin", "-loglevel", "error", "-y"} + arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(process.readAll());
+        return false;
+    }
+    return true;
 }
 
 bool make(const QString& path, const Clip& clip, QString* error)
@@ -23,38 +42,44 @@ bool make(const QString& path, const Clip& clip, QString* error)
                        ":cb=128:cr=128,format=yuv420p")
             .arg(clip.firstFrameNumber)
             .arg(kBits);
-    QProcess ffmpeg;
-    ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
-    ffmpeg.start(QStringLiteral("ffmpeg"), {"-nostdin",
-                                            "-loglevel",
-                                            "error",
-                                            "-y",
-                                            "-f",
-                                            "lavfi",
-                                            "-i",
-                                            source,
-                                            "-vf",
-                                            pattern,
-                                            "-c:v",
-                                            "libx264",
-                                            "-preset",
-                                            "veryfast",
-                                            "-g",
-                                            QString::number(clip.keyFrameInterval),
-                                            "-keyint_min",
-                                            QString::number(clip.keyFrameInterval),
-                                            "-sc_threshold",
-                                            "0",
-                                            "-f",
-                                            "mp4",
-                                            path});
-    if (!ffmpeg.waitForFinished(120000) || ffmpeg.exitStatus() != QProcess::NormalExit ||
-        ffmpeg.exitCode() != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(ffmpeg.readAll());
-        return false;
-    }
-    return true;
+    const QString gop = QString::number(clip.keyFrameInterval);
+    return ffmpeg({"-f", "lavfi", "-i", source, "-vf", pattern, "-c:v", "libx264", "-preset",
+                   "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold", "0", "-f", "mp4",
+                   path},
+                  error);
+}
+
+bool makeBroken(const QString& path)
+{
+    QByteArray bytes("\0\0\0\x18"
+                     "ftypisom\0\0\0\0isomiso2\0\0\x10\0moov",
+                     32);
+    for (int i = 0; i < 4096; ++i)
+        bytes.append(static_cast<char>((i * 7919) & 0xff));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString tripDir()
+{
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        QString error;
+        for (int i = 0; i < 3; ++i) {
+            if (!make(dir.filePath(QStringLiteral("clip%1.mp4").arg(i)),
+                      {320, 240, 25, 3.0, 75 * i, 25}, &error)) {
+                ADD_FAILURE() << error.toStdString();
+                return false;
+            }
+        }
+        return true;
+    }();
+    return made ? dir.path() : QString();
+}
+
+QString tripClip(int index)
+{
+    return QDir(tripDir()).filePath(QStringLiteral("clip%1.mp4").arg(index));
 }
 
 std::optional<int> frameNumber(const QImage& image)

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -21,8 +22,18 @@ struct Clip
     int keyFrameInterval = 25;
 };
 
-// Writes an H.264 MP4 to `path`; false (with ffmpeg's output in `error`) when ffmpeg failed.
+// Runs ffmpeg quietly with `arguments`; false (with its output in `error`) when it failed.
+bool ffmpeg(const QStringList& arguments, QString* error = nullptr);
+// Writes an H.264 MP4 of `clip` to `path`.
 bool make(const QString& path, const Clip& clip, QString* error = nullptr);
+// Writes an MP4 whose header promises boxes that are not there, then noise.
+bool makeBroken(const QString& path);
+// A folder holding one trip, made once per test program: clip0.mp4 .. clip2.mp4, three
+// consecutive 3-second recordings (320 x 240, 25 fps, a key frame every second) numbered
+// 0-74, 75-149 and 150-224, written one after the other so their file times follow the
+// trip's order. Empty (and the test failed) when ffmpeg failed.
+QString tripDir();
+QString tripClip(int index);
 // The frame number an image of such a clip shows, or nothing when it shows no number.
 std::optional<int> frameNumber(const QImage& image);
 

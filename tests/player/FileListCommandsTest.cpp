@@ -7,8 +7,8 @@
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
+#include "metadata/RVGpsProcessor.h"
 #include "player/RVMainViewController.h"
-#include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 
 #include <gtest/gtest.h>
@@ -22,36 +22,45 @@ using ClipFactory::waitFor;
 
 namespace {
 
-const QString kRealData = QStringLiteral(KORVELA_REALDATA_DIR);
-
 class FileListCommands : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
+        // Generated recordings S0.MP4, S1.MP4, ... get a track starting on 2015-01-01 at 10:00,
+        // 11:00, ..., so each stands alone; other files are read by the program's readers.
+        const RVMetaDataSource source = [](const QString& path) {
+            const QString name = QFileInfo(path).completeBaseName();
+            if (!name.startsWith('S'))
+                return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
+            RVMetaData metaData;
+            const auto start =
+                RVTimestamp::fromMSecsSinceEpoch(1420106400000 + 3600000LL * name.mid(1).toInt());
+            metaData.points.emplace_back("55.750000", "37.610000", 150.0, 0.0, 40.0, start);
+            metaData.velocityData.push_back(40.0);
+            return std::optional<RVMetaData>(metaData);
+        };
         m_dialogs = std::make_shared<ScriptedDialogs>();
         m_controller = std::make_unique<RVMainViewController>(m_dialogs);
-        m_controller->loadView(windowtest::makeVideoList(true));
+        m_controller->loadView(
+            std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), source));
         m_controller->window()->show();
     }
 
-    // Recordings made hours apart by their file dates, so each stands alone.
     QStringList makeSingles(int count)
     {
         QStringList paths;
         for (int i = 0; i < count; ++i) {
-            const QString path = m_dir.filePath(QStringLiteral("cards/S%1.MP4").arg(i));
-            QDir().mkpath(QFileInfo(path).absolutePath());
-            EXPECT_TRUE(ClipFactory::make(path, {160, 120, 25, 1.0, 0, 25}));
-            paths << path;
+            paths << m_dir.filePath(QStringLiteral("S%1.MP4").arg(i));
+            EXPECT_TRUE(ClipFactory::make(paths.last(), {160, 120, 25, 1.0, 0, 25}));
         }
         return paths;
     }
 
-    void addAndWait(const QStringList& paths, int rows)
+    // Waits until the list shows `rows` rows once the library's work is done.
+    void waitForRows(int rows)
     {
-        m_controller->addFiles(paths);
         m_controller->videoList()->waitForIdle();
         ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() == rows; }))
             << m_controller->filesModel()->rowCount();
@@ -70,46 +79,23 @@ protected:
 
 } // namespace
 
-TEST(FileListRemoval, RemovingRowsKeepsASensibleSelection)
+TEST_F(FileListCommands, RemovingRowsKeepsASensibleSelectionAndTheFiles)
 {
-    // Three recordings whose tracks start an hour apart: three rows once the metadata scan
-    // has regrouped them by their GPS times.
-    windowtest::IsolatedSettings settings;
-    QTemporaryDir dir;
-    QStringList paths;
-    for (int i = 0; i < 3; ++i) {
-        paths << dir.filePath(QStringLiteral("S%1.MP4").arg(i));
-        ASSERT_TRUE(ClipFactory::make(paths.last(), {160, 120, 25, 1.0, 0, 25}));
-    }
-    const RVMetaDataSource source = [paths](const QString& path) {
-        RVMetaData metaData;
-        const auto start = RVTimestamp::fromMSecsSinceEpoch(1420106400000 + // 2015-01-01 10:00
-                                                            3600000LL * paths.indexOf(path));
-        metaData.points.emplace_back("55.750000", "37.610000", 150.0, 0.0, 40.0, start);
-        metaData.velocityData.push_back(40.0);
-        return std::optional<RVMetaData>(metaData);
-    };
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    auto controller = std::make_unique<RVMainViewController>(dialogs);
-    controller->loadView(
-        std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), source));
-    dialogs->openPaths = paths;
-    controller->addFileClicked();
-    controller->videoList()->waitForIdle();
-    auto* model = controller->filesModel();
-    ASSERT_TRUE(waitFor([&] { return model->rowCount() == 3; })) << model->rowCount();
-    const int rows = 3;
+    const QStringList paths = makeSingles(3);
+    m_dialogs->openPaths = paths;
+    m_controller->addFileClicked();
+    waitForRows(3);
 
     // The last row removed: the row before it is selected; the only row: nothing.
-    controller->selectRow(rows - 1);
-    controller->removeFileClicked();
-    EXPECT_EQ(controller->filesModel()->rowCount(), rows - 1);
-    EXPECT_EQ(controller->selectedRow(), rows - 2);
-    for (int i = 0; i < 3 && controller->filesModel()->rowCount() > 0; ++i)
-        controller->removeFileClicked();
-    EXPECT_EQ(controller->filesModel()->rowCount(), 0);
-    EXPECT_EQ(controller->selectedRow(), -1);
-    controller->removeFileClicked(); // nothing selected: nothing happens
+    m_controller->selectRow(2);
+    m_controller->removeFileClicked();
+    EXPECT_EQ(m_controller->filesModel()->rowCount(), 2);
+    EXPECT_EQ(m_controller->selectedRow(), 1);
+    m_controller->removeFileClicked();
+    m_controller->removeFileClicked();
+    EXPECT_EQ(m_controller->filesModel()->rowCount(), 0);
+    EXPECT_EQ(m_controller->selectedRow(), -1);
+    m_controller->removeFileClicked(); // nothing selected: nothing happens
     for (const QString& path : paths)
         EXPECT_TRUE(QFile::exists(path)) << "removing from the list keeps the files";
 }
@@ -117,13 +103,13 @@ TEST(FileListRemoval, RemovingRowsKeepsASensibleSelection)
 TEST_F(FileListCommands, LockUnlockAndDeleteWithConfirmation)
 {
     const QStringList paths = makeSingles(1);
-    addAndWait(paths, 1);
+    m_controller->addFiles(paths);
+    waitForRows(1);
     RVVideoDataPtr node = row(0);
     ASSERT_TRUE(node);
 
     m_controller->lockClicked(node);
     EXPECT_TRUE(RVFileSystemUtil::isFileLocked(paths[0]));
-    EXPECT_TRUE(node->files().front()->locked());
     EXPECT_EQ(RVVideoOutlineViewModel::lockImageName(*node), "VideoLocked");
     m_controller->unlockClicked(node);
     EXPECT_FALSE(RVFileSystemUtil::isFileLocked(paths[0]));
@@ -149,23 +135,22 @@ TEST_F(FileListCommands, LockUnlockAndDeleteWithConfirmation)
     EXPECT_TRUE(QFile::exists(paths[0]));
     ASSERT_EQ(m_dialogs->alerts.size(), 1);
     EXPECT_TRUE(m_dialogs->alerts[0].contains(QFileInfo(paths[0]).fileName()));
-    m_controller->videoList()->waitForIdle();
-    ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() == 1; }));
+    waitForRows(1);
 
     node = row(0);
     m_controller->unlockClicked(node);
     m_dialogs->answers = {true};
     m_controller->removeClicked(node);
     EXPECT_FALSE(QFile::exists(paths[0]));
-    m_controller->videoList()->waitForIdle();
-    ASSERT_TRUE(waitFor([&] { return m_controller->filesModel()->rowCount() == 0; }));
+    waitForRows(0);
     EXPECT_EQ(m_controller->selectedRow(), -1);
 }
 
 TEST_F(FileListCommands, ExportsGoThroughTheSavePanel)
 {
     // A generated video beside a real BlackVue camera's track and G-sensor files.
-    const QString realTrack = kRealData + QStringLiteral("/blackvue-dr650s/20170709_080018_N");
+    const QString realTrack =
+        QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s/20170709_080018_N");
     if (!QFile::exists(realTrack + ".gps"))
         GTEST_SKIP() << "no real BlackVue data at " << realTrack.toStdString();
     const QString folder = m_dir.filePath("blackvue");
@@ -173,35 +158,33 @@ TEST_F(FileListCommands, ExportsGoThroughTheSavePanel)
     ASSERT_TRUE(ClipFactory::make(folder + "/20170709_080018_N.mp4", {160, 120, 25, 2.0, 0, 25}));
     ASSERT_TRUE(QFile::copy(realTrack + ".gps", folder + "/20170709_080018_N.gps"));
     ASSERT_TRUE(QFile::copy(realTrack + ".3gf", folder + "/20170709_080018_N.3gf"));
-    addAndWait({folder}, 1);
+    m_controller->addFiles({folder});
+    waitForRows(1);
     m_controller->selectRow(0);
     const RVVideoDataPtr node = row(0);
     ASSERT_TRUE(node);
 
-    // Cancelled: nothing written.
+    // Cancelled: nothing written. (The export layer's tests pin the files' contents.)
     m_dialogs->savePath.reset();
     m_controller->exportToKLMClicked();
     ASSERT_EQ(m_dialogs->proposedNames.size(), 1);
     EXPECT_EQ(m_dialogs->proposedNames[0], node->name() + ".kml");
 
-    const QString kml = m_dir.filePath("out/track.kml");
     QDir().mkpath(m_dir.filePath("out"));
-    m_dialogs->savePath = kml;
+    m_dialogs->savePath = m_dir.filePath("out/track.kml");
     m_controller->exportToKLMClicked();
-    QFile kmlFile(kml);
-    ASSERT_TRUE(kmlFile.open(QIODevice::ReadOnly));
-    const QByteArray kmlText = kmlFile.readAll();
-    EXPECT_TRUE(kmlText.startsWith("<?xml"));
-    EXPECT_TRUE(kmlText.contains("<coordinates>"));
+    QFile kml(*m_dialogs->savePath);
+    ASSERT_TRUE(kml.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(kml.readAll().contains("<coordinates>"));
 
-    const QString gpsTable = m_dir.filePath("out/A.gps.csv");
-    m_dialogs->savePath = gpsTable;
+    // The spreadsheet export writes the G-sensor table beside the chosen GPS table.
+    m_dialogs->savePath = m_dir.filePath("out/A.gps.csv");
     m_controller->exportToExcelClicked();
     EXPECT_EQ(m_dialogs->proposedNames.last(), node->name() + ".gps.csv");
-    for (const QString& path : {gpsTable, m_dir.filePath("out/A.gsensor.csv")}) {
+    for (const QString& path : {*m_dialogs->savePath, m_dir.filePath("out/A.gsensor.csv")}) {
         QFile table(path);
         ASSERT_TRUE(table.open(QIODevice::ReadOnly)) << path.toStdString();
-        EXPECT_TRUE(table.read(2) == QByteArray("\xff\xfe", 2)) << path.toStdString();
+        EXPECT_EQ(table.read(2), QByteArray("\xff\xfe", 2)) << path.toStdString();
     }
 
     // A file that cannot be written is reported, not passed over.

@@ -35,7 +35,7 @@ auto speeds(std::vector<double> values)
 
 } // namespace
 
-TEST(MapBridge, RouteIsSplitAtPointsWithoutLatitude)
+TEST(MapBridge, RouteIsSplitAtPointsWithoutLatitudeAndCentredOnAFix)
 {
     RecordingRunner runner;
     RVMapBridge bridge(&runner);
@@ -48,12 +48,8 @@ TEST(MapBridge, RouteIsSplitAtPointsWithoutLatitude)
               QStringList({"clearRoutes();", "checkMapCenter([55.100000, 37.100000])",
                            "drawRoute([[55.100000, 37.100000],[55.200000, 37.200000],]);",
                            "drawRoute([[55.300000, 37.300000],]);"}));
-}
 
-TEST(MapBridge, CentreNeedsALatitudeAboveTheBoundButAnySegmentOpens)
-{
-    RecordingRunner runner;
-    RVMapBridge bridge(&runner);
+    runner.scripts.clear();
     // 0.00005 is too close to 0 to centre on, but it is not exactly 0, so it opens a segment.
     bridge.setTrack(track({point("0.00005", "1.0"), point("55.1", "37.1")}), nullptr);
     bridge.drawRoute();
@@ -117,6 +113,12 @@ TEST(MapBridge, PositionMarkerAndReadouts)
     bridge.drawRoute();
     EXPECT_EQ(runner.scripts.last(),
               "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+
+    // A track without any position sends no marker.
+    runner.scripts.clear();
+    bridge.setTrack(track({point("0", "0"), point("0", "0")}), speeds({1, 2}));
+    bridge.updateCurrentPositionOnMap(0.5);
+    EXPECT_TRUE(runner.scripts.isEmpty());
 }
 
 TEST(MapBridge, MapCentreIsNotWrittenOnEveryTickButIsNeverLost)
@@ -139,15 +141,6 @@ TEST(MapBridge, MapCentreIsNotWrittenOnEveryTickButIsNeverLost)
     bridge.reset();
     EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 52.0);
     EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 12.0);
-}
-
-TEST(MapBridge, TrackWithoutAnyPositionSendsNoMarker)
-{
-    RecordingRunner runner;
-    RVMapBridge bridge(&runner);
-    bridge.setTrack(track({point("0", "0"), point("0", "0")}), speeds({1, 2}));
-    bridge.updateCurrentPositionOnMap(0.5);
-    EXPECT_TRUE(runner.scripts.isEmpty());
 }
 
 TEST(MapBridge, RouteClickSeeksToTheNearestPointAndKeysAreFiltered)

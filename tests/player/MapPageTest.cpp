@@ -5,10 +5,7 @@
 #include "player/RVMapView.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QSignalSpy>
-#include <QTimer>
-#include <QWebEnginePage>
 
 #include <gtest/gtest.h>
 
@@ -30,11 +27,14 @@ bool waitForCount(RVMapView& view, QSignalSpy& spy, int count, int timeoutMs = 1
     return spy.count() >= count;
 }
 
-bool loadPage(RVMapView& view, const QString& provider)
+// Shows the view and loads the provider's page until its map is set up.
+bool openPage(RVMapView& view, const QString& provider)
 {
+    view.resize(640, 400);
+    view.show();
     QSignalSpy ready(&view, &RVMapView::pageReady);
     view.setMapsProvider(provider);
-    return ready.wait(30000);
+    return ready.wait(30000) && waitFor(view, "korvelaMapState().ready === true && !!window.Cocoa");
 }
 
 RVPoint point(const char* latitude, const char* longitude)
@@ -47,10 +47,7 @@ RVPoint point(const char* latitude, const char* longitude)
 TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
 {
     RVMapView view;
-    view.resize(640, 400);
-    view.show();
-    ASSERT_TRUE(loadPage(view, "OpenStreetMap"));
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().ready === true && !!window.Cocoa"));
+    ASSERT_TRUE(openPage(view, "OpenStreetMap"));
 
     RVMapBridge bridge(&view);
     bridge.setTrack(std::make_shared<const std::vector<RVPoint>>(std::vector<RVPoint>{
@@ -104,11 +101,9 @@ TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
 TEST(MapPage, LongRouteIsDrawnWholeAndContinuous)
 {
     RVMapView view;
-    view.resize(640, 400);
-    view.show();
-    ASSERT_TRUE(loadPage(view, "OpenStreetMap"));
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().ready === true"));
-    // Long routes are drawn in pieces; every point is on the map and no piece is left open.
+    ASSERT_TRUE(openPage(view, "OpenStreetMap"));
+    // Long routes are drawn in pieces of 2000; every point is on the map and no piece is left
+    // open.
     for (int count : {1, 2000, 2001, 4500}) {
         auto points = std::make_shared<std::vector<RVPoint>>();
         for (int i = 0; i < count; ++i) {
@@ -130,19 +125,11 @@ TEST(MapPage, LongRouteIsDrawnWholeAndContinuous)
 TEST(MapPage, GooglePageWithoutKeyShowsTheLeafletMapAndSaysSo)
 {
     RVMapView view;
-    view.resize(640, 400);
-    view.show();
-    ASSERT_TRUE(loadPage(view, "Google"));
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().ready === true"));
+    ASSERT_TRUE(openPage(view, "Google"));
     EXPECT_EQ(evaluate(view, "korvelaMapState().provider").toString(), "leaflet");
     EXPECT_FALSE(
         evaluate(view, "document.getElementById('note').textContent").toString().isEmpty());
-}
-
-TEST(MapPage, ProvidersWithoutAPageLoadNothing)
-{
-    EXPECT_FALSE(RVMapView::pageResourceFor("Google").isEmpty());
-    EXPECT_FALSE(RVMapView::pageResourceFor("OpenStreetMap").isEmpty());
+    // Providers without a page load nothing, whatever the name.
     EXPECT_TRUE(RVMapView::pageResourceFor("Bing").isEmpty());
     EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty());
     EXPECT_TRUE(RVMapView::pageResourceFor("").isEmpty());

@@ -2,12 +2,10 @@
 
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
-#include "player/RVStillImage.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -21,52 +19,25 @@ namespace {
 
 constexpr double kFrame = 0.04; // the clips run at 25 frames per second
 
-// Clips shared by every test: three consecutive 3-second recordings of a trip (frames
-// numbered 0-74, 75-149, 150-224), one with a key frame only every 10 seconds, one larger
-// than the still limit, and a file that is no video at all.
-class Clips
+// Clips beside the shared trip (frames numbered 0-74, 75-149, 150-224), made once: one with
+// a key frame only every 10 seconds, one larger than the still limit, and a file that is no
+// video at all.
+struct Clips
 {
-public:
-    static Clips& get()
-    {
-        static Clips clips;
-        return clips;
-    }
-    QString trip(int index) const
-    {
-        return m_dir.filePath(QStringLiteral("trip%1.mp4").arg(index));
-    }
-    QString longGop() const { return m_dir.filePath("longgop.mp4"); }
-    QString large() const { return m_dir.filePath("large.mp4"); }
-    QString corrupt() const { return m_dir.filePath("corrupt.mp4"); }
-    QString missing() const { return m_dir.filePath("missing.mp4"); }
-    bool ok() const { return m_ok; }
-    QString error() const { return m_error; }
-
-private:
     Clips()
     {
-        m_ok = m_dir.isValid();
-        for (int i = 0; m_ok && i < 3; ++i)
-            m_ok = ClipFactory::make(trip(i), {320, 240, 25, 3.0, 75 * i, 25}, &m_error);
-        m_ok = m_ok && ClipFactory::make(longGop(), {320, 240, 25, 12.0, 0, 250}, &m_error);
-        m_ok = m_ok && ClipFactory::make(large(), {2400, 1200, 25, 0.4, 0, 25}, &m_error);
-        QFile bad(corrupt());
-        m_ok = m_ok && bad.open(QIODevice::WriteOnly);
-        if (m_ok) {
-            // An MP4 whose header promises boxes that are not there, then noise.
-            QByteArray bytes("\0\0\0\x18"
-                             "ftypisom\0\0\0\0isomiso2\0\0\x10\0moov",
-                             32);
-            for (int i = 0; i < 4096; ++i)
-                bytes.append(static_cast<char>((i * 7919) & 0xff));
-            bad.write(bytes);
-            bad.close();
-        }
+        ok = dir.isValid() && !ClipFactory::tripDir().isEmpty() &&
+             ClipFactory::make(longGop, {320, 240, 25, 12.0, 0, 250}) &&
+             ClipFactory::make(large, {2400, 1200, 25, 0.4, 0, 25}) &&
+             ClipFactory::makeBroken(corrupt);
     }
-    QTemporaryDir m_dir;
-    bool m_ok = false;
-    QString m_error;
+    static QString trip(int index) { return ClipFactory::tripClip(index); }
+    QTemporaryDir dir;
+    const QString longGop = dir.filePath("longgop.mp4");
+    const QString large = dir.filePath("large.mp4");
+    const QString corrupt = dir.filePath("corrupt.mp4");
+    const QString missing = dir.filePath("missing.mp4");
+    bool ok = false;
 };
 
 // A player with its video surface in a real window, and what it reported.
@@ -76,18 +47,16 @@ struct Rig
     {
         widget.resize(640, 480); // the clips' 4:3 shape, so the picture fills the widget
         widget.show();
-        QObject::connect(&player, &RVMpvPlayer::itemReady, [this] { ++ready; });
-        QObject::connect(&player, &RVMpvPlayer::itemFailed,
-                         [this](const QString& message) { failures.push_back(message); });
-        QObject::connect(&player, &RVMpvPlayer::endReached, [this] { ++ends; });
-        QObject::connect(&player, &RVMpvPlayer::startReached, [this] { ++starts; });
-        QObject::connect(&player, &RVMpvPlayer::firstFrameShown, [this] { ++firstFrames; });
-        QObject::connect(&player, &RVMpvPlayer::seekFinished,
-                         [this](double seconds) { seeks.push_back(seconds); });
-        QObject::connect(&player, &RVMpvPlayer::rateChanged,
-                         [this](double rate) { rates.push_back(rate); });
-        QObject::connect(&player, &RVMpvPlayer::tick, [this](double seconds) {
-            ticks.push_back({clock.elapsed() / 1000.0, seconds});
+        using P = RVMpvPlayer;
+        QObject::connect(&player, &P::itemReady, [this] { ++ready; });
+        QObject::connect(&player, &P::itemFailed, [this](QString m) { failures.push_back(m); });
+        QObject::connect(&player, &P::endReached, [this] { ++ends; });
+        QObject::connect(&player, &P::startReached, [this] { ++starts; });
+        QObject::connect(&player, &P::firstFrameShown, [this] { ++firstFrames; });
+        QObject::connect(&player, &P::seekFinished, [this](double s) { seeks.push_back(s); });
+        QObject::connect(&player, &P::rateChanged, [this](double r) { rates.push_back(r); });
+        QObject::connect(&player, &P::tick, [this](double s) {
+            ticks.push_back({clock.elapsed() / 1000.0, s});
         });
         clock.start();
         waitFor([this] { return widget.hasRenderContext(); });
@@ -142,12 +111,16 @@ class MpvPlayer : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Clips::get().ok()) << Clips::get().error().toStdString();
+        ASSERT_TRUE(clips().ok);
         rig = std::make_unique<Rig>();
         ASSERT_TRUE(rig->player.isValid()) << rig->player.errorString().toStdString();
         ASSERT_TRUE(rig->widget.hasRenderContext());
     }
-    Clips& clips() { return Clips::get(); }
+    static Clips& clips()
+    {
+        static Clips made;
+        return made;
+    }
     std::unique_ptr<Rig> rig;
 };
 
@@ -167,17 +140,14 @@ double longestStall(const std::vector<Rig::Tick>& ticks)
 
 } // namespace
 
-TEST_F(MpvPlayer, LoadReportsReadyAndShowsTheFirstFrameTheRightWayUp)
+TEST_F(MpvPlayer, LoadShowsTheFirstFrameTheRightWayUpAndExactSeeksLandOnTheirFrame)
 {
     ASSERT_TRUE(rig->loadPaused(clips().trip(1)));
     EXPECT_EQ(rig->ready, 1);
-    EXPECT_TRUE(rig->player.isReady());
     EXPECT_NEAR(rig->player.duration(), 3.0, 0.05);
     EXPECT_NEAR(rig->player.framesPerSecond(), 25.0, 0.01);
     EXPECT_EQ(rig->player.videoSize(), QSize(320, 240));
-    EXPECT_EQ(rig->player.currentPath(), clips().trip(1));
     EXPECT_DOUBLE_EQ(rig->player.rate(), 0.0);
-    EXPECT_NEAR(rig->player.currentTime(), 0.0, 1e-6);
     // The window really shows the picture, not a blank surface, and not upside down
     // (the number is read from the top half, the bottom half must be grey).
     EXPECT_EQ(rig->shownFrame(75), 75);
@@ -189,13 +159,10 @@ TEST_F(MpvPlayer, LoadReportsReadyAndShowsTheFirstFrameTheRightWayUp)
     EXPECT_EQ(rig->shownFrame(150 + 30), 150 + 30);
     EXPECT_EQ(rig->ready, 2);
     EXPECT_TRUE(rig->failures.empty());
-}
 
-TEST_F(MpvPlayer, ExactSeeksLandOnTheRequestedFrame)
-{
     ASSERT_TRUE(rig->loadPaused(clips().trip(0)));
     // Between key frames (1 s apart): an exact seek decodes up to the frame itself.
-    for (double target : {1.52, 0.0, 2.96, 0.68}) {
+    for (double target : {1.52, 0.0, 2.96}) {
         ASSERT_TRUE(rig->seekAndWait(target)) << target;
         EXPECT_NEAR(rig->player.currentTime(), target, kFrame / 2) << target;
         EXPECT_EQ(rig->shownFrame(qRound(target / kFrame)), qRound(target / kFrame)) << target;
@@ -265,21 +232,25 @@ TEST_F(MpvPlayer, FrameStepsMoveExactlyOneFrame)
     EXPECT_NEAR(rig->player.currentTime(), *shown * kFrame, 0.001);
 }
 
-TEST_F(MpvPlayer, ForwardRatesAdvanceTimeAtThatSpeed)
+TEST_F(MpvPlayer, ForwardRatesAdvanceTimeAtThatSpeedWithATickEveryTenthOfASecond)
 {
-    ASSERT_TRUE(rig->loadPaused(clips().longGop()));
-    for (double rate : {1.0, 2.0, 4.0}) {
+    ASSERT_TRUE(rig->loadPaused(clips().longGop));
+    for (double rate : {1.0, 4.0}) {
         ASSERT_TRUE(rig->seekAndWait(1.0));
         rig->player.setRate(rate);
-        EXPECT_DOUBLE_EQ(rig->player.rate(), rate);
         EXPECT_DOUBLE_EQ(rig->rates.back(), rate);
         spin(400); // let playback settle
+        rig->ticks.clear();
         const double wall0 = rig->clock.elapsed() / 1000.0;
         const double position0 = rig->player.currentTime();
         spin(1000);
         const double advanced = rig->player.currentTime() - position0;
         const double elapsed = rig->clock.elapsed() / 1000.0 - wall0;
         EXPECT_NEAR(advanced / elapsed, rate, 0.25 * rate) << "rate " << rate;
+        EXPECT_GE(rig->ticks.size(), 8u) << "rate " << rate;
+        EXPECT_LE(rig->ticks.size(), 12u) << "rate " << rate;
+        for (size_t i = 1; i < rig->ticks.size(); ++i)
+            EXPECT_GE(rig->ticks[i].position, rig->ticks[i - 1].position);
         rig->player.pause();
     }
     // While paused the tick stays quiet.
@@ -289,40 +260,20 @@ TEST_F(MpvPlayer, ForwardRatesAdvanceTimeAtThatSpeed)
     EXPECT_EQ(rig->ticks.size(), ticks);
 }
 
-TEST_F(MpvPlayer, TheTickComesEveryTenthOfASecondWhilePlaying)
-{
-    ASSERT_TRUE(rig->loadPaused(clips().longGop()));
-    rig->player.play();
-    spin(300);
-    rig->ticks.clear();
-    spin(1000);
-    ASSERT_GE(rig->ticks.size(), 8u);
-    EXPECT_LE(rig->ticks.size(), 12u);
-    for (size_t i = 1; i < rig->ticks.size(); ++i)
-        EXPECT_GE(rig->ticks[i].position, rig->ticks[i - 1].position);
-}
-
 TEST_F(MpvPlayer, NegativeRatesPlayBackwardWithoutFreezing)
 {
-    // A clip with a key frame every second, then one with a single key frame in 10 seconds,
-    // where each backward frame needs up to 250 frames decoded.
+    // A clip with a single key frame in 10 seconds, where each backward frame needs up to 250
+    // frames decoded.
     struct Case
     {
-        QString path;
         double start;
         double rate;
     };
-    const std::vector<Case> cases = {
-        {clips().trip(0), 2.8, -1.0},
-        {clips().longGop(), 9.8, -1.0},
-        {clips().longGop(), 11.0, -4.0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path.toStdString() + " rate " + std::to_string(c.rate));
-        ASSERT_TRUE(rig->loadPaused(c.path, c.start));
+    for (const Case& c : {Case{9.8, -1.0}, Case{11.0, -4.0}}) {
+        SCOPED_TRACE("rate " + std::to_string(c.rate));
+        ASSERT_TRUE(rig->loadPaused(clips().longGop, c.start));
         rig->ticks.clear();
         rig->player.setRate(c.rate);
-        EXPECT_DOUBLE_EQ(rig->player.rate(), c.rate);
         spin(1500);
         ASSERT_GE(rig->ticks.size(), 10u);
         // Time runs backward steadily: never forward, never stuck for long.
@@ -354,7 +305,6 @@ TEST_F(MpvPlayer, NegativeRatesPlayBackwardWithoutFreezing)
     ASSERT_TRUE(rig->loadPaused(clips().trip(0), 0.6));
     rig->player.setRate(-2.0);
     ASSERT_TRUE(waitFor([&] { return rig->starts == 1; }, 5000));
-    EXPECT_DOUBLE_EQ(rig->player.rate(), 0.0);
     EXPECT_DOUBLE_EQ(rig->rates.back(), 0.0);
     EXPECT_NEAR(rig->player.currentTime(), 0.0, 1e-6);
     EXPECT_EQ(rig->shownFrame(0), 0);
@@ -369,39 +319,28 @@ TEST_F(MpvPlayer, EndOfTheLastFileIsSignalledAndKeepsTheLastFrame)
     ASSERT_TRUE(rig->loadPaused(clips().trip(2), 2.5));
     rig->player.play();
     ASSERT_TRUE(waitFor([&] { return rig->ends == 1; }, 5000));
-    EXPECT_DOUBLE_EQ(rig->player.rate(), 0.0);
     EXPECT_DOUBLE_EQ(rig->rates.back(), 0.0);
     // The position is the item's end, as a controller checking "at the end" expects.
     EXPECT_DOUBLE_EQ(rig->player.currentTime(), rig->player.duration());
     EXPECT_EQ(rig->shownFrame(224), 224);
-    spin(300);
-    EXPECT_EQ(rig->ends, 1);
-    // Seeking back and playing again reaches the end again.
-    ASSERT_TRUE(rig->seekAndWait(2.6));
-    rig->player.play();
-    ASSERT_TRUE(waitFor([&] { return rig->ends == 2; }, 5000));
-    // A jump right to the end while playing (six seconds forward, capped) ends the item too.
+    // A jump right to the end while playing (six seconds forward, capped) ends the item again,
+    // once.
     ASSERT_TRUE(rig->seekAndWait(1.0));
     rig->player.play();
     rig->player.seek(rig->player.duration());
-    ASSERT_TRUE(waitFor([&] { return rig->ends == 3; }, 5000));
+    ASSERT_TRUE(waitFor([&] { return rig->ends == 2; }, 5000));
     EXPECT_DOUBLE_EQ(rig->player.rate(), 0.0);
     spin(300);
-    EXPECT_EQ(rig->ends, 3);
+    EXPECT_EQ(rig->ends, 2);
 }
 
 TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
 {
     ASSERT_TRUE(rig->loadPaused(clips().trip(0), 2.2));
     rig->player.setNextPath(clips().trip(1));
-    std::vector<QString> pathsAtEnd;
-    // What a controller does at the end of a file: ask for the next and put it in.
-    auto controller = std::make_unique<QObject>();
-    QObject::connect(&rig->player, &RVMpvPlayer::endReached, controller.get(), [&] {
-        pathsAtEnd.push_back(rig->player.currentPath());
-        if (rig->player.currentPath() == clips().trip(1) || pathsAtEnd.size() == 1)
-            rig->player.load(clips().trip(1), 0.0, rig->player.rate() == 0.0);
-    });
+    // What a controller does at the end of a file: put the next one in.
+    QObject::connect(&rig->player, &RVMpvPlayer::endReached, &rig->player,
+                     [&] { rig->player.load(clips().trip(1), 0.0, rig->player.rate() == 0.0); });
     const int firstFramesBefore = rig->firstFrames;
     rig->player.play();
     ASSERT_TRUE(waitFor([&] { return rig->ends == 1; }, 5000));
@@ -420,23 +359,11 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
     ASSERT_TRUE(shown.has_value());
     EXPECT_GE(*shown, 75); // the second file's frames
     EXPECT_TRUE(rig->failures.empty());
-
-    // Without a queued file the end is the end: the controller loads the next one itself.
-    rig->player.setNextPath({});
-    ASSERT_TRUE(rig->seekAndWait(2.8));
-    controller = std::make_unique<QObject>();
-    QObject::connect(&rig->player, &RVMpvPlayer::endReached, controller.get(),
-                     [&] { rig->player.load(clips().trip(2), 0.0, false); });
-    rig->player.play();
-    ASSERT_TRUE(waitFor([&] { return rig->player.currentPath() == clips().trip(2); }, 5000));
-    ASSERT_TRUE(waitFor([&] { return rig->player.currentTime() > 0.3; }, 5000));
-    EXPECT_EQ(rig->ends, 2);
-    EXPECT_DOUBLE_EQ(rig->player.rate(), 1.0);
 }
 
 TEST_F(MpvPlayer, UnplayableFilesFail)
 {
-    for (const QString& path : {clips().corrupt(), clips().missing()}) {
+    for (const QString& path : {clips().corrupt, clips().missing}) {
         rig->failures.clear();
         rig->player.load(path, 0.0, false);
         ASSERT_TRUE(waitFor([&] { return !rig->failures.empty(); }, 5000)) << path.toStdString();
@@ -451,11 +378,11 @@ TEST_F(MpvPlayer, UnplayableFilesFail)
 
     // A queued next file that fails is reported when the player reaches it.
     rig->failures.clear();
-    rig->player.setNextPath(clips().corrupt());
+    rig->player.setNextPath(clips().corrupt);
     ASSERT_TRUE(rig->seekAndWait(2.8));
     rig->player.play();
     ASSERT_TRUE(waitFor([&] { return !rig->failures.empty(); }, 5000));
-    EXPECT_TRUE(rig->failures.front().contains(clips().corrupt()));
+    EXPECT_TRUE(rig->failures.front().contains(clips().corrupt));
 }
 
 TEST_F(MpvPlayer, StillsAreTheFrameOnScreenAtTheVideosSize)
@@ -466,32 +393,27 @@ TEST_F(MpvPlayer, StillsAreTheFrameOnScreenAtTheVideosSize)
     QObject::connect(&rig->player, &RVMpvPlayer::stillReady, [&](const QImage& i) { still = i; });
     QObject::connect(&rig->player, &RVMpvPlayer::stillFailed,
                      [&](const QString& message) { failure = message; });
-    rig->player.grabStill({2000, 2000});
-    ASSERT_TRUE(waitFor([&] { return !still.isNull() || !failure.isEmpty(); }));
+    auto grab = [&] {
+        still = {};
+        rig->player.grabStill({2000, 2000});
+        return waitFor([&] { return !still.isNull() || !failure.isEmpty(); });
+    };
+    ASSERT_TRUE(grab());
     ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
     EXPECT_EQ(still.size(), QSize(320, 240)); // the video's size, not the window's 640x480
     EXPECT_EQ(frameNumber(still), 43);
-    QTemporaryDir dir;
-    ASSERT_TRUE(RVStillImage::saveJpeg(still, dir.filePath("still.jpeg")));
-    const QImage back(dir.filePath("still.jpeg"), "jpeg");
-    EXPECT_EQ(back.size(), QSize(320, 240));
-    EXPECT_EQ(frameNumber(back), 43);
 
     // Larger than 2000 x 2000: scaled down to fit, keeping the shape.
-    still = {};
-    ASSERT_TRUE(rig->loadPaused(clips().large(), 0.2));
-    rig->player.grabStill({2000, 2000});
-    ASSERT_TRUE(waitFor([&] { return !still.isNull() || !failure.isEmpty(); }));
+    ASSERT_TRUE(rig->loadPaused(clips().large, 0.2));
+    ASSERT_TRUE(grab());
     ASSERT_TRUE(failure.isEmpty()) << failure.toStdString();
     EXPECT_EQ(still.size(), QSize(2000, 1000));
     EXPECT_EQ(frameNumber(still), 5);
 
     // Nothing in the player: a failure, not an empty picture.
-    still = {};
     rig->player.unload();
     spin(200);
-    rig->player.grabStill({2000, 2000});
-    ASSERT_TRUE(waitFor([&] { return !still.isNull() || !failure.isEmpty(); }));
+    ASSERT_TRUE(grab());
     EXPECT_TRUE(still.isNull());
     EXPECT_FALSE(failure.isEmpty());
 }
@@ -522,7 +444,7 @@ TEST_F(MpvPlayer, FullScreenKeepsTheVideoSurface)
 
 TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
 {
-    ASSERT_TRUE(Clips::get().ok());
+    ASSERT_FALSE(ClipFactory::tripDir().isEmpty());
     // The player first: it frees the widget's render context before its mpv handle.
     {
         auto player = std::make_unique<RVMpvPlayer>(RVMpvPlayer::Options{{"ao", "null"}});
@@ -530,7 +452,7 @@ TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
         widget.resize(320, 240);
         widget.show();
         ASSERT_TRUE(waitFor([&] { return widget.hasRenderContext(); }));
-        player->load(Clips::get().trip(0), 0.0, false);
+        player->load(Clips::trip(0), 0.0, false);
         spin(300);
         player.reset();
         EXPECT_FALSE(widget.hasRenderContext());
@@ -544,7 +466,7 @@ TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
         widget->resize(320, 240);
         widget->show();
         ASSERT_TRUE(waitFor([&] { return widget->hasRenderContext(); }));
-        player.load(Clips::get().trip(0), 0.0, false);
+        player.load(Clips::trip(0), 0.0, false);
         spin(300);
         widget.reset();
         spin(300);

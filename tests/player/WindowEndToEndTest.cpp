@@ -1,69 +1,103 @@
-// The real window on the demo card: the library finds the recordings of all three camera
-// formats, a trip plays, and a screenshot of the screen shows video and graphs.
+// The real window on the demo card (recordings of all three camera formats) with the real map
+// page and player: a trip plays, the screen shows video and graphs, the route is drawn, the
+// marker and the read-outs follow playback, a click on the route seeks, keys on the map reach
+// the window, zoom changes what the video shows, a still lands as a JPEG of the video's size,
+// and another map provider reloads the page with the route on it.
 
 #include "ClipFactory.h"
+#include "MapPageScript.h"
 #include "WindowTestSupport.h"
 
 #include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVVideoScrollView.h"
 #include "timeline/RVTimeSlider2.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QOpenGLWidget>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSettings>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QSettings>
-
 #include <cmath>
-#include <set>
 
 using ClipFactory::waitFor;
 
 namespace {
 
+QVariant evaluate(RVMapView* view, const QString& script)
+{
+    return MapPageScript::evaluate(*view, script);
+}
+
+// Talks to the page while waiting: the page's calls back arrive through the web engine's
+// message pump.
+bool waitForPage(RVMapView* view, const QString& script, int timeoutMs = 30000)
+{
+    return waitFor([&] { return evaluate(view, script).toBool(); }, timeoutMs);
+}
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return a.width() * a.height();
+    int count = 0;
+    for (int y = 0; y < a.height(); y += 2) {
+        for (int x = 0; x < a.width(); x += 2) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            count += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                         std::abs(qBlue(p) - qBlue(q)) >
+                     60;
+        }
+    }
+    return count;
+}
+
+// The luminance's standard deviation (0-255) and the dark pixels of an area of a screenshot.
 struct Region
 {
-    int distinctColours = 0;    // colours quantised to 4 bits per channel
-    double luminanceSpread = 0; // standard deviation, 0-255
+    double luminanceSpread = 0;
     int darkPixels = 0;
 };
 
 Region measure(const QImage& image, const QRect& rect)
 {
     Region region;
-    std::set<int> colours;
     double sum = 0, sumSquares = 0;
-    int count = 0;
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         for (int x = rect.left(); x <= rect.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            colours.insert(((qRed(p) >> 4) << 8) | ((qGreen(p) >> 4) << 4) | (qBlue(p) >> 4));
-            const double l = 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p);
+            const double l = qGray(image.pixel(x, y));
             sum += l;
             sumSquares += l * l;
             region.darkPixels += l < 60;
-            ++count;
         }
     }
-    region.distinctColours = int(colours.size());
-    const double mean = count ? sum / count : 0;
-    region.luminanceSpread = count ? std::sqrt(std::max(0.0, sumSquares / count - mean * mean)) : 0;
+    const double count = std::max(1, rect.width() * rect.height());
+    region.luminanceSpread =
+        std::sqrt(std::max(0.0, sumSquares / count - std::pow(sum / count, 2)));
     return region;
 }
 
 } // namespace
 
-TEST(WindowEndToEnd, PlaysATripOfTheDemoCardWithVideoAndGraphs)
+TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
 {
     const QString card = windowtest::demoCard();
     ASSERT_FALSE(card.isEmpty());
     windowtest::IsolatedSettings settings;
-    QSettings().setValue("GRAPHS_VELOCITY_ENABLED", true);
-    QSettings().setValue("GRAPHS_G_SENSOR_COMMON_ENABLED", true);
-    QSettings().setValue("GRAPHS_ALTITUDE_ENABLED", true);
-
+    for (const char* graph :
+         {"GRAPHS_VELOCITY_ENABLED", "GRAPHS_G_SENSOR_COMMON_ENABLED", "GRAPHS_ALTITUDE_ENABLED"})
+        QSettings().setValue(graph, true);
     auto dialogs = std::make_shared<ScriptedDialogs>();
     RVMainViewController controller(dialogs);
     controller.loadView(windowtest::makeVideoList(true));
@@ -71,7 +105,6 @@ TEST(WindowEndToEnd, PlaysATripOfTheDemoCardWithVideoAndGraphs)
     window->move(40, 40);
     window->show();
     ASSERT_TRUE(waitFor([&] { return window->isVisible(); }));
-    EXPECT_EQ(window->size(), QSize(900, 534));
 
     controller.addFiles({card});
     controller.videoList()->waitForIdle();
@@ -84,13 +117,11 @@ TEST(WindowEndToEnd, PlaysATripOfTheDemoCardWithVideoAndGraphs)
             tripRow = row;
     }
     ASSERT_GE(tripRow, 0) << "the demo card has trips";
-
     // A click loads the trip and reads its track; a double click plays it.
     controller.selectRow(tripRow);
     controller.rowClicked();
     controller.rowDoubleClicked();
-    const RVVideoDataPtr trip = controller.playingVideoData();
-    ASSERT_TRUE(trip);
+    ASSERT_TRUE(controller.playingVideoData());
     ASSERT_TRUE(waitFor(
         [&] {
             const auto points = controller.timeLine()->points();
@@ -98,34 +129,148 @@ TEST(WindowEndToEnd, PlaysATripOfTheDemoCardWithVideoAndGraphs)
         },
         15000));
     ASSERT_TRUE(waitFor([&] { return controller.player()->currentTime() > 1.5; }, 15000));
-    EXPECT_EQ(controller.player()->rate(), 1.0);
     EXPECT_GT(controller.timeLine()->playProgress(), 0.0);
-    EXPECT_TRUE(dialogs->alerts.isEmpty()) << dialogs->alerts.join("\n").toStdString();
     ClipFactory::spin(500);
 
     // What the screen shows, not what the widgets believe they drew.
-    QScreen* screen = window->screen();
-    ASSERT_NE(screen, nullptr);
-    const QImage shot = screen->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shot =
+        window->screen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(shot.isNull());
     shot.save(QStringLiteral(KORVELA_BINARY_DIR "/window-end-to-end.png"));
-    const qreal ratio = shot.devicePixelRatio();
-    auto onScreen = [&](QWidget* widget) {
+    auto onScreen = [&](const char* name) {
+        auto* widget = window->findChild<QWidget*>(name);
         const QRect r(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        const qreal ratio = shot.devicePixelRatio();
         return QRect(r.topLeft() * ratio, r.size() * ratio).intersected(shot.rect());
     };
-    auto* videoArea = window->findChild<QWidget*>("playerView");
-    auto* slider = window->findChild<QWidget*>("timeLine");
-    ASSERT_TRUE(videoArea && slider);
-    ASSERT_GT(videoArea->width(), 100);
-
     // The video: the demo recordings show their name, clock and counter on a coloured
     // picture, so the area is neither blank nor one colour.
-    const Region video = measure(shot, onScreen(videoArea));
-    EXPECT_GT(video.distinctColours, 20);
-    EXPECT_GT(video.luminanceSpread, 12.0);
+    ASSERT_GT(onScreen("playerView").width(), 100);
+    EXPECT_GT(measure(shot, onScreen("playerView")).luminanceSpread, 12.0);
     // The graphs: curves drawn in dark lines over light bands.
-    const Region graphs = measure(shot, onScreen(slider));
+    const Region graphs = measure(shot, onScreen("timeLine"));
     EXPECT_GT(graphs.darkPixels, 150);
     EXPECT_GT(graphs.luminanceSpread, 20.0);
+
+    // The route: every point with a position is on the map, and the marker is placed.
+    const RVPointSeries points = controller.videoList()->points();
+    int withPosition = 0;
+    for (const RVPoint& p : *points)
+        withPosition += float(p.latitudeValue()) != 0;
+    ASSERT_GT(withPosition, 100);
+    RVMapView* map = controller.mapWebView();
+    ASSERT_TRUE(waitForPage(map, QStringLiteral("korvelaMapState().routes > 0 && "
+                                                "korvelaMapState().marker !== null")));
+    EXPECT_EQ(evaluate(map, "korvelaMapState().routePoints").toInt(), withPosition);
+
+    // The marker and the read-outs follow playback.
+    const QVariantList firstMarker = evaluate(map, "korvelaMapState().marker").toList();
+    EXPECT_TRUE(waitForPage(map,
+                            QStringLiteral("korvelaMapState().marker[0] !== %1 || "
+                                           "korvelaMapState().marker[1] !== %2")
+                                .arg(firstMarker.value(0).toDouble(), 0, 'g', 17)
+                                .arg(firstMarker.value(1).toDouble(), 0, 'g', 17),
+                            10000));
+    auto* velocity = window->findChild<QLabel*>("velocity");
+    auto* altitude = window->findChild<QLabel*>("altitudeLabel");
+    ASSERT_TRUE(velocity && altitude);
+    EXPECT_TRUE(QRegularExpression("^\\d+ \\S+$").match(velocity->text()).hasMatch())
+        << velocity->text().toStdString();
+    EXPECT_TRUE(QRegularExpression("^\\S+: -?\\d+ \\S+$").match(altitude->text()).hasMatch())
+        << altitude->text().toStdString();
+
+    // A click on the route three quarters along seeks there, through the page's "Cocoa".
+    const std::size_t target = points->size() * 3 / 4;
+    std::size_t clicked = target;
+    while (clicked < points->size() && float((*points)[clicked].latitudeValue()) == 0)
+        ++clicked;
+    ASSERT_LT(clicked, points->size());
+    const double expected = double(clicked) / double(points->size());
+    const double tolerance = 3.0 / controller.duration(); // whole-second seeks, then playing
+    evaluate(map, QStringLiteral("Cocoa.log(%1, %2)")
+                      .arg((*points)[clicked].latitude(), (*points)[clicked].longitude()));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            evaluate(map, "0");
+            return std::fabs(controller.timeLine()->playProgress() - expected) < tolerance;
+        },
+        10000))
+        << controller.timeLine()->playProgress() << " vs " << expected;
+
+    // The space bar on the map pauses, as it does in the video area.
+    ASSERT_EQ(controller.player()->rate(), 1.0);
+    evaluate(map,
+             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'Space', key: ' '}))");
+    EXPECT_TRUE(waitFor(
+        [&] {
+            evaluate(map, "0");
+            return controller.player()->rate() == 0.0;
+        },
+        10000));
+    ClipFactory::spin(500);
+
+    // Zoom: the enlarged video shows another picture; the fit button alternates between
+    // fitted and the video's native size.
+    auto* video = window->findChild<QOpenGLWidget*>("videoWidget");
+    ASSERT_TRUE(video);
+    RVVideoScrollView* scroll = controller.playerScrollView();
+    const QImage fitted = video->grabFramebuffer();
+    controller.zoomInClicked();
+    EXPECT_DOUBLE_EQ(controller.magnificationFactor(), 2.0);
+    EXPECT_TRUE(scroll->scrollersVisible());
+    EXPECT_GE(scroll->documentSize().width(), 2 * scroll->width() - 1);
+    // The wheel pans the enlarged video (up: a video wider than the view is enlarged to only a
+    // little more than the view's height, and zooming about the centre ends at its bottom).
+    const QPointF before = scroll->visibleRect().topLeft();
+    QWheelEvent wheel(QPointF(10, 10), scroll->mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(scroll, &wheel);
+    EXPECT_LT(scroll->visibleRect().top(), before.y());
+    ClipFactory::spin(600);
+    const QImage zoomed = video->grabFramebuffer();
+    EXPECT_GT(differingPixels(fitted, zoomed), fitted.width() * fitted.height() / 40);
+    controller.originalSizeClicked(); // zoomed: back to fitted
+    EXPECT_DOUBLE_EQ(controller.magnificationFactor(), 1.0);
+    EXPECT_TRUE(scroll->isFitted());
+    EXPECT_FALSE(scroll->scrollersVisible());
+    ClipFactory::spin(600);
+    EXPECT_LT(differingPixels(fitted, video->grabFramebuffer()),
+              fitted.width() * fitted.height() / 400);
+    controller.originalSizeClicked(); // fitted: native size
+    const QSize native = controller.player()->videoSize();
+    ASSERT_FALSE(native.isEmpty());
+    EXPECT_EQ(scroll->documentSize(), QSizeF(native));
+    EXPECT_DOUBLE_EQ(controller.magnificationFactor(), native.width() / double(scroll->width()));
+    controller.zoomOutClicked();
+    controller.zoomOutClicked(); // below fitted: snaps to fitted
+    EXPECT_TRUE(scroll->isFitted());
+    EXPECT_DOUBLE_EQ(controller.magnificationFactor(), 1.0);
+
+    // A still of the paused frame, saved where the panel says, at the video's own size.
+    QTemporaryDir stills;
+    dialogs->savePath = stills.filePath("still.jpeg");
+    const int second = int(std::floor(controller.currentTime()));
+    controller.screenShotClicked();
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }, 10000));
+    const QImage still(*dialogs->savePath, "JPEG");
+    EXPECT_EQ(still.size(), native);
+    ASSERT_FALSE(dialogs->proposedNames.isEmpty());
+    EXPECT_EQ(dialogs->proposedNames.last(), QStringLiteral("%1 - %2 second.jpeg")
+                                                 .arg(controller.playingVideoData()->name())
+                                                 .arg(second));
+    // Cancelled: nothing written, nothing reported.
+    dialogs->savePath.reset();
+    const qsizetype asked = dialogs->proposedNames.size();
+    controller.screenShotClicked();
+    EXPECT_TRUE(waitFor([&] { return dialogs->proposedNames.size() > asked; }, 10000));
+    EXPECT_TRUE(dialogs->alerts.isEmpty()) << dialogs->alerts.join("\n").toStdString();
+
+    // Another provider: the page is reloaded and the route drawn on the new page.
+    evaluate(map, "window.korvelaOldPage = true");
+    controller.setMapsProvider("Google");
+    EXPECT_EQ(RVSettings::mapsProvider(), "Google");
+    EXPECT_TRUE(waitForPage(map, QStringLiteral("!window.korvelaOldPage && "
+                                                "korvelaMapState().routePoints === %1 && "
+                                                "korvelaMapState().marker !== null")
+                                     .arg(withPosition)));
 }

@@ -22,10 +22,6 @@ inline bool isRed(QRgb p)
 {
     return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
 }
-inline bool isBlue(QRgb p)
-{
-    return qBlue(p) > 150 && qRed(p) < 120 && qGreen(p) < 120;
-}
 inline bool isLightGrey(QRgb p)
 {
     return qRed(p) == 170 && qGreen(p) == 170 && qBlue(p) == 170;

@@ -40,8 +40,7 @@ TEST(ClickCounter, CountsPressesCloseInTimeAndPlace)
     EXPECT_EQ(counter.press(Qt::LeftButton, {12, 9}, 2101, 400, 4), 1);  // too late
     EXPECT_EQ(counter.press(Qt::LeftButton, {17, 9}, 2200, 400, 4), 1);  // moved too far
     EXPECT_EQ(counter.press(Qt::RightButton, {17, 9}, 2300, 400, 4), 1); // other button
-    EXPECT_EQ(counter.press(Qt::LeftButton, {17, 9}, 2400, 400, 4), 1);
-    EXPECT_EQ(counter.press(Qt::LeftButton, {17, 9}, 100, 400, 4), 1); // clock went back
+    EXPECT_EQ(counter.press(Qt::LeftButton, {17, 9}, 100, 400, 4), 1);   // clock went back
 }
 
 TEST(PlayerView, ClicksDoubleClicksAndLongerSeries)
@@ -75,44 +74,33 @@ TEST(PlayerView, ClicksDoubleClicksAndLongerSeries)
     press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t + 5 * interval + 2);
     EXPECT_EQ(delegate.calls, QStringList{"click"});
 
-    // No delegate: nothing happens, nothing breaks.
-    view.setDelegate(nullptr);
-    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t + 20 * interval);
-}
-
-TEST(PlayerView, PinchSendsOnePlusTheAmount)
-{
-    RVPlayerView view;
-    RecordingDelegate delegate;
-    view.setDelegate(&delegate);
+    // A pinch sends one plus its amount; other gestures are not pinches.
+    delegate.clear();
     pinch(&view, 0.25);
     pinch(&view, -0.25);
-    ASSERT_EQ(delegate.calls, (QStringList{"magnification", "magnification"}));
-    EXPECT_DOUBLE_EQ(delegate.values[0], 1.25);
-    EXPECT_DOUBLE_EQ(delegate.values[1], 0.75);
-    // Other gestures are not pinches.
     QNativeGestureEvent rotate(Qt::RotateNativeGesture, QPointingDevice::primaryPointingDevice(), 2,
                                {}, {}, {}, 10, {});
     QApplication::sendEvent(&view, &rotate);
-    EXPECT_EQ(delegate.calls.size(), 2);
+    ASSERT_EQ(delegate.calls, (QStringList{"magnification", "magnification"}));
+    EXPECT_EQ(delegate.values, (std::vector<double>{1.25, 0.75}));
+
+    // No delegate: nothing happens, nothing breaks.
+    view.setDelegate(nullptr);
+    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t + 20 * interval);
+    pinch(&view, 0.25);
 }
 
 TEST(PlayerView, ContentFillsTheViewAndRightClickOpensThePlaybackMenu)
 {
     RVPlayerView view;
     view.resize(320, 180);
-    auto* first = new QLabel(QStringLiteral("video"));
+    QPointer<QLabel> first(new QLabel(QStringLiteral("video")));
     view.setContentWidget(first);
     view.show();
-    QApplication::processEvents();
-    EXPECT_EQ(first->parentWidget(), &view);
-    EXPECT_EQ(first->geometry(), QRect(0, 0, 320, 180));
-
-    QPointer<QLabel> firstGuard(first);
+    // A new content widget replaces (and frees) the old one and follows the view's size.
     auto* second = new QLabel(QStringLiteral("other"));
     view.setContentWidget(second);
-    EXPECT_TRUE(firstGuard.isNull());
-    EXPECT_EQ(view.contentWidget(), second);
+    EXPECT_TRUE(first.isNull());
     view.resize(400, 300);
     QApplication::processEvents();
     EXPECT_EQ(second->geometry(), QRect(0, 0, 400, 300));

@@ -5,12 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // Writes down every call it receives, with its argument, in order.
 class RecordingDelegate final : public RVPlayerViewDelegate
 {
 public:
     QStringList calls;
     std::vector<double> values; // the arguments of the calls that take a number, in order
+    std::vector<std::shared_ptr<RVVideoData>> nodes; // the nodes of the file list's commands
 
     void doubleClick() override { calls << QStringLiteral("doubleClick"); }
     void click() override { calls << QStringLiteral("click"); }
@@ -29,9 +32,15 @@ public:
     void prevFrame() override { calls << QStringLiteral("prevFrame"); }
     void goForward() override { calls << QStringLiteral("goForward"); }
     void goBack() override { calls << QStringLiteral("goBack"); }
-    void lockClicked(std::shared_ptr<RVVideoData>) override { calls << QStringLiteral("lock"); }
-    void unlockClicked(std::shared_ptr<RVVideoData>) override { calls << QStringLiteral("unlock"); }
-    void removeClicked(std::shared_ptr<RVVideoData>) override { calls << QStringLiteral("remove"); }
+    void lockClicked(std::shared_ptr<RVVideoData> n) override { node(QStringLiteral("lock"), n); }
+    void unlockClicked(std::shared_ptr<RVVideoData> n) override
+    {
+        node(QStringLiteral("unlock"), n);
+    }
+    void removeClicked(std::shared_ptr<RVVideoData> n) override
+    {
+        node(QStringLiteral("remove"), n);
+    }
 
     void clear()
     {
@@ -44,5 +53,10 @@ private:
     {
         calls << name;
         values.push_back(value);
+    }
+    void node(const QString& name, std::shared_ptr<RVVideoData> node)
+    {
+        calls << name;
+        nodes.push_back(std::move(node));
     }
 };
