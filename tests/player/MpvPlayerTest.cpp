@@ -475,3 +475,24 @@ TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
         EXPECT_DOUBLE_EQ(player.currentTime(), 1.0);
     }
 }
+
+TEST(MpvPlayerSoundOnly, ARecordingWithSoundOnlyPlaysToItsEnd)
+{
+    // The window's player, with no audio options of the tests: where no sound device opens
+    // (as on the test machines) the sound still has to keep time for playback to run.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sound.m4a");
+    ASSERT_TRUE(ClipFactory::ffmpeg(
+        {"-f", "lavfi", "-i", "sine=frequency=440:duration=1.5", "-c:a", "aac", path}));
+    RVMpvPlayer player;
+    QStringList failures;
+    int ends = 0;
+    QObject::connect(&player, &RVMpvPlayer::itemFailed, [&](QString m) { failures << m; });
+    QObject::connect(&player, &RVMpvPlayer::endReached, [&] { ++ends; });
+    player.load(path, 0.0, false);
+    ASSERT_TRUE(waitFor([&] { return ends > 0 || !failures.isEmpty(); }, 10000));
+    EXPECT_TRUE(failures.isEmpty()) << failures.join('\n').toStdString();
+    EXPECT_EQ(ends, 1);
+    EXPECT_TRUE(player.videoSize().isEmpty());
+    EXPECT_NEAR(player.currentTime(), 1.5, 0.1);
+}
