@@ -2,6 +2,7 @@
 
 #include "export/RVExportSink.h"
 #include "export/RVXmlText.h"
+#include "metadata/RVFixedSix.h"
 #include "metadata/RVGpsProcessor.h"
 
 #include <charconv>
@@ -63,12 +64,6 @@ char* twoDigits(char* out, unsigned value)
     out[0] = char('0' + value / 10);
     out[1] = char('0' + value % 10);
     return out + 2;
-}
-
-// "%f": six decimals, "." as decimal point, correctly rounded like printf.
-char* fixedSix(char* out, char* end, double value)
-{
-    return std::to_chars(out, end, value, std::chars_format::fixed, 6).ptr;
 }
 
 char* put(char* out, std::string_view text)
@@ -187,11 +182,11 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
             if (j >= speedCount)
                 j = speedCount - 1;
             p = put(p, "                <speed>");
-            p = fixedSix(p, rowEnd, track.speeds[j] * kKmhToMetresPerSecond);
+            p = RVFixedSix::write(p, rowEnd, track.speeds[j] * kKmhToMetresPerSecond);
             p = put(p, "</speed>\n");
         }
         p = put(p, "                <course>");
-        p = fixedSix(p, rowEnd, point.azimut());
+        p = RVFixedSix::write(p, rowEnd, point.azimut());
         p = put(p, "</course>\n"
                    "            </trkpt>\n");
         sink.append(std::string_view(row, std::size_t(p - row)));

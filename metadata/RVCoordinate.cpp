@@ -1,8 +1,8 @@
 #include "metadata/RVCoordinate.h"
 
+#include "metadata/RVFixedSix.h"
 #include "metadata/RVNumber.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -29,7 +29,6 @@ std::string_view RVCoordinate::toDecimalDegrees(std::string_view nmea, bool nega
     char* out = buffer;
     if (negative)
         *out++ = '-';
-    const auto written =
-        std::to_chars(out, buffer + kBufferSize, double(result), std::chars_format::fixed, 6);
-    return std::string_view(buffer, std::size_t(written.ptr - buffer));
+    const char* written = RVFixedSix::write(out, buffer + kBufferSize, double(result));
+    return std::string_view(buffer, std::size_t(written - buffer));
 }

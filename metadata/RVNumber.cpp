@@ -1,8 +1,10 @@
 #include "metadata/RVNumber.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -49,6 +51,36 @@ double outOfRangeValue(std::string_view number)
     return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
+// Plain decimals as receivers write them ("4914.1234", "0.9", "210") with at most 15 digits:
+// the digits as an integer are exact in a double (below 2^53), and so is 10^k for k up to 22,
+// so one division rounds once, exactly as from_chars does. Anything else (more digits, an
+// exponent) is left to from_chars. About a third of a log's reading time went to from_chars.
+std::optional<double> plainDecimal(const char* begin, const char* end)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    std::uint64_t digits = 0;
+    int count = 0;
+    int fractionDigits = 0;
+    bool seenPoint = false;
+    const char* p = begin;
+    for (; p < end; ++p) {
+        if (isDigit(*p)) {
+            if (++count > 15)
+                return std::nullopt;
+            digits = digits * 10 + std::uint64_t(*p - '0');
+            fractionDigits += seenPoint ? 1 : 0;
+        } else if (*p == '.' && !seenPoint) {
+            seenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (p < end && (*p == 'e' || *p == 'E'))
+        return std::nullopt;
+    return double(digits) / kPowersOfTen[fractionDigits];
+}
+
 } // namespace
 
 double RVNumber::leadingValue(std::string_view text)
@@ -67,9 +99,11 @@ double RVNumber::leadingValue(std::string_view text)
         return 0;
     if (!isDigit(text[i]) && !(text[i] == '.' && i + 1 < text.size() && isDigit(text[i + 1])))
         return 0;
-    double value = 0;
     const char* begin = text.data() + i;
     const char* end = text.data() + text.size();
+    if (const auto plain = plainDecimal(begin, end))
+        return negative ? -*plain : *plain;
+    double value = 0;
     const auto [ptr, ec] = std::from_chars(begin, end, value, std::chars_format::general);
     if (ec == std::errc::result_out_of_range)
         value = outOfRangeValue(std::string_view(begin, std::size_t(ptr - begin)));

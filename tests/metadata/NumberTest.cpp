@@ -1,10 +1,16 @@
+#include "metadata/RVFixedSix.h"
 #include "metadata/RVNumber.h"
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 TEST(Number, LeadingValueOfFieldTexts)
 {
@@ -30,4 +36,68 @@ TEST(Number, LeadingValueOfFieldTexts)
     EXPECT_EQ(leadingValue("0.0000001e-9223372036854775807"), 0);
     EXPECT_EQ(leadingValue("1e99999999999999999999999"), inf);
     EXPECT_EQ(leadingValue("1e-99999999999999999999999"), 0);
+}
+
+// Short decimals take a quicker path than from_chars; it must give the same double, bit for
+// bit, for every digit count and point position, including the longest it takes (15 digits)
+// and the first it hands on (16).
+TEST(Number, PlainDecimalsReadExactlyAsFromChars)
+{
+    std::mt19937_64 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        const int length = 1 + int(random() % 17);
+        std::string text;
+        for (int d = 0; d < length; ++d)
+            text += char('0' + random() % 10);
+        const auto point = random() % (length + 2); // beyond the end: no point
+        if (point <= std::size_t(length))
+            text.insert(point, ".");
+        if (text == ".")
+            continue;
+        double expected = 0;
+        std::from_chars(text.data(), text.data() + text.size(), expected);
+        const double read = RVNumber::leadingValue(text + ",N");
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
+        ASSERT_EQ(RVNumber::leadingValue("-" + text), -expected) << text;
+    }
+}
+
+// The six-decimal writer rounds in integers instead of calling to_chars; its text must be
+// to_chars' own for every magnitude: exact ties (k/128 times 10^6 ends in .5), values that
+// round to zero from either side, the largest it takes and the first it hands on.
+TEST(Number, SixDecimalsWrittenExactlyAsToChars)
+{
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  5e-324,
+                                  -1e-9,
+                                  4.9999995e-7,
+                                  5e-7,
+                                  0.5,
+                                  55.752060,
+                                  999999999999.9999,
+                                  1e12,
+                                  std::nextafter(1e12, 0.0),
+                                  3.5e15,
+                                  std::numeric_limits<double>::infinity(),
+                                  -std::numeric_limits<double>::infinity(),
+                                  std::numeric_limits<double>::quiet_NaN()};
+    for (int k = -3000; k <= 3000; ++k)
+        values.push_back(k / 128.0);
+    std::mt19937_64 random(11);
+    for (int i = 0; i < 300000; ++i) {
+        const auto mantissa = (random() >> 11) | (std::uint64_t(1) << 52);
+        const int exponent = int(random() % 90) - 50 - 52;
+        values.push_back((random() & 1 ? -1 : 1) * std::ldexp(double(mantissa), exponent));
+    }
+    for (const double value : values) {
+        char expected[400];
+        char written[400];
+        const auto to =
+            std::to_chars(expected, expected + sizeof expected, value, std::chars_format::fixed, 6);
+        const char* end = RVFixedSix::write(written, written + sizeof written, value);
+        ASSERT_EQ(std::string_view(written, std::size_t(end - written)),
+                  std::string_view(expected, std::size_t(to.ptr - expected)))
+            << value;
+    }
 }

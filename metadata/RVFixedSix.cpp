@@ -1,0 +1,47 @@
+#include "metadata/RVFixedSix.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+// std::to_chars with a precision goes through a general fixed-notation printer that is slow
+// for the hundreds of thousands of numbers a day's track holds. Below 10^12 the value times
+// 10^6 fits 64 bits, so the rounding can be done exactly in integers: value = m * 2^-s with
+// m a 53-bit integer, and m * 10^6 (below 2^73) is divided by 2^s with the remainder deciding
+// the rounding.
+char* RVFixedSix::write(char* out, char* end, double value)
+{
+    const double magnitude = std::fabs(value);
+    if (!(magnitude < 1e12) || end - out < 24) // NaN, infinities and large values
+        return std::to_chars(out, end, value, std::chars_format::fixed, 6).ptr;
+
+    // IEEE 754 double: 11 exponent bits above 52 fraction bits; a normal number is
+    // (2^52 + fraction) * 2^(exponent - 1075), a subnormal one fraction * 2^-1074.
+    const auto bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int exponent = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    if (exponent != 0)
+        mantissa |= std::uint64_t{1} << 52;
+    const int shift = exponent != 0 ? 1075 - exponent : 1074; // at least 13, as magnitude < 2^40
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * 1000000u;
+    std::uint64_t units = 0;
+    if (shift < 120) {
+        const auto quotient = static_cast<std::uint64_t>(scaled >> shift);
+        const unsigned __int128 remainder =
+            scaled - (static_cast<unsigned __int128>(quotient) << shift);
+        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+        units = quotient + ((remainder > half || (remainder == half && (quotient & 1))) ? 1 : 0);
+    } // else below 2^-46: rounds to zero
+
+    if (std::signbit(value))
+        *out++ = '-';
+    out = std::to_chars(out, end, units / 1000000).ptr;
+    *out++ = '.';
+    std::uint64_t decimals = units % 1000000;
+    for (int i = 5; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + decimals % 10);
+        decimals /= 10;
+    }
+    return out + 6;
+}
