@@ -149,7 +149,7 @@ void EndToEndGpx(benchmark::State& state)
     state.counters["ratio_cpu"] = babel.cpuSeconds / ours.cpuSeconds;
     state.counters["tz_set"] = qEnvironmentVariableIsSet("TZ") ? 1 : 0;
 }
-BENCHMARK(EndToEndGpx)->Arg(1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(EndToEndGpx)->Arg(1)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(EndToEndGpx)->Arg(24)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A day's track as the readers give it: six-decimal coordinate texts, every 13th a zero point.
