@@ -56,9 +56,13 @@ bool isPublishedVersionNewer(const QString& installedVersion, const QString& pub
     const QStringList installed = installedVersion.split(QLatin1Char('.'));
     const QStringList published = publishedVersion.split(QLatin1Char('.'));
     const qsizetype n = std::min(installed.size(), published.size());
+    // The first component that differs decides. Letting a smaller one pass on to a later,
+    // greater one would offer 1.5 as an update to 2.0 and install the older program.
     for (qsizetype i = 0; i < n; ++i) {
-        if (leadingInteger(published[i]) > leadingInteger(installed[i]))
-            return true;
+        const auto publishedComponent = leadingInteger(published[i]);
+        const auto installedComponent = leadingInteger(installed[i]);
+        if (publishedComponent != installedComponent)
+            return publishedComponent > installedComponent;
     }
     return published.size() > n;
 }

@@ -23,7 +23,6 @@ struct RVUpdateInformation final
 
 // True when the published version is newer than the installed one. Both are split at ".", each
 // component read as the integer of its leading digits (0 without any). Over the components both
-// have, the published one is newer at the first position where its component is greater (a
-// smaller component does not end the walk); when none is greater, it is newer exactly when it
-// has more components.
+// have, the first position where they differ decides; when all are equal, the published one
+// is newer exactly when it has more components.
 bool isPublishedVersionNewer(const QString& installedVersion, const QString& publishedVersion);

@@ -37,7 +37,7 @@ TEST(UpdateInformation, ReadsTheThreeKeysByHowALineBegins)
               QString::fromLatin1("1.\xe9"));
 }
 
-TEST(UpdateInformation, VersionComparisonWalksCommonComponentsThenCountsThem)
+TEST(UpdateInformation, VersionComparisonDecidesAtTheFirstDifferenceThenCountsComponents)
 {
     struct Case
     {
@@ -50,7 +50,9 @@ TEST(UpdateInformation, VersionComparisonWalksCommonComponentsThenCountsThem)
         {"1.2.3", "1.2.3", false},
         {"1.2", "1.2.1", true},
         {"1.2.1", "1.2", false},
-        {"2.0", "1.5", true},
+        {"2.0", "1.5", false}, // an older program is no update, whatever its later parts
+        {"1.3", "1.2.9", false},
+        {"1.2.3", "2.0", true},
         {"1.10", "1.9", false},
         {"1.9", "1.10", true},
         {"1.2a", "1.3b", true},
