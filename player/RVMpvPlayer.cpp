@@ -20,7 +20,7 @@ enum class Kind : std::uint64_t
 {
     Ignore = 1,
     Load,
-    Append,
+    Preroll,
     Seek,
     BackStep,
     InfoDuration,
@@ -56,9 +56,8 @@ constexpr int kTickIntervalMs = 100;
 
 // Options that make mpv an embedded decoder and renderer and nothing else: no configuration
 // files, no terminal, no key bindings, no on-screen display, no scripts. keep-open makes the
-// end of the last file observable and keeps its last frame on screen; prefetch-playlist opens
-// a queued next file before the current one ends. video-timing-offset=0 lets mpv's video
-// thread wait for a frame's display time itself, so rendering never blocks the GUI thread.
+// end of a file observable and keeps its last frame on screen. video-timing-offset=0 lets mpv's
+// video thread wait for a frame's display time itself, so rendering never blocks the GUI thread.
 // autoload-files=no spares the listing of the recording's folder that mpv makes at every file
 // start to look for cover art (about 12 ms per file in a folder of 6,000 entries, and a card's
 // recording folder holds hundreds to thousands), which adds to the pause at each join of a trip.
@@ -82,7 +81,6 @@ const std::pair<const char*, const char*> kPlayerOptions[] = {
     {"audio-file-auto", "no"},
     {"autoload-files", "no"},
     {"audio-display", "no"},
-    {"prefetch-playlist", "yes"},
     {"video-timing-offset", "0"},
     {"hr-seek-framedrop", "yes"},
     {"audio-fallback-to-null", "yes"},
@@ -154,23 +152,12 @@ std::optional<QImage> imageFromScreenshot(const mpv_node& node, QString& error)
     return image;
 }
 
-} // namespace
-
-RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject(parent)
+mpv_handle* createHandle(const RVMpvPlayer::Options& extraOptions, QString& error)
 {
-    m_clock.start();
-    m_tickTimer.setInterval(kTickIntervalMs);
-    m_tickTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_position); });
-    m_reverseTimer.setSingleShot(true);
-    m_reverseTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_reverseTimer, &QTimer::timeout, this, &RVMpvPlayer::reverseStep);
-
     mpv_handle* mpv = mpv_create();
     if (!mpv) {
-        m_error = QStringLiteral("mpv could not be created");
-        qWarning("%s", qPrintable(m_error));
-        return;
+        error = QStringLiteral("mpv could not be created");
+        return nullptr;
     }
     for (const auto& [name, value] : kPlayerOptions)
         mpv_set_option_string(mpv, name, value);
@@ -183,18 +170,47 @@ RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject
     }
     const int result = mpv_initialize(mpv);
     if (result < 0) {
-        m_error = QStringLiteral("mpv could not be initialised: %1")
-                      .arg(QString::fromUtf8(mpv_error_string(result)));
-        qWarning("%s", qPrintable(m_error));
+        error = QStringLiteral("mpv could not be initialised: %1")
+                    .arg(QString::fromUtf8(mpv_error_string(result)));
         mpv_terminate_destroy(mpv);
-        return;
+        return nullptr;
     }
-    m_mpv = mpv;
-    mpv_request_log_messages(m_mpv, "error");
-    mpv_observe_property(m_mpv, tagOf(Kind::ObserveTime), "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_mpv, tagOf(Kind::ObserveDuration), "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(m_mpv, tagOf(Kind::ObserveEof), "eof-reached", MPV_FORMAT_FLAG);
-    mpv_set_wakeup_callback(m_mpv, &RVMpvPlayer::onWakeup, this);
+    return mpv;
+}
+
+} // namespace
+
+RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject(parent)
+{
+    m_clock.start();
+    m_tickTimer.setInterval(kTickIntervalMs);
+    m_tickTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_position); });
+    m_reverseTimer.setSingleShot(true);
+    m_reverseTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_reverseTimer, &QTimer::timeout, this, &RVMpvPlayer::reverseStep);
+
+    for (mpv_handle*& handle : m_handles) {
+        handle = createHandle(extraOptions, m_error);
+        if (!handle) {
+            qWarning("%s", qPrintable(m_error));
+            for (mpv_handle* made : m_handles) {
+                if (made)
+                    mpv_terminate_destroy(made);
+            }
+            m_handles[0] = m_handles[1] = nullptr;
+            return;
+        }
+    }
+    m_mpv = m_handles[0];
+    m_spare = m_handles[1];
+    for (mpv_handle* handle : m_handles) {
+        mpv_request_log_messages(handle, "error");
+        mpv_observe_property(handle, tagOf(Kind::ObserveTime), "time-pos", MPV_FORMAT_DOUBLE);
+        mpv_observe_property(handle, tagOf(Kind::ObserveDuration), "duration", MPV_FORMAT_DOUBLE);
+        mpv_observe_property(handle, tagOf(Kind::ObserveEof), "eof-reached", MPV_FORMAT_FLAG);
+        mpv_set_wakeup_callback(handle, &RVMpvPlayer::onWakeup, this);
+    }
 }
 
 RVMpvPlayer::~RVMpvPlayer()
@@ -202,11 +218,13 @@ RVMpvPlayer::~RVMpvPlayer()
     if (!m_mpv)
         return;
     // After this returns mpv no longer calls back into this object.
-    mpv_set_wakeup_callback(m_mpv, nullptr, nullptr);
-    // The render context must go before the handle it was made for.
+    for (mpv_handle* handle : m_handles)
+        mpv_set_wakeup_callback(handle, nullptr, nullptr);
+    // The render contexts must go before the handles they were made for.
     if (m_widget)
         m_widget->releaseRenderContext();
-    mpv_terminate_destroy(m_mpv);
+    for (mpv_handle* handle : m_handles)
+        mpv_terminate_destroy(handle);
 }
 
 void RVMpvPlayer::attachVideoWidget(RVMpvVideoWidget* widget)
@@ -229,6 +247,8 @@ void RVMpvPlayer::drainEvents()
         return;
     // State follows every event at once; signals go out after the queue is empty, so a slot
     // that runs a nested event loop (a modal alert) never sees a half-handled event.
+    // The handles may change places while the active one's events are handled; what is left
+    // of the other's events then concerns a file that is no longer current.
     Notes notes;
     for (;;) {
         const mpv_event* event = mpv_wait_event(m_mpv, 0);
@@ -236,8 +256,62 @@ void RVMpvPlayer::drainEvents()
             break;
         handleEvent(*event, notes);
     }
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(m_spare, 0);
+        if (!event || event->event_id == MPV_EVENT_NONE)
+            break;
+        handleSpareEvent(*event);
+    }
     for (const auto& note : notes)
         note();
+}
+
+void RVMpvPlayer::handleSpareEvent(const mpv_event& event)
+{
+    // Only the queued next file's progress matters here: whether it opened, and whether its
+    // first frame is decoded and waiting.
+    switch (event.event_id) {
+    case MPV_EVENT_START_FILE: {
+        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+        m_spareEntryId = start ? start->playlist_entry_id : -1;
+        break;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+        if (m_next.mpvId >= 0 && m_spareEntryId == m_next.mpvId)
+            m_next.firstFrameReady = true;
+        break;
+    case MPV_EVENT_END_FILE: {
+        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
+        if (end && end->reason == MPV_END_FILE_REASON_ERROR && m_next.mpvId >= 0 &&
+            end->playlist_entry_id == m_next.mpvId) {
+            m_next.failure = QStringLiteral("Cannot play %1: %2")
+                                 .arg(m_next.path, QString::fromUtf8(mpv_error_string(end->error)));
+        }
+        break;
+    }
+    case MPV_EVENT_COMMAND_REPLY: {
+        if (kindOf(event.reply_userdata) != Kind::Preroll ||
+            valueOf(event.reply_userdata) != (m_next.serial & kValueMask) || m_next.path.isEmpty())
+            break;
+        const auto* reply = static_cast<const mpv_event_command*>(event.data);
+        if (event.error < 0) {
+            m_next.failure =
+                QStringLiteral("Cannot open %1: %2")
+                    .arg(m_next.path, QString::fromUtf8(mpv_error_string(event.error)));
+        } else if (reply) {
+            if (const auto id = intValue(reply->result, "playlist_entry_id"))
+                m_next.mpvId = *id;
+        }
+        break;
+    }
+    case MPV_EVENT_LOG_MESSAGE: {
+        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+        qWarning("mpv %s: %s", message->prefix, QByteArray(message->text).trimmed().constData());
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
@@ -346,12 +420,6 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
             notes.push_back([this, message] { Q_EMIT itemFailed(message); });
         }
         break;
-    case Kind::Append:
-        if (value == m_loadSerial && error >= 0 && node && !m_next.path.isEmpty()) {
-            if (const auto id = intValue(*node, "playlist_entry_id"))
-                m_next.mpvId = *id;
-        }
-        break;
     case Kind::Seek:
     case Kind::BackStep:
         // A refused seek gives no playback restart; let the next operation go.
@@ -389,6 +457,7 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
             m_position = doubleValue();
         if (!m_firstFrameShown) {
             m_firstFrameShown = true;
+            startNext();
             notes.push_back([this] { Q_EMIT firstFrameShown(); });
         }
         if (m_reportNextRestart) {
@@ -476,7 +545,7 @@ void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, N
         m_queuedBackSteps = 0;
         m_reverse = false;
         m_reverseTimer.stop();
-        m_next = {};
+        forgetNext();
         notes.push_back([this, message] {
             Q_EMIT itemFailed(message);
             setReportedRate(0.0, nullptr);
@@ -484,34 +553,18 @@ void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, N
         });
         return;
     }
-    if (reason != MPV_END_FILE_REASON_EOF)
-        return;
-    if (m_next.mpvId < 0) {
+    if (reason == MPV_END_FILE_REASON_EOF)
         handleEofReached(notes);
-        return;
-    }
-    // mpv plays on into the queued file by itself; from here on it is the current one.
-    m_current = m_next;
-    m_next = {};
-    m_advancedOnItsOwn = true;
-    m_currentReady = false;
-    m_firstFrameShown = false;
-    m_atEnd = false;
-    m_position = 0.0;
-    m_duration = 0.0;
-    m_restartPending = true;
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    notes.push_back([this] {
-        Q_EMIT endReached();
-        updateTickTimer();
-    });
 }
 
 void RVMpvPlayer::handleEofReached(Notes& notes)
 {
     if (!m_currentReady || m_atEnd || m_restartPending)
         return;
+    if (!m_next.path.isEmpty() && (m_next.mpvId >= 0 || !m_next.failure.isEmpty())) {
+        moveOnToNext(notes);
+        return;
+    }
     m_atEnd = true;
     if (m_duration > 0.0)
         m_position = m_duration;
@@ -526,6 +579,75 @@ void RVMpvPlayer::handleEofReached(Notes& notes)
             setReportedRate(0.0, nullptr);
         updateTickTimer();
     });
+}
+
+void RVMpvPlayer::moveOnToNext(Notes& notes)
+{
+    NextEntry next = std::move(m_next);
+    m_next = {};
+    ++m_loadSerial;
+    m_advancedOnItsOwn = true;
+    m_currentReady = false;
+    m_firstFrameShown = false;
+    m_atEnd = false;
+    m_position = 0.0;
+    m_duration = 0.0;
+    m_fps = 0.0;
+    m_videoSize = {};
+    m_queuedSeek.reset();
+    m_queuedBackSteps = 0;
+    m_reportNextRestart = false;
+    m_forwardStepPending = false;
+    m_reverse = false;
+    m_reverseTimer.stop();
+    if (!next.failure.isEmpty()) {
+        // As when it is loaded: the queued file becomes current and its failure is reported;
+        // the last frame of the finished file stays on screen.
+        qWarning("%s", qPrintable(next.failure));
+        m_current = {next.path, -1};
+        m_restartPending = false;
+        notes.push_back([this, message = next.failure] {
+            Q_EMIT endReached();
+            Q_EMIT itemFailed(message);
+            setReportedRate(0.0, nullptr);
+            updateTickTimer();
+        });
+        return;
+    }
+    std::swap(m_mpv, m_spare);
+    m_current = {next.path, next.mpvId};
+    m_playingEntryId = m_spareEntryId;
+    m_spareEntryId = -1;
+    // Its first frame is decoded and waiting: let it run at once. The rest follows.
+    if (m_rate > 0.0) {
+        setDouble("speed", m_rate);
+        setFlag("pause", false);
+    }
+    if (m_widget)
+        m_widget->activeHandleChanged();
+    m_restartPending = !next.firstFrameReady;
+    const auto id = static_cast<std::uint64_t>(m_current.mpvId);
+    getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
+    getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
+    getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
+    getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
+    if (next.firstFrameReady)
+        getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
+    // The finished file's decoder and buffers are not needed any more.
+    commandOn(m_spare, tagOf(Kind::Ignore), {"stop"});
+    notes.push_back([this] {
+        Q_EMIT endReached();
+        updateTickTimer();
+    });
+}
+
+void RVMpvPlayer::forgetNext()
+{
+    if (m_next.path.isEmpty())
+        return;
+    if (m_next.started)
+        commandOn(m_spare, tagOf(Kind::Ignore), {"stop"});
+    m_next = {};
 }
 
 void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
@@ -545,7 +667,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
     m_advancedOnItsOwn = false;
     ++m_loadSerial;
     m_current = {path, -1};
-    m_next = {};
+    forgetNext();
     m_playingEntryId = -1;
     m_currentReady = false;
     m_firstFrameShown = false;
@@ -586,13 +708,29 @@ void RVMpvPlayer::setNextPath(const QString& path)
 {
     if (!m_mpv || path == m_next.path)
         return;
-    // Keeps only the entry being played, then queues the new one behind it.
-    command(tagOf(Kind::Ignore), {"playlist-clear"});
-    m_next = {path, -1};
-    if (!path.isEmpty())
-        command(tagOf(Kind::Append, m_loadSerial),
-                {"loadfile", path.toUtf8(), "append",
-                 m_softwareDecodingOnly ? QByteArray("hwdec=no") : QByteArray()});
+    if (path.isEmpty()) {
+        forgetNext();
+        return;
+    }
+    m_next = {};
+    m_next.path = path;
+    m_next.serial = ++m_nextSerial;
+    // While the current file is still starting, the next one waits, so that its decoding
+    // does not slow the first frame the user is waiting for.
+    if (m_firstFrameShown)
+        startNext();
+}
+
+void RVMpvPlayer::startNext()
+{
+    if (m_next.path.isEmpty() || m_next.started)
+        return;
+    // The spare handle opens the file paused at its start; its first frame then waits.
+    m_next.started = true;
+    setFlagOn(m_spare, "pause", true);
+    commandOn(m_spare, tagOf(Kind::Preroll, m_next.serial),
+              {"loadfile", m_next.path.toUtf8(), "replace",
+               m_softwareDecodingOnly ? QByteArray("hwdec=no") : QByteArray()});
 }
 
 void RVMpvPlayer::unload()
@@ -601,7 +739,7 @@ void RVMpvPlayer::unload()
         return;
     ++m_loadSerial;
     m_current = {};
-    m_next = {};
+    forgetNext();
     m_advancedOnItsOwn = false;
     m_currentReady = false;
     m_restartPending = false;
@@ -781,7 +919,8 @@ void RVMpvPlayer::updateTickTimer()
         m_tickTimer.stop();
 }
 
-void RVMpvPlayer::command(std::uint64_t tag, std::initializer_list<QByteArray> args)
+void RVMpvPlayer::commandOn(mpv_handle* mpv, std::uint64_t tag,
+                            std::initializer_list<QByteArray> args)
 {
     std::vector<const char*> argv;
     argv.reserve(args.size() + 1);
@@ -790,29 +929,32 @@ void RVMpvPlayer::command(std::uint64_t tag, std::initializer_list<QByteArray> a
             argv.push_back(arg.constData());
     }
     argv.push_back(nullptr);
-    const int result = mpv_command_async(m_mpv, tag, argv.data());
+    const int result = mpv_command_async(mpv, tag, argv.data());
     if (result < 0)
         qWarning("mpv command %s failed: %s", argv.front(), mpv_error_string(result));
 }
 
-void RVMpvPlayer::setFlag(const char* name, bool value)
+void RVMpvPlayer::setFlagOn(mpv_handle* mpv, const char* name, bool value)
 {
     int flag = value ? 1 : 0;
-    mpv_set_property_async(m_mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_FLAG, &flag);
+    mpv_set_property_async(mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_FLAG, &flag);
 }
 
 void RVMpvPlayer::setVideoZoom(double zoomLog2, double panX, double panY)
 {
-    if (!m_mpv)
-        return;
-    setDouble("video-zoom", zoomLog2);
-    setDouble("video-pan-x", panX);
-    setDouble("video-pan-y", panY);
+    // On both handles, so that the next file of the trip shows the same part.
+    for (mpv_handle* handle : m_handles) {
+        if (!handle)
+            return;
+        setDoubleOn(handle, "video-zoom", zoomLog2);
+        setDoubleOn(handle, "video-pan-x", panX);
+        setDoubleOn(handle, "video-pan-y", panY);
+    }
 }
 
-void RVMpvPlayer::setDouble(const char* name, double value)
+void RVMpvPlayer::setDoubleOn(mpv_handle* mpv, const char* name, double value)
 {
-    mpv_set_property_async(m_mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_DOUBLE, &value);
+    mpv_set_property_async(mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_DOUBLE, &value);
 }
 
 void RVMpvPlayer::getProperty(std::uint64_t tag, const char* name, int format)

@@ -24,6 +24,12 @@ class RVMpvVideoWidget;
 // The one media player of the window, on libmpv. It holds one file at a time and reports time
 // within that file; the window's controller maps a trip's time line onto files.
 //
+// Two mpv handles take turns: the active one plays the current file, the other opens the
+// trip's next file ahead of time and decodes its first frame while paused. At the end of the
+// current file the two change places, so the join shows the next file's first frame at once
+// instead of waiting for a decoder to start from cold (about 70 ms for a 1080p key frame in
+// software, more than two frames).
+//
 // The GUI thread owns the mpv handle and only makes non-blocking calls (asynchronous commands
 // and property sets, observed properties). mpv's wakeup callback only posts a queued call to
 // the GUI thread, which then drains mpv's events. Position is observed and cached, not
@@ -51,9 +57,10 @@ public:
     // the current rate (1 when paused). If `path` is the file the player already moved on to
     // by itself (see setNextPath), nothing is reloaded.
     void load(const QString& path, double startSeconds = 0.0, bool paused = false);
-    // The file that follows the current one. mpv opens it ahead of time and plays on into it
-    // without restarting from cold; the player then emits endReached for the finished file and
-    // treats `path` as current. An empty path forgets the queued file.
+    // The file that follows the current one. The second handle opens it ahead of time, and at
+    // the end of the current file the player plays on into it without restarting from cold;
+    // it then emits endReached for the finished file and treats `path` as current (or reports
+    // itemFailed when the queued file could not be opened). An empty path forgets it.
     void setNextPath(const QString& path);
     // Stops playback and empties the player.
     void unload();
@@ -85,9 +92,12 @@ public:
     // picture, pan moves it by fractions of its scaled size (0, 0, 0 is the fitted picture).
     void setVideoZoom(double zoomLog2, double panX, double panY);
 
-    // For RVMpvVideoWidget: the handle its render context is made for, and the widget itself,
-    // so that the render context can be freed before the handle.
-    mpv_handle* handle() const { return m_mpv; }
+    // For RVMpvVideoWidget: the two handles it makes render contexts for (0 and 1), which of
+    // them plays the current file, and the widget itself, so that the render contexts can be
+    // freed before the handles and the widget hears when the handles change places.
+    static constexpr int kHandleCount = 2;
+    mpv_handle* handle(int index) const { return m_handles[index]; }
+    int activeHandleIndex() const { return m_mpv == m_handles[1] ? 1 : 0; }
     void attachVideoWidget(RVMpvVideoWidget* widget);
 
 Q_SIGNALS:
@@ -116,19 +126,38 @@ private:
         QString path;
         std::int64_t mpvId = -1; // mpv's playlist entry id; -1 until loadfile answered
     };
+    // The queued next file in the spare handle.
+    struct NextEntry : Entry
+    {
+        std::uint64_t serial = 0; // tells its answers from those of an earlier queued file
+        bool started = false;     // the spare handle was asked to open it
+        bool firstFrameReady = false;
+        QString failure; // why it cannot be played; empty while it may still play
+    };
     using Notes = std::vector<std::function<void()>>;
 
     static void onWakeup(void* context);
     void drainEvents();
     void handleEvent(const mpv_event& event, Notes& notes);
+    void handleSpareEvent(const mpv_event& event);
+    void moveOnToNext(Notes& notes);
+    void startNext();
+    void forgetNext();
     void handleReply(std::uint64_t tag, int error, const void* data, int format, Notes& notes);
     void handleRestart(Notes& notes);
     void handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes);
     void handleEofReached(Notes& notes);
 
-    void command(std::uint64_t tag, std::initializer_list<QByteArray> args);
-    void setFlag(const char* name, bool value);
-    void setDouble(const char* name, double value);
+    void command(std::uint64_t tag, std::initializer_list<QByteArray> args)
+    {
+        commandOn(m_mpv, tag, args);
+    }
+    void setFlag(const char* name, bool value) { setFlagOn(m_mpv, name, value); }
+    void setDouble(const char* name, double value) { setDoubleOn(m_mpv, name, value); }
+    static void commandOn(mpv_handle* mpv, std::uint64_t tag,
+                          std::initializer_list<QByteArray> args);
+    static void setFlagOn(mpv_handle* mpv, const char* name, bool value);
+    static void setDoubleOn(mpv_handle* mpv, const char* name, double value);
     void getProperty(std::uint64_t tag, const char* name, int format);
 
     void issueSeek(double seconds);
@@ -139,20 +168,24 @@ private:
     double wallSeconds() const;
     void updateTickTimer();
 
-    mpv_handle* m_mpv = nullptr;
+    mpv_handle* m_handles[kHandleCount] = {};
+    mpv_handle* m_mpv = nullptr;   // the active handle: plays the current file
+    mpv_handle* m_spare = nullptr; // opens the next file ahead of time
     QString m_error;
     QPointer<RVMpvVideoWidget> m_widget;
     std::atomic<bool> m_wakeupPosted{false};
 
     Entry m_current;
-    Entry m_next;
-    std::int64_t m_playingEntryId = -1; // the entry mpv started last
+    NextEntry m_next;
+    std::uint64_t m_nextSerial = 0;
+    std::int64_t m_playingEntryId = -1; // the entry the active handle started last
+    std::int64_t m_spareEntryId = -1;   // the entry the spare handle started last
     bool m_currentReady = false;
     bool m_firstFrameShown = false;
     bool m_atEnd = false;
     bool m_hwdecChecked = false;         // which decoder a file used has been asked
     bool m_softwareDecodingOnly = false; // no hardware decoder was usable
-    bool m_advancedOnItsOwn = false;     // mpv moved on into m_next by itself
+    bool m_advancedOnItsOwn = false;     // the player moved on into m_next by itself
     std::uint64_t m_loadSerial = 0;
 
     double m_position = 0.0;

@@ -58,7 +58,7 @@ void RVMpvVideoWidget::initializeGL()
     QObject::disconnect(m_contextConnection);
     m_contextConnection = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
                                   &RVMpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
-    if (m_render || !m_player || !m_player->handle())
+    if (m_render[0] || !m_player || !m_player->handle(0))
         return;
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};
     int advancedControl = 0;
@@ -71,18 +71,34 @@ void RVMpvVideoWidget::initializeGL()
     };
     if (!params[3].data)
         params[3] = {MPV_RENDER_PARAM_INVALID, nullptr};
-    const int result = mpv_render_context_create(&m_render, m_player->handle(), params);
-    if (result < 0) {
-        qWarning("mpv render context could not be created: %s", mpv_error_string(result));
-        m_render = nullptr;
-        return;
+    for (int index = 0; index < RVMpvPlayer::kHandleCount; ++index) {
+        mpv_render_context* render = nullptr;
+        const int result = mpv_render_context_create(&render, m_player->handle(index), params);
+        if (result < 0) {
+            qWarning("mpv render context could not be created: %s", mpv_error_string(result));
+            releaseRenderContext();
+            return;
+        }
+        m_render[index] = render;
+        mpv_render_context_set_update_callback(render, &RVMpvVideoWidget::onRenderUpdate, this);
     }
-    mpv_render_context_set_update_callback(m_render, &RVMpvVideoWidget::onRenderUpdate, this);
+}
+
+mpv_render_context* RVMpvVideoWidget::activeRender() const
+{
+    return m_player ? m_render[m_player->activeHandleIndex()] : nullptr;
+}
+
+void RVMpvVideoWidget::activeHandleChanged()
+{
+    m_sourceChanged = true;
+    update();
 }
 
 void RVMpvVideoWidget::paintGL()
 {
-    if (!m_render) {
+    mpv_render_context* render = activeRender();
+    if (!render) {
         QOpenGLFunctions* gl = context()->functions();
         gl->glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         gl->glClear(GL_COLOR_BUFFER_BIT);
@@ -105,10 +121,16 @@ void RVMpvVideoWidget::paintGL()
         m_frameWaiting = false;
         mpv_render_frame_info info{};
         mpv_render_param infoParam{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &info};
-        if (mpv_render_context_get_info(m_render, infoParam) >= 0) {
+        if (mpv_render_context_get_info(render, infoParam) >= 0) {
             redraw = info.flags & MPV_RENDER_FRAME_INFO_REDRAW;
             newFrame = (info.flags & MPV_RENDER_FRAME_INFO_PRESENT) && !redraw;
         }
+    }
+    // The other handle's frame was taken without drawing when it came; draw it now.
+    if (m_sourceChanged) {
+        m_sourceChanged = false;
+        newFrame = true;
+        redraw = false;
     }
     const QSize size(fbo.w, fbo.h);
     int skip = (redraw && size == m_drawnSize) ? 1 : 0;
@@ -119,7 +141,7 @@ void RVMpvVideoWidget::paintGL()
         {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
         {MPV_RENDER_PARAM_INVALID, nullptr},
     };
-    mpv_render_context_render(m_render, params);
+    mpv_render_context_render(render, params);
     if (!skip)
         m_drawnSize = size;
     if (newFrame) {
@@ -137,24 +159,50 @@ void RVMpvVideoWidget::onRenderUpdate(void* context)
 
 void RVMpvVideoWidget::processRenderUpdate()
 {
-    if (!m_render)
+    mpv_render_context* active = activeRender();
+    if (!active)
         return;
-    if (mpv_render_context_update(m_render) & MPV_RENDER_UPDATE_FRAME) {
+    if (mpv_render_context_update(active) & MPV_RENDER_UPDATE_FRAME) {
         m_frameWaiting = true;
         update();
+    }
+    // The waiting handle's frame is taken without drawing (it is drawn when the handles change
+    // places); otherwise its video output would wait for it to be shown.
+    for (mpv_render_context* render : m_render) {
+        if (render == active || !(mpv_render_context_update(render) & MPV_RENDER_UPDATE_FRAME))
+            continue;
+        makeCurrent();
+        const qreal ratio = devicePixelRatioF();
+        mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
+                           static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
+                           0};
+        int skip = 1;
+        int blockForTargetTime = 0;
+        mpv_render_param params[] = {
+            {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+            {MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &blockForTargetTime},
+            {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+            {MPV_RENDER_PARAM_INVALID, nullptr},
+        };
+        mpv_render_context_render(render, params);
+        doneCurrent();
     }
 }
 
 void RVMpvVideoWidget::releaseRenderContext()
 {
-    if (!m_render)
+    if (!m_render[0] && !m_render[1])
         return;
     const bool haveContext = context() != nullptr;
     if (haveContext)
         makeCurrent();
-    mpv_render_context_set_update_callback(m_render, nullptr, nullptr);
-    mpv_render_context_free(m_render);
-    m_render = nullptr;
+    for (mpv_render_context*& render : m_render) {
+        if (!render)
+            continue;
+        mpv_render_context_set_update_callback(render, nullptr, nullptr);
+        mpv_render_context_free(render);
+        render = nullptr;
+    }
     m_drawnSize = {};
     if (haveContext)
         doneCurrent();

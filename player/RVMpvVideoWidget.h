@@ -8,12 +8,14 @@
 struct mpv_render_context;
 class RVMpvPlayer;
 
-// The video surface: mpv's render API drawing into this widget's framebuffer. The render
-// context is made in initializeGL and freed before the GL context or the player's mpv handle
-// goes away. mpv's update callback only posts to the GUI thread, which asks mpv what changed
-// and schedules a repaint when there is a new frame. Full screen shows the window holding this
-// widget full screen; the widget is never moved to another window, which would destroy its GL
-// context.
+// The video surface: mpv's render API drawing into this widget's framebuffer. It has a render
+// context for each of the player's two mpv handles and draws the active one's; the other's
+// frames (the next file's first frame, decoded ahead) are taken without drawing, so that its
+// handle does not wait for them to be shown. The render contexts are made in initializeGL and
+// freed before the GL context or the player's mpv handles go away. mpv's update callback only posts
+// to the GUI thread, which asks mpv what changed and schedules a repaint when there is a new frame.
+// Full screen shows the window holding this widget full screen; the widget is never moved to
+// another window, which would destroy its GL context.
 class RVMpvVideoWidget final : public QOpenGLWidget
 {
     Q_OBJECT
@@ -24,7 +26,9 @@ public:
 
     // Frees the render context (with the GL context current); safe to call more than once.
     void releaseRenderContext();
-    bool hasRenderContext() const { return m_render != nullptr; }
+    bool hasRenderContext() const { return m_render[0] != nullptr; }
+    // The player's handles changed places: the next paint draws the other one's frame.
+    void activeHandleChanged();
     // New video frames drawn so far.
     std::uint64_t renderedFrames() const { return m_renderedFrames; }
 
@@ -39,11 +43,13 @@ protected:
 private:
     static void onRenderUpdate(void* context);
     void processRenderUpdate();
+    mpv_render_context* activeRender() const;
 
     QPointer<RVMpvPlayer> m_player;
     QMetaObject::Connection m_contextConnection;
-    mpv_render_context* m_render = nullptr;
+    mpv_render_context* m_render[2] = {};
     bool m_frameWaiting = false;
-    QSize m_drawnSize; // framebuffer size of the last real draw, in device pixels
+    bool m_sourceChanged = false; // the first paint after the handles changed places
+    QSize m_drawnSize;            // framebuffer size of the last real draw, in device pixels
     std::uint64_t m_renderedFrames = 0;
 };

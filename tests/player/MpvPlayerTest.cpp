@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -105,6 +107,22 @@ struct Rig
     };
     std::vector<Tick> ticks;
 };
+
+// The frame number in the widget's framebuffer, read while it draws (from frameRendered,
+// with its GL context current). GL's rows run bottom-up: the bits are in the upper half.
+std::optional<int> drawnFrameNumber(const RVMpvVideoWidget& widget)
+{
+    QOpenGLFunctions* gl = QOpenGLContext::currentContext()->functions();
+    const int w = widget.width();
+    const int h = widget.height();
+    QImage rows(w, 4, QImage::Format_RGBA8888); // rows 1 and 3: where frameNumber looks
+    rows.fill(Qt::black);
+    // mpv may leave a framebuffer of its own bound.
+    gl->glBindFramebuffer(GL_FRAMEBUFFER, widget.defaultFramebufferObject());
+    gl->glReadPixels(0, h - 1 - h / 4, w, 1, GL_RGBA, GL_UNSIGNED_BYTE, rows.scanLine(1));
+    gl->glReadPixels(0, h / 4, w, 1, GL_RGBA, GL_UNSIGNED_BYTE, rows.scanLine(3));
+    return frameNumber(rows);
+}
 
 class MpvPlayer : public ::testing::Test
 {
@@ -338,6 +356,11 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
 {
     ASSERT_TRUE(rig->loadPaused(clips().trip(0), 2.2));
     rig->player.setNextPath(clips().trip(1));
+    std::vector<int> drawn;
+    QObject::connect(&rig->widget, &RVMpvVideoWidget::frameRendered, &rig->widget, [&] {
+        if (const auto number = drawnFrameNumber(rig->widget))
+            drawn.push_back(*number);
+    });
     // What a controller does at the end of a file: put the next one in.
     QObject::connect(&rig->player, &RVMpvPlayer::endReached, &rig->player,
                      [&] { rig->player.load(clips().trip(1), 0.0, rig->player.rate() == 0.0); });
@@ -359,6 +382,12 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
     ASSERT_TRUE(shown.has_value());
     EXPECT_GE(*shown, 75); // the second file's frames
     EXPECT_TRUE(rig->failures.empty());
+    // Across the join: the first file's last frame, then the next file's first, and every
+    // frame drawn once, in order.
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), 74), drawn.end());
+    EXPECT_NE(std::find(drawn.begin(), drawn.end(), 75), drawn.end());
+    EXPECT_TRUE(std::adjacent_find(drawn.begin(), drawn.end(), std::greater_equal<int>()) ==
+                drawn.end());
 }
 
 TEST_F(MpvPlayer, UnplayableFilesFail)
