@@ -152,6 +152,12 @@ std::optional<QImage> imageFromScreenshot(const mpv_node& node, QString& error)
     return image;
 }
 
+void warnLogMessage(const mpv_event& event)
+{
+    const auto* message = static_cast<const mpv_event_log_message*>(event.data);
+    qWarning("mpv %s: %s", message->prefix, QByteArray(message->text).trimmed().constData());
+}
+
 mpv_handle* createHandle(const RVMpvPlayer::Options& extraOptions, QString& error)
 {
     mpv_handle* mpv = mpv_create();
@@ -304,11 +310,9 @@ void RVMpvPlayer::handleSpareEvent(const mpv_event& event)
         }
         break;
     }
-    case MPV_EVENT_LOG_MESSAGE: {
-        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
-        qWarning("mpv %s: %s", message->prefix, QByteArray(message->text).trimmed().constData());
+    case MPV_EVENT_LOG_MESSAGE:
+        warnLogMessage(event);
         break;
-    }
     default:
         break;
     }
@@ -323,13 +327,8 @@ void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
         break;
     }
     case MPV_EVENT_FILE_LOADED:
-        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId) {
-            const auto id = static_cast<std::uint64_t>(m_current.mpvId);
-            getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
-            getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
-            getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
-            getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
-        }
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
+            requestCurrentInfo();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
@@ -378,14 +377,22 @@ void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
                     property ? property->format : MPV_FORMAT_NONE, notes);
         break;
     }
-    case MPV_EVENT_LOG_MESSAGE: {
-        const auto* message = static_cast<const mpv_event_log_message*>(event.data);
-        qWarning("mpv %s: %s", message->prefix, QByteArray(message->text).trimmed().constData());
+    case MPV_EVENT_LOG_MESSAGE:
+        warnLogMessage(event);
         break;
-    }
     default:
         break;
     }
+}
+
+void RVMpvPlayer::requestCurrentInfo()
+{
+    // The answers set duration, frame rate and size; the height's answer makes the file ready.
+    const auto id = static_cast<std::uint64_t>(m_current.mpvId);
+    getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
+    getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
+    getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
+    getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
 }
 
 void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, int format,
@@ -626,11 +633,7 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
     if (m_widget)
         m_widget->activeHandleChanged();
     m_restartPending = !next.firstFrameReady;
-    const auto id = static_cast<std::uint64_t>(m_current.mpvId);
-    getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
-    getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
-    getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
-    getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
+    requestCurrentInfo();
     if (next.firstFrameReady)
         getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
     // The finished file's decoder and buffers are not needed any more.

@@ -144,6 +144,7 @@ private:
     void startNext();
     void forgetNext();
     void handleReply(std::uint64_t tag, int error, const void* data, int format, Notes& notes);
+    void requestCurrentInfo();
     void handleRestart(Notes& notes);
     void handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes);
     void handleEofReached(Notes& notes);
