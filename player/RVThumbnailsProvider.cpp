@@ -5,14 +5,7 @@
 
 #include <cstring>
 
-#include <pthread.h>
-
-RVThumbnailsProvider::RVThumbnailsProvider(std::size_t cacheSize) : m_cacheSize(cacheSize)
-{
-    // As in RVWorkerPool: tell ThreadSanitizer this is a new lock, not one of an earlier
-    // provider that lived at the same address.
-    pthread_mutex_init(m_mutex.native_handle(), nullptr);
-}
+RVThumbnailsProvider::RVThumbnailsProvider(std::size_t cacheSize) : m_cacheSize(cacheSize) {}
 
 RVThumbnailsProvider::~RVThumbnailsProvider()
 {
@@ -22,7 +15,6 @@ RVThumbnailsProvider::~RVThumbnailsProvider()
         m_next.reset();
     }
     m_pool.waitForDone();
-    pthread_mutex_destroy(m_mutex.native_handle());
 }
 
 RVThumbnailsProvider::CompletionHandler RVThumbnailsProvider::completionHandler() const
