@@ -4,7 +4,6 @@
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
 #include "player/RVUpdateDialogs.h"
-#include "timeline/RVPlayerView.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -17,8 +16,6 @@
 #include <QScreen>
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -146,14 +143,6 @@ TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
     EXPECT_EQ(window->geometry(), expected);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
     EXPECT_FALSE(QStringLiteral(KORVELA_VERSION).isEmpty());
-
-    // The views that show the menus on right click were given them.
-    EXPECT_EQ(launch.delegate().mainViewController()->playerView()->playbackMenu(),
-              launch.delegate().menuPlayback());
-    const QList<QAction*> playback = launch.delegate().menuPlayback()->actions();
-    EXPECT_EQ(std::count_if(playback.begin(), playback.end(),
-                            [](QAction* item) { return !item->isSeparator(); }),
-              11);
 }
 
 TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)

@@ -89,18 +89,3 @@ std::vector<QStringList> ExportTestSupport::splitTable(const QString& text)
         rows.push_back(line.split(QLatin1Char(';')));
     return rows;
 }
-
-double ExportTestSupport::parseExcelNumber(QString field, const QString& groupSeparator)
-{
-    // The last "," is the decimal separator; group separators before it go.
-    const qsizetype decimal = field.lastIndexOf(QLatin1Char(','));
-    QString integerPart = decimal < 0 ? field : field.left(decimal);
-    const QString fraction = decimal < 0 ? QString() : field.mid(decimal + 1);
-    if (!groupSeparator.isEmpty())
-        integerPart.remove(groupSeparator);
-    bool ok = false;
-    const double value =
-        (integerPart + (fraction.isEmpty() ? QString() : QLatin1Char('.') + fraction))
-            .toDouble(&ok);
-    return ok ? value : std::nan("");
-}

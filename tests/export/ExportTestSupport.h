@@ -34,7 +34,5 @@ std::vector<BabelPoint> readWithGpsBabel(const QString& format, const QString& p
 
 // A ";"-separated table: lines, then fields.
 std::vector<QStringList> splitTable(const QString& text);
-// A field written with "," as decimal separator and the given group separator, as a number.
-double parseExcelNumber(QString field, const QString& groupSeparator);
 
 } // namespace ExportTestSupport

@@ -125,26 +125,8 @@ TEST(ExportUtil, RealRecordingExportsReadBackAndFilesMatchTheTexts)
     EXPECT_EQ(gpsText, *RVExportUtil::exportGpsToExcel(*recording));
     EXPECT_EQ(sensorText, *RVExportUtil::exportSensorToExcel(*recording));
 
-    const std::vector<QStringList> gpsRows = splitTable(gpsText);
-    ASSERT_EQ(gpsRows.size(), kept.size() + 1);
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        const QStringList& fields = gpsRows[i + 1];
-        ASSERT_EQ(fields.size(), 5);
-        EXPECT_NEAR(parseExcelNumber(fields[1], QStringLiteral(",")), kept[i]->latitudeValue(),
-                    5e-4);
-        EXPECT_NEAR(parseExcelNumber(fields[2], QStringLiteral(",")), kept[i]->longitudeValue(),
-                    5e-4);
-        EXPECT_NEAR(parseExcelNumber(fields[4], QStringLiteral(",")), kept[i]->altitude(), 5e-4);
-    }
-    const std::vector<QStringList> sensorRows = splitTable(sensorText);
-    ASSERT_EQ(sensorRows.size(), samples.size() + 1);
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        const QStringList& fields = sensorRows[i + 1];
-        ASSERT_EQ(fields.size(), 4);
-        EXPECT_EQ(fields[0], QLatin1Char('"') + samples[i].time().text() + QLatin1Char('"'));
-        EXPECT_NEAR(parseExcelNumber(fields[1], QStringLiteral(",")), samples[i].x(), 5e-4 + 1e-9);
-        EXPECT_NEAR(parseExcelNumber(fields[2], QStringLiteral(",")), samples[i].y(), 5e-4 + 1e-9);
-        EXPECT_NEAR(parseExcelNumber(fields[3], QStringLiteral(",")), samples[i].z(), 5e-4 + 1e-9);
-    }
+    // A row per kept point and per sample (the rows' texts are pinned by the writers' tests).
+    EXPECT_EQ(splitTable(gpsText).size(), kept.size() + 1);
+    EXPECT_EQ(splitTable(sensorText).size(), samples.size() + 1);
     QLocale::setDefault(QLocale::c());
 }

@@ -1,4 +1,4 @@
-// Locking trips, and deleting recordings with their companion files on real files.
+// Deleting recordings with their companion files on real files.
 #include "TestSupport.h"
 
 #include "library/RVFileSystemUtil.h"
@@ -42,26 +42,6 @@ std::unique_ptr<RVVideoList> listOf(CardFolder& card)
 }
 
 } // namespace
-
-TEST(LockCommand, TripShowsAllLockedThenPartly)
-{
-    CardFolder card({{"A.MP4", "2015-01-01T10:00:00"},
-                     {"B.MP4", "2015-01-01T10:00:02"},
-                     {"C.MP4", "2015-01-01T10:00:04"}});
-    auto list = listOf(card);
-    ASSERT_EQ(list->videosData()->size(), 1u);
-    const RVVideoDataPtr trip = list->videosData()->front();
-    EXPECT_EQ(trip->lockState(), RVLockState::Unlocked);
-
-    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->files(), true));
-    EXPECT_EQ(trip->lockState(), RVLockState::Locked);
-    EXPECT_TRUE(RVFileSystemUtil::isFileLocked(trip->files()[2]->filePath()));
-
-    EXPECT_TRUE(
-        RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->children()[1]->files(), false));
-    EXPECT_EQ(trip->lockState(), RVLockState::PartlyLocked);
-    EXPECT_EQ(trip->children()[1]->lockState(), RVLockState::Unlocked);
-}
 
 TEST(DeleteCommand, RecordingsGoWithTheirCompanionsAndTripsAreRegrouped)
 {

@@ -447,30 +447,6 @@ TEST_F(MpvPlayer, StillsAreTheFrameOnScreenAtTheVideosSize)
     EXPECT_FALSE(failure.isEmpty());
 }
 
-TEST_F(MpvPlayer, FullScreenKeepsTheVideoSurface)
-{
-    // Full screen shows the window that holds the surface; the GL widget stays where it is,
-    // keeps its render context and goes on drawing.
-    QWidget window;
-    window.resize(800, 600);
-    rig->widget.setParent(&window);
-    rig->widget.setGeometry(0, 0, 640, 480);
-    window.show();
-    ASSERT_TRUE(waitFor([&] { return rig->widget.hasRenderContext(); }));
-    ASSERT_TRUE(rig->loadPaused(clips().trip(0), 0.4));
-    window.showFullScreen();
-    rig->widget.setGeometry(window.rect());
-    spin(300);
-    EXPECT_TRUE(rig->widget.hasRenderContext());
-    const auto framesBefore = rig->widget.renderedFrames();
-    rig->player.play();
-    spin(600);
-    rig->player.pause();
-    EXPECT_GT(rig->widget.renderedFrames(), framesBefore + 5);
-    window.showNormal();
-    rig->widget.setParent(nullptr); // back to the rig, which destroys it
-}
-
 TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
 {
     ASSERT_FALSE(ClipFactory::tripDir().isEmpty());

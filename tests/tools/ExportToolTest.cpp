@@ -148,20 +148,20 @@ TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
 
 TEST(ExportTool, BadArgumentsGiveUsageAndStatusTwo)
 {
-    const QList<QStringList> bad = {
-        {"a.mp4"},
-        {"--format", "xml", "a.mp4"},
-        {"--format", "json", "--output", "/tmp", "a.mp4"},
+    const std::pair<QStringList, const char*> bad[] = {
+        {{"a.mp4"}, "--format is missing"},
+        {{"--format", "xml", "a.mp4"}, "unknown format \"xml\""},
+        {{"--format", "json", "--output", "/tmp", "a.mp4"}, "writes to standard output;"},
     };
-    for (const QStringList& arguments : bad) {
+    for (const auto& [arguments, message] : bad) {
         const ProcessResult run = runExportTool(arguments);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("usage: korvela-export --format FORMAT"))
             << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
     }
-    EXPECT_TRUE(runExportTool({"--format", "xml", "a.mp4"}).err.contains("unknown format \"xml\""));
 
     const ProcessResult help = runExportTool({"--help"});
     EXPECT_EQ(help.exitCode, 0);

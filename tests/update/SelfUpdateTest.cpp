@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -95,6 +96,13 @@ protected:
         QObject::connect(&updater, &RVUpdater::updateCheckFinished, [&finished] { ++finished; });
         updater.checkForUpdate();
         ASSERT_TRUE(waitFor([&] { return finished > 0; }));
+    }
+    // One check by an updater that is gone afterwards (the installed bundle's by default).
+    void checkOnce(ScriptedDialogs& dialogs, std::optional<RVUpdaterEnvironment> env = {})
+    {
+        RVUpdater updater(env ? *env : environment(RVAppBundle::executableOf(installed())),
+                          &dialogs);
+        runCheck(updater);
     }
 
     QTemporaryDir m_root;
@@ -227,28 +235,19 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
 
     // An http archive address is refused before anything is fetched.
     publish("2", plain.url("/app.zip"));
-    {
-        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
-        runCheck(updater);
-    }
+    checkOnce(dialogs);
     EXPECT_TRUE(plain.requests().isEmpty());
     EXPECT_TRUE(log.contains("Refusing update download that is not https"));
 
     // An error page instead of the archive is not offered for installation.
     publish("2", m_server.url("/gone.zip"));
-    {
-        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
-        runCheck(updater);
-    }
+    checkOnce(dialogs);
     EXPECT_TRUE(m_server.requests().contains("/gone.zip"));
     EXPECT_TRUE(log.contains("Update download failed with HTTP status 404"));
 
     // A copy installed by the package manager (not inside "Korvela Player") is left alone.
     publish("2", m_server.url("/app.zip"));
-    {
-        RVUpdater updater(environment(m_root.filePath("usr/bin/korvela-player")), &dialogs);
-        runCheck(updater);
-    }
+    checkOnce(dialogs, environment(m_root.filePath("usr/bin/korvela-player")));
     EXPECT_FALSE(m_server.requests().contains("/app.zip"));
 
     // An update server that is not https is not asked at all.
@@ -292,8 +291,7 @@ TEST_F(SelfUpdate, BrokenArchiveEndsInTheFailureAlert)
     m_server.route("/broken.zip", zipBytes({{"Korvela Player/share/only-data.txt", "x"}}));
     publish("3", m_server.url("/broken.zip"));
     ScriptedDialogs dialogs({true});
-    RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
-    runCheck(updater);
+    checkOnce(dialogs);
     EXPECT_EQ(dialogs.shown(),
               QStringList({"question UPTATE_READY_TITLE UPTATE_READY_MESSAGE",
                            "plain Update failed There was a problem during installation. Update "
@@ -388,10 +386,7 @@ TEST_F(SelfUpdate, ArchiveThatCannotBeStoredIsNotOffered)
     LogCapture log;
     const QByteArray savedTemp = qgetenv("TMPDIR");
     qputenv("TMPDIR", m_root.filePath("no/such/folder").toUtf8());
-    {
-        RVUpdater updater(environment(RVAppBundle::executableOf(installed())), &dialogs);
-        runCheck(updater);
-    }
+    checkOnce(dialogs);
     if (savedTemp.isNull())
         qunsetenv("TMPDIR");
     else
