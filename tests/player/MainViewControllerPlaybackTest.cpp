@@ -8,13 +8,17 @@
 #include "library/RVVideoList.h"
 #include "player/RVMainViewController.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVMpvVideoWidget.h"
+#include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <gtest/gtest.h>
 
+#include <QMainWindow>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 using ClipFactory::frameNumber;
@@ -90,11 +94,37 @@ TEST_F(WindowPlayback, TripPlaysAcrossItsBoundariesToTheEndOfTheLastFile)
     EXPECT_EQ(m_controller->playingVideoData(), trip);
     EXPECT_DOUBLE_EQ(m_controller->duration(), kTripSeconds);
     RVVideoList* list = m_controller->videoList();
+
+    // Full screen while it plays: only the video, which goes on drawing in the same surface.
+    QMainWindow* window = m_controller->window();
+    auto* video = window->findChild<RVMpvVideoWidget*>();
+    ASSERT_TRUE(video);
+    ASSERT_TRUE(waitFor([&] { return m_controller->player()->rate() == 1.0; }));
+    m_controller->altEnterPressed();
+    m_controller->magnification(2.0); // zoom is kept in full screen
+    ASSERT_TRUE(waitFor([&] { return window->isFullScreen(); }));
+    EXPECT_FALSE(m_controller->filesView()->isVisible());
+    EXPECT_FALSE(window->statusBar()->isVisible());
+    EXPECT_DOUBLE_EQ(m_controller->magnificationFactor(), 2.0);
+    const std::uint64_t framesBefore = video->renderedFrames();
+    EXPECT_TRUE(waitFor([&] { return video->renderedFrames() > framesBefore + 5; }));
+    EXPECT_TRUE(video->hasRenderContext());
+
     // Runs on through both joins and stops at the end of the last file.
     ASSERT_TRUE(waitFor([&] { return list->playingFileInVideoIndex() == 3; }, 20000));
     EXPECT_EQ(m_controller->playingVideoPath(), ClipFactory::tripClip(2));
     ASSERT_TRUE(waitFor([&] { return m_controller->player()->rate() == 0.0; }, 3000));
     EXPECT_EQ(m_controller->player()->currentPath(), ClipFactory::tripClip(2));
+
+    // Escape leaves full screen with the panels back and the zoom reset, and does no more.
+    m_controller->escapePressed();
+    ASSERT_TRUE(waitFor([&] { return !window->isFullScreen(); }));
+    EXPECT_TRUE(m_controller->filesView()->isVisible());
+    EXPECT_TRUE(window->statusBar()->isVisible());
+    EXPECT_DOUBLE_EQ(m_controller->magnificationFactor(), 1.0); // fitted
+    m_controller->escapePressed();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->isFullScreen());
 
     // The slider followed the trip time, which ran up to the trip's end without going back.
     ASSERT_GT(ticks.size(), 30u);
