@@ -362,8 +362,9 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
             drawn.push_back(*number);
     });
     // What a controller does at the end of a file: put the next one in.
+    QString next = clips().trip(1);
     QObject::connect(&rig->player, &RVMpvPlayer::endReached, &rig->player,
-                     [&] { rig->player.load(clips().trip(1), 0.0, rig->player.rate() == 0.0); });
+                     [&] { rig->player.load(next, 0.0, rig->player.rate() == 0.0); });
     const int firstFramesBefore = rig->firstFrames;
     rig->player.play();
     ASSERT_TRUE(waitFor([&] { return rig->ends == 1; }, 5000));
@@ -388,6 +389,20 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedNextFileWithoutReloading)
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), 75), drawn.end());
     EXPECT_TRUE(std::adjacent_find(drawn.begin(), drawn.end(), std::greater_equal<int>()) ==
                 drawn.end());
+
+    // At twice the speed into the third file: it runs on at that speed.
+    next = clips().trip(2);
+    rig->player.setNextPath(next);
+    rig->player.setRate(2.0);
+    ASSERT_TRUE(waitFor([&] { return rig->ends == 2; }, 5000));
+    EXPECT_EQ(rig->player.currentPath(), clips().trip(2));
+    rig->ticks.clear();
+    spin(800);
+    ASSERT_GE(rig->ticks.size(), 4u);
+    const auto& first = rig->ticks[1]; // the first may still be the join's own
+    const auto& last = rig->ticks.back();
+    EXPECT_NEAR((last.position - first.position) / (last.wall - first.wall), 2.0, 0.5);
+    EXPECT_DOUBLE_EQ(rig->player.rate(), 2.0);
 }
 
 TEST_F(MpvPlayer, UnplayableFilesFail)
