@@ -89,6 +89,14 @@ mpv_render_context* RVMpvVideoWidget::activeRender() const
     return m_player ? m_render[m_player->activeHandleIndex()] : nullptr;
 }
 
+mpv_opengl_fbo RVMpvVideoWidget::framebuffer() const
+{
+    // In device pixels: the widget's framebuffer is that much larger on a high-density screen.
+    const qreal ratio = devicePixelRatioF();
+    return {static_cast<int>(defaultFramebufferObject()), static_cast<int>(width() * ratio),
+            static_cast<int>(height() * ratio), 0};
+}
+
 void RVMpvVideoWidget::activeHandleChanged()
 {
     m_sourceChanged = true;
@@ -104,9 +112,7 @@ void RVMpvVideoWidget::paintGL()
         gl->glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                       static_cast<int>(width() * ratio), static_cast<int>(height() * ratio), 0};
+    mpv_opengl_fbo fbo = framebuffer();
     // The widget's framebuffer has GL's bottom-up rows; mpv draws top-down unless flipped.
     int flipY = 1;
     // mpv's video thread already waited for the frame's display time (video-timing-offset=0).
@@ -172,10 +178,7 @@ void RVMpvVideoWidget::processRenderUpdate()
         if (render == active || !(mpv_render_context_update(render) & MPV_RENDER_UPDATE_FRAME))
             continue;
         makeCurrent();
-        const qreal ratio = devicePixelRatioF();
-        mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()),
-                           static_cast<int>(width() * ratio), static_cast<int>(height() * ratio),
-                           0};
+        mpv_opengl_fbo fbo = framebuffer();
         int skip = 1;
         int blockForTargetTime = 0;
         mpv_render_param params[] = {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 struct mpv_render_context;
+struct mpv_opengl_fbo;
 class RVMpvPlayer;
 
 // The video surface: mpv's render API drawing into this widget's framebuffer. It has a render
@@ -44,6 +45,7 @@ private:
     static void onRenderUpdate(void* context);
     void processRenderUpdate();
     mpv_render_context* activeRender() const;
+    mpv_opengl_fbo framebuffer() const;
 
     QPointer<RVMpvPlayer> m_player;
     QMetaObject::Connection m_contextConnection;
