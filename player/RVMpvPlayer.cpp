@@ -152,6 +152,13 @@ std::optional<QImage> imageFromScreenshot(const mpv_node& node, QString& error)
     return image;
 }
 
+// The playlist entry a START_FILE event names; -1 when it names none.
+std::int64_t startedEntryId(const mpv_event& event)
+{
+    const auto* start = static_cast<const mpv_event_start_file*>(event.data);
+    return start ? start->playlist_entry_id : -1;
+}
+
 void warnLogMessage(const mpv_event& event)
 {
     const auto* message = static_cast<const mpv_event_log_message*>(event.data);
@@ -277,11 +284,9 @@ void RVMpvPlayer::handleSpareEvent(const mpv_event& event)
     // Only the queued next file's progress matters here: whether it opened, and whether its
     // first frame is decoded and waiting.
     switch (event.event_id) {
-    case MPV_EVENT_START_FILE: {
-        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        m_spareEntryId = start ? start->playlist_entry_id : -1;
+    case MPV_EVENT_START_FILE:
+        m_spareEntryId = startedEntryId(event);
         break;
-    }
     case MPV_EVENT_PLAYBACK_RESTART:
         if (m_next.mpvId >= 0 && m_spareEntryId == m_next.mpvId)
             m_next.firstFrameReady = true;
@@ -321,11 +326,9 @@ void RVMpvPlayer::handleSpareEvent(const mpv_event& event)
 void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
 {
     switch (event.event_id) {
-    case MPV_EVENT_START_FILE: {
-        const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-        m_playingEntryId = start ? start->playlist_entry_id : -1;
+    case MPV_EVENT_START_FILE:
+        m_playingEntryId = startedEntryId(event);
         break;
-    }
     case MPV_EVENT_FILE_LOADED:
         if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
             requestCurrentInfo();
@@ -592,21 +595,8 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
 {
     NextEntry next = std::move(m_next);
     m_next = {};
-    ++m_loadSerial;
+    beginFile(0.0);
     m_advancedOnItsOwn = true;
-    m_currentReady = false;
-    m_firstFrameShown = false;
-    m_atEnd = false;
-    m_position = 0.0;
-    m_duration = 0.0;
-    m_fps = 0.0;
-    m_videoSize = {};
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    m_reportNextRestart = false;
-    m_forwardStepPending = false;
-    m_reverse = false;
-    m_reverseTimer.stop();
     if (!next.failure.isEmpty()) {
         // As when it is loaded: the queued file becomes current and its failure is reported;
         // the last frame of the finished file stays on screen.
@@ -644,6 +634,26 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
     });
 }
 
+void RVMpvPlayer::beginFile(double position)
+{
+    // Nothing of the file that was current carries over, and its late answers are told apart
+    // by the new serial.
+    ++m_loadSerial;
+    m_currentReady = false;
+    m_firstFrameShown = false;
+    m_atEnd = false;
+    m_position = position;
+    m_duration = 0.0;
+    m_fps = 0.0;
+    m_videoSize = {};
+    m_queuedSeek.reset();
+    m_queuedBackSteps = 0;
+    m_reportNextRestart = false;
+    m_forwardStepPending = false;
+    m_reverse = false;
+    m_reverseTimer.stop();
+}
+
 void RVMpvPlayer::forgetNext()
 {
     if (m_next.path.isEmpty())
@@ -668,23 +678,11 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
         return;
     }
     m_advancedOnItsOwn = false;
-    ++m_loadSerial;
+    beginFile(startSeconds);
     m_current = {path, -1};
     forgetNext();
     m_playingEntryId = -1;
-    m_currentReady = false;
-    m_firstFrameShown = false;
-    m_atEnd = false;
-    m_position = startSeconds;
-    m_duration = 0.0;
-    m_fps = 0.0;
-    m_videoSize = {};
     m_restartPending = true;
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    m_reportNextRestart = false;
-    m_reverse = false;
-    m_reverseTimer.stop();
 
     double rate = m_rate;
     if (paused)

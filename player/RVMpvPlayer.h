@@ -140,6 +140,7 @@ private:
     void drainEvents();
     void handleEvent(const mpv_event& event, Notes& notes);
     void handleSpareEvent(const mpv_event& event);
+    void beginFile(double position);
     void moveOnToNext(Notes& notes);
     void startNext();
     void forgetNext();
