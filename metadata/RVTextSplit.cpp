@@ -1,6 +1,11 @@
 #include "metadata/RVTextSplit.h"
 
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 bool RVLineSplitter::next(std::string_view& line)
 {
@@ -21,17 +26,32 @@ bool RVLineSplitter::next(std::string_view& line)
 
 RVFieldSplitter::RVFieldSplitter(std::string_view line)
 {
-    // Fields are a few bytes long: a plain scan beats a library search call per field.
     std::size_t start = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] != ',')
-            continue;
+    const auto comma = [&](std::size_t at) {
         if (m_count < kKept)
-            m_fields[m_count] = line.substr(start, i - start);
+            m_fields[m_count] = {line.data() + start, at - start};
         ++m_count;
-        start = i + 1;
+        start = at + 1;
+    };
+    std::size_t i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: a mask of the commas among them, taken lowest bit first. An
+    // NMEA line is about 70 bytes, so this is a handful of steps instead of 70 comparisons.
+    const __m128i commas = _mm_set1_epi8(',');
+    for (; i + 16 <= line.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, commas)));
+        while (mask != 0) {
+            comma(i + std::size_t(std::countr_zero(mask)));
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < line.size(); ++i) {
+        if (line[i] == ',')
+            comma(i);
     }
     if (m_count < kKept)
-        m_fields[m_count] = line.substr(start);
+        m_fields[m_count] = {line.data() + start, line.size() - start};
     ++m_count;
 }
