@@ -10,8 +10,8 @@ class QIODevice;
 
 // Where an export's text goes while it is being built. The writers produce UTF-8; the sink
 // keeps it in memory (the window needs the whole text before it asks where to save it) or
-// passes it on to a device in blocks of about a megabyte, so a day-long track never sits in
-// memory twice. For the spreadsheet tables it re-encodes each block as UTF-16 little-endian
+// passes it on to a device in blocks of 256 KiB, so a day-long track never sits in memory
+// twice. For the spreadsheet tables it re-encodes each block as UTF-16 little-endian
 // behind a byte-order mark, which is what spreadsheet programs open with the right characters.
 class RVExportSink final
 {
@@ -45,7 +45,9 @@ public:
     QByteArray takeText() { return std::exchange(m_buffer, QByteArray()); }
 
 private:
-    static constexpr qsizetype kBlockBytes = 1 << 20;
+    // Large enough that a write call is cheap next to formatting its text, small enough that
+    // the buffer's pages (each a fault when first written) stay few.
+    static constexpr qsizetype kBlockBytes = 256 << 10;
 
     void flush(bool all);
     void writeBytes(const char* data, qsizetype size);

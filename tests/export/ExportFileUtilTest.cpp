@@ -38,7 +38,7 @@ TEST(ExportFileUtil, WritesUtf8AndUtf16AndReplacesExistingFiles)
 
 TEST(ExportFileUtil, StreamedUtf16KeepsCharactersSplitAcrossBlocks)
 {
-    // Three-byte and four-byte characters at every offset relative to the 1 MiB block size.
+    // Three-byte and four-byte characters at every offset relative to the streaming block size.
     QString expected;
     QBuffer buffer;
     ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
