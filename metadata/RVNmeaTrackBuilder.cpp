@@ -1,6 +1,7 @@
 #include "metadata/RVNmeaTrackBuilder.h"
 
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVPrefault.h"
 
 #include <cmath>
 #include <limits>
@@ -35,6 +36,8 @@ void RVNmeaTrackBuilder::reserveForText(std::size_t textBytes)
     const std::size_t fixes = textBytes / kBytesPerFix + 1;
     m_points.reserve(fixes);
     m_speeds.reserve(fixes);
+    RVPrefault::forWriting(m_points.data(), m_points.capacity() * sizeof(RVPoint));
+    RVPrefault::forWriting(m_speeds.data(), m_speeds.capacity() * sizeof(double));
 }
 
 void RVNmeaTrackBuilder::moveInto(RVMetaData& data)
