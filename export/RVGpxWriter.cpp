@@ -141,6 +141,8 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
     // Each point is assembled in this buffer and handed over in one piece. Every number is at
     // most 309 digits before the point, so one element never needs more than ~330 bytes.
     char row[1536];
+    std::int64_t lastSecond = 0;
+    std::string_view lastTime;
     char* const rowEnd = row + sizeof row;
     for (std::size_t i = 0; i < count; ++i) {
         const RVPoint& point = track.points[i];
@@ -171,8 +173,14 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
             // the sum is taken in double and the fraction of a second dropped.
             const float offset = float(i) * track.durationSeconds / countFloat;
             const double when = std::floor(createdSeconds + double(offset));
-            if (std::isfinite(when) && std::fabs(when) < 1e15)
-                p += formatUtcSeconds(std::int64_t(when), p);
+            if (std::isfinite(when) && std::fabs(when) < 1e15) {
+                // Points come several to a second: the text of the last second is kept.
+                if (std::int64_t(when) != lastSecond || lastTime.empty()) {
+                    lastSecond = std::int64_t(when);
+                    lastTime = std::string_view(timeText, formatUtcSeconds(lastSecond, timeText));
+                }
+                p = put(p, lastTime);
+            }
         }
         p = put(p, "</time>\n");
         if (speedCount > 0) {
