@@ -59,23 +59,21 @@ std::optional<double> plainDecimal(const char* begin, const char* end)
 {
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    // Digits past the 19th wrap around, but such a text is handed to from_chars anyway.
     std::uint64_t digits = 0;
-    int count = 0;
-    int fractionDigits = 0;
-    bool seenPoint = false;
     const char* p = begin;
-    for (; p < end; ++p) {
-        if (isDigit(*p)) {
-            if (++count > 15)
-                return std::nullopt;
+    for (; p < end && isDigit(*p); ++p)
+        digits = digits * 10 + std::uint64_t(*p - '0');
+    const auto wholeDigits = p - begin;
+    const char* fractionBegin = p;
+    if (p < end && *p == '.') {
+        fractionBegin = ++p;
+        for (; p < end && isDigit(*p); ++p)
             digits = digits * 10 + std::uint64_t(*p - '0');
-            fractionDigits += seenPoint ? 1 : 0;
-        } else if (*p == '.' && !seenPoint) {
-            seenPoint = true;
-        } else {
-            break;
-        }
     }
+    const auto fractionDigits = p - fractionBegin;
+    if (wholeDigits + fractionDigits > 15)
+        return std::nullopt;
     if (p < end && (*p == 'e' || *p == 'E'))
         return std::nullopt;
     return double(digits) / kPowersOfTen[fractionDigits];
