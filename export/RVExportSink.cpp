@@ -1,7 +1,12 @@
 #include "export/RVExportSink.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 #include <QtEndian>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#endif
 
 RVExportSink::RVExportSink(QIODevice* device, Encoding encoding)
     : m_device(device), m_encoding(encoding)
@@ -76,4 +81,19 @@ void RVExportSink::writeBytes(const char* data, qsizetype size)
         data += written;
         size -= written;
     }
+    startWriteback();
+}
+
+void RVExportSink::startWriteback()
+{
+#ifdef Q_OS_LINUX
+    auto* file = qobject_cast<QFileDevice*>(m_device);
+    if (!file || !file->flush())
+        return;
+    const qint64 end = file->pos();
+    if (end > m_writebackFrom && sync_file_range(file->handle(), m_writebackFrom,
+                                                 end - m_writebackFrom,
+                                                 SYNC_FILE_RANGE_WRITE) == 0)
+        m_writebackFrom = end;
+#endif
 }

@@ -51,11 +51,13 @@ private:
 
     void flush(bool all);
     void writeBytes(const char* data, qsizetype size);
+    void startWriteback();
 
     QByteArray m_buffer;
     QIODevice* m_device = nullptr;
     Encoding m_encoding = Encoding::Utf8;
     bool m_wroteBom = false;
+    qint64 m_writebackFrom = 0;
     bool m_failed = false;
     QString m_error;
 };
