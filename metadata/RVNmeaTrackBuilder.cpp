@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 RVNmeaTrackBuilder::RVNmeaTrackBuilder(const RVGpsProcessor& processor)
     : m_processor(processor), m_pendingAltitude(std::numeric_limits<double>::quiet_NaN())
@@ -23,7 +24,7 @@ bool RVNmeaTrackBuilder::addLine(std::string_view line)
         return false;
     point->setAltitude(m_pendingAltitude);
     m_speeds.push_back(point->velocity());
-    m_points.push_back(*point);
+    m_points.push_back(std::move(*point));
     return true;
 }
 
