@@ -81,6 +81,36 @@ bool isNumberText(std::string_view text)
     return true;
 }
 
+// Track points are written into this buffer and handed to the sink a batch at a time, one
+// call per 64 KiB rather than two per point. A row has room for the largest element: every
+// number is at most 309 digits before the point, so one never needs more than ~330 bytes.
+class RowBatch final
+{
+public:
+    static constexpr std::size_t kRowBytes = 1536;
+
+    explicit RowBatch(RVExportSink& sink) : m_sink(sink) {}
+
+    // Where the next row goes; it may use kRowBytes from there.
+    char* row()
+    {
+        if (sizeof m_bytes - m_used < kRowBytes)
+            flush();
+        return m_bytes + m_used;
+    }
+    void commit(const char* rowEnd) { m_used = std::size_t(rowEnd - m_bytes); }
+    void flush()
+    {
+        m_sink.append(std::string_view(m_bytes, m_used));
+        m_used = 0;
+    }
+
+private:
+    RVExportSink& m_sink;
+    char m_bytes[64 * 1024];
+    std::size_t m_used = 0;
+};
+
 } // namespace
 
 std::size_t RVGpxWriter::formatUtcSeconds(std::int64_t seconds, char* out)
@@ -138,12 +168,9 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
     const double createdSeconds = double(track.created.msecsSinceEpoch()) / 1000.0;
     const std::size_t speedCount = track.speeds.size();
     const float countFloat = float(count);
-    // Each point is assembled in this buffer and handed over in one piece. Every number is at
-    // most 309 digits before the point, so one element never needs more than ~330 bytes.
-    char row[1536];
+    RowBatch batch(sink);
     std::int64_t lastSecond = 0;
     std::string_view lastTime;
-    char* const rowEnd = row + sizeof row;
     for (std::size_t i = 0; i < count; ++i) {
         const RVPoint& point = track.points[i];
         if (RVGpsProcessor::isZeroPoint(point))
@@ -153,20 +180,23 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
         if (!isNumberText(latitude) || !isNumberText(longitude) || latitude.size() > 64 ||
             longitude.size() > 64) {
             // A damaged coordinate text: the slow path that escapes it.
+            batch.flush();
             sink.append("            <trkpt lat=\"");
             RVXmlText::append(sink, latitude);
             sink.append("\" lon=\"");
             RVXmlText::append(sink, longitude);
             sink.append("\">\n");
         } else {
-            char* p = put(row, "            <trkpt lat=\"");
+            char* p = put(batch.row(), "            <trkpt lat=\"");
             p = put(p, latitude);
             p = put(p, "\" lon=\"");
             p = put(p, longitude);
             p = put(p, "\">\n");
-            sink.append(std::string_view(row, std::size_t(p - row)));
+            batch.commit(p);
         }
 
+        char* const row = batch.row();
+        char* const rowEnd = row + RowBatch::kRowBytes;
         char* p = put(row, "                <time>");
         if (track.created.isValid()) {
             // i * D / N in single precision, as the track's times have always been spread;
@@ -197,7 +227,8 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
         p = RVFixedSix::write(p, rowEnd, point.azimut());
         p = put(p, "</course>\n"
                    "            </trkpt>\n");
-        sink.append(std::string_view(row, std::size_t(p - row)));
+        batch.commit(p);
     }
+    batch.flush();
     sink.append(kTail);
 }
