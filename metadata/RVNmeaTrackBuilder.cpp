@@ -3,6 +3,7 @@
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVPrefault.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -23,6 +24,8 @@ bool RVNmeaTrackBuilder::addLine(std::string_view line)
     if (!point)
         return false;
     point->setAltitude(m_pendingAltitude);
+    if (m_points.size() == m_prefaulted)
+        prefaultAhead();
     m_speeds.push_back(point->velocity());
     m_points.push_back(std::move(*point));
     return true;
@@ -37,8 +40,20 @@ void RVNmeaTrackBuilder::reserveForText(std::size_t textBytes)
     const std::size_t fixes = textBytes / kBytesPerFix + 1;
     m_points.reserve(fixes);
     m_speeds.reserve(fixes);
-    RVPrefault::forWriting(m_points.data(), m_points.capacity() * sizeof(RVPoint));
-    RVPrefault::forWriting(m_speeds.data(), m_speeds.capacity() * sizeof(double));
+}
+
+void RVNmeaTrackBuilder::prefaultAhead()
+{
+    // A megabyte of points at a time: the reservation is a guess, far too high for a log
+    // full of other sentences, and only the part the track grows into is mapped.
+    constexpr std::size_t kPointsAhead = (std::size_t(1) << 20) / sizeof(RVPoint);
+    const std::size_t until = std::min(m_points.capacity(), m_prefaulted + kPointsAhead);
+    if (until <= m_prefaulted || m_speeds.capacity() < until)
+        return;
+    const std::size_t count = until - m_prefaulted;
+    RVPrefault::forWriting(m_points.data() + m_prefaulted, count * sizeof(RVPoint));
+    RVPrefault::forWriting(m_speeds.data() + m_prefaulted, count * sizeof(double));
+    m_prefaulted = until;
 }
 
 void RVNmeaTrackBuilder::moveInto(RVMetaData& data)
@@ -52,4 +67,5 @@ void RVNmeaTrackBuilder::moveInto(RVMetaData& data)
     data.velocityData = std::move(m_speeds);
     m_points = {};
     m_speeds = {};
+    m_prefaulted = 0;
 }

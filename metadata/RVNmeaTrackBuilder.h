@@ -30,8 +30,13 @@ public:
     void moveInto(RVMetaData& data);
 
 private:
+    // Maps the next stretch of the reserved track in one call rather than a page fault per
+    // 4 KiB as the points are written.
+    void prefaultAhead();
+
     const RVGpsProcessor& m_processor;
     std::vector<RVPoint> m_points;
     std::vector<double> m_speeds;
     double m_pendingAltitude;
+    std::size_t m_prefaulted = 0; // points (and speeds) of the reservation mapped so far
 };
