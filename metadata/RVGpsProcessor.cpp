@@ -81,7 +81,8 @@ std::optional<RVPoint> RVGpsProcessor::readPointFromNmea(std::string_view senten
     if (sentenceType(sentence) != "RMC")
         return std::nullopt;
     // $--RMC,hhmmss.sss,status,ddmm.mmmm,N/S,dddmm.mmmm,E/W,knots,course,ddmmyy,...
-    const RVFieldSplitter fields(sentence);
+    // Fields 0-9 are read, and an eleventh must follow.
+    const RVFieldSplitter fields(sentence, 10);
     if (fields.count() < 11)
         return std::nullopt;
 
@@ -112,7 +113,7 @@ double RVGpsProcessor::readAltitudeFromNmea(std::string_view sentence) const
     if (sentenceType(sentence) != "GGA")
         return std::numeric_limits<double>::quiet_NaN();
     // $--GGA,hhmmss,ddmm.mmmm,N/S,dddmm.mmmm,E/W,quality,satellites,hdop,altitude,M,...
-    const RVFieldSplitter fields(sentence);
+    const RVFieldSplitter fields(sentence, 10);
     if (fields.count() < 10)
         return std::numeric_limits<double>::quiet_NaN();
     return RVNumber::leadingValue(fields[9]);

@@ -24,14 +24,21 @@ bool RVLineSplitter::next(std::string_view& line)
     return true;
 }
 
-RVFieldSplitter::RVFieldSplitter(std::string_view line)
+RVFieldSplitter::RVFieldSplitter(std::string_view line, std::size_t fields)
 {
     std::size_t start = 0;
+    // Takes the field that ends at the comma at `at`; true once `fields` fields are taken.
     const auto comma = [&](std::size_t at) {
         if (m_count < kKept)
             m_fields[m_count] = {line.data() + start, at - start};
-        ++m_count;
         start = at + 1;
+        return ++m_count == fields;
+    };
+    // The comma that ended the last field wanted begins one more, left unread.
+    const auto oneMore = [&] {
+        if (m_count < kKept)
+            m_fields[m_count] = {line.data() + start, 0};
+        ++m_count;
     };
     std::size_t i = 0;
 #ifdef __SSE2__
@@ -42,14 +49,19 @@ RVFieldSplitter::RVFieldSplitter(std::string_view line)
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
         auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, commas)));
         while (mask != 0) {
-            comma(i + std::size_t(std::countr_zero(mask)));
+            if (comma(i + std::size_t(std::countr_zero(mask)))) {
+                oneMore();
+                return;
+            }
             mask &= mask - 1;
         }
     }
 #endif
     for (; i < line.size(); ++i) {
-        if (line[i] == ',')
-            comma(i);
+        if (line[i] == ',' && comma(i)) {
+            oneMore();
+            return;
+        }
     }
     if (m_count < kKept)
         m_fields[m_count] = {line.data() + start, line.size() - start};

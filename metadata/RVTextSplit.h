@@ -25,7 +25,11 @@ class RVFieldSplitter final
 {
 public:
     static constexpr std::size_t kKept = 16;
-    explicit RVFieldSplitter(std::string_view line);
+    explicit RVFieldSplitter(std::string_view line) : RVFieldSplitter(line, std::size_t(-1)) {}
+    // Splits off no more than the first `fields` fields (at least one), for a reader that
+    // needs no more: count() is exact when the line has no more fields than that, and
+    // `fields` + 1 when it has more, whose text is left unread (an empty field).
+    RVFieldSplitter(std::string_view line, std::size_t fields);
 
     std::size_t count() const { return m_count; }
     // Field i, or an empty view beyond the kept ones.

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <random>
 #include <string>
@@ -38,7 +39,8 @@ TEST(StringUtil, DictionaryFromKeyValueLines)
 
 // The field splitter looks at sixteen bytes at a time where it can: every comma position,
 // inside a block, at its edges and in the tail after the last block, must give the fields a
-// plain split gives, including more fields than the splitter keeps.
+// plain split gives, including more fields than the splitter keeps, and when only the first
+// few are wanted.
 TEST(StringUtil, FieldSplitMatchesAPlainSplit)
 {
     std::mt19937 random(7);
@@ -66,6 +68,15 @@ TEST(StringUtil, FieldSplitMatchesAPlainSplit)
             if (!want.empty()) {
                 ASSERT_EQ(fields[i].data(), want.data()) << "a view into the line";
             }
+        }
+        // Only the first few fields: exact up to there, one more counted when there are more.
+        const std::size_t wanted = 1 + random() % 20;
+        const RVFieldSplitter first(line, wanted);
+        ASSERT_EQ(first.count(), std::min(expected.size(), wanted + 1)) << line << " " << wanted;
+        const std::size_t shown = std::min({expected.size(), wanted + 1, RVFieldSplitter::kKept});
+        for (std::size_t i = 0; i < shown; ++i) {
+            const std::string_view want = i < wanted ? expected[i] : std::string_view();
+            ASSERT_EQ(first[i], want) << line << " field " << i << " of " << wanted;
         }
     }
 }
