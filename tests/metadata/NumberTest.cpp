@@ -90,8 +90,8 @@ TEST(Number, SixDecimalsWrittenExactlyAsToChars)
         const int exponent = int(random() % 90) - 50 - 52;
         values.push_back((random() & 1 ? -1 : 1) * std::ldexp(double(mantissa), exponent));
     }
-    // Values a few ulps either side of a half-unit tie, where the rounded product alone would
-    // round the wrong way.
+    // Values a few ulps either side of a half-unit tie: their product in double precision is
+    // often the half-integer itself, and then the exact rounding has to decide.
     for (int i = 0; i < 20000; ++i) {
         double value = (double(random() % 400000000) + 0.5) / 1e6;
         for (int step = int(random() % 4); step > 0; --step)
