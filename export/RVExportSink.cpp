@@ -1,5 +1,7 @@
 #include "export/RVExportSink.h"
 
+#include "export/RVBackgroundFlush.h"
+
 #include <QFileDevice>
 #include <QIODevice>
 #include <QtEndian>
@@ -14,6 +16,9 @@ RVExportSink::RVExportSink(QIODevice* device, Encoding encoding)
     m_buffer.reserve(kBlockBytes + kBlockBytes / 4);
 }
 
+RVExportSink::RVExportSink() = default;
+RVExportSink::~RVExportSink() = default;
+
 void RVExportSink::reserve(qsizetype bytes)
 {
     if (!m_device)
@@ -27,6 +32,14 @@ bool RVExportSink::finish()
             flush(true); // an empty table still gets its byte-order mark
         else if (!m_buffer.isEmpty())
             flush(true);
+    }
+    if (m_flush) {
+        const QString error = m_flush->finish();
+        m_flush.reset();
+        if (!error.isEmpty() && !m_failed) {
+            m_failed = true;
+            m_error = error;
+        }
     }
     return !m_failed;
 }
@@ -92,8 +105,13 @@ void RVExportSink::startWriteback()
         return;
     const qint64 end = file->pos();
     if (end > m_writebackFrom && sync_file_range(file->handle(), m_writebackFrom,
-                                                 end - m_writebackFrom,
-                                                 SYNC_FILE_RANGE_WRITE) == 0)
+                                                 end - m_writebackFrom, SYNC_FILE_RANGE_WRITE) == 0)
         m_writebackFrom = end;
+    if (end - m_flushRequestedAt >= kBackgroundFlushBytes) {
+        if (!m_flush)
+            m_flush = std::make_unique<RVBackgroundFlush>(file->handle());
+        m_flush->request();
+        m_flushRequestedAt = end;
+    }
 #endif
 }
