@@ -113,10 +113,10 @@ double RVGpsProcessor::readAltitudeFromNmea(std::string_view sentence) const
     if (sentenceType(sentence) != "GGA")
         return std::numeric_limits<double>::quiet_NaN();
     // $--GGA,hhmmss,ddmm.mmmm,N/S,dddmm.mmmm,E/W,quality,satellites,hdop,altitude,M,...
-    const RVFieldSplitter fields(sentence, 10);
-    if (fields.count() < 10)
+    const std::optional<std::string_view> altitude = RVFieldSplitter::field(sentence, 9);
+    if (!altitude)
         return std::numeric_limits<double>::quiet_NaN();
-    return RVNumber::leadingValue(fields[9]);
+    return RVNumber::leadingValue(*altitude);
 }
 
 std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(const QString& videoPath) const

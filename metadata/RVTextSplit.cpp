@@ -67,3 +67,39 @@ RVFieldSplitter::RVFieldSplitter(std::string_view line, std::size_t fields)
         m_fields[m_count] = {line.data() + start, line.size() - start};
     ++m_count;
 }
+
+std::optional<std::string_view> RVFieldSplitter::field(std::string_view line, std::size_t index)
+{
+    // The field starts after comma number `index` and ends at the next comma or the line's end.
+    std::size_t passed = 0;
+    std::size_t start = 0;
+    // True when the comma at `at` ends the field.
+    const auto comma = [&](std::size_t at) {
+        if (passed == index)
+            return true;
+        if (++passed == index)
+            start = at + 1;
+        return false;
+    };
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i commas = _mm_set1_epi8(',');
+    for (; i + 16 <= line.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, commas)));
+        while (mask != 0) {
+            const std::size_t at = i + std::size_t(std::countr_zero(mask));
+            if (comma(at))
+                return line.substr(start, at - start);
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < line.size(); ++i) {
+        if (line[i] == ',' && comma(i))
+            return line.substr(start, i - start);
+    }
+    if (passed < index)
+        return std::nullopt;
+    return line.substr(start);
+}

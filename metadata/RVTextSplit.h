@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 // Splitting of metadata texts into lines and comma-separated fields, as views into the text:
@@ -30,6 +31,10 @@ public:
     // needs no more: count() is exact when the line has no more fields than that, and
     // `fields` + 1 when it has more, whose text is left unread (an empty field).
     RVFieldSplitter(std::string_view line, std::size_t fields);
+
+    // Field `index` alone, or nothing when the line has fewer fields: for a reader that needs
+    // one field, without keeping the ones before it.
+    static std::optional<std::string_view> field(std::string_view line, std::size_t index);
 
     std::size_t count() const { return m_count; }
     // Field i, or an empty view beyond the kept ones.

@@ -39,8 +39,8 @@ TEST(StringUtil, DictionaryFromKeyValueLines)
 
 // The field splitter looks at sixteen bytes at a time where it can: every comma position,
 // inside a block, at its edges and in the tail after the last block, must give the fields a
-// plain split gives, including more fields than the splitter keeps, and when only the first
-// few are wanted.
+// plain split gives, including more fields than the splitter keeps, when only the first few
+// are wanted, and when one field is taken alone.
 TEST(StringUtil, FieldSplitMatchesAPlainSplit)
 {
     std::mt19937 random(7);
@@ -67,6 +67,17 @@ TEST(StringUtil, FieldSplitMatchesAPlainSplit)
             ASSERT_EQ(fields[i], want) << line << " field " << i;
             if (!want.empty()) {
                 ASSERT_EQ(fields[i].data(), want.data()) << "a view into the line";
+            }
+        }
+        // One field alone.
+        for (std::size_t i = 0; i < expected.size() + 2; ++i) {
+            const std::optional<std::string_view> one = RVFieldSplitter::field(line, i);
+            if (i >= expected.size()) {
+                ASSERT_FALSE(one) << line << " field " << i;
+            } else {
+                ASSERT_TRUE(one) << line << " field " << i;
+                ASSERT_EQ(*one, expected[i]) << line << " field " << i;
+                ASSERT_EQ(one->data(), expected[i].data()) << "a view into the line";
             }
         }
         // Only the first few fields: exact up to there, one more counted when there are more.
