@@ -72,6 +72,11 @@ QString RVGpsProcessor::convertToDecCoordinates(std::string_view nmeaCoordinate)
 
 bool RVGpsProcessor::isZeroPoint(const RVPoint& point)
 {
+    // Exporters ask this of every point; most coordinates are plainly not near zero, and
+    // telling so from the first digit is far cheaper than reading the number.
+    if (RVNumber::leadingValueAtLeastOne(point.latitudeText()) ||
+        RVNumber::leadingValueAtLeastOne(point.longitudeText()))
+        return false;
     return std::fabs(point.latitudeValue()) < kZeroBound &&
            std::fabs(point.longitudeValue()) < kZeroBound;
 }

@@ -81,6 +81,22 @@ std::optional<double> plainDecimal(const char* begin, const char* end)
 
 } // namespace
 
+bool RVNumber::leadingValueAtLeastOne(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    if (i >= text.size() || text[i] < '1' || text[i] > '9')
+        return false;
+    for (; i < text.size(); ++i) {
+        if ((text[i] | 0x20) == 'e') // 'e' or 'E'
+            return false;
+    }
+    return true;
+}
+
 double RVNumber::leadingValue(std::string_view text)
 {
     std::size_t i = 0;

@@ -7,4 +7,7 @@
 // A text that does not begin with a number is 0. The decimal separator is always ".".
 namespace RVNumber {
 double leadingValue(std::string_view text);
+// True when leadingValue(text) is certainly 1 or more in size, told without reading the
+// number: its first digit is 1-9 and no exponent can follow. False when unsure.
+bool leadingValueAtLeastOne(std::string_view text);
 } // namespace RVNumber

@@ -38,6 +38,32 @@ TEST(Number, LeadingValueOfFieldTexts)
     EXPECT_EQ(leadingValue("1e-99999999999999999999999"), 0);
 }
 
+// The quick test exporters use to pass over coordinates far from zero: whenever it says so,
+// the value read must be at least 1 in size; an exponent anywhere makes it unsure.
+TEST(Number, AtLeastOneOnlyWhenTheValueIs)
+{
+    using RVNumber::leadingValueAtLeastOne;
+    EXPECT_TRUE(leadingValueAtLeastOne("5354.000800"));
+    EXPECT_TRUE(leadingValueAtLeastOne(" -1.5,N"));
+    EXPECT_FALSE(leadingValueAtLeastOne("1e-9"));
+    EXPECT_FALSE(leadingValueAtLeastOne("12 east"));
+    EXPECT_FALSE(leadingValueAtLeastOne("0.000001"));
+    EXPECT_FALSE(leadingValueAtLeastOne(".5"));
+    EXPECT_FALSE(leadingValueAtLeastOne("-"));
+    EXPECT_FALSE(leadingValueAtLeastOne(""));
+
+    std::mt19937_64 random(11);
+    const std::string alphabet = "0123456789.eE+- \tx";
+    for (int i = 0; i < 200000; ++i) {
+        std::string text(random() % 12, ' ');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        if (leadingValueAtLeastOne(text)) {
+            ASSERT_GE(std::fabs(RVNumber::leadingValue(text)), 1.0) << text;
+        }
+    }
+}
+
 // Short decimals take a quicker path than from_chars; it must give the same double, bit for
 // bit, for every digit count and point position, including the longest it takes (15 digits)
 // and the first it hands on (16).
