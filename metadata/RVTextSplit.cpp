@@ -24,6 +24,38 @@ bool RVLineSplitter::next(std::string_view& line)
     return true;
 }
 
+namespace {
+
+// Hands the position of each comma in line to stop(), in order, until it returns true; the
+// position it stopped at, or npos when it never did.
+template <typename Stop>
+std::size_t findComma(std::string_view line, Stop stop)
+{
+    std::size_t i = 0;
+#ifdef __SSE2__
+    // Sixteen bytes at a time: a mask of the commas among them, taken lowest bit first. An
+    // NMEA line is about 70 bytes, so this is a handful of steps instead of 70 comparisons.
+    const __m128i commas = _mm_set1_epi8(',');
+    for (; i + 16 <= line.size(); i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
+        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, commas)));
+        while (mask != 0) {
+            const std::size_t at = i + std::size_t(std::countr_zero(mask));
+            if (stop(at))
+                return at;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < line.size(); ++i) {
+        if (line[i] == ',' && stop(i))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+} // namespace
+
 RVFieldSplitter::RVFieldSplitter(std::string_view line, std::size_t fields)
 {
     std::size_t start = 0;
@@ -34,34 +66,12 @@ RVFieldSplitter::RVFieldSplitter(std::string_view line, std::size_t fields)
         start = at + 1;
         return ++m_count == fields;
     };
-    // The comma that ended the last field wanted begins one more, left unread.
-    const auto oneMore = [&] {
+    if (findComma(line, comma) != std::string_view::npos) {
+        // The comma that ended the last field wanted begins one more, left unread.
         if (m_count < kKept)
             m_fields[m_count] = {line.data() + start, 0};
         ++m_count;
-    };
-    std::size_t i = 0;
-#ifdef __SSE2__
-    // Sixteen bytes at a time: a mask of the commas among them, taken lowest bit first. An
-    // NMEA line is about 70 bytes, so this is a handful of steps instead of 70 comparisons.
-    const __m128i commas = _mm_set1_epi8(',');
-    for (; i + 16 <= line.size(); i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
-        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, commas)));
-        while (mask != 0) {
-            if (comma(i + std::size_t(std::countr_zero(mask)))) {
-                oneMore();
-                return;
-            }
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i < line.size(); ++i) {
-        if (line[i] == ',' && comma(i)) {
-            oneMore();
-            return;
-        }
+        return;
     }
     if (m_count < kKept)
         m_fields[m_count] = {line.data() + start, line.size() - start};
@@ -81,24 +91,9 @@ std::optional<std::string_view> RVFieldSplitter::field(std::string_view line, st
             start = at + 1;
         return false;
     };
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i commas = _mm_set1_epi8(',');
-    for (; i + 16 <= line.size(); i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + i));
-        auto mask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, commas)));
-        while (mask != 0) {
-            const std::size_t at = i + std::size_t(std::countr_zero(mask));
-            if (comma(at))
-                return line.substr(start, at - start);
-            mask &= mask - 1;
-        }
-    }
-#endif
-    for (; i < line.size(); ++i) {
-        if (line[i] == ',' && comma(i))
-            return line.substr(start, i - start);
-    }
+    const std::size_t end = findComma(line, comma);
+    if (end != std::string_view::npos)
+        return line.substr(start, end - start);
     if (passed < index)
         return std::nullopt;
     return line.substr(start);
