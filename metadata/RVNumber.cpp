@@ -79,15 +79,26 @@ std::optional<double> plainDecimal(const char* begin, const char* end)
     return double(digits) / kPowersOfTen[fractionDigits];
 }
 
-} // namespace
-
-bool RVNumber::leadingValueAtLeastOne(std::string_view text)
+// Where the number of a field text starts: after leading blanks and an optional sign. Inline:
+// a log's scan asks this of every number field, and a call measured 1% of an export.
+inline std::size_t numberStart(std::string_view text, bool& negative)
 {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
         ++i;
+    }
+    return i;
+}
+
+} // namespace
+
+bool RVNumber::leadingValueAtLeastOne(std::string_view text)
+{
+    bool negative = false;
+    std::size_t i = numberStart(text, negative);
     if (i >= text.size() || text[i] < '1' || text[i] > '9')
         return false;
     for (; i < text.size(); ++i) {
@@ -99,14 +110,8 @@ bool RVNumber::leadingValueAtLeastOne(std::string_view text)
 
 double RVNumber::leadingValue(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    const std::size_t i = numberStart(text, negative);
     // A number begins with a digit, or with "." and a digit; this also keeps out the "inf" and
     // "nan" that from_chars would otherwise accept.
     if (i >= text.size())
