@@ -4,6 +4,9 @@
 set(CMAKE_AUTOMOC ON)
 
 add_compile_options(-Wall -Wextra)
+if(KORVELA_WERROR)
+    add_compile_options(-Werror)
+endif()
 # Qt's signal and slot keywords clash with other libraries' names; use Q_SIGNALS / Q_SLOTS / Q_EMIT.
 add_compile_definitions(QT_NO_KEYWORDS)
 
