@@ -37,13 +37,17 @@ function(korvela_test name)
     # Tests pin the time zone and locale so that local-time labels and number formats are stable.
     set(env "TZ=Europe/Berlin" "LC_ALL=C.UTF-8" "QTWEBENGINE_DISABLE_SANDBOX=1")
     if(ARG_DISPLAY)
+        # One Xvfb for the whole executable: the window tests share one display and run in turn.
         add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1600x1000x24" $<TARGET_FILE:${name}>)
         list(APPEND env "QT_QPA_PLATFORM=xcb")
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
     else()
-        add_test(NAME ${name} COMMAND ${name})
+        # Each test case is its own CTest test ("metadata_tests.Suite.Case"), so a failure
+        # names its case and ctest -j spreads the cases over the cores.
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
+        gtest_discover_tests(${name} TEST_PREFIX "${name}." DISCOVERY_MODE PRE_TEST
+                             DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
     endif()
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
 endfunction()
 
 # korvela_fuzz(NAME SOURCES ... DEPENDS ...): a libFuzzer target; fuzz/run-smoke runs them all.
