@@ -1,5 +1,6 @@
 #include "ExportTestSupport.h"
 #include "NmeaLog.h"
+#include "RealData.h"
 #include "metadata/RVGpsProcessor.h"
 
 #include <QDir>
@@ -49,6 +50,7 @@ class ExportToolFormats : public ::testing::Test
 protected:
     void SetUp() override
     {
+        KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
         ASSERT_TRUE(m_dir.isValid());
         m_card = m_dir.filePath("card");
         ASSERT_TRUE(QDir().mkpath(m_card));
@@ -63,7 +65,7 @@ protected:
         }
         const QString clip = m_card + QLatin1Char('/') + kBlackVueClip;
         for (const char* extension : {".gps", ".3gf"}) {
-            ASSERT_TRUE(QFile::copy(QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s/") +
+            ASSERT_TRUE(QFile::copy(RealData::path(QStringLiteral("blackvue-dr650s/")) +
                                         kBlackVueClip + QLatin1String(extension),
                                     clip + QLatin1String(extension)));
         }
