@@ -112,6 +112,9 @@ TEST_F(ExportToolFormats, EveryFormatWritesOneFileSetPerNode)
         const ToolRun run = runTool({"--format", QLatin1String(format), "--output", m_out, m_card});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("wrote")) << run.err.toStdString();
+        // stderr is a pipe here: progress comes as whole lines, never rewritten in place.
+        EXPECT_TRUE(run.err.contains("read 3 of 3 recordings\n")) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QLatin1Char('\r')));
         const QString suffix = QLatin1Char('.') + QLatin1String(format);
         const QString trip = tripFile(suffix);
         ASSERT_FALSE(trip.isEmpty()) << outputFiles().join(' ').toStdString();
@@ -122,8 +125,9 @@ TEST_F(ExportToolFormats, EveryFormatWritesOneFileSetPerNode)
     }
     EXPECT_TRUE(readFile(clip + ".kml").startsWith("<?xml"));
 
-    const ToolRun run = runTool({"--format", "csv", "--output", m_out, m_card});
+    const ToolRun run = runTool({"--quiet", "--format", "csv", "--output", m_out, m_card});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_EQ(splitTable(readUtf16LeWithBom(tripFile(".gps.csv"))).size(), 201u);
     EXPECT_EQ(splitTable(readUtf16LeWithBom(tripFile(".gsensor.csv"))).size(), 201u);
     EXPECT_EQ(splitTable(readUtf16LeWithBom(clip + ".gsensor.csv")).size(), m_clipSamples + 1);
