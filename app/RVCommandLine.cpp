@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>

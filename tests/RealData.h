@@ -33,9 +33,9 @@ inline bool has(const QString& relative)
 } // namespace RealData
 
 // Skips the current test when the real-data file or folder is absent, naming the folder.
-#define KORVELA_SKIP_WITHOUT_REALDATA(relative)                                                   \
-    do {                                                                                          \
-        if (!RealData::has(QStringLiteral(relative)))                                             \
-            GTEST_SKIP() << "needs " << qPrintable(RealData::folder()) << "/" << relative        \
-                         << " (real recordings kept outside the repository)";                     \
+#define KORVELA_SKIP_WITHOUT_REALDATA(relative)                                                    \
+    do {                                                                                           \
+        if (!RealData::has(QStringLiteral(relative)))                                              \
+            GTEST_SKIP() << "needs " << qPrintable(RealData::folder()) << "/" << relative          \
+                         << " (real recordings kept outside the repository)";                      \
     } while (false)

@@ -51,8 +51,8 @@ RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
     // The regrouping after a scan starts one more over nodes already read; the reporter shows
     // only progress beyond what was shown.
     RVProgressReporter progress(context);
-    RVCollectedLibrary collected = collectLibrary(
-        context, [&progress](int done, int total) { progress.report(done, total); });
+    RVCollectedLibrary collected =
+        collectLibrary(context, [&progress](int done, int total) { progress.report(done, total); });
     failed |= collected.missingPath;
     RVVideoList& list = *collected.list;
     progress.finish();

@@ -71,8 +71,8 @@ int runTreeFormat(const RVExportContext& context)
         std::fprintf(context.err, "korvela-export: collecting recordings from %lld path(s)\n",
                      static_cast<long long>(context.files.size()));
     RVProgressReporter progress(context);
-    RVCollectedLibrary collected = collectLibrary(
-        context, [&progress](int done, int total) { progress.report(done, total); });
+    RVCollectedLibrary collected =
+        collectLibrary(context, [&progress](int done, int total) { progress.report(done, total); });
     progress.finish();
     int status = collected.missingPath ? 1 : 0;
     RVVideoList& list = *collected.list;

@@ -90,7 +90,7 @@ int main(int argc, char** argv)
     context.files = options.files;
     context.outputDir = options.outputDir;
     // A progress line rewritten with carriage returns only where someone watches it.
-    context.progress = options.quiet                ? RVProgressStyle::Off
+    context.progress = options.quiet                 ? RVProgressStyle::Off
                        : isatty(fileno(context.err)) ? RVProgressStyle::InPlace
                                                      : RVProgressStyle::Lines;
     return format->run(context);
