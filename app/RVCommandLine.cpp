@@ -15,12 +15,52 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
+
+namespace {
+
+// Options the application object takes for itself (with one or two dashes): how many values
+// follow, or -1 for an option that is not one of them.
+int qtOptionValues(const char* argument)
+{
+    std::string_view name(argument);
+    name.remove_prefix(name.starts_with("--") ? 2 : 1);
+    if (const auto equals = name.find('='); equals != std::string_view::npos)
+        return name.substr(0, equals) == "qmljsdebugger" ? 0 : -1;
+    for (const char* withValue :
+         {"platform", "platformpluginpath", "platformtheme", "plugin", "display", "style",
+          "stylesheet", "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon", "name",
+          "title", "session", "visual", "cmap"}) {
+        if (name == withValue)
+            return 1;
+    }
+    for (const char* flag : {"reverse", "widgetcount", "nograb", "dograb", "sync", "testability"}) {
+        if (name == flag)
+            return 0;
+    }
+    return -1;
+}
+
+} // namespace
 
 std::optional<int> RVCommandLine::answerWithoutDisplay(int argc, char** argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--") == 0)
             break;
+        // A mistyped option is a usage error even where no window could open.
+        if (argv[i][0] == '-' && argv[i][1] != '\0' && std::strcmp(argv[i], "--check") != 0 &&
+            std::strcmp(argv[i], "-h") != 0 && std::strcmp(argv[i], "--help") != 0 &&
+            std::strcmp(argv[i], "-v") != 0 && std::strcmp(argv[i], "--version") != 0) {
+            const int values = qtOptionValues(argv[i]);
+            if (values < 0) {
+                std::fprintf(stderr, "korvela-player: unknown option %s\n%s", argv[i],
+                             qPrintable(usage()));
+                return kUsageError;
+            }
+            i += values;
+            continue;
+        }
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
             std::fputs(qPrintable(usage()), stdout);
             return 0;

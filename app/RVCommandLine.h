@@ -22,8 +22,9 @@ struct Options final
     bool check = false;
 };
 
-// --help and --version are answered from argv alone, before the application object exists, so
-// they work without a display. Returns the exit status when the program is done.
+// --help, --version and unknown options are answered from argv alone, before the application
+// object exists, so they work without a display. Returns the exit status when the program is
+// done.
 std::optional<int> answerWithoutDisplay(int argc, char** argv);
 
 // The arguments left after Qt took its own (QApplication::arguments(), program name first).

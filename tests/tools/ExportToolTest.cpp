@@ -158,7 +158,7 @@ TEST(ExportTool, BadArgumentsGiveUsageAndStatusTwo)
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("usage: korvela-export --format FORMAT"))
+        EXPECT_TRUE(run.err.contains("usage: korvela-export [--quiet] --format FORMAT"))
             << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
     }
