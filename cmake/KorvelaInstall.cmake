@@ -96,11 +96,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Korvela Player developers <player@korvela.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for car dash-camera recordings with map and graphs")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Korvela Player plays the recordings of car dash cameras (Korvela, Mini and BlackVue)
-as trips beside a map of the route, with speed and altitude read-outs and graphs of
-speed, altitude and acceleration. It locks and deletes recordings on the card, takes
-still pictures and exports tracks as KML, GPX and spreadsheet tables. The package
-also holds korvela-export, which writes the same tracks from the command line.")
+    "Korvela Player plays the recordings of car dash cameras (Korvela, Mini
+and BlackVue) as trips beside a map of the route, with speed and altitude
+read-outs and graphs of speed, altitude and acceleration. It locks and
+deletes recordings on the card, takes still pictures and exports tracks as
+KML, GPX and spreadsheet tables. The package also holds korvela-export,
+which writes the same tracks from the command line.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
