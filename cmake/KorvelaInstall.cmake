@@ -21,8 +21,11 @@ set(res ${CMAKE_SOURCE_DIR}/resources)
 # Data files, copied into the build tree at configure time (and again whenever they change).
 set(korvela_notices
     "${CMAKE_SOURCE_DIR}/LICENSE|korvela-player-GPL-3.0-or-later.txt"
-    "${CMAKE_SOURCE_DIR}/node_modules/leaflet/LICENSE|leaflet-BSD-2-Clause.txt"
     "${res}/notices/minizip.txt|minizip-zlib.txt")
+# Leaflet is compiled into the player's map pages (the player's build insists on it being there).
+if(TARGET korvela-player)
+    list(APPEND korvela_notices "${CMAKE_SOURCE_DIR}/node_modules/leaflet/LICENSE|leaflet-BSD-2-Clause.txt")
+endif()
 configure_file(${res}/WhatsNew.txt ${korvela_build_data}/WhatsNew.txt COPYONLY)
 foreach(entry IN LISTS korvela_notices)
     string(REPLACE "|" ";" pair "${entry}")
