@@ -1,5 +1,7 @@
 #include "app/RVAppDelegate.h"
 
+#include "app/RVAboutBox.h"
+#include "app/RVDataFiles.h"
 #include "app/RVLanguageUtil.h"
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
@@ -17,6 +19,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
@@ -98,6 +101,13 @@ void RVAppDelegate::applicationDidFinishLaunching()
     QMainWindow* mainWindow = window();
     mainWindow->setWindowTitle(QStringLiteral("Korvela Player %1")
                                    .arg(QStringLiteral("v%1").arg(QLatin1String(KORVELA_VERSION))));
+    // The same picture as the desktop entry's, from the program's resources so that it shows
+    // wherever the program runs from.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/korvela-player-%1.png").arg(size), QSize(size, size));
+    QGuiApplication::setWindowIcon(icon);
+    mainWindow->setWindowIcon(icon);
     mainWindow->show();
     mainWindow->raise();
     mainWindow->activateWindow();
@@ -178,6 +188,13 @@ void RVAppDelegate::buildMenus()
     QAction* quit = addItem(file, qtTrId("MENU_QUIT"), "quit", [this] { window()->close(); });
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
+
+    //% "Help"
+    QMenu* help = bar->addMenu(qtTrId("MENU_HELP"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    QAction* about =
+        addItem(help, qtTrId("MENU_ABOUT"), "about", [this] { RVAboutBox::show(window()); });
+    about->setMenuRole(QAction::AboutRole);
 
     // The window's own key map handles the keys of these commands; the menu items carry no
     // shortcuts so that the two never compete.
@@ -348,16 +365,7 @@ void RVAppDelegate::measurementSystemClicked(QAction* item)
 
 QString RVAppDelegate::whatsNewPath()
 {
-    const QDir bin(QCoreApplication::applicationDirPath());
-    const QStringList candidates{
-        bin.filePath(QStringLiteral("WhatsNew.txt")),
-        bin.filePath(QStringLiteral("../WhatsNew.txt")),
-        bin.filePath(QStringLiteral("../share/korvela-player/WhatsNew.txt"))};
-    for (const QString& candidate : candidates) {
-        if (QFileInfo(candidate).isFile())
-            return QDir::cleanPath(candidate);
-    }
-    return {};
+    return RVDataFiles::find(QStringLiteral("WhatsNew.txt"));
 }
 
 void RVAppDelegate::whatsNewClicked()

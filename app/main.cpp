@@ -1,16 +1,22 @@
-// korvela-player [PATH...]: opens the player window. Files and folders given on the command
-// line are added to the library like the open command adds them.
+// korvela-player [--check] [PATH...]: opens the player window. Files and folders given on the
+// command line are added to the library like the open command adds them.
 
 #include "app/RVAppDelegate.h"
+#include "app/RVCommandLine.h"
 #include "player/RVMainViewController.h"
 
 #include "korvela_version.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
+    // Answered before the application object exists: they need no display.
+    if (const std::optional<int> status = RVCommandLine::answerWithoutDisplay(argc, argv))
+        return *status;
+
     // The video surface and the map's web view share GL contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
@@ -18,20 +24,24 @@ int main(int argc, char* argv[])
     QApplication::setOrganizationName(QStringLiteral("Korvela"));
     QApplication::setApplicationName(QStringLiteral("Korvela Player"));
     QApplication::setApplicationVersion(QStringLiteral(KORVELA_VERSION));
+    // Ties the window to the installed desktop entry (its icon and name in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvela.Player"));
     // Closing the window ends the program.
     QApplication::setQuitOnLastWindowClosed(true);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Player for car dash-camera recordings"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("path"),
-                                 QStringLiteral("Recordings or folders to add to the list"),
-                                 QStringLiteral("[PATH...]"));
-    parser.process(application);
+    QString error;
+    const std::optional<RVCommandLine::Options> options =
+        RVCommandLine::parse(QApplication::arguments(), error);
+    if (!options) {
+        std::fprintf(stderr, "korvela-player: %s\n%s", qPrintable(error),
+                     qPrintable(RVCommandLine::usage()));
+        return RVCommandLine::kUsageError;
+    }
 
     RVAppDelegate delegate;
     delegate.applicationDidFinishLaunching();
-    delegate.mainViewController()->addFiles(parser.positionalArguments());
+    delegate.mainViewController()->addFiles(options->paths);
+    if (options->check)
+        RVCommandLine::quitWhenListed(delegate);
     return application.exec();
 }

@@ -15,6 +15,11 @@ if(KORVELA_SANITIZE)
     add_link_options(-fsanitize=${KORVELA_SANITIZE})
 endif()
 
+# Real recordings whose licence keeps them out of the repository. Tests that need them are
+# skipped when the folder is absent; receiver logs that may be shared live in tests/data/.
+set(KORVELA_REALDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/realdata" CACHE PATH
+    "Folder of real camera recordings for the tests and benchmarks (optional)")
+
 # korvela_layer(NAME SOURCES ... DEPENDS ...): a layer's static library.
 function(korvela_layer name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
@@ -30,8 +35,10 @@ function(korvela_test name)
     cmake_parse_arguments(ARG "DISPLAY" "" "SOURCES;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${name} PRIVATE
-        KORVELA_REALDATA_DIR="${CMAKE_SOURCE_DIR}/../shared/realdata"
+        KORVELA_REALDATA_DIR="${KORVELA_REALDATA_DIR}"
+        KORVELA_TESTDATA_DIR="${CMAKE_SOURCE_DIR}/tests/data"
         KORVELA_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
         KORVELA_BINARY_DIR="${CMAKE_BINARY_DIR}")
     # Tests pin the time zone and locale so that local-time labels and number formats are stable.
@@ -65,7 +72,7 @@ function(korvela_bench name)
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
     target_compile_definitions(${name} PRIVATE
-        KORVELA_REALDATA_DIR="${CMAKE_SOURCE_DIR}/../shared/realdata"
+        KORVELA_REALDATA_DIR="${KORVELA_REALDATA_DIR}"
         KORVELA_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 endfunction()
 

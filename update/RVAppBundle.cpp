@@ -33,6 +33,16 @@ std::optional<QString> RVAppBundle::bundleOfExecutable(const QString& executable
     return bundlePath;
 }
 
+bool RVAppBundle::canReplace(const QString& bundle)
+{
+    const QFileInfo info(bundle);
+    const QString path = QDir::cleanPath(info.absoluteFilePath());
+    if (path.startsWith(QLatin1String("/usr/")))
+        return false;
+    const QFileInfo parent(info.absolutePath());
+    return info.isDir() && info.isWritable() && parent.isWritable();
+}
+
 QString RVAppBundle::executableOf(const QString& bundle)
 {
     return bundle + QLatin1Char('/') + QLatin1String(kExecutable);

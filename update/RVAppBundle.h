@@ -18,6 +18,11 @@ inline constexpr char kTemporaryFolder[] = "KorvelaPlayerUpdate";
 // at "<Korvela Player>/bin/korvela-player".
 std::optional<QString> bundleOfExecutable(const QString& executablePath);
 
+// Whether this copy may replace the bundle: the user can write the bundle and the folder that
+// holds it (the update is unpacked beside it and renamed over it), and it is not below /usr,
+// where the package manager keeps what it installed.
+bool canReplace(const QString& bundle);
+
 // "<bundle>/bin/korvela-player".
 QString executableOf(const QString& bundle);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The modal questions and alerts of the updates, answered by the window (which looks the keys
@@ -20,6 +21,18 @@ public:
 
     // Alert with one "Ok" button whose texts are shown as they stand (not localised).
     virtual void plainAlert(const QString& message, const QString& informativeText) = 0;
+
+    // A newer version exists but this copy cannot update itself (installed by the package
+    // manager, or in a folder the user cannot change): says so, and where to get it.
+    virtual void newVersionAvailable(const QString& version, const QString& downloadUrl)
+    {
+        //% "Korvela Player %1 is available"
+        //% "This copy cannot update itself: it was installed by the system's package manager or
+        //% in a folder you cannot change. Get the new version from your package manager or
+        //% from %1"
+        plainAlert(qtTrId("UPDATE_AVAILABLE_TITLE").arg(version),
+                   qtTrId("UPDATE_AVAILABLE_MESSAGE").arg(downloadUrl));
+    }
 
     // Shows that long work runs in the background while the window stays usable: the localised
     // titleKey with done of total steps (total 0: the amount is not known yet). Called again as

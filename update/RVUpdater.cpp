@@ -153,9 +153,13 @@ void RVUpdater::handleUpdateInformation()
         if (url.scheme() != QLatin1String("https") || !RVDownloadUtil::isFetchableUrl(url)) {
             qWarning().noquote() << "Refusing update download that is not https:"
                                  << *info.macDownloadURL;
-        } else if (!RVAppBundle::bundleOfExecutable(executablePath())) {
+        } else if (const auto bundle = RVAppBundle::bundleOfExecutable(executablePath());
+                   !bundle || !RVAppBundle::canReplace(*bundle)) {
+            // Not downloaded at all: it could not be installed.
             qInfo().noquote() << "Version" << m_lastVersion
-                              << "is available; this copy is updated by its package manager";
+                              << "is available; this copy cannot replace itself";
+            if (m_dialogs)
+                m_dialogs->newVersionAvailable(m_lastVersion, *info.macDownloadURL);
         } else {
             m_responseData = QByteArray();
             m_versionDownloaded = true; // what arrives next is the archive

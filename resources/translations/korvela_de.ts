@@ -195,6 +195,14 @@
         <source>Altitude (m)</source>
         <translation>Höhe (m)</translation>
     </message>
+    <message id="UPDATE_AVAILABLE_TITLE">
+        <source>Korvela Player %1 is available</source>
+        <translation>Korvela Player %1 ist verfügbar</translation>
+    </message>
+    <message id="UPDATE_AVAILABLE_MESSAGE">
+        <source>This copy cannot update itself: it was installed by the system's package manager or in a folder you cannot change. Get the new version from your package manager or from %1</source>
+        <translation>Diese Kopie kann sich nicht selbst aktualisieren: Sie wurde von der Paketverwaltung des Systems oder in einen Ordner installiert, den Sie nicht ändern können. Die neue Version erhalten Sie über Ihre Paketverwaltung oder unter %1</translation>
+    </message>
     <message id="UPTATE_READY_TITLE">
         <source>A new version of Korvela Player is available</source>
         <translation>Eine neue Version von Korvela Player ist verfügbar</translation>
@@ -250,6 +258,14 @@
     <message id="MENU_QUIT">
         <source>Quit</source>
         <translation>Beenden</translation>
+    </message>
+    <message id="MENU_HELP">
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message id="MENU_ABOUT">
+        <source>About Korvela Player</source>
+        <translation>Über Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>Playback</source>

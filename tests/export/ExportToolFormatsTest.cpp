@@ -1,5 +1,6 @@
 #include "ExportTestSupport.h"
 #include "NmeaLog.h"
+#include "RealData.h"
 #include "metadata/RVGpsProcessor.h"
 
 #include <QDir>
@@ -49,6 +50,7 @@ class ExportToolFormats : public ::testing::Test
 protected:
     void SetUp() override
     {
+        KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
         ASSERT_TRUE(m_dir.isValid());
         m_card = m_dir.filePath("card");
         ASSERT_TRUE(QDir().mkpath(m_card));
@@ -63,7 +65,7 @@ protected:
         }
         const QString clip = m_card + QLatin1Char('/') + kBlackVueClip;
         for (const char* extension : {".gps", ".3gf"}) {
-            ASSERT_TRUE(QFile::copy(QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s/") +
+            ASSERT_TRUE(QFile::copy(RealData::path(QStringLiteral("blackvue-dr650s/")) +
                                         kBlackVueClip + QLatin1String(extension),
                                     clip + QLatin1String(extension)));
         }
@@ -110,6 +112,9 @@ TEST_F(ExportToolFormats, EveryFormatWritesOneFileSetPerNode)
         const ToolRun run = runTool({"--format", QLatin1String(format), "--output", m_out, m_card});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains("wrote")) << run.err.toStdString();
+        // stderr is a pipe here: progress comes as whole lines, never rewritten in place.
+        EXPECT_TRUE(run.err.contains("read 3 of 3 recordings\n")) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains(QLatin1Char('\r')));
         const QString suffix = QLatin1Char('.') + QLatin1String(format);
         const QString trip = tripFile(suffix);
         ASSERT_FALSE(trip.isEmpty()) << outputFiles().join(' ').toStdString();
@@ -120,8 +125,9 @@ TEST_F(ExportToolFormats, EveryFormatWritesOneFileSetPerNode)
     }
     EXPECT_TRUE(readFile(clip + ".kml").startsWith("<?xml"));
 
-    const ToolRun run = runTool({"--format", "csv", "--output", m_out, m_card});
+    const ToolRun run = runTool({"--quiet", "--format", "csv", "--output", m_out, m_card});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_EQ(splitTable(readUtf16LeWithBom(tripFile(".gps.csv"))).size(), 201u);
     EXPECT_EQ(splitTable(readUtf16LeWithBom(tripFile(".gsensor.csv"))).size(), 201u);
     EXPECT_EQ(splitTable(readUtf16LeWithBom(clip + ".gsensor.csv")).size(), m_clipSamples + 1);

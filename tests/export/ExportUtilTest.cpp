@@ -1,4 +1,5 @@
 #include "ExportTestSupport.h"
+#include "RealData.h"
 #include "export/RVExportUtil.h"
 #include "library/RVVideoData.h"
 #include "metadata/RVGpsProcessor.h"
@@ -24,7 +25,7 @@ RVVideoDataPtr node(const QString& name, const QString& path = QStringLiteral("/
 // A real BlackVue recording: its two side files linked beside an (empty) video file.
 QString linkBlackVueRecording(const QTemporaryDir& dir, const QString& base)
 {
-    const QString source = QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s/") + base;
+    const QString source = RealData::path(QStringLiteral("blackvue-dr650s/")) + base;
     for (const char* extension : {".gps", ".3gf"})
         QFile::link(source + QLatin1String(extension),
                     dir.filePath(base + QLatin1String(extension)));
@@ -64,6 +65,7 @@ TEST(ExportUtil, NothingIsExportedFromSeriesNotReadYet)
 
 TEST(ExportUtil, RealRecordingExportsReadBackAndFilesMatchTheTexts)
 {
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -1,5 +1,6 @@
 // A card of real BlackVue side files beside generated clips, read through the metadata
 // layer's dispatcher: dates from the tracks, grouping by them, deletion of the side files.
+#include "RealData.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -12,14 +13,13 @@ using namespace testsupport;
 
 namespace {
 
-const QString kBlackVue = QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s");
+const QString kBlackVue = RealData::path(QStringLiteral("blackvue-dr650s"));
 
 } // namespace
 
 TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordings)
 {
-    if (!QDir(kBlackVue).exists())
-        GTEST_SKIP() << "no real data at " << kBlackVue.toStdString();
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     QTemporaryDir dir;
     const QString record = dir.path() + "/DCIM/Record";
     // In the order a camera writes them, but the parking clip with an empty track last, so

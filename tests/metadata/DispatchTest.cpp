@@ -1,5 +1,6 @@
 #include "metadata/RVGpsProcessor.h"
 
+#include "RealData.h"
 #include "TestFiles.h"
 
 #include <QTemporaryDir>
@@ -130,7 +131,9 @@ TEST(Dispatch, LeadingUnknownAltitudesTakeTheFirstKnownOne)
 
 TEST(Dispatch, ConcurrentReadsGiveTheSameResults)
 {
-    const QString realData = QStringLiteral(KORVELA_REALDATA_DIR);
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
+    KORVELA_SKIP_WITHOUT_REALDATA("mini0803");
+    const QString realData = RealData::folder();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     // Real BlackVue clips plus a Mini and a Korvela recording built from real logs.

@@ -6,6 +6,7 @@
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
 
+#include "RealData.h"
 #include "TestFiles.h"
 
 #include <QDateTime>
@@ -22,14 +23,9 @@
 
 namespace {
 
-const QString kRealData = QStringLiteral(KORVELA_REALDATA_DIR);
+const QString kRealData = RealData::folder();
 // Single-precision coordinates near 150 degrees are good to about 1.5e-5 degrees.
 constexpr double kTolerance = 0.00002;
-
-bool haveRealData()
-{
-    return QDir(kRealData).exists();
-}
 
 std::size_t nonZeroPoints(const RVMetaData& data)
 {
@@ -85,8 +81,7 @@ std::vector<GpxPoint> readGpx(const char* relativePath)
 
 TEST(RealData, BlackVueClipsAsRecordings)
 {
-    if (!haveRealData())
-        GTEST_SKIP() << "no real data";
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     struct Clip
     {
         const char* name;
@@ -144,8 +139,7 @@ TEST(RealData, BlackVueClipsAsRecordings)
 
 TEST(RealData, MiniLog)
 {
-    if (!haveRealData())
-        GTEST_SKIP() << "no real data";
+    KORVELA_SKIP_WITHOUT_REALDATA("mini0803");
     const QString path = kRealData + "/mini0803/2015-02-25.txt";
     const QByteArray text = TestFiles::realData("mini0803/2015-02-25.txt");
     const RVMetaData data = RVMiniMetaDataReader::readMetaDataFromFile(path, TestFiles::view(text));
@@ -174,8 +168,6 @@ TEST(RealData, MiniLog)
 
 TEST(RealData, GpsBabelLogsMatchGpsBabelsOwnGpx)
 {
-    if (!haveRealData())
-        GTEST_SKIP() << "no real data";
     // 154 RMC sentences, each after the GGA of the same second; GPSBabel's GPX has 154 points.
     const RVMetaData data = readLog("gpsbabel/nmea");
     const std::vector<GpxPoint> gpx = readGpx("gpsbabel/nmea.gpx");
@@ -231,8 +223,6 @@ TEST(RealData, GpsBabelLogsMatchGpsBabelsOwnGpx)
 
 TEST(RealData, GpsdReceiverLogs)
 {
-    if (!haveRealData())
-        GTEST_SKIP() << "no real data";
     struct Log
     {
         const char* name;

@@ -1,5 +1,7 @@
 #include "TestFiles.h"
 
+#include "RealData.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,7 +40,7 @@ QByteArray TestFiles::standardBox(const char* type, const QByteArray& payload)
 
 QByteArray TestFiles::realData(const char* relativePath)
 {
-    QFile file(QStringLiteral(KORVELA_REALDATA_DIR "/") + QString::fromUtf8(relativePath));
+    QFile file(RealData::path(QString::fromUtf8(relativePath)));
     if (!file.open(QIODevice::ReadOnly)) {
         ADD_FAILURE() << "missing real data " << relativePath;
         return QByteArray();

@@ -2,6 +2,7 @@
 // deleting with the confirmation, exporting through the save panel.
 
 #include "ClipFactory.h"
+#include "RealData.h"
 #include "WindowTestSupport.h"
 
 #include "library/RVFileSystemUtil.h"
@@ -149,10 +150,8 @@ TEST_F(FileListCommands, LockUnlockAndDeleteWithConfirmation)
 TEST_F(FileListCommands, ExportsGoThroughTheSavePanel)
 {
     // A generated video beside a real BlackVue camera's track and G-sensor files.
-    const QString realTrack =
-        QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s/20170709_080018_N");
-    if (!QFile::exists(realTrack + ".gps"))
-        GTEST_SKIP() << "no real BlackVue data at " << realTrack.toStdString();
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s/20170709_080018_N.gps");
+    const QString realTrack = RealData::path(QStringLiteral("blackvue-dr650s/20170709_080018_N"));
     const QString folder = m_dir.filePath("blackvue");
     QDir().mkpath(folder);
     ASSERT_TRUE(ClipFactory::make(folder + "/20170709_080018_N.mp4", {160, 120, 25, 2.0, 0, 25}));

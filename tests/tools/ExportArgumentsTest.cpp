@@ -32,6 +32,13 @@ TEST(ExportArguments, AcceptsOptionsInEitherSpellingAndKeepsFileOrder)
 
     ASSERT_TRUE(parse({"--help"}).arguments);
     EXPECT_TRUE(parse({"--help"}).arguments->help);
+    // --version needs neither format nor file; --quiet goes with a normal run.
+    ASSERT_TRUE(parse({"--version"}).arguments);
+    EXPECT_TRUE(parse({"--version"}).arguments->version);
+    const RVArgumentsResult quiet = parse({"-q", "--format=json", "a.mp4"});
+    ASSERT_TRUE(quiet.arguments);
+    EXPECT_TRUE(quiet.arguments->quiet);
+    EXPECT_FALSE(parse({"--format=json", "a.mp4"}).arguments->quiet);
     EXPECT_TRUE(parse({"-h", "--bogus-after-help-is-still-an-error"}).error.contains("unknown"));
 
     // Format names are matched exactly.

@@ -1,3 +1,4 @@
+#include "RealData.h"
 #include "ToolTestSupport.h"
 
 #include <QDir>
@@ -11,7 +12,7 @@
 
 namespace {
 
-const QString kBlackVue = QStringLiteral(KORVELA_REALDATA_DIR "/blackvue-dr650s");
+const QString kBlackVue = RealData::path(QStringLiteral("blackvue-dr650s"));
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -46,8 +47,7 @@ QJsonArray parseArray(const ProcessResult& run)
 // comparing the tool with the dispatcher; here: the JSON shape, order, times and nulls.
 TEST(ExportTool, ReadsRealBlackVueClipsInArgumentOrder)
 {
-    if (!QDir(kBlackVue).exists())
-        GTEST_SKIP() << "no real data";
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     QTemporaryDir dir;
     const QString drive = blackVueClip(dir, "20170708_221449_N");
     const QString noFix = blackVueClip(dir, "20170709_080018_N");
@@ -158,7 +158,7 @@ TEST(ExportTool, BadArgumentsGiveUsageAndStatusTwo)
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty()) << arguments.join(' ').toStdString();
-        EXPECT_TRUE(run.err.contains("usage: korvela-export --format FORMAT"))
+        EXPECT_TRUE(run.err.contains("usage: korvela-export [--quiet] --format FORMAT"))
             << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(message)) << run.err.toStdString();
     }

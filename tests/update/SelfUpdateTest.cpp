@@ -2,6 +2,8 @@
 
 #include "metadata/RVSettings.h"
 
+#include "korvela_version.h"
+
 #include "update/RVAppBundle.h"
 
 #include "TestHttpServer.h"
@@ -11,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -21,6 +24,7 @@
 #include <optional>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -245,10 +249,23 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
     EXPECT_TRUE(m_server.requests().contains("/gone.zip"));
     EXPECT_TRUE(log.contains("Update download failed with HTTP status 404"));
 
-    // A copy installed by the package manager (not inside "Korvela Player") is left alone.
+    // A copy installed by the package manager (not inside "Korvela Player") is left alone;
+    // the user is told where the new version is.
     publish("2", m_server.url("/app.zip"));
     checkOnce(dialogs, environment(m_root.filePath("usr/bin/korvela-player")));
     EXPECT_FALSE(m_server.requests().contains("/app.zip"));
+    EXPECT_EQ(dialogs.shown(), QStringList{"newVersion 2 " + m_server.url("/app.zip")});
+    // So is a bundle the user cannot write, or one below /usr.
+    EXPECT_TRUE(RVAppBundle::canReplace(installed()));
+    EXPECT_FALSE(RVAppBundle::canReplace("/usr/lib/Korvela Player"));
+    EXPECT_FALSE(RVAppBundle::canReplace(m_root.filePath("missing/Korvela Player")));
+    if (geteuid() != 0) { // root may write anywhere
+        ASSERT_EQ(chmod(QFile::encodeName(m_root.path()).constData(), 0555), 0);
+        checkOnce(dialogs);
+        chmod(QFile::encodeName(m_root.path()).constData(), 0755);
+        EXPECT_FALSE(m_server.requests().contains("/app.zip"));
+        EXPECT_EQ(dialogs.shown().size(), 2);
+    }
 
     // An update server that is not https is not asked at all.
     {
@@ -259,7 +276,7 @@ TEST_F(SelfUpdate, RefusesInsecureDownloadsErrorPagesAndPackageInstalls)
         EXPECT_FALSE(updater.versionDownloaded());
     }
     EXPECT_TRUE(plain.requests().isEmpty());
-    EXPECT_TRUE(dialogs.shown().isEmpty());
+    EXPECT_TRUE(dialogs.shown().filter("newVersion").size() == dialogs.shown().size());
     EXPECT_TRUE(m_exitStatuses.isEmpty());
 }
 
@@ -395,4 +412,54 @@ TEST_F(SelfUpdate, ArchiveThatCannotBeStoredIsNotOffered)
     EXPECT_TRUE(log.contains("Write returned error:"));
     EXPECT_TRUE(dialogs.shown().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(temporary()));
+}
+
+// The portable bundle this build makes, through the whole update: downloaded, unpacked beside
+// the installed copy and started; that copy puts itself in place of the installed one, whose
+// programs then report the new version; the next normal start clears the update folder.
+TEST_F(SelfUpdate, ProjectBundleReplacesTheInstalledCopy)
+{
+#ifndef KORVELA_BUNDLE_ZIP
+    GTEST_SKIP() << "the portable bundle is built only with the window (KORVELA_GUI=ON)";
+#else
+    const auto versionOf = [](const QString& program) {
+        QProcess process;
+        process.start(program, {"--version"});
+        return process.waitForFinished(30000) && process.exitCode() == 0
+                   ? QString::fromUtf8(process.readAllStandardOutput())
+                   : QStringLiteral("failed: ") + program;
+    };
+    const QString expected = QStringLiteral(" " KORVELA_VERSION "\n");
+    m_server.route("/bundle.zip", readFile(QStringLiteral(KORVELA_BUNDLE_ZIP)));
+    publish("99.0", m_server.url("/bundle.zip"));
+    ScriptedDialogs dialogs({true});
+    QStringList started;
+    const auto recordLaunch = [&started](const QString& exe) {
+        started << exe;
+        return true;
+    };
+    auto env = environment(RVAppBundle::executableOf(installed()));
+    env.launch = recordLaunch;
+    {
+        RVUpdater updater(env, &dialogs);
+        updater.checkForUpdate();
+        ASSERT_TRUE(waitFor([this] { return !m_exitStatuses.isEmpty(); }, 120000));
+    }
+    const QString fresh = RVAppBundle::executableOf(temporary() + "/Korvela Player");
+    ASSERT_EQ(started, QStringList{fresh});
+    EXPECT_EQ(versionOf(fresh), "korvela-player" + expected);
+
+    auto second = environment(fresh);
+    second.launch = recordLaunch;
+    RVUpdater(second, nullptr).checkIfAppInTemporaryDir();
+    ASSERT_EQ(started.size(), 2);
+    EXPECT_EQ(started[1], RVAppBundle::executableOf(installed()));
+    EXPECT_EQ(versionOf(started[1]), "korvela-player" + expected);
+    EXPECT_EQ(versionOf(installed() + "/bin/korvela-export"), "korvela-export" + expected);
+    EXPECT_TRUE(QFileInfo(installed() + "/share/korvela-player/WhatsNew.txt").isFile());
+
+    RVUpdater(environment(started[1]), nullptr).checkIfAppInTemporaryDir();
+    EXPECT_FALSE(QFileInfo::exists(temporary()));
+    EXPECT_EQ(m_exitStatuses, QList<int>({0, 0}));
+#endif
 }

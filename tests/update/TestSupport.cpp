@@ -119,6 +119,12 @@ void ScriptedDialogs::plainAlert(const QString& message, const QString& informat
     m_shown.append("plain " + message + " " + informativeText);
 }
 
+void ScriptedDialogs::newVersionAvailable(const QString& version, const QString& downloadUrl)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_shown.append("newVersion " + version + " " + downloadUrl);
+}
+
 void ScriptedDialogs::showProgress(const QString& titleKey, qint64 done, qint64 total)
 {
     const QMutexLocker lock(&m_mutex);

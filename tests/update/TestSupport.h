@@ -38,6 +38,7 @@ public:
     void alert(const QString& titleKey, const QString& messageKey) override;
     bool question(const QString& titleKey, const QString& messageKey) override;
     void plainAlert(const QString& message, const QString& informativeText) override;
+    void newVersionAvailable(const QString& version, const QString& downloadUrl) override;
     // Progress is recorded apart from the dialogs, as "titleKey done/total" and "hidden".
     void showProgress(const QString& titleKey, qint64 done, qint64 total) override;
     void hideProgress() override;

@@ -48,22 +48,14 @@ void report(const RVExportContext& context, const QString& message)
 // every one with its series read. Unusable PATHs are reported and set failed.
 RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
 {
-    // The regrouping after a scan starts one more over nodes already read: show only progress
-    // beyond what was shown.
-    std::atomic<int> shown{0};
-    RVCollectedLibrary collected = collectLibrary(context, [&context, &shown](int done, int total) {
-        int before = shown.load();
-        while (done > before && !shown.compare_exchange_weak(before, done)) {
-        }
-        if (done <= before)
-            return;
-        std::fprintf(context.err, "\rkorvela-export: reading recordings %d/%d", done, total);
-        std::fflush(context.err);
-    });
+    // The regrouping after a scan starts one more over nodes already read; the reporter shows
+    // only progress beyond what was shown.
+    RVProgressReporter progress(context);
+    RVCollectedLibrary collected =
+        collectLibrary(context, [&progress](int done, int total) { progress.report(done, total); });
     failed |= collected.missingPath;
     RVVideoList& list = *collected.list;
-    if (shown > 0)
-        std::fputc('\n', context.err);
+    progress.finish();
     RVVideoDataList nodes = *list.videosData();
     if (nodes.empty() && collected.pathCount > 0) {
         report(context, QStringLiteral("no recordings found"));
@@ -97,7 +89,8 @@ bool check(const RVExportContext& context, const std::optional<RVWriteResult>& r
         report(context, result->error);
         return false;
     }
-    report(context, QStringLiteral("wrote %1").arg(QDir::toNativeSeparators(path)));
+    if (context.progress != RVProgressStyle::Off)
+        report(context, QStringLiteral("wrote %1").arg(QDir::toNativeSeparators(path)));
     return true;
 }
 

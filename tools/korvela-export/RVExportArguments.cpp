@@ -43,6 +43,10 @@ RVArgumentsResult parseExportArguments(const QStringList& arguments)
             onlyFiles = true;
         } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
             parsed.help = true;
+        } else if (argument == QLatin1String("--version")) {
+            parsed.version = true;
+        } else if (argument == QLatin1String("-q") || argument == QLatin1String("--quiet")) {
+            parsed.quiet = true;
         } else if (isOption(argument, QStringLiteral("--format"))) {
             if (formatGiven)
                 return failure(QStringLiteral("--format is given twice"));
@@ -60,7 +64,7 @@ RVArgumentsResult parseExportArguments(const QStringList& arguments)
         }
     }
 
-    if (parsed.help)
+    if (parsed.help || parsed.version)
         return {parsed, QString()};
     if (!formatGiven)
         return failure(QStringLiteral("--format is missing"));

@@ -8,7 +8,9 @@
 // The command line of korvela-export, as given (no check yet that the format exists):
 //   --format FORMAT | --format=FORMAT     what to write (required unless --help)
 //   --output DIR    | --output=DIR        folder for formats that write files
+//   -q | --quiet                          no progress on stderr (errors still go there)
 //   -h | --help                           show the usage text
+//   --version                             show the version
 //   --                                    everything after it is a FILE
 //   FILE...                               one or more video files (required unless --help)
 struct RVExportArguments final
@@ -17,6 +19,8 @@ struct RVExportArguments final
     QString outputDir;
     QStringList files;
     bool help = false;
+    bool version = false;
+    bool quiet = false;
 };
 
 struct RVArgumentsResult final

@@ -38,3 +38,37 @@ const RVExportFormat* findExportFormat(const QString& name)
     }
     return nullptr;
 }
+
+void RVProgressReporter::report(int done, int total)
+{
+    // Several pool threads report; only the one that advances the shown count prints.
+    int before = m_shown.load();
+    while (done > before && !m_shown.compare_exchange_weak(before, done)) {
+    }
+    if (done <= before)
+        return;
+    switch (m_context.progress) {
+    case RVProgressStyle::Off:
+        return;
+    case RVProgressStyle::InPlace:
+        std::fprintf(m_context.err, "\rkorvela-export: reading recordings %d/%d", done, total);
+        break;
+    case RVProgressStyle::Lines: {
+        const int tenth = total > 0 ? done * 10 / total : 10;
+        int previous = m_lastTenth.load();
+        while (tenth > previous && !m_lastTenth.compare_exchange_weak(previous, tenth)) {
+        }
+        if (tenth <= previous)
+            return;
+        std::fprintf(m_context.err, "korvela-export: read %d of %d recordings\n", done, total);
+        break;
+    }
+    }
+    std::fflush(m_context.err);
+}
+
+void RVProgressReporter::finish()
+{
+    if (m_context.progress == RVProgressStyle::InPlace && m_shown.load() > 0)
+        std::fputc('\n', m_context.err);
+}

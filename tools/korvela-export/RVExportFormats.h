@@ -3,12 +3,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <cstdio>
 #include <span>
 #include <string_view>
 
 // The output formats of korvela-export. A format is one function in a file of its own
 // (JsonFormat.cpp: runJsonFormat) and one row of the table in RVExportFormats.cpp.
+
+enum class RVProgressStyle
+{
+    Off,
+    Lines,
+    InPlace
+};
 
 // What a format gets: the files in argument order, the --output folder (empty when not given)
 // and the streams to write to.
@@ -18,6 +26,26 @@ struct RVExportContext final
     QString outputDir;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
+    // How progress is shown on err: not at all (--quiet), one line now and then (err is a file
+    // or pipe, whose reader would see every carriage-return update), or a line rewritten in
+    // place (err is a terminal).
+    RVProgressStyle progress = RVProgressStyle::Lines;
+};
+
+// Progress of reading done of total recordings, in the context's style. Called from the pool
+// threads; reports only progress beyond what was shown (a tenth at a time as lines).
+class RVProgressReporter final
+{
+public:
+    explicit RVProgressReporter(const RVExportContext& context) : m_context(context) {}
+    void report(int done, int total);
+    // Ends an in-place line so that what follows starts on a line of its own.
+    void finish();
+
+private:
+    const RVExportContext& m_context;
+    std::atomic<int> m_shown{0};
+    std::atomic<int> m_lastTenth{-1};
 };
 
 // A format returns the process's exit status: 0 when everything was written, 1 when some

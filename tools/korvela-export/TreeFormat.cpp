@@ -67,19 +67,13 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
 
 int runTreeFormat(const RVExportContext& context)
 {
-    std::fprintf(context.err, "korvela-export: collecting recordings from %lld path(s)\n",
-                 static_cast<long long>(context.files.size()));
-    // Progress in tenths, from the pool threads that read the metadata.
-    std::atomic<int> lastTenth{-1};
-    RVCollectedLibrary collected = collectLibrary(context, [&](int done, int total) {
-        const int tenth = total > 0 ? done * 10 / total : 10;
-        int previous = lastTenth.load();
-        while (tenth > previous && !lastTenth.compare_exchange_weak(previous, tenth)) {
-        }
-        if (tenth > previous)
-            std::fprintf(context.err, "korvela-export: metadata read for %d of %d recordings\n",
-                         done, total);
-    });
+    if (context.progress != RVProgressStyle::Off)
+        std::fprintf(context.err, "korvela-export: collecting recordings from %lld path(s)\n",
+                     static_cast<long long>(context.files.size()));
+    RVProgressReporter progress(context);
+    RVCollectedLibrary collected =
+        collectLibrary(context, [&progress](int done, int total) { progress.report(done, total); });
+    progress.finish();
     int status = collected.missingPath ? 1 : 0;
     RVVideoList& list = *collected.list;
 

@@ -1,6 +1,6 @@
 // korvela-export: prints what the player reads from dash-camera recordings.
 //
-//   korvela-export --format FORMAT [--output DIR] FILE...
+//   korvela-export [--quiet] --format FORMAT [--output DIR] FILE...
 //
 // Exit status: 0 done; 1 some FILE could not be read or some output not written (the others
 // are still done); 2 bad arguments.
@@ -11,7 +11,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "korvela_version.h"
+
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -19,7 +22,7 @@ constexpr int kUsageError = 2;
 
 void printUsage(std::FILE* stream)
 {
-    std::fputs("usage: korvela-export --format FORMAT [--output DIR] FILE...\n"
+    std::fputs("usage: korvela-export [--quiet] --format FORMAT [--output DIR] FILE...\n"
                "\n"
                "Reads the GPS track and G-sensor samples a dash camera stored with each video\n"
                "FILE (BlackVue, Mini or Korvela format) and writes them out.\n"
@@ -27,7 +30,9 @@ void printUsage(std::FILE* stream)
                "options:\n"
                "  --format FORMAT  what to write (see below)\n"
                "  --output DIR     folder for the files of formats that write files\n"
+               "  -q, --quiet      no progress messages (errors are still shown)\n"
                "  -h, --help       show this help\n"
+               "      --version    show the version\n"
                "\n"
                "formats:\n",
                stream);
@@ -66,6 +71,10 @@ int main(int argc, char** argv)
         printUsage(stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("korvela-export %s\n", KORVELA_VERSION);
+        return 0;
+    }
 
     const RVExportFormat* format = findExportFormat(options.format);
     if (!format)
@@ -80,5 +89,9 @@ int main(int argc, char** argv)
     RVExportContext context;
     context.files = options.files;
     context.outputDir = options.outputDir;
+    // A progress line rewritten with carriage returns only where someone watches it.
+    context.progress = options.quiet                 ? RVProgressStyle::Off
+                       : isatty(fileno(context.err)) ? RVProgressStyle::InPlace
+                                                     : RVProgressStyle::Lines;
     return format->run(context);
 }
