@@ -8,15 +8,24 @@
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVGpsProcessor.h"
+#include "player/RVAddedPathsUtil.h"
 #include "player/RVMainViewController.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWidgetDialogs.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
 
 using ClipFactory::waitFor;
 
@@ -189,4 +198,57 @@ TEST_F(FileListCommands, ExportsGoThroughTheSavePanel)
     m_controller->exportToGPX();
     ASSERT_EQ(m_dialogs->alerts.size(), 1);
     EXPECT_TRUE(m_dialogs->alerts[0].startsWith("ERROR_TITLE | "));
+}
+
+// The real dialogs: Enter in a question takes the safe answer, and the open panel with
+// nothing chosen opens nothing (not the folder it shows).
+TEST(WidgetDialogs, SafeDefaultsAndNothingChosenOpensNothing)
+{
+    QWidget parent;
+    parent.show();
+    RVWidgetDialogs dialogs(&parent);
+    // Acts on the dialog once it is up, from inside its modal loop.
+    auto whenModal = [](std::function<void(QWidget*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(50);
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                timer->stop();
+                timer->deleteLater();
+                act(modal);
+            }
+        });
+        timer->start();
+    };
+
+    whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_FALSE(dialogs.question("Delete?", "The files will be deleted."));
+
+    bool stayedOpen = false;
+    whenModal([&](QWidget* panel) {
+        auto* buttons = panel->findChild<QDialogButtonBox*>("buttonBox");
+        QPushButton* open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        if (open) {
+            open->setEnabled(true);
+            open->click();
+            stayedOpen = panel->isVisible();
+        }
+        static_cast<QDialog*>(panel)->reject();
+    });
+    EXPECT_TRUE(dialogs.chooseFilesAndFolders().isEmpty());
+    EXPECT_TRUE(stayedOpen);
+}
+
+TEST(AddedPaths, FileUrisAreTakenAndUnusablePathsNamed)
+{
+    QTemporaryDir dir;
+    const QString clip = dir.filePath("a b.mp4");
+    QFile(clip).open(QIODevice::WriteOnly);
+    const RVAddedPaths added =
+        RVAddedPathsUtil::resolve({QUrl::fromLocalFile(clip).toString(), clip, "",
+                                   dir.filePath("gone.mp4"), "https://example.org/x.mp4"});
+    EXPECT_EQ(added.usable, QStringList({clip, clip}));
+    ASSERT_EQ(added.problems.size(), 2);
+    EXPECT_TRUE(added.problems[0].contains("gone.mp4"));
+    EXPECT_TRUE(added.problems[1].contains("https://example.org/x.mp4"));
 }
