@@ -8,7 +8,6 @@
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVGpsProcessor.h"
-#include "player/RVAddedPathsUtil.h"
 #include "player/RVMainViewController.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWidgetDialogs.h"
@@ -25,7 +24,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
 using ClipFactory::waitFor;
 
@@ -237,18 +235,4 @@ TEST(WidgetDialogs, SafeDefaultsAndNothingChosenOpensNothing)
     });
     EXPECT_TRUE(dialogs.chooseFilesAndFolders().isEmpty());
     EXPECT_TRUE(stayedOpen);
-}
-
-TEST(AddedPaths, FileUrisAreTakenAndUnusablePathsNamed)
-{
-    QTemporaryDir dir;
-    const QString clip = dir.filePath("a b.mp4");
-    QFile(clip).open(QIODevice::WriteOnly);
-    const RVAddedPaths added =
-        RVAddedPathsUtil::resolve({QUrl::fromLocalFile(clip).toString(), clip, "",
-                                   dir.filePath("gone.mp4"), "https://example.org/x.mp4"});
-    EXPECT_EQ(added.usable, QStringList({clip, clip}));
-    ASSERT_EQ(added.problems.size(), 2);
-    EXPECT_TRUE(added.problems[0].contains("gone.mp4"));
-    EXPECT_TRUE(added.problems[1].contains("https://example.org/x.mp4"));
 }
