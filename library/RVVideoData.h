@@ -56,7 +56,8 @@ class RVVideoData final
 public:
     // With fewer than two files the node is a single recording and `children` is ignored (the
     // given nodes' parent links stay untouched); otherwise every child's parent becomes the new
-    // node. durationSeconds of a trip is the sum of its children's, added in 32-bit floats.
+    // node. durationSeconds of a trip is the sum of its children's known lengths (unknown: 0),
+    // added in 32-bit floats.
     static RVVideoDataPtr create(QString name, float durationSeconds, RVTimestamp created,
                                  RVVideoFileList files, RVVideoDataList children,
                                  const RVVideoDataPtr& parent = nullptr);

@@ -1,9 +1,17 @@
 #include "library/RVVideoFile.h"
 
+#include <cmath>
+
 RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked)
     : m_filePath(std::move(filePath)), m_duration(durationSeconds), m_created(created),
       m_locked(locked)
 {}
+
+float RVVideoFile::knownDuration() const
+{
+    const float seconds = duration();
+    return std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
+}
 
 QString RVVideoFile::fileName() const
 {

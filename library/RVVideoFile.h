@@ -27,6 +27,9 @@ public:
     QString fileName() const;
 
     float duration() const { return m_duration.load(std::memory_order_relaxed); }
+    // The length a trip's time line gives the file: its duration, or 0 when that is unknown
+    // (NaN, infinite or negative: the video could not be read, and playback skips it).
+    float knownDuration() const;
     void setDuration(float seconds) { m_duration.store(seconds, std::memory_order_relaxed); }
     RVTimestamp created() const { return m_created.load(std::memory_order_relaxed); }
     void setCreated(RVTimestamp created) { m_created.store(created, std::memory_order_relaxed); }

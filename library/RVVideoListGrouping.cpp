@@ -29,6 +29,13 @@ double secondsBetween(RVTimestamp a, RVTimestamp b)
     return double(b.msecsSinceEpoch() - a.msecsSinceEpoch()) / 1000.0;
 }
 
+// A node's length on a trip's time line: 0 when unknown (NaN, as for a recording whose video
+// could not be read), so that the trip keeps the lengths it knows.
+float knownSeconds(float seconds)
+{
+    return std::isfinite(seconds) && seconds > 0 ? seconds : 0.0f;
+}
+
 RVVideoDataPtr closeGroup(const RVVideoDataList& group, const RVVideoFileList& files,
                           float duration)
 {
@@ -67,13 +74,15 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
     RVVideoFileList groupFiles;
     float groupDuration = 0; // summed in 32-bit floats, as the trip's duration is defined
     RVVideoDataPtr previous;
+    float lastKnownLength = 0; // of the group's latest recording whose length is known
 
     const auto startGroup = [&](const RVVideoDataPtr& node) {
         group = {node};
         groupFiles.clear();
         if (RVVideoFilePtr file = firstFile(node))
             groupFiles.push_back(file);
-        groupDuration = node->duration();
+        groupDuration = knownSeconds(node->duration());
+        lastKnownLength = groupDuration;
         previous = node;
     };
 
@@ -84,11 +93,19 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
             startGroup(node);
             continue;
         }
+        // A recording of unknown length (its video could not be read) is taken to be as long
+        // as the trip's latest recording of known length, or else as the one after it: cameras
+        // cut recordings to one length, and an unreadable file must not split its trip.
+        float previousLength = previous->duration();
+        if (!(knownSeconds(previousLength) > 0))
+            previousLength = lastKnownLength > 0 ? lastKnownLength : knownSeconds(node->duration());
         const double gap =
-            secondsBetween(previous->created(), node->created()) - double(previous->duration());
-        // A NaN gap (unknown date or duration) fails the test and starts a new trip.
+            secondsBetween(previous->created(), node->created()) - double(previousLength);
+        // A NaN gap (unknown date) fails the test and starts a new trip.
         if (std::fabs(gap) < kTripGapSeconds) {
-            groupDuration += node->duration();
+            groupDuration += knownSeconds(node->duration());
+            if (knownSeconds(node->duration()) > 0)
+                lastKnownLength = node->duration();
             group.push_back(node);
             if (RVVideoFilePtr file = firstFile(node))
                 groupFiles.push_back(file);

@@ -7,11 +7,12 @@
 namespace {
 
 // S(k): the trip time at which file k starts, each duration widened to double before adding.
+// A file of unknown length takes no time on the trip's time line.
 double startOfFile(const RVVideoFileList& files, std::size_t index)
 {
     double sum = 0;
     for (std::size_t i = 0; i < index && i < files.size(); ++i)
-        sum += double(files[i]->duration());
+        sum += double(files[i]->knownDuration());
     return sum;
 }
 
@@ -62,14 +63,15 @@ std::optional<RVSeekResult> RVVideoList::getPathToVideoByTimeOffset(double tripT
         return std::nullopt;
     const RVVideoFileList& files = m_playingVideo->files();
     // A time exactly at the end of a file belongs to that file.
+    // Files of unknown length are never chosen while a later file can be: they take no time.
     std::size_t k = 0;
-    double end = double(files[0]->duration());
-    while (tripTimeSeconds > end && k + 1 < files.size()) {
+    double end = double(files[0]->knownDuration());
+    while ((tripTimeSeconds > end || !(files[k]->knownDuration() > 0)) && k + 1 < files.size()) {
         ++k;
-        end += double(files[k]->duration());
+        end += double(files[k]->knownDuration());
     }
     RVSeekResult result;
-    result.offsetInFile = end - double(files[k]->duration());
+    result.offsetInFile = end - double(files[k]->knownDuration());
     result.path = files[k]->filePath();
     if (int(k) != m_playingFileInVideoIndex)
         result.newPath = result.path;

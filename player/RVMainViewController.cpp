@@ -268,8 +268,10 @@ void RVMainViewController::setMeasurementSystem(const QString& system)
     m_measurementSystem = system;
     QSettings().setValue(kMeasurementSystemKey, system);
     m_mapBridge->setMeasurementSystem(system);
-    // The slider reads the stored units at its next repaint; the read-outs change at the next
-    // tick.
+    // Paused there is no next tick: the graphs and the read-outs change now.
+    m_timeLine->update();
+    if (m_timeLine->progress() >= 0)
+        updateCurrentPositionOnMap();
 }
 
 // View events ------------------------------------------------------------------------------

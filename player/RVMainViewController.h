@@ -101,8 +101,14 @@ public:
     double currentTime() const;
     void setCurrentTime(double seconds);
     void itemDidFinishPlaying();
-    // With an error text: back to idle, then the "can't play" alert. Empty: nothing.
+    // Backward play reached the start of the file in the player.
+    void itemReachedStart();
+    // With an error text: a file of the playing trip that has another after it is skipped
+    // with a note on the status bar; otherwise back to idle, then the alert naming the file.
+    // Empty: nothing.
     void stopLoadingAnimationAndHandleError(const QString& error);
+    // A note on the status bar (and in the log) that goes after a while.
+    void showStatusMessage(const QString& text);
 
     // Library callbacks.
     void videoListUpdated();
@@ -248,6 +254,10 @@ private:
     RVVideoDataPtr nodeForExport() const;
     void reloadFilesView();
     void selectAfterRemoval(int row);
+    // Whether the playing node holds any recording of `node`.
+    bool isPlayingAnyOf(const RVVideoDataPtr& node) const;
+    // Ends playback of the playing node and clears what showed it.
+    void stopPlayback();
     void setMutability(const RVVideoDataPtr& node, bool locked);
 
     std::shared_ptr<RVWindowDialogs> m_dialogs;
@@ -304,6 +314,7 @@ private:
     QString m_playingVideoPath;
     bool m_awaitingFirstSetUp = false; // the first file since start or an error is loading
     bool m_atEndOfNode = false;        // the node's last file ran to its end
+    double m_reverseRate = 0.0;        // the latest backward rate, to go on with in the next file
     int m_lastSortColumn = 3;          // the file list's last sortable sort column
     bool m_wasMaximized = false;       // the window's state before full screen
     QByteArray m_splitterState;        // the splitter before full screen

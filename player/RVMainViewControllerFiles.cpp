@@ -6,12 +6,15 @@
 #include "export/RVExportFileUtil.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
-#include "player/RVWindowDialogs.h"
+#include "player/RVAddedPathsUtil.h"
 #include "player/RVExportCommands.h"
 #include "player/RVFileViewer.h"
+#include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWindowDialogs.h"
+#include "timeline/RVTimeSlider2.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -137,8 +140,14 @@ void RVMainViewController::addFileClicked()
 void RVMainViewController::addFiles(const QStringList& paths)
 {
     // The list collects the recordings in the background and announces the new tree.
-    for (const QString& path : paths)
-        m_videoList->addVideoFilesFrom(QFileInfo(path).absoluteFilePath());
+    const RVAddedPaths added = RVAddedPathsUtil::resolve(paths);
+    for (const QString& path : added.usable)
+        m_videoList->addVideoFilesFrom(path);
+    if (!added.problems.isEmpty()) {
+        //% "Not added: %1"
+        showStatusMessage(
+            withName(qtTrId("STATUS_PATHS_NOT_ADDED"), added.problems.join(QLatin1String("; "))));
+    }
     reloadFilesView();
 }
 
@@ -148,9 +157,48 @@ void RVMainViewController::removeFileClicked()
     if (!node)
         return;
     const int row = selectedRow();
+    const bool wasPlaying = isPlayingAnyOf(node);
     m_videoList->removeVideoData(node);
+    if (wasPlaying)
+        stopPlayback();
     reloadFilesView();
     selectAfterRemoval(row);
+}
+
+bool RVMainViewController::isPlayingAnyOf(const RVVideoDataPtr& node) const
+{
+    if (!node || !m_playingVideoData)
+        return false;
+    for (const RVVideoFilePtr& gone : node->files()) {
+        for (const RVVideoFilePtr& playing : m_playingVideoData->files()) {
+            if (gone->filePath() == playing->filePath())
+                return true;
+        }
+    }
+    return false;
+}
+
+void RVMainViewController::stopPlayback()
+{
+    // What plays is gone from the list: nothing of it stays in the player, on the slider
+    // or on the map, and nothing else starts until the user asks.
+    m_player->unload();
+    m_player->setNextPath(QString());
+    m_playingVideoData.reset();
+    m_playingVideoPath.clear();
+    m_awaitingFirstSetUp = false;
+    m_atEndOfNode = false;
+    m_videoList->setPlayingVideo(nullptr);
+    m_timeLine->setVideoDuration(std::nullopt);
+    m_timeLine->setProgress(-1.0);
+    m_timeLine->setPlayProgress(-1.0);
+    m_timeLine->setGSensorData(nullptr);
+    m_timeLine->setVelocityData(nullptr);
+    m_timeLine->setPoints(nullptr);
+    m_timeLine->update();
+    m_mapBridge->setTrack(nullptr, nullptr);
+    m_mapBridge->removeRouteFromTheMap();
+    onItemStatusChanged(false, QString());
 }
 
 void RVMainViewController::selectAfterRemoval(int row)
@@ -201,7 +249,9 @@ void RVMainViewController::removeClicked(RVVideoDataPtr node)
     if (!m_dialogs->question(title, withName(qtTrId("ARE_YOU_SURE_MESSAGE"), node->name())))
         return;
     int row = selectedRow();
-    m_player->pause();
+    // The player lets go of the files before they are deleted.
+    if (isPlayingAnyOf(node))
+        stopPlayback();
     const RVDeleteResult result = m_videoList->removeVideoDataAndFiles(node);
     reloadFilesView();
     const int count = m_filesModel->rowCount();
@@ -225,7 +275,6 @@ void RVMainViewController::removeClicked(RVVideoDataPtr node)
         m_dialogs->alert(errorTitle, withName(qtTrId("ERROR_CANT_DELETE_FILES"),
                                               names.join(QLatin1String(", "))));
     }
-    rowClicked();
 }
 
 RVVideoDataPtr RVMainViewController::nodeForCommand() const

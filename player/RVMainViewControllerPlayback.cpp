@@ -16,8 +16,10 @@
 #include "player/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QFileInfo>
 #include <QIcon>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QtDebug>
 
@@ -26,6 +28,14 @@
 namespace {
 constexpr double kJumpSeconds = 6.0;
 constexpr double kFastRateStep = 2.0;
+constexpr int kStatusMessageMs = 15000;
+
+// A localised format with one "%1" for a detail; without one the detail is appended.
+QString withDetail(const QString& format, const QString& detail)
+{
+    return format.contains(QLatin1String("%1")) ? format.arg(detail)
+                                                : format + QLatin1Char(' ') + detail;
+}
 
 QIcon playImage()
 {
@@ -62,6 +72,7 @@ void RVMainViewController::connectPlayer()
             [this](const QString& message) { onItemStatusChanged(false, message); });
     connect(m_player, &RVMpvPlayer::rateChanged, this, &RVMainViewController::onRateChanged);
     connect(m_player, &RVMpvPlayer::endReached, this, &RVMainViewController::itemDidFinishPlaying);
+    connect(m_player, &RVMpvPlayer::startReached, this, &RVMainViewController::itemReachedStart);
     connect(m_player, &RVMpvPlayer::tick, this, &RVMainViewController::tick);
 
     connect(m_playPauseButton, &QPushButton::clicked, this, [this] { playPauseToggle(); });
@@ -142,6 +153,8 @@ void RVMainViewController::onItemStatusChanged(bool ready, const QString& error)
 
 void RVMainViewController::onRateChanged(double rate)
 {
+    if (rate < 0.0)
+        m_reverseRate = rate;
     // "Pause" only at normal speed: paused, fast forward and rewind all offer "Play", which
     // returns to normal speed.
     m_playPauseButton->setIcon(rate == 1.0 ? pauseImage() : playImage());
@@ -154,6 +167,25 @@ void RVMainViewController::stopLoadingAnimationAndHandleError(const QString& err
     if (error.isEmpty())
         return;
     qInfo().noquote() << "Cannot play" << m_playingVideoPath << ":" << error;
+    const QString fileName = QFileInfo(m_playingVideoPath).fileName();
+    if (m_playingVideoData) {
+        const int index = m_videoList->playingFileInVideoIndex();
+        if (index >= 0 && index + 1 < int(m_playingVideoData->files().size())) {
+            // One unreadable recording does not end its trip: the next one plays. Queued, so
+            // that the player has finished reporting the failure first.
+            //% "Skipped \"%1\": the recording cannot be played."
+            showStatusMessage(withDetail(qtTrId("STATUS_FILE_SKIPPED"), fileName));
+            const RVVideoDataPtr node = m_playingVideoData;
+            QMetaObject::invokeMethod(
+                this,
+                [this, node] {
+                    if (m_playingVideoData == node)
+                        itemDidFinishPlaying();
+                },
+                Qt::QueuedConnection);
+            return;
+        }
+    }
     m_playingVideoData.reset();
     m_playingVideoPath.clear();
     m_awaitingFirstSetUp = false;
@@ -162,13 +194,20 @@ void RVMainViewController::stopLoadingAnimationAndHandleError(const QString& err
     // The alert is modal; it is shown once the player's notification has returned.
     QMetaObject::invokeMethod(
         this,
-        [this] {
+        [this, fileName] {
             //% "Error"
             const QString title = qtTrId("ERROR_TITLE");
-            //% "The video cannot be played."
-            m_dialogs->alert(title, qtTrId("ERROR_CANT_PLAY_VIDEO"));
+            //% "The recording \"%1\" cannot be played."
+            m_dialogs->alert(title, withDetail(qtTrId("ERROR_CANT_PLAY_FILE"), fileName));
         },
         Qt::QueuedConnection);
+}
+
+void RVMainViewController::showStatusMessage(const QString& text)
+{
+    // On the status bar for a while, and in the log for a look later.
+    qInfo().noquote() << text;
+    m_window->statusBar()->showMessage(text, kStatusMessageMs);
 }
 
 void RVMainViewController::tick(double seconds)
@@ -300,6 +339,30 @@ void RVMainViewController::itemDidFinishPlaying()
     // opened it already and only confirms it).
     m_playingVideoPath = *next;
     m_player->load(*next, 0.0, false);
+    queueNextFile();
+}
+
+void RVMainViewController::itemReachedStart()
+{
+    // Playing backward reached the start of a file: go on from the end of the trip's file
+    // before it at the same rate. Files whose length is unknown could not be read and are
+    // passed over.
+    if (!m_playingVideoData || !(m_reverseRate < 0.0))
+        return;
+    const RVVideoFileList& files = m_playingVideoData->files();
+    int index = std::min(m_videoList->playingFileInVideoIndex(), int(files.size()));
+    while (--index >= 0 && !(files[std::size_t(index)]->duration() > 0.0f)) {
+    }
+    if (index < 0)
+        return; // the trip's start: the player stays paused on its first frame
+    m_videoList->setPlayingFileInVideoIndex(index);
+    const RVVideoFilePtr& file = files[std::size_t(index)];
+    // Just before the end: a start at the very end would be the end of the file.
+    const double frame = 0.04;
+    m_playingVideoPath = file->filePath();
+    m_atEndOfNode = false;
+    m_player->load(m_playingVideoPath, std::max(0.0, double(file->duration()) - frame), true);
+    m_player->setRate(m_reverseRate);
     queueNextFile();
 }
 

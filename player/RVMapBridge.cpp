@@ -2,6 +2,7 @@
 
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptRunner.h"
+#include "timeline/RVUnits.h"
 
 #include <cmath>
 #include <limits>
@@ -12,9 +13,9 @@ namespace {
 // Bounds are single-precision constants, as the track's fix tests have always used them.
 constexpr double kFixBound = double(0.00001f);
 constexpr double kCentreBound = 0.0001;
-// British read-outs: feet from metres and the speed unit from km/h.
+// British read-outs: feet from metres (mph from km/h is RVUnits').
 constexpr double kFeetPerMetre = double(1.0f / 0.305f);
-constexpr double kKmhPerBritishUnit = double(1.852f);
+
 // How often a changing map centre is written to the settings store.
 constexpr qint64 kCenterSaveIntervalMs = 5000;
 
@@ -189,7 +190,8 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
     }
     if (m_velocityData && i < m_velocityData->size()) {
         const double v = (*m_velocityData)[i];
-        const double shownSpeed = british ? v / kKmhPerBritishUnit : v;
+        const double shownSpeed =
+            british ? v * RVUnits::speedFactor(RVMeasurementSystem::British) : v;
         const QString unit = british ? qtTrId("MILES_PER_HOUR") : qtTrId("KM_PER_HOUR");
         Q_EMIT velocityTextChanged(
             QStringLiteral("%1 %2").arg(truncatedForLabel(shownSpeed)).arg(unit));

@@ -31,6 +31,7 @@ enum class Kind : std::uint64_t
     RestartEof,
     HwdecCurrent,
     Still,
+    VideoZoom,
     ObserveTime,
     ObserveDuration,
     ObserveEof,
@@ -374,6 +375,13 @@ void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
                     MPV_FORMAT_NODE, notes);
         break;
     }
+    case MPV_EVENT_SET_PROPERTY_REPLY:
+        // mpv asks for a redraw of the paused frame at the new zoom, and the widget skips
+        // redraws of an unchanged frame: tell it this one differs. Only the latest zoom counts.
+        if (kindOf(event.reply_userdata) == Kind::VideoZoom &&
+            valueOf(event.reply_userdata) == (m_zoomSerial & kValueMask) && m_widget)
+            m_widget->redrawFrame();
+        break;
     case MPV_EVENT_GET_PROPERTY_REPLY: {
         const auto* property = static_cast<const mpv_event_property*>(event.data);
         handleReply(event.reply_userdata, event.error, property ? property->data : nullptr,
@@ -943,13 +951,17 @@ void RVMpvPlayer::setFlagOn(mpv_handle* mpv, const char* name, bool value)
 
 void RVMpvPlayer::setVideoZoom(double zoomLog2, double panX, double panY)
 {
-    // On both handles, so that the next file of the trip shows the same part.
+    // On both handles, so that the next file of the trip shows the same part. The last
+    // property's answer says the new zoom is in effect (see MPV_EVENT_SET_PROPERTY_REPLY).
+    ++m_zoomSerial;
     for (mpv_handle* handle : m_handles) {
         if (!handle)
             return;
         setDoubleOn(handle, "video-zoom", zoomLog2);
         setDoubleOn(handle, "video-pan-x", panX);
-        setDoubleOn(handle, "video-pan-y", panY);
+        double y = panY;
+        mpv_set_property_async(handle, tagOf(Kind::VideoZoom, m_zoomSerial), "video-pan-y",
+                               MPV_FORMAT_DOUBLE, &y);
     }
 }
 

@@ -210,4 +210,5 @@ private:
     QTimer m_tickTimer;
     QElapsedTimer m_clock;
     QSize m_stillMaximumSize;
+    std::uint64_t m_zoomSerial = 0; // the latest setVideoZoom, told from earlier ones
 };

@@ -103,6 +103,12 @@ void RVMpvVideoWidget::activeHandleChanged()
     update();
 }
 
+void RVMpvVideoWidget::redrawFrame()
+{
+    m_mustDraw = true;
+    update();
+}
+
 void RVMpvVideoWidget::paintGL()
 {
     mpv_render_context* render = activeRender();
@@ -139,7 +145,8 @@ void RVMpvVideoWidget::paintGL()
         redraw = false;
     }
     const QSize size(fbo.w, fbo.h);
-    int skip = (redraw && size == m_drawnSize) ? 1 : 0;
+    int skip = (redraw && size == m_drawnSize && !m_mustDraw) ? 1 : 0;
+    m_mustDraw = false;
     mpv_render_param params[] = {
         {MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
         {MPV_RENDER_PARAM_FLIP_Y, &flipY},

@@ -30,6 +30,9 @@ public:
     bool hasRenderContext() const { return m_render[0] != nullptr; }
     // The player's handles changed places: the next paint draws the other one's frame.
     void activeHandleChanged();
+    // The frame on screen must be drawn again although mpv calls it a repeat (the zoom or
+    // pan changed while paused).
+    void redrawFrame();
     // New video frames drawn so far.
     std::uint64_t renderedFrames() const { return m_renderedFrames; }
 
@@ -52,6 +55,7 @@ private:
     mpv_render_context* m_render[2] = {};
     bool m_frameWaiting = false;
     bool m_sourceChanged = false; // the first paint after the handles changed places
+    bool m_mustDraw = false;      // the next paint draws, even a repeat at the same size
     QSize m_drawnSize;            // framebuffer size of the last real draw, in device pixels
     std::uint64_t m_renderedFrames = 0;
 };

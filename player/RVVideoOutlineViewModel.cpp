@@ -103,7 +103,10 @@ int RVVideoOutlineViewModel::columnCount(const QModelIndex&) const
 
 bool RVVideoOutlineViewModel::hasChildren(const QModelIndex& parent) const
 {
-    // Expandable only with more than one child.
+    // A trip row is expandable only with more than one recording; the invisible root has
+    // children as soon as there is one row, or a list of one trip would show nothing.
+    if (!parent.isValid())
+        return !m_topLevel.empty();
     return rowCount(parent) > 1;
 }
 

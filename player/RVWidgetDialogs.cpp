@@ -10,6 +10,21 @@
 #include <QStandardPaths>
 #include <QTreeView>
 
+namespace {
+// What the dialog itself would open, without the folder on show: QFileDialog answers that
+// folder when nothing was selected or typed.
+QStringList typedPaths(const QFileDialog& dialog)
+{
+    const QString shown = QFileInfo(dialog.directory().absolutePath()).canonicalFilePath();
+    QStringList paths;
+    for (const QString& path : dialog.selectedFiles()) {
+        if (QFileInfo(path).canonicalFilePath() != shown)
+            paths << path;
+    }
+    return paths;
+}
+} // namespace
+
 void RVWidgetDialogs::alert(const QString& message, const QString& informativeText)
 {
     QMessageBox box(m_parent);
@@ -29,7 +44,9 @@ bool RVWidgetDialogs::question(const QString& message, const QString& informativ
     box.setInformativeText(informativeText);
     QPushButton* yes = box.addButton(QStringLiteral("Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
+    // Every question asked is about something that cannot be undone: Enter gives the safe
+    // answer.
+    box.setDefaultButton(no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;
@@ -66,7 +83,10 @@ QStringList RVWidgetDialogs::chooseFilesAndFolders()
             for (const QModelIndex& index : view->selectionModel()->selectedRows())
                 chosen << model->filePath(index);
             if (chosen.isEmpty())
-                chosen = dialog.selectedFiles();
+                chosen = typedPaths(dialog);
+            // Nothing selected and nothing typed: the folder on show is not a choice.
+            if (chosen.isEmpty())
+                return;
             static_cast<QDialog&>(dialog).done(QDialog::Accepted);
         });
         // The button stays usable with a folder selected.
@@ -75,7 +95,7 @@ QStringList RVWidgetDialogs::chooseFilesAndFolders()
     }
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return chosen.isEmpty() ? dialog.selectedFiles() : chosen;
+    return chosen.isEmpty() ? typedPaths(dialog) : chosen;
 }
 
 std::optional<QString> RVWidgetDialogs::chooseSavePath(const QString& proposedName,

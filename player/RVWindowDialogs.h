@@ -16,7 +16,8 @@ public:
 
     // An alert with the one button "Ok": message in bold, informative text below it.
     virtual void alert(const QString& message, const QString& informativeText) = 0;
-    // A question with "Yes" (the default) and "No"; true when "Yes" was chosen.
+    // A question with "Yes" and "No" (the default: Enter and Escape take the safe answer);
+    // true when "Yes" was chosen.
     virtual bool question(const QString& message, const QString& informativeText) = 0;
     // Files and folders, several at once; empty when cancelled.
     virtual QStringList chooseFilesAndFolders() = 0;

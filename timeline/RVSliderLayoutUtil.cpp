@@ -13,8 +13,9 @@ double RVSliderLayoutUtil::tickInterval(double axisWidth, float durationSeconds)
     const long long labels = truncated > 0 && truncated < 1e15 ? (long long)(truncated) / 50 : 0;
     const float s =
         labels == 0 ? std::numeric_limits<float>::infinity() : durationSeconds / float(labels);
+    // The labels show whole seconds: a shorter interval would repeat them ("0:00 0:00 0:01").
     if (s < 1.0f)
-        return double(s);
+        return 1;
     if (s < 5.0f)
         return 5;
     if (s < 10.0f)
@@ -46,7 +47,8 @@ std::vector<double> RVSliderLayoutUtil::tickTimes(float durationSeconds, double 
     do {
         next = t + interval;
         if (next > d) {
-            if (d - t > interval / 2)
+            // The end keeps the last regular tick only when their whole-second labels differ.
+            if (d - t > interval / 2 && std::trunc(d) != std::trunc(t))
                 ticks.push_back(t);
             ticks.push_back(d);
         } else {

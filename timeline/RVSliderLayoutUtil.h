@@ -31,12 +31,13 @@ public:
 
     // Seconds between two ticks on an axis `axisWidth` (W - 10) pixels wide spanning
     // `durationSeconds`: the seconds per 50 pixels (single precision) rounded up to 5, 10,
-    // 30, 60 or 120 s in the middle ranges and used as they are below 1 s and from 180 s.
-    // Fewer than 50 pixels give infinity.
+    // 30, 60 or 120 s in the middle ranges, used as they are from 180 s, and 1 s below 1 s:
+    // the labels show whole seconds and must differ. Fewer than 50 pixels give infinity.
     static double tickInterval(double axisWidth, float durationSeconds);
 
     // The times of the ticks: every interval from 0, then the end of the trip; the last
-    // regular tick is dropped when it lies within half an interval of the end. The end is
+    // regular tick is dropped when it lies within half an interval of the end or shares the
+    // end's whole-second label. The end is
     // always labelled, also when it falls on a whole number of intervals. Nothing for a
     // duration that is not a positive number.
     static std::vector<double> tickTimes(float durationSeconds, double interval);

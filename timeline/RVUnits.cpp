@@ -19,5 +19,5 @@ double RVUnits::altitudeFactor(RVMeasurementSystem system)
 
 double RVUnits::speedFactor(RVMeasurementSystem system)
 {
-    return system == RVMeasurementSystem::British ? 0.53995680809021 : 1.0;
+    return system == RVMeasurementSystem::British ? 1.0 / kKmhPerMile : 1.0;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The measurement system of the graphs and read-outs, chosen in the units menu and kept in
-// the settings under "MEASUREMENT_SYSTEM": "British" selects knots and feet, any other text
-// (or none) metric.
+// the settings under "MEASUREMENT_SYSTEM": "British" selects miles per hour and feet, any other
+// text (or none) metric.
 enum class RVMeasurementSystem
 {
     Metric,
@@ -17,9 +17,12 @@ public:
     // The system stored in the settings now.
     static RVMeasurementSystem storedSystem();
 
-    // Factors that turn metres and km/h into the system's units. The British ones are the
-    // single-precision values of 1/0.305 (metres to feet) and 1/1.852 (km/h to knots),
-    // widened to double, so that graphs show the same numbers as the read-outs.
+    // Kilometres in a statute mile: British speeds are miles per hour.
+    static constexpr double kKmhPerMile = 1.609344;
+
+    // Factors that turn metres and km/h into the system's units: feet by the single-precision
+    // value of 1/0.305, widened to double, and mph by 1/1.609344. Graphs and read-outs both
+    // use them, so they show the same numbers.
     static double altitudeFactor(RVMeasurementSystem system);
     static double speedFactor(RVMeasurementSystem system);
 };

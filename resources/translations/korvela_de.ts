@@ -115,6 +115,26 @@
         <source>The video cannot be played.</source>
         <translation>Das Video kann nicht abgespielt werden.</translation>
     </message>
+    <message id="ERROR_CANT_PLAY_FILE">
+        <source>The recording &quot;%1&quot; cannot be played.</source>
+        <translation>Die Aufnahme „%1“ kann nicht abgespielt werden.</translation>
+    </message>
+    <message id="STATUS_FILE_SKIPPED">
+        <source>Skipped &quot;%1&quot;: the recording cannot be played.</source>
+        <translation>„%1“ übersprungen: Die Aufnahme kann nicht abgespielt werden.</translation>
+    </message>
+    <message id="STATUS_PATHS_NOT_ADDED">
+        <source>Not added: %1</source>
+        <translation>Nicht hinzugefügt: %1</translation>
+    </message>
+    <message id="PATH_DOES_NOT_EXIST">
+        <source>&quot;%1&quot; does not exist</source>
+        <translation>„%1“ existiert nicht</translation>
+    </message>
+    <message id="PATH_NOT_LOCAL">
+        <source>&quot;%1&quot; is not a local file</source>
+        <translation>„%1“ ist keine lokale Datei</translation>
+    </message>
     <message id="ERROR_CANT_CHANGE_LOCK">
         <source>Some recordings of "%1" could not be locked or unlocked.</source>
         <translation>Einige Aufnahmen von „%1“ konnten nicht gesperrt oder entsperrt werden.</translation>

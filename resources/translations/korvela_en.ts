@@ -115,6 +115,26 @@
         <source>The video cannot be played.</source>
         <translation>The video cannot be played.</translation>
     </message>
+    <message id="ERROR_CANT_PLAY_FILE">
+        <source>The recording &quot;%1&quot; cannot be played.</source>
+        <translation>The recording &quot;%1&quot; cannot be played.</translation>
+    </message>
+    <message id="STATUS_FILE_SKIPPED">
+        <source>Skipped &quot;%1&quot;: the recording cannot be played.</source>
+        <translation>Skipped &quot;%1&quot;: the recording cannot be played.</translation>
+    </message>
+    <message id="STATUS_PATHS_NOT_ADDED">
+        <source>Not added: %1</source>
+        <translation>Not added: %1</translation>
+    </message>
+    <message id="PATH_DOES_NOT_EXIST">
+        <source>&quot;%1&quot; does not exist</source>
+        <translation>&quot;%1&quot; does not exist</translation>
+    </message>
+    <message id="PATH_NOT_LOCAL">
+        <source>&quot;%1&quot; is not a local file</source>
+        <translation>&quot;%1&quot; is not a local file</translation>
+    </message>
     <message id="ERROR_CANT_CHANGE_LOCK">
         <source>Some recordings of "%1" could not be locked or unlocked.</source>
         <translation>Some recordings of "%1" could not be locked or unlocked.</translation>

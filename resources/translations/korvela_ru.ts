@@ -115,6 +115,26 @@
         <source>The video cannot be played.</source>
         <translation>Не удаётся воспроизвести видео.</translation>
     </message>
+    <message id="ERROR_CANT_PLAY_FILE">
+        <source>The recording &quot;%1&quot; cannot be played.</source>
+        <translation>Запись «%1» не может быть воспроизведена.</translation>
+    </message>
+    <message id="STATUS_FILE_SKIPPED">
+        <source>Skipped &quot;%1&quot;: the recording cannot be played.</source>
+        <translation>Запись «%1» пропущена: её нельзя воспроизвести.</translation>
+    </message>
+    <message id="STATUS_PATHS_NOT_ADDED">
+        <source>Not added: %1</source>
+        <translation>Не добавлено: %1</translation>
+    </message>
+    <message id="PATH_DOES_NOT_EXIST">
+        <source>&quot;%1&quot; does not exist</source>
+        <translation>«%1» не существует</translation>
+    </message>
+    <message id="PATH_NOT_LOCAL">
+        <source>&quot;%1&quot; is not a local file</source>
+        <translation>«%1» не является локальным файлом</translation>
+    </message>
     <message id="ERROR_CANT_CHANGE_LOCK">
         <source>Some recordings of "%1" could not be locked or unlocked.</source>
         <translation>Не удалось защитить или снять защиту с некоторых записей «%1».</translation>

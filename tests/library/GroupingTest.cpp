@@ -71,8 +71,19 @@ TEST(TripGrouping, SixtySecondRuleBetweenNeighbours)
         {{60, "2015-01-01T10:00:00"}, {60, "2015-01-01T10:01:59"}, {60, "2015-01-01T10:03:58"}});
     EXPECT_EQ(result.size(), 1u);
 
-    // An unmeasurable duration or an unknown date makes the gap unknown: a new trip.
-    result = group({{std::nanf(""), "2015-01-01T10:00:00"}, {60, "2015-01-01T10:00:00"}});
+    // A recording whose length is unknown (its video cannot be read) counts 0 in the trip's
+    // length and is taken to be as long as the one before it (else the one after) for the
+    // gap: it neither splits the trip nor makes its length unknown.
+    const float unknown = std::nanf("");
+    result = group({{180, "2015-01-01T10:00:00"},
+                    {unknown, "2015-01-01T10:03:00"},
+                    {180, "2015-01-01T10:06:00"}});
+    ASSERT_EQ(result.size(), 1u);
+    EXPECT_FLOAT_EQ(result[0]->duration(), 360.0f);
+    result = group({{unknown, "2015-01-01T10:00:00"}, {60, "2015-01-01T10:01:00"}});
+    ASSERT_EQ(result.size(), 1u);
+    EXPECT_FLOAT_EQ(result[0]->duration(), 60.0f);
+    result = group({{unknown, "2015-01-01T10:00:00"}, {60, "2015-01-01T10:03:00"}});
     EXPECT_EQ(result.size(), 2u);
 
     EXPECT_TRUE(RVVideoList::groupVideoDatas({}).empty());

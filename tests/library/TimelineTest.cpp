@@ -3,6 +3,8 @@
 
 #include <QThread>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -80,6 +82,18 @@ TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
     EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 150.5);
     EXPECT_FALSE(list->getNextFilePath().has_value());
     EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 150.5);
+
+    // A recording of unknown length takes no time: offsets keep the known lengths, and a
+    // trip time is never placed in it.
+    list->openVideoData(tripOf({60, std::nanf(""), 30}));
+    for (const Case& c : {Case{60, 0, 0}, Case{60.5, 2, 60}, Case{75, 2, 60}}) {
+        const auto found = list->getPathToVideoByTimeOffset(c.time, false);
+        ASSERT_TRUE(found.has_value());
+        EXPECT_EQ(found->path, QStringLiteral("/card/DCIM/F%1.MOV").arg(c.file)) << c.time;
+        EXPECT_DOUBLE_EQ(found->offsetInFile, c.offset) << c.time;
+    }
+    list->setPlayingFileInVideoIndex(2);
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
 
     // Opening starts over; a single recording has no next file.
     const RVVideoDataPtr lone = single("/card/DCIM/L.MOV", 10, "2015-01-01T10:00:00");

@@ -11,13 +11,20 @@
 #include "metadata/RVGpsProcessor.h"
 #include "player/RVMainViewController.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWidgetDialogs.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 using ClipFactory::waitFor;
 
@@ -188,4 +195,43 @@ TEST_F(FileListCommands, ExportsGoThroughTheSavePanel)
     m_controller->exportToGPX();
     ASSERT_EQ(m_dialogs->alerts.size(), 1);
     EXPECT_TRUE(m_dialogs->alerts[0].startsWith("ERROR_TITLE | "));
+}
+
+// The real dialogs: Enter in a question takes the safe answer, and the open panel with
+// nothing chosen opens nothing (not the folder it shows).
+TEST(WidgetDialogs, SafeDefaultsAndNothingChosenOpensNothing)
+{
+    QWidget parent;
+    parent.show();
+    RVWidgetDialogs dialogs(&parent);
+    // Acts on the dialog once it is up, from inside its modal loop.
+    auto whenModal = [](std::function<void(QWidget*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(50);
+        QObject::connect(timer, &QTimer::timeout, [timer, act] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                timer->stop();
+                timer->deleteLater();
+                act(modal);
+            }
+        });
+        timer->start();
+    };
+
+    whenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
+    EXPECT_FALSE(dialogs.question("Delete?", "The files will be deleted."));
+
+    bool stayedOpen = false;
+    whenModal([&](QWidget* panel) {
+        auto* buttons = panel->findChild<QDialogButtonBox*>("buttonBox");
+        QPushButton* open = buttons ? buttons->button(QDialogButtonBox::Open) : nullptr;
+        if (open) {
+            open->setEnabled(true);
+            open->click();
+            stayedOpen = panel->isVisible();
+        }
+        static_cast<QDialog*>(panel)->reject();
+    });
+    EXPECT_TRUE(dialogs.chooseFilesAndFolders().isEmpty());
+    EXPECT_TRUE(stayedOpen);
 }

@@ -240,7 +240,7 @@ TEST_F(WindowPlayback, NothingSelectedNothingStartsAndAnUnplayableFileIsReported
     m_controller->playPauseToggle();
     ASSERT_TRUE(waitFor([&] { return !m_dialogs->alerts.isEmpty(); }, 8000));
     EXPECT_EQ(m_dialogs->alerts.size(), 1);
-    EXPECT_EQ(m_dialogs->alerts.front(), "ERROR_TITLE | ERROR_CANT_PLAY_VIDEO");
+    EXPECT_EQ(m_dialogs->alerts.front(), "ERROR_TITLE | ERROR_CANT_PLAY_FILE broken.mp4");
     EXPECT_EQ(m_controller->playingVideoData(), nullptr);
     EXPECT_TRUE(m_controller->playingVideoPath().isEmpty());
     EXPECT_FALSE(m_controller->playPauseButton()->isEnabled());

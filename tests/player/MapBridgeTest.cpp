@@ -97,7 +97,7 @@ TEST(MapBridge, PositionMarkerAndReadouts)
     EXPECT_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLatitude), 0.0);
     EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 37.6);
     EXPECT_EQ(altitude.last().at(0).toString(), "LABEL_ALTITUDE_TITLE: 327 LABEL_ALTITUDE_FOOT");
-    EXPECT_EQ(velocity.last().at(0).toString(), "53 MILES_PER_HOUR");
+    EXPECT_EQ(velocity.last().at(0).toString(), "62 MILES_PER_HOUR"); // 100 km/h, statute miles
 
     // No fix at the position: the next point with a latitude stands in, flagged, and its
     // altitude is shown while the speed is the one at the position.

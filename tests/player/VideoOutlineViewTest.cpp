@@ -52,6 +52,10 @@ TEST(VideoOutlineViewModel, CellsOfTripsAndRecordings)
         return model.data(model.index(row, column)).toString();
     };
 
+    // One top-level row is still a list to show.
+    model.reload({one});
+    EXPECT_TRUE(model.hasChildren());
+    model.reload({lone, one, two});
     ASSERT_EQ(model.rowCount(), 3);
     EXPECT_EQ(text(0, M::ColumnName), "FILE0009.MOV");
     // Whole seconds, truncated; minutes run past 59.

@@ -13,17 +13,23 @@
 #include "player/RVMainViewController.h"
 #include "player/RVMapView.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVVideoScrollView.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QOpenGLWidget>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -208,6 +214,12 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
         },
         10000));
     ClipFactory::spin(500);
+    // Other units while paused: the read-out changes now, not at the next tick.
+    const QString metricSpeed = velocity->text();
+    controller.setMeasurementSystem("British");
+    EXPECT_NE(velocity->text(), metricSpeed);
+    controller.setMeasurementSystem("Metric");
+    EXPECT_EQ(velocity->text(), metricSpeed);
 
     // Zoom: the enlarged video shows another picture; the fit button alternates between
     // fitted and the video's native size.
@@ -268,4 +280,145 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
                                                 "korvelaMapState().routePoints === %1 && "
                                                 "korvelaMapState().marker !== null")
                                      .arg(withPosition)));
+}
+
+// The window as a driver meets it with generated clips: a single video given as a file URI, a
+// folder holding one trip and a folder whose middle recording cannot be read. Each shows as a
+// row; a paused zoom shows on screen; backward play runs through the trip; an unreadable
+// recording is skipped with a note; removing or deleting what plays stops it and starts
+// nothing else.
+TEST(WindowEndToEnd, OneTripSingleVideoAndCutRecording)
+{
+    ASSERT_FALSE(ClipFactory::tripDir().isEmpty());
+    windowtest::IsolatedSettings settings;
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(false));
+    QMainWindow* window = controller.window();
+    window->move(40, 40);
+    window->show();
+    ASSERT_TRUE(waitFor([&] { return window->isVisible(); }));
+    RVVideoOutlineViewModel* model = controller.filesModel();
+    RVMpvPlayer* player = controller.player();
+    // A row the user can see, not only one the model has.
+    auto rowShown = [&](int row) {
+        const QModelIndex index = model->index(row, 0);
+        const QRect rect = controller.filesView()->visualRect(index);
+        return !rect.isEmpty() && controller.filesView()->indexAt(rect.center()) == index;
+    };
+    auto waitForRows = [&](int rows) {
+        controller.videoList()->waitForIdle();
+        return waitFor([&] { return model->rowCount() == rows && rowShown(rows - 1); });
+    };
+
+    // Recording times come from the files' times: the trip's three follow each other, the
+    // cut trip's an hour later.
+    QTemporaryDir dir;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
+    auto place = [&](const QString& target, int clip, int seconds) {
+        QDir().mkpath(QFileInfo(target).path());
+        ASSERT_TRUE(clip < 0 ? ClipFactory::makeBroken(target)
+                             : QFile::copy(ClipFactory::tripClip(clip), target));
+        QFile file(target);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(start.addSecs(seconds), QFileDevice::FileModificationTime));
+    };
+    const QString single = dir.filePath("single/one.mp4");
+    place(single, 0, -7200);
+    for (int i = 0; i < 3; ++i) {
+        place(dir.filePath(QStringLiteral("trip/clip%1.mp4").arg(i)), i, 3 * i);
+        place(dir.filePath(QStringLiteral("cut/clip%1.mp4").arg(i)), i == 1 ? -1 : i, 3600 + 3 * i);
+    }
+
+    // A file URI is taken; a path that does not exist is named on the status bar.
+    controller.addFiles({QUrl::fromLocalFile(single).toString(), dir.filePath("missing.mp4")});
+    ASSERT_TRUE(waitForRows(1)) << "a list of one recording shows it";
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("missing.mp4"))
+        << window->statusBar()->currentMessage().toStdString();
+    // Removing the playing row stops it.
+    controller.selectRow(0);
+    controller.rowDoubleClicked();
+    ASSERT_TRUE(waitFor([&] { return player->currentTime() > 0.3; }));
+    controller.removeFileClicked();
+    EXPECT_FALSE(controller.playingVideoData());
+    EXPECT_TRUE(player->currentPath().isEmpty());
+    EXPECT_EQ(player->rate(), 0.0);
+
+    controller.addFiles({dir.filePath("trip")});
+    ASSERT_TRUE(waitForRows(1)) << "a list of one trip shows it";
+    ASSERT_EQ(model->nodeAt(model->index(0, 0))->files().size(), 3u);
+    controller.selectRow(0);
+    controller.rowDoubleClicked();
+    ASSERT_TRUE(waitFor([&] { return player->currentTime() > 0.5; }));
+    controller.graphClicked(4.5 / 9.0); // in the second recording
+    ASSERT_TRUE(waitFor([&] { return controller.videoList()->playingFileInVideoIndex() == 1; }));
+    controller.playPauseToggle();
+    ASSERT_TRUE(waitFor([&] { return player->rate() == 0.0; }));
+    ClipFactory::spin(600);
+
+    // Zoom while paused: what the screen shows changes at once, and fit brings it back.
+    auto* video = window->findChild<QOpenGLWidget*>("videoWidget");
+    ASSERT_TRUE(video);
+    auto screenOfVideo = [&] {
+        const QRect r(video->mapToGlobal(QPoint(0, 0)), video->size());
+        return window->screen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+    };
+    const QImage fitted = screenOfVideo();
+    controller.zoomInClicked();
+    controller.zoomInClicked();
+    ClipFactory::spin(600);
+    const QImage zoomed = screenOfVideo();
+    window->screen()->grabWindow(0).save(
+        QStringLiteral(KORVELA_BINARY_DIR "/window-paused-zoom.png"));
+    EXPECT_GT(differingPixels(fitted, zoomed), fitted.width() * fitted.height() / 40);
+    controller.originalSizeClicked();
+    ClipFactory::spin(600);
+    EXPECT_LT(differingPixels(fitted, screenOfVideo()), fitted.width() * fitted.height() / 400);
+
+    // Backward play runs on into the recording before.
+    controller.rewind();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return controller.videoList()->playingFileInVideoIndex() == 0 &&
+                   player->currentPath().endsWith("clip0.mp4") && player->currentTime() < 2.9 &&
+                   player->rate() < 0;
+        },
+        10000))
+        << controller.videoList()->playingFileInVideoIndex() << " " << player->rate();
+    controller.playPauseToggle();
+
+    // The unreadable recording neither splits its trip nor hides its length; playback passes
+    // over it with a note naming it and goes on with the next.
+    controller.addFiles({dir.filePath("cut")});
+    ASSERT_TRUE(waitForRows(2));
+    int cutRow = -1;
+    for (int row = 0; row < 2; ++row) {
+        if (model->nodeAt(model->index(row, 0))->files().front()->filePath().contains("/cut/"))
+            cutRow = row;
+    }
+    ASSERT_GE(cutRow, 0);
+    const RVVideoDataPtr cut = model->nodeAt(model->index(cutRow, 0));
+    ASSERT_EQ(cut->files().size(), 3u);
+    EXPECT_FLOAT_EQ(cut->duration(), 6.0f);
+    controller.selectRow(cutRow);
+    controller.rowDoubleClicked();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return controller.videoList()->playingFileInVideoIndex() == 2 &&
+                   player->currentPath().endsWith("clip2.mp4") && player->currentTime() > 0.3;
+        },
+        15000));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("clip1.mp4"))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(dialogs->alerts.isEmpty()) << dialogs->alerts.join("\n").toStdString();
+
+    // Deleting the playing trip stops it, and the trip left is not started.
+    dialogs->answers = {true};
+    controller.removeClicked(cut);
+    EXPECT_FALSE(QFile::exists(dir.filePath("cut/clip0.mp4")));
+    ASSERT_TRUE(waitForRows(1));
+    ClipFactory::spin(500);
+    EXPECT_FALSE(controller.playingVideoData());
+    EXPECT_EQ(player->rate(), 0.0);
+    EXPECT_TRUE(player->currentPath().isEmpty());
 }

@@ -1,5 +1,10 @@
 #include "timeline/RVSliderLayoutUtil.h"
 
+#include "metadata/RVStringUtil.h"
+
+#include <QSet>
+#include <QStringList>
+
 #include <QSizeF>
 
 #include <gtest/gtest.h>
@@ -12,9 +17,9 @@ using L = RVSliderLayoutUtil;
 TEST(SliderLayout, TickIntervalFollowsSecondsPerFiftyPixels)
 {
     // w = 1000: 20 labels; D / 20 picks the row, each bound belonging to the row above.
-    EXPECT_FLOAT_EQ(L::tickInterval(1000, 10), 0.5f); // below 1 s: used as it is
-    EXPECT_EQ(L::tickInterval(1000, 20), 5);          // exactly 1
-    EXPECT_EQ(L::tickInterval(1000, 100), 10);        // exactly 5
+    EXPECT_EQ(L::tickInterval(1000, 10), 1);   // below 1 s: whole seconds
+    EXPECT_EQ(L::tickInterval(1000, 20), 5);   // exactly 1
+    EXPECT_EQ(L::tickInterval(1000, 100), 10); // exactly 5
     EXPECT_EQ(L::tickInterval(1000, 199), 10);
     EXPECT_EQ(L::tickInterval(1000, 200), 30);   // 10
     EXPECT_EQ(L::tickInterval(1000, 1000), 60);  // 50
@@ -48,6 +53,16 @@ TEST(SliderLayout, TickTimesEndAtTheTripEnd)
     EXPECT_EQ(L::tickTimes(97, L::tickInterval(40, 97)), std::vector<double>{97});
     EXPECT_EQ(L::tickTimes(2, 5), std::vector<double>{2});
     EXPECT_EQ(L::tickTimes(3, 5), (std::vector<double>{0, 3}));
+    // Labels (whole seconds) never repeat, on short trips and wide axes included.
+    for (const float duration : {0.4f, 1.5f, 2.6f, 2.9f, 7.3f, 19.99f, 61.7f, 97.5f}) {
+        for (const double width : {60.0, 333.0, 1000.0, 2400.0}) {
+            QStringList labels;
+            for (double t : L::tickTimes(duration, L::tickInterval(width, duration)))
+                labels << RVStringUtil::time(t, "%d:%02d");
+            EXPECT_EQ(labels.size(), QSet<QString>(labels.begin(), labels.end()).size())
+                << duration << " s, " << width << " px: " << labels.join(' ').toStdString();
+        }
+    }
     // No ticks for durations that are not positive, and no endless loops.
     EXPECT_TRUE(L::tickTimes(0, 5).empty());
     EXPECT_TRUE(L::tickTimes(std::numeric_limits<float>::quiet_NaN(), 5).empty());

@@ -1,6 +1,7 @@
 #include "GraphImage.h"
 #include "RecordingDelegate.h"
 #include "timeline/RVTimeSlider2.h"
+#include "timeline/RVUnits.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -200,6 +201,8 @@ TEST(TimeSlider, UnitsFollowTheStoredMeasurementSystem)
     EXPECT_TRUE(sameArea(render(slider), expectedBand(double(float(1 / 0.305))), band.toRect()));
     EXPECT_FALSE(sameArea(render(slider), expectedBand(1.0), band.toRect()));
     setMeasurementSystem(nullptr);
+    // Speeds in statute miles per hour (not knots): 44 km/h is 27.3 mph.
+    EXPECT_NEAR(44 * RVUnits::speedFactor(RVMeasurementSystem::British), 27.34, 0.005);
 }
 
 TEST(TimeSlider, GraphsAreReducedOnlyWhenDataOrWidthChange)
