@@ -178,6 +178,17 @@ TEST(MpvPlayerViews, ViewsShownTogetherStayOnTheSameFrame)
     EXPECT_EQ(largest, 0);
     EXPECT_GT(sawSecondFile, 0);
     EXPECT_GT(samples.size(), 20u);
+
+    // Another camera's file that cannot be opened: the played file is shown alone.
+    std::vector<QString> failures;
+    QObject::connect(&player, &RVMpvPlayer::itemFailed, [&](QString m) { failures.push_back(m); });
+    RVViewSources missing = sources(0);
+    missing.externalFile += QStringLiteral(".missing");
+    player.load(ClipFactory::tripClip(0), 1.0, true, missing);
+    ASSERT_TRUE(waitFor([&] { return player.currentViews().graph.isEmpty() && player.isReady(); }));
+    ASSERT_TRUE(waitFor([&] { return frameNumber(still(player)) == 25; }));
+    EXPECT_EQ(still(player).size(), QSize(320, 240));
+    EXPECT_TRUE(failures.empty());
 }
 
 // The window: the Camera menu's commands change what the video area shows, from the current
