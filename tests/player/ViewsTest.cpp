@@ -192,8 +192,8 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         const char* command;
         const char* shown;
     } steps[] = {
-        {"camera_rear", "110R R"}, {"viewPictureInPicture", "R F"}, // the small picture covers part
-                                                                    // of the number
+        {"camera_rear", "110R R"}, {"viewPictureInPicture", "R F"}, // the small picture hides the
+                                                                    // number
         {"swapViews", "F R"},      {"viewSideBySide", "110F 110R R"}, {"viewSingle", "110F F"},
     };
     for (const auto& step : steps) {
