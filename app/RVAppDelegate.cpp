@@ -232,6 +232,10 @@ void RVAppDelegate::buildMenus()
     addItem(m_menuPlayback, qtTrId("MENU_FIT_TO_SIZE"), "fitToSize",
             [this] { fitToSizeClicked(); });
 
+    // The window's camera views, with their own keys.
+    if (QMenu* camera = m_mainViewController->cameraMenu())
+        bar->addMenu(camera);
+
     //% "Graphs"
     m_menuGraphs = bar->addMenu(qtTrId("MENU_GRAPHS"));
     m_menuGraphs->setObjectName(QStringLiteral("menuGraphs"));

@@ -2,9 +2,27 @@
 
 #include <cmath>
 
-RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked)
-    : m_filePath(std::move(filePath)), m_duration(durationSeconds), m_created(created),
-      m_locked(locked)
+QString channelName(RVChannel channel)
+{
+    switch (channel) {
+    case RVChannel::Front:
+        return QStringLiteral("front");
+    case RVChannel::Rear:
+        return QStringLiteral("rear");
+    case RVChannel::Interior:
+        return QStringLiteral("interior");
+    case RVChannel::Optional:
+        return QStringLiteral("optional");
+    }
+    return {};
+}
+
+RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked,
+                         std::vector<RVVideoView> views)
+    : m_filePath(std::move(filePath)),
+      m_views(views.empty() ? std::vector<RVVideoView>{{RVChannel::Front, m_filePath}}
+                            : std::move(views)),
+      m_duration(durationSeconds), m_created(created), m_locked(locked)
 {}
 
 float RVVideoFile::knownDuration() const

@@ -8,6 +8,25 @@
 #include <memory>
 #include <vector>
 
+// The cameras of one device that record the same moment, each into a file of its own.
+enum class RVChannel
+{
+    Front,
+    Rear,
+    Interior,
+    Optional
+};
+
+// One camera's file of a recording.
+struct RVVideoView
+{
+    RVChannel channel;
+    QString filePath;
+};
+
+// "front", "rear", "interior", "optional".
+QString channelName(RVChannel channel);
+
 // One recording file found on a camera card or added by hand. Records are shared between the
 // video list's flat file list and every library node built from it, so a flag changed through
 // a node (locked, created) is seen by the list and by every later regrouping.
@@ -20,9 +39,15 @@ public:
     // durationSeconds: playable length of the media, NaN when it could not be measured.
     // created: the file system's creation date until the recording's first track time is known.
     // locked: the file's lock flag as read from the file system.
-    RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked);
+    // views: every camera's file of the recording, front first; empty means one front view of
+    // filePath.
+    RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked,
+                std::vector<RVVideoView> views = {});
 
+    // The front view's file (or the first view's when there is no front camera).
     const QString& filePath() const { return m_filePath; }
+    // Front first; exactly one entry for a recording with a single view.
+    const std::vector<RVVideoView>& views() const { return m_views; }
     // The last path component ("FILE0001.MOV").
     QString fileName() const;
 
@@ -41,6 +66,7 @@ public:
 
 private:
     const QString m_filePath;
+    const std::vector<RVVideoView> m_views;
     std::atomic<float> m_duration;
     std::atomic<RVTimestamp> m_created;
     std::atomic<bool> m_locked;

@@ -131,6 +131,7 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     // The advertisement panel is set up here.
 
     setUpThumbnails();
+    buildCameraMenu();
 
     loadSettings();
     // The stored provider's map page ("MapsProvider", default "Google") loads in the

@@ -2,6 +2,7 @@
 
 #include "library/RVVideoData.h"
 #include "player/RVExportCommands.h"
+#include "player/RVViewLayout.h"
 #include "timeline/RVPlayerViewDelegate.h"
 #include "update/RVUpdater.h"
 
@@ -18,6 +19,7 @@
 class QAction;
 class QImage;
 class QLabel;
+class QMenu;
 
 class QProgressBar;
 class QPushButton;
@@ -170,6 +172,14 @@ public:
     std::optional<QString> save(const RVExportWriter& write, const QString& name,
                                 const QString& extension);
 
+    // Camera views (RVMainViewControllerViews.cpp). The Camera menu is the window's; the
+    // application puts it into the menu bar.
+    QMenu* cameraMenu() const { return m_cameraMenu; }
+    const RVViewChoice& viewChoice() const { return m_viewChoice; }
+    void setViewChoice(const RVViewChoice& choice);
+    // With two views shown, the second becomes the main one.
+    void swapViews();
+
     // Full screen shows only the video; exitOnly leaves it but never enters it.
     void fullScreenClick(bool exitOnly);
 
@@ -240,6 +250,17 @@ private:
     void onRateChanged(double rate);
     void tick(double seconds);
     void queueNextFile();
+    QString nextFilePath() const;
+
+    // Camera views.
+    void buildCameraMenu();
+    void localizeCameraMenu();
+    void updateCameraMenu();
+    RVVideoFilePtr playingFileOfPath(const QString& path) const;
+    // The views the player shows with a file of the playing node, and the file of the main
+    // view (what stills and thumbnails show).
+    RVViewSources viewsOfFile(const QString& path) const;
+    QString shownViewPath(const QString& path) const;
     double currentTripTime() const;
     // Loads the file holding this time of the playing node if needed and seeks in it.
     void seekToTripTime(double tripSeconds);
@@ -325,6 +346,12 @@ private:
     std::optional<QString> m_pendingStillName;
 
     std::shared_ptr<RVVideoList> m_videoList;
+
+    RVViewChoice m_viewChoice;
+    QMenu* m_cameraMenu = nullptr; // owned by the window
+    QAction* m_channelItems[4] = {};
+    QAction* m_arrangementItems[3] = {};
+    QAction* m_swapViewsItem = nullptr;
 
     // Hover thumbnails. The popover (owned by the window) is touched on this thread only.
     RVThumbnailPopover* m_popover = nullptr;

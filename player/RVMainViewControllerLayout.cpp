@@ -255,6 +255,7 @@ void RVMainViewController::buildWindow()
 
 void RVMainViewController::initLanguage()
 {
+    localizeCameraMenu();
     //% "Play / pause"
     m_playPauseButton->setToolTip(qtTrId("PLAY_PAUSE_TOOLTIP"));
     //% "Fast forward"

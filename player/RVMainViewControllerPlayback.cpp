@@ -108,28 +108,34 @@ void RVMainViewController::openVideoData(const RVVideoDataPtr& node, const QStri
         m_magnificationFactor = 0;
         originalSizeClicked();
     }
+    updateCameraMenu();
     if (previous) {
         // Playback is set up: replace the file, leaving the play state as it is.
-        m_player->load(path, 0.0, m_player->rate() == 0.0);
+        m_player->load(path, 0.0, m_player->rate() == 0.0, viewsOfFile(path));
     } else {
         // The first file since start or since an error: once it is ready, it plays.
         m_awaitingFirstSetUp = true;
-        m_player->load(path, 0.0, false);
+        m_player->load(path, 0.0, false, viewsOfFile(path));
     }
     queueNextFile();
+}
+
+QString RVMainViewController::nextFilePath() const
+{
+    if (!m_playingVideoData)
+        return {};
+    const RVVideoFileList& files = m_playingVideoData->files();
+    const int index = m_videoList->playingFileInVideoIndex();
+    if (index >= 0 && index + 1 < int(files.size()))
+        return files[index + 1]->filePath();
+    return {};
 }
 
 void RVMainViewController::queueNextFile()
 {
     // Lets the player open the trip's next file ahead of time so the join is seamless.
-    QString next;
-    if (m_playingVideoData) {
-        const RVVideoFileList& files = m_playingVideoData->files();
-        const int index = m_videoList->playingFileInVideoIndex();
-        if (index >= 0 && index + 1 < int(files.size()))
-            next = files[index + 1]->filePath();
-    }
-    m_player->setNextPath(next);
+    const QString next = nextFilePath();
+    m_player->setNextPath(next, viewsOfFile(next));
 }
 
 void RVMainViewController::setUpPlayback()
@@ -338,7 +344,7 @@ void RVMainViewController::itemDidFinishPlaying()
     // The end came while playing forwards, so the next file plays on (the player has usually
     // opened it already and only confirms it).
     m_playingVideoPath = *next;
-    m_player->load(*next, 0.0, false);
+    m_player->load(*next, 0.0, false, viewsOfFile(*next));
     queueNextFile();
 }
 

@@ -47,7 +47,9 @@ void RVMainViewController::showThumbnailAtProgress(double fraction)
     const double x = (m_timeLine->width() - 10) * fraction + 10;
     const QRect rect(qRound(x), 4, 1, 1);
     m_popover->setPositioningRect(rect);
-    m_thumbnailsProvider->buildThumbnailForFile(place->path, tripSeconds - place->offsetInFile);
+    // From the camera the video area shows as its main view.
+    m_thumbnailsProvider->buildThumbnailForFile(shownViewPath(place->path),
+                                                tripSeconds - place->offsetInFile);
 }
 
 void RVMainViewController::showPopover()

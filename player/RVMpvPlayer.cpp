@@ -153,6 +153,26 @@ std::optional<QImage> imageFromScreenshot(const mpv_node& node, QString& error)
     return image;
 }
 
+// The frame rate of the played file's first video track in a track-list answer (a list of
+// maps with type, external and demux-fps); 0 when there is none.
+double playedVideoFps(const mpv_node& list)
+{
+    if (list.format != MPV_FORMAT_NODE_ARRAY || !list.u.list)
+        return 0.0;
+    for (int i = 0; i < list.u.list->num; ++i) {
+        const mpv_node& track = list.u.list->values[i];
+        const mpv_node* type = mapValue(track, "type");
+        const mpv_node* external = mapValue(track, "external");
+        const mpv_node* fps = mapValue(track, "demux-fps");
+        if (!type || type->format != MPV_FORMAT_STRING || std::strcmp(type->u.string, "video") != 0)
+            continue;
+        if (external && external->format == MPV_FORMAT_FLAG && external->u.flag)
+            continue;
+        return fps && fps->format == MPV_FORMAT_DOUBLE ? fps->u.double_ : 0.0;
+    }
+    return 0.0;
+}
+
 // The playlist entry a START_FILE event names; -1 when it names none.
 std::int64_t startedEntryId(const mpv_event& event)
 {
@@ -401,7 +421,12 @@ void RVMpvPlayer::requestCurrentInfo()
     // The answers set duration, frame rate and size; the height's answer makes the file ready.
     const auto id = static_cast<std::uint64_t>(m_current.mpvId);
     getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
-    getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
+    // Views put together by a filter graph leave mpv without a current video track, so the
+    // frame rate is the played file's video track's, from the track list.
+    if (m_current.views.graph.isEmpty())
+        getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
+    else
+        getProperty(tagOf(Kind::InfoFps, id), "track-list", MPV_FORMAT_NODE);
     getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
     getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
 }
@@ -452,7 +477,7 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
         break;
     case Kind::InfoFps:
         if (isCurrent)
-            m_fps = doubleValue();
+            m_fps = node ? playedVideoFps(*node) : doubleValue();
         break;
     case Kind::InfoWidth:
         if (isCurrent)
@@ -461,6 +486,8 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
     case Kind::InfoHeight:
         if (isCurrent) {
             m_videoSize.setHeight(static_cast<int>(doubleValue()));
+            if (m_currentReady)
+                break; // the size of views put together, known once they were
             m_currentReady = true;
             notes.push_back([this] {
                 Q_EMIT itemReady();
@@ -475,6 +502,12 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
             m_position = doubleValue();
         if (!m_firstFrameShown) {
             m_firstFrameShown = true;
+            if (!m_current.views.graph.isEmpty() && m_current.mpvId >= 0) {
+                // The size of the picture the filter graph makes is known from its first frame.
+                const auto id = static_cast<std::uint64_t>(m_current.mpvId);
+                getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
+                getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
+            }
             startNext();
             notes.push_back([this] { Q_EMIT firstFrameShown(); });
         }
@@ -552,6 +585,17 @@ void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, N
 {
     if (entryId < 0 || entryId != m_current.mpvId)
         return; // a file that was replaced on purpose
+    if (reason == MPV_END_FILE_REASON_ERROR && !m_current.views.graph.isEmpty()) {
+        // Another camera's file could not be opened or put together with this one (missing,
+        // damaged, no video): this file's own picture is better than none.
+        qWarning("Cannot show the other views with %s: %s; showing it alone",
+                 qPrintable(m_current.path), mpv_error_string(error));
+        notes.push_back([this, serial = m_loadSerial] {
+            if (serial == m_loadSerial)
+                showCurrentFileAlone();
+        });
+        return;
+    }
     if (reason == MPV_END_FILE_REASON_ERROR) {
         const QString message =
             QStringLiteral("Cannot play %1: %2")
@@ -605,11 +649,22 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
     m_next = {};
     beginFile(0.0);
     m_advancedOnItsOwn = true;
+    if (!next.failure.isEmpty() && !next.views.graph.isEmpty()) {
+        // As when it is loaded with views that cannot be shown: the file alone.
+        qWarning("%s; showing it alone", qPrintable(next.failure));
+        m_current = {next.path, -1, next.views};
+        notes.push_back([this, serial = m_loadSerial] {
+            Q_EMIT endReached();
+            if (serial == m_loadSerial)
+                showCurrentFileAlone();
+        });
+        return;
+    }
     if (!next.failure.isEmpty()) {
         // As when it is loaded: the queued file becomes current and its failure is reported;
         // the last frame of the finished file stays on screen.
         qWarning("%s", qPrintable(next.failure));
-        m_current = {next.path, -1};
+        m_current = {next.path, -1, next.views};
         m_restartPending = false;
         notes.push_back([this, message = next.failure] {
             Q_EMIT endReached();
@@ -620,7 +675,7 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
         return;
     }
     std::swap(m_mpv, m_spare);
-    m_current = {next.path, next.mpvId};
+    m_current = {next.path, next.mpvId, next.views};
     m_playingEntryId = m_spareEntryId;
     m_spareEntryId = -1;
     // Its first frame is decoded and waiting: let it run at once. The rest follows.
@@ -671,12 +726,13 @@ void RVMpvPlayer::forgetNext()
     m_next = {};
 }
 
-void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
+void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
+                       const RVViewSources& views)
 {
     if (!m_mpv)
         return;
     startSeconds = std::max(0.0, startSeconds);
-    if (m_advancedOnItsOwn && path == m_current.path) {
+    if (m_advancedOnItsOwn && path == m_current.path && views == m_current.views) {
         // The controller names the file mpv already moved on to: keep it playing.
         m_advancedOnItsOwn = false;
         if (startSeconds > 0.0)
@@ -687,7 +743,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
     }
     m_advancedOnItsOwn = false;
     beginFile(startSeconds);
-    m_current = {path, -1};
+    m_current = {path, -1, views};
     forgetNext();
     m_playingEntryId = -1;
     m_restartPending = true;
@@ -697,13 +753,8 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
         rate = 0.0;
     else if (rate == 0.0)
         rate = 1.0;
-    QByteArrayList optionList;
-    if (startSeconds > 0.0)
-        optionList.push_back("start=" + secondsText(startSeconds));
-    if (m_softwareDecodingOnly)
-        optionList.push_back("hwdec=no");
-    const QByteArray options = optionList.join(',');
-    command(tagOf(Kind::Load, m_loadSerial), {"loadfile", path.toUtf8(), "replace", options});
+    command(tagOf(Kind::Load, m_loadSerial),
+            {"loadfile", path.toUtf8(), "replace", fileOptions(startSeconds, views)});
     // After the load: at the end of a file kept open mpv pauses by itself, which must not
     // undo a play request sent just before the load reached it.
     setFlag("pause", rate <= 0.0);
@@ -713,16 +764,62 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused)
     updateTickTimer();
 }
 
-void RVMpvPlayer::setNextPath(const QString& path)
+QByteArray RVMpvPlayer::fileOptions(double startSeconds, const RVViewSources& views) const
 {
-    if (!m_mpv || path == m_next.path)
+    // mpv's per-file options: key=value pairs separated by commas. Values that may hold
+    // commas (paths, filter graphs) are given as %<length in bytes>%<value>.
+    auto quoted = [](const QString& text) {
+        const QByteArray bytes = text.toUtf8();
+        return "%" + QByteArray::number(bytes.size()) + "%" + bytes;
+    };
+    QByteArrayList options;
+    if (startSeconds > 0.0)
+        options.push_back("start=" + secondsText(startSeconds));
+    if (m_softwareDecodingOnly)
+        options.push_back("hwdec=no");
+    else if (!views.graph.isEmpty())
+        options.push_back("hwdec=auto-copy-safe"); // the filters need the frames in memory
+    if (!views.externalFile.isEmpty())
+        options.push_back("external-files=" + quoted(views.externalFile));
+    if (!views.graph.isEmpty())
+        options.push_back("lavfi-complex=" + quoted(views.graph));
+    return options.join(',');
+}
+
+void RVMpvPlayer::setViews(const RVViewSources& current, const RVViewSources& next)
+{
+    if (!m_mpv || m_current.path.isEmpty())
+        return;
+    const QString nextPath = m_next.path;
+    if (current != m_current.views) {
+        const double rate = m_rate;
+        load(m_current.path, m_position, rate == 0.0, current);
+        if (rate != m_rate)
+            setRate(rate);
+    }
+    setNextPath(QString());
+    setNextPath(nextPath, next);
+}
+
+void RVMpvPlayer::showCurrentFileAlone()
+{
+    const QString nextPath = m_next.path;
+    const RVViewSources nextViews = m_next.views;
+    load(m_current.path, m_position, m_rate == 0.0, {});
+    setNextPath(nextPath, nextViews);
+}
+
+void RVMpvPlayer::setNextPath(const QString& path, const RVViewSources& views)
+{
+    if (!m_mpv || (path == m_next.path && views == m_next.views))
         return;
     if (path.isEmpty()) {
         forgetNext();
         return;
     }
-    m_next = {};
+    forgetNext();
     m_next.path = path;
+    m_next.views = views;
     m_next.serial = ++m_nextSerial;
     // While the current file is still starting, the next one waits, so that its decoding
     // does not slow the first frame the user is waiting for.
@@ -738,8 +835,7 @@ void RVMpvPlayer::startNext()
     m_next.started = true;
     setFlagOn(m_spare, "pause", true);
     commandOn(m_spare, tagOf(Kind::Preroll, m_next.serial),
-              {"loadfile", m_next.path.toUtf8(), "replace",
-               m_softwareDecodingOnly ? QByteArray("hwdec=no") : QByteArray()});
+              {"loadfile", m_next.path.toUtf8(), "replace", fileOptions(0.0, m_next.views)});
 }
 
 void RVMpvPlayer::unload()

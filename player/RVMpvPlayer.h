@@ -1,6 +1,7 @@
 #pragma once
 
 #include "player/RVReversePacer.h"
+#include "player/RVViewLayout.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -35,6 +36,10 @@ class RVMpvVideoWidget;
 // the GUI thread, which then drains mpv's events. Position is observed and cached, not
 // signalled per frame; `tick` reports it every 1/10 s while time advances.
 //
+// A recording with several cameras: each file comes with the views to show with it (see
+// RVViewSources). They are decoded and put together in the same mpv handle, so every view
+// shown follows the played file's clock frame by frame through plays, seeks, steps and joins.
+//
 // Rates: 0 is paused, positive rates play forward at that speed, negative rates play
 // backward. Backward play does not use mpv's backward mode (seen to freeze on clips with long
 // key-frame intervals); it is a paced chain of exact seeks, see RVReversePacer.
@@ -55,13 +60,18 @@ public:
 
     // Puts `path` into the player, starting at `startSeconds`. With `paused` false it plays at
     // the current rate (1 when paused). If `path` is the file the player already moved on to
-    // by itself (see setNextPath), nothing is reloaded.
-    void load(const QString& path, double startSeconds = 0.0, bool paused = false);
+    // by itself (see setNextPath) with the same views, nothing is reloaded.
+    void load(const QString& path, double startSeconds = 0.0, bool paused = false,
+              const RVViewSources& views = {});
     // The file that follows the current one. The second handle opens it ahead of time, and at
     // the end of the current file the player plays on into it without restarting from cold;
     // it then emits endReached for the finished file and treats `path` as current (or reports
     // itemFailed when the queued file could not be opened). An empty path forgets it.
-    void setNextPath(const QString& path);
+    void setNextPath(const QString& path, const RVViewSources& views = {});
+    // Shows other views of the current file (and of the queued next one) from the current
+    // position on, keeping the rate: the file is opened again with them at that position.
+    void setViews(const RVViewSources& current, const RVViewSources& next);
+    RVViewSources currentViews() const { return m_current.views; }
     // Stops playback and empties the player.
     void unload();
 
@@ -125,6 +135,7 @@ private:
     {
         QString path;
         std::int64_t mpvId = -1; // mpv's playlist entry id; -1 until loadfile answered
+        RVViewSources views;
     };
     // The queued next file in the spare handle.
     struct NextEntry : Entry
@@ -161,6 +172,8 @@ private:
     static void setFlagOn(mpv_handle* mpv, const char* name, bool value);
     static void setDoubleOn(mpv_handle* mpv, const char* name, double value);
     void getProperty(std::uint64_t tag, const char* name, int format);
+    QByteArray fileOptions(double startSeconds, const RVViewSources& views) const;
+    void showCurrentFileAlone();
 
     void issueSeek(double seconds);
     bool runQueuedOperation();

@@ -335,6 +335,42 @@
         <source>Fit to Window</source>
         <translation>An Fenster anpassen</translation>
     </message>
+    <message id="MENU_CAMERA">
+        <source>Camera</source>
+        <translation>Kamera</translation>
+    </message>
+    <message id="MENU_CAMERA_FRONT">
+        <source>Front</source>
+        <translation>Vorne</translation>
+    </message>
+    <message id="MENU_CAMERA_REAR">
+        <source>Rear</source>
+        <translation>Hinten</translation>
+    </message>
+    <message id="MENU_CAMERA_INTERIOR">
+        <source>Interior</source>
+        <translation>Innenraum</translation>
+    </message>
+    <message id="MENU_CAMERA_OPTIONAL">
+        <source>Optional</source>
+        <translation>Zusätzlich</translation>
+    </message>
+    <message id="MENU_VIEW_SINGLE">
+        <source>Single View</source>
+        <translation>Einzelansicht</translation>
+    </message>
+    <message id="MENU_VIEW_PICTURE_IN_PICTURE">
+        <source>Picture in Picture</source>
+        <translation>Bild im Bild</translation>
+    </message>
+    <message id="MENU_VIEW_SIDE_BY_SIDE">
+        <source>Side by Side</source>
+        <translation>Nebeneinander</translation>
+    </message>
+    <message id="MENU_VIEW_SWAP">
+        <source>Swap Views</source>
+        <translation>Ansichten tauschen</translation>
+    </message>
     <message id="MENU_GRAPHS">
         <source>Graphs</source>
         <translation>Diagramme</translation>

@@ -335,6 +335,42 @@
         <source>Fit to Window</source>
         <translation>Fit to Window</translation>
     </message>
+    <message id="MENU_CAMERA">
+        <source>Camera</source>
+        <translation>Camera</translation>
+    </message>
+    <message id="MENU_CAMERA_FRONT">
+        <source>Front</source>
+        <translation>Front</translation>
+    </message>
+    <message id="MENU_CAMERA_REAR">
+        <source>Rear</source>
+        <translation>Rear</translation>
+    </message>
+    <message id="MENU_CAMERA_INTERIOR">
+        <source>Interior</source>
+        <translation>Interior</translation>
+    </message>
+    <message id="MENU_CAMERA_OPTIONAL">
+        <source>Optional</source>
+        <translation>Optional</translation>
+    </message>
+    <message id="MENU_VIEW_SINGLE">
+        <source>Single View</source>
+        <translation>Single View</translation>
+    </message>
+    <message id="MENU_VIEW_PICTURE_IN_PICTURE">
+        <source>Picture in Picture</source>
+        <translation>Picture in Picture</translation>
+    </message>
+    <message id="MENU_VIEW_SIDE_BY_SIDE">
+        <source>Side by Side</source>
+        <translation>Side by Side</translation>
+    </message>
+    <message id="MENU_VIEW_SWAP">
+        <source>Swap Views</source>
+        <translation>Swap Views</translation>
+    </message>
     <message id="MENU_GRAPHS">
         <source>Graphs</source>
         <translation>Graphs</translation>

@@ -335,6 +335,42 @@
         <source>Fit to Window</source>
         <translation>Вписать в окно</translation>
     </message>
+    <message id="MENU_CAMERA">
+        <source>Camera</source>
+        <translation>Камера</translation>
+    </message>
+    <message id="MENU_CAMERA_FRONT">
+        <source>Front</source>
+        <translation>Передняя</translation>
+    </message>
+    <message id="MENU_CAMERA_REAR">
+        <source>Rear</source>
+        <translation>Задняя</translation>
+    </message>
+    <message id="MENU_CAMERA_INTERIOR">
+        <source>Interior</source>
+        <translation>Салон</translation>
+    </message>
+    <message id="MENU_CAMERA_OPTIONAL">
+        <source>Optional</source>
+        <translation>Дополнительная</translation>
+    </message>
+    <message id="MENU_VIEW_SINGLE">
+        <source>Single View</source>
+        <translation>Одна камера</translation>
+    </message>
+    <message id="MENU_VIEW_PICTURE_IN_PICTURE">
+        <source>Picture in Picture</source>
+        <translation>Картинка в картинке</translation>
+    </message>
+    <message id="MENU_VIEW_SIDE_BY_SIDE">
+        <source>Side by Side</source>
+        <translation>Рядом</translation>
+    </message>
+    <message id="MENU_VIEW_SWAP">
+        <source>Swap Views</source>
+        <translation>Поменять местами</translation>
+    </message>
     <message id="MENU_GRAPHS">
         <source>Graphs</source>
         <translation>Графики</translation>

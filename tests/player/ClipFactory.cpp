@@ -39,9 +39,11 @@ bool make(const QString& path, const Clip& clip, QString* error)
                                .arg(clip.seconds);
     const QString pattern =
         QStringLiteral("geq=lum='if(lt(Y,H/2),if(bitand(N+%1,pow(2,floor(X*%2/W))),235,16),128)'"
-                       ":cb=128:cr=128,format=yuv420p")
+                       ":cb=%3:cr=%4,format=yuv420p")
             .arg(clip.firstFrameNumber)
-            .arg(kBits);
+            .arg(kBits)
+            .arg(clip.cb)
+            .arg(clip.cr);
     const QString gop = QString::number(clip.keyFrameInterval);
     return ffmpeg({"-f", "lavfi", "-i", source, "-vf", pattern, "-c:v", "libx264", "-preset",
                    "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold", "0", "-f", "mp4",

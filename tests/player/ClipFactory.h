@@ -20,6 +20,8 @@ struct Clip
     double seconds = 3.0;
     int firstFrameNumber = 0; // the number the clip's frame 0 carries
     int keyFrameInterval = 25;
+    int cb = 128; // the picture's colour (YCbCr chroma); 128, 128 is grey
+    int cr = 128;
 };
 
 // Runs ffmpeg quietly with `arguments`; false (with its output in `error`) when it failed.
