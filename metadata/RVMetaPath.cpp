@@ -1,7 +1,12 @@
 #include "metadata/RVMetaPath.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,12 +70,50 @@ bool RVMetaPath::exists(const QString& path)
     return QFileInfo::exists(path);
 }
 
-std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path)
+bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; fstat then tells the
+    // type of what was really opened, so a name swapped after a check cannot slip through.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly | extra, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+void RVMetaPath::reportOversize(const QString& path, qint64 size, qint64 maxBytes)
+{
+    qWarning().noquote() << QStringLiteral(
+                                "Skipped %1: %2 bytes, more than the %3 read from such a file")
+                                .arg(path)
+                                .arg(size)
+                                .arg(maxBytes);
+}
+
+std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path, qint64 maxBytes)
+{
+    QFile file;
+    if (!openRegularFile(file, path))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
+    const qint64 size = file.size();
+    if (size > maxBytes) {
+        reportOversize(path, size, maxBytes);
+        return std::nullopt;
+    }
+    // The size read first bounds the read, even when the file grows meanwhile.
+    QByteArray bytes = file.read(size);
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
