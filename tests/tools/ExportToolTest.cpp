@@ -168,3 +168,41 @@ TEST(ExportTool, BadArgumentsGiveUsageAndStatusTwo)
     EXPECT_TRUE(help.out.contains("usage: korvela-export"));
     EXPECT_TRUE(help.out.contains("json"));
 }
+
+// The readers of data inside the video report their format names.
+TEST(ExportTool, NamesTheFormatsOfDataInsideTheVideo)
+{
+    const auto box = [](const char* type, const QByteArray& payload) {
+        const auto size = quint32(payload.size() + 8);
+        return QByteArray(1, char(size >> 24)) + char(size >> 16) + char(size >> 8) + char(size) +
+               QByteArray(type, 4) + payload;
+    };
+    QTemporaryDir dir;
+    // 70mai: one record at 55.75 N 37.61 E.
+    QByteArray record(36, '\0');
+    record[16] = 'N';
+    record.replace(17, 4, QByteArray("\xa3\x9c\x54\x00", 4));
+    record[21] = 'E';
+    record.replace(22, 4, QByteArray("\xf8\x03\x39\x00", 4));
+    const QString seventyMai = dir.filePath("NO20210417-120912-000123F.MP4");
+    ASSERT_TRUE(writeFile(seventyMai, box("ftyp", "mp42") + box("GPS ", record)));
+    // Novatek: a recording cut short (no moov) with a void fix at the first 0x8000 boundary.
+    QByteArray block(0x100, '\0');
+    block.replace(0, 12, QByteArray("\0\0\x01\0freeGPS ", 12));
+    block.replace(0x10, 24,
+                  QByteArray("\x0d\0\0\0\x2d\0\0\0\x01\0\0\0\x0f\0\0\0\x02\0\0\0\x05\0\0\0", 24));
+    block[0x28] = 'V';
+    const QString novatek = dir.filePath("2015_0205_134501_001F.MP4");
+    ASSERT_TRUE(writeFile(novatek, box("ftyp", "avc1") +
+                                       box("mdat", QByteArray(0x8000 - 20, '\x11') + block)));
+
+    const ProcessResult run = runExportTool({"--format", "json", seventyMai, novatek});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonArray array = parseArray(run);
+    ASSERT_EQ(array.size(), 2);
+    EXPECT_EQ(array[0].toObject()["format"].toString(), "70mai");
+    EXPECT_EQ(array[0].toObject()["points"].toArray().size(), 1);
+    EXPECT_EQ(array[1].toObject()["format"].toString(), "Novatek");
+    EXPECT_EQ(array[1].toObject()["points"].toArray().size(), 0);
+}
