@@ -42,6 +42,8 @@ namespace {
 
 // Thousandths of g per g.
 constexpr double kMilliG = 1000.0;
+// The longest line kept whole; the rest of a longer one is dropped.
+constexpr std::size_t kMaxLineBytes = 64 << 10;
 
 // A "$GS" line as a sample, or nothing when it has fewer than four fields.
 std::optional<RVSensorData> readSensorLine(std::string_view line, RVSensorLabel label)
@@ -72,7 +74,10 @@ public:
         if (!m_partial.empty()) {
             // Complete the line cut at the end of the previous block.
             const std::size_t end = block.find('\n');
-            m_partial.append(block.substr(0, end));
+            // A line without end (a broken or hostile file) keeps only its start: no sentence
+            // is longer than a few hundred bytes.
+            const std::size_t room = kMaxLineBytes - std::min(kMaxLineBytes, m_partial.size());
+            m_partial.append(block.substr(0, std::min(end, room)));
             if (end == std::string_view::npos)
                 return;
             addLine(m_partial);
