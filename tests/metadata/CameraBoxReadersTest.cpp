@@ -115,59 +115,32 @@ std::optional<RVMetaData> readNovatek(const QByteArray& file)
 
 TEST(BoxWalker, SizesAndBounds)
 {
-    QByteArray file = standardBox("ftyp", "isom");
-    // A 64-bit size: 16-byte header, 24 bytes in all.
-    file += be32(1) + "wide" + be32(0) + be32(24) + QByteArray(8, 'w');
-    file += standardBox("free", "x") + TestFiles::box(0, "mdat", QByteArray(40, 'm'));
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    RVBoxWalker walker(buffer, 0, file.size());
-    std::vector<std::string> types;
-    std::vector<qint64> payloads;
-    while (auto box = walker.next()) {
-        types.emplace_back(box->type.data(), 4);
-        payloads.push_back(box->payloadSize());
-    }
-    EXPECT_EQ(types, (std::vector<std::string>{"ftyp", "wide", "free", "mdat"}));
-    EXPECT_EQ(payloads, (std::vector<qint64>{4, 8, 1, 40})); // size 0: to the end
-
-    struct Case
-    {
-        QByteArray bytes;
-        std::vector<qint64> ends;
+    // The end of every box the walk gives.
+    const auto ends = [](QByteArray bytes) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        RVBoxWalker walker(buffer, 0, bytes.size());
+        std::vector<qint64> result;
+        while (const auto box = walker.next())
+            result.push_back(box->end);
+        return result;
     };
-    const Case cases[] = {
-        // Claims more than the file holds: cut at the end, and the last box.
-        {standardBox("ftyp", "isom") + TestFiles::box(5000, "mdat", "short"), {12, 25}},
-        // Sizes below the header end the walk; so does a 64-bit size cut off.
-        {standardBox("ftyp", "isom") + TestFiles::box(7, "mdat", "xxxxxxxx"), {12}},
-        {standardBox("ftyp", "isom") + be32(1) + "mdat" + be32(0), {12}},
-        {standardBox("ftyp", "isom") + be32(1) + "mdat" + be32(0) + be32(4), {12}},
-        // A header cut short is no box.
-        {QByteArray("\0\0\0\x10ud", 6), {}},
-    };
-    for (const Case& c : cases) {
-        QByteArray bytes = c.bytes;
-        QBuffer b(&bytes);
-        b.open(QIODevice::ReadOnly);
-        RVBoxWalker w(b, 0, bytes.size());
-        std::vector<qint64> ends;
-        while (auto box = w.next())
-            ends.push_back(box->end);
-        EXPECT_EQ(ends, c.ends) << c.bytes.toHex().toStdString();
-    }
-
+    const QByteArray ftyp = standardBox("ftyp", "isom");
+    using Ends = std::vector<qint64>;
+    // A 64-bit size (16-byte header, 24 bytes in all), then size 0: to the end.
+    EXPECT_EQ(ends(ftyp + be32(1) + "wide" + be32(0) + be32(24) + QByteArray(8, 'w') +
+                   TestFiles::box(0, "mdat", QByteArray(40, 'm'))),
+              (Ends{12, 36, 84}));
+    // More than the file holds: cut at its end, and the last box.
+    EXPECT_EQ(ends(ftyp + TestFiles::box(5000, "mdat", "short")), (Ends{12, 25}));
+    // Sizes below the header, a 64-bit size cut off or too small, a header cut short: no box.
+    EXPECT_EQ(ends(ftyp + TestFiles::box(7, "mdat", "xxxxxxxx")), Ends{12});
+    EXPECT_EQ(ends(ftyp + be32(1) + "mdat" + be32(0)), Ends{12});
+    EXPECT_EQ(ends(ftyp + be32(1) + "mdat" + be32(0) + be32(4)), Ends{12});
+    EXPECT_EQ(ends(QByteArray("\0\0\0\x10ud", 6)), Ends{});
     // Millions of empty boxes are not walked to the end.
-    QByteArray many;
-    for (int i = 0; i < RVBoxWalker::kMaxBoxes + 10; ++i)
-        many += standardBox("free", QByteArray());
-    QBuffer b(&many);
-    b.open(QIODevice::ReadOnly);
-    RVBoxWalker w(b, 0, many.size());
-    int count = 0;
-    while (w.next())
-        ++count;
-    EXPECT_EQ(count, RVBoxWalker::kMaxBoxes);
+    EXPECT_EQ(ends(standardBox("free", "").repeated(RVBoxWalker::kMaxBoxes + 10)).size(),
+              std::size_t(RVBoxWalker::kMaxBoxes));
 }
 
 TEST(NovatekReader, IndexAndScanGiveTheSameTrack)
@@ -240,12 +213,16 @@ TEST(NovatekReader, LayoutsAndRefusedBlocks)
     EXPECT_EQ(one(south).point->latitude(), "-55.752060");
     EXPECT_EQ(one(south).point->longitude(), "-37.609463");
 
-    // In a file: refused and void blocks drop out, the rest keep their order.
-    const auto data =
-        readNovatek(novatekFile({novatekBlock(Layout::A, 0), novatekBlock(Layout::Encrypted, 1),
-                                 novatekBlock(Layout::A, 2, 'V'), novatekBlock(Layout::A, 3)},
-                                4, 4));
+    // A video on the card: refused and void blocks drop out, the rest keep their order.
+    QTemporaryDir dir;
+    const QString video = dir.path() + "/DCIM/Movie/2015_0205_134500_001F.MP4";
+    write(video, novatekFile({novatekBlock(Layout::A, 0), novatekBlock(Layout::Encrypted, 1),
+                              novatekBlock(Layout::A, 2, 'V'), novatekBlock(Layout::A, 3)},
+                             4, 4));
+    QString format;
+    const auto data = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(video, &format);
     ASSERT_TRUE(data);
+    EXPECT_EQ(format, "Novatek");
     ASSERT_EQ(data->points.size(), 2u);
     EXPECT_EQ(data->points[1].time().toDateTime().time(), QTime(13, 45, 3));
 }
