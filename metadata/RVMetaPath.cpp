@@ -72,13 +72,16 @@ bool RVMetaPath::exists(const QString& path)
 
 bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra)
 {
-    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; fstat then tells the
-    // type of what was really opened, so a name swapped after a check cannot slip through.
+    // Anything but a regular file (after links) is never opened: opening a FIFO waits for a
+    // writer, or wakes one. O_NONBLOCK and the fstat of what was opened cover a name swapped
+    // between the check and the open.
     const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return false;
