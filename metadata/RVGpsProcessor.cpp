@@ -73,14 +73,14 @@ constexpr ReaderEntry kReaders[] = {
     {"70mai", &readWith<RVSeventyMaiMetaDataReader>},
 };
 
-// A coordinate text that is a finite number within the bound (degrees).
+// Whether a coordinate text can be a position: within the bound (degrees) and no "inf" or
+// "nan" (which the converter writes for an overflowing field and which would otherwise read
+// as 0, a position on the equator). A text without a number stays what it is: 0.
 bool possibleCoordinate(std::string_view text, double bound)
 {
-    std::size_t i = 0;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
-        ++i;
-    // "inf" and "nan" read as 0; they must not pass as a position on the equator.
-    if (i >= text.size() || text[i] < '0' || text[i] > '9')
+    const std::size_t start = text.find_first_not_of("+- ");
+    if (start != std::string_view::npos &&
+        (text.substr(start, 3) == "inf" || text.substr(start, 3) == "nan"))
         return false;
     const double value = RVNumber::leadingValue(text);
     return std::isfinite(value) && std::fabs(value) <= bound;
