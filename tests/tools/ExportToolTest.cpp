@@ -168,4 +168,3 @@ TEST(ExportTool, BadArgumentsGiveUsageAndStatusTwo)
     EXPECT_TRUE(help.out.contains("usage: korvela-export"));
     EXPECT_TRUE(help.out.contains("json"));
 }
-
