@@ -14,14 +14,28 @@
 //   offset 4, s16: Z, hundredths of g, gravity included (100 removed)
 //   offset 6, s16: X, hundredths of g
 //   offset 8, s16: Y, hundredths of g
+//
+// Newer cameras (DR750S, DR900S/X, DR770X and later) keep the same data inside the video when
+// no side file exists: a top-level "free" box (a sibling of "moov") whose payload is a run of
+// ordinary boxes:
+//   "gps "  the track text as above, padded with NULs
+//   "3gf "  the sensor records as above, ended by ten 0xFF bytes
+//   "cprt"  maker and model: "maker;model;firmware;..." or " {json object}"
+//   "sttm", "ptnm", "thum", "ptrh"  not read
+// The side files win when they exist.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
 
+#include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVTextSplit.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
 
@@ -52,6 +66,38 @@ double signedHundredths(std::string_view record, std::size_t offset)
     return double(std::int16_t(std::uint16_t(raw & 0xFFFF))) / kCentiG;
 }
 
+// A box's payload, or nothing when it cannot be read or is over maxBytes.
+std::optional<QByteArray> readPayload(QIODevice& device, const RVBox& box, qint64 maxBytes,
+                                      const QString& name)
+{
+    if (box.payloadSize() > maxBytes) {
+        RVMetaPath::reportOversize(name, box.payloadSize(), maxBytes);
+        return std::nullopt;
+    }
+    if (!device.seek(box.payloadOffset()))
+        return std::nullopt;
+    QByteArray bytes = device.read(box.payloadSize());
+    if (bytes.size() != box.payloadSize())
+        return std::nullopt;
+    return bytes;
+}
+
+// The records of an embedded sensor box, up to the ten 0xFF bytes that end them.
+std::string_view sensorRecords(std::string_view payload)
+{
+    const std::string_view end("\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff", kRecordSize);
+    for (std::size_t offset = 0; offset + kRecordSize <= payload.size(); offset += kRecordSize) {
+        if (payload.substr(offset, kRecordSize) == end)
+            return payload.substr(0, offset);
+    }
+    return payload;
+}
+
+std::string_view view(const QByteArray& bytes)
+{
+    return std::string_view(bytes.constData(), std::size_t(bytes.size()));
+}
+
 } // namespace
 
 std::optional<RVMetaData>
@@ -60,10 +106,15 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
     const QString stem = RVMetaPath::withoutLastComponents(videoPath, 1) + QLatin1Char('/') +
                          RVMetaPath::baseName(videoPath);
     const QString trackPath = stem + QStringLiteral(".gps");
-    if (!RVMetaPath::exists(trackPath))
-        return std::nullopt;
+    if (!RVMetaPath::exists(trackPath)) {
+        QFile video;
+        if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+            return std::nullopt;
+        return readEmbeddedData(video, video.size(), videoPath);
+    }
     QStringList related{trackPath};
-    const std::optional<QByteArray> text = RVMetaPath::readWholeFile(trackPath);
+    const std::optional<QByteArray> text =
+        RVMetaPath::readWholeFile(trackPath, RVMetaPath::Limits::kNmeaText);
     if (!text || text->isEmpty())
         return std::nullopt;
     RVMetaData data =
@@ -72,13 +123,81 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
     const QString sensorPath = stem + QStringLiteral(".3gf");
     if (RVMetaPath::exists(sensorPath)) {
         related.append(sensorPath);
-        const std::optional<QByteArray> bytes = RVMetaPath::readWholeFile(sensorPath);
+        const std::optional<QByteArray> bytes =
+            RVMetaPath::readWholeFile(sensorPath, RVMetaPath::Limits::kSensorRecords);
         if (bytes && !bytes->isEmpty())
             data.gSensorData = readGSensorFromText(
                 std::string_view(bytes->constData(), std::size_t(bytes->size())));
     }
     data.relatedFiles = related;
     return data;
+}
+
+std::optional<RVMetaData>
+RVBlackVueMetaDataReader::readEmbeddedData(QIODevice& device, qint64 fileSize, const QString& name)
+{
+    RVBoxWalker top(device, 0, fileSize);
+    while (const std::optional<RVBox> free = top.find("free")) {
+        std::optional<RVBox> track, sensor, copyright;
+        RVBoxWalker inner(device, free->payloadOffset(), free->end);
+        while (const std::optional<RVBox> box = inner.next()) {
+            if (box->is("gps ") && !track)
+                track = box;
+            else if (box->is("3gf ") && !sensor)
+                sensor = box;
+            else if (box->is("cprt") && !copyright)
+                copyright = box;
+        }
+        // Other "free" boxes are padding; the camera's one holds the track or the samples.
+        if (!track && !sensor)
+            continue;
+        RVMetaData data;
+        if (track) {
+            const std::optional<QByteArray> text =
+                readPayload(device, *track, RVMetaPath::Limits::kNmeaText, name);
+            if (!text)
+                return std::nullopt;
+            std::string_view lines = view(*text);
+            lines = lines.substr(0, lines.find_last_not_of('\0') + 1); // NUL padding
+            data = readMetaDataFromText(lines);
+        }
+        if (sensor) {
+            const std::optional<QByteArray> records =
+                readPayload(device, *sensor, RVMetaPath::Limits::kSensorRecords, name);
+            if (!records)
+                return std::nullopt;
+            data.gSensorData = readGSensorFromText(sensorRecords(view(*records)));
+        }
+        if (copyright) {
+            if (const std::optional<QByteArray> text =
+                    readPayload(device, *copyright, RVMetaPath::Limits::kDescription, name))
+                data.cameraModel = readCameraModel(view(*text));
+        }
+        return data;
+    }
+    return std::nullopt;
+}
+
+QString RVBlackVueMetaDataReader::readCameraModel(std::string_view copyright)
+{
+    const QString text =
+        QString::fromUtf8(copyright.data(), qsizetype(copyright.size())).remove(QChar(0)).trimmed();
+    QString model;
+    if (text.startsWith(QLatin1Char('{'))) {
+        const QJsonObject object = QJsonDocument::fromJson(text.toUtf8()).object();
+        for (const char* key : {"model", "Model", "model_name", "modelName"}) {
+            model = object.value(QLatin1String(key)).toString();
+            if (!model.isEmpty())
+                break;
+        }
+    } else {
+        const QStringList fields = text.split(QLatin1Char(';'));
+        if (fields.size() >= 2)
+            model = fields[1];
+    }
+    // Shown in a tooltip: one short line of printable text.
+    model.removeIf([](QChar c) { return !c.isPrint(); });
+    return model.trimmed().left(64);
 }
 
 RVMetaData RVBlackVueMetaDataReader::readMetaDataFromText(std::string_view text)

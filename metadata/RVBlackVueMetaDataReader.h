@@ -2,6 +2,10 @@
 
 #include "metadata/RVMetaDataReader.h"
 
+class QIODevice;
+
+#include <QtGlobal>
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -13,6 +17,15 @@ class RVBlackVueMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
+
+    // The track and samples newer cameras keep inside the video (a top-level "free" box
+    // holding "gps ", "3gf " and "cprt" boxes), read from device (fileSize bytes; name is
+    // only for log lines). Nothing when the video holds neither a "gps " nor a "3gf " box.
+    static std::optional<RVMetaData> readEmbeddedData(QIODevice& device, qint64 fileSize,
+                                                      const QString& name);
+    // The camera model of a "cprt" payload: "maker;model;firmware;..." or a JSON object;
+    // empty when it names none.
+    static QString readCameraModel(std::string_view copyright);
 
     // The track file's text: points and speeds, no samples, no related files.
     static RVMetaData readMetaDataFromText(std::string_view text);

@@ -1,5 +1,7 @@
 #include "metadata/RVByteReader.h"
 
+#include <bit>
+
 std::optional<std::string_view> RVByteReader::bytes(std::size_t offset, std::size_t length) const
 {
     if (offset > m_bytes.size() || length > m_bytes.size() - offset)
@@ -40,4 +42,30 @@ std::optional<std::int16_t> RVByteReader::s16(std::size_t offset) const
     if (!value)
         return std::nullopt;
     return std::int16_t(*value);
+}
+
+std::optional<std::uint32_t> RVByteReader::u32le(std::size_t offset) const
+{
+    const auto b = bytes(offset, 4);
+    if (!b)
+        return std::nullopt;
+    const auto* p = reinterpret_cast<const unsigned char*>(b->data());
+    return (std::uint32_t(p[3]) << 24) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[1]) << 8) |
+           std::uint32_t(p[0]);
+}
+
+std::optional<std::int32_t> RVByteReader::s32le(std::size_t offset) const
+{
+    const auto value = u32le(offset);
+    if (!value)
+        return std::nullopt;
+    return std::int32_t(*value);
+}
+
+std::optional<float> RVByteReader::f32le(std::size_t offset) const
+{
+    const auto value = u32le(offset);
+    if (!value)
+        return std::nullopt;
+    return std::bit_cast<float>(*value);
 }

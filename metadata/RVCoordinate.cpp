@@ -18,6 +18,11 @@ std::string_view RVCoordinate::toDecimalDegrees(std::string_view nmea, bool nega
         v = -std::numeric_limits<float>::infinity();
     else
         v = float(value);
+    return toDecimalDegrees(v, negative, buffer);
+}
+
+std::string_view RVCoordinate::toDecimalDegrees(float v, bool negative, char* buffer)
+{
     // All in float: the single-precision rounding is part of the result that cameras' own
     // software shows (5545.1234 gives 55.752060, not 55.752057). Whole degrees stay a float
     // (floor of a float is exact in float), which equals the integer for every real value

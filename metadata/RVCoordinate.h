@@ -15,5 +15,8 @@ constexpr std::size_t kBufferSize = 64;
 // minutes. With negative set, a "-" is put in front (south, west). The view points into
 // buffer, which must hold kBufferSize bytes.
 std::string_view toDecimalDegrees(std::string_view nmea, bool negative, char* buffer);
+// The same for a coordinate already read as a number (binary records keep ddmm.mmmm as a
+// float or a scaled integer).
+std::string_view toDecimalDegrees(float nmea, bool negative, char* buffer);
 
 } // namespace RVCoordinate

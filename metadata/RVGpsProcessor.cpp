@@ -5,7 +5,9 @@
 #include "metadata/RVCoordinate.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
+#include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVNumber.h"
+#include "metadata/RVSeventyMaiMetaDataReader.h"
 #include "metadata/RVTextSplit.h"
 
 #include <algorithm>
@@ -49,6 +51,39 @@ double upperMedian(const std::vector<RVSensorData>& samples, Axis axis)
     const auto middle = values.begin() + std::ptrdiff_t(values.size() / 2);
     std::nth_element(values.begin(), middle, values.end(), lessWithNanLast);
     return *middle;
+}
+
+// The readers in the order they are asked, with their format names. A reader claims only what
+// it recognises for certain, so the order decides only between readers that both could.
+template <typename Reader>
+std::optional<RVMetaData> readWith(const QString& path)
+{
+    return Reader().readMetaDataFromVideoFile(path);
+}
+struct ReaderEntry
+{
+    const char* format;
+    std::optional<RVMetaData> (*read)(const QString& path);
+};
+constexpr ReaderEntry kReaders[] = {
+    {"BlackVue", &readWith<RVBlackVueMetaDataReader>},
+    {"Mini", &readWith<RVMiniMetaDataReader>},
+    {"Korvela", &readWith<RVKorvelaMetaDataReader>},
+    {"Novatek", &readWith<RVNovatekMetaDataReader>},
+    {"70mai", &readWith<RVSeventyMaiMetaDataReader>},
+};
+
+// Whether a coordinate text can be a position: within the bound (degrees) and no "inf" or
+// "nan" (which the converter writes for an overflowing field and which would otherwise read
+// as 0, a position on the equator). A text without a number stays what it is: 0.
+bool possibleCoordinate(std::string_view text, double bound)
+{
+    const std::size_t start = text.find_first_not_of("+- ");
+    if (start != std::string_view::npos &&
+        (text.substr(start, 3) == "inf" || text.substr(start, 3) == "nan"))
+        return false;
+    const double value = RVNumber::leadingValue(text);
+    return std::isfinite(value) && std::fabs(value) <= bound;
 }
 
 } // namespace
@@ -124,21 +159,50 @@ double RVGpsProcessor::readAltitudeFromNmea(std::string_view sentence) const
     return RVNumber::leadingValue(*altitude);
 }
 
-std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(const QString& videoPath) const
+std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(const QString& videoPath,
+                                                                    QString* format) const
 {
     // The order decides the format: a BlackVue track file beside the video wins whatever the
-    // video's name, then a Mini log for "AMBA" videos, then the Korvela texts and box.
-    std::optional<RVMetaData> data =
-        RVBlackVueMetaDataReader().readMetaDataFromVideoFile(videoPath);
-    if (!data)
-        data = RVMiniMetaDataReader().readMetaDataFromVideoFile(videoPath);
-    if (!data)
-        data = RVKorvelaMetaDataReader().readMetaDataFromVideoFile(videoPath);
-    if (!data)
-        return std::nullopt;
-    data->gSensorData = normalizeSensorData(data->gSensorData);
-    fixFirstAltitudeRecords(data->points);
-    return data;
+    // video's name, then a Mini log for "AMBA" videos, then the Korvela texts and box, then
+    // the other cameras' data inside the video.
+    for (const ReaderEntry& reader : kReaders) {
+        std::optional<RVMetaData> data = reader.read(videoPath);
+        if (!data)
+            continue;
+        if (format)
+            *format = QString::fromLatin1(reader.format);
+        discardImpossibleValues(*data);
+        data->gSensorData = normalizeSensorData(data->gSensorData);
+        fixFirstAltitudeRecords(data->points);
+        return data;
+    }
+    return std::nullopt;
+}
+
+void RVGpsProcessor::discardImpossibleValues(RVMetaData& data)
+{
+    constexpr std::string_view kZero = "0.000000";
+    // Unknown values are NaN throughout: the graphs leave a gap, the exports leave them out.
+    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+    for (std::size_t i = 0; i < data.points.size(); ++i) {
+        RVPoint& point = data.points[i];
+        if (!possibleCoordinate(point.latitudeText(), 90.0) ||
+            !possibleCoordinate(point.longitudeText(), 180.0)) {
+            point.setLatitude(kZero);
+            point.setLongitude(kZero);
+            point.setTime(RVTimestamp());
+        }
+        if (std::isinf(point.velocity()))
+            point.setVelocity(kUnknown);
+        if (std::isinf(point.altitude()))
+            point.setAltitude(kUnknown);
+        if (!std::isfinite(point.azimut()))
+            point.setAzimut(0);
+    }
+    for (double& kmh : data.velocityData) {
+        if (std::isinf(kmh))
+            kmh = kUnknown;
+    }
 }
 
 std::vector<RVSensorData>

@@ -31,10 +31,19 @@ public:
     // A GGA sentence's altitude in metres, NaN for any other sentence.
     double readAltitudeFromNmea(std::string_view sentence) const;
 
-    // The one entry for a recording's metadata: asks the BlackVue, Mini and Korvela readers in
-    // that order, then centres the sensor samples on their medians and fills the leading
-    // unknown altitudes. Nothing when no reader recognises the recording.
-    std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const;
+    // The one entry for a recording's metadata: asks the BlackVue, Mini, Korvela, Novatek and
+    // 70mai readers in that order, then clears values that cannot be (discardImpossibleValues),
+    // centres the sensor samples on their medians and fills the leading unknown altitudes.
+    // Nothing when no reader recognises the recording. format, when given, receives the
+    // winning reader's format name ("BlackVue", "Mini", "Korvela", "Novatek", "70mai").
+    std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath,
+                                                        QString* format = nullptr) const;
+    // Positions that cannot be (a latitude outside -90..90, a longitude outside -180..180, a
+    // coordinate that is no finite number: a receiver's cold start writes 360 and 720) become
+    // zero points without a time, so they are neither drawn, exported nor taken as the
+    // recording's time. Infinite speeds and altitudes (an overflowing "1e400") become unknown
+    // (NaN), an infinite course 0.
+    static void discardImpossibleValues(RVMetaData& data);
     std::vector<RVSensorData> normalizeSensorData(const std::vector<RVSensorData>& samples) const;
     void fixFirstAltitudeRecords(std::vector<RVPoint>& points) const;
 

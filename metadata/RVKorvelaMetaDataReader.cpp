@@ -6,12 +6,13 @@
 //   2. /CARD/VIDEO/FILE0001.txt    (beside the video)
 //   3. a top-level box of type "udat" (75 64 61 74, not the standard "udta") in the video.
 //
-// Box walk: top-level boxes only, each with an 8-byte header
+// Box walk: top-level boxes only (RVBoxWalker), each with an 8-byte header
 //   offset 0, 4 bytes: size, big-endian, taken as signed 32-bit (64-bit sizes unsupported)
 //   offset 4, 4 bytes: type, four ASCII characters
 // The "udat" payload is read as "size" bytes starting right after the header (the camera's
 // size field is taken as the payload length; a header-inclusive size adds up to 8 bytes of
 // whatever follows, which land at the end of the last line). Reads stop at the end of file.
+// Side texts and payloads over RVMetaPath::Limits::kStreamedText are not read.
 //
 // Text: lines separated by "\n", either NMEA sentences (GGA gives the altitude in metres,
 // RMC the fix; everything else ignored) or G-sensor lines
@@ -21,6 +22,7 @@
 
 #include "metadata/RVKorvelaMetaDataReader.h"
 
+#include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMetaPath.h"
@@ -38,9 +40,10 @@
 
 namespace {
 
-constexpr qint64 kBoxHeaderSize = 8;
 // Thousandths of g per g.
 constexpr double kMilliG = 1000.0;
+// The longest line kept whole; the rest of a longer one is dropped.
+constexpr std::size_t kMaxLineBytes = 64 << 10;
 
 // A "$GS" line as a sample, or nothing when it has fewer than four fields.
 std::optional<RVSensorData> readSensorLine(std::string_view line, RVSensorLabel label)
@@ -71,7 +74,10 @@ public:
         if (!m_partial.empty()) {
             // Complete the line cut at the end of the previous block.
             const std::size_t end = block.find('\n');
-            m_partial.append(block.substr(0, end));
+            // A line without end (a broken or hostile file) keeps only its start: no sentence
+            // is longer than a few hundred bytes.
+            const std::size_t room = kMaxLineBytes - std::min(kMaxLineBytes, m_partial.size());
+            m_partial.append(block.substr(0, std::min(end, room)));
             if (end == std::string_view::npos)
                 return;
             addLine(m_partial);
@@ -153,19 +159,27 @@ RVKorvelaMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
     if (!RVMetaPath::exists(sidePath))
         sidePath = RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt");
     if (RVMetaPath::exists(sidePath)) {
-        QFile text(sidePath);
-        if (!text.open(QIODevice::ReadOnly))
+        QFile text;
+        if (!RVMetaPath::openRegularFile(text, sidePath))
             return std::nullopt;
+        if (text.size() > RVMetaPath::Limits::kStreamedText) {
+            RVMetaPath::reportOversize(sidePath, text.size(), RVMetaPath::Limits::kStreamedText);
+            return std::nullopt;
+        }
         return scanDevice(text, text.size());
     }
 
-    QFile video(videoPath);
-    const qint64 fileSize = QFileInfo(videoPath).size();
-    if (!video.open(QIODevice::ReadOnly))
+    QFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath))
         return std::nullopt;
+    const qint64 fileSize = video.size();
     const std::optional<qint64> payloadLength = findUdatPayloadLength(video, fileSize);
     if (!payloadLength)
         return std::nullopt;
+    if (*payloadLength > RVMetaPath::Limits::kStreamedText) {
+        RVMetaPath::reportOversize(videoPath, *payloadLength, RVMetaPath::Limits::kStreamedText);
+        return std::nullopt;
+    }
     return scanDevice(video, *payloadLength);
 }
 
@@ -188,28 +202,15 @@ std::optional<QByteArray> RVKorvelaMetaDataReader::findUdatPayload(QIODevice& de
 std::optional<qint64> RVKorvelaMetaDataReader::findUdatPayloadLength(QIODevice& device,
                                                                      qint64 fileSize)
 {
-    qint64 offset = 0;
-    for (;;) {
-        if (!device.seek(offset))
-            return std::nullopt;
-        const QByteArray header = device.read(kBoxHeaderSize);
-        if (header.size() < kBoxHeaderSize)
-            return std::nullopt;
-        const std::string_view headerView(header.constData(), std::size_t(header.size()));
-        const std::int32_t size = getBlockLength(headerView);
-        // A size below the header's own (0 "to the end", 1 "64-bit size follows", garbage or
-        // negative) cannot move the walk forward: stop rather than loop or step back.
-        if (size < kBoxHeaderSize)
-            return std::nullopt;
-        if (headerView.substr(4, 4) == "udat") {
-            // Never more than the file holds, whatever the size field claims.
-            const qint64 available = std::max<qint64>(0, fileSize - (offset + kBoxHeaderSize));
-            return std::min<qint64>(size, available);
-        }
-        offset += size;
-        if (offset > fileSize)
-            return std::nullopt;
-    }
+    // The camera's sizes are signed 32-bit counts; a size below the header's own (0, 1,
+    // garbage or negative) cannot move the walk forward and ends it.
+    RVBoxWalker walker(device, 0, fileSize, RVBoxWalker::Sizes::Signed32);
+    const std::optional<RVBox> udat = walker.find("udat");
+    if (!udat || !device.seek(udat->payloadOffset()))
+        return std::nullopt;
+    // The size field is taken as the payload's length, never more than the file holds.
+    const qint64 available = std::max<qint64>(0, fileSize - udat->payloadOffset());
+    return std::min<qint64>(udat->declaredSize, available);
 }
 
 std::int32_t RVKorvelaMetaDataReader::getBlockLength(std::string_view header)

@@ -1,7 +1,12 @@
 #include "metadata/RVMetaPath.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,12 +70,53 @@ bool RVMetaPath::exists(const QString& path)
     return QFileInfo::exists(path);
 }
 
-std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path)
+bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Anything but a regular file (after links) is never opened: opening a FIFO waits for a
+    // writer, or wakes one. O_NONBLOCK and the fstat of what was opened cover a name swapped
+    // between the check and the open.
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly | extra, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
+void RVMetaPath::reportOversize(const QString& path, qint64 size, qint64 maxBytes)
+{
+    qWarning().noquote() << QStringLiteral(
+                                "Skipped %1: %2 bytes, more than the %3 read from such a file")
+                                .arg(path)
+                                .arg(size)
+                                .arg(maxBytes);
+}
+
+std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path, qint64 maxBytes)
+{
+    QFile file;
+    if (!openRegularFile(file, path))
         return std::nullopt;
-    QByteArray bytes = file.readAll();
+    const qint64 size = file.size();
+    if (size > maxBytes) {
+        reportOversize(path, size, maxBytes);
+        return std::nullopt;
+    }
+    // The size read first bounds the read, even when the file grows meanwhile.
+    QByteArray bytes = file.read(size);
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;

@@ -73,7 +73,8 @@ RVMiniMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
                           .arg(RVMetaPath::withoutLastComponents(videoPath, 3), number);
     if (!RVMetaPath::exists(logPath))
         logPath = RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt");
-    const std::optional<QByteArray> text = RVMetaPath::readWholeFile(logPath);
+    const std::optional<QByteArray> text =
+        RVMetaPath::readWholeFile(logPath, RVMetaPath::Limits::kMiniLog);
     if (!text || text->isEmpty())
         return std::nullopt;
     return readMetaDataFromFile(logPath,

@@ -1,4 +1,7 @@
-// The top-level box walk over an in-memory "video file", and the text of a found "udat" box.
+// The box walker over an in-memory "video file" (every box entered as if it held boxes, a few
+// levels deep, checking that each box lies inside its parent and the walk only moves forward),
+// and the maker's top-level "udat" walk with the text of a found box.
+#include "metadata/RVBoxWalker.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 
 #include <QBuffer>
@@ -7,11 +10,30 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace {
+
+void walk(QIODevice& device, qint64 begin, qint64 end, int depth)
+{
+    RVBoxWalker walker(device, begin, end);
+    qint64 previousEnd = begin;
+    while (const std::optional<RVBox> box = walker.next()) {
+        if (box->offset != previousEnd || box->end > end || box->payloadOffset() > box->end ||
+            box->end <= box->offset)
+            __builtin_trap();
+        previousEnd = box->end;
+        if (depth < 4)
+            walk(device, box->payloadOffset(), box->end, depth + 1);
+    }
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    walk(buffer, 0, bytes.size(), 0);
     const std::optional<QByteArray> payload =
         RVKorvelaMetaDataReader::findUdatPayload(buffer, bytes.size());
     if (!payload)

@@ -1,7 +1,7 @@
 // --format json: every recording's metadata as the dispatcher returns it, streamed.
 //
 //   [
-//    {"file":"…","format":"Korvela"|"Mini"|"BlackVue"|null,
+//    {"file":"…","format":"Korvela"|"Mini"|"BlackVue"|"Novatek"|"70mai"|null,
 //     "points":[
 //      {"latitude":"55.752060","longitude":"37.609463","altitude":145.3|null,"azimut":45.5,
 //       "velocity":18.519999980926514,"time":"2015-02-05T13:45:01.000Z"|null},

@@ -5,7 +5,8 @@ namespace {
 constexpr RVExportFormat kFormats[] = {
     {"json",
      "a JSON array with one object per FILE, in argument order: file, format (\"BlackVue\", "
-     "\"Mini\", \"Korvela\", or null when no reader recognises it), points, gSensorData, "
+     "\"Mini\", \"Korvela\", \"Novatek\", \"70mai\", or null when no reader recognises it), "
+     "points, gSensorData, "
      "velocityData, relatedFiles",
      RVOutputDirUse::None, &runJsonFormat},
     {"tree",

@@ -7,14 +7,13 @@
 #include <optional>
 
 // A recording's metadata as the dispatcher returns it, together with the name of the camera
-// format whose reader recognised it ("BlackVue", "Mini", "Korvela"; null when none did).
+// format whose reader recognised it ("BlackVue", "Mini", "Korvela", "Novatek", "70mai"; null
+// when none did).
 struct RVRecordingMetaData final
 {
     QString format;
     std::optional<RVMetaData> metaData;
 };
 
-// The dispatcher does not say which reader won, so this asks the three readers in the
-// dispatcher's order (BlackVue, Mini, Korvela) and applies the dispatcher's clean-up
-// (sensor samples centred on their medians, leading unknown altitudes filled in).
+// The dispatcher's reading, with the name of the reader that won.
 RVRecordingMetaData readRecordingMetaData(const QString& videoPath);

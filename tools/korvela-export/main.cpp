@@ -25,7 +25,7 @@ void printUsage(std::FILE* stream)
     std::fputs("usage: korvela-export [--quiet] --format FORMAT [--output DIR] FILE...\n"
                "\n"
                "Reads the GPS track and G-sensor samples a dash camera stored with each video\n"
-               "FILE (BlackVue, Mini or Korvela format) and writes them out.\n"
+               "FILE (BlackVue, Mini, Korvela, Novatek or 70mai format) and writes them out.\n"
                "\n"
                "options:\n"
                "  --format FORMAT  what to write (see below)\n"
