@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <atomic>
+
 class RVVolumeMonitor;
 
 // The file operations of the library: finding camera cards, collecting the recordings below a
@@ -17,13 +19,18 @@ public:
 
     // Walks the path and appends one record per recording found: every regular file whose
     // extension (after the last ".") is "mov" or "mp4" in any case, at any depth, hidden
-    // entries included, in the order the directories list their entries. Symbolic links are
-    // followed; a directory already visited in this walk is not entered again, so link cycles
-    // end. Each record gets the file's creation date, its lock flag and its media duration
-    // (NaN when the media cannot be read). Nothing is appended for a missing path.
-    static void scanVideoFilesFrom(const QString& path, RVVideoFileList& files);
+    // entries included, in the order the directories list their entries, the views of one
+    // recording joined into one record (RVRecordingViews). Symbolic links are followed only
+    // while their target stays inside the path; a directory is entered once, so link cycles
+    // end, and a file reached twice is taken once. Paths too long to open are logged and
+    // skipped. Each record gets the file's creation date, its lock flag and its media
+    // duration (NaN when the media cannot be read). Nothing is appended for a missing path,
+    // nor when cancel becomes true during the walk (it is checked at every entry).
+    static void scanVideoFilesFrom(const QString& path, RVVideoFileList& files,
+                                   const std::atomic<bool>* cancel = nullptr);
     // The same for a URL; anything but a local file URL adds nothing.
-    static void scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files);
+    static void scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files,
+                                   const std::atomic<bool>* cancel = nullptr);
     // Whether the file name ends in ".mov" or ".mp4", compared without regard to case.
     static bool isVideoFileName(const QString& fileName);
 

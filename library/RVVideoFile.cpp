@@ -1,9 +1,21 @@
 #include "library/RVVideoFile.h"
 
 RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked)
-    : m_filePath(std::move(filePath)), m_duration(durationSeconds), m_created(created),
-      m_locked(locked)
+    : RVVideoFile({RVVideoView{RVChannel::Front, std::move(filePath)}}, durationSeconds, created,
+                  locked)
 {}
+
+RVVideoFile::RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
+                         bool locked, std::vector<RVFileId> ids)
+    : m_views(std::move(views)), m_ids(std::move(ids)),
+      m_filePath(m_views.empty() ? QString() : m_views.front().filePath),
+      m_duration(durationSeconds), m_created(created), m_locked(locked)
+{
+    if (const std::optional<RVRecordingName> name = parseRecordingName(m_filePath)) {
+        m_mode = name->mode;
+        m_modeCode = name->modeCode;
+    }
+}
 
 QString RVVideoFile::fileName() const
 {

@@ -153,16 +153,16 @@ RVKorvelaMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
     if (!RVMetaPath::exists(sidePath))
         sidePath = RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt");
     if (RVMetaPath::exists(sidePath)) {
-        QFile text(sidePath);
-        if (!text.open(QIODevice::ReadOnly))
+        QFile text;
+        if (!RVMetaPath::open(text, sidePath))
             return std::nullopt;
         return scanDevice(text, text.size());
     }
 
-    QFile video(videoPath);
-    const qint64 fileSize = QFileInfo(videoPath).size();
-    if (!video.open(QIODevice::ReadOnly))
+    QFile video;
+    if (!RVMetaPath::open(video, videoPath))
         return std::nullopt;
+    const qint64 fileSize = video.size();
     const std::optional<qint64> payloadLength = findUdatPayloadLength(video, fileSize);
     if (!payloadLength)
         return std::nullopt;

@@ -1,7 +1,12 @@
 #include "metadata/RVMetaPath.h"
 
+#include "metadata/RVNativePath.h"
+
 #include <QFile>
-#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -62,13 +67,27 @@ QString RVMetaPath::withoutExtension(const QString& path)
 
 bool RVMetaPath::exists(const QString& path)
 {
-    return QFileInfo::exists(path);
+    struct stat st;
+    return ::stat(RVNativePath::encode(path).constData(), &st) == 0;
+}
+
+bool RVMetaPath::open(QFile& file, const QString& path)
+{
+    // QFile would encode the name itself and lose bytes that are not UTF-8.
+    const int fd = ::open(RVNativePath::encode(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!open(file, path))
         return std::nullopt;
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
