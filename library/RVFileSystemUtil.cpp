@@ -171,10 +171,34 @@ QStringList RVFileSystemUtil::getDashcamFlashDrives(const QStringList& removable
 {
     QStringList cards;
     for (const QString& mountPath : removableMountPaths) {
-        if (isDashcamVolumeName(lastPathComponent(mountPath)))
+        if (isDashcamVolumeName(lastPathComponent(mountPath)) ||
+            !cardRecordingFolders(mountPath).isEmpty())
             cards.append(mountPath);
     }
     return cards;
+}
+
+QStringList RVFileSystemUtil::cardRecordingFolders(const QString& mountPath)
+{
+    QString root = mountPath;
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    QStringList existing;
+    for (const QString& folder : ::cardRecordingFolders()) {
+        const QString path = root + QLatin1Char('/') + folder;
+        if (RVPlatformFile::stat(path).kind == RVPlatformFile::Kind::Directory)
+            existing.append(path);
+    }
+    // A folder inside another one found is walked with it.
+    QStringList outermost;
+    for (const QString& folder : existing) {
+        const bool inside = std::any_of(existing.begin(), existing.end(), [&](const QString& o) {
+            return folder.startsWith(o + QLatin1Char('/'));
+        });
+        if (!inside)
+            outermost.append(folder);
+    }
+    return outermost;
 }
 
 bool RVFileSystemUtil::isDashcamVolumeName(const QString& volumeName)
@@ -200,15 +224,19 @@ bool RVFileSystemUtil::changeMutabilityOfVideoFiles(const RVVideoFileList& files
     for (const RVVideoFilePtr& file : files) {
         if (!file)
             continue;
-        const bool done = changeMutabilityOfFile(file->filePath(), immutable);
-        file->setLocked(isFileLocked(file->filePath()));
-        if (!done) {
-            qWarning().noquote() << QStringLiteral("Could not %1 %2")
-                                        .arg(immutable ? QStringLiteral("lock")
-                                                       : QStringLiteral("unlock"),
-                                             file->filePath());
-            allDone = false;
+        bool anyLocked = false;
+        for (const RVVideoView& view : file->views()) {
+            const bool done = changeMutabilityOfFile(view.filePath, immutable);
+            anyLocked = isFileLocked(view.filePath) || anyLocked;
+            if (!done) {
+                qWarning().noquote()
+                    << QStringLiteral("Could not %1 %2")
+                           .arg(immutable ? QStringLiteral("lock") : QStringLiteral("unlock"),
+                                view.filePath);
+                allDone = false;
+            }
         }
+        file->setLocked(anyLocked);
     }
     return allDone;
 }
@@ -225,16 +253,10 @@ bool RVFileSystemUtil::copyFileAtPath(const QString& sourcePath, const QString& 
 
 bool RVFileSystemUtil::removeFileAtPath(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir().rmdir(path);
-    else
-        QFile::remove(path);
-    return !fileExists(path);
+    return RVPlatformFile::remove(path);
 }
 
 bool RVFileSystemUtil::fileExists(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return RVPlatformFile::exists(path);
 }

@@ -34,20 +34,27 @@ public:
     // Whether the file name ends in ".mov" or ".mp4", compared without regard to case.
     static bool isVideoFileName(const QString& fileName);
 
-    // Mount paths of the mounted removable volumes that look like camera cards, in the
-    // monitor's order. The first form asks the platform's own volume monitor.
+    // Mount paths of the mounted removable volumes that are camera cards, in the monitor's
+    // order: those whose name says so (isDashcamVolumeName) and those holding a folder where
+    // cameras keep their recordings (cardRecordingFolders). The first form asks the
+    // platform's own volume monitor.
     static QStringList getDashcamFlashDrives();
     static QStringList getDashcamFlashDrives(const RVVolumeMonitor& monitor);
     static QStringList getDashcamFlashDrives(const QStringList& removableMountPaths);
     // A camera card's volume name holds a capital G followed by a decimal digit (G1, CARDG2).
     static bool isDashcamVolumeName(const QString& volumeName);
+    // The folders of the card at mountPath below which recordings are looked for: those of
+    // "BlackVue/Record", "70mai" and "DCIM" that exist (a camera's "DCIM/Movie" with its
+    // protected-event folder "RO" lies within "DCIM").
+    static QStringList cardRecordingFolders(const QString& mountPath);
 
     // Locks (true) or unlocks (false) the file. True when the file's flag now reads as asked.
     static bool changeMutabilityOfFile(const QString& path, bool immutable);
     // Whether the file is locked now (read from the file system; false when unreadable).
     static bool isFileLocked(const QString& path);
-    // Locks or unlocks every file and records in each record the state read back from its
-    // file, so a failed change is never recorded as done. True when every file now reads as
+    // Locks or unlocks every view of every recording and records in each record the state
+    // read back from its files (locked when any view is), so a failed change is never
+    // recorded as done. True when every file now reads as
     // asked.
     static bool changeMutabilityOfVideoFiles(const RVVideoFileList& files, bool immutable);
 

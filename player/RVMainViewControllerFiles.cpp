@@ -6,12 +6,12 @@
 #include "export/RVExportFileUtil.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
-#include "player/RVWindowDialogs.h"
 #include "player/RVExportCommands.h"
 #include "player/RVFileViewer.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
+#include "player/RVWindowDialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -170,7 +170,7 @@ void RVMainViewController::setMutability(const RVVideoDataPtr& node, bool locked
         return;
     // The records take the state read back from each file, so the list never shows a lock
     // that did not happen.
-    const bool done = RVFileSystemUtil::changeMutabilityOfVideoFiles(node->files(), locked);
+    const bool done = m_videoList->changeMutabilityOfVideoData(node, locked);
     m_filesView->viewport()->update();
     if (!done) {
         //% "Error"

@@ -43,6 +43,10 @@ std::optional<QString> canonicalPath(const QString& path);
 // Entry names of a directory in the order the file system returns them, "." and ".."
 // left out; nothing when the directory cannot be read.
 std::optional<QStringList> listDirectory(const QString& path);
+// Deletes the file, link or empty directory. True when nothing is left at the path.
+bool remove(const QString& path);
+// Whether anything, even a dangling link, exists at the path.
+bool exists(const QString& path);
 // Locks (clears every write bit) or unlocks (gives the owner write permission) the file.
 // False when the permission could not be changed.
 bool setLocked(const QString& path, bool locked);

@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -92,6 +93,20 @@ std::optional<QStringList> listDirectory(const QString& path)
     }
     ::closedir(dir);
     return names;
+}
+
+bool remove(const QString& path)
+{
+    const QByteArray native = RVNativePath::encode(path);
+    if (::unlink(native.constData()) != 0 && errno == EISDIR)
+        ::rmdir(native.constData());
+    return !exists(path);
+}
+
+bool exists(const QString& path)
+{
+    struct stat st;
+    return ::lstat(RVNativePath::encode(path).constData(), &st) == 0;
 }
 
 bool setLocked(const QString& path, bool locked)
