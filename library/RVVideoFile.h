@@ -39,7 +39,9 @@ class RVVideoFile final
 public:
     // durationSeconds: playable length of the media, NaN when it could not be measured.
     // created: the file system's creation date until the recording's first track time is known.
-    // locked: the file's lock flag as read from the file system.
+    // locked: the file's lock flag as read from the file system; for several views, whether
+    // any view is locked (the delete command then keeps the whole recording, and the list
+    // shows it locked until it is unlocked as a whole).
     RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked);
     // A recording of several views, front first (see RVRecordingViews). filePath() is the
     // first view's path; ids are the views' file identities, in view order (may be empty).
@@ -64,9 +66,6 @@ public:
     void setCreated(RVTimestamp created) { m_created.store(created, std::memory_order_relaxed); }
     bool locked() const { return m_locked.load(std::memory_order_relaxed); }
     void setLocked(bool locked) { m_locked.store(locked, std::memory_order_relaxed); }
-
-    // Lock flag of a recording is "any of its views is locked": the delete command then keeps
-    // the whole recording, and the list shows it locked until it is unlocked as a whole.
 
     // Log text: "FILE0001.MOV, 60.000000, 2015-01-01T12:00:00.000Z".
     QString description() const;

@@ -192,10 +192,18 @@ RVDeleteResult RVVideoList::removeVideoDataAndFiles(const RVVideoDataPtr& node)
 
     const bool allGone = result.keptLocked.isEmpty() && result.failed.isEmpty();
     if (!node->parent() && allGone) {
-        // A top-level node leaves the list directly; its neighbours stay as they are.
+        // A top-level node leaves the list directly; its neighbours stay as they are. The
+        // list may have been rebuilt since the node was handed out (a card check, a scan),
+        // so what goes is every node of the deleted files, not only this very node.
         std::lock_guard publish(m_publishMutex);
         RVVideoDataList nodes = *m_videosData;
-        std::erase(nodes, node);
+        std::erase_if(nodes, [&](const RVVideoDataPtr& shown) {
+            return shown == node || (!shown->files().empty() &&
+                                     std::all_of(shown->files().begin(), shown->files().end(),
+                                                 [&](const RVVideoFilePtr& f) {
+                                                     return deleted.contains(f.get());
+                                                 }));
+        });
         m_videosData = std::make_shared<const RVVideoDataList>(std::move(nodes));
     } else if (!deleted.isEmpty() || node->parent()) {
         // What is left of a trip (or the files kept back) is regrouped.
