@@ -73,10 +73,19 @@ bool RVMetaPath::exists(const QString& path)
 
 bool RVMetaPath::open(QFile& file, const QString& path)
 {
-    // QFile would encode the name itself and lose bytes that are not UTF-8.
-    const int fd = ::open(RVNativePath::encode(path).constData(), O_RDONLY | O_CLOEXEC);
+    // QFile would encode the name itself and lose bytes that are not UTF-8. Opened without
+    // blocking, since a pipe where a side file is expected would wait for a writer for ever;
+    // only regular files are read.
+    const int fd =
+        ::open(RVNativePath::encode(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         return false;

@@ -18,7 +18,8 @@ QString baseName(const QString& path);
 // The whole path less the last component's extension ("/a/FILE.MOV" -> "/a/FILE").
 QString withoutExtension(const QString& path);
 bool exists(const QString& path);
-// Opens the file for reading by its file-system bytes (see RVNativePath).
+// Opens the file for reading by its file-system bytes (see RVNativePath); false for anything
+// but a regular file, without waiting on a pipe or device.
 bool open(QFile& file, const QString& path);
 // A side file read whole; nothing when it cannot be opened or read.
 std::optional<QByteArray> readWholeFile(const QString& path);

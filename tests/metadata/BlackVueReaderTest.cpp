@@ -3,7 +3,10 @@
 
 #include "TestFiles.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -131,6 +134,9 @@ TEST(BlackVueReader, ChannelsShareTheSideFilesNamedWithoutTheirLetters)
                                                    record + "/20170708_221449_N.3gf"}));
     }
     // Another mode's side files are another recording's; a name no camera writes has none.
+    // A pipe where the track should be is not waited on.
+    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_EF.mp4"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(record + "/20170708_221449_E.gps").constData(), 0644), 0);
     EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_EF.mp4"));
     EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_F.mp4"));
     // Side files named after the whole video come first.
