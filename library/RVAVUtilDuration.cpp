@@ -9,6 +9,9 @@
 
 #include "library/RVMp4Header.h"
 
+#include "metadata/RVMetaPath.h"
+#include "metadata/RVNativePath.h"
+
 #include <QFile>
 #include <QLibrary>
 
@@ -76,7 +79,7 @@ float durationFromFFmpeg(const QString& filePath)
     const FormatLibrary* av = formatLibrary();
     if (!av)
         return kUnknown;
-    const QByteArray native = QFile::encodeName(filePath);
+    const QByteArray native = RVNativePath::encode(filePath);
     // Recordings are QuickTime/MP4 files: naming the demuxer skips probing every format
     // FFmpeg knows, which takes about as long as reading the header itself. A file that is
     // something else under that name is probed as usual.
@@ -97,8 +100,8 @@ float durationFromFFmpeg(const QString& filePath)
 
 float RVAVUtil::getDurationOfFile(const QString& filePath)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!RVMetaPath::openRegularFile(file, filePath))
         return kUnknown;
     // FFmpeg reports the same figure for these files: the movie header's length, rounded to
     // microseconds.

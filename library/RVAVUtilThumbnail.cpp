@@ -6,6 +6,8 @@
 // have a key frame every one or two seconds, so at most a few dozen frames are decoded.
 #include "library/RVAVUtil.h"
 
+#include "metadata/RVNativePath.h"
+
 #include <QFile>
 
 #include <cmath>
@@ -54,7 +56,7 @@ constexpr int kMaxDecodingErrors = 50;
 
 FormatPtr openInput(const QString& filePath)
 {
-    const QByteArray native = QFile::encodeName(filePath);
+    const QByteArray native = RVNativePath::encode(filePath);
     // Recordings are QuickTime/MP4: naming the demuxer skips probing every format FFmpeg
     // knows. A file that is something else under that name is probed as usual.
     AVFormatContext* raw = nullptr;

@@ -1,6 +1,7 @@
 #include "library/RVFileSystemUtil.h"
 
 #include "library/RVAVUtil.h"
+#include "library/RVRecordingViews.h"
 #include "library/RVVolumeMonitor.h"
 #include "library/platform/RVPlatformFile.h"
 
@@ -25,40 +26,80 @@ constexpr float kNotMeasured = std::numeric_limits<float>::quiet_NaN();
 constexpr std::ptrdiff_t kFilesPerThread = 16;
 const std::ptrdiff_t kMaxThreads = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
 
-void walk(const QString& path, RVVideoFileList& files, std::set<DirectoryId>& visited)
+// One walk below a root: links are followed only while their target stays inside the root,
+// every directory is entered once (link cycles end), and every file is taken once however
+// many paths lead to it.
+struct Walk
 {
-    const RVPlatformFile::Info info = RVPlatformFile::stat(path);
-    switch (info.kind) {
-    case RVPlatformFile::Kind::Missing:
-    case RVPlatformFile::Kind::Other: // devices and pipes: opening them could block forever
-        return;
-    case RVPlatformFile::Kind::Directory: {
-        if (!visited.insert({info.device, info.inode}).second)
-            return;
-        const std::optional<QStringList> names = RVPlatformFile::listDirectory(path);
-        if (!names)
-            return;
-        const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
-        for (const QString& name : *names)
-            walk(prefix + name, files, visited);
-        return;
+    QString root; // canonical
+    const std::atomic<bool>* cancel = nullptr;
+    std::set<DirectoryId> visitedDirectories;
+    std::set<RVFileId> seenFiles;
+    std::vector<RVFoundVideo> found;
+
+    bool cancelled() const { return cancel && cancel->load(std::memory_order_relaxed); }
+
+    bool insideRoot(const QString& path) const
+    {
+        const std::optional<QString> target = RVPlatformFile::canonicalPath(path);
+        if (!target)
+            return false;
+        return *target == root ||
+               (target->startsWith(root) &&
+                (root.endsWith(QLatin1Char('/')) || target->at(root.size()) == QLatin1Char('/')));
     }
-    case RVPlatformFile::Kind::Regular:
-        break;
+
+    void visit(const QString& path)
+    {
+        if (cancelled())
+            return;
+        const RVPlatformFile::Info info = RVPlatformFile::stat(path);
+        if (info.nameTooLong) {
+            qWarning().noquote()
+                << QStringLiteral("Skipping %1: the path is too long to open").arg(path);
+            return;
+        }
+        if (info.symbolicLink && info.kind != RVPlatformFile::Kind::Missing && !insideRoot(path)) {
+            qWarning().noquote()
+                << QStringLiteral("Not following %1: the link leads out of %2").arg(path, root);
+            return;
+        }
+        switch (info.kind) {
+        case RVPlatformFile::Kind::Missing:
+        case RVPlatformFile::Kind::Other: // devices and pipes: opening them could block forever
+            return;
+        case RVPlatformFile::Kind::Directory: {
+            if (!visitedDirectories.insert({info.device, info.inode}).second)
+                return;
+            const std::optional<QStringList> names = RVPlatformFile::listDirectory(path);
+            if (!names)
+                return;
+            const QString prefix = path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/');
+            for (const QString& name : *names)
+                visit(prefix + name);
+            return;
+        }
+        case RVPlatformFile::Kind::Regular:
+            break;
+        }
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (!RVFileSystemUtil::isVideoFileName(path.mid(slash + 1)))
+            return;
+        const RVFileId id{info.device, info.inode};
+        if (!seenFiles.insert(id).second)
+            return;
+        found.push_back({path, info.created, info.locked, id});
     }
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    if (!RVFileSystemUtil::isVideoFileName(path.mid(slash + 1)))
-        return;
-    files.push_back(std::make_shared<RVVideoFile>(path, kNotMeasured, info.created, info.locked));
-}
+};
 
 // Reading a header costs a few hundred microseconds of CPU once the card is in the page
 // cache, so a card of a thousand recordings is measured on several threads.
-void measureDurations(RVVideoFileList::iterator begin, RVVideoFileList::iterator end)
+void measureDurations(RVVideoFileList::iterator begin, RVVideoFileList::iterator end,
+                      const std::atomic<bool>* cancel)
 {
     const std::ptrdiff_t count = end - begin;
     const auto measure = [&](std::atomic<std::ptrdiff_t>& next) {
-        for (std::ptrdiff_t i = next++; i < count; i = next++)
+        for (std::ptrdiff_t i = next++; i < count && !(cancel && *cancel); i = next++)
             begin[i]->setDuration(RVAVUtil::getDurationOfFile(begin[i]->filePath()));
     };
     std::atomic<std::ptrdiff_t> next{0};
@@ -80,23 +121,30 @@ QString lastPathComponent(QString path)
 
 } // namespace
 
-void RVFileSystemUtil::scanVideoFilesFrom(const QString& path, RVVideoFileList& files)
+void RVFileSystemUtil::scanVideoFilesFrom(const QString& path, RVVideoFileList& files,
+                                          const std::atomic<bool>* cancel)
 {
     if (path.isEmpty())
         return;
     QString start = path;
     while (start.size() > 1 && start.endsWith(QLatin1Char('/')))
         start.chop(1);
-    std::set<DirectoryId> visited;
-    const std::size_t first = files.size();
-    walk(start, files, visited);
-    measureDurations(files.begin() + std::ptrdiff_t(first), files.end());
+    Walk walk;
+    walk.root = RVPlatformFile::canonicalPath(start).value_or(start);
+    walk.cancel = cancel;
+    walk.visit(start);
+    if (walk.cancelled())
+        return;
+    RVVideoFileList recordings = combineViews(walk.found);
+    measureDurations(recordings.begin(), recordings.end(), cancel);
+    files.insert(files.end(), recordings.begin(), recordings.end());
 }
 
-void RVFileSystemUtil::scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files)
+void RVFileSystemUtil::scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files,
+                                          const std::atomic<bool>* cancel)
 {
     if (url.isLocalFile())
-        scanVideoFilesFrom(url.toLocalFile(), files);
+        scanVideoFilesFrom(url.toLocalFile(), files, cancel);
 }
 
 bool RVFileSystemUtil::isVideoFileName(const QString& fileName)
@@ -123,10 +171,34 @@ QStringList RVFileSystemUtil::getDashcamFlashDrives(const QStringList& removable
 {
     QStringList cards;
     for (const QString& mountPath : removableMountPaths) {
-        if (isDashcamVolumeName(lastPathComponent(mountPath)))
+        if (isDashcamVolumeName(lastPathComponent(mountPath)) ||
+            !cardRecordingFolders(mountPath).isEmpty())
             cards.append(mountPath);
     }
     return cards;
+}
+
+QStringList RVFileSystemUtil::cardRecordingFolders(const QString& mountPath)
+{
+    QString root = mountPath;
+    while (root.size() > 1 && root.endsWith(QLatin1Char('/')))
+        root.chop(1);
+    QStringList existing;
+    for (const QString& folder : ::cardRecordingFolders()) {
+        const QString path = root + QLatin1Char('/') + folder;
+        if (RVPlatformFile::stat(path).kind == RVPlatformFile::Kind::Directory)
+            existing.append(path);
+    }
+    // A folder inside another one found is walked with it.
+    QStringList outermost;
+    for (const QString& folder : existing) {
+        const bool inside = std::any_of(existing.begin(), existing.end(), [&](const QString& o) {
+            return folder.startsWith(o + QLatin1Char('/'));
+        });
+        if (!inside)
+            outermost.append(folder);
+    }
+    return outermost;
 }
 
 bool RVFileSystemUtil::isDashcamVolumeName(const QString& volumeName)
@@ -152,15 +224,19 @@ bool RVFileSystemUtil::changeMutabilityOfVideoFiles(const RVVideoFileList& files
     for (const RVVideoFilePtr& file : files) {
         if (!file)
             continue;
-        const bool done = changeMutabilityOfFile(file->filePath(), immutable);
-        file->setLocked(isFileLocked(file->filePath()));
-        if (!done) {
-            qWarning().noquote() << QStringLiteral("Could not %1 %2")
-                                        .arg(immutable ? QStringLiteral("lock")
-                                                       : QStringLiteral("unlock"),
-                                             file->filePath());
-            allDone = false;
+        bool anyLocked = false;
+        for (const RVVideoView& view : file->views()) {
+            const bool done = changeMutabilityOfFile(view.filePath, immutable);
+            anyLocked = isFileLocked(view.filePath) || anyLocked;
+            if (!done) {
+                qWarning().noquote()
+                    << QStringLiteral("Could not %1 %2")
+                           .arg(immutable ? QStringLiteral("lock") : QStringLiteral("unlock"),
+                                view.filePath);
+                allDone = false;
+            }
         }
+        file->setLocked(anyLocked);
     }
     return allDone;
 }
@@ -177,16 +253,10 @@ bool RVFileSystemUtil::copyFileAtPath(const QString& sourcePath, const QString& 
 
 bool RVFileSystemUtil::removeFileAtPath(const QString& path)
 {
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        QDir().rmdir(path);
-    else
-        QFile::remove(path);
-    return !fileExists(path);
+    return RVPlatformFile::remove(path);
 }
 
 bool RVFileSystemUtil::fileExists(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
+    return RVPlatformFile::exists(path);
 }

@@ -2,28 +2,22 @@
 
 #include <cmath>
 
-QString channelName(RVChannel channel)
-{
-    switch (channel) {
-    case RVChannel::Front:
-        return QStringLiteral("front");
-    case RVChannel::Rear:
-        return QStringLiteral("rear");
-    case RVChannel::Interior:
-        return QStringLiteral("interior");
-    case RVChannel::Optional:
-        return QStringLiteral("optional");
-    }
-    return {};
-}
-
-RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked,
-                         std::vector<RVVideoView> views)
-    : m_filePath(std::move(filePath)),
-      m_views(views.empty() ? std::vector<RVVideoView>{{RVChannel::Front, m_filePath}}
-                            : std::move(views)),
-      m_duration(durationSeconds), m_created(created), m_locked(locked)
+RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked)
+    : RVVideoFile({RVVideoView{RVChannel::Front, std::move(filePath)}}, durationSeconds, created,
+                  locked)
 {}
+
+RVVideoFile::RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
+                         bool locked, std::vector<RVFileId> ids)
+    : m_views(std::move(views)), m_ids(std::move(ids)),
+      m_filePath(m_views.empty() ? QString() : m_views.front().filePath),
+      m_duration(durationSeconds), m_created(created), m_locked(locked)
+{
+    if (const std::optional<RVRecordingName> name = parseRecordingName(m_filePath)) {
+        m_mode = name->mode;
+        m_modeCode = name->modeCode;
+    }
+}
 
 float RVVideoFile::knownDuration() const
 {

@@ -1,33 +1,34 @@
 #pragma once
 
+#include "metadata/RVRecordingName.h"
 #include "metadata/RVTimestamp.h"
 
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
-// The cameras of one device that record the same moment, each into a file of its own.
-enum class RVChannel
-{
-    Front,
-    Rear,
-    Interior,
-    Optional
-};
-
-// One camera's file of a recording.
+// One camera's video file of a recording.
 struct RVVideoView
 {
     RVChannel channel;
     QString filePath;
 };
 
-// "front", "rear", "interior", "optional".
-QString channelName(RVChannel channel);
+// Where a file lives on its file system: the same file reached by two paths (a link, a
+// second mount) has one identity.
+struct RVFileId
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const RVFileId&, const RVFileId&) = default;
+    friend auto operator<=>(const RVFileId&, const RVFileId&) = default;
+};
 
-// One recording file found on a camera card or added by hand. Records are shared between the
+// One recording found on a camera card or added by hand: one moment from one device, seen by
+// one or more cameras (views), each its own video file. Records are shared between the
 // video list's flat file list and every library node built from it, so a flag changed through
 // a node (locked, created) is seen by the list and by every later regrouping.
 //
@@ -38,16 +39,24 @@ class RVVideoFile final
 public:
     // durationSeconds: playable length of the media, NaN when it could not be measured.
     // created: the file system's creation date until the recording's first track time is known.
-    // locked: the file's lock flag as read from the file system.
-    // views: every camera's file of the recording, front first; empty means one front view of
-    // filePath.
-    RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked,
-                std::vector<RVVideoView> views = {});
+    // locked: the file's lock flag as read from the file system; for several views, whether
+    // any view is locked (the delete command then keeps the whole recording, and the list
+    // shows it locked until it is unlocked as a whole).
+    RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked);
+    // A recording of several views, front first (see RVRecordingViews). filePath() is the
+    // first view's path; ids are the views' file identities, in view order (may be empty).
+    RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
+                bool locked, std::vector<RVFileId> ids = {});
 
-    // The front view's file (or the first view's when there is no front camera).
+    // The front view's path, or the first view's when the recording has no front view.
     const QString& filePath() const { return m_filePath; }
-    // Front first; exactly one entry for a recording with a single view.
+    // Front first, then rear, interior, optional; exactly one entry for a single view.
     const std::vector<RVVideoView>& views() const { return m_views; }
+    const std::vector<RVFileId>& fileIds() const { return m_ids; }
+    // The recording mode its name tells (Unknown for names no camera family claims).
+    RVRecordingMode mode() const { return m_mode; }
+    // The mode as the camera wrote it ("N", "E", "P", "NO", ...), empty when unknown.
+    const QString& modeCode() const { return m_modeCode; }
     // The last path component ("FILE0001.MOV").
     QString fileName() const;
 
@@ -65,8 +74,11 @@ public:
     QString description() const;
 
 private:
-    const QString m_filePath;
     const std::vector<RVVideoView> m_views;
+    const std::vector<RVFileId> m_ids;
+    const QString m_filePath;
+    RVRecordingMode m_mode = RVRecordingMode::Unknown;
+    QString m_modeCode;
     std::atomic<float> m_duration;
     std::atomic<RVTimestamp> m_created;
     std::atomic<bool> m_locked;

@@ -5,7 +5,10 @@
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVolumeMonitor.h"
 
+#include <QSet>
+
 #include <algorithm>
+#include <set>
 #include <unordered_set>
 
 RVVideoList::RVVideoList(std::unique_ptr<RVVolumeMonitor> monitor, RVMetaDataSource metaDataSource,
@@ -99,27 +102,62 @@ void RVVideoList::addMountedFiles()
     }
     std::vector<RVVideoFileList> found(std::size_t(claimed.size()));
     for (qsizetype i = 0; i < claimed.size() && !m_shuttingDown; ++i)
-        RVFileSystemUtil::scanVideoFilesFrom(claimed[i] + QLatin1String("/DCIM"), found[i]);
+        collectCard(claimed[i], found[std::size_t(i)]);
+    if (m_shuttingDown)
+        return;
     {
         std::lock_guard lock(m_lock);
         for (qsizetype i = 0; i < claimed.size(); ++i) {
             // A card unmounted while it was read has been dropped already.
             if (m_mountedVolumes.contains(claimed[i]))
-                m_videoFiles.insert(m_videoFiles.end(), found[i].begin(), found[i].end());
+                appendNewLocked(found[std::size_t(i)]);
         }
         rebuildLocked(true);
     }
     Q_EMIT videoListUpdated();
 }
 
+void RVVideoList::collectCard(const QString& mountPath, RVVideoFileList& found)
+{
+    for (const QString& folder : RVFileSystemUtil::cardRecordingFolders(mountPath))
+        RVFileSystemUtil::scanVideoFilesFrom(folder, found, &m_shuttingDown);
+}
+
 void RVVideoList::addVolumeAtPath(const QString& mountPath)
 {
     RVVideoFileList found;
-    RVFileSystemUtil::scanVideoFilesFrom(mountPath + QLatin1String("/DCIM"), found);
+    collectCard(mountPath, found);
     std::lock_guard lock(m_lock);
     if (!m_mountedVolumes.contains(mountPath))
         m_mountedVolumes.append(mountPath);
-    m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());
+    appendNewLocked(found);
+}
+
+void RVVideoList::appendNewLocked(const RVVideoFileList& found)
+{
+    // A file already listed, reached again through another path (a folder added twice, a
+    // link, the same card below two folders), would play the same minutes twice.
+    std::set<RVFileId> ids;
+    QSet<QString> paths;
+    const auto remember = [&](const RVVideoFile& file) {
+        ids.insert(file.fileIds().begin(), file.fileIds().end());
+        for (const RVVideoView& view : file.views())
+            paths.insert(view.filePath);
+    };
+    const auto known = [&](const RVVideoFile& file) {
+        return std::any_of(file.fileIds().begin(), file.fileIds().end(),
+                           [&](const RVFileId& id) { return ids.contains(id); }) ||
+               std::any_of(file.views().begin(), file.views().end(),
+                           [&](const RVVideoView& view) { return paths.contains(view.filePath); });
+    };
+    for (const RVVideoFilePtr& file : m_videoFiles)
+        remember(*file);
+    for (const RVVideoFilePtr& file : found) {
+        if (!file || known(*file))
+            continue;
+        remember(*file);
+        m_videoFiles.push_back(file);
+    }
 }
 
 void RVVideoList::removeUnmountedFiles()
@@ -163,11 +201,13 @@ void RVVideoList::collectAndAdd(const QStringList& paths)
     for (const QString& path : paths) {
         if (m_shuttingDown)
             return;
-        RVFileSystemUtil::scanVideoFilesFrom(path, found);
+        RVFileSystemUtil::scanVideoFilesFrom(path, found, &m_shuttingDown);
     }
+    if (m_shuttingDown)
+        return;
     {
         std::lock_guard lock(m_lock);
-        m_videoFiles.insert(m_videoFiles.end(), found.begin(), found.end());
+        appendNewLocked(found);
         rebuildLocked(true);
     }
     Q_EMIT videoListUpdated();

@@ -5,6 +5,7 @@
 #include "metadata/RVMetaData.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <atomic>
@@ -104,7 +105,8 @@ public:
     // Card handling, normally driven by the volume monitor.
     void addMountedFiles();
     void removeUnmountedFiles();
-    // Records the card as mounted and collects its recordings below "/DCIM" (no rebuild).
+    // Records the card as mounted and collects its recordings below the folders where cameras
+    // keep them (RVFileSystemUtil::cardRecordingFolders), without a rebuild.
     void addVolumeAtPath(const QString& mountPath);
 
     // Tree building. One single-recording node per file, in the given order.
@@ -123,6 +125,11 @@ public:
     void setPlayingFileInVideoIndex(int index);
     RVVideoDataPtr playingVideo() const;
     void setPlayingVideo(const RVVideoDataPtr& node);
+
+    // Locks or unlocks every view of the node's recordings and the companion files they
+    // share; unlocking leaves a companion locked while another locked recording uses it.
+    // Each record takes the state read back from its files. True when all changed.
+    bool changeMutabilityOfVideoData(const RVVideoDataPtr& node, bool immutable);
 
     // Reads the node's series once (a trip joins its children's, reading those not read yet)
     // and, with publish, makes them the published series and queues metaInfoUpdated. Blocks:
@@ -148,11 +155,20 @@ private:
     void deviceUnmounted();
     void start(std::function<void()> job);
     void collectAndAdd(const QStringList& paths);
+    void collectCard(const QString& mountPath, RVVideoFileList& found);
+    // Appends the records whose files are not listed yet. Caller holds m_lock.
+    void appendNewLocked(const RVVideoFileList& found);
+    // The companion files of the recordings other than `excluded` that might share one with
+    // `recordings` (those below the folder a recording shares with its companion), reading
+    // the metadata of those not read yet. Locked-only when asked.
+    QSet<QString> companionsOfOthers(const RVVideoDataList& recordings,
+                                     const QSet<const RVVideoFile*>& excluded, bool lockedOnly);
     // Rebuilds the tree from m_videoFiles (sorted first when asked), publishes it and starts
     // the metadata scan of the new nodes. Caller holds m_lock.
     void rebuildLocked(bool sort);
     void scanMetaInfo(RVVideoDataList nodes, std::uint64_t generation);
     void readSeries(const RVVideoDataPtr& node);
+    std::optional<RVMetaData> readMetaData(const QString& videoPath) const;
     void stableSortFiles(RVVideoFileList& files) const;
     void stableSortNodes(RVVideoDataList& nodes, const std::vector<RVSortKey>& keys) const;
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -50,6 +51,16 @@ RVVideoDataPtr closeGroup(const RVVideoDataList& group, const RVVideoFileList& f
 RVVideoFilePtr firstFile(const RVVideoDataPtr& node)
 {
     return node->files().empty() ? nullptr : node->files().front();
+}
+
+// The camera a node's time line follows: its first recording's front view, or first view
+// when it has no front view.
+std::optional<RVChannel> leadChannel(const RVVideoDataPtr& node)
+{
+    const RVVideoFilePtr file = firstFile(node);
+    if (!file || file->views().empty())
+        return std::nullopt;
+    return file->views().front().channel;
 }
 
 } // namespace
@@ -101,8 +112,10 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
             previousLength = lastKnownLength > 0 ? lastKnownLength : knownSeconds(node->duration());
         const double gap =
             secondsBetween(previous->created(), node->created()) - double(previousLength);
-        // A NaN gap (unknown date) fails the test and starts a new trip.
-        if (std::fabs(gap) < kTripGapSeconds) {
+        // A NaN gap (unknown date) fails the test and starts a new trip. A trip follows one
+        // camera: a rear view whose front view is missing never joins the front views' trip,
+        // which would play the same minutes twice.
+        if (std::fabs(gap) < kTripGapSeconds && leadChannel(previous) == leadChannel(node)) {
             groupDuration += knownSeconds(node->duration());
             if (knownSeconds(node->duration()) > 0)
                 lastKnownLength = node->duration();

@@ -2,7 +2,10 @@
 // series.
 #include "library/RVVideoList.h"
 
+#include <QDebug>
 #include <QMetaObject>
+
+#include <exception>
 
 namespace {
 
@@ -24,6 +27,19 @@ void appendSeries(std::vector<T>& joined, const std::shared_ptr<const std::vecto
 }
 
 } // namespace
+
+std::optional<RVMetaData> RVVideoList::readMetaData(const QString& videoPath) const
+{
+    // One recording that cannot be read (memory exhausted by a damaged side file, say) must
+    // not end the scan of the others, nor the program: it counts as one without metadata.
+    try {
+        return m_metaDataSource(videoPath);
+    } catch (const std::exception& error) {
+        qWarning().noquote()
+            << QStringLiteral("Could not read the metadata of %1: %2").arg(videoPath, error.what());
+    }
+    return std::nullopt;
+}
 
 QString RVVideoList::openVideoData(const RVVideoDataPtr& node)
 {
@@ -148,7 +164,7 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             appendSeries(*speeds, part.velocityData);
         }
     } else if (!files.empty() && m_metaDataSource) {
-        if (std::optional<RVMetaData> meta = m_metaDataSource(files.front()->filePath())) {
+        if (std::optional<RVMetaData> meta = readMetaData(files.front()->filePath())) {
             *points = std::move(meta->points);
             *samples = std::move(meta->gSensorData);
             *speeds = std::move(meta->velocityData);

@@ -8,6 +8,10 @@
 // prefix between the first prefix and the sentence: when the text after the prefix does not
 // begin with "$", the sentence is taken from the last "$" of the line.
 //
+// The cameras write one pair of side files per recording, named without the channel and flag
+// letters of the videos ("20170708_221449_NF.mp4" and "..._NR.mp4" share "20170708_221449_N.gps");
+// a pair named after the whole video is used first.
+//
 // Sensor file 20170708_221449_N.3gf (optional): 10-byte records from the first byte on,
 // big-endian; trailing bytes short of a whole record are ignored.
 //   offset 0, u32: time counter (ms from the clip's start), kept only as the label "%d"
@@ -31,6 +35,7 @@
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
+#include "metadata/RVRecordingName.h"
 #include "metadata/RVTextSplit.h"
 
 #include <QFile>
@@ -103,10 +108,20 @@ std::string_view view(const QByteArray& bytes)
 std::optional<RVMetaData>
 RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    const QString stem = RVMetaPath::withoutLastComponents(videoPath, 1) + QLatin1Char('/') +
-                         RVMetaPath::baseName(videoPath);
-    const QString trackPath = stem + QStringLiteral(".gps");
+    const QString folder = RVMetaPath::withoutLastComponents(videoPath, 1) + QLatin1Char('/');
+    QString stem = folder + RVMetaPath::baseName(videoPath);
+    QString trackPath = stem + QStringLiteral(".gps");
     if (!RVMetaPath::exists(trackPath)) {
+        // The cameras name the side files without the channel and flag letters, one pair for
+        // all channels of the recording.
+        const std::optional<RVRecordingName> name = parseRecordingName(videoPath);
+        if (name && name->family == RVCameraFamily::BlackVue) {
+            stem = folder + name->sideFileStem;
+            trackPath = stem + QStringLiteral(".gps");
+        }
+    }
+    if (!RVMetaPath::exists(trackPath)) {
+        // Newer models keep the same data inside the video.
         QFile video;
         if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
             return std::nullopt;

@@ -1,8 +1,9 @@
 #include "metadata/RVMetaPath.h"
 
+#include "metadata/RVNativePath.h"
+
 #include <QDebug>
 #include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -67,7 +68,8 @@ QString RVMetaPath::withoutExtension(const QString& path)
 
 bool RVMetaPath::exists(const QString& path)
 {
-    return QFileInfo::exists(path);
+    struct stat st;
+    return ::stat(RVNativePath::encode(path).constData(), &st) == 0;
 }
 
 bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra)
@@ -75,7 +77,8 @@ bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::Op
     // Anything but a regular file (after links) is never opened: opening a FIFO waits for a
     // writer, or wakes one. O_NONBLOCK and the fstat of what was opened cover a name swapped
     // between the check and the open.
-    const QByteArray native = QFile::encodeName(path);
+    // The name by its file-system bytes: QFile would lose bytes that are not UTF-8.
+    const QByteArray native = RVNativePath::encode(path);
     struct stat st;
     if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;

@@ -45,7 +45,8 @@ constexpr qint64 kBlockIndex = 1 << 20;
 constexpr qint64 kSeventyMaiRecords = 8 << 20;
 } // namespace Limits
 
-// Opens path for reading only when it is a regular file (a link to one is fine). FIFOs,
+// Opens path for reading, by its file-system bytes (see RVNativePath), only when it is a
+// regular file (a link to one is fine). FIFOs,
 // devices and sockets are refused without blocking: the open itself does not wait for a
 // writer, and the type is checked on the opened file, not on the name.
 bool openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra = {});

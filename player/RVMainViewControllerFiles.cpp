@@ -218,7 +218,7 @@ void RVMainViewController::setMutability(const RVVideoDataPtr& node, bool locked
         return;
     // The records take the state read back from each file, so the list never shows a lock
     // that did not happen.
-    const bool done = RVFileSystemUtil::changeMutabilityOfVideoFiles(node->files(), locked);
+    const bool done = m_videoList->changeMutabilityOfVideoData(node, locked);
     m_filesView->viewport()->update();
     if (!done) {
         //% "Error"

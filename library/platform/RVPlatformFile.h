@@ -31,13 +31,22 @@ struct Info final
     std::uint64_t inode = 0;
     RVTimestamp created; // creation (birth) time, else last modification; invalid if unknown
     bool locked = false;
+    bool symbolicLink = false; // the path itself is a link (the rest describes its target)
+    bool nameTooLong = false;  // the path is longer than the system accepts (PATH_MAX)
 };
 
-// Facts about what the path names, following symbolic links.
+// Facts about what the path names, following symbolic links. Paths are turned into the file
+// system's bytes with RVNativePath, so names that are not UTF-8 work too.
 Info stat(const QString& path);
+// The path with every link and "." or ".." resolved; nothing when it does not exist.
+std::optional<QString> canonicalPath(const QString& path);
 // Entry names of a directory in the order the file system returns them, "." and ".."
 // left out; nothing when the directory cannot be read.
 std::optional<QStringList> listDirectory(const QString& path);
+// Deletes the file, link or empty directory. True when nothing is left at the path.
+bool remove(const QString& path);
+// Whether anything, even a dangling link, exists at the path.
+bool exists(const QString& path);
 // Locks (clears every write bit) or unlocks (gives the owner write permission) the file.
 // False when the permission could not be changed.
 bool setLocked(const QString& path, bool locked);

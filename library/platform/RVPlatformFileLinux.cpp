@@ -1,10 +1,15 @@
 #include "library/platform/RVPlatformFile.h"
 
-#include <QFile>
+#include "metadata/RVNativePath.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 
@@ -24,11 +29,25 @@ namespace RVPlatformFile {
 Info stat(const QString& path)
 {
     Info info;
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = RVNativePath::encode(path);
+    if (native.size() >= PATH_MAX) {
+        info.nameTooLong = true;
+        return info;
+    }
     struct statx sx;
     std::memset(&sx, 0, sizeof sx);
-    if (::statx(AT_FDCWD, native.constData(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0)
+    const unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+    // The link itself first: most entries are no link, and then one call is enough.
+    if (::statx(AT_FDCWD, native.constData(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) {
+        info.nameTooLong = errno == ENAMETOOLONG;
         return info;
+    }
+    if (S_ISLNK(sx.stx_mode)) {
+        info.symbolicLink = true;
+        std::memset(&sx, 0, sizeof sx);
+        if (::statx(AT_FDCWD, native.constData(), 0, mask, &sx) != 0)
+            return info; // a dangling link names nothing
+    }
     if (S_ISDIR(sx.stx_mode))
         info.kind = Kind::Directory;
     else if (S_ISREG(sx.stx_mode))
@@ -50,9 +69,19 @@ Info stat(const QString& path)
     return info;
 }
 
+std::optional<QString> canonicalPath(const QString& path)
+{
+    char* resolved = ::realpath(RVNativePath::encode(path).constData(), nullptr);
+    if (!resolved)
+        return std::nullopt;
+    QString result = RVNativePath::decode(QByteArray(resolved));
+    std::free(resolved);
+    return result;
+}
+
 std::optional<QStringList> listDirectory(const QString& path)
 {
-    DIR* dir = ::opendir(QFile::encodeName(path).constData());
+    DIR* dir = ::opendir(RVNativePath::encode(path).constData());
     if (!dir)
         return std::nullopt;
     QStringList names;
@@ -60,15 +89,29 @@ std::optional<QStringList> listDirectory(const QString& path)
         const char* name = entry->d_name;
         if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
             continue;
-        names.append(QFile::decodeName(name));
+        names.append(RVNativePath::decode(QByteArray(name)));
     }
     ::closedir(dir);
     return names;
 }
 
+bool remove(const QString& path)
+{
+    const QByteArray native = RVNativePath::encode(path);
+    if (::unlink(native.constData()) != 0 && errno == EISDIR)
+        ::rmdir(native.constData());
+    return !exists(path);
+}
+
+bool exists(const QString& path)
+{
+    struct stat st;
+    return ::lstat(RVNativePath::encode(path).constData(), &st) == 0;
+}
+
 bool setLocked(const QString& path, bool locked)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = RVNativePath::encode(path);
     struct stat st;
     if (::stat(native.constData(), &st) != 0)
         return false;
@@ -79,7 +122,7 @@ bool setLocked(const QString& path, bool locked)
 std::optional<bool> isLocked(const QString& path)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(RVNativePath::encode(path).constData(), &st) != 0)
         return std::nullopt;
     return (st.st_mode & kWriteBits) == 0;
 }

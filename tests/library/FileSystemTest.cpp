@@ -16,7 +16,14 @@
 
 #include <gtest/gtest.h>
 
+#include "metadata/RVNativePath.h"
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 
 #include <cmath>
 
@@ -90,6 +97,90 @@ TEST(FolderWalk, CollectsMovAndMp4AtAnyDepthAndEndsOnLinkCycles)
     RVVideoFileList cardFiles;
     RVFileSystemUtil::scanVideoFilesFrom(card.path() + "/DCIM", cardFiles);
     EXPECT_TRUE(cardFiles.empty());
+}
+
+QStringList g_warnings;
+
+void keepWarning(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    g_warnings.append(message);
+}
+
+TEST(FolderWalk, LinksStayInsideTheFolderAndNamesKeepTheirBytes)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/card";
+    makeClip(root + "/sub/IN.MP4", 2);
+    makeClip(dir.path() + "/outside/OUT.MP4", 2);
+    ASSERT_TRUE(QFile::link(dir.path() + "/outside", root + "/out"));
+    ASSERT_TRUE(QFile::link("/", root + "/slash"));
+    ASSERT_TRUE(QFile::link(root + "/sub", root + "/inside"));
+    ASSERT_TRUE(QFile::link(root + "/sub/IN.MP4", root + "/alias.MP4"));
+    // A name that is not UTF-8 (Latin-1 "café"), as a camera with another code page writes.
+    const QByteArray latin1 = QFile::encodeName(root) + "/caf\xe9.MP4";
+    makeClip(root + "/plain.MP4", 3);
+    ASSERT_EQ(::rename(QFile::encodeName(root + "/plain.MP4").constData(), latin1.constData()), 0);
+    // A recording deeper than the system lets a path be named.
+    const QByteArray component(250, 'd');
+    std::vector<int> chain{::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY)};
+    for (int depth = 0; depth < 17; ++depth) {
+        ::mkdirat(chain.back(), component.constData(), 0755);
+        chain.push_back(::openat(chain.back(), component.constData(), O_RDONLY | O_DIRECTORY));
+    }
+    ASSERT_GE(chain.back(), 0);
+    ::close(::openat(chain.back(), "DEEP.MP4", O_CREAT | O_WRONLY, 0644));
+
+    g_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarning);
+    RVVideoFileList files;
+    RVFileSystemUtil::scanVideoFilesFrom(root, files);
+    std::atomic<bool> cancel{true};
+    RVVideoFileList cancelled;
+    RVFileSystemUtil::scanVideoFilesFrom(root, cancelled, &cancel);
+    qInstallMessageHandler(previous);
+
+    EXPECT_TRUE(cancelled.empty());
+    QStringList paths;
+    for (const RVVideoFilePtr& file : files)
+        paths.append(file->filePath().mid(root.size() + 1));
+    paths.sort();
+    ASSERT_EQ(paths.size(), 2) << paths.join(", ").toStdString();
+    EXPECT_TRUE(paths.contains("sub/IN.MP4") || paths.contains("inside/IN.MP4") ||
+                paths.contains("alias.MP4"));
+    const auto latin = std::find_if(files.begin(), files.end(), [](const RVVideoFilePtr& f) {
+        return f->fileName().startsWith("caf");
+    });
+    ASSERT_NE(latin, files.end());
+    EXPECT_EQ(RVNativePath::encode((*latin)->filePath()), latin1);
+    EXPECT_NEAR((*latin)->duration(), 3.0, 0.05); // the file was opened by its bytes
+    EXPECT_TRUE(g_warnings.filter("too long").size() >= 1) << g_warnings.join("\n").toStdString();
+    EXPECT_EQ(g_warnings.filter("leads out").size(), 2) << g_warnings.join("\n").toStdString();
+    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath((*latin)->filePath()));
+    EXPECT_FALSE(RVFileSystemUtil::fileExists((*latin)->filePath()));
+
+    // The temporary folder cannot remove what lies past PATH_MAX; undo it step by step.
+    ::unlinkat(chain.back(), "DEEP.MP4", 0);
+    for (std::size_t i = chain.size() - 1; i > 0; --i) {
+        ::close(chain[i]);
+        ::unlinkat(chain[i - 1], component.constData(), AT_REMOVEDIR);
+    }
+    ::close(chain.front());
+}
+
+TEST(CameraCards, RecognisedByTheFoldersCamerasWrite)
+{
+    QTemporaryDir dir;
+    const QString base = dir.path();
+    for (const char* folder : {"BV/BlackVue/Record", "NT/DCIM/Movie/RO", "SM/70mai/Normal",
+                               "BOTH/BlackVue/Record", "BOTH/DCIM", "USB/Music"})
+        ASSERT_TRUE(QDir().mkpath(base + "/" + folder));
+    EXPECT_EQ(RVFileSystemUtil::getDashcamFlashDrives(
+                  QStringList{base + "/BV", base + "/NT", base + "/SM", base + "/USB"}),
+              QStringList({base + "/BV", base + "/NT", base + "/SM"}));
+    EXPECT_EQ(RVFileSystemUtil::cardRecordingFolders(base + "/NT"), QStringList{base + "/NT/DCIM"});
+    EXPECT_EQ(RVFileSystemUtil::cardRecordingFolders(base + "/BOTH/"),
+              QStringList({base + "/BOTH/BlackVue/Record", base + "/BOTH/DCIM"}));
+    EXPECT_TRUE(RVFileSystemUtil::cardRecordingFolders(base + "/USB").isEmpty());
 }
 
 TEST(MediaDuration, ReadsTheHeaderAndGivesNaNForAnythingElse)

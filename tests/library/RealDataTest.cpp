@@ -62,3 +62,33 @@ TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordings)
     list->waitForIdle();
     EXPECT_EQ(list->videosData()->size(), 4u);
 }
+
+TEST(RealBlackVueCard, BothCamerasOfAMinuteAreOneRecordingWithTheSharedTrack)
+{
+    if (!QDir(kBlackVue).exists())
+        GTEST_SKIP() << "no real data at " << kBlackVue.toStdString();
+    // As the camera writes them (CARD-LISTING.txt): one pair of side files per minute,
+    // named without the channel letter of the front and rear videos.
+    QTemporaryDir dir;
+    const QString record = dir.path() + "/BlackVue/Record";
+    for (const char* stem : {"20170708_221449_N", "20170709_080018_N"}) {
+        for (const char* channel : {"F", "R"})
+            makeClip(record + "/" + stem + channel + ".mp4", 2);
+        for (const char* extension : {".gps", ".3gf"})
+            ASSERT_TRUE(
+                QFile::copy(kBlackVue + "/" + stem + extension, record + "/" + stem + extension));
+    }
+    const auto list = idleList(RVVideoList::defaultMetaDataSource(), dir.path());
+    const RVVideoDataList tree = *list->videosData();
+    ASSERT_EQ(names(tree), QStringList({"20170708_221449_NF.mp4", "20170709_080018_NF.mp4"}));
+    for (const RVVideoDataPtr& node : tree) {
+        const RVVideoFilePtr& file = node->files().front();
+        ASSERT_EQ(file->views().size(), 2u);
+        EXPECT_EQ(file->views()[1].channel, RVChannel::Rear);
+        EXPECT_EQ(file->mode(), RVRecordingMode::Normal);
+        ASSERT_TRUE(node->points());
+        EXPECT_FALSE(node->points()->empty());
+        EXPECT_FALSE(node->gSensorData()->empty());
+    }
+    EXPECT_EQ(tree[0]->created(), at("2017-07-08T19:14:50"));
+}

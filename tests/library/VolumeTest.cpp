@@ -122,8 +122,8 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     makeClip(g1 + "/DCIM/100/A1.MP4", 2);
     makeClip(g1 + "/DCIM/100/A2.MP4", 2);
     makeClip(g12 + "/DCIM/100/B1.MP4", 2);
-    makeClip(g12 + "/B0.MP4", 2); // outside DCIM: not collected
-    makeClip(data + "/DCIM/D1.MP4", 2);
+    makeClip(g12 + "/B0.MP4", 2);         // outside DCIM: not collected
+    makeClip(data + "/Videos/D1.MP4", 2); // no camera's folder: no card
 
     auto owned = std::make_unique<RVStaticVolumeMonitor>();
     RVStaticVolumeMonitor* monitor = owned.get();
@@ -139,10 +139,12 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     EXPECT_TRUE(list.mountedVolumes().contains(g1));
     EXPECT_TRUE(list.mountedVolumes().contains(g12));
 
-    // The same recording added by hand is listed twice; the unmount drops both records.
+    // A recording already listed is not added again, neither by hand nor through a link.
     list.addVideoFilesFrom(g1 + "/DCIM/100/A1.MP4");
+    ASSERT_TRUE(QFile::link(g1, dir.path() + "/again"));
+    list.addVideoFilesFrom(dir.path() + "/again/DCIM");
     list.waitForIdle();
-    EXPECT_EQ(list.videoFiles().size(), 4u);
+    EXPECT_EQ(list.videoFiles().size(), 3u);
 
     monitor->setRemovableMountPaths({data, g12});
     ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 1; }));

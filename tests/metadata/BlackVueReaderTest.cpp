@@ -3,7 +3,10 @@
 
 #include "TestFiles.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -112,4 +115,32 @@ TEST(BlackVueReader, SideFilesOfARecording)
     ASSERT_TRUE(data);
     EXPECT_EQ(data->gSensorData.size(), 2u);
     EXPECT_EQ(data->relatedFiles.size(), 2);
+}
+
+TEST(BlackVueReader, ChannelsShareTheSideFilesNamedWithoutTheirLetters)
+{
+    QTemporaryDir dir;
+    const QString record = dir.path() + "/BlackVue/Record";
+    write(record + "/20170708_221449_N.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
+    write(record + "/20170708_221449_N.3gf", QByteArray(10, '\x01'));
+    RVBlackVueMetaDataReader reader;
+    for (const char* video :
+         {"20170708_221449_NF.mp4", "20170708_221449_NR.mp4", "20170708_221449_NFL.mp4"}) {
+        const auto data = reader.readMetaDataFromVideoFile(record + "/" + video);
+        ASSERT_TRUE(data) << video;
+        EXPECT_EQ(data->points.size(), 1u);
+        EXPECT_EQ(data->gSensorData.size(), 1u);
+        EXPECT_EQ(data->relatedFiles, (QStringList{record + "/20170708_221449_N.gps",
+                                                   record + "/20170708_221449_N.3gf"}));
+    }
+    // Another mode's side files are another recording's; a name no camera writes has none.
+    // A pipe where the track should be is not waited on.
+    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_EF.mp4"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(record + "/20170708_221449_E.gps").constData(), 0644), 0);
+    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_EF.mp4"));
+    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_F.mp4"));
+    // Side files named after the whole video come first.
+    write(record + "/20170708_221449_NR.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
+    EXPECT_EQ(reader.readMetaDataFromVideoFile(record + "/20170708_221449_NR.mp4")->relatedFiles,
+              QStringList{record + "/20170708_221449_NR.gps"});
 }

@@ -175,8 +175,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     RVVideoDataList children;
     RVVideoFileList files;
     for (int i = 0; i < 3; ++i) {
-        files.push_back(std::make_shared<RVVideoFile>(ClipFactory::tripClip(i), 3.0f, RVTimestamp(),
-                                                      false, viewsOf(i)));
+        files.push_back(std::make_shared<RVVideoFile>(viewsOf(i), 3.0f, RVTimestamp(), false));
         children.push_back(RVVideoData::create("", 3.0f, RVTimestamp(), {files.back()}, {}));
     }
     RVMpvPlayer& player = *controller.player();

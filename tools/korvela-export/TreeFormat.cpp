@@ -9,6 +9,8 @@
 //    {"name":"FILE0001-5","duration":300,"created":"2015-02-05T13:45:01.000Z"|null,
 //     "files":["/card/DCIM/100KVLA/FILE0001.MOV",…],"locked":[false,…],
 //     "children":[{"name":"FILE0001.MOV",…,"children":[]},…]},
+//    {"name":"20170708_221449_NF.mp4",…,"files":["…/20170708_221449_NF.mp4"],
+//     "channels":{"front":"…/20170708_221449_NF.mp4","rear":"…/20170708_221449_NR.mp4"},…},
 //    …
 //   ]
 //
@@ -50,6 +52,17 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
     for (const RVVideoFilePtr& file : node.files())
         json.string(file->filePath());
     json.endArray();
+    // A recording seen by several cameras names each camera's file; "files" keeps the front
+    // views, which the trip's time line follows.
+    if (node.files().size() == 1 && node.files().front()->views().size() > 1) {
+        json.key("channels");
+        json.beginObject();
+        for (const RVVideoView& view : node.files().front()->views()) {
+            json.key(channelName(view.channel).toStdString());
+            json.string(view.filePath);
+        }
+        json.endObject();
+    }
     json.key("locked");
     json.beginArray();
     for (const RVVideoFilePtr& file : node.files())

@@ -1,0 +1,23 @@
+// File names as a card's directory hands them over: any bytes. They must survive the trip into
+// a QString and back unchanged, and the camera families' name rules must give a sensible
+// answer or none.
+#include "metadata/RVNativePath.h"
+#include "metadata/RVRecordingName.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString path = RVNativePath::decode(bytes);
+    if (RVNativePath::encode(path) != bytes)
+        __builtin_trap();
+    if (const std::optional<RVRecordingName> name = parseRecordingName(path)) {
+        if (!name->start.isValid() || name->sideFileStem.isEmpty() ||
+            !path.contains(name->sideFileStem) || name->mode == RVRecordingMode::Unknown)
+            __builtin_trap();
+        (void)channelName(name->channel);
+    }
+    return 0;
+}

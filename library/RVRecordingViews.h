@@ -1,0 +1,24 @@
+#pragma once
+
+#include "library/RVVideoFile.h"
+
+#include <vector>
+
+// A video file as a folder walk found it, before it is known which recording it belongs to.
+struct RVFoundVideo
+{
+    QString path;
+    RVTimestamp created;
+    bool locked = false;
+    RVFileId id;
+};
+
+// Joins the files of one moment recorded by different cameras of one device into one
+// recording each, by their family's name rule (RVRecordingName): same family, mode and
+// folder (or sibling folders), start times at most the family's tolerance apart (BlackVue:
+// equal, so the names differ only in the channel letter; Novatek and 70mai: 2 s, since the
+// sequence numbers differ per channel), and each channel at most once. Files no rule claims
+// are recordings of one view. Records keep the order of their first file; durations are left
+// unmeasured (NaN). A recording's date is its front (else first) view's; it is locked when
+// any view is.
+RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found);

@@ -1,0 +1,167 @@
+// File-name rules of the camera families, one table entry per family. Each rule is a regular
+// expression over the file name with named groups:
+//   Y, Mo, D, h, mi, s  start date and time (the camera's local clock)
+//   mode                recording mode code (mapped through the rule's mode table)
+//   channel             channel letter (mapped through the rule's channel table)
+//   stem                the part the side files are named after (whole name when absent)
+//
+// BlackVue   YYYYMMDD_HHMMSS_<mode><channel>[L|S].mp4, read by position: character 17 is the
+//            mode, 18 the channel, then an optional upload flag. "20170708_221449_NF.mp4",
+//            side files "20170708_221449_N.gps" / ".3gf" shared by all channels.
+// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P]<F|R|I>.MP4; the sequence differs per channel, so
+//            channels pair by time. Protected events are moved to the folder "RO".
+// 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence><F|B>.MP4, B being the rear camera.
+#include "metadata/RVRecordingName.h"
+
+#include <QRegularExpression>
+
+#include <array>
+#include <initializer_list>
+#include <utility>
+
+namespace {
+
+struct ModeCode
+{
+    const char* code;
+    RVRecordingMode mode;
+};
+
+struct ChannelLetter
+{
+    char letter;
+    RVChannel channel;
+};
+
+struct FamilyRule
+{
+    RVCameraFamily family;
+    const char* pattern;
+    std::initializer_list<ModeCode> modes; // codes not listed are events
+    std::initializer_list<ChannelLetter> channels;
+    const char* cardFolder;  // relative to the card's root
+    const char* eventFolder; // folder whose recordings are protected events, or ""
+    int pairingToleranceSeconds;
+};
+
+const FamilyRule kRules[] = {
+    {RVCameraFamily::BlackVue,
+     R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_)"
+     R"((?<mode>[NEPMIOATBRXGDLYF]))(?<channel>[FRIO])[LS]?\.(?i:mp4|mov)$)",
+     {{"N", RVRecordingMode::Normal},
+      {"P", RVRecordingMode::Parking},
+      {"M", RVRecordingMode::Manual}},
+     {{'F', RVChannel::Front},
+      {'R', RVChannel::Rear},
+      {'I', RVChannel::Interior},
+      {'O', RVChannel::Optional}},
+     "BlackVue/Record",
+     "",
+     0},
+    {RVCameraFamily::Novatek,
+     R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
+     R"((?<mode>P?))(?<channel>[FRI])\.(?i:mp4|mov)$)",
+     {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
+     "DCIM/Movie",
+     "RO",
+     2},
+    {RVCameraFamily::SeventyMai,
+     R"(^(?<stem>(?<mode>NO|EV|PA)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
+     R"((?<s>\d{2})-\d{6})(?<channel>[FB])\.(?i:mp4|mov)$)",
+     {{"NO", RVRecordingMode::Normal}, {"PA", RVRecordingMode::Parking}},
+     {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
+     "70mai",
+     "",
+     2},
+};
+
+// Recordings of cameras whose names no rule knows sit below the card's "DCIM".
+constexpr const char* kGenericCardFolder = "DCIM";
+
+const std::vector<QRegularExpression>& compiledRules()
+{
+    static const std::vector<QRegularExpression> compiled = [] {
+        std::vector<QRegularExpression> list;
+        for (const FamilyRule& rule : kRules)
+            list.emplace_back(QString::fromLatin1(rule.pattern));
+        return list;
+    }();
+    return compiled;
+}
+
+int number(const QRegularExpressionMatch& match, const char* group)
+{
+    return match.capturedView(QString::fromLatin1(group)).toInt();
+}
+
+QString lastComponent(const QString& path, int fromEnd)
+{
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return parts.size() > fromEnd ? parts[parts.size() - 1 - fromEnd] : QString();
+}
+
+} // namespace
+
+QString channelName(RVChannel channel)
+{
+    switch (channel) {
+    case RVChannel::Front:
+        return QStringLiteral("front");
+    case RVChannel::Rear:
+        return QStringLiteral("rear");
+    case RVChannel::Interior:
+        return QStringLiteral("interior");
+    case RVChannel::Optional:
+        return QStringLiteral("optional");
+    }
+    return {};
+}
+
+std::optional<RVRecordingName> parseRecordingName(const QString& path)
+{
+    const QString fileName = lastComponent(path, 0);
+    if (fileName.isEmpty())
+        return std::nullopt;
+    const std::vector<QRegularExpression>& patterns = compiledRules();
+    for (std::size_t i = 0; i < patterns.size(); ++i) {
+        const QRegularExpressionMatch match = patterns[i].match(fileName);
+        if (!match.hasMatch())
+            continue;
+        const FamilyRule& rule = kRules[i];
+        const QDate date(number(match, "Y"), number(match, "Mo"), number(match, "D"));
+        const QTime time(number(match, "h"), number(match, "mi"), number(match, "s"));
+        if (!date.isValid() || !time.isValid())
+            return std::nullopt;
+
+        RVRecordingName name;
+        name.family = rule.family;
+        name.start = QDateTime(date, time, Qt::LocalTime);
+        name.modeCode = match.captured(QStringLiteral("mode"));
+        name.mode = RVRecordingMode::Event;
+        for (const ModeCode& mode : rule.modes) {
+            if (name.modeCode == QLatin1String(mode.code))
+                name.mode = mode.mode;
+        }
+        if (*rule.eventFolder && lastComponent(path, 1) == QLatin1String(rule.eventFolder))
+            name.mode = RVRecordingMode::Event;
+        const QChar letter = match.capturedView(QStringLiteral("channel")).front();
+        for (const ChannelLetter& channel : rule.channels) {
+            if (letter == QLatin1Char(channel.letter))
+                name.channel = channel.channel;
+        }
+        name.sideFileStem = match.captured(QStringLiteral("stem"));
+        name.pairingToleranceSeconds = rule.pairingToleranceSeconds;
+        return name;
+    }
+    return std::nullopt;
+}
+
+QStringList cardRecordingFolders()
+{
+    QStringList folders;
+    for (const FamilyRule& rule : kRules)
+        folders.append(QString::fromLatin1(rule.cardFolder));
+    folders.append(QString::fromLatin1(kGenericCardFolder));
+    return folders;
+}

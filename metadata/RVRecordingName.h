@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The cameras of one recording: a dash camera records the same moment with up to four.
+enum class RVChannel
+{
+    Front,
+    Rear,
+    Interior,
+    Optional
+};
+
+// "front", "rear", "interior", "optional".
+QString channelName(RVChannel channel);
+
+enum class RVCameraFamily
+{
+    BlackVue,
+    Novatek, // Viofo and the many other cameras built on Novatek chips
+    SeventyMai
+};
+
+// Why the camera recorded: the list shows it and event recordings stand out.
+enum class RVRecordingMode
+{
+    Unknown, // a name no camera family claims
+    Normal,
+    Event, // impact, overspeed, harsh driving, geofence, driver monitoring
+    Parking,
+    Manual
+};
+
+// What a camera's file name says about its recording.
+struct RVRecordingName final
+{
+    RVCameraFamily family = RVCameraFamily::BlackVue;
+    QDateTime start;  // the camera's clock, local time
+    QString modeCode; // as written: "N", "E" (BlackVue), "P" or "" (Novatek), "NO" (70mai)
+    RVRecordingMode mode = RVRecordingMode::Unknown;
+    RVChannel channel = RVChannel::Front;
+    // The name less extension, channel and flag letters: the side files of all channels of
+    // the recording are named after it ("20170708_221449_N" for "20170708_221449_NFL.mp4").
+    QString sideFileStem;
+    // Files of two channels are one recording when their start times differ by at most this.
+    int pairingToleranceSeconds = 0;
+};
+
+// Reads the file name (the last component of the path) by its family's rule; nothing when no
+// family claims it. Recordings in a family's protected-event folder ("RO" for Novatek) are
+// events whatever their name says.
+std::optional<RVRecordingName> parseRecordingName(const QString& path);
+
+// Folders, relative to a card's root, below which cameras keep their recordings
+// ("BlackVue/Record", "DCIM/Movie", "70mai", "DCIM"), outermost last.
+QStringList cardRecordingFolders();
