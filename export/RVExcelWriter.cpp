@@ -1,10 +1,11 @@
 #include "export/RVExcelWriter.h"
 
+#include "export/RVExportPosition.h"
 #include "export/RVExportSink.h"
-#include "metadata/RVGpsProcessor.h"
 
 #include <QCoreApplication>
 
+#include <cmath>
 #include <string>
 
 RVExcelTitles RVExcelTitles::localized()
@@ -24,6 +25,15 @@ void appendUtf8(std::string& out, const QString& text)
 
 // A negative speed marks "not kept in the point"; the bound is the single-precision -0.00001.
 constexpr double kNoSpeedBound = double(-0.00001f);
+// Coordinates keep the six decimals they were recorded with (0.000001 degrees is about 11 cm).
+constexpr int kCoordinateDecimals = 6;
+
+// A value that is not a finite number is unknown: its field stays empty.
+void appendIfFinite(std::string& out, const RVExcelNumberFormat& numbers, double value)
+{
+    if (std::isfinite(value))
+        numbers.append(out, value);
+}
 
 } // namespace
 
@@ -44,20 +54,20 @@ void RVExcelWriter::writeGpsTable(RVExportSink& sink, std::span<const RVPoint> p
 
     // Each line is preceded by its line feed, so the text ends without one.
     for (const RVPoint& point : points) {
-        if (RVGpsProcessor::isZeroPoint(point))
+        if (!RVExportPosition::isUsable(point))
             continue;
         line.assign("\n\"");
         if (point.time().isValid())
             appendUtf8(line, dateFormatter.format(point.time()));
         line += "\";";
-        numbers.append(line, point.latitudeValue());
+        numbers.append(line, point.latitudeValue(), kCoordinateDecimals);
         line += ';';
-        numbers.append(line, point.longitudeValue());
+        numbers.append(line, point.longitudeValue(), kCoordinateDecimals);
         line += ';';
         if (point.velocity() > kNoSpeedBound)
-            numbers.append(line, point.velocity());
+            appendIfFinite(line, numbers, point.velocity());
         line += ';';
-        numbers.append(line, point.altitude());
+        appendIfFinite(line, numbers, point.altitude());
         sink.append(line);
     }
 }
@@ -89,11 +99,11 @@ void RVExcelWriter::writeSensorTable(RVExportSink& sink, std::span<const RVSenso
         line.assign("\n\"");
         line += lastText;
         line += "\";";
-        numbers.append(line, sample.x());
+        appendIfFinite(line, numbers, sample.x());
         line += ';';
-        numbers.append(line, sample.y());
+        appendIfFinite(line, numbers, sample.y());
         line += ';';
-        numbers.append(line, sample.z());
+        appendIfFinite(line, numbers, sample.z());
         sink.append(line);
     }
 }

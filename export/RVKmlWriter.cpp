@@ -1,8 +1,8 @@
 #include "export/RVKmlWriter.h"
 
+#include "export/RVExportPosition.h"
 #include "export/RVExportSink.h"
 #include "export/RVXmlText.h"
-#include "metadata/RVGpsProcessor.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ void RVKmlWriter::write(RVExportSink& sink, const QString& name, std::span<const
     sink.append(kAfterName);
     bool first = true;
     for (const RVPoint& point : points) {
-        if (RVGpsProcessor::isZeroPoint(point))
+        if (!RVExportPosition::isUsable(point))
             continue;
         if (!first)
             sink.append(' ');
