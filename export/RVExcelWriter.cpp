@@ -1,7 +1,7 @@
 #include "export/RVExcelWriter.h"
 
-#include "export/RVExportPosition.h"
 #include "export/RVExportSink.h"
+#include "metadata/RVGpsProcessor.h"
 
 #include <QCoreApplication>
 
@@ -54,15 +54,20 @@ void RVExcelWriter::writeGpsTable(RVExportSink& sink, std::span<const RVPoint> p
 
     // Each line is preceded by its line feed, so the text ends without one.
     for (const RVPoint& point : points) {
-        if (!RVExportPosition::isUsable(point))
+        if (RVGpsProcessor::isZeroPoint(point))
+            continue;
+        // A coordinate that overflowed is no position: the point is left out.
+        const double latitude = point.latitudeValue();
+        const double longitude = point.longitudeValue();
+        if (!std::isfinite(latitude) || !std::isfinite(longitude))
             continue;
         line.assign("\n\"");
         if (point.time().isValid())
             appendUtf8(line, dateFormatter.format(point.time()));
         line += "\";";
-        numbers.append(line, point.latitudeValue(), kCoordinateDecimals);
+        numbers.append(line, latitude, kCoordinateDecimals);
         line += ';';
-        numbers.append(line, point.longitudeValue(), kCoordinateDecimals);
+        numbers.append(line, longitude, kCoordinateDecimals);
         line += ';';
         if (point.velocity() > kNoSpeedBound)
             appendIfFinite(line, numbers, point.velocity());

@@ -1,7 +1,5 @@
 #include "export/RVExportPosition.h"
 
-#include "metadata/RVGpsProcessor.h"
-
 #include <cmath>
 
 namespace {
@@ -10,7 +8,7 @@ namespace {
 // common six-decimal texts need no parsing here.
 bool isPlainDecimal(std::string_view text)
 {
-    if (text.size() > 64)
+    if (text.size() > RVExportPosition::kPlainMaxLength)
         return false;
     for (const char c : text) {
         if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+'))
@@ -21,10 +19,12 @@ bool isPlainDecimal(std::string_view text)
 
 } // namespace
 
-bool RVExportPosition::isUsable(const RVPoint& point)
+bool RVExportPosition::hasPlainCoordinates(const RVPoint& point)
 {
-    if (RVGpsProcessor::isZeroPoint(point))
-        return false;
-    return (isPlainDecimal(point.latitudeText()) || std::isfinite(point.latitudeValue())) &&
-           (isPlainDecimal(point.longitudeText()) || std::isfinite(point.longitudeValue()));
+    return isPlainDecimal(point.latitudeText()) && isPlainDecimal(point.longitudeText());
+}
+
+bool RVExportPosition::hasFiniteCoordinates(const RVPoint& point)
+{
+    return std::isfinite(point.latitudeValue()) && std::isfinite(point.longitudeValue());
 }

@@ -4,6 +4,7 @@
 #include "export/RVExportSink.h"
 #include "export/RVXmlText.h"
 #include "metadata/RVFixedSix.h"
+#include "metadata/RVGpsProcessor.h"
 
 #include <charconv>
 #include <cmath>
@@ -68,15 +69,6 @@ char* put(char* out, std::string_view text)
 {
     std::memcpy(out, text.data(), text.size());
     return out + text.size();
-}
-
-bool isNumberText(std::string_view text)
-{
-    for (const char c : text) {
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+'))
-            return false;
-    }
-    return true;
 }
 
 // Track points are written into this buffer and handed to the sink a batch at a time, one
@@ -173,12 +165,13 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
     std::string_view lastTime;
     for (std::size_t i = 0; i < count; ++i) {
         const RVPoint& point = track.points[i];
-        if (!RVExportPosition::isUsable(point))
+        if (RVGpsProcessor::isZeroPoint(point))
             continue;
         const std::string_view latitude = point.latitudeText();
         const std::string_view longitude = point.longitudeText();
-        if (!isNumberText(latitude) || !isNumberText(longitude) || latitude.size() > 64 ||
-            longitude.size() > 64) {
+        if (!RVExportPosition::hasPlainCoordinates(point)) {
+            if (!RVExportPosition::hasFiniteCoordinates(point))
+                continue;
             // A damaged coordinate text: the slow path that escapes it.
             batch.flush();
             sink.append("            <trkpt lat=\"");
