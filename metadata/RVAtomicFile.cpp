@@ -69,7 +69,7 @@ bool RVAtomicFile::open(OpenMode mode)
         return false;
     }
     if (keepMode)
-        (void)::fchmod(m_fd, existing.st_mode & 07777);
+        (void)::fchmod(m_fd, existing.st_mode & 0777); // no set-id bits carried over
     return QIODevice::open(mode | Unbuffered);
 }
 

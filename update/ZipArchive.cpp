@@ -243,16 +243,19 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
         // The link's target is the entry's data: a short path, never more than PATH_MAX.
         QByteArray linkTarget(kMaxLinkTargetBytes + 1, Qt::Uninitialized);
         qsizetype length = 0;
+        bool readFailed = false;
         for (;;) {
             const int n = unzReadCurrentFile(zip, linkTarget.data() + length,
                                              unsigned(linkTarget.size() - length));
+            readFailed = n < 0;
             if (n <= 0)
                 break;
             length += n;
             if (length == linkTarget.size())
                 break;
         }
-        const bool intact = unzCloseCurrentFile(zip) == UNZ_OK && length <= kMaxLinkTargetBytes;
+        const bool intact =
+            unzCloseCurrentFile(zip) == UNZ_OK && !readFailed && length <= kMaxLinkTargetBytes;
         linkTarget.truncate(length);
         m_unpackedBytes += length;
         if (m_unpackedBytes > m_limits.maxTotalBytes)
