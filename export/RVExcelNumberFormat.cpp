@@ -51,8 +51,9 @@ std::string RVExcelNumberFormat::format(double value) const
     return out;
 }
 
-void RVExcelNumberFormat::append(std::string& out, double value) const
+void RVExcelNumberFormat::append(std::string& out, double value, int fractionDigits) const
 {
+    fractionDigits = std::clamp(fractionDigits, 1, 17);
     if (std::isnan(value)) {
         out += "NaN";
         return;
@@ -72,9 +73,9 @@ void RVExcelNumberFormat::append(std::string& out, double value) const
     if (negative)
         ++begin;
     char* point = std::find(begin, end, '.');
-    // Round to three fraction digits, half to even.
-    if (end - point > 4) {
-        char* cut = point + 4;
+    // Round to fractionDigits fraction digits, half to even.
+    if (end - point > fractionDigits + 1) {
+        char* cut = point + fractionDigits + 1;
         bool up = false;
         if (*cut > '5') {
             up = true;

@@ -18,8 +18,9 @@ class RVExcelNumberFormat final
 public:
     explicit RVExcelNumberFormat(const QLocale& locale = QLocale());
 
-    // Appends the formatted value as UTF-8.
-    void append(std::string& out, double value) const;
+    // Appends the formatted value as UTF-8, with at most fractionDigits (1 to 17) digits after
+    // the separator; coordinates use 6.
+    void append(std::string& out, double value, int fractionDigits = 3) const;
     std::string format(double value) const;
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
 #include <string>
 
 RVExcelTitles RVExcelTitles::localized()
@@ -24,6 +25,15 @@ void appendUtf8(std::string& out, const QString& text)
 
 // A negative speed marks "not kept in the point"; the bound is the single-precision -0.00001.
 constexpr double kNoSpeedBound = double(-0.00001f);
+// Coordinates keep the six decimals they were recorded with (0.000001 degrees is about 11 cm).
+constexpr int kCoordinateDecimals = 6;
+
+// A value that is not a finite number is unknown: its field stays empty.
+void appendIfFinite(std::string& out, const RVExcelNumberFormat& numbers, double value)
+{
+    if (std::isfinite(value))
+        numbers.append(out, value);
+}
 
 } // namespace
 
@@ -46,18 +56,23 @@ void RVExcelWriter::writeGpsTable(RVExportSink& sink, std::span<const RVPoint> p
     for (const RVPoint& point : points) {
         if (RVGpsProcessor::isZeroPoint(point))
             continue;
+        // A coordinate that overflowed is no position: the point is left out.
+        const double latitude = point.latitudeValue();
+        const double longitude = point.longitudeValue();
+        if (!std::isfinite(latitude) || !std::isfinite(longitude))
+            continue;
         line.assign("\n\"");
         if (point.time().isValid())
             appendUtf8(line, dateFormatter.format(point.time()));
         line += "\";";
-        numbers.append(line, point.latitudeValue());
+        numbers.append(line, latitude, kCoordinateDecimals);
         line += ';';
-        numbers.append(line, point.longitudeValue());
+        numbers.append(line, longitude, kCoordinateDecimals);
         line += ';';
         if (point.velocity() > kNoSpeedBound)
-            numbers.append(line, point.velocity());
+            appendIfFinite(line, numbers, point.velocity());
         line += ';';
-        numbers.append(line, point.altitude());
+        appendIfFinite(line, numbers, point.altitude());
         sink.append(line);
     }
 }
@@ -89,11 +104,11 @@ void RVExcelWriter::writeSensorTable(RVExportSink& sink, std::span<const RVSenso
         line.assign("\n\"");
         line += lastText;
         line += "\";";
-        numbers.append(line, sample.x());
+        appendIfFinite(line, numbers, sample.x());
         line += ';';
-        numbers.append(line, sample.y());
+        appendIfFinite(line, numbers, sample.y());
         line += ';';
-        numbers.append(line, sample.z());
+        appendIfFinite(line, numbers, sample.z());
         sink.append(line);
     }
 }

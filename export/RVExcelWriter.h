@@ -27,7 +27,8 @@ struct RVExcelTitles final
 
 // The two semicolon-separated tables for spreadsheet programs. Lines end with a line feed
 // except the last; the time, in double quotes, is the only quoted field; numbers use
-// RVExcelNumberFormat.
+// RVExcelNumberFormat (coordinates with up to six decimals, everything else up to three). A
+// value that is not a finite number is unknown and leaves its field empty.
 //   track:        time;latitude;longitude;speed;altitude, one line per point with a position.
 //                 The time is the point's own, "dd-MM-yy HH:mm:ss.SSS" in local time (empty
 //                 without one); the speed is the point's own velocity in km/h and stays

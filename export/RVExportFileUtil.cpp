@@ -1,16 +1,17 @@
 #include "export/RVExportFileUtil.h"
 
+#include "metadata/RVAtomicFile.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 namespace {
 
-RVWriteResult failure(const QString& path, const QString& reason)
+// The file's own error already names the target ("Could not write <path>: <reason>").
+RVWriteResult failure(const RVAtomicFile& file)
 {
-    return {false,
-            QStringLiteral("Could not write %1: %2").arg(QDir::toNativeSeparators(path), reason)};
+    return {false, file.errorString()};
 }
 
 // Everything up to the last extension of the file name, if it has one ("a.b" -> "a"; a
@@ -29,17 +30,18 @@ QString withoutExtension(const QString& path)
 RVWriteResult RVExportFileUtil::write(const QString& path, RVExportSink::Encoding encoding,
                                       const std::function<void(RVExportSink&)>& generate)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(path, file.errorString());
+    RVAtomicFile file(path);
+    if (!file.open())
+        return failure(file);
     RVExportSink sink(&file, encoding);
     generate(sink);
     if (!sink.finish()) {
+        const QString reason = sink.errorString();
         file.cancelWriting();
-        return failure(path, sink.errorString());
+        return {false, reason};
     }
     if (!file.commit())
-        return failure(path, file.errorString());
+        return failure(file);
     return {true, QString()};
 }
 
@@ -52,9 +54,9 @@ RVWriteResult RVExportFileUtil::writeUtf8(const QString& path, const QByteArray&
 
 RVWriteResult RVExportFileUtil::writeUtf16(const QString& path, const QString& text)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return failure(path, file.errorString());
+    RVAtomicFile file(path);
+    if (!file.open())
+        return failure(file);
     const char16_t bom = qToLittleEndian(char16_t(0xFEFF));
     bool written = file.write(reinterpret_cast<const char*>(&bom), 2) == 2;
     if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
@@ -69,13 +71,10 @@ RVWriteResult RVExportFileUtil::writeUtf16(const QString& path, const QString& t
         written = written &&
                   file.write(reinterpret_cast<const char*>(swapped.constData()), bytes) == bytes;
     }
-    if (!written) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return failure(path, reason);
-    }
+    if (!written)
+        return failure(file); // the side file goes with `file`
     if (!file.commit())
-        return failure(path, file.errorString());
+        return failure(file);
     return {true, QString()};
 }
 

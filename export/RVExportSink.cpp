@@ -1,8 +1,8 @@
 #include "export/RVExportSink.h"
 
 #include "export/RVBackgroundFlush.h"
+#include "metadata/RVAtomicFile.h"
 
-#include <QFileDevice>
 #include <QIODevice>
 #include <QtEndian>
 
@@ -88,7 +88,7 @@ void RVExportSink::writeBytes(const char* data, qsizetype size)
         const qint64 written = m_device->write(data, size);
         if (written <= 0) {
             m_failed = true;
-            m_error = m_device->errorString();
+            m_error = m_device->errorString(); // names the file and the reason
             return;
         }
         data += written;
@@ -100,10 +100,11 @@ void RVExportSink::writeBytes(const char* data, qsizetype size)
 void RVExportSink::startWriteback()
 {
 #ifdef Q_OS_LINUX
-    auto* file = qobject_cast<QFileDevice*>(m_device);
-    if (!file || !file->flush())
+    // The atomic file is unbuffered: what write() accepted is already with the kernel.
+    auto* file = dynamic_cast<RVAtomicFile*>(m_device);
+    if (!file || file->handle() < 0)
         return;
-    const qint64 end = file->pos();
+    const qint64 end = file->writtenBytes();
     if (end > m_writebackFrom && sync_file_range(file->handle(), m_writebackFrom,
                                                  end - m_writebackFrom, SYNC_FILE_RANGE_WRITE) == 0)
         m_writebackFrom = end;

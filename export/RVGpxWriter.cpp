@@ -1,5 +1,6 @@
 #include "export/RVGpxWriter.h"
 
+#include "export/RVExportPosition.h"
 #include "export/RVExportSink.h"
 #include "export/RVXmlText.h"
 #include "metadata/RVFixedSix.h"
@@ -28,10 +29,8 @@ constexpr std::string_view kHead =
     "    <metadata>\n"
     "        <link href=\"https://www.korvela.invalid/\">\n"
     "            <text>KorvelaPlayer</text>\n"
-    "        </link>\n"
-    "        <time>";
-constexpr std::string_view kAfterTime = "</time>\n"
-                                        "    </metadata>\n"
+    "        </link>\n";
+constexpr std::string_view kAfterLink = "    </metadata>\n"
                                         "    <trk>\n"
                                         "        <name>";
 constexpr std::string_view kAfterName = "</name>\n"
@@ -70,15 +69,6 @@ char* put(char* out, std::string_view text)
 {
     std::memcpy(out, text.data(), text.size());
     return out + text.size();
-}
-
-bool isNumberText(std::string_view text)
-{
-    for (const char c : text) {
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+'))
-            return false;
-    }
-    return true;
 }
 
 // Track points are written into this buffer and handed to the sink a batch at a time, one
@@ -158,14 +148,16 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
     if (track.created.isValid()) {
         const std::int64_t ms = track.created.msecsSinceEpoch();
         const std::int64_t seconds = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+        sink.append("        <time>");
         sink.append(std::string_view(timeText, formatUtcSeconds(seconds, timeText)));
+        sink.append("</time>\n");
     }
-    sink.append(kAfterTime);
+    sink.append(kAfterLink);
     const QByteArray utf8Name = track.name.toUtf8();
     RVXmlText::append(sink, std::string_view(utf8Name.constData(), std::size_t(utf8Name.size())));
     sink.append(kAfterName);
 
-    const double createdSeconds = double(track.created.msecsSinceEpoch()) / 1000.0;
+    const double createdMs = double(track.created.msecsSinceEpoch());
     const std::size_t speedCount = track.speeds.size();
     const float countFloat = float(count);
     RowBatch batch(sink);
@@ -177,8 +169,9 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
             continue;
         const std::string_view latitude = point.latitudeText();
         const std::string_view longitude = point.longitudeText();
-        if (!isNumberText(latitude) || !isNumberText(longitude) || latitude.size() > 64 ||
-            longitude.size() > 64) {
+        if (!RVExportPosition::hasPlainCoordinates(point)) {
+            if (!RVExportPosition::hasFiniteCoordinates(point))
+                continue;
             // A damaged coordinate text: the slow path that escapes it.
             batch.flush();
             sink.append("            <trkpt lat=\"");
@@ -197,36 +190,56 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
 
         char* const row = batch.row();
         char* const rowEnd = row + RowBatch::kRowBytes;
-        char* p = put(row, "                <time>");
+        char* p = row;
+        if (std::isfinite(point.altitude())) {
+            p = put(p, "                <ele>");
+            p = RVFixedSix::write(p, rowEnd, point.altitude());
+            p = put(p, "</ele>\n");
+        }
         if (track.created.isValid()) {
             // i * D / N in single precision, as the track's times have always been spread;
-            // the sum is taken in double and the fraction of a second dropped.
+            // the sum is taken in double, to the nearest millisecond.
             const float offset = float(i) * track.durationSeconds / countFloat;
-            const double when = std::floor(createdSeconds + double(offset));
-            if (std::isfinite(when) && std::fabs(when) < 1e15) {
+            const double whenMs = std::round(createdMs + double(offset) * 1000.0);
+            if (std::isfinite(whenMs) && std::fabs(whenMs) < 1e15) {
+                const auto ms = std::int64_t(whenMs);
+                const std::int64_t second = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+                const auto millis = unsigned(ms - second * 1000);
                 // Points come several to a second: the text of the last second is kept.
-                if (std::int64_t(when) != lastSecond || lastTime.empty()) {
-                    lastSecond = std::int64_t(when);
-                    lastTime = std::string_view(timeText, formatUtcSeconds(lastSecond, timeText));
+                if (second != lastSecond || lastTime.empty()) {
+                    lastSecond = second;
+                    // Without its "Z", which follows the milliseconds.
+                    lastTime = std::string_view(timeText, formatUtcSeconds(second, timeText) - 1);
                 }
+                p = put(p, "                <time>");
                 p = put(p, lastTime);
+                if (millis != 0) {
+                    *p++ = '.';
+                    *p++ = char('0' + millis / 100);
+                    p = twoDigits(p, millis % 100);
+                }
+                p = put(p, "Z</time>\n");
             }
         }
-        p = put(p, "</time>\n");
         if (speedCount > 0) {
             // Computed in double: with one speed per point, 22 * (15 / 22) is just below 15,
             // so point 15 of 22 shows speed 14. Clamped against rounding up to the end.
             auto j = std::size_t(double(speedCount) * (double(i) / double(count)));
             if (j >= speedCount)
                 j = speedCount - 1;
-            p = put(p, "                <speed>");
-            p = RVFixedSix::write(p, rowEnd, track.speeds[j] * kKmhToMetresPerSecond);
-            p = put(p, "</speed>\n");
+            const double speed = track.speeds[j] * kKmhToMetresPerSecond;
+            if (std::isfinite(speed)) {
+                p = put(p, "                <speed>");
+                p = RVFixedSix::write(p, rowEnd, speed);
+                p = put(p, "</speed>\n");
+            }
         }
-        p = put(p, "                <course>");
-        p = RVFixedSix::write(p, rowEnd, point.azimut());
-        p = put(p, "</course>\n"
-                   "            </trkpt>\n");
+        if (std::isfinite(point.azimut())) {
+            p = put(p, "                <course>");
+            p = RVFixedSix::write(p, rowEnd, point.azimut());
+            p = put(p, "</course>\n");
+        }
+        p = put(p, "            </trkpt>\n");
         batch.commit(p);
     }
     batch.flush();

@@ -22,13 +22,16 @@ struct RVGpxTrack final
 
 // A track as a GPX 1.1 document with one track and one segment. Each point with a position
 // becomes a <trkpt> with
+//   ele:    the point's altitude in metres, "%f"; left out when not known (NaN).
 //   time:   created + i * duration / N (i the point's index among all N points, zero points
 //           included), so the points are spread evenly over the node's playing length; the
-//           points' own times are not used. Whole seconds, UTC.
+//           points' own times are not used. UTC, to the millisecond: "...T09:05:00.100Z", and
+//           "...T09:05:00Z" on a whole second. Left out when it cannot be computed (no start
+//           time, or a length that is not a finite number).
 //   speed:  speed-series entry floor(V * i / N) (V entries) in m/s: km/h * 0.27777, "%f".
-//           Left out when the node has no speeds at all.
-//   course: the point's azimut in degrees, "%f".
-// Without a start time the time elements stay empty.
+//           Left out when the node has no speeds at all, or the entry is not finite.
+//   course: the point's azimut in degrees, "%f"; left out when not finite.
+// The document's own time (metadata) is the start time in whole seconds, left out without one.
 class RVGpxWriter final
 {
 public:

@@ -1,5 +1,6 @@
 #include "export/RVKmlWriter.h"
 
+#include "export/RVExportPosition.h"
 #include "export/RVExportSink.h"
 #include "export/RVXmlText.h"
 #include "metadata/RVGpsProcessor.h"
@@ -45,9 +46,9 @@ bool isNumberText(std::string_view text)
     return true;
 }
 
-void appendCoordinate(RVExportSink& sink, std::string_view text)
+void appendCoordinate(RVExportSink& sink, std::string_view text, bool plain)
 {
-    if (isNumberText(text))
+    if (plain || isNumberText(text))
         sink.append(text);
     else
         RVXmlText::append(sink, text);
@@ -68,12 +69,15 @@ void RVKmlWriter::write(RVExportSink& sink, const QString& name, std::span<const
     for (const RVPoint& point : points) {
         if (RVGpsProcessor::isZeroPoint(point))
             continue;
+        const bool plain = RVExportPosition::hasPlainCoordinates(point);
+        if (!plain && !RVExportPosition::hasFiniteCoordinates(point))
+            continue;
         if (!first)
             sink.append(' ');
         first = false;
-        appendCoordinate(sink, point.longitudeText());
+        appendCoordinate(sink, point.longitudeText(), plain);
         sink.append(',');
-        appendCoordinate(sink, point.latitudeText());
+        appendCoordinate(sink, point.latitudeText(), plain);
         sink.append(",0");
     }
     sink.append(kTail);

@@ -26,6 +26,10 @@ public:
     static constexpr int thumbnailWidth = 160;
     static constexpr int thumbnailHeight = 90;
 
+    // Keeps FFmpeg's own messages (its log) off standard error: for command-line tools, whose
+    // standard error carries their own words. Call before the first media read.
+    static void silenceFFmpegLog();
+
     // Playable length of the media in seconds, narrowed to single precision, taken from the
     // container's header without decoding a frame. NaN when the media cannot be read.
     static float getDurationOfFile(const QString& filePath);

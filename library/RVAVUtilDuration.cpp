@@ -16,6 +16,7 @@
 #include <QLibrary>
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -32,10 +33,13 @@ constexpr float kUnknown = std::numeric_limits<float>::quiet_NaN();
 // version the program was built against (its ABI).
 struct FormatLibrary
 {
+    decltype(&av_log_set_level) setLogLevel = nullptr;
     decltype(&avformat_open_input) openInput = nullptr;
     decltype(&avformat_close_input) closeInput = nullptr;
     decltype(&av_find_input_format) findInputFormat = nullptr;
 };
+
+std::atomic<bool> s_quietLog{false};
 
 const FormatLibrary* formatLibrary()
 {
@@ -43,6 +47,11 @@ const FormatLibrary* formatLibrary()
     static QLibrary library(QStringLiteral("avformat"), LIBAVFORMAT_VERSION_MAJOR);
     static const std::optional<FormatLibrary> loaded = []() -> std::optional<FormatLibrary> {
         FormatLibrary functions;
+        // libavutil's, found through libavformat's dependencies.
+        functions.setLogLevel =
+            reinterpret_cast<decltype(&av_log_set_level)>(library.resolve("av_log_set_level"));
+        if (functions.setLogLevel && s_quietLog.load())
+            functions.setLogLevel(AV_LOG_QUIET);
         functions.openInput = reinterpret_cast<decltype(&avformat_open_input)>(
             library.resolve("avformat_open_input"));
         functions.closeInput = reinterpret_cast<decltype(&avformat_close_input)>(
@@ -97,6 +106,11 @@ float durationFromFFmpeg(const QString& filePath)
 }
 
 } // namespace
+
+void RVAVUtil::silenceFFmpegLog()
+{
+    s_quietLog.store(true);
+}
 
 float RVAVUtil::getDurationOfFile(const QString& filePath)
 {

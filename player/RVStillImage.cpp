@@ -1,8 +1,9 @@
 #include "player/RVStillImage.h"
 
+#include "metadata/RVAtomicFile.h"
+
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 
 QImage RVStillImage::scaledToFit(const QImage& image, QSize maximumSize)
 {
@@ -35,11 +36,7 @@ bool RVStillImage::saveJpeg(const QImage& image, const QString& path, QString* e
             *error = QStringLiteral("no picture to save");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    // Aside, checked, synced and renamed: a full disk leaves no truncated picture, and a link
+    // at the chosen name is replaced rather than written through.
+    return RVAtomicFile::writeAll(path, bytes, error);
 }

@@ -1,5 +1,6 @@
 #include "update/RVDownloadUtil.h"
 
+#include "metadata/RVAtomicFile.h"
 #include "metadata/RVStringUtil.h"
 
 #include <QDebug>
@@ -8,9 +9,9 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 
 QNetworkRequest RVDownloadUtil::makeRequest(const QUrl& url)
@@ -43,29 +44,62 @@ bool RVDownloadUtil::isFetchableUrl(const QUrl& url)
            (scheme == QLatin1String("https") || scheme == QLatin1String("http"));
 }
 
-std::optional<QByteArray> RVDownloadUtil::requestData(const QString& url, std::stop_token stop)
-{
-    const QUrl qurl(url, QUrl::StrictMode);
-    if (!isFetchableUrl(qurl))
-        return std::nullopt;
+namespace {
 
+// Qt keeps at most this much of a body that has not been read yet; a file download reads it
+// as it comes, so the whole transfer never needs more memory than this.
+constexpr qint64 kReadBufferBytes = 1 << 20;
+
+// Runs one GET on this thread's own network access manager until it ends. `received` is
+// called with each piece of the body as it arrives and may stop the transfer by returning
+// false. True when the transfer ended without a transport error (and was not stopped).
+bool runRequest(const QUrl& url, std::stop_token stop,
+                const std::function<bool(const QByteArray&)>& received)
+{
     QNetworkAccessManager manager;
     // Fresh manager per call: no cookies or cached credentials carry over between requests.
-    std::unique_ptr<QNetworkReply> reply(manager.get(makeRequest(qurl)));
+    std::unique_ptr<QNetworkReply> reply(manager.get(RVDownloadUtil::makeRequest(url)));
+    reply->setReadBufferSize(kReadBufferBytes);
+    bool refused = false;
     QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QNetworkReply* target = reply.get();
+    const auto take = [&] {
+        if (refused || !target->isOpen()) // an aborted reply is closed
+            return;
+        const QByteArray data = target->readAll();
+        if (!data.isEmpty() && !received(data)) {
+            refused = true;
+            target->abort();
+        }
+    };
+    QObject::connect(target, &QNetworkReply::readyRead, &loop, take);
+    QObject::connect(target, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     {
         // Runs on the thread that asks to stop; the abort itself is posted to this thread.
-        QNetworkReply* target = reply.get();
         const std::stop_callback onStop(stop, [target] {
             QMetaObject::invokeMethod(target, &QNetworkReply::abort, Qt::QueuedConnection);
         });
         if (!reply->isFinished())
             loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    if (!endedWithoutTransportError(*reply))
+    take();
+    return !refused && RVDownloadUtil::endedWithoutTransportError(*reply);
+}
+
+} // namespace
+
+std::optional<QByteArray> RVDownloadUtil::requestData(const QString& url, std::stop_token stop)
+{
+    const QUrl qurl(url, QUrl::StrictMode);
+    if (!isFetchableUrl(qurl))
         return std::nullopt;
-    return reply->readAll();
+    QByteArray body;
+    if (!runRequest(qurl, stop, [&](const QByteArray& data) {
+            body.append(data);
+            return true;
+        }))
+        return std::nullopt;
+    return body;
 }
 
 std::optional<QString> RVDownloadUtil::request(const QString& url, std::stop_token stop)
@@ -86,13 +120,24 @@ QMap<QString, QString> RVDownloadUtil::requestIni(const QString& url, std::stop_
 
 bool RVDownloadUtil::downloadFile(const QString& url, const QString& path, std::stop_token stop)
 {
-    const std::optional<QByteArray> data = requestData(url, stop);
-    if (!data)
+    const QUrl qurl(url, QUrl::StrictMode);
+    if (!isFetchableUrl(qurl))
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*data) != data->size() || !file.commit()) {
+    // Written as it arrives, aside and renamed into place once complete: a body of any size
+    // needs little memory, and a failed transfer or a full disk leaves no partial file.
+    RVAtomicFile file(path);
+    if (!file.open()) {
         qWarning().noquote() << "Write returned error:" << file.errorString();
         return false;
     }
-    return true;
+    bool writeFailed = false;
+    const bool transferred = runRequest(qurl, stop, [&](const QByteArray& data) {
+        writeFailed = file.write(data) != data.size();
+        return !writeFailed;
+    });
+    if (writeFailed || (transferred && !file.commit())) {
+        qWarning().noquote() << "Write returned error:" << file.errorString();
+        return false;
+    }
+    return transferred;
 }

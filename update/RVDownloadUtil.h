@@ -37,8 +37,10 @@ public:
     // The key=value lines of request's text; empty when the request fails.
     static QMap<QString, QString> requestIni(const QString& url, std::stop_token stop = {});
 
-    // Fetches with requestData and writes the body atomically (aside, then moved into place).
-    // False without a body, or when writing fails (logged as "Write returned error: ...").
+    // Fetches like requestData but streams the body into a file beside path as it arrives
+    // (never more than about 1 MiB of it in memory), which replaces path once the transfer has
+    // ended and every byte is written and synced. False without a body, or when writing fails
+    // (logged as "Write returned error: ..." naming the file); path is then left as it was.
     static bool downloadFile(const QString& url, const QString& path, std::stop_token stop = {});
 
     // Shared with the updater's asynchronous requests, so both treat transfers alike.

@@ -7,20 +7,18 @@
 
 #include "update/RVUpdater.h"
 
+#include "metadata/RVAtomicFile.h"
 #include "metadata/RVSettings.h"
 #include "metadata/RVStringUtil.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
+#include "update/ZipArchive.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QUrl>
-
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -35,24 +33,38 @@ bool isHttpsUrl(const QString& text)
     return url.scheme() == QLatin1String("https") && RVDownloadUtil::isFetchableUrl(url);
 }
 
-// Copies the image to the card, replacing an image an earlier run left there. The copy goes to
-// a side name first and is renamed over the old image, so the card never holds half an image
-// under the name the camera looks for.
+// Copies the image to the card, replacing an image an earlier run left there. The copy is
+// written aside, every write checked and synced, and renamed over the old image, so the card
+// never holds half an image (a full card, a pulled card) under the name the camera looks for,
+// and a link planted at that name is replaced rather than written through.
 bool copyImageToCard(const QString& image, const QString& card)
 {
-    const QString target = card + QLatin1Char('/') + kImageName;
-    const QString part = target + QLatin1String(".part");
-    QFile::remove(part);
-    if (!QFile::copy(image, part)) {
-        qWarning().noquote() << "Copy failed:" << image << "to" << part;
+    QFile source(image);
+    if (!source.open(QIODevice::ReadOnly)) {
+        qWarning().noquote() << "Copy failed:" << image << source.errorString();
         return false;
     }
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(part).toStdString(),
-                            QFile::encodeName(target).toStdString(), error);
-    if (error) {
-        qWarning().noquote() << "Copy failed:" << QString::fromStdString(error.message());
-        QFile::remove(part);
+    RVAtomicFile target(card + QLatin1Char('/') + kImageName);
+    if (!target.open()) {
+        qWarning().noquote() << "Copy failed:" << target.errorString();
+        return false;
+    }
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = source.read(buffer.data(), buffer.size());
+        if (n < 0) {
+            qWarning().noquote() << "Copy failed:" << image << source.errorString();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (target.write(buffer.constData(), n) != n) {
+            qWarning().noquote() << "Copy failed:" << target.errorString();
+            return false;
+        }
+    }
+    if (!target.commit()) {
+        qWarning().noquote() << "Copy failed:" << target.errorString();
         return false;
     }
     return true;
@@ -60,12 +72,21 @@ bool copyImageToCard(const QString& image, const QString& card)
 
 bool writeEmptyMarker(const QString& card)
 {
-    QSaveFile marker(card + QLatin1Char('/') + kMarkerName);
-    if (!marker.open(QIODevice::WriteOnly) || !marker.commit()) {
-        qWarning().noquote() << "Write returned error:" << marker.errorString();
+    QString error;
+    if (!RVAtomicFile::writeAll(card + QLatin1Char('/') + kMarkerName, QByteArray(), &error)) {
+        qWarning().noquote() << "Write returned error:" << error;
         return false;
     }
     return true;
+}
+
+// Only the image the camera takes is unpacked: the rest of the archive is never written.
+void unpackImage(const QString& archive, const QString& folder)
+{
+    ZipArchive zip;
+    zip.setLimits(ZipArchive::kFirmwareLimits);
+    if (zip.UnzipOpenFile(archive) && !zip.UnzipEntryTo(kImageName, folder))
+        qWarning().noquote() << "The firmware archive holds no usable" << kImageName;
 }
 
 } // namespace
@@ -126,7 +147,7 @@ void RVUpdater::checkReleasedFirmwareVersion()
         const QString unpacked = folder->filePath(QStringLiteral("kvl_firmware"));
         if (RVDownloadUtil::downloadFile(*archiveUrl, archive, m_stop.get_token())) {
             QDir().mkpath(unpacked);
-            archiveAt(archive, unpacked);
+            unpackImage(archive, unpacked);
             placed = copyImageToCard(unpacked + QLatin1Char('/') + kImageName, card) &&
                      writeEmptyMarker(card);
         }

@@ -1,6 +1,7 @@
 #include "update/RVUpdater.h"
 
 #include "korvela_version.h"
+#include "metadata/RVAtomicFile.h"
 #include "metadata/RVSettings.h"
 #include "update/RVAppBundle.h"
 #include "update/RVDialogs.h"
@@ -17,7 +18,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QUrl>
@@ -31,6 +31,9 @@ namespace {
 
 const QLatin1String kInformationPath("/korvelaplayer.php");
 const QLatin1String kArchiveName("KorvelaPlayer.zip");
+// The update information is a few short lines; an answer larger than this is no such text
+// and is not read further.
+constexpr qsizetype kMaxInformationBytes = 64 << 10;
 // Title of the progress shown while an accepted update unpacks.
 const QLatin1String kInstallingKey("UPTATE_INSTALLING_TITLE");
 
@@ -107,8 +110,10 @@ void RVUpdater::startTransfer(const QUrl& url)
     QNetworkReply* reply = m_network->get(RVDownloadUtil::makeRequest(url));
     m_reply = reply;
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] { onResponse(reply); });
-    connect(reply, &QNetworkReply::readyRead, this,
-            [this, reply] { m_responseData.append(reply->readAll()); });
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+        if (!takeReceived(reply))
+            reply->abort(); // finished follows, with an error
+    });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
     if (m_versionDownloaded)
         connect(reply, &QNetworkReply::downloadProgress, this, &RVUpdater::archiveProgress);
@@ -125,13 +130,47 @@ void RVUpdater::onResponse(QNetworkReply* reply)
         qInfo("Response length unexpected");
 }
 
+bool RVUpdater::takeReceived(QNetworkReply* reply)
+{
+    if (!reply->isOpen())
+        return true; // aborted: nothing more to take, and the error says why
+    if (m_archiveFile) {
+        const QByteArray data = reply->readAll();
+        if (m_archiveFile->write(data) == data.size())
+            return true;
+        qWarning().noquote() << "Write returned error:" << m_archiveFile->errorString();
+        return false;
+    }
+    m_responseData.append(reply->readAll());
+    if (m_responseData.size() <= kMaxInformationBytes)
+        return true;
+    qWarning("The update information is larger than %d bytes; not read", int(kMaxInformationBytes));
+    return false;
+}
+
+bool RVUpdater::startArchiveFile()
+{
+    m_archiveFolder = makePrivateTemporaryFolder();
+    if (!m_archiveFolder)
+        return false;
+    m_archiveFile = std::make_unique<RVAtomicFile>(m_archiveFolder->filePath(kArchiveName));
+    if (m_archiveFile->open())
+        return true;
+    qWarning().noquote() << "Write returned error:" << m_archiveFile->errorString();
+    m_archiveFile.reset();
+    m_archiveFolder.reset();
+    return false;
+}
+
 void RVUpdater::onFinished(QNetworkReply* reply)
 {
     reply->deleteLater();
-    m_responseData.append(reply->readAll());
-    if (!RVDownloadUtil::endedWithoutTransportError(*reply)) {
+    const bool taken = takeReceived(reply);
+    if (!taken || !RVDownloadUtil::endedWithoutTransportError(*reply)) {
         qInfo("fail");
         qInfo().noquote() << reply->errorString();
+        m_archiveFile.reset(); // drops the partial archive
+        m_archiveFolder.reset();
         Q_EMIT updateCheckFinished();
         return;
     }
@@ -160,7 +199,7 @@ void RVUpdater::handleUpdateInformation()
                               << "is available; this copy cannot replace itself";
             if (m_dialogs)
                 m_dialogs->newVersionAvailable(m_lastVersion, *info.macDownloadURL);
-        } else {
+        } else if (startArchiveFile()) {
             m_responseData = QByteArray();
             m_versionDownloaded = true; // what arrives next is the archive
             startTransfer(url);
@@ -182,25 +221,20 @@ void RVUpdater::handleArchive(QNetworkReply* reply)
     // An error page is not an archive: offering to install it could only end in a failed
     // installation.
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const std::unique_ptr<RVAtomicFile> file = std::move(m_archiveFile);
+    std::unique_ptr<QTemporaryDir> folder = std::move(m_archiveFolder);
     if (status < 200 || status > 299) {
         qWarning().noquote() << "Update download failed with HTTP status" << status;
         Q_EMIT updateCheckFinished();
         return;
     }
-    std::unique_ptr<QTemporaryDir> folder = makePrivateTemporaryFolder();
-    if (!folder) {
+    if (!file || !file->commit()) {
+        qWarning().noquote() << "Write returned error:"
+                             << (file ? file->errorString() : QStringLiteral("no file"));
         Q_EMIT updateCheckFinished();
         return;
     }
-    const QString archivePath = folder->filePath(kArchiveName);
-    QSaveFile file(archivePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(m_responseData) != m_responseData.size() ||
-        !file.commit()) {
-        qWarning().noquote() << "Write returned error:" << file.errorString();
-        Q_EMIT updateCheckFinished();
-        return;
-    }
-    m_responseData = QByteArray();
+    const QString archivePath = file->fileName();
     if (m_dialogs && m_dialogs->question(QStringLiteral("UPTATE_READY_TITLE"),
                                          QStringLiteral("UPTATE_READY_MESSAGE"))) {
         m_archiveFolder = std::move(folder);

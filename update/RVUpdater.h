@@ -17,6 +17,7 @@ class QNetworkReply;
 class QTemporaryDir;
 class QThread;
 class RVDialogs;
+class RVAtomicFile;
 
 // What the updater needs from its surroundings. The defaults are the running program's; tests
 // replace them.
@@ -104,6 +105,10 @@ private:
     void onFinished(QNetworkReply* reply);
     void handleUpdateInformation();
     void handleArchive(QNetworkReply* reply);
+    // Takes what the reply has received: the archive goes straight to its file, the update
+    // information (small) into m_responseData. False when the transfer must stop.
+    bool takeReceived(QNetworkReply* reply);
+    bool startArchiveFile();
     void installArchive(const QString& archivePath);
     void finishInstall(const QString& newExecutable, bool unpacked);
     void startFirmwareCheck();
@@ -126,5 +131,7 @@ private:
     QThread* m_installThread = nullptr;
     // The private folder holding the downloaded archive, kept until the installation ends.
     std::unique_ptr<QTemporaryDir> m_archiveFolder;
+    // The archive being received, written as it arrives rather than held in memory.
+    std::unique_ptr<RVAtomicFile> m_archiveFile;
     std::stop_source m_stop;
 };

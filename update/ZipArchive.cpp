@@ -12,10 +12,13 @@
 
 #include <minizip/unzip.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +29,10 @@ constexpr int kChunkBytes = 4096;
 // st_mode in the high 16 bits of the external attributes.
 constexpr unsigned kHostUnix = 3;
 constexpr unsigned kModeExecuteBits = 0111;
+constexpr unsigned kModeTypeMask = 0170000; // S_IFMT
+constexpr unsigned kModeSymLink = 0120000;  // S_IFLNK
+// A link's target is a path; Linux allows at most PATH_MAX (4096) bytes of it.
+constexpr int kMaxLinkTargetBytes = 4096;
 // Unpacked files are 0644, programs 0755, whatever the archive asks for beyond that: no
 // set-user-id bits, nobody else may write.
 constexpr QFileDevice::Permissions kFileMode = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
@@ -73,6 +80,33 @@ bool passesThroughSymLink(const QString& destination, const QStringList& parts)
             return false; // nothing further down exists yet
     }
     return false;
+}
+
+// The link target's components when a link at parts (below the destination) may point there:
+// relative, at most as many leading ".." as the link has folders above it, and no ".." after
+// a name. Nothing otherwise.
+std::optional<QStringList> safeLinkTarget(const QByteArray& target, const QStringList& parts)
+{
+    if (target.isEmpty() || target.startsWith('/') || target.contains('\0') ||
+        target.contains('\\'))
+        return std::nullopt;
+    QStringList components;
+    qsizetype climbs = 0;
+    for (const QString& part :
+         QString::fromLocal8Bit(target).split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!components.isEmpty())
+                return std::nullopt; // ".." after a name, which may be a link itself
+            ++climbs;
+            continue;
+        }
+        components.append(part);
+    }
+    if (climbs > parts.size() - 1 || (components.isEmpty() && climbs == 0))
+        return std::nullopt;
+    return components;
 }
 
 // The entry's stored local time (months counted from 0) as a date-time, invalid when the
@@ -127,15 +161,49 @@ bool ZipArchive::UnzipFileTo(const QString& destination, bool overWrite, const P
     Q_UNUSED(overWrite);
     if (!m_unzFile)
         return false;
+    m_unpackedBytes = 0;
+    if (m_entryCount > m_limits.maxEntries) {
+        qWarning("Zip archive refused: %lld entries, at most %lld allowed",
+                 static_cast<long long>(m_entryCount), static_cast<long long>(m_limits.maxEntries));
+        return false;
+    }
     unzGoToFirstFile(handle(m_unzFile)); // on failure opening the entry below fails too
     for (qint64 done = 1;; ++done) {
-        if (unzipCurrentEntry(destination) == EntryResult::Fail)
+        // The directory's count can be wrong; the walk itself is counted too.
+        if (done > m_limits.maxEntries) {
+            qWarning("Zip archive refused: more than %lld entries",
+                     static_cast<long long>(m_limits.maxEntries));
             return false;
+        }
+        const EntryResult result = unzipCurrentEntry(destination);
+        if (result == EntryResult::Fail)
+            return false;
+        if (result == EntryResult::OverLimit) {
+            qWarning("Zip archive refused: it unpacks to more than %lld bytes",
+                     static_cast<long long>(m_limits.maxTotalBytes));
+            return false;
+        }
         if (progress && !progress(done, m_entryCount))
             return false;
         if (unzGoToNextFile(handle(m_unzFile)) != UNZ_OK)
             return true;
     }
+}
+
+bool ZipArchive::UnzipEntryTo(const QString& name, const QString& destination)
+{
+    if (!m_unzFile || name.isEmpty() || name.contains(QLatin1Char('/')))
+        return false;
+    m_unpackedBytes = 0;
+    // Looked up by name in the central directory: the other entries are neither read nor
+    // written.
+    if (unzLocateFile(handle(m_unzFile), QFile::encodeName(name).constData(), 1) != UNZ_OK)
+        return false;
+    const EntryResult result = unzipCurrentEntry(destination);
+    if (result == EntryResult::OverLimit)
+        qWarning("Zip entry %s refused: larger than %lld bytes", qPrintable(name),
+                 static_cast<long long>(m_limits.maxTotalBytes));
+    return result == EntryResult::Written;
 }
 
 ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination)
@@ -169,6 +237,35 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
         return EntryResult::Next;
     }
     const QString target = destination + QLatin1Char('/') + parts->join(QLatin1Char('/'));
+    const unsigned mode = (info.version >> 8) == kHostUnix ? unsigned(info.external_fa >> 16) : 0;
+
+    if (!isFolder && (mode & kModeTypeMask) == kModeSymLink) {
+        // The link's target is the entry's data: a short path, never more than PATH_MAX.
+        QByteArray linkTarget(kMaxLinkTargetBytes + 1, Qt::Uninitialized);
+        qsizetype length = 0;
+        bool readFailed = false;
+        for (;;) {
+            const int n = unzReadCurrentFile(zip, linkTarget.data() + length,
+                                             unsigned(linkTarget.size() - length));
+            readFailed = n < 0;
+            if (n <= 0)
+                break;
+            length += n;
+            if (length == linkTarget.size())
+                break;
+        }
+        const bool intact =
+            unzCloseCurrentFile(zip) == UNZ_OK && !readFailed && length <= kMaxLinkTargetBytes;
+        linkTarget.truncate(length);
+        m_unpackedBytes += length;
+        if (m_unpackedBytes > m_limits.maxTotalBytes)
+            return EntryResult::OverLimit;
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (!intact || !restoreLink(linkTarget, destination, *parts))
+            qWarning().noquote() << "Refusing zip link entry:" << name << "->"
+                                 << QString::fromLocal8Bit(linkTarget);
+        return EntryResult::Next;
+    }
 
     if (isFolder) {
         QDir().mkpath(target);
@@ -186,17 +283,20 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
         unzCloseCurrentFile(zip);
         return EntryResult::Next;
     }
-    const bool executable =
-        (info.version >> 8) == kHostUnix && ((info.external_fa >> 16) & kModeExecuteBits);
+    const bool executable = (mode & kModeExecuteBits) != 0;
     out.setPermissions(kFileMode | (executable ? kExecuteMode : QFileDevice::Permissions()));
 
     char buffer[kChunkBytes];
     bool intact = true;
-    for (;;) {
+    bool overLimit = qint64(info.uncompressed_size) > m_limits.maxTotalBytes - m_unpackedBytes;
+    while (!overLimit) {
         const int n = unzReadCurrentFile(zip, buffer, kChunkBytes);
         if (n == 0)
             break;
-        if (n < 0 || out.write(buffer, n) != n) {
+        // The declared size may lie: the bytes themselves are counted.
+        m_unpackedBytes += qMax(n, 0);
+        overLimit = m_unpackedBytes > m_limits.maxTotalBytes;
+        if (n < 0 || overLimit || out.write(buffer, n) != n) {
             intact = false;
             break;
         }
@@ -204,6 +304,8 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
     // Closing the entry is where minizip reports a CRC mismatch of a fully read entry.
     if (unzCloseCurrentFile(zip) != UNZ_OK || !out.flush())
         intact = false;
+    if (overLimit)
+        return EntryResult::OverLimit; // the side file goes with `out`
     if (!intact) {
         qWarning().noquote() << "Damaged zip entry not unpacked:" << name;
         return EntryResult::Next; // the side file goes with `out`
@@ -217,7 +319,28 @@ ZipArchive::EntryResult ZipArchive::unzipCurrentEntry(const QString& destination
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(out.fileName()).toStdString(),
                             QFile::encodeName(target).toStdString(), error);
-    if (!error)
-        out.setAutoRemove(false);
-    return EntryResult::Next;
+    if (error)
+        return EntryResult::Next;
+    out.setAutoRemove(false);
+    return EntryResult::Written;
+}
+
+bool ZipArchive::restoreLink(const QByteArray& target, const QString& destination,
+                             const QStringList& parts)
+{
+    if (!safeLinkTarget(target, parts))
+        return false;
+    // Made beside its name and renamed over it, like files: an earlier file there is replaced.
+    const QString path = destination + QLatin1Char('/') + parts.join(QLatin1Char('/'));
+    const QString side = QFileInfo(path).absolutePath() + QLatin1String("/.unzip-link-") +
+                         QString::number(quintptr(this), 36);
+    const QByteArray encodedSide = QFile::encodeName(side);
+    ::unlink(encodedSide.constData());
+    if (::symlink(target.constData(), encodedSide.constData()) != 0)
+        return false;
+    if (::rename(encodedSide.constData(), QFile::encodeName(path).constData()) != 0) {
+        ::unlink(encodedSide.constData());
+        return false;
+    }
+    return true;
 }

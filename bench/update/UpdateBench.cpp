@@ -3,13 +3,18 @@
 // and the camera card, and the advertisement page's height tag.
 #include "metadata/RVStringUtil.h"
 #include "update/RVAdvertisementUtil.h"
+#include "update/RVDownloadUtil.h"
 #include "update/RVUpdateInformation.h"
 #include "update/ZipArchive.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtGlobal>
 
 #include <benchmark/benchmark.h>
@@ -126,4 +131,52 @@ BENCHMARK(BM_ParseUpdateInformation);
 
 } // namespace
 
-BENCHMARK_MAIN();
+// A download of range(0) MiB from a local HTTP server (python3's, serving a sparse file) into
+// a file: time, and how much the peak resident memory grows (the body is streamed to disk, so
+// it should stay near the 1 MiB read buffer whatever the size).
+void BM_DownloadFile(benchmark::State& state)
+{
+    qInstallMessageHandler(quiet);
+    QTemporaryDir folder;
+    const qint64 bytes = state.range(0) << 20;
+    QFile body(folder.filePath(QStringLiteral("body.zip")));
+    if (!body.open(QIODevice::WriteOnly) || !body.resize(bytes)) {
+        state.SkipWithError("cannot make the body");
+        return;
+    }
+    body.close();
+    QProcess server;
+    server.setWorkingDirectory(folder.path());
+    server.start(QStringLiteral("python3"),
+                 {QStringLiteral("-m"), QStringLiteral("http.server"), QStringLiteral("--bind"),
+                  QStringLiteral("127.0.0.1"), QStringLiteral("18734")});
+    if (!server.waitForStarted()) {
+        state.SkipWithError("python3 http.server did not start");
+        return;
+    }
+    QThread::msleep(800); // until it listens
+    const QString url = QStringLiteral("http://127.0.0.1:18734/body.zip");
+    const QString target = folder.filePath(QStringLiteral("download.zip"));
+    const long rssBefore = peakRssKiB();
+    bool ok = true;
+    for (auto _ : state)
+        ok = ok && RVDownloadUtil::downloadFile(url, target);
+    state.counters["peak_rss_growth_KiB"] = double(peakRssKiB() - rssBefore);
+    state.counters["MiB_per_s"] = benchmark::Counter(
+        double(bytes >> 20) * double(state.iterations()), benchmark::Counter::kIsRate);
+    if (!ok || QFileInfo(target).size() != bytes)
+        state.SkipWithError("the download failed");
+    server.kill();
+    server.waitForFinished();
+}
+BENCHMARK(BM_DownloadFile)->Arg(1024)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv)
+{
+    // Qt Network wants an application object for its transfers.
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,6 +1,7 @@
 // Tracks of any content (names and coordinate texts of arbitrary bytes, any numbers) must give
-// well-formed KML and GPX with one tuple or <trkpt> per point that has a position, and tables
-// with one line per such point or sample.
+// well-formed KML and GPX with one tuple or <trkpt> per point that has a position (not a zero
+// point, both coordinates finite), GPX numbers that are all finite, and tables with one line
+// per such point or sample.
 
 #include "export/RVExcelWriter.h"
 #include "export/RVExportSink.h"
@@ -12,6 +13,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -22,8 +24,17 @@ int countElements(const QByteArray& xml, const QString& name)
     QXmlStreamReader reader(xml);
     int count = 0;
     while (!reader.atEnd()) {
-        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == name)
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == name)
             ++count;
+        if (reader.name() == QLatin1String("ele") || reader.name() == QLatin1String("speed") ||
+            reader.name() == QLatin1String("course")) {
+            bool ok = false;
+            const double value = reader.readElementText().toDouble(&ok);
+            if (!ok || !std::isfinite(value))
+                std::abort();
+        }
     }
     if (reader.hasError())
         std::abort();
@@ -58,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     int kept = 0;
     for (const RVPoint& point : points)
-        kept += RVGpsProcessor::isZeroPoint(point) ? 0 : 1;
+        kept += !RVGpsProcessor::isZeroPoint(point) && std::isfinite(point.latitudeValue()) &&
+                std::isfinite(point.longitudeValue());
     const QString nodeName = QString::fromUtf8(name.data(), qsizetype(name.size()));
 
     RVExportSink kml;

@@ -94,14 +94,18 @@ TEST(ExcelWriter, TrackTableRows)
         point("55.7512345", "37.609463", 18.519999980926514, 0, 145.3, kMorning),
         point("0.000000", "0.000000", 50, 0, 1, kMorning),
         point("-55.752060", "-37.61", -1, 0, 1234.5, kMorning + 100),
-        RVPoint("1.0", "2.0", std::nan(""), 0, -0.000009, RVTimestamp())};
-    EXPECT_EQ(gpsTable(points),
-              QStringLiteral("EXPORT_EXCEL_TIME_TITLE;EXPORT_EXCEL_LATITUDE_TITLE;"
-                             "EXPORT_EXCEL_LONGITUDE_TITLE;EXPORT_EXCEL_VELOCITY_TITLE;"
-                             "EXPORT_EXCEL_ALTITUDE_TITLE\n"
-                             "\"01-03-15 10:05:07.250\";55,751;37,609;18,52;145,3\n"
-                             "\"01-03-15 10:05:07.350\";-55,752;-37,61;;1,234,5\n"
-                             "\"\";1;2;0;NaN"));
+        RVPoint("1.0", "2.0", std::nan(""), 0, -0.000009, RVTimestamp()),
+        // Values that overflowed are unknown: no position (left out), no speed, no altitude.
+        point("1e400", "2.0", 5, 0, 1, kMorning),
+        point("3.0", "4.0", std::numeric_limits<double>::infinity(), 0, -std::nan(""), kMorning)};
+    EXPECT_EQ(gpsTable(points).toStdString(),
+              std::string("EXPORT_EXCEL_TIME_TITLE;EXPORT_EXCEL_LATITUDE_TITLE;"
+                          "EXPORT_EXCEL_LONGITUDE_TITLE;EXPORT_EXCEL_VELOCITY_TITLE;"
+                          "EXPORT_EXCEL_ALTITUDE_TITLE\n"
+                          "\"01-03-15 10:05:07.250\";55,751234;37,609463;18,52;145,3\n"
+                          "\"01-03-15 10:05:07.350\";-55,75206;-37,61;;1,234,5\n"
+                          "\"\";1;2;0;\n"
+                          "\"01-03-15 10:05:07.250\";3;4;;"));
     // Nothing to write: the header alone, without a line feed.
     EXPECT_EQ(gpsTable({point("0", "0")}),
               QStringLiteral("EXPORT_EXCEL_TIME_TITLE;EXPORT_EXCEL_LATITUDE_TITLE;"
@@ -118,12 +122,16 @@ TEST(ExcelWriter, SensorTableKeepsEverySampleAndItsLabel)
         RVSensorData(1, 2, 3, 9,
                      RVSensorLabel::instant(RVTimestamp::fromMSecsSinceEpoch(kMorning))),
         RVSensorData(0, 0, 0, 0, RVSensorLabel()),
-        RVSensorData(-2, 0, 0, 0, RVSensorLabel::number(123456))};
-    EXPECT_EQ(sensorTable(samples), QStringLiteral("EXPORT_EXCEL_TIME_TITLE;X;Y;Z;\n"
-                                                   "\"0\";0,012;-0,5;1\n"
-                                                   "\"01-03-15 10:05:07.250\";0,062;0;0\n"
-                                                   "\"01-03-15 10:05:07.250\";1;2;3\n"
-                                                   "\"\";0;0;0\n"
-                                                   "\"123456\";-2;0;0"));
+        RVSensorData(-2, 0, 0, 0, RVSensorLabel::number(123456)),
+        RVSensorData(std::nan(""), 2, std::numeric_limits<double>::infinity(), 0,
+                     RVSensorLabel::number(5))};
+    EXPECT_EQ(sensorTable(samples).toStdString(),
+              std::string("EXPORT_EXCEL_TIME_TITLE;X;Y;Z;\n"
+                          "\"0\";0,012;-0,5;1\n"
+                          "\"01-03-15 10:05:07.250\";0,062;0;0\n"
+                          "\"01-03-15 10:05:07.250\";1;2;3\n"
+                          "\"\";0;0;0\n"
+                          "\"123456\";-2;0;0\n"
+                          "\"5\";;2;"));
     EXPECT_EQ(sensorTable({}), QStringLiteral("EXPORT_EXCEL_TIME_TITLE;X;Y;Z;"));
 }

@@ -2,9 +2,11 @@
 #include "NmeaLog.h"
 #include "RealData.h"
 #include "metadata/RVGpsProcessor.h"
+#include "tests/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -163,4 +165,45 @@ TEST_F(ExportToolFormats, ArgumentAndWriteErrors)
     // A folder without recordings.
     run = runTool({"--format", "kml", "--output", m_out, m_out});
     EXPECT_EQ(run.exitCode, 1);
+}
+
+TEST(ExportToolWrites, FullDiskFailsEveryFileAndLinksAreReplacedNotFollowed)
+{
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    QTemporaryDir dir;
+    const QString card = dir.filePath("card");
+    ASSERT_TRUE(QDir().mkpath(card));
+    ASSERT_TRUE(makeVideo(card + "/FILE0001.MOV", 2));
+    NmeaLogShape shape;
+    shape.sensorLines = true;
+    ASSERT_TRUE(writeNmeaLog(card + "/FILE0001.txt", shape));
+
+    const QString out = disk.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    disk.fill();
+    for (const char* format : {"kml", "gpx", "csv"}) {
+        const ToolRun run = runTool({"--format", format, "--output", out, card});
+        EXPECT_EQ(run.exitCode, 1) << format;
+        EXPECT_TRUE(run.err.contains("Could not write " + out)) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("wrote")) << run.err.toStdString();
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    }
+
+    // Links planted at every output name: each is replaced by the export, and the file they
+    // pointed to stays as it was.
+    const QString folder = dir.filePath("out");
+    ASSERT_EQ(runTool({"--format", "csv", "--output", folder, card}).exitCode, 0);
+    const QString victim = dir.filePath("victim");
+    ASSERT_TRUE(QFile(victim).open(QIODevice::WriteOnly));
+    const QStringList names = QDir(folder).entryList(QDir::Files);
+    ASSERT_EQ(names.size(), 2);
+    for (const QString& name : names) {
+        ASSERT_TRUE(QFile::remove(QDir(folder).filePath(name)));
+        ASSERT_TRUE(QFile::link(victim, QDir(folder).filePath(name)));
+    }
+    ASSERT_EQ(runTool({"--format", "csv", "--output", folder, card}).exitCode, 0);
+    EXPECT_EQ(QFileInfo(victim).size(), 0);
+    for (const QString& name : names)
+        EXPECT_FALSE(QFileInfo(QDir(folder).filePath(name)).isSymLink()) << name.toStdString();
 }

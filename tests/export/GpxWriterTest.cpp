@@ -3,8 +3,13 @@
 #include "export/RVGpxWriter.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimeZone>
+
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -40,10 +45,8 @@ QByteArray head(const char* time, const char* name)
                       "    <metadata>\n"
                       "        <link href=\"https://www.korvela.invalid/\">\n"
                       "            <text>KorvelaPlayer</text>\n"
-                      "        </link>\n"
-                      "        <time>") +
-           time +
-           "</time>\n"
+                      "        </link>\n") +
+           (*time ? QByteArray("        <time>") + time + "</time>\n" : QByteArray()) +
            "    </metadata>\n"
            "    <trk>\n"
            "        <name>" +
@@ -56,21 +59,17 @@ constexpr const char* kTail = "        </trkseg>\n"
                               "    </trk>\n"
                               "</gpx>";
 
+// An empty time, ele, speed or course leaves its element out.
 QByteArray trkpt(const char* lat, const char* lon, const char* time, const char* speed,
-                 const char* course)
+                 const char* course, const char* ele = "0.000000")
 {
-    return QByteArray("            <trkpt lat=\"") + lat + "\" lon=\"" + lon +
-           "\">\n"
-           "                <time>" +
-           time +
-           "</time>\n"
-           "                <speed>" +
-           speed +
-           "</speed>\n"
-           "                <course>" +
-           course +
-           "</course>\n"
-           "            </trkpt>\n";
+    const auto element = [](const char* name, const char* value) {
+        return *value ? QByteArray("                <") + name + ">" + value + "</" + name + ">\n"
+                      : QByteArray();
+    };
+    return QByteArray("            <trkpt lat=\"") + lat + "\" lon=\"" + lon + "\">\n" +
+           element("ele", ele) + element("time", time) + element("speed", speed) +
+           element("course", course) + "            </trkpt>\n";
 }
 
 // The <speed> values of a document, in order.
@@ -96,13 +95,13 @@ TEST(GpxWriter, ExactDocumentSpreadsTimesEvenlyAndSkipsZeroPoints)
     const QByteArray document =
         gpx({QStringLiteral("Trip 1"), RVTimestamp::fromMSecsSinceEpoch(kCreated + 999), 100.0f,
              points, speedSeries});
-    EXPECT_EQ(
-        document,
-        head("2015-03-01T09:05:00Z", "Trip 1") +
-            trkpt("55.75", "37.61", "2015-03-01T09:05:00Z", "9.999720", "45.500000") +
-            trkpt("55.76", "37.62", "2015-03-01T09:05:50Z", "2.777700", "90.000000") +
-            trkpt("-55.752060", "-37.609463", "2015-03-01T09:06:15Z", "27.777000", "360.000000") +
-            kTail);
+    EXPECT_EQ(document,
+              head("2015-03-01T09:05:00Z", "Trip 1") +
+                  trkpt("55.75", "37.61", "2015-03-01T09:05:00.999Z", "9.999720", "45.500000") +
+                  trkpt("55.76", "37.62", "2015-03-01T09:05:50.999Z", "2.777700", "90.000000") +
+                  trkpt("-55.752060", "-37.609463", "2015-03-01T09:06:15.999Z", "27.777000",
+                        "360.000000") +
+                  kTail);
 }
 
 TEST(GpxWriter, SpeedEntryFollowsThePositionInTheSeries)
@@ -146,10 +145,53 @@ TEST(GpxWriter, EmptyBlocksAndMissingStartTime)
     EXPECT_EQ(gpx({QStringLiteral("A"), RVTimestamp::fromMSecsSinceEpoch(kCreated), 0.0f, {}, {}}),
               head("2015-03-01T09:05:00Z", "A") + kTail);
 
-    // Without a start time the time elements are empty.
+    // Without a start time there are no time elements at all (an empty one is no valid GPX).
     const std::vector<RVPoint> one = {point("1.5", "2.5", 0, 10)};
     EXPECT_EQ(gpx({QStringLiteral("A&B"), RVTimestamp(), 10.0f, one, std::vector<double>{3.6}}),
               head("", "A&amp;B") + trkpt("1.5", "2.5", "", "0.999972", "10.000000") + kTail);
+}
+
+TEST(GpxWriter, MillisecondsElevationAndUnknownValues)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    // 10 Hz: four points in 0.4 s. The third has no altitude, a speed that overflowed and no
+    // course; "1e400" is no usable latitude and its point is left out.
+    const std::vector<RVPoint> points = {
+        point("55.1", "37.1", 0, 1, 212.5), point("55.2", "37.2", 0, 2, -3.25),
+        point("55.3", "37.3", 0, nan, nan), point("1e400", "37.4", 0, 4, 1)};
+    const std::vector<double> speeds = {3.6, 7.2, inf, 3.6};
+    const QByteArray document = gpx(
+        {QStringLiteral("T"), RVTimestamp::fromMSecsSinceEpoch(kCreated), 0.4f, points, speeds});
+    EXPECT_EQ(
+        document,
+        head("2015-03-01T09:05:00Z", "T") +
+            trkpt("55.1", "37.1", "2015-03-01T09:05:00Z", "0.999972", "1.000000", "212.500000") +
+            trkpt("55.2", "37.2", "2015-03-01T09:05:00.100Z", "1.999944", "2.000000", "-3.250000") +
+            trkpt("55.3", "37.3", "2015-03-01T09:05:00.200Z", "", "", "") + kTail);
+    EXPECT_FALSE(document.contains("nan") || document.contains("inf"));
+
+    // A length that could not be measured: no times, the points are still there.
+    const QByteArray unmeasured =
+        gpx({QStringLiteral("T"), RVTimestamp::fromMSecsSinceEpoch(kCreated), float(nan), points,
+             speeds});
+    EXPECT_EQ(unmeasured.count("<time>"), 1); // the document's own
+    EXPECT_EQ(unmeasured.count("<trkpt "), 3);
+
+    // GPSBabel reads the milliseconds and the elevation back.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("t.gpx"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(document) == document.size());
+    file.close();
+    QProcess babel;
+    babel.start(QStringLiteral("gpsbabel"),
+                {"-t", "-i", "gpx", "-f", path, "-o", "unicsv,utc=0", "-F", "-"});
+    ASSERT_TRUE(babel.waitForFinished(60000));
+    const QByteArray read = babel.readAllStandardOutput();
+    EXPECT_TRUE(read.contains("55.200000,37.200000,-3.3") && read.contains("09:05:00.100"))
+        << read.constData() << babel.readAllStandardError().constData();
 }
 
 TEST(GpxWriter, UtcTimeFormatMatchesTheCalendar)

@@ -1,7 +1,9 @@
 #include "player/RVStillImage.h"
+#include "tests/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
@@ -35,4 +37,13 @@ TEST(StillImage, ScalesOnlyPicturesLargerThanTheLimitAndWritesAJpegThatReadsBack
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(RVStillImage::saveJpeg(QImage(), dir.filePath("none.jpeg"), &error));
     EXPECT_FALSE(QFile::exists(dir.filePath("none.jpeg")));
+
+    // A full disk: no truncated picture, and the error names the file.
+    SmallDisk disk;
+    if (!disk.isValid())
+        return;
+    disk.fill();
+    EXPECT_FALSE(RVStillImage::saveJpeg(image, disk.filePath("full.jpeg"), &error));
+    EXPECT_TRUE(error.contains("full.jpeg")) << error.toStdString();
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler"}));
 }

@@ -168,3 +168,20 @@ TEST(ExportTool, BadArgumentsGiveUsageAndStatusTwo)
     EXPECT_TRUE(help.out.contains("usage: korvela-export"));
     EXPECT_TRUE(help.out.contains("json"));
 }
+
+TEST(ExportTool, LibraryMessagesStayOffStandardError)
+{
+    // FFmpeg complains about a video without a movie header; the tool's stderr carries only
+    // its own lines.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("DCIM")));
+    ASSERT_TRUE(
+        writeFile(dir.filePath("DCIM/FILE0001.MP4"), QByteArray("\0\0\0\x18"
+                                                                "ftypmp42\0\0\0\0mp42isom\0\0\0\x08"
+                                                                "free",
+                                                                32)));
+    const ProcessResult run = runExportTool({"--format", "tree", dir.path()});
+    ASSERT_TRUE(run.finished);
+    for (const QByteArray& line : run.err.split('\n'))
+        EXPECT_TRUE(line.isEmpty() || line.startsWith("korvela-export: ")) << line.constData();
+}

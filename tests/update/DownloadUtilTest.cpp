@@ -2,6 +2,7 @@
 
 #include "TestHttpServer.h"
 #include "TestSupport.h"
+#include "tests/SmallDisk.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -109,6 +110,15 @@ TEST(DownloadUtil, DownloadFileWritesAtomicallyAndReportsFailures)
     EXPECT_FALSE(RVDownloadUtil::downloadFile(server.url("/fw.zip"), dir.filePath("no/such/f")));
     EXPECT_TRUE(log.contains("Write returned error:"));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("no")));
+
+    // A disk that fills up during the transfer: false, the log names the file, nothing left.
+    SmallDisk disk;
+    if (!disk.isValid())
+        return;
+    server.route("/big.zip", QByteArray(1 << 20, 'z'));
+    EXPECT_FALSE(RVDownloadUtil::downloadFile(server.url("/big.zip"), disk.filePath("fw.zip")));
+    EXPECT_TRUE(log.contains("Write returned error: Could not write " + disk.filePath("fw.zip")));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 TEST(DownloadUtil, WorksFromBackgroundThreadsAndStopsOnRequest)

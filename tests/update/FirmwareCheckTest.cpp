@@ -4,6 +4,7 @@
 
 #include "TestHttpServer.h"
 #include "TestSupport.h"
+#include "tests/SmallDisk.h"
 
 #include <QDir>
 #include <QFile>
@@ -252,4 +253,34 @@ TEST_F(FirmwareCheck, DestroyingTheUpdaterEndsAWaitingCheck)
     }
     EXPECT_TRUE(dialogs.shown().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(card() + "/sotava.bin"));
+}
+
+TEST_F(FirmwareCheck, AFullCardGetsNoPartialImageAndALinkAtTheImageIsReplaced)
+{
+    // A link planted where the image goes: replaced, and what it pointed to is untouched.
+    const QString victim = m_root.filePath("victim");
+    ASSERT_TRUE(writeFile(victim, "victim"));
+    ASSERT_TRUE(QFile::link(victim, card() + "/sotava.bin"));
+    {
+        ScriptedDialogs dialogs({true});
+        RVUpdater updater(environment(), &dialogs);
+        updater.checkReleasedFirmwareVersion();
+        EXPECT_EQ(dialogs.shown(), QStringList({kAsk, kDone}));
+    }
+    EXPECT_EQ(readFile(victim), QByteArray("victim"));
+    EXPECT_FALSE(QFileInfo(card() + "/sotava.bin").isSymLink());
+    EXPECT_EQ(readFile(card() + "/sotava.bin"), m_image);
+
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    ASSERT_TRUE(writeFile(disk.filePath("autorun.inf"), "firmware=X1-15\n"));
+    disk.fill();
+    m_cards = {disk.path()};
+    m_checked = false;
+    ScriptedDialogs dialogs({true});
+    RVUpdater updater(environment(), &dialogs);
+    updater.checkReleasedFirmwareVersion();
+    EXPECT_EQ(dialogs.shown(), QStringList({kAsk, kFailed}));
+    EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({"autorun.inf", "filler"}));
 }

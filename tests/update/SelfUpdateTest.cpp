@@ -8,6 +8,7 @@
 
 #include "TestHttpServer.h"
 #include "TestSupport.h"
+#include "tests/SmallDisk.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -398,20 +399,34 @@ TEST_F(SelfUpdate, NormalStartRemovesTheTemporaryFolderOnly)
 
 TEST_F(SelfUpdate, ArchiveThatCannotBeStoredIsNotOffered)
 {
+    // No temporary folder: nothing is fetched. A disk that fills up during the download: the
+    // partial archive is dropped. Either way no question is asked.
     publish("3", m_server.url("/app.zip"));
-    ScriptedDialogs dialogs({true});
-    LogCapture log;
+    SmallDisk disk;
+    if (disk.isValid())
+        disk.fill();
     const QByteArray savedTemp = qgetenv("TMPDIR");
-    qputenv("TMPDIR", m_root.filePath("no/such/folder").toUtf8());
-    checkOnce(dialogs);
+    for (const QString& folder : {m_root.filePath("no/such/folder"), disk.path()}) {
+        if (folder == disk.path() && !disk.isValid())
+            continue;
+        ScriptedDialogs dialogs({true});
+        LogCapture log;
+        qputenv("TMPDIR", folder.toUtf8());
+        checkOnce(dialogs);
+        EXPECT_EQ(m_server.requests().contains("/app.zip"), folder == disk.path());
+        EXPECT_TRUE(log.contains("Write returned error:"));
+        EXPECT_TRUE(dialogs.shown().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(temporary()));
+    }
+    if (disk.isValid()) {
+        EXPECT_EQ(
+            QDir(disk.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList({"filler"}));
+    }
     if (savedTemp.isNull())
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", savedTemp);
-    EXPECT_TRUE(m_server.requests().contains("/app.zip"));
-    EXPECT_TRUE(log.contains("Write returned error:"));
-    EXPECT_TRUE(dialogs.shown().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(temporary()));
 }
 
 // The portable bundle this build makes, through the whole update: downloaded, unpacked beside

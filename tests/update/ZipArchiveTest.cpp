@@ -159,3 +159,63 @@ TEST(ZipArchive, RefusesHostileNamesAndSymbolicLinksButUnpacksTheRest)
     EXPECT_TRUE(log.contains("Refusing unsafe zip entry: ../x"));
     EXPECT_TRUE(log.contains("Refusing unsafe zip entry: link/victim.txt"));
 }
+
+TEST(ZipArchive, RestoresLinksThatStayInsideAndBoundsWhatIsUnpacked)
+{
+    QTemporaryDir dir;
+    const QString dest = dir.filePath("out");
+    QDir().mkpath(dest);
+    constexpr unsigned kLink = 0120777;
+    ASSERT_TRUE(writeZip(dir.filePath("bundle.zip"),
+                         {{"K/lib/libfoo.so.1.2", "ELF"},
+                          {"K/lib/libfoo.so.1", "libfoo.so.1.2", kLink},
+                          {"K/bin/lib", "../lib", kLink},
+                          {"K/bin/self", ".", kLink}, // names nothing
+                          {"K/abs", "/etc/passwd", kLink},
+                          {"K/up", "../../x", kLink},
+                          {"K/bin/back", "self/../..", kLink}, // ".." after a name
+                          {"K/empty", "", kLink}}));
+    LogCapture log;
+    ZipArchive zip;
+    ASSERT_TRUE(zip.UnzipOpenFile(dir.filePath("bundle.zip")));
+    EXPECT_TRUE(zip.UnzipFileTo(dest, true));
+    zip.UnzipCloseFile();
+    EXPECT_EQ(treeOf(dest), QStringList({"K", "K/bin", "K/bin/lib", "K/lib", "K/lib/libfoo.so.1",
+                                         "K/lib/libfoo.so.1.2"}));
+    EXPECT_EQ(QFileInfo(dest + "/K/lib/libfoo.so.1").symLinkTarget(),
+              dest + "/K/lib/libfoo.so.1.2");
+    EXPECT_EQ(readFile(dest + "/K/bin/lib/libfoo.so.1"), QByteArray("ELF"));
+    EXPECT_TRUE(log.contains("Refusing zip link entry: K/abs -> /etc/passwd"));
+
+    // Bounds: entries counted, and bytes counted as they are decompressed.
+    ASSERT_TRUE(writeZip(dir.filePath("many.zip"), {{"a", "1"}, {"b", "2"}, {"c", "3"}}));
+    ASSERT_TRUE(
+        writeZip(dir.filePath("big.zip"), {{"small", "x"}, {"zeros", QByteArray(5000, 0)}}));
+    const struct
+    {
+        const char* archive;
+        ZipArchive::Limits limits;
+        bool ok;
+        QStringList tree;
+    } cases[] = {{"many.zip", {100, 3}, true, {"a", "b", "c"}},
+                 {"many.zip", {100, 2}, false, {}},
+                 {"big.zip", {5001, 10}, true, {"small", "zeros"}},
+                 {"big.zip", {5000, 10}, false, {"small"}}};
+    for (const auto& c : cases) {
+        QTemporaryDir out;
+        ZipArchive bounded;
+        bounded.setLimits(c.limits);
+        ASSERT_TRUE(bounded.UnzipOpenFile(dir.filePath(c.archive)));
+        EXPECT_EQ(bounded.UnzipFileTo(out.path(), true), c.ok) << c.archive;
+        EXPECT_EQ(treeOf(out.path()), c.tree) << c.archive << " " << c.limits.maxEntries;
+    }
+
+    // One entry alone: the firmware image, and nothing else of the archive.
+    ASSERT_TRUE(writeZip(dir.filePath("fw.zip"), {{"readme.txt", "r"}, {"sotava.bin", "IMG"}}));
+    QTemporaryDir single;
+    ZipArchive firmware;
+    ASSERT_TRUE(firmware.UnzipOpenFile(dir.filePath("fw.zip")));
+    EXPECT_FALSE(firmware.UnzipEntryTo("missing.bin", single.path()));
+    EXPECT_TRUE(firmware.UnzipEntryTo("sotava.bin", single.path()));
+    EXPECT_EQ(treeOf(single.path()), QStringList({"sotava.bin"}));
+}

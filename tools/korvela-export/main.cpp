@@ -5,6 +5,7 @@
 // Exit status: 0 done; 1 some FILE could not be read or some output not written (the others
 // are still done); 2 bad arguments.
 
+#include "library/RVAVUtil.h"
 #include "tools/korvela-export/RVExportArguments.h"
 #include "tools/korvela-export/RVExportFormats.h"
 
@@ -14,6 +15,7 @@
 #include "korvela_version.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -48,6 +50,17 @@ void printUsage(std::FILE* stream)
                stream);
 }
 
+// Standard error carries the tool's own messages, one line each, which scripts read: the
+// libraries' diagnostics (Qt's, FFmpeg's, and the layers' system-log lines) stay off it. What
+// went wrong with a file is reported by the format itself.
+void dropLibraryMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
+        std::abort();
+    }
+}
+
 int usageError(const QString& message)
 {
     std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
@@ -59,6 +72,9 @@ int usageError(const QString& message)
 
 int main(int argc, char** argv)
 {
+    qInstallMessageHandler(dropLibraryMessage);
+    RVAVUtil::silenceFFmpegLog();
+
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -1,0 +1,76 @@
+#include "metadata/RVAtomicFile.h"
+#include "tests/SmallDisk.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+} // namespace
+
+TEST(AtomicFile, FullDiskKeepsTheOldFileAndNamesTheTarget)
+{
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString target = disk.filePath(QStringLiteral("track.kml"));
+    ASSERT_TRUE(RVAtomicFile::writeAll(target, "old"));
+    disk.fill(8192);
+    // Too big for what is left, written at once or piece by piece.
+    for (const qint64 piece : {qint64(300'000), qint64(1000)}) {
+        RVAtomicFile file(target);
+        ASSERT_TRUE(file.open());
+        bool written = true;
+        for (qint64 done = 0; written && done < 300'000; done += piece)
+            written = file.write(QByteArray(int(piece), 'x')) == piece;
+        EXPECT_FALSE(written && file.commit()) << piece;
+        EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
+            << file.errorString().toStdString();
+        file.cancelWriting();
+        EXPECT_EQ(contents(target), "old");
+    }
+    EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
+}
+
+TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString victim = dir.filePath(QStringLiteral("victim"));
+    ASSERT_TRUE(RVAtomicFile::writeAll(victim, "precious"));
+    const QString target = dir.filePath(QStringLiteral("out.gpx"));
+    ASSERT_TRUE(QFile::link(victim, target));
+    QFile::setPermissions(victim, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    ASSERT_TRUE(RVAtomicFile::writeAll(target, "new"));
+    EXPECT_FALSE(QFileInfo(target).isSymLink());
+    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(contents(victim), "precious");
+
+    // Replacing a regular file keeps its permissions; nothing is left beside the files.
+    ASSERT_TRUE(RVAtomicFile::writeAll(victim, "changed"));
+    EXPECT_EQ(QFileInfo(victim).permissions() & QFile::ExeOwner, QFile::ExeOwner);
+    EXPECT_EQ(entries(dir.path()), QStringList({"out.gpx", "victim"}));
+
+    // A target that cannot be replaced (a folder) fails and says which.
+    QString error;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    EXPECT_FALSE(RVAtomicFile::writeAll(dir.filePath(QStringLiteral("folder")), "x", &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("folder"))) << error.toStdString();
+    EXPECT_EQ(entries(dir.path()).size(), 3);
+}
