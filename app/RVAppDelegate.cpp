@@ -4,6 +4,7 @@
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
 #include "player/RVWidgetDialogs.h"
 #include "timeline/RVPlayerView.h"
 #include "timeline/RVTimeSlider2.h"
@@ -28,9 +29,6 @@
 namespace {
 constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
-
-// The map providers offered; each has a map page of the same name.
-const QStringList kMapsProviders{QStringLiteral("Google"), QStringLiteral("OpenStreetMap")};
 
 enum GraphTag
 {
@@ -90,7 +88,7 @@ void RVAppDelegate::applicationDidFinishLaunching()
 
     for (QAction* item : m_menuLanguage->actions())
         item->setChecked(item->toolTip() == m_language);
-    const QString provider = RVSettings::mapsProvider();
+    const QString provider = RVMapView::mapsProvider();
     for (QAction* item : m_menuMapsProvider->actions())
         item->setChecked(item->text() == provider);
 
@@ -257,7 +255,8 @@ void RVAppDelegate::buildMenus()
     m_menuMapsProvider = settings->addMenu(qtTrId("MENU_MAP_PROVIDER"));
     m_menuMapsProvider->setObjectName(QStringLiteral("menuMapsProvider"));
     auto* providers = new QActionGroup(m_menuMapsProvider);
-    for (const QString& name : kMapsProviders) {
+    // Each provider offered has a map page of the same name.
+    for (const QString& name : RVMapView::availableProviders()) {
         QAction* item = m_menuMapsProvider->addAction(name); // the title is the provider name
         item->setObjectName(QStringLiteral("mapsProvider_") + name);
         item->setCheckable(true);

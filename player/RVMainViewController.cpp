@@ -133,7 +133,7 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     setUpThumbnails();
 
     loadSettings();
-    // The stored provider's map page ("MapsProvider", default "Google") loads in the
+    // The stored provider's map page ("MapsProvider", or the build's default) loads in the
     // background from here on.
     connectMap();
     connectZoomAndStills();

@@ -220,6 +220,7 @@ private:
     void updateReadingProgress(int done, int total);
     QString speedUnit() const;
     void connectMap();
+    void updateClockLabel(double tripSeconds);
     void connectZoomAndStills();
     void applyZoomLayout(const RVZoomLayout& layout);
     void updateVideoPan();
@@ -281,6 +282,8 @@ private:
     RVMpvPlayer* m_player = nullptr;
     QLabel* m_velocity = nullptr;
     QLabel* m_altitudeLabel = nullptr;
+    // The recording's date and clock time at the playback position, and the rate when not 1x.
+    QLabel* m_clockLabel = nullptr;
     QToolButton* m_rewindButton = nullptr;
     QPushButton* m_playPauseButton = nullptr;
     QToolButton* m_fastForwardButton = nullptr;

@@ -2,6 +2,7 @@
 
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptRunner.h"
+#include "player/RVRouteSimplifier.h"
 
 #include <cmath>
 #include <limits>
@@ -112,30 +113,51 @@ void RVMapBridge::drawRoute()
     m_runner->runScript(QStringLiteral("checkMapCenter([%1, %2])")
                             .arg(track[*first].latitude(), track[*first].longitude()));
 
-    // Every run of points whose latitude is not exactly 0 becomes one polyline. A day's
-    // track is close to a million points, so the call texts are built as bytes.
-    std::string call;
-    float previous = 0;
-    for (const RVPoint& point : track) {
-        const float latitude = float(point.latitudeValue());
-        if (latitude != 0 && previous == 0)
-            call = "drawRoute([";
-        if (latitude != 0) {
+    // Every run of points whose latitude is not exactly 0 becomes one polyline, thinned to
+    // what a map can show. A day's track is close to a million points, so the call texts are
+    // built as bytes.
+    std::vector<double> latitudes;
+    std::vector<double> longitudes;
+    std::size_t runStart = 0;
+    const auto drawRun = [&](std::size_t end) {
+        latitudes.clear();
+        longitudes.clear();
+        for (std::size_t i = runStart; i < end; ++i) {
+            latitudes.push_back(track[i].latitudeValue());
+            longitudes.push_back(track[i].longitudeValue());
+        }
+        std::string call = "drawRoute([";
+        for (std::size_t k :
+             RVRouteSimplifier::simplify(latitudes, longitudes, m_toleranceMetres)) {
+            const RVPoint& point = track[runStart + k];
             call += '[';
             appendView(call, point.latitudeText());
             call += ", ";
             appendView(call, point.longitudeText());
             call += "],";
-        } else if (previous != 0) {
-            call += "]);";
-            m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
-            call.clear();
         }
-        previous = latitude;
-    }
-    if (previous != 0) {
         call += "]);";
         m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
+    };
+    float previous = 0;
+    for (std::size_t i = 0; i < track.size(); ++i) {
+        const float latitude = float(track[i].latitudeValue());
+        if (latitude != 0 && previous == 0)
+            runStart = i;
+        else if (latitude == 0 && previous != 0)
+            drawRun(i);
+        previous = latitude;
+    }
+    if (previous != 0)
+        drawRun(track.size());
+
+    // A newly chosen trip is shown whole; a redraw of the same one (a page loaded again, with
+    // the view the user had) keeps the view.
+    const bool sameTrack = !m_fittedTrack.expired() && !m_fittedTrack.owner_before(m_points) &&
+                           !m_points.owner_before(m_fittedTrack);
+    if (!sameTrack && m_runner->isReady()) {
+        m_runner->runScript(QStringLiteral("fitRoutes();"));
+        m_fittedTrack = m_points;
     }
     updateCurrentPositionOnMap(m_progress);
 }

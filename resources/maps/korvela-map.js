@@ -4,6 +4,7 @@
 //   clearRoutes();                              remove every drawn route
 //   checkMapCenter([lat, lon])                  make sure this position is in view
 //   drawRoute([[lat, lon], ...,]);              draw one polyline through the pairs
+//   fitRoutes();                                show every drawn route (a newly chosen trip)
 //   moveCurrentPositionTo([lat, lon], heading, substitute)
 //                                               move the car marker; heading in degrees
 //                                               clockwise from north; substitute is 1 when
@@ -13,6 +14,10 @@
 // which offers exactly log(latitude, longitude) for a click on the route and
 // onMapKeyPressed(name) for the keys the window handles ("spacebar", "alt enter").
 //
+// Before the page's scripts run, the window sets window.korvelaConfig: tileUrl, the tile
+// server's address, and optionally view ({lat, lng, zoom}), the view of the page it replaces
+// (another provider's), which is kept until a new route is fitted.
+//
 // Every drawing function works without map tiles: routes and the marker are vector layers
 // that Leaflet draws whether or not a tile server answers.
 (function () {
@@ -20,6 +25,13 @@
 
     var backend = null;   // the map implementation in use (Leaflet, or Google when available)
     var pending = [];     // calls made before the backend was ready, replayed in order
+    var config = window.korvelaConfig || {};
+    var defaultTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+
+    function handedView() {
+        var v = config.view;
+        return v && isFinite(v.lat) && isFinite(v.lng) && isFinite(v.zoom) ? v : null;
+    }
 
     function call(name, args) {
         if (backend) {
@@ -32,6 +44,7 @@
     window.clearRoutes = function () { call("clearRoutes", []); };
     window.checkMapCenter = function (position) { call("checkMapCenter", [position]); };
     window.drawRoute = function (points) { call("drawRoute", [points]); };
+    window.fitRoutes = function () { call("fitRoutes", []); };
     window.moveCurrentPositionTo = function (position, heading, substitute) {
         call("moveCurrentPositionTo", [position, heading, substitute]);
     };
@@ -51,21 +64,23 @@
     }
 
     function LeafletBackend(element) {
+        var view = handedView();
         this.map = L.map(element, { preferCanvas: true, zoomControl: true, worldCopyJump: true })
-            .setView([0, 0], 2);
-        L.tileLayer("https://tile.openstreetmap.org/{z}/{x}/{y}.png", {
+            .setView(view ? [view.lat, view.lng] : [0, 0], view ? view.zoom : 2);
+        L.tileLayer(config.tileUrl || defaultTileUrl, {
             maxZoom: 19,
             attribution: "&copy; OpenStreetMap contributors"
         }).addTo(this.map);
         this.routes = L.featureGroup().addTo(this.map);
         this.marker = null;
-        this.centered = false;
+        this.centered = !!view;
+        this.keepView = !!view;
     }
     LeafletBackend.prototype.clearRoutes = function () {
         this.routes.clearLayers();
     };
     LeafletBackend.prototype.checkMapCenter = function (position) {
-        if (!isPair(position))
+        if (!isPair(position) || this.keepView)
             return;
         var latLng = L.latLng(position[0], position[1]);
         if (!this.centered) {
@@ -98,18 +113,39 @@
         });
         this.routes.addLayer(route);
     };
+    LeafletBackend.prototype.fitRoutes = function () {
+        this.keepView = false;
+        if (this.routes.getLayers().length === 0)
+            return;
+        var bounds = this.routes.getBounds();
+        var size = this.map.getSize();
+        if (size.x > 40 && size.y > 40)
+            this.map.fitBounds(bounds, { padding: [16, 16], maxZoom: 17, animate: false });
+        else
+            this.map.setView(bounds.getCenter(), 15, { animate: false }); // no room to fit yet
+        this.centered = true;
+    };
+    LeafletBackend.prototype.view = function () {
+        var c = this.map.getCenter();
+        return { lat: c.lat, lng: c.lng, zoom: this.map.getZoom() };
+    };
     LeafletBackend.prototype.moveCurrentPositionTo = function (position, heading, substitute) {
         if (!isPair(position))
             return;
         var icon = L.divIcon({ className: "korvela-marker", html: markerSvg(heading, substitute),
                                iconSize: [28, 28], iconAnchor: [14, 14] });
+        var moved = true;
         if (!this.marker) {
             this.marker = L.marker(position, { icon: icon, interactive: false, keyboard: false })
                 .addTo(this.map);
         } else {
+            moved = !this.marker.getLatLng().equals(L.latLng(position[0], position[1]));
             this.marker.setLatLng(position);
             this.marker.setIcon(icon);
         }
+        // Only a car that moves is followed: a redraw of a paused trip leaves the view alone.
+        if (!moved)
+            return;
         // Following the car is a pan, never a view reset: Leaflet resets the view (and projects
         // every route point again, half a second for a day's 10 Hz route) for any pan farther
         // than the map's size that is not animated. A short animation moves it in a frame.
@@ -131,7 +167,8 @@
             }, 0),
             marker: marker ? [marker.lat, marker.lng] : null,
             substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
-            center: [this.map.getCenter().lat, this.map.getCenter().lng]
+            center: [this.map.getCenter().lat, this.map.getCenter().lng],
+            zoom: this.map.getZoom()
         };
     };
     // A click on the n-th route at a position, as the user's click would reach the route.
@@ -141,17 +178,37 @@
     };
 
     function GoogleBackend(element) {
-        this.map = new google.maps.Map(element, { center: { lat: 0, lng: 0 }, zoom: 2 });
+        var view = handedView();
+        this.map = new google.maps.Map(element, {
+            center: view ? { lat: view.lat, lng: view.lng } : { lat: 0, lng: 0 },
+            zoom: view ? view.zoom : 2
+        });
         this.routes = [];
         this.marker = null;
-        this.centered = false;
+        this.centered = !!view;
+        this.keepView = !!view;
     }
+    GoogleBackend.prototype.fitRoutes = function () {
+        this.keepView = false;
+        if (this.routes.length === 0)
+            return;
+        var bounds = new google.maps.LatLngBounds();
+        this.routes.forEach(function (r) {
+            r.getPath().forEach(function (p) { bounds.extend(p); });
+        });
+        this.map.fitBounds(bounds, 16);
+        this.centered = true;
+    };
+    GoogleBackend.prototype.view = function () {
+        var c = this.map.getCenter();
+        return { lat: c.lat(), lng: c.lng(), zoom: this.map.getZoom() };
+    };
     GoogleBackend.prototype.clearRoutes = function () {
         this.routes.forEach(function (r) { r.setMap(null); });
         this.routes = [];
     };
     GoogleBackend.prototype.checkMapCenter = function (position) {
-        if (!isPair(position))
+        if (!isPair(position) || this.keepView)
             return;
         var latLng = new google.maps.LatLng(position[0], position[1]);
         var bounds = this.map.getBounds();
@@ -225,6 +282,17 @@
             event.preventDefault();
         }
     });
+
+    // Where the map looks, handed to the next provider's page.
+    window.korvelaMapView = function () {
+        return backend ? backend.view() : handedView();
+    };
+
+    // A zoom step as the zoom buttons make it, without the animation (for the map benchmark).
+    window.korvelaZoomBy = function (delta) {
+        if (backend && backend.map.setZoom && backend.map.getZoom)
+            backend.map.setZoom(backend.map.getZoom() + delta, { animate: false });
+    };
 
     // What the page shows, for the program's own checks of the page.
     window.korvelaMapState = function () {

@@ -161,7 +161,10 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     RVMapView* map = controller.mapWebView();
     ASSERT_TRUE(waitForPage(map, QStringLiteral("korvelaMapState().routes > 0 && "
                                                 "korvelaMapState().marker !== null")));
-    EXPECT_EQ(evaluate(map, "korvelaMapState().routePoints").toInt(), withPosition);
+    // The line is thinned for the map: some of the points, never more.
+    const int drawn = evaluate(map, "korvelaMapState().routePoints").toInt();
+    EXPECT_GT(drawn, 1);
+    EXPECT_LE(drawn, withPosition);
 
     // The marker and the read-outs follow playback.
     const QVariantList firstMarker = evaluate(map, "korvelaMapState().marker").toList();
@@ -267,5 +270,5 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     EXPECT_TRUE(waitForPage(map, QStringLiteral("!window.korvelaOldPage && "
                                                 "korvelaMapState().routePoints === %1 && "
                                                 "korvelaMapState().marker !== null")
-                                     .arg(withPosition)));
+                                     .arg(drawn)));
 }
