@@ -86,6 +86,7 @@ struct MapPage
     RVMapBridge bridge{&view};
     int routePoints = -1;
     int drawnPoints = 0; // of routePoints, the ones the thinned line keeps
+    double bridgeMs = 0; // of the time to draw, making the script calls
 
     MapPage()
     {
@@ -112,6 +113,7 @@ struct MapPage
         QElapsedTimer timer;
         timer.start();
         bridge.drawRoute();
+        bridgeMs = double(timer.nsecsElapsed()) / 1e6;
         nextFrame();
         const double ms = double(timer.nsecsElapsed()) / 1e6;
         if (!evaluate(view, "korvelaMapState().routes === 1").toBool())
@@ -155,6 +157,7 @@ void BM_DrawRoute(benchmark::State& state)
     }
     state.counters["points"] = count;
     state.counters["drawnPoints"] = page().drawnPoints;
+    state.counters["bridgeMs"] = page().bridgeMs;
 }
 
 void BM_ZoomStep(benchmark::State& state)

@@ -71,7 +71,7 @@
             maxZoom: 19,
             attribution: "&copy; OpenStreetMap contributors"
         }).addTo(this.map);
-        this.routes = L.featureGroup().addTo(this.map);
+        this.routes = L.layerGroup().addTo(this.map);
         this.marker = null;
         this.centered = !!view;
         this.keepView = !!view;
@@ -90,23 +90,154 @@
             this.map.panTo(latLng);
         }
     };
-    // A route is drawn as pieces of this many points. Whenever the map moves, Leaflet clips
-    // every point of a line it can see; a piece wholly outside the view is skipped after one
-    // bounds test, so a day's route (close to a million points) costs only the pieces in view.
-    var kRoutePiecePoints = 2000;
+    // A route on a canvas of its own. Its points are projected once (Web Mercator pixels at
+    // zoom 0); every redraw scales them to the zoom and draws a vertex only where the line has
+    // moved at least a pixel on screen, so a zoom step over a day's route (tens of thousands of
+    // points) costs one pass of arithmetic and a path of at most a vertex per pixel. The layer
+    // follows the map on every zoom and move end; during a zoom animation it is hidden.
+    var kRoutePadding = 0.25; // drawn beyond the view on each side, so short drags show it
+    var kClickPixels = 6;     // how near a click must be to the line
+    var kPathVertices = 256;  // vertices per stroked path
+    var kMinStep2 = 4;        // squared pixels between drawn vertices: half the line width
+
+    var RouteLayer = L.Layer.extend({
+        initialize: function (latLngs) {
+            var n = latLngs.length;
+            this.xs = new Float64Array(n);
+            this.ys = new Float64Array(n);
+            for (var i = 0; i < n; ++i) {
+                var p = L.CRS.EPSG3857.latLngToPoint(latLngs[i], 0);
+                this.xs[i] = p.x;
+                this.ys[i] = p.y;
+            }
+            this.pointCount = n;
+            this.bounds = L.latLngBounds(latLngs);
+            this.drawnVertices = 0;
+        },
+        onAdd: function (map) {
+            this.canvas = L.DomUtil.create("canvas", "leaflet-zoom-hide korvela-route");
+            this.canvas.style.pointerEvents = "none";
+            map.getPanes().overlayPane.appendChild(this.canvas);
+            map.on("moveend resize", this.scheduleRedraw, this);
+            map.on("click", this.onMapClick, this);
+            this.scheduleRedraw();
+        },
+        onRemove: function (map) {
+            map.off("moveend resize", this.scheduleRedraw, this);
+            map.off("click", this.onMapClick, this);
+            L.DomUtil.remove(this.canvas);
+            this.canvas = null;
+        },
+        // Screen transform: layer pixels = zoom-0 pixels * scale - origin.
+        transform: function () {
+            var map = this._map;
+            var scale = Math.pow(2, map.getZoom());
+            var size = map.getSize();
+            var padding = size.multiplyBy(kRoutePadding).round();
+            var topLeft = map.containerPointToLayerPoint([0, 0]).subtract(padding);
+            var origin = map.getPixelOrigin().add(topLeft);
+            return { scale: scale, x: origin.x, y: origin.y, topLeft: topLeft,
+                     width: size.x + 2 * padding.x, height: size.y + 2 * padding.y };
+        },
+        // One redraw per frame, however many moves (a fit after a centring) come before it.
+        scheduleRedraw: function () {
+            if (this.redrawPending)
+                return;
+            this.redrawPending = true;
+            var self = this;
+            L.Util.requestAnimFrame(function () {
+                self.redrawPending = false;
+                self.redraw();
+            });
+        },
+        redraw: function () {
+            if (!this._map || !this.canvas)
+                return;
+            var t = this.transform();
+            var ratio = window.devicePixelRatio || 1;
+            var canvas = this.canvas;
+            L.DomUtil.setPosition(canvas, t.topLeft);
+            // Resizing a canvas allocates its pixels again: only when the view's size changed.
+            if (canvas.width !== Math.round(t.width * ratio) ||
+                canvas.height !== Math.round(t.height * ratio)) {
+                canvas.style.width = t.width + "px";
+                canvas.style.height = t.height + "px";
+                canvas.width = Math.round(t.width * ratio);
+                canvas.height = Math.round(t.height * ratio);
+            }
+            var ctx = canvas.getContext("2d");
+            ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+            ctx.clearRect(0, 0, t.width, t.height);
+            var xs = this.xs, ys = this.ys, n = this.pointCount;
+            var s = t.scale, ox = t.x, oy = t.y;
+            var lastX = xs[0] * s - ox, lastY = ys[0] * s - oy;
+            var vertices = 1;
+            ctx.lineWidth = routeStyle.weight;
+            ctx.strokeStyle = routeStyle.color;
+            ctx.globalAlpha = routeStyle.opacity;
+            ctx.lineCap = "round";
+            ctx.lineJoin = "bevel";
+            // Stroked in short paths: the cost of stroking one path grows faster than its
+            // length when it crosses itself, as a day's driving does.
+            var inPath = 0;
+            ctx.beginPath();
+            ctx.moveTo(lastX, lastY);
+            for (var i = 1; i < n; ++i) {
+                var x = xs[i] * s - ox, y = ys[i] * s - oy;
+                var dx = x - lastX, dy = y - lastY;
+                if (dx * dx + dy * dy >= kMinStep2 || i === n - 1) {
+                    // A step wholly beyond one side of the canvas is not drawn.
+                    var m = routeStyle.weight;
+                    if ((x < -m && lastX < -m) || (y < -m && lastY < -m) ||
+                        (x > t.width + m && lastX > t.width + m) ||
+                        (y > t.height + m && lastY > t.height + m))
+                        ctx.moveTo(x, y);
+                    else
+                        ctx.lineTo(x, y);
+                    lastX = x;
+                    lastY = y;
+                    ++vertices;
+                    if (++inPath === kPathVertices) {
+                        ctx.stroke();
+                        ctx.beginPath();
+                        ctx.moveTo(x, y);
+                        inPath = 0;
+                    }
+                }
+            }
+            if (n === 1)
+                ctx.lineTo(lastX + 0.01, lastY); // a single point shows as a dot
+            ctx.stroke();
+            this.drawnVertices = vertices;
+        },
+        // A click near the line is a click on the route, at the clicked position.
+        onMapClick: function (event) {
+            var map = this._map;
+            var s = Math.pow(2, map.getZoom());
+            var origin = map.getPixelOrigin();
+            var click = event.layerPoint;
+            var limit = kClickPixels * kClickPixels;
+            var xs = this.xs, ys = this.ys;
+            var px = xs[0] * s - origin.x, py = ys[0] * s - origin.y;
+            for (var i = 0; i < this.pointCount; ++i) {
+                var x = xs[i] * s - origin.x, y = ys[i] * s - origin.y;
+                var d = L.LineUtil.pointToSegmentDistance(click, L.point(px, py), L.point(x, y));
+                if (d * d <= limit) {
+                    this.fire("click", { latlng: event.latlng });
+                    return;
+                }
+                px = x;
+                py = y;
+            }
+        }
+    });
+    var routeStyle = { color: "#1d4ed8", weight: 4, opacity: 0.85 };
 
     LeafletBackend.prototype.drawRoute = function (points) {
-        var latLngs = (points || []).filter(isPair);
+        var latLngs = (points || []).filter(isPair).map(function (p) { return L.latLng(p[0], p[1]); });
         if (latLngs.length === 0)
             return;
-        var route = L.featureGroup();
-        route.pointCount = latLngs.length;
-        // Neighbouring pieces share their end point, so the line has no gaps.
-        for (var start = 0; start === 0 || start < latLngs.length - 1; start += kRoutePiecePoints) {
-            var piece = latLngs.slice(start, Math.min(start + kRoutePiecePoints + 1, latLngs.length));
-            route.addLayer(L.polyline(piece, { color: "#1d4ed8", weight: 4, opacity: 0.85 }));
-        }
-        // Clicks on any piece reach the route.
+        var route = new RouteLayer(latLngs);
         route.on("click", function (event) {
             if (window.Cocoa)
                 window.Cocoa.log(event.latlng.lat, event.latlng.lng);
@@ -115,9 +246,11 @@
     };
     LeafletBackend.prototype.fitRoutes = function () {
         this.keepView = false;
-        if (this.routes.getLayers().length === 0)
+        var routes = this.routes.getLayers();
+        if (routes.length === 0)
             return;
-        var bounds = this.routes.getBounds();
+        var bounds = L.latLngBounds([]);
+        routes.forEach(function (route) { bounds.extend(route.bounds); });
         var size = this.map.getSize();
         if (size.x > 40 && size.y > 40)
             this.map.fitBounds(bounds, { padding: [16, 16], maxZoom: 17, animate: false });
@@ -159,22 +292,23 @@
         return {
             ready: true, provider: "leaflet", routes: lines.length,
             routePoints: lines.reduce(function (n, l) { return n + l.pointCount; }, 0),
-            // The points the pieces hold, each shared end point counted once.
-            drawnPoints: lines.reduce(function (n, l) {
-                var pieces = l.getLayers();
-                return n + pieces.reduce(function (m, p) { return m + p.getLatLngs().length; }, 0) -
-                    (pieces.length - 1);
-            }, 0),
+            // The vertices the last redraws drew (at most one per pixel of line).
+            drawnVertices: lines.reduce(function (n, l) { return n + l.drawnVertices; }, 0),
             marker: marker ? [marker.lat, marker.lng] : null,
             substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
             center: [this.map.getCenter().lat, this.map.getCenter().lng],
             zoom: this.map.getZoom()
         };
     };
-    // A click on the n-th route at a position, as the user's click would reach the route.
-    window.korvelaClickRoute = function (n, lat, lng) {
-        if (backend && backend.routes.getLayers)
-            backend.routes.getLayers()[n].fire("click", { latlng: L.latLng(lat, lng) });
+    // A click on the map at a position, as the user's click reaches it (the routes near it
+    // answer).
+    window.korvelaClickMap = function (lat, lng) {
+        if (!backend || !backend.map.latLngToLayerPoint)
+            return;
+        var latLng = L.latLng(lat, lng);
+        backend.map.fire("click", { latlng: latLng,
+                                    layerPoint: backend.map.latLngToLayerPoint(latLng),
+                                    containerPoint: backend.map.latLngToContainerPoint(latLng) });
     };
 
     function GoogleBackend(element) {
