@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
+#include <QLibraryInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -50,6 +51,8 @@ RVAppDelegate::~RVAppDelegate()
     m_mainViewController.reset();
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
 }
 
 QMainWindow* RVAppDelegate::window() const
@@ -113,6 +116,16 @@ void RVAppDelegate::installTranslator()
         QCoreApplication::installTranslator(m_translator.get());
     else
         qWarning().noquote() << "No translation for the language" << m_language;
+    // Qt's own texts (file dialogs, standard buttons, context menus of text fields) in the
+    // same language; English needs none.
+    if (m_language != QLatin1String("en")) {
+        m_qtTranslator = std::make_unique<QTranslator>();
+        if (m_qtTranslator->load(QStringLiteral("qtbase_") + m_language,
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(m_qtTranslator.get());
+        else
+            qWarning().noquote() << "No Qt translation for the language" << m_language;
+    }
 }
 
 void RVAppDelegate::placeWindow()

@@ -105,6 +105,7 @@ private:
     RVAppDelegateOptions m_options;
     QString m_language;
     std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<QTranslator> m_qtTranslator; // Qt's own dialogs and buttons
     std::unique_ptr<RVMainViewController> m_mainViewController;
 
     // Menus and items belong to the window's menu bar.

@@ -98,7 +98,8 @@ void launch(benchmark::State& state, const QString& card)
                timer.elapsed() < 60000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        state.counters["windowMs"] = windowMs;
+        state.counters["windowMs"] = benchmark::Counter(state.counters["windowMs"].value + windowMs,
+                                                        benchmark::Counter::kAvgIterations);
         state.counters["rows"] = controller->filesModel()->rowCount();
         state.counters["recordings"] = videos;
         delegate.reset();

@@ -274,3 +274,14 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
     dialogs.hideProgress();
     EXPECT_EQ(dialogs.progressDialog(), nullptr);
 }
+
+TEST_F(AppDelegate, QtsOwnDialogsSpeakTheInterfaceLanguage)
+{
+    RVSettings::setAppleLanguages({"de"});
+    {
+        apptest::Launch launch;
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Öffnen"));
+    }
+    // Gone with the window: the next launch may speak another language.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
+}
