@@ -29,6 +29,7 @@ class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
 class RVMapBridge;
+class RVScreenSaverInhibitor;
 class RVMapView;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
@@ -191,6 +192,7 @@ public:
     const QString& playingVideoPath() const { return m_playingVideoPath; }
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
+    RVScreenSaverInhibitor* screenSaverInhibitor() const { return m_screenSaver; }
     RVTimeSlider2* timeLine() const { return m_timeLine; }
     RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
     RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
@@ -280,6 +282,7 @@ private:
     RVPlayerView* m_playerView = nullptr;
     RVMpvVideoWidget* m_videoWidget = nullptr;
     RVMpvPlayer* m_player = nullptr;
+    RVScreenSaverInhibitor* m_screenSaver = nullptr;
     QLabel* m_velocity = nullptr;
     QLabel* m_altitudeLabel = nullptr;
     // The recording's date and clock time at the playback position, and the rate when not 1x.
