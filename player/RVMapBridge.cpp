@@ -1,6 +1,6 @@
 #include "player/RVMapBridge.h"
 
-#include "metadata/RVNumber.h"
+#include "metadata/RVCoordinateValue.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptRunner.h"
 #include "player/RVRouteSimplifier.h"
@@ -29,34 +29,6 @@ const std::vector<RVPoint>& emptyTrack()
 void appendView(std::string& out, std::string_view text)
 {
     out.append(text.data(), text.size());
-}
-
-// The value of a coordinate text. Tracks hold them as "-dd.dddddd"; those are read here
-// directly (an integer over a power of ten is the correctly rounded value, as a full number
-// reader gives it), a million points in a few milliseconds. Any other form goes to the full
-// reader.
-double coordinateValue(std::string_view text)
-{
-    static constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    std::size_t i = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (negative)
-        ++i;
-    std::int64_t digits = 0;
-    int wholeDigits = 0;
-    int fractionDigits = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && wholeDigits < 4;
-         ++i, ++wholeDigits)
-        digits = digits * 10 + (text[i] - '0');
-    if (wholeDigits > 0 && i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9' && fractionDigits < 9;
-             ++i, ++fractionDigits)
-            digits = digits * 10 + (text[i] - '0');
-    }
-    if (wholeDigits == 0 || i != text.size())
-        return RVNumber::leadingValue(text);
-    const double value = double(digits) / kPowers[fractionDigits];
-    return negative ? -value : value;
 }
 
 // Whole part of a read-out value, kept inside the range a label can show.
@@ -151,7 +123,7 @@ void RVMapBridge::drawRoute()
     const auto drawRun = [&](std::size_t end) {
         longitudes.clear();
         for (std::size_t i = runStart; i < end; ++i)
-            longitudes.push_back(coordinateValue(track[i].longitudeText()));
+            longitudes.push_back(RVCoordinateValue::value(track[i].longitudeText()));
         std::string call = "drawRoute([";
         for (std::size_t k :
              RVRouteSimplifier::simplify(latitudes, longitudes, m_toleranceMetres)) {
@@ -167,7 +139,7 @@ void RVMapBridge::drawRoute()
     };
     float previous = 0;
     for (std::size_t i = 0; i < track.size(); ++i) {
-        const double value = coordinateValue(track[i].latitudeText());
+        const double value = RVCoordinateValue::value(track[i].latitudeText());
         const float latitude = float(value);
         if (latitude != 0 && previous == 0) {
             runStart = i;
