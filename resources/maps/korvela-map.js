@@ -101,17 +101,29 @@
     var kMinStep2 = 4;        // squared pixels between drawn vertices: half the line width
 
     var RouteLayer = L.Layer.extend({
-        initialize: function (latLngs) {
-            var n = latLngs.length;
+        // pairs: [latitude, longitude] in degrees, all finite.
+        initialize: function (pairs) {
+            var n = pairs.length;
             this.xs = new Float64Array(n);
             this.ys = new Float64Array(n);
+            // Spherical Mercator as Leaflet's EPSG:3857 computes it, without an object per
+            // point: x = 256 (lng + 180) / 360, y = 128 (1 - ln(tan(pi/4 + lat/2)) / pi).
+            var maxLat = L.Projection.SphericalMercator.MAX_LATITUDE;
+            var south = 90, north = -90, west = 180, east = -180;
             for (var i = 0; i < n; ++i) {
-                var p = L.CRS.EPSG3857.latLngToPoint(latLngs[i], 0);
-                this.xs[i] = p.x;
-                this.ys[i] = p.y;
+                var given = +pairs[i][0];
+                var lng = +pairs[i][1];
+                var lat = Math.max(Math.min(given, maxLat), -maxLat);
+                var sin = Math.sin(lat * Math.PI / 180);
+                this.xs[i] = 256 * (lng + 180) / 360;
+                this.ys[i] = 128 * (1 - Math.log((1 + sin) / (1 - sin)) / (2 * Math.PI));
+                if (given < south) south = given;
+                if (given > north) north = given;
+                if (lng < west) west = lng;
+                if (lng > east) east = lng;
             }
             this.pointCount = n;
-            this.bounds = L.latLngBounds(latLngs);
+            this.bounds = L.latLngBounds([south, west], [north, east]);
             this.drawnVertices = 0;
         },
         onAdd: function (map) {
@@ -234,10 +246,10 @@
     var routeStyle = { color: "#1d4ed8", weight: 4, opacity: 0.85 };
 
     LeafletBackend.prototype.drawRoute = function (points) {
-        var latLngs = (points || []).filter(isPair).map(function (p) { return L.latLng(p[0], p[1]); });
-        if (latLngs.length === 0)
+        var pairs = (points || []).filter(isPair);
+        if (pairs.length === 0)
             return;
-        var route = new RouteLayer(latLngs);
+        var route = new RouteLayer(pairs);
         route.on("click", function (event) {
             if (window.Cocoa)
                 window.Cocoa.log(event.latlng.lat, event.latlng.lng);
