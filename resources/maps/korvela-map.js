@@ -95,7 +95,7 @@
     // moved at least a pixel on screen, so a zoom step over a day's route (tens of thousands of
     // points) costs one pass of arithmetic and a path of at most a vertex per pixel. The layer
     // follows the map on every zoom and move end; during a zoom animation it is hidden.
-    var kRoutePadding = 0.25; // drawn beyond the view on each side, so short drags show it
+    var kRoutePadding = 0.1;  // drawn beyond the view on each side (as Leaflet pads its own)
     var kClickPixels = 6;     // how near a click must be to the line
     var kPathVertices = 256;  // vertices per stroked path
     var kMinStep2 = 4;        // squared pixels between drawn vertices: half the line width
