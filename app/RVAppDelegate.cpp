@@ -48,6 +48,7 @@ RVAppDelegate::RVAppDelegate(RVAppDelegateOptions options, QObject* parent)
 
 RVAppDelegate::~RVAppDelegate()
 {
+    saveWindowLayout();
     m_mainViewController.reset();
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
@@ -128,9 +129,28 @@ void RVAppDelegate::installTranslator()
     }
 }
 
+void RVAppDelegate::saveWindowLayout()
+{
+    QMainWindow* mainWindow = window();
+    if (!mainWindow)
+        return;
+    QSettings store = RVSettings::store();
+    store.setValue(QLatin1String(RVSettings::kWindowGeometry), mainWindow->saveGeometry());
+    const QByteArray layout = m_mainViewController->layoutState();
+    if (!layout.isEmpty())
+        store.setValue(QLatin1String(RVSettings::kWindowLayout), layout);
+}
+
 void RVAppDelegate::placeWindow()
 {
     QMainWindow* mainWindow = window();
+    // Where the user left it; the first time (or off every screen now) centred at its size.
+    const QSettings store = RVSettings::store();
+    m_mainViewController->restoreLayoutState(
+        store.value(QLatin1String(RVSettings::kWindowLayout)).toByteArray());
+    if (mainWindow->restoreGeometry(
+            store.value(QLatin1String(RVSettings::kWindowGeometry)).toByteArray()))
+        return;
     mainWindow->resize(kWindowWidth, kWindowHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -98,6 +98,7 @@ private:
     void installTranslator();
     void buildMenus();
     void placeWindow();
+    void saveWindowLayout();
     void applyFirstLaunchDefaults();
     void updateGraphsCheckMarks();
     std::shared_ptr<RVWindowDialogs> dialogs();

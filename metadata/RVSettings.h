@@ -36,6 +36,11 @@ public:
     static constexpr const char* kMapTileUrl = "MapTileUrl";
     // text, absent: where the latest camera firmware is described; "%model%" is replaced.
     static constexpr const char* kFirmwareUrl = "FIRMWARE_URL";
+    // bytes, absent: the main window's geometry (QWidget::saveGeometry) and its splitters and
+    // list columns (RVMainViewController::layoutState) when it was last closed; absent, the
+    // window opens at its default size, centred.
+    static constexpr const char* kWindowGeometry = "WindowGeometry";
+    static constexpr const char* kWindowLayout = "WindowLayout";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

@@ -193,6 +193,10 @@ public:
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
     RVScreenSaverInhibitor* screenSaverInhibitor() const { return m_screenSaver; }
+    // The splitters and the file list's columns as the user left them; empty in full screen.
+    QByteArray layoutState() const;
+    // Applies a state from layoutState(); anything else leaves the layout as it is.
+    void restoreLayoutState(const QByteArray& state);
     RVTimeSlider2* timeLine() const { return m_timeLine; }
     RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
     RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }

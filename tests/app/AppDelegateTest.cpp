@@ -5,9 +5,11 @@
 #include "player/RVMainViewController.h"
 #include "player/RVMapView.h"
 #include "player/RVUpdateDialogs.h"
+#include "player/RVVideoOutlineView.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -15,8 +17,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -144,6 +149,37 @@ TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
     EXPECT_EQ(window->geometry(), expected);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
     EXPECT_FALSE(QStringLiteral(KORVELA_VERSION).isEmpty());
+}
+
+TEST_F(AppDelegate, WindowSplittersAndColumnsAreWhereTheUserLeftThem)
+{
+    QRect geometry;
+    QList<QList<int>> splitterSizes;
+    int nameWidth = 0;
+    {
+        apptest::Launch launch;
+        QMainWindow* window = launch.delegate().window();
+        window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
+        geometry = window->geometry();
+        for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
+            QList<int> sizes = splitter->sizes();
+            std::reverse(sizes.begin(), sizes.end()); // something the defaults are not
+            splitter->setSizes(sizes);
+            splitterSizes.append(splitter->sizes());
+        }
+        QHeaderView* header = launch.delegate().mainViewController()->filesView()->header();
+        header->resizeSection(0, header->sectionSize(0) + 37);
+        nameWidth = header->sectionSize(0);
+    }
+    apptest::Launch again;
+    QMainWindow* window = again.delegate().window();
+    EXPECT_EQ(window->geometry(), geometry);
+    QList<QList<int>> restored;
+    for (QSplitter* splitter : window->findChildren<QSplitter*>())
+        restored.append(splitter->sizes());
+    EXPECT_EQ(restored, splitterSizes);
+    EXPECT_EQ(again.delegate().mainViewController()->filesView()->header()->sectionSize(0),
+              nameWidth);
 }
 
 TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)
