@@ -18,6 +18,7 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QLabel>
 #include <QMainWindow>
 #include <QOpenGLWidget>
@@ -181,6 +182,15 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
         << velocity->text().toStdString();
     EXPECT_TRUE(QRegularExpression("^\\S+: -?\\d+ \\S+$").match(altitude->text()).hasMatch())
         << altitude->text().toStdString();
+    // The clock: the recording's local date and time at the playing frame, within the trip.
+    auto* clock = window->findChild<QLabel*>("clockLabel");
+    ASSERT_NE(clock, nullptr);
+    const QDateTime shown =
+        QDateTime::fromString(clock->text().left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDateTime start = controller.playingVideoData()->created().toDateTime().toLocalTime();
+    ASSERT_TRUE(shown.isValid()) << clock->text().toStdString();
+    EXPECT_LE(start.secsTo(shown), qint64(controller.duration()) + 1);
+    EXPECT_GE(start.secsTo(shown), 0);
 
     // A click on the route three quarters along seeks there, through the page's "Cocoa".
     const std::size_t target = points->size() * 3 / 4;
