@@ -6,6 +6,7 @@
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
 #include "player/RVWidgetDialogs.h"
 #include "timeline/RVPlayerView.h"
 #include "timeline/RVTimeSlider2.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeySequence>
+#include <QLibraryInfo>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,9 +33,6 @@
 namespace {
 constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
-
-// The map providers offered; each has a map page of the same name.
-const QStringList kMapsProviders{QStringLiteral("Google"), QStringLiteral("OpenStreetMap")};
 
 enum GraphTag
 {
@@ -52,9 +51,12 @@ RVAppDelegate::RVAppDelegate(RVAppDelegateOptions options, QObject* parent)
 
 RVAppDelegate::~RVAppDelegate()
 {
+    saveWindowLayout();
     m_mainViewController.reset();
     if (m_translator)
         QCoreApplication::removeTranslator(m_translator.get());
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
 }
 
 QMainWindow* RVAppDelegate::window() const
@@ -93,7 +95,7 @@ void RVAppDelegate::applicationDidFinishLaunching()
 
     for (QAction* item : m_menuLanguage->actions())
         item->setChecked(item->toolTip() == m_language);
-    const QString provider = RVSettings::mapsProvider();
+    const QString provider = RVMapView::mapsProvider();
     for (QAction* item : m_menuMapsProvider->actions())
         item->setChecked(item->text() == provider);
 
@@ -125,11 +127,40 @@ void RVAppDelegate::installTranslator()
         QCoreApplication::installTranslator(m_translator.get());
     else
         qWarning().noquote() << "No translation for the language" << m_language;
+    // Qt's own texts (file dialogs, standard buttons, context menus of text fields) in the
+    // same language; English needs none.
+    if (m_language != QLatin1String("en")) {
+        m_qtTranslator = std::make_unique<QTranslator>();
+        if (m_qtTranslator->load(QStringLiteral("qtbase_") + m_language,
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(m_qtTranslator.get());
+        else
+            qWarning().noquote() << "No Qt translation for the language" << m_language;
+    }
+}
+
+void RVAppDelegate::saveWindowLayout()
+{
+    QMainWindow* mainWindow = window();
+    if (!mainWindow)
+        return;
+    QSettings store = RVSettings::store();
+    store.setValue(QLatin1String(RVSettings::kWindowGeometry), mainWindow->saveGeometry());
+    const QByteArray layout = m_mainViewController->layoutState();
+    if (!layout.isEmpty())
+        store.setValue(QLatin1String(RVSettings::kWindowLayout), layout);
 }
 
 void RVAppDelegate::placeWindow()
 {
     QMainWindow* mainWindow = window();
+    // Where the user left it; the first time (or off every screen now) centred at its size.
+    const QSettings store = RVSettings::store();
+    m_mainViewController->restoreLayoutState(
+        store.value(QLatin1String(RVSettings::kWindowLayout)).toByteArray());
+    if (mainWindow->restoreGeometry(
+            store.value(QLatin1String(RVSettings::kWindowGeometry)).toByteArray()))
+        return;
     mainWindow->resize(kWindowWidth, kWindowHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -278,7 +309,8 @@ void RVAppDelegate::buildMenus()
     m_menuMapsProvider = settings->addMenu(qtTrId("MENU_MAP_PROVIDER"));
     m_menuMapsProvider->setObjectName(QStringLiteral("menuMapsProvider"));
     auto* providers = new QActionGroup(m_menuMapsProvider);
-    for (const QString& name : kMapsProviders) {
+    // Each provider offered has a map page of the same name.
+    for (const QString& name : RVMapView::availableProviders()) {
         QAction* item = m_menuMapsProvider->addAction(name); // the title is the provider name
         item->setObjectName(QStringLiteral("mapsProvider_") + name);
         item->setCheckable(true);

@@ -98,6 +98,7 @@ private:
     void installTranslator();
     void buildMenus();
     void placeWindow();
+    void saveWindowLayout();
     void applyFirstLaunchDefaults();
     void updateGraphsCheckMarks();
     std::shared_ptr<RVWindowDialogs> dialogs();
@@ -105,6 +106,7 @@ private:
     RVAppDelegateOptions m_options;
     QString m_language;
     std::unique_ptr<QTranslator> m_translator;
+    std::unique_ptr<QTranslator> m_qtTranslator; // Qt's own dialogs and buttons
     std::unique_ptr<RVMainViewController> m_mainViewController;
 
     // Menus and items belong to the window's menu bar.

@@ -48,6 +48,12 @@ QString RVSettings::mapsProvider()
     return stored.isNull() ? QString::fromLatin1(kDefaultMapsProvider) : stored;
 }
 
+QString RVSettings::mapTileUrl()
+{
+    const QString stored = textValue(kMapTileUrl);
+    return stored.isEmpty() ? QString::fromLatin1(kDefaultMapTileUrl) : stored;
+}
+
 QString RVSettings::measurementSystem()
 {
     return textValue(kMeasurementSystem);

@@ -24,17 +24,29 @@ public:
     static constexpr const char* kGraphsAltitudeEnabled = "GRAPHS_ALTITUDE_ENABLED";
     // text, absent: "Metric" or "British"; anything else (or nothing) counts as metric.
     static constexpr const char* kMeasurementSystem = "MEASUREMENT_SYSTEM";
-    // text, "Google": the map page's provider name.
+    // text, absent: the map page's provider name. Absent, or a provider this build does not
+    // offer, shows the build's default provider ("Google" with a key built in, otherwise
+    // "OpenStreetMap"; see RVMapView).
     static constexpr const char* kMapsProvider = "MapsProvider";
     // double degrees, 0 each: the last map position that had a fix.
     static constexpr const char* kMapCenterLatitude = "mapCenterLatitude";
     static constexpr const char* kMapCenterLongitude = "mapCenterLongitude";
+    // text, kDefaultMapTileUrl: the tile server of the OpenStreetMap map, with the
+    // placeholders {z}, {x} and {y} (and optionally {s}) as Leaflet takes them.
+    static constexpr const char* kMapTileUrl = "MapTileUrl";
     // text, absent: where the latest camera firmware is described; "%model%" is replaced.
     static constexpr const char* kFirmwareUrl = "FIRMWARE_URL";
+    // bytes, absent: the main window's geometry (QWidget::saveGeometry) and its splitters and
+    // list columns (RVMainViewController::layoutState) when it was last closed; absent, the
+    // window opens at its default size, centred.
+    static constexpr const char* kWindowGeometry = "WindowGeometry";
+    static constexpr const char* kWindowLayout = "WindowLayout";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 
     static constexpr const char* kDefaultMapsProvider = "Google";
+    static constexpr const char* kDefaultMapTileUrl =
+        "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
 
     // The store itself; tests point it elsewhere with QSettings::setPath or
     // QStandardPaths::setTestMode before the first use.
@@ -50,6 +62,7 @@ public:
     static bool contains(const char* key);
 
     static QString mapsProvider();
+    static QString mapTileUrl();
     static QString measurementSystem();
     static bool isBritish(const QString& measurementSystem)
     {

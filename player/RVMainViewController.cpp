@@ -5,6 +5,7 @@
 #include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
+#include "player/RVScreenSaverInhibitor.h"
 #include "player/RVThumbnailsProvider.h"
 #include "player/RVUpdateDialogs.h"
 #include "player/RVVideoOutlineView.h"
@@ -71,6 +72,10 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     m_player = new RVMpvPlayer;
     if (!m_player->isValid())
         qWarning().noquote() << "Cannot create the media player:" << m_player->errorString();
+    // While a trip plays (forward, backward or fast), the screen stays on.
+    m_screenSaver = new RVScreenSaverInhibitor(QDBusConnection::sessionBus(), this);
+    connect(m_player, &RVMpvPlayer::rateChanged, m_screenSaver,
+            [this](double rate) { m_screenSaver->setInhibited(rate != 0.0); });
     buildWindow();
     if (!m_dialogs)
         m_dialogs = std::make_shared<RVWidgetDialogs>(m_window);
@@ -134,7 +139,7 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     buildCameraMenu();
 
     loadSettings();
-    // The stored provider's map page ("MapsProvider", default "Google") loads in the
+    // The stored provider's map page ("MapsProvider", or the build's default) loads in the
     // background from here on.
     connectMap();
     connectZoomAndStills();

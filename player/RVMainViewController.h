@@ -31,6 +31,7 @@ class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
 class RVMapBridge;
+class RVScreenSaverInhibitor;
 class RVMapView;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
@@ -207,6 +208,11 @@ public:
     const QString& playingVideoPath() const { return m_playingVideoPath; }
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
+    RVScreenSaverInhibitor* screenSaverInhibitor() const { return m_screenSaver; }
+    // The splitters and the file list's columns as the user left them; empty in full screen.
+    QByteArray layoutState() const;
+    // Applies a state from layoutState(); anything else leaves the layout as it is.
+    void restoreLayoutState(const QByteArray& state);
     RVTimeSlider2* timeLine() const { return m_timeLine; }
     RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
     RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
@@ -236,6 +242,7 @@ private:
     void updateReadingProgress(int done, int total);
     QString speedUnit() const;
     void connectMap();
+    void updateClockLabel(double tripSeconds);
     void connectZoomAndStills();
     void applyZoomLayout(const RVZoomLayout& layout);
     void updateVideoPan();
@@ -310,8 +317,11 @@ private:
     RVPlayerView* m_playerView = nullptr;
     RVMpvVideoWidget* m_videoWidget = nullptr;
     RVMpvPlayer* m_player = nullptr;
+    RVScreenSaverInhibitor* m_screenSaver = nullptr;
     QLabel* m_velocity = nullptr;
     QLabel* m_altitudeLabel = nullptr;
+    // The recording's date and clock time at the playback position, and the rate when not 1x.
+    QLabel* m_clockLabel = nullptr;
     QToolButton* m_rewindButton = nullptr;
     QPushButton* m_playPauseButton = nullptr;
     QToolButton* m_fastForwardButton = nullptr;

@@ -164,7 +164,11 @@ void RVMainViewController::buildWindow()
     m_velocity->setObjectName(QStringLiteral("velocity"));
     m_altitudeLabel = new QLabel(m_mapContainer);
     m_altitudeLabel->setObjectName(QStringLiteral("altitudeLabel"));
+    m_clockLabel = new QLabel(m_mapContainer);
+    m_clockLabel->setObjectName(QStringLiteral("clockLabel"));
     readouts->addWidget(m_velocity);
+    readouts->addStretch(1);
+    readouts->addWidget(m_clockLabel);
     readouts->addStretch(1);
     readouts->addWidget(m_altitudeLabel);
     mapLayout->addLayout(readouts);

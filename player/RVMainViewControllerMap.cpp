@@ -12,8 +12,10 @@
 #include "player/RVMapBridge.h"
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
+#include "player/RVMpvPlayer.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QDateTime>
 #include <QLabel>
 
 void RVMainViewController::connectMap()
@@ -32,7 +34,29 @@ void RVMainViewController::connectMap()
             &RVMainViewController::playPauseToggle);
     connect(m_mapBridge, &RVMapBridge::fullScreenToggleRequested, this,
             [this] { fullScreenClick(false); });
-    setMapsProvider(RVSettings::mapsProvider());
+    connect(this, &RVMainViewController::ticked, this, &RVMainViewController::updateClockLabel);
+    setMapsProvider(RVMapView::mapsProvider());
+}
+
+void RVMainViewController::updateClockLabel(double tripSeconds)
+{
+    // The frame's wall-clock time: the playing file's start plus the time into it.
+    QString text;
+    if (m_playingVideoData) {
+        const double intoFile = tripSeconds - m_videoList->getCurrentFileTimeOffset();
+        for (const auto& file : m_playingVideoData->files()) {
+            if (file->filePath() != m_playingVideoPath || !file->created().isValid())
+                continue;
+            const qint64 ms = file->created().msecsSinceEpoch() + qint64(intoFile * 1000.0);
+            text = QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
+                QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            break;
+        }
+    }
+    const double rate = m_player->rate();
+    if (rate != 0.0 && rate != 1.0)
+        text += QStringLiteral("  %1\u00d7").arg(rate);
+    m_clockLabel->setText(text.trimmed());
 }
 
 void RVMainViewController::setMapsProvider(const QString& provider)

@@ -1,7 +1,9 @@
 #include "player/RVMapBridge.h"
 
+#include "metadata/RVCoordinateValue.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptRunner.h"
+#include "player/RVRouteSimplifier.h"
 #include "timeline/RVUnits.h"
 
 #include <cmath>
@@ -113,30 +115,57 @@ void RVMapBridge::drawRoute()
     m_runner->runScript(QStringLiteral("checkMapCenter([%1, %2])")
                             .arg(track[*first].latitude(), track[*first].longitude()));
 
-    // Every run of points whose latitude is not exactly 0 becomes one polyline. A day's
-    // track is close to a million points, so the call texts are built as bytes.
-    std::string call;
-    float previous = 0;
-    for (const RVPoint& point : track) {
-        const float latitude = float(point.latitudeValue());
-        if (latitude != 0 && previous == 0)
-            call = "drawRoute([";
-        if (latitude != 0) {
+    // Every run of points whose latitude is not exactly 0 becomes one polyline, thinned to
+    // what a map can show. A day's track is close to a million points, so the call texts are
+    // built as bytes.
+    // Both coordinates are read in one walk over the track (a day's track is 55 MB).
+    std::vector<double> latitudes;
+    std::vector<double> longitudes;
+    std::size_t runStart = 0;
+    const auto drawRun = [&] {
+        const std::vector<std::size_t> kept =
+            RVRouteSimplifier::simplify(latitudes, longitudes, m_toleranceMetres);
+        std::string call;
+        call.reserve(16 + kept.size() * 26);
+        call = "drawRoute([";
+        for (std::size_t k : kept) {
+            const RVPoint& point = track[runStart + k];
             call += '[';
             appendView(call, point.latitudeText());
             call += ", ";
             appendView(call, point.longitudeText());
             call += "],";
-        } else if (previous != 0) {
-            call += "]);";
-            m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
-            call.clear();
+        }
+        call += "]);";
+        m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
+    };
+    float previous = 0;
+    for (std::size_t i = 0; i < track.size(); ++i) {
+        const double value = RVCoordinateValue::value(track[i].latitudeText());
+        const float latitude = float(value);
+        if (latitude != 0 && previous == 0) {
+            runStart = i;
+            latitudes.clear();
+            longitudes.clear();
+        } else if (latitude == 0 && previous != 0) {
+            drawRun();
+        }
+        if (latitude != 0) {
+            latitudes.push_back(value);
+            longitudes.push_back(RVCoordinateValue::value(track[i].longitudeText()));
         }
         previous = latitude;
     }
-    if (previous != 0) {
-        call += "]);";
-        m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
+    if (previous != 0)
+        drawRun();
+
+    // A newly chosen trip is shown whole; a redraw of the same one (a page loaded again, with
+    // the view the user had) keeps the view.
+    const bool sameTrack = !m_fittedTrack.expired() && !m_fittedTrack.owner_before(m_points) &&
+                           !m_points.owner_before(m_fittedTrack);
+    if (!sameTrack && m_runner->isReady()) {
+        m_runner->runScript(QStringLiteral("fitRoutes();"));
+        m_fittedTrack = m_points;
     }
     updateCurrentPositionOnMap(m_progress);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "metadata/RVPoint.h"
+#include "player/RVRouteSimplifier.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -30,7 +31,11 @@ public:
     void setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
                   std::shared_ptr<const std::vector<double>> velocityData);
     void setMeasurementSystem(const QString& measurementSystem);
+    // How far (metres) the drawn line may stray from the track; 0 draws every point.
+    void setRouteToleranceMetres(double metres) { m_toleranceMetres = metres; }
 
+    // Draws the track's route (thinned for the map) and, for a track not drawn before, fits
+    // the view to it.
     void drawRoute();
     void removeRouteFromTheMap();
     // The index of the first point from index on whose latitude is away from 0 (> 0.0001).
@@ -64,6 +69,9 @@ private:
     std::shared_ptr<const std::vector<RVPoint>> m_points;
     std::shared_ptr<const std::vector<double>> m_velocityData;
     QString m_measurementSystem;
+    double m_toleranceMetres = RVRouteSimplifier::kDefaultToleranceMetres;
+    // The track last fitted into the map's view; weak so an old day's track is not kept.
+    std::weak_ptr<const std::vector<RVPoint>> m_fittedTrack;
     double m_progress = -1; // the latest playback position given, for redraws
     std::optional<std::pair<double, double>> m_unsavedCenter; // latitude, longitude (degrees)
     QElapsedTimer m_sinceCenterSaved;

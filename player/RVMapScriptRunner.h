@@ -10,4 +10,6 @@ class RVMapScriptRunner
 public:
     virtual ~RVMapScriptRunner() = default;
     virtual void runScript(const QString& script) = 0;
+    // False while scripts would be dropped (no page loaded yet).
+    virtual bool isReady() const { return true; }
 };

@@ -3,15 +3,48 @@
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptObject.h"
 
+#include "korvela_version.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPointer>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWebChannel>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+
+namespace {
+
+const QString kConfigScriptName = QStringLiteral("korvela-map-config");
+// Tiles of a few cities at every zoom; the web engine evicts the oldest beyond this.
+constexpr int kTileCacheBytes = 200 * 1024 * 1024;
+
+// A tile address is used only when it is a web address with the three tile placeholders;
+// anything else would show no tiles at all or reach other files.
+QString usableTileUrl()
+{
+    const QString stored = RVSettings::mapTileUrl();
+    const bool web =
+        stored.startsWith(QLatin1String("https://")) || stored.startsWith(QLatin1String("http://"));
+    const bool placeholders = stored.contains(QLatin1String("{z}")) &&
+                              stored.contains(QLatin1String("{x}")) &&
+                              stored.contains(QLatin1String("{y}"));
+    return web && placeholders ? stored : QString::fromLatin1(RVSettings::kDefaultMapTileUrl);
+}
+
+} // namespace
 
 RVMapView::RVMapView(QWidget* parent)
     : QWebEngineView(parent), m_channel(new QWebChannel(this)),
       m_scriptObject(new RVMapScriptObject(this))
 {
+    setPage(new QWebEnginePage(profile(), this));
     m_channel->registerObject(QStringLiteral("Cocoa"), m_scriptObject);
     page()->setWebChannel(m_channel);
     // The route is drawn a second after the page has loaded, when its map has settled.
@@ -21,6 +54,46 @@ RVMapView::RVMapView(QWidget* parent)
         if (ok)
             QTimer::singleShot(1000, this, &RVMapView::pageReady);
     });
+}
+
+QString RVMapView::userAgent()
+{
+    return QStringLiteral("KorvelaPlayer/%1 (dash-camera player; map view)")
+        .arg(QStringLiteral(KORVELA_VERSION));
+}
+
+QWebEngineProfile* RVMapView::profile()
+{
+    static QPointer<QWebEngineProfile> shared;
+    if (!shared) {
+        // A named profile keeps its cache on disk; it lives as long as the application, after
+        // every page that uses it.
+        shared = new QWebEngineProfile(QStringLiteral("map"), QCoreApplication::instance());
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                              QStringLiteral("/map");
+        QDir().mkpath(cache);
+        shared->setCachePath(cache);
+        shared->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+        shared->setHttpCacheMaximumSize(kTileCacheBytes);
+        shared->setHttpUserAgent(userAgent());
+    }
+    return shared;
+}
+
+QStringList RVMapView::availableProviders()
+{
+#ifdef KORVELA_HAS_GOOGLE_MAPS_KEY
+    return {QStringLiteral("Google"), QStringLiteral("OpenStreetMap")};
+#else
+    return {QStringLiteral("OpenStreetMap")};
+#endif
+}
+
+QString RVMapView::mapsProvider()
+{
+    const QStringList offered = availableProviders();
+    const QString stored = RVSettings::mapsProvider();
+    return offered.contains(stored) ? stored : offered.first();
 }
 
 QString RVMapView::pageResourceFor(const QString& provider)
@@ -36,12 +109,45 @@ QString RVMapView::pageResourceFor(const QString& provider)
 void RVMapView::setMapsProvider(const QString& provider)
 {
     RVSettings::setText(RVSettings::kMapsProvider, provider);
-    m_pageLoaded = false;
     const QString resource = pageResourceFor(provider);
+    const int request = ++m_loadRequest;
     if (resource.isEmpty()) {
+        m_pageLoaded = false;
         setUrl(QUrl(QStringLiteral("about:blank")));
         return;
     }
+    if (!m_pageLoaded) {
+        loadPage(resource, QVariant());
+        return;
+    }
+    // Ask the page showing now where it looks, and open the new page there.
+    QPointer<RVMapView> self(this);
+    page()->runJavaScript(QStringLiteral("window.korvelaMapView ? korvelaMapView() : null"),
+                          [self, resource, request](const QVariant& view) {
+                              if (self && self->m_loadRequest == request)
+                                  self->loadPage(resource, view);
+                          });
+}
+
+void RVMapView::loadPage(const QString& resource, const QVariant& view)
+{
+    m_pageLoaded = false;
+    QJsonObject config{{QStringLiteral("tileUrl"), usableTileUrl()}};
+    const QVariantMap viewMap = view.toMap();
+    if (viewMap.contains(QStringLiteral("zoom")))
+        config.insert(QStringLiteral("view"), QJsonObject::fromVariantMap(viewMap));
+    // The page reads this before its own scripts run; JSON text is a valid script literal.
+    QWebEngineScript script;
+    script.setName(kConfigScriptName);
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setSourceCode(
+        QStringLiteral("window.korvelaConfig = %1;")
+            .arg(QString::fromUtf8(QJsonDocument(config).toJson(QJsonDocument::Compact))));
+    QWebEngineScriptCollection& scripts = page()->scripts();
+    for (const QWebEngineScript& old : scripts.find(kConfigScriptName))
+        scripts.remove(old);
+    scripts.insert(script);
     setUrl(QUrl(QStringLiteral("qrc") + resource));
 }
 

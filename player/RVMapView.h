@@ -2,13 +2,17 @@
 
 #include "player/RVMapScriptRunner.h"
 
+#include <QStringList>
 #include <QWebEngineView>
 
 class QWebChannel;
+class QWebEngineProfile;
 class RVMapScriptObject;
 
 // The map page in a web view. Pages are resources named after the map provider
 // (":/maps/<provider>.html"); the page reaches the program through the "Cocoa" object.
+// Every map view shares one web profile that names the program to tile servers and keeps
+// the tiles in a disk cache under the user's cache folder.
 class RVMapView final : public QWebEngineView, public RVMapScriptRunner
 {
     Q_OBJECT
@@ -16,11 +20,23 @@ class RVMapView final : public QWebEngineView, public RVMapScriptRunner
 public:
     explicit RVMapView(QWidget* parent = nullptr);
 
-    // Stores the provider and loads its page; a provider without a page loads nothing.
+    // Stores the provider and loads its page; a provider without a page loads nothing. A page
+    // already showing a map hands its view (centre and zoom) to the new page.
     void setMapsProvider(const QString& provider);
     static QString pageResourceFor(const QString& provider);
+    // The providers this build can show, the default first: Google's map only when a key was
+    // built in (without one its page could only show the OpenStreetMap page under another name).
+    static QStringList availableProviders();
+    // The stored provider when this build offers it, otherwise the default.
+    static QString mapsProvider();
+
+    // What tile servers are told: the program and its version.
+    static QString userAgent();
+    // The shared profile of the map pages, made on first use.
+    static QWebEngineProfile* profile();
 
     void runScript(const QString& script) override;
+    bool isReady() const override { return m_pageLoaded; }
     RVMapScriptObject* scriptObject() const { return m_scriptObject; }
 
 Q_SIGNALS:
@@ -28,7 +44,11 @@ Q_SIGNALS:
     void pageReady();
 
 private:
+    // Loads the page with the settings it reads at start (tile address, view to show).
+    void loadPage(const QString& resource, const QVariant& view);
+
     QWebChannel* m_channel;
     RVMapScriptObject* m_scriptObject;
     bool m_pageLoaded = false; // scripts reach a page only once it has loaded
+    int m_loadRequest = 0;     // a provider chosen again while the view is asked wins
 };

@@ -1,6 +1,9 @@
 // Map page figures in a real web view (run under xvfb-run or on a desktop), with a day's
 // route drawn: 24 hours of a 10 Hz track is 864,000 points (and 86,400 at 1 Hz).
-//  - BM_DrawRoute: from the route's script calls to the page holding every point.
+//  - BM_DrawRoute: from the route's script calls (the route thinned for the map, then fitted
+//    into the view) until the page has drawn the next frame with it.
+//  - BM_ZoomStep: one zoom step in or out (as the zoom buttons make it, without animation)
+//    with the whole route in view, until the page has drawn the next frame.
 //  - BM_MovePosition: one position update (the moveCurrentPositionTo call the playback tick
 //    makes every 1/10 s) until the page has run it. Sequential moves one point per call, as
 //    playback at 10 Hz does; Jump goes to a random point each time, as a seek does, so the
@@ -82,6 +85,8 @@ struct MapPage
     RVMapView view;
     RVMapBridge bridge{&view};
     int routePoints = -1;
+    int drawnPoints = 0; // of routePoints, the ones the thinned line keeps
+    double bridgeMs = 0; // of the time to draw, making the script calls
 
     MapPage()
     {
@@ -93,16 +98,29 @@ struct MapPage
             std::fprintf(stderr, "the map page did not load\n");
     }
 
-    // Draws a route of `count` points; the milliseconds until the page holds all of them.
+    // Until the page has run every call given so far and drawn the frame after them.
+    void nextFrame()
+    {
+        evaluate(view, "window.korvelaFrame = false; requestAnimationFrame(function () {"
+                       " setTimeout(function () { window.korvelaFrame = true; }, 0); })");
+        waitFor(view, "window.korvelaFrame === true", 10000);
+    }
+
+    // Draws a route of `count` points; the milliseconds until the page has shown it.
     double drawRoute(int count)
     {
         bridge.setTrack(makeTrack(count), nullptr);
         QElapsedTimer timer;
         timer.start();
         bridge.drawRoute();
-        waitFor(view, QStringLiteral("korvelaMapState().routePoints === %1").arg(count));
+        bridgeMs = double(timer.nsecsElapsed()) / 1e6;
+        nextFrame();
+        const double ms = double(timer.nsecsElapsed()) / 1e6;
+        if (!evaluate(view, "korvelaMapState().routes === 1").toBool())
+            std::fprintf(stderr, "the route was not drawn\n");
         routePoints = count;
-        return double(timer.nsecsElapsed()) / 1e6;
+        drawnPoints = evaluate(view, "korvelaMapState().routePoints").toInt();
+        return ms;
     }
 
     void ensureRoute(int count)
@@ -138,6 +156,24 @@ void BM_DrawRoute(benchmark::State& state)
         state.SetIterationTime(page().drawRoute(count) / 1e3);
     }
     state.counters["points"] = count;
+    state.counters["drawnPoints"] = page().drawnPoints;
+    state.counters["bridgeMs"] = page().bridgeMs;
+}
+
+void BM_ZoomStep(benchmark::State& state)
+{
+    const int count = int(state.range(0));
+    page().routePoints = -1;
+    page().ensureRoute(count); // fitted: the whole route is in view
+    int step = 1;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        evaluate(page().view, QStringLiteral("korvelaZoomBy(%1)").arg(step));
+        page().nextFrame();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        step = -step;
+    }
 }
 
 void BM_MovePositionSequential(benchmark::State& state)
@@ -174,16 +210,13 @@ void BM_MovePositionAndFrame(benchmark::State& state)
     page().ensureRoute(count);
     std::mt19937 random(11);
     std::uniform_int_distribution<int> anywhere(0, count - 1);
-    RVMapView& view = page().view;
     for (auto _ : state) {
         const int index = anywhere(random);
         QElapsedTimer timer;
         timer.start();
         page().moveTo(index, count);
         // Done after the next animation frame, in which the page redraws the route.
-        evaluate(view, "window.korvelaFrame = false; requestAnimationFrame(function () {"
-                       " setTimeout(function () { window.korvelaFrame = true; }, 0); })");
-        waitFor(view, "window.korvelaFrame === true", 10000);
+        page().nextFrame();
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
     }
 }
@@ -222,6 +255,12 @@ BENCHMARK(BM_DrawRoute)
     ->Arg(kDayAt10Hz)
     ->UseManualTime()
     ->Iterations(2)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZoomStep)
+    ->Arg(kDayAt1Hz)
+    ->Arg(kDayAt10Hz)
+    ->UseManualTime()
+    ->Iterations(20)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovePositionSequential)
     ->Arg(0)

@@ -4,6 +4,7 @@
 //   clearRoutes();                              remove every drawn route
 //   checkMapCenter([lat, lon])                  make sure this position is in view
 //   drawRoute([[lat, lon], ...,]);              draw one polyline through the pairs
+//   fitRoutes();                                show every drawn route (a newly chosen trip)
 //   moveCurrentPositionTo([lat, lon], heading, substitute)
 //                                               move the car marker; heading in degrees
 //                                               clockwise from north; substitute is 1 when
@@ -13,6 +14,10 @@
 // which offers exactly log(latitude, longitude) for a click on the route and
 // onMapKeyPressed(name) for the keys the window handles ("spacebar", "alt enter").
 //
+// Before the page's scripts run, the window sets window.korvelaConfig: tileUrl, the tile
+// server's address, and optionally view ({lat, lng, zoom}), the view of the page it replaces
+// (another provider's), which is kept until a new route is fitted.
+//
 // Every drawing function works without map tiles: routes and the marker are vector layers
 // that Leaflet draws whether or not a tile server answers.
 (function () {
@@ -20,6 +25,13 @@
 
     var backend = null;   // the map implementation in use (Leaflet, or Google when available)
     var pending = [];     // calls made before the backend was ready, replayed in order
+    var config = window.korvelaConfig || {};
+    var defaultTileUrl = "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
+
+    function handedView() {
+        var v = config.view;
+        return v && isFinite(v.lat) && isFinite(v.lng) && isFinite(v.zoom) ? v : null;
+    }
 
     function call(name, args) {
         if (backend) {
@@ -32,6 +44,7 @@
     window.clearRoutes = function () { call("clearRoutes", []); };
     window.checkMapCenter = function (position) { call("checkMapCenter", [position]); };
     window.drawRoute = function (points) { call("drawRoute", [points]); };
+    window.fitRoutes = function () { call("fitRoutes", []); };
     window.moveCurrentPositionTo = function (position, heading, substitute) {
         call("moveCurrentPositionTo", [position, heading, substitute]);
     };
@@ -51,21 +64,23 @@
     }
 
     function LeafletBackend(element) {
+        var view = handedView();
         this.map = L.map(element, { preferCanvas: true, zoomControl: true, worldCopyJump: true })
-            .setView([0, 0], 2);
-        L.tileLayer("https://tile.openstreetmap.org/{z}/{x}/{y}.png", {
+            .setView(view ? [view.lat, view.lng] : [0, 0], view ? view.zoom : 2);
+        L.tileLayer(config.tileUrl || defaultTileUrl, {
             maxZoom: 19,
             attribution: "&copy; OpenStreetMap contributors"
         }).addTo(this.map);
-        this.routes = L.featureGroup().addTo(this.map);
+        this.routes = L.layerGroup().addTo(this.map);
         this.marker = null;
-        this.centered = false;
+        this.centered = !!view;
+        this.keepView = !!view;
     }
     LeafletBackend.prototype.clearRoutes = function () {
         this.routes.clearLayers();
     };
     LeafletBackend.prototype.checkMapCenter = function (position) {
-        if (!isPair(position))
+        if (!isPair(position) || this.keepView)
             return;
         var latLng = L.latLng(position[0], position[1]);
         if (!this.centered) {
@@ -75,41 +90,207 @@
             this.map.panTo(latLng);
         }
     };
-    // A route is drawn as pieces of this many points. Whenever the map moves, Leaflet clips
-    // every point of a line it can see; a piece wholly outside the view is skipped after one
-    // bounds test, so a day's route (close to a million points) costs only the pieces in view.
-    var kRoutePiecePoints = 2000;
+    // A route on a canvas of its own. Its points are projected once (Web Mercator pixels at
+    // zoom 0); every redraw scales them to the zoom and draws a vertex only where the line has
+    // moved at least a pixel on screen, so a zoom step over a day's route (tens of thousands of
+    // points) costs one pass of arithmetic and a path of at most a vertex per pixel. The layer
+    // follows the map on every zoom and move end; during a zoom animation it is hidden.
+    var kRoutePadding = 0.1;  // drawn beyond the view on each side (as Leaflet pads its own)
+    var kClickPixels = 6;     // how near a click must be to the line
+    var kPathVertices = 256;  // vertices per stroked path
+    var kMinStep2 = 4;        // squared pixels between drawn vertices: half the line width
+
+    var RouteLayer = L.Layer.extend({
+        // pairs: [latitude, longitude] in degrees, all finite.
+        initialize: function (pairs) {
+            var n = pairs.length;
+            this.xs = new Float64Array(n);
+            this.ys = new Float64Array(n);
+            // Spherical Mercator as Leaflet's EPSG:3857 computes it, without an object per
+            // point: x = 256 (lng + 180) / 360, y = 128 (1 - ln(tan(pi/4 + lat/2)) / pi).
+            var maxLat = L.Projection.SphericalMercator.MAX_LATITUDE;
+            var south = 90, north = -90, west = 180, east = -180;
+            for (var i = 0; i < n; ++i) {
+                var given = +pairs[i][0];
+                var lng = +pairs[i][1];
+                var lat = Math.max(Math.min(given, maxLat), -maxLat);
+                var sin = Math.sin(lat * Math.PI / 180);
+                this.xs[i] = 256 * (lng + 180) / 360;
+                this.ys[i] = 128 * (1 - Math.log((1 + sin) / (1 - sin)) / (2 * Math.PI));
+                if (given < south) south = given;
+                if (given > north) north = given;
+                if (lng < west) west = lng;
+                if (lng > east) east = lng;
+            }
+            this.pointCount = n;
+            this.bounds = L.latLngBounds([south, west], [north, east]);
+            this.drawnVertices = 0;
+        },
+        onAdd: function (map) {
+            this.canvas = L.DomUtil.create("canvas", "leaflet-zoom-hide korvela-route");
+            this.canvas.style.pointerEvents = "none";
+            map.getPanes().overlayPane.appendChild(this.canvas);
+            map.on("moveend resize", this.scheduleRedraw, this);
+            map.on("click", this.onMapClick, this);
+            this.scheduleRedraw();
+        },
+        onRemove: function (map) {
+            map.off("moveend resize", this.scheduleRedraw, this);
+            map.off("click", this.onMapClick, this);
+            L.DomUtil.remove(this.canvas);
+            this.canvas = null;
+        },
+        // Screen transform: layer pixels = zoom-0 pixels * scale - origin.
+        transform: function () {
+            var map = this._map;
+            var scale = Math.pow(2, map.getZoom());
+            var size = map.getSize();
+            var padding = size.multiplyBy(kRoutePadding).round();
+            var topLeft = map.containerPointToLayerPoint([0, 0]).subtract(padding);
+            var origin = map.getPixelOrigin().add(topLeft);
+            return { scale: scale, x: origin.x, y: origin.y, topLeft: topLeft,
+                     width: size.x + 2 * padding.x, height: size.y + 2 * padding.y };
+        },
+        // One redraw per frame, however many moves (a fit after a centring) come before it.
+        scheduleRedraw: function () {
+            if (this.redrawPending)
+                return;
+            this.redrawPending = true;
+            var self = this;
+            L.Util.requestAnimFrame(function () {
+                self.redrawPending = false;
+                self.redraw();
+            });
+        },
+        redraw: function () {
+            if (!this._map || !this.canvas)
+                return;
+            var t = this.transform();
+            var ratio = window.devicePixelRatio || 1;
+            var canvas = this.canvas;
+            L.DomUtil.setPosition(canvas, t.topLeft);
+            // Resizing a canvas allocates its pixels again: only when the view's size changed.
+            if (canvas.width !== Math.round(t.width * ratio) ||
+                canvas.height !== Math.round(t.height * ratio)) {
+                canvas.style.width = t.width + "px";
+                canvas.style.height = t.height + "px";
+                canvas.width = Math.round(t.width * ratio);
+                canvas.height = Math.round(t.height * ratio);
+            }
+            var ctx = canvas.getContext("2d");
+            ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
+            ctx.clearRect(0, 0, t.width, t.height);
+            var xs = this.xs, ys = this.ys, n = this.pointCount;
+            var s = t.scale, ox = t.x, oy = t.y;
+            var lastX = xs[0] * s - ox, lastY = ys[0] * s - oy;
+            var vertices = 1;
+            ctx.lineWidth = routeStyle.weight;
+            ctx.strokeStyle = routeStyle.color;
+            ctx.globalAlpha = routeStyle.opacity;
+            ctx.lineCap = "round";
+            ctx.lineJoin = "bevel";
+            // Stroked in short paths: the cost of stroking one path grows faster than its
+            // length when it crosses itself, as a day's driving does.
+            var inPath = 0;
+            ctx.beginPath();
+            ctx.moveTo(lastX, lastY);
+            for (var i = 1; i < n; ++i) {
+                var x = xs[i] * s - ox, y = ys[i] * s - oy;
+                var dx = x - lastX, dy = y - lastY;
+                if (dx * dx + dy * dy >= kMinStep2 || i === n - 1) {
+                    // A step wholly beyond one side of the canvas is not drawn.
+                    var m = routeStyle.weight;
+                    if ((x < -m && lastX < -m) || (y < -m && lastY < -m) ||
+                        (x > t.width + m && lastX > t.width + m) ||
+                        (y > t.height + m && lastY > t.height + m))
+                        ctx.moveTo(x, y);
+                    else
+                        ctx.lineTo(x, y);
+                    lastX = x;
+                    lastY = y;
+                    ++vertices;
+                    if (++inPath === kPathVertices) {
+                        ctx.stroke();
+                        ctx.beginPath();
+                        ctx.moveTo(x, y);
+                        inPath = 0;
+                    }
+                }
+            }
+            if (n === 1)
+                ctx.lineTo(lastX + 0.01, lastY); // a single point shows as a dot
+            ctx.stroke();
+            this.drawnVertices = vertices;
+        },
+        // A click near the line is a click on the route, at the clicked position.
+        onMapClick: function (event) {
+            var map = this._map;
+            var s = Math.pow(2, map.getZoom());
+            var origin = map.getPixelOrigin();
+            var click = event.layerPoint;
+            var limit = kClickPixels * kClickPixels;
+            var xs = this.xs, ys = this.ys;
+            var px = xs[0] * s - origin.x, py = ys[0] * s - origin.y;
+            for (var i = 0; i < this.pointCount; ++i) {
+                var x = xs[i] * s - origin.x, y = ys[i] * s - origin.y;
+                var d = L.LineUtil.pointToSegmentDistance(click, L.point(px, py), L.point(x, y));
+                if (d * d <= limit) {
+                    this.fire("click", { latlng: event.latlng });
+                    return;
+                }
+                px = x;
+                py = y;
+            }
+        }
+    });
+    var routeStyle = { color: "#1d4ed8", weight: 4, opacity: 0.85 };
 
     LeafletBackend.prototype.drawRoute = function (points) {
-        var latLngs = (points || []).filter(isPair);
-        if (latLngs.length === 0)
+        var pairs = (points || []).filter(isPair);
+        if (pairs.length === 0)
             return;
-        var route = L.featureGroup();
-        route.pointCount = latLngs.length;
-        // Neighbouring pieces share their end point, so the line has no gaps.
-        for (var start = 0; start === 0 || start < latLngs.length - 1; start += kRoutePiecePoints) {
-            var piece = latLngs.slice(start, Math.min(start + kRoutePiecePoints + 1, latLngs.length));
-            route.addLayer(L.polyline(piece, { color: "#1d4ed8", weight: 4, opacity: 0.85 }));
-        }
-        // Clicks on any piece reach the route.
+        var route = new RouteLayer(pairs);
         route.on("click", function (event) {
             if (window.Cocoa)
                 window.Cocoa.log(event.latlng.lat, event.latlng.lng);
         });
         this.routes.addLayer(route);
     };
+    LeafletBackend.prototype.fitRoutes = function () {
+        this.keepView = false;
+        var routes = this.routes.getLayers();
+        if (routes.length === 0)
+            return;
+        var bounds = L.latLngBounds([]);
+        routes.forEach(function (route) { bounds.extend(route.bounds); });
+        var size = this.map.getSize();
+        if (size.x > 40 && size.y > 40)
+            this.map.fitBounds(bounds, { padding: [16, 16], maxZoom: 17, animate: false });
+        else
+            this.map.setView(bounds.getCenter(), 15, { animate: false }); // no room to fit yet
+        this.centered = true;
+    };
+    LeafletBackend.prototype.view = function () {
+        var c = this.map.getCenter();
+        return { lat: c.lat, lng: c.lng, zoom: this.map.getZoom() };
+    };
     LeafletBackend.prototype.moveCurrentPositionTo = function (position, heading, substitute) {
         if (!isPair(position))
             return;
         var icon = L.divIcon({ className: "korvela-marker", html: markerSvg(heading, substitute),
                                iconSize: [28, 28], iconAnchor: [14, 14] });
+        var moved = true;
         if (!this.marker) {
             this.marker = L.marker(position, { icon: icon, interactive: false, keyboard: false })
                 .addTo(this.map);
         } else {
+            moved = !this.marker.getLatLng().equals(L.latLng(position[0], position[1]));
             this.marker.setLatLng(position);
             this.marker.setIcon(icon);
         }
+        // Only a car that moves is followed: a redraw of a paused trip leaves the view alone.
+        if (!moved)
+            return;
         // Following the car is a pan, never a view reset: Leaflet resets the view (and projects
         // every route point again, half a second for a day's 10 Hz route) for any pan farther
         // than the map's size that is not animated. A short animation moves it in a frame.
@@ -123,35 +304,57 @@
         return {
             ready: true, provider: "leaflet", routes: lines.length,
             routePoints: lines.reduce(function (n, l) { return n + l.pointCount; }, 0),
-            // The points the pieces hold, each shared end point counted once.
-            drawnPoints: lines.reduce(function (n, l) {
-                var pieces = l.getLayers();
-                return n + pieces.reduce(function (m, p) { return m + p.getLatLngs().length; }, 0) -
-                    (pieces.length - 1);
-            }, 0),
+            // The vertices the last redraws drew (at most one per pixel of line).
+            drawnVertices: lines.reduce(function (n, l) { return n + l.drawnVertices; }, 0),
             marker: marker ? [marker.lat, marker.lng] : null,
             substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
-            center: [this.map.getCenter().lat, this.map.getCenter().lng]
+            center: [this.map.getCenter().lat, this.map.getCenter().lng],
+            zoom: this.map.getZoom()
         };
     };
-    // A click on the n-th route at a position, as the user's click would reach the route.
-    window.korvelaClickRoute = function (n, lat, lng) {
-        if (backend && backend.routes.getLayers)
-            backend.routes.getLayers()[n].fire("click", { latlng: L.latLng(lat, lng) });
+    // A click on the map at a position, as the user's click reaches it (the routes near it
+    // answer).
+    window.korvelaClickMap = function (lat, lng) {
+        if (!backend || !backend.map.latLngToLayerPoint)
+            return;
+        var latLng = L.latLng(lat, lng);
+        backend.map.fire("click", { latlng: latLng,
+                                    layerPoint: backend.map.latLngToLayerPoint(latLng),
+                                    containerPoint: backend.map.latLngToContainerPoint(latLng) });
     };
 
     function GoogleBackend(element) {
-        this.map = new google.maps.Map(element, { center: { lat: 0, lng: 0 }, zoom: 2 });
+        var view = handedView();
+        this.map = new google.maps.Map(element, {
+            center: view ? { lat: view.lat, lng: view.lng } : { lat: 0, lng: 0 },
+            zoom: view ? view.zoom : 2
+        });
         this.routes = [];
         this.marker = null;
-        this.centered = false;
+        this.centered = !!view;
+        this.keepView = !!view;
     }
+    GoogleBackend.prototype.fitRoutes = function () {
+        this.keepView = false;
+        if (this.routes.length === 0)
+            return;
+        var bounds = new google.maps.LatLngBounds();
+        this.routes.forEach(function (r) {
+            r.getPath().forEach(function (p) { bounds.extend(p); });
+        });
+        this.map.fitBounds(bounds, 16);
+        this.centered = true;
+    };
+    GoogleBackend.prototype.view = function () {
+        var c = this.map.getCenter();
+        return { lat: c.lat(), lng: c.lng(), zoom: this.map.getZoom() };
+    };
     GoogleBackend.prototype.clearRoutes = function () {
         this.routes.forEach(function (r) { r.setMap(null); });
         this.routes = [];
     };
     GoogleBackend.prototype.checkMapCenter = function (position) {
-        if (!isPair(position))
+        if (!isPair(position) || this.keepView)
             return;
         var latLng = new google.maps.LatLng(position[0], position[1]);
         var bounds = this.map.getBounds();
@@ -225,6 +428,17 @@
             event.preventDefault();
         }
     });
+
+    // Where the map looks, handed to the next provider's page.
+    window.korvelaMapView = function () {
+        return backend ? backend.view() : handedView();
+    };
+
+    // A zoom step as the zoom buttons make it, without the animation (for the map benchmark).
+    window.korvelaZoomBy = function (delta) {
+        if (backend && backend.map.setZoom && backend.map.getZoom)
+            backend.map.setZoom(backend.map.getZoom() + delta, { animate: false });
+    };
 
     // What the page shows, for the program's own checks of the page.
     window.korvelaMapState = function () {

@@ -3,10 +3,13 @@
 #include "korvela_version.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
 #include "player/RVUpdateDialogs.h"
+#include "player/RVVideoOutlineView.h"
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -14,8 +17,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -145,6 +151,37 @@ TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
     EXPECT_FALSE(QStringLiteral(KORVELA_VERSION).isEmpty());
 }
 
+TEST_F(AppDelegate, WindowSplittersAndColumnsAreWhereTheUserLeftThem)
+{
+    QRect geometry;
+    QList<QList<int>> splitterSizes;
+    int nameWidth = 0;
+    {
+        apptest::Launch launch;
+        QMainWindow* window = launch.delegate().window();
+        window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
+        geometry = window->geometry();
+        for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
+            QList<int> sizes = splitter->sizes();
+            std::reverse(sizes.begin(), sizes.end()); // something the defaults are not
+            splitter->setSizes(sizes);
+            splitterSizes.append(splitter->sizes());
+        }
+        QHeaderView* header = launch.delegate().mainViewController()->filesView()->header();
+        header->resizeSection(0, header->sectionSize(0) + 37);
+        nameWidth = header->sectionSize(0);
+    }
+    apptest::Launch again;
+    QMainWindow* window = again.delegate().window();
+    EXPECT_EQ(window->geometry(), geometry);
+    QList<QList<int>> restored;
+    for (QSplitter* splitter : window->findChildren<QSplitter*>())
+        restored.append(splitter->sizes());
+    EXPECT_EQ(restored, splitterSizes);
+    EXPECT_EQ(again.delegate().mainViewController()->filesView()->header()->sectionSize(0),
+              nameWidth);
+}
+
 TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)
 {
     RVSettings::setBool(RVSettings::kApplicationInitialized, true);
@@ -216,7 +253,14 @@ TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)
     {
         apptest::Launch launch;
         QMenu* providers = launch.delegate().menuMapsProvider();
-        EXPECT_EQ(checkedCodes(providers, true), QStringList{"Google"});
+        // Google's map needs a key built in; without one OpenStreetMap is the default and
+        // Google is not offered.
+        const QStringList offered = RVMapView::availableProviders();
+        EXPECT_EQ(checkedCodes(providers, true), QStringList{offered.first()});
+        if (!offered.contains("Google")) {
+            EXPECT_EQ(offered.first(), "OpenStreetMap");
+            EXPECT_EQ(item(providers, "Google"), nullptr);
+        }
         ASSERT_NE(item(providers, "OpenStreetMap"), nullptr);
         item(providers, "OpenStreetMap")->trigger();
         EXPECT_EQ(checkedCodes(providers, true), QStringList{"OpenStreetMap"});
@@ -226,10 +270,11 @@ TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)
     EXPECT_EQ(checkedCodes(again.delegate().menuMapsProvider(), true),
               QStringList{"OpenStreetMap"});
 
-    // A provider this version does not offer checks nothing.
+    // A provider this version does not offer shows the default.
     RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
     apptest::Launch unknown;
-    EXPECT_TRUE(checkedCodes(unknown.delegate().menuMapsProvider(), true).isEmpty());
+    EXPECT_EQ(checkedCodes(unknown.delegate().menuMapsProvider(), true),
+              QStringList{RVMapView::availableProviders().first()});
 }
 
 TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
@@ -264,4 +309,15 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
     EXPECT_EQ(progress->maximum(), 10);
     dialogs.hideProgress();
     EXPECT_EQ(dialogs.progressDialog(), nullptr);
+}
+
+TEST_F(AppDelegate, QtsOwnDialogsSpeakTheInterfaceLanguage)
+{
+    RVSettings::setAppleLanguages({"de"});
+    {
+        apptest::Launch launch;
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Öffnen"));
+    }
+    // Gone with the window: the next launch may speak another language.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
 }

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -15,7 +17,13 @@ namespace {
 struct RecordingRunner final : RVMapScriptRunner
 {
     QStringList scripts;
-    void runScript(const QString& script) override { scripts.append(script); }
+    bool ready = true;
+    void runScript(const QString& script) override
+    {
+        if (ready)
+            scripts.append(script);
+    }
+    bool isReady() const override { return ready; }
 };
 
 RVPoint point(const char* latitude, const char* longitude, double altitude = 0, double azimut = 0)
@@ -47,14 +55,26 @@ TEST(MapBridge, RouteIsSplitAtPointsWithoutLatitudeAndCentredOnAFix)
     EXPECT_EQ(runner.scripts,
               QStringList({"clearRoutes();", "checkMapCenter([55.100000, 37.100000])",
                            "drawRoute([[55.100000, 37.100000],[55.200000, 37.200000],]);",
-                           "drawRoute([[55.300000, 37.300000],]);"}));
+                           "drawRoute([[55.300000, 37.300000],]);", "fitRoutes();"}));
 
     runner.scripts.clear();
     // 0.00005 is too close to 0 to centre on, but it is not exactly 0, so it opens a segment.
     bridge.setTrack(track({point("0.00005", "1.0"), point("55.1", "37.1")}), nullptr);
     bridge.drawRoute();
-    EXPECT_EQ(runner.scripts, QStringList({"clearRoutes();", "checkMapCenter([55.1, 37.1])",
-                                           "drawRoute([[0.00005, 1.0],[55.1, 37.1],]);"}));
+    EXPECT_EQ(runner.scripts,
+              QStringList({"clearRoutes();", "checkMapCenter([55.1, 37.1])",
+                           "drawRoute([[0.00005, 1.0],[55.1, 37.1],]);", "fitRoutes();"}));
+    // The same track drawn again (a page loaded again) keeps the view the user has.
+    runner.scripts.clear();
+    bridge.drawRoute();
+    EXPECT_FALSE(runner.scripts.contains("fitRoutes();"));
+    // A track drawn while no page listens is fitted once one does.
+    runner.ready = false;
+    bridge.setTrack(track({point("55.1", "37.1")}), nullptr);
+    bridge.drawRoute();
+    runner.ready = true;
+    bridge.drawRoute();
+    EXPECT_TRUE(runner.scripts.contains("fitRoutes();"));
 
     // No point with a latitude: the stored centre, six decimals, and no route.
     runner.scripts.clear();
@@ -169,4 +189,76 @@ TEST(MapBridge, RouteClickSeeksToTheNearestPointAndKeysAreFiltered)
     bridge.onMapKeyPressed("Spacebar");
     EXPECT_EQ(playPause.count(), 1);
     EXPECT_EQ(fullScreen.count(), 1);
+}
+
+// The drawn line is thinned, but never farther than the tolerance from any point of the
+// track, and its ends are the track's own points, exactly as stored.
+TEST(MapBridge, LongRoutesAreThinnedWithinTheTolerance)
+{
+    constexpr double kMetresPerDegree = 111320.0;
+    struct Case
+    {
+        const char* name;
+        int count;
+        double (*north)(int); // metres north of the start at point i; east is i metres
+        std::size_t maxDrawn;
+        std::size_t minDrawn;
+    };
+    const Case cases[] = {
+        {"straight", 5000, [](int) { return 0.0; }, 6, 2}, // the ends of 1024-point runs
+        {"zigzag of 2 m", 3000, [](int i) { return i % 2 ? 2.0 : 0.0; }, 3000, 3000},
+        {"curves", 20000, [](int i) { return 300 * std::sin(i / 200.0); }, 2500, 50},
+    };
+    for (const Case& c : cases) {
+        std::vector<RVPoint> points;
+        for (int i = 0; i < c.count; ++i) {
+            const QByteArray lat = QByteArray::number(52.0 + c.north(i) / kMetresPerDegree, 'f', 6);
+            const QByteArray lon = QByteArray::number(
+                13.0 + i / (kMetresPerDegree * std::cos(52.0 * M_PI / 180)), 'f', 6);
+            points.push_back(point(lat.constData(), lon.constData()));
+        }
+        RecordingRunner runner;
+        RVMapBridge bridge(&runner);
+        bridge.setTrack(track(points), nullptr);
+        bridge.drawRoute();
+        ASSERT_EQ(runner.scripts.size(), 4) << c.name;
+        QString call = runner.scripts[2];
+        ASSERT_TRUE(call.startsWith("drawRoute([[") && call.endsWith("],]);")) << c.name;
+        call = call.mid(12, call.size() - 12 - 5);
+        std::vector<std::pair<double, double>> drawn; // metres east, north
+        for (const QString& pair : call.split("],[")) {
+            const QStringList parts = pair.split(", ");
+            ASSERT_EQ(parts.size(), 2) << c.name;
+            drawn.emplace_back((parts[1].toDouble() - 13.0) * kMetresPerDegree *
+                                   std::cos(52.0 * M_PI / 180),
+                               (parts[0].toDouble() - 52.0) * kMetresPerDegree);
+        }
+        EXPECT_LE(drawn.size(), c.maxDrawn) << c.name;
+        EXPECT_GE(drawn.size(), c.minDrawn) << c.name;
+        EXPECT_TRUE(runner.scripts[2].startsWith(
+            QStringLiteral("drawRoute([[%1, %2]")
+                .arg(points.front().latitude(), points.front().longitude())));
+        EXPECT_TRUE(runner.scripts[2].endsWith(
+            QStringLiteral("[%1, %2],]);")
+                .arg(points.back().latitude(), points.back().longitude())));
+        // Every track point lies within the tolerance (plus the texts' rounding) of the line.
+        double worst = 0;
+        std::size_t segment = 0;
+        for (const RVPoint& p : points) {
+            const double x =
+                (p.longitudeValue() - 13.0) * kMetresPerDegree * std::cos(52.0 * M_PI / 180);
+            const double y = (p.latitudeValue() - 52.0) * kMetresPerDegree;
+            while (segment + 2 < drawn.size() && x > drawn[segment + 1].first + 1e-6)
+                ++segment;
+            const auto [ax, ay] = drawn[segment];
+            const auto [bx, by] = drawn[std::min(segment + 1, drawn.size() - 1)];
+            const double dx = bx - ax, dy = by - ay;
+            const double t =
+                dx || dy
+                    ? std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0, 1.0)
+                    : 0.0;
+            worst = std::max(worst, std::hypot(ax + t * dx - x, ay + t * dy - y));
+        }
+        EXPECT_LE(worst, 0.5 + 0.1) << c.name;
+    }
 }

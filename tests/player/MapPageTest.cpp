@@ -4,8 +4,14 @@
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
 
+#include "metadata/RVSettings.h"
+
 #include <QElapsedTimer>
+
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -80,7 +86,8 @@ TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
     ASSERT_TRUE(waitFor(view, "korvelaMapState().routes === 2"));
     QSignalSpy clicks(view.scriptObject(), &RVMapScriptObject::routeClicked);
     QSignalSpy keys(view.scriptObject(), &RVMapScriptObject::mapKeyPressed);
-    evaluate(view, "korvelaClickRoute(1, 55.752, 37.619)");
+    evaluate(view, "korvelaClickMap(55.76, 37.619)"); // a kilometre off the route: nothing
+    evaluate(view, "korvelaClickMap(55.752, 37.619)");
     ASSERT_TRUE(waitForCount(view, clicks, 1));
     EXPECT_DOUBLE_EQ(clicks.first().at(0).toDouble(), 55.752);
     EXPECT_DOUBLE_EQ(clicks.first().at(1).toDouble(), 37.619);
@@ -98,13 +105,12 @@ TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
                      .toBool());
 }
 
-TEST(MapPage, LongRouteIsDrawnWholeAndContinuous)
+TEST(MapPage, EveryPointSentReachesTheRoute)
 {
     RVMapView view;
     ASSERT_TRUE(openPage(view, "OpenStreetMap"));
-    // Long routes are drawn in pieces of 2000; every point is on the map and no piece is left
-    // open.
-    for (int count : {1, 2000, 2001, 4500}) {
+    // With the thinning off every point is sent; the page draws a vertex per pixel of line.
+    for (int count : {1, 2, 4500}) {
         auto points = std::make_shared<std::vector<RVPoint>>();
         for (int i = 0; i < count; ++i) {
             const QByteArray latitude = QByteArray::number(52.0 + i * 1e-5, 'f', 6);
@@ -112,12 +118,15 @@ TEST(MapPage, LongRouteIsDrawnWholeAndContinuous)
             points->push_back(point(latitude.constData(), longitude.constData()));
         }
         RVMapBridge bridge(&view);
+        bridge.setRouteToleranceMetres(0);
         bridge.setTrack(points, nullptr);
         bridge.drawRoute();
         EXPECT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().routes === 1 && "
                                                  "korvelaMapState().routePoints === %1 && "
-                                                 "korvelaMapState().drawnPoints === %1")
-                                      .arg(count)))
+                                                 "korvelaMapState().drawnVertices >= %2 && "
+                                                 "korvelaMapState().drawnVertices <= %1")
+                                      .arg(count)
+                                      .arg(std::min(count, 2))))
             << count;
     }
 }
@@ -129,8 +138,93 @@ TEST(MapPage, GooglePageWithoutKeyShowsTheLeafletMapAndSaysSo)
     EXPECT_EQ(evaluate(view, "korvelaMapState().provider").toString(), "leaflet");
     EXPECT_FALSE(
         evaluate(view, "document.getElementById('note').textContent").toString().isEmpty());
+    // The note never covers the tiles' attribution, however narrow the map.
+    for (int width : {640, 260}) {
+        view.resize(width, 300);
+        EXPECT_TRUE(waitFor(
+            view, "(function () {"
+                  " var a = document.querySelector('.leaflet-control-attribution')"
+                  ".getBoundingClientRect();"
+                  " var n = document.getElementById('note').getBoundingClientRect();"
+                  " return a.width > 0 && n.width > 0 && (n.bottom <= a.top || n.top >= a.bottom"
+                  " || n.right <= a.left || n.left >= a.right); })()"))
+            << width;
+    }
     // Providers without a page load nothing, whatever the name.
     EXPECT_TRUE(RVMapView::pageResourceFor("Bing").isEmpty());
     EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty());
     EXPECT_TRUE(RVMapView::pageResourceFor("").isEmpty());
+}
+
+// A newly chosen trip is shown whole; another provider's page opens where the map looked.
+TEST(MapPage, RouteIsFittedAndAnotherProviderKeepsTheView)
+{
+    RVMapView view;
+    ASSERT_TRUE(openPage(view, "OpenStreetMap"));
+    RVMapBridge bridge(&view);
+    // A drive of about 20 km; the first fix alone would centre on its start only.
+    auto points = std::make_shared<std::vector<RVPoint>>();
+    for (int i = 0; i <= 200; ++i) {
+        const QByteArray latitude = QByteArray::number(52.0 + i * 0.001, 'f', 6);
+        const QByteArray longitude = QByteArray::number(13.0 + i * 0.0005, 'f', 6);
+        points->push_back(point(latitude.constData(), longitude.constData()));
+    }
+    bridge.setTrack(points, nullptr);
+    bridge.drawRoute();
+    EXPECT_TRUE(waitFor(view, "korvelaMapState().routes === 1 && "
+                              "Math.abs(korvelaMapState().center[0] - 52.1) < 0.02 && "
+                              "Math.abs(korvelaMapState().center[1] - 13.05) < 0.02 && "
+                              "korvelaMapState().zoom < 15"));
+
+    // The user looks elsewhere; the Google page (here without a key, so a Leaflet map) opens
+    // on the same view and a redraw of the same route does not move it.
+    const int fitted = evaluate(view, "korvelaMapState().zoom").toInt();
+    evaluate(view, "korvelaZoomBy(3)");
+    ASSERT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().zoom === %1").arg(fitted + 3)));
+    const QVariantMap before = evaluate(view, "korvelaMapView()").toMap();
+    evaluate(view, "window.korvelaOldPage = true");
+    QSignalSpy ready(&view, &RVMapView::pageReady);
+    view.setMapsProvider("Google");
+    ASSERT_TRUE(ready.wait(30000));
+    ASSERT_TRUE(waitFor(view, "!window.korvelaOldPage && korvelaMapState().ready === true"));
+    bridge.drawRoute();
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().routes === 1"));
+    const QVariantMap after = evaluate(view, "korvelaMapView()").toMap();
+    EXPECT_EQ(after.value("zoom").toInt(), before.value("zoom").toInt());
+    EXPECT_NEAR(after.value("lat").toDouble(), before.value("lat").toDouble(), 1e-6);
+    EXPECT_NEAR(after.value("lng").toDouble(), before.value("lng").toDouble(), 1e-6);
+}
+
+// Tiles come from the address in the settings, and the request names the program.
+TEST(MapPage, TilesComeFromTheSettingAndNameTheProgram)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QStringList requests;
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
+        while (QTcpSocket* socket = server.nextPendingConnection()) {
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &requests] {
+                const QByteArray request = socket->readAll();
+                requests.append(QString::fromLatin1(request));
+                socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
+                              "Connection: close\r\n\r\n");
+                socket->disconnectFromHost();
+            });
+        }
+    });
+    RVSettings::setText(
+        RVSettings::kMapTileUrl,
+        QStringLiteral("http://127.0.0.1:%1/tiles/{z}/{x}/{y}.png").arg(server.serverPort()));
+    RVMapView view;
+    const bool opened = openPage(view, "OpenStreetMap");
+    QElapsedTimer timer;
+    timer.start();
+    while (requests.isEmpty() && timer.elapsed() < 15000)
+        QSignalSpy(&view, &QObject::destroyed).wait(50);
+    RVSettings::setText(RVSettings::kMapTileUrl, QString());
+    ASSERT_TRUE(opened);
+    ASSERT_FALSE(requests.isEmpty());
+    EXPECT_TRUE(requests.first().startsWith("GET /tiles/2/")) << requests.first().toStdString();
+    EXPECT_TRUE(requests.first().contains("User-Agent: KorvelaPlayer/"))
+        << requests.first().toStdString();
 }

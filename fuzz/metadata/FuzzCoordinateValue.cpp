@@ -1,0 +1,21 @@
+// The direct coordinate reader against the full number reader: every text must read the same.
+#include "metadata/RVCoordinateValue.h"
+#include "metadata/RVNumber.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const double direct = RVCoordinateValue::value(text);
+    const double full = RVNumber::leadingValue(text);
+    // Bit for bit (NaN only where both are NaN).
+    if (std::memcmp(&direct, &full, sizeof direct) != 0 &&
+        !(std::isnan(direct) && std::isnan(full)))
+        __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,90 @@
+#include "player/RVScreenSaverInhibitor.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The desktop's screensaver service, as a test stands it up on a bus of its own.
+class FakeScreenSaver final : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+
+public:
+    QList<uint> inhibited; // cookies handed out
+    QList<uint> released;
+
+public Q_SLOTS:
+    Q_SCRIPTABLE uint Inhibit(const QString&, const QString&)
+    {
+        inhibited.append(uint(100 + inhibited.size()));
+        return inhibited.last();
+    }
+    Q_SCRIPTABLE void UnInhibit(uint cookie) { released.append(cookie); }
+};
+
+bool waitUntil(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 200 && !done(); ++i)
+        QSignalSpy(QCoreApplication::instance(), &QObject::destroyed).wait(10);
+    return done();
+}
+
+} // namespace
+
+TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
+{
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"),
+                 {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    ASSERT_TRUE(daemon.waitForReadyRead(10000)) << "dbus-daemon did not start";
+    const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
+    {
+        QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "screensaver-service");
+        QDBusConnection playerBus = QDBusConnection::connectToBus(address, "screensaver-player");
+        ASSERT_TRUE(serviceBus.isConnected() && playerBus.isConnected());
+        FakeScreenSaver service;
+        ASSERT_TRUE(serviceBus.registerService("org.freedesktop.ScreenSaver"));
+        ASSERT_TRUE(serviceBus.registerObject("/org/freedesktop/ScreenSaver", &service,
+                                              QDBusConnection::ExportScriptableSlots));
+        {
+            RVScreenSaverInhibitor inhibitor(playerBus);
+            inhibitor.setInhibited(true);
+            inhibitor.setInhibited(true); // a rate change while playing asks nothing more
+            ASSERT_TRUE(waitUntil([&] { return inhibitor.isHeld(); }));
+            EXPECT_EQ(service.inhibited.size(), 1);
+            inhibitor.setInhibited(false);
+            EXPECT_FALSE(inhibitor.isHeld());
+            ASSERT_TRUE(waitUntil([&] { return service.released.size() == 1; }));
+            EXPECT_EQ(service.released.first(), service.inhibited.first());
+
+            // Paused again before the service answered: the late cookie goes straight back.
+            inhibitor.setInhibited(true);
+            inhibitor.setInhibited(false);
+            ASSERT_TRUE(waitUntil([&] { return service.released.size() == 2; }));
+            EXPECT_EQ(service.released.last(), service.inhibited.last());
+            EXPECT_FALSE(inhibitor.isHeld());
+
+            // Closing the window while playing gives it back too.
+            inhibitor.setInhibited(true);
+            ASSERT_TRUE(waitUntil([&] { return inhibitor.isHeld(); }));
+        }
+        EXPECT_TRUE(waitUntil([&] { return service.released.size() == 3; }));
+    }
+    QDBusConnection::disconnectFromBus("screensaver-service");
+    QDBusConnection::disconnectFromBus("screensaver-player");
+    daemon.kill();
+    daemon.waitForFinished();
+
+    // No bus at all: nothing held, nothing fails.
+    RVScreenSaverInhibitor alone(QDBusConnection(QStringLiteral("no-such-bus")));
+    alone.setInhibited(true);
+    EXPECT_FALSE(alone.isHeld());
+}
+
+#include "ScreenSaverTest.moc"
