@@ -31,6 +31,9 @@ public:
     static constexpr const char* kMapCenterLongitude = "mapCenterLongitude";
     // text, absent: where the latest camera firmware is described; "%model%" is replaced.
     static constexpr const char* kFirmwareUrl = "FIRMWARE_URL";
+    // text, "all": which recordings the file list shows by their mode: "all", "normal",
+    // "event", "parking", "manual" or "other"; anything else counts as "all".
+    static constexpr const char* kFileListModeFilter = "FILE_LIST_MODE_FILTER";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 
