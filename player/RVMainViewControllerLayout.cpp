@@ -116,6 +116,9 @@ void RVMainViewController::buildWindow()
     m_filesView = new RVVideoOutlineView(m_fileViewContainer);
     m_filesModel = new RVVideoOutlineViewModel(m_filesView);
     m_filesView->setModel(m_filesModel);
+    // A narrow list keeps both ends of a name: the camera's mode and channel letters and the
+    // mark of further views are at its end.
+    m_filesView->setTextElideMode(Qt::ElideMiddle);
     QHeaderView* header = m_filesView->header();
     header->setMinimumSectionSize(18);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnName, QHeaderView::Stretch);

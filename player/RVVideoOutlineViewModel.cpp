@@ -304,7 +304,7 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::FontRole:
-        if (shownMode(*node) == RVRecordingMode::Event) {
+        if (index.column() == ColumnName && shownMode(*node) == RVRecordingMode::Event) {
             QFont font;
             font.setBold(true);
             return font;
