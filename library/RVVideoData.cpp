@@ -60,6 +60,18 @@ void RVVideoData::setRelatedFiles(std::optional<QStringList> paths)
     m_relatedFiles = std::move(paths);
 }
 
+QString RVVideoData::cameraModel() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_cameraModel;
+}
+
+void RVVideoData::setCameraModel(QString model)
+{
+    std::lock_guard lock(m_mutex);
+    m_cameraModel = std::move(model);
+}
+
 RVPointSeries RVVideoData::points() const
 {
     std::lock_guard lock(m_mutex);

@@ -80,6 +80,10 @@ public:
     // Companion files the metadata reader reported for a single recording; none until read.
     std::optional<QStringList> relatedFiles() const;
     void setRelatedFiles(std::optional<QStringList> paths);
+    // The camera that made a single recording, as its metadata names it; empty when unknown
+    // or not read yet.
+    QString cameraModel() const;
+    void setCameraModel(QString model);
 
     RVPointSeries points() const;
     RVSensorSeries gSensorData() const;
@@ -110,6 +114,7 @@ private:
     std::weak_ptr<RVVideoData> m_parent;
     RVTimestamp m_created;
     std::optional<QStringList> m_relatedFiles;
+    QString m_cameraModel;
     RVSeries m_series;
 
     mutable std::mutex m_readMutex;

@@ -41,6 +41,9 @@ public:
     // window opens at its default size, centred.
     static constexpr const char* kWindowGeometry = "WindowGeometry";
     static constexpr const char* kWindowLayout = "WindowLayout";
+    // text, "all": which recordings the file list shows by their mode: "all", "normal",
+    // "event", "parking", "manual" or "other"; anything else counts as "all".
+    static constexpr const char* kFileListModeFilter = "FILE_LIST_MODE_FILTER";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

@@ -16,6 +16,7 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -121,6 +122,12 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
                     m_filesView->header()->setSortIndicator(
                         m_lastSortColumn, m_filesView->header()->sortIndicatorOrder());
             });
+    m_filesModel->setModeFilter(
+        RVRecordingModeLook::filterFromKey(RVSettings::textValue(RVSettings::kFileListModeFilter)));
+    m_modeFilterBox->setCurrentIndex(m_modeFilterBox->findData(int(m_filesModel->modeFilter())));
+    connect(m_modeFilterBox, &QComboBox::activated, this, [this](int index) {
+        setModeFilter(RVModeFilter(m_modeFilterBox->itemData(index).toInt()));
+    });
     connect(m_addVideoButton, &QPushButton::clicked, this, [this] { addFileClicked(); });
     connect(m_removeVideoButton, &QPushButton::clicked, this, [this] { removeFileClicked(); });
     connect(m_revealInFinderMenuItem, &QAction::triggered, this, [this] { revealInFinder(); });

@@ -2,6 +2,7 @@
 
 #include "library/RVVideoData.h"
 #include "player/RVExportCommands.h"
+#include "player/RVRecordingModeLook.h"
 #include "player/RVViewLayout.h"
 #include "timeline/RVPlayerViewDelegate.h"
 #include "update/RVUpdater.h"
@@ -17,6 +18,7 @@
 #include <optional>
 
 class QAction;
+class QComboBox;
 class QImage;
 class QLabel;
 class QMenu;
@@ -167,6 +169,10 @@ public:
     void exportToGPX();
     void exportToKLMClicked();
     void exportToExcelClicked();
+    // Shows only the recordings of one mode (trips holding any), keeps the choice in the
+    // settings, and keeps the selected and open rows that stay in the list.
+    void setModeFilter(RVModeFilter filter);
+    QComboBox* modeFilterBox() const { return m_modeFilterBox; }
     // Runs the save panel with the proposed name and the one extension, then has the writer
     // write the file there and shows it in the file manager. The saved path, or none when
     // cancelled or not written (a failed write is reported in an alert).
@@ -333,6 +339,7 @@ private:
     QPushButton* m_removeVideoButton = nullptr;
     RVVideoOutlineView* m_filesView = nullptr;
     RVVideoOutlineViewModel* m_filesModel = nullptr;
+    QComboBox* m_modeFilterBox = nullptr;
     QAction* m_revealInFinderMenuItem = nullptr;
     QAction* m_exportToGpxMenuItem = nullptr;
     QAction* m_exportToKmlMenuItem = nullptr;

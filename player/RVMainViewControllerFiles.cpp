@@ -6,6 +6,7 @@
 #include "export/RVExportFileUtil.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
 #include "player/RVAddedPathsUtil.h"
 #include "player/RVExportCommands.h"
 #include "player/RVFileViewer.h"
@@ -17,6 +18,7 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QtDebug>
@@ -114,6 +116,32 @@ void RVMainViewController::reloadFilesView()
             reselect, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else if (selectedTopRow >= 0)
         selectRow(std::min(selectedTopRow, m_filesModel->rowCount() - 1));
+}
+
+void RVMainViewController::setModeFilter(RVModeFilter filter)
+{
+    RVSettings::setText(RVSettings::kFileListModeFilter, RVRecordingModeLook::filterKey(filter));
+    m_modeFilterBox->setCurrentIndex(m_modeFilterBox->findData(int(filter)));
+    // The nodes stay the same objects: what was selected or open and is still shown stays so.
+    const RVVideoDataPtr selected = selectedVideoData();
+    std::vector<RVVideoDataPtr> expanded;
+    for (int row = 0; row < m_filesModel->rowCount(); ++row) {
+        const QModelIndex index = m_filesModel->index(row, 0);
+        if (m_filesView->isExpanded(index))
+            expanded.push_back(m_filesModel->nodeAt(index));
+    }
+    m_filesModel->setModeFilter(filter);
+    for (const RVVideoDataPtr& node : expanded) {
+        const QModelIndex index = m_filesModel->indexOf(node.get());
+        if (index.isValid())
+            m_filesView->setExpanded(index, true);
+    }
+    const QModelIndex reselect = m_filesModel->indexOf(selected.get());
+    if (reselect.isValid()) {
+        m_filesView->selectionModel()->setCurrentIndex(
+            reselect, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_filesView->scrollTo(reselect);
+    }
 }
 
 void RVMainViewController::rowClicked()

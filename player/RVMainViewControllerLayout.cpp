@@ -27,6 +27,7 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -101,11 +102,23 @@ void RVMainViewController::buildWindow()
     fileButtons->addWidget(m_addVideoButton);
     fileButtons->addWidget(m_removeVideoButton);
     fileButtons->addStretch(1);
+    m_modeFilterBox = new QComboBox(m_fileViewContainer);
+    m_modeFilterBox->setObjectName(QStringLiteral("modeFilterBox"));
+    m_modeFilterBox->setFocusPolicy(Qt::NoFocus); // keys belong to the window's key map
+    m_modeFilterBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    for (const RVModeFilter filter :
+         {RVModeFilter::All, RVModeFilter::Normal, RVModeFilter::Event, RVModeFilter::Parking,
+          RVModeFilter::Manual, RVModeFilter::Other})
+        m_modeFilterBox->addItem(QString(), int(filter));
+    fileButtons->addWidget(m_modeFilterBox);
     left->addLayout(fileButtons);
 
     m_filesView = new RVVideoOutlineView(m_fileViewContainer);
     m_filesModel = new RVVideoOutlineViewModel(m_filesView);
     m_filesView->setModel(m_filesModel);
+    // A narrow list keeps both ends of a name: the camera's mode and channel letters and the
+    // mark of further views are at its end.
+    m_filesView->setTextElideMode(Qt::ElideMiddle);
     QHeaderView* header = m_filesView->header();
     header->setMinimumSectionSize(18);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnName, QHeaderView::Stretch);
@@ -284,6 +297,11 @@ void RVMainViewController::initLanguage()
     m_addVideoButton->setText(qtTrId("ADD_VIDEO_TITLE"));
     //% "Remove"
     m_removeVideoButton->setText(qtTrId("REMOVE_VIDEO_TITLE"));
+    for (int i = 0; i < m_modeFilterBox->count(); ++i)
+        m_modeFilterBox->setItemText(i, RVRecordingModeLook::filterTitle(
+                                            RVModeFilter(m_modeFilterBox->itemData(i).toInt())));
+    //% "Show only recordings of this kind"
+    m_modeFilterBox->setToolTip(qtTrId("MODE_FILTER_TOOLTIP"));
     //% "Show in file manager"
     m_revealInFinderMenuItem->setText(qtTrId("MENU_REVEAL_IN_FINDER"));
     //% "Export to GPX"

@@ -1,5 +1,6 @@
 #include "player/RVMpvPlayer.h"
 
+#include "metadata/RVNativePath.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVStillImage.h"
 
@@ -754,7 +755,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
     else if (rate == 0.0)
         rate = 1.0;
     command(tagOf(Kind::Load, m_loadSerial),
-            {"loadfile", path.toUtf8(), "replace", fileOptions(startSeconds, views)});
+            {"loadfile", RVNativePath::encode(path), "replace", fileOptions(startSeconds, views)});
     // After the load: at the end of a file kept open mpv pauses by itself, which must not
     // undo a play request sent just before the load reached it.
     setFlag("pause", rate <= 0.0);
@@ -767,9 +768,9 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
 QByteArray RVMpvPlayer::fileOptions(double startSeconds, const RVViewSources& views) const
 {
     // mpv's per-file options: key=value pairs separated by commas. Values that may hold
-    // commas (paths, filter graphs) are given as %<length in bytes>%<value>.
-    auto quoted = [](const QString& text) {
-        const QByteArray bytes = text.toUtf8();
+    // commas (paths, filter graphs) are given as %<length in bytes>%<value>. Paths go as the
+    // file system's bytes, which need not be UTF-8.
+    auto quoted = [](const QByteArray& bytes) {
         return "%" + QByteArray::number(bytes.size()) + "%" + bytes;
     };
     QByteArrayList options;
@@ -780,9 +781,10 @@ QByteArray RVMpvPlayer::fileOptions(double startSeconds, const RVViewSources& vi
     else if (!views.graph.isEmpty())
         options.push_back("hwdec=auto-copy-safe"); // the filters need the frames in memory
     if (!views.externalFile.isEmpty())
-        options.push_back("external-files=" + quoted(views.externalFile));
+        options.push_back("external-files-append=" +
+                          quoted(RVNativePath::encode(views.externalFile)));
     if (!views.graph.isEmpty())
-        options.push_back("lavfi-complex=" + quoted(views.graph));
+        options.push_back("lavfi-complex=" + quoted(views.graph.toUtf8()));
     return options.join(',');
 }
 
@@ -834,8 +836,9 @@ void RVMpvPlayer::startNext()
     // The spare handle opens the file paused at its start; its first frame then waits.
     m_next.started = true;
     setFlagOn(m_spare, "pause", true);
-    commandOn(m_spare, tagOf(Kind::Preroll, m_next.serial),
-              {"loadfile", m_next.path.toUtf8(), "replace", fileOptions(0.0, m_next.views)});
+    commandOn(
+        m_spare, tagOf(Kind::Preroll, m_next.serial),
+        {"loadfile", RVNativePath::encode(m_next.path), "replace", fileOptions(0.0, m_next.views)});
 }
 
 void RVMpvPlayer::unload()

@@ -3,17 +3,51 @@
 #include "metadata/RVStringUtil.h"
 
 #include <QDateTime>
+#include <QFont>
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+
+namespace {
+// A localised "Label: %1" with its value; without a translation the key shows, then the value.
+QString withValue(const QString& format, const QString& value)
+{
+    return format.contains(QLatin1String("%1")) ? format.arg(value)
+                                                : format + QLatin1Char(' ') + value;
+}
+} // namespace
 
 RVVideoOutlineViewModel::RVVideoOutlineViewModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 void RVVideoOutlineViewModel::reload(RVVideoDataList topLevel)
 {
     beginResetModel();
-    m_topLevel = std::move(topLevel);
+    m_all = std::move(topLevel);
+    m_topLevel.clear();
+    for (const RVVideoDataPtr& node : m_all) {
+        if (node && passesFilter(*node, m_modeFilter))
+            m_topLevel.push_back(node);
+    }
     endResetModel();
+}
+
+void RVVideoOutlineViewModel::setModeFilter(RVModeFilter filter)
+{
+    m_modeFilter = filter;
+    reload(std::move(m_all));
+}
+
+bool RVVideoOutlineViewModel::passesFilter(const RVVideoData& node, RVModeFilter filter)
+{
+    if (filter == RVModeFilter::All)
+        return true;
+    for (const RVVideoFilePtr& file : node.files()) {
+        if (file && RVRecordingModeLook::passes(file->mode(), filter))
+            return true;
+    }
+    return false;
 }
 
 RVVideoData* RVVideoOutlineViewModel::nodeOf(const QModelIndex& index) const
@@ -161,6 +195,85 @@ QString RVVideoOutlineViewModel::nameText(const RVVideoData& node, bool insideTr
     return insideTrip ? QStringLiteral("  -  ") + node.name() : node.name();
 }
 
+RVRecordingMode RVVideoOutlineViewModel::shownMode(const RVVideoData& node)
+{
+    std::optional<RVRecordingMode> shared;
+    bool mixed = false;
+    for (const RVVideoFilePtr& file : node.files()) {
+        if (!file)
+            continue;
+        if (file->mode() == RVRecordingMode::Event)
+            return RVRecordingMode::Event;
+        mixed = mixed || (shared && *shared != file->mode());
+        shared = file->mode();
+    }
+    return shared && !mixed ? *shared : RVRecordingMode::Unknown;
+}
+
+QString RVVideoOutlineViewModel::viewsMark(const RVVideoData& node)
+{
+    bool extra[4] = {};
+    for (const RVVideoFilePtr& file : node.files()) {
+        if (!file)
+            continue;
+        const std::vector<RVVideoView>& views = file->views();
+        for (std::size_t i = 1; i < views.size(); ++i)
+            extra[static_cast<int>(views[i].channel)] = true;
+    }
+    QString mark;
+    for (const RVChannel channel :
+         {RVChannel::Front, RVChannel::Rear, RVChannel::Interior, RVChannel::Optional}) {
+        if (extra[static_cast<int>(channel)])
+            mark += QLatin1Char('+') + RVRecordingModeLook::channelLetter(channel);
+    }
+    return mark;
+}
+
+QStringList RVVideoOutlineViewModel::toolTipLines(const RVVideoData& node)
+{
+    QStringList lines;
+    const RVVideoFileList& files = node.files();
+    if (files.empty() || !files.front())
+        return lines;
+    const RVVideoFilePtr& first = files.front();
+    QString model = node.cameraModel();
+    if (node.children().empty() && first->views().size() > 1) {
+        for (const RVVideoView& view : first->views())
+            lines << RVRecordingModeLook::channelTitle(view.channel) + QStringLiteral(": ") +
+                         view.filePath;
+    } else {
+        lines << first->filePath();
+    }
+    if (!node.children().empty()) {
+        const auto events =
+            std::count_if(files.begin(), files.end(), [](const RVVideoFilePtr& file) {
+                return file && file->mode() == RVRecordingMode::Event;
+            });
+        if (events > 0) {
+            //% "Event recordings: %1"
+            lines << withValue(qtTrId("TOOLTIP_EVENT_RECORDINGS"), QString::number(events));
+        } else if (shownMode(node) != RVRecordingMode::Unknown) {
+            //% "Mode: %1"
+            lines << withValue(qtTrId("TOOLTIP_MODE"),
+                               RVRecordingModeLook::modeName(shownMode(node)));
+        }
+        for (const RVVideoDataPtr& child : node.children()) {
+            if (model.isEmpty() && child)
+                model = child->cameraModel();
+        }
+    } else if (first->mode() != RVRecordingMode::Unknown) {
+        QString mode = RVRecordingModeLook::modeName(first->mode());
+        if (!first->modeCode().isEmpty())
+            mode += QStringLiteral(" (%1)").arg(first->modeCode());
+        lines << withValue(qtTrId("TOOLTIP_MODE"), mode);
+    }
+    if (!model.isEmpty()) {
+        //% "Camera: %1"
+        lines << withValue(qtTrId("TOOLTIP_CAMERA_MODEL"), model);
+    }
+    return lines;
+}
+
 QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
 {
     const RVVideoData* node = nodeOf(index);
@@ -170,8 +283,11 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case ColumnName:
-            return nameText(*node, insideTrip);
+        case ColumnName: {
+            const QString mark = viewsMark(*node);
+            const QString name = nameText(*node, insideTrip);
+            return mark.isEmpty() ? name : name + QLatin1Char(' ') + mark;
+        }
         case ColumnDuration:
             return durationText(node->duration());
         case ColumnDate:
@@ -182,11 +298,31 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
     case Qt::DecorationRole:
         if (index.column() == ColumnLocked)
             return lockImage(lockImageName(*node));
+        if (index.column() == ColumnName) {
+            const QIcon icon = RVRecordingModeLook::modeIcon(shownMode(*node));
+            return icon.isNull() ? QVariant() : QVariant(icon);
+        }
         return {};
-    case Qt::ToolTipRole:
-        if (index.column() == ColumnName && !node->files().empty())
-            return node->files().front()->filePath();
+    case Qt::FontRole:
+        if (index.column() == ColumnName && shownMode(*node) == RVRecordingMode::Event) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
         return {};
+    case Qt::ToolTipRole: {
+        if (index.column() != ColumnName)
+            return {};
+        // As markup with every line escaped: a file name that looks like a tag must not turn
+        // the tooltip into rich text of its own.
+        QStringList lines = toolTipLines(*node);
+        if (lines.isEmpty())
+            return {};
+        for (QString& line : lines)
+            line = line.toHtmlEscaped();
+        return QStringLiteral("<p style='white-space:pre'>%1</p>")
+            .arg(lines.join(QLatin1String("<br>")));
+    }
     case Qt::TextAlignmentRole:
         if (index.column() == ColumnDuration)
             return int(Qt::AlignRight | Qt::AlignVCenter);

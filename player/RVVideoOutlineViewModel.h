@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/RVVideoData.h"
+#include "player/RVRecordingModeLook.h"
 
 #include <QAbstractItemModel>
 #include <QIcon>
@@ -8,6 +9,11 @@
 
 // The file list's two-level outline over the library: top-level rows are the video list's
 // nodes (trips and single recordings), a trip's rows below it are its recordings.
+//
+// Each row tells why the camera recorded (a picture beside the name; event rows in bold) and
+// marks a recording seen by more cameras than the one played ("+R" for a rear view). The list
+// can be narrowed to one mode: a trip stays whole and is shown when any of its recordings is
+// of that mode.
 //
 // The model holds a snapshot of the top-level nodes, taken by reload(); the library rebuilds
 // its tree on a pool thread and publishes a new list, so the view keeps drawing the nodes it
@@ -29,9 +35,14 @@ public:
 
     explicit RVVideoOutlineViewModel(QObject* parent = nullptr);
 
-    // Replaces the rows with these top-level nodes.
+    // Replaces the rows with those of these top-level nodes the mode filter lets pass.
     void reload(RVVideoDataList topLevel);
+    // The nodes shown, in row order.
     const RVVideoDataList& topLevel() const { return m_topLevel; }
+    RVModeFilter modeFilter() const { return m_modeFilter; }
+    // Shows the nodes of the last reload that pass this filter.
+    void setModeFilter(RVModeFilter filter);
+    static bool passesFilter(const RVVideoData& node, RVModeFilter filter);
 
     // The node of a row; null for an invalid index.
     RVVideoDataPtr nodeAt(const QModelIndex& index) const;
@@ -49,6 +60,16 @@ public:
     static QString dateText(RVTimestamp created);
     // "  -  name" for a recording shown inside a trip, the plain name otherwise.
     static QString nameText(const RVVideoData& node, bool insideTrip);
+    // The mode a row shows: a recording's own; for a trip Event when any recording is one,
+    // else the mode its recordings share, else Unknown.
+    static RVRecordingMode shownMode(const RVVideoData& node);
+    // The views besides the first of the node's recordings, in camera order: "+R", "+R+I";
+    // empty for recordings of one view.
+    static QString viewsMark(const RVVideoData& node);
+    // The row's tooltip, one entry per line. A recording: its file (or every view as
+    // "Rear: path"), its mode when known and the camera model when known. A trip: its first
+    // file, the number of event recordings or the mode they share, and the camera model.
+    static QStringList toolTipLines(const RVVideoData& node);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;
@@ -73,5 +94,7 @@ private:
     // internal id is 0 for a top-level row and 1 + the trip's row for a row inside a trip.
     RVVideoData* nodeOf(const QModelIndex& index) const;
 
-    RVVideoDataList m_topLevel;
+    RVVideoDataList m_all;      // as the last reload gave them
+    RVVideoDataList m_topLevel; // those shown
+    RVModeFilter m_modeFilter = RVModeFilter::All;
 };

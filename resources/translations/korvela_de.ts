@@ -399,5 +399,45 @@
         <source>British (mph, ft)</source>
         <translation>Britisch (mph, ft)</translation>
     </message>
+    <message id="MODE_NORMAL">
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message id="MODE_EVENT">
+        <source>Event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message id="MODE_PARKING">
+        <source>Parking</source>
+        <translation>Parken</translation>
+    </message>
+    <message id="MODE_MANUAL">
+        <source>Manual</source>
+        <translation>Manuell</translation>
+    </message>
+    <message id="MODE_OTHER">
+        <source>Other</source>
+        <translation>Andere</translation>
+    </message>
+    <message id="FILTER_ALL_RECORDINGS">
+        <source>All recordings</source>
+        <translation>Alle Aufnahmen</translation>
+    </message>
+    <message id="MODE_FILTER_TOOLTIP">
+        <source>Show only recordings of this kind</source>
+        <translation>Nur Aufnahmen dieser Art zeigen</translation>
+    </message>
+    <message id="TOOLTIP_MODE">
+        <source>Mode: %1</source>
+        <translation>Modus: %1</translation>
+    </message>
+    <message id="TOOLTIP_EVENT_RECORDINGS">
+        <source>Event recordings: %1</source>
+        <translation>Ereignisaufnahmen: %1</translation>
+    </message>
+    <message id="TOOLTIP_CAMERA_MODEL">
+        <source>Camera: %1</source>
+        <translation>Kamera: %1</translation>
+    </message>
 </context>
 </TS>

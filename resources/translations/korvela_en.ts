@@ -399,5 +399,45 @@
         <source>British (mph, ft)</source>
         <translation>British (mph, ft)</translation>
     </message>
+    <message id="MODE_NORMAL">
+        <source>Normal</source>
+        <translation>Normal</translation>
+    </message>
+    <message id="MODE_EVENT">
+        <source>Event</source>
+        <translation>Event</translation>
+    </message>
+    <message id="MODE_PARKING">
+        <source>Parking</source>
+        <translation>Parking</translation>
+    </message>
+    <message id="MODE_MANUAL">
+        <source>Manual</source>
+        <translation>Manual</translation>
+    </message>
+    <message id="MODE_OTHER">
+        <source>Other</source>
+        <translation>Other</translation>
+    </message>
+    <message id="FILTER_ALL_RECORDINGS">
+        <source>All recordings</source>
+        <translation>All recordings</translation>
+    </message>
+    <message id="MODE_FILTER_TOOLTIP">
+        <source>Show only recordings of this kind</source>
+        <translation>Show only recordings of this kind</translation>
+    </message>
+    <message id="TOOLTIP_MODE">
+        <source>Mode: %1</source>
+        <translation>Mode: %1</translation>
+    </message>
+    <message id="TOOLTIP_EVENT_RECORDINGS">
+        <source>Event recordings: %1</source>
+        <translation>Event recordings: %1</translation>
+    </message>
+    <message id="TOOLTIP_CAMERA_MODEL">
+        <source>Camera: %1</source>
+        <translation>Camera: %1</translation>
+    </message>
 </context>
 </TS>

@@ -399,5 +399,45 @@
         <source>British (mph, ft)</source>
         <translation>Британские (миль/ч, фут)</translation>
     </message>
+    <message id="MODE_NORMAL">
+        <source>Normal</source>
+        <translation>Обычная</translation>
+    </message>
+    <message id="MODE_EVENT">
+        <source>Event</source>
+        <translation>Событие</translation>
+    </message>
+    <message id="MODE_PARKING">
+        <source>Parking</source>
+        <translation>Парковка</translation>
+    </message>
+    <message id="MODE_MANUAL">
+        <source>Manual</source>
+        <translation>Вручную</translation>
+    </message>
+    <message id="MODE_OTHER">
+        <source>Other</source>
+        <translation>Другие</translation>
+    </message>
+    <message id="FILTER_ALL_RECORDINGS">
+        <source>All recordings</source>
+        <translation>Все записи</translation>
+    </message>
+    <message id="MODE_FILTER_TOOLTIP">
+        <source>Show only recordings of this kind</source>
+        <translation>Показывать только записи этого вида</translation>
+    </message>
+    <message id="TOOLTIP_MODE">
+        <source>Mode: %1</source>
+        <translation>Режим: %1</translation>
+    </message>
+    <message id="TOOLTIP_EVENT_RECORDINGS">
+        <source>Event recordings: %1</source>
+        <translation>Записей событий: %1</translation>
+    </message>
+    <message id="TOOLTIP_CAMERA_MODEL">
+        <source>Camera: %1</source>
+        <translation>Камера: %1</translation>
+    </message>
 </context>
 </TS>

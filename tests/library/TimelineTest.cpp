@@ -105,8 +105,10 @@ TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
 TEST(SeriesReading, SingleRecordingTakesItsTrackTimeOrKeepsItsFileDate)
 {
     FakeMetaData meta;
-    meta.set("/c/GPS.MOV",
-             FakeMetaData::track({"2015-01-01T10:00:00", "2015-01-01T10:00:01"}, {"/c/GPS.txt"}));
+    RVMetaData gps =
+        FakeMetaData::track({"2015-01-01T10:00:00", "2015-01-01T10:00:01"}, {"/c/GPS.txt"});
+    gps.cameraModel = "DR900S-2CH";
+    meta.set("/c/GPS.MOV", gps);
     meta.set("/c/NOFIX.MOV", FakeMetaData::track({"", ""}));
     meta.set("/c/EMPTY.MOV", RVMetaData{});
     auto list = idleList(meta.source());
@@ -124,6 +126,7 @@ TEST(SeriesReading, SingleRecordingTakesItsTrackTimeOrKeepsItsFileDate)
     EXPECT_EQ(node->points()->size(), 2u);
     EXPECT_EQ(node->gSensorData()->size(), 2u);
     EXPECT_EQ(node->relatedFiles(), QStringList{"/c/GPS.txt"});
+    EXPECT_EQ(node->cameraModel(), "DR900S-2CH");
 
     // No timed point, no points, or no metadata at all: the file date stays; read is "empty".
     for (const char* path : {"/c/NOFIX.MOV", "/c/EMPTY.MOV", "/c/UNKNOWN.MOV"}) {

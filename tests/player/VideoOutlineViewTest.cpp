@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFont>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -182,4 +183,88 @@ TEST(VideoOutlineView, MenuCommandsGoToTheDelegateWithTheRowUnderTheMouse)
     EXPECT_EQ(delegate.calls, QStringList{"spacebarPressed"});
     view.keyboardSearch(QStringLiteral("B"));
     EXPECT_EQ(view.currentIndex().row(), 0);
+}
+
+// Real card names: the mode each row shows, the mark of extra views, the tooltip and the filter
+// by mode (a trip stays whole when any of its recordings passes).
+TEST(VideoOutlineViewModel, ModesViewsTooltipsAndTheModeFilter)
+{
+    const QString dir = "/card/BlackVue/Record/";
+    auto recording = [&](const QString& stem, bool rear = false) {
+        std::vector<RVVideoView> views{{RVChannel::Front, dir + stem + "F.mp4"}};
+        if (rear)
+            views.push_back({RVChannel::Rear, dir + stem + "R.mp4"});
+        return std::make_shared<RVVideoFile>(views, 60.0f, RVTimestamp(), false);
+    };
+    const RVVideoFilePtr normal = recording("20170708_221449_N", true);
+    const RVVideoFilePtr event = recording("20170708_221549_E");
+    const RVVideoDataPtr drive = trip("drive", {normal, event});
+    drive->children()[0]->setCameraModel("DR900S-2CH");
+    const RVVideoDataPtr parked = single(recording("20170708_230000_P"));
+    const RVVideoDataPtr plain = single(file("<b>FILE0001.MOV", 60));
+    const RVVideoDataPtr mixed =
+        trip("mixed", {recording("20170709_080000_N"), recording("20170709_080100_P")});
+    using M = RVVideoOutlineViewModel;
+    M model;
+    model.reload({drive, parked, plain, mixed});
+
+    // Events stand out, in the trips holding them too; a trip of mixed modes shows none.
+    EXPECT_EQ(M::shownMode(*drive), RVRecordingMode::Event);
+    EXPECT_EQ(M::shownMode(*drive->children()[0]), RVRecordingMode::Normal);
+    EXPECT_EQ(M::shownMode(*parked), RVRecordingMode::Parking);
+    EXPECT_EQ(M::shownMode(*mixed), RVRecordingMode::Unknown);
+    auto cell = [&](int row, int role) {
+        return model.data(model.index(row, M::ColumnName), role);
+    };
+    EXPECT_TRUE(cell(0, Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(cell(1, Qt::FontRole).isValid());
+    EXPECT_FALSE(cell(1, Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_FALSE(cell(2, Qt::DecorationRole).isValid()); // no mode known: no picture
+
+    // One row per recording, marked with its extra views.
+    EXPECT_EQ(cell(0, Qt::DisplayRole).toString(), "drive +R");
+    EXPECT_EQ(model.data(model.index(0, M::ColumnName, model.index(0, 0))).toString(),
+              "  -  20170708_221449_NF.mp4 +R");
+    EXPECT_EQ(cell(1, Qt::DisplayRole).toString(), "20170708_230000_PF.mp4");
+
+    // Tooltips: every view's path, the mode as the camera wrote it, the camera model.
+    const QStringList lines = M::toolTipLines(*drive->children()[0]);
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].endsWith(": " + dir + "20170708_221449_NF.mp4"));
+    EXPECT_TRUE(lines[1].endsWith(": " + dir + "20170708_221449_NR.mp4"));
+    EXPECT_TRUE(lines[2].endsWith(" (N)"));
+    EXPECT_TRUE(lines[3].endsWith("DR900S-2CH"));
+    const QStringList tripLines = M::toolTipLines(*drive);
+    ASSERT_EQ(tripLines.size(), 3);
+    EXPECT_EQ(tripLines[0], normal->filePath());
+    EXPECT_TRUE(tripLines[1].endsWith(" 1")); // event recordings
+    EXPECT_TRUE(tripLines[2].endsWith("DR900S-2CH"));
+    EXPECT_EQ(M::toolTipLines(*plain), QStringList{plain->files().front()->filePath()});
+    // A name that looks like markup is shown as text.
+    EXPECT_TRUE(cell(2, Qt::ToolTipRole).toString().contains("/&lt;b&gt;FILE0001.MOV"));
+
+    const struct
+    {
+        const char* key;
+        RVVideoDataList shown;
+    } filters[] = {
+        {"all", {drive, parked, plain, mixed}},
+        {"event", {drive}},
+        {"normal", {drive, mixed}},
+        {"parking", {parked, mixed}},
+        {"manual", {}},
+        {"other", {plain}},
+        {"nonsense", {drive, parked, plain, mixed}},
+    };
+    for (const auto& filter : filters) {
+        model.setModeFilter(RVRecordingModeLook::filterFromKey(filter.key));
+        EXPECT_EQ(model.topLevel(), filter.shown) << filter.key;
+        EXPECT_EQ(RVRecordingModeLook::filterKey(model.modeFilter()),
+                  filter.shown.size() == 4 ? QString("all") : QString(filter.key));
+    }
+    // The filter holds across reloads, and a trip shown keeps all its recordings.
+    model.setModeFilter(RVModeFilter::Event);
+    model.reload({plain, mixed, drive});
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.rowCount(model.index(0, 0)), 2);
 }

@@ -6,6 +6,7 @@
 
 #include "WindowTestSupport.h"
 #include "library/RVVideoData.h"
+#include "metadata/RVNativePath.h"
 #include "player/RVMainViewController.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
@@ -16,8 +17,14 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using ClipFactory::frameNumber;
 using ClipFactory::waitFor;
@@ -256,4 +263,45 @@ TEST(ViewLayout, RecordingsWithoutTheChosenCameraShowWhatTheyHave)
         EXPECT_EQ(sources.externalFile, row.external) << row.shownMain.toStdString();
         EXPECT_EQ(sources.graph.isEmpty(), row.external.isEmpty());
     }
+}
+
+// Names as cards hold them: bytes that are not UTF-8 (a camera's code page) and a folder with
+// a colon, which mpv's path lists would split. Both views still play.
+TEST(MpvPlayerViews, FileNamesThatAreNotUtf8Play)
+{
+    ASSERT_FALSE(rearClip(0).isEmpty());
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/10:30 \xff";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    const QByteArray front = folder + "/front \xff\xfe.mp4";
+    const QByteArray rear = folder + "/rear:\xff.mp4";
+    // QTemporaryDir cannot name them either.
+    const auto removeAll = qScopeGuard([&] {
+        ::unlink(front.constData());
+        ::unlink(rear.constData());
+        ::rmdir(folder.constData());
+    });
+    // Qt's own file functions cannot make such names: copy, then rename by the bytes.
+    for (const auto& [clip, name] :
+         {std::pair{ClipFactory::tripClip(1), front}, std::pair{rearClip(1), rear}}) {
+        const QString copy = dir.filePath("copy.mp4");
+        ASSERT_TRUE(QFile::copy(clip, copy));
+        ASSERT_EQ(::rename(QFile::encodeName(copy).constData(), name.constData()), 0);
+    }
+
+    RVMpvPlayer player(RVMpvPlayer::Options{{"ao", "null"}});
+    RVMpvVideoWidget widget(&player);
+    widget.resize(640, 240);
+    widget.show();
+    ASSERT_TRUE(waitFor([&] { return widget.hasRenderContext(); }));
+    int failures = 0;
+    QObject::connect(&player, &RVMpvPlayer::itemFailed, [&] { ++failures; });
+    const std::vector<RVVideoView> views{{RVChannel::Front, RVNativePath::decode(front)},
+                                         {RVChannel::Rear, RVNativePath::decode(rear)}};
+    player.load(views[0].filePath, 1.0, true,
+                RVViewLayout::sourcesFor(views, views[0].filePath,
+                                         {RVChannel::Front, RVViewArrangement::SideBySide}));
+    EXPECT_TRUE(waitFor([&] { return halvesOf(still(player)) == "100F 100R"; }, 10000))
+        << halvesOf(still(player)).toStdString();
+    EXPECT_EQ(failures, 0);
 }

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,23 @@ TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
     EXPECT_EQ(samples[1].toObject()["y"].toDouble(), 0.0);
     // The first point's time in Berlin (UTC+1).
     EXPECT_EQ(samples[2].toObject()["time"].toString(), "05-02-15 14:45:01.000");
+
+    // A recording that names its camera reports the model; the others have no such key.
+    EXPECT_FALSE(k.contains("cameraModel"));
+    auto box = [](const char* type, const QByteArray& payload) {
+        QByteArray size(4, '\0');
+        qToBigEndian<quint32>(quint32(8 + payload.size()), size.data());
+        return size + type + payload;
+    };
+    const QString named = dir.filePath("20230101_120000_NF.mp4");
+    ASSERT_TRUE(
+        writeFile(named, box("ftyp", "mp42") +
+                             box("free", box("3gf ", QByteArray(10, 1) + QByteArray(10, -1)) +
+                                             box("cprt", "Pittasoft;DR900S-2CH;1.010;"))));
+    const QJsonArray models = parseArray(runExportTool({"--format", "json", named}));
+    ASSERT_EQ(models.size(), 1);
+    EXPECT_EQ(models[0].toObject()["format"].toString(), "BlackVue");
+    EXPECT_EQ(models[0].toObject()["cameraModel"].toString(), "DR900S-2CH");
 
     // Only unreadable files: an empty array, still valid JSON.
     const ProcessResult none = runExportTool({"--format", "json", missing});

@@ -10,15 +10,16 @@
 //      {"x":0.012,"y":-0.04,"z":0.02,"common":0.0463,"time":"05-02-15 14:45:01.000"|"42"|null},
 //      …],
 //     "velocityData":[18.519999980926514,…],
-//     "relatedFiles":["…",…]},
+//     "relatedFiles":["…",…],
+//     "cameraModel":"DR900S-2CH"},
 //    …
 //   ]
 //
 // Units as read: degrees as six-decimal text, metres, degrees, km/h, g. Numbers read back to
 // the same double; NaN and infinite values are null (altitude is NaN when no altitude was
-// known). A recording no reader recognises has null for format and the four lists. A FILE that
-// does not exist or cannot be opened is reported on stderr and left out; the exit status is
-// then 1.
+// known). "cameraModel" is there only when the recording names its camera. A recording no
+// reader recognises has null for format and the four lists. A FILE that does not exist or
+// cannot be opened is reported on stderr and left out; the exit status is then 1.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
@@ -153,6 +154,10 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
     for (const QString& file : data.relatedFiles)
         json.string(file);
     json.endArray();
+    if (!data.cameraModel.isEmpty()) {
+        json.key("cameraModel");
+        json.string(data.cameraModel);
+    }
     json.endObject();
 }
 

@@ -7,7 +7,7 @@ constexpr RVExportFormat kFormats[] = {
      "a JSON array with one object per FILE, in argument order: file, format (\"BlackVue\", "
      "\"Mini\", \"Korvela\", \"Novatek\", \"70mai\", or null when no reader recognises it), "
      "points, gSensorData, "
-     "velocityData, relatedFiles",
+     "velocityData, relatedFiles, and cameraModel when the recording names its camera",
      RVOutputDirUse::None, &runJsonFormat},
     {"tree",
      "the player's library tree for the FILEs (video files or folders): a JSON array of "
