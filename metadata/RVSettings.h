@@ -41,6 +41,11 @@ public:
     // window opens at its default size, centred.
     static constexpr const char* kWindowGeometry = "WindowGeometry";
     static constexpr const char* kWindowLayout = "WindowLayout";
+    // text, absent: the folder the save panel of stills, and that of exports, was last
+    // confirmed in; absent (or gone), stills start in the Pictures folder and exports in the
+    // Documents folder.
+    static constexpr const char* kLastStillFolder = "LastStillFolder";
+    static constexpr const char* kLastExportFolder = "LastExportFolder";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

@@ -6,11 +6,13 @@
 #include "export/RVExportFileUtil.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
 #include "player/RVAddedPathsUtil.h"
 #include "player/RVExportCommands.h"
 #include "player/RVFileViewer.h"
 #include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVSaveFolder.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWindowDialogs.h"
@@ -19,6 +21,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QStandardPaths>
 #include <QtDebug>
 
 namespace {
@@ -314,7 +317,8 @@ void RVMainViewController::revealInFinder()
 std::optional<QString> RVMainViewController::save(const RVExportWriter& write, const QString& name,
                                                   const QString& extension)
 {
-    const std::optional<QString> path = m_dialogs->chooseSavePath(name, extension);
+    const std::optional<QString> path = chooseSavePathPaused(
+        name, extension, RVSettings::kLastExportFolder, QStandardPaths::DocumentsLocation);
     if (!path)
         return std::nullopt;
     const RVWriteResult result = write(*path);
@@ -327,6 +331,25 @@ std::optional<QString> RVMainViewController::save(const RVExportWriter& write, c
         return std::nullopt;
     }
     RVFileViewer::revealFiles({*path});
+    return path;
+}
+
+std::optional<QString> RVMainViewController::chooseSavePathPaused(const QString& name,
+                                                                  const QString& extension,
+                                                                  const char* folderKey,
+                                                                  int fallback)
+{
+    // The frame the user is saving, or the minute being exported, stays on screen.
+    const double rate = m_player->rate();
+    if (rate != 0.0)
+        m_player->pause();
+    std::optional<QString> path = m_dialogs->chooseSavePath(
+        RVSaveFolder::initial(folderKey, QStandardPaths::StandardLocation(fallback)), name,
+        extension);
+    if (rate != 0.0 && m_playingVideoData)
+        m_player->setRate(rate);
+    if (path)
+        RVSaveFolder::remember(folderKey, *path);
     return path;
 }
 
