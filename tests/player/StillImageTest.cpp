@@ -68,7 +68,7 @@ TEST(StillImage, NamedAfterTheFileAndTheFramesClockTimeAndSavedWhereTheLastOneWe
         {"/card/Record/20170708_221449_NF.mp4", start, 14.7,
          "20170708_221449_NF 2017-07-08 22-15-03"},
         // Across midnight, and a position not known yet.
-        {"/c/a.b.MOV", start.addSecs(6300), 1.0, "a.b 2017-07-09 00-00-00"},
+        {"/c/a.b.MOV", start.addSecs(6310), 1.0, "a.b 2017-07-09 00-00-00"},
         {"/c/x.mp4", start, std::nan(""), "x 2017-07-08 22-14-49"},
         // No start time: the seconds into the file.
         {"/c/x.mp4", QDateTime(), 12.9, "x - 12 second"},
