@@ -256,6 +256,7 @@ private:
     void applyZoomLayout(const RVZoomLayout& layout);
     void updateVideoPan();
     void saveStill(const QImage& image);
+    void resumeAfterStill();
     void stillFailed(const QString& message);
     void setUpUpdater();
     void setUpAdvertisement();
@@ -364,6 +365,8 @@ private:
     double m_magnificationFactor = 0;
     // A still was asked for; the save panel proposes this name.
     std::optional<QString> m_pendingStillName;
+    // The rate to play on at once the still's panel is closed (0: it was paused).
+    double m_stillResumeRate = 0;
 
     std::shared_ptr<RVVideoList> m_videoList;
 

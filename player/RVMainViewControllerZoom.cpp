@@ -25,6 +25,7 @@
 #include <QtDebug>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr double kZoomInStep = 2.0;
@@ -122,8 +123,20 @@ void RVMainViewController::screenShotClicked()
             break;
         }
     }
+    // Paused from the click on, so the picture is the frame the name describes (playing on
+    // could cross into the next file before the grab); it plays on once the panel is closed.
+    if (!m_pendingStillName)
+        m_stillResumeRate = m_player->rate();
+    m_player->pause();
     m_pendingStillName = RVSaveFolder::stillName(m_playingVideoPath, fileStart, currentTime());
     m_player->grabStill(QSize(kStillMaximumSide, kStillMaximumSide));
+}
+
+void RVMainViewController::resumeAfterStill()
+{
+    const double rate = std::exchange(m_stillResumeRate, 0.0);
+    if (rate != 0.0 && m_playingVideoData)
+        m_player->setRate(rate);
 }
 
 void RVMainViewController::saveStill(const QImage& image)
@@ -135,6 +148,7 @@ void RVMainViewController::saveStill(const QImage& image)
     const std::optional<QString> path =
         chooseSavePathPaused(name, QStringLiteral("jpeg"), RVSettings::kLastStillFolder,
                              QStandardPaths::PicturesLocation);
+    resumeAfterStill();
     if (!path)
         return;
     QString error;
@@ -158,4 +172,5 @@ void RVMainViewController::stillFailed(const QString& message)
     const QString title = qtTrId("ERROR_TITLE");
     //% "The still picture could not be taken: %1"
     m_dialogs->alert(title, withDetail(qtTrId("ERROR_CANT_MAKE_SCREENSHOT"), message));
+    resumeAfterStill();
 }
