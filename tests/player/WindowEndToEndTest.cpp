@@ -266,21 +266,13 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     EXPECT_EQ(scroll->documentSize(), QSizeF(native));
     EXPECT_DOUBLE_EQ(controller.magnificationFactor(), native.width() / double(scroll->width()));
 
-    // A still of the playing frame, saved where the panel says, at the video's own size,
-    // named after the file and the frame's clock time; the video waits while the panel is up.
+    // A still of the paused frame, saved where the panel says, at the video's own size,
+    // named after the file and the frame's clock time.
     QTemporaryDir stills;
     dialogs->savePath = stills.filePath("still.jpeg");
-    double rateWhileAsked = -1;
-    dialogs->onSavePanel = [&] { rateWhileAsked = controller.player()->rate(); };
-    controller.player()->play();
-    // Playing on may move to the next file before the panel opens: the name is the file's
-    // shown when asked.
     const QString stillFile = QFileInfo(controller.playingVideoPath()).completeBaseName();
     controller.screenShotClicked();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }, 10000));
-    EXPECT_EQ(rateWhileAsked, 0.0);
-    EXPECT_EQ(controller.player()->rate(), 1.0);
-    controller.player()->pause();
     const QImage still(*dialogs->savePath, "JPEG");
     EXPECT_EQ(still.size(), native);
     ASSERT_FALSE(dialogs->proposedNames.isEmpty());
@@ -289,12 +281,19 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
             .arg(QRegularExpression::escape(stillFile)));
     EXPECT_TRUE(stillName.match(dialogs->proposedNames.last()).hasMatch())
         << dialogs->proposedNames.last().toStdString();
-    // Cancelled: nothing written, nothing reported; the panel opened where the last still went.
-    dialogs->onSavePanel = nullptr;
+    // Asked while playing and cancelled: the video waits while the panel is up and plays on
+    // after; the panel opened where the last still went; nothing written, nothing reported.
+    double rateWhileAsked = -1;
+    dialogs->onSavePanel = [&] { rateWhileAsked = controller.player()->rate(); };
     dialogs->savePath.reset();
     const qsizetype asked = dialogs->proposedNames.size();
+    controller.player()->play();
     controller.screenShotClicked();
     EXPECT_TRUE(waitFor([&] { return dialogs->proposedNames.size() > asked; }, 10000));
+    EXPECT_EQ(rateWhileAsked, 0.0);
+    EXPECT_EQ(controller.player()->rate(), 1.0);
+    controller.player()->pause();
+    dialogs->onSavePanel = nullptr;
     EXPECT_EQ(dialogs->saveFolders.last(), stills.path());
     EXPECT_TRUE(dialogs->alerts.isEmpty()) << dialogs->alerts.join("\n").toStdString();
 
