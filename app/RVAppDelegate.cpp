@@ -43,6 +43,24 @@ enum GraphTag
     GSensorZ,
     Altitude
 };
+
+// The menus keep the id of their text, so that a change of language can look it up again.
+constexpr const char* kTextIdProperty = "korvelaTextId";
+
+QAction* withTextId(QAction* item, const char* textId)
+{
+    item->setProperty(kTextIdProperty, QByteArray(textId));
+    item->setText(qtTrId(textId));
+    return item;
+}
+
+template <typename Parent>
+QMenu* addMenu(Parent* parent, const char* textId)
+{
+    QMenu* menu = parent->addMenu(qtTrId(textId));
+    withTextId(menu->menuAction(), textId);
+    return menu;
+}
 } // namespace
 
 RVAppDelegate::RVAppDelegate(RVAppDelegateOptions options, QObject* parent)
@@ -122,6 +140,11 @@ void RVAppDelegate::applicationDidFinishLaunching()
 
 void RVAppDelegate::installTranslator()
 {
+    if (m_translator)
+        QCoreApplication::removeTranslator(m_translator.get());
+    if (m_qtTranslator)
+        QCoreApplication::removeTranslator(m_qtTranslator.get());
+    m_qtTranslator.reset();
     m_translator = std::make_unique<QTranslator>();
     if (RVLanguageUtil::loadTranslation(*m_translator, m_language))
         QCoreApplication::installTranslator(m_translator.get());
@@ -199,76 +222,71 @@ void RVAppDelegate::updateGraphsCheckMarks()
 void RVAppDelegate::buildMenus()
 {
     QMenuBar* bar = window()->menuBar();
-    auto addItem = [this](QMenu* menu, const QString& title, const char* name, auto slot) {
-        QAction* item = menu->addAction(title);
+    auto addItem = [this](QMenu* menu, const char* textId, const char* name, auto slot) {
+        QAction* item = withTextId(menu->addAction(QString()), textId);
         item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, slot);
         return item;
     };
 
     //% "File"
-    QMenu* file = bar->addMenu(qtTrId("MENU_FILE"));
+    QMenu* file = addMenu(bar, "MENU_FILE");
     file->setObjectName(QStringLiteral("menuFile"));
     //% "Open…"
-    QAction* open = addItem(file, qtTrId("MENU_OPEN"), "openDocument", [this] { openDocument(); });
+    QAction* open = addItem(file, "MENU_OPEN", "openDocument", [this] { openDocument(); });
     open->setShortcut(QKeySequence::Open);
     //% "What's New"
-    addItem(file, qtTrId("MENU_WHATS_NEW"), "whatsNew", [this] { whatsNewClicked(); });
+    addItem(file, "MENU_WHATS_NEW", "whatsNew", [this] { whatsNewClicked(); });
     file->addSeparator();
     //% "Quit"
-    QAction* quit = addItem(file, qtTrId("MENU_QUIT"), "quit", [this] { window()->close(); });
+    QAction* quit = addItem(file, "MENU_QUIT", "quit", [this] { window()->close(); });
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
     //% "Help"
-    QMenu* help = bar->addMenu(qtTrId("MENU_HELP"));
+    QMenu* help = addMenu(bar, "MENU_HELP");
     help->setObjectName(QStringLiteral("menuHelp"));
-    QAction* about =
-        addItem(help, qtTrId("MENU_ABOUT"), "about", [this] { RVAboutBox::show(window()); });
+    QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });
     about->setMenuRole(QAction::AboutRole);
 
     // The window's own key map handles the keys of these commands; the menu items carry no
     // shortcuts so that the two never compete.
     //% "Playback"
-    m_menuPlayback = bar->addMenu(qtTrId("MENU_PLAYBACK"));
+    m_menuPlayback = addMenu(bar, "MENU_PLAYBACK");
     m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
     //% "Play / Pause"
-    addItem(m_menuPlayback, qtTrId("MENU_PLAY_PAUSE"), "playPause", [this] { playPauseClicked(); });
+    addItem(m_menuPlayback, "MENU_PLAY_PAUSE", "playPause", [this] { playPauseClicked(); });
     //% "Fast Forward"
-    addItem(m_menuPlayback, qtTrId("MENU_FAST_FORWARD"), "fastForward",
-            [this] { fastForwardClicked(); });
+    addItem(m_menuPlayback, "MENU_FAST_FORWARD", "fastForward", [this] { fastForwardClicked(); });
     //% "Rewind"
-    addItem(m_menuPlayback, qtTrId("MENU_REWIND"), "rewind", [this] { rewindClicked(); });
+    addItem(m_menuPlayback, "MENU_REWIND", "rewind", [this] { rewindClicked(); });
     m_menuPlayback->addSeparator();
     //% "Next Frame"
-    addItem(m_menuPlayback, qtTrId("MENU_NEXT_FRAME"), "nextFrame", [this] { nextFrameClicked(); });
+    addItem(m_menuPlayback, "MENU_NEXT_FRAME", "nextFrame", [this] { nextFrameClicked(); });
     //% "Previous Frame"
-    addItem(m_menuPlayback, qtTrId("MENU_PREVIOUS_FRAME"), "prevFrame",
-            [this] { prevFrameClicked(); });
+    addItem(m_menuPlayback, "MENU_PREVIOUS_FRAME", "prevFrame", [this] { prevFrameClicked(); });
     //% "Step Forward"
-    addItem(m_menuPlayback, qtTrId("MENU_STEP_FORWARD"), "stepForward",
-            [this] { stepForwardClicked(); });
+    addItem(m_menuPlayback, "MENU_STEP_FORWARD", "stepForward", [this] { stepForwardClicked(); });
     //% "Step Backward"
-    addItem(m_menuPlayback, qtTrId("MENU_STEP_BACKWARD"), "stepBackward",
+    addItem(m_menuPlayback, "MENU_STEP_BACKWARD", "stepBackward",
             [this] { stepBackwardClicked(); });
     m_menuPlayback->addSeparator();
     //% "Save Still Picture…"
-    m_makeScreenShot = addItem(m_menuPlayback, qtTrId("MENU_SCREENSHOT"), "makeScreenShot",
+    m_makeScreenShot = addItem(m_menuPlayback, "MENU_SCREENSHOT", "makeScreenShot",
                                [this] { makeScreenShotClicked(); });
     //% "Zoom In"
-    addItem(m_menuPlayback, qtTrId("MENU_ZOOM_IN"), "zoomIn", [this] { zoomInClicked(); });
+    addItem(m_menuPlayback, "MENU_ZOOM_IN", "zoomIn", [this] { zoomInClicked(); });
     //% "Zoom Out"
-    addItem(m_menuPlayback, qtTrId("MENU_ZOOM_OUT"), "zoomOut", [this] { zoomOutClicked(); });
+    addItem(m_menuPlayback, "MENU_ZOOM_OUT", "zoomOut", [this] { zoomOutClicked(); });
     //% "Fit to Window"
-    addItem(m_menuPlayback, qtTrId("MENU_FIT_TO_SIZE"), "fitToSize",
-            [this] { fitToSizeClicked(); });
+    addItem(m_menuPlayback, "MENU_FIT_TO_SIZE", "fitToSize", [this] { fitToSizeClicked(); });
 
     // The window's camera views, with their own keys.
     if (QMenu* camera = m_mainViewController->cameraMenu())
         bar->addMenu(camera);
 
     //% "Graphs"
-    m_menuGraphs = bar->addMenu(qtTrId("MENU_GRAPHS"));
+    m_menuGraphs = addMenu(bar, "MENU_GRAPHS");
     m_menuGraphs->setObjectName(QStringLiteral("menuGraphs"));
     const struct
     {
@@ -282,7 +300,7 @@ void RVAppDelegate::buildMenus()
                   {GSensorY, "GSENSOR_Y_TITLE", "menuItemGSensorY"},
                   {GSensorZ, "GSENSOR_Z_TITLE", "menuItemGSensorZ"}};
     for (const auto& graph : graphs) {
-        QAction* item = m_menuGraphs->addAction(qtTrId(graph.titleKey));
+        QAction* item = withTextId(m_menuGraphs->addAction(QString()), graph.titleKey);
         item->setObjectName(QString::fromLatin1(graph.name));
         item->setCheckable(true);
         item->setData(graph.tag);
@@ -291,10 +309,10 @@ void RVAppDelegate::buildMenus()
     }
 
     //% "Settings"
-    QMenu* settings = bar->addMenu(qtTrId("MENU_SETTINGS"));
+    QMenu* settings = addMenu(bar, "MENU_SETTINGS");
     settings->setObjectName(QStringLiteral("menuSettings"));
     //% "Language"
-    m_menuLanguage = settings->addMenu(qtTrId("MENU_LANGUAGE"));
+    m_menuLanguage = addMenu(settings, "MENU_LANGUAGE");
     m_menuLanguage->setObjectName(QStringLiteral("menuLanguage"));
     auto* languages = new QActionGroup(m_menuLanguage);
     for (const QString& code : RVLanguageUtil::supportedLanguages()) {
@@ -306,7 +324,7 @@ void RVAppDelegate::buildMenus()
         connect(item, &QAction::triggered, this, [this, item] { languageClicked(item); });
     }
     //% "Map"
-    m_menuMapsProvider = settings->addMenu(qtTrId("MENU_MAP_PROVIDER"));
+    m_menuMapsProvider = addMenu(settings, "MENU_MAP_PROVIDER");
     m_menuMapsProvider->setObjectName(QStringLiteral("menuMapsProvider"));
     auto* providers = new QActionGroup(m_menuMapsProvider);
     // Each provider offered has a map page of the same name.
@@ -318,14 +336,14 @@ void RVAppDelegate::buildMenus()
         connect(item, &QAction::triggered, this, [this, item] { mapsProviderClicked(item); });
     }
     //% "Units"
-    QMenu* units = settings->addMenu(qtTrId("MENU_UNITS"));
+    QMenu* units = addMenu(settings, "MENU_UNITS");
     units->setObjectName(QStringLiteral("menuUnits"));
     auto* unitGroup = new QActionGroup(units);
     //% "Metric (km/h, m)"
-    m_menuItemMetric = units->addAction(qtTrId("MENU_UNITS_METRIC"));
+    m_menuItemMetric = withTextId(units->addAction(QString()), "MENU_UNITS_METRIC");
     m_menuItemMetric->setObjectName(QStringLiteral("menuItemMetric"));
     //% "British (mph, ft)"
-    m_menuItemBritish = units->addAction(qtTrId("MENU_UNITS_BRITISH"));
+    m_menuItemBritish = withTextId(units->addAction(QString()), "MENU_UNITS_BRITISH");
     m_menuItemBritish->setObjectName(QStringLiteral("menuItemBritish"));
     for (QAction* item : {m_menuItemMetric.data(), m_menuItemBritish.data()}) {
         item->setCheckable(true);
@@ -354,12 +372,25 @@ void RVAppDelegate::languageClicked(QAction* item)
     for (QAction* other : m_menuLanguage->actions())
         other->setChecked(false);
     item->setChecked(true);
-    // Stored and written out at once; the language applies from the next launch.
+    // Stored and written out at once, and applied now: nothing waits for a restart.
     RVSettings::setAppleLanguages({item->toolTip()});
-    //% "Restart required"
-    const QString title = qtTrId("APPLY_SETTINGS_RESTART_TITLE");
-    //% "The new language will be used the next time you start Korvela Player."
-    dialogs()->alert(title, qtTrId("APPLY_SETTINGS_RESTART_MESSAGE"));
+    const QString code = RVLanguageUtil::chooseLanguage({item->toolTip()});
+    if (code == m_language)
+        return;
+    m_language = code;
+    installTranslator();
+    retranslateMenus();
+    m_mainViewController->retranslate();
+}
+
+void RVAppDelegate::retranslateMenus()
+{
+    QMenuBar* bar = window()->menuBar();
+    for (QAction* item : bar->findChildren<QAction*>()) {
+        const QByteArray id = item->property(kTextIdProperty).toByteArray();
+        if (!id.isEmpty())
+            item->setText(qtTrId(id.constData()));
+    }
 }
 
 void RVAppDelegate::graphsClicked(QAction* item)

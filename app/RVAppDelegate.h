@@ -54,7 +54,7 @@ public:
 
     RVMainViewController* mainViewController() const { return m_mainViewController.get(); }
     QMainWindow* window() const;
-    // The interface language chosen at launch: "en", "ru" or "de".
+    // The interface language: "en", "ru" or "de", chosen at launch or in the language menu.
     const QString& language() const { return m_language; }
 
     // The two menus the views also show on right click.
@@ -69,6 +69,7 @@ public:
 
     // Menu actions; each receives the chosen item.
     void mapsProviderClicked(QAction* item);
+    // Stores the item's language and switches the whole window to it at once.
     void languageClicked(QAction* item);
     // The item's check mark has already been toggled (as a checkable action's trigger does);
     // its tag says which graph takes the new state.
@@ -95,7 +96,9 @@ public:
     static QString whatsNewPath();
 
 private:
+    // Installs the translations of m_language, replacing those installed before.
     void installTranslator();
+    void retranslateMenus();
     void buildMenus();
     void placeWindow();
     void saveWindowLayout();

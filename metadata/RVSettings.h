@@ -44,6 +44,11 @@ public:
     // text, "all": which recordings the file list shows by their mode: "all", "normal",
     // "event", "parking", "manual" or "other"; anything else counts as "all".
     static constexpr const char* kFileListModeFilter = "FILE_LIST_MODE_FILTER";
+    // text, absent: the folder the save panel of stills, and that of exports, was last
+    // confirmed in; absent (or gone), stills start in the Pictures folder and exports in the
+    // Documents folder.
+    static constexpr const char* kLastStillFolder = "LastStillFolder";
+    static constexpr const char* kLastExportFolder = "LastExportFolder";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

@@ -124,6 +124,9 @@ public:
     void enabledGraphsUpdated();
     void refreshGraphs();
     void setMeasurementSystem(const QString& system);
+    // Puts the texts of the installed translation on everything the window shows now: tool
+    // tips, buttons, list headers and menus, the read-outs and the graph titles.
+    void retranslate();
     const QString& measurementSystem() const { return m_measurementSystem; }
     // Stores the map provider ("MapsProvider") and loads its map page; the route is redrawn
     // once the page is ready.
@@ -178,6 +181,11 @@ public:
     // cancelled or not written (a failed write is reported in an alert).
     std::optional<QString> save(const RVExportWriter& write, const QString& name,
                                 const QString& extension);
+    // The save panel, opened in the folder last confirmed for its kind of file (settings key
+    // `folderKey`, else `fallback`); the video pauses while it is open and plays on after
+    // when it was playing. The folder of a chosen path is kept for next time.
+    std::optional<QString> chooseSavePathPaused(const QString& name, const QString& extension,
+                                                const char* folderKey, int fallback);
 
     // Camera views (RVMainViewControllerViews.cpp). The Camera menu is the window's; the
     // application puts it into the menu bar.
@@ -243,6 +251,7 @@ private:
     // Construction.
     void buildWindow();
     void initLanguage();
+    void updateHiddenGraphsNote();
     void loadSettings();
     void connectPlayer();
     void updateReadingProgress(int done, int total);
@@ -253,6 +262,7 @@ private:
     void applyZoomLayout(const RVZoomLayout& layout);
     void updateVideoPan();
     void saveStill(const QImage& image);
+    void resumeAfterStill();
     void stillFailed(const QString& message);
     void setUpUpdater();
     void setUpAdvertisement();
@@ -346,6 +356,7 @@ private:
     QAction* m_exportToExcelMenuItem = nullptr;
     QLabel* m_readingLabel = nullptr;
     QProgressBar* m_readingProgress = nullptr;
+    QLabel* m_hiddenGraphsLabel = nullptr; // graphs the slider had no room for
 
     QString m_measurementSystem;
     RVVideoDataPtr m_playingVideoData;
@@ -361,6 +372,8 @@ private:
     double m_magnificationFactor = 0;
     // A still was asked for; the save panel proposes this name.
     std::optional<QString> m_pendingStillName;
+    // The rate to play on at once the still's panel is closed (0: it was paused).
+    double m_stillResumeRate = 0;
 
     std::shared_ptr<RVVideoList> m_videoList;
 

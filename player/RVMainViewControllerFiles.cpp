@@ -12,6 +12,7 @@
 #include "player/RVFileViewer.h"
 #include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVSaveFolder.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWindowDialogs.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QStandardPaths>
 #include <QtDebug>
 
 namespace {
@@ -342,7 +344,8 @@ void RVMainViewController::revealInFinder()
 std::optional<QString> RVMainViewController::save(const RVExportWriter& write, const QString& name,
                                                   const QString& extension)
 {
-    const std::optional<QString> path = m_dialogs->chooseSavePath(name, extension);
+    const std::optional<QString> path = chooseSavePathPaused(
+        name, extension, RVSettings::kLastExportFolder, QStandardPaths::DocumentsLocation);
     if (!path)
         return std::nullopt;
     const RVWriteResult result = write(*path);
@@ -355,6 +358,25 @@ std::optional<QString> RVMainViewController::save(const RVExportWriter& write, c
         return std::nullopt;
     }
     RVFileViewer::revealFiles({*path});
+    return path;
+}
+
+std::optional<QString> RVMainViewController::chooseSavePathPaused(const QString& name,
+                                                                  const QString& extension,
+                                                                  const char* folderKey,
+                                                                  int fallback)
+{
+    // The frame the user is saving, or the minute being exported, stays on screen.
+    const double rate = m_player->rate();
+    if (rate != 0.0)
+        m_player->pause();
+    std::optional<QString> path = m_dialogs->chooseSavePath(
+        RVSaveFolder::initial(folderKey, QStandardPaths::StandardLocation(fallback)), name,
+        extension);
+    if (rate != 0.0 && m_playingVideoData)
+        m_player->setRate(rate);
+    if (path)
+        RVSaveFolder::remember(folderKey, *path);
     return path;
 }
 

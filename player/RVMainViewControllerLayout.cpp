@@ -19,6 +19,7 @@
 #include "player/RVMapView.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
+#include "player/RVPaletteIcon.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVVideoScrollView.h"
@@ -46,11 +47,11 @@ constexpr int kWindowHeight = 534;
 constexpr int kFileListWidth = 300;
 constexpr int kButtonIconSize = 22;
 
-// The desktop's icon, else our own drawing of it.
+// The desktop's icon, else our own drawing of it in the palette's colours.
 QIcon themedIcon(const char* themeName, const char* fallback)
 {
-    return QIcon::fromTheme(QString::fromLatin1(themeName),
-                            QIcon(QStringLiteral(":/player/%1.svg").arg(QLatin1String(fallback))));
+    return RVPaletteIcon::themed(QString::fromLatin1(themeName),
+                                 QStringLiteral(":/player/%1.svg").arg(QLatin1String(fallback)));
 }
 
 QToolButton* playbackButton(QWidget* parent, const char* name, const QIcon& icon)
@@ -268,6 +269,27 @@ void RVMainViewController::buildWindow()
     m_window->statusBar()->addWidget(m_readingProgress);
     m_window->statusBar()->setSizeGripEnabled(false);
     updateReadingProgress(0, 0);
+
+    // Graphs the slider had no room for are named here, not silently dropped.
+    m_hiddenGraphsLabel = new QLabel(m_window);
+    m_hiddenGraphsLabel->setObjectName(QStringLiteral("hiddenGraphsLabel"));
+    m_window->statusBar()->addPermanentWidget(m_hiddenGraphsLabel);
+    connect(m_timeLine, &RVTimeSlider2::hiddenGraphCountChanged, this,
+            &RVMainViewController::updateHiddenGraphsNote);
+    updateHiddenGraphsNote();
+}
+
+void RVMainViewController::updateHiddenGraphsNote()
+{
+    const int hidden = m_timeLine->hiddenGraphCount();
+    m_hiddenGraphsLabel->setVisible(hidden > 0);
+    if (hidden == 0)
+        return;
+    //% "Graphs left out for want of room: %1. Make the graphs area taller to see them."
+    QString format = qtTrId("STATUS_GRAPHS_HIDDEN");
+    if (!format.contains(QLatin1String("%1")))
+        format += QStringLiteral(" %1");
+    m_hiddenGraphsLabel->setText(format.arg(hidden));
 }
 
 void RVMainViewController::initLanguage()
@@ -311,6 +333,21 @@ void RVMainViewController::initLanguage()
     //% "Export to spreadsheet"
     m_exportToExcelMenuItem->setText(qtTrId("MENU_EXPORT_TO_EXCEL"));
     m_velocity->setText(speedUnit());
+}
+
+void RVMainViewController::retranslate()
+{
+    initLanguage();
+    const int columns = m_filesModel->columnCount();
+    if (columns > 0)
+        Q_EMIT m_filesModel->headerDataChanged(Qt::Horizontal, 0, columns - 1);
+    // Paused there is no next tick: the read-outs and the graph titles change now.
+    m_timeLine->update();
+    if (m_timeLine->progress() >= 0)
+        updateCurrentPositionOnMap();
+    updateHiddenGraphsNote();
+    if (m_readingLabel->isVisible())
+        updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());
 }
 
 void RVMainViewController::updateReadingProgress(int done, int total)

@@ -11,6 +11,7 @@
 
 #include "library/RVVideoList.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVPaletteIcon.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWindowDialogs.h"
@@ -39,14 +40,14 @@ QString withDetail(const QString& format, const QString& detail)
 
 QIcon playImage()
 {
-    return QIcon::fromTheme(QStringLiteral("media-playback-start"),
-                            QIcon(QStringLiteral(":/player/Play.svg")));
+    return RVPaletteIcon::themed(QStringLiteral("media-playback-start"),
+                                 QStringLiteral(":/player/Play.svg"));
 }
 
 QIcon pauseImage()
 {
-    return QIcon::fromTheme(QStringLiteral("media-playback-pause"),
-                            QIcon(QStringLiteral(":/player/Pause.svg")));
+    return RVPaletteIcon::themed(QStringLiteral("media-playback-pause"),
+                                 QStringLiteral(":/player/Pause.svg"));
 }
 
 // Regrouping the list makes new node objects, so the selected row is the playing trip when it

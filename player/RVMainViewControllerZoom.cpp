@@ -7,20 +7,25 @@
 // told which part of the enlarged video to render.
 //
 // Stills: the frame on screen is grabbed at the video's own size (at most 2000 x 2000), then
-// the save panel proposes "<node name> - <whole seconds into the file> second" as a JPEG.
+// the save panel proposes "<file name> <clock time of the frame>" as a JPEG, in the folder
+// stills were last saved to (the Pictures folder at first).
 
 #include "player/RVMainViewController.h"
 
+#include "metadata/RVSettings.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVSaveFolder.h"
 #include "player/RVStillImage.h"
 #include "player/RVVideoScrollView.h"
 #include "player/RVWindowDialogs.h"
 #include "player/RVZoomGeometry.h"
 
+#include <QDateTime>
 #include <QToolButton>
 #include <QtDebug>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr double kZoomInStep = 2.0;
@@ -110,10 +115,28 @@ void RVMainViewController::screenShotClicked()
 {
     if (!m_playingVideoData)
         return; // no video, nothing to save
-    m_pendingStillName = QStringLiteral("%1 - %2 second")
-                             .arg(m_playingVideoData->name())
-                             .arg(qint64(std::floor(std::max(0.0, currentTime()))));
+    // Named after the file and the clock time of the frame on screen when asked.
+    QDateTime fileStart;
+    for (const auto& file : m_playingVideoData->files()) {
+        if (file->filePath() == m_playingVideoPath) {
+            fileStart = file->created().toDateTime();
+            break;
+        }
+    }
+    // Paused from the click on, so the picture is the frame the name describes (playing on
+    // could cross into the next file before the grab); it plays on once the panel is closed.
+    if (!m_pendingStillName)
+        m_stillResumeRate = m_player->rate();
+    m_player->pause();
+    m_pendingStillName = RVSaveFolder::stillName(m_playingVideoPath, fileStart, currentTime());
     m_player->grabStill(QSize(kStillMaximumSide, kStillMaximumSide));
+}
+
+void RVMainViewController::resumeAfterStill()
+{
+    const double rate = std::exchange(m_stillResumeRate, 0.0);
+    if (rate != 0.0 && m_playingVideoData)
+        m_player->setRate(rate);
 }
 
 void RVMainViewController::saveStill(const QImage& image)
@@ -122,7 +145,10 @@ void RVMainViewController::saveStill(const QImage& image)
         return; // not asked for by this window
     const QString name = *m_pendingStillName;
     m_pendingStillName.reset();
-    const std::optional<QString> path = m_dialogs->chooseSavePath(name, QStringLiteral("jpeg"));
+    const std::optional<QString> path =
+        chooseSavePathPaused(name, QStringLiteral("jpeg"), RVSettings::kLastStillFolder,
+                             QStandardPaths::PicturesLocation);
+    resumeAfterStill();
     if (!path)
         return;
     QString error;
@@ -146,4 +172,5 @@ void RVMainViewController::stillFailed(const QString& message)
     const QString title = qtTrId("ERROR_TITLE");
     //% "The still picture could not be taken: %1"
     m_dialogs->alert(title, withDetail(qtTrId("ERROR_CANT_MAKE_SCREENSHOT"), message));
+    resumeAfterStill();
 }

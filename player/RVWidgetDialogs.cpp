@@ -98,7 +98,8 @@ QStringList RVWidgetDialogs::chooseFilesAndFolders()
     return chosen.isEmpty() ? typedPaths(dialog) : chosen;
 }
 
-std::optional<QString> RVWidgetDialogs::chooseSavePath(const QString& proposedName,
+std::optional<QString> RVWidgetDialogs::chooseSavePath(const QString& folder,
+                                                       const QString& proposedName,
                                                        const QString& extension)
 {
     QFileDialog dialog(m_parent);
@@ -106,7 +107,7 @@ std::optional<QString> RVWidgetDialogs::chooseSavePath(const QString& proposedNa
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("%1 (*.%1)").arg(extension));
     dialog.setDefaultSuffix(extension);
-    dialog.setDirectory(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    dialog.setDirectory(folder);
     dialog.selectFile(proposedName + QLatin1Char('.') + extension);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;

@@ -14,7 +14,7 @@ public:
     void alert(const QString& message, const QString& informativeText) override;
     bool question(const QString& message, const QString& informativeText) override;
     QStringList chooseFilesAndFolders() override;
-    std::optional<QString> chooseSavePath(const QString& proposedName,
+    std::optional<QString> chooseSavePath(const QString& folder, const QString& proposedName,
                                           const QString& extension) override;
 
 private:

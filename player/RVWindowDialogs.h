@@ -21,8 +21,9 @@ public:
     virtual bool question(const QString& message, const QString& informativeText) = 0;
     // Files and folders, several at once; empty when cancelled.
     virtual QStringList chooseFilesAndFolders() = 0;
-    // A save panel proposing `proposedName` with `extension` as the only file type; the chosen
-    // path always ends in ".extension". None when cancelled.
-    virtual std::optional<QString> chooseSavePath(const QString& proposedName,
+    // A save panel in `folder` proposing `proposedName` with `extension` as the only file
+    // type; the chosen path always ends in ".extension". None when cancelled.
+    virtual std::optional<QString> chooseSavePath(const QString& folder,
+                                                  const QString& proposedName,
                                                   const QString& extension) = 0;
 };

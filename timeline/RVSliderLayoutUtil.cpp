@@ -75,6 +75,18 @@ double RVSliderLayoutUtil::timeX(double seconds, float durationSeconds, double a
     return seconds / double(durationSeconds) * axisWidth + margin;
 }
 
+int RVSliderLayoutUtil::fittingBandCount(QSizeF size, int count)
+{
+    if (count <= 0)
+        return 0;
+    // k bands of height b with 5 px between them fill h - 15: k = (h - 15 + 5) / (b + 5).
+    const double room = size.height() - 10 - 15 + 5;
+    const double fitting = std::floor(room / (minimumBandHeight + 5));
+    if (!(fitting > 0))
+        return 0;
+    return fitting >= count ? count : int(fitting);
+}
+
 std::vector<QRectF> RVSliderLayoutUtil::bandRects(QSizeF size, int count)
 {
     std::vector<QRectF> bands;

@@ -45,6 +45,13 @@ public:
     // x of a trip time on the axis.
     static double timeX(double seconds, float durationSeconds, double axisWidth);
 
+    // The smallest band a graph is drawn in: its two scale labels, its title and a curve
+    // between them that can still be read, px.
+    static constexpr double minimumBandHeight = 30;
+    // How many of `count` enabled graphs fit into a slider of `size` at the minimum band
+    // height or more (0 to count).
+    static int fittingBandCount(QSizeF size, int count);
+
     // The graph bands for `count` enabled graphs in a slider of `size`, lowest band first;
     // each spans the full width. Empty when no graph is enabled or the bands would have no
     // height.

@@ -16,8 +16,15 @@
 
 namespace {
 
-constexpr int labelSize = 8;            // px
-const QColor axisColour(170, 170, 170); // light grey: 2/3 white
+constexpr int labelSize = 8;       // px
+constexpr double labelSpacing = 4; // px at least between two tick labels
+
+enum class Unit
+{
+    Acceleration, // g
+    Altitude,     // metres or feet
+    Speed,        // km/h or mph
+};
 
 // What each band shows, in stacking order (bottom first). A middle line of 0 scales the
 // acceleration axes symmetrically; -1e10 lies below any real value and is never drawn.
@@ -25,11 +32,39 @@ struct GraphInfo
 {
     const char* titleKey;
     double middleLine;
+    Unit unit;
 };
 constexpr GraphInfo graphInfo[RVTimeSlider2::graphCount] = {
-    {"GSENSOR_Z_TITLE", 0}, {"GSENSOR_Y_TITLE", 0},    {"GSENSOR_X_TITLE", 0},
-    {"GSENSOR_TITLE", 100}, {"ALTITUDE_TITLE", -1e10}, {"VELOCITY_TITLE", -1e10},
+    {"GSENSOR_Z_TITLE", 0, Unit::Acceleration}, {"GSENSOR_Y_TITLE", 0, Unit::Acceleration},
+    {"GSENSOR_X_TITLE", 0, Unit::Acceleration}, {"GSENSOR_TITLE", 100, Unit::Acceleration},
+    {"ALTITUDE_TITLE", -1e10, Unit::Altitude},  {"VELOCITY_TITLE", -1e10, Unit::Speed},
 };
+
+// The band's title with the unit of its scale labels, such as "Speed (km/h)".
+QString titleWithUnit(const GraphInfo& info, RVMeasurementSystem system)
+{
+    const bool british = system == RVMeasurementSystem::British;
+    QString unit;
+    switch (info.unit) {
+    case Unit::Acceleration:
+        unit = QStringLiteral("g"); // the same in every language
+        break;
+    case Unit::Altitude:
+        unit = british ? qtTrId("LABEL_ALTITUDE_FOOT") : qtTrId("LABEL_ALTITUDE_METER");
+        break;
+    case Unit::Speed:
+        unit = british ? qtTrId("MILES_PER_HOUR") : qtTrId("KM_PER_HOUR");
+        break;
+    }
+    return QStringLiteral("%1 (%2)").arg(qtTrId(info.titleKey), unit);
+}
+
+// The time axis and its ticks: a third of the way from the entry fields' background to their
+// text, the light grey 170 of a white and black palette and a mid grey in a dark one.
+QColor axisColour(const QPalette& palette)
+{
+    return RVUIUtil::blend(palette.color(QPalette::Text), palette.color(QPalette::Base), 1.0 / 3);
+}
 
 template <typename Element, typename Getter>
 RVGraphEnvelope buildEnvelope(const std::vector<Element>* series, double plotWidth, Getter get)
@@ -167,8 +202,10 @@ RVTimeSlider2::CachedGraph& RVTimeSlider2::graphFor(Graph graph, double plotWidt
 }
 
 void RVTimeSlider2::drawBand(QPainter& painter, Graph graph, const QRectF& frame,
-                             double altitudeFactor, double speedFactor)
+                             RVMeasurementSystem system)
 {
+    const double altitudeFactor = RVUnits::altitudeFactor(system);
+    const double speedFactor = RVUnits::speedFactor(system);
     CachedGraph& cached = graphFor(graph, frame.width() - 10, altitudeFactor, speedFactor);
     if (!cached.envelope.isDrawable())
         return;
@@ -176,10 +213,12 @@ void RVTimeSlider2::drawBand(QPainter& painter, Graph graph, const QRectF& frame
     // every pixel where drawing directly would have put it.
     const QPointF origin(std::floor(frame.left()), std::floor(frame.top()));
     const QRectF local = frame.translated(-origin);
-    const QString title = qtTrId(graphInfo[int(graph)].titleKey);
+    const QString title = titleWithUnit(graphInfo[int(graph)], system);
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const qint64 colours = palette().cacheKey();
     if (cached.picture.isNull() || cached.pictureFrame != local || cached.pictureTitle != title ||
-        cached.pictureAxisWidth != m_width || cached.pictureRatio != ratio) {
+        cached.pictureAxisWidth != m_width || cached.pictureRatio != ratio ||
+        cached.picturePalette != colours) {
         const QSize pixels(int(std::ceil(local.right() * ratio)),
                            int(std::ceil(local.bottom() * ratio)));
         cached.picture = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
@@ -187,8 +226,9 @@ void RVTimeSlider2::drawBand(QPainter& painter, Graph graph, const QRectF& frame
         cached.picture.fill(Qt::transparent);
         QPainter picturePainter(&cached.picture);
         drawGraph(picturePainter, cached.envelope, local, title, graphInfo[int(graph)].middleLine,
-                  m_width);
+                  m_width, palette());
         cached.pictureFrame = local;
+        cached.picturePalette = colours;
         cached.pictureTitle = title;
         cached.pictureAxisWidth = m_width;
         cached.pictureRatio = ratio;
@@ -214,7 +254,7 @@ void RVTimeSlider2::draw(QPainter& painter)
 
     // The time axis: a thick light grey line with round ends.
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(QPen(axisColour, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.setPen(QPen(axisColour(palette()), 5, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(RVSliderLayoutUtil::margin, RVSliderLayoutUtil::axisY),
                      QPointF(m_width + RVSliderLayoutUtil::margin, RVSliderLayoutUtil::axisY));
     // Thin straight lines stay crisp and cheap without antialiasing.
@@ -223,18 +263,29 @@ void RVTimeSlider2::draw(QPainter& painter)
     if (m_videoDuration)
         drawTicks(painter, m_width);
 
+    // Bands lower than the minimum cannot be read: the least telling graphs, first in the
+    // stacking order, make room for the others.
+    const QSizeF size(fullWidth, fullHeight);
     const int enabled = int(std::count(m_enabled.begin(), m_enabled.end(), true));
-    const std::vector<QRectF> bands =
-        RVSliderLayoutUtil::bandRects(QSizeF(fullWidth, fullHeight), enabled);
+    const int shown = RVSliderLayoutUtil::fittingBandCount(size, enabled);
+    const std::vector<QRectF> bands = RVSliderLayoutUtil::bandRects(size, shown);
     if (!bands.empty()) {
         const RVMeasurementSystem system = RVUnits::storedSystem();
-        const double altitudeFactor = RVUnits::altitudeFactor(system);
-        const double speedFactor = RVUnits::speedFactor(system);
+        int skip = enabled - shown;
         std::size_t band = 0;
-        for (int g = 0; g < graphCount; ++g) {
-            if (m_enabled[g])
-                drawBand(painter, Graph(g), bands[band++], altitudeFactor, speedFactor);
+        for (int g = 0; g < graphCount && band < bands.size(); ++g) {
+            if (!m_enabled[g])
+                continue;
+            if (skip > 0) {
+                --skip;
+                continue;
+            }
+            drawBand(painter, Graph(g), bands[band++], system);
         }
+    }
+    if (enabled - shown != m_hiddenGraphs) {
+        m_hiddenGraphs = enabled - shown;
+        Q_EMIT hiddenGraphCountChanged(m_hiddenGraphs);
     }
 
     drawPositionMarks(painter, m_width);
@@ -246,14 +297,40 @@ void RVTimeSlider2::drawTicks(QPainter& painter, double axisWidth)
     const float duration = *m_videoDuration;
     const double interval = RVSliderLayoutUtil::tickInterval(axisWidth, duration);
     const QRectF frame(0, 0, width(), height());
-    painter.setPen(QPen(axisColour, 1, Qt::SolidLine, Qt::FlatCap));
-    for (const double t : RVSliderLayoutUtil::tickTimes(duration, interval)) {
-        const double x = RVSliderLayoutUtil::timeX(t, duration, axisWidth);
-        RVUIUtil::writeText(painter, RVStringUtil::time(t, "%d:%02d"), labelSize, x,
-                            RVSliderLayoutUtil::tickLabelBottom, frame);
+    const QColor colour = axisColour(palette());
+    painter.setPen(QPen(colour, 1, Qt::SolidLine, Qt::FlatCap));
+    // Every tick gets its stroke; a label that would touch the one before it is left out. The
+    // end of the trip is always labelled and pushes out the labels it would touch.
+    struct Label
+    {
+        QString text;
+        double x;
+        double left;
+        double right;
+    };
+    std::vector<Label> labels;
+    const std::vector<double> ticks = RVSliderLayoutUtil::tickTimes(duration, interval);
+    for (std::size_t i = 0; i < ticks.size(); ++i) {
+        const double x = RVSliderLayoutUtil::timeX(ticks[i], duration, axisWidth);
         painter.drawLine(QPointF(x, RVSliderLayoutUtil::tickTop),
                          QPointF(x, RVSliderLayoutUtil::tickBottom));
+        Label label{RVStringUtil::time(ticks[i], "%d:%02d"), x, 0, 0};
+        const double textWidth = RVUIUtil::textWidth(painter, label.text, labelSize);
+        label.left = RVUIUtil::textLeft(textWidth, x, frame.width());
+        label.right = label.left + textWidth;
+        const bool isEnd = i + 1 == ticks.size();
+        if (isEnd) {
+            while (!labels.empty() && labels.back().right + labelSpacing > label.left)
+                labels.pop_back();
+        } else if (!labels.empty() && labels.back().right + labelSpacing > label.left) {
+            continue;
+        }
+        labels.push_back(std::move(label));
     }
+    const QColor textColour = palette().color(QPalette::WindowText);
+    for (const Label& label : labels)
+        RVUIUtil::writeText(painter, label.text, labelSize, label.x,
+                            RVSliderLayoutUtil::tickLabelBottom, frame, textColour);
 }
 
 void RVTimeSlider2::drawPositionMarks(QPainter& painter, double axisWidth)

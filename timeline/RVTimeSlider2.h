@@ -3,8 +3,10 @@
 #include "metadata/RVPoint.h"
 #include "metadata/RVSensorData.h"
 #include "timeline/RVGraphEnvelope.h"
+#include "timeline/RVUnits.h"
 
 #include <QImage>
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 
@@ -100,16 +102,29 @@ public:
     // Paints the whole slider at the widget's current size (what paintEvent does).
     void draw(QPainter& painter);
 
-    // One graph in the band `frame`: white background, a light grey line at `middleLine` when
-    // the data straddle it, the black curve, the top and bottom scale labels and the blue
-    // title centred over the axis (`axisWidth` = slider width - 10).
+    // One graph in the band `frame`, in the colours of `palette`: the Base colour behind, a
+    // line a third of the way from Base to Text at `middleLine` when the data straddle it, the
+    // curve and the scale labels in Text and the title in Link, centred over the axis
+    // (`axisWidth` = slider width - 10) where it does not run into the top scale label. The
+    // bottom scale label is left out of a band too low for two lines of text.
     // middleLine also picks the scaling: 0 scales symmetrically around zero (the axes of the
     // G-sensor); other values scale from the lowest to the highest value. The curve runs from
     // frame.left() + 5 to frame.right() - 5 and from 2 pixels above the band's bottom to 8
     // below its top. Nothing at all is drawn for fewer than two samples.
     static void drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
-                          const QString& title, double middleLine, double axisWidth);
+                          const QString& title, double middleLine, double axisWidth,
+                          const QPalette& palette = QPalette());
 
+    // How many enabled graphs were left out at the last repaint because their bands would
+    // have been lower than RVSliderLayoutUtil::minimumBandHeight. The least telling go first:
+    // the single acceleration axes Z, Y, X, then total acceleration, altitude, speed.
+    int hiddenGraphCount() const { return m_hiddenGraphs; }
+
+Q_SIGNALS:
+    // The number of graphs left out for want of room changed (0: all are shown again).
+    void hiddenGraphCountChanged(int count);
+
+public:
     // Room for the time axis and two graph bands; the window's splitter gives it more.
     QSize sizeHint() const override { return {600, 140}; }
     // The time axis with its labels.
@@ -136,6 +151,7 @@ private:
         QImage picture; // null: not drawn yet
         QRectF pictureFrame;
         QString pictureTitle;
+        qint64 picturePalette = 0;
         double pictureAxisWidth = 0;
         qreal pictureRatio = 0;
 
@@ -145,8 +161,7 @@ private:
 
     void rebuildSensorGraphs(double plotWidth);
     CachedGraph& graphFor(Graph graph, double plotWidth, double altitudeFactor, double speedFactor);
-    void drawBand(QPainter& painter, Graph graph, const QRectF& frame, double altitudeFactor,
-                  double speedFactor);
+    void drawBand(QPainter& painter, Graph graph, const QRectF& frame, RVMeasurementSystem system);
     void drawTicks(QPainter& painter, double axisWidth);
     void drawPositionMarks(QPainter& painter, double axisWidth);
     void invalidate(std::initializer_list<Graph> graphs);
@@ -166,4 +181,5 @@ private:
     QPointer<QMenu> m_graphsMenu;
     std::array<CachedGraph, graphCount> m_cache;
     std::size_t m_envelopeBuilds = 0;
+    int m_hiddenGraphs = 0;
 };

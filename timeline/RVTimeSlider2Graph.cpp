@@ -4,6 +4,7 @@
 #include "timeline/RVUIUtil.h"
 
 #include <QPainter>
+#include <QPalette>
 
 #include <cmath>
 
@@ -17,7 +18,7 @@ constexpr double belowCurve = 2;   // px between the band's bottom and the curve
 constexpr double plotInset = 10;   // below + 8 px above the curve's highest value
 constexpr double labelOffset = 10; // the top label's bottom edge, px below the band's top
 constexpr int textSize = 8;
-const QColor referenceColour(170, 170, 170);
+constexpr double labelGap = 6; // px between the top scale label and the title
 
 // Draws the collected points as one polyline and starts a new run; runs break at gaps. A lone
 // value between two gaps still shows, as a dot.
@@ -52,12 +53,13 @@ void drawSamples(QPainter& painter, const RVGraphEnvelope& data, double left, co
 // drawing every column as a vertical stroke, which matters for noisy acceleration data where
 // each column spans most of the band.
 template <typename YOf>
-void drawColumns(QPainter& painter, const RVGraphEnvelope& data, double left, const YOf& yOf)
+void drawColumns(QPainter& painter, const RVGraphEnvelope& data, double left, const YOf& yOf,
+                 const QColor& colour)
 {
     const std::vector<RVGraphEnvelope::Column>& columns = data.columns();
     std::vector<QPointF> outline;
     outline.reserve(2 * columns.size());
-    painter.setBrush(Qt::black);
+    painter.setBrush(colour);
     std::size_t first = 0;
     while (first < columns.size()) {
         if (!columns[first].valid) {
@@ -82,13 +84,19 @@ void drawColumns(QPainter& painter, const RVGraphEnvelope& data, double left, co
 } // namespace
 
 void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
-                              const QString& title, double middleLine, double axisWidth)
+                              const QString& title, double middleLine, double axisWidth,
+                              const QPalette& palette)
 {
     if (!data.isDrawable())
         return;
+    // The band is an entry field's surface: white with black text in a light palette, dark
+    // with light text in a dark one.
+    const QColor text = palette.color(QPalette::Text);
+    const QColor titleColour = palette.color(QPalette::Link);
+    const QColor reference = RVUIUtil::blend(text, palette.color(QPalette::Base), 1.0 / 3);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(frame, Qt::white);
+    painter.fillRect(frame, palette.color(QPalette::Base));
 
     double minimum = data.minimum();
     double maximum = data.maximum();
@@ -112,25 +120,44 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
     const double left = frame.left() + sideMargin;
 
     if (minimum < middleLine && middleLine < maximum) {
-        painter.setPen(QPen(referenceColour, 1, Qt::SolidLine, Qt::FlatCap));
+        painter.setPen(QPen(reference, 1, Qt::SolidLine, Qt::FlatCap));
         const double y = yOf(middleLine);
         painter.drawLine(QPointF(left, y), QPointF(frame.right() - sideMargin, y));
     }
 
-    painter.setPen(QPen(QColor(Qt::black), 1, Qt::SolidLine, Qt::FlatCap));
+    painter.setPen(QPen(text, 1, Qt::SolidLine, Qt::FlatCap));
     if (data.mode() == RVGraphEnvelope::Mode::Samples)
         drawSamples(painter, data, left, yOf);
     else
-        drawColumns(painter, data, left, yOf);
+        drawColumns(painter, data, left, yOf, text);
 
+    // The top scale label and the title share the band's first line; the bottom label has
+    // its own only when the band is tall enough for two lines.
+    double topLabelRight = 0;
     if (maximum > 0 && maximum < largestLabelled) {
-        RVUIUtil::writeText(painter, QString::asprintf("%.2f", maximum), textSize, 10,
-                            frame.top() + labelOffset, frame);
-        if (std::abs(minimum) > zeroTolerance && std::abs(middleLine) > zeroTolerance)
+        const QString top = QString::asprintf("%.2f", maximum);
+        const double width = RVUIUtil::textWidth(painter, top, textSize);
+        RVUIUtil::writeText(painter, top, textSize, 10, frame.top() + labelOffset, frame, text);
+        topLabelRight = RVUIUtil::textLeft(width, 10, frame.width()) + width;
+        const bool roomBelow = frame.height() >= 2 * RVUIUtil::lineHeight(painter, textSize);
+        if (roomBelow && std::abs(minimum) > zeroTolerance && std::abs(middleLine) > zeroTolerance)
             RVUIUtil::writeText(painter, QString::asprintf("%.2f", minimum), textSize, 10,
-                                frame.bottom(), frame);
+                                frame.bottom(), frame, text);
     }
-    RVUIUtil::writeText(painter, title, textSize, axisWidth * 0.5 + sideMargin,
-                        frame.top() + labelOffset, frame, QColor(Qt::blue));
+    // The title stays centred over the axis unless that would run into the scale label; it
+    // then starts after the label and is shortened to what is left of the band.
+    const double first = topLabelRight > 0 ? topLabelRight + labelGap : 0;
+    const double room = frame.width() - first;
+    QString shown = title;
+    double titleWidth = RVUIUtil::textWidth(painter, shown, textSize);
+    if (titleWidth > room) {
+        shown = RVUIUtil::elided(painter, title, textSize, room);
+        titleWidth = RVUIUtil::textWidth(painter, shown, textSize);
+    }
+    double titleLeft = RVUIUtil::textLeft(titleWidth, axisWidth * 0.5 + sideMargin, frame.width());
+    titleLeft = std::max(titleLeft, first);
+    if (!shown.isEmpty() && titleWidth <= room)
+        RVUIUtil::writeText(painter, shown, textSize, titleLeft + titleWidth / 2,
+                            frame.top() + labelOffset, frame, titleColour);
     painter.restore();
 }

@@ -18,9 +18,20 @@ public:
     // with its descenders just above it and rises about `size` pixels.
     static void writeText(QPainter& painter, const QString& text, int size, double centreX,
                           double bottomY, const QRectF& frame, const QColor& colour);
-    // The same in black.
+    // The same in the palette's text colour for windows (black in a light palette).
     static void writeText(QPainter& painter, const QString& text, int size, double centreX,
                           double bottomY, const QRectF& frame);
+
+    // The width of `text` as writeText draws it at `size` pixels on the painter's device.
+    static double textWidth(const QPainter& painter, const QString& text, int size);
+    // The height of writeText's line box at `size` pixels.
+    static double lineHeight(const QPainter& painter, int size);
+    // `text` cut with an ellipsis to at most `width` pixels at `size`.
+    static QString elided(const QPainter& painter, const QString& text, int size, double width);
+
+    // `over` laid over `under` at `amount` (0: under only, 1: over only): greys that keep
+    // the same contrast in light and dark palettes.
+    static QColor blend(const QColor& over, const QColor& under, double amount);
 
     // The x at which writeText starts a text of width `textWidth` (exposed for layout tests).
     static double textLeft(double textWidth, double centreX, double frameWidth);

@@ -259,6 +259,10 @@
         <source>Installing the new version of Korvela Player…</source>
         <translation>Die neue Version von Korvela Player wird installiert…</translation>
     </message>
+    <message id="STATUS_GRAPHS_HIDDEN">
+        <source>Graphs left out for want of room: %1. Make the graphs area taller to see them.</source>
+        <translation>Aus Platzmangel ausgeblendete Diagramme: %1. Vergrößern Sie den Diagrammbereich, um sie zu sehen.</translation>
+    </message>
     <message id="STATUS_READING_METADATA">
         <source>Reading %1 of %2</source>
         <translation>Lese %1 von %2</translation>

@@ -259,6 +259,10 @@
         <source>Installing the new version of Korvela Player…</source>
         <translation>Installing the new version of Korvela Player…</translation>
     </message>
+    <message id="STATUS_GRAPHS_HIDDEN">
+        <source>Graphs left out for want of room: %1. Make the graphs area taller to see them.</source>
+        <translation>Graphs left out for want of room: %1. Make the graphs area taller to see them.</translation>
+    </message>
     <message id="STATUS_READING_METADATA">
         <source>Reading %1 of %2</source>
         <translation>Reading %1 of %2</translation>

@@ -6,8 +6,12 @@
 #include "player/RVMapView.h"
 #include "player/RVUpdateDialogs.h"
 #include "player/RVVideoOutlineView.h"
+#include "player/RVVideoOutlineViewModel.h"
+#include "timeline/RVTimeSlider2.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -224,28 +228,106 @@ TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)
     EXPECT_FALSE(controller->altitudeGraphEnabled());
 }
 
-TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndAsksForARestart)
+TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndSwitchesTheWindowAtOnce)
 {
     RVSettings::setAppleLanguages({"en"});
     apptest::Launch launch;
     RVAppDelegate& delegate = launch.delegate();
-    QAction* russian = item(delegate.menuLanguage(), QStringLiteral("ru"));
-    ASSERT_NE(russian, nullptr);
-    russian->trigger();
+    QMainWindow* window = delegate.window();
+    auto* add = window->findChild<QPushButton*>(QStringLiteral("addVideoButton"));
+    auto* velocity = window->findChild<QLabel*>(QStringLiteral("velocity"));
+    QMenu* file = window->findChild<QMenu*>(QStringLiteral("menuFile"));
+    ASSERT_TRUE(add && velocity && file);
+    QAbstractItemModel* list = delegate.mainViewController()->filesModel();
 
-    EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{"ru"});
-    // Written to the file at once, not only kept in memory.
-    const QString file = RVSettings::store().fileName();
-    QSettings onDisk(file, QSettings::IniFormat);
-    EXPECT_EQ(onDisk.value(QLatin1String(RVSettings::kAppleLanguages)).toStringList(),
-              QStringList{"ru"});
-    ASSERT_EQ(launch.dialogs().alerts.size(), 1);
-    EXPECT_EQ(launch.dialogs().alerts.front(),
-              QStringLiteral("Restart required | The new language will be used the next time "
-                             "you start Korvela Player."));
-    // Nothing else changes until the next launch.
-    EXPECT_EQ(delegate.language(), "en");
-    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("Add"));
+    // What the window shows in each language, read from the widgets.
+    const auto shown = [&] {
+        return QStringList{add->text(),
+                           add->window()->findChild<QPushButton*>("playPauseButton")->toolTip(),
+                           velocity->text(),
+                           file->title(),
+                           delegate.graphsItem(0)->text(),
+                           delegate.menuItemMetric()->text(),
+                           list->headerData(0, Qt::Horizontal).toString(),
+                           delegate.mainViewController()->cameraMenu()->title(),
+                           QCoreApplication::translate("QFileDialog", "Open")};
+    };
+    const QStringList english = shown();
+    EXPECT_EQ(english.front(), "Add");
+
+    for (const char* code : {"ru", "de", "en"}) {
+        SCOPED_TRACE(code);
+        item(delegate.menuLanguage(), QString::fromLatin1(code))->trigger();
+        EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{code});
+        EXPECT_EQ(delegate.language(), code);
+        // Written to the file at once, not only kept in memory.
+        QSettings onDisk(RVSettings::store().fileName(), QSettings::IniFormat);
+        EXPECT_EQ(onDisk.value(QLatin1String(RVSettings::kAppleLanguages)).toStringList(),
+                  QStringList{code});
+        const QStringList now = shown();
+        const QStringList expected{qtTrId("ADD_VIDEO_TITLE"),
+                                   qtTrId("PLAY_PAUSE_TOOLTIP"),
+                                   qtTrId("KM_PER_HOUR"),
+                                   qtTrId("MENU_FILE"),
+                                   qtTrId("VELOCITY_TITLE"),
+                                   qtTrId("MENU_UNITS_METRIC"),
+                                   qtTrId("COLUMN_FILENAME_TITLE"),
+                                   qtTrId("MENU_CAMERA"),
+                                   now.back()};
+        EXPECT_EQ(now, expected);
+        // The language did change, Qt's own dialogs included (some texts, such as "km/h", are
+        // the same in two languages).
+        const bool isEnglish = QLatin1String(code) == QLatin1String("en");
+        EXPECT_EQ(now.front() == english.front(), isEnglish);
+        EXPECT_EQ(now.back() == english.back(), isEnglish);
+    }
+    EXPECT_TRUE(launch.dialogs().alerts.isEmpty());
+}
+
+TEST_F(AppDelegate, ADarkPaletteGivesLightButtonsAndAxis)
+{
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 45)},
+                                {QPalette::WindowText, QColor(225, 225, 225)},
+                                {QPalette::Base, QColor(30, 30, 30)},
+                                {QPalette::Text, QColor(225, 225, 225)},
+                                {QPalette::Button, QColor(55, 55, 55)},
+                                {QPalette::ButtonText, QColor(225, 225, 225)},
+                                {QPalette::Link, QColor(110, 170, 255)}})
+        dark.setColor(role, colour);
+    QApplication::setPalette(dark);
+    {
+        apptest::Launch launch;
+        QMainWindow* window = launch.delegate().window();
+        // Our own pictures (the desktop theme's follow the theme) are drawn light.
+        int checked = 0;
+        for (QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+            if (button->icon().isNull() || !button->icon().name().isEmpty() ||
+                button->objectName().startsWith(QLatin1String("qt_")))
+                continue;
+            // Opaque pixels: light ones, and dark ones that would vanish on the dark window.
+            const QImage picture = button->icon().pixmap(QSize(22, 22)).toImage();
+            int light = 0, dark = 0;
+            for (int i = 0; i < picture.width() * picture.height(); ++i) {
+                const QRgb p = picture.pixel(i % picture.width(), i / picture.width());
+                if (qAlpha(p) >= 200)
+                    ++(qGray(p) > 150 ? light : dark);
+            }
+            EXPECT_GT(light, 10) << button->objectName().toStdString();
+            EXPECT_EQ(dark, 0) << button->objectName().toStdString();
+            ++checked;
+        }
+        EXPECT_GT(checked, 0);
+        // The time axis stands out from the dark window.
+        RVTimeSlider2* slider = launch.delegate().mainViewController()->timeLine();
+        const QImage strip = slider->grab().toImage();
+        EXPECT_GT(qGray(strip.pixel(strip.width() / 2, 7)), 45 + 40);
+        const QString shots = qEnvironmentVariable("KORVELA_TEST_SCREENSHOTS");
+        if (!shots.isEmpty())
+            window->grab().save(shots + QStringLiteral("/dark-window.png"));
+    }
+    QApplication::setPalette(before);
 }
 
 TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)

@@ -15,12 +15,12 @@
 namespace {
 
 // Every localisation key the program's sources name: the qtTrId() calls, and the keys handed
-// around as text before they are looked up (graph titles, the updater's alerts).
+// around as text before they are looked up (graph titles, menus, the updater's alerts).
 QSet<QString> keysInSources()
 {
     const QRegularExpression call(QStringLiteral(R"(qtTrId\(\s*"([A-Z][A-Z0-9_]*)\")"));
     const QRegularExpression literal(
-        QStringLiteral(R"("([A-Z][A-Z0-9_]*_(?:TITLE|MESSAGE|TOOLTIP))\")"));
+        QStringLiteral(R"("(MENU_[A-Z0-9_]+|[A-Z][A-Z0-9_]*_(?:TITLE|MESSAGE|TOOLTIP))\")"));
     QSet<QString> keys;
     for (const char* layer :
          {"metadata", "library", "export", "update", "timeline", "player", "app"}) {

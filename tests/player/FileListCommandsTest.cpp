@@ -187,6 +187,8 @@ TEST_F(FileListCommands, ExportsGoThroughTheSavePanel)
     m_dialogs->savePath = m_dir.filePath("out/A.gps.csv");
     m_controller->exportToExcelClicked();
     EXPECT_EQ(m_dialogs->proposedNames.last(), node->name() + ".gps.csv");
+    // The panel opened where the last export went.
+    EXPECT_EQ(m_dialogs->saveFolders.last(), m_dir.filePath("out"));
     EXPECT_TRUE(QFile::exists(*m_dialogs->savePath));
     EXPECT_TRUE(QFile::exists(m_dir.filePath("out/A.gsensor.csv")));
 

@@ -1,11 +1,18 @@
+#include "metadata/RVSettings.h"
+#include "player/RVSaveFolder.h"
 #include "player/RVStillImage.h"
 #include "tests/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 TEST(StillImage, ScalesOnlyPicturesLargerThanTheLimitAndWritesAJpegThatReadsBack)
@@ -46,4 +53,37 @@ TEST(StillImage, ScalesOnlyPicturesLargerThanTheLimitAndWritesAJpegThatReadsBack
     EXPECT_FALSE(RVStillImage::saveJpeg(image, disk.filePath("full.jpeg"), &error));
     EXPECT_TRUE(error.contains("full.jpeg")) << error.toStdString();
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler"}));
+}
+
+TEST(StillImage, NamedAfterTheFileAndTheFramesClockTimeAndSavedWhereTheLastOneWent)
+{
+    const QDateTime start(QDate(2017, 7, 8), QTime(22, 14, 49));
+    const struct
+    {
+        QString path;
+        QDateTime start;
+        double into;
+        QString name;
+    } cases[] = {
+        {"/card/Record/20170708_221449_NF.mp4", start, 14.7,
+         "20170708_221449_NF 2017-07-08 22-15-03"},
+        // Across midnight, and a position not known yet.
+        {"/c/a.b.MOV", start.addSecs(6310), 1.0, "a.b 2017-07-09 00-00-00"},
+        {"/c/x.mp4", start, std::nan(""), "x 2017-07-08 22-14-49"},
+        // No start time: the seconds into the file.
+        {"/c/x.mp4", QDateTime(), 12.9, "x - 12 second"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RVSaveFolder::stillName(c.path, c.start, c.into), c.name) << c.name.toStdString();
+
+    QTemporaryDir out;
+    const char* key = RVSettings::kLastStillFolder;
+    RVSettings::store().remove(QLatin1String(key));
+    const QString home = RVSaveFolder::initial(key, QStandardPaths::PicturesLocation);
+    EXPECT_TRUE(QFileInfo(home).isDir());
+    RVSaveFolder::remember(key, out.filePath("a.jpeg"));
+    EXPECT_EQ(RVSaveFolder::initial(key, QStandardPaths::PicturesLocation), out.path());
+    // A folder that went away (an unplugged stick) is not offered.
+    RVSaveFolder::remember(key, out.filePath("gone/a.jpeg"));
+    EXPECT_EQ(RVSaveFolder::initial(key, QStandardPaths::PicturesLocation), home);
 }

@@ -266,23 +266,35 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     EXPECT_EQ(scroll->documentSize(), QSizeF(native));
     EXPECT_DOUBLE_EQ(controller.magnificationFactor(), native.width() / double(scroll->width()));
 
-    // A still of the paused frame, saved where the panel says, at the video's own size.
+    // A still of the paused frame, saved where the panel says, at the video's own size,
+    // named after the file and the frame's clock time.
     QTemporaryDir stills;
     dialogs->savePath = stills.filePath("still.jpeg");
-    const int second = int(std::floor(controller.currentTime()));
+    const QString stillFile = QFileInfo(controller.playingVideoPath()).completeBaseName();
     controller.screenShotClicked();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }, 10000));
     const QImage still(*dialogs->savePath, "JPEG");
     EXPECT_EQ(still.size(), native);
     ASSERT_FALSE(dialogs->proposedNames.isEmpty());
-    EXPECT_EQ(dialogs->proposedNames.last(), QStringLiteral("%1 - %2 second.jpeg")
-                                                 .arg(controller.playingVideoData()->name())
-                                                 .arg(second));
-    // Cancelled: nothing written, nothing reported.
+    const QRegularExpression stillName(
+        QStringLiteral("^%1 \\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d\\.jpeg$")
+            .arg(QRegularExpression::escape(stillFile)));
+    EXPECT_TRUE(stillName.match(dialogs->proposedNames.last()).hasMatch())
+        << dialogs->proposedNames.last().toStdString();
+    // Asked while playing and cancelled: the video waits while the panel is up and plays on
+    // after; the panel opened where the last still went; nothing written, nothing reported.
+    double rateWhileAsked = -1;
+    dialogs->onSavePanel = [&] { rateWhileAsked = controller.player()->rate(); };
     dialogs->savePath.reset();
     const qsizetype asked = dialogs->proposedNames.size();
+    controller.player()->play();
     controller.screenShotClicked();
     EXPECT_TRUE(waitFor([&] { return dialogs->proposedNames.size() > asked; }, 10000));
+    EXPECT_EQ(rateWhileAsked, 0.0);
+    EXPECT_EQ(controller.player()->rate(), 1.0);
+    controller.player()->pause();
+    dialogs->onSavePanel = nullptr;
+    EXPECT_EQ(dialogs->saveFolders.last(), stills.path());
     EXPECT_TRUE(dialogs->alerts.isEmpty()) << dialogs->alerts.join("\n").toStdString();
 
     // Another provider: the page is reloaded and the route drawn on the new page.

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <memory>
 
 // Answers the window's dialogs from a script and records what was asked.
@@ -27,9 +28,12 @@ public:
         return answer;
     }
     QStringList chooseFilesAndFolders() override { return openPaths; }
-    std::optional<QString> chooseSavePath(const QString& proposedName,
+    std::optional<QString> chooseSavePath(const QString& folder, const QString& proposedName,
                                           const QString& extension) override
     {
+        if (onSavePanel)
+            onSavePanel();
+        saveFolders << folder;
         proposedNames << proposedName + QLatin1Char('.') + extension;
         return savePath;
     }
@@ -39,7 +43,10 @@ public:
     std::deque<bool> answers;
     QStringList openPaths;
     QStringList proposedNames;
+    QStringList saveFolders;
     std::optional<QString> savePath;
+    // Runs while the save panel is "open".
+    std::function<void()> onSavePanel;
 };
 
 namespace windowtest {

@@ -1,5 +1,6 @@
 #include "GraphImage.h"
 #include "timeline/RVTimeSlider2.h"
+#include "timeline/RVUIUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -157,6 +158,50 @@ TEST(GraphDrawing, ADayOfSamplesStillShowsAShortPeak)
     EXPECT_TRUE(blackNear(image, peakX, 28)); // the peak reaches the top of the plot
     EXPECT_FALSE(anyPixel(image, QRect(100, 26, 400, 5), isBlack)); // elsewhere the base line
     EXPECT_TRUE(blackNear(image, 1005, 128));
+}
+
+TEST(GraphDrawing, LabelsNeverOverlapAndColoursComeFromThePalette)
+{
+    const auto bluish = [](QRgb p) { return qBlue(p) > qRed(p) + 60 && qBlue(p) > qGreen(p) + 60; };
+    const RVGraphEnvelope data = envelope({1000, 1234, 1100}, 110);
+    // A narrow band: the centred title would run over the top scale label "1234.00". It
+    // starts after the label instead, shortened to the room left.
+    const QRectF narrow(0, 20, 120, 40);
+    QImage image = blankImage(130, 70, background);
+    {
+        QPainter painter(&image);
+        RVTimeSlider2::drawGraph(painter, data, narrow, "A LONG GRAPH TITLE (km/h)", -1e10, 110);
+        const double labelRight = RVUIUtil::textWidth(painter, "1234.00", 8);
+        EXPECT_FALSE(anyPixel(image, QRect(0, 21, int(labelRight) + 1, 9), bluish));
+        EXPECT_TRUE(anyPixel(image, QRect(int(labelRight), 21, 130, 9), bluish));
+    }
+    // Too low for two lines: the bottom label ("1000.00", from x = 0, left of the curve) is
+    // left out rather than drawn over the top one; a band twice as high has it.
+    for (const double height : {16.0, 32.0}) {
+        image = blankImage(210, 60, background);
+        QPainter painter(&image);
+        RVTimeSlider2::drawGraph(painter, data, QRectF(0, 20, 200, height), {}, -1e10, 190);
+        painter.end();
+        EXPECT_EQ(anyPixel(image, QRect(0, 20 + int(height) - 8, 4, 8), isBlack), height > 20)
+            << height;
+    }
+
+    // A dark palette: dark band, light curve and labels, never black.
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    dark.setColor(QPalette::Link, QColor(100, 160, 255));
+    image = blankImage(220, 150, background);
+    {
+        QPainter painter(&image);
+        RVTimeSlider2::drawGraph(painter, envelope({100, 102, 98, 100.5}), band, "T", 100,
+                                 axisWidth, dark);
+    }
+    const auto light = [](QRgb p) { return qGray(p) > 200; };
+    EXPECT_EQ(image.pixel(100, 60), qRgb(30, 30, 30));
+    EXPECT_TRUE(anyPixel(image, QRect(5, 28, 200, 101), light));
+    EXPECT_TRUE(anyPixel(image, topLabelArea, light));
+    EXPECT_FALSE(anyPixel(image, band.toRect(), [](QRgb p) { return p == qRgb(0, 0, 0); }));
 }
 
 TEST(TextLayout, CentredButKeptInsideTheFrame)

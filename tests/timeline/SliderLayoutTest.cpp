@@ -91,6 +91,24 @@ TEST(SliderLayout, BandsStackFromTheBottomAndFillBelowTheAxis)
     EXPECT_TRUE(L::bandRects(QSizeF(300, 55), 6).empty());
 }
 
+TEST(SliderLayout, OnlyBandsOfTheMinimumHeightFit)
+{
+    // k bands of 30 px and 5 px gaps need 35 k - 5 px of the h - 15 below the axis.
+    const struct
+    {
+        double height;
+        int enabled;
+        int fitting;
+    } cases[] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3}, {60, 2, 1},
+                 {60, 1, 1},  {54, 1, 0},  {1e6, 6, 6}, {205, 0, 0}};
+    for (const auto& c : cases) {
+        const int fitting = L::fittingBandCount(QSizeF(300, c.height), c.enabled);
+        EXPECT_EQ(fitting, c.fitting) << c.height << " " << c.enabled;
+        for (const QRectF& band : L::bandRects(QSizeF(300, c.height), fitting))
+            EXPECT_GE(band.height(), L::minimumBandHeight) << c.height;
+    }
+}
+
 TEST(SliderLayout, ZoneAndClickFractions)
 {
     EXPECT_TRUE(L::insidePopoverZone({100, 24.9}));

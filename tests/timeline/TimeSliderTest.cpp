@@ -1,5 +1,6 @@
 #include "GraphImage.h"
 #include "RecordingDelegate.h"
+#include "timeline/RVSliderLayoutUtil.h"
 #include "timeline/RVTimeSlider2.h"
 #include "timeline/RVUnits.h"
 
@@ -123,22 +124,55 @@ TEST(TimeSlider, EnabledGraphsStackInTheirFixedOrder)
         EXPECT_EQ(image.pixel(298, top + 56), control.rgb()) << top;
     }
     EXPECT_EQ(image.pixel(298, 24), control.rgb());
-    // Titles, untranslated here, show their keys: speed on top, Z at the bottom.
+    // Titles and units, untranslated here, show their keys: speed on top, Z at the bottom.
     const auto titleIs = [&](const char* key, int top) {
         const QImage expected = textImage(image.size(), Qt::white, key, 150, top + 10,
                                           QRectF(0, top, 300, 55), Qt::blue);
         return sameArea(image, expected, QRect(60, top + 1, 180, 7));
     };
-    EXPECT_TRUE(titleIs("VELOCITY_TITLE", 25));
-    EXPECT_TRUE(titleIs("GSENSOR_TITLE", 85));
-    EXPECT_TRUE(titleIs("GSENSOR_Z_TITLE", 145));
-    EXPECT_FALSE(titleIs("GSENSOR_Z_TITLE", 25));
+    EXPECT_TRUE(titleIs("VELOCITY_TITLE (KM_PER_HOUR)", 25));
+    EXPECT_TRUE(titleIs("GSENSOR_TITLE (g)", 85));
+    EXPECT_TRUE(titleIs("GSENSOR_Z_TITLE (g)", 145));
+    EXPECT_FALSE(titleIs("GSENSOR_Z_TITLE (g)", 25));
 
     // A series not read yet leaves its band's slot empty; the others keep their places.
     slider.setVelocityData(nullptr);
     image = render(slider);
     EXPECT_EQ(image.pixel(298, 50), control.rgb());
     EXPECT_EQ(image.pixel(298, 110), qRgb(255, 255, 255));
+}
+
+TEST(TimeSlider, GraphsWithoutRoomAreLeftOutAndCounted)
+{
+    RVTimeSlider2 slider;
+    slider.resize(300, 140); // room for three bands of 30 px or more
+    slider.setProgress(-1);
+    int reported = -1;
+    QObject::connect(&slider, &RVTimeSlider2::hiddenGraphCountChanged,
+                     [&](int count) { reported = count; });
+    slider.setGSensorData(sensors(500));
+    slider.setVelocityData(speeds({10, 40, 20, 60, 30}));
+    slider.setPoints(altitudes({100, 150, 120}));
+    for (auto set :
+         {&RVTimeSlider2::setVelocityGraphEnabled, &RVTimeSlider2::setAltitudeGraphEnabled,
+          &RVTimeSlider2::setGSensorCommonGraphEnabled, &RVTimeSlider2::setGSensorXGraphEnabled,
+          &RVTimeSlider2::setGSensorYGraphEnabled, &RVTimeSlider2::setGSensorZGraphEnabled})
+        (slider.*set)(true);
+    QImage image = render(slider);
+    EXPECT_EQ(slider.hiddenGraphCount(), 3);
+    EXPECT_EQ(reported, 3);
+    // Speed stays on top; the single axes made room.
+    const std::vector<QRectF> bands = RVSliderLayoutUtil::bandRects(slider.size(), 3);
+    const auto titleIs = [&](const char* title, const QRectF& band) {
+        const QImage expected =
+            textImage(image.size(), Qt::white, title, 150, band.top() + 10, band, Qt::blue);
+        return sameArea(image, expected, QRect(60, int(band.top()) + 1, 180, 7));
+    };
+    EXPECT_TRUE(titleIs("VELOCITY_TITLE (KM_PER_HOUR)", bands[2]));
+    EXPECT_TRUE(titleIs("GSENSOR_TITLE (g)", bands[0]));
+    slider.resize(300, 300);
+    render(slider);
+    EXPECT_EQ(reported, 0);
 }
 
 TEST(TimeSlider, PositionMarksOnlyForTheSelectedTrip)
@@ -180,26 +214,29 @@ TEST(TimeSlider, UnitsFollowTheStoredMeasurementSystem)
     slider.setPoints(altitudes(metres));
     // The one band: y 25 .. 100.
     const QRectF band(0, 25, 410, 75);
-    const auto expectedBand = [&](double factor) {
+    const auto expectedBand = [&](double factor, const char* title) {
         QImage image = blankImage(410, 105, controlColour(slider));
         RVGraphEnvelope e(metres.size(), 400);
         for (double m : metres)
             e.add(m * factor);
         QPainter painter(&image);
-        RVTimeSlider2::drawGraph(painter, e, band, "ALTITUDE_TITLE", -1e10, 400);
+        RVTimeSlider2::drawGraph(painter, e, band, title, -1e10, 400);
         return image;
     };
 
+    const char* metresTitle = "ALTITUDE_TITLE (LABEL_ALTITUDE_METER)";
+    const char* feetTitle = "ALTITUDE_TITLE (LABEL_ALTITUDE_FOOT)";
     // Absent or not spelt exactly "British": metres.
     for (const char* metric : {static_cast<const char*>(nullptr), "british"}) {
         setMeasurementSystem(metric);
-        EXPECT_TRUE(sameArea(render(slider), expectedBand(1.0), band.toRect()))
+        EXPECT_TRUE(sameArea(render(slider), expectedBand(1.0, metresTitle), band.toRect()))
             << (metric ? metric : "(absent)");
     }
     // Feet, by the single-precision factor 1 / 0.305.
     setMeasurementSystem("British");
-    EXPECT_TRUE(sameArea(render(slider), expectedBand(double(float(1 / 0.305))), band.toRect()));
-    EXPECT_FALSE(sameArea(render(slider), expectedBand(1.0), band.toRect()));
+    EXPECT_TRUE(
+        sameArea(render(slider), expectedBand(double(float(1 / 0.305)), feetTitle), band.toRect()));
+    EXPECT_FALSE(sameArea(render(slider), expectedBand(1.0, feetTitle), band.toRect()));
     setMeasurementSystem(nullptr);
     // Speeds in statute miles per hour (not knots): 44 km/h is 27.3 mph.
     EXPECT_NEAR(44 * RVUnits::speedFactor(RVMeasurementSystem::British), 27.34, 0.005);
