@@ -16,7 +16,11 @@
 class RVDateFormatter final
 {
 public:
-    enum class Pattern { Nmea, Export };
+    enum class Pattern
+    {
+        Nmea,
+        Export
+    };
     explicit RVDateFormatter(Pattern pattern) : m_pattern(pattern) {}
 
     Pattern pattern() const { return m_pattern; }

@@ -6,8 +6,7 @@ RVPoint::RVPoint(std::string_view latitude, std::string_view longitude, double a
                  double azimut, double velocity, RVTimestamp time)
     : m_latitude(latitude), m_longitude(longitude), m_altitude(altitude), m_azimut(azimut),
       m_velocity(velocity), m_time(time)
-{
-}
+{}
 
 double RVPoint::latitudeValue() const
 {

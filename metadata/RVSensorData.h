@@ -12,8 +12,7 @@ public:
     RVSensorData() = default;
     RVSensorData(double x, double y, double z, double common, RVSensorLabel time)
         : m_x(x), m_y(y), m_z(z), m_common(common), m_time(time)
-    {
-    }
+    {}
 
     double x() const { return m_x; }
     double y() const { return m_y; }

@@ -33,10 +33,14 @@ public:
     friend constexpr bool operator==(RVSensorLabel, RVSensorLabel) noexcept = default;
 
 private:
-    enum class Kind : std::uint8_t { None, Number, Instant };
-    constexpr RVSensorLabel(Kind kind, std::int64_t value) noexcept : m_value(value), m_kind(kind)
+    enum class Kind : std::uint8_t
     {
-    }
+        None,
+        Number,
+        Instant
+    };
+    constexpr RVSensorLabel(Kind kind, std::int64_t value) noexcept : m_value(value), m_kind(kind)
+    {}
 
     std::int64_t m_value = 0;
     Kind m_kind = Kind::None;
