@@ -1,5 +1,7 @@
 #include "app/RVSingleInstance.h"
 
+#include "app/RVLaunchMessage.h"
+
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -11,7 +13,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr char kMagic[] = "korvela-open";
 constexpr char kAcknowledge = '\x06';
 // A client that connects and sends nothing is dropped after this long.
 constexpr int kReadTimeoutMs = 5000;
@@ -33,47 +34,13 @@ QString RVSingleInstance::defaultServerName()
     return QStringLiteral("korvela-player-%1").arg(::getuid());
 }
 
-QByteArray RVSingleInstance::encodeMessage(const QStringList& paths)
-{
-    QByteArray bytes(kMagic, sizeof kMagic); // with its NUL
-    for (const QString& path : paths) {
-        const QByteArray utf8 = path.toUtf8();
-        if (utf8.isEmpty() || utf8.contains('\0'))
-            continue;
-        bytes += utf8;
-        bytes += '\0';
-    }
-    bytes += '\0'; // paths are never empty, so two NULs end the message
-    return bytes;
-}
-
-std::optional<QStringList> RVSingleInstance::decodeMessage(const QByteArray& bytes)
-{
-    if (bytes.size() > kMaxMessageBytes || !bytes.startsWith(QByteArray(kMagic, sizeof kMagic)))
-        return std::nullopt;
-    // Paths are never empty, so the first empty one is the end; a message cut short is
-    // refused whole.
-    if (!bytes.endsWith(QByteArray(2, '\0')))
-        return std::nullopt;
-    QStringList paths;
-    qsizetype start = qsizetype(sizeof kMagic);
-    while (start < bytes.size() - 1) {
-        const qsizetype end = bytes.indexOf('\0', start);
-        if (end == start)
-            return std::nullopt; // an empty path before the end
-        paths.append(QString::fromUtf8(bytes.constData() + start, end - start));
-        start = end + 1;
-    }
-    return paths;
-}
-
 bool RVSingleInstance::handOver(const QStringList& paths, int timeoutMs)
 {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     if (!socket.waitForConnected(timeoutMs))
         return false;
-    socket.write(encodeMessage(paths));
+    socket.write(RVLaunchMessage::encode(paths));
     while (socket.bytesToWrite() > 0) {
         if (!socket.waitForBytesWritten(timeoutMs))
             return false;
@@ -116,12 +83,12 @@ void RVSingleInstance::acceptConnection()
             if (!*buffer)
                 return; // answered already
             **buffer += socket->readAll();
-            if ((*buffer)->size() > kMaxMessageBytes) {
+            if ((*buffer)->size() > RVLaunchMessage::kMaxBytes) {
                 socket->abort();
                 return;
             }
             // Wait for more until the message is complete.
-            const std::optional<QStringList> paths = decodeMessage(**buffer);
+            const std::optional<QStringList> paths = RVLaunchMessage::decode(**buffer);
             if (!paths)
                 return;
             buffer->reset();

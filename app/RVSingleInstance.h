@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 class QLocalServer;
 
@@ -15,18 +12,13 @@ class QLocalServer;
 // else a name carrying the user id in the temporary folder). A later launch connects, sends
 // its paths and waits for the running window's acknowledgement; without one it opens its own
 // window. A socket file left by a crashed player answers nobody and is replaced.
-//
-// Message (client to server), all UTF-8:
-//   "korvela-open" NUL, each path followed by NUL, then one more NUL (paths are never empty);
-//   at most kMaxMessageBytes in all.
-// Answer: the single byte 0x06 once the paths were taken.
+// The paths travel as an RVLaunchMessage; the answer is the single byte 0x06 once they were
+// taken.
 class RVSingleInstance final : public QObject
 {
     Q_OBJECT
 
 public:
-    static constexpr qsizetype kMaxMessageBytes = 1 << 20; // far more than any command line
-
     explicit RVSingleInstance(QString serverName, QObject* parent = nullptr);
     ~RVSingleInstance() override;
 
@@ -39,10 +31,6 @@ public:
     // Becomes the running instance; replaces a stale socket. False when the socket cannot be
     // made (the window then works alone).
     bool listen();
-
-    static QByteArray encodeMessage(const QStringList& paths);
-    // Empty when the bytes are not a complete message.
-    static std::optional<QStringList> decodeMessage(const QByteArray& bytes);
 
 Q_SIGNALS:
     void pathsReceived(const QStringList& paths);

@@ -1,6 +1,7 @@
 // One window per user: the message a second launch sends, and a real second launch handing
 // its paths to this process, which plays the running player.
 
+#include "app/RVLaunchMessage.h"
 #include "app/RVSingleInstance.h"
 
 #include <QDir>
@@ -13,18 +14,18 @@
 
 TEST(SingleInstance, MessagesAreTakenOnlyWhenComplete)
 {
-    const QByteArray full = RVSingleInstance::encodeMessage({"/a b/ü.mp4", "", "/c"});
-    EXPECT_EQ(RVSingleInstance::decodeMessage(full), (QStringList{"/a b/ü.mp4", "/c"}));
-    EXPECT_EQ(RVSingleInstance::decodeMessage(RVSingleInstance::encodeMessage({})), QStringList{});
+    const QByteArray full = RVLaunchMessage::encode({"/a b/ü.mp4", "", "/c"});
+    EXPECT_EQ(RVLaunchMessage::decode(full), (QStringList{"/a b/ü.mp4", "/c"}));
+    EXPECT_EQ(RVLaunchMessage::decode(RVLaunchMessage::encode({})), QStringList{});
     // Cut after a whole path, cut inside one, another program's bytes, an empty path
     // inside, one byte over the limit.
-    QByteArray oversized = RVSingleInstance::encodeMessage({});
-    oversized.insert(13, QByteArray(RVSingleInstance::kMaxMessageBytes, 'x'));
+    QByteArray oversized = RVLaunchMessage::encode({});
+    oversized.insert(13, QByteArray(RVLaunchMessage::kMaxBytes, 'x'));
     for (const QByteArray& bad :
          {full.left(full.indexOf('\0', 14) + 1), full.left(16),
           QByteArray("GET / HTTP/1.1\0\0", 16), QByteArray("korvela-open\0/a\0\0/b\0\0", 22),
           oversized, QByteArray()})
-        EXPECT_FALSE(RVSingleInstance::decodeMessage(bad)) << bad.left(40).toStdString();
+        EXPECT_FALSE(RVLaunchMessage::decode(bad)) << bad.left(40).toStdString();
 }
 
 TEST(SingleInstance, SecondLaunchHandsItsPathsOverAndQuits)
