@@ -206,7 +206,7 @@ void RVAppDelegate::buildMenus()
         return item;
     };
 
-    //% "File"
+    //% "&File"
     QMenu* file = bar->addMenu(qtTrId("MENU_FILE"));
     file->setObjectName(QStringLiteral("menuFile"));
     //% "Open…"
@@ -220,38 +220,55 @@ void RVAppDelegate::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
-    //% "Help"
+    //% "&Help"
     QMenu* help = bar->addMenu(qtTrId("MENU_HELP"));
     help->setObjectName(QStringLiteral("menuHelp"));
     QAction* about =
         addItem(help, qtTrId("MENU_ABOUT"), "about", [this] { RVAboutBox::show(window()); });
     about->setMenuRole(QAction::AboutRole);
 
-    // The window's own key map handles the keys of these commands; the menu items carry no
-    // shortcuts so that the two never compete.
-    //% "Playback"
+    // The window's own key map handles the keys of these commands by their place on the
+    // keyboard, whatever the layout; the menu items only show them (the text after a tab is
+    // drawn as the shortcut) and carry no shortcut of their own, so the two never compete.
+    auto withKey = [](const QString& title, QKeyCombination key) {
+        return title + QLatin1Char('\t') + QKeySequence(key).toString(QKeySequence::NativeText);
+    };
+    RVMainViewController* controller = m_mainViewController.get();
+    //% "&Playback"
     m_menuPlayback = bar->addMenu(qtTrId("MENU_PLAYBACK"));
     m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
     //% "Play / Pause"
-    addItem(m_menuPlayback, qtTrId("MENU_PLAY_PAUSE"), "playPause", [this] { playPauseClicked(); });
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_PLAY_PAUSE"), Qt::Key_Space), "playPause",
+            [this] { playPauseClicked(); });
     //% "Fast Forward"
-    addItem(m_menuPlayback, qtTrId("MENU_FAST_FORWARD"), "fastForward",
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_FAST_FORWARD"), Qt::Key_L), "fastForward",
             [this] { fastForwardClicked(); });
     //% "Rewind"
-    addItem(m_menuPlayback, qtTrId("MENU_REWIND"), "rewind", [this] { rewindClicked(); });
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_REWIND"), Qt::Key_J), "rewind",
+            [this] { rewindClicked(); });
     m_menuPlayback->addSeparator();
     //% "Next Frame"
-    addItem(m_menuPlayback, qtTrId("MENU_NEXT_FRAME"), "nextFrame", [this] { nextFrameClicked(); });
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_NEXT_FRAME"), Qt::Key_N), "nextFrame",
+            [this] { nextFrameClicked(); });
     //% "Previous Frame"
-    addItem(m_menuPlayback, qtTrId("MENU_PREVIOUS_FRAME"), "prevFrame",
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_PREVIOUS_FRAME"), Qt::Key_B), "prevFrame",
             [this] { prevFrameClicked(); });
     //% "Step Forward"
-    addItem(m_menuPlayback, qtTrId("MENU_STEP_FORWARD"), "stepForward",
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_STEP_FORWARD"), Qt::Key_Right), "stepForward",
             [this] { stepForwardClicked(); });
     //% "Step Backward"
-    addItem(m_menuPlayback, qtTrId("MENU_STEP_BACKWARD"), "stepBackward",
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_STEP_BACKWARD"), Qt::Key_Left), "stepBackward",
             [this] { stepBackwardClicked(); });
+    //% "Go to Start"
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_GO_TO_START"), Qt::Key_Home), "goToStart",
+            [controller] { controller->goToStart(); });
+    //% "Go to End"
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_GO_TO_END"), Qt::Key_End), "goToEnd",
+            [controller] { controller->goToEnd(); });
     m_menuPlayback->addSeparator();
+    //% "Full Screen"
+    addItem(m_menuPlayback, withKey(qtTrId("MENU_FULL_SCREEN"), Qt::Key_F11), "fullScreen",
+            [controller] { controller->fullScreenPressed(); });
     //% "Save Still Picture…"
     m_makeScreenShot = addItem(m_menuPlayback, qtTrId("MENU_SCREENSHOT"), "makeScreenShot",
                                [this] { makeScreenShotClicked(); });
@@ -267,7 +284,7 @@ void RVAppDelegate::buildMenus()
     if (QMenu* camera = m_mainViewController->cameraMenu())
         bar->addMenu(camera);
 
-    //% "Graphs"
+    //% "&Graphs"
     m_menuGraphs = bar->addMenu(qtTrId("MENU_GRAPHS"));
     m_menuGraphs->setObjectName(QStringLiteral("menuGraphs"));
     const struct
@@ -290,7 +307,7 @@ void RVAppDelegate::buildMenus()
         m_graphsItems[graph.tag] = item;
     }
 
-    //% "Settings"
+    //% "&Settings"
     QMenu* settings = bar->addMenu(qtTrId("MENU_SETTINGS"));
     settings->setObjectName(QStringLiteral("menuSettings"));
     //% "Language"

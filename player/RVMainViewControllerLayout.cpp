@@ -27,22 +27,28 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
 constexpr int kFileListWidth = 300;
+constexpr int kNameColumnWidth = 150;
 constexpr int kButtonIconSize = 22;
 
 // The desktop's icon, else our own drawing of it.
@@ -59,7 +65,9 @@ QToolButton* playbackButton(QWidget* parent, const char* name, const QIcon& icon
     button->setIcon(icon);
     button->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus); // keys belong to the window's key map
+    // Reachable with Tab, but a click leaves the focus where it was (the list or the video),
+    // so the window's keys go on working after a click on a button.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 } // namespace
@@ -97,7 +105,7 @@ void RVMainViewController::buildWindow()
         new QPushButton(themedIcon("list-remove", "Remove"), QString(), m_fileViewContainer);
     m_removeVideoButton->setObjectName(QStringLiteral("removeVideoButton"));
     for (QPushButton* button : {m_addVideoButton, m_removeVideoButton})
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
     fileButtons->addWidget(m_addVideoButton);
     fileButtons->addWidget(m_removeVideoButton);
     fileButtons->addStretch(1);
@@ -113,9 +121,28 @@ void RVMainViewController::buildWindow()
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDuration, QHeaderView::Interactive);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDate, QHeaderView::Interactive);
     header->resizeSection(RVVideoOutlineViewModel::ColumnLocked, 22);
-    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, 50);
-    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, 140);
+    // Wide enough for their headers in the interface language ("Длительность" is three
+    // times "Duration") and for their longest values.
+    const QFontMetrics metrics = m_filesView->fontMetrics();
+    constexpr int cellPadding = 12;
+    const int durationWidth =
+        std::max({50, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDuration),
+                  metrics.horizontalAdvance(QStringLiteral("000:00")) + cellPadding});
+    const int dateWidth =
+        std::max({140, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDate),
+                  metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding});
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
     left->addWidget(m_filesView, 1);
+    // The name column stretches; the list is never so narrow that it gets less than
+    // kNameColumnWidth (full names show in its tool tips).
+    const int frame = 2 * m_filesView->frameWidth() + left->contentsMargins().left() +
+                      left->contentsMargins().right();
+    const int fileListWidth =
+        std::max(kFileListWidth,
+                 kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth + dateWidth +
+                     m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
+    m_fileViewContainer->setMinimumWidth(fileListWidth);
 
     // The advertisement panel's place: collapsed until its page says how tall it is.
     m_advertisementContainer = new QWidget(m_fileViewContainer);
@@ -191,7 +218,7 @@ void RVMainViewController::buildWindow()
     m_playPauseButton->setObjectName(QStringLiteral("playPauseButton"));
     m_playPauseButton->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
     m_playPauseButton->setFlat(true);
-    m_playPauseButton->setFocusPolicy(Qt::NoFocus);
+    m_playPauseButton->setFocusPolicy(Qt::TabFocus);
     m_nextFrameButton = playbackButton(m_playbackControlsContainer, "nextFrameButton",
                                        themedIcon("media-skip-forward", "NextFrame"));
     m_fastForwardButton = playbackButton(m_playbackControlsContainer, "fastForwardButton",
@@ -228,7 +255,7 @@ void RVMainViewController::buildWindow()
     m_rightSplitter->setStretchFactor(1, 2);
     m_windowModeControls->setStretchFactor(0, 0);
     m_windowModeControls->setStretchFactor(1, 1);
-    m_windowModeControls->setSizes({kFileListWidth, kWindowWidth - kFileListWidth});
+    m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
     m_rightSplitter->setSizes({300, 200});
     m_videoMapSplitter->setSizes({360, 240});
 
@@ -260,18 +287,23 @@ void RVMainViewController::buildWindow()
 void RVMainViewController::initLanguage()
 {
     localizeCameraMenu();
+    // The key of the window's key map (RVViewUtil) that does the same, in the tool tip.
+    auto withKey = [](const QString& text, QKeyCombination key) {
+        return QStringLiteral("%1 (%2)").arg(text,
+                                             QKeySequence(key).toString(QKeySequence::NativeText));
+    };
     //% "Play / pause"
-    m_playPauseButton->setToolTip(qtTrId("PLAY_PAUSE_TOOLTIP"));
+    m_playPauseButton->setToolTip(withKey(qtTrId("PLAY_PAUSE_TOOLTIP"), Qt::Key_Space));
     //% "Fast forward"
-    m_fastForwardButton->setToolTip(qtTrId("FAST_FORWARD_TOOLTIP"));
+    m_fastForwardButton->setToolTip(withKey(qtTrId("FAST_FORWARD_TOOLTIP"), Qt::Key_L));
     //% "Rewind"
-    m_rewindButton->setToolTip(qtTrId("REWIND_TOOLTIP"));
+    m_rewindButton->setToolTip(withKey(qtTrId("REWIND_TOOLTIP"), Qt::Key_J));
     //% "Next frame"
-    m_nextFrameButton->setToolTip(qtTrId("NEXT_FRAME_TOOLTIP"));
+    m_nextFrameButton->setToolTip(withKey(qtTrId("NEXT_FRAME_TOOLTIP"), Qt::Key_N));
     //% "Previous frame"
-    m_prevFrameButton->setToolTip(qtTrId("PREVIOUS_FRAME_TOOLTIP"));
+    m_prevFrameButton->setToolTip(withKey(qtTrId("PREVIOUS_FRAME_TOOLTIP"), Qt::Key_B));
     //% "Full screen"
-    m_fullScreenButton->setToolTip(qtTrId("FULL_SCREEN_TOOLTIP"));
+    m_fullScreenButton->setToolTip(withKey(qtTrId("FULL_SCREEN_TOOLTIP"), Qt::Key_F11));
     //% "Save a still picture"
     m_screenShotButton->setToolTip(qtTrId("SCREENSHOT_TOOLTIP"));
     //% "Zoom in"
@@ -282,6 +314,10 @@ void RVMainViewController::initLanguage()
     m_fitVideoButton->setToolTip(qtTrId("FIT_VIDEO_TOOLTIP"));
     //% "Add"
     m_addVideoButton->setText(qtTrId("ADD_VIDEO_TITLE"));
+    //% "Add recordings or folders"
+    m_addVideoButton->setToolTip(QStringLiteral("%1 (%2)").arg(
+        qtTrId("ADD_VIDEO_TOOLTIP"),
+        QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
     //% "Remove"
     m_removeVideoButton->setText(qtTrId("REMOVE_VIDEO_TITLE"));
     //% "Show in file manager"

@@ -211,6 +211,11 @@ void RVTimeSlider2::draw(QPainter& painter)
     painter.save();
 
     painter.fillRect(QRectF(0, 0, fullWidth, fullHeight), palette().color(QPalette::Window));
+    // Nothing loaded: an empty axis and empty bands would only suggest a trip of no length.
+    if (!m_videoDuration) {
+        painter.restore();
+        return;
+    }
 
     // The time axis: a thick light grey line with round ends.
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -220,8 +225,7 @@ void RVTimeSlider2::draw(QPainter& painter)
     // Thin straight lines stay crisp and cheap without antialiasing.
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    if (m_videoDuration)
-        drawTicks(painter, m_width);
+    drawTicks(painter, m_width);
 
     const int enabled = int(std::count(m_enabled.begin(), m_enabled.end(), true));
     const std::vector<QRectF> bands =
