@@ -146,6 +146,7 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     connectMap();
     connectZoomAndStills();
     initLanguage();
+    fitFileListColumns();
     refreshGraphs();
     onRateChanged(m_player->rate());
     onItemStatusChanged(false, QString());

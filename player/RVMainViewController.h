@@ -242,6 +242,9 @@ private:
     // Construction.
     void buildWindow();
     void initLanguage();
+    // Sizes the list's columns for their headers in the interface language and its values,
+    // and gives the list the width its name column needs.
+    void fitFileListColumns();
     void loadSettings();
     void connectPlayer();
     void updateReadingProgress(int done, int total);

@@ -121,28 +121,7 @@ void RVMainViewController::buildWindow()
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDuration, QHeaderView::Interactive);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDate, QHeaderView::Interactive);
     header->resizeSection(RVVideoOutlineViewModel::ColumnLocked, 22);
-    // Wide enough for their headers in the interface language ("Длительность" is three
-    // times "Duration") and for their longest values.
-    const QFontMetrics metrics = m_filesView->fontMetrics();
-    constexpr int cellPadding = 12;
-    const int durationWidth =
-        std::max({50, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDuration),
-                  metrics.horizontalAdvance(QStringLiteral("000:00")) + cellPadding});
-    const int dateWidth =
-        std::max({140, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDate),
-                  metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding});
-    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
-    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
     left->addWidget(m_filesView, 1);
-    // The name column stretches; the list is never so narrow that it gets less than
-    // kNameColumnWidth (full names show in its tool tips).
-    const int frame = 2 * m_filesView->frameWidth() + left->contentsMargins().left() +
-                      left->contentsMargins().right();
-    const int fileListWidth =
-        std::max(kFileListWidth,
-                 kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth + dateWidth +
-                     m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
-    m_fileViewContainer->setMinimumWidth(fileListWidth);
 
     // The advertisement panel's place: collapsed until its page says how tall it is.
     m_advertisementContainer = new QWidget(m_fileViewContainer);
@@ -255,9 +234,20 @@ void RVMainViewController::buildWindow()
     m_rightSplitter->setStretchFactor(1, 2);
     m_windowModeControls->setStretchFactor(0, 0);
     m_windowModeControls->setStretchFactor(1, 1);
-    m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
+    m_windowModeControls->setSizes({kFileListWidth, kWindowWidth - kFileListWidth});
     m_rightSplitter->setSizes({300, 200});
     m_videoMapSplitter->setSizes({360, 240});
+
+    // Tab goes from the window's own focus (the video, where it starts) through the list and
+    // the buttons in the order they are seen; the map page comes last, as the web view keeps
+    // Tab for its own links once it has the focus.
+    const QList<QWidget*> tabOrder{m_mainView,         m_addVideoButton,   m_removeVideoButton,
+                                   m_filesView,        m_rewindButton,     m_prevFrameButton,
+                                   m_playPauseButton,  m_nextFrameButton,  m_fastForwardButton,
+                                   m_screenShotButton, m_zoomOutButton,    m_zoomInButton,
+                                   m_fitVideoButton,   m_fullScreenButton, m_mapWebView};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     // The file list's context menu: reveal and the three exports, then the lock items.
     m_revealInFinderMenuItem = new QAction(m_filesView);
@@ -329,6 +319,34 @@ void RVMainViewController::initLanguage()
     //% "Export to spreadsheet"
     m_exportToExcelMenuItem->setText(qtTrId("MENU_EXPORT_TO_EXCEL"));
     m_velocity->setText(speedUnit());
+}
+
+void RVMainViewController::fitFileListColumns()
+{
+    QHeaderView* header = m_filesView->header();
+    // Wide enough for their headers in the interface language ("Длительность" is three
+    // times "Duration") and for their longest values.
+    const QFontMetrics metrics = m_filesView->fontMetrics();
+    constexpr int cellPadding = 12;
+    const int durationWidth =
+        std::max({50, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDuration),
+                  metrics.horizontalAdvance(QStringLiteral("000:00")) + cellPadding});
+    const int dateWidth =
+        std::max({140, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDate),
+                  metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding});
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
+    // The name column stretches; the list is never so narrow that it gets less than
+    // kNameColumnWidth (full names show in its tool tips).
+    const int frame = 2 * m_filesView->frameWidth() +
+                      m_fileViewContainer->layout()->contentsMargins().left() +
+                      m_fileViewContainer->layout()->contentsMargins().right();
+    const int fileListWidth =
+        std::max(kFileListWidth,
+                 kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth + dateWidth +
+                     m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
+    m_fileViewContainer->setMinimumWidth(fileListWidth);
+    m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
 }
 
 void RVMainViewController::updateReadingProgress(int done, int total)
