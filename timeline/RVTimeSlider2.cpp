@@ -211,8 +211,9 @@ void RVTimeSlider2::draw(QPainter& painter)
     painter.save();
 
     painter.fillRect(QRectF(0, 0, fullWidth, fullHeight), palette().color(QPalette::Window));
-    // Nothing loaded: an empty axis and empty bands would only suggest a trip of no length.
-    if (!m_videoDuration) {
+    // Nothing loaded (no length and no series): an empty axis and empty bands would only
+    // suggest a trip of no length.
+    if (!m_videoDuration && !m_gSensorData && !m_velocityData && !m_points) {
         painter.restore();
         return;
     }
