@@ -175,7 +175,7 @@ void RVMainViewController::updateListPlaceholder()
         return;
     }
     //% "No recordings yet.\n\nInsert a camera's memory card, or choose Add to open recordings or a
-    //folder of them. You can also drop them here."
+    // folder of them. You can also drop them here."
     m_filesView->setPlaceholderText(qtTrId("FILE_LIST_EMPTY_HINT"));
 }
 
