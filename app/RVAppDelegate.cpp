@@ -44,13 +44,30 @@ enum GraphTag
     Altitude
 };
 
-// The menus keep the id of their text, so that a change of language can look it up again.
+// The menus keep the id of their text, so that a change of language can look it up again, and
+// the key that the window's key map gives the command.
 constexpr const char* kTextIdProperty = "korvelaTextId";
+constexpr const char* kKeyProperty = "korvelaKey";
 
-QAction* withTextId(QAction* item, const char* textId)
+// The item's text in the current language. The window's key map handles the keys by their place
+// on the keyboard, whatever the layout; the menu only shows the key (the text after a tab is
+// drawn as the shortcut) and carries no shortcut of its own, so the two never compete.
+QString menuText(const QAction* item)
+{
+    QString text = qtTrId(item->property(kTextIdProperty).toByteArray().constData());
+    const int key = item->property(kKeyProperty).toInt();
+    if (key != 0)
+        text += QLatin1Char('\t') +
+                QKeySequence(QKeyCombination::fromCombined(key)).toString(QKeySequence::NativeText);
+    return text;
+}
+
+QAction* withTextId(QAction* item, const char* textId, QKeyCombination key = {})
 {
     item->setProperty(kTextIdProperty, QByteArray(textId));
-    item->setText(qtTrId(textId));
+    if (key.toCombined() != 0)
+        item->setProperty(kKeyProperty, key.toCombined());
+    item->setText(menuText(item));
     return item;
 }
 
@@ -222,14 +239,15 @@ void RVAppDelegate::updateGraphsCheckMarks()
 void RVAppDelegate::buildMenus()
 {
     QMenuBar* bar = window()->menuBar();
-    auto addItem = [this](QMenu* menu, const char* textId, const char* name, auto slot) {
-        QAction* item = withTextId(menu->addAction(QString()), textId);
+    auto addItem = [this](QMenu* menu, const char* textId, const char* name, auto slot,
+                          QKeyCombination key = {}) {
+        QAction* item = withTextId(menu->addAction(QString()), textId, key);
         item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, slot);
         return item;
     };
 
-    //% "File"
+    //% "&File"
     QMenu* file = addMenu(bar, "MENU_FILE");
     file->setObjectName(QStringLiteral("menuFile"));
     //% "Open…"
@@ -243,34 +261,57 @@ void RVAppDelegate::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
-    //% "Help"
+    //% "&Help"
     QMenu* help = addMenu(bar, "MENU_HELP");
     help->setObjectName(QStringLiteral("menuHelp"));
     QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });
     about->setMenuRole(QAction::AboutRole);
 
-    // The window's own key map handles the keys of these commands; the menu items carry no
-    // shortcuts so that the two never compete.
-    //% "Playback"
+    // Playback items show the key of the window's key map beside their text (see menuText).
+    RVMainViewController* controller = m_mainViewController.get();
+    //% "&Playback"
     m_menuPlayback = addMenu(bar, "MENU_PLAYBACK");
     m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
     //% "Play / Pause"
-    addItem(m_menuPlayback, "MENU_PLAY_PAUSE", "playPause", [this] { playPauseClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_PLAY_PAUSE", "playPause", [this] { playPauseClicked(); },
+        Qt::Key_Space);
     //% "Fast Forward"
-    addItem(m_menuPlayback, "MENU_FAST_FORWARD", "fastForward", [this] { fastForwardClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_FAST_FORWARD", "fastForward", [this] { fastForwardClicked(); },
+        Qt::Key_L);
     //% "Rewind"
-    addItem(m_menuPlayback, "MENU_REWIND", "rewind", [this] { rewindClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_REWIND", "rewind", [this] { rewindClicked(); }, Qt::Key_J);
     m_menuPlayback->addSeparator();
     //% "Next Frame"
-    addItem(m_menuPlayback, "MENU_NEXT_FRAME", "nextFrame", [this] { nextFrameClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_NEXT_FRAME", "nextFrame", [this] { nextFrameClicked(); }, Qt::Key_N);
     //% "Previous Frame"
-    addItem(m_menuPlayback, "MENU_PREVIOUS_FRAME", "prevFrame", [this] { prevFrameClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_PREVIOUS_FRAME", "prevFrame", [this] { prevFrameClicked(); },
+        Qt::Key_B);
     //% "Step Forward"
-    addItem(m_menuPlayback, "MENU_STEP_FORWARD", "stepForward", [this] { stepForwardClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_STEP_FORWARD", "stepForward", [this] { stepForwardClicked(); },
+        Qt::Key_Right);
     //% "Step Backward"
-    addItem(m_menuPlayback, "MENU_STEP_BACKWARD", "stepBackward",
-            [this] { stepBackwardClicked(); });
+    addItem(
+        m_menuPlayback, "MENU_STEP_BACKWARD", "stepBackward", [this] { stepBackwardClicked(); },
+        Qt::Key_Left);
+    //% "Go to Start"
+    addItem(
+        m_menuPlayback, "MENU_GO_TO_START", "goToStart", [controller] { controller->goToStart(); },
+        Qt::Key_Home);
+    //% "Go to End"
+    addItem(
+        m_menuPlayback, "MENU_GO_TO_END", "goToEnd", [controller] { controller->goToEnd(); },
+        Qt::Key_End);
     m_menuPlayback->addSeparator();
+    //% "Full Screen"
+    addItem(
+        m_menuPlayback, "MENU_FULL_SCREEN", "fullScreen",
+        [controller] { controller->fullScreenPressed(); }, Qt::Key_F11);
     //% "Save Still Picture…"
     m_makeScreenShot = addItem(m_menuPlayback, "MENU_SCREENSHOT", "makeScreenShot",
                                [this] { makeScreenShotClicked(); });
@@ -285,7 +326,7 @@ void RVAppDelegate::buildMenus()
     if (QMenu* camera = m_mainViewController->cameraMenu())
         bar->addMenu(camera);
 
-    //% "Graphs"
+    //% "&Graphs"
     m_menuGraphs = addMenu(bar, "MENU_GRAPHS");
     m_menuGraphs->setObjectName(QStringLiteral("menuGraphs"));
     const struct
@@ -308,7 +349,7 @@ void RVAppDelegate::buildMenus()
         m_graphsItems[graph.tag] = item;
     }
 
-    //% "Settings"
+    //% "&Settings"
     QMenu* settings = addMenu(bar, "MENU_SETTINGS");
     settings->setObjectName(QStringLiteral("menuSettings"));
     //% "Language"
@@ -389,7 +430,7 @@ void RVAppDelegate::retranslateMenus()
     for (QAction* item : bar->findChildren<QAction*>()) {
         const QByteArray id = item->property(kTextIdProperty).toByteArray();
         if (!id.isEmpty())
-            item->setText(qtTrId(id.constData()));
+            item->setText(menuText(item));
     }
 }
 

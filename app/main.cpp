@@ -3,11 +3,14 @@
 
 #include "app/RVAppDelegate.h"
 #include "app/RVCommandLine.h"
+#include "app/RVSingleInstance.h"
 #include "player/RVMainViewController.h"
 
 #include "korvela_version.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QMainWindow>
 
 #include <cstdio>
 
@@ -38,9 +41,32 @@ int main(int argc, char* argv[])
         return RVCommandLine::kUsageError;
     }
 
+    // One window per user: a running player takes our paths and shows itself. A --check run
+    // is a window of its own and leaves a running player alone.
+    RVSingleInstance instance(RVSingleInstance::defaultServerName());
+    if (!options->check) {
+        QStringList absolute;
+        // Relative paths are ours to resolve; URIs travel as they are.
+        for (const QString& path : options->paths)
+            absolute.append(
+                path.contains(QLatin1String(":/")) ? path : QFileInfo(path).absoluteFilePath());
+        if (instance.handOver(absolute))
+            return 0;
+        instance.listen();
+    }
+
     RVAppDelegate delegate;
     delegate.applicationDidFinishLaunching();
     delegate.mainViewController()->addFiles(options->paths);
+    QObject::connect(&instance, &RVSingleInstance::pathsReceived, &delegate,
+                     [&delegate](const QStringList& paths) {
+                         delegate.mainViewController()->addFiles(paths);
+                         QMainWindow* window = delegate.window();
+                         if (window->isMinimized())
+                             window->showNormal();
+                         window->raise();
+                         window->activateWindow();
+                     });
     if (options->check)
         RVCommandLine::quitWhenListed(delegate);
     return application.exec();

@@ -198,13 +198,19 @@ void RVVideoList::addVideoFilesFrom(const QStringList& paths)
 void RVVideoList::collectAndAdd(const QStringList& paths)
 {
     RVVideoFileList found;
+    QStringList empty;
     for (const QString& path : paths) {
         if (m_shuttingDown)
             return;
+        const std::size_t before = found.size();
         RVFileSystemUtil::scanVideoFilesFrom(path, found, &m_shuttingDown);
+        if (found.size() == before)
+            empty.append(path);
     }
     if (m_shuttingDown)
         return;
+    if (!empty.isEmpty())
+        Q_EMIT noRecordingsFoundIn(empty);
     {
         std::lock_guard lock(m_lock);
         appendNewLocked(found);

@@ -149,6 +149,8 @@ Q_SIGNALS:
     void metaInfoUpdated();
     // Progress of a metadata scan: `done` of `total` recordings read. From a pool thread.
     void metaScanProgress(int done, int total);
+    // Files and folders given to addVideoFilesFrom that hold no recording. From a pool thread.
+    void noRecordingsFoundIn(const QStringList& paths);
 
 private:
     void deviceMounted();

@@ -89,6 +89,8 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     // Progress arrives from pool threads; the queued connection brings it to this thread.
     connect(m_videoList.get(), &RVVideoList::metaScanProgress, this,
             &RVMainViewController::updateReadingProgress, Qt::QueuedConnection);
+    connect(m_videoList.get(), &RVVideoList::noRecordingsFoundIn, this,
+            &RVMainViewController::noRecordingsFoundIn, Qt::QueuedConnection);
 
     // The update check and the advertisement panel talk to the maker's server.
     m_updateDialogs = std::make_unique<RVUpdateDialogs>(m_dialogs, m_window);
@@ -151,6 +153,7 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     connectMap();
     connectZoomAndStills();
     initLanguage();
+    fitFileListColumns();
     refreshGraphs();
     onRateChanged(m_player->rate());
     onItemStatusChanged(false, QString());
@@ -306,6 +309,11 @@ void RVMainViewController::escapePressed()
 }
 
 void RVMainViewController::altEnterPressed()
+{
+    fullScreenClick(false);
+}
+
+void RVMainViewController::fullScreenPressed()
 {
     fullScreenClick(false);
 }

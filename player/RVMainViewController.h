@@ -213,6 +213,11 @@ public:
     void prevFrame() override;
     void goForward() override;
     void goBack() override;
+    void goToStart() override;
+    void goToEnd() override;
+    void fullScreenPressed() override;
+    void rewindPressed() override;
+    void fastForwardPressed() override;
     void lockClicked(RVVideoDataPtr node) override;
     void unlockClicked(RVVideoDataPtr node) override;
     void removeClicked(RVVideoDataPtr node) override;
@@ -252,6 +257,9 @@ private:
     void buildWindow();
     void initLanguage();
     void updateHiddenGraphsNote();
+    // Sizes the list's columns for their headers in the interface language and its values,
+    // and gives the list the width its name column needs.
+    void fitFileListColumns();
     void loadSettings();
     void connectPlayer();
     void updateReadingProgress(int done, int total);
@@ -297,6 +305,9 @@ private:
     RVVideoDataPtr nodeForCommand() const;
     RVVideoDataPtr nodeForExport() const;
     void reloadFilesView();
+    // The empty list tells how to get recordings, or names the folders that held none.
+    void updateListPlaceholder();
+    void noRecordingsFoundIn(const QStringList& paths);
     void selectAfterRemoval(int row);
     // Whether the playing node holds any recording of `node`.
     bool isPlayingAnyOf(const RVVideoDataPtr& node) const;
@@ -354,6 +365,7 @@ private:
     QAction* m_exportToGpxMenuItem = nullptr;
     QAction* m_exportToKmlMenuItem = nullptr;
     QAction* m_exportToExcelMenuItem = nullptr;
+    QString m_noRecordingsNote; // the empty list's text after adding folders without recordings
     QLabel* m_readingLabel = nullptr;
     QProgressBar* m_readingProgress = nullptr;
     QLabel* m_hiddenGraphsLabel = nullptr; // graphs the slider had no room for

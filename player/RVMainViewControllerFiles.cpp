@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QStandardPaths>
@@ -118,6 +119,7 @@ void RVMainViewController::reloadFilesView()
             reselect, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else if (selectedTopRow >= 0)
         selectRow(std::min(selectedTopRow, m_filesModel->rowCount() - 1));
+    updateListPlaceholder();
 }
 
 void RVMainViewController::setModeFilter(RVModeFilter filter)
@@ -179,6 +181,32 @@ void RVMainViewController::addFiles(const QStringList& paths)
             withName(qtTrId("STATUS_PATHS_NOT_ADDED"), added.problems.join(QLatin1String("; "))));
     }
     reloadFilesView();
+}
+
+void RVMainViewController::noRecordingsFoundIn(const QStringList& paths)
+{
+    QStringList names;
+    for (const QString& path : paths)
+        names << QDir::toNativeSeparators(path);
+    //% "No recordings found in %1"
+    const QString note =
+        withName(qtTrId("STATUS_NO_RECORDINGS_FOUND"), names.join(QLatin1String(", ")));
+    showStatusMessage(note);
+    m_noRecordingsNote = note;
+    updateListPlaceholder();
+}
+
+void RVMainViewController::updateListPlaceholder()
+{
+    if (m_filesModel->rowCount() > 0)
+        m_noRecordingsNote.clear();
+    if (!m_noRecordingsNote.isEmpty()) {
+        m_filesView->setPlaceholderText(m_noRecordingsNote);
+        return;
+    }
+    //% "No recordings yet.\n\nInsert a camera's memory card, or choose Add to open recordings or a
+    // folder of them. You can also drop them here."
+    m_filesView->setPlaceholderText(qtTrId("FILE_LIST_EMPTY_HINT"));
 }
 
 void RVMainViewController::removeFileClicked()

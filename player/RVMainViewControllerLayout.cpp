@@ -29,22 +29,28 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
 constexpr int kFileListWidth = 300;
+constexpr int kNameColumnWidth = 150;
 constexpr int kButtonIconSize = 22;
 
 // The desktop's icon, else our own drawing of it in the palette's colours.
@@ -61,7 +67,9 @@ QToolButton* playbackButton(QWidget* parent, const char* name, const QIcon& icon
     button->setIcon(icon);
     button->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
     button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus); // keys belong to the window's key map
+    // Reachable with Tab, but a click leaves the focus where it was (the list or the video),
+    // so the window's keys go on working after a click on a button.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 } // namespace
@@ -99,7 +107,7 @@ void RVMainViewController::buildWindow()
         new QPushButton(themedIcon("list-remove", "Remove"), QString(), m_fileViewContainer);
     m_removeVideoButton->setObjectName(QStringLiteral("removeVideoButton"));
     for (QPushButton* button : {m_addVideoButton, m_removeVideoButton})
-        button->setFocusPolicy(Qt::NoFocus);
+        button->setFocusPolicy(Qt::TabFocus);
     fileButtons->addWidget(m_addVideoButton);
     fileButtons->addWidget(m_removeVideoButton);
     fileButtons->addStretch(1);
@@ -127,8 +135,6 @@ void RVMainViewController::buildWindow()
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDuration, QHeaderView::Interactive);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDate, QHeaderView::Interactive);
     header->resizeSection(RVVideoOutlineViewModel::ColumnLocked, 22);
-    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, 50);
-    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, 140);
     left->addWidget(m_filesView, 1);
 
     // The advertisement panel's place: collapsed until its page says how tall it is.
@@ -205,7 +211,7 @@ void RVMainViewController::buildWindow()
     m_playPauseButton->setObjectName(QStringLiteral("playPauseButton"));
     m_playPauseButton->setIconSize(QSize(kButtonIconSize, kButtonIconSize));
     m_playPauseButton->setFlat(true);
-    m_playPauseButton->setFocusPolicy(Qt::NoFocus);
+    m_playPauseButton->setFocusPolicy(Qt::TabFocus);
     m_nextFrameButton = playbackButton(m_playbackControlsContainer, "nextFrameButton",
                                        themedIcon("media-skip-forward", "NextFrame"));
     m_fastForwardButton = playbackButton(m_playbackControlsContainer, "fastForwardButton",
@@ -245,6 +251,17 @@ void RVMainViewController::buildWindow()
     m_windowModeControls->setSizes({kFileListWidth, kWindowWidth - kFileListWidth});
     m_rightSplitter->setSizes({300, 200});
     m_videoMapSplitter->setSizes({360, 240});
+
+    // Tab goes from the window's own focus (the video, where it starts) through the list and
+    // the buttons in the order they are seen; the map page comes last, as the web view keeps
+    // Tab for its own links once it has the focus.
+    const QList<QWidget*> tabOrder{m_mainView,         m_addVideoButton,   m_removeVideoButton,
+                                   m_filesView,        m_rewindButton,     m_prevFrameButton,
+                                   m_playPauseButton,  m_nextFrameButton,  m_fastForwardButton,
+                                   m_screenShotButton, m_zoomOutButton,    m_zoomInButton,
+                                   m_fitVideoButton,   m_fullScreenButton, m_mapWebView};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     // The file list's context menu: reveal and the three exports, then the lock items.
     m_revealInFinderMenuItem = new QAction(m_filesView);
@@ -295,18 +312,23 @@ void RVMainViewController::updateHiddenGraphsNote()
 void RVMainViewController::initLanguage()
 {
     localizeCameraMenu();
+    // The key of the window's key map (RVViewUtil) that does the same, in the tool tip.
+    auto withKey = [](const QString& text, QKeyCombination key) {
+        return QStringLiteral("%1 (%2)").arg(text,
+                                             QKeySequence(key).toString(QKeySequence::NativeText));
+    };
     //% "Play / pause"
-    m_playPauseButton->setToolTip(qtTrId("PLAY_PAUSE_TOOLTIP"));
+    m_playPauseButton->setToolTip(withKey(qtTrId("PLAY_PAUSE_TOOLTIP"), Qt::Key_Space));
     //% "Fast forward"
-    m_fastForwardButton->setToolTip(qtTrId("FAST_FORWARD_TOOLTIP"));
+    m_fastForwardButton->setToolTip(withKey(qtTrId("FAST_FORWARD_TOOLTIP"), Qt::Key_L));
     //% "Rewind"
-    m_rewindButton->setToolTip(qtTrId("REWIND_TOOLTIP"));
+    m_rewindButton->setToolTip(withKey(qtTrId("REWIND_TOOLTIP"), Qt::Key_J));
     //% "Next frame"
-    m_nextFrameButton->setToolTip(qtTrId("NEXT_FRAME_TOOLTIP"));
+    m_nextFrameButton->setToolTip(withKey(qtTrId("NEXT_FRAME_TOOLTIP"), Qt::Key_N));
     //% "Previous frame"
-    m_prevFrameButton->setToolTip(qtTrId("PREVIOUS_FRAME_TOOLTIP"));
+    m_prevFrameButton->setToolTip(withKey(qtTrId("PREVIOUS_FRAME_TOOLTIP"), Qt::Key_B));
     //% "Full screen"
-    m_fullScreenButton->setToolTip(qtTrId("FULL_SCREEN_TOOLTIP"));
+    m_fullScreenButton->setToolTip(withKey(qtTrId("FULL_SCREEN_TOOLTIP"), Qt::Key_F11));
     //% "Save a still picture"
     m_screenShotButton->setToolTip(qtTrId("SCREENSHOT_TOOLTIP"));
     //% "Zoom in"
@@ -317,6 +339,10 @@ void RVMainViewController::initLanguage()
     m_fitVideoButton->setToolTip(qtTrId("FIT_VIDEO_TOOLTIP"));
     //% "Add"
     m_addVideoButton->setText(qtTrId("ADD_VIDEO_TITLE"));
+    //% "Add recordings or folders"
+    m_addVideoButton->setToolTip(QStringLiteral("%1 (%2)").arg(
+        qtTrId("ADD_VIDEO_TOOLTIP"),
+        QKeySequence(QKeySequence::Open).toString(QKeySequence::NativeText)));
     //% "Remove"
     m_removeVideoButton->setText(qtTrId("REMOVE_VIDEO_TITLE"));
     for (int i = 0; i < m_modeFilterBox->count(); ++i)
@@ -346,8 +372,37 @@ void RVMainViewController::retranslate()
     if (m_timeLine->progress() >= 0)
         updateCurrentPositionOnMap();
     updateHiddenGraphsNote();
+    updateListPlaceholder();
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());
+}
+
+void RVMainViewController::fitFileListColumns()
+{
+    QHeaderView* header = m_filesView->header();
+    // Wide enough for their headers in the interface language ("Длительность" is three
+    // times "Duration") and for their longest values.
+    const QFontMetrics metrics = m_filesView->fontMetrics();
+    constexpr int cellPadding = 12;
+    const int durationWidth =
+        std::max({50, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDuration),
+                  metrics.horizontalAdvance(QStringLiteral("000:00")) + cellPadding});
+    const int dateWidth =
+        std::max({140, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDate),
+                  metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding});
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
+    // The name column stretches; the list is never so narrow that it gets less than
+    // kNameColumnWidth (full names show in its tool tips).
+    const int frame = 2 * m_filesView->frameWidth() +
+                      m_fileViewContainer->layout()->contentsMargins().left() +
+                      m_fileViewContainer->layout()->contentsMargins().right();
+    const int fileListWidth =
+        std::max(kFileListWidth,
+                 kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth + dateWidth +
+                     m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
+    m_fileViewContainer->setMinimumWidth(fileListWidth);
+    m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
 }
 
 void RVMainViewController::updateReadingProgress(int done, int total)

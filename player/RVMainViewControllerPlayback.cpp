@@ -268,6 +268,9 @@ void RVMainViewController::playPauseToggle()
             m_videoList->readGpsInfoInBackground(selected);
         }
     }
+    // Nothing chosen and nothing loaded: there is nothing to play or pause.
+    if (!m_playingVideoData)
+        return;
     if (m_player->rate() == 1.0) {
         m_player->pause();
         return;
@@ -287,12 +290,16 @@ bool RVMainViewController::isAtEndOfNode() const
 
 void RVMainViewController::forward()
 {
+    if (!m_playingVideoData)
+        return;
     const double rate = m_player->rate();
     m_player->setRate(rate < kFastRateStep ? kFastRateStep : rate + kFastRateStep);
 }
 
 void RVMainViewController::rewind()
 {
+    if (!m_playingVideoData)
+        return;
     const double rate = m_player->rate();
     m_player->setRate(rate > -kFastRateStep ? -kFastRateStep : rate - kFastRateStep);
 }
@@ -330,6 +337,28 @@ void RVMainViewController::goBack()
     if (!m_playingVideoData)
         return;
     seekToTripTime(std::max(currentTripTime() - kJumpSeconds, 0.0));
+}
+
+void RVMainViewController::goToStart()
+{
+    if (m_playingVideoData)
+        seekToTripTime(0.0);
+}
+
+void RVMainViewController::goToEnd()
+{
+    if (m_playingVideoData)
+        seekToTripTime(duration());
+}
+
+void RVMainViewController::rewindPressed()
+{
+    rewind();
+}
+
+void RVMainViewController::fastForwardPressed()
+{
+    forward();
 }
 
 void RVMainViewController::itemDidFinishPlaying()

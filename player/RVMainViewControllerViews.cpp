@@ -77,7 +77,7 @@ void RVMainViewController::localizeCameraMenu()
 {
     if (!m_cameraMenu)
         return;
-    //% "Camera"
+    //% "&Camera"
     m_cameraMenu->setTitle(qtTrId("MENU_CAMERA"));
     //% "Front"
     m_channelItems[0]->setText(qtTrId("MENU_CAMERA_FRONT"));

@@ -6,8 +6,11 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
+#include <QToolTip>
 
 RVVideoOutlineView::RVVideoOutlineView(QWidget* parent) : QTreeView(parent)
 {
@@ -121,4 +124,42 @@ void RVVideoOutlineView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void RVVideoOutlineView::setPlaceholderText(const QString& text)
+{
+    if (text == m_placeholderText)
+        return;
+    m_placeholderText = text;
+    viewport()->update();
+}
+
+void RVVideoOutlineView::paintEvent(QPaintEvent* event)
+{
+    QTreeView::paintEvent(event);
+    if (m_placeholderText.isEmpty() || !model() || model()->rowCount() > 0)
+        return;
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+    constexpr int margin = 12;
+    painter.drawText(viewport()->rect().adjusted(margin, margin, -margin, -margin),
+                     Qt::AlignCenter | Qt::TextWordWrap, m_placeholderText);
+}
+
+bool RVVideoOutlineView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        RVVideoOutlineViewModel* model = outlineModel();
+        const RVVideoDataPtr node = model ? model->nodeAt(index) : nullptr;
+        if (node && index.column() == RVVideoOutlineViewModel::ColumnName) {
+            QToolTip::showText(help->globalPos(), node->name(), viewport(), visualRect(index));
+            return true;
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QTreeView::viewportEvent(event);
 }

@@ -38,6 +38,10 @@ public:
     // The caller owns the menu.
     QMenu* menuForNode(const RVVideoDataPtr& node);
 
+    // Shown in the middle of the empty list: how to get recordings, or why none came.
+    void setPlaceholderText(const QString& text);
+    const QString& placeholderText() const { return m_placeholderText; }
+
     // The three commands of the menu, for videoDataForContextMenu().
     void lockClicked();
     void unlockClicked();
@@ -46,6 +50,9 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    // Names cut short by a narrow column show whole in a tool tip.
+    bool viewportEvent(QEvent* event) override;
 
 public:
     // Typing never jumps to rows: the keys are the player's (space, N, B, arrows).
@@ -57,4 +64,5 @@ private:
     RVPlayerViewDelegate* m_controllerDelegate = nullptr;
     QList<QAction*> m_baseMenuActions;
     RVVideoDataPtr m_videoDataForContextMenu;
+    QString m_placeholderText;
 };

@@ -26,6 +26,16 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::Left};
     case 106: // KEY_RIGHT
         return {true, RVViewKey::Right};
+    case 102: // KEY_HOME
+        return {true, RVViewKey::Home};
+    case 107: // KEY_END
+        return {true, RVViewKey::End};
+    case 87: // KEY_F11
+        return {true, RVViewKey::F11};
+    case 36: // KEY_J
+        return {true, RVViewKey::J};
+    case 38: // KEY_L
+        return {true, RVViewKey::L};
     default:
         return {true, std::nullopt};
     }

@@ -20,6 +20,16 @@ RVNativeKey rvNativeViewKey(quint32 /*nativeScanCode*/, quint32 nativeVirtualKey
         return {true, RVViewKey::Left};
     case 124: // kVK_RightArrow
         return {true, RVViewKey::Right};
+    case 115: // kVK_Home
+        return {true, RVViewKey::Home};
+    case 119: // kVK_End
+        return {true, RVViewKey::End};
+    case 103: // kVK_F11
+        return {true, RVViewKey::F11};
+    case 38: // kVK_ANSI_J
+        return {true, RVViewKey::J};
+    case 37: // kVK_ANSI_L
+        return {true, RVViewKey::L};
     default:
         // kVK_ANSI_A is 0, so a zero code cannot mean "absent" here; every real key event
         // carries its virtual key, so any other code is simply not a key of the map.

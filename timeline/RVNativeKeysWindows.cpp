@@ -22,6 +22,16 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::Left};
     case 0x14D: // Right arrow (extended)
         return {true, RVViewKey::Right};
+    case 0x147: // Home (extended)
+        return {true, RVViewKey::Home};
+    case 0x14F: // End (extended)
+        return {true, RVViewKey::End};
+    case 0x57:
+        return {true, RVViewKey::F11};
+    case 0x24:
+        return {true, RVViewKey::J};
+    case 0x26:
+        return {true, RVViewKey::L};
     default:
         return {true, std::nullopt};
     }

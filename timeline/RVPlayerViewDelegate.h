@@ -32,6 +32,14 @@ public:
     virtual void prevFrame() = 0;
     virtual void goForward() = 0;
     virtual void goBack() = 0;
+    // The start and the end of the playing node.
+    virtual void goToStart() = 0;
+    virtual void goToEnd() = 0;
+    // Full screen on and off.
+    virtual void fullScreenPressed() = 0;
+    // One rate step backwards / forwards, as the rewind and fast forward buttons.
+    virtual void rewindPressed() = 0;
+    virtual void fastForwardPressed() = 0;
     // The file list's context menu commands, for the node the menu was opened on.
     virtual void lockClicked(std::shared_ptr<RVVideoData> node) = 0;
     virtual void unlockClicked(std::shared_ptr<RVVideoData> node) = 0;

@@ -251,6 +251,12 @@ void RVTimeSlider2::draw(QPainter& painter)
     painter.save();
 
     painter.fillRect(QRectF(0, 0, fullWidth, fullHeight), palette().color(QPalette::Window));
+    // Nothing loaded (no length and no series): an empty axis and empty bands would only
+    // suggest a trip of no length.
+    if (!m_videoDuration && !m_gSensorData && !m_velocityData && !m_points) {
+        painter.restore();
+        return;
+    }
 
     // The time axis: a thick light grey line with round ends.
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -260,8 +266,7 @@ void RVTimeSlider2::draw(QPainter& painter)
     // Thin straight lines stay crisp and cheap without antialiasing.
     painter.setRenderHint(QPainter::Antialiasing, false);
 
-    if (m_videoDuration)
-        drawTicks(painter, m_width);
+    drawTicks(painter, m_width);
 
     // Bands lower than the minimum cannot be read: the least telling graphs, first in the
     // stacking order, make room for the others.

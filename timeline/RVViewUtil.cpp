@@ -28,6 +28,16 @@ std::optional<RVViewKey> keyFromQtKey(int key)
         return RVViewKey::Left;
     case Qt::Key_Right:
         return RVViewKey::Right;
+    case Qt::Key_Home:
+        return RVViewKey::Home;
+    case Qt::Key_End:
+        return RVViewKey::End;
+    case Qt::Key_F11:
+        return RVViewKey::F11;
+    case Qt::Key_J:
+        return RVViewKey::J;
+    case Qt::Key_L:
+        return RVViewKey::L;
     default:
         return std::nullopt;
     }
@@ -81,6 +91,26 @@ bool RVViewUtil::processKeyDown(const QKeyEvent* event, RVPlayerViewDelegate* de
     case RVViewKey::Right:
         if (delegate)
             delegate->goForward();
+        return true;
+    case RVViewKey::Home:
+        if (delegate)
+            delegate->goToStart();
+        return true;
+    case RVViewKey::End:
+        if (delegate)
+            delegate->goToEnd();
+        return true;
+    case RVViewKey::F11:
+        if (delegate)
+            delegate->fullScreenPressed();
+        return true;
+    case RVViewKey::J:
+        if (delegate)
+            delegate->rewindPressed();
+        return true;
+    case RVViewKey::L:
+        if (delegate)
+            delegate->fastForwardPressed();
         return true;
     }
     return false;

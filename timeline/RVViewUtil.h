@@ -17,6 +17,11 @@ enum class RVViewKey
     B,
     Left,
     Right,
+    Home,
+    End,
+    F11,
+    J,
+    L,
 };
 
 // The one key map shared by the window's root view and the file list.
@@ -32,6 +37,9 @@ public:
     //   N                      -> nextFrame
     //   B                      -> prevFrame
     //   Left / Right arrow     -> goBack / goForward
+    //   Home / End             -> goToStart / goToEnd
+    //   F11                    -> fullScreenPressed
+    //   J / L                  -> rewindPressed / fastForwardPressed (each press steps the rate)
     // Modifiers matter only for Return. A null delegate still consumes the mapped keys.
     static bool processKeyDown(const QKeyEvent* event, RVPlayerViewDelegate* delegate);
 

@@ -268,8 +268,8 @@
         <translation>Lese %1 von %2</translation>
     </message>
     <message id="MENU_FILE">
-        <source>File</source>
-        <translation>Datei</translation>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
     </message>
     <message id="MENU_OPEN">
         <source>Open…</source>
@@ -284,16 +284,16 @@
         <translation>Beenden</translation>
     </message>
     <message id="MENU_HELP">
-        <source>Help</source>
-        <translation>Hilfe</translation>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
     </message>
     <message id="MENU_ABOUT">
         <source>About Korvela Player</source>
         <translation>Über Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
-        <source>Playback</source>
-        <translation>Wiedergabe</translation>
+        <source>&amp;Playback</source>
+        <translation>&amp;Wiedergabe</translation>
     </message>
     <message id="MENU_PLAY_PAUSE">
         <source>Play / Pause</source>
@@ -340,8 +340,8 @@
         <translation>An Fenster anpassen</translation>
     </message>
     <message id="MENU_CAMERA">
-        <source>Camera</source>
-        <translation>Kamera</translation>
+        <source>&amp;Camera</source>
+        <translation>&amp;Kamera</translation>
     </message>
     <message id="MENU_CAMERA_FRONT">
         <source>Front</source>
@@ -376,12 +376,12 @@
         <translation>Ansichten tauschen</translation>
     </message>
     <message id="MENU_GRAPHS">
-        <source>Graphs</source>
-        <translation>Diagramme</translation>
+        <source>&amp;Graphs</source>
+        <translation>Dia&amp;gramme</translation>
     </message>
     <message id="MENU_SETTINGS">
-        <source>Settings</source>
-        <translation>Einstellungen</translation>
+        <source>&amp;Settings</source>
+        <translation>&amp;Einstellungen</translation>
     </message>
     <message id="MENU_LANGUAGE">
         <source>Language</source>
@@ -442,6 +442,34 @@
     <message id="TOOLTIP_CAMERA_MODEL">
         <source>Camera: %1</source>
         <translation>Kamera: %1</translation>
+    </message>
+    <message id="MENU_GO_TO_START">
+        <source>Go to Start</source>
+        <translation>Zum Anfang</translation>
+    </message>
+    <message id="MENU_GO_TO_END">
+        <source>Go to End</source>
+        <translation>Zum Ende</translation>
+    </message>
+    <message id="MENU_FULL_SCREEN">
+        <source>Full Screen</source>
+        <translation>Vollbild</translation>
+    </message>
+    <message id="STATUS_NO_RECORDINGS_FOUND">
+        <source>No recordings found in %1</source>
+        <translation>Keine Aufnahmen gefunden in %1</translation>
+    </message>
+    <message id="FILE_LIST_EMPTY_HINT">
+        <source>No recordings yet.
+
+Insert a camera&apos;s memory card, or choose Add to open recordings or a folder of them. You can also drop them here.</source>
+        <translation>Noch keine Aufnahmen.
+
+Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen“, um Aufnahmen oder einen Ordner damit zu öffnen. Sie können sie auch hierher ziehen.</translation>
+    </message>
+    <message id="ADD_VIDEO_TOOLTIP">
+        <source>Add recordings or folders</source>
+        <translation>Aufnahmen oder Ordner hinzufügen</translation>
     </message>
 </context>
 </TS>

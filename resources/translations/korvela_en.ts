@@ -268,8 +268,8 @@
         <translation>Reading %1 of %2</translation>
     </message>
     <message id="MENU_FILE">
-        <source>File</source>
-        <translation>File</translation>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
     </message>
     <message id="MENU_OPEN">
         <source>Open…</source>
@@ -284,16 +284,16 @@
         <translation>Quit</translation>
     </message>
     <message id="MENU_HELP">
-        <source>Help</source>
-        <translation>Help</translation>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
     </message>
     <message id="MENU_ABOUT">
         <source>About Korvela Player</source>
         <translation>About Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
-        <source>Playback</source>
-        <translation>Playback</translation>
+        <source>&amp;Playback</source>
+        <translation>&amp;Playback</translation>
     </message>
     <message id="MENU_PLAY_PAUSE">
         <source>Play / Pause</source>
@@ -340,8 +340,8 @@
         <translation>Fit to Window</translation>
     </message>
     <message id="MENU_CAMERA">
-        <source>Camera</source>
-        <translation>Camera</translation>
+        <source>&amp;Camera</source>
+        <translation>&amp;Camera</translation>
     </message>
     <message id="MENU_CAMERA_FRONT">
         <source>Front</source>
@@ -376,12 +376,12 @@
         <translation>Swap Views</translation>
     </message>
     <message id="MENU_GRAPHS">
-        <source>Graphs</source>
-        <translation>Graphs</translation>
+        <source>&amp;Graphs</source>
+        <translation>&amp;Graphs</translation>
     </message>
     <message id="MENU_SETTINGS">
-        <source>Settings</source>
-        <translation>Settings</translation>
+        <source>&amp;Settings</source>
+        <translation>&amp;Settings</translation>
     </message>
     <message id="MENU_LANGUAGE">
         <source>Language</source>
@@ -442,6 +442,34 @@
     <message id="TOOLTIP_CAMERA_MODEL">
         <source>Camera: %1</source>
         <translation>Camera: %1</translation>
+    </message>
+    <message id="MENU_GO_TO_START">
+        <source>Go to Start</source>
+        <translation>Go to Start</translation>
+    </message>
+    <message id="MENU_GO_TO_END">
+        <source>Go to End</source>
+        <translation>Go to End</translation>
+    </message>
+    <message id="MENU_FULL_SCREEN">
+        <source>Full Screen</source>
+        <translation>Full Screen</translation>
+    </message>
+    <message id="STATUS_NO_RECORDINGS_FOUND">
+        <source>No recordings found in %1</source>
+        <translation>No recordings found in %1</translation>
+    </message>
+    <message id="FILE_LIST_EMPTY_HINT">
+        <source>No recordings yet.
+
+Insert a camera&apos;s memory card, or choose Add to open recordings or a folder of them. You can also drop them here.</source>
+        <translation>No recordings yet.
+
+Insert a camera&apos;s memory card, or choose Add to open recordings or a folder of them. You can also drop them here.</translation>
+    </message>
+    <message id="ADD_VIDEO_TOOLTIP">
+        <source>Add recordings or folders</source>
+        <translation>Add recordings or folders</translation>
     </message>
 </context>
 </TS>

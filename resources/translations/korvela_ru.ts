@@ -268,8 +268,8 @@
         <translation>Чтение %1 из %2</translation>
     </message>
     <message id="MENU_FILE">
-        <source>File</source>
-        <translation>Файл</translation>
+        <source>&amp;File</source>
+        <translation>&amp;Файл</translation>
     </message>
     <message id="MENU_OPEN">
         <source>Open…</source>
@@ -284,16 +284,16 @@
         <translation>Выход</translation>
     </message>
     <message id="MENU_HELP">
-        <source>Help</source>
-        <translation>Справка</translation>
+        <source>&amp;Help</source>
+        <translation>&amp;Справка</translation>
     </message>
     <message id="MENU_ABOUT">
         <source>About Korvela Player</source>
         <translation>О программе Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
-        <source>Playback</source>
-        <translation>Воспроизведение</translation>
+        <source>&amp;Playback</source>
+        <translation>&amp;Воспроизведение</translation>
     </message>
     <message id="MENU_PLAY_PAUSE">
         <source>Play / Pause</source>
@@ -340,8 +340,8 @@
         <translation>Вписать в окно</translation>
     </message>
     <message id="MENU_CAMERA">
-        <source>Camera</source>
-        <translation>Камера</translation>
+        <source>&amp;Camera</source>
+        <translation>&amp;Камера</translation>
     </message>
     <message id="MENU_CAMERA_FRONT">
         <source>Front</source>
@@ -376,12 +376,12 @@
         <translation>Поменять местами</translation>
     </message>
     <message id="MENU_GRAPHS">
-        <source>Graphs</source>
-        <translation>Графики</translation>
+        <source>&amp;Graphs</source>
+        <translation>&amp;Графики</translation>
     </message>
     <message id="MENU_SETTINGS">
-        <source>Settings</source>
-        <translation>Настройки</translation>
+        <source>&amp;Settings</source>
+        <translation>&amp;Настройки</translation>
     </message>
     <message id="MENU_LANGUAGE">
         <source>Language</source>
@@ -442,6 +442,34 @@
     <message id="TOOLTIP_CAMERA_MODEL">
         <source>Camera: %1</source>
         <translation>Камера: %1</translation>
+    </message>
+    <message id="MENU_GO_TO_START">
+        <source>Go to Start</source>
+        <translation>В начало</translation>
+    </message>
+    <message id="MENU_GO_TO_END">
+        <source>Go to End</source>
+        <translation>В конец</translation>
+    </message>
+    <message id="MENU_FULL_SCREEN">
+        <source>Full Screen</source>
+        <translation>Во весь экран</translation>
+    </message>
+    <message id="STATUS_NO_RECORDINGS_FOUND">
+        <source>No recordings found in %1</source>
+        <translation>Записи не найдены в %1</translation>
+    </message>
+    <message id="FILE_LIST_EMPTY_HINT">
+        <source>No recordings yet.
+
+Insert a camera&apos;s memory card, or choose Add to open recordings or a folder of them. You can also drop them here.</source>
+        <translation>Записей пока нет.
+
+Вставьте карту памяти видеорегистратора или нажмите «Добавить», чтобы открыть записи или папку с ними. Их можно также перетащить сюда.</translation>
+    </message>
+    <message id="ADD_VIDEO_TOOLTIP">
+        <source>Add recordings or folders</source>
+        <translation>Добавить записи или папки</translation>
     </message>
 </context>
 </TS>

@@ -44,6 +44,9 @@ TEST(KeyMap, EachKeyCallsItsOperationAndOnlyReturnNeedsAModifier)
     EXPECT_EQ(process(keyEvent(Qt::Key_B, xkbB, "b")), "prevFrame");
     EXPECT_EQ(process(keyEvent(Qt::Key_Left, xkbLeft, "")), "goBack");
     EXPECT_EQ(process(keyEvent(Qt::Key_Right, xkbRight, "")), "goForward");
+    EXPECT_EQ(process(keyEvent(Qt::Key_Home, 102 + 8, "")), "goToStart");
+    EXPECT_EQ(process(keyEvent(Qt::Key_End, 107 + 8, "")), "goToEnd");
+    EXPECT_EQ(process(keyEvent(Qt::Key_F11, 87 + 8, "")), "fullScreenPressed");
     EXPECT_EQ(process(keyEvent(Qt::Key_A, 30 + 8, "a")), "");
     // Return calls only with Alt, also on the keypad.
     EXPECT_EQ(process(keyEvent(Qt::Key_Return, xkbReturn, "\r")), "");
@@ -69,8 +72,11 @@ TEST(KeyMap, KeysAreToldApartByPositionWhenThePlatformGivesIt)
     // Russian layout: the N key types "т" and the B key "и"; Qt reports Cyrillic key codes.
     EXPECT_EQ(process(keyEvent(keyCyrillicTe, xkbN, QStringLiteral("т"))), "nextFrame");
     EXPECT_EQ(process(keyEvent(keyCyrillicI, xkbB, QStringLiteral("и"))), "prevFrame");
-    // Dvorak: the key that types "n" sits where QWERTY has L; it is not the N key.
-    EXPECT_EQ(process(keyEvent(Qt::Key_N, xkbL, "n")), "");
+    // Dvorak: the key that types "n" sits where QWERTY has L; it is the L key, not N.
+    EXPECT_EQ(process(keyEvent(Qt::Key_N, xkbL, "n")), "fastForwardPressed");
+    // Russian layout: J and L type "о" and "д" and still step the rate.
+    EXPECT_EQ(process(keyEvent(0x041E, 36 + 8, QStringLiteral("о"))), "rewindPressed");
+    EXPECT_EQ(process(keyEvent(0x0414, xkbL, QStringLiteral("д"))), "fastForwardPressed");
     // Without a native code Qt's key code decides.
     EXPECT_EQ(process(keyEvent(Qt::Key_N, 0, "n")), "nextFrame");
     EXPECT_EQ(process(keyEvent(Qt::Key_Return, 0, "\r", Qt::AltModifier)), "altEnterPressed");

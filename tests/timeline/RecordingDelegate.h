@@ -32,6 +32,11 @@ public:
     void prevFrame() override { calls << QStringLiteral("prevFrame"); }
     void goForward() override { calls << QStringLiteral("goForward"); }
     void goBack() override { calls << QStringLiteral("goBack"); }
+    void goToStart() override { calls << QStringLiteral("goToStart"); }
+    void goToEnd() override { calls << QStringLiteral("goToEnd"); }
+    void fullScreenPressed() override { calls << QStringLiteral("fullScreenPressed"); }
+    void rewindPressed() override { calls << QStringLiteral("rewindPressed"); }
+    void fastForwardPressed() override { calls << QStringLiteral("fastForwardPressed"); }
     void lockClicked(std::shared_ptr<RVVideoData> n) override { node(QStringLiteral("lock"), n); }
     void unlockClicked(std::shared_ptr<RVVideoData> n) override
     {
