@@ -122,7 +122,9 @@ TEST(MpvPlayerViews, ViewsShownTogetherStayOnTheSameFrame)
 
     player.load(ClipFactory::tripClip(0), 1.72, true, sources(0));
     ASSERT_TRUE(waitFor([&] { return firstFrames == 1; }, 10000));
-    EXPECT_EQ(player.videoSize(), QSize(640, 240));
+    // The size of the views put together is asked for once their first frame is there.
+    EXPECT_TRUE(waitFor([&] { return player.videoSize() == QSize(640, 240); }))
+        << player.videoSize().width() << "x" << player.videoSize().height();
     EXPECT_NEAR(player.framesPerSecond(), 25.0, 0.01); // steps and backward play need it
     EXPECT_EQ(halvesOf(still(player)), "43F 43R");
     player.stepFrame(-1);
