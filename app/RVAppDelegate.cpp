@@ -62,10 +62,11 @@ QString menuText(const QAction* item)
     return text;
 }
 
+// key: the window's key for the command; Qt::Key_unknown (QKeyCombination's default) for none.
 QAction* withTextId(QAction* item, const char* textId, QKeyCombination key = {})
 {
     item->setProperty(kTextIdProperty, QByteArray(textId));
-    if (key.toCombined() != 0)
+    if (key.key() != Qt::Key_unknown && key.key() != 0)
         item->setProperty(kKeyProperty, key.toCombined());
     item->setText(menuText(item));
     return item;
