@@ -5,15 +5,15 @@ namespace {
 constexpr char16_t kEscapeBase = 0xDC00;
 
 // The length of the valid UTF-8 sequence at bytes[i], or 0 when it is not one (overlong
-// forms, surrogates and values past U+10FFFF are invalid).
-int validSequenceLength(const unsigned char* bytes, qsizetype size, qsizetype i)
+// forms, surrogates and values past U+10FFFF are invalid); its code point in value.
+int validSequenceLength(const unsigned char* bytes, qsizetype size, qsizetype i, char32_t& value)
 {
     const unsigned char lead = bytes[i];
+    value = lead;
     if (lead < 0x80)
         return 1;
     int length = 0;
     char32_t minimum = 0;
-    char32_t value = 0;
     if ((lead & 0xE0) == 0xC0) {
         length = 2;
         minimum = 0x80;
@@ -46,23 +46,29 @@ int validSequenceLength(const unsigned char* bytes, qsizetype size, qsizetype i)
 
 QString RVNativePath::decode(const QByteArray& bytes)
 {
+    // Decoded here rather than by QString::fromUtf8, which would drop the bytes EF BB BF at
+    // the start of a run as a byte-order mark.
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
     QString result;
     result.reserve(size);
     qsizetype i = 0;
-    qsizetype runStart = 0; // start of the valid run not yet appended
     while (i < size) {
-        const int length = validSequenceLength(data, size, i);
-        if (length > 0) {
-            i += length;
+        char32_t value = 0;
+        const int length = validSequenceLength(data, size, i, value);
+        if (length == 0) {
+            result += QChar(char16_t(kEscapeBase + data[i]));
+            ++i;
             continue;
         }
-        result += QString::fromUtf8(bytes.constData() + runStart, i - runStart);
-        result += QChar(char16_t(kEscapeBase + data[i]));
-        runStart = ++i;
+        if (value > 0xFFFF) {
+            result += QChar(QChar::highSurrogate(value));
+            result += QChar(QChar::lowSurrogate(value));
+        } else {
+            result += QChar(char16_t(value));
+        }
+        i += length;
     }
-    result += QString::fromUtf8(bytes.constData() + runStart, size - runStart);
     return result;
 }
 

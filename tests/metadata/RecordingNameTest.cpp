@@ -81,6 +81,7 @@ TEST(NativePath, EveryByteStringSurvivesTheRoundTrip)
         "\xc0\xaf",             // an overlong "/"
         "\xf0\x9f\x9a\x97.mp4", // a character outside the BMP
         "\xf0\x9f\x9a",         // ... cut short
+        "\xff\xef\xbb\xbf.mp4", // U+FEFF after a bad byte is a character, not a byte-order mark
     };
     for (const QByteArray& bytes : samples) {
         EXPECT_EQ(RVNativePath::encode(RVNativePath::decode(bytes)), bytes) << bytes.toHex().data();
