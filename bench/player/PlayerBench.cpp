@@ -4,6 +4,7 @@
 //  - the pause at a file boundary: the time between the last frame drawn of one file and the
 //    first frame drawn of the next, with the next file queued ahead (gapless) and with the
 //    next file loaded only when the first ended (cold).
+#include "BenchSupport.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 
@@ -26,6 +27,9 @@
 #include <vector>
 
 namespace {
+
+using benchsupport::processCpuSeconds;
+using benchsupport::waitFor;
 
 constexpr int kFps = 30;
 constexpr double kClipSeconds = 10.0;
@@ -104,31 +108,6 @@ bool makeClips(const ClipSize& size = kHd)
     }
     const QString second = clipPath(size, 'b');
     return QFileInfo::exists(second) || QFile::copy(first, second);
-}
-
-// Sleeps in the event loop like the window does; polling it would take a whole core from the
-// decoder on a two-core machine. The timer only bounds the wait.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake;
-    wake.start(20);
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-// CPU time of the whole process (all threads: decoder, renderer, GUI), in seconds.
-double processCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 double percentile(std::vector<double> values, double fraction)

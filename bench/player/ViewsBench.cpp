@@ -7,6 +7,7 @@
 //    across a join of two files, after random seeks and after frame steps. Each clip's frames
 //    carry their number as eleven boxes at the top left, read from stills of the one
 //    composed picture; the two-handle way compares the two handles' positions.
+#include "BenchSupport.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVViewLayout.h"
@@ -30,6 +31,13 @@
 #include <random>
 
 namespace {
+
+using benchsupport::processCpuSeconds;
+// Woken every 5 ms: the views' positions are sampled while it waits.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    return benchsupport::waitFor(condition, timeoutMs, 5);
+}
 
 constexpr int kFps = 30;
 constexpr double kClipSeconds = 10.0;
@@ -111,29 +119,6 @@ bool makeClips()
 std::vector<RVVideoView> viewsOf(int index)
 {
     return {{RVChannel::Front, clip("front", index)}, {RVChannel::Rear, clip("rear", index)}};
-}
-
-// Sleeps in the event loop like the window does.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    QTimer wake;
-    wake.start(5);
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-double processCpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // A player in a window at the size the window gives the video, following one camera's
