@@ -63,7 +63,10 @@ void makeClip(const QString& path, int seconds)
         QStringLiteral(KORVELA_BINARY_DIR "/test-clips/clip-%1s.mp4").arg(seconds);
     if (!QFileInfo::exists(cache)) {
         QDir().mkpath(QFileInfo(cache).path());
-        const QString partial = cache + QStringLiteral(".part.mp4");
+        // Each test case runs in a process of its own, several at once: each writes its own
+        // partial file, and the rename puts one whole clip in place.
+        const QString partial =
+            cache + QStringLiteral(".%1.part.mp4").arg(QCoreApplication::applicationPid());
         ASSERT_TRUE(
             runFfmpeg({"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t",
                        QString::number(seconds), "-c:v", "mpeg4", partial}));
