@@ -220,7 +220,7 @@ RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject
     m_clock.start();
     m_tickTimer.setInterval(kTickIntervalMs);
     m_tickTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_position); });
+    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_file.position); });
     m_reverseTimer.setSingleShot(true);
     m_reverseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_reverseTimer, &QTimer::timeout, this, &RVMpvPlayer::reverseStep);
@@ -352,11 +352,11 @@ void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
         m_playingEntryId = startedEntryId(event);
         break;
     case MPV_EVENT_FILE_LOADED:
-        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_file.mpvId)
             requestCurrentInfo();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
-        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_file.mpvId)
             handleRestart(notes);
         break;
     case MPV_EVENT_END_FILE: {
@@ -371,19 +371,19 @@ void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
         if (kind == Kind::ObserveTime && property->format == MPV_FORMAT_DOUBLE) {
             // While a seek is in flight the old position may still be reported; the seek's
             // own answer sets the position.
-            if (!m_restartPending && !m_atEnd) {
-                m_position = *static_cast<const double*>(property->data);
-                if (m_forwardStepPending) {
-                    m_forwardStepPending = false;
+            if (!m_file.restartPending && !m_file.atEnd) {
+                m_file.position = *static_cast<const double*>(property->data);
+                if (m_file.forwardStepPending) {
+                    m_file.forwardStepPending = false;
                     notes.push_back(
-                        [this, position = m_position] { Q_EMIT seekFinished(position); });
+                        [this, position = m_file.position] { Q_EMIT seekFinished(position); });
                 }
                 if (m_rate == 0.0)
-                    notes.push_back([this] { Q_EMIT tick(m_position); });
+                    notes.push_back([this] { Q_EMIT tick(m_file.position); });
             }
         } else if (kind == Kind::ObserveDuration && property->format == MPV_FORMAT_DOUBLE) {
-            if (m_currentReady)
-                m_duration = *static_cast<const double*>(property->data);
+            if (m_file.ready)
+                m_file.duration = *static_cast<const double*>(property->data);
         } else if (kind == Kind::ObserveEof && property->format == MPV_FORMAT_FLAG) {
             if (*static_cast<const int*>(property->data))
                 handleEofReached(notes);
@@ -420,11 +420,11 @@ void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
 void RVMpvPlayer::requestCurrentInfo()
 {
     // The answers set duration, frame rate and size; the height's answer makes the file ready.
-    const auto id = static_cast<std::uint64_t>(m_current.mpvId);
+    const auto id = static_cast<std::uint64_t>(m_file.mpvId);
     getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
     // Views put together by a filter graph leave mpv without a current video track, so the
     // frame rate is the played file's video track's, from the track list.
-    if (m_current.views.graph.isEmpty())
+    if (m_file.views.graph.isEmpty())
         getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
     else
         getProperty(tagOf(Kind::InfoFps, id), "track-list", MPV_FORMAT_NODE);
@@ -438,8 +438,7 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
     const Kind kind = kindOf(tag);
     const std::uint64_t value = valueOf(tag);
     const auto* node = (format == MPV_FORMAT_NODE) ? static_cast<const mpv_node*>(data) : nullptr;
-    const bool isCurrent =
-        m_current.mpvId >= 0 && value == static_cast<std::uint64_t>(m_current.mpvId);
+    const bool isCurrent = m_file.mpvId >= 0 && value == static_cast<std::uint64_t>(m_file.mpvId);
     auto doubleValue = [&]() -> double {
         if (error < 0 || !data)
             return 0.0;
@@ -454,13 +453,13 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
     case Kind::Load:
         if (value == m_loadSerial && error >= 0 && node) {
             if (const auto id = intValue(*node, "playlist_entry_id"))
-                m_current.mpvId = *id;
+                m_file.mpvId = *id;
         }
         if (value == m_loadSerial && error < 0) {
             const QString message =
                 QStringLiteral("Cannot open %1: %2")
-                    .arg(m_current.path, QString::fromUtf8(mpv_error_string(error)));
-            m_restartPending = false;
+                    .arg(m_file.path, QString::fromUtf8(mpv_error_string(error)));
+            m_file.restartPending = false;
             notes.push_back([this, message] { Q_EMIT itemFailed(message); });
         }
         break;
@@ -468,28 +467,28 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
     case Kind::BackStep:
         // A refused seek gives no playback restart; let the next operation go.
         if (error < 0 && value == m_loadSerial) {
-            m_restartPending = false;
+            m_file.restartPending = false;
             notes.push_back([this] { runQueuedOperation(); });
         }
         break;
     case Kind::InfoDuration:
         if (isCurrent)
-            m_duration = doubleValue();
+            m_file.duration = doubleValue();
         break;
     case Kind::InfoFps:
         if (isCurrent)
-            m_fps = node ? playedVideoFps(*node) : doubleValue();
+            m_file.fps = node ? playedVideoFps(*node) : doubleValue();
         break;
     case Kind::InfoWidth:
         if (isCurrent)
-            m_videoSize.setWidth(static_cast<int>(doubleValue()));
+            m_file.videoSize.setWidth(static_cast<int>(doubleValue()));
         break;
     case Kind::InfoHeight:
         if (isCurrent) {
-            m_videoSize.setHeight(static_cast<int>(doubleValue()));
-            if (m_currentReady)
+            m_file.videoSize.setHeight(static_cast<int>(doubleValue()));
+            if (m_file.ready)
                 break; // the size of views put together, known once they were
-            m_currentReady = true;
+            m_file.ready = true;
             notes.push_back([this] {
                 Q_EMIT itemReady();
                 updateTickTimer();
@@ -497,32 +496,32 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
         }
         break;
     case Kind::RestartTime:
-        if (value != m_loadSerial || m_restartPending)
+        if (value != m_loadSerial || m_file.restartPending)
             break;
         if (error >= 0 && format == MPV_FORMAT_DOUBLE)
-            m_position = doubleValue();
-        if (!m_firstFrameShown) {
-            m_firstFrameShown = true;
-            if (!m_current.views.graph.isEmpty() && m_current.mpvId >= 0) {
+            m_file.position = doubleValue();
+        if (!m_file.firstFrameShown) {
+            m_file.firstFrameShown = true;
+            if (!m_file.views.graph.isEmpty() && m_file.mpvId >= 0) {
                 // The size of the picture the filter graph makes is known from its first frame.
-                const auto id = static_cast<std::uint64_t>(m_current.mpvId);
+                const auto id = static_cast<std::uint64_t>(m_file.mpvId);
                 getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
                 getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
             }
             startNext();
             notes.push_back([this] { Q_EMIT firstFrameShown(); });
         }
-        if (m_reportNextRestart) {
-            m_reportNextRestart = false;
-            notes.push_back([this, position = m_position] { Q_EMIT seekFinished(position); });
+        if (m_file.reportNextRestart) {
+            m_file.reportNextRestart = false;
+            notes.push_back([this, position = m_file.position] { Q_EMIT seekFinished(position); });
         }
         notes.push_back([this] {
-            Q_EMIT tick(m_position);
-            if (m_rate < 0.0 && !m_restartPending) {
+            Q_EMIT tick(m_file.position);
+            if (m_rate < 0.0 && !m_file.restartPending) {
                 if (!m_reverse) {
                     m_reverse = true;
-                    m_pacer.setFrameDuration(m_fps > 0.0 ? 1.0 / m_fps : 0.0);
-                    m_pacer.start(m_position, m_rate, wallSeconds());
+                    m_pacer.setFrameDuration(m_file.fps > 0.0 ? 1.0 / m_file.fps : 0.0);
+                    m_pacer.start(m_file.position, m_rate, wallSeconds());
                 }
                 reverseStep();
             }
@@ -568,12 +567,12 @@ void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, in
 
 void RVMpvPlayer::handleRestart(Notes& notes)
 {
-    if (!m_restartPending && m_firstFrameShown)
+    if (!m_file.restartPending && m_file.firstFrameShown)
         return; // a restart mpv made by itself (for example after a track change)
-    m_restartPending = false;
+    m_file.restartPending = false;
     if (runQueuedOperation())
         return;
-    if (!m_firstFrameShown && !m_hwdecChecked)
+    if (!m_file.firstFrameShown && !m_hwdecChecked)
         getProperty(tagOf(Kind::HwdecCurrent, m_loadSerial), "hwdec-current", MPV_FORMAT_STRING);
     getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
     // A seek to the very end may reach it while the seek is still in flight, when the change
@@ -584,13 +583,13 @@ void RVMpvPlayer::handleRestart(Notes& notes)
 
 void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes)
 {
-    if (entryId < 0 || entryId != m_current.mpvId)
+    if (entryId < 0 || entryId != m_file.mpvId)
         return; // a file that was replaced on purpose
-    if (reason == MPV_END_FILE_REASON_ERROR && !m_current.views.graph.isEmpty()) {
+    if (reason == MPV_END_FILE_REASON_ERROR && !m_file.views.graph.isEmpty()) {
         // Another camera's file could not be opened or put together with this one (missing,
         // damaged, no video): this file's own picture is better than none.
         qWarning("Cannot show the other views with %s: %s; showing it alone",
-                 qPrintable(m_current.path), mpv_error_string(error));
+                 qPrintable(m_file.path), mpv_error_string(error));
         notes.push_back([this, serial = m_loadSerial] {
             if (serial == m_loadSerial)
                 showCurrentFileAlone();
@@ -598,14 +597,13 @@ void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, N
         return;
     }
     if (reason == MPV_END_FILE_REASON_ERROR) {
-        const QString message =
-            QStringLiteral("Cannot play %1: %2")
-                .arg(m_current.path, QString::fromUtf8(mpv_error_string(error)));
+        const QString message = QStringLiteral("Cannot play %1: %2")
+                                    .arg(m_file.path, QString::fromUtf8(mpv_error_string(error)));
         qWarning("%s", qPrintable(message));
-        m_currentReady = false;
-        m_restartPending = false;
-        m_queuedSeek.reset();
-        m_queuedBackSteps = 0;
+        m_file.ready = false;
+        m_file.restartPending = false;
+        m_file.queuedSeek.reset();
+        m_file.queuedBackSteps = 0;
         m_reverse = false;
         m_reverseTimer.stop();
         forgetNext();
@@ -622,23 +620,23 @@ void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, N
 
 void RVMpvPlayer::handleEofReached(Notes& notes)
 {
-    if (!m_currentReady || m_atEnd || m_restartPending)
+    if (!m_file.ready || m_file.atEnd || m_file.restartPending)
         return;
     if (!m_next.path.isEmpty() && (m_next.mpvId >= 0 || !m_next.failure.isEmpty())) {
         moveOnToNext(notes);
         return;
     }
-    m_atEnd = true;
-    if (m_duration > 0.0)
-        m_position = m_duration;
+    m_file.atEnd = true;
+    if (m_file.duration > 0.0)
+        m_file.position = m_file.duration;
     m_reverse = false;
     m_reverseTimer.stop();
     const std::uint64_t serial = m_loadSerial;
     notes.push_back([this, serial] {
-        Q_EMIT tick(m_position);
+        Q_EMIT tick(m_file.position);
         Q_EMIT endReached();
         // mpv paused on the last frame; unless the slot put the next file in, say so.
-        if (m_loadSerial == serial && m_atEnd)
+        if (m_loadSerial == serial && m_file.atEnd)
             setReportedRate(0.0, nullptr);
         updateTickTimer();
     });
@@ -648,12 +646,11 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
 {
     NextEntry next = std::move(m_next);
     m_next = {};
-    beginFile(0.0);
     m_advancedOnItsOwn = true;
     if (!next.failure.isEmpty() && !next.views.graph.isEmpty()) {
         // As when it is loaded with views that cannot be shown: the file alone.
         qWarning("%s; showing it alone", qPrintable(next.failure));
-        m_current = {next.path, -1, next.views};
+        beginFile({next.path, -1, next.views}, 0.0);
         notes.push_back([this, serial = m_loadSerial] {
             Q_EMIT endReached();
             if (serial == m_loadSerial)
@@ -665,8 +662,7 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
         // As when it is loaded: the queued file becomes current and its failure is reported;
         // the last frame of the finished file stays on screen.
         qWarning("%s", qPrintable(next.failure));
-        m_current = {next.path, -1, next.views};
-        m_restartPending = false;
+        beginFile({next.path, -1, next.views}, 0.0);
         notes.push_back([this, message = next.failure] {
             Q_EMIT endReached();
             Q_EMIT itemFailed(message);
@@ -675,8 +671,8 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
         });
         return;
     }
+    beginFile({next.path, next.mpvId, next.views}, 0.0);
     std::swap(m_mpv, m_spare);
-    m_current = {next.path, next.mpvId, next.views};
     m_playingEntryId = m_spareEntryId;
     m_spareEntryId = -1;
     // Its first frame is decoded and waiting: let it run at once. The rest follows.
@@ -686,7 +682,7 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
     }
     if (m_widget)
         m_widget->activeHandleChanged();
-    m_restartPending = !next.firstFrameReady;
+    m_file.restartPending = !next.firstFrameReady;
     requestCurrentInfo();
     if (next.firstFrameReady)
         getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
@@ -698,22 +694,14 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
     });
 }
 
-void RVMpvPlayer::beginFile(double position)
+void RVMpvPlayer::beginFile(Entry entry, double position)
 {
     // Nothing of the file that was current carries over, and its late answers are told apart
     // by the new serial.
     ++m_loadSerial;
-    m_currentReady = false;
-    m_firstFrameShown = false;
-    m_atEnd = false;
-    m_position = position;
-    m_duration = 0.0;
-    m_fps = 0.0;
-    m_videoSize = {};
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    m_reportNextRestart = false;
-    m_forwardStepPending = false;
+    m_file = {};
+    static_cast<Entry&>(m_file) = std::move(entry);
+    m_file.position = position;
     m_reverse = false;
     m_reverseTimer.stop();
 }
@@ -733,7 +721,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
     if (!m_mpv)
         return;
     startSeconds = std::max(0.0, startSeconds);
-    if (m_advancedOnItsOwn && path == m_current.path && views == m_current.views) {
+    if (m_advancedOnItsOwn && path == m_file.path && views == m_file.views) {
         // The controller names the file mpv already moved on to: keep it playing.
         m_advancedOnItsOwn = false;
         if (startSeconds > 0.0)
@@ -743,11 +731,10 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
         return;
     }
     m_advancedOnItsOwn = false;
-    beginFile(startSeconds);
-    m_current = {path, -1, views};
+    beginFile({path, -1, views}, startSeconds);
     forgetNext();
     m_playingEntryId = -1;
-    m_restartPending = true;
+    m_file.restartPending = true;
 
     double rate = m_rate;
     if (paused)
@@ -790,12 +777,12 @@ QByteArray RVMpvPlayer::fileOptions(double startSeconds, const RVViewSources& vi
 
 void RVMpvPlayer::setViews(const RVViewSources& current, const RVViewSources& next)
 {
-    if (!m_mpv || m_current.path.isEmpty())
+    if (!m_mpv || m_file.path.isEmpty())
         return;
     const QString nextPath = m_next.path;
-    if (current != m_current.views) {
+    if (current != m_file.views) {
         const double rate = m_rate;
-        load(m_current.path, m_position, rate == 0.0, current);
+        load(m_file.path, m_file.position, rate == 0.0, current);
         if (rate != m_rate)
             setRate(rate);
     }
@@ -807,7 +794,7 @@ void RVMpvPlayer::showCurrentFileAlone()
 {
     const QString nextPath = m_next.path;
     const RVViewSources nextViews = m_next.views;
-    load(m_current.path, m_position, m_rate == 0.0, {});
+    load(m_file.path, m_file.position, m_rate == 0.0, {});
     setNextPath(nextPath, nextViews);
 }
 
@@ -825,7 +812,7 @@ void RVMpvPlayer::setNextPath(const QString& path, const RVViewSources& views)
     m_next.serial = ++m_nextSerial;
     // While the current file is still starting, the next one waits, so that its decoding
     // does not slow the first frame the user is waiting for.
-    if (m_firstFrameShown)
+    if (m_file.firstFrameShown)
         startNext();
 }
 
@@ -845,18 +832,9 @@ void RVMpvPlayer::unload()
 {
     if (!m_mpv)
         return;
-    ++m_loadSerial;
-    m_current = {};
+    beginFile({}, 0.0);
     forgetNext();
     m_advancedOnItsOwn = false;
-    m_currentReady = false;
-    m_restartPending = false;
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    m_reverse = false;
-    m_reverseTimer.stop();
-    m_position = 0.0;
-    m_duration = 0.0;
     command(tagOf(Kind::Ignore), {"stop"});
     setFlag("pause", true);
     setReportedRate(0.0, nullptr);
@@ -879,10 +857,10 @@ void RVMpvPlayer::applyRate(double rate, Notes* notes)
         setFlag("pause", false);
     } else {
         setFlag("pause", true);
-        if (rate < 0.0 && m_currentReady && !m_restartPending) {
+        if (rate < 0.0 && m_file.ready && !m_file.restartPending) {
             m_reverse = true;
-            m_pacer.setFrameDuration(m_fps > 0.0 ? 1.0 / m_fps : 0.0);
-            m_pacer.start(m_position, rate, wallSeconds());
+            m_pacer.setFrameDuration(m_file.fps > 0.0 ? 1.0 / m_file.fps : 0.0);
+            m_pacer.start(m_file.position, rate, wallSeconds());
         } else if (rate == 0.0) {
             m_reverse = false;
         }
@@ -906,19 +884,19 @@ void RVMpvPlayer::setReportedRate(double rate, Notes* notes)
 
 void RVMpvPlayer::seek(double seconds)
 {
-    if (!m_mpv || m_current.path.isEmpty() || !std::isfinite(seconds))
+    if (!m_mpv || m_file.path.isEmpty() || !std::isfinite(seconds))
         return;
     seconds = std::max(0.0, seconds);
-    if (m_duration > 0.0)
-        seconds = std::min(seconds, m_duration);
-    m_position = seconds;
-    m_atEnd = false;
-    m_reportNextRestart = true;
+    if (m_file.duration > 0.0)
+        seconds = std::min(seconds, m_file.duration);
+    m_file.position = seconds;
+    m_file.atEnd = false;
+    m_file.reportNextRestart = true;
     if (m_reverse)
         m_pacer.start(seconds, m_rate, wallSeconds());
-    if (m_restartPending) {
-        m_queuedSeek = seconds;
-        m_queuedBackSteps = 0;
+    if (m_file.restartPending) {
+        m_file.queuedSeek = seconds;
+        m_file.queuedBackSteps = 0;
         return;
     }
     issueSeek(seconds);
@@ -926,53 +904,53 @@ void RVMpvPlayer::seek(double seconds)
 
 void RVMpvPlayer::issueSeek(double seconds)
 {
-    m_restartPending = true;
+    m_file.restartPending = true;
     command(tagOf(Kind::Seek, m_loadSerial), {"seek", secondsText(seconds), "absolute+exact"});
 }
 
 void RVMpvPlayer::stepFrame(int direction)
 {
-    if (!m_mpv || m_current.path.isEmpty() || direction == 0)
+    if (!m_mpv || m_file.path.isEmpty() || direction == 0)
         return;
     if (m_rate != 0.0)
         applyRate(0.0, nullptr);
-    const double frame = m_fps > 0.0 ? 1.0 / m_fps : 0.0;
+    const double frame = m_file.fps > 0.0 ? 1.0 / m_file.fps : 0.0;
     if (direction > 0) {
-        m_position =
-            m_duration > 0.0 ? std::min(m_position + frame, m_duration) : m_position + frame;
-        if (m_restartPending) {
-            m_queuedBackSteps = 0; // a forward step after queued back steps cancels one
-            m_queuedSeek = m_position;
+        m_file.position = m_file.duration > 0.0 ? std::min(m_file.position + frame, m_file.duration)
+                                                : m_file.position + frame;
+        if (m_file.restartPending) {
+            m_file.queuedBackSteps = 0; // a forward step after queued back steps cancels one
+            m_file.queuedSeek = m_file.position;
             return;
         }
-        m_forwardStepPending = true;
+        m_file.forwardStepPending = true;
         command(tagOf(Kind::Ignore), {"frame-step"});
         return;
     }
-    m_position = std::max(0.0, m_position - frame);
-    m_atEnd = false;
-    m_reportNextRestart = true;
-    if (m_restartPending) {
-        ++m_queuedBackSteps;
+    m_file.position = std::max(0.0, m_file.position - frame);
+    m_file.atEnd = false;
+    m_file.reportNextRestart = true;
+    if (m_file.restartPending) {
+        ++m_file.queuedBackSteps;
         return;
     }
-    m_restartPending = true;
+    m_file.restartPending = true;
     command(tagOf(Kind::BackStep, m_loadSerial), {"frame-back-step"});
 }
 
 bool RVMpvPlayer::runQueuedOperation()
 {
-    if (m_restartPending)
+    if (m_file.restartPending)
         return true;
-    if (m_queuedSeek) {
-        const double target = *m_queuedSeek;
-        m_queuedSeek.reset();
+    if (m_file.queuedSeek) {
+        const double target = *m_file.queuedSeek;
+        m_file.queuedSeek.reset();
         issueSeek(target);
         return true;
     }
-    if (m_queuedBackSteps > 0) {
-        --m_queuedBackSteps;
-        m_restartPending = true;
+    if (m_file.queuedBackSteps > 0) {
+        --m_file.queuedBackSteps;
+        m_file.restartPending = true;
         command(tagOf(Kind::BackStep, m_loadSerial), {"frame-back-step"});
         return true;
     }
@@ -981,28 +959,28 @@ bool RVMpvPlayer::runQueuedOperation()
 
 void RVMpvPlayer::reverseStep()
 {
-    if (!m_reverse || m_restartPending || !m_currentReady)
+    if (!m_reverse || m_file.restartPending || !m_file.ready)
         return;
     const double now = wallSeconds();
-    if (m_pacer.reachedStart(m_position, now)) {
+    if (m_pacer.reachedStart(m_file.position, now)) {
         m_reverse = false;
         setReportedRate(0.0, nullptr);
         updateTickTimer();
         Q_EMIT startReached();
         return;
     }
-    if (const auto target = m_pacer.stepTarget(m_position, now)) {
-        m_position = *target;
+    if (const auto target = m_pacer.stepTarget(m_file.position, now)) {
+        m_file.position = *target;
         issueSeek(*target);
         return;
     }
-    const double wait = m_pacer.nextStepDue(m_position) - now;
+    const double wait = m_pacer.nextStepDue(m_file.position) - now;
     m_reverseTimer.start(std::clamp(static_cast<int>(std::ceil(wait * 1000.0)), 1, 1000));
 }
 
 void RVMpvPlayer::grabStill(QSize maximumSize)
 {
-    if (!m_mpv || m_current.path.isEmpty()) {
+    if (!m_mpv || m_file.path.isEmpty()) {
         // Answered later, like every other still request.
         const QString message = m_mpv ? QStringLiteral("no video in the player") : m_error;
         QMetaObject::invokeMethod(
@@ -1020,7 +998,7 @@ double RVMpvPlayer::wallSeconds() const
 
 void RVMpvPlayer::updateTickTimer()
 {
-    const bool advancing = m_rate != 0.0 && m_currentReady && !m_atEnd;
+    const bool advancing = m_rate != 0.0 && m_file.ready && !m_file.atEnd;
     if (advancing && !m_tickTimer.isActive())
         m_tickTimer.start();
     else if (!advancing)

@@ -71,7 +71,7 @@ public:
     // Shows other views of the current file (and of the queued next one) from the current
     // position on, keeping the rate: the file is opened again with them at that position.
     void setViews(const RVViewSources& current, const RVViewSources& next);
-    RVViewSources currentViews() const { return m_current.views; }
+    RVViewSources currentViews() const { return m_file.views; }
     // Stops playback and empties the player.
     void unload();
 
@@ -86,14 +86,14 @@ public:
     void stepFrame(int direction);
 
     // Position in the current file, in seconds, as of the last observation.
-    double currentTime() const { return m_position; }
+    double currentTime() const { return m_file.position; }
     // Length of the current file in seconds (0 until it is ready).
-    double duration() const { return m_duration; }
+    double duration() const { return m_file.duration; }
     // Size of the video in pixels, and its frame rate (0 when unknown).
-    QSize videoSize() const { return m_videoSize; }
-    double framesPerSecond() const { return m_fps; }
-    QString currentPath() const { return m_current.path; }
-    bool isReady() const { return m_currentReady; }
+    QSize videoSize() const { return m_file.videoSize; }
+    double framesPerSecond() const { return m_file.fps; }
+    QString currentPath() const { return m_file.path; }
+    bool isReady() const { return m_file.ready; }
 
     // Asks for the frame on screen at the video's own size, scaled to fit into `maximumSize`
     // (keeping its aspect ratio); the answer is stillReady or stillFailed.
@@ -137,6 +137,25 @@ private:
         std::int64_t mpvId = -1; // mpv's playlist entry id; -1 until loadfile answered
         RVViewSources views;
     };
+    // The current file: what mpv was told to play, and everything known or asked about it.
+    // Nothing of it carries over to the next file (see beginFile).
+    struct CurrentFile : Entry
+    {
+        bool ready = false; // duration, size and frame rate are known
+        bool firstFrameShown = false;
+        bool atEnd = false; // played to its end; mpv keeps its last frame
+        double position = 0.0;
+        double duration = 0.0;
+        double fps = 0.0;
+        QSize videoSize;
+        // One operation that ends with mpv's playback restart is in flight at a time (a load,
+        // a seek or a step back); newer requests wait here and the latest seek wins.
+        bool restartPending = false;
+        std::optional<double> queuedSeek;
+        int queuedBackSteps = 0;
+        bool reportNextRestart = false;
+        bool forwardStepPending = false; // frame-step gives no restart, only a new position
+    };
     // The queued next file in the spare handle.
     struct NextEntry : Entry
     {
@@ -151,7 +170,7 @@ private:
     void drainEvents();
     void handleEvent(const mpv_event& event, Notes& notes);
     void handleSpareEvent(const mpv_event& event);
-    void beginFile(double position);
+    void beginFile(Entry entry, double position);
     void moveOnToNext(Notes& notes);
     void startNext();
     void forgetNext();
@@ -190,32 +209,17 @@ private:
     QPointer<RVMpvVideoWidget> m_widget;
     std::atomic<bool> m_wakeupPosted{false};
 
-    Entry m_current;
+    CurrentFile m_file;
     NextEntry m_next;
     std::uint64_t m_nextSerial = 0;
-    std::int64_t m_playingEntryId = -1; // the entry the active handle started last
-    std::int64_t m_spareEntryId = -1;   // the entry the spare handle started last
-    bool m_currentReady = false;
-    bool m_firstFrameShown = false;
-    bool m_atEnd = false;
+    std::int64_t m_playingEntryId = -1;  // the entry the active handle started last
+    std::int64_t m_spareEntryId = -1;    // the entry the spare handle started last
     bool m_hwdecChecked = false;         // which decoder a file used has been asked
     bool m_softwareDecodingOnly = false; // no hardware decoder was usable
     bool m_advancedOnItsOwn = false;     // the player moved on into m_next by itself
     std::uint64_t m_loadSerial = 0;
 
-    double m_position = 0.0;
-    double m_duration = 0.0;
-    double m_fps = 0.0;
-    QSize m_videoSize;
     double m_rate = 0.0;
-
-    // One operation that ends with mpv's playback restart is in flight at a time (a load, a
-    // seek or a step back); newer requests wait here and the latest seek wins.
-    bool m_restartPending = false;
-    std::optional<double> m_queuedSeek;
-    int m_queuedBackSteps = 0;
-    bool m_reportNextRestart = false;
-    bool m_forwardStepPending = false; // frame-step gives no restart, only a new position
 
     RVReversePacer m_pacer;
     bool m_reverse = false;
