@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/RVMpvHandle.h"
 #include "player/RVReversePacer.h"
 #include "player/RVViewLayout.h"
 
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -31,9 +33,10 @@ class RVMpvVideoWidget;
 // instead of waiting for a decoder to start from cold (about 70 ms for a 1080p key frame in
 // software, more than two frames).
 //
-// The GUI thread owns the mpv handle and only makes non-blocking calls (asynchronous commands
-// and property sets, observed properties). mpv's wakeup callback only posts a queued call to
-// the GUI thread, which then drains mpv's events. Position is observed and cached, not
+// The GUI thread owns the mpv handles (RVMpvHandle) and only makes non-blocking calls
+// (asynchronous commands and property reads and sets, each with its own callback, and observed
+// properties). mpv's wakeup callback only posts a queued call to the GUI thread, which then
+// drains mpv's events. Position is observed and cached, not
 // signalled per frame; `tick` reports it every 1/10 s while time advances.
 //
 // A recording with several cameras: each file comes with the views to show with it (see
@@ -49,7 +52,7 @@ class RVMpvPlayer final : public QObject
 
 public:
     // mpv options beyond the player's own (for example {"ao", "null"} where there is no sound).
-    using Options = std::vector<std::pair<QByteArray, QByteArray>>;
+    using Options = RVMpvHandle::Options;
 
     explicit RVMpvPlayer(const Options& extraOptions = {}, QObject* parent = nullptr);
     ~RVMpvPlayer() override;
@@ -106,8 +109,8 @@ public:
     // them plays the current file, and the widget itself, so that the render contexts can be
     // freed before the handles and the widget hears when the handles change places.
     static constexpr int kHandleCount = 2;
-    mpv_handle* handle(int index) const { return m_handles[index]; }
-    int activeHandleIndex() const { return m_mpv == m_handles[1] ? 1 : 0; }
+    mpv_handle* handle(int index) const;
+    int activeHandleIndex() const;
     void attachVideoWidget(RVMpvVideoWidget* widget);
 
 Q_SIGNALS:
@@ -165,49 +168,50 @@ private:
         QString failure; // why it cannot be played; empty while it may still play
     };
     using Notes = std::vector<std::function<void()>>;
+    using Reply = RVMpvHandle::Reply;
 
     static void onWakeup(void* context);
     void drainEvents();
-    void handleEvent(const mpv_event& event, Notes& notes);
+    // Signals found while draining go out once both handles are drained; at other times now.
+    void later(std::function<void()> note);
+    void handleEvent(const mpv_event& event);
     void handleSpareEvent(const mpv_event& event);
+    void onPositionChanged(double seconds);
+    // Reads a property of the current file; `use` runs only while that file is still current
+    // (askAboutCurrent) or nothing was loaded since (askAboutLoad).
+    void askAboutCurrent(const char* name, int format, std::function<void(const Reply&)> use);
+    void askAboutLoad(const char* name, int format, std::function<void(const Reply&)> use);
+    void requestCurrentInfo();
+    void requestVideoSize();
+    void handleRestart();
+    void askRestartPosition();
+    void handleEndOfFile(std::int64_t entryId, int reason, int error);
+    void handleEofReached();
     void beginFile(Entry entry, double position);
-    void moveOnToNext(Notes& notes);
+    void moveOnToNext();
     void startNext();
     void forgetNext();
-    void handleReply(std::uint64_t tag, int error, const void* data, int format, Notes& notes);
-    void requestCurrentInfo();
-    void handleRestart(Notes& notes);
-    void handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes);
-    void handleEofReached(Notes& notes);
-
-    void command(std::uint64_t tag, std::initializer_list<QByteArray> args)
-    {
-        commandOn(m_mpv, tag, args);
-    }
-    void setFlag(const char* name, bool value) { setFlagOn(m_mpv, name, value); }
-    void setDouble(const char* name, double value) { setDoubleOn(m_mpv, name, value); }
-    static void commandOn(mpv_handle* mpv, std::uint64_t tag,
-                          std::initializer_list<QByteArray> args);
-    static void setFlagOn(mpv_handle* mpv, const char* name, bool value);
-    static void setDoubleOn(mpv_handle* mpv, const char* name, double value);
-    void getProperty(std::uint64_t tag, const char* name, int format);
     QByteArray fileOptions(double startSeconds, const RVViewSources& views) const;
     void showCurrentFileAlone();
 
+    // A seek or step back: one that mpv refuses lets the next queued operation go.
+    void restartingCommand(std::initializer_list<QByteArray> args);
     void issueSeek(double seconds);
     bool runQueuedOperation();
-    void applyRate(double rate, Notes* notes);
-    void setReportedRate(double rate, Notes* notes);
+    void applyRate(double rate);
+    void setReportedRate(double rate);
     void reverseStep();
     double wallSeconds() const;
     void updateTickTimer();
 
-    mpv_handle* m_handles[kHandleCount] = {};
-    mpv_handle* m_mpv = nullptr;   // the active handle: plays the current file
-    mpv_handle* m_spare = nullptr; // opens the next file ahead of time
+    std::unique_ptr<RVMpvHandle> m_handles[kHandleCount];
+    RVMpvHandle* m_mpv = nullptr;   // the active handle: plays the current file
+    RVMpvHandle* m_spare = nullptr; // opens the next file ahead of time
     QString m_error;
     QPointer<RVMpvVideoWidget> m_widget;
     std::atomic<bool> m_wakeupPosted{false};
+    bool m_draining = false;
+    Notes m_notes;
 
     CurrentFile m_file;
     NextEntry m_next;
@@ -226,6 +230,5 @@ private:
     QTimer m_reverseTimer;
     QTimer m_tickTimer;
     QElapsedTimer m_clock;
-    QSize m_stillMaximumSize;
     std::uint64_t m_zoomSerial = 0; // the latest setVideoZoom, told from earlier ones
 };
