@@ -497,12 +497,12 @@ void RVAppDelegate::playPauseClicked()
 
 void RVAppDelegate::fastForwardClicked()
 {
-    m_mainViewController->forward();
+    m_mainViewController->fastForwardPressed();
 }
 
 void RVAppDelegate::rewindClicked()
 {
-    m_mainViewController->rewind();
+    m_mainViewController->rewindPressed();
 }
 
 void RVAppDelegate::nextFrameClicked()

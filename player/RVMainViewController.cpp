@@ -7,6 +7,7 @@
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVScreenSaverInhibitor.h"
 #include "player/RVThumbnailsProvider.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVUpdateDialogs.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
@@ -61,6 +62,7 @@ RVMainViewController::~RVMainViewController()
         m_timeLine->setDelegate(nullptr);
         delete m_window;
     }
+    m_playback.reset();
     delete m_player;
 }
 
@@ -155,8 +157,8 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     initLanguage();
     fitFileListColumns();
     refreshGraphs();
-    onRateChanged(m_player->rate());
-    onItemStatusChanged(false, QString());
+    showRate(m_player->rate());
+    setPlaybackControlsEnabled(false);
     videoListUpdatedAtMainThread();
     m_window->setAcceptDrops(true);
     m_window->installEventFilter(this);

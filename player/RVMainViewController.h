@@ -41,6 +41,7 @@ class RVPlayerView;
 class RVThumbnailPopover;
 class RVThumbnailsProvider;
 class RVTimeSlider2;
+class RVTripPlayback;
 class RVVideoList;
 class RVVideoOutlineView;
 class RVVideoOutlineViewModel;
@@ -51,14 +52,12 @@ struct RVZoomLayout;
 // media player, the library model, the file list, the time slider, the video area and the
 // (later) map page, and every view of the window reports to it through RVPlayerViewDelegate.
 //
-// It plays a library node (a trip or a single recording) as one continuous piece: the player
-// holds one file of the node at a time, and the controller runs on into the next file at the
-// end of each, maps seeks on the node's time line to a file and a position in it (through the
-// video list), and drives the slider from a tick every 1/10 s while time advances.
+// The playing node (a trip or a single recording) is RVTripPlayback's; the controller hands it
+// the views' commands and shows what it reports: the slider follows its trip time.
 //
 // Its work is split by role over several source files: construction and window layout
-// (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), playback
-// (RVMainViewControllerPlayback.cpp), the file list's commands
+// (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), wiring the playback to the
+// views (RVMainViewControllerPlayback.cpp), the file list's commands
 // (RVMainViewControllerFiles.cpp), the map page (RVMainViewControllerMap.cpp), zoom and
 // stills (RVMainViewControllerZoom.cpp) and the hover thumbnails
 // (RVMainViewControllerThumbnails.cpp). Everything runs on the GUI thread; only the
@@ -95,23 +94,9 @@ public:
     // file list keeps the rest of its column.
     void adjustAdvHeight(std::int32_t height);
 
-    // Playback.
-    void startVideo(const RVVideoDataPtr& node);
-    void openVideoData(const RVVideoDataPtr& node, const QString& path, bool resetZoom);
+    // Playback. With nothing playing, play starts the selected row.
+    RVTripPlayback* playback() const { return m_playback.get(); }
     void playPauseToggle();
-    void forward();
-    void rewind();
-    // Seconds: the length of the playing node, and the position in the file in the player.
-    double duration() const;
-    double currentTime() const;
-    void setCurrentTime(double seconds);
-    void itemDidFinishPlaying();
-    // Backward play reached the start of the file in the player.
-    void itemReachedStart();
-    // With an error text: a file of the playing trip that has another after it is skipped
-    // with a note on the status bar; otherwise back to idle, then the alert naming the file.
-    // Empty: nothing.
-    void stopLoadingAnimationAndHandleError(const QString& error);
     // A note on the status bar (and in the log) that goes after a while.
     void showStatusMessage(const QString& text);
 
@@ -190,7 +175,6 @@ public:
     // Camera views (RVMainViewControllerViews.cpp). The Camera menu is the window's; the
     // application puts it into the menu bar.
     QMenu* cameraMenu() const { return m_cameraMenu; }
-    const RVViewChoice& viewChoice() const { return m_viewChoice; }
     void setViewChoice(const RVViewChoice& choice);
     // With two views shown, the second becomes the main one.
     void swapViews();
@@ -223,8 +207,6 @@ public:
     void removeClicked(RVVideoDataPtr node) override;
 
     // State the window and tests look at.
-    const RVVideoDataPtr& playingVideoData() const { return m_playingVideoData; }
-    const QString& playingVideoPath() const { return m_playingVideoPath; }
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
     RVScreenSaverInhibitor* screenSaverInhibitor() const { return m_screenSaver; }
@@ -247,10 +229,6 @@ public:
 protected:
     // Files and folders dropped on the window are added like the open command adds them.
     bool eventFilter(QObject* watched, QEvent* event) override;
-
-Q_SIGNALS:
-    // After every periodic tick, with the trip time in seconds (for tests and read-outs).
-    void ticked(double tripSeconds);
 
 private:
     // Construction.
@@ -275,27 +253,16 @@ private:
     void setUpUpdater();
     void setUpAdvertisement();
 
-    // Playback.
-    void setUpPlayback();
-    void onItemStatusChanged(bool ready, const QString& error);
-    void onRateChanged(double rate);
-    void tick(double seconds);
-    void queueNextFile();
-    QString nextFilePath() const;
+    // Playback as the views show it.
+    void fileOpening(bool newNode);
+    void setPlaybackControlsEnabled(bool enabled);
+    void showRate(double rate);
+    void showTripTime(double fraction);
 
     // Camera views.
     void buildCameraMenu();
     void localizeCameraMenu();
     void updateCameraMenu();
-    RVVideoFilePtr playingFileOfPath(const QString& path) const;
-    // The views the player shows with a file of the playing node, and the file of the main
-    // view (what stills and thumbnails show).
-    RVViewSources viewsOfFile(const QString& path) const;
-    QString shownViewPath(const QString& path) const;
-    double currentTripTime() const;
-    // Loads the file holding this time of the playing node if needed and seeks in it.
-    void seekToTripTime(double tripSeconds);
-    bool isAtEndOfNode() const;
 
     // Hover thumbnails (RVMainViewControllerThumbnails.cpp).
     void setUpThumbnails();
@@ -309,8 +276,6 @@ private:
     void updateListPlaceholder();
     void noRecordingsFoundIn(const QStringList& paths);
     void selectAfterRemoval(int row);
-    // Whether the playing node holds any recording of `node`.
-    bool isPlayingAnyOf(const RVVideoDataPtr& node) const;
     // Ends playback of the playing node and clears what showed it.
     void stopPlayback();
     void setMutability(const RVVideoDataPtr& node, bool locked);
@@ -371,14 +336,9 @@ private:
     QLabel* m_hiddenGraphsLabel = nullptr; // graphs the slider had no room for
 
     QString m_measurementSystem;
-    RVVideoDataPtr m_playingVideoData;
-    QString m_playingVideoPath;
-    bool m_awaitingFirstSetUp = false; // the first file since start or an error is loading
-    bool m_atEndOfNode = false;        // the node's last file ran to its end
-    double m_reverseRate = 0.0;        // the latest backward rate, to go on with in the next file
-    int m_lastSortColumn = 3;          // the file list's last sortable sort column
-    bool m_wasMaximized = false;       // the window's state before full screen
-    QByteArray m_splitterState;        // the splitter before full screen
+    int m_lastSortColumn = 3;    // the file list's last sortable sort column
+    bool m_wasMaximized = false; // the window's state before full screen
+    QByteArray m_splitterState;  // the splitter before full screen
 
     // Zoom: 1 fitted, above 1 enlarged; 0 until the first fit.
     double m_magnificationFactor = 0;
@@ -388,8 +348,9 @@ private:
     double m_stillResumeRate = 0;
 
     std::shared_ptr<RVVideoList> m_videoList;
+    // Made with the player and the video list; goes before the player.
+    std::unique_ptr<RVTripPlayback> m_playback;
 
-    RVViewChoice m_viewChoice;
     QMenu* m_cameraMenu = nullptr; // owned by the window
     QAction* m_channelItems[4] = {};
     QAction* m_arrangementItems[3] = {};

@@ -13,6 +13,7 @@
 #include "player/RVMapBridge.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVSaveFolder.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVWindowDialogs.h"
@@ -153,7 +154,7 @@ void RVMainViewController::rowClicked()
     const RVVideoDataPtr node = selectedVideoData();
     if (!node)
         return;
-    startVideo(node);
+    m_playback->start(node);
     m_player->pause();
     m_videoList->readGpsInfoInBackground(node);
 }
@@ -161,7 +162,7 @@ void RVMainViewController::rowClicked()
 void RVMainViewController::rowDoubleClicked()
 {
     if (const RVVideoDataPtr node = selectedVideoData())
-        startVideo(node);
+        m_playback->start(node);
 }
 
 void RVMainViewController::addFileClicked()
@@ -215,7 +216,7 @@ void RVMainViewController::removeFileClicked()
     if (!node)
         return;
     const int row = selectedRow();
-    const bool wasPlaying = isPlayingAnyOf(node);
+    const bool wasPlaying = m_playback->holdsAnyOf(node);
     m_videoList->removeVideoData(node);
     if (wasPlaying)
         stopPlayback();
@@ -223,30 +224,11 @@ void RVMainViewController::removeFileClicked()
     selectAfterRemoval(row);
 }
 
-bool RVMainViewController::isPlayingAnyOf(const RVVideoDataPtr& node) const
-{
-    if (!node || !m_playingVideoData)
-        return false;
-    for (const RVVideoFilePtr& gone : node->files()) {
-        for (const RVVideoFilePtr& playing : m_playingVideoData->files()) {
-            if (gone->filePath() == playing->filePath())
-                return true;
-        }
-    }
-    return false;
-}
-
 void RVMainViewController::stopPlayback()
 {
     // What plays is gone from the list: nothing of it stays in the player, on the slider
     // or on the map, and nothing else starts until the user asks.
-    m_player->unload();
-    m_player->setNextPath(QString());
-    m_playingVideoData.reset();
-    m_playingVideoPath.clear();
-    m_awaitingFirstSetUp = false;
-    m_atEndOfNode = false;
-    m_videoList->setPlayingVideo(nullptr);
+    m_playback->stop();
     m_timeLine->setVideoDuration(std::nullopt);
     m_timeLine->setProgress(-1.0);
     m_timeLine->setPlayProgress(-1.0);
@@ -256,7 +238,6 @@ void RVMainViewController::stopPlayback()
     m_timeLine->update();
     m_mapBridge->setTrack(nullptr, nullptr);
     m_mapBridge->removeRouteFromTheMap();
-    onItemStatusChanged(false, QString());
 }
 
 void RVMainViewController::selectAfterRemoval(int row)
@@ -308,7 +289,7 @@ void RVMainViewController::removeClicked(RVVideoDataPtr node)
         return;
     int row = selectedRow();
     // The player lets go of the files before they are deleted.
-    if (isPlayingAnyOf(node))
+    if (m_playback->holdsAnyOf(node))
         stopPlayback();
     const RVDeleteResult result = m_videoList->removeVideoDataAndFiles(node);
     reloadFilesView();
@@ -401,7 +382,7 @@ std::optional<QString> RVMainViewController::chooseSavePathPaused(const QString&
     std::optional<QString> path = m_dialogs->chooseSavePath(
         RVSaveFolder::initial(folderKey, QStandardPaths::StandardLocation(fallback)), name,
         extension);
-    if (rate != 0.0 && m_playingVideoData)
+    if (rate != 0.0 && m_playback->node())
         m_player->setRate(rate);
     if (path)
         RVSaveFolder::remember(folderKey, *path);

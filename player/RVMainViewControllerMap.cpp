@@ -13,6 +13,7 @@
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVTripPlayback.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QDateTime>
@@ -34,7 +35,8 @@ void RVMainViewController::connectMap()
             &RVMainViewController::playPauseToggle);
     connect(m_mapBridge, &RVMapBridge::fullScreenToggleRequested, this,
             [this] { fullScreenClick(false); });
-    connect(this, &RVMainViewController::ticked, this, &RVMainViewController::updateClockLabel);
+    connect(m_playback.get(), &RVTripPlayback::ticked, this,
+            [this](double tripSeconds, double) { updateClockLabel(tripSeconds); });
     setMapsProvider(RVMapView::mapsProvider());
 }
 
@@ -42,16 +44,12 @@ void RVMainViewController::updateClockLabel(double tripSeconds)
 {
     // The frame's wall-clock time: the playing file's start plus the time into it.
     QString text;
-    if (m_playingVideoData) {
+    const RVVideoFilePtr file = m_playback->currentFile();
+    if (file && file->created().isValid()) {
         const double intoFile = tripSeconds - m_videoList->getCurrentFileTimeOffset();
-        for (const auto& file : m_playingVideoData->files()) {
-            if (file->filePath() != m_playingVideoPath || !file->created().isValid())
-                continue;
-            const qint64 ms = file->created().msecsSinceEpoch() + qint64(intoFile * 1000.0);
-            text = QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
-                QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-            break;
-        }
+        const qint64 ms = file->created().msecsSinceEpoch() + qint64(intoFile * 1000.0);
+        text = QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
+            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
     const double rate = m_player->rate();
     if (rate != 0.0 && rate != 1.0)

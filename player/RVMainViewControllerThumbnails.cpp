@@ -4,6 +4,7 @@
 #include "player/RVMainViewController.h"
 #include "player/RVThumbnailPopover.h"
 #include "player/RVThumbnailsProvider.h"
+#include "player/RVTripPlayback.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QMetaObject>
@@ -34,9 +35,9 @@ void RVMainViewController::thumbnailReady(const QImage& image)
 
 void RVMainViewController::showThumbnailAtProgress(double fraction)
 {
-    if (!m_playingVideoData || !m_thumbnailsProvider || !std::isfinite(fraction))
+    if (!m_playback->node() || !m_thumbnailsProvider || !std::isfinite(fraction))
         return;
-    const double tripSeconds = duration() * fraction;
+    const double tripSeconds = m_playback->duration() * fraction;
     // Only the play lock is taken, briefly; the playing file stays as it is.
     const std::optional<RVSeekResult> place =
         m_videoList->getPathToVideoByTimeOffset(tripSeconds, false);
@@ -48,7 +49,7 @@ void RVMainViewController::showThumbnailAtProgress(double fraction)
     const QRect rect(qRound(x), 4, 1, 1);
     m_popover->setPositioningRect(rect);
     // From the camera the video area shows as its main view.
-    m_thumbnailsProvider->buildThumbnailForFile(shownViewPath(place->path),
+    m_thumbnailsProvider->buildThumbnailForFile(m_playback->shownViewPath(place->path),
                                                 tripSeconds - place->offsetInFile);
 }
 

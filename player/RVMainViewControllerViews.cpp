@@ -5,7 +5,7 @@
 #include "player/RVMainViewController.h"
 
 #include "library/RVVideoList.h"
-#include "player/RVMpvPlayer.h"
+#include "player/RVTripPlayback.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -39,7 +39,7 @@ void RVMainViewController::buildCameraMenu()
         channels->addAction(item);
         const RVChannel channel = kChannels[i];
         connect(item, &QAction::triggered, this, [this, channel] {
-            RVViewChoice choice = m_viewChoice;
+            RVViewChoice choice = m_playback->viewChoice();
             choice.main = channel;
             setViewChoice(choice);
         });
@@ -57,7 +57,7 @@ void RVMainViewController::buildCameraMenu()
         arrangements->addAction(item);
         const RVViewArrangement arrangement = kArrangements[i];
         connect(item, &QAction::triggered, this, [this, arrangement] {
-            RVViewChoice choice = m_viewChoice;
+            RVViewChoice choice = m_playback->viewChoice();
             choice.arrangement = arrangement;
             setViewChoice(choice);
         });
@@ -103,69 +103,45 @@ void RVMainViewController::updateCameraMenu()
         return;
     // Cameras offered: those of any recording of the playing trip.
     bool present[4] = {true, false, false, false};
-    if (m_playingVideoData) {
-        for (const RVVideoFilePtr& file : m_playingVideoData->files()) {
+    if (const RVVideoDataPtr& node = m_playback->node()) {
+        for (const RVVideoFilePtr& file : node->files()) {
             for (const RVVideoView& view : file->views())
                 present[static_cast<int>(view.channel)] = true;
         }
     }
     const bool several = std::count(std::begin(present), std::end(present), true) > 1;
+    const RVViewChoice& chosen = m_playback->viewChoice();
     for (int i = 0; i < 4; ++i) {
         m_channelItems[i]->setEnabled(present[i]);
-        m_channelItems[i]->setChecked(kChannels[i] == m_viewChoice.main);
+        m_channelItems[i]->setChecked(kChannels[i] == chosen.main);
     }
     for (int i = 0; i < 3; ++i) {
         m_arrangementItems[i]->setEnabled(several || kArrangements[i] == RVViewArrangement::Single);
-        m_arrangementItems[i]->setChecked(kArrangements[i] == m_viewChoice.arrangement);
+        m_arrangementItems[i]->setChecked(kArrangements[i] == chosen.arrangement);
     }
-    m_swapViewsItem->setEnabled(several && m_viewChoice.arrangement != RVViewArrangement::Single);
-}
-
-RVVideoFilePtr RVMainViewController::playingFileOfPath(const QString& path) const
-{
-    if (!m_playingVideoData)
-        return nullptr;
-    const RVVideoFileList& files = m_playingVideoData->files();
-    const auto found = std::find_if(files.begin(), files.end(), [&](const RVVideoFilePtr& file) {
-        return file->filePath() == path;
-    });
-    return found == files.end() ? nullptr : *found;
-}
-
-RVViewSources RVMainViewController::viewsOfFile(const QString& path) const
-{
-    const RVVideoFilePtr file = playingFileOfPath(path);
-    return file ? RVViewLayout::sourcesFor(file->views(), path, m_viewChoice) : RVViewSources{};
-}
-
-QString RVMainViewController::shownViewPath(const QString& path) const
-{
-    const RVVideoFilePtr file = playingFileOfPath(path);
-    return file ? RVViewLayout::mainViewPath(file->views(), path, m_viewChoice) : path;
+    m_swapViewsItem->setEnabled(several && chosen.arrangement != RVViewArrangement::Single);
 }
 
 void RVMainViewController::setViewChoice(const RVViewChoice& choice)
 {
-    m_viewChoice = choice;
+    m_playback->setViewChoice(choice);
     updateCameraMenu();
-    if (!m_playingVideoData || m_playingVideoPath.isEmpty())
-        return;
-    m_player->setViews(viewsOfFile(m_playingVideoPath), viewsOfFile(nextFilePath()));
 }
 
 void RVMainViewController::swapViews()
 {
-    if (m_viewChoice.arrangement == RVViewArrangement::Single)
+    const RVViewChoice& chosen = m_playback->viewChoice();
+    if (chosen.arrangement == RVViewArrangement::Single)
         return;
     // The second view of the playing recording becomes the main one, and the main one second.
-    const RVVideoFilePtr file = playingFileOfPath(m_playingVideoPath);
+    const RVVideoFilePtr file = m_playback->currentFile();
     if (!file)
         return;
     const std::optional<RVChannel> second =
-        RVViewLayout::secondChannel(file->views(), m_playingVideoPath, m_viewChoice);
+        RVViewLayout::secondChannel(file->views(), m_playback->currentPath(), chosen);
     if (!second)
         return;
-    RVViewChoice choice = m_viewChoice;
+    RVViewChoice choice = chosen;
     choice.main = *second;
     setViewChoice(choice);
 }

@@ -16,6 +16,7 @@
 #include "player/RVMpvPlayer.h"
 #include "player/RVSaveFolder.h"
 #include "player/RVStillImage.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVVideoScrollView.h"
 #include "player/RVWindowDialogs.h"
 #include "player/RVZoomGeometry.h"
@@ -113,29 +114,25 @@ void RVMainViewController::updateVideoPan()
 
 void RVMainViewController::screenShotClicked()
 {
-    if (!m_playingVideoData)
+    if (!m_playback->node())
         return; // no video, nothing to save
     // Named after the file and the clock time of the frame on screen when asked.
-    QDateTime fileStart;
-    for (const auto& file : m_playingVideoData->files()) {
-        if (file->filePath() == m_playingVideoPath) {
-            fileStart = file->created().toDateTime();
-            break;
-        }
-    }
+    const RVVideoFilePtr file = m_playback->currentFile();
+    const QDateTime fileStart = file ? file->created().toDateTime() : QDateTime();
     // Paused from the click on, so the picture is the frame the name describes (playing on
     // could cross into the next file before the grab); it plays on once the panel is closed.
     if (!m_pendingStillName)
         m_stillResumeRate = m_player->rate();
     m_player->pause();
-    m_pendingStillName = RVSaveFolder::stillName(m_playingVideoPath, fileStart, currentTime());
+    m_pendingStillName =
+        RVSaveFolder::stillName(m_playback->currentPath(), fileStart, m_playback->currentTime());
     m_player->grabStill(QSize(kStillMaximumSide, kStillMaximumSide));
 }
 
 void RVMainViewController::resumeAfterStill()
 {
     const double rate = std::exchange(m_stillResumeRate, 0.0);
-    if (rate != 0.0 && m_playingVideoData)
+    if (rate != 0.0 && m_playback->node())
         m_player->setRate(rate);
 }
 

@@ -12,47 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
-
-// Every asynchronous request carries a tag: its kind in the top byte, a serial or mpv
-// playlist entry id below, so that late answers for a file that was replaced are recognised.
-enum class Kind : std::uint64_t
-{
-    Ignore = 1,
-    Load,
-    Preroll,
-    Seek,
-    BackStep,
-    InfoDuration,
-    InfoFps,
-    InfoWidth,
-    InfoHeight,
-    RestartTime,
-    RestartEof,
-    HwdecCurrent,
-    Still,
-    VideoZoom,
-    ObserveTime,
-    ObserveDuration,
-    ObserveEof,
-};
-
-constexpr int kKindShift = 56;
-constexpr std::uint64_t kValueMask = (std::uint64_t{1} << kKindShift) - 1;
-
-std::uint64_t tagOf(Kind kind, std::uint64_t value = 0)
-{
-    return (static_cast<std::uint64_t>(kind) << kKindShift) | (value & kValueMask);
-}
-Kind kindOf(std::uint64_t tag)
-{
-    return static_cast<Kind>(tag >> kKindShift);
-}
-std::uint64_t valueOf(std::uint64_t tag)
-{
-    return tag & kValueMask;
-}
 
 constexpr int kTickIntervalMs = 100;
 
@@ -181,38 +143,6 @@ std::int64_t startedEntryId(const mpv_event& event)
     return start ? start->playlist_entry_id : -1;
 }
 
-void warnLogMessage(const mpv_event& event)
-{
-    const auto* message = static_cast<const mpv_event_log_message*>(event.data);
-    qWarning("mpv %s: %s", message->prefix, QByteArray(message->text).trimmed().constData());
-}
-
-mpv_handle* createHandle(const RVMpvPlayer::Options& extraOptions, QString& error)
-{
-    mpv_handle* mpv = mpv_create();
-    if (!mpv) {
-        error = QStringLiteral("mpv could not be created");
-        return nullptr;
-    }
-    for (const auto& [name, value] : kPlayerOptions)
-        mpv_set_option_string(mpv, name, value);
-    for (const auto& [name, value] : extraOptions) {
-        const int result = mpv_set_option_string(mpv, name.constData(), value.constData());
-        if (result < 0) {
-            qWarning("mpv option %s=%s rejected: %s", name.constData(), value.constData(),
-                     mpv_error_string(result));
-        }
-    }
-    const int result = mpv_initialize(mpv);
-    if (result < 0) {
-        error = QStringLiteral("mpv could not be initialised: %1")
-                    .arg(QString::fromUtf8(mpv_error_string(result)));
-        mpv_terminate_destroy(mpv);
-        return nullptr;
-    }
-    return mpv;
-}
-
 } // namespace
 
 RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject(parent)
@@ -220,31 +150,42 @@ RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject
     m_clock.start();
     m_tickTimer.setInterval(kTickIntervalMs);
     m_tickTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_position); });
+    connect(&m_tickTimer, &QTimer::timeout, this, [this] { Q_EMIT tick(m_file.position); });
     m_reverseTimer.setSingleShot(true);
     m_reverseTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_reverseTimer, &QTimer::timeout, this, &RVMpvPlayer::reverseStep);
 
-    for (mpv_handle*& handle : m_handles) {
-        handle = createHandle(extraOptions, m_error);
+    Options options;
+    for (const auto& [name, value] : kPlayerOptions)
+        options.emplace_back(name, value);
+    options.insert(options.end(), extraOptions.begin(), extraOptions.end());
+    for (std::unique_ptr<RVMpvHandle>& handle : m_handles) {
+        handle = RVMpvHandle::create(options, m_error);
         if (!handle) {
             qWarning("%s", qPrintable(m_error));
-            for (mpv_handle* made : m_handles) {
-                if (made)
-                    mpv_terminate_destroy(made);
-            }
-            m_handles[0] = m_handles[1] = nullptr;
+            for (std::unique_ptr<RVMpvHandle>& made : m_handles)
+                made.reset();
             return;
         }
     }
-    m_mpv = m_handles[0];
-    m_spare = m_handles[1];
-    for (mpv_handle* handle : m_handles) {
-        mpv_request_log_messages(handle, "error");
-        mpv_observe_property(handle, tagOf(Kind::ObserveTime), "time-pos", MPV_FORMAT_DOUBLE);
-        mpv_observe_property(handle, tagOf(Kind::ObserveDuration), "duration", MPV_FORMAT_DOUBLE);
-        mpv_observe_property(handle, tagOf(Kind::ObserveEof), "eof-reached", MPV_FORMAT_FLAG);
-        mpv_set_wakeup_callback(handle, &RVMpvPlayer::onWakeup, this);
+    m_mpv = m_handles[0].get();
+    m_spare = m_handles[1].get();
+    for (const std::unique_ptr<RVMpvHandle>& owned : m_handles) {
+        // Only the active handle's values count: the spare one's belong to the next file.
+        RVMpvHandle* handle = owned.get();
+        handle->observe("time-pos", MPV_FORMAT_DOUBLE, [this, handle](const Reply& value) {
+            if (handle == m_mpv && value.format == MPV_FORMAT_DOUBLE)
+                onPositionChanged(value.number());
+        });
+        handle->observe("duration", MPV_FORMAT_DOUBLE, [this, handle](const Reply& value) {
+            if (handle == m_mpv && value.format == MPV_FORMAT_DOUBLE && m_file.ready)
+                m_file.duration = value.number();
+        });
+        handle->observe("eof-reached", MPV_FORMAT_FLAG, [this, handle](const Reply& value) {
+            if (handle == m_mpv && value.flag())
+                handleEofReached();
+        });
+        handle->setWakeup(&RVMpvPlayer::onWakeup, this);
     }
 }
 
@@ -253,13 +194,23 @@ RVMpvPlayer::~RVMpvPlayer()
     if (!m_mpv)
         return;
     // After this returns mpv no longer calls back into this object.
-    for (mpv_handle* handle : m_handles)
-        mpv_set_wakeup_callback(handle, nullptr, nullptr);
+    for (const std::unique_ptr<RVMpvHandle>& handle : m_handles)
+        handle->setWakeup(nullptr, nullptr);
     // The render contexts must go before the handles they were made for.
     if (m_widget)
         m_widget->releaseRenderContext();
-    for (mpv_handle* handle : m_handles)
-        mpv_terminate_destroy(handle);
+    for (std::unique_ptr<RVMpvHandle>& handle : m_handles)
+        handle.reset();
+}
+
+mpv_handle* RVMpvPlayer::handle(int index) const
+{
+    return m_handles[index] ? m_handles[index]->get() : nullptr;
+}
+
+int RVMpvPlayer::activeHandleIndex() const
+{
+    return m_mpv == m_handles[1].get() ? 1 : 0;
 }
 
 void RVMpvPlayer::attachVideoWidget(RVMpvVideoWidget* widget)
@@ -284,20 +235,22 @@ void RVMpvPlayer::drainEvents()
     // that runs a nested event loop (a modal alert) never sees a half-handled event.
     // The handles may change places while the active one's events are handled; what is left
     // of the other's events then concerns a file that is no longer current.
-    Notes notes;
-    for (;;) {
-        const mpv_event* event = mpv_wait_event(m_mpv, 0);
-        if (!event || event->event_id == MPV_EVENT_NONE)
-            break;
-        handleEvent(*event, notes);
+    m_draining = true;
+    while (m_mpv->handleNextEvent([this](const mpv_event& event) { handleEvent(event); })) {
     }
-    for (;;) {
-        const mpv_event* event = mpv_wait_event(m_spare, 0);
-        if (!event || event->event_id == MPV_EVENT_NONE)
-            break;
-        handleSpareEvent(*event);
+    while (m_spare->handleNextEvent([this](const mpv_event& event) { handleSpareEvent(event); })) {
     }
+    m_draining = false;
+    const Notes notes = std::exchange(m_notes, {});
     for (const auto& note : notes)
+        note();
+}
+
+void RVMpvPlayer::later(std::function<void()> note)
+{
+    if (m_draining)
+        m_notes.push_back(std::move(note));
+    else
         note();
 }
 
@@ -322,339 +275,244 @@ void RVMpvPlayer::handleSpareEvent(const mpv_event& event)
         }
         break;
     }
-    case MPV_EVENT_COMMAND_REPLY: {
-        if (kindOf(event.reply_userdata) != Kind::Preroll ||
-            valueOf(event.reply_userdata) != (m_next.serial & kValueMask) || m_next.path.isEmpty())
-            break;
-        const auto* reply = static_cast<const mpv_event_command*>(event.data);
-        if (event.error < 0) {
-            m_next.failure =
-                QStringLiteral("Cannot open %1: %2")
-                    .arg(m_next.path, QString::fromUtf8(mpv_error_string(event.error)));
-        } else if (reply) {
-            if (const auto id = intValue(reply->result, "playlist_entry_id"))
-                m_next.mpvId = *id;
-        }
-        break;
-    }
-    case MPV_EVENT_LOG_MESSAGE:
-        warnLogMessage(event);
-        break;
     default:
         break;
     }
 }
 
-void RVMpvPlayer::handleEvent(const mpv_event& event, Notes& notes)
+void RVMpvPlayer::handleEvent(const mpv_event& event)
 {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
         m_playingEntryId = startedEntryId(event);
         break;
     case MPV_EVENT_FILE_LOADED:
-        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_file.mpvId)
             requestCurrentInfo();
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
-        if (m_playingEntryId >= 0 && m_playingEntryId == m_current.mpvId)
-            handleRestart(notes);
+        if (m_playingEntryId >= 0 && m_playingEntryId == m_file.mpvId)
+            handleRestart();
         break;
     case MPV_EVENT_END_FILE: {
         const auto* end = static_cast<const mpv_event_end_file*>(event.data);
         if (end)
-            handleEndOfFile(end->playlist_entry_id, end->reason, end->error, notes);
+            handleEndOfFile(end->playlist_entry_id, end->reason, end->error);
         break;
     }
-    case MPV_EVENT_PROPERTY_CHANGE: {
-        const auto* property = static_cast<const mpv_event_property*>(event.data);
-        const Kind kind = kindOf(event.reply_userdata);
-        if (kind == Kind::ObserveTime && property->format == MPV_FORMAT_DOUBLE) {
-            // While a seek is in flight the old position may still be reported; the seek's
-            // own answer sets the position.
-            if (!m_restartPending && !m_atEnd) {
-                m_position = *static_cast<const double*>(property->data);
-                if (m_forwardStepPending) {
-                    m_forwardStepPending = false;
-                    notes.push_back(
-                        [this, position = m_position] { Q_EMIT seekFinished(position); });
-                }
-                if (m_rate == 0.0)
-                    notes.push_back([this] { Q_EMIT tick(m_position); });
-            }
-        } else if (kind == Kind::ObserveDuration && property->format == MPV_FORMAT_DOUBLE) {
-            if (m_currentReady)
-                m_duration = *static_cast<const double*>(property->data);
-        } else if (kind == Kind::ObserveEof && property->format == MPV_FORMAT_FLAG) {
-            if (*static_cast<const int*>(property->data))
-                handleEofReached(notes);
-        }
-        break;
-    }
-    case MPV_EVENT_COMMAND_REPLY: {
-        const auto* reply = static_cast<const mpv_event_command*>(event.data);
-        handleReply(event.reply_userdata, event.error, reply ? &reply->result : nullptr,
-                    MPV_FORMAT_NODE, notes);
-        break;
-    }
-    case MPV_EVENT_SET_PROPERTY_REPLY:
-        // mpv asks for a redraw of the paused frame at the new zoom, and the widget skips
-        // redraws of an unchanged frame: tell it this one differs. Only the latest zoom counts.
-        if (kindOf(event.reply_userdata) == Kind::VideoZoom &&
-            valueOf(event.reply_userdata) == (m_zoomSerial & kValueMask) && m_widget)
-            m_widget->redrawFrame();
-        break;
-    case MPV_EVENT_GET_PROPERTY_REPLY: {
-        const auto* property = static_cast<const mpv_event_property*>(event.data);
-        handleReply(event.reply_userdata, event.error, property ? property->data : nullptr,
-                    property ? property->format : MPV_FORMAT_NONE, notes);
-        break;
-    }
-    case MPV_EVENT_LOG_MESSAGE:
-        warnLogMessage(event);
-        break;
     default:
         break;
     }
+}
+
+void RVMpvPlayer::onPositionChanged(double seconds)
+{
+    // While a seek is in flight the old position may still be reported; the seek's own answer
+    // sets the position.
+    if (m_file.restartPending || m_file.atEnd)
+        return;
+    m_file.position = seconds;
+    if (m_file.forwardStepPending) {
+        m_file.forwardStepPending = false;
+        later([this, position = m_file.position] { Q_EMIT seekFinished(position); });
+    }
+    if (m_rate == 0.0)
+        later([this] { Q_EMIT tick(m_file.position); });
+}
+
+void RVMpvPlayer::askAboutCurrent(const char* name, int format,
+                                  std::function<void(const Reply&)> use)
+{
+    // The answer counts while the file it was asked about is current in the active handle.
+    m_mpv->getProperty(
+        name, format,
+        [this, handle = m_mpv, id = m_file.mpvId, use = std::move(use)](const Reply& reply) {
+            if (handle == m_mpv && id >= 0 && id == m_file.mpvId)
+                use(reply);
+        });
+}
+
+void RVMpvPlayer::askAboutLoad(const char* name, int format, std::function<void(const Reply&)> use)
+{
+    // The answer counts while nothing was loaded since it was asked for.
+    m_mpv->getProperty(
+        name, format,
+        [this, handle = m_mpv, serial = m_loadSerial, use = std::move(use)](const Reply& reply) {
+            if (handle == m_mpv && serial == m_loadSerial)
+                use(reply);
+        });
 }
 
 void RVMpvPlayer::requestCurrentInfo()
 {
     // The answers set duration, frame rate and size; the height's answer makes the file ready.
-    const auto id = static_cast<std::uint64_t>(m_current.mpvId);
-    getProperty(tagOf(Kind::InfoDuration, id), "duration", MPV_FORMAT_DOUBLE);
+    askAboutCurrent("duration", MPV_FORMAT_DOUBLE,
+                    [this](const Reply& reply) { m_file.duration = reply.number(); });
     // Views put together by a filter graph leave mpv without a current video track, so the
     // frame rate is the played file's video track's, from the track list.
-    if (m_current.views.graph.isEmpty())
-        getProperty(tagOf(Kind::InfoFps, id), "container-fps", MPV_FORMAT_DOUBLE);
-    else
-        getProperty(tagOf(Kind::InfoFps, id), "track-list", MPV_FORMAT_NODE);
-    getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
-    getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
+    if (m_file.views.graph.isEmpty()) {
+        askAboutCurrent("container-fps", MPV_FORMAT_DOUBLE,
+                        [this](const Reply& reply) { m_file.fps = reply.number(); });
+    } else {
+        askAboutCurrent("track-list", MPV_FORMAT_NODE, [this](const Reply& reply) {
+            m_file.fps = reply.node() ? playedVideoFps(*reply.node()) : 0.0;
+        });
+    }
+    requestVideoSize();
 }
 
-void RVMpvPlayer::handleReply(std::uint64_t tag, int error, const void* data, int format,
-                              Notes& notes)
+void RVMpvPlayer::requestVideoSize()
 {
-    const Kind kind = kindOf(tag);
-    const std::uint64_t value = valueOf(tag);
-    const auto* node = (format == MPV_FORMAT_NODE) ? static_cast<const mpv_node*>(data) : nullptr;
-    const bool isCurrent =
-        m_current.mpvId >= 0 && value == static_cast<std::uint64_t>(m_current.mpvId);
-    auto doubleValue = [&]() -> double {
-        if (error < 0 || !data)
-            return 0.0;
-        if (format == MPV_FORMAT_DOUBLE)
-            return *static_cast<const double*>(data);
-        if (format == MPV_FORMAT_INT64)
-            return static_cast<double>(*static_cast<const std::int64_t*>(data));
-        return 0.0;
-    };
+    askAboutCurrent("width", MPV_FORMAT_INT64, [this](const Reply& reply) {
+        m_file.videoSize.setWidth(static_cast<int>(reply.number()));
+    });
+    askAboutCurrent("height", MPV_FORMAT_INT64, [this](const Reply& reply) {
+        m_file.videoSize.setHeight(static_cast<int>(reply.number()));
+        if (m_file.ready)
+            return; // the size of views put together, known once they were
+        m_file.ready = true;
+        later([this] {
+            Q_EMIT itemReady();
+            updateTickTimer();
+        });
+    });
+}
 
-    switch (kind) {
-    case Kind::Load:
-        if (value == m_loadSerial && error >= 0 && node) {
-            if (const auto id = intValue(*node, "playlist_entry_id"))
-                m_current.mpvId = *id;
-        }
-        if (value == m_loadSerial && error < 0) {
-            const QString message =
-                QStringLiteral("Cannot open %1: %2")
-                    .arg(m_current.path, QString::fromUtf8(mpv_error_string(error)));
-            m_restartPending = false;
-            notes.push_back([this, message] { Q_EMIT itemFailed(message); });
-        }
-        break;
-    case Kind::Seek:
-    case Kind::BackStep:
-        // A refused seek gives no playback restart; let the next operation go.
-        if (error < 0 && value == m_loadSerial) {
-            m_restartPending = false;
-            notes.push_back([this] { runQueuedOperation(); });
-        }
-        break;
-    case Kind::InfoDuration:
-        if (isCurrent)
-            m_duration = doubleValue();
-        break;
-    case Kind::InfoFps:
-        if (isCurrent)
-            m_fps = node ? playedVideoFps(*node) : doubleValue();
-        break;
-    case Kind::InfoWidth:
-        if (isCurrent)
-            m_videoSize.setWidth(static_cast<int>(doubleValue()));
-        break;
-    case Kind::InfoHeight:
-        if (isCurrent) {
-            m_videoSize.setHeight(static_cast<int>(doubleValue()));
-            if (m_currentReady)
-                break; // the size of views put together, known once they were
-            m_currentReady = true;
-            notes.push_back([this] {
-                Q_EMIT itemReady();
-                updateTickTimer();
+void RVMpvPlayer::handleRestart()
+{
+    if (!m_file.restartPending && m_file.firstFrameShown)
+        return; // a restart mpv made by itself (for example after a track change)
+    m_file.restartPending = false;
+    if (runQueuedOperation())
+        return;
+    if (!m_file.firstFrameShown && !m_hwdecChecked) {
+        // Probing for hardware decoders costs 50-100 ms at every file start (the pause at
+        // each file boundary of a trip). Once a recording decoded in software because none
+        // was usable, later files skip the probe.
+        m_mpv->getProperty(
+            "hwdec-current", MPV_FORMAT_STRING, [this, handle = m_mpv](const Reply& reply) {
+                if (handle != m_mpv || reply.error < 0 || reply.format != MPV_FORMAT_STRING ||
+                    !reply.data)
+                    return;
+                const char* decoder = reply.string();
+                m_hwdecChecked = true;
+                m_softwareDecodingOnly = !decoder || !*decoder || std::strcmp(decoder, "no") == 0;
             });
-        }
-        break;
-    case Kind::RestartTime:
-        if (value != m_loadSerial || m_restartPending)
-            break;
-        if (error >= 0 && format == MPV_FORMAT_DOUBLE)
-            m_position = doubleValue();
-        if (!m_firstFrameShown) {
-            m_firstFrameShown = true;
-            if (!m_current.views.graph.isEmpty() && m_current.mpvId >= 0) {
-                // The size of the picture the filter graph makes is known from its first frame.
-                const auto id = static_cast<std::uint64_t>(m_current.mpvId);
-                getProperty(tagOf(Kind::InfoWidth, id), "width", MPV_FORMAT_INT64);
-                getProperty(tagOf(Kind::InfoHeight, id), "height", MPV_FORMAT_INT64);
-            }
+    }
+    askRestartPosition();
+    // A seek to the very end may reach it while the seek is still in flight, when the change
+    // of eof-reached is not taken as the end; ask again now that it has finished.
+    askAboutLoad("eof-reached", MPV_FORMAT_FLAG, [this](const Reply& reply) {
+        if (reply.flag())
+            handleEofReached();
+    });
+}
+
+void RVMpvPlayer::askRestartPosition()
+{
+    // The position mpv restarted at: the frame on screen after a load, a seek or a join.
+    askAboutLoad("time-pos", MPV_FORMAT_DOUBLE, [this](const Reply& reply) {
+        if (m_file.restartPending)
+            return;
+        if (reply.error >= 0 && reply.format == MPV_FORMAT_DOUBLE)
+            m_file.position = reply.number();
+        if (!m_file.firstFrameShown) {
+            m_file.firstFrameShown = true;
+            // The size of the picture a filter graph makes is known from its first frame.
+            if (!m_file.views.graph.isEmpty() && m_file.mpvId >= 0)
+                requestVideoSize();
             startNext();
-            notes.push_back([this] { Q_EMIT firstFrameShown(); });
+            later([this] { Q_EMIT firstFrameShown(); });
         }
-        if (m_reportNextRestart) {
-            m_reportNextRestart = false;
-            notes.push_back([this, position = m_position] { Q_EMIT seekFinished(position); });
+        if (m_file.reportNextRestart) {
+            m_file.reportNextRestart = false;
+            later([this, position = m_file.position] { Q_EMIT seekFinished(position); });
         }
-        notes.push_back([this] {
-            Q_EMIT tick(m_position);
-            if (m_rate < 0.0 && !m_restartPending) {
+        later([this] {
+            Q_EMIT tick(m_file.position);
+            if (m_rate < 0.0 && !m_file.restartPending) {
                 if (!m_reverse) {
                     m_reverse = true;
-                    m_pacer.setFrameDuration(m_fps > 0.0 ? 1.0 / m_fps : 0.0);
-                    m_pacer.start(m_position, m_rate, wallSeconds());
+                    m_pacer.setFrameDuration(m_file.fps > 0.0 ? 1.0 / m_file.fps : 0.0);
+                    m_pacer.start(m_file.position, m_rate, wallSeconds());
                 }
                 reverseStep();
             }
         });
-        break;
-    case Kind::HwdecCurrent:
-        // Probing for hardware decoders costs 50-100 ms at every file start (the pause at
-        // each file boundary of a trip). Once a recording decoded in software because none
-        // was usable, later files skip the probe.
-        if (error >= 0 && format == MPV_FORMAT_STRING && data) {
-            const char* decoder = *static_cast<char* const*>(data);
-            m_hwdecChecked = true;
-            m_softwareDecodingOnly = !decoder || !*decoder || std::strcmp(decoder, "no") == 0;
-        }
-        break;
-    case Kind::RestartEof:
-        if (value == m_loadSerial && error >= 0 && format == MPV_FORMAT_FLAG && data &&
-            *static_cast<const int*>(data))
-            handleEofReached(notes);
-        break;
-    case Kind::Still: {
-        QString message;
-        std::optional<QImage> image;
-        if (error < 0)
-            message = QString::fromUtf8(mpv_error_string(error));
-        else if (!node)
-            message = QStringLiteral("no screenshot answer");
-        else
-            image = imageFromScreenshot(*node, message);
-        if (image) {
-            QImage scaled = RVStillImage::scaledToFit(*image, m_stillMaximumSize);
-            notes.push_back([this, scaled] { Q_EMIT stillReady(scaled); });
-        } else {
-            qWarning("Error making screenshot: %s", qPrintable(message));
-            notes.push_back([this, message] { Q_EMIT stillFailed(message); });
-        }
-        break;
-    }
-    default:
-        break;
-    }
+    });
 }
 
-void RVMpvPlayer::handleRestart(Notes& notes)
+void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error)
 {
-    if (!m_restartPending && m_firstFrameShown)
-        return; // a restart mpv made by itself (for example after a track change)
-    m_restartPending = false;
-    if (runQueuedOperation())
-        return;
-    if (!m_firstFrameShown && !m_hwdecChecked)
-        getProperty(tagOf(Kind::HwdecCurrent, m_loadSerial), "hwdec-current", MPV_FORMAT_STRING);
-    getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
-    // A seek to the very end may reach it while the seek is still in flight, when the change
-    // of eof-reached is not taken as the end; ask again now that it has finished.
-    getProperty(tagOf(Kind::RestartEof, m_loadSerial), "eof-reached", MPV_FORMAT_FLAG);
-    (void)notes;
-}
-
-void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes)
-{
-    if (entryId < 0 || entryId != m_current.mpvId)
+    if (entryId < 0 || entryId != m_file.mpvId)
         return; // a file that was replaced on purpose
-    if (reason == MPV_END_FILE_REASON_ERROR && !m_current.views.graph.isEmpty()) {
+    if (reason == MPV_END_FILE_REASON_ERROR && !m_file.views.graph.isEmpty()) {
         // Another camera's file could not be opened or put together with this one (missing,
         // damaged, no video): this file's own picture is better than none.
         qWarning("Cannot show the other views with %s: %s; showing it alone",
-                 qPrintable(m_current.path), mpv_error_string(error));
-        notes.push_back([this, serial = m_loadSerial] {
+                 qPrintable(m_file.path), mpv_error_string(error));
+        later([this, serial = m_loadSerial] {
             if (serial == m_loadSerial)
                 showCurrentFileAlone();
         });
         return;
     }
     if (reason == MPV_END_FILE_REASON_ERROR) {
-        const QString message =
-            QStringLiteral("Cannot play %1: %2")
-                .arg(m_current.path, QString::fromUtf8(mpv_error_string(error)));
+        const QString message = QStringLiteral("Cannot play %1: %2")
+                                    .arg(m_file.path, QString::fromUtf8(mpv_error_string(error)));
         qWarning("%s", qPrintable(message));
-        m_currentReady = false;
-        m_restartPending = false;
-        m_queuedSeek.reset();
-        m_queuedBackSteps = 0;
+        m_file.ready = false;
+        m_file.restartPending = false;
+        m_file.queuedSeek.reset();
+        m_file.queuedBackSteps = 0;
         m_reverse = false;
         m_reverseTimer.stop();
         forgetNext();
-        notes.push_back([this, message] {
+        later([this, message] {
             Q_EMIT itemFailed(message);
-            setReportedRate(0.0, nullptr);
+            setReportedRate(0.0);
             updateTickTimer();
         });
         return;
     }
     if (reason == MPV_END_FILE_REASON_EOF)
-        handleEofReached(notes);
+        handleEofReached();
 }
 
-void RVMpvPlayer::handleEofReached(Notes& notes)
+void RVMpvPlayer::handleEofReached()
 {
-    if (!m_currentReady || m_atEnd || m_restartPending)
+    if (!m_file.ready || m_file.atEnd || m_file.restartPending)
         return;
     if (!m_next.path.isEmpty() && (m_next.mpvId >= 0 || !m_next.failure.isEmpty())) {
-        moveOnToNext(notes);
+        moveOnToNext();
         return;
     }
-    m_atEnd = true;
-    if (m_duration > 0.0)
-        m_position = m_duration;
+    m_file.atEnd = true;
+    if (m_file.duration > 0.0)
+        m_file.position = m_file.duration;
     m_reverse = false;
     m_reverseTimer.stop();
     const std::uint64_t serial = m_loadSerial;
-    notes.push_back([this, serial] {
-        Q_EMIT tick(m_position);
+    later([this, serial] {
+        Q_EMIT tick(m_file.position);
         Q_EMIT endReached();
         // mpv paused on the last frame; unless the slot put the next file in, say so.
-        if (m_loadSerial == serial && m_atEnd)
-            setReportedRate(0.0, nullptr);
+        if (m_loadSerial == serial && m_file.atEnd)
+            setReportedRate(0.0);
         updateTickTimer();
     });
 }
 
-void RVMpvPlayer::moveOnToNext(Notes& notes)
+void RVMpvPlayer::moveOnToNext()
 {
     NextEntry next = std::move(m_next);
     m_next = {};
-    beginFile(0.0);
     m_advancedOnItsOwn = true;
     if (!next.failure.isEmpty() && !next.views.graph.isEmpty()) {
         // As when it is loaded with views that cannot be shown: the file alone.
         qWarning("%s; showing it alone", qPrintable(next.failure));
-        m_current = {next.path, -1, next.views};
-        notes.push_back([this, serial = m_loadSerial] {
+        beginFile({next.path, -1, next.views}, 0.0);
+        later([this, serial = m_loadSerial] {
             Q_EMIT endReached();
             if (serial == m_loadSerial)
                 showCurrentFileAlone();
@@ -665,55 +523,46 @@ void RVMpvPlayer::moveOnToNext(Notes& notes)
         // As when it is loaded: the queued file becomes current and its failure is reported;
         // the last frame of the finished file stays on screen.
         qWarning("%s", qPrintable(next.failure));
-        m_current = {next.path, -1, next.views};
-        m_restartPending = false;
-        notes.push_back([this, message = next.failure] {
+        beginFile({next.path, -1, next.views}, 0.0);
+        later([this, message = next.failure] {
             Q_EMIT endReached();
             Q_EMIT itemFailed(message);
-            setReportedRate(0.0, nullptr);
+            setReportedRate(0.0);
             updateTickTimer();
         });
         return;
     }
+    beginFile({next.path, next.mpvId, next.views}, 0.0);
     std::swap(m_mpv, m_spare);
-    m_current = {next.path, next.mpvId, next.views};
     m_playingEntryId = m_spareEntryId;
     m_spareEntryId = -1;
     // Its first frame is decoded and waiting: let it run at once. The rest follows.
     if (m_rate > 0.0) {
-        setDouble("speed", m_rate);
-        setFlag("pause", false);
+        m_mpv->setDouble("speed", m_rate);
+        m_mpv->setFlag("pause", false);
     }
     if (m_widget)
         m_widget->activeHandleChanged();
-    m_restartPending = !next.firstFrameReady;
+    m_file.restartPending = !next.firstFrameReady;
     requestCurrentInfo();
     if (next.firstFrameReady)
-        getProperty(tagOf(Kind::RestartTime, m_loadSerial), "time-pos", MPV_FORMAT_DOUBLE);
+        askRestartPosition();
     // The finished file's decoder and buffers are not needed any more.
-    commandOn(m_spare, tagOf(Kind::Ignore), {"stop"});
-    notes.push_back([this] {
+    m_spare->command({"stop"});
+    later([this] {
         Q_EMIT endReached();
         updateTickTimer();
     });
 }
 
-void RVMpvPlayer::beginFile(double position)
+void RVMpvPlayer::beginFile(Entry entry, double position)
 {
     // Nothing of the file that was current carries over, and its late answers are told apart
     // by the new serial.
     ++m_loadSerial;
-    m_currentReady = false;
-    m_firstFrameShown = false;
-    m_atEnd = false;
-    m_position = position;
-    m_duration = 0.0;
-    m_fps = 0.0;
-    m_videoSize = {};
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    m_reportNextRestart = false;
-    m_forwardStepPending = false;
+    m_file = {};
+    static_cast<Entry&>(m_file) = std::move(entry);
+    m_file.position = position;
     m_reverse = false;
     m_reverseTimer.stop();
 }
@@ -723,7 +572,7 @@ void RVMpvPlayer::forgetNext()
     if (m_next.path.isEmpty())
         return;
     if (m_next.started)
-        commandOn(m_spare, tagOf(Kind::Ignore), {"stop"});
+        m_spare->command({"stop"});
     m_next = {};
 }
 
@@ -733,7 +582,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
     if (!m_mpv)
         return;
     startSeconds = std::max(0.0, startSeconds);
-    if (m_advancedOnItsOwn && path == m_current.path && views == m_current.views) {
+    if (m_advancedOnItsOwn && path == m_file.path && views == m_file.views) {
         // The controller names the file mpv already moved on to: keep it playing.
         m_advancedOnItsOwn = false;
         if (startSeconds > 0.0)
@@ -743,25 +592,38 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
         return;
     }
     m_advancedOnItsOwn = false;
-    beginFile(startSeconds);
-    m_current = {path, -1, views};
+    beginFile({path, -1, views}, startSeconds);
     forgetNext();
     m_playingEntryId = -1;
-    m_restartPending = true;
+    m_file.restartPending = true;
 
     double rate = m_rate;
     if (paused)
         rate = 0.0;
     else if (rate == 0.0)
         rate = 1.0;
-    command(tagOf(Kind::Load, m_loadSerial),
-            {"loadfile", RVNativePath::encode(path), "replace", fileOptions(startSeconds, views)});
+    m_mpv->command(
+        {"loadfile", RVNativePath::encode(path), "replace", fileOptions(startSeconds, views)},
+        [this, handle = m_mpv, serial = m_loadSerial](const Reply& reply) {
+            if (handle != m_mpv || serial != m_loadSerial)
+                return;
+            if (reply.error < 0) {
+                const QString message =
+                    QStringLiteral("Cannot open %1: %2")
+                        .arg(m_file.path, QString::fromUtf8(mpv_error_string(reply.error)));
+                m_file.restartPending = false;
+                later([this, message] { Q_EMIT itemFailed(message); });
+            } else if (reply.node()) {
+                if (const auto id = intValue(*reply.node(), "playlist_entry_id"))
+                    m_file.mpvId = *id;
+            }
+        });
     // After the load: at the end of a file kept open mpv pauses by itself, which must not
     // undo a play request sent just before the load reached it.
-    setFlag("pause", rate <= 0.0);
+    m_mpv->setFlag("pause", rate <= 0.0);
     if (rate > 0.0)
-        setDouble("speed", rate);
-    setReportedRate(rate, nullptr);
+        m_mpv->setDouble("speed", rate);
+    setReportedRate(rate);
     updateTickTimer();
 }
 
@@ -790,12 +652,12 @@ QByteArray RVMpvPlayer::fileOptions(double startSeconds, const RVViewSources& vi
 
 void RVMpvPlayer::setViews(const RVViewSources& current, const RVViewSources& next)
 {
-    if (!m_mpv || m_current.path.isEmpty())
+    if (!m_mpv || m_file.path.isEmpty())
         return;
     const QString nextPath = m_next.path;
-    if (current != m_current.views) {
+    if (current != m_file.views) {
         const double rate = m_rate;
-        load(m_current.path, m_position, rate == 0.0, current);
+        load(m_file.path, m_file.position, rate == 0.0, current);
         if (rate != m_rate)
             setRate(rate);
     }
@@ -807,7 +669,7 @@ void RVMpvPlayer::showCurrentFileAlone()
 {
     const QString nextPath = m_next.path;
     const RVViewSources nextViews = m_next.views;
-    load(m_current.path, m_position, m_rate == 0.0, {});
+    load(m_file.path, m_file.position, m_rate == 0.0, {});
     setNextPath(nextPath, nextViews);
 }
 
@@ -825,7 +687,7 @@ void RVMpvPlayer::setNextPath(const QString& path, const RVViewSources& views)
     m_next.serial = ++m_nextSerial;
     // While the current file is still starting, the next one waits, so that its decoding
     // does not slow the first frame the user is waiting for.
-    if (m_firstFrameShown)
+    if (m_file.firstFrameShown)
         startNext();
 }
 
@@ -835,31 +697,34 @@ void RVMpvPlayer::startNext()
         return;
     // The spare handle opens the file paused at its start; its first frame then waits.
     m_next.started = true;
-    setFlagOn(m_spare, "pause", true);
-    commandOn(
-        m_spare, tagOf(Kind::Preroll, m_next.serial),
-        {"loadfile", RVNativePath::encode(m_next.path), "replace", fileOptions(0.0, m_next.views)});
+    m_spare->setFlag("pause", true);
+    m_spare->command(
+        {"loadfile", RVNativePath::encode(m_next.path), "replace", fileOptions(0.0, m_next.views)},
+        [this, handle = m_spare, serial = m_next.serial](const Reply& reply) {
+            // Only while the handle is still the spare one and the file still the queued one.
+            if (handle != m_spare || serial != m_next.serial || m_next.path.isEmpty())
+                return;
+            if (reply.error < 0) {
+                m_next.failure =
+                    QStringLiteral("Cannot open %1: %2")
+                        .arg(m_next.path, QString::fromUtf8(mpv_error_string(reply.error)));
+            } else if (reply.node()) {
+                if (const auto id = intValue(*reply.node(), "playlist_entry_id"))
+                    m_next.mpvId = *id;
+            }
+        });
 }
 
 void RVMpvPlayer::unload()
 {
     if (!m_mpv)
         return;
-    ++m_loadSerial;
-    m_current = {};
+    beginFile({}, 0.0);
     forgetNext();
     m_advancedOnItsOwn = false;
-    m_currentReady = false;
-    m_restartPending = false;
-    m_queuedSeek.reset();
-    m_queuedBackSteps = 0;
-    m_reverse = false;
-    m_reverseTimer.stop();
-    m_position = 0.0;
-    m_duration = 0.0;
-    command(tagOf(Kind::Ignore), {"stop"});
-    setFlag("pause", true);
-    setReportedRate(0.0, nullptr);
+    m_mpv->command({"stop"});
+    m_mpv->setFlag("pause", true);
+    setReportedRate(0.0);
     updateTickTimer();
 }
 
@@ -867,58 +732,55 @@ void RVMpvPlayer::setRate(double rate)
 {
     if (!m_mpv || !std::isfinite(rate))
         return;
-    applyRate(rate, nullptr);
+    applyRate(rate);
 }
 
-void RVMpvPlayer::applyRate(double rate, Notes* notes)
+void RVMpvPlayer::applyRate(double rate)
 {
     m_reverseTimer.stop();
     if (rate > 0.0) {
         m_reverse = false;
-        setDouble("speed", rate);
-        setFlag("pause", false);
+        m_mpv->setDouble("speed", rate);
+        m_mpv->setFlag("pause", false);
     } else {
-        setFlag("pause", true);
-        if (rate < 0.0 && m_currentReady && !m_restartPending) {
+        m_mpv->setFlag("pause", true);
+        if (rate < 0.0 && m_file.ready && !m_file.restartPending) {
             m_reverse = true;
-            m_pacer.setFrameDuration(m_fps > 0.0 ? 1.0 / m_fps : 0.0);
-            m_pacer.start(m_position, rate, wallSeconds());
+            m_pacer.setFrameDuration(m_file.fps > 0.0 ? 1.0 / m_file.fps : 0.0);
+            m_pacer.start(m_file.position, rate, wallSeconds());
         } else if (rate == 0.0) {
             m_reverse = false;
         }
     }
-    setReportedRate(rate, notes);
+    setReportedRate(rate);
     updateTickTimer();
     if (m_reverse)
         reverseStep();
 }
 
-void RVMpvPlayer::setReportedRate(double rate, Notes* notes)
+void RVMpvPlayer::setReportedRate(double rate)
 {
     if (rate == m_rate)
         return;
     m_rate = rate;
-    if (notes)
-        notes->push_back([this, rate] { Q_EMIT rateChanged(rate); });
-    else
-        Q_EMIT rateChanged(rate);
+    Q_EMIT rateChanged(rate);
 }
 
 void RVMpvPlayer::seek(double seconds)
 {
-    if (!m_mpv || m_current.path.isEmpty() || !std::isfinite(seconds))
+    if (!m_mpv || m_file.path.isEmpty() || !std::isfinite(seconds))
         return;
     seconds = std::max(0.0, seconds);
-    if (m_duration > 0.0)
-        seconds = std::min(seconds, m_duration);
-    m_position = seconds;
-    m_atEnd = false;
-    m_reportNextRestart = true;
+    if (m_file.duration > 0.0)
+        seconds = std::min(seconds, m_file.duration);
+    m_file.position = seconds;
+    m_file.atEnd = false;
+    m_file.reportNextRestart = true;
     if (m_reverse)
         m_pacer.start(seconds, m_rate, wallSeconds());
-    if (m_restartPending) {
-        m_queuedSeek = seconds;
-        m_queuedBackSteps = 0;
+    if (m_file.restartPending) {
+        m_file.queuedSeek = seconds;
+        m_file.queuedBackSteps = 0;
         return;
     }
     issueSeek(seconds);
@@ -926,54 +788,54 @@ void RVMpvPlayer::seek(double seconds)
 
 void RVMpvPlayer::issueSeek(double seconds)
 {
-    m_restartPending = true;
-    command(tagOf(Kind::Seek, m_loadSerial), {"seek", secondsText(seconds), "absolute+exact"});
+    m_file.restartPending = true;
+    restartingCommand({"seek", secondsText(seconds), "absolute+exact"});
 }
 
 void RVMpvPlayer::stepFrame(int direction)
 {
-    if (!m_mpv || m_current.path.isEmpty() || direction == 0)
+    if (!m_mpv || m_file.path.isEmpty() || direction == 0)
         return;
     if (m_rate != 0.0)
-        applyRate(0.0, nullptr);
-    const double frame = m_fps > 0.0 ? 1.0 / m_fps : 0.0;
+        applyRate(0.0);
+    const double frame = m_file.fps > 0.0 ? 1.0 / m_file.fps : 0.0;
     if (direction > 0) {
-        m_position =
-            m_duration > 0.0 ? std::min(m_position + frame, m_duration) : m_position + frame;
-        if (m_restartPending) {
-            m_queuedBackSteps = 0; // a forward step after queued back steps cancels one
-            m_queuedSeek = m_position;
+        m_file.position = m_file.duration > 0.0 ? std::min(m_file.position + frame, m_file.duration)
+                                                : m_file.position + frame;
+        if (m_file.restartPending) {
+            m_file.queuedBackSteps = 0; // a forward step after queued back steps cancels one
+            m_file.queuedSeek = m_file.position;
             return;
         }
-        m_forwardStepPending = true;
-        command(tagOf(Kind::Ignore), {"frame-step"});
+        m_file.forwardStepPending = true;
+        m_mpv->command({"frame-step"});
         return;
     }
-    m_position = std::max(0.0, m_position - frame);
-    m_atEnd = false;
-    m_reportNextRestart = true;
-    if (m_restartPending) {
-        ++m_queuedBackSteps;
+    m_file.position = std::max(0.0, m_file.position - frame);
+    m_file.atEnd = false;
+    m_file.reportNextRestart = true;
+    if (m_file.restartPending) {
+        ++m_file.queuedBackSteps;
         return;
     }
-    m_restartPending = true;
-    command(tagOf(Kind::BackStep, m_loadSerial), {"frame-back-step"});
+    m_file.restartPending = true;
+    restartingCommand({"frame-back-step"});
 }
 
 bool RVMpvPlayer::runQueuedOperation()
 {
-    if (m_restartPending)
+    if (m_file.restartPending)
         return true;
-    if (m_queuedSeek) {
-        const double target = *m_queuedSeek;
-        m_queuedSeek.reset();
+    if (m_file.queuedSeek) {
+        const double target = *m_file.queuedSeek;
+        m_file.queuedSeek.reset();
         issueSeek(target);
         return true;
     }
-    if (m_queuedBackSteps > 0) {
-        --m_queuedBackSteps;
-        m_restartPending = true;
-        command(tagOf(Kind::BackStep, m_loadSerial), {"frame-back-step"});
+    if (m_file.queuedBackSteps > 0) {
+        --m_file.queuedBackSteps;
+        m_file.restartPending = true;
+        restartingCommand({"frame-back-step"});
         return true;
     }
     return false;
@@ -981,36 +843,52 @@ bool RVMpvPlayer::runQueuedOperation()
 
 void RVMpvPlayer::reverseStep()
 {
-    if (!m_reverse || m_restartPending || !m_currentReady)
+    if (!m_reverse || m_file.restartPending || !m_file.ready)
         return;
     const double now = wallSeconds();
-    if (m_pacer.reachedStart(m_position, now)) {
+    if (m_pacer.reachedStart(m_file.position, now)) {
         m_reverse = false;
-        setReportedRate(0.0, nullptr);
+        setReportedRate(0.0);
         updateTickTimer();
         Q_EMIT startReached();
         return;
     }
-    if (const auto target = m_pacer.stepTarget(m_position, now)) {
-        m_position = *target;
+    if (const auto target = m_pacer.stepTarget(m_file.position, now)) {
+        m_file.position = *target;
         issueSeek(*target);
         return;
     }
-    const double wait = m_pacer.nextStepDue(m_position) - now;
+    const double wait = m_pacer.nextStepDue(m_file.position) - now;
     m_reverseTimer.start(std::clamp(static_cast<int>(std::ceil(wait * 1000.0)), 1, 1000));
 }
 
 void RVMpvPlayer::grabStill(QSize maximumSize)
 {
-    if (!m_mpv || m_current.path.isEmpty()) {
+    if (!m_mpv || m_file.path.isEmpty()) {
         // Answered later, like every other still request.
         const QString message = m_mpv ? QStringLiteral("no video in the player") : m_error;
         QMetaObject::invokeMethod(
             this, [this, message] { Q_EMIT stillFailed(message); }, Qt::QueuedConnection);
         return;
     }
-    m_stillMaximumSize = maximumSize;
-    command(tagOf(Kind::Still), {"screenshot-raw", "video"});
+    // Answered from either handle: the two may change places before the answer comes.
+    m_mpv->command({"screenshot-raw", "video"}, [this, maximumSize](const Reply& reply) {
+        QString message;
+        std::optional<QImage> image;
+        if (reply.error < 0)
+            message = QString::fromUtf8(mpv_error_string(reply.error));
+        else if (!reply.node())
+            message = QStringLiteral("no screenshot answer");
+        else
+            image = imageFromScreenshot(*reply.node(), message);
+        if (image) {
+            QImage scaled = RVStillImage::scaledToFit(*image, maximumSize);
+            later([this, scaled] { Q_EMIT stillReady(scaled); });
+        } else {
+            qWarning("Error making screenshot: %s", qPrintable(message));
+            later([this, message] { Q_EMIT stillFailed(message); });
+        }
+    });
 }
 
 double RVMpvPlayer::wallSeconds() const
@@ -1020,56 +898,40 @@ double RVMpvPlayer::wallSeconds() const
 
 void RVMpvPlayer::updateTickTimer()
 {
-    const bool advancing = m_rate != 0.0 && m_currentReady && !m_atEnd;
+    const bool advancing = m_rate != 0.0 && m_file.ready && !m_file.atEnd;
     if (advancing && !m_tickTimer.isActive())
         m_tickTimer.start();
     else if (!advancing)
         m_tickTimer.stop();
 }
 
-void RVMpvPlayer::commandOn(mpv_handle* mpv, std::uint64_t tag,
-                            std::initializer_list<QByteArray> args)
-{
-    std::vector<const char*> argv;
-    argv.reserve(args.size() + 1);
-    for (const QByteArray& arg : args) {
-        if (!arg.isEmpty())
-            argv.push_back(arg.constData());
-    }
-    argv.push_back(nullptr);
-    const int result = mpv_command_async(mpv, tag, argv.data());
-    if (result < 0)
-        qWarning("mpv command %s failed: %s", argv.front(), mpv_error_string(result));
-}
-
-void RVMpvPlayer::setFlagOn(mpv_handle* mpv, const char* name, bool value)
-{
-    int flag = value ? 1 : 0;
-    mpv_set_property_async(mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_FLAG, &flag);
-}
-
 void RVMpvPlayer::setVideoZoom(double zoomLog2, double panX, double panY)
 {
     // On both handles, so that the next file of the trip shows the same part. The last
-    // property's answer says the new zoom is in effect (see MPV_EVENT_SET_PROPERTY_REPLY).
-    ++m_zoomSerial;
-    for (mpv_handle* handle : m_handles) {
+    // property's answer says the new zoom is in effect: mpv asks for a redraw of the paused
+    // frame at the new zoom, and the widget skips redraws of an unchanged frame, so it is told
+    // that this one differs. Only the latest zoom counts.
+    const std::uint64_t serial = ++m_zoomSerial;
+    for (const std::unique_ptr<RVMpvHandle>& owned : m_handles) {
+        RVMpvHandle* handle = owned.get();
         if (!handle)
             return;
-        setDoubleOn(handle, "video-zoom", zoomLog2);
-        setDoubleOn(handle, "video-pan-x", panX);
-        double y = panY;
-        mpv_set_property_async(handle, tagOf(Kind::VideoZoom, m_zoomSerial), "video-pan-y",
-                               MPV_FORMAT_DOUBLE, &y);
+        handle->setDouble("video-zoom", zoomLog2);
+        handle->setDouble("video-pan-x", panX);
+        handle->setDouble("video-pan-y", panY, [this, handle, serial](const Reply&) {
+            if (handle == m_mpv && serial == m_zoomSerial && m_widget)
+                m_widget->redrawFrame();
+        });
     }
 }
 
-void RVMpvPlayer::setDoubleOn(mpv_handle* mpv, const char* name, double value)
+void RVMpvPlayer::restartingCommand(std::initializer_list<QByteArray> args)
 {
-    mpv_set_property_async(mpv, tagOf(Kind::Ignore), name, MPV_FORMAT_DOUBLE, &value);
-}
-
-void RVMpvPlayer::getProperty(std::uint64_t tag, const char* name, int format)
-{
-    mpv_get_property_async(m_mpv, tag, name, static_cast<mpv_format>(format));
+    // A refused seek or step gives no playback restart; the next operation may go.
+    m_mpv->command(args, [this, handle = m_mpv, serial = m_loadSerial](const Reply& reply) {
+        if (handle != m_mpv || serial != m_loadSerial || reply.error >= 0)
+            return;
+        m_file.restartPending = false;
+        later([this] { runQueuedOperation(); });
+    });
 }

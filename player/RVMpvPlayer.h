@@ -1,5 +1,6 @@
 #pragma once
 
+#include "player/RVMpvHandle.h"
 #include "player/RVReversePacer.h"
 #include "player/RVViewLayout.h"
 
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -31,9 +33,10 @@ class RVMpvVideoWidget;
 // instead of waiting for a decoder to start from cold (about 70 ms for a 1080p key frame in
 // software, more than two frames).
 //
-// The GUI thread owns the mpv handle and only makes non-blocking calls (asynchronous commands
-// and property sets, observed properties). mpv's wakeup callback only posts a queued call to
-// the GUI thread, which then drains mpv's events. Position is observed and cached, not
+// The GUI thread owns the mpv handles (RVMpvHandle) and only makes non-blocking calls
+// (asynchronous commands and property reads and sets, each with its own callback, and observed
+// properties). mpv's wakeup callback only posts a queued call to the GUI thread, which then
+// drains mpv's events. Position is observed and cached, not
 // signalled per frame; `tick` reports it every 1/10 s while time advances.
 //
 // A recording with several cameras: each file comes with the views to show with it (see
@@ -49,7 +52,7 @@ class RVMpvPlayer final : public QObject
 
 public:
     // mpv options beyond the player's own (for example {"ao", "null"} where there is no sound).
-    using Options = std::vector<std::pair<QByteArray, QByteArray>>;
+    using Options = RVMpvHandle::Options;
 
     explicit RVMpvPlayer(const Options& extraOptions = {}, QObject* parent = nullptr);
     ~RVMpvPlayer() override;
@@ -71,7 +74,7 @@ public:
     // Shows other views of the current file (and of the queued next one) from the current
     // position on, keeping the rate: the file is opened again with them at that position.
     void setViews(const RVViewSources& current, const RVViewSources& next);
-    RVViewSources currentViews() const { return m_current.views; }
+    RVViewSources currentViews() const { return m_file.views; }
     // Stops playback and empties the player.
     void unload();
 
@@ -86,14 +89,14 @@ public:
     void stepFrame(int direction);
 
     // Position in the current file, in seconds, as of the last observation.
-    double currentTime() const { return m_position; }
+    double currentTime() const { return m_file.position; }
     // Length of the current file in seconds (0 until it is ready).
-    double duration() const { return m_duration; }
+    double duration() const { return m_file.duration; }
     // Size of the video in pixels, and its frame rate (0 when unknown).
-    QSize videoSize() const { return m_videoSize; }
-    double framesPerSecond() const { return m_fps; }
-    QString currentPath() const { return m_current.path; }
-    bool isReady() const { return m_currentReady; }
+    QSize videoSize() const { return m_file.videoSize; }
+    double framesPerSecond() const { return m_file.fps; }
+    QString currentPath() const { return m_file.path; }
+    bool isReady() const { return m_file.ready; }
 
     // Asks for the frame on screen at the video's own size, scaled to fit into `maximumSize`
     // (keeping its aspect ratio); the answer is stillReady or stillFailed.
@@ -106,8 +109,8 @@ public:
     // them plays the current file, and the widget itself, so that the render contexts can be
     // freed before the handles and the widget hears when the handles change places.
     static constexpr int kHandleCount = 2;
-    mpv_handle* handle(int index) const { return m_handles[index]; }
-    int activeHandleIndex() const { return m_mpv == m_handles[1] ? 1 : 0; }
+    mpv_handle* handle(int index) const;
+    int activeHandleIndex() const;
     void attachVideoWidget(RVMpvVideoWidget* widget);
 
 Q_SIGNALS:
@@ -137,6 +140,25 @@ private:
         std::int64_t mpvId = -1; // mpv's playlist entry id; -1 until loadfile answered
         RVViewSources views;
     };
+    // The current file: what mpv was told to play, and everything known or asked about it.
+    // Nothing of it carries over to the next file (see beginFile).
+    struct CurrentFile : Entry
+    {
+        bool ready = false; // duration, size and frame rate are known
+        bool firstFrameShown = false;
+        bool atEnd = false; // played to its end; mpv keeps its last frame
+        double position = 0.0;
+        double duration = 0.0;
+        double fps = 0.0;
+        QSize videoSize;
+        // One operation that ends with mpv's playback restart is in flight at a time (a load,
+        // a seek or a step back); newer requests wait here and the latest seek wins.
+        bool restartPending = false;
+        std::optional<double> queuedSeek;
+        int queuedBackSteps = 0;
+        bool reportNextRestart = false;
+        bool forwardStepPending = false; // frame-step gives no restart, only a new position
+    };
     // The queued next file in the spare handle.
     struct NextEntry : Entry
     {
@@ -146,82 +168,67 @@ private:
         QString failure; // why it cannot be played; empty while it may still play
     };
     using Notes = std::vector<std::function<void()>>;
+    using Reply = RVMpvHandle::Reply;
 
     static void onWakeup(void* context);
     void drainEvents();
-    void handleEvent(const mpv_event& event, Notes& notes);
+    // Signals found while draining go out once both handles are drained; at other times now.
+    void later(std::function<void()> note);
+    void handleEvent(const mpv_event& event);
     void handleSpareEvent(const mpv_event& event);
-    void beginFile(double position);
-    void moveOnToNext(Notes& notes);
+    void onPositionChanged(double seconds);
+    // Reads a property of the current file; `use` runs only while that file is still current
+    // (askAboutCurrent) or nothing was loaded since (askAboutLoad).
+    void askAboutCurrent(const char* name, int format, std::function<void(const Reply&)> use);
+    void askAboutLoad(const char* name, int format, std::function<void(const Reply&)> use);
+    void requestCurrentInfo();
+    void requestVideoSize();
+    void handleRestart();
+    void askRestartPosition();
+    void handleEndOfFile(std::int64_t entryId, int reason, int error);
+    void handleEofReached();
+    void beginFile(Entry entry, double position);
+    void moveOnToNext();
     void startNext();
     void forgetNext();
-    void handleReply(std::uint64_t tag, int error, const void* data, int format, Notes& notes);
-    void requestCurrentInfo();
-    void handleRestart(Notes& notes);
-    void handleEndOfFile(std::int64_t entryId, int reason, int error, Notes& notes);
-    void handleEofReached(Notes& notes);
-
-    void command(std::uint64_t tag, std::initializer_list<QByteArray> args)
-    {
-        commandOn(m_mpv, tag, args);
-    }
-    void setFlag(const char* name, bool value) { setFlagOn(m_mpv, name, value); }
-    void setDouble(const char* name, double value) { setDoubleOn(m_mpv, name, value); }
-    static void commandOn(mpv_handle* mpv, std::uint64_t tag,
-                          std::initializer_list<QByteArray> args);
-    static void setFlagOn(mpv_handle* mpv, const char* name, bool value);
-    static void setDoubleOn(mpv_handle* mpv, const char* name, double value);
-    void getProperty(std::uint64_t tag, const char* name, int format);
     QByteArray fileOptions(double startSeconds, const RVViewSources& views) const;
     void showCurrentFileAlone();
 
+    // A seek or step back: one that mpv refuses lets the next queued operation go.
+    void restartingCommand(std::initializer_list<QByteArray> args);
     void issueSeek(double seconds);
     bool runQueuedOperation();
-    void applyRate(double rate, Notes* notes);
-    void setReportedRate(double rate, Notes* notes);
+    void applyRate(double rate);
+    void setReportedRate(double rate);
     void reverseStep();
     double wallSeconds() const;
     void updateTickTimer();
 
-    mpv_handle* m_handles[kHandleCount] = {};
-    mpv_handle* m_mpv = nullptr;   // the active handle: plays the current file
-    mpv_handle* m_spare = nullptr; // opens the next file ahead of time
+    std::unique_ptr<RVMpvHandle> m_handles[kHandleCount];
+    RVMpvHandle* m_mpv = nullptr;   // the active handle: plays the current file
+    RVMpvHandle* m_spare = nullptr; // opens the next file ahead of time
     QString m_error;
     QPointer<RVMpvVideoWidget> m_widget;
     std::atomic<bool> m_wakeupPosted{false};
+    bool m_draining = false;
+    Notes m_notes;
 
-    Entry m_current;
+    CurrentFile m_file;
     NextEntry m_next;
     std::uint64_t m_nextSerial = 0;
-    std::int64_t m_playingEntryId = -1; // the entry the active handle started last
-    std::int64_t m_spareEntryId = -1;   // the entry the spare handle started last
-    bool m_currentReady = false;
-    bool m_firstFrameShown = false;
-    bool m_atEnd = false;
+    std::int64_t m_playingEntryId = -1;  // the entry the active handle started last
+    std::int64_t m_spareEntryId = -1;    // the entry the spare handle started last
     bool m_hwdecChecked = false;         // which decoder a file used has been asked
     bool m_softwareDecodingOnly = false; // no hardware decoder was usable
     bool m_advancedOnItsOwn = false;     // the player moved on into m_next by itself
     std::uint64_t m_loadSerial = 0;
 
-    double m_position = 0.0;
-    double m_duration = 0.0;
-    double m_fps = 0.0;
-    QSize m_videoSize;
     double m_rate = 0.0;
-
-    // One operation that ends with mpv's playback restart is in flight at a time (a load, a
-    // seek or a step back); newer requests wait here and the latest seek wins.
-    bool m_restartPending = false;
-    std::optional<double> m_queuedSeek;
-    int m_queuedBackSteps = 0;
-    bool m_reportNextRestart = false;
-    bool m_forwardStepPending = false; // frame-step gives no restart, only a new position
 
     RVReversePacer m_pacer;
     bool m_reverse = false;
     QTimer m_reverseTimer;
     QTimer m_tickTimer;
     QElapsedTimer m_clock;
-    QSize m_stillMaximumSize;
     std::uint64_t m_zoomSerial = 0; // the latest setVideoZoom, told from earlier ones
 };

@@ -5,6 +5,7 @@
 
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "timeline/RVTimeSlider2.h"
@@ -66,7 +67,7 @@ TEST(DriversWindow, ReadableListFindableKeysAndEmptyStates)
         EXPECT_EQ(slider, plain);
         window->activateWindow();
         QTest::keyClick(window->centralWidget(), Qt::Key_Space);
-        EXPECT_FALSE(controller->playingVideoData());
+        EXPECT_FALSE(controller->playback()->node());
 
         // A folder without recordings is named on the status bar and in the list.
         controller->addFiles({dir.filePath("empty")});

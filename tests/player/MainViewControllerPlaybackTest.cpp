@@ -9,6 +9,7 @@
 #include "player/RVMainViewController.h"
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "timeline/RVTimeSlider2.h"
@@ -88,11 +89,11 @@ TEST_F(WindowPlayback, TripPlaysAcrossItsBoundariesToTheEndOfTheLastFile)
     ASSERT_TRUE(trip);
     m_controller->selectRow(0);
     std::vector<double> ticks;
-    QObject::connect(m_controller.get(), &RVMainViewController::ticked,
-                     [&](double seconds) { ticks.push_back(seconds); });
-    m_controller->startVideo(trip);
-    EXPECT_EQ(m_controller->playingVideoData(), trip);
-    EXPECT_DOUBLE_EQ(m_controller->duration(), kTripSeconds);
+    QObject::connect(m_controller->playback(), &RVTripPlayback::ticked,
+                     [&](double seconds, double) { ticks.push_back(seconds); });
+    m_controller->playback()->start(trip);
+    EXPECT_EQ(m_controller->playback()->node(), trip);
+    EXPECT_DOUBLE_EQ(m_controller->playback()->duration(), kTripSeconds);
     RVVideoList* list = m_controller->videoList();
 
     // Full screen while it plays: only the video, which goes on drawing in the same surface.
@@ -112,7 +113,7 @@ TEST_F(WindowPlayback, TripPlaysAcrossItsBoundariesToTheEndOfTheLastFile)
 
     // Runs on through both joins and stops at the end of the last file.
     ASSERT_TRUE(waitFor([&] { return list->playingFileInVideoIndex() == 3; }, 20000));
-    EXPECT_EQ(m_controller->playingVideoPath(), ClipFactory::tripClip(2));
+    EXPECT_EQ(m_controller->playback()->currentPath(), ClipFactory::tripClip(2));
     ASSERT_TRUE(waitFor([&] { return m_controller->player()->rate() == 0.0; }, 3000));
     EXPECT_EQ(m_controller->player()->currentPath(), ClipFactory::tripClip(2));
 
@@ -155,7 +156,7 @@ TEST_F(WindowPlayback, SeeksJumpsRatesAndFrameSteps)
 {
     const RVVideoDataPtr trip = addTrip();
     ASSERT_TRUE(trip);
-    m_controller->startVideo(trip);
+    m_controller->playback()->start(trip);
     RVMpvPlayer* player = m_controller->player();
     QSignalSpy settled(player, &RVMpvPlayer::seekFinished);
     ASSERT_TRUE(waitFor([&] { return player->isReady(); }));
@@ -196,15 +197,15 @@ TEST_F(WindowPlayback, SeeksJumpsRatesAndFrameSteps)
     // Rates, away from the trip's start, where backward play would stop at once.
     m_controller->graphClicked(5.0 / kTripSeconds);
     ASSERT_EQ(frameOnScreen(settled), 125);
-    m_controller->forward();
+    m_controller->playback()->forward();
     EXPECT_EQ(player->rate(), 2.0);
-    m_controller->forward();
+    m_controller->playback()->forward();
     EXPECT_EQ(player->rate(), 4.0);
-    m_controller->rewind();
+    m_controller->playback()->rewind();
     EXPECT_EQ(player->rate(), -2.0);
-    m_controller->rewind();
+    m_controller->playback()->rewind();
     EXPECT_EQ(player->rate(), -4.0);
-    m_controller->forward();
+    m_controller->playback()->forward();
     EXPECT_EQ(player->rate(), 2.0);
     EXPECT_EQ(imageName(), "Play");
     // A toggle during fast play returns to normal speed; a toggle at normal speed pauses.
@@ -227,11 +228,11 @@ TEST_F(WindowPlayback, NothingSelectedNothingStartsAndAnUnplayableFileIsReported
 {
     // Play with no row and nothing playing starts nothing.
     m_controller->playPauseToggle();
-    EXPECT_EQ(m_controller->playingVideoData(), nullptr);
+    EXPECT_EQ(m_controller->playback()->node(), nullptr);
     m_controller->nextFrame();
     m_controller->goForward();
     m_controller->graphClicked(0.5);
-    EXPECT_EQ(m_controller->playingVideoData(), nullptr);
+    EXPECT_EQ(m_controller->playback()->node(), nullptr);
 
     QTemporaryDir bad;
     ASSERT_TRUE(ClipFactory::makeBroken(bad.filePath("broken.mp4")));
@@ -241,8 +242,8 @@ TEST_F(WindowPlayback, NothingSelectedNothingStartsAndAnUnplayableFileIsReported
     ASSERT_TRUE(waitFor([&] { return !m_dialogs->alerts.isEmpty(); }, 8000));
     EXPECT_EQ(m_dialogs->alerts.size(), 1);
     EXPECT_EQ(m_dialogs->alerts.front(), "ERROR_TITLE | ERROR_CANT_PLAY_FILE broken.mp4");
-    EXPECT_EQ(m_controller->playingVideoData(), nullptr);
-    EXPECT_TRUE(m_controller->playingVideoPath().isEmpty());
+    EXPECT_EQ(m_controller->playback()->node(), nullptr);
+    EXPECT_TRUE(m_controller->playback()->currentPath().isEmpty());
     EXPECT_FALSE(m_controller->playPauseButton()->isEnabled());
     m_controller->removeFileClicked();
     m_controller->videoList()->waitForIdle();

@@ -10,6 +10,7 @@
 #include "player/RVMainViewController.h"
 #include "player/RVThumbnailPopover.h"
 #include "player/RVThumbnailsProvider.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "timeline/RVTimeSlider2.h"
 
@@ -253,7 +254,7 @@ protected:
             return nullptr;
         const RVVideoDataPtr trip =
             m_controller->filesModel()->nodeAt(m_controller->filesModel()->index(0, 0));
-        m_controller->startVideo(trip);
+        m_controller->playback()->start(trip);
         return trip;
     }
 
@@ -292,7 +293,7 @@ TEST_F(WindowThumbnails, PopoverShowsTheTripFrameUnderThePointerAboveTheAxis)
     EXPECT_TRUE(popover->thumbnail().isNull());
 
     ASSERT_TRUE(startTrip());
-    ASSERT_DOUBLE_EQ(m_controller->duration(), 9.0);
+    ASSERT_DOUBLE_EQ(m_controller->playback()->duration(), 9.0);
     const double axisWidth = slider->width() - 10.0;
 
     // Half-way along the axis: trip time 4.5 s, 1.5 s into the second file, shown at 1 s.

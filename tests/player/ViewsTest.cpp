@@ -11,6 +11,7 @@
 #include "player/RVMpvPlayer.h"
 #include "player/RVMpvVideoWidget.h"
 #include "player/RVThumbnailPopover.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVViewLayout.h"
 
 #include <gtest/gtest.h>
@@ -193,7 +194,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     };
     EXPECT_FALSE(item("camera_rear")->isEnabled()); // nothing playing: only the front camera
 
-    controller.startVideo(RVVideoData::create("trip", 9.0f, RVTimestamp(), files, children));
+    controller.playback()->start(RVVideoData::create("trip", 9.0f, RVTimestamp(), files, children));
     ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
     EXPECT_TRUE(item("camera_rear")->isEnabled());
     EXPECT_FALSE(item("camera_interior")->isEnabled());

@@ -13,6 +13,7 @@
 #include "player/RVMainViewController.h"
 #include "player/RVMapView.h"
 #include "player/RVMpvPlayer.h"
+#include "player/RVTripPlayback.h"
 #include "player/RVVideoOutlineView.h"
 #include "player/RVVideoOutlineViewModel.h"
 #include "player/RVVideoScrollView.h"
@@ -128,7 +129,7 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     controller.selectRow(tripRow);
     controller.rowClicked();
     controller.rowDoubleClicked();
-    ASSERT_TRUE(controller.playingVideoData());
+    ASSERT_TRUE(controller.playback()->node());
     ASSERT_TRUE(waitFor(
         [&] {
             const auto points = controller.timeLine()->points();
@@ -193,9 +194,9 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     ASSERT_NE(clock, nullptr);
     const QDateTime shown =
         QDateTime::fromString(clock->text().left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QDateTime start = controller.playingVideoData()->created().toDateTime().toLocalTime();
+    const QDateTime start = controller.playback()->node()->created().toDateTime().toLocalTime();
     ASSERT_TRUE(shown.isValid()) << clock->text().toStdString();
-    EXPECT_LE(start.secsTo(shown), qint64(controller.duration()) + 1);
+    EXPECT_LE(start.secsTo(shown), qint64(controller.playback()->duration()) + 1);
     EXPECT_GE(start.secsTo(shown), 0);
 
     // A click on the route three quarters along seeks there, through the page's "Cocoa".
@@ -205,7 +206,8 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
         ++clicked;
     ASSERT_LT(clicked, points->size());
     const double expected = double(clicked) / double(points->size());
-    const double tolerance = 3.0 / controller.duration(); // whole-second seeks, then playing
+    const double tolerance =
+        3.0 / controller.playback()->duration(); // whole-second seeks, then playing
     evaluate(map, QStringLiteral("Cocoa.log(%1, %2)")
                       .arg((*points)[clicked].latitude(), (*points)[clicked].longitude()));
     EXPECT_TRUE(waitFor(
@@ -270,7 +272,7 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     // named after the file and the frame's clock time.
     QTemporaryDir stills;
     dialogs->savePath = stills.filePath("still.jpeg");
-    const QString stillFile = QFileInfo(controller.playingVideoPath()).completeBaseName();
+    const QString stillFile = QFileInfo(controller.playback()->currentPath()).completeBaseName();
     controller.screenShotClicked();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }, 10000));
     const QImage still(*dialogs->savePath, "JPEG");
@@ -365,7 +367,7 @@ TEST(WindowEndToEnd, OneTripSingleVideoAndCutRecording)
     controller.rowDoubleClicked();
     ASSERT_TRUE(waitFor([&] { return player->currentTime() > 0.3; }));
     controller.removeFileClicked();
-    EXPECT_FALSE(controller.playingVideoData());
+    EXPECT_FALSE(controller.playback()->node());
     EXPECT_TRUE(player->currentPath().isEmpty());
     EXPECT_EQ(player->rate(), 0.0);
 
@@ -401,7 +403,7 @@ TEST(WindowEndToEnd, OneTripSingleVideoAndCutRecording)
     EXPECT_LT(differingPixels(fitted, screenOfVideo()), fitted.width() * fitted.height() / 400);
 
     // Backward play runs on into the recording before.
-    controller.rewind();
+    controller.playback()->rewind();
     EXPECT_TRUE(waitFor(
         [&] {
             return controller.videoList()->playingFileInVideoIndex() == 0 &&
@@ -443,7 +445,7 @@ TEST(WindowEndToEnd, OneTripSingleVideoAndCutRecording)
     EXPECT_FALSE(QFile::exists(dir.filePath("cut/clip0.mp4")));
     ASSERT_TRUE(waitForRows(1));
     ClipFactory::spin(500);
-    EXPECT_FALSE(controller.playingVideoData());
+    EXPECT_FALSE(controller.playback()->node());
     EXPECT_EQ(player->rate(), 0.0);
     EXPECT_TRUE(player->currentPath().isEmpty());
 }
