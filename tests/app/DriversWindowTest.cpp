@@ -26,14 +26,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "support/Support.h"
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    return QTest::qWaitFor(condition, timeoutMs);
-}
-
-} // namespace
+using support::waitFor;
 
 TEST(DriversWindow, ReadableListFindableKeysAndEmptyStates)
 {

@@ -11,15 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Support.h"
+
 namespace {
 
 const QString kBlackVue = RealData::path(QStringLiteral("blackvue-dr650s"));
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using support::writeFile;
 
 // An empty video file beside copies of a real BlackVue clip's side files (the reader does not
 // look into the video).
