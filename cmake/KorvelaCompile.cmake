@@ -29,12 +29,17 @@ function(korvela_layer name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 
-# korvela_test(NAME SOURCES ... DEPENDS ... [DISPLAY]): one GoogleTest executable per layer.
-# DISPLAY tests run under Xvfb (xvfb-run) and are given the x11 platform.
+# korvela_test(NAME SOURCES ... DEPENDS ... [DISPLAY] [WIDGETS]): one GoogleTest executable per
+# layer, with the shared test main and support (tests/support). DISPLAY tests run under Xvfb
+# (xvfb-run) and are given the x11 platform; they and WIDGETS tests get a QApplication.
 function(korvela_test name)
-    cmake_parse_arguments(ARG "DISPLAY" "" "SOURCES;DEPENDS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main)
+    cmake_parse_arguments(ARG "DISPLAY;WIDGETS" "" "SOURCES;DEPENDS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} korvela_test_support)
+    if(ARG_DISPLAY OR ARG_WIDGETS)
+        target_compile_definitions(${name} PRIVATE KORVELA_TEST_WIDGETS)
+        target_link_libraries(${name} PRIVATE Qt6::Widgets)
+    endif()
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_compile_definitions(${name} PRIVATE
         KORVELA_REALDATA_DIR="${KORVELA_REALDATA_DIR}"

@@ -30,6 +30,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -170,7 +171,6 @@ void RVMainViewController::buildWindow()
 
     m_mapContainer = new QWidget(m_videoMapSplitter);
     m_mapContainer->setObjectName(QStringLiteral("mapContainer"));
-    m_mapContainer->setMinimumWidth(120);
     auto* mapLayout = new QVBoxLayout(m_mapContainer);
     mapLayout->setContentsMargins(0, 0, 0, 0);
     mapLayout->setSpacing(0);
@@ -178,19 +178,20 @@ void RVMainViewController::buildWindow()
     m_mapWebView = new RVMapView(m_mapContainer);
     m_mapWebView->setObjectName(QStringLiteral("mapWebView"));
     mapLayout->addWidget(m_mapWebView, 1);
-    auto* readouts = new QHBoxLayout;
+    // Speed and altitude on one line, the recording's date and clock time (and the rate) on the
+    // next: the map column is often narrow, and three read-outs on one line would overlap.
+    auto* readouts = new QGridLayout;
     readouts->setContentsMargins(6, 2, 6, 2);
+    readouts->setVerticalSpacing(0);
     m_velocity = new QLabel(m_mapContainer);
     m_velocity->setObjectName(QStringLiteral("velocity"));
     m_altitudeLabel = new QLabel(m_mapContainer);
     m_altitudeLabel->setObjectName(QStringLiteral("altitudeLabel"));
     m_clockLabel = new QLabel(m_mapContainer);
     m_clockLabel->setObjectName(QStringLiteral("clockLabel"));
-    readouts->addWidget(m_velocity);
-    readouts->addStretch(1);
-    readouts->addWidget(m_clockLabel);
-    readouts->addStretch(1);
-    readouts->addWidget(m_altitudeLabel);
+    readouts->addWidget(m_velocity, 0, 0, Qt::AlignLeft);
+    readouts->addWidget(m_altitudeLabel, 0, 1, Qt::AlignRight);
+    readouts->addWidget(m_clockLabel, 1, 0, 1, 2, Qt::AlignLeft);
     mapLayout->addLayout(readouts);
     m_videoMapSplitter->setStretchFactor(0, 3);
     m_videoMapSplitter->setStretchFactor(1, 2);

@@ -57,6 +57,13 @@ std::vector<bool> graphChecks(const RVAppDelegate& delegate)
     return checks;
 }
 
+// The window's graph flags in the menu's order.
+std::vector<bool> graphFlags(const RVMainViewController& c)
+{
+    return {c.velocityGraphEnabled(), c.gSensorCommonGraphEnabled(), c.gSensorXGraphEnabled(),
+            c.gSensorYGraphEnabled(), c.gSensorZGraphEnabled(),      c.altitudeGraphEnabled()};
+}
+
 class AppDelegate : public ::testing::Test
 {
 protected:
@@ -66,103 +73,34 @@ protected:
 
 } // namespace
 
-TEST_F(AppDelegate, StoredLanguagesPickTheInterfaceLanguage)
-{
-    RVSettings::setAppleLanguages({"fr", "de", "en"});
-    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("British"));
-    RVSettings::setBool(RVSettings::kApplicationInitialized, true);
-    {
-        apptest::Launch launch;
-        RVAppDelegate& delegate = launch.delegate();
-        EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{"de"});
-        // The window was built with the German texts in place.
-        auto* add = delegate.window()->findChild<QPushButton*>(QStringLiteral("addVideoButton"));
-        ASSERT_NE(add, nullptr);
-        EXPECT_EQ(add->text(), QStringLiteral("Hinzufügen"));
-        auto* velocity = delegate.window()->findChild<QLabel*>(QStringLiteral("velocity"));
-        ASSERT_NE(velocity, nullptr);
-        EXPECT_EQ(velocity->text(), qtTrId("MILES_PER_HOUR"));
-    }
-    // The translator leaves with the application object.
-    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
-
-    RVSettings::setAppleLanguages({"fr"});
-    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
-    apptest::Launch launch;
-    EXPECT_EQ(checkedCodes(launch.delegate().menuLanguage()), QStringList{"en"});
-    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("Add"));
-    // Only the exact spelling is British.
-    EXPECT_TRUE(launch.delegate().menuItemMetric()->isChecked());
-}
-
-TEST_F(AppDelegate, FirstLaunchDefaultsThenStoredCheckMarks)
-{
-    {
-        apptest::Launch launch;
-        RVMainViewController* controller = launch.delegate().mainViewController();
-        EXPECT_TRUE(controller->velocityGraphEnabled());
-        EXPECT_TRUE(controller->gSensorCommonGraphEnabled());
-        EXPECT_FALSE(controller->altitudeGraphEnabled());
-        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kApplicationInitialized));
-        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
-        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsGSensorCommonEnabled));
-        EXPECT_TRUE(RVSettings::contains(RVSettings::kGraphsAltitudeEnabled));
-        EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
-        EXPECT_EQ(RVSettings::measurementSystem(), "Metric");
-        EXPECT_TRUE(launch.delegate().menuItemMetric()->isChecked());
-        EXPECT_EQ(graphChecks(launch.delegate()),
-                  (std::vector<bool>{true, true, false, false, false, false}));
-    }
-
-    // The user turned every default graph off and two others on; the next launch keeps that.
-    RVSettings::setBool(RVSettings::kGraphsVelocityEnabled, false);
-    RVSettings::setBool(RVSettings::kGraphsGSensorCommonEnabled, false);
-    RVSettings::setBool(RVSettings::kGraphsGSensorYEnabled, true);
-    RVSettings::store().setValue(QLatin1String(RVSettings::kGraphsAltitudeEnabled), 1);
-    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("British"));
-    apptest::Launch second;
-    RVMainViewController* controller = second.delegate().mainViewController();
-    EXPECT_EQ(graphChecks(second.delegate()),
-              (std::vector<bool>{false, false, false, true, false, true}));
-    EXPECT_FALSE(controller->velocityGraphEnabled());
-    EXPECT_TRUE(controller->gSensorYGraphEnabled());
-    EXPECT_TRUE(controller->altitudeGraphEnabled());
-    EXPECT_TRUE(second.delegate().menuItemBritish()->isChecked());
-    EXPECT_FALSE(second.delegate().menuItemMetric()->isChecked());
-
-    // The units menu checks one item and tells the window and the store.
-    second.delegate().menuItemMetric()->trigger();
-    EXPECT_FALSE(second.delegate().menuItemBritish()->isChecked());
-    EXPECT_EQ(controller->measurementSystem(), "Metric");
-    EXPECT_EQ(RVSettings::measurementSystem(), "Metric");
-    second.delegate().menuItemBritish()->trigger();
-    EXPECT_FALSE(second.delegate().menuItemMetric()->isChecked());
-    EXPECT_EQ(controller->measurementSystem(), "British");
-    EXPECT_EQ(RVSettings::measurementSystem(), "British");
-}
-
-TEST_F(AppDelegate, WindowIsCentredAndTitledWithTheVersion)
-{
-    apptest::Launch launch;
-    QMainWindow* window = launch.delegate().window();
-    ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(window->isVisible());
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect expected(area.x() + (area.width() - 900) / 2, area.y() + (area.height() - 534) / 2,
-                         900, 534);
-    EXPECT_EQ(window->geometry(), expected);
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
-    EXPECT_FALSE(QStringLiteral(KORVELA_VERSION).isEmpty());
-}
-
-TEST_F(AppDelegate, WindowSplittersAndColumnsAreWhereTheUserLeftThem)
+// What the first launch sets up, what the user then changes through the menus and the window,
+// and what the next launches make of it.
+TEST_F(AppDelegate, FirstLaunchDefaultsThenTheUsersChoicesAreKept)
 {
     QRect geometry;
     QList<QList<int>> splitterSizes;
     int nameWidth = 0;
     {
         apptest::Launch launch;
-        QMainWindow* window = launch.delegate().window();
+        RVAppDelegate& delegate = launch.delegate();
+        QMainWindow* window = delegate.window();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_EQ(window->geometry(), QRect(area.x() + (area.width() - 900) / 2,
+                                            area.y() + (area.height() - 534) / 2, 900, 534));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
+        EXPECT_EQ(graphChecks(delegate),
+                  (std::vector<bool>{true, true, false, false, false, false}));
+        EXPECT_TRUE(RVSettings::contains(RVSettings::kGraphsAltitudeEnabled));
+        EXPECT_TRUE(delegate.menuItemMetric()->isChecked());
+        // Google's map needs a key built in; without one OpenStreetMap is the default and
+        // Google is not offered.
+        const QStringList offered = RVMapView::availableProviders();
+        QMenu* providers = delegate.menuMapsProvider();
+        EXPECT_EQ(checkedCodes(providers, true), QStringList{offered.first()});
+        if (!offered.contains("Google")) {
+            EXPECT_EQ(item(providers, "Google"), nullptr);
+        }
+
         window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
         geometry = window->geometry();
         for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
@@ -171,61 +109,67 @@ TEST_F(AppDelegate, WindowSplittersAndColumnsAreWhereTheUserLeftThem)
             splitter->setSizes(sizes);
             splitterSizes.append(splitter->sizes());
         }
-        QHeaderView* header = launch.delegate().mainViewController()->filesView()->header();
+        QHeaderView* header = delegate.mainViewController()->filesView()->header();
         header->resizeSection(0, header->sectionSize(0) + 37);
         nameWidth = header->sectionSize(0);
-    }
-    apptest::Launch again;
-    QMainWindow* window = again.delegate().window();
-    EXPECT_EQ(window->geometry(), geometry);
-    QList<QList<int>> restored;
-    for (QSplitter* splitter : window->findChildren<QSplitter*>())
-        restored.append(splitter->sizes());
-    EXPECT_EQ(restored, splitterSizes);
-    EXPECT_EQ(again.delegate().mainViewController()->filesView()->header()->sectionSize(0),
-              nameWidth);
-}
-
-TEST_F(AppDelegate, GraphsMenuTogglesTheControllersFlagsAndStoresThem)
-{
-    RVSettings::setBool(RVSettings::kApplicationInitialized, true);
-    apptest::Launch launch;
-    RVAppDelegate& delegate = launch.delegate();
-    RVMainViewController* controller = delegate.mainViewController();
-
-    struct
-    {
-        int tag;
-        const char* key;
-        bool (RVMainViewController::*flag)() const;
-    } graphs[] = {
-        {0, RVSettings::kGraphsVelocityEnabled, &RVMainViewController::velocityGraphEnabled},
-        {1, RVSettings::kGraphsGSensorCommonEnabled,
-         &RVMainViewController::gSensorCommonGraphEnabled},
-        {2, RVSettings::kGraphsGSensorXEnabled, &RVMainViewController::gSensorXGraphEnabled},
-        {3, RVSettings::kGraphsGSensorYEnabled, &RVMainViewController::gSensorYGraphEnabled},
-        {4, RVSettings::kGraphsGSensorZEnabled, &RVMainViewController::gSensorZGraphEnabled},
-        {5, RVSettings::kGraphsAltitudeEnabled, &RVMainViewController::altitudeGraphEnabled},
-    };
-    for (const auto& graph : graphs) {
-        QAction* item = delegate.graphsItem(graph.tag);
-        for (bool on : {true, false}) {
-            item->trigger();
-            EXPECT_EQ(item->isChecked(), on) << graph.tag;
-            EXPECT_EQ((controller->*graph.flag)(), on) << graph.tag;
-            EXPECT_EQ(RVSettings::boolValue(graph.key), on) << graph.tag;
+        // Every graph item switches its graph in the window and in the store.
+        RVMainViewController* controller = delegate.mainViewController();
+        const std::vector<bool> wanted{false, false, false, true, false, true};
+        for (int tag = 0; tag < 6; ++tag) {
+            if (delegate.graphsItem(tag)->isChecked() != wanted[size_t(tag)])
+                delegate.graphsItem(tag)->trigger();
         }
+        EXPECT_EQ(graphChecks(delegate), wanted);
+        EXPECT_EQ(graphFlags(*controller), wanted);
+        EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
+        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
+        delegate.menuItemBritish()->trigger();
+        EXPECT_FALSE(delegate.menuItemMetric()->isChecked());
+        EXPECT_EQ(controller->measurementSystem(), "British");
+        item(providers, "OpenStreetMap")->trigger();
+        EXPECT_EQ(checkedCodes(providers, true), QStringList{"OpenStreetMap"});
+    }
+    {
+        apptest::Launch again;
+        RVAppDelegate& delegate = again.delegate();
+        QMainWindow* window = delegate.window();
+        EXPECT_EQ(window->geometry(), geometry);
+        QList<QList<int>> restored;
+        for (QSplitter* splitter : window->findChildren<QSplitter*>())
+            restored.append(splitter->sizes());
+        EXPECT_EQ(restored, splitterSizes);
+        EXPECT_EQ(delegate.mainViewController()->filesView()->header()->sectionSize(0), nameWidth);
+        EXPECT_EQ(graphChecks(delegate),
+                  (std::vector<bool>{false, false, false, true, false, true}));
+        EXPECT_EQ(graphFlags(*delegate.mainViewController()), graphChecks(delegate));
+        EXPECT_TRUE(delegate.menuItemBritish()->isChecked());
+        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("velocity"))->text(),
+                  qtTrId("MILES_PER_HOUR"));
+        EXPECT_EQ(checkedCodes(delegate.menuMapsProvider(), true), QStringList{"OpenStreetMap"});
     }
 
-    // An item with an unknown tag changes no graph.
-    QAction stray;
-    stray.setCheckable(true);
-    stray.setData(9);
-    stray.setChecked(true);
-    delegate.graphsClicked(&stray);
-    EXPECT_EQ(graphChecks(delegate), std::vector<bool>(6, false));
-    EXPECT_FALSE(controller->velocityGraphEnabled());
-    EXPECT_FALSE(controller->altitudeGraphEnabled());
+    // The first supported language of the stored list; a provider this version does not offer
+    // shows the default; only the exact spelling is British.
+    RVSettings::setAppleLanguages({"fr", "de", "en"});
+    RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
+    {
+        apptest::Launch german;
+        RVAppDelegate& delegate = german.delegate();
+        EXPECT_EQ(checkedCodes(delegate.menuLanguage()), QStringList{"de"});
+        EXPECT_EQ(delegate.window()->findChild<QPushButton*>("addVideoButton")->text(),
+                  QStringLiteral("Hinzufügen"));
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Öffnen"));
+        EXPECT_EQ(checkedCodes(delegate.menuMapsProvider(), true),
+                  QStringList{RVMapView::availableProviders().first()});
+        EXPECT_TRUE(delegate.menuItemMetric()->isChecked());
+    }
+    // The translators leave with the window: the next launch may speak another language.
+    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
+    RVSettings::setAppleLanguages({"fr"});
+    apptest::Launch english;
+    EXPECT_EQ(checkedCodes(english.delegate().menuLanguage()), QStringList{"en"});
 }
 
 TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndSwitchesTheWindowAtOnce)
@@ -334,35 +278,6 @@ TEST_F(AppDelegate, ADarkPaletteGivesLightButtonsAndAxis)
     QApplication::setPalette(before);
 }
 
-TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)
-{
-    {
-        apptest::Launch launch;
-        QMenu* providers = launch.delegate().menuMapsProvider();
-        // Google's map needs a key built in; without one OpenStreetMap is the default and
-        // Google is not offered.
-        const QStringList offered = RVMapView::availableProviders();
-        EXPECT_EQ(checkedCodes(providers, true), QStringList{offered.first()});
-        if (!offered.contains("Google")) {
-            EXPECT_EQ(offered.first(), "OpenStreetMap");
-            EXPECT_EQ(item(providers, "Google"), nullptr);
-        }
-        ASSERT_NE(item(providers, "OpenStreetMap"), nullptr);
-        item(providers, "OpenStreetMap")->trigger();
-        EXPECT_EQ(checkedCodes(providers, true), QStringList{"OpenStreetMap"});
-        EXPECT_EQ(RVSettings::mapsProvider(), "OpenStreetMap");
-    }
-    apptest::Launch again;
-    EXPECT_EQ(checkedCodes(again.delegate().menuMapsProvider(), true),
-              QStringList{"OpenStreetMap"});
-
-    // A provider this version does not offer shows the default.
-    RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
-    apptest::Launch unknown;
-    EXPECT_EQ(checkedCodes(unknown.delegate().menuMapsProvider(), true),
-              QStringList{RVMapView::availableProviders().first()});
-}
-
 TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
 {
     RVSettings::setAppleLanguages({"ru"});
@@ -395,15 +310,4 @@ TEST_F(AppDelegate, UpdaterQuestionsAreShownInTheInterfaceLanguage)
     EXPECT_EQ(progress->maximum(), 10);
     dialogs.hideProgress();
     EXPECT_EQ(dialogs.progressDialog(), nullptr);
-}
-
-TEST_F(AppDelegate, QtsOwnDialogsSpeakTheInterfaceLanguage)
-{
-    RVSettings::setAppleLanguages({"de"});
-    {
-        apptest::Launch launch;
-        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Öffnen"));
-    }
-    // Gone with the window: the next launch may speak another language.
-    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
 }

@@ -14,12 +14,14 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSet>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,14 +29,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "support/Support.h"
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    return QTest::qWaitFor(condition, timeoutMs);
-}
-
-} // namespace
+using support::waitFor;
 
 TEST(DriversWindow, ReadableListFindableKeysAndEmptyStates)
 {
@@ -81,6 +78,25 @@ TEST(DriversWindow, ReadableListFindableKeysAndEmptyStates)
         EXPECT_GE(header->sectionSize(RVVideoOutlineViewModel::ColumnName), 150);
         for (int column = 0; column < header->count(); ++column)
             EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+        // The read-outs under the map never overlap, however narrow the map column is made.
+        QList<QLabel*> readouts;
+        for (const char* label : {"velocity", "altitudeLabel", "clockLabel"})
+            readouts << window->findChild<QLabel*>(QString::fromLatin1(label));
+        readouts[0]->setText(QStringLiteral("133 km/h"));
+        readouts[1]->setText(qtTrId("LABEL_ALTITUDE_TITLE") + QStringLiteral(": 1234 ") +
+                             qtTrId("LABEL_ALTITUDE_METER"));
+        readouts[2]->setText(QStringLiteral("2026-05-16 18:10:00  16\u00d7"));
+        auto* splitter = qobject_cast<QSplitter*>(readouts[0]->parentWidget()->parentWidget());
+        ASSERT_TRUE(splitter);
+        splitter->setSizes({10000, 0});
+        splitter->setSizes({10000, 1});
+        QApplication::processEvents();
+        for (int i = 0; i < readouts.size(); ++i) {
+            EXPECT_GE(readouts[i]->width(), readouts[i]->sizeHint().width()) << i;
+            for (int j = i + 1; j < readouts.size(); ++j)
+                EXPECT_FALSE(readouts[i]->geometry().intersects(readouts[j]->geometry())) << i << j;
+        }
+
         // The whole name in the tool tip of its cell.
         const QModelIndex cell = controller->filesModel()->index(0, 0);
         const QPoint at = list->visualRect(cell).center();

@@ -32,14 +32,6 @@ std::vector<RVPoint> ExportTestSupport::drive(int count, int zeroEvery)
     return points;
 }
 
-QByteArray ExportTestSupport::readFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 QString ExportTestSupport::readUtf16LeWithBom(const QString& path)
 {
     const QByteArray bytes = readFile(path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "metadata/RVPoint.h"
+#include "support/Support.h"
 
 #include <QByteArray>
 #include <QString>
@@ -23,7 +24,7 @@ RVPoint point(const char* latitude, const char* longitude, double velocity = 0, 
 // A drive of count points around Minsk with "%.06f" coordinate texts, as the readers give.
 std::vector<RVPoint> drive(int count, int zeroEvery = 0);
 
-QByteArray readFile(const QString& path);
+using support::readFile;
 // The file's text when it is UTF-16LE with a byte-order mark; a null string otherwise.
 QString readUtf16LeWithBom(const QString& path);
 

@@ -127,7 +127,7 @@ TEST(Concurrency, CommandsDuringScansNeverShowHalfBuiltStateOrLostRemovals)
     });
 
     for (int round = 0; round < 60; ++round) {
-        waitUntil([] { return false; }, 15);
+        waitFor([] { return false; }, 15);
         const std::shared_ptr<const RVVideoDataList> tree = list.videosData();
         for (const RVVideoDataPtr& node : *tree) {
             expectComplete(node);
@@ -206,12 +206,12 @@ TEST(Concurrency, DestroyingTheListWhileItWorksJoinsItsThreads)
         auto list =
             std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), watched);
         list->addVideoFilesFrom(dir.path());
-        ASSERT_TRUE(waitUntil([&] { return !list->videosData()->empty(); }));
+        ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
         list->readGpsInfoInBackground(list->videosData()->front());
         list.reset();
         *destroyed = true;
     }
-    waitUntil([] { return false; }, 100);
+    waitFor([] { return false; }, 100);
     EXPECT_EQ(*lateReads, 0);
 }
 

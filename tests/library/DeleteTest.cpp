@@ -109,7 +109,7 @@ TEST(DeleteCommand, CompanionsOfARecordingNotScannedYetAreDeletedToo)
     auto list = std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
                                               card.meta.source(300));
     list->addVideoFilesFrom(card.dir.path());
-    ASSERT_TRUE(waitUntil([&] { return !list->videosData()->empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
     const RVVideoDataPtr node = list->videosData()->front();
     list->removeVideoDataAndFiles(node);
     EXPECT_FALSE(card.exists("A.MP4"));

@@ -126,7 +126,7 @@ TEST(TripGrouping, FileDatesFirstThenGpsTimesAfterTheScan)
     list.waitForIdle(); // the first card check; it would rebuild and rescan otherwise
 
     list.addVideoFilesFrom(dir.path());
-    ASSERT_TRUE(waitUntil([&] { return !list.videosData()->empty(); }));
+    ASSERT_TRUE(waitFor([&] { return !list.videosData()->empty(); }));
     // The scan takes at least 5 × 150 ms; this is the tree by file dates.
     ASSERT_EQ(list.videosData()->size(), 1u);
     EXPECT_EQ(list.videosData()->front()->files().size(), 5u);

@@ -4,20 +4,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
 #include <gtest/gtest.h>
-
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <string>
-#include <vector>
 
 namespace testsupport {
 
@@ -26,35 +17,6 @@ RVTimestamp at(const char* isoUtc)
     QDateTime time = QDateTime::fromString(QString::fromLatin1(isoUtc), Qt::ISODateWithMs);
     time.setTimeSpec(Qt::UTC);
     return RVTimestamp::fromDateTime(time);
-}
-
-bool runFfmpeg(const QStringList& arguments)
-{
-    // fork and exec rather than QProcess: Qt starts children with vfork semantics, whose child
-    // runs in the parent's memory and corrupts ThreadSanitizer's state for the rest of the run.
-    std::vector<std::string> words{"ffmpeg"};
-    for (const QString& argument : arguments)
-        words.push_back(argument.toStdString());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    const pid_t child = fork();
-    if (child < 0)
-        return false;
-    if (child == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR)
-            return false;
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void makeClip(const QString& path, int seconds)
@@ -77,14 +39,6 @@ void makeClip(const QString& path, int seconds)
     ASSERT_TRUE(QFile::copy(cache, path)) << path.toStdString();
     QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                                QFile::ReadOther);
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    file.write(bytes);
 }
 
 RVVideoFilePtr fileRecord(const QString& path, float seconds, const char* createdIsoUtc,
@@ -141,19 +95,6 @@ std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& fo
         list->waitForIdle();
     }
     return list;
-}
-
-bool waitUntil(const std::function<bool()>& predicate, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!predicate()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
 }
 
 QStringList fileNames(const RVVideoDataList& nodes)

@@ -2,6 +2,7 @@
 
 #include "library/RVVideoData.h"
 #include "library/RVVideoList.h"
+#include "support/Support.h"
 
 #include <QDateTime>
 #include <QString>
@@ -10,7 +11,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <ostream>
 
 namespace testsupport {
 
@@ -20,11 +20,9 @@ RVTimestamp at(const char* isoUtc);
 // A real, tiny recording of the given length made with ffmpeg (cached per length in the build
 // tree) and copied to path.
 void makeClip(const QString& path, int seconds);
-// Runs ffmpeg with these arguments, its output discarded; true when it exited with 0.
-bool runFfmpeg(const QStringList& arguments);
-
-// A file with the given bytes (parent folders created).
-void writeFile(const QString& path, const QByteArray& bytes = "x");
+using support::runFfmpeg;
+using support::waitFor;
+using support::writeFile;
 
 // A recording record and its single-recording node, without touching the disk.
 RVVideoFilePtr fileRecord(const QString& path, float seconds, const char* createdIsoUtc,
@@ -55,20 +53,7 @@ private:
 // A list over a card monitor without cards, idle; given a folder, after scanning it.
 std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& folder = {});
 
-// Waits (running the event loop) until the predicate holds or the time runs out.
-bool waitUntil(const std::function<bool()>& predicate, int timeoutMs = 10000);
-
 QStringList fileNames(const RVVideoDataList& nodes);
 QStringList names(const RVVideoDataList& nodes);
 
 } // namespace testsupport
-
-// Readable failure messages for Qt texts.
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& texts, std::ostream* out)
-{
-    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
-}

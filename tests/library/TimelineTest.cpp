@@ -165,7 +165,7 @@ TEST(SeriesReading, TripJoinsChildrenAndPublishesOnTheListThread)
         ++signals;
     });
     list->readGpsInfoInBackground(trip);
-    ASSERT_TRUE(waitUntil([&] { return signals == 1; }));
+    ASSERT_TRUE(waitFor([&] { return signals == 1; }));
     EXPECT_EQ(signalThread, list->thread());
 
     const RVSeries series = list->publishedSeries();
@@ -183,10 +183,10 @@ TEST(SeriesReading, TripJoinsChildrenAndPublishesOnTheListThread)
 
     // Selecting the node again republishes without reading a file.
     list->readGpsInfo(single("/card/DCIM/F2.MOV", 30, "2015-01-01T10:00:00"), true);
-    ASSERT_TRUE(waitUntil([&] { return signals == 2; }));
+    ASSERT_TRUE(waitFor([&] { return signals == 2; }));
     EXPECT_EQ(list->points()->size(), 3u);
     list->readGpsInfoInBackground(trip);
-    ASSERT_TRUE(waitUntil([&] { return signals == 3; }));
+    ASSERT_TRUE(waitFor([&] { return signals == 3; }));
     EXPECT_EQ(list->points(), trip->points());
     EXPECT_EQ(meta.reads(), 4);
 }

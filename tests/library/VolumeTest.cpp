@@ -133,7 +133,7 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     list.waitForIdle();
 
     monitor->setRemovableMountPaths({g1, data, g12});
-    ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return list.videoFiles().size() == 3; }));
     list.waitForIdle();
     EXPECT_EQ(list.mountedVolumes().size(), 2);
     EXPECT_TRUE(list.mountedVolumes().contains(g1));
@@ -147,17 +147,17 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     EXPECT_EQ(list.videoFiles().size(), 3u);
 
     monitor->setRemovableMountPaths({data, g12});
-    ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return list.videoFiles().size() == 1; }));
     list.waitForIdle();
     EXPECT_EQ(list.videoFiles().front()->fileName(), "B1.MP4");
     EXPECT_EQ(list.mountedVolumes(), QStringList{g12});
     ASSERT_EQ(list.videosData()->size(), 1u);
     EXPECT_EQ(list.videosData()->front()->name(), "B1.MP4");
-    EXPECT_TRUE(waitUntil([&] { return updates >= 4; }));
+    EXPECT_TRUE(waitFor([&] { return updates >= 4; }));
 
     // A card mounted again is read again.
     monitor->setRemovableMountPaths({g1, data, g12});
-    ASSERT_TRUE(waitUntil([&] { return list.videoFiles().size() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return list.videoFiles().size() == 3; }));
     list.waitForIdle();
     EXPECT_EQ(list.mountedVolumes().size(), 2);
 }

@@ -8,14 +8,6 @@
 
 #include <gtest/gtest.h>
 
-void TestFiles::write(const QString& path, const QByteArray& bytes)
-{
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath())) << path.toStdString();
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 QByteArray TestFiles::box(std::uint32_t size, const char* type, const QByteArray& payload)
 {
     QByteArray bytes;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Support.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,10 @@
 namespace TestFiles {
 
 // Writes bytes to path, creating its folders; fails the test on error.
-void write(const QString& path, const QByteArray& bytes);
+inline void write(const QString& path, const QByteArray& bytes)
+{
+    support::writeFile(path, bytes);
+}
 // An ISO media box: 4-byte big-endian size (as given), 4-byte type, payload.
 QByteArray box(std::uint32_t size, const char* type, const QByteArray& payload = QByteArray());
 // A box whose size field is its payload length (the cameras' own "udat" convention).
@@ -23,11 +28,3 @@ QByteArray realData(const char* relativePath);
 std::string_view view(const QByteArray& bytes);
 
 } // namespace TestFiles
-
-#include <ostream>
-
-// Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}

@@ -106,18 +106,6 @@ std::optional<int> frameNumber(const QImage& image)
     return number;
 }
 
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
-
 void spin(int ms)
 {
     QElapsedTimer clock;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Support.h"
+
 #include <QImage>
 #include <QString>
 #include <QStringList>
@@ -39,8 +41,7 @@ QString tripClip(int index);
 // The frame number an image of such a clip shows, or nothing when it shows no number.
 std::optional<int> frameNumber(const QImage& image);
 
-// Runs the event loop until `condition` holds or `timeoutMs` passes; returns the condition.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 5000);
+using support::waitFor;
 // Runs the event loop for `ms` milliseconds.
 void spin(int ms);
 

@@ -1,5 +1,7 @@
 #include "player/RVScreenSaverInhibitor.h"
 
+#include "support/Support.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
@@ -28,14 +30,9 @@ public Q_SLOTS:
     Q_SCRIPTABLE void UnInhibit(uint cookie) { released.append(cookie); }
 };
 
-bool waitUntil(const std::function<bool()>& done)
-{
-    for (int i = 0; i < 200 && !done(); ++i)
-        QSignalSpy(QCoreApplication::instance(), &QObject::destroyed).wait(10);
-    return done();
-}
-
 } // namespace
+
+using support::waitFor;
 
 TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
 {
@@ -56,25 +53,25 @@ TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
             RVScreenSaverInhibitor inhibitor(playerBus);
             inhibitor.setInhibited(true);
             inhibitor.setInhibited(true); // a rate change while playing asks nothing more
-            ASSERT_TRUE(waitUntil([&] { return inhibitor.isHeld(); }));
+            ASSERT_TRUE(waitFor([&] { return inhibitor.isHeld(); }));
             EXPECT_EQ(service.inhibited.size(), 1);
             inhibitor.setInhibited(false);
             EXPECT_FALSE(inhibitor.isHeld());
-            ASSERT_TRUE(waitUntil([&] { return service.released.size() == 1; }));
+            ASSERT_TRUE(waitFor([&] { return service.released.size() == 1; }));
             EXPECT_EQ(service.released.first(), service.inhibited.first());
 
             // Paused again before the service answered: the late cookie goes straight back.
             inhibitor.setInhibited(true);
             inhibitor.setInhibited(false);
-            ASSERT_TRUE(waitUntil([&] { return service.released.size() == 2; }));
+            ASSERT_TRUE(waitFor([&] { return service.released.size() == 2; }));
             EXPECT_EQ(service.released.last(), service.inhibited.last());
             EXPECT_FALSE(inhibitor.isHeld());
 
             // Closing the window while playing gives it back too.
             inhibitor.setInhibited(true);
-            ASSERT_TRUE(waitUntil([&] { return inhibitor.isHeld(); }));
+            ASSERT_TRUE(waitFor([&] { return inhibitor.isHeld(); }));
         }
-        EXPECT_TRUE(waitUntil([&] { return service.released.size() == 3; }));
+        EXPECT_TRUE(waitFor([&] { return service.released.size() == 3; }));
     }
     QDBusConnection::disconnectFromBus("screensaver-service");
     QDBusConnection::disconnectFromBus("screensaver-player");

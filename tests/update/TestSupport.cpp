@@ -8,28 +8,18 @@
 #include <QProcess>
 #include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QThread>
 
+#include <gtest/gtest.h>
 #include <minizip/zip.h>
+
+#include <optional>
 
 namespace {
 
 TestTls s_tls;
-QMutex s_logMutex;
-QStringList s_log;
-QtMessageHandler s_previousHandler = nullptr;
-
-void collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    {
-        const QMutexLocker lock(&s_logMutex);
-        s_log.append(message);
-    }
-    if (s_previousHandler)
-        s_previousHandler(type, context, message);
-}
-
 bool makeCertificate(const QString& certificate, const QString& key)
 {
     QProcess openssl;
@@ -61,6 +51,28 @@ bool TestTls::setUp(const QString& folder)
     QSslConfiguration::setDefaultConfiguration(configuration);
     return true;
 }
+
+namespace {
+
+// The certificates are made once per run, before the first test, in a folder of their own.
+class TlsEnvironment final : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        m_folder.emplace();
+        ASSERT_TRUE(TestTls::setUp(m_folder->path()))
+            << "could not make test certificates with openssl";
+    }
+
+private:
+    std::optional<QTemporaryDir> m_folder;
+};
+
+[[maybe_unused]] const auto* const s_tlsEnvironment =
+    ::testing::AddGlobalTestEnvironment(new TlsEnvironment);
+
+} // namespace
 
 bool writeZip(const QString& path, const QList<ZipEntry>& entries)
 {
@@ -147,60 +159,6 @@ QStringList ScriptedDialogs::progress() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_progress;
-}
-
-LogCapture::LogCapture()
-{
-    {
-        const QMutexLocker lock(&s_logMutex);
-        s_log.clear();
-    }
-    s_previousHandler = qInstallMessageHandler(collect);
-}
-
-LogCapture::~LogCapture()
-{
-    qInstallMessageHandler(s_previousHandler);
-}
-
-QStringList LogCapture::lines() const
-{
-    const QMutexLocker lock(&s_logMutex);
-    return s_log;
-}
-
-bool LogCapture::contains(const QString& text) const
-{
-    const QMutexLocker lock(&s_logMutex);
-    for (const QString& line : s_log)
-        if (line.contains(text))
-            return true;
-    return false;
-}
-
-bool waitFor(const std::function<bool()>& condition, int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeFile(const QString& path, const QByteArray& data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 QByteArray standInExecutable(const QString& log, const QByteArray& version)

@@ -2,6 +2,8 @@
 
 #include "update/RVDialogs.h"
 
+#include "support/Support.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMutex>
@@ -54,21 +56,10 @@ private:
     QStringList m_progress;
 };
 
-// Collects log lines while alive.
-class LogCapture final
-{
-public:
-    LogCapture();
-    ~LogCapture();
-    QStringList lines() const;
-    bool contains(const QString& text) const;
-};
-
-// Runs the event loop until the condition holds or the time is up; returns the condition.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
-
-QByteArray readFile(const QString& path);
-bool writeFile(const QString& path, const QByteArray& data);
+using support::LogCapture;
+using support::readFile;
+using support::waitFor;
+using support::writeFile;
 
 // A shell script standing in for the program: each start appends "$0|working folder" to log.
 QByteArray standInExecutable(const QString& log, const QByteArray& version);

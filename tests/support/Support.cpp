@@ -1,0 +1,127 @@
+#include "Support.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace support {
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                         file.write(bytes) == bytes.size() && file.flush();
+    if (!written)
+        ADD_FAILURE() << "could not write " << path.toStdString();
+    return written;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+bool runFfmpeg(const QStringList& arguments)
+{
+    // fork and exec rather than QProcess: Qt starts children with vfork semantics, whose child
+    // runs in the parent's memory and corrupts ThreadSanitizer's state for the rest of the run.
+    std::vector<std::string> words{"ffmpeg"};
+    for (const QString& argument : arguments)
+        words.push_back(argument.toStdString());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0)
+        return false;
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+namespace {
+
+QMutex s_logMutex;
+QStringList s_log;
+QtMessageHandler s_previousHandler = nullptr;
+
+void collect(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    {
+        const QMutexLocker lock(&s_logMutex);
+        s_log.append(message);
+    }
+    if (s_previousHandler)
+        s_previousHandler(type, context, message);
+}
+
+} // namespace
+
+LogCapture::LogCapture()
+{
+    {
+        const QMutexLocker lock(&s_logMutex);
+        s_log.clear();
+    }
+    s_previousHandler = qInstallMessageHandler(collect);
+}
+
+LogCapture::~LogCapture()
+{
+    qInstallMessageHandler(s_previousHandler);
+}
+
+QStringList LogCapture::lines() const
+{
+    const QMutexLocker lock(&s_logMutex);
+    return s_log;
+}
+
+bool LogCapture::contains(const QString& text) const
+{
+    const QMutexLocker lock(&s_logMutex);
+    for (const QString& line : s_log)
+        if (line.contains(text))
+            return true;
+    return false;
+}
+
+} // namespace support

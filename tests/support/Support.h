@@ -1,0 +1,50 @@
+#pragma once
+
+// What the tests of every layer share: files, waiting on the event loop, ffmpeg, captured log
+// lines and readable Qt values in failure messages. Each test executable also gets the one
+// main in TestMain.cpp, which keeps settings and temporary files in a folder of the run's own.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <ostream>
+
+namespace support {
+
+// Writes bytes to path, creating its folders. A failure is reported to the running test
+// (and returned), so a call whose result is ignored still fails the test.
+bool writeFile(const QString& path, const QByteArray& bytes = "x");
+// The file's bytes; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
+// Runs the event loop until the condition holds or the time is up; returns the condition.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
+
+// Runs ffmpeg with these arguments, its output discarded; true when it exited with 0.
+bool runFfmpeg(const QStringList& arguments);
+
+// Collects the program's log lines (qDebug, qWarning, ...) while alive.
+class LogCapture final
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+    QStringList lines() const;
+    bool contains(const QString& text) const;
+};
+
+} // namespace support
+
+// Readable failure messages for Qt texts (found by argument-dependent lookup).
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '[' << texts.join(QStringLiteral(", ")).toStdString() << ']';
+}
