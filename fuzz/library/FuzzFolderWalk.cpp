@@ -15,6 +15,8 @@
 #include "library/RVFileSystemUtil.h"
 #include "metadata/RVNativePath.h"
 
+#include <QtGlobal>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -96,6 +98,19 @@ std::string movieHeader()
     return box;
 }
 
+// A new file holding the movie header; false when something is at the path already.
+bool writeFile(const std::string& path)
+{
+    static const std::string header = movieHeader();
+    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return false;
+    if (::write(fd, header.data(), header.size()) != ssize_t(header.size()))
+        broken("cannot write", path);
+    ::close(fd);
+    return true;
+}
+
 std::string relative(const std::string& target, const std::string& fromFolder)
 {
     return fs::path(target).lexically_relative(fs::path(fromFolder)).string();
@@ -122,7 +137,7 @@ void Tree::build(const std::uint8_t* data, std::size_t size)
 {
     ::mkdir(outside.c_str(), 0755);
     ::mkdir((outside + "/DCIM").c_str(), 0755);
-    ::close(::open(outsideFile.c_str(), O_CREAT | O_EXCL | O_WRONLY, 0644));
+    writeFile(outsideFile);
     ::mkdir(card.c_str(), 0755);
     folders.push_back(card);
 
@@ -139,12 +154,7 @@ void Tree::build(const std::uint8_t* data, std::size_t size)
                 folders.push_back(path);
             break;
         case 1: {
-            const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW, 0644);
-            if (fd >= 0) {
-                static const std::string header = movieHeader();
-                if (::write(fd, header.data(), header.size()) != ssize_t(header.size()))
-                    broken("cannot write", path);
-                ::close(fd);
+            if (writeFile(path)) {
                 files.push_back(path);
                 realFiles.emplace_back(path, name.video);
             }
@@ -223,6 +233,13 @@ void Tree::symbolicLink(const std::string& path, std::uint8_t target)
 using FileId = std::pair<dev_t, ino_t>;
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    // The walk logs each link it does not follow; what it reports is checked, not its log.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
