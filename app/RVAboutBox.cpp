@@ -1,6 +1,7 @@
 #include "app/RVAboutBox.h"
 
 #include "app/RVDataFiles.h"
+#include "app/RVMenuMnemonics.h"
 
 #include "korvela_version.h"
 
@@ -48,7 +49,7 @@ void RVAboutBox::show(QWidget* parent)
 {
     QDialog dialog(parent);
     //% "About Korvela Player"
-    dialog.setWindowTitle(qtTrId("MENU_ABOUT"));
+    dialog.setWindowTitle(RVMenuMnemonics::stripped(qtTrId("MENU_ABOUT")));
     dialog.setObjectName(QStringLiteral("aboutBox"));
     auto* layout = new QVBoxLayout(&dialog);
     auto* headline = new QLabel(

@@ -3,6 +3,7 @@
 #include "app/RVAboutBox.h"
 #include "app/RVDataFiles.h"
 #include "app/RVLanguageUtil.h"
+#include "app/RVMenuMnemonics.h"
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
@@ -133,7 +134,7 @@ void RVAppDelegate::applicationDidFinishLaunching()
         item->setChecked(item->toolTip() == m_language);
     const QString provider = RVMapView::mapsProvider();
     for (QAction* item : m_menuMapsProvider->actions())
-        item->setChecked(item->text() == provider);
+        item->setChecked(item->data().toString() == provider);
 
     placeWindow();
     QMainWindow* mainWindow = window();
@@ -251,13 +252,13 @@ void RVAppDelegate::buildMenus()
     //% "&File"
     QMenu* file = addMenu(bar, "MENU_FILE");
     file->setObjectName(QStringLiteral("menuFile"));
-    //% "Open…"
+    //% "&Open…"
     QAction* open = addItem(file, "MENU_OPEN", "openDocument", [this] { openDocument(); });
     open->setShortcut(QKeySequence::Open);
-    //% "What's New"
+    //% "&What's New"
     addItem(file, "MENU_WHATS_NEW", "whatsNew", [this] { whatsNewClicked(); });
     file->addSeparator();
-    //% "Quit"
+    //% "&Quit"
     QAction* quit = addItem(file, "MENU_QUIT", "quit", [this] { window()->close(); });
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
@@ -265,6 +266,7 @@ void RVAppDelegate::buildMenus()
     //% "&Help"
     QMenu* help = addMenu(bar, "MENU_HELP");
     help->setObjectName(QStringLiteral("menuHelp"));
+    //% "&About Korvela Player"
     QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });
     about->setMenuRole(QAction::AboutRole);
 
@@ -273,54 +275,54 @@ void RVAppDelegate::buildMenus()
     //% "&Playback"
     m_menuPlayback = addMenu(bar, "MENU_PLAYBACK");
     m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
-    //% "Play / Pause"
+    //% "&Play / Pause"
     addItem(
         m_menuPlayback, "MENU_PLAY_PAUSE", "playPause", [this] { playPauseClicked(); },
         Qt::Key_Space);
-    //% "Fast Forward"
+    //% "&Fast Forward"
     addItem(
         m_menuPlayback, "MENU_FAST_FORWARD", "fastForward", [this] { fastForwardClicked(); },
         Qt::Key_L);
-    //% "Rewind"
+    //% "&Rewind"
     addItem(
         m_menuPlayback, "MENU_REWIND", "rewind", [this] { rewindClicked(); }, Qt::Key_J);
     m_menuPlayback->addSeparator();
-    //% "Next Frame"
+    //% "&Next Frame"
     addItem(
         m_menuPlayback, "MENU_NEXT_FRAME", "nextFrame", [this] { nextFrameClicked(); }, Qt::Key_N);
-    //% "Previous Frame"
+    //% "Pre&vious Frame"
     addItem(
         m_menuPlayback, "MENU_PREVIOUS_FRAME", "prevFrame", [this] { prevFrameClicked(); },
         Qt::Key_B);
-    //% "Step Forward"
+    //% "Step For&ward"
     addItem(
         m_menuPlayback, "MENU_STEP_FORWARD", "stepForward", [this] { stepForwardClicked(); },
         Qt::Key_Right);
-    //% "Step Backward"
+    //% "Step &Backward"
     addItem(
         m_menuPlayback, "MENU_STEP_BACKWARD", "stepBackward", [this] { stepBackwardClicked(); },
         Qt::Key_Left);
-    //% "Go to Start"
+    //% "Go to &Start"
     addItem(
         m_menuPlayback, "MENU_GO_TO_START", "goToStart", [controller] { controller->goToStart(); },
         Qt::Key_Home);
-    //% "Go to End"
+    //% "Go to &End"
     addItem(
         m_menuPlayback, "MENU_GO_TO_END", "goToEnd", [controller] { controller->goToEnd(); },
         Qt::Key_End);
     m_menuPlayback->addSeparator();
-    //% "Full Screen"
+    //% "F&ull Screen"
     addItem(
         m_menuPlayback, "MENU_FULL_SCREEN", "fullScreen",
         [controller] { controller->fullScreenPressed(); }, Qt::Key_F11);
-    //% "Save Still Picture…"
+    //% "Save Still P&icture…"
     m_makeScreenShot = addItem(m_menuPlayback, "MENU_SCREENSHOT", "makeScreenShot",
                                [this] { makeScreenShotClicked(); });
-    //% "Zoom In"
+    //% "&Zoom In"
     addItem(m_menuPlayback, "MENU_ZOOM_IN", "zoomIn", [this] { zoomInClicked(); });
-    //% "Zoom Out"
+    //% "Zoom &Out"
     addItem(m_menuPlayback, "MENU_ZOOM_OUT", "zoomOut", [this] { zoomOutClicked(); });
-    //% "Fit to Window"
+    //% "Fi&t to Window"
     addItem(m_menuPlayback, "MENU_FIT_TO_SIZE", "fitToSize", [this] { fitToSizeClicked(); });
 
     // The window's camera views, with their own keys.
@@ -353,7 +355,7 @@ void RVAppDelegate::buildMenus()
     //% "&Settings"
     QMenu* settings = addMenu(bar, "MENU_SETTINGS");
     settings->setObjectName(QStringLiteral("menuSettings"));
-    //% "Language"
+    //% "&Language"
     m_menuLanguage = addMenu(settings, "MENU_LANGUAGE");
     m_menuLanguage->setObjectName(QStringLiteral("menuLanguage"));
     auto* languages = new QActionGroup(m_menuLanguage);
@@ -365,26 +367,28 @@ void RVAppDelegate::buildMenus()
         languages->addAction(item);
         connect(item, &QAction::triggered, this, [this, item] { languageClicked(item); });
     }
-    //% "Map"
+    //% "&Map"
     m_menuMapsProvider = addMenu(settings, "MENU_MAP_PROVIDER");
     m_menuMapsProvider->setObjectName(QStringLiteral("menuMapsProvider"));
     auto* providers = new QActionGroup(m_menuMapsProvider);
     // Each provider offered has a map page of the same name.
     for (const QString& name : RVMapView::availableProviders()) {
-        QAction* item = m_menuMapsProvider->addAction(name); // the title is the provider name
+        // The title is the provider name; its mnemonic is added to the title only.
+        QAction* item = m_menuMapsProvider->addAction(name);
+        item->setData(name);
         item->setObjectName(QStringLiteral("mapsProvider_") + name);
         item->setCheckable(true);
         providers->addAction(item);
         connect(item, &QAction::triggered, this, [this, item] { mapsProviderClicked(item); });
     }
-    //% "Units"
+    //% "&Units"
     QMenu* units = addMenu(settings, "MENU_UNITS");
     units->setObjectName(QStringLiteral("menuUnits"));
     auto* unitGroup = new QActionGroup(units);
-    //% "Metric (km/h, m)"
+    //% "&Metric (km/h, m)"
     m_menuItemMetric = withTextId(units->addAction(QString()), "MENU_UNITS_METRIC");
     m_menuItemMetric->setObjectName(QStringLiteral("menuItemMetric"));
-    //% "British (mph, ft)"
+    //% "&British (mph, ft)"
     m_menuItemBritish = withTextId(units->addAction(QString()), "MENU_UNITS_BRITISH");
     m_menuItemBritish->setObjectName(QStringLiteral("menuItemBritish"));
     for (QAction* item : {m_menuItemMetric.data(), m_menuItemBritish.data()}) {
@@ -397,6 +401,10 @@ void RVAppDelegate::buildMenus()
     m_mainViewController->timeLine()->setPlaybackMenu(m_menuPlayback);
     m_mainViewController->timeLine()->setGraphsMenu(m_menuGraphs);
     m_mainViewController->playerView()->setPlaybackMenu(m_menuPlayback);
+
+    // Texts that are not the menus' own (graph titles, camera, language and provider names)
+    // get their letters here, as does any translation that gives none.
+    RVMenuMnemonics::assign(bar);
 }
 
 // Menu actions ------------------------------------------------------------------------------
@@ -406,7 +414,7 @@ void RVAppDelegate::mapsProviderClicked(QAction* item)
     for (QAction* other : m_menuMapsProvider->actions())
         other->setChecked(false);
     item->setChecked(true);
-    m_mainViewController->setMapsProvider(item->text());
+    m_mainViewController->setMapsProvider(item->data().toString());
 }
 
 void RVAppDelegate::languageClicked(QAction* item)
@@ -423,6 +431,7 @@ void RVAppDelegate::languageClicked(QAction* item)
     installTranslator();
     retranslateMenus();
     m_mainViewController->retranslate();
+    RVMenuMnemonics::assign(window()->menuBar());
 }
 
 void RVAppDelegate::retranslateMenus()

@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <limits>
 #include <set>
 #include <thread>
 #include <utility>
@@ -22,7 +21,6 @@ namespace {
 
 using DirectoryId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
 
-constexpr float kNotMeasured = std::numeric_limits<float>::quiet_NaN();
 constexpr std::ptrdiff_t kFilesPerThread = 16;
 const std::ptrdiff_t kMaxThreads = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
 

@@ -5,8 +5,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#include <fcntl.h>
+#include <stdio.h> // renameat2
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -15,6 +20,66 @@ namespace {
 fs::path toPath(const QString& path)
 {
     return fs::path(QFile::encodeName(path).toStdString());
+}
+
+// Flushes a file's data, or a folder's entries, to the disk.
+bool syncToDisk(const fs::path& path, std::error_code& error)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        error.assign(errno, std::generic_category());
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    if (!synced)
+        error.assign(errno, std::generic_category());
+    ::close(fd);
+    return synced;
+}
+
+// Copies the tree at from to the new path to: folders and regular files with their
+// permissions, symbolic links as links. Every file is synced once written and every folder
+// once its entries are made, so the whole copy is on the disk before the switch makes it the
+// program that starts: after a power cut the bundle is the old one or the complete new one,
+// never one with files the disk had not yet been given. Anything else (a pipe, a device)
+// fails the copy.
+bool copySynced(const fs::path& from, const fs::path& to, std::error_code& error)
+{
+    const fs::file_status status = fs::symlink_status(from, error);
+    if (error)
+        return false;
+    switch (status.type()) {
+    case fs::file_type::symlink:
+        fs::copy_symlink(from, to, error);
+        return !error;
+    case fs::file_type::regular:
+        return fs::copy_file(from, to, error) && syncToDisk(to, error);
+    case fs::file_type::directory: {
+        if (!fs::create_directory(to, from, error))
+            return false;
+        for (fs::directory_iterator entry(from, error), end; !error && entry != end;
+             entry.increment(error)) {
+            if (!copySynced(entry->path(), to / entry->path().filename(), error))
+                return false;
+        }
+        return !error && syncToDisk(to, error);
+    }
+    default:
+        error = std::make_error_code(std::errc::not_supported);
+        return false;
+    }
+}
+
+// Swaps the two entries in one step, so that no moment passes without a bundle at the
+// target. False with errno set when the file system cannot (EINVAL on some).
+bool exchange(const fs::path& a, const fs::path& b)
+{
+#ifdef RENAME_EXCHANGE
+    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+#else
+    errno = EINVAL;
+    return false;
+#endif
 }
 
 } // namespace
@@ -74,24 +139,40 @@ bool RVAppBundle::replaceBundle(const QString& source, const QString& target)
     fs::remove_all(staging, error);
     fs::remove_all(previous, error);
     error.clear();
-    fs::copy(from, staging, fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
-    if (error)
+    if (!copySynced(from, staging, error))
         return fail("Could not copy the new version to");
 
     const bool hadTarget = fs::symlink_status(to, error).type() != fs::file_type::not_found;
     error.clear();
-    if (hadTarget) {
-        fs::rename(to, previous, error);
+    if (hadTarget && exchange(staging, to)) {
+        // The old bundle now sits where the new one was made.
+        fs::remove_all(staging, error);
         if (error)
-            return fail("Could not move aside");
-    }
-    fs::rename(staging, to, error);
-    if (error) {
-        std::error_code ignored;
-        if (hadTarget)
-            fs::rename(previous, to, ignored);
+            qWarning().noquote() << "Could not remove the previous version beside" << target << ":"
+                                 << QString::fromStdString(error.message());
+    } else if (hadTarget && errno != EINVAL && errno != ENOSYS) {
+        error.assign(errno, std::generic_category());
         return fail("Could not put in place");
+    } else {
+        // Without an atomic swap: move the old bundle aside, then the new one in.
+        if (hadTarget) {
+            fs::rename(to, previous, error);
+            if (error)
+                return fail("Could not move aside");
+        }
+        fs::rename(staging, to, error);
+        if (error) {
+            std::error_code ignored;
+            if (hadTarget)
+                fs::rename(previous, to, ignored);
+            return fail("Could not put in place");
+        }
+        fs::remove_all(previous, error);
     }
-    fs::remove_all(previous, error);
+    // The renames themselves are entries of the folder that holds the bundle.
+    error.clear();
+    if (!syncToDisk(to.parent_path(), error))
+        qWarning().noquote() << "Could not sync the folder of" << target << ":"
+                             << QString::fromStdString(error.message());
     return true;
 }

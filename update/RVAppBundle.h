@@ -27,8 +27,10 @@ bool canReplace(const QString& bundle);
 QString executableOf(const QString& bundle);
 
 // Puts a copy of the source bundle at target, replacing whatever is there. The copy is made
-// beside the target first and swapped in by renaming, so a failed copy leaves the installed
-// bundle as it was. Symbolic links are copied as links, permissions are kept. False (and
+// beside the target first, every file and folder of it synced to the disk, and then swapped
+// in by renaming (in one step where the file system can exchange two entries), so a failed
+// copy leaves the installed bundle as it was and a power cut leaves the old bundle or the
+// whole new one. Symbolic links are copied as links, permissions are kept. False (and
 // logged) when the new copy could not be put in place.
 bool replaceBundle(const QString& source, const QString& target);
 

@@ -72,20 +72,20 @@
         <translation>Aufgenommen</translation>
     </message>
     <message id="MENU_REVEAL_IN_FINDER">
-        <source>Show in file manager</source>
-        <translation>Im Dateimanager zeigen</translation>
+        <source>&amp;Show in file manager</source>
+        <translation>Im Dateimanager &amp;zeigen</translation>
     </message>
     <message id="MENU_EXPORT_TO_GPX">
-        <source>Export to GPX…</source>
-        <translation>Als GPX exportieren…</translation>
+        <source>Export to &amp;GPX…</source>
+        <translation>Als &amp;GPX exportieren…</translation>
     </message>
     <message id="MENU_EXPORT_TO_KML">
-        <source>Export to KML…</source>
-        <translation>Als KML exportieren…</translation>
+        <source>Export to &amp;KML…</source>
+        <translation>Als &amp;KML exportieren…</translation>
     </message>
     <message id="MENU_EXPORT_TO_EXCEL">
-        <source>Export to spreadsheet…</source>
-        <translation>Als Tabelle exportieren…</translation>
+        <source>Export to s&amp;preadsheet…</source>
+        <translation>Als &amp;Tabelle exportieren…</translation>
     </message>
     <message id="KM_PER_HOUR">
         <source>km/h</source>
@@ -160,16 +160,16 @@
         <translation>Die Aufnahmen von „%@“ und ihre Datendateien werden vom Datenträger gelöscht.</translation>
     </message>
     <message id="LOCK_TITLE">
-        <source>Lock</source>
-        <translation>Sperren</translation>
+        <source>&amp;Lock</source>
+        <translation>&amp;Sperren</translation>
     </message>
     <message id="UNLOCK_TITLE">
-        <source>Unlock</source>
-        <translation>Entsperren</translation>
+        <source>&amp;Unlock</source>
+        <translation>&amp;Entsperren</translation>
     </message>
     <message id="REMOVE_FILE_TITLE">
-        <source>Delete</source>
-        <translation>Löschen</translation>
+        <source>&amp;Delete</source>
+        <translation>&amp;Löschen</translation>
     </message>
     <message id="VELOCITY_TITLE">
         <source>Speed</source>
@@ -272,72 +272,72 @@
         <translation>&amp;Datei</translation>
     </message>
     <message id="MENU_OPEN">
-        <source>Open…</source>
-        <translation>Öffnen…</translation>
+        <source>&amp;Open…</source>
+        <translation>&amp;Öffnen…</translation>
     </message>
     <message id="MENU_WHATS_NEW">
-        <source>What's New</source>
-        <translation>Was ist neu</translation>
+        <source>&amp;What's New</source>
+        <translation>&amp;Was ist neu</translation>
     </message>
     <message id="MENU_QUIT">
-        <source>Quit</source>
-        <translation>Beenden</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
     </message>
     <message id="MENU_HELP">
         <source>&amp;Help</source>
         <translation>&amp;Hilfe</translation>
     </message>
     <message id="MENU_ABOUT">
-        <source>About Korvela Player</source>
-        <translation>Über Korvela Player</translation>
+        <source>&amp;About Korvela Player</source>
+        <translation>Ü&amp;ber Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>
         <translation>&amp;Wiedergabe</translation>
     </message>
     <message id="MENU_PLAY_PAUSE">
-        <source>Play / Pause</source>
-        <translation>Wiedergabe / Pause</translation>
+        <source>&amp;Play / Pause</source>
+        <translation>&amp;Wiedergabe / Pause</translation>
     </message>
     <message id="MENU_FAST_FORWARD">
-        <source>Fast Forward</source>
-        <translation>Schneller Vorlauf</translation>
+        <source>&amp;Fast Forward</source>
+        <translation>Schneller &amp;Vorlauf</translation>
     </message>
     <message id="MENU_REWIND">
-        <source>Rewind</source>
-        <translation>Schneller Rücklauf</translation>
+        <source>&amp;Rewind</source>
+        <translation>Schneller &amp;Rücklauf</translation>
     </message>
     <message id="MENU_NEXT_FRAME">
-        <source>Next Frame</source>
-        <translation>Nächstes Bild</translation>
+        <source>&amp;Next Frame</source>
+        <translation>&amp;Nächstes Bild</translation>
     </message>
     <message id="MENU_PREVIOUS_FRAME">
-        <source>Previous Frame</source>
-        <translation>Vorheriges Bild</translation>
+        <source>Pre&amp;vious Frame</source>
+        <translation>Vor&amp;heriges Bild</translation>
     </message>
     <message id="MENU_STEP_FORWARD">
-        <source>Step Forward</source>
-        <translation>Schritt vorwärts</translation>
+        <source>Step For&amp;ward</source>
+        <translation>Schritt v&amp;orwärts</translation>
     </message>
     <message id="MENU_STEP_BACKWARD">
-        <source>Step Backward</source>
-        <translation>Schritt zurück</translation>
+        <source>Step &amp;Backward</source>
+        <translation>Schritt &amp;zurück</translation>
     </message>
     <message id="MENU_SCREENSHOT">
-        <source>Save Still Picture…</source>
-        <translation>Standbild speichern…</translation>
+        <source>Save Still P&amp;icture…</source>
+        <translation>&amp;Standbild speichern…</translation>
     </message>
     <message id="MENU_ZOOM_IN">
-        <source>Zoom In</source>
-        <translation>Vergrößern</translation>
+        <source>&amp;Zoom In</source>
+        <translation>Ver&amp;größern</translation>
     </message>
     <message id="MENU_ZOOM_OUT">
-        <source>Zoom Out</source>
-        <translation>Verkleinern</translation>
+        <source>Zoom &amp;Out</source>
+        <translation>Ver&amp;kleinern</translation>
     </message>
     <message id="MENU_FIT_TO_SIZE">
-        <source>Fit to Window</source>
-        <translation>An Fenster anpassen</translation>
+        <source>Fi&amp;t to Window</source>
+        <translation>An &amp;Fenster anpassen</translation>
     </message>
     <message id="MENU_CAMERA">
         <source>&amp;Camera</source>
@@ -384,24 +384,24 @@
         <translation>&amp;Einstellungen</translation>
     </message>
     <message id="MENU_LANGUAGE">
-        <source>Language</source>
-        <translation>Sprache</translation>
+        <source>&amp;Language</source>
+        <translation>&amp;Sprache</translation>
     </message>
     <message id="MENU_MAP_PROVIDER">
-        <source>Map</source>
-        <translation>Karte</translation>
+        <source>&amp;Map</source>
+        <translation>&amp;Karte</translation>
     </message>
     <message id="MENU_UNITS">
-        <source>Units</source>
-        <translation>Maßeinheiten</translation>
+        <source>&amp;Units</source>
+        <translation>&amp;Maßeinheiten</translation>
     </message>
     <message id="MENU_UNITS_METRIC">
-        <source>Metric (km/h, m)</source>
-        <translation>Metrisch (km/h, m)</translation>
+        <source>&amp;Metric (km/h, m)</source>
+        <translation>&amp;Metrisch (km/h, m)</translation>
     </message>
     <message id="MENU_UNITS_BRITISH">
-        <source>British (mph, ft)</source>
-        <translation>Britisch (mph, ft)</translation>
+        <source>&amp;British (mph, ft)</source>
+        <translation>&amp;Britisch (mph, ft)</translation>
     </message>
     <message id="MODE_NORMAL">
         <source>Normal</source>
@@ -444,16 +444,16 @@
         <translation>Kamera: %1</translation>
     </message>
     <message id="MENU_GO_TO_START">
-        <source>Go to Start</source>
-        <translation>Zum Anfang</translation>
+        <source>Go to &amp;Start</source>
+        <translation>Zum &amp;Anfang</translation>
     </message>
     <message id="MENU_GO_TO_END">
-        <source>Go to End</source>
-        <translation>Zum Ende</translation>
+        <source>Go to &amp;End</source>
+        <translation>Zum &amp;Ende</translation>
     </message>
     <message id="MENU_FULL_SCREEN">
-        <source>Full Screen</source>
-        <translation>Vollbild</translation>
+        <source>F&amp;ull Screen</source>
+        <translation>Vo&amp;llbild</translation>
     </message>
     <message id="STATUS_NO_RECORDINGS_FOUND">
         <source>No recordings found in %1</source>

@@ -72,20 +72,20 @@
         <translation>Recorded</translation>
     </message>
     <message id="MENU_REVEAL_IN_FINDER">
-        <source>Show in file manager</source>
-        <translation>Show in file manager</translation>
+        <source>&amp;Show in file manager</source>
+        <translation>&amp;Show in file manager</translation>
     </message>
     <message id="MENU_EXPORT_TO_GPX">
-        <source>Export to GPX…</source>
-        <translation>Export to GPX…</translation>
+        <source>Export to &amp;GPX…</source>
+        <translation>Export to &amp;GPX…</translation>
     </message>
     <message id="MENU_EXPORT_TO_KML">
-        <source>Export to KML…</source>
-        <translation>Export to KML…</translation>
+        <source>Export to &amp;KML…</source>
+        <translation>Export to &amp;KML…</translation>
     </message>
     <message id="MENU_EXPORT_TO_EXCEL">
-        <source>Export to spreadsheet…</source>
-        <translation>Export to spreadsheet…</translation>
+        <source>Export to s&amp;preadsheet…</source>
+        <translation>Export to s&amp;preadsheet…</translation>
     </message>
     <message id="KM_PER_HOUR">
         <source>km/h</source>
@@ -160,16 +160,16 @@
         <translation>The recordings of "%@" and their data files will be deleted from the disk.</translation>
     </message>
     <message id="LOCK_TITLE">
-        <source>Lock</source>
-        <translation>Lock</translation>
+        <source>&amp;Lock</source>
+        <translation>&amp;Lock</translation>
     </message>
     <message id="UNLOCK_TITLE">
-        <source>Unlock</source>
-        <translation>Unlock</translation>
+        <source>&amp;Unlock</source>
+        <translation>&amp;Unlock</translation>
     </message>
     <message id="REMOVE_FILE_TITLE">
-        <source>Delete</source>
-        <translation>Delete</translation>
+        <source>&amp;Delete</source>
+        <translation>&amp;Delete</translation>
     </message>
     <message id="VELOCITY_TITLE">
         <source>Speed</source>
@@ -272,72 +272,72 @@
         <translation>&amp;File</translation>
     </message>
     <message id="MENU_OPEN">
-        <source>Open…</source>
-        <translation>Open…</translation>
+        <source>&amp;Open…</source>
+        <translation>&amp;Open…</translation>
     </message>
     <message id="MENU_WHATS_NEW">
-        <source>What's New</source>
-        <translation>What's New</translation>
+        <source>&amp;What's New</source>
+        <translation>&amp;What's New</translation>
     </message>
     <message id="MENU_QUIT">
-        <source>Quit</source>
-        <translation>Quit</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Quit</translation>
     </message>
     <message id="MENU_HELP">
         <source>&amp;Help</source>
         <translation>&amp;Help</translation>
     </message>
     <message id="MENU_ABOUT">
-        <source>About Korvela Player</source>
-        <translation>About Korvela Player</translation>
+        <source>&amp;About Korvela Player</source>
+        <translation>&amp;About Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>
         <translation>&amp;Playback</translation>
     </message>
     <message id="MENU_PLAY_PAUSE">
-        <source>Play / Pause</source>
-        <translation>Play / Pause</translation>
+        <source>&amp;Play / Pause</source>
+        <translation>&amp;Play / Pause</translation>
     </message>
     <message id="MENU_FAST_FORWARD">
-        <source>Fast Forward</source>
-        <translation>Fast Forward</translation>
+        <source>&amp;Fast Forward</source>
+        <translation>&amp;Fast Forward</translation>
     </message>
     <message id="MENU_REWIND">
-        <source>Rewind</source>
-        <translation>Rewind</translation>
+        <source>&amp;Rewind</source>
+        <translation>&amp;Rewind</translation>
     </message>
     <message id="MENU_NEXT_FRAME">
-        <source>Next Frame</source>
-        <translation>Next Frame</translation>
+        <source>&amp;Next Frame</source>
+        <translation>&amp;Next Frame</translation>
     </message>
     <message id="MENU_PREVIOUS_FRAME">
-        <source>Previous Frame</source>
-        <translation>Previous Frame</translation>
+        <source>Pre&amp;vious Frame</source>
+        <translation>Pre&amp;vious Frame</translation>
     </message>
     <message id="MENU_STEP_FORWARD">
-        <source>Step Forward</source>
-        <translation>Step Forward</translation>
+        <source>Step For&amp;ward</source>
+        <translation>Step For&amp;ward</translation>
     </message>
     <message id="MENU_STEP_BACKWARD">
-        <source>Step Backward</source>
-        <translation>Step Backward</translation>
+        <source>Step &amp;Backward</source>
+        <translation>Step &amp;Backward</translation>
     </message>
     <message id="MENU_SCREENSHOT">
-        <source>Save Still Picture…</source>
-        <translation>Save Still Picture…</translation>
+        <source>Save Still P&amp;icture…</source>
+        <translation>Save Still P&amp;icture…</translation>
     </message>
     <message id="MENU_ZOOM_IN">
-        <source>Zoom In</source>
-        <translation>Zoom In</translation>
+        <source>&amp;Zoom In</source>
+        <translation>&amp;Zoom In</translation>
     </message>
     <message id="MENU_ZOOM_OUT">
-        <source>Zoom Out</source>
-        <translation>Zoom Out</translation>
+        <source>Zoom &amp;Out</source>
+        <translation>Zoom &amp;Out</translation>
     </message>
     <message id="MENU_FIT_TO_SIZE">
-        <source>Fit to Window</source>
-        <translation>Fit to Window</translation>
+        <source>Fi&amp;t to Window</source>
+        <translation>Fi&amp;t to Window</translation>
     </message>
     <message id="MENU_CAMERA">
         <source>&amp;Camera</source>
@@ -384,24 +384,24 @@
         <translation>&amp;Settings</translation>
     </message>
     <message id="MENU_LANGUAGE">
-        <source>Language</source>
-        <translation>Language</translation>
+        <source>&amp;Language</source>
+        <translation>&amp;Language</translation>
     </message>
     <message id="MENU_MAP_PROVIDER">
-        <source>Map</source>
-        <translation>Map</translation>
+        <source>&amp;Map</source>
+        <translation>&amp;Map</translation>
     </message>
     <message id="MENU_UNITS">
-        <source>Units</source>
-        <translation>Units</translation>
+        <source>&amp;Units</source>
+        <translation>&amp;Units</translation>
     </message>
     <message id="MENU_UNITS_METRIC">
-        <source>Metric (km/h, m)</source>
-        <translation>Metric (km/h, m)</translation>
+        <source>&amp;Metric (km/h, m)</source>
+        <translation>&amp;Metric (km/h, m)</translation>
     </message>
     <message id="MENU_UNITS_BRITISH">
-        <source>British (mph, ft)</source>
-        <translation>British (mph, ft)</translation>
+        <source>&amp;British (mph, ft)</source>
+        <translation>&amp;British (mph, ft)</translation>
     </message>
     <message id="MODE_NORMAL">
         <source>Normal</source>
@@ -444,16 +444,16 @@
         <translation>Camera: %1</translation>
     </message>
     <message id="MENU_GO_TO_START">
-        <source>Go to Start</source>
-        <translation>Go to Start</translation>
+        <source>Go to &amp;Start</source>
+        <translation>Go to &amp;Start</translation>
     </message>
     <message id="MENU_GO_TO_END">
-        <source>Go to End</source>
-        <translation>Go to End</translation>
+        <source>Go to &amp;End</source>
+        <translation>Go to &amp;End</translation>
     </message>
     <message id="MENU_FULL_SCREEN">
-        <source>Full Screen</source>
-        <translation>Full Screen</translation>
+        <source>F&amp;ull Screen</source>
+        <translation>F&amp;ull Screen</translation>
     </message>
     <message id="STATUS_NO_RECORDINGS_FOUND">
         <source>No recordings found in %1</source>

@@ -72,20 +72,20 @@
         <translation>Дата записи</translation>
     </message>
     <message id="MENU_REVEAL_IN_FINDER">
-        <source>Show in file manager</source>
-        <translation>Показать в файловом менеджере</translation>
+        <source>&amp;Show in file manager</source>
+        <translation>&amp;Показать в файловом менеджере</translation>
     </message>
     <message id="MENU_EXPORT_TO_GPX">
-        <source>Export to GPX…</source>
-        <translation>Экспорт в GPX…</translation>
+        <source>Export to &amp;GPX…</source>
+        <translation>Экспорт в &amp;GPX…</translation>
     </message>
     <message id="MENU_EXPORT_TO_KML">
-        <source>Export to KML…</source>
-        <translation>Экспорт в KML…</translation>
+        <source>Export to &amp;KML…</source>
+        <translation>Экспорт в &amp;KML…</translation>
     </message>
     <message id="MENU_EXPORT_TO_EXCEL">
-        <source>Export to spreadsheet…</source>
-        <translation>Экспорт в таблицу…</translation>
+        <source>Export to s&amp;preadsheet…</source>
+        <translation>Экспорт в &amp;таблицу…</translation>
     </message>
     <message id="KM_PER_HOUR">
         <source>km/h</source>
@@ -160,16 +160,16 @@
         <translation>Записи «%@» и их файлы данных будут удалены с диска.</translation>
     </message>
     <message id="LOCK_TITLE">
-        <source>Lock</source>
-        <translation>Защитить</translation>
+        <source>&amp;Lock</source>
+        <translation>&amp;Защитить</translation>
     </message>
     <message id="UNLOCK_TITLE">
-        <source>Unlock</source>
-        <translation>Снять защиту</translation>
+        <source>&amp;Unlock</source>
+        <translation>&amp;Снять защиту</translation>
     </message>
     <message id="REMOVE_FILE_TITLE">
-        <source>Delete</source>
-        <translation>Удалить с диска</translation>
+        <source>&amp;Delete</source>
+        <translation>&amp;Удалить с диска</translation>
     </message>
     <message id="VELOCITY_TITLE">
         <source>Speed</source>
@@ -272,72 +272,72 @@
         <translation>&amp;Файл</translation>
     </message>
     <message id="MENU_OPEN">
-        <source>Open…</source>
-        <translation>Открыть…</translation>
+        <source>&amp;Open…</source>
+        <translation>&amp;Открыть…</translation>
     </message>
     <message id="MENU_WHATS_NEW">
-        <source>What's New</source>
-        <translation>Что нового</translation>
+        <source>&amp;What's New</source>
+        <translation>&amp;Что нового</translation>
     </message>
     <message id="MENU_QUIT">
-        <source>Quit</source>
-        <translation>Выход</translation>
+        <source>&amp;Quit</source>
+        <translation>&amp;Выход</translation>
     </message>
     <message id="MENU_HELP">
         <source>&amp;Help</source>
         <translation>&amp;Справка</translation>
     </message>
     <message id="MENU_ABOUT">
-        <source>About Korvela Player</source>
-        <translation>О программе Korvela Player</translation>
+        <source>&amp;About Korvela Player</source>
+        <translation>&amp;О программе Korvela Player</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>
         <translation>&amp;Воспроизведение</translation>
     </message>
     <message id="MENU_PLAY_PAUSE">
-        <source>Play / Pause</source>
-        <translation>Воспроизведение / пауза</translation>
+        <source>&amp;Play / Pause</source>
+        <translation>&amp;Воспроизведение / пауза</translation>
     </message>
     <message id="MENU_FAST_FORWARD">
-        <source>Fast Forward</source>
-        <translation>Перемотка вперёд</translation>
+        <source>&amp;Fast Forward</source>
+        <translation>&amp;Перемотка вперёд</translation>
     </message>
     <message id="MENU_REWIND">
-        <source>Rewind</source>
-        <translation>Перемотка назад</translation>
+        <source>&amp;Rewind</source>
+        <translation>Перемотка на&amp;зад</translation>
     </message>
     <message id="MENU_NEXT_FRAME">
-        <source>Next Frame</source>
-        <translation>Следующий кадр</translation>
+        <source>&amp;Next Frame</source>
+        <translation>&amp;Следующий кадр</translation>
     </message>
     <message id="MENU_PREVIOUS_FRAME">
-        <source>Previous Frame</source>
-        <translation>Предыдущий кадр</translation>
+        <source>Pre&amp;vious Frame</source>
+        <translation>Пре&amp;дыдущий кадр</translation>
     </message>
     <message id="MENU_STEP_FORWARD">
-        <source>Step Forward</source>
-        <translation>Шаг вперёд</translation>
+        <source>Step For&amp;ward</source>
+        <translation>&amp;Шаг вперёд</translation>
     </message>
     <message id="MENU_STEP_BACKWARD">
-        <source>Step Backward</source>
-        <translation>Шаг назад</translation>
+        <source>Step &amp;Backward</source>
+        <translation>Шаг н&amp;азад</translation>
     </message>
     <message id="MENU_SCREENSHOT">
-        <source>Save Still Picture…</source>
-        <translation>Сохранить кадр…</translation>
+        <source>Save Still P&amp;icture…</source>
+        <translation>Со&amp;хранить кадр…</translation>
     </message>
     <message id="MENU_ZOOM_IN">
-        <source>Zoom In</source>
-        <translation>Увеличить</translation>
+        <source>&amp;Zoom In</source>
+        <translation>&amp;Увеличить</translation>
     </message>
     <message id="MENU_ZOOM_OUT">
-        <source>Zoom Out</source>
-        <translation>Уменьшить</translation>
+        <source>Zoom &amp;Out</source>
+        <translation>Ум&amp;еньшить</translation>
     </message>
     <message id="MENU_FIT_TO_SIZE">
-        <source>Fit to Window</source>
-        <translation>Вписать в окно</translation>
+        <source>Fi&amp;t to Window</source>
+        <translation>Вписать в &amp;окно</translation>
     </message>
     <message id="MENU_CAMERA">
         <source>&amp;Camera</source>
@@ -384,24 +384,24 @@
         <translation>&amp;Настройки</translation>
     </message>
     <message id="MENU_LANGUAGE">
-        <source>Language</source>
-        <translation>Язык</translation>
+        <source>&amp;Language</source>
+        <translation>&amp;Язык</translation>
     </message>
     <message id="MENU_MAP_PROVIDER">
-        <source>Map</source>
-        <translation>Карта</translation>
+        <source>&amp;Map</source>
+        <translation>&amp;Карта</translation>
     </message>
     <message id="MENU_UNITS">
-        <source>Units</source>
-        <translation>Единицы измерения</translation>
+        <source>&amp;Units</source>
+        <translation>&amp;Единицы измерения</translation>
     </message>
     <message id="MENU_UNITS_METRIC">
-        <source>Metric (km/h, m)</source>
-        <translation>Метрические (км/ч, м)</translation>
+        <source>&amp;Metric (km/h, m)</source>
+        <translation>&amp;Метрические (км/ч, м)</translation>
     </message>
     <message id="MENU_UNITS_BRITISH">
-        <source>British (mph, ft)</source>
-        <translation>Британские (миль/ч, фут)</translation>
+        <source>&amp;British (mph, ft)</source>
+        <translation>&amp;Британские (миль/ч, фут)</translation>
     </message>
     <message id="MODE_NORMAL">
         <source>Normal</source>
@@ -444,16 +444,16 @@
         <translation>Камера: %1</translation>
     </message>
     <message id="MENU_GO_TO_START">
-        <source>Go to Start</source>
-        <translation>В начало</translation>
+        <source>Go to &amp;Start</source>
+        <translation>В &amp;начало</translation>
     </message>
     <message id="MENU_GO_TO_END">
-        <source>Go to End</source>
-        <translation>В конец</translation>
+        <source>Go to &amp;End</source>
+        <translation>В &amp;конец</translation>
     </message>
     <message id="MENU_FULL_SCREEN">
-        <source>Full Screen</source>
-        <translation>Во весь экран</translation>
+        <source>F&amp;ull Screen</source>
+        <translation>Во весь &amp;экран</translation>
     </message>
     <message id="STATUS_NO_RECORDINGS_FOUND">
         <source>No recordings found in %1</source>

@@ -29,13 +29,13 @@
 
 namespace {
 
-// The language codes (tool tips) or titles of a menu's checked items.
+// The language codes (tool tips) or titles (without mnemonics) of a menu's checked items.
 QStringList checkedCodes(QMenu* menu, bool titles = false)
 {
     QStringList checked;
     for (QAction* item : menu->actions()) {
         if (item->isChecked())
-            checked << (titles ? item->text() : item->toolTip());
+            checked << (titles ? QString(item->text()).remove('&') : item->toolTip());
     }
     return checked;
 }
@@ -43,7 +43,7 @@ QStringList checkedCodes(QMenu* menu, bool titles = false)
 QAction* item(QMenu* menu, const QString& codeOrTitle)
 {
     for (QAction* item : menu->actions()) {
-        if (item->toolTip() == codeOrTitle || item->text() == codeOrTitle)
+        if (item->toolTip() == codeOrTitle || QString(item->text()).remove('&') == codeOrTitle)
             return item;
     }
     return nullptr;
@@ -190,7 +190,7 @@ TEST_F(AppDelegate, LanguageMenuStoresTheChoiceAndSwitchesTheWindowAtOnce)
                            add->window()->findChild<QPushButton*>("playPauseButton")->toolTip(),
                            velocity->text(),
                            file->title(),
-                           delegate.graphsItem(0)->text(),
+                           QString(delegate.graphsItem(0)->text()).remove('&'),
                            delegate.menuItemMetric()->text(),
                            list->headerData(0, Qt::Horizontal).toString(),
                            delegate.mainViewController()->cameraMenu()->title(),

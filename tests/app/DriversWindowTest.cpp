@@ -3,6 +3,8 @@
 
 #include "AppTestSupport.h"
 
+#include "app/RVMenuMnemonics.h"
+
 #include "metadata/RVSettings.h"
 #include "player/RVMainViewController.h"
 #include "player/RVTripPlayback.h"
@@ -30,6 +32,9 @@
 #include <gtest/gtest.h>
 
 #include "support/Support.h"
+
+#include <functional>
+#include <memory>
 
 using support::waitFor;
 
@@ -120,6 +125,28 @@ TEST(DriversWindow, ReadableListFindableKeysAndEmptyStates)
                 << title->text().toStdString();
             title->menu()->close();
         }
+        // Every title and item carries one mnemonic that no other item of its menu has: the
+        // menu bar, its menus and submenus, and the list's context menu.
+        const std::function<void(const QList<QAction*>&)> oneLetterEach =
+            [&](const QList<QAction*>& items) {
+                QSet<int> taken;
+                for (QAction* item : items) {
+                    if (item->isSeparator())
+                        continue;
+                    const QString shown = item->text().section('\t', 0, 0);
+                    const QKeySequence key = QKeySequence::mnemonic(shown);
+                    EXPECT_EQ(shown.count('&') - 2 * shown.count("&&"), 1) << shown.toStdString();
+                    EXPECT_FALSE(key.isEmpty()) << shown.toStdString();
+                    EXPECT_TRUE(key.isEmpty() || !taken.contains(key[0].toCombined()))
+                        << shown.toStdString();
+                    taken.insert(key.isEmpty() ? 0 : key[0].toCombined());
+                    if (item->menu())
+                        oneLetterEach(item->menu()->actions());
+                }
+            };
+        oneLetterEach(window->menuBar()->actions());
+        std::unique_ptr<QMenu> context(list->menuForNode(nullptr));
+        oneLetterEach(context->actions());
 
         // Tab walks from where the focus starts through every button that can act now.
         window->centralWidget()->setFocus();
@@ -135,4 +162,30 @@ TEST(DriversWindow, ReadableListFindableKeysAndEmptyStates)
         }
     }
     apptest::clearSettings();
+}
+
+TEST(DriversWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
+{
+    const struct
+    {
+        const char* given;
+        const char* expected;
+    } items[] = {{"&Open…", "&Open…"},
+                 {"&Other", "O&ther"},      // O is taken: the next free letter
+                 {"Only One", "O&nly One"}, // no word start is free
+                 {"Fish && Chips", "&Fish && Chips"},
+                 {"Save\tCtrl+S", "&Save\tCtrl+S"}, // the key after the tab is not the title
+                 {"Speed", "S&peed"},
+                 {"&&", "&&"}}; // nothing to mark
+    QMenu menu;
+    for (const auto& item : items)
+        menu.addAction(QString::fromUtf8(item.given));
+    menu.addSeparator();
+    for (int pass = 0; pass < 2; ++pass) {
+        RVMenuMnemonics::assign(&menu);
+        for (int i = 0; i < int(std::size(items)); ++i)
+            EXPECT_EQ(menu.actions()[i]->text(), QString::fromUtf8(items[i].expected)) << i;
+    }
+    EXPECT_EQ(RVMenuMnemonics::stripped("&Fish && Chips"), "Fish & Chips");
+    EXPECT_EQ(RVMenuMnemonics::stripped("Fish &&&Chips"), "Fish &Chips");
 }
