@@ -263,13 +263,6 @@ void RVAppDelegate::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
-    //% "&Help"
-    QMenu* help = addMenu(bar, "MENU_HELP");
-    help->setObjectName(QStringLiteral("menuHelp"));
-    //% "&About Korvela Player"
-    QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });
-    about->setMenuRole(QAction::AboutRole);
-
     // Playback items show the key of the window's key map beside their text (see menuText).
     RVMainViewController* controller = m_mainViewController.get();
     //% "&Playback"
@@ -396,6 +389,14 @@ void RVAppDelegate::buildMenus()
         unitGroup->addAction(item);
         connect(item, &QAction::triggered, this, [this, item] { measurementSystemClicked(item); });
     }
+
+    // Help comes last, as on every desktop.
+    //% "&Help"
+    QMenu* help = addMenu(bar, "MENU_HELP");
+    help->setObjectName(QStringLiteral("menuHelp"));
+    //% "&About Korvela Player"
+    QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });
+    about->setMenuRole(QAction::AboutRole);
 
     // The views show these menus on right click; they are handed over, never looked up.
     m_mainViewController->timeLine()->setPlaybackMenu(m_menuPlayback);
