@@ -350,7 +350,7 @@ TEST_F(AppDelegate, MapProviderMenuChecksAndStoresTheProvider)
         ASSERT_NE(item(providers, "OpenStreetMap"), nullptr);
         item(providers, "OpenStreetMap")->trigger();
         EXPECT_EQ(checkedCodes(providers, true), QStringList{"OpenStreetMap"});
-        EXPECT_EQ(RVSettings::mapsProvider(), "OpenStreetMap");
+        EXPECT_EQ(RVSettings::textValue(RVSettings::kMapsProvider), "OpenStreetMap");
     }
     apptest::Launch again;
     EXPECT_EQ(checkedCodes(again.delegate().menuMapsProvider(), true),
