@@ -207,7 +207,7 @@ void RVAppDelegate::applyFirstLaunchDefaults()
         m_mainViewController->setGraphEnabled(RVGraph::Velocity, true);
         m_mainViewController->setGraphEnabled(RVGraph::GSensorCommon, true);
         m_mainViewController->enabledGraphsUpdated();
-        m_mainViewController->setMeasurementSystem(QStringLiteral("Metric"));
+        m_mainViewController->setMeasurementSystem(QString::fromLatin1(RVSettings::kMetric));
     }
     // The check marks follow what is stored on every launch, the first included, so the menu
     // never shows a graph as off while the slider draws it.
@@ -421,8 +421,8 @@ void RVAppDelegate::measurementSystemClicked(QAction* item)
     const bool british = item == m_menuItemBritish;
     m_menuItemBritish->setChecked(british);
     m_menuItemMetric->setChecked(!british);
-    m_mainViewController->setMeasurementSystem(british ? QStringLiteral("British")
-                                                       : QStringLiteral("Metric"));
+    m_mainViewController->setMeasurementSystem(
+        QString::fromLatin1(british ? RVSettings::kBritish : RVSettings::kMetric));
 }
 
 QString RVAppDelegate::whatsNewPath()

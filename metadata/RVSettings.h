@@ -24,6 +24,8 @@ public:
     static constexpr const char* kGraphsAltitudeEnabled = "GRAPHS_ALTITUDE_ENABLED";
     // text, absent: "Metric" or "British"; anything else (or nothing) counts as metric.
     static constexpr const char* kMeasurementSystem = "MEASUREMENT_SYSTEM";
+    static constexpr const char* kMetric = "Metric";
+    static constexpr const char* kBritish = "British";
     // text, absent: the map page's provider name. Absent, or a provider this build does not
     // offer, means the first provider the build offers (RVMapView::availableProviders: "Google"
     // only with a key built in, otherwise "OpenStreetMap"); see mapsProvider.
@@ -78,7 +80,7 @@ public:
     static QString measurementSystem();
     static bool isBritish(const QString& measurementSystem)
     {
-        return measurementSystem == QLatin1String("British");
+        return measurementSystem == QLatin1String(kBritish);
     }
     // The stored language list, or an empty list when none is stored.
     static QStringList appleLanguages();
