@@ -14,7 +14,11 @@ namespace windowtest {
 
 IsolatedSettings::IsolatedSettings()
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+    RVSettings::store().clear();
+}
+
+IsolatedSettings::~IsolatedSettings()
+{
     RVSettings::store().clear();
 }
 
