@@ -35,16 +35,6 @@ namespace {
 constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
 
-enum GraphTag
-{
-    Velocity = 0,
-    GSensorCommon,
-    GSensorX,
-    GSensorY,
-    GSensorZ,
-    Altitude
-};
-
 // The menus keep the id of their text, so that a change of language can look it up again, and
 // the key that the window's key map gives the command.
 constexpr const char* kTextIdProperty = "korvelaTextId";
@@ -215,10 +205,10 @@ void RVAppDelegate::applyFirstLaunchDefaults()
 {
     if (!RVSettings::boolValue(RVSettings::kApplicationInitialized)) {
         RVSettings::setBool(RVSettings::kApplicationInitialized, true);
-        m_mainViewController->setVelocityGraphEnabled(true);
-        m_mainViewController->setGSensorCommonGraphEnabled(true);
+        m_mainViewController->setGraphEnabled(RVGraph::Velocity, true);
+        m_mainViewController->setGraphEnabled(RVGraph::GSensorCommon, true);
         m_mainViewController->enabledGraphsUpdated();
-        m_mainViewController->setMeasurementSystem(QStringLiteral("Metric"));
+        m_mainViewController->setMeasurementSystem(QString::fromLatin1(RVSettings::kMetric));
     }
     // The check marks follow what is stored on every launch, the first included, so the menu
     // never shows a graph as off while the slider draws it.
@@ -227,15 +217,8 @@ void RVAppDelegate::applyFirstLaunchDefaults()
 
 void RVAppDelegate::updateGraphsCheckMarks()
 {
-    const char* keys[] = {
-        RVSettings::kGraphsVelocityEnabled, RVSettings::kGraphsGSensorCommonEnabled,
-        RVSettings::kGraphsGSensorXEnabled, RVSettings::kGraphsGSensorYEnabled,
-        RVSettings::kGraphsGSensorZEnabled, RVSettings::kGraphsAltitudeEnabled};
-    for (int tag = 0; tag < int(m_graphsItems.size()); ++tag) {
-        // Stored as boolean numbers by older versions; any non-zero value is on.
-        const QVariant value = RVSettings::store().value(QLatin1String(keys[tag]));
-        m_graphsItems[tag]->setChecked(value.toInt() != 0 || value.toBool());
-    }
+    for (const RVGraphDescription& graph : RVGraphs::all())
+        m_graphsItems[int(graph.graph)]->setChecked(RVSettings::boolValue(graph.settingsKey));
 }
 
 void RVAppDelegate::buildMenus()
@@ -325,24 +308,13 @@ void RVAppDelegate::buildMenus()
     //% "&Graphs"
     m_menuGraphs = addMenu(bar, "MENU_GRAPHS");
     m_menuGraphs->setObjectName(QStringLiteral("menuGraphs"));
-    const struct
-    {
-        int tag;
-        const char* titleKey;
-        const char* name;
-    } graphs[] = {{Velocity, "VELOCITY_TITLE", "menuItemVelocity"},
-                  {Altitude, "ALTITUDE_TITLE", "menuItemAltitude"},
-                  {GSensorCommon, "GSENSOR_TITLE", "menuItemGSensorCommon"},
-                  {GSensorX, "GSENSOR_X_TITLE", "menuItemGSensorX"},
-                  {GSensorY, "GSENSOR_Y_TITLE", "menuItemGSensorY"},
-                  {GSensorZ, "GSENSOR_Z_TITLE", "menuItemGSensorZ"}};
-    for (const auto& graph : graphs) {
-        QAction* item = withTextId(m_menuGraphs->addAction(QString()), graph.titleKey);
-        item->setObjectName(QString::fromLatin1(graph.name));
+    for (const RVGraphDescription& graph : RVGraphs::all()) {
+        QAction* item = withTextId(m_menuGraphs->addAction(QString()), graph.titleId);
+        item->setObjectName(QString::fromLatin1(graph.menuItemName));
         item->setCheckable(true);
-        item->setData(graph.tag);
+        item->setData(int(graph.graph)); // the tag
         connect(item, &QAction::triggered, this, [this, item] { graphsClicked(item); });
-        m_graphsItems[graph.tag] = item;
+        m_graphsItems[int(graph.graph)] = item;
     }
 
     //% "&Settings"
@@ -447,29 +419,10 @@ void RVAppDelegate::retranslateMenus()
 
 void RVAppDelegate::graphsClicked(QAction* item)
 {
-    const bool on = item->isChecked();
-    switch (item->data().toInt(nullptr)) {
-    case Velocity:
-        m_mainViewController->setVelocityGraphEnabled(on);
-        break;
-    case GSensorCommon:
-        m_mainViewController->setGSensorCommonGraphEnabled(on);
-        break;
-    case GSensorX:
-        m_mainViewController->setGSensorXGraphEnabled(on);
-        break;
-    case GSensorY:
-        m_mainViewController->setGSensorYGraphEnabled(on);
-        break;
-    case GSensorZ:
-        m_mainViewController->setGSensorZGraphEnabled(on);
-        break;
-    case Altitude:
-        m_mainViewController->setAltitudeGraphEnabled(on);
-        break;
-    default:
-        break;
-    }
+    // An item without a graph's tag sets nothing.
+    const int tag = item->data().toInt(nullptr);
+    if (tag >= 0 && tag < RVGraphs::kCount)
+        m_mainViewController->setGraphEnabled(RVGraph(tag), item->isChecked());
     m_mainViewController->enabledGraphsUpdated();
 }
 
@@ -478,8 +431,8 @@ void RVAppDelegate::measurementSystemClicked(QAction* item)
     const bool british = item == m_menuItemBritish;
     m_menuItemBritish->setChecked(british);
     m_menuItemMetric->setChecked(!british);
-    m_mainViewController->setMeasurementSystem(british ? QStringLiteral("British")
-                                                       : QStringLiteral("Metric"));
+    m_mainViewController->setMeasurementSystem(
+        QString::fromLatin1(british ? RVSettings::kBritish : RVSettings::kMetric));
 }
 
 QString RVAppDelegate::whatsNewPath()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "timeline/RVGraphs.h"
 #include "update/RVAdvertisementUtil.h"
 #include "update/RVUpdater.h"
 
@@ -117,7 +118,7 @@ private:
     QPointer<QMenu> m_menuGraphs;
     QPointer<QMenu> m_menuLanguage;
     QPointer<QMenu> m_menuMapsProvider;
-    std::array<QPointer<QAction>, 6> m_graphsItems;
+    std::array<QPointer<QAction>, RVGraphs::kCount> m_graphsItems; // by RVGraph
     QPointer<QAction> m_menuItemMetric;
     QPointer<QAction> m_menuItemBritish;
     QPointer<QAction> m_makeScreenShot;

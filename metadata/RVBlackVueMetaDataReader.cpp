@@ -32,7 +32,6 @@
 
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVRecordingName.h"
@@ -217,7 +216,7 @@ QString RVBlackVueMetaDataReader::readCameraModel(std::string_view copyright)
 
 RVMetaData RVBlackVueMetaDataReader::readMetaDataFromText(std::string_view text)
 {
-    RVNmeaTrackBuilder track(RVGpsProcessor::sharedInstance());
+    RVNmeaTrackBuilder track;
     track.reserveForText(text.size());
     RVLineSplitter lines(text);
     std::string_view line;

@@ -1,14 +1,7 @@
 #include "metadata/RVGpsProcessor.h"
 
-#include "metadata/RVBlackVueMetaDataReader.h"
-#include "metadata/RVCivilTime.h"
-#include "metadata/RVCoordinate.h"
-#include "metadata/RVKorvelaMetaDataReader.h"
-#include "metadata/RVMiniMetaDataReader.h"
-#include "metadata/RVNovatekMetaDataReader.h"
+#include "metadata/RVMetaDataReader.h"
 #include "metadata/RVNumber.h"
-#include "metadata/RVSeventyMaiMetaDataReader.h"
-#include "metadata/RVTextSplit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,19 +9,8 @@
 
 namespace {
 
-// 1 knot in km/h, taken as the float constant the cameras' software uses.
-constexpr double kKmhPerKnot = double(1.852f);
-// Below this the receivers' noise dominates; such speeds are shown as standing still (km/h).
-constexpr double kMinimumSpeedKmh = 3.0;
 // The zero-point bound in degrees, as a float constant.
 constexpr double kZeroBound = double(0.00001f);
-
-// The three letters after the talker ("$GPRMC" -> "RMC"), empty for sentences too short to
-// have a type. Position 0 is not checked: the "$" is sometimes lost.
-std::string_view sentenceType(std::string_view sentence)
-{
-    return sentence.size() < 6 ? std::string_view() : sentence.substr(3, 3);
-}
 
 // Medians sort NaN last so the ordering stays strict and weak whatever a caller passes in.
 bool lessWithNanLast(double a, double b)
@@ -52,26 +34,6 @@ double upperMedian(const std::vector<RVSensorData>& samples, Axis axis)
     std::nth_element(values.begin(), middle, values.end(), lessWithNanLast);
     return *middle;
 }
-
-// The readers in the order they are asked, with their format names. A reader claims only what
-// it recognises for certain, so the order decides only between readers that both could.
-template <typename Reader>
-std::optional<RVMetaData> readWith(const QString& path)
-{
-    return Reader().readMetaDataFromVideoFile(path);
-}
-struct ReaderEntry
-{
-    const char* format;
-    std::optional<RVMetaData> (*read)(const QString& path);
-};
-constexpr ReaderEntry kReaders[] = {
-    {"BlackVue", &readWith<RVBlackVueMetaDataReader>},
-    {"Mini", &readWith<RVMiniMetaDataReader>},
-    {"Korvela", &readWith<RVKorvelaMetaDataReader>},
-    {"Novatek", &readWith<RVNovatekMetaDataReader>},
-    {"70mai", &readWith<RVSeventyMaiMetaDataReader>},
-};
 
 // Whether a coordinate text can be a position: within the bound (degrees) and no "inf" or
 // "nan" (which the converter writes for an overflowing field and which would otherwise read
@@ -98,13 +60,6 @@ RVGpsProcessor& RVGpsProcessor::sharedInstance()
     return instance;
 }
 
-QString RVGpsProcessor::convertToDecCoordinates(std::string_view nmeaCoordinate)
-{
-    char buffer[RVCoordinate::kBufferSize];
-    const std::string_view text = RVCoordinate::toDecimalDegrees(nmeaCoordinate, false, buffer);
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
 bool RVGpsProcessor::isZeroPoint(const RVPoint& point)
 {
     // Exporters ask this of every point; most coordinates are plainly not near zero, and
@@ -116,57 +71,12 @@ bool RVGpsProcessor::isZeroPoint(const RVPoint& point)
            std::fabs(point.longitudeValue()) < kZeroBound;
 }
 
-std::optional<RVPoint> RVGpsProcessor::readPointFromNmea(std::string_view sentence) const
-{
-    if (sentenceType(sentence) != "RMC")
-        return std::nullopt;
-    // $--RMC,hhmmss.sss,status,ddmm.mmmm,N/S,dddmm.mmmm,E/W,knots,course,ddmmyy,...
-    // Fields 0-9 are read, and an eleventh must follow.
-    const RVFieldSplitter fields(sentence, 10);
-    if (fields.count() < 11)
-        return std::nullopt;
-
-    // The same reading as nmeaDateFormatter's "HHmmss.SSS-ddMMyy" over field 1 + "-" +
-    // field 9, without building the joined text for every line.
-    RVTimestamp time;
-    RVCivilTime::Fields civil;
-    if (RVCivilTime::parseTimeOfDay(fields[1], civil) &&
-        RVCivilTime::parseDayMonthYear(fields[9], civil))
-        time = RVCivilTime::utcInstant(civil);
-
-    char latitude[RVCoordinate::kBufferSize];
-    char longitude[RVCoordinate::kBufferSize];
-    const std::string_view latitudeText =
-        RVCoordinate::toDecimalDegrees(fields[3], fields[4] == "S", latitude);
-    const std::string_view longitudeText =
-        RVCoordinate::toDecimalDegrees(fields[5], fields[6] == "W", longitude);
-
-    double kmh = RVNumber::leadingValue(fields[7]) * kKmhPerKnot;
-    if (kmh < kMinimumSpeedKmh)
-        kmh = 0;
-    const double course = RVNumber::leadingValue(fields[8]);
-    return RVPoint(latitudeText, longitudeText, 0, course, kmh, time);
-}
-
-double RVGpsProcessor::readAltitudeFromNmea(std::string_view sentence) const
-{
-    if (sentenceType(sentence) != "GGA")
-        return std::numeric_limits<double>::quiet_NaN();
-    // $--GGA,hhmmss,ddmm.mmmm,N/S,dddmm.mmmm,E/W,quality,satellites,hdop,altitude,M,...
-    const std::optional<std::string_view> altitude = RVFieldSplitter::field(sentence, 9);
-    if (!altitude)
-        return std::numeric_limits<double>::quiet_NaN();
-    return RVNumber::leadingValue(*altitude);
-}
-
 std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(const QString& videoPath,
                                                                     QString* format) const
 {
-    // The order decides the format: a BlackVue track file beside the video wins whatever the
-    // video's name, then a Mini log for "AMBA" videos, then the Korvela texts and box, then
-    // the other cameras' data inside the video.
-    for (const ReaderEntry& reader : kReaders) {
-        std::optional<RVMetaData> data = reader.read(videoPath);
+    // The first reader that claims the recording wins; the rest are not asked.
+    for (const RVMetaDataReader::Entry& reader : RVMetaDataReader::all()) {
+        std::optional<RVMetaData> data = reader.make()->readMetaDataFromVideoFile(videoPath);
         if (!data)
             continue;
         if (format)

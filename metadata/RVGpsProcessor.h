@@ -6,11 +6,11 @@
 #include <QString>
 
 #include <optional>
-#include <string_view>
 #include <vector>
 
-// The process-wide entry point of the metadata layer: NMEA decoding shared by the readers,
-// the dispatcher that picks a camera format's reader, and the clean-up of what it read.
+// The process-wide entry point of the metadata layer: the dispatcher that asks the camera
+// formats' readers (RVMetaDataReader::all) and the clean-up of what the winner read. Nothing
+// below it (readers, NMEA decoding, records) refers back to it.
 // Created once on first use; everything it holds is immutable, so every operation may run on
 // several threads at once.
 class RVGpsProcessor final
@@ -21,21 +21,14 @@ public:
     const RVDateFormatter& nmeaDateFormatter() const { return m_nmeaDateFormatter; }
     const RVDateFormatter& exportDateFormatter() const { return m_exportDateFormatter; }
 
-    // NMEA ddmm.mmmm / dddmm.mmmm to decimal degrees, "%.06f", computed in single precision.
-    static QString convertToDecCoordinates(std::string_view nmeaCoordinate);
     // A point zero in both coordinates (|value| < 0.00001f): a fix without a position.
     static bool isZeroPoint(const RVPoint& point);
 
-    // An RMC sentence as a point (altitude 0, left to the caller), or nothing.
-    std::optional<RVPoint> readPointFromNmea(std::string_view sentence) const;
-    // A GGA sentence's altitude in metres, NaN for any other sentence.
-    double readAltitudeFromNmea(std::string_view sentence) const;
-
-    // The one entry for a recording's metadata: asks the BlackVue, Mini, Korvela, Novatek and
-    // 70mai readers in that order, then clears values that cannot be (discardImpossibleValues),
-    // centres the sensor samples on their medians and fills the leading unknown altitudes.
-    // Nothing when no reader recognises the recording. format, when given, receives the
-    // winning reader's format name ("BlackVue", "Mini", "Korvela", "Novatek", "70mai").
+    // The one entry for a recording's metadata: asks the readers in their list's order, then clears
+    // values that cannot be (discardImpossibleValues), centres the sensor samples on their medians
+    // and fills the leading unknown altitudes. Nothing when no reader recognises the recording.
+    // format, when given, receives the winning reader's format name
+    // (RVMetaDataReader::Entry::format).
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath,
                                                         QString* format = nullptr) const;
     // Positions that cannot be (a latitude outside -90..90, a longitude outside -180..180, a

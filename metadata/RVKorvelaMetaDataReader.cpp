@@ -24,7 +24,6 @@
 
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVNumber.h"
@@ -63,10 +62,7 @@ std::optional<RVSensorData> readSensorLine(std::string_view line, RVSensorLabel 
 class TextScan final
 {
 public:
-    explicit TextScan(std::size_t textBytesHint) : m_track(RVGpsProcessor::sharedInstance())
-    {
-        m_track.reserveForText(textBytesHint);
-    }
+    explicit TextScan(std::size_t textBytesHint) { m_track.reserveForText(textBytesHint); }
 
     void feed(std::string_view block)
     {

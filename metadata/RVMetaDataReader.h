@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
+#include <span>
 
 // The contract of a camera format's reader: given the full path of a video file, return the
 // recording's metadata when this reader recognises the recording and could read its source
@@ -19,4 +21,15 @@ public:
         (void)videoPath;
         return std::nullopt;
     }
+
+    // One camera family: the name its recordings are reported under and a maker of a fresh
+    // reader.
+    struct Entry
+    {
+        const char* format;
+        std::unique_ptr<RVMetaDataReader> (*make)();
+    };
+    // Every camera family's reader, in the order the dispatcher asks them
+    // (RVMetaDataReaders.cpp).
+    static std::span<const Entry> all();
 };

@@ -1,6 +1,6 @@
 #include "metadata/RVNmeaTrackBuilder.h"
 
-#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNmea.h"
 #include "metadata/RVPrefault.h"
 
 #include <algorithm>
@@ -8,19 +8,19 @@
 #include <limits>
 #include <utility>
 
-RVNmeaTrackBuilder::RVNmeaTrackBuilder(const RVGpsProcessor& processor)
-    : m_processor(processor), m_pendingAltitude(std::numeric_limits<double>::quiet_NaN())
+RVNmeaTrackBuilder::RVNmeaTrackBuilder()
+    : m_pendingAltitude(std::numeric_limits<double>::quiet_NaN())
 {}
 
 bool RVNmeaTrackBuilder::addLine(std::string_view line)
 {
     // A GGA line is only ever an altitude; the altitude stays pending for every later RMC.
-    const double altitude = m_processor.readAltitudeFromNmea(line);
+    const double altitude = RVNmea::readAltitudeFromNmea(line);
     if (!std::isnan(altitude)) {
         m_pendingAltitude = altitude;
         return true;
     }
-    std::optional<RVPoint> point = m_processor.readPointFromNmea(line);
+    std::optional<RVPoint> point = RVNmea::readPointFromNmea(line);
     if (!point)
         return false;
     point->setAltitude(m_pendingAltitude);

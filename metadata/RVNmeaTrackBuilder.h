@@ -5,15 +5,13 @@
 #include <string_view>
 #include <vector>
 
-class RVGpsProcessor;
-
 // The line scan shared by the NMEA-based readers. Each GGA line sets the pending altitude
 // (metres; NaN until the first one), each RMC line appends a point carrying it together with
 // its speed (km/h). The reader decides what to do with every other line.
 class RVNmeaTrackBuilder final
 {
 public:
-    explicit RVNmeaTrackBuilder(const RVGpsProcessor& processor);
+    RVNmeaTrackBuilder();
 
     // Reads a GGA or RMC line into the track; false for any other line.
     bool addLine(std::string_view line);
@@ -34,7 +32,6 @@ private:
     // 4 KiB as the points are written.
     void prefaultAhead();
 
-    const RVGpsProcessor& m_processor;
     std::vector<RVPoint> m_points;
     std::vector<double> m_speeds;
     double m_pendingAltitude;

@@ -1,6 +1,6 @@
 #include "metadata/RVSensorLabel.h"
 
-#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVDateFormatter.h"
 
 QString RVSensorLabel::text() const
 {
@@ -10,8 +10,8 @@ QString RVSensorLabel::text() const
     case Kind::Number:
         return QString::number(std::int32_t(m_value));
     case Kind::Instant:
-        return RVGpsProcessor::sharedInstance().exportDateFormatter().format(
-            RVTimestamp::fromMSecsSinceEpoch(m_value));
+        return RVDateFormatter(RVDateFormatter::Pattern::Export)
+            .format(RVTimestamp::fromMSecsSinceEpoch(m_value));
     }
     return QString();
 }

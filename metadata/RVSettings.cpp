@@ -42,16 +42,21 @@ bool RVSettings::contains(const char* key)
     return store().contains(QLatin1String(key));
 }
 
-QString RVSettings::mapsProvider()
+QString RVSettings::mapsProvider(const QStringList& offered)
 {
     const QString stored = textValue(kMapsProvider);
-    return stored.isNull() ? QString::fromLatin1(kDefaultMapsProvider) : stored;
+    return offered.contains(stored) ? stored : offered.value(0);
 }
 
 QString RVSettings::mapTileUrl()
 {
     const QString stored = textValue(kMapTileUrl);
-    return stored.isEmpty() ? QString::fromLatin1(kDefaultMapTileUrl) : stored;
+    const bool web =
+        stored.startsWith(QLatin1String("https://")) || stored.startsWith(QLatin1String("http://"));
+    const bool placeholders = stored.contains(QLatin1String("{z}")) &&
+                              stored.contains(QLatin1String("{x}")) &&
+                              stored.contains(QLatin1String("{y}"));
+    return web && placeholders ? stored : QString::fromLatin1(kDefaultMapTileUrl);
 }
 
 QString RVSettings::measurementSystem()

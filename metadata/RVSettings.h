@@ -15,7 +15,7 @@ public:
 
     // bool, false: the first launch has been handled.
     static constexpr const char* kApplicationInitialized = "APPLICATION_INITIALIZED";
-    // bool, false each: which graphs the time slider shows.
+    // bool, false each: which graphs the time slider shows (RVGraphs describes them).
     static constexpr const char* kGraphsVelocityEnabled = "GRAPHS_VELOCITY_ENABLED";
     static constexpr const char* kGraphsGSensorCommonEnabled = "GRAPHS_G_SENSOR_COMMON_ENABLED";
     static constexpr const char* kGraphsGSensorXEnabled = "GRAPHS_G_SENSOR_X_ENABLED";
@@ -24,15 +24,18 @@ public:
     static constexpr const char* kGraphsAltitudeEnabled = "GRAPHS_ALTITUDE_ENABLED";
     // text, absent: "Metric" or "British"; anything else (or nothing) counts as metric.
     static constexpr const char* kMeasurementSystem = "MEASUREMENT_SYSTEM";
+    static constexpr const char* kMetric = "Metric";
+    static constexpr const char* kBritish = "British";
     // text, absent: the map page's provider name. Absent, or a provider this build does not
-    // offer, shows the build's default provider ("Google" with a key built in, otherwise
-    // "OpenStreetMap"; see RVMapView).
+    // offer, means the first provider the build offers (RVMapView::availableProviders: "Google"
+    // only with a key built in, otherwise "OpenStreetMap"); see mapsProvider.
     static constexpr const char* kMapsProvider = "MapsProvider";
     // double degrees, 0 each: the last map position that had a fix.
     static constexpr const char* kMapCenterLatitude = "mapCenterLatitude";
     static constexpr const char* kMapCenterLongitude = "mapCenterLongitude";
     // text, kDefaultMapTileUrl: the tile server of the OpenStreetMap map, with the
-    // placeholders {z}, {x} and {y} (and optionally {s}) as Leaflet takes them.
+    // placeholders {z}, {x} and {y} (and optionally {s}) as Leaflet takes them. Only an http(s)
+    // address with the three placeholders is used (see mapTileUrl).
     static constexpr const char* kMapTileUrl = "MapTileUrl";
     // text, absent: where the latest camera firmware is described; "%model%" is replaced.
     static constexpr const char* kFirmwareUrl = "FIRMWARE_URL";
@@ -52,7 +55,6 @@ public:
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 
-    static constexpr const char* kDefaultMapsProvider = "Google";
     static constexpr const char* kDefaultMapTileUrl =
         "https://tile.openstreetmap.org/{z}/{x}/{y}.png";
 
@@ -60,6 +62,7 @@ public:
     // QStandardPaths::setTestMode before the first use.
     static QSettings store();
 
+    // Older versions stored flags as numbers: any non-zero number is true.
     static bool boolValue(const char* key);
     static void setBool(const char* key, bool value);
     static double doubleValue(const char* key);
@@ -69,12 +72,15 @@ public:
     static void setText(const char* key, const QString& value);
     static bool contains(const char* key);
 
-    static QString mapsProvider();
+    // The stored provider when `offered` holds it, otherwise the first offered.
+    static QString mapsProvider(const QStringList& offered);
+    // The stored tile address when usable, otherwise the default: anything else would show no
+    // tiles at all or reach other files.
     static QString mapTileUrl();
     static QString measurementSystem();
     static bool isBritish(const QString& measurementSystem)
     {
-        return measurementSystem == QLatin1String("British");
+        return measurementSystem == QLatin1String(kBritish);
     }
     // The stored language list, or an empty list when none is stored.
     static QStringList appleLanguages();

@@ -31,17 +31,6 @@
 #include <QUrl>
 #include <QtDebug>
 
-namespace {
-// Stored settings read and written here (their table is the application shell's).
-const auto kVelocityKey = QStringLiteral("GRAPHS_VELOCITY_ENABLED");
-const auto kGSensorCommonKey = QStringLiteral("GRAPHS_G_SENSOR_COMMON_ENABLED");
-const auto kGSensorXKey = QStringLiteral("GRAPHS_G_SENSOR_X_ENABLED");
-const auto kGSensorYKey = QStringLiteral("GRAPHS_G_SENSOR_Y_ENABLED");
-const auto kGSensorZKey = QStringLiteral("GRAPHS_G_SENSOR_Z_ENABLED");
-const auto kAltitudeKey = QStringLiteral("GRAPHS_ALTITUDE_ENABLED");
-const auto kMeasurementSystemKey = QStringLiteral("MEASUREMENT_SYSTEM");
-} // namespace
-
 RVMainViewController::RVMainViewController(std::shared_ptr<RVWindowDialogs> dialogs,
                                            QObject* parent)
     : QObject(parent), m_dialogs(std::move(dialogs))
@@ -205,19 +194,14 @@ bool RVMainViewController::eventFilter(QObject* watched, QEvent* event)
 
 void RVMainViewController::loadSettings()
 {
-    QSettings settings;
-    m_velocityGraphEnabled = settings.value(kVelocityKey, false).toBool();
-    m_gSensorCommonGraphEnabled = settings.value(kGSensorCommonKey, false).toBool();
-    m_gSensorXGraphEnabled = settings.value(kGSensorXKey, false).toBool();
-    m_gSensorYGraphEnabled = settings.value(kGSensorYKey, false).toBool();
-    m_gSensorZGraphEnabled = settings.value(kGSensorZKey, false).toBool();
-    m_altitudeGraphEnabled = settings.value(kAltitudeKey, false).toBool();
-    m_measurementSystem = settings.value(kMeasurementSystemKey).toString();
+    for (const RVGraphDescription& graph : RVGraphs::all())
+        setGraphEnabled(graph.graph, RVSettings::boolValue(graph.settingsKey));
+    m_measurementSystem = RVSettings::measurementSystem();
 }
 
 QString RVMainViewController::speedUnit() const
 {
-    if (m_measurementSystem == QLatin1String("British")) {
+    if (RVSettings::isBritish(m_measurementSystem)) {
         //% "mph"
         return qtTrId("MILES_PER_HOUR");
     }
@@ -260,31 +244,26 @@ void RVMainViewController::metaInfoUpdated()
 
 void RVMainViewController::refreshGraphs()
 {
-    m_timeLine->setVelocityGraphEnabled(m_velocityGraphEnabled);
-    m_timeLine->setGSensorCommonGraphEnabled(m_gSensorCommonGraphEnabled);
-    m_timeLine->setGSensorXGraphEnabled(m_gSensorXGraphEnabled);
-    m_timeLine->setGSensorYGraphEnabled(m_gSensorYGraphEnabled);
-    m_timeLine->setGSensorZGraphEnabled(m_gSensorZGraphEnabled);
-    m_timeLine->setAltitudeGraphEnabled(m_altitudeGraphEnabled);
+    for (const RVGraphDescription& graph : RVGraphs::all())
+        m_timeLine->setGraphEnabled(graph.graph, graphEnabled(graph.graph));
     m_timeLine->update();
 }
 
 void RVMainViewController::enabledGraphsUpdated()
 {
-    QSettings settings;
-    settings.setValue(kVelocityKey, m_velocityGraphEnabled);
-    settings.setValue(kGSensorCommonKey, m_gSensorCommonGraphEnabled);
-    settings.setValue(kGSensorXKey, m_gSensorXGraphEnabled);
-    settings.setValue(kGSensorYKey, m_gSensorYGraphEnabled);
-    settings.setValue(kGSensorZKey, m_gSensorZGraphEnabled);
-    settings.setValue(kAltitudeKey, m_altitudeGraphEnabled);
+    {
+        // One store object: the file is written once for all six.
+        QSettings store = RVSettings::store();
+        for (const RVGraphDescription& graph : RVGraphs::all())
+            store.setValue(QLatin1String(graph.settingsKey), graphEnabled(graph.graph));
+    }
     refreshGraphs();
 }
 
 void RVMainViewController::setMeasurementSystem(const QString& system)
 {
     m_measurementSystem = system;
-    QSettings().setValue(kMeasurementSystemKey, system);
+    RVSettings::setText(RVSettings::kMeasurementSystem, system);
     m_mapBridge->setMeasurementSystem(system);
     // Paused there is no next tick: the graphs and the read-outs change now.
     m_timeLine->update();

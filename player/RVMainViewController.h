@@ -4,6 +4,7 @@
 #include "player/RVExportCommands.h"
 #include "player/RVRecordingModeLook.h"
 #include "player/RVViewLayout.h"
+#include "timeline/RVGraphs.h"
 #include "timeline/RVPlayerViewDelegate.h"
 #include "update/RVUpdater.h"
 
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -133,18 +135,16 @@ public:
     void screenShotClicked();
     double magnificationFactor() const { return m_magnificationFactor; }
     RVVideoScrollView* playerScrollView() const { return m_playerScrollView; }
-    bool velocityGraphEnabled() const { return m_velocityGraphEnabled; }
-    bool gSensorCommonGraphEnabled() const { return m_gSensorCommonGraphEnabled; }
-    bool gSensorXGraphEnabled() const { return m_gSensorXGraphEnabled; }
-    bool gSensorYGraphEnabled() const { return m_gSensorYGraphEnabled; }
-    bool gSensorZGraphEnabled() const { return m_gSensorZGraphEnabled; }
-    bool altitudeGraphEnabled() const { return m_altitudeGraphEnabled; }
-    void setVelocityGraphEnabled(bool on) { m_velocityGraphEnabled = on; }
-    void setGSensorCommonGraphEnabled(bool on) { m_gSensorCommonGraphEnabled = on; }
-    void setGSensorXGraphEnabled(bool on) { m_gSensorXGraphEnabled = on; }
-    void setGSensorYGraphEnabled(bool on) { m_gSensorYGraphEnabled = on; }
-    void setGSensorZGraphEnabled(bool on) { m_gSensorZGraphEnabled = on; }
-    void setAltitudeGraphEnabled(bool on) { m_altitudeGraphEnabled = on; }
+    // Which graphs the slider shows, mirrors of the stored settings (enabledGraphsUpdated
+    // stores them).
+    bool graphEnabled(RVGraph graph) const { return m_graphsEnabled[int(graph)]; }
+    void setGraphEnabled(RVGraph graph, bool on) { m_graphsEnabled[int(graph)] = on; }
+    bool velocityGraphEnabled() const { return graphEnabled(RVGraph::Velocity); }
+    bool gSensorCommonGraphEnabled() const { return graphEnabled(RVGraph::GSensorCommon); }
+    bool gSensorXGraphEnabled() const { return graphEnabled(RVGraph::GSensorX); }
+    bool gSensorYGraphEnabled() const { return graphEnabled(RVGraph::GSensorY); }
+    bool gSensorZGraphEnabled() const { return graphEnabled(RVGraph::GSensorZ); }
+    bool altitudeGraphEnabled() const { return graphEnabled(RVGraph::Altitude); }
 
     // File list commands.
     void rowClicked();
@@ -282,12 +282,7 @@ private:
 
     std::shared_ptr<RVWindowDialogs> m_dialogs;
 
-    bool m_velocityGraphEnabled = false;
-    bool m_gSensorCommonGraphEnabled = false;
-    bool m_gSensorXGraphEnabled = false;
-    bool m_gSensorYGraphEnabled = false;
-    bool m_gSensorZGraphEnabled = false;
-    bool m_altitudeGraphEnabled = false;
+    std::array<bool, RVGraphs::kCount> m_graphsEnabled{}; // by RVGraph
 
     // The window and its parts (owned by the window).
     QPointer<QMainWindow> m_window;

@@ -25,19 +25,6 @@ const QString kConfigScriptName = QStringLiteral("korvela-map-config");
 // Tiles of a few cities at every zoom; the web engine evicts the oldest beyond this.
 constexpr int kTileCacheBytes = 200 * 1024 * 1024;
 
-// A tile address is used only when it is a web address with the three tile placeholders;
-// anything else would show no tiles at all or reach other files.
-QString usableTileUrl()
-{
-    const QString stored = RVSettings::mapTileUrl();
-    const bool web =
-        stored.startsWith(QLatin1String("https://")) || stored.startsWith(QLatin1String("http://"));
-    const bool placeholders = stored.contains(QLatin1String("{z}")) &&
-                              stored.contains(QLatin1String("{x}")) &&
-                              stored.contains(QLatin1String("{y}"));
-    return web && placeholders ? stored : QString::fromLatin1(RVSettings::kDefaultMapTileUrl);
-}
-
 } // namespace
 
 RVMapView::RVMapView(QWidget* parent)
@@ -91,9 +78,7 @@ QStringList RVMapView::availableProviders()
 
 QString RVMapView::mapsProvider()
 {
-    const QStringList offered = availableProviders();
-    const QString stored = RVSettings::mapsProvider();
-    return offered.contains(stored) ? stored : offered.first();
+    return RVSettings::mapsProvider(availableProviders());
 }
 
 QString RVMapView::pageResourceFor(const QString& provider)
@@ -132,7 +117,7 @@ void RVMapView::setMapsProvider(const QString& provider)
 void RVMapView::loadPage(const QString& resource, const QVariant& view)
 {
     m_pageLoaded = false;
-    QJsonObject config{{QStringLiteral("tileUrl"), usableTileUrl()}};
+    QJsonObject config{{QStringLiteral("tileUrl"), RVSettings::mapTileUrl()}};
     const QVariantMap viewMap = view.toMap();
     if (viewMap.contains(QStringLiteral("zoom")))
         config.insert(QStringLiteral("view"), QJsonObject::fromVariantMap(viewMap));

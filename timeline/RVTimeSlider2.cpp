@@ -19,44 +19,37 @@ namespace {
 constexpr int labelSize = 8;       // px
 constexpr double labelSpacing = 4; // px at least between two tick labels
 
-enum class Unit
-{
-    Acceleration, // g
-    Altitude,     // metres or feet
-    Speed,        // km/h or mph
-};
-
-// What each band shows, in stacking order (bottom first). A middle line of 0 scales the
-// acceleration axes symmetrically; -1e10 lies below any real value and is never drawn.
-struct GraphInfo
-{
-    const char* titleKey;
-    double middleLine;
-    Unit unit;
-};
-constexpr GraphInfo graphInfo[RVTimeSlider2::graphCount] = {
-    {"GSENSOR_Z_TITLE", 0, Unit::Acceleration}, {"GSENSOR_Y_TITLE", 0, Unit::Acceleration},
-    {"GSENSOR_X_TITLE", 0, Unit::Acceleration}, {"GSENSOR_TITLE", 100, Unit::Acceleration},
-    {"ALTITUDE_TITLE", -1e10, Unit::Altitude},  {"VELOCITY_TITLE", -1e10, Unit::Speed},
-};
-
 // The band's title with the unit of its scale labels, such as "Speed (km/h)".
-QString titleWithUnit(const GraphInfo& info, RVMeasurementSystem system)
+QString titleWithUnit(const RVGraphDescription& graph, RVMeasurementSystem system)
 {
     const bool british = system == RVMeasurementSystem::British;
     QString unit;
-    switch (info.unit) {
-    case Unit::Acceleration:
+    switch (graph.unit) {
+    case RVGraphUnit::Acceleration:
         unit = QStringLiteral("g"); // the same in every language
         break;
-    case Unit::Altitude:
+    case RVGraphUnit::Altitude:
         unit = british ? qtTrId("LABEL_ALTITUDE_FOOT") : qtTrId("LABEL_ALTITUDE_METER");
         break;
-    case Unit::Speed:
+    case RVGraphUnit::Speed:
         unit = british ? qtTrId("MILES_PER_HOUR") : qtTrId("KM_PER_HOUR");
         break;
     }
-    return QStringLiteral("%1 (%2)").arg(qtTrId(info.titleKey), unit);
+    return QStringLiteral("%1 (%2)").arg(qtTrId(graph.titleId), unit);
+}
+
+// What turns the series' values into the shown unit's.
+double unitFactor(RVGraphUnit unit, RVMeasurementSystem system)
+{
+    switch (unit) {
+    case RVGraphUnit::Altitude:
+        return RVUnits::altitudeFactor(system);
+    case RVGraphUnit::Speed:
+        return RVUnits::speedFactor(system);
+    case RVGraphUnit::Acceleration:
+        break;
+    }
+    return 1.0;
 }
 
 // The time axis and its ticks: a third of the way from the entry fields' background to their
@@ -93,25 +86,27 @@ RVTimeSlider2::~RVTimeSlider2() = default;
 void RVTimeSlider2::setGSensorData(SensorSeries series)
 {
     m_gSensorData = std::move(series);
-    invalidate({Graph::GSensorZ, Graph::GSensorY, Graph::GSensorX, Graph::GSensorCommon});
+    invalidate(RVGraphSeries::GSensor);
 }
 
 void RVTimeSlider2::setVelocityData(SpeedSeries series)
 {
     m_velocityData = std::move(series);
-    invalidate({Graph::Velocity});
+    invalidate(RVGraphSeries::Velocity);
 }
 
 void RVTimeSlider2::setPoints(PointSeries series)
 {
     m_points = std::move(series);
-    invalidate({Graph::Altitude});
+    invalidate(RVGraphSeries::Points);
 }
 
-void RVTimeSlider2::invalidate(std::initializer_list<Graph> graphs)
+void RVTimeSlider2::invalidate(RVGraphSeries series)
 {
-    for (Graph graph : graphs)
-        m_cache[int(graph)] = CachedGraph{};
+    for (const RVGraphDescription& graph : RVGraphs::all()) {
+        if (graph.series == series)
+            m_cache[int(graph.graph)] = CachedGraph{};
+    }
 }
 
 bool RVTimeSlider2::CachedGraph::isCurrent(double width, double unitFactor) const
@@ -133,87 +128,67 @@ void RVTimeSlider2::rebuildSensorGraphs(double plotWidth)
 {
     // One pass over the samples for every stale acceleration graph that is shown: a day of
     // samples is 41 MB, and reading it once instead of four times is what a resize waits for.
-    std::array<RVGraphEnvelope*, 4> targets{}; // z, y, x, common; null: not rebuilt
-    std::array<RVGraphEnvelope, 4> built;
+    std::array<const RVGraphDescription*, RVGraphs::kCount> stale{};
+    std::array<RVGraphEnvelope, RVGraphs::kCount> built;
+    std::size_t staleCount = 0;
     const std::vector<RVSensorData>* series = m_gSensorData.get();
     const std::size_t count = series ? series->size() : 0;
-    for (int g = int(Graph::GSensorZ); g <= int(Graph::GSensorCommon); ++g) {
-        if (m_enabled[g] && !m_cache[g].isCurrent(plotWidth, 1.0)) {
-            built[g] = RVGraphEnvelope(count, plotWidth);
-            targets[g] = &built[g];
+    for (const RVGraphDescription& graph : RVGraphs::all()) {
+        const int g = int(graph.graph);
+        if (graph.series == RVGraphSeries::GSensor && m_enabled[g] &&
+            !m_cache[g].isCurrent(plotWidth, 1.0)) {
+            built[staleCount] = RVGraphEnvelope(count, plotWidth);
+            stale[staleCount++] = &graph;
         }
     }
     if (count >= 2) {
-        RVGraphEnvelope* z = targets[int(Graph::GSensorZ)];
-        RVGraphEnvelope* y = targets[int(Graph::GSensorY)];
-        RVGraphEnvelope* x = targets[int(Graph::GSensorX)];
-        RVGraphEnvelope* common = targets[int(Graph::GSensorCommon)];
         for (const RVSensorData& sample : *series) {
-            if (z)
-                z->add(sample.z());
-            if (y)
-                y->add(sample.y());
-            if (x)
-                x->add(sample.x());
-            if (common)
-                common->add(sample.common());
+            for (std::size_t i = 0; i < staleCount; ++i)
+                built[i].add(stale[i]->sensorValue(sample));
         }
     }
-    for (int g = int(Graph::GSensorZ); g <= int(Graph::GSensorCommon); ++g) {
-        if (targets[g]) {
-            m_cache[g].replace(std::move(built[g]), plotWidth, 1.0);
-            ++m_envelopeBuilds;
-        }
+    for (std::size_t i = 0; i < staleCount; ++i) {
+        m_cache[int(stale[i]->graph)].replace(std::move(built[i]), plotWidth, 1.0);
+        ++m_envelopeBuilds;
     }
 }
 
-RVTimeSlider2::CachedGraph& RVTimeSlider2::graphFor(Graph graph, double plotWidth,
-                                                    double altitudeFactor, double speedFactor)
+RVTimeSlider2::CachedGraph& RVTimeSlider2::graphFor(const RVGraphDescription& graph,
+                                                    double plotWidth, double factor)
 {
-    CachedGraph& cached = m_cache[int(graph)];
-    switch (graph) {
-    case Graph::GSensorZ:
-    case Graph::GSensorY:
-    case Graph::GSensorX:
-    case Graph::GSensorCommon:
-        if (!cached.isCurrent(plotWidth, 1.0))
-            rebuildSensorGraphs(plotWidth);
+    CachedGraph& cached = m_cache[int(graph.graph)];
+    if (cached.isCurrent(plotWidth, factor))
+        return cached;
+    switch (graph.series) {
+    case RVGraphSeries::GSensor:
+        rebuildSensorGraphs(plotWidth);
+        return cached;
+    case RVGraphSeries::Points:
+        cached.replace(buildEnvelope(m_points.get(), plotWidth,
+                                     [factor](const RVPoint& p) { return p.altitude() * factor; }),
+                       plotWidth, factor);
         break;
-    case Graph::Altitude:
-        if (!cached.isCurrent(plotWidth, altitudeFactor)) {
-            cached.replace(buildEnvelope(m_points.get(), plotWidth,
-                                         [altitudeFactor](const RVPoint& p) {
-                                             return p.altitude() * altitudeFactor;
-                                         }),
-                           plotWidth, altitudeFactor);
-            ++m_envelopeBuilds;
-        }
-        break;
-    case Graph::Velocity:
-        if (!cached.isCurrent(plotWidth, speedFactor)) {
-            cached.replace(buildEnvelope(m_velocityData.get(), plotWidth,
-                                         [speedFactor](double kmh) { return kmh * speedFactor; }),
-                           plotWidth, speedFactor);
-            ++m_envelopeBuilds;
-        }
+    case RVGraphSeries::Velocity:
+        cached.replace(buildEnvelope(m_velocityData.get(), plotWidth,
+                                     [factor](double kmh) { return kmh * factor; }),
+                       plotWidth, factor);
         break;
     }
+    ++m_envelopeBuilds;
     return cached;
 }
 
-void RVTimeSlider2::drawBand(QPainter& painter, Graph graph, const QRectF& frame,
-                             RVMeasurementSystem system)
+void RVTimeSlider2::drawBand(QPainter& painter, const RVGraphDescription& graph,
+                             const QRectF& frame, RVMeasurementSystem system)
 {
-    const double altitudeFactor = RVUnits::altitudeFactor(system);
-    const double speedFactor = RVUnits::speedFactor(system);
-    CachedGraph& cached = graphFor(graph, frame.width() - 10, altitudeFactor, speedFactor);
+    CachedGraph& cached = graphFor(graph, frame.width() - 10, unitFactor(graph.unit, system));
     if (!cached.envelope.isDrawable())
         return;
     // The picture starts at the whole pixel at or above the band, so that copying it keeps
     // every pixel where drawing directly would have put it.
     const QPointF origin(std::floor(frame.left()), std::floor(frame.top()));
     const QRectF local = frame.translated(-origin);
-    const QString title = titleWithUnit(graphInfo[int(graph)], system);
+    const QString title = titleWithUnit(graph, system);
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const qint64 colours = palette().cacheKey();
     if (cached.picture.isNull() || cached.pictureFrame != local || cached.pictureTitle != title ||
@@ -225,8 +200,8 @@ void RVTimeSlider2::drawBand(QPainter& painter, Graph graph, const QRectF& frame
         cached.picture.setDevicePixelRatio(ratio);
         cached.picture.fill(Qt::transparent);
         QPainter picturePainter(&cached.picture);
-        drawGraph(picturePainter, cached.envelope, local, title, graphInfo[int(graph)].middleLine,
-                  m_width, palette());
+        drawGraph(picturePainter, cached.envelope, local, title, graph.middleLine, m_width,
+                  palette());
         cached.pictureFrame = local;
         cached.picturePalette = colours;
         cached.pictureTitle = title;
@@ -278,14 +253,16 @@ void RVTimeSlider2::draw(QPainter& painter)
         const RVMeasurementSystem system = RVUnits::storedSystem();
         int skip = enabled - shown;
         std::size_t band = 0;
-        for (int g = 0; g < graphCount && band < bands.size(); ++g) {
-            if (!m_enabled[g])
+        // The graphs stack from the end of the menu's order: the last is the lowest band.
+        const auto& graphs = RVGraphs::all();
+        for (auto graph = graphs.rbegin(); graph != graphs.rend() && band < bands.size(); ++graph) {
+            if (!m_enabled[int(graph->graph)])
                 continue;
             if (skip > 0) {
                 --skip;
                 continue;
             }
-            drawBand(painter, Graph(g), bands[band++], system);
+            drawBand(painter, *graph, bands[band++], system);
         }
     }
     if (enabled - shown != m_hiddenGraphs) {

@@ -3,6 +3,7 @@
 #include "metadata/RVPoint.h"
 #include "metadata/RVSensorData.h"
 #include "timeline/RVGraphEnvelope.h"
+#include "timeline/RVGraphs.h"
 #include "timeline/RVUnits.h"
 
 #include <QImage>
@@ -36,33 +37,23 @@ public:
     using SpeedSeries = std::shared_ptr<const std::vector<double>>; // km/h
     using PointSeries = std::shared_ptr<const std::vector<RVPoint>>;
 
-    // The graphs in the order they are stacked, the first at the bottom.
-    enum class Graph
-    {
-        GSensorZ,
-        GSensorY,
-        GSensorX,
-        GSensorCommon,
-        Altitude,
-        Velocity,
-    };
-    static constexpr int graphCount = 6;
-
     explicit RVTimeSlider2(QWidget* parent = nullptr);
     ~RVTimeSlider2() override;
 
-    bool velocityGraphEnabled() const { return m_enabled[int(Graph::Velocity)]; }
-    void setVelocityGraphEnabled(bool on) { m_enabled[int(Graph::Velocity)] = on; }
-    bool gSensorCommonGraphEnabled() const { return m_enabled[int(Graph::GSensorCommon)]; }
-    void setGSensorCommonGraphEnabled(bool on) { m_enabled[int(Graph::GSensorCommon)] = on; }
-    bool gSensorXGraphEnabled() const { return m_enabled[int(Graph::GSensorX)]; }
-    void setGSensorXGraphEnabled(bool on) { m_enabled[int(Graph::GSensorX)] = on; }
-    bool gSensorYGraphEnabled() const { return m_enabled[int(Graph::GSensorY)]; }
-    void setGSensorYGraphEnabled(bool on) { m_enabled[int(Graph::GSensorY)] = on; }
-    bool gSensorZGraphEnabled() const { return m_enabled[int(Graph::GSensorZ)]; }
-    void setGSensorZGraphEnabled(bool on) { m_enabled[int(Graph::GSensorZ)] = on; }
-    bool altitudeGraphEnabled() const { return m_enabled[int(Graph::Altitude)]; }
-    void setAltitudeGraphEnabled(bool on) { m_enabled[int(Graph::Altitude)] = on; }
+    bool graphEnabled(RVGraph graph) const { return m_enabled[int(graph)]; }
+    void setGraphEnabled(RVGraph graph, bool on) { m_enabled[int(graph)] = on; }
+    bool velocityGraphEnabled() const { return graphEnabled(RVGraph::Velocity); }
+    void setVelocityGraphEnabled(bool on) { setGraphEnabled(RVGraph::Velocity, on); }
+    bool gSensorCommonGraphEnabled() const { return graphEnabled(RVGraph::GSensorCommon); }
+    void setGSensorCommonGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorCommon, on); }
+    bool gSensorXGraphEnabled() const { return graphEnabled(RVGraph::GSensorX); }
+    void setGSensorXGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorX, on); }
+    bool gSensorYGraphEnabled() const { return graphEnabled(RVGraph::GSensorY); }
+    void setGSensorYGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorY, on); }
+    bool gSensorZGraphEnabled() const { return graphEnabled(RVGraph::GSensorZ); }
+    void setGSensorZGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorZ, on); }
+    bool altitudeGraphEnabled() const { return graphEnabled(RVGraph::Altitude); }
+    void setAltitudeGraphEnabled(bool on) { setGraphEnabled(RVGraph::Altitude, on); }
 
     // The duration (seconds) of the trip being played, which the time axis spans; no value
     // when no trip is set (no ticks).
@@ -160,16 +151,17 @@ private:
     };
 
     void rebuildSensorGraphs(double plotWidth);
-    CachedGraph& graphFor(Graph graph, double plotWidth, double altitudeFactor, double speedFactor);
-    void drawBand(QPainter& painter, Graph graph, const QRectF& frame, RVMeasurementSystem system);
+    CachedGraph& graphFor(const RVGraphDescription& graph, double plotWidth, double unitFactor);
+    void drawBand(QPainter& painter, const RVGraphDescription& graph, const QRectF& frame,
+                  RVMeasurementSystem system);
     void drawTicks(QPainter& painter, double axisWidth);
     void drawPositionMarks(QPainter& painter, double axisWidth);
-    void invalidate(std::initializer_list<Graph> graphs);
+    void invalidate(RVGraphSeries series);
 
     // Drawing width and height (W - 10, H - 10), stored at every repaint.
     double m_width = 0;
     double m_height = 0;
-    std::array<bool, graphCount> m_enabled{};
+    std::array<bool, RVGraphs::kCount> m_enabled{}; // by RVGraph
     std::optional<float> m_videoDuration;
     RVPlayerViewDelegate* m_delegate = nullptr;
     double m_progress = 0;
@@ -179,7 +171,7 @@ private:
     PointSeries m_points;
     QPointer<QMenu> m_playbackMenu;
     QPointer<QMenu> m_graphsMenu;
-    std::array<CachedGraph, graphCount> m_cache;
+    std::array<CachedGraph, RVGraphs::kCount> m_cache; // by RVGraph
     std::size_t m_envelopeBuilds = 0;
     int m_hiddenGraphs = 0;
 };

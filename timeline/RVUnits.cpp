@@ -1,15 +1,11 @@
 #include "timeline/RVUnits.h"
 
-#include <QSettings>
-#include <QString>
+#include "metadata/RVSettings.h"
 
 RVMeasurementSystem RVUnits::storedSystem()
 {
-    const QSettings settings;
-    return settings.value(QStringLiteral("MEASUREMENT_SYSTEM")).toString() ==
-                   QLatin1String("British")
-               ? RVMeasurementSystem::British
-               : RVMeasurementSystem::Metric;
+    return RVSettings::isBritish(RVSettings::measurementSystem()) ? RVMeasurementSystem::British
+                                                                  : RVMeasurementSystem::Metric;
 }
 
 double RVUnits::altitudeFactor(RVMeasurementSystem system)

@@ -3,11 +3,11 @@
 // second while a trip plays; the envelopes are built once per series and width.
 #include "timeline/RVTimeSlider2.h"
 #include "timeline/RVUIUtil.h"
+#include "timeline/RVUnits.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -169,8 +169,7 @@ BENCHMARK(BM_SliderRepaintAfterResize)->Unit(benchmark::kMillisecond);
 void BM_StoredUnits(benchmark::State& state)
 {
     for (auto _ : state) {
-        const QSettings settings;
-        benchmark::DoNotOptimize(settings.value(QStringLiteral("MEASUREMENT_SYSTEM")));
+        benchmark::DoNotOptimize(RVUnits::storedSystem());
     }
 }
 BENCHMARK(BM_StoredUnits)->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,6 @@
 // The NMEA and export date texts, and the sentence decoders they sit behind.
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNmea.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (void)gps.exportDateFormatter().format(nmea);
     }
     (void)gps.exportDateFormatter().parse(text);
-    (void)gps.readPointFromNmea(text);
-    (void)gps.readAltitudeFromNmea(text);
-    (void)RVGpsProcessor::convertToDecCoordinates(text);
+    (void)RVNmea::readPointFromNmea(text);
+    (void)RVNmea::readAltitudeFromNmea(text);
+    (void)RVNmea::convertToDecCoordinates(text);
     return 0;
 }

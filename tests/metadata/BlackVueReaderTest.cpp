@@ -1,5 +1,5 @@
 #include "metadata/RVBlackVueMetaDataReader.h"
-#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNmea.h"
 
 #include "TestFiles.h"
 
@@ -34,7 +34,7 @@ TEST(BlackVueReader, TrackLinesLoseTheirPrefix)
     ASSERT_EQ(data.points.size(), 2u);
     ASSERT_EQ(data.velocityData.size(), 2u);
     // Exactly what the sentence alone gives.
-    const RVPoint alone = *RVGpsProcessor::sharedInstance().readPointFromNmea(kRmc);
+    const RVPoint alone = *RVNmea::readPointFromNmea(kRmc);
     EXPECT_EQ(data.points[0].latitude(), alone.latitude());
     EXPECT_EQ(data.points[0].longitude(), alone.longitude());
     EXPECT_EQ(data.points[0].time(), alone.time());

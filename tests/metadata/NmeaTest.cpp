@@ -1,5 +1,6 @@
 #include "metadata/RVCivilTime.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNmea.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVSensorLabel.h"
 
@@ -29,20 +30,20 @@ const char* const kRmc = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5
 
 TEST(Nmea, CoordinatesAreConvertedInSinglePrecision)
 {
-    EXPECT_EQ(RVGpsProcessor::convertToDecCoordinates("5545.1234"), "55.752060");
-    EXPECT_EQ(RVGpsProcessor::convertToDecCoordinates("03736.5678"), "37.609463");
-    EXPECT_EQ(RVGpsProcessor::convertToDecCoordinates(""), "0.000000");
-    EXPECT_EQ(RVGpsProcessor::convertToDecCoordinates("+5856.1581"), "58.935970");
+    EXPECT_EQ(RVNmea::convertToDecCoordinates("5545.1234"), "55.752060");
+    EXPECT_EQ(RVNmea::convertToDecCoordinates("03736.5678"), "37.609463");
+    EXPECT_EQ(RVNmea::convertToDecCoordinates(""), "0.000000");
+    EXPECT_EQ(RVNmea::convertToDecCoordinates("+5856.1581"), "58.935970");
     // Single precision cannot hold 17959.9999 (its step there is 1/512 minute).
-    EXPECT_EQ(RVGpsProcessor::convertToDecCoordinates("17959.9999"), "180.000000");
+    EXPECT_EQ(RVNmea::convertToDecCoordinates("17959.9999"), "180.000000");
     // Garbage far beyond any coordinate must neither crash nor hit undefined conversions.
-    EXPECT_FALSE(RVGpsProcessor::convertToDecCoordinates("1e300").isEmpty());
-    EXPECT_FALSE(RVGpsProcessor::convertToDecCoordinates("3e38").isEmpty());
+    EXPECT_FALSE(RVNmea::convertToDecCoordinates("1e300").isEmpty());
+    EXPECT_FALSE(RVNmea::convertToDecCoordinates("3e38").isEmpty());
 }
 
 TEST(Nmea, RmcSentenceGivesPositionSpeedCourseAndUtcTime)
 {
-    const auto point = gps().readPointFromNmea(kRmc);
+    const auto point = RVNmea::readPointFromNmea(kRmc);
     ASSERT_TRUE(point);
     EXPECT_EQ(point->latitude(), "55.752060");
     EXPECT_EQ(point->longitude(), "37.609463");
@@ -51,13 +52,13 @@ TEST(Nmea, RmcSentenceGivesPositionSpeedCourseAndUtcTime)
     EXPECT_EQ(point->altitude(), 0);
     EXPECT_EQ(point->time().msecsSinceEpoch(), utcMs(2015, 2, 5, 13, 45, 1, 0));
 
-    const auto south = gps().readPointFromNmea(
+    const auto south = RVNmea::readPointFromNmea(
         "$GPRMC,134501.000,A,5545.1234,S,03736.5678,W,10.0,45.5,050215,,,A");
     ASSERT_TRUE(south);
     EXPECT_EQ(south->latitude(), "-55.752060");
     EXPECT_EQ(south->longitude(), "-37.609463");
     // Only an exact "S"/"W" flips the sign.
-    const auto lower = gps().readPointFromNmea(
+    const auto lower = RVNmea::readPointFromNmea(
         "$GPRMC,134501.000,A,5545.1234,s,03736.5678,W ,10.0,45.5,050215,,,A");
     ASSERT_TRUE(lower);
     EXPECT_EQ(lower->latitude(), "55.752060");
@@ -69,7 +70,7 @@ TEST(Nmea, SlowSpeedsBecomeZeroAtThreeKmh)
     const auto speedOf = [](const std::string& knots) {
         const std::string s =
             "$GNRMC,134501.000,A,5545.1234,N,03736.5678,E," + knots + ",0,050215,,,A";
-        return gps().readPointFromNmea(s)->velocity();
+        return RVNmea::readPointFromNmea(s)->velocity();
     };
     EXPECT_EQ(speedOf("1.5"), 0);
     EXPECT_EQ(speedOf("1.62"), 1.62 * double(1.852f)); // 3.0002399969100955
@@ -79,7 +80,7 @@ TEST(Nmea, SlowSpeedsBecomeZeroAtThreeKmh)
 
 TEST(Nmea, EmptyAndShortRmcSentences)
 {
-    const auto empty = gps().readPointFromNmea("$GPRMC,,,,,,,,,,,");
+    const auto empty = RVNmea::readPointFromNmea("$GPRMC,,,,,,,,,,,");
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->latitude(), "0.000000");
     EXPECT_EQ(empty->longitude(), "0.000000");
@@ -88,14 +89,14 @@ TEST(Nmea, EmptyAndShortRmcSentences)
     EXPECT_FALSE(empty->time().isValid());
     EXPECT_TRUE(RVGpsProcessor::isZeroPoint(*empty));
 
-    EXPECT_FALSE(gps().readPointFromNmea("$GPRMC,,,,,,,,,")); // 10 fields
-    EXPECT_TRUE(gps().readPointFromNmea("$GPRMC,,,,,,,,,,")); // 11 fields
-    EXPECT_FALSE(gps().readPointFromNmea("$GPRM"));
-    EXPECT_FALSE(gps().readPointFromNmea(""));
+    EXPECT_FALSE(RVNmea::readPointFromNmea("$GPRMC,,,,,,,,,")); // 10 fields
+    EXPECT_TRUE(RVNmea::readPointFromNmea("$GPRMC,,,,,,,,,,")); // 11 fields
+    EXPECT_FALSE(RVNmea::readPointFromNmea("$GPRM"));
+    EXPECT_FALSE(RVNmea::readPointFromNmea(""));
     // The talker letters and the first character are not checked.
-    EXPECT_TRUE(gps().readPointFromNmea("xGLRMC,,,,,,,,,,"));
+    EXPECT_TRUE(RVNmea::readPointFromNmea("xGLRMC,,,,,,,,,,"));
     // A void fix with a date still has its time (real receivers before the first fix).
-    const auto voidFix = gps().readPointFromNmea("$GNRMC,053229.438,V,,,,,,,020315,,,N*56\r");
+    const auto voidFix = RVNmea::readPointFromNmea("$GNRMC,053229.438,V,,,,,,,020315,,,N*56\r");
     ASSERT_TRUE(voidFix);
     EXPECT_EQ(voidFix->time().msecsSinceEpoch(), utcMs(2015, 3, 2, 5, 32, 29, 438));
     EXPECT_TRUE(RVGpsProcessor::isZeroPoint(*voidFix));
@@ -106,7 +107,7 @@ TEST(Nmea, TimesAreReadLeniently)
     const auto timeOf = [](const std::string& time, const std::string& date = "231019") {
         const std::string s =
             "$GPRMC," + time + ",A,4249.96542,S,14726.73195,E,0.0,," + date + ",,,A";
-        const RVTimestamp t = gps().readPointFromNmea(s)->time();
+        const RVTimestamp t = RVNmea::readPointFromNmea(s)->time();
         return t.isValid() ? t.msecsSinceEpoch() : -1;
     };
     const std::int64_t base = utcMs(2019, 10, 23, 22, 25, 8, 0);
@@ -138,15 +139,15 @@ TEST(Nmea, TimesAreReadLeniently)
 TEST(Nmea, GgaGivesAltitudeAndNothingElseDoes)
 {
     const std::string gga = "$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,145.3,M,14.0,M,,";
-    EXPECT_EQ(gps().readAltitudeFromNmea(gga), 145.3);
-    EXPECT_EQ(gps().readAltitudeFromNmea(
+    EXPECT_EQ(RVNmea::readAltitudeFromNmea(gga), 145.3);
+    EXPECT_EQ(RVNmea::readAltitudeFromNmea(
                   "$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,,M,14.0,M,,"),
               0);
-    EXPECT_EQ(gps().readAltitudeFromNmea("$GNGGA,1,2,3,4,5,6,7,8,-12.5"), -12.5);
-    EXPECT_TRUE(std::isnan(gps().readAltitudeFromNmea("$GNGGA,1,2,3,4,5,6,7,8")));
-    EXPECT_TRUE(std::isnan(gps().readAltitudeFromNmea(kRmc)));
-    EXPECT_TRUE(std::isnan(gps().readAltitudeFromNmea("$GPGG")));
-    EXPECT_FALSE(gps().readPointFromNmea(gga));
+    EXPECT_EQ(RVNmea::readAltitudeFromNmea("$GNGGA,1,2,3,4,5,6,7,8,-12.5"), -12.5);
+    EXPECT_TRUE(std::isnan(RVNmea::readAltitudeFromNmea("$GNGGA,1,2,3,4,5,6,7,8")));
+    EXPECT_TRUE(std::isnan(RVNmea::readAltitudeFromNmea(kRmc)));
+    EXPECT_TRUE(std::isnan(RVNmea::readAltitudeFromNmea("$GPGG")));
+    EXPECT_FALSE(RVNmea::readPointFromNmea(gga));
 }
 
 TEST(Nmea, LineScanCarriesTheLatestAltitude)
@@ -156,7 +157,7 @@ TEST(Nmea, LineScanCarriesTheLatestAltitude)
         return std::string("$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,") + alt +
                ",M,,M,,";
     };
-    RVNmeaTrackBuilder track(gps());
+    RVNmeaTrackBuilder track;
     for (const std::string& line : {gga("145.3"), rmc, rmc, gga("146.0"), rmc})
         EXPECT_TRUE(track.addLine(line));
     EXPECT_FALSE(track.addLine("$GPGSV,4,1,14,01,77,242,41"));
@@ -170,7 +171,7 @@ TEST(Nmea, LineScanCarriesTheLatestAltitude)
     EXPECT_EQ(data.points[2].altitude(), 146.0);
     EXPECT_EQ(data.velocityData[2], data.points[2].velocity());
 
-    RVNmeaTrackBuilder second(gps());
+    RVNmeaTrackBuilder second;
     for (const std::string& line : {rmc, gga("145.3"), rmc})
         second.addLine(line);
     second.moveInto(data);

@@ -28,7 +28,6 @@
 #include <QOpenGLWidget>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -105,7 +104,7 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     windowtest::IsolatedSettings settings;
     for (const char* graph :
          {"GRAPHS_VELOCITY_ENABLED", "GRAPHS_G_SENSOR_COMMON_ENABLED", "GRAPHS_ALTITUDE_ENABLED"})
-        QSettings().setValue(graph, true);
+        RVSettings::setBool(graph, true);
     auto dialogs = std::make_shared<ScriptedDialogs>();
     RVMainViewController controller(dialogs);
     controller.loadView(windowtest::makeVideoList(true));
@@ -302,7 +301,7 @@ TEST(WindowEndToEnd, DemoCardTripWithGraphsRouteMarkerSeekZoomStillAndProvider)
     // Another provider: the page is reloaded and the route drawn on the new page.
     evaluate(map, "window.korvelaOldPage = true");
     controller.setMapsProvider("Google");
-    EXPECT_EQ(RVSettings::mapsProvider(), "Google");
+    EXPECT_EQ(RVSettings::textValue(RVSettings::kMapsProvider), "Google");
     EXPECT_TRUE(waitForPage(map, QStringLiteral("!window.korvelaOldPage && "
                                                 "korvelaMapState().routePoints === %1 && "
                                                 "korvelaMapState().marker !== null")

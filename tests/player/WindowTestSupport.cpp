@@ -2,11 +2,11 @@
 
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVSettings.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,12 @@ namespace windowtest {
 
 IsolatedSettings::IsolatedSettings()
 {
-    QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-    QSettings().clear();
+    RVSettings::store().clear();
+}
+
+IsolatedSettings::~IsolatedSettings()
+{
+    RVSettings::store().clear();
 }
 
 std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData)

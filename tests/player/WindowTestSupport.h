@@ -4,7 +4,6 @@
 #include "player/RVWindowDialogs.h"
 
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <deque>
 #include <functional>
@@ -51,14 +50,13 @@ public:
 
 namespace windowtest {
 
-// Keeps the window's stored settings in a folder of its own for the test's lifetime.
+// Starts a test with no stored settings and leaves none behind (the test main keeps the store
+// in a temporary folder).
 class IsolatedSettings final
 {
 public:
     IsolatedSettings();
-
-private:
-    QTemporaryDir m_dir;
+    ~IsolatedSettings();
 };
 
 // A video list that watches no cards and reads metadata through the program's dispatcher

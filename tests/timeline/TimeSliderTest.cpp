@@ -1,5 +1,6 @@
 #include "GraphImage.h"
 #include "RecordingDelegate.h"
+#include "metadata/RVSettings.h"
 #include "timeline/RVSliderLayoutUtil.h"
 #include "timeline/RVTimeSlider2.h"
 #include "timeline/RVUnits.h"
@@ -8,7 +9,6 @@
 #include <QEnterEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -50,11 +50,10 @@ std::shared_ptr<const std::vector<RVPoint>> altitudes(std::vector<double> metres
 
 void setMeasurementSystem(const char* value)
 {
-    QSettings settings;
     if (value)
-        settings.setValue("MEASUREMENT_SYSTEM", QString::fromLatin1(value));
+        RVSettings::setText(RVSettings::kMeasurementSystem, QString::fromLatin1(value));
     else
-        settings.remove("MEASUREMENT_SYSTEM");
+        RVSettings::store().remove(QLatin1String(RVSettings::kMeasurementSystem));
 }
 
 QColor controlColour(const RVTimeSlider2& slider)

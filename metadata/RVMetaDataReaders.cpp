@@ -1,0 +1,32 @@
+// The list of camera families the dispatcher asks, in order. A reader claims only what it
+// recognises for certain, so the order decides only between readers that both could: a
+// BlackVue track file beside the video wins whatever the video's name, then a Mini log for
+// "AMBA" videos, then the Korvela texts and box, then the other cameras' data inside the video.
+// A new camera family is one line here.
+
+#include "metadata/RVBlackVueMetaDataReader.h"
+#include "metadata/RVKorvelaMetaDataReader.h"
+#include "metadata/RVMiniMetaDataReader.h"
+#include "metadata/RVNovatekMetaDataReader.h"
+#include "metadata/RVSeventyMaiMetaDataReader.h"
+
+namespace {
+
+template <typename Reader>
+std::unique_ptr<RVMetaDataReader> make()
+{
+    return std::make_unique<Reader>();
+}
+
+constexpr RVMetaDataReader::Entry kReaders[] = {
+    {"BlackVue", &make<RVBlackVueMetaDataReader>}, {"Mini", &make<RVMiniMetaDataReader>},
+    {"Korvela", &make<RVKorvelaMetaDataReader>},   {"Novatek", &make<RVNovatekMetaDataReader>},
+    {"70mai", &make<RVSeventyMaiMetaDataReader>},
+};
+
+} // namespace
+
+std::span<const RVMetaDataReader::Entry> RVMetaDataReader::all()
+{
+    return kReaders;
+}
