@@ -36,14 +36,6 @@ std::optional<std::uint16_t> RVByteReader::u16(std::size_t offset) const
     return std::uint16_t((unsigned(p[0]) << 8) | unsigned(p[1]));
 }
 
-std::optional<std::int16_t> RVByteReader::s16(std::size_t offset) const
-{
-    const auto value = u16(offset);
-    if (!value)
-        return std::nullopt;
-    return std::int16_t(*value);
-}
-
 std::optional<std::uint32_t> RVByteReader::u32le(std::size_t offset) const
 {
     const auto b = bytes(offset, 4);

@@ -17,7 +17,6 @@ public:
     std::optional<std::uint32_t> u32(std::size_t offset) const;
     std::optional<std::int32_t> s32(std::size_t offset) const;
     std::optional<std::uint16_t> u16(std::size_t offset) const;
-    std::optional<std::int16_t> s16(std::size_t offset) const;
     std::optional<std::uint32_t> u32le(std::size_t offset) const;
     std::optional<std::int32_t> s32le(std::size_t offset) const;
     // An IEEE 754 single-precision value stored little-endian.

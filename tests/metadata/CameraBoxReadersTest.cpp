@@ -198,7 +198,20 @@ TEST(NovatekReader, LayoutsAndRefusedBlocks)
                   QDateTime(QDate(2015, 2, 5), QTime(13, 45, 7), Qt::UTC));
         EXPECT_NEAR(block.speedKmh, layout == Layout::Azdome ? 42.0 : 18.52, 1e-9);
         EXPECT_EQ(block.sample.has_value(), layout == Layout::B);
+        if (block.sample) { // 1/256 g per unit
+            EXPECT_EQ(block.sample->x(), 1.0);
+            EXPECT_EQ(block.sample->y(), -0.5);
+            EXPECT_EQ(block.sample->z(), 0.25);
+        }
     }
+    // A block that ends right after its record still reads; a byte less does not. An hour of
+    // 24 is no time.
+    const QByteArray whole = novatekBlock(Layout::A, 1);
+    EXPECT_TRUE(one(whole.left(0x30 + 44)).point);
+    EXPECT_FALSE(one(whole.left(0x30 + 43)).point);
+    QByteArray midnight = whole;
+    putLe(midnight, 0x30, 24u);
+    EXPECT_FALSE(one(midnight).point);
     // A void fix, an encrypted block, a block without the mark: no point.
     EXPECT_FALSE(one(novatekBlock(Layout::A, 1, 'V')).point);
     EXPECT_FALSE(one(novatekBlock(Layout::Encrypted, 1)).point);

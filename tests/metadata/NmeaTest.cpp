@@ -1,4 +1,5 @@
 #include "metadata/RVCivilTime.h"
+#include "metadata/RVDateFormatter.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmea.h"
 #include "metadata/RVNmeaTrackBuilder.h"
@@ -213,4 +214,17 @@ TEST(Nmea, ExportFormatAndSensorLabelsUseLocalTime)
     // Local civil times in summer time.
     const RVCivilTime::Fields summer{.year = 2017, .month = 7, .day = 9, .hour = 8};
     EXPECT_EQ(RVCivilTime::localInstant(summer).msecsSinceEpoch(), utcMs(2017, 7, 9, 6, 0, 0, 0));
+}
+
+TEST(Nmea, TimesAreFormattedOnEveryDayOfACentury)
+{
+    // Leap days, century years and the ends of months, against Qt's own calendar.
+    const RVDateFormatter nmea(RVDateFormatter::Pattern::Nmea);
+    const QDateTime first(QDate(1999, 1, 1), QTime(23, 59, 58, 125), Qt::UTC);
+    for (int day = 0; day < 37600; ++day) {
+        const QDateTime when = first.addDays(day);
+        ASSERT_EQ(nmea.format(RVTimestamp::fromDateTime(when)),
+                  when.toString(QStringLiteral("HHmmss.zzz-ddMMyy")))
+            << day;
+    }
 }

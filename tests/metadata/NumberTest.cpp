@@ -1,3 +1,4 @@
+#include "metadata/RVCoordinateValue.h"
 #include "metadata/RVFixedSix.h"
 #include "metadata/RVNumber.h"
 
@@ -134,4 +135,12 @@ TEST(Number, SixDecimalsWrittenExactlyAsToChars)
                   std::string_view(expected, std::size_t(to.ptr - expected)))
             << value;
     }
+}
+
+TEST(Number, CoordinateTextsReadAsTheGeneralReaderReadsThem)
+{
+    // The quick path for the readers' own coordinate texts, and the general reader for the rest.
+    for (const char* text : {"55.752060", "-37.609463", "0.000001", "-0.5", "180",
+                             "-1234.123456789", "12345.6", "1e3", "55.7x", "-", "", " 5"})
+        EXPECT_EQ(RVCoordinateValue::value(text), RVNumber::leadingValue(text)) << text;
 }
