@@ -38,29 +38,24 @@ TEST(ExportFileUtil, WritesUtf8AndUtf16AndReplacesExistingFiles)
 
 TEST(ExportFileUtil, StreamedUtf16KeepsCharactersSplitAcrossBlocks)
 {
-    // Three-byte and four-byte characters at every offset relative to the streaming block size.
-    QString expected;
-    QBuffer buffer;
-    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
-    RVExportSink sink(&buffer, RVExportSink::Encoding::Utf16LittleEndian);
-    for (int i = 0; i < 700000; ++i) {
-        if (i % 3 == 0) {
-            sink.append("\xE2\x9C\x93"); // ✓
-            expected += QChar(0x2713);
-        } else if (i % 3 == 1) {
-            sink.append("\xF0\x9F\x9A\x97"); // 🚗
-            expected += QStringLiteral("\U0001F697");
-        } else {
-            sink.append('a');
-            expected += QLatin1Char('a');
-        }
+    // Characters of one to four bytes, appended a byte at a time after up to a run's length of
+    // others: the first streaming block ends at every byte of every kind of character.
+    const QString run = QStringLiteral("✓\U0001F697aé"); // ten bytes
+    for (int shift = 0; shift < 10; ++shift) {
+        QBuffer buffer;
+        ASSERT_TRUE(buffer.open(QIODevice::WriteOnly));
+        RVExportSink sink(&buffer, RVExportSink::Encoding::Utf16LittleEndian);
+        const QString expected = QString(shift, QLatin1Char('a')) + run.repeated(30000);
+        for (const char byte : expected.toUtf8())
+            sink.append(byte);
+        ASSERT_TRUE(sink.finish());
+        const QByteArray bytes = buffer.data();
+        ASSERT_EQ(bytes.left(2), QByteArray("\xFF\xFE"));
+        EXPECT_EQ(
+            QString(reinterpret_cast<const QChar*>(bytes.constData() + 2), (bytes.size() - 2) / 2),
+            expected)
+            << shift;
     }
-    ASSERT_TRUE(sink.finish());
-    const QByteArray bytes = buffer.data();
-    ASSERT_EQ(bytes.left(2), QByteArray("\xFF\xFE"));
-    EXPECT_EQ(
-        QString(reinterpret_cast<const QChar*>(bytes.constData() + 2), (bytes.size() - 2) / 2),
-        expected);
 }
 
 TEST(ExportFileUtil, FailuresAreReportedAndLeaveEarlierFilesAlone)
