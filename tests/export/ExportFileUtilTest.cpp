@@ -94,7 +94,10 @@ TEST(ExportFileUtil, SensorTableGoesBesideTheTrackTable)
               QStringLiteral("/tmp/trip.gsensor.csv"));
     EXPECT_EQ(RVExportFileUtil::sensorTablePath(QStringLiteral("/m/2015_0301_090500.MOV.gps.csv")),
               QStringLiteral("/m/2015_0301_090500.MOV.gsensor.csv"));
-    // Dots in folder names are not extensions.
+    // A name that starts with its only dot has no extension to lose; dots in folder names
+    // are not extensions.
+    EXPECT_EQ(RVExportFileUtil::sensorTablePath(QStringLiteral("/m/.csv")),
+              QStringLiteral("/m/.csv.gsensor.csv"));
     EXPECT_EQ(RVExportFileUtil::sensorTablePath(QStringLiteral("/a.b/c.d/trip")),
               QStringLiteral("/a.b/c.d/trip.gsensor.csv"));
     // Never the track table itself, which would be lost.
