@@ -158,6 +158,8 @@ void BM_DrawRoute(benchmark::State& state)
     state.counters["points"] = count;
     state.counters["drawnPoints"] = page().drawnPoints;
     state.counters["bridgeMs"] = page().bridgeMs;
+    state.counters["drawnVertices"] =
+        evaluate(page().view, "korvelaMapState().drawnVertices").toDouble();
 }
 
 void BM_ZoomStep(benchmark::State& state)
@@ -174,6 +176,8 @@ void BM_ZoomStep(benchmark::State& state)
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         step = -step;
     }
+    state.counters["drawnVertices"] =
+        evaluate(page().view, "korvelaMapState().drawnVertices").toDouble();
 }
 
 void BM_MovePositionSequential(benchmark::State& state)

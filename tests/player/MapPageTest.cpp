@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +129,31 @@ TEST(MapPage, EveryPointSentReachesTheRoute)
                                       .arg(count)
                                       .arg(std::min(count, 2))))
             << count;
+    }
+
+    // A zigzag 400 m long, its corners 3 m off the line: four pixels at zoom 17, where every
+    // corner must be drawn, and a thirtieth of a pixel at zoom 10, where a straight stroke
+    // shows the same.
+    auto zigzag = std::make_shared<std::vector<RVPoint>>();
+    for (int i = 0; i < 100; ++i) {
+        const QByteArray latitude = QByteArray::number(52.0 + (i % 2) * 3 / 111320.0, 'f', 6);
+        const QByteArray longitude = QByteArray::number(13.0 + i * 4 / 68535.0, 'f', 6);
+        zigzag->push_back(point(latitude.constData(), longitude.constData()));
+    }
+    RVMapBridge bridge(&view);
+    bridge.setRouteToleranceMetres(0);
+    bridge.setTrack(zigzag, nullptr);
+    bridge.drawRoute();
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().routePoints === 100"));
+    for (const auto& [zoom, fewest, most] : {std::tuple{17, 100, 100}, std::tuple{10, 2, 3}}) {
+        evaluate(view, QStringLiteral("korvelaZoomBy(%1 - korvelaMapState().zoom)").arg(zoom));
+        EXPECT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().zoom === %1 && "
+                                                 "korvelaMapState().drawnVertices >= %2 && "
+                                                 "korvelaMapState().drawnVertices <= %3")
+                                      .arg(zoom)
+                                      .arg(fewest)
+                                      .arg(most)))
+            << zoom << ": " << evaluate(view, "korvelaMapState().drawnVertices").toInt();
     }
 }
 
