@@ -2,6 +2,8 @@
 
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptObject.h"
+#include "player/RVMapViewTileAddress.h"
+#include "player/RVMapViewTileHandler.h"
 
 #include "korvela_version.h"
 
@@ -18,24 +20,24 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineUrlScheme>
 
 namespace {
 
 const QString kConfigScriptName = QStringLiteral("korvela-map-config");
-// Tiles of a few cities at every zoom; the web engine evicts the oldest beyond this.
-constexpr int kTileCacheBytes = 200 * 1024 * 1024;
+// The page's own resources and scripts (the Google page's); tiles have a cache of their own.
+constexpr int kHttpCacheBytes = 50 * 1024 * 1024;
 
-// A tile address is used only when it is a web address with the three tile placeholders;
-// anything else would show no tiles at all or reach other files.
-QString usableTileUrl()
+bool tileSchemeRegistered()
 {
-    const QString stored = RVSettings::mapTileUrl();
-    const bool web =
-        stored.startsWith(QLatin1String("https://")) || stored.startsWith(QLatin1String("http://"));
-    const bool placeholders = stored.contains(QLatin1String("{z}")) &&
-                              stored.contains(QLatin1String("{x}")) &&
-                              stored.contains(QLatin1String("{y}"));
-    return web && placeholders ? stored : QString::fromLatin1(RVSettings::kDefaultMapTileUrl);
+    return !QWebEngineUrlScheme::schemeByName(RVMapViewTileAddressUtil::kScheme).name().isEmpty();
+}
+
+// The tile handler of the shared profile; none when the scheme was not registered.
+QPointer<RVMapViewTileHandler>& tileHandler()
+{
+    static QPointer<RVMapViewTileHandler> handler;
+    return handler;
 }
 
 } // namespace
@@ -62,6 +64,23 @@ QString RVMapView::userAgent()
         .arg(QStringLiteral(KORVELA_VERSION));
 }
 
+void RVMapView::registerTileScheme()
+{
+    if (tileSchemeRegistered())
+        return;
+    QWebEngineUrlScheme scheme(RVMapViewTileAddressUtil::kScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // Secure and fetchable across origins like the https tiles it stands for.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+QString RVMapView::tileCacheDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+           QStringLiteral("/tiles");
+}
+
 QWebEngineProfile* RVMapView::profile()
 {
     static QPointer<QWebEngineProfile> shared;
@@ -74,8 +93,14 @@ QWebEngineProfile* RVMapView::profile()
         QDir().mkpath(cache);
         shared->setCachePath(cache);
         shared->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-        shared->setHttpCacheMaximumSize(kTileCacheBytes);
+        shared->setHttpCacheMaximumSize(kHttpCacheBytes);
         shared->setHttpUserAgent(userAgent());
+        if (tileSchemeRegistered()) {
+            tileHandler() = new RVMapViewTileHandler(tileCacheDirectory(), userAgent(), shared);
+            shared->installUrlSchemeHandler(RVMapViewTileAddressUtil::kScheme, tileHandler());
+        } else {
+            tileHandler() = nullptr;
+        }
     }
     return shared;
 }
@@ -132,7 +157,11 @@ void RVMapView::setMapsProvider(const QString& provider)
 void RVMapView::loadPage(const QString& resource, const QVariant& view)
 {
     m_pageLoaded = false;
-    QJsonObject config{{QStringLiteral("tileUrl"), usableTileUrl()}};
+    const QString tiles = RVMapViewTileAddressUtil::usableTemplate(RVSettings::mapTileUrl());
+    if (tileHandler())
+        tileHandler()->setTileTemplate(tiles);
+    QJsonObject config{{QStringLiteral("tileUrl"),
+                        tileHandler() ? RVMapViewTileAddressUtil::pageTemplate() : tiles}};
     const QVariantMap viewMap = view.toMap();
     if (viewMap.contains(QStringLiteral("zoom")))
         config.insert(QStringLiteral("view"), QJsonObject::fromVariantMap(viewMap));

@@ -293,6 +293,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    RVMapView::registerTileScheme();
     QApplication app(argc, argv);
     // The map centre and provider the benchmarks store go to a folder of their own.
     QTemporaryDir settings;

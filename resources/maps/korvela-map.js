@@ -67,10 +67,18 @@
         var view = handedView();
         this.map = L.map(element, { preferCanvas: true, zoomControl: true, worldCopyJump: true })
             .setView(view ? [view.lat, view.lng] : [0, 0], view ? view.zoom : 2);
-        L.tileLayer(config.tileUrl || defaultTileUrl, {
+        var tiles = L.tileLayer(config.tileUrl || defaultTileUrl, {
             maxZoom: 19,
             attribution: "&copy; OpenStreetMap contributors"
-        }).addTo(this.map);
+        });
+        // Tiles are asked for once the page has loaded: the page's load waits for every image
+        // asked for before it, and a tile server that is slow to answer must not hold up the
+        // route, which is drawn when the page has loaded.
+        var map = this.map;
+        if (document.readyState === "complete")
+            tiles.addTo(map);
+        else
+            window.addEventListener("load", function () { tiles.addTo(map); });
         this.routes = L.layerGroup().addTo(this.map);
         this.marker = null;
         this.centered = !!view;

@@ -1,4 +1,7 @@
+#include "player/RVMapView.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -10,6 +13,10 @@
 int main(int argc, char** argv)
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Map tiles through the program's scheme, cached in a folder of the run's own.
+    QTemporaryDir cacheDir;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheDir.path()));
+    RVMapView::registerTileScheme();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Korvela"));
     QApplication::setApplicationName(QStringLiteral("Korvela Player"));

@@ -3,10 +3,13 @@
 #include "player/RVMapBridge.h"
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
+#include "player/RVMapViewTileAddress.h"
 
 #include "metadata/RVSettings.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImage>
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -221,19 +224,27 @@ TEST(MapPage, RouteIsFittedAndAnotherProviderKeepsTheView)
     EXPECT_NEAR(after.value("lng").toDouble(), before.value("lng").toDouble(), 1e-6);
 }
 
-// Tiles come from the address in the settings, and the request names the program.
-TEST(MapPage, TilesComeFromTheSettingAndNameTheProgram)
+// Tiles come from the address in the settings, name the program, and stay on disk: once the
+// server is gone a new page still shows the tiles it served, though they had expired.
+TEST(MapPage, TilesComeFromTheSettingNameTheProgramAndShowOffline)
 {
+    QByteArray png;
+    QBuffer pngBuffer(&png);
+    pngBuffer.open(QIODevice::WriteOnly);
+    QImage(256, 256, QImage::Format_RGB32).save(&pngBuffer, "PNG");
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     QStringList requests;
     QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &requests] {
-                const QByteArray request = socket->readAll();
-                requests.append(QString::fromLatin1(request));
-                socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
-                              "Connection: close\r\n\r\n");
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &requests, &png] {
+                requests.append(QString::fromLatin1(socket->readAll()));
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\n"
+                              "Date: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                              "Expires: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                              "Last-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                              "Connection: close\r\nContent-Length: " +
+                              QByteArray::number(png.size()) + "\r\n\r\n" + png);
                 socket->disconnectFromHost();
             });
         }
@@ -241,16 +252,65 @@ TEST(MapPage, TilesComeFromTheSettingAndNameTheProgram)
     RVSettings::setText(
         RVSettings::kMapTileUrl,
         QStringLiteral("http://127.0.0.1:%1/tiles/{z}/{x}/{y}.png").arg(server.serverPort()));
-    RVMapView view;
-    const bool opened = openPage(view, "OpenStreetMap");
-    QElapsedTimer timer;
-    timer.start();
-    while (requests.isEmpty() && timer.elapsed() < 15000)
-        QSignalSpy(&view, &QObject::destroyed).wait(50);
+    const char* tileShown = "document.querySelectorAll('img.leaflet-tile-loaded').length > 0";
+    bool online = false;
+    {
+        RVMapView view;
+        online = openPage(view, "OpenStreetMap") && waitFor(view, tileShown);
+    }
+    server.close();
+    bool offline = false;
+    {
+        RVMapView view;
+        offline = openPage(view, "OpenStreetMap") && waitFor(view, tileShown);
+    }
     RVSettings::setText(RVSettings::kMapTileUrl, QString());
-    ASSERT_TRUE(opened);
+    EXPECT_TRUE(online);
+    EXPECT_TRUE(offline);
     ASSERT_FALSE(requests.isEmpty());
     EXPECT_TRUE(requests.first().startsWith("GET /tiles/2/")) << requests.first().toStdString();
     EXPECT_TRUE(requests.first().contains("User-Agent: KorvelaPlayer/"))
         << requests.first().toStdString();
+}
+
+// A page's tile request becomes a server address only when it names a tile of the grid.
+TEST(MapTileAddress, OnlyTilesOfTheGridReachTheServer)
+{
+    const QString osm = RVSettings::kDefaultMapTileUrl;
+    const QString subdomains = "https://{s}.tiles.example/{z}/{x}/{y}{r}.png";
+    const struct
+    {
+        QString tileTemplate;
+        const char* request;
+        const char* address; // empty: refused
+    } cases[] = {
+        {osm, "korvela-tile:0/0/0", "https://tile.openstreetmap.org/0/0/0.png"},
+        {osm, "korvela-tile:19/524287/0", "https://tile.openstreetmap.org/19/524287/0.png"},
+        {osm, "korvela-tile:24/16777215/16777215",
+         "https://tile.openstreetmap.org/24/16777215/16777215.png"},
+        {subdomains, "korvela-tile:2/1/2", "https://a.tiles.example/2/1/2.png"},
+        {subdomains, "korvela-tile:2/1/3", "https://b.tiles.example/2/1/3.png"},
+        {osm, "korvela-tile:19/524288/0", ""}, // one column past the grid
+        {osm, "korvela-tile:2/0/4", ""},
+        {osm, "korvela-tile:25/0/0", ""},
+        {osm, "korvela-tile:2/-1/0", ""},
+        {osm, "korvela-tile:2/+1/0", ""},
+        {osm, "korvela-tile:2/1", ""},
+        {osm, "korvela-tile:2/1/1/1", ""},
+        {osm, "korvela-tile:2/1/1?x=1", ""},
+        {osm, "korvela-tile:2/%2e%2e/1", ""},
+        {osm, "korvela-tile:1 /1/1", ""},
+        {osm, "korvela-tile:99999999999/1/1", ""},
+        {osm, "https://tile.openstreetmap.org/2/1/1.png", ""},
+        {"file:///etc/{z}/{x}/{y}", "korvela-tile:2/1/1", ""},
+        {"https://tiles.example/{z}/{x}.png", "korvela-tile:2/1/1", ""},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QUrl> address =
+            RVMapViewTileAddressUtil::serverAddress(c.tileTemplate, QUrl(c.request));
+        EXPECT_EQ(address ? address->toString().toStdString() : std::string(), c.address)
+            << c.request;
+    }
+    EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate("file:///{z}/{x}/{y}"), osm);
+    EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate(subdomains), subdomains);
 }

@@ -1,6 +1,9 @@
 #include "metadata/RVSettings.h"
 
+#include "player/RVMapView.h"
+
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -11,6 +14,10 @@
 int main(int argc, char** argv)
 {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Map tiles through the program's scheme, cached in a folder of the run's own.
+    QTemporaryDir cacheDir;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheDir.path()));
+    RVMapView::registerTileScheme();
     QApplication app(argc, argv);
     QTemporaryDir settingsDir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsDir.path());

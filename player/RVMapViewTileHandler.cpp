@@ -1,0 +1,90 @@
+#include "player/RVMapViewTileHandler.h"
+
+#include "player/RVMapViewTileAddress.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QNetworkAccessManager>
+#include <QNetworkDiskCache>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QWebEngineUrlRequestJob>
+
+namespace {
+
+// No HTTP answer at all (the network or the host cannot be reached, a timeout), or a server
+// that cannot give the tile now: an old copy is better than none. A 4xx answer is the
+// server's word that there is no such tile.
+bool worthTheCache(const QNetworkReply* reply)
+{
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    return !status.isValid() || status.toInt() >= 500;
+}
+
+} // namespace
+
+RVMapViewTileHandler::RVMapViewTileHandler(const QString& cacheDirectory, const QString& userAgent,
+                                           QObject* parent)
+    : QWebEngineUrlSchemeHandler(parent), m_network(new QNetworkAccessManager(this)),
+      m_userAgent(userAgent), m_tileTemplate(RVMapViewTileAddressUtil::usableTemplate(QString()))
+{
+    QDir().mkpath(cacheDirectory);
+    auto* cache = new QNetworkDiskCache(m_network);
+    cache->setCacheDirectory(cacheDirectory);
+    cache->setMaximumCacheSize(kCacheBytes);
+    m_network->setCache(cache);
+}
+
+void RVMapViewTileHandler::requestStarted(QWebEngineUrlRequestJob* job)
+{
+    const std::optional<QUrl> address =
+        RVMapViewTileAddressUtil::serverAddress(m_tileTemplate, job->requestUrl());
+    if (!address) {
+        job->fail(QWebEngineUrlRequestJob::UrlInvalid);
+        return;
+    }
+    fetch(job, *address, false);
+}
+
+void RVMapViewTileHandler::fetch(QWebEngineUrlRequestJob* job, const QUrl& address, bool cacheOnly)
+{
+    QNetworkRequest request(address);
+    request.setHeader(QNetworkRequest::UserAgentHeader, m_userAgent);
+    // PreferNetwork is HTTP's own rule: a fresh copy from the cache, a stale one revalidated.
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
+                         cacheOnly ? QNetworkRequest::AlwaysCache : QNetworkRequest::PreferNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, true);
+    request.setTransferTimeout(kTimeoutMs);
+    QNetworkReply* reply = m_network->get(request);
+    // The page may drop the request (a tile scrolled away): the engine then deletes the job.
+    QPointer<QWebEngineUrlRequestJob> pending(job);
+    connect(job, &QObject::destroyed, reply, &QNetworkReply::abort);
+    connect(reply, &QNetworkReply::finished, this, [this, pending, reply, cacheOnly] {
+        reply->deleteLater();
+        if (pending)
+            answer(pending, reply, cacheOnly);
+    });
+}
+
+void RVMapViewTileHandler::answer(QWebEngineUrlRequestJob* job, QNetworkReply* reply,
+                                  bool cacheOnly)
+{
+    if (reply->error() == QNetworkReply::NoError) {
+        QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
+        if (type.isEmpty())
+            type = QByteArrayLiteral("image/png");
+        // The engine reads the body on its own thread while the job lives; the job owns it.
+        auto* body = new QBuffer(job);
+        body->setData(reply->readAll());
+        job->reply(type, body);
+        return;
+    }
+    if (!cacheOnly && worthTheCache(reply)) {
+        fetch(job, reply->request().url(), true);
+        return;
+    }
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    job->fail(status == 404 || status == 410 ? QWebEngineUrlRequestJob::UrlNotFound
+                                             : QWebEngineUrlRequestJob::RequestFailed);
+}
