@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
@@ -56,6 +57,33 @@ RVMapView::RVMapView(QWidget* parent)
         if (ok)
             QTimer::singleShot(1000, this, &RVMapView::pageReady);
     });
+}
+
+bool RVMapView::event(QEvent* event)
+{
+    // Keys reach the page through a child widget the web engine makes (its focus proxy),
+    // made again with each page: watch every child for Tab.
+    if (event->type() == QEvent::ChildAdded) {
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
+            child->installEventFilter(this);
+    }
+    return QWebEngineView::event(event);
+}
+
+bool RVMapView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers others =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        const bool backward = key->key() == Qt::Key_Backtab ||
+                              (key->key() == Qt::Key_Tab && key->modifiers() & Qt::ShiftModifier);
+        if (!others && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(!backward);
+            return true;
+        }
+    }
+    return QWebEngineView::eventFilter(watched, event);
 }
 
 QString RVMapView::userAgent()

@@ -17,6 +17,10 @@ class RVMapScriptObject;
 // the user's cache folder (so tiles seen before show offline); the scheme must be registered
 // before the application object exists (registerTileScheme), otherwise the pages ask the tile
 // server directly.
+//
+// The map is one stop of the window's Tab order: Tab and Shift+Tab in the page hand the focus
+// on to the window's next or previous control instead of walking the page's own links, which
+// would keep the focus in the page for good.
 class RVMapView final : public QWebEngineView, public RVMapScriptRunner
 {
     Q_OBJECT
@@ -50,6 +54,10 @@ public:
 Q_SIGNALS:
     // A second after a page has loaded, when its map is ready for the route.
     void pageReady();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Loads the page with the settings it reads at start (tile address, view to show).

@@ -1,5 +1,7 @@
 #include "MapPageScript.h"
+#include "WindowTestSupport.h"
 
+#include "player/RVMainViewController.h"
 #include "player/RVMapBridge.h"
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
@@ -11,9 +13,12 @@
 #include <QElapsedTimer>
 #include <QImage>
 
+#include <QApplication>
+#include <QMainWindow>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <algorithm>
 #include <tuple>
 
@@ -313,4 +318,35 @@ TEST(MapTileAddress, OnlyTilesOfTheGridReachTheServer)
     }
     EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate("file:///{z}/{x}/{y}"), osm);
     EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate(subdomains), subdomains);
+}
+
+// The map is one stop of the window's Tab order: Tab enters the page and leaves it again, and
+// Shift+Tab leaves it backwards, however the page would move its own focus.
+TEST(MapPage, TabEntersAndLeavesTheMap)
+{
+    windowtest::IsolatedSettings settings;
+    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+    controller.loadView(windowtest::makeVideoList(false));
+    QMainWindow* window = controller.window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    RVMapView* map = controller.mapWebView();
+    QSignalSpy ready(map, &RVMapView::pageReady);
+    ASSERT_TRUE(ready.wait(30000));
+    QWidget* fullScreen = window->findChild<QWidget*>("fullScreenButton");
+    ASSERT_NE(fullScreen, nullptr);
+    const auto focusInMap = [map] {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && (focus == map || map->isAncestorOf(focus));
+    };
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        fullScreen->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(fullScreen, Qt::Key_Tab);
+        ASSERT_TRUE(QTest::qWaitFor(focusInMap)) << key;
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !focusInMap(); })) << key;
+        if (key == Qt::Key_Backtab)
+            EXPECT_EQ(QApplication::focusWidget(), fullScreen);
+    }
 }
