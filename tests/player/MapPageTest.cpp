@@ -346,7 +346,8 @@ TEST(MapPage, TabEntersAndLeavesTheMap)
         ASSERT_TRUE(QTest::qWaitFor(focusInMap)) << key;
         QTest::keyClick(QApplication::focusWidget(), key);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !focusInMap(); })) << key;
-        if (key == Qt::Key_Backtab)
+        if (key == Qt::Key_Backtab) {
             EXPECT_EQ(QApplication::focusWidget(), fullScreen);
+        }
     }
 }
