@@ -217,7 +217,11 @@
             map.getPanes().overlayPane.appendChild(this.canvas);
             map.on("moveend resize", this.scheduleRedraw, this);
             map.on("click", this.onMapClick, this);
-            this.scheduleRedraw();
+            // The first drawing waits for the calls already sent with the route (the window
+            // fits a new route into the view right after drawing it): a task queued now runs
+            // after them, so a day's route is not drawn first at a view that is about to go.
+            var self = this;
+            setTimeout(function () { self.scheduleRedraw(); }, 0);
         },
         onRemove: function (map) {
             map.off("moveend resize", this.scheduleRedraw, this);
