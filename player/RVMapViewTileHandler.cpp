@@ -57,6 +57,10 @@ void RVMapViewTileHandler::fetch(QWebEngineUrlRequestJob* job, const QUrl& addre
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, true);
     request.setTransferTimeout(kTimeoutMs);
     QNetworkReply* reply = m_network->get(request);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > kMaxTileBytes)
+            reply->abort();
+    });
     // The page may drop the request (a tile scrolled away): the engine then deletes the job.
     QPointer<QWebEngineUrlRequestJob> pending(job);
     connect(job, &QObject::destroyed, reply, &QNetworkReply::abort);
@@ -74,9 +78,10 @@ void RVMapViewTileHandler::answer(QWebEngineUrlRequestJob* job, QNetworkReply* r
         QByteArray type = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
         if (type.isEmpty())
             type = QByteArrayLiteral("image/png");
-        // The engine reads the body on its own thread while the job lives; the job owns it.
-        auto* body = new QBuffer(job);
+        // The engine reads the body on its own thread until the job is gone.
+        auto* body = new QBuffer;
         body->setData(reply->readAll());
+        connect(job, &QObject::destroyed, body, &QObject::deleteLater);
         job->reply(type, body);
         return;
     }

@@ -22,6 +22,9 @@ class RVMapViewTileHandler final : public QWebEngineUrlSchemeHandler
 public:
     // The cache folder's bound: the tiles of a few cities at every zoom.
     static constexpr qint64 kCacheBytes = 200 * 1024 * 1024;
+    // A tile is a picture of 256 by 256 pixels, tens of kilobytes; anything far larger is not
+    // one and is not kept in memory.
+    static constexpr qint64 kMaxTileBytes = 4 * 1024 * 1024;
     // A tile that has not arrived after this long is served from the cache, if it is there;
     // tile servers answer within a second.
     static constexpr int kTimeoutMs = 6000;
