@@ -13,14 +13,37 @@
 
 namespace {
 
-// No HTTP answer at all (the network or the host cannot be reached, a timeout), or a server
-// that cannot give the tile now: an old copy is better than none. A 4xx answer is the
-// server's word that there is no such tile.
+// No answer at all (the network or the host cannot be reached, a timeout) or a server that
+// cannot give the tile now: an old copy is better than none. A 4xx answer is the server's word
+// that there is no such tile. (The reply's status code cannot tell: after a failed
+// revalidation it is the cached copy's.)
 bool worthTheCache(const QNetworkReply* reply)
 {
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    return !status.isValid() || status.toInt() >= 500;
+    const QNetworkReply::NetworkError error = reply->error();
+    return error < QNetworkReply::ContentAccessDenied ||
+           (error >= QNetworkReply::InternalServerError &&
+            error <= QNetworkReply::UnknownServerError);
 }
+
+// The disk cache keeps tiles only, and keeps them: QNetworkDiskCache stores whatever answer it
+// is given and QNetworkAccessManager drops an entry the server answers with an error, so a
+// server's error page (503, 404) would take the place of the tile kept for going offline.
+// Tiles go only when the cache is over its size.
+class TileCache final : public QNetworkDiskCache
+{
+public:
+    using QNetworkDiskCache::QNetworkDiskCache;
+
+    QIODevice* prepare(const QNetworkCacheMetaData& metaData) override
+    {
+        const QVariant status =
+            metaData.attributes().value(QNetworkRequest::HttpStatusCodeAttribute);
+        if (status.isValid() && status.toInt() != 200)
+            return nullptr;
+        return QNetworkDiskCache::prepare(metaData);
+    }
+    bool remove(const QUrl&) override { return false; }
+};
 
 } // namespace
 
@@ -30,7 +53,7 @@ RVMapViewTileHandler::RVMapViewTileHandler(const QString& cacheDirectory, const 
       m_userAgent(userAgent), m_tileTemplate(RVMapViewTileAddressUtil::usableTemplate(QString()))
 {
     QDir().mkpath(cacheDirectory);
-    auto* cache = new QNetworkDiskCache(m_network);
+    auto* cache = new TileCache(m_network);
     cache->setCacheDirectory(cacheDirectory);
     cache->setMaximumCacheSize(kCacheBytes);
     m_network->setCache(cache);
