@@ -5,6 +5,7 @@
 #include "app/RVCommandLine.h"
 #include "app/RVSingleInstance.h"
 #include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
 
 #include "korvela_version.h"
 
@@ -22,6 +23,8 @@ int main(int argc, char* argv[])
 
     // The video surface and the map's web view share GL contexts.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The map's tiles come through a scheme of the program's own, known before the web engine.
+    RVMapView::registerTileScheme();
     QApplication application(argc, argv);
     // These names place the settings store (~/.config/Korvela/Korvela Player.conf).
     QApplication::setOrganizationName(QStringLiteral("Korvela"));

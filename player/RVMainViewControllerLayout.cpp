@@ -254,8 +254,7 @@ void RVMainViewController::buildWindow()
     m_videoMapSplitter->setSizes({360, 240});
 
     // Tab goes from the window's own focus (the video, where it starts) through the list and
-    // the buttons in the order they are seen; the map page comes last, as the web view keeps
-    // Tab for its own links once it has the focus.
+    // the buttons in the order they are seen, then the map page, which hands Tab on.
     const QList<QWidget*> tabOrder{m_mainView,         m_addVideoButton,   m_removeVideoButton,
                                    m_filesView,        m_rewindButton,     m_prevFrameButton,
                                    m_playPauseButton,  m_nextFrameButton,  m_fastForwardButton,

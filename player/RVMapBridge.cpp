@@ -8,7 +8,10 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 #include <string>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -17,6 +20,9 @@ constexpr double kFixBound = double(0.00001f);
 constexpr double kCentreBound = 0.0001;
 // British read-outs: feet from metres (mph from km/h is RVUnits').
 constexpr double kFeetPerMetre = double(1.0f / 0.305f);
+
+// Tracks of at least this many points are read on two threads.
+constexpr std::size_t kParallelPoints = 100000;
 
 // How often a changing map centre is written to the settings store.
 constexpr qint64 kCenterSaveIntervalMs = 5000;
@@ -116,20 +122,49 @@ void RVMapBridge::drawRoute()
                             .arg(track[*first].latitude(), track[*first].longitude()));
 
     // Every run of points whose latitude is not exactly 0 becomes one polyline, thinned to
-    // what a map can show. A day's track is close to a million points, so the call texts are
-    // built as bytes.
-    // Both coordinates are read in one walk over the track (a day's track is 55 MB).
-    std::vector<double> latitudes;
-    std::vector<double> longitudes;
-    std::size_t runStart = 0;
-    const auto drawRun = [&] {
-        const std::vector<std::size_t> kept =
-            RVRouteSimplifier::simplify(latitudes, longitudes, m_toleranceMetres);
+    // what a map can show. A day's track is close to a million points (55 MB): both
+    // coordinates are read in one walk, on two threads for a long track, and the call texts
+    // are built as bytes.
+    const std::size_t n = track.size();
+    // Kept between draws: a day's coordinates are 14 MB, and new memory costs a page fault per
+    // 4 KB (a quarter of the reading time). A much smaller track lets the memory go.
+    std::vector<double>& latitudes = m_latitudes;
+    std::vector<double>& longitudes = m_longitudes;
+    if (latitudes.capacity() > 4 * n + 65536) {
+        latitudes = std::vector<double>();
+        longitudes = std::vector<double>();
+    }
+    latitudes.resize(n);
+    longitudes.resize(n);
+    const auto read = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i) {
+            latitudes[i] = RVCoordinateValue::value(track[i].latitudeText());
+            longitudes[i] = RVCoordinateValue::value(track[i].longitudeText());
+        }
+    };
+    bool read2 = false;
+    if (n >= kParallelPoints) {
+        try {
+            std::thread second(read, n / 2, n);
+            read(0, n / 2);
+            second.join();
+            read2 = true;
+        } catch (const std::system_error&) {
+            // No thread to be had: read below on this one.
+        }
+    }
+    if (!read2)
+        read(0, n);
+
+    const auto drawRun = [&](std::size_t begin, std::size_t end) {
+        const std::vector<std::size_t> kept = RVRouteSimplifier::simplify(
+            std::span<const double>(latitudes).subspan(begin, end - begin),
+            std::span<const double>(longitudes).subspan(begin, end - begin), m_toleranceMetres);
         std::string call;
         call.reserve(16 + kept.size() * 26);
         call = "drawRoute([";
         for (std::size_t k : kept) {
-            const RVPoint& point = track[runStart + k];
+            const RVPoint& point = track[begin + k];
             call += '[';
             appendView(call, point.latitudeText());
             call += ", ";
@@ -137,27 +172,21 @@ void RVMapBridge::drawRoute()
             call += "],";
         }
         call += "]);";
-        m_runner->runScript(QString::fromUtf8(call.data(), qsizetype(call.size())));
+        // The texts are ASCII: Latin-1 is their quickest way into a QString.
+        m_runner->runScript(QString::fromLatin1(call.data(), qsizetype(call.size())));
     };
     float previous = 0;
-    for (std::size_t i = 0; i < track.size(); ++i) {
-        const double value = RVCoordinateValue::value(track[i].latitudeText());
-        const float latitude = float(value);
-        if (latitude != 0 && previous == 0) {
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const float latitude = float(latitudes[i]);
+        if (latitude != 0 && previous == 0)
             runStart = i;
-            latitudes.clear();
-            longitudes.clear();
-        } else if (latitude == 0 && previous != 0) {
-            drawRun();
-        }
-        if (latitude != 0) {
-            latitudes.push_back(value);
-            longitudes.push_back(RVCoordinateValue::value(track[i].longitudeText()));
-        }
+        else if (latitude == 0 && previous != 0)
+            drawRun(runStart, i);
         previous = latitude;
     }
     if (previous != 0)
-        drawRun();
+        drawRun(runStart, n);
 
     // A newly chosen trip is shown whole; a redraw of the same one (a page loaded again, with
     // the view the user had) keeps the view.

@@ -75,4 +75,7 @@ private:
     double m_progress = -1; // the latest playback position given, for redraws
     std::optional<std::pair<double, double>> m_unsavedCenter; // latitude, longitude (degrees)
     QElapsedTimer m_sinceCenterSaved;
+    // The track's coordinates (degrees) as drawRoute last read them.
+    std::vector<double> m_latitudes;
+    std::vector<double> m_longitudes;
 };

@@ -2,6 +2,8 @@
 
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptObject.h"
+#include "player/RVMapViewTileAddress.h"
+#include "player/RVMapViewTileHandler.h"
 
 #include "korvela_version.h"
 
@@ -10,6 +12,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QTimer>
@@ -18,12 +21,25 @@
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineUrlScheme>
 
 namespace {
 
 const QString kConfigScriptName = QStringLiteral("korvela-map-config");
-// Tiles of a few cities at every zoom; the web engine evicts the oldest beyond this.
-constexpr int kTileCacheBytes = 200 * 1024 * 1024;
+// The page's own resources and scripts (the Google page's); tiles have a cache of their own.
+constexpr int kHttpCacheBytes = 50 * 1024 * 1024;
+
+bool tileSchemeRegistered()
+{
+    return !QWebEngineUrlScheme::schemeByName(RVMapViewTileAddressUtil::kScheme).name().isEmpty();
+}
+
+// The tile handler of the shared profile; none when the scheme was not registered.
+QPointer<RVMapViewTileHandler>& tileHandler()
+{
+    static QPointer<RVMapViewTileHandler> handler;
+    return handler;
+}
 
 } // namespace
 
@@ -43,10 +59,54 @@ RVMapView::RVMapView(QWidget* parent)
     });
 }
 
+bool RVMapView::event(QEvent* event)
+{
+    // Keys reach the page through a child widget the web engine makes (its focus proxy),
+    // made again with each page: watch every child for Tab.
+    if (event->type() == QEvent::ChildAdded) {
+        if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()))
+            child->installEventFilter(this);
+    }
+    return QWebEngineView::event(event);
+}
+
+bool RVMapView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers others =
+            key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+        const bool backward = key->key() == Qt::Key_Backtab ||
+                              (key->key() == Qt::Key_Tab && key->modifiers() & Qt::ShiftModifier);
+        if (!others && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(!backward);
+            return true;
+        }
+    }
+    return QWebEngineView::eventFilter(watched, event);
+}
+
 QString RVMapView::userAgent()
 {
     return QStringLiteral("KorvelaPlayer/%1 (dash-camera player; map view)")
         .arg(QStringLiteral(KORVELA_VERSION));
+}
+
+void RVMapView::registerTileScheme()
+{
+    if (tileSchemeRegistered())
+        return;
+    QWebEngineUrlScheme scheme(RVMapViewTileAddressUtil::kScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    // Secure and fetchable across origins like the https tiles it stands for.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+QString RVMapView::tileCacheDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+           QStringLiteral("/tiles");
 }
 
 QWebEngineProfile* RVMapView::profile()
@@ -61,8 +121,14 @@ QWebEngineProfile* RVMapView::profile()
         QDir().mkpath(cache);
         shared->setCachePath(cache);
         shared->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-        shared->setHttpCacheMaximumSize(kTileCacheBytes);
+        shared->setHttpCacheMaximumSize(kHttpCacheBytes);
         shared->setHttpUserAgent(userAgent());
+        if (tileSchemeRegistered()) {
+            tileHandler() = new RVMapViewTileHandler(tileCacheDirectory(), userAgent(), shared);
+            shared->installUrlSchemeHandler(RVMapViewTileAddressUtil::kScheme, tileHandler());
+        } else {
+            tileHandler() = nullptr;
+        }
     }
     return shared;
 }
@@ -117,7 +183,11 @@ void RVMapView::setMapsProvider(const QString& provider)
 void RVMapView::loadPage(const QString& resource, const QVariant& view)
 {
     m_pageLoaded = false;
-    QJsonObject config{{QStringLiteral("tileUrl"), RVSettings::mapTileUrl()}};
+    const QString tiles = RVMapViewTileAddressUtil::usableTemplate(RVSettings::mapTileUrl());
+    if (tileHandler())
+        tileHandler()->setTileTemplate(tiles);
+    QJsonObject config{{QStringLiteral("tileUrl"),
+                        tileHandler() ? RVMapViewTileAddressUtil::pageTemplate() : tiles}};
     const QVariantMap viewMap = view.toMap();
     if (viewMap.contains(QStringLiteral("zoom")))
         config.insert(QStringLiteral("view"), QJsonObject::fromVariantMap(viewMap));

@@ -7,12 +7,20 @@
 
 class QWebChannel;
 class QWebEngineProfile;
+class RVMapViewTileHandler;
 class RVMapScriptObject;
 
 // The map page in a web view. Pages are resources named after the map provider
 // (":/maps/<provider>.html"); the page reaches the program through the "Cocoa" object.
-// Every map view shares one web profile that names the program to tile servers and keeps
-// the tiles in a disk cache under the user's cache folder.
+// Every map view shares one web profile. Its pages ask for tiles under the program's own
+// scheme, which RVMapViewTileHandler serves from the tile server through a disk cache under
+// the user's cache folder (so tiles seen before show offline); the scheme must be registered
+// before the application object exists (registerTileScheme), otherwise the pages ask the tile
+// server directly.
+//
+// The map is one stop of the window's Tab order: Tab and Shift+Tab in the page hand the focus
+// on to the window's next or previous control instead of walking the page's own links, which
+// would keep the focus in the page for good.
 class RVMapView final : public QWebEngineView, public RVMapScriptRunner
 {
     Q_OBJECT
@@ -32,6 +40,10 @@ public:
 
     // What tile servers are told: the program and its version.
     static QString userAgent();
+    // Declares the tile scheme to the web engine; call before the QApplication is made.
+    static void registerTileScheme();
+    // Where the tiles are cached: the user's cache folder + "/tiles".
+    static QString tileCacheDirectory();
     // The shared profile of the map pages, made on first use.
     static QWebEngineProfile* profile();
 
@@ -42,6 +54,10 @@ public:
 Q_SIGNALS:
     // A second after a page has loaded, when its map is ready for the route.
     void pageReady();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Loads the page with the settings it reads at start (tile address, view to show).

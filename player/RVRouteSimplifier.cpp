@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace {
@@ -11,6 +13,8 @@ constexpr double kMetresPerDegree = 111320.0;
 // splits at the farthest point, which costs n^2 for a run that peels one point at a time (a
 // spiral); runs bound that, and add only one kept point per run.
 constexpr std::size_t kRunPoints = 1024;
+// Routes of at least this many runs are thinned on two threads (a day's 10 Hz track is 844).
+constexpr std::size_t kParallelRuns = 64;
 
 struct Projected
 {
@@ -32,7 +36,9 @@ double squaredDistanceToSegment(Projected p, Projected a, Projected b)
     return ex * ex + ey * ey;
 }
 
-void simplifyRun(const std::vector<double>& latitudes, const std::vector<double>& longitudes,
+// Marks the points between first and last that the line must pass through; the run's ends
+// are the caller's.
+void simplifyRun(std::span<const double> latitudes, std::span<const double> longitudes,
                  std::size_t first, std::size_t last, double tolerance2,
                  std::vector<Projected>& projected, std::vector<char>& keep)
 {
@@ -50,7 +56,6 @@ void simplifyRun(const std::vector<double>& latitudes, const std::vector<double>
         projected[i - first] = {dLon * metresPerDegreeEast,
                                 (latitudes[i] - latitudes[first]) * kMetresPerDegree};
     }
-    keep[first] = keep[last] = 1;
     std::vector<std::pair<std::size_t, std::size_t>> stack{{first, last}};
     while (!stack.empty()) {
         const auto [a, b] = stack.back();
@@ -76,8 +81,8 @@ void simplifyRun(const std::vector<double>& latitudes, const std::vector<double>
 
 } // namespace
 
-std::vector<std::size_t> RVRouteSimplifier::simplify(const std::vector<double>& latitudes,
-                                                     const std::vector<double>& longitudes,
+std::vector<std::size_t> RVRouteSimplifier::simplify(std::span<const double> latitudes,
+                                                     std::span<const double> longitudes,
                                                      double toleranceMetres)
 {
     const std::size_t n = std::min(latitudes.size(), longitudes.size());
@@ -88,11 +93,33 @@ std::vector<std::size_t> RVRouteSimplifier::simplify(const std::vector<double>& 
         return kept;
     }
     std::vector<char> keep(n, 0);
-    std::vector<Projected> projected;
     const double tolerance2 = toleranceMetres * toleranceMetres;
-    for (std::size_t first = 0; first + 1 < n; first += kRunPoints)
-        simplifyRun(latitudes, longitudes, first, std::min(first + kRunPoints, n - 1), tolerance2,
-                    projected, keep);
+    const std::size_t runs = (n - 1 + kRunPoints - 1) / kRunPoints;
+    const auto thin = [&](std::size_t fromRun, std::size_t toRun) {
+        std::vector<Projected> projected;
+        for (std::size_t run = fromRun; run < toRun; ++run) {
+            const std::size_t first = run * kRunPoints;
+            simplifyRun(latitudes, longitudes, first, std::min(first + kRunPoints, n - 1),
+                        tolerance2, projected, keep);
+        }
+    };
+    // Runs mark only the points inside them, so two threads never write the same flag.
+    bool thinned = false;
+    if (runs >= kParallelRuns) {
+        try {
+            std::thread second(thin, runs / 2, runs);
+            thin(0, runs / 2);
+            second.join();
+            thinned = true;
+        } catch (const std::system_error&) {
+            // No thread to be had: the work is done below on this one.
+        }
+    }
+    if (!thinned)
+        thin(0, runs);
+    for (std::size_t first = 0; first < n; first += kRunPoints)
+        keep[first] = 1;
+    keep[n - 1] = 1;
     for (std::size_t i = 0; i < n; ++i) {
         if (keep[i])
             kept.push_back(i);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <vector>
 
 // Thins a route for drawing: keeps the points a line must pass through so that no dropped
@@ -12,9 +13,10 @@ class RVRouteSimplifier final
 {
 public:
     // Degrees in, one pair per point. The result lists the kept points' indices in order,
-    // always with the first and the last; a tolerance of 0 keeps every point.
-    static std::vector<std::size_t> simplify(const std::vector<double>& latitudes,
-                                             const std::vector<double>& longitudes,
+    // always with the first and the last; a tolerance of 0 keeps every point. A long route
+    // is thinned on two threads.
+    static std::vector<std::size_t> simplify(std::span<const double> latitudes,
+                                             std::span<const double> longitudes,
                                              double toleranceMetres);
 
     // Half a metre: under two pixels at the map's closest zoom, well below a GPS fix's error.

@@ -158,6 +158,8 @@ void BM_DrawRoute(benchmark::State& state)
     state.counters["points"] = count;
     state.counters["drawnPoints"] = page().drawnPoints;
     state.counters["bridgeMs"] = page().bridgeMs;
+    state.counters["drawnVertices"] =
+        evaluate(page().view, "korvelaMapState().drawnVertices").toDouble();
 }
 
 void BM_ZoomStep(benchmark::State& state)
@@ -174,6 +176,8 @@ void BM_ZoomStep(benchmark::State& state)
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         step = -step;
     }
+    state.counters["drawnVertices"] =
+        evaluate(page().view, "korvelaMapState().drawnVertices").toDouble();
 }
 
 void BM_MovePositionSequential(benchmark::State& state)
@@ -289,6 +293,7 @@ int main(int argc, char** argv)
         return 1;
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    RVMapView::registerTileScheme();
     QApplication app(argc, argv);
     // The map centre and provider the benchmarks store go to a folder of their own.
     QTemporaryDir settings;

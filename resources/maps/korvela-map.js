@@ -67,10 +67,18 @@
         var view = handedView();
         this.map = L.map(element, { preferCanvas: true, zoomControl: true, worldCopyJump: true })
             .setView(view ? [view.lat, view.lng] : [0, 0], view ? view.zoom : 2);
-        L.tileLayer(config.tileUrl || defaultTileUrl, {
+        var tiles = L.tileLayer(config.tileUrl || defaultTileUrl, {
             maxZoom: 19,
             attribution: "&copy; OpenStreetMap contributors"
-        }).addTo(this.map);
+        });
+        // Tiles are asked for once the page has loaded: the page's load waits for every image
+        // asked for before it, and a tile server that is slow to answer must not hold up the
+        // route, which is drawn when the page has loaded.
+        var map = this.map;
+        if (document.readyState === "complete")
+            tiles.addTo(map);
+        else
+            window.addEventListener("load", function () { tiles.addTo(map); });
         this.routes = L.layerGroup().addTo(this.map);
         this.marker = null;
         this.centered = !!view;
@@ -91,14 +99,63 @@
         }
     };
     // A route on a canvas of its own. Its points are projected once (Web Mercator pixels at
-    // zoom 0); every redraw scales them to the zoom and draws a vertex only where the line has
-    // moved at least a pixel on screen, so a zoom step over a day's route (tens of thousands of
-    // points) costs one pass of arithmetic and a path of at most a vertex per pixel. The layer
+    // zoom 0) and ranked once by how far the line would stray without them (Douglas-Peucker
+    // run down to the last point); a zoom level draws only the points that matter at its scale,
+    // a list made on the first redraw at that zoom and kept. A fitted day's route (tens of
+    // thousands of points, a line that crosses itself all day) then strokes a vertex per pixel
+    // of curvature rather than one per pixel of length, which is what costs: stroking a
+    // wide line costs per segment. Steps wholly outside the canvas are not stroked. The layer
     // follows the map on every zoom and move end; during a zoom animation it is hidden.
     var kRoutePadding = 0.1;  // drawn beyond the view on each side (as Leaflet pads its own)
     var kClickPixels = 6;     // how near a click must be to the line
     var kPathVertices = 256;  // vertices per stroked path
-    var kMinStep2 = 4;        // squared pixels between drawn vertices: half the line width
+    var kTolerancePixels = 1; // how far the drawn line may stray on screen: a quarter of its width
+    var kRankRun = 4096;      // points ranked together; see rankPoints
+    var kKeptLevels = 24;     // zoom levels whose point lists are kept at once
+
+    // The squared distance (zoom-0 pixels) at which each point stops being drawn: a point is
+    // drawn at tolerance t when its rank exceeds t^2. Each point's rank is its distance from
+    // the chord Douglas-Peucker splits it off, capped by the rank of the points that split
+    // before it, so the points drawn at any tolerance are exactly what Douglas-Peucker keeps.
+    // Runs of kRankRun points with both ends always drawn bound the cost of a spiral (a split
+    // that peels one point at a time costs n^2).
+    function rankPoints(xs, ys, n) {
+        var rank = new Float64Array(n);
+        var stack = [];
+        for (var first = 0; first < n; first += kRankRun) {
+            var last = Math.min(first + kRankRun, n - 1);
+            rank[first] = Infinity;
+            rank[last] = Infinity;
+            stack.push(first, last, Infinity);
+            while (stack.length) {
+                var cap = stack.pop(), b = stack.pop(), a = stack.pop();
+                if (b - a < 2)
+                    continue;
+                var ax = xs[a], ay = ys[a], dx = xs[b] - ax, dy = ys[b] - ay;
+                var length2 = dx * dx + dy * dy;
+                var farthest = -1, split = a + 1;
+                for (var i = a + 1; i < b; ++i) {
+                    var px = xs[i] - ax, py = ys[i] - ay, d;
+                    if (length2 > 0) {
+                        var t = (px * dx + py * dy) / length2;
+                        t = t < 0 ? 0 : (t > 1 ? 1 : t);
+                        var ex = px - t * dx, ey = py - t * dy;
+                        d = ex * ex + ey * ey;
+                    } else {
+                        d = px * px + py * py;
+                    }
+                    if (d > farthest) {
+                        farthest = d;
+                        split = i;
+                    }
+                }
+                var r = farthest < cap ? farthest : cap;
+                rank[split] = r;
+                stack.push(a, split, r, split, b, r);
+            }
+        }
+        return rank;
+    }
 
     var RouteLayer = L.Layer.extend({
         // pairs: [latitude, longitude] in degrees, all finite.
@@ -124,7 +181,35 @@
             }
             this.pointCount = n;
             this.bounds = L.latLngBounds([south, west], [north, east]);
+            this.rank = rankPoints(this.xs, this.ys, n);
+            this.levels = {};     // zoom -> indices of the points drawn at that zoom
+            this.levelCount = 0;
             this.drawnVertices = 0;
+        },
+        // The indices of the points drawn at this scale (zoom-0 pixels to screen pixels).
+        pointsAt: function (zoom, scale) {
+            var level = this.levels[zoom];
+            if (level)
+                return level;
+            if (this.levelCount >= kKeptLevels) {
+                this.levels = {}; // fractional zooms (pinches) would otherwise pile up
+                this.levelCount = 0;
+            }
+            var tolerance = kTolerancePixels / scale;
+            var limit = tolerance * tolerance;
+            var rank = this.rank, n = this.pointCount, count = 0;
+            for (var i = 0; i < n; ++i) {
+                if (rank[i] > limit)
+                    ++count;
+            }
+            level = new Uint32Array(count);
+            for (var j = 0, k = 0; j < n; ++j) {
+                if (rank[j] > limit)
+                    level[k++] = j;
+            }
+            this.levels[zoom] = level;
+            ++this.levelCount;
+            return level;
         },
         onAdd: function (map) {
             this.canvas = L.DomUtil.create("canvas", "leaflet-zoom-hide korvela-route");
@@ -132,7 +217,11 @@
             map.getPanes().overlayPane.appendChild(this.canvas);
             map.on("moveend resize", this.scheduleRedraw, this);
             map.on("click", this.onMapClick, this);
-            this.scheduleRedraw();
+            // The first drawing waits for the calls already sent with the route (the window
+            // fits a new route into the view right after drawing it): a task queued now runs
+            // after them, so a day's route is not drawn first at a view that is about to go.
+            var self = this;
+            setTimeout(function () { self.scheduleRedraw(); }, 0);
         },
         onRemove: function (map) {
             map.off("moveend resize", this.scheduleRedraw, this);
@@ -182,8 +271,11 @@
             ctx.clearRect(0, 0, t.width, t.height);
             var xs = this.xs, ys = this.ys, n = this.pointCount;
             var s = t.scale, ox = t.x, oy = t.y;
+            var drawn = this.pointsAt(this._map.getZoom(), s);
+            var count = drawn.length;
             var lastX = xs[0] * s - ox, lastY = ys[0] * s - oy;
-            var vertices = 1;
+            var m = routeStyle.weight;
+            var right = t.width + m, bottom = t.height + m;
             ctx.lineWidth = routeStyle.weight;
             ctx.strokeStyle = routeStyle.color;
             ctx.globalAlpha = routeStyle.opacity;
@@ -192,22 +284,18 @@
             // Stroked in short paths: the cost of stroking one path grows faster than its
             // length when it crosses itself, as a day's driving does.
             var inPath = 0;
+            var vertices = 1;
             ctx.beginPath();
             ctx.moveTo(lastX, lastY);
-            for (var i = 1; i < n; ++i) {
+            for (var k = 1; k < count; ++k) {
+                var i = drawn[k];
                 var x = xs[i] * s - ox, y = ys[i] * s - oy;
-                var dx = x - lastX, dy = y - lastY;
-                if (dx * dx + dy * dy >= kMinStep2 || i === n - 1) {
-                    // A step wholly beyond one side of the canvas is not drawn.
-                    var m = routeStyle.weight;
-                    if ((x < -m && lastX < -m) || (y < -m && lastY < -m) ||
-                        (x > t.width + m && lastX > t.width + m) ||
-                        (y > t.height + m && lastY > t.height + m))
-                        ctx.moveTo(x, y);
-                    else
-                        ctx.lineTo(x, y);
-                    lastX = x;
-                    lastY = y;
+                // A step wholly beyond one side of the canvas is not drawn.
+                if ((x < -m && lastX < -m) || (y < -m && lastY < -m) ||
+                    (x > right && lastX > right) || (y > bottom && lastY > bottom)) {
+                    ctx.moveTo(x, y);
+                } else {
+                    ctx.lineTo(x, y);
                     ++vertices;
                     if (++inPath === kPathVertices) {
                         ctx.stroke();
@@ -216,6 +304,8 @@
                         inPath = 0;
                     }
                 }
+                lastX = x;
+                lastY = y;
             }
             if (n === 1)
                 ctx.lineTo(lastX + 0.01, lastY); // a single point shows as a dot

@@ -208,6 +208,8 @@ TEST(MapBridge, LongRoutesAreThinnedWithinTheTolerance)
         {"straight", 5000, [](int) { return 0.0; }, 6, 2}, // the ends of 1024-point runs
         {"zigzag of 2 m", 3000, [](int i) { return i % 2 ? 2.0 : 0.0; }, 3000, 3000},
         {"curves", 20000, [](int i) { return 300 * std::sin(i / 200.0); }, 2500, 50},
+        // Long enough to be read and thinned on two threads.
+        {"long curves", 150000, [](int i) { return 300 * std::sin(i / 200.0); }, 18750, 375},
     };
     for (const Case& c : cases) {
         std::vector<RVPoint> points;

@@ -1,17 +1,26 @@
 #include "MapPageScript.h"
+#include "WindowTestSupport.h"
 
+#include "player/RVMainViewController.h"
 #include "player/RVMapBridge.h"
 #include "player/RVMapScriptObject.h"
 #include "player/RVMapView.h"
+#include "player/RVMapViewTileAddress.h"
 
 #include "metadata/RVSettings.h"
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QImage>
 
+#include <QApplication>
+#include <QMainWindow>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <algorithm>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -129,6 +138,31 @@ TEST(MapPage, EveryPointSentReachesTheRoute)
                                       .arg(std::min(count, 2))))
             << count;
     }
+
+    // A zigzag 400 m long, its corners 3 m off the line: four pixels at zoom 17, where every
+    // corner must be drawn, and a thirtieth of a pixel at zoom 10, where a straight stroke
+    // shows the same.
+    auto zigzag = std::make_shared<std::vector<RVPoint>>();
+    for (int i = 0; i < 100; ++i) {
+        const QByteArray latitude = QByteArray::number(52.0 + (i % 2) * 3 / 111320.0, 'f', 6);
+        const QByteArray longitude = QByteArray::number(13.0 + i * 4 / 68535.0, 'f', 6);
+        zigzag->push_back(point(latitude.constData(), longitude.constData()));
+    }
+    RVMapBridge bridge(&view);
+    bridge.setRouteToleranceMetres(0);
+    bridge.setTrack(zigzag, nullptr);
+    bridge.drawRoute();
+    ASSERT_TRUE(waitFor(view, "korvelaMapState().routePoints === 100"));
+    for (const auto& [zoom, fewest, most] : {std::tuple{17, 100, 100}, std::tuple{10, 2, 3}}) {
+        evaluate(view, QStringLiteral("korvelaZoomBy(%1 - korvelaMapState().zoom)").arg(zoom));
+        EXPECT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().zoom === %1 && "
+                                                 "korvelaMapState().drawnVertices >= %2 && "
+                                                 "korvelaMapState().drawnVertices <= %3")
+                                      .arg(zoom)
+                                      .arg(fewest)
+                                      .arg(most)))
+            << zoom << ": " << evaluate(view, "korvelaMapState().drawnVertices").toInt();
+    }
 }
 
 TEST(MapPage, GooglePageWithoutKeyShowsTheLeafletMapAndSaysSo)
@@ -195,19 +229,31 @@ TEST(MapPage, RouteIsFittedAndAnotherProviderKeepsTheView)
     EXPECT_NEAR(after.value("lng").toDouble(), before.value("lng").toDouble(), 1e-6);
 }
 
-// Tiles come from the address in the settings, and the request names the program.
-TEST(MapPage, TilesComeFromTheSettingAndNameTheProgram)
+// Tiles come from the address in the settings, name the program, and stay on disk: when the
+// server fails or is gone a new page still shows the tiles it served, though they had expired;
+// a tile the server says does not exist is not shown.
+TEST(MapPage, TilesComeFromTheSettingNameTheProgramAndShowOffline)
 {
+    QByteArray png;
+    QBuffer pngBuffer(&png);
+    pngBuffer.open(QIODevice::WriteOnly);
+    QImage(256, 256, QImage::Format_RGB32).save(&pngBuffer, "PNG");
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
     QStringList requests;
+    QByteArray status;
     QObject::connect(&server, &QTcpServer::newConnection, &server, [&] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, &requests] {
-                const QByteArray request = socket->readAll();
-                requests.append(QString::fromLatin1(request));
-                socket->write("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
-                              "Connection: close\r\n\r\n");
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
+                requests.append(QString::fromLatin1(socket->readAll()));
+                const QByteArray body = status.startsWith("200") ? png : QByteArray();
+                socket->write("HTTP/1.1 " + status +
+                              "\r\nContent-Type: image/png\r\n"
+                              "Date: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                              "Expires: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                              "Last-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
+                              "Connection: close\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body);
                 socket->disconnectFromHost();
             });
         }
@@ -215,16 +261,98 @@ TEST(MapPage, TilesComeFromTheSettingAndNameTheProgram)
     RVSettings::setText(
         RVSettings::kMapTileUrl,
         QStringLiteral("http://127.0.0.1:%1/tiles/{z}/{x}/{y}.png").arg(server.serverPort()));
-    RVMapView view;
-    const bool opened = openPage(view, "OpenStreetMap");
-    QElapsedTimer timer;
-    timer.start();
-    while (requests.isEmpty() && timer.elapsed() < 15000)
-        QSignalSpy(&view, &QObject::destroyed).wait(50);
+    const char* shown = "document.querySelectorAll('img.leaflet-tile-loaded').length > 0";
+    const char* refused = "(function () { var t = document.querySelectorAll('img.leaflet-tile');"
+                          " return t.length > 0 && Array.prototype.every.call(t, function (i) {"
+                          " return i.complete && !i.classList.contains('leaflet-tile-loaded');"
+                          " }); })()";
+    for (const auto& [answer, expected] : {std::pair{"200 OK", shown},
+                                           {"503 Service Unavailable", shown},
+                                           {"404 Not Found", refused},
+                                           {"", shown}}) {
+        status = answer;
+        if (status.isEmpty())
+            server.close();
+        RVMapView view;
+        EXPECT_TRUE(openPage(view, "OpenStreetMap") && waitFor(view, expected)) << answer;
+    }
     RVSettings::setText(RVSettings::kMapTileUrl, QString());
-    ASSERT_TRUE(opened);
     ASSERT_FALSE(requests.isEmpty());
     EXPECT_TRUE(requests.first().startsWith("GET /tiles/2/")) << requests.first().toStdString();
     EXPECT_TRUE(requests.first().contains("User-Agent: KorvelaPlayer/"))
         << requests.first().toStdString();
+}
+
+// A page's tile request becomes a server address only when it names a tile of the grid.
+TEST(MapTileAddress, OnlyTilesOfTheGridReachTheServer)
+{
+    const QString osm = RVSettings::kDefaultMapTileUrl;
+    const QString subdomains = "https://{s}.tiles.example/{z}/{x}/{y}{r}.png";
+    const struct
+    {
+        QString tileTemplate;
+        const char* request;
+        const char* address; // empty: refused
+    } cases[] = {
+        {osm, "korvela-tile:0/0/0", "https://tile.openstreetmap.org/0/0/0.png"},
+        {osm, "korvela-tile:19/524287/0", "https://tile.openstreetmap.org/19/524287/0.png"},
+        {osm, "korvela-tile:24/16777215/16777215",
+         "https://tile.openstreetmap.org/24/16777215/16777215.png"},
+        {subdomains, "korvela-tile:2/1/2", "https://a.tiles.example/2/1/2.png"},
+        {subdomains, "korvela-tile:2/1/3", "https://b.tiles.example/2/1/3.png"},
+        {osm, "korvela-tile:19/524288/0", ""}, // one column past the grid
+        {osm, "korvela-tile:2/0/4", ""},
+        {osm, "korvela-tile:25/0/0", ""},
+        {osm, "korvela-tile:2/-1/0", ""},
+        {osm, "korvela-tile:2/+1/0", ""},
+        {osm, "korvela-tile:2/1", ""},
+        {osm, "korvela-tile:2/1/1/1", ""},
+        {osm, "korvela-tile:2/1/1?x=1", ""},
+        {osm, "korvela-tile:2/%2e%2e/1", ""},
+        {osm, "korvela-tile:1 /1/1", ""},
+        {osm, "korvela-tile:99999999999/1/1", ""},
+        {osm, "https://tile.openstreetmap.org/2/1/1.png", ""},
+        {"file:///etc/{z}/{x}/{y}", "korvela-tile:2/1/1", ""},
+        {"https://tiles.example/{z}/{x}.png", "korvela-tile:2/1/1", ""},
+    };
+    for (const auto& c : cases) {
+        const std::optional<QUrl> address =
+            RVMapViewTileAddressUtil::serverAddress(c.tileTemplate, QUrl(c.request));
+        EXPECT_EQ(address ? address->toString().toStdString() : std::string(), c.address)
+            << c.request;
+    }
+    EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate("file:///{z}/{x}/{y}"), osm);
+    EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate(subdomains), subdomains);
+}
+
+// The map is one stop of the window's Tab order: Tab enters the page and leaves it again, and
+// Shift+Tab leaves it backwards, however the page would move its own focus.
+TEST(MapPage, TabEntersAndLeavesTheMap)
+{
+    windowtest::IsolatedSettings settings;
+    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+    controller.loadView(windowtest::makeVideoList(false));
+    QMainWindow* window = controller.window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    RVMapView* map = controller.mapWebView();
+    QSignalSpy ready(map, &RVMapView::pageReady);
+    ASSERT_TRUE(ready.wait(30000));
+    QWidget* fullScreen = window->findChild<QWidget*>("fullScreenButton");
+    ASSERT_NE(fullScreen, nullptr);
+    const auto focusInMap = [map] {
+        QWidget* focus = QApplication::focusWidget();
+        return focus && (focus == map || map->isAncestorOf(focus));
+    };
+    for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        fullScreen->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(fullScreen, Qt::Key_Tab);
+        ASSERT_TRUE(QTest::qWaitFor(focusInMap)) << key;
+        QTest::keyClick(QApplication::focusWidget(), key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !focusInMap(); })) << key;
+        if (key == Qt::Key_Backtab) {
+            EXPECT_EQ(QApplication::focusWidget(), fullScreen);
+        }
+    }
 }

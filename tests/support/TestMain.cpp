@@ -1,7 +1,11 @@
 // The one main of every test executable. The code under test stores settings and writes
 // temporary files; both go to a folder of this run's own, so tests never touch the user's
 // settings and can see what is left behind. Executables that show widgets get a QApplication
-// (with OpenGL contexts shared between the video surface and the web pages).
+// (with OpenGL contexts shared between the video surface and the web pages); those that show the
+// map register its tile scheme, as the program does.
+#ifdef KORVELA_TEST_MAP_TILES
+#include "player/RVMapView.h"
+#endif
 #ifdef KORVELA_TEST_WIDGETS
 #include <QApplication>
 #else
@@ -21,6 +25,10 @@ int main(int argc, char** argv)
     QDir().mkpath(temporary);
     qputenv("TMPDIR", QFile::encodeName(temporary));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+#ifdef KORVELA_TEST_MAP_TILES
+    RVMapView::registerTileScheme();
+#endif
 #ifdef KORVELA_TEST_WIDGETS
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
