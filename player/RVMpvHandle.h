@@ -25,7 +25,8 @@ public:
     using Options = std::vector<std::pair<QByteArray, QByteArray>>;
 
     // An answer: mpv's error code (negative on failure) and the value in one of mpv's formats
-    // (an mpv_format; 0 when there is none).
+    // (an mpv_format; 0 when there is none). The value is mpv's event memory: it is valid only
+    // while the callback runs, so a callback takes what it needs and never keeps the reply.
     struct Reply
     {
         int error = 0;

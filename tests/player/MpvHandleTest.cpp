@@ -24,16 +24,27 @@ TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
         error);
     ASSERT_TRUE(mpv) << error.toStdString();
 
-    std::map<std::string, std::vector<RVMpvHandle::Reply>> answers;
+    // A reply's value lives only as long as its callback runs: what is checked is kept then.
+    struct Answer
+    {
+        int error;
+        double number;
+        bool flag;
+    };
+    std::map<std::string, std::vector<Answer>> answers;
+    const auto answer = [](const RVMpvHandle::Reply& reply) {
+        return Answer{reply.error, reply.number(), reply.flag()};
+    };
     auto keep = [&](const char* name) {
-        return
-            [&answers, name](const RVMpvHandle::Reply& reply) { answers[name].push_back(reply); };
+        return [&answers, answer, name](const RVMpvHandle::Reply& reply) {
+            answers[name].push_back(answer(reply));
+        };
     };
     std::vector<mpv_event_id> events;
     std::int64_t entryId = -1;
     mpv->command({"loadfile", RVNativePath::encode(ClipFactory::tripClip(1)), "replace"},
                  [&](const RVMpvHandle::Reply& reply) {
-                     answers["loadfile"].push_back(reply);
+                     answers["loadfile"].push_back(answer(reply));
                      const mpv_node* node = reply.node();
                      if (node && node->format == MPV_FORMAT_NODE_MAP && node->u.list->num > 0)
                          entryId = node->u.list->values[0].u.int64;
@@ -68,11 +79,11 @@ TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
     EXPECT_GE(answers["loadfile"].front().error, 0);
     EXPECT_GT(entryId, 0);
     EXPECT_LT(answers["missing"].front().error, 0);
-    EXPECT_EQ(answers["missing"].front().number(), 0.0);
+    EXPECT_EQ(answers["missing"].front().number, 0.0);
     EXPECT_GE(answers["set speed"].front().error, 0);
-    EXPECT_EQ(answers["speed"].front().number(), 2.5); // requests are answered in order
-    EXPECT_TRUE(answers["mute"].front().flag());
-    EXPECT_EQ(answers["mute"].front().number(), 0.0); // not a number
-    EXPECT_LT(answers["failing"].front().error, 0);   // failed when run, not when asked
+    EXPECT_EQ(answers["speed"].front().number, 2.5); // requests are answered in order
+    EXPECT_TRUE(answers["mute"].front().flag);
+    EXPECT_EQ(answers["mute"].front().number, 0.0); // not a number
+    EXPECT_LT(answers["failing"].front().error, 0); // failed when run, not when asked
     EXPECT_TRUE(std::count(events.begin(), events.end(), MPV_EVENT_START_FILE) == 1);
 }
