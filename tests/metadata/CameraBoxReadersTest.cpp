@@ -212,6 +212,9 @@ TEST(NovatekReader, LayoutsAndRefusedBlocks)
     QByteArray midnight = whole;
     putLe(midnight, 0x30, 24u);
     EXPECT_FALSE(one(midnight).point);
+    QByteArray sixtyMinutes = whole;
+    putLe(sixtyMinutes, 0x30 + 4, 60u);
+    EXPECT_FALSE(one(sixtyMinutes).point);
     // A void fix, an encrypted block, a block without the mark: no point.
     EXPECT_FALSE(one(novatekBlock(Layout::A, 1, 'V')).point);
     EXPECT_FALSE(one(novatekBlock(Layout::Encrypted, 1)).point);

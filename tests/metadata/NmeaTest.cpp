@@ -228,3 +228,20 @@ TEST(Nmea, TimesAreFormattedOnEveryDayOfACentury)
             << day;
     }
 }
+
+TEST(Nmea, CalendarDaysOfTheDateField)
+{
+    // ddMMyy: the last day of each kind of month, leap years by the Gregorian rule.
+    const std::pair<const char*, bool> dates[] = {
+        {"310115", true},  {"320115", false}, {"300415", true},  {"310415", false},
+        {"280215", true},  {"290215", false}, {"290216", true},  {"300216", false},
+        {"290200", true},  {"311215", true},  {"000115", false}, {"011315", false},
+        {"010015", false}, {"01011", false},
+    };
+    for (const auto& [text, valid] : dates) {
+        RVCivilTime::Fields fields;
+        EXPECT_EQ(RVCivilTime::parseDayMonthYear(text, fields), valid) << text;
+    }
+    EXPECT_EQ(RVCivilTime::daysInMonth(2100, 2), 28);
+    EXPECT_EQ(RVCivilTime::daysInMonth(2000, 2), 29);
+}
