@@ -51,6 +51,11 @@ TEST(DownloadUtil, ReturnsBodiesWhateverTheStatusAndNothingOnTransportErrors)
     EXPECT_EQ(ini.value("url"), QStringLiteral("https://h/x.zip"));
     EXPECT_EQ(ini.size(), 2);
 
+    // Error pages of either kind (4xx from 403 on, 5xx) come back like any body.
+    server.route("/forbidden", TestHttpServer::Response{403, "forbidden page"});
+    server.route("/failing", TestHttpServer::Response{500, "server error page"});
+    EXPECT_EQ(RVDownloadUtil::requestData(server.url("/forbidden")), QByteArray("forbidden page"));
+    EXPECT_EQ(RVDownloadUtil::requestData(server.url("/failing")), QByteArray("server error page"));
     // A 404 page comes back like any body, and requestIni takes whatever lines it holds.
     const auto page = RVDownloadUtil::request(server.url("/missing"));
     ASSERT_TRUE(page.has_value());
