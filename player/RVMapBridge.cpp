@@ -4,14 +4,13 @@
 #include "metadata/RVSettings.h"
 #include "player/RVMapScriptRunner.h"
 #include "player/RVRouteSimplifier.h"
+#include "player/RVTwoHalves.h"
 #include "timeline/RVUnits.h"
 
 #include <cmath>
 #include <limits>
 #include <span>
 #include <string>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -142,19 +141,7 @@ void RVMapBridge::drawRoute()
             longitudes[i] = RVCoordinateValue::value(track[i].longitudeText());
         }
     };
-    bool read2 = false;
-    if (n >= kParallelPoints) {
-        try {
-            std::thread second(read, n / 2, n);
-            read(0, n / 2);
-            second.join();
-            read2 = true;
-        } catch (const std::system_error&) {
-            // No thread to be had: read below on this one.
-        }
-    }
-    if (!read2)
-        read(0, n);
+    runInTwoHalves(n, kParallelPoints, read);
 
     const auto drawRun = [&](std::size_t begin, std::size_t end) {
         const std::vector<std::size_t> kept = RVRouteSimplifier::simplify(

@@ -1,9 +1,9 @@
 #include "player/RVRouteSimplifier.h"
 
+#include "player/RVTwoHalves.h"
+
 #include <algorithm>
 #include <cmath>
-#include <system_error>
-#include <thread>
 #include <utility>
 
 namespace {
@@ -104,19 +104,7 @@ std::vector<std::size_t> RVRouteSimplifier::simplify(std::span<const double> lat
         }
     };
     // Runs mark only the points inside them, so two threads never write the same flag.
-    bool thinned = false;
-    if (runs >= kParallelRuns) {
-        try {
-            std::thread second(thin, runs / 2, runs);
-            thin(0, runs / 2);
-            second.join();
-            thinned = true;
-        } catch (const std::system_error&) {
-            // No thread to be had: the work is done below on this one.
-        }
-    }
-    if (!thinned)
-        thin(0, runs);
+    runInTwoHalves(runs, kParallelRuns, thin);
     for (std::size_t first = 0; first < n; first += kRunPoints)
         keep[first] = 1;
     keep[n - 1] = 1;
