@@ -139,12 +139,6 @@ public:
     // stores them).
     bool graphEnabled(RVGraph graph) const { return m_graphsEnabled[int(graph)]; }
     void setGraphEnabled(RVGraph graph, bool on) { m_graphsEnabled[int(graph)] = on; }
-    bool velocityGraphEnabled() const { return graphEnabled(RVGraph::Velocity); }
-    bool gSensorCommonGraphEnabled() const { return graphEnabled(RVGraph::GSensorCommon); }
-    bool gSensorXGraphEnabled() const { return graphEnabled(RVGraph::GSensorX); }
-    bool gSensorYGraphEnabled() const { return graphEnabled(RVGraph::GSensorY); }
-    bool gSensorZGraphEnabled() const { return graphEnabled(RVGraph::GSensorZ); }
-    bool altitudeGraphEnabled() const { return graphEnabled(RVGraph::Altitude); }
 
     // File list commands.
     void rowClicked();

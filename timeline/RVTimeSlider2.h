@@ -42,18 +42,6 @@ public:
 
     bool graphEnabled(RVGraph graph) const { return m_enabled[int(graph)]; }
     void setGraphEnabled(RVGraph graph, bool on) { m_enabled[int(graph)] = on; }
-    bool velocityGraphEnabled() const { return graphEnabled(RVGraph::Velocity); }
-    void setVelocityGraphEnabled(bool on) { setGraphEnabled(RVGraph::Velocity, on); }
-    bool gSensorCommonGraphEnabled() const { return graphEnabled(RVGraph::GSensorCommon); }
-    void setGSensorCommonGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorCommon, on); }
-    bool gSensorXGraphEnabled() const { return graphEnabled(RVGraph::GSensorX); }
-    void setGSensorXGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorX, on); }
-    bool gSensorYGraphEnabled() const { return graphEnabled(RVGraph::GSensorY); }
-    void setGSensorYGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorY, on); }
-    bool gSensorZGraphEnabled() const { return graphEnabled(RVGraph::GSensorZ); }
-    void setGSensorZGraphEnabled(bool on) { setGraphEnabled(RVGraph::GSensorZ, on); }
-    bool altitudeGraphEnabled() const { return graphEnabled(RVGraph::Altitude); }
-    void setAltitudeGraphEnabled(bool on) { setGraphEnabled(RVGraph::Altitude, on); }
 
     // The duration (seconds) of the trip being played, which the time axis spans; no value
     // when no trip is set (no ticks).

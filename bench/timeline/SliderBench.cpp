@@ -53,12 +53,12 @@ std::unique_ptr<RVTimeSlider2> makeSlider(int width, int height)
 {
     auto slider = std::make_unique<RVTimeSlider2>();
     slider->resize(width, height);
-    slider->setVelocityGraphEnabled(true);
-    slider->setAltitudeGraphEnabled(true);
-    slider->setGSensorCommonGraphEnabled(true);
-    slider->setGSensorXGraphEnabled(true);
-    slider->setGSensorYGraphEnabled(true);
-    slider->setGSensorZGraphEnabled(true);
+    slider->setGraphEnabled(RVGraph::Velocity, true);
+    slider->setGraphEnabled(RVGraph::Altitude, true);
+    slider->setGraphEnabled(RVGraph::GSensorCommon, true);
+    slider->setGraphEnabled(RVGraph::GSensorX, true);
+    slider->setGraphEnabled(RVGraph::GSensorY, true);
+    slider->setGraphEnabled(RVGraph::GSensorZ, true);
     slider->setVideoDuration(float(daySamples / 10));
     slider->setGSensorData(series().sensors);
     slider->setVelocityData(series().speeds);
@@ -97,11 +97,8 @@ BENCHMARK(BM_SliderRepaint)->Args({880, 220})->Args({1910, 400})->Unit(benchmark
 void BM_SliderRepaintWithoutGraphs(benchmark::State& state)
 {
     auto slider = makeSlider(int(state.range(0)), int(state.range(1)));
-    for (auto set :
-         {&RVTimeSlider2::setVelocityGraphEnabled, &RVTimeSlider2::setAltitudeGraphEnabled,
-          &RVTimeSlider2::setGSensorCommonGraphEnabled, &RVTimeSlider2::setGSensorXGraphEnabled,
-          &RVTimeSlider2::setGSensorYGraphEnabled, &RVTimeSlider2::setGSensorZGraphEnabled})
-        (slider.get()->*set)(false);
+    for (int graph = 0; graph < RVGraphs::kCount; ++graph)
+        slider->setGraphEnabled(RVGraph(graph), false);
     QImage image(slider->width(), slider->height(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter painter(&image);

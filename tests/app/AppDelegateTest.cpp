@@ -60,8 +60,10 @@ std::vector<bool> graphChecks(const RVAppDelegate& delegate)
 // The window's graph flags in the menu's order.
 std::vector<bool> graphFlags(const RVMainViewController& c)
 {
-    return {c.velocityGraphEnabled(), c.gSensorCommonGraphEnabled(), c.gSensorXGraphEnabled(),
-            c.gSensorYGraphEnabled(), c.gSensorZGraphEnabled(),      c.altitudeGraphEnabled()};
+    std::vector<bool> flags;
+    for (int tag = 0; tag < RVGraphs::kCount; ++tag)
+        flags.push_back(c.graphEnabled(RVGraph(tag)));
+    return flags;
 }
 
 class AppDelegate : public ::testing::Test

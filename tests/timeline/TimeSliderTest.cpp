@@ -111,9 +111,9 @@ TEST(TimeSlider, EnabledGraphsStackInTheirFixedOrder)
         anyPixel(image, QRect(0, 25, 300, 180), [&](QRgb p) { return p != control.rgb(); }));
 
     // Speed, total acceleration and Z: bands 55 high at y = 145 (Z), 85 (total), 25 (speed).
-    slider.setVelocityGraphEnabled(true);
-    slider.setGSensorCommonGraphEnabled(true);
-    slider.setGSensorZGraphEnabled(true);
+    slider.setGraphEnabled(RVGraph::Velocity, true);
+    slider.setGraphEnabled(RVGraph::GSensorCommon, true);
+    slider.setGraphEnabled(RVGraph::GSensorZ, true);
     slider.setGSensorData(sensors(500));
     slider.setVelocityData(speeds({10, 40, 20, 60, 30}));
     image = render(slider);
@@ -152,11 +152,8 @@ TEST(TimeSlider, GraphsWithoutRoomAreLeftOutAndCounted)
     slider.setGSensorData(sensors(500));
     slider.setVelocityData(speeds({10, 40, 20, 60, 30}));
     slider.setPoints(altitudes({100, 150, 120}));
-    for (auto set :
-         {&RVTimeSlider2::setVelocityGraphEnabled, &RVTimeSlider2::setAltitudeGraphEnabled,
-          &RVTimeSlider2::setGSensorCommonGraphEnabled, &RVTimeSlider2::setGSensorXGraphEnabled,
-          &RVTimeSlider2::setGSensorYGraphEnabled, &RVTimeSlider2::setGSensorZGraphEnabled})
-        (slider.*set)(true);
+    for (int graph = 0; graph < RVGraphs::kCount; ++graph)
+        slider.setGraphEnabled(RVGraph(graph), true);
     QImage image = render(slider);
     EXPECT_EQ(slider.hiddenGraphCount(), 3);
     EXPECT_EQ(reported, 3);
@@ -179,7 +176,7 @@ TEST(TimeSlider, PositionMarksOnlyForTheSelectedTrip)
     RVTimeSlider2 slider;
     slider.resize(1010, 205);
     slider.setVideoDuration(60.0f);
-    slider.setVelocityGraphEnabled(true);
+    slider.setGraphEnabled(RVGraph::Velocity, true);
     slider.setVelocityData(speeds({10, 20, 30}));
     slider.setProgress(0.5);
     slider.setPlayProgress(0.25);
@@ -208,7 +205,7 @@ TEST(TimeSlider, UnitsFollowTheStoredMeasurementSystem)
     RVTimeSlider2 slider;
     slider.resize(410, 105);
     slider.setProgress(-1);
-    slider.setAltitudeGraphEnabled(true);
+    slider.setGraphEnabled(RVGraph::Altitude, true);
     const std::vector<double> metres{100, 150, 120, 130};
     slider.setPoints(altitudes(metres));
     // The one band: y 25 .. 100.
@@ -245,8 +242,8 @@ TEST(TimeSlider, GraphsAreReducedOnlyWhenDataOrWidthChange)
 {
     RVTimeSlider2 slider;
     slider.resize(1010, 300);
-    slider.setVelocityGraphEnabled(true);
-    slider.setGSensorXGraphEnabled(true);
+    slider.setGraphEnabled(RVGraph::Velocity, true);
+    slider.setGraphEnabled(RVGraph::GSensorX, true);
     slider.setVelocityData(speeds(std::vector<double>(20000, 50)));
     slider.setGSensorData(sensors(20000));
     render(slider);
