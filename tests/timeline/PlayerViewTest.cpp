@@ -13,109 +13,81 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-void press(QWidget* view, QEvent::Type type, Qt::MouseButton button, QPointF at, quint64 timeMs)
-{
-    QMouseEvent event(type, at, view->mapToGlobal(at), button, button, Qt::NoModifier);
-    event.setTimestamp(timeMs);
-    QApplication::sendEvent(view, &event);
-}
-
-void pinch(QWidget* view, double amount)
-{
-    QNativeGestureEvent event(Qt::ZoomNativeGesture, QPointingDevice::primaryPointingDevice(), 2,
-                              QPointF(10, 10), QPointF(10, 10), QPointF(10, 10), amount, QPointF());
-    QApplication::sendEvent(view, &event);
-}
-
-} // namespace
-
 TEST(ClickCounter, CountsPressesCloseInTimeAndPlace)
 {
+    const struct
+    {
+        Qt::MouseButton button;
+        QPoint at;
+        quint64 timeMs;
+        int count;
+    } presses[] = {
+        {Qt::LeftButton, {10, 10}, 1000, 1}, {Qt::LeftButton, {12, 9}, 1300, 2},
+        {Qt::LeftButton, {12, 9}, 1700, 3},  {Qt::LeftButton, {12, 9}, 2101, 1},
+        {Qt::LeftButton, {17, 9}, 2200, 1},  {Qt::RightButton, {17, 9}, 2300, 1},
+        {Qt::LeftButton, {17, 9}, 100, 1}}; // too late, too far, other button, clock back
     RVClickCounter counter;
-    EXPECT_EQ(counter.press(Qt::LeftButton, {10, 10}, 1000, 400, 4), 1);
-    EXPECT_EQ(counter.press(Qt::LeftButton, {12, 9}, 1300, 400, 4), 2);
-    EXPECT_EQ(counter.press(Qt::LeftButton, {12, 9}, 1700, 400, 4), 3);
-    EXPECT_EQ(counter.press(Qt::LeftButton, {12, 9}, 2101, 400, 4), 1);  // too late
-    EXPECT_EQ(counter.press(Qt::LeftButton, {17, 9}, 2200, 400, 4), 1);  // moved too far
-    EXPECT_EQ(counter.press(Qt::RightButton, {17, 9}, 2300, 400, 4), 1); // other button
-    EXPECT_EQ(counter.press(Qt::LeftButton, {17, 9}, 100, 400, 4), 1);   // clock went back
+    for (const auto& p : presses)
+        EXPECT_EQ(counter.press(p.button, p.at, p.timeMs, 400, 4), p.count) << p.timeMs;
 }
 
-TEST(PlayerView, ClicksDoubleClicksAndLongerSeries)
+TEST(PlayerView, ClicksPinchesContentAndMenu)
 {
     RVPlayerView view;
     view.resize(200, 100);
     RecordingDelegate delegate;
     view.setDelegate(&delegate);
-    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
-    const QPointF at(50, 50);
-
-    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, 10000);
-    EXPECT_EQ(delegate.calls, QStringList{"click"});
-
-    // Qt delivers the second press of a double click as a double-click event.
-    delegate.clear();
-    quint64 t = 20000;
-    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t);
-    press(&view, QEvent::MouseButtonDblClick, Qt::LeftButton, at, t + interval / 2);
-    EXPECT_EQ(delegate.calls, (QStringList{"click", "doubleClick"}));
-
-    // A third click in the same series calls nothing.
-    delegate.clear();
-    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t + interval);
-    EXPECT_TRUE(delegate.calls.isEmpty());
-
-    // Right and middle buttons neither click nor count as the video's clicks.
-    press(&view, QEvent::MouseButtonPress, Qt::RightButton, at, t + 5 * interval);
-    press(&view, QEvent::MouseButtonPress, Qt::MiddleButton, at, t + 5 * interval + 1);
-    EXPECT_TRUE(delegate.calls.isEmpty());
-    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t + 5 * interval + 2);
-    EXPECT_EQ(delegate.calls, QStringList{"click"});
-
-    // A pinch sends one plus its amount; other gestures are not pinches.
-    delegate.clear();
-    pinch(&view, 0.25);
-    pinch(&view, -0.25);
-    QNativeGestureEvent rotate(Qt::RotateNativeGesture, QPointingDevice::primaryPointingDevice(), 2,
-                               {}, {}, {}, 10, {});
-    QApplication::sendEvent(&view, &rotate);
-    ASSERT_EQ(delegate.calls, (QStringList{"magnification", "magnification"}));
+    const quint64 interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    const auto press = [&](QEvent::Type type, Qt::MouseButton button, quint64 timeMs) {
+        QMouseEvent event(type, QPointF(50, 50), view.mapToGlobal(QPointF(50, 50)), button, button,
+                          Qt::NoModifier);
+        event.setTimestamp(timeMs);
+        QApplication::sendEvent(&view, &event);
+    };
+    const auto pinch = [&](Qt::NativeGestureType type, double amount) {
+        QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, {10, 10},
+                                  {10, 10}, {10, 10}, amount, {});
+        QApplication::sendEvent(&view, &event);
+    };
+    // Qt delivers the second press of a double click as a double-click event; a third press
+    // of the series calls nothing; right and middle presses neither click nor count.
+    press(QEvent::MouseButtonPress, Qt::LeftButton, 10000);
+    press(QEvent::MouseButtonPress, Qt::LeftButton, 20000);
+    press(QEvent::MouseButtonDblClick, Qt::LeftButton, 20000 + interval / 2);
+    press(QEvent::MouseButtonPress, Qt::LeftButton, 20000 + interval);
+    press(QEvent::MouseButtonPress, Qt::RightButton, 20000 + 5 * interval);
+    press(QEvent::MouseButtonPress, Qt::MiddleButton, 20000 + 5 * interval + 1);
+    press(QEvent::MouseButtonPress, Qt::LeftButton, 20000 + 5 * interval + 2);
+    // A pinch sends one plus its amount; a rotation is no pinch.
+    pinch(Qt::ZoomNativeGesture, 0.25);
+    pinch(Qt::ZoomNativeGesture, -0.25);
+    pinch(Qt::RotateNativeGesture, 10);
+    EXPECT_EQ(delegate.calls, (QStringList{"click", "click", "doubleClick", "click",
+                                           "magnification", "magnification"}));
     EXPECT_EQ(delegate.values, (std::vector<double>{1.25, 0.75}));
-
-    // No delegate: nothing happens, nothing breaks.
     view.setDelegate(nullptr);
-    press(&view, QEvent::MouseButtonPress, Qt::LeftButton, at, t + 20 * interval);
-    pinch(&view, 0.25);
-}
+    press(QEvent::MouseButtonPress, Qt::LeftButton, 20000 + 20 * interval);
+    pinch(Qt::ZoomNativeGesture, 0.25);
 
-TEST(PlayerView, ContentFillsTheViewAndRightClickOpensThePlaybackMenu)
-{
-    RVPlayerView view;
-    view.resize(320, 180);
+    // A new content widget replaces (and frees) the old one and follows the view's size.
     QPointer<QLabel> first(new QLabel(QStringLiteral("video")));
     view.setContentWidget(first);
     view.show();
-    // A new content widget replaces (and frees) the old one and follows the view's size.
     auto* second = new QLabel(QStringLiteral("other"));
     view.setContentWidget(second);
     EXPECT_TRUE(first.isNull());
     view.resize(400, 300);
     QApplication::processEvents();
     EXPECT_EQ(second->geometry(), QRect(0, 0, 400, 300));
-
-    // Without a menu the right click goes on to the usual handling.
-    QContextMenuEvent withoutMenu(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
-    QApplication::sendEvent(&view, &withoutMenu);
-    EXPECT_FALSE(withoutMenu.isAccepted());
-
+    // The right click opens the playback menu, or without one goes on to the usual handling.
     QMenu menu;
     menu.addAction(QStringLiteral("Play"));
-    view.setPlaybackMenu(&menu);
-    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
-    QApplication::sendEvent(&view, &rightClick);
-    EXPECT_TRUE(rightClick.isAccepted());
+    for (QMenu* playback : {static_cast<QMenu*>(nullptr), &menu}) {
+        view.setPlaybackMenu(playback);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(20, 20), QPoint(20, 20));
+        QApplication::sendEvent(&view, &rightClick);
+        EXPECT_EQ(rightClick.isAccepted(), playback != nullptr);
+    }
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
 }
