@@ -68,31 +68,20 @@ TEST(KeyMap, KeysCallTheirOperationByPositionWhenThePlatformGivesIt)
     EXPECT_FALSE(RVViewUtil::processKeyDown(nullptr, nullptr));
 }
 
-namespace {
-
-// Receives the keys its child view passes on.
-class KeyParent final : public QWidget
-{
-public:
-    QList<int> keys;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override { keys << event->key(); }
-};
-
-} // namespace
-
 TEST(MainView, MappedKeysGoToTheDelegateOthersToTheParent)
 {
-    KeyParent parent;
+    struct Parent : QWidget
+    {
+        QList<int> keys;
+        void keyPressEvent(QKeyEvent* event) override { keys << event->key(); }
+    } parent;
     auto* view = new RVMainView(&parent);
     RecordingDelegate delegate;
     view->setDelegate(&delegate);
-    QKeyEvent n = key(0x0422, xN, "т");
-    QApplication::sendEvent(view, &n);
-    EXPECT_TRUE(n.isAccepted());
-    QKeyEvent plainReturn = key(Qt::Key_Return, xReturn, "\r");
-    QApplication::sendEvent(view, &plainReturn);
+    QKeyEvent events[] = {key(0x0422, xN, "т"), key(Qt::Key_Return, xReturn, "\r")};
+    for (QKeyEvent& event : events)
+        QApplication::sendEvent(view, &event);
+    EXPECT_TRUE(events[0].isAccepted());
     EXPECT_EQ(delegate.calls, QStringList{"nextFrame"});
     EXPECT_EQ(parent.keys, QList<int>{Qt::Key_Return});
 }
