@@ -1,0 +1,338 @@
+// The application as a driver meets it: the first launch, the window in each interface
+// language, the user's choices, and what the next launches make of them.
+#include "../player/WindowTestSupport.h" // ScriptedDialogs
+
+#include "app/RVAppDelegate.h"
+#include "app/RVMenuMnemonics.h"
+#include "korvela_version.h"
+#include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
+#include "metadata/RVSettings.h"
+#include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
+#include "player/RVTripPlayback.h"
+#include "player/RVUpdateDialogs.h"
+#include "player/RVVideoOutlineView.h"
+#include "player/RVVideoOutlineViewModel.h"
+#include "support/Support.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// The application as the program launches it, except that it watches no cards, asks no
+// server, shows no advertisement and answers its dialogs from a script.
+struct Launch
+{
+    QTemporaryDir installDir;
+    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
+    std::unique_ptr<RVAppDelegate> app;
+
+    Launch()
+    {
+        RVAppDelegateOptions options;
+        options.dialogs = dialogs;
+        options.videoList = std::make_shared<RVVideoList>(
+            std::make_unique<RVStaticVolumeMonitor>(),
+            [](const QString&) { return std::optional<RVMetaData>(); });
+        options.checkForUpdates = false;
+        options.advertisementServer.clear();
+        // An installed copy of its own, so the pending-update step sees nothing of the build.
+        QDir(installDir.path()).mkpath(QStringLiteral("Korvela Player/bin"));
+        options.updaterEnvironment.executablePath =
+            installDir.filePath(QStringLiteral("Korvela Player/bin/korvela-player"));
+        options.updaterEnvironment.launch = [](const QString&) { return false; };
+        options.updaterEnvironment.endProcess = [](int) { ADD_FAILURE() << "ended the process"; };
+        options.updaterEnvironment.dashcamFlashDrives = [] { return QStringList(); };
+        app = std::make_unique<RVAppDelegate>(std::move(options));
+        app->applicationDidFinishLaunching();
+        QCoreApplication::processEvents();
+    }
+    ~Launch()
+    {
+        app.reset();
+        QCoreApplication::processEvents();
+    }
+    RVMainViewController* controller() const { return app->mainViewController(); }
+};
+
+// The language codes (tool tips) of a menu's checked items.
+QStringList checked(QMenu* menu)
+{
+    QStringList result;
+    for (QAction* item : menu->actions())
+        if (item->isChecked())
+            result << item->toolTip();
+    return result;
+}
+
+QAction* item(QMenu* menu, const QString& codeOrTitle)
+{
+    for (QAction* item : menu->actions())
+        if (item->toolTip() == codeOrTitle ||
+            RVMenuMnemonics::stripped(item->text()) == codeOrTitle)
+            return item;
+    return nullptr;
+}
+
+std::vector<bool> graphs(const RVAppDelegate& app, bool inWindow = false)
+{
+    std::vector<bool> result;
+    for (int tag = 0; tag < RVGraphs::kCount; ++tag)
+        result.push_back(inWindow ? app.mainViewController()->graphEnabled(RVGraph(tag))
+                                  : app.graphsItem(tag)->isChecked());
+    return result;
+}
+
+// Readable at 900 x 534: the name column keeps 150 px and no header is cut.
+void expectReadable(QHeaderView* header)
+{
+    EXPECT_GE(header->sectionSize(RVVideoOutlineViewModel::ColumnName), 150);
+    for (int column = 0; column < header->count(); ++column)
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+}
+
+} // namespace
+
+TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
+{
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("20260516_181000_NF_a_rather_long_recording_name.mp4");
+    QDir(dir.path()).mkdir(QStringLiteral("card"));
+    QDir(dir.path()).mkdir(QStringLiteral("empty"));
+    ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=5",
+                                    "-t", "1", dir.filePath("card/" + name)}));
+    RVSettings::store().clear();
+    RVSettings::setAppleLanguages({"en"});
+    QRect geometry;
+    QList<QList<int>> splitterSizes;
+    int nameWidth = 0;
+    {
+        Launch launch;
+        RVAppDelegate& app = *launch.app;
+        QMainWindow* window = app.window();
+        RVMainViewController* controller = launch.controller();
+        RVVideoOutlineView* list = controller->filesView();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_EQ(window->geometry(), QRect(area.x() + (area.width() - 900) / 2,
+                                            area.y() + (area.height() - 534) / 2, 900, 534));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
+        EXPECT_EQ(graphs(app), (std::vector<bool>{true, true, false, false, false, false}));
+        EXPECT_TRUE(RVSettings::contains(RVSettings::kGraphsAltitudeEnabled));
+        EXPECT_TRUE(app.menuItemMetric()->isChecked());
+        // Google's map needs a key built in; without one OpenStreetMap is the default.
+        const QStringList offered = RVMapView::availableProviders();
+        EXPECT_EQ(checked(app.menuMapsProvider()).size(), 1);
+        EXPECT_TRUE(item(app.menuMapsProvider(), offered.first())->isChecked());
+        EXPECT_EQ(item(app.menuMapsProvider(), "Google") != nullptr, offered.contains("Google"));
+
+        // Empty: the list says how to get recordings and Space starts nothing; a folder
+        // without recordings is named.
+        EXPECT_EQ(list->placeholderText(), qtTrId("FILE_LIST_EMPTY_HINT"));
+        window->activateWindow();
+        QTest::keyClick(window->centralWidget(), Qt::Key_Space);
+        EXPECT_FALSE(controller->playback()->node());
+        controller->addFiles({dir.filePath("empty")});
+        ASSERT_TRUE(support::waitFor([&] { return list->placeholderText().contains("empty"); }));
+        EXPECT_TRUE(window->statusBar()->currentMessage().contains(dir.filePath("empty")));
+        controller->addFiles({dir.filePath("card")});
+        ASSERT_TRUE(support::waitFor([&] { return controller->filesModel()->rowCount() == 1; }));
+        // The whole name in the tool tip of its cell.
+        const QPoint at = list->visualRect(controller->filesModel()->index(0, 0)).center();
+        QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &help);
+        EXPECT_EQ(QToolTip::text(), name);
+        expectReadable(list->header());
+
+        // The language menu switches the window at once and stores the choice on disk; in
+        // each language every menu opens with its mnemonic.
+        auto* add = window->findChild<QPushButton*>(QStringLiteral("addVideoButton"));
+        const auto shown = [&] {
+            return QStringList{add->text(),
+                               controller->playPauseButton()->toolTip(),
+                               window->findChild<QAction*>(QStringLiteral("playPause"))->text(),
+                               window->findChild<QLabel*>("velocity")->text(),
+                               window->findChild<QMenu*>(QStringLiteral("menuFile"))->title(),
+                               RVMenuMnemonics::stripped(app.graphsItem(0)->text()),
+                               app.menuItemMetric()->text(),
+                               controller->filesModel()->headerData(0, Qt::Horizontal).toString(),
+                               controller->cameraMenu()->title(),
+                               QCoreApplication::translate("QFileDialog", "Open")};
+        };
+        const QStringList english = shown();
+        EXPECT_EQ(english.front(), "Add");
+        for (const char* code : {"de", "ru", "en"}) {
+            SCOPED_TRACE(code);
+            item(app.menuLanguage(), QString::fromLatin1(code))->trigger();
+            EXPECT_EQ(checked(app.menuLanguage()), QStringList{code});
+            EXPECT_EQ(app.language(), code);
+            QSettings onDisk(RVSettings::store().fileName(), QSettings::IniFormat);
+            EXPECT_EQ(onDisk.value(QLatin1String(RVSettings::kAppleLanguages)).toStringList(),
+                      QStringList{code});
+            const QStringList now = shown();
+            const QString space = QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText);
+            EXPECT_EQ(now.mid(0, now.size() - 1),
+                      (QStringList{qtTrId("ADD_VIDEO_TITLE"),
+                                   qtTrId("PLAY_PAUSE_TOOLTIP") + " (" + space + ")",
+                                   now[2].section('\t', 0, 0) + '\t' + space, qtTrId("KM_PER_HOUR"),
+                                   qtTrId("MENU_FILE"), qtTrId("VELOCITY_TITLE"),
+                                   qtTrId("MENU_UNITS_METRIC"), qtTrId("COLUMN_FILENAME_TITLE"),
+                                   qtTrId("MENU_CAMERA")}));
+            // The language did change, Qt's own dialogs included.
+            EXPECT_EQ(now.front() == english.front(), QLatin1String(code) == "en");
+            EXPECT_EQ(now.back() == english.back(), QLatin1String(code) == "en");
+
+            // As typed: Alt and the (maybe Cyrillic) letter.
+            for (QAction* title : window->menuBar()->actions()) {
+                const QKeySequence mnemonic = QKeySequence::mnemonic(title->text());
+                QTest::sendKeyEvent(QTest::Click, window, mnemonic[0].key(),
+                                    title->text().mid(title->text().indexOf('&') + 1, 1).toLower(),
+                                    mnemonic[0].keyboardModifiers());
+                EXPECT_TRUE(support::waitFor([&] { return title->menu()->isVisible(); }, 2000))
+                    << title->text().toStdString();
+                title->menu()->close();
+            }
+        }
+
+        // The updater's questions in the interface language; unpacking shows beside the
+        // window, which stays usable.
+        item(app.menuLanguage(), "ru")->trigger();
+        RVUpdateDialogs& updates = *controller->updateDialogs();
+        updates.alert("UPTATE_FAILED_FINISHED_TITLE", "UPTATE_FAILED_FINISHED_MESSAGE");
+        EXPECT_EQ(launch.dialogs->alerts.join('\n').section(" | ", 0, 0),
+                  "Не удалось обновить прошивку");
+        updates.showProgress("UPTATE_INSTALLING_TITLE", 3, 10);
+        ASSERT_NE(updates.progressDialog(), nullptr);
+        EXPECT_TRUE(updates.progressDialog()->isVisible() && !updates.progressDialog()->isModal());
+        EXPECT_EQ(updates.progressDialog()->labelText(),
+                  "Устанавливается новая версия Korvela Player…");
+        updates.hideProgress();
+
+        // The user's choices: a larger window, other splitter and column sizes, other graphs
+        // (in the window and the store at once), British units and a map provider.
+        window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
+        geometry = window->geometry();
+        for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
+            QList<int> sizes = splitter->sizes();
+            std::reverse(sizes.begin(), sizes.end());
+            splitter->setSizes(sizes);
+            splitterSizes.append(splitter->sizes());
+        }
+        list->header()->resizeSection(0, list->header()->sectionSize(0) + 37);
+        nameWidth = list->header()->sectionSize(0);
+        const std::vector<bool> wanted{false, false, false, true, false, true};
+        for (int tag = 0; tag < RVGraphs::kCount; ++tag)
+            if (app.graphsItem(tag)->isChecked() != wanted[size_t(tag)])
+                app.graphsItem(tag)->trigger();
+        EXPECT_EQ(graphs(app), wanted);
+        EXPECT_EQ(graphs(app, true), wanted);
+        EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
+        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
+        app.menuItemBritish()->trigger();
+        EXPECT_FALSE(app.menuItemMetric()->isChecked());
+        EXPECT_EQ(controller->measurementSystem(), "British");
+        item(app.menuMapsProvider(), "OpenStreetMap")->trigger();
+    }
+    {
+        Launch again;
+        QMainWindow* window = again.app->window();
+        EXPECT_EQ(window->geometry(), geometry);
+        QList<QList<int>> restored;
+        for (QSplitter* splitter : window->findChildren<QSplitter*>())
+            restored.append(splitter->sizes());
+        EXPECT_EQ(restored, splitterSizes);
+        EXPECT_EQ(again.controller()->filesView()->header()->sectionSize(0), nameWidth);
+        EXPECT_EQ(graphs(*again.app), (std::vector<bool>{false, false, false, true, false, true}));
+        EXPECT_EQ(graphs(*again.app, true), graphs(*again.app));
+        EXPECT_TRUE(again.app->menuItemBritish()->isChecked());
+        EXPECT_EQ(checked(again.app->menuLanguage()), QStringList{"ru"});
+        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("velocity"))->text(),
+                  qtTrId("MILES_PER_HOUR"));
+        EXPECT_TRUE(item(again.app->menuMapsProvider(), "OpenStreetMap")->isChecked());
+    }
+
+    // The first supported language of the stored list; a provider this version does not offer
+    // shows the default; only the exact spelling is British. Under a dark palette our own
+    // pictures and the time axis are drawn light.
+    RVSettings::store().clear();
+    RVSettings::setAppleLanguages({"fr", "ru", "en"});
+    RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 45)},
+                                {QPalette::WindowText, QColor(225, 225, 225)},
+                                {QPalette::Base, QColor(30, 30, 30)},
+                                {QPalette::Text, QColor(225, 225, 225)},
+                                {QPalette::Button, QColor(55, 55, 55)},
+                                {QPalette::ButtonText, QColor(225, 225, 225)},
+                                {QPalette::Link, QColor(110, 170, 255)}})
+        dark.setColor(role, colour);
+    QApplication::setPalette(dark);
+    {
+        Launch russian;
+        EXPECT_EQ(checked(russian.app->menuLanguage()), QStringList{"ru"});
+        EXPECT_EQ(russian.app->window()->findChild<QPushButton*>("addVideoButton")->text(),
+                  QStringLiteral("Добавить"));
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Открыть"));
+        expectReadable(russian.controller()->filesView()->header());
+        EXPECT_TRUE(
+            item(russian.app->menuMapsProvider(), RVMapView::availableProviders()[0])->isChecked());
+        EXPECT_TRUE(russian.app->menuItemMetric()->isChecked());
+        // Our own pictures (the desktop theme's follow the theme): light opaque pixels only.
+        int light = 0, darkPixels = 0;
+        for (QAbstractButton* button : russian.app->window()->findChildren<QAbstractButton*>()) {
+            if (!button->icon().isNull() && button->icon().name().isEmpty() &&
+                !button->objectName().startsWith(QLatin1String("qt_"))) {
+                const QImage picture = button->icon().pixmap(QSize(22, 22)).toImage();
+                for (int i = 0; i < picture.width() * picture.height(); ++i) {
+                    const QRgb p = picture.pixel(i % picture.width(), i / picture.width());
+                    if (qAlpha(p) >= 200)
+                        ++(qGray(p) > 150 ? light : darkPixels);
+                }
+            }
+        }
+        EXPECT_GT(light, 100);
+        EXPECT_EQ(darkPixels, 0);
+        RVTimeSlider2* slider = russian.controller()->timeLine();
+        slider->setVideoDuration(60.0f);
+        const QImage strip = slider->grab().toImage();
+        EXPECT_GT(qGray(strip.pixel(strip.width() / 2, 7)), 45 + 40);
+    }
+    QApplication::setPalette(before);
+    // The translators leave with the window: the next launch may speak another language.
+    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
+    RVSettings::setAppleLanguages({"fr"});
+    EXPECT_EQ(checked(Launch().app->menuLanguage()), QStringList{"en"});
+    RVSettings::store().clear();
+}
+
+TEST(AppWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
+{
+    const char* items[][2] = {{"&Open…", "&Open…"},
+                              {"&Other", "O&ther"},      // O is taken: the next free letter
+                              {"Only One", "O&nly One"}, // no word start is free
+                              {"Fish && Chips", "&Fish && Chips"},
+                              {"Save\tCtrl+S", "&Save\tCtrl+S"}, // the key after the tab is not
+                              {"Speed", "S&peed"},
+                              {"&&", "&&"}}; // nothing to mark
+    QMenu menu;
+    for (const auto& item : items)
+        menu.addAction(QString::fromUtf8(item[0]));
+    menu.addSeparator();
+    for (int pass = 0; pass < 2; ++pass) {
+        RVMenuMnemonics::assign(&menu);
+        for (int i = 0; i < int(std::size(items)); ++i)
+            EXPECT_EQ(menu.actions()[i]->text(), QString::fromUtf8(items[i][1])) << i;
+    }
+    EXPECT_EQ(RVMenuMnemonics::stripped("&Fish && Chips"), "Fish & Chips");
+    EXPECT_EQ(RVMenuMnemonics::stripped("Fish &&&Chips"), "Fish &Chips");
+}
