@@ -69,23 +69,15 @@ TEST(JsonWriter, NumbersReadBackToTheSameDoubleAndFailuresAreReported)
                                std::numeric_limits<double>::max(), 0.30000000000000004})
         EXPECT_EQ(std::strtod(RVJsonWriter::numberText(value).c_str(), nullptr), value);
 
-    // Several times the writer's 64 KiB buffer is written whole.
-    const auto many = [](RVJsonWriter& json) {
-        json.beginArray(RVJsonWriter::Layout::OnePerLine);
-        for (int i = 0; i < 20000; ++i)
-            json.number(i + 0.5);
-        json.endArray();
-    };
-    const QJsonArray array =
-        QJsonDocument::fromJson(QByteArray::fromStdString(written(many))).array();
-    ASSERT_EQ(array.size(), 20000);
-    EXPECT_EQ(array[19999].toDouble(), 19999.5);
     // /dev/full fails every write with ENOSPC.
     std::FILE* full = std::fopen("/dev/full", "w");
     ASSERT_NE(full, nullptr);
     {
         RVJsonWriter json(full);
-        many(json);
+        json.beginArray();
+        for (int i = 0; i < 20000; ++i) // several times the writer's 64 KiB buffer
+            json.number(i);
+        json.endArray();
         EXPECT_FALSE(json.flush());
         EXPECT_TRUE(json.failed());
     }
