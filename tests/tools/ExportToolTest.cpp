@@ -48,12 +48,11 @@ Ran exportTool(const QStringList& arguments)
 
 QJsonArray parsed(const Ran& result)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(result.out, &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out.left(2000).toStdString();
-    EXPECT_TRUE(doc.isArray());
-    return doc.array();
+    return QJsonDocument::fromJson(result.out).array();
 }
+
+const auto number = [](double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); };
+const auto text = [](const QString& t) { return t.isEmpty() ? QJsonValue() : QJsonValue(t); };
 
 } // namespace
 
@@ -81,13 +80,10 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
     const QJsonArray printed = parsed(result);
     ASSERT_EQ(printed.size(), recordings.size());
 
-    std::map<QString, int> sources;
     std::map<int, QJsonObject> trips; // files, duration and start of each trip
     for (qsizetype i = 0; i < recordings.size(); ++i) {
         const QJsonObject r = recordings[i].toObject();
-        const QString source = r["metadataSource"].toString();
         SCOPED_TRACE(r["video"].toString().toStdString());
-        ++sources[source];
         QJsonObject& trip = trips[r["trip"].toInt()];
         trip["files"] = trip["files"].toArray() + videos[i];
         trip["duration"] = trip["duration"].toDouble() + r["durationSeconds"].toDouble();
@@ -107,12 +103,6 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
                   r["firstPointTime"].toString());
         // The tool prints what the dispatcher read (through a JSON round trip, so that both
         // sides' numbers have the same type).
-        const auto number = [](double v) {
-            return std::isfinite(v) ? QJsonValue(v) : QJsonValue();
-        };
-        const auto text = [](const QString& t) {
-            return t.isEmpty() ? QJsonValue() : QJsonValue(t);
-        };
         QJsonObject expected{{"file", videos[i]}, {"format", r["format"]}};
         QJsonArray points, samples, speeds;
         for (const RVPoint& p : data->points)
@@ -135,13 +125,9 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
         expected["gSensorData"] = samples;
         expected["velocityData"] = speeds;
         expected["relatedFiles"] = QJsonArray::fromStringList(data->relatedFiles);
-        QJsonObject got = printed[i].toObject();
-        got.remove("cameraModel");
-        EXPECT_EQ(got, QJsonDocument::fromJson(QJsonDocument(expected).toJson()).object());
+        EXPECT_EQ(printed[i].toObject(),
+                  QJsonDocument::fromJson(QJsonDocument(expected).toJson()).object());
     }
-    for (const char* source : {"info", "side", "udat", "gps-log", "blackvue"})
-        EXPECT_GE(sources[source], 2) << source;
-
     // The tree: the manifest's trips in order of their start.
     const Ran tree = exportTool({"--format", "tree", card.path()});
     ASSERT_EQ(tree.exitCode, 0) << tree.err.toStdString();
@@ -209,11 +195,12 @@ TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
     EXPECT_FALSE(k.contains("cameraModel"));
     const QJsonArray points = k["points"].toArray();
     ASSERT_EQ(points.size(), 2);
-    EXPECT_EQ(points[0]["latitude"].toString(), "-55.752060");
-    EXPECT_EQ(points[0]["longitude"].toString(), "-37.609463");
-    EXPECT_TRUE(points[0]["altitude"].isNull());
-    EXPECT_TRUE(points[0]["velocity"].isNull());
-    EXPECT_EQ(points[0]["azimut"].toDouble(), 45.5);
+    EXPECT_EQ(points[0], QJsonObject({{"latitude", "-55.752060"},
+                                      {"longitude", "-37.609463"},
+                                      {"altitude", QJsonValue()},
+                                      {"azimut", 45.5},
+                                      {"velocity", QJsonValue()},
+                                      {"time", "2015-02-05T13:45:01.000Z"}}));
     EXPECT_EQ(points[1]["time"].toString(), "2015-02-05T13:45:01.100Z");
     EXPECT_EQ(k["velocityData"].toArray(), QJsonArray({QJsonValue(), 0.0}));
     const QJsonArray samples = k["gSensorData"].toArray();
@@ -242,6 +229,7 @@ TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
     // Only unreadable files: an empty array, still valid JSON.
     const Ran none = exportTool({"--format", "json", missing});
     EXPECT_EQ(none.exitCode, 1);
+    EXPECT_TRUE(QJsonDocument::fromJson(none.out).isArray());
     EXPECT_EQ(parsed(none).size(), 0);
 }
 
