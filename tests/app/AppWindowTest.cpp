@@ -29,13 +29,12 @@ namespace {
 struct Launch
 {
     QTemporaryDir installDir;
-    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
     std::unique_ptr<RVAppDelegate> app;
 
     Launch()
     {
         RVAppDelegateOptions options;
-        options.dialogs = dialogs;
+        options.dialogs = std::make_shared<ScriptedDialogs>();
         options.videoList = std::make_shared<RVVideoList>(
             std::make_unique<RVStaticVolumeMonitor>(),
             [](const QString&) { return std::optional<RVMetaData>(); });

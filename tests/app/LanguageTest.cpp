@@ -1,8 +1,6 @@
 #include "app/RVLanguageUtil.h"
-#include "metadata/RVSettings.h"
 
 #include <QDirIterator>
-#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTranslator>
@@ -11,7 +9,7 @@
 
 #include <array>
 
-TEST(Language, FirstSupportedPreferredLanguageElseEnglishAndTheStoredListFirst)
+TEST(Language, FirstSupportedPreferredLanguageElseEnglish)
 {
     // The desktop reports regional codes.
     const std::pair<QStringList, const char*> cases[] = {{{"fr", "de", "en"}, "de"},
@@ -22,11 +20,6 @@ TEST(Language, FirstSupportedPreferredLanguageElseEnglishAndTheStoredListFirst)
     for (const auto& [preferred, chosen] : cases)
         EXPECT_EQ(RVLanguageUtil::chooseLanguage(preferred), chosen)
             << preferred.join(',').toStdString();
-    RVSettings::store().clear();
-    EXPECT_EQ(RVLanguageUtil::preferredLanguages(), QLocale::system().uiLanguages());
-    RVSettings::setAppleLanguages({"ru", "en"});
-    EXPECT_EQ(RVLanguageUtil::preferredLanguages(), QStringList({"ru", "en"}));
-    RVSettings::store().clear();
 }
 
 TEST(Language, EveryKeyIsTranslatedInEveryLanguage)
