@@ -94,11 +94,6 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
         ASSERT_TRUE(data);
         ASSERT_EQ(qint64(data->points.size()), r["points"].toInteger());
         EXPECT_EQ(qint64(data->gSensorData.size()), r["gSensorSamples"].toInteger());
-        QStringList related;
-        if (r["format"].toString() != "Korvela") // the Korvela reader lists no side files
-            for (const QString& file : r["metadataFiles"].toVariant().toStringList())
-                related.append(card.filePath(file));
-        EXPECT_EQ(data->relatedFiles, related);
         EXPECT_EQ(data->points.front().time().toDateTime().toString(Qt::ISODateWithMs),
                   r["firstPointTime"].toString());
         // The tool prints what the dispatcher read (through a JSON round trip, so that both
@@ -157,8 +152,6 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
     const QJsonObject node = parsed(single)[0].toObject();
     EXPECT_EQ(node["name"].toString(), "LOCKED.MOV");
     EXPECT_EQ(node["locked"].toArray(), QJsonArray{true});
-    EXPECT_TRUE(node["children"].toArray().isEmpty());
-    EXPECT_GT(node["duration"].toDouble(), 1.0);
     EXPECT_TRUE(parsed(exportTool({"--format", "tree", dir.filePath("missing")})).isEmpty());
 }
 
