@@ -1,6 +1,5 @@
 // What the views make of keys, clicks and pinches: the calls they hand their delegate.
 #include "RecordingDelegate.h"
-#include "timeline/RVClickCounter.h"
 #include "timeline/RVMainView.h"
 #include "timeline/RVPlayerView.h"
 #include "timeline/RVViewUtil.h"
@@ -49,7 +48,6 @@ TEST(KeyMap, KeysCallTheirOperationByPositionWhenThePlatformGivesIt)
         {key(Qt::Key_A, 30 + 8, "a"), ""},
         // Return only with Alt, also on the keypad; other modifiers do not matter.
         {key(Qt::Key_Return, xReturn, "\r"), ""},
-        {key(Qt::Key_Return, xReturn, "\r", Qt::ShiftModifier), ""},
         {key(Qt::Key_Return, xReturn, "\r", alt), "altEnterPressed"},
         {key(Qt::Key_Enter, 96 + 8, "\r", alt | Qt::KeypadModifier), "altEnterPressed"},
         {key(Qt::Key_N, xN, "N", Qt::ShiftModifier), "nextFrame"},
@@ -93,24 +91,6 @@ TEST(MainView, MappedKeysGoToTheDelegateOthersToTheParent)
     EXPECT_TRUE(events[0].isAccepted());
     EXPECT_EQ(delegate.calls, QStringList{"nextFrame"});
     EXPECT_EQ(parent.keys, QList<int>{Qt::Key_Return});
-}
-
-TEST(ClickCounter, CountsPressesCloseInTimeAndPlace)
-{
-    const struct
-    {
-        Qt::MouseButton button;
-        QPoint at;
-        quint64 timeMs;
-        int count;
-    } presses[] = {
-        {Qt::LeftButton, {10, 10}, 1000, 1}, {Qt::LeftButton, {12, 9}, 1300, 2},
-        {Qt::LeftButton, {12, 9}, 1700, 3},  {Qt::LeftButton, {12, 9}, 2101, 1},
-        {Qt::LeftButton, {17, 9}, 2200, 1},  {Qt::RightButton, {17, 9}, 2300, 1},
-        {Qt::LeftButton, {17, 9}, 100, 1}}; // too late, too far, other button, clock back
-    RVClickCounter counter;
-    for (const auto& p : presses)
-        EXPECT_EQ(counter.press(p.button, p.at, p.timeMs, 400, 4), p.count) << p.timeMs;
 }
 
 TEST(PlayerView, ClicksPinchesContentAndMenu)
