@@ -1,14 +1,11 @@
 // What an installed copy shows about itself: the command line answered without a display, and
 // the About box's version, licence and notices found beside the executable.
-
 #include "app/RVAboutBox.h"
 #include "app/RVCommandLine.h"
 #include "app/RVDataFiles.h"
-
 #include "korvela_version.h"
 
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,24 +15,18 @@ TEST(Install, PlayerCommandLineWithoutADisplay)
     QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         noDisplay.remove(QLatin1String(name));
-    struct Case
-    {
-        QStringList arguments;
-        int exitCode;
-        const char* out;
-    } cases[] = {{{"--version"}, 0, "korvela-player " KORVELA_VERSION "\n"},
-                 {{"a.mp4", "-h"}, 0, "usage: korvela-player"},
-                 {{"--bogus"}, RVCommandLine::kUsageError, ""}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    const std::tuple<QStringList, int, const char*> cases[] = {
+        {{"--version"}, 0, "korvela-player " KORVELA_VERSION "\n"},
+        {{"a.mp4", "-h"}, 0, "usage: korvela-player"},
+        {{"--bogus"}, RVCommandLine::kUsageError, ""}};
+    for (const auto& [arguments, exitCode, out] : cases) {
         QProcess player;
         player.setProcessEnvironment(noDisplay);
-        player.start(QStringLiteral(KORVELA_BINARY_DIR "/app/korvela-player"), c.arguments);
+        player.start(QStringLiteral(KORVELA_BINARY_DIR "/app/korvela-player"), arguments);
         ASSERT_TRUE(player.waitForFinished(30000));
-        EXPECT_EQ(player.exitCode(), c.exitCode) << player.readAllStandardError().toStdString();
-        EXPECT_TRUE(player.readAllStandardOutput().startsWith(c.out));
+        EXPECT_EQ(player.exitCode(), exitCode) << player.readAllStandardError().toStdString();
+        EXPECT_TRUE(player.readAllStandardOutput().startsWith(out)) << out;
     }
-
     // After "--" everything is a path; unknown options are refused.
     QString error;
     const auto options =
@@ -52,12 +43,10 @@ TEST(Install, AboutBoxShowsVersionLicenceAndNotices)
     // The build tree has the installed shape: build/app/../share/korvela-player.
     const QString buildApp = QStringLiteral(KORVELA_BINARY_DIR "/app");
     EXPECT_FALSE(RVDataFiles::find("WhatsNew.txt", buildApp).isEmpty());
-    const QString text = RVAboutBox::text(buildApp);
     for (const char* part :
          {"Korvela Player " KORVELA_VERSION, "GPL-3.0-or-later", "Volodymyr Agafonkin",
           "BSD 2-Clause", "Gilles Vollant", "zlib", "GNU GENERAL PUBLIC LICENSE"})
-        EXPECT_TRUE(text.contains(QLatin1String(part))) << part;
-
+        EXPECT_TRUE(RVAboutBox::text(buildApp).contains(QLatin1String(part))) << part;
     // A copy without its data says so instead of showing nothing.
     QTemporaryDir bare;
     EXPECT_TRUE(RVDataFiles::find("WhatsNew.txt", bare.filePath("bin")).isEmpty());

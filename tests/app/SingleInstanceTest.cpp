@@ -1,11 +1,9 @@
 // One window per user: the message a second launch sends, and a real second launch handing
 // its paths to this process, which plays the running player.
-
 #include "app/RVLaunchMessage.h"
 #include "app/RVSingleInstance.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -17,8 +15,8 @@ TEST(SingleInstance, MessagesAreTakenOnlyWhenComplete)
     const QByteArray full = RVLaunchMessage::encode({"/a b/ü.mp4", "", "/c"});
     EXPECT_EQ(RVLaunchMessage::decode(full), (QStringList{"/a b/ü.mp4", "/c"}));
     EXPECT_EQ(RVLaunchMessage::decode(RVLaunchMessage::encode({})), QStringList{});
-    // Cut after a whole path, cut inside one, another program's bytes, an empty path
-    // inside, one byte over the limit.
+    // Cut after a whole path, cut inside one, another program's bytes, an empty path inside,
+    // one byte over the limit.
     QByteArray oversized = RVLaunchMessage::encode({});
     oversized.insert(13, QByteArray(RVLaunchMessage::kMaxBytes, 'x'));
     for (const QByteArray& bad :
@@ -31,16 +29,11 @@ TEST(SingleInstance, MessagesAreTakenOnlyWhenComplete)
 TEST(SingleInstance, SecondLaunchHandsItsPathsOverAndQuits)
 {
     QTemporaryDir runtime; // the user's runtime folder: mode 0700, as the desktop makes it
-    ASSERT_TRUE(runtime.isValid());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     const QString name = RVSingleInstance::defaultServerName();
-    qunsetenv("XDG_RUNTIME_DIR");
     ASSERT_TRUE(name.startsWith(runtime.path()));
-
     // A player that crashed left its socket file behind; it must not block the start.
-    QFile stale(name);
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.close();
+    ASSERT_TRUE(QFile(name).open(QIODevice::WriteOnly));
     RVSingleInstance running(name);
     ASSERT_FALSE(running.handOver({"/x"}, 500));
     ASSERT_TRUE(running.listen());
@@ -48,12 +41,10 @@ TEST(SingleInstance, SecondLaunchHandsItsPathsOverAndQuits)
 
     QDir(runtime.path()).mkdir(QStringLiteral("card"));
     QProcess second;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    second.setProcessEnvironment(environment);
     second.setWorkingDirectory(runtime.path());
     second.start(QStringLiteral(KORVELA_BINARY_DIR "/app/korvela-player"),
                  {QStringLiteral("card"), QStringLiteral("file:///tmp/x.mp4")});
+    qunsetenv("XDG_RUNTIME_DIR");
     ASSERT_TRUE(received.wait(20000)) << second.readAllStandardError().toStdString();
     EXPECT_EQ(received.at(0).at(0).toStringList(),
               (QStringList{runtime.filePath(QStringLiteral("card")), "file:///tmp/x.mp4"}));

@@ -70,10 +70,9 @@ bool runFfmpeg(const QStringList& arguments)
         _exit(127);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
+    while (waitpid(child, &status, 0) < 0)
         if (errno != EINTR)
             return false;
-    }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
@@ -97,10 +96,8 @@ void collect(QtMsgType type, const QMessageLogContext& context, const QString& m
 
 LogCapture::LogCapture()
 {
-    {
-        const QMutexLocker lock(&s_logMutex);
-        s_log.clear();
-    }
+    const QMutexLocker lock(&s_logMutex);
+    s_log.clear();
     s_previousHandler = qInstallMessageHandler(collect);
 }
 
@@ -117,11 +114,7 @@ QStringList LogCapture::lines() const
 
 bool LogCapture::contains(const QString& text) const
 {
-    const QMutexLocker lock(&s_logMutex);
-    for (const QString& line : s_log)
-        if (line.contains(text))
-            return true;
-    return false;
+    return !lines().filter(text).isEmpty();
 }
 
 } // namespace support

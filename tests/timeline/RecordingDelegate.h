@@ -2,7 +2,6 @@
 
 #include "timeline/RVPlayerViewDelegate.h"
 
-#include <QString>
 #include <QStringList>
 
 #include <vector>
@@ -15,37 +14,28 @@ public:
     std::vector<double> values; // the arguments of the calls that take a number, in order
     std::vector<std::shared_ptr<RVVideoData>> nodes; // the nodes of the file list's commands
 
-    void doubleClick() override { calls << QStringLiteral("doubleClick"); }
-    void click() override { calls << QStringLiteral("click"); }
-    void altEnterPressed() override { calls << QStringLiteral("altEnterPressed"); }
-    void escapePressed() override { calls << QStringLiteral("escapePressed"); }
-    void spacebarPressed() override { calls << QStringLiteral("spacebarPressed"); }
-    void graphClicked(double f) override { record(QStringLiteral("graphClicked"), f); }
-    void showThumbnailAtProgress(double f) override
-    {
-        record(QStringLiteral("showThumbnailAtProgress"), f);
-    }
-    void showPopover() override { calls << QStringLiteral("showPopover"); }
-    void hidePopover() override { calls << QStringLiteral("hidePopover"); }
-    void magnification(double f) override { record(QStringLiteral("magnification"), f); }
-    void nextFrame() override { calls << QStringLiteral("nextFrame"); }
-    void prevFrame() override { calls << QStringLiteral("prevFrame"); }
-    void goForward() override { calls << QStringLiteral("goForward"); }
-    void goBack() override { calls << QStringLiteral("goBack"); }
-    void goToStart() override { calls << QStringLiteral("goToStart"); }
-    void goToEnd() override { calls << QStringLiteral("goToEnd"); }
-    void fullScreenPressed() override { calls << QStringLiteral("fullScreenPressed"); }
-    void rewindPressed() override { calls << QStringLiteral("rewindPressed"); }
-    void fastForwardPressed() override { calls << QStringLiteral("fastForwardPressed"); }
-    void lockClicked(std::shared_ptr<RVVideoData> n) override { node(QStringLiteral("lock"), n); }
-    void unlockClicked(std::shared_ptr<RVVideoData> n) override
-    {
-        node(QStringLiteral("unlock"), n);
-    }
-    void removeClicked(std::shared_ptr<RVVideoData> n) override
-    {
-        node(QStringLiteral("remove"), n);
-    }
+    void doubleClick() override { calls << "doubleClick"; }
+    void click() override { calls << "click"; }
+    void altEnterPressed() override { calls << "altEnterPressed"; }
+    void escapePressed() override { calls << "escapePressed"; }
+    void spacebarPressed() override { calls << "spacebarPressed"; }
+    void graphClicked(double f) override { record("graphClicked", f); }
+    void showThumbnailAtProgress(double f) override { record("showThumbnailAtProgress", f); }
+    void showPopover() override { calls << "showPopover"; }
+    void hidePopover() override { calls << "hidePopover"; }
+    void magnification(double f) override { record("magnification", f); }
+    void nextFrame() override { calls << "nextFrame"; }
+    void prevFrame() override { calls << "prevFrame"; }
+    void goForward() override { calls << "goForward"; }
+    void goBack() override { calls << "goBack"; }
+    void goToStart() override { calls << "goToStart"; }
+    void goToEnd() override { calls << "goToEnd"; }
+    void fullScreenPressed() override { calls << "fullScreenPressed"; }
+    void rewindPressed() override { calls << "rewindPressed"; }
+    void fastForwardPressed() override { calls << "fastForwardPressed"; }
+    void lockClicked(std::shared_ptr<RVVideoData> n) override { node("lock", n); }
+    void unlockClicked(std::shared_ptr<RVVideoData> n) override { node("unlock", n); }
+    void removeClicked(std::shared_ptr<RVVideoData> n) override { node("remove", n); }
 
     void clear()
     {
@@ -54,12 +44,12 @@ public:
     }
 
 private:
-    void record(const QString& name, double value)
+    void record(const char* name, double value)
     {
         calls << name;
         values.push_back(value);
     }
-    void node(const QString& name, std::shared_ptr<RVVideoData> node)
+    void node(const char* name, std::shared_ptr<RVVideoData> node)
     {
         calls << name;
         nodes.push_back(std::move(node));

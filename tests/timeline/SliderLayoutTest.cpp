@@ -1,11 +1,10 @@
-#include "timeline/RVSliderLayoutUtil.h"
-
+// The slider's layout (ticks, labels, bands) and the reduction of a series to its graph.
 #include "metadata/RVStringUtil.h"
+#include "timeline/RVGraphEnvelope.h"
+#include "timeline/RVSliderLayoutUtil.h"
 
 #include <QSet>
 #include <QStringList>
-
-#include <QSizeF>
 
 #include <gtest/gtest.h>
 
@@ -14,42 +13,26 @@
 
 using L = RVSliderLayoutUtil;
 
-TEST(SliderLayout, TickIntervalFollowsSecondsPerFiftyPixels)
+TEST(SliderLayout, TickIntervalsAndTimes)
 {
-    // w = 1000: 20 labels; D / 20 picks the row, each bound belonging to the row above.
-    EXPECT_EQ(L::tickInterval(1000, 10), 1);   // below 1 s: whole seconds
-    EXPECT_EQ(L::tickInterval(1000, 20), 5);   // exactly 1
-    EXPECT_EQ(L::tickInterval(1000, 100), 10); // exactly 5
-    EXPECT_EQ(L::tickInterval(1000, 199), 10);
-    EXPECT_EQ(L::tickInterval(1000, 200), 30);   // 10
-    EXPECT_EQ(L::tickInterval(1000, 1000), 60);  // 50
-    EXPECT_EQ(L::tickInterval(1000, 1800), 120); // 90
-    EXPECT_EQ(L::tickInterval(1000, 3599), 120);
-    EXPECT_EQ(L::tickInterval(1000, 3600), 180); // 180: used as it is
-    // The width is truncated before dividing: 149.9 holds two labels, 4 s each.
-    EXPECT_EQ(L::tickInterval(149.9, 8), 5);
-    // Fewer than 50 pixels: no label count, infinitely many seconds per label.
-    EXPECT_TRUE(std::isinf(L::tickInterval(49.9, 97)));
-    EXPECT_TRUE(std::isinf(L::tickInterval(-20, 97)));
-    EXPECT_TRUE(std::isinf(L::tickInterval(std::numeric_limits<double>::quiet_NaN(), 97)));
-}
+    // w = 1000: 20 labels; D / 20 picks the row, each bound belonging to the row above. The
+    // width is truncated first (149.9 px hold two labels); under 50 px there is no label.
+    const double nan = std::numeric_limits<double>::quiet_NaN(), none = INFINITY;
+    const double cases[][3] = {
+        {1000, 10, 1},    {1000, 20, 5},     {1000, 100, 10},   {1000, 199, 10},   {1000, 200, 30},
+        {1000, 1000, 60}, {1000, 1800, 120}, {1000, 3599, 120}, {1000, 3600, 180}, {149.9, 8, 5},
+        {49.9, 97, none}, {-20, 97, none},   {nan, 97, none}};
+    for (const auto& [width, duration, interval] : cases)
+        EXPECT_EQ(L::tickInterval(width, float(duration)), interval) << width << " " << duration;
 
-TEST(SliderLayout, TickTimesEndAtTheTripEnd)
-{
-    // 97 - 95 = 2 is not more than half an interval: 95 is dropped; 98 - 95 = 3 keeps it.
-    std::vector<double> expected97, expected98;
-    for (int t = 0; t <= 95; t += 5) {
-        expected97.push_back(t);
-        expected98.push_back(t);
-    }
-    expected97.back() = 97;
-    expected98.push_back(98);
-    EXPECT_EQ(L::tickTimes(97, 5), expected97);
-    EXPECT_EQ(L::tickTimes(98, 5), expected98);
-    // A trip of an exact multiple of the interval still has its end labelled (a one-minute
-    // recording shows 1:00).
+    // The end is always labelled; a tick closer than half an interval to it is dropped.
+    std::vector<double> expected{0,  5,  10, 15, 20, 25, 30, 35, 40, 45,
+                                 50, 55, 60, 65, 70, 75, 80, 85, 90, 97};
+    EXPECT_EQ(L::tickTimes(97, 5), expected);
+    expected.back() = 95;
+    expected.push_back(98);
+    EXPECT_EQ(L::tickTimes(98, 5), expected);
     EXPECT_EQ(L::tickTimes(10, 5), (std::vector<double>{0, 5, 10}));
-    // Narrow slider, or a trip shorter than half an interval: only the end.
     EXPECT_EQ(L::tickTimes(97, L::tickInterval(40, 97)), std::vector<double>{97});
     EXPECT_EQ(L::tickTimes(2, 5), std::vector<double>{2});
     EXPECT_EQ(L::tickTimes(3, 5), (std::vector<double>{0, 3}));
@@ -64,61 +47,98 @@ TEST(SliderLayout, TickTimesEndAtTheTripEnd)
         }
     }
     // No ticks for durations that are not positive, and no endless loops.
-    EXPECT_TRUE(L::tickTimes(0, 5).empty());
-    EXPECT_TRUE(L::tickTimes(std::numeric_limits<float>::quiet_NaN(), 5).empty());
-    EXPECT_TRUE(L::tickTimes(std::numeric_limits<float>::infinity(), 5).empty());
-    EXPECT_TRUE(L::tickTimes(97, 0).empty());
+    for (const auto& [duration, interval] :
+         {std::pair{0.0f, 5.0}, {float(nan), 5.0}, {INFINITY, 5.0}, {97.0f, 0.0}})
+        EXPECT_TRUE(L::tickTimes(duration, interval).empty()) << duration << " " << interval;
     const std::vector<double> absurd = L::tickTimes(1e30f, 1e-3);
     EXPECT_LE(absurd.size(), 400001u);
     EXPECT_EQ(absurd.back(), double(1e30f));
-    // The end of the trip lies at the axis' right end.
     EXPECT_DOUBLE_EQ(L::timeX(97, 97, 1000), 1005);
     EXPECT_DOUBLE_EQ(L::timeX(0, 97, 1000), 5);
 }
 
-TEST(SliderLayout, BandsStackFromTheBottomAndFillBelowTheAxis)
+TEST(SliderLayout, BandsOfTheMinimumHeightStackFromTheBottom)
 {
-    // 205 high: h = 195, three bands of (195 - 15) / 3 - 5 = 55, designed (bottom-up) at
-    // y = 5, 65, 125, that is top-down at 145, 85, 25.
-    EXPECT_EQ(L::bandRects(QSizeF(300, 205), 3),
-              (std::vector<QRectF>{QRectF(0, 145, 300, 55), QRectF(0, 85, 300, 55),
-                                   QRectF(0, 25, 300, 55)}));
-    EXPECT_TRUE(L::bandRects(QSizeF(300, 205), 0).empty());
-    // Too low for any band.
     EXPECT_EQ(L::bandRects(QSizeF(300, 35), 1), std::vector<QRectF>{QRectF(0, 25, 300, 5)});
     EXPECT_TRUE(L::bandRects(QSizeF(300, 30), 1).empty());
     EXPECT_EQ(L::bandRects(QSizeF(300, 60), 6).size(), 6u);
     EXPECT_TRUE(L::bandRects(QSizeF(300, 55), 6).empty());
-}
-
-TEST(SliderLayout, OnlyBandsOfTheMinimumHeightFit)
-{
     // k bands of 30 px and 5 px gaps need 35 k - 5 px of the h - 15 below the axis.
-    const struct
-    {
-        double height;
-        int enabled;
-        int fitting;
-    } cases[] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3}, {60, 2, 1},
-                 {60, 1, 1},  {54, 1, 0},  {1e6, 6, 6}, {205, 0, 0}};
-    for (const auto& c : cases) {
-        const int fitting = L::fittingBandCount(QSizeF(300, c.height), c.enabled);
-        EXPECT_EQ(fitting, c.fitting) << c.height << " " << c.enabled;
-        for (const QRectF& band : L::bandRects(QSizeF(300, c.height), fitting))
-            EXPECT_GE(band.height(), L::minimumBandHeight) << c.height;
+    const int cases[][3] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3},     {60, 2, 1},
+                            {60, 1, 1},  {54, 1, 0},  {1000000, 6, 6}, {205, 0, 0}};
+    for (const auto& [height, enabled, fitting] : cases) {
+        EXPECT_EQ(L::fittingBandCount(QSizeF(300, height), enabled), fitting) << height;
+        for (const QRectF& band : L::bandRects(QSizeF(300, height), fitting))
+            EXPECT_GE(band.height(), L::minimumBandHeight) << height;
     }
 }
 
-TEST(SliderLayout, ZoneAndClickFractions)
+namespace {
+
+RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
 {
-    EXPECT_TRUE(L::insidePopoverZone({100, 24.9}));
-    EXPECT_FALSE(L::insidePopoverZone({100, 25}));
-    double f = 0;
-    ASSERT_TRUE(L::fractionAt(3, 1010, &f));
-    EXPECT_DOUBLE_EQ(f, -0.002); // margins are not clamped
-    ASSERT_TRUE(L::fractionAt(505, 1010, &f));
-    EXPECT_DOUBLE_EQ(f, 0.5);
-    // No axis, no fraction (instead of a division by zero).
-    EXPECT_FALSE(L::fractionAt(5, 10, &f));
-    EXPECT_FALSE(L::fractionAt(5, 4, &f));
+    RVGraphEnvelope envelope(values.size(), plotWidth);
+    for (double v : values)
+        envelope.add(v);
+    return envelope;
+}
+
+} // namespace
+
+TEST(GraphEnvelope, ShortSeriesKeepEverySampleLongOnesEveryColumnsExtremes)
+{
+    RVGraphEnvelope two(2, 100); // values beyond the announced count are ignored
+    for (double v : {1, 2, 1000})
+        two.add(v);
+    EXPECT_EQ(two.samples().size(), 2u);
+    EXPECT_DOUBLE_EQ(two.maximum(), 2);
+
+    // More samples than pixels: each column keeps the extremes of the samples nearest to it,
+    // for counts and widths that do and do not divide evenly.
+    for (const auto& [n, width] : {std::pair{103u, 1.0}, {4097u, 100.4}, {10007u, 333.6}}) {
+        std::vector<double> values(n);
+        for (std::size_t i = 0; i < n; ++i)
+            values[i] = double((i * 7919) % 1009); // scrambled but known
+        const RVGraphEnvelope c = build(values, width);
+        ASSERT_EQ(c.mode(), RVGraphEnvelope::Mode::Columns);
+        const std::size_t last = std::size_t(std::round(width));
+        ASSERT_EQ(c.columns().size(), last + 1);
+        std::vector<double> low(last + 1, 1e300), high(last + 1, -1e300);
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto column = std::size_t(std::floor(double(i) * last / double(n - 1) + 0.5));
+            low[column] = std::min(low[column], values[i]);
+            high[column] = std::max(high[column], values[i]);
+        }
+        for (std::size_t column = 0; column <= last; ++column) {
+            EXPECT_TRUE(c.columns()[column].valid);
+            EXPECT_EQ(c.columns()[column].low, low[column]) << n << " " << column;
+            EXPECT_EQ(c.columns()[column].high, high[column]) << n << " " << column;
+        }
+    }
+}
+
+TEST(GraphEnvelope, UnknownValuesAreGapsAndTheRangeStartsAtMinusOne)
+{
+    // NaN and infinities count neither for the range nor as points; a series entirely below
+    // -1 keeps the maximum at its starting value, -1.
+    const double unknown = std::numeric_limits<double>::quiet_NaN();
+    const RVGraphEnvelope e =
+        build({10, unknown, std::numeric_limits<double>::infinity(), 20}, 100);
+    EXPECT_EQ(std::pair(e.minimum(), e.maximum()), std::pair(10.0, 20.0));
+    EXPECT_EQ(std::pair(build({-30, -400}, 100).minimum(), build({-30, -400}, 100).maximum()),
+              std::pair(-400.0, -1.0));
+    // In columns, a stretch without a known value leaves its columns empty.
+    std::vector<double> withHole(10000, 5.0);
+    std::fill(withHole.begin() + 2000, withHole.begin() + 6000, unknown);
+    const RVGraphEnvelope holed = build(withHole, 100);
+    EXPECT_TRUE(holed.columns()[10].valid);
+    EXPECT_FALSE(holed.columns()[40].valid);
+    EXPECT_TRUE(holed.columns()[70].valid);
+    // A plot narrower than a pixel, or of no width at all, still has one column.
+    for (const double width : {-4.0, unknown}) {
+        const RVGraphEnvelope narrow = build({1, 2, 3}, width);
+        ASSERT_EQ(narrow.columns().size(), 1u);
+        EXPECT_DOUBLE_EQ(narrow.columns()[0].low, 1);
+        EXPECT_DOUBLE_EQ(narrow.columns()[0].high, 3);
+    }
 }

@@ -1,338 +1,283 @@
-#include "GraphImage.h"
+// The time slider and its graphs, drawn into images whose pixels are compared with what the
+// layout and the data say must be there.
 #include "RecordingDelegate.h"
 #include "metadata/RVSettings.h"
 #include "timeline/RVSliderLayoutUtil.h"
 #include "timeline/RVTimeSlider2.h"
-#include "timeline/RVUnits.h"
+#include "timeline/RVUIUtil.h"
 
 #include <QApplication>
 #include <QEnterEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
+const auto isBlack = [](QRgb p) { return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60; };
+const auto isRed = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
+const auto isGrey = [](QRgb p) { return (p & 0xffffff) == 0xaaaaaa; };
+const QColor background(200, 220, 240);
+constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+
+QImage blank(int width, int height, QColor colour = background)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(colour);
+    return image;
+}
+
+// How many pixels of `area` (clipped to the image) pass `test`.
+template <typename Test>
+int pixels(const QImage& image, QRect area, Test test)
+{
+    int count = 0;
+    area = area.intersected(image.rect());
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            count += test(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+// Whether `area` shows `text` as writeText draws it on `fill` (and is not empty).
+bool showsText(const QImage& image, QRect area, const QString& text, double centreX, double bottomY,
+               QRectF frame, QColor fill = Qt::white, QColor ink = Qt::black)
+{
+    QImage expected = blank(image.width(), image.height(), fill);
+    QPainter painter(&expected);
+    RVUIUtil::writeText(painter, text, 8, centreX, bottomY, frame, ink);
+    return image.copy(area) == expected.copy(area) &&
+           pixels(expected, area, [&](QRgb p) { return p != fill.rgb(); }) > 0;
+}
+
+// A band of 210 x 110 at y = 20: plot 200 wide (x 5..205), 100 high (y 28..128).
+const QRectF band(0, 20, 210, 110);
+
+QImage drawn(const std::vector<double>& values, double middleLine, const QString& title = {},
+             const QPalette& colours = {})
+{
+    RVGraphEnvelope data(values.size(), 200);
+    for (double v : values)
+        data.add(v);
+    QImage image = blank(220, 150);
+    QPainter painter(&image);
+    RVTimeSlider2::drawGraph(painter, data, band, title, middleLine, 200, colours);
+    return image;
+}
+
 QImage render(RVTimeSlider2& slider)
 {
-    QImage image = blankImage(slider.width(), slider.height(), Qt::magenta);
+    QImage image = blank(slider.width(), slider.height(), Qt::magenta);
     QPainter painter(&image);
     slider.draw(painter);
     return image;
 }
 
-std::shared_ptr<const std::vector<double>> speeds(std::vector<double> values)
-{
-    return std::make_shared<const std::vector<double>>(std::move(values));
-}
-
-std::shared_ptr<const std::vector<RVSensorData>> sensors(std::size_t count)
-{
-    auto series = std::make_shared<std::vector<RVSensorData>>();
-    for (std::size_t i = 0; i < count; ++i) {
-        const double t = double(i) / 10;
-        series->emplace_back(std::sin(t) * 0.3, std::cos(t) * 0.2, std::sin(2 * t) * 0.1,
-                             1 + 0.05 * std::sin(3 * t), RVSensorLabel());
-    }
-    return series;
-}
-
-std::shared_ptr<const std::vector<RVPoint>> altitudes(std::vector<double> metres)
-{
-    auto series = std::make_shared<std::vector<RVPoint>>();
-    for (double m : metres)
-        series->emplace_back("55.000000", "37.000000", m, 0, 0, RVTimestamp());
-    return series;
-}
-
-void setMeasurementSystem(const char* value)
-{
-    if (value)
-        RVSettings::setText(RVSettings::kMeasurementSystem, QString::fromLatin1(value));
-    else
-        RVSettings::store().remove(QLatin1String(RVSettings::kMeasurementSystem));
-}
-
-QColor controlColour(const RVTimeSlider2& slider)
-{
-    return slider.palette().color(QPalette::Window);
-}
-
-bool tickAt(const QImage& image, double x)
-{
-    return anyPixel(image, QRect(int(std::floor(x)) - 1, 11, 3, 1), isLightGrey);
-}
-
 } // namespace
 
-TEST(TimeSlider, TicksAndLabelsAlongTheAxis)
+TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
 {
-    RVTimeSlider2 slider;
-    slider.resize(1010, 205); // w = 1000: 20 labels, 97 s gives a tick every 5 s
-    slider.setProgress(-1);
-    QImage image = render(slider);
-    // No trip: nothing, not even the axis line.
-    EXPECT_FALSE(isLightGrey(image.pixel(500, 7)));
-    EXPECT_FALSE(tickAt(image, 5 + 50 / 97.0 * 1000));
-    EXPECT_FALSE(anyPixel(image, QRect(0, 12, 1010, 12), isBlack));
-
-    slider.setVideoDuration(97.0f);
-    image = render(slider);
-    for (int t = 0; t <= 90; t += 5)
-        EXPECT_TRUE(tickAt(image, 5 + t / 97.0 * 1000)) << t;
-    EXPECT_FALSE(tickAt(image, 5 + 95 / 97.0 * 1000));
-    EXPECT_TRUE(tickAt(image, 1005));
-    // The last label reads 1:37, pushed back inside the view.
-    const QImage label =
-        textImage(image.size(), controlColour(slider), "1:37", 1005, 22, QRectF(0, 0, 1010, 205));
-    EXPECT_TRUE(sameArea(image, label, QRect(960, 13, 50, 9)));
-    EXPECT_TRUE(anyPixel(image, QRect(960, 13, 50, 9), isBlack));
-
-    // Zero duration: no ticks.
-    slider.setVideoDuration(0.0f);
-    image = render(slider);
-    EXPECT_FALSE(anyPixel(image, QRect(0, 11, 1010, 1), isLightGrey));
-}
-
-TEST(TimeSlider, EnabledGraphsStackInTheirFixedOrder)
-{
-    RVTimeSlider2 slider;
-    slider.resize(300, 205);
-    slider.setProgress(-1);
-    setMeasurementSystem(nullptr);
-    const QColor control = controlColour(slider);
-
-    // No graph enabled: everything below the axis is the control colour.
-    QImage image = render(slider);
-    EXPECT_FALSE(
-        anyPixel(image, QRect(0, 25, 300, 180), [&](QRgb p) { return p != control.rgb(); }));
-
-    // Speed, total acceleration and Z: bands 55 high at y = 145 (Z), 85 (total), 25 (speed).
-    slider.setGraphEnabled(RVGraph::Velocity, true);
-    slider.setGraphEnabled(RVGraph::GSensorCommon, true);
-    slider.setGraphEnabled(RVGraph::GSensorZ, true);
-    slider.setGSensorData(sensors(500));
-    slider.setVelocityData(speeds({10, 40, 20, 60, 30}));
-    image = render(slider);
-    for (int top : {25, 85, 145}) {
-        EXPECT_EQ(image.pixel(298, top + 1), qRgb(255, 255, 255)) << top;
-        EXPECT_EQ(image.pixel(298, top + 53), qRgb(255, 255, 255)) << top;
-        EXPECT_EQ(image.pixel(298, top + 56), control.rgb()) << top;
+    EXPECT_EQ(drawn({}, -1e10), blank(220, 150)); // fewer than two samples: nothing
+    EXPECT_EQ(drawn({42}, -1e10), blank(220, 150));
+    const double big = std::numeric_limits<double>::max(), off = -1e10;
+    const double x1 = 5 + 200.0 / 3, x2 = 5 + 400.0 / 3; // samples 1 and 2 of 4
+    const struct
+    {
+        std::vector<double> values;
+        double middleLine;
+        std::vector<QPointF> curve; // points the curve passes (sample j at x = 5 + 200 j / (n-1))
+        std::vector<QRect> clear;   // areas without curve or label
+        const char *top, *bottom;   // scale labels, "" for none, null for not checked
+        int greyRow;                // the middle line's row, -1 for none, -2 not checked
+    } cases[] = {
+        {{50, 100, 0, 50, 75}, off, {{55, 28}, {105, 128}, {80, 78}}, {}, "100.00", "", -1},
+        // Around 0 the scale is symmetric: -0.4 .. 0.4.
+        {{0.2, 0.25, -0.4, -0.3}, 0, {{5, 53}, {x2, 128}}, {}, "0.40", "", 78},
+        {{100, 102, 98, 100.5}, 100, {}, {}, "102.00", "98.00", 78},
+        {{101, 102, 103}, 100, {}, {}, nullptr, nullptr, -1}, // not straddling: no line
+        // Flat: a range of 1, the curve along the bottom; zeros have no labels.
+        {{50, 50, 50}, off, {{100, 128}}, {{50, 40, 100, 80}}, "50.00", "50.00", -1},
+        {{0, 0, 0, 0}, off, {{100, 128}}, {}, "", "", -1},
+        {{5e6, 2e7, 1e6, 5e6}, off, {{x1, 28}}, {}, "", "", -1}, // too big for labels
+        // A range wider than the largest double must not turn coordinates into NaN.
+        {{-big, big, 0, -big}, off, {{5, 128}, {x1, 28}, {x2, 78}}, {{0, 0, 220, 20}}, 0, 0, 78},
+        // Unknown values are gaps; a lone known value is a dot.
+        {{10, 20, unknown, unknown, 30, 40}, off, {{45, 94}}, {{48, 32, 114, 98}}, 0, 0, -2},
+        {{unknown, 60, unknown}, off, {{105, 128}}, {}, nullptr, nullptr, -2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.values.size() > 1 ? c.values[1] : 0);
+        const QImage image = drawn(c.values, c.middleLine);
+        EXPECT_EQ(image.pixel(208, 60), qRgb(255, 255, 255));
+        EXPECT_EQ(image.pixel(215, 60), background.rgb());
+        for (const QPointF& at : c.curve)
+            EXPECT_GT(pixels(image, QRect(int(at.x()) - 1, int(at.y()) - 1, 3, 3), isBlack), 0)
+                << at.x() << "," << at.y();
+        for (const QRect& area : c.clear)
+            EXPECT_EQ(pixels(image, area, isBlack), 0) << area.x() << "," << area.y();
+        for (const auto& [label, bottomY] : {std::pair{c.top, 30}, {c.bottom, 130}}) {
+            if (label && *label) { // the glyph rows; a flat curve may run below them
+                EXPECT_TRUE(showsText(image, {0, bottomY - 9, 40, 7}, label, 10, bottomY, band));
+            } else if (label) {
+                EXPECT_EQ(pixels(image, QRect(0, bottomY - 9, 30, 6), isBlack), 0) << bottomY;
+            }
+        }
+        if (c.greyRow != -2) { // a line across the plot, or no grey at all
+            EXPECT_EQ(pixels(image, QRect(5, c.greyRow - 1, 201, 3), isGrey) > 150, c.greyRow > 0);
+        }
     }
-    EXPECT_EQ(image.pixel(298, 24), control.rgb());
-    // Titles and units, untranslated here, show their keys: speed on top, Z at the bottom.
-    const auto titleIs = [&](const char* key, int top) {
-        const QImage expected = textImage(image.size(), Qt::white, key, 150, top + 10,
-                                          QRectF(0, top, 300, 55), Qt::blue);
-        return sameArea(image, expected, QRect(60, top + 1, 180, 7));
-    };
-    EXPECT_TRUE(titleIs("VELOCITY_TITLE (KM_PER_HOUR)", 25));
-    EXPECT_TRUE(titleIs("GSENSOR_TITLE (g)", 85));
-    EXPECT_TRUE(titleIs("GSENSOR_Z_TITLE (g)", 145));
-    EXPECT_FALSE(titleIs("GSENSOR_Z_TITLE (g)", 25));
-
-    // A series not read yet leaves its band's slot empty; the others keep their places.
-    slider.setVelocityData(nullptr);
-    image = render(slider);
-    EXPECT_EQ(image.pixel(298, 50), control.rgb());
-    EXPECT_EQ(image.pixel(298, 110), qRgb(255, 255, 255));
 }
 
-TEST(TimeSlider, GraphsWithoutRoomAreLeftOutAndCounted)
+TEST(GraphDrawing, ADarkPaletteGivesALightCurveAndLabels)
 {
-    RVTimeSlider2 slider;
-    slider.resize(300, 140); // room for three bands of 30 px or more
-    slider.setProgress(-1);
-    int reported = -1;
-    QObject::connect(&slider, &RVTimeSlider2::hiddenGraphCountChanged,
-                     [&](int count) { reported = count; });
-    slider.setGSensorData(sensors(500));
-    slider.setVelocityData(speeds({10, 40, 20, 60, 30}));
-    slider.setPoints(altitudes({100, 150, 120}));
-    for (int graph = 0; graph < RVGraphs::kCount; ++graph)
-        slider.setGraphEnabled(RVGraph(graph), true);
-    QImage image = render(slider);
-    EXPECT_EQ(slider.hiddenGraphCount(), 3);
-    EXPECT_EQ(reported, 3);
-    // Speed stays on top; the single axes made room.
-    const std::vector<QRectF> bands = RVSliderLayoutUtil::bandRects(slider.size(), 3);
-    const auto titleIs = [&](const char* title, const QRectF& band) {
-        const QImage expected =
-            textImage(image.size(), Qt::white, title, 150, band.top() + 10, band, Qt::blue);
-        return sameArea(image, expected, QRect(60, int(band.top()) + 1, 180, 7));
-    };
-    EXPECT_TRUE(titleIs("VELOCITY_TITLE (KM_PER_HOUR)", bands[2]));
-    EXPECT_TRUE(titleIs("GSENSOR_TITLE (g)", bands[0]));
-    slider.resize(300, 300);
-    render(slider);
-    EXPECT_EQ(reported, 0);
+    // A dark palette: dark band, light curve and labels, never black.
+    QPalette dark;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    dark.setColor(QPalette::Text, QColor(230, 230, 230));
+    const QImage image = drawn({100, 102, 98, 100.5}, 100, "T", dark);
+    const auto light = [](QRgb p) { return qGray(p) > 200; };
+    EXPECT_EQ(image.pixel(100, 60), qRgb(30, 30, 30));
+    EXPECT_GT(pixels(image, QRect(5, 28, 200, 101), light), 0);
+    EXPECT_GT(pixels(image, QRect(0, 21, 40, 10), light), 0);
+    EXPECT_EQ(pixels(image, band.toRect(), [](QRgb p) { return p == qRgb(0, 0, 0); }), 0);
 }
 
-TEST(TimeSlider, PositionMarksOnlyForTheSelectedTrip)
+TEST(TimeSlider, AxisTicksAndPositionMarks)
 {
     RVTimeSlider2 slider;
     slider.resize(1010, 205);
-    slider.setVideoDuration(60.0f);
+    slider.setProgress(-1);
+    // No trip: no axis line or labels. The last label reads 1:37, pushed back inside the view.
+    EXPECT_FALSE(isGrey(render(slider).pixel(500, 7)));
+    EXPECT_EQ(pixels(render(slider), QRect(0, 11, 1010, 13), isBlack), 0);
+    // 97 s on 1000 px: a tick every 5 s, but none at 95 s, too near the end.
+    slider.setVideoDuration(97.0f);
+    EXPECT_GT(pixels(render(slider), QRect(519, 11, 3, 1), isGrey), 0);
+    EXPECT_EQ(pixels(render(slider), QRect(983, 11, 3, 1), isGrey), 0);
+    EXPECT_TRUE(showsText(render(slider), QRect(960, 13, 50, 9), "1:37", 1005, 22,
+                          QRectF(0, 0, 1010, 205), slider.palette().color(QPalette::Window)));
+
+    // The selection mark crosses the graphs, the play mark the axis.
     slider.setGraphEnabled(RVGraph::Velocity, true);
-    slider.setVelocityData(speeds({10, 20, 30}));
+    slider.setVelocityData(std::make_shared<const std::vector<double>>(3, 20.0));
     slider.setProgress(0.5);
     slider.setPlayProgress(0.25);
-    QImage image = render(slider);
-    // The selection mark crosses the graphs, the play mark the axis.
-    EXPECT_TRUE(anyPixel(image, QRect(504, 100, 3, 1), isRed));
-    EXPECT_TRUE(anyPixel(image, QRect(504, 190, 3, 1), isRed));
-    EXPECT_FALSE(anyPixel(image, QRect(504, 14, 3, 8), isRed));
-    EXPECT_TRUE(anyPixel(image, QRect(254, 4, 3, 1), isRed));
-    EXPECT_TRUE(anyPixel(image, QRect(254, 10, 3, 1), isRed));
-    EXPECT_FALSE(anyPixel(image, QRect(254, 30, 3, 170), isRed));
-
-    // Another row selected (-1) or no number: no marks at all.
-    slider.setProgress(std::nan(""));
-    EXPECT_FALSE(anyPixel(render(slider), QRect(0, 0, 1010, 205), isRed));
-    // A trip of zero length gives no number for the play position: only the other mark.
+    const QImage image = render(slider);
+    for (const QRect area :
+         {QRect(504, 100, 3, 1), {504, 190, 3, 1}, {254, 4, 3, 1}, {254, 10, 3, 1}})
+        EXPECT_GT(pixels(image, area, isRed), 0) << area.x() << "," << area.y();
+    EXPECT_EQ(pixels(image, QRect(504, 14, 3, 8), isRed) + pixels(image, {254, 30, 3, 170}, isRed),
+              0);
+    // Without a number for the selection no marks at all, for the play position only the other.
+    slider.setProgress(unknown);
+    EXPECT_EQ(pixels(render(slider), QRect(0, 0, 1010, 205), isRed), 0);
     slider.setProgress(0.5);
-    slider.setPlayProgress(std::nan(""));
-    image = render(slider);
-    EXPECT_TRUE(anyPixel(image, QRect(504, 100, 3, 1), isRed));
-    EXPECT_FALSE(anyPixel(image, QRect(0, 0, 1010, 14), isRed));
+    slider.setPlayProgress(unknown);
+    EXPECT_GT(pixels(render(slider), QRect(504, 100, 3, 1), isRed), 0);
+    EXPECT_EQ(pixels(render(slider), QRect(0, 0, 1010, 14), isRed), 0);
 }
 
-TEST(TimeSlider, UnitsFollowTheStoredMeasurementSystem)
+TEST(TimeSlider, GraphsStackInTheirOrderAndThoseWithoutRoomAreCounted)
 {
+    RVSettings::store().remove(QLatin1String(RVSettings::kMeasurementSystem));
     RVTimeSlider2 slider;
-    slider.resize(410, 105);
+    slider.resize(300, 205);
     slider.setProgress(-1);
-    slider.setGraphEnabled(RVGraph::Altitude, true);
-    const std::vector<double> metres{100, 150, 120, 130};
-    slider.setPoints(altitudes(metres));
-    // The one band: y 25 .. 100.
-    const QRectF band(0, 25, 410, 75);
-    const auto expectedBand = [&](double factor, const char* title) {
-        QImage image = blankImage(410, 105, controlColour(slider));
-        RVGraphEnvelope e(metres.size(), 400);
-        for (double m : metres)
-            e.add(m * factor);
-        QPainter painter(&image);
-        RVTimeSlider2::drawGraph(painter, e, band, title, -1e10, 400);
-        return image;
-    };
+    const QRgb control = slider.palette().color(QPalette::Window).rgb();
 
-    const char* metresTitle = "ALTITUDE_TITLE (LABEL_ALTITUDE_METER)";
-    const char* feetTitle = "ALTITUDE_TITLE (LABEL_ALTITUDE_FOOT)";
-    // Absent or not spelt exactly "British": metres.
-    for (const char* metric : {static_cast<const char*>(nullptr), "british"}) {
-        setMeasurementSystem(metric);
-        EXPECT_TRUE(sameArea(render(slider), expectedBand(1.0, metresTitle), band.toRect()))
-            << (metric ? metric : "(absent)");
+    // Speed, total acceleration and Z: bands 55 high at y = 25 (speed), 85 (total), 145 (Z),
+    // titled in blue.
+    slider.setGSensorData(std::make_shared<const std::vector<RVSensorData>>(
+        500, RVSensorData(0.3, -0.2, 0.1, 1.05, RVSensorLabel())));
+    const auto speeds = std::make_shared<const std::vector<double>>(5, 40.0);
+    slider.setVelocityData(speeds);
+    for (RVGraph graph : {RVGraph::Velocity, RVGraph::GSensorCommon, RVGraph::GSensorZ})
+        slider.setGraphEnabled(graph, true);
+    QImage image = render(slider);
+    const auto titled = [&](const char* title, QRectF band) {
+        return showsText(image, QRect(60, int(band.top()) + 1, 180, 7), title, 150, band.top() + 10,
+                         band, Qt::white, Qt::blue);
+    };
+    for (const auto& [top, title] : {std::pair{25, "VELOCITY_TITLE (KM_PER_HOUR)"},
+                                     {85, "GSENSOR_TITLE (g)"},
+                                     {145, "GSENSOR_Z_TITLE (g)"}}) {
+        EXPECT_EQ(image.pixel(298, top + 56), control) << top;
+        EXPECT_TRUE(titled(title, QRectF(0, top, 300, 55))) << title;
     }
-    // Feet, by the single-precision factor 1 / 0.305.
-    setMeasurementSystem("British");
-    EXPECT_TRUE(
-        sameArea(render(slider), expectedBand(double(float(1 / 0.305)), feetTitle), band.toRect()));
-    EXPECT_FALSE(sameArea(render(slider), expectedBand(1.0, feetTitle), band.toRect()));
-    setMeasurementSystem(nullptr);
-    // Speeds in statute miles per hour (not knots): 44 km/h is 27.3 mph.
+    EXPECT_EQ(image.pixel(298, 24), control);
+    // All six in 140 px: three fit, speed stays on top, the single axes make room.
+    slider.resize(300, 140);
+    auto points = std::make_shared<std::vector<RVPoint>>();
+    for (double m : {100, 150, 120})
+        points->emplace_back("55.000000", "37.000000", m, 0, 0, RVTimestamp());
+    slider.setPoints(points);
+    for (int graph = 0; graph < RVGraphs::kCount; ++graph)
+        slider.setGraphEnabled(RVGraph(graph), true);
+    image = render(slider);
+    EXPECT_EQ(slider.hiddenGraphCount(), 3);
+    const std::vector<QRectF> bands = RVSliderLayoutUtil::bandRects(slider.size(), 3);
+    EXPECT_TRUE(titled("VELOCITY_TITLE (KM_PER_HOUR)", bands[2]));
+    EXPECT_TRUE(titled("GSENSOR_TITLE (g)", bands[0]));
+    slider.resize(300, 300);
+    render(slider);
+    EXPECT_EQ(slider.hiddenGraphCount(), 0);
+
+    // Feet by the single-precision 1 / 0.305; statute miles per hour (not knots).
+    EXPECT_EQ(RVUnits::altitudeFactor(RVMeasurementSystem::British), double(float(1 / 0.305)));
     EXPECT_NEAR(44 * RVUnits::speedFactor(RVMeasurementSystem::British), 27.34, 0.005);
 }
 
-TEST(TimeSlider, GraphsAreReducedOnlyWhenDataOrWidthChange)
-{
-    RVTimeSlider2 slider;
-    slider.resize(1010, 300);
-    slider.setGraphEnabled(RVGraph::Velocity, true);
-    slider.setGraphEnabled(RVGraph::GSensorX, true);
-    slider.setVelocityData(speeds(std::vector<double>(20000, 50)));
-    slider.setGSensorData(sensors(20000));
-    render(slider);
-    EXPECT_EQ(slider.envelopeBuildCount(), 2u);
-    // Position ticks and a new height only repaint; a new width or new series rebuild.
-    slider.setPlayProgress(0.3);
-    slider.resize(1010, 400);
-    render(slider);
-    EXPECT_EQ(slider.envelopeBuildCount(), 2u);
-    slider.resize(800, 400);
-    render(slider);
-    EXPECT_EQ(slider.envelopeBuildCount(), 4u);
-    slider.setGSensorData(sensors(100));
-    render(slider);
-    EXPECT_EQ(slider.envelopeBuildCount(), 5u);
-}
-
-namespace {
-
-void mouse(QWidget* w, QEvent::Type type, QPointF at, Qt::MouseButton button,
-           Qt::MouseButtons buttons)
-{
-    QMouseEvent event(type, at, w->mapToGlobal(at), button, buttons, Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
-
-} // namespace
-
-TEST(TimeSlider, ClicksSeekAndTheAxisAsksForThumbnails)
+TEST(TimeSlider, ClicksSeekTheAxisAsksForThumbnailsAndRightClicksOpenTheZonesMenu)
 {
     RVTimeSlider2 slider;
     slider.resize(1010, 205);
     RecordingDelegate delegate;
     slider.setDelegate(&delegate);
-
-    mouse(&slider, QEvent::MouseButtonPress, {3, 100}, Qt::LeftButton, Qt::LeftButton);
-    mouse(&slider, QEvent::MouseButtonPress, {505, 10}, Qt::LeftButton, Qt::LeftButton);
-    mouse(&slider, QEvent::MouseButtonPress, {505, 10}, Qt::RightButton, Qt::RightButton);
-    ASSERT_EQ(delegate.calls, (QStringList{"graphClicked", "graphClicked"}));
-    EXPECT_DOUBLE_EQ(delegate.values[0], -0.002); // a margin click is not clamped
-    EXPECT_DOUBLE_EQ(delegate.values[1], 0.5);
-
-    delegate.clear();
-    mouse(&slider, QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::NoButton);
-    mouse(&slider, QEvent::MouseMove, {255, 100}, Qt::NoButton, Qt::NoButton);
-    mouse(&slider, QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::LeftButton); // a drag
-    ASSERT_EQ(delegate.calls,
-              (QStringList{"showPopover", "showThumbnailAtProgress", "hidePopover"}));
-    EXPECT_DOUBLE_EQ(delegate.values[0], 0.25);
-
-    delegate.clear();
-    QEnterEvent overAxis(QPointF(100, 5), QPointF(100, 5), QPointF(100, 5));
-    QApplication::sendEvent(&slider, &overAxis);
-    QEnterEvent overGraphs(QPointF(100, 50), QPointF(100, 50), QPointF(100, 50));
-    QApplication::sendEvent(&slider, &overGraphs);
+    const auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                           Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, slider.mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&slider, &event);
+    };
+    mouse(QEvent::MouseButtonPress, {3, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonPress, {505, 10}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonPress, {505, 10}, Qt::RightButton, Qt::RightButton);
+    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::NoButton);
+    mouse(QEvent::MouseMove, {255, 100}, Qt::NoButton, Qt::NoButton);
+    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::LeftButton); // a drag
+    for (const QPointF at : {QPointF(100, 5), QPointF(100, 50)}) {
+        QEnterEvent enter(at, at, at);
+        QApplication::sendEvent(&slider, &enter);
+    }
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&slider, &leave);
-    EXPECT_EQ(delegate.calls, (QStringList{"showPopover", "hidePopover"}));
+    EXPECT_EQ(delegate.calls,
+              (QStringList{"graphClicked", "graphClicked", "showPopover", "showThumbnailAtProgress",
+                           "hidePopover", "showPopover", "hidePopover"}));
+    EXPECT_EQ(delegate.values, (std::vector<double>{-0.002, 0.5, 0.25})); // margins not clamped
 
     // Too narrow to have an axis: no seek to a fraction that is not a number.
     delegate.clear();
     slider.resize(10, 205);
-    mouse(&slider, QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
-    mouse(&slider, QEvent::MouseMove, {5, 10}, Qt::NoButton, Qt::NoButton);
+    mouse(QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {5, 10}, Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(delegate.calls, QStringList{"showPopover"});
-
-    // Without a delegate nothing is sent and nothing breaks.
     slider.setDelegate(nullptr);
-    mouse(&slider, QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
-}
+    mouse(QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
 
-TEST(TimeSlider, RightClickMenuDependsOnTheZone)
-{
-    RVTimeSlider2 slider;
     slider.resize(400, 205);
-    EXPECT_EQ(slider.menuForPosition({100, 10}), nullptr);
     QMenu playback;
-    QMenu graphs;
     slider.setPlaybackMenu(&playback);
-    slider.setGraphsMenu(&graphs);
+    auto* graphs = new QMenu;
+    slider.setGraphsMenu(graphs);
     EXPECT_EQ(slider.menuForPosition({100, 24}), &playback);
-    EXPECT_EQ(slider.menuForPosition({100, 25}), &graphs);
-    {
-        // A menu the application deletes is not used afterwards.
-        auto* temporary = new QMenu;
-        slider.setGraphsMenu(temporary);
-        delete temporary;
-        EXPECT_EQ(slider.menuForPosition({100, 200}), nullptr);
-    }
+    EXPECT_EQ(slider.menuForPosition({100, 25}), graphs);
+    delete graphs; // a menu the application deletes is not used afterwards
+    EXPECT_EQ(slider.menuForPosition({100, 200}), nullptr);
     QContextMenuEvent overAxis(QContextMenuEvent::Mouse, QPoint(100, 10), QPoint(100, 10));
     QApplication::sendEvent(&slider, &overAxis);
     EXPECT_TRUE(overAxis.isAccepted());

@@ -1,0 +1,267 @@
+// The application as a driver meets it: the first launch, the window in each interface
+// language, the user's choices, and what the next launches make of them.
+#include "../player/WindowTestSupport.h" // ScriptedDialogs
+
+#include "app/RVAppDelegate.h"
+#include "app/RVMenuMnemonics.h"
+#include "korvela_version.h"
+#include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
+#include "metadata/RVSettings.h"
+#include "player/RVMainViewController.h"
+#include "player/RVMapView.h"
+#include "player/RVTripPlayback.h"
+#include "player/RVVideoOutlineView.h"
+#include "player/RVVideoOutlineViewModel.h"
+#include "support/Support.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+// The application as the program launches it, except that it watches no cards, asks no
+// server, shows no advertisement and answers its dialogs from a script.
+struct Launch
+{
+    QTemporaryDir installDir;
+    std::unique_ptr<RVAppDelegate> app;
+
+    Launch()
+    {
+        RVAppDelegateOptions options;
+        options.dialogs = std::make_shared<ScriptedDialogs>();
+        options.videoList = std::make_shared<RVVideoList>(
+            std::make_unique<RVStaticVolumeMonitor>(),
+            [](const QString&) { return std::optional<RVMetaData>(); });
+        options.checkForUpdates = false;
+        options.advertisementServer.clear();
+        // An installed copy of its own, so the pending-update step sees nothing of the build.
+        QDir(installDir.path()).mkpath(QStringLiteral("Korvela Player/bin"));
+        options.updaterEnvironment.executablePath =
+            installDir.filePath(QStringLiteral("Korvela Player/bin/korvela-player"));
+        options.updaterEnvironment.launch = [](const QString&) { return false; };
+        options.updaterEnvironment.endProcess = [](int) { ADD_FAILURE() << "ended the process"; };
+        options.updaterEnvironment.dashcamFlashDrives = [] { return QStringList(); };
+        app = std::make_unique<RVAppDelegate>(std::move(options));
+        app->applicationDidFinishLaunching();
+        QCoreApplication::processEvents();
+    }
+    ~Launch()
+    {
+        app.reset();
+        QCoreApplication::processEvents();
+    }
+    RVMainViewController* controller() const { return app->mainViewController(); }
+};
+
+// The language codes (tool tips) of a menu's checked items.
+QStringList checked(QMenu* menu)
+{
+    QStringList result;
+    for (QAction* item : menu->actions())
+        if (item->isChecked())
+            result << item->toolTip();
+    return result;
+}
+
+QAction* item(QMenu* menu, const QString& codeOrTitle)
+{
+    for (QAction* item : menu->actions())
+        if (item->toolTip() == codeOrTitle ||
+            RVMenuMnemonics::stripped(item->text()) == codeOrTitle)
+            return item;
+    return nullptr;
+}
+
+std::vector<bool> graphs(const RVAppDelegate& app, bool inWindow = false)
+{
+    std::vector<bool> result;
+    for (int tag = 0; tag < RVGraphs::kCount; ++tag)
+        result.push_back(inWindow ? app.mainViewController()->graphEnabled(RVGraph(tag))
+                                  : app.graphsItem(tag)->isChecked());
+    return result;
+}
+
+// Readable at 900 x 534: the name column keeps 150 px and no header is cut.
+void expectReadable(QHeaderView* header)
+{
+    EXPECT_GE(header->sectionSize(RVVideoOutlineViewModel::ColumnName), 150);
+    for (int column = 0; column < header->count(); ++column)
+        EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+}
+
+} // namespace
+
+TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
+{
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("20260516_181000_NF_a_rather_long_recording_name.mp4");
+    QDir(dir.path()).mkdir(QStringLiteral("card"));
+    QDir(dir.path()).mkdir(QStringLiteral("empty"));
+    ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=5",
+                                    "-t", "1", dir.filePath("card/" + name)}));
+    RVSettings::store().clear();
+    RVSettings::setAppleLanguages({"en"});
+    QRect geometry;
+    QList<QList<int>> splitterSizes;
+    int nameWidth = 0;
+    {
+        Launch launch;
+        RVAppDelegate& app = *launch.app;
+        QMainWindow* window = app.window();
+        RVMainViewController* controller = launch.controller();
+        RVVideoOutlineView* list = controller->filesView();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        EXPECT_EQ(window->geometry(), QRect(area.x() + (area.width() - 900) / 2,
+                                            area.y() + (area.height() - 534) / 2, 900, 534));
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
+        EXPECT_EQ(graphs(app), (std::vector<bool>{true, true, false, false, false, false}));
+        EXPECT_TRUE(app.menuItemMetric()->isChecked());
+        // Google's map needs a key built in; without one OpenStreetMap is the default.
+        const QStringList offered = RVMapView::availableProviders();
+        EXPECT_EQ(checked(app.menuMapsProvider()).size(), 1);
+        EXPECT_TRUE(item(app.menuMapsProvider(), offered.first())->isChecked());
+        EXPECT_EQ(item(app.menuMapsProvider(), "Google") != nullptr, offered.contains("Google"));
+
+        // Empty: the list says how to get recordings and Space starts nothing; a folder
+        // without recordings is named.
+        EXPECT_EQ(list->placeholderText(), qtTrId("FILE_LIST_EMPTY_HINT"));
+        window->activateWindow();
+        QTest::keyClick(window->centralWidget(), Qt::Key_Space);
+        EXPECT_FALSE(controller->playback()->node());
+        controller->addFiles({dir.filePath("empty")});
+        ASSERT_TRUE(support::waitFor([&] { return list->placeholderText().contains("empty"); }));
+        EXPECT_TRUE(window->statusBar()->currentMessage().contains(dir.filePath("empty")));
+        controller->addFiles({dir.filePath("card")});
+        ASSERT_TRUE(support::waitFor([&] { return controller->filesModel()->rowCount() == 1; }));
+        expectReadable(list->header());
+
+        // The language menu switches the window at once and stores the choice on disk.
+        auto* add = window->findChild<QPushButton*>(QStringLiteral("addVideoButton"));
+        const auto shown = [&] {
+            return QStringList{add->text(),
+                               controller->playPauseButton()->toolTip(),
+                               window->findChild<QAction*>(QStringLiteral("playPause"))->text(),
+                               window->findChild<QLabel*>("velocity")->text(),
+                               window->findChild<QMenu*>(QStringLiteral("menuFile"))->title(),
+                               controller->filesModel()->headerData(0, Qt::Horizontal).toString(),
+                               controller->cameraMenu()->title(),
+                               QCoreApplication::translate("QFileDialog", "Open")};
+        };
+        const QStringList english = shown();
+        EXPECT_EQ(english.front(), "Add");
+        for (const char* code : {"de", "en", "ru"}) {
+            SCOPED_TRACE(code);
+            item(app.menuLanguage(), QString::fromLatin1(code))->trigger();
+            EXPECT_EQ(checked(app.menuLanguage()), QStringList{code});
+            QSettings onDisk(RVSettings::store().fileName(), QSettings::IniFormat);
+            EXPECT_EQ(onDisk.value(QLatin1String(RVSettings::kAppleLanguages)).toStringList(),
+                      QStringList{code});
+            const QStringList now = shown();
+            const QString space = QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText);
+            EXPECT_EQ(now.mid(0, now.size() - 1),
+                      (QStringList{qtTrId("ADD_VIDEO_TITLE"),
+                                   qtTrId("PLAY_PAUSE_TOOLTIP") + " (" + space + ")",
+                                   now[2].section('\t', 0, 0) + '\t' + space, qtTrId("KM_PER_HOUR"),
+                                   qtTrId("MENU_FILE"), qtTrId("COLUMN_FILENAME_TITLE"),
+                                   qtTrId("MENU_CAMERA")}));
+            // The language did change, Qt's own dialogs included.
+            EXPECT_EQ(now.front() == english.front(), QLatin1String(code) == "en");
+            EXPECT_EQ(now.back() == english.back(), QLatin1String(code) == "en");
+        }
+
+        // The user's choices: a larger window, other splitter and column sizes, other graphs
+        // (in the window and the store at once), British units and a map provider.
+        window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
+        geometry = window->geometry();
+        for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
+            QList<int> sizes = splitter->sizes();
+            std::reverse(sizes.begin(), sizes.end());
+            splitter->setSizes(sizes);
+            splitterSizes.append(splitter->sizes());
+        }
+        list->header()->resizeSection(0, list->header()->sectionSize(0) + 37);
+        nameWidth = list->header()->sectionSize(0);
+        const std::vector<bool> wanted{false, false, false, true, false, true};
+        for (int tag = 0; tag < RVGraphs::kCount; ++tag)
+            if (app.graphsItem(tag)->isChecked() != wanted[size_t(tag)])
+                app.graphsItem(tag)->trigger();
+        EXPECT_EQ(graphs(app), wanted);
+        EXPECT_EQ(graphs(app, true), wanted);
+        EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
+        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
+        app.menuItemBritish()->trigger();
+        EXPECT_FALSE(app.menuItemMetric()->isChecked());
+        EXPECT_EQ(controller->measurementSystem(), "British");
+        item(app.menuMapsProvider(), "OpenStreetMap")->trigger();
+    }
+    {
+        Launch again;
+        QMainWindow* window = again.app->window();
+        EXPECT_EQ(window->geometry(), geometry);
+        QList<QList<int>> restored;
+        for (QSplitter* splitter : window->findChildren<QSplitter*>())
+            restored.append(splitter->sizes());
+        EXPECT_EQ(restored, splitterSizes);
+        EXPECT_EQ(again.controller()->filesView()->header()->sectionSize(0), nameWidth);
+        EXPECT_EQ(graphs(*again.app), (std::vector<bool>{false, false, false, true, false, true}));
+        EXPECT_EQ(graphs(*again.app, true), graphs(*again.app));
+        EXPECT_TRUE(again.app->menuItemBritish()->isChecked());
+        EXPECT_EQ(checked(again.app->menuLanguage()), QStringList{"ru"});
+        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("velocity"))->text(),
+                  qtTrId("MILES_PER_HOUR"));
+        EXPECT_TRUE(item(again.app->menuMapsProvider(), "OpenStreetMap")->isChecked());
+    }
+
+    // The first supported language of the stored list; a provider this version does not offer
+    // shows the default; only the exact spelling is British.
+    RVSettings::store().clear();
+    RVSettings::setAppleLanguages({"fr", "ru", "en"});
+    RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
+    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
+    {
+        Launch russian;
+        EXPECT_EQ(checked(russian.app->menuLanguage()), QStringList{"ru"});
+        EXPECT_EQ(russian.app->window()->findChild<QPushButton*>("addVideoButton")->text(),
+                  QStringLiteral("Добавить"));
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Открыть"));
+        expectReadable(russian.controller()->filesView()->header());
+        EXPECT_TRUE(
+            item(russian.app->menuMapsProvider(), RVMapView::availableProviders()[0])->isChecked());
+        EXPECT_TRUE(russian.app->menuItemMetric()->isChecked());
+    }
+    // The translators leave with the window: the next launch may speak another language.
+    EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
+    RVSettings::setAppleLanguages({"fr"});
+    EXPECT_EQ(checked(Launch().app->menuLanguage()), QStringList{"en"});
+    RVSettings::store().clear();
+}
+
+TEST(AppWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
+{
+    const char* items[][2] = {{"&Open…", "&Open…"},
+                              {"&Other", "O&ther"},      // O is taken: the next free letter
+                              {"Only One", "O&nly One"}, // no word start is free
+                              {"Fish && Chips", "&Fish && Chips"},
+                              {"Save\tCtrl+S", "&Save\tCtrl+S"}, // the key after the tab is not
+                              {"Speed", "S&peed"},
+                              {"&&", "&&"}}; // nothing to mark
+    QMenu menu;
+    for (const auto& item : items)
+        menu.addAction(QString::fromUtf8(item[0]));
+    menu.addSeparator();
+    for (int pass = 0; pass < 2; ++pass) {
+        RVMenuMnemonics::assign(&menu);
+        for (int i = 0; i < int(std::size(items)); ++i)
+            EXPECT_EQ(menu.actions()[i]->text(), QString::fromUtf8(items[i][1])) << i;
+    }
+    EXPECT_EQ(RVMenuMnemonics::stripped("&Fish && Chips"), "Fish & Chips");
+    EXPECT_EQ(RVMenuMnemonics::stripped("Fish &&&Chips"), "Fish &Chips");
+}
