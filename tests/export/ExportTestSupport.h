@@ -5,10 +5,6 @@
 
 #include <QProcess>
 
-#include <cmath>
-#include <cstdio>
-#include <vector>
-
 namespace ExportTestSupport {
 
 using support::readFile;
@@ -18,20 +14,6 @@ inline RVPoint point(const char* latitude, const char* longitude, double velocit
 {
     return RVPoint(latitude, longitude, altitude, azimut, velocity,
                    RVTimestamp::fromMSecsSinceEpoch(msecs));
-}
-
-// A drive of count points around Minsk with "%.06f" coordinate texts, as the readers give.
-inline std::vector<RVPoint> drive(int count)
-{
-    std::vector<RVPoint> points;
-    for (int i = 0; i < count; ++i) {
-        char latitude[32], longitude[32];
-        std::snprintf(latitude, sizeof latitude, "%.06f", 53.9 + 0.0001 * i);
-        std::snprintf(longitude, sizeof longitude, "%.06f", 27.5 - 0.00013 * i * std::sin(i));
-        points.push_back(point(latitude, longitude, 200 + i % 17, (i * 7) % 360, 30 + i % 50,
-                               1499551200000 + qint64(i) * 100));
-    }
-    return points;
 }
 
 // The file's text when it is UTF-16LE with a byte-order mark; a null string otherwise.
