@@ -55,7 +55,7 @@ TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
     QTemporaryDir dir;
     const QString card = dir.filePath("card"), out = dir.filePath("out");
     ASSERT_TRUE(makeCard(card, 3));
-    const QString clip = out + "/FILE0003.MOV";
+    const QString clip = out + "/FILE0003.MOV"; // the recording of the next day
     const auto files = [&] { return QDir(out).entryList(QDir::Files | QDir::Hidden); };
     const auto trip = [&](const QString& suffix) {
         const QStringList names =
@@ -102,38 +102,29 @@ TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
     EXPECT_TRUE(run.err.contains("Could not write")) << run.err.toStdString();
     EXPECT_FALSE(trip(".kml").isEmpty());
     EXPECT_EQ(runTool({"--format", "kml", "--output", out, out}).exitCode, 1);
-}
 
-TEST(ExportTool, FullDiskFailsEveryFileAndLinksAreReplacedNotFollowed)
-{
-    SmallDisk disk;
-    SKIP_WITHOUT_SMALL_DISK(disk);
-    QTemporaryDir dir;
-    const QString card = dir.filePath("card");
-    ASSERT_TRUE(makeCard(card, 1));
-    const QString out = disk.filePath("out");
-    ASSERT_TRUE(QDir().mkpath(out));
-    disk.fill();
-    for (const char* format : {"kml", "gpx", "csv"}) {
-        const ToolRun run = runTool({"--format", format, "--output", out, card});
-        EXPECT_EQ(run.exitCode, 1) << format;
-        EXPECT_TRUE(run.err.contains("Could not write " + out) && !run.err.contains("wrote"))
-            << run.err.toStdString();
-        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
-    }
-
-    // Links planted at every output name: each is replaced by the export, and the file they
-    // pointed to stays as it was.
-    const QString folder = dir.filePath("out");
-    ASSERT_EQ(runTool({"--format", "csv", "--output", folder, card}).exitCode, 0);
+    // Links planted at the tables' names are replaced, and the file they pointed to stays.
     const QString victim = dir.filePath("victim");
     ASSERT_TRUE(support::writeFile(victim, {}));
-    const QStringList names = QDir(folder).entryList(QDir::Files);
-    ASSERT_EQ(names.size(), 2);
-    for (const QString& name : names)
-        ASSERT_TRUE(QFile::remove(folder + "/" + name) && QFile::link(victim, folder + "/" + name));
-    ASSERT_EQ(runTool({"--format", "csv", "--output", folder, card}).exitCode, 0);
+    for (const QString& name : files().filter(".csv"))
+        ASSERT_TRUE(QFile::remove(out + "/" + name) && QFile::link(victim, out + "/" + name));
+    ASSERT_EQ(runTool({"--format", "csv", "--output", out, card}).exitCode, 0);
     EXPECT_EQ(QFileInfo(victim).size(), 0);
-    for (const QString& name : names)
-        EXPECT_FALSE(QFileInfo(folder + "/" + name).isSymLink()) << name.toStdString();
+    EXPECT_EQ(files().filter(".csv").size(), 4);
+    for (const QString& name : files())
+        EXPECT_FALSE(QFileInfo(out + "/" + name).isSymLink()) << name.toStdString();
+
+    // A full disk fails every file and leaves nothing behind.
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString full = disk.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(full));
+    disk.fill();
+    for (const char* format : {"kml", "gpx", "csv"}) {
+        run = runTool({"--format", format, "--output", full, card});
+        EXPECT_EQ(run.exitCode, 1) << format;
+        EXPECT_TRUE(run.err.contains("Could not write " + full) && !run.err.contains("wrote"))
+            << run.err.toStdString();
+        EXPECT_EQ(QDir(full).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+    }
 }
