@@ -102,7 +102,7 @@ TEST(XmlText, ReferencesDropsAndReplacesWhatXmlCannotCarry)
     }
 }
 
-TEST(KmlWriter, ExactDocumentWithZeroPointsLeftOut)
+TEST(KmlWriter, ExactDocumentWithZeroPointsLeftOutAndTextsEscaped)
 {
     const QByteArray trip = golden("trip.kml");
     ASSERT_FALSE(trip.isEmpty());
@@ -128,16 +128,12 @@ TEST(KmlWriter, ExactDocumentWithZeroPointsLeftOut)
                                           .replace("37.61,55.75,0 37.62,55.76,0", c.coordinates))
             << c.coordinates;
     }
-}
-
-TEST(KmlWriter, NamesAndDamagedTextsCannotBreakTheDocument)
-{
+    // Names and coordinate texts are escaped; bytes that are not UTF-8 become U+FFFD.
     const QByteArray document =
         kml(QStringLiteral("Trip <1> & \"Ост\"\u0001\n"), {point("55.1<", "37&2")});
     EXPECT_TRUE(document.contains(
         "<name>Trip &lt;1&gt; &amp; &quot;\xD0\x9E\xD1\x81\xD1\x82&quot;&#10;</name>"));
     EXPECT_TRUE(document.contains("<coordinates>37&amp;2,55.1&lt;,0\n"));
-    // Bytes that are not UTF-8 in a coordinate text become U+FFFD.
     const QByteArray broken = kml("x", {point("55\xff\xc3", "37.1")});
     EXPECT_TRUE(broken.contains("37.1,55\xEF\xBF\xBD\xEF\xBF\xBD,0"));
 }
@@ -266,11 +262,7 @@ TEST(ExcelWriter, TrackAndSensorTables)
                         RVPoint("1.0", "2.0", kNan, 0, -0.000009, RVTimestamp()),
                         point("1e400", "2.0", 5, 0, 1, kMorning),
                         point("3.0", "4.0", kInf, 0, -kNan, kMorning)}),
-              "TIME;LAT;LON;SPEED;ALT\n"
-              "\"01-03-15 10:05:07.250\";55,751234;37,609463;18,52;145,3\n"
-              "\"01-03-15 10:05:07.350\";-55,75206;-37,61;;1,234,5\n"
-              "\"\";1;2;0;\n"
-              "\"01-03-15 10:05:07.250\";3;4;;");
+              golden("track.csv"));
     // Nothing to write: the header alone, without a line feed.
     EXPECT_EQ(gpsTable({point("0", "0")}), "TIME;LAT;LON;SPEED;ALT");
 
@@ -287,12 +279,6 @@ TEST(ExcelWriter, TrackAndSensorTables)
                      RVSensorData(1, 2, 3, 9, morning), RVSensorData(0, 0, 0, 0, RVSensorLabel()),
                      RVSensorData(-2, 0, 0, 0, RVSensorLabel::number(123456)),
                      RVSensorData(kNan, 2, kInf, 0, RVSensorLabel::number(5))}),
-        "TIME;X;Y;Z;\n"
-        "\"0\";0,012;-0,5;1\n"
-        "\"01-03-15 10:05:07.250\";0,062;0;0\n"
-        "\"01-03-15 10:05:07.250\";1;2;3\n"
-        "\"\";0;0;0\n"
-        "\"123456\";-2;0;0\n"
-        "\"5\";;2;");
+        golden("sensors.csv"));
     EXPECT_EQ(sensorTable({}), "TIME;X;Y;Z;");
 }

@@ -3,7 +3,6 @@
 #include "tests/SmallDisk.h"
 
 #include <QDir>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,42 +25,25 @@ ToolRun runTool(const QStringList& arguments)
     return {ended ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardError())};
 }
 
-bool makeVideo(const QString& path)
-{
-    return support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "color=s=32x32:r=2:d=10", "-c:v",
-                               "mpeg4", "-y", path});
-}
-
-// Korvela recordings of 100 fixes with G-sensor lines: the first two 10 s apart make a trip,
-// the third comes a day later.
-bool makeCard(const QString& card, int recordings)
-{
-    for (int k = 0; k < recordings; ++k) {
-        const QString stem = QStringLiteral("%1/FILE000%2").arg(card).arg(k + 1);
-        NmeaLogShape shape;
-        shape.startMsecsUtc += k < 2 ? k * 10000 : 86400000;
-        shape.sensorLines = true;
-        if (!QDir().mkpath(card) || !makeVideo(stem + ".MOV") ||
-            !writeNmeaLog(stem + ".txt", shape))
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
 {
+    // Korvela recordings of 100 fixes with G-sensor lines: the first two 10 s apart make a
+    // trip, the third comes a day later.
     QTemporaryDir dir;
     const QString card = dir.filePath("card"), out = dir.filePath("out");
-    ASSERT_TRUE(makeCard(card, 3));
-    const QString clip = out + "/FILE0003.MOV"; // the recording of the next day
+    for (int k = 0; k < 3; ++k) {
+        const QString stem = QStringLiteral("%1/FILE000%2").arg(card).arg(k + 1);
+        NmeaLogShape shape;
+        shape.startMsecsUtc += k < 2 ? k * 10000 : 86400000;
+        shape.sensorLines = true;
+        ASSERT_TRUE(QDir().mkpath(card) && writeNmeaLog(stem + ".txt", shape));
+        ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i",
+                                        "color=s=32x32:r=2:d=10", "-c:v", "mpeg4", stem + ".MOV"}));
+    }
+    const QString trip = out + "/FILE0001-2", clip = out + "/FILE0003.MOV";
     const auto files = [&] { return QDir(out).entryList(QDir::Files | QDir::Hidden); };
-    const auto trip = [&](const QString& suffix) {
-        const QStringList names =
-            files().filter(QRegularExpression("^FILE0001.*\\" + suffix + "$"));
-        return names.size() == 1 ? out + "/" + names[0] : QString();
-    };
 
     // A missing PATH is reported; the others are still written.
     ToolRun run = runTool({"--format", "gpx", "--output", out, dir.filePath("missing"), card});
@@ -78,14 +60,14 @@ TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
                     !run.err.contains('\r'))
             << run.err.toStdString();
         // The trip holds both recordings' fixes.
-        EXPECT_EQ(gpsBabelPoints(format, trip("." + format)), 200);
+        EXPECT_EQ(gpsBabelPoints(format, trip + "." + format), 200);
     }
     EXPECT_TRUE(readFile(clip + ".kml").startsWith("<?xml"));
     run = runTool({"--quiet", "--format", "csv", "--output", out, card});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
-    EXPECT_EQ(readUtf16LeWithBom(trip(".gps.csv")).count('\n'), 200);
-    EXPECT_EQ(readUtf16LeWithBom(trip(".gsensor.csv")).count('\n'), 200);
+    EXPECT_EQ(readUtf16LeWithBom(trip + ".gps.csv").count('\n'), 200);
+    EXPECT_EQ(readUtf16LeWithBom(trip + ".gsensor.csv").count('\n'), 200);
     EXPECT_EQ(readUtf16LeWithBom(clip + ".gsensor.csv").count('\n'), 100);
     // Per node and format its files, nothing else (no temporary files left).
     EXPECT_EQ(files().size(), 8);
@@ -95,12 +77,12 @@ TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
     EXPECT_EQ(
         runTool({"--format", "kml", "--output", dir.filePath("card/FILE0001.txt"), card}).exitCode,
         1);
-    ASSERT_TRUE(QFile::remove(trip(".kml")) && QFile::remove(clip + ".kml"));
+    ASSERT_TRUE(QFile::remove(trip + ".kml") && QFile::remove(clip + ".kml"));
     ASSERT_TRUE(QDir().mkpath(clip + ".kml"));
     run = runTool({"--format", "kml", "--output", out, card});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("Could not write")) << run.err.toStdString();
-    EXPECT_FALSE(trip(".kml").isEmpty());
+    EXPECT_TRUE(QFileInfo(trip + ".kml").isFile());
     EXPECT_EQ(runTool({"--format", "kml", "--output", out, out}).exitCode, 1);
 
     // Links planted at the tables' names are replaced, and the file they pointed to stays.
