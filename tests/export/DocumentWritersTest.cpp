@@ -27,18 +27,14 @@ QByteArray kml(const QString& name, const std::vector<RVPoint>& points)
     return sink.takeText();
 }
 
-constexpr qint64 kCreated = 1425200700000; // 2015-03-01 09:05:00 UTC
+// 2015-03-01 09:05:00 UTC
+const RVTimestamp kCreated = RVTimestamp::fromMSecsSinceEpoch(1425200700000);
 
 QByteArray gpx(const RVGpxTrack& track)
 {
     RVExportSink sink;
     RVGpxWriter::write(sink, track);
     return sink.takeText();
-}
-
-RVTimestamp at(qint64 msecs)
-{
-    return RVTimestamp::fromMSecsSinceEpoch(msecs);
 }
 
 QByteArrayList speeds(const QByteArray& document)
@@ -57,7 +53,7 @@ constexpr qint64 kMorning = 1425200707250;
 
 } // namespace
 
-TEST(XmlText, ReferencesDropsAndReplacesWhatXmlCannotCarry)
+TEST(KmlWriter, XmlTextsAndExactDocumentsWithZeroPointsLeftOut)
 {
     const std::pair<std::string_view, QByteArray> cases[] = {
         {"a&b<c>\"d'", "a&amp;b&lt;c&gt;&quot;d&apos;"},
@@ -78,10 +74,7 @@ TEST(XmlText, ReferencesDropsAndReplacesWhatXmlCannotCarry)
         EXPECT_EQ(sink.takeText(), expected)
             << QByteArray(text.data(), qsizetype(text.size())).toHex().constData();
     }
-}
 
-TEST(KmlWriter, ExactDocumentWithZeroPointsLeftOutAndTextsEscaped)
-{
     const QByteArray trip = golden("trip.kml");
     // Coordinates are copied as stored, longitude first, altitude always 0.
     EXPECT_EQ(kml("2015_0301_090500.MOV",
@@ -90,20 +83,17 @@ TEST(KmlWriter, ExactDocumentWithZeroPointsLeftOutAndTextsEscaped)
               trip);
     // Points within 0.00001 of zero count as no fix; a leading or trailing one leaves no stray
     // separator, and the template stays whole without any.
-    const struct
-    {
-        std::vector<RVPoint> points;
-        const char* coordinates;
-    } cases[] = {{{point("0", "0"), point("-55.752060", "-37.609463"), point("", "letters")},
-                  "-37.609463,-55.752060,0"},
-                 {{}, ""},
-                 {{point("0.000000", "0.000000"), point("0.000009", "0")}, ""},
-                 {{point("0.000010", "0.000000")}, "0.000000,0.000010,0"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(kml("T", c.points), QByteArray(trip)
-                                          .replace("2015_0301_090500.MOV", "T")
-                                          .replace("37.61,55.75,0 37.62,55.76,0", c.coordinates))
-            << c.coordinates;
+    const std::pair<std::vector<RVPoint>, const char*> documents[] = {
+        {{point("0", "0"), point("-55.752060", "-37.609463"), point("", "letters")},
+         "-37.609463,-55.752060,0"},
+        {{}, ""},
+        {{point("0.000000", "0.000000"), point("0.000009", "0")}, ""},
+        {{point("0.000010", "0.000000")}, "0.000000,0.000010,0"}};
+    for (const auto& [points, coordinates] : documents) {
+        EXPECT_EQ(kml("T", points), QByteArray(trip)
+                                        .replace("2015_0301_090500.MOV", "T")
+                                        .replace("37.61,55.75,0 37.62,55.76,0", coordinates))
+            << coordinates;
     }
     // Names and coordinate texts are escaped; bytes that are not UTF-8 become U+FFFD.
     const QByteArray document =
@@ -121,18 +111,19 @@ TEST(GpxWriter, ExactDocumentsSpreadTimesEvenlyAndLeaveOutWhatIsUnknown)
     const std::vector<RVPoint> trip = {
         point("55.75", "37.61", 0, 45.5), point("0.000000", "0.000000"),
         point("55.76", "37.62", 0, 90), point("-55.752060", "-37.609463", 0, 359.9999996)};
-    EXPECT_EQ(
-        gpx({"Trip 1", at(kCreated + 999), 100.0f, trip, std::vector<double>{36, 0, 10, 100}}),
-        golden("trip.gpx"));
+    EXPECT_EQ(gpx({"Trip 1", RVTimestamp::fromMSecsSinceEpoch(1425200700999), 100.0f, trip,
+                   std::vector<double>{36, 0, 10, 100}}),
+              golden("trip.gpx"));
 
     // Only zero points, or none: the blocks stay, empty.
-    const std::vector<RVPoint> zeros = {point("0", "0"), point("0.000000", "0.000000")};
-    EXPECT_EQ(gpx({"Trip 1", at(kCreated), 10.0f, zeros, std::vector<double>{1, 2}}),
+    EXPECT_EQ(gpx({"Trip 1", kCreated, 10.0f,
+                   std::vector<RVPoint>{point("0", "0"), point("0.000000", "0.000000")},
+                   std::vector<double>{1, 2}}),
               golden("empty.gpx"));
-    EXPECT_EQ(gpx({"Trip 1", at(kCreated), 0.0f, {}, {}}), golden("empty.gpx"));
+    EXPECT_EQ(gpx({"Trip 1", kCreated, 0.0f, {}, {}}), golden("empty.gpx"));
     // Without a start time there are no time elements at all (an empty one is no valid GPX).
-    const std::vector<RVPoint> one = {point("1.5", "2.5", 0, 10)};
-    EXPECT_EQ(gpx({"A&B", RVTimestamp(), 10.0f, one, std::vector<double>{3.6}}),
+    EXPECT_EQ(gpx({"A&B", RVTimestamp(), 10.0f, std::vector<RVPoint>{point("1.5", "2.5", 0, 10)},
+                   std::vector<double>{3.6}}),
               golden("untimed.gpx"));
 
     // 10 Hz: four points in 0.4 s. The third has no altitude, a speed that overflowed and no
@@ -141,21 +132,21 @@ TEST(GpxWriter, ExactDocumentsSpreadTimesEvenlyAndLeaveOutWhatIsUnknown)
         point("55.1", "37.1", 0, 1, 212.5), point("55.2", "37.2", 0, 2, -3.25),
         point("55.3", "37.3", 0, kNan, kNan), point("1e400", "37.4", 0, 4, 1)};
     const std::vector<double> fast = {3.6, 7.2, kInf, 3.6};
-    EXPECT_EQ(gpx({"Trip 1", at(kCreated), 0.4f, points, fast}), golden("tenhertz.gpx"));
+    EXPECT_EQ(gpx({"Trip 1", kCreated, 0.4f, points, fast}), golden("tenhertz.gpx"));
     // A length that could not be measured: no times, the points are still there.
-    const QByteArray unmeasured = gpx({"T", at(kCreated), float(kNan), points, fast});
+    const QByteArray unmeasured = gpx({"T", kCreated, float(kNan), points, fast});
     EXPECT_EQ(unmeasured.count("<time>"), 1); // the document's own
     EXPECT_EQ(unmeasured.count("<trkpt "), 3);
 }
 
-TEST(GpxWriter, SpeedEntryFollowsThePositionInTheSeries)
+TEST(GpxWriter, SpeedEntryFollowsThePositionInTheSeriesAndTimesTheCalendar)
 {
     // Four points, two speeds: points 0 and 1 take entry 0, points 2 and 3 entry 1.
     const std::vector<RVPoint> four(4, point("55.1", "37.1"));
-    EXPECT_EQ(speeds(gpx({"x", at(kCreated), 4.0f, four, std::vector<double>{36, 72}})),
+    EXPECT_EQ(speeds(gpx({"x", kCreated, 4.0f, four, std::vector<double>{36, 72}})),
               QByteArrayList({"9.999720", "9.999720", "19.999440", "19.999440"}));
     // No speed series at all: the element is left out rather than made up.
-    const QByteArray without = gpx({"x", at(kCreated), 4.0f, four, {}});
+    const QByteArray without = gpx({"x", kCreated, 4.0f, four, {}});
     EXPECT_FALSE(without.contains("<speed>"));
     EXPECT_EQ(without.count("<trkpt "), 4);
 
@@ -165,14 +156,11 @@ TEST(GpxWriter, SpeedEntryFollowsThePositionInTheSeries)
     std::vector<double> own(22);
     for (int i = 0; i < 22; ++i)
         own[std::size_t(i)] = 3.6 * (i + 1);
-    const QByteArrayList written = speeds(gpx({"x", at(kCreated), 22.0f, points, own}));
+    const QByteArrayList written = speeds(gpx({"x", kCreated, 22.0f, points, own}));
     ASSERT_EQ(written.size(), 22);
     for (int i = 0; i < 22; ++i)
         EXPECT_EQ(written[i], QByteArray::number(3.6 * ((i == 15 ? 14 : i) + 1) * 0.27777, 'f', 6));
-}
 
-TEST(GpxWriter, UtcTimeFormatMatchesTheCalendar)
-{
     char text[40];
     const QDateTime base(QDate(1970, 1, 1), QTime(0, 0), QTimeZone::utc());
     // Every day boundary of a few centuries, and times before 1970.
@@ -184,7 +172,7 @@ TEST(GpxWriter, UtcTimeFormatMatchesTheCalendar)
     }
 }
 
-TEST(ExcelNumberFormat, ThreeFractionDigitsHalfToEvenGroupedByLocale)
+TEST(ExcelWriter, NumbersHalfToEvenGroupedByLocaleAndTheTables)
 {
     // Ties go to the even digit, judged on the value's shortest decimal form; carries run into
     // the integer part and may add a digit and a group.
@@ -216,10 +204,7 @@ TEST(ExcelNumberFormat, ThreeFractionDigitsHalfToEvenGroupedByLocale)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(RVExcelNumberFormat().format(1234.5), "1.234,5");
     QLocale::setDefault(QLocale::c());
-}
 
-TEST(ExcelWriter, TrackAndSensorTables)
-{
     const auto gpsTable = [](const std::vector<RVPoint>& points) {
         RVExportSink sink;
         RVExcelWriter::writeGpsTable(sink, points, kTitles, RVExcelNumberFormat(kUnitedStates),

@@ -20,9 +20,10 @@ inline RVPoint point(const char* latitude, const char* longitude, double velocit
 inline QString readUtf16LeWithBom(const QString& path)
 {
     const QByteArray bytes = readFile(path);
-    if (!bytes.startsWith("\xFF\xFE") || bytes.size() % 2 != 0)
-        return {};
-    return QString(reinterpret_cast<const QChar*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+    return bytes.startsWith("\xFF\xFE") && bytes.size() % 2 == 0
+               ? QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                    (bytes.size() - 2) / 2)
+               : QString();
 }
 
 // The track points GPSBabel reads from the file; -1 when it fails or complains about the file.
