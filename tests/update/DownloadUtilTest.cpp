@@ -44,7 +44,7 @@ TEST(DownloadUtil, BodiesWhateverTheStatusAndNothingOnTransportOrCertificateErro
         EXPECT_FALSE(RVDownloadUtil::requestData(url).has_value()) << url;
     // An untrusted certificate fails the handshake before any request; TLS spoken to a plain
     // server is a transport error too.
-    TestHttpServer untrusted(TestHttpServer::Untrusted), plain(TestHttpServer::Plain);
+    TestHttpServer untrusted("untrusted"), plain("");
     untrusted.route("/x", "secret");
     plain.route("/x", "plain body");
     EXPECT_FALSE(RVDownloadUtil::requestData(untrusted.url("/x")).has_value());

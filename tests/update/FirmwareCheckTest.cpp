@@ -140,7 +140,7 @@ TEST_F(FirmwareCheck, FailuresLeaveNoImageAndALinkAtTheImageIsReplaced)
 {
     // Download fails (nothing listens); an error page instead of the archive; a damaged image;
     // firmware is code the camera will run: never over plain http.
-    TestHttpServer plain(TestHttpServer::Plain);
+    TestHttpServer plain("");
     plain.route("/fw.zip", zipBytes({{"sotava.bin", "unsigned"}}));
     m_server.route("/damaged.zip", zipBytes({{"sotava.bin", "broken", 0, true}}));
     for (const QString& url : {QString("https://127.0.0.1:1/fw.zip"), m_server.url("/missing.zip"),
@@ -198,5 +198,4 @@ TEST_F(FirmwareCheck, RunsOnItsOwnThreadAfterTheUpdateInformation)
     EXPECT_EQ(readFile(card() + "/sotava.bin"), m_image);
     EXPECT_EQ(m_server.requests(),
               QStringList({"/korvelaplayer.php", "/fw/X1.txt?m=X1", "/fw.zip"}));
-
 }

@@ -169,7 +169,7 @@ TEST_F(SelfUpdate, NewerVersionIsDownloadedAskedUnpackedBesideTheEventLoopAndLau
 
 TEST_F(SelfUpdate, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
 {
-    TestHttpServer plain(TestHttpServer::Plain);
+    TestHttpServer plain("");
     m_server.route("/broken.zip", zipBytes({{"Korvela Player/share/only-data.txt", "x"}}));
     const QString app = m_server.url("/app.zip");
     const QString failed = "plain Update failed There was a problem during installation. Update "

@@ -42,18 +42,18 @@ QString certificates()
 
 } // namespace
 
-TestHttpServer::TestHttpServer(Kind kind) : m_tls(kind != Plain)
+TestHttpServer::TestHttpServer(const QString& certificate)
 {
-    if (m_tls) {
-        const QString name = certificates() + (kind == Trusted ? "/trusted" : "/untrusted");
+    if (certificate.isEmpty()) {
+        m_server = new QTcpServer;
+    } else {
+        const QString name = certificates() + "/" + certificate;
         QSslConfiguration configuration;
         configuration.setLocalCertificate(QSslCertificate::fromPath(name + ".pem").value(0));
         configuration.setPrivateKey(QSslKey(readFile(name + ".key"), QSsl::Rsa));
         auto* server = new QSslServer;
         server->setSslConfiguration(configuration);
         m_server = server;
-    } else {
-        m_server = new QTcpServer;
     }
     QObject::connect(m_server, &QTcpServer::pendingConnectionAvailable, m_server, [this] {
         while (QTcpSocket* socket = m_server->nextPendingConnection()) {
@@ -66,9 +66,11 @@ TestHttpServer::TestHttpServer(Kind kind) : m_tls(kind != Plain)
     m_thread.start();
     QMetaObject::invokeMethod(
         m_server,
-        [this] {
+        [&] {
             m_server->listen(QHostAddress::LocalHost, 0);
-            m_port = m_server->serverPort();
+            m_base = QStringLiteral("%1://127.0.0.1:%2")
+                         .arg(certificate.isEmpty() ? "http" : "https")
+                         .arg(m_server->serverPort());
         },
         Qt::BlockingQueuedConnection);
 }
@@ -105,26 +107,6 @@ void TestHttpServer::answer(QTcpSocket* socket)
         head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     socket->write(head + "\r\n" + response.body);
     socket->disconnectFromHost();
-}
-
-void TestHttpServer::route(const QString& path, const Response& response)
-{
-    const QMutexLocker lock(&m_mutex);
-    m_routes.insert(path, response);
-}
-
-QString TestHttpServer::url(const QString& path) const
-{
-    return QStringLiteral("%1://127.0.0.1:%2%3")
-        .arg(m_tls ? "https" : "http")
-        .arg(m_port)
-        .arg(path);
-}
-
-QStringList TestHttpServer::requests() const
-{
-    const QMutexLocker lock(&m_mutex);
-    return m_requests;
 }
 
 bool writeZip(const QString& path, const QList<ZipEntry>& entries)

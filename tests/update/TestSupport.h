@@ -20,18 +20,12 @@ using support::waitFor;
 using support::writeFile;
 
 // A small HTTP/1.1 server on 127.0.0.1, running on its own thread so that blocking clients on the
-// test's thread can talk to it: plain, or TLS with a certificate made for the run that the
-// process trusts (or one it does not). Every answer closes the connection; paths without a route
-// get a 404 HTML page.
+// test's thread can talk to it: TLS with the "trusted" certificate made for the run (one the
+// process trusts), the "untrusted" one, or plain without a certificate. Every answer closes the
+// connection; paths without a route get a 404 HTML page.
 class TestHttpServer final
 {
 public:
-    enum Kind
-    {
-        Plain,
-        Trusted,
-        Untrusted
-    };
     struct Response
     {
         int status = 200;
@@ -39,20 +33,28 @@ public:
         bool announceLength = true; // false: no Content-Length, the body ends at close
     };
 
-    explicit TestHttpServer(Kind kind = Trusted);
+    explicit TestHttpServer(const QString& certificate = "trusted");
     ~TestHttpServer();
-    void route(const QString& path, const Response& response);
+    void route(const QString& path, const Response& response)
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_routes.insert(path, response);
+    }
     void route(const QString& path, const QByteArray& body) { route(path, Response{200, body}); }
-    QString url(const QString& path) const;
-    QStringList requests() const; // request targets in the order they arrived
+    QString url(const QString& path) const { return m_base + path; }
+    // Request targets in the order they arrived.
+    QStringList requests() const
+    {
+        const QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
 
 private:
     void answer(QTcpSocket* socket);
 
     QThread m_thread;
     QTcpServer* m_server = nullptr;
-    quint16 m_port = 0;
-    bool m_tls = false;
+    QString m_base; // "https://127.0.0.1:port" or http
     mutable QMutex m_mutex;
     QMap<QString, Response> m_routes;
     QStringList m_requests;

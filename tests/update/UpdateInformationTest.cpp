@@ -92,7 +92,7 @@ TEST(AdvertisementHeight, LeadingIntegerOfTheFirstHeightTagOverHttpsOnly)
     EXPECT_EQ(RVAdvertisementUtil::getAdvHeight(server.url("/reklama.html")), 80);
     EXPECT_EQ(RVAdvertisementUtil::getAdvHeight(server.url("/missing.html")), 0); // 404 page
     // Plain http: 0, and it is never requested.
-    TestHttpServer plain(TestHttpServer::Plain);
+    TestHttpServer plain("");
     plain.route("/reklama.html", page("80").toUtf8());
     LogCapture log;
     EXPECT_EQ(RVAdvertisementUtil::getAdvHeight(plain.url("/reklama.html")), 0);

@@ -160,5 +160,4 @@ TEST(ZipArchive, RefusesHostileNamesAndLinksButUnpacksTheRestWithinBounds)
         EXPECT_EQ(unpack(dir.filePath(archive), out.path(), limits), ok) << archive;
         EXPECT_EQ(treeOf(out.path()), tree) << archive << " " << limits.maxEntries;
     }
-
 }
