@@ -140,12 +140,6 @@ QByteArray zipBytes(const QList<ZipEntry>& entries)
                                                              : QByteArray();
 }
 
-QByteArray standInExecutable(const QString& log, const QByteArray& version)
-{
-    return "#!/bin/sh\n# stand-in for korvela-player " + version + "\necho \"$0|$(pwd)\" >> '" +
-           QFile::encodeName(log) + "'\n";
-}
-
 QStringList privateTemporaryFolders()
 {
     return QDir(QDir::tempPath()).entryList({"KorvelaPlayer-*"}, QDir::Dirs | QDir::Hidden);

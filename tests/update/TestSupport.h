@@ -118,8 +118,5 @@ private:
     QStringList m_shown, m_progress;
 };
 
-// A shell script standing in for the program: each start appends "$0|working folder" to log.
-QByteArray standInExecutable(const QString& log, const QByteArray& version);
-
 // The updater's private temporary folders that currently exist.
 QStringList privateTemporaryFolders();
