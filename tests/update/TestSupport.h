@@ -77,23 +77,23 @@ class ScriptedDialogs final : public RVDialogs
 {
 public:
     explicit ScriptedDialogs(QList<bool> answers = {}) : m_answers(std::move(answers)) {}
-    void alert(const QString& title, const QString& text) override { add("alert", title, text); }
-    bool question(const QString& title, const QString& text) override
+    void alert(const QString& t, const QString& m) override { add("alert", t, m); }
+    bool question(const QString& t, const QString& m) override
     {
         if (whenAsked)
             whenAsked(); // on the asking thread
-        add("question", title, text);
+        add("question", t, m);
         const QMutexLocker lock(&m_mutex);
         return !m_answers.isEmpty() && m_answers.takeFirst();
     }
-    void plainAlert(const QString& text, const QString& more) override { add("plain", text, more); }
-    void newVersionAvailable(const QString& version, const QString& url) override
+    void plainAlert(const QString& t, const QString& m) override { add("plain", t, m); }
+    void newVersionAvailable(const QString& v, const QString& u) override
     {
-        add("newVersion", version, url);
+        add("newVersion", v, u);
     }
-    void showProgress(const QString& title, qint64 done, qint64 total) override
+    void showProgress(const QString& t, qint64 n, qint64 of) override
     {
-        add("", title, QStringLiteral("%1/%2").arg(done).arg(total));
+        add("", t, QString("%1/%2").arg(n).arg(of));
     }
     void hideProgress() override { add("", "hidden", {}); }
     QStringList shown() const { return lines(true); }
