@@ -230,11 +230,7 @@ TEST_F(SelfUpdate, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         // The installed version again: no question. An http archive address is refused before
         // anything is fetched; an error page instead of the archive is not offered.
         {offer("1.2.3", app), {}, {}, {}, {}},
-        {offer("2", plain.url("/app.zip")),
-         {},
-         {},
-         {},
-         "Refusing update download that is not https"},
+        {offer("2", plain.url("/app.zip")), {}, {}, {}, "download that is not https"},
         {offer("2", m_server.url("/gone.zip")), {}, {}, {}, "failed with HTTP status 404"},
         // A copy installed by the package manager (not inside "Korvela Player") is left alone;
         // the user is told where the new version is.
