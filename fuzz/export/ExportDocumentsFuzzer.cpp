@@ -73,29 +73,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::isfinite(point.longitudeValue());
     const QString nodeName = QString::fromUtf8(name.data(), qsizetype(name.size()));
 
-    RVExportSink kml;
+    RVExportSink kml, gpx;
     RVKmlWriter::write(kml, nodeName, points);
-    const QByteArray kmlText = kml.takeText();
-    if (countElements(kmlText, QStringLiteral("coordinates")) != 1)
-        std::abort();
-
-    RVExportSink gpx;
     RVGpxWriter::write(
         gpx, {nodeName, RVTimestamp::fromMSecsSinceEpoch(created), duration, points, speeds});
-    if (countElements(gpx.takeText(), QStringLiteral("trkpt")) != kept)
+    if (countElements(kml.takeText(), QStringLiteral("coordinates")) != 1 ||
+        countElements(gpx.takeText(), QStringLiteral("trkpt")) != kept)
         std::abort();
 
-    const RVExcelTitles titles{QStringLiteral("T"), QStringLiteral("A"), QStringLiteral("B"),
-                               QStringLiteral("C"), QStringLiteral("D")};
+    const RVExcelTitles titles = RVExcelTitles::localized();
     const RVExcelNumberFormat numbers(QLocale(QLocale::English, QLocale::UnitedStates));
-    RVExportSink gpsTable;
+    RVExportSink gpsTable, sensorTable;
     RVExcelWriter::writeGpsTable(gpsTable, points, titles, numbers,
                                  RVGpsProcessor::sharedInstance().exportDateFormatter());
-    if (gpsTable.takeText().count('\n') != kept)
-        std::abort();
-    RVExportSink sensorTable;
     RVExcelWriter::writeSensorTable(sensorTable, samples, titles, numbers);
-    if (sensorTable.takeText().count('\n') != qsizetype(samples.size()))
+    if (gpsTable.takeText().count('\n') != kept ||
+        sensorTable.takeText().count('\n') != qsizetype(samples.size()))
         std::abort();
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -15,32 +16,21 @@ const QString kTag = QStringLiteral("<meta name=\"height\" content=\"");
 // The content's leading integer by a plain reading: blanks, a sign, digits, saturated.
 std::int64_t expected(const QString& page)
 {
-    const qsizetype tag = page.indexOf(kTag);
-    if (tag < 0)
-        return 0;
-    const qsizetype start = tag + kTag.size();
+    const qsizetype start = page.indexOf(kTag) + kTag.size();
     const qsizetype end = page.indexOf(QLatin1Char('"'), start);
-    if (end < 0)
+    if (start < kTag.size() || end < 0)
         return 0;
-    QString content = page.mid(start, end - start);
-    qsizetype i = 0;
-    while (i < content.size() && content.at(i).isSpace())
+    qsizetype i = start;
+    while (i < end && page.at(i).isSpace())
         ++i;
-    int sign = 1;
-    if (i < content.size() && (content.at(i) == u'-' || content.at(i) == u'+'))
-        sign = content.at(i++) == u'-' ? -1 : 1;
+    const bool negative = i < end && page.at(i) == u'-';
+    i += i < end && (page.at(i) == u'-' || page.at(i) == u'+');
     std::int64_t value = 0;
-    while (i < content.size() && content.at(i) >= u'0' && content.at(i) <= u'9') {
-        value = value * 10 + (content.at(i++).unicode() - '0');
-        if (value > std::int64_t(1) << 32)
-            value = std::int64_t(1) << 32;
-    }
-    value *= sign;
-    if (value > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (value < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return value;
+    for (; i < end && page.at(i) >= u'0' && page.at(i) <= u'9'; ++i)
+        value = std::min(value * 10 + (page.at(i).unicode() - '0'), std::int64_t(1) << 32);
+    return std::clamp<std::int64_t>(negative ? -value : value,
+                                    std::numeric_limits<std::int32_t>::min(),
+                                    std::numeric_limits<std::int32_t>::max());
 }
 
 void check(const QString& page)

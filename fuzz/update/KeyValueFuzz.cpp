@@ -13,9 +13,9 @@ void check(const QString& text)
 {
     const QMap<QString, QString> map = RVStringUtil::createDictionaryFromText(text);
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        if (it.key().contains(QLatin1Char('=')) || it.key().contains(QLatin1Char('\n')) ||
-            it.key().contains(QLatin1Char('\r')) || it.value().contains(QLatin1Char('\n')) ||
-            it.value().contains(QLatin1Char('\r')))
+        if (it.key().contains(QLatin1Char('=')) ||
+            (it.key() + it.value()).contains(QLatin1Char('\n')) ||
+            (it.key() + it.value()).contains(QLatin1Char('\r')))
             std::abort();
     }
     if (!text.contains(QLatin1Char('=')) && !map.isEmpty())

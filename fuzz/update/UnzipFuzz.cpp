@@ -3,12 +3,9 @@
 // archive brings points inside the destination.
 #include "update/ZipArchive.h"
 
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
-#include <QtGlobal>
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,30 +13,22 @@
 namespace {
 
 QTemporaryDir* s_root = nullptr;
+constexpr QDir::Filters kAll =
+    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
 
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-QStringList entriesOf(const QString& path)
-{
-    return QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
-                                QDir::System);
-}
 
 // True when every link below destination that came from the archive resolves, as far as it
 // resolves at all, inside destination.
 bool linksStayInside(const QString& destination)
 {
     const QString inside = QFileInfo(destination).canonicalFilePath() + QLatin1Char('/');
-    QDirIterator it(destination,
-                    QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    for (QDirIterator it(destination, kAll, QDirIterator::Subdirectories); it.hasNext();) {
         const QFileInfo info(it.next());
-        if (!info.isSymLink() || info.fileName() == QLatin1String("link"))
-            continue;
         const QString resolved =
             info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.symLinkTarget());
-        if (!(resolved + QLatin1Char('/')).startsWith(inside))
+        if (info.isSymLink() && info.fileName() != QLatin1String("link") &&
+            !(resolved + QLatin1Char('/')).startsWith(inside))
             return false;
     }
     return true;
@@ -56,30 +45,28 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString root = s_root->path();
-    const QString archive = root + QStringLiteral("/archive.zip");
-    const QString box = root + QStringLiteral("/box");
-    const QString destination = box + QStringLiteral("/out");
-    const QString outside = root + QStringLiteral("/outside");
+    const QDir root(s_root->path());
+    const QString destination = root.filePath(QStringLiteral("box/out"));
     QDir().mkpath(destination);
-    QDir().mkpath(outside);
-    QFile::link(outside, destination + QStringLiteral("/link"));
-    {
-        QFile file(archive);
-        if (!file.open(QIODevice::WriteOnly))
-            std::abort();
-        file.write(reinterpret_cast<const char*>(data), qint64(size));
-    }
+    root.mkdir(QStringLiteral("outside"));
+    QFile::link(root.filePath(QStringLiteral("outside")), destination + QStringLiteral("/link"));
+    QFile archive(root.filePath(QStringLiteral("archive.zip")));
+    if (!archive.open(QIODevice::WriteOnly) ||
+        archive.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+        std::abort();
+    archive.close();
 
     ZipArchive zip;
     zip.setLimits({8 << 20, 512}); // keeps each run short; the bounds themselves are tested
-    if (zip.UnzipOpenFile(archive))
+    if (zip.UnzipOpenFile(archive.fileName()))
         zip.UnzipFileTo(destination, true);
     zip.UnzipCloseFile();
 
-    if (entriesOf(root) != QStringList({QStringLiteral("archive.zip"), QStringLiteral("box"),
-                                        QStringLiteral("outside")}) ||
-        entriesOf(box) != QStringList({QStringLiteral("out")}) || !entriesOf(outside).isEmpty() ||
+    if (root.entryList(kAll) != QStringList({QStringLiteral("archive.zip"), QStringLiteral("box"),
+                                             QStringLiteral("outside")}) ||
+        QDir(root.filePath(QStringLiteral("box"))).entryList(kAll) !=
+            QStringList({QStringLiteral("out")}) ||
+        !QDir(root.filePath(QStringLiteral("outside"))).isEmpty(kAll) ||
         !QFileInfo(destination + QStringLiteral("/link")).isSymLink() ||
         !linksStayInside(destination))
         std::abort();

@@ -7,33 +7,23 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void checkValue(const std::optional<QString>& value)
-{
-    if (value && (value->contains(QLatin1Char('\n')) || value->contains(QLatin1Char('\r'))))
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QByteArray body(reinterpret_cast<const char*>(data), qsizetype(size));
     const RVUpdateInformation info = RVUpdateInformation::parse(body);
-    checkValue(info.macVersion);
-    checkValue(info.macDownloadURL);
-    checkValue(info.firmwareURL);
+    for (const std::optional<QString>& value :
+         {info.macVersion, info.macDownloadURL, info.firmwareURL})
+        if (value && (value->contains(QLatin1Char('\n')) || value->contains(QLatin1Char('\r'))))
+            std::abort();
 
     // The first line against the rest as two version texts.
     const qsizetype cut = body.indexOf('\n');
     const QString installed = QString::fromLatin1(cut < 0 ? body : body.left(cut));
     const QString published = QString::fromLatin1(cut < 0 ? QByteArray() : body.mid(cut + 1));
+    // Never newer than itself; with more components and no smaller one, always newer.
     if (isPublishedVersionNewer(installed, installed) ||
-        isPublishedVersionNewer(published, published))
-        std::abort();
-    // More components and no smaller one: always newer.
-    if (!isPublishedVersionNewer(installed, installed + QStringLiteral(".0")))
+        isPublishedVersionNewer(published, published) ||
+        !isPublishedVersionNewer(installed, installed + QStringLiteral(".0")))
         std::abort();
     isPublishedVersionNewer(installed, published);
     return 0;
