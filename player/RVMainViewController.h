@@ -230,8 +230,9 @@ private:
     void initLanguage();
     void updateHiddenGraphsNote();
     // Sizes the list's columns for their headers in the interface language and its values,
-    // and gives the list the width its name column needs.
-    void fitFileListColumns();
+    // and gives the list the width its name column needs. After the start (a change of
+    // language) only widens.
+    void fitFileListColumns(bool atLaunch = true);
     void loadSettings();
     void connectPlayer();
     void updateReadingProgress(int done, int total);

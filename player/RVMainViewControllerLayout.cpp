@@ -373,23 +373,28 @@ void RVMainViewController::retranslate()
         updateCurrentPositionOnMap();
     updateHiddenGraphsNote();
     updateListPlaceholder();
+    fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());
 }
 
-void RVMainViewController::fitFileListColumns()
+void RVMainViewController::fitFileListColumns(bool atLaunch)
 {
     QHeaderView* header = m_filesView->header();
     // Wide enough for their headers in the interface language ("Длительность" is three
     // times "Duration") and for their longest values.
     const QFontMetrics metrics = m_filesView->fontMetrics();
     constexpr int cellPadding = 12;
+    // After a change of language, columns the user made wider stay so.
+    const auto kept = [&](int column) { return atLaunch ? 0 : header->sectionSize(column); };
     const int durationWidth =
         std::max({50, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDuration),
-                  metrics.horizontalAdvance(QStringLiteral("000:00")) + cellPadding});
+                  metrics.horizontalAdvance(QStringLiteral("000:00")) + cellPadding,
+                  kept(RVVideoOutlineViewModel::ColumnDuration)});
     const int dateWidth =
         std::max({140, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDate),
-                  metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding});
+                  metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding,
+                  kept(RVVideoOutlineViewModel::ColumnDate)});
     header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
     header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
     // The name column stretches; the list is never so narrow that it gets less than
@@ -402,7 +407,10 @@ void RVMainViewController::fitFileListColumns()
                  kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth + dateWidth +
                      m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
     m_fileViewContainer->setMinimumWidth(fileListWidth);
-    m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
+    // The splitter is only laid out at the start; later the user's sizes stay (the list's new
+    // minimum width still applies).
+    if (atLaunch)
+        m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
 }
 
 void RVMainViewController::updateReadingProgress(int done, int total)

@@ -171,6 +171,7 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
                                    now[2].section('\t', 0, 0) + '\t' + space, qtTrId("KM_PER_HOUR"),
                                    qtTrId("MENU_FILE"), qtTrId("COLUMN_FILENAME_TITLE"),
                                    qtTrId("MENU_CAMERA")}));
+            expectReadable(controller->filesView()->header());
             // The language did change, Qt's own dialogs included.
             EXPECT_EQ(now.front() == english.front(), QLatin1String(code) == "en");
             EXPECT_EQ(now.back() == english.back(), QLatin1String(code) == "en");
