@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 // Test clips made with ffmpeg. Every frame carries its number: the top half is ten columns,

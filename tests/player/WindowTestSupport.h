@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/RVVideoList.h"
+#include "metadata/RVSettings.h"
 #include "player/RVWindowDialogs.h"
 
 #include <QStringList>
@@ -17,16 +18,16 @@ public:
     {
         alerts << message + QStringLiteral(" | ") + informativeText;
     }
+    // Answers "No" once the script is used up.
     bool question(const QString& message, const QString& informativeText) override
     {
         questions << message + QStringLiteral(" | ") + informativeText;
-        if (answers.empty())
-            return false;
-        const bool answer = answers.front();
-        answers.pop_front();
+        const bool answer = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return answer;
     }
-    QStringList chooseFilesAndFolders() override { return openPaths; }
+    QStringList chooseFilesAndFolders() override { return {}; }
     std::optional<QString> chooseSavePath(const QString& folder, const QString& proposedName,
                                           const QString& extension) override
     {
@@ -40,32 +41,24 @@ public:
     QStringList alerts;
     QStringList questions;
     std::deque<bool> answers;
-    QStringList openPaths;
     QStringList proposedNames;
     QStringList saveFolders;
-    std::optional<QString> savePath;
-    // Runs while the save panel is "open".
-    std::function<void()> onSavePanel;
+    std::optional<QString> savePath;   // nothing: the panel is cancelled
+    std::function<void()> onSavePanel; // runs while the save panel is "open"
 };
 
 namespace windowtest {
 
 // Starts a test with no stored settings and leaves none behind (the test main keeps the store
 // in a temporary folder).
-class IsolatedSettings final
+struct IsolatedSettings final
 {
-public:
-    IsolatedSettings();
-    ~IsolatedSettings();
+    IsolatedSettings() { RVSettings::store().clear(); }
+    ~IsolatedSettings() { RVSettings::store().clear(); }
 };
 
 // A video list that watches no cards and reads metadata through the program's dispatcher
 // (withMetaData) or finds none.
 std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData);
-
-// The demo card (recordings of all three camera formats, with 10 Hz tracks), made once per
-// build tree by the developer tool that ./run uses. Empty (and the test failed) when it
-// cannot be made.
-QString demoCard();
 
 } // namespace windowtest
