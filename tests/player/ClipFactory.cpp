@@ -24,23 +24,18 @@ bool ffmpeg(const QStringList& arguments, QString* error)
 bool make(const QString& path, const Clip& clip, QString* error)
 {
     // The top half's columns show the frame number's bits, the bottom half stays grey.
-    const QString source = QStringLiteral("color=c=gray:size=%1x%2:rate=%3:duration=%4")
-                               .arg(clip.width)
-                               .arg(clip.height)
-                               .arg(clip.fps)
-                               .arg(clip.seconds);
-    const QString pattern =
-        QStringLiteral("geq=lum='if(lt(Y,H/2),if(bitand(N+%1,pow(2,floor(X*%2/W))),235,16),128)'"
-                       ":cb=%3:cr=%4,format=yuv420p")
-            .arg(clip.firstFrameNumber)
-            .arg(kBits)
-            .arg(clip.cb)
-            .arg(clip.cr);
     const QString gop = QString::number(clip.keyFrameInterval);
-    return ffmpeg({"-f", "lavfi", "-i", source, "-vf", pattern, "-c:v", "libx264", "-preset",
-                   "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold", "0", "-f", "mp4",
-                   path},
-                  error);
+    return ffmpeg(
+        {"-f", "lavfi", "-i",
+         QString::asprintf("color=c=gray:size=%dx%d:rate=%d:duration=%g", clip.width, clip.height,
+                           clip.fps, clip.seconds),
+         "-vf",
+         QString::asprintf("geq=lum='if(lt(Y,H/2),if(bitand(N+%d,pow(2,floor(X*%d/W))),235,16),"
+                           "128)':cb=%d:cr=%d,format=yuv420p",
+                           clip.firstFrameNumber, kBits, clip.cb, clip.cr),
+         "-c:v", "libx264", "-preset", "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold",
+         "0", "-f", "mp4", path},
+        error);
 }
 
 bool makeBroken(const QString& path)
