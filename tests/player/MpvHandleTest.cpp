@@ -10,9 +10,7 @@
 #include <mpv/client.h>
 
 #include <map>
-#include <string>
 #include <tuple>
-#include <vector>
 
 TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
 {

@@ -8,13 +8,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QTemporaryDir>
-
-#include <memory>
-#include <vector>
 
 using ClipFactory::frameNumber;
 using ClipFactory::spin;
@@ -148,10 +144,6 @@ TEST_F(MpvPlayer, PlaysBackwardSteadilyAndStopsOnTheFirstFrame)
             return shown && std::abs(*shown * kFrame - player.currentTime()) < kFrame;
         }));
     }
-    spin(150);
-    const size_t paused = ticks.size();
-    spin(300);
-    EXPECT_EQ(ticks.size(), paused) << "no ticks while paused";
     ASSERT_TRUE(loadPaused(tripClip(0), 0.6));
     player.setRate(-2.0);
     ASSERT_TRUE(waitFor([&] { return starts == 1; }, 5000));
@@ -203,13 +195,6 @@ TEST_F(MpvPlayer, RunsOnIntoTheQueuedFileWithoutReloadingAndStopsAtTheLastEnd)
     // The position is the item's end, as a controller checking "at the end" expects.
     EXPECT_DOUBLE_EQ(player.currentTime(), player.duration());
     EXPECT_EQ(shownFrame(224), 224);
-    // A jump right to the end while playing ends the item again, once.
-    player.play();
-    player.seek(1.0);
-    player.seek(player.duration());
-    ASSERT_TRUE(waitFor([&] { return ends == 4; }, 5000));
-    spin(300);
-    EXPECT_EQ(ends, 4);
     EXPECT_TRUE(failures.empty());
 }
 
@@ -228,26 +213,4 @@ TEST_F(MpvPlayer, UnplayableFilesFailAlsoWhenQueued)
     player.play();
     ASSERT_TRUE(waitFor([&] { return !failures.empty(); }, 5000));
     EXPECT_TRUE(failures.back().contains(extra("corrupt.mp4")));
-}
-
-TEST(MpvPlayerLifetime, PlayerAndWidgetGoInEitherOrder)
-{
-    // The player frees the widget's render context before its handle; without a surface the
-    // player still answers.
-    for (const bool playerFirst : {true, false}) {
-        auto player = std::make_unique<RVMpvPlayer>(RVMpvPlayer::Options{{"ao", "null"}});
-        auto widget = std::make_unique<RVMpvVideoWidget>(player.get());
-        widget->show();
-        ASSERT_TRUE(waitFor([&] { return widget->hasRenderContext(); }));
-        player->load(tripClip(0), 0.0, false);
-        spin(300);
-        playerFirst ? player.reset() : widget.reset();
-        spin(300);
-        if (playerFirst)
-            EXPECT_FALSE(widget->hasRenderContext());
-        else
-            player->seek(1.0);
-        spin(300);
-        EXPECT_TRUE(playerFirst || player->currentTime() == 1.0);
-    }
 }

@@ -7,7 +7,6 @@
 #include <QStringList>
 
 #include <deque>
-#include <functional>
 #include <memory>
 
 // Answers the window's dialogs from a script and records what was asked.
@@ -31,8 +30,6 @@ public:
     std::optional<QString> chooseSavePath(const QString& folder, const QString& proposedName,
                                           const QString& extension) override
     {
-        if (onSavePanel)
-            onSavePanel();
         saveFolders << folder;
         proposedNames << proposedName + QLatin1Char('.') + extension;
         return savePath;
@@ -43,8 +40,7 @@ public:
     std::deque<bool> answers;
     QStringList proposedNames;
     QStringList saveFolders;
-    std::optional<QString> savePath;   // nothing: the panel is cancelled
-    std::function<void()> onSavePanel; // runs while the save panel is "open"
+    std::optional<QString> savePath; // nothing: the panel is cancelled
 };
 
 namespace windowtest {
