@@ -80,17 +80,11 @@ std::optional<int> frameNumber(const QImage& image)
     for (int bit = 0; bit < kBits; ++bit) {
         const int level =
             qGray(image.pixel((2 * bit + 1) * image.width() / (2 * kBits), image.height() / 4));
-        if (level > 190)
-            number |= 1 << bit;
-        else if (level > 60)
+        if (level > 60 && level <= 190)
             return std::nullopt; // neither white nor black: not one of our frames
+        number |= int(level > 190) << bit;
     }
     return number;
-}
-
-void spin(int ms)
-{
-    support::waitFor([] { return false; }, ms);
 }
 
 } // namespace ClipFactory

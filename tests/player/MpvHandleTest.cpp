@@ -29,7 +29,7 @@ TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
     mpv->command({"no-such-command"}, keep("refused"));
     mpv->command({"seek", "abc", "absolute"}, keep("refused"));
     mpv->getProperty("no-such-property", MPV_FORMAT_DOUBLE, keep("missing"));
-    mpv->setDouble("speed", 2.5, keep("set speed"));
+    mpv->setDouble("speed", 2.5);
     mpv->getProperty("speed", MPV_FORMAT_DOUBLE, keep("speed"));
     mpv->setFlag("mute", true);
     mpv->getProperty("mute", MPV_FORMAT_FLAG, keep("mute"));
@@ -37,7 +37,7 @@ TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
     const auto drain = [&] {
         while (mpv->handleNextEvent([](const mpv_event&) {}))
             ;
-        return answers.size() >= 5;
+        return answers.size() >= 4;
     };
     ASSERT_TRUE(ClipFactory::waitFor(drain));
     ClipFactory::spin(200);
@@ -47,7 +47,6 @@ TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
     // speed read after it was set), and a flag is no number.
     EXPECT_FALSE(answers.count("refused"));
     EXPECT_EQ(answers["missing"], (Answers{{MPV_ERROR_PROPERTY_NOT_FOUND, 0.0, false}}));
-    EXPECT_EQ(answers["set speed"], (Answers{{0, 0.0, false}}));
     EXPECT_EQ(answers["speed"], (Answers{{0, 2.5, false}}));
     EXPECT_EQ(answers["mute"], (Answers{{0, 0.0, true}}));
     // Failed when run, not when asked.

@@ -16,8 +16,7 @@ class FakeScreenSaver final : public QObject
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 
 public:
-    QList<uint> inhibited; // cookies handed out
-    QList<uint> released;
+    QList<uint> inhibited, released; // cookies handed out and given back
 
 public Q_SLOTS:
     Q_SCRIPTABLE uint Inhibit(const QString&, const QString&)
@@ -65,8 +64,6 @@ TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
         EXPECT_TRUE(waitFor([&] { return service.released.size() == 3; }));
         EXPECT_EQ(service.released, service.inhibited);
     }
-    QDBusConnection::disconnectFromBus("screensaver-service");
-    QDBusConnection::disconnectFromBus("screensaver-player");
     daemon.kill();
     daemon.waitForFinished();
 }

@@ -35,11 +35,8 @@ public:
         return savePath;
     }
 
-    QStringList alerts;
-    QStringList questions;
+    QStringList alerts, questions, proposedNames, saveFolders;
     std::deque<bool> answers;
-    QStringList proposedNames;
-    QStringList saveFolders;
     std::optional<QString> savePath; // nothing: the panel is cancelled
 };
 
