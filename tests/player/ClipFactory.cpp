@@ -8,9 +8,7 @@
 
 namespace ClipFactory {
 
-namespace {
 constexpr int kBits = 10;
-}
 
 bool ffmpeg(const QStringList& arguments, QString* error)
 {

@@ -8,10 +8,8 @@
 #include <cmath>
 #include <tuple>
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 TEST(StillImage, ScaledDownToTheLimitAndSavedAsAJpegOrNotAtAll)
 {

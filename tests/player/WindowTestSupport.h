@@ -6,7 +6,6 @@
 
 #include <QStringList>
 
-#include <deque>
 #include <memory>
 
 // Answers the window's dialogs from a script and records what was asked.
@@ -21,10 +20,7 @@ public:
     bool question(const QString& message, const QString& informativeText) override
     {
         questions << message + QStringLiteral(" | ") + informativeText;
-        const bool answer = !answers.empty() && answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return answer;
+        return !answers.isEmpty() && answers.takeFirst();
     }
     QStringList chooseFilesAndFolders() override { return {}; }
     std::optional<QString> chooseSavePath(const QString& folder, const QString& proposedName,
@@ -36,7 +32,7 @@ public:
     }
 
     QStringList alerts, questions, proposedNames, saveFolders;
-    std::deque<bool> answers;
+    QList<bool> answers;
     std::optional<QString> savePath; // nothing: the panel is cancelled
 };
 
