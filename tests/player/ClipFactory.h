@@ -22,7 +22,7 @@ struct Clip
     int firstFrameNumber = 0, keyFrameInterval = 25, cb = 128, cr = 128;
 };
 
-// Runs ffmpeg quietly with `arguments`; false (with its output in `error`) when it failed.
+// Runs ffmpeg quietly with `arguments`; false (with the command in `error`) when it failed.
 bool ffmpeg(const QStringList& arguments, QString* error = nullptr);
 // Writes an H.264 MP4 of `clip` to `path`.
 bool make(const QString& path, const Clip& clip, QString* error = nullptr);

@@ -182,14 +182,16 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     ASSERT_EQ(dialogs->alerts.size(), 3);
     EXPECT_TRUE(dialogs->alerts[2].startsWith("ERROR_TITLE | "));
 
-    // Rates step up and down; a toggle returns to normal speed, then pauses. Backward play
-    // runs on into the recording before.
+    // Rates step up and down, and a toggle returns to normal speed. Backward play runs on
+    // into the recording before.
     for (const double rate : {2.0, 4.0, -2.0, -4.0, 2.0}) {
         rate > 0 ? playback->forward() : playback->rewind();
         EXPECT_EQ(player->rate(), rate);
     }
     controller.playPauseToggle();
     EXPECT_EQ(player->rate(), 1.0);
+    controller.nextFrame(); // a step while playing pauses
+    EXPECT_EQ(player->rate(), 0.0);
     controller.graphClicked(3.5 / 9);
     playback->rewind();
     EXPECT_TRUE(waitFor(
