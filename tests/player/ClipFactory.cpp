@@ -1,81 +1,63 @@
 #include "ClipFactory.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace ClipFactory {
 
-namespace {
 constexpr int kBits = 10;
-}
 
 bool ffmpeg(const QStringList& arguments, QString* error)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("ffmpeg"),
-                  QStringList{"-nostdin", "-loglevel", "error", "-y"} + arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(process.readAll());
-        return false;
-    }
-    return true;
+    const bool ok =
+        support::runFfmpeg(QStringList{"-nostdin", "-loglevel", "error", "-y"} + arguments);
+    if (!ok && error)
+        *error = QStringLiteral("ffmpeg failed: ") + arguments.join(QLatin1Char(' '));
+    return ok;
 }
 
 bool make(const QString& path, const Clip& clip, QString* error)
 {
-    const QString source = QStringLiteral("color=c=gray:size=%1x%2:rate=%3:duration=%4")
-                               .arg(clip.width)
-                               .arg(clip.height)
-                               .arg(clip.fps)
-                               .arg(clip.seconds);
-    const QString pattern =
-        QStringLiteral("geq=lum='if(lt(Y,H/2),if(bitand(N+%1,pow(2,floor(X*%2/W))),235,16),128)'"
-                       ":cb=%3:cr=%4,format=yuv420p")
-            .arg(clip.firstFrameNumber)
-            .arg(kBits)
-            .arg(clip.cb)
-            .arg(clip.cr);
+    // The top half's columns show the frame number's bits, the bottom half stays grey.
     const QString gop = QString::number(clip.keyFrameInterval);
-    return ffmpeg({"-f", "lavfi", "-i", source, "-vf", pattern, "-c:v", "libx264", "-preset",
-                   "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold", "0", "-f", "mp4",
-                   path},
-                  error);
+    return ffmpeg(
+        {"-f", "lavfi", "-i",
+         QString::asprintf("color=c=gray:size=%dx%d:rate=%d:duration=%g", clip.width, clip.height,
+                           clip.fps, clip.seconds),
+         "-vf",
+         QString::asprintf("geq=lum='if(lt(Y,H/2),if(bitand(N+%d,pow(2,floor(X*%d/W))),235,16),"
+                           "128)':cb=%d:cr=%d,format=yuv420p",
+                           clip.firstFrameNumber, kBits, clip.cb, clip.cr),
+         "-c:v", "libx264", "-preset", "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold",
+         "0", "-f", "mp4", path},
+        error);
 }
 
 bool makeBroken(const QString& path)
 {
+    // An ftyp box, then a moov header promising 4 KiB of boxes that are only noise.
     QByteArray bytes("\0\0\0\x18"
                      "ftypisom\0\0\0\0isomiso2\0\0\x10\0moov",
                      32);
     for (int i = 0; i < 4096; ++i)
         bytes.append(static_cast<char>((i * 7919) & 0xff));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return support::writeFile(path, bytes);
 }
 
 QString tripDir()
 {
     static QTemporaryDir dir;
     static const bool made = [] {
-        QString error;
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 3; ++i)
             if (!make(dir.filePath(QStringLiteral("clip%1.mp4").arg(i)),
-                      {320, 240, 25, 3.0, 75 * i, 25}, &error)) {
-                ADD_FAILURE() << error.toStdString();
+                      {320, 240, 25, 3.0, 75 * i, 25}))
                 return false;
-            }
-        }
         return true;
     }();
+    EXPECT_TRUE(made) << "ffmpeg could not make the trip's clips";
     return made ? dir.path() : QString();
 }
 
@@ -88,30 +70,19 @@ std::optional<int> frameNumber(const QImage& image)
 {
     if (image.isNull() || image.width() < kBits || image.height() < 4)
         return std::nullopt;
-    // The picture may be letter-boxed inside a widget: find the video's rows by the grey half.
-    const int bitsRow = image.height() / 4;
-    const int greyRow = image.height() * 3 / 4;
-    const int grey = qGray(image.pixel(image.width() / 2, greyRow));
+    // A picture shown upside down has no grey in its bottom half.
+    const int grey = qGray(image.pixel(image.width() / 2, image.height() * 3 / 4));
     if (grey < 100 || grey > 156)
         return std::nullopt;
     int number = 0;
     for (int bit = 0; bit < kBits; ++bit) {
-        const int x = (2 * bit + 1) * image.width() / (2 * kBits);
-        const int level = qGray(image.pixel(x, bitsRow));
-        if (level > 190)
-            number |= 1 << bit;
-        else if (level > 60)
+        const int level =
+            qGray(image.pixel((2 * bit + 1) * image.width() / (2 * kBits), image.height() / 4));
+        if (level > 60 && level <= 190)
             return std::nullopt; // neither white nor black: not one of our frames
+        number |= int(level > 190) << bit;
     }
     return number;
-}
-
-void spin(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
 }
 
 } // namespace ClipFactory

@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 // Test clips made with ffmpeg. Every frame carries its number: the top half is ten columns,
@@ -16,17 +15,14 @@ namespace ClipFactory {
 
 struct Clip
 {
-    int width = 320;
-    int height = 240;
-    int fps = 25;
+    int width = 320, height = 240, fps = 25;
     double seconds = 3.0;
-    int firstFrameNumber = 0; // the number the clip's frame 0 carries
-    int keyFrameInterval = 25;
-    int cb = 128; // the picture's colour (YCbCr chroma); 128, 128 is grey
-    int cr = 128;
+    // The number frame 0 carries, the frames from one key frame to the next, and the
+    // picture's colour (YCbCr chroma; 128, 128 is grey).
+    int firstFrameNumber = 0, keyFrameInterval = 25, cb = 128, cr = 128;
 };
 
-// Runs ffmpeg quietly with `arguments`; false (with its output in `error`) when it failed.
+// Runs ffmpeg quietly with `arguments`; false (with the command in `error`) when it failed.
 bool ffmpeg(const QStringList& arguments, QString* error = nullptr);
 // Writes an H.264 MP4 of `clip` to `path`.
 bool make(const QString& path, const Clip& clip, QString* error = nullptr);
@@ -43,6 +39,9 @@ std::optional<int> frameNumber(const QImage& image);
 
 using support::waitFor;
 // Runs the event loop for `ms` milliseconds.
-void spin(int ms);
+inline void spin(int ms)
+{
+    support::waitFor([] { return false; }, ms);
+}
 
 } // namespace ClipFactory

@@ -3,23 +3,20 @@
 #include "support/Support.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QProcess>
-#include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// The desktop's screensaver service, as a test stands it up on a bus of its own.
+// The desktop's screensaver service, stood up on a bus of the test's own.
 class FakeScreenSaver final : public QObject
 {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
 
 public:
-    QList<uint> inhibited; // cookies handed out
-    QList<uint> released;
+    QList<uint> inhibited, released; // cookies handed out and given back
 
 public Q_SLOTS:
     Q_SCRIPTABLE uint Inhibit(const QString&, const QString&)
@@ -37,51 +34,37 @@ using support::waitFor;
 TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
 {
     QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"),
-                 {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+    daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
     ASSERT_TRUE(daemon.waitForReadyRead(10000)) << "dbus-daemon did not start";
     const QString address = QString::fromUtf8(daemon.readLine()).trimmed();
     {
         QDBusConnection serviceBus = QDBusConnection::connectToBus(address, "screensaver-service");
-        QDBusConnection playerBus = QDBusConnection::connectToBus(address, "screensaver-player");
-        ASSERT_TRUE(serviceBus.isConnected() && playerBus.isConnected());
         FakeScreenSaver service;
         ASSERT_TRUE(serviceBus.registerService("org.freedesktop.ScreenSaver"));
         ASSERT_TRUE(serviceBus.registerObject("/org/freedesktop/ScreenSaver", &service,
                                               QDBusConnection::ExportScriptableSlots));
         {
-            RVScreenSaverInhibitor inhibitor(playerBus);
+            RVScreenSaverInhibitor inhibitor(
+                QDBusConnection::connectToBus(address, "screensaver-player"));
             inhibitor.setInhibited(true);
             inhibitor.setInhibited(true); // a rate change while playing asks nothing more
             ASSERT_TRUE(waitFor([&] { return inhibitor.isHeld(); }));
-            EXPECT_EQ(service.inhibited.size(), 1);
             inhibitor.setInhibited(false);
             EXPECT_FALSE(inhibitor.isHeld());
-            ASSERT_TRUE(waitFor([&] { return service.released.size() == 1; }));
-            EXPECT_EQ(service.released.first(), service.inhibited.first());
-
             // Paused again before the service answered: the late cookie goes straight back.
             inhibitor.setInhibited(true);
             inhibitor.setInhibited(false);
             ASSERT_TRUE(waitFor([&] { return service.released.size() == 2; }));
-            EXPECT_EQ(service.released.last(), service.inhibited.last());
-            EXPECT_FALSE(inhibitor.isHeld());
-
+            EXPECT_EQ(service.released, service.inhibited);
             // Closing the window while playing gives it back too.
             inhibitor.setInhibited(true);
             ASSERT_TRUE(waitFor([&] { return inhibitor.isHeld(); }));
         }
         EXPECT_TRUE(waitFor([&] { return service.released.size() == 3; }));
+        EXPECT_EQ(service.released, service.inhibited);
     }
-    QDBusConnection::disconnectFromBus("screensaver-service");
-    QDBusConnection::disconnectFromBus("screensaver-player");
     daemon.kill();
     daemon.waitForFinished();
-
-    // No bus at all: nothing held, nothing fails.
-    RVScreenSaverInhibitor alone(QDBusConnection(QStringLiteral("no-such-bus")));
-    alone.setInhibited(true);
-    EXPECT_FALSE(alone.isHeld());
 }
 
 #include "ScreenSaverTest.moc"
