@@ -8,39 +8,23 @@
 #include "player/RVMapViewTileAddress.h"
 
 #include "metadata/RVSettings.h"
-
-#include <QBuffer>
-#include <QElapsedTimer>
-#include <QImage>
+#include "support/Support.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QMainWindow>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <algorithm>
-#include <tuple>
 
 #include <gtest/gtest.h>
-
-namespace {
 
 using MapPageScript::evaluate;
 using MapPageScript::waitFor;
 
-// Messages from the page arrive through the web engine's own message pump; keep talking to
-// the page while waiting so they are delivered.
-bool waitForCount(RVMapView& view, QSignalSpy& spy, int count, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (spy.count() < count && timer.elapsed() < timeoutMs) {
-        evaluate(view, "0");
-        spy.wait(50);
-    }
-    return spy.count() >= count;
-}
+namespace {
 
 // Shows the view and loads the provider's page until its map is set up.
 bool openPage(RVMapView& view, const QString& provider)
@@ -52,186 +36,83 @@ bool openPage(RVMapView& view, const QString& provider)
     return ready.wait(30000) && waitFor(view, "korvelaMapState().ready === true && !!window.Cocoa");
 }
 
-RVPoint point(const char* latitude, const char* longitude)
+// count points from 52 N 13 E, each dNorth and dEast degrees on from the one before.
+auto line(int count, double dNorth, double dEast)
 {
-    return RVPoint(latitude, longitude, 100, 90, 0, RVTimestamp());
+    auto points = std::make_shared<std::vector<RVPoint>>();
+    for (int i = 0; i < count; ++i)
+        points->emplace_back(QByteArray::number(52.0 + i * dNorth, 'f', 6).toStdString(),
+                             QByteArray::number(13.0 + i * dEast, 'f', 6).toStdString(), 100, 90, 0,
+                             RVTimestamp());
+    return points;
+}
+
+// Waits until the condition on the page's state `s` holds.
+bool state(RVMapView& view, const QString& condition)
+{
+    return waitFor(view, "(function (s) { return " + condition + "; })(korvelaMapState())");
 }
 
 } // namespace
 
-TEST(MapPage, DrawsRouteAndMarkerWithoutTilesAndCallsBack)
+// One page through its life: the route and marker drawn, the page's calls back, a new trip
+// fitted, and another provider's page opening where the map looked.
+TEST(MapPage, RouteMarkerCallsFittingAndAnotherProvider)
 {
     RVMapView view;
     ASSERT_TRUE(openPage(view, "OpenStreetMap"));
-
     RVMapBridge bridge(&view);
-    bridge.setTrack(std::make_shared<const std::vector<RVPoint>>(std::vector<RVPoint>{
-                        point("55.751244", "37.618423"), point("55.751300", "37.618500"),
-                        point("0", "0"), point("55.752000", "37.619000")}),
-                    nullptr);
-    bridge.updateCurrentPositionOnMap(0.5); // a point without a fix: the next one stands in
+    auto points = line(4, 0.0001, 0.0001);
+    (*points)[2] = RVPoint("0", "0", 0, 0, 0, RVTimestamp());
+    bridge.setTrack(points, nullptr);
+    bridge.updateCurrentPositionOnMap(0.5); // without a fix: the next point stands in
     bridge.drawRoute();
+    EXPECT_TRUE(state(view, "s.provider === 'leaflet' && s.routes === 2 && s.routePoints === 3 && "
+                            "s.marker && s.marker[0] === 52.0003 && s.marker[1] === 13.0003 && "
+                            "s.substitute"));
 
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().marker !== null"));
-    const QVariantMap state = evaluate(view, "korvelaMapState()").toMap();
-    EXPECT_EQ(state.value("provider").toString(), "leaflet");
-    EXPECT_EQ(state.value("routes").toInt(), 2);
-    EXPECT_EQ(state.value("routePoints").toInt(), 3);
-    const QVariantList marker = state.value("marker").toList();
-    ASSERT_EQ(marker.size(), 2);
-    EXPECT_DOUBLE_EQ(marker[0].toDouble(), 55.752);
-    EXPECT_DOUBLE_EQ(marker[1].toDouble(), 37.619);
-    EXPECT_TRUE(state.value("substitute").toBool());
-    const QVariantList centre = state.value("center").toList();
-    ASSERT_EQ(centre.size(), 2);
-    EXPECT_NEAR(centre[0].toDouble(), 55.75, 0.01);
-
-    // clearRoutes removes them again.
-    view.runScript("clearRoutes();");
-    EXPECT_TRUE(waitFor(view, "korvelaMapState().routes === 0"));
-
-    // The page's two calls reach the program, and only through the "Cocoa" object.
-    bridge.drawRoute();
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().routes === 2"));
+    // Clicks near the route and the map's keys reach the program, only through "Cocoa".
     QSignalSpy clicks(view.scriptObject(), &RVMapScriptObject::routeClicked);
     QSignalSpy keys(view.scriptObject(), &RVMapScriptObject::mapKeyPressed);
-    evaluate(view, "korvelaClickMap(55.76, 37.619)"); // a kilometre off the route: nothing
-    evaluate(view, "korvelaClickMap(55.752, 37.619)");
-    ASSERT_TRUE(waitForCount(view, clicks, 1));
-    EXPECT_DOUBLE_EQ(clicks.first().at(0).toDouble(), 55.752);
-    EXPECT_DOUBLE_EQ(clicks.first().at(1).toDouble(), 37.619);
-    evaluate(view,
-             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'Space', key: ' '}));"
-             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'Enter', key: "
-             "'Enter', altKey: true}));"
-             "document.dispatchEvent(new KeyboardEvent('keydown', {code: 'KeyN', key: 'n'}));");
-    ASSERT_TRUE(waitForCount(view, keys, 2));
-    EXPECT_EQ(keys.count(), 2);
-    EXPECT_EQ(keys[0].at(0).toString(), "spacebar");
-    EXPECT_EQ(keys[1].at(0).toString(), "alt enter");
-    EXPECT_FALSE(evaluate(view, "typeof Cocoa.drawRoute === 'function' || "
-                                "typeof Cocoa.graphClicked === 'function'")
-                     .toBool());
-}
+    evaluate(view, "korvelaClickMap(52.01, 13.0003); korvelaClickMap(52.0003, 13.0003);"
+                   "for (const [code, key, altKey] of [['Space', ' ', false], ['Enter', 'Enter', "
+                   "true], ['KeyN', 'n', false]])"
+                   "  document.dispatchEvent(new KeyboardEvent('keydown', {code, key, altKey}));");
+    ASSERT_TRUE(support::waitFor([&] { return evaluate(view, "0"), keys.count() >= 2; }));
+    ASSERT_EQ(clicks.count(), 1); // the first was a kilometre off the route
+    EXPECT_EQ(clicks[0], (QVariantList{52.0003, 13.0003}));
+    ASSERT_EQ(keys.count(), 2);
+    EXPECT_EQ(keys[0][0].toString() + "|" + keys[1][0].toString(), "spacebar|alt enter");
+    EXPECT_EQ(evaluate(view, "typeof Cocoa.drawRoute + typeof Cocoa.graphClicked").toString(),
+              "undefinedundefined");
 
-TEST(MapPage, EveryPointSentReachesTheRoute)
-{
-    RVMapView view;
-    ASSERT_TRUE(openPage(view, "OpenStreetMap"));
-    // With the thinning off every point is sent; the page draws a vertex per pixel of line.
-    for (int count : {1, 2, 4500}) {
-        auto points = std::make_shared<std::vector<RVPoint>>();
-        for (int i = 0; i < count; ++i) {
-            const QByteArray latitude = QByteArray::number(52.0 + i * 1e-5, 'f', 6);
-            const QByteArray longitude = QByteArray::number(13.0 + i * 1e-5, 'f', 6);
-            points->push_back(point(latitude.constData(), longitude.constData()));
-        }
-        RVMapBridge bridge(&view);
-        bridge.setRouteToleranceMetres(0);
-        bridge.setTrack(points, nullptr);
-        bridge.drawRoute();
-        EXPECT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().routes === 1 && "
-                                                 "korvelaMapState().routePoints === %1 && "
-                                                 "korvelaMapState().drawnVertices >= %2 && "
-                                                 "korvelaMapState().drawnVertices <= %1")
-                                      .arg(count)
-                                      .arg(std::min(count, 2))))
-            << count;
-    }
-
-    // A zigzag 400 m long, its corners 3 m off the line: four pixels at zoom 17, where every
-    // corner must be drawn, and a thirtieth of a pixel at zoom 10, where a straight stroke
-    // shows the same.
-    auto zigzag = std::make_shared<std::vector<RVPoint>>();
-    for (int i = 0; i < 100; ++i) {
-        const QByteArray latitude = QByteArray::number(52.0 + (i % 2) * 3 / 111320.0, 'f', 6);
-        const QByteArray longitude = QByteArray::number(13.0 + i * 4 / 68535.0, 'f', 6);
-        zigzag->push_back(point(latitude.constData(), longitude.constData()));
-    }
-    RVMapBridge bridge(&view);
-    bridge.setRouteToleranceMetres(0);
-    bridge.setTrack(zigzag, nullptr);
+    // A new trip of about 20 km is shown whole, not around its first fix.
+    bridge.setTrack(line(201, 0.001, 0.0005), nullptr);
     bridge.drawRoute();
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().routePoints === 100"));
-    for (const auto& [zoom, fewest, most] : {std::tuple{17, 100, 100}, std::tuple{10, 2, 3}}) {
-        evaluate(view, QStringLiteral("korvelaZoomBy(%1 - korvelaMapState().zoom)").arg(zoom));
-        EXPECT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().zoom === %1 && "
-                                                 "korvelaMapState().drawnVertices >= %2 && "
-                                                 "korvelaMapState().drawnVertices <= %3")
-                                      .arg(zoom)
-                                      .arg(fewest)
-                                      .arg(most)))
-            << zoom << ": " << evaluate(view, "korvelaMapState().drawnVertices").toInt();
-    }
-}
-
-TEST(MapPage, GooglePageWithoutKeyShowsTheLeafletMapAndSaysSo)
-{
-    RVMapView view;
-    ASSERT_TRUE(openPage(view, "Google"));
-    EXPECT_EQ(evaluate(view, "korvelaMapState().provider").toString(), "leaflet");
-    EXPECT_FALSE(
-        evaluate(view, "document.getElementById('note').textContent").toString().isEmpty());
-    // The note never covers the tiles' attribution, however narrow the map.
-    for (int width : {640, 260}) {
-        view.resize(width, 300);
-        EXPECT_TRUE(waitFor(
-            view, "(function () {"
-                  " var a = document.querySelector('.leaflet-control-attribution')"
-                  ".getBoundingClientRect();"
-                  " var n = document.getElementById('note').getBoundingClientRect();"
-                  " return a.width > 0 && n.width > 0 && (n.bottom <= a.top || n.top >= a.bottom"
-                  " || n.right <= a.left || n.left >= a.right); })()"))
-            << width;
-    }
-    // Providers without a page load nothing, whatever the name.
-    EXPECT_TRUE(RVMapView::pageResourceFor("Bing").isEmpty());
-    EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty());
-    EXPECT_TRUE(RVMapView::pageResourceFor("").isEmpty());
-}
-
-// A newly chosen trip is shown whole; another provider's page opens where the map looked.
-TEST(MapPage, RouteIsFittedAndAnotherProviderKeepsTheView)
-{
-    RVMapView view;
-    ASSERT_TRUE(openPage(view, "OpenStreetMap"));
-    RVMapBridge bridge(&view);
-    // A drive of about 20 km; the first fix alone would centre on its start only.
-    auto points = std::make_shared<std::vector<RVPoint>>();
-    for (int i = 0; i <= 200; ++i) {
-        const QByteArray latitude = QByteArray::number(52.0 + i * 0.001, 'f', 6);
-        const QByteArray longitude = QByteArray::number(13.0 + i * 0.0005, 'f', 6);
-        points->push_back(point(latitude.constData(), longitude.constData()));
-    }
-    bridge.setTrack(points, nullptr);
-    bridge.drawRoute();
-    EXPECT_TRUE(waitFor(view, "korvelaMapState().routes === 1 && "
-                              "Math.abs(korvelaMapState().center[0] - 52.1) < 0.02 && "
-                              "Math.abs(korvelaMapState().center[1] - 13.05) < 0.02 && "
-                              "korvelaMapState().zoom < 15"));
-
-    // The user looks elsewhere; the Google page (here without a key, so a Leaflet map) opens
-    // on the same view and a redraw of the same route does not move it.
+    ASSERT_TRUE(state(view, "s.routes === 1 && Math.abs(s.center[0] - 52.1) < 0.02 && "
+                            "Math.abs(s.center[1] - 13.05) < 0.02 && s.zoom < 15"));
+    // The user looks elsewhere; the Google page (without a key a Leaflet map and a note)
+    // opens there, and a redraw of the route does not move it.
     const int fitted = evaluate(view, "korvelaMapState().zoom").toInt();
     evaluate(view, "korvelaZoomBy(3)");
-    ASSERT_TRUE(waitFor(view, QStringLiteral("korvelaMapState().zoom === %1").arg(fitted + 3)));
+    ASSERT_TRUE(state(view, QStringLiteral("s.zoom === %1").arg(fitted + 3)));
     const QVariantMap before = evaluate(view, "korvelaMapView()").toMap();
     evaluate(view, "window.korvelaOldPage = true");
-    QSignalSpy ready(&view, &RVMapView::pageReady);
-    view.setMapsProvider("Google");
-    ASSERT_TRUE(ready.wait(30000));
-    ASSERT_TRUE(waitFor(view, "!window.korvelaOldPage && korvelaMapState().ready === true"));
+    ASSERT_TRUE(openPage(view, "Google") && waitFor(view, "!window.korvelaOldPage"));
     bridge.drawRoute();
-    ASSERT_TRUE(waitFor(view, "korvelaMapState().routes === 1"));
+    ASSERT_TRUE(state(view, "s.routes === 1 && s.provider === 'leaflet' && "
+                            "document.getElementById('note').textContent !== ''"));
     const QVariantMap after = evaluate(view, "korvelaMapView()").toMap();
-    EXPECT_EQ(after.value("zoom").toInt(), before.value("zoom").toInt());
-    EXPECT_NEAR(after.value("lat").toDouble(), before.value("lat").toDouble(), 1e-6);
-    EXPECT_NEAR(after.value("lng").toDouble(), before.value("lng").toDouble(), 1e-6);
+    EXPECT_EQ(after.value("zoom"), before.value("zoom"));
+    for (const char* axis : {"lat", "lng"})
+        EXPECT_NEAR(after.value(axis).toDouble(), before.value(axis).toDouble(), 1e-6);
+    for (const char* name : {"Bing", "../maps/Google", ""}) // no page: nothing loads
+        EXPECT_TRUE(RVMapView::pageResourceFor(name).isEmpty()) << name;
 }
 
-// Tiles come from the address in the settings, name the program, and stay on disk: when the
-// server fails or is gone a new page still shows the tiles it served, though they had expired;
-// a tile the server says does not exist is not shown.
+// Tiles come from the address in the settings, name the program, and stay on disk: a new page
+// still shows the tiles served before, though expired, when the server fails or is gone; a
+// tile the server says does not exist is not shown.
 TEST(MapPage, TilesComeFromTheSettingNameTheProgramAndShowOffline)
 {
     QByteArray png;
@@ -247,12 +128,10 @@ TEST(MapPage, TilesComeFromTheSettingNameTheProgramAndShowOffline)
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [&, socket] {
                 requests.append(QString::fromLatin1(socket->readAll()));
                 const QByteArray body = status.startsWith("200") ? png : QByteArray();
+                const QByteArray date = "Mon, 01 Jan 2024 00:00:00 GMT\r\n";
                 socket->write("HTTP/1.1 " + status +
-                              "\r\nContent-Type: image/png\r\n"
-                              "Date: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
-                              "Expires: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
-                              "Last-Modified: Mon, 01 Jan 2024 00:00:00 GMT\r\n"
-                              "Connection: close\r\nContent-Length: " +
+                              "\r\nContent-Type: image/png\r\nDate: " + date + "Expires: " + date +
+                              "Last-Modified: " + date + "Connection: close\r\nContent-Length: " +
                               QByteArray::number(body.size()) + "\r\n\r\n" + body);
                 socket->disconnectFromHost();
             });
@@ -262,10 +141,9 @@ TEST(MapPage, TilesComeFromTheSettingNameTheProgramAndShowOffline)
         RVSettings::kMapTileUrl,
         QStringLiteral("http://127.0.0.1:%1/tiles/{z}/{x}/{y}.png").arg(server.serverPort()));
     const char* shown = "document.querySelectorAll('img.leaflet-tile-loaded').length > 0";
-    const char* refused = "(function () { var t = document.querySelectorAll('img.leaflet-tile');"
-                          " return t.length > 0 && Array.prototype.every.call(t, function (i) {"
-                          " return i.complete && !i.classList.contains('leaflet-tile-loaded');"
-                          " }); })()";
+    const char* refused = "(function (t) { return t.length > 0 && Array.prototype.every.call(t, "
+                          "function (i) { return i.complete && !i.classList.contains('leaflet-"
+                          "tile-loaded'); }); })(document.querySelectorAll('img.leaflet-tile'))";
     for (const auto& [answer, expected] : {std::pair{"200 OK", shown},
                                            {"503 Service Unavailable", shown},
                                            {"404 Not Found", refused},
@@ -279,8 +157,7 @@ TEST(MapPage, TilesComeFromTheSettingNameTheProgramAndShowOffline)
     RVSettings::setText(RVSettings::kMapTileUrl, QString());
     ASSERT_FALSE(requests.isEmpty());
     EXPECT_TRUE(requests.first().startsWith("GET /tiles/2/")) << requests.first().toStdString();
-    EXPECT_TRUE(requests.first().contains("User-Agent: KorvelaPlayer/"))
-        << requests.first().toStdString();
+    EXPECT_TRUE(requests.first().contains("User-Agent: KorvelaPlayer/"));
 }
 
 // A page's tile request becomes a server address only when it names a tile of the grid.
@@ -295,21 +172,15 @@ TEST(MapTileAddress, OnlyTilesOfTheGridReachTheServer)
         const char* address; // empty: refused
     } cases[] = {
         {osm, "korvela-tile:0/0/0", "https://tile.openstreetmap.org/0/0/0.png"},
-        {osm, "korvela-tile:19/524287/0", "https://tile.openstreetmap.org/19/524287/0.png"},
         {osm, "korvela-tile:24/16777215/16777215",
          "https://tile.openstreetmap.org/24/16777215/16777215.png"},
         {subdomains, "korvela-tile:2/1/2", "https://a.tiles.example/2/1/2.png"},
         {subdomains, "korvela-tile:2/1/3", "https://b.tiles.example/2/1/3.png"},
         {osm, "korvela-tile:19/524288/0", ""}, // one column past the grid
         {osm, "korvela-tile:2/0/4", ""},
-        {osm, "korvela-tile:25/0/0", ""},
         {osm, "korvela-tile:2/-1/0", ""},
-        {osm, "korvela-tile:2/+1/0", ""},
-        {osm, "korvela-tile:2/1", ""},
-        {osm, "korvela-tile:2/1/1/1", ""},
         {osm, "korvela-tile:2/1/1?x=1", ""},
         {osm, "korvela-tile:2/%2e%2e/1", ""},
-        {osm, "korvela-tile:1 /1/1", ""},
         {osm, "korvela-tile:99999999999/1/1", ""},
         {osm, "https://tile.openstreetmap.org/2/1/1.png", ""},
         {"file:///etc/{z}/{x}/{y}", "korvela-tile:2/1/1", ""},
@@ -318,15 +189,14 @@ TEST(MapTileAddress, OnlyTilesOfTheGridReachTheServer)
     for (const auto& c : cases) {
         const std::optional<QUrl> address =
             RVMapViewTileAddressUtil::serverAddress(c.tileTemplate, QUrl(c.request));
-        EXPECT_EQ(address ? address->toString().toStdString() : std::string(), c.address)
-            << c.request;
+        EXPECT_EQ(address ? address->toString() : QString(), c.address) << c.request;
     }
     EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate("file:///{z}/{x}/{y}"), osm);
     EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate(subdomains), subdomains);
 }
 
-// The map is one stop of the window's Tab order: Tab enters the page and leaves it again, and
-// Shift+Tab leaves it backwards, however the page would move its own focus.
+// The map is one stop of the window's Tab order, both ways, however the page would move its
+// own focus.
 TEST(MapPage, TabEntersAndLeavesTheMap)
 {
     windowtest::IsolatedSettings settings;
@@ -351,8 +221,6 @@ TEST(MapPage, TabEntersAndLeavesTheMap)
         ASSERT_TRUE(QTest::qWaitFor(focusInMap)) << key;
         QTest::keyClick(QApplication::focusWidget(), key);
         EXPECT_TRUE(QTest::qWaitFor([&] { return !focusInMap(); })) << key;
-        if (key == Qt::Key_Backtab) {
-            EXPECT_EQ(QApplication::focusWidget(), fullScreen);
-        }
     }
+    EXPECT_EQ(QApplication::focusWidget(), fullScreen); // Shift+Tab goes back where it came from
 }
