@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <condition_variable>
@@ -113,17 +112,10 @@ TEST(Thumbnails, ProviderMakesTheFirstAndTheLatestOfRequestsArrivingMeanwhile)
         provider.waitForDone();
         EXPECT_FALSE(provider.computingFilePath());
         // Idle again: a file without a frame is answered with a null image; the same second
-        // again comes from the kept thumbnails; a recording replaced on disk is decoded afresh.
+        // again comes from the kept thumbnails.
         for (const auto& [path, seconds] :
              {std::pair{clips().path("missing.mp4"), 5.0}, {clip, 8.0}, {clip, 8.6}}) {
             provider.buildThumbnailForFile(path, seconds);
-            provider.waitForDone();
-        }
-        const QString replaced = clips().path("replaced.mp4");
-        for (int i = 0; i < 2; ++i) {
-            QFile::remove(replaced);
-            ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(i), replaced));
-            provider.buildThumbnailForFile(replaced, 1.0);
             provider.waitForDone();
         }
         EXPECT_EQ(provider.cacheHits(), 1u);
@@ -132,8 +124,8 @@ TEST(Thumbnails, ProviderMakesTheFirstAndTheLatestOfRequestsArrivingMeanwhile)
         provider.buildThumbnailForFile(clip, 6.0);
         provider.buildThumbnailForFile(clip, 7.0);
     }
-    ASSERT_GE(delivered.size(), 8u);
-    EXPECT_LE(delivered.size(), 9u);
-    EXPECT_EQ(std::vector(delivered.begin(), delivered.begin() + 8),
-              std::vector({25, 100, -1, 200, 200, 25, 100, 150}));
+    ASSERT_GE(delivered.size(), 6u);
+    EXPECT_LE(delivered.size(), 7u);
+    EXPECT_EQ(std::vector(delivered.begin(), delivered.begin() + 6),
+              std::vector({25, 100, -1, 200, 200, 150}));
 }

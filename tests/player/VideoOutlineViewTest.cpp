@@ -25,57 +25,101 @@ RVVideoFilePtr file(const QString& name, float seconds = 60, bool rear = false)
     return std::make_shared<RVVideoFile>(views, seconds, RVTimestamp::fromDateTime(created), false);
 }
 
-RVVideoDataPtr single(const RVVideoFilePtr& f)
-{
-    return RVVideoData::create(f->fileName(), f->duration(), f->created(), {f}, {});
-}
-
-RVVideoDataPtr trip(const QString& name, const RVVideoFileList& files)
+RVVideoDataPtr node(const QString& name, const RVVideoFileList& files)
 {
     RVVideoDataList children;
     for (const RVVideoFilePtr& f : files)
-        children.push_back(single(f));
-    return RVVideoData::create(name, 60, files.front()->created(), files, children);
+        children.push_back(RVVideoData::create(f->fileName(), f->duration(), {}, {f}, {}));
+    return RVVideoData::create(name, 60, files.front()->created(), files,
+                               files.size() > 1 ? children : RVVideoDataList());
 }
 
 } // namespace
 
-// The cells of trips and recordings, their rows, and the sort keys the columns ask for.
-TEST(VideoOutlineViewModel, CellsRowsAndSorting)
+// Real card names: the cells of trips and recordings, the mode each shows, its tooltip, the
+// sort keys of the columns and the filter by mode (a trip stays whole when any of it passes).
+TEST(VideoOutlineViewModel, CellsModesTooltipsSortingAndTheModeFilter)
 {
-    const RVVideoDataPtr lone = single(file("FILE0009.MOV", 3725.9f));
-    const RVVideoDataPtr one = trip("ONE", {file("FILE0020.MOV")});
-    const RVVideoDataPtr two = trip("FILE0001-2", {file("FILE0001.MOV", 59.99f), file("B.MOV")});
+    const RVVideoFilePtr normal = file("20170708_221449_NF.mp4", 3725.9f, true);
+    const RVVideoDataPtr drive = node("drive", {normal, file("20170708_221549_EF.mp4", 59.99f)});
+    drive->children()[0]->setCameraModel("DR900S-2CH");
+    const RVVideoDataPtr parked = node("", {file("20170708_230000_PF.mp4")});
+    const RVVideoDataPtr plain = node("<b>FILE0001.MOV", {file("<b>FILE0001.MOV")});
+    const RVVideoDataPtr mixed =
+        node("mixed", {file("20170709_080000_NF.mp4"), file("20170709_080100_PF.mp4")});
     M model;
-    model.reload({lone, one, two});
-    auto text = [&](int row, int column, const QModelIndex& parent = {}) {
-        return model.data(model.index(row, column, parent)).toString();
+    model.reload({drive, parked, plain, mixed});
+    const QModelIndex tripRow = model.index(0, 0);
+    auto cell = [&](int row, int column, int role = Qt::DisplayRole, QModelIndex parent = {}) {
+        return model.data(model.index(row, column, parent), role);
     };
-    // Whole seconds, truncated, minutes past 59; local time (Europe/Berlin in the tests).
-    EXPECT_EQ(
-        QStringList({text(0, M::ColumnName), text(0, M::ColumnDuration), text(2, M::ColumnDuration),
-                     text(0, M::ColumnDate), text(0, M::ColumnLocked),
-                     M::durationText(std::nanf("")), M::dateText(RVTimestamp())}),
-        QStringList({"FILE0009.MOV", "62:05", "01:00", "2015-01-01 11:00:00", "", "--:--", ""}));
-    // Only a node of more than one file expands.
-    EXPECT_EQ(model.rowCount(model.index(0, 0)) + model.rowCount(model.index(1, 0)), 0);
-    const QModelIndex tripRow = model.index(2, 0);
-    ASSERT_EQ(model.rowCount(tripRow), 2);
-    const QModelIndex child = model.index(1, M::ColumnName, tripRow);
-    EXPECT_EQ(model.nodeAt(child), two->children()[1]);
-    EXPECT_EQ(model.indexOf(two->children()[1].get()), child);
-    EXPECT_FALSE(model.index(2, 0, tripRow).isValid() || model.index(0, M::ColumnCount).isValid());
+    // Whole seconds, truncated, minutes past 59; local time (Europe/Berlin in the tests); one
+    // row per recording of a trip, marked with its extra views.
+    QStringList texts{M::durationText(std::nanf("")), M::dateText(RVTimestamp())};
+    for (const auto& [row, column, parent] : {std::tuple{0, M::ColumnName, QModelIndex()},
+                                              {0, M::ColumnName, tripRow},
+                                              {0, M::ColumnDuration, tripRow},
+                                              {1, M::ColumnDuration, tripRow},
+                                              {1, M::ColumnDate, QModelIndex()},
+                                              {1, M::ColumnLocked, QModelIndex()}})
+        texts << cell(row, column, Qt::DisplayRole, parent).toString();
+    EXPECT_EQ(texts, QStringList({"--:--", "", "drive +R", "  -  20170708_221449_NF.mp4 +R",
+                                  "62:05", "00:59", "2015-01-01 11:00:00", ""}));
+    EXPECT_EQ(model.rowCount(model.index(1, 0)), 0); // only trips of several files expand
     // The library's regrouping links the recordings to a new trip this snapshot does not
     // hold; the rows keep their place.
-    RVVideoData::create("FILE0001-2", 60, two->created(), two->files(), two->children());
+    const QModelIndex child = model.index(1, M::ColumnName, tripRow);
+    RVVideoData::create("drive", 60, {}, drive->files(), drive->children());
     EXPECT_EQ(model.parent(child), tripRow);
-    EXPECT_EQ(text(1, M::ColumnName, tripRow), "  -  B.MOV");
+    EXPECT_EQ(model.indexOf(model.nodeAt(child).get()), child);
+    EXPECT_FALSE(model.index(2, 0, tripRow).isValid() || model.index(0, M::ColumnCount).isValid());
+
+    // Events stand out, in the trips holding them too; a trip of mixed modes shows none.
+    EXPECT_EQ(std::vector({M::shownMode(*drive), M::shownMode(*drive->children()[0]),
+                           M::shownMode(*parked), M::shownMode(*mixed)}),
+              std::vector({RVRecordingMode::Event, RVRecordingMode::Normal,
+                           RVRecordingMode::Parking, RVRecordingMode::Unknown}));
+    EXPECT_TRUE(cell(0, 0, Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(cell(1, 0, Qt::FontRole).isValid() || cell(2, 0, Qt::DecorationRole).isValid());
+    EXPECT_FALSE(cell(1, 0, Qt::DecorationRole).value<QIcon>().isNull());
+    // Every view's path, the mode as the camera wrote it and the camera model; for a trip its
+    // first file, its events and the model. A name that looks like markup stays text.
+    const QStringList lines = M::toolTipLines(*drive->children()[0]) + M::toolTipLines(*drive);
+    const char* ends[] = {": /card/20170708_221449_NF.mp4",
+                          ": /card/20170708_221449_NR.mp4",
+                          " (N)",
+                          "DR900S-2CH",
+                          "/card/20170708_221449_NF.mp4",
+                          " 1",
+                          "DR900S-2CH"};
+    ASSERT_EQ(lines.size(), 7);
+    for (int i = 0; i < 7; ++i)
+        EXPECT_TRUE(lines[i].endsWith(ends[i])) << lines[i].toStdString();
+    EXPECT_TRUE(cell(2, 0, Qt::ToolTipRole).toString().contains("/&lt;b&gt;FILE0001.MOV"));
 
     QSignalSpy sorts(&model, &M::sortRequested);
-    model.sort(M::ColumnDuration, Qt::DescendingOrder);
-    model.sort(M::ColumnLocked, Qt::AscendingOrder); // no key
-    model.sort(M::ColumnDate, Qt::AscendingOrder);
+    for (const M::Column column : {M::ColumnDuration, M::ColumnLocked, M::ColumnDate})
+        model.sort(column, column == M::ColumnDate ? Qt::AscendingOrder : Qt::DescendingOrder);
     EXPECT_EQ(sorts, (QList<QVariantList>{{"duration", false}, {"created", true}}));
+
+    const std::pair<const char*, RVVideoDataList> filters[] = {
+        {"all", {drive, parked, plain, mixed}},
+        {"event", {drive}},
+        {"normal", {drive, mixed}},
+        {"parking", {parked, mixed}},
+        {"manual", {}},
+        {"other", {plain}},
+        {"nonsense", {drive, parked, plain, mixed}},
+    };
+    for (const auto& [key, shown] : filters) {
+        model.setModeFilter(RVRecordingModeLook::filterFromKey(key));
+        EXPECT_EQ(model.topLevel(), shown) << key;
+        EXPECT_EQ(RVRecordingModeLook::filterKey(model.modeFilter()),
+                  shown.size() == 4 ? QString("all") : QString(key));
+    }
+    model.setModeFilter(RVModeFilter::Event);
+    model.reload({plain, mixed, drive}); // the filter holds across reloads
+    EXPECT_EQ(model.topLevel(), RVVideoDataList{drive});
 }
 
 TEST(VideoOutlineView, LockImageAndMenuFollowTheFilesFlagsAndCommandsTakeTheRowClicked)
@@ -93,112 +137,42 @@ TEST(VideoOutlineView, LockImageAndMenuFollowTheFilesFlagsAndCommandsTakeTheRowC
         return items.join(' ');
     };
     const RVVideoFilePtr a = file("A.MOV"), b = file("B.MOV"), c = file("C.MOV");
-    const RVVideoDataPtr t = trip("A-C", {a, b, c});
+    const RVVideoDataPtr trip = node("A-C", {a, b, c}), first = node("", {a});
     const QString lockAndDelete = " - lockFileMenuItem - removeFileMenuItem";
-    EXPECT_EQ(shown(single(a)), "Video" + lockAndDelete);
+    EXPECT_EQ(shown(first), "Video" + lockAndDelete);
     EXPECT_EQ(shown(nullptr), "none" + lockAndDelete); // below the last row
-    EXPECT_EQ(shown(t), "Groupped" + lockAndDelete);
+    EXPECT_EQ(shown(trip), "Groupped" + lockAndDelete);
     b->setLocked(true);
-    EXPECT_EQ(shown(single(b)), "VideoLocked - unlockFileMenuItem");
-    EXPECT_EQ(shown(t), "GrouppedNotAllLocked - unlockFileMenuItem lockFileMenuItem");
+    EXPECT_EQ(shown(node("", {b})), "VideoLocked - unlockFileMenuItem");
+    EXPECT_EQ(shown(trip), "GrouppedNotAllLocked - unlockFileMenuItem lockFileMenuItem");
     a->setLocked(true);
     c->setLocked(true);
-    EXPECT_EQ(shown(t), "GrouppedLocked - unlockFileMenuItem");
-    EXPECT_EQ(M::lockImageName(*RVVideoData::create("none", 0, RVTimestamp(), {}, {})),
-              "GrouppedLocked");
+    EXPECT_EQ(shown(trip), "GrouppedLocked - unlockFileMenuItem");
+    EXPECT_EQ(M::lockImageName(*RVVideoData::create("none", 0, {}, {}, {})), "GrouppedLocked");
 
     // The first row is selected, the menu opens on the second: its commands take the second.
     RecordingDelegate delegate;
     M model;
-    const RVVideoDataPtr first = single(file("D.MOV")), second = single(file("E.MOV"));
-    model.reload({first, second});
+    model.reload({first, trip});
     view.setModel(&model);
     view.setControllerDelegate(&delegate);
     view.resize(300, 200);
     view.show();
     view.setCurrentIndex(model.index(0, 0));
-    const QPoint secondRow = view.visualRect(model.index(1, 0)).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, secondRow,
-                            view.viewport()->mapToGlobal(secondRow));
+    const QPoint second = view.visualRect(model.index(1, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, second, view.viewport()->mapToGlobal(second));
     QCoreApplication::sendEvent(view.viewport(), &event);
     for (QMenu* menu : view.findChildren<QMenu*>()) {
-        if (menu->isVisible()) {
-            menu->findChild<QAction*>("lockFileMenuItem")->trigger();
-            menu->close();
-        }
+        if (menu->isVisible())
+            menu->findChild<QAction*>("unlockFileMenuItem")->trigger();
+        menu->close();
     }
     view.removeClicked();
     // Keys of the key map go to the delegate; typing never jumps to a row.
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
     QCoreApplication::sendEvent(&view, &space);
-    view.keyboardSearch(QStringLiteral("E"));
+    view.keyboardSearch(QStringLiteral("A-"));
     EXPECT_EQ(view.currentIndex().row(), 0);
-    EXPECT_EQ(delegate.calls, (QStringList{"lock", "remove", "spacebarPressed"}));
-    EXPECT_EQ(delegate.nodes, (std::vector<RVVideoDataPtr>{second, second}));
-}
-
-// Real card names: the mode each row shows, the mark of extra views, the tooltip and the filter
-// by mode (a trip stays whole when any of its recordings passes).
-TEST(VideoOutlineViewModel, ModesViewsTooltipsAndTheModeFilter)
-{
-    const RVVideoFilePtr normal = file("20170708_221449_NF.mp4", 60, true);
-    const RVVideoDataPtr drive = trip("drive", {normal, file("20170708_221549_EF.mp4")});
-    drive->children()[0]->setCameraModel("DR900S-2CH");
-    const RVVideoDataPtr parked = single(file("20170708_230000_PF.mp4"));
-    const RVVideoDataPtr plain = single(file("<b>FILE0001.MOV"));
-    const RVVideoDataPtr mixed =
-        trip("mixed", {file("20170709_080000_NF.mp4"), file("20170709_080100_PF.mp4")});
-    M model;
-    model.reload({drive, parked, plain, mixed});
-    // Events stand out, in the trips holding them too; a trip of mixed modes shows none.
-    EXPECT_EQ(std::vector({M::shownMode(*drive), M::shownMode(*drive->children()[0]),
-                           M::shownMode(*parked), M::shownMode(*mixed)}),
-              std::vector({RVRecordingMode::Event, RVRecordingMode::Normal,
-                           RVRecordingMode::Parking, RVRecordingMode::Unknown}));
-    auto cell = [&](int row, int role, const QModelIndex& parent = {}) {
-        return model.data(model.index(row, M::ColumnName, parent), role);
-    };
-    EXPECT_TRUE(cell(0, Qt::FontRole).value<QFont>().bold());
-    EXPECT_FALSE(cell(1, Qt::FontRole).isValid());
-    EXPECT_FALSE(cell(1, Qt::DecorationRole).value<QIcon>().isNull());
-    EXPECT_FALSE(cell(2, Qt::DecorationRole).isValid()); // no mode known: no picture
-    EXPECT_EQ(cell(0, Qt::DisplayRole).toString() + "|" +
-                  cell(0, Qt::DisplayRole, model.index(0, 0)).toString() + "|" +
-                  cell(1, Qt::DisplayRole).toString(),
-              "drive +R|  -  20170708_221449_NF.mp4 +R|20170708_230000_PF.mp4");
-
-    // Every view's path, the mode as the camera wrote it, the camera model; for a trip its
-    // first file, the events in it and the model.
-    const QStringList lines = M::toolTipLines(*drive->children()[0]) + M::toolTipLines(*drive);
-    ASSERT_EQ(lines.size(), 7);
-    for (const auto& [line, end] : {std::pair{0, ": /card/20170708_221449_NF.mp4"},
-                                    {1, ": /card/20170708_221449_NR.mp4"},
-                                    {2, " (N)"},
-                                    {3, "DR900S-2CH"},
-                                    {5, " 1"},
-                                    {6, "DR900S-2CH"}})
-        EXPECT_TRUE(lines[line].endsWith(end)) << lines[line].toStdString();
-    EXPECT_EQ(lines[4], normal->filePath());
-    EXPECT_TRUE(cell(2, Qt::ToolTipRole).toString().contains("/&lt;b&gt;FILE0001.MOV"));
-
-    const std::pair<const char*, RVVideoDataList> filters[] = {
-        {"all", {drive, parked, plain, mixed}},
-        {"event", {drive}},
-        {"normal", {drive, mixed}},
-        {"parking", {parked, mixed}},
-        {"manual", {}},
-        {"other", {plain}},
-        {"nonsense", {drive, parked, plain, mixed}},
-    };
-    for (const auto& [key, shown] : filters) {
-        model.setModeFilter(RVRecordingModeLook::filterFromKey(key));
-        EXPECT_EQ(model.topLevel(), shown) << key;
-        EXPECT_EQ(RVRecordingModeLook::filterKey(model.modeFilter()),
-                  shown.size() == 4 ? QString("all") : QString(key));
-    }
-    // The filter holds across reloads, and a trip shown keeps all its recordings.
-    model.setModeFilter(RVModeFilter::Event);
-    model.reload({plain, mixed, drive});
-    ASSERT_EQ(model.rowCount(), 1);
-    EXPECT_EQ(model.rowCount(model.index(0, 0)), 2);
+    EXPECT_EQ(delegate.calls, (QStringList{"unlock", "remove", "spacebarPressed"}));
+    EXPECT_EQ(delegate.nodes, (std::vector<RVVideoDataPtr>{trip, trip}));
 }
