@@ -1,11 +1,4 @@
-#include "WindowTestSupport.h"
-
 #include "player/RVAdvertisementPolicy.h"
-#include "player/RVAvertisementView.h"
-#include "player/RVMainViewController.h"
-#include "support/Support.h"
-
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -33,33 +26,5 @@ TEST(AdvertisementPolicy, OnlyHttpsIsShownAndLaterPageLoadsOpenTheHomePage)
         EXPECT_EQ(std::tuple(d.allowInPanel, d.openHomePage, d.advertisementWasLoaded),
                   std::tuple(allow, open, after))
             << url;
-    }
-}
-
-// The page sets the panel's height, within what the window can give, until its load fails;
-// without a server there is no panel.
-TEST(AdvertisementPanel, SizedByThePageAndHiddenWhenThePageFails)
-{
-    windowtest::IsolatedSettings settings;
-    QTcpServer probe; // a port nobody listens on: the page load fails soon
-    probe.listen(QHostAddress::LocalHost, 0);
-    const quint16 closed = probe.serverPort();
-    probe.close();
-    for (const bool server : {true, false}) {
-        RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-        if (server)
-            controller.setAdvertisementServer(QStringLiteral("https://127.0.0.1:%1").arg(closed));
-        controller.loadView(windowtest::makeVideoList(false));
-        RVAvertisementView* page = controller.advertisementWebView();
-        ASSERT_EQ(page != nullptr, server);
-        std::vector<int> heights{controller.advertisementContainer()->maximumHeight()};
-        for (int asked : {80, 0, 100000, 80, -1, 80}) {
-            if (asked < 0 && server) {
-                ASSERT_TRUE(support::waitFor([&] { return page->failedToLoad(); }, 20000));
-            }
-            controller.adjustAdvHeight(asked);
-            heights.push_back(controller.advertisementContainer()->maximumHeight());
-        }
-        EXPECT_EQ(heights, server ? std::vector({0, 80, 80, 200, 80, 0, 0}) : std::vector<int>(7));
     }
 }

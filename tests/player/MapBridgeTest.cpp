@@ -104,7 +104,7 @@ TEST(MapBridge, PositionMarkerReadoutsAndRouteClicks)
     EXPECT_EQ(runner.scripts.last(),
               "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
 
-    // A click seeks to the nearest point (the first of equally near ones); keys are filtered.
+    // A click seeks to the nearest point (the first of equally near ones).
     QSignalSpy seeks(&bridge, &RVMapBridge::graphClicked);
     bridge.setTrack(track({point("10", "10"), point("11", "11"), point("13", "11")}), nullptr);
     bridge.routeClickedOnLatitude(12, 11);
@@ -112,11 +112,6 @@ TEST(MapBridge, PositionMarkerReadoutsAndRouteClicks)
     bridge.setTrack(track({}), nullptr);
     bridge.routeClickedOnLatitude(1, 1); // nowhere to seek
     EXPECT_EQ(seeks, (QList<QVariantList>{{1.0 / 3}, {2.0 / 3}}));
-    QSignalSpy playPause(&bridge, &RVMapBridge::playPauseRequested);
-    QSignalSpy fullScreen(&bridge, &RVMapBridge::fullScreenToggleRequested);
-    for (const char* key : {"spacebar", "alt enter", "enter", "Spacebar"})
-        bridge.onMapKeyPressed(key);
-    EXPECT_EQ(playPause.count() * 10 + fullScreen.count(), 11);
 }
 
 // The drawn line is thinned (on two threads, for a track this long), but never farther than

@@ -1,5 +1,5 @@
 // Thumbnails of a generated clip whose frames carry their numbers (ClipFactory), so a
-// thumbnail tells exactly which frame it shows; and the provider's single pending request.
+// thumbnail tells exactly which frame it shows.
 
 #include "ClipFactory.h"
 
@@ -9,9 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
-
-#include <condition_variable>
-#include <mutex>
 
 using ClipFactory::frameNumber;
 
@@ -80,52 +77,4 @@ TEST(Thumbnails, ShowTheFrameOnScreenAtTheWholeSecondAndSurviveDamage)
     for (int second = 0; second < 10; ++second)
         shown += frameAt("damaged.mp4", second) != -1;
     EXPECT_GE(shown, 8);
-}
-
-TEST(Thumbnails, ProviderMakesTheFirstAndTheLatestOfRequestsArrivingMeanwhile)
-{
-    ASSERT_TRUE(clips().ok);
-    const QString clip = clips().path("long.mp4");
-    std::mutex mutex;
-    std::condition_variable changed;
-    std::vector<int> delivered; // frame numbers, -1 for a null image
-    bool release = false;
-    {
-        RVThumbnailsProvider provider;
-        provider.setCompletionHandler([&](const QImage& image) {
-            std::unique_lock lock(mutex);
-            delivered.push_back(image.isNull() ? -1 : frameNumber(image).value_or(-2));
-            changed.notify_all();
-            // The first is held back until the next requests have all arrived meanwhile.
-            changed.wait(lock, [&] { return release; });
-        });
-        provider.buildThumbnailForFile(clip, 1.0);
-        std::unique_lock lock(mutex);
-        EXPECT_TRUE(
-            changed.wait_for(lock, std::chrono::seconds(20), [&] { return !delivered.empty(); }));
-        EXPECT_EQ(provider.computingFilePath(), clip);
-        for (double seconds : {2.0, 3.0, 4.5})
-            provider.buildThumbnailForFile(clip, seconds);
-        release = true;
-        lock.unlock();
-        changed.notify_all();
-        provider.waitForDone();
-        EXPECT_FALSE(provider.computingFilePath());
-        // Idle again: a file without a frame is answered with a null image; the same second
-        // again comes from the kept thumbnails.
-        for (const auto& [path, seconds] :
-             {std::pair{clips().path("missing.mp4"), 5.0}, {clip, 8.0}, {clip, 8.6}}) {
-            provider.buildThumbnailForFile(path, seconds);
-            provider.waitForDone();
-        }
-        EXPECT_EQ(provider.cacheHits(), 1u);
-        // Destroying a provider while it works waits for the thumbnail in progress and drops
-        // the pending request.
-        provider.buildThumbnailForFile(clip, 6.0);
-        provider.buildThumbnailForFile(clip, 7.0);
-    }
-    ASSERT_GE(delivered.size(), 6u);
-    EXPECT_LE(delivered.size(), 7u);
-    EXPECT_EQ(std::vector(delivered.begin(), delivered.begin() + 6),
-              std::vector({25, 100, -1, 200, 200, 150}));
 }

@@ -111,12 +111,16 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
 
     // The left 320 x 240 pixels (their lower half when a small picture hides the number), the
     // right ones when wider, and the corner where a picture in picture sits.
+    // A frame step moves both views.
     const std::pair<const char*, const char*> steps[] = {
         {"camera_rear", "110R R"}, {"viewPictureInPicture", "R F"},   {"swapViews", "F R"},
-        {"viewSingle", "110F F"},  {"viewSideBySide", "110F 110R R"},
+        {"viewSingle", "110F F"},  {"viewSideBySide", "110F 110R R"}, {"step", "109F 109R R"},
     };
     for (const auto& [command, expected] : steps) {
-        item(command)->trigger();
+        if (item(command))
+            item(command)->trigger();
+        else
+            controller.prevFrame();
         QString shown;
         EXPECT_TRUE(waitFor([&] {
             const QImage image = still(player);
@@ -128,12 +132,6 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         })) << command
             << ": " << shown.toStdString();
     }
-    controller.prevFrame(); // a step moves both views
-    EXPECT_TRUE(waitFor([&] {
-        const QImage image = still(player);
-        return viewIn(image.copy(0, 0, 320, 240)) + viewIn(image.copy(320, 0, 320, 240)) ==
-               "109F109R";
-    }));
 
     // The thumbnails come from the main view's camera, at the trip's time: 7 s is the third
     // file at 1 s. One that arrives after the popover closed leaves it closed.
