@@ -104,32 +104,25 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     EXPECT_TRUE(QRegularExpression("^GET /t/\\d+/\\d+/\\d+\\.png ").match(requests[0]).hasMatch() &&
                 requests[0].contains("User-Agent: KorvelaPlayer/"))
         << requests[0].toStdString();
-    for (const char* name : {"Bing", "../maps/Google", ""}) // no page: nothing loads
-        EXPECT_TRUE(RVMapView::pageResourceFor(name).isEmpty()) << name;
+    EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty()); // no page: none
 }
 
-// A page's tile request becomes a server address only when it names a tile of the grid.
+// A page's tile request becomes a server address only for a tile of the grid (the fuzz target
+// checks that for any request); the template's subdomains take turns.
 TEST(MapTileAddress, OnlyTilesOfTheGridReachTheServer)
 {
     const QString osm = RVSettings::kDefaultMapTileUrl;
     const QString subdomains = "https://{s}.tiles.example/{z}/{x}/{y}{r}.png";
-    auto address = [](const QString& tileTemplate, const QString& url) {
-        return RVMapViewTileAddressUtil::serverAddress(tileTemplate, QUrl(url)).value_or(QUrl());
+    auto address = [](const QString& tileTemplate, const char* tile) {
+        return RVMapViewTileAddressUtil::serverAddress(tileTemplate, QUrl(tile)).value_or(QUrl());
     };
-    EXPECT_EQ(address(osm, "korvela-tile:24/16777215/16777215").toString() + " " +
-                  address(subdomains, "korvela-tile:2/1/2").toString() + " " +
+    EXPECT_EQ(address(subdomains, "korvela-tile:2/1/2").toString() + " " +
                   address(subdomains, "korvela-tile:2/1/3").toString(),
-              "https://tile.openstreetmap.org/24/16777215/16777215.png "
               "https://a.tiles.example/2/1/2.png https://b.tiles.example/2/1/3.png");
-    // Past the grid, not three whole numbers, not the program's scheme, or a template without
-    // the three.
-    for (const char* tile : {"19/524288/0", "2/0/4", "25/0/0", "2/-1/0", "2/1/1/1", "2/1/1?x=1",
-                             "2/%2e%2e/1", "99999999999/1/1"})
-        EXPECT_TRUE(address(osm, QStringLiteral("korvela-tile:") + tile).isEmpty()) << tile;
-    for (const QString& tileTemplate :
-         {QString("file:///etc/{z}/{x}/{y}"), QString("https://tiles.example/{z}/{x}.png")})
-        EXPECT_TRUE(address(tileTemplate, "korvela-tile:2/1/1").isEmpty());
-    EXPECT_TRUE(address(osm, "https://tile.openstreetmap.org/2/1/1.png").isEmpty());
+    for (const char* tile :
+         {"korvela-tile:2/+1/0", "korvela-tile:2/1/1?x=1", "korvela-tile:1 /1/1"})
+        EXPECT_TRUE(address(osm, tile).isEmpty()) << tile;
+    EXPECT_TRUE(address("file:///etc/{z}/{x}/{y}", "korvela-tile:2/1/1").isEmpty());
     EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate("file:///{z}/{x}/{y}"), osm);
     EXPECT_EQ(RVMapViewTileAddressUtil::usableTemplate(subdomains), subdomains);
 }
