@@ -39,8 +39,9 @@ auto track(std::vector<RVPoint> points)
 
 // Latitude 0 ends a segment of the route (0.00005 does not, though too close to 0 to centre
 // on); the map centres on the first fix, else on the latest position, stored when the bridge
-// goes. A track drawn while no page listens is fitted once one does, and only then.
-TEST(MapBridge, RouteIsSplitThinnedAndCentredOnAFix)
+// goes. A track drawn while no page listens is fitted once one does, and only then. The
+// marker, the altitude and the speed follow the position; a click seeks to the nearest point.
+TEST(MapBridge, RouteMarkerReadoutsAndClicks)
 {
     RecordingRunner runner;
     auto bridge = std::make_unique<RVMapBridge>(&runner);
@@ -53,9 +54,6 @@ TEST(MapBridge, RouteIsSplitThinnedAndCentredOnAFix)
         bridge->setTrack(track(std::move(points)), nullptr);
         return redrawn();
     };
-    RVSettings::setDouble(RVSettings::kMapCenterLatitude, 58.5);
-    RVSettings::setDouble(RVSettings::kMapCenterLongitude, -24.25);
-    EXPECT_EQ(drawn({point("0", "0")}), "clearRoutes(); checkMapCenter([58.500000, -24.250000]);");
     EXPECT_EQ(drawn({point("0.000000", "0.000000"), point("55.100000", "37.100000"),
                      point("55.200000", "37.200000"), point("0", "37.5"), point("", ""),
                      point("0.00005", "1.0")}),
@@ -104,28 +102,23 @@ TEST(MapBridge, RouteIsSplitThinnedAndCentredOnAFix)
     EXPECT_FALSE(redrawn().contains("fitRoutes();")); // a page loaded again keeps its view
     bridge->updateCurrentPositionOnMap(0.5);          // a longitude alone is a fix
     EXPECT_EQ(drawn({point("0", "0")}), "clearRoutes(); checkMapCenter([0.000000, 11.000000]);");
-    bridge.reset();
-    EXPECT_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 11.0);
-}
 
-TEST(MapBridge, PositionMarkerReadoutsAndRouteClicks)
-{
-    RecordingRunner runner;
-    RVMapBridge bridge(&runner);
-    QSignalSpy altitude(&bridge, &RVMapBridge::altitudeTextChanged);
-    QSignalSpy velocity(&bridge, &RVMapBridge::velocityTextChanged);
-    bridge.setTrack(
+    // The marker and the read-outs at a position.
+    runner.scripts.clear();
+    QSignalSpy altitude(bridge.get(), &RVMapBridge::altitudeTextChanged);
+    QSignalSpy velocity(bridge.get(), &RVMapBridge::velocityTextChanged);
+    bridge->setTrack(
         track({point("55.000000", "37.000000", 99.9, 45.5), point("0.000000", "37.600000", 100, 10),
                point("0", "0", 120, 0), point("56.000000", "38.000000", 130, 270.25)}),
         std::make_shared<const std::vector<double>>(std::vector{42.7, 100.0, 0.0, 5.0}));
-    bridge.updateCurrentPositionOnMap(1.0); // outside the track, or another row selected
+    bridge->updateCurrentPositionOnMap(1.0); // outside the track, or another row selected
     EXPECT_TRUE(runner.scripts.isEmpty() && altitude.isEmpty());
     QStringList shown;
     // No fix at 0.5: the next point with one stands in, flagged, with the speed at 0.5.
     for (const auto& [units, progress] :
          {std::pair{"Metric", 0.0}, {"British", 0.25}, {"british", 0.5}}) {
-        bridge.setMeasurementSystem(units); // only "British" is not metric
-        bridge.updateCurrentPositionOnMap(progress);
+        bridge->setMeasurementSystem(units); // only "British" is not metric
+        bridge->updateCurrentPositionOnMap(progress);
         shown << runner.scripts.last() + " " + altitude.last().at(0).toString() + " " +
                      velocity.last().at(0).toString();
     }
@@ -135,15 +128,19 @@ TEST(MapBridge, PositionMarkerReadoutsAndRouteClicks)
                                   "LABEL_ALTITUDE_TITLE: 327 LABEL_ALTITUDE_FOOT 62 MILES_PER_HOUR",
                                   "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1) "
                                   "LABEL_ALTITUDE_TITLE: 130 LABEL_ALTITUDE_METER 0 KM_PER_HOUR"}));
-    bridge.drawRoute(); // ends on the latest position
+    bridge->drawRoute(); // ends on the latest position
     EXPECT_EQ(runner.scripts.last(),
               "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
 
     // A click seeks to the nearest point (the first of equally near ones).
-    QSignalSpy seeks(&bridge, &RVMapBridge::graphClicked);
-    bridge.setTrack(track({point("10", "10"), point("11", "11"), point("13", "11")}), nullptr);
-    bridge.routeClickedOnLatitude(12, 11);
-    bridge.setTrack(track({}), nullptr);
-    bridge.routeClickedOnLatitude(1, 1); // nowhere to seek
+    QSignalSpy seeks(bridge.get(), &RVMapBridge::graphClicked);
+    bridge->setTrack(track({point("10", "10"), point("11", "11"), point("13", "11")}), nullptr);
+    bridge->routeClickedOnLatitude(12, 11);
+    bridge->setTrack(track({}), nullptr);
+    bridge->routeClickedOnLatitude(1, 1); // nowhere to seek
     EXPECT_EQ(seeks, (QList<QVariantList>{{1.0 / 3}}));
+    // The first centre was stored at once, later ones only when the bridge goes.
+    EXPECT_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 11.0);
+    bridge.reset();
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 37.6);
 }
