@@ -19,9 +19,4 @@ QVariant evaluate(RVMapView& view, const QString& script, int timeoutMs)
     return result->value_or(QVariant());
 }
 
-bool waitFor(RVMapView& view, const QString& script, int timeoutMs)
-{
-    return support::waitFor([&] { return evaluate(view, script, timeoutMs).toBool(); }, timeoutMs);
-}
-
 } // namespace MapPageScript

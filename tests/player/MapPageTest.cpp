@@ -2,6 +2,7 @@
 
 #include "player/RVMapBridge.h"
 #include "player/RVMapScriptObject.h"
+#include "player/RVMapScriptRunner.h"
 #include "player/RVMapView.h"
 #include "player/RVMapViewTileAddress.h"
 
@@ -10,6 +11,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QPointF>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -17,10 +19,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using MapPageScript::evaluate;
-using MapPageScript::waitFor;
 
 namespace {
+
+bool waitFor(RVMapView& view, const QString& script)
+{
+    return support::waitFor([&] { return evaluate(view, script).toBool(); }, 15000);
+}
 
 // Shows the view and loads the provider's page until its map is set up.
 bool openPage(RVMapView& view, const QString& provider)
@@ -38,7 +46,138 @@ bool state(RVMapView& view, const QString& condition)
     return waitFor(view, "(function (s) { return " + condition + "; })(korvelaMapState())");
 }
 
+struct RecordingRunner final : RVMapScriptRunner
+{
+    QStringList scripts;
+    bool ready = true;
+    void runScript(const QString& script) override
+    {
+        if (ready) // as a page would
+            scripts << script;
+    }
+    bool isReady() const override { return ready; }
+};
+
+RVPoint point(const QString& latitude, const QString& longitude, double altitude = 0,
+              double azimut = 0)
+{
+    return RVPoint(latitude.toStdString(), longitude.toStdString(), altitude, azimut, 0, {});
+}
+
+auto track(std::vector<RVPoint> points)
+{
+    return std::make_shared<const std::vector<RVPoint>>(std::move(points));
+}
+
 } // namespace
+
+// Latitude 0 ends a segment of the route (0.00005 does not, though too close to 0 to centre
+// on); the map centres on the first fix, else on the latest position, stored when the bridge
+// goes. A track drawn while no page listens is fitted once one does, and only then. The
+// marker, the altitude and the speed follow the position; a click seeks to the nearest point.
+TEST(MapBridge, RouteMarkerReadoutsAndClicks)
+{
+    RecordingRunner runner;
+    auto bridge = std::make_unique<RVMapBridge>(&runner);
+    auto redrawn = [&] {
+        runner.scripts.clear();
+        bridge->drawRoute();
+        return runner.scripts.join(' ');
+    };
+    auto drawn = [&](std::vector<RVPoint> points) {
+        bridge->setTrack(track(std::move(points)), nullptr);
+        return redrawn();
+    };
+    EXPECT_EQ(drawn({point("0.000000", "0.000000"), point("55.100000", "37.100000"),
+                     point("55.200000", "37.200000"), point("0", "37.5"), point("", ""),
+                     point("0.00005", "1.0")}),
+              "clearRoutes(); checkMapCenter([55.100000, 37.100000]) drawRoute([[55.100000, "
+              "37.100000],[55.200000, 37.200000],]); drawRoute([[0.00005, 1.0],]); fitRoutes();");
+    // A long track's line is thinned (on two threads), but never farther than the tolerance
+    // from any point of the track, and its ends are the track's own points as stored.
+    const double north = 111320.0, east = north * std::cos(52.0 * M_PI / 180); // m per degree
+    auto metres = [&](double latitude, double longitude) {
+        return QPointF((longitude - 13.0) * east, (latitude - 52.0) * north);
+    };
+    std::vector<RVPoint> points; // a metre apart eastwards, on a 300 m wave north and south
+    for (int i = 0; i < 150000; ++i)
+        points.push_back(point(QString::number(52.0 + 300 * std::sin(i / 200.0) / north, 'f', 6),
+                               QString::number(13.0 + i / east, 'f', 6)));
+    drawn(points);
+    ASSERT_EQ(runner.scripts.size(), 4);
+    const QStringList pairs = runner.scripts[2].mid(12).chopped(5).split("],[");
+    EXPECT_EQ(pairs.front() + " " + pairs.back(),
+              QString("%1, %2 %3, %4")
+                  .arg(points.front().latitude(), points.front().longitude(),
+                       points.back().latitude(), points.back().longitude()));
+    EXPECT_GE(pairs.size(), 375);
+    EXPECT_LE(pairs.size(), 18750);
+    std::vector<QPointF> line;
+    for (const QString& pair : pairs)
+        line.push_back(
+            metres(pair.section(", ", 0, 0).toDouble(), pair.section(", ", 1).toDouble()));
+    // Every point within 0.5 m, and the texts' rounding, of the segment beside it.
+    std::size_t s = 0;
+    for (const RVPoint& p : points) {
+        const QPointF q = metres(p.latitudeValue(), p.longitudeValue());
+        while (s + 2 < line.size() && q.x() > line[s + 1].x() + 1e-6)
+            ++s;
+        const QPointF a = line[s], d = line[s + 1] - a;
+        const QPointF off =
+            a - q +
+            d * std::clamp(QPointF::dotProduct(q - a, d) / QPointF::dotProduct(d, d), 0.0, 1.0);
+        ASSERT_LE(std::hypot(off.x(), off.y()), 0.6) << p.latitude().toStdString();
+    }
+    runner.ready = false;
+    drawn({point("50.000000", "10.000000"), point("0.000000", "11.000000")});
+    runner.ready = true;
+    EXPECT_EQ(redrawn(), "clearRoutes(); checkMapCenter([50.000000, 10.000000]) "
+                         "drawRoute([[50.000000, 10.000000],]); fitRoutes();");
+    EXPECT_FALSE(redrawn().contains("fitRoutes();")); // a page loaded again keeps its view
+    bridge->updateCurrentPositionOnMap(0.5);          // a longitude alone is a fix
+    EXPECT_EQ(drawn({point("0", "0")}), "clearRoutes(); checkMapCenter([0.000000, 11.000000]);");
+
+    // The marker and the read-outs at a position.
+    runner.scripts.clear();
+    QSignalSpy altitude(bridge.get(), &RVMapBridge::altitudeTextChanged);
+    QSignalSpy velocity(bridge.get(), &RVMapBridge::velocityTextChanged);
+    bridge->setTrack(
+        track({point("55.000000", "37.000000", 99.9, 45.5), point("0.000000", "37.600000", 100, 10),
+               point("0", "0", 120, 0), point("56.000000", "38.000000", 130, 270.25)}),
+        std::make_shared<const std::vector<double>>(std::vector{42.7, 100.0, 0.0, 5.0}));
+    bridge->updateCurrentPositionOnMap(1.0); // outside the track, or another row selected
+    EXPECT_TRUE(runner.scripts.isEmpty() && altitude.isEmpty());
+    QStringList shown;
+    // No fix at 0.5: the next point with one stands in, flagged, with the speed at 0.5.
+    for (const auto& [units, progress] :
+         {std::pair{"Metric", 0.0}, {"British", 0.25}, {"british", 0.5}}) {
+        bridge->setMeasurementSystem(units); // only "British" is not metric
+        bridge->updateCurrentPositionOnMap(progress);
+        shown << runner.scripts.last() + " " + altitude.last().at(0).toString() + " " +
+                     velocity.last().at(0).toString();
+    }
+    EXPECT_EQ(shown, QStringList({"moveCurrentPositionTo([55.000000, 37.000000], 45.500000, 0) "
+                                  "LABEL_ALTITUDE_TITLE: 99 LABEL_ALTITUDE_METER 42 KM_PER_HOUR",
+                                  "moveCurrentPositionTo([0.000000, 37.600000], 10.000000, 0) "
+                                  "LABEL_ALTITUDE_TITLE: 327 LABEL_ALTITUDE_FOOT 62 MILES_PER_HOUR",
+                                  "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1) "
+                                  "LABEL_ALTITUDE_TITLE: 130 LABEL_ALTITUDE_METER 0 KM_PER_HOUR"}));
+    bridge->drawRoute(); // ends on the latest position
+    EXPECT_EQ(runner.scripts.last(),
+              "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1)");
+
+    // A click seeks to the nearest point (the first of equally near ones).
+    QSignalSpy seeks(bridge.get(), &RVMapBridge::graphClicked);
+    bridge->setTrack(track({point("10", "10"), point("11", "11"), point("13", "11")}), nullptr);
+    bridge->routeClickedOnLatitude(12, 11);
+    bridge->setTrack(track({}), nullptr);
+    bridge->routeClickedOnLatitude(1, 1); // nowhere to seek
+    EXPECT_EQ(seeks, (QList<QVariantList>{{1.0 / 3}}));
+    // The first centre was stored at once, later ones only when the bridge goes.
+    EXPECT_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 11.0);
+    bridge.reset();
+    EXPECT_DOUBLE_EQ(RVSettings::doubleValue(RVSettings::kMapCenterLongitude), 37.6);
+}
 
 // The route and marker drawn, a click near the route reaching the program, and a new trip
 // fitted on the page. Tiles come from the address in the settings, name the program, and stay
@@ -75,9 +214,8 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     RVMapBridge bridge(&view);
     auto points = std::make_shared<std::vector<RVPoint>>();
     for (int i = 0; i <= 200; ++i) // four points first, then a drive of about 20 km
-        points->emplace_back(QString::number(i == 2 ? 0 : 52.0 + i * 0.001, 'f', 6).toStdString(),
-                             QString::number(i == 2 ? 0 : 13.0 + i * 0.0005, 'f', 6).toStdString(),
-                             0, 0, 0, RVTimestamp());
+        points->push_back(point(QString::number(i == 2 ? 0 : 52.0 + i * 0.001, 'f', 6),
+                                QString::number(i == 2 ? 0 : 13.0 + i * 0.0005, 'f', 6)));
     bridge.setTrack(std::make_shared<std::vector<RVPoint>>(points->begin(), points->begin() + 4),
                     nullptr);
     bridge.updateCurrentPositionOnMap(0.5); // without a fix: the next point stands in
