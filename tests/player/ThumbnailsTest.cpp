@@ -61,14 +61,10 @@ TEST(Thumbnails, ShowTheFrameOnScreenAtTheWholeSecondAndSurviveDamage)
     ASSERT_TRUE(clips().ok);
     // 7.9 s is taken at 7 s, decoded from the key frame at 6 s; before the start the first
     // frame, at or past the end the last one.
-    for (const auto& [seconds, frame] : {std::pair{7.9, 175},
-                                         {0.0, 0},
-                                         {9.99, 225},
-                                         {-3.0, 0},
-                                         {10.0, 249},
-                                         {1e12, 249},
-                                         {std::numeric_limits<double>::quiet_NaN(), 0}})
-        EXPECT_EQ(frameAt("long.mp4", seconds), frame) << seconds;
+    std::vector<int> frames;
+    for (double seconds : {7.9, 0.0, 9.99, -3.0, 10.0, 1e12, std::nan("")})
+        frames.push_back(frameAt("long.mp4", seconds));
+    EXPECT_EQ(frames, std::vector({175, 0, 225, 0, 249, 249, 0}));
     EXPECT_EQ(std::vector({frameAt("missing.mp4", 1), frameAt("truncated.mp4", 1),
                            frameAt("cut.mp4", 1), frameAt("cut.mp4", 9)}),
               std::vector({-1, -1, 25, -1}));
