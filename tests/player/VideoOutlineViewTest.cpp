@@ -101,11 +101,11 @@ TEST(VideoOutline, CellsModesSortingFilterMenusAndCommands)
     EXPECT_EQ(model.topLevel(), RVVideoDataList{drive});
     model.setModeFilter(RVModeFilter::All);
 
-    // The view: the lock picture, and the context menu's items for the row.
     RVVideoOutlineView view;
     QAction reveal("reveal"), gpx("gpx"), kml("kml"), excel("excel");
     view.setBaseMenuActions({&reveal, &gpx, &kml, &excel});
-    // The lock picture, then the menu's items after the four base ones (separators as "-").
+    // The view: the lock picture (which must draw), then the context menu's items after the
+    // four base ones (separators as "-").
     auto shown = [&](const RVVideoDataPtr& node) {
         std::unique_ptr<QMenu> menu(view.menuForNode(node));
         QStringList items{node ? M::lockImageName(*node) : "none"};
