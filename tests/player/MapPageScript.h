@@ -10,8 +10,5 @@ namespace MapPageScript {
 
 // The script's value once the page has run it; invalid when that takes over timeoutMs.
 QVariant evaluate(RVMapView& view, const QString& script, int timeoutMs = 10000);
-// Runs the script until its value is true (the page sets things up asynchronously), pausing
-// pollMs between tries; false after timeoutMs.
-bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 15000, int pollMs = 50);
 
 } // namespace MapPageScript

@@ -7,264 +7,142 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QFont>
-#include <QIcon>
-#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalSpy>
 
 namespace {
 
-RVVideoFilePtr file(const char* name, float seconds, bool locked = false)
+using M = RVVideoOutlineViewModel;
+
+RVVideoFilePtr file(const QString& name, float seconds = 60, bool rear = false)
 {
-    const auto created = QDateTime::fromString("2015-01-01T10:00:00Z", Qt::ISODate);
-    return std::make_shared<RVVideoFile>("/card/DCIM/100KVLA/" + QString::fromLatin1(name), seconds,
-                                         RVTimestamp::fromDateTime(created), locked);
+    std::vector<RVVideoView> views{{RVChannel::Front, "/card/" + name}};
+    if (rear)
+        views.push_back({RVChannel::Rear, "/card/" + QString(name).replace("F.", "R.")});
+    const QDateTime created(QDate(2015, 1, 1), QTime(10, 0), Qt::UTC);
+    return std::make_shared<RVVideoFile>(views, seconds, RVTimestamp::fromDateTime(created), false);
 }
 
-RVVideoDataPtr single(const RVVideoFilePtr& f)
-{
-    return RVVideoData::create(f->fileName(), f->duration(), f->created(), {f}, {});
-}
-
-RVVideoDataPtr trip(const QString& name, const RVVideoFileList& files)
+RVVideoDataPtr node(const QString& name, const RVVideoFileList& files)
 {
     RVVideoDataList children;
-    float seconds = 0;
-    for (const RVVideoFilePtr& f : files) {
-        children.push_back(single(f));
-        seconds += f->duration();
-    }
-    return RVVideoData::create(name, seconds, files.front()->created(), files, children);
+    for (const RVVideoFilePtr& f : files)
+        children.push_back(RVVideoData::create(f->fileName(), f->duration(), {}, {f}, {}));
+    return RVVideoData::create(name, 60, files.front()->created(), files, children);
 }
 
 } // namespace
 
-TEST(VideoOutlineViewModel, CellsOfTripsAndRecordings)
+// Real card names: the cells of trips and recordings, the mode each shows, its tooltip, the
+// sort keys of the columns and the filter by mode (a trip stays whole when any of it passes);
+// the menu's items by the files' locks, and the commands taking the row the menu opened on.
+TEST(VideoOutline, CellsModesSortingFilterMenusAndCommands)
 {
-    const RVVideoDataPtr lone = single(file("FILE0009.MOV", 3725.9f));
-    const RVVideoDataPtr one = trip("ONE", {file("FILE0020.MOV", 60)});
-    const RVVideoDataPtr two =
-        trip("FILE0001-2", {file("FILE0001.MOV", 59.99f), file("FILE0002.MOV", 0.5f)});
-    RVVideoOutlineViewModel model;
-    model.reload({lone, one, two});
-    using M = RVVideoOutlineViewModel;
-    auto text = [&](int row, int column) {
-        return model.data(model.index(row, column)).toString();
+    const RVVideoFilePtr normal = file("20170708_221449_NF.mp4", 3725.9f, true);
+    const RVVideoDataPtr drive = node("drive", {normal, file("20170708_221549_EF.mp4", 59.99f)});
+    drive->children()[0]->setCameraModel("DR900S-2CH");
+    const RVVideoDataPtr parked = node("parked", {file("20170708_230000_PF.mp4")});
+    const RVVideoDataPtr plain = node("plain", {file("<b>FILE0001.MOV")});
+    const RVVideoDataPtr mixed =
+        node("mixed", {file("20170709_080000_NF.mp4"), file("20170709_080100_PF.mp4")});
+    M model;
+    model.reload({drive, parked, plain, mixed});
+    const QModelIndex tripRow = model.index(0, 0);
+    auto cell = [&](int row, int column, int role = Qt::DisplayRole, QModelIndex parent = {}) {
+        return model.data(model.index(row, column, parent), role);
     };
-
-    // One top-level row is still a list to show.
-    model.reload({one});
-    EXPECT_TRUE(model.hasChildren());
-    model.reload({lone, one, two});
-    ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(text(0, M::ColumnName), "FILE0009.MOV");
-    // Whole seconds, truncated; minutes run past 59.
-    EXPECT_EQ(text(0, M::ColumnDuration), "62:05");
-    EXPECT_EQ(text(2, M::ColumnDuration), "01:00");
-    // Local time (the tests run in Europe/Berlin: UTC+1 in January).
-    EXPECT_EQ(text(0, M::ColumnDate), "2015-01-01 11:00:00");
-    EXPECT_EQ(text(0, M::ColumnLocked), "");
-    // A recording that could not be measured shows no length rather than a number.
-    EXPECT_EQ(M::durationText(std::nanf("")), "--:--");
-    EXPECT_EQ(M::dateText(RVTimestamp()), "");
-
-    // Only a node with more than one child expands; a node made from one file has no rows.
-    EXPECT_FALSE(model.hasChildren(model.index(0, 0)));
-    EXPECT_EQ(model.rowCount(model.index(1, 0)), 0);
-    const QModelIndex tripRow = model.index(2, 0);
-    ASSERT_EQ(model.rowCount(tripRow), 2);
+    // Whole seconds, truncated, minutes past 59; local time (Europe/Berlin in the tests); one
+    // row per recording of a trip, marked with its extra views.
+    auto text = [&](int row, int column, QModelIndex parent = {}) {
+        return cell(row, column, Qt::DisplayRole, parent).toString();
+    };
+    EXPECT_EQ(QStringList({text(0, 0), text(0, 0, tripRow), text(0, M::ColumnDuration, tripRow),
+                           text(1, M::ColumnDuration, tripRow), text(1, M::ColumnDate),
+                           text(1, M::ColumnLocked), M::durationText(std::nanf("")),
+                           M::dateText(RVTimestamp())}),
+              QStringList({"drive +R", "  -  20170708_221449_NF.mp4 +R", "62:05", "00:59",
+                           "2015-01-01 11:00:00", "", "--:--", ""}));
+    EXPECT_EQ(model.rowCount(model.index(1, 0)), 0); // only trips of several files expand
+    // The library's regrouping links the recordings to a new trip this snapshot does not
+    // hold; the rows keep their place.
     const QModelIndex child = model.index(1, M::ColumnName, tripRow);
-    EXPECT_EQ(model.data(child).toString(), "  -  FILE0002.MOV");
-    EXPECT_EQ(model.parent(child), tripRow);
-    EXPECT_EQ(model.nodeAt(child), two->children()[1]);
-    EXPECT_EQ(model.indexOf(two->children()[1].get()), child);
-    EXPECT_FALSE(model.index(2, 0, tripRow).isValid());
-    EXPECT_FALSE(model.index(0, M::ColumnCount).isValid());
+    RVVideoData::create("drive", 60, {}, drive->files(), drive->children());
+    EXPECT_TRUE(model.parent(child) == tripRow &&
+                model.indexOf(model.nodeAt(child).get()) == child);
 
-    // The library's regrouping re-links recordings to a new trip that this snapshot does not
-    // hold; the rows of the snapshot must keep their place.
-    const RVVideoDataPtr newTrip =
-        RVVideoData::create("FILE0001-2", 60, two->created(), two->files(), two->children());
-    ASSERT_EQ(two->children()[1]->parent(), newTrip);
-    EXPECT_EQ(model.parent(child), tripRow);
-    EXPECT_EQ(model.data(child).toString(), "  -  FILE0002.MOV");
+    // Events stand out, in the trips holding them too; a trip of mixed modes shows none.
+    EXPECT_EQ(std::vector({M::shownMode(*drive), M::shownMode(*drive->children()[0]),
+                           M::shownMode(*parked), M::shownMode(*mixed)}),
+              std::vector({RVRecordingMode::Event, RVRecordingMode::Normal,
+                           RVRecordingMode::Parking, RVRecordingMode::Unknown}));
+    // The camera model and the mode as the camera wrote it; a name that looks like markup
+    // stays text.
+    EXPECT_EQ(M::toolTipLines(*drive->children()[0]).mid(2).join('|'),
+              "TOOLTIP_MODE MODE_NORMAL (N)|TOOLTIP_CAMERA_MODEL DR900S-2CH");
+    EXPECT_TRUE(cell(2, 0, Qt::ToolTipRole).toString().contains("/&lt;b&gt;FILE0001.MOV"));
 
-    // Sorting asks for the column's key; the lock column has none.
     QSignalSpy sorts(&model, &M::sortRequested);
-    model.sort(M::ColumnDuration, Qt::DescendingOrder);
-    model.sort(M::ColumnLocked, Qt::AscendingOrder);
-    model.sort(M::ColumnDate, Qt::AscendingOrder);
-    ASSERT_EQ(sorts.size(), 2);
-    EXPECT_EQ(sorts[0], (QVariantList{"duration", false}));
-    EXPECT_EQ(sorts[1], (QVariantList{"created", true}));
-}
+    for (const M::Column column : {M::ColumnDuration, M::ColumnLocked, M::ColumnDate})
+        model.sort(column, column == M::ColumnDate ? Qt::AscendingOrder : Qt::DescendingOrder);
+    EXPECT_EQ(sorts, (QList<QVariantList>{{"duration", false}, {"created", true}}));
 
-TEST(VideoOutlineView, LockImageAndContextMenuFollowTheFilesFlags)
-{
-    using M = RVVideoOutlineViewModel;
+    QStringList filtered;
+    for (const char* key : {"all", "event", "normal", "parking", "manual", "other", "nonsense"}) {
+        model.setModeFilter(RVRecordingModeLook::filterFromKey(key));
+        filtered << RVRecordingModeLook::filterKey(model.modeFilter()) + ":";
+        for (const RVVideoDataPtr& shown : model.topLevel())
+            filtered.last() += " " + shown->name();
+    }
+    EXPECT_EQ(filtered, QStringList({"all: drive parked plain mixed", "event: drive",
+                                     "normal: drive mixed", "parking: parked mixed",
+                                     "manual:", "other: plain", "all: drive parked plain mixed"}));
+    model.setModeFilter(RVModeFilter::Event);
+    model.reload({plain, mixed, drive}); // the filter holds across reloads
+    EXPECT_EQ(model.topLevel(), RVVideoDataList{drive});
+    model.setModeFilter(RVModeFilter::All);
+
     RVVideoOutlineView view;
     QAction reveal("reveal"), gpx("gpx"), kml("kml"), excel("excel");
     view.setBaseMenuActions({&reveal, &gpx, &kml, &excel});
-    // The menu's items after the four base ones; separators as "-".
-    auto menu = [&](const RVVideoDataPtr& node) {
-        std::unique_ptr<QMenu> shown(view.menuForNode(node));
-        const QList<QAction*> actions = shown->actions();
-        EXPECT_EQ(actions.value(3), &excel);
-        QStringList items;
-        for (int i = 4; i < actions.size(); ++i)
-            items << (actions[i]->isSeparator() ? QStringLiteral("-") : actions[i]->objectName());
+    // The view: the lock picture (which must draw), then the context menu's items after the
+    // four base ones (separators as "-").
+    auto shown = [&](const RVVideoDataPtr& node) {
+        std::unique_ptr<QMenu> menu(view.menuForNode(node));
+        QStringList items{node ? M::lockImageName(*node) : "none"};
+        for (QAction* action : menu->actions().mid(4))
+            items << (action->isSeparator() ? QStringLiteral("-") : action->objectName());
+        EXPECT_FALSE(M::lockImage(items[0]).pixmap(16, 16).isNull() && node);
         return items.join(' ');
     };
-    const QString lockAndDelete = "- lockFileMenuItem - removeFileMenuItem";
-
-    const RVVideoDataPtr lockedOne = single(file("A.MOV", 1, true));
-    EXPECT_EQ(M::lockImageName(*single(file("A.MOV", 1))), "Video");
-    EXPECT_EQ(M::lockImageName(*lockedOne), "VideoLocked");
-    EXPECT_EQ(menu(single(file("A.MOV", 1))), lockAndDelete);
-    EXPECT_EQ(menu(lockedOne), "- unlockFileMenuItem");
-    // Below the last row: a node without files that is not locked.
-    EXPECT_EQ(menu(nullptr), lockAndDelete);
-
-    const RVVideoFilePtr a = file("A.MOV", 1), b = file("B.MOV", 1), c = file("C.MOV", 1);
-    const RVVideoDataPtr t = trip("A-C", {a, b, c});
-    EXPECT_EQ(M::lockImageName(*t), "Groupped");
-    EXPECT_EQ(menu(t), lockAndDelete);
+    const RVVideoFilePtr a = file("A.MOV"), b = file("B.MOV"), c = file("C.MOV");
+    const RVVideoDataPtr trip = node("A-C", {a, b, c}), first = node("", {a});
+    const QString lockAndDelete = " - lockFileMenuItem - removeFileMenuItem";
+    EXPECT_EQ(shown(nullptr), "none" + lockAndDelete); // below the last row
+    EXPECT_EQ(shown(trip), "Groupped" + lockAndDelete);
     b->setLocked(true);
-    EXPECT_EQ(M::lockImageName(*t), "GrouppedNotAllLocked");
-    EXPECT_EQ(menu(t), "- unlockFileMenuItem lockFileMenuItem");
+    EXPECT_EQ(shown(node("", {b})), "VideoLocked - unlockFileMenuItem");
+    EXPECT_EQ(shown(trip), "GrouppedNotAllLocked - unlockFileMenuItem lockFileMenuItem");
     a->setLocked(true);
     c->setLocked(true);
-    EXPECT_EQ(M::lockImageName(*t), "GrouppedLocked");
-    EXPECT_EQ(menu(t), "- unlockFileMenuItem");
-    EXPECT_EQ(M::lockImageName(*RVVideoData::create("none", 0, RVTimestamp(), {}, {})),
-              "GrouppedLocked");
+    EXPECT_EQ(shown(trip), "GrouppedLocked - unlockFileMenuItem");
 
-    // Every picture named above is in the resources and draws.
-    for (const char* name :
-         {"Video", "VideoLocked", "Groupped", "GrouppedLocked", "GrouppedNotAllLocked"})
-        EXPECT_FALSE(M::lockImage(QString::fromLatin1(name)).pixmap(16, 16).isNull()) << name;
-}
-
-TEST(VideoOutlineView, MenuCommandsGoToTheDelegateWithTheRowUnderTheMouse)
-{
+    // The first row is selected, the menu opens on the second: its commands take the second.
     RecordingDelegate delegate;
-    RVVideoOutlineView view;
-    RVVideoOutlineViewModel model;
-    const RVVideoDataPtr first = single(file("A.MOV", 1));
-    const RVVideoDataPtr second = single(file("B.MOV", 1));
-    model.reload({first, second});
+    model.reload({first, trip});
     view.setModel(&model);
     view.setControllerDelegate(&delegate);
     view.resize(300, 200);
     view.show();
-    // The first row is selected, the menu opens on the second: the commands take the second.
     view.setCurrentIndex(model.index(0, 0));
-    const QPoint secondRow = view.visualRect(model.index(1, 0)).center();
-    QContextMenuEvent event(QContextMenuEvent::Mouse, secondRow,
-                            view.viewport()->mapToGlobal(secondRow));
+    const QPoint second = view.visualRect(model.index(1, 0)).center();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, second, view.viewport()->mapToGlobal(second));
     QCoreApplication::sendEvent(view.viewport(), &event);
-    QMenu* shown = nullptr;
-    for (QMenu* menu : view.findChildren<QMenu*>())
-        shown = menu->isVisible() ? menu : shown;
-    ASSERT_NE(shown, nullptr);
-    QAction* lock = shown->findChild<QAction*>("lockFileMenuItem");
-    ASSERT_NE(lock, nullptr);
-    lock->trigger();
-    shown->close();
-    view.removeClicked();
-    EXPECT_EQ(delegate.calls, (QStringList{"lock", "remove"}));
-    EXPECT_EQ(delegate.nodes, (std::vector<RVVideoDataPtr>{second, second}));
-
-    // Keys of the key map go to the delegate; typing never jumps to a row.
-    delegate.clear();
-    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
-    QCoreApplication::sendEvent(&view, &space);
-    EXPECT_EQ(delegate.calls, QStringList{"spacebarPressed"});
-    view.keyboardSearch(QStringLiteral("B"));
-    EXPECT_EQ(view.currentIndex().row(), 0);
-}
-
-// Real card names: the mode each row shows, the mark of extra views, the tooltip and the filter
-// by mode (a trip stays whole when any of its recordings passes).
-TEST(VideoOutlineViewModel, ModesViewsTooltipsAndTheModeFilter)
-{
-    const QString dir = "/card/BlackVue/Record/";
-    auto recording = [&](const QString& stem, bool rear = false) {
-        std::vector<RVVideoView> views{{RVChannel::Front, dir + stem + "F.mp4"}};
-        if (rear)
-            views.push_back({RVChannel::Rear, dir + stem + "R.mp4"});
-        return std::make_shared<RVVideoFile>(views, 60.0f, RVTimestamp(), false);
-    };
-    const RVVideoFilePtr normal = recording("20170708_221449_N", true);
-    const RVVideoFilePtr event = recording("20170708_221549_E");
-    const RVVideoDataPtr drive = trip("drive", {normal, event});
-    drive->children()[0]->setCameraModel("DR900S-2CH");
-    const RVVideoDataPtr parked = single(recording("20170708_230000_P"));
-    const RVVideoDataPtr plain = single(file("<b>FILE0001.MOV", 60));
-    const RVVideoDataPtr mixed =
-        trip("mixed", {recording("20170709_080000_N"), recording("20170709_080100_P")});
-    using M = RVVideoOutlineViewModel;
-    M model;
-    model.reload({drive, parked, plain, mixed});
-
-    // Events stand out, in the trips holding them too; a trip of mixed modes shows none.
-    EXPECT_EQ(M::shownMode(*drive), RVRecordingMode::Event);
-    EXPECT_EQ(M::shownMode(*drive->children()[0]), RVRecordingMode::Normal);
-    EXPECT_EQ(M::shownMode(*parked), RVRecordingMode::Parking);
-    EXPECT_EQ(M::shownMode(*mixed), RVRecordingMode::Unknown);
-    auto cell = [&](int row, int role) {
-        return model.data(model.index(row, M::ColumnName), role);
-    };
-    EXPECT_TRUE(cell(0, Qt::FontRole).value<QFont>().bold());
-    EXPECT_FALSE(cell(1, Qt::FontRole).isValid());
-    EXPECT_FALSE(cell(1, Qt::DecorationRole).value<QIcon>().isNull());
-    EXPECT_FALSE(cell(2, Qt::DecorationRole).isValid()); // no mode known: no picture
-
-    // One row per recording, marked with its extra views.
-    EXPECT_EQ(cell(0, Qt::DisplayRole).toString(), "drive +R");
-    EXPECT_EQ(model.data(model.index(0, M::ColumnName, model.index(0, 0))).toString(),
-              "  -  20170708_221449_NF.mp4 +R");
-    EXPECT_EQ(cell(1, Qt::DisplayRole).toString(), "20170708_230000_PF.mp4");
-
-    // Tooltips: every view's path, the mode as the camera wrote it, the camera model.
-    const QStringList lines = M::toolTipLines(*drive->children()[0]);
-    ASSERT_EQ(lines.size(), 4);
-    EXPECT_TRUE(lines[0].endsWith(": " + dir + "20170708_221449_NF.mp4"));
-    EXPECT_TRUE(lines[1].endsWith(": " + dir + "20170708_221449_NR.mp4"));
-    EXPECT_TRUE(lines[2].endsWith(" (N)"));
-    EXPECT_TRUE(lines[3].endsWith("DR900S-2CH"));
-    const QStringList tripLines = M::toolTipLines(*drive);
-    ASSERT_EQ(tripLines.size(), 3);
-    EXPECT_EQ(tripLines[0], normal->filePath());
-    EXPECT_TRUE(tripLines[1].endsWith(" 1")); // event recordings
-    EXPECT_TRUE(tripLines[2].endsWith("DR900S-2CH"));
-    EXPECT_EQ(M::toolTipLines(*plain), QStringList{plain->files().front()->filePath()});
-    // A name that looks like markup is shown as text.
-    EXPECT_TRUE(cell(2, Qt::ToolTipRole).toString().contains("/&lt;b&gt;FILE0001.MOV"));
-
-    const struct
-    {
-        const char* key;
-        RVVideoDataList shown;
-    } filters[] = {
-        {"all", {drive, parked, plain, mixed}},
-        {"event", {drive}},
-        {"normal", {drive, mixed}},
-        {"parking", {parked, mixed}},
-        {"manual", {}},
-        {"other", {plain}},
-        {"nonsense", {drive, parked, plain, mixed}},
-    };
-    for (const auto& filter : filters) {
-        model.setModeFilter(RVRecordingModeLook::filterFromKey(filter.key));
-        EXPECT_EQ(model.topLevel(), filter.shown) << filter.key;
-        EXPECT_EQ(RVRecordingModeLook::filterKey(model.modeFilter()),
-                  filter.shown.size() == 4 ? QString("all") : QString(filter.key));
+    for (QMenu* menu : view.findChildren<QMenu*>()) {
+        if (menu->isVisible())
+            menu->findChild<QAction*>("unlockFileMenuItem")->trigger();
+        menu->close();
     }
-    // The filter holds across reloads, and a trip shown keeps all its recordings.
-    model.setModeFilter(RVModeFilter::Event);
-    model.reload({plain, mixed, drive});
-    ASSERT_EQ(model.rowCount(), 1);
-    EXPECT_EQ(model.rowCount(model.index(0, 0)), 2);
+    view.removeClicked();
+    EXPECT_EQ(delegate.calls, (QStringList{"unlock", "remove"}));
+    EXPECT_EQ(delegate.nodes, (std::vector<RVVideoDataPtr>{trip, trip}));
 }
