@@ -1,0 +1,104 @@
+// Thumbnails of a generated clip whose frames carry their numbers, so a thumbnail tells exactly
+// which frame it shows; and of recordings cut short or damaged as a pulled card leaves them.
+#include "library/RVAVUtil.h"
+#include "support/Support.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+constexpr int kBits = 10;
+
+// A 10 s clip at 25 fps with a key frame every 2 s. The top half of each frame is ten columns,
+// white for a set bit of the frame's number (least significant on the left); the bottom half is
+// grey.
+bool makeNumberedClip(const QString& path)
+{
+    return support::runFfmpeg(
+        {"-nostdin",
+         "-loglevel",
+         "error",
+         "-f",
+         "lavfi",
+         "-i",
+         "color=c=gray:size=320x240:rate=25:duration=10",
+         "-vf",
+         QStringLiteral("geq=lum='if(lt(Y,H/2),if(bitand(N,pow(2,floor(X*%1/W))),235,16),128)'"
+                        ":cb=128:cr=128,format=yuv420p")
+             .arg(kBits),
+         "-c:v",
+         "libx264",
+         "-preset",
+         "veryfast",
+         "-g",
+         "50",
+         "-keyint_min",
+         "50",
+         "-sc_threshold",
+         "0",
+         path});
+}
+
+// The frame a thumbnail of the file shows: -1 for none, -2 for one without a number.
+int frameAt(const QTemporaryDir& dir, const char* name, double seconds)
+{
+    const std::optional<RVRgbImage> image =
+        RVAVUtil::getThumbnailOfFile(dir.filePath(QLatin1String(name)), seconds);
+    if (!image)
+        return -1;
+    EXPECT_TRUE(image->width == 160 && image->height == 90 && image->rgb.size() == 160u * 90 * 3);
+    int number = 0;
+    for (int bit = 0; bit < kBits; ++bit) {
+        const int x = (2 * bit + 1) * image->width / (2 * kBits);
+        const int level = image->rgb[std::size_t(image->height / 4 * image->width + x) * 3 + 1];
+        if (level > 190)
+            number |= 1 << bit;
+        else if (level > 60)
+            return -2;
+    }
+    return number;
+}
+
+} // namespace
+
+TEST(Thumbnail, ShowsTheFrameOnScreenAtTheWholeSecondAndSurvivesDamage)
+{
+    QTemporaryDir dir;
+    const QString clip = dir.filePath("clip.mp4"), front = dir.filePath("front.mp4");
+    ASSERT_TRUE(makeNumberedClip(clip));
+    ASSERT_TRUE(support::runFfmpeg({"-nostdin", "-loglevel", "error", "-i", clip, "-c", "copy",
+                                    "-movflags", "+faststart", front}));
+    ASSERT_TRUE(support::runFfmpeg({"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+                                    "sine=duration=1", "-c:a", "aac", dir.filePath("sound.mp4")}));
+    // ffmpeg writes the index after the media data: a recording cut short has none. With the
+    // index in front (as some cameras write it) what was written before the cut shows.
+    const QByteArray whole = support::readFile(clip);
+    QByteArray damaged = support::readFile(front);
+    support::writeFile(dir.filePath("truncated.mp4"), whole.left(whole.size() / 3));
+    support::writeFile(dir.filePath("cut.mp4"), damaged.left(damaged.size() / 2));
+    quint32 state = 12345; // noise in the media data from a third of the way on
+    for (qsizetype i = damaged.size() / 3; i < damaged.size(); i += 409)
+        damaged[i] = char((state = state * 1664525u + 1013904223u) >> 24);
+    support::writeFile(dir.filePath("damaged.mp4"), damaged);
+
+    // 7.9 s is taken at 7 s, decoded from the key frame at 6 s; before the start the first
+    // frame, at or past the end the last one.
+    std::vector<int> frames;
+    for (double seconds : {7.9, 0.0, 9.99, -3.0, 10.0, 1e12, std::nan("")})
+        frames.push_back(frameAt(dir, "clip.mp4", seconds));
+    EXPECT_EQ(frames, std::vector({175, 0, 225, 0, 249, 249, 0}));
+    EXPECT_EQ(std::vector({frameAt(dir, "missing.mp4", 1), frameAt(dir, "sound.mp4", 0),
+                           frameAt(dir, "truncated.mp4", 1), frameAt(dir, "cut.mp4", 1),
+                           frameAt(dir, "cut.mp4", 9)}),
+              std::vector({-1, -1, -1, 25, -1}));
+    // The decoder conceals what it can: a damaged packet does not cost the whole thumbnail.
+    int shown = 0;
+    for (int second = 0; second < 10; ++second)
+        shown += frameAt(dir, "damaged.mp4", second) != -1;
+    EXPECT_GE(shown, 8);
+}
