@@ -6,7 +6,6 @@
 #include "library/RVWorkerPool.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,50 +18,43 @@ using namespace testsupport;
 
 namespace {
 
-// Track length of recording i: differs per recording so joins can be checked.
-int pointsOf(int i)
+// Recording i has 1 + i % 5 points, so that joins can be counted.
+QString recording(const QString& folder, int i)
 {
-    return 1 + i % 5;
+    return folder + QStringLiteral("/R%1.MP4").arg(i, 3, 10, QLatin1Char('0'));
 }
 
-// n recordings in one folder: every three consecutive ones form a trip (2 s apart).
+// n clips in one folder; by their tracks every three consecutive ones form a trip.
 FakeMetaData makeFolder(const QString& folder, int n)
 {
     FakeMetaData meta;
-    QDateTime start = QDateTime(QDate(2015, 1, 1), QTime(10, 0), Qt::UTC);
+    const RVTimestamp start = at("2015-01-01T10:00:00");
     for (int i = 0; i < n; ++i) {
-        const QString path = folder + QStringLiteral("/R%1.MP4").arg(i, 3, 10, QLatin1Char('0'));
-        makeClip(path, 2);
-        const QDateTime begin = start.addSecs(qint64(i / 3) * 3600 + (i % 3) * 2);
+        makeClip(recording(folder, i), 2);
         RVMetaData data;
-        for (int p = 0; p < pointsOf(i); ++p) {
-            const RVTimestamp t = RVTimestamp::fromDateTime(begin.addMSecs(p * 100));
+        for (int p = 0; p <= i % 5; ++p) {
+            const auto t = RVTimestamp::fromMSecsSinceEpoch(start.msecsSinceEpoch() +
+                                                            (i / 3) * 3600000 + (i % 3) * 2000 + p);
             data.points.emplace_back("1.000000", "2.000000", 0.0, 0.0, 1.0, t);
             data.velocityData.push_back(1.0);
             data.gSensorData.emplace_back(0, 0, 0, 0, RVSensorLabel::instant(t));
         }
-        meta.set(path, std::move(data));
+        meta.set(recording(folder, i), std::move(data));
     }
     return meta;
 }
 
-int indexOf(const RVVideoFilePtr& file)
-{
-    return file->fileName().mid(1, 3).toInt();
-}
-
-// A node's series, when read, hold exactly its recordings' points, in file order.
+// A node's series, when read, hold exactly its recordings' points.
 void expectComplete(const RVVideoDataPtr& node)
 {
     const RVSeries series = node->series();
     if (!series.points)
         return;
-    ASSERT_NE(series.gSensorData, nullptr);
-    ASSERT_NE(series.velocityData, nullptr);
     std::size_t expected = 0;
     for (const RVVideoFilePtr& file : node->files())
-        expected += std::size_t(pointsOf(indexOf(file)));
+        expected += 1 + std::size_t(file->fileName().mid(1, 3).toInt() % 5);
     EXPECT_EQ(series.points->size(), expected) << node->name().toStdString();
+    ASSERT_TRUE(series.gSensorData && series.velocityData);
     EXPECT_EQ(series.gSensorData->size(), expected);
     EXPECT_EQ(series.velocityData->size(), expected);
 }
@@ -73,62 +65,56 @@ TEST(Concurrency, SimultaneousReadsOfOneTripReadEachFileOnce)
 {
     QTemporaryDir dir;
     FakeMetaData meta = makeFolder(dir.path(), 9);
-    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(), meta.source(20));
-    list.waitForIdle();
-
+    const auto list = idleList(meta.source(20));
     RVVideoFileList files;
     for (int i = 0; i < 9; ++i)
-        files.push_back(std::make_shared<RVVideoFile>(
-            dir.path() + QStringLiteral("/R%1.MP4").arg(i, 3, 10, QLatin1Char('0')), 2.0f,
-            RVTimestamp::fromMSecsSinceEpoch(i * 2000), false));
-    RVVideoDataList children = RVVideoList::wrapFilesWithVideoData(files);
+        files.push_back(std::make_shared<RVVideoFile>(recording(dir.path(), i), 2.0f,
+                                                      RVTimestamp::fromMSecsSinceEpoch(i), false));
+    const RVVideoDataList children = RVVideoList::wrapFilesWithVideoData(files);
     const RVVideoDataPtr trip = RVVideoData::create("trip", 18, {}, files, children);
 
     std::vector<std::thread> readers;
-    for (int t = 0; t < 6; ++t) {
+    for (std::size_t t = 0; t < 6; ++t) {
+        // Some start with a child, as the scan does, and then read the whole trip.
         readers.emplace_back([&, t] {
-            // Some start with a child, as the scan does, and then read the whole trip.
-            list.readGpsInfo(children[std::size_t(t)], t % 2 == 0);
-            list.readGpsInfo(trip, true);
+            list->readGpsInfo(children[t], t % 2 == 0);
+            list->readGpsInfo(trip, true);
             expectComplete(trip);
         });
     }
     for (std::thread& reader : readers)
         reader.join();
     EXPECT_EQ(meta.reads(), 9);
-    expectComplete(trip);
     // Whatever was published last is one node's complete series.
-    const RVSeries published = list.publishedSeries();
-    bool known = published.points == trip->points();
+    const RVPointSeries published = list->points();
+    bool known = published == trip->points();
     for (const RVVideoDataPtr& child : children)
-        known = known || published.points == child->points();
+        known = known || published == child->points();
     EXPECT_TRUE(known);
 }
 
 TEST(Concurrency, CommandsDuringScansNeverShowHalfBuiltStateOrLostRemovals)
 {
     QTemporaryDir dir;
-    const int n = 30;
-    FakeMetaData meta = makeFolder(dir.path() + "/a", n);
-    RVVideoList list(std::make_unique<RVStaticVolumeMonitor>(), meta.source(2));
-    list.waitForIdle();
-    list.addVideoFilesFrom(dir.path() + "/a");
-
-    std::mt19937 random(12345);
-    // Shared pointers, so that no new record can take a removed one's address.
-    std::set<RVVideoFilePtr> removed;
-    int publications = 0;
-    QObject::connect(&list, &RVVideoList::metaInfoUpdated, &list, [&] {
-        ++publications;
-        const RVSeries series = list.publishedSeries();
-        ASSERT_NE(series.points, nullptr);
+    FakeMetaData meta = makeFolder(dir.path(), 30);
+    const auto list = idleList(meta.source(2));
+    list->addVideoFilesFrom(dir.path());
+    QObject::connect(list.get(), &RVVideoList::metaInfoUpdated, list.get(), [&] {
+        const RVSeries series = list->publishedSeries();
+        ASSERT_TRUE(series.points && series.gSensorData && series.velocityData);
         EXPECT_EQ(series.points->size(), series.velocityData->size());
         EXPECT_EQ(series.points->size(), series.gSensorData->size());
     });
 
+    std::mt19937 random(12345);
+    std::set<RVVideoFilePtr> removed; // owned, so that no new record takes a removed address
+    const auto remove = [&](const RVVideoDataPtr& node) {
+        removed.insert(node->files().begin(), node->files().end());
+        list->removeVideoData(node);
+    };
     for (int round = 0; round < 60; ++round) {
         waitFor([] { return false; }, 15);
-        const std::shared_ptr<const RVVideoDataList> tree = list.videosData();
+        const std::shared_ptr<const RVVideoDataList> tree = list->videosData();
         for (const RVVideoDataPtr& node : *tree) {
             expectComplete(node);
             for (const RVVideoDataPtr& child : node->children())
@@ -137,56 +123,41 @@ TEST(Concurrency, CommandsDuringScansNeverShowHalfBuiltStateOrLostRemovals)
         if (tree->empty())
             continue;
         const RVVideoDataPtr node = (*tree)[random() % tree->size()];
-        switch (random() % 5) {
-        case 0:
-            list.readGpsInfoInBackground(node);
-            break;
-        case 1:
-            list.sortVideoList({{RVSortKey::Field::Name, false}});
-            break;
-        case 2:
-            if (round % 8 == 0) {
-                for (const RVVideoFilePtr& file : node->files())
-                    removed.insert(file);
-                list.removeVideoData(node);
-            }
-            break;
-        case 3:
-            list.readGpsInfoInBackground(node->children().empty() ? node : node->children().back());
-            break;
-        case 4:
-            // Re-adding a folder appends new records for the same files.
-            if (round == 30)
-                list.addVideoFilesFrom(dir.path() + "/a/R001.MP4");
-            break;
-        }
+        const unsigned action = random() % 5;
+        if (action == 0)
+            list->readGpsInfoInBackground(node);
+        else if (action == 1)
+            list->sortVideoList({{RVSortKey::Field::Name, false}});
+        else if (action == 2 && round % 8 == 0)
+            remove(node);
+        else if (action == 3)
+            list->readGpsInfoInBackground(node->children().empty() ? node
+                                                                   : node->children().back());
+        else if (action == 4 && round == 30)
+            list->addVideoFilesFrom(recording(dir.path(), 1)); // a second record of one file
     }
     // A last change, so that the last scan's grouping (oldest first) is what stays.
-    const std::shared_ptr<const RVVideoDataList> before = list.videosData();
-    ASSERT_FALSE(before->empty());
-    for (const RVVideoFilePtr& file : before->back()->files())
-        removed.insert(file);
-    list.removeVideoData(before->back());
-    list.waitForIdle();
+    ASSERT_FALSE(list->videosData()->empty());
+    remove(list->videosData()->back());
+    list->waitForIdle();
     QCoreApplication::processEvents();
 
     // The final tree is the grouping of exactly the files left, oldest first.
-    const RVVideoFileList left = list.videoFiles();
     std::multiset<const RVVideoFile*> inTree;
+    std::multiset<const RVVideoFile*> left;
     RVTimestamp previous;
-    for (const RVVideoDataPtr& node : *list.videosData()) {
+    for (const RVVideoDataPtr& node : *list->videosData()) {
         EXPECT_GE(node->created(), previous);
         previous = node->created();
         expectComplete(node);
         for (const RVVideoFilePtr& file : node->files())
             inTree.insert(file.get());
     }
-    std::multiset<const RVVideoFile*> expected;
-    for (const RVVideoFilePtr& file : left) {
-        expected.insert(file.get());
+    for (const RVVideoFilePtr& file : list->videoFiles()) {
+        left.insert(file.get());
         EXPECT_FALSE(removed.contains(file));
     }
-    EXPECT_EQ(inTree, expected);
+    EXPECT_EQ(inTree, left);
 }
 
 TEST(Concurrency, DestroyingTheListWhileItWorksJoinsItsThreads)
@@ -195,16 +166,14 @@ TEST(Concurrency, DestroyingTheListWhileItWorksJoinsItsThreads)
     FakeMetaData meta = makeFolder(dir.path(), 12);
     auto destroyed = std::make_shared<std::atomic<bool>>(false);
     auto lateReads = std::make_shared<std::atomic<int>>(0);
-    RVMetaDataSource slow = meta.source(5);
-    RVMetaDataSource watched = [=](const QString& path) {
-        if (*destroyed)
-            ++*lateReads;
-        return slow(path);
-    };
+    const RVMetaDataSource slow = meta.source(5);
     for (int i = 0; i < 3; ++i) {
         *destroyed = false;
-        auto list =
-            std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), watched);
+        auto list = std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
+                                                  [=](const QString& path) {
+                                                      *lateReads += int(destroyed->load());
+                                                      return slow(path);
+                                                  });
         list->addVideoFilesFrom(dir.path());
         ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
         list->readGpsInfoInBackground(list->videosData()->front());

@@ -4,38 +4,32 @@
 #include "library/RVVideoList.h"
 #include "support/Support.h"
 
-#include <QDateTime>
-#include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <atomic>
 #include <map>
 #include <memory>
 
 namespace testsupport {
 
-// An instant given as "2015-01-01T10:00:00" in UTC.
-RVTimestamp at(const char* isoUtc);
-
-// A real, tiny recording of the given length made with ffmpeg (cached per length in the build
-// tree) and copied to path.
-void makeClip(const QString& path, int seconds);
 using support::runFfmpeg;
 using support::waitFor;
 using support::writeFile;
 
-// A recording record and its single-recording node, without touching the disk.
-RVVideoFilePtr fileRecord(const QString& path, float seconds, const char* createdIsoUtc,
-                          bool locked = false);
+// An instant given as "2015-01-01T10:00:00" in UTC.
+RVTimestamp at(const char* isoUtc);
+// A real recording of the given length (made with ffmpeg once per length) copied to path.
+void makeClip(const QString& path, int seconds);
+// A single-recording node, without touching the disk.
 RVVideoDataPtr single(const QString& path, float seconds, const char* createdIsoUtc);
 
-// A metadata source that answers from a table: path -> metadata; unknown paths give nothing.
-// Counts the reads and may hold each read for a while to widen race windows.
+// Metadata from a table (path -> metadata; unknown paths give none). Counts the reads and may
+// hold each one for a while to widen race windows.
 class FakeMetaData final
 {
 public:
-    void set(const QString& path, RVMetaData metaData);
-    // Points at the given times (UTC, ISO); "" makes a point without time.
+    void set(const QString& path, RVMetaData metaData) { m_state->table[path] = metaData; }
+    // Points at the given times (UTC); "" makes a point without time.
     static RVMetaData track(std::initializer_list<const char*> times,
                             QStringList relatedFiles = {});
     RVMetaDataSource source(int delayMs = 0);
@@ -50,10 +44,9 @@ private:
     std::shared_ptr<State> m_state = std::make_shared<State>();
 };
 
-// A list over a card monitor without cards, idle; given a folder, after scanning it.
+// A list without cards, idle; given a folder, after scanning it.
 std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& folder = {});
-
-QStringList fileNames(const RVVideoDataList& nodes);
-QStringList names(const RVVideoDataList& nodes);
+// Per node its name, or with files = true its file names joined by "+".
+QStringList names(const RVVideoDataList& nodes, bool files = false);
 
 } // namespace testsupport
