@@ -1,14 +1,19 @@
 #pragma once
 
-#include "library/RVVideoData.h"
+// What the library's tests share: instants, real clips, nodes and a metadata table.
 #include "library/RVVideoList.h"
+#include "library/RVVolumeMonitor.h"
 #include "support/Support.h"
 
-#include <QStringList>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
 
-#include <atomic>
+#include <gtest/gtest.h>
+
 #include <map>
-#include <memory>
 
 namespace testsupport {
 
@@ -17,36 +22,94 @@ using support::waitFor;
 using support::writeFile;
 
 // An instant given as "2015-01-01T10:00:00" in UTC.
-RVTimestamp at(const char* isoUtc);
+inline RVTimestamp at(const char* isoUtc)
+{
+    return RVTimestamp::fromDateTime(
+        QDateTime::fromString(isoUtc + QString("Z"), Qt::ISODateWithMs));
+}
+
 // A real recording of the given length (made with ffmpeg once per length) copied to path.
-void makeClip(const QString& path, int seconds);
+inline void makeClip(const QString& path, int seconds)
+{
+    const QString cache = QStringLiteral(KORVELA_BINARY_DIR "/test-clips/clip-%1s.mp4").arg(seconds);
+    if (!QFile::exists(cache)) {
+        // Test cases run in parallel processes: each writes a file of its own and renames it.
+        const QString part = cache + QString::number(QCoreApplication::applicationPid()) + ".mp4";
+        QDir().mkpath(QFileInfo(cache).path());
+        ASSERT_TRUE(runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10",
+                               "-t", QString::number(seconds), "-c:v", "mpeg4", part}));
+        QFile::rename(part, cache);
+    }
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile::copy(cache, path))
+        << path.toStdString();
+    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                               QFile::ReadOther);
+}
+
 // A single-recording node, without touching the disk.
-RVVideoDataPtr single(const QString& path, float seconds, const char* createdIsoUtc);
+inline RVVideoDataPtr single(const QString& path, float seconds, const char* createdIsoUtc)
+{
+    return RVVideoList::wrapFilesWithVideoData(
+        {std::make_shared<RVVideoFile>(path, seconds, at(createdIsoUtc), false)})[0];
+}
 
 // Metadata from a table (path -> metadata; unknown paths give none). Counts the reads and may
 // hold each one for a while to widen race windows.
-class FakeMetaData final
+struct FakeMetaData
 {
-public:
-    void set(const QString& path, RVMetaData metaData) { m_state->table[path] = metaData; }
-    // Points at the given times (UTC); "" makes a point without time.
-    static RVMetaData track(std::initializer_list<const char*> times,
-                            QStringList relatedFiles = {});
-    RVMetaDataSource source(int delayMs = 0);
-    int reads() const { return m_state->reads.load(); }
+    std::shared_ptr<std::map<QString, RVMetaData>> table =
+        std::make_shared<std::map<QString, RVMetaData>>();
+    std::shared_ptr<std::atomic<int>> reads = std::make_shared<std::atomic<int>>(0);
 
-private:
-    struct State
+    RVMetaDataSource source(int delayMs = 0) const
     {
-        std::map<QString, RVMetaData> table;
-        std::atomic<int> reads{0};
-    };
-    std::shared_ptr<State> m_state = std::make_shared<State>();
+        return [table = table, reads = reads,
+                delayMs](const QString& path) -> std::optional<RVMetaData> {
+            ++*reads;
+            QThread::msleep(ulong(delayMs));
+            const auto found = table->find(path);
+            return found == table->end() ? std::nullopt : std::optional(found->second);
+        };
+    }
+    // Points at the given times (UTC); "" makes a point without time.
+    void set(const QString& path, std::initializer_list<const char*> times,
+             QStringList related = {})
+    {
+        RVMetaData& meta = (*table)[path];
+        for (const char* time : times) {
+            const RVTimestamp when = *time ? at(time) : RVTimestamp();
+            meta.points.emplace_back("55.750000", "37.610000", 120.0, 90.0, 10.0, when);
+            meta.velocityData.push_back(10.0);
+            meta.gSensorData.emplace_back(0.1, 0.2, 0.3, 0.5, RVSensorLabel::instant(when));
+        }
+        meta.relatedFiles = std::move(related);
+    }
 };
 
 // A list without cards, idle; given a folder, after scanning it.
-std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& folder = {});
+inline std::unique_ptr<RVVideoList> idleList(RVMetaDataSource source, const QString& folder = {})
+{
+    auto list = std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), source);
+    list->waitForIdle(); // the first card check, which would rebuild and rescan otherwise
+    if (!folder.isEmpty())
+        list->addVideoFilesFrom(folder);
+    list->waitForIdle();
+    return list;
+}
+
 // Per node its name, or with files = true its file names joined by "+".
-QStringList names(const RVVideoDataList& nodes, bool files = false);
+inline QStringList names(const RVVideoDataList& nodes, bool files = false)
+{
+    QStringList result;
+    for (const RVVideoDataPtr& node : nodes) {
+        QStringList fileNames;
+        for (const RVVideoFilePtr& file : node->files())
+            fileNames.append(file->fileName());
+        result.append(files ? fileNames.join('+') : node->name());
+    }
+    return result;
+}
 
 } // namespace testsupport
+
+using namespace testsupport;

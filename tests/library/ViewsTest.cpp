@@ -1,20 +1,15 @@
-// Recordings seen by several cameras: joining the views, trips over front views, and lock
-// and delete acting on every view and on shared companion files.
+// Recordings seen by several cameras: joining the views, trips over front views, lock and
+// delete acting on every view and on shared companion files; and a card of real BlackVue side
+// files read through the metadata layer's dispatcher.
+#include "RealData.h"
 #include "TestSupport.h"
 
 #include "library/RVFileSystemUtil.h"
 #include "library/RVRecordingViews.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-using namespace testsupport;
-
-TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRule)
+TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRuleAndTripsFollowTheFront)
 {
-    const auto combine = [](std::initializer_list<const char*> paths, int lockedIndex = -1) {
+    const auto combine = [](const std::vector<const char*>& paths, int lockedIndex = -1) {
         std::vector<RVFoundVideo> found;
         for (const char* path : paths)
             found.push_back({path,
@@ -23,43 +18,36 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRule)
                              {1, found.size() + 1}});
         return combineViews(found);
     };
-    struct Case
-    {
-        std::initializer_list<const char*> files;
-        QStringList recordings; // per recording its views, front first
-    };
-    const Case cases[] = {
+    // Per case the files and, per recording, its views front first ("front1" is file 1).
+    const std::pair<std::vector<const char*>, QStringList> cases[] = {
         // BlackVue: same name apart from the channel letter; mode F and channel F read by place.
         {{"/c/R/20170708_221449_NR.mp4", "/c/R/20170708_221449_NF.mp4",
           "/c/R/20170708_221449_FF.mp4", "/c/R/20170708_221449_FR.mp4",
           "/c/R/20170708_221449_ER.mp4", "/c/R/20170708_221549_NF.mp4"},
-         {"front=20170708_221449_FF.mp4+rear=20170708_221449_FR.mp4",
-          "front=20170708_221449_NF.mp4+rear=20170708_221449_NR.mp4",
-          "front=20170708_221549_NF.mp4", "rear=20170708_221449_ER.mp4"}},
+         {"front1+rear0", "front2+rear3", "front5", "rear4"}},
         // Novatek: sequences differ per channel, times within 2 s pair; parking stays apart.
         {{"/c/Movie/2023_0101_120000_000101F.MP4", "/c/Movie/2023_0101_120001_000102R.MP4",
           "/c/Movie/2023_0101_120100_000103F.MP4", "/c/Movie/2023_0101_120103_000104R.MP4",
           "/c/Movie/2023_0101_120100_000105PR.MP4"},
-         {"front=2023_0101_120000_000101F.MP4+rear=2023_0101_120001_000102R.MP4",
-          "front=2023_0101_120100_000103F.MP4", "rear=2023_0101_120100_000105PR.MP4",
-          "rear=2023_0101_120103_000104R.MP4"}},
+         {"front0+rear1", "front2", "rear3", "rear4"}},
         // 70mai keeps each camera in a folder of its own; B is the rear camera.
         {{"/c/70mai/Normal/Back/NO20220101-120000-000002B.MP4",
           "/c/70mai/Normal/Front/NO20220101-120000-000001F.MP4", "/c/DCIM/FILE0001.MOV"},
-         {"front=FILE0001.MOV",
-          "front=NO20220101-120000-000001F.MP4+rear=NO20220101-120000-000002B.MP4"}},
+         {"front1+rear0", "front2"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [files, expected] : cases) {
         QStringList recordings;
-        for (const RVVideoFilePtr& record : combine(c.files)) {
+        for (const RVVideoFilePtr& record : combine(files)) {
             QStringList views;
             for (const RVVideoView& view : record->views())
-                views.append(channelName(view.channel) + "=" + view.filePath.section('/', -1));
+                views.append(channelName(view.channel) +
+                             QString::number(std::find(files.begin(), files.end(), view.filePath) -
+                                             files.begin()));
             recordings.append(views.join('+'));
             EXPECT_EQ(record->filePath(), record->views().front().filePath);
         }
         recordings.sort();
-        EXPECT_EQ(recordings, c.recordings);
+        EXPECT_EQ(recordings, expected);
     }
 
     // A recording is locked when any view is; its mode comes from the name.
@@ -83,9 +71,9 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRule)
     }
     const RVVideoDataList tree =
         RVVideoList::groupVideoDatas(RVVideoList::wrapFilesWithVideoData(records));
-    EXPECT_EQ(names(tree, true), QStringList({"20170708_221449_NF.mp4+20170708_221549_NF.mp4+"
-                                              "20170708_221649_NF.mp4",
-                                              "20170708_221749_NR.mp4"}));
+    EXPECT_EQ(names(tree, true),
+              QStringList({"20170708_221449_NF.mp4+20170708_221549_NF.mp4+20170708_221649_NF.mp4",
+                           "20170708_221749_NR.mp4"}));
     EXPECT_FLOAT_EQ(tree[0]->duration(), 180.0f); // the front views' time line, not twice it
 }
 
@@ -93,23 +81,21 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
 {
     QTemporaryDir dir;
     const QString record = dir.path() + "/BlackVue/Record/20170708_";
-    const QByteArray rmc = "[1499552090960]$GPRMC,221450.00,A,5545.1234,N,03736.5678,E,10.0,90.0,"
-                           "080717,,,A*7A\n";
-    for (const char* name : {"221449_NF.mp4", "221449_NR.mp4", "223000_NF.mp4"})
-        makeClip(record + name, 2);
-    writeFile(record + "221449_N.gps", rmc);
-    writeFile(record + "221449_N.3gf", QByteArray(20, '\0'));
-    writeFile(record + "223000_N.gps", rmc);
+    const QByteArray rmc =
+        "[1499552090960]$GPRMC,221450.00,A,5545.1234,N,03736.5678,E,10.0,90.0,080717,,,A*7A\n";
     // Two Mini recordings whose numbers restarted in a new folder share one log.
     const QString first = dir.path() + "/DCIM/100MEDIA/AMBA0001.MP4";
     const QString second = dir.path() + "/DCIM/101MEDIA/AMBA0001.MP4";
     const QString log = dir.path() + "/gps/gps0001.log";
-    makeClip(first, 2);
-    makeClip(second, 2);
+    for (const QString& clip : {record + "221449_NF.mp4", record + "221449_NR.mp4",
+                                record + "223000_NF.mp4", first, second})
+        makeClip(clip, 2);
+    writeFile(record + "221449_N.gps", rmc);
+    writeFile(record + "221449_N.3gf", QByteArray(20, '\0'));
+    writeFile(record + "223000_N.gps", rmc);
     writeFile(log, "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n");
-
     const auto list = idleList(RVVideoList::defaultMetaDataSource(), dir.path());
-    const auto recording = [&](const QString& path) -> RVVideoDataPtr {
+    const auto recording = [&](const QString& path) {
         for (const RVVideoDataPtr& top : *list->videosData()) {
             for (const RVVideoDataPtr& leaf :
                  top->children().empty() ? RVVideoDataList{top} : top->children()) {
@@ -117,28 +103,31 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
                     return leaf;
             }
         }
-        return nullptr;
+        return RVVideoDataPtr();
     };
-    const RVVideoDataPtr both = recording(record + "221449_NF.mp4");
-    ASSERT_TRUE(both);
-    EXPECT_EQ(both->relatedFiles(),
+    const auto expectFiles = [&](std::initializer_list<const char*> names, bool locked,
+                                 bool present) {
+        for (const char* name : names) {
+            EXPECT_EQ(RVFileSystemUtil::isFileLocked(record + name), locked) << name;
+            EXPECT_EQ(QFile::exists(record + name), present) << name;
+        }
+    };
+    EXPECT_EQ(recording(record + "221449_NF.mp4")->relatedFiles(),
               QStringList({record + "221449_N.gps", record + "221449_N.3gf"}));
 
     // Lock takes both cameras' files and the shared side files; unlock gives them back.
-    ASSERT_TRUE(list->changeMutabilityOfVideoData(both, true));
-    for (const char* name : {"NF.mp4", "NR.mp4", "N.gps", "N.3gf"})
-        EXPECT_TRUE(RVFileSystemUtil::isFileLocked(record + "221449_" + name)) << name;
-    EXPECT_EQ(list->removeVideoDataAndFiles(both).keptLocked.size(), 1);
-    EXPECT_TRUE(QFile::exists(record + "221449_NR.mp4"));
+    ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(record + "221449_NF.mp4"), true));
+    expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps", "221449_N.3gf"}, true, true);
+    EXPECT_EQ(list->removeVideoDataAndFiles(recording(record + "221449_NF.mp4")).keptLocked.size(),
+              1);
+    expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps"}, true, true);
     ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(record + "221449_NF.mp4"), false));
-    EXPECT_FALSE(RVFileSystemUtil::isFileLocked(record + "221449_N.gps"));
+    expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps", "221449_N.3gf"}, false, true);
     list->waitForIdle();
-    const RVDeleteResult result =
-        list->removeVideoDataAndFiles(recording(record + "221449_NF.mp4"));
-    EXPECT_EQ(result.deleted, QStringList{record + "221449_NF.mp4"});
-    for (const char* name : {"NF.mp4", "NR.mp4", "N.gps", "N.3gf"})
-        EXPECT_FALSE(QFile::exists(record + "221449_" + name)) << name;
-    EXPECT_TRUE(QFile::exists(record + "223000_N.gps"));
+    EXPECT_EQ(list->removeVideoDataAndFiles(recording(record + "221449_NF.mp4")).deleted,
+              QStringList{record + "221449_NF.mp4"});
+    expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps", "221449_N.3gf"}, false, false);
+    expectFiles({"223000_N.gps"}, false, true);
 
     // The shared log stays while the other Mini recording (locked) remains, and goes with it.
     list->waitForIdle();
@@ -152,4 +141,58 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
     ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(second), false));
     list->removeVideoDataAndFiles(recording(second));
     EXPECT_FALSE(QFile::exists(log));
+}
+
+TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordingsAndBothCamerasShareTheTrack)
+{
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
+    QTemporaryDir dir;
+    const QString record = dir.path() + "/BlackVue/Record/";
+    // One pair of side files per minute, named without the channel letter of the front and
+    // rear videos. In the order a camera writes them, but the parking clip with an empty track
+    // last, so that its file date is the newest.
+    for (const auto& [stem, channels] : {std::pair{"20170708_221449_N", "FR"},
+                                         {"20170709_080018_N", "FR"},
+                                         {"20170709_084652_P", ""},
+                                         {"20170709_084737_E", ""},
+                                         {"20170709_085648_N", ""},
+                                         {"20170709_080522_P", ""}}) {
+        for (const QString& channel : *channels ? QStringList{"F", "R"} : QStringList{""})
+            makeClip(record + stem + channel + ".mp4", 2);
+        for (const char* extension : {".gps", ".3gf"})
+            ASSERT_TRUE(QFile::copy(RealData::path("blackvue-dr650s/") + stem + extension,
+                                    record + stem + extension));
+    }
+    const auto list = idleList(RVVideoList::defaultMetaDataSource(), dir.path());
+
+    const RVVideoDataList tree = *list->videosData();
+    ASSERT_EQ(names(tree), QStringList({"20170708_221449_NF.mp4", "20170709_080018_NF.mp4",
+                                        "20170709_084652_P-737_E", "20170709_085648_N.mp4",
+                                        "20170709_080522_P.mp4"}));
+    EXPECT_EQ(tree[0]->created(), at("2017-07-08T19:14:50"));
+    for (const RVVideoDataPtr& node : {tree[0], tree[1]}) {
+        ASSERT_EQ(node->files()[0]->views().size(), 2u);
+        EXPECT_EQ(node->files()[0]->views()[1].channel, RVChannel::Rear);
+        EXPECT_EQ(node->files()[0]->mode(), RVRecordingMode::Normal);
+        EXPECT_FALSE(node->gSensorData()->empty());
+    }
+    // A receiver without a fix: the first sentences have no time; the first that has counts.
+    ASSERT_FALSE(tree[1]->points()->front().time().isValid());
+    EXPECT_EQ(tree[1]->created(), at("2017-07-09T05:00:46"));
+    // The event clip begins with a stale fix, 6 s after the parking clip's start: one trip.
+    EXPECT_EQ(tree[2]->created(), at("2017-07-09T05:46:52"));
+    EXPECT_EQ(tree[2]->children()[1]->created(), at("2017-07-09T05:46:58"));
+    // An empty track is no BlackVue track: the clip keeps the date of its file.
+    EXPECT_GT(tree[4]->created(), at("2026-01-01T00:00:00"));
+    EXPECT_EQ(tree[4]->relatedFiles(), std::nullopt);
+
+    // Deleting the trip takes the side files with it.
+    list->removeVideoDataAndFiles(tree[2]);
+    for (const char* stem : {"20170709_084652_P", "20170709_084737_E"}) {
+        for (const char* extension : {".mp4", ".gps", ".3gf"})
+            EXPECT_FALSE(QFile::exists(record + stem + extension)) << stem << extension;
+    }
+    EXPECT_TRUE(QFile::exists(record + "20170709_085648_N.gps"));
+    list->waitForIdle();
+    EXPECT_EQ(list->videosData()->size(), 4u);
 }

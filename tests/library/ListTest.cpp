@@ -1,0 +1,321 @@
+// The library model: nodes, the 60-second rule, trip names, grouping before and after the
+// metadata scan, the trip time line, reading a node's series, and deleting recordings.
+#include "TestSupport.h"
+
+#include "library/RVFileSystemUtil.h"
+
+#include <cmath>
+
+namespace {
+
+// Files /card/F0.MOV, F1.MOV, ... of the given lengths as one trip.
+RVVideoDataPtr tripOf(std::initializer_list<float> durations)
+{
+    RVVideoDataList children;
+    RVVideoFileList files;
+    for (float seconds : durations) {
+        children.push_back(
+            single(QString("/card/F%1.MOV").arg(children.size()), seconds, "2015-01-01T10:00:00"));
+        files.push_back(children.back()->files()[0]);
+    }
+    return RVVideoData::create("trip", 0, children[0]->created(), files, children);
+}
+
+} // namespace
+
+TEST(VideoDataNode, OnlyTripsLinkChildrenAndTheLinkDoesNotOwn)
+{
+    const RVVideoDataPtr a = single("/c/A.MOV", 10, "2015-01-01T10:00:00");
+    const RVVideoDataPtr b = single("/c/B.MOV", 10, "2015-01-01T10:00:10");
+    // One file: the children argument is ignored.
+    EXPECT_TRUE(RVVideoData::create("A", 10, {}, a->files(), {b})->children().empty());
+    EXPECT_EQ(b->parent(), nullptr);
+    auto trip = RVVideoData::create("A-B", 20, {}, {a->files()[0], b->files()[0]}, {a, b});
+    EXPECT_EQ(a->parent(), trip);
+    EXPECT_EQ(trip->points(), nullptr); // not read yet is none, not empty
+    trip.reset();
+    EXPECT_EQ(a->parent(), nullptr);
+}
+
+TEST(TripGrouping, SixtySecondRuleBetweenNeighboursAndTripNames)
+{
+    const float unknown = std::nanf("");
+    // Per case: (length, start) per recording, the nodes' names, the first node's length.
+    const std::tuple<std::vector<std::pair<float, const char*>>, QStringList, float> cases[] = {
+        // Gap 0 s, then 59 s: one trip; exactly 60 s starts a new one.
+        {{{180, "10:00:00"}, {180, "10:03:00"}, {60, "10:06:59"}}, {"F1-3"}, 420},
+        {{{180, "10:00:00"}, {180, "10:03:00"}, {60, "10:07:00"}}, {"F1-2", "F3.MOV"}, 360},
+        // Starting 50 s before the previous one ends still joins; a trip grows without limit.
+        {{{180, "10:00:00"}, {180, "10:02:10"}}, {"F1-2"}, 360},
+        {{{60, "10:00:00"}, {60, "10:01:59"}, {60, "10:03:58"}}, {"F1-3"}, 180},
+        // An unknown length counts 0 and takes the latest known length (else the next one's).
+        {{{180, "10:00:00"}, {unknown, "10:03:00"}, {180, "10:06:00"}}, {"F1-3"}, 360},
+        {{{60, "10:00:00"}, {1, "10:01:00"}, {unknown, "10:01:01"}, {60, "10:02:02"}},
+         {"F1-3", "F4.MOV"},
+         61},
+        {{{unknown, "10:00:00"}, {60, "10:01:00"}}, {"F1-2"}, 60},
+        {{{unknown, "10:00:00"}, {60, "10:03:00"}}, {"F1.MOV", "F2.MOV"}, unknown},
+        {{}, {}, 0},
+    };
+    for (const auto& [recordings, expected, firstDuration] : cases) {
+        RVVideoDataList nodes;
+        for (const auto& [seconds, time] : recordings)
+            nodes.push_back(single(QString("/c/F%1.MOV").arg(nodes.size() + 1), seconds,
+                                   (QByteArray("2015-01-01T") + time).constData()));
+        const RVVideoDataList result = RVVideoList::groupVideoDatas(nodes);
+        EXPECT_EQ(names(result), expected);
+        EXPECT_TRUE(std::isnan(firstDuration) || result.empty() ||
+                    result[0]->duration() == firstDuration)
+            << expected.join(' ').toStdString();
+    }
+
+    const auto name = [](const QString& first, const QString& last) {
+        const char* t = "2015-01-01T10:00:00";
+        return RVVideoList::getVideoDataTripNameByFiles({single("/c/" + first, 60, t),
+                                                         single("/c/MID.MOV", 60, t),
+                                                         single("/c/" + last, 60, t)});
+    };
+    EXPECT_EQ(name("FILE0001.MOV", "FILE0005.MOV"), "FILE0001-5");
+    EXPECT_EQ(name("20150101_120000_F.MP4", "20150101_123000_F.MP4"), "20150101_120000_F-3000_F");
+    EXPECT_EQ(name("abc1.mov", "ABD2.mov"), "abc1-D2");
+    EXPECT_EQ(RVVideoList::getVideoDataTripNameByFiles({}), "");
+}
+
+TEST(TripGrouping, FileDatesFirstThenGpsTimesAfterTheScanAndColumnSorts)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/DCIM/100MEDIA/";
+    for (const char* name : {"A.MP4", "B.MP4", "C.MP4", "D.MP4", "E.MP4"})
+        makeClip(folder + name, 2);
+    // D has no metadata but was copied from a card with its modification time kept.
+    QFile d(folder + "D.MP4");
+    ASSERT_TRUE(d.open(QIODevice::ReadWrite) &&
+                d.setFileTime(at("2015-01-01T11:00:01.250").toDateTime(),
+                              QFileDevice::FileModificationTime));
+    // By track: A and B consecutive, C an hour later, E before A but its first fix has no time.
+    FakeMetaData meta;
+    meta.set(folder + "A.MP4", {"2015-01-01T10:00:00", "2015-01-01T10:00:01"});
+    meta.set(folder + "B.MP4", {"2015-01-01T10:00:02"});
+    meta.set(folder + "C.MP4", {"2015-01-01T11:00:00"});
+    meta.set(folder + "E.MP4", {"", "2015-01-01T09:00:00"});
+    std::pair<int, int> progress;
+    const auto list = idleList(meta.source(150));
+    QObject::connect(list.get(), &RVVideoList::metaScanProgress, [&](int done, int total) {
+        progress = {done, total};
+    });
+
+    list->addVideoFilesFrom(dir.path());
+    ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
+    // The scan takes at least 5 × 150 ms; this is the tree by file dates.
+    EXPECT_EQ(names(*list->videosData()).size(), 2);
+    EXPECT_EQ(names(*list->videosData())[0], "D.MP4");
+    list->waitForIdle();
+    const RVVideoDataList tree = *list->videosData();
+    EXPECT_EQ(progress, std::make_pair(5, 5));
+    EXPECT_EQ(names(tree, true), QStringList({"E.MP4", "A.MP4+B.MP4", "C.MP4+D.MP4"}));
+    EXPECT_EQ(names(tree), QStringList({"E.MP4", "A-B", "C-D"}));
+    EXPECT_EQ(tree[0]->created(), at("2015-01-01T09:00:00"));
+    EXPECT_EQ(tree[1]->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(tree[2]->children()[1]->created(), at("2015-01-01T11:00:01.250"));
+    EXPECT_FLOAT_EQ(tree[2]->duration(), 4.0f);
+    // The trip joins its children's series without another file read.
+    list->readGpsInfo(tree[1], false);
+    EXPECT_EQ(*meta.reads, 5);
+    EXPECT_EQ(tree[1]->points()->size(), 3u);
+
+    // A column sort lasts until the next regrouping, which sorts oldest first again.
+    list->sortVideoList({{RVSortKey::Field::Name, true}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"A-B", "C-D", "E.MP4"}));
+    list->sortVideoList({{RVSortKey::Field::Created, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"C-D", "A-B", "E.MP4"}));
+    // Equal lengths fall through to the second key.
+    list->sortVideoList({{RVSortKey::Field::Duration, true}, {RVSortKey::Field::Name, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"E.MP4", "C-D", "A-B"}));
+    list->removeVideoData(list->videosData()->front());
+    list->waitForIdle();
+    EXPECT_EQ(names(*list->videosData()), QStringList({"A-B", "C-D"}));
+}
+
+TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
+{
+    auto list = idleList({});
+    EXPECT_FALSE(list->getPathToVideoByTimeOffset(10, true)); // nothing playing
+    list->openVideoData(RVVideoData::create("empty", 0, {}, {}, {}));
+    EXPECT_FALSE(list->getPathToVideoByTimeOffset(0, true));
+    // Trip time -> file and its start on the trip's time line.
+    const auto expectSeek = [&](std::initializer_list<std::tuple<double, int, double>> cases) {
+        for (const auto& [time, file, offset] : cases) {
+            const auto result = list->getPathToVideoByTimeOffset(time, false);
+            ASSERT_TRUE(result) << time;
+            EXPECT_EQ(result->path, QString("/card/F%1.MOV").arg(file)) << time;
+            EXPECT_DOUBLE_EQ(result->offsetInFile, offset) << time;
+            EXPECT_EQ(result->newPath.has_value(), file != list->playingFileInVideoIndex()) << time;
+        }
+    };
+    EXPECT_EQ(list->openVideoData(tripOf({60, 60, 30})), "/card/F0.MOV");
+    // The end of a file belongs to it; before the start is the first file, past the end the last.
+    expectSeek({{60, 0, 0}, {60.5, 1, 60}, {200, 2, 120}, {-5, 0, 0}, {120.001, 2, 120}});
+    EXPECT_EQ(list->playingFileInVideoIndex(), 0);
+    // Rewinding moves the playing file.
+    EXPECT_EQ(list->getPathToVideoByTimeOffset(90, true)->newPath, "/card/F1.MOV");
+    expectSeek({{100, 1, 60}});
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
+
+    // The next file runs off the end; lengths are added as doubles.
+    list->openVideoData(tripOf({60, 60.5f, 30}));
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 0);
+    EXPECT_EQ(list->getNextFilePath(), "/card/F1.MOV");
+    EXPECT_EQ(list->getNextFilePath(), "/card/F2.MOV");
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 120.5);
+    EXPECT_FALSE(list->getNextFilePath());
+    EXPECT_FALSE(list->getNextFilePath());
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 150.5);
+    EXPECT_EQ(list->playingFileInVideoIndex(), 4);
+
+    // A recording of unknown length takes no time and is never chosen.
+    list->openVideoData(tripOf({60, std::nanf(""), 30}));
+    expectSeek({{60, 0, 0}, {60.5, 2, 60}, {75, 2, 60}});
+    list->setPlayingFileInVideoIndex(2);
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
+    // Opening starts over; a single recording has no next file.
+    const RVVideoDataPtr lone = single("/card/L.MOV", 10, "2015-01-01T10:00:00");
+    EXPECT_EQ(list->openVideoData(lone), "/card/L.MOV");
+    EXPECT_EQ(list->playingVideo(), lone);
+    EXPECT_FALSE(list->getNextFilePath());
+}
+
+TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThread)
+{
+    FakeMetaData meta;
+    meta.set("/c/GPS.MOV", {"2015-01-01T10:00:00", "2015-01-01T10:00:01"}, {"/c/G"});
+    (*meta.table)["/c/GPS.MOV"].cameraModel = "DR900S-2CH";
+    meta.set("/c/NOFIX.MOV", {"", ""});
+    meta.set("/c/EMPTY.MOV", {});
+    meta.set("/card/F0.MOV", {"2015-01-01T10:00:00", "2015-01-01T10:00:01"});
+    meta.set("/card/F1.MOV", {"2015-01-01T10:01:00"});
+    meta.set("/card/F2.MOV", {"2015-01-01T10:02:00", "2015-01-01T10:02:01", "2015-01-01T10:02:02"});
+    auto list = idleList(meta.source());
+    QThread* signalThread = nullptr;
+    int signals = 0;
+    QObject::connect(list.get(), &RVVideoList::metaInfoUpdated, [&] {
+        signalThread = QThread::currentThread();
+        ++signals;
+    });
+    const auto read = [&](const char* path) {
+        const RVVideoDataPtr node = single(path, 60, "2020-05-05T05:05:05");
+        list->readGpsInfo(node, false);
+        return node;
+    };
+
+    const RVVideoDataPtr gps = read("/c/GPS.MOV");
+    EXPECT_EQ(gps->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(gps->files()[0]->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(gps->gSensorData()->size(), 2u);
+    EXPECT_EQ(gps->relatedFiles(), QStringList{"/c/G"});
+    EXPECT_EQ(gps->cameraModel(), "DR900S-2CH");
+    // No timed point, no points or no metadata: the file date stays; the series are read.
+    for (const auto& [path, points] :
+         {std::pair{"/c/NOFIX.MOV", 2u}, {"/c/EMPTY.MOV", 0u}, {"/c/NONE.MOV", 0u}}) {
+        const RVVideoDataPtr node = read(path);
+        EXPECT_EQ(node->created(), at("2020-05-05T05:05:05")) << path;
+        ASSERT_TRUE(node->points() && node->gSensorData() && node->velocityData()) << path;
+        EXPECT_EQ(node->points()->size(), points) << path;
+    }
+    EXPECT_FALSE(read("/c/NONE.MOV")->relatedFiles());
+    list->readGpsInfo(gps, false); // a node is read once
+    EXPECT_EQ(*meta.reads, 5);
+    EXPECT_EQ(signals, 0);
+
+    // One child read before, the others not: the trip reads what is missing.
+    const RVVideoDataPtr trip = tripOf({60, 60, 30});
+    list->readGpsInfo(trip->children()[1], false);
+    list->readGpsInfoInBackground(trip);
+    ASSERT_TRUE(waitFor([&] { return signals == 1; }));
+    EXPECT_EQ(signalThread, list->thread());
+    const RVSeries series = list->publishedSeries();
+    EXPECT_EQ(series.points, trip->points()); // the node's own series, no copy
+    ASSERT_EQ(series.points->size(), 6u);
+    EXPECT_EQ(series.gSensorData->size(), 6u);
+    EXPECT_EQ(series.velocityData->size(), 6u);
+    // Plain concatenation in child order; the trip takes its first file's date.
+    EXPECT_EQ((*series.points)[2].time(), at("2015-01-01T10:01:00"));
+    EXPECT_EQ((*series.points)[5].time(), at("2015-01-01T10:02:02"));
+    EXPECT_EQ(trip->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(*meta.reads, 8);
+    // Another node publishes its own; selecting the trip again republishes without a read.
+    list->readGpsInfo(single("/card/F2.MOV", 30, "2015-01-01T10:00:00"), true);
+    ASSERT_TRUE(waitFor([&] { return signals == 2; }));
+    EXPECT_EQ(list->points()->size(), 3u);
+    list->readGpsInfoInBackground(trip);
+    ASSERT_TRUE(waitFor([&] { return signals == 3; }));
+    EXPECT_EQ(list->points(), trip->points());
+    EXPECT_EQ(*meta.reads, 9);
+}
+
+TEST(DeleteCommand, CompanionsGoLockedFilesStayAndTripsAreRegrouped)
+{
+    // Clips below DCIM/, each with two companion files; A to D 2 s apart, E two hours later.
+    QTemporaryDir dir;
+    const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
+    FakeMetaData meta;
+    for (const auto& [name, time] : {std::pair{"A.MP4", "10:00:00"},
+                                     {"B.MP4", "10:00:02"},
+                                     {"C.MP4", "10:00:04"},
+                                     {"D.MP4", "10:00:06"},
+                                     {"E.MP4", "12:00:00"},
+                                     {"F.MP4", "14:00:00"}}) {
+        makeClip(path(name), 2);
+        const QStringList companions = {path(name) + ".gps", path(name) + ".3gf"};
+        for (const QString& companion : companions)
+            writeFile(companion, "side data");
+        meta.set(path(name), {(QByteArray("2015-01-01T") + time).constData()}, companions);
+    }
+    const auto expectOnDisk = [&](std::initializer_list<const char*> names, bool present) {
+        for (const char* name : names)
+            EXPECT_EQ(QFile::exists(path(name)), present) << name;
+    };
+    // F is deleted before the scan has read it: its companions are found all the same.
+    const auto list = idleList(meta.source(100));
+    list->addVideoFilesFrom(path("F.MP4"));
+    ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
+    list->removeVideoDataAndFiles(list->videosData()->front());
+    expectOnDisk({"F.MP4", "F.MP4.gps", "F.MP4.3gf"}, false);
+    list->waitForIdle();
+    EXPECT_TRUE(list->videosData()->empty() && list->videoFiles().empty());
+
+    list->addVideoFilesFrom(dir.path());
+    list->waitForIdle();
+    ASSERT_EQ(names(*list->videosData()), QStringList({"A-D", "E.MP4"}));
+    // A single recording leaves the top level at once, without regrouping.
+    RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->back());
+    EXPECT_EQ(result.deleted, QStringList{path("E.MP4")});
+    EXPECT_TRUE(result.keptLocked.isEmpty() && result.failed.isEmpty());
+    expectOnDisk({"E.MP4", "E.MP4.gps", "E.MP4.3gf"}, false);
+    EXPECT_EQ(names(*list->videosData()), QStringList{"A-D"});
+
+    // B is locked through the program; D was locked on the card behind its back.
+    const RVVideoDataPtr trip = list->videosData()->front();
+    ASSERT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->children()[1]->files(), true));
+    ASSERT_TRUE(RVFileSystemUtil::changeMutabilityOfFile(path("D.MP4"), true));
+    result = list->removeVideoDataAndFiles(trip);
+    EXPECT_EQ(result.deleted, QStringList({path("A.MP4"), path("C.MP4")}));
+    EXPECT_EQ(result.keptLocked, QStringList({path("B.MP4"), path("D.MP4")}));
+    EXPECT_TRUE(result.failed.isEmpty());
+    expectOnDisk({"A.MP4", "A.MP4.gps", "C.MP4", "C.MP4.3gf"}, false);
+    expectOnDisk({"B.MP4", "B.MP4.gps", "B.MP4.3gf", "D.MP4", "D.MP4.gps"}, true);
+    EXPECT_TRUE(trip->files()[3]->locked());
+    list->waitForIdle();
+    // B and D are 4 s apart, each 2 s long: still a trip.
+    ASSERT_EQ(names(*list->videosData(), true), QStringList{"B.MP4+D.MP4"});
+    EXPECT_EQ(list->videosData()->front()->lockState(), RVLockState::Locked);
+
+    // Inside a trip the rest is regrouped: B falls apart into a single recording.
+    ASSERT_TRUE(list->changeMutabilityOfVideoData(list->videosData()->front(), false));
+    list->removeVideoDataAndFiles(list->videosData()->front()->children()[1]);
+    list->waitForIdle();
+    expectOnDisk({"D.MP4", "D.MP4.gps"}, false);
+    expectOnDisk({"B.MP4.gps"}, true);
+    ASSERT_EQ(names(*list->videosData()), QStringList{"B.MP4"});
+    EXPECT_EQ(list->videosData()->front()->parent(), nullptr);
+    EXPECT_EQ(list->videoFiles().size(), 1u);
+}
