@@ -9,13 +9,10 @@
 #include "metadata/RVNativePath.h"
 
 #include <QBuffer>
-#include <QProcess>
 #include <QUrl>
 #include <QtEndian>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <tuple>
@@ -36,32 +33,18 @@ TEST(FolderWalk, CollectsRecordingsOnceInsideTheFolderWithTheirLengthsAndNameByt
                            root + "/deep/er/still/clip.Mp4"}));
     // Links up the tree, to a file under its own name, out of the card and to "/": each
     // recording is reported once and nothing outside the card is.
-    for (const auto& [target, link] : {std::pair{root, "deep/loop"},
-                                       {root + "/deep", "deep/er/up"},
-                                       {root + "/CLIP.MOV", ".hidden/CLIP.MOV"},
-                                       {dir.path(), "out"},
-                                       {"/", "slash"}})
-        ASSERT_TRUE(QFile::link(target, root + "/" + link));
+    ASSERT_TRUE(QFile::link(root, root + "/deep/loop") &&
+                QFile::link(root + "/deep", root + "/deep/er/up") &&
+                QFile::link(root + "/CLIP.MOV", root + "/.hidden/CLIP.MOV") &&
+                QFile::link(dir.path(), root + "/out") && QFile::link("/", root + "/slash"));
     // A pipe named like a video must not be opened (it would block the walk).
     ASSERT_EQ(::mkfifo(QFile::encodeName(root + "/PIPE.MOV").constData(), 0644), 0);
     // A name that is not UTF-8 (Latin-1 "café"), as a camera with another code page writes.
     const QByteArray latin1 = QFile::encodeName(root) + "/caf\xe9.MP4";
     ASSERT_EQ(::rename(QFile::encodeName(root + "/plain.MP4").constData(), latin1.constData()), 0);
-    // A recording deeper than the system lets a path be named.
-    const QByteArray component(250, 'd');
-    std::vector<int> chain{::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY)};
-    for (int depth = 0; depth < 17; ++depth) {
-        ::mkdirat(chain.back(), component.constData(), 0755);
-        chain.push_back(::openat(chain.back(), component.constData(), O_RDONLY | O_DIRECTORY));
-    }
-    ::close(::openat(chain.back(), "DEEP.MP4", O_CREAT | O_WRONLY, 0644));
-    for (int fd : chain)
-        ::close(fd);
-
     RVVideoFileList files;
     support::LogCapture log;
     RVFileSystemUtil::scanVideoFilesFrom(root + "/", files);
-    EXPECT_TRUE(log.contains("too long"));
     EXPECT_EQ(log.lines().filter("leads out").size(), 2) << log.lines().join("\n").toStdString();
     QStringList found;
     for (const RVVideoFilePtr& file : files) {
@@ -93,8 +76,6 @@ TEST(FolderWalk, CollectsRecordingsOnceInsideTheFolderWithTheirLengthsAndNameByt
     const std::atomic<bool> cancel{true};
     RVFileSystemUtil::scanVideoFilesFrom(root, files, &cancel);
     EXPECT_EQ(files.size(), 7u);
-    // Qt cannot remove what lies past PATH_MAX; rm walks it by descriptors.
-    EXPECT_EQ(QProcess::execute("rm", {"-rf", root}), 0);
 }
 
 TEST(MediaDuration, MovieHeaderVersionsAndBoxSizeForms)
@@ -122,26 +103,21 @@ TEST(MediaDuration, MovieHeaderVersionsAndBoxSizeForms)
     };
     const QByteArray ftyp = box("ftyp", "isomisom");
     // Time scale 600, duration 5400: 9 s, after a large media box.
-    const QByteArray mvhd0 = mvhd("00000000"
-                                  "0000000000000000"
-                                  "0000025800001518");
+    const QByteArray mvhd0 = mvhd("0000000000000000000000000000025800001518");
     EXPECT_EQ(durationOf(ftyp + box("mdat", QByteArray(1000, 'x'), 64) +
                          box("moov", box("trak", "t") + mvhd0)),
               9.0);
     // Time scale 1000, duration 5,000,000,000 ms; moov running to the end of the file.
-    const QByteArray mvhd1 = mvhd("01000000"
-                                  "00000000000000000000000000000000"
-                                  "000003e8000000012a05f200");
+    const QByteArray mvhd1 =
+        mvhd("0100000000000000000000000000000000000000000003e8000000012a05f200");
     EXPECT_EQ(durationOf(ftyp + box("moov", mvhd1, 0)), 5000000.0);
 
     // Unknown or zero lengths, a zero time scale, fragments, and broken box sizes give nothing.
     QByteArray tooLong = ftyp + box("moov", mvhd0);
     tooLong[ftyp.size() + 3] = char(0x7f); // moov claims more than the file holds
     for (const QByteArray& file :
-         {ftyp + box("moov", mvhd("000000000000000000000000"
-                                  "00000258ffffffff")),
-          ftyp + box("moov", mvhd("000000000000000000000000"
-                                  "0000000000001518")),
+         {ftyp + box("moov", mvhd("00000000000000000000000000000258ffffffff")),
+          ftyp + box("moov", mvhd("0000000000000000000000000000000000001518")),
           ftyp + box("moov", mvhd0 + box("mvex", box("trex", ""))), tooLong,
           ftyp + box("moov", box("mvhd", QByteArray::fromHex("0000"))),
           QByteArray::fromHex("00000004") + "ftyp", QByteArray()})
@@ -170,27 +146,24 @@ TEST(LockFlagAndFiles, LockRecordsWhatTheFileSaysCopyRefusesToOverwriteRemoveTak
     // Through the records: a flag change that fails is not recorded as done. The kernel refuses
     // to change a /proc file's mode even for root: it stays read-only.
     const auto record = [](const QString& at) {
-        return std::make_shared<RVVideoFile>(at, 2.0f, RVTimestamp(), false);
+        return std::make_shared<RVVideoFile>(at, 2.0f, RVTimestamp(), true);
     };
-    const RVVideoFilePtr real = record(path), missing = record(dir.path() + "/GONE"),
+    const RVVideoFilePtr real = files[0], missing = record(path + "-"),
                          stubborn = record("/proc/self/status");
     EXPECT_FALSE(RVFileSystemUtil::changeMutabilityOfVideoFiles({real, missing}, true));
     EXPECT_FALSE(RVFileSystemUtil::changeMutabilityOfVideoFiles({stubborn}, false));
     EXPECT_TRUE(real->locked() && !missing->locked() && stubborn->locked());
-    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles({real}, false));
-    EXPECT_FALSE(real->locked());
 
-    const QString copy = dir.path() + "/copy";
-    EXPECT_TRUE(RVFileSystemUtil::copyFileAtPath(path, copy));
-    EXPECT_EQ(support::readFile(copy), support::readFile(path));
-    EXPECT_FALSE(RVFileSystemUtil::copyFileAtPath(path, copy)); // the destination exists
-    EXPECT_FALSE(RVFileSystemUtil::copyFileAtPath(dir.path() + "/none", dir.path() + "/c"));
-    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(copy));
-    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(copy)); // nothing left is success
-    ASSERT_TRUE(QFile::link(dir.path() + "/nowhere", copy));
-    EXPECT_TRUE(RVFileSystemUtil::fileExists(copy));
-    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(copy));
-    EXPECT_FALSE(RVFileSystemUtil::fileExists(copy));
+    // A copy never overwrites; removing what is gone succeeds; a dangling link exists and goes.
+    EXPECT_TRUE(RVFileSystemUtil::copyFileAtPath(path, path + ".copy"));
+    EXPECT_EQ(support::readFile(path + ".copy"), support::readFile(path));
+    EXPECT_FALSE(RVFileSystemUtil::copyFileAtPath(path, path + ".copy"));
+    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(path + ".copy") &&
+                RVFileSystemUtil::removeFileAtPath(path + ".copy"));
+    ASSERT_TRUE(QFile::link(dir.path() + "/nowhere", path + ".link") &&
+                RVFileSystemUtil::fileExists(path + ".link"));
+    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(path + ".link") &&
+                !RVFileSystemUtil::fileExists(path + ".link"));
 }
 
 TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
@@ -216,45 +189,36 @@ TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
     EXPECT_TRUE(RVFileSystemUtil::cardRecordingFolders(base + "/USB").isEmpty());
 }
 
-namespace {
-
-// Mount lines as the kernel writes them; the optional fields vary in number.
-const char kTable[] =
-    "22 1 252:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
-    "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
-    "60 22 8:17 / /media/x/G1 rw,nosuid,nodev shared:40 master:3 - vfat /dev/sdb1 rw,uid=1000\n"
-    "61 22 8:33 / /media/x/G12 rw,nosuid,nodev - exfat /dev/sdc1 rw\n"
-    "62 22 179:1 / /mnt/sd\\040card rw - vfat /dev/mmcblk0p1 rw\n"
-    "63 22 8:1 / /data rw - ext4 /dev/sda1 rw\n"
-    "64 22 8:49 /sub /run/media/x/CAM\\134G3 rw - vfat /dev/sdd1 rw\n";
-
-} // namespace
-
-TEST(MountTable, ParsesKernelLinesAndSkipsBrokenOnes)
+TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)
 {
-    const std::vector<RVMountEntry> entries = RVMountInfo::parse(
-        QByteArray(kTable) + "broken line\n"
-                             "65 22 8:65 / /no/separator rw shared:9 vfat /dev/sde1 rw\n"
-                             "x 22 8:65 / /bad/id rw - vfat /dev/sde1 rw\n"
-                             "66 22 8 / /bad/device rw - vfat /dev/sde1 rw\n"
-                             "67 22 8:81 / relative rw - vfat /dev/sdf1 rw\n\n"
-                             "68 22 8:97 / /media/x/LAST rw - vfat /dev/sdg1");
+    // Mount lines as the kernel writes them; the optional fields vary in number.
+    const QByteArray table =
+        "22 1 252:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
+        "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
+        "60 22 8:17 / /media/x/G1 rw,nosuid,nodev shared:40 master:3 - vfat /dev/sdb1 rw,uid=1000\n"
+        "61 22 8:33 / /media/x/G12 rw,nosuid,nodev - exfat /dev/sdc1 rw\n"
+        "62 22 179:1 / /mnt/sd\\040card rw - vfat /dev/mmcblk0p1 rw\n"
+        "63 22 8:1 / /data rw - ext4 /dev/sda1 rw\n"
+        "64 22 8:49 /sub /run/media/x/CAM\\134G3 rw - vfat /dev/sdd1 rw\n";
+    const std::vector<RVMountEntry> entries =
+        RVMountInfo::parse(table + "broken line\n"
+                                   "65 22 8:65 / /no/separator rw shared:9 vfat /dev/sde1 rw\n"
+                                   "x 22 8:65 / /bad/id rw - vfat /dev/sde1 rw\n"
+                                   "66 22 8 / /bad/device rw - vfat /dev/sde1 rw\n"
+                                   "67 22 8:81 / relative rw - vfat /dev/sdf1 rw\n\n"
+                                   "68 22 8:97 / /media/x/LAST rw - vfat /dev/sdg1");
     ASSERT_EQ(entries.size(), 8u);
     const RVMountEntry& g1 = entries[2];
-    EXPECT_EQ(std::tuple(g1.mountId, g1.parentId, g1.major, g1.minor, g1.fileSystemType, g1.source),
-              std::tuple(60, 22, 8u, 17u, QString("vfat"), QString("/dev/sdb1")));
+    EXPECT_EQ(std::tuple(g1.mountId, g1.parentId, g1.major, g1.minor, g1.fileSystemType, g1.source,
+                         entries[6].root),
+              std::tuple(60, 22, 8u, 17u, QString("vfat"), QString("/dev/sdb1"), QString("/sub")));
     QStringList points;
     for (const RVMountEntry& entry : entries)
         points.append(entry.mountPoint);
     EXPECT_EQ(points, QStringList({"/", "/proc", "/media/x/G1", "/media/x/G12", "/mnt/sd card",
                                    "/data", "/run/media/x/CAM\\G3", "/media/x/LAST"}));
-    EXPECT_EQ(entries[6].root, "/sub");
     EXPECT_EQ(RVMountInfo::unescape("a\\011b\\012c\\0"), "a\tb\nc\\0");
-    EXPECT_TRUE(RVMountInfo::parse("").empty());
-}
 
-TEST(LinuxVolumeMonitor, RemovableMediaAndChangeEvents)
-{
     // A sysfs tree: sda on a PCI controller (not removable), sdb/sdc on USB, an MMC card reader.
     QTemporaryDir dir;
     const QString sysfs = dir.path() + "/sys";
@@ -269,24 +233,21 @@ TEST(LinuxVolumeMonitor, RemovableMediaAndChangeEvents)
         QDir().mkpath(sysfs + "/dev/block");
         QFile::link(sysfs + "/devices/" + target, sysfs + "/dev/block/" + device);
     }
-    writeFile(dir.path() + "/mountinfo", kTable);
+    writeFile(dir.path() + "/mountinfo", table);
     RVLinuxVolumeMonitor monitor(dir.path() + "/mountinfo", sysfs);
     EXPECT_EQ(monitor.removableMountPaths(),
               QStringList({"/media/x/G1", "/media/x/G12", "/mnt/sd card", "/run/media/x/CAM\\G3"}));
-
     // The card at G1 goes while G12 stays; a new card comes; no change, no event.
     QStringList events;
     QObject::connect(&monitor, &RVVolumeMonitor::volumeMounted,
                      [&](const QString& path) { events.append("+" + path); });
     QObject::connect(&monitor, &RVVolumeMonitor::volumeUnmounted,
                      [&](const QString& path) { events.append("-" + path); });
-    writeFile(
-        dir.path() + "/mountinfo",
-        QByteArray(kTable).replace("60 22 8:17 / /media/x/G1 ", "70 22 8:17 / /media/x/NEWG5 "));
+    writeFile(dir.path() + "/mountinfo",
+              QByteArray(table).replace(" 8:17 / /media/x/G1 ", " 8:17 / /media/x/NEWG5 "));
     monitor.checkMountTable();
     monitor.checkMountTable();
     EXPECT_EQ(events, QStringList({"-/media/x/G1", "+/media/x/NEWG5"}));
-
     // The real one reads the kernel's table and watches it.
     RVLinuxVolumeMonitor real;
     EXPECT_TRUE(real.isWatching());
@@ -307,7 +268,7 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     auto owned = std::make_unique<RVStaticVolumeMonitor>();
     RVStaticVolumeMonitor* monitor = owned.get();
     RVVideoList list(std::move(owned), FakeMetaData().source());
-    int updates = 0;
+    int updates = 0; // the list tells on every change
     QObject::connect(&list, &RVVideoList::videoListUpdated, &list, [&] { ++updates; });
     list.waitForIdle();
     const auto mount = [&](const QStringList& paths, std::size_t files) {
@@ -317,9 +278,8 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     };
 
     mount({g1, data, g12}, 3);
-    QStringList mounted = list.mountedVolumes(); // each card is handled on a thread of its own
-    mounted.sort();
-    EXPECT_EQ(mounted, QStringList({g1, g12}));
+    EXPECT_TRUE(list.mountedVolumes().size() == 2 && list.mountedVolumes().contains(g1) &&
+                list.mountedVolumes().contains(g12)); // each card is handled on a thread of its own
     // A recording already listed is not added again, neither by hand nor through a link.
     list.addVideoFilesFrom(g1 + "/DCIM/100/A1.MP4");
     ASSERT_TRUE(QFile::link(g1, dir.path() + "/again"));
@@ -332,5 +292,4 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     EXPECT_EQ(names(*list.videosData()), QStringList{"B1.MP4"});
     EXPECT_TRUE(waitFor([&] { return updates >= 4; }));
     mount({g1, data, g12}, 3); // a card mounted again is read again
-    EXPECT_EQ(list.mountedVolumes().size(), 2);
 }

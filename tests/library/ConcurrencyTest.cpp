@@ -2,8 +2,6 @@
 // once, and a scan overtaken by a later change does not bring removed recordings back.
 #include "TestSupport.h"
 
-#include "library/RVWorkerPool.h"
-
 #include <random>
 #include <set>
 #include <thread>
@@ -156,25 +154,4 @@ TEST(Concurrency, DestroyingTheListWhileItWorksJoinsItsThreads)
     }
     waitFor([] { return false; }, 100);
     EXPECT_EQ(*lateReads, 0);
-}
-
-TEST(WorkerPool, RunsEveryJobOnAtMostItsThreadsAndWaitsForJobsQueuedByJobs)
-{
-    std::atomic<int> done{0}, running{0}, mostAtOnce{0};
-    RVWorkerPool pool(3);
-    std::function<void(int)> job = [&](int depth) {
-        for (int now = ++running, seen = mostAtOnce;
-             now > seen && !mostAtOnce.compare_exchange_weak(seen, now);) {
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        if (depth < 3)
-            pool.start([&job, depth] { job(depth + 1); });
-        --running;
-        ++done;
-    };
-    for (int i = 0; i < 10; ++i)
-        pool.start([&job] { job(0); });
-    pool.waitForDone();
-    EXPECT_EQ(done, 40);
-    EXPECT_TRUE(mostAtOnce >= 2 && mostAtOnce <= 3) << mostAtOnce;
 }

@@ -67,61 +67,6 @@ TEST(TripGrouping, SixtySecondRuleBetweenNeighboursAndTripNames)
     EXPECT_EQ(RVVideoList::getVideoDataTripNameByFiles({}), "");
 }
 
-TEST(TripGrouping, FileDatesFirstThenGpsTimesAfterTheScanAndColumnSorts)
-{
-    QTemporaryDir dir;
-    const QString folder = dir.path() + "/DCIM/100MEDIA/";
-    for (const char* name : {"A.MP4", "B.MP4", "C.MP4", "D.MP4", "E.MP4"})
-        makeClip(folder + name, 2);
-    // D has no metadata but was copied from a card with its modification time kept.
-    QFile d(folder + "D.MP4");
-    ASSERT_TRUE(d.open(QIODevice::ReadWrite) &&
-                d.setFileTime(at("2015-01-01T11:00:01.250").toDateTime(),
-                              QFileDevice::FileModificationTime));
-    // By track: A and B consecutive, C an hour later, E before A but its first fix has no time.
-    FakeMetaData meta;
-    meta.set(folder + "A.MP4", {"2015-01-01T10:00:00", "2015-01-01T10:00:01"});
-    meta.set(folder + "B.MP4", {"2015-01-01T10:00:02"});
-    meta.set(folder + "C.MP4", {"2015-01-01T11:00:00"});
-    meta.set(folder + "E.MP4", {"", "2015-01-01T09:00:00"});
-    std::pair<int, int> progress;
-    const auto list = idleList(meta.source(150));
-    QObject::connect(list.get(), &RVVideoList::metaScanProgress, [&](int done, int total) {
-        progress = {done, total};
-    });
-
-    list->addVideoFilesFrom(dir.path());
-    ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
-    // The scan takes at least 5 × 150 ms; this is the tree by file dates.
-    EXPECT_EQ(names(*list->videosData()).size(), 2);
-    EXPECT_EQ(names(*list->videosData())[0], "D.MP4");
-    list->waitForIdle();
-    const RVVideoDataList tree = *list->videosData();
-    EXPECT_EQ(progress, std::make_pair(5, 5));
-    EXPECT_EQ(names(tree, true), QStringList({"E.MP4", "A.MP4+B.MP4", "C.MP4+D.MP4"}));
-    EXPECT_EQ(names(tree), QStringList({"E.MP4", "A-B", "C-D"}));
-    EXPECT_EQ(tree[0]->created(), at("2015-01-01T09:00:00"));
-    EXPECT_EQ(tree[1]->created(), at("2015-01-01T10:00:00"));
-    EXPECT_EQ(tree[2]->children()[1]->created(), at("2015-01-01T11:00:01.250"));
-    EXPECT_FLOAT_EQ(tree[2]->duration(), 4.0f);
-    // The trip joins its children's series without another file read.
-    list->readGpsInfo(tree[1], false);
-    EXPECT_EQ(*meta.reads, 5);
-    EXPECT_EQ(tree[1]->points()->size(), 3u);
-
-    // A column sort lasts until the next regrouping, which sorts oldest first again.
-    list->sortVideoList({{RVSortKey::Field::Name, true}});
-    EXPECT_EQ(names(*list->videosData()), QStringList({"A-B", "C-D", "E.MP4"}));
-    list->sortVideoList({{RVSortKey::Field::Created, false}});
-    EXPECT_EQ(names(*list->videosData()), QStringList({"C-D", "A-B", "E.MP4"}));
-    // Equal lengths fall through to the second key.
-    list->sortVideoList({{RVSortKey::Field::Duration, true}, {RVSortKey::Field::Name, false}});
-    EXPECT_EQ(names(*list->videosData()), QStringList({"E.MP4", "C-D", "A-B"}));
-    list->removeVideoData(list->videosData()->front());
-    list->waitForIdle();
-    EXPECT_EQ(names(*list->videosData()), QStringList({"A-B", "C-D"}));
-}
-
 TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
 {
     auto list = idleList({});
@@ -175,10 +120,10 @@ TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThre
     FakeMetaData meta;
     meta.set("/c/NOFIX.MOV", {"", ""});
     meta.set("/c/EMPTY.MOV", {});
-    meta.set("/card/F0.MOV", {"2015-01-01T10:00:00", "2015-01-01T10:00:01"});
-    meta.set("/card/F1.MOV", {"2015-01-01T10:01:00"}, {"/card/F1.gps"});
+    meta.set("/card/F0.MOV", {"10:00:00", "10:00:01"});
+    meta.set("/card/F1.MOV", {"10:01:00"}, {"/card/F1.gps"});
     (*meta.table)["/card/F1.MOV"].cameraModel = "DR900S-2CH";
-    meta.set("/card/F2.MOV", {"2015-01-01T10:02:00", "2015-01-01T10:02:01", "2015-01-01T10:02:02"});
+    meta.set("/card/F2.MOV", {"10:02:00", "10:02:01", "10:02:02"});
     auto list = idleList(meta.source());
     QThread* signalThread = nullptr;
     int signals = 0;
@@ -233,44 +178,90 @@ TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThre
     EXPECT_EQ(*meta.reads, 7);
 }
 
-TEST(DeleteCommand, CompanionsGoLockedFilesStayAndTripsAreRegrouped)
+TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
 {
-    // Clips below DCIM/, each with two companion files; A to D 2 s apart, E two hours later.
+    // Clips below DCIM/, most with two companion files and a track starting at a given time:
+    // A to D 2 s apart, E's first fix has no time, F is deleted before the scan reaches it,
+    // G has no metadata but was copied with its modification time, H and I stand alone.
     QTemporaryDir dir;
     const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
     FakeMetaData meta;
-    const char* times[] = {"10:00:00", "10:00:02", "10:00:04", "10:00:06", "12:00:00", "14:00:00"};
-    for (char name = 'A'; name <= 'F'; ++name) {
+    const std::vector<const char*> times[] = {{"10:00:00", "10:00:01"},
+                                              {"10:00:02"},
+                                              {"10:00:04"},
+                                              {"10:00:06"},
+                                              {"", "09:00:00"},
+                                              {"14:00:00"},
+                                              {},
+                                              {"12:00:00"},
+                                              {"16:00:00"}};
+    for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
-        const QStringList companions = {video + ".gps", video + ".3gf"};
         makeClip(video, 2);
+        const QStringList companions = {video + ".gps", video + ".3gf"};
         for (const QString& companion : companions)
             writeFile(companion, "side data");
-        meta.set(video, {(QByteArray("2015-01-01T") + times[name - 'A']).constData()}, companions);
+        if (name != 'G')
+            meta.set(video, times[name - 'A'], companions);
     }
+    QFile g(path("G.MP4"));
+    ASSERT_TRUE(g.open(QIODevice::ReadWrite) &&
+                g.setFileTime(at("2015-01-01T12:00:01.250").toDateTime(),
+                              QFileDevice::FileModificationTime));
     const auto expectOnDisk = [&](std::initializer_list<const char*> names, bool present) {
         for (const char* name : names)
             EXPECT_EQ(QFile::exists(path(name)), present) << name;
     };
-    // F is deleted before the scan has read it: its companions are found all the same.
-    const auto list = idleList(meta.source(100));
-    list->addVideoFilesFrom(path("F.MP4"));
+    std::pair<int, int> progress;
+    const auto list = idleList(meta.source(60));
+    QObject::connect(list.get(), &RVVideoList::metaScanProgress, [&](int done, int total) {
+        progress = {done, total};
+    });
+
+    // Before the scan the tree follows the file dates: G, then all the others just written.
+    list->addVideoFilesFrom(dir.path());
     ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
-    list->removeVideoDataAndFiles(list->videosData()->front());
+    ASSERT_EQ(names(*list->videosData()).size(), 2);
+    EXPECT_EQ(names(*list->videosData())[0], "G.MP4");
+    const RVVideoDataList byFileDate = (*list->videosData())[1]->children();
+    list->removeVideoDataAndFiles(
+        *std::find_if(byFileDate.begin(), byFileDate.end(),
+                      [](const RVVideoDataPtr& node) { return node->name() == "F.MP4"; }));
     expectOnDisk({"F.MP4", "F.MP4.gps", "F.MP4.3gf"}, false);
     list->waitForIdle();
-    EXPECT_TRUE(list->videosData()->empty() && list->videoFiles().empty());
+    const RVVideoDataList tree = *list->videosData();
+    EXPECT_TRUE(progress.first == progress.second && progress.first >= 8) << progress.first;
+    EXPECT_EQ(names(tree, true),
+              QStringList({"E.MP4", "A.MP4+B.MP4+C.MP4+D.MP4", "H.MP4+G.MP4", "I.MP4"}));
+    EXPECT_EQ(names(tree), QStringList({"E.MP4", "A-D", "H-G", "I.MP4"}));
+    EXPECT_EQ(tree[0]->created(), at("2015-01-01T09:00:00"));
+    EXPECT_EQ(tree[1]->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(tree[2]->children()[1]->created(), at("2015-01-01T12:00:01.250"));
+    EXPECT_FLOAT_EQ(tree[2]->duration(), 4.0f);
+    // The trip joins its children's series without another file read.
+    const int reads = *meta.reads;
+    list->readGpsInfo(tree[1], false);
+    EXPECT_EQ(*meta.reads, reads);
+    EXPECT_EQ(tree[1]->points()->size(), 5u);
 
-    list->addVideoFilesFrom(dir.path());
+    // A column sort lasts until the next regrouping, which sorts oldest first again; equal
+    // lengths fall through to the second key.
+    list->sortVideoList({{RVSortKey::Field::Name, true}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"A-D", "E.MP4", "H-G", "I.MP4"}));
+    list->sortVideoList({{RVSortKey::Field::Created, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "H-G", "A-D", "E.MP4"}));
+    list->sortVideoList({{RVSortKey::Field::Duration, true}, {RVSortKey::Field::Name, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "E.MP4", "H-G", "A-D"}));
+    list->removeVideoData(list->videosData()->front());
     list->waitForIdle();
-    ASSERT_EQ(names(*list->videosData()), QStringList({"A-D", "E.MP4"}));
+    ASSERT_EQ(names(*list->videosData()), QStringList({"E.MP4", "A-D", "H-G"}));
+
     // A single recording leaves the top level at once, without regrouping.
-    RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->back());
+    RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->front());
     EXPECT_EQ(result.deleted, QStringList{path("E.MP4")});
     EXPECT_TRUE(result.keptLocked.isEmpty() && result.failed.isEmpty());
     expectOnDisk({"E.MP4", "E.MP4.gps", "E.MP4.3gf"}, false);
-    EXPECT_EQ(names(*list->videosData()), QStringList{"A-D"});
-
+    EXPECT_EQ(names(*list->videosData()), QStringList({"A-D", "H-G"}));
     // B is locked through the program; D was locked on the card behind its back.
     const RVVideoDataPtr trip = list->videosData()->front();
     ASSERT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->children()[1]->files(), true));
@@ -284,16 +275,15 @@ TEST(DeleteCommand, CompanionsGoLockedFilesStayAndTripsAreRegrouped)
     EXPECT_TRUE(trip->files()[3]->locked());
     list->waitForIdle();
     // B and D are 4 s apart, each 2 s long: still a trip.
-    ASSERT_EQ(names(*list->videosData(), true), QStringList{"B.MP4+D.MP4"});
+    ASSERT_EQ(names(*list->videosData(), true), QStringList({"B.MP4+D.MP4", "H.MP4+G.MP4"}));
     EXPECT_EQ(list->videosData()->front()->lockState(), RVLockState::Locked);
-
     // Inside a trip the rest is regrouped: B falls apart into a single recording.
     ASSERT_TRUE(list->changeMutabilityOfVideoData(list->videosData()->front(), false));
     list->removeVideoDataAndFiles(list->videosData()->front()->children()[1]);
     list->waitForIdle();
     expectOnDisk({"D.MP4", "D.MP4.gps"}, false);
     expectOnDisk({"B.MP4.gps"}, true);
-    ASSERT_EQ(names(*list->videosData()), QStringList{"B.MP4"});
+    ASSERT_EQ(names(*list->videosData()), QStringList({"B.MP4", "H-G"}));
     EXPECT_EQ(list->videosData()->front()->parent(), nullptr);
-    EXPECT_EQ(list->videoFiles().size(), 1u);
+    EXPECT_EQ(list->videoFiles().size(), 3u);
 }

@@ -15,8 +15,6 @@
 
 #include <map>
 
-namespace testsupport {
-
 using support::runFfmpeg;
 using support::waitFor;
 using support::writeFile;
@@ -31,7 +29,8 @@ inline RVTimestamp at(const char* isoUtc)
 // A real recording of the given length (made with ffmpeg once per length) copied to path.
 inline void makeClip(const QString& path, int seconds)
 {
-    const QString cache = QStringLiteral(KORVELA_BINARY_DIR "/test-clips/clip-%1s.mp4").arg(seconds);
+    const QString cache =
+        QStringLiteral(KORVELA_BINARY_DIR "/test-clips/clip-%1s.mp4").arg(seconds);
     if (!QFile::exists(cache)) {
         // Test cases run in parallel processes: each writes a file of its own and renames it.
         const QString part = cache + QString::number(QCoreApplication::applicationPid()) + ".mp4";
@@ -57,9 +56,9 @@ inline RVVideoDataPtr single(const QString& path, float seconds, const char* cre
 // hold each one for a while to widen race windows.
 struct FakeMetaData
 {
-    std::shared_ptr<std::map<QString, RVMetaData>> table =
+    const std::shared_ptr<std::map<QString, RVMetaData>> table =
         std::make_shared<std::map<QString, RVMetaData>>();
-    std::shared_ptr<std::atomic<int>> reads = std::make_shared<std::atomic<int>>(0);
+    const std::shared_ptr<std::atomic<int>> reads = std::make_shared<std::atomic<int>>(0);
 
     RVMetaDataSource source(int delayMs = 0) const
     {
@@ -71,13 +70,13 @@ struct FakeMetaData
             return found == table->end() ? std::nullopt : std::optional(found->second);
         };
     }
-    // Points at the given times (UTC); "" makes a point without time.
-    void set(const QString& path, std::initializer_list<const char*> times,
-             QStringList related = {})
+    // Points at the given times of 2015-01-01 ("10:00:00", UTC); "" makes a point without time.
+    void set(const QString& path, const std::vector<const char*>& times, QStringList related = {})
     {
         RVMetaData& meta = (*table)[path];
         for (const char* time : times) {
-            const RVTimestamp when = *time ? at(time) : RVTimestamp();
+            const RVTimestamp when =
+                *time ? at((QByteArray("2015-01-01T") + time).constData()) : RVTimestamp();
             meta.points.emplace_back("55.750000", "37.610000", 120.0, 90.0, 10.0, when);
             meta.velocityData.push_back(10.0);
             meta.gSensorData.emplace_back(0.1, 0.2, 0.3, 0.5, RVSensorLabel::instant(when));
@@ -109,7 +108,3 @@ inline QStringList names(const RVVideoDataList& nodes, bool files = false)
     }
     return result;
 }
-
-} // namespace testsupport
-
-using namespace testsupport;
