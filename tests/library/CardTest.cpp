@@ -2,7 +2,6 @@
 // operations, on real files.
 #include "TestSupport.h"
 
-#include "library/RVFileSystemUtil.h"
 #include "library/RVMp4Header.h"
 #include "library/platform/RVLinuxVolumeMonitor.h"
 #include "library/platform/RVMountInfo.h"
@@ -44,7 +43,7 @@ TEST(FolderWalk, CollectsRecordingsOnceInsideTheFolderWithTheirLengthsAndNameByt
     ASSERT_EQ(::rename(QFile::encodeName(root + "/plain.MP4").constData(), latin1.constData()), 0);
     RVVideoFileList files;
     support::LogCapture log;
-    RVFileSystemUtil::scanVideoFilesFrom(root + "/", files);
+    FS::scanVideoFilesFrom(root + "/", files);
     EXPECT_EQ(log.lines().filter("leads out").size(), 2) << log.lines().join("\n").toStdString();
     QStringList found;
     for (const RVVideoFilePtr& file : files) {
@@ -63,18 +62,18 @@ TEST(FolderWalk, CollectsRecordingsOnceInsideTheFolderWithTheirLengthsAndNameByt
     EXPECT_EQ(found,
               QStringList({"._CLIP.MOV", "BROKEN.MOV", "CLIP.MOV", "X.mp4", cafe, "clip.Mp4"}));
     EXPECT_EQ(RVNativePath::encode(root + "/" + cafe), latin1);
-    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(root + "/" + cafe));
-    EXPECT_FALSE(RVFileSystemUtil::fileExists(root + "/" + cafe));
+    EXPECT_TRUE(FS::removeFileAtPath(root + "/" + cafe));
+    EXPECT_FALSE(FS::fileExists(root + "/" + cafe));
 
     // Scanning again appends; a file can be given directly; other URLs or a cancelled walk add
     // nothing.
-    RVFileSystemUtil::scanVideoFilesFrom(QUrl::fromLocalFile(root + "/CLIP.MOV"), files);
+    FS::scanVideoFilesFrom(QUrl::fromLocalFile(root + "/CLIP.MOV"), files);
     EXPECT_EQ(files.size(), 7u);
-    RVFileSystemUtil::scanVideoFilesFrom(QUrl("http://127.0.0.1/CLIP.MOV"), files);
-    RVFileSystemUtil::scanVideoFilesFrom(dir.path() + "/missing", files);
-    RVFileSystemUtil::scanVideoFilesFrom(root + "/clip.avi", files);
+    FS::scanVideoFilesFrom(QUrl("http://127.0.0.1/CLIP.MOV"), files);
+    FS::scanVideoFilesFrom(dir.path() + "/missing", files);
+    FS::scanVideoFilesFrom(root + "/clip.avi", files);
     const std::atomic<bool> cancel{true};
-    RVFileSystemUtil::scanVideoFilesFrom(root, files, &cancel);
+    FS::scanVideoFilesFrom(root, files, &cancel);
     EXPECT_EQ(files.size(), 7u);
 }
 
@@ -134,14 +133,14 @@ TEST(LockFlagAndFiles, LockRecordsWhatTheFileSaysCopyRefusesToOverwriteRemoveTak
         return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0;
     };
     ::chmod(QFile::encodeName(path).constData(), 0664);
-    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfFile(path, true));
+    EXPECT_TRUE(FS::changeMutabilityOfFile(path, true));
     EXPECT_EQ(mode(), 0444u);
     RVVideoFileList files; // the scan reads the flag back
-    RVFileSystemUtil::scanVideoFilesFrom(path, files);
+    FS::scanVideoFilesFrom(path, files);
     EXPECT_TRUE(files.at(0)->locked());
-    EXPECT_TRUE(RVFileSystemUtil::changeMutabilityOfFile(path, false));
+    EXPECT_TRUE(FS::changeMutabilityOfFile(path, false));
     EXPECT_EQ(mode(), 0644u); // the owner's write bit only
-    EXPECT_FALSE(RVFileSystemUtil::isFileLocked(path));
+    EXPECT_FALSE(FS::isFileLocked(path));
 
     // Through the records: a flag change that fails is not recorded as done. The kernel refuses
     // to change a /proc file's mode even for root: it stays read-only.
@@ -150,43 +149,41 @@ TEST(LockFlagAndFiles, LockRecordsWhatTheFileSaysCopyRefusesToOverwriteRemoveTak
     };
     const RVVideoFilePtr real = files[0], missing = record(path + "-"),
                          stubborn = record("/proc/self/status");
-    EXPECT_FALSE(RVFileSystemUtil::changeMutabilityOfVideoFiles({real, missing}, true));
-    EXPECT_FALSE(RVFileSystemUtil::changeMutabilityOfVideoFiles({stubborn}, false));
+    EXPECT_FALSE(FS::changeMutabilityOfVideoFiles({real, missing}, true));
+    EXPECT_FALSE(FS::changeMutabilityOfVideoFiles({stubborn}, false));
     EXPECT_TRUE(real->locked() && !missing->locked() && stubborn->locked());
 
     // A copy never overwrites; removing what is gone succeeds; a dangling link exists and goes.
-    EXPECT_TRUE(RVFileSystemUtil::copyFileAtPath(path, path + ".copy"));
+    EXPECT_TRUE(FS::copyFileAtPath(path, path + ".copy"));
     EXPECT_EQ(support::readFile(path + ".copy"), support::readFile(path));
-    EXPECT_FALSE(RVFileSystemUtil::copyFileAtPath(path, path + ".copy"));
-    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(path + ".copy") &&
-                RVFileSystemUtil::removeFileAtPath(path + ".copy"));
+    EXPECT_FALSE(FS::copyFileAtPath(path, path + ".copy"));
+    EXPECT_TRUE(FS::removeFileAtPath(path + ".copy") && FS::removeFileAtPath(path + ".copy"));
     ASSERT_TRUE(QFile::link(dir.path() + "/nowhere", path + ".link") &&
-                RVFileSystemUtil::fileExists(path + ".link"));
-    EXPECT_TRUE(RVFileSystemUtil::removeFileAtPath(path + ".link") &&
-                !RVFileSystemUtil::fileExists(path + ".link"));
+                FS::fileExists(path + ".link"));
+    EXPECT_TRUE(FS::removeFileAtPath(path + ".link") && !FS::fileExists(path + ".link"));
 }
 
 TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
 {
     for (const char* card : {"G1", "CARDG2", "XG0Y", "G12"})
-        EXPECT_TRUE(RVFileSystemUtil::isDashcamVolumeName(card)) << card;
+        EXPECT_TRUE(FS::isDashcamVolumeName(card)) << card;
     for (const char* other : {"g1", "G", "GX1", "", "DATA", "1G"})
-        EXPECT_FALSE(RVFileSystemUtil::isDashcamVolumeName(other)) << other;
+        EXPECT_FALSE(FS::isDashcamVolumeName(other)) << other;
     // By the last path component or by the folders, in the given order.
     QTemporaryDir dir;
     const QString base = dir.path();
     for (const char* folder : {"BV/BlackVue/Record", "NT/DCIM/Movie/RO", "SM/70mai/Normal",
                                "BOTH/BlackVue/Record", "BOTH/DCIM", "USB/Music"})
         ASSERT_TRUE(QDir().mkpath(base + "/" + folder));
-    EXPECT_EQ(RVFileSystemUtil::getDashcamFlashDrives(
-                  {base + "/BV", "/media/u/G12", "/media/G1/DATA", base + "/NT", "/media/u/CARDG2/",
-                   base + "/SM", base + "/USB"}),
-              QStringList(
-                  {base + "/BV", "/media/u/G12", base + "/NT", "/media/u/CARDG2/", base + "/SM"}));
-    EXPECT_EQ(RVFileSystemUtil::cardRecordingFolders(base + "/NT"), QStringList{base + "/NT/DCIM"});
-    EXPECT_EQ(RVFileSystemUtil::cardRecordingFolders(base + "/BOTH/"),
+    EXPECT_EQ(
+        FS::getDashcamFlashDrives({base + "/BV", "/media/u/G12", "/media/G1/DATA", base + "/NT",
+                                   "/media/u/CARDG2/", base + "/SM", base + "/USB"}),
+        QStringList(
+            {base + "/BV", "/media/u/G12", base + "/NT", "/media/u/CARDG2/", base + "/SM"}));
+    EXPECT_EQ(FS::cardRecordingFolders(base + "/NT"), QStringList{base + "/NT/DCIM"});
+    EXPECT_EQ(FS::cardRecordingFolders(base + "/BOTH/"),
               QStringList({base + "/BOTH/BlackVue/Record", base + "/BOTH/DCIM"}));
-    EXPECT_TRUE(RVFileSystemUtil::cardRecordingFolders(base + "/USB").isEmpty());
+    EXPECT_TRUE(FS::cardRecordingFolders(base + "/USB").isEmpty());
 }
 
 TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)

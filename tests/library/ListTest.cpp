@@ -2,8 +2,6 @@
 // metadata scan, the trip time line, reading a node's series, and deleting recordings.
 #include "TestSupport.h"
 
-#include "library/RVFileSystemUtil.h"
-
 #include <cmath>
 
 namespace {
@@ -264,8 +262,8 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     EXPECT_EQ(names(*list->videosData()), QStringList({"A-D", "H-G"}));
     // B is locked through the program; D was locked on the card behind its back.
     const RVVideoDataPtr trip = list->videosData()->front();
-    ASSERT_TRUE(RVFileSystemUtil::changeMutabilityOfVideoFiles(trip->children()[1]->files(), true));
-    ASSERT_TRUE(RVFileSystemUtil::changeMutabilityOfFile(path("D.MP4"), true));
+    ASSERT_TRUE(FS::changeMutabilityOfVideoFiles(trip->children()[1]->files(), true));
+    ASSERT_TRUE(FS::changeMutabilityOfFile(path("D.MP4"), true));
     result = list->removeVideoDataAndFiles(trip);
     EXPECT_EQ(result.deleted, QStringList({path("A.MP4"), path("C.MP4")}));
     EXPECT_EQ(result.keptLocked, QStringList({path("B.MP4"), path("D.MP4")}));

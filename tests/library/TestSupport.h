@@ -1,6 +1,7 @@
 #pragma once
 
 // What the library's tests share: instants, real clips, nodes and a metadata table.
+#include "library/RVFileSystemUtil.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
 #include "support/Support.h"
@@ -15,6 +16,7 @@
 
 #include <map>
 
+using FS = RVFileSystemUtil;
 using support::runFfmpeg;
 using support::waitFor;
 using support::writeFile;

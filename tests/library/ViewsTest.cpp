@@ -4,7 +4,6 @@
 #include "RealData.h"
 #include "TestSupport.h"
 
-#include "library/RVFileSystemUtil.h"
 #include "library/RVRecordingViews.h"
 
 TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRuleAndTripsFollowTheFront)
@@ -12,10 +11,7 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRuleAndTripsFollowTheF
     const auto combine = [](const std::vector<const char*>& paths, int lockedIndex = -1) {
         std::vector<RVFoundVideo> found;
         for (const char* path : paths)
-            found.push_back({path,
-                             at("2020-01-01T00:00:00"),
-                             int(found.size()) == lockedIndex,
-                             {1, found.size() + 1}});
+            found.push_back({path, {}, int(found.size()) == lockedIndex, {1, found.size() + 1}});
         return combineViews(found);
     };
     // Per case the files and, per recording, its views front first ("front1" is file 1).
@@ -40,9 +36,9 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRuleAndTripsFollowTheF
         for (const RVVideoFilePtr& record : combine(files)) {
             QStringList views;
             for (const RVVideoView& view : record->views())
-                views.append(channelName(view.channel) +
-                             QString::number(std::find(files.begin(), files.end(), view.filePath) -
-                                             files.begin()));
+                views.append(
+                    channelName(view.channel) +
+                    QString::number(std::ranges::find(files, view.filePath) - files.begin()));
             recordings.append(views.join('+'));
             EXPECT_EQ(record->filePath(), record->views().front().filePath);
         }
@@ -64,11 +60,9 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRuleAndTripsFollowTheF
                                        "/c/20170708_221649_NF.mp4", "/c/20170708_221649_NR.mp4",
                                        "/c/20170708_221749_NR.mp4"});
     ASSERT_EQ(records.size(), 4u);
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        records[i]->setDuration(60);
-        records[i]->setCreated(RVTimestamp::fromMSecsSinceEpoch(
-            at("2017-07-08T20:14:49").msecsSinceEpoch() + 60000LL * i));
-    }
+    for (std::size_t i = 0; i < records.size(); ++i)
+        records[i]->setDuration(60),
+            records[i]->setCreated(RVTimestamp::fromMSecsSinceEpoch(60000LL * (i + 1)));
     const RVVideoDataList tree =
         RVVideoList::groupVideoDatas(RVVideoList::wrapFilesWithVideoData(records));
     EXPECT_EQ(names(tree, true),
@@ -105,27 +99,26 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
         }
         return RVVideoDataPtr();
     };
+    const auto both = [&] { return recording(record + "221449_NF.mp4"); };
     const auto expectFiles = [&](std::initializer_list<const char*> names, bool locked,
                                  bool present) {
         for (const char* name : names) {
-            EXPECT_EQ(RVFileSystemUtil::isFileLocked(record + name), locked) << name;
+            EXPECT_EQ(FS::isFileLocked(record + name), locked) << name;
             EXPECT_EQ(QFile::exists(record + name), present) << name;
         }
     };
-    EXPECT_EQ(recording(record + "221449_NF.mp4")->relatedFiles(),
+    EXPECT_EQ(both()->relatedFiles(),
               QStringList({record + "221449_N.gps", record + "221449_N.3gf"}));
 
     // Lock takes both cameras' files and the shared side files; unlock gives them back.
-    ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(record + "221449_NF.mp4"), true));
+    ASSERT_TRUE(list->changeMutabilityOfVideoData(both(), true));
     expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps", "221449_N.3gf"}, true, true);
-    EXPECT_EQ(list->removeVideoDataAndFiles(recording(record + "221449_NF.mp4")).keptLocked.size(),
-              1);
+    EXPECT_EQ(list->removeVideoDataAndFiles(both()).keptLocked.size(), 1);
     expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps"}, true, true);
-    ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(record + "221449_NF.mp4"), false));
+    ASSERT_TRUE(list->changeMutabilityOfVideoData(both(), false));
     expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps", "221449_N.3gf"}, false, true);
     list->waitForIdle();
-    EXPECT_EQ(list->removeVideoDataAndFiles(recording(record + "221449_NF.mp4")).deleted,
-              QStringList{record + "221449_NF.mp4"});
+    EXPECT_EQ(list->removeVideoDataAndFiles(both()).deleted, QStringList{record + "221449_NF.mp4"});
     expectFiles({"221449_NF.mp4", "221449_NR.mp4", "221449_N.gps", "221449_N.3gf"}, false, false);
     expectFiles({"223000_N.gps"}, false, true);
 
@@ -133,7 +126,7 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
     list->waitForIdle();
     ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(second), true));
     ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(first), false));
-    EXPECT_TRUE(RVFileSystemUtil::isFileLocked(log));
+    EXPECT_TRUE(FS::isFileLocked(log));
     list->removeVideoDataAndFiles(recording(first));
     EXPECT_FALSE(QFile::exists(first));
     EXPECT_TRUE(QFile::exists(log));
@@ -164,11 +157,10 @@ TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordingsAndBothCamerasShareThe
     ASSERT_EQ(names(tree), QStringList({"20170708_221449_NF.mp4", "20170709_080018_NF.mp4",
                                         "20170709_084652_P-737_E", "20170709_085648_NF.mp4",
                                         "20170709_080522_P.mp4"}));
-    for (const RVVideoDataPtr& node : {tree[0], tree[1], tree[3]}) {
-        EXPECT_EQ(node->files()[0]->views().size(), 2u);
-        EXPECT_EQ(node->files()[0]->mode(), RVRecordingMode::Normal);
-        EXPECT_FALSE(node->gSensorData()->empty());
-    }
+    for (const RVVideoDataPtr& node : {tree[0], tree[1], tree[3]}) // front and rear, one track
+        EXPECT_TRUE(node->files()[0]->views().size() == 2 &&
+                    node->files()[0]->mode() == RVRecordingMode::Normal &&
+                    !node->gSensorData()->empty());
     // A receiver without a fix: the first sentences have no time; the first that has counts.
     // The event clip begins with a stale fix, 6 s after the parking clip's start: one trip. An
     // empty track is no BlackVue track: the clip keeps the date of its file.
