@@ -20,16 +20,10 @@ FakeMetaData makeFolder(const QString& folder, int n)
     FakeMetaData meta;
     for (int i = 0; i < n; ++i) {
         makeClip(recording(folder, i), 2);
-        RVMetaData& data = (*meta.table)[recording(folder, i)];
-        const qint64 start =
-            at("2015-01-01T10:00:00").msecsSinceEpoch() + (i / 3) * 3600000LL + (i % 3) * 2000;
-        for (int p = 0; p <= i % 5; ++p) {
-            data.points.emplace_back("1.000000", "2.000000", 0.0, 0.0, 1.0,
-                                     RVTimestamp::fromMSecsSinceEpoch(start + p));
-            data.velocityData.push_back(1.0);
-            data.gSensorData.emplace_back(
-                0, 0, 0, 0, RVSensorLabel::instant(RVTimestamp::fromMSecsSinceEpoch(start + p)));
-        }
+        QStringList times;
+        for (int p = 0; p <= i % 5; ++p)
+            times.append(QString("%1:00:0%2.00%3").arg(10 + i / 3).arg(i % 3 * 2).arg(p));
+        meta.set(recording(folder, i), times);
     }
     return meta;
 }

@@ -45,7 +45,7 @@ TEST(TripGrouping, SixtySecondRuleBetweenNeighboursAndTripNames)
         RVVideoDataList nodes;
         for (const auto& [seconds, time] : recordings)
             nodes.push_back(single(QString("/c/F%1.MOV").arg(nodes.size() + 1), seconds,
-                                   (QByteArray("2015-01-01T") + time).constData()));
+                                   "2015-01-01T" + QByteArray(time)));
         const RVVideoDataList result = RVVideoList::groupVideoDatas(nodes);
         EXPECT_EQ(names(result), expected);
         EXPECT_TRUE(std::isnan(firstDuration) || result.empty() ||
@@ -184,15 +184,15 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     QTemporaryDir dir;
     const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
     FakeMetaData meta;
-    const std::vector<const char*> times[] = {{"10:00:00", "10:00:01"},
-                                              {"10:00:02"},
-                                              {"10:00:04"},
-                                              {"10:00:06"},
-                                              {"", "09:00:00"},
-                                              {"14:00:00"},
-                                              {},
-                                              {"12:00:00"},
-                                              {"16:00:00"}};
+    const QStringList times[] = {{"10:00:00", "10:00:01"},
+                                 {"10:00:02"},
+                                 {"10:00:04"},
+                                 {"10:00:06"},
+                                 {"", "09:00:00"},
+                                 {"14:00:00"},
+                                 {},
+                                 {"12:00:00"},
+                                 {"16:00:00"}};
     for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
         makeClip(video, 2);

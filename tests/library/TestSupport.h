@@ -22,10 +22,10 @@ using support::waitFor;
 using support::writeFile;
 
 // An instant given as "2015-01-01T10:00:00" in UTC.
-inline RVTimestamp at(const char* isoUtc)
+inline RVTimestamp at(const QByteArray& isoUtc)
 {
     return RVTimestamp::fromDateTime(
-        QDateTime::fromString(isoUtc + QString("Z"), Qt::ISODateWithMs));
+        QDateTime::fromString(QString::fromLatin1(isoUtc + "Z"), Qt::ISODateWithMs));
 }
 
 // A real recording of the given length (made with ffmpeg once per length) copied to path.
@@ -43,12 +43,10 @@ inline void makeClip(const QString& path, int seconds)
     }
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile::copy(cache, path))
         << path.toStdString();
-    QFile(path).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                               QFile::ReadOther);
 }
 
 // A single-recording node, without touching the disk.
-inline RVVideoDataPtr single(const QString& path, float seconds, const char* createdIsoUtc)
+inline RVVideoDataPtr single(const QString& path, float seconds, const QByteArray& createdIsoUtc)
 {
     return RVVideoList::wrapFilesWithVideoData(
         {std::make_shared<RVVideoFile>(path, seconds, at(createdIsoUtc), false)})[0];
@@ -73,12 +71,12 @@ struct FakeMetaData
         };
     }
     // Points at the given times of 2015-01-01 ("10:00:00", UTC); "" makes a point without time.
-    void set(const QString& path, const std::vector<const char*>& times, QStringList related = {})
+    void set(const QString& path, const QStringList& times, QStringList related = {})
     {
         RVMetaData& meta = (*table)[path];
-        for (const char* time : times) {
+        for (const QString& time : times) {
             const RVTimestamp when =
-                *time ? at((QByteArray("2015-01-01T") + time).constData()) : RVTimestamp();
+                time.isEmpty() ? RVTimestamp() : at(("2015-01-01T" + time).toLatin1());
             meta.points.emplace_back("55.750000", "37.610000", 120.0, 90.0, 10.0, when);
             meta.velocityData.push_back(10.0);
             meta.gSensorData.emplace_back(0.1, 0.2, 0.3, 0.5, RVSensorLabel::instant(when));

@@ -1,7 +1,5 @@
-// Recordings seen by several cameras: joining the views, trips over front views, lock and
-// delete acting on every view and on shared companion files; and a card of real BlackVue side
-// files read through the metadata layer's dispatcher.
-#include "RealData.h"
+// Recordings seen by several cameras: joining the views, trips over front views, and lock and
+// delete acting on every view and on shared companion files read by the real readers.
 #include "TestSupport.h"
 
 #include "library/RVRecordingViews.h"
@@ -134,41 +132,4 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
     ASSERT_TRUE(list->changeMutabilityOfVideoData(recording(second), false));
     list->removeVideoDataAndFiles(recording(second));
     EXPECT_FALSE(QFile::exists(log));
-}
-
-TEST(RealBlackVueCard, TrackTimesDateAndGroupTheRecordingsAndBothCamerasShareTheTrack)
-{
-    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
-    QTemporaryDir dir;
-    const QString record = dir.path() + "/BlackVue/Record/";
-    // One pair of side files per minute, named without the channel letter of the front and
-    // rear videos. In the order a camera writes them, but the parking clip with an empty track
-    // last, so that its file date is the newest.
-    for (const char* stem : {"20170708_221449_N", "20170709_080018_N", "20170709_084652_P",
-                             "20170709_084737_E", "20170709_085648_N", "20170709_080522_P"}) {
-        for (const QString& channel : stem[16] == 'N' ? QStringList{"F", "R"} : QStringList{""})
-            makeClip(record + stem + channel + ".mp4", 2);
-        for (const char* extension : {".gps", ".3gf"})
-            ASSERT_TRUE(QFile::copy(RealData::path("blackvue-dr650s/") + stem + extension,
-                                    record + stem + extension));
-    }
-    const RVVideoDataList tree =
-        *idleList(RVVideoList::defaultMetaDataSource(), dir.path())->videosData();
-    ASSERT_EQ(names(tree), QStringList({"20170708_221449_NF.mp4", "20170709_080018_NF.mp4",
-                                        "20170709_084652_P-737_E", "20170709_085648_NF.mp4",
-                                        "20170709_080522_P.mp4"}));
-    for (const RVVideoDataPtr& node : {tree[0], tree[1], tree[3]}) // front and rear, one track
-        EXPECT_TRUE(node->files()[0]->views().size() == 2 &&
-                    node->files()[0]->mode() == RVRecordingMode::Normal &&
-                    !node->gSensorData()->empty());
-    // A receiver without a fix: the first sentences have no time; the first that has counts.
-    // The event clip begins with a stale fix, 6 s after the parking clip's start: one trip. An
-    // empty track is no BlackVue track: the clip keeps the date of its file.
-    EXPECT_FALSE(tree[1]->points()->front().time().isValid());
-    EXPECT_EQ(std::vector({tree[0]->created(), tree[1]->created(), tree[2]->created(),
-                           tree[2]->children()[1]->created()}),
-              std::vector({at("2017-07-08T19:14:50"), at("2017-07-09T05:00:46"),
-                           at("2017-07-09T05:46:52"), at("2017-07-09T05:46:58")}));
-    EXPECT_GT(tree[4]->created(), at("2026-01-01T00:00:00"));
-    EXPECT_EQ(tree[4]->relatedFiles(), std::nullopt);
 }
