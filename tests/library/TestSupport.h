@@ -56,14 +56,12 @@ inline RVVideoDataPtr single(const QString& path, float seconds, const QByteArra
 // hold each one for a while to widen race windows.
 struct FakeMetaData
 {
-    const std::shared_ptr<std::map<QString, RVMetaData>> table =
-        std::make_shared<std::map<QString, RVMetaData>>();
-    const std::shared_ptr<std::atomic<int>> reads = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::map<QString, RVMetaData>> table{new std::map<QString, RVMetaData>};
+    std::shared_ptr<std::atomic<int>> reads{new std::atomic<int>(0)};
 
     RVMetaDataSource source(int delayMs = 0) const
     {
-        return [table = table, reads = reads,
-                delayMs](const QString& path) -> std::optional<RVMetaData> {
+        return [*this, delayMs](const QString& path) -> std::optional<RVMetaData> {
             ++*reads;
             QThread::msleep(ulong(delayMs));
             const auto found = table->find(path);
