@@ -175,9 +175,10 @@ TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
 
 TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)
 {
-    // Mount lines as the kernel writes them; the optional fields vary in number.
+    // Mount lines as the kernel writes them; the optional fields vary in number. A blank line
+    // leads, as a file being rewritten may show.
     const QByteArray table =
-        "22 1 252:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
+        "\n22 1 252:0 / / rw,relatime shared:1 - ext4 /dev/vda rw\n"
         "23 22 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
         "60 22 8:17 / /media/x/G1 rw,nosuid,nodev shared:40 master:3 - vfat /dev/sdb1 rw,uid=1000\n"
         "61 22 8:33 / /media/x/G12 rw,nosuid,nodev - exfat /dev/sdc1 rw\n"

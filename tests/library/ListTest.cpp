@@ -173,7 +173,8 @@ TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThre
 
 TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
 {
-    // Clips below DCIM/, most with two companion files and a track starting at a given time:
+    // Clips below DCIM/, most with two companion files (and one named on no mounted volume)
+    // and a track starting at a given time:
     // A to D 2 s apart, E's first fix has no time, F is deleted before the scan reaches it,
     // G has no metadata but was copied with its modification time, H and I stand alone.
     QTemporaryDir dir;
@@ -187,11 +188,11 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
         makeClip(video, 2);
-        const QStringList companions = {video + ".gps", video + ".3gf"};
+        QStringList companions = {video + ".gps", video + ".3gf"};
         for (const QString& companion : companions)
             writeFile(companion, "side data");
         if (name != 'G')
-            meta.set(video, tracks[name - 'A'].split(' '), companions);
+            meta.set(video, tracks[name - 'A'].split(' '), companions << "/nowhere/" + video);
     }
     QFile g(path("G.MP4"));
     ASSERT_TRUE(g.open(QIODevice::ReadWrite) &&
@@ -235,10 +236,10 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     // lengths fall through to the second key.
     list->sortVideoList({{RVSortKey::Field::Name, true}});
     EXPECT_EQ(names(*list->videosData()), QStringList({"A-D", "E.MP4", "H-G", "I.MP4"}));
-    list->sortVideoList({{RVSortKey::Field::Created, false}});
-    EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "H-G", "A-D", "E.MP4"}));
     list->sortVideoList({{RVSortKey::Field::Duration, true}, {RVSortKey::Field::Name, false}});
     EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "E.MP4", "H-G", "A-D"}));
+    list->sortVideoList({{RVSortKey::Field::Created, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "H-G", "A-D", "E.MP4"}));
     list->removeVideoData(list->videosData()->front());
     list->waitForIdle();
     ASSERT_EQ(names(*list->videosData()), QStringList({"E.MP4", "A-D", "H-G"}));
