@@ -15,20 +15,11 @@
 #include "library/RVFileSystemUtil.h"
 #include "metadata/RVNativePath.h"
 
-#include <QtGlobal>
-
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <string>
-#include <system_error>
-#include <utility>
-#include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,42 +27,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::size_t kMaxOperations = 64;
-constexpr std::size_t kMaxPathBytes = 600; // far below PATH_MAX: too long is another matter
-
-struct Name
-{
-    const char* text;
-    bool video; // what the walk must collect when it is a real file's name
-};
-
-// Folder names and recording names of the camera families, their side files, and names that
-// are close to them but no recording.
-constexpr Name kNames[] = {
-    {"DCIM", false},
-    {"Movie", false},
-    {"RO", false},
-    {"100MEDIA", false},
-    {"Record", false},
-    {".hidden", false},
-    {"20260516_181000_NF.mp4", true},
-    {"20260516_181000_NR.mp4", true},
-    {"20260516_181000_NI.mp4", true},
-    {"20260516_181002_PF.MOV", true},
-    {"20260516_181000_N.gps", false},
-    {"2026_0516_181000_001F.MP4", true},
-    {"2026_0516_181001_002R.MP4", true},
-    {"NO20260516-181000-000123F.mp4", true},
-    {"NO20260516-181000-000124B.mp4", true},
-    {"FILE0001.MOV", true},
-    {"AMBA0001.MP4", true},
-    {"clip.Mp4", true},
-    {"._CLIP.MOV", true},
-    {"mov", false},
-    {"notes.txt", false},
-    {"\xff\xfe.mp4", true}, // not UTF-8
-};
-constexpr std::size_t kNameCount = sizeof kNames / sizeof kNames[0];
+// Folder names, a side file and names close to recordings' that are none; from kFirstVideo on,
+// recording names of the camera families (the last not UTF-8), which the walk must collect.
+const QList<QByteArray> kNames =
+    QByteArray("DCIM Movie RO 100MEDIA Record .hidden 20260516_181000_N.gps mov notes.txt "
+               "20260516_181000_NF.mp4 "
+               "20260516_181000_NR.mp4 20260516_181000_NI.mp4 20260516_181002_PF.MOV "
+               "2026_0516_181000_001F.MP4 "
+               "2026_0516_181001_002R.MP4 NO20260516-181000-000123F.mp4 "
+               "NO20260516-181000-000124B.mp4 FILE0001.MOV "
+               "AMBA0001.MP4 clip.Mp4 ._CLIP.MOV \xff\xfe.mp4")
+        .split(' ');
+constexpr std::size_t kFirstVideo = 9;
 
 [[noreturn]] void broken(const char* promise, const std::string& path)
 {
@@ -79,228 +46,106 @@ constexpr std::size_t kNameCount = sizeof kNames / sizeof kNames[0];
     std::abort();
 }
 
-// A movie header of one minute ("moov" holding a version 0 "mvhd": time scale 1000, duration
-// 60000), so that each file's length is read from it and FFmpeg never probes an empty file.
-std::string movieHeader()
-{
-    std::string box(116, '\0');
-    const auto put32 = [&box](std::size_t at, std::uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            box[at + i] = char(value >> (24 - 8 * i));
-    };
-    put32(0, 116);
-    box.replace(4, 4, "moov");
-    put32(8, 108);
-    box.replace(12, 4, "mvhd");
-    put32(28, 1000);       // time scale, units per second
-    put32(32, 60000);      // duration in those units
-    put32(36, 0x00010000); // rate 1.0
-    return box;
-}
-
-// A new file holding the movie header; false when something is at the path already.
+// A new file holding a movie header of one minute ("moov" with a version 0 "mvhd": time scale
+// 1000 at offset 28, duration 60000 at 32, rate 1.0 at 36), so that each length is read from
+// it and FFmpeg never probes an empty file. False when something is at the path already ("x":
+// never through an existing name or link).
 bool writeFile(const std::string& path)
 {
-    static const std::string header = movieHeader();
-    const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW, 0644);
-    if (fd < 0)
-        return false;
-    if (::write(fd, header.data(), header.size()) != ssize_t(header.size()))
+    static const QByteArray header =
+        QByteArray::fromHex("000000746d6f6f760000006c6d766864" + QByteArray(32, '0') +
+                            "000003e80000ea6000010000") +
+        QByteArray(76, '\0');
+    FILE* file = std::fopen(path.c_str(), "wbx");
+    if (file && (std::fwrite(header.data(), 1, 116, file) != 116 || std::fclose(file) != 0))
         broken("cannot write", path);
-    ::close(fd);
-    return true;
+    return file != nullptr;
 }
-
-std::string relative(const std::string& target, const std::string& fromFolder)
-{
-    return fs::path(target).lexically_relative(fs::path(fromFolder)).string();
-}
-
-struct Tree
-{
-    std::string work;    // private, made for each input and removed after it
-    std::string card;    // the folder scanned
-    std::string outside; // a folder beside it
-    std::string outsideFile;
-    std::vector<std::string> folders{}; // real folders inside the card, the card first
-    std::vector<std::string> files{};   // real files inside the card
-    std::vector<std::pair<std::string, bool>> realFiles{}; // with whether the name is a video's
-    std::vector<std::string> links{};
-
-    void build(const std::uint8_t* data, std::size_t size);
-
-private:
-    void symbolicLink(const std::string& path, std::uint8_t target);
-};
-
-void Tree::build(const std::uint8_t* data, std::size_t size)
-{
-    ::mkdir(outside.c_str(), 0755);
-    ::mkdir((outside + "/DCIM").c_str(), 0755);
-    writeFile(outsideFile);
-    ::mkdir(card.c_str(), 0755);
-    folders.push_back(card);
-
-    for (std::size_t op = 0; op < kMaxOperations && size >= 4; ++op, data += 4, size -= 4) {
-        const std::string& parent = folders[data[1] % folders.size()];
-        const Name& name = kNames[data[2] % kNameCount];
-        const std::string path = parent + "/" + name.text;
-        if (path.size() > kMaxPathBytes)
-            continue;
-        // Nothing is ever made where something already is, so no link is written through.
-        switch (data[0] % 5) {
-        case 0:
-            if (::mkdir(path.c_str(), 0755) == 0)
-                folders.push_back(path);
-            break;
-        case 1: {
-            if (writeFile(path)) {
-                files.push_back(path);
-                realFiles.emplace_back(path, name.video);
-            }
-            break;
-        }
-        case 2:
-            symbolicLink(path, data[3]);
-            break;
-        case 3: {
-            // A second name for a file of the card, or for the file outside it.
-            const std::string& source =
-                files.empty() || data[3] % 4 == 0 ? outsideFile : files[data[3] % files.size()];
-            if (::link(source.c_str(), path.c_str()) == 0)
-                realFiles.emplace_back(path, name.video);
-            break;
-        }
-        case 4:
-            ::mkfifo(path.c_str(), 0644);
-            break;
-        }
-    }
-}
-
-void Tree::symbolicLink(const std::string& path, std::uint8_t target)
-{
-    const std::string folder = fs::path(path).parent_path().string();
-    const std::size_t index = target / 12;
-    std::string to;
-    switch (target % 12) {
-    case 0:
-        to = folders[index % folders.size()];
-        break;
-    case 1:
-        to = relative(folders[index % folders.size()], folder);
-        break;
-    case 2:
-    case 3:
-        if (files.empty())
-            return;
-        to = files[index % files.size()];
-        if (target % 12 == 3)
-            to = relative(to, folder);
-        break;
-    case 4:
-        if (links.empty())
-            return;
-        to = links[index % links.size()];
-        break;
-    case 5:
-        to = index % 2 ? outside : relative(outside, folder);
-        break;
-    case 6:
-        to = index % 2 ? outsideFile : relative(outsideFile, folder);
-        break;
-    case 7:
-        to = "/";
-        break;
-    case 8:
-        to = relative(work, folder); // the folder that holds the card
-        break;
-    case 9:
-        to = index % 2 ? "." : "..";
-        break;
-    case 10:
-        to = fs::path(path).filename().string(); // itself
-        break;
-    default:
-        // Nothing there yet; a later operation may make it.
-        to = kNames[index % kNameCount].text;
-        break;
-    }
-    if (::symlink(to.c_str(), path.c_str()) == 0)
-        links.push_back(path);
-}
-
-using FileId = std::pair<dev_t, ino_t>;
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    // The walk logs each link it does not follow; what it reports is checked, not its log.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size < 1)
+    // The walk logs each link it does not follow; what it reports is checked, not its log.
+    [[maybe_unused]] static const auto quiet =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    std::string work = (fs::temp_directory_path() / "korvela-walk-XXXXXX").string();
+    if (size < 1 || !::mkdtemp(work.data()))
         return 0;
-    Tree tree;
-    tree.work = (fs::temp_directory_path() / "korvela-walk-XXXXXX").string();
-    if (!::mkdtemp(tree.work.data()))
-        broken("cannot make a private folder", tree.work);
-    tree.card = tree.work + "/card";
-    tree.outside = tree.work + "/outside";
-    tree.outsideFile = tree.outside + "/DCIM/20260516_181000_NF.mp4";
-    tree.build(data + 1, size - 1);
+    const std::string card = work + "/card", outside = work + "/outside",
+                      outsideFile = outside + "/DCIM/X.mp4";
+    fs::create_directories(outside + "/DCIM");
+    ::mkdir(card.c_str(), 0755);
+    writeFile(outsideFile);
+    std::vector<std::string> folders{card}, files, links, videos; // videos: real names of videos
 
-    std::string scanned = tree.card;
-    if (data[0] % 3 == 1)
-        scanned += "/";
-    if (data[0] % 3 == 2) {
-        scanned = tree.work + "/card-link";
-        if (::symlink("card", scanned.c_str()) != 0)
-            broken("cannot link to the card", scanned);
+    // Nothing is ever made where something already is, so no link is written through.
+    for (std::size_t at = 1; at + 4 <= size && at < 1 + 4 * 64; at += 4) {
+        const std::uint8_t kind = data[at] % 5, target = data[at + 3];
+        const std::size_t name = data[at + 2] % std::size_t(kNames.size());
+        const std::string folder = folders[data[at + 1] % folders.size()],
+                          path = folder + "/" + kNames[name].toStdString();
+        if (kind == 0 && ::mkdir(path.c_str(), 0755) == 0)
+            folders.push_back(path);
+        if (kind == 1 && writeFile(path)) {
+            files.push_back(path);
+            if (name >= kFirstVideo)
+                videos.push_back(path);
+        }
+        // A second name for a file of the card or for the one outside it.
+        const std::string& source =
+            files.empty() || target % 4 == 0 ? outsideFile : files[target % files.size()];
+        if (kind == 3 && ::link(source.c_str(), path.c_str()) == 0 && name >= kFirstVideo)
+            videos.push_back(path);
+        if (kind == 4)
+            ::mkfifo(path.c_str(), 0644);
+        if (kind != 2)
+            continue;
+        // Inside or out, absolute or relative: a folder, a file, another link, the folder outside
+        // and its file, "/", the folder holding the card, itself, a name not made yet.
+        std::vector<std::string> to = {folders[target % folders.size()],
+                                       outside,
+                                       outsideFile,
+                                       "/",
+                                       work,
+                                       kNames[name].toStdString(),
+                                       kNames[target % std::size_t(kNames.size())].toStdString()};
+        if (!files.empty())
+            to.push_back(files[target % files.size()]);
+        if (!links.empty())
+            to.push_back(links[target % links.size()]);
+        std::string chosen = to[(target / 2) % to.size()];
+        if (target % 2 && chosen[0] == '/')
+            chosen = fs::path(chosen).lexically_relative(folder).string();
+        if (::symlink(chosen.c_str(), path.c_str()) == 0)
+            links.push_back(path);
     }
 
+    std::string scanned = card + (data[0] % 3 == 1 ? "/" : "");
+    if (data[0] % 3 == 2 && ::symlink("card", (scanned = work + "/card-link").c_str()) != 0)
+        broken("cannot link to the card", scanned);
     RVVideoFileList found;
     RVFileSystemUtil::scanVideoFilesFrom(RVNativePath::decode(QByteArray::fromStdString(scanned)),
                                          found);
-
-    char* resolvedCard = ::realpath(tree.card.c_str(), nullptr);
-    if (!resolvedCard)
-        broken("the card is gone", tree.card);
-    const std::string inside = std::string(resolvedCard) + "/";
-    std::free(resolvedCard);
-
-    std::set<FileId> reported;
+    const std::string inside = fs::canonical(card).string() + "/";
+    std::set<std::pair<dev_t, ino_t>> reported;
     for (const RVVideoFilePtr& recording : found) {
         for (const RVVideoView& view : recording->views()) {
             const std::string path = RVNativePath::encode(view.filePath).toStdString();
-            char* resolved = ::realpath(path.c_str(), nullptr);
-            if (!resolved)
-                broken("reported a path that leads nowhere", path);
-            const std::string target(resolved);
-            std::free(resolved);
+            const std::string target = fs::canonical(path).string(); // throws when it leads nowhere
+            struct stat st;
             if (target.compare(0, inside.size(), inside) != 0)
                 broken("reported a file outside the folder", path + " -> " + target);
-            struct stat st;
-            if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-                broken("reported something that is not a regular file", path);
-            if (!reported.insert({st.st_dev, st.st_ino}).second)
-                broken("reported a file twice", path);
+            if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+                !reported.insert({st.st_dev, st.st_ino}).second)
+                broken("reported something that is no regular file, or a file twice", path);
         }
     }
-    for (const auto& [path, video] : tree.realFiles) {
+    for (const std::string& path : videos) {
         struct stat st;
-        if (video && ::stat(path.c_str(), &st) == 0 && !reported.count({st.st_dev, st.st_ino}))
+        if (::stat(path.c_str(), &st) == 0 && !reported.count({st.st_dev, st.st_ino}))
             broken("missed a recording", path);
     }
-
-    // Links are removed, never followed.
-    std::error_code error;
-    fs::remove_all(tree.work, error);
-    if (error)
-        broken("cannot remove the work folder", tree.work);
+    fs::remove_all(work); // links are removed, never followed; a failure throws
     return 0;
 }

@@ -1,0 +1,275 @@
+// The library model: the 60-second rule, trip names, grouping before and after the
+// metadata scan, the trip time line, reading a node's series, and deleting recordings.
+#include "TestSupport.h"
+
+#include <cmath>
+
+namespace {
+
+// Files /card/F0.MOV, F1.MOV, ... of the given lengths as one trip.
+RVVideoDataPtr tripOf(std::initializer_list<float> durations)
+{
+    RVVideoFileList files;
+    for (float seconds : durations)
+        files.push_back(std::make_shared<RVVideoFile>(QString("/card/F%1.MOV").arg(files.size()),
+                                                      seconds, at("2015-01-01T09:00:00"), false));
+    return RVVideoData::create("trip", 0, files[0]->created(), files,
+                               RVVideoList::wrapFilesWithVideoData(files));
+}
+
+} // namespace
+
+TEST(TripGrouping, SixtySecondRuleBetweenNeighboursAndTripNames)
+{
+    const float unknown = std::nanf("");
+    // Per case: (length, start) per recording, the nodes' names, the first node's length.
+    const std::tuple<std::vector<std::pair<float, const char*>>, QStringList, float> cases[] = {
+        // Gap 0 s, then 59 s: one trip; exactly 60 s starts a new one.
+        {{{180, "10:00:00"}, {180, "10:03:00"}, {60, "10:06:59"}}, {"F1-3"}, 420},
+        {{{180, "10:00:00"}, {180, "10:03:00"}, {60, "10:07:00"}}, {"F1-2", "F3.MOV"}, 360},
+        // Starting 50 s before the previous one ends still joins; a trip grows without limit.
+        {{{180, "10:00:00"}, {180, "10:02:10"}}, {"F1-2"}, 360},
+        {{{60, "10:00:00"}, {60, "10:01:59"}, {60, "10:03:58"}}, {"F1-3"}, 180},
+        // An unknown length counts 0 and takes the latest known length (else the next one's).
+        {{{180, "10:00:00"}, {unknown, "10:03:00"}, {180, "10:06:00"}}, {"F1-3"}, 360},
+        {{{60, "10:00:00"}, {1, "10:01:00"}, {unknown, "10:01:01"}, {60, "10:02:02"}},
+         {"F1-3", "F4.MOV"},
+         61},
+        {{{unknown, "10:00:00"}, {60, "10:01:00"}}, {"F1-2"}, 60},
+        {{{unknown, "10:00:00"}, {60, "10:03:00"}}, {"F1.MOV", "F2.MOV"}, unknown},
+        {{}, {}, 0},
+    };
+    for (const auto& [recordings, expected, firstDuration] : cases) {
+        RVVideoDataList nodes;
+        for (const auto& [seconds, time] : recordings)
+            nodes.push_back(single(QString("/c/F%1.MOV").arg(nodes.size() + 1), seconds,
+                                   "2015-01-01T" + QByteArray(time)));
+        const RVVideoDataList result = RVVideoList::groupVideoDatas(nodes);
+        EXPECT_EQ(names(result), expected);
+        EXPECT_TRUE(std::isnan(firstDuration) || result.empty() ||
+                    result[0]->duration() == firstDuration)
+            << expected.join(' ').toStdString();
+    }
+
+    const auto name = [](const QString& first, const QString& last) {
+        const char* t = "2015-01-01T10:00:00";
+        return RVVideoList::getVideoDataTripNameByFiles({single("/c/" + first, 60, t),
+                                                         single("/c/MID.MOV", 60, t),
+                                                         single("/c/" + last, 60, t)});
+    };
+    EXPECT_EQ(name("FILE0001.MOV", "FILE0005.MOV"), "FILE0001-5");
+    EXPECT_EQ(name("20150101_120000_F.MP4", "20150101_123000_F.MP4"), "20150101_120000_F-3000_F");
+    EXPECT_EQ(name("abc1.mov", "ABD2.mov"), "abc1-D2");
+    EXPECT_EQ(RVVideoList::getVideoDataTripNameByFiles({}), "");
+}
+
+TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
+{
+    auto list = idleList({});
+    EXPECT_FALSE(list->getPathToVideoByTimeOffset(10, true)); // nothing playing
+    list->openVideoData(RVVideoData::create("empty", 0, {}, {}, {}));
+    EXPECT_FALSE(list->getPathToVideoByTimeOffset(0, true));
+    // Trip time -> file and its start on the trip's time line.
+    const auto expectSeek = [&](std::initializer_list<std::tuple<double, int, double>> cases) {
+        for (const auto& [time, file, offset] : cases) {
+            const auto result = list->getPathToVideoByTimeOffset(time, false);
+            ASSERT_TRUE(result) << time;
+            EXPECT_EQ(result->path, QString("/card/F%1.MOV").arg(file)) << time;
+            EXPECT_DOUBLE_EQ(result->offsetInFile, offset) << time;
+            EXPECT_EQ(result->newPath.has_value(), file != list->playingFileInVideoIndex()) << time;
+        }
+    };
+    EXPECT_EQ(list->openVideoData(tripOf({60, 60, 30})), "/card/F0.MOV");
+    // The end of a file belongs to it; before the start is the first file, past the end the last.
+    expectSeek({{60, 0, 0}, {60.5, 1, 60}, {200, 2, 120}, {-5, 0, 0}, {120.001, 2, 120}});
+    EXPECT_EQ(list->playingFileInVideoIndex(), 0);
+    // Rewinding moves the playing file.
+    EXPECT_EQ(list->getPathToVideoByTimeOffset(90, true)->newPath, "/card/F1.MOV");
+    expectSeek({{100, 1, 60}});
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
+
+    // The next file runs off the end; lengths are added as doubles.
+    list->openVideoData(tripOf({60, 60.5f, 30}));
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 0);
+    EXPECT_EQ(list->getNextFilePath(), "/card/F1.MOV");
+    EXPECT_EQ(list->getNextFilePath(), "/card/F2.MOV");
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 120.5);
+    EXPECT_FALSE(list->getNextFilePath());
+    EXPECT_FALSE(list->getNextFilePath());
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 150.5);
+    EXPECT_EQ(list->playingFileInVideoIndex(), 4);
+
+    // A recording of unknown length takes no time and is never chosen.
+    list->openVideoData(tripOf({60, std::nanf(""), 30}));
+    expectSeek({{60, 0, 0}, {60.5, 2, 60}, {75, 2, 60}});
+    list->setPlayingFileInVideoIndex(2);
+    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
+    // Opening starts over; a single recording has no next file.
+    EXPECT_EQ(list->openVideoData(single("/card/L.MOV", 10, "2015-01-01T10:00")), "/card/L.MOV");
+    EXPECT_FALSE(list->getNextFilePath());
+}
+
+TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThread)
+{
+    FakeMetaData meta;
+    meta.set("/c/NOFIX.MOV", {"", ""});
+    meta.set("/c/EMPTY.MOV", {});
+    meta.set("/card/F0.MOV", {"10:00:00", "10:00:01"});
+    meta.set("/card/F1.MOV", {"10:01:00"}, {"/card/F1.gps"});
+    (*meta.table)["/card/F1.MOV"].cameraModel = "DR900S-2CH";
+    meta.set("/card/F2.MOV", {"10:02:00", "10:02:01", "10:02:02"});
+    auto list = idleList(meta.source());
+    QThread* signalThread = nullptr;
+    int signals = 0;
+    QObject::connect(list.get(), &RVVideoList::metaInfoUpdated, [&] {
+        signalThread = QThread::currentThread();
+        ++signals;
+    });
+    // No timed point, no points or no metadata: the file date stays; the series are read.
+    for (const auto& [path, points] :
+         {std::pair{"/c/NOFIX.MOV", 2u}, {"/c/EMPTY.MOV", 0u}, {"/c/NONE.MOV", 0u}}) {
+        const RVVideoDataPtr node = single(path, 60, "2020-05-05T05:05:05");
+        list->readGpsInfo(node, false);
+        EXPECT_EQ(node->created(), at("2020-05-05T05:05:05")) << path;
+        ASSERT_TRUE(node->points() && node->gSensorData() && node->velocityData()) << path;
+        EXPECT_EQ(node->points()->size(), points) << path;
+        EXPECT_EQ(node->relatedFiles().has_value(), QString(path) != "/c/NONE.MOV") << path;
+    }
+
+    // One child read before, the others not (none, not empty): the trip reads what is missing.
+    const RVVideoDataPtr trip = tripOf({60, 60, 30});
+    const RVVideoDataPtr child = trip->children()[1];
+    list->readGpsInfo(child, false);
+    list->readGpsInfo(child, false); // a node is read once
+    EXPECT_EQ(*meta.reads, 4);
+    // A recording takes its first fix's time, for its record too.
+    EXPECT_EQ(child->created(), at("2015-01-01T10:01:00"));
+    EXPECT_EQ(child->files()[0]->created(), at("2015-01-01T10:01:00"));
+    EXPECT_EQ(child->relatedFiles(), QStringList{"/card/F1.gps"});
+    EXPECT_EQ(child->cameraModel(), "DR900S-2CH");
+    EXPECT_EQ(trip->points(), nullptr);
+    list->readGpsInfoInBackground(trip);
+    ASSERT_TRUE(waitFor([&] { return signals == 1; }));
+    EXPECT_EQ(signalThread, list->thread());
+    const RVSeries series = list->publishedSeries();
+    EXPECT_EQ(series.points, trip->points()); // the node's own series, no copy
+    ASSERT_EQ(
+        std::tuple(series.points->size(), series.gSensorData->size(), series.velocityData->size()),
+        std::tuple(6u, 6u, 6u));
+    // Plain concatenation in child order; the trip takes its first file's date.
+    EXPECT_EQ((*series.points)[2].time(), at("2015-01-01T10:01:00"));
+    EXPECT_EQ((*series.points)[5].time(), at("2015-01-01T10:02:02"));
+    EXPECT_EQ(trip->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(*meta.reads, 6);
+    // Another node publishes its own; selecting the trip again republishes without a read.
+    list->readGpsInfo(single("/card/F2.MOV", 30, "2015-01-01T10:00:00"), true);
+    ASSERT_TRUE(waitFor([&] { return signals == 2; }));
+    EXPECT_EQ(list->points()->size(), 3u);
+    list->readGpsInfoInBackground(trip);
+    ASSERT_TRUE(waitFor([&] { return signals == 3; }));
+    EXPECT_EQ(list->points(), trip->points());
+    EXPECT_EQ(*meta.reads, 7);
+}
+
+TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
+{
+    // Clips below DCIM/, most with two companion files (and one named on no mounted volume)
+    // and a track starting at a given time:
+    // A to D 2 s apart, E's first fix has no time, F is deleted before the scan reaches it,
+    // G has no metadata but was copied with its modification time, H and I stand alone.
+    QTemporaryDir dir;
+    const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
+    FakeMetaData meta;
+    // Per recording A to I its fixes' times, "|" between recordings.
+    const QStringList tracks =
+        QString(
+            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00||12:00:00|16:00:00")
+            .split('|');
+    for (char name = 'A'; name <= 'I'; ++name) {
+        const QString video = path(name + QString(".MP4"));
+        makeClip(video, 2);
+        QStringList companions = {video + ".gps", video + ".3gf"};
+        for (const QString& companion : companions)
+            writeFile(companion, "side data");
+        if (name != 'G')
+            meta.set(video, tracks[name - 'A'].split(' '), companions << "/nowhere/" + video);
+    }
+    QFile g(path("G.MP4"));
+    ASSERT_TRUE(g.open(QIODevice::ReadWrite) &&
+                g.setFileTime(at("2015-01-01T12:00:01.250").toDateTime(),
+                              QFileDevice::FileModificationTime));
+    const auto expectOnDisk = [&](std::initializer_list<const char*> names, bool present) {
+        for (const char* name : names)
+            EXPECT_EQ(QFile::exists(path(name)), present) << name;
+    };
+    std::pair<int, int> progress;
+    const auto list = idleList(meta.source(60));
+    QObject::connect(list.get(), &RVVideoList::metaScanProgress, [&](int done, int total) {
+        progress = {done, total};
+    });
+
+    // Before the scan the tree follows the file dates: G, then all the others just written.
+    list->addVideoFilesFrom(dir.path());
+    ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
+    ASSERT_EQ(names(*list->videosData()).size(), 2);
+    EXPECT_EQ(names(*list->videosData())[0], "G.MP4");
+    const RVVideoDataList byFileDate = (*list->videosData())[1]->children();
+    list->removeVideoDataAndFiles(
+        *std::find_if(byFileDate.begin(), byFileDate.end(),
+                      [](const RVVideoDataPtr& node) { return node->name() == "F.MP4"; }));
+    expectOnDisk({"F.MP4", "F.MP4.gps", "F.MP4.3gf"}, false);
+    list->waitForIdle();
+    const RVVideoDataList tree = *list->videosData();
+    EXPECT_TRUE(progress.first == progress.second && progress.first >= 8) << progress.first;
+    EXPECT_EQ(names(tree, true),
+              QStringList({"E.MP4", "A.MP4+B.MP4+C.MP4+D.MP4", "H.MP4+G.MP4", "I.MP4"}));
+    EXPECT_EQ(tree[0]->created(), at("2015-01-01T09:00:00"));
+    EXPECT_EQ(tree[1]->created(), at("2015-01-01T10:00:00"));
+    EXPECT_EQ(tree[2]->children()[1]->created(), at("2015-01-01T12:00:01.250"));
+    // The trip joins its children's series without another file read.
+    const int reads = *meta.reads;
+    list->readGpsInfo(tree[1], false);
+    EXPECT_EQ(*meta.reads, reads);
+    EXPECT_EQ(tree[1]->points()->size(), 5u);
+
+    // A column sort lasts until the next regrouping, which sorts oldest first again; equal
+    // lengths fall through to the second key.
+    list->sortVideoList({{RVSortKey::Field::Name, true}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"A-D", "E.MP4", "H-G", "I.MP4"}));
+    list->sortVideoList({{RVSortKey::Field::Duration, true}, {RVSortKey::Field::Name, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "E.MP4", "H-G", "A-D"}));
+    list->sortVideoList({{RVSortKey::Field::Created, false}});
+    EXPECT_EQ(names(*list->videosData()), QStringList({"I.MP4", "H-G", "A-D", "E.MP4"}));
+    list->removeVideoData(list->videosData()->front());
+    list->waitForIdle();
+    ASSERT_EQ(names(*list->videosData()), QStringList({"E.MP4", "A-D", "H-G"}));
+
+    // A single recording leaves the top level at once, without regrouping.
+    RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->front());
+    EXPECT_EQ(result.deleted, QStringList{path("E.MP4")});
+    EXPECT_TRUE(result.keptLocked.isEmpty() && result.failed.isEmpty());
+    expectOnDisk({"E.MP4", "E.MP4.gps", "E.MP4.3gf"}, false);
+    EXPECT_EQ(names(*list->videosData()), QStringList({"A-D", "H-G"}));
+    // B is locked through the program; D was locked on the card behind its back.
+    const RVVideoDataPtr trip = list->videosData()->front();
+    ASSERT_TRUE(FS::changeMutabilityOfVideoFiles(trip->children()[1]->files(), true));
+    ASSERT_TRUE(FS::changeMutabilityOfFile(path("D.MP4"), true));
+    result = list->removeVideoDataAndFiles(trip);
+    EXPECT_EQ(result.deleted, QStringList({path("A.MP4"), path("C.MP4")}));
+    EXPECT_EQ(result.keptLocked, QStringList({path("B.MP4"), path("D.MP4")}));
+    expectOnDisk({"A.MP4", "A.MP4.gps", "C.MP4", "C.MP4.3gf"}, false);
+    expectOnDisk({"B.MP4", "B.MP4.gps", "B.MP4.3gf", "D.MP4", "D.MP4.gps"}, true);
+    EXPECT_TRUE(trip->files()[3]->locked());
+    list->waitForIdle();
+    // B and D are 4 s apart, each 2 s long: still a trip.
+    ASSERT_EQ(names(*list->videosData(), true), QStringList({"B.MP4+D.MP4", "H.MP4+G.MP4"}));
+    EXPECT_EQ(list->videosData()->front()->lockState(), RVLockState::Locked);
+    // Inside a trip the rest is regrouped: B falls apart into a single recording.
+    ASSERT_TRUE(list->changeMutabilityOfVideoData(list->videosData()->front(), false));
+    list->removeVideoDataAndFiles(list->videosData()->front()->children()[1]);
+    list->waitForIdle();
+    expectOnDisk({"D.MP4", "D.MP4.gps"}, false);
+    expectOnDisk({"B.MP4.gps"}, true);
+    ASSERT_EQ(names(*list->videosData()), QStringList({"B.MP4", "H-G"}));
+    EXPECT_EQ(list->videoFiles().size(), 3u);
+}
