@@ -1,20 +1,17 @@
 #include "metadata/RVAtomicFile.h"
 #include "tests/SmallDisk.h"
 
+#include "support/Support.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace {
+using support::readFile;
 
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
+namespace {
 
 QStringList entries(const QString& folder)
 {
@@ -42,7 +39,7 @@ TEST(AtomicFile, FullDiskKeepsTheOldFileAndNamesTheTarget)
         EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
             << file.errorString().toStdString();
         file.cancelWriting();
-        EXPECT_EQ(contents(target), "old");
+        EXPECT_EQ(readFile(target), "old");
     }
     EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
 }
@@ -59,8 +56,8 @@ TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
 
     ASSERT_TRUE(RVAtomicFile::writeAll(target, "new"));
     EXPECT_FALSE(QFileInfo(target).isSymLink());
-    EXPECT_EQ(contents(target), "new");
-    EXPECT_EQ(contents(victim), "precious");
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_EQ(readFile(victim), "precious");
 
     // Replacing a regular file keeps its permissions; nothing is left beside the files.
     ASSERT_TRUE(RVAtomicFile::writeAll(victim, "changed"));

@@ -1,5 +1,4 @@
 #include "metadata/RVBlackVueMetaDataReader.h"
-#include "metadata/RVNmea.h"
 
 #include "TestFiles.h"
 
@@ -10,137 +9,107 @@
 
 #include <gtest/gtest.h>
 
-using TestFiles::write;
+using TestFiles::text;
+using TestFiles::writeFile;
 
 namespace {
 
 const std::string kRmc = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A";
 const std::string kPrefix = "[1499552090960]";
+const std::string kPoint = "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 nan 45.5";
 
-std::vector<RVSensorData> decode(const std::string& bytes)
+std::string samples(const std::string& bytes)
 {
-    return RVBlackVueMetaDataReader::readGSensorFromText(bytes);
+    std::string out;
+    for (const RVSensorData& s : RVBlackVueMetaDataReader::readGSensorFromText(bytes))
+        out += text(s) + ";";
+    return out;
 }
 
 } // namespace
 
-TEST(BlackVueReader, TrackLinesLoseTheirPrefix)
+TEST(BlackVueReader, TrackLinesAndSensorRecords)
 {
     const std::string gga =
         "$GPGGA,191450.00,5357.14375,N,02740.86226,E,1,11,0.81,222.3,M,24.8,M,,*5B";
-    const std::string text = kPrefix + kRmc + "\n\n" + kPrefix + gga + "\r\n" + kPrefix + kRmc +
-                             "\n" + kPrefix + "\n" + kPrefix + "$\n" + kRmc.substr(0, 15) + "\n";
-    const RVMetaData data = RVBlackVueMetaDataReader::readMetaDataFromText(text);
-    ASSERT_EQ(data.points.size(), 2u);
-    ASSERT_EQ(data.velocityData.size(), 2u);
-    // Exactly what the sentence alone gives.
-    const RVPoint alone = *RVNmea::readPointFromNmea(kRmc);
-    EXPECT_EQ(data.points[0].latitude(), alone.latitude());
-    EXPECT_EQ(data.points[0].longitude(), alone.longitude());
-    EXPECT_EQ(data.points[0].time(), alone.time());
-    EXPECT_EQ(data.points[0].velocity(), alone.velocity());
-    EXPECT_TRUE(std::isnan(data.points[0].altitude()));
-    EXPECT_EQ(data.points[1].altitude(), 222.3);
-    EXPECT_TRUE(data.gSensorData.empty());
-    EXPECT_TRUE(data.relatedFiles.isEmpty());
-}
-
-TEST(BlackVueReader, StrayBytesBeforeTheSentenceAreSkipped)
-{
-    // Raw receiver bytes, or a second prefix, between the prefix and the sentence.
-    const std::string binary = "\x1d\x15\xff\xaa garbage";
-    const std::string text = kPrefix + binary + "\n" +                     // no "$": skipped
-                             kPrefix + binary + kPrefix + kRmc + "\n" +    // second prefix
-                             kPrefix + "xx$GPGSA,A,3$GPXX" + kRmc + "\n" + // last "$" only
-                             kPrefix + "x" + kRmc + "\n";
-    const RVMetaData data = RVBlackVueMetaDataReader::readMetaDataFromText(text);
-    ASSERT_EQ(data.points.size(), 3u);
-    for (const RVPoint& point : data.points)
-        EXPECT_EQ(point.latitude(), "55.752060");
+    // Raw receiver bytes or a second prefix before the sentence: the last "$" starts it.
     // A 16-character line hands one character on, which is no sentence.
+    const std::string binary = "\x1d\x15\xff\xaa garbage";
+    const std::string lines[] = {kRmc,
+                                 "",
+                                 gga + "\r",
+                                 kRmc,
+                                 "",
+                                 "$",
+                                 binary,
+                                 binary + kPrefix + kRmc,
+                                 "xx$GPGSA,A,3$GPXX" + kRmc};
+    std::string track;
+    for (const std::string& line : lines)
+        track += kPrefix + line + "\n";
+    const RVMetaData data =
+        RVBlackVueMetaDataReader::readMetaDataFromText(track + kRmc.substr(0, 15));
+    ASSERT_EQ(data.points.size(), 4u);
+    EXPECT_EQ(text(data.points[0]), kPoint);
+    EXPECT_EQ(text(data.points[1]), kPoint.substr(0, kPoint.size() - 8) + "222.3 45.5");
+    EXPECT_EQ(text(data.points[3]), text(data.points[1]));
+    EXPECT_EQ(TestFiles::speeds(data), "18.5199999809 18.5199999809 18.5199999809 18.5199999809");
+    EXPECT_TRUE(data.gSensorData.empty());
     EXPECT_TRUE(RVBlackVueMetaDataReader::readMetaDataFromText(kPrefix + "$").points.empty());
-}
 
-TEST(BlackVueReader, SensorRecordsAreBigEndianZxy)
-{
-    const std::string record("\x00\x00\x00\x2a\x00\x62\x00\x05\xff\xf6", 10);
-    auto samples = decode(record);
-    ASSERT_EQ(samples.size(), 1u);
-    EXPECT_EQ(samples[0].time().text(), "42");
-    EXPECT_DOUBLE_EQ(samples[0].z(), 98 / 100.0 - 1.0);
-    EXPECT_DOUBLE_EQ(samples[0].x(), 0.05);
-    EXPECT_DOUBLE_EQ(samples[0].y(), -0.1);
-    EXPECT_DOUBLE_EQ(samples[0].common(),
-                     std::sqrt(0.05 * 0.05 + 0.1 * 0.1 + (0.98 - 1) * (0.98 - 1)));
-
-    samples = decode(std::string("\x80\x00\x00\x00\x80\x00\x7f\xff\x00\x00", 10));
-    ASSERT_EQ(samples.size(), 1u);
-    EXPECT_EQ(samples[0].time().text(), "-2147483648");
-    EXPECT_DOUBLE_EQ(samples[0].z(), -327.68 - 1.0);
-    EXPECT_DOUBLE_EQ(samples[0].x(), 327.67);
-
+    // Ten bytes a record: big-endian 32-bit milliseconds, then z, x, y in 1/100 g (z less 1 g).
+    EXPECT_EQ(samples(std::string("\x00\x00\x00\x2a\x00\x62\x00\x05\xff\xf6", 10)),
+              "0.05 -0.1 -0.02 0.113578166916 42;");
+    EXPECT_EQ(samples(std::string("\x80\x00\x00\x00\x80\x00\x7f\xff\x00\x00", 10)),
+              "327.67 0 -328.68 464.110085325 -2147483648;");
     for (const auto& [length, count] : std::vector<std::pair<std::size_t, std::size_t>>{
              {0, 0}, {9, 0}, {10, 1}, {20, 2}, {25, 2}})
-        EXPECT_EQ(decode(std::string(length, '\x01')).size(), count) << length;
+        EXPECT_EQ(RVBlackVueMetaDataReader::readGSensorFromText(std::string(length, '\1')).size(),
+                  count)
+            << length;
 }
 
-TEST(BlackVueReader, SideFilesOfARecording)
+TEST(BlackVueReader, SideFilesOfARecordingAndItsChannels)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString record = dir.path() + "/CARD/Record";
-    const QString video = record + "/REC0001.mp4";
-    RVBlackVueMetaDataReader reader;
-    EXPECT_FALSE(reader.readMetaDataFromVideoFile(video));
-
-    // An empty track file is no track file.
-    write(record + "/REC0001.gps", QByteArray());
-    EXPECT_FALSE(reader.readMetaDataFromVideoFile(video));
-
-    write(record + "/REC0001.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
-    auto data = reader.readMetaDataFromVideoFile(video);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->points.size(), 1u);
-    EXPECT_EQ(data->relatedFiles, QStringList{record + "/REC0001.gps"});
-
-    // An empty sensor file is listed but gives no samples.
-    write(record + "/REC0001.3gf", QByteArray());
-    data = reader.readMetaDataFromVideoFile(video);
-    ASSERT_TRUE(data);
-    EXPECT_TRUE(data->gSensorData.empty());
-    EXPECT_EQ(data->relatedFiles, (QStringList{record + "/REC0001.gps", record + "/REC0001.3gf"}));
-
-    write(record + "/REC0001.3gf", QByteArray(25, '\x02'));
-    data = reader.readMetaDataFromVideoFile(video);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->gSensorData.size(), 2u);
-    EXPECT_EQ(data->relatedFiles.size(), 2);
+    const QString record = dir.path() + "/BlackVue/Record/20170708_221449_";
+    const auto read = [&](const char* video) {
+        return RVBlackVueMetaDataReader().readMetaDataFromVideoFile(record + video + ".mp4");
+    };
+    const auto files = [&](const char* video) {
+        const auto data = read(video);
+        return data ? QString("%1 %2 ").arg(data->points.size()).arg(data->gSensorData.size()) +
+                          data->relatedFiles.join(' ').remove(record)
+                    : QStringLiteral("none");
+    };
+    EXPECT_EQ(files("NF"), "none");
+    writeFile(record + "N.gps", QByteArray()); // an empty track file is no track file
+    EXPECT_EQ(files("NF"), "none");
+    writeFile(record + "N.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
+    EXPECT_EQ(files("NF"), "1 0 N.gps");
+    writeFile(record + "N.3gf", QByteArray()); // listed, without samples
+    EXPECT_EQ(files("NF"), "1 0 N.gps N.3gf");
+    writeFile(record + "N.3gf", QByteArray(25, '\2'));
+    // Every channel of the mode shares them; side files named after the whole video come first.
+    for (const char* video : {"NF", "NR", "NFL"})
+        EXPECT_EQ(files(video), "1 2 N.gps N.3gf") << video;
+    writeFile(record + "NR.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
+    EXPECT_EQ(files("NR"), "1 0 NR.gps");
+    // Another mode's side files are another recording's; a pipe is not waited on; a name no
+    // camera writes has none.
+    EXPECT_EQ(files("EF"), "none");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(record + "E.gps").constData(), 0644), 0);
+    EXPECT_EQ(files("EF"), "none");
+    EXPECT_EQ(files("F"), "none");
 }
 
-TEST(BlackVueReader, ChannelsShareTheSideFilesNamedWithoutTheirLetters)
+TEST(BlackVueReader, CameraModelTexts)
 {
-    QTemporaryDir dir;
-    const QString record = dir.path() + "/BlackVue/Record";
-    write(record + "/20170708_221449_N.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
-    write(record + "/20170708_221449_N.3gf", QByteArray(10, '\x01'));
-    RVBlackVueMetaDataReader reader;
-    for (const char* video :
-         {"20170708_221449_NF.mp4", "20170708_221449_NR.mp4", "20170708_221449_NFL.mp4"}) {
-        const auto data = reader.readMetaDataFromVideoFile(record + "/" + video);
-        ASSERT_TRUE(data) << video;
-        EXPECT_EQ(data->points.size(), 1u);
-        EXPECT_EQ(data->gSensorData.size(), 1u);
-        EXPECT_EQ(data->relatedFiles, (QStringList{record + "/20170708_221449_N.gps",
-                                                   record + "/20170708_221449_N.3gf"}));
-    }
-    // Another mode's side files are another recording's; a name no camera writes has none.
-    // A pipe where the track should be is not waited on.
-    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_EF.mp4"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(record + "/20170708_221449_E.gps").constData(), 0644), 0);
-    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_EF.mp4"));
-    EXPECT_FALSE(reader.readMetaDataFromVideoFile(record + "/20170708_221449_F.mp4"));
-    // Side files named after the whole video come first.
-    write(record + "/20170708_221449_NR.gps", QByteArray::fromStdString(kPrefix + kRmc + "\n"));
-    EXPECT_EQ(reader.readMetaDataFromVideoFile(record + "/20170708_221449_NR.mp4")->relatedFiles,
-              QStringList{record + "/20170708_221449_NR.gps"});
+    const auto model = &RVBlackVueMetaDataReader::readCameraModel;
+    EXPECT_EQ(model(std::string_view("Pittasoft;DR750S-2CH;1.008;English;\0\0", 38)), "DR750S-2CH");
+    EXPECT_EQ(model(R"( {"company":"Pittasoft","model":"DR970X-2CH","fw_ver":"1.002"})"),
+              "DR970X-2CH");
+    EXPECT_EQ(model("no fields"), "");
+    EXPECT_EQ(model(" {broken json"), "");
+    EXPECT_EQ(model("a;\x01model\x7f\n;b"), "model");
 }

@@ -2,8 +2,6 @@
 #include "metadata/RVNativePath.h"
 #include "metadata/RVRecordingName.h"
 
-#include "TestFiles.h"
-
 #include <gtest/gtest.h>
 
 TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
@@ -47,17 +45,15 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
          M::Normal, C::Rear, "NO20220101-120000-000017"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
         const auto name = parseRecordingName(c.path);
-        ASSERT_TRUE(name) << c.path;
-        EXPECT_EQ(name->family, c.family) << c.path;
-        EXPECT_EQ(name->start,
-                  QDateTime::fromString(QString::fromLatin1(c.start), Qt::ISODate).toLocalTime())
-            << c.path;
+        ASSERT_TRUE(name);
+        EXPECT_EQ(name->family, c.family);
+        EXPECT_EQ(name->start, QDateTime::fromString(c.start, Qt::ISODate).toLocalTime());
         EXPECT_EQ(name->start.timeSpec(), Qt::LocalTime);
-        EXPECT_EQ(name->modeCode, QString::fromLatin1(c.modeCode)) << c.path;
-        EXPECT_EQ(name->mode, c.mode) << c.path;
-        EXPECT_EQ(name->channel, c.channel) << c.path;
-        EXPECT_EQ(name->sideFileStem, QString::fromLatin1(c.stem)) << c.path;
+        EXPECT_EQ(name->modeCode, c.modeCode);
+        EXPECT_EQ(std::pair(name->mode, name->channel), std::pair(c.mode, c.channel));
+        EXPECT_EQ(name->sideFileStem, c.stem);
     }
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
     // date, a missing or foreign extension.
@@ -83,9 +79,8 @@ TEST(NativePath, EveryByteStringSurvivesTheRoundTrip)
         "\xf0\x9f\x9a",         // ... cut short
         "\xff\xef\xbb\xbf.mp4", // U+FEFF after a bad byte is a character, not a byte-order mark
     };
-    for (const QByteArray& bytes : samples) {
+    for (const QByteArray& bytes : samples)
         EXPECT_EQ(RVNativePath::encode(RVNativePath::decode(bytes)), bytes) << bytes.toHex().data();
-    }
     // Valid UTF-8 decodes as usual.
     EXPECT_EQ(RVNativePath::decode("/card/caf\xc3\xa9.MP4"), QString::fromUtf8("/card/café.MP4"));
     EXPECT_EQ(RVNativePath::encode(QString::fromUtf8("🚗")), QByteArray("\xf0\x9f\x9a\x97"));
