@@ -16,68 +16,55 @@ RVMetaData parse(const QByteArray& lines)
                                                       TestFiles::view(lines));
 }
 
-std::string all(const RVMetaData& data)
-{
-    std::string out;
-    for (const RVPoint& p : data.points)
-        out += text(p) + "\n";
-    for (const RVSensorData& s : data.gSensorData)
-        out += text(s) + "\n";
-    return out + TestFiles::speeds(data);
-}
-
 } // namespace
 
-// Lines are "status,ddMMyy,HHmmss.sss,lat,N,lon,E,knots,x,y,z" in local time (Berlin, UTC+1);
-// the sensor values are x, y, z in 1/10 g, y less 1 g.
+// "status,ddMMyy,HHmmss.sss,lat,N,lon,E,knots,x,y,z" in local time (Berlin, UTC+1), the sensor
+// in 1/10 g, y less 1 g. No speed threshold, no altitude; the course follows the positions.
+// Lines without a position are samples labelled as the previous fix, "0" before any; a point
+// without time has unlabelled samples. Too few fields: nothing; date and time may run together.
 TEST(MiniReader, LinesGivePointsSpeedsAndSamples)
 {
     const RVMetaData data = parse("A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n"
                                   "V,050215,134502.000,,,,,0.0,0,-10,0\n"
                                   "A,050215,134503.5,5545.1234,S,03736.5678,W,1.0,0,0,0\r\n");
-    // No speed threshold, no altitude, no course of the first point; the line without a
-    // position keeps the previous label.
-    EXPECT_EQ(all(data), "55.752060 37.609463 2015-02-05 12:45:01.000 -1 0 0\n"
-                         "-55.752060 -37.609463 2015-02-05 12:45:03.500 -1 0 214.002983237\n"
-                         "0.1 0 0.3 0.316227766017 05-02-15 13:45:01.000\n"
-                         "0 0 0 0 05-02-15 13:45:01.000\n"
-                         "0 1 0 1 05-02-15 13:45:03.500\n"
-                         "18.5199999809 1.85199999809");
+    EXPECT_EQ(text(data), "55.752060 37.609463 2015-02-05 12:45:01.000 -1 0 0\n"
+                          "-55.752060 -37.609463 2015-02-05 12:45:03.500 -1 0 214.002983237\n"
+                          "0.1 0 0.3 0.316227766017 05-02-15 13:45:01.000\n"
+                          "0 0 0 0 05-02-15 13:45:01.000\n"
+                          "0 1 0 1 05-02-15 13:45:03.500\n"
+                          "18.5199999809 1.85199999809 ");
     EXPECT_EQ(data.relatedFiles, QStringList{"/CARD/gps/gps0001.log"});
-
-    // Before the first fix: label "0"; a point without time: no label. Too few fields, an
-    // impossible date: no time; date and time may run together.
-    const RVMetaData odd = parse("V,050180,235950.003,+,,+,,0.00,-00.61,-07.96,-78.40;\r\n"
-                                 "V,050215,134502.000,,,,,0.0,0,-10,0\n"
-                                 "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10\n"
-                                 "a,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n"
-                                 "X,050215\n\x1a\n"
-                                 "A,320215,134501.000,+5545.1234,N,+03736.5678,E,10.0,1,-10,3\n"
-                                 "A,05021,5134501,5545.1234,N,03736.5678,E,1,0,0,0\n");
-    EXPECT_EQ(all(odd), "55.752060 37.609463 - -1 0 0\n"
-                        "55.752060 37.609463 2015-02-05 12:45:01.000 -1 0 90\n"
-                        "-0.061 0.204 -7.84 7.84289085733 0\n"
-                        "0 0 0 0 0\n"
-                        "0.1 0 0.3 0.316227766017 -\n"
-                        "0 1 0 1 05-02-15 13:45:01.000\n"
-                        "18.5199999809 1.85199999809");
+    EXPECT_EQ(text(parse("V,050180,235950.003,+,,+,,0.00,-00.61,-07.96,-78.40;\r\n"
+                         "V,050215,134502.000,,,,,0.0,0,-10,0\n"
+                         "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10\n"
+                         "a,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n"
+                         "X,050215\n\x1a\n"
+                         "A,320215,134501.000,+5545.1234,N,+03736.5678,E,10.0,1,-10,3\n"
+                         "A,05021,5134501,5545.1234,N,03736.5678,E,1,0,0,0\n")),
+              "55.752060 37.609463 - -1 0 0\n"
+              "55.752060 37.609463 2015-02-05 12:45:01.000 -1 0 90\n"
+              "-0.061 0.204 -7.84 7.84289085733 0\n"
+              "0 0 0 0 0\n"
+              "0.1 0 0.3 0.316227766017 -\n"
+              "0 1 0 1 05-02-15 13:45:01.000\n"
+              "18.5199999809 1.85199999809 ");
     const RVMetaData empty = parse("nothing here\n");
-    EXPECT_EQ(all(empty), "");
+    EXPECT_EQ(text(empty), "");
     EXPECT_EQ(empty.relatedFiles.size(), 1);
-}
 
-TEST(MiniReader, CourseFollowsConsecutivePositions)
-{
-    const auto courseTo = [](const char* lat, const char* lon) {
-        return parse(QByteArray("A,050215,134501.000,5500.0000,N,03700.0000,E,1,0,0,0\n") +
-                     "A,050215,134502.000," + lat + ",N," + lon + ",E,1,0,0,0\n")
-            .points.at(1)
-            .azimut();
-    };
-    EXPECT_NEAR(courseTo("5500.0600", "03700.0600"), 45, 1e-9);
-    EXPECT_EQ(courseTo("5459.0000", "03700.0000"), 180);
-    EXPECT_EQ(courseTo("5500.0000", "03659.0000"), -90);
-    EXPECT_EQ(courseTo("5500.0000", "03700.0000"), 90); // no movement
+    // North-east, south, west; no movement gives 90.
+    const std::pair<QByteArray, double> courses[] = {{"5500.0600,N,03700.0600", 45},
+                                                     {"5459.0000,N,03700.0000", 180},
+                                                     {"5500.0000,N,03659.0000", -90},
+                                                     {"5500.0000,N,03700.0000", 90}};
+    for (const auto& [to, course] : courses)
+        EXPECT_NEAR(parse("A,050215,134501.000,5500.0000,N,03700.0000,E,1,0,0,0\n"
+                          "A,050215,134502.000," +
+                          to + ",E,1,0,0,0\n")
+                        .points.at(1)
+                        .azimut(),
+                    course, 1e-9)
+            << to.constData();
 }
 
 TEST(MiniReader, RecognitionAndLogPlaces)

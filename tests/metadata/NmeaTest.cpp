@@ -15,95 +15,84 @@ using TestFiles::text;
 
 namespace {
 
-std::int64_t utcMs(int y, int mo, int d, int h, int mi, int s, int ms)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), QTimeZone::utc()).toMSecsSinceEpoch();
-}
+const char* const kRmc = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A";
+const RVGpsProcessor& gps = RVGpsProcessor::sharedInstance();
 
 std::string rmc(const std::string& fields)
 {
-    return text(*RVNmea::readPointFromNmea("$GPRMC," + fields));
+    const auto point = RVNmea::readPointFromNmea("$GPRMC," + fields);
+    return point ? text(*point) : "none";
 }
 
-const char* const kRmc = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A";
+RVTimestamp utc(int y, int mo, int d, int h, int mi, int s, int ms)
+{
+    return RVTimestamp::fromDateTime(QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC));
+}
 
 } // namespace
 
-TEST(Nmea, CoordinatesAreConvertedInSinglePrecision)
+// Coordinates in single precision: it cannot hold 17959.9999 (its step there is 1/512 minute).
+// Only an exact "S"/"W" flips the sign; below 3 km/h the speed is 0; 11 fields at least, the
+// talker letters and first character unchecked; a void fix with a date still has its time.
+TEST(Nmea, RmcSentencesGivePositionSpeedCourseAndUtcTime)
 {
-    // Single precision cannot hold 17959.9999 (its step there is 1/512 minute).
-    const std::pair<const char*, const char*> cases[] = {{"5545.1234", "55.752060"},
-                                                         {"03736.5678", "37.609463"},
-                                                         {"", "0.000000"},
-                                                         {"+5856.1581", "58.935970"},
-                                                         {"17959.9999", "180.000000"}};
-    for (const auto& [nmea, degrees] : cases)
-        EXPECT_EQ(RVNmea::convertToDecCoordinates(nmea), degrees) << nmea;
+    const std::pair<std::string, std::string> cases[] = {
+        {"134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A",
+         "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 0 45.5"},
+        {"134501.000,A,5545.1234,S,03736.5678,W,1.5,45.5,050215,,,A",
+         "-55.752060 -37.609463 2015-02-05 13:45:01.000 0 0 45.5"},
+        {"134501.000,A,5545.1234,s,03736.5678,W ,1.62,45.5,050215,,,A",
+         "55.752060 37.609463 2015-02-05 13:45:01.000 3.00023999691 0 45.5"},
+        {"1,A,+5856.1581,N,17959.9999,E,,0,050215,,,A", "58.935970 180.000000 - 0 0 0"},
+        {"1,A,,N,0,E,-20,0,050215,,,A", "0.000000 0.000000 - 0 0 0"},
+        {",,,,,,,,,", "0.000000 0.000000 - 0 0 0"},
+        {",,,,,,,,", "none"},
+        {"053229.438,V,,,,,,,020315,,,N*56\r", "0.000000 0.000000 2015-03-02 05:32:29.438 0 0 0"}};
+    for (const auto& [fields, point] : cases)
+        EXPECT_EQ(rmc(fields), point) << fields;
+    EXPECT_TRUE(RVNmea::readPointFromNmea("xGLRMC,,,,,,,,,,"));
+    EXPECT_FALSE(RVNmea::readPointFromNmea("$GPRM"));
+    EXPECT_FALSE(RVNmea::readPointFromNmea(""));
+    EXPECT_TRUE(RVGpsProcessor::isZeroPoint(*RVNmea::readPointFromNmea("$GPRMC,,,,,,,,,,,")));
     EXPECT_FALSE(RVNmea::convertToDecCoordinates("1e300").isEmpty());
     EXPECT_FALSE(RVNmea::convertToDecCoordinates("3e38").isEmpty());
 }
 
-TEST(Nmea, RmcSentencesGivePositionSpeedCourseAndUtcTime)
-{
-    EXPECT_EQ(text(*RVNmea::readPointFromNmea(kRmc)),
-              "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 0 45.5");
-    // Only an exact "S"/"W" flips the sign; below 3 km/h the speed is 0.
-    EXPECT_EQ(rmc("134501.000,A,5545.1234,S,03736.5678,W,1.5,45.5,050215,,,A"),
-              "-55.752060 -37.609463 2015-02-05 13:45:01.000 0 0 45.5");
-    EXPECT_EQ(rmc("134501.000,A,5545.1234,s,03736.5678,W ,1.62,45.5,050215,,,A"),
-              "55.752060 37.609463 2015-02-05 13:45:01.000 3.00023999691 0 45.5");
-    EXPECT_EQ(rmc("1,A,0,N,0,E,,0,050215,,,A"), "0.000000 0.000000 - 0 0 0");
-    EXPECT_EQ(rmc("1,A,0,N,0,E,-20,0,050215,,,A"), "0.000000 0.000000 - 0 0 0");
-    EXPECT_EQ(rmc(",,,,,,,,,,"), "0.000000 0.000000 - 0 0 0");
-    EXPECT_TRUE(RVGpsProcessor::isZeroPoint(*RVNmea::readPointFromNmea("$GPRMC,,,,,,,,,,,")));
-    // 11 fields at least; the talker letters and the first character are not checked.
-    EXPECT_FALSE(RVNmea::readPointFromNmea("$GPRMC,,,,,,,,,"));
-    EXPECT_TRUE(RVNmea::readPointFromNmea("xGLRMC,,,,,,,,,,"));
-    EXPECT_FALSE(RVNmea::readPointFromNmea("$GPRM"));
-    EXPECT_FALSE(RVNmea::readPointFromNmea(""));
-    // A void fix with a date still has its time (real receivers before the first fix).
-    EXPECT_EQ(text(*RVNmea::readPointFromNmea("$GNRMC,053229.438,V,,,,,,,020315,,,N*56\r")),
-              "0.000000 0.000000 2015-03-02 05:32:29.438 0 0 0");
-}
-
 TEST(Nmea, TimesAreReadLeniently)
 {
-    const auto timeOf = [](const std::string& time, const std::string& date = "231019") {
-        const RVTimestamp t =
-            RVNmea::readPointFromNmea("$GPRMC," + time + ",A,1,S,1,E,0.0,," + date + ",,,A")
-                ->time();
-        return t.isValid() ? t.msecsSinceEpoch() : -1;
-    };
-    const std::int64_t base = utcMs(2019, 10, 23, 22, 25, 8, 0);
-    const std::tuple<const char*, const char*, std::int64_t> cases[] = {
-        {"222508", "231019", base},
-        {"222508.", "231019", base},
-        {"222508.1", "231019", base + 100},
-        {"222508.0009", "231019", base},
-        {"222508.9999", "231019", base + 999},
-        {"222508.x", "231019", -1},
-        {" 222508", "231019", -1},
-        {".1", "231019", -1},
-        {"22250", "231019", -1},
-        {"246000", "231019", -1},
-        {"226000", "231019", -1},
-        {"222508", "", -1},
-        {"222508", "310419", -1},
-        {"000000", "290200", utcMs(2000, 2, 29, 0, 0, 0, 0)},
-        {"000000", "290201", -1},
-        {"235959.999", "311299", utcMs(2099, 12, 31, 23, 59, 59, 999)}};
-    for (const auto& [time, date, ms] : cases)
-        EXPECT_EQ(timeOf(time, date), ms) << time << " " << date;
-    const RVDateFormatter& nmea = RVGpsProcessor::sharedInstance().nmeaDateFormatter();
-    EXPECT_EQ(nmea.parse("134501.000-050215").msecsSinceEpoch(), utcMs(2015, 2, 5, 13, 45, 1, 0));
+    // "time date" and the UTC time read, "-" for none.
+    const std::pair<std::string, const char*> cases[] = {
+        {"222508 231019", "2019-10-23 22:25:08.000"},
+        {"222508. 231019", "2019-10-23 22:25:08.000"},
+        {"222508.1 231019", "2019-10-23 22:25:08.100"},
+        {"222508.0009 231019", "2019-10-23 22:25:08.000"},
+        {"222508.9999 231019", "2019-10-23 22:25:08.999"},
+        {"222508.x 231019", "-"},
+        {" 222508 231019", "-"},
+        {".1 231019", "-"},
+        {"22250 231019", "-"},
+        {"246000 231019", "-"},
+        {"226000 231019", "-"},
+        {"222508 ", "-"},
+        {"222508 310419", "-"},
+        {"000000 290201", "-"},
+        {"000000 290200", "2000-02-29 00:00:00.000"},
+        {"235959.999 311299", "2099-12-31 23:59:59.999"}};
+    for (const auto& [fields, time] : cases) {
+        const std::size_t blank = fields.find(' ', 1);
+        const std::string point =
+            rmc(fields.substr(0, blank) + ",A,1,S,1,E,0.0,," + fields.substr(blank + 1) + ",,,A");
+        EXPECT_NE(point.find(std::string(" ") + time + " 0 0 0"), std::string::npos) << fields;
+    }
+    const RVDateFormatter& nmea = gps.nmeaDateFormatter();
+    EXPECT_EQ(nmea.parse("134501.000-050215"), utc(2015, 2, 5, 13, 45, 1, 0));
     EXPECT_FALSE(nmea.parse("134501-05021").isValid());
+    EXPECT_EQ(nmea.format(utc(2015, 2, 5, 13, 45, 1, 20)), "134501.020-050215");
     // Every day of a century (leap days, century years, month ends) against Qt's calendar.
     const QDateTime first(QDate(1999, 1, 1), QTime(23, 59, 58, 125), Qt::UTC);
-    for (int day = 0; day < 37600; ++day) {
-        const QDateTime when = first.addDays(day);
-        ASSERT_EQ(nmea.format(RVTimestamp::fromDateTime(when)),
-                  when.toString(QStringLiteral("HHmmss.zzz-ddMMyy")));
-    }
+    for (int day = 0; day < 37600; ++day)
+        ASSERT_EQ(nmea.format(RVTimestamp::fromDateTime(first.addDays(day))),
+                  first.addDays(day).toString(QStringLiteral("HHmmss.zzz-ddMMyy")));
     // ddMMyy: the last day of each kind of month, leap years by the Gregorian rule.
     const std::pair<const char*, bool> dates[] = {
         {"310115", true},  {"320115", false}, {"300415", true},  {"310415", false},
@@ -131,11 +120,12 @@ TEST(Nmea, GgaAltitudesCarriedToTheFollowingFixes)
         EXPECT_TRUE(std::isnan(RVNmea::readAltitudeFromNmea(none))) << none;
     EXPECT_FALSE(RVNmea::readPointFromNmea(gga("1")));
 
+    // Only RMC and GGA lines are taken; each fix has the latest altitude.
     const auto altitudes = [](const std::vector<std::string>& lines) {
         RVNmeaTrackBuilder track;
         for (const std::string& line : lines)
-            EXPECT_EQ(track.addLine(line), line.find("RMC") != std::string::npos ||
-                                               line.find("GGA") != std::string::npos);
+            EXPECT_EQ(track.addLine(line),
+                      line.find("RMC") + line.find("GGA") != 2 * std::string::npos);
         RVMetaData data;
         track.moveInto(data);
         std::string out;
@@ -151,38 +141,28 @@ TEST(Nmea, GgaAltitudesCarriedToTheFollowingFixes)
     EXPECT_EQ(altitudes({kRmc, gga("145.3"), kRmc}), "nan 145.3 ");
 }
 
-TEST(Nmea, ZeroPointBoundIsStrictSinglePrecision)
+TEST(Nmea, ZeroPointsExportTimesAndSensorLabels)
 {
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"0.000000", "-0.000005", true},
-        {"0.000010", "0.000000", false},
-        {"0.0000099999997", "0", true},
-        {"0.0000099999998", "0", false}, // the float constant
-        {"", "abc", true},
-        {"0", "-37.609463", false}};
-    for (const auto& [lat, lon, zero] : cases)
+    // Zero within a strict single-precision bound.
+    const std::tuple<const char*, const char*, bool> points[] = {{"0.000000", "-0.000005", true},
+                                                                 {"0.000010", "0.000000", false},
+                                                                 {"0.0000099999997", "0", true},
+                                                                 {"0.0000099999998", "0", false},
+                                                                 {"", "abc", true},
+                                                                 {"0", "-37.609463", false}};
+    for (const auto& [lat, lon, zero] : points)
         EXPECT_EQ(RVGpsProcessor::isZeroPoint(RVPoint(lat, lon, 0, 0, 0, RVTimestamp())), zero)
             << lat << " " << lon;
-}
-
-TEST(Nmea, ExportFormatAndSensorLabelsUseLocalTime)
-{
     // Tests run with TZ=Europe/Berlin: UTC+1 in February, UTC+2 in July.
-    const RVDateFormatter& format = RVGpsProcessor::sharedInstance().exportDateFormatter();
-    const auto at = [](std::int64_t ms) { return RVTimestamp::fromMSecsSinceEpoch(ms); };
-    EXPECT_EQ(format.format(at(utcMs(2015, 2, 5, 13, 45, 1, 7))), "05-02-15 14:45:01.007");
-    EXPECT_EQ(format.format(at(utcMs(2017, 7, 8, 23, 30, 0, 999))), "09-07-17 01:30:00.999");
+    const RVDateFormatter& format = gps.exportDateFormatter();
+    EXPECT_EQ(format.format(utc(2015, 2, 5, 13, 45, 1, 7)), "05-02-15 14:45:01.007");
+    EXPECT_EQ(format.format(utc(2017, 7, 8, 23, 30, 0, 999)), "09-07-17 01:30:00.999");
     EXPECT_TRUE(format.format(RVTimestamp()).isNull());
-    EXPECT_EQ(format.parse("05-02-15 14:45:01.007").msecsSinceEpoch(),
-              utcMs(2015, 2, 5, 13, 45, 1, 7));
+    EXPECT_EQ(format.parse("05-02-15 14:45:01.007"), utc(2015, 2, 5, 13, 45, 1, 7));
     EXPECT_FALSE(format.parse("05-02-15 14:45").isValid());
-    EXPECT_EQ(RVGpsProcessor::sharedInstance().nmeaDateFormatter().format(
-                  at(utcMs(2015, 2, 5, 13, 45, 1, 20))),
-              "134501.020-050215");
-
     EXPECT_EQ(RVSensorLabel::number(-2147483647 - 1).text(), "-2147483648");
     EXPECT_TRUE(RVSensorLabel().text().isNull());
     EXPECT_TRUE(RVSensorLabel::instant(RVTimestamp()).isNull());
     const RVCivilTime::Fields summer{.year = 2017, .month = 7, .day = 9, .hour = 8};
-    EXPECT_EQ(RVCivilTime::localInstant(summer).msecsSinceEpoch(), utcMs(2017, 7, 9, 6, 0, 0, 0));
+    EXPECT_EQ(RVCivilTime::localInstant(summer), utc(2017, 7, 9, 6, 0, 0, 0));
 }

@@ -9,10 +9,11 @@
 #include <QTimeZone>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-// Box files, real-data files and readable summaries of what the readers give.
+// Box files, real-data files and readable texts of what the readers give.
 namespace TestFiles {
 
 using support::writeFile;
@@ -57,11 +58,10 @@ inline std::string num(double v)
 // "latitude longitude UTC-time speed altitude course"; "-" for no time.
 inline std::string text(const RVPoint& p)
 {
-    const RVTimestamp t = p.time();
-    const QString time = t.isValid()
-                             ? QDateTime::fromMSecsSinceEpoch(t.msecsSinceEpoch(), QTimeZone::utc())
-                                   .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"))
-                             : QStringLiteral("-");
+    const auto ms = p.time().msecsSinceEpoch();
+    const QString time = !p.time().isValid() ? QStringLiteral("-")
+                                             : QDateTime::fromMSecsSinceEpoch(ms, QTimeZone::utc())
+                                                   .toString(u"yyyy-MM-dd HH:mm:ss.zzz");
     return (p.latitude() + ' ' + p.longitude() + ' ' + time).toStdString() + ' ' +
            num(p.velocity()) + ' ' + num(p.altitude()) + ' ' + num(p.azimut());
 }
@@ -71,11 +71,18 @@ inline std::string text(const RVSensorData& s)
     return num(s.x()) + ' ' + num(s.y()) + ' ' + num(s.z()) + ' ' + num(s.common()) + ' ' +
            (s.time().isNull() ? std::string("-") : s.time().text().toStdString());
 }
-inline std::string speeds(const RVMetaData& data)
+// Points, then samples, one a line, then the speeds; "none" when nothing was read.
+inline std::string text(const std::optional<RVMetaData>& data)
 {
+    if (!data)
+        return "none";
     std::string out;
-    for (const double v : data.velocityData)
-        out += (out.empty() ? "" : " ") + num(v);
+    for (const RVPoint& p : data->points)
+        out += text(p) + "\n";
+    for (const RVSensorData& s : data->gSensorData)
+        out += text(s) + "\n";
+    for (const double v : data->velocityData)
+        out += num(v) + " ";
     return out;
 }
 
