@@ -1,5 +1,5 @@
-// Readers of data kept inside the video: the shared box walk, Novatek blocks, 70mai records and
-// BlackVue's embedded boxes. No real Novatek or 70mai recording is at hand: the files are
+// Readers of data kept inside the video: the shared box walk, Novatek blocks and
+// the 70mai records. No real Novatek or 70mai recording is at hand: the files are
 // built here to the cameras' published layouts.
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVGpsProcessor.h"
@@ -215,38 +215,4 @@ TEST(SeventyMaiReader, RecordsAndStartFromName)
     // The lower-case "gps " box is not 70mai's.
     writeFile(video, standardBox("ftyp", "mp42") + standardBox("gps ", records));
     EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataFromVideoFile(video));
-}
-
-TEST(BlackVueReader, EmbeddedBoxesReadLikeSideFiles)
-{
-    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
-    QTemporaryDir dir;
-    const QString record = dir.path() + "/BlackVue/Record/";
-    for (const char* clip : {"20170708_221449_N", "20170709_084737_E", "20170709_085648_N"}) {
-        SCOPED_TRACE(clip);
-        const QByteArray gps = realData(QStringLiteral("blackvue-dr650s/%1.gps").arg(clip));
-        const QByteArray sensor = realData(QStringLiteral("blackvue-dr650s/%1.3gf").arg(clip));
-        writeFile(record + clip + "F.gps", gps);
-        writeFile(record + clip + "F.3gf", sensor);
-        // The embedded form: NUL-padded text, records ended by ten 0xFF bytes.
-        const QByteArray embedded =
-            standardBox("gps ", gps + QByteArray(100, '\0')) +
-            standardBox("3gf ", sensor + QByteArray(10, '\xff') + QByteArray(30, '\0')) +
-            standardBox("cprt", "Pittasoft Co., Ltd.;DR900S-2CH;1.010;English;");
-        const QByteArray ftyp = standardBox("ftyp", "mp42");
-        QString sideFormat, insideFormat;
-        const auto a =
-            readVideo(record + clip + "F.mp4", ftyp + standardBox("mdat", "x"), &sideFormat);
-        const auto b = readVideo(record + clip + "R.mp4",
-                                 ftyp + standardBox("free", QByteArray(64, '\0')) +
-                                     standardBox("free", embedded) + standardBox("mdat", "x") +
-                                     standardBox("moov", ""),
-                                 &insideFormat);
-        EXPECT_EQ(sideFormat + insideFormat, "BlackVueBlackVue");
-        ASSERT_TRUE(a && b);
-        EXPECT_EQ(a->gSensorData.size(), std::size_t(sensor.size() / 10));
-        EXPECT_GT(a->points.size(), 0u);
-        EXPECT_EQ(text(a), text(b));
-        EXPECT_EQ(b->relatedFiles.join(' ') + b->cameraModel, "DR900S-2CH");
-    }
 }
