@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -21,44 +22,32 @@ namespace {
 
 void putLe(QByteArray& bytes, qsizetype at, std::uint32_t value)
 {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = char(value >> (8 * i));
+    qToLittleEndian(value, bytes.data() + at);
 }
 
-enum class Layout
-{
-    A,
-    B,
-    Azdome,
-    Encrypted
-};
-
 // One 0x8000-byte "freeGPS " block at 13:45:0s UTC on 2015-02-05, 55.752060 N 37.609463 E,
-// 10 knots, course 45.5. Layouts A and B: little-endian fields from 0x30 / 0x10, B with a
-// sensor sample in 1/256 g; Azdome: a text XORed with 0xAA from byte 18.
-QByteArray novatekBlock(Layout layout, int second, char status = 'A')
+// 10 knots, course 45.5. Layouts 'A' and 'B': little-endian fields from 0x30 / 0x10, B with a
+// sensor sample in 1/256 g; 'Z' (Azdome): a text XORed with 0xAA from byte 18; 'E': encrypted.
+QByteArray novatekBlock(char layout, int second, char status = 'A')
 {
     QByteArray block = be32(0x8000) + "freeGPS " + QByteArray(0x8000 - 12, '\0');
-    const qsizetype o = layout == Layout::B ? 0x10 : 0x30;
     const QByteArray azdome = QByteArray("\0\0XKZD\xfe\xfe", 8) + "2015020513450" +
                               QByteArray::number(second) +
                               ".LABEL          N55451234E03736567800000042";
-    for (qsizetype i = 0; layout == Layout::Azdome && i < azdome.size(); ++i)
+    for (qsizetype i = 0; layout == 'Z' && i < azdome.size(); ++i)
         block[18 + i] = char(azdome[i] ^ 0xAA);
-    for (qsizetype i = 12; layout == Layout::Encrypted && i < 0x200; ++i)
+    for (qsizetype i = 12; layout == 'E' && i < 0x200; ++i)
         block[i] = char(i * 37 + 11);
-    if (layout == Layout::Azdome || layout == Layout::Encrypted)
-        return block;
-    const std::uint32_t fields[] = {13, 45, std::uint32_t(second), 15, 2, 5};
-    for (int i = 0; i < 6; ++i)
-        putLe(block, o + 4 * i, fields[i]);
-    block.replace(o + 24, 3, QByteArray(1, status) + "NE");
+    const qsizetype o = layout == 'B' ? 0x10 : 0x30;
     const float floats[] = {5545.1234f, 3736.5678f, 10.0f, 45.5f};
-    for (int i = 0; i < 4; ++i)
-        putLe(block, o + 28 + 4 * i, std::bit_cast<std::uint32_t>(floats[i]));
-    for (const auto& [at, value] : {std::pair{44, 256}, {48, -128}, {52, 64}})
-        putLe(block, o + at, layout == Layout::B ? std::uint32_t(value) : 0);
-    return block;
+    const std::uint32_t fields[] = {13, 45,  std::uint32_t(second), 15, 2, 5, 0, 0, 0, 0,
+                                    0,  256, std::uint32_t(-128),   64};
+    for (int i = 0; (layout == 'A' || layout == 'B') && i < 14; ++i)
+        putLe(block, o + 4 * i,
+              i < 7 || i > 10 ? fields[i] : std::bit_cast<std::uint32_t>(floats[i - 7]));
+    if (layout == 'A' || layout == 'B')
+        block.replace(o + 24, 3, QByteArray(1, status) + "NE");
+    return layout == 'A' ? block.replace(o + 44, 12, QByteArray(12, '\0')) : block;
 }
 
 // ftyp, then mdat holding the blocks at 0x8000 boundaries, then moov with a "gps " index of
@@ -127,7 +116,7 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     std::vector<QByteArray> blocks;
     std::string expected, samples;
     for (int s = 0; s < 5; ++s) {
-        blocks.push_back(novatekBlock(Layout::B, s));
+        blocks.push_back(novatekBlock('B', s));
         expected +=
             "55.752060 37.609463 2015-02-05 13:45:0" + std::to_string(s) + ".000 18.52 nan 45.5\n";
         samples += "1 -0.5 0.25 1.14564392374 05-02-15 14:45:0" + std::to_string(s) + ".000\n";
@@ -148,34 +137,31 @@ TEST(NovatekReader, BlocksByIndexOrScan)
                (read.sample ? " " + text(*read.sample) : "");
     };
     const std::string point = "55.752060 37.609463 2015-02-05 13:45:07.000 18.52 nan 45.5 18.52";
-    EXPECT_EQ(one(novatekBlock(Layout::A, 7)), point);
-    EXPECT_EQ(one(novatekBlock(Layout::B, 7)),
+    EXPECT_EQ(one(novatekBlock('A', 7)), point);
+    EXPECT_EQ(one(novatekBlock('B', 7)),
               point + " 1 -0.5 0.25 1.14564392374 05-02-15 14:45:07.000");
-    EXPECT_EQ(one(novatekBlock(Layout::Azdome, 7)),
-              "55.752060 37.609463 2015-02-05 13:45:07.000 42 nan 0 42");
+    EXPECT_EQ(one(novatekBlock('Z', 7)), "55.752060 37.609463 2015-02-05 13:45:07.000 42 nan 0 42");
     // A block ending right after its record reads, a byte less does not; hour 24, minute 60,
     // a void fix, an encrypted block, a block without the mark: no point.
-    const QByteArray whole = novatekBlock(Layout::A, 1);
+    const QByteArray whole = novatekBlock('A', 1);
     EXPECT_NE(one(whole.left(0x30 + 44)).substr(0, 2), "- ");
     QByteArray midnight = whole, sixty = whole, unmarked = whole, south = whole;
     putLe(midnight, 0x30, 24u);
     putLe(sixty, 0x30 + 4, 60u);
     unmarked[5] = 'X';
-    for (const QByteArray& refused :
-         {whole.left(0x30 + 43), midnight, sixty, unmarked, novatekBlock(Layout::A, 1, 'V'),
-          novatekBlock(Layout::Encrypted, 1)})
+    for (const QByteArray& refused : {whole.left(0x30 + 43), midnight, sixty, unmarked,
+                                      novatekBlock('A', 1, 'V'), novatekBlock('E', 1)})
         EXPECT_EQ(one(refused).substr(0, 2), "- ");
     EXPECT_EQ(one(south.replace(0x30 + 25, 2, "SW")).substr(0, 22), "-55.752060 -37.609463 ");
 
     // A video on the card: refused and void blocks drop out, the rest keep their order.
     QTemporaryDir dir;
     QString format;
-    const auto data =
-        readVideo(dir.path() + "/DCIM/Movie/2015_0205_134500_001F.MP4",
-                  novatekFile({novatekBlock(Layout::A, 0), novatekBlock(Layout::Encrypted, 1),
-                               novatekBlock(Layout::A, 2, 'V'), novatekBlock(Layout::A, 3)},
-                              4, 4),
-                  &format);
+    const auto data = readVideo(dir.path() + "/DCIM/Movie/2015_0205_134500_001F.MP4",
+                                novatekFile({novatekBlock('A', 0), novatekBlock('E', 1),
+                                             novatekBlock('A', 2, 'V'), novatekBlock('A', 3)},
+                                            4, 4),
+                                &format);
     EXPECT_EQ(format, "Novatek");
     EXPECT_EQ(text(data).substr(0, 200),
               "55.752060 37.609463 2015-02-05 13:45:00.000 18.52 nan 45.5\n"
