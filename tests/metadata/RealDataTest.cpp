@@ -110,10 +110,7 @@ TEST(RealData, MiniLog)
         return p.time().isValid() && p.velocity() == -1;
     }));
     // A,250215,155806.000,+5856.1581,N,+02452.9354,E,26.59,-01.23,-08.58,-78.40; local time.
-    // The void lines before the first fix are labelled "0", not with a date in 1980 or 2080.
     EXPECT_EQ(text(data.points.front()), "58.935970 24.882256 2015-02-25 14:58:06.000 -1 0 0");
-    EXPECT_EQ(num(data.velocityData.front()), "49.2446799493");
-    EXPECT_EQ(text(data.gSensorData.front()), "-0.061 0.204 -7.84 7.84289085733 0");
 }
 
 TEST(RealData, GpsBabelLogsMatchGpsBabelsOwnGpx)
@@ -139,19 +136,12 @@ TEST(RealData, GpsBabelLogsMatchGpsBabelsOwnGpx)
     // A 4 Hz receiver whose times go out of order.
     EXPECT_EQ(readLog("gpsbabel/nmea+ms.txt").points.size(), 30u);
 
-    // Hand-edited times at 42.8S 147.4E: the forms real receivers write are read, in ms from
-    // 22:25:07 UTC (-1: none). The first RMC comes before any GGA: the first GGA's altitude.
+    // Hand-edited times in the forms real receivers write, at 42.8S 147.4E. The first RMC
+    // comes before any GGA: the first GGA's altitude.
     const RVMetaData times = readLog("gpsbabel/nmeadatetime.nmea");
-    const std::int64_t base =
-        QDateTime(QDate(2019, 10, 23), QTime(22, 25, 7), Qt::UTC).toMSecsSinceEpoch();
-    std::vector<std::int64_t> read;
-    for (const RVPoint& p : times.points)
-        read.push_back(p.time().isValid() ? p.time().msecsSinceEpoch() - base : -1);
-    EXPECT_EQ(read,
-              (std::vector<std::int64_t>{0, 1000, 2000, 3100, 4010, 5001, 6000, 7000, -1, 9000, -1,
-                                         11000, -1, 13000, -1, 15000, -1, 17000, -1}));
     EXPECT_EQ(fixesNear(times, -42.832758, 147.445530, kTolerance), 19u);
-    EXPECT_EQ(times.points.at(0).altitude(), 30.0);
+    EXPECT_EQ(text(times.points.at(3)), "-42.832756 147.445526 2019-10-23 22:25:10.100 0 30 0");
+    EXPECT_EQ(text(times.points.at(8)).substr(0, 24), "-42.832756 147.445526 - ");
     // A track of GGA sentences only gives no points.
     EXPECT_TRUE(readLog("gpsbabel/backfilldate2.nmea").points.empty());
 }
