@@ -32,28 +32,62 @@ QString found(const QString& video, const QString& folder)
 
 } // namespace
 
-TEST(Dispatch, ReadersAreAskedInOrderAndTheFirstClaimWins)
+TEST(Dispatch, ReadersFindTheirFilesOnACard)
 {
     QTemporaryDir dir;
-    const QString media = dir.path() + "/DCIM/100MEDIA/";
+    const QString card = dir.path(), media = card + "/DCIM/100MEDIA/";
+    const QByteArray mini = "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n";
     // A BlackVue track beats a Korvela INFO text, and claims the video even with no usable line.
     writeFile(media + "REC0001.gps", kBlackVue + kBlackVue);
-    writeFile(dir.path() + "/DCIM/INFO/REC0001.txt", kRmc);
+    writeFile(card + "/DCIM/INFO/REC0001.txt", kRmc);
     EXPECT_EQ(found(media + "REC0001.mp4", media), "BlackVue 2 0 REC0001.gps");
     writeFile(media + "REC0002.gps", "short\n");
     writeFile(media + "REC0002.txt", kRmc);
     EXPECT_EQ(found(media + "REC0002.mp4", media), "BlackVue 0 0 REC0002.gps");
-    // "AMBA" with its log is Mini, even with a Korvela text beside it; its altitude 0 stays.
-    writeFile(dir.path() + "/gps/gps0003.log",
-              "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n");
-    writeFile(media + "AMBA0003.txt", kRmc + kRmc + kRmc);
-    EXPECT_EQ(found(media + "AMBA0003.MP4", dir.path()), "Mini 1 1 /gps/gps0003.log");
+    // BlackVue files are named after the mode and shared by its channels; an empty track is
+    // none, an empty sensor file is listed; files named after the whole video come first;
+    // another mode's files are another recording's; a name no camera writes has none.
+    const QString record = card + "/BlackVue/Record/20170708_221449_";
+    const auto blackVue = [&](const char* video) { return found(record + video + ".mp4", record); };
+    writeFile(record + "N.gps", QByteArray());
+    EXPECT_EQ(blackVue("NF"), "none");
+    writeFile(record + "N.gps", kBlackVue);
+    writeFile(record + "N.3gf", QByteArray());
+    EXPECT_EQ(blackVue("NF"), "BlackVue 1 0 N.gps N.3gf");
+    writeFile(record + "N.3gf", QByteArray(25, '\2'));
+    for (const char* video : {"NF", "NR", "NFL"})
+        EXPECT_EQ(blackVue(video), "BlackVue 1 2 N.gps N.3gf") << video;
+    writeFile(record + "NR.gps", kBlackVue);
+    EXPECT_EQ(blackVue("NR"), "BlackVue 1 0 NR.gps");
+    EXPECT_EQ(blackVue("EF") + blackVue("F"), "nonenone");
+
+    // "AMBA" names are Mini's: the gps folder's log first, else the one beside the video, even
+    // with a Korvela text there; the points' altitude 0 stays. Lower-case names are not Mini's;
+    // an empty log is none.
+    writeFile(media + "AMBA0003.txt", mini + mini);
+    EXPECT_EQ(found(media + "AMBA0003.MP4", card), "Mini 2 2 /DCIM/100MEDIA/AMBA0003.txt");
+    writeFile(card + "/gps/gps0003.log", mini);
+    EXPECT_EQ(found(media + "AMBA0003.MP4", card), "Mini 1 1 /gps/gps0003.log");
     EXPECT_EQ(gps.readMetaDataFromVideoFile(media + "AMBA0003.MP4")->points[0].altitude(), 0);
-    // A plain name with a text beside it is Korvela; nothing anywhere is no metadata.
-    writeFile(media + "FILE0004.txt", kRmc + kRmc);
-    EXPECT_EQ(found(media + "FILE0004.MOV", media), "Korvela 2 0 ");
-    EXPECT_EQ(found(media + "NONE.MOV", media), "none");
-    EXPECT_EQ(found(QString(), media), "none");
+    writeFile(media + "amba0005.txt", mini);
+    EXPECT_EQ(found(media + "amba0005.mp4", card), "Korvela 0 0 ");
+    writeFile(card + "/gps/gps0006.log", QByteArray());
+    EXPECT_EQ(found(media + "AMBA0006.MP4", card), "none");
+
+    // Korvela: the "udat" box, hidden by a text beside the video, both hidden by one in INFO,
+    // even an empty one; a name keeps all but its last extension. Nothing anywhere: none.
+    const QString video = card + "/VIDEO/FILE0001.MOV";
+    writeFile(video, standardBox("ftyp", "isom") + payloadSizedBox("udat", kRmc + kRmc + kRmc));
+    EXPECT_EQ(found(video, card), "Korvela 3 0 ");
+    writeFile(card + "/VIDEO/FILE0001.txt", kRmc + kRmc);
+    EXPECT_EQ(found(video, card), "Korvela 2 0 ");
+    writeFile(card + "/INFO/FILE0001.txt", kRmc);
+    EXPECT_EQ(found(video, card), "Korvela 1 0 ");
+    writeFile(card + "/INFO/FILE0001.txt", QByteArray());
+    EXPECT_EQ(found(video, card), "none");
+    writeFile(card + "/VIDEO/TRIP.2015.txt", kRmc);
+    EXPECT_EQ(found(card + "/VIDEO/TRIP.2015.MOV", card), "Korvela 1 0 ");
+    EXPECT_EQ(found(card + "/VIDEO/NONE.MOV", card) + found(QString(), card), "nonenone");
 }
 
 TEST(Dispatch, SamplesCentredOnTheirUpperMedianAndFirstAltitudesFilled)

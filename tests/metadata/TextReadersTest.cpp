@@ -76,30 +76,8 @@ TEST(BlackVueReader, TrackLinesAndSensorRecords)
               2 * blackVueSamples(QByteArray(10, '\1')).size());
 }
 
-TEST(BlackVueReader, SideFilesOfARecordingAndItsChannels)
+TEST(BlackVueReader, CameraModelTexts)
 {
-    QTemporaryDir dir;
-    const QString record = dir.path() + "/BlackVue/Record/20170708_221449_";
-    const auto files = [&](const char* video) {
-        return summary(
-            RVBlackVueMetaDataReader().readMetaDataFromVideoFile(record + video + ".mp4"), record);
-    };
-    writeFile(record + "N.gps", QByteArray()); // an empty track file is no track file
-    EXPECT_EQ(files("NF"), "none");
-    writeFile(record + "N.gps", kPrefix + kRmc);
-    EXPECT_EQ(files("NF"), "1 0 N.gps");
-    writeFile(record + "N.3gf", QByteArray()); // listed, without samples
-    EXPECT_EQ(files("NF"), "1 0 N.gps N.3gf");
-    writeFile(record + "N.3gf", QByteArray(25, '\2'));
-    // Every channel of the mode shares them; side files named after the whole video come first;
-    // another mode's are another recording's; a name no camera writes has none.
-    for (const char* video : {"NF", "NR", "NFL"})
-        EXPECT_EQ(files(video), "1 2 N.gps N.3gf") << video;
-    writeFile(record + "NR.gps", kPrefix + kRmc);
-    EXPECT_EQ(files("NR"), "1 0 NR.gps");
-    EXPECT_EQ(files("EF"), "none");
-    EXPECT_EQ(files("F"), "none");
-
     const auto model = &RVBlackVueMetaDataReader::readCameraModel;
     EXPECT_EQ(model(std::string_view("Pittasoft;DR750S-2CH;1.008;English;\0\0", 38)), "DR750S-2CH");
     EXPECT_EQ(model(R"( {"company":"Pittasoft","model":"DR970X-2CH","fw_ver":"1.002"})"),
@@ -151,25 +129,6 @@ TEST(MiniReader, LinesGivePointsSpeedsAndSamples)
             << to.constData();
 }
 
-TEST(MiniReader, RecognitionAndLogPlaces)
-{
-    QTemporaryDir dir;
-    const QString card = dir.path() + "/CARD";
-    const auto read = [&](const char* video) {
-        return summary(RVMiniMetaDataReader().readMetaDataFromVideoFile(card + video), card);
-    };
-    EXPECT_EQ(read("/DCIM/100MEDIA/AMBA0001.MP4"), "none");
-    writeFile(card + "/DCIM/100MEDIA/AMBA0001.txt", kMini + kMini);
-    EXPECT_EQ(read("/DCIM/100MEDIA/AMBA0001.MP4"), "2 2 /DCIM/100MEDIA/AMBA0001.txt");
-    writeFile(card + "/gps/gps0001.log", kMini); // the gps folder's log wins
-    EXPECT_EQ(read("/DCIM/100MEDIA/AMBA0001.MP4"), "1 1 /gps/gps0001.log");
-    // Lower-case names are not Mini recordings; an empty log is no log.
-    writeFile(card + "/DCIM/100MEDIA/amba0001.txt", kMini);
-    EXPECT_EQ(read("/DCIM/100MEDIA/amba0001.mp4"), "none");
-    writeFile(card + "/gps/gps0002.log", QByteArray());
-    EXPECT_EQ(read("/DCIM/100MEDIA/AMBA0002.MP4"), "none");
-}
-
 // "$GS,x,y,z" in 1/1000 g, z less 1 g, labelled with the last fix's local time (UTC+1), "0"
 // before any fix, none after a fix without time. Short sentences, bytes above 127 and empty
 // lines touch only their line; "$GSA" is a "$GS" line too.
@@ -191,24 +150,6 @@ TEST(KorvelaReader, TextGivesPointsAndLabelledSamples)
               "0 ");
     EXPECT_EQ(korvela(""), "none");
     EXPECT_EQ(korvela("\n\n"), "");
-
-    // A text beside the video hides the box, one in INFO hides both, even when empty.
-    QTemporaryDir dir;
-    const auto points = [&](const char* video) {
-        return summary(RVKorvelaMetaDataReader().readMetaDataFromVideoFile(dir.path() + video), "");
-    };
-    writeFile(dir.path() + "/VIDEO/FILE0001.MOV",
-              standardBox("ftyp", "isom") + payloadSizedBox("udat", kRmc + kRmc2 + kRmc2));
-    EXPECT_EQ(points("/VIDEO/FILE0001.MOV"), "3 0 ");
-    writeFile(dir.path() + "/VIDEO/FILE0001.txt", kRmc + kRmc2);
-    EXPECT_EQ(points("/VIDEO/FILE0001.MOV"), "2 0 ");
-    writeFile(dir.path() + "/INFO/FILE0001.txt", kRmc);
-    EXPECT_EQ(points("/VIDEO/FILE0001.MOV"), "1 0 ");
-    writeFile(dir.path() + "/INFO/FILE0001.txt", QByteArray());
-    EXPECT_EQ(points("/VIDEO/FILE0001.MOV"), "none");
-    writeFile(dir.path() + "/VIDEO/TRIP.2015.txt", kRmc); // all but the last extension
-    EXPECT_EQ(points("/VIDEO/TRIP.2015.MOV"), "1 0 ");
-    EXPECT_EQ(points("/VIDEO/MISSING.MOV"), "none");
 }
 
 TEST(KorvelaReader, BoxWalkFindsTopLevelUdat)
