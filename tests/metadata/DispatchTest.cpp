@@ -27,7 +27,12 @@ QString found(const QString& video, const QString& folder)
 {
     QString format;
     const auto data = gps.readMetaDataFromVideoFile(video, &format);
-    return (data ? format + ' ' : QString()) + summary(data, folder);
+    return !data ? QStringLiteral("none")
+                 : QString("%1 %2 %3 ")
+                           .arg(format)
+                           .arg(data->points.size())
+                           .arg(data->gSensorData.size()) +
+                       data->relatedFiles.join(' ').remove(folder);
 }
 
 } // namespace
@@ -192,36 +197,4 @@ TEST(Dispatch, ImpossiblePositionsBecomeZeroPoints)
                   zero + "0.000000 0.000000 - nan nan 0\n" +
                   "-90.000000 -180.000000 2015-02-05 13:45:06.000 nan nan 45.5\n" +
                   "18.5199999809 18.5199999809 18.5199999809 18.5199999809 nan nan ");
-}
-
-// Real BlackVue clips (one without a track) and a Mini recording of a real log, whose labels
-// come from the shared formatter, read on six threads at once.
-TEST(Dispatch, ConcurrentReadsGiveTheSameResults)
-{
-    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
-    KORVELA_SKIP_WITHOUT_REALDATA("mini0803");
-    QTemporaryDir dir;
-    writeFile(dir.path() + "/gps/gps0001.log", realData("mini0803/2015-02-25.txt"));
-    QStringList videos = {dir.path() + "/DCIM/100MEDIA/AMBA0001.MP4"};
-    for (const char* name : {"8_221449_N", "9_080018_N", "9_084737_E", "9_085648_N", "9_080522_P"})
-        videos << RealData::folder() + "/blackvue-dr650s/2017070" + name + ".mp4";
-    const auto readAll = [&] {
-        std::vector<std::string> texts;
-        for (const QString& video : videos)
-            texts.push_back(text(gps.readMetaDataFromVideoFile(video)));
-        return texts;
-    };
-    const std::vector<std::string> expected = readAll();
-    EXPECT_NE(expected[0].find("25-02-15 15:58:06.000"), std::string::npos);
-    EXPECT_EQ(expected[5], "none");
-    std::vector<std::future<int>> runs;
-    for (int t = 0; t < 6; ++t)
-        runs.push_back(std::async(std::launch::async, [&] {
-            int differing = 0;
-            for (int round = 0; round < 4; ++round)
-                differing += readAll() != expected;
-            return differing;
-        }));
-    for (auto& run : runs)
-        EXPECT_EQ(run.get(), 0);
 }

@@ -85,12 +85,4 @@ inline std::string text(const std::optional<RVMetaData>& data)
         out += num(v) + " ";
     return out;
 }
-// "points samples files" of a reading, the files without `folder`; "none" when nothing was read.
-inline QString summary(const std::optional<RVMetaData>& data, const QString& folder)
-{
-    return data ? QString("%1 %2 ").arg(data->points.size()).arg(data->gSensorData.size()) +
-                      data->relatedFiles.join(' ').remove(folder)
-                : QStringLiteral("none");
-}
-
 } // namespace TestFiles
