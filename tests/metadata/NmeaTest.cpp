@@ -34,7 +34,7 @@ RVTimestamp utc(int y, int mo, int d, int h, int mi, int s, int ms)
 // Coordinates in single precision: it cannot hold 17959.9999 (its step there is 1/512 minute).
 // Only an exact "S"/"W" flips the sign; below 3 km/h the speed is 0; 11 fields at least, the
 // talker letters and first character unchecked; a void fix with a date still has its time.
-TEST(Nmea, RmcSentencesGivePositionSpeedCourseAndUtcTime)
+TEST(Nmea, RmcAndGgaSentences)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A",
@@ -105,11 +105,8 @@ TEST(Nmea, TimesAreReadLeniently)
     }
     EXPECT_EQ(RVCivilTime::daysInMonth(2100, 2), 28);
     EXPECT_EQ(RVCivilTime::daysInMonth(2000, 2), 29);
-}
 
-// GGA sentences give only an altitude, which the readers carry to the following fixes.
-TEST(Nmea, GgaSentencesGiveAnAltitude)
-{
+    // GGA sentences give only an altitude, which the readers carry to the following fixes.
     const std::string gga = "$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,145.3,M,,M,,";
     EXPECT_EQ(RVNmea::readAltitudeFromNmea(gga), 145.3);
     EXPECT_FALSE(RVNmea::readPointFromNmea(gga));

@@ -167,21 +167,3 @@ TEST(RealData, GpsBabelLogsMatchGpsBabelsOwnGpx)
     // A track of GGA sentences only gives no points.
     EXPECT_TRUE(readLog("gpsbabel/backfilldate2.nmea").points.empty());
 }
-
-TEST(RealData, GpsdReceiverLogs)
-{
-    const std::tuple<const char*, std::size_t, std::size_t, double, double> logs[] = {
-        {"beidou-gb.log", 5, 2, 0, 0},
-        {"ch-4711.log", 14, 14, 55.7, 37.4},
-        {"gp-320fw-2019-04-07-coldboot.log", 13, 1, 48.1, 11.6},
-        {"humminbird-M37.log", 17, 17, 44.4, -71.7},
-        {"neo-m8n.log", 23, 23, 44.1, -121.3},
-        {"sirfstarv-nmea.log", 59, 59, 44.1, -121.3},
-        {"ublox-zed-f9p-nmea.log", 29, 29, -45.9, 170.5}};
-    for (const auto& [name, points, fixes, lat, lon] : logs) {
-        SCOPED_TRACE(name);
-        const RVMetaData data = readLog((std::string("gpsd/") + name).c_str());
-        EXPECT_EQ(data.points.size(), points);
-        EXPECT_EQ(fixesNear(data, lat, lon, 0.1), fixes);
-    }
-}

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-TEST(Number, LeadingValueOfFieldTexts)
+TEST(Number, LeadingValuesOfFieldTexts)
 {
     const double inf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(RVNumber::leadingValue("145.3,M"), 145.3);
@@ -36,16 +36,15 @@ TEST(Number, LeadingValueOfFieldTexts)
     for (const char* text : {"55.752060", "-37.609463", "0.000001", "-0.5", "180",
                              "-1234.123456789", "12345.6", "1e3", "55.7x", "-", "", " 5"})
         EXPECT_EQ(RVCoordinateValue::value(text), RVNumber::leadingValue(text)) << text;
-}
 
-// The quick "at least 1 in size" test may only say yes when the value read is.
-TEST(Number, AtLeastOneOnlyWhenTheValueIs)
-{
+    // The quick "at least 1 in size" test may only say yes when the value read is.
     using RVNumber::leadingValueAtLeastOne;
     for (const char* yes : {"5354.000800", " -1.5,N"})
         EXPECT_TRUE(leadingValueAtLeastOne(yes)) << yes;
     for (const char* no : {"1e-9", "12 east", "0.000001", ".5", "-", ""})
         EXPECT_FALSE(leadingValueAtLeastOne(no)) << no;
+    // Random texts for both; short decimals (up to 15 digits) take a quicker path than
+    // from_chars and must give the same double, bit for bit.
     std::mt19937_64 random(11);
     const std::string alphabet = "0123456789.eE+- \tx";
     for (int i = 0; i < 200000; ++i) {
@@ -54,27 +53,16 @@ TEST(Number, AtLeastOneOnlyWhenTheValueIs)
             c = alphabet[random() % alphabet.size()];
         ASSERT_TRUE(!leadingValueAtLeastOne(text) || std::fabs(RVNumber::leadingValue(text)) >= 1)
             << text;
-    }
-}
-
-// Short decimals (up to 15 digits) take a quicker path than from_chars: same double, bit for bit.
-TEST(Number, PlainDecimalsReadExactlyAsFromChars)
-{
-    std::mt19937_64 random(7);
-    for (int i = 0; i < 200000; ++i) {
-        const int length = 1 + int(random() % 17);
-        std::string text;
-        for (int d = 0; d < length; ++d)
-            text += char('0' + random() % 10);
-        if (const auto point = random() % (length + 2); point <= std::size_t(length))
-            text.insert(point, ".");
-        if (text == ".")
-            continue;
+        std::string digits(1 + random() % 17, '0');
+        for (char& c : digits)
+            c = char('0' + random() % 10);
+        if (const auto point = random() % (digits.size() + 2); point <= digits.size())
+            digits.insert(point, ".");
         double expected = 0;
-        std::from_chars(text.data(), text.data() + text.size(), expected);
-        const double read = RVNumber::leadingValue(text + ",N");
-        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << text;
-        ASSERT_EQ(RVNumber::leadingValue("-" + text), -expected) << text;
+        std::from_chars(digits.data(), digits.data() + digits.size(), expected);
+        const double read = RVNumber::leadingValue(digits + ",N");
+        ASSERT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << digits;
+        ASSERT_EQ(RVNumber::leadingValue("-" + digits), -expected) << digits;
     }
 }
 
@@ -129,7 +117,7 @@ TEST(ShortText, KeepsInlineAndHeapTextsThroughCopiesAndMoves)
     }
 }
 
-TEST(StringUtil, TimeTextsAndKeyValueLines)
+TEST(StringUtil, TimesKeyValueLinesAndFieldSplits)
 {
     // Seconds truncated toward zero (the sign on both parts); no wrap for huge values or NaN.
     const std::tuple<double, const char*, const char*> times[] = {
@@ -145,13 +133,10 @@ TEST(StringUtil, TimeTextsAndKeyValueLines)
     EXPECT_EQ(d, (QMap<QString, QString>{
                      {"a", "b=c"}, {"", "x"}, {"version", "2"}, {"version ", " 3"}, {"v", "12"}}));
     EXPECT_TRUE(RVStringUtil::createDictionaryFromText(QString()).isEmpty());
-}
 
-// The field splitter looks at sixteen bytes at a time: every comma position, in a block, at
-// its edges and in the tail, must give what a plain split gives, also past the fields it keeps,
-// when only the first few are wanted, and for one field alone.
-TEST(StringUtil, FieldSplitMatchesAPlainSplit)
-{
+    // The field splitter looks at sixteen bytes at a time: every comma position, in a block, at
+    // its edges and in the tail, must give what a plain split gives, also past the fields it keeps,
+    // when only the first few are wanted, and for one field alone.
     std::mt19937 random(7);
     for (int round = 0; round < 20000; ++round) {
         std::string line(random() % 80, 'x');
