@@ -92,14 +92,11 @@ TEST(Number, SixDecimalsWrittenExactlyAsToChars)
         values.push_back(value);
     }
     for (const double value : values) {
-        char expected[400];
-        char written[400];
+        char expected[400], written[400];
         const auto to =
-            std::to_chars(expected, expected + sizeof expected, value, std::chars_format::fixed, 6);
-        const char* end = RVFixedSix::write(written, written + sizeof written, value);
-        ASSERT_EQ(std::string_view(written, std::size_t(end - written)),
-                  std::string_view(expected, std::size_t(to.ptr - expected)))
-            << value;
+            std::to_chars(expected, std::end(expected), value, std::chars_format::fixed, 6);
+        ASSERT_EQ(std::string_view(written, RVFixedSix::write(written, std::end(written), value)),
+                  std::string_view(expected, to.ptr));
     }
 }
 

@@ -21,33 +21,14 @@ const QByteArray kRmc2 = "$GPRMC,134502.000,A,5545.1300,N,03736.5700,E,11.0,46.0
 const QByteArray kPrefix = "[1499552090960]";
 const QByteArray kMini = "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n";
 
-std::string blackVueSamples(const QByteArray& bytes)
-{
-    RVMetaData data;
-    data.gSensorData = RVBlackVueMetaDataReader::readGSensorFromText(view(bytes));
-    return text(data);
-}
-
-std::string mini(const QByteArray& lines)
-{
-    return text(RVMiniMetaDataReader::readMetaDataFromFile("/gps0001.log", view(lines)));
-}
-
 std::string korvela(const QByteArray& lines)
 {
     return text(RVKorvelaMetaDataReader::readMetaDataFromText(view(lines)));
 }
 
-std::optional<QByteArray> walk(QByteArray file)
-{
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
-    return RVKorvelaMetaDataReader::findUdatPayload(buffer, file.size());
-}
-
 } // namespace
 
-TEST(BlackVueReader, TrackLinesAndSensorRecords)
+TEST(BlackVueReader, TrackLinesSensorRecordsAndCameraModel)
 {
     // Raw receiver bytes or a second prefix before the sentence: the last "$" starts it.
     // A 16-character line hands one character on, which is no sentence.
@@ -67,6 +48,11 @@ TEST(BlackVueReader, TrackLinesAndSensorRecords)
     EXPECT_TRUE(RVBlackVueMetaDataReader::readMetaDataFromText(view(kPrefix + "$")).points.empty());
 
     // Ten bytes a record: big-endian 32-bit milliseconds, then z, x, y in 1/100 g (z less 1 g).
+    const auto blackVueSamples = [](const QByteArray& bytes) {
+        RVMetaData data;
+        data.gSensorData = RVBlackVueMetaDataReader::readGSensorFromText(view(bytes));
+        return text(data);
+    };
     EXPECT_EQ(blackVueSamples(QByteArray("\x00\x00\x00\x2a\x00\x62\x00\x05\xff\xf6", 10) + "rest"),
               "0.05 -0.1 -0.02 0.113578166916 42\n");
     EXPECT_EQ(blackVueSamples(QByteArray("\x80\x00\x00\x00\x80\x00\x7f\xff\x00\x00", 10)),
@@ -74,10 +60,8 @@ TEST(BlackVueReader, TrackLinesAndSensorRecords)
     EXPECT_EQ(blackVueSamples(QByteArray(9, '\1')), "");
     EXPECT_EQ(blackVueSamples(QByteArray(20, '\1')).size(),
               2 * blackVueSamples(QByteArray(10, '\1')).size());
-}
 
-TEST(BlackVueReader, CameraModelTexts)
-{
+    // The camera model from its text, in fields or JSON.
     const auto model = &RVBlackVueMetaDataReader::readCameraModel;
     EXPECT_EQ(model(std::string_view("Pittasoft;DR750S-2CH;1.008;English;\0\0", 38)), "DR750S-2CH");
     EXPECT_EQ(model(R"( {"company":"Pittasoft","model":"DR970X-2CH","fw_ver":"1.002"})"),
@@ -92,6 +76,9 @@ TEST(BlackVueReader, CameraModelTexts)
 // without time has unlabelled samples. Too few fields: nothing; date and time may run together.
 TEST(MiniReader, LinesGivePointsSpeedsAndSamples)
 {
+    const auto mini = [](const QByteArray& lines) {
+        return text(RVMiniMetaDataReader::readMetaDataFromFile("/gps0001.log", view(lines)));
+    };
     EXPECT_EQ(mini(kMini + "V,050215,134502.000,,,,,0.0,0,-10,0\n"
                            "A,050215,134503.5,5545.1234,S,03736.5678,W,1.0,0,0,0\r\n"),
               "55.752060 37.609463 2015-02-05 12:45:01.000 -1 0 0\n"
@@ -154,6 +141,11 @@ TEST(KorvelaReader, TextGivesPointsAndLabelledSamples)
 
 TEST(KorvelaReader, BoxWalkFindsTopLevelUdat)
 {
+    const auto walk = [](QByteArray file) {
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::ReadOnly);
+        return RVKorvelaMetaDataReader::findUdatPayload(buffer, file.size());
+    };
     const QByteArray fixes = kRmc + kRmc2;
     const QByteArray ftyp = standardBox("ftyp", "isom\0\0\0\0");
     const QByteArray mdat = standardBox("mdat", QByteArray(1000, '\x55'));
