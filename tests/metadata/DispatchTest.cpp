@@ -95,7 +95,7 @@ TEST(Dispatch, ReadersFindTheirFilesOnACard)
     EXPECT_EQ(found(card + "/VIDEO/NONE.MOV", card) + found(QString(), card), "nonenone");
 }
 
-TEST(Dispatch, SamplesCentredOnTheirUpperMedianAndFirstAltitudesFilled)
+TEST(Dispatch, CleanUpOfSamplesAltitudesAndPositions)
 {
     const auto centred = [](const std::vector<std::array<double, 3>>& xyz) {
         std::vector<RVSensorData> in;
@@ -117,20 +117,38 @@ TEST(Dispatch, SamplesCentredOnTheirUpperMedianAndFirstAltitudesFilled)
               "nan 0 0 nan 7\n-1 0 0 1 7\n0 0 0 0 7\n");
     EXPECT_TRUE(gps.normalizeSensorData({}).empty());
 
-    const auto filled = [](std::vector<double> altitudes) {
-        std::vector<RVPoint> points;
-        for (const double a : altitudes)
-            points.emplace_back("1.000000", "2.000000", a, 0, 0, RVTimestamp());
-        gps.fixFirstAltitudeRecords(points);
-        std::string out;
-        for (const RVPoint& p : points)
-            out += num(p.altitude()) + " ";
-        return out;
-    };
+    // Leading unknown altitudes take the first known one.
     const double nan = std::nan("");
-    EXPECT_EQ(filled({nan, nan, 150, nan, 160}), "150 150 150 nan 160 ");
-    EXPECT_EQ(filled({nan, nan}), "nan nan ");
-    EXPECT_EQ(filled({}), "");
+    std::vector<RVPoint> points;
+    for (const double a : {nan, nan, 150.0, nan, 160.0})
+        points.emplace_back("1", "2", a, 0, 0, RVTimestamp());
+    gps.fixFirstAltitudeRecords(points);
+    EXPECT_EQ(text(points[0]) + text(points[2]) + text(points[3]) + text(points[4]),
+              "1 2 - 0 150 01 2 - 0 150 01 2 - 0 nan 01 2 - 0 160 0");
+    points.resize(2);
+    points[0] = points[1] = RVPoint("1", "2", nan, 0, 0, RVTimestamp());
+    gps.fixFirstAltitudeRecords(points);
+    EXPECT_TRUE(std::isnan(points[0].altitude()));
+    points.clear();
+    gps.fixFirstAltitudeRecords(points);
+
+    // Impossible positions become zero points.
+    QTemporaryDir dir;
+    // A cold start's 360 / 720 degrees, latitude 100, longitude 1000, 1e400; the bounds
+    // themselves are positions; 1e400 metres or knots are not known.
+    writeFile(dir.path() + "/VIDEO/FILE0001.txt",
+              kRmc + "$GPRMC,134502.000,A,36000.0000,N,72000.0000,E,10.0,45.5,050215,,,A\n"
+                     "$GPRMC,134503.000,A,10000.0000,N,03736.5678,E,10.0,45.5,050215,,,A\n"
+                     "$GPRMC,134504.000,A,5545.1234,N,100000.0000,W,10.0,45.5,050215,,,A\n"
+                     "$GPRMC,134505.000,A,1e400,N,03736.5678,E,1e400,1e400,050215,,,A\n"
+                     "$GPGGA,134506.000,5545.1234,N,03736.5678,E,1,08,0.9,1e400,M,14.0,M,,\n"
+                     "$GPRMC,134506.000,A,9000.0000,S,18000.0000,W,1e400,45.5,050215,,,A\n");
+    const std::string zero = "0.000000 0.000000 - 18.5199999809 nan 45.5\n";
+    EXPECT_EQ(text(gps.readMetaDataFromVideoFile(dir.path() + "/VIDEO/FILE0001.MOV")),
+              "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 nan 45.5\n" + zero + zero +
+                  zero + "0.000000 0.000000 - nan nan 0\n" +
+                  "-90.000000 -180.000000 2015-02-05 13:45:06.000 nan nan 45.5\n" +
+                  "18.5199999809 18.5199999809 18.5199999809 18.5199999809 nan nan ");
 }
 
 TEST(Dispatch, FifosDevicesAndOversizedFilesAreNotRead)
@@ -177,24 +195,4 @@ TEST(Dispatch, FifosDevicesAndOversizedFilesAreNotRead)
     writeFile(folder + "C.MOV");
     sparse("C.txt", kRmc, RVMetaPath::Limits::kStreamedText + 1);
     EXPECT_EQ(found(folder + "C.MOV", folder), "none");
-}
-
-TEST(Dispatch, ImpossiblePositionsBecomeZeroPoints)
-{
-    QTemporaryDir dir;
-    // A cold start's 360 / 720 degrees, latitude 100, longitude 1000, 1e400; the bounds
-    // themselves are positions; 1e400 metres or knots are not known.
-    writeFile(dir.path() + "/VIDEO/FILE0001.txt",
-              kRmc + "$GPRMC,134502.000,A,36000.0000,N,72000.0000,E,10.0,45.5,050215,,,A\n"
-                     "$GPRMC,134503.000,A,10000.0000,N,03736.5678,E,10.0,45.5,050215,,,A\n"
-                     "$GPRMC,134504.000,A,5545.1234,N,100000.0000,W,10.0,45.5,050215,,,A\n"
-                     "$GPRMC,134505.000,A,1e400,N,03736.5678,E,1e400,1e400,050215,,,A\n"
-                     "$GPGGA,134506.000,5545.1234,N,03736.5678,E,1,08,0.9,1e400,M,14.0,M,,\n"
-                     "$GPRMC,134506.000,A,9000.0000,S,18000.0000,W,1e400,45.5,050215,,,A\n");
-    const std::string zero = "0.000000 0.000000 - 18.5199999809 nan 45.5\n";
-    EXPECT_EQ(text(gps.readMetaDataFromVideoFile(dir.path() + "/VIDEO/FILE0001.MOV")),
-              "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 nan 45.5\n" + zero + zero +
-                  zero + "0.000000 0.000000 - nan nan 0\n" +
-                  "-90.000000 -180.000000 2015-02-05 13:45:06.000 nan nan 45.5\n" +
-                  "18.5199999809 18.5199999809 18.5199999809 18.5199999809 nan nan ");
 }
