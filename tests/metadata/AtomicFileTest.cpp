@@ -21,33 +21,10 @@ QStringList entries(const QString& folder)
 
 } // namespace
 
-TEST(AtomicFile, FullDiskKeepsTheOldFileAndNamesTheTarget)
+TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
 {
-    SmallDisk disk;
-    SKIP_WITHOUT_SMALL_DISK(disk);
-    const QString target = disk.filePath(QStringLiteral("track.kml"));
-    ASSERT_TRUE(RVAtomicFile::writeAll(target, "old"));
-    disk.fill(8192);
-    // Too big for what is left, written at once or piece by piece.
-    for (const qint64 piece : {qint64(300'000), qint64(1000)}) {
-        RVAtomicFile file(target);
-        ASSERT_TRUE(file.open());
-        bool written = true;
-        for (qint64 done = 0; written && done < 300'000; done += piece)
-            written = file.write(QByteArray(int(piece), 'x')) == piece;
-        EXPECT_FALSE(written && file.commit()) << piece;
-        EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
-            << file.errorString().toStdString();
-        file.cancelWriting();
-        EXPECT_EQ(readFile(target), "old");
-    }
-    EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
-}
-
-TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
-{
+    // A link at the target is replaced, not written through.
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString victim = dir.filePath(QStringLiteral("victim"));
     ASSERT_TRUE(RVAtomicFile::writeAll(victim, "precious"));
     const QString target = dir.filePath(QStringLiteral("out.gpx"));
@@ -70,4 +47,25 @@ TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
     EXPECT_FALSE(RVAtomicFile::writeAll(dir.filePath(QStringLiteral("folder")), "x", &error));
     EXPECT_TRUE(error.contains(QStringLiteral("folder"))) << error.toStdString();
     EXPECT_EQ(entries(dir.path()).size(), 3);
+
+    // A full disk keeps the old file and the error names the target (needs a small disk).
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString kml = disk.filePath(QStringLiteral("track.kml"));
+    ASSERT_TRUE(RVAtomicFile::writeAll(kml, "old"));
+    disk.fill(8192);
+    // Too big for what is left, written at once or piece by piece.
+    for (const qint64 piece : {qint64(300'000), qint64(1000)}) {
+        RVAtomicFile file(kml);
+        ASSERT_TRUE(file.open());
+        bool written = true;
+        for (qint64 done = 0; written && done < 300'000; done += piece)
+            written = file.write(QByteArray(int(piece), 'x')) == piece;
+        EXPECT_FALSE(written && file.commit()) << piece;
+        EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
+            << file.errorString().toStdString();
+        file.cancelWriting();
+        EXPECT_EQ(readFile(kml), "old");
+    }
+    EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
 }
