@@ -117,10 +117,7 @@ TEST(Nmea, TimesAreReadLeniently)
     RVNmeaTrackBuilder track;
     EXPECT_TRUE(track.addLine(gga) && track.addLine(kRmc));
     EXPECT_FALSE(track.addLine("$GPGSV,4,1,14,01,77,242,41") || track.addLine(""));
-}
 
-TEST(Nmea, ZeroPointsExportTimesAndSensorLabels)
-{
     // Zero within a strict single-precision bound.
     const auto zero = [](const char* lat, const char* lon) {
         return RVGpsProcessor::isZeroPoint(RVPoint(lat, lon, 0, 0, 0, RVTimestamp()));

@@ -93,27 +93,8 @@ TEST(RealData, BlackVueClipsFromSideFilesAndEmbedded)
     EXPECT_FALSE(gps.readMetaDataFromVideoFile(folder + "20170709_080522_P.mp4"));
 }
 
-// The Mini log through the dispatcher.
-TEST(RealData, MiniLog)
-{
-    KORVELA_SKIP_WITHOUT_REALDATA("mini0803");
-    QTemporaryDir dir;
-    writeFile(dir.path() + "/gps/gps0001.log", realData("mini0803/2015-02-25.txt"));
-    const auto data = gps.readMetaDataFromVideoFile(dir.path() + "/DCIM/100MEDIA/AMBA0001.MP4");
-    ASSERT_TRUE(data);
-    // 1814 "A" lines with a position; 201 "V" lines with "+" for a position give samples only.
-    EXPECT_EQ(data->velocityData.size(), 1814u);
-    EXPECT_EQ(fixesNear(*data, 58.9, 24.9, 0.2), 1814u);
-    EXPECT_EQ(data->gSensorData.size(), 2015u);
-    EXPECT_EQ(data->relatedFiles, QStringList{dir.path() + "/gps/gps0001.log"});
-    EXPECT_TRUE(std::all_of(data->points.begin(), data->points.end(), [](const RVPoint& p) {
-        return p.time().isValid() && p.velocity() == -1;
-    }));
-    // A,250215,155806.000,+5856.1581,N,+02452.9354,E,26.59,-01.23,-08.58,-78.40; local time.
-    EXPECT_EQ(text(data->points.front()), "58.935970 24.882256 2015-02-25 14:58:06.000 -1 0 0");
-}
-
-TEST(RealData, GpsBabelLogs)
+// Receiver logs of GPSBabel's tests as Korvela texts, then the Mini log through the dispatcher.
+TEST(RealData, ReceiverLogs)
 {
     // 154 RMC sentences, each after the GGA of the same second. GPSBabel's GPX of them begins
     // 42.530485000 -88.121721667 209.8 m at 03:29:08.379 and ends 42.530516667 -88.121758333
@@ -134,4 +115,20 @@ TEST(RealData, GpsBabelLogs)
     EXPECT_EQ(text(times.points.at(8)).substr(0, 24), "-42.832756 147.445526 - ");
     // A track of GGA sentences only gives no points.
     EXPECT_TRUE(readLog("gpsbabel/backfilldate2.nmea").points.empty());
+
+    KORVELA_SKIP_WITHOUT_REALDATA("mini0803");
+    QTemporaryDir dir;
+    writeFile(dir.path() + "/gps/gps0001.log", realData("mini0803/2015-02-25.txt"));
+    const auto mini = gps.readMetaDataFromVideoFile(dir.path() + "/DCIM/100MEDIA/AMBA0001.MP4");
+    ASSERT_TRUE(mini);
+    // 1814 "A" lines with a position; 201 "V" lines with "+" for a position give samples only.
+    EXPECT_EQ(mini->velocityData.size(), 1814u);
+    EXPECT_EQ(fixesNear(*mini, 58.9, 24.9, 0.2), 1814u);
+    EXPECT_EQ(mini->gSensorData.size(), 2015u);
+    EXPECT_EQ(mini->relatedFiles, QStringList{dir.path() + "/gps/gps0001.log"});
+    EXPECT_TRUE(std::all_of(mini->points.begin(), mini->points.end(), [](const RVPoint& p) {
+        return p.time().isValid() && p.velocity() == -1;
+    }));
+    // A,250215,155806.000,+5856.1581,N,+02452.9354,E,26.59,-01.23,-08.58,-78.40; local time.
+    EXPECT_EQ(text(mini->points.front()), "58.935970 24.882256 2015-02-25 14:58:06.000 -1 0 0");
 }

@@ -137,10 +137,8 @@ TEST(KorvelaReader, TextGivesPointsAndLabelledSamples)
               "0 ");
     EXPECT_EQ(korvela(""), "none");
     EXPECT_EQ(korvela("\n\n"), "");
-}
 
-TEST(KorvelaReader, BoxWalkFindsTopLevelUdat)
-{
+    // The "udat" box walk.
     const auto walk = [](QByteArray file) {
         QBuffer buffer(&file);
         buffer.open(QIODevice::ReadOnly);
