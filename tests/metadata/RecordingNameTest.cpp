@@ -7,7 +7,7 @@
 TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
 {
     // "family start(local) modeCode mode channel stem". BlackVue names are read by position:
-    // mode F (newer firmware) and channel F, N and R, E and R.
+    // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const char* path) {
         const auto name = parseRecordingName(path);
         const char* families[] = {"BlackVue", "Novatek", "70mai"};
@@ -24,8 +24,6 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
          "BlackVue 2017-07-08 22:14:49 CEST N normal front 20170708_221449_N"},
         {"20170708_221449_FF.mp4",
          "BlackVue 2017-07-08 22:14:49 CEST F event front 20170708_221449_F"},
-        {"20170708_221449_NR.mp4",
-         "BlackVue 2017-07-08 22:14:49 CEST N normal rear 20170708_221449_N"},
         {"20170708_221449_ER.mp4",
          "BlackVue 2017-07-08 22:14:49 CEST E event rear 20170708_221449_E"},
         {"20170708_221449_RF.mp4",

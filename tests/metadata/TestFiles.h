@@ -5,7 +5,6 @@
 #include "support/Support.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QTimeZone>
 
 #include <cstdint>
@@ -40,10 +39,7 @@ inline QByteArray payloadSizedBox(const char* type, const QByteArray& payload)
 
 inline QByteArray realData(const QString& relativePath)
 {
-    QFile file(RealData::path(relativePath));
-    if (!file.open(QIODevice::ReadOnly))
-        ADD_FAILURE() << "missing real data " << relativePath.toStdString();
-    return file.readAll();
+    return support::readFile(RealData::path(relativePath));
 }
 
 inline std::string_view view(const QByteArray& bytes)

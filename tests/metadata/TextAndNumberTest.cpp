@@ -19,12 +19,11 @@
 TEST(Number, LeadingValuesOfFieldTexts)
 {
     const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(RVNumber::leadingValue("145.3,M"), 145.3);
-    EXPECT_EQ(RVNumber::leadingValue("  -12.5x"), -12.5);
-    EXPECT_EQ(RVNumber::leadingValue("+5856.1581"), 5856.1581);
-    EXPECT_EQ(RVNumber::leadingValue(".5"), 0.5);
-    EXPECT_EQ(RVNumber::leadingValue("1e3"), 1000);
-    EXPECT_EQ(RVNumber::leadingValue("-1e999"), -inf);
+    const std::pair<const char*, double> values[] = {
+        {"145.3,M", 145.3}, {"  -12.5x", -12.5}, {"+5856.1581", 5856.1581},
+        {".5", 0.5},        {"1e3", 1000},       {"-1e999", -inf}};
+    for (const auto& [text, value] : values)
+        EXPECT_EQ(RVNumber::leadingValue(text), value) << text;
     // Out of range, the magnitude decides, also for exponents beyond 64 bits.
     for (const std::string& text : {std::string("1e999"), std::string("2e9223372036854775807"),
                                     std::string("1e99999999999999999999999"),
