@@ -184,7 +184,6 @@ TEST(Dispatch, FifosDevicesAndOversizedFilesAreNotRead)
         writeFile(folder + name, head);
         EXPECT_TRUE(QFile(folder + name).resize(size));
     };
-    writeFile(folder + "A.mp4");
     sparse("A.gps", kBlackVue, RVMetaPath::Limits::kNmeaText + 1);
     EXPECT_EQ(found(folder + "A.mp4", folder), "none");
     sparse("A.gps", kBlackVue, RVMetaPath::Limits::kNmeaText);

@@ -99,7 +99,7 @@ TEST(Number, SixDecimalsWrittenExactlyAsToChars)
     }
 }
 
-TEST(ShortText, KeepsInlineAndHeapTextsThroughCopiesAndMoves)
+TEST(Text, ShortTextsTimesKeyValueLinesAndFieldSplits)
 {
     // 0, 15 (the last inline size) and 16 (the first heap size) bytes, and a long text.
     for (const std::string& text : {std::string(), std::string("123456789012345"),
@@ -111,10 +111,7 @@ TEST(ShortText, KeepsInlineAndHeapTextsThroughCopiesAndMoves)
         RVShortText taken(std::move(copy));
         EXPECT_EQ(std::string(taken.view()) + "|" + std::string(copy.view()), text + "|");
     }
-}
 
-TEST(StringUtil, TimesKeyValueLinesAndFieldSplits)
-{
     // Seconds truncated toward zero (the sign on both parts); no wrap for huge values or NaN.
     const std::tuple<double, const char*, const char*> times[] = {
         {65.9, "%d:%02d", "1:05"},        {4500, "%d:%02d", "75:00"},

@@ -21,11 +21,6 @@ const QByteArray kRmc2 = "$GPRMC,134502.000,A,5545.1300,N,03736.5700,E,11.0,46.0
 const QByteArray kPrefix = "[1499552090960]";
 const QByteArray kMini = "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n";
 
-std::string korvela(const QByteArray& lines)
-{
-    return text(RVKorvelaMetaDataReader::readMetaDataFromText(view(lines)));
-}
-
 } // namespace
 
 TEST(BlackVueReader, TrackLinesSensorRecordsAndCameraModel)
@@ -121,6 +116,9 @@ TEST(MiniReader, LinesGivePointsSpeedsAndSamples)
 // lines touch only their line; "$GSA" is a "$GS" line too.
 TEST(KorvelaReader, TextGivesPointsAndLabelledSamples)
 {
+    const auto korvela = [](const QByteArray& lines) {
+        return text(RVKorvelaMetaDataReader::readMetaDataFromText(view(lines)));
+    };
     EXPECT_EQ(korvela(kGga + kRmc + "$GS,12,-40,1020\n$GS,8,-36,995\n" + kRmc2),
               "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 150 45.5\n"
               "55.752163 37.609501 2015-02-05 13:45:02.000 20.371999979 150 46\n"
