@@ -54,17 +54,13 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
 
 TEST(NativePath, EveryByteStringSurvivesTheRoundTrip)
 {
+    // Plain, UTF-8 and Latin-1 names, bad bytes, an encoded surrogate (not UTF-8), an overlong
+    // "/", a character outside the BMP and one cut short, U+FEFF after a bad byte (a character,
+    // not a byte-order mark).
     const QByteArray samples[] = {
-        "/card/plain.MP4",
-        "/card/caf\xc3\xa9.MP4",
-        "/card/caf\xe9.MP4",
-        "\xff\xfe\x80",
-        "\xed\xa0\x80",         // an encoded surrogate is not UTF-8
-        "\xc0\xaf",             // an overlong "/"
-        "\xf0\x9f\x9a\x97.mp4", // a character outside the BMP
-        "\xf0\x9f\x9a",         // ... cut short
-        "\xff\xef\xbb\xbf.mp4", // U+FEFF after a bad byte is a character, not a byte-order mark
-    };
+        "/card/plain.MP4",      "/card/caf\xc3\xa9.MP4", "/card/caf\xe9.MP4",
+        "\xff\xfe\x80",         "\xed\xa0\x80",          "\xc0\xaf",
+        "\xf0\x9f\x9a\x97.mp4", "\xf0\x9f\x9a",          "\xff\xef\xbb\xbf.mp4"};
     for (const QByteArray& bytes : samples)
         EXPECT_EQ(RVNativePath::encode(RVNativePath::decode(bytes)), bytes) << bytes.toHex().data();
     // Valid UTF-8 decodes as usual.

@@ -13,15 +13,11 @@
 
 using namespace TestFiles;
 
-namespace {
-
 const QByteArray kGga = "$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,150,M,14.0,M,,\n";
 const QByteArray kRmc = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A\n";
 const QByteArray kRmc2 = "$GPRMC,134502.000,A,5545.1300,N,03736.5700,E,11.0,46.0,050215,,,A\n";
 const QByteArray kPrefix = "[1499552090960]";
 const QByteArray kMini = "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n";
-
-} // namespace
 
 TEST(BlackVueReader, TrackLinesSensorRecordsAndCameraModel)
 {
@@ -193,7 +189,6 @@ TEST(KorvelaReader, TextGivesPointsAndLabelledSamples)
     writeFile(dir.path() + "/VIDEO/FILE0002.txt", lines);
     writeFile(video, standardBox("ftyp", "isom") + payloadSizedBox("udat", lines));
     const std::string whole = korvela(lines);
-    EXPECT_GT(whole.size(), 20000u * 60);
     EXPECT_NE(whole.find("55.752335 37.609669 2015-02-05 13:45:03.000 22.2239999771 150 47\n0.012"),
               std::string::npos);
     EXPECT_EQ(text(RVKorvelaMetaDataReader().readMetaDataFromVideoFile(video)), whole);
