@@ -11,18 +11,11 @@
 
 using support::readFile;
 
-namespace {
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
-
-} // namespace
-
 TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
 {
+    const auto entries = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
     // A link at the target is replaced, not written through.
     QTemporaryDir dir;
     const QString victim = dir.filePath(QStringLiteral("victim"));

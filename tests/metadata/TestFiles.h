@@ -7,10 +7,8 @@
 #include <QDateTime>
 #include <QTimeZone>
 
-#include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 
 // Box files, real-data files and readable texts of what the readers give.
 namespace TestFiles {
