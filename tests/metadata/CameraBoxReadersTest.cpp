@@ -128,9 +128,9 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     // recording cut short); an index listing two blocks of five.
     QTemporaryDir dir;
     QString format;
-    const QString video = dir.path() + "/DCIM/Movie/2015_0205_134500_001F.MP4";
-    EXPECT_EQ(text(readVideo(video, novatekFile(blocks, 5, 5), &format)).substr(0, points.size()),
-              points);
+    const auto data = readVideo(dir.path() + "/DCIM/Movie/2015_0205_134500_001F.MP4",
+                                novatekFile(blocks, 5, 5), &format);
+    EXPECT_EQ(text(data).substr(0, points.size()), points);
     EXPECT_EQ(format, "Novatek");
     for (const auto& [listed, claimed] : {std::pair{5, 5}, {-1, 0}, {2, 5}})
         EXPECT_EQ(text(readNovatek(novatekFile(blocks, listed, claimed))), expected) << listed;

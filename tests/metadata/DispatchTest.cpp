@@ -27,12 +27,11 @@ QString found(const QString& video, const QString& folder)
 {
     QString format;
     const auto data = gps.readMetaDataFromVideoFile(video, &format);
-    return !data ? QStringLiteral("none")
-                 : QString("%1 %2 %3 ")
-                           .arg(format)
-                           .arg(data->points.size())
-                           .arg(data->gSensorData.size()) +
-                       data->relatedFiles.join(' ').remove(folder);
+    if (!data)
+        return QStringLiteral("none");
+    const QString counts =
+        QString(" %1 %2 ").arg(data->points.size()).arg(data->gSensorData.size());
+    return format + counts + data->relatedFiles.join(' ').remove(folder);
 }
 
 } // namespace

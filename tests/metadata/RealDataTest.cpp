@@ -16,8 +16,6 @@ using namespace TestFiles;
 
 namespace {
 
-// Single-precision coordinates near 150 degrees are good to about 1.5e-5 degrees.
-constexpr double kTolerance = 0.00002;
 const RVGpsProcessor& gps = RVGpsProcessor::sharedInstance();
 
 // The points with a position; each within `degrees` of (lat, lon).
@@ -59,9 +57,8 @@ TEST(RealData, BlackVueClipsFromSideFilesAndEmbedded)
         {"20170709_085648_N", 36, 36, 322}};
     for (const auto& [clip, points, fixes, samples] : clips) {
         SCOPED_TRACE(clip);
-        const QString stem = folder + clip;
         const QString relative = QStringLiteral("blackvue-dr650s/") + clip;
-        const auto data = gps.readMetaDataFromVideoFile(stem + ".mp4");
+        const auto data = gps.readMetaDataFromVideoFile(folder + clip + ".mp4");
         ASSERT_TRUE(data);
         EXPECT_EQ(data->velocityData.size(), points);
         EXPECT_EQ(fixesNear(*data, 53.9, 27.6, 0.2), fixes);
@@ -109,7 +106,7 @@ TEST(RealData, ReceiverLogs)
     // Hand-edited times in the forms real receivers write, at 42.8S 147.4E. The first RMC
     // comes before any GGA: the first GGA's altitude.
     const RVMetaData times = readLog("gpsbabel/nmeadatetime.nmea");
-    EXPECT_EQ(fixesNear(times, -42.832758, 147.445530, kTolerance), 19u);
+    EXPECT_EQ(fixesNear(times, -42.832758, 147.445530, 0.00002), 19u); // single precision
     EXPECT_EQ(text(times.points.at(3)), "-42.832756 147.445526 2019-10-23 22:25:10.100 0 30 0");
     EXPECT_EQ(text(times.points.at(8)).substr(0, 24), "-42.832756 147.445526 - ");
     // A track of GGA sentences only gives no points.
