@@ -9,8 +9,6 @@
 
 #include <gtest/gtest.h>
 
-using support::readFile;
-
 TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
 {
     const auto entries = [](const QString& folder) {
@@ -26,8 +24,8 @@ TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
 
     ASSERT_TRUE(RVAtomicFile::writeAll(target, "new"));
     EXPECT_FALSE(QFileInfo(target).isSymLink());
-    EXPECT_EQ(readFile(target), "new");
-    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(support::readFile(target), "new");
+    EXPECT_EQ(support::readFile(victim), "precious");
 
     // Replacing a regular file keeps its permissions; nothing is left beside the files.
     ASSERT_TRUE(RVAtomicFile::writeAll(victim, "changed"));
@@ -58,7 +56,7 @@ TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
         EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
             << file.errorString().toStdString();
         file.cancelWriting();
-        EXPECT_EQ(readFile(kml), "old");
+        EXPECT_EQ(support::readFile(kml), "old");
     }
     EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
 }
