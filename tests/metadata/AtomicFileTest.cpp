@@ -1,56 +1,21 @@
 #include "metadata/RVAtomicFile.h"
 #include "tests/SmallDisk.h"
 
+#include "support/Support.h"
+
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace {
-
-QByteArray contents(const QString& path)
+TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                  QDir::NoDotAndDotDot);
-}
-
-} // namespace
-
-TEST(AtomicFile, FullDiskKeepsTheOldFileAndNamesTheTarget)
-{
-    SmallDisk disk;
-    SKIP_WITHOUT_SMALL_DISK(disk);
-    const QString target = disk.filePath(QStringLiteral("track.kml"));
-    ASSERT_TRUE(RVAtomicFile::writeAll(target, "old"));
-    disk.fill(8192);
-    // Too big for what is left, written at once or piece by piece.
-    for (const qint64 piece : {qint64(300'000), qint64(1000)}) {
-        RVAtomicFile file(target);
-        ASSERT_TRUE(file.open());
-        bool written = true;
-        for (qint64 done = 0; written && done < 300'000; done += piece)
-            written = file.write(QByteArray(int(piece), 'x')) == piece;
-        EXPECT_FALSE(written && file.commit()) << piece;
-        EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
-            << file.errorString().toStdString();
-        file.cancelWriting();
-        EXPECT_EQ(contents(target), "old");
-    }
-    EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
-}
-
-TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
-{
+    const auto entries = [](const QString& folder) {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    // A link at the target is replaced, not written through.
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString victim = dir.filePath(QStringLiteral("victim"));
     ASSERT_TRUE(RVAtomicFile::writeAll(victim, "precious"));
     const QString target = dir.filePath(QStringLiteral("out.gpx"));
@@ -59,8 +24,8 @@ TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
 
     ASSERT_TRUE(RVAtomicFile::writeAll(target, "new"));
     EXPECT_FALSE(QFileInfo(target).isSymLink());
-    EXPECT_EQ(contents(target), "new");
-    EXPECT_EQ(contents(victim), "precious");
+    EXPECT_EQ(support::readFile(target), "new");
+    EXPECT_EQ(support::readFile(victim), "precious");
 
     // Replacing a regular file keeps its permissions; nothing is left beside the files.
     ASSERT_TRUE(RVAtomicFile::writeAll(victim, "changed"));
@@ -73,4 +38,25 @@ TEST(AtomicFile, ReplacesALinkAtTheTargetInsteadOfWritingThroughIt)
     EXPECT_FALSE(RVAtomicFile::writeAll(dir.filePath(QStringLiteral("folder")), "x", &error));
     EXPECT_TRUE(error.contains(QStringLiteral("folder"))) << error.toStdString();
     EXPECT_EQ(entries(dir.path()).size(), 3);
+
+    // A full disk keeps the old file and the error names the target (needs a small disk).
+    SmallDisk disk;
+    SKIP_WITHOUT_SMALL_DISK(disk);
+    const QString kml = disk.filePath(QStringLiteral("track.kml"));
+    ASSERT_TRUE(RVAtomicFile::writeAll(kml, "old"));
+    disk.fill(8192);
+    // Too big for what is left, written at once or piece by piece.
+    for (const qint64 piece : {qint64(300'000), qint64(1000)}) {
+        RVAtomicFile file(kml);
+        ASSERT_TRUE(file.open());
+        bool written = true;
+        for (qint64 done = 0; written && done < 300'000; done += piece)
+            written = file.write(QByteArray(int(piece), 'x')) == piece;
+        EXPECT_FALSE(written && file.commit()) << piece;
+        EXPECT_TRUE(file.errorString().contains(QStringLiteral("track.kml")))
+            << file.errorString().toStdString();
+        file.cancelWriting();
+        EXPECT_EQ(support::readFile(kml), "old");
+    }
+    EXPECT_EQ(entries(disk.path()), QStringList({"filler", "track.kml"}));
 }
