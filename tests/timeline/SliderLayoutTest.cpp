@@ -13,7 +13,7 @@
 
 using L = RVSliderLayoutUtil;
 
-TEST(SliderLayout, TickIntervalsAndTimes)
+TEST(SliderLayout, TicksLabelsAndBands)
 {
     // w = 1000: 20 labels; D / 20 picks the row, each bound belonging to the row above. The
     // width is truncated first (149.9 px hold two labels); under 50 px there is no label.
@@ -55,27 +55,22 @@ TEST(SliderLayout, TickIntervalsAndTimes)
     EXPECT_EQ(absurd.back(), double(1e30f));
     EXPECT_DOUBLE_EQ(L::timeX(97, 97, 1000), 1005);
     EXPECT_DOUBLE_EQ(L::timeX(0, 97, 1000), 5);
-}
 
-TEST(SliderLayout, BandsOfTheMinimumHeightStackFromTheBottom)
-{
     EXPECT_EQ(L::bandRects(QSizeF(300, 35), 1), std::vector<QRectF>{QRectF(0, 25, 300, 5)});
     EXPECT_TRUE(L::bandRects(QSizeF(300, 30), 1).empty());
     EXPECT_EQ(L::bandRects(QSizeF(300, 60), 6).size(), 6u);
     EXPECT_TRUE(L::bandRects(QSizeF(300, 55), 6).empty());
     // k bands of 30 px and 5 px gaps need 35 k - 5 px of the h - 15 below the axis.
-    const int cases[][3] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3},     {60, 2, 1},
-                            {60, 1, 1},  {54, 1, 0},  {1000000, 6, 6}, {205, 0, 0}};
-    for (const auto& [height, enabled, fitting] : cases) {
+    const int heights[][3] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3},     {60, 2, 1},
+                              {60, 1, 1},  {54, 1, 0},  {1000000, 6, 6}, {205, 0, 0}};
+    for (const auto& [height, enabled, fitting] : heights) {
         EXPECT_EQ(L::fittingBandCount(QSizeF(300, height), enabled), fitting) << height;
         for (const QRectF& band : L::bandRects(QSizeF(300, height), fitting))
             EXPECT_GE(band.height(), L::minimumBandHeight) << height;
     }
 }
 
-namespace {
-
-RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
+static RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
 {
     RVGraphEnvelope envelope(values.size(), plotWidth);
     for (double v : values)
@@ -83,9 +78,7 @@ RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
     return envelope;
 }
 
-} // namespace
-
-TEST(GraphEnvelope, ShortSeriesKeepEverySampleLongOnesEveryColumnsExtremes)
+TEST(GraphEnvelope, SamplesColumnsGapsAndRange)
 {
     RVGraphEnvelope two(2, 100); // values beyond the announced count are ignored
     for (double v : {1, 2, 1000})
@@ -115,18 +108,15 @@ TEST(GraphEnvelope, ShortSeriesKeepEverySampleLongOnesEveryColumnsExtremes)
             EXPECT_EQ(c.columns()[column].high, high[column]) << n << " " << column;
         }
     }
-}
 
-TEST(GraphEnvelope, UnknownValuesAreGapsAndTheRangeStartsAtMinusOne)
-{
     // NaN and infinities count neither for the range nor as points; a series entirely below
     // -1 keeps the maximum at its starting value, -1.
     const double unknown = std::numeric_limits<double>::quiet_NaN();
     const RVGraphEnvelope e =
         build({10, unknown, std::numeric_limits<double>::infinity(), 20}, 100);
     EXPECT_EQ(std::pair(e.minimum(), e.maximum()), std::pair(10.0, 20.0));
-    EXPECT_EQ(std::pair(build({-30, -400}, 100).minimum(), build({-30, -400}, 100).maximum()),
-              std::pair(-400.0, -1.0));
+    const RVGraphEnvelope below = build({-30, -400}, 100);
+    EXPECT_EQ(std::pair(below.minimum(), below.maximum()), std::pair(-400.0, -1.0));
     // In columns, a stretch without a known value leaves its columns empty.
     std::vector<double> withHole(10000, 5.0);
     std::fill(withHole.begin() + 2000, withHole.begin() + 6000, unknown);
