@@ -131,10 +131,6 @@ TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
             EXPECT_EQ(pixels(image, QRect(5, c.greyRow - 1, 201, 3), isGrey) > 150, c.greyRow > 0);
         }
     }
-}
-
-TEST(GraphDrawing, ADarkPaletteGivesALightCurveAndLabels)
-{
     // A dark palette: dark band, light curve and labels, never black.
     QPalette dark;
     dark.setColor(QPalette::Base, QColor(30, 30, 30));
@@ -147,8 +143,9 @@ TEST(GraphDrawing, ADarkPaletteGivesALightCurveAndLabels)
     EXPECT_EQ(pixels(image, band.toRect(), [](QRgb p) { return p == qRgb(0, 0, 0); }), 0);
 }
 
-TEST(TimeSlider, AxisTicksAndPositionMarks)
+TEST(TimeSlider, AxisMarksInputMenusAndGraphBands)
 {
+    RVSettings::store().remove(QLatin1String(RVSettings::kMeasurementSystem));
     RVTimeSlider2 slider;
     slider.resize(1010, 205);
     slider.setProgress(-1);
@@ -167,7 +164,7 @@ TEST(TimeSlider, AxisTicksAndPositionMarks)
     slider.setVelocityData(std::make_shared<const std::vector<double>>(3, 20.0));
     slider.setProgress(0.5);
     slider.setPlayProgress(0.25);
-    const QImage image = render(slider);
+    QImage image = render(slider);
     for (const QRect area :
          {QRect(504, 100, 3, 1), {504, 190, 3, 1}, {254, 4, 3, 1}, {254, 10, 3, 1}})
         EXPECT_GT(pixels(image, area, isRed), 0) << area.x() << "," << area.y();
@@ -180,12 +177,55 @@ TEST(TimeSlider, AxisTicksAndPositionMarks)
     slider.setPlayProgress(unknown);
     EXPECT_GT(pixels(render(slider), QRect(504, 100, 3, 1), isRed), 0);
     EXPECT_EQ(pixels(render(slider), QRect(0, 0, 1010, 14), isRed), 0);
-}
 
-TEST(TimeSlider, GraphsStackInTheirOrderAndThoseWithoutRoomAreCounted)
-{
-    RVSettings::store().remove(QLatin1String(RVSettings::kMeasurementSystem));
-    RVTimeSlider2 slider;
+    // Clicks seek, the axis asks for thumbnails, right clicks open the zone's menu.
+    RecordingDelegate delegate;
+    slider.setDelegate(&delegate);
+    const auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
+                           Qt::MouseButtons buttons) {
+        QMouseEvent event(type, at, slider.mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(&slider, &event);
+    };
+    mouse(QEvent::MouseButtonPress, {3, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonPress, {505, 10}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonPress, {505, 10}, Qt::RightButton, Qt::RightButton);
+    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::NoButton);
+    mouse(QEvent::MouseMove, {255, 100}, Qt::NoButton, Qt::NoButton);
+    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::LeftButton); // a drag
+    for (const QPointF at : {QPointF(100, 5), QPointF(100, 50)}) {
+        QEnterEvent enter(at, at, at);
+        QApplication::sendEvent(&slider, &enter);
+    }
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(&slider, &leave);
+    EXPECT_EQ(delegate.calls,
+              (QStringList{"graphClicked", "graphClicked", "showPopover", "showThumbnailAtProgress",
+                           "hidePopover", "showPopover", "hidePopover"}));
+    EXPECT_EQ(delegate.values, (std::vector<double>{-0.002, 0.5, 0.25})); // margins not clamped
+
+    // Too narrow to have an axis: no seek to a fraction that is not a number.
+    delegate = RecordingDelegate();
+    slider.resize(10, 205);
+    mouse(QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
+    mouse(QEvent::MouseMove, {5, 10}, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(delegate.calls, QStringList{"showPopover"});
+    slider.setDelegate(nullptr);
+    mouse(QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
+
+    slider.resize(400, 205);
+    QMenu playback;
+    slider.setPlaybackMenu(&playback);
+    auto* graphs = new QMenu;
+    slider.setGraphsMenu(graphs);
+    EXPECT_EQ(slider.menuForPosition({100, 24}), &playback);
+    EXPECT_EQ(slider.menuForPosition({100, 25}), graphs);
+    delete graphs; // a menu the application deletes is not used afterwards
+    EXPECT_EQ(slider.menuForPosition({100, 200}), nullptr);
+    QContextMenuEvent overAxis(QContextMenuEvent::Mouse, QPoint(100, 10), QPoint(100, 10));
+    QApplication::sendEvent(&slider, &overAxis);
+    EXPECT_TRUE(overAxis.isAccepted());
+
+    // Graphs stack in their order; those without room are counted.
     slider.resize(300, 205);
     slider.setProgress(-1);
     const QRgb control = slider.palette().color(QPalette::Window).rgb();
@@ -194,11 +234,10 @@ TEST(TimeSlider, GraphsStackInTheirOrderAndThoseWithoutRoomAreCounted)
     // titled in blue.
     slider.setGSensorData(std::make_shared<const std::vector<RVSensorData>>(
         500, RVSensorData(0.3, -0.2, 0.1, 1.05, RVSensorLabel())));
-    const auto speeds = std::make_shared<const std::vector<double>>(5, 40.0);
-    slider.setVelocityData(speeds);
+    slider.setVelocityData(std::make_shared<const std::vector<double>>(5, 40.0));
     for (RVGraph graph : {RVGraph::Velocity, RVGraph::GSensorCommon, RVGraph::GSensorZ})
         slider.setGraphEnabled(graph, true);
-    QImage image = render(slider);
+    image = render(slider);
     const auto titled = [&](const char* title, QRectF band) {
         return showsText(image, QRect(60, int(band.top()) + 1, 180, 7), title, 150, band.top() + 10,
                          band, Qt::white, Qt::blue);
@@ -230,57 +269,4 @@ TEST(TimeSlider, GraphsStackInTheirOrderAndThoseWithoutRoomAreCounted)
     // Feet by the single-precision 1 / 0.305; statute miles per hour (not knots).
     EXPECT_EQ(RVUnits::altitudeFactor(RVMeasurementSystem::British), double(float(1 / 0.305)));
     EXPECT_NEAR(44 * RVUnits::speedFactor(RVMeasurementSystem::British), 27.34, 0.005);
-}
-
-TEST(TimeSlider, ClicksSeekTheAxisAsksForThumbnailsAndRightClicksOpenTheZonesMenu)
-{
-    RVTimeSlider2 slider;
-    slider.resize(1010, 205);
-    RecordingDelegate delegate;
-    slider.setDelegate(&delegate);
-    const auto mouse = [&](QEvent::Type type, QPointF at, Qt::MouseButton button,
-                           Qt::MouseButtons buttons) {
-        QMouseEvent event(type, at, slider.mapToGlobal(at), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(&slider, &event);
-    };
-    mouse(QEvent::MouseButtonPress, {3, 100}, Qt::LeftButton, Qt::LeftButton);
-    mouse(QEvent::MouseButtonPress, {505, 10}, Qt::LeftButton, Qt::LeftButton);
-    mouse(QEvent::MouseButtonPress, {505, 10}, Qt::RightButton, Qt::RightButton);
-    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::NoButton);
-    mouse(QEvent::MouseMove, {255, 100}, Qt::NoButton, Qt::NoButton);
-    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::LeftButton); // a drag
-    for (const QPointF at : {QPointF(100, 5), QPointF(100, 50)}) {
-        QEnterEvent enter(at, at, at);
-        QApplication::sendEvent(&slider, &enter);
-    }
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(&slider, &leave);
-    EXPECT_EQ(delegate.calls,
-              (QStringList{"graphClicked", "graphClicked", "showPopover", "showThumbnailAtProgress",
-                           "hidePopover", "showPopover", "hidePopover"}));
-    EXPECT_EQ(delegate.values, (std::vector<double>{-0.002, 0.5, 0.25})); // margins not clamped
-
-    // Too narrow to have an axis: no seek to a fraction that is not a number.
-    delegate.clear();
-    slider.resize(10, 205);
-    mouse(QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
-    mouse(QEvent::MouseMove, {5, 10}, Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(delegate.calls, QStringList{"showPopover"});
-    slider.setDelegate(nullptr);
-    mouse(QEvent::MouseButtonPress, {5, 100}, Qt::LeftButton, Qt::LeftButton);
-
-    slider.resize(400, 205);
-    QMenu playback;
-    slider.setPlaybackMenu(&playback);
-    auto* graphs = new QMenu;
-    slider.setGraphsMenu(graphs);
-    EXPECT_EQ(slider.menuForPosition({100, 24}), &playback);
-    EXPECT_EQ(slider.menuForPosition({100, 25}), graphs);
-    delete graphs; // a menu the application deletes is not used afterwards
-    EXPECT_EQ(slider.menuForPosition({100, 200}), nullptr);
-    QContextMenuEvent overAxis(QContextMenuEvent::Mouse, QPoint(100, 10), QPoint(100, 10));
-    QApplication::sendEvent(&slider, &overAxis);
-    EXPECT_TRUE(overAxis.isAccepted());
-    EXPECT_TRUE(playback.isVisible());
-    playback.hide();
 }
