@@ -9,28 +9,15 @@
 #include <cstdlib>
 #include <limits>
 
-namespace {
-
-// What the writer writes into a memory stream.
-std::string written(const std::function<void(RVJsonWriter&)>& write)
-{
-    char* data = nullptr;
-    size_t size = 0;
-    std::FILE* stream = open_memstream(&data, &size);
-    write(*std::make_unique<RVJsonWriter>(stream));
-    std::fclose(stream);
-    const std::string text(data, size);
-    std::free(data);
-    return text;
-}
-
-} // namespace
-
 TEST(JsonWriter, NestsLaysOutListsEscapesAndWritesNonFiniteAsNull)
 {
     const QString tricky = QStringLiteral("quote\" back\\ nl\n cr\r tab\t bell\x07 nul") +
                            QChar(0) + QStringLiteral(" del\x7f ü € 😀 /slash");
-    const std::string text = written([&](RVJsonWriter& json) {
+    char* data = nullptr;
+    size_t size = 0;
+    std::FILE* stream = open_memstream(&data, &size);
+    {
+        RVJsonWriter json(stream);
         json.beginArray(RVJsonWriter::Layout::OnePerLine);
         json.beginObject();
         json.key("list");
@@ -42,7 +29,10 @@ TEST(JsonWriter, NestsLaysOutListsEscapesAndWritesNonFiniteAsNull)
         json.endObject();
         json.string(tricky);
         json.endArray();
-    });
+    }
+    std::fclose(stream);
+    const std::string text(data, size);
+    std::free(data);
     const std::string head = "[\n {\"list\":[null,null,\"\"]},\n \"";
     EXPECT_EQ(text.substr(0, head.size()), head);
     EXPECT_NE(text.find("\\u0000"), std::string::npos);
