@@ -33,10 +33,8 @@ TEST(JsonWriter, NestsLaysOutListsEscapesAndWritesNonFiniteAsNull)
     std::fclose(stream);
     const std::string text(data, size);
     std::free(data);
-    const std::string head = "[\n {\"list\":[null,null,\"\"]},\n \"";
-    EXPECT_EQ(text.substr(0, head.size()), head);
-    EXPECT_NE(text.find("\\u0000"), std::string::npos);
-    EXPECT_EQ(text.substr(text.size() - 3), "\"\n]");
+    EXPECT_TRUE(text.starts_with("[\n {\"list\":[null,null,\"\"]},\n \"")) << text;
+    EXPECT_TRUE(text.ends_with("\"\n]")) << text;
     // The escaped text reads back as it was.
     EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(text)).array()[1].toString(),
               tricky);
