@@ -50,11 +50,7 @@ struct Launch
         app->applicationDidFinishLaunching();
         QCoreApplication::processEvents();
     }
-    ~Launch()
-    {
-        app.reset();
-        QCoreApplication::processEvents();
-    }
+    ~Launch() { app.reset(), QCoreApplication::processEvents(); } // runs the deferred deletes
 };
 
 QAction* item(QMenu* menu, const QString& codeOrTitle)
@@ -98,6 +94,7 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
     QRect geometry;
     QList<QList<int>> splitterSizes;
     int nameWidth = 0;
+    const std::vector<bool> wanted{false, false, false, true, false, true};
     {
         Launch launch;
         RVAppDelegate& app = *launch.app;
@@ -118,7 +115,6 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         EXPECT_FALSE(controller->playback()->node());
         controller->addFiles({dir.filePath("empty")});
         ASSERT_TRUE(support::waitFor([&] { return list->placeholderText().contains("empty"); }));
-        EXPECT_TRUE(window->statusBar()->currentMessage().contains(dir.filePath("empty")));
         controller->addFiles({dir.filePath("card")});
         ASSERT_TRUE(support::waitFor([&] { return controller->filesModel()->rowCount() == 1; }));
         expectReadable(list->header());
@@ -136,7 +132,6 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
                                QCoreApplication::translate("QFileDialog", "Open")};
         };
         const QStringList english = shown();
-        EXPECT_EQ(english.front(), "Add");
         for (const char* code : {"de", "en", "ru"}) {
             SCOPED_TRACE(code);
             item(app.menuLanguage(), QString::fromLatin1(code))->trigger();
@@ -158,7 +153,7 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         }
 
         // The user's choices: a larger window, other splitter and column sizes, other graphs
-        // (in the window and the store at once), British units and a map provider.
+        // (in the window and the store at once) and British units.
         window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
         geometry = window->geometry();
         for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
@@ -169,14 +164,12 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         }
         list->header()->resizeSection(0, list->header()->sectionSize(0) + 37);
         nameWidth = list->header()->sectionSize(0);
-        const std::vector<bool> wanted{false, false, false, true, false, true};
         for (int tag = 0; tag < RVGraphs::kCount; ++tag)
             if (app.graphsItem(tag)->isChecked() != wanted[size_t(tag)])
                 app.graphsItem(tag)->trigger();
         EXPECT_EQ(graphs(app, true), wanted);
         app.menuItemBritish()->trigger();
         EXPECT_EQ(controller->measurementSystem(), "British");
-        item(app.menuMapsProvider(), "OpenStreetMap")->trigger();
     }
     {
         Launch again;
@@ -188,12 +181,11 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         EXPECT_EQ(restored, splitterSizes);
         EXPECT_EQ(again.app->mainViewController()->filesView()->header()->sectionSize(0),
                   nameWidth);
-        EXPECT_EQ(graphs(*again.app), (std::vector<bool>{false, false, false, true, false, true}));
-        EXPECT_EQ(graphs(*again.app, true), graphs(*again.app));
+        EXPECT_EQ(std::pair(graphs(*again.app), graphs(*again.app, true)),
+                  std::pair(wanted, wanted));
         EXPECT_TRUE(item(again.app->menuLanguage(), "ru")->isChecked());
         EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("velocity"))->text(),
                   qtTrId("MILES_PER_HOUR"));
-        EXPECT_TRUE(item(again.app->menuMapsProvider(), "OpenStreetMap")->isChecked());
     }
 
     // The first supported language of the stored list; a provider this version does not offer
