@@ -83,11 +83,12 @@ TEST(GraphEnvelope, SamplesColumnsGapsAndRange)
     EXPECT_EQ(std::pair(two.samples().size(), two.maximum()), std::pair(std::size_t(2), 2.0));
 
     // More samples than pixels: each column keeps the extremes of the samples nearest to it,
-    // for counts and widths that do and do not divide evenly.
+    // for counts and widths that do and do not divide evenly. Ascending values make the
+    // samples halfway between two columns (which go to the later one) the columns' ends.
     for (const auto& [n, width] : {std::pair{103u, 1.0}, {4097u, 100.4}, {10007u, 333.6}}) {
         std::vector<double> values(n);
         for (std::size_t i = 0; i < n; ++i)
-            values[i] = double((i * 7919) % 1009); // scrambled but known
+            values[i] = double(n == 103 ? i : (i * 7919) % 1009); // ascending or scrambled
         const RVGraphEnvelope c = build(values, width);
         ASSERT_EQ(c.mode(), RVGraphEnvelope::Mode::Columns);
         const std::size_t last = std::size_t(std::round(width));
