@@ -9,28 +9,19 @@
 
 #include <gtest/gtest.h>
 
-namespace RealData {
-
-inline QString folder()
+struct RealData
 {
-    return QStringLiteral(KORVELA_REALDATA_DIR);
-}
+    static QString folder() { return QStringLiteral(KORVELA_REALDATA_DIR); }
 
-// The file or folder below tests/data/ when it is there, else below the outside folder.
-inline QString path(const QString& relative)
-{
-    const QString inRepository = QStringLiteral(KORVELA_TESTDATA_DIR "/") + relative;
-    if (QFileInfo::exists(inRepository))
-        return inRepository;
-    return folder() + QLatin1Char('/') + relative;
-}
+    // The file or folder below tests/data/ when it is there, else below the outside folder.
+    static QString path(const QString& relative)
+    {
+        const QString inRepository = QStringLiteral(KORVELA_TESTDATA_DIR "/") + relative;
+        return QFileInfo::exists(inRepository) ? inRepository : folder() + '/' + relative;
+    }
 
-inline bool has(const QString& relative)
-{
-    return QFileInfo::exists(path(relative));
-}
-
-} // namespace RealData
+    static bool has(const QString& relative) { return QFileInfo::exists(path(relative)); }
+};
 
 // Skips the current test when the real-data file or folder is absent, naming the folder.
 #define KORVELA_SKIP_WITHOUT_REALDATA(relative)                                                    \

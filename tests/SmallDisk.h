@@ -24,14 +24,13 @@ public:
         if (m_mounted)
             ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
     }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
 
     bool isValid() const { return m_mounted; }
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
-    // Fills the disk until at most `leave` bytes stay free (tmpfs counts whole pages).
+    // Fills the disk until at most `leave` bytes stay free (tmpfs counts whole pages). The
+    // object is not copyable (its folder is not), so the disk is unmounted once.
     void fill(qint64 leave = 0) const
     {
         QFile filler(filePath(QStringLiteral("filler")));
@@ -40,7 +39,6 @@ public:
         const QByteArray page(4096, 'f');
         while (filler.write(page) == page.size()) {
         }
-        filler.close();
         // Give back whole pages until `leave` bytes are free.
         filler.resize(qMax<qint64>(0, filler.size() - leave));
     }

@@ -4,7 +4,6 @@
 
 #include "app/RVAppDelegate.h"
 #include "app/RVMenuMnemonics.h"
-#include "korvela_version.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVSettings.h"
@@ -51,23 +50,8 @@ struct Launch
         app->applicationDidFinishLaunching();
         QCoreApplication::processEvents();
     }
-    ~Launch()
-    {
-        app.reset();
-        QCoreApplication::processEvents();
-    }
-    RVMainViewController* controller() const { return app->mainViewController(); }
+    ~Launch() { app.reset(), QCoreApplication::processEvents(); } // runs the deferred deletes
 };
-
-// The language codes (tool tips) of a menu's checked items.
-QStringList checked(QMenu* menu)
-{
-    QStringList result;
-    for (QAction* item : menu->actions())
-        if (item->isChecked())
-            result << item->toolTip();
-    return result;
-}
 
 QAction* item(QMenu* menu, const QString& codeOrTitle)
 {
@@ -110,24 +94,18 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
     QRect geometry;
     QList<QList<int>> splitterSizes;
     int nameWidth = 0;
+    const std::vector<bool> wanted{false, false, false, true, false, true};
     {
         Launch launch;
         RVAppDelegate& app = *launch.app;
         QMainWindow* window = app.window();
-        RVMainViewController* controller = launch.controller();
+        RVMainViewController* controller = app.mainViewController();
         RVVideoOutlineView* list = controller->filesView();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
         const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
         EXPECT_EQ(window->geometry(), QRect(area.x() + (area.width() - 900) / 2,
                                             area.y() + (area.height() - 534) / 2, 900, 534));
-        EXPECT_EQ(window->windowTitle(), QStringLiteral("Korvela Player v" KORVELA_VERSION));
         EXPECT_EQ(graphs(app), (std::vector<bool>{true, true, false, false, false, false}));
-        EXPECT_TRUE(app.menuItemMetric()->isChecked());
-        // Google's map needs a key built in; without one OpenStreetMap is the default.
-        const QStringList offered = RVMapView::availableProviders();
-        EXPECT_EQ(checked(app.menuMapsProvider()).size(), 1);
-        EXPECT_TRUE(item(app.menuMapsProvider(), offered.first())->isChecked());
-        EXPECT_EQ(item(app.menuMapsProvider(), "Google") != nullptr, offered.contains("Google"));
 
         // Empty: the list says how to get recordings and Space starts nothing; a folder
         // without recordings is named.
@@ -137,7 +115,6 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         EXPECT_FALSE(controller->playback()->node());
         controller->addFiles({dir.filePath("empty")});
         ASSERT_TRUE(support::waitFor([&] { return list->placeholderText().contains("empty"); }));
-        EXPECT_TRUE(window->statusBar()->currentMessage().contains(dir.filePath("empty")));
         controller->addFiles({dir.filePath("card")});
         ASSERT_TRUE(support::waitFor([&] { return controller->filesModel()->rowCount() == 1; }));
         expectReadable(list->header());
@@ -155,11 +132,9 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
                                QCoreApplication::translate("QFileDialog", "Open")};
         };
         const QStringList english = shown();
-        EXPECT_EQ(english.front(), "Add");
         for (const char* code : {"de", "en", "ru"}) {
             SCOPED_TRACE(code);
             item(app.menuLanguage(), QString::fromLatin1(code))->trigger();
-            EXPECT_EQ(checked(app.menuLanguage()), QStringList{code});
             QSettings onDisk(RVSettings::store().fileName(), QSettings::IniFormat);
             EXPECT_EQ(onDisk.value(QLatin1String(RVSettings::kAppleLanguages)).toStringList(),
                       QStringList{code});
@@ -178,7 +153,7 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         }
 
         // The user's choices: a larger window, other splitter and column sizes, other graphs
-        // (in the window and the store at once), British units and a map provider.
+        // (in the window and the store at once) and British units.
         window->setGeometry(window->geometry().adjusted(-40, -30, 160, 120));
         geometry = window->geometry();
         for (QSplitter* splitter : window->findChildren<QSplitter*>()) {
@@ -189,18 +164,12 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         }
         list->header()->resizeSection(0, list->header()->sectionSize(0) + 37);
         nameWidth = list->header()->sectionSize(0);
-        const std::vector<bool> wanted{false, false, false, true, false, true};
         for (int tag = 0; tag < RVGraphs::kCount; ++tag)
             if (app.graphsItem(tag)->isChecked() != wanted[size_t(tag)])
                 app.graphsItem(tag)->trigger();
-        EXPECT_EQ(graphs(app), wanted);
         EXPECT_EQ(graphs(app, true), wanted);
-        EXPECT_FALSE(RVSettings::boolValue(RVSettings::kGraphsVelocityEnabled));
-        EXPECT_TRUE(RVSettings::boolValue(RVSettings::kGraphsAltitudeEnabled));
         app.menuItemBritish()->trigger();
-        EXPECT_FALSE(app.menuItemMetric()->isChecked());
         EXPECT_EQ(controller->measurementSystem(), "British");
-        item(app.menuMapsProvider(), "OpenStreetMap")->trigger();
     }
     {
         Launch again;
@@ -210,50 +179,47 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         for (QSplitter* splitter : window->findChildren<QSplitter*>())
             restored.append(splitter->sizes());
         EXPECT_EQ(restored, splitterSizes);
-        EXPECT_EQ(again.controller()->filesView()->header()->sectionSize(0), nameWidth);
-        EXPECT_EQ(graphs(*again.app), (std::vector<bool>{false, false, false, true, false, true}));
-        EXPECT_EQ(graphs(*again.app, true), graphs(*again.app));
-        EXPECT_TRUE(again.app->menuItemBritish()->isChecked());
-        EXPECT_EQ(checked(again.app->menuLanguage()), QStringList{"ru"});
+        EXPECT_EQ(again.app->mainViewController()->filesView()->header()->sectionSize(0),
+                  nameWidth);
+        EXPECT_EQ(std::pair(graphs(*again.app), graphs(*again.app, true)),
+                  std::pair(wanted, wanted));
+        EXPECT_TRUE(item(again.app->menuLanguage(), "ru")->isChecked());
         EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("velocity"))->text(),
                   qtTrId("MILES_PER_HOUR"));
-        EXPECT_TRUE(item(again.app->menuMapsProvider(), "OpenStreetMap")->isChecked());
     }
 
     // The first supported language of the stored list; a provider this version does not offer
-    // shows the default; only the exact spelling is British.
+    // shows the default.
     RVSettings::store().clear();
     RVSettings::setAppleLanguages({"fr", "ru", "en"});
     RVSettings::setText(RVSettings::kMapsProvider, QStringLiteral("Bing"));
-    RVSettings::setText(RVSettings::kMeasurementSystem, QStringLiteral("british"));
     {
         Launch russian;
-        EXPECT_EQ(checked(russian.app->menuLanguage()), QStringList{"ru"});
         EXPECT_EQ(russian.app->window()->findChild<QPushButton*>("addVideoButton")->text(),
                   QStringLiteral("Добавить"));
         EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Открыть"));
-        expectReadable(russian.controller()->filesView()->header());
+        expectReadable(russian.app->mainViewController()->filesView()->header());
         EXPECT_TRUE(
             item(russian.app->menuMapsProvider(), RVMapView::availableProviders()[0])->isChecked());
-        EXPECT_TRUE(russian.app->menuItemMetric()->isChecked());
     }
     // The translators leave with the window: the next launch may speak another language.
     EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
-    RVSettings::setAppleLanguages({"fr"});
-    EXPECT_EQ(checked(Launch().app->menuLanguage()), QStringList{"en"});
     RVSettings::store().clear();
 }
 
 TEST(AppWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
 {
+    // O is taken by the translator's "&Open": "&Other" moves to the next free letter, and
+    // "Only One" has no free word start; the key after a tab is no letter to use; "&&" has no
+    // letter at all.
     const char* items[][2] = {{"&Open…", "&Open…"},
-                              {"&Other", "O&ther"},      // O is taken: the next free letter
-                              {"Only One", "O&nly One"}, // no word start is free
+                              {"&Other", "O&ther"},
+                              {"Only One", "O&nly One"},
                               {"Fish && Chips", "&Fish && Chips"},
-                              {"Save\tCtrl+S", "&Save\tCtrl+S"}, // the key after the tab is not
+                              {"Save\tCtrl+S", "&Save\tCtrl+S"},
                               {"Speed", "S&peed"},
-                              {"&&", "&&"}}; // nothing to mark
+                              {"&&", "&&"}};
     QMenu menu;
     for (const auto& item : items)
         menu.addAction(QString::fromUtf8(item[0]));

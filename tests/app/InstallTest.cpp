@@ -2,7 +2,6 @@
 // the About box's version, licence and notices found beside the executable.
 #include "app/RVAboutBox.h"
 #include "app/RVCommandLine.h"
-#include "app/RVDataFiles.h"
 #include "korvela_version.h"
 
 #include <QProcess>
@@ -10,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Install, PlayerCommandLineWithoutADisplay)
+TEST(Install, CommandLineWithoutADisplayAndTheAboutBox)
 {
     QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -18,37 +17,30 @@ TEST(Install, PlayerCommandLineWithoutADisplay)
     const std::tuple<QStringList, int, const char*> cases[] = {
         {{"--version"}, 0, "korvela-player " KORVELA_VERSION "\n"},
         {{"a.mp4", "-h"}, 0, "usage: korvela-player"},
-        {{"--bogus"}, RVCommandLine::kUsageError, ""}};
+        {{"--bogus"}, RVCommandLine::kUsageError, "--bogus"}};
     for (const auto& [arguments, exitCode, out] : cases) {
         QProcess player;
         player.setProcessEnvironment(noDisplay);
         player.start(QStringLiteral(KORVELA_BINARY_DIR "/app/korvela-player"), arguments);
         ASSERT_TRUE(player.waitForFinished(30000));
-        EXPECT_EQ(player.exitCode(), exitCode) << player.readAllStandardError().toStdString();
-        EXPECT_TRUE(player.readAllStandardOutput().startsWith(out)) << out;
+        const QByteArray said = player.readAllStandardOutput() + player.readAllStandardError();
+        EXPECT_EQ(player.exitCode(), exitCode) << said.toStdString();
+        EXPECT_TRUE(said.contains(out)) << said.toStdString();
     }
-    // After "--" everything is a path; unknown options are refused.
+    // After "--" everything is a path.
     QString error;
     const auto options =
         RVCommandLine::parse({"korvela-player", "--check", "--", "--check"}, error);
     ASSERT_TRUE(options);
-    EXPECT_TRUE(options->check);
-    EXPECT_EQ(options->paths, QStringList{"--check"});
-    EXPECT_FALSE(RVCommandLine::parse({"korvela-player", "-x"}, error));
-    EXPECT_TRUE(error.contains("-x"));
-}
+    EXPECT_EQ(std::pair(options->check, options->paths), std::pair(true, QStringList{"--check"}));
 
-TEST(Install, AboutBoxShowsVersionLicenceAndNotices)
-{
     // The build tree has the installed shape: build/app/../share/korvela-player.
     const QString buildApp = QStringLiteral(KORVELA_BINARY_DIR "/app");
-    EXPECT_FALSE(RVDataFiles::find("WhatsNew.txt", buildApp).isEmpty());
     for (const char* part :
          {"Korvela Player " KORVELA_VERSION, "GPL-3.0-or-later", "Volodymyr Agafonkin",
           "BSD 2-Clause", "Gilles Vollant", "zlib", "GNU GENERAL PUBLIC LICENSE"})
         EXPECT_TRUE(RVAboutBox::text(buildApp).contains(QLatin1String(part))) << part;
     // A copy without its data says so instead of showing nothing.
     QTemporaryDir bare;
-    EXPECT_TRUE(RVDataFiles::find("WhatsNew.txt", bare.filePath("bin")).isEmpty());
     EXPECT_TRUE(RVAboutBox::text(bare.filePath("bin")).contains("notices are not installed"));
 }

@@ -9,15 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 
 using L = RVSliderLayoutUtil;
 
-TEST(SliderLayout, TickIntervalsAndTimes)
+TEST(SliderLayout, TicksLabelsAndBands)
 {
     // w = 1000: 20 labels; D / 20 picks the row, each bound belonging to the row above. The
     // width is truncated first (149.9 px hold two labels); under 50 px there is no label.
-    const double nan = std::numeric_limits<double>::quiet_NaN(), none = INFINITY;
+    const double nan = NAN, none = INFINITY;
     const double cases[][3] = {
         {1000, 10, 1},    {1000, 20, 5},     {1000, 100, 10},   {1000, 199, 10},   {1000, 200, 30},
         {1000, 1000, 60}, {1000, 1800, 120}, {1000, 3599, 120}, {1000, 3600, 180}, {149.9, 8, 5},
@@ -53,29 +52,22 @@ TEST(SliderLayout, TickIntervalsAndTimes)
     const std::vector<double> absurd = L::tickTimes(1e30f, 1e-3);
     EXPECT_LE(absurd.size(), 400001u);
     EXPECT_EQ(absurd.back(), double(1e30f));
-    EXPECT_DOUBLE_EQ(L::timeX(97, 97, 1000), 1005);
-    EXPECT_DOUBLE_EQ(L::timeX(0, 97, 1000), 5);
-}
 
-TEST(SliderLayout, BandsOfTheMinimumHeightStackFromTheBottom)
-{
     EXPECT_EQ(L::bandRects(QSizeF(300, 35), 1), std::vector<QRectF>{QRectF(0, 25, 300, 5)});
     EXPECT_TRUE(L::bandRects(QSizeF(300, 30), 1).empty());
     EXPECT_EQ(L::bandRects(QSizeF(300, 60), 6).size(), 6u);
     EXPECT_TRUE(L::bandRects(QSizeF(300, 55), 6).empty());
     // k bands of 30 px and 5 px gaps need 35 k - 5 px of the h - 15 below the axis.
-    const int cases[][3] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3},     {60, 2, 1},
-                            {60, 1, 1},  {54, 1, 0},  {1000000, 6, 6}, {205, 0, 0}};
-    for (const auto& [height, enabled, fitting] : cases) {
+    const int heights[][3] = {{205, 6, 5}, {205, 3, 3}, {140, 6, 3},     {60, 2, 1},
+                              {60, 1, 1},  {54, 1, 0},  {1000000, 6, 6}, {205, 0, 0}};
+    for (const auto& [height, enabled, fitting] : heights) {
         EXPECT_EQ(L::fittingBandCount(QSizeF(300, height), enabled), fitting) << height;
         for (const QRectF& band : L::bandRects(QSizeF(300, height), fitting))
             EXPECT_GE(band.height(), L::minimumBandHeight) << height;
     }
 }
 
-namespace {
-
-RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
+static RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
 {
     RVGraphEnvelope envelope(values.size(), plotWidth);
     for (double v : values)
@@ -83,62 +75,51 @@ RVGraphEnvelope build(const std::vector<double>& values, double plotWidth)
     return envelope;
 }
 
-} // namespace
-
-TEST(GraphEnvelope, ShortSeriesKeepEverySampleLongOnesEveryColumnsExtremes)
+TEST(GraphEnvelope, SamplesColumnsGapsAndRange)
 {
     RVGraphEnvelope two(2, 100); // values beyond the announced count are ignored
     for (double v : {1, 2, 1000})
         two.add(v);
-    EXPECT_EQ(two.samples().size(), 2u);
-    EXPECT_DOUBLE_EQ(two.maximum(), 2);
+    EXPECT_EQ(std::pair(two.samples().size(), two.maximum()), std::pair(std::size_t(2), 2.0));
 
     // More samples than pixels: each column keeps the extremes of the samples nearest to it,
-    // for counts and widths that do and do not divide evenly.
+    // for counts and widths that do and do not divide evenly. Ascending values make the
+    // samples halfway between two columns (which go to the later one) the columns' ends.
     for (const auto& [n, width] : {std::pair{103u, 1.0}, {4097u, 100.4}, {10007u, 333.6}}) {
         std::vector<double> values(n);
         for (std::size_t i = 0; i < n; ++i)
-            values[i] = double((i * 7919) % 1009); // scrambled but known
+            values[i] = double(n == 103 ? i : (i * 7919) % 1009); // ascending or scrambled
         const RVGraphEnvelope c = build(values, width);
         ASSERT_EQ(c.mode(), RVGraphEnvelope::Mode::Columns);
         const std::size_t last = std::size_t(std::round(width));
-        ASSERT_EQ(c.columns().size(), last + 1);
-        std::vector<double> low(last + 1, 1e300), high(last + 1, -1e300);
+        std::vector<std::pair<double, double>> expected(last + 1, {1e300, -1e300}), got;
         for (std::size_t i = 0; i < n; ++i) {
-            const auto column = std::size_t(std::floor(double(i) * last / double(n - 1) + 0.5));
-            low[column] = std::min(low[column], values[i]);
-            high[column] = std::max(high[column], values[i]);
+            auto& [low, high] = expected[std::size_t(std::floor(double(i) * last / (n - 1) + 0.5))];
+            low = std::min(low, values[i]), high = std::max(high, values[i]);
         }
-        for (std::size_t column = 0; column <= last; ++column) {
-            EXPECT_TRUE(c.columns()[column].valid);
-            EXPECT_EQ(c.columns()[column].low, low[column]) << n << " " << column;
-            EXPECT_EQ(c.columns()[column].high, high[column]) << n << " " << column;
-        }
+        for (const RVGraphEnvelope::Column& column : c.columns())
+            got.emplace_back(column.valid ? column.low : 1e300, column.high);
+        EXPECT_EQ(got, expected) << n;
     }
-}
 
-TEST(GraphEnvelope, UnknownValuesAreGapsAndTheRangeStartsAtMinusOne)
-{
     // NaN and infinities count neither for the range nor as points; a series entirely below
     // -1 keeps the maximum at its starting value, -1.
-    const double unknown = std::numeric_limits<double>::quiet_NaN();
-    const RVGraphEnvelope e =
-        build({10, unknown, std::numeric_limits<double>::infinity(), 20}, 100);
+    const RVGraphEnvelope e = build({10, NAN, INFINITY, 20}, 100);
     EXPECT_EQ(std::pair(e.minimum(), e.maximum()), std::pair(10.0, 20.0));
-    EXPECT_EQ(std::pair(build({-30, -400}, 100).minimum(), build({-30, -400}, 100).maximum()),
-              std::pair(-400.0, -1.0));
+    const RVGraphEnvelope below = build({-30, -400}, 100);
+    EXPECT_EQ(std::pair(below.minimum(), below.maximum()), std::pair(-400.0, -1.0));
     // In columns, a stretch without a known value leaves its columns empty.
     std::vector<double> withHole(10000, 5.0);
-    std::fill(withHole.begin() + 2000, withHole.begin() + 6000, unknown);
+    std::fill(withHole.begin() + 2000, withHole.begin() + 6000, NAN);
     const RVGraphEnvelope holed = build(withHole, 100);
-    EXPECT_TRUE(holed.columns()[10].valid);
-    EXPECT_FALSE(holed.columns()[40].valid);
-    EXPECT_TRUE(holed.columns()[70].valid);
+    const auto& columns = holed.columns();
+    EXPECT_EQ(std::tuple(columns[10].valid, columns[40].valid, columns[70].valid),
+              std::tuple(true, false, true));
     // A plot narrower than a pixel, or of no width at all, still has one column.
-    for (const double width : {-4.0, unknown}) {
+    for (const double width : {-4.0, double(NAN)}) {
         const RVGraphEnvelope narrow = build({1, 2, 3}, width);
         ASSERT_EQ(narrow.columns().size(), 1u);
-        EXPECT_DOUBLE_EQ(narrow.columns()[0].low, 1);
-        EXPECT_DOUBLE_EQ(narrow.columns()[0].high, 3);
+        EXPECT_EQ(std::pair(narrow.columns()[0].low, narrow.columns()[0].high),
+                  std::pair(1.0, 3.0));
     }
 }

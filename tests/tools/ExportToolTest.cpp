@@ -4,7 +4,6 @@
 #include "support/Support.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +11,6 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -26,29 +24,19 @@ struct Ran
 {
     int exitCode = -1; // -1 when it did not finish
     QByteArray out, err;
+    QJsonArray json() const { return QJsonDocument::fromJson(out).array(); }
 };
 
-Ran run(const QString& program, const QStringList& arguments)
+// Runs the tool (or another program); one that hangs is killed with its QProcess.
+Ran exportTool(const QStringList& arguments,
+               const QString& program = QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"))
 {
     QProcess process;
     process.start(program, arguments);
     process.closeWriteChannel();
-    if (!process.waitForFinished(300000)) {
-        process.kill();
-        return {-1, {}, process.errorString().toUtf8()};
-    }
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+    const bool ended = process.waitForFinished(300000);
+    return {ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
-Ran exportTool(const QStringList& arguments)
-{
-    return run(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"), arguments);
-}
-
-QJsonArray parsed(const Ran& result)
-{
-    return QJsonDocument::fromJson(result.out).array();
 }
 
 const auto number = [](double v) { return std::isfinite(v) ? QJsonValue(v) : QJsonValue(); };
@@ -65,7 +53,8 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
         GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir dir;
     const QDir card(dir.filePath(QStringLiteral("card")));
-    const Ran made = run(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"), {card.path()});
+    const Ran made =
+        exportTool({card.path()}, QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"));
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     QFile manifest(card.filePath(QStringLiteral("korvela-demo-card.json")));
     ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
@@ -77,7 +66,7 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
         videos.append(card.filePath(value["video"].toString()));
     const Ran result = exportTool(QStringList{"--format", "json"} + videos);
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
-    const QJsonArray printed = parsed(result);
+    const QJsonArray printed = result.json();
     ASSERT_EQ(printed.size(), recordings.size());
 
     std::map<int, QJsonObject> trips; // files, duration and start of each trip
@@ -98,7 +87,6 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
                   r["firstPointTime"].toString());
         // The tool prints what the dispatcher read (through a JSON round trip, so that both
         // sides' numbers have the same type).
-        QJsonObject expected{{"file", videos[i]}, {"format", r["format"]}};
         QJsonArray points, samples, speeds;
         for (const RVPoint& p : data->points)
             points.append(
@@ -116,10 +104,13 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
                                        {"time", text(s.time().text())}});
         for (double speed : data->velocityData)
             speeds.append(number(speed));
-        expected["points"] = points;
-        expected["gSensorData"] = samples;
-        expected["velocityData"] = speeds;
-        expected["relatedFiles"] = QJsonArray::fromStringList(data->relatedFiles);
+        const QJsonObject expected{
+            {"file", videos[i]},
+            {"format", r["format"]},
+            {"points", points},
+            {"gSensorData", samples},
+            {"velocityData", speeds},
+            {"relatedFiles", QJsonArray::fromStringList(data->relatedFiles)}};
         EXPECT_EQ(printed[i].toObject(),
                   QJsonDocument::fromJson(QJsonDocument(expected).toJson()).object());
     }
@@ -128,7 +119,7 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
     ASSERT_EQ(tree.exitCode, 0) << tree.err.toStdString();
     EXPECT_TRUE(QString::fromUtf8(tree.err).contains(
         QRegularExpression("read (\\d+) of \\1 recordings\n")));
-    const QJsonArray nodes = parsed(tree);
+    const QJsonArray nodes = tree.json();
     ASSERT_EQ(nodes.size(), qsizetype(trips.size()));
     int index = 0;
     for (const auto& [number, trip] : trips) {
@@ -148,14 +139,14 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
     EXPECT_EQ(single.exitCode, 1);
     EXPECT_TRUE(single.err.contains("missing: No such file or directory"))
         << single.err.toStdString();
-    ASSERT_EQ(parsed(single).size(), 1);
-    const QJsonObject node = parsed(single)[0].toObject();
+    ASSERT_EQ(single.json().size(), 1);
+    const QJsonObject node = single.json()[0].toObject();
     EXPECT_EQ(node["name"].toString(), "LOCKED.MOV");
     EXPECT_EQ(node["locked"].toArray(), QJsonArray{true});
-    EXPECT_TRUE(parsed(exportTool({"--format", "tree", dir.filePath("missing")})).isEmpty());
+    EXPECT_TRUE(exportTool({"--format", "tree", dir.filePath("missing")}).json().isEmpty());
 }
 
-TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
+TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
 {
     QTemporaryDir dir;
     const QString good = dir.filePath("FILE0002.MOV");
@@ -178,7 +169,7 @@ TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains((missing + ": No such file or directory").toUtf8()));
     EXPECT_TRUE(result.err.contains((folder + ": Is a directory").toUtf8()));
-    const QJsonArray array = parsed(result);
+    const QJsonArray array = result.json();
     ASSERT_EQ(array.size(), 2);
     EXPECT_EQ(array[1]["file"].toString(), noMetadata);
     EXPECT_TRUE(array[1]["format"].isNull());
@@ -199,35 +190,27 @@ TEST(ExportTool, WritesNullsAndLocalLabelsAndReportsUnreadableFiles)
     const QJsonArray samples = k["gSensorData"].toArray();
     ASSERT_EQ(samples.size(), 3);
     EXPECT_EQ(samples[0]["time"].toString(), "0"); // before the first point
-    EXPECT_TRUE(samples[1]["x"].isNull());
-    EXPECT_TRUE(samples[1]["common"].isNull());
-    EXPECT_EQ(samples[1]["y"].toDouble(), 0.0);
+    EXPECT_EQ(QJsonArray({samples[1]["x"], samples[1]["y"], samples[1]["common"]}),
+              QJsonArray({QJsonValue(), 0.0, QJsonValue()}));
     EXPECT_EQ(samples[2]["time"].toString(), "05-02-15 14:45:01.000"); // Berlin, UTC+1
 
-    // A recording that names its camera reports the model.
-    const auto box = [](const char* type, const QByteArray& payload) {
-        QByteArray size(4, '\0');
-        qToBigEndian<quint32>(quint32(8 + payload.size()), size.data());
-        return size + type + payload;
-    };
+    // A recording that names its camera reports the model: ftyp, then a free box holding a 3gf
+    // box of 20 bytes and the cprt box that names the camera.
     const QString named = dir.filePath("20230101_120000_NF.mp4");
     ASSERT_TRUE(support::writeFile(
-        named,
-        box("ftyp", "mp42") + box("free", box("3gf ", QByteArray(10, 1) + QByteArray(10, -1)) +
-                                              box("cprt", "Pittasoft;DR900S-2CH;1.010;"))));
-    const QJsonArray models = parsed(exportTool({"--format", "json", named}));
+        named, QByteArray("\0\0\0\014ftypmp42\0\0\0\107free\0\0\0\0343gf ", 28) +
+                   QByteArray(10, 1) + QByteArray(10, -1) + QByteArray("\0\0\0\043cprt", 8) +
+                   "Pittasoft;DR900S-2CH;1.010;"));
+    const QJsonArray models = exportTool({"--format", "json", named}).json();
     ASSERT_EQ(models.size(), 1);
     EXPECT_EQ(models[0]["format"].toString(), "BlackVue");
     EXPECT_EQ(models[0]["cameraModel"].toString(), "DR900S-2CH");
     // Only unreadable files: an empty array, still valid JSON.
     const Ran none = exportTool({"--format", "json", missing});
-    EXPECT_EQ(none.exitCode, 1);
-    EXPECT_TRUE(QJsonDocument::fromJson(none.out).isArray());
-    EXPECT_EQ(parsed(none).size(), 0);
-}
+    EXPECT_EQ(std::pair(none.exitCode, QJsonDocument::fromJson(none.out)),
+              std::pair(1, QJsonDocument(QJsonArray())));
 
-TEST(ExportTool, BadArgumentsGiveUsageAndLibraryMessagesStayOffStandardError)
-{
+    // Bad arguments give the usage; library messages stay off standard error.
     const std::pair<QStringList, const char*> bad[] = {
         {{"--format", "xml", "a.mp4"}, "unknown format \"xml\""},
         {{"--format", "kml", "a.mp4"}, "needs --output"},
@@ -235,23 +218,20 @@ TEST(ExportTool, BadArgumentsGiveUsageAndLibraryMessagesStayOffStandardError)
     };
     for (const auto& [arguments, message] : bad) {
         const Ran result = exportTool(arguments);
-        EXPECT_EQ(result.exitCode, 2) << message;
-        EXPECT_TRUE(result.out.isEmpty()) << message;
-        EXPECT_TRUE(result.err.contains("usage: korvela-export [--quiet] --format FORMAT"));
-        EXPECT_TRUE(result.err.contains(message)) << result.err.toStdString();
+        EXPECT_EQ(std::pair(result.exitCode, result.out), std::pair(2, QByteArray())) << message;
+        EXPECT_TRUE(result.err.contains("usage: korvela-export [--quiet] --format FORMAT") &&
+                    result.err.contains(message))
+            << result.err.toStdString();
     }
     const Ran help = exportTool({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("usage: korvela-export") && help.out.contains("json"));
+    EXPECT_TRUE(help.exitCode == 0 && help.out.contains("usage: korvela-export") &&
+                help.out.contains("json"));
 
     // FFmpeg complains about a video without a movie header; the tool's stderr carries only
     // its own lines.
-    QTemporaryDir dir;
-    ASSERT_TRUE(support::writeFile(dir.filePath("DCIM/FILE0001.MP4"),
-                                   QByteArray("\0\0\0\x18"
-                                              "ftypmp42\0\0\0\0mp42isom\0\0\0\x08"
-                                              "free",
-                                              32)));
+    ASSERT_TRUE(
+        support::writeFile(dir.filePath("DCIM/FILE0001.MP4"),
+                           QByteArray("\0\0\0\030ftypmp42\0\0\0\0mp42isom\0\0\0\010free", 32)));
     for (const QByteArray& line : exportTool({"--format", "tree", dir.path()}).err.split('\n'))
         EXPECT_TRUE(line.isEmpty() || line.startsWith("korvela-export: ")) << line.constData();
 }
