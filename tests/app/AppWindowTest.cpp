@@ -50,7 +50,11 @@ struct Launch
         app->applicationDidFinishLaunching();
         QCoreApplication::processEvents();
     }
-    ~Launch() { app.reset(), QCoreApplication::processEvents(); } // runs the deferred deletes
+    ~Launch()
+    {
+        app.reset();
+        QCoreApplication::processEvents(); // runs the deferred deletes
+    }
 };
 
 QAction* item(QMenu* menu, const QString& codeOrTitle)

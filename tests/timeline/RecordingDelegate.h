@@ -15,16 +15,23 @@ public:
     std::vector<double> values; // the arguments of the calls that take a number, in order
     std::vector<Node> nodes;    // the nodes of the file list's commands
 
+    template <typename T>
+    void note(const char* call, std::vector<T>& arguments, T argument)
+    {
+        calls << call;
+        arguments.push_back(std::move(argument));
+    }
+
     void doubleClick() override { calls << __func__; }
     void click() override { calls << __func__; }
     void altEnterPressed() override { calls << __func__; }
     void escapePressed() override { calls << __func__; }
     void spacebarPressed() override { calls << __func__; }
-    void graphClicked(double f) override { calls << __func__, values.push_back(f); }
-    void showThumbnailAtProgress(double f) override { calls << __func__, values.push_back(f); }
+    void graphClicked(double f) override { note(__func__, values, f); }
+    void showThumbnailAtProgress(double f) override { note(__func__, values, f); }
     void showPopover() override { calls << __func__; }
     void hidePopover() override { calls << __func__; }
-    void magnification(double f) override { calls << __func__, values.push_back(f); }
+    void magnification(double f) override { note(__func__, values, f); }
     void nextFrame() override { calls << __func__; }
     void prevFrame() override { calls << __func__; }
     void goForward() override { calls << __func__; }
@@ -34,7 +41,7 @@ public:
     void fullScreenPressed() override { calls << __func__; }
     void rewindPressed() override { calls << __func__; }
     void fastForwardPressed() override { calls << __func__; }
-    void lockClicked(Node n) override { calls << "lock", nodes.push_back(n); }
-    void unlockClicked(Node n) override { calls << "unlock", nodes.push_back(n); }
-    void removeClicked(Node n) override { calls << "remove", nodes.push_back(n); }
+    void lockClicked(Node n) override { note("lock", nodes, n); }
+    void unlockClicked(Node n) override { note("unlock", nodes, n); }
+    void removeClicked(Node n) override { note("remove", nodes, n); }
 };
