@@ -14,7 +14,6 @@
 //    the map page loads after that, in the background ("pageReadyMs": until its route can be
 //    drawn).
 // The playback tick needs each update to cost well below 100 ms.
-#include "MapPageScript.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
 #include "player/RVMainViewController.h"
@@ -37,6 +36,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -44,14 +44,27 @@ namespace {
 
 // A day's route makes single calls slow: generous limits, and no pause between tries so the
 // waits measure the page, not the polling.
-QVariant evaluate(RVMapView& view, const QString& script)
+QVariant evaluate(RVMapView& view, const QString& script, int timeoutMs = 120000)
 {
-    return MapPageScript::evaluate(view, script, 120000);
+    // Shared, so that an answer arriving after the time-out writes into live memory.
+    auto result = std::make_shared<std::optional<QVariant>>();
+    view.page()->runJavaScript(script, [result](const QVariant& value) { *result = value; });
+    QElapsedTimer clock;
+    clock.start();
+    while (!result->has_value() && clock.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    return result->value_or(QVariant());
 }
 
 bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 120000)
 {
-    return MapPageScript::waitFor(view, script, timeoutMs, 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < timeoutMs) {
+        if (evaluate(view, script, timeoutMs).toBool())
+            return true;
+    }
+    return false;
 }
 
 // A winding drive near 52 N 13 E at about 50 km/h, one point per tenth of a second.
