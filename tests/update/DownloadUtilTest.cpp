@@ -39,6 +39,7 @@ TEST(DownloadUtil, BodiesWhateverTheStatusNothingOnTransportErrorsFilesReplacedW
     EXPECT_FALSE(RVDownloadUtil::requestData(server.url("/x").replace("127.0.0.1", "localhost")));
     EXPECT_EQ(server.requests().count("/x"), 0);
     EXPECT_FALSE(RVDownloadUtil::requestData(plain.url("/x").replace("http:", "https:")));
+    EXPECT_EQ(RVDownloadUtil::requestIni(plain.url("/x")).value("version"), "404page"); // http too
 
     // Files are replaced whole, and only by a body that arrived.
     server.route("/fw.zip", "new contents");
