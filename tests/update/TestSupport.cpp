@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSslCertificate>
@@ -16,71 +15,54 @@
 
 namespace {
 
-// The folder of two certificates for 127.0.0.1, made with openssl on first use: "trusted" (added
-// to the process's default TLS configuration as a certificate authority) and "untrusted".
-QString certificates()
+// A certificate for 127.0.0.1 (and no other name), made with openssl on first use and added to
+// the process's default TLS configuration as a certificate authority; the path of its files
+// without ".pem" or ".key".
+QString certificate()
 {
     static QTemporaryDir folder;
     static const bool made = [] {
-        for (const QString name : {"trusted", "untrusted"}) {
-            QProcess openssl;
-            openssl.start("openssl",
-                          {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                           "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
-                           folder.filePath(name + ".key"), "-out", folder.filePath(name + ".pem")});
-            if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
-                return false;
-        }
+        QProcess openssl;
+        openssl.start("openssl",
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                       "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1", "-keyout",
+                       folder.filePath("server.key"), "-out", folder.filePath("server.pem")});
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+            return false;
         QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        configuration.addCaCertificates(QSslCertificate::fromPath(folder.filePath("trusted.pem")));
+        configuration.addCaCertificates(QSslCertificate::fromPath(folder.filePath("server.pem")));
         QSslConfiguration::setDefaultConfiguration(configuration);
         return true;
     }();
-    EXPECT_TRUE(made) << "could not make test certificates with openssl";
-    return folder.path();
+    EXPECT_TRUE(made) << "could not make a test certificate with openssl";
+    return folder.filePath("server");
 }
 
 } // namespace
 
-TestHttpServer::TestHttpServer(const QString& certificate)
+TestHttpServer::TestHttpServer(bool tls)
 {
-    if (certificate.isEmpty()) {
-        m_server = new QTcpServer;
-    } else {
-        const QString name = certificates() + "/" + certificate;
+    auto* server = tls ? new QSslServer : nullptr;
+    m_server.reset(server ? server : new QTcpServer);
+    if (server) {
         QSslConfiguration configuration;
-        configuration.setLocalCertificate(QSslCertificate::fromPath(name + ".pem").value(0));
-        configuration.setPrivateKey(QSslKey(readFile(name + ".key"), QSsl::Rsa));
-        auto* server = new QSslServer;
+        configuration.setLocalCertificate(
+            QSslCertificate::fromPath(certificate() + ".pem").value(0));
+        configuration.setPrivateKey(QSslKey(readFile(certificate() + ".key"), QSsl::Rsa));
         server->setSslConfiguration(configuration);
-        m_server = server;
     }
-    QObject::connect(m_server, &QTcpServer::pendingConnectionAvailable, m_server, [this] {
-        while (QTcpSocket* socket = m_server->nextPendingConnection()) {
-            QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] { answer(socket); });
-            answer(socket);
-        }
-    });
-    m_server->moveToThread(&m_thread);
-    m_thread.start();
-    QMetaObject::invokeMethod(
-        m_server,
-        [&] {
-            m_server->listen(QHostAddress::LocalHost, 0);
-            m_base = QStringLiteral("%1://127.0.0.1:%2")
-                         .arg(certificate.isEmpty() ? "http" : "https")
-                         .arg(m_server->serverPort());
-        },
-        Qt::BlockingQueuedConnection);
-}
-
-TestHttpServer::~TestHttpServer()
-{
-    QMetaObject::invokeMethod(
-        m_server, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
+    QObject::connect(
+        m_server.get(), &QTcpServer::pendingConnectionAvailable, m_server.get(), [this] {
+            while (QTcpSocket* socket = m_server->nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                                 [=, this] { answer(socket); });
+                answer(socket);
+            }
+        });
+    EXPECT_TRUE(m_server->listen(QHostAddress::LocalHost, 0));
+    m_base =
+        QStringLiteral("%1://127.0.0.1:%2").arg(tls ? "https" : "http").arg(m_server->serverPort());
 }
 
 void TestHttpServer::answer(QTcpSocket* socket)
@@ -95,12 +77,9 @@ void TestHttpServer::answer(QTcpSocket* socket)
         return;
     socket->setProperty("answered", true);
     const QString target = QString::fromLatin1(request.split(' ').value(1));
-    Response response{404, "<html><body><h1>Not Found</h1>\nversion=404page\n</body></html>\n"};
-    {
-        const QMutexLocker lock(&m_mutex);
-        m_requests.append(target);
-        response = m_routes.value(target, response);
-    }
+    m_requests.append(target);
+    const Response response = m_routes.value(
+        target, {404, "<html><body><h1>Not Found</h1>\nversion=404page\n</body></html>\n"});
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) +
                       " Answer\r\nContent-Type: text/html\r\nConnection: close\r\n";
     if (response.announceLength)
@@ -109,9 +88,12 @@ void TestHttpServer::answer(QTcpSocket* socket)
     socket->disconnectFromHost();
 }
 
-bool writeZip(const QString& path, const QList<ZipEntry>& entries)
+QByteArray zipBytes(const QList<ZipEntry>& entries)
 {
-    zipFile zip = zipOpen64(QFile::encodeName(path).constData(), APPEND_STATUS_CREATE);
+    QTemporaryFile file;
+    zipFile zip = file.open() ? zipOpen64(QFile::encodeName(file.fileName()).constData(),
+                                          APPEND_STATUS_CREATE)
+                              : nullptr;
     bool ok = zip != nullptr;
     for (const ZipEntry& entry : entries) {
         zip_fileinfo info{};
@@ -130,17 +112,6 @@ bool writeZip(const QString& path, const QList<ZipEntry>& entries)
                   ? zipCloseFileInZipRaw64(zip, ZPOS64_T(entry.data.size()), 0x12345678u)
                   : zipCloseFileInZip(zip)) == ZIP_OK;
     }
-    return zip && zipClose(zip, nullptr) == ZIP_OK && ok;
-}
-
-QByteArray zipBytes(const QList<ZipEntry>& entries)
-{
-    QTemporaryFile file;
-    return file.open() && writeZip(file.fileName(), entries) ? readFile(file.fileName())
-                                                             : QByteArray();
-}
-
-QStringList privateTemporaryFolders()
-{
-    return QDir(QDir::tempPath()).entryList({"KorvelaPlayer-*"}, QDir::Dirs | QDir::Hidden);
+    EXPECT_TRUE(zip && zipClose(zip, nullptr) == ZIP_OK && ok) << "could not write a zip archive";
+    return readFile(file.fileName());
 }

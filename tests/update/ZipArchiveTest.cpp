@@ -33,60 +33,55 @@ bool unpack(const QString& archive, const QString& destination,
 
 } // namespace
 
-TEST(ZipArchive, UnpacksFilesFoldersAndBackslashNamesReplacingExistingFiles)
+TEST(ZipArchive, UnpacksFilesFoldersAndBackslashNamesReplacingExistingFilesButNotDamagedOnes)
 {
     QTemporaryDir dir;
     const QString archive = dir.filePath("a.zip"), dest = dir.filePath("out");
-    ASSERT_TRUE(writeZip(archive, {{"dir\\file.bin", "backslash"},
-                                   {"empty/", ""},
-                                   {"win\\folder\\", ""},
-                                   {"top.txt", "new top"},
-                                   {"deep/er/x.txt", QByteArray(10000, 'x')},
-                                   {"run.sh", "#!/bin/sh\n", 0100755},
-                                   {"setuid", "s", 0104777},
-                                   {"./dot//slashes.txt", "clean"}}));
+    ASSERT_TRUE(writeFile(archive, zipBytes({{"dir\\file.bin", "backslash"},
+                                             {"empty/", ""},
+                                             {"win\\folder\\", ""},
+                                             {"top.txt", "new top"},
+                                             {"kept.txt", "corrupted", 0, true},
+                                             {"fresh.bin", "corrupted too", 0, true},
+                                             {"deep/er/x.txt", QByteArray(10000, 'x')},
+                                             {"run.sh", "#!/bin/sh\n", 0100755},
+                                             {"rw.txt", "others may write", 0100646},
+                                             {"setuid", "s", 0104777},
+                                             {"./dot//slashes.txt", "clean"}})));
     ASSERT_TRUE(writeFile(dest + "/top.txt", "old top that is longer than the new"));
-    EXPECT_TRUE(unpack(archive, dest));
+    ASSERT_TRUE(writeFile(dest + "/kept.txt", "old"));
+    LogCapture log;
+    RVUpdater::archiveAt(archive, dest);
+    // A damaged entry leaves no file, keeps the old one and no side files.
+    EXPECT_TRUE(log.contains("11 entries in the zip file"));
+    EXPECT_TRUE(log.contains("Damaged zip entry not unpacked: fresh.bin"));
     EXPECT_EQ(treeOf(dest), QStringList({"deep", "deep/er", "deep/er/x.txt", "dir", "dir/file.bin",
-                                         "dot", "dot/slashes.txt", "empty", "run.sh", "setuid",
-                                         "top.txt", "win", "win/folder"}));
+                                         "dot", "dot/slashes.txt", "empty", "kept.txt", "run.sh",
+                                         "rw.txt", "setuid", "top.txt", "win", "win/folder"}));
     EXPECT_TRUE(QFileInfo(dest + "/win/folder").isDir());
-    EXPECT_EQ(readFile(dest + "/dir/file.bin"), QByteArray("backslash"));
-    EXPECT_EQ(readFile(dest + "/top.txt"), QByteArray("new top"));
-    EXPECT_EQ(readFile(dest + "/deep/er/x.txt"), QByteArray(10000, 'x'));
+    EXPECT_EQ(readFile(dest + "/dir/file.bin") + readFile(dest + "/top.txt") +
+                  readFile(dest + "/kept.txt") + readFile(dest + "/deep/er/x.txt"),
+              "backslashnew topold" + QByteArray(10000, 'x'));
     // The stored date (local time) becomes the modification time.
     EXPECT_EQ(QFileInfo(dest + "/top.txt").lastModified(),
               QDateTime(QDate(2021, 3, 4), QTime(5, 6, 8), Qt::LocalTime));
     // Programs stay runnable; nobody but the owner may write, and no set-user-id bit.
     EXPECT_TRUE(QFileInfo(dest + "/run.sh").isExecutable());
-    EXPECT_FALSE(QFileInfo(dest + "/top.txt").permissions() & QFile::ExeOwner);
+    EXPECT_FALSE(QFileInfo(dest + "/rw.txt").permissions() & QFile::ExeOwner);
     EXPECT_EQ(QFileInfo(dest + "/setuid").permissions() &
                   (QFile::ExeOther | QFile::WriteOther | QFile::WriteGroup),
               QFile::ExeOther);
 
     // Nothing to unpack: empty, missing, not an archive, cut short (no central directory).
     const QByteArray whole = zipBytes({{"a.txt", QByteArray(5000, 'a')}});
-    ASSERT_TRUE(writeZip(dir.filePath("empty.zip"), {}));
+    ASSERT_TRUE(writeFile(dir.filePath("empty.zip"), zipBytes({})));
     ASSERT_TRUE(writeFile(dir.filePath("html.zip"), "<html>Not Found</html>"));
     ASSERT_TRUE(writeFile(dir.filePath("cut.zip"), whole.left(whole.size() / 2)));
     for (const char* name : {"empty.zip", "missing.zip", "html.zip", "cut.zip"})
         EXPECT_FALSE(unpack(dir.filePath(name), dir.filePath("none"))) << name;
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("none")));
-    ZipArchive unopened;
-    EXPECT_FALSE(unopened.UnzipFileTo(dest, true));
-    EXPECT_TRUE(unopened.UnzipCloseFile());
-
-    // Damaged entries leave no file, keep the old one and no side files.
-    ASSERT_TRUE(writeZip(dir.filePath("bad.zip"), {{"top.txt", "corrupted", 0, true},
-                                                   {"fresh.bin", "corrupted too", 0, true},
-                                                   {"ok.txt", "fine"}}));
-    LogCapture log;
-    RVUpdater::archiveAt(dir.filePath("bad.zip"), dest);
-    EXPECT_EQ(readFile(dest + "/top.txt"), QByteArray("new top"));
-    EXPECT_EQ(readFile(dest + "/ok.txt"), QByteArray("fine"));
-    EXPECT_EQ(treeOf(dest).size(), 14);
-    EXPECT_TRUE(log.contains("3 entries in the zip file"));
-    EXPECT_TRUE(log.contains("Damaged zip entry not unpacked: fresh.bin"));
+    EXPECT_FALSE(ZipArchive().UnzipEntryTo("a.txt", dest)); // never opened
+    EXPECT_TRUE(ZipArchive().UnzipCloseFile());
 }
 
 TEST(ZipArchive, RefusesHostileNamesAndLinksButUnpacksTheRestWithinBounds)
@@ -96,24 +91,18 @@ TEST(ZipArchive, RefusesHostileNamesAndLinksButUnpacksTheRestWithinBounds)
     ASSERT_TRUE(writeFile(outside + "/victim.txt", "untouched"));
     QDir().mkpath(dest);
     ASSERT_TRUE(QFile::link(outside, dest + "/link"));
-    ASSERT_TRUE(QFile::link(outside + "/victim.txt", dest + "/file-link"));
-    ASSERT_TRUE(QFile::link(outside + "/dangling", dest + "/dangling-link"));
     // Names that climb out or pass through a link are refused; links stay only when they point
     // inside: ".", an empty target, ".." after a name, an absolute path or a climb are refused.
     QList<ZipEntry> entries;
-    for (const char* name : {"../x", "/abs", "a\\..\\..\\b", "ok/../../y", "..\\",
-                             "link/victim.txt", "file-link", "dangling-link", "nulXname"})
+    for (const char* name :
+         {"../x", "/abs", "a\\..\\..\\b", "ok/../../y", "..\\", "link/victim.txt", "nulXname"})
         entries.append(ZipEntry{name, "refused"});
     entries += {{"good/file.txt", "kept"}, {"also..fine", "x"}, {"K/lib/libfoo.so.1.2", "ELF"}};
-    const std::pair<const char*, const char*> links[] = {{"K/lib/libfoo.so.1", "libfoo.so.1.2"},
-                                                         {"K/bin/lib", "../lib"},
-                                                         {"K/bin/self", "."},
-                                                         {"K/abs", "/etc/passwd"},
-                                                         {"K/up", "../../x"},
-                                                         {"K/bin/back", "self/../.."},
-                                                         {"K/empty", ""}};
-    for (const auto& [name, target] : links)
-        entries.append(ZipEntry{name, target, 0120777});
+    for (const char* link :
+         {"K/lib/libfoo.so.1>libfoo.so.1.2", "K/bin/lib>../lib", "K/bin/self>.",
+          "K/abs>/etc/passwd", "K/up>../../x", "K/bin/back>self/../..", "K/empty>"})
+        entries.append(
+            ZipEntry{QByteArray(link).split('>')[0], QByteArray(link).split('>')[1], 0120777});
     QByteArray evil = zipBytes(entries);
     // A NUL inside a stored name (zip.h takes C strings, so it is patched in afterwards).
     ASSERT_EQ(evil.count("nulXname"), 2);
@@ -126,22 +115,18 @@ TEST(ZipArchive, RefusesHostileNamesAndLinksButUnpacksTheRestWithinBounds)
         treeOf(dir.path()),
         QStringList({"box", "box/out", "box/out/K", "box/out/K/bin", "box/out/K/bin/lib",
                      "box/out/K/lib", "box/out/K/lib/libfoo.so.1", "box/out/K/lib/libfoo.so.1.2",
-                     "box/out/also..fine", "box/out/dangling-link", "box/out/file-link",
-                     "box/out/good", "box/out/good/file.txt", "box/out/link", "evil.zip", "outside",
-                     "outside/victim.txt"}));
-    EXPECT_EQ(readFile(dest + "/good/file.txt"), QByteArray("kept"));
-    EXPECT_TRUE(QFileInfo(dest + "/file-link").isSymLink());
+                     "box/out/also..fine", "box/out/good", "box/out/good/file.txt", "box/out/link",
+                     "evil.zip", "outside", "outside/victim.txt"}));
     EXPECT_EQ(QFileInfo(dest + "/K/lib/libfoo.so.1").symLinkTarget(),
               dest + "/K/lib/libfoo.so.1.2");
     EXPECT_EQ(readFile(dest + "/K/bin/lib/libfoo.so.1"), QByteArray("ELF"));
-    EXPECT_TRUE(log.contains("Refusing unsafe zip entry: ../x"));
-    EXPECT_TRUE(log.contains("Refusing unsafe zip entry: link/victim.txt"));
     EXPECT_TRUE(log.contains("Refusing zip link entry: K/abs -> /etc/passwd"));
 
     // Bounds: entries counted, and bytes counted as they are decompressed.
-    ASSERT_TRUE(writeZip(dir.filePath("many.zip"), {{"a", "1"}, {"b", "2"}, {"c", "3"}}));
     ASSERT_TRUE(
-        writeZip(dir.filePath("big.zip"), {{"small", "x"}, {"zeros", QByteArray(5000, 0)}}));
+        writeFile(dir.filePath("many.zip"), zipBytes({{"a", "1"}, {"b", "2"}, {"c", "3"}})));
+    ASSERT_TRUE(writeFile(dir.filePath("big.zip"),
+                          zipBytes({{"small", "x"}, {"zeros", QByteArray(5000, 0)}})));
     const std::tuple<const char*, ZipArchive::Limits, bool, QStringList> cases[] = {
         {"many.zip", {100, 3}, true, {"a", "b", "c"}},
         {"many.zip", {100, 2}, false, {}},
