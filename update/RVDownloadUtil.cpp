@@ -30,11 +30,16 @@ bool RVDownloadUtil::endedWithoutTransportError(const QNetworkReply& reply)
         return true;
     // Errors 201-299 and 401-499 are Qt's names for HTTP 4xx and 5xx answers: the server did
     // answer, with a body, which callers get like any other.
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    // Qt names a 400 (and a 418) answer a protocol error; it is an answer all the same.
+    const bool badRequest = error == QNetworkReply::ProtocolInvalidOperationError &&
+                            status.toInt() >= 400 && status.toInt() < 500;
     const bool httpStatusError =
+        badRequest ||
         (error >= QNetworkReply::ContentAccessDenied &&
          error <= QNetworkReply::UnknownContentError) ||
         (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
-    return httpStatusError && reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    return httpStatusError && status.isValid();
 }
 
 bool RVDownloadUtil::isFetchableUrl(const QUrl& url)

@@ -14,13 +14,11 @@ TEST(DownloadUtil, BodiesWhateverTheStatusNothingOnTransportErrorsFilesReplacedW
 {
     TestHttpServer server;
     const QByteArray binary = QByteArray(70000, '\0') + "\x80\xff end";
-    // Error pages of either kind (4xx from 403 on, 5xx) come back like any body.
+    // Error pages of either kind (4xx, 5xx) come back like any body.
     const std::tuple<QString, TestHttpServer::Response> bodies[] = {
-        {"/bin", {200, binary}},
-        {"/unsized", {200, "streamed", false}},
-        {"/403", {403, "denied"}},
-        {"/422", {422, "unprocessable"}},
-        {"/500", {500, "error"}}};
+        {"/bin", {200, binary}},          {"/unsized", {200, "streamed", false}},
+        {"/400", {400, "bad request"}},   {"/403", {403, "denied"}},
+        {"/422", {422, "unprocessable"}}, {"/500", {500, "error"}}};
     for (const auto& [path, response] : bodies) {
         server.route(path, response);
         EXPECT_EQ(RVDownloadUtil::requestData(server.url(path)), std::optional(response.body))
