@@ -4,9 +4,12 @@
 #include "metadata/RVSettings.h"
 
 #include "TestSupport.h"
+#include "korvela_version.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -353,4 +356,47 @@ TEST_F(FirmwareCheck, NewerByTextOnlyFromADescriptionOverHttpsAndFailuresLeaveNo
     LogCapture log;
     EXPECT_TRUE(check().isEmpty());
     EXPECT_TRUE(log.contains("Refusing firmware description that is not https"));
+}
+
+// The portable bundle this build makes, through the whole update: downloaded, unpacked beside
+// the installed copy and started; that copy puts itself in place of the installed one, whose
+// programs then report the new version; the next normal start clears the update folder.
+TEST_F(Updater, ProjectBundleReplacesTheInstalledCopy)
+{
+#ifndef KORVELA_BUNDLE_ZIP
+    GTEST_SKIP() << "the portable bundle is built only with the window (KORVELA_GUI=ON)";
+#else
+    const auto versionOf = [](const QString& program) {
+        QProcess process;
+        process.start(program, {"--version"});
+        return process.waitForFinished(30000) ? process.readAllStandardOutput() : QByteArray();
+    };
+    m_server.route("/bundle.zip", readFile(QStringLiteral(KORVELA_BUNDLE_ZIP)));
+    m_server.route("/korvelaplayer.php", offer("99.0", m_server.url("/bundle.zip")));
+    ScriptedDialogs dialogs({true});
+    QStringList started;
+    auto env = environment();
+    env.launch = [&started](const QString& exe) {
+        started.append(exe);
+        return true;
+    };
+    {
+        RVUpdater updater(env, &dialogs);
+        updater.checkForUpdate();
+        ASSERT_TRUE(waitFor([this] { return !m_exitStatuses.isEmpty(); }, 120000));
+    }
+    const QString fresh = RVAppBundle::executableOf(temporary() + "/Korvela Player");
+    ASSERT_EQ(started, QStringList{fresh});
+    EXPECT_EQ(versionOf(fresh), "korvela-player " KORVELA_VERSION "\n");
+
+    env.executablePath = fresh;
+    RVUpdater(env, nullptr).checkIfAppInTemporaryDir();
+    ASSERT_EQ(started, QStringList({fresh, RVAppBundle::executableOf(installed())}));
+    EXPECT_EQ(versionOf(started[1]), "korvela-player " KORVELA_VERSION "\n");
+    EXPECT_EQ(versionOf(installed() + "/bin/korvela-export"),
+              "korvela-export " KORVELA_VERSION "\n");
+    RVUpdater(environment(), nullptr).checkIfAppInTemporaryDir();
+    EXPECT_FALSE(QFileInfo::exists(temporary()));
+    EXPECT_EQ(m_exitStatuses, QList<int>({0, 0}));
+#endif
 }
