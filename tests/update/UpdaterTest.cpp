@@ -172,7 +172,10 @@ TEST_F(Updater, NewerVersionIsDownloadedAskedUnpackedBesideTheEventLoopAndLaunch
     // Closing while an unpacked update waits to launch stops it and launches nothing.
     m_exitStatuses.clear();
     env.settleDelay = std::chrono::hours(1); // only a stop can end the wait
-    env.launch = [&](const QString&) { return m_exitStatuses.append(-1), true; };
+    env.launch = [&](const QString&) {
+        m_exitStatuses.append(-1);
+        return true;
+    };
     ScriptedDialogs again({true});
     {
         RVUpdater closing(env, &again);
@@ -257,7 +260,10 @@ TEST_F(Updater, SecondStageReplacesTheInstalledBundleAndANormalStartClearsUp)
     makeBundle(fresh, "9.0");
     auto env = environment(fresh);
     QStringList launched;
-    env.launch = [&](const QString& exe) { return launched.append(exe), false; };
+    env.launch = [&](const QString& exe) {
+        launched.append(exe);
+        return false;
+    };
     RVUpdater(env, nullptr).checkIfAppInTemporaryDir();
     makeBundle(installed(), "1.2.3");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fresh + "/share/pipe").constData(), 0600), 0);
