@@ -71,14 +71,19 @@ bool RVGpsProcessor::isZeroPoint(const RVPoint& point)
            std::fabs(point.longitudeValue()) < kZeroBound;
 }
 
-std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(const QString& videoPath,
-                                                                    QString* format) const
+std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(
+    const QString& videoPath, QString* format,
+    std::vector<std::pair<QString, RVDecline>>* declines) const
 {
     // The first reader that claims the recording wins; the rest are not asked.
     for (const RVMetaDataReader::Entry& reader : RVMetaDataReader::all()) {
-        std::optional<RVMetaData> data = reader.make()->readMetaDataFromVideoFile(videoPath);
-        if (!data)
+        RVDecline why;
+        std::optional<RVMetaData> data = reader.make()->readMetaDataOrDecline(videoPath, why);
+        if (!data) {
+            if (declines)
+                declines->emplace_back(QString::fromLatin1(reader.format), why);
             continue;
+        }
         if (format)
             *format = QString::fromLatin1(reader.format);
         discardImpossibleValues(*data);

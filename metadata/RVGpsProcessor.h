@@ -2,10 +2,12 @@
 
 #include "metadata/RVDateFormatter.h"
 #include "metadata/RVMetaData.h"
+#include "metadata/RVMetaDataReader.h"
 
 #include <QString>
 
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The process-wide entry point of the metadata layer: the dispatcher that asks the camera
@@ -28,9 +30,11 @@ public:
     // values that cannot be (discardImpossibleValues), centres the sensor samples on their medians
     // and fills the leading unknown altitudes. Nothing when no reader recognises the recording.
     // format, when given, receives the winning reader's format name
-    // (RVMetaDataReader::Entry::format).
-    std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath,
-                                                        QString* format = nullptr) const;
+    // (RVMetaDataReader::Entry::format). declines, when given, receives each reader that was
+    // asked and declined, with its format name and why, in the order asked.
+    std::optional<RVMetaData>
+    readMetaDataFromVideoFile(const QString& videoPath, QString* format = nullptr,
+                              std::vector<std::pair<QString, RVDecline>>* declines = nullptr) const;
     // Positions that cannot be (a latitude outside -90..90, a longitude outside -180..180, a
     // coordinate that is no finite number: a receiver's cold start writes 360 and 720) become
     // zero points without a time, so they are neither drawn, exported nor taken as the

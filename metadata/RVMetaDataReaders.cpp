@@ -26,6 +26,32 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
 
 } // namespace
 
+std::optional<RVMetaData> RVMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                  RVDecline& why) const
+{
+    std::optional<RVMetaData> data = readMetaDataFromVideoFile(videoPath);
+    if (!data)
+        why = RVDecline{};
+    return data;
+}
+
+QString declineKindName(RVDecline::Kind kind)
+{
+    switch (kind) {
+    case RVDecline::Kind::NotMine:
+        return QStringLiteral("not mine");
+    case RVDecline::Kind::NoFixYet:
+        return QStringLiteral("no fix yet");
+    case RVDecline::Kind::Encrypted:
+        return QStringLiteral("encrypted");
+    case RVDecline::Kind::UnknownLayout:
+        return QStringLiteral("unknown layout");
+    case RVDecline::Kind::Unreadable:
+        return QStringLiteral("unreadable");
+    }
+    return {};
+}
+
 std::span<const RVMetaDataReader::Entry> RVMetaDataReader::all()
 {
     return kReaders;
