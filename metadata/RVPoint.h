@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/RVShortText.h"
+#include "core/RVShortText.h"
 #include "metadata/RVTimestamp.h"
 
 #include <QString>
