@@ -29,7 +29,7 @@ void appendSeries(std::vector<T>& joined, const std::shared_ptr<const std::vecto
 
 } // namespace
 
-std::optional<RVMetaData> RVVideoList::readMetaData(const QString& videoPath) const
+RVMetaDataReading RVVideoList::readMetaData(const QString& videoPath) const
 {
     // One recording that cannot be read (memory exhausted by a damaged side file, say) must
     // not end the scan of the others, nor the program: it counts as one without metadata.
@@ -38,8 +38,10 @@ std::optional<RVMetaData> RVVideoList::readMetaData(const QString& videoPath) co
     } catch (const std::exception& error) {
         qWarning().noquote()
             << QStringLiteral("Could not read the metadata of %1: %2").arg(videoPath, error.what());
+        RVMetaDataReading failed;
+        failed.readError = QString::fromLocal8Bit(error.what());
+        return failed;
     }
-    return std::nullopt;
 }
 
 QString RVVideoList::openVideoData(const RVVideoDataPtr& node)
@@ -169,7 +171,9 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             appendSeries(*speeds, part.velocityData);
         }
     } else if (!files.empty() && m_metaDataSource) {
-        if (std::optional<RVMetaData> meta = readMetaData(files.front()->filePath())) {
+        RVMetaDataReading reading = readMetaData(files.front()->filePath());
+        node->setReadError(reading.readError);
+        if (std::optional<RVMetaData>& meta = reading.metaData) {
             *points = std::move(meta->points);
             *samples = std::move(meta->gSensorData);
             *speeds = std::move(meta->velocityData);

@@ -16,6 +16,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -175,7 +176,7 @@ TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
     EXPECT_TRUE(array[1]["format"].isNull());
     const QJsonObject k = array[0].toObject();
     EXPECT_EQ(k["format"].toString(), "Korvela");
-    EXPECT_EQ(k["relatedFiles"].toArray(), QJsonArray());
+    EXPECT_EQ(k["relatedFiles"].toArray(), QJsonArray{dir.filePath("FILE0002.txt")});
     EXPECT_FALSE(k.contains("cameraModel"));
     const QJsonArray points = k["points"].toArray();
     ASSERT_EQ(points.size(), 2);
@@ -234,4 +235,40 @@ TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
                            QByteArray("\0\0\0\030ftypmp42\0\0\0\0mp42isom\0\0\0\010free", 32)));
     for (const QByteArray& line : exportTool({"--format", "tree", dir.path()}).err.split('\n'))
         EXPECT_TRUE(line.isEmpty() || line.startsWith("korvela-export: ")) << line.constData();
+}
+
+// A recording whose data cannot be read is a failure, not a recording without a track: it is
+// named, its document is not written, and the others are.
+TEST(ExportTool, UnreadableRecordingIsNamedNotWrittenAndFailsTheRun)
+{
+    QTemporaryDir dir;
+    const QString track = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10,45.5,050215,,,A\n";
+    for (const char* name : {"VIDEO/FILE0001.MOV", "VIDEO/FILE0009.MOV"})
+        ASSERT_TRUE(support::writeFile(dir.filePath(name), QByteArray()));
+    ASSERT_TRUE(support::writeFile(dir.filePath("INFO/FILE0001.txt"), track.toLatin1()));
+    // A side text that cannot be read stands for a card that fails under the reader.
+    const QString broken = dir.filePath("INFO/FILE0009.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(broken).constData(), 0600), 0);
+    const QString out = dir.filePath("out");
+    for (const char* format : {"kml", "gpx", "csv"}) {
+        const Ran ran =
+            exportTool({"--quiet", "--format", format, "--output", out, dir.filePath("VIDEO")});
+        EXPECT_EQ(ran.exitCode, 1) << format;
+        EXPECT_TRUE(
+            ran.err.contains((dir.filePath("VIDEO/FILE0009.MOV") + ": could not read").toUtf8()))
+            << ran.err.toStdString();
+        const QStringList written = QDir(out).entryList(QDir::Files);
+        EXPECT_TRUE(std::any_of(written.begin(), written.end(), [](const QString& n) {
+            return n.startsWith("FILE0001");
+        })) << format;
+        EXPECT_FALSE(std::any_of(written.begin(), written.end(), [](const QString& n) {
+            return n.startsWith("FILE0009");
+        })) << format;
+    }
+    const Ran json = exportTool({"--format", "json", dir.filePath("VIDEO/FILE0009.MOV"),
+                                 dir.filePath("VIDEO/FILE0001.MOV")});
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_TRUE(json.err.contains("FILE0009.MOV: could not read its data"));
+    ASSERT_EQ(json.json().size(), 1);
+    EXPECT_EQ(json.json()[0].toObject()["points"].toArray().size(), 1);
 }

@@ -19,7 +19,8 @@
 // the same double; NaN and infinite values are null (altitude is NaN when no altitude was
 // known). "cameraModel" is there only when the recording names its camera. A recording no
 // reader recognises has null for format and the four lists. A FILE that does not exist or
-// cannot be opened is reported on stderr and left out; the exit status is then 1.
+// cannot be opened, or whose data a reader knows but could not read (an I/O error, a file
+// over its limit), is reported on stderr and left out; the exit status is then 1.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
@@ -178,7 +179,15 @@ int runJsonFormat(const RVExportContext& context)
             status = 1;
             continue;
         }
-        writeRecording(json, path, readRecordingMetaData(path));
+        const RVRecordingMetaData read = readRecordingMetaData(path);
+        if (!read.readError.isEmpty()) {
+            json.flush();
+            std::fprintf(context.err, "korvela-export: %s: could not read its data: %s\n",
+                         qPrintable(path), qPrintable(read.readError));
+            status = 1;
+            continue;
+        }
+        writeRecording(json, path, read);
     }
     json.endArray();
     json.newline();
