@@ -1,6 +1,7 @@
 // The camera firmware check of RVUpdater: which camera the first mounted card belongs to (its
-// "/autorun.inf", key "firmware", such as X1-15 for model X1), whether the maker publishes a
-// newer firmware for that model (a key=value description with "version" and "url", fetched
+// "/autorun.inf", key "firmware", such as X1-15 for model X1; a regular file of at most 64 KiB),
+// whether the maker publishes a newer firmware for that model (numeric parts compared as
+// numbers, see isPublishedFirmwareNewer) (a key=value description with "version" and "url", fetched
 // from the "FIRMWARE_URL" template with "%model%" replaced), and, when the user agrees, the
 // image "sotava.bin" from the published zip archive placed on the card beside the empty
 // marker "firmware.ready" that tells the camera to install it.
@@ -10,8 +11,10 @@
 #include "core/RVAtomicFile.h"
 #include "core/RVSettings.h"
 #include "core/RVStringUtil.h"
+#include "metadata/RVMetaPath.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
+#include "update/RVUpdateInformation.h"
 #include "update/ZipArchive.h"
 
 #include <QDebug>
@@ -26,6 +29,15 @@ std::atomic<bool> s_firmwareChecked{false};
 
 const QLatin1String kImageName("sotava.bin");
 const QLatin1String kMarkerName("firmware.ready");
+
+// The card's autorun.inf is a few short lines; a larger one (or a pipe, a device) is no such
+// file and is not read.
+constexpr qint64 kMaxAutorunBytes = 64 << 10;
+// The firmware description is a few key=value lines, bounded like the update information.
+constexpr qint64 kMaxDescriptionBytes = 64 << 10;
+// The firmware archive holds one image: dash-camera images are 4 to 64 MB, so twice the
+// largest; an answer that grows past this (an endless server) is stopped there.
+constexpr qint64 kMaxFirmwareArchiveBytes = qint64(128) << 20;
 
 bool isHttpsUrl(const QString& text)
 {
@@ -104,11 +116,12 @@ void RVUpdater::checkReleasedFirmwareVersion()
     checked.store(true);
     const QString card = cards.first();
 
-    QFile autorun(card + QLatin1String("/autorun.inf"));
-    if (!autorun.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> autorun =
+        RVMetaPath::readWholeFile(card + QLatin1String("/autorun.inf"), kMaxAutorunBytes);
+    if (!autorun)
         return;
     const QMap<QString, QString> cardInfo =
-        RVStringUtil::createDictionaryFromText(QString::fromLatin1(autorun.readAll()));
+        RVStringUtil::createDictionaryFromText(QString::fromLatin1(*autorun));
     if (!cardInfo.contains(QStringLiteral("firmware"))) {
         qInfo("The card names no firmware version");
         return;
@@ -125,11 +138,12 @@ void RVUpdater::checkReleasedFirmwareVersion()
         qWarning().noquote() << "Refusing firmware description that is not https:" << url;
         return;
     }
-    const QMap<QString, QString> description = RVDownloadUtil::requestIni(url, m_stop.get_token());
+    const QMap<QString, QString> description =
+        RVDownloadUtil::requestIni(url, m_stop.get_token(), kMaxDescriptionBytes);
     const auto version = description.constFind(QStringLiteral("version"));
     const auto archiveUrl = description.constFind(QStringLiteral("url"));
     if (version == description.cend() || archiveUrl == description.cend() ||
-        QString::compare(*version, current, Qt::CaseSensitive) <= 0)
+        !isPublishedFirmwareNewer(current, *version))
         return;
 
     if (!askOnGuiThread(QStringLiteral("UPTATE_FIRMWARE_READY_TITLE"),
@@ -145,7 +159,8 @@ void RVUpdater::checkReleasedFirmwareVersion()
     if (folder) {
         const QString archive = folder->filePath(QStringLiteral("kvl_firmware.zip"));
         const QString unpacked = folder->filePath(QStringLiteral("kvl_firmware"));
-        if (RVDownloadUtil::downloadFile(*archiveUrl, archive, m_stop.get_token())) {
+        if (RVDownloadUtil::downloadFile(*archiveUrl, archive, kMaxFirmwareArchiveBytes,
+                                         m_stop.get_token())) {
             QDir().mkpath(unpacked);
             unpackImage(archive, unpacked);
             placed = copyImageToCard(unpacked + QLatin1Char('/') + kImageName, card) &&

@@ -26,3 +26,10 @@ struct RVUpdateInformation final
 // have, the first position where they differ decides; when all are equal, the published one
 // is newer exactly when it has more components.
 bool isPublishedVersionNewer(const QString& installedVersion, const QString& publishedVersion);
+
+// True when the camera firmware version published is newer than the one on the card. Both are
+// cut into runs of digits and runs of other characters ("X1-15": X, 1, -, 15); over the runs
+// both have, the first that differs decides, two runs of digits compared as numbers (X1-15 is
+// newer than X1-9) and anything else as text, case-sensitively. When all are equal, the
+// published one is newer exactly when it has more runs.
+bool isPublishedFirmwareNewer(const QString& installedVersion, const QString& publishedVersion);

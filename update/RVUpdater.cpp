@@ -55,7 +55,7 @@ bool startDetached(const QString& executable)
 RVUpdaterEnvironment::RVUpdaterEnvironment()
     : serverUrl(QStringLiteral(KORVELA_UPDATE_SERVER)),
       installedVersion(QStringLiteral(KORVELA_VERSION)), launch(startDetached),
-      endProcess(endThisProcess)
+      endProcess(endThisProcess), maxArchiveBytes(ZipArchive::kUpdateLimits.maxTotalBytes)
 {}
 
 RVUpdater::RVUpdater(RVUpdaterEnvironment environment, RVDialogs* dialogs, QObject* parent)
@@ -136,6 +136,11 @@ bool RVUpdater::takeReceived(QNetworkReply* reply)
         return true; // aborted: nothing more to take, and the error says why
     if (m_archiveFile) {
         const QByteArray data = reply->readAll();
+        if (m_archiveFile->writtenBytes() + data.size() > m_environment.maxArchiveBytes) {
+            qWarning("The update archive is larger than %lld bytes; not read",
+                     static_cast<long long>(m_environment.maxArchiveBytes));
+            return false;
+        }
         if (m_archiveFile->write(data) == data.size())
             return true;
         qWarning().noquote() << "Write returned error:" << m_archiveFile->errorString();

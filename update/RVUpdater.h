@@ -42,6 +42,9 @@ struct RVUpdaterEnvironment final
     std::chrono::milliseconds settleDelay{1000};
     // The once-per-run flag of the firmware check. Null: the process-wide flag.
     std::atomic<bool>* firmwareChecked = nullptr;
+    // The largest application archive taken; a download that grows past it (an endless
+    // server) is stopped and dropped. The default is the largest bundle the unpacking accepts.
+    qint64 maxArchiveBytes;
 };
 
 // Keeps the application and the camera's firmware current.

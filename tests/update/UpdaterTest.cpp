@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -192,6 +193,7 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
     TestHttpServer plain(false);
     m_server.route("/app.zip", bundleArchive(0));
     m_server.route("/broken.zip", zipBytes({{"Korvela Player/share/only-data.txt", "x"}}));
+    m_server.route("/endless.zip", {200, QByteArray(2 << 20, 'z'), false});
     const QString app = m_server.url("/app.zip"), self = m_server.url("");
     const QByteArray huge = offer("5", app).body + QByteArray(64 << 10, '\n');
     const QString failed = "plain Update failed There was a problem during installation. Update "
@@ -213,6 +215,8 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         {offer("4", app), plain.url(""), {}, {}, {}},
         {offer("4", app), "https://127.0.0.1:1", {}, {}, "fail"},
         {{404, "no keys"}, {}, {}, {}, {}},
+        // An archive that goes on past its limit (1 MiB here) is stopped and never offered.
+        {offer("3", m_server.url("/endless.zip")), {}, {}, {}, "archive is larger than"},
         // Declined, and a broken archive that ends in the failure alert.
         {offer("1.3", app), {}, {}, {kAsk}, {}},
         {offer("3", m_server.url("/broken.zip")), {}, {}, {kAsk, failed}, {}}};
@@ -220,6 +224,7 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         m_server.route("/korvelaplayer.php", information);
         RVUpdaterEnvironment env = environment(bundle);
         env.serverUrl = server.isEmpty() ? env.serverUrl : server;
+        env.maxArchiveBytes = 1 << 20;
         LogCapture log;
         ScriptedDialogs dialogs({shown.size() == 2});
         RVUpdater updater(env, &dialogs);
@@ -232,7 +237,7 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         EXPECT_EQ(updater.versionDownloaded(), server.isEmpty());
         EXPECT_TRUE(shown.size() == 2 || !QFileInfo::exists(temporary()));
     }
-    EXPECT_EQ(m_server.requests().count("/korvelaplayer.php"), 8);
+    EXPECT_EQ(m_server.requests().count("/korvelaplayer.php"), 9);
     EXPECT_EQ(m_server.requests().count("/app.zip"), 1); // only for the declined offer
     EXPECT_TRUE(plain.requests().isEmpty() && launches().isEmpty() && m_exitStatuses.isEmpty());
     EXPECT_TRUE(privateTemporaryFolders().isEmpty());
@@ -307,11 +312,21 @@ TEST_F(FirmwareCheck, AfterTheUpdateInformationNewerFirmwareGoesOnTheCardOncePer
     EXPECT_TRUE(m_checked && privateTemporaryFolders().isEmpty());
 }
 
-TEST_F(FirmwareCheck, NewerByTextOnlyFromADescriptionOverHttpsAndFailuresLeaveNoImage)
+TEST_F(FirmwareCheck, NewerByNumbersOnlyFromADescriptionOverHttpsAndFailuresLeaveNoImage)
 {
+    // Numeric parts compare as numbers: X1-9 is older than X1-15, never offered over it.
     const std::tuple<QByteArray, QByteArray, bool> versions[] = {
-        {"X1-15", "X1-27", true},  {"X1-15", "X1-15", false}, {"X1-10", "X1-9", true},
-        {"X1-27", "X1-15", false}, {"X1-15", "x1-15", true},  {"X1", "X1-1", true}};
+        {"X1-15", "X1-27", true},
+        {"X1-15", "X1-15", false},
+        {"X1-10", "X1-9", false},
+        {"X1-9", "X1-15", true},
+        {"X1-15", "X1-9", false},
+        {"X1-27", "X1-15", false},
+        {"X1-15", "x1-15", true},
+        {"X1", "X1-1", true},
+        {"X1-015", "X1-15", false},
+        {"X1-1.10", "X1-1.9", false},
+        {"X1-99999999999999999999", "X1-100000000000000000000", true}};
     for (const auto& [onCard, published, asked] : versions) {
         writeFile(card() + "/autorun.inf", "firmware=" + onCard + "\n");
         describe(published, m_server.url("/fw.zip"));
@@ -320,6 +335,22 @@ TEST_F(FirmwareCheck, NewerByTextOnlyFromADescriptionOverHttpsAndFailuresLeaveNo
             << onCard.constData() << " vs " << published.constData();
     }
     EXPECT_EQ(m_server.requests().count("/fw.zip"), 0);
+
+    // A description that goes on and on (past 64 KiB) is not read; nor is an autorun.inf that is
+    // no regular file or is oversized.
+    m_server.route("/fw/X1.txt?m=X1", {200,
+                                       "version=X1-99\nurl=" + m_server.url("/fw.zip").toLatin1() +
+                                           "\n" + QByteArray(70 << 10, '#'),
+                                       false});
+    writeFile(card() + "/autorun.inf", "firmware=X1-1\n");
+    EXPECT_TRUE(check().isEmpty());
+    describe("X1-99", m_server.url("/fw.zip"));
+    writeFile(card() + "/autorun.inf", "firmware=X1-1\n" + QByteArray(70 << 10, '#'));
+    EXPECT_TRUE(check().isEmpty());
+    QFile::remove(card() + "/autorun.inf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(card() + "/autorun.inf").constData(), 0600), 0);
+    EXPECT_TRUE(check().isEmpty()); // returns: the pipe is never opened for a read that blocks
+    QFile::remove(card() + "/autorun.inf");
 
     // Nothing happens without a card (the flag stays clear for a card mounted later), without a
     // model on it, its description (a 404 page for Z9) or an address in that.
