@@ -6,6 +6,7 @@
 // are still done); 2 bad arguments.
 
 #include "library/RVAVUtil.h"
+#include "metadata/RVAtomicFile.h"
 #include "tools/korvela-export/RVExportArguments.h"
 #include "tools/korvela-export/RVExportFormats.h"
 
@@ -73,6 +74,8 @@ int usageError(const QString& message)
 int main(int argc, char** argv)
 {
     qInstallMessageHandler(dropLibraryMessage);
+    // Interrupted exports leave no half-written files beside the documents.
+    RVAtomicFile::removeSideFilesOnSignals();
     RVAVUtil::silenceFFmpegLog();
 
     QStringList arguments;
