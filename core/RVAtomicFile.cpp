@@ -1,5 +1,7 @@
 #include "core/RVAtomicFile.h"
 
+#include "metadata/RVNativePath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -99,7 +101,7 @@ void sweepStaleSideFiles(const QString& folder)
             return;
         swept.insert(folder);
     }
-    const QByteArray encodedFolder = QFile::encodeName(folder);
+    const QByteArray encodedFolder = RVNativePath::encode(folder);
     DIR* dir = ::opendir(encodedFolder.constData());
     if (!dir)
         return;
@@ -149,7 +151,7 @@ bool RVAtomicFile::open(OpenMode mode)
     // A regular file being replaced keeps its permissions; a new one gets 0666 less the umask.
     struct stat existing
     {};
-    const QByteArray encodedTarget = QFile::encodeName(target.absoluteFilePath());
+    const QByteArray encodedTarget = RVNativePath::encode(target.absoluteFilePath());
     const bool keepMode =
         ::lstat(encodedTarget.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
     sweepStaleSideFiles(folder);
@@ -159,7 +161,7 @@ bool RVAtomicFile::open(OpenMode mode)
                                  .arg(folder, target.fileName(),
                                       QString::number(QRandomGenerator::global()->generate(), 36),
                                       QLatin1String(kSideSuffix));
-        m_sidePath = QFile::encodeName(side);
+        m_sidePath = RVNativePath::encode(side);
         m_fd = ::open(m_sidePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                       0666);
         if (m_fd >= 0)
@@ -227,7 +229,7 @@ bool RVAtomicFile::commit()
     QIODevice::close();
     if (!m_failed &&
         ::rename(m_sidePath.constData(),
-                 QFile::encodeName(QFileInfo(m_path).absoluteFilePath()).constData()) != 0)
+                 RVNativePath::encode(QFileInfo(m_path).absoluteFilePath()).constData()) != 0)
         fail(errno);
     if (m_failed) {
         ::unlink(m_sidePath.constData());
@@ -239,7 +241,7 @@ bool RVAtomicFile::commit()
     releaseSlot(m_slot);
     // The rename itself becomes durable with the folder; a failure here loses nothing that
     // was there before, so it is not reported.
-    const int folder = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
+    const int folder = ::open(RVNativePath::encode(QFileInfo(m_path).absolutePath()).constData(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         (void)::fsync(folder);

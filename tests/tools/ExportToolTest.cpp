@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace {
@@ -271,4 +272,41 @@ TEST(ExportTool, UnreadableRecordingIsNamedNotWrittenAndFailsTheRun)
     EXPECT_TRUE(json.err.contains("FILE0009.MOV: could not read its data"));
     ASSERT_EQ(json.json().size(), 1);
     EXPECT_EQ(json.json()[0].toObject()["points"].toArray().size(), 1);
+}
+
+// A name that is not UTF-8 (a card written with a Latin-1 code page) is taken by its bytes and
+// printed by them: on stderr as they are, in JSON as \udcXX escapes.
+TEST(ExportTool, NamesThatAreNotUtf8AreTakenAndPrintedByTheirBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    // Made by their bytes: QFile would take the names as UTF-8.
+    const auto make = [](const QByteArray& path, const char* text) {
+        std::FILE* file = std::fopen(path.constData(), "w");
+        ASSERT_TRUE(file);
+        std::fputs(text, file);
+        std::fclose(file);
+    };
+    make(folder + "/caf\xe9_0001.MOV", "");
+    make(folder + "/caf\xe9_0001.txt",
+         "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10,45.5,050215,,,A\n");
+    // The shell turns the octal escapes into the bytes; QProcess would pass UTF-8.
+    const auto run = [&](const char* format, const char* name) {
+        return exportTool({"-c", "exec \"$0\" --format \"$1\" \"$(printf \"$2\")\"",
+                           KORVELA_BINARY_DIR "/tools/korvela-export", format,
+                           dir.path() + "/" + name},
+                          "/bin/sh");
+    };
+    const Ran json = run("json", "caf\\351_0001.MOV");
+    EXPECT_EQ(json.exitCode, 0) << json.err.toStdString();
+    EXPECT_TRUE(json.out.contains("caf\\udce9_0001.MOV\"")) << json.out.toStdString();
+    EXPECT_TRUE(json.out.contains("caf\\udce9_0001.txt\""));
+    EXPECT_TRUE(json.out.contains("\"latitude\":\"55.752060\""));
+    const Ran tree = run("tree", "");
+    EXPECT_EQ(tree.exitCode, 0) << tree.err.toStdString();
+    EXPECT_TRUE(tree.out.contains("\"name\":\"caf\\udce9_0001.MOV\"")) << tree.out.toStdString();
+    const Ran missing = run("json", "caf\\351_0002.MOV");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(folder + "/caf\xe9_0002.MOV: No such file or directory"))
+        << missing.err.toStdString();
 }

@@ -42,7 +42,7 @@ enum class FileFormat
 
 void report(const RVExportContext& context, const QString& message)
 {
-    std::fprintf(context.err, "korvela-export: %s\n", qPrintable(message));
+    std::fprintf(context.err, "korvela-export: %s\n", nativeText(message).constData());
     std::fflush(context.err);
 }
 

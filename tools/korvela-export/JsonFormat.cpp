@@ -26,8 +26,17 @@
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
 
+#include "metadata/RVNativePath.h"
+
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -53,18 +62,19 @@ std::string isoTime(std::int64_t msecsSinceEpoch)
 // Whether the video file itself can be opened; the message says why not.
 bool checkReadable(const QString& path, QString& message)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        message = QStringLiteral("No such file or directory");
+    // By the name's bytes on disk, which need not be UTF-8. Opened without waiting, so a pipe
+    // given by mistake is no hang.
+    const QByteArray native = RVNativePath::encode(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        message = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    if (info.isDir()) {
-        message = QStringLiteral("Is a directory");
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        message = file.errorString();
+    struct stat st;
+    const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (directory) {
+        message = QString::fromLocal8Bit(std::strerror(EISDIR));
         return false;
     }
     return true;
@@ -174,8 +184,8 @@ int runJsonFormat(const RVExportContext& context)
         if (!checkReadable(path, message)) {
             // What is written so far goes out first, so the two streams stay in order.
             json.flush();
-            std::fprintf(context.err, "korvela-export: %s: %s\n", qPrintable(path),
-                         qPrintable(message));
+            std::fprintf(context.err, "korvela-export: %s: %s\n", nativeText(path).constData(),
+                         nativeText(message).constData());
             status = 1;
             continue;
         }
@@ -183,7 +193,7 @@ int runJsonFormat(const RVExportContext& context)
         if (!read.readError.isEmpty()) {
             json.flush();
             std::fprintf(context.err, "korvela-export: %s: could not read its data: %s\n",
-                         qPrintable(path), qPrintable(read.readError));
+                         nativeText(path).constData(), nativeText(read.readError).constData());
             status = 1;
             continue;
         }

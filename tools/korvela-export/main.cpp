@@ -7,6 +7,7 @@
 
 #include "library/RVAVUtil.h"
 #include "metadata/RVAtomicFile.h"
+#include "metadata/RVNativePath.h"
 #include "tools/korvela-export/RVExportArguments.h"
 #include "tools/korvela-export/RVExportFormats.h"
 
@@ -57,14 +58,14 @@ void printUsage(std::FILE* stream)
 void dropLibraryMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
+        std::fprintf(stderr, "korvela-export: %s\n", nativeText(message).constData());
         std::abort();
     }
 }
 
 int usageError(const QString& message)
 {
-    std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
+    std::fprintf(stderr, "korvela-export: %s\n", nativeText(message).constData());
     printUsage(stderr);
     return kUsageError;
 }
@@ -80,7 +81,7 @@ int main(int argc, char** argv)
 
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(RVNativePath::decode(QByteArray(argv[i]))); // names keep their bytes
 
     const RVArgumentsResult parsed = parseExportArguments(arguments);
     if (!parsed.arguments)
