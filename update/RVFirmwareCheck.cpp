@@ -4,7 +4,9 @@
 // numbers, see isPublishedFirmwareNewer) (a key=value description with "version" and "url", fetched
 // from the "FIRMWARE_URL" template with "%model%" replaced), and, when the user agrees, the
 // image "sotava.bin" from the published zip archive placed on the card beside the empty
-// marker "firmware.ready" that tells the camera to install it.
+// marker "firmware.ready" that tells the camera to install it. The description is a signed
+// text (RVUpdateSignature) whose "sha256" names the archive's SHA-256: an unsigned
+// description is ignored, and an archive that hashes otherwise is refused before unpacking.
 
 #include "update/RVUpdater.h"
 
@@ -15,6 +17,7 @@
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
 #include "update/RVUpdateInformation.h"
+#include "update/RVUpdateSignature.h"
 #include "update/ZipArchive.h"
 
 #include <QDebug>
@@ -138,8 +141,19 @@ void RVUpdater::checkReleasedFirmwareVersion()
         qWarning().noquote() << "Refusing firmware description that is not https:" << url;
         return;
     }
+    const std::optional<QByteArray> body =
+        RVDownloadUtil::requestData(url, m_stop.get_token(), kMaxDescriptionBytes);
+    if (!body)
+        return;
+    QString whyNot;
+    const std::optional<QByteArray> signedText =
+        RVUpdateSignature::verifiedText(*body, m_environment.publicKey, &whyNot);
+    if (!signedText) {
+        qWarning().noquote() << "Ignoring the firmware description:" << whyNot;
+        return;
+    }
     const QMap<QString, QString> description =
-        RVDownloadUtil::requestIni(url, m_stop.get_token(), kMaxDescriptionBytes);
+        RVStringUtil::createDictionaryFromText(QString::fromLatin1(*signedText));
     const auto version = description.constFind(QStringLiteral("version"));
     const auto archiveUrl = description.constFind(QStringLiteral("url"));
     if (version == description.cend() || archiveUrl == description.cend() ||
@@ -159,8 +173,15 @@ void RVUpdater::checkReleasedFirmwareVersion()
     if (folder) {
         const QString archive = folder->filePath(QStringLiteral("kvl_firmware.zip"));
         const QString unpacked = folder->filePath(QStringLiteral("kvl_firmware"));
-        if (RVDownloadUtil::downloadFile(*archiveUrl, archive, kMaxFirmwareArchiveBytes,
-                                         m_stop.get_token())) {
+        QString mismatch;
+        if (!RVDownloadUtil::downloadFile(*archiveUrl, archive, kMaxFirmwareArchiveBytes,
+                                          m_stop.get_token())) {
+            // failed; the alert below says so
+        } else if (!RVUpdateSignature::fileMatchesSha256(
+                       archive, description.value(QStringLiteral("sha256")), &mismatch)) {
+            // Not the image the maker signed for: nothing of it reaches the card.
+            qWarning().noquote() << "Refusing the firmware archive:" << mismatch;
+        } else {
             QDir().mkpath(unpacked);
             unpackImage(archive, unpacked);
             placed = copyImageToCard(unpacked + QLatin1Char('/') + kImageName, card) &&

@@ -30,6 +30,7 @@ RVUpdateInformation RVUpdateInformation::parse(const QByteArray& body)
     static const QLatin1String kVersion("macVersion");
     static const QLatin1String kDownload("macDownloadURL");
     static const QLatin1String kFirmware("firmwareURL");
+    static const QLatin1String kDownloadSha("macDownloadSHA256");
 
     QString text = QString::fromLatin1(body);
     text.remove(QLatin1Char('\r'));
@@ -43,6 +44,9 @@ RVUpdateInformation RVUpdateInformation::parse(const QByteArray& body)
         } else if (line.startsWith(kDownload)) {
             if (line.size() > kDownload.size())
                 info.macDownloadURL = valueAfter(kDownload).toString();
+        } else if (line.startsWith(kDownloadSha)) {
+            if (line.size() > kDownloadSha.size())
+                info.macDownloadSHA256 = valueAfter(kDownloadSha).toString();
         } else if (line.startsWith(kFirmware)) {
             if (line.size() > kFirmware.size())
                 info.firmwareURL = valueAfter(kFirmware).toString();

@@ -7,15 +7,17 @@
 
 // The update-information text served at "/korvelaplayer.php" on the maker's web server:
 // line-feed separated lines (carriage returns anywhere are dropped), each recognised by how it
-// begins, checked in the order "macVersion", "macDownloadURL", "firmwareURL". The value is the
-// rest of the line after the key and one more character (normally "="), taken verbatim. A later
-// line replaces an earlier value of the same key; other lines are ignored. A line that is
-// nothing but the key carries no value and is ignored too.
+// begins, checked in the order "macVersion", "macDownloadURL", "macDownloadSHA256",
+// "firmwareURL". The text served is signed (RVUpdateSignature); only its signed part is parsed. The
+// value is the rest of the line after the key and one more character (normally "="), taken
+// verbatim. A later line replaces an earlier value of the same key; other lines are ignored. A line
+// that is nothing but the key carries no value and is ignored too.
 struct RVUpdateInformation final
 {
-    std::optional<QString> macVersion;     // latest application version, such as 1.4.2
-    std::optional<QString> macDownloadURL; // zip archive holding the new application bundle
-    std::optional<QString> firmwareURL;    // firmware description, with "%model%"
+    std::optional<QString> macVersion;        // latest application version, such as 1.4.2
+    std::optional<QString> macDownloadURL;    // zip archive holding the new application bundle
+    std::optional<QString> macDownloadSHA256; // that archive's SHA-256, 64 hex digits
+    std::optional<QString> firmwareURL;       // firmware description, with "%model%"
 
     // Bytes are read as 7-bit text; a byte above 127 stands for the Latin-1 character.
     static RVUpdateInformation parse(const QByteArray& body);
