@@ -172,10 +172,12 @@ void RVMainViewController::addFileClicked()
 
 void RVMainViewController::addFiles(const QStringList& paths)
 {
-    // The list collects the recordings in the background and announces the new tree.
+    // The list collects the recordings in the background and announces the new tree: all
+    // paths in one scan and one rebuild (a scan per path rebuilt everything each time, which
+    // grew with the square of the paths given).
     const RVAddedPaths added = RVAddedPathsUtil::resolve(paths);
-    for (const QString& path : added.usable)
-        m_videoList->addVideoFilesFrom(path);
+    if (!added.usable.isEmpty())
+        m_videoList->addVideoFilesFrom(added.usable);
     if (!added.problems.isEmpty()) {
         //% "Not added: %1"
         showStatusMessage(
