@@ -7,7 +7,7 @@
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include "korvela_version.h"
 

@@ -1,6 +1,6 @@
 #include "core/RVAtomicFile.h"
 
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 
 #include <QDir>
 #include <QFile>

@@ -26,7 +26,7 @@
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
 
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 
 #include <QFile>
 #include <QFileInfo>

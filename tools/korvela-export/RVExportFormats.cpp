@@ -1,6 +1,6 @@
 #include "tools/korvela-export/RVExportFormats.h"
 
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 
 namespace {
 

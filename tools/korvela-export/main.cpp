@@ -6,8 +6,8 @@
 // are still done); 2 bad arguments.
 
 #include "library/RVAVUtil.h"
-#include "metadata/RVAtomicFile.h"
-#include "metadata/RVNativePath.h"
+#include "core/RVAtomicFile.h"
+#include "core/RVNativePath.h"
 #include "tools/korvela-export/RVExportArguments.h"
 #include "tools/korvela-export/RVExportFormats.h"
 

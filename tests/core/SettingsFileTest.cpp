@@ -1,6 +1,6 @@
 // A settings file that cannot be what it claims (a pipe, a huge file) is set aside at start, so
 // the program starts at once with its defaults and says where the file went.
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include <QDir>
 #include <QFile>
