@@ -108,6 +108,11 @@ public:
     // and so do their companion files. A top-level node whose files are all gone leaves the
     // list directly; otherwise the tree is rebuilt from the remaining files.
     RVDeleteResult removeVideoDataAndFiles(const RVVideoDataPtr& node);
+    // The same on the list's pool, so the caller never waits on the card (finding the side
+    // files a recording shares may read every other recording's metadata); done is then
+    // called with the result on the list's own thread, unless the list is destroyed first.
+    void removeVideoDataAndFilesInBackground(const RVVideoDataPtr& node,
+                                             std::function<void(const RVDeleteResult&)> done);
     // Orders the top-level nodes by the keys until the next regrouping.
     void sortVideoList(const std::vector<RVSortKey>& sortKeys);
 

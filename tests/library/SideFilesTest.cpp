@@ -86,3 +86,48 @@ TEST(SideFiles, DeleteThatTheCardRefusesIsReportedAndTheRecordingStays)
     EXPECT_EQ(list->removeVideoDataAndFiles(onlyRecording(*list)).deleted, QStringList{video});
     EXPECT_FALSE(QFile::exists(video));
 }
+
+// Deleting one recording may read every other recording's metadata (to find the side files
+// they share): on the list's workers, never on the thread that asked, whose loop gets the
+// result.
+TEST(SideFiles, DeleteInTheBackgroundReadsNothingOnTheCallersThread)
+{
+    QTemporaryDir dir;
+    FakeMetaData meta;
+    for (const char* name : {"A.MP4", "B.MP4", "C.MP4"}) {
+        const QString video = dir.filePath(QString("DCIM/") + name);
+        makeClip(video, 2);
+        writeFile(video + ".gps", "side data");
+        meta.set(video, {"10:00:00"}, {video + ".gps"});
+    }
+    const Qt::HANDLE caller = QThread::currentThreadId();
+    std::atomic<int> readsHere{0};
+    const RVMetaDataSource counted = [&, source = meta.source()](const QString& path) {
+        if (QThread::currentThreadId() == caller)
+            ++readsHere;
+        return source(path);
+    };
+    auto list = std::make_unique<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(), counted);
+    list->waitForIdle();
+    // Deleted while the others' metadata may not be read yet.
+    list->addVideoFilesFrom(dir.filePath("DCIM"));
+    ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
+    RVVideoDataPtr a;
+    for (const RVVideoDataPtr& top : *list->videosData()) {
+        for (const RVVideoDataPtr& leaf :
+             top->children().empty() ? RVVideoDataList{top} : top->children()) {
+            if (leaf->files().front()->filePath().endsWith("A.MP4"))
+                a = leaf;
+        }
+    }
+    ASSERT_TRUE(a);
+    std::optional<RVDeleteResult> result;
+    list->removeVideoDataAndFilesInBackground(a, [&](const RVDeleteResult& r) {
+        EXPECT_EQ(QThread::currentThreadId(), caller);
+        result = r;
+    });
+    ASSERT_TRUE(waitFor([&] { return result.has_value(); }));
+    EXPECT_EQ(result->deleted, QStringList{dir.filePath("DCIM/A.MP4")});
+    EXPECT_FALSE(QFile::exists(dir.filePath("DCIM/A.MP4.gps")));
+    EXPECT_EQ(readsHere, 0);
+}
