@@ -47,7 +47,7 @@ namespace {
 // The paths cut into messages that each stay within the message limit.
 QList<QStringList> messageParts(const QStringList& paths)
 {
-    QList<QStringList> parts{{}};
+    QList<QStringList> parts(1);
     qsizetype bytes = RVLaunchMessage::encode({}).size();
     for (const QString& path : paths) {
         const qsizetype size = path.toUtf8().size() + 1;

@@ -370,7 +370,7 @@ TEST_F(FirmwareCheck, NewerByNumbersOnlyFromADescriptionOverHttpsAndFailuresLeav
     m_server.route("/fw/X1.txt?m=X1",
                    {200,
                     m_signer.sign(descriptionText("X1-99", m_server.url("/fw.zip")) +
-                                  QByteArray(35 << 10, '#').replace("##", "#\n")),
+                                  QByteArray(70 << 10, '#').replace("##", "#\n")),
                     false});
     writeFile(card() + "/autorun.inf", "firmware=X1-1\n");
     EXPECT_TRUE(check().isEmpty());
