@@ -41,9 +41,10 @@ std::optional<QByteArray> verifiedText(const QByteArray& body, const QByteArray&
         setError(error, QStringLiteral("it is not signed"));
         return std::nullopt;
     }
-    const auto decoded = QByteArray::fromBase64Encoding(line.mid(kSignatureKey.size()),
-                                                        QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded || decoded->size() != kSignatureBytes) {
+    const QByteArray::FromBase64Result decoding = QByteArray::fromBase64Encoding(
+        line.mid(kSignatureKey.size()), QByteArray::AbortOnBase64DecodingErrors);
+    const QByteArray& signature = decoding.decoded;
+    if (!decoding || signature.size() != kSignatureBytes) {
         setError(error, QStringLiteral("its signature is malformed"));
         return std::nullopt;
     }
@@ -64,8 +65,8 @@ std::optional<QByteArray> verifiedText(const QByteArray& body, const QByteArray&
         key && context &&
         EVP_DigestVerifyInit(context.get(), nullptr, nullptr, nullptr, key.get()) == 1 &&
         EVP_DigestVerify(context.get(),
-                         reinterpret_cast<const unsigned char*>(decoded->constData()),
-                         std::size_t(decoded->size()),
+                         reinterpret_cast<const unsigned char*>(signature.constData()),
+                         std::size_t(signature.size()),
                          reinterpret_cast<const unsigned char*>(signedPart.constData()),
                          std::size_t(signedPart.size())) == 1;
     if (!valid) {
