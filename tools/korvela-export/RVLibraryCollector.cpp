@@ -1,7 +1,7 @@
 #include "tools/korvela-export/RVLibraryCollector.h"
 
-#include "library/RVVolumeMonitor.h"
 #include "core/platform/RVPlatformFile.h"
+#include "library/RVVolumeMonitor.h"
 
 #include <QFileInfo>
 

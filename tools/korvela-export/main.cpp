@@ -5,9 +5,9 @@
 // Exit status: 0 done; 1 some FILE could not be read or some output not written (the others
 // are still done); 2 bad arguments.
 
-#include "library/RVAVUtil.h"
 #include "core/RVAtomicFile.h"
 #include "core/RVNativePath.h"
+#include "library/RVAVUtil.h"
 #include "tools/korvela-export/RVExportArguments.h"
 #include "tools/korvela-export/RVExportFormats.h"
 
