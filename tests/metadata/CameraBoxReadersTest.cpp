@@ -5,6 +5,7 @@
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
+#include "metadata/freegps/RVFreeGps.h"
 
 #include "TestFiles.h"
 
@@ -140,9 +141,10 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     EXPECT_FALSE(readNovatek(standardBox("ftyp", "isom") + standardBox("mdat", "x")));
 
     const auto one = [](const QByteArray& block) {
-        const auto read = RVNovatekMetaDataReader::readBlock(view(block));
-        return (read.point ? text(*read.point) : "-") + " " + num(read.speedKmh) +
-               (read.sample ? " " + text(*read.sample) : "");
+        const auto read = RVFreeGps::read(view(block));
+        return (read.fixes.empty() ? "-" : text(read.fixes[0].point)) + " " +
+               num(read.fixes.empty() ? 0 : read.fixes[0].speedKmh) +
+               (read.samples.empty() ? "" : " " + text(read.samples[0]));
     };
     const std::string point = "55.752060 37.609463 2015-02-05 13:45:07.000 18.52 nan 45.5 18.52";
     EXPECT_EQ(one(novatekBlock('A', 7)), point);
