@@ -191,6 +191,13 @@ TEST(SeventyMaiReader, RecordsAndStartFromName)
     EXPECT_EQ(format, "70mai");
     for (const char* name : {"NO20211317-120912-000123F.MP4", "IMG_0001.MP4"})
         EXPECT_FALSE(RVSeventyMaiMetaDataReader::startFromName(name).isValid()) << name;
+    // A box whose records hold no fix is declined as such, not read as a 70mai recording
+    // without a track.
+    writeFile(video, standardBox("ftyp", "mp42") + standardBox("GPS ", record(1, 0, "\0")));
+    RVDecline why;
+    EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataOrDecline(video, why));
+    EXPECT_EQ(why.kind, RVDecline::Kind::NoFixYet);
+    EXPECT_EQ(why.detail.toStdString(), "\"GPS \" box at offset 0xc: no record holds a fix");
     // The lower-case "gps " box is not 70mai's.
     writeFile(video, standardBox("ftyp", "mp42") + standardBox("gps ", records));
     EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataFromVideoFile(video));
