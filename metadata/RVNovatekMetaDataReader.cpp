@@ -201,7 +201,9 @@ std::optional<RVMetaData> RVNovatekMetaDataReader::readMetaData(QIODevice& devic
         return data;
 
     const auto hex = [](qint64 offset) { return QStringLiteral("0x%1").arg(offset, 0, 16); };
-    const QString count = QStringLiteral("%1 freeGPS blocks").arg(places.offsets.size());
+    const QString count = places.offsets.size() == 1
+                              ? QStringLiteral("1 freeGPS block")
+                              : QStringLiteral("%1 freeGPS blocks").arg(places.offsets.size());
     if (firstEncrypted) {
         decline = {RVDecline::Kind::Encrypted,
                    QStringLiteral("%1, the first at offset %2: %3")

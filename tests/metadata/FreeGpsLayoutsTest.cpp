@@ -390,7 +390,7 @@ TEST(FreeGpsLayouts, RejectedBlocksYieldNothing)
     RVDecline why;
     EXPECT_FALSE(readVideo(be32(0x8000) + "freeGPS " + QByteArray(200, '\x7f'), why));
     EXPECT_EQ(why.kind, RVDecline::Kind::UnknownLayout);
-    EXPECT_EQ(why.detail.toStdString(), "1 freeGPS blocks: unknown layout at offset 0x8000");
+    EXPECT_EQ(why.detail.toStdString(), "1 freeGPS block: unknown layout at offset 0x8000");
     EXPECT_FALSE(readVideo(hex("000040006672656547505320f00100000a000000000000000000000000000000010"
                                "00000b05650017b18684517023f46"
                                "130000000100000006000000150000000c0000001c000000414e57000000000080d"

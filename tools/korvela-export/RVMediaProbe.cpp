@@ -27,10 +27,12 @@ const std::set<std::string_view> kContainers = {"moov", "trak", "mdia", "minf", 
 // Boxes of the media structure itself, whose bytes tell a maintainer nothing about a camera,
 // and "mdat", which holds the frames.
 const std::set<std::string_view> kKnown = {
-    "ftyp", "free", "skip", "wide", "mdat", "mvhd", "tkhd", "mdhd", "hdlr", "vmhd", "smhd",
-    "nmhd", "gmhd", "dref", "stsd", "stts", "stss", "ctts", "stsc", "stsz", "stz2", "stco",
-    "co64", "elst", "sdtp", "sgpd", "sbgp", "mehd", "trex", "mfhd", "tfhd", "trun", "tfdt",
-    "tfra", "mfro", "iods", "tref", "pasp", "colr", "btrt", "sidx", "pdin", "cslg", "stps"};
+    "ftyp", "free", "skip", "wide", "mdat", "mvhd", "tkhd", "mdhd", "hdlr", "vmhd", "smhd", "nmhd",
+    "gmhd", "dref", "stsd", "stts", "stss", "ctts", "stsc", "stsz", "stz2", "stco", "co64", "elst",
+    "sdtp", "sgpd", "sbgp", "mehd", "trex", "mfhd", "tfhd", "trun", "tfdt", "tfra", "mfro", "iods",
+    "tref", "pasp", "colr", "btrt", "sidx", "pdin", "cslg", "stps",
+    // The place of the recording as text (ISO 6709, 3GPP): private, and no camera's own data.
+    "\xa9xyz", "loci"};
 
 std::string typeText(const std::array<char, 4>& type)
 {

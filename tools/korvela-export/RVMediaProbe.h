@@ -11,7 +11,7 @@ class QIODevice;
 // What an ISO media file is made of, for a maintainer adding a camera: the box tree, the
 // tracks' handlers and codec tags, and a first look (at most kHeadBytes) into the boxes a
 // video player does not know and into the first sample of every track that is not video.
-// Video frames are never read.
+// Video frames are never read, nor the text of the place a recording was made ("©xyz").
 struct RVProbeBox final
 {
     std::string type; // four characters; bytes outside printable ASCII as \xNN
