@@ -23,8 +23,8 @@
 
 #include "metadata/freegps/RVFreeGpsLigo.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVNumber.h"
 #include "metadata/freegps/RVFreeGpsParts.h"
 
 #include <cmath>

@@ -11,8 +11,8 @@
 
 #include "metadata/freegps/RVFreeGpsLucky.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVNumber.h"
 #include "metadata/freegps/RVFreeGpsParts.h"
 
 #include <array>

@@ -1,8 +1,8 @@
 #include "metadata/freegps/RVFreeGpsParts.h"
 
-#include "metadata/RVCivilTime.h"
+#include "core/RVCivilTime.h"
+#include "core/RVFixedSix.h"
 #include "metadata/RVCoordinate.h"
-#include "metadata/RVFixedSix.h"
 #include "metadata/RVNmea.h"
 
 #include <cmath>

@@ -16,8 +16,8 @@
 
 #include "metadata/freegps/RVFreeGpsText.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVNumber.h"
 #include "metadata/freegps/RVFreeGpsParts.h"
 
 #include <algorithm>

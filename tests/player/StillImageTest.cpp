@@ -1,6 +1,6 @@
-#include "metadata/RVSettings.h"
-#include "player/RVSaveFolder.h"
-#include "player/RVStillImage.h"
+#include "core/RVSettings.h"
+#include "player/video/RVStillImage.h"
+#include "player/window/RVSaveFolder.h"
 #include "tests/SmallDisk.h"
 
 #include <gtest/gtest.h>
