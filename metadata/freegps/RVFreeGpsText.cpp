@@ -34,7 +34,6 @@ constexpr std::size_t kXorStart = 18;
 constexpr std::size_t kXorLength = 0x101;
 constexpr std::string_view kXorMark = "\xaa\xaa\xf2\xe1\xf0\xee\x54\x54";
 constexpr std::size_t kShiftedStart = 0x3c;
-constexpr std::size_t kXgodyStart = 0x10;
 
 bool digitAt(std::string_view t, std::size_t i)
 {
