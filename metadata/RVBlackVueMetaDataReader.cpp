@@ -74,16 +74,12 @@ double signedHundredths(std::string_view record, std::size_t offset)
 std::optional<QByteArray> readPayload(QIODevice& device, const RVBox& box, qint64 maxBytes,
                                       const QString& name)
 {
-    if (box.payloadSize() > maxBytes) {
+    RVBoxPayload payload = RVBoxPayload::read(device, box, maxBytes);
+    if (payload.status == RVBoxPayload::Status::TooLarge)
         RVMetaPath::reportOversize(name, box.payloadSize(), maxBytes);
+    if (payload.status != RVBoxPayload::Status::Read)
         return std::nullopt;
-    }
-    if (!device.seek(box.payloadOffset()))
-        return std::nullopt;
-    QByteArray bytes = device.read(box.payloadSize());
-    if (bytes.size() != box.payloadSize())
-        return std::nullopt;
-    return bytes;
+    return std::move(payload.bytes);
 }
 
 // The records of an embedded sensor box, up to the ten 0xFF bytes that end them.

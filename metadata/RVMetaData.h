@@ -12,7 +12,9 @@
 // belonging to point i; it, not the points' own velocity, is the speed series shown and
 // graphed. relatedFiles are side files deleted together with the recording. cameraModel names
 // the camera when the recording says so (BlackVue's "cprt" box), empty when unknown; it is
-// only shown.
+// only shown. localClock is set when the camera wrote its clock's local time where the
+// records say UTC (some firmware does after a cold start): the times are kept as written, and
+// the card's clock rule decides the zone.
 struct RVMetaData final
 {
     std::vector<RVPoint> points;
@@ -20,4 +22,5 @@ struct RVMetaData final
     std::vector<double> velocityData;
     QStringList relatedFiles;
     QString cameraModel;
+    bool localClock = false;
 };

@@ -22,6 +22,11 @@ constexpr RVExportFormat kFormats[] = {
      "two spreadsheet tables per trip or single recording, NAME.gps.csv (track) and "
      "NAME.gsensor.csv (acceleration), UTF-16",
      RVOutputDirUse::Required, &runCsvFormat},
+    {"probe",
+     "for a camera the player does not read: a JSON array with, per FILE, its box tree, "
+     "tracks, name rule, the readers tried and why each declined, and where the camera's "
+     "data lies (no positions decoded, no video frames)",
+     RVOutputDirUse::None, &runProbeFormat},
 };
 
 } // namespace
