@@ -23,6 +23,4 @@ public:
                                                   RVTimestamp start, const QString& name);
     // The "GPS " payload as a track.
     static RVMetaData readRecords(std::string_view records, RVTimestamp start);
-    // The clip's start from its name, NOYYYYMMDD-HHMMSS-nnnnnn<F|B>.MP4, in local time.
-    static RVTimestamp startFromName(const QString& fileName);
 };
