@@ -2,7 +2,7 @@
 
 #include "app/RVAboutBox.h"
 #include "app/RVDataFiles.h"
-#include "app/RVLanguageUtil.h"
+#include "export/RVLanguageUtil.h"
 #include "app/RVMenuMnemonics.h"
 #include "library/RVVideoList.h"
 #include "metadata/RVSettings.h"

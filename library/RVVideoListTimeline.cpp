@@ -191,33 +191,21 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
         }
     } else if (!files.empty() && m_metaDataSource) {
         const QString& path = files.front()->filePath();
-        RVTimestamp start;
-        RVTimeSource source = RVTimeSource::File;
-        if (std::optional<RVMetaData> meta = readMetaData(path)) {
+        std::optional<RVMetaData> meta = readMetaData(path);
+        // The first dated fix, else the camera's name for the recording; only without either
+        // does the file's date stay.
+        const RVCameraClock::RVRecordingStart start =
+            RVCameraClock::recordingStart(meta ? &*meta : nullptr, path);
+        if (meta) {
             *points = std::move(meta->points);
             *samples = std::move(meta->gSensorData);
             *speeds = std::move(meta->velocityData);
             node->setRelatedFiles(std::move(meta->relatedFiles));
             node->setCameraModel(std::move(meta->cameraModel));
-            // A camera without a fix writes points without time: the recording starts at the
-            // first point that has one.
-            for (const RVPoint& point : *points) {
-                if (point.time().isValid()) {
-                    start = point.time();
-                    source = meta->pointTimes;
-                    break;
-                }
-            }
         }
-        // Else the camera's name for it tells when it started; only without either does the
-        // file's date stay.
-        if (!start.isValid()) {
-            start = RVCameraClock::startFromName(path);
-            source = RVTimeSource::Name;
-        }
-        if (start.isValid()) {
-            files.front()->setCreated(start);
-            files.front()->setTimeSource(source);
+        if (start.time.isValid()) {
+            files.front()->setCreated(start.time);
+            files.front()->setTimeSource(start.source);
         }
     }
     if (!files.empty())

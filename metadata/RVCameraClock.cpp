@@ -93,6 +93,22 @@ RVTimestamp RVCameraClock::startFromName(const QString& path)
     return name ? startOfName(*name, path) : RVTimestamp();
 }
 
+RVCameraClock::RVRecordingStart RVCameraClock::recordingStart(const RVMetaData* data,
+                                                              const QString& path)
+{
+    if (data) {
+        // A camera without a fix writes points without time.
+        for (const RVPoint& point : data->points) {
+            if (point.time().isValid())
+                return {point.time(), data->pointTimes};
+        }
+    }
+    const RVTimestamp named = startFromName(path);
+    if (named.isValid())
+        return {named, RVTimeSource::Name};
+    return {};
+}
+
 std::optional<int> RVCameraClock::parseOffset(const QString& text)
 {
     static const QRegularExpression pattern(QStringLiteral("^([+-]?)(\\d{1,2})(?::(\\d{2}))?$"));

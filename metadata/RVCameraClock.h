@@ -1,5 +1,6 @@
 #pragma once
 
+#include "metadata/RVMetaData.h"
 #include "metadata/RVRecordingName.h"
 #include "metadata/RVTimestamp.h"
 
@@ -33,6 +34,16 @@ RVTimestamp instantOf(const QDateTime& cameraTime, const RVClockRule& rule);
 // family; invalid when the name tells none.
 RVTimestamp startOfName(const RVRecordingName& name, const QString& path);
 RVTimestamp startFromName(const QString& path);
+
+// When a recording started and what tells it: its first point with a time (data may be null),
+// else the start its name tells; no time and RVTimeSource::File when neither does (the caller
+// then has only the file's date).
+struct RVRecordingStart final
+{
+    RVTimestamp time;
+    RVTimeSource source = RVTimeSource::File;
+};
+RVRecordingStart recordingStart(const RVMetaData* data, const QString& path);
 
 // "+3", "-1:30", "0:45", "+02:00": hours and optional minutes, at most 24 hours.
 std::optional<int> parseOffset(const QString& text);
