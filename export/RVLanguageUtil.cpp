@@ -1,6 +1,6 @@
 #include "export/RVLanguageUtil.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include <QCoreApplication>
 #include <QLocale>

@@ -2,9 +2,9 @@
 // metadata scan that regroups the tree by GPS time.
 #include "library/RVVideoList.h"
 
+#include "core/platform/RVPlatformFile.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVolumeMonitor.h"
-#include "library/platform/RVPlatformFile.h"
 
 #include <QSet>
 

@@ -1,7 +1,7 @@
 #include "metadata/RVCameraClock.h"
 
-#include "metadata/RVCivilTime.h"
-#include "metadata/RVSettings.h"
+#include "core/RVCivilTime.h"
+#include "core/RVSettings.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>

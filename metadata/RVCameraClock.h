@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/RVTimestamp.h"
 #include "metadata/RVMetaData.h"
 #include "metadata/RVRecordingName.h"
-#include "metadata/RVTimestamp.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
 #include "metadata/RVGpsProcessor.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVCameraClock.h"
 #include "metadata/RVMetaDataReader.h"
-#include "metadata/RVNumber.h"
 
 #include <algorithm>
 #include <cmath>

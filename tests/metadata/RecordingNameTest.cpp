@@ -1,7 +1,7 @@
 // The camera families' file-name rules and file names kept by their bytes.
+#include "core/RVNativePath.h"
 #include "metadata/RVCameraClock.h"
 #include "metadata/RVMetaDataReader.h"
-#include "metadata/RVNativePath.h"
 #include "metadata/RVRecordingName.h"
 
 #include <QSet>
