@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <mutex>
@@ -233,4 +234,38 @@ std::optional<int> RVCameraClock::proposedOffset(RVTimestamp firstFix, RVTimesta
         std::abs(seconds - hours * 3600) > kProposalSlackSeconds)
         return std::nullopt;
     return int(hours * 3600);
+}
+
+QString RVCameraClock::cardFolderOf(const QString& path, RVCameraFamily family)
+{
+    const QString marker =
+        QLatin1Char('/') + QString::fromLatin1(cameraFamily(family).cardFolder) + QLatin1Char('/');
+    const qsizetype at = path.lastIndexOf(marker, -1, Qt::CaseInsensitive);
+    if (at > 0)
+        return path.left(at);
+    return path.left(std::max<qsizetype>(0, path.lastIndexOf(QLatin1Char('/'))));
+}
+
+std::optional<RVCameraClock::RVClockProposal> RVCameraClock::proposeCorrection(const QString& path,
+                                                                               RVTimestamp firstFix)
+{
+    const std::optional<RVRecordingName> name = parseRecordingName(path);
+    if (!name)
+        return std::nullopt;
+    const std::optional<int> added = proposedOffset(firstFix, startOfName(*name, path));
+    if (!added)
+        return std::nullopt;
+    RVClockProposal proposal;
+    proposal.folder = cardFolderOf(path, name->family);
+    proposal.family = name->family;
+    proposal.rule = ruleFor(path, name->family);
+    proposal.rule.offsetSeconds += *added;
+    proposal.addedSeconds = *added;
+    return proposal;
+}
+
+void RVCameraClock::applyProposal(const RVClockProposal& proposal)
+{
+    setRule(proposal.folder, proposal.family, proposal.rule);
+    storeRules();
 }

@@ -74,4 +74,22 @@ void storeRules();
 // the camera's clock; nothing otherwise.
 std::optional<int> proposedOffset(RVTimestamp firstFix, RVTimestamp nameStart);
 
+// The card a recording lies on: the folder holding its family's card folder
+// ("/media/G1/BlackVue/Record/x.mp4" -> "/media/G1"), else the recording's own folder.
+QString cardFolderOf(const QString& path, RVCameraFamily family);
+
+// A correction to offer: the rule for the family's recordings of one card.
+struct RVClockProposal final
+{
+    QString folder;
+    RVCameraFamily family = RVCameraFamily::BlackVue;
+    RVClockRule rule; // the card's present rule with the hours added
+    int addedSeconds = 0;
+};
+// The correction that makes the recording's name agree with its first fix (a time the
+// receiver gave), when they are whole hours apart.
+std::optional<RVClockProposal> proposeCorrection(const QString& path, RVTimestamp firstFix);
+// Sets the proposed rule and keeps it in the settings.
+void applyProposal(const RVClockProposal& proposal);
+
 } // namespace RVCameraClock

@@ -142,6 +142,24 @@ TEST(CameraClock, OffsetsRulesAndProposals)
     EXPECT_EQ(propose(8 * 3600 - 9 * 60), 8 * 3600);
     EXPECT_EQ(propose(90) + propose(3 * 3600 + 11 * 60) + propose(30 * 3600), 0);
     EXPECT_FALSE(RVCameraClock::proposedOffset({}, name));
+
+    // The correction for a card: its name (08:47:37 Berlin, 06:47:37Z) an hour ahead of the
+    // first fix; a card folder's rule in place is kept and the hour added to it.
+    const QString recording = "/media/G1/BlackVue/Record/20170709_084737_NF.mp4";
+    const RVTimestamp fix = RVTimestamp::fromMSecsSinceEpoch(1499579270000); // 05:47:50Z
+    RVCameraClock::setRule("/media/G1", RVCameraFamily::BlackVue, {"Europe/Berlin", 0});
+    const auto proposal = RVCameraClock::proposeCorrection(recording, fix);
+    RVCameraClock::clearRules();
+    ASSERT_TRUE(proposal);
+    EXPECT_EQ(proposal->folder, "/media/G1");
+    EXPECT_EQ(proposal->family, RVCameraFamily::BlackVue);
+    EXPECT_EQ(proposal->rule, (RVClockRule{"Europe/Berlin", -3600}));
+    EXPECT_FALSE(RVCameraClock::proposeCorrection(
+        recording, RVTimestamp::fromMSecsSinceEpoch(1499582857000 + 30000)));
+    EXPECT_FALSE(RVCameraClock::proposeCorrection("/media/G1/FILE0001.MOV", fix));
+    EXPECT_EQ(RVCameraClock::cardFolderOf("/m/G1/DCIM/Movie/RO/a.MP4", RVCameraFamily::Novatek),
+              "/m/G1");
+    EXPECT_EQ(RVCameraClock::cardFolderOf("/copy/a.MP4", RVCameraFamily::Novatek), "/copy");
 }
 
 TEST(NativePath, EveryByteStringSurvivesTheRoundTrip)
