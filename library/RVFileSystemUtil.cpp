@@ -86,7 +86,7 @@ struct Walk
         const RVFileId id{info.device, info.inode};
         if (!seenFiles.insert(id).second)
             return;
-        found.push_back({path, info.created, info.locked, id});
+        found.push_back({path, info.created, info.locked, id, info.size});
     }
 };
 

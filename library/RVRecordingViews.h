@@ -11,6 +11,7 @@ struct RVFoundVideo
     RVTimestamp created;
     bool locked = false;
     RVFileId id;
+    std::uint64_t size = 0; // bytes
 };
 
 // Joins the files of one moment recorded by different cameras of one device into one

@@ -1,23 +1,29 @@
-// File-name rules of the camera families, one table entry per family. Each rule is a regular
-// expression over the file name with named groups:
+// The camera families, one table entry each: how a family names its recordings, where on the
+// card it keeps them, which reader reads them, how its channels pair and which clock its
+// records follow. A new family is one entry in kRules.
+//
+// Each name rule is a regular expression over the file name with named groups:
 //   Y, Mo, D, h, mi, s  start date and time (the camera's local clock)
 //   mode                recording mode code (mapped through the rule's mode table)
-//   channel             channel letter (mapped through the rule's channel table)
+//   channel             channel letter (mapped through the rule's channel table); optional:
+//                       a name without one is the front camera's
 //   stem                the part the side files are named after (whole name when absent)
 //
-// BlackVue   YYYYMMDD_HHMMSS_<mode><channel>[L|S].mp4, read by position: character 17 is the
-//            mode, 18 the channel, then an optional upload flag. "20170708_221449_NF.mp4",
-//            side files "20170708_221449_N.gps" / ".3gf" shared by all channels.
-// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P]<F|R|I>.MP4; the sequence differs per channel, so
+// BlackVue   YYYYMMDD_HHMMSS_<mode>[<channel>][L|S].mp4: the mode letter, then the channel, then
+//            an optional upload flag. "20170708_221449_NF.mp4", side files
+//            "20170708_221449_N.gps" / ".3gf" shared by all channels. The names are the
+//            camera's local time, the track's NMEA sentences UTC.
+// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P][F|R|I].MP4; the sequence differs per channel, so
 //            channels pair by time. Protected events are moved to the folder "RO".
-// 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence><F|B>.MP4, B being the rear camera.
+// 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence>[F|B].MP4, B being the rear camera; a single
+//            camera writes no letter ("NO20191130-120156-000121.MP4"). The records carry no
+//            date: they are dated from the name.
 #include "metadata/RVRecordingName.h"
 
 #include <QRegularExpression>
 
-#include <array>
 #include <initializer_list>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -35,19 +41,17 @@ struct ChannelLetter
 
 struct FamilyRule
 {
-    RVCameraFamily family;
+    RVCameraFamilyInfo info;
     const char* pattern;
     std::initializer_list<ModeCode> modes; // codes not listed are events
     std::initializer_list<ChannelLetter> channels;
-    const char* cardFolder;  // relative to the card's root
     const char* eventFolder; // folder whose recordings are protected events, or ""
-    int pairingToleranceSeconds;
 };
 
 const FamilyRule kRules[] = {
-    {RVCameraFamily::BlackVue,
+    {{RVCameraFamily::BlackVue, "BlackVue", "BlackVue/Record", RVRecordClock::Utc, 0},
      R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_)"
-     R"((?<mode>[NEPMIOATBRXGDLYF]))(?<channel>[FRIO])[LS]?\.(?i:mp4|mov)$)",
+     R"((?<mode>[NEPMIOATBRXGDLYF]))(?<channel>[FRIO])?[LS]?\.(?i:mp4|mov)$)",
      {{"N", RVRecordingMode::Normal},
       {"P", RVRecordingMode::Parking},
       {"M", RVRecordingMode::Manual}},
@@ -55,26 +59,54 @@ const FamilyRule kRules[] = {
       {'R', RVChannel::Rear},
       {'I', RVChannel::Interior},
       {'O', RVChannel::Optional}},
-     "BlackVue/Record",
-     "",
-     0},
-    {RVCameraFamily::Novatek,
+     ""},
+    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
-     R"((?<mode>P?))(?<channel>[FRI])\.(?i:mp4|mov)$)",
+     R"((?<mode>P?))(?<channel>[FRI])?\.(?i:mp4|mov)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
-     "DCIM/Movie",
-     "RO",
-     2},
-    {RVCameraFamily::SeventyMai,
+     "RO"},
+    {{RVCameraFamily::SeventyMai, "70mai", "70mai", RVRecordClock::FromName, 2},
      R"(^(?<stem>(?<mode>NO|EV|PA)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
-     R"((?<s>\d{2})-\d{6})(?<channel>[FB])\.(?i:mp4|mov)$)",
+     R"((?<s>\d{2})-\d{6})(?<channel>[FB])?\.(?i:mp4|mov)$)",
      {{"NO", RVRecordingMode::Normal}, {"PA", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
-     "70mai",
-     "",
-     2},
+     ""},
 };
+
+// The channels: the name files written by the program use, and the letter the list marks an
+// extra view with.
+struct ChannelText
+{
+    RVChannel channel;
+    const char* name;
+    char mark;
+};
+
+constexpr ChannelText kChannels[] = {{RVChannel::Front, "front", 'F'},
+                                     {RVChannel::Rear, "rear", 'R'},
+                                     {RVChannel::Interior, "interior", 'I'},
+                                     {RVChannel::Optional, "optional", 'O'}};
+
+const ChannelText* channelText(RVChannel channel)
+{
+    for (const ChannelText& text : kChannels) {
+        if (text.channel == channel)
+            return &text;
+    }
+    return nullptr;
+}
+
+const std::vector<RVCameraFamilyInfo>& familyInfos()
+{
+    static const std::vector<RVCameraFamilyInfo> infos = [] {
+        std::vector<RVCameraFamilyInfo> list;
+        for (const FamilyRule& rule : kRules)
+            list.push_back(rule.info);
+        return list;
+    }();
+    return infos;
+}
 
 // Recordings of cameras whose names no rule knows sit below the card's "DCIM".
 constexpr const char* kGenericCardFolder = "DCIM";
@@ -105,17 +137,37 @@ QString lastComponent(const QString& path, int fromEnd)
 
 QString channelName(RVChannel channel)
 {
-    switch (channel) {
-    case RVChannel::Front:
-        return QStringLiteral("front");
-    case RVChannel::Rear:
-        return QStringLiteral("rear");
-    case RVChannel::Interior:
-        return QStringLiteral("interior");
-    case RVChannel::Optional:
-        return QStringLiteral("optional");
+    const ChannelText* text = channelText(channel);
+    return text ? QString::fromLatin1(text->name) : QString();
+}
+
+QChar channelMark(RVChannel channel)
+{
+    const ChannelText* text = channelText(channel);
+    return text ? QChar::fromLatin1(text->mark) : QChar();
+}
+
+std::span<const RVCameraFamilyInfo> cameraFamilies()
+{
+    return familyInfos();
+}
+
+const RVCameraFamilyInfo& cameraFamily(RVCameraFamily family)
+{
+    for (const RVCameraFamilyInfo& info : familyInfos()) {
+        if (info.family == family)
+            return info;
     }
-    return {};
+    return familyInfos().front(); // every enumerator has its entry
+}
+
+std::optional<RVCameraFamily> cameraFamilyOfFormat(const QString& format)
+{
+    for (const RVCameraFamilyInfo& info : familyInfos()) {
+        if (format == QLatin1String(info.format))
+            return info.family;
+    }
+    return std::nullopt;
 }
 
 std::optional<RVRecordingName> parseRecordingName(const QString& path)
@@ -135,7 +187,7 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
             return std::nullopt;
 
         RVRecordingName name;
-        name.family = rule.family;
+        name.family = rule.info.family;
         name.start = QDateTime(date, time, Qt::LocalTime);
         name.modeCode = match.captured(QStringLiteral("mode"));
         name.mode = RVRecordingMode::Event;
@@ -145,13 +197,14 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         }
         if (*rule.eventFolder && lastComponent(path, 1) == QLatin1String(rule.eventFolder))
             name.mode = RVRecordingMode::Event;
-        const QChar letter = match.capturedView(QStringLiteral("channel")).front();
+        // No channel letter: a single camera, or a family's front camera.
+        const QStringView letters = match.capturedView(QStringLiteral("channel"));
         for (const ChannelLetter& channel : rule.channels) {
-            if (letter == QLatin1Char(channel.letter))
+            if (!letters.isEmpty() && letters.front() == QLatin1Char(channel.letter))
                 name.channel = channel.channel;
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));
-        name.pairingToleranceSeconds = rule.pairingToleranceSeconds;
+        name.pairingToleranceSeconds = rule.info.pairingToleranceSeconds;
         return name;
     }
     return std::nullopt;
@@ -161,7 +214,7 @@ QStringList cardRecordingFolders()
 {
     QStringList folders;
     for (const FamilyRule& rule : kRules)
-        folders.append(QString::fromLatin1(rule.cardFolder));
+        folders.append(QString::fromLatin1(rule.info.cardFolder));
     folders.append(QString::fromLatin1(kGenericCardFolder));
     return folders;
 }

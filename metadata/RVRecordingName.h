@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <span>
 
 // The cameras of one recording: a dash camera records the same moment with up to four.
 enum class RVChannel
@@ -15,14 +16,25 @@ enum class RVChannel
     Optional
 };
 
-// "front", "rear", "interior", "optional".
+// "front", "rear", "interior", "optional": the channel's name in files the program writes.
 QString channelName(RVChannel channel);
+// The letter the list marks an extra view with: F, R, I, O.
+QChar channelMark(RVChannel channel);
 
 enum class RVCameraFamily
 {
     BlackVue,
     Novatek, // Viofo and the many other cameras built on Novatek chips
     SeventyMai
+};
+
+// Which clock a family's track records are written in.
+enum class RVRecordClock
+{
+    Utc,        // the receiver's time (NMEA and binary fixes)
+    FromName,   // the records carry no date: each is the recording's start (its name) plus an
+                // offset, so they follow the camera's clock
+    CameraLocal // the camera's own clock, like its names
 };
 
 // Why the camera recorded: the list shows it and event recordings stand out.
@@ -35,13 +47,28 @@ enum class RVRecordingMode
     Manual
 };
 
+// What the program knows of one camera family, one entry each in RVRecordingName.cpp.
+struct RVCameraFamilyInfo final
+{
+    RVCameraFamily family;
+    // The name its reader is reported under (RVMetaDataReader::Entry::format).
+    const char* format;
+    // Below the card's root, where the camera keeps its recordings.
+    const char* cardFolder;
+    // Names are always the camera's local clock; this is the clock of the track records.
+    RVRecordClock recordClock;
+    // Files of two channels are one recording when their start times differ by at most this.
+    int pairingToleranceSeconds;
+};
+
 // What a camera's file name says about its recording.
 struct RVRecordingName final
 {
     RVCameraFamily family = RVCameraFamily::BlackVue;
-    QDateTime start;  // the camera's clock, local time
+    QDateTime start;  // the camera's clock, local time (see RVCameraClock for the instant)
     QString modeCode; // as written: "N", "E" (BlackVue), "P" or "" (Novatek), "NO" (70mai)
     RVRecordingMode mode = RVRecordingMode::Unknown;
+    // A name without a channel letter is the front camera's.
     RVChannel channel = RVChannel::Front;
     // The name less extension, channel and flag letters: the side files of all channels of
     // the recording are named after it ("20170708_221449_N" for "20170708_221449_NFL.mp4").
@@ -54,6 +81,13 @@ struct RVRecordingName final
 // family claims it. Recordings in a family's protected-event folder ("RO" for Novatek) are
 // events whatever their name says.
 std::optional<RVRecordingName> parseRecordingName(const QString& path);
+
+// Every family the program knows, in the order their name rules are tried.
+std::span<const RVCameraFamilyInfo> cameraFamilies();
+const RVCameraFamilyInfo& cameraFamily(RVCameraFamily family);
+// The family whose reader reports this format name; nothing for readers of no family
+// ("Mini", "Korvela").
+std::optional<RVCameraFamily> cameraFamilyOfFormat(const QString& format);
 
 // Folders, relative to a card's root, below which cameras keep their recordings
 // ("BlackVue/Record", "DCIM/Movie", "70mai", "DCIM"), outermost last.

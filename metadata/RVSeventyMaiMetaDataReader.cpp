@@ -9,21 +9,19 @@
 //   +21 'E'/'W'      +22 s32 longitude, dddmm.mmm x 1000
 //   +26              10 pad bytes
 // Records without hemisphere letters hold no fix and give no point. The records carry no date:
-// the clip's start comes from its name, NOYYYYMMDD-HHMMSS-nnnnnn<F|B>.MP4 (local time; the
-// first two letters tell the kind of recording), and each point is that start plus its
-// seconds.
+// the clip's start comes from its name, NOYYYYMMDD-HHMMSS-nnnnnn[F|B].MP4 (the camera's local
+// clock, read by the card's clock rule; the first two letters tell the kind of recording), and
+// each point is that start plus its seconds.
 
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 
-#include "core/RVCivilTime.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVCoordinate.h"
 #include "metadata/RVMetaPath.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -50,7 +48,7 @@ RVSeventyMaiMetaDataReader::readMetaDataOrDecline(const QString& videoPath, RVDe
         why = RVDecline{};
         return std::nullopt;
     }
-    return readMetaData(video, video.size(), startFromName(QFileInfo(videoPath).fileName()),
+    return readMetaData(video, video.size(), RVCameraClock::startFromName(videoPath),
                         videoPath, &why);
 }
 
@@ -88,6 +86,7 @@ RVSeventyMaiMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize, RVT
 RVMetaData RVSeventyMaiMetaDataReader::readRecords(std::string_view records, RVTimestamp start)
 {
     RVMetaData data;
+    data.pointTimes = RVTimeSource::Name;
     const RVByteReader r(records);
     for (std::size_t o = 0; o + kRecordBytes <= records.size(); o += kRecordBytes) {
         const char ns = records[o + 16];
@@ -111,27 +110,4 @@ RVMetaData RVSeventyMaiMetaDataReader::readRecords(std::string_view records, RVT
         data.velocityData.push_back(kmh);
     }
     return data;
-}
-
-RVTimestamp RVSeventyMaiMetaDataReader::startFromName(const QString& fileName)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral(
-            "^[A-Z]{2}(\\d{4})(\\d{2})(\\d{2})-(\\d{2})(\\d{2})(\\d{2})-\\d+[FB]\\.MP4$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(fileName);
-    if (!match.hasMatch())
-        return RVTimestamp();
-    RVCivilTime::Fields f;
-    f.year = match.captured(1).toInt();
-    f.month = match.captured(2).toInt();
-    f.day = match.captured(3).toInt();
-    f.hour = match.captured(4).toInt();
-    f.minute = match.captured(5).toInt();
-    f.second = match.captured(6).toInt();
-    if (f.month < 1 || f.month > 12 || f.day < 1 ||
-        f.day > RVCivilTime::daysInMonth(f.year, f.month) || f.hour > 23 || f.minute > 59 ||
-        f.second > 59)
-        return RVTimestamp();
-    return RVCivilTime::localInstant(f);
 }

@@ -27,6 +27,4 @@ public:
                                                   RVDecline* why = nullptr);
     // The "GPS " payload as a track.
     static RVMetaData readRecords(std::string_view records, RVTimestamp start);
-    // The clip's start from its name, NOYYYYMMDD-HHMMSS-nnnnnn<F|B>.MP4, in local time.
-    static RVTimestamp startFromName(const QString& fileName);
 };

@@ -89,17 +89,7 @@ QString channelTitle(RVChannel channel)
 
 QChar channelLetter(RVChannel channel)
 {
-    switch (channel) {
-    case RVChannel::Front:
-        return QLatin1Char('F');
-    case RVChannel::Rear:
-        return QLatin1Char('R');
-    case RVChannel::Interior:
-        return QLatin1Char('I');
-    case RVChannel::Optional:
-        return QLatin1Char('O');
-    }
-    return QLatin1Char('?');
+    return channelMark(channel);
 }
 
 QIcon modeIcon(RVRecordingMode mode)

@@ -2,6 +2,7 @@
 //
 //   [
 //    {"file":"…","format":"Korvela"|"Mini"|"BlackVue"|"Novatek"|"70mai"|null,
+//     "timeSource":"gps"|"name"|"file",
 //     "points":[
 //      {"latitude":"55.752060","longitude":"37.609463","altitude":145.3|null,"azimut":45.5,
 //       "velocity":18.519999980926514,"time":"2015-02-05T13:45:01.000Z"|null},
@@ -17,13 +18,17 @@
 //
 // Units as read: degrees as six-decimal text, metres, degrees, km/h, g. Numbers read back to
 // the same double; NaN and infinite values are null (altitude is NaN when no altitude was
-// known). "cameraModel" is there only when the recording names its camera. A recording no
+// known). "timeSource" says what dates the recording: its first fix with a time ("gps"; "name"
+// for cameras whose records take their times from the name), else its name, else only the
+// file's date. "cameraModel" is there only when the recording names its camera. A recording no
 // reader recognises has null for format and the four lists. A FILE that does not exist or
 // cannot be opened is reported on stderr and left out; the exit status is then 1.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
+
+#include "metadata/RVCameraClock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,6 +135,9 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
     json.string(path);
     json.key("format");
     json.stringOrNull(read.format);
+    json.key("timeSource");
+    json.string(std::string_view(timeSourceName(
+        RVCameraClock::recordingStart(read.metaData ? &*read.metaData : nullptr, path).source)));
     const char* lists[] = {"points", "gSensorData", "velocityData", "relatedFiles"};
     if (!read.metaData) {
         for (const char* name : lists) {

@@ -7,6 +7,7 @@
 //
 //   [
 //    {"name":"FILE0001-5","duration":300,"created":"2015-02-05T13:45:01.000Z"|null,
+//     "timeSource":"gps"|"name"|"file",
 //     "files":["/card/DCIM/100KVLA/FILE0001.MOV",…],"locked":[false,…],
 //     "children":[{"name":"FILE0001.MOV",…,"children":[]},…]},
 //    {"name":"20170708_221449_NF.mp4",…,"files":["…/20170708_221449_NF.mp4"],
@@ -14,9 +15,12 @@
 //    …
 //   ]
 //
-// duration is in seconds (null when the media could not be measured), locked says whether
-// each file carries the lock flag. A FILE that does not exist is reported on stderr and left
-// out; the exit status is then 1. Progress goes to stderr.
+// timeSource says what "created" comes from: the first fix with a time ("gps"), the camera's
+// name for the recording ("name"; also for cameras whose records are dated by it), or only the
+// file's date ("file"); a trip's is its first recording's. duration is in seconds (null when the
+// media could not be measured), locked says whether each file carries the lock flag. A FILE that
+// does not exist is reported on stderr and left out; the exit status is then 1. Progress goes to
+// stderr.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
@@ -47,6 +51,10 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
         json.string(created.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")));
     else
         json.null();
+    json.key("timeSource");
+    const RVTimeSource source =
+        node.files().empty() ? RVTimeSource::File : node.files().front()->timeSource();
+    json.string(std::string_view(timeSourceName(source)));
     json.key("files");
     json.beginArray();
     for (const RVVideoFilePtr& file : node.files())
