@@ -5,6 +5,7 @@
 // A new camera family is one line here.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
+#include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
@@ -21,7 +22,7 @@ std::unique_ptr<RVMetaDataReader> make()
 constexpr RVMetaDataReader::Entry kReaders[] = {
     {"BlackVue", &make<RVBlackVueMetaDataReader>}, {"Mini", &make<RVMiniMetaDataReader>},
     {"Korvela", &make<RVKorvelaMetaDataReader>},   {"Novatek", &make<RVNovatekMetaDataReader>},
-    {"70mai", &make<RVSeventyMaiMetaDataReader>},
+    {"70mai", &make<RVSeventyMaiMetaDataReader>},  {"GoPro", &make<RVGoProMetaDataReader>},
 };
 
 } // namespace
