@@ -27,9 +27,19 @@ std::unique_ptr<RVMetaDataReader> make()
 }
 
 constexpr RVMetaDataReader::Entry kReaders[] = {
-    {"BlackVue", &make<RVBlackVueMetaDataReader>}, {"Mini", &make<RVMiniMetaDataReader>},
-    {"Korvela", &make<RVKorvelaMetaDataReader>},   {"Novatek", &make<RVNovatekMetaDataReader>},
-    {"70mai", &make<RVSeventyMaiMetaDataReader>},  {"GoPro", &make<RVGoProMetaDataReader>},
+    {"BlackVue", &make<RVBlackVueMetaDataReader>},
+    {"Mini", &make<RVMiniMetaDataReader>},
+    {"Korvela", &make<RVKorvelaMetaDataReader>},
+    {"Novatek", &make<RVNovatekMetaDataReader>},
+    {"70mai", &make<RVSeventyMaiMetaDataReader>},
+    // clang-format off
+    {"GoPro", &make<RVGoProMetaDataReader>},
+    {"Vantrue", &make<RVVantrueMetaDataReader>},
+    {"Wolfbox", &make<RVWolfboxMetaDataReader>},
+    {"Garmin", &make<RVGarminMetaDataReader>},
+    {"Nextbase", &make<RVNextbaseMetaDataReader>},
+    {"Thinkware", &make<RVThinkwareMetaDataReader>},
+    // clang-format on
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // ISO media files with timed tracks, built in memory for the track readers' tests and
@@ -19,6 +20,9 @@ struct Track
     std::uint32_t perChunk = 1; // samples a chunk
     bool wideOffsets = false;   // co64 instead of stco
     std::vector<QByteArray> samples;
+    // When set, these boxes stand in the sample table instead of the tables made from the
+    // samples (stsd is still made): for tables that are wrong on purpose.
+    std::optional<QByteArray> tables;
 };
 
 inline QByteArray be32(std::uint32_t v)
@@ -79,10 +83,12 @@ inline QByteArray movie(const std::vector<Track>& tracks, std::uint32_t creation
         const QByteArray entry = box(track.codec, QByteArray(6, '\0') + be16(1));
         const QByteArray stbl =
             fullBox("stsd", be32(1) + entry) +
-            fullBox("stts", be32(1) + be32(n) + be32(track.delta)) +
-            fullBox("stsc", be32(1) + be32(1) + be32(track.perChunk) + be32(1)) +
-            fullBox("stsz", be32(0) + be32(n) + sizes) +
-            fullBox(track.wideOffsets ? "co64" : "stco", offsets);
+            (track.tables
+                 ? *track.tables
+                 : fullBox("stts", be32(1) + be32(n) + be32(track.delta)) +
+                       fullBox("stsc", be32(1) + be32(1) + be32(track.perChunk) + be32(1)) +
+                       fullBox("stsz", be32(0) + be32(n) + sizes) +
+                       fullBox(track.wideOffsets ? "co64" : "stco", offsets));
         const QByteArray mdia =
             fullBox("mdhd", be32(creation) + be32(creation) + be32(track.timescale) +
                                 be32(n * track.delta) + QByteArray(4, '\0')) +
