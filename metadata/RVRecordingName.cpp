@@ -74,6 +74,13 @@ const FamilyRule kRules[] = {
      "70mai",
      "",
      2},
+    {RVCameraFamily::GoPro,
+     R"(^(?<stem>G[HXS]\d{2}\d{4})\.(?i:mp4|360)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     "DCIM",
+     "",
+     0},
 };
 
 // Recordings of cameras whose names no rule knows sit below the card's "DCIM".
@@ -131,12 +138,15 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         const FamilyRule& rule = kRules[i];
         const QDate date(number(match, "Y"), number(match, "Mo"), number(match, "D"));
         const QTime time(number(match, "h"), number(match, "mi"), number(match, "s"));
-        if (!date.isValid() || !time.isValid())
+        // A rule without a time in its names (GoPro) gives no start.
+        const bool dated = match.capturedStart(QStringLiteral("Y")) >= 0;
+        if (dated && (!date.isValid() || !time.isValid()))
             return std::nullopt;
 
         RVRecordingName name;
         name.family = rule.family;
-        name.start = QDateTime(date, time, Qt::LocalTime);
+        if (dated)
+            name.start = QDateTime(date, time, Qt::LocalTime);
         name.modeCode = match.captured(QStringLiteral("mode"));
         name.mode = RVRecordingMode::Event;
         for (const ModeCode& mode : rule.modes) {
@@ -145,9 +155,9 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         }
         if (*rule.eventFolder && lastComponent(path, 1) == QLatin1String(rule.eventFolder))
             name.mode = RVRecordingMode::Event;
-        const QChar letter = match.capturedView(QStringLiteral("channel")).front();
+        const QStringView letter = match.capturedView(QStringLiteral("channel"));
         for (const ChannelLetter& channel : rule.channels) {
-            if (letter == QLatin1Char(channel.letter))
+            if (!letter.isEmpty() && letter.front() == QLatin1Char(channel.letter))
                 name.channel = channel.channel;
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));

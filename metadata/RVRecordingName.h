@@ -22,7 +22,8 @@ enum class RVCameraFamily
 {
     BlackVue,
     Novatek, // Viofo and the many other cameras built on Novatek chips
-    SeventyMai
+    SeventyMai,
+    GoPro
 };
 
 // Why the camera recorded: the list shows it and event recordings stand out.
@@ -39,7 +40,7 @@ enum class RVRecordingMode
 struct RVRecordingName final
 {
     RVCameraFamily family = RVCameraFamily::BlackVue;
-    QDateTime start;  // the camera's clock, local time
+    QDateTime start;  // the camera's clock, local time; invalid for names without a time
     QString modeCode; // as written: "N", "E" (BlackVue), "P" or "" (Novatek), "NO" (70mai)
     RVRecordingMode mode = RVRecordingMode::Unknown;
     RVChannel channel = RVChannel::Front;
