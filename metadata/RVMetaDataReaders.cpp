@@ -16,6 +16,7 @@
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 #include "metadata/RVThinkwareMetaDataReader.h"
 #include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
 
 namespace {
@@ -39,6 +40,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Garmin", &make<RVGarminMetaDataReader>},
     {"Nextbase", &make<RVNextbaseMetaDataReader>},
     {"Thinkware", &make<RVThinkwareMetaDataReader>},
+    {"Vueroid", &make<RVVueroidMetaDataReader>},
     // clang-format on
 };
 

@@ -13,7 +13,8 @@ namespace {
 // Seconds from 1904-01-01 (the ISO media epoch) to 1970-01-01.
 constexpr std::int64_t kEpoch1904 = 2082844800;
 
-constexpr std::string_view kTimedHandlers[] = {"text", "sbtl", "subt", "meta", "gpmd", "camm"};
+constexpr std::string_view kTimedHandlers[] = {"text", "sbtl", "subt", "meta",
+                                               "gpmd", "camm", "tvxt"};
 
 std::string_view view(const QByteArray& bytes)
 {

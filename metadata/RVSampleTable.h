@@ -72,7 +72,7 @@ public:
     };
 
     // The movie's text, subtitle and timed-metadata tracks ("text", "sbtl", "subt", "meta",
-    // "gpmd", "camm" handlers); nothing when the file holds no "moov".
+    // "gpmd", "camm" handlers, and Vueroid's "tvxt"); nothing when the file holds no "moov".
     static std::optional<Movie> readMovie(QIODevice& device, qint64 fileSize);
     // The first timed track whose handler or codec is the given four characters.
     static const RVTimedTrack* find(const Movie& movie, std::string_view handlerOrCodec);

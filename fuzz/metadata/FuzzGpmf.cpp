@@ -7,6 +7,7 @@
 #include "metadata/RVNextbaseMetaDataReader.h"
 #include "metadata/RVThinkwareMetaDataReader.h"
 #include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
 
 #include <cstddef>
@@ -46,6 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)RVGarminMetaDataReader::record(bytes);
     RVVantrueMetaDataReader::readRecord(bytes, track);
     RVWolfboxMetaDataReader::readRecord(bytes, track);
+    RVVueroidMetaDataReader::readRecord(bytes, track);
     if (track.points.size() != track.velocityData.size() ||
         fromCues.points.size() != fromCues.velocityData.size())
         __builtin_trap();

@@ -7,6 +7,7 @@
 #include "metadata/RVSampleTable.h"
 #include "metadata/RVThinkwareMetaDataReader.h"
 #include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
 
 #include <QBuffer>
@@ -56,5 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(RVGarminMetaDataReader::readMetaData(buffer, fileSize));
     check(RVVantrueMetaDataReader::readMetaData(buffer, fileSize));
     check(RVWolfboxMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVVueroidMetaDataReader::readMetaData(buffer, fileSize));
     return 0;
 }

@@ -9,6 +9,7 @@
 #include "metadata/RVSampleTable.h"
 #include "metadata/RVThinkwareMetaDataReader.h"
 #include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
 
 #include "TestFiles.h"
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 using TrackFiles::be32;
 using TrackFiles::fullBox;
@@ -460,4 +462,45 @@ TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
     unmarked[0x88] = 'x';
     EXPECT_FALSE(RVWolfboxMetaDataReader::readRecord(TestFiles::view(unmarked), none));
     EXPECT_FALSE(RVVantrueMetaDataReader::readRecord(TestFiles::view(fmas.left(159)), none));
+}
+
+TEST(VueroidReader, RecordsOfTheTvxtTrack)
+{
+    // Laid out as a published study of real Vueroid recordings describes them (no real
+    // recording is public): 72-byte records, the clock as local time counted like UTC.
+    const auto record = [](float lat, float lon, std::uint8_t north, float kmh) {
+        QByteArray r(72, '\0');
+        const auto putFloat = [&](int at, float v) { std::memcpy(r.data() + at, &v, 4); };
+        putFloat(0x28, 0.6f);
+        putFloat(0x30, 0.2f);
+        r[0x34] = char(north);
+        r[0x35] = 1;
+        putFloat(0x38, kmh);
+        putFloat(0x3C, lat);
+        putFloat(0x40, lon);
+        const auto clock = std::uint32_t(utcMs(2026, 3, 15, 10, 0, 0) / 1000);
+        std::memcpy(r.data() + 0x44, &clock, 4);
+        return r;
+    };
+    Track track;
+    track.handler = "tvxt";
+    track.codec = "mp4s";
+    track.delta = 500;
+    track.samples = {QByteArray(72, '\0'), record(5000.0f, 3000.0f, 1, 27),
+                     record(5000.0f, 3000.0f, 2, 27), record(5075.0f, 3000.0f, 0, 28)};
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/20260315_100000_INF_F_N.mp4";
+    support::writeFile(path, movie({track}));
+    QString format;
+    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format));
+    EXPECT_EQ(format, "Vueroid");
+    const auto data = RVVueroidMetaDataReader().readMetaDataFromVideoFile(path);
+    // The zeroed record, the one with a hemisphere byte of 2 and the one with 75 minutes give
+    // nothing.
+    ASSERT_TRUE(data && data->points.size() == 1u && data->gSensorData.size() == 1u);
+    expectFix(data->points[0], 50, 30, 27, localMs(2026, 3, 15, 10, 0, 0));
+    EXPECT_NEAR(data->gSensorData[0].x(), 0.6, 1e-6);
+    // Another size of record is another camera's.
+    track.samples = {record(5000.0f, 3000.0f, 1, 27) + "x"};
+    EXPECT_FALSE(readBytes(movie({track}), RVVueroidMetaDataReader::readMetaData));
 }
