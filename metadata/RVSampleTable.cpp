@@ -55,7 +55,7 @@ struct Tables
     bool offsets64 = false;    // co64 rather than stco
 };
 
-std::vector<std::uint32_t> sampleSizes(const Tables& t)
+std::vector<std::uint32_t> sampleSizes(const Tables& t, qint64 fileSize)
 {
     const RVByteReader r(view(t.sizes));
     std::vector<std::uint32_t> sizes;
@@ -66,7 +66,9 @@ std::vector<std::uint32_t> sampleSizes(const Tables& t)
     if (!t.sizesCompact) {
         const std::uint32_t common = *r.u32(4);
         if (common != 0) {
-            sizes.assign(claimed, common);
+            // Samples lie back to back in the file: no more of them fit.
+            sizes.assign(std::min<std::size_t>(claimed, std::size_t(fileSize / common) + 1),
+                         common);
             return sizes;
         }
         const std::size_t n = std::min(claimed, (r.size() - 12) / 4);
@@ -118,7 +120,7 @@ std::vector<qint64> chunkOffsets(const Tables& t)
 // times from the stts runs. Samples outside [0, fileSize) are left out.
 std::vector<RVTrackSample> expand(const Tables& t, std::uint32_t timescale, qint64 fileSize)
 {
-    const std::vector<std::uint32_t> sizes = sampleSizes(t);
+    const std::vector<std::uint32_t> sizes = sampleSizes(t, fileSize);
     const std::vector<qint64> chunks = chunkOffsets(t);
     const RVByteReader stsc(view(t.stsc));
     const std::size_t runs = heldEntries(stsc, 4, 8, 12);
@@ -132,6 +134,7 @@ std::vector<RVTrackSample> expand(const Tables& t, std::uint32_t timescale, qint
     std::size_t timeRun = 0;
     std::uint32_t leftInTimeRun = timeRuns ? *stts.u32(8) : 0;
     std::uint64_t mediaTime = 0;
+    qint64 trackBytes = 0;
     const double perUnit = timescale ? 1.0 / timescale : 0.0;
     for (std::size_t chunk = 0; chunk < chunks.size() && sample < sizes.size(); ++chunk) {
         // The run that covers this chunk (stsc numbers chunks from 1).
@@ -150,6 +153,9 @@ std::vector<RVTrackSample> expand(const Tables& t, std::uint32_t timescale, qint
                 --leftInTimeRun;
             const std::uint32_t size = sizes[sample];
             if (offset >= 0 && size > 0 && offset <= fileSize && size <= fileSize - offset) {
+                if (size > RVSampleTable::kMaxTrackBytes - trackBytes)
+                    return samples;
+                trackBytes += size;
                 samples.push_back(RVTrackSample{offset, size, double(mediaTime) * perUnit,
                                                 double(delta) * perUnit});
             }

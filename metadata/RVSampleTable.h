@@ -52,7 +52,8 @@ struct RVTimedTrack final
 //   .../stbl/stco, co64        count u32 at +4, then u32 (stco) or u64 (co64) chunk offsets
 // A chunk's samples lie back to back from its offset. Counts are taken as claims, never as
 // truth: a table yields at most as many samples as its boxes hold entries, at most kMaxSamples
-// of them, and a sample that does not lie wholly within the file is dropped.
+// of them and kMaxTrackBytes of their bytes, and a sample that does not lie wholly within the
+// file is dropped.
 class RVSampleTable final
 {
 public:
@@ -64,6 +65,10 @@ public:
     static constexpr qint64 kMaxTableBytes = 8 << 20;
     // Largest sample read: a GoPro metadata sample is 5-10 KB, a subtitle line under 1 KB.
     static constexpr std::uint32_t kMaxSampleBytes = 1 << 20;
+    // Most bytes of one track's samples: an hour of GoPro metadata is 22 MB, of 10 Hz subtitle
+    // cues under 10 MB. Samples beyond it are left out, so that a broken or hostile table
+    // cannot make a reader take gigabytes.
+    static constexpr qint64 kMaxTrackBytes = 256 << 20;
 
     struct Movie
     {

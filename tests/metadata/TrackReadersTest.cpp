@@ -203,6 +203,17 @@ TEST(SampleTable, WrongTablesStayWithinTheFile)
     EXPECT_TRUE(both->tracks[0].handlerIs("meta") && both->tracks[0].codecIs("gpmd"));
     EXPECT_EQ(both->created.msecsSinceEpoch(), utcMs(2020, 6, 1, 0, 0, 0));
     EXPECT_FALSE(readMovie(TrackFiles::box("ftyp", "isom")));
+
+    // A sample over the size limit is not read.
+    Track large;
+    large.samples = {QByteArray(RVSampleTable::kMaxSampleBytes + 1, 'x'), "small"};
+    QByteArray bytes = movie({large});
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const auto withLarge = RVSampleTable::readMovie(buffer, bytes.size());
+    ASSERT_TRUE(withLarge && withLarge->tracks[0].samples.size() == 2u);
+    EXPECT_TRUE(RVSampleTable::readSample(buffer, withLarge->tracks[0].samples[0]).isEmpty());
+    EXPECT_EQ(RVSampleTable::readSample(buffer, withLarge->tracks[0].samples[1]), "small");
 }
 
 TEST(GoProReader, RealSampleReadsAsExifToolReadsIt)
