@@ -1,6 +1,6 @@
 #include "metadata/RVDegreesPoint.h"
 
-#include "metadata/RVFixedSix.h"
+#include "core/RVFixedSix.h"
 
 namespace RVDegreesPoint {
 

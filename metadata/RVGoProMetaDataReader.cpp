@@ -20,7 +20,7 @@
 
 #include "metadata/RVGoProMetaDataReader.h"
 
-#include "metadata/RVCivilTime.h"
+#include "core/RVCivilTime.h"
 #include "metadata/RVDegreesPoint.h"
 #include "metadata/RVGpmf.h"
 #include "metadata/RVMetaPath.h"

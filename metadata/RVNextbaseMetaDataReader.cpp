@@ -14,9 +14,9 @@
 
 #include "metadata/RVNextbaseMetaDataReader.h"
 
+#include "core/RVCivilTime.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVCivilTime.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVSampleTable.h"

@@ -15,9 +15,9 @@
 
 #include "metadata/RVThinkwareMetaDataReader.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
-#include "metadata/RVNumber.h"
 #include "metadata/RVSampleTable.h"
 
 #include <QFile>

@@ -14,8 +14,8 @@
 
 #include "metadata/RVWolfboxMetaDataReader.h"
 
+#include "core/RVCivilTime.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVCivilTime.h"
 #include "metadata/RVDegreesPoint.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVSampleTable.h"
