@@ -2,13 +2,22 @@
 // recognises for certain, so the order decides only between readers that both could: a
 // BlackVue track file beside the video wins whatever the video's name, then a Mini log for
 // "AMBA" videos, then the Korvela texts and box, then the other cameras' data inside the video.
+// Of the cameras that write NMEA as subtitle cues, Nextbase's fixed records are told first, and
+// Thinkware's reader takes the cues that remain.
 // A new camera family is one line here.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
+#include "metadata/RVGarminMetaDataReader.h"
+#include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
+#include "metadata/RVNextbaseMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
+#include "metadata/RVThinkwareMetaDataReader.h"
+#include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
+#include "metadata/RVWolfboxMetaDataReader.h"
 
 namespace {
 
@@ -19,9 +28,20 @@ std::unique_ptr<RVMetaDataReader> make()
 }
 
 constexpr RVMetaDataReader::Entry kReaders[] = {
-    {"BlackVue", &make<RVBlackVueMetaDataReader>}, {"Mini", &make<RVMiniMetaDataReader>},
-    {"Korvela", &make<RVKorvelaMetaDataReader>},   {"Novatek", &make<RVNovatekMetaDataReader>},
+    {"BlackVue", &make<RVBlackVueMetaDataReader>},
+    {"Mini", &make<RVMiniMetaDataReader>},
+    {"Korvela", &make<RVKorvelaMetaDataReader>},
+    {"Novatek", &make<RVNovatekMetaDataReader>},
     {"70mai", &make<RVSeventyMaiMetaDataReader>},
+    // clang-format off
+    {"GoPro", &make<RVGoProMetaDataReader>},
+    {"Vantrue", &make<RVVantrueMetaDataReader>},
+    {"Wolfbox", &make<RVWolfboxMetaDataReader>},
+    {"Garmin", &make<RVGarminMetaDataReader>},
+    {"Nextbase", &make<RVNextbaseMetaDataReader>},
+    {"Thinkware", &make<RVThinkwareMetaDataReader>},
+    {"Vueroid", &make<RVVueroidMetaDataReader>},
+    // clang-format on
 };
 
 } // namespace

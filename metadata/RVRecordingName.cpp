@@ -72,6 +72,11 @@ const FamilyRule kRules[] = {
      {{"NO", RVRecordingMode::Normal}, {"PA", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
      ""},
+    {{RVCameraFamily::GoPro, "GoPro", "DCIM", RVRecordClock::Utc, 0},
+     R"(^(?<stem>G[HXS]\d{2}\d{4})\.(?i:mp4|360)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     ""},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -183,12 +188,15 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         const FamilyRule& rule = kRules[i];
         const QDate date(number(match, "Y"), number(match, "Mo"), number(match, "D"));
         const QTime time(number(match, "h"), number(match, "mi"), number(match, "s"));
-        if (!date.isValid() || !time.isValid())
+        // A rule without a time in its names (GoPro) gives no start.
+        const bool dated = match.capturedStart(QStringLiteral("Y")) >= 0;
+        if (dated && (!date.isValid() || !time.isValid()))
             return std::nullopt;
 
         RVRecordingName name;
         name.family = rule.info.family;
-        name.start = QDateTime(date, time, Qt::LocalTime);
+        if (dated)
+            name.start = QDateTime(date, time, Qt::LocalTime);
         name.modeCode = match.captured(QStringLiteral("mode"));
         name.mode = RVRecordingMode::Event;
         for (const ModeCode& mode : rule.modes) {

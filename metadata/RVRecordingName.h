@@ -25,7 +25,8 @@ enum class RVCameraFamily
 {
     BlackVue,
     Novatek, // Viofo and the many other cameras built on Novatek chips
-    SeventyMai
+    SeventyMai,
+    GoPro
 };
 
 // Which clock a family's track records are written in.
@@ -65,7 +66,9 @@ struct RVCameraFamilyInfo final
 struct RVRecordingName final
 {
     RVCameraFamily family = RVCameraFamily::BlackVue;
-    QDateTime start;  // the camera's clock, local time (see RVCameraClock for the instant)
+    // The camera's clock, local time (see RVCameraClock for the instant); invalid for names
+    // without a time.
+    QDateTime start;
     QString modeCode; // as written: "N", "E" (BlackVue), "P" or "" (Novatek), "NO" (70mai)
     RVRecordingMode mode = RVRecordingMode::Unknown;
     // A name without a channel letter is the front camera's.
