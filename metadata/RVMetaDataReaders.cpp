@@ -1,13 +1,17 @@
 // The list of camera families the dispatcher asks, in order. A reader claims only what it
 // recognises for certain, so the order decides only between readers that both could: a
 // BlackVue track file beside the video wins whatever the video's name, then a Mini log for
-// "AMBA" videos, then the Korvela texts and box, then the other cameras' data inside the video.
+// "AMBA" videos, then the Korvela texts and box, then the other cameras' data inside the video,
+// then plain logs beside the video (after BlackVue, whose ".gps" track is NMEA with a prefix)
+// and the running logs of 70mai cameras that keep no track inside the video.
 // A new camera family is one line here.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
+#include "metadata/RVNmeaLogMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
+#include "metadata/RVSeventyMaiLogMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 
 namespace {
@@ -19,9 +23,13 @@ std::unique_ptr<RVMetaDataReader> make()
 }
 
 constexpr RVMetaDataReader::Entry kReaders[] = {
-    {"BlackVue", &make<RVBlackVueMetaDataReader>}, {"Mini", &make<RVMiniMetaDataReader>},
-    {"Korvela", &make<RVKorvelaMetaDataReader>},   {"Novatek", &make<RVNovatekMetaDataReader>},
+    {"BlackVue", &make<RVBlackVueMetaDataReader>},
+    {"Mini", &make<RVMiniMetaDataReader>},
+    {"Korvela", &make<RVKorvelaMetaDataReader>},
+    {"Novatek", &make<RVNovatekMetaDataReader>},
     {"70mai", &make<RVSeventyMaiMetaDataReader>},
+    {"NMEA log", &make<RVNmeaLogMetaDataReader>},
+    {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},
 };
 
 } // namespace
