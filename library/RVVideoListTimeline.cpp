@@ -170,6 +170,7 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             *speeds = std::move(meta->velocityData);
             node->setRelatedFiles(std::move(meta->relatedFiles));
             node->setCameraModel(std::move(meta->cameraModel));
+            node->setEvents(std::move(meta->events));
             // A camera without a fix writes points without time: the recording starts at the
             // first point that has one, and keeps its file date when none has.
             for (const RVPoint& point : *points) {

@@ -3,7 +3,7 @@
 // BlackVue track file beside the video wins whatever the video's name, then a Mini log for
 // "AMBA" videos, then the Korvela texts and box, then the other cameras' data inside the video,
 // then plain logs beside the video (after BlackVue, whose ".gps" track is NMEA with a prefix)
-// and the running logs of 70mai cameras that keep no track inside the video.
+// and the running logs of 70mai cameras that keep no track inside the video, then Tesla cars.
 // A new camera family is one line here.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
@@ -13,6 +13,7 @@
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiLogMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
+#include "metadata/RVTeslaMetaDataReader.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"70mai", &make<RVSeventyMaiMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},
     {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},
+    {"Tesla", &make<RVTeslaMetaDataReader>},
 };
 
 } // namespace

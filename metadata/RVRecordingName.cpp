@@ -11,6 +11,10 @@
 // Novatek    YYYY_MMDD_HHMMSS_<sequence>[P]<F|R|I>.MP4; the sequence differs per channel, so
 //            channels pair by time. Protected events are moved to the folder "RO".
 // 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence><F|B>.MP4, B being the rear camera.
+// Tesla      YYYY-MM-DD_HH-MM-SS-<camera>.mp4, one file a camera and minute, the camera a word
+//            (front, back, left_repeater, right_repeater, left_pillar, right_pillar). Below
+//            "TeslaCam": "RecentClips/" normal, "SavedClips/<time>/" and "SentryClips/<time>/"
+//            events (saved by the driver, by the sentry watch).
 #include "metadata/RVRecordingName.h"
 
 #include <QRegularExpression>
@@ -33,14 +37,32 @@ struct ChannelLetter
     RVChannel channel;
 };
 
+// Channels some cameras name with a word rather than a letter.
+struct ChannelWord
+{
+    const char* word;
+    RVChannel channel;
+};
+
+const ChannelWord kChannelWords[] = {
+    {"front", RVChannel::Front},
+    {"back", RVChannel::Rear},
+    {"left_repeater", RVChannel::Left},
+    {"right_repeater", RVChannel::Right},
+    {"left_pillar", RVChannel::LeftPillar},
+    {"right_pillar", RVChannel::RightPillar},
+};
+
 struct FamilyRule
 {
     RVCameraFamily family;
     const char* pattern;
     std::initializer_list<ModeCode> modes; // codes not listed are events
     std::initializer_list<ChannelLetter> channels;
-    const char* cardFolder;  // relative to the card's root
-    const char* eventFolder; // folder whose recordings are protected events, or ""
+    const char* cardFolder; // relative to the card's root
+    // Folders whose recordings are protected events, "|" between several, or "". A recording
+    // may lie in the folder or in a folder of its own inside it.
+    const char* eventFolder;
     int pairingToleranceSeconds;
 };
 
@@ -74,6 +96,14 @@ const FamilyRule kRules[] = {
      "70mai",
      "",
      2},
+    {RVCameraFamily::Tesla,
+     R"(^(?<stem>(?<Y>\d{4})-(?<Mo>\d{2})-(?<D>\d{2})_(?<h>\d{2})-(?<mi>\d{2})-(?<s>\d{2})))"
+     R"(-(?<channel>front|back|left_repeater|right_repeater|left_pillar|right_pillar)\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     "TeslaCam",
+     "SavedClips|SentryClips",
+     1},
 };
 
 // Recordings of cameras whose names no rule knows sit below the card's "DCIM".
@@ -114,6 +144,14 @@ QString channelName(RVChannel channel)
         return QStringLiteral("interior");
     case RVChannel::Optional:
         return QStringLiteral("optional");
+    case RVChannel::Left:
+        return QStringLiteral("left");
+    case RVChannel::Right:
+        return QStringLiteral("right");
+    case RVChannel::LeftPillar:
+        return QStringLiteral("left pillar");
+    case RVChannel::RightPillar:
+        return QStringLiteral("right pillar");
     }
     return {};
 }
@@ -143,11 +181,19 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
             if (name.modeCode == QLatin1String(mode.code))
                 name.mode = mode.mode;
         }
-        if (*rule.eventFolder && lastComponent(path, 1) == QLatin1String(rule.eventFolder))
-            name.mode = RVRecordingMode::Event;
-        const QChar letter = match.capturedView(QStringLiteral("channel")).front();
+        if (*rule.eventFolder) {
+            const QStringList eventFolders = QString::fromLatin1(rule.eventFolder).split('|');
+            if (eventFolders.contains(lastComponent(path, 1)) ||
+                eventFolders.contains(lastComponent(path, 2)))
+                name.mode = RVRecordingMode::Event;
+        }
+        const QStringView channelText = match.capturedView(QStringLiteral("channel"));
         for (const ChannelLetter& channel : rule.channels) {
-            if (letter == QLatin1Char(channel.letter))
+            if (channelText == QString(QLatin1Char(channel.letter)))
+                name.channel = channel.channel;
+        }
+        for (const ChannelWord& channel : kChannelWords) {
+            if (channelText == QLatin1String(channel.word))
                 name.channel = channel.channel;
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));

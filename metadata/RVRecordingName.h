@@ -6,23 +6,30 @@
 
 #include <optional>
 
-// The cameras of one recording: a dash camera records the same moment with up to four.
+// The cameras of one recording: a dash camera records the same moment with up to four, a
+// car (Tesla) with up to six: front, back, the side repeaters and the door pillars.
 enum class RVChannel
 {
     Front,
     Rear,
     Interior,
-    Optional
+    Optional,
+    Left,
+    Right,
+    LeftPillar,
+    RightPillar
 };
+inline constexpr int kChannelCount = 8;
 
-// "front", "rear", "interior", "optional".
+// "front", "rear", "interior", "optional", "left", "right", "left pillar", "right pillar".
 QString channelName(RVChannel channel);
 
 enum class RVCameraFamily
 {
     BlackVue,
     Novatek, // Viofo and the many other cameras built on Novatek chips
-    SeventyMai
+    SeventyMai,
+    Tesla
 };
 
 // Why the camera recorded: the list shows it and event recordings stand out.
@@ -51,10 +58,11 @@ struct RVRecordingName final
 };
 
 // Reads the file name (the last component of the path) by its family's rule; nothing when no
-// family claims it. Recordings in a family's protected-event folder ("RO" for Novatek) are
-// events whatever their name says.
+// family claims it. Recordings in a family's protected-event folder ("RO" for Novatek), or in
+// a folder of one ("SavedClips/2024-05-01_12-00-00/" for Tesla), are events whatever their
+// name says.
 std::optional<RVRecordingName> parseRecordingName(const QString& path);
 
 // Folders, relative to a card's root, below which cameras keep their recordings
-// ("BlackVue/Record", "DCIM/Movie", "70mai", "DCIM"), outermost last.
+// ("BlackVue/Record", "DCIM/Movie", "70mai", "TeslaCam", "DCIM"), outermost last.
 QStringList cardRecordingFolders();

@@ -83,6 +83,18 @@ QString channelTitle(RVChannel channel)
         return qtTrId("MENU_CAMERA_INTERIOR");
     case RVChannel::Optional:
         return qtTrId("MENU_CAMERA_OPTIONAL");
+    case RVChannel::Left:
+        //% "Left"
+        return qtTrId("MENU_CAMERA_LEFT");
+    case RVChannel::Right:
+        //% "Right"
+        return qtTrId("MENU_CAMERA_RIGHT");
+    case RVChannel::LeftPillar:
+        //% "Left Pillar"
+        return qtTrId("MENU_CAMERA_LEFT_PILLAR");
+    case RVChannel::RightPillar:
+        //% "Right Pillar"
+        return qtTrId("MENU_CAMERA_RIGHT_PILLAR");
     }
     return {};
 }
@@ -98,6 +110,15 @@ QChar channelLetter(RVChannel channel)
         return QLatin1Char('I');
     case RVChannel::Optional:
         return QLatin1Char('O');
+    // A car's side cameras: arrows, since their initials are taken by the rear view.
+    case RVChannel::Left:
+        return QChar(0x2190); // ←
+    case RVChannel::Right:
+        return QChar(0x2192); // →
+    case RVChannel::LeftPillar:
+        return QChar(0x2196); // ↖
+    case RVChannel::RightPillar:
+        return QChar(0x2197); // ↗
     }
     return QLatin1Char('?');
 }
