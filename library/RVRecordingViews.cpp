@@ -47,11 +47,15 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
     std::vector<std::size_t> owner(found.size(), std::numeric_limits<std::size_t>::max());
     std::vector<Group> groups;
 
+    // A name's start time (the camera's clock) dates the recording better than the file's
+    // date, which a copy changes.
+    std::vector<RVTimestamp> nameStart(found.size());
     QHash<QString, std::vector<Candidate>> buckets;
     for (std::size_t i = 0; i < found.size(); ++i) {
         std::optional<RVRecordingName> name = parseRecordingName(found[i].path);
         if (!name || !name->start.isValid())
             continue;
+        nameStart[i] = RVTimestamp::fromDateTime(name->start);
         Candidate candidate{i, std::move(*name)};
         buckets[pairingKey(candidate, found[i].path)].push_back(std::move(candidate));
     }
@@ -119,10 +123,11 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
             ids.push_back(member.id);
             locked = locked || member.locked;
         }
-        const RVFoundVideo& first = found[groups[g].members[order.front()]];
-        records.push_back(std::make_shared<RVVideoFile>(std::move(views),
-                                                        std::numeric_limits<float>::quiet_NaN(),
-                                                        first.created, locked, std::move(ids)));
+        const std::size_t first = groups[g].members[order.front()];
+        records.push_back(
+            std::make_shared<RVVideoFile>(std::move(views), std::numeric_limits<float>::quiet_NaN(),
+                                          found[first].created, locked, std::move(ids)));
+        records.back()->setCreated(nameStart[first], RVDateSource::Name);
     }
     return records;
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One camera's video file of a recording.
@@ -15,6 +16,16 @@ struct RVVideoView
 {
     RVChannel channel;
     QString filePath;
+};
+
+// What a recording's date was taken from, most trusted last: a recording dated only by its
+// file's date never joins a trip with recordings dated by their names or tracks, since a
+// copied file's date says nothing about when it was recorded.
+enum class RVDateSource : std::uint8_t
+{
+    FileSystem, // the file's creation or modification date
+    Name,       // the start time in the file name (the camera's clock)
+    Track       // the first track point's time
 };
 
 // Where a file lives on its file system: the same file reached by two paths (a link, a
@@ -67,6 +78,14 @@ public:
     void setDuration(float seconds) { m_duration.store(seconds, std::memory_order_relaxed); }
     RVTimestamp created() const { return m_created.load(std::memory_order_relaxed); }
     void setCreated(RVTimestamp created) { m_created.store(created, std::memory_order_relaxed); }
+    void setCreated(RVTimestamp created, RVDateSource source)
+    {
+        setCreated(created);
+        m_dateSource.store(source, std::memory_order_relaxed);
+    }
+    RVDateSource dateSource() const { return m_dateSource.load(std::memory_order_relaxed); }
+    // The camera family whose name rule the file's name follows; none for other names.
+    std::optional<RVCameraFamily> family() const { return m_family; }
     bool locked() const { return m_locked.load(std::memory_order_relaxed); }
     void setLocked(bool locked) { m_locked.store(locked, std::memory_order_relaxed); }
 
@@ -79,8 +98,10 @@ private:
     const QString m_filePath;
     RVRecordingMode m_mode = RVRecordingMode::Unknown;
     QString m_modeCode;
+    std::optional<RVCameraFamily> m_family;
     std::atomic<float> m_duration;
     std::atomic<RVTimestamp> m_created;
+    std::atomic<RVDateSource> m_dateSource{RVDateSource::FileSystem};
     std::atomic<bool> m_locked;
 };
 

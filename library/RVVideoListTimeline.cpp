@@ -175,7 +175,7 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             // first point that has one, and keeps its file date when none has.
             for (const RVPoint& point : *points) {
                 if (point.time().isValid()) {
-                    files.front()->setCreated(point.time());
+                    files.front()->setCreated(point.time(), RVDateSource::Track);
                     break;
                 }
             }

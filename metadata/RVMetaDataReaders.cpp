@@ -15,6 +15,11 @@
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 #include "metadata/RVTeslaMetaDataReader.h"
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <mutex>
+
 namespace {
 
 template <typename Reader>
@@ -62,7 +67,38 @@ QString declineKindName(RVDecline::Kind kind)
     return {};
 }
 
+namespace {
+
+// The built-in readers, then room for those added from above. Entries below the published
+// count never change, so readers on other threads may walk them while one is added.
+constexpr std::size_t kAddedPlaces = 4;
+constexpr std::size_t kBuiltIn = std::size(kReaders);
+std::array<RVMetaDataReader::Entry, kBuiltIn + kAddedPlaces> s_entries = [] {
+    std::array<RVMetaDataReader::Entry, kBuiltIn + kAddedPlaces> entries{};
+    std::copy(std::begin(kReaders), std::end(kReaders), entries.begin());
+    return entries;
+}();
+std::atomic<std::size_t> s_count{kBuiltIn};
+std::mutex s_addMutex;
+
+} // namespace
+
 std::span<const RVMetaDataReader::Entry> RVMetaDataReader::all()
 {
-    return kReaders;
+    return std::span<const Entry>(s_entries.data(), s_count.load(std::memory_order_acquire));
+}
+
+bool RVMetaDataReader::addReader(Entry entry)
+{
+    std::lock_guard lock(s_addMutex);
+    const std::size_t count = s_count.load(std::memory_order_relaxed);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (s_entries[i].make == entry.make)
+            return true;
+    }
+    if (count == s_entries.size())
+        return false;
+    s_entries[count] = entry;
+    s_count.store(count + 1, std::memory_order_release);
+    return true;
 }

@@ -8,8 +8,8 @@
 // BlackVue   YYYYMMDD_HHMMSS_<mode><channel>[L|S].mp4, read by position: character 17 is the
 //            mode, 18 the channel, then an optional upload flag. "20170708_221449_NF.mp4",
 //            side files "20170708_221449_N.gps" / ".3gf" shared by all channels.
-// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P]<F|R|I>.MP4; the sequence differs per channel, so
-//            channels pair by time. Protected events are moved to the folder "RO".
+// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P]<F|R|I>.MP4 (.TS in TS mode); the sequence differs
+//            per channel, so channels pair by time. Protected events are moved to the folder "RO".
 // 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence><F|B>.MP4, B being the rear camera.
 // Tesla      YYYY-MM-DD_HH-MM-SS-<camera>.mp4, one file a camera and minute, the camera a word
 //            (front, back, left_repeater, right_repeater, left_pillar, right_pillar). Below
@@ -82,7 +82,7 @@ const FamilyRule kRules[] = {
      0},
     {RVCameraFamily::Novatek,
      R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
-     R"((?<mode>P?))(?<channel>[FRI])\.(?i:mp4|mov)$)",
+     R"((?<mode>P?))(?<channel>[FRI])\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
      "DCIM/Movie",
