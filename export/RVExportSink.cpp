@@ -1,7 +1,7 @@
 #include "export/RVExportSink.h"
 
+#include "core/RVAtomicFile.h"
 #include "export/RVBackgroundFlush.h"
-#include "metadata/RVAtomicFile.h"
 
 #include <QIODevice>
 #include <QtEndian>

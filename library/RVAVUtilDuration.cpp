@@ -6,8 +6,8 @@
 #include "library/RVFormatLibrary.h"
 #include "library/RVMp4Header.h"
 
+#include "core/RVNativePath.h"
 #include "metadata/RVMetaPath.h"
-#include "metadata/RVNativePath.h"
 
 #include <QFile>
 

@@ -22,8 +22,8 @@
 
 #include "library/RVFormatLibrary.h"
 
+#include "core/RVNativePath.h"
 #include "metadata/RVMetaPath.h"
-#include "metadata/RVNativePath.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 
 #include <QByteArray>

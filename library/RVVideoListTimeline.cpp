@@ -3,6 +3,7 @@
 #include "library/RVVideoList.h"
 
 #include <QDebug>
+#include <QMetaMethod>
 #include <QMetaObject>
 
 #include <exception>
@@ -131,8 +132,12 @@ void RVVideoList::readGpsInfo(const RVVideoDataPtr& node, bool publish)
         std::lock_guard lock(m_publishMutex);
         m_publishedSeries = node->series();
     }
-    QMetaObject::invokeMethod(
-        this, [this] { Q_EMIT metaInfoUpdated(); }, Qt::QueuedConnection);
+    // Queued through the signal itself rather than a lambda: a lambda's slot object would be
+    // built here and destroyed on the list's thread, a hand-over made through Qt's event queue,
+    // whose lock ThreadSanitizer cannot see. The signal's queued call is made and freed inside
+    // Qt alone.
+    static const QMetaMethod signal = QMetaMethod::fromSignal(&RVVideoList::metaInfoUpdated);
+    signal.invoke(this, Qt::QueuedConnection);
 }
 
 void RVVideoList::readGpsInfoInBackground(const RVVideoDataPtr& node, bool publish)

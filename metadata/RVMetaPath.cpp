@@ -1,6 +1,6 @@
 #include "metadata/RVMetaPath.h"
 
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 
 #include <QDebug>
 #include <QFile>

@@ -13,9 +13,9 @@
 
 #include "metadata/RVNmeaLogMetaDataReader.h"
 
+#include "core/RVTextSplit.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
-#include "metadata/RVTextSplit.h"
 
 namespace {
 

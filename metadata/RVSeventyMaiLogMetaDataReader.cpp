@@ -28,9 +28,9 @@
 
 #include "metadata/RVSeventyMaiLogMetaDataReader.h"
 
+#include "core/RVTextSplit.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVRecordingName.h"
-#include "metadata/RVTextSplit.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "update/RVUpdater.h"
 
+#include "core/RVAtomicFile.h"
+#include "core/RVSettings.h"
 #include "korvela_version.h"
-#include "metadata/RVAtomicFile.h"
-#include "metadata/RVSettings.h"
 #include "update/RVAppBundle.h"
 #include "update/RVDialogs.h"
 #include "update/RVDownloadUtil.h"

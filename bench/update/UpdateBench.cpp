@@ -1,7 +1,7 @@
 // Unpacking speed and memory of the updater's zip reader (also with the progress reports the
 // installation makes), and the cost of reading the small key=value texts of the update server
 // and the camera card, and the advertisement page's height tag.
-#include "metadata/RVStringUtil.h"
+#include "core/RVStringUtil.h"
 #include "update/RVAdvertisementUtil.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVUpdateInformation.h"
