@@ -5,9 +5,10 @@ namespace {
 constexpr RVExportFormat kFormats[] = {
     {"json",
      "a JSON array with one object per FILE, in argument order: file, format (\"BlackVue\", "
-     "\"Mini\", \"Korvela\", \"Novatek\", \"70mai\", or null when no reader recognises it), "
-     "points, gSensorData, "
-     "velocityData, relatedFiles, and cameraModel when the recording names its camera",
+     "\"Mini\", \"Korvela\", \"Novatek\", \"70mai\", \"NMEA log\", \"70mai log\", "
+     "\"Tesla\", or null when no reader recognises it), points, gSensorData, "
+     "velocityData, relatedFiles, and cameraModel when the recording names its camera, "
+     "events when the camera marked moments, extraSeries when it recorded more",
      RVOutputDirUse::None, &runJsonFormat},
     {"tree",
      "the player's library tree for the FILEs (video files or folders): a JSON array of "
