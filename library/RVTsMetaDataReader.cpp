@@ -24,7 +24,7 @@
 
 #include "core/RVNativePath.h"
 #include "metadata/RVMetaPath.h"
-#include "metadata/RVNovatekMetaDataReader.h"
+#include "metadata/freegps/RVFreeGps.h"
 
 #include <QByteArray>
 
@@ -69,11 +69,19 @@ RVTsMetaDataReader::Record RVTsMetaDataReader::readRecord(std::string_view paylo
         block.append(payload.data() + skip, qsizetype(payload.size() - skip));
         // The block reader needs the full record; a short packet is padded, never overread.
         block.append(QByteArray(64, '\0'));
-        const RVNovatekMetaDataReader::Block read = RVNovatekMetaDataReader::readBlock(
-            std::string_view(block.constData(), std::size_t(block.size())));
-        const char status = payload.size() > skip + 24 ? payload[skip + 24] : 0;
-        if (read.point || read.sample || status == 'V')
-            return {true, read.point, read.speedKmh, read.sample};
+        const RVFreeGps::Block read =
+            RVFreeGps::read(std::string_view(block.constData(), std::size_t(block.size())));
+        if (read.status == RVFreeGps::Block::Status::Fix ||
+            read.status == RVFreeGps::Block::Status::NoFix) {
+            Record record{true, {}, 0, {}};
+            if (!read.fixes.empty()) {
+                record.point = read.fixes.front().point;
+                record.speedKmh = read.fixes.front().speedKmh;
+            }
+            if (!read.samples.empty())
+                record.sample = read.samples.front();
+            return record;
+        }
     }
     return {};
 }

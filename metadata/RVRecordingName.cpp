@@ -261,9 +261,16 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
 
 QStringList cardRecordingFolders()
 {
+    // Families may share a folder (GoPro and the generic "DCIM"): each is listed once, in the
+    // order of its first family, so a card is not walked twice.
     QStringList folders;
-    for (const FamilyRule& rule : kRules)
-        folders.append(QString::fromLatin1(rule.info.cardFolder));
-    folders.append(QString::fromLatin1(kGenericCardFolder));
+    for (const FamilyRule& rule : kRules) {
+        const QString folder = QString::fromLatin1(rule.info.cardFolder);
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    const QString generic = QString::fromLatin1(kGenericCardFolder);
+    if (!folders.contains(generic))
+        folders.append(generic);
     return folders;
 }

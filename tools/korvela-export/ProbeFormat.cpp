@@ -49,15 +49,7 @@ std::string hexText(const QByteArray& bytes)
 
 QString familyName(RVCameraFamily family)
 {
-    switch (family) {
-    case RVCameraFamily::BlackVue:
-        return QStringLiteral("BlackVue");
-    case RVCameraFamily::Novatek:
-        return QStringLiteral("Novatek");
-    case RVCameraFamily::SeventyMai:
-        return QStringLiteral("70mai");
-    }
-    return {};
+    return QString::fromLatin1(cameraFamily(family).format);
 }
 
 QString modeName(RVRecordingMode mode)
