@@ -48,8 +48,8 @@ RVSeventyMaiMetaDataReader::readMetaDataOrDecline(const QString& videoPath, RVDe
         why = RVDecline{};
         return std::nullopt;
     }
-    return readMetaData(video, video.size(), RVCameraClock::startFromName(videoPath),
-                        videoPath, &why);
+    return readMetaData(video, video.size(), RVCameraClock::startFromName(videoPath), videoPath,
+                        &why);
 }
 
 std::optional<RVMetaData>
