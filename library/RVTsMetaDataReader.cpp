@@ -34,6 +34,7 @@ namespace {
 
 constexpr std::size_t kBlockHead = 16;
 constexpr std::size_t kLongPrefix = 164;
+constexpr std::size_t kRecordWithSensor = 56; // 44 bytes of fix, three s32 accelerations
 // A record is under 100 bytes; larger packets are no records of this kind.
 constexpr int kMaxPacketBytes = 4096;
 
@@ -69,8 +70,11 @@ RVTsMetaDataReader::Record RVTsMetaDataReader::readRecord(std::string_view paylo
         block.append(payload.data() + skip, qsizetype(payload.size() - skip));
         // The block reader needs the full record; a short packet is padded, never overread.
         block.append(QByteArray(64, '\0'));
-        const RVNovatekMetaDataReader::Block read = RVNovatekMetaDataReader::readBlock(
+        RVNovatekMetaDataReader::Block read = RVNovatekMetaDataReader::readBlock(
             std::string_view(block.constData(), std::size_t(block.size())));
+        // A record without the three accelerations holds no sample: the padding is no reading.
+        if (payload.size() - skip < kRecordWithSensor)
+            read.sample.reset();
         const char status = payload.size() > skip + 24 ? payload[skip + 24] : 0;
         if (read.point || read.sample || status == 'V')
             return {true, read.point, read.speedKmh, read.sample};

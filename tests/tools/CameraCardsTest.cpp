@@ -170,8 +170,8 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
     EXPECT_EQ(read[0]["format"].toString(), "MPEG-TS");
     const QJsonArray points = read[0]["points"].toArray();
     ASSERT_EQ(points.size(), 3);
-    EXPECT_EQ(points[0].toObject(), QJsonObject({{"latitude", "55.570835"},
-                                                 {"longitude", "38.265835"},
+    EXPECT_EQ(points[0].toObject(), QJsonObject({{"latitude", "55.570843"},
+                                                 {"longitude", "38.265808"},
                                                  {"altitude", QJsonValue()},
                                                  {"azimut", points[0]["azimut"]},
                                                  {"velocity", points[0]["velocity"]},
