@@ -1,5 +1,7 @@
 #include "library/RVRecordingViews.h"
 
+#include "metadata/RVCameraClock.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -125,6 +127,12 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
         records.push_back(
             std::make_shared<RVVideoFile>(std::move(views), std::numeric_limits<float>::quiet_NaN(),
                                           first.created, locked, std::move(ids), std::move(sizes)));
+        // A name's start (the camera's clock, after the card's rule) dates the recording until
+        // its track does: a copied file's date says nothing about when it was recorded.
+        if (const RVTimestamp start = RVCameraClock::startFromName(first.path); start.isValid()) {
+            records.back()->setCreated(start);
+            records.back()->setTimeSource(RVTimeSource::Name);
+        }
     }
     return records;
 }

@@ -16,6 +16,7 @@ RVVideoFile::RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, 
     if (const std::optional<RVRecordingName> name = parseRecordingName(m_filePath)) {
         m_mode = name->mode;
         m_modeCode = name->modeCode;
+        m_family = name->family;
     }
 }
 

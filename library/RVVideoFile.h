@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One camera's video file of a recording.
@@ -81,6 +82,8 @@ public:
     {
         m_timeSource.store(source, std::memory_order_relaxed);
     }
+    // The camera family whose name rule the file's name follows; none for other names.
+    std::optional<RVCameraFamily> family() const { return m_family; }
     bool locked() const { return m_locked.load(std::memory_order_relaxed); }
     void setLocked(bool locked) { m_locked.store(locked, std::memory_order_relaxed); }
 
@@ -94,6 +97,7 @@ private:
     const QString m_filePath;
     RVRecordingMode m_mode = RVRecordingMode::Unknown;
     QString m_modeCode;
+    std::optional<RVCameraFamily> m_family;
     std::atomic<float> m_duration;
     std::atomic<RVTimestamp> m_created;
     std::atomic<bool> m_locked;

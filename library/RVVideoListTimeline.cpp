@@ -207,6 +207,7 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             *speeds = std::move(meta->velocityData);
             node->setRelatedFiles(std::move(meta->relatedFiles));
             node->setCameraModel(std::move(meta->cameraModel));
+            node->setEvents(std::move(meta->events));
         }
         if (start.time.isValid()) {
             files.front()->setCreated(start.time);

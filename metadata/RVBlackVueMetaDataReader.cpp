@@ -1,7 +1,8 @@
 // BlackVue recordings: two side files named after the video, e.g. for
 // /CARD/Record/20170708_221449_N.mp4:
 //
-// Track file 20170708_221449_N.gps (required; missing means not BlackVue): text lines
+// Track file 20170708_221449_N.gps (required; missing, or beginning with a bare "$" sentence,
+// means not BlackVue): text lines
 // separated by "\n", each a 15-character prefix "[1499552090960]" (receive time, ms since
 // 1970) and an NMEA sentence (GGA altitude in metres, RMC fix; the rest ignored). The
 // receiver's serial stream is logged raw, so a line may hold binary bytes (UBX) or a second
@@ -81,16 +82,12 @@ double signedG(std::string_view record, std::size_t offset)
 std::optional<QByteArray> readPayload(QIODevice& device, const RVBox& box, qint64 maxBytes,
                                       const QString& name)
 {
-    if (box.payloadSize() > maxBytes) {
+    RVBoxPayload payload = RVBoxPayload::read(device, box, maxBytes);
+    if (payload.status == RVBoxPayload::Status::TooLarge)
         RVMetaPath::reportOversize(name, box.payloadSize(), maxBytes);
+    if (payload.status != RVBoxPayload::Status::Read)
         return std::nullopt;
-    }
-    if (!device.seek(box.payloadOffset()))
-        return std::nullopt;
-    QByteArray bytes = device.read(box.payloadSize());
-    if (bytes.size() != box.payloadSize())
-        return std::nullopt;
-    return bytes;
+    return std::move(payload.bytes);
 }
 
 // The records of an embedded sensor box, up to the ten 0xFF bytes that end them.
@@ -139,7 +136,9 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
         RVMetaPath::readWholeFile(trackPath, RVMetaPath::Limits::kNmeaText);
     const QString sensorPath = stem + QStringLiteral(".3gf");
     const bool sensorFile = RVMetaPath::exists(sensorPath);
-    if (!text || (text->isEmpty() && !blackVueName && !sensorFile))
+    // A track that begins with a bare sentence is some other camera's plain NMEA log, left to
+    // the reader of those: BlackVue prefixes every line with its receive time.
+    if (!text || (text->isEmpty() && !blackVueName && !sensorFile) || text->startsWith('$'))
         return std::nullopt;
     RVMetaData data =
         readMetaDataFromText(std::string_view(text->constData(), std::size_t(text->size())));

@@ -13,11 +13,15 @@
 //            an optional upload flag. "20170708_221449_NF.mp4", side files
 //            "20170708_221449_N.gps" / ".3gf" shared by all channels. The names are the
 //            camera's local time, the track's NMEA sentences UTC.
-// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P][F|R|I].MP4; the sequence differs per channel, so
-//            channels pair by time. Protected events are moved to the folder "RO".
+// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P][F|R|I].MP4 (.TS in TS mode); the sequence differs
+//            per channel, so channels pair by time. Protected events are moved to the folder "RO".
 // 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence>[F|B].MP4, B being the rear camera; a single
 //            camera writes no letter ("NO20191130-120156-000121.MP4"). The records carry no
 //            date: they are dated from the name.
+// Tesla      YYYY-MM-DD_HH-MM-SS-<camera>.mp4, one file a camera and minute, the camera a word
+//            (front, back, left_repeater, right_repeater, left_pillar, right_pillar). Below
+//            "TeslaCam": "RecentClips/" normal, "SavedClips/<time>/" and "SentryClips/<time>/"
+//            events (saved by the driver, by the sentry watch).
 #include "metadata/RVRecordingName.h"
 
 #include <QRegularExpression>
@@ -39,13 +43,31 @@ struct ChannelLetter
     RVChannel channel;
 };
 
+// Channels some cameras name with a word rather than a letter.
+struct ChannelWord
+{
+    const char* word;
+    RVChannel channel;
+};
+
+const ChannelWord kChannelWords[] = {
+    {"front", RVChannel::Front},
+    {"back", RVChannel::Rear},
+    {"left_repeater", RVChannel::Left},
+    {"right_repeater", RVChannel::Right},
+    {"left_pillar", RVChannel::LeftPillar},
+    {"right_pillar", RVChannel::RightPillar},
+};
+
 struct FamilyRule
 {
     RVCameraFamilyInfo info;
     const char* pattern;
     std::initializer_list<ModeCode> modes; // codes not listed are events
     std::initializer_list<ChannelLetter> channels;
-    const char* eventFolder; // folder whose recordings are protected events, or ""
+    // Folders whose recordings are protected events, "|" between several, or "". A recording
+    // may lie in the folder or in a folder of its own inside it.
+    const char* eventFolder;
 };
 
 const FamilyRule kRules[] = {
@@ -62,7 +84,7 @@ const FamilyRule kRules[] = {
      ""},
     {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
-     R"((?<mode>P?))(?<channel>[FRI])?\.(?i:mp4|mov)$)",
+     R"((?<mode>P?))(?<channel>[FRI])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
      "RO"},
@@ -72,6 +94,17 @@ const FamilyRule kRules[] = {
      {{"NO", RVRecordingMode::Normal}, {"PA", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
      ""},
+    {{RVCameraFamily::GoPro, "GoPro", "DCIM", RVRecordClock::Utc, 0},
+     R"(^(?<stem>G[HXS]\d{2}\d{4})\.(?i:mp4|360)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     ""},
+    {{RVCameraFamily::Tesla, "Tesla", "TeslaCam", RVRecordClock::Utc, 1},
+     R"(^(?<stem>(?<Y>\d{4})-(?<Mo>\d{2})-(?<D>\d{2})_(?<h>\d{2})-(?<mi>\d{2})-(?<s>\d{2})))"
+     R"(-(?<channel>front|back|left_repeater|right_repeater|left_pillar|right_pillar)\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     "SavedClips|SentryClips"},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -80,13 +113,18 @@ struct ChannelText
 {
     RVChannel channel;
     const char* name;
-    char mark;
+    char16_t mark;
 };
 
-constexpr ChannelText kChannels[] = {{RVChannel::Front, "front", 'F'},
-                                     {RVChannel::Rear, "rear", 'R'},
-                                     {RVChannel::Interior, "interior", 'I'},
-                                     {RVChannel::Optional, "optional", 'O'}};
+// A car's side cameras are marked with arrows, since their initials are taken by the rear view.
+constexpr ChannelText kChannels[] = {{RVChannel::Front, "front", u'F'},
+                                     {RVChannel::Rear, "rear", u'R'},
+                                     {RVChannel::Interior, "interior", u'I'},
+                                     {RVChannel::Optional, "optional", u'O'},
+                                     {RVChannel::Left, "left", u'\u2190'},
+                                     {RVChannel::Right, "right", u'\u2192'},
+                                     {RVChannel::LeftPillar, "left pillar", u'\u2196'},
+                                     {RVChannel::RightPillar, "right pillar", u'\u2197'}};
 
 const ChannelText* channelText(RVChannel channel)
 {
@@ -144,7 +182,7 @@ QString channelName(RVChannel channel)
 QChar channelMark(RVChannel channel)
 {
     const ChannelText* text = channelText(channel);
-    return text ? QChar::fromLatin1(text->mark) : QChar();
+    return text ? QChar(text->mark) : QChar();
 }
 
 std::span<const RVCameraFamilyInfo> cameraFamilies()
@@ -183,24 +221,35 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         const FamilyRule& rule = kRules[i];
         const QDate date(number(match, "Y"), number(match, "Mo"), number(match, "D"));
         const QTime time(number(match, "h"), number(match, "mi"), number(match, "s"));
-        if (!date.isValid() || !time.isValid())
+        // A rule without a time in its names (GoPro) gives no start.
+        const bool dated = match.capturedStart(QStringLiteral("Y")) >= 0;
+        if (dated && (!date.isValid() || !time.isValid()))
             return std::nullopt;
 
         RVRecordingName name;
         name.family = rule.info.family;
-        name.start = QDateTime(date, time, Qt::LocalTime);
+        if (dated)
+            name.start = QDateTime(date, time, Qt::LocalTime);
         name.modeCode = match.captured(QStringLiteral("mode"));
         name.mode = RVRecordingMode::Event;
         for (const ModeCode& mode : rule.modes) {
             if (name.modeCode == QLatin1String(mode.code))
                 name.mode = mode.mode;
         }
-        if (*rule.eventFolder && lastComponent(path, 1) == QLatin1String(rule.eventFolder))
-            name.mode = RVRecordingMode::Event;
+        if (*rule.eventFolder) {
+            const QStringList eventFolders = QString::fromLatin1(rule.eventFolder).split('|');
+            if (eventFolders.contains(lastComponent(path, 1)) ||
+                eventFolders.contains(lastComponent(path, 2)))
+                name.mode = RVRecordingMode::Event;
+        }
         // No channel letter: a single camera, or a family's front camera.
-        const QStringView letters = match.capturedView(QStringLiteral("channel"));
+        const QStringView channelText = match.capturedView(QStringLiteral("channel"));
         for (const ChannelLetter& channel : rule.channels) {
-            if (!letters.isEmpty() && letters.front() == QLatin1Char(channel.letter))
+            if (channelText == QString(QLatin1Char(channel.letter)))
+                name.channel = channel.channel;
+        }
+        for (const ChannelWord& channel : kChannelWords) {
+            if (channelText == QLatin1String(channel.word))
                 name.channel = channel.channel;
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));
@@ -212,9 +261,16 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
 
 QStringList cardRecordingFolders()
 {
+    // Families may share a folder (GoPro and the generic "DCIM"): each is listed once, in the
+    // order of its first family, so a card is not walked twice.
     QStringList folders;
-    for (const FamilyRule& rule : kRules)
-        folders.append(QString::fromLatin1(rule.info.cardFolder));
-    folders.append(QString::fromLatin1(kGenericCardFolder));
+    for (const FamilyRule& rule : kRules) {
+        const QString folder = QString::fromLatin1(rule.info.cardFolder);
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    const QString generic = QString::fromLatin1(kGenericCardFolder);
+    if (!folders.contains(generic))
+        folders.append(generic);
     return folders;
 }

@@ -7,25 +7,33 @@
 #include <optional>
 #include <span>
 
-// The cameras of one recording: a dash camera records the same moment with up to four.
+// The cameras of one recording: a dash camera records the same moment with up to four, a
+// car (Tesla) with up to six: front, back, the side repeaters and the door pillars.
 enum class RVChannel
 {
     Front,
     Rear,
     Interior,
-    Optional
+    Optional,
+    Left,
+    Right,
+    LeftPillar,
+    RightPillar
 };
+inline constexpr int kChannelCount = 8;
 
-// "front", "rear", "interior", "optional": the channel's name in files the program writes.
+// "front", "rear", "interior", "optional", "left", "right", "left pillar", "right pillar".
 QString channelName(RVChannel channel);
-// The letter the list marks an extra view with: F, R, I, O.
+// The mark the list shows for an extra view: F, R, I, O, and arrows for a car's side cameras.
 QChar channelMark(RVChannel channel);
 
 enum class RVCameraFamily
 {
     BlackVue,
     Novatek, // Viofo and the many other cameras built on Novatek chips
-    SeventyMai
+    SeventyMai,
+    GoPro,
+    Tesla
 };
 
 // Which clock a family's track records are written in.
@@ -65,7 +73,9 @@ struct RVCameraFamilyInfo final
 struct RVRecordingName final
 {
     RVCameraFamily family = RVCameraFamily::BlackVue;
-    QDateTime start;  // the camera's clock, local time (see RVCameraClock for the instant)
+    // The camera's clock, local time (see RVCameraClock for the instant); invalid for names
+    // without a time.
+    QDateTime start;
     QString modeCode; // as written: "N", "E" (BlackVue), "P" or "" (Novatek), "NO" (70mai)
     RVRecordingMode mode = RVRecordingMode::Unknown;
     // A name without a channel letter is the front camera's.
@@ -78,8 +88,9 @@ struct RVRecordingName final
 };
 
 // Reads the file name (the last component of the path) by its family's rule; nothing when no
-// family claims it. Recordings in a family's protected-event folder ("RO" for Novatek) are
-// events whatever their name says.
+// family claims it. Recordings in a family's protected-event folder ("RO" for Novatek), or in
+// a folder of one ("SavedClips/2024-05-01_12-00-00/" for Tesla), are events whatever their
+// name says.
 std::optional<RVRecordingName> parseRecordingName(const QString& path);
 
 // Every family the program knows, in the order their name rules are tried.
@@ -90,5 +101,5 @@ const RVCameraFamilyInfo& cameraFamily(RVCameraFamily family);
 std::optional<RVCameraFamily> cameraFamilyOfFormat(const QString& format);
 
 // Folders, relative to a card's root, below which cameras keep their recordings
-// ("BlackVue/Record", "DCIM/Movie", "70mai", "DCIM"), outermost last.
+// ("BlackVue/Record", "DCIM/Movie", "70mai", "TeslaCam", "DCIM"), outermost last.
 QStringList cardRecordingFolders();

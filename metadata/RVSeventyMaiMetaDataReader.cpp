@@ -36,32 +36,51 @@ constexpr double kThousandths = 1000.0;
 std::optional<RVMetaData>
 RVSeventyMaiMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), RVCameraClock::startFromName(videoPath), videoPath);
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVSeventyMaiMetaDataReader::readMetaData(QIODevice& device,
-                                                                   qint64 fileSize,
-                                                                   RVTimestamp start,
-                                                                   const QString& name)
+std::optional<RVMetaData>
+RVSeventyMaiMetaDataReader::readMetaDataOrDecline(const QString& videoPath, RVDecline& why) const
 {
+    QFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
+        why = RVDecline{};
+        return std::nullopt;
+    }
+    return readMetaData(video, video.size(), RVCameraClock::startFromName(videoPath), videoPath,
+                        &why);
+}
+
+std::optional<RVMetaData>
+RVSeventyMaiMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize, RVTimestamp start,
+                                         const QString& name, RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = RVDecline{};
     RVBoxWalker top(device, 0, fileSize);
     const std::optional<RVBox> box = top.find("GPS ");
     if (!box)
         return std::nullopt;
-    if (box->payloadSize() > RVMetaPath::Limits::kSeventyMaiRecords) {
-        RVMetaPath::reportOversize(name, box->payloadSize(),
-                                   RVMetaPath::Limits::kSeventyMaiRecords);
+    const QString where = QStringLiteral("\"GPS \" box at offset 0x%1").arg(box->offset, 0, 16);
+    const RVBoxPayload records =
+        RVBoxPayload::read(device, *box, RVMetaPath::Limits::kSeventyMaiRecords);
+    if (records.status != RVBoxPayload::Status::Read) {
+        if (records.status == RVBoxPayload::Status::TooLarge)
+            RVMetaPath::reportOversize(name, box->payloadSize(),
+                                       RVMetaPath::Limits::kSeventyMaiRecords);
+        decline = {RVDecline::Kind::Unreadable,
+                   where + QStringLiteral(": %1 bytes could not be read").arg(box->payloadSize())};
         return std::nullopt;
     }
-    if (!device.seek(box->payloadOffset()))
+    RVMetaData data = readRecords(
+        std::string_view(records.bytes.constData(), std::size_t(records.bytes.size())), start);
+    if (data.points.empty()) {
+        decline = {RVDecline::Kind::NoFixYet, where + QStringLiteral(": no record holds a fix")};
         return std::nullopt;
-    const QByteArray records = device.read(box->payloadSize());
-    if (records.size() != box->payloadSize())
-        return std::nullopt;
-    return readRecords(std::string_view(records.constData(), std::size_t(records.size())), start);
+    }
+    return data;
 }
 
 RVMetaData RVSeventyMaiMetaDataReader::readRecords(std::string_view records, RVTimestamp start)

@@ -83,6 +83,18 @@ QString channelTitle(RVChannel channel)
         return qtTrId("MENU_CAMERA_INTERIOR");
     case RVChannel::Optional:
         return qtTrId("MENU_CAMERA_OPTIONAL");
+    case RVChannel::Left:
+        //% "Left"
+        return qtTrId("MENU_CAMERA_LEFT");
+    case RVChannel::Right:
+        //% "Right"
+        return qtTrId("MENU_CAMERA_RIGHT");
+    case RVChannel::LeftPillar:
+        //% "Left Pillar"
+        return qtTrId("MENU_CAMERA_LEFT_PILLAR");
+    case RVChannel::RightPillar:
+        //% "Right Pillar"
+        return qtTrId("MENU_CAMERA_RIGHT_PILLAR");
     }
     return {};
 }

@@ -221,14 +221,16 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     // Clips below DCIM/, most with two companion files (and one named on no mounted volume)
     // and a track starting at a given time:
     // A to D 2 s apart, E's first fix has no time, F is deleted before the scan reaches it,
-    // G has no metadata but was copied with its modification time, H and I stand alone.
+    // G was copied with its modification time and its one fix was taken at that time (a
+    // recording dated only by its file never joins a dated one), H and I stand alone.
     QTemporaryDir dir;
     const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
     FakeMetaData meta;
     // Per recording A to I its fixes' times, "|" between recordings.
     const QStringList tracks =
         QString(
-            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00||12:00:00|16:00:00")
+            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00|12:00:01.250|12:00:00|"
+            "16:00:00")
             .split('|');
     for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
@@ -236,8 +238,7 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
         QStringList companions = {video + ".gps", video + ".3gf"};
         for (const QString& companion : companions)
             writeFile(companion, "side data");
-        if (name != 'G')
-            meta.set(video, tracks[name - 'A'].split(' '), companions << "/nowhere/" + video);
+        meta.set(video, tracks[name - 'A'].split(' '), companions << "/nowhere/" + video);
     }
     QFile g(path("G.MP4"));
     ASSERT_TRUE(g.open(QIODevice::ReadWrite) &&

@@ -6,6 +6,7 @@
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
+#include "metadata/freegps/RVFreeGps.h"
 
 #include "TestFiles.h"
 
@@ -142,9 +143,10 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     EXPECT_FALSE(readNovatek(standardBox("ftyp", "isom") + standardBox("mdat", "x")));
 
     const auto one = [](const QByteArray& block) {
-        const auto read = RVNovatekMetaDataReader::readBlock(view(block));
-        return (read.point ? text(*read.point) : "-") + " " + num(read.speedKmh) +
-               (read.sample ? " " + text(*read.sample) : "");
+        const auto read = RVFreeGps::read(view(block));
+        return (read.fixes.empty() ? "-" : text(read.fixes[0].point)) + " " +
+               num(read.fixes.empty() ? 0 : read.fixes[0].speedKmh) +
+               (read.samples.empty() ? "" : " " + text(read.samples[0]));
     };
     const std::string point = "55.752060 37.609463 2015-02-05 13:45:07.000 18.52 nan 45.5 18.52";
     EXPECT_EQ(one(novatekBlock('A', 7)), point);
@@ -205,6 +207,13 @@ TEST(SeventyMaiReader, RecordsAndStartFromName)
         EXPECT_EQ(text(readVideo(dir.path() + "/" + name, file)).substr(0, 22),
                   "55.752052 37.609470 - ")
             << name;
+    // A box whose records hold no fix is declined as such, not read as a 70mai recording
+    // without a track.
+    writeFile(video, standardBox("ftyp", "mp42") + standardBox("GPS ", record(1, 0, "\0")));
+    RVDecline why;
+    EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataOrDecline(video, why));
+    EXPECT_EQ(why.kind, RVDecline::Kind::NoFixYet);
+    EXPECT_EQ(why.detail.toStdString(), "\"GPS \" box at offset 0xc: no record holds a fix");
     // The lower-case "gps " box is not 70mai's.
     writeFile(video, standardBox("ftyp", "mp42") + standardBox("gps ", records));
     EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataFromVideoFile(video));

@@ -14,7 +14,7 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const char* path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek", "70mai"};
+        const char* families[] = {"BlackVue", "Novatek", "70mai", "GoPro", "Tesla"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -54,7 +54,17 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
         {"20150101_120000_PS.MP4",
          "BlackVue 2015-01-01 12:00:00 CET P parking front 20150101_120000_P"},
         {"2023_0512_143005_000126.MP4",
-         "Novatek 2023-05-12 14:30:05 CEST  normal front 2023_0512_143005_000126"}};
+         "Novatek 2023-05-12 14:30:05 CEST  normal front 2023_0512_143005_000126"},
+        // GoPro chapters: no time in the name.
+        {"/c/DCIM/100GOPRO/GX020017.MP4", "GoPro   normal front GX020017"},
+        {"GS010123.360", "GoPro   normal front GS010123"},
+        // Tesla: the camera is a word; the folder tells events.
+        {"/t/TeslaCam/RecentClips/2024-05-01_12-00-00-left_repeater.mp4",
+         "Tesla 2024-05-01 12:00:00 CEST  normal left 2024-05-01_12-00-00"},
+        {"/t/TeslaCam/SavedClips/2024-05-01_12-10-05/2024-05-01_12-09-00-right_pillar.mp4",
+         "Tesla 2024-05-01 12:09:00 CEST  event right pillar 2024-05-01_12-09-00"},
+        {"/t/TeslaCam/SentryClips/2024-05-01_12-10-05/2024-05-01_12-09-00-back.mp4",
+         "Tesla 2024-05-01 12:09:00 CEST  event rear 2024-05-01_12-09-00"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -63,7 +73,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
          {"FILE0001.MOV", "20150101_120000_.MP4", "20170708_221449_QF.mp4",
           "20170708_221449_NX.mp4", "20171308_221449_NF.mp4", "20170708_246049_NF.mp4",
           "20170708_221449_NF", "20170708_221449_NF.gps", "2023_0512_143005_F.MP4",
-          "2023_0512_143005_000123B.MP4", "NO20220101-120000-000017R.MP4", "/c/", ""})
+          "2023_0512_143005_000123B.MP4", "NO20220101-120000-000017R.MP4", "GX01017.MP4",
+          "GP010017.MP4", "2024-05-01_12-00-00-fisheye.mp4", "2024-05-01_12-00-00-front.mov", "/c/",
+          ""})
         EXPECT_EQ(parsed(other), "none");
 }
 
