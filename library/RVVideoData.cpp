@@ -120,6 +120,25 @@ void RVVideoData::setSeries(RVSeries series)
     m_series = std::move(series);
 }
 
+RVEventSeries RVVideoData::events() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_events;
+}
+
+RVTripStatsPtr RVVideoData::stats() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stats;
+}
+
+void RVVideoData::setFigures(RVEventSeries events, RVTripStatsPtr stats)
+{
+    std::lock_guard lock(m_mutex);
+    m_events = std::move(events);
+    m_stats = std::move(stats);
+}
+
 RVLockState RVVideoData::lockState() const
 {
     bool any = false;

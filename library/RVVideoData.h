@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library/RVEvent.h"
+#include "library/RVTripStats.h"
 #include "library/RVVideoFile.h"
 #include "metadata/RVPoint.h"
 #include "metadata/RVSensorData.h"
@@ -95,6 +97,12 @@ public:
     RVSeries series() const;
     void setSeries(RVSeries series);
 
+    // What the series show, computed from them once they are read (RVVideoList publishes
+    // them right after the series): null means not computed yet.
+    RVEventSeries events() const;
+    RVTripStatsPtr stats() const;
+    void setFigures(RVEventSeries events, RVTripStatsPtr stats);
+
     // Derived from the files' locked flags each time it is asked.
     RVLockState lockState() const;
 
@@ -116,6 +124,8 @@ private:
     std::optional<QStringList> m_relatedFiles;
     QString m_cameraModel;
     RVSeries m_series;
+    RVEventSeries m_events;
+    RVTripStatsPtr m_stats;
 
     mutable std::mutex m_readMutex;
 };
