@@ -2,7 +2,7 @@
 
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVRecordingName.h"
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include <algorithm>
 #include <cmath>

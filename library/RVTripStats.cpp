@@ -31,10 +31,10 @@ double radians(double degrees)
 
 struct Fix
 {
-    std::size_t index;
-    double latitude;
-    double longitude;
-    double seconds; // since the epoch
+    std::size_t index = 0;
+    double latitude = 0;
+    double longitude = 0;
+    double seconds = 0; // since the epoch
 };
 
 double metresBetween(const Fix& a, const Fix& b)
@@ -73,18 +73,19 @@ RVTripStats computeTripStats(const std::vector<RVPoint>& points, const std::vect
                                                                                   : kUnknown;
     };
 
-    std::optional<Fix> anchor;  // the last fix the track was followed to
-    std::optional<Fix> pending; // a fix out of reach of the anchor: a jump, or a new start
+    Fix anchor;  // the last fix the track was followed to
+    Fix pending; // a fix out of reach of the anchor: a jump, or a new start
+    bool anchored = false;
+    bool hasPending = false;
     const auto follow = [&](const Fix& from, const Fix& to) {
         const double seconds = to.seconds - from.seconds;
         const double metres = metresBetween(from, to);
-        stats.distanceMetres += metres;
         double kmh = std::max(speedAt(from.index), speedAt(to.index));
         if (std::isnan(kmh))
             kmh = seconds > 0 ? metres / seconds * kKmhPerMs : 0.0;
         if (kmh >= kMovingKmh) {
             stats.drivingSeconds += seconds;
-            stats.movingDistanceMetres += metres;
+            stats.distanceMetres += metres;
         } else {
             stats.stoppedSeconds += seconds;
         }
@@ -101,34 +102,35 @@ RVTripStats computeTripStats(const std::vector<RVPoint>& points, const std::vect
                       double(point.time().msecsSinceEpoch()) / 1000.0};
         if (!stats.start)
             stats.start = placeOf(fix);
-        if (!anchor) {
+        if (!anchored) {
             anchor = fix;
+            anchored = true;
+            stats.end = placeOf(anchor);
             continue;
         }
-        const double seconds = fix.seconds - anchor->seconds;
+        const double seconds = fix.seconds - anchor.seconds;
         if (seconds < 0 || seconds > kLogBreakSeconds) {
             // Time went back or the log broke off: start following afresh from here.
             anchor = fix;
-            pending.reset();
-        } else if (reachable(*anchor, fix)) {
-            follow(*anchor, fix);
+            hasPending = false;
+        } else if (reachable(anchor, fix)) {
+            follow(anchor, fix);
             anchor = fix;
-            pending.reset();
-        } else if (pending && reachable(*pending, fix)) {
+            hasPending = false;
+        } else if (hasPending && reachable(pending, fix)) {
             // Two fixes agree far from the anchor: the car is there; the way to it is unknown.
-            follow(*pending, fix);
+            follow(pending, fix);
             anchor = fix;
-            pending.reset();
+            hasPending = false;
         } else {
             pending = fix;
+            hasPending = true;
         }
-        stats.end = placeOf(*anchor);
+        stats.end = placeOf(anchor);
     }
-    if (stats.start && !stats.end)
-        stats.end = stats.start;
     if (stats.drivingSeconds > 0)
         stats.averageMovingSpeedKmh =
-            stats.movingDistanceMetres / stats.drivingSeconds * kKmhPerMs;
+            stats.distanceMetres / stats.drivingSeconds * kKmhPerMs;
     return stats;
 }
 
@@ -143,7 +145,6 @@ RVTripStats joinTripStats(const std::vector<RVTripStatsPtr>& perFile)
         trip.distanceMetres += file->distanceMetres;
         trip.drivingSeconds += file->drivingSeconds;
         trip.stoppedSeconds += file->stoppedSeconds;
-        trip.movingDistanceMetres += file->movingDistanceMetres;
         if (!std::isnan(file->topSpeedKmh))
             trip.topSpeedKmh = std::isnan(trip.topSpeedKmh)
                                    ? file->topSpeedKmh
@@ -154,6 +155,6 @@ RVTripStats joinTripStats(const std::vector<RVTripStatsPtr>& perFile)
             trip.end = file->end;
     }
     if (trip.drivingSeconds > 0)
-        trip.averageMovingSpeedKmh = trip.movingDistanceMetres / trip.drivingSeconds * kKmhPerMs;
+        trip.averageMovingSpeedKmh = trip.distanceMetres / trip.drivingSeconds * kKmhPerMs;
     return trip;
 }

@@ -18,12 +18,13 @@ struct RVTripPlace final
 // and a time.
 struct RVTripStats final
 {
-    double distanceMetres = 0;   // great-circle, over fixes a car can reach from the last
-    double drivingSeconds = 0;   // time between fixes while the car moved
-    double stoppedSeconds = 0;   // time between fixes while it stood
-    double movingDistanceMetres = 0; // the part of the distance driven while moving
-    double topSpeedKmh = 0;          // NaN when no speed was recorded
-    double averageMovingSpeedKmh = 0; // moving distance over driving time; NaN when never moving
+    // Great-circle, between fixes a car can reach from the last, while it moved: a standing
+    // car's wandering fixes add nothing.
+    double distanceMetres = 0;
+    double drivingSeconds = 0;        // time between fixes while the car moved
+    double stoppedSeconds = 0;        // time between fixes while it stood
+    double topSpeedKmh = 0;           // NaN when no speed was recorded
+    double averageMovingSpeedKmh = 0; // distance over driving time; NaN when never moving
     std::optional<RVTripPlace> start;
     std::optional<RVTripPlace> end;
 };
