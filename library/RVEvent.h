@@ -10,16 +10,16 @@
 // What makes a moment worth finding.
 enum class RVEventKind
 {
-    CameraEvent,      // the camera kept the recording as an event (impact, protected folder)
-    CameraManual,     // the driver pressed the camera's event button
+    CameraEvent,         // the camera kept the recording as an event (impact, protected folder)
+    CameraManual,        // the driver pressed the camera's event button
     CameraParkingImpact, // the parked car was knocked
     CameraOverSpeed,     // the camera's own speed alarm
-    Impact,           // a jolt above the impact threshold
-    HardBraking,      // felt deceleration while the speed drops
-    HardAcceleration, // felt acceleration while the speed rises
-    SharpTurn,        // felt acceleration while the speed holds: it is sideways
-    HarshDriving,     // felt acceleration with no speed to say which way
-    OverSpeed         // faster than the limit the user set
+    Impact,              // a jolt above the impact threshold
+    HardBraking,         // felt deceleration while the speed drops
+    HardAcceleration,    // felt acceleration while the speed rises
+    SharpTurn,           // felt acceleration while the speed holds: it is sideways
+    HarshDriving,        // felt acceleration with no speed to say which way
+    OverSpeed            // faster than the limit the user set
 };
 
 // Stable names used in exports and settings: "camera-event", "impact", "hard-braking", ...

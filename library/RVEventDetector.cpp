@@ -1,8 +1,8 @@
 #include "library/RVEventDetector.h"
 
+#include "core/RVSettings.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVRecordingName.h"
-#include "core/RVSettings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -152,8 +152,7 @@ private:
 };
 
 // The felt acceleration averaged over a centred window of `window` samples.
-std::vector<double> smoothedMagnitudes(const std::vector<RVSensorData>& samples,
-                                       std::size_t window)
+std::vector<double> smoothedMagnitudes(const std::vector<RVSensorData>& samples, std::size_t window)
 {
     const std::size_t n = samples.size();
     std::vector<double> sx(n + 1, 0.0), sy(n + 1, 0.0), sz(n + 1, 0.0);
@@ -249,17 +248,17 @@ std::vector<RVEvent> RVEventDetector::detect(const RVRecordingSeries& recording)
     if (samples.size() >= 2) {
         const double step = length / double(samples.size());
         const std::size_t gap = samplesIn(kMergeGapSeconds, step);
-        const std::vector<Peak> impacts = peaksOver(
-            samples.size(), m_thresholds.impactG, gap,
-            [&samples](std::size_t i) { return samples[i].common(); });
+        const std::vector<Peak> impacts =
+            peaksOver(samples.size(), m_thresholds.impactG, gap,
+                      [&samples](std::size_t i) { return samples[i].common(); });
         for (const Peak& peak : impacts)
-            events.push_back(timeline.event(RVEventKind::Impact, double(peak.index) * step,
-                                            peak.value));
+            events.push_back(
+                timeline.event(RVEventKind::Impact, double(peak.index) * step, peak.value));
 
         const std::vector<double> felt =
             smoothedMagnitudes(samples, samplesIn(kSmoothingSeconds, step));
-        const double lowest = std::min({m_thresholds.hardBrakingG,
-                                        m_thresholds.hardAccelerationG, m_thresholds.sharpTurnG});
+        const double lowest = std::min(
+            {m_thresholds.hardBrakingG, m_thresholds.hardAccelerationG, m_thresholds.sharpTurnG});
         const std::size_t shadow = samplesIn(kImpactShadowSeconds, step);
         for (const Peak& peak :
              peaksOver(felt.size(), lowest, gap, [&felt](std::size_t i) { return felt[i]; })) {

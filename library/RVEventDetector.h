@@ -32,8 +32,8 @@ struct RVRecordingSeries final
     const std::vector<RVSensorData>* samples = nullptr;
     const std::vector<double>* speeds = nullptr; // km/h, one per point
     double durationSeconds = 0;
-    RVTimestamp start;   // wall clock of the recording's first frame; invalid when unknown
-    QString videoPath;   // its file name tells whether the camera marked it
+    RVTimestamp start; // wall clock of the recording's first frame; invalid when unknown
+    QString videoPath; // its file name tells whether the camera marked it
 };
 
 // Finds the events of one recording. Camera marks come from the file name (or the camera's

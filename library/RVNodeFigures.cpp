@@ -34,7 +34,7 @@ void computeNodeFigures(RVVideoData& node, const RVSeries& series,
         recording.start = node.files().front()->created();
         recording.videoPath = node.files().front()->filePath();
     }
-    node.setFigures(std::make_shared<const std::vector<RVEvent>>(
-                        RVEventDetector(thresholds).detect(recording)),
-                    std::make_shared<const RVTripStats>(computeTripStats(points, speeds)));
+    node.setFigures(
+        std::make_shared<const std::vector<RVEvent>>(RVEventDetector(thresholds).detect(recording)),
+        std::make_shared<const RVTripStats>(computeTripStats(points, speeds)));
 }

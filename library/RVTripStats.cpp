@@ -69,8 +69,7 @@ RVTripStats computeTripStats(const std::vector<RVPoint>& points, const std::vect
     const auto speedAt = [&speeds](std::size_t i) {
         const double kmh = i < speeds.size() ? speeds[i] : kUnknown;
         // Negative speeds mean "not kept here", and no car is faster than the jump limit.
-        return std::isfinite(kmh) && kmh >= 0 && kmh <= kFastestCarMs * kKmhPerMs ? kmh
-                                                                                  : kUnknown;
+        return std::isfinite(kmh) && kmh >= 0 && kmh <= kFastestCarMs * kKmhPerMs ? kmh : kUnknown;
     };
 
     Fix anchor;  // the last fix the track was followed to
@@ -95,7 +94,8 @@ RVTripStats computeTripStats(const std::vector<RVPoint>& points, const std::vect
         const RVPoint& point = points[i];
         const double kmh = speedAt(i);
         if (!std::isnan(kmh))
-            stats.topSpeedKmh = std::isnan(stats.topSpeedKmh) ? kmh : std::max(stats.topSpeedKmh, kmh);
+            stats.topSpeedKmh =
+                std::isnan(stats.topSpeedKmh) ? kmh : std::max(stats.topSpeedKmh, kmh);
         if (RVGpsProcessor::isZeroPoint(point) || !point.time().isValid())
             continue;
         const Fix fix{i, point.latitudeValue(), point.longitudeValue(),
@@ -129,8 +129,7 @@ RVTripStats computeTripStats(const std::vector<RVPoint>& points, const std::vect
         stats.end = placeOf(anchor);
     }
     if (stats.drivingSeconds > 0)
-        stats.averageMovingSpeedKmh =
-            stats.distanceMetres / stats.drivingSeconds * kKmhPerMs;
+        stats.averageMovingSpeedKmh = stats.distanceMetres / stats.drivingSeconds * kKmhPerMs;
     return stats;
 }
 

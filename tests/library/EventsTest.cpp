@@ -54,8 +54,8 @@ struct Drive
     std::vector<RVEvent> events(RVEventThresholds thresholds = RVEventThresholds::defaults(),
                                 const QString& video = "/card/FILE0001.MOV") const
     {
-        return RVEventDetector(thresholds).detect(
-            {&points, &samples, &speeds, seconds, RVTimestamp(), video});
+        return RVEventDetector(thresholds)
+            .detect({&points, &samples, &speeds, seconds, RVTimestamp(), video});
     }
 };
 
@@ -80,36 +80,90 @@ TEST(Events, FeltAccelerationsByKind)
     };
     const Row rows[] = {
         {"braking while the speed drops: 0.6 g is 21 km/h a second",
-         [](double t) { return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0}; },
-         [](double t) { return t < 3 ? 60 : t < 5 ? 60 - (t - 3) * 21 : 18; },
-         {RVEventKind::HardBraking}, 3, 5, 0.6},
+         [](double t) {
+             return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0};
+         },
+         [](double t) { return t < 3   ? 60
+                               : t < 5 ? 60 - (t - 3) * 21
+                                       : 18; },
+         {RVEventKind::HardBraking},
+         3,
+         5,
+         0.6},
         {"the same force while the speed rises",
-         [](double t) { return Axes{0, during(t, 3, 5) ? 0.5 : 0, 0}; },
-         [](double t) { return t < 3 ? 20 : t < 5 ? 20 + (t - 3) * 17.6 : 55; },
-         {RVEventKind::HardAcceleration}, 3, 5, 0.5},
+         [](double t) {
+             return Axes{0, during(t, 3, 5) ? 0.5 : 0, 0};
+         },
+         [](double t) { return t < 3   ? 20
+                               : t < 5 ? 20 + (t - 3) * 17.6
+                                       : 55; },
+         {RVEventKind::HardAcceleration},
+         3,
+         5,
+         0.5},
         {"sideways while the speed holds",
-         [](double t) { return Axes{during(t, 3, 5) ? -0.6 : 0, 0, 0}; }, steady,
-         {RVEventKind::SharpTurn}, 3, 5, 0.6},
+         [](double t) {
+             return Axes{during(t, 3, 5) ? -0.6 : 0, 0, 0};
+         },
+         steady,
+         {RVEventKind::SharpTurn},
+         3,
+         5,
+         0.6},
         {"a turn below the turn threshold counts for nothing even above braking's",
-         [](double t) { return Axes{during(t, 3, 5) ? 0.5 : 0, 0, 0}; }, steady, {}, 0, 0, 0},
+         [](double t) {
+             return Axes{during(t, 3, 5) ? 0.5 : 0, 0, 0};
+         },
+         steady,
+         {},
+         0,
+         0,
+         0},
         {"without a speed series the direction is unknown",
-         [](double t) { return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0}; }, none,
-         {RVEventKind::HarshDriving}, 3, 5, 0.6},
+         [](double t) {
+             return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0};
+         },
+         none,
+         {RVEventKind::HarshDriving},
+         3,
+         5,
+         0.6},
         {"one-sample bumps of 0.9 g are rattle, not driving",
-         [](double t) { return Axes{0, 0, std::fmod(t + 0.01, 2.0) < 0.1 ? 0.9 : 0}; }, steady,
-         {}, 0, 0, 0},
+         [](double t) {
+             return Axes{0, 0, std::fmod(t + 0.01, 2.0) < 0.1 ? 0.9 : 0};
+         },
+         steady,
+         {},
+         0,
+         0,
+         0},
         {"a blow is an impact at its moment, and the shake after it nothing more",
          [](double t) {
              return Axes{0, during(t, 4, 4.1) ? 2.5 : during(t, 4.1, 4.3) ? -1.0 : 0, 0};
          },
-         steady, {RVEventKind::Impact}, 4, 4.1, 2.5},
+         steady,
+         {RVEventKind::Impact},
+         4,
+         4.1,
+         2.5},
         {"two brakes half a second apart are one episode",
-         [](double t) { return Axes{0, during(t, 2, 3) || during(t, 3.5, 4.5) ? -0.6 : 0, 0}; },
-         [](double t) { return 120 - t * 21; }, {RVEventKind::HardBraking}, 2, 4.5, 0.6},
+         [](double t) {
+             return Axes{0, during(t, 2, 3) || during(t, 3.5, 4.5) ? -0.6 : 0, 0};
+         },
+         [](double t) { return 120 - t * 21; },
+         {RVEventKind::HardBraking},
+         2,
+         4.5,
+         0.6},
         {"three seconds apart they are two",
-         [](double t) { return Axes{0, during(t, 2, 3) || during(t, 6, 7) ? -0.6 : 0, 0}; },
+         [](double t) {
+             return Axes{0, during(t, 2, 3) || during(t, 6, 7) ? -0.6 : 0, 0};
+         },
          [](double t) { return 200 - t * 21; },
-         {RVEventKind::HardBraking, RVEventKind::HardBraking}, 2, 7, 0.6},
+         {RVEventKind::HardBraking, RVEventKind::HardBraking},
+         2,
+         7,
+         0.6},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -142,7 +196,8 @@ TEST(Events, OverSpeedIsOffUntilSetAndCountsEpisodes)
             return 90.0;
         return 104.0;
     };
-    const Drive drive(9, [](double) { return Axes{}; }, kmh);
+    const Drive drive(
+        9, [](double) { return Axes{}; }, kmh);
     EXPECT_TRUE(drive.events().empty());
     RVEventThresholds limited = RVEventThresholds::defaults();
     limited.speedLimitKmh = 100;
@@ -175,8 +230,12 @@ TEST(Events, CameraMarksFromNames)
     for (const auto& [path, kind] : rows)
         EXPECT_EQ(RVEventDetector::cameraMark(path), kind) << path;
     // The mark stands at the recording's start with the hardest jolt felt in it.
-    const Drive jolted(4, [](double t) { return Axes{0, 0, during(t, 1, 1.1) ? 0.8 : 0}; },
-                       [](double) { return 30.0; });
+    const Drive jolted(
+        4,
+        [](double t) {
+            return Axes{0, 0, during(t, 1, 1.1) ? 0.8 : 0};
+        },
+        [](double) { return 30.0; });
     const std::vector<RVEvent> events =
         jolted.events(RVEventThresholds::defaults(), "/c/BlackVue/Record/20170709_084737_EF.mp4");
     ASSERT_EQ(events.size(), 1u);
@@ -189,9 +248,11 @@ TEST(Events, RealBlackVueDrivesAreCalm)
     KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     // Real 10 Hz logs of town driving near Minsk, one clip the camera kept as an event. Their
     // single samples reach 0.74 g on rough road; none is a hard manoeuvre or an impact.
-    const std::pair<const char*, std::size_t> clips[] = {
-        {"20170708_221449_N", 0}, {"20170709_080018_N", 0}, {"20170709_084652_P", 0},
-        {"20170709_084737_E", 1}, {"20170709_085648_N", 0}};
+    const std::pair<const char*, std::size_t> clips[] = {{"20170708_221449_N", 0},
+                                                         {"20170709_080018_N", 0},
+                                                         {"20170709_084652_P", 0},
+                                                         {"20170709_084737_E", 1},
+                                                         {"20170709_085648_N", 0}};
     for (const auto& [clip, marks] : clips) {
         SCOPED_TRACE(clip);
         const QString video = RealData::path(QStringLiteral("blackvue-dr650s/")) + clip + ".mp4";
@@ -201,10 +262,10 @@ TEST(Events, RealBlackVueDrivesAreCalm)
         ASSERT_FALSE(data->gSensorData.empty());
         // The clip is as long as its sensor log (ms counters from its start).
         const double seconds = data->gSensorData.back().time().text().toDouble() / 1000.0;
-        const std::vector<RVEvent> events = RVEventDetector(RVEventThresholds::defaults())
-                                                .detect({&data->points, &data->gSensorData,
-                                                         &data->velocityData, seconds,
-                                                         RVTimestamp(), video});
+        const std::vector<RVEvent> events =
+            RVEventDetector(RVEventThresholds::defaults())
+                .detect({&data->points, &data->gSensorData, &data->velocityData, seconds,
+                         RVTimestamp(), video});
         ASSERT_EQ(events.size(), marks);
         for (const RVEvent& event : events)
             EXPECT_EQ(event.kind, RVEventKind::CameraEvent);

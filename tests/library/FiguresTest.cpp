@@ -21,8 +21,8 @@ struct Track
     {
         // 111 195 m a degree of latitude on the mean-radius sphere.
         const double latitude = 60.0 + metresNorth / 111194.93;
-        points.emplace_back(QString::number(latitude, 'f', 6).toStdString(), "24.000000", 0, 0,
-                            kmh, RVTimestamp::fromMSecsSinceEpoch(std::int64_t(seconds * 1000)));
+        points.emplace_back(QString::number(latitude, 'f', 6).toStdString(), "24.000000", 0, 0, kmh,
+                            RVTimestamp::fromMSecsSinceEpoch(std::int64_t(seconds * 1000)));
         speeds.push_back(kmh);
     }
 };
@@ -137,7 +137,8 @@ TEST(TripFigures, DistanceAndTimesOnHandMadeTracks)
     Track slow;
     slow.add(100, 1000, 18);
     slow.add(110, 1050, 18);
-    const RVTripStatsPtr second = std::make_shared<RVTripStats>(computeTripStats(slow.points, slow.speeds));
+    const RVTripStatsPtr second =
+        std::make_shared<RVTripStats>(computeTripStats(slow.points, slow.speeds));
     const RVTripStats trip = joinTripStats({first, nullptr, second});
     EXPECT_NEAR(trip.distanceMetres, 150, 1);
     EXPECT_NEAR(trip.drivingSeconds, 21, 1e-6);
