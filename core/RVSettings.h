@@ -67,6 +67,11 @@ public:
     static constexpr double kDefaultImpactG = 2.0;
     // double km/h, 0: faster than this is an event; 0 (or less) means off.
     static constexpr const char* kEventSpeedLimitKmh = "EVENT_SPEED_LIMIT_KMH";
+    // list of text, empty: the corrections of camera clocks, one a line,
+    // "folder<TAB>family<TAB>zone<TAB>offset seconds" (RVCameraClock::rulesToText); folder is a
+    // card's root, family a reader's format name or empty for all, zone an IANA id or empty for
+    // the system's.
+    static constexpr const char* kCameraClocks = "CAMERA_CLOCKS";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

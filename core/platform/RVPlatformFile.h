@@ -29,7 +29,8 @@ struct Info final
     Kind kind = Kind::Missing;
     std::uint64_t device = 0; // with inode: identifies a directory during a walk
     std::uint64_t inode = 0;
-    RVTimestamp created; // creation (birth) time, else last modification; invalid if unknown
+    std::uint64_t size = 0; // bytes
+    RVTimestamp created;    // creation (birth) time, else last modification; invalid if unknown
     bool locked = false;
     bool symbolicLink = false; // the path itself is a link (the rest describes its target)
     bool nameTooLong = false;  // the path is longer than the system accepts (PATH_MAX)
@@ -40,6 +41,19 @@ struct Info final
 Info stat(const QString& path);
 // The path with every link and "." or ".." resolved; nothing when it does not exist.
 std::optional<QString> canonicalPath(const QString& path);
+
+// Opens a regular file (after links) for reading and gives its descriptor, or -1. Anything
+// else is never opened: opening a FIFO waits for a writer, or wakes one. What was opened is
+// checked again, so a name swapped between the check and the open is refused too.
+int openRegularForReading(const QString& path);
+// Closes a descriptor this interface gave.
+void closeFile(int fd);
+// Asks the system to start writing bytes [from, from + length) of an open file to the disk,
+// without waiting. False where that cannot be asked.
+bool startWriteBack(int fd, qint64 from, qint64 length);
+// Waits until an open file's data (and the size that makes it readable) is on the disk. 0 when
+// done, else the system's error number.
+int syncData(int fd);
 // Entry names of a directory in the order the file system returns them, "." and ".."
 // left out; nothing when the directory cannot be read.
 std::optional<QStringList> listDirectory(const QString& path);

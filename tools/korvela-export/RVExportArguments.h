@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,8 @@
 //   --format FORMAT | --format=FORMAT     what to write (required unless --help)
 //   --output DIR    | --output=DIR        folder for formats that write files
 //   -q | --quiet                          no progress on stderr (errors still go there)
+//   --clock-offset=OFFSET                 add OFFSET ("+3", "-1:30") to the cameras' clocks
+//   --camera-zone=ZONE                    the cameras' clocks show local time in ZONE (IANA id)
 //   -h | --help                           show the usage text
 //   --version                             show the version
 //   --                                    everything after it is a FILE
@@ -21,6 +24,10 @@ struct RVExportArguments final
     bool help = false;
     bool version = false;
     bool quiet = false;
+    // The clock rule for every FILE when either option is given; the stored per-card rules
+    // otherwise.
+    std::optional<int> clockOffsetSeconds;
+    QByteArray cameraZone;
 };
 
 struct RVArgumentsResult final

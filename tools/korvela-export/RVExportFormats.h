@@ -76,3 +76,5 @@ int runKmlFormat(const RVExportContext& context);
 int runGpxFormat(const RVExportContext& context);
 int runCsvFormat(const RVExportContext& context);
 int runTreeFormat(const RVExportContext& context);
+// ProbeFormat.cpp: what a maintainer needs to add a camera.
+int runProbeFormat(const RVExportContext& context);
