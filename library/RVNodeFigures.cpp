@@ -10,7 +10,7 @@ void computeNodeFigures(RVVideoData& node, const RVSeries& series,
         // Trip time: a file starts where the lengths before it end, as the playback joins them.
         float offset = 0;
         for (const RVVideoDataPtr& child : node.children()) {
-            events.push_back(child->events());
+            events.push_back(child->eventSeries());
             stats.push_back(child->stats());
             starts.push_back(double(offset));
             offset += child->duration();

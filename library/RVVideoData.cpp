@@ -132,10 +132,10 @@ void RVVideoData::setSeries(RVSeries series)
     m_series = std::move(series);
 }
 
-RVEventSeries RVVideoData::events() const
+RVEventSeries RVVideoData::eventSeries() const
 {
     std::lock_guard lock(m_mutex);
-    return m_events;
+    return m_eventSeries;
 }
 
 RVTripStatsPtr RVVideoData::stats() const
@@ -147,7 +147,7 @@ RVTripStatsPtr RVVideoData::stats() const
 void RVVideoData::setFigures(RVEventSeries events, RVTripStatsPtr stats)
 {
     std::lock_guard lock(m_mutex);
-    m_events = std::move(events);
+    m_eventSeries = std::move(events);
     m_stats = std::move(stats);
 }
 

@@ -104,7 +104,7 @@ public:
 
     // What the series show, computed from them once they are read (RVVideoList publishes
     // them right after the series): null means not computed yet.
-    RVEventSeries events() const;
+    RVEventSeries eventSeries() const;
     RVTripStatsPtr stats() const;
     void setFigures(RVEventSeries events, RVTripStatsPtr stats);
 
@@ -130,7 +130,7 @@ private:
     QString m_cameraModel;
     std::vector<RVCameraEvent> m_events;
     RVSeries m_series;
-    RVEventSeries m_events;
+    RVEventSeries m_eventSeries;
     RVTripStatsPtr m_stats;
 
     mutable std::mutex m_readMutex;

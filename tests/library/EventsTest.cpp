@@ -285,7 +285,7 @@ TEST(Events, DemoCardStagedEventsAtTheirTimes)
     std::map<QString, RVVideoDataPtr> byFile;
     for (const RVVideoDataPtr& node : *list->videosData()) {
         list->readGpsInfo(node, false);
-        ASSERT_TRUE(node->events());
+        ASSERT_TRUE(node->eventSeries());
         for (const RVVideoDataPtr& child : node->children())
             byFile[child->files().front()->filePath()] = child;
         if (node->children().empty())
@@ -298,7 +298,7 @@ TEST(Events, DemoCardStagedEventsAtTheirTimes)
         SCOPED_TRACE(path.toStdString());
         ASSERT_TRUE(byFile.count(path));
         std::vector<RVEvent> found;
-        for (const RVEvent& event : *byFile[path]->events()) {
+        for (const RVEvent& event : *byFile[path]->eventSeries()) {
             if (!RVEventDetector::cameraMark(path) || event.seconds > 0)
                 found.push_back(event);
         }
