@@ -32,6 +32,13 @@ double RVSettings::doubleValue(const char* key)
     return store().value(QLatin1String(key), 0.0).toDouble();
 }
 
+double RVSettings::doubleValue(const char* key, double fallback)
+{
+    bool ok = false;
+    const double value = store().value(QLatin1String(key)).toDouble(&ok);
+    return ok ? value : fallback;
+}
+
 void RVSettings::setDouble(const char* key, double value)
 {
     store().setValue(QLatin1String(key), value);

@@ -54,6 +54,21 @@ public:
     // Documents folder.
     static constexpr const char* kLastStillFolder = "LastStillFolder";
     static constexpr const char* kLastExportFolder = "LastExportFolder";
+    // double g each: how hard a felt acceleration must be to count as an event (the events
+    // list, the slider's marks). The defaults follow published fleet-telematics practice:
+    // 4.4 m/s² (0.45 g) for harsh braking and acceleration and 5.5 m/s² (0.56 g) for harsh
+    // cornering are Digital Matter's tracker defaults; crash detection is set between 1 and
+    // 2.5 g across the trade (Positrace's notes), and 2 g keeps potholes out.
+    static constexpr const char* kEventHardBrakingG = "EVENT_HARD_BRAKING_G";
+    static constexpr const char* kEventHardAccelerationG = "EVENT_HARD_ACCELERATION_G";
+    static constexpr const char* kEventSharpTurnG = "EVENT_SHARP_TURN_G";
+    static constexpr const char* kEventImpactG = "EVENT_IMPACT_G";
+    static constexpr double kDefaultHardBrakingG = 0.45;
+    static constexpr double kDefaultHardAccelerationG = 0.45;
+    static constexpr double kDefaultSharpTurnG = 0.56;
+    static constexpr double kDefaultImpactG = 2.0;
+    // double km/h, 0: faster than this is an event; 0 (or less) means off.
+    static constexpr const char* kEventSpeedLimitKmh = "EVENT_SPEED_LIMIT_KMH";
     // list of text, empty: the corrections of camera clocks, one a line,
     // "folder<TAB>family<TAB>zone<TAB>offset seconds" (RVCameraClock::rulesToText); folder is a
     // card's root, family a reader's format name or empty for all, zone an IANA id or empty for
@@ -84,6 +99,8 @@ public:
     static bool boolValue(const char* key);
     static void setBool(const char* key, bool value);
     static double doubleValue(const char* key);
+    // The stored number, or fallback when the key is absent or holds no number.
+    static double doubleValue(const char* key, double fallback);
     static void setDouble(const char* key, double value);
     // A null string when the key is absent.
     static QString textValue(const char* key);

@@ -144,6 +144,25 @@ void RVVideoData::setSeries(RVSeries series)
     m_series = std::move(series);
 }
 
+RVEventSeries RVVideoData::eventSeries() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_eventSeries;
+}
+
+RVTripStatsPtr RVVideoData::stats() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stats;
+}
+
+void RVVideoData::setFigures(RVEventSeries events, RVTripStatsPtr stats)
+{
+    std::lock_guard lock(m_mutex);
+    m_eventSeries = std::move(events);
+    m_stats = std::move(stats);
+}
+
 RVLockState RVVideoData::lockState() const
 {
     bool any = false;

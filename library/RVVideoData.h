@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library/RVEvent.h"
+#include "library/RVTripStats.h"
 #include "library/RVVideoFile.h"
 #include "metadata/RVMetaData.h"
 #include "metadata/RVPoint.h"
@@ -104,6 +106,12 @@ public:
     RVSeries series() const;
     void setSeries(RVSeries series);
 
+    // What the series show, computed from them once they are read (RVVideoList publishes
+    // them right after the series): null means not computed yet.
+    RVEventSeries eventSeries() const;
+    RVTripStatsPtr stats() const;
+    void setFigures(RVEventSeries events, RVTripStatsPtr stats);
+
     // Derived from the files' locked flags each time it is asked.
     RVLockState lockState() const;
 
@@ -127,6 +135,8 @@ private:
     QString m_readError;
     std::vector<RVCameraEvent> m_events;
     RVSeries m_series;
+    RVEventSeries m_eventSeries;
+    RVTripStatsPtr m_stats;
 
     mutable std::mutex m_readMutex;
 };

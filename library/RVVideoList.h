@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/RVEventDetector.h"
 #include "library/RVVideoData.h"
 #include "library/RVWorkerPool.h"
 #include "metadata/RVMetaData.h"
@@ -152,6 +153,11 @@ public:
     // The same on the list's pool; returns at once.
     void readGpsInfoInBackground(const RVVideoDataPtr& node, bool publish = true);
 
+    // How strong a moment must be to count as an event in the nodes read from now on
+    // (initially the stored settings).
+    RVEventThresholds eventThresholds() const;
+    void setEventThresholds(const RVEventThresholds& thresholds);
+
     // Waits until no background work is left (command-line tools and tests).
     void waitForIdle();
 
@@ -200,6 +206,9 @@ private:
     std::shared_ptr<const RVVideoDataList> m_videosData;
     std::uint64_t m_generation = 0; // counts rebuilds; a scan publishes only its own
     RVSeries m_publishedSeries;
+
+    mutable std::mutex m_thresholdsMutex;
+    RVEventThresholds m_eventThresholds = RVEventThresholds::fromSettings();
 
     mutable std::mutex m_playMutex; // guards the playing state
     RVVideoDataPtr m_playingVideo;

@@ -2,6 +2,7 @@
 // series.
 #include "library/RVVideoList.h"
 
+#include "library/RVNodeFigures.h"
 #include "metadata/RVCameraClock.h"
 
 #include <QDebug>
@@ -220,6 +221,20 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
     }
     if (!files.empty())
         node->setCreated(files.front()->created());
+    RVSeries series{std::move(points), std::move(samples), std::move(speeds)};
+    computeNodeFigures(*node, series, eventThresholds());
     // Published last and all at once: whoever sees the points sees the finished series.
-    node->setSeries({std::move(points), std::move(samples), std::move(speeds)});
+    node->setSeries(std::move(series));
+}
+
+RVEventThresholds RVVideoList::eventThresholds() const
+{
+    std::lock_guard lock(m_thresholdsMutex);
+    return m_eventThresholds;
+}
+
+void RVVideoList::setEventThresholds(const RVEventThresholds& thresholds)
+{
+    std::lock_guard lock(m_thresholdsMutex);
+    m_eventThresholds = thresholds;
 }

@@ -1,0 +1,318 @@
+// Events found in the series: felt accelerations told apart by the speed, impacts, over-speed,
+// the camera's own marks; on hand-made series, real BlackVue logs and the demo card.
+#include "RealData.h"
+#include "TestSupport.h"
+
+#include "library/RVEventDetector.h"
+#include "library/RVVideoList.h"
+#include "metadata/RVGpsProcessor.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+struct Axes
+{
+    double x = 0, y = 0, z = 0;
+};
+
+// A 10 Hz recording of `seconds`, its samples and speeds given per moment (speed NaN: none).
+struct Drive
+{
+    std::vector<RVPoint> points;
+    std::vector<RVSensorData> samples;
+    std::vector<double> speeds;
+    double seconds = 0;
+
+    Drive(double length, const std::function<Axes(double)>& felt,
+          const std::function<double(double)>& kmh)
+        : seconds(length)
+    {
+        for (int i = 0; i < int(length * 10); ++i) {
+            const double t = i / 10.0;
+            const Axes a = felt(t);
+            samples.emplace_back(a.x, a.y, a.z, std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z),
+                                 RVSensorLabel());
+            const double v = kmh(t);
+            if (!std::isnan(v)) {
+                points.emplace_back("60.100000", "24.900000", 0, 0, v,
+                                    RVTimestamp::fromMSecsSinceEpoch(1'700'000'000'000 + i * 100));
+                speeds.push_back(v);
+            }
+        }
+    }
+
+    std::vector<RVEvent> events(RVEventThresholds thresholds = RVEventThresholds::defaults(),
+                                const QString& video = "/card/FILE0001.MOV") const
+    {
+        return RVEventDetector(thresholds)
+            .detect({&points, &samples, &speeds, seconds, RVTimestamp(), video});
+    }
+};
+
+bool during(double t, double from, double to)
+{
+    return t >= from && t < to;
+}
+
+} // namespace
+
+TEST(Events, FeltAccelerationsByKind)
+{
+    const auto none = [](double) { return std::nan(""); };
+    const auto steady = [](double) { return 50.0; };
+    struct Row
+    {
+        const char* name;
+        std::function<Axes(double)> felt;
+        std::function<double(double)> kmh;
+        std::vector<RVEventKind> kinds;
+        double from, to, strength; // where the event must stand, and its peak
+    };
+    const Row rows[] = {
+        {"braking while the speed drops: 0.6 g is 21 km/h a second",
+         [](double t) {
+             return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0};
+         },
+         [](double t) { return t < 3   ? 60
+                               : t < 5 ? 60 - (t - 3) * 21
+                                       : 18; },
+         {RVEventKind::HardBraking},
+         3,
+         5,
+         0.6},
+        {"the same force while the speed rises",
+         [](double t) {
+             return Axes{0, during(t, 3, 5) ? 0.5 : 0, 0};
+         },
+         [](double t) { return t < 3   ? 20
+                               : t < 5 ? 20 + (t - 3) * 17.6
+                                       : 55; },
+         {RVEventKind::HardAcceleration},
+         3,
+         5,
+         0.5},
+        {"sideways while the speed holds",
+         [](double t) {
+             return Axes{during(t, 3, 5) ? -0.6 : 0, 0, 0};
+         },
+         steady,
+         {RVEventKind::SharpTurn},
+         3,
+         5,
+         0.6},
+        {"a turn below the turn threshold counts for nothing even above braking's",
+         [](double t) {
+             return Axes{during(t, 3, 5) ? 0.5 : 0, 0, 0};
+         },
+         steady,
+         {},
+         0,
+         0,
+         0},
+        {"without a speed series the direction is unknown",
+         [](double t) {
+             return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0};
+         },
+         none,
+         {RVEventKind::HarshDriving},
+         3,
+         5,
+         0.6},
+        {"one-sample bumps of 0.9 g are rattle, not driving",
+         [](double t) {
+             return Axes{0, 0, std::fmod(t + 0.01, 2.0) < 0.1 ? 0.9 : 0};
+         },
+         steady,
+         {},
+         0,
+         0,
+         0},
+        {"a blow is an impact at its moment, and the shake after it nothing more",
+         [](double t) {
+             return Axes{0, during(t, 4, 4.1) ? 2.5 : during(t, 4.1, 4.3) ? -1.0 : 0, 0};
+         },
+         steady,
+         {RVEventKind::Impact},
+         4,
+         4.1,
+         2.5},
+        {"two brakes half a second apart are one episode",
+         [](double t) {
+             return Axes{0, during(t, 2, 3) || during(t, 3.5, 4.5) ? -0.6 : 0, 0};
+         },
+         [](double t) { return 120 - t * 21; },
+         {RVEventKind::HardBraking},
+         2,
+         4.5,
+         0.6},
+        {"three seconds apart they are two",
+         [](double t) {
+             return Axes{0, during(t, 2, 3) || during(t, 6, 7) ? -0.6 : 0, 0};
+         },
+         [](double t) { return 200 - t * 21; },
+         {RVEventKind::HardBraking, RVEventKind::HardBraking},
+         2,
+         7,
+         0.6},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<RVEvent> events = Drive(10, row.felt, row.kmh).events();
+        std::vector<RVEventKind> kinds;
+        for (const RVEvent& event : events) {
+            kinds.push_back(event.kind);
+            EXPECT_GE(event.seconds, row.from);
+            EXPECT_LT(event.seconds, row.to);
+            EXPECT_NEAR(event.strength, row.strength, 0.03);
+        }
+        EXPECT_EQ(kinds, row.kinds);
+    }
+}
+
+TEST(Events, OverSpeedIsOffUntilSetAndCountsEpisodes)
+{
+    // 90, then 105 for a while hovering down to 99 (within 3 km/h of the limit: still the
+    // same episode), peak 110, back to 90, then a second episode peaking at 104.
+    const auto kmh = [](double t) {
+        if (t < 2)
+            return 90.0;
+        if (t < 3)
+            return 105.0;
+        if (t < 4)
+            return 99.0;
+        if (t < 5)
+            return 110.0;
+        if (t < 7)
+            return 90.0;
+        return 104.0;
+    };
+    const Drive drive(
+        9, [](double) { return Axes{}; }, kmh);
+    EXPECT_TRUE(drive.events().empty());
+    RVEventThresholds limited = RVEventThresholds::defaults();
+    limited.speedLimitKmh = 100;
+    const std::vector<RVEvent> events = drive.events(limited);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].kind, RVEventKind::OverSpeed);
+    EXPECT_DOUBLE_EQ(events[0].strength, 110);
+    EXPECT_NEAR(events[0].seconds, 4.0, 1e-9);
+    EXPECT_DOUBLE_EQ(events[1].strength, 104);
+    EXPECT_NEAR(events[1].seconds, 7.0, 1e-9);
+    EXPECT_NEAR(events[1].latitude, 60.1, 1e-9);
+}
+
+TEST(Events, CameraMarksFromNames)
+{
+    const std::pair<const char*, std::optional<RVEventKind>> rows[] = {
+        {"/c/BlackVue/Record/20170709_084737_EF.mp4", RVEventKind::CameraEvent},
+        {"/c/BlackVue/Record/20170709_084737_IF.mp4", RVEventKind::CameraParkingImpact},
+        {"/c/BlackVue/Record/20170709_084737_OF.mp4", RVEventKind::CameraOverSpeed},
+        {"/c/BlackVue/Record/20170709_084737_MF.mp4", RVEventKind::CameraManual},
+        {"/c/BlackVue/Record/20170709_084737_BF.mp4", RVEventKind::CameraEvent},
+        {"/c/BlackVue/Record/20170709_084737_NF.mp4", std::nullopt},
+        {"/c/BlackVue/Record/20170709_084737_PF.mp4", std::nullopt},
+        {"/c/DCIM/Movie/RO/2023_0612_101500_000123F.MP4", RVEventKind::CameraEvent},
+        {"/c/DCIM/Movie/2023_0612_101500_000123F.MP4", std::nullopt},
+        {"/c/70mai/EV20230612-101500-000123F.MP4", RVEventKind::CameraEvent},
+        {"/c/70mai/NO20230612-101500-000123F.MP4", std::nullopt},
+        {"/c/DCIM/100KVLA/FILE0001.MOV", std::nullopt},
+    };
+    for (const auto& [path, kind] : rows)
+        EXPECT_EQ(RVEventDetector::cameraMark(path), kind) << path;
+    // The mark stands at the recording's start with the hardest jolt felt in it.
+    const Drive jolted(
+        4,
+        [](double t) {
+            return Axes{0, 0, during(t, 1, 1.1) ? 0.8 : 0};
+        },
+        [](double) { return 30.0; });
+    const std::vector<RVEvent> events =
+        jolted.events(RVEventThresholds::defaults(), "/c/BlackVue/Record/20170709_084737_EF.mp4");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].seconds, 0.0);
+    EXPECT_DOUBLE_EQ(events[0].strength, 0.8);
+}
+
+TEST(Events, RealBlackVueDrivesAreCalm)
+{
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
+    // Real 10 Hz logs of town driving near Minsk, one clip the camera kept as an event. Their
+    // single samples reach 0.74 g on rough road; none is a hard manoeuvre or an impact.
+    const std::pair<const char*, std::size_t> clips[] = {{"20170708_221449_N", 0},
+                                                         {"20170709_080018_N", 0},
+                                                         {"20170709_084652_P", 0},
+                                                         {"20170709_084737_E", 1},
+                                                         {"20170709_085648_N", 0}};
+    for (const auto& [clip, marks] : clips) {
+        SCOPED_TRACE(clip);
+        const QString video = RealData::path(QStringLiteral("blackvue-dr650s/")) + clip + ".mp4";
+        const std::optional<RVMetaData> data =
+            RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(video);
+        ASSERT_TRUE(data);
+        ASSERT_FALSE(data->gSensorData.empty());
+        // The clip is as long as its sensor log (ms counters from its start).
+        const double seconds = data->gSensorData.back().time().text().toDouble() / 1000.0;
+        const std::vector<RVEvent> events =
+            RVEventDetector(RVEventThresholds::defaults())
+                .detect({&data->points, &data->gSensorData, &data->velocityData, seconds,
+                         RVTimestamp(), video});
+        ASSERT_EQ(events.size(), marks);
+        for (const RVEvent& event : events)
+            EXPECT_EQ(event.kind, RVEventKind::CameraEvent);
+    }
+}
+
+TEST(Events, DemoCardStagedEventsAtTheirTimes)
+{
+    QTemporaryDir card;
+    ASSERT_EQ(QProcess::execute(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"),
+                                {card.path()}),
+              0);
+    const QJsonObject manifest =
+        QJsonDocument::fromJson(support::readFile(card.filePath("korvela-demo-card.json")))
+            .object();
+    auto list = idleList(RVVideoList::defaultMetaDataSource(), card.path());
+    std::map<QString, RVVideoDataPtr> byFile;
+    for (const RVVideoDataPtr& node : *list->videosData()) {
+        list->readGpsInfo(node, false);
+        ASSERT_TRUE(node->eventSeries());
+        for (const RVVideoDataPtr& child : node->children())
+            byFile[child->files().front()->filePath()] = child;
+        if (node->children().empty())
+            byFile[node->files().front()->filePath()] = node;
+    }
+    int staged = 0;
+    for (const QJsonValue& value : manifest["recordings"].toArray()) {
+        const QJsonObject recording = value.toObject();
+        const QString path = card.filePath(recording["video"].toString());
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_TRUE(byFile.count(path));
+        std::vector<RVEvent> found;
+        for (const RVEvent& event : *byFile[path]->eventSeries()) {
+            if (!RVEventDetector::cameraMark(path) || event.seconds > 0)
+                found.push_back(event);
+        }
+        const QJsonArray expected = recording["events"].toArray();
+        ASSERT_EQ(found.size(), std::size_t(expected.size()));
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            const QJsonObject want = expected[i].toObject();
+            EXPECT_EQ(eventKindName(found[i].kind), want["kind"].toString());
+            EXPECT_GE(found[i].seconds, want["fromSeconds"].toDouble());
+            EXPECT_LT(found[i].seconds, want["toSeconds"].toDouble());
+            EXPECT_TRUE(found[i].time.isValid());
+            EXPECT_FALSE(std::isnan(found[i].latitude));
+            ++staged;
+        }
+    }
+    EXPECT_EQ(staged, 2);
+}
