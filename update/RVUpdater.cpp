@@ -361,7 +361,7 @@ bool RVUpdater::archiveAt(const QString& archivePath, const QString& destination
 {
     ZipArchive zip;
     const bool opened = zip.UnzipOpenFile(archivePath);
-    const bool walked = opened && zip.UnzipFileTo(destination, true, progress);
+    const bool walked = opened && zip.UnzipFileTo(destination, progress);
     zip.UnzipCloseFile();
     return walked;
 }

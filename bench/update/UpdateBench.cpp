@@ -78,9 +78,9 @@ void BM_UnzipArchive(benchmark::State& state)
         ZipArchive zip;
         zip.UnzipOpenFile(archive);
         if (withProgress)
-            benchmark::DoNotOptimize(zip.UnzipFileTo(destination, true, progress));
+            benchmark::DoNotOptimize(zip.UnzipFileTo(destination, progress));
         else
-            benchmark::DoNotOptimize(zip.UnzipFileTo(destination, true));
+            benchmark::DoNotOptimize(zip.UnzipFileTo(destination));
         zip.UnzipCloseFile();
     }
     state.SetBytesProcessed(state.iterations() * qint64(files) * bytes);

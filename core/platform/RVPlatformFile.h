@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/RVTimestamp.h"
+#include "core/RVTimestamp.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,6 +40,19 @@ struct Info final
 Info stat(const QString& path);
 // The path with every link and "." or ".." resolved; nothing when it does not exist.
 std::optional<QString> canonicalPath(const QString& path);
+
+// Opens a regular file (after links) for reading and gives its descriptor, or -1. Anything
+// else is never opened: opening a FIFO waits for a writer, or wakes one. What was opened is
+// checked again, so a name swapped between the check and the open is refused too.
+int openRegularForReading(const QString& path);
+// Closes a descriptor this interface gave.
+void closeFile(int fd);
+// Asks the system to start writing bytes [from, from + length) of an open file to the disk,
+// without waiting. False where that cannot be asked.
+bool startWriteBack(int fd, qint64 from, qint64 length);
+// Waits until an open file's data (and the size that makes it readable) is on the disk. 0 when
+// done, else the system's error number.
+int syncData(int fd);
 // Entry names of a directory in the order the file system returns them, "." and ".."
 // left out; nothing when the directory cannot be read.
 std::optional<QStringList> listDirectory(const QString& path);

@@ -95,6 +95,43 @@ std::optional<QStringList> listDirectory(const QString& path)
     return names;
 }
 
+int openRegularForReading(const QString& path)
+{
+    // The name by its file-system bytes: QFile would lose bytes that are not UTF-8. O_NONBLOCK
+    // keeps a FIFO swapped in after the check from blocking the open; fstat refuses it then.
+    const QByteArray native = RVNativePath::encode(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+void closeFile(int fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+bool startWriteBack(int fd, qint64 from, qint64 length)
+{
+    return ::sync_file_range(fd, from, length, SYNC_FILE_RANGE_WRITE) == 0;
+}
+
+int syncData(int fd)
+{
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+}
+
 bool remove(const QString& path)
 {
     const QByteArray native = RVNativePath::encode(path);
