@@ -9,6 +9,7 @@
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVWidgetDialogs.h"
+#include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVPlayerView.h"
 
@@ -35,30 +36,18 @@ namespace {
 constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
 
-// The menus keep the id of their text, so that a change of language can look it up again, and
-// the key that the window's key map gives the command.
+// The menus keep the id of their text, so that a change of language can look it up again.
+// The window's commands (RVWindowActions) translate themselves.
 constexpr const char* kTextIdProperty = "korvelaTextId";
-constexpr const char* kKeyProperty = "korvelaKey";
 
-// The item's text in the current language. The window's key map handles the keys by their place
-// on the keyboard, whatever the layout; the menu only shows the key (the text after a tab is
-// drawn as the shortcut) and carries no shortcut of its own, so the two never compete.
 QString menuText(const QAction* item)
 {
-    QString text = qtTrId(item->property(kTextIdProperty).toByteArray().constData());
-    const int key = item->property(kKeyProperty).toInt();
-    if (key != 0)
-        text += QLatin1Char('\t') +
-                QKeySequence(QKeyCombination::fromCombined(key)).toString(QKeySequence::NativeText);
-    return text;
+    return qtTrId(item->property(kTextIdProperty).toByteArray().constData());
 }
 
-// key: the window's key for the command; Qt::Key_unknown (QKeyCombination's default) for none.
-QAction* withTextId(QAction* item, const char* textId, QKeyCombination key = {})
+QAction* withTextId(QAction* item, const char* textId)
 {
     item->setProperty(kTextIdProperty, QByteArray(textId));
-    if (key.key() != Qt::Key_unknown && key.key() != 0)
-        item->setProperty(kKeyProperty, key.toCombined());
     item->setText(menuText(item));
     return item;
 }
@@ -224,9 +213,8 @@ void RVAppDelegate::updateGraphsCheckMarks()
 void RVAppDelegate::buildMenus()
 {
     QMenuBar* bar = window()->menuBar();
-    auto addItem = [this](QMenu* menu, const char* textId, const char* name, auto slot,
-                          QKeyCombination key = {}) {
-        QAction* item = withTextId(menu->addAction(QString()), textId, key);
+    auto addItem = [this](QMenu* menu, const char* textId, const char* name, auto slot) {
+        QAction* item = withTextId(menu->addAction(QString()), textId);
         item->setObjectName(QString::fromLatin1(name));
         connect(item, &QAction::triggered, this, slot);
         return item;
@@ -246,60 +234,19 @@ void RVAppDelegate::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
 
-    // Playback items show the key of the window's key map beside their text (see menuText).
-    RVMainViewController* controller = m_mainViewController.get();
+    // The window's commands, the same actions its keys and buttons trigger.
     //% "&Playback"
     m_menuPlayback = addMenu(bar, "MENU_PLAYBACK");
     m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
-    //% "&Play / Pause"
-    addItem(
-        m_menuPlayback, "MENU_PLAY_PAUSE", "playPause", [this] { playPauseClicked(); },
-        Qt::Key_Space);
-    //% "&Fast Forward"
-    addItem(
-        m_menuPlayback, "MENU_FAST_FORWARD", "fastForward", [this] { fastForwardClicked(); },
-        Qt::Key_L);
-    //% "&Rewind"
-    addItem(
-        m_menuPlayback, "MENU_REWIND", "rewind", [this] { rewindClicked(); }, Qt::Key_J);
-    m_menuPlayback->addSeparator();
-    //% "&Next Frame"
-    addItem(
-        m_menuPlayback, "MENU_NEXT_FRAME", "nextFrame", [this] { nextFrameClicked(); }, Qt::Key_N);
-    //% "Pre&vious Frame"
-    addItem(
-        m_menuPlayback, "MENU_PREVIOUS_FRAME", "prevFrame", [this] { prevFrameClicked(); },
-        Qt::Key_B);
-    //% "Step For&ward"
-    addItem(
-        m_menuPlayback, "MENU_STEP_FORWARD", "stepForward", [this] { stepForwardClicked(); },
-        Qt::Key_Right);
-    //% "Step &Backward"
-    addItem(
-        m_menuPlayback, "MENU_STEP_BACKWARD", "stepBackward", [this] { stepBackwardClicked(); },
-        Qt::Key_Left);
-    //% "Go to &Start"
-    addItem(
-        m_menuPlayback, "MENU_GO_TO_START", "goToStart", [controller] { controller->goToStart(); },
-        Qt::Key_Home);
-    //% "Go to &End"
-    addItem(
-        m_menuPlayback, "MENU_GO_TO_END", "goToEnd", [controller] { controller->goToEnd(); },
-        Qt::Key_End);
-    m_menuPlayback->addSeparator();
-    //% "F&ull Screen"
-    addItem(
-        m_menuPlayback, "MENU_FULL_SCREEN", "fullScreen",
-        [controller] { controller->fullScreenPressed(); }, Qt::Key_F11);
-    //% "Save Still P&icture…"
-    m_makeScreenShot = addItem(m_menuPlayback, "MENU_SCREENSHOT", "makeScreenShot",
-                               [this] { makeScreenShotClicked(); });
-    //% "&Zoom In"
-    addItem(m_menuPlayback, "MENU_ZOOM_IN", "zoomIn", [this] { zoomInClicked(); });
-    //% "Zoom &Out"
-    addItem(m_menuPlayback, "MENU_ZOOM_OUT", "zoomOut", [this] { zoomOutClicked(); });
-    //% "Fi&t to Window"
-    addItem(m_menuPlayback, "MENU_FIT_TO_SIZE", "fitToSize", [this] { fitToSizeClicked(); });
+    using C = RVWindowCommand;
+    const RVWindowActions* actions = m_mainViewController->actions();
+    for (const C command : {C::PlayPause, C::FastForward, C::Rewind, C::NextFrame, C::PreviousFrame,
+                            C::StepForward, C::StepBackward, C::GoToStart, C::GoToEnd,
+                            C::FullScreen, C::Still, C::ZoomIn, C::ZoomOut, C::FitToWindow}) {
+        if (command == C::NextFrame || command == C::FullScreen)
+            m_menuPlayback->addSeparator();
+        m_menuPlayback->addAction(actions->action(command));
+    }
 
     // The window's camera views, with their own keys.
     if (QMenu* camera = m_mainViewController->cameraMenu())
@@ -451,61 +398,6 @@ void RVAppDelegate::whatsNewClicked()
 void RVAppDelegate::openDocument()
 {
     m_mainViewController->addFileClicked();
-}
-
-void RVAppDelegate::playPauseClicked()
-{
-    m_mainViewController->playPauseToggle();
-}
-
-void RVAppDelegate::fastForwardClicked()
-{
-    m_mainViewController->fastForwardPressed();
-}
-
-void RVAppDelegate::rewindClicked()
-{
-    m_mainViewController->rewindPressed();
-}
-
-void RVAppDelegate::nextFrameClicked()
-{
-    m_mainViewController->nextFrame();
-}
-
-void RVAppDelegate::prevFrameClicked()
-{
-    m_mainViewController->prevFrame();
-}
-
-void RVAppDelegate::stepForwardClicked()
-{
-    m_mainViewController->goForward();
-}
-
-void RVAppDelegate::stepBackwardClicked()
-{
-    m_mainViewController->goBack();
-}
-
-void RVAppDelegate::makeScreenShotClicked()
-{
-    m_mainViewController->screenShotClicked();
-}
-
-void RVAppDelegate::zoomInClicked()
-{
-    m_mainViewController->zoomInClicked();
-}
-
-void RVAppDelegate::zoomOutClicked()
-{
-    m_mainViewController->zoomOutClicked();
-}
-
-void RVAppDelegate::fitToSizeClicked()
-{
-    m_mainViewController->originalSizeClicked();
 }
 
 // Dialogs -----------------------------------------------------------------------------------

@@ -80,17 +80,6 @@ public:
     void openDocument();
 
     // Playback commands, forwarded to the controller.
-    void playPauseClicked();
-    void fastForwardClicked();
-    void rewindClicked();
-    void nextFrameClicked();
-    void prevFrameClicked();
-    void stepForwardClicked();
-    void stepBackwardClicked();
-    void makeScreenShotClicked();
-    void zoomInClicked();
-    void zoomOutClicked();
-    void fitToSizeClicked();
 
     // Where the "What's new" text is installed: beside the executable, or in the installed
     // data folder. Empty when it cannot be found.
@@ -121,5 +110,4 @@ private:
     std::array<QPointer<QAction>, RVGraphs::kCount> m_graphsItems; // by RVGraph
     QPointer<QAction> m_menuItemMetric;
     QPointer<QAction> m_menuItemBritish;
-    QPointer<QAction> m_makeScreenShot;
 };

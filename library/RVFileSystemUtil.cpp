@@ -102,7 +102,9 @@ struct Walk
         const RVFileId id{info.device, info.inode};
         if (!seenFiles.insert(id).second)
             return;
-        found.push_back({path, info.created, info.locked, id, info.size});
+        found.push_back({path, info.created,
+                         info.locked || RVFileSystemUtil::isInProtectedFolder(path), id,
+                         info.size});
     }
 };
 
@@ -225,12 +227,22 @@ bool RVFileSystemUtil::isDashcamVolumeName(const QString& volumeName)
 bool RVFileSystemUtil::changeMutabilityOfFile(const QString& path, bool immutable)
 {
     RVPlatformFile::setLocked(path, immutable);
-    return RVPlatformFile::isLocked(path) == std::optional<bool>(immutable);
+    // A recording in a protected folder stays locked whatever its flag says.
+    const std::optional<bool> locked = RVPlatformFile::isLocked(path);
+    return locked && (*locked || isInProtectedFolder(path)) == immutable;
 }
 
 bool RVFileSystemUtil::isFileLocked(const QString& path)
 {
-    return RVPlatformFile::isLocked(path).value_or(false);
+    return RVPlatformFile::isLocked(path).value_or(false) || isInProtectedFolder(path);
+}
+
+bool RVFileSystemUtil::isInProtectedFolder(const QString& path)
+{
+    const QStringList parts = path.split(QLatin1Char('/'));
+    const qsizetype n = parts.size();
+    return n >= 3 && parts[n - 2].compare(QLatin1String("RO"), Qt::CaseInsensitive) == 0 &&
+           parts[n - 3].compare(QLatin1String("Movie"), Qt::CaseInsensitive) == 0;
 }
 
 bool RVFileSystemUtil::changeMutabilityOfVideoFiles(const RVVideoFileList& files, bool immutable)

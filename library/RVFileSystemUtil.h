@@ -51,8 +51,12 @@ public:
 
     // Locks (true) or unlocks (false) the file. True when the file's flag now reads as asked.
     static bool changeMutabilityOfFile(const QString& path, bool immutable);
-    // Whether the file is locked now (read from the file system; false when unreadable).
+    // Whether the file is locked now: its flag read from the file system (false when
+    // unreadable), or it lies in a folder where the camera keeps protected recordings.
     static bool isFileLocked(const QString& path);
+    // Novatek cameras move protected recordings into Movie/RO (names compared ignoring case):
+    // they count as locked whatever their flag says, and cannot be unlocked here.
+    static bool isInProtectedFolder(const QString& path);
     // Locks or unlocks every view of every recording and records in each record the state
     // read back from its files (locked when any view is), so a failed change is never
     // recorded as done. True when every file now reads as

@@ -32,14 +32,6 @@ struct RVSortKey final
     bool ascending = true;
 };
 
-// Where a trip time falls: file k, which starts at trip time offsetInFile (seconds).
-struct RVSeekResult final
-{
-    double offsetInFile = 0;
-    std::optional<QString> newPath; // file k's path, only when k is not the playing file
-    QString path;                   // file k's path
-};
-
 // What a delete did with each recording file of the node.
 struct RVDeleteResult final
 {
@@ -63,8 +55,8 @@ using RVMetaDataSource = std::function<RVMetaDataReading(const QString& videoPat
 // The library model behind the file list. It keeps every known recording in a flat list,
 // follows camera cards as they come and go, builds the two-level tree of single recordings and
 // trips (consecutive recordings less than 60 s apart), reads every recording's metadata in the
-// background and regroups by GPS time when that is done. It also holds the playing node and
-// which of its files is on screen, and maps trip times onto files.
+// background and regroups by GPS time when that is done. What plays is the player's business
+// (RVTripPlayback): the list only hands out the nodes.
 //
 // Threads: create and use it on the GUI thread. Card handling, adding files, metadata scans
 // and background reads run on a pool the list owns and joins when it is destroyed. The flat
@@ -130,16 +122,6 @@ public:
     static RVVideoDataList groupVideoDatas(const RVVideoDataList& nodes);
     // "FILE0001-5" for FILE0001.MOV ... FILE0005.MOV; a lone node's file name.
     static QString getVideoDataTripNameByFiles(const RVVideoDataList& nodes);
-
-    // The trip time line of the playing node.
-    QString openVideoData(const RVVideoDataPtr& node);
-    std::optional<QString> getNextFilePath();
-    double getCurrentFileTimeOffset() const;
-    std::optional<RVSeekResult> getPathToVideoByTimeOffset(double tripTimeSeconds, bool rewind);
-    int playingFileInVideoIndex() const;
-    void setPlayingFileInVideoIndex(int index);
-    RVVideoDataPtr playingVideo() const;
-    void setPlayingVideo(const RVVideoDataPtr& node);
 
     // Locks or unlocks every view of the node's recordings and the companion files they
     // share; unlocking leaves a companion locked while another locked recording uses it.
@@ -209,10 +191,6 @@ private:
 
     mutable std::mutex m_thresholdsMutex;
     RVEventThresholds m_eventThresholds = RVEventThresholds::fromSettings();
-
-    mutable std::mutex m_playMutex; // guards the playing state
-    RVVideoDataPtr m_playingVideo;
-    int m_playingFileInVideoIndex = 0;
 
     std::atomic<bool> m_shuttingDown{false};
     RVWorkerPool m_pool; // declared last: joined first

@@ -1,5 +1,4 @@
-// The playing node's time line (files back to back, no holes) and the reading of a node's
-// series.
+// The reading of a node's series.
 #include "library/RVVideoList.h"
 
 #include "library/RVNodeFigures.h"
@@ -12,16 +11,6 @@
 #include <exception>
 
 namespace {
-
-// S(k): the trip time at which file k starts, each duration widened to double before adding.
-// A file of unknown length takes no time on the trip's time line.
-double startOfFile(const RVVideoFileList& files, std::size_t index)
-{
-    double sum = 0;
-    for (std::size_t i = 0; i < index && i < files.size(); ++i)
-        sum += double(files[i]->knownDuration());
-    return sum;
-}
 
 template <typename T>
 void appendSeries(std::vector<T>& joined, const std::shared_ptr<const std::vector<T>>& part)
@@ -69,85 +58,6 @@ RVMetaDataReading RVVideoList::readMetaData(const QString& videoPath) const
         failed.readError = QString::fromLocal8Bit(error.what());
         return failed;
     }
-}
-
-QString RVVideoList::openVideoData(const RVVideoDataPtr& node)
-{
-    std::lock_guard lock(m_playMutex);
-    m_playingFileInVideoIndex = 0;
-    m_playingVideo = node;
-    if (!node || node->files().empty())
-        return {};
-    return node->files().front()->filePath();
-}
-
-std::optional<QString> RVVideoList::getNextFilePath()
-{
-    std::lock_guard lock(m_playMutex);
-    ++m_playingFileInVideoIndex;
-    if (!m_playingVideo || m_playingFileInVideoIndex < 0)
-        return std::nullopt;
-    const RVVideoFileList& files = m_playingVideo->files();
-    if (std::size_t(m_playingFileInVideoIndex) >= files.size())
-        return std::nullopt;
-    return files[std::size_t(m_playingFileInVideoIndex)]->filePath();
-}
-
-double RVVideoList::getCurrentFileTimeOffset() const
-{
-    std::lock_guard lock(m_playMutex);
-    if (!m_playingVideo || m_playingFileInVideoIndex < 1)
-        return 0;
-    return startOfFile(m_playingVideo->files(), std::size_t(m_playingFileInVideoIndex));
-}
-
-std::optional<RVSeekResult> RVVideoList::getPathToVideoByTimeOffset(double tripTimeSeconds,
-                                                                    bool rewind)
-{
-    std::lock_guard lock(m_playMutex);
-    if (!m_playingVideo || m_playingVideo->files().empty())
-        return std::nullopt;
-    const RVVideoFileList& files = m_playingVideo->files();
-    // A time exactly at the end of a file belongs to that file.
-    // Files of unknown length are never chosen while a later file can be: they take no time.
-    std::size_t k = 0;
-    double end = double(files[0]->knownDuration());
-    while ((tripTimeSeconds > end || !(files[k]->knownDuration() > 0)) && k + 1 < files.size()) {
-        ++k;
-        end += double(files[k]->knownDuration());
-    }
-    RVSeekResult result;
-    result.offsetInFile = end - double(files[k]->knownDuration());
-    result.path = files[k]->filePath();
-    if (int(k) != m_playingFileInVideoIndex)
-        result.newPath = result.path;
-    if (rewind)
-        m_playingFileInVideoIndex = int(k);
-    return result;
-}
-
-int RVVideoList::playingFileInVideoIndex() const
-{
-    std::lock_guard lock(m_playMutex);
-    return m_playingFileInVideoIndex;
-}
-
-void RVVideoList::setPlayingFileInVideoIndex(int index)
-{
-    std::lock_guard lock(m_playMutex);
-    m_playingFileInVideoIndex = index;
-}
-
-RVVideoDataPtr RVVideoList::playingVideo() const
-{
-    std::lock_guard lock(m_playMutex);
-    return m_playingVideo;
-}
-
-void RVVideoList::setPlayingVideo(const RVVideoDataPtr& node)
-{
-    std::lock_guard lock(m_playMutex);
-    m_playingVideo = node;
 }
 
 void RVVideoList::readGpsInfo(const RVVideoDataPtr& node, bool publish)

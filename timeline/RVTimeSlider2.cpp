@@ -79,6 +79,15 @@ RVTimeSlider2::RVTimeSlider2(QWidget* parent) : QWidget(parent)
     // Hover over the time axis shows thumbnails, so moves without a button pressed count.
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_scrubTimer.setSingleShot(true);
+    m_scrubTimer.setInterval(kScrubIntervalMs);
+    connect(&m_scrubTimer, &QTimer::timeout, this, [this] {
+        if (!m_pendingScrub || !m_delegate)
+            return;
+        const double fraction = *m_pendingScrub;
+        m_pendingScrub.reset();
+        scrubTo(fraction);
+    });
 }
 
 RVTimeSlider2::~RVTimeSlider2() = default;
@@ -319,16 +328,19 @@ void RVTimeSlider2::drawPositionMarks(QPainter& painter, double axisWidth)
 {
     // progress is negative (or NaN) when the trip selected in the list is not the one
     // playing: then neither mark is shown.
-    if (!(m_progress >= 0))
+    if (!(m_progress >= 0) && !m_dragFraction)
         return;
     painter.setPen(QPen(QColor(Qt::red), 1, Qt::SolidLine, Qt::FlatCap));
     const double graphsBottom = height() - RVSliderLayoutUtil::margin;
-    const double x = m_progress * axisWidth + RVSliderLayoutUtil::margin;
+    // While dragged, both marks stand under the pointer.
+    const double drag = m_dragFraction ? std::clamp(*m_dragFraction, 0.0, 1.0) : 0.0;
+    const double x = (m_dragFraction ? drag : m_progress) * axisWidth + RVSliderLayoutUtil::margin;
     if (std::isfinite(x))
         painter.drawLine(QPointF(x, graphsBottom),
                          QPointF(x, RVSliderLayoutUtil::popoverZoneHeight));
     // A trip of zero duration gives a position that is not a number; draw no mark for it.
-    const double playX = m_playProgress * axisWidth + RVSliderLayoutUtil::margin;
+    const double playX =
+        (m_dragFraction ? drag : m_playProgress) * axisWidth + RVSliderLayoutUtil::margin;
     if (std::isfinite(playX))
         painter.drawLine(QPointF(playX, RVSliderLayoutUtil::playMarkBottom),
                          QPointF(playX, RVSliderLayoutUtil::playMarkTop));
@@ -359,16 +371,69 @@ void RVTimeSlider2::mousePressEvent(QMouseEvent* event)
     event->accept();
     double fraction = 0;
     // Not clamped: a click in a margin gives a fraction just outside 0..1.
-    if (m_delegate && RVSliderLayoutUtil::fractionAt(event->position().x(), width(), &fraction))
-        m_delegate->graphClicked(fraction);
+    if (!m_delegate || !RVSliderLayoutUtil::fractionAt(event->position().x(), width(), &fraction))
+        return;
+    m_dragFraction = fraction;
+    m_pendingScrub.reset();
+    m_scrubTimer.start();
+    m_delegate->graphClicked(fraction);
+    update();
 }
 
 void RVTimeSlider2::mouseMoveEvent(QMouseEvent* event)
 {
-    // Moves with a button held are drags, not hovering.
-    if (event->buttons() != Qt::NoButton || !m_delegate)
+    if (!m_delegate)
         return;
     const QPointF position = event->position();
+    double fraction = 0;
+    if (m_dragFraction && (event->buttons() & Qt::LeftButton) &&
+        RVSliderLayoutUtil::fractionAt(position.x(), width(), &fraction)) {
+        // A drag: the marks follow the pointer at once, the video as fast as it can.
+        m_dragFraction = fraction;
+        scrubTo(fraction);
+        update();
+        m_delegate->showPopover();
+        m_delegate->showThumbnailAtProgress(std::clamp(fraction, 0.0, 1.0));
+        return;
+    }
+    // Moves with another button held are not hovering.
+    if (event->buttons() != Qt::NoButton)
+        return;
+    showThumbnailAt(position);
+}
+
+void RVTimeSlider2::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton || !m_dragFraction) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    double fraction = *m_dragFraction;
+    RVSliderLayoutUtil::fractionAt(event->position().x(), width(), &fraction);
+    m_dragFraction.reset();
+    m_pendingScrub.reset();
+    m_scrubTimer.stop();
+    // The exact place let go, whatever was sought on the way.
+    if (m_delegate)
+        m_delegate->graphClicked(fraction);
+    update();
+}
+
+void RVTimeSlider2::scrubTo(double fraction)
+{
+    // The first move after a quiet spell seeks at once; later ones wait for the interval, and
+    // only the latest of them is sought.
+    if (m_scrubTimer.isActive()) {
+        m_pendingScrub = fraction;
+        return;
+    }
+    m_delegate->graphClicked(fraction);
+    m_scrubTimer.start();
+}
+
+void RVTimeSlider2::showThumbnailAt(QPointF position)
+{
     if (!RVSliderLayoutUtil::insidePopoverZone(position)) {
         m_delegate->hidePopover();
         return;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPalette>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -21,9 +22,11 @@ class RVPlayerViewDelegate;
 
 // The strip under the video: a time axis with minute:second labels over the playing trip's
 // duration, up to six graphs of the trip's data (speed, altitude, total acceleration and
-// acceleration along Z, Y and X), and red marks at the playback position. A click seeks, the
-// pointer over the time axis asks for thumbnails, a right click opens the playback menu (over
-// the axis) or the graphs menu (elsewhere).
+// acceleration along Z, Y and X), and red marks at the playback position. A click seeks; a
+// drag moves the marks with the pointer and seeks as it goes (at most one seek per
+// kScrubIntervalMs, the latest place winning, so decoding keeps up) and exactly where it is
+// let go. The pointer over the time axis, or dragging, asks for thumbnails; a right click
+// opens the playback menu (over the axis) or the graphs menu (elsewhere).
 //
 // It holds no playback logic: the controller is its delegate, feeds it the trip's duration,
 // series and positions, and asks it to repaint (update()); setters never repaint by
@@ -36,6 +39,8 @@ public:
     using SensorSeries = std::shared_ptr<const std::vector<RVSensorData>>;
     using SpeedSeries = std::shared_ptr<const std::vector<double>>; // km/h
     using PointSeries = std::shared_ptr<const std::vector<RVPoint>>;
+
+    static constexpr int kScrubIntervalMs = 60;
 
     explicit RVTimeSlider2(QWidget* parent = nullptr);
     ~RVTimeSlider2() override;
@@ -113,6 +118,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -145,6 +151,8 @@ private:
     void drawTicks(QPainter& painter, double axisWidth);
     void drawPositionMarks(QPainter& painter, double axisWidth);
     void invalidate(RVGraphSeries series);
+    void showThumbnailAt(QPointF position);
+    void scrubTo(double fraction);
 
     // Drawing width and height (W - 10, H - 10), stored at every repaint.
     double m_width = 0;
@@ -154,6 +162,9 @@ private:
     RVPlayerViewDelegate* m_delegate = nullptr;
     double m_progress = 0;
     double m_playProgress = 0;
+    std::optional<double> m_dragFraction; // where the pointer is while the left button is down
+    std::optional<double> m_pendingScrub; // the latest place not sought yet
+    QTimer m_scrubTimer;
     SensorSeries m_gSensorData;
     SpeedSeries m_velocityData;
     PointSeries m_points;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtCore/qnamespace.h>
+
 #include <optional>
 
 class QKeyEvent;
@@ -30,20 +32,15 @@ class RVViewUtil final
 public:
     RVViewUtil() = delete;
 
-    // Maps a key press to a delegate call and tells whether the key was one of the map's:
-    //   Return with Alt held   -> altEnterPressed   (Return without Alt is not handled)
-    //   Escape                 -> escapePressed
-    //   Space                  -> spacebarPressed
-    //   N                      -> nextFrame
-    //   B                      -> prevFrame
-    //   Left / Right arrow     -> goBack / goForward
-    //   Home / End             -> goToStart / goToEnd
-    //   F11                    -> fullScreenPressed
-    //   J / L                  -> rewindPressed / fastForwardPressed (each press steps the rate)
-    // Modifiers matter only for Return. A null delegate still consumes the mapped keys.
+    // Tells the delegate which key of the map was pressed, and whether it was one: Return
+    // counts only with Alt held, other keys whatever the modifiers. What a key does is the
+    // delegate's (the window's commands, RVWindowActions). A null delegate still consumes the
+    // mapped keys.
     static bool processKeyDown(const QKeyEvent* event, RVPlayerViewDelegate* delegate);
 
     // The physical key of an event: from the platform's native key code when the event carries
     // one, else from Qt's key code (synthetic events, platforms without native codes).
     static std::optional<RVViewKey> physicalKey(const QKeyEvent* event);
+    // Qt's key code for a key of the map (Return for Return), to show it in menus and tips.
+    static Qt::Key qtKey(RVViewKey key);
 };

@@ -54,8 +54,10 @@ QMenu* RVVideoOutlineView::menuForNode(const RVVideoDataPtr& node)
     //% "Delete"
     const QString removeTitle = qtTrId("REMOVE_FILE_TITLE");
 
-    const RVVideoFileList noFiles;
-    const RVVideoFileList& files = node ? node->files() : noFiles;
+    // Below the last row there is nothing to lock or delete.
+    if (!node)
+        return menu;
+    const RVVideoFileList& files = node->files();
     if (files.size() < 2) {
         const bool locked = !files.empty() && files.front() && files.front()->locked();
         addSeparator("separatorMenuItem1");

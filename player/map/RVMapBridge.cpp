@@ -192,9 +192,18 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
     const auto& track = points();
     const double n = double(track.size());
     const double scaled = std::floor(n * progress);
-    if (!(scaled >= 0) || scaled >= n)
-        return; // no point at this position (also a negative or NaN progress)
-    const auto i = std::size_t(scaled);
+    // Read-outs of one position only: what is not known there is not shown, and neither is
+    // anything of a trip shown before.
+    const auto clearReadOuts = [this] {
+        Q_EMIT altitudeTextChanged(QString());
+        Q_EMIT velocityTextChanged(QString());
+    };
+    if (!(scaled >= 0) || !(n > 0)) {
+        clearReadOuts(); // no point at this position (also a negative or NaN progress)
+        return;
+    }
+    // The trip's very end (progress 1, a recording paused on its last frame) is its last point.
+    const auto i = std::size_t(std::min(scaled, n - 1));
 
     const RVPoint& p = track[i];
     std::optional<std::size_t> shown;
@@ -216,8 +225,10 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
     }
     // A track without any position has nothing to show; sending empty coordinates would
     // only produce a script error in the page.
-    if (!shown)
+    if (!shown) {
+        clearReadOuts();
         return;
+    }
     const RVPoint& q = track[*shown];
     m_runner->runScript(QStringLiteral("moveCurrentPositionTo([%1, %2], %3, %4)")
                             .arg(q.latitude(), q.longitude(), QString::asprintf("%f", q.azimut()),
@@ -232,6 +243,8 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
                                        .arg(qtTrId("LABEL_ALTITUDE_TITLE"))
                                        .arg(truncatedForLabel(q.altitude() * factor))
                                        .arg(unit));
+    } else {
+        Q_EMIT altitudeTextChanged(QString());
     }
     if (m_velocityData && i < m_velocityData->size()) {
         const double v = (*m_velocityData)[i];
@@ -240,6 +253,8 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
         const QString unit = british ? qtTrId("MILES_PER_HOUR") : qtTrId("KM_PER_HOUR");
         Q_EMIT velocityTextChanged(
             QStringLiteral("%1 %2").arg(truncatedForLabel(shownSpeed)).arg(unit));
+    } else {
+        Q_EMIT velocityTextChanged(QString());
     }
 }
 

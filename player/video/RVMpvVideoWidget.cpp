@@ -109,10 +109,35 @@ void RVMpvVideoWidget::redrawFrame()
     update();
 }
 
+void RVMpvVideoWidget::clearPicture()
+{
+    m_cleared = true;
+    update();
+}
+
 void RVMpvVideoWidget::paintGL()
 {
     mpv_render_context* render = activeRender();
-    if (!render) {
+    if (m_cleared && render && m_frameWaiting) {
+        // Only a frame mpv has not shown before ends the black picture; anything else mpv
+        // has for the screen is taken without drawing, so that it does not wait for it.
+        mpv_render_frame_info info{};
+        mpv_render_param infoParam{MPV_RENDER_PARAM_NEXT_FRAME_INFO, &info};
+        if (mpv_render_context_get_info(render, infoParam) >= 0 &&
+            (info.flags & MPV_RENDER_FRAME_INFO_PRESENT) &&
+            !(info.flags & MPV_RENDER_FRAME_INFO_REDRAW)) {
+            m_cleared = false;
+        } else {
+            m_frameWaiting = false;
+            mpv_opengl_fbo fbo = framebuffer();
+            int skip = 1;
+            mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
+                                         {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
+                                         {MPV_RENDER_PARAM_INVALID, nullptr}};
+            mpv_render_context_render(render, params);
+        }
+    }
+    if (!render || m_cleared) {
         QOpenGLFunctions* gl = context()->functions();
         gl->glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         gl->glClear(GL_COLOR_BUFFER_BIT);

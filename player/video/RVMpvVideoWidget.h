@@ -33,6 +33,8 @@ public:
     // The frame on screen must be drawn again although mpv calls it a repeat (the zoom or
     // pan changed while paused).
     void redrawFrame();
+    // Shows black until the next new frame: what was shown is gone (the player was emptied).
+    void clearPicture();
     // New video frames drawn so far.
     std::uint64_t renderedFrames() const { return m_renderedFrames; }
 
@@ -56,6 +58,7 @@ private:
     bool m_frameWaiting = false;
     bool m_sourceChanged = false; // the first paint after the handles changed places
     bool m_mustDraw = false;      // the next paint draws, even a repeat at the same size
+    bool m_cleared = false;       // black until a new frame comes
     QSize m_drawnSize;            // framebuffer size of the last real draw, in device pixels
     std::uint64_t m_renderedFrames = 0;
 };

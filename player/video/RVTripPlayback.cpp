@@ -1,7 +1,6 @@
 #include "player/video/RVTripPlayback.h"
 
 #include "core/platform/RVPlatformFile.h"
-#include "library/RVVideoList.h"
 #include "player/video/RVMpvPlayer.h"
 
 #include <QFileInfo>
@@ -14,12 +13,14 @@ namespace {
 constexpr double kJumpSeconds = 6.0;
 constexpr double kFastRateStep = 2.0;
 // Backward play goes on this far before the end of the file before: a start at the very end
-// would be the end of the file.
+// would be the end of the file. A file whose picture ends earlier than its length says (a
+// sound track running on, say) reports its end instead; the start then moves back further,
+// twice as far each time.
 constexpr double kBackwardJoinSeconds = 0.04;
 } // namespace
 
-RVTripPlayback::RVTripPlayback(RVMpvPlayer& player, RVVideoList& videoList, QObject* parent)
-    : QObject(parent), m_player(player), m_videoList(videoList)
+RVTripPlayback::RVTripPlayback(RVMpvPlayer& player, QObject* parent)
+    : QObject(parent), m_player(player)
 {
     connect(&m_player, &RVMpvPlayer::itemReady, this, [this] { onItemStatusChanged(true, {}); });
     connect(&m_player, &RVMpvPlayer::itemFailed, this,
@@ -27,6 +28,11 @@ RVTripPlayback::RVTripPlayback(RVMpvPlayer& player, RVVideoList& videoList, QObj
     connect(&m_player, &RVMpvPlayer::rateChanged, this, [this](double rate) {
         if (rate < 0.0)
             m_reverseRate = rate;
+        // Nothing is opened ahead while playing backward: the player would move on into the
+        // later file by itself at an end. Whoever shows the rate hears of the change.
+        if (rate != 0.0)
+            queueNextFile();
+        onTick(m_player.currentTime());
     });
     connect(&m_player, &RVMpvPlayer::endReached, this, &RVTripPlayback::itemDidFinishPlaying);
     connect(&m_player, &RVMpvPlayer::startReached, this, &RVTripPlayback::itemReachedStart);
@@ -47,13 +53,8 @@ bool playableFile(const QString& path)
 
 RVVideoFilePtr RVTripPlayback::fileOfPath(const QString& path) const
 {
-    if (!m_node)
-        return nullptr;
-    const RVVideoFileList& files = m_node->files();
-    const auto found = std::find_if(files.begin(), files.end(), [&](const RVVideoFilePtr& file) {
-        return file->filePath() == path;
-    });
-    return found == files.end() ? nullptr : *found;
+    const std::optional<std::size_t> index = m_node ? m_timeline.indexOf(path) : std::nullopt;
+    return index ? m_node->files()[*index] : nullptr;
 }
 
 bool RVTripPlayback::holdsAnyOf(const RVVideoDataPtr& other) const
@@ -79,16 +80,18 @@ double RVTripPlayback::currentTime() const
 
 double RVTripPlayback::tripTime() const
 {
-    return m_videoList.getCurrentFileTimeOffset() + currentTime();
+    return m_timeline.start(m_index) + currentTime();
 }
 
 void RVTripPlayback::start(const RVVideoDataPtr& node)
 {
-    if (!node)
+    if (!node || node->files().empty())
         return;
     const bool setUp = m_node != nullptr;
     m_node = node;
-    m_path = m_videoList.openVideoData(node);
+    m_timeline = RVTripTimeline(node->files());
+    m_index = 0;
+    m_path = m_timeline.path(0);
     m_atEndOfNode = false;
     Q_EMIT opening(true);
     if (!playableFile(m_path)) {
@@ -107,22 +110,25 @@ void RVTripPlayback::start(const RVVideoDataPtr& node)
     m_player.play();
 }
 
-void RVTripPlayback::open(const QString& path, bool newNode)
+void RVTripPlayback::open(std::size_t index)
 {
-    m_path = path;
+    m_index = index;
+    m_path = m_timeline.path(index);
     m_atEndOfNode = false;
-    Q_EMIT opening(newNode);
-    if (!playableFile(path)) {
+    Q_EMIT opening(false);
+    if (!playableFile(m_path)) {
         handleError(QStringLiteral("not a regular file"));
         return;
     }
-    m_player.load(path, 0.0, m_player.rate() == 0.0, viewsOfFile(path));
+    m_player.load(m_path, 0.0, m_player.rate() == 0.0, viewsOfFile(m_path));
     queueNextFile();
 }
 
 void RVTripPlayback::reset()
 {
     m_node.reset();
+    m_timeline = {};
+    m_index = 0;
     m_path.clear();
     m_awaitingFirstSetUp = false;
     m_atEndOfNode = false;
@@ -133,26 +139,26 @@ void RVTripPlayback::stop()
     m_player.unload();
     m_player.setNextPath(QString());
     reset();
-    m_videoList.setPlayingVideo(nullptr);
     Q_EMIT readyChanged(false);
 }
 
 QString RVTripPlayback::nextFilePath() const
 {
-    if (!m_node)
-        return {};
-    const RVVideoFileList& files = m_node->files();
-    const int index = m_videoList.playingFileInVideoIndex();
-    if (index >= 0 && index + 1 < int(files.size()))
-        return files[std::size_t(index) + 1]->filePath();
-    return {};
+    const std::optional<std::size_t> next = m_node ? m_timeline.next(m_index) : std::nullopt;
+    return next ? m_timeline.path(*next) : QString();
+}
+
+bool RVTripPlayback::playingBackward() const
+{
+    return m_player.rate() < 0.0;
 }
 
 void RVTripPlayback::queueNextFile()
 {
     // Lets the player open the trip's next file ahead of time so the join is seamless.
-    // One that is no regular file is not opened ahead; its turn skips it.
-    const QString next = nextFilePath();
+    // Nothing is opened ahead while playing backward, and a file that is no regular file is
+    // never opened ahead: its turn skips it.
+    const QString next = playingBackward() ? QString() : nextFilePath();
     if (next.isEmpty() || !playableFile(next))
         m_player.setNextPath(QString());
     else
@@ -199,8 +205,8 @@ void RVTripPlayback::onTick(double seconds)
     const double length = duration();
     if (!m_node || length <= 0.0)
         return;
-    const double tripSeconds = m_videoList.getCurrentFileTimeOffset() + seconds;
-    Q_EMIT ticked(tripSeconds, tripSeconds / length);
+    const double tripSeconds = m_timeline.start(m_index) + seconds;
+    Q_EMIT ticked(tripSeconds, seconds, tripSeconds / length);
 }
 
 void RVTripPlayback::setCurrentTime(double seconds)
@@ -221,7 +227,7 @@ void RVTripPlayback::togglePlayPause()
     // Nothing loaded: there is nothing to play or pause.
     if (!m_node)
         return;
-    if (m_player.rate() == 1.0) {
+    if (m_player.rate() != 0.0) {
         m_player.pause();
         return;
     }
@@ -286,27 +292,42 @@ void RVTripPlayback::seekToTripTime(double tripSeconds)
     if (!m_node)
         return;
     // Loads the file holding this time if needed, then seeks in it.
-    const std::optional<RVSeekResult> found =
-        m_videoList.getPathToVideoByTimeOffset(tripSeconds, true);
-    if (found && found->newPath)
-        open(*found->newPath, false);
-    setCurrentTime(tripSeconds - (found ? found->offsetInFile : 0.0));
+    const std::optional<RVTripTimeline::Place> place = m_timeline.locate(tripSeconds);
+    if (!place)
+        return;
+    if (place->index != m_index)
+        open(place->index);
+    setCurrentTime(place->fileSeconds);
 }
 
 void RVTripPlayback::itemDidFinishPlaying()
 {
     if (!m_node)
         return;
-    const std::optional<QString> next = m_videoList.getNextFilePath();
+    if (playingBackward()) {
+        // A backward join started past the last picture of the file: go on backward from
+        // further before its end, in this file.
+        m_backwardBackOff = std::max(kBackwardJoinSeconds, 2.0 * m_backwardBackOff);
+        double end = m_timeline.length(m_index);
+        if (m_player.duration() > 0.0)
+            end = std::min(end, m_player.duration());
+        const double start = std::max(0.0, end - m_backwardBackOff);
+        m_player.seek(start);
+        m_player.setRate(m_reverseRate);
+        return;
+    }
+    const std::optional<std::size_t> next = m_timeline.next(m_index);
     if (!next) {
-        // The trip's last file: the player stays on its last frame.
+        // The trip's last file: the player stays on its last frame, and it stays current.
         m_atEndOfNode = true;
         return;
     }
     // The end came while playing forwards, so the next file plays on (the player has usually
     // opened it already and only confirms it).
-    m_path = *next;
-    m_player.load(*next, 0.0, false, viewsOfFile(*next));
+    m_index = *next;
+    m_path = m_timeline.path(m_index);
+    m_backwardBackOff = 0.0;
+    m_player.load(m_path, 0.0, false, viewsOfFile(m_path));
     queueNextFile();
 }
 
@@ -317,17 +338,16 @@ void RVTripPlayback::itemReachedStart()
     // passed over.
     if (!m_node || !(m_reverseRate < 0.0))
         return;
-    const RVVideoFileList& files = m_node->files();
-    int index = std::min(m_videoList.playingFileInVideoIndex(), int(files.size()));
-    while (--index >= 0 && !(files[std::size_t(index)]->duration() > 0.0f)) {
-    }
-    if (index < 0)
+    const std::optional<std::size_t> previous = m_timeline.previousWithLength(m_index);
+    if (!previous)
         return; // the trip's start: the player stays paused on its first frame
-    m_videoList.setPlayingFileInVideoIndex(index);
-    const RVVideoFilePtr& file = files[std::size_t(index)];
-    m_path = file->filePath();
+    // With the views chosen, as every other file of the trip.
+    m_index = *previous;
+    m_path = m_timeline.path(m_index);
     m_atEndOfNode = false;
-    m_player.load(m_path, std::max(0.0, double(file->duration()) - kBackwardJoinSeconds), true);
+    m_backwardBackOff = kBackwardJoinSeconds;
+    m_player.load(m_path, std::max(0.0, m_timeline.length(m_index) - kBackwardJoinSeconds), true,
+                  viewsOfFile(m_path));
     m_player.setRate(m_reverseRate);
     queueNextFile();
 }

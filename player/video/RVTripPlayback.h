@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/RVTripTimeline.h"
 #include "library/RVVideoData.h"
 #include "player/video/RVViewLayout.h"
 
@@ -7,17 +8,17 @@
 #include <QString>
 
 class RVMpvPlayer;
-class RVVideoList;
 
 // Plays a library node (a trip or a single recording) as one continuous piece on the one
 // media player. The player holds one file of the node at a time; this runs on into the next
 // file at the end of each (and into the one before when playing backward), maps positions on
-// the node's time line to a file and a position in it (through the video list), and turns the
+// the node's time line to a file and a position in it (its RVTripTimeline), and turns the
 // player's ticks into trip time.
 //
 // Times: the player reports seconds within the file it holds; trip time is that plus the
-// file's start offset on the node's time line (the sum of the durations of the files before
-// it, from the video list). Fractions are fractions of the node's duration.
+// file's start on the node's time line (the sum of the lengths of the files before it).
+// Fractions are fractions of the node's duration. The file index never leaves the node: at
+// its end the last file stays current.
 //
 // It knows nothing of the window: what the views show follows its signals.
 class RVTripPlayback final : public QObject
@@ -25,11 +26,14 @@ class RVTripPlayback final : public QObject
     Q_OBJECT
 
 public:
-    RVTripPlayback(RVMpvPlayer& player, RVVideoList& videoList, QObject* parent = nullptr);
+    explicit RVTripPlayback(RVMpvPlayer& player, QObject* parent = nullptr);
 
     // The playing node and the file of it in the player; null and empty when idle.
     const RVVideoDataPtr& node() const { return m_node; }
     const QString& currentPath() const { return m_path; }
+    // The node's time line (empty when idle) and the index of the file in the player on it.
+    const RVTripTimeline& timeline() const { return m_timeline; }
+    std::size_t currentIndex() const { return m_index; }
     // The recording of the playing node at `path` (the current file by default), or null.
     RVVideoFilePtr fileOfPath(const QString& path) const;
     RVVideoFilePtr currentFile() const { return fileOfPath(m_path); }
@@ -47,8 +51,8 @@ public:
     // Ends playback and empties the player; nothing plays until the next start.
     void stop();
 
-    // Pauses at normal speed; otherwise plays at normal speed, from the node's start when it
-    // stands at its end.
+    // Pauses whatever the speed and direction; when paused plays at normal speed, from the
+    // node's start when it stands at its end.
     void togglePlayPause();
     // Fast forward and rewind in steps of 2x; the first step from any other direction goes
     // to 2x that way.
@@ -76,16 +80,17 @@ Q_SIGNALS:
     void opening(bool newNode);
     // The controls that need a ready file are usable or not.
     void readyChanged(bool ready);
-    // Every 1/10 s while time advances and after each jump, with the position on the node's
-    // time line in seconds and as a fraction of its length.
-    void ticked(double tripSeconds, double fraction);
+    // Every 1/10 s while time advances, after each jump and when the rate changes: the
+    // position on the node's time line in seconds, in the current file in seconds, and as a
+    // fraction of the node's length.
+    void ticked(double tripSeconds, double fileSeconds, double fraction);
     // A file of the node could not be played and the next one plays instead.
     void fileSkipped(const QString& fileName);
     // A file could not be played and playback has ended; the player is back to idle.
     void failed(const QString& fileName);
 
 private:
-    void open(const QString& path, bool newNode);
+    void open(std::size_t index);
     void onItemStatusChanged(bool ready, const QString& error);
     void handleError(const QString& error);
     void onTick(double seconds);
@@ -93,16 +98,19 @@ private:
     void itemReachedStart();
     void setCurrentTime(double seconds);
     bool isAtEndOfNode() const;
+    bool playingBackward() const;
     QString nextFilePath() const;
     void queueNextFile();
     void reset();
 
     RVMpvPlayer& m_player;
-    RVVideoList& m_videoList;
     RVViewChoice m_viewChoice;
 
     RVVideoDataPtr m_node;
+    RVTripTimeline m_timeline;
+    std::size_t m_index = 0;
     QString m_path;
+    double m_backwardBackOff = 0.0;    // how far before its end a backward join last restarted
     bool m_awaitingFirstSetUp = false; // the first file since start or an error is loading
     bool m_atEndOfNode = false;        // the node's last file ran to its end
     double m_reverseRate = 0.0;        // the latest backward rate, to go on with in the next file

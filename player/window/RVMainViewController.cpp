@@ -12,6 +12,7 @@
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVUpdateDialogs.h"
 #include "player/window/RVWidgetDialogs.h"
+#include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVMainView.h"
 #include "views/RVPlayerView.h"
@@ -284,24 +285,9 @@ void RVMainViewController::doubleClick()
     fullScreenClick(false);
 }
 
-void RVMainViewController::escapePressed()
+void RVMainViewController::keyPressed(RVViewKey key)
 {
-    fullScreenClick(true);
-}
-
-void RVMainViewController::altEnterPressed()
-{
-    fullScreenClick(false);
-}
-
-void RVMainViewController::fullScreenPressed()
-{
-    fullScreenClick(false);
-}
-
-void RVMainViewController::spacebarPressed()
-{
-    playPauseToggle();
+    m_actions->triggerKey(key);
 }
 
 void RVMainViewController::fullScreenClick(bool exitOnly)

@@ -49,6 +49,7 @@ struct RVDeleteResult;
 class RVVideoOutlineView;
 class RVVideoOutlineViewModel;
 class RVVideoScrollView;
+class RVWindowActions;
 struct RVZoomLayout;
 
 // The controller of the player window. It owns the window and every part of it: the one
@@ -123,8 +124,6 @@ public:
     // Map page.
     void drawRoute();
     void updateCurrentPositionOnMap();
-    void routeClickedOnLatitude(double latitude, double longitude);
-    void onMapKeyPressed(const QString& name);
     RVMapView* mapWebView() const { return m_mapWebView; }
     RVMapBridge* mapBridge() const { return m_mapBridge; }
 
@@ -177,26 +176,18 @@ public:
     // Full screen shows only the video; exitOnly leaves it but never enters it.
     void fullScreenClick(bool exitOnly);
 
+    // The commands menus, keys and buttons share; the application puts them into its menus.
+    RVWindowActions* actions() const { return m_actions; }
+
     // RVPlayerViewDelegate.
     void doubleClick() override;
     void click() override;
-    void altEnterPressed() override;
-    void escapePressed() override;
-    void spacebarPressed() override;
+    void keyPressed(RVViewKey key) override;
     void graphClicked(double fraction) override;
     void showThumbnailAtProgress(double fraction) override;
     void showPopover() override;
     void hidePopover() override;
     void magnification(double factor) override;
-    void nextFrame() override;
-    void prevFrame() override;
-    void goForward() override;
-    void goBack() override;
-    void goToStart() override;
-    void goToEnd() override;
-    void fullScreenPressed() override;
-    void rewindPressed() override;
-    void fastForwardPressed() override;
     void lockClicked(RVVideoDataPtr node) override;
     void unlockClicked(RVVideoDataPtr node) override;
     void removeClicked(RVVideoDataPtr node) override;
@@ -239,10 +230,12 @@ private:
     void fitFileListColumns(bool atLaunch = true);
     void loadSettings();
     void connectPlayer();
+    // Every command of the window to what does it, and the buttons to the commands.
+    void connectCommands();
     void updateReadingProgress(int done, int total);
     QString speedUnit() const;
     void connectMap();
-    void updateClockLabel(double tripSeconds);
+    void updateClockLabel(double fileSeconds);
     void connectZoomAndStills();
     void applyZoomLayout(const RVZoomLayout& layout);
     void updateVideoPan();
@@ -285,6 +278,7 @@ private:
 
     // The window and its parts (owned by the window).
     QPointer<QMainWindow> m_window;
+    RVWindowActions* m_actions = nullptr;
     RVMainView* m_mainView = nullptr;
     QSplitter* m_windowModeControls = nullptr; // everything but the video, hidden in full screen
     QWidget* m_fileViewContainer = nullptr;

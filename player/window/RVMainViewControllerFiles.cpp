@@ -13,6 +13,7 @@
 #include "player/files/RVVideoOutlineViewModel.h"
 #include "player/map/RVMapBridge.h"
 #include "player/video/RVMpvPlayer.h"
+#include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVExportCommands.h"
 #include "player/window/RVSaveFolder.h"
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QtDebug>
@@ -241,6 +243,9 @@ void RVMainViewController::stopPlayback()
     m_timeLine->update();
     m_mapBridge->setTrack(nullptr, nullptr);
     m_mapBridge->removeRouteFromTheMap();
+    m_mapBridge->updateCurrentPositionOnMap(-1.0); // empties the read-outs
+    m_clockLabel->clear();
+    m_videoWidget->clearPicture();
 }
 
 void RVMainViewController::selectAfterRemoval(int row)

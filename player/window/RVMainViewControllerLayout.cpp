@@ -23,6 +23,7 @@
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
 #include "player/window/RVPaletteIcon.h"
+#include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVMainView.h"
 #include "views/RVPlayerView.h"
@@ -46,6 +47,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kWindowWidth = 900;
@@ -81,6 +83,7 @@ void RVMainViewController::buildWindow()
     m_window->setObjectName(QStringLiteral("RVMainWindow"));
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_window->resize(kWindowWidth, kWindowHeight);
+    m_actions = new RVWindowActions(m_window);
 
     m_mainView = new RVMainView(m_window);
     m_mainView->setObjectName(QStringLiteral("mainView"));
@@ -312,31 +315,18 @@ void RVMainViewController::updateHiddenGraphsNote()
 void RVMainViewController::initLanguage()
 {
     localizeCameraMenu();
-    // The key of the window's key map (RVViewUtil) that does the same, in the tool tip.
-    auto withKey = [](const QString& text, QKeyCombination key) {
-        return QStringLiteral("%1 (%2)").arg(text,
-                                             QKeySequence(key).toString(QKeySequence::NativeText));
+    m_actions->retranslate();
+    // The commands' texts, with the key of the window's key map that does the same.
+    using C = RVWindowCommand;
+    const std::pair<QWidget*, C> buttons[] = {
+        {m_playPauseButton, C::PlayPause},     {m_fastForwardButton, C::FastForward},
+        {m_rewindButton, C::Rewind},           {m_nextFrameButton, C::NextFrame},
+        {m_prevFrameButton, C::PreviousFrame}, {m_fullScreenButton, C::FullScreen},
+        {m_screenShotButton, C::Still},        {m_zoomInButton, C::ZoomIn},
+        {m_zoomOutButton, C::ZoomOut},         {m_fitVideoButton, C::FitToWindow},
     };
-    //% "Play / pause"
-    m_playPauseButton->setToolTip(withKey(qtTrId("PLAY_PAUSE_TOOLTIP"), Qt::Key_Space));
-    //% "Fast forward"
-    m_fastForwardButton->setToolTip(withKey(qtTrId("FAST_FORWARD_TOOLTIP"), Qt::Key_L));
-    //% "Rewind"
-    m_rewindButton->setToolTip(withKey(qtTrId("REWIND_TOOLTIP"), Qt::Key_J));
-    //% "Next frame"
-    m_nextFrameButton->setToolTip(withKey(qtTrId("NEXT_FRAME_TOOLTIP"), Qt::Key_N));
-    //% "Previous frame"
-    m_prevFrameButton->setToolTip(withKey(qtTrId("PREVIOUS_FRAME_TOOLTIP"), Qt::Key_B));
-    //% "Full screen"
-    m_fullScreenButton->setToolTip(withKey(qtTrId("FULL_SCREEN_TOOLTIP"), Qt::Key_F11));
-    //% "Save a still picture"
-    m_screenShotButton->setToolTip(qtTrId("SCREENSHOT_TOOLTIP"));
-    //% "Zoom in"
-    m_zoomInButton->setToolTip(qtTrId("ZOOM_IN_TOOLTIP"));
-    //% "Zoom out"
-    m_zoomOutButton->setToolTip(qtTrId("ZOOM_OUT_TOOLTIP"));
-    //% "Fit video to the window"
-    m_fitVideoButton->setToolTip(qtTrId("FIT_VIDEO_TOOLTIP"));
+    for (const auto& [button, command] : buttons)
+        button->setToolTip(m_actions->toolTip(command));
     //% "Add"
     m_addVideoButton->setText(qtTrId("ADD_VIDEO_TITLE"));
     //% "Add recordings or folders"

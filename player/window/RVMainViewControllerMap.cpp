@@ -24,10 +24,10 @@ void RVMainViewController::connectMap()
     m_mapBridge = new RVMapBridge(m_mapWebView, this);
     m_mapBridge->setMeasurementSystem(m_measurementSystem);
     connect(m_mapWebView, &RVMapView::pageReady, this, &RVMainViewController::drawRoute);
-    connect(m_mapWebView->scriptObject(), &RVMapScriptObject::routeClicked, this,
-            &RVMainViewController::routeClickedOnLatitude);
-    connect(m_mapWebView->scriptObject(), &RVMapScriptObject::mapKeyPressed, this,
-            &RVMainViewController::onMapKeyPressed);
+    connect(m_mapWebView->scriptObject(), &RVMapScriptObject::routeClicked, m_mapBridge,
+            &RVMapBridge::routeClickedOnLatitude);
+    connect(m_mapWebView->scriptObject(), &RVMapScriptObject::mapKeyPressed, m_mapBridge,
+            &RVMapBridge::onMapKeyPressed);
     connect(m_mapBridge, &RVMapBridge::altitudeTextChanged, m_altitudeLabel, &QLabel::setText);
     connect(m_mapBridge, &RVMapBridge::velocityTextChanged, m_velocity, &QLabel::setText);
     connect(m_mapBridge, &RVMapBridge::graphClicked, this, &RVMainViewController::graphClicked);
@@ -36,18 +36,17 @@ void RVMainViewController::connectMap()
     connect(m_mapBridge, &RVMapBridge::fullScreenToggleRequested, this,
             [this] { fullScreenClick(false); });
     connect(m_playback.get(), &RVTripPlayback::ticked, this,
-            [this](double tripSeconds, double) { updateClockLabel(tripSeconds); });
+            [this](double, double fileSeconds) { updateClockLabel(fileSeconds); });
     setMapsProvider(RVMapView::mapsProvider());
 }
 
-void RVMainViewController::updateClockLabel(double tripSeconds)
+void RVMainViewController::updateClockLabel(double fileSeconds)
 {
     // The frame's wall-clock time: the playing file's start plus the time into it.
     QString text;
     const RVVideoFilePtr file = m_playback->currentFile();
     if (file && file->created().isValid()) {
-        const double intoFile = tripSeconds - m_videoList->getCurrentFileTimeOffset();
-        const qint64 ms = file->created().msecsSinceEpoch() + qint64(intoFile * 1000.0);
+        const qint64 ms = file->created().msecsSinceEpoch() + qint64(fileSeconds * 1000.0);
         text = QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
             QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     }
@@ -72,14 +71,4 @@ void RVMainViewController::drawRoute()
 void RVMainViewController::updateCurrentPositionOnMap()
 {
     m_mapBridge->updateCurrentPositionOnMap(m_timeLine->progress());
-}
-
-void RVMainViewController::routeClickedOnLatitude(double latitude, double longitude)
-{
-    m_mapBridge->routeClickedOnLatitude(latitude, longitude);
-}
-
-void RVMainViewController::onMapKeyPressed(const QString& name)
-{
-    m_mapBridge->onMapKeyPressed(name);
 }

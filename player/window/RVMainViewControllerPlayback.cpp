@@ -8,9 +8,12 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVPaletteIcon.h"
+#include "player/window/RVWindowActions.h"
 #include "player/window/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QIcon>
 #include <QMainWindow>
 #include <QPushButton>
@@ -19,6 +22,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kStatusMessageMs = 15000;
@@ -60,13 +64,13 @@ bool sameRecordings(const RVVideoDataPtr& a, const RVVideoDataPtr& b)
 
 void RVMainViewController::connectPlayer()
 {
-    m_playback = std::make_unique<RVTripPlayback>(*m_player, *m_videoList);
+    m_playback = std::make_unique<RVTripPlayback>(*m_player);
     RVTripPlayback* playback = m_playback.get();
     connect(playback, &RVTripPlayback::opening, this, &RVMainViewController::fileOpening);
     connect(playback, &RVTripPlayback::readyChanged, this,
             &RVMainViewController::setPlaybackControlsEnabled);
     connect(playback, &RVTripPlayback::ticked, this,
-            [this](double, double fraction) { showTripTime(fraction); });
+            [this](double, double, double fraction) { showTripTime(fraction); });
     connect(playback, &RVTripPlayback::fileSkipped, this, [this](const QString& fileName) {
         //% "Skipped \"%1\": the recording cannot be played."
         showStatusMessage(withDetail(qtTrId("STATUS_FILE_SKIPPED"), fileName));
@@ -78,13 +82,41 @@ void RVMainViewController::connectPlayer()
         m_dialogs->alert(title, withDetail(qtTrId("ERROR_CANT_PLAY_FILE"), fileName));
     });
     connect(m_player, &RVMpvPlayer::rateChanged, this, &RVMainViewController::showRate);
+    connectCommands();
+}
 
-    connect(m_playPauseButton, &QPushButton::clicked, this, [this] { playPauseToggle(); });
-    connect(m_fastForwardButton, &QToolButton::clicked, playback, &RVTripPlayback::forward);
-    connect(m_rewindButton, &QToolButton::clicked, playback, &RVTripPlayback::rewind);
-    connect(m_nextFrameButton, &QToolButton::clicked, this, [this] { nextFrame(); });
-    connect(m_prevFrameButton, &QToolButton::clicked, this, [this] { prevFrame(); });
-    connect(m_fullScreenButton, &QToolButton::clicked, this, [this] { fullScreenClick(false); });
+void RVMainViewController::connectCommands()
+{
+    using C = RVWindowCommand;
+    RVTripPlayback* playback = m_playback.get();
+    const auto on = [this](C command, auto slot) {
+        connect(m_actions->action(command), &QAction::triggered, this, slot);
+    };
+    on(C::PlayPause, [this] { playPauseToggle(); });
+    on(C::FastForward, [playback] { playback->forward(); });
+    on(C::Rewind, [playback] { playback->rewind(); });
+    on(C::NextFrame, [playback] { playback->stepFrame(+1); });
+    on(C::PreviousFrame, [playback] { playback->stepFrame(-1); });
+    on(C::StepForward, [playback] { playback->jump(+1); });
+    on(C::StepBackward, [playback] { playback->jump(-1); });
+    on(C::GoToStart, [playback] { playback->seekToTripTime(0.0); });
+    on(C::GoToEnd, [playback] { playback->seekToTripTime(playback->duration()); });
+    on(C::FullScreen, [this] { fullScreenClick(false); });
+    on(C::LeaveFullScreen, [this] { fullScreenClick(true); });
+    on(C::Still, [this] { screenShotClicked(); });
+    on(C::ZoomIn, [this] { zoomInClicked(); });
+    on(C::ZoomOut, [this] { zoomOutClicked(); });
+    on(C::FitToWindow, [this] { originalSizeClicked(); });
+
+    const std::pair<QAbstractButton*, C> buttons[] = {
+        {m_playPauseButton, C::PlayPause},     {m_fastForwardButton, C::FastForward},
+        {m_rewindButton, C::Rewind},           {m_nextFrameButton, C::NextFrame},
+        {m_prevFrameButton, C::PreviousFrame}, {m_fullScreenButton, C::FullScreen},
+        {m_screenShotButton, C::Still},        {m_zoomInButton, C::ZoomIn},
+        {m_zoomOutButton, C::ZoomOut},         {m_fitVideoButton, C::FitToWindow},
+    };
+    for (const auto& [button, command] : buttons)
+        connect(button, &QAbstractButton::clicked, m_actions->action(command), &QAction::trigger);
 }
 
 void RVMainViewController::fileOpening(bool newNode)
@@ -107,15 +139,21 @@ void RVMainViewController::setPlaybackControlsEnabled(bool enabled)
     m_rewindButton->setEnabled(enabled);
     m_nextFrameButton->setEnabled(enabled);
     m_prevFrameButton->setEnabled(enabled);
+    // Without a picture there is nothing to save, enlarge or show full screen.
+    using C = RVWindowCommand;
+    for (const C command : {C::Still, C::ZoomIn, C::ZoomOut, C::FitToWindow, C::FullScreen})
+        m_actions->action(command)->setEnabled(enabled);
+    for (QToolButton* button : {m_screenShotButton, m_zoomInButton, m_zoomOutButton,
+                                m_fitVideoButton, m_fullScreenButton})
+        button->setEnabled(enabled);
 }
 
 void RVMainViewController::showRate(double rate)
 {
-    // "Pause" only at normal speed: paused, fast forward and rewind all offer "Play", which
-    // returns to normal speed.
-    m_playPauseButton->setIcon(rate == 1.0 ? pauseImage() : playImage());
+    // The button pauses whatever moves, forward or backward, and plays what is paused.
+    m_playPauseButton->setIcon(rate != 0.0 ? pauseImage() : playImage());
     m_playPauseButton->setProperty("imageName",
-                                   rate == 1.0 ? QStringLiteral("Pause") : QStringLiteral("Play"));
+                                   rate != 0.0 ? QStringLiteral("Pause") : QStringLiteral("Play"));
 }
 
 void RVMainViewController::showStatusMessage(const QString& text)
@@ -148,46 +186,6 @@ void RVMainViewController::playPauseToggle()
         }
     }
     m_playback->togglePlayPause();
-}
-
-void RVMainViewController::nextFrame()
-{
-    m_playback->stepFrame(+1);
-}
-
-void RVMainViewController::prevFrame()
-{
-    m_playback->stepFrame(-1);
-}
-
-void RVMainViewController::goForward()
-{
-    m_playback->jump(+1);
-}
-
-void RVMainViewController::goBack()
-{
-    m_playback->jump(-1);
-}
-
-void RVMainViewController::goToStart()
-{
-    m_playback->seekToTripTime(0.0);
-}
-
-void RVMainViewController::goToEnd()
-{
-    m_playback->seekToTripTime(m_playback->duration());
-}
-
-void RVMainViewController::rewindPressed()
-{
-    m_playback->rewind();
-}
-
-void RVMainViewController::fastForwardPressed()
-{
-    m_playback->forward();
 }
 
 void RVMainViewController::graphClicked(double fraction)

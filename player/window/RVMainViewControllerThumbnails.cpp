@@ -38,9 +38,8 @@ void RVMainViewController::showThumbnailAtProgress(double fraction)
     if (!m_playback->node() || !m_thumbnailsProvider || !std::isfinite(fraction))
         return;
     const double tripSeconds = m_playback->duration() * fraction;
-    // Only the play lock is taken, briefly; the playing file stays as it is.
-    const std::optional<RVSeekResult> place =
-        m_videoList->getPathToVideoByTimeOffset(tripSeconds, false);
+    const RVTripTimeline& timeline = m_playback->timeline();
+    const std::optional<RVTripTimeline::Place> place = timeline.locate(tripSeconds);
     if (!place)
         return;
     // A 1 x 1 rectangle on the time axis, 5 points below the slider's top edge, 10 points
@@ -49,8 +48,8 @@ void RVMainViewController::showThumbnailAtProgress(double fraction)
     const QRect rect(qRound(x), 4, 1, 1);
     m_popover->setPositioningRect(rect);
     // From the camera the video area shows as its main view.
-    m_thumbnailsProvider->buildThumbnailForFile(m_playback->shownViewPath(place->path),
-                                                tripSeconds - place->offsetInFile);
+    m_thumbnailsProvider->buildThumbnailForFile(
+        m_playback->shownViewPath(timeline.path(place->index)), place->fileSeconds);
 }
 
 void RVMainViewController::showPopover()

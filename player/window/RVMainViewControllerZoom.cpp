@@ -44,10 +44,6 @@ QString withDetail(QString format, const QString& detail)
 
 void RVMainViewController::connectZoomAndStills()
 {
-    connect(m_zoomInButton, &QToolButton::clicked, this, [this] { zoomInClicked(); });
-    connect(m_zoomOutButton, &QToolButton::clicked, this, [this] { zoomOutClicked(); });
-    connect(m_fitVideoButton, &QToolButton::clicked, this, [this] { originalSizeClicked(); });
-    connect(m_screenShotButton, &QToolButton::clicked, this, [this] { screenShotClicked(); });
     connect(m_playerScrollView, &RVVideoScrollView::visibleRectChanged, this,
             &RVMainViewController::updateVideoPan);
     // A new file may have another size: lay it out again at the same factor.

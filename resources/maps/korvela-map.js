@@ -1,7 +1,7 @@
 // The map page's side of the bridge to the player window.
 //
 // The window calls four functions by name (the texts are fixed):
-//   clearRoutes();                              remove every drawn route
+//   clearRoutes();                              remove every drawn route and the car marker
 //   checkMapCenter([lat, lon])                  make sure this position is in view
 //   drawRoute([[lat, lon], ...,]);              draw one polyline through the pairs
 //   fitRoutes();                                show every drawn route (a newly chosen trip)
@@ -86,6 +86,10 @@
     }
     LeafletBackend.prototype.clearRoutes = function () {
         this.routes.clearLayers();
+        // The car belongs to the route: a trip without positions shows none.
+        if (this.marker)
+            this.marker.remove();
+        this.marker = null;
     };
     LeafletBackend.prototype.checkMapCenter = function (position) {
         if (!isPair(position) || this.keepView)
@@ -442,6 +446,9 @@
     GoogleBackend.prototype.clearRoutes = function () {
         this.routes.forEach(function (r) { r.setMap(null); });
         this.routes = [];
+        if (this.marker)
+            this.marker.setMap(null);
+        this.marker = null;
     };
     GoogleBackend.prototype.checkMapCenter = function (position) {
         if (!isPair(position) || this.keepView)

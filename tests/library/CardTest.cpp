@@ -8,6 +8,7 @@
 #include "library/platform/RVMountInfo.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QUrl>
 #include <QtEndian>
 
@@ -129,6 +130,18 @@ TEST(LockFlagAndFiles, LockRecordsWhatTheFileSaysCopyRefusesToOverwriteRemoveTak
     EXPECT_TRUE(FS::changeMutabilityOfFile(path, false));
     EXPECT_EQ(writable(), 0x2000); // the owner's write bit only
     EXPECT_FALSE(FS::isFileLocked(path));
+    // A camera's protected folder locks what it holds, and that lock cannot be lifted here;
+    // its sibling folders lock nothing.
+    for (const char* folder : {"/Movie/RO/", "/movie/ro/", "/Movie/Normal/", "/RO/"}) {
+        const QString held = dir.path() + folder + "F.MP4";
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(held).path()));
+        ASSERT_TRUE(QFile::copy(path, held));
+        RVVideoFileList scanned;
+        FS::scanVideoFilesFrom(held, scanned);
+        const bool protectedFolder = held.contains("ovie/r", Qt::CaseInsensitive);
+        EXPECT_EQ(scanned.at(0)->locked(), protectedFolder) << folder;
+        EXPECT_EQ(FS::changeMutabilityOfFile(held, false), !protectedFolder);
+    }
 
     // Through the records: a flag change that fails is not recorded as done. The kernel refuses
     // to change a /proc file's mode even for root: it stays read-only.

@@ -2,6 +2,7 @@
 // metadata scan, the trip time line, reading a node's series, and deleting recordings.
 #include "TestSupport.h"
 
+#include "library/RVTripTimeline.h"
 #include "metadata/RVCameraClock.h"
 
 #include <cmath>
@@ -65,50 +66,46 @@ TEST(TripGrouping, SixtySecondRuleBetweenNeighboursAndTripNames)
     EXPECT_EQ(RVVideoList::getVideoDataTripNameByFiles({}), "");
 }
 
-TEST(TripTimeline, FileForTripTimeItsOffsetAndTheNextFile)
+TEST(TripTimeline, FileForTripTimeJoinsEndsAndUnknownLengths)
 {
-    auto list = idleList({});
-    EXPECT_FALSE(list->getPathToVideoByTimeOffset(10, true)); // nothing playing
-    list->openVideoData(RVVideoData::create("empty", 0, {}, {}, {}));
-    EXPECT_FALSE(list->getPathToVideoByTimeOffset(0, true));
-    // Trip time -> file and its start on the trip's time line.
-    const auto expectSeek = [&](std::initializer_list<std::tuple<double, int, double>> cases) {
-        for (const auto& [time, file, offset] : cases) {
-            const auto result = list->getPathToVideoByTimeOffset(time, false);
-            ASSERT_TRUE(result) << time;
-            EXPECT_EQ(result->path, QString("/card/F%1.MOV").arg(file)) << time;
-            EXPECT_DOUBLE_EQ(result->offsetInFile, offset) << time;
-            EXPECT_EQ(result->newPath.has_value(), file != list->playingFileInVideoIndex()) << time;
+    EXPECT_FALSE(RVTripTimeline().locate(0));
+    // Trip time -> file and time in it; a join is the next file's first frame, only the trip's
+    // end is the last file's end; outside the trip lands on its ends.
+    const auto expectPlaces = [](const RVTripTimeline& line,
+                                 std::initializer_list<std::tuple<double, int, double>> cases) {
+        for (const auto& [time, file, inFile] : cases) {
+            const auto place = line.locate(time);
+            ASSERT_TRUE(place) << time;
+            EXPECT_EQ(place->index, std::size_t(file)) << time;
+            EXPECT_DOUBLE_EQ(place->fileSeconds, inFile) << time;
         }
     };
-    EXPECT_EQ(list->openVideoData(tripOf({60, 60, 30})), "/card/F0.MOV");
-    // The end of a file belongs to it; before the start is the first file, past the end the last.
-    expectSeek({{60, 0, 0}, {60.5, 1, 60}, {200, 2, 120}, {-5, 0, 0}, {120.001, 2, 120}});
-    EXPECT_EQ(list->playingFileInVideoIndex(), 0);
-    // Rewinding moves the playing file.
-    EXPECT_EQ(list->getPathToVideoByTimeOffset(90, true)->newPath, "/card/F1.MOV");
-    expectSeek({{100, 1, 60}});
-    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
+    const RVTripTimeline trip(tripOf({60, 60.5f, 30})->files());
+    EXPECT_DOUBLE_EQ(trip.duration(), 150.5);
+    EXPECT_DOUBLE_EQ(trip.start(2), 120.5);
+    expectPlaces(trip, {{0, 0, 0},
+                        {59.9, 0, 59.9},
+                        {60, 1, 0},
+                        {60 - 1e-9, 1, 0},
+                        {120.5, 2, 0},
+                        {150.5, 2, 30},
+                        {200, 2, 30},
+                        {-5, 0, 0}});
+    EXPECT_EQ(trip.path(1), "/card/F1.MOV");
+    EXPECT_EQ(trip.indexOf("/card/F2.MOV"), 2u);
+    EXPECT_EQ(trip.next(1), 2u);
+    EXPECT_FALSE(trip.next(2));
+    EXPECT_FALSE(trip.previousWithLength(0));
 
-    // The next file runs off the end; lengths are added as doubles.
-    list->openVideoData(tripOf({60, 60.5f, 30}));
-    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 0);
-    EXPECT_EQ(list->getNextFilePath(), "/card/F1.MOV");
-    EXPECT_EQ(list->getNextFilePath(), "/card/F2.MOV");
-    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 120.5);
-    EXPECT_FALSE(list->getNextFilePath());
-    EXPECT_FALSE(list->getNextFilePath());
-    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 150.5);
-    EXPECT_EQ(list->playingFileInVideoIndex(), 4);
-
-    // A recording of unknown length takes no time and is never chosen.
-    list->openVideoData(tripOf({60, std::nanf(""), 30}));
-    expectSeek({{60, 0, 0}, {60.5, 2, 60}, {75, 2, 60}});
-    list->setPlayingFileInVideoIndex(2);
-    EXPECT_DOUBLE_EQ(list->getCurrentFileTimeOffset(), 60);
-    // Opening starts over; a single recording has no next file.
-    EXPECT_EQ(list->openVideoData(single("/card/L.MOV", 10, "2015-01-01T10:00")), "/card/L.MOV");
-    EXPECT_FALSE(list->getNextFilePath());
+    // A recording of unknown length takes no time, is never a place and is passed over going
+    // back, but is still tried going forward.
+    const RVTripTimeline cut(tripOf({60, std::nanf(""), 30})->files());
+    expectPlaces(cut, {{59.9, 0, 59.9}, {60, 2, 0}, {75, 2, 15}, {90, 2, 30}});
+    EXPECT_EQ(cut.next(0), 1u);
+    EXPECT_EQ(cut.previousWithLength(2), 0u);
+    EXPECT_DOUBLE_EQ(cut.start(2), 60);
+    const RVTripTimeline unread(tripOf({std::nanf(""), std::nanf("")})->files());
+    expectPlaces(unread, {{5, 0, 0}});
 }
 
 TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThread)

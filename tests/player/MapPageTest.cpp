@@ -143,12 +143,15 @@ TEST(MapBridge, RouteMarkerReadoutsAndClicks)
         track({point("55.000000", "37.000000", 99.9, 45.5), point("0.000000", "37.600000", 100, 10),
                point("0", "0", 120, 0), point("56.000000", "38.000000", 130, 270.25)}),
         std::make_shared<const std::vector<double>>(std::vector{42.7, 100.0, 0.0, 5.0}));
-    bridge->updateCurrentPositionOnMap(1.0); // outside the track, or another row selected
-    EXPECT_TRUE(runner.scripts.isEmpty() && altitude.isEmpty());
+    bridge->updateCurrentPositionOnMap(-1.0); // another row selected: no position, no read-outs
+    EXPECT_TRUE(runner.scripts.isEmpty());
+    ASSERT_FALSE(altitude.isEmpty() || velocity.isEmpty());
+    EXPECT_EQ(altitude.last().at(0).toString() + velocity.last().at(0).toString(), QString());
     QStringList shown;
-    // No fix at 0.5: the next point with one stands in, flagged, with the speed at 0.5.
+    // No fix at 0.5: the next point with one stands in, flagged, with the speed at 0.5. The
+    // trip's end is its last point.
     for (const auto& [units, progress] :
-         {std::pair{"Metric", 0.0}, {"British", 0.25}, {"british", 0.5}}) {
+         {std::pair{"Metric", 0.0}, {"Metric", 1.0}, {"British", 0.25}, {"british", 0.5}}) {
         bridge->setMeasurementSystem(units); // only "British" is not metric
         bridge->updateCurrentPositionOnMap(progress);
         shown << runner.scripts.last() + " " + altitude.last().at(0).toString() + " " +
@@ -156,12 +159,18 @@ TEST(MapBridge, RouteMarkerReadoutsAndClicks)
     }
     EXPECT_EQ(shown, QStringList({"moveCurrentPositionTo([55.000000, 37.000000], 45.500000, 0) "
                                   "LABEL_ALTITUDE_TITLE: 99 LABEL_ALTITUDE_METER 42 KM_PER_HOUR",
+                                  "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 0) "
+                                  "LABEL_ALTITUDE_TITLE: 130 LABEL_ALTITUDE_METER 5 KM_PER_HOUR",
                                   "moveCurrentPositionTo([0.000000, 37.600000], 10.000000, 0) "
                                   "LABEL_ALTITUDE_TITLE: 327 LABEL_ALTITUDE_FOOT 62 MILES_PER_HOUR",
                                   "moveCurrentPositionTo([56.000000, 38.000000], 270.250000, 1) "
                                   "LABEL_ALTITUDE_TITLE: 130 LABEL_ALTITUDE_METER 0 KM_PER_HOUR"}));
     bridge->drawRoute(); // ends on the latest position
     EXPECT_EQ(runner.scripts.last(), shown.last().section(" LABEL", 0, 0));
+    // A recording without altitude or speed shows none, not the last one known.
+    bridge->setTrack(track({point("55.000000", "37.000000", std::nan(""))}), nullptr);
+    bridge->updateCurrentPositionOnMap(0.5);
+    EXPECT_EQ(altitude.last().at(0).toString() + velocity.last().at(0).toString(), QString());
 
     // A click seeks to the nearest point (the first of equally near ones).
     QSignalSpy seeks(bridge.get(), &RVMapBridge::graphClicked);
@@ -214,10 +223,17 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     bridge.setTrack(std::make_shared<std::vector<RVPoint>>(points->begin(), points->begin() + 4),
                     nullptr);
     bridge.updateCurrentPositionOnMap(0.5); // without a fix: the next point stands in
+    QSignalSpy altitudes(&bridge, &RVMapBridge::altitudeTextChanged);
     bridge.drawRoute();
     EXPECT_TRUE(state(view, "s.provider === 'leaflet' && s.routes === 2 && s.routePoints === 3 && "
                             "s.marker && s.marker[0] === 52.003 && s.marker[1] === 13.0015 && "
                             "s.substitute"));
+    // A trip without positions afterwards: no marker, no read-outs left of the one before.
+    ASSERT_FALSE(altitudes.isEmpty() || altitudes.last()[0].toString().isEmpty());
+    bridge.setTrack(nullptr, nullptr);
+    bridge.drawRoute();
+    EXPECT_TRUE(state(view, "s.routes === 0 && s.marker === null"));
+    EXPECT_EQ(altitudes.last()[0].toString(), QString());
     QSignalSpy clicks(view.scriptObject(), &RVMapScriptObject::routeClicked);
     evaluate(view, "korvelaClickMap(52.013, 13.0015); korvelaClickMap(52.003, 13.0015)");
     ASSERT_TRUE(support::waitFor([&] { return evaluate(view, "0"), !clicks.isEmpty(); }));

@@ -12,6 +12,7 @@
 #include "player/video/RVTripPlayback.h"
 #include "player/video/RVViewLayout.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVWindowActions.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <filesystem>
@@ -109,7 +111,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         if (item(command))
             item(command)->trigger();
         else
-            controller.prevFrame();
+            controller.actions()->action(RVWindowCommand::PreviousFrame)->trigger();
         QString shown;
         EXPECT_TRUE(waitFor([&] {
             const QImage image = still(player);
@@ -129,6 +131,79 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     controller.showThumbnailAtProgress(7.0 / 9.0);
     EXPECT_TRUE(
         waitFor([&] { return viewIn(controller.thumbnailPopover()->thumbnail()) == "175R"; }));
+
+    // Backward play across a join keeps the views: side by side, both cameras.
+    item("viewSideBySide")->trigger();
+    controller.graphClicked(3.2 / 9.0);
+    controller.playback()->rewind();
+    QString shown;
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const QImage image = still(player);
+            const QString main = viewIn(image.copy(0, 0, 320, 240));
+            shown = main + " " + (image.width() > 320 ? viewIn(image.copy(320, 0, 320, 240)) : "");
+            const std::optional<int> frame = ClipFactory::frameNumber(image.copy(0, 0, 320, 240));
+            return frame && *frame < 70;
+        },
+        10000))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains('R') && shown.contains('F')) << shown.toStdString();
+    EXPECT_EQ(controller.playback()->currentIndex(), 0u);
+}
+
+// Backward play across the join of two front and rear recordings, where the first says it is
+// longer than its picture (as a parking recording whose sound runs on): it goes on backward in
+// the first, with the rear camera chosen, once, down to the trip's start, where it stops.
+TEST(WindowViews, BackwardPlayIntoARecordingLongerThanItsPicture)
+{
+    QTemporaryDir dir;
+    RVVideoDataList children;
+    RVVideoFileList files;
+    for (int i = 0; i < 2; ++i) {
+        const QString front = dir.filePath(QStringLiteral("front%1.mp4").arg(i)),
+                      rear = dir.filePath(QStringLiteral("rear%1.mp4").arg(i));
+        ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(i), front));
+        ASSERT_TRUE(ClipFactory::make(rear, {320, 240, 25, 3.0, 75 * i, 25, 200, 100}));
+        const float length = i == 0 ? 3.5f : 3.0f;
+        files.push_back(std::make_shared<RVVideoFile>(
+            std::vector<RVVideoView>{{RVChannel::Front, front}, {RVChannel::Rear, rear}}, length,
+            RVTimestamp(), false));
+        children.push_back(RVVideoData::create("", length, RVTimestamp(), {files.back()}, {}));
+    }
+    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->show();
+    RVMpvPlayer& player = *controller.player();
+    RVTripPlayback& playback = *controller.playback();
+    playback.start(RVVideoData::create("trip", 6.5f, RVTimestamp(), files, children));
+    ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
+    controller.cameraMenu()->findChild<QAction*>("camera_rear")->trigger();
+    controller.playPauseToggle();
+    controller.graphClicked(4.0 / 6.5); // the second recording at 0.5 s
+    ASSERT_TRUE(waitFor([&] { return viewIn(still(player)) == "88R"; }));
+
+    QSignalSpy ticks(&playback, &RVTripPlayback::ticked);
+    QStringList seen; // the cameras of the first recording's frames on the way
+    playback.rewind();
+    EXPECT_TRUE(waitFor(
+        [&] {
+            if (playback.currentIndex() == 0) {
+                const QImage image = still(player);
+                if (ClipFactory::frameNumber(image).value_or(75) < 75)
+                    seen << viewIn(image).right(1);
+            }
+            return player.rate() == 0.0;
+        },
+        20000));
+    EXPECT_EQ(playback.currentIndex(), 0u);
+    EXPECT_FALSE(seen.isEmpty());
+    EXPECT_FALSE(seen.contains("F")) << seen.join(' ').toStdString();
+    double earlier = 4.05;
+    for (const QList<QVariant>& tick : ticks) {
+        EXPECT_LE(tick[0].toDouble(), earlier + 0.05);
+        earlier = tick[0].toDouble();
+    }
+    EXPECT_NEAR(earlier, 0.0, 0.05);
 }
 
 // Recordings that lack the chosen camera, or have no front camera, show what they have.

@@ -6,6 +6,7 @@
 #include "WindowTestSupport.h"
 
 #include "library/RVFileSystemUtil.h"
+#include "player/files/RVThumbnailPopover.h"
 #include "player/files/RVVideoOutlineView.h"
 #include "player/files/RVVideoOutlineViewModel.h"
 #include "player/video/RVMpvPlayer.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QOpenGLWidget>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -26,9 +28,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 
 using ClipFactory::frameNumber;
 using ClipFactory::waitFor;
@@ -56,6 +62,11 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
                    (!rows || controller.filesView()->indexAt(last.center()).row() == rows - 1);
         });
     };
+
+    // The empty window offers nothing that needs a picture.
+    for (const char* name :
+         {"screenShotButton", "zoomInButton", "zoomOutButton", "fullScreenButton"})
+        EXPECT_FALSE(window->findChild<QToolButton*>(name)->isEnabled()) << name;
 
     // Timed by their files: an unreadable recording, a trip, and an hour later a trip whose
     // middle recording cannot be read.
@@ -115,18 +126,21 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     controller.rowClicked();
     ASSERT_TRUE(waitFor([&] { return player->rate() == 1.0; }));
     EXPECT_DOUBLE_EQ(playback->duration(), 9.0);
-    controller.altEnterPressed();
+    // Keys reach the window's commands wherever the focus is in the window.
+    QWidget* keys = window->centralWidget();
+    QTest::keyClick(keys, Qt::Key_Return, Qt::AltModifier);
     ASSERT_TRUE(waitFor([&] { return window->isFullScreen(); }));
     EXPECT_FALSE(controller.filesView()->isVisible());
-    ASSERT_TRUE(waitFor([&] { return controller.videoList()->playingFileInVideoIndex() == 1; }));
-    controller.escapePressed();
+    ASSERT_TRUE(waitFor([&] { return playback->currentIndex() == 1; }));
+    QTest::keyClick(keys, Qt::Key_Escape);
     ASSERT_TRUE(waitFor([&] { return !window->isFullScreen(); }));
     controller.playPauseToggle();
     EXPECT_EQ(player->rate(), 0.0);
 
     // Seeks, jumps and steps on the trip's time line: the frame on screen once each settled.
-    // Times inside a frame show the frame that starts next; clicks in the margins stay on the
-    // trip; six-second jumps cross files and stop at the trip's start.
+    // Times inside a frame show the frame that starts next; a join shows the next file's first
+    // frame; clicks in the margins stay on the trip; six-second jumps cross files and stop at
+    // the trip's start.
     const auto frameAfter = [&](const std::function<void()>& command) -> std::optional<int> {
         QSignalSpy settled(player, &RVMpvPlayer::seekFinished),
             still(player, &RVMpvPlayer::stillReady);
@@ -138,17 +152,17 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
                                                          : std::nullopt;
     };
     const auto at = [&](double s) { return [&, s] { controller.graphClicked(s / 9); }; };
-    const std::function<void()> forward = [&] { controller.goForward(); },
-                                back = [&] { controller.goBack(); },
-                                prev = [&] { controller.prevFrame(); },
-                                next = [&] { controller.nextFrame(); };
+    const std::function<void()> forward = [&] { QTest::keyClick(keys, Qt::Key_Right); },
+                                back = [&] { QTest::keyClick(keys, Qt::Key_Left); },
+                                prev = [&] { QTest::keyClick(keys, Qt::Key_B); },
+                                next = [&] { QTest::keyClick(keys, Qt::Key_N); };
     const std::tuple<std::function<void()>, int, int> steps[] = {
-        {at(3.5), 88, 1},  {at(7.02), 176, 2}, {at(-0.01), 0, 0}, {at(2.0), 50, 0},
-        {forward, 200, 2}, {back, 50, 0},      {back, 0, 0},      {at(4.0), 100, 1},
-        {prev, 99, 1},     {next, 100, 1}};
+        {at(3.5), 88, 1}, {at(7.02), 176, 2}, {at(-0.01), 0, 0}, {forward, 150, 2},
+        {at(3.0), 75, 1}, {at(2.0), 50, 0},   {forward, 200, 2}, {back, 50, 0},
+        {back, 0, 0},     {at(4.0), 100, 1},  {prev, 99, 1},     {next, 100, 1}};
     for (const auto& [command, frame, file] : steps) {
         EXPECT_EQ(frameAfter(command), frame);
-        EXPECT_EQ(controller.videoList()->playingFileInVideoIndex(), file) << frame;
+        EXPECT_EQ(playback->currentIndex(), std::size_t(file)) << frame;
         EXPECT_EQ(player->rate(), 0.0) << frame;
     }
 
@@ -182,25 +196,97 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     ASSERT_EQ(dialogs->alerts.size(), 3);
     EXPECT_TRUE(dialogs->alerts[2].startsWith("ERROR_TITLE | "));
 
-    // Rates step up and down, and a toggle returns to normal speed. Backward play runs on
-    // into the recording before.
-    for (const double rate : {2.0, 4.0, -2.0, -4.0, 2.0}) {
-        rate > 0 ? playback->forward() : playback->rewind();
+    // Dragging the slider: the marks and the hover thumbnail follow the pointer, so do the
+    // frames on the way, and letting go seeks exactly there.
+    RVTimeSlider2* slider = controller.timeLine();
+    const auto xOf = [&](double seconds) {
+        return qRound(5 + (slider->width() - 10) * seconds / 9);
+    };
+    const auto secondsAt = [&](int x) { return (x - 5) * 9.0 / (slider->width() - 10); };
+    const auto shownFrame = [&] {
+        QSignalSpy shot(player, &RVMpvPlayer::stillReady);
+        player->grabStill({2000, 2000});
+        return waitFor([&] { return !shot.isEmpty(); }) ? frameNumber(shot[0][0].value<QImage>())
+                                                        : std::nullopt;
+    };
+    const auto near = [&](int x) {
+        return [&, x] {
+            const std::optional<int> frame = shownFrame();
+            return frame && std::abs(*frame - secondsAt(x) * 25) <= 1.0;
+        };
+    };
+    const auto move = [&](int x) {
+        QMouseEvent drag(QEvent::MouseMove, QPointF(x, 4), slider->mapToGlobal(QPointF(x, 4)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(slider, &drag);
+    };
+    const auto markAt = [&](int x) {
+        const QImage marks = slider->grab().toImage();
+        int redness = 0; // the play mark is red across the time axis
+        for (int dx = -2; dx <= 2; ++dx) {
+            const QRgb pixel = marks.pixel(x + dx, 10);
+            redness = std::max(redness, qRed(pixel) - qGreen(pixel));
+        }
+        return redness > 80;
+    };
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(xOf(1.0), 4));
+    EXPECT_TRUE(waitFor(near(xOf(1.0))));
+    for (const double seconds : {2.0, 3.5, 5.0})
+        move(xOf(seconds));
+    EXPECT_TRUE(markAt(xOf(5.0)));
+    EXPECT_NEAR(controller.thumbnailPopover()->positioningRect().x(), xOf(5.0) + 5, 2);
+    EXPECT_TRUE(waitFor(near(xOf(5.0))));
+    move(xOf(7.0));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(xOf(7.3), 4));
+    EXPECT_TRUE(waitFor(near(xOf(7.3))));
+    EXPECT_EQ(playback->currentIndex(), 2u);
+    EXPECT_EQ(player->rate(), 0.0);
+
+    // Rates step up and down; a toggle pauses whatever the direction, and plays at normal
+    // speed. Backward play runs on into the recording before.
+    for (const double rate : {2.0, 4.0, -2.0, -4.0}) {
+        QTest::keyClick(keys, rate > 0 ? Qt::Key_L : Qt::Key_J);
         EXPECT_EQ(player->rate(), rate);
     }
-    controller.playPauseToggle();
+    QTest::keyClick(keys, Qt::Key_Space);
+    EXPECT_EQ(player->rate(), 0.0);
+    QTest::keyClick(keys, Qt::Key_Space);
     EXPECT_EQ(player->rate(), 1.0);
-    controller.nextFrame(); // a step while playing pauses
+    next(); // a step while playing pauses
     EXPECT_EQ(player->rate(), 0.0);
     controller.graphClicked(3.5 / 9);
     playback->rewind();
     EXPECT_TRUE(waitFor(
         [&] { return player->currentPath().endsWith("trip/clip0.mp4") && player->rate() < 0; }));
-    // Played to its end the trip stops there; play then starts it again.
-    controller.graphClicked(8.5 / 9);
-    playback->forward();
-    ASSERT_TRUE(waitFor([&] { return player->rate() == 0.0; }));
+    // Played to its end the trip stops there, on its last file and at its length. Rewound from
+    // there it plays each file backward once, to the trip's start, where the rate goes; six
+    // seconds back from the end is the join before the last file.
+    auto* clock = window->findChild<QLabel*>("clockLabel");
+    const auto playToEnd = [&] {
+        controller.graphClicked(8.5 / 9);
+        playback->forward();
+        return waitFor([&] { return player->rate() == 0.0; });
+    };
+    ASSERT_TRUE(playToEnd());
     EXPECT_NEAR(controller.timeLine()->playProgress(), 1.0, 0.03);
+    EXPECT_EQ(playback->currentIndex(), 2u);
+    EXPECT_NEAR(playback->tripTime(), 9.0, 0.05);
+    QSignalSpy ticks(playback, &RVTripPlayback::ticked);
+    playback->rewind();
+    playback->rewind();
+    EXPECT_TRUE(clock->text().endsWith(QStringLiteral("-4\u00d7")));
+    ASSERT_TRUE(waitFor([&] { return player->rate() == 0.0; }, 20000));
+    EXPECT_EQ(playback->currentIndex(), 0u);
+    EXPECT_FALSE(clock->text().contains(QStringLiteral("\u00d7"))) << clock->text().toStdString();
+    double earlier = 9.0;
+    for (const QList<QVariant>& tick : ticks) {
+        EXPECT_LE(tick[0].toDouble(), earlier + 0.05);
+        earlier = tick[0].toDouble();
+    }
+    EXPECT_NEAR(earlier, 0.0, 0.05);
+    ASSERT_TRUE(playToEnd());
+    EXPECT_EQ(frameAfter(back), 75);
+    ASSERT_TRUE(playToEnd());
     controller.playPauseToggle();
     EXPECT_TRUE(waitFor([&] {
         return player->currentPath().endsWith("trip/clip0.mp4") && player->currentTime() > 0.2;
@@ -225,6 +311,12 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     ClipFactory::spin(300);
     EXPECT_FALSE(playback->node());
     EXPECT_EQ(player->rate(), 0.0);
+    // Nothing of it stays on screen: no clock, no picture (the clips' lower half is grey).
+    EXPECT_EQ(clock->text(), QString());
+    EXPECT_TRUE(waitFor([&] {
+        const QImage shown = video->grabFramebuffer();
+        return qGray(shown.pixel(shown.width() / 2, shown.height() * 3 / 4)) < 30;
+    }));
     EXPECT_EQ(dialogs->alerts.size(), 3);
 }
 

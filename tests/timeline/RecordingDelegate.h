@@ -1,9 +1,11 @@
 #pragma once
 
 #include "views/RVPlayerViewDelegate.h"
+#include "views/RVViewUtil.h"
 
 #include <QStringList>
 
+#include <map>
 #include <vector>
 
 // Writes down every call it receives, with its argument, in order.
@@ -24,23 +26,28 @@ public:
 
     void doubleClick() override { calls << __func__; }
     void click() override { calls << __func__; }
-    void altEnterPressed() override { calls << __func__; }
-    void escapePressed() override { calls << __func__; }
-    void spacebarPressed() override { calls << __func__; }
     void graphClicked(double f) override { note(__func__, values, f); }
     void showThumbnailAtProgress(double f) override { note(__func__, values, f); }
     void showPopover() override { calls << __func__; }
     void hidePopover() override { calls << __func__; }
     void magnification(double f) override { note(__func__, values, f); }
-    void nextFrame() override { calls << __func__; }
-    void prevFrame() override { calls << __func__; }
-    void goForward() override { calls << __func__; }
-    void goBack() override { calls << __func__; }
-    void goToStart() override { calls << __func__; }
-    void goToEnd() override { calls << __func__; }
-    void fullScreenPressed() override { calls << __func__; }
-    void rewindPressed() override { calls << __func__; }
-    void fastForwardPressed() override { calls << __func__; }
+    // Named after what the key does in the window.
+    void keyPressed(RVViewKey key) override
+    {
+        static const std::map<RVViewKey, const char*> names{{RVViewKey::Return, "altEnterPressed"},
+                                                            {RVViewKey::Escape, "escapePressed"},
+                                                            {RVViewKey::Space, "spacebarPressed"},
+                                                            {RVViewKey::N, "nextFrame"},
+                                                            {RVViewKey::B, "prevFrame"},
+                                                            {RVViewKey::Left, "goBack"},
+                                                            {RVViewKey::Right, "goForward"},
+                                                            {RVViewKey::Home, "goToStart"},
+                                                            {RVViewKey::End, "goToEnd"},
+                                                            {RVViewKey::F11, "fullScreenPressed"},
+                                                            {RVViewKey::J, "rewindPressed"},
+                                                            {RVViewKey::L, "fastForwardPressed"}};
+        calls << names.at(key);
+    }
     void lockClicked(Node n) override { note("lock", nodes, n); }
     void unlockClicked(Node n) override { note("unlock", nodes, n); }
     void removeClicked(Node n) override { note("remove", nodes, n); }
