@@ -31,6 +31,7 @@
 // could not read (an I/O error, a file over its limit), is reported on stderr and left out; the
 // exit status is then 1.
 
+#include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
@@ -182,30 +183,7 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
         json.key("cameraModel");
         json.string(data.cameraModel);
     }
-    if (!data.events.empty()) {
-        json.key("events");
-        json.beginArray();
-        for (const RVCameraEvent& event : data.events) {
-            json.beginObject();
-            json.key("time");
-            if (event.time.isValid())
-                json.string(isoTime(event.time.msecsSinceEpoch()));
-            else
-                json.null();
-            json.key("kind");
-            json.string(event.kind);
-            json.key("reason");
-            json.string(event.reason);
-            json.key("city");
-            json.string(event.city);
-            json.key("latitude");
-            json.number(event.latitude);
-            json.key("longitude");
-            json.number(event.longitude);
-            json.endObject();
-        }
-        json.endArray();
-    }
+    writeCameraEvents(json, data.events);
     if (!data.extraSeries.empty()) {
         json.key("extraSeries");
         json.beginObject();
