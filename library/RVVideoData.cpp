@@ -72,6 +72,18 @@ void RVVideoData::setReadError(QString why)
     m_readError = std::move(why);
 }
 
+std::optional<RVDecline> RVVideoData::trackMissing() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_trackMissing;
+}
+
+void RVVideoData::setTrackMissing(std::optional<RVDecline> why)
+{
+    std::lock_guard lock(m_mutex);
+    m_trackMissing = std::move(why);
+}
+
 QString RVVideoData::cameraModel() const
 {
     std::lock_guard lock(m_mutex);

@@ -4,6 +4,7 @@
 #include "library/RVTripStats.h"
 #include "library/RVVideoFile.h"
 #include "metadata/RVMetaData.h"
+#include "metadata/RVMetaDataReader.h"
 #include "metadata/RVPoint.h"
 #include "metadata/RVSensorData.h"
 
@@ -87,6 +88,11 @@ public:
     // limit); empty when it was read or holds none. A failed read is not "no track".
     QString readError() const;
     void setReadError(QString why);
+    // Why a single recording that was read has no track: the most telling reader's decline,
+    // or NoFixYet when a reader read it and found no position. Nothing until it was read, and
+    // for recordings with a track.
+    std::optional<RVDecline> trackMissing() const;
+    void setTrackMissing(std::optional<RVDecline> why);
     // The camera that made a single recording, as its metadata names it; empty when unknown
     // or not read yet.
     QString cameraModel() const;
@@ -133,6 +139,7 @@ private:
     std::optional<QStringList> m_relatedFiles;
     QString m_cameraModel;
     QString m_readError;
+    std::optional<RVDecline> m_trackMissing;
     std::vector<RVCameraEvent> m_events;
     RVSeries m_series;
     RVEventSeries m_eventSeries;

@@ -47,6 +47,9 @@ struct RVMetaDataReading final
     RVMetaDataReading(std::optional<RVMetaData> data = std::nullopt) : metaData(std::move(data)) {}
     std::optional<RVMetaData> metaData;
     QString readError;
+    // Without metadata: the most telling reason a reader gave (encrypted, an unknown layout,
+    // no fix yet), or "not mine" when no reader knew the recording.
+    RVDecline decline;
 };
 
 // Reads one recording's metadata.

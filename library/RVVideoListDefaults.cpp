@@ -6,6 +6,42 @@
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVGpsProcessor.h"
 
+namespace {
+
+// What tells a driver most about a recording no reader read: a reader that knew it and found
+// its data encrypted, in a layout it does not know, unreadable or without a fix, before the
+// "not mine" of all the others.
+RVDecline mostTelling(const std::vector<std::pair<QString, RVDecline>>& declines)
+{
+    auto rank = [](RVDecline::Kind kind) {
+        switch (kind) {
+        case RVDecline::Kind::Encrypted:
+            return 4;
+        case RVDecline::Kind::UnknownLayout:
+            return 3;
+        case RVDecline::Kind::Unreadable:
+            return 2;
+        case RVDecline::Kind::NoFixYet:
+            return 1;
+        case RVDecline::Kind::NotMine:
+            break;
+        }
+        return 0;
+    };
+    RVDecline best;
+    for (const auto& [format, why] : declines) {
+        if (rank(why.kind) > rank(best.kind)) {
+            best = why;
+            if (!format.isEmpty())
+                best.detail =
+                    best.detail.isEmpty() ? format : format + QStringLiteral(": ") + best.detail;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
 RVVideoList::RVVideoList(QObject* parent)
     : RVVideoList(RVVolumeMonitor::createPlatformMonitor(), defaultMetaDataSource(), parent)
 {}
@@ -26,6 +62,7 @@ RVMetaDataSource RVVideoList::defaultMetaDataSource()
                 break;
             }
         }
+        reading.decline = mostTelling(declines);
         return reading;
     };
 }

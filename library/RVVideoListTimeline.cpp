@@ -124,6 +124,12 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             node->setCameraModel(std::move(meta->cameraModel));
             node->setEvents(std::move(meta->events));
         }
+        if (!meta)
+            node->setTrackMissing(reading.decline);
+        else if (points->empty())
+            node->setTrackMissing(RVDecline{RVDecline::Kind::NoFixYet, {}});
+        else
+            node->setTrackMissing(std::nullopt);
         if (start.time.isValid()) {
             files.front()->setCreated(start.time);
             files.front()->setTimeSource(start.source);

@@ -1,8 +1,8 @@
 // korvela-export --format json: how fast a long recording is read and streamed out, and how
 // much memory that takes (peak resident set size of the process).
 
+#include "export/RVJsonWriter.h"
 #include "tools/korvela-export/RVExportFormats.h"
-#include "tools/korvela-export/RVJsonWriter.h"
 
 #include <QDir>
 #include <QFile>

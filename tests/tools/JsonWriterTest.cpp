@@ -1,4 +1,4 @@
-#include "tools/korvela-export/RVJsonWriter.h"
+#include "export/RVJsonWriter.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -31,9 +31,9 @@
 // could not read (an I/O error, a file over its limit), is reported on stderr and left out; the
 // exit status is then 1.
 
+#include "export/RVJsonWriter.h"
 #include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
-#include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
 
 #include "core/RVNativePath.h"

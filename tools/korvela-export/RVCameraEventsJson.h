@@ -1,7 +1,7 @@
 #pragma once
 
+#include "export/RVJsonWriter.h"
 #include "metadata/RVMetaData.h"
-#include "tools/korvela-export/RVJsonWriter.h"
 
 #include <vector>
 

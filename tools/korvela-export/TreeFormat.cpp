@@ -26,9 +26,9 @@
 // A FILE that does not exist is reported on stderr and left out; the exit status is then 1.
 // Progress goes to stderr.
 
+#include "export/RVJsonWriter.h"
 #include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
-#include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVLibraryCollector.h"
 
 #include "library/RVVideoList.h"

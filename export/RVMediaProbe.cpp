@@ -8,7 +8,7 @@
 //   count, +12 u32 sizes
 // All big-endian. The first sample of a track lies at its first chunk's offset.
 
-#include "tools/korvela-export/RVMediaProbe.h"
+#include "export/RVMediaProbe.h"
 
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"

@@ -1,4 +1,4 @@
-#include "tools/korvela-export/RVJsonWriter.h"
+#include "export/RVJsonWriter.h"
 
 #include <charconv>
 #include <cmath>
@@ -217,6 +217,11 @@ void RVJsonWriter::maybeFlush()
 
 bool RVJsonWriter::flush()
 {
+    if (m_text) {
+        *m_text += m_buffer;
+        m_buffer.clear();
+        return true;
+    }
     if (!m_buffer.empty() && !m_failed) {
         if (std::fwrite(m_buffer.data(), 1, m_buffer.size(), m_out) != m_buffer.size())
             m_failed = true;

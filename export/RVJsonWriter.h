@@ -26,6 +26,8 @@ public:
     };
 
     explicit RVJsonWriter(std::FILE* out) : m_out(out) {}
+    // Into memory: flush() appends what is buffered to `text`.
+    explicit RVJsonWriter(std::string* text) : m_text(text) {}
     ~RVJsonWriter();
     RVJsonWriter(const RVJsonWriter&) = delete;
     RVJsonWriter& operator=(const RVJsonWriter&) = delete;
@@ -68,7 +70,8 @@ private:
     void indent(std::size_t depth);
     void maybeFlush();
 
-    std::FILE* m_out;
+    std::FILE* m_out = nullptr;
+    std::string* m_text = nullptr;
     std::string m_buffer;
     std::vector<Level> m_levels;
     bool m_afterKey = false;
