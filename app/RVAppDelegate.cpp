@@ -313,6 +313,10 @@ void RVAppDelegate::buildMenus()
     //% "&Help"
     QMenu* help = addMenu(bar, "MENU_HELP");
     help->setObjectName(QStringLiteral("menuHelp"));
+    //% "&Report an Unread Camera…"
+    addItem(help, "MENU_REPORT_UNREAD_CAMERA", "reportUnreadCamera",
+            [this] { m_mainViewController->reportUnreadCamera(); });
+    help->addSeparator();
     //% "&About Korvela Player"
     QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });
     about->setMenuRole(QAction::AboutRole);

@@ -271,7 +271,51 @@ QStringList RVVideoOutlineViewModel::toolTipLines(const RVVideoData& node)
         //% "Camera: %1"
         lines << withValue(qtTrId("TOOLTIP_CAMERA_MODEL"), model);
     }
+    if (node.children().empty()) {
+        if (const std::optional<RVDecline> why = node.trackMissing())
+            lines << trackMissingText(*why);
+    }
     return lines;
+}
+
+QString RVVideoOutlineViewModel::trackMissingText(const RVDecline& why)
+{
+    QString reason;
+    switch (why.kind) {
+    case RVDecline::Kind::NotMine:
+        //% "not read: no known camera format"
+        reason = qtTrId("TOOLTIP_NO_TRACK_NOT_READ");
+        break;
+    case RVDecline::Kind::NoFixYet:
+        //% "the camera had no GPS fix yet"
+        reason = qtTrId("TOOLTIP_NO_TRACK_NO_FIX");
+        break;
+    case RVDecline::Kind::Encrypted:
+        //% "the camera's GPS data is encrypted"
+        reason = qtTrId("TOOLTIP_NO_TRACK_ENCRYPTED");
+        break;
+    case RVDecline::Kind::UnknownLayout:
+        //% "the camera's GPS data is in a layout not known yet"
+        reason = qtTrId("TOOLTIP_NO_TRACK_UNKNOWN_LAYOUT");
+        break;
+    case RVDecline::Kind::Unreadable:
+        //% "the file could not be read"
+        reason = qtTrId("TOOLTIP_NO_TRACK_UNREADABLE");
+        break;
+    }
+    if (!why.detail.isEmpty() && why.kind != RVDecline::Kind::NotMine)
+        reason += QStringLiteral(" (%1)").arg(why.detail);
+    //% "No track: %1"
+    return withValue(qtTrId("TOOLTIP_NO_TRACK"), reason);
+}
+
+bool RVVideoOutlineViewModel::datedByFileOnly(const RVVideoData& node)
+{
+    if (!node.points() || node.files().empty())
+        return false;
+    return std::all_of(node.files().begin(), node.files().end(), [](const RVVideoFilePtr& file) {
+        return file && file->timeSource() == RVTimeSource::File;
+    });
 }
 
 QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
@@ -290,8 +334,13 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
         }
         case ColumnDuration:
             return durationText(node->duration());
-        case ColumnDate:
-            return dateText(node->created());
+        case ColumnDate: {
+            const QString date = dateText(node->created());
+            // A date only the file system gives may be far off (a copy, a camera without a
+            // clock): marked, and the tooltip says why.
+            return !date.isEmpty() && datedByFileOnly(*node) ? QStringLiteral("\u2248 ") + date
+                                                             : date;
+        }
         default:
             return QString();
         }
@@ -311,6 +360,11 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::ToolTipRole: {
+        if (index.column() == ColumnDate && datedByFileOnly(*node)) {
+            //% "Dated by the file's modification time: neither the camera's data nor the file's
+            // name tell when it was recorded."
+            return qtTrId("TOOLTIP_DATED_BY_FILE");
+        }
         if (index.column() != ColumnName)
             return {};
         // As markup with every line escaped: a file name that looks like a tag must not turn

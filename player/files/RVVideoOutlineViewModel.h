@@ -67,9 +67,15 @@ public:
     // empty for recordings of one view.
     static QString viewsMark(const RVVideoData& node);
     // The row's tooltip, one entry per line. A recording: its file (or every view as
-    // "Rear: path"), its mode when known and the camera model when known. A trip: its first
-    // file, the number of event recordings or the mode they share, and the camera model.
+    // "Rear: path"), its mode when known, the camera model when known and, once read without
+    // a track, why. A trip: its first file, the number of event recordings or the mode they
+    // share, and the camera model.
     static QStringList toolTipLines(const RVVideoData& node);
+    // "No track: ..." with the reason a reader gave.
+    static QString trackMissingText(const RVDecline& why);
+    // Whether the node was read and only its files' modification times date it (no fix,
+    // no date in the name): its date is shown with a mark and a tooltip.
+    static bool datedByFileOnly(const RVVideoData& node);
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

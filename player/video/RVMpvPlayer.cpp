@@ -642,9 +642,15 @@ QByteArray RVMpvPlayer::fileOptions(double startSeconds, const RVViewSources& vi
         options.push_back("hwdec=no");
     else if (!views.graph.isEmpty())
         options.push_back("hwdec=auto-copy-safe"); // the filters need the frames in memory
-    if (!views.externalFile.isEmpty())
-        options.push_back("external-files-append=" +
-                          quoted(RVNativePath::encode(views.externalFile)));
+    if (!views.externalFiles.isEmpty()) {
+        // One option for all: a file's options keep one value per name, so a repeated
+        // external-files-append would add only the last file. The list's separator, ':',
+        // is escaped where a path holds one.
+        QByteArrayList paths;
+        for (const QString& file : views.externalFiles)
+            paths << RVNativePath::encode(file).replace(":", "\\:");
+        options.push_back("external-files=" + quoted(paths.join(':')));
+    }
     if (!views.graph.isEmpty())
         options.push_back("lavfi-complex=" + quoted(views.graph.toUtf8()));
     return options.join(',');

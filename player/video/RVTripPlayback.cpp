@@ -8,6 +8,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 constexpr double kJumpSeconds = 6.0;
@@ -47,6 +48,29 @@ namespace {
 bool playableFile(const QString& path)
 {
     return RVPlatformFile::stat(path).kind == RVPlatformFile::Kind::Regular;
+}
+
+QString parentOf(const QString& path)
+{
+    return path.left(std::max<qsizetype>(0, path.lastIndexOf(QLatin1Char('/'))));
+}
+
+bool isFolder(const QString& path)
+{
+    return RVPlatformFile::stat(path).kind == RVPlatformFile::Kind::Directory;
+}
+
+// When the file's folder is gone or cannot be examined any more (a card pulled, its file
+// system driver gone), the outermost folder of its path that is: the card's mount point.
+// Nothing for a file missing from a folder that is there (a deleted recording).
+std::optional<QString> removedCard(const QString& path)
+{
+    QString gone = parentOf(path);
+    if (gone.isEmpty() || isFolder(gone))
+        return std::nullopt;
+    while (!parentOf(gone).isEmpty() && !isFolder(parentOf(gone)))
+        gone = parentOf(gone);
+    return gone;
 }
 
 } // namespace
@@ -179,6 +203,13 @@ void RVTripPlayback::onItemStatusChanged(bool ready, const QString& error)
 void RVTripPlayback::handleError(const QString& error)
 {
     qInfo().noquote() << "Cannot play" << m_path << ":" << error;
+    if (const std::optional<QString> card = removedCard(m_path)) {
+        reset();
+        m_player.setNextPath(QString());
+        QMetaObject::invokeMethod(
+            this, [this, card = *card] { Q_EMIT cardRemoved(card); }, Qt::QueuedConnection);
+        return;
+    }
     const QString fileName = QFileInfo(m_path).fileName();
     if (!nextFilePath().isEmpty()) {
         // One unreadable recording does not end its trip: the next one plays. Queued, so that
@@ -365,13 +396,15 @@ RVViewSources RVTripPlayback::viewsOfFile(const QString& path) const
     const RVVideoFilePtr file = fileOfPath(path);
     if (!file)
         return {};
-    const RVViewSources sources = RVViewLayout::sourcesFor(file->views(), path, m_viewChoice);
-    // Another camera's view that is no regular file is left out: the played file shows alone.
-    if (!sources.externalFile.isEmpty() && !playableFile(sources.externalFile)) {
-        qInfo().noquote() << "Not showing" << sources.externalFile << ": not a regular file";
-        return {};
+    // Another camera's view that is no regular file is left out, as if the recording had none.
+    std::vector<RVVideoView> views;
+    for (const RVVideoView& view : file->views()) {
+        if (view.filePath != path && !playableFile(view.filePath))
+            qInfo().noquote() << "Not showing" << view.filePath << ": not a regular file";
+        else
+            views.push_back(view);
     }
-    return sources;
+    return RVViewLayout::sourcesFor(views, path, m_viewChoice);
 }
 
 QString RVTripPlayback::shownViewPath(const QString& path) const

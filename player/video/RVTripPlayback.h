@@ -88,6 +88,10 @@ Q_SIGNALS:
     void fileSkipped(const QString& fileName);
     // A file could not be played and playback has ended; the player is back to idle.
     void failed(const QString& fileName);
+    // The folder of the file to play is gone with the card it was on (`card`: the outermost
+    // folder of the path that is gone, where the card was mounted); playback has ended, the
+    // rest of the trip is not tried file by file.
+    void cardRemoved(const QString& card);
 
 private:
     void open(std::size_t index);

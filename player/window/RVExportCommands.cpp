@@ -1,6 +1,8 @@
 #include "player/window/RVExportCommands.h"
 
+#include "core/RVAtomicFile.h"
 #include "export/RVExportUtil.h"
+#include "export/RVProbeDocument.h"
 
 namespace {
 using WriteFunction = std::optional<RVWriteResult> (*)(const RVVideoData&, const QString&);
@@ -38,6 +40,27 @@ std::optional<RVExportWriter> RVExportCommands::gpsTable(const RVVideoDataPtr& n
     if (!node || !node->points())
         return std::nullopt;
     return writerOf(node, &RVExportUtil::writeGpsTable);
+}
+
+std::optional<RVExportWriter> RVExportCommands::cameraReport(const RVVideoDataPtr& node)
+{
+    if (!node || node->files().empty())
+        return std::nullopt;
+    QStringList paths;
+    for (const RVVideoFilePtr& file : node->files()) {
+        for (const RVVideoView& view : file->views())
+            paths << view.filePath;
+    }
+    return [paths](const QString& path) {
+        QStringList errors;
+        const std::string text = RVProbeDocument::forFiles(paths, errors);
+        if (errors.size() == paths.size())
+            return RVWriteResult{false, errors.join(QStringLiteral("; "))};
+        QString error;
+        if (!RVAtomicFile::writeAll(path, QByteArray::fromStdString(text), &error))
+            return RVWriteResult{false, error};
+        return RVWriteResult{true, {}};
+    };
 }
 
 std::optional<RVExportWriter> RVExportCommands::sensorTable(const RVVideoDataPtr& node)

@@ -21,4 +21,7 @@ public:
     static std::optional<RVExportWriter> gpx(const RVVideoDataPtr& node);
     static std::optional<RVExportWriter> gpsTable(const RVVideoDataPtr& node);
     static std::optional<RVExportWriter> sensorTable(const RVVideoDataPtr& node);
+    // The probe of every view of every recording of the node, for a maintainer adding its
+    // camera; none for no node. Fails when no file of it could be opened.
+    static std::optional<RVExportWriter> cameraReport(const RVVideoDataPtr& node);
 };

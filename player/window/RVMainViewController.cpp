@@ -10,6 +10,7 @@
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVScreenSaverInhibitor.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/window/RVClockProposalBar.h"
 #include "player/window/RVUpdateDialogs.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
@@ -239,6 +240,8 @@ void RVMainViewController::metaInfoUpdated()
     m_timeLine->setPoints(m_videoList->points());
     m_timeLine->update();
     drawRoute();
+    if (m_clockProposal)
+        m_clockProposal->offerFor(selectedVideoData());
 }
 
 // Graphs and units -------------------------------------------------------------------------

@@ -31,6 +31,8 @@ class QSplitter;
 class QToolButton;
 class QWidget;
 class RVAvertisementView;
+class RVClockProposalBar;
+class RVGridLoadWatch;
 class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
@@ -151,6 +153,8 @@ public:
     void exportToGPX();
     void exportToKLMClicked();
     void exportToExcelClicked();
+    // Saves the probe of the selected recording's files where the user picks (Help menu).
+    void reportUnreadCamera();
     // Shows only the recordings of one mode (trips holding any), keeps the choice in the
     // settings, and keeps the selected and open rows that stay in the list.
     void setModeFilter(RVModeFilter filter);
@@ -204,6 +208,7 @@ public:
     RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
     RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
     RVPlayerView* playerView() const { return m_playerView; }
+    RVClockProposalBar* clockProposal() const { return m_clockProposal; }
     RVVideoOutlineView* filesView() const { return m_filesView; }
     RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
     QPushButton* playPauseButton() const { return m_playPauseButton; }
@@ -321,7 +326,9 @@ private:
     QString m_noRecordingsNote; // the empty list's text after adding folders without recordings
     QLabel* m_readingLabel = nullptr;
     QProgressBar* m_readingProgress = nullptr;
-    QLabel* m_hiddenGraphsLabel = nullptr; // graphs the slider had no room for
+    QLabel* m_hiddenGraphsLabel = nullptr;         // graphs the slider had no room for
+    RVClockProposalBar* m_clockProposal = nullptr; // a camera clock that seems hours off
+    RVGridLoadWatch* m_gridWatch = nullptr;        // a grid the decoders cannot keep up with
 
     QString m_measurementSystem;
     int m_lastSortColumn = 3;    // the file list's last sortable sort column
@@ -340,8 +347,9 @@ private:
     std::unique_ptr<RVTripPlayback> m_playback;
 
     QMenu* m_cameraMenu = nullptr; // owned by the window
-    QAction* m_channelItems[4] = {};
-    QAction* m_arrangementItems[3] = {};
+    QAction* m_channelItems[kChannelCount] = {};
+    static constexpr int kArrangementCount = 4;
+    QAction* m_arrangementItems[kArrangementCount] = {};
     QAction* m_swapViewsItem = nullptr;
 
     // Hover thumbnails. The popover (owned by the window) is touched on this thread only.

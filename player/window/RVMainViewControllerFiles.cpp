@@ -425,6 +425,20 @@ void RVMainViewController::exportToGPX()
         save(*writer, node->name(), QStringLiteral("gpx"));
 }
 
+void RVMainViewController::reportUnreadCamera()
+{
+    const RVVideoDataPtr node = nodeForCommand();
+    if (!node) {
+        //% "Report an unread camera"
+        const QString title = qtTrId("REPORT_UNREAD_CAMERA_TITLE");
+        //% "Select the recording whose camera is not read, then choose this command again."
+        m_dialogs->alert(title, qtTrId("REPORT_SELECT_RECORDING"));
+        return;
+    }
+    if (std::optional<RVExportWriter> writer = RVExportCommands::cameraReport(node))
+        save(*writer, node->name() + QStringLiteral(".probe"), QStringLiteral("json"));
+}
+
 void RVMainViewController::exportToExcelClicked()
 {
     const RVVideoDataPtr node = nodeForExport();

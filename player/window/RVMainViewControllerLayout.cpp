@@ -22,6 +22,7 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
+#include "player/window/RVClockProposalBar.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
@@ -297,6 +298,13 @@ void RVMainViewController::buildWindow()
     connect(m_timeLine, &RVTimeSlider2::hiddenGraphCountChanged, this,
             &RVMainViewController::updateHiddenGraphsNote);
     updateHiddenGraphsNote();
+
+    // A card whose camera clock is hours off: the correction, offered for the selected trip
+    // once its track is read.
+    m_clockProposal = new RVClockProposalBar(m_window);
+    m_window->statusBar()->addPermanentWidget(m_clockProposal);
+    connect(m_clockProposal, &RVClockProposalBar::applied, this,
+            &RVMainViewController::showStatusMessage);
 }
 
 void RVMainViewController::updateHiddenGraphsNote()
@@ -363,6 +371,7 @@ void RVMainViewController::retranslate()
         updateCurrentPositionOnMap();
     updateHiddenGraphsNote();
     updateListPlaceholder();
+    m_clockProposal->retranslate();
     fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());

@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDir>
 #include <QIcon>
 #include <QMainWindow>
 #include <QPushButton>
@@ -74,6 +75,13 @@ void RVMainViewController::connectPlayer()
     connect(playback, &RVTripPlayback::fileSkipped, this, [this](const QString& fileName) {
         //% "Skipped \"%1\": the recording cannot be played."
         showStatusMessage(withDetail(qtTrId("STATUS_FILE_SKIPPED"), fileName));
+    });
+    connect(playback, &RVTripPlayback::cardRemoved, this, [this](const QString& card) {
+        //% "Error"
+        const QString title = qtTrId("ERROR_TITLE");
+        //% "The card \"%1\" was removed: its recordings cannot be played until it is back."
+        m_dialogs->alert(title,
+                         withDetail(qtTrId("ERROR_CARD_REMOVED"), QDir::toNativeSeparators(card)));
     });
     connect(playback, &RVTripPlayback::failed, this, [this](const QString& fileName) {
         //% "Error"

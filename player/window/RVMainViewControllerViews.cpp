@@ -1,11 +1,14 @@
 // The player window's camera views: which camera of a recording fills the video area, and
-// whether a second camera is shown with it, as a picture in picture or side by side. The
-// choice holds for the whole trip; recordings without the chosen camera show their front
-// view. The player decodes every shown view of a file together, so they stay in step.
+// whether a second camera is shown with it, as a picture in picture or side by side, or all
+// of them as a grid (recordings of more than two cameras: a car's four or six). The choice
+// holds for the whole trip; recordings without the chosen camera show their front view. The
+// player decodes every shown view of a file together, so they stay in step.
 #include "player/window/RVMainViewController.h"
 
 #include "library/RVVideoList.h"
+#include "player/files/RVRecordingModeLook.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/window/RVGridLoadWatch.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -16,10 +19,14 @@
 
 namespace {
 
-constexpr RVChannel kChannels[] = {RVChannel::Front, RVChannel::Rear, RVChannel::Interior,
-                                   RVChannel::Optional};
+// A dash camera's four, then a car's side cameras (shown only for trips that have them).
+constexpr RVChannel kChannels[] = {
+    RVChannel::Front, RVChannel::Rear,  RVChannel::Interior,   RVChannel::Optional,
+    RVChannel::Left,  RVChannel::Right, RVChannel::LeftPillar, RVChannel::RightPillar};
+constexpr int kAlwaysListedChannels = 4;
 constexpr RVViewArrangement kArrangements[] = {
-    RVViewArrangement::Single, RVViewArrangement::PictureInPicture, RVViewArrangement::SideBySide};
+    RVViewArrangement::Single, RVViewArrangement::PictureInPicture, RVViewArrangement::SideBySide,
+    RVViewArrangement::Grid};
 
 } // namespace
 
@@ -29,11 +36,12 @@ void RVMainViewController::buildCameraMenu()
     m_cameraMenu->setObjectName(QStringLiteral("menuCamera"));
     // Keys that the window's key map leaves free; the actions also live on the window so
     // the keys work without a menu bar (full screen).
-    const char* channelKeys[] = {"1", "2", "3", "4"};
+    const char* channelKeys[] = {"1", "2", "3", "4", "5", "6", "7", "8"};
     auto* channels = new QActionGroup(m_cameraMenu);
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < kChannelCount; ++i) {
         QAction* item = m_cameraMenu->addAction(QString());
-        item->setObjectName(QStringLiteral("camera_") + channelName(kChannels[i]));
+        item->setObjectName(QStringLiteral("camera_") +
+                            channelName(kChannels[i]).replace(QLatin1Char(' '), QLatin1Char('_')));
         item->setCheckable(true);
         item->setShortcut(QKeySequence(QLatin1String(channelKeys[i])));
         channels->addAction(item);
@@ -46,10 +54,11 @@ void RVMainViewController::buildCameraMenu()
         m_channelItems[i] = item;
     }
     m_cameraMenu->addSeparator();
-    const char* arrangementKeys[] = {"V", "P", "S"};
-    const char* arrangementNames[] = {"viewSingle", "viewPictureInPicture", "viewSideBySide"};
+    const char* arrangementKeys[] = {"V", "P", "S", "G"};
+    const char* arrangementNames[] = {"viewSingle", "viewPictureInPicture", "viewSideBySide",
+                                      "viewGrid"};
     auto* arrangements = new QActionGroup(m_cameraMenu);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kArrangementCount; ++i) {
         QAction* item = m_cameraMenu->addAction(QString());
         item->setObjectName(QLatin1String(arrangementNames[i]));
         item->setCheckable(true);
@@ -69,6 +78,18 @@ void RVMainViewController::buildCameraMenu()
     m_swapViewsItem->setShortcut(QKeySequence(QStringLiteral("X")));
     connect(m_swapViewsItem, &QAction::triggered, this, [this] { swapViews(); });
     m_window->addActions(m_cameraMenu->actions());
+    // A grid the decoders cannot keep up with becomes two views side by side, with a note,
+    // rather than stutter.
+    m_gridWatch = new RVGridLoadWatch(*m_player, this);
+    connect(m_gridWatch, &RVGridLoadWatch::cannotKeepUp, this, [this] {
+        RVViewChoice choice = m_playback->viewChoice();
+        if (choice.arrangement != RVViewArrangement::Grid)
+            return;
+        choice.arrangement = RVViewArrangement::SideBySide;
+        setViewChoice(choice);
+        //% "This computer cannot decode every view in time: two views are shown side by side."
+        showStatusMessage(qtTrId("STATUS_GRID_TOO_SLOW"));
+    });
     localizeCameraMenu();
     updateCameraMenu();
 }
@@ -87,12 +108,16 @@ void RVMainViewController::localizeCameraMenu()
     m_channelItems[2]->setText(qtTrId("MENU_CAMERA_INTERIOR"));
     //% "Optional"
     m_channelItems[3]->setText(qtTrId("MENU_CAMERA_OPTIONAL"));
+    for (int i = kAlwaysListedChannels; i < kChannelCount; ++i)
+        m_channelItems[i]->setText(RVRecordingModeLook::channelTitle(kChannels[i]));
     //% "Single View"
     m_arrangementItems[0]->setText(qtTrId("MENU_VIEW_SINGLE"));
     //% "Picture in Picture"
     m_arrangementItems[1]->setText(qtTrId("MENU_VIEW_PICTURE_IN_PICTURE"));
     //% "Side by Side"
     m_arrangementItems[2]->setText(qtTrId("MENU_VIEW_SIDE_BY_SIDE"));
+    //% "Grid"
+    m_arrangementItems[3]->setText(qtTrId("MENU_VIEW_GRID"));
     //% "Swap Views"
     m_swapViewsItem->setText(qtTrId("MENU_VIEW_SWAP"));
 }
@@ -101,38 +126,51 @@ void RVMainViewController::updateCameraMenu()
 {
     if (!m_cameraMenu)
         return;
-    // Cameras offered: those of any recording of the playing trip.
-    // Every channel a recording may hold; the menu offers the first four.
+    // Cameras offered: those of any recording of the playing trip; the grid where one of
+    // them has more than two.
     bool present[kChannelCount] = {true};
+    bool grid = false;
     if (const RVVideoDataPtr& node = m_playback->node()) {
         for (const RVVideoFilePtr& file : node->files()) {
             for (const RVVideoView& view : file->views())
                 present[static_cast<int>(view.channel)] = true;
+            grid = grid || RVViewLayout::gridOffered(file->views());
         }
     }
     const bool several = std::count(std::begin(present), std::end(present), true) > 1;
     const RVViewChoice& chosen = m_playback->viewChoice();
-    for (int i = 0; i < 4; ++i) {
-        m_channelItems[i]->setEnabled(present[i]);
+    for (int i = 0; i < kChannelCount; ++i) {
+        const bool shown = present[static_cast<int>(kChannels[i])];
+        m_channelItems[i]->setEnabled(shown);
+        m_channelItems[i]->setVisible(shown || i < kAlwaysListedChannels);
         m_channelItems[i]->setChecked(kChannels[i] == chosen.main);
     }
-    for (int i = 0; i < 3; ++i) {
-        m_arrangementItems[i]->setEnabled(several || kArrangements[i] == RVViewArrangement::Single);
-        m_arrangementItems[i]->setChecked(kArrangements[i] == chosen.arrangement);
+    for (int i = 0; i < kArrangementCount; ++i) {
+        const RVViewArrangement arrangement = kArrangements[i];
+        m_arrangementItems[i]->setEnabled(arrangement == RVViewArrangement::Grid
+                                              ? grid
+                                              : several ||
+                                                    arrangement == RVViewArrangement::Single);
+        m_arrangementItems[i]->setVisible(arrangement != RVViewArrangement::Grid || grid);
+        m_arrangementItems[i]->setChecked(arrangement == chosen.arrangement);
     }
-    m_swapViewsItem->setEnabled(several && chosen.arrangement != RVViewArrangement::Single);
+    m_swapViewsItem->setEnabled(several && chosen.arrangement != RVViewArrangement::Single &&
+                                chosen.arrangement != RVViewArrangement::Grid);
 }
 
 void RVMainViewController::setViewChoice(const RVViewChoice& choice)
 {
     m_playback->setViewChoice(choice);
+    if (m_gridWatch)
+        m_gridWatch->setWatching(choice.arrangement == RVViewArrangement::Grid);
     updateCameraMenu();
 }
 
 void RVMainViewController::swapViews()
 {
     const RVViewChoice& chosen = m_playback->viewChoice();
-    if (chosen.arrangement == RVViewArrangement::Single)
+    if (chosen.arrangement == RVViewArrangement::Single ||
+        chosen.arrangement == RVViewArrangement::Grid)
         return;
     // The second view of the playing recording becomes the main one, and the main one second.
     const RVVideoFilePtr file = m_playback->currentFile();

@@ -119,6 +119,10 @@
         <source>The recording &quot;%1&quot; cannot be played.</source>
         <translation>Die Aufnahme „%1“ kann nicht abgespielt werden.</translation>
     </message>
+    <message id="ERROR_CARD_REMOVED">
+        <source>The card "%1" was removed: its recordings cannot be played until it is back.</source>
+        <translation>Die Karte „%1“ wurde entfernt: ihre Aufnahmen lassen sich erst wieder abspielen, wenn sie zurück ist.</translation>
+    </message>
     <message id="STATUS_FILE_SKIPPED">
         <source>Skipped &quot;%1&quot;: the recording cannot be played.</source>
         <translation>„%1“ übersprungen: Die Aufnahme kann nicht abgespielt werden.</translation>
@@ -291,6 +295,34 @@
         <source>&amp;About Korvela Player</source>
         <translation>Ü&amp;ber Korvela Player</translation>
     </message>
+    <message id="MENU_REPORT_UNREAD_CAMERA">
+        <source>&amp;Report an Unread Camera…</source>
+        <translation>Nicht gelesene &amp;Kamera melden…</translation>
+    </message>
+    <message id="REPORT_UNREAD_CAMERA_TITLE">
+        <source>Report an unread camera</source>
+        <translation>Nicht gelesene Kamera melden</translation>
+    </message>
+    <message id="REPORT_SELECT_RECORDING">
+        <source>Select the recording whose camera is not read, then choose this command again.</source>
+        <translation>Wählen Sie die Aufnahme, deren Kamera nicht gelesen wird, und wählen Sie den Befehl dann erneut.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_TEXT">
+        <source>The camera's clock for %1 is off its GPS time by %2.</source>
+        <translation>Die Kamerauhr für %1 weicht um %2 von der GPS-Zeit ab.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_APPLY">
+        <source>Correct by %1</source>
+        <translation>Um %1 korrigieren</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_DISMISS">
+        <source>Keep the recordings' times as the camera's clock gives them</source>
+        <translation>Die Zeiten der Aufnahmen so lassen, wie die Kamerauhr sie angibt</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_APPLIED">
+        <source>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</source>
+        <translation>Die Kamerauhr für %1 wird um %2 korrigiert; die gelisteten Aufnahmen erhalten die neuen Zeiten beim nächsten Start.</translation>
+    </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>
         <translation>&amp;Wiedergabe</translation>
@@ -387,6 +419,14 @@
         <source>Side by Side</source>
         <translation>Nebeneinander</translation>
     </message>
+    <message id="MENU_VIEW_GRID">
+        <source>Grid</source>
+        <translation>Raster</translation>
+    </message>
+    <message id="STATUS_GRID_TOO_SLOW">
+        <source>This computer cannot decode every view in time: two views are shown side by side.</source>
+        <translation>Dieser Computer kann nicht alle Ansichten rechtzeitig dekodieren: zwei Ansichten werden nebeneinander gezeigt.</translation>
+    </message>
     <message id="MENU_VIEW_SWAP">
         <source>Swap Views</source>
         <translation>Ansichten tauschen</translation>
@@ -458,6 +498,34 @@
     <message id="TOOLTIP_CAMERA_MODEL">
         <source>Camera: %1</source>
         <translation>Kamera: %1</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK">
+        <source>No track: %1</source>
+        <translation>Keine Strecke: %1</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_NOT_READ">
+        <source>not read: no known camera format</source>
+        <translation>nicht gelesen: kein bekanntes Kameraformat</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_NO_FIX">
+        <source>the camera had no GPS fix yet</source>
+        <translation>die Kamera hatte noch keinen GPS-Empfang</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_ENCRYPTED">
+        <source>the camera's GPS data is encrypted</source>
+        <translation>die GPS-Daten der Kamera sind verschlüsselt</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_UNKNOWN_LAYOUT">
+        <source>the camera's GPS data is in a layout not known yet</source>
+        <translation>die GPS-Daten der Kamera haben ein noch unbekanntes Format</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_UNREADABLE">
+        <source>the file could not be read</source>
+        <translation>die Datei konnte nicht gelesen werden</translation>
+    </message>
+    <message id="TOOLTIP_DATED_BY_FILE">
+        <source>Dated by the file's modification time: neither the camera's data nor the file's name tell when it was recorded.</source>
+        <translation>Nach der Änderungszeit der Datei datiert: weder die Daten der Kamera noch der Dateiname sagen, wann aufgenommen wurde.</translation>
     </message>
     <message id="MENU_GO_TO_START">
         <source>Go to &amp;Start</source>

@@ -119,6 +119,10 @@
         <source>The recording &quot;%1&quot; cannot be played.</source>
         <translation>The recording &quot;%1&quot; cannot be played.</translation>
     </message>
+    <message id="ERROR_CARD_REMOVED">
+        <source>The card "%1" was removed: its recordings cannot be played until it is back.</source>
+        <translation>The card "%1" was removed: its recordings cannot be played until it is back.</translation>
+    </message>
     <message id="STATUS_FILE_SKIPPED">
         <source>Skipped &quot;%1&quot;: the recording cannot be played.</source>
         <translation>Skipped &quot;%1&quot;: the recording cannot be played.</translation>
@@ -291,6 +295,34 @@
         <source>&amp;About Korvela Player</source>
         <translation>&amp;About Korvela Player</translation>
     </message>
+    <message id="MENU_REPORT_UNREAD_CAMERA">
+        <source>&amp;Report an Unread Camera…</source>
+        <translation>&amp;Report an Unread Camera…</translation>
+    </message>
+    <message id="REPORT_UNREAD_CAMERA_TITLE">
+        <source>Report an unread camera</source>
+        <translation>Report an unread camera</translation>
+    </message>
+    <message id="REPORT_SELECT_RECORDING">
+        <source>Select the recording whose camera is not read, then choose this command again.</source>
+        <translation>Select the recording whose camera is not read, then choose this command again.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_TEXT">
+        <source>The camera's clock for %1 is off its GPS time by %2.</source>
+        <translation>The camera's clock for %1 is off its GPS time by %2.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_APPLY">
+        <source>Correct by %1</source>
+        <translation>Correct by %1</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_DISMISS">
+        <source>Keep the recordings' times as the camera's clock gives them</source>
+        <translation>Keep the recordings' times as the camera's clock gives them</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_APPLIED">
+        <source>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</source>
+        <translation>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</translation>
+    </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>
         <translation>&amp;Playback</translation>
@@ -387,6 +419,14 @@
         <source>Side by Side</source>
         <translation>Side by Side</translation>
     </message>
+    <message id="MENU_VIEW_GRID">
+        <source>Grid</source>
+        <translation>Grid</translation>
+    </message>
+    <message id="STATUS_GRID_TOO_SLOW">
+        <source>This computer cannot decode every view in time: two views are shown side by side.</source>
+        <translation>This computer cannot decode every view in time: two views are shown side by side.</translation>
+    </message>
     <message id="MENU_VIEW_SWAP">
         <source>Swap Views</source>
         <translation>Swap Views</translation>
@@ -458,6 +498,34 @@
     <message id="TOOLTIP_CAMERA_MODEL">
         <source>Camera: %1</source>
         <translation>Camera: %1</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK">
+        <source>No track: %1</source>
+        <translation>No track: %1</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_NOT_READ">
+        <source>not read: no known camera format</source>
+        <translation>not read: no known camera format</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_NO_FIX">
+        <source>the camera had no GPS fix yet</source>
+        <translation>the camera had no GPS fix yet</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_ENCRYPTED">
+        <source>the camera's GPS data is encrypted</source>
+        <translation>the camera's GPS data is encrypted</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_UNKNOWN_LAYOUT">
+        <source>the camera's GPS data is in a layout not known yet</source>
+        <translation>the camera's GPS data is in a layout not known yet</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_UNREADABLE">
+        <source>the file could not be read</source>
+        <translation>the file could not be read</translation>
+    </message>
+    <message id="TOOLTIP_DATED_BY_FILE">
+        <source>Dated by the file's modification time: neither the camera's data nor the file's name tell when it was recorded.</source>
+        <translation>Dated by the file's modification time: neither the camera's data nor the file's name tell when it was recorded.</translation>
     </message>
     <message id="MENU_GO_TO_START">
         <source>Go to &amp;Start</source>

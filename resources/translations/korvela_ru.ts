@@ -119,6 +119,10 @@
         <source>The recording &quot;%1&quot; cannot be played.</source>
         <translation>Запись «%1» не может быть воспроизведена.</translation>
     </message>
+    <message id="ERROR_CARD_REMOVED">
+        <source>The card "%1" was removed: its recordings cannot be played until it is back.</source>
+        <translation>Карта «%1» извлечена: её записи нельзя воспроизвести, пока она не вернётся.</translation>
+    </message>
     <message id="STATUS_FILE_SKIPPED">
         <source>Skipped &quot;%1&quot;: the recording cannot be played.</source>
         <translation>Запись «%1» пропущена: её нельзя воспроизвести.</translation>
@@ -291,6 +295,34 @@
         <source>&amp;About Korvela Player</source>
         <translation>&amp;О программе Korvela Player</translation>
     </message>
+    <message id="MENU_REPORT_UNREAD_CAMERA">
+        <source>&amp;Report an Unread Camera…</source>
+        <translation>&amp;Сообщить о нечитаемой камере…</translation>
+    </message>
+    <message id="REPORT_UNREAD_CAMERA_TITLE">
+        <source>Report an unread camera</source>
+        <translation>Сообщить о нечитаемой камере</translation>
+    </message>
+    <message id="REPORT_SELECT_RECORDING">
+        <source>Select the recording whose camera is not read, then choose this command again.</source>
+        <translation>Выберите запись, камера которой не читается, и снова выберите эту команду.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_TEXT">
+        <source>The camera's clock for %1 is off its GPS time by %2.</source>
+        <translation>Часы камеры для %1 расходятся со временем GPS на %2.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_APPLY">
+        <source>Correct by %1</source>
+        <translation>Исправить на %1</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_DISMISS">
+        <source>Keep the recordings' times as the camera's clock gives them</source>
+        <translation>Оставить время записей по часам камеры</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_APPLIED">
+        <source>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</source>
+        <translation>Часы камеры для %1 исправлены на %2; записи в списке получат новое время при следующем запуске.</translation>
+    </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>
         <translation>&amp;Воспроизведение</translation>
@@ -387,6 +419,14 @@
         <source>Side by Side</source>
         <translation>Рядом</translation>
     </message>
+    <message id="MENU_VIEW_GRID">
+        <source>Grid</source>
+        <translation>Сетка</translation>
+    </message>
+    <message id="STATUS_GRID_TOO_SLOW">
+        <source>This computer cannot decode every view in time: two views are shown side by side.</source>
+        <translation>Этот компьютер не успевает декодировать все виды: показаны два вида рядом.</translation>
+    </message>
     <message id="MENU_VIEW_SWAP">
         <source>Swap Views</source>
         <translation>Поменять местами</translation>
@@ -458,6 +498,34 @@
     <message id="TOOLTIP_CAMERA_MODEL">
         <source>Camera: %1</source>
         <translation>Камера: %1</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK">
+        <source>No track: %1</source>
+        <translation>Нет трека: %1</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_NOT_READ">
+        <source>not read: no known camera format</source>
+        <translation>не прочитано: формат камеры неизвестен</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_NO_FIX">
+        <source>the camera had no GPS fix yet</source>
+        <translation>у камеры ещё не было GPS-сигнала</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_ENCRYPTED">
+        <source>the camera's GPS data is encrypted</source>
+        <translation>GPS-данные камеры зашифрованы</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_UNKNOWN_LAYOUT">
+        <source>the camera's GPS data is in a layout not known yet</source>
+        <translation>GPS-данные камеры в ещё неизвестном формате</translation>
+    </message>
+    <message id="TOOLTIP_NO_TRACK_UNREADABLE">
+        <source>the file could not be read</source>
+        <translation>файл не удалось прочитать</translation>
+    </message>
+    <message id="TOOLTIP_DATED_BY_FILE">
+        <source>Dated by the file's modification time: neither the camera's data nor the file's name tell when it was recorded.</source>
+        <translation>Дата по времени изменения файла: ни данные камеры, ни имя файла не говорят, когда сделана запись.</translation>
     </message>
     <message id="MENU_GO_TO_START">
         <source>Go to &amp;Start</source>

@@ -11,6 +11,7 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/video/RVViewLayout.h"
+#include "player/window/RVGridLoadWatch.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVWindowActions.h"
 
@@ -96,6 +97,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     controller.playback()->start(RVVideoData::create("trip", 9.0f, RVTimestamp(), files, children));
     ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
     EXPECT_TRUE(item("camera_rear")->isEnabled() && !item("camera_interior")->isEnabled());
+    EXPECT_FALSE(item("viewGrid")->isVisible() || item("camera_left")->isVisible());
     controller.playPauseToggle();
     controller.graphClicked(4.4 / 9.0); // the second file, at frame 110
     ASSERT_TRUE(waitFor([&] { return viewIn(still(player)) == "110F"; }));
@@ -149,6 +151,89 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         << shown.toStdString();
     EXPECT_TRUE(shown.contains('R') && shown.contains('F')) << shown.toStdString();
     EXPECT_EQ(controller.playback()->currentIndex(), 0u);
+}
+
+// A car's four and six cameras as a grid: a trip of two recordings whose views carry numbers
+// 150 apart per camera (view k of recording i shows 150 k + 75 i + its frame). Every still,
+// while playing across the join and after steps, shows each camera in its cell at one frame.
+TEST(WindowViews, GridShowsEveryCameraAtOneFrame)
+{
+    const std::vector<RVChannel> cameras{RVChannel::Front,      RVChannel::Rear,
+                                         RVChannel::Left,       RVChannel::Right,
+                                         RVChannel::LeftPillar, RVChannel::RightPillar};
+    // The camera (index into `cameras`) of each cell, row by row.
+    const std::pair<int, std::vector<int>> grids[] = {{4, {0, 1, 2, 3}}, {6, {4, 0, 5, 2, 1, 3}}};
+    for (const auto& [count, cellCameras] : grids) {
+        SCOPED_TRACE(count);
+        QTemporaryDir dir;
+        RVVideoDataList children;
+        RVVideoFileList files;
+        for (int i = 0; i < 2; ++i) {
+            std::vector<RVVideoView> views;
+            for (int k = 0; k < count; ++k) {
+                const QString path = dir.filePath(QStringLiteral("%1-%2.mp4").arg(i).arg(k));
+                ASSERT_TRUE(ClipFactory::make(path, {320, 240, 25, 3.0, 150 * k + 75 * i}));
+                views.push_back({cameras[std::size_t(k)], path});
+            }
+            files.push_back(std::make_shared<RVVideoFile>(views, 3.0f, RVTimestamp(), false));
+            children.push_back(RVVideoData::create("", 3.0f, RVTimestamp(), {files.back()}, {}));
+        }
+        RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+        controller.loadView(windowtest::makeVideoList(false));
+        controller.window()->show();
+        RVMpvPlayer& player = *controller.player();
+        controller.playback()->start(
+            RVVideoData::create("trip", 6.0f, RVTimestamp(), files, children));
+        ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
+        controller.playPauseToggle();
+        QAction* gridItem = controller.cameraMenu()->findChild<QAction*>("viewGrid");
+        ASSERT_TRUE(gridItem && gridItem->isVisible() && gridItem->isEnabled());
+        EXPECT_EQ(controller.cameraMenu()->findChild<QAction*>("camera_left_pillar")->isVisible(),
+                  count == 6);
+        controller.graphClicked(2.2 / 6.0);
+        gridItem->trigger();
+
+        // The trip frame every cell shows ("55"), or what each shows when they differ.
+        const int columns = count == 4 ? 2 : 3;
+        auto shown = [&] {
+            const QImage image = still(player);
+            if (image.width() != columns * 320 || image.height() != 480)
+                return QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
+            QStringList frames;
+            for (int cell = 0; cell < count; ++cell) {
+                const auto number = ClipFactory::frameNumber(
+                    image.copy(cell % columns * 320, cell / columns * 240, 320, 240));
+                const int camera = cellCameras[std::size_t(cell)];
+                frames << (number ? QString::number(*number - 150 * camera) : QStringLiteral("?"));
+            }
+            frames.removeDuplicates();
+            return frames.join(' ');
+        };
+        QString last;
+        ASSERT_TRUE(waitFor([&] { return (last = shown()) == "55"; }, 10000)) << last.toStdString();
+        // Playing across the join: every still one frame in all cells, and the second
+        // recording's frames reached.
+        controller.playPauseToggle();
+        int stills = 0;
+        EXPECT_TRUE(waitFor(
+            [&] {
+                last = shown();
+                ++stills;
+                EXPECT_FALSE(last.contains(' ') || last.contains('?') || last.contains('x'))
+                    << last.toStdString();
+                return last.toInt() > 90;
+            },
+            10000));
+        EXPECT_GT(stills, 3);
+        controller.playPauseToggle();
+        // Paused: a seek, and frame steps both ways.
+        controller.graphClicked(2.8 / 6.0);
+        EXPECT_TRUE(waitFor([&] { return (last = shown()) == "70"; })) << last.toStdString();
+        controller.actions()->action(RVWindowCommand::NextFrame)->trigger();
+        EXPECT_TRUE(waitFor([&] { return (last = shown()) == "71"; })) << last.toStdString();
+        controller.actions()->action(RVWindowCommand::PreviousFrame)->trigger();
+        EXPECT_TRUE(waitFor([&] { return (last = shown()) == "70"; })) << last.toStdString();
+    }
 }
 
 // Backward play across the join of two front and rear recordings, where the first says it is
@@ -206,6 +291,48 @@ TEST(WindowViews, BackwardPlayIntoARecordingLongerThanItsPicture)
     EXPECT_NEAR(earlier, 0.0, 0.05);
 }
 
+// The grid's cells: a dash camera's views in 2 x 2, a car's five or six in its own 3 x 2
+// places, gaps black; the played file is [vid1], the others follow cell by cell.
+TEST(ViewLayout, GridCellsAndTheirFiles)
+{
+    using C = RVChannel;
+    const std::pair<std::vector<C>, const char*> rows[] = {
+        {{C::Front, C::Rear}, ""},
+        {{C::Front, C::Rear, C::Interior}, "front rear interior -"},
+        {{C::Rear, C::Front, C::Right, C::Left}, "front rear left right"},
+        {{C::Front, C::Rear, C::Left, C::Right, C::LeftPillar},
+         "left pillar front - left rear right"},
+        {{C::Front, C::Rear, C::Left, C::Right, C::Interior, C::RightPillar},
+         "interior front right pillar left rear right"},
+        {{C::Front, C::Rear, C::Left, C::Right, C::LeftPillar, C::RightPillar, C::Interior},
+         "left pillar front right pillar left rear right"},
+    };
+    for (const auto& [channels, expected] : rows) {
+        std::vector<RVVideoView> views;
+        for (C channel : channels)
+            views.push_back({channel, channelName(channel)});
+        QStringList cells;
+        if (RVViewLayout::gridOffered(views)) {
+            for (const auto& cell : RVViewLayout::gridCells(views))
+                cells << (cell ? channelName(cell->channel) : QStringLiteral("-"));
+        }
+        EXPECT_EQ(cells.join(' ').toStdString(), expected);
+        if (!RVViewLayout::gridOffered(views))
+            continue;
+        // Every view but the played one is added once, in cell order.
+        const RVViewSources sources =
+            RVViewLayout::sourcesFor(views, "front", {C::Rear, RVViewArrangement::Grid});
+        QStringList external;
+        for (const auto& cell : RVViewLayout::gridCells(views)) {
+            if (cell && cell->filePath != "front")
+                external << cell->filePath;
+        }
+        EXPECT_EQ(sources.externalFiles, external);
+        EXPECT_TRUE(sources.graph.contains("xstack=inputs=" +
+                                           QString::number(std::min<int>(channels.size(), 6))));
+    }
+}
+
 // Recordings that lack the chosen camera, or have no front camera, show what they have.
 TEST(ViewLayout, RecordingsWithoutTheChosenCameraShowWhatTheyHave)
 {
@@ -224,8 +351,22 @@ TEST(ViewLayout, RecordingsWithoutTheChosenCameraShowWhatTheyHave)
     for (const auto& [views, choice, shownMain, external] : rows) {
         const QString played = views.front().filePath;
         const RVViewSources sources = RVViewLayout::sourcesFor(views, played, choice);
-        EXPECT_EQ(RVViewLayout::mainViewPath(views, played, choice) + sources.externalFile +
-                      (sources.graph.isEmpty() ? "" : "+"),
+        EXPECT_EQ(RVViewLayout::mainViewPath(views, played, choice) +
+                      sources.externalFiles.join("") + (sources.graph.isEmpty() ? "" : "+"),
                   shownMain + external + (external.isEmpty() ? "" : "+"));
     }
+}
+
+// A grid gives way when it falls behind the clock or its decoders drop frames, over a real
+// stretch of playback.
+TEST(GridLoadWatch, TooSlowWhenBehindTheClockOrDroppingOneFrameInTwenty)
+{
+    const std::tuple<std::int64_t, double, double, double, bool> rows[] = {
+        {0, 8.0, 8.0, 36.0, false}, {14, 8.0, 8.0, 36.0, false}, {15, 8.0, 8.0, 36.0, true},
+        {0, 7.3, 8.0, 36.0, false}, {0, 7.1, 8.0, 36.0, true},   {50, 1.5, 1.5, 36.0, false},
+        {50, 8.0, 8.0, 0.0, false},
+    };
+    for (const auto& [drops, played, wall, fps, slow] : rows)
+        EXPECT_EQ(RVGridLoadWatch::tooSlow(drops, played, wall, fps), slow)
+            << drops << " " << played << " " << wall;
 }

@@ -1,17 +1,17 @@
 #include "WindowTestSupport.h"
 
 #include "library/RVVolumeMonitor.h"
-#include "metadata/RVGpsProcessor.h"
 
 namespace windowtest {
 
 std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData)
 {
-    return std::make_shared<RVVideoList>(
-        std::make_unique<RVStaticVolumeMonitor>(), [withMetaData](const QString& path) {
-            return withMetaData ? RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path)
-                                : std::optional<RVMetaData>();
-        });
+    // With metadata: the program's own source, which says why a recording gave none.
+    if (withMetaData)
+        return std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
+                                             RVVideoList::defaultMetaDataSource());
+    return std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
+                                         [](const QString&) { return RVMetaDataReading(); });
 }
 
 } // namespace windowtest

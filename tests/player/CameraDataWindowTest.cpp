@@ -1,0 +1,199 @@
+// What the window tells about a recording's camera data: why a recording has no track, a date
+// only the file system gives, the probe a driver can send for a camera not read, and the
+// correction offered for a camera clock that is whole hours off. Real clips made by ffmpeg,
+// one with an encrypted freeGPS block (real Redtiger F7N bytes), one with an NMEA log beside
+// it, read by the program's own readers.
+#include "ClipFactory.h"
+#include "WindowTestSupport.h"
+
+#include "library/RVVideoList.h"
+#include "metadata/RVCameraClock.h"
+#include "player/files/RVVideoOutlineViewModel.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/window/RVClockProposalBar.h"
+#include "player/window/RVMainViewController.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTemporaryDir>
+
+using ClipFactory::waitFor;
+
+namespace {
+
+QByteArray be32(std::uint32_t v)
+{
+    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray box(const char* type, const QByteArray& payload)
+{
+    return be32(std::uint32_t(payload.size() + 8)) + QByteArray(type, 4) + payload;
+}
+
+// An NMEA sentence with its checksum.
+QByteArray sentence(const QByteArray& body)
+{
+    char sum = 0;
+    for (const char c : body)
+        sum ^= c;
+    return "$" + body + "*" + QByteArray::number(quint8(sum), 16).toUpper().rightJustified(2, '0') +
+           "\r\n";
+}
+
+} // namespace
+
+TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
+{
+    windowtest::IsolatedSettings settings;
+    RVCameraClock::clearRules();
+    QTemporaryDir dir;
+    // No camera's name or data: dated by the file alone.
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("plain.mp4")));
+    // A Novatek name, its freeGPS block encrypted.
+    QByteArray encrypted = support::readFile(ClipFactory::tripClip(1));
+    ASSERT_FALSE(encrypted.isEmpty());
+    const qint64 boundary = (encrypted.size() + 16 + 0x7fff) / 0x8000 * 0x8000;
+    encrypted += box("free", QByteArray(boundary - encrypted.size() - 16, '\0'));
+    const QByteArray block = QByteArray::fromHex(
+        "000040006672656547505320f00100000a00000000000000000000000000000001000000b0565001"
+        "7b18684517023f46130000000100000006000000150000000c0000001c000000414e570000000000"
+        "80d4264e3611b54074b5157bcd7bf3400ad7a33dcd4c4e4338343741454831363336303832343537"
+        "59534b4a01000000ecffffff000000000e000000010000000a000000e50700000c0000001c000000");
+    encrypted += box("mdat", block + QByteArray(0x8000 - block.size(), '\0'));
+    ASSERT_TRUE(support::writeFile(dir.filePath("2021_1228_190106_001F.MP4"), encrypted));
+    // Named 12:00 on a camera clock read as Berlin summer time (10:00Z), its receiver's fixes
+    // at 13:00:05Z: the camera's clock is three hours behind.
+    const QString late = dir.filePath("2024_0522_120000_001F.MP4");
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(2), late));
+    QByteArray log;
+    for (int s = 5; s < 8; ++s)
+        log += sentence("GPRMC,1300" + QByteArray::number(s).rightJustified(2, '0') +
+                        ".00,A,5230.0000,N,01320.0000,E,10.0,90.0,220524,,,A");
+    ASSERT_TRUE(support::writeFile(dir.filePath("2024_0522_120000_001F.nmea"), log));
+
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(true));
+    controller.window()->show();
+    RVVideoOutlineViewModel* model = controller.filesModel();
+    controller.addFiles({dir.path()});
+    auto rowOf = [&](const QString& name) {
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const RVVideoDataPtr node = model->nodeAt(model->index(row, 0));
+            if (node && node->files().front()->fileName() == name)
+                return row;
+        }
+        return -1;
+    };
+    // Every recording read, each in its own row.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            controller.videoList()->waitForIdle();
+            for (const char* name :
+                 {"plain.mp4", "2021_1228_190106_001F.MP4", "2024_0522_120000_001F.MP4"}) {
+                const int row = rowOf(name);
+                if (row < 0 || !model->nodeAt(model->index(row, 0))->points())
+                    return false;
+            }
+            return true;
+        },
+        20000));
+
+    // Why there is no track, and which date is the file system's.
+    auto cell = [&](const char* name, int column, int role) {
+        return model->data(model->index(rowOf(name), column), role).toString();
+    };
+    using M = RVVideoOutlineViewModel;
+    const std::tuple<const char*, const char*, bool> rows[] = {
+        {"plain.mp4", "TOOLTIP_NO_TRACK TOOLTIP_NO_TRACK_NOT_READ", true},
+        {"2021_1228_190106_001F.MP4", "TOOLTIP_NO_TRACK TOOLTIP_NO_TRACK_ENCRYPTED (Novatek",
+         false},
+        {"2024_0522_120000_001F.MP4", nullptr, false},
+    };
+    for (const auto& [name, why, byFile] : rows) {
+        const QString tip = cell(name, M::ColumnName, Qt::ToolTipRole);
+        if (why)
+            EXPECT_TRUE(tip.contains(QLatin1String(why))) << name << ": " << tip.toStdString();
+        else
+            EXPECT_FALSE(tip.contains("TOOLTIP_NO_TRACK")) << name << ": " << tip.toStdString();
+        EXPECT_EQ(cell(name, M::ColumnDate, Qt::DisplayRole).startsWith(u'\u2248'), byFile) << name;
+        EXPECT_EQ(cell(name, M::ColumnDate, Qt::ToolTipRole) == "TOOLTIP_DATED_BY_FILE", byFile)
+            << name;
+    }
+
+    // The probe of the selected recording, saved where the user says; nothing private in it.
+    controller.reportUnreadCamera();
+    EXPECT_EQ(dialogs->alerts.size(), 1); // nothing selected: told to select one
+    controller.selectRow(rowOf("2021_1228_190106_001F.MP4"));
+    dialogs->savePath = dir.filePath("report.json");
+    controller.reportUnreadCamera();
+    QFile report(dir.filePath("report.json"));
+    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
+    const QByteArray text = report.readAll();
+    const QJsonArray probe = QJsonDocument::fromJson(text).array();
+    ASSERT_EQ(probe.size(), 1);
+    EXPECT_EQ(probe[0]["file"].toString(), "2021_1228_190106_001F.MP4");
+    EXPECT_TRUE(probe[0]["dataAt"].toString().startsWith("freeGPS blocks from offset"));
+    EXPECT_FALSE(text.contains(dir.path().toUtf8()));
+
+    // The clock three hours off: offered once its track is read, kept for the card once applied.
+    RVClockProposalBar* offer = controller.clockProposal();
+    EXPECT_FALSE(offer->isVisible());
+    controller.selectRow(rowOf("2024_0522_120000_001F.MP4"));
+    controller.rowClicked();
+    ASSERT_TRUE(waitFor([&] { return offer->isVisible(); }, 10000));
+    EXPECT_TRUE(offer->applyButton()->text().contains("+3:00"));
+    EXPECT_EQ(offer->proposal()->folder, dir.path());
+    offer->applyButton()->click();
+    EXPECT_FALSE(offer->isVisible());
+    EXPECT_EQ(RVCameraClock::ruleFor(late, RVCameraFamily::Novatek).offsetSeconds, 3 * 3600);
+    RVCameraClock::clearRules();
+    RVCameraClock::loadRules();
+    EXPECT_EQ(RVCameraClock::ruleFor(late, RVCameraFamily::Novatek).offsetSeconds, 3 * 3600);
+    EXPECT_TRUE(controller.window()->statusBar()->currentMessage().contains("+3:00"));
+    // The encrypted recording's name and its missing fix propose nothing.
+    controller.selectRow(rowOf("2021_1228_190106_001F.MP4"));
+    controller.rowClicked();
+    EXPECT_FALSE(waitFor([&] { return offer->isVisible(); }, 1000));
+    RVCameraClock::clearRules();
+}
+
+// A card pulled while its trip plays: one alert names the card, not each recording after it.
+TEST(WindowCameraData, APulledCardIsNamedOnce)
+{
+    QTemporaryDir dir;
+    const QString card = dir.filePath("CARD");
+    ASSERT_TRUE(QDir().mkpath(card + "/DCIM"));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(i),
+                                card + QStringLiteral("/DCIM/clip%1.mp4").arg(i)));
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->show();
+    controller.addFiles({card});
+    ASSERT_TRUE(waitFor([&] {
+        controller.videoList()->waitForIdle();
+        return controller.filesModel()->rowCount() == 1;
+    }));
+    controller.selectRow(0);
+    controller.rowClicked();
+    ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
+    ASSERT_TRUE(QDir(card).removeRecursively());
+    ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }, 15000));
+    ClipFactory::spin(500);
+    EXPECT_EQ(dialogs->alerts, QStringList{"ERROR_TITLE | ERROR_CARD_REMOVED " + card});
+    EXPECT_FALSE(
+        controller.window()->statusBar()->currentMessage().contains("STATUS_FILE_SKIPPED"));
+}
