@@ -104,7 +104,7 @@ std::optional<RVMetaData> RVTsMetaDataReader::readMetaDataOrDecline(const QStrin
         return std::nullopt;
     {
         // Only regular files are handed to FFmpeg: a FIFO would block its open.
-        QFile file;
+        RVRegularFile file;
         if (!RVMetaPath::openRegularFile(file, videoPath)) {
             why = {RVDecline::Kind::Unreadable, videoPath + QStringLiteral(": cannot be opened")};
             return std::nullopt;

@@ -43,7 +43,7 @@ std::optional<std::string_view> RVGarminMetaDataReader::record(std::string_view 
 std::optional<RVMetaData>
 RVGarminMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());

@@ -203,7 +203,7 @@ bool readNest(std::string_view bytes, int depth, double durationSeconds, RVTimes
 std::optional<RVMetaData>
 RVGoProMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());

@@ -104,7 +104,7 @@ bool RVNextbaseMetaDataReader::isRecord(std::string_view cue)
 std::optional<RVMetaData>
 RVNextbaseMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());

@@ -83,7 +83,7 @@ std::optional<RVMetaData> RVNovatekMetaDataReader::readMetaDataOrDecline(const Q
 {
     // Unbuffered: the walk and the scan read a few bytes here and there, and a buffered file
     // would fetch 16 KiB for each.
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
         why = RVDecline{};
         return std::nullopt;

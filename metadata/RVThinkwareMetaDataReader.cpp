@@ -117,7 +117,7 @@ RVMetaData RVThinkwareMetaDataReader::CueReader::finish()
 std::optional<RVMetaData>
 RVThinkwareMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());

@@ -84,7 +84,7 @@ bool RVVantrueMetaDataReader::readRecord(std::string_view record, RVMetaData& da
 std::optional<RVMetaData>
 RVVantrueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());

@@ -80,7 +80,7 @@ bool RVVueroidMetaDataReader::readRecord(std::string_view record, RVMetaData& da
 std::optional<RVMetaData>
 RVVueroidMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());

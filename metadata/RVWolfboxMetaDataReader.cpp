@@ -101,7 +101,7 @@ bool RVWolfboxMetaDataReader::readRecord(std::string_view record, RVMetaData& da
 std::optional<RVMetaData>
 RVWolfboxMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     return readMetaData(video, video.size());
