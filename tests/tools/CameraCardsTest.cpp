@@ -134,7 +134,9 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
     for (int second = 0; second < 3; ++second)
         records += QByteArray(record).replace(8, 1, QByteArray(1, char(0x18 + second)));
     ASSERT_TRUE(support::writeFile(dir.path() + "/records.bin", records));
-    const QString ts = movie + "2021_0311_090724_000001F.TS";
+    // The records follow the camera's clock, as its names do (the sample's own name said
+    // 08:07:20): local time, read here in the tests' zone (Europe/Berlin, UTC+1 in March).
+    const QString ts = movie + "2021_0311_080724_000001F.TS";
     ASSERT_TRUE(support::runFfmpeg({"-v",
                                     "error",
                                     "-f",
@@ -175,26 +177,31 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
                                                  {"altitude", QJsonValue()},
                                                  {"azimut", points[0]["azimut"]},
                                                  {"velocity", points[0]["velocity"]},
-                                                 {"time", "2021-03-11T08:07:24.000Z"}}));
+                                                 {"time", "2021-03-11T07:07:24.000Z"}}));
     EXPECT_NEAR(points[0]["azimut"].toDouble(), 198.14, 0.01);
     EXPECT_NEAR(read[0]["velocityData"][0].toDouble(), 18.89 * 1.852, 0.01);
-    EXPECT_EQ(points[2]["time"].toString(), "2021-03-11T08:07:26.000Z");
+    EXPECT_EQ(points[2]["time"].toString(), "2021-03-11T07:07:26.000Z");
+    // A camera set to Moscow time, as this one was: its clock rule moves the records with it.
+    const QJsonArray moscow =
+        exportJson({"--camera-zone", "Europe/Moscow", "--format", "json", ts});
+    ASSERT_EQ(moscow.size(), 1);
+    EXPECT_EQ(moscow[0]["points"][0]["time"].toString(), "2021-03-11T05:07:24.000Z");
 
     // Around it: a BlackVue recording a few seconds after its end; then a recording of no
     // known camera dated by its NMEA log, and one dated only by its modification time. None
     // joins the trip before it.
     ASSERT_TRUE(
-        support::writeFile(dir.path() + "/card/BlackVue/Record/20210311_090730_NF.mp4", "x"));
+        support::writeFile(dir.path() + "/card/BlackVue/Record/20210311_080730_NF.mp4", "x"));
     const QString logged = dir.path() + "/card/DCIM/FILE0001.MP4";
     ASSERT_TRUE(support::writeFile(logged, "x"));
     ASSERT_TRUE(support::writeFile(
         dir.path() + "/card/DCIM/FILE0001.nmea",
-        "$GPRMC,080800.000,A,5534.2500,N,03815.9500,E,10.0,45.5,110321,,,A\r\n"));
+        "$GPRMC,070800.000,A,5534.2500,N,03815.9500,E,10.0,45.5,110321,,,A\r\n"));
     const QString plain = dir.path() + "/card/DCIM/FILE0002.MP4";
     ASSERT_TRUE(support::writeFile(plain, "x"));
     QFile file(plain);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::fromString("2021-03-11T08:08:10Z", Qt::ISODate),
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromString("2021-03-11T07:08:10Z", Qt::ISODate),
                                  QFileDevice::FileModificationTime));
     file.close();
     const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
@@ -202,8 +209,9 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
     QStringList names;
     for (const QJsonValue& node : tree)
         names.append(node["name"].toString() + " " + node["created"].toString());
-    EXPECT_EQ(names, QStringList({"2021_0311_090724_000001F.TS 2021-03-11T08:07:24.000Z",
-                                  "20210311_090730_NF.mp4 2021-03-11T08:07:30.000Z",
-                                  "FILE0001.MP4 2021-03-11T08:08:00.000Z",
-                                  "FILE0002.MP4 2021-03-11T08:08:10.000Z"}));
+    EXPECT_EQ(names, QStringList({"2021_0311_080724_000001F.TS 2021-03-11T07:07:24.000Z",
+                                  "20210311_080730_NF.mp4 2021-03-11T07:07:30.000Z",
+                                  "FILE0001.MP4 2021-03-11T07:08:00.000Z",
+                                  "FILE0002.MP4 2021-03-11T07:08:10.000Z"}));
 }
+
