@@ -1,6 +1,6 @@
 // korvela-export --format tree on card folders laid out as the cameras write them: Tesla's
-// folders of four to six views, Novatek's transport streams, and trips that keep camera
-// families and dating apart.
+// folders of four to six views, Novatek's transport streams, GoPro's chapter files, and trips
+// that keep camera families and dating apart.
 #include "support/Support.h"
 
 #include <QDir>
@@ -51,6 +51,14 @@ private:
     QString m_folder;
     QMap<QString, QString> m_made;
 };
+
+bool setModified(const QString& path, const char* isoTime)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::fromString(QString::fromLatin1(isoTime), Qt::ISODate),
+                            QFileDevice::FileModificationTime);
+}
 
 QStringList keys(const QJsonValue& object)
 {
@@ -215,3 +223,36 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
                                   "FILE0002.MP4 2021-03-11T07:08:10.000Z"}));
 }
 
+TEST(CameraCards, GoProChaptersJoinOneTripInChapterOrderWhateverTheirDates)
+{
+    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    Clips clips(dir.path());
+    const QString folder = dir.path() + "/card/DCIM/100GOPRO/";
+    // Copied from the card in no particular order: the files' dates are the copy's, a second
+    // apart, and say nothing of the chapters' order. The older form names its first chapter
+    // GOPR and the second GP01. GX010043 is the next take, two hours later.
+    const std::pair<const char*, const char*> files[] = {
+        {"GP010007.MP4", "2024-06-01T09:00:00Z"}, {"GOPR0007.MP4", "2024-06-01T09:00:05Z"},
+        {"GX030042.MP4", "2024-06-01T10:00:00Z"}, {"GX010042.MP4", "2024-06-01T10:00:01Z"},
+        {"GX020042.MP4", "2024-06-01T10:00:02Z"}, {"GX010043.MP4", "2024-06-01T12:00:00Z"}};
+    for (const auto& [name, modified] : files) {
+        ASSERT_TRUE(clips.copy(folder + name));
+        ASSERT_TRUE(setModified(folder + name, modified));
+    }
+    const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
+    ASSERT_EQ(tree.size(), 3) << QJsonDocument(tree).toJson().toStdString();
+    const auto fileNames = [](const QJsonValue& node) {
+        QStringList names;
+        for (const QJsonValue& file : node["files"].toArray())
+            names.append(QFileInfo(file.toString()).fileName());
+        return names.join(' ');
+    };
+    EXPECT_EQ(fileNames(tree[0]), "GOPR0007.MP4 GP010007.MP4");
+    EXPECT_EQ(fileNames(tree[1]), "GX010042.MP4 GX020042.MP4 GX030042.MP4");
+    EXPECT_EQ(fileNames(tree[2]), "GX010043.MP4");
+    // The trip's time runs on through its chapters: three one-minute files, three minutes.
+    EXPECT_NEAR(tree[1]["duration"].toDouble(), 180.0, 1.0);
+    EXPECT_EQ(tree[1]["children"].toArray().size(), 3);
+}
