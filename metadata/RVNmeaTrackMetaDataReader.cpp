@@ -56,7 +56,7 @@ RVNmeaTrackMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) c
 std::optional<RVMetaData> RVNmeaTrackMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                            RVDecline& why) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
         why = {RVDecline::Kind::NotMine, {}};
         return std::nullopt;
