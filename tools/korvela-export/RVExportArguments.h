@@ -11,6 +11,9 @@
 //   -q | --quiet                          no progress on stderr (errors still go there)
 //   -h | --help                           show the usage text
 //   --version                             show the version
+//   --from TIME, --to TIME, --layout L,   the clip's range and look (--format mp4 only;
+//   --overlay LIST, --quality Q,          checked by that format)
+//   --no-sound
 //   --                                    everything after it is a FILE
 //   FILE...                               one or more video files (required unless --help)
 struct RVExportArguments final
@@ -21,6 +24,10 @@ struct RVExportArguments final
     bool help = false;
     bool version = false;
     bool quiet = false;
+    // The clip's options, as given (empty when not given).
+    QString from, to, layout, overlay, quality;
+    bool noSound = false;
+    bool clipOptionGiven = false; // any of them
 };
 
 struct RVArgumentsResult final

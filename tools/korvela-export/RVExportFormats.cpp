@@ -22,6 +22,11 @@ constexpr RVExportFormat kFormats[] = {
      "two spreadsheet tables per trip or single recording, NAME.gps.csv (track) and "
      "NAME.gsensor.csv (acceleration), UTF-16",
      RVOutputDirUse::Required, &runCsvFormat},
+    {"mp4",
+     "a video clip of the trip the FILEs (recordings or a folder) make, from --from to --to, "
+     "named after the trip and its start, with NAME.mp4.manifest.txt beside it; the clip's "
+     "path is printed",
+     RVOutputDirUse::Optional, &runMp4Format},
 };
 
 } // namespace

@@ -1,0 +1,116 @@
+// Clip export speed in "x real time" (clip seconds per second of work) and peak memory
+// (maximum resident set, MB). Inputs: a 60-second 1080p30 H.264 recording with sound made with
+// ffmpeg in a temporary folder (removed afterwards) and used as each file of a ten-file trip.
+#include "clip/RVClipExporter.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace {
+
+const QTemporaryDir& inputs()
+{
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        const int status = QProcess::execute(
+            QStringLiteral("ffmpeg"),
+            {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+             "testsrc2=size=1920x1080:rate=30:duration=60", "-f", "lavfi", "-i",
+             "sine=frequency=440:duration=60", "-c:v", "libx264", "-preset", "ultrafast", "-crf",
+             "30", "-g", "30", "-c:a", "aac", "-shortest", dir.filePath("front.mp4")});
+        return status == 0;
+    }();
+    if (!made)
+        std::fprintf(stderr, "ffmpeg could not make the bench's input\n");
+    return dir;
+}
+
+RVClipRequest trip(double from, double to, bool twoViews)
+{
+    RVClipRequest request;
+    const QString front = inputs().path() + QStringLiteral("/front.mp4");
+    for (int i = 0; i < 10; ++i)
+        request.sources.push_back(
+            {twoViews ? QStringList{front, front} : QStringList{front}, 60.0 * i});
+    request.fromSeconds = from;
+    request.toSeconds = to;
+    request.outputPath = inputs().path() + QStringLiteral("/clip.mp4");
+    request.series.cameraStart = QDateTime(QDate(2026, 5, 16), QTime(10, 0, 0), Qt::UTC);
+    for (int s = 0; s < 600; ++s) {
+        RVClipSample sample;
+        sample.tripSeconds = s;
+        sample.point = RVPoint(std::to_string(52.5 + s * 1e-4), std::to_string(13.4 + s * 1e-4),
+                               30, 45, 50, {});
+        sample.speedKmh = 50 + s % 30;
+        request.series.samples.push_back(sample);
+    }
+    return request;
+}
+
+void run(benchmark::State& state, const RVClipRequest& request)
+{
+    for (auto _ : state) {
+        const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+        if (!result.ok) {
+            state.SkipWithError(result.error.toUtf8().constData());
+            return;
+        }
+    }
+    const double clipSeconds = request.toSeconds - request.fromSeconds;
+    state.counters["x_real_time"] =
+        benchmark::Counter(clipSeconds * double(state.iterations()), benchmark::Counter::kIsRate);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = double(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_OriginalTenFiles(benchmark::State& state)
+{
+    run(state, trip(0.5, 599.5, false));
+}
+
+void BM_Reencode1080OneViewReadouts(benchmark::State& state)
+{
+    RVClipRequest request = trip(55.0, 75.0, false); // across a join
+    request.quality = RVClipQuality::Full1080;
+    request.readouts = RVReadout::Time | RVReadout::Speed | RVReadout::Position |
+                       RVReadout::Heading | RVReadout::Map;
+    run(state, request);
+}
+
+void BM_PictureInPicture1080Readouts(benchmark::State& state)
+{
+    RVClipRequest request = trip(55.0, 65.0, true);
+    request.layout = RVClipLayout::PictureInPicture;
+    request.quality = RVClipQuality::Full1080;
+    request.readouts = RVReadout::Time | RVReadout::Speed | RVReadout::Map;
+    run(state, request);
+}
+
+} // namespace
+
+BENCHMARK(BM_OriginalTenFiles)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Reencode1080OneViewReadouts)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_PictureInPicture1080Readouts)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+int main(int argc, char** argv)
+{
+    av_log_set_level(AV_LOG_ERROR);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
