@@ -4,13 +4,13 @@
 #include "app/RVDataFiles.h"
 #include "app/RVLanguageUtil.h"
 #include "app/RVMenuMnemonics.h"
+#include "core/RVSettings.h"
 #include "library/RVVideoList.h"
-#include "metadata/RVSettings.h"
-#include "player/RVMainViewController.h"
-#include "player/RVMapView.h"
-#include "player/RVWidgetDialogs.h"
-#include "timeline/RVPlayerView.h"
+#include "player/map/RVMapView.h"
+#include "player/window/RVMainViewController.h"
+#include "player/window/RVWidgetDialogs.h"
 #include "timeline/RVTimeSlider2.h"
+#include "views/RVPlayerView.h"
 
 #include "korvela_version.h"
 

@@ -3,7 +3,7 @@
 #include "app/RVAppDelegate.h"
 #include "library/RVVideoData.h"
 #include "library/RVVideoList.h"
-#include "player/RVMainViewController.h"
+#include "player/window/RVMainViewController.h"
 
 #include "korvela_version.h"
 

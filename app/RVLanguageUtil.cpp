@@ -1,6 +1,6 @@
 #include "app/RVLanguageUtil.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include <QLocale>
 #include <QTranslator>

@@ -4,8 +4,8 @@
 #include "app/RVAppDelegate.h"
 #include "app/RVCommandLine.h"
 #include "app/RVSingleInstance.h"
-#include "player/RVMainViewController.h"
-#include "player/RVMapView.h"
+#include "player/map/RVMapView.h"
+#include "player/window/RVMainViewController.h"
 
 #include "korvela_version.h"
 

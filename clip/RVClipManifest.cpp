@@ -2,7 +2,7 @@
 
 #include "clip/RVClipEngines.h"
 #include "clip/RVClipGraph.h"
-#include "metadata/RVAtomicFile.h"
+#include "core/RVAtomicFile.h"
 
 #include <QCryptographicHash>
 #include <QFile>

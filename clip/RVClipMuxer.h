@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/RVAtomicFile.h"
+#include "core/RVAtomicFile.h"
 
 #include <QString>
 

@@ -24,7 +24,7 @@ set(KORVELA_REALDATA_DIR "${CMAKE_SOURCE_DIR}/../shared/realdata" CACHE PATH
 function(korvela_layer name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPENDS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/..
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}
                                               ${CMAKE_BINARY_DIR}/generated)
     target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()

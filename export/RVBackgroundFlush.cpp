@@ -1,8 +1,6 @@
 #include "export/RVBackgroundFlush.h"
 
-#include <cerrno>
-
-#include <unistd.h>
+#include "core/platform/RVPlatformFile.h"
 
 RVBackgroundFlush::RVBackgroundFlush(int fd) : m_fd(fd), m_thread([this] { run(); }) {}
 
@@ -41,12 +39,7 @@ void RVBackgroundFlush::run()
             return;
         m_requested = false;
         lock.unlock();
-#ifdef Q_OS_LINUX
-        const int result = ::fdatasync(m_fd); // the data, and the size that makes it readable
-#else
-        const int result = ::fsync(m_fd);
-#endif
-        const int error = result == 0 ? 0 : errno;
+        const int error = RVPlatformFile::syncData(m_fd);
         lock.lock();
         if (error != 0 && m_error == 0)
             m_error = error;

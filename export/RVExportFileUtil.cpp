@@ -1,6 +1,6 @@
 #include "export/RVExportFileUtil.h"
 
-#include "metadata/RVAtomicFile.h"
+#include "core/RVAtomicFile.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 #include "export/RVExportSink.h"
 
+#include "core/RVAtomicFile.h"
+#include "core/platform/RVPlatformFile.h"
 #include "export/RVBackgroundFlush.h"
-#include "metadata/RVAtomicFile.h"
 
 #include <QIODevice>
 #include <QtEndian>
 
 #ifdef Q_OS_LINUX
-#include <fcntl.h>
 #endif
 
 RVExportSink::RVExportSink(QIODevice* device, Encoding encoding)
@@ -99,14 +99,13 @@ void RVExportSink::writeBytes(const char* data, qsizetype size)
 
 void RVExportSink::startWriteback()
 {
-#ifdef Q_OS_LINUX
     // The atomic file is unbuffered: what write() accepted is already with the kernel.
     auto* file = dynamic_cast<RVAtomicFile*>(m_device);
     if (!file || file->handle() < 0)
         return;
     const qint64 end = file->writtenBytes();
-    if (end > m_writebackFrom && sync_file_range(file->handle(), m_writebackFrom,
-                                                 end - m_writebackFrom, SYNC_FILE_RANGE_WRITE) == 0)
+    if (end > m_writebackFrom &&
+        RVPlatformFile::startWriteBack(file->handle(), m_writebackFrom, end - m_writebackFrom))
         m_writebackFrom = end;
     if (end - m_flushRequestedAt >= kBackgroundFlushBytes) {
         if (!m_flush)
@@ -114,5 +113,4 @@ void RVExportSink::startWriteback()
         m_flush->request();
         m_flushRequestedAt = end;
     }
-#endif
 }

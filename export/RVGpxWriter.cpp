@@ -1,9 +1,9 @@
 #include "export/RVGpxWriter.h"
 
+#include "core/RVFixedSix.h"
 #include "export/RVExportPosition.h"
 #include "export/RVExportSink.h"
 #include "export/RVXmlText.h"
-#include "metadata/RVFixedSix.h"
 #include "metadata/RVGpsProcessor.h"
 
 #include <charconv>

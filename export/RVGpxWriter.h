@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/RVTimestamp.h"
 #include "metadata/RVPoint.h"
-#include "metadata/RVTimestamp.h"
 
 #include <QString>
 

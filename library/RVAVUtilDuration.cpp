@@ -9,8 +9,8 @@
 
 #include "library/RVMp4Header.h"
 
+#include "core/RVNativePath.h"
 #include "metadata/RVMetaPath.h"
-#include "metadata/RVNativePath.h"
 
 #include <QFile>
 #include <QLibrary>

@@ -6,7 +6,7 @@
 // have a key frame every one or two seconds, so at most a few dozen frames are decoded.
 #include "library/RVAVUtil.h"
 
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 
 #include <QFile>
 

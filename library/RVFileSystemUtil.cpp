@@ -1,9 +1,9 @@
 #include "library/RVFileSystemUtil.h"
 
+#include "core/platform/RVPlatformFile.h"
 #include "library/RVAVUtil.h"
 #include "library/RVRecordingViews.h"
 #include "library/RVVolumeMonitor.h"
-#include "library/platform/RVPlatformFile.h"
 
 #include <QDebug>
 #include <QDir>

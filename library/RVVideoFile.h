@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/RVTimestamp.h"
 #include "metadata/RVRecordingName.h"
-#include "metadata/RVTimestamp.h"
 
 #include <QString>
 

@@ -30,12 +30,12 @@
 
 #include "metadata/RVBlackVueMetaDataReader.h"
 
+#include "core/RVTextSplit.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVRecordingName.h"
-#include "metadata/RVTextSplit.h"
 
 #include <QFile>
 #include <QJsonDocument>

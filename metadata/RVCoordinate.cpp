@@ -1,7 +1,7 @@
 #include "metadata/RVCoordinate.h"
 
-#include "metadata/RVFixedSix.h"
-#include "metadata/RVNumber.h"
+#include "core/RVFixedSix.h"
+#include "core/RVNumber.h"
 
 #include <cmath>
 #include <limits>

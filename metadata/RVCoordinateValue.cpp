@@ -1,6 +1,6 @@
 #include "metadata/RVCoordinateValue.h"
 
-#include "metadata/RVNumber.h"
+#include "core/RVNumber.h"
 
 #include <cstdint>
 

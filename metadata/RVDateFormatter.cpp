@@ -1,6 +1,6 @@
 #include "metadata/RVDateFormatter.h"
 
-#include "metadata/RVCivilTime.h"
+#include "core/RVCivilTime.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "metadata/RVGpsProcessor.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVMetaDataReader.h"
-#include "metadata/RVNumber.h"
 
 #include <algorithm>
 #include <cmath>

@@ -22,12 +22,12 @@
 
 #include "metadata/RVKorvelaMetaDataReader.h"
 
+#include "core/RVNumber.h"
+#include "core/RVTextSplit.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
-#include "metadata/RVNumber.h"
-#include "metadata/RVTextSplit.h"
 
 #include <QFile>
 #include <QFileInfo>

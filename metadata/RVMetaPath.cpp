@@ -1,13 +1,9 @@
 #include "metadata/RVMetaPath.h"
 
-#include "metadata/RVNativePath.h"
+#include "core/platform/RVPlatformFile.h"
 
 #include <QDebug>
 #include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -68,32 +64,17 @@ QString RVMetaPath::withoutExtension(const QString& path)
 
 bool RVMetaPath::exists(const QString& path)
 {
-    struct stat st;
-    return ::stat(RVNativePath::encode(path).constData(), &st) == 0;
+    return RVPlatformFile::stat(path).kind != RVPlatformFile::Kind::Missing;
 }
 
 bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra)
 {
-    // Anything but a regular file (after links) is never opened: opening a FIFO waits for a
-    // writer, or wakes one. O_NONBLOCK and the fstat of what was opened cover a name swapped
-    // between the check and the open.
-    // The name by its file-system bytes: QFile would lose bytes that are not UTF-8.
-    const QByteArray native = RVNativePath::encode(path);
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // Anything but a regular file (after links) is never opened (see openRegularForReading).
+    const int fd = RVPlatformFile::openRegularForReading(path);
     if (fd < 0)
         return false;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly | extra, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+        RVPlatformFile::closeFile(fd);
         return false;
     }
     return true;

@@ -18,11 +18,11 @@
 
 #include "metadata/RVMiniMetaDataReader.h"
 
-#include "metadata/RVCivilTime.h"
+#include "core/RVCivilTime.h"
+#include "core/RVNumber.h"
+#include "core/RVTextSplit.h"
 #include "metadata/RVCoordinate.h"
 #include "metadata/RVMetaPath.h"
-#include "metadata/RVNumber.h"
-#include "metadata/RVTextSplit.h"
 
 #include <cmath>
 #include <string>

@@ -1,9 +1,9 @@
 #include "metadata/RVNmea.h"
 
-#include "metadata/RVCivilTime.h"
+#include "core/RVCivilTime.h"
+#include "core/RVNumber.h"
+#include "core/RVTextSplit.h"
 #include "metadata/RVCoordinate.h"
-#include "metadata/RVNumber.h"
-#include "metadata/RVTextSplit.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #include "metadata/RVNmeaTrackBuilder.h"
 
+#include "core/RVPrefault.h"
 #include "metadata/RVNmea.h"
-#include "metadata/RVPrefault.h"
 
 #include <algorithm>
 #include <cmath>

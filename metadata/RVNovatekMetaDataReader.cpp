@@ -28,9 +28,9 @@
 
 #include "metadata/RVNovatekMetaDataReader.h"
 
+#include "core/RVCivilTime.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVCivilTime.h"
 #include "metadata/RVCoordinate.h"
 #include "metadata/RVMetaPath.h"
 

@@ -1,6 +1,6 @@
 #include "metadata/RVPoint.h"
 
-#include "metadata/RVNumber.h"
+#include "core/RVNumber.h"
 
 RVPoint::RVPoint(std::string_view latitude, std::string_view longitude, double altitude,
                  double azimut, double velocity, RVTimestamp time)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "metadata/RVShortText.h"
-#include "metadata/RVTimestamp.h"
+#include "core/RVShortText.h"
+#include "core/RVTimestamp.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "metadata/RVTimestamp.h"
+#include "core/RVTimestamp.h"
 
 #include <QString>
 

@@ -15,9 +15,9 @@
 
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 
+#include "core/RVCivilTime.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
-#include "metadata/RVCivilTime.h"
 #include "metadata/RVCoordinate.h"
 #include "metadata/RVMetaPath.h"
 

@@ -2,7 +2,7 @@
 
 #include "metadata/RVMetaDataReader.h"
 
-#include "metadata/RVTimestamp.h"
+#include "core/RVTimestamp.h"
 
 #include <QtGlobal>
 

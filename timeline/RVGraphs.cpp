@@ -1,6 +1,6 @@
 #include "timeline/RVGraphs.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
 #include "timeline/RVTimeSlider2.h"
 
-#include "metadata/RVStringUtil.h"
-#include "timeline/RVPlayerViewDelegate.h"
+#include "core/RVStringUtil.h"
 #include "timeline/RVSliderLayoutUtil.h"
 #include "timeline/RVUIUtil.h"
 #include "timeline/RVUnits.h"
+#include "views/RVPlayerViewDelegate.h"
 
 #include <QContextMenuEvent>
 #include <QMenu>

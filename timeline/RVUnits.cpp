@@ -1,6 +1,6 @@
 #include "timeline/RVUnits.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 RVMeasurementSystem RVUnits::storedSystem()
 {

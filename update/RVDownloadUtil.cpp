@@ -1,7 +1,7 @@
 #include "update/RVDownloadUtil.h"
 
-#include "metadata/RVAtomicFile.h"
-#include "metadata/RVStringUtil.h"
+#include "core/RVAtomicFile.h"
+#include "core/RVStringUtil.h"
 
 #include <QDebug>
 #include <QEventLoop>

@@ -7,9 +7,9 @@
 
 #include "update/RVUpdater.h"
 
-#include "metadata/RVAtomicFile.h"
-#include "metadata/RVSettings.h"
-#include "metadata/RVStringUtil.h"
+#include "core/RVAtomicFile.h"
+#include "core/RVSettings.h"
+#include "core/RVStringUtil.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
 #include "update/ZipArchive.h"

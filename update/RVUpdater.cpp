@@ -1,8 +1,8 @@
 #include "update/RVUpdater.h"
 
+#include "core/RVAtomicFile.h"
+#include "core/RVSettings.h"
 #include "korvela_version.h"
-#include "metadata/RVAtomicFile.h"
-#include "metadata/RVSettings.h"
 #include "update/RVAppBundle.h"
 #include "update/RVDialogs.h"
 #include "update/RVDownloadUtil.h"
@@ -361,7 +361,7 @@ bool RVUpdater::archiveAt(const QString& archivePath, const QString& destination
 {
     ZipArchive zip;
     const bool opened = zip.UnzipOpenFile(archivePath);
-    const bool walked = opened && zip.UnzipFileTo(destination, true, progress);
+    const bool walked = opened && zip.UnzipFileTo(destination, progress);
     zip.UnzipCloseFile();
     return walked;
 }

@@ -149,16 +149,15 @@ bool ZipArchive::UnzipCloseFile()
     return rc == UNZ_OK;
 }
 
-bool ZipArchive::UnzipFileTo(const QString& destination, bool overWrite)
+bool ZipArchive::UnzipFileTo(const QString& destination)
 {
-    return UnzipFileTo(destination, overWrite, {});
+    return UnzipFileTo(destination, {});
 }
 
-bool ZipArchive::UnzipFileTo(const QString& destination, bool overWrite, const Progress& progress)
+bool ZipArchive::UnzipFileTo(const QString& destination, const Progress& progress)
 {
     // Targets are always replaced: the updater's archives must win over what an earlier
     // attempt left behind.
-    Q_UNUSED(overWrite);
     if (!m_unzFile)
         return false;
     m_unpackedBytes = 0;

@@ -49,17 +49,17 @@ public:
     // before. True when it opened.
     bool UnzipOpenFile(const QString& archivePath);
 
-    // Unpacks every entry below destination. An existing file at a target is replaced whatever
-    // overWrite says: the flag is kept for callers, which always pass true. False only when an
-    // entry cannot be opened or described (which includes an empty archive); true when the walk
-    // reached the end, even when single entries were refused or could not be written.
-    bool UnzipFileTo(const QString& destination, bool overWrite);
+    // Unpacks every entry below destination; an existing file at a target is replaced. False
+    // only when an entry cannot be opened or described (which includes an empty archive); true
+    // when the walk reached the end, even when single entries were refused or could not be
+    // written.
+    bool UnzipFileTo(const QString& destination);
 
     // Told after each entry how many of the archive's entries have been handled, and how many
     // it holds (0 when the archive does not say). Returning false stops the walk there.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
     // UnzipFileTo with progress; false also when the progress stopped the walk.
-    bool UnzipFileTo(const QString& destination, bool overWrite, const Progress& progress);
+    bool UnzipFileTo(const QString& destination, const Progress& progress);
 
     // Unpacks only the top-level file entry `name` (matched exactly) below destination. False
     // when the archive holds no such entry, or it could not be written whole.

@@ -9,8 +9,8 @@
 #include "app/RVAppDelegate.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
-#include "player/RVMainViewController.h"
-#include "player/RVVideoOutlineViewModel.h"
+#include "player/files/RVVideoOutlineViewModel.h"
+#include "player/window/RVMainViewController.h"
 
 #include <benchmark/benchmark.h>
 

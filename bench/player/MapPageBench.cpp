@@ -16,9 +16,9 @@
 // The playback tick needs each update to cost well below 100 ms.
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
-#include "player/RVMainViewController.h"
-#include "player/RVMapBridge.h"
-#include "player/RVMapView.h"
+#include "player/map/RVMapBridge.h"
+#include "player/map/RVMapView.h"
+#include "player/window/RVMainViewController.h"
 
 #include <benchmark/benchmark.h>
 

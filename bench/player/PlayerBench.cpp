@@ -5,8 +5,8 @@
 //    first frame drawn of the next, with the next file queued ahead (gapless) and with the
 //    next file loaded only when the first ended (cold).
 #include "BenchSupport.h"
-#include "player/RVMpvPlayer.h"
-#include "player/RVMpvVideoWidget.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/video/RVMpvVideoWidget.h"
 
 #include <benchmark/benchmark.h>
 

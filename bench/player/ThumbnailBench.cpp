@@ -8,7 +8,7 @@
 //    frame, the case of cameras with longer groups of pictures.
 // And the pointer sweeping along the whole slider, where most requests hit a second already
 // shown. No display needed. The clips are made once and kept in the temporary directory.
-#include "player/RVThumbnailsProvider.h"
+#include "player/files/RVThumbnailsProvider.h"
 
 #include <benchmark/benchmark.h>
 

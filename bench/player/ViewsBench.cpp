@@ -8,9 +8,9 @@
 //    carry their number as eleven boxes at the top left, read from stills of the one
 //    composed picture; the two-handle way compares the two handles' positions.
 #include "BenchSupport.h"
-#include "player/RVMpvPlayer.h"
-#include "player/RVMpvVideoWidget.h"
-#include "player/RVViewLayout.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/video/RVMpvVideoWidget.h"
+#include "player/video/RVViewLayout.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Unpacking speed and memory of the updater's zip reader (also with the progress reports the
 // installation makes), and the cost of reading the small key=value texts of the update server
 // and the camera card, and the advertisement page's height tag.
-#include "metadata/RVStringUtil.h"
+#include "core/RVStringUtil.h"
 #include "update/RVAdvertisementUtil.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVUpdateInformation.h"
@@ -78,9 +78,9 @@ void BM_UnzipArchive(benchmark::State& state)
         ZipArchive zip;
         zip.UnzipOpenFile(archive);
         if (withProgress)
-            benchmark::DoNotOptimize(zip.UnzipFileTo(destination, true, progress));
+            benchmark::DoNotOptimize(zip.UnzipFileTo(destination, progress));
         else
-            benchmark::DoNotOptimize(zip.UnzipFileTo(destination, true));
+            benchmark::DoNotOptimize(zip.UnzipFileTo(destination));
         zip.UnzipCloseFile();
     }
     state.SetBytesProcessed(state.iterations() * qint64(files) * bytes);

@@ -12,8 +12,8 @@
 // Input: one byte choosing how the folder is named to the walk (its path, the path with a
 // trailing "/", a link to it), then operations of four bytes each: kind, parent folder, name,
 // and for links and hard links what they point to.
+#include "core/RVNativePath.h"
 #include "library/RVFileSystemUtil.h"
-#include "metadata/RVNativePath.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // The direct coordinate reader against the full number reader: every text must read the same.
+#include "core/RVNumber.h"
 #include "metadata/RVCoordinateValue.h"
-#include "metadata/RVNumber.h"
 
 #include <cmath>
 #include <cstddef>

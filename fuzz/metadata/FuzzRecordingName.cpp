@@ -1,7 +1,7 @@
 // File names as a card's directory hands them over: any bytes. They must survive the trip into
 // a QString and back unchanged, and the camera families' name rules must give a sensible
 // answer or none.
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 #include "metadata/RVRecordingName.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // A tile request from the map page and a stored tile template: the first line is the
 // template, the rest the request. Whatever they hold, an address is only ever a web address
 // with a host, for a tile inside its zoom's grid.
-#include "player/RVMapViewTileAddress.h"
+#include "player/map/RVMapViewTileAddress.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 // key=value texts (firmware descriptions, the card's autorun.inf): whatever the bytes, no key
 // holds "=" or a line break and no value a line break.
-#include "metadata/RVStringUtil.h"
+#include "core/RVStringUtil.h"
 
 #include <QString>
 

@@ -4,14 +4,14 @@
 
 #include "app/RVAppDelegate.h"
 #include "app/RVMenuMnemonics.h"
+#include "core/RVSettings.h"
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
-#include "metadata/RVSettings.h"
-#include "player/RVMainViewController.h"
-#include "player/RVMapView.h"
-#include "player/RVTripPlayback.h"
-#include "player/RVVideoOutlineView.h"
-#include "player/RVVideoOutlineViewModel.h"
+#include "player/files/RVVideoOutlineView.h"
+#include "player/files/RVVideoOutlineViewModel.h"
+#include "player/map/RVMapView.h"
+#include "player/video/RVTripPlayback.h"
+#include "player/window/RVMainViewController.h"
 #include "support/Support.h"
 
 #include <QtTest>

@@ -2,10 +2,10 @@
 // operations, on real files.
 #include "TestSupport.h"
 
+#include "core/RVNativePath.h"
 #include "library/RVMp4Header.h"
 #include "library/platform/RVLinuxVolumeMonitor.h"
 #include "library/platform/RVMountInfo.h"
-#include "metadata/RVNativePath.h"
 
 #include <QBuffer>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "metadata/RVCivilTime.h"
+#include "core/RVCivilTime.h"
 #include "metadata/RVDateFormatter.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmea.h"

@@ -1,5 +1,5 @@
 // The camera families' file-name rules and file names kept by their bytes.
-#include "metadata/RVNativePath.h"
+#include "core/RVNativePath.h"
 #include "metadata/RVRecordingName.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
 // Number and text primitives: their quick paths are checked against the standard library.
+#include "core/RVFixedSix.h"
+#include "core/RVNumber.h"
+#include "core/RVShortText.h"
+#include "core/RVStringUtil.h"
+#include "core/RVTextSplit.h"
 #include "metadata/RVCoordinateValue.h"
-#include "metadata/RVFixedSix.h"
-#include "metadata/RVNumber.h"
-#include "metadata/RVShortText.h"
-#include "metadata/RVStringUtil.h"
-#include "metadata/RVTextSplit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "player/RVAdvertisementPolicy.h"
+#include "player/window/RVAdvertisementPolicy.h"
 
 #include <gtest/gtest.h>
 

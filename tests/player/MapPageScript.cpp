@@ -1,6 +1,6 @@
 #include "MapPageScript.h"
 
-#include "player/RVMapView.h"
+#include "player/map/RVMapView.h"
 #include "support/Support.h"
 
 #include <QWebEnginePage>

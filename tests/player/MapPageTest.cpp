@@ -1,12 +1,12 @@
 #include "MapPageScript.h"
 
-#include "player/RVMapBridge.h"
-#include "player/RVMapScriptObject.h"
-#include "player/RVMapScriptRunner.h"
-#include "player/RVMapView.h"
-#include "player/RVMapViewTileAddress.h"
+#include "player/map/RVMapBridge.h"
+#include "player/map/RVMapScriptObject.h"
+#include "player/map/RVMapScriptRunner.h"
+#include "player/map/RVMapView.h"
+#include "player/map/RVMapViewTileAddress.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 #include "support/Support.h"
 
 #include <QPointF>

@@ -3,7 +3,7 @@
 
 #include "ClipFactory.h"
 
-#include "player/RVMpvHandle.h"
+#include "player/video/RVMpvHandle.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include "ClipFactory.h"
 
-#include "player/RVMpvPlayer.h"
-#include "player/RVMpvVideoWidget.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/video/RVMpvVideoWidget.h"
 
 #include <gtest/gtest.h>
 

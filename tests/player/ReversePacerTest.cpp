@@ -1,4 +1,4 @@
-#include "player/RVReversePacer.h"
+#include "player/video/RVReversePacer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "player/RVScreenSaverInhibitor.h"
+#include "player/video/RVScreenSaverInhibitor.h"
 
 #include "support/Support.h"
 

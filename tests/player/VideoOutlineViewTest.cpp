@@ -1,7 +1,7 @@
 #include "../timeline/RecordingDelegate.h"
 
-#include "player/RVVideoOutlineView.h"
-#include "player/RVVideoOutlineViewModel.h"
+#include "player/files/RVVideoOutlineView.h"
+#include "player/files/RVVideoOutlineViewModel.h"
 
 #include <gtest/gtest.h>
 

@@ -5,13 +5,13 @@
 #include "ClipFactory.h"
 #include "WindowTestSupport.h"
 
+#include "core/RVNativePath.h"
 #include "library/RVVideoData.h"
-#include "metadata/RVNativePath.h"
-#include "player/RVMainViewController.h"
-#include "player/RVMpvPlayer.h"
-#include "player/RVThumbnailPopover.h"
-#include "player/RVTripPlayback.h"
-#include "player/RVViewLayout.h"
+#include "player/files/RVThumbnailPopover.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/video/RVTripPlayback.h"
+#include "player/video/RVViewLayout.h"
+#include "player/window/RVMainViewController.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,12 @@
 #include "WindowTestSupport.h"
 
 #include "library/RVFileSystemUtil.h"
-#include "player/RVMainViewController.h"
-#include "player/RVMpvPlayer.h"
-#include "player/RVTripPlayback.h"
-#include "player/RVVideoOutlineView.h"
-#include "player/RVVideoOutlineViewModel.h"
-#include "player/RVWidgetDialogs.h"
+#include "player/files/RVVideoOutlineView.h"
+#include "player/files/RVVideoOutlineViewModel.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/video/RVTripPlayback.h"
+#include "player/window/RVMainViewController.h"
+#include "player/window/RVWidgetDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "core/RVSettings.h"
 #include "library/RVVideoList.h"
-#include "metadata/RVSettings.h"
-#include "player/RVWindowDialogs.h"
+#include "player/window/RVWindowDialogs.h"
 
 #include <QStringList>
 

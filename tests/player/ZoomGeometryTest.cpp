@@ -1,4 +1,4 @@
-#include "player/RVZoomGeometry.h"
+#include "player/video/RVZoomGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // (with OpenGL contexts shared between the video surface and the web pages); those that show the
 // map register its tile scheme, as the program does.
 #ifdef KORVELA_TEST_MAP_TILES
-#include "player/RVMapView.h"
+#include "player/map/RVMapView.h"
 #endif
 #ifdef KORVELA_TEST_WIDGETS
 #include <QApplication>

@@ -1,7 +1,7 @@
 // What the views make of keys, clicks and pinches: the calls they hand their delegate.
 #include "RecordingDelegate.h"
-#include "timeline/RVPlayerView.h"
-#include "timeline/RVViewUtil.h"
+#include "views/RVPlayerView.h"
+#include "views/RVViewUtil.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

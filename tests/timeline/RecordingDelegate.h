@@ -1,6 +1,6 @@
 #pragma once
 
-#include "timeline/RVPlayerViewDelegate.h"
+#include "views/RVPlayerViewDelegate.h"
 
 #include <QStringList>
 

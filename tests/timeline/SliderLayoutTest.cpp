@@ -1,5 +1,5 @@
 // The slider's layout (ticks, labels, bands) and the reduction of a series to its graph.
-#include "metadata/RVStringUtil.h"
+#include "core/RVStringUtil.h"
 #include "timeline/RVGraphEnvelope.h"
 #include "timeline/RVSliderLayoutUtil.h"
 

@@ -1,7 +1,7 @@
 // The time slider and its graphs, drawn into images whose pixels are compared with what the
 // layout and the data say must be there.
 #include "RecordingDelegate.h"
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 #include "timeline/RVSliderLayoutUtil.h"
 #include "timeline/RVTimeSlider2.h"
 #include "timeline/RVUIUtil.h"

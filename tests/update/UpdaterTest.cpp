@@ -1,7 +1,7 @@
 #include "update/RVAppBundle.h"
 #include "update/RVUpdater.h"
 
-#include "metadata/RVSettings.h"
+#include "core/RVSettings.h"
 
 #include "TestSupport.h"
 #include "korvela_version.h"

@@ -28,7 +28,7 @@ bool unpack(const QString& archive, const QString& destination,
 {
     ZipArchive zip;
     zip.setLimits(limits);
-    return zip.UnzipOpenFile(archive) && zip.UnzipFileTo(destination, true) && zip.UnzipCloseFile();
+    return zip.UnzipOpenFile(archive) && zip.UnzipFileTo(destination) && zip.UnzipCloseFile();
 }
 
 } // namespace

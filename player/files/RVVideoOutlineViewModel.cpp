@@ -1,0 +1,381 @@
+#include "player/files/RVVideoOutlineViewModel.h"
+
+#include "core/RVStringUtil.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QHash>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace {
+// A localised "Label: %1" with its value; without a translation the key shows, then the value.
+QString withValue(const QString& format, const QString& value)
+{
+    return format.contains(QLatin1String("%1")) ? format.arg(value)
+                                                : format + QLatin1Char(' ') + value;
+}
+} // namespace
+
+RVVideoOutlineViewModel::RVVideoOutlineViewModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+void RVVideoOutlineViewModel::reload(RVVideoDataList topLevel)
+{
+    beginResetModel();
+    m_all = std::move(topLevel);
+    m_topLevel.clear();
+    for (const RVVideoDataPtr& node : m_all) {
+        if (node && passesFilter(*node, m_modeFilter))
+            m_topLevel.push_back(node);
+    }
+    endResetModel();
+}
+
+void RVVideoOutlineViewModel::setModeFilter(RVModeFilter filter)
+{
+    m_modeFilter = filter;
+    reload(std::move(m_all));
+}
+
+bool RVVideoOutlineViewModel::passesFilter(const RVVideoData& node, RVModeFilter filter)
+{
+    if (filter == RVModeFilter::All)
+        return true;
+    for (const RVVideoFilePtr& file : node.files()) {
+        if (file && RVRecordingModeLook::passes(file->mode(), filter))
+            return true;
+    }
+    return false;
+}
+
+RVVideoData* RVVideoOutlineViewModel::nodeOf(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    const quintptr id = index.internalId();
+    if (id == 0) {
+        if (index.row() < 0 || index.row() >= int(m_topLevel.size()))
+            return nullptr;
+        return m_topLevel[index.row()].get();
+    }
+    const std::size_t tripRow = id - 1;
+    if (tripRow >= m_topLevel.size())
+        return nullptr;
+    const RVVideoDataList& children = m_topLevel[tripRow]->children();
+    if (index.row() < 0 || index.row() >= int(children.size()))
+        return nullptr;
+    return children[index.row()].get();
+}
+
+RVVideoDataPtr RVVideoOutlineViewModel::nodeAt(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != this)
+        return nullptr;
+    const quintptr id = index.internalId();
+    if (id == 0)
+        return index.row() < int(m_topLevel.size()) ? m_topLevel[index.row()] : nullptr;
+    const std::size_t tripRow = id - 1;
+    if (tripRow >= m_topLevel.size())
+        return nullptr;
+    const RVVideoDataList& children = m_topLevel[tripRow]->children();
+    return index.row() < int(children.size()) ? children[index.row()] : nullptr;
+}
+
+QModelIndex RVVideoOutlineViewModel::indexOf(const RVVideoData* node, int column) const
+{
+    if (!node)
+        return {};
+    for (std::size_t row = 0; row < m_topLevel.size(); ++row) {
+        if (m_topLevel[row].get() == node)
+            return createIndex(int(row), column, quintptr(0));
+        const RVVideoDataList& children = m_topLevel[row]->children();
+        for (std::size_t child = 0; child < children.size(); ++child) {
+            if (children[child].get() == node)
+                return createIndex(int(child), column, quintptr(row + 1));
+        }
+    }
+    return {};
+}
+
+QModelIndex RVVideoOutlineViewModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column < 0 || column >= ColumnCount)
+        return {};
+    if (!parent.isValid())
+        return row < int(m_topLevel.size()) ? createIndex(row, column, quintptr(0)) : QModelIndex();
+    if (parent.internalId() != 0) // recordings of a trip have no rows below them
+        return {};
+    const RVVideoData* trip = nodeOf(parent);
+    if (!trip || row >= int(trip->children().size()))
+        return {};
+    return createIndex(row, column, quintptr(parent.row() + 1));
+}
+
+QModelIndex RVVideoOutlineViewModel::parent(const QModelIndex& child) const
+{
+    if (!child.isValid() || child.internalId() == 0)
+        return {};
+    return createIndex(int(child.internalId() - 1), 0, quintptr(0));
+}
+
+int RVVideoOutlineViewModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return int(m_topLevel.size());
+    if (parent.column() != 0 || parent.internalId() != 0)
+        return 0;
+    const RVVideoData* node = nodeOf(parent);
+    return node ? int(node->children().size()) : 0;
+}
+
+int RVVideoOutlineViewModel::columnCount(const QModelIndex&) const
+{
+    return ColumnCount;
+}
+
+bool RVVideoOutlineViewModel::hasChildren(const QModelIndex& parent) const
+{
+    // A trip row is expandable only with more than one recording; the invisible root has
+    // children as soon as there is one row, or a list of one trip would show nothing.
+    if (!parent.isValid())
+        return !m_topLevel.empty();
+    return rowCount(parent) > 1;
+}
+
+QString RVVideoOutlineViewModel::lockImageName(const RVVideoData& node)
+{
+    const RVVideoFileList& files = node.files();
+    if (files.size() == 1)
+        return files.front() && files.front()->locked() ? QStringLiteral("VideoLocked")
+                                                        : QStringLiteral("Video");
+    switch (node.lockState()) {
+    case RVLockState::Locked:
+        return QStringLiteral("GrouppedLocked");
+    case RVLockState::PartlyLocked:
+        return QStringLiteral("GrouppedNotAllLocked");
+    case RVLockState::Unlocked:
+        break;
+    }
+    return files.empty() ? QStringLiteral("GrouppedLocked") : QStringLiteral("Groupped");
+}
+
+QIcon RVVideoOutlineViewModel::lockImage(const QString& name)
+{
+    // Five small pictures drawn once; the list asks for one per visible row and repaint.
+    static QHash<QString, QIcon> cache;
+    auto found = cache.constFind(name);
+    if (found != cache.constEnd())
+        return *found;
+    QIcon icon(QStringLiteral(":/player/%1.svg").arg(name));
+    cache.insert(name, icon);
+    return icon;
+}
+
+QString RVVideoOutlineViewModel::durationText(float seconds)
+{
+    // A recording whose length could not be measured has no duration to show.
+    if (!std::isfinite(seconds))
+        return QStringLiteral("--:--");
+    return RVStringUtil::time(seconds, "%02d:%02d");
+}
+
+QString RVVideoOutlineViewModel::dateText(RVTimestamp created)
+{
+    if (!created.isValid())
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(created.msecsSinceEpoch())
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString RVVideoOutlineViewModel::nameText(const RVVideoData& node, bool insideTrip)
+{
+    return insideTrip ? QStringLiteral("  -  ") + node.name() : node.name();
+}
+
+RVRecordingMode RVVideoOutlineViewModel::shownMode(const RVVideoData& node)
+{
+    std::optional<RVRecordingMode> shared;
+    bool mixed = false;
+    for (const RVVideoFilePtr& file : node.files()) {
+        if (!file)
+            continue;
+        if (file->mode() == RVRecordingMode::Event)
+            return RVRecordingMode::Event;
+        mixed = mixed || (shared && *shared != file->mode());
+        shared = file->mode();
+    }
+    return shared && !mixed ? *shared : RVRecordingMode::Unknown;
+}
+
+QString RVVideoOutlineViewModel::viewsMark(const RVVideoData& node)
+{
+    bool extra[4] = {};
+    for (const RVVideoFilePtr& file : node.files()) {
+        if (!file)
+            continue;
+        const std::vector<RVVideoView>& views = file->views();
+        for (std::size_t i = 1; i < views.size(); ++i)
+            extra[static_cast<int>(views[i].channel)] = true;
+    }
+    QString mark;
+    for (const RVChannel channel :
+         {RVChannel::Front, RVChannel::Rear, RVChannel::Interior, RVChannel::Optional}) {
+        if (extra[static_cast<int>(channel)])
+            mark += QLatin1Char('+') + RVRecordingModeLook::channelLetter(channel);
+    }
+    return mark;
+}
+
+QStringList RVVideoOutlineViewModel::toolTipLines(const RVVideoData& node)
+{
+    QStringList lines;
+    const RVVideoFileList& files = node.files();
+    if (files.empty() || !files.front())
+        return lines;
+    const RVVideoFilePtr& first = files.front();
+    QString model = node.cameraModel();
+    if (node.children().empty() && first->views().size() > 1) {
+        for (const RVVideoView& view : first->views())
+            lines << RVRecordingModeLook::channelTitle(view.channel) + QStringLiteral(": ") +
+                         view.filePath;
+    } else {
+        lines << first->filePath();
+    }
+    if (!node.children().empty()) {
+        const auto events =
+            std::count_if(files.begin(), files.end(), [](const RVVideoFilePtr& file) {
+                return file && file->mode() == RVRecordingMode::Event;
+            });
+        if (events > 0) {
+            //% "Event recordings: %1"
+            lines << withValue(qtTrId("TOOLTIP_EVENT_RECORDINGS"), QString::number(events));
+        } else if (shownMode(node) != RVRecordingMode::Unknown) {
+            //% "Mode: %1"
+            lines << withValue(qtTrId("TOOLTIP_MODE"),
+                               RVRecordingModeLook::modeName(shownMode(node)));
+        }
+        for (const RVVideoDataPtr& child : node.children()) {
+            if (model.isEmpty() && child)
+                model = child->cameraModel();
+        }
+    } else if (first->mode() != RVRecordingMode::Unknown) {
+        QString mode = RVRecordingModeLook::modeName(first->mode());
+        if (!first->modeCode().isEmpty())
+            mode += QStringLiteral(" (%1)").arg(first->modeCode());
+        lines << withValue(qtTrId("TOOLTIP_MODE"), mode);
+    }
+    if (!model.isEmpty()) {
+        //% "Camera: %1"
+        lines << withValue(qtTrId("TOOLTIP_CAMERA_MODEL"), model);
+    }
+    return lines;
+}
+
+QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
+{
+    const RVVideoData* node = nodeOf(index);
+    if (!node)
+        return {};
+    const bool insideTrip = index.internalId() != 0;
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case ColumnName: {
+            const QString mark = viewsMark(*node);
+            const QString name = nameText(*node, insideTrip);
+            return mark.isEmpty() ? name : name + QLatin1Char(' ') + mark;
+        }
+        case ColumnDuration:
+            return durationText(node->duration());
+        case ColumnDate:
+            return dateText(node->created());
+        default:
+            return QString();
+        }
+    case Qt::DecorationRole:
+        if (index.column() == ColumnLocked)
+            return lockImage(lockImageName(*node));
+        if (index.column() == ColumnName) {
+            const QIcon icon = RVRecordingModeLook::modeIcon(shownMode(*node));
+            return icon.isNull() ? QVariant() : QVariant(icon);
+        }
+        return {};
+    case Qt::FontRole:
+        if (index.column() == ColumnName && shownMode(*node) == RVRecordingMode::Event) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        return {};
+    case Qt::ToolTipRole: {
+        if (index.column() != ColumnName)
+            return {};
+        // As markup with every line escaped: a file name that looks like a tag must not turn
+        // the tooltip into rich text of its own.
+        QStringList lines = toolTipLines(*node);
+        if (lines.isEmpty())
+            return {};
+        for (QString& line : lines)
+            line = line.toHtmlEscaped();
+        return QStringLiteral("<p style='white-space:pre'>%1</p>")
+            .arg(lines.join(QLatin1String("<br>")));
+    }
+    case Qt::TextAlignmentRole:
+        if (index.column() == ColumnDuration)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant RVVideoOutlineViewModel::headerData(int section, Qt::Orientation orientation,
+                                             int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case ColumnName:
+        //% "Name"
+        return qtTrId("COLUMN_FILENAME_TITLE");
+    case ColumnDuration:
+        //% "Duration"
+        return qtTrId("COLUMN_DURATION_TITLE");
+    case ColumnDate:
+        //% "Created"
+        return qtTrId("COLUMN_CREATED_TITLE");
+    default:
+        return QString();
+    }
+}
+
+Qt::ItemFlags RVVideoOutlineViewModel::flags(const QModelIndex& index) const
+{
+    if (!nodeOf(index))
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+QString RVVideoOutlineViewModel::sortKeyOfColumn(int column)
+{
+    switch (column) {
+    case ColumnName:
+        return QStringLiteral("name");
+    case ColumnDuration:
+        return QStringLiteral("duration");
+    case ColumnDate:
+        return QStringLiteral("created");
+    default:
+        return {};
+    }
+}
+
+void RVVideoOutlineViewModel::sort(int column, Qt::SortOrder order)
+{
+    const QString key = sortKeyOfColumn(column);
+    if (!key.isEmpty())
+        Q_EMIT sortRequested(key, order == Qt::AscendingOrder);
+}

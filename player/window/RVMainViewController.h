@@ -1,0 +1,361 @@
+#pragma once
+
+#include "library/RVVideoData.h"
+#include "player/files/RVRecordingModeLook.h"
+#include "player/video/RVViewLayout.h"
+#include "player/window/RVExportCommands.h"
+#include "timeline/RVGraphs.h"
+#include "update/RVUpdater.h"
+#include "views/RVPlayerViewDelegate.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QComboBox;
+class QImage;
+class QLabel;
+class QMenu;
+
+class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QToolButton;
+class QWidget;
+class RVAvertisementView;
+class RVUpdateDialogs;
+class RVWindowDialogs;
+class RVMainView;
+class RVMapBridge;
+class RVScreenSaverInhibitor;
+class RVMapView;
+class RVMpvPlayer;
+class RVMpvVideoWidget;
+class RVPlayerView;
+class RVThumbnailPopover;
+class RVThumbnailsProvider;
+class RVTimeSlider2;
+class RVTripPlayback;
+class RVVideoList;
+class RVVideoOutlineView;
+class RVVideoOutlineViewModel;
+class RVVideoScrollView;
+struct RVZoomLayout;
+
+// The controller of the player window. It owns the window and every part of it: the one
+// media player, the library model, the file list, the time slider, the video area and the
+// (later) map page, and every view of the window reports to it through RVPlayerViewDelegate.
+//
+// The playing node (a trip or a single recording) is RVTripPlayback's; the controller hands it
+// the views' commands and shows what it reports: the slider follows its trip time.
+//
+// Its work is split by role over several source files: construction and window layout
+// (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), wiring the playback to the
+// views (RVMainViewControllerPlayback.cpp), the file list's commands
+// (RVMainViewControllerFiles.cpp), the map page (RVMainViewControllerMap.cpp), zoom and
+// stills (RVMainViewControllerZoom.cpp) and the hover thumbnails
+// (RVMainViewControllerThumbnails.cpp). Everything runs on the GUI thread; only the
+// thumbnails are made on a worker thread of their own.
+class RVMainViewController final : public QObject, public RVPlayerViewDelegate
+{
+    Q_OBJECT
+
+public:
+    // The window is built by loadView(). Dialogs: null uses Qt's message boxes and file
+    // dialogs; tests pass scripted ones.
+    explicit RVMainViewController(std::shared_ptr<RVWindowDialogs> dialogs = nullptr,
+                                  QObject* parent = nullptr);
+    ~RVMainViewController() override;
+
+    // Builds the window and its parts, wires them, and reads the stored graph and unit
+    // settings. Optionally with a video list made by the caller (tests give one that watches
+    // no cards); null creates the usual one.
+    void loadView(std::shared_ptr<RVVideoList> videoList = nullptr);
+    QMainWindow* window() const { return m_window; }
+
+    // Talking to the maker's server; both are set before loadView. With an environment,
+    // loadView creates the updater and starts the update check (without one, as in most tests,
+    // there is none). With a server address (https), loadView loads the advertisement panel's
+    // page from it; without one the panel stays empty and out of sight.
+    void setUpdaterEnvironment(RVUpdaterEnvironment environment);
+    void setAdvertisementServer(const QString& serverUrl);
+    // The updater's questions and alerts as this window shows them.
+    RVUpdateDialogs* updateDialogs() const;
+    RVUpdater* updater() const { return m_updater.get(); }
+    RVAvertisementView* advertisementWebView() const { return m_advertisementWebView; }
+    QWidget* advertisementContainer() const { return m_advertisementContainer; }
+    // Gives the panel the height its page asked for (points); 0 or less changes nothing. The
+    // file list keeps the rest of its column.
+    void adjustAdvHeight(std::int32_t height);
+
+    // Playback. With nothing playing, play starts the selected row.
+    RVTripPlayback* playback() const { return m_playback.get(); }
+    void playPauseToggle();
+    // A note on the status bar (and in the log) that goes after a while.
+    void showStatusMessage(const QString& text);
+
+    // Library callbacks.
+    void videoListUpdated();
+    void videoListUpdatedAtMainThread();
+    void metaInfoUpdated();
+
+    // Graphs and units.
+    void enabledGraphsUpdated();
+    void refreshGraphs();
+    void setMeasurementSystem(const QString& system);
+    // Puts the texts of the installed translation on everything the window shows now: tool
+    // tips, buttons, list headers and menus, the read-outs and the graph titles.
+    void retranslate();
+    const QString& measurementSystem() const { return m_measurementSystem; }
+    // Stores the map provider ("MapsProvider") and loads its map page; the route is redrawn
+    // once the page is ready.
+    void setMapsProvider(const QString& provider);
+
+    // Map page.
+    void drawRoute();
+    void updateCurrentPositionOnMap();
+    void routeClickedOnLatitude(double latitude, double longitude);
+    void onMapKeyPressed(const QString& name);
+    RVMapView* mapWebView() const { return m_mapWebView; }
+    RVMapBridge* mapBridge() const { return m_mapBridge; }
+
+    // Zoom and stills. Zoom steps by 2 and by 1/2; the fit button alternates between the
+    // fitted video and its native size; the still command saves the frame on screen as JPEG.
+    void zoomInClicked();
+    void zoomOutClicked();
+    void originalSizeClicked();
+    void screenShotClicked();
+    double magnificationFactor() const { return m_magnificationFactor; }
+    RVVideoScrollView* playerScrollView() const { return m_playerScrollView; }
+    // Which graphs the slider shows, mirrors of the stored settings (enabledGraphsUpdated
+    // stores them).
+    bool graphEnabled(RVGraph graph) const { return m_graphsEnabled[int(graph)]; }
+    void setGraphEnabled(RVGraph graph, bool on) { m_graphsEnabled[int(graph)] = on; }
+
+    // File list commands.
+    void rowClicked();
+    void rowDoubleClicked();
+    void addFileClicked();
+    // The add command for given paths (command line, drops): files and folders.
+    void addFiles(const QStringList& paths);
+    void removeFileClicked();
+    void revealInFinder();
+    void exportToGPX();
+    void exportToKLMClicked();
+    void exportToExcelClicked();
+    // Shows only the recordings of one mode (trips holding any), keeps the choice in the
+    // settings, and keeps the selected and open rows that stay in the list.
+    void setModeFilter(RVModeFilter filter);
+    QComboBox* modeFilterBox() const { return m_modeFilterBox; }
+    // Runs the save panel with the proposed name and the one extension, then has the writer
+    // write the file there and shows it in the file manager. The saved path, or none when
+    // cancelled or not written (a failed write is reported in an alert).
+    std::optional<QString> save(const RVExportWriter& write, const QString& name,
+                                const QString& extension);
+    // The save panel, opened in the folder last confirmed for its kind of file (settings key
+    // `folderKey`, else `fallback`); the video pauses while it is open and plays on after
+    // when it was playing. The folder of a chosen path is kept for next time.
+    std::optional<QString> chooseSavePathPaused(const QString& name, const QString& extension,
+                                                const char* folderKey, int fallback);
+
+    // Camera views (RVMainViewControllerViews.cpp). The Camera menu is the window's; the
+    // application puts it into the menu bar.
+    QMenu* cameraMenu() const { return m_cameraMenu; }
+    void setViewChoice(const RVViewChoice& choice);
+    // With two views shown, the second becomes the main one.
+    void swapViews();
+
+    // Full screen shows only the video; exitOnly leaves it but never enters it.
+    void fullScreenClick(bool exitOnly);
+
+    // RVPlayerViewDelegate.
+    void doubleClick() override;
+    void click() override;
+    void altEnterPressed() override;
+    void escapePressed() override;
+    void spacebarPressed() override;
+    void graphClicked(double fraction) override;
+    void showThumbnailAtProgress(double fraction) override;
+    void showPopover() override;
+    void hidePopover() override;
+    void magnification(double factor) override;
+    void nextFrame() override;
+    void prevFrame() override;
+    void goForward() override;
+    void goBack() override;
+    void goToStart() override;
+    void goToEnd() override;
+    void fullScreenPressed() override;
+    void rewindPressed() override;
+    void fastForwardPressed() override;
+    void lockClicked(RVVideoDataPtr node) override;
+    void unlockClicked(RVVideoDataPtr node) override;
+    void removeClicked(RVVideoDataPtr node) override;
+
+    // State the window and tests look at.
+    RVVideoList* videoList() const { return m_videoList.get(); }
+    RVMpvPlayer* player() const { return m_player; }
+    RVScreenSaverInhibitor* screenSaverInhibitor() const { return m_screenSaver; }
+    // The splitters and the file list's columns as the user left them; empty in full screen.
+    QByteArray layoutState() const;
+    // Applies a state from layoutState(); anything else leaves the layout as it is.
+    void restoreLayoutState(const QByteArray& state);
+    RVTimeSlider2* timeLine() const { return m_timeLine; }
+    RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
+    RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
+    RVPlayerView* playerView() const { return m_playerView; }
+    RVVideoOutlineView* filesView() const { return m_filesView; }
+    RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
+    QPushButton* playPauseButton() const { return m_playPauseButton; }
+    // The node of the selected row, null with no selection.
+    RVVideoDataPtr selectedVideoData() const;
+    int selectedRow() const;
+    void selectRow(int row);
+
+protected:
+    // Files and folders dropped on the window are added like the open command adds them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Construction.
+    void buildWindow();
+    void initLanguage();
+    void updateHiddenGraphsNote();
+    // Sizes the list's columns for their headers in the interface language and its values,
+    // and gives the list the width its name column needs. After the start (a change of
+    // language) only widens.
+    void fitFileListColumns(bool atLaunch = true);
+    void loadSettings();
+    void connectPlayer();
+    void updateReadingProgress(int done, int total);
+    QString speedUnit() const;
+    void connectMap();
+    void updateClockLabel(double tripSeconds);
+    void connectZoomAndStills();
+    void applyZoomLayout(const RVZoomLayout& layout);
+    void updateVideoPan();
+    void saveStill(const QImage& image);
+    void resumeAfterStill();
+    void stillFailed(const QString& message);
+    void setUpUpdater();
+    void setUpAdvertisement();
+
+    // Playback as the views show it.
+    void fileOpening(bool newNode);
+    void setPlaybackControlsEnabled(bool enabled);
+    void showRate(double rate);
+    void showTripTime(double fraction);
+
+    // Camera views.
+    void buildCameraMenu();
+    void localizeCameraMenu();
+    void updateCameraMenu();
+
+    // Hover thumbnails (RVMainViewControllerThumbnails.cpp).
+    void setUpThumbnails();
+    void thumbnailReady(const QImage& image);
+
+    // File list.
+    RVVideoDataPtr nodeForCommand() const;
+    RVVideoDataPtr nodeForExport() const;
+    void reloadFilesView();
+    // The empty list tells how to get recordings, or names the folders that held none.
+    void updateListPlaceholder();
+    void noRecordingsFoundIn(const QStringList& paths);
+    void selectAfterRemoval(int row);
+    // Ends playback of the playing node and clears what showed it.
+    void stopPlayback();
+    void setMutability(const RVVideoDataPtr& node, bool locked);
+
+    std::shared_ptr<RVWindowDialogs> m_dialogs;
+
+    std::array<bool, RVGraphs::kCount> m_graphsEnabled{}; // by RVGraph
+
+    // The window and its parts (owned by the window).
+    QPointer<QMainWindow> m_window;
+    RVMainView* m_mainView = nullptr;
+    QSplitter* m_windowModeControls = nullptr; // everything but the video, hidden in full screen
+    QWidget* m_fileViewContainer = nullptr;
+    QWidget* m_advertisementContainer = nullptr;
+    QSplitter* m_rightSplitter = nullptr;
+    QSplitter* m_videoMapSplitter = nullptr;
+    QWidget* m_mapContainer = nullptr;
+    RVMapView* m_mapWebView = nullptr;
+    RVMapBridge* m_mapBridge = nullptr;
+    RVVideoScrollView* m_playerScrollView = nullptr;
+    QToolButton* m_fitVideoButton = nullptr;
+    QToolButton* m_zoomInButton = nullptr;
+    QToolButton* m_zoomOutButton = nullptr;
+    QToolButton* m_screenShotButton = nullptr;
+    QWidget* m_playbackControlsContainer = nullptr;
+    RVPlayerView* m_playerView = nullptr;
+    RVMpvVideoWidget* m_videoWidget = nullptr;
+    RVMpvPlayer* m_player = nullptr;
+    RVScreenSaverInhibitor* m_screenSaver = nullptr;
+    QLabel* m_velocity = nullptr;
+    QLabel* m_altitudeLabel = nullptr;
+    // The recording's date and clock time at the playback position, and the rate when not 1x.
+    QLabel* m_clockLabel = nullptr;
+    QToolButton* m_rewindButton = nullptr;
+    QPushButton* m_playPauseButton = nullptr;
+    QToolButton* m_fastForwardButton = nullptr;
+    QToolButton* m_prevFrameButton = nullptr;
+    QToolButton* m_nextFrameButton = nullptr;
+    QToolButton* m_fullScreenButton = nullptr;
+    RVTimeSlider2* m_timeLine = nullptr;
+    QPushButton* m_addVideoButton = nullptr;
+    QPushButton* m_removeVideoButton = nullptr;
+    RVVideoOutlineView* m_filesView = nullptr;
+    RVVideoOutlineViewModel* m_filesModel = nullptr;
+    QComboBox* m_modeFilterBox = nullptr;
+    QAction* m_revealInFinderMenuItem = nullptr;
+    QAction* m_exportToGpxMenuItem = nullptr;
+    QAction* m_exportToKmlMenuItem = nullptr;
+    QAction* m_exportToExcelMenuItem = nullptr;
+    QString m_noRecordingsNote; // the empty list's text after adding folders without recordings
+    QLabel* m_readingLabel = nullptr;
+    QProgressBar* m_readingProgress = nullptr;
+    QLabel* m_hiddenGraphsLabel = nullptr; // graphs the slider had no room for
+
+    QString m_measurementSystem;
+    int m_lastSortColumn = 3;    // the file list's last sortable sort column
+    bool m_wasMaximized = false; // the window's state before full screen
+    QByteArray m_splitterState;  // the splitter before full screen
+
+    // Zoom: 1 fitted, above 1 enlarged; 0 until the first fit.
+    double m_magnificationFactor = 0;
+    // A still was asked for; the save panel proposes this name.
+    std::optional<QString> m_pendingStillName;
+    // The rate to play on at once the still's panel is closed (0: it was paused).
+    double m_stillResumeRate = 0;
+
+    std::shared_ptr<RVVideoList> m_videoList;
+    // Made with the player and the video list; goes before the player.
+    std::unique_ptr<RVTripPlayback> m_playback;
+
+    QMenu* m_cameraMenu = nullptr; // owned by the window
+    QAction* m_channelItems[4] = {};
+    QAction* m_arrangementItems[3] = {};
+    QAction* m_swapViewsItem = nullptr;
+
+    // Hover thumbnails. The popover (owned by the window) is touched on this thread only.
+    RVThumbnailPopover* m_popover = nullptr;
+    bool m_popoverActive = false; // the pointer is over the time axis
+    std::unique_ptr<RVThumbnailsProvider> m_thumbnailsProvider;
+
+    // Declared after the video list so they go before it: the firmware check reads the list's
+    // cards on the updater's thread.
+    std::optional<RVUpdaterEnvironment> m_updaterEnvironment;
+    QString m_advertisementServer;
+    RVAvertisementView* m_advertisementWebView = nullptr; // owned by the window
+    std::unique_ptr<RVUpdateDialogs> m_updateDialogs;
+    std::unique_ptr<RVUpdater> m_updater;
+};

@@ -1,0 +1,434 @@
+// The file list's commands: selecting and playing rows, adding and removing recordings, the
+// context menu's lock, unlock, delete, reveal and exports, and saving exported files.
+
+#include "player/window/RVMainViewController.h"
+
+#include "core/RVSettings.h"
+#include "export/RVExportFileUtil.h"
+#include "library/RVFileSystemUtil.h"
+#include "library/RVVideoList.h"
+#include "player/files/RVAddedPathsUtil.h"
+#include "player/files/RVFileViewer.h"
+#include "player/files/RVVideoOutlineView.h"
+#include "player/files/RVVideoOutlineViewModel.h"
+#include "player/map/RVMapBridge.h"
+#include "player/video/RVMpvPlayer.h"
+#include "player/video/RVTripPlayback.h"
+#include "player/window/RVExportCommands.h"
+#include "player/window/RVSaveFolder.h"
+#include "player/window/RVWindowDialogs.h"
+#include "timeline/RVTimeSlider2.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QStandardPaths>
+#include <QtDebug>
+
+namespace {
+// A localised format with one "%@" (or "%1") for a name.
+QString withName(QString format, const QString& name)
+{
+    if (format.contains(QLatin1String("%@")))
+        return format.replace(QLatin1String("%@"), name);
+    if (format.contains(QLatin1String("%1")))
+        return format.arg(name);
+    // A text without a place for the name (no translation): the name still shows.
+    return format + QLatin1Char(' ') + name;
+}
+} // namespace
+
+RVVideoDataPtr RVMainViewController::selectedVideoData() const
+{
+    if (!m_filesView || !m_filesView->selectionModel())
+        return nullptr;
+    const QModelIndexList rows = m_filesView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? nullptr : m_filesModel->nodeAt(rows.constFirst());
+}
+
+int RVMainViewController::selectedRow() const
+{
+    // The top-level row of the selection (a recording inside a trip counts as its trip's row).
+    const QModelIndexList rows = m_filesView->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return -1;
+    QModelIndex index = rows.constFirst();
+    while (index.parent().isValid())
+        index = index.parent();
+    return index.row();
+}
+
+void RVMainViewController::selectRow(int row)
+{
+    QItemSelectionModel* selection = m_filesView->selectionModel();
+    if (row < 0 || row >= m_filesModel->rowCount()) {
+        selection->clearSelection();
+        return;
+    }
+    const QModelIndex index = m_filesModel->index(row, 0);
+    selection->setCurrentIndex(index,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void RVMainViewController::reloadFilesView()
+{
+    // Nodes are new objects after every regrouping, so the selected row and the open trips
+    // are found again by their first file's path; without a match the selection stays on the
+    // same top-level row.
+    auto keyOf = [](const RVVideoDataPtr& node) {
+        return node && !node->files().empty() ? node->files().front()->filePath() : QString();
+    };
+    const QModelIndexList selectedRows = m_filesView->selectionModel()->selectedRows();
+    const bool childSelected =
+        !selectedRows.isEmpty() && selectedRows.constFirst().parent().isValid();
+    const QString selectedKey = keyOf(selectedVideoData());
+    const int selectedTopRow = selectedRow();
+    QStringList expanded;
+    for (int row = 0; row < m_filesModel->rowCount(); ++row) {
+        const QModelIndex index = m_filesModel->index(row, 0);
+        if (m_filesView->isExpanded(index))
+            expanded << keyOf(m_filesModel->nodeAt(index));
+    }
+
+    m_filesModel->reload(*m_videoList->videosData());
+
+    QModelIndex reselect;
+    QModelIndex reselectChild;
+    for (int row = 0; row < m_filesModel->rowCount(); ++row) {
+        const QModelIndex index = m_filesModel->index(row, 0);
+        const QString key = keyOf(m_filesModel->nodeAt(index));
+        if (expanded.contains(key))
+            m_filesView->setExpanded(index, true);
+        if (!selectedKey.isEmpty() && key == selectedKey && !reselect.isValid())
+            reselect = index;
+        if (!childSelected || reselectChild.isValid())
+            continue;
+        for (int child = 0; child < m_filesModel->rowCount(index); ++child) {
+            const QModelIndex childIndex = m_filesModel->index(child, 0, index);
+            if (keyOf(m_filesModel->nodeAt(childIndex)) == selectedKey) {
+                reselectChild = childIndex;
+                m_filesView->setExpanded(index, true);
+            }
+        }
+    }
+    if (reselectChild.isValid())
+        reselect = reselectChild;
+    if (reselect.isValid())
+        m_filesView->selectionModel()->setCurrentIndex(
+            reselect, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else if (selectedTopRow >= 0)
+        selectRow(std::min(selectedTopRow, m_filesModel->rowCount() - 1));
+    updateListPlaceholder();
+}
+
+void RVMainViewController::setModeFilter(RVModeFilter filter)
+{
+    RVSettings::setText(RVSettings::kFileListModeFilter, RVRecordingModeLook::filterKey(filter));
+    m_modeFilterBox->setCurrentIndex(m_modeFilterBox->findData(int(filter)));
+    // The nodes stay the same objects: what was selected or open and is still shown stays so.
+    const RVVideoDataPtr selected = selectedVideoData();
+    std::vector<RVVideoDataPtr> expanded;
+    for (int row = 0; row < m_filesModel->rowCount(); ++row) {
+        const QModelIndex index = m_filesModel->index(row, 0);
+        if (m_filesView->isExpanded(index))
+            expanded.push_back(m_filesModel->nodeAt(index));
+    }
+    m_filesModel->setModeFilter(filter);
+    for (const RVVideoDataPtr& node : expanded) {
+        const QModelIndex index = m_filesModel->indexOf(node.get());
+        if (index.isValid())
+            m_filesView->setExpanded(index, true);
+    }
+    const QModelIndex reselect = m_filesModel->indexOf(selected.get());
+    if (reselect.isValid()) {
+        m_filesView->selectionModel()->setCurrentIndex(
+            reselect, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_filesView->scrollTo(reselect);
+    }
+}
+
+void RVMainViewController::rowClicked()
+{
+    const RVVideoDataPtr node = selectedVideoData();
+    if (!node)
+        return;
+    m_playback->start(node);
+    m_player->pause();
+    m_videoList->readGpsInfoInBackground(node);
+}
+
+void RVMainViewController::rowDoubleClicked()
+{
+    if (const RVVideoDataPtr node = selectedVideoData())
+        m_playback->start(node);
+}
+
+void RVMainViewController::addFileClicked()
+{
+    addFiles(m_dialogs->chooseFilesAndFolders());
+}
+
+void RVMainViewController::addFiles(const QStringList& paths)
+{
+    // The list collects the recordings in the background and announces the new tree.
+    const RVAddedPaths added = RVAddedPathsUtil::resolve(paths);
+    for (const QString& path : added.usable)
+        m_videoList->addVideoFilesFrom(path);
+    if (!added.problems.isEmpty()) {
+        //% "Not added: %1"
+        showStatusMessage(
+            withName(qtTrId("STATUS_PATHS_NOT_ADDED"), added.problems.join(QLatin1String("; "))));
+    }
+    reloadFilesView();
+}
+
+void RVMainViewController::noRecordingsFoundIn(const QStringList& paths)
+{
+    QStringList names;
+    for (const QString& path : paths)
+        names << QDir::toNativeSeparators(path);
+    //% "No recordings found in %1"
+    const QString note =
+        withName(qtTrId("STATUS_NO_RECORDINGS_FOUND"), names.join(QLatin1String(", ")));
+    showStatusMessage(note);
+    m_noRecordingsNote = note;
+    updateListPlaceholder();
+}
+
+void RVMainViewController::updateListPlaceholder()
+{
+    if (m_filesModel->rowCount() > 0)
+        m_noRecordingsNote.clear();
+    if (!m_noRecordingsNote.isEmpty()) {
+        m_filesView->setPlaceholderText(m_noRecordingsNote);
+        return;
+    }
+    //% "No recordings yet.\n\nInsert a camera's memory card, or choose Add to open recordings or a
+    // folder of them. You can also drop them here."
+    m_filesView->setPlaceholderText(qtTrId("FILE_LIST_EMPTY_HINT"));
+}
+
+void RVMainViewController::removeFileClicked()
+{
+    const RVVideoDataPtr node = selectedVideoData();
+    if (!node)
+        return;
+    const int row = selectedRow();
+    const bool wasPlaying = m_playback->holdsAnyOf(node);
+    m_videoList->removeVideoData(node);
+    if (wasPlaying)
+        stopPlayback();
+    reloadFilesView();
+    selectAfterRemoval(row);
+}
+
+void RVMainViewController::stopPlayback()
+{
+    // What plays is gone from the list: nothing of it stays in the player, on the slider
+    // or on the map, and nothing else starts until the user asks.
+    m_playback->stop();
+    m_timeLine->setVideoDuration(std::nullopt);
+    m_timeLine->setProgress(-1.0);
+    m_timeLine->setPlayProgress(-1.0);
+    m_timeLine->setGSensorData(nullptr);
+    m_timeLine->setVelocityData(nullptr);
+    m_timeLine->setPoints(nullptr);
+    m_timeLine->update();
+    m_mapBridge->setTrack(nullptr, nullptr);
+    m_mapBridge->removeRouteFromTheMap();
+}
+
+void RVMainViewController::selectAfterRemoval(int row)
+{
+    const int count = m_filesModel->rowCount();
+    if (row >= 0 && row < count)
+        selectRow(row);
+    else if (count > 0)
+        selectRow(std::max(0, std::min(row, count) - 1));
+    else
+        selectRow(-1);
+}
+
+void RVMainViewController::setMutability(const RVVideoDataPtr& node, bool locked)
+{
+    if (!node)
+        return;
+    // The records take the state read back from each file, so the list never shows a lock
+    // that did not happen.
+    const bool done = m_videoList->changeMutabilityOfVideoData(node, locked);
+    m_filesView->viewport()->update();
+    if (!done) {
+        //% "Error"
+        const QString title = qtTrId("ERROR_TITLE");
+        //% "Some recordings of \"%1\" could not be locked or unlocked."
+        m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_CHANGE_LOCK"), node->name()));
+    }
+}
+
+void RVMainViewController::lockClicked(RVVideoDataPtr node)
+{
+    setMutability(node, true);
+}
+
+void RVMainViewController::unlockClicked(RVVideoDataPtr node)
+{
+    setMutability(node, false);
+}
+
+void RVMainViewController::removeClicked(RVVideoDataPtr node)
+{
+    // A menu opened below the last row has no node: nothing to delete.
+    if (!node)
+        return;
+    //% "Delete the recordings?"
+    const QString title = qtTrId("ARE_YOU_SURE_TITLE");
+    //% "The recordings of \"%1\" and their data files will be deleted from the disk."
+    if (!m_dialogs->question(title, withName(qtTrId("ARE_YOU_SURE_MESSAGE"), node->name())))
+        return;
+    int row = selectedRow();
+    // The player lets go of the files before they are deleted.
+    if (m_playback->holdsAnyOf(node))
+        stopPlayback();
+    const RVDeleteResult result = m_videoList->removeVideoDataAndFiles(node);
+    reloadFilesView();
+    const int count = m_filesModel->rowCount();
+    if (row >= 0 && row < count) {
+        selectRow(row);
+    } else if (count > 0) {
+        row = std::max(0, std::min(row, count) - 1);
+        selectRow(row);
+    } else {
+        selectRow(-1);
+    }
+    if (row >= 0 && row < count)
+        m_filesView->scrollTo(m_filesModel->index(row, 0));
+    if (!result.keptLocked.isEmpty() || !result.failed.isEmpty()) {
+        QStringList names;
+        for (const QString& path : result.keptLocked + result.failed)
+            names << QFileInfo(path).fileName();
+        //% "Error"
+        const QString errorTitle = qtTrId("ERROR_TITLE");
+        //% "These recordings are locked or could not be deleted and stay on the disk: %1"
+        m_dialogs->alert(errorTitle, withName(qtTrId("ERROR_CANT_DELETE_FILES"),
+                                              names.join(QLatin1String(", "))));
+    }
+}
+
+RVVideoDataPtr RVMainViewController::nodeForCommand() const
+{
+    // The context menu's commands act on the row the menu was opened on; without one, on the
+    // selected row.
+    if (const RVVideoDataPtr& node = m_filesView->videoDataForContextMenu())
+        return node;
+    return selectedVideoData();
+}
+
+RVVideoDataPtr RVMainViewController::nodeForExport() const
+{
+    RVVideoDataPtr node = nodeForCommand();
+    if (node && !node->points()) {
+        // Not read yet (the background scan has not reached it, or a trip that was never
+        // opened): read it now rather than offering nothing. A read of one recording or the
+        // joining of a trip's read recordings takes a moment.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_videoList->readGpsInfo(node, false);
+        QApplication::restoreOverrideCursor();
+    }
+    return node;
+}
+
+void RVMainViewController::revealInFinder()
+{
+    const RVVideoDataPtr node = nodeForCommand();
+    if (!node)
+        return;
+    QStringList paths;
+    for (const RVVideoFilePtr& file : node->files())
+        paths << file->filePath();
+    RVFileViewer::revealFiles(paths);
+}
+
+std::optional<QString> RVMainViewController::save(const RVExportWriter& write, const QString& name,
+                                                  const QString& extension)
+{
+    const std::optional<QString> path = chooseSavePathPaused(
+        name, extension, RVSettings::kLastExportFolder, QStandardPaths::DocumentsLocation);
+    if (!path)
+        return std::nullopt;
+    const RVWriteResult result = write(*path);
+    if (!result.ok) {
+        qInfo().noquote() << "Write returned error:" << result.error;
+        //% "Error"
+        const QString title = qtTrId("ERROR_TITLE");
+        //% "The file could not be saved: %1"
+        m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SAVE_FILE"), result.error));
+        return std::nullopt;
+    }
+    RVFileViewer::revealFiles({*path});
+    return path;
+}
+
+std::optional<QString> RVMainViewController::chooseSavePathPaused(const QString& name,
+                                                                  const QString& extension,
+                                                                  const char* folderKey,
+                                                                  int fallback)
+{
+    // The frame the user is saving, or the minute being exported, stays on screen.
+    const double rate = m_player->rate();
+    if (rate != 0.0)
+        m_player->pause();
+    std::optional<QString> path = m_dialogs->chooseSavePath(
+        RVSaveFolder::initial(folderKey, QStandardPaths::StandardLocation(fallback)), name,
+        extension);
+    if (rate != 0.0 && m_playback->node())
+        m_player->setRate(rate);
+    if (path)
+        RVSaveFolder::remember(folderKey, *path);
+    return path;
+}
+
+void RVMainViewController::exportToKLMClicked()
+{
+    const RVVideoDataPtr node = nodeForExport();
+    if (!node)
+        return;
+    if (std::optional<RVExportWriter> writer = RVExportCommands::kml(node))
+        save(*writer, node->name(), QStringLiteral("kml"));
+}
+
+void RVMainViewController::exportToGPX()
+{
+    const RVVideoDataPtr node = nodeForExport();
+    if (!node)
+        return;
+    if (std::optional<RVExportWriter> writer = RVExportCommands::gpx(node))
+        save(*writer, node->name(), QStringLiteral("gpx"));
+}
+
+void RVMainViewController::exportToExcelClicked()
+{
+    const RVVideoDataPtr node = nodeForExport();
+    if (!node)
+        return;
+    const std::optional<RVExportWriter> gpsTable = RVExportCommands::gpsTable(node);
+    if (!gpsTable)
+        return;
+    const std::optional<QString> saved =
+        save(*gpsTable, node->name() + QStringLiteral(".gps"), QStringLiteral("csv"));
+    if (!saved)
+        return;
+    // The acceleration table goes beside it without a second panel: Trip.gps.csv gives
+    // Trip.gsensor.csv.
+    if (std::optional<RVExportWriter> sensorTable = RVExportCommands::sensorTable(node)) {
+        const QString sensorPath = RVExportFileUtil::sensorTablePath(*saved);
+        const RVWriteResult result = (*sensorTable)(sensorPath);
+        if (!result.ok) {
+            qInfo().noquote() << "Write returned error:" << result.error;
+            //% "Error"
+            const QString title = qtTrId("ERROR_TITLE");
+            m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SAVE_FILE"), result.error));
+        }
+    }
+}
