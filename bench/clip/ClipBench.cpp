@@ -24,10 +24,12 @@ const QTemporaryDir& inputs()
     static const bool made = [] {
         const int status = QProcess::execute(
             QStringLiteral("ffmpeg"),
-            {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-             "testsrc2=size=1920x1080:rate=30:duration=60", "-f", "lavfi", "-i",
-             "sine=frequency=440:duration=60", "-c:v", "libx264", "-preset", "ultrafast", "-crf",
-             "30", "-g", "30", "-c:a", "aac", "-shortest", dir.filePath("front.mp4")});
+            {"-nostdin", "-loglevel", "error",     "-y",
+             "-f",       "lavfi",     "-i",        "testsrc2=size=1920x1080:rate=30:duration=60",
+             "-f",       "lavfi",     "-i",        "sine=frequency=440:duration=60",
+             "-c:v",     "libx264",   "-preset",   "ultrafast",
+             "-crf",     "30",        "-g",        "30",
+             "-c:a",     "aac",       "-shortest", dir.filePath("front.mp4")});
         return status == 0;
     }();
     if (!made)
@@ -49,8 +51,8 @@ RVClipRequest trip(double from, double to, bool twoViews)
     for (int s = 0; s < 600; ++s) {
         RVClipSample sample;
         sample.tripSeconds = s;
-        sample.point = RVPoint(std::to_string(52.5 + s * 1e-4), std::to_string(13.4 + s * 1e-4),
-                               30, 45, 50, {});
+        sample.point = RVPoint(std::to_string(52.5 + s * 1e-4), std::to_string(13.4 + s * 1e-4), 30,
+                               45, 50, {});
         sample.speedKmh = 50 + s % 30;
         request.series.samples.push_back(sample);
     }

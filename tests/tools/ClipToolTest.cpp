@@ -50,13 +50,13 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
     // Two 2-second recordings named as a BlackVue camera names them, front and rear.
     for (int i = 0; i < 2; ++i)
         for (const char* channel : {"F", "R"})
-            ASSERT_TRUE(support::runFfmpeg(
-                {"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                 "testsrc2=size=320x240:rate=25:duration=2", "-c:v", "libx264", "-preset",
-                 "ultrafast", "-g", "25",
-                 QDir(cards).filePath(QStringLiteral("20260516_10000%1_N%2.mp4")
-                                          .arg(2 * i)
-                                          .arg(QLatin1String(channel)))}));
+            ASSERT_TRUE(
+                support::runFfmpeg({"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                    "testsrc2=size=320x240:rate=25:duration=2", "-c:v", "libx264",
+                                    "-preset", "ultrafast", "-g", "25",
+                                    QDir(cards).filePath(QStringLiteral("20260516_10000%1_N%2.mp4")
+                                                             .arg(2 * i)
+                                                             .arg(QLatin1String(channel)))}));
     QProcess tool;
     tool.start(KORVELA_BINARY_DIR "/tools/korvela-export",
                {"--format", "mp4", "--from", "2026-05-16T10:00:01.5", "--to", "+3", "--layout",

@@ -36,8 +36,8 @@ void report(const RVExportContext& context, const QString& message)
 
 QStringList videoFiles(const RVExportContext& context, bool* failed)
 {
-    static const QStringList patterns{"*.mp4", "*.MP4", "*.mov", "*.MOV", "*.avi", "*.AVI",
-                                      "*.ts",  "*.TS",  "*.mkv", "*.MKV"};
+    static const QStringList patterns{"*.mp4", "*.MP4", "*.mov", "*.MOV", "*.avi",
+                                      "*.AVI", "*.ts",  "*.TS",  "*.mkv", "*.MKV"};
     QStringList files;
     for (const QString& path : context.files) {
         const QFileInfo info(path);
@@ -85,9 +85,9 @@ std::optional<unsigned> parseOverlay(const QString& list)
     unsigned readouts = 0;
     for (const QString& name : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         static const std::pair<const char*, RVReadout> names[] = {
-            {"time", RVReadout::Time},       {"speed", RVReadout::Speed},
+            {"time", RVReadout::Time},         {"speed", RVReadout::Speed},
             {"position", RVReadout::Position}, {"heading", RVReadout::Heading},
-            {"map", RVReadout::Map},         {"acceleration", RVReadout::Acceleration}};
+            {"map", RVReadout::Map},           {"acceleration", RVReadout::Acceleration}};
         bool known = false;
         for (const auto& [text, readout] : names)
             if (name.trimmed() == QLatin1String(text))
@@ -140,8 +140,8 @@ void appendSeries(RVClipSeries& series, const RVMetaData& data, double offset, d
         RVClipSample sample;
         sample.tripSeconds = offset + duration * double(i) / double(n);
         sample.point = data.points[i];
-        sample.speedKmh = i < data.velocityData.size() ? data.velocityData[i]
-                                                       : data.points[i].velocity();
+        sample.speedKmh =
+            i < data.velocityData.size() ? data.velocityData[i] : data.points[i].velocity();
         if (g > 0) {
             const RVSensorData& s = data.gSensorData[std::min(g - 1, i * g / n)];
             sample.accelerationG = std::sqrt(s.x() * s.x() + s.y() * s.y() + s.z() * s.z());
@@ -161,13 +161,14 @@ public:
         if (m_context.progress == RVProgressStyle::Off || percent == m_percent)
             return;
         m_percent = percent;
-        const QString left =
-            secondsLeft < 0 ? QString()
-                            : QStringLiteral(", %1:%2 left")
-                                  .arg(int(secondsLeft) / 60)
-                                  .arg(int(secondsLeft) % 60, 2, 10, QLatin1Char('0'));
+        const QString left = secondsLeft < 0
+                                 ? QString()
+                                 : QStringLiteral(", %1:%2 left")
+                                       .arg(int(secondsLeft) / 60)
+                                       .arg(int(secondsLeft) % 60, 2, 10, QLatin1Char('0'));
         if (m_context.progress == RVProgressStyle::InPlace) {
-            std::fprintf(m_context.err, "\rkorvela-export: clip %3d%%%s   ", percent, qPrintable(left));
+            std::fprintf(m_context.err, "\rkorvela-export: clip %3d%%%s   ", percent,
+                         qPrintable(left));
         } else if (percent / 10 != m_tenth) {
             m_tenth = percent / 10;
             std::fprintf(m_context.err, "korvela-export: clip %d%%%s\n", percent, qPrintable(left));
@@ -206,10 +207,11 @@ int runMp4Format(const RVExportContext& context)
     const auto quality = parseQuality(context.quality);
     const auto readouts = parseOverlay(context.overlay);
     if (!layout || !quality || !readouts) {
-        report(context, !layout    ? QStringLiteral("unknown --layout \"%1\"").arg(context.layout)
-                        : !quality ? QStringLiteral("unknown --quality \"%1\"").arg(context.quality)
-                                   : QStringLiteral("unknown read-out in --overlay \"%1\"")
-                                         .arg(context.overlay));
+        report(context,
+               !layout ? QStringLiteral("unknown --layout \"%1\"").arg(context.layout)
+               : !quality
+                   ? QStringLiteral("unknown --quality \"%1\"").arg(context.quality)
+                   : QStringLiteral("unknown read-out in --overlay \"%1\"").arg(context.overlay));
         return 1;
     }
     if (context.from.isEmpty() || context.to.isEmpty()) {
@@ -220,7 +222,8 @@ int runMp4Format(const RVExportContext& context)
     bool failed = false;
     std::vector<RVFoundVideo> found;
     for (const QString& path : videoFiles(context, &failed))
-        found.push_back({path, RVTimestamp::fromDateTime(QFileInfo(path).lastModified()), false, {}});
+        found.push_back(
+            {path, RVTimestamp::fromDateTime(QFileInfo(path).lastModified()), false, {}});
     const RVVideoFileList recordings = combineViews(found);
     if (recordings.empty()) {
         report(context, QStringLiteral("no video files given"));

@@ -27,8 +27,8 @@ std::optional<double> parseClipTime(const QString& text, const QDateTime& tripSt
     }
     if (!tripStart.isValid())
         return std::nullopt;
-    static const QRegularExpression iso(
-        QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2})T([0-9]{2}:[0-9]{2}:[0-9]{2})(\\.[0-9]{1,9})?$"));
+    static const QRegularExpression iso(QStringLiteral(
+        "^([0-9]{4}-[0-9]{2}-[0-9]{2})T([0-9]{2}:[0-9]{2}:[0-9]{2})(\\.[0-9]{1,9})?$"));
     const QRegularExpressionMatch match = iso.match(text);
     if (!match.hasMatch())
         return std::nullopt;
