@@ -2,9 +2,9 @@
 
 #include "app/RVAboutBox.h"
 #include "app/RVDataFiles.h"
-#include "app/RVLanguageUtil.h"
 #include "app/RVMenuMnemonics.h"
 #include "core/RVSettings.h"
+#include "export/RVLanguageUtil.h"
 #include "library/RVVideoList.h"
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"

@@ -52,6 +52,11 @@ public:
     // Documents folder.
     static constexpr const char* kLastStillFolder = "LastStillFolder";
     static constexpr const char* kLastExportFolder = "LastExportFolder";
+    // list of text, empty: the corrections of camera clocks, one a line,
+    // "folder<TAB>family<TAB>zone<TAB>offset seconds" (RVCameraClock::rulesToText); folder is a
+    // card's root, family a reader's format name or empty for all, zone an IANA id or empty for
+    // the system's.
+    static constexpr const char* kCameraClocks = "CAMERA_CLOCKS";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

@@ -1,19 +1,15 @@
 // A recording's length: from the movie header when it can be read directly, else from FFmpeg.
 //
-// FFmpeg is loaded on first need rather than linked: nearly every recording's length comes
-// from its header, and linking libavformat makes every program that lists recordings load
-// FFmpeg's hundred-odd libraries at start, most of korvela-export's run on a short log.
-// Programs that link FFmpeg for other work (thumbnails in the player) get the already loaded
-// library back from the loader.
+// FFmpeg is loaded on first need rather than linked (RVFormatLibrary).
 #include "library/RVAVUtil.h"
 
+#include "library/RVFormatLibrary.h"
 #include "library/RVMp4Header.h"
 
 #include "core/RVNativePath.h"
 #include "metadata/RVMetaPath.h"
 
 #include <QFile>
-#include <QLibrary>
 
 #include <algorithm>
 #include <atomic>
@@ -21,52 +17,9 @@
 #include <memory>
 #include <optional>
 
-extern "C" {
-#include <libavformat/avformat.h> // types and the library's version only; nothing is linked
-}
-
 namespace {
 
 constexpr float kUnknown = std::numeric_limits<float>::quiet_NaN();
-
-// The few libavformat entry points the fallback needs, resolved from the library whose major
-// version the program was built against (its ABI).
-struct FormatLibrary
-{
-    decltype(&av_log_set_level) setLogLevel = nullptr;
-    decltype(&avformat_open_input) openInput = nullptr;
-    decltype(&avformat_close_input) closeInput = nullptr;
-    decltype(&av_find_input_format) findInputFormat = nullptr;
-};
-
-std::atomic<bool> s_quietLog{false};
-
-const FormatLibrary* formatLibrary()
-{
-    // Destroying a QLibrary does not unload it: the pointers stay valid for the program's life.
-    static QLibrary library(QStringLiteral("avformat"), LIBAVFORMAT_VERSION_MAJOR);
-    static const std::optional<FormatLibrary> loaded = []() -> std::optional<FormatLibrary> {
-        FormatLibrary functions;
-        // libavutil's, found through libavformat's dependencies.
-        functions.setLogLevel =
-            reinterpret_cast<decltype(&av_log_set_level)>(library.resolve("av_log_set_level"));
-        if (functions.setLogLevel && s_quietLog.load())
-            functions.setLogLevel(AV_LOG_QUIET);
-        functions.openInput = reinterpret_cast<decltype(&avformat_open_input)>(
-            library.resolve("avformat_open_input"));
-        functions.closeInput = reinterpret_cast<decltype(&avformat_close_input)>(
-            library.resolve("avformat_close_input"));
-        functions.findInputFormat = reinterpret_cast<decltype(&av_find_input_format)>(
-            library.resolve("av_find_input_format"));
-        if (!functions.openInput || !functions.closeInput || !functions.findInputFormat) {
-            qWarning("Could not load FFmpeg's libavformat: %s",
-                     qUtf8Printable(library.errorString()));
-            return std::nullopt;
-        }
-        return functions;
-    }();
-    return loaded ? &*loaded : nullptr;
-}
 
 // The longest stream, for containers whose header gives the streams' lengths but no overall
 // length (AVFormatContext::duration is filled in only by stream probing, which decodes).
@@ -85,7 +38,7 @@ double longestStreamSeconds(const AVFormatContext& context)
 
 float durationFromFFmpeg(const QString& filePath)
 {
-    const FormatLibrary* av = formatLibrary();
+    const RVFormatLibrary* av = RVFormatLibrary::get();
     if (!av)
         return kUnknown;
     const QByteArray native = RVNativePath::encode(filePath);
@@ -109,7 +62,7 @@ float durationFromFFmpeg(const QString& filePath)
 
 void RVAVUtil::silenceFFmpegLog()
 {
-    s_quietLog.store(true);
+    RVFormatLibrary::quietLog.store(true);
 }
 
 float RVAVUtil::getDurationOfFile(const QString& filePath)

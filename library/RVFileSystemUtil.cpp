@@ -4,6 +4,7 @@
 #include "library/RVAVUtil.h"
 #include "library/RVRecordingViews.h"
 #include "library/RVVolumeMonitor.h"
+#include "metadata/RVMetaPath.h"
 
 #include <QDebug>
 #include <QDir>
@@ -23,6 +24,19 @@ using DirectoryId = std::pair<std::uint64_t, std::uint64_t>; // device, inode
 
 constexpr std::ptrdiff_t kFilesPerThread = 16;
 const std::ptrdiff_t kMaxThreads = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+
+// Whether a ".ts" file is an MPEG transport stream (a sync byte 0x47 opening each of its first
+// two 188-byte packets) rather than, say, a TypeScript source in a folder the user added.
+bool looksLikeTransportStream(const QString& path)
+{
+    constexpr qint64 kPacket = 188;
+    QFile file;
+    if (!RVMetaPath::openRegularFile(file, path))
+        return false;
+    const QByteArray head = file.read(kPacket + 1);
+    return !head.isEmpty() && head[0] == '\x47' &&
+           (head.size() <= kPacket || head[int(kPacket)] == '\x47');
+}
 
 // One walk below a root: links are followed only while their target stays inside the root,
 // every directory is entered once (link cycles end), and every file is taken once however
@@ -81,12 +95,14 @@ struct Walk
             break;
         }
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-        if (!RVFileSystemUtil::isVideoFileName(path.mid(slash + 1)))
+        if (!RVFileSystemUtil::isVideoFileName(path.mid(slash + 1)) ||
+            (path.endsWith(QLatin1String(".ts"), Qt::CaseInsensitive) &&
+             !looksLikeTransportStream(path)))
             return;
         const RVFileId id{info.device, info.inode};
         if (!seenFiles.insert(id).second)
             return;
-        found.push_back({path, info.created, info.locked, id});
+        found.push_back({path, info.created, info.locked, id, info.size});
     }
 };
 
@@ -152,7 +168,8 @@ bool RVFileSystemUtil::isVideoFileName(const QString& fileName)
         return false;
     const QStringView extension = QStringView(fileName).mid(dot + 1);
     return extension.compare(QLatin1String("mov"), Qt::CaseInsensitive) == 0 ||
-           extension.compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0;
+           extension.compare(QLatin1String("mp4"), Qt::CaseInsensitive) == 0 ||
+           extension.compare(QLatin1String("ts"), Qt::CaseInsensitive) == 0;
 }
 
 QStringList RVFileSystemUtil::getDashcamFlashDrives()

@@ -18,7 +18,8 @@ public:
     RVFileSystemUtil() = delete;
 
     // Walks the path and appends one record per recording found: every regular file whose
-    // extension (after the last ".") is "mov" or "mp4" in any case, at any depth, hidden
+    // extension (after the last ".") is "mov", "mp4" or "ts" (a transport stream, by its first
+    // bytes) in any case, at any depth, hidden
     // entries included, in the order the directories list their entries, the views of one
     // recording joined into one record (RVRecordingViews). Symbolic links are followed only
     // while their target stays inside the path; a directory is entered once, so link cycles
@@ -31,7 +32,7 @@ public:
     // The same for a URL; anything but a local file URL adds nothing.
     static void scanVideoFilesFrom(const QUrl& url, RVVideoFileList& files,
                                    const std::atomic<bool>* cancel = nullptr);
-    // Whether the file name ends in ".mov" or ".mp4", compared without regard to case.
+    // Whether the file name ends in ".mov", ".mp4" or ".ts", compared without regard to case.
     static bool isVideoFileName(const QString& fileName);
 
     // Mount paths of the mounted removable volumes that are camera cards, in the monitor's

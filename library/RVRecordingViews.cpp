@@ -1,5 +1,7 @@
 #include "library/RVRecordingViews.h"
 
+#include "metadata/RVCameraClock.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -97,7 +99,7 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
             records.push_back(std::make_shared<RVVideoFile>(
                 std::vector<RVVideoView>{{RVChannel::Front, file.path}},
                 std::numeric_limits<float>::quiet_NaN(), file.created, file.locked,
-                std::vector<RVFileId>{file.id}));
+                std::vector<RVFileId>{file.id}, std::vector<std::uint64_t>{file.size}));
             continue;
         }
         const std::size_t g = owner[i];
@@ -112,17 +114,25 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
         });
         std::vector<RVVideoView> views;
         std::vector<RVFileId> ids;
+        std::vector<std::uint64_t> sizes;
         bool locked = false;
         for (std::size_t k : order) {
             const RVFoundVideo& member = found[groups[g].members[k]];
             views.push_back({groups[g].channels[k], member.path});
             ids.push_back(member.id);
+            sizes.push_back(member.size);
             locked = locked || member.locked;
         }
         const RVFoundVideo& first = found[groups[g].members[order.front()]];
-        records.push_back(std::make_shared<RVVideoFile>(std::move(views),
-                                                        std::numeric_limits<float>::quiet_NaN(),
-                                                        first.created, locked, std::move(ids)));
+        records.push_back(
+            std::make_shared<RVVideoFile>(std::move(views), std::numeric_limits<float>::quiet_NaN(),
+                                          first.created, locked, std::move(ids), std::move(sizes)));
+        // A name's start (the camera's clock, after the card's rule) dates the recording until
+        // its track does: a copied file's date says nothing about when it was recorded.
+        if (const RVTimestamp start = RVCameraClock::startFromName(first.path); start.isValid()) {
+            records.back()->setCreated(start);
+            records.back()->setTimeSource(RVTimeSource::Name);
+        }
     }
     return records;
 }

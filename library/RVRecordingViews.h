@@ -11,6 +11,7 @@ struct RVFoundVideo
     RVTimestamp created;
     bool locked = false;
     RVFileId id;
+    std::uint64_t size = 0; // bytes
 };
 
 // Joins the files of one moment recorded by different cameras of one device into one
@@ -19,6 +20,7 @@ struct RVFoundVideo
 // equal, so the names differ only in the channel letter; Novatek and 70mai: 2 s, since the
 // sequence numbers differ per channel), and each channel at most once. Files no rule claims
 // are recordings of one view. Records keep the order of their first file; durations are left
-// unmeasured (NaN). A recording's date is its front (else first) view's; it is locked when
+// unmeasured (NaN). A recording's date is its front (else first) view's start time by its
+// name (RVTimeSource::Name), or the file's date for names no rule claims; it is locked when
 // any view is.
 RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found);

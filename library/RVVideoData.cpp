@@ -72,6 +72,18 @@ void RVVideoData::setCameraModel(QString model)
     m_cameraModel = std::move(model);
 }
 
+std::vector<RVCameraEvent> RVVideoData::events() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_events;
+}
+
+void RVVideoData::setEvents(std::vector<RVCameraEvent> events)
+{
+    std::lock_guard lock(m_mutex);
+    m_events = std::move(events);
+}
+
 RVPointSeries RVVideoData::points() const
 {
     std::lock_guard lock(m_mutex);

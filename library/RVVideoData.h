@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/RVVideoFile.h"
+#include "metadata/RVMetaData.h"
 #include "metadata/RVPoint.h"
 #include "metadata/RVSensorData.h"
 
@@ -84,6 +85,10 @@ public:
     // or not read yet.
     QString cameraModel() const;
     void setCameraModel(QString model);
+    // The moments the camera marked within a single recording (Tesla's saved and sentry
+    // events); none until read.
+    std::vector<RVCameraEvent> events() const;
+    void setEvents(std::vector<RVCameraEvent> events);
 
     RVPointSeries points() const;
     RVSensorSeries gSensorData() const;
@@ -115,6 +120,7 @@ private:
     RVTimestamp m_created;
     std::optional<QStringList> m_relatedFiles;
     QString m_cameraModel;
+    std::vector<RVCameraEvent> m_events;
     RVSeries m_series;
 
     mutable std::mutex m_readMutex;

@@ -8,15 +8,29 @@ RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp cr
 {}
 
 RVVideoFile::RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
-                         bool locked, std::vector<RVFileId> ids)
-    : m_views(std::move(views)), m_ids(std::move(ids)),
+                         bool locked, std::vector<RVFileId> ids, std::vector<std::uint64_t> sizes)
+    : m_views(std::move(views)), m_ids(std::move(ids)), m_sizes(std::move(sizes)),
       m_filePath(m_views.empty() ? QString() : m_views.front().filePath),
       m_duration(durationSeconds), m_created(created), m_locked(locked)
 {
     if (const std::optional<RVRecordingName> name = parseRecordingName(m_filePath)) {
         m_mode = name->mode;
         m_modeCode = name->modeCode;
+        m_family = name->family;
     }
+}
+
+QStringList RVVideoFile::copyKeys() const
+{
+    QStringList keys;
+    for (std::size_t i = 0; i < m_views.size() && i < m_sizes.size(); ++i) {
+        const QString& path = m_views[i].filePath;
+        if (m_sizes[i] == 0 || !parseRecordingName(path))
+            continue;
+        keys.append(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1) + QLatin1Char('|') +
+                    QString::number(m_sizes[i]));
+    }
+    return keys;
 }
 
 float RVVideoFile::knownDuration() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/RVTimestamp.h"
+#include "metadata/RVMetaData.h"
 #include "metadata/RVRecordingName.h"
 
 #include <QString>
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One camera's video file of a recording.
@@ -44,15 +46,21 @@ public:
     // shows it locked until it is unlocked as a whole).
     RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked);
     // A recording of several views, front first (see RVRecordingViews). filePath() is the
-    // first view's path; ids are the views' file identities, in view order (may be empty).
+    // first view's path; ids are the views' file identities and sizes their lengths in bytes,
+    // in view order (either may be empty).
     RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
-                bool locked, std::vector<RVFileId> ids = {});
+                bool locked, std::vector<RVFileId> ids = {}, std::vector<std::uint64_t> sizes = {});
 
     // The front view's path, or the first view's when the recording has no front view.
     const QString& filePath() const { return m_filePath; }
     // Front first, then rear, interior, optional; exactly one entry for a single view.
     const std::vector<RVVideoView>& views() const { return m_views; }
     const std::vector<RVFileId>& fileIds() const { return m_ids; }
+    // What makes a view the same recording as a copy of it elsewhere (a card and its backup):
+    // "name|bytes" for views whose name a camera family claims (the camera's own name to the
+    // second) and whose size is known, in view order; none for other files, whose names
+    // repeat on every card.
+    QStringList copyKeys() const;
     // The recording mode its name tells (Unknown for names no camera family claims).
     RVRecordingMode mode() const { return m_mode; }
     // The mode as the camera wrote it ("N", "E", "P", "NO", ...), empty when unknown.
@@ -67,6 +75,15 @@ public:
     void setDuration(float seconds) { m_duration.store(seconds, std::memory_order_relaxed); }
     RVTimestamp created() const { return m_created.load(std::memory_order_relaxed); }
     void setCreated(RVTimestamp created) { m_created.store(created, std::memory_order_relaxed); }
+    // What `created` comes from: the file system until the metadata read dates the recording
+    // by a fix or its name.
+    RVTimeSource timeSource() const { return m_timeSource.load(std::memory_order_relaxed); }
+    void setTimeSource(RVTimeSource source)
+    {
+        m_timeSource.store(source, std::memory_order_relaxed);
+    }
+    // The camera family whose name rule the file's name follows; none for other names.
+    std::optional<RVCameraFamily> family() const { return m_family; }
     bool locked() const { return m_locked.load(std::memory_order_relaxed); }
     void setLocked(bool locked) { m_locked.store(locked, std::memory_order_relaxed); }
 
@@ -76,12 +93,15 @@ public:
 private:
     const std::vector<RVVideoView> m_views;
     const std::vector<RVFileId> m_ids;
+    const std::vector<std::uint64_t> m_sizes;
     const QString m_filePath;
     RVRecordingMode m_mode = RVRecordingMode::Unknown;
     QString m_modeCode;
+    std::optional<RVCameraFamily> m_family;
     std::atomic<float> m_duration;
     std::atomic<RVTimestamp> m_created;
     std::atomic<bool> m_locked;
+    std::atomic<RVTimeSource> m_timeSource{RVTimeSource::File};
 };
 
 using RVVideoFilePtr = std::shared_ptr<RVVideoFile>;

@@ -2,6 +2,7 @@
 // metadata scan that regroups the tree by GPS time.
 #include "library/RVVideoList.h"
 
+#include "core/platform/RVPlatformFile.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVolumeMonitor.h"
 
@@ -135,20 +136,34 @@ void RVVideoList::addVolumeAtPath(const QString& mountPath)
 
 void RVVideoList::appendNewLocked(const RVVideoFileList& found)
 {
-    // A file already listed, reached again through another path (a folder added twice, a
-    // link, the same card below two folders), would play the same minutes twice.
+    // A file already listed, reached again through another path (a folder added twice or
+    // with its parent, a link, the same card below two folders), or a copy of a recording
+    // listed from elsewhere (a card and its backup), would play the same minutes twice.
     std::set<RVFileId> ids;
     QSet<QString> paths;
+    QSet<QString> copies;
+    // Paths are compared resolved ("a/../b", links) only where no file identity is at hand:
+    // resolving asks the file system, and the list lock is held.
+    const auto canonical = [](const RVVideoFile& file, const QString& path) {
+        return file.fileIds().empty() ? RVPlatformFile::canonicalPath(path).value_or(path) : path;
+    };
     const auto remember = [&](const RVVideoFile& file) {
         ids.insert(file.fileIds().begin(), file.fileIds().end());
         for (const RVVideoView& view : file.views())
-            paths.insert(view.filePath);
+            paths.insert(canonical(file, view.filePath));
+        for (const QString& key : file.copyKeys())
+            copies.insert(key);
     };
     const auto known = [&](const RVVideoFile& file) {
+        const QStringList keys = file.copyKeys();
         return std::any_of(file.fileIds().begin(), file.fileIds().end(),
                            [&](const RVFileId& id) { return ids.contains(id); }) ||
                std::any_of(file.views().begin(), file.views().end(),
-                           [&](const RVVideoView& view) { return paths.contains(view.filePath); });
+                           [&](const RVVideoView& view) {
+                               return paths.contains(canonical(file, view.filePath));
+                           }) ||
+               std::any_of(keys.begin(), keys.end(),
+                           [&](const QString& key) { return copies.contains(key); });
     };
     for (const RVVideoFilePtr& file : m_videoFiles)
         remember(*file);

@@ -2,6 +2,7 @@
 // layer's dispatcher. Kept apart so tools and tests can build a list from other parts.
 #include "library/RVVideoList.h"
 
+#include "library/RVTsMetaDataReader.h"
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVGpsProcessor.h"
 
@@ -11,6 +12,7 @@ RVVideoList::RVVideoList(QObject* parent)
 
 RVMetaDataSource RVVideoList::defaultMetaDataSource()
 {
+    RVTsMetaDataReader::install();
     return [](const QString& videoPath) {
         return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(videoPath);
     };

@@ -63,6 +63,25 @@ std::optional<RVChannel> leadChannel(const RVVideoDataPtr& node)
     return file->views().front().channel;
 }
 
+// Whether two consecutive recordings may be one drive: the same camera family (by their names'
+// rule; names no rule claims form a family of their own), the same device where both name
+// their model, and dated alike: a recording dated only by its file's date (a copy's date)
+// never joins recordings dated by their names or tracks.
+bool sameSource(const RVVideoDataPtr& a, const RVVideoDataPtr& b)
+{
+    const RVVideoFilePtr fa = firstFile(a);
+    const RVVideoFilePtr fb = firstFile(b);
+    if (!fa || !fb)
+        return fa == fb;
+    if (fa->family() != fb->family())
+        return false;
+    if ((fa->timeSource() == RVTimeSource::File) != (fb->timeSource() == RVTimeSource::File))
+        return false;
+    const QString ma = a->cameraModel();
+    const QString mb = b->cameraModel();
+    return ma.isEmpty() || mb.isEmpty() || ma == mb;
+}
+
 } // namespace
 
 RVVideoDataList RVVideoList::wrapFilesWithVideoData(const RVVideoFileList& files)
@@ -114,8 +133,10 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
             secondsBetween(previous->created(), node->created()) - double(previousLength);
         // A NaN gap (unknown date) fails the test and starts a new trip. A trip follows one
         // camera: a rear view whose front view is missing never joins the front views' trip,
-        // which would play the same minutes twice.
-        if (std::fabs(gap) < kTripGapSeconds && leadChannel(previous) == leadChannel(node)) {
+        // which would play the same minutes twice; nor do recordings of another camera
+        // family or device, or dated another way, join it (sameSource).
+        if (std::fabs(gap) < kTripGapSeconds && leadChannel(previous) == leadChannel(node) &&
+            sameSource(previous, node)) {
             groupDuration += knownSeconds(node->duration());
             if (knownSeconds(node->duration()) > 0)
                 lastKnownLength = node->duration();

@@ -2,6 +2,8 @@
 // series.
 #include "library/RVVideoList.h"
 
+#include "metadata/RVCameraClock.h"
+
 #include <QDebug>
 #include <QMetaMethod>
 #include <QMetaObject>
@@ -25,6 +27,30 @@ void appendSeries(std::vector<T>& joined, const std::shared_ptr<const std::vecto
 {
     if (part)
         joined.insert(joined.end(), part->begin(), part->end());
+}
+
+// Appends a child's points and their speeds, leaving out points dated before the latest time
+// already joined: overlapping recordings (seconds kept from before an event, a fix repeated by
+// a restarting receiver) must not make the read-outs run backwards at the join.
+void appendTrack(std::vector<RVPoint>& points, std::vector<double>& speeds, RVTimestamp& latest,
+                 const RVSeries& part)
+{
+    if (!part.points)
+        return;
+    const bool paired = part.velocityData && part.velocityData->size() == part.points->size();
+    for (std::size_t i = 0; i < part.points->size(); ++i) {
+        const RVPoint& point = (*part.points)[i];
+        if (point.time().isValid()) {
+            if (latest.isValid() && point.time() < latest)
+                continue;
+            latest = point.time();
+        }
+        points.push_back(point);
+        if (paired)
+            speeds.push_back((*part.velocityData)[i]);
+    }
+    if (!paired)
+        appendSeries(speeds, part.velocityData);
 }
 
 } // namespace
@@ -161,28 +187,31 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
         // A trip joins its children's series as they stand, end to end. A child not read yet
         // is read now (or its running read awaited), so the trip never keeps a track with
         // pieces missing.
+        RVTimestamp latest;
         for (const RVVideoDataPtr& child : node->children()) {
             readSeries(child);
             const RVSeries part = child->series();
-            appendSeries(*points, part.points);
+            appendTrack(*points, *speeds, latest, part);
             appendSeries(*samples, part.gSensorData);
-            appendSeries(*speeds, part.velocityData);
         }
     } else if (!files.empty() && m_metaDataSource) {
-        if (std::optional<RVMetaData> meta = readMetaData(files.front()->filePath())) {
+        const QString& path = files.front()->filePath();
+        std::optional<RVMetaData> meta = readMetaData(path);
+        // The first dated fix, else the camera's name for the recording; only without either
+        // does the file's date stay.
+        const RVCameraClock::RVRecordingStart start =
+            RVCameraClock::recordingStart(meta ? &*meta : nullptr, path);
+        if (meta) {
             *points = std::move(meta->points);
             *samples = std::move(meta->gSensorData);
             *speeds = std::move(meta->velocityData);
             node->setRelatedFiles(std::move(meta->relatedFiles));
             node->setCameraModel(std::move(meta->cameraModel));
-            // A camera without a fix writes points without time: the recording starts at the
-            // first point that has one, and keeps its file date when none has.
-            for (const RVPoint& point : *points) {
-                if (point.time().isValid()) {
-                    files.front()->setCreated(point.time());
-                    break;
-                }
-            }
+            node->setEvents(std::move(meta->events));
+        }
+        if (start.time.isValid()) {
+            files.front()->setCreated(start.time);
+            files.front()->setTimeSource(start.source);
         }
     }
     if (!files.empty())

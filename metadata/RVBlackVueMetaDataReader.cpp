@@ -1,12 +1,17 @@
 // BlackVue recordings: two side files named after the video, e.g. for
 // /CARD/Record/20170708_221449_N.mp4:
 //
-// Track file 20170708_221449_N.gps (required; missing or empty means not BlackVue): text lines
+// Track file 20170708_221449_N.gps (required; missing, or beginning with a bare "$" sentence,
+// means not BlackVue): text lines
 // separated by "\n", each a 15-character prefix "[1499552090960]" (receive time, ms since
 // 1970) and an NMEA sentence (GGA altitude in metres, RMC fix; the rest ignored). The
 // receiver's serial stream is logged raw, so a line may hold binary bytes (UBX) or a second
 // prefix between the first prefix and the sentence: when the text after the prefix does not
 // begin with "$", the sentence is taken from the last "$" of the line.
+//
+// Parking recordings usually have no fix and an empty track file; such a recording is still
+// BlackVue's (its sensor file gives the graph, its name the date) when its name is a BlackVue
+// name or a sensor file lies beside it. An empty track file alone claims nothing.
 //
 // The cameras write one pair of side files per recording, named without the channel and flag
 // letters of the videos ("20170708_221449_NF.mp4" and "..._NR.mp4" share "20170708_221449_N.gps");
@@ -15,9 +20,12 @@
 // Sensor file 20170708_221449_N.3gf (optional): 10-byte records from the first byte on,
 // big-endian; trailing bytes short of a whole record are ignored.
 //   offset 0, u32: time counter (ms from the clip's start), kept only as the label "%d"
-//   offset 4, s16: Z, hundredths of g, gravity included (100 removed)
-//   offset 6, s16: X, hundredths of g
-//   offset 8, s16: Y, hundredths of g
+//   offset 4, s16: Z, 1/128 g, gravity included (1 g removed)
+//   offset 6, s16: X, 1/128 g
+//   offset 8, s16: Y, 1/128 g
+// The scale is the one real files show: at rest the raw vector is 127 to 131 units long
+// (DR650S, DR550DW), i.e. one g is 128 units. Reading the units as hundredths of g showed every
+// acceleration about 1.3 times too large.
 //
 // Newer cameras (DR750S, DR900S/X, DR770X and later) keep the same data inside the video when
 // no side file exists: a top-level "free" box (a sibling of "moov") whose payload is a run of
@@ -47,8 +55,8 @@ namespace {
 
 constexpr std::size_t kPrefixLength = 15;
 constexpr std::size_t kRecordSize = 10;
-// Hundredths of g per g.
-constexpr double kCentiG = 100.0;
+// Sensor units per g.
+constexpr double kUnitsPerG = 128.0;
 
 // The sentence of a track line, or an empty view when the line holds none.
 std::string_view sentenceOfLine(std::string_view line)
@@ -62,28 +70,24 @@ std::string_view sentenceOfLine(std::string_view line)
     return dollar == std::string_view::npos ? std::string_view() : rest.substr(dollar);
 }
 
-// A 16-bit field read through readIntFromData, its low 16 bits taken as signed.
-double signedHundredths(std::string_view record, std::size_t offset)
+// A 16-bit field read through readIntFromData, its low 16 bits taken as signed, in g.
+double signedG(std::string_view record, std::size_t offset)
 {
     const std::uint32_t raw = RVBlackVueMetaDataReader::readIntFromData(
         RVBlackVueMetaDataReader::getSubDataFrom(offset, offset + 2, record));
-    return double(std::int16_t(std::uint16_t(raw & 0xFFFF))) / kCentiG;
+    return double(std::int16_t(std::uint16_t(raw & 0xFFFF))) / kUnitsPerG;
 }
 
 // A box's payload, or nothing when it cannot be read or is over maxBytes.
 std::optional<QByteArray> readPayload(QIODevice& device, const RVBox& box, qint64 maxBytes,
                                       const QString& name)
 {
-    if (box.payloadSize() > maxBytes) {
+    RVBoxPayload payload = RVBoxPayload::read(device, box, maxBytes);
+    if (payload.status == RVBoxPayload::Status::TooLarge)
         RVMetaPath::reportOversize(name, box.payloadSize(), maxBytes);
+    if (payload.status != RVBoxPayload::Status::Read)
         return std::nullopt;
-    }
-    if (!device.seek(box.payloadOffset()))
-        return std::nullopt;
-    QByteArray bytes = device.read(box.payloadSize());
-    if (bytes.size() != box.payloadSize())
-        return std::nullopt;
-    return bytes;
+    return std::move(payload.bytes);
 }
 
 // The records of an embedded sensor box, up to the ten 0xFF bytes that end them.
@@ -110,11 +114,12 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
     const QString folder = RVMetaPath::withoutLastComponents(videoPath, 1) + QLatin1Char('/');
     QString stem = folder + RVMetaPath::baseName(videoPath);
     QString trackPath = stem + QStringLiteral(".gps");
+    const std::optional<RVRecordingName> name = parseRecordingName(videoPath);
+    const bool blackVueName = name && name->family == RVCameraFamily::BlackVue;
     if (!RVMetaPath::exists(trackPath)) {
         // The cameras name the side files without the channel and flag letters, one pair for
         // all channels of the recording.
-        const std::optional<RVRecordingName> name = parseRecordingName(videoPath);
-        if (name && name->family == RVCameraFamily::BlackVue) {
+        if (blackVueName) {
             stem = folder + name->sideFileStem;
             trackPath = stem + QStringLiteral(".gps");
         }
@@ -129,13 +134,16 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
     QStringList related{trackPath};
     const std::optional<QByteArray> text =
         RVMetaPath::readWholeFile(trackPath, RVMetaPath::Limits::kNmeaText);
-    if (!text || text->isEmpty())
+    const QString sensorPath = stem + QStringLiteral(".3gf");
+    const bool sensorFile = RVMetaPath::exists(sensorPath);
+    // A track that begins with a bare sentence is some other camera's plain NMEA log, left to
+    // the reader of those: BlackVue prefixes every line with its receive time.
+    if (!text || (text->isEmpty() && !blackVueName && !sensorFile) || text->startsWith('$'))
         return std::nullopt;
     RVMetaData data =
         readMetaDataFromText(std::string_view(text->constData(), std::size_t(text->size())));
 
-    const QString sensorPath = stem + QStringLiteral(".3gf");
-    if (RVMetaPath::exists(sensorPath)) {
+    if (sensorFile) {
         related.append(sensorPath);
         const std::optional<QByteArray> bytes =
             RVMetaPath::readWholeFile(sensorPath, RVMetaPath::Limits::kSensorRecords);
@@ -238,9 +246,9 @@ std::vector<RVSensorData> RVBlackVueMetaDataReader::readGSensorFromText(std::str
     for (std::size_t offset = 0; offset + kRecordSize <= bytes.size(); offset += kRecordSize) {
         const std::string_view record = *reader.bytes(offset, kRecordSize);
         const std::int32_t counter = RVByteReader(record).s32(0).value_or(0);
-        const double z = signedHundredths(record, 4) - 1.0; // gravity removed
-        const double x = signedHundredths(record, 6);
-        const double y = signedHundredths(record, 8);
+        const double z = signedG(record, 4) - 1.0; // gravity removed
+        const double x = signedG(record, 6);
+        const double y = signedG(record, 8);
         samples.emplace_back(x, y, z, std::sqrt(x * x + y * y + z * z),
                              RVSensorLabel::number(counter));
     }

@@ -58,3 +58,22 @@ std::optional<RVBox> RVBoxWalker::find(std::string_view type)
     }
     return std::nullopt;
 }
+
+RVBoxPayload RVBoxPayload::read(QIODevice& device, const RVBox& box, qint64 maxBytes)
+{
+    RVBoxPayload payload;
+    const qint64 size = box.payloadSize();
+    if (size > maxBytes) {
+        payload.status = Status::TooLarge;
+        return payload;
+    }
+    if (size < 0 || !device.seek(box.payloadOffset()))
+        return payload;
+    payload.bytes = device.read(size);
+    if (payload.bytes.size() != size) {
+        payload.bytes.clear();
+        return payload;
+    }
+    payload.status = Status::Read;
+    return payload;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 #include <array>
@@ -65,4 +66,21 @@ private:
     Sizes m_sizes;
     int m_visited = 0;
     bool m_done = false;
+};
+
+// Reading a box's payload whole, bounded: never more than maxBytes (a larger box is refused
+// without reading, since a size field can claim gigabytes), never past the box's end (which
+// the walker already cut at its range's end).
+struct RVBoxPayload final
+{
+    enum class Status
+    {
+        Read,
+        TooLarge,  // the payload is over maxBytes: nothing was read
+        Unreadable // the device would not seek there or gave fewer bytes than the box holds
+    };
+    Status status = Status::Unreadable;
+    QByteArray bytes;
+
+    static RVBoxPayload read(QIODevice& device, const RVBox& box, qint64 maxBytes);
 };

@@ -1,6 +1,7 @@
 #include "metadata/RVGpsProcessor.h"
 
 #include "core/RVNumber.h"
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVMetaDataReader.h"
 
 #include <algorithm>
@@ -87,6 +88,8 @@ std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(
         if (format)
             *format = QString::fromLatin1(reader.format);
         discardImpossibleValues(*data);
+        if (const std::optional<RVRecordingName> name = parseRecordingName(videoPath))
+            discardFixesBeforeStart(*data, RVCameraClock::startOfName(*name, videoPath));
         data->gSensorData = normalizeSensorData(data->gSensorData);
         fixFirstAltitudeRecords(data->points);
         return data;
@@ -118,6 +121,50 @@ void RVGpsProcessor::discardImpossibleValues(RVMetaData& data)
         if (std::isinf(kmh))
             kmh = kUnknown;
     }
+}
+
+void RVGpsProcessor::discardFixesBeforeStart(RVMetaData& data, RVTimestamp start)
+{
+    // The name holds whole seconds, and a fix taken in the recording's first second may carry
+    // a time a moment before the name's.
+    constexpr std::int64_t kSlackMs = 2000;
+    // A repeated fix is followed by the receiver's first own one after a pause; a receiver
+    // that simply ran before the name's time (cameras keep a few seconds from before an
+    // event) writes one fix a second.
+    constexpr std::int64_t kPauseMs = 10000;
+    if (!start.isValid() || data.pointTimes != RVTimeSource::Gps)
+        return;
+    std::vector<std::size_t> timed;
+    for (std::size_t i = 0; i < data.points.size(); ++i) {
+        if (data.points[i].time().isValid())
+            timed.push_back(i);
+    }
+    std::vector<bool> stale(data.points.size(), false);
+    bool any = false;
+    for (std::size_t k = 0; k + 1 < timed.size(); ++k) {
+        const std::int64_t ms = data.points[timed[k]].time().msecsSinceEpoch();
+        const std::int64_t next = data.points[timed[k + 1]].time().msecsSinceEpoch();
+        if (ms >= start.msecsSinceEpoch() - kSlackMs || next - ms <= kPauseMs)
+            break;
+        stale[timed[k]] = any = true;
+    }
+    if (!any)
+        return;
+    const bool paired = data.velocityData.size() == data.points.size();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < data.points.size(); ++i) {
+        if (stale[i])
+            continue;
+        if (kept != i) {
+            data.points[kept] = std::move(data.points[i]);
+            if (paired)
+                data.velocityData[kept] = data.velocityData[i];
+        }
+        ++kept;
+    }
+    data.points.resize(kept);
+    if (paired)
+        data.velocityData.resize(kept);
 }
 
 std::vector<RVSensorData>

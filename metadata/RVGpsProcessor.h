@@ -27,7 +27,8 @@ public:
     static bool isZeroPoint(const RVPoint& point);
 
     // The one entry for a recording's metadata: asks the readers in their list's order, then clears
-    // values that cannot be (discardImpossibleValues), centres the sensor samples on their medians
+    // values that cannot be (discardImpossibleValues) and fixes older than the recording
+    // (discardFixesBeforeStart), centres the sensor samples on their medians
     // and fills the leading unknown altitudes. Nothing when no reader recognises the recording.
     // format, when given, receives the winning reader's format name
     // (RVMetaDataReader::Entry::format). declines, when given, receives each reader that was
@@ -41,6 +42,14 @@ public:
     // recording's time. Infinite speeds and altitudes (an overflowing "1e400") become unknown
     // (NaN), an infinite course 0.
     static void discardImpossibleValues(RVMetaData& data);
+    // A receiver repeats its last fix when it starts, so a track may begin with fixes taken
+    // before the recording (BlackVue's event recordings begin with one a minute and more
+    // old). Leading fixes dated before the recording's start (by its name, less two seconds)
+    // and followed by a pause of more than ten seconds neither date nor place the recording:
+    // they go, with their speeds. Fixes a second apart stay even before the start (cameras keep
+    // some seconds from before an event), and so does everything when the points' times come
+    // from the name.
+    static void discardFixesBeforeStart(RVMetaData& data, RVTimestamp start);
     std::vector<RVSensorData> normalizeSensorData(const std::vector<RVSensorData>& samples) const;
     void fixFirstAltitudeRecords(std::vector<RVPoint>& points) const;
 

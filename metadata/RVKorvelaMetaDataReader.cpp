@@ -190,9 +190,12 @@ std::optional<QByteArray> RVKorvelaMetaDataReader::findUdatPayload(QIODevice& de
                                                                    qint64 fileSize)
 {
     const std::optional<qint64> length = findUdatPayloadLength(device, fileSize);
-    if (!length)
+    if (!length || *length > RVMetaPath::Limits::kStreamedText)
         return std::nullopt;
-    return device.read(*length);
+    QByteArray payload = device.read(*length);
+    if (payload.size() != *length)
+        return std::nullopt;
+    return payload;
 }
 
 std::optional<qint64> RVKorvelaMetaDataReader::findUdatPayloadLength(QIODevice& device,

@@ -21,7 +21,8 @@ public:
     static std::optional<RVMetaData> readMetaDataFromText(std::string_view text);
     // The payload of the first top-level "udat" box of an ISO media file, read from device
     // (positioned anywhere; fileSize is the file's size in bytes). Nothing when the walk finds
-    // no such box or meets a size field it cannot follow.
+    // no such box, meets a size field it cannot follow, or the payload is over the limit of
+    // streamed texts or could not be read whole.
     static std::optional<QByteArray> findUdatPayload(QIODevice& device, qint64 fileSize);
     // The same walk, leaving the device at the start of the payload and giving its length.
     static std::optional<qint64> findUdatPayloadLength(QIODevice& device, qint64 fileSize);

@@ -56,6 +56,10 @@ public:
         std::unique_ptr<RVMetaDataReader> (*make)();
     };
     // Every camera family's reader, in the order the dispatcher asks them
-    // (RVMetaDataReaders.cpp).
+    // (RVMetaDataReaders.cpp), then those added.
     static std::span<const Entry> all();
+    // Adds a reader from a layer above this one (a container only FFmpeg reads), asked after
+    // the others. Call before the first read; adding the same maker again does nothing. A few
+    // places are kept for such readers; false when they are taken.
+    static bool addReader(Entry entry);
 };

@@ -1,23 +1,33 @@
-// File-name rules of the camera families, one table entry per family. Each rule is a regular
-// expression over the file name with named groups:
+// The camera families, one table entry each: how a family names its recordings, where on the
+// card it keeps them, which reader reads them, how its channels pair and which clock its
+// records follow. A new family is one entry in kRules.
+//
+// Each name rule is a regular expression over the file name with named groups:
 //   Y, Mo, D, h, mi, s  start date and time (the camera's local clock)
 //   mode                recording mode code (mapped through the rule's mode table)
-//   channel             channel letter (mapped through the rule's channel table)
+//   channel             channel letter (mapped through the rule's channel table); optional:
+//                       a name without one is the front camera's
 //   stem                the part the side files are named after (whole name when absent)
 //
-// BlackVue   YYYYMMDD_HHMMSS_<mode><channel>[L|S].mp4, read by position: character 17 is the
-//            mode, 18 the channel, then an optional upload flag. "20170708_221449_NF.mp4",
-//            side files "20170708_221449_N.gps" / ".3gf" shared by all channels.
-// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P]<F|R|I>.MP4; the sequence differs per channel, so
-//            channels pair by time. Protected events are moved to the folder "RO".
-// 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence><F|B>.MP4, B being the rear camera.
+// BlackVue   YYYYMMDD_HHMMSS_<mode>[<channel>][L|S].mp4: the mode letter, then the channel, then
+//            an optional upload flag. "20170708_221449_NF.mp4", side files
+//            "20170708_221449_N.gps" / ".3gf" shared by all channels. The names are the
+//            camera's local time, the track's NMEA sentences UTC.
+// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P][F|R|I].MP4 (.TS in TS mode); the sequence differs
+//            per channel, so channels pair by time. Protected events are moved to the folder "RO".
+// 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence>[F|B].MP4, B being the rear camera; a single
+//            camera writes no letter ("NO20191130-120156-000121.MP4"). The records carry no
+//            date: they are dated from the name.
+// Tesla      YYYY-MM-DD_HH-MM-SS-<camera>.mp4, one file a camera and minute, the camera a word
+//            (front, back, left_repeater, right_repeater, left_pillar, right_pillar). Below
+//            "TeslaCam": "RecentClips/" normal, "SavedClips/<time>/" and "SentryClips/<time>/"
+//            events (saved by the driver, by the sentry watch).
 #include "metadata/RVRecordingName.h"
 
 #include <QRegularExpression>
 
-#include <array>
 #include <initializer_list>
-#include <utility>
+#include <vector>
 
 namespace {
 
@@ -33,21 +43,37 @@ struct ChannelLetter
     RVChannel channel;
 };
 
+// Channels some cameras name with a word rather than a letter.
+struct ChannelWord
+{
+    const char* word;
+    RVChannel channel;
+};
+
+const ChannelWord kChannelWords[] = {
+    {"front", RVChannel::Front},
+    {"back", RVChannel::Rear},
+    {"left_repeater", RVChannel::Left},
+    {"right_repeater", RVChannel::Right},
+    {"left_pillar", RVChannel::LeftPillar},
+    {"right_pillar", RVChannel::RightPillar},
+};
+
 struct FamilyRule
 {
-    RVCameraFamily family;
+    RVCameraFamilyInfo info;
     const char* pattern;
     std::initializer_list<ModeCode> modes; // codes not listed are events
     std::initializer_list<ChannelLetter> channels;
-    const char* cardFolder;  // relative to the card's root
-    const char* eventFolder; // folder whose recordings are protected events, or ""
-    int pairingToleranceSeconds;
+    // Folders whose recordings are protected events, "|" between several, or "". A recording
+    // may lie in the folder or in a folder of its own inside it.
+    const char* eventFolder;
 };
 
 const FamilyRule kRules[] = {
-    {RVCameraFamily::BlackVue,
+    {{RVCameraFamily::BlackVue, "BlackVue", "BlackVue/Record", RVRecordClock::Utc, 0},
      R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_)"
-     R"((?<mode>[NEPMIOATBRXGDLYF]))(?<channel>[FRIO])[LS]?\.(?i:mp4|mov)$)",
+     R"((?<mode>[NEPMIOATBRXGDLYF]))(?<channel>[FRIO])?[LS]?\.(?i:mp4|mov)$)",
      {{"N", RVRecordingMode::Normal},
       {"P", RVRecordingMode::Parking},
       {"M", RVRecordingMode::Manual}},
@@ -55,26 +81,70 @@ const FamilyRule kRules[] = {
       {'R', RVChannel::Rear},
       {'I', RVChannel::Interior},
       {'O', RVChannel::Optional}},
-     "BlackVue/Record",
-     "",
-     0},
-    {RVCameraFamily::Novatek,
+     ""},
+    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
-     R"((?<mode>P?))(?<channel>[FRI])\.(?i:mp4|mov)$)",
+     R"((?<mode>P?))(?<channel>[FRI])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
-     "DCIM/Movie",
-     "RO",
-     2},
-    {RVCameraFamily::SeventyMai,
+     "RO"},
+    {{RVCameraFamily::SeventyMai, "70mai", "70mai", RVRecordClock::FromName, 2},
      R"(^(?<stem>(?<mode>NO|EV|PA)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
-     R"((?<s>\d{2})-\d{6})(?<channel>[FB])\.(?i:mp4|mov)$)",
+     R"((?<s>\d{2})-\d{6})(?<channel>[FB])?\.(?i:mp4|mov)$)",
      {{"NO", RVRecordingMode::Normal}, {"PA", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
-     "70mai",
-     "",
-     2},
+     ""},
+    {{RVCameraFamily::GoPro, "GoPro", "DCIM", RVRecordClock::Utc, 0},
+     R"(^(?<stem>G[HXS]\d{2}\d{4})\.(?i:mp4|360)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     ""},
+    {{RVCameraFamily::Tesla, "Tesla", "TeslaCam", RVRecordClock::Utc, 1},
+     R"(^(?<stem>(?<Y>\d{4})-(?<Mo>\d{2})-(?<D>\d{2})_(?<h>\d{2})-(?<mi>\d{2})-(?<s>\d{2})))"
+     R"(-(?<channel>front|back|left_repeater|right_repeater|left_pillar|right_pillar)\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     "SavedClips|SentryClips"},
 };
+
+// The channels: the name files written by the program use, and the letter the list marks an
+// extra view with.
+struct ChannelText
+{
+    RVChannel channel;
+    const char* name;
+    char16_t mark;
+};
+
+// A car's side cameras are marked with arrows, since their initials are taken by the rear view.
+constexpr ChannelText kChannels[] = {{RVChannel::Front, "front", u'F'},
+                                     {RVChannel::Rear, "rear", u'R'},
+                                     {RVChannel::Interior, "interior", u'I'},
+                                     {RVChannel::Optional, "optional", u'O'},
+                                     {RVChannel::Left, "left", u'\u2190'},
+                                     {RVChannel::Right, "right", u'\u2192'},
+                                     {RVChannel::LeftPillar, "left pillar", u'\u2196'},
+                                     {RVChannel::RightPillar, "right pillar", u'\u2197'}};
+
+const ChannelText* channelText(RVChannel channel)
+{
+    for (const ChannelText& text : kChannels) {
+        if (text.channel == channel)
+            return &text;
+    }
+    return nullptr;
+}
+
+const std::vector<RVCameraFamilyInfo>& familyInfos()
+{
+    static const std::vector<RVCameraFamilyInfo> infos = [] {
+        std::vector<RVCameraFamilyInfo> list;
+        for (const FamilyRule& rule : kRules)
+            list.push_back(rule.info);
+        return list;
+    }();
+    return infos;
+}
 
 // Recordings of cameras whose names no rule knows sit below the card's "DCIM".
 constexpr const char* kGenericCardFolder = "DCIM";
@@ -105,17 +175,37 @@ QString lastComponent(const QString& path, int fromEnd)
 
 QString channelName(RVChannel channel)
 {
-    switch (channel) {
-    case RVChannel::Front:
-        return QStringLiteral("front");
-    case RVChannel::Rear:
-        return QStringLiteral("rear");
-    case RVChannel::Interior:
-        return QStringLiteral("interior");
-    case RVChannel::Optional:
-        return QStringLiteral("optional");
+    const ChannelText* text = channelText(channel);
+    return text ? QString::fromLatin1(text->name) : QString();
+}
+
+QChar channelMark(RVChannel channel)
+{
+    const ChannelText* text = channelText(channel);
+    return text ? QChar(text->mark) : QChar();
+}
+
+std::span<const RVCameraFamilyInfo> cameraFamilies()
+{
+    return familyInfos();
+}
+
+const RVCameraFamilyInfo& cameraFamily(RVCameraFamily family)
+{
+    for (const RVCameraFamilyInfo& info : familyInfos()) {
+        if (info.family == family)
+            return info;
     }
-    return {};
+    return familyInfos().front(); // every enumerator has its entry
+}
+
+std::optional<RVCameraFamily> cameraFamilyOfFormat(const QString& format)
+{
+    for (const RVCameraFamilyInfo& info : familyInfos()) {
+        if (format == QLatin1String(info.format))
+            return info.family;
+    }
+    return std::nullopt;
 }
 
 std::optional<RVRecordingName> parseRecordingName(const QString& path)
@@ -131,27 +221,39 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         const FamilyRule& rule = kRules[i];
         const QDate date(number(match, "Y"), number(match, "Mo"), number(match, "D"));
         const QTime time(number(match, "h"), number(match, "mi"), number(match, "s"));
-        if (!date.isValid() || !time.isValid())
+        // A rule without a time in its names (GoPro) gives no start.
+        const bool dated = match.capturedStart(QStringLiteral("Y")) >= 0;
+        if (dated && (!date.isValid() || !time.isValid()))
             return std::nullopt;
 
         RVRecordingName name;
-        name.family = rule.family;
-        name.start = QDateTime(date, time, Qt::LocalTime);
+        name.family = rule.info.family;
+        if (dated)
+            name.start = QDateTime(date, time, Qt::LocalTime);
         name.modeCode = match.captured(QStringLiteral("mode"));
         name.mode = RVRecordingMode::Event;
         for (const ModeCode& mode : rule.modes) {
             if (name.modeCode == QLatin1String(mode.code))
                 name.mode = mode.mode;
         }
-        if (*rule.eventFolder && lastComponent(path, 1) == QLatin1String(rule.eventFolder))
-            name.mode = RVRecordingMode::Event;
-        const QChar letter = match.capturedView(QStringLiteral("channel")).front();
+        if (*rule.eventFolder) {
+            const QStringList eventFolders = QString::fromLatin1(rule.eventFolder).split('|');
+            if (eventFolders.contains(lastComponent(path, 1)) ||
+                eventFolders.contains(lastComponent(path, 2)))
+                name.mode = RVRecordingMode::Event;
+        }
+        // No channel letter: a single camera, or a family's front camera.
+        const QStringView channelText = match.capturedView(QStringLiteral("channel"));
         for (const ChannelLetter& channel : rule.channels) {
-            if (letter == QLatin1Char(channel.letter))
+            if (channelText == QString(QLatin1Char(channel.letter)))
+                name.channel = channel.channel;
+        }
+        for (const ChannelWord& channel : kChannelWords) {
+            if (channelText == QLatin1String(channel.word))
                 name.channel = channel.channel;
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));
-        name.pairingToleranceSeconds = rule.pairingToleranceSeconds;
+        name.pairingToleranceSeconds = rule.info.pairingToleranceSeconds;
         return name;
     }
     return std::nullopt;
@@ -159,9 +261,16 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
 
 QStringList cardRecordingFolders()
 {
+    // Families may share a folder (GoPro and the generic "DCIM"): each is listed once, in the
+    // order of its first family, so a card is not walked twice.
     QStringList folders;
-    for (const FamilyRule& rule : kRules)
-        folders.append(QString::fromLatin1(rule.cardFolder));
-    folders.append(QString::fromLatin1(kGenericCardFolder));
+    for (const FamilyRule& rule : kRules) {
+        const QString folder = QString::fromLatin1(rule.info.cardFolder);
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    const QString generic = QString::fromLatin1(kGenericCardFolder);
+    if (!folders.contains(generic))
+        folders.append(generic);
     return folders;
 }

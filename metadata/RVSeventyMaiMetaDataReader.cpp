@@ -9,21 +9,19 @@
 //   +21 'E'/'W'      +22 s32 longitude, dddmm.mmm x 1000
 //   +26              10 pad bytes
 // Records without hemisphere letters hold no fix and give no point. The records carry no date:
-// the clip's start comes from its name, NOYYYYMMDD-HHMMSS-nnnnnn<F|B>.MP4 (local time; the
-// first two letters tell the kind of recording), and each point is that start plus its
-// seconds.
+// the clip's start comes from its name, NOYYYYMMDD-HHMMSS-nnnnnn[F|B].MP4 (the camera's local
+// clock, read by the card's clock rule; the first two letters tell the kind of recording), and
+// each point is that start plus its seconds.
 
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 
-#include "core/RVCivilTime.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVCoordinate.h"
 #include "metadata/RVMetaPath.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -38,38 +36,57 @@ constexpr double kThousandths = 1000.0;
 std::optional<RVMetaData>
 RVSeventyMaiMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), startFromName(QFileInfo(videoPath).fileName()),
-                        videoPath);
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVSeventyMaiMetaDataReader::readMetaData(QIODevice& device,
-                                                                   qint64 fileSize,
-                                                                   RVTimestamp start,
-                                                                   const QString& name)
+std::optional<RVMetaData>
+RVSeventyMaiMetaDataReader::readMetaDataOrDecline(const QString& videoPath, RVDecline& why) const
 {
+    QFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
+        why = RVDecline{};
+        return std::nullopt;
+    }
+    return readMetaData(video, video.size(), RVCameraClock::startFromName(videoPath), videoPath,
+                        &why);
+}
+
+std::optional<RVMetaData>
+RVSeventyMaiMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize, RVTimestamp start,
+                                         const QString& name, RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = RVDecline{};
     RVBoxWalker top(device, 0, fileSize);
     const std::optional<RVBox> box = top.find("GPS ");
     if (!box)
         return std::nullopt;
-    if (box->payloadSize() > RVMetaPath::Limits::kSeventyMaiRecords) {
-        RVMetaPath::reportOversize(name, box->payloadSize(),
-                                   RVMetaPath::Limits::kSeventyMaiRecords);
+    const QString where = QStringLiteral("\"GPS \" box at offset 0x%1").arg(box->offset, 0, 16);
+    const RVBoxPayload records =
+        RVBoxPayload::read(device, *box, RVMetaPath::Limits::kSeventyMaiRecords);
+    if (records.status != RVBoxPayload::Status::Read) {
+        if (records.status == RVBoxPayload::Status::TooLarge)
+            RVMetaPath::reportOversize(name, box->payloadSize(),
+                                       RVMetaPath::Limits::kSeventyMaiRecords);
+        decline = {RVDecline::Kind::Unreadable,
+                   where + QStringLiteral(": %1 bytes could not be read").arg(box->payloadSize())};
         return std::nullopt;
     }
-    if (!device.seek(box->payloadOffset()))
+    RVMetaData data = readRecords(
+        std::string_view(records.bytes.constData(), std::size_t(records.bytes.size())), start);
+    if (data.points.empty()) {
+        decline = {RVDecline::Kind::NoFixYet, where + QStringLiteral(": no record holds a fix")};
         return std::nullopt;
-    const QByteArray records = device.read(box->payloadSize());
-    if (records.size() != box->payloadSize())
-        return std::nullopt;
-    return readRecords(std::string_view(records.constData(), std::size_t(records.size())), start);
+    }
+    return data;
 }
 
 RVMetaData RVSeventyMaiMetaDataReader::readRecords(std::string_view records, RVTimestamp start)
 {
     RVMetaData data;
+    data.pointTimes = RVTimeSource::Name;
     const RVByteReader r(records);
     for (std::size_t o = 0; o + kRecordBytes <= records.size(); o += kRecordBytes) {
         const char ns = records[o + 16];
@@ -93,27 +110,4 @@ RVMetaData RVSeventyMaiMetaDataReader::readRecords(std::string_view records, RVT
         data.velocityData.push_back(kmh);
     }
     return data;
-}
-
-RVTimestamp RVSeventyMaiMetaDataReader::startFromName(const QString& fileName)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral(
-            "^[A-Z]{2}(\\d{4})(\\d{2})(\\d{2})-(\\d{2})(\\d{2})(\\d{2})-\\d+[FB]\\.MP4$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = pattern.match(fileName);
-    if (!match.hasMatch())
-        return RVTimestamp();
-    RVCivilTime::Fields f;
-    f.year = match.captured(1).toInt();
-    f.month = match.captured(2).toInt();
-    f.day = match.captured(3).toInt();
-    f.hour = match.captured(4).toInt();
-    f.minute = match.captured(5).toInt();
-    f.second = match.captured(6).toInt();
-    if (f.month < 1 || f.month > 12 || f.day < 1 ||
-        f.day > RVCivilTime::daysInMonth(f.year, f.month) || f.hour > 23 || f.minute > 59 ||
-        f.second > 59)
-        return RVTimestamp();
-    return RVCivilTime::localInstant(f);
 }

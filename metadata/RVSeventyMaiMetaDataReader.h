@@ -16,13 +16,15 @@ class RVSeventyMaiMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
 
     // The track of a video read from device; start is the clip's start (no time when unknown).
-    // Nothing when the video has no "GPS " box.
+    // Nothing when the video has no "GPS " box (not mine), when the box cannot be read or none
+    // of its records holds a fix; why then says which.
     static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
-                                                  RVTimestamp start, const QString& name);
+                                                  RVTimestamp start, const QString& name,
+                                                  RVDecline* why = nullptr);
     // The "GPS " payload as a track.
     static RVMetaData readRecords(std::string_view records, RVTimestamp start);
-    // The clip's start from its name, NOYYYYMMDD-HHMMSS-nnnnnn<F|B>.MP4, in local time.
-    static RVTimestamp startFromName(const QString& fileName);
 };

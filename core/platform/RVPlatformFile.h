@@ -29,7 +29,8 @@ struct Info final
     Kind kind = Kind::Missing;
     std::uint64_t device = 0; // with inode: identifies a directory during a walk
     std::uint64_t inode = 0;
-    RVTimestamp created; // creation (birth) time, else last modification; invalid if unknown
+    std::uint64_t size = 0; // bytes
+    RVTimestamp created;    // creation (birth) time, else last modification; invalid if unknown
     bool locked = false;
     bool symbolicLink = false; // the path itself is a link (the rest describes its target)
     bool nameTooLong = false;  // the path is longer than the system accepts (PATH_MAX)

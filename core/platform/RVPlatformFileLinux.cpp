@@ -56,6 +56,7 @@ Info stat(const QString& path)
         info.kind = Kind::Other;
     info.device = (std::uint64_t(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
     info.inode = sx.stx_ino;
+    info.size = sx.stx_size;
     // The earliest date the file system keeps. On the camera's card that is the birth time
     // (the recording's start; the modification time is its end). A copy made on a computer
     // is born at copy time but keeps the recording's modification time, and some file

@@ -1,6 +1,8 @@
 // A Novatek video in memory: the top-level walk, the "gps " index in "moov", the scan of
-// "mdat" and the decoding of every block; also one block decoded on its own.
+// "mdat" and the decoding of every block; also the input read as one block by every layout
+// of the table, with the mark put in front so that the layouts' decoders are reached.
 #include "metadata/RVNovatekMetaDataReader.h"
+#include "metadata/freegps/RVFreeGps.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -8,22 +10,50 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+namespace {
+
+// What the table promises of every block: a refused block gives nothing, and every fix lies
+// on the globe with a sane speed and course.
+void check(const RVFreeGps::Block& block)
+{
+    using Status = RVFreeGps::Block::Status;
+    if ((block.status == Status::Unknown || block.status == Status::Encrypted) &&
+        (!block.fixes.empty() || !block.samples.empty()))
+        __builtin_trap();
+    if (block.status == Status::Fix && block.fixes.empty())
+        __builtin_trap();
+    for (const RVFreeGps::Fix& fix : block.fixes) {
+        const double lat = fix.point.latitudeValue(), lon = fix.point.longitudeValue();
+        if (!(std::fabs(lat) <= 90 && std::fabs(lon) <= 180) || (lat == 0 && lon == 0) ||
+            !(fix.speedKmh >= 0 && fix.speedKmh < 1000) ||
+            !(fix.point.azimut() >= 0 && fix.point.azimut() <= 360))
+            __builtin_trap();
+    }
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view view(reinterpret_cast<const char*>(data), size);
-    const RVNovatekMetaDataReader::Block block = RVNovatekMetaDataReader::readBlock(view);
-    if (block.point && (std::isnan(block.point->latitudeValue()) || !block.point->time().isValid()))
-        __builtin_trap();
+    check(RVFreeGps::read(view));
+    std::string marked = std::string("\0\0\x80\0freeGPS ", 12);
+    marked.append(view.substr(0, std::min<std::size_t>(size, 500)));
+    check(RVFreeGps::read(marked));
     bool complete = false;
     (void)RVNovatekMetaDataReader::readIndex(view, complete);
 
     QByteArray bytes(view.data(), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
+    RVDecline why;
     const std::optional<RVMetaData> track =
-        RVNovatekMetaDataReader::readMetaData(buffer, bytes.size(), QStringLiteral("fuzz"));
+        RVNovatekMetaDataReader::readMetaData(buffer, bytes.size(), QStringLiteral("fuzz"), &why);
     if (track && track->points.size() != track->velocityData.size())
+        __builtin_trap();
+    if (track && track->points.empty() && track->gSensorData.empty())
         __builtin_trap();
     return 0;
 }

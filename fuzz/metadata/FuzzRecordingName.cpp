@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (RVNativePath::encode(path) != bytes)
         __builtin_trap();
     if (const std::optional<RVRecordingName> name = parseRecordingName(path)) {
-        if (!name->start.isValid() || name->sideFileStem.isEmpty() ||
-            !path.contains(name->sideFileStem) || name->mode == RVRecordingMode::Unknown)
+        // Only GoPro's names carry no time.
+        if (name->start.isValid() == (name->family == RVCameraFamily::GoPro) ||
+            name->sideFileStem.isEmpty() || !path.contains(name->sideFileStem) ||
+            name->mode == RVRecordingMode::Unknown)
             __builtin_trap();
         (void)channelName(name->channel);
     }

@@ -1,4 +1,5 @@
 // A 70mai video in memory: the top-level "GPS " box and its 36-byte records.
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 
 #include <QBuffer>
@@ -19,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (track->points.size() != track->velocityData.size() || track->points.size() > size / 36))
         __builtin_trap();
     // The name rule on the input's first bytes as text.
-    (void)RVSeventyMaiMetaDataReader::startFromName(QString::fromLatin1(bytes.left(40)));
+    (void)RVCameraClock::startFromName(QString::fromLatin1(bytes.left(40)));
     return 0;
 }

@@ -83,23 +83,25 @@ QString channelTitle(RVChannel channel)
         return qtTrId("MENU_CAMERA_INTERIOR");
     case RVChannel::Optional:
         return qtTrId("MENU_CAMERA_OPTIONAL");
+    case RVChannel::Left:
+        //% "Left"
+        return qtTrId("MENU_CAMERA_LEFT");
+    case RVChannel::Right:
+        //% "Right"
+        return qtTrId("MENU_CAMERA_RIGHT");
+    case RVChannel::LeftPillar:
+        //% "Left Pillar"
+        return qtTrId("MENU_CAMERA_LEFT_PILLAR");
+    case RVChannel::RightPillar:
+        //% "Right Pillar"
+        return qtTrId("MENU_CAMERA_RIGHT_PILLAR");
     }
     return {};
 }
 
 QChar channelLetter(RVChannel channel)
 {
-    switch (channel) {
-    case RVChannel::Front:
-        return QLatin1Char('F');
-    case RVChannel::Rear:
-        return QLatin1Char('R');
-    case RVChannel::Interior:
-        return QLatin1Char('I');
-    case RVChannel::Optional:
-        return QLatin1Char('O');
-    }
-    return QLatin1Char('?');
+    return channelMark(channel);
 }
 
 QIcon modeIcon(RVRecordingMode mode)

@@ -212,7 +212,7 @@ RVRecordingMode RVVideoOutlineViewModel::shownMode(const RVVideoData& node)
 
 QString RVVideoOutlineViewModel::viewsMark(const RVVideoData& node)
 {
-    bool extra[4] = {};
+    bool extra[kChannelCount] = {};
     for (const RVVideoFilePtr& file : node.files()) {
         if (!file)
             continue;
@@ -221,10 +221,10 @@ QString RVVideoOutlineViewModel::viewsMark(const RVVideoData& node)
             extra[static_cast<int>(views[i].channel)] = true;
     }
     QString mark;
-    for (const RVChannel channel :
-         {RVChannel::Front, RVChannel::Rear, RVChannel::Interior, RVChannel::Optional}) {
-        if (extra[static_cast<int>(channel)])
-            mark += QLatin1Char('+') + RVRecordingModeLook::channelLetter(channel);
+    for (int channel = 0; channel < kChannelCount; ++channel) {
+        if (extra[channel])
+            mark += QLatin1Char('+') +
+                    RVRecordingModeLook::channelLetter(static_cast<RVChannel>(channel));
     }
     return mark;
 }

@@ -102,7 +102,8 @@ void RVMainViewController::updateCameraMenu()
     if (!m_cameraMenu)
         return;
     // Cameras offered: those of any recording of the playing trip.
-    bool present[4] = {true, false, false, false};
+    // Every channel a recording may hold; the menu offers the first four.
+    bool present[kChannelCount] = {true};
     if (const RVVideoDataPtr& node = m_playback->node()) {
         for (const RVVideoFilePtr& file : node->files()) {
             for (const RVVideoView& view : file->views())

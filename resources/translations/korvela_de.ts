@@ -359,6 +359,22 @@
         <source>Optional</source>
         <translation>Zusätzlich</translation>
     </message>
+    <message id="MENU_CAMERA_LEFT">
+        <source>Left</source>
+        <translation>Links</translation>
+    </message>
+    <message id="MENU_CAMERA_RIGHT">
+        <source>Right</source>
+        <translation>Rechts</translation>
+    </message>
+    <message id="MENU_CAMERA_LEFT_PILLAR">
+        <source>Left Pillar</source>
+        <translation>Linke Säule</translation>
+    </message>
+    <message id="MENU_CAMERA_RIGHT_PILLAR">
+        <source>Right Pillar</source>
+        <translation>Rechte Säule</translation>
+    </message>
     <message id="MENU_VIEW_SINGLE">
         <source>Single View</source>
         <translation>Einzelansicht</translation>

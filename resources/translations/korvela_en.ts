@@ -359,6 +359,22 @@
         <source>Optional</source>
         <translation>Optional</translation>
     </message>
+    <message id="MENU_CAMERA_LEFT">
+        <source>Left</source>
+        <translation>Left</translation>
+    </message>
+    <message id="MENU_CAMERA_RIGHT">
+        <source>Right</source>
+        <translation>Right</translation>
+    </message>
+    <message id="MENU_CAMERA_LEFT_PILLAR">
+        <source>Left Pillar</source>
+        <translation>Left Pillar</translation>
+    </message>
+    <message id="MENU_CAMERA_RIGHT_PILLAR">
+        <source>Right Pillar</source>
+        <translation>Right Pillar</translation>
+    </message>
     <message id="MENU_VIEW_SINGLE">
         <source>Single View</source>
         <translation>Single View</translation>

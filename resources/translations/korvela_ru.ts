@@ -359,6 +359,22 @@
         <source>Optional</source>
         <translation>Дополнительная</translation>
     </message>
+    <message id="MENU_CAMERA_LEFT">
+        <source>Left</source>
+        <translation>Левая</translation>
+    </message>
+    <message id="MENU_CAMERA_RIGHT">
+        <source>Right</source>
+        <translation>Правая</translation>
+    </message>
+    <message id="MENU_CAMERA_LEFT_PILLAR">
+        <source>Left Pillar</source>
+        <translation>Левая стойка</translation>
+    </message>
+    <message id="MENU_CAMERA_RIGHT_PILLAR">
+        <source>Right Pillar</source>
+        <translation>Правая стойка</translation>
+    </message>
     <message id="MENU_VIEW_SINGLE">
         <source>Single View</source>
         <translation>Одна камера</translation>

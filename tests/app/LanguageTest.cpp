@@ -1,4 +1,4 @@
-#include "app/RVLanguageUtil.h"
+#include "export/RVLanguageUtil.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>

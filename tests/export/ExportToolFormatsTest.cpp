@@ -17,9 +17,14 @@ struct ToolRun
     QString err;
 };
 
-ToolRun runTool(const QStringList& arguments)
+// environment: "NAME=value" entries added to this process's.
+ToolRun runTool(const QStringList& arguments, const QStringList& environment = {})
 {
     QProcess tool;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString& entry : environment)
+        variables.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    tool.setProcessEnvironment(variables);
     tool.start(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"), arguments);
     const bool ended = tool.waitForFinished(120000) && tool.exitStatus() == QProcess::NormalExit;
     return {ended ? tool.exitCode() : -1, QString::fromUtf8(tool.readAllStandardError())};
@@ -68,6 +73,16 @@ TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
     EXPECT_EQ(readUtf16LeWithBom(clip + ".gsensor.csv").count('\n'), 100);
     // Per node and format its files, nothing else (no temporary files left).
     EXPECT_EQ(files().size(), 8);
+    // Column titles in the user's language, English when the program has none of theirs.
+    const QString settings = "XDG_CONFIG_HOME=" + dir.filePath("config");
+    for (const auto& [language, titles] :
+         {std::pair{"de", "Zeit;Breite;"}, {"fr", "Time;Latitude;"}}) {
+        ASSERT_EQ(runTool({"-q", "--format", "csv", "--output", out, card},
+                          {settings, QStringLiteral("LANGUAGE=") + language})
+                      .exitCode,
+                  0);
+        EXPECT_TRUE(readUtf16LeWithBom(clip + ".gps.csv").startsWith(titles)) << language;
+    }
 
     // An output folder that cannot be made, an output file that cannot be written, a folder
     // without recordings.

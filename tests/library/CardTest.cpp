@@ -152,6 +152,33 @@ TEST(LockFlagAndFiles, LockRecordsWhatTheFileSaysCopyRefusesToOverwriteRemoveTak
     EXPECT_TRUE(FS::removeFileAtPath(path + ".link") && !FS::fileExists(path + ".link"));
 }
 
+// One recording reached twice (a folder with its parent, a link) or found again as a copy
+// (a card and its backup) is listed once; files of no camera's naming, whose names repeat on
+// every card, are told apart by their identity only.
+TEST(FolderWalk, TheSameRecordingFoundTwiceIsListedOnce)
+{
+    QTemporaryDir dir;
+    for (const char* card : {"/card", "/backup"}) {
+        makeClip(dir.path() + card + "/BlackVue/Record/20170708_221449_NF.mp4", 1);
+        makeClip(dir.path() + card + "/DCIM/FILE0001.MOV", 1);
+    }
+    ASSERT_TRUE(QFile::link(dir.path() + "/card/DCIM", dir.path() + "/DCIM-link"));
+    auto list = idleList({});
+    list->addVideoFilesFrom(
+        QStringList{dir.path() + "/card", dir.path() + "/card/BlackVue", dir.path() + "/backup"});
+    list->waitForIdle();
+    list->addVideoFilesFrom(dir.path() + "/DCIM-link/FILE0001.MOV");
+    list->addVideoFilesFrom(dir.path() + "/card/../card/DCIM");
+    list->waitForIdle();
+    QStringList files;
+    for (const RVVideoFilePtr& file : list->videoFiles())
+        files.append(file->filePath().mid(dir.path().size()));
+    files.sort();
+    EXPECT_EQ(files, QStringList({"/backup/DCIM/FILE0001.MOV",
+                                  "/card/BlackVue/Record/20170708_221449_NF.mp4",
+                                  "/card/DCIM/FILE0001.MOV"}));
+}
+
 TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
 {
     for (const char* card : {"G1", "CARDG2", "XG0Y", "G12"})

@@ -2,6 +2,8 @@
 // metadata scan, the trip time line, reading a node's series, and deleting recordings.
 #include "TestSupport.h"
 
+#include "metadata/RVCameraClock.h"
+
 #include <cmath>
 
 namespace {
@@ -171,19 +173,64 @@ TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThre
     EXPECT_EQ(*meta.reads, 7);
 }
 
+// A recording is dated by its first dated fix, else by its name (the camera's clock read by
+// the card's rule; Berlin here), else by its file; a trip's joined track never runs backwards.
+TEST(SeriesReading, DatedByFixThenNameThenFileAndJoinsNeverRunBackwards)
+{
+    FakeMetaData meta;
+    meta.set("/c/20170709_080522_P.mp4", {""}); // BlackVue parking: no fix
+    meta.set("/c/NOFIX.MOV", {""});
+    meta.set("/c/20170709_080522_NF.mp4", {"", "10:00:05"});
+    meta.set("/c/NO20170709-080522-000001.MP4", {"10:00:00"});
+    (*meta.table)["/c/NO20170709-080522-000001.MP4"].pointTimes = RVTimeSource::Name;
+    auto list = idleList(meta.source());
+    const std::tuple<const char*, const char*, RVTimeSource> cases[] = {
+        {"/c/20170709_080522_P.mp4", "2017-07-09T06:05:22", RVTimeSource::Name},
+        {"/c/20170709_080522_ER.mp4", "2017-07-09T06:05:22", RVTimeSource::Name}, // no reader
+        {"/c/NOFIX.MOV", "2020-05-05T05:05:05", RVTimeSource::File},
+        {"/c/NONE.MOV", "2020-05-05T05:05:05", RVTimeSource::File},
+        {"/c/20170709_080522_NF.mp4", "2015-01-01T10:00:05", RVTimeSource::Gps},
+        {"/c/NO20170709-080522-000001.MP4", "2015-01-01T10:00:00", RVTimeSource::Name}};
+    for (const auto& [path, created, source] : cases) {
+        const RVVideoDataPtr node = single(path, 60, "2020-05-05T05:05:05");
+        list->readGpsInfo(node, false);
+        EXPECT_EQ(node->created(), at(created)) << path;
+        EXPECT_EQ(node->files()[0]->timeSource(), source) << path;
+    }
+    // The card's clock rule: the camera an hour fast.
+    RVCameraClock::setRule("/c", std::nullopt, {"", -3600});
+    const RVVideoDataPtr corrected = single("/c/20170709_080522_P.mp4", 60, "2020-05-05T05:05:05");
+    list->readGpsInfo(corrected, false);
+    RVCameraClock::clearRules();
+    EXPECT_EQ(corrected->created(), at("2017-07-09T05:05:22"));
+
+    meta.set("/card/F0.MOV", {"10:00:00", "", "10:00:02"});
+    meta.set("/card/F1.MOV", {"10:00:01", "10:00:03"});
+    (*meta.table)["/card/F1.MOV"].velocityData = {11, 13};
+    const RVVideoDataPtr trip = tripOf({3, 2});
+    list->readGpsInfo(trip, false);
+    QStringList joined;
+    for (std::size_t i = 0; i < trip->points()->size(); ++i)
+        joined.append((*trip->points())[i].time().toDateTime().toString(u"ss") + '@' +
+                      QString::number((*trip->velocityData())[i]));
+    EXPECT_EQ(joined.join(' '), "00@10 @10 02@10 03@13");
+}
+
 TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
 {
     // Clips below DCIM/, most with two companion files (and one named on no mounted volume)
     // and a track starting at a given time:
     // A to D 2 s apart, E's first fix has no time, F is deleted before the scan reaches it,
-    // G has no metadata but was copied with its modification time, H and I stand alone.
+    // G was copied with its modification time and its one fix was taken at that time (a
+    // recording dated only by its file never joins a dated one), H and I stand alone.
     QTemporaryDir dir;
     const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
     FakeMetaData meta;
     // Per recording A to I its fixes' times, "|" between recordings.
     const QStringList tracks =
         QString(
-            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00||12:00:00|16:00:00")
+            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00|12:00:01.250|12:00:00|"
+            "16:00:00")
             .split('|');
     for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
@@ -191,8 +238,7 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
         QStringList companions = {video + ".gps", video + ".3gf"};
         for (const QString& companion : companions)
             writeFile(companion, "side data");
-        if (name != 'G')
-            meta.set(video, tracks[name - 'A'].split(' '), companions << "/nowhere/" + video);
+        meta.set(video, tracks[name - 'A'].split(' '), companions << "/nowhere/" + video);
     }
     QFile g(path("G.MP4"));
     ASSERT_TRUE(g.open(QIODevice::ReadWrite) &&

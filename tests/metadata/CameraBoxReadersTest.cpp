@@ -2,9 +2,11 @@
 // the 70mai records. No real Novatek or 70mai recording is at hand: the files are
 // built here to the cameras' published layouts.
 #include "metadata/RVBoxWalker.h"
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
+#include "metadata/freegps/RVFreeGps.h"
 
 #include "TestFiles.h"
 
@@ -68,7 +70,8 @@ QByteArray novatekFile(const std::vector<QByteArray>& blocks, int listed, int cl
 }
 
 // Writes the video and reads it as the program does.
-std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes, QString* format)
+std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes,
+                                    QString* format = nullptr)
 {
     writeFile(path, bytes);
     return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, format);
@@ -140,9 +143,10 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     EXPECT_FALSE(readNovatek(standardBox("ftyp", "isom") + standardBox("mdat", "x")));
 
     const auto one = [](const QByteArray& block) {
-        const auto read = RVNovatekMetaDataReader::readBlock(view(block));
-        return (read.point ? text(*read.point) : "-") + " " + num(read.speedKmh) +
-               (read.sample ? " " + text(*read.sample) : "");
+        const auto read = RVFreeGps::read(view(block));
+        return (read.fixes.empty() ? "-" : text(read.fixes[0].point)) + " " +
+               num(read.fixes.empty() ? 0 : read.fixes[0].speedKmh) +
+               (read.samples.empty() ? "" : " " + text(read.samples[0]));
     };
     const std::string point = "55.752060 37.609463 2015-02-05 13:45:07.000 18.52 nan 45.5 18.52";
     EXPECT_EQ(one(novatekBlock('A', 7)), point);
@@ -187,8 +191,29 @@ TEST(SeventyMaiReader, RecordsAndStartFromName)
               "-55.752052 -37.609470 2021-04-17 10:09:14.000 51 nan 0\n"
               "50.5 51 ");
     EXPECT_EQ(format, "70mai");
+    // A single camera writes no channel letter; events and parking recordings have their own
+    // prefixes. A clock rule for the card (the camera set to UTC+8) moves every point.
+    const std::string points = text(readVideo(video, file));
+    for (const char* name : {"NO20210417-120912-000123.MP4", "EV20210417-120912-000124.MP4",
+                             "PA20210417-120912-000125B.MP4"})
+        EXPECT_EQ(text(readVideo(dir.path() + "/70mai/" + name, file)), points) << name;
+    RVCameraClock::setRule(dir.path() + "/70mai/", std::nullopt, {"Asia/Shanghai", 0});
+    EXPECT_EQ(
+        text(readVideo(dir.path() + "/70mai/NO20210417-120912-000123.MP4", file)).substr(0, 44),
+        "55.752052 37.609470 2021-04-17 04:09:12.000 ");
+    RVCameraClock::clearRules();
+    // No name, or an impossible date: points without time.
     for (const char* name : {"NO20211317-120912-000123F.MP4", "IMG_0001.MP4"})
-        EXPECT_FALSE(RVSeventyMaiMetaDataReader::startFromName(name).isValid()) << name;
+        EXPECT_EQ(text(readVideo(dir.path() + "/" + name, file)).substr(0, 22),
+                  "55.752052 37.609470 - ")
+            << name;
+    // A box whose records hold no fix is declined as such, not read as a 70mai recording
+    // without a track.
+    writeFile(video, standardBox("ftyp", "mp42") + standardBox("GPS ", record(1, 0, "\0")));
+    RVDecline why;
+    EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataOrDecline(video, why));
+    EXPECT_EQ(why.kind, RVDecline::Kind::NoFixYet);
+    EXPECT_EQ(why.detail.toStdString(), "\"GPS \" box at offset 0xc: no record holds a fix");
     // The lower-case "gps " box is not 70mai's.
     writeFile(video, standardBox("ftyp", "mp42") + standardBox("gps ", records));
     EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataFromVideoFile(video));

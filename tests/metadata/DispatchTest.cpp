@@ -48,13 +48,19 @@ TEST(Dispatch, ReadersFindTheirFilesOnACard)
     writeFile(media + "REC0002.gps", "short\n");
     writeFile(media + "REC0002.txt", kRmc);
     EXPECT_EQ(found(media + "REC0002.mp4", media), "BlackVue 0 0 REC0002.gps");
-    // BlackVue files are named after the mode and shared by its channels; an empty track is
-    // none, an empty sensor file is listed; files named after the whole video come first;
-    // another mode's files are another recording's; a name no camera writes has none.
+    // BlackVue files are named after the mode and shared by its channels; an empty track of a
+    // BlackVue name is a recording without fix (parking), an empty sensor file is listed;
+    // files named after the whole video come first; another mode's files are another
+    // recording's; a name no camera writes has none. An empty track beside a name of no
+    // camera claims nothing unless a sensor file lies beside it.
     const QString record = card + "/BlackVue/Record/20170708_221449_";
     const auto blackVue = [&](const char* video) { return found(record + video + ".mp4", record); };
     writeFile(record + "N.gps", QByteArray());
-    EXPECT_EQ(blackVue("NF"), "none");
+    EXPECT_EQ(blackVue("NF"), "BlackVue 0 0 N.gps");
+    writeFile(media + "REC0003.gps", QByteArray());
+    EXPECT_EQ(found(media + "REC0003.mp4", media), "none");
+    writeFile(media + "REC0003.3gf", QByteArray(10, '\2'));
+    EXPECT_EQ(found(media + "REC0003.mp4", media), "BlackVue 0 1 REC0003.gps REC0003.3gf");
     writeFile(record + "N.gps", kBlackVue);
     writeFile(record + "N.3gf", QByteArray());
     EXPECT_EQ(blackVue("NF"), "BlackVue 1 0 N.gps N.3gf");

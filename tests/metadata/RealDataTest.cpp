@@ -1,5 +1,7 @@
 // Real recordings and receiver logs read through the program's own entries: BlackVue clips as
 // recordings, the Mini log through its reader, other receivers' NMEA logs as Korvela texts.
+#include "metadata/RVBlackVueMetaDataReader.h"
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 using namespace TestFiles;
 
@@ -47,13 +50,23 @@ TEST(RealData, BlackVueClipsFromSideFilesAndEmbedded)
     KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     const QString folder = RealData::folder() + "/blackvue-dr650s/";
     QTemporaryDir dir;
-    // Only the side files named after the videos are read. In 085648_N two lines hold UBX
-    // bytes, one with a valid fix behind a second prefix.
+    // The camera's names are its local time, Minsk's (UTC+3): the receive-time prefixes of
+    // the track lines, written by the camera's clock, run 3 h ahead of the fixes' UTC.
+    // 084737_E begins with a fix repeated from 05:46:58Z, before the recording's 05:47:37Z:
+    // it goes. 085648_N begins with fixes a second apart from 9 s before its name (seconds kept
+    // from before the recording's start): they stay. Only the side files named after the
+    // videos are read. In 085648_N two lines hold UBX bytes, one with a valid fix behind a
+    // second prefix.
+    RVCameraClock::setRule("", std::nullopt, {"Europe/Minsk", 0});
+    const struct Reset
+    {
+        ~Reset() { RVCameraClock::clearRules(); }
+    } reset;
     const std::tuple<const char*, std::size_t, std::size_t, std::size_t> clips[] = {
         {"20170708_221449_N", 46, 46, 406},
         {"20170709_080018_N", 190, 0, 1760},
         {"20170709_084652_P", 6, 6, 465},
-        {"20170709_084737_E", 133, 129, 1690},
+        {"20170709_084737_E", 132, 128, 1690},
         {"20170709_085648_N", 36, 36, 322}};
     for (const auto& [clip, points, fixes, samples] : clips) {
         SCOPED_TRACE(clip);
@@ -85,8 +98,39 @@ TEST(RealData, BlackVueClipsFromSideFilesAndEmbedded)
     // the altitude filled from the GGA after it.
     EXPECT_EQ(text(gps.readMetaDataFromVideoFile(folder + "20170708_221449_N.mp4")->points[0]),
               "53.952393 27.681038 2017-07-08 19:14:50.000 13.9362999856 222.3 62.67");
-    // The parking clip's track file is empty: no reader claims it.
-    EXPECT_FALSE(gps.readMetaDataFromVideoFile(folder + "20170709_080522_P.mp4"));
+    const QString event = folder + "20170709_084737_E.mp4";
+    EXPECT_EQ(text(gps.readMetaDataFromVideoFile(event)->points[0]).substr(18, 23),
+              "2017-07-09 05:48:27.560");
+    // The parking clip's track file is empty: still BlackVue's, with its sensor samples.
+    QString format;
+    const auto parking = gps.readMetaDataFromVideoFile(folder + "20170709_080522_P.mp4", &format);
+    ASSERT_TRUE(parking);
+    EXPECT_EQ(format, "BlackVue");
+    EXPECT_EQ(parking->points.size() * 10000 + parking->gSensorData.size(), 1685u);
+    // With the names read an hour early (Dubai's zone, not Minsk's), the repeated fix lies
+    // after the start and stays.
+    RVCameraClock::setRule("", std::nullopt, {"Asia/Dubai", 0});
+    EXPECT_EQ(gps.readMetaDataFromVideoFile(event)->points.size(), 133u);
+}
+
+// Every real sensor file, read raw: the gravity vector of a camera at rest is 1 g long (the
+// median sample of a clip, which is mostly standing or cruising).
+TEST(RealData, BlackVueSensorScale)
+{
+    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
+    for (const char* clip : {"20170708_221449_N", "20170709_080018_N", "20170709_080522_P",
+                             "20170709_084652_P", "20170709_084737_E", "20170709_085648_N"}) {
+        const QByteArray bytes = realData(QStringLiteral("blackvue-dr650s/") + clip + ".3gf");
+        std::vector<double> lengths;
+        for (const RVSensorData& s : RVBlackVueMetaDataReader::readGSensorFromText(view(bytes))) {
+            const double z = s.z() + 1.0; // the reader removes 1 g from z
+            lengths.push_back(std::sqrt(s.x() * s.x() + s.y() * s.y() + z * z));
+        }
+        ASSERT_FALSE(lengths.empty()) << clip;
+        std::nth_element(lengths.begin(), lengths.begin() + std::ptrdiff_t(lengths.size() / 2),
+                         lengths.end());
+        EXPECT_NEAR(lengths[lengths.size() / 2], 1.0, 0.04) << clip;
+    }
 }
 
 // Receiver logs of GPSBabel's tests as Korvela texts, then the Mini log through the dispatcher.

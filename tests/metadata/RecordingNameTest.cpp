@@ -1,6 +1,10 @@
 // The camera families' file-name rules and file names kept by their bytes.
 #include "core/RVNativePath.h"
+#include "metadata/RVCameraClock.h"
+#include "metadata/RVMetaDataReader.h"
 #include "metadata/RVRecordingName.h"
+
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -10,7 +14,7 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const char* path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek", "70mai"};
+        const char* families[] = {"BlackVue", "Novatek", "70mai", "GoPro", "Tesla"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -39,17 +43,135 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
         {"/c/DCIM/Movie/RO/2023_0512_143005_000125I.MP4",
          "Novatek 2023-05-12 14:30:05 CEST  event interior 2023_0512_143005_000125"},
         {"/c/70mai/NO20220101-120000-000017B.MP4",
-         "70mai 2022-01-01 12:00:00 CET NO normal rear NO20220101-120000-000017"}};
+         "70mai 2022-01-01 12:00:00 CET NO normal rear NO20220101-120000-000017"},
+        // No channel letter: the front camera, or the only one.
+        {"/c/70mai/NO20191130-120156-000121.MP4",
+         "70mai 2019-11-30 12:01:56 CET NO normal front NO20191130-120156-000121"},
+        {"EV20191130-120156-000122.mp4",
+         "70mai 2019-11-30 12:01:56 CET EV event front EV20191130-120156-000122"},
+        {"20170709_084737_E.mp4",
+         "BlackVue 2017-07-09 08:47:37 CEST E event front 20170709_084737_E"},
+        {"20150101_120000_PS.MP4",
+         "BlackVue 2015-01-01 12:00:00 CET P parking front 20150101_120000_P"},
+        {"2023_0512_143005_000126.MP4",
+         "Novatek 2023-05-12 14:30:05 CEST  normal front 2023_0512_143005_000126"},
+        // GoPro chapters: no time in the name.
+        {"/c/DCIM/100GOPRO/GX020017.MP4", "GoPro   normal front GX020017"},
+        {"GS010123.360", "GoPro   normal front GS010123"},
+        // Tesla: the camera is a word; the folder tells events.
+        {"/t/TeslaCam/RecentClips/2024-05-01_12-00-00-left_repeater.mp4",
+         "Tesla 2024-05-01 12:00:00 CEST  normal left 2024-05-01_12-00-00"},
+        {"/t/TeslaCam/SavedClips/2024-05-01_12-10-05/2024-05-01_12-09-00-right_pillar.mp4",
+         "Tesla 2024-05-01 12:09:00 CEST  event right pillar 2024-05-01_12-09-00"},
+        {"/t/TeslaCam/SentryClips/2024-05-01_12-10-05/2024-05-01_12-09-00-back.mp4",
+         "Tesla 2024-05-01 12:09:00 CEST  event rear 2024-05-01_12-09-00"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
     // date, a missing or foreign extension.
     for (const char* other :
-         {"FILE0001.MOV", "20150101_120000_F.MP4", "20170708_221449_QF.mp4",
+         {"FILE0001.MOV", "20150101_120000_.MP4", "20170708_221449_QF.mp4",
           "20170708_221449_NX.mp4", "20171308_221449_NF.mp4", "20170708_246049_NF.mp4",
           "20170708_221449_NF", "20170708_221449_NF.gps", "2023_0512_143005_F.MP4",
-          "2023_0512_143005_000123B.MP4", "NO20220101-120000-000017R.MP4", "/c/", ""})
+          "2023_0512_143005_000123B.MP4", "NO20220101-120000-000017R.MP4", "GX01017.MP4",
+          "GP010017.MP4", "2024-05-01_12-00-00-fisheye.mp4", "2024-05-01_12-00-00-front.mov", "/c/",
+          ""})
         EXPECT_EQ(parsed(other), "none");
+}
+
+TEST(RecordingName, EveryFamilyIsReadByItsReaderAndMarksItsChannelsApart)
+{
+    QSet<QString> readers;
+    for (const RVMetaDataReader::Entry& reader : RVMetaDataReader::all())
+        readers.insert(reader.format);
+    for (const RVCameraFamilyInfo& family : cameraFamilies()) {
+        EXPECT_TRUE(readers.contains(family.format)) << family.format;
+        EXPECT_EQ(cameraFamilyOfFormat(family.format), family.family);
+        EXPECT_EQ(cameraFamily(family.family).format, family.format);
+        EXPECT_TRUE(cardRecordingFolders().contains(family.cardFolder));
+    }
+    EXPECT_FALSE(cameraFamilyOfFormat("Mini"));
+    QSet<QChar> marks;
+    QSet<QString> names;
+    for (RVChannel c :
+         {RVChannel::Front, RVChannel::Rear, RVChannel::Interior, RVChannel::Optional}) {
+        marks.insert(channelMark(c));
+        names.insert(channelName(c));
+    }
+    EXPECT_EQ(marks.size() + names.size(), 8);
+}
+
+// Clock rules: offsets as people write them, the rule of a recording's card and family, the
+// stored form, and the correction proposed when fix and name are whole hours apart.
+TEST(CameraClock, OffsetsRulesAndProposals)
+{
+    const std::pair<const char*, int> offsets[] = {
+        {"+3", 10800},    {"-1:30", -5400}, {"0:45", 2700}, {"+02:00", 7200},
+        {" -8 ", -28800}, {"+24", 86400},   {"+25", -1},    {"1:60", -1},
+        {"1.5", -1},      {"", -1},         {"+", -1},      {"3h", -1}};
+    for (const auto& [text, seconds] : offsets)
+        EXPECT_EQ(RVCameraClock::parseOffset(text).value_or(-1), seconds) << text;
+    EXPECT_EQ(RVCameraClock::offsetText(-5400) + RVCameraClock::offsetText(10800), "-1:30+3:00");
+
+    const QDateTime noon(QDate(2017, 7, 9), QTime(8, 47, 37));
+    const auto utc = [](const RVTimestamp t) {
+        return t.toDateTime().toString(u"HH:mm:ss").toStdString();
+    };
+    EXPECT_EQ(utc(RVCameraClock::instantOf(noon, {})), "06:47:37"); // the system's zone
+    EXPECT_EQ(utc(RVCameraClock::instantOf(noon, {"Europe/Minsk", 0})), "05:47:37");
+    EXPECT_EQ(utc(RVCameraClock::instantOf(noon, {"UTC", -5400})), "07:17:37");
+    EXPECT_FALSE(RVCameraClock::instantOf(noon, {"Nowhere/Atlantis", 0}).isValid());
+
+    RVCameraClock::setRule("/card/", std::nullopt, {"", 3600});
+    RVCameraClock::setRule("/card", RVCameraFamily::Novatek, {"", 7200});
+    RVCameraClock::setRule("/card/DCIM/Movie", std::nullopt, {"UTC", 0});
+    RVCameraClock::setRule("", std::nullopt, {"", 60});
+    const auto offset = [](const char* path, std::optional<RVCameraFamily> family) {
+        const RVClockRule rule = RVCameraClock::ruleFor(path, family);
+        return QString::number(rule.offsetSeconds) + rule.zone;
+    };
+    EXPECT_EQ(offset("/card/BlackVue/Record/a.mp4", RVCameraFamily::BlackVue), "3600");
+    EXPECT_EQ(offset("/card/a.mp4", RVCameraFamily::Novatek), "7200");
+    EXPECT_EQ(offset("/card/DCIM/Movie/a.mp4", RVCameraFamily::Novatek), "0UTC");
+    EXPECT_EQ(offset("/cardigan/a.mp4", RVCameraFamily::Novatek), "60");
+    const QStringList stored = RVCameraClock::rulesToText();
+    RVCameraClock::setRulesFromText(
+        stored + QStringList{"/x\tMini\t\t60", "/y\t\tMars/Base\t0", "/z\t\t\tlots", "broken"});
+    EXPECT_EQ(RVCameraClock::rulesToText(), stored);
+    RVCameraClock::setRule("/card", RVCameraFamily::Novatek, {});
+    EXPECT_EQ(offset("/card/a.mp4", RVCameraFamily::Novatek), "3600");
+    RVCameraClock::clearRules();
+    EXPECT_EQ(offset("/card/a.mp4", RVCameraFamily::Novatek), "0");
+
+    const RVTimestamp name = RVTimestamp::fromMSecsSinceEpoch(1499579257000);
+    const auto propose = [&](std::int64_t fixAfterSeconds) {
+        return RVCameraClock::proposedOffset(RVTimestamp::fromMSecsSinceEpoch(
+                                                 name.msecsSinceEpoch() + fixAfterSeconds * 1000),
+                                             name)
+            .value_or(0);
+    };
+    EXPECT_EQ(propose(-3 * 3600 + 50), -3 * 3600); // the name three hours ahead; fix 50 s in
+    EXPECT_EQ(propose(8 * 3600 - 9 * 60), 8 * 3600);
+    EXPECT_EQ(propose(90) + propose(3 * 3600 + 11 * 60) + propose(30 * 3600), 0);
+    EXPECT_FALSE(RVCameraClock::proposedOffset({}, name));
+
+    // The correction for a card: its name (08:47:37 Berlin, 06:47:37Z) an hour ahead of the
+    // first fix; a card folder's rule in place is kept and the hour added to it.
+    const QString recording = "/media/G1/BlackVue/Record/20170709_084737_NF.mp4";
+    const RVTimestamp fix = RVTimestamp::fromMSecsSinceEpoch(1499579270000); // 05:47:50Z
+    RVCameraClock::setRule("/media/G1", RVCameraFamily::BlackVue, {"Europe/Berlin", 0});
+    const auto proposal = RVCameraClock::proposeCorrection(recording, fix);
+    RVCameraClock::clearRules();
+    ASSERT_TRUE(proposal);
+    EXPECT_EQ(proposal->folder, "/media/G1");
+    EXPECT_EQ(proposal->family, RVCameraFamily::BlackVue);
+    EXPECT_EQ(proposal->rule, (RVClockRule{"Europe/Berlin", -3600}));
+    EXPECT_FALSE(RVCameraClock::proposeCorrection(
+        recording, RVTimestamp::fromMSecsSinceEpoch(1499582857000 + 30000)));
+    EXPECT_FALSE(RVCameraClock::proposeCorrection("/media/G1/FILE0001.MOV", fix));
+    EXPECT_EQ(RVCameraClock::cardFolderOf("/m/G1/DCIM/Movie/RO/a.MP4", RVCameraFamily::Novatek),
+              "/m/G1");
+    EXPECT_EQ(RVCameraClock::cardFolderOf("/copy/a.MP4", RVCameraFamily::Novatek), "/copy");
 }
 
 TEST(NativePath, EveryByteStringSurvivesTheRoundTrip)

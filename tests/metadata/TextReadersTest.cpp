@@ -38,16 +38,16 @@ TEST(BlackVueReader, TrackLinesSensorRecordsAndCameraModel)
                   v + v + v);
     EXPECT_TRUE(RVBlackVueMetaDataReader::readMetaDataFromText(view(kPrefix + "$")).points.empty());
 
-    // Ten bytes a record: big-endian 32-bit milliseconds, then z, x, y in 1/100 g (z less 1 g).
+    // Ten bytes a record: big-endian 32-bit milliseconds, then z, x, y in 1/128 g (z less 1 g).
     const auto blackVueSamples = [](const QByteArray& bytes) {
         RVMetaData data;
         data.gSensorData = RVBlackVueMetaDataReader::readGSensorFromText(view(bytes));
         return text(data);
     };
-    EXPECT_EQ(blackVueSamples(QByteArray("\x00\x00\x00\x2a\x00\x62\x00\x05\xff\xf6", 10) + "rest"),
-              "0.05 -0.1 -0.02 0.113578166916 42\n");
+    EXPECT_EQ(blackVueSamples(QByteArray("\x00\x00\x00\x2a\x00\x80\x00\x40\xff\xe0", 10) + "rest"),
+              "0.5 -0.25 0 0.559016994375 42\n");
     EXPECT_EQ(blackVueSamples(QByteArray("\x80\x00\x00\x00\x80\x00\x7f\xff\x00\x00", 10)),
-              "327.67 0 -328.68 464.110085325 -2147483648\n");
+              "255.9921875 0 -257 362.740954485 -2147483648\n");
     EXPECT_EQ(blackVueSamples(QByteArray(9, '\1')), "");
     EXPECT_EQ(blackVueSamples(QByteArray(20, '\1')).size(),
               2 * blackVueSamples(QByteArray(10, '\1')).size());

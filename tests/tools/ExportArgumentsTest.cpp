@@ -21,6 +21,13 @@ TEST(ExportArguments, OptionsInEitherSpellingFilesInOrderAndErrorsNamed)
     EXPECT_TRUE(parseExportArguments({"--help"}).arguments->help);
     EXPECT_TRUE(parseExportArguments({"--version"}).arguments->version);
     EXPECT_TRUE(parseExportArguments({"-q", "--format=json", "a.mp4"}).arguments->quiet);
+    // Clock corrections: hours and minutes, a zone this system knows.
+    const RVArgumentsResult clock = parseExportArguments(
+        {"--clock-offset", "-1:30", "--camera-zone=Europe/Kyiv", "--format=tree", "a.mp4"});
+    ASSERT_TRUE(clock.arguments);
+    EXPECT_EQ(clock.arguments->clockOffsetSeconds, -5400);
+    EXPECT_EQ(clock.arguments->cameraZone, "Europe/Kyiv");
+    EXPECT_FALSE(parseExportArguments({"--format=tree", "a"}).arguments->clockOffsetSeconds);
     // Format names are matched exactly.
     ASSERT_NE(findExportFormat(QStringLiteral("json")), nullptr);
     EXPECT_EQ(findExportFormat(QStringLiteral("JSON")), nullptr);
@@ -35,6 +42,10 @@ TEST(ExportArguments, OptionsInEitherSpellingFilesInOrderAndErrorsNamed)
         {{"--format", "json", "--output", "x", "--output=y", "a"}, "--output is given twice"},
         {{"--formats", "json", "a"}, "unknown option --formats"},
         {{"-h", "--bogus-after-help"}, "unknown option --bogus-after-help"},
+        {{"--clock-offset=3h", "--format=tree", "a"},
+         "--clock-offset takes hours and minutes such as +3 or -1:30, not \"3h\""},
+        {{"--clock-offset=1", "--clock-offset=2", "a"}, "--clock-offset is given twice"},
+        {{"--camera-zone", "Mars/Base", "a"}, "unknown time zone \"Mars/Base\""},
     };
     for (const auto& [arguments, error] : bad) {
         const RVArgumentsResult result = parseExportArguments(arguments);

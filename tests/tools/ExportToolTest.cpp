@@ -107,6 +107,7 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
         const QJsonObject expected{
             {"file", videos[i]},
             {"format", r["format"]},
+            {"timeSource", "gps"},
             {"points", points},
             {"gSensorData", samples},
             {"velocityData", speeds},
@@ -205,6 +206,20 @@ TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
     ASSERT_EQ(models.size(), 1);
     EXPECT_EQ(models[0]["format"].toString(), "BlackVue");
     EXPECT_EQ(models[0]["cameraModel"].toString(), "DR900S-2CH");
+    // Without a fix the camera's name dates it, in the cameras' zone (Berlin's here) or the
+    // one given, plus the offset given.
+    const std::pair<QStringList, const char*> clocks[] = {
+        {{}, "2023-01-01T11:00:00.000Z"},
+        {{"--clock-offset", "-1"}, "2023-01-01T10:00:00.000Z"},
+        {{"--camera-zone=Asia/Tokyo", "--clock-offset=+0:30"}, "2023-01-01T03:30:00.000Z"}};
+    for (const auto& [options, created] : clocks) {
+        const QJsonArray tree =
+            exportTool(options + QStringList{"--format=tree", "-q", named}).json();
+        ASSERT_EQ(tree.size(), 1);
+        EXPECT_EQ(tree[0]["created"].toString() + ' ' + tree[0]["timeSource"].toString(),
+                  QString(created) + " name");
+    }
+    EXPECT_EQ(models[0]["timeSource"].toString(), "name");
     // Only unreadable files: an empty array, still valid JSON.
     const Ran none = exportTool({"--format", "json", missing});
     EXPECT_EQ(std::pair(none.exitCode, QJsonDocument::fromJson(none.out)),
@@ -219,7 +234,7 @@ TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
     for (const auto& [arguments, message] : bad) {
         const Ran result = exportTool(arguments);
         EXPECT_EQ(std::pair(result.exitCode, result.out), std::pair(2, QByteArray())) << message;
-        EXPECT_TRUE(result.err.contains("usage: korvela-export [--quiet] --format FORMAT") &&
+        EXPECT_TRUE(result.err.contains("usage: korvela-export [--quiet]") &&
                     result.err.contains(message))
             << result.err.toStdString();
     }

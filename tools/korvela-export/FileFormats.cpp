@@ -45,13 +45,16 @@ void report(const RVExportContext& context, const QString& message)
 }
 
 // The library's top-level nodes for the PATHs, collected and grouped as --format tree does,
-// every one with its series read. Unusable PATHs are reported and set failed.
-RVVideoDataList collectNodes(const RVExportContext& context, bool& failed)
+// every one with its series read. Unusable PATHs are reported and set failed. collected keeps
+// the application object and its translator, which the exports' texts need, while the nodes
+// are written.
+RVVideoDataList collectNodes(const RVExportContext& context, RVCollectedLibrary& collected,
+                             bool& failed)
 {
     // The regrouping after a scan starts one more over nodes already read; the reporter shows
     // only progress beyond what was shown.
     RVProgressReporter progress(context);
-    RVCollectedLibrary collected =
+    collected =
         collectLibrary(context, [&progress](int done, int total) { progress.report(done, total); });
     failed |= collected.missingPath;
     RVVideoList& list = *collected.list;
@@ -102,7 +105,8 @@ int runFileFormat(const RVExportContext& context, FileFormat format)
         return 1;
     }
     bool failed = false;
-    const RVVideoDataList nodes = collectNodes(context, failed);
+    RVCollectedLibrary collected;
+    const RVVideoDataList nodes = collectNodes(context, collected, failed);
     QSet<QString> taken;
     for (const RVVideoDataPtr& node : nodes) {
         const QString name = uniqueName(node->name(), taken);

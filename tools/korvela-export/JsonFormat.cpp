@@ -1,7 +1,9 @@
 // --format json: every recording's metadata as the dispatcher returns it, streamed.
 //
 //   [
-//    {"file":"…","format":"Korvela"|"Mini"|"BlackVue"|"Novatek"|"70mai"|null,
+//    {"file":"…","format":"Korvela"|"Mini"|"BlackVue"|"Novatek"|"70mai"|"GoPro"|...|"NMEA log"|
+//              "70mai log"|"Tesla"|null,
+//     "timeSource":"gps"|"name"|"file",
 //     "points":[
 //      {"latitude":"55.752060","longitude":"37.609463","altitude":145.3|null,"azimut":45.5,
 //       "velocity":18.519999980926514,"time":"2015-02-05T13:45:01.000Z"|null},
@@ -11,19 +13,28 @@
 //      …],
 //     "velocityData":[18.519999980926514,…],
 //     "relatedFiles":["…",…],
-//     "cameraModel":"DR900S-2CH"},
+//     "cameraModel":"DR900S-2CH",
+//     "events":[{"time":"…Z"|null,"kind":"saved","reason":"…","city":"…",
+//                "latitude":37.4|null,"longitude":-122.1|null}],
+//     "extraSeries":{"steering angle":[-1.5,…],…}},
 //    …
 //   ]
 //
 // Units as read: degrees as six-decimal text, metres, degrees, km/h, g. Numbers read back to
 // the same double; NaN and infinite values are null (altitude is NaN when no altitude was
-// known). "cameraModel" is there only when the recording names its camera. A recording no
-// reader recognises has null for format and the four lists. A FILE that does not exist or
-// cannot be opened is reported on stderr and left out; the exit status is then 1.
+// known). "timeSource" says what dates the recording: its first fix with a time ("gps"; "name"
+// for cameras whose records take their times from the name), else its name, else only the
+// file's date. "cameraModel" is there only when the recording names its camera, "events" only
+// when the camera marked moments in it, "extraSeries" (one value per point) only when it
+// recorded more than the track. A recording no reader recognises has null for format and the
+// four lists. A FILE that does not exist or cannot be opened is reported on stderr and left
+// out; the exit status is then 1.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
+
+#include "metadata/RVCameraClock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -130,6 +141,9 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
     json.string(path);
     json.key("format");
     json.stringOrNull(read.format);
+    json.key("timeSource");
+    json.string(std::string_view(timeSourceName(
+        RVCameraClock::recordingStart(read.metaData ? &*read.metaData : nullptr, path).source)));
     const char* lists[] = {"points", "gSensorData", "velocityData", "relatedFiles"};
     if (!read.metaData) {
         for (const char* name : lists) {
@@ -157,6 +171,42 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
     if (!data.cameraModel.isEmpty()) {
         json.key("cameraModel");
         json.string(data.cameraModel);
+    }
+    if (!data.events.empty()) {
+        json.key("events");
+        json.beginArray();
+        for (const RVCameraEvent& event : data.events) {
+            json.beginObject();
+            json.key("time");
+            if (event.time.isValid())
+                json.string(isoTime(event.time.msecsSinceEpoch()));
+            else
+                json.null();
+            json.key("kind");
+            json.string(event.kind);
+            json.key("reason");
+            json.string(event.reason);
+            json.key("city");
+            json.string(event.city);
+            json.key("latitude");
+            json.number(event.latitude);
+            json.key("longitude");
+            json.number(event.longitude);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    if (!data.extraSeries.empty()) {
+        json.key("extraSeries");
+        json.beginObject();
+        for (const auto& [name, values] : data.extraSeries) {
+            json.key(name.toStdString());
+            json.beginArray();
+            for (const double value : values)
+                json.number(value);
+            json.endArray();
+        }
+        json.endObject();
     }
     json.endObject();
 }

@@ -1,5 +1,7 @@
 #include "tools/korvela-export/RVExportArguments.h"
 
+#include "metadata/RVCameraClock.h"
+
 namespace {
 
 RVArgumentsResult failure(const QString& message)
@@ -14,6 +16,8 @@ RVArgumentsResult parseExportArguments(const QStringList& arguments)
     RVExportArguments parsed;
     bool formatGiven = false;
     bool outputGiven = false;
+    bool offsetGiven = false;
+    bool zoneGiven = false;
     bool onlyFiles = false;
 
     // An option's value, from "--name=value" or the next argument.
@@ -77,6 +81,28 @@ RVArgumentsResult parseExportArguments(const QStringList& arguments)
             parsed.clipOptionGiven = true;
             if (auto error = takeValue(i, name, *value))
                 return failure(*error);
+        } else if (isOption(argument, QStringLiteral("--clock-offset"))) {
+            if (offsetGiven)
+                return failure(QStringLiteral("--clock-offset is given twice"));
+            offsetGiven = true;
+            QString text;
+            if (auto error = takeValue(i, QStringLiteral("--clock-offset"), text))
+                return failure(*error);
+            parsed.clockOffsetSeconds = RVCameraClock::parseOffset(text);
+            if (!parsed.clockOffsetSeconds)
+                return failure(QStringLiteral("--clock-offset takes hours and minutes such as "
+                                              "+3 or -1:30, not \"%1\"")
+                                   .arg(text));
+        } else if (isOption(argument, QStringLiteral("--camera-zone"))) {
+            if (zoneGiven)
+                return failure(QStringLiteral("--camera-zone is given twice"));
+            zoneGiven = true;
+            QString text;
+            if (auto error = takeValue(i, QStringLiteral("--camera-zone"), text))
+                return failure(*error);
+            parsed.cameraZone = text.toUtf8();
+            if (!RVCameraClock::isKnownZone(parsed.cameraZone))
+                return failure(QStringLiteral("unknown time zone \"%1\"").arg(text));
         } else {
             return failure(QStringLiteral("unknown option %1").arg(argument));
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,8 @@
 //   --format FORMAT | --format=FORMAT     what to write (required unless --help)
 //   --output DIR    | --output=DIR        folder for formats that write files
 //   -q | --quiet                          no progress on stderr (errors still go there)
+//   --clock-offset=OFFSET                 add OFFSET ("+3", "-1:30") to the cameras' clocks
+//   --camera-zone=ZONE                    the cameras' clocks show local time in ZONE (IANA id)
 //   -h | --help                           show the usage text
 //   --version                             show the version
 //   --from TIME, --to TIME, --layout L,   the clip's range and look (--format mp4 only;
@@ -24,10 +27,17 @@ struct RVExportArguments final
     bool help = false;
     bool version = false;
     bool quiet = false;
+<<<<<<< HEAD
     // The clip's options, as given (empty when not given).
     QString from, to, layout, overlay, quality;
     bool noSound = false;
     bool clipOptionGiven = false; // any of them
+=======
+    // The clock rule for every FILE when either option is given; the stored per-card rules
+    // otherwise.
+    std::optional<int> clockOffsetSeconds;
+    QByteArray cameraZone;
+>>>>>>> main
 };
 
 struct RVArgumentsResult final

@@ -5,9 +5,10 @@ namespace {
 constexpr RVExportFormat kFormats[] = {
     {"json",
      "a JSON array with one object per FILE, in argument order: file, format (\"BlackVue\", "
-     "\"Mini\", \"Korvela\", \"Novatek\", \"70mai\", or null when no reader recognises it), "
-     "points, gSensorData, "
-     "velocityData, relatedFiles, and cameraModel when the recording names its camera",
+     "\"Mini\", \"Korvela\", \"Novatek\", \"70mai\", \"NMEA log\", \"70mai log\", "
+     "\"Tesla\", or null when no reader recognises it), points, gSensorData, "
+     "velocityData, relatedFiles, and cameraModel when the recording names its camera, "
+     "events when the camera marked moments, extraSeries when it recorded more",
      RVOutputDirUse::None, &runJsonFormat},
     {"tree",
      "the player's library tree for the FILEs (video files or folders): a JSON array of "
@@ -22,11 +23,19 @@ constexpr RVExportFormat kFormats[] = {
      "two spreadsheet tables per trip or single recording, NAME.gps.csv (track) and "
      "NAME.gsensor.csv (acceleration), UTF-16",
      RVOutputDirUse::Required, &runCsvFormat},
+<<<<<<< HEAD
     {"mp4",
      "a video clip of the trip the FILEs (recordings or a folder) make, from --from to --to, "
      "named after the trip and its start, with NAME.mp4.manifest.txt beside it; the clip's "
      "path is printed",
      RVOutputDirUse::Optional, &runMp4Format},
+=======
+    {"probe",
+     "for a camera the player does not read: a JSON array with, per FILE, its box tree, "
+     "tracks, name rule, the readers tried and why each declined, and where the camera's "
+     "data lies (no positions decoded, no video frames)",
+     RVOutputDirUse::None, &runProbeFormat},
+>>>>>>> main
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tools/korvela-export/RVLibraryCollector.h"
 
+#include "export/RVLanguageUtil.h"
 #include "library/RVVolumeMonitor.h"
 
 #include <QFileInfo>
@@ -13,6 +14,10 @@ RVCollectedLibrary collectLibrary(const RVExportContext& context,
     static char* argv[] = {name, nullptr};
     if (!QCoreApplication::instance())
         result.app = std::make_unique<QCoreApplication>(argc, argv);
+    // The user's language (English when the program has none of theirs), so that no text
+    // shows its translation key.
+    result.translator = std::make_unique<QTranslator>();
+    RVLanguageUtil::installUserLanguage(*result.translator);
 
     QStringList paths;
     for (const QString& path : context.files) {

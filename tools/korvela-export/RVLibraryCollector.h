@@ -5,6 +5,7 @@
 #include "library/RVVideoList.h"
 
 #include <QCoreApplication>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,8 @@ struct RVCollectedLibrary final
     // The list is a QObject with a thread pool: it needs an application object, which must
     // outlive it (members go in reverse order).
     std::unique_ptr<QCoreApplication> app;
+    // The user's language for the texts the exports write (the spreadsheets' column titles).
+    std::unique_ptr<QTranslator> translator;
     std::unique_ptr<RVVideoList> list;
     bool missingPath = false;
     qsizetype pathCount = 0; // PATHs that exist

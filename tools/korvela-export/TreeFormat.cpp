@@ -7,6 +7,7 @@
 //
 //   [
 //    {"name":"FILE0001-5","duration":300,"created":"2015-02-05T13:45:01.000Z"|null,
+//     "timeSource":"gps"|"name"|"file","mode":"normal"|"event"|"parking"|"manual"|null,
 //     "files":["/card/DCIM/100KVLA/FILE0001.MOV",…],"locked":[false,…],
 //     "children":[{"name":"FILE0001.MOV",…,"children":[]},…]},
 //    {"name":"20170708_221449_NF.mp4",…,"files":["…/20170708_221449_NF.mp4"],
@@ -14,9 +15,16 @@
 //    …
 //   ]
 //
-// duration is in seconds (null when the media could not be measured), locked says whether
-// each file carries the lock flag. A FILE that does not exist is reported on stderr and left
-// out; the exit status is then 1. Progress goes to stderr.
+// timeSource says what "created" comes from: the first fix with a time ("gps"), the camera's
+// name for the recording ("name"; also for cameras whose records are dated by it), or only the
+// file's date ("file"); a trip's is its first recording's. duration is in seconds (null when the
+// media could not be measured), mode is what the first file's name (or folder) says, null for
+// names no camera family claims; locked says whether each file carries the lock flag. A
+// recording with moments its camera marked lists them:
+//     "events":[{"time":"2024-05-01T10:34:56.000Z"|null,"kind":"saved"|"sentry",
+//                "reason":"…","city":"…","latitude":37.4|null,"longitude":-122.1|null}]
+// A FILE that does not exist is reported on stderr and left out; the exit status is then 1.
+// Progress goes to stderr.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
@@ -34,6 +42,28 @@
 
 namespace {
 
+const char* modeName(RVRecordingMode mode)
+{
+    switch (mode) {
+    case RVRecordingMode::Unknown:
+        break;
+    case RVRecordingMode::Normal:
+        return "normal";
+    case RVRecordingMode::Event:
+        return "event";
+    case RVRecordingMode::Parking:
+        return "parking";
+    case RVRecordingMode::Manual:
+        return "manual";
+    }
+    return nullptr;
+}
+
+std::string isoText(RVTimestamp time)
+{
+    return time.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toStdString();
+}
+
 void writeNode(RVJsonWriter& json, const RVVideoData& node)
 {
     json.beginObject();
@@ -47,11 +77,46 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
         json.string(created.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")));
     else
         json.null();
+    json.key("timeSource");
+    const RVTimeSource source =
+        node.files().empty() ? RVTimeSource::File : node.files().front()->timeSource();
+    json.string(std::string_view(timeSourceName(source)));
+    json.key("mode");
+    const char* mode = node.files().empty() ? nullptr : modeName(node.files().front()->mode());
+    if (mode)
+        json.string(std::string_view(mode));
+    else
+        json.null();
     json.key("files");
     json.beginArray();
     for (const RVVideoFilePtr& file : node.files())
         json.string(file->filePath());
     json.endArray();
+    // The moments the camera marked in a recording, as it described them.
+    if (const std::vector<RVCameraEvent> events = node.events(); !events.empty()) {
+        json.key("events");
+        json.beginArray();
+        for (const RVCameraEvent& event : events) {
+            json.beginObject();
+            json.key("time");
+            if (event.time.isValid())
+                json.string(isoText(event.time));
+            else
+                json.null();
+            json.key("kind");
+            json.string(event.kind);
+            json.key("reason");
+            json.string(event.reason);
+            json.key("city");
+            json.string(event.city);
+            json.key("latitude");
+            json.number(event.latitude);
+            json.key("longitude");
+            json.number(event.longitude);
+            json.endObject();
+        }
+        json.endArray();
+    }
     // A recording seen by several cameras names each camera's file; "files" keeps the front
     // views, which the trip's time line follows.
     if (node.files().size() == 1 && node.files().front()->views().size() > 1) {

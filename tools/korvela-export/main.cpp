@@ -1,11 +1,13 @@
 // korvela-export: prints what the player reads from dash-camera recordings.
 //
-//   korvela-export [--quiet] --format FORMAT [--output DIR] FILE...
+//   korvela-export [--quiet] [--clock-offset OFFSET] [--camera-zone ZONE] --format FORMAT
+//                  [--output DIR] FILE...
 //
 // Exit status: 0 done; 1 some FILE could not be read or some output not written (the others
 // are still done); 2 bad arguments.
 
 #include "library/RVAVUtil.h"
+#include "metadata/RVCameraClock.h"
 #include "tools/korvela-export/RVExportArguments.h"
 #include "tools/korvela-export/RVExportFormats.h"
 
@@ -24,18 +26,26 @@ constexpr int kUsageError = 2;
 
 void printUsage(std::FILE* stream)
 {
-    std::fputs("usage: korvela-export [--quiet] --format FORMAT [--output DIR] FILE...\n"
+    std::fputs("usage: korvela-export [--quiet] [--clock-offset OFFSET] [--camera-zone ZONE]\n"
+               "                      --format FORMAT [--output DIR] FILE...\n"
                "       korvela-export --format mp4 --from TIME --to TIME [--layout LAYOUT]\n"
                "              [--overlay LIST] [--quality QUALITY] [--no-sound] [--output DIR]\n"
                "              FILE|FOLDER...\n"
                "\n"
                "Reads the GPS track and G-sensor samples a dash camera stored with each video\n"
-               "FILE (BlackVue, Mini, Korvela, Novatek or 70mai format) and writes them out.\n"
+               "FILE (BlackVue, Mini, Korvela, Novatek, 70mai or Tesla format, or an NMEA\n"
+               "log beside it) and writes them out.\n"
                "\n"
                "options:\n"
                "  --format FORMAT  what to write (see below)\n"
                "  --output DIR     folder for the files of formats that write files\n"
                "  -q, --quiet      no progress messages (errors are still shown)\n"
+               "  --clock-offset OFFSET\n"
+               "                   add OFFSET (+3, -1:30) to the cameras' clocks: their file\n"
+               "                   names and the records dated by them\n"
+               "  --camera-zone ZONE\n"
+               "                   the cameras' clocks show local time in ZONE (Europe/Kyiv);\n"
+               "                   without either option, the corrections stored for each card\n"
                "  -h, --help       show this help\n"
                "      --version    show the version\n"
                "\n"
@@ -119,6 +129,16 @@ int main(int argc, char** argv)
     if (options.clipOptionGiven && options.format != QLatin1String("mp4"))
         return usageError(QStringLiteral("--from, --to, --layout, --overlay, --quality and "
                                          "--no-sound are options of --format mp4"));
+
+    // The cameras' clocks: the corrections the player keeps per card, unless the command line
+    // gives one for every FILE.
+    if (options.clockOffsetSeconds || !options.cameraZone.isEmpty()) {
+        RVCameraClock::clearRules();
+        RVCameraClock::setRule(QString(), std::nullopt,
+                               {options.cameraZone, options.clockOffsetSeconds.value_or(0)});
+    } else {
+        RVCameraClock::loadRules();
+    }
 
     RVExportContext context;
     context.from = options.from;

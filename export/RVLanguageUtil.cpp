@@ -1,7 +1,8 @@
-#include "app/RVLanguageUtil.h"
+#include "export/RVLanguageUtil.h"
 
 #include "core/RVSettings.h"
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QTranslator>
 
@@ -36,6 +37,12 @@ QStringList RVLanguageUtil::preferredLanguages()
 bool RVLanguageUtil::loadTranslation(QTranslator& translator, const QString& code)
 {
     return translator.load(QStringLiteral(":/translations/korvela_%1.qm").arg(code));
+}
+
+bool RVLanguageUtil::installUserLanguage(QTranslator& translator)
+{
+    return loadTranslation(translator, chooseLanguage(preferredLanguages())) &&
+           QCoreApplication::installTranslator(&translator);
 }
 
 QString RVLanguageUtil::nativeName(const QString& code)

@@ -22,6 +22,10 @@ public:
     // The compiled translation of the language, from the program's resources. False when there
     // is none (the texts then show their keys).
     static bool loadTranslation(QTranslator& translator, const QString& code);
+    // Loads the translation of the user's language (chooseLanguage of preferredLanguages) into
+    // translator and installs it in the application object, which must exist. False when there
+    // is none.
+    static bool installUserLanguage(QTranslator& translator);
     // The language's own name, as its speakers write it.
     static QString nativeName(const QString& code);
 };

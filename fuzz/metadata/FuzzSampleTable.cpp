@@ -1,0 +1,62 @@
+// The sample table of an in-memory "video file": every timed track's samples must lie inside
+// the file and come no more than the limit; each sample is read back. Then every reader of
+// data carried in a track reads the same bytes, each keeping its track and speeds in step.
+#include "metadata/RVGarminMetaDataReader.h"
+#include "metadata/RVGoProMetaDataReader.h"
+#include "metadata/RVNextbaseMetaDataReader.h"
+#include "metadata/RVSampleTable.h"
+#include "metadata/RVThinkwareMetaDataReader.h"
+#include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
+#include "metadata/RVWolfboxMetaDataReader.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+void check(const std::optional<RVMetaData>& data)
+{
+    if (data && data->points.size() != data->velocityData.size())
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const qint64 fileSize = bytes.size();
+    if (const auto movie = RVSampleTable::readMovie(buffer, fileSize)) {
+        for (const RVTimedTrack& track : movie->tracks) {
+            if (track.samples.size() > RVSampleTable::kMaxSamples)
+                __builtin_trap();
+            for (const RVTrackSample& sample : track.samples) {
+                if (sample.offset < 0 || sample.size == 0 || sample.offset + sample.size > fileSize)
+                    __builtin_trap();
+                const QByteArray read = RVSampleTable::readSample(buffer, sample);
+                if (read.size() != qsizetype(sample.size) ||
+                    read != bytes.mid(sample.offset, sample.size))
+                    __builtin_trap();
+                const std::string_view text = RVSampleTable::subtitleText(
+                    std::string_view(read.constData(), std::size_t(read.size())));
+                if (text.data() < read.constData() ||
+                    text.data() + text.size() > read.constData() + read.size())
+                    __builtin_trap();
+            }
+        }
+    }
+    check(RVGoProMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVThinkwareMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVNextbaseMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVGarminMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVVantrueMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVWolfboxMetaDataReader::readMetaData(buffer, fileSize));
+    check(RVVueroidMetaDataReader::readMetaData(buffer, fileSize));
+    return 0;
+}

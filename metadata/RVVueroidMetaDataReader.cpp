@@ -1,0 +1,106 @@
+// Vueroid cameras (S1 4K Infinite and kin).
+//
+// The data lives in a track with handler "tvxt" and sample format "mp4s", one 72-byte record
+// a sample (about two a second), little-endian:
+//   +0x28, +0x2C, +0x30  f32  G-sensor, three axes in g
+//   +0x34  u8   1 north, 0 south        +0x35  u8  1 east, 0 west
+//   +0x38  f32  speed in km/h
+//   +0x3C  f32  latitude, NMEA ddmm.mmmm  +0x40  f32  longitude, dddmm.mmmm
+//   +0x44  u32  the camera's clock: its local time counted in seconds as if it were UTC
+// A zeroed record (before the first fix, and the last one) holds no fix. Records whose
+// hemisphere bytes are neither 0 nor 1, or whose minutes or degrees are out of range, are
+// not this layout and give nothing. These records are known from one published study of real
+// recordings, not from the maker.
+
+#include "metadata/RVVueroidMetaDataReader.h"
+
+#include "metadata/RVByteReader.h"
+#include "metadata/RVCoordinate.h"
+#include "metadata/RVMetaPath.h"
+#include "metadata/RVSampleTable.h"
+
+#include <QFile>
+#include <QTimeZone>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t kRecordBytes = 72;
+
+// The camera's clock: seconds whose UTC calendar fields are the local time.
+RVTimestamp clockTime(std::uint32_t seconds)
+{
+    // Before 2001 the camera's clock was never set.
+    if (seconds < 978307200u)
+        return RVTimestamp();
+    const QDateTime wall = QDateTime::fromSecsSinceEpoch(qint64(seconds), QTimeZone::utc());
+    return RVTimestamp::fromDateTime(QDateTime(wall.date(), wall.time(), Qt::LocalTime));
+}
+
+bool plausibleNmea(float value, float maxDegrees)
+{
+    if (!std::isfinite(value) || value < 0)
+        return false;
+    const float degrees = std::floor(value / 100);
+    return degrees <= maxDegrees && value - degrees * 100 < 60;
+}
+
+} // namespace
+
+bool RVVueroidMetaDataReader::readRecord(std::string_view record, RVMetaData& data)
+{
+    if (record.size() != kRecordBytes)
+        return false;
+    const RVByteReader r(record);
+    const unsigned north = static_cast<unsigned char>(record[0x34]);
+    const unsigned east = static_cast<unsigned char>(record[0x35]);
+    const float latitude = *r.f32le(0x3C);
+    const float longitude = *r.f32le(0x40);
+    if (north > 1 || east > 1 || (latitude == 0 && longitude == 0) ||
+        !plausibleNmea(latitude, 90) || !plausibleNmea(longitude, 180))
+        return false;
+    const RVTimestamp time = clockTime(*r.u32le(0x44));
+    const float speed = *r.f32le(0x38);
+    const double kmh = std::isfinite(speed) && speed >= 0 ? double(speed) : 0.0;
+    char lat[RVCoordinate::kBufferSize];
+    char lon[RVCoordinate::kBufferSize];
+    data.points.emplace_back(RVCoordinate::toDecimalDegrees(latitude, north == 0, lat),
+                             RVCoordinate::toDecimalDegrees(longitude, east == 0, lon),
+                             std::numeric_limits<double>::quiet_NaN(), 0.0, kmh, time);
+    data.velocityData.push_back(kmh);
+    const double x = *r.f32le(0x28), y = *r.f32le(0x2C), z = *r.f32le(0x30);
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z))
+        data.gSensorData.emplace_back(x, y, z, std::sqrt(x * x + y * y + z * z),
+                                      RVSensorLabel::instant(time));
+    return true;
+}
+
+std::optional<RVMetaData>
+RVVueroidMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
+{
+    QFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size());
+}
+
+std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+{
+    const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
+    const RVTimedTrack* track = movie ? RVSampleTable::find(*movie, "tvxt") : nullptr;
+    if (!track || !track->codecIs("mp4s"))
+        return std::nullopt;
+    RVMetaData data;
+    bool mine = false;
+    for (const RVTrackSample& sample : track->samples) {
+        if (sample.size != kRecordBytes)
+            return std::nullopt; // the records are all 72 bytes long
+        const QByteArray bytes = RVSampleTable::readSample(device, sample);
+        mine |= readRecord(std::string_view(bytes.constData(), std::size_t(bytes.size())), data);
+    }
+    if (!mine)
+        return std::nullopt;
+    return data;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "metadata/RVPoint.h"
+#include "metadata/RVSensorData.h"
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+// The "freeGPS " blocks that Novatek-based cameras keep in their videos come in many layouts:
+// each maker moved the record, changed its units, wrote NMEA text, or scrambled it. This is
+// the table of the layouts known, each recognised by its own signature (fixed bytes at fixed
+// offsets, letters and ranges) and read by its own decoder. A block is given to the first
+// layout whose signature it carries; a block that none recognises gives nothing at all.
+namespace RVFreeGps {
+
+struct Fix
+{
+    RVPoint point;
+    double speedKmh = 0;
+};
+
+struct Layout;
+
+struct Block
+{
+    enum class Status
+    {
+        Fix,       // one fix or more (and maybe samples)
+        NoFix,     // a known layout, but the receiver had no position yet (samples may be there)
+        Encrypted, // a known layout whose coordinates are encrypted: nothing is read from it
+        Unknown    // no layout recognised the block, or its values were out of range
+    };
+    Status status = Status::Unknown;
+    const Layout* layout = nullptr; // the layout that recognised the block, if any
+    std::vector<Fix> fixes;
+    std::vector<RVSensorData> samples;
+    // The times were written from the camera's clock (local time) as if they were UTC.
+    bool localClock = false;
+};
+
+// One layout: its name for people (the probe and the logs), the test of its signature and
+// its decoder. decode runs only on blocks that matches accepted, and may still refuse a block
+// (Unknown) whose values are out of range.
+struct Layout
+{
+    const char* name;
+    bool (*matches)(std::string_view block);
+    Block (*decode)(std::string_view block);
+};
+
+// Every layout in the order they are tried: narrower signatures before wider ones.
+std::span<const Layout> layouts();
+
+// Reads one block, from its size field on (the first 512 bytes suffice for every layout).
+// Every fix that comes out has a valid time, coordinates within ±90/±180 and not both zero,
+// a finite speed below 1,000 km/h and a course within 0-360 degrees; a decoder that gives
+// anything else has the whole block refused.
+Block read(std::string_view block);
+
+// True for blocks that start with a size and the eight bytes "freeGPS ".
+bool isBlock(std::string_view block);
+
+} // namespace RVFreeGps

@@ -1,0 +1,109 @@
+// Logs beside the video: plain NMEA logs named after it, and the running GPS logs of 70mai
+// cameras in the card's root (a real one from GPSBabel's test data).
+#include "metadata/RVGpsProcessor.h"
+
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace TestFiles;
+
+namespace {
+
+const QByteArray kGga = "$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,150,M,14.0,M,,\r\n";
+const QByteArray kRmc = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10.0,45.5,050215,,,A\r\n";
+
+// "format points samples first-point related-files" or "none: why".
+std::string read(const QString& video, const QString& folder)
+{
+    QString format;
+    std::vector<std::pair<QString, RVDecline>> declines;
+    const auto data =
+        RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(video, &format, &declines);
+    if (!data) {
+        QString why;
+        for (const auto& [reader, decline] : declines) {
+            if (decline.kind != RVDecline::Kind::NotMine)
+                why += ' ' + reader + ": " + declineKindName(decline.kind);
+        }
+        return "none" + why.toStdString();
+    }
+    return QString("%1 %2 %3 ")
+               .arg(format)
+               .arg(data->points.size())
+               .arg(data->gSensorData.size())
+               .toStdString() +
+           (data->points.empty() ? "-" : text(data->points.front())) + " " +
+           data->relatedFiles.join(' ').remove(folder).toStdString();
+}
+
+} // namespace
+
+TEST(SideLogs, NmeaLogNamedAfterTheVideo)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/DCIM/";
+    const std::string point = "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 150 45.5";
+    struct Case
+    {
+        const char* log;
+        QByteArray text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"FILE0001.nmea", "$GPGSV,3,1\r\n" + kGga + kRmc,
+         "NMEA log 1 0 " + point + " FILE0001.nmea"},
+        // Mio MiVue's upper-case extension; a banner and blank lines are skipped.
+        {"FILE0001.NMEA", "MiVue\r\n\r\n" + kRmc + kRmc, "NMEA log 2 0 "},
+        {"FILE0001.log", kGga, "NMEA log 0 0 - FILE0001.log"},
+        {"FILE0001.gps", kRmc, "NMEA log 1 0 "},
+        // A log of another kind is not claimed.
+        {"FILE0001.log", "started\nstopped\n", "none"},
+        {"FILE0001.nmea", "", "none"},
+    };
+    for (const Case& c : cases) {
+        QDir(folder).removeRecursively();
+        writeFile(folder + c.log, c.text);
+        writeFile(folder + "FILE0001.MP4", "video");
+        const std::string got = read(folder + "FILE0001.MP4", folder);
+        EXPECT_EQ(got.substr(0, c.expected.size()), c.expected) << c.log << ": " << got;
+    }
+    // Every NMEA sentence of a real receiver's log, as an independent reader counts its fixes.
+    QDir(folder).removeRecursively();
+    writeFile(folder + "FILE0002.nmea", realData("gpsbabel/nmea"));
+    writeFile(folder + "FILE0002.MP4", "video");
+    EXPECT_EQ(read(folder + "FILE0002.MP4", folder).substr(0, 13), "NMEA log 154 ");
+    // BlackVue's prefixed track stays BlackVue's.
+    const QString record = dir.path() + "/BlackVue/Record/";
+    writeFile(record + "20170708_221449_N.gps", "[1499552090960]" + kRmc);
+    writeFile(record + "20170708_221449_NF.mp4", "video");
+    EXPECT_EQ(read(record + "20170708_221449_NF.mp4", record).substr(0, 10), "BlackVue 1");
+}
+
+TEST(SideLogs, SeventyMaiRunningLogCoversItsRecordings)
+{
+    KORVELA_SKIP_WITHOUT_REALDATA("gpsbabel/GPSData000001-A810-Doriel.txt");
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/";
+    writeFile(card + "GPSData000001.txt", realData("gpsbabel/GPSData000001-A810-Doriel.txt"));
+    const auto video = [&](const QString& path) {
+        writeFile(card + path, "video");
+        return read(card + path, card);
+    };
+    // The log's first recording: 121 fixes from 20:45:56 UTC (06:45:56 on the camera's
+    // clock), speed 7.77 m/s, course 325 degrees, three axes in hundredths of g.
+    const std::string first =
+        "70mai log 121 121 46.840330 29.463088 2025-02-21 20:45:56.000 27.972 nan 325 ";
+    EXPECT_EQ(video("Normal/Front/NO20250222-064554-000000F.MP4"), first);
+    // The rear camera's file of the same moment is never named in the log: its start time is.
+    EXPECT_EQ(video("Normal/Back/NO20250222-064555-000000B.MP4"), first);
+    EXPECT_EQ(video("Normal/Back/NO20250222-064557-000000B.MP4"), "none 70mai log: no fix yet");
+    // Lines after a restart of the camera (another "$V02" line) are read on.
+    EXPECT_EQ(video("Normal/Front/NO20250222-162757-000023F.MP4").substr(0, 14), "70mai log 107 ");
+    // Another mode's recording of that minute is another recording.
+    EXPECT_EQ(video("Event/Front/EV20250222-064554-000000F.MP4"), "none 70mai log: no fix yet");
+    // Not a 70mai name: the log is not asked.
+    EXPECT_EQ(video("Normal/Front/FILE0001.MP4"), "none");
+}

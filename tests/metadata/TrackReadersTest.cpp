@@ -1,0 +1,517 @@
+// The sample table of timed tracks and the readers of the cameras that keep their data in
+// such a track. Real bytes where public ones exist: a GoPro MAX metadata sample, and the
+// Vantrue, Wolfbox and Redtiger samples that ExifTool's notes show in hex; the expected values
+// are what ExifTool reads from the same bytes.
+#include "metadata/RVGarminMetaDataReader.h"
+#include "metadata/RVGoProMetaDataReader.h"
+#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNextbaseMetaDataReader.h"
+#include "metadata/RVSampleTable.h"
+#include "metadata/RVThinkwareMetaDataReader.h"
+#include "metadata/RVVantrueMetaDataReader.h"
+#include "metadata/RVVueroidMetaDataReader.h"
+#include "metadata/RVWolfboxMetaDataReader.h"
+
+#include "TestFiles.h"
+#include "TrackFiles.h"
+
+#include <QBuffer>
+#include <QDate>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+using TrackFiles::be32;
+using TrackFiles::fullBox;
+using TrackFiles::movie;
+using TrackFiles::subtitle;
+using TrackFiles::Track;
+
+namespace {
+
+// Seconds from 1904-01-01 to 2020-06-01 00:00:00 UTC, as mvhd counts.
+constexpr std::uint32_t kJune2020 = 3673814400u;
+
+template <typename Read>
+auto readBytes(QByteArray bytes, Read read)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer, bytes.size());
+}
+
+std::optional<RVSampleTable::Movie> readMovie(const QByteArray& bytes)
+{
+    return readBytes(bytes, RVSampleTable::readMovie);
+}
+
+// "offset:size@start" for each sample of the first timed track.
+std::string samplesOf(const QByteArray& bytes)
+{
+    const auto movie = readMovie(bytes);
+    if (!movie || movie->tracks.empty())
+        return "none";
+    std::string text;
+    for (const RVTrackSample& s : movie->tracks.front().samples)
+        text += std::to_string(s.offset) + ':' + std::to_string(s.size) + '@' +
+                TestFiles::num(s.startSeconds) + ' ';
+    return text;
+}
+
+std::int64_t utcMs(int y, int mo, int d, int h, int mi, int s, int ms = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), QTimeZone::utc()).toMSecsSinceEpoch();
+}
+
+std::int64_t localMs(int y, int mo, int d, int h, int mi, int s)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s), Qt::LocalTime).toMSecsSinceEpoch();
+}
+
+void expectFix(const RVPoint& p, double lat, double lon, double kmh, std::int64_t ms,
+               double tolerance = 2e-6)
+{
+    EXPECT_NEAR(p.latitudeValue(), lat, tolerance);
+    EXPECT_NEAR(p.longitudeValue(), lon, tolerance);
+    EXPECT_NEAR(p.velocity(), kmh, 1e-3);
+    EXPECT_EQ(p.time().msecsSinceEpoch(), ms);
+}
+
+} // namespace
+
+TEST(SampleTable, ReadsTheTablesFfmpegWrites)
+{
+    // Three subtitle cues with gaps between them, muxed by ffmpeg beside a short video.
+    QTemporaryDir dir;
+    const QString srt = dir.path() + "/cues.srt";
+    const QString mp4 = dir.path() + "/cues.mp4";
+    support::writeFile(srt, "1\n00:00:00,500 --> 00:00:01,000\none\n\n"
+                            "2\n00:00:01,000 --> 00:00:01,250\ntwo\n\n"
+                            "3\n00:00:02,000 --> 00:00:02,500\nthree\n");
+    ASSERT_TRUE(support::runFfmpeg({"-f", "lavfi", "-i", "color=size=64x64:rate=10:duration=3",
+                                    "-i", srt, "-c:v", "mpeg4", "-c:s", "mov_text", mp4}));
+    QFile file(mp4);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const auto movie = RVSampleTable::readMovie(file, file.size());
+    ASSERT_TRUE(movie);
+    const RVTimedTrack* track = RVSampleTable::find(*movie, "tx3g");
+    ASSERT_TRUE(track);
+    std::string cues;
+    for (const RVTrackSample& sample : track->samples) {
+        const QByteArray bytes = RVSampleTable::readSample(file, sample);
+        const std::string_view text = RVSampleTable::subtitleText(TestFiles::view(bytes));
+        if (!text.empty())
+            cues += std::string(text) + '@' + TestFiles::num(sample.startSeconds) + '+' +
+                    TestFiles::num(sample.durationSeconds) + ' ';
+    }
+    EXPECT_EQ(cues, "one@0.5+0.5 two@1+0.25 three@2+0.5 ");
+}
+
+TEST(SampleTable, WrongTablesStayWithinTheFile)
+{
+    using TrackFiles::box;
+    const auto stts = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> runs) {
+        QByteArray p = be32(std::uint32_t(runs.size()));
+        for (auto [count, delta] : runs)
+            p += be32(count) + be32(delta);
+        return fullBox("stts", p);
+    };
+    const auto stsc = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> runs) {
+        QByteArray p = be32(std::uint32_t(runs.size()));
+        for (auto [first, perChunk] : runs)
+            p += be32(first) + be32(perChunk) + be32(1);
+        return fullBox("stsc", p);
+    };
+    const auto stsz = [](std::uint32_t claimed, std::vector<std::uint32_t> sizes) {
+        QByteArray p = be32(0) + be32(claimed);
+        for (auto s : sizes)
+            p += be32(s);
+        return fullBox("stsz", p);
+    };
+    const auto stco = [](std::uint32_t claimed, std::vector<std::uint32_t> offsets) {
+        QByteArray p = be32(claimed);
+        for (auto o : offsets)
+            p += be32(o);
+        return fullBox("stco", p);
+    };
+    // The media (mdat's payload) starts at byte 28 and holds the 10 bytes "0123456789".
+    const auto file = [](const QByteArray& tables, std::uint32_t timescale = 1000) {
+        Track track;
+        track.samples = {"0123456789"};
+        track.timescale = timescale;
+        track.tables = tables;
+        return movie({track});
+    };
+    const QByteArray twoRunsTimes = stts({{2, 500}, {1, 1500}, {5, 10}});
+    const struct
+    {
+        const char* what;
+        QByteArray bytes;
+        std::string samples;
+    } cases[] = {
+        {"chunks of 2 then 1, times in two runs",
+         file(twoRunsTimes + stsc({{1, 2}, {2, 1}}) + stsz(3, {3, 4, 2}) + stco(2, {28, 36})),
+         "28:3@0 31:4@0.5 36:2@1 "},
+        {"counts claimed far beyond what the boxes hold",
+         file(stts({{0xFFFFFFFF, 100}}) + stsc({{1, 0xFFFFFFFF}}) + stsz(0xFFFFFFFF, {2, 2}) +
+              stco(0xFFFFFFFF, {28})),
+         "28:2@0 30:2@0.1 "},
+        {"a chunk past the end, a zero size, a sample running past the end",
+         file(twoRunsTimes + stsc({{1, 1}}) + stsz(4, {1, 1, 0, 0x7FFFFFF0}) +
+              stco(4, {28, 0x7FFFFFFF, 29, 37})),
+         "28:1@0 "},
+        {"one size for all samples, four-bit and 16-bit compact sizes",
+         file(stts({{3, 1}}) + stsc({{1, 3}}) + fullBox("stsz", be32(2) + be32(3)) + stco(1, {28}),
+              10),
+         "28:2@0 30:2@0.1 32:2@0.2 "},
+        {"four-bit sizes",
+         file(stts({{3, 1}}) + stsc({{1, 3}}) +
+                  fullBox("stz2",
+                          QByteArray(3, '\0') + char(4) + be32(3) + QByteArray("\x35\x20", 2)) +
+                  stco(1, {28}),
+              0),
+         "28:3@0 31:5@0 36:2@0 "},
+        {"16-bit sizes and 64-bit chunk offsets",
+         file(stts({{2, 1}}) + stsc({{1, 1}}) +
+              fullBox("stz2",
+                      QByteArray(3, '\0') + char(16) + be32(2) + QByteArray("\0\x04\0\x03", 4)) +
+              fullBox("co64", be32(2) + be32(0) + be32(30) + be32(0) + be32(34))),
+         "30:4@0 34:3@0.001 "},
+        {"a 64-bit offset beyond every file",
+         file(stts({{1, 1}}) + stsc({{1, 1}}) + stsz(1, {2}) +
+              fullBox("co64", be32(1) + be32(0x80000000) + be32(28))),
+         ""},
+        {"no tables", file(QByteArray()), ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(samplesOf(c.bytes), c.samples) << c.what;
+
+    // Only timed tracks are listed, with handler, codec and the movie's creation time.
+    Track video;
+    video.handler = "vide";
+    video.codec = "avc1";
+    Track meta;
+    meta.handler = "meta";
+    meta.codec = "gpmd";
+    const auto both = readMovie(movie({video, meta}, kJune2020));
+    ASSERT_TRUE(both);
+    ASSERT_EQ(both->tracks.size(), 1u);
+    EXPECT_TRUE(both->tracks[0].handlerIs("meta") && both->tracks[0].codecIs("gpmd"));
+    EXPECT_EQ(both->created.msecsSinceEpoch(), utcMs(2020, 6, 1, 0, 0, 0));
+    EXPECT_FALSE(readMovie(TrackFiles::box("ftyp", "isom")));
+
+    // A sample over the size limit is not read.
+    Track large;
+    large.samples = {QByteArray(RVSampleTable::kMaxSampleBytes + 1, 'x'), "small"};
+    QByteArray bytes = movie({large});
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const auto withLarge = RVSampleTable::readMovie(buffer, bytes.size());
+    ASSERT_TRUE(withLarge && withLarge->tracks[0].samples.size() == 2u);
+    EXPECT_TRUE(RVSampleTable::readSample(buffer, withLarge->tracks[0].samples[0]).isEmpty());
+    EXPECT_EQ(RVSampleTable::readSample(buffer, withLarge->tracks[0].samples[1]), "small");
+}
+
+TEST(GoProReader, RealSampleReadsAsExifToolReadsIt)
+{
+    const QByteArray gpmf =
+        support::readFile(QStringLiteral(KORVELA_TESTDATA_DIR "/gopro/max-heromode-gpmd-1.bin"));
+    ASSERT_EQ(gpmf.size(), 6188);
+    Track track;
+    track.handler = "meta";
+    track.codec = "gpmd";
+    track.delta = 1001;
+    track.samples = {gpmf};
+
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/DCIM/100GOPRO/GS010017.360";
+    support::writeFile(path, movie({track}));
+    QString format;
+    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format));
+    EXPECT_EQ(format, "GoPro");
+
+    const std::optional<RVMetaData> data = RVGoProMetaDataReader().readMetaDataFromVideoFile(path);
+    ASSERT_TRUE(data);
+    // ExifTool -ee: 17 fixes; the first at 23:45:14.000 UTC.
+    ASSERT_EQ(data->points.size(), 17u);
+    ASSERT_EQ(data->velocityData.size(), 17u);
+    expectFix(data->points.front(), 33.12677, -117.3273436, 3.7656,
+              utcMs(2019, 11, 18, 23, 45, 14));
+    EXPECT_NEAR(data->points.front().altitude(), -22.959, 1e-9);
+    const RVPoint& last = data->points.back();
+    EXPECT_NEAR(last.latitudeValue(), 33.1267615, 1e-6);
+    EXPECT_NEAR(last.longitudeValue(), -117.3273375, 1e-6);
+    EXPECT_NEAR(last.altitude(), -23.044, 1e-9);
+    EXPECT_NEAR(data->velocityData.back(), 4.41, 1e-9);
+    // The 16 spaces of 1.001 s / 17 after the first fix.
+    EXPECT_EQ(last.time().msecsSinceEpoch(), utcMs(2019, 11, 18, 23, 45, 14) + 942);
+    // The accelerometer's 198 samples averaged by 19 into 10 a second, in g: the mean of
+    // ExifTool's first 19 values (m/s²) over standard gravity.
+    ASSERT_EQ(data->gSensorData.size(), 10u);
+    EXPECT_NEAR(data->gSensorData[0].x(), 0.08894684775830437, 1e-9);
+    EXPECT_NEAR(data->gSensorData[0].y(), -0.8659801260913783, 1e-9);
+    EXPECT_NEAR(data->gSensorData[0].z(), 0.13513846063698415, 1e-9);
+    EXPECT_NEAR(data->gSensorData[0].common(), 0.8809628392019224, 1e-9);
+
+    // The same sample with its stream's fix flag cleared holds no position.
+    QByteArray noFix = gpmf;
+    const qsizetype flag = noFix.indexOf("GPSF");
+    ASSERT_GT(flag, 0);
+    noFix[flag + 11] = '\0';
+    RVMetaData unfixed;
+    EXPECT_TRUE(RVGoProMetaDataReader::readSample(TestFiles::view(noFix), 1.001, unfixed));
+    EXPECT_TRUE(unfixed.points.empty());
+    // Another camera's records in a "gpmd" track are not GoPro's.
+    track.samples = {QByteArray("FMAS") + QByteArray(200, '\0')};
+    EXPECT_FALSE(readBytes(movie({track}), RVGoProMetaDataReader::readMetaData));
+}
+
+TEST(GoProReader, Gps9FixesCarryTheirOwnTimeAndFix)
+{
+    // GPS9 as GoPro describes it: lat, lon, alt, 2D and 3D speed, days since 2000, seconds
+    // since midnight, precision, fix; scaled by SCAL element by element.
+    const auto klv = [](const char* key, char type, int structSize, int repeat,
+                        const QByteArray& data) {
+        QByteArray item = QByteArray(key, 4) + type + char(structSize) +
+                          TrackFiles::be16(std::uint16_t(repeat)) + data;
+        return item + QByteArray((4 - data.size() % 4) % 4, '\0');
+    };
+    const auto fix = [](std::int32_t lat, std::uint16_t fixType) {
+        return be32(std::uint32_t(lat)) + be32(std::uint32_t(-1223456789)) + be32(12345) +
+               be32(5000) + be32(600) + be32(9000) + be32(45296789) + TrackFiles::be16(150) +
+               TrackFiles::be16(fixType);
+    };
+    QByteArray scale;
+    for (std::uint32_t s : {10000000u, 10000000u, 1000u, 1000u, 100u, 1u, 1000u, 100u, 1u})
+        scale += be32(s);
+    const QByteArray stream = klv("TYPE", 'c', 1, 9, "lllllllSS") + klv("SCAL", 'L', 4, 9, scale) +
+                              klv("GPS9", '?', 32, 2, fix(475123456, 3) + fix(475123457, 0));
+    const QByteArray sample =
+        klv("DEVC", 0, 4, (stream.size() + 8) / 4, klv("STRM", 0, 4, stream.size() / 4, stream));
+    RVMetaData data;
+    ASSERT_TRUE(RVGoProMetaDataReader::readSample(TestFiles::view(sample), 1.0, data));
+    ASSERT_EQ(data.points.size(), 1u);
+    // Day 9000 after 2000-01-01, 12:34:56.789 UTC; 5 m/s is 18 km/h.
+    const QDateTime when(QDate(2000, 1, 1).addDays(9000), QTime(12, 34, 56, 789), QTimeZone::utc());
+    expectFix(data.points[0], 47.5123456, -122.3456789, 18, when.toMSecsSinceEpoch());
+    EXPECT_NEAR(data.points[0].altitude(), 12.345, 1e-9);
+}
+
+TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
+{
+    QTemporaryDir dir;
+    const auto read = [&](const QString& name, const std::vector<Track>& tracks,
+                          std::uint32_t created = 0) {
+        const QString path = dir.path() + '/' + name;
+        support::writeFile(path, movie(tracks, created));
+        QString format;
+        RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+        return format;
+    };
+    // Thinkware: a cue before the fix, then the cue ExifTool's notes quote. ExifTool reads
+    // 2019-08-31 16:13:13 UTC, 45.4979148 N 73.6168692 W, 6.225 knots, course 35.34.
+    Track thinkware;
+    thinkware.delta = 100;
+    thinkware.samples = {
+        subtitle("gsensori,4,512,-67,-12,100;CAR,0,0,0,0.0,0,0,0,0,0,0,0,0"),
+        subtitle("gsensori,4,512,-67,-12,100;GNRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,"
+                 "35.34,310819,,,A*52\r\n;CAR,0,0,0,0.0,0,0,0,0,0,0,0,0"),
+        subtitle("gsensori,4,256,256,0,-128;CAR,0,0,0,0.0,0,0,0,0,0,0,0,0")};
+    EXPECT_EQ(read("REC_2019_08_31_16_13_12_F.MP4", {thinkware}), "Thinkware");
+    const auto readThinkware = [](const QByteArray& bytes) {
+        return readBytes(bytes, RVThinkwareMetaDataReader::readMetaData);
+    };
+    auto data = readThinkware(movie({thinkware}));
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->points.size(), 1u);
+    expectFix(data->points[0], 45.4979148, -73.6168692, 6.225 * 1.852,
+              utcMs(2019, 8, 31, 16, 13, 13), 1e-5);
+    EXPECT_NEAR(data->points[0].azimut(), 35.34, 1e-9);
+    EXPECT_EQ(TestFiles::text(data->gSensorData[0]), "-0.130859375 -0.0234375 0.1953125 "
+                                                     "0.236263550062 0");
+    EXPECT_EQ(TestFiles::text(data->gSensorData[2]),
+              "1 0 -0.5 1.11803398875 31-08-19 18:13:13.000");
+    // Older models: "$" sentences separated by NUL bytes, without the length.
+    Track older;
+    static const char kOlder[] =
+        "$GPGGA,161313.00,4529.87489,N,07337.01215,W,1,08,0.9,45.5,M,,,,*00\0"
+        "$GPRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,35.34,310819,,,A*52\0";
+    older.samples = {QByteArray(kOlder, sizeof kOlder - 1)};
+    data = readThinkware(movie({older}));
+    ASSERT_TRUE(data && data->points.size() == 1u);
+    EXPECT_EQ(data->points[0].altitude(), 45.5);
+    // The rear file has no subtitle track; plain subtitles are nobody's track.
+    Track plain;
+    plain.samples = {subtitle("Hello"), subtitle("gsensori,4,0,1,2,3")};
+    EXPECT_FALSE(readThinkware(movie({})));
+    EXPECT_FALSE(readThinkware(movie({plain})));
+
+    // Nextbase 322GW records, laid out as described by the nb-dashcam-tools notes (no real
+    // recording is public): clock, Y/X/Z counts of 1/1280 g (Y negated), RMC, GGA.
+    const auto nextbaseRecord = [](const char* clock, const QByteArray& rmc) {
+        QByteArray record = be32(0) + clock;
+        for (std::int32_t v : {-1280, 640, 1280})
+            record += QByteArray(1, char(v)) + char(v >> 8) + char(v >> 16) + char(v >> 24);
+        const QByteArray gga = "$GPGGA,153012.00,5130.0000,N,00007.5000,W,1,09,1.0,45.5,M,,,,*00";
+        return subtitle(record + rmc.leftJustified(128, '\0') + gga.leftJustified(128, '\0'));
+    };
+    Track nextbase;
+    nextbase.samples = {nextbaseRecord(
+        "20210704163012", "$GPRMC,153012.00,A,5130.0000,N,00007.5000,W,10.0,90.0,040721,,,A*00")};
+    EXPECT_EQ(read("2021_0704_163012_001.MP4", {nextbase}), "Nextbase");
+    data = readBytes(movie({nextbase}), RVNextbaseMetaDataReader::readMetaData);
+    ASSERT_TRUE(data && data->points.size() == 1u);
+    expectFix(data->points[0], 51.5, -0.125, 18.52, utcMs(2021, 7, 4, 15, 30, 12), 1e-5);
+    EXPECT_EQ(data->points[0].altitude(), 45.5);
+    EXPECT_EQ(TestFiles::text(data->gSensorData[0]), "0.5 1 1 1.5 04-07-21 16:30:12.000");
+
+    // Garmin: PNDM records after a size word; time from mvhd plus the sample's time.
+    const auto pndm = [](std::uint16_t mph, double lat, double lon) {
+        const auto units = [](double degrees) {
+            return be32(std::uint32_t(std::int32_t(std::llround(degrees / 180.0 * 2147483648.0))));
+        };
+        const QByteArray record = QByteArray("PNDM") + be32(0) + TrackFiles::be16(mph) +
+                                  TrackFiles::be16(0) + units(lat) + units(lon);
+        return be32(std::uint32_t(record.size())) + record;
+    };
+    Track garmin;
+    garmin.samples = {pndm(30, 51.5, -0.125), pndm(31, -33.8688, 151.2093)};
+    EXPECT_EQ(read("GRMN0001.MP4", {garmin}, kJune2020), "Garmin");
+    data = readBytes(movie({garmin}, kJune2020), RVGarminMetaDataReader::readMetaData);
+    ASSERT_TRUE(data && data->points.size() == 2u);
+    expectFix(data->points[0], 51.5, -0.125, 48.28032, utcMs(2020, 6, 1, 0, 0, 0), 1e-6);
+    expectFix(data->points[1], -33.8688, 151.2093, 49.889664, utcMs(2020, 6, 1, 0, 0, 1), 1e-6);
+}
+
+TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
+{
+    const auto hex = [](std::initializer_list<const char*> rows) {
+        QByteArray bytes;
+        for (const char* row : rows)
+            bytes += QByteArray::fromHex(row);
+        return bytes;
+    };
+    // Vantrue N2S: ExifTool reads 2021:09:24 08:00:34 (no zone), 41 + (38 + 3111/6000)/60 N,
+    // 81 + (22 + 417/6000)/60 W, 75 mph, course 73, accelerometer -1.0821 -0.0694 -0.0108.
+    const QByteArray fmas =
+        hex({"464d4153000000000000000000000000", "00000000000000000000000000000000",
+             "00000000000000000000000000000000", "02080108060802040702060000000000",
+             "00000000000000004f464e494d4d4153", "53414d4d010000000000000000000000",
+             "e50709180800220002000000a1828abf", "89238ebd0b2c30bc41574e511600a101",
+             "2926270c4b0049000000000000000000", "00000000000000000052000000000000"});
+    // Wolfbox G900: 2024:03:24 12:16:42Z, 5208.96335 and -137.74977 (ddmm.mmmm), 0 knots,
+    // course 85.92, 100 m.
+    const QByteArray wolfbox =
+        hex({"650000000000000031010100e3ff0000", "04000000100000002a00000000000000",
+             "01000000000000008b33ff5100000000", "a0860100000000004d5e07faffffffff",
+             "a0860100000000000000000000000000", "64000000000000009021000000000000",
+             "64000000000000001800000003000000", "e8070000000000000000000000000000",
+             "00000000000000003030303030303030", "30303030303030304859544800000000",
+             "0c000000100000002a00000000000000", "4f3f0c1f00000000a086010000000000",
+             "7fcf2dffffffffffa086010000000000", "01000000080000000a00000000000000",
+             "0a00000000000000e803000000000000", "0a000000000000004d00000000000000"});
+    // Redtiger F9: 2025:05:25 08:45:36Z, 943.1952 and 7619.0752, 27.02 knots, course 183.62,
+    // 13.8 m.
+    const QByteArray redtiger =
+        hex({"0100000000000000f4ff5dfe24000000", "100000002d0000002500000000000000",
+             "010000000000000044eb8f0000000000", "10270000000000001b948a0400000000",
+             "10270000000000008c69000000000000", "e803000000000000ba47000000000000",
+             "64000000000000001900000005000000", "e9070000000000000000000000000000",
+             "00000000000000003030303030303030", "30303030303030305858585800000000",
+             "080000002d0000002400000000000000", "90eb8f00000000001027000000000000",
+             "20948a04000000001027000000000000", "01000000110000004000000000000000",
+             "64000000000000008a00000000000000", "0a000000000000004d00000000000000"});
+
+    QTemporaryDir dir;
+    const auto read = [&](const QByteArray& sample, QString* format) {
+        Track track;
+        track.handler = "meta";
+        track.codec = "gpmd";
+        track.samples = {sample, sample};
+        const QString path = dir.path() + "/clip.mp4";
+        support::writeFile(path, movie({track}));
+        RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, format);
+        if (*format == "Vantrue")
+            return RVVantrueMetaDataReader().readMetaDataFromVideoFile(path);
+        return RVWolfboxMetaDataReader().readMetaDataFromVideoFile(path);
+    };
+    QString format;
+    auto data = read(fmas, &format);
+    EXPECT_EQ(format, "Vantrue");
+    ASSERT_TRUE(data && data->points.size() == 2u && data->gSensorData.size() == 2u);
+    expectFix(data->points[0], 41 + (38 + 3111 / 6000.0) / 60, -(81 + (22 + 417 / 6000.0) / 60),
+              75 * 1.609344, localMs(2021, 9, 24, 8, 0, 34));
+    EXPECT_EQ(data->points[0].azimut(), 73);
+    EXPECT_NEAR(data->gSensorData[0].z(), -1.0821, 1e-4);
+    EXPECT_NEAR(data->gSensorData[0].x(), -0.0694, 1e-4);
+    EXPECT_NEAR(data->gSensorData[0].y(), -0.0108, 1e-4);
+
+    data = read(wolfbox, &format);
+    EXPECT_EQ(format, "Wolfbox");
+    ASSERT_TRUE(data && data->points.size() == 2u);
+    expectFix(data->points[0], 52 + 8.96335 / 60, -(1 + 37.74977 / 60), 0,
+              utcMs(2024, 3, 24, 12, 16, 42));
+    EXPECT_NEAR(data->points[0].azimut(), 85.92, 1e-9);
+    EXPECT_NEAR(data->points[0].altitude(), 100, 1e-9);
+
+    data = read(redtiger, &format);
+    EXPECT_EQ(format, "Wolfbox");
+    ASSERT_TRUE(data && data->points.size() == 2u);
+    expectFix(data->points[0], 9 + 43.1952 / 60, 76 + 19.0752 / 60, 27.02 * 1.852,
+              utcMs(2025, 5, 25, 8, 45, 36));
+    EXPECT_NEAR(data->points[0].azimut(), 183.62, 1e-9);
+    EXPECT_NEAR(data->points[0].altitude(), 13.8, 1e-9);
+
+    // A record without its mark, or cut short, is nobody's.
+    RVMetaData none;
+    EXPECT_FALSE(RVWolfboxMetaDataReader::readRecord(TestFiles::view(wolfbox.left(0xF7)), none));
+    QByteArray unmarked = redtiger;
+    unmarked[0x88] = 'x';
+    EXPECT_FALSE(RVWolfboxMetaDataReader::readRecord(TestFiles::view(unmarked), none));
+    EXPECT_FALSE(RVVantrueMetaDataReader::readRecord(TestFiles::view(fmas.left(159)), none));
+}
+
+TEST(VueroidReader, RecordsOfTheTvxtTrack)
+{
+    // Laid out as a published study of real Vueroid recordings describes them (no real
+    // recording is public): 72-byte records, the clock as local time counted like UTC.
+    const auto record = [](float lat, float lon, std::uint8_t north, float kmh) {
+        QByteArray r(72, '\0');
+        const auto putFloat = [&](int at, float v) { std::memcpy(r.data() + at, &v, 4); };
+        putFloat(0x28, 0.6f);
+        putFloat(0x30, 0.2f);
+        r[0x34] = char(north);
+        r[0x35] = 1;
+        putFloat(0x38, kmh);
+        putFloat(0x3C, lat);
+        putFloat(0x40, lon);
+        const auto clock = std::uint32_t(utcMs(2026, 3, 15, 10, 0, 0) / 1000);
+        std::memcpy(r.data() + 0x44, &clock, 4);
+        return r;
+    };
+    Track track;
+    track.handler = "tvxt";
+    track.codec = "mp4s";
+    track.delta = 500;
+    track.samples = {QByteArray(72, '\0'), record(5000.0f, 3000.0f, 1, 27),
+                     record(5000.0f, 3000.0f, 2, 27), record(5075.0f, 3000.0f, 0, 28)};
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/20260315_100000_INF_F_N.mp4";
+    support::writeFile(path, movie({track}));
+    QString format;
+    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format));
+    EXPECT_EQ(format, "Vueroid");
+    const auto data = RVVueroidMetaDataReader().readMetaDataFromVideoFile(path);
+    // The zeroed record, the one with a hemisphere byte of 2 and the one with 75 minutes give
+    // nothing.
+    ASSERT_TRUE(data && data->points.size() == 1u && data->gSensorData.size() == 1u);
+    expectFix(data->points[0], 50, 30, 27, localMs(2026, 3, 15, 10, 0, 0));
+    EXPECT_NEAR(data->gSensorData[0].x(), 0.6, 1e-6);
+    // Another size of record is another camera's.
+    track.samples = {record(5000.0f, 3000.0f, 1, 27) + "x"};
+    EXPECT_FALSE(readBytes(movie({track}), RVVueroidMetaDataReader::readMetaData));
+}

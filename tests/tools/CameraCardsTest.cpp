@@ -1,0 +1,209 @@
+// korvela-export --format tree on card folders laid out as the cameras write them: Tesla's
+// folders of four to six views, Novatek's transport streams, and trips that keep camera
+// families and dating apart.
+#include "support/Support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonArray exportJson(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"),
+                  QStringList{"--quiet"} + arguments);
+    process.closeWriteChannel();
+    EXPECT_TRUE(process.waitForFinished(300000));
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    return QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+}
+
+// A one-minute clip made once per test, copied to each path (extra ffmpeg arguments make
+// another kind of file).
+class Clips
+{
+public:
+    explicit Clips(const QString& folder) : m_folder(folder) {}
+    bool copy(const QString& path, const QStringList& extra = {})
+    {
+        const QString key = extra.join(' ');
+        if (!m_made.contains(key)) {
+            const QString made = m_folder + "/clip" + QString::number(m_made.size()) + ".mp4";
+            if (!support::runFfmpeg(QStringList{"-v", "error", "-f", "lavfi", "-t", "60", "-i",
+                                                "testsrc=size=64x36:rate=1", "-c:v", "libx264"} +
+                                    extra + QStringList{made}))
+                return false;
+            m_made[key] = made;
+        }
+        return QDir().mkpath(QFileInfo(path).path()) && QFile::copy(m_made[key], path);
+    }
+
+private:
+    QString m_folder;
+    QMap<QString, QString> m_made;
+};
+
+QStringList keys(const QJsonValue& object)
+{
+    QStringList list = object.toObject().keys();
+    list.sort();
+    return list;
+}
+
+} // namespace
+
+TEST(CameraCards, TeslaFoldersGiveRecordingsOfUpToSixViewsEventsAndEncryptedOnes)
+{
+    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    Clips clips(dir.path());
+    const QString cam = dir.path() + "/card/TeslaCam/";
+    for (const char* minute : {"2024-05-01_12-00-00", "2024-05-01_12-01-00"}) {
+        for (const char* camera : {"front", "back", "left_repeater", "right_repeater"})
+            ASSERT_TRUE(clips.copy(cam + "RecentClips/" + minute + "-" + camera + ".mp4"));
+    }
+    const QString saved = cam + "SavedClips/2024-05-01_12-10-05/";
+    for (const char* camera :
+         {"front", "back", "left_repeater", "right_repeater", "left_pillar", "right_pillar"})
+        ASSERT_TRUE(clips.copy(saved + "2024-05-01_12-09-00-" + camera + ".mp4"));
+    ASSERT_TRUE(support::writeFile(saved + "event.json",
+                                   R"({"timestamp":"2024-05-01T12:09:41","city":"Palo Alto",)"
+                                   R"("est_lat":"37.4","est_lon":"-122.1","reason":"sentry_aware)"
+                                   R"(_object_detection","camera":"5"})"));
+    // Encrypted by ffmpeg's own CENC muxer: an "encv" entry with its protection scheme.
+    const QString sentry = cam + "SentryClips/2024-05-01_13-00-00/2024-05-01_12-59-00-front.mp4";
+    ASSERT_TRUE(clips.copy(sentry, {"-encryption_scheme", "cenc-aes-ctr", "-encryption_key",
+                                    "00112233445566778899aabbccddeeff", "-encryption_kid",
+                                    "ffeeddccbbaa99887766554433221100"}));
+
+    const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
+    ASSERT_EQ(tree.size(), 3) << QJsonDocument(tree).toJson().toStdString();
+    // The recent minutes: one trip of two recordings of four views, dated by their names.
+    const QJsonObject recent = tree[0].toObject();
+    EXPECT_EQ(recent["created"].toString(), "2024-05-01T10:00:00.000Z");
+    EXPECT_EQ(recent["mode"].toString(), "normal");
+    ASSERT_EQ(recent["children"].toArray().size(), 2);
+    EXPECT_EQ(keys(recent["children"][1]["channels"]),
+              QStringList({"front", "left", "rear", "right"}));
+    EXPECT_TRUE(recent["files"][1].toString().endsWith("12-01-00-front.mp4"));
+    // The saved event: six views, the event of the minute it falls in.
+    const QJsonObject event = tree[1].toObject();
+    EXPECT_EQ(event["mode"].toString(), "event");
+    EXPECT_EQ(keys(event["channels"]),
+              QStringList({"front", "left", "left pillar", "rear", "right", "right pillar"}));
+    ASSERT_EQ(event["events"].toArray().size(), 1);
+    EXPECT_EQ(event["events"][0].toObject(),
+              QJsonObject({{"time", "2024-05-01T10:09:41.000Z"},
+                           {"kind", "saved"},
+                           {"reason", "sentry_aware_object_detection"},
+                           {"city", "Palo Alto"},
+                           {"latitude", 37.4},
+                           {"longitude", -122.1}}));
+    // The encrypted recording is listed and dated all the same; its reader says why it gave
+    // nothing.
+    const QJsonObject locked = tree[2].toObject();
+    EXPECT_EQ(locked["files"][0].toString(), sentry);
+    EXPECT_EQ(locked["created"].toString(), "2024-05-01T10:59:00.000Z");
+    EXPECT_EQ(locked["mode"].toString(), "event");
+    EXPECT_EQ(exportJson({"--format", "json", sentry})[0].toObject()["format"], QJsonValue());
+}
+
+TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
+{
+    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    const QString movie = dir.path() + "/card/DCIM/Movie/";
+    ASSERT_TRUE(QDir().mkpath(movie));
+    // A Viofo A119 V3 record as ExifTool's notes show it (08:07:24 on 2021-03-11, 5534.25 N,
+    // 3815.95 E, 18.89 knots, course 198.1), one a second.
+    const QByteArray record = QByteArray::fromHex(
+        "08000000070000001800000015000000030000000b000000414e450001f2ac452d7f6e45b81e9741d7234643"
+        "00000000");
+    QByteArray records;
+    for (int second = 0; second < 3; ++second)
+        records += QByteArray(record).replace(8, 1, QByteArray(1, char(0x18 + second)));
+    ASSERT_TRUE(support::writeFile(dir.path() + "/records.bin", records));
+    const QString ts = movie + "2021_0311_090724_000001F.TS";
+    ASSERT_TRUE(support::runFfmpeg({"-v",
+                                    "error",
+                                    "-f",
+                                    "lavfi",
+                                    "-t",
+                                    "3",
+                                    "-i",
+                                    "testsrc=size=64x36:rate=10",
+                                    "-f",
+                                    "data",
+                                    "-raw_packet_size",
+                                    QString::number(record.size()),
+                                    "-i",
+                                    dir.path() + "/records.bin",
+                                    "-map",
+                                    "0:v",
+                                    "-map",
+                                    "1:d",
+                                    "-c:v",
+                                    "mpeg4",
+                                    "-c:d",
+                                    "copy",
+                                    "-t",
+                                    "3",
+                                    "-f",
+                                    "mpegts",
+                                    ts}));
+    // A TypeScript source is no recording.
+    ASSERT_TRUE(support::writeFile(movie + "player.ts", "export const x = 1;\n"));
+
+    const QJsonArray read = exportJson({"--format", "json", ts});
+    ASSERT_EQ(read.size(), 1);
+    EXPECT_EQ(read[0]["format"].toString(), "MPEG-TS");
+    const QJsonArray points = read[0]["points"].toArray();
+    ASSERT_EQ(points.size(), 3);
+    // The record's single-precision ddmm.mmmm, within a metre (the block decoders' own tests
+    // pin the digits).
+    EXPECT_NEAR(points[0]["latitude"].toString().toDouble(), 55.57084, 1e-5);
+    EXPECT_NEAR(points[0]["longitude"].toString().toDouble(), 38.26582, 2e-5);
+    EXPECT_EQ(points[0]["altitude"], QJsonValue());
+    EXPECT_EQ(points[0]["time"].toString(), "2021-03-11T08:07:24.000Z");
+    EXPECT_NEAR(points[0]["azimut"].toDouble(), 198.14, 0.01);
+    EXPECT_NEAR(read[0]["velocityData"][0].toDouble(), 18.89 * 1.852, 0.01);
+    EXPECT_EQ(points[2]["time"].toString(), "2021-03-11T08:07:26.000Z");
+
+    // Around it: a BlackVue recording a few seconds after its end; then a recording of no
+    // known camera dated by its NMEA log, and one dated only by its modification time. None
+    // joins the trip before it.
+    ASSERT_TRUE(
+        support::writeFile(dir.path() + "/card/BlackVue/Record/20210311_090730_NF.mp4", "x"));
+    const QString logged = dir.path() + "/card/DCIM/FILE0001.MP4";
+    ASSERT_TRUE(support::writeFile(logged, "x"));
+    ASSERT_TRUE(support::writeFile(
+        dir.path() + "/card/DCIM/FILE0001.nmea",
+        "$GPRMC,080800.000,A,5534.2500,N,03815.9500,E,10.0,45.5,110321,,,A\r\n"));
+    const QString plain = dir.path() + "/card/DCIM/FILE0002.MP4";
+    ASSERT_TRUE(support::writeFile(plain, "x"));
+    QFile file(plain);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromString("2021-03-11T08:08:10Z", Qt::ISODate),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
+    ASSERT_EQ(tree.size(), 4) << QJsonDocument(tree).toJson().toStdString();
+    QStringList names;
+    for (const QJsonValue& node : tree)
+        names.append(node["name"].toString() + " " + node["created"].toString());
+    EXPECT_EQ(names, QStringList({"2021_0311_090724_000001F.TS 2021-03-11T08:07:24.000Z",
+                                  "20210311_090730_NF.mp4 2021-03-11T08:07:30.000Z",
+                                  "FILE0001.MP4 2021-03-11T08:08:00.000Z",
+                                  "FILE0002.MP4 2021-03-11T08:08:10.000Z"}));
+}

@@ -1,0 +1,126 @@
+// korvela-export --format probe on a real clip made by ffmpeg (a video and a sound track),
+// with a camera's data added as a camera writes it: an encrypted freeGPS block (real Redtiger
+// F7N bytes) at a 0x8000 boundary inside a second "mdat", and a 70mai "GPS " box without a fix.
+#include "support/Support.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray be32(std::uint32_t v)
+{
+    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    return QByteArray(bytes, 4);
+}
+
+QByteArray box(const char* type, const QByteArray& payload)
+{
+    return be32(std::uint32_t(payload.size() + 8)) + QByteArray(type, 4) + payload;
+}
+
+// Every box of the tree, depth first.
+void collect(const QJsonArray& boxes, std::vector<QJsonObject>& into)
+{
+    for (const QJsonValue& b : boxes) {
+        into.push_back(b.toObject());
+        collect(b.toObject().value("children").toArray(), into);
+    }
+}
+
+} // namespace
+
+TEST(ProbeFormat, NamesTheTracksTheDeclinesAndWhereTheDataLies)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    const QString clip = dir.filePath("clip.mp4");
+    ASSERT_TRUE(
+        support::runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=5:duration=1", "-f",
+                            "lavfi", "-i", "sine=duration=1", "-c:a", "aac", "-shortest", clip}));
+    QByteArray file = support::readFile(clip);
+    ASSERT_FALSE(file.isEmpty());
+    const QByteArray seventyMai = box("GPS ", QByteArray(36, '\0'));
+    file += seventyMai;
+    const qint64 boundary = (file.size() + 16 + 0x7fff) / 0x8000 * 0x8000;
+    file += box("free", QByteArray(boundary - file.size() - 16, '\0'));
+    const QByteArray block = QByteArray::fromHex(
+        "000040006672656547505320f00100000a00000000000000000000000000000001000000b0565001"
+        "7b18684517023f46130000000100000006000000150000000c0000001c000000414e570000000000"
+        "80d4264e3611b54074b5157bcd7bf3400ad7a33dcd4c4e4338343741454831363336303832343537"
+        "59534b4a01000000ecffffff000000000e000000010000000a000000e50700000c0000001c000000");
+    file += box("mdat", block + QByteArray(0x8000 - block.size(), '\0'));
+    const QString video = dir.filePath("2021_1228_190106_001F.MP4");
+    ASSERT_TRUE(support::writeFile(video, file));
+
+    QProcess tool;
+    tool.start(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"),
+               {"--format", "probe", video});
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const QByteArray out = tool.readAllStandardOutput();
+    const QJsonObject probe = QJsonDocument::fromJson(out).array().at(0).toObject();
+
+    // No folder in the report, only the name, and the rule that read the name.
+    EXPECT_EQ(probe.value("file").toString(), "2021_1228_190106_001F.MP4");
+    EXPECT_FALSE(out.contains(dir.path().toUtf8()));
+    EXPECT_EQ(probe.value("nameRule").toObject().value("family").toString(), "Novatek");
+    EXPECT_TRUE(probe.value("format").isNull());
+
+    // Every reader declined, each saying why.
+    std::map<QString, QString> declines;
+    for (const QJsonValue& r : probe.value("readers").toArray())
+        declines[r.toObject().value("reader").toString()] =
+            r.toObject().value("decline").toString();
+    EXPECT_EQ(declines["Novatek"], "encrypted");
+    EXPECT_EQ(declines["70mai"], "no fix yet");
+    EXPECT_EQ(declines["BlackVue"], "not mine");
+
+    // The tree with offsets; the unknown box shows its first bytes, the frames never.
+    std::vector<QJsonObject> boxes;
+    collect(probe.value("boxes").toArray(), boxes);
+    std::map<QString, QJsonObject> byType;
+    for (const QJsonObject& b : boxes)
+        byType.emplace(b.value("type").toString(), b);
+    for (const char* type : {"ftyp", "moov", "trak", "stsd", "mdat", "GPS "})
+        EXPECT_TRUE(byType.count(type)) << type;
+    EXPECT_EQ(byType["GPS "].value("head").toString().toStdString(), std::string(72, '0'));
+    EXPECT_EQ(byType["GPS "].value("offset").toDouble(), double(file.indexOf("GPS ") - 4));
+    for (const QJsonObject& b : boxes)
+        EXPECT_FALSE(b.value("type").toString() == "mdat" && b.contains("head"));
+
+    // The tracks: video without a sample shown, sound with its first sample's bytes.
+    const QJsonArray tracks = probe.value("tracks").toArray();
+    ASSERT_EQ(tracks.size(), 2);
+    for (const QJsonValue& t : tracks) {
+        const QJsonObject track = t.toObject();
+        if (track.value("handler").toString() == "vide") {
+            EXPECT_FALSE(track.contains("firstSample"));
+            continue;
+        }
+        EXPECT_EQ(track.value("handler").toString(), "soun");
+        EXPECT_EQ(track.value("codec").toString(), "mp4a");
+        const QJsonObject sample = track.value("firstSample").toObject();
+        const qint64 at = qint64(sample.value("offset").toDouble());
+        const qint64 size = std::min<qint64>(256, qint64(sample.value("size").toDouble()));
+        EXPECT_GT(size, 0);
+        EXPECT_EQ(sample.value("head").toString().toUtf8(), file.mid(at, size).toHex());
+    }
+
+    // Where the camera's data lies, and what the block table made of it.
+    const QJsonObject freeGps = probe.value("freeGPS").toObject();
+    EXPECT_EQ(freeGps.value("blocks").toInt(), 1);
+    const QJsonObject layout = freeGps.value("layouts").toArray().at(0).toObject();
+    EXPECT_EQ(layout.value("status").toString(), "encrypted");
+    EXPECT_EQ(layout.value("firstOffset").toDouble(), double(boundary));
+    EXPECT_EQ(probe.value("dataAt").toString(),
+              QStringLiteral("freeGPS blocks from offset 0x%1").arg(boundary, 0, 16));
+}
