@@ -27,17 +27,14 @@ struct RVExportArguments final
     bool help = false;
     bool version = false;
     bool quiet = false;
-<<<<<<< HEAD
-    // The clip's options, as given (empty when not given).
-    QString from, to, layout, overlay, quality;
-    bool noSound = false;
-    bool clipOptionGiven = false; // any of them
-=======
     // The clock rule for every FILE when either option is given; the stored per-card rules
     // otherwise.
     std::optional<int> clockOffsetSeconds;
     QByteArray cameraZone;
->>>>>>> main
+    // The clip's options, as given (empty when not given).
+    QString from, to, layout, overlay, quality;
+    bool noSound = false;
+    bool clipOptionGiven = false; // any of them
 };
 
 struct RVArgumentsResult final

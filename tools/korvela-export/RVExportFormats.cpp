@@ -23,19 +23,16 @@ constexpr RVExportFormat kFormats[] = {
      "two spreadsheet tables per trip or single recording, NAME.gps.csv (track) and "
      "NAME.gsensor.csv (acceleration), UTF-16",
      RVOutputDirUse::Required, &runCsvFormat},
-<<<<<<< HEAD
-    {"mp4",
-     "a video clip of the trip the FILEs (recordings or a folder) make, from --from to --to, "
-     "named after the trip and its start, with NAME.mp4.manifest.txt beside it; the clip's "
-     "path is printed",
-     RVOutputDirUse::Optional, &runMp4Format},
-=======
     {"probe",
      "for a camera the player does not read: a JSON array with, per FILE, its box tree, "
      "tracks, name rule, the readers tried and why each declined, and where the camera's "
      "data lies (no positions decoded, no video frames)",
      RVOutputDirUse::None, &runProbeFormat},
->>>>>>> main
+    {"mp4",
+     "a video clip of the trip the FILEs (recordings or a folder) make, from --from to --to, "
+     "named after the trip and its start, with NAME.mp4.manifest.txt beside it; the clip's "
+     "path is printed",
+     RVOutputDirUse::Optional, &runMp4Format},
 };
 
 } // namespace

@@ -80,10 +80,7 @@ int runKmlFormat(const RVExportContext& context);
 int runGpxFormat(const RVExportContext& context);
 int runCsvFormat(const RVExportContext& context);
 int runTreeFormat(const RVExportContext& context);
-<<<<<<< HEAD
-// ClipFormat.cpp: a clip of the trip the FILEs make, into --output DIR (default: here).
-int runMp4Format(const RVExportContext& context);
-=======
 // ProbeFormat.cpp: what a maintainer needs to add a camera.
 int runProbeFormat(const RVExportContext& context);
->>>>>>> main
+// ClipFormat.cpp: a clip of the trip the FILEs make, into --output DIR (default: here).
+int runMp4Format(const RVExportContext& context);
