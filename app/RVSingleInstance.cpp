@@ -3,6 +3,8 @@
 #include "app/RVLaunchMessage.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -10,6 +12,8 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -22,7 +26,11 @@ RVSingleInstance::RVSingleInstance(QString serverName, QObject* parent)
     : QObject(parent), m_serverName(std::move(serverName))
 {}
 
-RVSingleInstance::~RVSingleInstance() = default;
+RVSingleInstance::~RVSingleInstance()
+{
+    if (m_lockFd >= 0)
+        ::close(m_lockFd); // releases the lock
+}
 
 QString RVSingleInstance::defaultServerName()
 {
@@ -34,10 +42,31 @@ QString RVSingleInstance::defaultServerName()
     return QStringLiteral("korvela-player-%1").arg(::getuid());
 }
 
-bool RVSingleInstance::handOver(const QStringList& paths, int timeoutMs)
+namespace {
+
+// The paths cut into messages that each stay within the message limit.
+QList<QStringList> messageParts(const QStringList& paths)
+{
+    QList<QStringList> parts(1);
+    qsizetype bytes = RVLaunchMessage::encode({}).size();
+    for (const QString& path : paths) {
+        const qsizetype size = path.toUtf8().size() + 1;
+        if (bytes + size > RVLaunchMessage::kMaxBytes && !parts.back().isEmpty()) {
+            parts.append(QStringList());
+            bytes = RVLaunchMessage::encode({}).size();
+        }
+        if (bytes + size > RVLaunchMessage::kMaxBytes)
+            continue; // a single path longer than any file system allows
+        parts.back().append(path);
+        bytes += size;
+    }
+    return parts;
+}
+
+bool sendMessage(const QString& serverName, const QStringList& paths, int timeoutMs)
 {
     QLocalSocket socket;
-    socket.connectToServer(m_serverName);
+    socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs))
         return false;
     socket.write(RVLaunchMessage::encode(paths));
@@ -52,13 +81,41 @@ bool RVSingleInstance::handOver(const QStringList& paths, int timeoutMs)
     return socket.read(1) == QByteArray(1, kAcknowledge);
 }
 
+} // namespace
+
+bool RVSingleInstance::handOver(const QStringList& paths, int timeoutMs)
+{
+    // The first part decides whether a player answers at all; later parts follow only then.
+    for (const QStringList& part : messageParts(paths)) {
+        if (!sendMessage(m_serverName, part, timeoutMs))
+            return false;
+    }
+    return true;
+}
+
 bool RVSingleInstance::listen()
 {
+    // The lock says whether a live player owns the socket: the kernel drops it when the
+    // holder ends, however it ends.
+    // A bare name (no runtime folder) is a socket in the temporary folder; its lock lies there.
+    const QString socketPath = QFileInfo(m_serverName).isAbsolute()
+                                   ? m_serverName
+                                   : QDir(QDir::tempPath()).filePath(m_serverName);
+    const QByteArray lockPath = QFile::encodeName(socketPath + QStringLiteral(".lock"));
+    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        qWarning().noquote() << "Another player holds" << m_serverName
+                             << "; this window works alone";
+        if (m_lockFd >= 0)
+            ::close(m_lockFd);
+        m_lockFd = -1;
+        return false;
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!m_server->listen(m_serverName)) {
-        // handOver found nobody answering: whatever holds the name is left from a player
-        // that ended without removing it.
+        // Nobody holds the lock: whatever holds the name is left from a player that ended
+        // without removing it.
         if (m_server->serverError() != QAbstractSocket::AddressInUseError)
             return false;
         QLocalServer::removeServer(m_serverName);
@@ -75,6 +132,13 @@ void RVSingleInstance::acceptConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         socket->setParent(this);
+        if (m_connections >= kMaxConnections) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        ++m_connections;
+        connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
         // What came so far; null once the message was answered.
         auto buffer = std::make_shared<std::optional<QByteArray>>(QByteArray());
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);

@@ -7,11 +7,15 @@
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
 
+#include "core/RVSettings.h"
+
 #include "korvela_version.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -34,6 +38,11 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvela.Player"));
     // Closing the window ends the program.
     QApplication::setQuitOnLastWindowClosed(true);
+    // Before anything reads a setting: a settings file that is a pipe or absurdly large would
+    // hold up the start.
+    const std::optional<QString> settingsNote = RVSettings::setAsideUnusableStore();
+    if (settingsNote)
+        std::fprintf(stderr, "korvela-player: %s\n", qPrintable(*settingsNote));
 
     QString error;
     const std::optional<RVCommandLine::Options> options =
@@ -70,6 +79,12 @@ int main(int argc, char* argv[])
                          window->raise();
                          window->activateWindow();
                      });
+    if (settingsNote) {
+        QTimer::singleShot(0, delegate.window(), [&delegate, note = *settingsNote] {
+            //% "Error"
+            QMessageBox::warning(delegate.window(), qtTrId("ERROR_TITLE"), note);
+        });
+    }
     if (options->check)
         RVCommandLine::quitWhenListed(delegate);
     return application.exec();

@@ -1,13 +1,25 @@
 #include "core/RVAtomicFile.h"
 
+#include "core/RVNativePath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <QSet>
+
+#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <string_view>
 #include <utility>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,13 +28,107 @@ namespace {
 
 // A few names in a row can be taken only by someone racing us; give up after that many.
 constexpr int kNameAttempts = 16;
+// Every side file's name ends so, which tells ours from anyone else's hidden files.
+constexpr char kSideSuffix[] = ".korvela-part";
+// A side file this old belongs to a run that was killed; no write takes a day.
+constexpr qint64 kStaleSeconds = 24 * 60 * 60;
 
 QString errnoText(int error)
 {
     return qt_error_string(error);
 }
 
+// The side files open in this process, for the signal handler, which may use nothing but
+// lock-free atomics and system calls: a fixed table of paths, each slot free, being filled, or
+// naming a side file. A file that finds no free slot is still written; it just is not cleaned
+// up on a signal (the next run's sweep takes it).
+enum SlotState : int
+{
+    kFree,
+    kFilling,
+    kActive
+};
+struct SideSlot
+{
+    std::atomic<int> state{kFree};
+    char path[PATH_MAX];
+};
+constexpr int kSlots = 64;
+SideSlot s_slots[kSlots];
+
+int claimSlot(const QByteArray& path)
+{
+    if (path.size() >= PATH_MAX)
+        return -1;
+    for (int i = 0; i < kSlots; ++i) {
+        int expected = kFree;
+        if (!s_slots[i].state.compare_exchange_strong(expected, kFilling))
+            continue;
+        std::memcpy(s_slots[i].path, path.constData(), std::size_t(path.size()) + 1);
+        s_slots[i].state.store(kActive);
+        return i;
+    }
+    return -1;
+}
+
+void releaseSlot(int& slot)
+{
+    if (slot >= 0)
+        s_slots[slot].state.store(kFree);
+    slot = -1;
+}
+
+extern "C" void removeSideFilesAndEnd(int signalNumber)
+{
+    for (SideSlot& slot : s_slots) {
+        if (slot.state.load() == kActive)
+            ::unlink(slot.path);
+    }
+    // Ended by the signal as if it had not been caught, so the parent sees the same status.
+    ::signal(signalNumber, SIG_DFL);
+    ::raise(signalNumber);
+}
+
+// Removes the side files of killed runs in the folder, once per folder and process: hidden,
+// named like ours, regular, and untouched for a day (a run still writing is never touched).
+void sweepStaleSideFiles(const QString& folder)
+{
+    static std::mutex mutex;
+    static QSet<QString> swept;
+    {
+        std::lock_guard lock(mutex);
+        if (swept.contains(folder))
+            return;
+        swept.insert(folder);
+    }
+    const QByteArray encodedFolder = RVNativePath::encode(folder);
+    DIR* dir = ::opendir(encodedFolder.constData());
+    if (!dir)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with('.') || !name.ends_with(kSideSuffix))
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && now - st.st_mtime > kStaleSeconds)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
+
+void RVAtomicFile::removeSideFilesOnSignals()
+{
+    struct sigaction action
+    {};
+    action.sa_handler = removeSideFilesAndEnd;
+    ::sigemptyset(&action.sa_mask);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+        ::sigaction(signalNumber, &action, nullptr);
+}
 
 RVAtomicFile::RVAtomicFile(const QString& path) : m_path(path) {}
 
@@ -45,15 +151,17 @@ bool RVAtomicFile::open(OpenMode mode)
     // A regular file being replaced keeps its permissions; a new one gets 0666 less the umask.
     struct stat existing
     {};
-    const QByteArray encodedTarget = QFile::encodeName(target.absoluteFilePath());
+    const QByteArray encodedTarget = RVNativePath::encode(target.absoluteFilePath());
     const bool keepMode =
         ::lstat(encodedTarget.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+    sweepStaleSideFiles(folder);
     int error = 0;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QString side = QStringLiteral("%1/.%2.%3")
+        const QString side = QStringLiteral("%1/.%2.%3%4")
                                  .arg(folder, target.fileName(),
-                                      QString::number(QRandomGenerator::global()->generate(), 36));
-        m_sidePath = QFile::encodeName(side);
+                                      QString::number(QRandomGenerator::global()->generate(), 36),
+                                      QLatin1String(kSideSuffix));
+        m_sidePath = RVNativePath::encode(side);
         m_fd = ::open(m_sidePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                       0666);
         if (m_fd >= 0)
@@ -68,6 +176,7 @@ bool RVAtomicFile::open(OpenMode mode)
                            .arg(QDir::toNativeSeparators(m_path), errnoText(error)));
         return false;
     }
+    m_slot = claimSlot(m_sidePath);
     if (keepMode)
         (void)::fchmod(m_fd, existing.st_mode & 0777); // no set-id bits carried over
     return QIODevice::open(mode | Unbuffered);
@@ -120,17 +229,19 @@ bool RVAtomicFile::commit()
     QIODevice::close();
     if (!m_failed &&
         ::rename(m_sidePath.constData(),
-                 QFile::encodeName(QFileInfo(m_path).absoluteFilePath()).constData()) != 0)
+                 RVNativePath::encode(QFileInfo(m_path).absoluteFilePath()).constData()) != 0)
         fail(errno);
     if (m_failed) {
         ::unlink(m_sidePath.constData());
         m_sidePath.clear();
+        releaseSlot(m_slot);
         return false;
     }
     m_sidePath.clear();
+    releaseSlot(m_slot);
     // The rename itself becomes durable with the folder; a failure here loses nothing that
     // was there before, so it is not reported.
-    const int folder = ::open(QFile::encodeName(QFileInfo(m_path).absolutePath()).constData(),
+    const int folder = ::open(RVNativePath::encode(QFileInfo(m_path).absolutePath()).constData(),
                               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
         (void)::fsync(folder);
@@ -154,6 +265,7 @@ void RVAtomicFile::discard()
         ::unlink(m_sidePath.constData());
         m_sidePath.clear();
     }
+    releaseSlot(m_slot);
     if (isOpen())
         QIODevice::close();
 }

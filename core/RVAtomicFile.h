@@ -5,8 +5,10 @@
 
 // Writes one file so that readers find either the file as it was or the complete new one.
 //
-// The data goes to a new side file (".name.XXXXXX") in the target's folder, created with
-// O_EXCL so nothing planted under that name is written through. Every write is checked;
+// The data goes to a new side file (".name.XXXXXX.korvela-part") in the target's folder,
+// created with O_EXCL so nothing planted under that name is written through. Side files of
+// that naming left for over a day (a run that was killed) are removed from a folder the first
+// time this process writes there. Every write is checked;
 // commit() syncs the data to the disk, closes (where NFS and some FUSE file systems report
 // late write errors) and renames the side file over the target. rename() replaces whatever
 // directory entry is at the target: a symbolic link planted at the target's name is replaced,
@@ -42,6 +44,11 @@ public:
     // the file and the reason.
     static bool writeAll(const QString& path, const QByteArray& data, QString* error = nullptr);
 
+    // Makes SIGINT, SIGTERM and SIGHUP remove the side files open in this process before the
+    // process ends by the signal as it would have. For programs whose only answer to those
+    // signals is to end (the command-line tools).
+    static void removeSideFilesOnSignals();
+
 protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 size) override;
@@ -53,6 +60,7 @@ private:
     QString m_path;
     QByteArray m_sidePath; // encoded for the file system
     int m_fd = -1;
+    int m_slot = -1; // the signal handler's record of the side file
     bool m_failed = false;
     qint64 m_written = 0;
 };

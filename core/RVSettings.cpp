@@ -1,5 +1,16 @@
 #include "core/RVSettings.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 QSettings RVSettings::store()
 {
     return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Korvela"),
@@ -75,4 +86,40 @@ void RVSettings::setAppleLanguages(const QStringList& codes)
     settings.setValue(QLatin1String(kAppleLanguages), codes);
     // The language applies at the next launch; write it out now so a crash cannot lose it.
     settings.sync();
+}
+
+std::optional<QString> RVSettings::setAsideUnusableStore()
+{
+    // Opening the store reads its file at once, which blocks on a pipe: the file's name is
+    // learnt from a store of another name in the same folder, which is never read or written.
+    const QString probe =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Korvela"),
+                  QStringLiteral("Korvela Player probe"))
+            .fileName();
+    const QString path = QFileInfo(probe).dir().filePath(QStringLiteral("Korvela Player.conf"));
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt; // absent: the defaults, as on a first start
+    QString why;
+    if (!S_ISREG(st.st_mode))
+        why = QStringLiteral("is not a regular file");
+    else if (st.st_size > kMaxStoreBytes)
+        why = QStringLiteral("is larger than %1 bytes").arg(kMaxStoreBytes);
+    else
+        return std::nullopt;
+
+    const QString aside = path + QStringLiteral(".refused-") +
+                          QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) == 0)
+        return QStringLiteral("The settings file %1 %2. It was kept aside as %3; the player "
+                              "starts with its default settings.")
+            .arg(path, why, aside);
+    // It cannot even be moved: this run keeps its settings in a folder of its own.
+    const QString fresh = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+                          QStringLiteral("/korvela-settings-%1").arg(::getuid());
+    QDir().mkpath(fresh);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fresh);
+    return QStringLiteral("The settings file %1 %2 and could not be moved aside. The player "
+                          "starts with its default settings and keeps them only until it ends.")
+        .arg(path, why);
 }

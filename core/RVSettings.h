@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // Every value the program keeps between runs, declared once here with its key, type and
 // default. The store is the platform's per-user settings (QSettings: on Linux
 // ~/.config/Korvela/Korvela Player.conf); the keys are kept as they are so stored settings
@@ -66,6 +68,17 @@ public:
     // The store itself; tests point it elsewhere with QSettings::setPath or
     // QStandardPaths::setTestMode before the first use.
     static QSettings store();
+
+    // The settings file is a few kilobytes; a larger one is damaged or planted, and reading it
+    // would hold up the start for as long as it takes.
+    static constexpr qint64 kMaxStoreBytes = 1 << 20;
+    // Run once at start, before anything reads a setting: a settings file that is not a
+    // regular file (a pipe would block the start for good) or is over kMaxStoreBytes is
+    // renamed aside ("NAME.refused-YYYYMMDD-HHMMSS") and the program starts with the defaults.
+    // The message for the user then says what happened and where the file went (when even
+    // the rename fails, the store moves to a fresh folder for this run); nothing when the
+    // file is fine or absent.
+    static std::optional<QString> setAsideUnusableStore();
 
     // Older versions stored flags as numbers: any non-zero number is true.
     static bool boolValue(const char* key);

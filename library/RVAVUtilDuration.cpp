@@ -54,6 +54,11 @@ float durationFromFFmpeg(const QString& filePath)
 
     if (context->duration != AV_NOPTS_VALUE && context->duration >= 0)
         return float(double(context->duration) / AV_TIME_BASE);
+    // Containers without a header that states the length (transport streams) are measured
+    // from their packets' times at the start and the end.
+    if (av->findStreamInfo(context.get(), nullptr) >= 0 && context->duration != AV_NOPTS_VALUE &&
+        context->duration >= 0)
+        return float(double(context->duration) / AV_TIME_BASE);
     const double seconds = longestStreamSeconds(*context);
     return seconds >= 0 ? float(seconds) : kUnknown;
 }

@@ -268,7 +268,11 @@ bool RVFileSystemUtil::copyFileAtPath(const QString& sourcePath, const QString& 
 
 bool RVFileSystemUtil::removeFileAtPath(const QString& path)
 {
-    return RVPlatformFile::remove(path);
+    QString error;
+    if (RVPlatformFile::remove(path, &error))
+        return true;
+    qWarning().noquote() << QStringLiteral("Could not delete %1: %2").arg(path, error);
+    return false;
 }
 
 bool RVFileSystemUtil::fileExists(const QString& path)

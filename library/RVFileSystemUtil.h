@@ -61,8 +61,10 @@ public:
 
     // Copies one file; fails when the destination exists. Failures are logged.
     static bool copyFileAtPath(const QString& sourcePath, const QString& destinationPath);
-    // Deletes the file or empty directory. True when nothing is left at the path.
+    // Deletes the file or empty directory. True when it is gone or was never there; any other
+    // failure (an I/O error included) is logged with the path and the reason, and is false.
     static bool removeFileAtPath(const QString& path);
-    // Whether anything (even a dangling symbolic link) exists at the path.
+    // Whether anything (even a dangling symbolic link) may exist at the path: only "no such
+    // file" is false.
     static bool fileExists(const QString& path);
 };

@@ -22,12 +22,13 @@ const RVFormatLibrary* RVFormatLibrary::get()
         resolve(f.openInput, "avformat_open_input");
         resolve(f.closeInput, "avformat_close_input");
         resolve(f.findInputFormat, "av_find_input_format");
+        resolve(f.findStreamInfo, "avformat_find_stream_info");
         resolve(f.readFrame, "av_read_frame");
         resolve(f.packetAlloc, "av_packet_alloc");
         resolve(f.packetFree, "av_packet_free");
         resolve(f.packetUnref, "av_packet_unref");
-        if (!f.openInput || !f.closeInput || !f.findInputFormat || !f.readFrame || !f.packetAlloc ||
-            !f.packetFree || !f.packetUnref) {
+        if (!f.openInput || !f.closeInput || !f.findInputFormat || !f.findStreamInfo ||
+            !f.readFrame || !f.packetAlloc || !f.packetFree || !f.packetUnref) {
             qWarning("Could not load FFmpeg's libavformat: %s",
                      qUtf8Printable(library.errorString()));
             return std::nullopt;

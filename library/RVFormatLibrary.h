@@ -20,6 +20,7 @@ struct RVFormatLibrary final
     decltype(&avformat_open_input) openInput = nullptr;
     decltype(&avformat_close_input) closeInput = nullptr;
     decltype(&av_find_input_format) findInputFormat = nullptr;
+    decltype(&avformat_find_stream_info) findStreamInfo = nullptr;
     decltype(&av_read_frame) readFrame = nullptr;
     decltype(&av_packet_alloc) packetAlloc = nullptr;
     decltype(&av_packet_free) packetFree = nullptr;

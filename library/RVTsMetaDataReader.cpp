@@ -34,6 +34,7 @@ namespace {
 
 constexpr std::size_t kBlockHead = 16;
 constexpr std::size_t kLongPrefix = 164;
+constexpr std::size_t kRecordWithSensor = 56; // 44 bytes of fix, three s32 accelerations
 // A record is under 100 bytes; larger packets are no records of this kind.
 constexpr int kMaxPacketBytes = 4096;
 
@@ -78,7 +79,9 @@ RVTsMetaDataReader::Record RVTsMetaDataReader::readRecord(std::string_view paylo
                 record.point = read.fixes.front().point;
                 record.speedKmh = read.fixes.front().speedKmh;
             }
-            if (!read.samples.empty())
+            // A record without the three accelerations holds no sample: the padding is no
+            // reading.
+            if (!read.samples.empty() && payload.size() - skip >= kRecordWithSensor)
                 record.sample = read.samples.front();
             return record;
         }

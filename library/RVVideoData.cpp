@@ -60,6 +60,18 @@ void RVVideoData::setRelatedFiles(std::optional<QStringList> paths)
     m_relatedFiles = std::move(paths);
 }
 
+QString RVVideoData::readError() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_readError;
+}
+
+void RVVideoData::setReadError(QString why)
+{
+    std::lock_guard lock(m_mutex);
+    m_readError = std::move(why);
+}
+
 QString RVVideoData::cameraModel() const
 {
     std::lock_guard lock(m_mutex);

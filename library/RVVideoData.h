@@ -81,6 +81,10 @@ public:
     // Companion files the metadata reader reported for a single recording; none until read.
     std::optional<QStringList> relatedFiles() const;
     void setRelatedFiles(std::optional<QStringList> paths);
+    // Why a single recording's metadata could not be read (an I/O error, a file over its
+    // limit); empty when it was read or holds none. A failed read is not "no track".
+    QString readError() const;
+    void setReadError(QString why);
     // The camera that made a single recording, as its metadata names it; empty when unknown
     // or not read yet.
     QString cameraModel() const;
@@ -120,6 +124,7 @@ private:
     RVTimestamp m_created;
     std::optional<QStringList> m_relatedFiles;
     QString m_cameraModel;
+    QString m_readError;
     std::vector<RVCameraEvent> m_events;
     RVSeries m_series;
 

@@ -47,8 +47,17 @@ struct RVDeleteResult final
     QStringList failed;     // could not be deleted: left on disk and in the library
 };
 
-// Reads one recording's metadata; nothing when no reader recognises it.
-using RVMetaDataSource = std::function<std::optional<RVMetaData>(const QString& videoPath)>;
+// One recording's metadata as read: nothing when no reader recognises it, or, with readError
+// set, when its data could not be read (an I/O error, a file over its limit).
+struct RVMetaDataReading final
+{
+    RVMetaDataReading(std::optional<RVMetaData> data = std::nullopt) : metaData(std::move(data)) {}
+    std::optional<RVMetaData> metaData;
+    QString readError;
+};
+
+// Reads one recording's metadata.
+using RVMetaDataSource = std::function<RVMetaDataReading(const QString& videoPath)>;
 
 // The library model behind the file list. It keeps every known recording in a flat list,
 // follows camera cards as they come and go, builds the two-level tree of single recordings and
@@ -99,6 +108,11 @@ public:
     // and so do their companion files. A top-level node whose files are all gone leaves the
     // list directly; otherwise the tree is rebuilt from the remaining files.
     RVDeleteResult removeVideoDataAndFiles(const RVVideoDataPtr& node);
+    // The same on the list's pool, so the caller never waits on the card (finding the side
+    // files a recording shares may read every other recording's metadata); done is then
+    // called with the result on the list's own thread, unless the list is destroyed first.
+    void removeVideoDataAndFilesInBackground(const RVVideoDataPtr& node,
+                                             std::function<void(const RVDeleteResult&)> done);
     // Orders the top-level nodes by the keys until the next regrouping.
     void sortVideoList(const std::vector<RVSortKey>& sortKeys);
 
@@ -170,7 +184,7 @@ private:
     void rebuildLocked(bool sort);
     void scanMetaInfo(RVVideoDataList nodes, std::uint64_t generation);
     void readSeries(const RVVideoDataPtr& node);
-    std::optional<RVMetaData> readMetaData(const QString& videoPath) const;
+    RVMetaDataReading readMetaData(const QString& videoPath) const;
     void stableSortFiles(RVVideoFileList& files) const;
     void stableSortNodes(RVVideoDataList& nodes, const std::vector<RVSortKey>& keys) const;
 

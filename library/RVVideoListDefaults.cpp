@@ -14,6 +14,18 @@ RVMetaDataSource RVVideoList::defaultMetaDataSource()
 {
     RVTsMetaDataReader::install();
     return [](const QString& videoPath) {
-        return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(videoPath);
+        std::vector<std::pair<QString, RVDecline>> declines;
+        RVMetaDataReading reading(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(
+            videoPath, nullptr, &declines));
+        if (reading.metaData)
+            return reading;
+        // No reader claimed it, but one knew the recording for its own and could not read it.
+        for (const auto& [format, why] : declines) {
+            if (why.kind == RVDecline::Kind::Unreadable) {
+                reading.readError = why.detail.isEmpty() ? declineKindName(why.kind) : why.detail;
+                break;
+            }
+        }
+        return reading;
     };
 }

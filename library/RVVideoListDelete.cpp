@@ -7,6 +7,7 @@
 
 #include "library/RVFileSystemUtil.h"
 
+#include <QMetaObject>
 #include <QSet>
 
 #include <algorithm>
@@ -126,6 +127,16 @@ bool RVVideoList::changeMutabilityOfVideoData(const RVVideoDataPtr& node, bool i
         }
     }
     return allDone;
+}
+
+void RVVideoList::removeVideoDataAndFilesInBackground(
+    const RVVideoDataPtr& node, std::function<void(const RVDeleteResult&)> done)
+{
+    start([this, node, done = std::move(done)] {
+        const RVDeleteResult result = removeVideoDataAndFiles(node);
+        QMetaObject::invokeMethod(
+            this, [done, result] { done(result); }, Qt::QueuedConnection);
+    });
 }
 
 RVDeleteResult RVVideoList::removeVideoDataAndFiles(const RVVideoDataPtr& node)

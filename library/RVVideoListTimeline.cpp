@@ -55,7 +55,7 @@ void appendTrack(std::vector<RVPoint>& points, std::vector<double>& speeds, RVTi
 
 } // namespace
 
-std::optional<RVMetaData> RVVideoList::readMetaData(const QString& videoPath) const
+RVMetaDataReading RVVideoList::readMetaData(const QString& videoPath) const
 {
     // One recording that cannot be read (memory exhausted by a damaged side file, say) must
     // not end the scan of the others, nor the program: it counts as one without metadata.
@@ -64,8 +64,10 @@ std::optional<RVMetaData> RVVideoList::readMetaData(const QString& videoPath) co
     } catch (const std::exception& error) {
         qWarning().noquote()
             << QStringLiteral("Could not read the metadata of %1: %2").arg(videoPath, error.what());
+        RVMetaDataReading failed;
+        failed.readError = QString::fromLocal8Bit(error.what());
+        return failed;
     }
-    return std::nullopt;
 }
 
 QString RVVideoList::openVideoData(const RVVideoDataPtr& node)
@@ -196,7 +198,9 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
         }
     } else if (!files.empty() && m_metaDataSource) {
         const QString& path = files.front()->filePath();
-        std::optional<RVMetaData> meta = readMetaData(path);
+        RVMetaDataReading reading = readMetaData(path);
+        node->setReadError(reading.readError);
+        std::optional<RVMetaData>& meta = reading.metaData;
         // The first dated fix, else the camera's name for the recording; only without either
         // does the file's date stay.
         const RVCameraClock::RVRecordingStart start =

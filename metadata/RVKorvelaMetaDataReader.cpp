@@ -12,7 +12,8 @@
 // The "udat" payload is read as "size" bytes starting right after the header (the camera's
 // size field is taken as the payload length; a header-inclusive size adds up to 8 bytes of
 // whatever follows, which land at the end of the last line). Reads stop at the end of file.
-// Side texts and payloads over RVMetaPath::Limits::kStreamedText are not read.
+// Side texts and payloads over RVMetaPath::Limits::kStreamedText are not read. Both side
+// texts, when they exist, are the recording's side files (locked and deleted with it).
 //
 // Text: lines separated by "\n", either NMEA sentences (GGA gives the altitude in metres,
 // RMC the fix; everything else ignored) or G-sensor lines
@@ -127,15 +128,19 @@ private:
 constexpr qint64 kReadBlockBytes = 128 << 10;
 
 // Scans `length` bytes from the device's current position, block by block. Nothing when a
-// read fails; a device that ends early gives what it held.
-std::optional<RVMetaData> scanDevice(QIODevice& device, qint64 length)
+// read fails (readFailed then says so) or the text is empty; a device that ends early gives
+// what it held.
+std::optional<RVMetaData> scanDevice(QIODevice& device, qint64 length, bool& readFailed)
 {
+    readFailed = false;
     TextScan scan(std::size_t(std::max<qint64>(0, length)));
     QByteArray block(int(std::min(length, kReadBlockBytes)), Qt::Uninitialized);
     for (qint64 done = 0; done < length;) {
         const qint64 got = device.read(block.data(), std::min(length - done, kReadBlockBytes));
-        if (got < 0)
+        if (got < 0) {
+            readFailed = true;
             return std::nullopt;
+        }
         if (got == 0)
             break;
         scan.feed(std::string_view(block.constData(), std::size_t(got)));
@@ -144,39 +149,82 @@ std::optional<RVMetaData> scanDevice(QIODevice& device, qint64 length)
     return scan.finish();
 }
 
+std::optional<RVMetaData> unreadable(RVDecline& why, const QString& detail)
+{
+    why = RVDecline{RVDecline::Kind::Unreadable, detail};
+    return std::nullopt;
+}
+
 } // namespace
+
+QStringList RVKorvelaMetaDataReader::sideTexts(const QString& videoPath)
+{
+    const QString candidates[] = {
+        QStringLiteral("%1/INFO/%2.txt")
+            .arg(RVMetaPath::withoutLastComponents(videoPath, 2), RVMetaPath::baseName(videoPath)),
+        RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt")};
+    QStringList existing;
+    for (const QString& candidate : candidates) {
+        if (RVMetaPath::exists(candidate))
+            existing.append(candidate);
+    }
+    return existing;
+}
 
 std::optional<RVMetaData>
 RVKorvelaMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QString sidePath =
-        QStringLiteral("%1/INFO/%2.txt")
-            .arg(RVMetaPath::withoutLastComponents(videoPath, 2), RVMetaPath::baseName(videoPath));
-    if (!RVMetaPath::exists(sidePath))
-        sidePath = RVMetaPath::withoutExtension(videoPath) + QStringLiteral(".txt");
-    if (RVMetaPath::exists(sidePath)) {
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
+}
+
+std::optional<RVMetaData> RVKorvelaMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                         RVDecline& why) const
+{
+    // Every side text there is goes with the recording (locked and deleted with it), also the
+    // one the first hides: a later video saved under this name must not pick up this track.
+    const QStringList texts = sideTexts(videoPath);
+    std::optional<RVMetaData> data;
+    bool readFailed = false;
+    if (!texts.isEmpty()) {
+        const QString& sidePath = texts.front();
         QFile text;
         if (!RVMetaPath::openRegularFile(text, sidePath))
-            return std::nullopt;
+            return unreadable(why, sidePath + QStringLiteral(": not a regular file, or cannot "
+                                                             "be opened"));
         if (text.size() > RVMetaPath::Limits::kStreamedText) {
             RVMetaPath::reportOversize(sidePath, text.size(), RVMetaPath::Limits::kStreamedText);
+            return unreadable(why, sidePath + QStringLiteral(": over the size limit"));
+        }
+        data = scanDevice(text, text.size(), readFailed);
+        if (readFailed)
+            return unreadable(why, sidePath + QStringLiteral(": ") + text.errorString());
+    } else {
+        QFile video;
+        if (!RVMetaPath::openRegularFile(video, videoPath))
+            return unreadable(why, videoPath + QStringLiteral(": not a regular file, or cannot "
+                                                              "be opened"));
+        const qint64 fileSize = video.size();
+        const std::optional<qint64> payloadLength = findUdatPayloadLength(video, fileSize);
+        if (!payloadLength) {
+            why = RVDecline{};
             return std::nullopt;
         }
-        return scanDevice(text, text.size());
+        if (*payloadLength > RVMetaPath::Limits::kStreamedText) {
+            RVMetaPath::reportOversize(videoPath, *payloadLength,
+                                       RVMetaPath::Limits::kStreamedText);
+            return unreadable(why, videoPath + QStringLiteral(": udat box over the size limit"));
+        }
+        data = scanDevice(video, *payloadLength, readFailed);
+        if (readFailed)
+            return unreadable(why, videoPath + QStringLiteral(": ") + video.errorString());
     }
-
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath))
-        return std::nullopt;
-    const qint64 fileSize = video.size();
-    const std::optional<qint64> payloadLength = findUdatPayloadLength(video, fileSize);
-    if (!payloadLength)
-        return std::nullopt;
-    if (*payloadLength > RVMetaPath::Limits::kStreamedText) {
-        RVMetaPath::reportOversize(videoPath, *payloadLength, RVMetaPath::Limits::kStreamedText);
+    if (!data) {
+        why = RVDecline{};
         return std::nullopt;
     }
-    return scanDevice(video, *payloadLength);
+    data->relatedFiles = texts;
+    return data;
 }
 
 std::optional<RVMetaData> RVKorvelaMetaDataReader::readMetaDataFromText(std::string_view text)

@@ -3,6 +3,7 @@
 #include "metadata/RVMetaDataReader.h"
 
 #include <QByteArray>
+#include <QStringList>
 
 #include <cstdint>
 #include <optional>
@@ -16,6 +17,13 @@ class RVKorvelaMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
+    // Declines as Unreadable when a side text or the video cannot be opened or read, or is
+    // over its size limit.
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
+    // The side texts of the video that exist, the one read first: INFO/NAME.txt in the folder
+    // above the video's, then NAME.txt beside it.
+    static QStringList sideTexts(const QString& videoPath);
 
     // The metadata text (side file or box payload) as a bundle; nothing for an empty text.
     static std::optional<RVMetaData> readMetaDataFromText(std::string_view text);

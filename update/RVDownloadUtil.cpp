@@ -91,15 +91,31 @@ bool runRequest(const QUrl& url, std::stop_token stop,
     return !refused && RVDownloadUtil::endedWithoutTransportError(*reply);
 }
 
+// Counts a body's bytes against its limit; logs once when it is passed.
+bool withinLimit(qint64& received, qint64 more, qint64 maxBytes, const QUrl& url)
+{
+    received += more;
+    if (received <= maxBytes)
+        return true;
+    qWarning().noquote() << QStringLiteral("The answer from %1 is larger than %2 bytes; not read")
+                                .arg(url.toDisplayString())
+                                .arg(maxBytes);
+    return false;
+}
+
 } // namespace
 
-std::optional<QByteArray> RVDownloadUtil::requestData(const QString& url, std::stop_token stop)
+std::optional<QByteArray> RVDownloadUtil::requestData(const QString& url, std::stop_token stop,
+                                                      qint64 maxBytes)
 {
     const QUrl qurl(url, QUrl::StrictMode);
     if (!isFetchableUrl(qurl))
         return std::nullopt;
     QByteArray body;
+    qint64 received = 0;
     if (!runRequest(qurl, stop, [&](const QByteArray& data) {
+            if (!withinLimit(received, data.size(), maxBytes, qurl))
+                return false;
             body.append(data);
             return true;
         }))
@@ -107,23 +123,26 @@ std::optional<QByteArray> RVDownloadUtil::requestData(const QString& url, std::s
     return body;
 }
 
-std::optional<QString> RVDownloadUtil::request(const QString& url, std::stop_token stop)
+std::optional<QString> RVDownloadUtil::request(const QString& url, std::stop_token stop,
+                                               qint64 maxBytes)
 {
-    const std::optional<QByteArray> data = requestData(url, stop);
+    const std::optional<QByteArray> data = requestData(url, stop, maxBytes);
     if (!data)
         return std::nullopt;
     return QString::fromLatin1(*data);
 }
 
-QMap<QString, QString> RVDownloadUtil::requestIni(const QString& url, std::stop_token stop)
+QMap<QString, QString> RVDownloadUtil::requestIni(const QString& url, std::stop_token stop,
+                                                  qint64 maxBytes)
 {
-    const std::optional<QString> text = request(url, stop);
+    const std::optional<QString> text = request(url, stop, maxBytes);
     if (!text)
         return {};
     return RVStringUtil::createDictionaryFromText(*text);
 }
 
-bool RVDownloadUtil::downloadFile(const QString& url, const QString& path, std::stop_token stop)
+bool RVDownloadUtil::downloadFile(const QString& url, const QString& path, qint64 maxBytes,
+                                  std::stop_token stop)
 {
     const QUrl qurl(url, QUrl::StrictMode);
     if (!isFetchableUrl(qurl))
@@ -136,7 +155,10 @@ bool RVDownloadUtil::downloadFile(const QString& url, const QString& path, std::
         return false;
     }
     bool writeFailed = false;
+    qint64 received = 0;
     const bool transferred = runRequest(qurl, stop, [&](const QByteArray& data) {
+        if (!withinLimit(received, data.size(), maxBytes, qurl))
+            return false;
         writeFailed = file.write(data) != data.size();
         return !writeFailed;
     });

@@ -26,22 +26,32 @@ class RVDownloadUtil final
 public:
     RVDownloadUtil() = delete;
 
+    // The most a text request takes unless told otherwise: the pages and descriptions fetched
+    // as text are a few lines.
+    static constexpr qint64 kMaxTextBytes = 1 << 20;
+
     // The whole body when the transfer ended without a transport error. The HTTP status is not
     // examined: a 404 page comes back like any other body. A transport error (refused, TLS
-    // failure, timeout, abort) or a text that is no http(s) URL gives nothing.
-    static std::optional<QByteArray> requestData(const QString& url, std::stop_token stop = {});
+    // failure, timeout, abort), a body longer than maxBytes (the transfer stops there; logged)
+    // or a text that is no http(s) URL gives nothing.
+    static std::optional<QByteArray> requestData(const QString& url, std::stop_token stop = {},
+                                                 qint64 maxBytes = kMaxTextBytes);
 
     // requestData's body as 7-bit text (a byte above 127 reads as its Latin-1 character).
-    static std::optional<QString> request(const QString& url, std::stop_token stop = {});
+    static std::optional<QString> request(const QString& url, std::stop_token stop = {},
+                                          qint64 maxBytes = kMaxTextBytes);
 
     // The key=value lines of request's text; empty when the request fails.
-    static QMap<QString, QString> requestIni(const QString& url, std::stop_token stop = {});
+    static QMap<QString, QString> requestIni(const QString& url, std::stop_token stop = {},
+                                             qint64 maxBytes = kMaxTextBytes);
 
     // Fetches like requestData but streams the body into a file beside path as it arrives
     // (never more than about 1 MiB of it in memory), which replaces path once the transfer has
-    // ended and every byte is written and synced. False without a body, or when writing fails
-    // (logged as "Write returned error: ..." naming the file); path is then left as it was.
-    static bool downloadFile(const QString& url, const QString& path, std::stop_token stop = {});
+    // ended and every byte is written and synced. False without a body, when the body grows
+    // past maxBytes (the transfer stops there; logged), or when writing fails (logged as
+    // "Write returned error: ..." naming the file); path is then left as it was.
+    static bool downloadFile(const QString& url, const QString& path, qint64 maxBytes,
+                             std::stop_token stop = {});
 
     // Shared with the updater's asynchronous requests, so both treat transfers alike.
     static QNetworkRequest makeRequest(const QUrl& url);

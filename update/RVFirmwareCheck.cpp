@@ -1,17 +1,23 @@
 // The camera firmware check of RVUpdater: which camera the first mounted card belongs to (its
-// "/autorun.inf", key "firmware", such as X1-15 for model X1), whether the maker publishes a
-// newer firmware for that model (a key=value description with "version" and "url", fetched
+// "/autorun.inf", key "firmware", such as X1-15 for model X1; a regular file of at most 64 KiB),
+// whether the maker publishes a newer firmware for that model (numeric parts compared as
+// numbers, see isPublishedFirmwareNewer) (a key=value description with "version" and "url", fetched
 // from the "FIRMWARE_URL" template with "%model%" replaced), and, when the user agrees, the
 // image "sotava.bin" from the published zip archive placed on the card beside the empty
-// marker "firmware.ready" that tells the camera to install it.
+// marker "firmware.ready" that tells the camera to install it. The description is a signed
+// text (RVUpdateSignature) whose "sha256" names the archive's SHA-256: an unsigned
+// description is ignored, and an archive that hashes otherwise is refused before unpacking.
 
 #include "update/RVUpdater.h"
 
 #include "core/RVAtomicFile.h"
 #include "core/RVSettings.h"
 #include "core/RVStringUtil.h"
+#include "metadata/RVMetaPath.h"
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
+#include "update/RVUpdateInformation.h"
+#include "update/RVUpdateSignature.h"
 #include "update/ZipArchive.h"
 
 #include <QDebug>
@@ -26,6 +32,15 @@ std::atomic<bool> s_firmwareChecked{false};
 
 const QLatin1String kImageName("sotava.bin");
 const QLatin1String kMarkerName("firmware.ready");
+
+// The card's autorun.inf is a few short lines; a larger one (or a pipe, a device) is no such
+// file and is not read.
+constexpr qint64 kMaxAutorunBytes = 64 << 10;
+// The firmware description is a few key=value lines, bounded like the update information.
+constexpr qint64 kMaxDescriptionBytes = 64 << 10;
+// The firmware archive holds one image: dash-camera images are 4 to 64 MB, so twice the
+// largest; an answer that grows past this (an endless server) is stopped there.
+constexpr qint64 kMaxFirmwareArchiveBytes = qint64(128) << 20;
 
 bool isHttpsUrl(const QString& text)
 {
@@ -104,11 +119,12 @@ void RVUpdater::checkReleasedFirmwareVersion()
     checked.store(true);
     const QString card = cards.first();
 
-    QFile autorun(card + QLatin1String("/autorun.inf"));
-    if (!autorun.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> autorun =
+        RVMetaPath::readWholeFile(card + QLatin1String("/autorun.inf"), kMaxAutorunBytes);
+    if (!autorun)
         return;
     const QMap<QString, QString> cardInfo =
-        RVStringUtil::createDictionaryFromText(QString::fromLatin1(autorun.readAll()));
+        RVStringUtil::createDictionaryFromText(QString::fromLatin1(*autorun));
     if (!cardInfo.contains(QStringLiteral("firmware"))) {
         qInfo("The card names no firmware version");
         return;
@@ -125,11 +141,23 @@ void RVUpdater::checkReleasedFirmwareVersion()
         qWarning().noquote() << "Refusing firmware description that is not https:" << url;
         return;
     }
-    const QMap<QString, QString> description = RVDownloadUtil::requestIni(url, m_stop.get_token());
+    const std::optional<QByteArray> body =
+        RVDownloadUtil::requestData(url, m_stop.get_token(), kMaxDescriptionBytes);
+    if (!body)
+        return;
+    QString whyNot;
+    const std::optional<QByteArray> signedText =
+        RVUpdateSignature::verifiedText(*body, m_environment.publicKey, &whyNot);
+    if (!signedText) {
+        qWarning().noquote() << "Ignoring the firmware description:" << whyNot;
+        return;
+    }
+    const QMap<QString, QString> description =
+        RVStringUtil::createDictionaryFromText(QString::fromLatin1(*signedText));
     const auto version = description.constFind(QStringLiteral("version"));
     const auto archiveUrl = description.constFind(QStringLiteral("url"));
     if (version == description.cend() || archiveUrl == description.cend() ||
-        QString::compare(*version, current, Qt::CaseSensitive) <= 0)
+        !isPublishedFirmwareNewer(current, *version))
         return;
 
     if (!askOnGuiThread(QStringLiteral("UPTATE_FIRMWARE_READY_TITLE"),
@@ -145,7 +173,15 @@ void RVUpdater::checkReleasedFirmwareVersion()
     if (folder) {
         const QString archive = folder->filePath(QStringLiteral("kvl_firmware.zip"));
         const QString unpacked = folder->filePath(QStringLiteral("kvl_firmware"));
-        if (RVDownloadUtil::downloadFile(*archiveUrl, archive, m_stop.get_token())) {
+        QString mismatch;
+        if (!RVDownloadUtil::downloadFile(*archiveUrl, archive, kMaxFirmwareArchiveBytes,
+                                          m_stop.get_token())) {
+            // failed; the alert below says so
+        } else if (!RVUpdateSignature::fileMatchesSha256(
+                       archive, description.value(QStringLiteral("sha256")), &mismatch)) {
+            // Not the image the maker signed for: nothing of it reaches the card.
+            qWarning().noquote() << "Refusing the firmware archive:" << mismatch;
+        } else {
             QDir().mkpath(unpacked);
             unpackImage(archive, unpacked);
             placed = copyImageToCard(unpacked + QLatin1Char('/') + kImageName, card) &&

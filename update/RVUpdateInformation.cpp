@@ -30,6 +30,7 @@ RVUpdateInformation RVUpdateInformation::parse(const QByteArray& body)
     static const QLatin1String kVersion("macVersion");
     static const QLatin1String kDownload("macDownloadURL");
     static const QLatin1String kFirmware("firmwareURL");
+    static const QLatin1String kDownloadSha("macDownloadSHA256");
 
     QString text = QString::fromLatin1(body);
     text.remove(QLatin1Char('\r'));
@@ -43,6 +44,9 @@ RVUpdateInformation RVUpdateInformation::parse(const QByteArray& body)
         } else if (line.startsWith(kDownload)) {
             if (line.size() > kDownload.size())
                 info.macDownloadURL = valueAfter(kDownload).toString();
+        } else if (line.startsWith(kDownloadSha)) {
+            if (line.size() > kDownloadSha.size())
+                info.macDownloadSHA256 = valueAfter(kDownloadSha).toString();
         } else if (line.startsWith(kFirmware)) {
             if (line.size() > kFirmware.size())
                 info.firmwareURL = valueAfter(kFirmware).toString();
@@ -63,6 +67,53 @@ bool isPublishedVersionNewer(const QString& installedVersion, const QString& pub
         const auto installedComponent = leadingInteger(installed[i]);
         if (publishedComponent != installedComponent)
             return publishedComponent > installedComponent;
+    }
+    return published.size() > n;
+}
+
+namespace {
+
+// The version cut into runs of digits and runs of anything else: "X1-15" is X, 1, -, 15.
+QList<QStringView> versionParts(QStringView version)
+{
+    QList<QStringView> parts;
+    for (qsizetype start = 0; start < version.size();) {
+        const bool digits = version[start].isDigit();
+        qsizetype end = start + 1;
+        while (end < version.size() && version[end].isDigit() == digits)
+            ++end;
+        parts.append(version.mid(start, end - start));
+        start = end;
+    }
+    return parts;
+}
+
+// Two runs of digits as numbers of any length: leading zeros dropped, then the longer one is
+// larger, and among equal lengths the text order is the number order.
+int compareNumbers(QStringView a, QStringView b)
+{
+    while (a.size() > 1 && a.front() == QLatin1Char('0'))
+        a = a.mid(1);
+    while (b.size() > 1 && b.front() == QLatin1Char('0'))
+        b = b.mid(1);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+} // namespace
+
+bool isPublishedFirmwareNewer(const QString& installedVersion, const QString& publishedVersion)
+{
+    const QList<QStringView> installed = versionParts(installedVersion);
+    const QList<QStringView> published = versionParts(publishedVersion);
+    const qsizetype n = std::min(installed.size(), published.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const bool numbers = installed[i].front().isDigit() && published[i].front().isDigit();
+        const int order = numbers ? compareNumbers(published[i], installed[i])
+                                  : published[i].compare(installed[i], Qt::CaseSensitive);
+        if (order != 0)
+            return order > 0;
     }
     return published.size() > n;
 }

@@ -8,6 +8,7 @@
 #include "update/RVDownloadUtil.h"
 #include "update/RVPrivateFolder.h"
 #include "update/RVUpdateInformation.h"
+#include "update/RVUpdateSignature.h"
 #include "update/ZipArchive.h"
 
 #include <QCoreApplication>
@@ -55,7 +56,8 @@ bool startDetached(const QString& executable)
 RVUpdaterEnvironment::RVUpdaterEnvironment()
     : serverUrl(QStringLiteral(KORVELA_UPDATE_SERVER)),
       installedVersion(QStringLiteral(KORVELA_VERSION)), launch(startDetached),
-      endProcess(endThisProcess)
+      endProcess(endThisProcess), maxArchiveBytes(ZipArchive::kUpdateLimits.maxTotalBytes),
+      publicKey(RVUpdateSignature::builtInPublicKey())
 {}
 
 RVUpdater::RVUpdater(RVUpdaterEnvironment environment, RVDialogs* dialogs, QObject* parent)
@@ -136,6 +138,11 @@ bool RVUpdater::takeReceived(QNetworkReply* reply)
         return true; // aborted: nothing more to take, and the error says why
     if (m_archiveFile) {
         const QByteArray data = reply->readAll();
+        if (m_archiveFile->writtenBytes() + data.size() > m_environment.maxArchiveBytes) {
+            qWarning("The update archive is larger than %lld bytes; not read",
+                     static_cast<long long>(m_environment.maxArchiveBytes));
+            return false;
+        }
         if (m_archiveFile->write(data) == data.size())
             return true;
         qWarning().noquote() << "Write returned error:" << m_archiveFile->errorString();
@@ -182,8 +189,19 @@ void RVUpdater::onFinished(QNetworkReply* reply)
 
 void RVUpdater::handleUpdateInformation()
 {
-    const RVUpdateInformation info = RVUpdateInformation::parse(m_responseData);
+    QString whyNot;
+    const std::optional<QByteArray> signedText =
+        RVUpdateSignature::verifiedText(m_responseData, m_environment.publicKey, &whyNot);
+    if (!signedText) {
+        // Not from the maker (or damaged): nothing in it is acted on.
+        qWarning().noquote() << "Ignoring the update information:" << whyNot;
+        m_versionDownloaded = true;
+        Q_EMIT updateCheckFinished();
+        return;
+    }
+    const RVUpdateInformation info = RVUpdateInformation::parse(*signedText);
     m_lastVersion = info.macVersion.value_or(QString());
+    m_archiveSha256 = info.macDownloadSHA256.value_or(QString());
 
     bool downloading = false;
     if (info.macVersion && info.macDownloadURL &&
@@ -235,6 +253,16 @@ void RVUpdater::handleArchive(QNetworkReply* reply)
         return;
     }
     const QString archivePath = file->fileName();
+    QString mismatch;
+    if (!RVUpdateSignature::fileMatchesSha256(archivePath, m_archiveSha256, &mismatch)) {
+        // Not the archive the maker signed for: never offered, never unpacked.
+        qWarning().noquote() << "Refusing the update archive:" << mismatch;
+        if (m_dialogs)
+            m_dialogs->alert(QStringLiteral("UPTATE_FAILED_FINISHED_TITLE"),
+                             QStringLiteral("UPTATE_FAILED_FINISHED_MESSAGE"));
+        Q_EMIT updateCheckFinished();
+        return;
+    }
     if (m_dialogs && m_dialogs->question(QStringLiteral("UPTATE_READY_TITLE"),
                                          QStringLiteral("UPTATE_READY_MESSAGE"))) {
         m_archiveFolder = std::move(folder);

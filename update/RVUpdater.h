@@ -42,6 +42,12 @@ struct RVUpdaterEnvironment final
     std::chrono::milliseconds settleDelay{1000};
     // The once-per-run flag of the firmware check. Null: the process-wide flag.
     std::atomic<bool>* firmwareChecked = nullptr;
+    // The largest application archive taken; a download that grows past it (an endless
+    // server) is stopped and dropped. The default is the largest bundle the unpacking accepts.
+    qint64 maxArchiveBytes;
+    // The Ed25519 public key (32 bytes) the update information and firmware descriptions must
+    // be signed with. The default is the one the build names.
+    QByteArray publicKey;
 };
 
 // Keeps the application and the camera's firmware current.
@@ -57,6 +63,10 @@ struct RVUpdaterEnvironment final
 // Downloads of code (the application archive, the firmware) and the requests for update
 // information and firmware descriptions are made over https only, with certificate checks;
 // an http address is refused and logged. Archives are kept in a private temporary folder.
+// The update information and the firmware description must carry the maker's signature
+// (RVUpdateSignature) and name their archive's SHA-256; an unsigned or wrongly signed text is
+// ignored, and an archive whose hash differs is refused (logged, and the failure alert shown)
+// before anything in it is unpacked or placed.
 class RVUpdater final : public QObject
 {
     Q_OBJECT
@@ -124,6 +134,7 @@ private:
     QNetworkAccessManager* m_network;
     QPointer<QNetworkReply> m_reply;
     QByteArray m_responseData;
+    QString m_archiveSha256; // what the signed update information says the archive hashes to
     bool m_versionDownloaded = false;
     bool m_checkStarted = false;
     QString m_lastVersion;

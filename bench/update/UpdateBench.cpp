@@ -160,7 +160,7 @@ void BM_DownloadFile(benchmark::State& state)
     const long rssBefore = peakRssKiB();
     bool ok = true;
     for (auto _ : state)
-        ok = ok && RVDownloadUtil::downloadFile(url, target);
+        ok = ok && RVDownloadUtil::downloadFile(url, target, qint64(bytes) + 1);
     state.counters["peak_rss_growth_KiB"] = double(peakRssKiB() - rssBefore);
     state.counters["MiB_per_s"] = benchmark::Counter(
         double(bytes >> 20) * double(state.iterations()), benchmark::Counter::kIsRate);

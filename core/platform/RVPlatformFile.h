@@ -57,9 +57,11 @@ int syncData(int fd);
 // Entry names of a directory in the order the file system returns them, "." and ".."
 // left out; nothing when the directory cannot be read.
 std::optional<QStringList> listDirectory(const QString& path);
-// Deletes the file, link or empty directory. True when nothing is left at the path.
-bool remove(const QString& path);
-// Whether anything, even a dangling link, exists at the path.
+// Deletes the file, link or empty directory. True when it is gone or was not there; false,
+// with the system's reason in error, for any other failure (an I/O error is not "gone").
+bool remove(const QString& path, QString* error = nullptr);
+// Whether anything, even a dangling link, exists at the path. Only "no such file" is false:
+// a path that cannot be examined (I/O error, no search permission) may still name a file.
 bool exists(const QString& path);
 // Locks (clears every write bit) or unlocks (gives the owner write permission) the file.
 // False when the permission could not be changed.

@@ -133,18 +133,28 @@ int syncData(int fd)
     return ::fdatasync(fd) == 0 ? 0 : errno;
 }
 
-bool remove(const QString& path)
+bool remove(const QString& path, QString* error)
 {
     const QByteArray native = RVNativePath::encode(path);
-    if (::unlink(native.constData()) != 0 && errno == EISDIR)
-        ::rmdir(native.constData());
-    return !exists(path);
+    int failure = 0;
+    if (::unlink(native.constData()) != 0) {
+        failure = errno;
+        if (failure == EISDIR)
+            failure = ::rmdir(native.constData()) == 0 ? 0 : errno;
+    }
+    // Only "no such file" means gone: a card that answers with I/O errors (or a folder that
+    // cannot be searched) still holds the file, and saying otherwise loses track of it.
+    if (failure == 0 || failure == ENOENT)
+        return true;
+    if (error)
+        *error = QString::fromLocal8Bit(std::strerror(failure));
+    return false;
 }
 
 bool exists(const QString& path)
 {
     struct stat st;
-    return ::lstat(RVNativePath::encode(path).constData(), &st) == 0;
+    return ::lstat(RVNativePath::encode(path).constData(), &st) == 0 || errno != ENOENT;
 }
 
 bool setLocked(const QString& path, bool locked)

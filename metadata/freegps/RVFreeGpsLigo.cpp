@@ -45,7 +45,7 @@ constexpr double kOffsetSpeedScale = 1.85407333;
 std::optional<std::size_t> markAt(std::string_view b)
 {
     for (const std::size_t m : {0x10, 0x30, 0x50}) {
-        if (b.substr(m, kMark.size()) == kMark && b.size() >= m + kRecordBytes)
+        if (slice(b, m, kMark.size()) == kMark && b.size() >= m + kRecordBytes)
             return m;
     }
     return std::nullopt;
@@ -210,16 +210,16 @@ Block decode(std::string_view b)
 {
     const std::size_t m = *markAt(b);
     const RVByteReader r(b);
-    const std::string_view flags = b.substr(m + 12, 4);
+    const std::string_view flags = slice(b, m + 12, 4);
     const bool offset = !(flags.substr(0, 3) == std::string_view("\0\0\0", 3) &&
                           (flags[3] == '\x01' || flags[3] == '\x14'));
     const bool abask =
-        m == 0x10 && b.substr(12, 4) == std::string_view("\xf0\x03\0\0", 4) && r.u32le(0x20) == 0u;
+        m == 0x10 && slice(b, 12, 4) == std::string_view("\xf0\x03\0\0", 4) && r.u32le(0x20) == 0u;
     const double scale = abask ? kOffsetScaleAbask : kOffsetScale;
     Block block;
     bool encrypted = false;
     for (std::size_t o = m + 0x14; o + kRecordBytes <= b.size(); o += kRecordBytes) {
-        const std::string_view record = b.substr(o, kRecordBytes);
+        const std::string_view record = slice(b, o, kRecordBytes);
         std::optional<Parsed> parsed;
         if (record.substr(0, 4) == "####") {
             const std::optional<std::string> text = unscramble(record);

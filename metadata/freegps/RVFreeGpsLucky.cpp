@@ -102,8 +102,8 @@ std::string rc4(std::string_view data, std::string_view key)
 // The NMEA texts of both coordinates, decrypted when they need it.
 std::optional<std::pair<std::string, std::string>> coordinates(std::string_view b)
 {
-    const std::string_view lat = unpadded(b.substr(kLatitude, kTextBytes));
-    const std::string_view lon = unpadded(b.substr(kLongitude, kTextBytes));
+    const std::string_view lat = unpadded(slice(b, kLatitude, kTextBytes));
+    const std::string_view lon = unpadded(slice(b, kLongitude, kTextBytes));
     if (nmeaNumber(lat, 5) && nmeaNumber(lon, 5))
         return std::pair{std::string(lat), std::string(lon)};
     const auto latBytes = base64(lat), lonBytes = base64(lon);
@@ -136,7 +136,7 @@ bool matches(std::string_view b)
         return false;
     // Texts where the plain record keeps floats: printable, then only NUL padding.
     for (const std::size_t at : {kLatitude, kLongitude}) {
-        const std::string_view field = b.substr(at, kTextBytes);
+        const std::string_view field = slice(b, at, kTextBytes);
         const std::string_view text = unpadded(field);
         if (text.size() < 3 || field.find_first_not_of('\0', text.size()) != std::string_view::npos)
             return false;

@@ -19,6 +19,14 @@ constexpr double kKmhPerMetrePerSecond = 3.6;
 std::optional<RVTimestamp> utcTime(std::int64_t year, std::int64_t month, std::int64_t day,
                                    std::int64_t hour, std::int64_t minute, double second);
 
+// The bytes [at, at + count) of text as far as it holds them; empty when at lies past its
+// end (a block cut short must never make a signature test throw).
+inline std::string_view slice(std::string_view text, std::size_t at,
+                              std::size_t count = std::string_view::npos)
+{
+    return at <= text.size() ? text.substr(at, count) : std::string_view();
+}
+
 // Years some cameras write less 2000 as full years (values below 100 plus 2000).
 inline std::int64_t fullYear(std::int64_t year)
 {

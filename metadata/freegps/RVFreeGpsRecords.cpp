@@ -127,7 +127,7 @@ Block readNovatekRecord(std::string_view b, std::size_t o, bool withSensor)
 bool eAceText(std::string_view b)
 {
     return b.size() >= 0x78 &&
-           (coordinateText(b.substr(0x2c, 20)) || coordinateText(b.substr(0x40, 20)));
+           (coordinateText(slice(b, 0x2c, 20)) || coordinateText(slice(b, 0x40, 20)));
 }
 
 } // namespace
@@ -145,7 +145,7 @@ Block decodeRecordAt10(std::string_view b)
 
 bool matchesKenwood(std::string_view b)
 {
-    return b.substr(0x10, 3) == "MN:" && novatekRecordAt(b, 0x40);
+    return slice(b, 0x10, 3) == "MN:" && novatekRecordAt(b, 0x40);
 }
 Block decodeKenwood(std::string_view b)
 {
@@ -157,7 +157,7 @@ Block decodeKenwood(std::string_view b)
 bool matchesEncryptedDoubles(std::string_view b)
 {
     return novatekRecordAt(b, 0x30) && b.size() >= 0x60 && b[0x48] == 'A' &&
-           b.substr(0x4b, 5) == std::string_view("\0\0\0\0\0", 5);
+           slice(b, 0x4b, 5) == std::string_view("\0\0\0\0\0", 5);
 }
 Block decodeEncrypted(std::string_view)
 {
@@ -173,7 +173,7 @@ bool matchesRecordAt30(std::string_view b)
 Block decodeRecordAt30(std::string_view b)
 {
     const RVByteReader r(b);
-    const bool iqs = b.substr(0x10, 3) == "IQS";
+    const bool iqs = slice(b, 0x10, 3) == "IQS";
     Block block = readNovatekRecord(b, 0x30, false);
     if (block.status != Status::Fix)
         return block;
@@ -203,8 +203,8 @@ bool matchesAkaso(std::string_view b)
 {
     const RVByteReader r(b);
     return b.size() >= 0x70 && r.u32le(0x3c) == std::uint32_t('A') && isNs(b[0x44]) &&
-           b.substr(0x45, 3) == std::string_view("\0\0\0", 3) && isEw(b[0x4c]) &&
-           b.substr(0x4d, 3) == std::string_view("\0\0\0", 3);
+           slice(b, 0x45, 3) == std::string_view("\0\0\0", 3) && isEw(b[0x4c]) &&
+           slice(b, 0x4d, 3) == std::string_view("\0\0\0", 3);
 }
 Block decodeAkaso(std::string_view b)
 {
@@ -214,7 +214,7 @@ Block decodeAkaso(std::string_view b)
                               *r.u32le(0x30), *r.u32le(0x34), *r.u32le(0x38));
     if (!time)
         return block;
-    const bool akaso = b.substr(0x10, 4) == "x.xx";
+    const bool akaso = slice(b, 0x10, 4) == "x.xx";
     double course = *r.f32le(0x54);
     if (akaso)
         course = std::fmod(course + 180, 360);
@@ -272,7 +272,7 @@ Block decodeVantrueN4(std::string_view b)
 
 bool matchesSeventyMai(std::string_view b)
 {
-    return b.size() >= 0x35 && b[0x1e] == 'A' && b.substr(0x33, 2) == "VV";
+    return b.size() >= 0x35 && b[0x1e] == 'A' && slice(b, 0x33, 2) == "VV";
 }
 Block decodeSeventyMai(std::string_view b)
 {

@@ -62,12 +62,12 @@ namespace RVFreeGpsText {
 bool matchesXor(std::string_view b)
 {
     return b.size() > kXorStart + kXorMark.size() &&
-           b.substr(kXorStart, kXorMark.size()) == kXorMark;
+           slice(b, kXorStart, kXorMark.size()) == kXorMark;
 }
 
 Block decodeXor(std::string_view b)
 {
-    std::string t(b.substr(kXorStart, kXorLength));
+    std::string t(slice(b, kXorStart, kXorLength));
     for (char& c : t)
         c = char(static_cast<unsigned char>(c) ^ 0xAA);
     Block block;
@@ -134,12 +134,12 @@ Block decodeNextbaseText(std::string_view b)
 
 bool matchesShiftedText(std::string_view b)
 {
-    return b.substr(kShiftedStart, 7) == "4W`b]S<" && b.size() >= kShiftedStart + 80;
+    return slice(b, kShiftedStart, 7) == "4W`b]S<" && b.size() >= kShiftedStart + 80;
 }
 
 Block decodeShiftedText(std::string_view b)
 {
-    std::string t(b.substr(kShiftedStart, 0x80));
+    std::string t(slice(b, kShiftedStart, 0x80));
     for (char& c : t) {
         const auto u = static_cast<unsigned char>(c);
         c = char(u >= 16 ? u - 16 : 0);
@@ -169,7 +169,7 @@ bool matchesXgody(std::string_view b)
 
 Block decodeXgody(std::string_view b)
 {
-    std::string_view t = b.substr(0x17);
+    std::string_view t = slice(b, 0x17);
     t = t.substr(0, t.find('\0'));
     Block block;
     const auto time = utcTime(*digits(t, 0, 4), *digits(t, 5, 2), *digits(t, 8, 2),

@@ -1,5 +1,6 @@
 #include "player/video/RVTripPlayback.h"
 
+#include "core/platform/RVPlatformFile.h"
 #include "library/RVVideoList.h"
 #include "player/video/RVMpvPlayer.h"
 
@@ -31,6 +32,18 @@ RVTripPlayback::RVTripPlayback(RVMpvPlayer& player, RVVideoList& videoList, QObj
     connect(&m_player, &RVMpvPlayer::startReached, this, &RVTripPlayback::itemReachedStart);
     connect(&m_player, &RVMpvPlayer::tick, this, &RVTripPlayback::onTick);
 }
+
+namespace {
+
+// Only regular files are played: a pipe or a device in a file's place (a card changed under
+// the player, a planted name) would stall the player's reads for good. Asked as each file is
+// opened, since the card may have changed since it was listed.
+bool playableFile(const QString& path)
+{
+    return RVPlatformFile::stat(path).kind == RVPlatformFile::Kind::Regular;
+}
+
+} // namespace
 
 RVVideoFilePtr RVTripPlayback::fileOfPath(const QString& path) const
 {
@@ -78,6 +91,10 @@ void RVTripPlayback::start(const RVVideoDataPtr& node)
     m_path = m_videoList.openVideoData(node);
     m_atEndOfNode = false;
     Q_EMIT opening(true);
+    if (!playableFile(m_path)) {
+        handleError(QStringLiteral("not a regular file"));
+        return;
+    }
     if (setUp) {
         // Playback is set up: replace the file, leaving the play state as it is.
         m_player.load(m_path, 0.0, m_player.rate() == 0.0, viewsOfFile(m_path));
@@ -95,6 +112,10 @@ void RVTripPlayback::open(const QString& path, bool newNode)
     m_path = path;
     m_atEndOfNode = false;
     Q_EMIT opening(newNode);
+    if (!playableFile(path)) {
+        handleError(QStringLiteral("not a regular file"));
+        return;
+    }
     m_player.load(path, 0.0, m_player.rate() == 0.0, viewsOfFile(path));
     queueNextFile();
 }
@@ -130,8 +151,12 @@ QString RVTripPlayback::nextFilePath() const
 void RVTripPlayback::queueNextFile()
 {
     // Lets the player open the trip's next file ahead of time so the join is seamless.
+    // One that is no regular file is not opened ahead; its turn skips it.
     const QString next = nextFilePath();
-    m_player.setNextPath(next, viewsOfFile(next));
+    if (next.isEmpty() || !playableFile(next))
+        m_player.setNextPath(QString());
+    else
+        m_player.setNextPath(next, viewsOfFile(next));
 }
 
 void RVTripPlayback::onItemStatusChanged(bool ready, const QString& error)
@@ -318,7 +343,15 @@ void RVTripPlayback::setViewChoice(const RVViewChoice& choice)
 RVViewSources RVTripPlayback::viewsOfFile(const QString& path) const
 {
     const RVVideoFilePtr file = fileOfPath(path);
-    return file ? RVViewLayout::sourcesFor(file->views(), path, m_viewChoice) : RVViewSources{};
+    if (!file)
+        return {};
+    const RVViewSources sources = RVViewLayout::sourcesFor(file->views(), path, m_viewChoice);
+    // Another camera's view that is no regular file is left out: the played file shows alone.
+    if (!sources.externalFile.isEmpty() && !playableFile(sources.externalFile)) {
+        qInfo().noquote() << "Not showing" << sources.externalFile << ": not a regular file";
+        return {};
+    }
+    return sources;
 }
 
 QString RVTripPlayback::shownViewPath(const QString& path) const

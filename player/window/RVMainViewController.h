@@ -45,6 +45,7 @@ class RVThumbnailsProvider;
 class RVTimeSlider2;
 class RVTripPlayback;
 class RVVideoList;
+struct RVDeleteResult;
 class RVVideoOutlineView;
 class RVVideoOutlineViewModel;
 class RVVideoScrollView;
@@ -225,6 +226,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A delete has ended on the list's workers: the list is shown again near the row that was
+    // selected, and what stayed on the disk is named.
+    void deleteFinished(int row, const RVDeleteResult& result);
     // Construction.
     void buildWindow();
     void initLanguage();

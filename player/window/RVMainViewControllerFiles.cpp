@@ -24,6 +24,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QtDebug>
 
@@ -172,10 +173,12 @@ void RVMainViewController::addFileClicked()
 
 void RVMainViewController::addFiles(const QStringList& paths)
 {
-    // The list collects the recordings in the background and announces the new tree.
+    // The list collects the recordings in the background and announces the new tree: all
+    // paths in one scan and one rebuild (a scan per path rebuilt everything each time, which
+    // grew with the square of the paths given).
     const RVAddedPaths added = RVAddedPathsUtil::resolve(paths);
-    for (const QString& path : added.usable)
-        m_videoList->addVideoFilesFrom(path);
+    if (!added.usable.isEmpty())
+        m_videoList->addVideoFilesFrom(added.usable);
     if (!added.problems.isEmpty()) {
         //% "Not added: %1"
         showStatusMessage(
@@ -287,11 +290,21 @@ void RVMainViewController::removeClicked(RVVideoDataPtr node)
     //% "The recordings of \"%1\" and their data files will be deleted from the disk."
     if (!m_dialogs->question(title, withName(qtTrId("ARE_YOU_SURE_MESSAGE"), node->name())))
         return;
-    int row = selectedRow();
+    const int row = selectedRow();
     // The player lets go of the files before they are deleted.
     if (m_playback->holdsAnyOf(node))
         stopPlayback();
-    const RVDeleteResult result = m_videoList->removeVideoDataAndFiles(node);
+    // On the list's workers: finding the side files other recordings share may read their
+    // metadata from the card, which the window never waits for.
+    m_videoList->removeVideoDataAndFilesInBackground(
+        node, [self = QPointer<RVMainViewController>(this), row](const RVDeleteResult& result) {
+            if (self)
+                self->deleteFinished(row, result);
+        });
+}
+
+void RVMainViewController::deleteFinished(int row, const RVDeleteResult& result)
+{
     reloadFilesView();
     const int count = m_filesModel->rowCount();
     if (row >= 0 && row < count) {

@@ -3,12 +3,21 @@
 #include "app/RVLaunchMessage.h"
 #include "app/RVSingleInstance.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
 
 TEST(SingleInstance, CompleteMessagesOnlyAndASecondLaunchHandsItsPathsOver)
 {
@@ -49,4 +58,63 @@ TEST(SingleInstance, CompleteMessagesOnlyAndASecondLaunchHandsItsPathsOver)
     EXPECT_TRUE(second.waitForFinished(10000));
     EXPECT_EQ(std::pair(second.exitStatus(), second.exitCode()),
               std::pair(QProcess::NormalExit, 0));
+}
+
+// A running player that is slow to answer keeps its socket; a long list arrives whole in
+// parts; a peer that floods the socket with connections holds only a bounded number open.
+TEST(SingleInstance, BusyPlayerKeepsItsSocketLongListsArriveInPartsFloodsAreCapped)
+{
+    QTemporaryDir runtime;
+    const QString name = runtime.filePath(QStringLiteral("player.socket"));
+    RVSingleInstance running(name);
+    ASSERT_TRUE(running.listen());
+    QSignalSpy received(&running, &RVSingleInstance::pathsReceived);
+
+    // This thread's event loop does not turn: the running player answers nobody. A second
+    // launch gives up, but must neither take the name nor remove the socket.
+    RVSingleInstance second(name);
+    EXPECT_FALSE(second.handOver({"/late"}, 300));
+    EXPECT_FALSE(second.listen());
+    EXPECT_TRUE(QFileInfo::exists(name));
+
+    // Three thousand paths of 500 bytes: more than one message holds.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many.append(QStringLiteral("/card/%1/").arg(i) + QString(490, QLatin1Char('x')));
+    std::atomic<bool> handedOver{false};
+    std::thread launch([&] {
+        RVSingleInstance third(name);
+        handedOver = third.handOver(many, 10000);
+    });
+    // The launch that gave up may still be read once the loop turns; it is no part of the list.
+    QStringList arrived;
+    const auto fromThird = [&] { return arrived.size() - arrived.count("/late"); };
+    while (fromThird() < many.size() && received.wait(10000)) {
+        for (const QList<QVariant>& signal : std::as_const(received))
+            arrived += signal.at(0).toStringList();
+        received.clear();
+    }
+    launch.join();
+    EXPECT_TRUE(handedOver);
+    arrived.removeAll("/late");
+    EXPECT_EQ(arrived, many);
+
+    // A flood of silent connections: the ones over the cap are closed at once.
+    std::vector<std::unique_ptr<QLocalSocket>> flood;
+    for (int i = 0; i < 3 * RVSingleInstance::kMaxConnections; ++i) {
+        flood.push_back(std::make_unique<QLocalSocket>());
+        flood.back()->connectToServer(name);
+        ASSERT_TRUE(flood.back()->waitForConnected(1000));
+    }
+    const auto open = [&] {
+        return std::count_if(flood.begin(), flood.end(), [](const auto& socket) {
+            return socket->state() == QLocalSocket::ConnectedState;
+        });
+    };
+    for (int turn = 0; turn < 50 && open() > RVSingleInstance::kMaxConnections; ++turn) {
+        QCoreApplication::processEvents();
+        for (const auto& socket : flood)
+            socket->waitForDisconnected(1);
+    }
+    EXPECT_EQ(open(), RVSingleInstance::kMaxConnections);
 }

@@ -4,9 +4,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
 {
@@ -57,4 +63,47 @@ TEST(AtomicFile, ReplacesTargetsWholeOrNotAtAll)
         EXPECT_EQ(support::readFile(kml), "old");
     }
     EXPECT_EQ(entries(disk.path()), QStringList({"track.kml"}));
+}
+
+// A run ended by a signal while it writes leaves no side file; one killed outright leaves its
+// side file, which a later run removes once it is a day old (a younger one may still be
+// written by another run).
+TEST(AtomicFile, SignalsRemoveSideFilesAndLaterRunsSweepStaleOnes)
+{
+    const auto hidden = [](const QString& folder) {
+        return QDir(folder)
+            .entryList(QDir::Files | QDir::Hidden)
+            .filter(QRegularExpression("^\\."));
+    };
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        QTemporaryDir dir;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            RVAtomicFile::removeSideFilesOnSignals();
+            RVAtomicFile first(dir.filePath("a.kml")), second(dir.filePath("b.kml"));
+            if (!first.open() || !second.open() || first.write("half") != 4)
+                ::_exit(3);
+            ::raise(signalNumber);
+            ::_exit(4); // not reached: the signal ends the process
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+        EXPECT_EQ(hidden(dir.path()), QStringList()) << signalNumber;
+    }
+
+    QTemporaryDir dir;
+    const QStringList leftovers = {".a.kml.x1.korvela-part", ".b.kml.x2.korvela-part",
+                                   ".c.kml.x3.other"};
+    for (const QString& name : leftovers)
+        ASSERT_TRUE(support::writeFile(dir.filePath(name), "half"));
+    const QDateTime twoDaysAgo = QDateTime::currentDateTime().addDays(-2);
+    for (const QString& name : {leftovers[0], leftovers[2]}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(twoDaysAgo, QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE(RVAtomicFile::writeAll(dir.filePath("d.kml"), "whole"));
+    EXPECT_EQ(hidden(dir.path()), QStringList({leftovers[1], leftovers[2]}));
 }

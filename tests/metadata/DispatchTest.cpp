@@ -80,7 +80,7 @@ TEST(Dispatch, ReadersFindTheirFilesOnACard)
     EXPECT_EQ(found(media + "AMBA0003.MP4", card), "Mini 1 1 /gps/gps0003.log");
     EXPECT_EQ(gps.readMetaDataFromVideoFile(media + "AMBA0003.MP4")->points[0].altitude(), 0);
     writeFile(media + "amba0005.txt", mini);
-    EXPECT_EQ(found(media + "amba0005.mp4", card), "Korvela 0 0 ");
+    EXPECT_EQ(found(media + "amba0005.mp4", card), "Korvela 0 0 /DCIM/100MEDIA/amba0005.txt");
     writeFile(card + "/gps/gps0006.log", QByteArray());
     EXPECT_EQ(found(media + "AMBA0006.MP4", card), "none");
 
@@ -90,13 +90,14 @@ TEST(Dispatch, ReadersFindTheirFilesOnACard)
     writeFile(video, standardBox("ftyp", "isom") + payloadSizedBox("udat", kRmc + kRmc + kRmc));
     EXPECT_EQ(found(video, card), "Korvela 3 0 ");
     writeFile(card + "/VIDEO/FILE0001.txt", kRmc + kRmc);
-    EXPECT_EQ(found(video, card), "Korvela 2 0 ");
+    EXPECT_EQ(found(video, card), "Korvela 2 0 /VIDEO/FILE0001.txt");
     writeFile(card + "/INFO/FILE0001.txt", kRmc);
-    EXPECT_EQ(found(video, card), "Korvela 1 0 ");
+    // Both texts are the recording's side files: the hidden one goes with it too.
+    EXPECT_EQ(found(video, card), "Korvela 1 0 /INFO/FILE0001.txt /VIDEO/FILE0001.txt");
     writeFile(card + "/INFO/FILE0001.txt", QByteArray());
     EXPECT_EQ(found(video, card), "none");
     writeFile(card + "/VIDEO/TRIP.2015.txt", kRmc);
-    EXPECT_EQ(found(card + "/VIDEO/TRIP.2015.MOV", card), "Korvela 1 0 ");
+    EXPECT_EQ(found(card + "/VIDEO/TRIP.2015.MOV", card), "Korvela 1 0 /VIDEO/TRIP.2015.txt");
     EXPECT_EQ(found(card + "/VIDEO/NONE.MOV", card) + found(QString(), card), "nonenone");
 }
 

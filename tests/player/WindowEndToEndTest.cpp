@@ -101,7 +101,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     controller.selectRow(0);
     dialogs->answers = {true};
     controller.removeClicked(node);
-    ASSERT_EQ(dialogs->alerts.size(), 2);
+    ASSERT_TRUE(waitFor([&] { return dialogs->alerts.size() == 2; }));
     EXPECT_TRUE(dialogs->alerts[1].contains("clip2.mp4"));
     ASSERT_TRUE(waitForRows(1));
     controller.unlockClicked(node = row(0));
@@ -220,7 +220,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     EXPECT_TRUE(window->statusBar()->currentMessage().contains("clip1.mp4"));
     dialogs->answers = {true};
     controller.removeClicked(cut);
-    EXPECT_FALSE(QFile::exists(dir.filePath("cut/clip0.mp4")));
+    EXPECT_TRUE(waitFor([&] { return !QFile::exists(dir.filePath("cut/clip0.mp4")); }));
     ASSERT_TRUE(waitForRows(1));
     ClipFactory::spin(300);
     EXPECT_FALSE(playback->node());

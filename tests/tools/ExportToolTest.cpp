@@ -16,6 +16,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace {
@@ -176,7 +178,7 @@ TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
     EXPECT_TRUE(array[1]["format"].isNull());
     const QJsonObject k = array[0].toObject();
     EXPECT_EQ(k["format"].toString(), "Korvela");
-    EXPECT_EQ(k["relatedFiles"].toArray(), QJsonArray());
+    EXPECT_EQ(k["relatedFiles"].toArray(), QJsonArray{dir.filePath("FILE0002.txt")});
     EXPECT_FALSE(k.contains("cameraModel"));
     const QJsonArray points = k["points"].toArray();
     ASSERT_EQ(points.size(), 2);
@@ -249,4 +251,77 @@ TEST(ExportTool, NullsLocalLabelsUnreadableFilesAndBadArguments)
                            QByteArray("\0\0\0\030ftypmp42\0\0\0\0mp42isom\0\0\0\010free", 32)));
     for (const QByteArray& line : exportTool({"--format", "tree", dir.path()}).err.split('\n'))
         EXPECT_TRUE(line.isEmpty() || line.startsWith("korvela-export: ")) << line.constData();
+}
+
+// A recording whose data cannot be read is a failure, not a recording without a track: it is
+// named, its document is not written, and the others are.
+TEST(ExportTool, UnreadableRecordingIsNamedNotWrittenAndFailsTheRun)
+{
+    QTemporaryDir dir;
+    const QString track = "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10,45.5,050215,,,A\n";
+    for (const char* name : {"VIDEO/FILE0001.MOV", "VIDEO/FILE0009.MOV"})
+        ASSERT_TRUE(support::writeFile(dir.filePath(name), QByteArray()));
+    ASSERT_TRUE(support::writeFile(dir.filePath("INFO/FILE0001.txt"), track.toLatin1()));
+    // A side text that cannot be read stands for a card that fails under the reader.
+    const QString broken = dir.filePath("INFO/FILE0009.txt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(broken).constData(), 0600), 0);
+    const QString out = dir.filePath("out");
+    for (const char* format : {"kml", "gpx", "csv"}) {
+        const Ran ran =
+            exportTool({"--quiet", "--format", format, "--output", out, dir.filePath("VIDEO")});
+        EXPECT_EQ(ran.exitCode, 1) << format;
+        EXPECT_TRUE(
+            ran.err.contains((dir.filePath("VIDEO/FILE0009.MOV") + ": could not read").toUtf8()))
+            << ran.err.toStdString();
+        const QStringList written = QDir(out).entryList(QDir::Files);
+        EXPECT_TRUE(std::any_of(written.begin(), written.end(), [](const QString& n) {
+            return n.startsWith("FILE0001");
+        })) << format;
+        EXPECT_FALSE(std::any_of(written.begin(), written.end(), [](const QString& n) {
+            return n.startsWith("FILE0009");
+        })) << format;
+    }
+    const Ran json = exportTool({"--format", "json", dir.filePath("VIDEO/FILE0009.MOV"),
+                                 dir.filePath("VIDEO/FILE0001.MOV")});
+    EXPECT_EQ(json.exitCode, 1);
+    EXPECT_TRUE(json.err.contains("FILE0009.MOV: could not read its data"));
+    ASSERT_EQ(json.json().size(), 1);
+    EXPECT_EQ(json.json()[0].toObject()["points"].toArray().size(), 1);
+}
+
+// A name that is not UTF-8 (a card written with a Latin-1 code page) is taken by its bytes and
+// printed by them: on stderr as they are, in JSON as \udcXX escapes.
+TEST(ExportTool, NamesThatAreNotUtf8AreTakenAndPrintedByTheirBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    // Made by their bytes: QFile would take the names as UTF-8.
+    const auto make = [](const QByteArray& path, const char* text) {
+        std::FILE* file = std::fopen(path.constData(), "w");
+        ASSERT_TRUE(file);
+        std::fputs(text, file);
+        std::fclose(file);
+    };
+    make(folder + "/caf\xe9_0001.MOV", "");
+    make(folder + "/caf\xe9_0001.txt",
+         "$GPRMC,134501.000,A,5545.1234,N,03736.5678,E,10,45.5,050215,,,A\n");
+    // The shell turns the octal escapes into the bytes; QProcess would pass UTF-8.
+    const auto run = [&](const char* format, const char* name) {
+        return exportTool({"-c", "exec \"$0\" --format \"$1\" \"$(printf \"$2\")\"",
+                           KORVELA_BINARY_DIR "/tools/korvela-export", format,
+                           dir.path() + "/" + name},
+                          "/bin/sh");
+    };
+    const Ran json = run("json", "caf\\351_0001.MOV");
+    EXPECT_EQ(json.exitCode, 0) << json.err.toStdString();
+    EXPECT_TRUE(json.out.contains("caf\\udce9_0001.MOV\"")) << json.out.toStdString();
+    EXPECT_TRUE(json.out.contains("caf\\udce9_0001.txt\""));
+    EXPECT_TRUE(json.out.contains("\"latitude\":\"55.752060\""));
+    const Ran tree = run("tree", "");
+    EXPECT_EQ(tree.exitCode, 0) << tree.err.toStdString();
+    EXPECT_TRUE(tree.out.contains("\"name\":\"caf\\udce9_0001.MOV\"")) << tree.out.toStdString();
+    const Ran missing = run("json", "caf\\351_0002.MOV");
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains(folder + "/caf\xe9_0002.MOV: No such file or directory"))
+        << missing.err.toStdString();
 }

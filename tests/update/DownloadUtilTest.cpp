@@ -44,17 +44,30 @@ TEST(DownloadUtil, BodiesWhateverTheStatusNothingOnTransportErrorsFilesReplacedW
     QTemporaryDir dir;
     const QString target = dir.filePath("fw.zip");
     ASSERT_TRUE(writeFile(target, "old contents that are longer"));
-    EXPECT_TRUE(RVDownloadUtil::downloadFile(server.url("/fw.zip"), target));
+    EXPECT_TRUE(RVDownloadUtil::downloadFile(server.url("/fw.zip"), target, 1 << 20));
     EXPECT_EQ(readFile(target), QByteArray("new contents"));
     // No body or no address: false, and the old file stays.
-    EXPECT_FALSE(RVDownloadUtil::downloadFile("https://127.0.0.1:1/fw.zip", target));
-    EXPECT_FALSE(RVDownloadUtil::downloadFile("file:///etc/passwd", target));
+    EXPECT_FALSE(RVDownloadUtil::downloadFile("https://127.0.0.1:1/fw.zip", target, 1 << 20));
+    EXPECT_FALSE(RVDownloadUtil::downloadFile("file:///etc/passwd", target, 1 << 20));
     EXPECT_EQ(readFile(target), QByteArray("new contents"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no side files
 
+    // A body longer than its limit, announced or not, is refused and stops there; the old file
+    // stays. Exactly the limit is fine.
+    server.route("/endless", {200, QByteArray(3 << 20, 'z'), false});
+    server.route("/long", QByteArray(3 << 20, 'z'));
+    for (const char* path : {"/endless", "/long"}) {
+        EXPECT_FALSE(RVDownloadUtil::requestData(server.url(path), {}, 1 << 20)) << path;
+        EXPECT_FALSE(RVDownloadUtil::downloadFile(server.url(path), target, 1 << 20)) << path;
+        EXPECT_EQ(readFile(target), QByteArray("new contents"));
+    }
+    EXPECT_TRUE(RVDownloadUtil::requestData(server.url("/long"), {}, 3 << 20));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+
     // A folder that does not exist: false, the log says why, nothing is left.
     LogCapture log;
-    EXPECT_FALSE(RVDownloadUtil::downloadFile(server.url("/fw.zip"), dir.filePath("no/such/f")));
+    EXPECT_FALSE(
+        RVDownloadUtil::downloadFile(server.url("/fw.zip"), dir.filePath("no/such/f"), 1 << 20));
     EXPECT_TRUE(log.contains("Write returned error:"));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("no")));
 

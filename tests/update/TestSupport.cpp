@@ -1,5 +1,9 @@
 #include "TestSupport.h"
 
+#include <QCryptographicHash>
+
+#include <openssl/evp.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QSslCertificate>
@@ -114,4 +118,53 @@ QByteArray zipBytes(const QList<ZipEntry>& entries)
     }
     EXPECT_TRUE(zip && zipClose(zip, nullptr) == ZIP_OK && ok) << "could not write a zip archive";
     return readFile(file.fileName());
+}
+
+std::optional<QByteArray> TestHttpServer::bodyAt(const QString& url) const
+{
+    if (!url.startsWith(m_base))
+        return std::nullopt;
+    const auto found = m_routes.constFind(url.mid(m_base.size()));
+    if (found == m_routes.cend())
+        return std::nullopt;
+    return found->body;
+}
+
+TestSigner::TestSigner()
+{
+    EVP_PKEY_CTX* context = EVP_PKEY_CTX_new_id(EVP_PKEY_ED25519, nullptr);
+    if (context && EVP_PKEY_keygen_init(context) == 1)
+        EVP_PKEY_keygen(context, &m_key);
+    EVP_PKEY_CTX_free(context);
+    std::size_t length = 32;
+    m_publicKey.resize(32);
+    if (!m_key || EVP_PKEY_get_raw_public_key(
+                      m_key, reinterpret_cast<unsigned char*>(m_publicKey.data()), &length) != 1)
+        m_publicKey.clear();
+}
+
+TestSigner::~TestSigner()
+{
+    EVP_PKEY_free(m_key);
+}
+
+QByteArray TestSigner::sign(QByteArray text) const
+{
+    if (!text.isEmpty() && !text.endsWith('\n'))
+        text += '\n';
+    QByteArray signature(64, '\0');
+    std::size_t length = std::size_t(signature.size());
+    EVP_MD_CTX* context = EVP_MD_CTX_new();
+    const bool ok =
+        context && EVP_DigestSignInit(context, nullptr, nullptr, nullptr, m_key) == 1 &&
+        EVP_DigestSign(context, reinterpret_cast<unsigned char*>(signature.data()), &length,
+                       reinterpret_cast<const unsigned char*>(text.constData()),
+                       std::size_t(text.size())) == 1;
+    EVP_MD_CTX_free(context);
+    return text + "signature=" + (ok ? signature.toBase64() : QByteArray("none")) + "\n";
+}
+
+QByteArray sha256Hex(const QByteArray& data)
+{
+    return QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex();
 }

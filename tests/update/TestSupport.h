@@ -8,6 +8,7 @@
 #include <QTcpServer>
 
 #include <memory>
+#include <optional>
 
 using namespace support;
 
@@ -31,6 +32,8 @@ public:
     QString url(const QString& path) const { return m_base + path; }
     // Request targets in the order they arrived.
     QStringList requests() const { return m_requests; }
+    // The body routed at an address of this server; nothing for another server or no route.
+    std::optional<QByteArray> bodyAt(const QString& url) const;
 
 private:
     void answer(QTcpSocket* socket);
@@ -40,6 +43,28 @@ private:
     QMap<QString, Response> m_routes;
     QStringList m_requests;
 };
+
+// Signs texts as the maker signs update information and firmware descriptions, with a key
+// made for the test run (the maker's private key is never anywhere near the tests).
+class TestSigner final
+{
+public:
+    TestSigner();
+    ~TestSigner();
+    TestSigner(const TestSigner&) = delete;
+    TestSigner& operator=(const TestSigner&) = delete;
+    // The raw 32-byte public key.
+    QByteArray publicKey() const { return m_publicKey; }
+    // text (ended with a line feed when it is not) followed by its signature line.
+    QByteArray sign(QByteArray text) const;
+
+private:
+    struct evp_pkey_st* m_key = nullptr;
+    QByteArray m_publicKey;
+};
+
+// 64 lower-case hex digits.
+QByteArray sha256Hex(const QByteArray& data);
 
 // One entry of an archive made by zipBytes.
 struct ZipEntry

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -24,6 +25,7 @@ const QString kAsk = "question UPTATE_READY_TITLE UPTATE_READY_MESSAGE";
 const QString kAskFirmware = "question UPTATE_FIRMWARE_READY_TITLE UPTATE_FIRMWARE_READY_MESSAGE";
 const QString kDone = "alert UPTATE_FIRMWARE_FINISHED_TITLE UPTATE_FIRMWARE_FINISHED_MESSAGE";
 const QString kFailed = "alert UPTATE_FAILED_FINISHED_TITLE UPTATE_FAILED_FINISHED_MESSAGE";
+const QString kFailedAlert = kFailed;
 
 // The updater's private temporary folders that currently exist.
 QStringList privateTemporaryFolders()
@@ -69,6 +71,7 @@ protected:
         env.endProcess = [this](int status) { m_exitStatuses.append(status); };
         env.settleDelay = std::chrono::milliseconds(10);
         env.firmwareChecked = &m_checked;
+        env.publicKey = m_signer.publicKey();
         return env;
     }
     // A new bundle with its program, its version and files of resources: a real bundle holds
@@ -82,9 +85,18 @@ protected:
                             QByteArray::number(i * 7919).repeated(800)});
         return zipBytes(entries);
     }
-    static TestHttpServer::Response offer(const QString& version, const QString& archive)
+    // The signed update information offering the archive (with its SHA-256 when this server
+    // serves it), or its text unsigned.
+    QByteArray offerText(const QString& version, const QString& archive) const
     {
-        return {200, ("macVersion=" + version + "\nmacDownloadURL=" + archive).toLatin1()};
+        QByteArray text = ("macVersion=" + version + "\nmacDownloadURL=" + archive).toLatin1();
+        if (const std::optional<QByteArray> body = m_server.bodyAt(archive))
+            text += "\nmacDownloadSHA256=" + sha256Hex(*body);
+        return text;
+    }
+    TestHttpServer::Response offer(const QString& version, const QString& archive) const
+    {
+        return {200, m_signer.sign(offerText(version, archive))};
     }
 
     QTemporaryDir m_root;
@@ -93,6 +105,7 @@ protected:
     QStringList m_cards;
     QList<int> m_exitStatuses;
     std::atomic<bool> m_checked{false};
+    TestSigner m_signer;
 };
 
 class FirmwareCheck : public Updater
@@ -107,9 +120,14 @@ protected:
         m_cards = {m_root.filePath("cardA")};
         writeFile(card() + "/autorun.inf", "[autorun]\r\nfirmware=X1-15\r\nlabel=CAM\r\n");
     }
+    QByteArray descriptionText(const QByteArray& version, const QString& url) const
+    {
+        return "version=" + version + "\nurl=" + url.toLatin1() +
+               "\nsha256=" + sha256Hex(m_server.bodyAt(url).value_or(QByteArray())) + "\n";
+    }
     void describe(const QByteArray& version, const QString& url)
     {
-        m_server.route("/fw/X1.txt?m=X1", "version=" + version + "\nurl=" + url.toLatin1() + "\n");
+        m_server.route("/fw/X1.txt?m=X1", m_signer.sign(descriptionText(version, url)));
     }
     QString card() const { return m_cards.first(); }
     // One check by an updater that is gone afterwards; the dialogs it showed.
@@ -192,6 +210,7 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
     TestHttpServer plain(false);
     m_server.route("/app.zip", bundleArchive(0));
     m_server.route("/broken.zip", zipBytes({{"Korvela Player/share/only-data.txt", "x"}}));
+    m_server.route("/endless.zip", {200, QByteArray(2 << 20, 'z'), false});
     const QString app = m_server.url("/app.zip"), self = m_server.url("");
     const QByteArray huge = offer("5", app).body + QByteArray(64 << 10, '\n');
     const QString failed = "plain Update failed There was a problem during installation. Update "
@@ -213,6 +232,18 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         {offer("4", app), plain.url(""), {}, {}, {}},
         {offer("4", app), "https://127.0.0.1:1", {}, {}, "fail"},
         {{404, "no keys"}, {}, {}, {}, {}},
+        // An archive that goes on past its limit (1 MiB here) is stopped and never offered.
+        {offer("3", m_server.url("/endless.zip")), {}, {}, {}, "archive is larger than"},
+        // Not signed, or signed with another key: nothing in it is acted on.
+        {{200, offerText("7", app)}, {}, {}, {}, "Ignoring the update information: it is not"},
+        {{200, TestSigner().sign(offerText("7", app))}, {}, {}, {}, "does not verify"},
+        // An archive that is not the one signed for is never offered nor unpacked.
+        {{200, m_signer.sign(offerText("7", app).replace("macDownloadSHA256=", "x=") +
+                             "\nmacDownloadSHA256=" + sha256Hex("other"))},
+         {},
+         {},
+         {kFailedAlert},
+         "Refusing the update archive: its SHA-256 is"},
         // Declined, and a broken archive that ends in the failure alert.
         {offer("1.3", app), {}, {}, {kAsk}, {}},
         {offer("3", m_server.url("/broken.zip")), {}, {}, {kAsk, failed}, {}}};
@@ -220,8 +251,9 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         m_server.route("/korvelaplayer.php", information);
         RVUpdaterEnvironment env = environment(bundle);
         env.serverUrl = server.isEmpty() ? env.serverUrl : server;
+        env.maxArchiveBytes = 1 << 20;
         LogCapture log;
-        ScriptedDialogs dialogs({shown.size() == 2});
+        ScriptedDialogs dialogs({shown.size() == 2 && shown[0] == kAsk});
         RVUpdater updater(env, &dialogs);
         int finished = 0;
         QObject::connect(&updater, &RVUpdater::updateCheckFinished, [&finished] { ++finished; });
@@ -232,8 +264,9 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         EXPECT_EQ(updater.versionDownloaded(), server.isEmpty());
         EXPECT_TRUE(shown.size() == 2 || !QFileInfo::exists(temporary()));
     }
-    EXPECT_EQ(m_server.requests().count("/korvelaplayer.php"), 8);
-    EXPECT_EQ(m_server.requests().count("/app.zip"), 1); // only for the declined offer
+    EXPECT_EQ(m_server.requests().count("/korvelaplayer.php"), 12);
+    // Only for the declined offer and the one whose hash differs.
+    EXPECT_EQ(m_server.requests().count("/app.zip"), 2);
     EXPECT_TRUE(plain.requests().isEmpty() && launches().isEmpty() && m_exitStatuses.isEmpty());
     EXPECT_TRUE(privateTemporaryFolders().isEmpty());
     EXPECT_FALSE(RVAppBundle::canReplace("/usr/lib/Korvela Player")); // nor is one below /usr
@@ -289,7 +322,8 @@ TEST_F(FirmwareCheck, AfterTheUpdateInformationNewerFirmwareGoesOnTheCardOncePer
     RVSettings::store().remove(RVSettings::kFirmwareUrl);
     m_server.route(
         "/korvelaplayer.php",
-        {200, "firmwareURL=" + m_server.url("/fw/%model%.txt?m=%model%").toLatin1(), false});
+        {200, m_signer.sign("firmwareURL=" + m_server.url("/fw/%model%.txt?m=%model%").toLatin1()),
+         false});
     ScriptedDialogs dialogs({true, true});
     RVUpdater updater(environment(), &dialogs);
     int finished = 0;
@@ -307,11 +341,21 @@ TEST_F(FirmwareCheck, AfterTheUpdateInformationNewerFirmwareGoesOnTheCardOncePer
     EXPECT_TRUE(m_checked && privateTemporaryFolders().isEmpty());
 }
 
-TEST_F(FirmwareCheck, NewerByTextOnlyFromADescriptionOverHttpsAndFailuresLeaveNoImage)
+TEST_F(FirmwareCheck, NewerByNumbersOnlyFromADescriptionOverHttpsAndFailuresLeaveNoImage)
 {
+    // Numeric parts compare as numbers: X1-9 is older than X1-15, never offered over it.
     const std::tuple<QByteArray, QByteArray, bool> versions[] = {
-        {"X1-15", "X1-27", true},  {"X1-15", "X1-15", false}, {"X1-10", "X1-9", true},
-        {"X1-27", "X1-15", false}, {"X1-15", "x1-15", true},  {"X1", "X1-1", true}};
+        {"X1-15", "X1-27", true},
+        {"X1-15", "X1-15", false},
+        {"X1-10", "X1-9", false},
+        {"X1-9", "X1-15", true},
+        {"X1-15", "X1-9", false},
+        {"X1-27", "X1-15", false},
+        {"X1-15", "x1-15", true},
+        {"X1", "X1-1", true},
+        {"X1-015", "X1-15", false},
+        {"X1-1.10", "X1-1.9", false},
+        {"X1-99999999999999999999", "X1-100000000000000000000", true}};
     for (const auto& [onCard, published, asked] : versions) {
         writeFile(card() + "/autorun.inf", "firmware=" + onCard + "\n");
         describe(published, m_server.url("/fw.zip"));
@@ -321,12 +365,29 @@ TEST_F(FirmwareCheck, NewerByTextOnlyFromADescriptionOverHttpsAndFailuresLeaveNo
     }
     EXPECT_EQ(m_server.requests().count("/fw.zip"), 0);
 
+    // A description that goes on and on (past 64 KiB) is not read; nor is an autorun.inf that is
+    // no regular file or is oversized.
+    m_server.route("/fw/X1.txt?m=X1",
+                   {200,
+                    m_signer.sign(descriptionText("X1-99", m_server.url("/fw.zip")) +
+                                  QByteArray(70 << 10, '#').replace("##", "#\n")),
+                    false});
+    writeFile(card() + "/autorun.inf", "firmware=X1-1\n");
+    EXPECT_TRUE(check().isEmpty());
+    describe("X1-99", m_server.url("/fw.zip"));
+    writeFile(card() + "/autorun.inf", "firmware=X1-1\n" + QByteArray(70 << 10, '#'));
+    EXPECT_TRUE(check().isEmpty());
+    QFile::remove(card() + "/autorun.inf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(card() + "/autorun.inf").constData(), 0600), 0);
+    EXPECT_TRUE(check().isEmpty()); // returns: the pipe is never opened for a read that blocks
+    QFile::remove(card() + "/autorun.inf");
+
     // Nothing happens without a card (the flag stays clear for a card mounted later), without a
     // model on it, its description (a 404 page for Z9) or an address in that.
     m_cards.clear();
     EXPECT_TRUE(check().isEmpty() && !m_checked);
     m_cards = {m_root.filePath("cardA")};
-    m_server.route("/fw/X1.txt?m=X1", "version=X1-99\n");
+    m_server.route("/fw/X1.txt?m=X1", m_signer.sign("version=X1-99\n"));
     const qsizetype asked = m_server.requests().size();
     for (const QByteArray autorun : {"label=CAM\n", "firmware=Z9-1\n", "firmware=X1-1\n"}) {
         writeFile(card() + "/autorun.inf", autorun);
@@ -356,6 +417,26 @@ TEST_F(FirmwareCheck, NewerByTextOnlyFromADescriptionOverHttpsAndFailuresLeaveNo
     EXPECT_EQ(readFile(victim), QByteArray("victim"));
     EXPECT_FALSE(QFileInfo(card() + "/sotava.bin").isSymLink());
     EXPECT_EQ(readFile(card() + "/sotava.bin"), m_image);
+
+    // A description not signed, or signed with another key, is ignored; an archive other than
+    // the one signed for is refused before anything of it reaches the card.
+    for (const QByteArray& description :
+         {descriptionText("X1-99", m_server.url("/fw.zip")),
+          TestSigner().sign(descriptionText("X1-99", m_server.url("/fw.zip")))}) {
+        m_server.route("/fw/X1.txt?m=X1", description);
+        EXPECT_TRUE(check().isEmpty());
+    }
+    QFile::remove(card() + "/sotava.bin");
+    QFile::remove(card() + "/firmware.ready");
+    m_server.route("/fw/X1.txt?m=X1",
+                   m_signer.sign(descriptionText("X1-99", m_server.url("/fw.zip"))
+                                     .replace("sha256=", "sha256=" + sha256Hex("x") + "\nold=")));
+    {
+        LogCapture log;
+        EXPECT_EQ(check(), QStringList({kAskFirmware, kFailed}));
+        EXPECT_TRUE(log.contains("Refusing the firmware archive"));
+    }
+    EXPECT_EQ(QDir(card()).entryList(QDir::Files), QStringList({"autorun.inf"}));
 
     // Nor is the description ever fetched over plain http.
     RVSettings::setText(RVSettings::kFirmwareUrl, "http://127.0.0.1:1/%model%");

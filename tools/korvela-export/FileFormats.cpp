@@ -10,8 +10,10 @@
 //                                         numbers in the user's locale, "," as decimal point
 // NAME is the node's name ("FILE0001.MOV", or "FILE0001-5" for a trip); a name that two
 // nodes share gets " (2)", " (3)" ... so no node's file replaces another's. An existing file
-// is replaced, atomically. Progress goes to stderr. Exit status: 0 when every file was
-// written, 1 when a PATH was unusable or a file could not be written.
+// is replaced, atomically. A node holding a recording whose data could not be read (an I/O
+// error, a file over its limit) is no node without a track: the recording is named on stderr
+// and the node's files are not written. Progress goes to stderr. Exit status: 0 when every
+// file was written, 1 when a PATH was unusable, a recording unreadable or a file unwritten.
 
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVLibraryCollector.h"
@@ -40,7 +42,7 @@ enum class FileFormat
 
 void report(const RVExportContext& context, const QString& message)
 {
-    std::fprintf(context.err, "korvela-export: %s\n", qPrintable(message));
+    std::fprintf(context.err, "korvela-export: %s\n", nativeText(message).constData());
     std::fflush(context.err);
 }
 
@@ -97,6 +99,23 @@ bool check(const RVExportContext& context, const std::optional<RVWriteResult>& r
     return true;
 }
 
+// Names on stderr every recording of the node whose data could not be read; true when none.
+bool everyRecordingRead(const RVExportContext& context, const RVVideoDataPtr& node)
+{
+    bool allRead = true;
+    const RVVideoDataList leaves =
+        node->children().empty() ? RVVideoDataList{node} : node->children();
+    for (const RVVideoDataPtr& leaf : leaves) {
+        const QString why = leaf->readError();
+        if (why.isEmpty() || leaf->files().empty())
+            continue;
+        report(context, QStringLiteral("%1: could not read its data: %2")
+                            .arg(leaf->files().front()->filePath(), why));
+        allRead = false;
+    }
+    return allRead;
+}
+
 int runFileFormat(const RVExportContext& context, FileFormat format)
 {
     const QDir output(context.outputDir);
@@ -110,6 +129,10 @@ int runFileFormat(const RVExportContext& context, FileFormat format)
     QSet<QString> taken;
     for (const RVVideoDataPtr& node : nodes) {
         const QString name = uniqueName(node->name(), taken);
+        if (!everyRecordingRead(context, node)) {
+            failed = true;
+            continue;
+        }
         switch (format) {
         case FileFormat::Kml: {
             const QString path = output.filePath(name + QStringLiteral(".kml"));

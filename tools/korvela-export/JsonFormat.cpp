@@ -27,17 +27,27 @@
 // file's date. "cameraModel" is there only when the recording names its camera, "events" only
 // when the camera marked moments in it, "extraSeries" (one value per point) only when it
 // recorded more than the track. A recording no reader recognises has null for format and the
-// four lists. A FILE that does not exist or cannot be opened is reported on stderr and left
-// out; the exit status is then 1.
+// four lists. A FILE that does not exist or cannot be opened, or whose data a reader knows but
+// could not read (an I/O error, a file over its limit), is reported on stderr and left out; the
+// exit status is then 1.
 
+#include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
 
+#include "core/RVNativePath.h"
 #include "metadata/RVCameraClock.h"
 
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -63,18 +73,19 @@ std::string isoTime(std::int64_t msecsSinceEpoch)
 // Whether the video file itself can be opened; the message says why not.
 bool checkReadable(const QString& path, QString& message)
 {
-    const QFileInfo info(path);
-    if (!info.exists()) {
-        message = QStringLiteral("No such file or directory");
+    // By the name's bytes on disk, which need not be UTF-8. Opened without waiting, so a pipe
+    // given by mistake is no hang.
+    const QByteArray native = RVNativePath::encode(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        message = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    if (info.isDir()) {
-        message = QStringLiteral("Is a directory");
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        message = file.errorString();
+    struct stat st;
+    const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    if (directory) {
+        message = QString::fromLocal8Bit(std::strerror(EISDIR));
         return false;
     }
     return true;
@@ -172,30 +183,7 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
         json.key("cameraModel");
         json.string(data.cameraModel);
     }
-    if (!data.events.empty()) {
-        json.key("events");
-        json.beginArray();
-        for (const RVCameraEvent& event : data.events) {
-            json.beginObject();
-            json.key("time");
-            if (event.time.isValid())
-                json.string(isoTime(event.time.msecsSinceEpoch()));
-            else
-                json.null();
-            json.key("kind");
-            json.string(event.kind);
-            json.key("reason");
-            json.string(event.reason);
-            json.key("city");
-            json.string(event.city);
-            json.key("latitude");
-            json.number(event.latitude);
-            json.key("longitude");
-            json.number(event.longitude);
-            json.endObject();
-        }
-        json.endArray();
-    }
+    writeCameraEvents(json, data.events);
     if (!data.extraSeries.empty()) {
         json.key("extraSeries");
         json.beginObject();
@@ -223,12 +211,20 @@ int runJsonFormat(const RVExportContext& context)
         if (!checkReadable(path, message)) {
             // What is written so far goes out first, so the two streams stay in order.
             json.flush();
-            std::fprintf(context.err, "korvela-export: %s: %s\n", qPrintable(path),
-                         qPrintable(message));
+            std::fprintf(context.err, "korvela-export: %s: %s\n", nativeText(path).constData(),
+                         nativeText(message).constData());
             status = 1;
             continue;
         }
-        writeRecording(json, path, readRecordingMetaData(path));
+        const RVRecordingMetaData read = readRecordingMetaData(path);
+        if (!read.readError.isEmpty()) {
+            json.flush();
+            std::fprintf(context.err, "korvela-export: %s: could not read its data: %s\n",
+                         nativeText(path).constData(), nativeText(read.readError).constData());
+            status = 1;
+            continue;
+        }
+        writeRecording(json, path, read);
     }
     json.endArray();
     json.newline();

@@ -1,5 +1,7 @@
 #include "tools/korvela-export/RVExportFormats.h"
 
+#include "core/RVNativePath.h"
+
 namespace {
 
 constexpr RVExportFormat kFormats[] = {
@@ -83,4 +85,9 @@ void RVProgressReporter::finish()
 {
     if (m_context.progress == RVProgressStyle::InPlace && m_shown.load() > 0)
         std::fputc('\n', m_context.err);
+}
+
+QByteArray nativeText(const QString& text)
+{
+    return RVNativePath::encode(text);
 }

@@ -71,6 +71,10 @@ struct RVExportFormat final
 };
 
 std::span<const RVExportFormat> exportFormats();
+
+// A message for the terminal: file names in it keep the bytes they have on disk, also those
+// that are not UTF-8 (the rest is UTF-8).
+QByteArray nativeText(const QString& text);
 const RVExportFormat* findExportFormat(const QString& name);
 
 // The formats.

@@ -142,8 +142,39 @@ void RVJsonWriter::string(std::string_view utf8)
 
 void RVJsonWriter::string(const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    string(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    // A file name's bytes that are not UTF-8 arrive as lone surrogates U+DC80..U+DCFF
+    // (RVNativePath); UTF-8 has no form for them, so they are written as \udcXX escapes, which
+    // keep the byte for a reader that wants it back (as Python's surrogateescape does).
+    static constexpr char kHex[] = "0123456789abcdef";
+    beforeValue();
+    std::string out;
+    qsizetype start = 0;
+    const auto flushRun = [&](qsizetype end) {
+        const QByteArray utf8 = text.mid(start, end - start).toUtf8();
+        std::string escaped;
+        appendEscaped(escaped, std::string_view(utf8.constData(), std::size_t(utf8.size())));
+        out += escaped.substr(1, escaped.size() - 2); // without its quotes
+    };
+    out.push_back('"');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        const bool paired = QChar::isHighSurrogate(unit) && i + 1 < text.size() &&
+                            QChar::isLowSurrogate(text[i + 1].unicode());
+        if (paired) {
+            ++i;
+            continue;
+        }
+        if (!QChar::isSurrogate(unit))
+            continue;
+        flushRun(i);
+        out += "\\u";
+        for (int shift = 12; shift >= 0; shift -= 4)
+            out.push_back(kHex[(unit >> shift) & 0xF]);
+        start = i + 1;
+    }
+    flushRun(text.size());
+    out.push_back('"');
+    m_buffer += out;
 }
 
 void RVJsonWriter::stringOrNull(const QString& text)

@@ -1,5 +1,6 @@
 #include "tools/korvela-export/RVLibraryCollector.h"
 
+#include "core/platform/RVPlatformFile.h"
 #include "export/RVLanguageUtil.h"
 #include "library/RVVolumeMonitor.h"
 
@@ -21,11 +22,11 @@ RVCollectedLibrary collectLibrary(const RVExportContext& context,
 
     QStringList paths;
     for (const QString& path : context.files) {
-        if (QFileInfo::exists(path)) {
+        if (RVPlatformFile::stat(path).kind != RVPlatformFile::Kind::Missing) {
             paths.append(path);
         } else {
             std::fprintf(context.err, "korvela-export: %s: No such file or directory\n",
-                         qPrintable(path));
+                         nativeText(path).constData());
             std::fflush(context.err);
             result.missingPath = true;
         }

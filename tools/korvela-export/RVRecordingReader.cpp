@@ -7,7 +7,16 @@ RVRecordingMetaData readRecordingMetaData(const QString& videoPath)
 {
     RVTsMetaDataReader::install();
     RVRecordingMetaData result;
-    result.metaData =
-        RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(videoPath, &result.format);
+    std::vector<std::pair<QString, RVDecline>> declines;
+    result.metaData = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(
+        videoPath, &result.format, &declines);
+    if (result.metaData)
+        return result;
+    for (const auto& [format, why] : declines) {
+        if (why.kind == RVDecline::Kind::Unreadable) {
+            result.readError = why.detail.isEmpty() ? declineKindName(why.kind) : why.detail;
+            break;
+        }
+    }
     return result;
 }

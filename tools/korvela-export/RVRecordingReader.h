@@ -13,6 +13,9 @@ struct RVRecordingMetaData final
 {
     QString format;
     std::optional<RVMetaData> metaData;
+    // Set when no reader gave metadata and one knew the recording for its own but could not
+    // read it (an I/O error, a file over its limit): a failure, not a recording without data.
+    QString readError;
 };
 
 // The dispatcher's reading, with the name of the reader that won.

@@ -26,6 +26,7 @@
 // A FILE that does not exist is reported on stderr and left out; the exit status is then 1.
 // Progress goes to stderr.
 
+#include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVLibraryCollector.h"
@@ -59,11 +60,6 @@ const char* modeName(RVRecordingMode mode)
     return nullptr;
 }
 
-std::string isoText(RVTimestamp time)
-{
-    return time.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzzZ")).toStdString();
-}
-
 void writeNode(RVJsonWriter& json, const RVVideoData& node)
 {
     json.beginObject();
@@ -93,30 +89,7 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
         json.string(file->filePath());
     json.endArray();
     // The moments the camera marked in a recording, as it described them.
-    if (const std::vector<RVCameraEvent> events = node.events(); !events.empty()) {
-        json.key("events");
-        json.beginArray();
-        for (const RVCameraEvent& event : events) {
-            json.beginObject();
-            json.key("time");
-            if (event.time.isValid())
-                json.string(isoText(event.time));
-            else
-                json.null();
-            json.key("kind");
-            json.string(event.kind);
-            json.key("reason");
-            json.string(event.reason);
-            json.key("city");
-            json.string(event.city);
-            json.key("latitude");
-            json.number(event.latitude);
-            json.key("longitude");
-            json.number(event.longitude);
-            json.endObject();
-        }
-        json.endArray();
-    }
+    writeCameraEvents(json, node.events());
     // A recording seen by several cameras names each camera's file; "files" keeps the front
     // views, which the trip's time line follows.
     if (node.files().size() == 1 && node.files().front()->views().size() > 1) {

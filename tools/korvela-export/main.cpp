@@ -6,6 +6,8 @@
 // Exit status: 0 done; 1 some FILE could not be read or some output not written (the others
 // are still done); 2 bad arguments.
 
+#include "core/RVAtomicFile.h"
+#include "core/RVNativePath.h"
 #include "library/RVAVUtil.h"
 #include "metadata/RVCameraClock.h"
 #include "tools/korvela-export/RVExportArguments.h"
@@ -80,14 +82,14 @@ void printUsage(std::FILE* stream)
 void dropLibraryMessage(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
     if (type == QtFatalMsg) {
-        std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
+        std::fprintf(stderr, "korvela-export: %s\n", nativeText(message).constData());
         std::abort();
     }
 }
 
 int usageError(const QString& message)
 {
-    std::fprintf(stderr, "korvela-export: %s\n", qPrintable(message));
+    std::fprintf(stderr, "korvela-export: %s\n", nativeText(message).constData());
     printUsage(stderr);
     return kUsageError;
 }
@@ -97,11 +99,13 @@ int usageError(const QString& message)
 int main(int argc, char** argv)
 {
     qInstallMessageHandler(dropLibraryMessage);
+    // Interrupted exports leave no half-written files beside the documents.
+    RVAtomicFile::removeSideFilesOnSignals();
     RVAVUtil::silenceFFmpegLog();
 
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(RVNativePath::decode(QByteArray(argv[i]))); // names keep their bytes
 
     const RVArgumentsResult parsed = parseExportArguments(arguments);
     if (!parsed.arguments)

@@ -1,0 +1,53 @@
+// A settings file that cannot be what it claims (a pipe, a huge file) is set aside at start, so
+// the program starts at once with its defaults and says where the file went.
+#include "core/RVSettings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <functional>
+
+TEST(SettingsFile, PipeOrOversizedFileIsSetAsideAndTheDefaultsApply)
+{
+    const QString path = QFileInfo(RVSettings::store().fileName()).absoluteFilePath();
+    QDir folder = QFileInfo(path).dir();
+    ASSERT_TRUE(folder.mkpath("."));
+    const auto asideFiles = [&] {
+        return folder.entryList({"Korvela Player.conf.refused-*"}, QDir::AllEntries | QDir::System);
+    };
+    const auto makePipe = [&] {
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    };
+    const auto makeHuge = [&] {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[General]\nX=1\n") > 0 &&
+                    file.resize(RVSettings::kMaxStoreBytes + 1));
+    };
+    for (const auto& make : {std::function<void()>(makePipe), std::function<void()>(makeHuge)}) {
+        QFile::remove(path);
+        for (const QString& old : asideFiles())
+            folder.remove(old);
+        make();
+        const std::optional<QString> note = RVSettings::setAsideUnusableStore();
+        ASSERT_TRUE(note);
+        EXPECT_TRUE(note->contains(path) && note->contains("kept aside")) << note->toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path));
+        EXPECT_EQ(asideFiles().size(), 1);
+        // Reading the store now returns at once, with the defaults.
+        EXPECT_TRUE(RVSettings::textValue(RVSettings::kFirmwareUrl).isNull());
+    }
+    // A sound file, and no file at all, are left alone.
+    RVSettings::setText(RVSettings::kFirmwareUrl, "https://example.org/%model%");
+    RVSettings::store().sync();
+    ASSERT_TRUE(QFileInfo(path).isFile());
+    EXPECT_FALSE(RVSettings::setAsideUnusableStore());
+    EXPECT_EQ(RVSettings::textValue(RVSettings::kFirmwareUrl), "https://example.org/%model%");
+    RVSettings::store().clear();
+    QFile::remove(path);
+    EXPECT_FALSE(RVSettings::setAsideUnusableStore());
+}
