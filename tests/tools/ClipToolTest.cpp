@@ -39,6 +39,11 @@ TEST(ClipTime, OffsetsAndCameraTimes)
     for (const Case& c : cases)
         EXPECT_EQ(parseClipTime(QString::fromUtf8(c.text), start), c.seconds) << c.text;
     EXPECT_EQ(parseClipTime("2026-05-16T10:00:07", QDateTime()), std::nullopt);
+
+    // A camera kept in a zone with daylight saving: the clock jumps from 02:00 to 03:00, so one
+    // minute of trip passes between these two readings.
+    const QDateTime spring(QDate(2026, 3, 29), QTime(1, 59, 0), QTimeZone("Europe/Berlin"));
+    EXPECT_EQ(parseClipTime("2026-03-29T03:00:00", spring), 60.0);
 }
 
 TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
@@ -83,4 +88,23 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
         EXPECT_NE(again.exitCode(), 0) << bad.join(' ').toStdString();
     }
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+
+    // The card's clock rule from the command line: the camera showed Tokyo time an hour behind.
+    // --from is read on the corrected clock, the clip is named by it and the manifest's UTC is
+    // the instant.
+    QProcess ruled;
+    ruled.start(KORVELA_BINARY_DIR "/tools/korvela-export",
+                {"--camera-zone", "Asia/Tokyo", "--clock-offset", "+1", "--format", "mp4", "--from",
+                 "2026-05-16T11:00:01", "--to", "+2", "--layout", "front", "--output", out, cards});
+    ASSERT_TRUE(ruled.waitForFinished(300000));
+    EXPECT_EQ(ruled.exitCode(), 0) << ruled.readAllStandardError().toStdString();
+    const QString corrected = QString::fromUtf8(ruled.readAllStandardOutput()).trimmed();
+    EXPECT_EQ(corrected, QDir(out).filePath("20260516_100000_NF_clip_20260516-110001.mp4"));
+    QFile ruledManifest(corrected + ".manifest.txt");
+    ASSERT_TRUE(ruledManifest.open(QIODevice::ReadOnly));
+    const QString ruledText = QString::fromUtf8(ruledManifest.readAll());
+    EXPECT_TRUE(ruledText.contains("from (camera time): 2026-05-16T11:00:01.000+09:00"))
+        << ruledText.toStdString();
+    EXPECT_TRUE(ruledText.contains("from (UTC): 2026-05-16T02:00:01.000Z"))
+        << ruledText.toStdString();
 }

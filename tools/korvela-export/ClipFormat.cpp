@@ -3,9 +3,9 @@
 // The FILEs (video files, or folders whose video files are taken in name order) are joined
 // into recordings by the cameras' name rules (front, rear, ... views of one moment) and played
 // one after the other, each from the end of the one before, as the player's time line does.
-// The camera's clock at the trip's start comes from the first file's name; its offset from
-// UTC from the GPS times the recording holds (rounded to a quarter of an hour), so the clip's
-// read-outs and manifest can give both. --from and --to are parsed by parseClipTime. The clip
+// The camera's clock at the trip's start comes from the first file's name read by the card's
+// clock rule (see cameraClock), so the clip's read-outs and manifest give the camera's time
+// with its zone and the instant in UTC. --from and --to are parsed by parseClipTime. The clip
 // goes to --output DIR (default: the current folder) under a name no file has yet, its path
 // on standard output. Exit status: 0 written, 1 not (the reason on standard error).
 
@@ -16,6 +16,7 @@
 #include "clip/RVClipExporter.h"
 #include "library/RVAVUtil.h"
 #include "library/RVRecordingViews.h"
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVRecordingName.h"
 
 #include <QDir>
@@ -98,36 +99,34 @@ std::optional<unsigned> parseOverlay(const QString& list)
     return readouts;
 }
 
-// The camera's clock at the first recording's start: its name's time, with the offset from
-// UTC that its GPS times show (the first fix with a time, placed at its share of the file).
+// The camera's clock at the first recording's start, read as the rest of the program reads it:
+// the start its name tells under the card's clock rule (--clock-offset and --camera-zone, or
+// the rules the player keeps per card); without a time in the name, its first GPS time less
+// that point's share of the file; else the file's date. Shown in the rule's zone (this
+// computer's when the rule names none), so the read-outs, the clip's name and --from/--to all
+// give the corrected clock, and the manifest's UTC is the instant.
 QDateTime cameraClock(const QString& firstFile, const RVMetaData* data, double durationSeconds)
 {
     const std::optional<RVRecordingName> name = parseRecordingName(firstFile);
-    std::optional<qint64> utcStartMs;
-    if (data && durationSeconds > 0) {
+    const RVClockRule rule =
+        RVCameraClock::ruleFor(firstFile, name ? std::optional(name->family) : std::nullopt);
+    RVTimestamp start = name ? RVCameraClock::instantOf(name->start, rule) : RVTimestamp();
+    if (!start.isValid() && data && durationSeconds > 0) {
         const auto& points = data->points;
         for (std::size_t i = 0; i < points.size(); ++i) {
             if (!points[i].time().isValid())
                 continue;
-            utcStartMs = points[i].time().msecsSinceEpoch() -
-                         std::llround(1000.0 * durationSeconds * double(i) / points.size());
+            start = RVTimestamp::fromMSecsSinceEpoch(
+                points[i].time().msecsSinceEpoch() -
+                std::llround(1000.0 * durationSeconds * double(i) / double(points.size())));
             break;
         }
     }
-    if (name && name->start.isValid()) {
-        if (utcStartMs) {
-            const QDateTime naive(name->start.date(), name->start.time(), Qt::UTC);
-            const qint64 offsetMs = naive.toMSecsSinceEpoch() - *utcStartMs;
-            const int quarters = int(std::lround(offsetMs / 900000.0));
-            if (std::abs(quarters) <= 14 * 4)
-                return QDateTime(name->start.date(), name->start.time(), QTimeZone(quarters * 900));
-        }
-        return QDateTime(name->start.date(), name->start.time(), Qt::LocalTime);
-    }
-    if (utcStartMs)
-        return QDateTime::fromMSecsSinceEpoch(*utcStartMs, Qt::UTC).toLocalTime();
-    const QFileInfo info(firstFile);
-    return info.lastModified().addMSecs(-std::llround(durationSeconds * 1000));
+    if (!start.isValid())
+        start = RVTimestamp::fromDateTime(
+            QFileInfo(firstFile).lastModified().addMSecs(-std::llround(durationSeconds * 1000)));
+    const QTimeZone zone = rule.zone.isEmpty() ? QTimeZone::systemTimeZone() : QTimeZone(rule.zone);
+    return QDateTime::fromMSecsSinceEpoch(start.msecsSinceEpoch(), zone);
 }
 
 // The read-outs' series of one recording, its points spread evenly over its length as the

@@ -1,6 +1,7 @@
 #include "tools/korvela-export/RVClipTime.h"
 
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <cmath>
 
@@ -36,10 +37,11 @@ std::optional<double> parseClipTime(const QString& text, const QDateTime& tripSt
     const QTime time = QTime::fromString(match.captured(2), QStringLiteral("HH:mm:ss"));
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    // Both on the camera's clock, compared as plain readings of it (no zone, no daylight
-    // saving jumps of the machine's own zone).
-    const QDateTime at(date, time, Qt::UTC);
-    const QDateTime start(tripStart.date(), tripStart.time(), Qt::UTC);
+    // The camera's clock in its zone, as the trip's start is read: a reading on either side of a
+    // daylight saving change is the instant the camera's names of that moment give.
+    const QDateTime at(date, time, tripStart.timeZone());
+    if (!at.isValid())
+        return std::nullopt; // a reading the zone skips
     const double fraction = match.captured(3).isEmpty() ? 0 : match.captured(3).toDouble();
-    return double(start.msecsTo(at)) / 1000.0 + fraction;
+    return double(tripStart.msecsTo(at)) / 1000.0 + fraction;
 }

@@ -10,6 +10,6 @@
 //                                   fractions allowed)
 //   "2026-05-16T10:00:07[.5]"       the camera's date and clock time, as its file names and
 //                                   read-outs show it
-// tripStart is the camera's clock at trip second 0 (its zone is not used: both are read as
-// the camera's local time). Nothing when the text is neither, or a date without tripStart.
+// tripStart is the camera's clock at trip second 0 in the camera's zone; a date and clock time
+// is read in that zone. Nothing when the text is neither, or a date without tripStart.
 std::optional<double> parseClipTime(const QString& text, const QDateTime& tripStart);
