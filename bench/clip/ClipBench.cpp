@@ -1,9 +1,14 @@
 // Clip export speed in "x real time" (clip seconds per second of work) and peak memory
-// (maximum resident set, MB). Inputs: a 60-second 1080p30 H.264 recording with sound made with
-// ffmpeg in a temporary folder (removed afterwards) and used as each file of a ten-file trip.
+// (maximum resident set of the process so far, MB: run one benchmark per process with
+// --benchmark_filter for its own peak). Inputs, made with ffmpeg in a temporary folder removed
+// afterwards: a 60-second 1080p30 H.264 recording with sound, used as each file of a ten-file
+// (or sixty-file, one-hour) trip, and a 60-second 320x240 one for the one-hour re-encode, which
+// shows that memory does not grow with the clip's length.
 #include "clip/RVClipExporter.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,37 +23,57 @@ extern "C" {
 
 namespace {
 
-const QTemporaryDir& inputs()
+// A 60-second recording of the given size in the temporary folder, made once.
+QString input(const char* size)
 {
     static QTemporaryDir dir;
-    static const bool made = [] {
-        const int status = QProcess::execute(
-            QStringLiteral("ffmpeg"),
-            {"-nostdin", "-loglevel", "error",     "-y",
-             "-f",       "lavfi",     "-i",        "testsrc2=size=1920x1080:rate=30:duration=60",
-             "-f",       "lavfi",     "-i",        "sine=frequency=440:duration=60",
-             "-c:v",     "libx264",   "-preset",   "ultrafast",
-             "-crf",     "30",        "-g",        "30",
-             "-c:a",     "aac",       "-shortest", dir.filePath("front.mp4")});
-        return status == 0;
-    }();
-    if (!made)
+    const QString path = dir.filePath(QStringLiteral("front-%1.mp4").arg(QLatin1String(size)));
+    if (QFile::exists(path))
+        return path;
+    const int status = QProcess::execute(
+        QStringLiteral("ffmpeg"),
+        {"-nostdin",
+         "-loglevel",
+         "error",
+         "-y",
+         "-f",
+         "lavfi",
+         "-i",
+         QStringLiteral("testsrc2=size=%1:rate=30:duration=60").arg(QLatin1String(size)),
+         "-f",
+         "lavfi",
+         "-i",
+         "sine=frequency=440:duration=60",
+         "-c:v",
+         "libx264",
+         "-preset",
+         "ultrafast",
+         "-crf",
+         "30",
+         "-g",
+         "30",
+         "-c:a",
+         "aac",
+         "-shortest",
+         path});
+    if (status != 0)
         std::fprintf(stderr, "ffmpeg could not make the bench's input\n");
-    return dir;
+    return path;
 }
 
-RVClipRequest trip(double from, double to, bool twoViews)
+RVClipRequest trip(double from, double to, bool twoViews, int files = 10,
+                   const char* size = "1920x1080")
 {
     RVClipRequest request;
-    const QString front = inputs().path() + QStringLiteral("/front.mp4");
-    for (int i = 0; i < 10; ++i)
+    const QString front = input(size);
+    for (int i = 0; i < files; ++i)
         request.sources.push_back(
             {twoViews ? QStringList{front, front} : QStringList{front}, 60.0 * i});
     request.fromSeconds = from;
     request.toSeconds = to;
-    request.outputPath = inputs().path() + QStringLiteral("/clip.mp4");
+    request.outputPath = QFileInfo(front).dir().filePath(QStringLiteral("clip.mp4"));
     request.series.cameraStart = QDateTime(QDate(2026, 5, 16), QTime(10, 0, 0), Qt::UTC);
-    for (int s = 0; s < 600; ++s) {
+    for (int s = 0; s < 60 * files; ++s) {
         RVClipSample sample;
         sample.tripSeconds = s;
         sample.point = RVPoint(std::to_string(52.5 + s * 1e-4), std::to_string(13.4 + s * 1e-4), 30,
@@ -99,11 +124,28 @@ void BM_PictureInPicture1080Readouts(benchmark::State& state)
     run(state, request);
 }
 
+// One hour over sixty files: memory stays that of one file's packets.
+void BM_OriginalOneHour(benchmark::State& state)
+{
+    run(state, trip(0.5, 3599.5, false, 60));
+}
+
+// One hour re-encoded with read-outs (from small pictures, to keep the run short): the
+// decoder, filter graph and encoder hold a bounded number of frames whatever the length.
+void BM_ReencodeOneHourReadouts(benchmark::State& state)
+{
+    RVClipRequest request = trip(0.0, 3600.0, false, 60, "320x240");
+    request.readouts = RVReadout::Time | RVReadout::Speed | RVReadout::Map;
+    run(state, request);
+}
+
 } // namespace
 
 BENCHMARK(BM_OriginalTenFiles)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_Reencode1080OneViewReadouts)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_PictureInPicture1080Readouts)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_OriginalOneHour)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_ReencodeOneHourReadouts)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 int main(int argc, char** argv)
 {
