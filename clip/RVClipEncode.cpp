@@ -15,6 +15,7 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -216,6 +217,25 @@ double frameStep(const AVCodecContext* codec, const AVStream* stream)
     return rate.num > 0 && rate.den > 0 ? av_q2d(av_inv_q(rate)) : 1.0 / 30;
 }
 
+// The frame's sound without its first `samples` samples (a new frame), or null when out of
+// memory. The resampler misplaces sound that overlaps what it already has (it restarts its
+// time line), so where one file's sound runs past the start of the next, the overlap goes.
+RVFramePtr withoutFirstSamples(const AVFrame* frame, int samples)
+{
+    RVFramePtr rest(av_frame_alloc());
+    if (!rest)
+        return nullptr;
+    rest->format = frame->format;
+    rest->sample_rate = frame->sample_rate;
+    rest->nb_samples = frame->nb_samples - samples;
+    if (av_channel_layout_copy(&rest->ch_layout, &frame->ch_layout) < 0 ||
+        av_frame_get_buffer(rest.get(), 0) < 0 ||
+        av_samples_copy(rest->extended_data, frame->extended_data, 0, samples, rest->nb_samples,
+                        frame->ch_layout.nb_channels, AVSampleFormat(frame->format)) < 0)
+        return nullptr;
+    return rest;
+}
+
 } // namespace
 
 RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& cancel,
@@ -359,11 +379,27 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
         return result;
     }
 
-    // Feeds the sound up to trip second `until` (everything when infinite).
+    // Feeds the sound up to trip second `until` (everything when infinite). Sound that starts
+    // before the end of what was fed (a file's sound running a little past the next file's
+    // start) is cut to begin there, so the sound keeps its place on the time line at every join.
+    int64_t soundFedEnd = INT64_MIN;
     const auto feedSound = [&](double until) {
         while (soundPending && soundTrip <= until) {
-            soundPending->pts =
+            int64_t pts =
                 std::llround((soundTrip - request.fromSeconds) * soundPending->sample_rate);
+            if (soundFedEnd != INT64_MIN && pts < soundFedEnd) {
+                const int64_t overlap = soundFedEnd - pts;
+                if (overlap >= soundPending->nb_samples) {
+                    soundPending = soundDecoder->next(&soundTrip);
+                    continue;
+                }
+                soundPending = withoutFirstSamples(soundPending.get(), int(overlap));
+                if (!soundPending)
+                    break;
+                pts = soundFedEnd;
+            }
+            soundPending->pts = pts;
+            soundFedEnd = pts + soundPending->nb_samples;
             soundPending->time_base = {1, soundPending->sample_rate};
             if (av_buffersrc_add_frame(soundChain.source, soundPending.get()) < 0) {
                 soundPending.reset();

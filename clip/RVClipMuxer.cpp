@@ -1,6 +1,9 @@
 #include "clip/RVClipMuxer.h"
 
-#include <unistd.h>
+#include "core/platform/RVPlatformFile.h"
+
+#include <cerrno>
+#include <cstdio>
 
 namespace {
 
@@ -115,12 +118,16 @@ int64_t RVClipMuxer::seek(void* opaque, int64_t offset, int whence)
     if (fd < 0)
         return AVERROR(EIO);
     if (whence == AVSEEK_SIZE) {
-        const off_t here = ::lseek(fd, 0, SEEK_CUR);
-        const off_t end = ::lseek(fd, 0, SEEK_END);
-        if (here < 0 || end < 0 || ::lseek(fd, here, SEEK_SET) < 0)
-            return AVERROR(errno);
-        return end;
+        const qint64 size = RVPlatformFile::fileSize(fd);
+        return size < 0 ? AVERROR(int(-size)) : size;
     }
-    const off_t at = ::lseek(fd, offset, whence & ~AVSEEK_FORCE);
-    return at < 0 ? AVERROR(errno) : at;
+    using From = RVPlatformFile::SeekFrom;
+    const int base = whence & ~AVSEEK_FORCE;
+    if (base != SEEK_SET && base != SEEK_CUR && base != SEEK_END)
+        return AVERROR(EINVAL);
+    const qint64 at = RVPlatformFile::seek(fd, offset,
+                                           base == SEEK_SET   ? From::Start
+                                           : base == SEEK_CUR ? From::Current
+                                                              : From::End);
+    return at < 0 ? AVERROR(int(-at)) : at;
 }

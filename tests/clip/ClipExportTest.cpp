@@ -1,5 +1,6 @@
 #include "ClipFactory.h"
 #include "ClipReadback.h"
+#include "support/Support.h"
 #include "support/WriteLimit.h"
 
 #include "clip/RVClipExporter.h"
@@ -9,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -235,4 +237,33 @@ TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
         EXPECT_FALSE(result.ok) << copy;
         EXPECT_EQ(leftovers(out.path()), QStringList()) << copy << result.error.toStdString();
     }
+}
+
+TEST(ClipExport, SoundKeepsItsPlaceAcrossJoins)
+{
+    // Cameras' files carry a little more sound than pictures, so each file's sound runs past
+    // the next file's start; a re-encoded clip over the joins keeps one continuous sound as
+    // long as its pictures.
+    QTemporaryDir dir;
+    RVClipRequest request;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = dir.filePath(QStringLiteral("s%1.mp4").arg(i));
+        ASSERT_TRUE(
+            support::runFfmpeg({"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                "testsrc2=size=160x120:rate=25:duration=2", "-f", "lavfi", "-i",
+                                "sine=frequency=440:sample_rate=44100:duration=2.05", "-c:v",
+                                "libx264", "-preset", "ultrafast", "-c:a", "aac", path}));
+        request.sources.push_back({{path}, 2.0 * i});
+    }
+    request.fromSeconds = 0.5;
+    request.toSeconds = 5.5;
+    request.readouts = unsigned(RVReadout::Time);
+    request.outputPath = dir.filePath("sound.mp4");
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
+                            "stream=duration", "-of", "csv=p=0", request.outputPath});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    EXPECT_NEAR(probe.readAllStandardOutput().trimmed().toDouble(), 5.0, 0.06);
 }
