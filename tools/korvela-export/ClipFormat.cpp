@@ -27,6 +27,10 @@
 #include <cmath>
 #include <memory>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace {
 
 void report(const RVExportContext& context, const QString& message)
@@ -201,6 +205,9 @@ int runMp4Format(const RVExportContext& context)
         if (!QCoreApplication::instance())
             app = std::make_unique<QGuiApplication>(argc, argv);
     }
+
+    // The encoders' statistics and notes would bury the progress and the errors.
+    av_log_set_level(AV_LOG_ERROR);
 
     const auto layout = parseLayout(context.layout);
     const auto quality = parseQuality(context.quality);
