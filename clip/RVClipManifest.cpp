@@ -4,13 +4,15 @@
 #include "clip/RVClipGraph.h"
 #include "core/RVAtomicFile.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 #include "korvela_version.h"
 
 #include <cmath>
+#include <memory>
+
+#include <openssl/evp.h>
 
 namespace {
 
@@ -64,17 +66,41 @@ QString RVClipManifest::manifestPath(const QString& clipPath)
 
 QString RVClipManifest::sha256(const QString& path, QString* error)
 {
+    // OpenSSL's SHA-256 uses the processor's SHA instructions: hashing a long clip and its
+    // sources takes a fraction of the time Qt's portable code needs.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return {};
     }
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(&file)) {
-        *error = QStringLiteral("%1: cannot be read").arg(path);
+    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
+                                                                          &EVP_MD_CTX_free);
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1) {
+        *error = QStringLiteral("%1: cannot start SHA-256").arg(path);
         return {};
     }
-    return QString::fromLatin1(hash.result().toHex());
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(buffer.data(), buffer.size());
+        if (got < 0) {
+            *error = QStringLiteral("%1: cannot be read").arg(path);
+            return {};
+        }
+        if (got == 0)
+            break;
+        if (EVP_DigestUpdate(context.get(), buffer.constData(), std::size_t(got)) != 1) {
+            *error = QStringLiteral("%1: cannot hash").arg(path);
+            return {};
+        }
+    }
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1) {
+        *error = QStringLiteral("%1: cannot hash").arg(path);
+        return {};
+    }
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
 }
 
 QStringList RVClipManifest::filesInRange(const RVClipRequest& request)
