@@ -6,6 +6,8 @@
 
 #include "library/RVVideoList.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/video/RVVideoScrollView.h"
+#include "player/video/RVZoomGeometry.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -126,6 +128,10 @@ void RVMainViewController::updateCameraMenu()
 void RVMainViewController::setViewChoice(const RVViewChoice& choice)
 {
     m_playback->setViewChoice(choice);
+    // Other views make another picture: a zoom into the old one means nothing there, so the
+    // area shows the new picture fitted, without the scroll bars of the enlarged one.
+    if (m_magnificationFactor > 1.0)
+        applyZoomLayout(RVZoomGeometry::fit(QSizeF(m_playerScrollView->size())));
     updateCameraMenu();
 }
 
