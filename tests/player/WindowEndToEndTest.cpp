@@ -16,6 +16,8 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -23,6 +25,7 @@
 #include <QMouseEvent>
 #include <QOpenGLWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -318,6 +321,33 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
         return qGray(shown.pixel(shown.width() / 2, shown.height() * 3 / 4)) < 30;
     }));
     EXPECT_EQ(dialogs->alerts.size(), 3);
+}
+
+// With no file manager and no program for folders (none on the search path), "Show in file
+// manager" says so rather than doing nothing.
+TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSo)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface() &&
+        bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.FileManager1")))
+        GTEST_SKIP() << "a file manager of the desktop session would show the folder";
+    windowtest::IsolatedSettings settings;
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->show();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
+    controller.addFiles({dir.filePath("clip.mp4")});
+    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
+    controller.selectRow(0);
+    QTemporaryDir nothing;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(nothing.path()));
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    controller.revealInFinder();
+    ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
+    EXPECT_TRUE(dialogs->alerts[0].contains(dir.path())) << dialogs->alerts[0].toStdString();
 }
 
 // The real question box: every question is about something that cannot be undone, so Enter
