@@ -519,5 +519,9 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>No program is set up to open the notes on this version. They are in %1</source>
         <translation>Kein Programm ist eingerichtet, um die Hinweise zu dieser Version zu öffnen. Sie liegen in %1</translation>
     </message>
+    <message id="GRAPH_NO_DATA">
+        <source>No data</source>
+        <translation>Keine Daten</translation>
+    </message>
 </context>
 </TS>

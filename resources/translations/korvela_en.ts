@@ -519,5 +519,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>No program is set up to open the notes on this version. They are in %1</source>
         <translation>No program is set up to open the notes on this version. They are in %1</translation>
     </message>
+    <message id="GRAPH_NO_DATA">
+        <source>No data</source>
+        <translation>No data</translation>
+    </message>
 </context>
 </TS>

@@ -519,5 +519,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>No program is set up to open the notes on this version. They are in %1</source>
         <translation>Не настроена программа, чтобы открыть заметки об этой версии. Они находятся в %1</translation>
     </message>
+    <message id="GRAPH_NO_DATA">
+        <source>No data</source>
+        <translation>Нет данных</translation>
+    </message>
 </context>
 </TS>
