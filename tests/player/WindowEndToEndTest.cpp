@@ -350,6 +350,34 @@ TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSo)
     EXPECT_TRUE(dialogs->alerts[0].contains(dir.path())) << dialogs->alerts[0].toStdString();
 }
 
+// At the first window size the hover thumbnail over the slider's right end stands beside the
+// read-outs, never over them.
+TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
+{
+    windowtest::IsolatedSettings settings;
+    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->resize(900, 534);
+    controller.window()->show();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
+    controller.addFiles({dir.filePath("clip.mp4")});
+    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
+    controller.selectRow(0);
+    controller.rowDoubleClicked();
+    ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
+    QWidget* readouts = controller.window()->findChild<QLabel*>("velocity")->parentWidget();
+    const QRect clear(readouts->mapTo(controller.window(), QPoint()), readouts->size());
+    RVThumbnailPopover* popover = controller.thumbnailPopover();
+    for (const double at : {0.2, 0.8, 0.99}) {
+        controller.showPopover();
+        controller.showThumbnailAtProgress(at);
+        ASSERT_TRUE(waitFor([&] { return popover->isShown(); })) << at;
+        EXPECT_FALSE(popover->geometry().intersects(clear)) << at;
+        controller.hidePopover();
+    }
+}
+
 // The real question box: every question is about something that cannot be undone, so Enter
 // gives the safe answer.
 TEST(WidgetDialogs, EnterInAQuestionAnswersNo)
