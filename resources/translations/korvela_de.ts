@@ -523,5 +523,9 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>No data</source>
         <translation>Keine Daten</translation>
     </message>
+    <message id="MAP_TILES_OFFLINE">
+        <source>Map tiles are not available offline</source>
+        <translation>Kartenkacheln sind offline nicht verfügbar</translation>
+    </message>
 </context>
 </TS>

@@ -523,5 +523,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>No data</source>
         <translation>No data</translation>
     </message>
+    <message id="MAP_TILES_OFFLINE">
+        <source>Map tiles are not available offline</source>
+        <translation>Map tiles are not available offline</translation>
+    </message>
 </context>
 </TS>

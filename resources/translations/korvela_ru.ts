@@ -523,5 +523,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>No data</source>
         <translation>Нет данных</translation>
     </message>
+    <message id="MAP_TILES_OFFLINE">
+        <source>Map tiles are not available offline</source>
+        <translation>Фрагменты карты недоступны без сети</translation>
+    </message>
 </context>
 </TS>
