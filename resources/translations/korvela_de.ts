@@ -527,5 +527,9 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Map tiles are not available offline</source>
         <translation>Kartenkacheln sind offline nicht verfügbar</translation>
     </message>
+    <message id="CHOOSE_FOLDER_BUTTON">
+        <source>Choose Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
 </context>
 </TS>

@@ -527,5 +527,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Map tiles are not available offline</source>
         <translation>Map tiles are not available offline</translation>
     </message>
+    <message id="CHOOSE_FOLDER_BUTTON">
+        <source>Choose Folder</source>
+        <translation>Choose Folder</translation>
+    </message>
 </context>
 </TS>

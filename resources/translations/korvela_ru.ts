@@ -527,5 +527,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Map tiles are not available offline</source>
         <translation>Фрагменты карты недоступны без сети</translation>
     </message>
+    <message id="CHOOSE_FOLDER_BUTTON">
+        <source>Choose Folder</source>
+        <translation>Выбрать папку</translation>
+    </message>
 </context>
 </TS>

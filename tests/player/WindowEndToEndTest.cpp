@@ -20,6 +20,7 @@
 #include <QDBusConnectionInterface>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
@@ -376,6 +377,26 @@ TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
         EXPECT_FALSE(popover->geometry().intersects(clear)) << at;
         controller.hidePopover();
     }
+}
+
+// The real file dialog: "Choose Folder" beside Open takes the folder on show.
+TEST(WidgetDialogs, ChooseFolderTakesTheFolderOnShow)
+{
+    QWidget parent;
+    parent.show();
+    RVWidgetDialogs dialogs(&parent);
+    QTemporaryDir card;
+    QTimer choose;
+    QObject::connect(&choose, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->setDirectory(card.path());
+        if (auto* button = dialog->findChild<QPushButton*>("chooseFolderButton"))
+            button->click();
+    });
+    choose.start(50);
+    EXPECT_EQ(dialogs.chooseFilesAndFolders(), QStringList{QDir(card.path()).absolutePath()});
 }
 
 // The real question box: every question is about something that cannot be undone, so Enter
