@@ -446,7 +446,8 @@ void RVMainViewController::exportToExcelClicked()
     if (!saved)
         return;
     // The acceleration table goes beside it without a second panel: Trip.gps.csv gives
-    // Trip.gsensor.csv.
+    // Trip.gsensor.csv. The status bar names every file written, so the second is found too.
+    QStringList written{QFileInfo(*saved).fileName()};
     if (std::optional<RVExportWriter> sensorTable = RVExportCommands::sensorTable(node)) {
         const QString sensorPath = RVExportFileUtil::sensorTablePath(*saved);
         const RVWriteResult result = (*sensorTable)(sensorPath);
@@ -455,6 +456,10 @@ void RVMainViewController::exportToExcelClicked()
             //% "Error"
             const QString title = qtTrId("ERROR_TITLE");
             m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SAVE_FILE"), result.error));
+        } else {
+            written << QFileInfo(sensorPath).fileName();
         }
     }
+    //% "Saved: %1"
+    showStatusMessage(withName(qtTrId("EXPORT_SAVED_FILES"), written.join(QLatin1String(", "))));
 }

@@ -531,5 +531,9 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Choose Folder</source>
         <translation>Ordner wählen</translation>
     </message>
+    <message id="EXPORT_SAVED_FILES">
+        <source>Saved: %1</source>
+        <translation>Gespeichert: %1</translation>
+    </message>
 </context>
 </TS>

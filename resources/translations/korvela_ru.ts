@@ -531,5 +531,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Choose Folder</source>
         <translation>Выбрать папку</translation>
     </message>
+    <message id="EXPORT_SAVED_FILES">
+        <source>Saved: %1</source>
+        <translation>Сохранено: %1</translation>
+    </message>
 </context>
 </TS>

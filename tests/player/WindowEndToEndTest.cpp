@@ -325,8 +325,8 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
 }
 
 // With no file manager and no program for folders (none on the search path), "Show in file
-// manager" says so rather than doing nothing.
-TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSo)
+// manager" says so rather than doing nothing; an export names the files it wrote.
+TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.interface() &&
@@ -349,6 +349,20 @@ TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSo)
     controller.revealInFinder();
     ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
     EXPECT_TRUE(dialogs->alerts[0].contains(dir.path())) << dialogs->alerts[0].toStdString();
+
+    // One save that writes the track and the G-sensor tables names both on the status bar.
+    const RVVideoDataPtr node =
+        controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0));
+    node->setPoints(std::make_shared<const std::vector<RVPoint>>(
+        2, RVPoint("52.500000", "13.400000", 40, 90, 0, {})));
+    node->setGSensorData(std::make_shared<const std::vector<RVSensorData>>(
+        2, RVSensorData(0.1, -0.2, 1.0, 1.0, RVSensorLabel())));
+    dialogs->savePath = dir.filePath("clip.gps.csv");
+    controller.exportToExcelClicked();
+    const QString shown = controller.window()->statusBar()->currentMessage();
+    EXPECT_TRUE(shown.contains("clip.gps.csv") && shown.contains("clip.gsensor.csv") &&
+                QFile::exists(dir.filePath("clip.gsensor.csv")))
+        << shown.toStdString();
 }
 
 // At the first window size the hover thumbnail over the slider's right end stands beside the
