@@ -6,6 +6,7 @@
 #include "core/RVSettings.h"
 #include "export/RVLanguageUtil.h"
 #include "library/RVVideoList.h"
+#include "player/files/RVFileViewer.h"
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVWidgetDialogs.h"
@@ -19,7 +20,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -30,7 +30,6 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QTranslator>
-#include <QUrl>
 
 namespace {
 constexpr int kWindowWidth = 900;
@@ -393,10 +392,22 @@ QString RVAppDelegate::whatsNewPath()
 
 void RVAppDelegate::whatsNewClicked()
 {
-    // Shown by the desktop's text viewer; without the file or a viewer nothing happens.
+    // Shown by the desktop's text viewer. Without the file, or without a program to open it,
+    // the user is told rather than left wondering whether the click was taken.
     const QString path = whatsNewPath();
-    if (!path.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!path.isEmpty() && RVFileViewer::openFile(path))
+        return;
+    //% "Error"
+    const QString title = qtTrId("ERROR_TITLE");
+    //% "The notes on this version are not installed."
+    QString text = qtTrId("ERROR_WHATS_NEW_MISSING");
+    if (!path.isEmpty()) {
+        //% "No program is set up to open the notes on this version. They are in %1"
+        text = qtTrId("ERROR_CANT_OPEN_WHATS_NEW");
+        text = text.contains(QLatin1String("%1")) ? text.arg(QDir::toNativeSeparators(path))
+                                                  : text + QLatin1Char(' ') + path;
+    }
+    dialogs()->alert(title, text);
 }
 
 void RVAppDelegate::openDocument()

@@ -191,8 +191,13 @@ void RVTimeSlider2::drawBand(QPainter& painter, const RVGraphDescription& graph,
                              const QRectF& frame, RVMeasurementSystem system)
 {
     CachedGraph& cached = graphFor(graph, frame.width() - 10, unitFactor(graph.unit, system));
-    if (!cached.envelope.isDrawable())
+    if (!cached.envelope.isDrawable()) {
+        // A recording without the series gets a band that says so; no recording, nothing.
+        if (m_videoDuration)
+            drawGraph(painter, cached.envelope, frame, titleWithUnit(graph, system),
+                      graph.middleLine, m_width, palette());
         return;
+    }
     // The picture starts at the whole pixel at or above the band, so that copying it keeps
     // every pixel where drawing directly would have put it.
     const QPointF origin(std::floor(frame.left()), std::floor(frame.top()));

@@ -88,13 +88,15 @@ public:
 
     // One graph in the band `frame`, in the colours of `palette`: the Base colour behind, a
     // line a third of the way from Base to Text at `middleLine` when the data straddle it, the
-    // curve and the scale labels in Text and the title in Link, centred over the axis
-    // (`axisWidth` = slider width - 10) where it does not run into the top scale label. The
-    // bottom scale label is left out of a band too low for two lines of text.
-    // middleLine also picks the scaling: 0 scales symmetrically around zero (the axes of the
-    // G-sensor); other values scale from the lowest to the highest value. The curve runs from
-    // frame.left() + 5 to frame.right() - 5 and from 2 pixels above the band's bottom to 8
-    // below its top. Nothing at all is drawn for fewer than two samples.
+    // curve and the scale marks in Text and the title in Link, centred over the axis
+    // (`axisWidth` = slider width - 10) where it does not run into the top mark's label.
+    // The scale is RVGraphScale's rounded one. The top mark shares the first line with the
+    // title; the bottom mark and the middle line's value are labelled at the band's left or
+    // right end where the curve leaves room and the band has lines to spare, never over the
+    // curve. middleLine also picks the scaling: 0 scales symmetrically around zero (the axes
+    // of the G-sensor). The curve runs from frame.left() + 5 to frame.right() - 5 and from 2
+    // pixels above the band's bottom to 10 below its top. Fewer than two samples: the band
+    // with its title and "No data".
     static void drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
                           const QString& title, double middleLine, double axisWidth,
                           const QPalette& palette = QPalette());

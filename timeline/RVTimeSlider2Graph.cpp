@@ -1,21 +1,25 @@
 // Drawing of one graph band of the time slider.
 #include "timeline/RVTimeSlider2.h"
 
+#include "timeline/RVGraphScale.h"
 #include "timeline/RVUIUtil.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPalette>
 
 #include <cmath>
+#include <limits>
+#include <optional>
+#include <utility>
 
 namespace {
 
 constexpr double zeroTolerance = 9.999999747378752e-06; // 1e-5 in single precision
 constexpr double smallestRange = 1e-6;
-constexpr double largestLabelled = 1e7;
 constexpr double sideMargin = 5;   // px left and right of the curve
 constexpr double belowCurve = 2;   // px between the band's bottom and the curve's lowest value
-constexpr double plotInset = 10;   // below + 8 px above the curve's highest value
+constexpr double plotInset = 12;   // below + 10 px: the top line's text stays above the curve
 constexpr double labelOffset = 10; // the top label's bottom edge, px below the band's top
 constexpr int textSize = 8;
 constexpr double labelGap = 6; // px between the top scale label and the title
@@ -81,14 +85,49 @@ void drawColumns(QPainter& painter, const RVGraphEnvelope& data, double left, co
     painter.setBrush(Qt::NoBrush);
 }
 
+// The lowest and highest value the curve takes over x0..x1 (from the plot's left edge),
+// segments running through the span included; none where the curve does not pass.
+std::optional<std::pair<double, double>> valuesWithin(const RVGraphEnvelope& data, double x0,
+                                                      double x1)
+{
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    const auto take = [&](double value) {
+        if (std::isfinite(value)) {
+            low = std::min(low, value);
+            high = std::max(high, value);
+        }
+    };
+    if (data.mode() == RVGraphEnvelope::Mode::Samples) {
+        const std::vector<double>& samples = data.samples();
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const double x = data.sampleX(i);
+            const double next = i + 1 < samples.size() ? data.sampleX(i + 1) : x;
+            const double previous = i > 0 ? data.sampleX(i - 1) : x;
+            if (next >= x0 && previous <= x1)
+                take(samples[i]);
+        }
+    } else {
+        const std::vector<RVGraphEnvelope::Column>& columns = data.columns();
+        for (std::size_t c = 0; c < columns.size(); ++c) {
+            const double x = data.columnX(c);
+            if (columns[c].valid && x >= x0 - 1 && x <= x1 + 1) {
+                take(columns[c].low);
+                take(columns[c].high);
+            }
+        }
+    }
+    if (low > high)
+        return std::nullopt;
+    return std::pair{low, high};
+}
+
 } // namespace
 
 void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
                               const QString& title, double middleLine, double axisWidth,
                               const QPalette& palette)
 {
-    if (!data.isDrawable())
-        return;
     // The band is an entry field's surface: white with black text in a light palette, dark
     // with light text in a dark one.
     const QColor text = palette.color(QPalette::Text);
@@ -97,11 +136,24 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.fillRect(frame, palette.color(QPalette::Base));
+    if (!data.isDrawable()) {
+        // A recording without this series: the band says so rather than look unfinished.
+        RVUIUtil::writeText(painter, title, textSize, axisWidth * 0.5 + sideMargin,
+                            frame.top() + labelOffset, frame, titleColour);
+        //% "No data"
+        RVUIUtil::writeText(
+            painter, qtTrId("GRAPH_NO_DATA"), textSize, axisWidth * 0.5 + sideMargin,
+            frame.center().y() + RVUIUtil::lineHeight(painter, textSize) / 2, frame, reference);
+        painter.restore();
+        return;
+    }
 
-    double minimum = data.minimum();
-    double maximum = data.maximum();
     // A middle line of zero centres zero in the band: the G-sensor axes swing both ways.
-    if (std::abs(middleLine) < zeroTolerance) {
+    const bool symmetric = std::abs(middleLine) < zeroTolerance;
+    const RVGraphScale scale = RVGraphScale::of(data.minimum(), data.maximum(), symmetric);
+    double minimum = scale.low;
+    double maximum = scale.high;
+    if (symmetric && scale.step == 0) {
         const double extent = std::max(std::abs(minimum), std::abs(maximum));
         minimum = -extent;
         maximum = extent;
@@ -118,8 +170,11 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
         return base - (value * 0.5 - halfMinimum) / halfRange * plotHeight;
     };
     const double left = frame.left() + sideMargin;
+    const double lineHeight = RVUIUtil::lineHeight(painter, textSize);
+    const bool labelled = scale.step > 0;
 
-    if (minimum < middleLine && middleLine < maximum) {
+    const bool middleShown = minimum < middleLine && middleLine < maximum;
+    if (middleShown) {
         painter.setPen(QPen(reference, 1, Qt::SolidLine, Qt::FlatCap));
         const double y = yOf(middleLine);
         painter.drawLine(QPointF(left, y), QPointF(frame.right() - sideMargin, y));
@@ -131,18 +186,40 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
     else
         drawColumns(painter, data, left, yOf, text);
 
-    // The top scale label and the title share the band's first line; the bottom label has
-    // its own only when the band is tall enough for two lines.
+    // A mark's label sitting on the line at bottomY, at the band's left end or else its right
+    // end, wherever the curve leaves it room: a label never covers the curve.
+    const auto labelClear = [&](const QString& label, double bottomY) {
+        const double width = RVUIUtil::textWidth(painter, label, textSize);
+        for (const double centre : {10.0, frame.width() - 10.0}) {
+            const double x0 = RVUIUtil::textLeft(width, centre, frame.width());
+            const auto values =
+                valuesWithin(data, x0 - sideMargin - 1, x0 + width - sideMargin + 1);
+            const bool clear = !values || yOf(values->second) > bottomY + 1 ||
+                               yOf(values->first) < bottomY - lineHeight - 1;
+            if (clear) {
+                RVUIUtil::writeText(painter, label, textSize, centre, bottomY, frame, text);
+                return x0 + width;
+            }
+        }
+        return 0.0;
+    };
+
+    // The top mark shares the band's first line with the title, above the curve's highest
+    // point; the bottom mark and the middle line's own label show where the band has room
+    // for them apart from the top line.
     double topLabelRight = 0;
-    if (maximum > 0 && maximum < largestLabelled) {
-        const QString top = QString::asprintf("%.2f", maximum);
+    if (labelled) {
+        const QString top = scale.label(maximum);
         const double width = RVUIUtil::textWidth(painter, top, textSize);
         RVUIUtil::writeText(painter, top, textSize, 10, frame.top() + labelOffset, frame, text);
         topLabelRight = RVUIUtil::textLeft(width, 10, frame.width()) + width;
-        const bool roomBelow = frame.height() >= 2 * RVUIUtil::lineHeight(painter, textSize);
-        if (roomBelow && std::abs(minimum) > zeroTolerance && std::abs(middleLine) > zeroTolerance)
-            RVUIUtil::writeText(painter, QString::asprintf("%.2f", minimum), textSize, 10,
-                                frame.bottom(), frame, text);
+        if (frame.height() >= 2 * lineHeight)
+            labelClear(scale.label(minimum), frame.bottom());
+        if (middleShown && frame.height() >= 3 * lineHeight) {
+            const double y = yOf(middleLine);
+            if (y - lineHeight > frame.top() + labelOffset && y < frame.bottom() - lineHeight)
+                labelClear(scale.label(middleLine), y);
+        }
     }
     // The title stays centred over the axis unless that would run into the scale label; it
     // then starts after the label and is shortened to what is left of the band.

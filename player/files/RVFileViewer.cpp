@@ -14,21 +14,30 @@ namespace {
 const auto kService = QStringLiteral("org.freedesktop.FileManager1");
 const auto kPath = QStringLiteral("/org/freedesktop/FileManager1");
 
-void openFolderOf(const QString& path)
+void openFolderOf(const QString& path, const std::function<void(const QString&)>& notShown)
 {
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        qInfo().noquote() << "Cannot open folder" << folder;
+    if (RVFileViewer::openFile(folder))
+        return;
+    qInfo().noquote() << "Cannot open folder" << folder;
+    if (notShown)
+        notShown(folder);
 }
 } // namespace
 
-bool RVFileViewer::revealFiles(const QStringList& paths)
+bool RVFileViewer::openFile(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool RVFileViewer::revealFiles(const QStringList& paths,
+                               std::function<void(const QString& folder)> notShown)
 {
     if (paths.isEmpty())
         return false;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()) {
-        openFolderOf(paths.constFirst());
+        openFolderOf(paths.constFirst(), notShown);
         return true;
     }
 
@@ -43,11 +52,11 @@ bool RVFileViewer::revealFiles(const QStringList& paths)
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
     const QString first = paths.constFirst();
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [first](QDBusPendingCallWatcher* self) {
+                     [first, notShown](QDBusPendingCallWatcher* self) {
                          if (self->isError()) {
                              qInfo().noquote()
                                  << "File manager did not show items:" << self->error().message();
-                             openFolderOf(first);
+                             openFolderOf(first, notShown);
                          }
                          self->deleteLater();
                      });

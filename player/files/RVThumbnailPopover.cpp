@@ -45,8 +45,20 @@ void RVThumbnailPopover::place()
     const QPoint anchor(m_positioningRect.left() + m_positioningRect.width() / 2,
                         m_positioningRect.top());
     m_tip = window->mapFromGlobal(m_view->mapToGlobal(anchor));
-    const int x = std::clamp(m_tip.x() - width() / 2, 0, std::max(0, window->width() - width()));
+    const int limit = std::max(0, window->width() - width());
+    int x = std::clamp(m_tip.x() - width() / 2, 0, limit);
     const int y = std::max(0, m_tip.y() - height());
+    if (m_keepClear && m_keepClear->isVisible()) {
+        const QRect clear(m_keepClear->mapTo(window, QPoint(0, 0)), m_keepClear->size());
+        if (clear.intersects(QRect(x, y, width(), height()))) {
+            // Beside it, on the side of the anchor where there is room.
+            const int before = clear.left() - width();
+            const int after = clear.right() + 1;
+            x = (m_tip.x() < clear.center().x() && before >= 0) || after > limit
+                    ? std::max(0, before)
+                    : after;
+        }
+    }
     move(x, y);
     update();
 }

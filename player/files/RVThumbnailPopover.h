@@ -28,6 +28,9 @@ public:
     // centred on it, kept inside the window.
     void showRelativeToRect(const QRect& rect, QWidget* view);
     bool isShown() const { return isVisible(); }
+    // A part of the window the balloon never covers (the read-outs beside the video): it then
+    // stands beside it, its tip at the edge nearest the anchor.
+    void setKeepClear(QWidget* widget) { m_keepClear = widget; }
 
     // Image area and frame: the tip's height and the margin around the image, points.
     static constexpr int imageWidth = 160;
@@ -47,5 +50,6 @@ private:
     QImage m_thumbnail;
     QRect m_positioningRect;
     QPointer<QWidget> m_view;
+    QPointer<QWidget> m_keepClear;
     QPoint m_tip; // in the window's coordinates
 };

@@ -186,8 +186,10 @@ void RVMapView::loadPage(const QString& resource, const QVariant& view)
     const QString tiles = RVMapViewTileAddressUtil::usableTemplate(RVSettings::mapTileUrl());
     if (tileHandler())
         tileHandler()->setTileTemplate(tiles);
+    //% "Map tiles are not available offline"
     QJsonObject config{{QStringLiteral("tileUrl"),
-                        tileHandler() ? RVMapViewTileAddressUtil::pageTemplate() : tiles}};
+                        tileHandler() ? RVMapViewTileAddressUtil::pageTemplate() : tiles},
+                       {QStringLiteral("offlineNote"), qtTrId("MAP_TILES_OFFLINE")}};
     const QVariantMap viewMap = view.toMap();
     if (viewMap.contains(QStringLiteral("zoom")))
         config.insert(QStringLiteral("view"), QJsonObject::fromVariantMap(viewMap));

@@ -15,6 +15,7 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/window/RVDeleteQuestion.h"
 #include "player/window/RVExportCommands.h"
 #include "player/window/RVSaveFolder.h"
 #include "player/window/RVWindowDialogs.h"
@@ -292,8 +293,7 @@ void RVMainViewController::removeClicked(RVVideoDataPtr node)
         return;
     //% "Delete the recordings?"
     const QString title = qtTrId("ARE_YOU_SURE_TITLE");
-    //% "The recordings of \"%1\" and their data files will be deleted from the disk."
-    if (!m_dialogs->question(title, withName(qtTrId("ARE_YOU_SURE_MESSAGE"), node->name())))
+    if (!m_dialogs->question(title, RVDeleteQuestion::text(*node)))
         return;
     const int row = selectedRow();
     // The player lets go of the files before they are deleted.
@@ -365,7 +365,15 @@ void RVMainViewController::revealInFinder()
     QStringList paths;
     for (const RVVideoFilePtr& file : node->files())
         paths << file->filePath();
-    RVFileViewer::revealFiles(paths);
+    RVFileViewer::revealFiles(
+        paths, [self = QPointer<RVMainViewController>(this)](const QString& folder) {
+            if (!self)
+                return;
+            //% "Error"
+            const QString title = qtTrId("ERROR_TITLE");
+            //% "No file manager is set up to show the folder %1."
+            self->m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SHOW_FOLDER"), folder));
+        });
 }
 
 std::optional<QString> RVMainViewController::save(const RVExportWriter& write, const QString& name,
@@ -452,7 +460,8 @@ void RVMainViewController::exportToExcelClicked()
     if (!saved)
         return;
     // The acceleration table goes beside it without a second panel: Trip.gps.csv gives
-    // Trip.gsensor.csv.
+    // Trip.gsensor.csv. The status bar names every file written, so the second is found too.
+    QStringList written{QFileInfo(*saved).fileName()};
     if (std::optional<RVExportWriter> sensorTable = RVExportCommands::sensorTable(node)) {
         const QString sensorPath = RVExportFileUtil::sensorTablePath(*saved);
         const RVWriteResult result = (*sensorTable)(sensorPath);
@@ -461,6 +470,10 @@ void RVMainViewController::exportToExcelClicked()
             //% "Error"
             const QString title = qtTrId("ERROR_TITLE");
             m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SAVE_FILE"), result.error));
+        } else {
+            written << QFileInfo(sensorPath).fileName();
         }
     }
+    //% "Saved: %1"
+    showStatusMessage(withName(qtTrId("EXPORT_SAVED_FILES"), written.join(QLatin1String(", "))));
 }

@@ -24,6 +24,7 @@
 #include "player/video/RVVideoScrollView.h"
 #include "player/window/RVClockProposalBar.h"
 #include "player/window/RVPaletteIcon.h"
+#include "player/window/RVReadouts.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVMainView.h"
@@ -32,7 +33,6 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFontMetrics>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
@@ -182,21 +182,13 @@ void RVMainViewController::buildWindow()
     m_mapWebView = new RVMapView(m_mapContainer);
     m_mapWebView->setObjectName(QStringLiteral("mapWebView"));
     mapLayout->addWidget(m_mapWebView, 1);
-    // Speed and altitude on one line, the recording's date and clock time (and the rate) on the
-    // next: the map column is often narrow, and three read-outs on one line would overlap.
-    auto* readouts = new QGridLayout;
-    readouts->setContentsMargins(6, 2, 6, 2);
-    readouts->setVerticalSpacing(0);
-    m_velocity = new QLabel(m_mapContainer);
-    m_velocity->setObjectName(QStringLiteral("velocity"));
-    m_altitudeLabel = new QLabel(m_mapContainer);
-    m_altitudeLabel->setObjectName(QStringLiteral("altitudeLabel"));
-    m_clockLabel = new QLabel(m_mapContainer);
-    m_clockLabel->setObjectName(QStringLiteral("clockLabel"));
-    readouts->addWidget(m_velocity, 0, 0, Qt::AlignLeft);
-    readouts->addWidget(m_altitudeLabel, 0, 1, Qt::AlignRight);
-    readouts->addWidget(m_clockLabel, 1, 0, 1, 2, Qt::AlignLeft);
-    mapLayout->addLayout(readouts);
+    // Speed and altitude on one line where they fit, the recording's date and clock time (and
+    // the rate) on the next.
+    auto* readouts = new RVReadouts(m_mapContainer);
+    m_velocity = readouts->speed();
+    m_altitudeLabel = readouts->altitude();
+    m_clockLabel = readouts->clock();
+    mapLayout->addWidget(readouts);
     m_videoMapSplitter->setStretchFactor(0, 3);
     m_videoMapSplitter->setStretchFactor(1, 2);
 

@@ -7,6 +7,7 @@
 #include "player/window/RVMainViewController.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QLabel>
 #include <QMetaObject>
 #include <QtGlobal>
 
@@ -15,6 +16,8 @@
 void RVMainViewController::setUpThumbnails()
 {
     m_popover = new RVThumbnailPopover(m_window);
+    // The read-outs stay readable while the pointer is over the slider's right end.
+    m_popover->setKeepClear(m_velocity->parentWidget());
     m_thumbnailsProvider = std::make_unique<RVThumbnailsProvider>();
     // Called on the provider's worker thread. The provider goes first when the controller is
     // destroyed, so `this` outlives every call; Qt drops the queued call if it never ran.

@@ -9,6 +9,8 @@
 #include "player/files/RVRecordingModeLook.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVGridLoadWatch.h"
+#include "player/video/RVVideoScrollView.h"
+#include "player/video/RVZoomGeometry.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -163,6 +165,10 @@ void RVMainViewController::setViewChoice(const RVViewChoice& choice)
     m_playback->setViewChoice(choice);
     if (m_gridWatch)
         m_gridWatch->setWatching(choice.arrangement == RVViewArrangement::Grid);
+    // Other views make another picture: a zoom into the old one means nothing there, so the
+    // area shows the new picture fitted, without the scroll bars of the enlarged one.
+    if (m_magnificationFactor > 1.0)
+        applyZoomLayout(RVZoomGeometry::fit(QSizeF(m_playerScrollView->size())));
     updateCameraMenu();
 }
 

@@ -93,6 +93,18 @@ QStringList RVWidgetDialogs::chooseFilesAndFolders()
         QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, open,
                          [open] { open->setEnabled(true); });
     }
+    // Beside Open: the folder on show is the choice, so a card's folder is added without
+    // selecting it from its parent first.
+    if (buttons) {
+        //% "Choose Folder"
+        QPushButton* folder =
+            buttons->addButton(qtTrId("CHOOSE_FOLDER_BUTTON"), QDialogButtonBox::ActionRole);
+        folder->setObjectName(QStringLiteral("chooseFolderButton"));
+        QObject::connect(folder, &QPushButton::clicked, &dialog, [&] {
+            chosen = QStringList{dialog.directory().absolutePath()};
+            static_cast<QDialog&>(dialog).done(QDialog::Accepted);
+        });
+    }
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return chosen.isEmpty() ? typedPaths(dialog) : chosen;

@@ -15,7 +15,7 @@
 // onMapKeyPressed(name) for the keys the window handles ("spacebar", "alt enter").
 //
 // Before the page's scripts run, the window sets window.korvelaConfig: tileUrl, the tile
-// server's address, and optionally view ({lat, lng, zoom}), the view of the page it replaces
+// server's address, offlineNote, the note shown while no tile could be loaded, and optionally view ({lat, lng, zoom}), the view of the page it replaces
 // (another provider's), which is kept until a new route is fitted.
 //
 // Every drawing function works without map tiles: routes and the marker are vector layers
@@ -75,6 +75,22 @@
         // asked for before it, and a tile server that is slow to answer must not hold up the
         // route, which is drawn when the page has loaded.
         var map = this.map;
+        // Over the grey area while no tile has come: offline, a blank map would look broken.
+        // The first tile that loads takes the note away for good.
+        var note = document.createElement("div");
+        note.id = "tilesNote";
+        note.textContent = config.offlineNote || "Map tiles are not available offline";
+        element.appendChild(note);
+        var tileLoaded = false;
+        tiles.on("tileload", function () {
+            tileLoaded = true;
+            note.style.display = "none";
+        });
+        tiles.on("tileerror", function () {
+            if (!tileLoaded)
+                note.style.display = "block";
+        });
+        this.tilesNote = note;
         if (document.readyState === "complete")
             tiles.addTo(map);
         else
@@ -403,7 +419,8 @@
             marker: marker ? [marker.lat, marker.lng] : null,
             substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
             center: [this.map.getCenter().lat, this.map.getCenter().lng],
-            zoom: this.map.getZoom()
+            zoom: this.map.getZoom(),
+            tilesNote: this.tilesNote.style.display === "block" ? this.tilesNote.textContent : ""
         };
     };
     // A click on the map at a position, as the user's click reaches it (the routes near it

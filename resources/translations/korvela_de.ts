@@ -160,8 +160,8 @@
         <translation>Aufnahmen löschen?</translation>
     </message>
     <message id="ARE_YOU_SURE_MESSAGE">
-        <source>The recordings of "%@" and their data files will be deleted from the disk.</source>
-        <translation>Die Aufnahmen von „%@“ und ihre Datendateien werden vom Datenträger gelöscht.</translation>
+        <source>These files of "%@" will be deleted from the disk:</source>
+        <translation>Diese Dateien von „%@“ werden vom Datenträger gelöscht:</translation>
     </message>
     <message id="LOCK_TITLE">
         <source>&amp;Lock</source>
@@ -554,6 +554,54 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
     <message id="ADD_VIDEO_TOOLTIP">
         <source>Add recordings or folders</source>
         <translation>Aufnahmen oder Ordner hinzufügen</translation>
+    </message>
+    <message id="DELETE_RECORDINGS_COUNT">
+        <source>Recordings: %1</source>
+        <translation>Aufnahmen: %1</translation>
+    </message>
+    <message id="DELETE_VIDEO_FILES">
+        <source>Video files: %1 (camera views: %2)</source>
+        <translation>Videodateien: %1 (Kameraansichten: %2)</translation>
+    </message>
+    <message id="DELETE_DATA_FILES_UNREAD">
+        <source>Data files: %1 named so far, and any other found beside the recordings</source>
+        <translation>Datendateien: %1 bisher bekannte und alle weiteren neben den Aufnahmen</translation>
+    </message>
+    <message id="DELETE_DATA_FILES">
+        <source>Data files (track, sensors): %1</source>
+        <translation>Datendateien (Strecke, Sensoren): %1</translation>
+    </message>
+    <message id="DELETE_LOCKED_STAY">
+        <source>Locked recordings stay on the disk: %1</source>
+        <translation>Geschützte Aufnahmen bleiben auf dem Datenträger: %1</translation>
+    </message>
+    <message id="ERROR_CANT_SHOW_FOLDER">
+        <source>No file manager is set up to show the folder %1.</source>
+        <translation>Kein Dateimanager ist eingerichtet, um den Ordner %1 zu zeigen.</translation>
+    </message>
+    <message id="ERROR_WHATS_NEW_MISSING">
+        <source>The notes on this version are not installed.</source>
+        <translation>Die Hinweise zu dieser Version sind nicht installiert.</translation>
+    </message>
+    <message id="ERROR_CANT_OPEN_WHATS_NEW">
+        <source>No program is set up to open the notes on this version. They are in %1</source>
+        <translation>Kein Programm ist eingerichtet, um die Hinweise zu dieser Version zu öffnen. Sie liegen in %1</translation>
+    </message>
+    <message id="GRAPH_NO_DATA">
+        <source>No data</source>
+        <translation>Keine Daten</translation>
+    </message>
+    <message id="MAP_TILES_OFFLINE">
+        <source>Map tiles are not available offline</source>
+        <translation>Kartenkacheln sind offline nicht verfügbar</translation>
+    </message>
+    <message id="CHOOSE_FOLDER_BUTTON">
+        <source>Choose Folder</source>
+        <translation>Ordner wählen</translation>
+    </message>
+    <message id="EXPORT_SAVED_FILES">
+        <source>Saved: %1</source>
+        <translation>Gespeichert: %1</translation>
     </message>
 </context>
 </TS>

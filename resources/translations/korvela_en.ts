@@ -160,8 +160,8 @@
         <translation>Delete the recordings?</translation>
     </message>
     <message id="ARE_YOU_SURE_MESSAGE">
-        <source>The recordings of "%@" and their data files will be deleted from the disk.</source>
-        <translation>The recordings of "%@" and their data files will be deleted from the disk.</translation>
+        <source>These files of "%@" will be deleted from the disk:</source>
+        <translation>These files of "%@" will be deleted from the disk:</translation>
     </message>
     <message id="LOCK_TITLE">
         <source>&amp;Lock</source>
@@ -554,6 +554,54 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
     <message id="ADD_VIDEO_TOOLTIP">
         <source>Add recordings or folders</source>
         <translation>Add recordings or folders</translation>
+    </message>
+    <message id="DELETE_RECORDINGS_COUNT">
+        <source>Recordings: %1</source>
+        <translation>Recordings: %1</translation>
+    </message>
+    <message id="DELETE_VIDEO_FILES">
+        <source>Video files: %1 (camera views: %2)</source>
+        <translation>Video files: %1 (camera views: %2)</translation>
+    </message>
+    <message id="DELETE_DATA_FILES_UNREAD">
+        <source>Data files: %1 named so far, and any other found beside the recordings</source>
+        <translation>Data files: %1 named so far, and any other found beside the recordings</translation>
+    </message>
+    <message id="DELETE_DATA_FILES">
+        <source>Data files (track, sensors): %1</source>
+        <translation>Data files (track, sensors): %1</translation>
+    </message>
+    <message id="DELETE_LOCKED_STAY">
+        <source>Locked recordings stay on the disk: %1</source>
+        <translation>Locked recordings stay on the disk: %1</translation>
+    </message>
+    <message id="ERROR_CANT_SHOW_FOLDER">
+        <source>No file manager is set up to show the folder %1.</source>
+        <translation>No file manager is set up to show the folder %1.</translation>
+    </message>
+    <message id="ERROR_WHATS_NEW_MISSING">
+        <source>The notes on this version are not installed.</source>
+        <translation>The notes on this version are not installed.</translation>
+    </message>
+    <message id="ERROR_CANT_OPEN_WHATS_NEW">
+        <source>No program is set up to open the notes on this version. They are in %1</source>
+        <translation>No program is set up to open the notes on this version. They are in %1</translation>
+    </message>
+    <message id="GRAPH_NO_DATA">
+        <source>No data</source>
+        <translation>No data</translation>
+    </message>
+    <message id="MAP_TILES_OFFLINE">
+        <source>Map tiles are not available offline</source>
+        <translation>Map tiles are not available offline</translation>
+    </message>
+    <message id="CHOOSE_FOLDER_BUTTON">
+        <source>Choose Folder</source>
+        <translation>Choose Folder</translation>
+    </message>
+    <message id="EXPORT_SAVED_FILES">
+        <source>Saved: %1</source>
+        <translation>Saved: %1</translation>
     </message>
 </context>
 </TS>

@@ -160,8 +160,8 @@
         <translation>Удалить записи?</translation>
     </message>
     <message id="ARE_YOU_SURE_MESSAGE">
-        <source>The recordings of "%@" and their data files will be deleted from the disk.</source>
-        <translation>Записи «%@» и их файлы данных будут удалены с диска.</translation>
+        <source>These files of "%@" will be deleted from the disk:</source>
+        <translation>С диска будут удалены эти файлы «%@»:</translation>
     </message>
     <message id="LOCK_TITLE">
         <source>&amp;Lock</source>
@@ -554,6 +554,54 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
     <message id="ADD_VIDEO_TOOLTIP">
         <source>Add recordings or folders</source>
         <translation>Добавить записи или папки</translation>
+    </message>
+    <message id="DELETE_RECORDINGS_COUNT">
+        <source>Recordings: %1</source>
+        <translation>Записей: %1</translation>
+    </message>
+    <message id="DELETE_VIDEO_FILES">
+        <source>Video files: %1 (camera views: %2)</source>
+        <translation>Видеофайлов: %1 (виды камер: %2)</translation>
+    </message>
+    <message id="DELETE_DATA_FILES_UNREAD">
+        <source>Data files: %1 named so far, and any other found beside the recordings</source>
+        <translation>Файлов данных: %1 известных и все другие рядом с записями</translation>
+    </message>
+    <message id="DELETE_DATA_FILES">
+        <source>Data files (track, sensors): %1</source>
+        <translation>Файлов данных (трек, датчики): %1</translation>
+    </message>
+    <message id="DELETE_LOCKED_STAY">
+        <source>Locked recordings stay on the disk: %1</source>
+        <translation>Защищённые записи остаются на диске: %1</translation>
+    </message>
+    <message id="ERROR_CANT_SHOW_FOLDER">
+        <source>No file manager is set up to show the folder %1.</source>
+        <translation>Не настроен файловый менеджер, чтобы показать папку %1.</translation>
+    </message>
+    <message id="ERROR_WHATS_NEW_MISSING">
+        <source>The notes on this version are not installed.</source>
+        <translation>Заметки об этой версии не установлены.</translation>
+    </message>
+    <message id="ERROR_CANT_OPEN_WHATS_NEW">
+        <source>No program is set up to open the notes on this version. They are in %1</source>
+        <translation>Не настроена программа, чтобы открыть заметки об этой версии. Они находятся в %1</translation>
+    </message>
+    <message id="GRAPH_NO_DATA">
+        <source>No data</source>
+        <translation>Нет данных</translation>
+    </message>
+    <message id="MAP_TILES_OFFLINE">
+        <source>Map tiles are not available offline</source>
+        <translation>Фрагменты карты недоступны без сети</translation>
+    </message>
+    <message id="CHOOSE_FOLDER_BUTTON">
+        <source>Choose Folder</source>
+        <translation>Выбрать папку</translation>
+    </message>
+    <message id="EXPORT_SAVED_FILES">
+        <source>Saved: %1</source>
+        <translation>Сохранено: %1</translation>
     </message>
 </context>
 </TS>

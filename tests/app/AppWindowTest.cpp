@@ -28,12 +28,13 @@ namespace {
 struct Launch
 {
     QTemporaryDir installDir;
+    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
     std::unique_ptr<RVAppDelegate> app;
 
     Launch()
     {
         RVAppDelegateOptions options;
-        options.dialogs = std::make_shared<ScriptedDialogs>();
+        options.dialogs = dialogs;
         options.videoList = std::make_shared<RVVideoList>(
             std::make_unique<RVStaticVolumeMonitor>(),
             [](const QString&) { return std::optional<RVMetaData>(); });
@@ -235,4 +236,20 @@ TEST(AppWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
     }
     EXPECT_EQ(RVMenuMnemonics::stripped("&Fish && Chips"), "Fish & Chips");
     EXPECT_EQ(RVMenuMnemonics::stripped("Fish &&&Chips"), "Fish &Chips");
+}
+
+// With no program to open the notes on this version (none on the search path), the menu item
+// says so instead of doing nothing.
+TEST(AppWindow, WhatsNewWithoutAProgramToOpenItSaysSo)
+{
+    Launch launch;
+    QTemporaryDir nothing;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(nothing.path()));
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    launch.app->window()->findChild<QAction*>(QStringLiteral("whatsNew"))->trigger();
+    ASSERT_EQ(launch.dialogs->alerts.size(), 1);
+    EXPECT_TRUE(launch.dialogs->alerts[0].contains(QStringLiteral("WhatsNew.txt")) ||
+                launch.dialogs->alerts[0].contains(QStringLiteral("not installed")))
+        << launch.dialogs->alerts[0].toStdString();
 }

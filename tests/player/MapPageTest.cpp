@@ -245,6 +245,16 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     EXPECT_TRUE(state(view, "s.routes === 2 && Math.abs(s.center[0] - 52.1) < 0.02 && "
                             "Math.abs(s.center[1] - 13.05) < 0.02 && s.zoom < 15"));
     EXPECT_TRUE(waitFor(view, tilesShown));
+    EXPECT_TRUE(state(view, "s.tilesNote === ''"));
+    // No tile server and nothing kept: a note over the grey area says why the map is blank.
+    RVSettings::setText(RVSettings::kMapTileUrl,
+                        QStringLiteral("http://127.0.0.1:1/none/{z}/{x}/{y}.png"));
+    RVMapView unreachable;
+    EXPECT_TRUE(openPage(unreachable, "OpenStreetMap") &&
+                state(unreachable, "s.tilesNote === 'MAP_TILES_OFFLINE'"));
+    RVSettings::setText(
+        RVSettings::kMapTileUrl,
+        QStringLiteral("http://127.0.0.1:%1/t/{z}/{x}/{y}.png").arg(server.serverPort()));
     server.close();
     RVMapView offline;
     EXPECT_TRUE(openPage(offline, "OpenStreetMap") && waitFor(offline, tilesShown));

@@ -10,6 +10,7 @@
 #include "player/files/RVThumbnailPopover.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/video/RVVideoScrollView.h"
 #include "player/video/RVViewLayout.h"
 #include "player/window/RVGridLoadWatch.h"
 #include "player/window/RVMainViewController.h"
@@ -125,6 +126,15 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         })) << command
             << ": " << shown.toStdString();
     }
+
+    // Zoomed, then side by side: the new picture shows fitted, without scroll bars.
+    item("viewSingle")->trigger();
+    controller.zoomInClicked();
+    ASSERT_TRUE(controller.playerScrollView()->scrollersVisible());
+    item("viewSideBySide")->trigger();
+    EXPECT_FALSE(controller.playerScrollView()->scrollersVisible());
+    EXPECT_TRUE(controller.playerScrollView()->isFitted());
+    EXPECT_DOUBLE_EQ(controller.magnificationFactor(), 1.0);
 
     // The thumbnails come from the main view's camera, at the trip's time: 7 s is the third
     // file at 1 s.

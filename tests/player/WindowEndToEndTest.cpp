@@ -16,13 +16,17 @@
 #include "timeline/RVTimeSlider2.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDateTime>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QOpenGLWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -318,6 +322,95 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
         return qGray(shown.pixel(shown.width() / 2, shown.height() * 3 / 4)) < 30;
     }));
     EXPECT_EQ(dialogs->alerts.size(), 3);
+}
+
+// With no file manager and no program for folders (none on the search path), "Show in file
+// manager" says so rather than doing nothing; an export names the files it wrote.
+TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface() &&
+        bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.FileManager1")))
+        GTEST_SKIP() << "a file manager of the desktop session would show the folder";
+    windowtest::IsolatedSettings settings;
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->show();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
+    controller.addFiles({dir.filePath("clip.mp4")});
+    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
+    controller.selectRow(0);
+    QTemporaryDir nothing;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(nothing.path()));
+    const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+    controller.revealInFinder();
+    ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
+    EXPECT_TRUE(dialogs->alerts[0].contains(dir.path())) << dialogs->alerts[0].toStdString();
+
+    // One save that writes the track and the G-sensor tables names both on the status bar.
+    const RVVideoDataPtr node =
+        controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0));
+    node->setPoints(std::make_shared<const std::vector<RVPoint>>(
+        2, RVPoint("52.500000", "13.400000", 40, 90, 0, {})));
+    node->setGSensorData(std::make_shared<const std::vector<RVSensorData>>(
+        2, RVSensorData(0.1, -0.2, 1.0, 1.0, RVSensorLabel())));
+    dialogs->savePath = dir.filePath("clip.gps.csv");
+    controller.exportToExcelClicked();
+    const QString shown = controller.window()->statusBar()->currentMessage();
+    EXPECT_TRUE(shown.contains("clip.gps.csv") && shown.contains("clip.gsensor.csv") &&
+                QFile::exists(dir.filePath("clip.gsensor.csv")))
+        << shown.toStdString();
+}
+
+// At the first window size the hover thumbnail over the slider's right end stands beside the
+// read-outs, never over them.
+TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
+{
+    windowtest::IsolatedSettings settings;
+    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->resize(900, 534);
+    controller.window()->show();
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
+    controller.addFiles({dir.filePath("clip.mp4")});
+    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
+    controller.selectRow(0);
+    controller.rowDoubleClicked();
+    ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
+    QWidget* readouts = controller.window()->findChild<QLabel*>("velocity")->parentWidget();
+    const QRect clear(readouts->mapTo(controller.window(), QPoint()), readouts->size());
+    RVThumbnailPopover* popover = controller.thumbnailPopover();
+    for (const double at : {0.2, 0.8, 0.99}) {
+        controller.showPopover();
+        controller.showThumbnailAtProgress(at);
+        ASSERT_TRUE(waitFor([&] { return popover->isShown(); })) << at;
+        EXPECT_FALSE(popover->geometry().intersects(clear)) << at;
+        controller.hidePopover();
+    }
+}
+
+// The real file dialog: "Choose Folder" beside Open takes the folder on show.
+TEST(WidgetDialogs, ChooseFolderTakesTheFolderOnShow)
+{
+    QWidget parent;
+    parent.show();
+    RVWidgetDialogs dialogs(&parent);
+    QTemporaryDir card;
+    QTimer choose;
+    QObject::connect(&choose, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        dialog->setDirectory(card.path());
+        if (auto* button = dialog->findChild<QPushButton*>("chooseFolderButton"))
+            button->click();
+    });
+    choose.start(50);
+    EXPECT_EQ(dialogs.chooseFilesAndFolders(), QStringList{QDir(card.path()).absolutePath()});
 }
 
 // The real question box: every question is about something that cannot be undone, so Enter

@@ -2,6 +2,7 @@
 // layout and the data say must be there.
 #include "RecordingDelegate.h"
 #include "core/RVSettings.h"
+#include "timeline/RVGraphScale.h"
 #include "timeline/RVSliderLayoutUtil.h"
 #include "timeline/RVTimeSlider2.h"
 #include "timeline/RVUIUtil.h"
@@ -16,6 +17,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <tuple>
 
 const auto isBlack = [](QRgb p) { return qRed(p) < 60 && qGreen(p) < 60 && qBlue(p) < 60; };
 const auto isRed = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
@@ -70,10 +73,15 @@ static QImage drawn(const std::vector<double>& values, double middleLine, const 
 
 TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
 {
-    EXPECT_EQ(drawn({}, -1e10), blank(220, 150)); // fewer than two samples: nothing
-    EXPECT_EQ(drawn({42}, -1e10), blank(220, 150));
+    // Fewer than two samples: the band says there is no data, under its title.
+    const QImage none = drawn({}, -1e10, "T");
+    QImage probe = blank(1, 1);
+    const double noDataBottom = 75 + RVUIUtil::lineHeight(QPainter(&probe), 8) / 2;
+    EXPECT_TRUE(showsText(none, {75, int(noDataBottom) - 9, 60, 7}, "GRAPH_NO_DATA", 105,
+                          noDataBottom, band, Qt::white, QColor(170, 170, 170)));
     const double big = std::numeric_limits<double>::max(), off = -1e10;
     const double x1 = 5 + 200.0 / 3, x2 = 5 + 400.0 / 3; // samples 1 and 2 of 4
+    // The plot runs from y = 30 (the scale's top) to 128 (its bottom), 98 pixels.
     const struct
     {
         std::vector<double> values;
@@ -83,20 +91,21 @@ TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
         const char *top, *bottom;   // scale labels, "" for none, null for not checked
         int greyRow;                // the middle line's row, -1 for none, -2 not checked
     } cases[] = {
-        {{50, 100, 0, 50, 75}, off, {{55, 28}, {105, 128}, {80, 78}}, {}, "100.00", "", -1},
-        // Around 0 the scale is symmetric: -0.4 .. 0.4.
-        {{0.2, 0.25, -0.4, -0.3}, 0, {{5, 53}, {x2, 128}}, {}, "0.40", "", 78},
-        {{100, 102, 98, 100.5}, 100, {}, {}, "102.00", "98.00", 78},
+        // Rounded: 0 .. 100 in steps of 50.
+        {{50, 100, 0, 50, 75}, off, {{55, 30}, {105, 128}, {155, 79}}, {}, "100", "0", -1},
+        // Around 0 the scale is symmetric and rounded: -0.5 .. 0.5.
+        {{0.2, 0.25, -0.4, -0.3}, 0, {{5, 59}, {x2, 118}}, {}, "0.5", "-0.5", 79},
+        {{100, 102, 98, 100.5}, 100, {}, {}, "102", "98", 79},
         {{101, 102, 103}, 100, {}, {}, nullptr, nullptr, -1}, // not straddling: no line
-        // Flat: a range of 1, the curve along the bottom; zeros have no labels.
-        {{50, 50, 50}, off, {{100, 128}}, {{50, 40, 100, 80}}, "50.00", "50.00", -1},
-        {{0, 0, 0, 0}, off, {{100, 128}}, {}, "", "", -1},
-        {{5e6, 2e7, 1e6, 5e6}, off, {{x1, 28}}, {}, "", "", -1}, // too big for labels
+        // Flat: one step above the value, the curve along the bottom, where no label goes.
+        {{50, 50, 50}, off, {{100, 128}}, {{50, 40, 100, 80}}, "75", "", -1},
+        {{0, 0, 0, 0}, off, {{100, 128}}, {}, "0.5", "", -1},
+        {{5e6, 2e7, 1e6, 5e6}, off, {{x1, 30}}, {}, "", "", -1}, // too big for labels
         // A range wider than the largest double must not turn coordinates into NaN.
-        {{-big, big, 0, -big}, off, {{5, 128}, {x1, 28}, {x2, 78}}, {{0, 0, 220, 20}}, 0, 0, 78},
+        {{-big, big, 0, -big}, off, {{5, 128}, {x1, 30}, {x2, 79}}, {{0, 0, 220, 20}}, 0, 0, 79},
         // Unknown values are gaps; a lone known value is a dot.
-        {{10, 20, unknown, unknown, 30, 40}, off, {{45, 94}}, {{48, 32, 114, 98}}, 0, 0, -2},
-        {{unknown, 60, unknown}, off, {{105, 128}}, {}, nullptr, nullptr, -2},
+        {{10, 20, unknown, unknown, 30, 40}, off, {{45, 95}}, {{48, 32, 110, 90}}, "40", 0, -2},
+        {{unknown, 60, unknown}, off, {{105, 108}}, {}, "100", "50", -2}, // 50 .. 100
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.values.size() > 1 ? c.values[1] : 0);
@@ -129,6 +138,56 @@ TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
     EXPECT_GT(pixels(image, QRect(5, 28, 200, 101), light), 0);
     EXPECT_GT(pixels(image, QRect(0, 21, 40, 10), light), 0);
     EXPECT_EQ(pixels(image, band.toRect(), [](QRgb p) { return p == qRgb(0, 0, 0); }), 0);
+}
+
+// Scale marks a reader takes in at a glance, holding every value, and labels that never cover
+// the curve: a bottom mark the curve runs through at the left goes to the right end, or away.
+TEST(GraphDrawing, RoundedMarksNeverOverTheCurve)
+{
+    const struct
+    {
+        double minimum, maximum;
+        bool symmetric;
+        const char *low, *middle, *high; // the marks' labels
+    } scales[] = {
+        {0, 47, false, "0", "25", "50"},
+        {3.2, 118, false, "0", "75", "150"},
+        {212.4, 431.7, false, "200", "350", "500"},
+        {-0.4, 0.25, true, "-0.5", "0", "0.5"},
+        {-0.03, 0.13, true, "-0.2", "0", "0.2"},
+        {1.6, 1.6, false, "1", nullptr, "2"}, // flat: one step above
+        {-12, -3, false, "-15", nullptr, "0"},
+        {0, 0, true, "-0.5", "0", "0.5"},
+    };
+    for (const auto& c : scales) {
+        const RVGraphScale scale = RVGraphScale::of(c.minimum, c.maximum, c.symmetric);
+        EXPECT_LE(scale.low, c.minimum);
+        EXPECT_GE(scale.high, c.maximum);
+        const QString middle = scale.label((scale.low + scale.high) / 2);
+        EXPECT_EQ(std::make_tuple(scale.label(scale.low).toStdString(),
+                                  c.middle ? middle.toStdString() : std::string(),
+                                  scale.label(scale.high).toStdString()),
+                  std::make_tuple(std::string(c.low), std::string(c.middle ? c.middle : ""),
+                                  std::string(c.high)))
+            << c.minimum << ".." << c.maximum;
+    }
+    EXPECT_EQ(RVGraphScale::of(-1e308, 1e308, false).step, 0.0); // too large to round
+
+    // Plot y 30 (100) .. 128 (0); the bottom mark "0" sits on y = 130, at x 10 or 200.
+    const auto markAt = [](const QImage& image, const char* label, double centreX, double bottomY) {
+        return showsText(image, {int(centreX) - 10, int(bottomY) - 9, 20, 7}, label, centreX,
+                         bottomY, band);
+    };
+    const QImage clearLeft = drawn({60, 100, 0, 20}, -1e10);
+    EXPECT_TRUE(markAt(clearLeft, "0", 10, 130));
+    const QImage right = drawn({0, 100, 60}, -1e10); // starts on the bottom
+    EXPECT_TRUE(markAt(right, "0", 200, 130));
+    EXPECT_FALSE(markAt(right, "0", 10, 130));
+    const QImage neither = drawn({0, 100, 0}, -1e10);
+    EXPECT_FALSE(markAt(neither, "0", 10, 130) || markAt(neither, "0", 200, 130));
+    // The zero line of a signed axis is labelled on it.
+    const QImage axis = drawn({0.4, 0.45, -0.4, -0.3}, 0);
+    EXPECT_TRUE(markAt(axis, "0", 10, 79));
 }
 
 TEST(TimeSlider, AxisMarksInputMenusAndGraphBands)
