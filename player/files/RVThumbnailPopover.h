@@ -27,7 +27,6 @@ public:
     // Shows the popover above `rect` of `view`, the tip on the rectangle's upper edge and
     // centred on it, kept inside the window.
     void showRelativeToRect(const QRect& rect, QWidget* view);
-    bool isShown() const { return isVisible(); }
     // A part of the window the balloon never covers (the read-outs beside the video): it then
     // stands beside it, its tip at the edge nearest the anchor.
     void setKeepClear(QWidget* widget) { m_keepClear = widget; }
@@ -37,9 +36,6 @@ public:
     static constexpr int imageHeight = 90;
     static constexpr int margin = 4;
     static constexpr int tipHeight = 7;
-
-    // Where the tip ended up, in window coordinates (tests).
-    QPoint tipPosition() const { return m_tip; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
