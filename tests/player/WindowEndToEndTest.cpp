@@ -387,7 +387,7 @@ TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
     for (const double at : {0.2, 0.8, 0.99}) {
         controller.showPopover();
         controller.showThumbnailAtProgress(at);
-        ASSERT_TRUE(waitFor([&] { return popover->isShown(); })) << at;
+        ASSERT_TRUE(waitFor([&] { return popover->isVisible(); })) << at;
         EXPECT_FALSE(popover->geometry().intersects(clear)) << at;
         controller.hidePopover();
     }
