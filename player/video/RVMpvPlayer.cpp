@@ -1,7 +1,7 @@
 #include "player/video/RVMpvPlayer.h"
 
 #include "core/RVNativePath.h"
-#include "player/video/RVMpvVideoWidget.h"
+#include "player/video/RVMpvNode.h"
 #include "player/video/RVStillImage.h"
 
 #include <mpv/client.h>
@@ -55,94 +55,6 @@ QByteArray secondsText(double seconds)
     return QByteArray::number(seconds, 'f', 6);
 }
 
-const mpv_node* mapValue(const mpv_node& node, const char* key)
-{
-    if (node.format != MPV_FORMAT_NODE_MAP || !node.u.list)
-        return nullptr;
-    for (int i = 0; i < node.u.list->num; ++i) {
-        if (std::strcmp(node.u.list->keys[i], key) == 0)
-            return &node.u.list->values[i];
-    }
-    return nullptr;
-}
-
-std::optional<std::int64_t> intValue(const mpv_node& node, const char* key)
-{
-    const mpv_node* value = mapValue(node, key);
-    if (!value || value->format != MPV_FORMAT_INT64)
-        return std::nullopt;
-    return value->u.int64;
-}
-
-// screenshot-raw answers with a map: w, h (pixels), stride (bytes per row), format and data.
-// "bgr0" holds the bytes blue, green, red, unused per pixel; they are copied pixel by pixel so
-// that the host's byte order does not matter.
-std::optional<QImage> imageFromScreenshot(const mpv_node& node, QString& error)
-{
-    const auto width = intValue(node, "w");
-    const auto height = intValue(node, "h");
-    const auto stride = intValue(node, "stride");
-    const mpv_node* format = mapValue(node, "format");
-    const mpv_node* data = mapValue(node, "data");
-    if (!width || !height || !stride || !format || !data || format->format != MPV_FORMAT_STRING ||
-        data->format != MPV_FORMAT_BYTE_ARRAY || !data->u.ba) {
-        error = QStringLiteral("unexpected screenshot answer");
-        return std::nullopt;
-    }
-    if (std::strcmp(format->u.string, "bgr0") != 0) {
-        error = QStringLiteral("unexpected screenshot format %1").arg(format->u.string);
-        return std::nullopt;
-    }
-    const std::int64_t w = *width;
-    const std::int64_t h = *height;
-    const std::int64_t rowBytes = *stride;
-    if (w <= 0 || h <= 0 || w > 16384 || h > 16384 || rowBytes < w * 4 ||
-        static_cast<std::int64_t>(data->u.ba->size) < rowBytes * h) {
-        error = QStringLiteral("screenshot of %1x%2 pixels does not fit its data").arg(w).arg(h);
-        return std::nullopt;
-    }
-    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-    if (image.isNull()) {
-        error = QStringLiteral("out of memory for a %1x%2 screenshot").arg(w).arg(h);
-        return std::nullopt;
-    }
-    const auto* bytes = static_cast<const unsigned char*>(data->u.ba->data);
-    for (std::int64_t y = 0; y < h; ++y) {
-        const unsigned char* source = bytes + y * rowBytes;
-        auto* target = reinterpret_cast<QRgb*>(image.scanLine(static_cast<int>(y)));
-        for (std::int64_t x = 0; x < w; ++x)
-            target[x] = qRgb(source[4 * x + 2], source[4 * x + 1], source[4 * x]);
-    }
-    return image;
-}
-
-// The frame rate of the played file's first video track in a track-list answer (a list of
-// maps with type, external and demux-fps); 0 when there is none.
-double playedVideoFps(const mpv_node& list)
-{
-    if (list.format != MPV_FORMAT_NODE_ARRAY || !list.u.list)
-        return 0.0;
-    for (int i = 0; i < list.u.list->num; ++i) {
-        const mpv_node& track = list.u.list->values[i];
-        const mpv_node* type = mapValue(track, "type");
-        const mpv_node* external = mapValue(track, "external");
-        const mpv_node* fps = mapValue(track, "demux-fps");
-        if (!type || type->format != MPV_FORMAT_STRING || std::strcmp(type->u.string, "video") != 0)
-            continue;
-        if (external && external->format == MPV_FORMAT_FLAG && external->u.flag)
-            continue;
-        return fps && fps->format == MPV_FORMAT_DOUBLE ? fps->u.double_ : 0.0;
-    }
-    return 0.0;
-}
-
-// The playlist entry a START_FILE event names; -1 when it names none.
-std::int64_t startedEntryId(const mpv_event& event)
-{
-    const auto* start = static_cast<const mpv_event_start_file*>(event.data);
-    return start ? start->playlist_entry_id : -1;
-}
-
 } // namespace
 
 RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject(parent)
@@ -170,6 +82,7 @@ RVMpvPlayer::RVMpvPlayer(const Options& extraOptions, QObject* parent) : QObject
     }
     m_mpv = m_handles[0].get();
     m_spare = m_handles[1].get();
+    m_preloader.setHandle(m_spare);
     for (const std::unique_ptr<RVMpvHandle>& owned : m_handles) {
         // Only the active handle's values count: the spare one's belong to the next file.
         RVMpvHandle* handle = owned.get();
@@ -197,8 +110,8 @@ RVMpvPlayer::~RVMpvPlayer()
     for (const std::unique_ptr<RVMpvHandle>& handle : m_handles)
         handle->setWakeup(nullptr, nullptr);
     // The render contexts must go before the handles they were made for.
-    if (m_widget)
-        m_widget->releaseRenderContext();
+    if (m_target)
+        m_target->renderSourceClosing();
     for (std::unique_ptr<RVMpvHandle>& handle : m_handles)
         handle.reset();
 }
@@ -213,9 +126,9 @@ int RVMpvPlayer::activeHandleIndex() const
     return m_mpv == m_handles[1].get() ? 1 : 0;
 }
 
-void RVMpvPlayer::attachVideoWidget(RVMpvVideoWidget* widget)
+void RVMpvPlayer::setRenderTarget(RVMpvRenderTarget* target)
 {
-    m_widget = widget;
+    m_target = target;
 }
 
 void RVMpvPlayer::onWakeup(void* context)
@@ -238,7 +151,8 @@ void RVMpvPlayer::drainEvents()
     m_draining = true;
     while (m_mpv->handleNextEvent([this](const mpv_event& event) { handleEvent(event); })) {
     }
-    while (m_spare->handleNextEvent([this](const mpv_event& event) { handleSpareEvent(event); })) {
+    while (m_spare->handleNextEvent(
+        [this](const mpv_event& event) { m_preloader.handleEvent(event); })) {
     }
     m_draining = false;
     const Notes notes = std::exchange(m_notes, {});
@@ -254,37 +168,11 @@ void RVMpvPlayer::later(std::function<void()> note)
         note();
 }
 
-void RVMpvPlayer::handleSpareEvent(const mpv_event& event)
-{
-    // Only the queued next file's progress matters here: whether it opened, and whether its
-    // first frame is decoded and waiting.
-    switch (event.event_id) {
-    case MPV_EVENT_START_FILE:
-        m_spareEntryId = startedEntryId(event);
-        break;
-    case MPV_EVENT_PLAYBACK_RESTART:
-        if (m_next.mpvId >= 0 && m_spareEntryId == m_next.mpvId)
-            m_next.firstFrameReady = true;
-        break;
-    case MPV_EVENT_END_FILE: {
-        const auto* end = static_cast<const mpv_event_end_file*>(event.data);
-        if (end && end->reason == MPV_END_FILE_REASON_ERROR && m_next.mpvId >= 0 &&
-            end->playlist_entry_id == m_next.mpvId) {
-            m_next.failure = QStringLiteral("Cannot play %1: %2")
-                                 .arg(m_next.path, QString::fromUtf8(mpv_error_string(end->error)));
-        }
-        break;
-    }
-    default:
-        break;
-    }
-}
-
 void RVMpvPlayer::handleEvent(const mpv_event& event)
 {
     switch (event.event_id) {
     case MPV_EVENT_START_FILE:
-        m_playingEntryId = startedEntryId(event);
+        m_playingEntryId = RVMpvNode::startedEntryId(event);
         break;
     case MPV_EVENT_FILE_LOADED:
         if (m_playingEntryId >= 0 && m_playingEntryId == m_file.mpvId)
@@ -355,7 +243,7 @@ void RVMpvPlayer::requestCurrentInfo()
                         [this](const Reply& reply) { m_file.fps = reply.number(); });
     } else {
         askAboutCurrent("track-list", MPV_FORMAT_NODE, [this](const Reply& reply) {
-            m_file.fps = reply.node() ? playedVideoFps(*reply.node()) : 0.0;
+            m_file.fps = reply.node() ? RVMpvNode::playedVideoFps(*reply.node()) : 0.0;
         });
     }
     requestVideoSize();
@@ -467,7 +355,7 @@ void RVMpvPlayer::handleEndOfFile(std::int64_t entryId, int reason, int error)
         m_file.queuedBackSteps = 0;
         m_reverse = false;
         m_reverseTimer.stop();
-        forgetNext();
+        m_preloader.forget();
         later([this, message] {
             Q_EMIT itemFailed(message);
             setReportedRate(0.0);
@@ -483,7 +371,7 @@ void RVMpvPlayer::handleEofReached()
 {
     if (!m_file.ready || m_file.atEnd || m_file.restartPending)
         return;
-    if (!m_next.path.isEmpty() && (m_next.mpvId >= 0 || !m_next.failure.isEmpty())) {
+    if (m_preloader.isSettled()) {
         moveOnToNext();
         return;
     }
@@ -505,8 +393,8 @@ void RVMpvPlayer::handleEofReached()
 
 void RVMpvPlayer::moveOnToNext()
 {
-    NextEntry next = std::move(m_next);
-    m_next = {};
+    std::int64_t startedEntryId = -1;
+    const RVMpvPreloader::Queued next = m_preloader.take(startedEntryId);
     m_advancedOnItsOwn = true;
     if (!next.failure.isEmpty() && !next.views.graph.isEmpty()) {
         // As when it is loaded with views that cannot be shown: the file alone.
@@ -534,15 +422,15 @@ void RVMpvPlayer::moveOnToNext()
     }
     beginFile({next.path, next.mpvId, next.views}, 0.0);
     std::swap(m_mpv, m_spare);
-    m_playingEntryId = m_spareEntryId;
-    m_spareEntryId = -1;
+    m_preloader.setHandle(m_spare);
+    m_playingEntryId = startedEntryId;
     // Its first frame is decoded and waiting: let it run at once. The rest follows.
     if (m_rate > 0.0) {
         m_mpv->setDouble("speed", m_rate);
         m_mpv->setFlag("pause", false);
     }
-    if (m_widget)
-        m_widget->activeHandleChanged();
+    if (m_target)
+        m_target->activeHandleChanged();
     m_file.restartPending = !next.firstFrameReady;
     requestCurrentInfo();
     if (next.firstFrameReady)
@@ -567,15 +455,6 @@ void RVMpvPlayer::beginFile(Entry entry, double position)
     m_reverseTimer.stop();
 }
 
-void RVMpvPlayer::forgetNext()
-{
-    if (m_next.path.isEmpty())
-        return;
-    if (m_next.started)
-        m_spare->command({"stop"});
-    m_next = {};
-}
-
 void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
                        const RVViewSources& views)
 {
@@ -593,7 +472,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
     }
     m_advancedOnItsOwn = false;
     beginFile({path, -1, views}, startSeconds);
-    forgetNext();
+    m_preloader.forget();
     m_playingEntryId = -1;
     m_file.restartPending = true;
 
@@ -614,7 +493,7 @@ void RVMpvPlayer::load(const QString& path, double startSeconds, bool paused,
                 m_file.restartPending = false;
                 later([this, message] { Q_EMIT itemFailed(message); });
             } else if (reply.node()) {
-                if (const auto id = intValue(*reply.node(), "playlist_entry_id"))
+                if (const auto id = RVMpvNode::intValue(*reply.node(), "playlist_entry_id"))
                     m_file.mpvId = *id;
             }
         });
@@ -654,7 +533,7 @@ void RVMpvPlayer::setViews(const RVViewSources& current, const RVViewSources& ne
 {
     if (!m_mpv || m_file.path.isEmpty())
         return;
-    const QString nextPath = m_next.path;
+    const QString nextPath = m_preloader.path();
     if (current != m_file.views) {
         const double rate = m_rate;
         load(m_file.path, m_file.position, rate == 0.0, current);
@@ -667,24 +546,17 @@ void RVMpvPlayer::setViews(const RVViewSources& current, const RVViewSources& ne
 
 void RVMpvPlayer::showCurrentFileAlone()
 {
-    const QString nextPath = m_next.path;
-    const RVViewSources nextViews = m_next.views;
+    const QString nextPath = m_preloader.path();
+    const RVViewSources nextViews = m_preloader.views();
     load(m_file.path, m_file.position, m_rate == 0.0, {});
     setNextPath(nextPath, nextViews);
 }
 
 void RVMpvPlayer::setNextPath(const QString& path, const RVViewSources& views)
 {
-    if (!m_mpv || (path == m_next.path && views == m_next.views))
+    if (!m_mpv || m_preloader.isQueued(path, views))
         return;
-    if (path.isEmpty()) {
-        forgetNext();
-        return;
-    }
-    forgetNext();
-    m_next.path = path;
-    m_next.views = views;
-    m_next.serial = ++m_nextSerial;
+    m_preloader.queue(path, views);
     // While the current file is still starting, the next one waits, so that its decoding
     // does not slow the first frame the user is waiting for.
     if (m_file.firstFrameShown)
@@ -693,26 +565,8 @@ void RVMpvPlayer::setNextPath(const QString& path, const RVViewSources& views)
 
 void RVMpvPlayer::startNext()
 {
-    if (m_next.path.isEmpty() || m_next.started)
-        return;
-    // The spare handle opens the file paused at its start; its first frame then waits.
-    m_next.started = true;
-    m_spare->setFlag("pause", true);
-    m_spare->command(
-        {"loadfile", RVNativePath::encode(m_next.path), "replace", fileOptions(0.0, m_next.views)},
-        [this, handle = m_spare, serial = m_next.serial](const Reply& reply) {
-            // Only while the handle is still the spare one and the file still the queued one.
-            if (handle != m_spare || serial != m_next.serial || m_next.path.isEmpty())
-                return;
-            if (reply.error < 0) {
-                m_next.failure =
-                    QStringLiteral("Cannot open %1: %2")
-                        .arg(m_next.path, QString::fromUtf8(mpv_error_string(reply.error)));
-            } else if (reply.node()) {
-                if (const auto id = intValue(*reply.node(), "playlist_entry_id"))
-                    m_next.mpvId = *id;
-            }
-        });
+    if (!m_preloader.isEmpty())
+        m_preloader.start(fileOptions(0.0, m_preloader.views()));
 }
 
 void RVMpvPlayer::unload()
@@ -720,7 +574,7 @@ void RVMpvPlayer::unload()
     if (!m_mpv)
         return;
     beginFile({}, 0.0);
-    forgetNext();
+    m_preloader.forget();
     m_advancedOnItsOwn = false;
     m_mpv->command({"stop"});
     m_mpv->setFlag("pause", true);
@@ -880,7 +734,7 @@ void RVMpvPlayer::grabStill(QSize maximumSize)
         else if (!reply.node())
             message = QStringLiteral("no screenshot answer");
         else
-            image = imageFromScreenshot(*reply.node(), message);
+            image = RVMpvNode::imageFromScreenshot(*reply.node(), message);
         if (image) {
             QImage scaled = RVStillImage::scaledToFit(*image, maximumSize);
             later([this, scaled] { Q_EMIT stillReady(scaled); });
@@ -919,8 +773,8 @@ void RVMpvPlayer::setVideoZoom(double zoomLog2, double panX, double panY)
         handle->setDouble("video-zoom", zoomLog2);
         handle->setDouble("video-pan-x", panX);
         handle->setDouble("video-pan-y", panY, [this, handle, serial](const Reply&) {
-            if (handle == m_mpv && serial == m_zoomSerial && m_widget)
-                m_widget->redrawFrame();
+            if (handle == m_mpv && serial == m_zoomSerial && m_target)
+                m_target->redrawFrame();
         });
     }
 }

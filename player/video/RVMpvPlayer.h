@@ -1,13 +1,14 @@
 #pragma once
 
 #include "player/video/RVMpvHandle.h"
+#include "player/video/RVMpvPreloader.h"
+#include "player/video/RVMpvRendering.h"
 #include "player/video/RVReversePacer.h"
 #include "player/video/RVViewLayout.h"
 
 #include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
-#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QTimer>
@@ -22,15 +23,14 @@
 
 struct mpv_handle;
 struct mpv_event;
-class RVMpvVideoWidget;
 
 // The one media player of the window, on libmpv. It holds one file at a time and reports time
 // within that file; the window's controller maps a trip's time line onto files.
 //
 // Two mpv handles take turns: the active one plays the current file, the other opens the
-// trip's next file ahead of time and decodes its first frame while paused. At the end of the
-// current file the two change places, so the join shows the next file's first frame at once
-// instead of waiting for a decoder to start from cold (about 70 ms for a 1080p key frame in
+// trip's next file ahead of time and decodes its first frame while paused (RVMpvPreloader). At the
+// end of the current file the two change places, so the join shows the next file's first frame at
+// once instead of waiting for a decoder to start from cold (about 70 ms for a 1080p key frame in
 // software, more than two frames).
 //
 // The GUI thread owns the mpv handles (RVMpvHandle) and only makes non-blocking calls
@@ -46,7 +46,7 @@ class RVMpvVideoWidget;
 // Rates: 0 is paused, positive rates play forward at that speed, negative rates play
 // backward. Backward play does not use mpv's backward mode (seen to freeze on clips with long
 // key-frame intervals); it is a paced chain of exact seeks, see RVReversePacer.
-class RVMpvPlayer final : public QObject
+class RVMpvPlayer final : public QObject, public RVMpvRenderSource
 {
     Q_OBJECT
 
@@ -105,13 +105,12 @@ public:
     // picture, pan moves it by fractions of its scaled size (0, 0, 0 is the fitted picture).
     void setVideoZoom(double zoomLog2, double panX, double panY);
 
-    // For RVMpvVideoWidget: the two handles it makes render contexts for (0 and 1), which of
-    // them plays the current file, and the widget itself, so that the render contexts can be
-    // freed before the handles and the widget hears when the handles change places.
-    static constexpr int kHandleCount = 2;
-    mpv_handle* handle(int index) const;
-    int activeHandleIndex() const;
-    void attachVideoWidget(RVMpvVideoWidget* widget);
+    // For the video surface: the two handles it makes render contexts for, which of them
+    // plays the current file, and the surface itself, so that the render contexts can be
+    // freed before the handles and the surface hears when the handles change places.
+    mpv_handle* handle(int index) const override;
+    int activeHandleIndex() const override;
+    void setRenderTarget(RVMpvRenderTarget* target) override;
 
 Q_SIGNALS:
     // The current file was opened; duration(), videoSize() and framesPerSecond() are known.
@@ -159,14 +158,6 @@ private:
         bool reportNextRestart = false;
         bool forwardStepPending = false; // frame-step gives no restart, only a new position
     };
-    // The queued next file in the spare handle.
-    struct NextEntry : Entry
-    {
-        std::uint64_t serial = 0; // tells its answers from those of an earlier queued file
-        bool started = false;     // the spare handle was asked to open it
-        bool firstFrameReady = false;
-        QString failure; // why it cannot be played; empty while it may still play
-    };
     using Notes = std::vector<std::function<void()>>;
     using Reply = RVMpvHandle::Reply;
 
@@ -175,7 +166,6 @@ private:
     // Signals found while draining go out once both handles are drained; at other times now.
     void later(std::function<void()> note);
     void handleEvent(const mpv_event& event);
-    void handleSpareEvent(const mpv_event& event);
     void onPositionChanged(double seconds);
     // Reads a property of the current file; `use` runs only while that file is still current
     // (askAboutCurrent) or nothing was loaded since (askAboutLoad).
@@ -189,8 +179,8 @@ private:
     void handleEofReached();
     void beginFile(Entry entry, double position);
     void moveOnToNext();
+    // Has the spare handle open the queued next file.
     void startNext();
-    void forgetNext();
     QByteArray fileOptions(double startSeconds, const RVViewSources& views) const;
     void showCurrentFileAlone();
 
@@ -208,16 +198,14 @@ private:
     RVMpvHandle* m_mpv = nullptr;   // the active handle: plays the current file
     RVMpvHandle* m_spare = nullptr; // opens the next file ahead of time
     QString m_error;
-    QPointer<RVMpvVideoWidget> m_widget;
+    RVMpvRenderTarget* m_target = nullptr; // the surface drawing the handles' frames
     std::atomic<bool> m_wakeupPosted{false};
     bool m_draining = false;
     Notes m_notes;
 
     CurrentFile m_file;
-    NextEntry m_next;
-    std::uint64_t m_nextSerial = 0;
+    RVMpvPreloader m_preloader;          // the next file, in m_spare
     std::int64_t m_playingEntryId = -1;  // the entry the active handle started last
-    std::int64_t m_spareEntryId = -1;    // the entry the spare handle started last
     bool m_hwdecChecked = false;         // which decoder a file used has been asked
     bool m_softwareDecodingOnly = false; // no hardware decoder was usable
     bool m_advancedOnItsOwn = false;     // the player moved on into m_next by itself

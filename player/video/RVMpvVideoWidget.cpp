@@ -1,7 +1,5 @@
 #include "player/video/RVMpvVideoWidget.h"
 
-#include "player/video/RVMpvPlayer.h"
-
 #include <mpv/render_gl.h>
 
 #include <QGuiApplication>
@@ -35,14 +33,14 @@ void* x11Display()
 
 } // namespace
 
-RVMpvVideoWidget::RVMpvVideoWidget(RVMpvPlayer* player, QWidget* parent)
-    : QOpenGLWidget(parent), m_player(player)
+RVMpvVideoWidget::RVMpvVideoWidget(RVMpvRenderSource* source, QWidget* parent)
+    : QOpenGLWidget(parent), m_source(source)
 {
     // Keep the framebuffer's content between paints, so that a repeated frame need not be
     // drawn again (see paintGL).
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
-    if (player)
-        player->attachVideoWidget(this);
+    if (m_source)
+        m_source->setRenderTarget(this);
 }
 
 RVMpvVideoWidget::~RVMpvVideoWidget()
@@ -51,6 +49,14 @@ RVMpvVideoWidget::~RVMpvVideoWidget()
     // gone, so the context must not call back into it.
     QObject::disconnect(m_contextConnection);
     releaseRenderContext();
+    if (m_source)
+        m_source->setRenderTarget(nullptr);
+}
+
+void RVMpvVideoWidget::renderSourceClosing()
+{
+    releaseRenderContext();
+    m_source = nullptr;
 }
 
 void RVMpvVideoWidget::initializeGL()
@@ -58,7 +64,7 @@ void RVMpvVideoWidget::initializeGL()
     QObject::disconnect(m_contextConnection);
     m_contextConnection = connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
                                   &RVMpvVideoWidget::releaseRenderContext, Qt::DirectConnection);
-    if (m_render[0] || !m_player || !m_player->handle(0))
+    if (m_render[0] || !m_source || !m_source->handle(0))
         return;
     mpv_opengl_init_params glInit{&getProcAddress, nullptr};
     int advancedControl = 0;
@@ -71,9 +77,9 @@ void RVMpvVideoWidget::initializeGL()
     };
     if (!params[3].data)
         params[3] = {MPV_RENDER_PARAM_INVALID, nullptr};
-    for (int index = 0; index < RVMpvPlayer::kHandleCount; ++index) {
+    for (int index = 0; index < RVMpvRenderSource::kHandleCount; ++index) {
         mpv_render_context* render = nullptr;
-        const int result = mpv_render_context_create(&render, m_player->handle(index), params);
+        const int result = mpv_render_context_create(&render, m_source->handle(index), params);
         if (result < 0) {
             qWarning("mpv render context could not be created: %s", mpv_error_string(result));
             releaseRenderContext();
@@ -86,7 +92,7 @@ void RVMpvVideoWidget::initializeGL()
 
 mpv_render_context* RVMpvVideoWidget::activeRender() const
 {
-    return m_player ? m_render[m_player->activeHandleIndex()] : nullptr;
+    return m_source ? m_render[m_source->activeHandleIndex()] : nullptr;
 }
 
 mpv_opengl_fbo RVMpvVideoWidget::framebuffer() const
