@@ -22,6 +22,7 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
+#include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
@@ -360,7 +361,7 @@ void RVMainViewController::retranslate()
     // Paused there is no next tick: the read-outs and the graph titles change now.
     m_timeLine->update();
     if (m_timeLine->progress() >= 0)
-        updateCurrentPositionOnMap();
+        m_map->showPosition();
     updateHiddenGraphsNote();
     updateListPlaceholder();
     fitFileListColumns(false);

@@ -12,6 +12,7 @@
 #include "player/video/RVTripPlayback.h"
 #include "player/video/RVViewLayout.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWindowActions.h"
 
 #include <gtest/gtest.h>
@@ -130,7 +131,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     controller.showPopover();
     controller.showThumbnailAtProgress(7.0 / 9.0);
     EXPECT_TRUE(
-        waitFor([&] { return viewIn(controller.thumbnailPopover()->thumbnail()) == "175R"; }));
+        waitFor([&] { return viewIn(controller.thumbnails()->popover()->thumbnail()) == "175R"; }));
 
     // Backward play across a join keeps the views: side by side, both cameras.
     item("viewSideBySide")->trigger();

@@ -12,9 +12,11 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -174,16 +176,16 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     // Zoom while paused shows another picture at once; fit shows it whole again.
     auto* video = window->findChild<QOpenGLWidget*>("videoWidget");
     const QImage fitted = video->grabFramebuffer();
-    controller.zoomInClicked();
+    window->findChild<QToolButton*>("zoomInButton")->click();
     EXPECT_TRUE(waitFor([&] { return video->grabFramebuffer() != fitted; }));
-    controller.originalSizeClicked();
+    window->findChild<QToolButton*>("fitVideoButton")->click();
     EXPECT_TRUE(waitFor([&] { return video->grabFramebuffer() == fitted; }));
 
     // A still of the paused frame at the video's size, named after the file and its clock
     // time.
     QTemporaryDir out;
     dialogs->savePath = out.filePath("still.jpeg");
-    controller.screenShotClicked();
+    window->findChild<QToolButton*>("screenShotButton")->click();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }));
     const QImage still(*dialogs->savePath, "JPEG");
     EXPECT_EQ(still.size(), QSize(320, 240));
@@ -192,7 +194,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
               "clip1 " + frameTime.toString("yyyy-MM-dd HH-mm-ss") + ".jpeg");
     // An export that cannot be written is reported.
     dialogs->savePath = out.filePath("no/such/folder/track.kml");
-    controller.exportToKLMClicked();
+    window->findChild<QAction*>("exportToKmlMenuItem")->trigger();
     ASSERT_EQ(dialogs->alerts.size(), 3);
     EXPECT_TRUE(dialogs->alerts[2].startsWith("ERROR_TITLE | "));
 
@@ -234,7 +236,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     for (const double seconds : {2.0, 3.5, 5.0})
         move(xOf(seconds));
     EXPECT_TRUE(markAt(xOf(5.0)));
-    EXPECT_NEAR(controller.thumbnailPopover()->positioningRect().x(), xOf(5.0) + 5, 2);
+    EXPECT_NEAR(controller.thumbnails()->popover()->positioningRect().x(), xOf(5.0) + 5, 2);
     EXPECT_TRUE(waitFor(near(xOf(5.0))));
     move(xOf(7.0));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(xOf(7.3), 4));

@@ -1,0 +1,80 @@
+#include "player/window/RVExportMenu.h"
+
+#include "export/RVExportFileUtil.h"
+#include "library/RVVideoList.h"
+#include "player/window/RVExportCommands.h"
+#include "player/window/RVSavePanel.h"
+#include "player/window/RVWindowDialogs.h"
+
+#include <QApplication>
+#include <QtDebug>
+
+#include <utility>
+
+RVExportMenu::RVExportMenu(RVVideoList& videoList, RVSavePanel& savePanel,
+                           std::shared_ptr<RVWindowDialogs> dialogs, NodeForCommand nodeForCommand)
+    : m_videoList(videoList), m_savePanel(savePanel), m_dialogs(std::move(dialogs)),
+      m_nodeForCommand(std::move(nodeForCommand))
+{}
+
+RVVideoDataPtr RVExportMenu::nodeForExport() const
+{
+    RVVideoDataPtr node = m_nodeForCommand();
+    if (node && !node->points()) {
+        // Not read yet (the background scan has not reached it, or a trip that was never
+        // opened): read it now rather than offering nothing. A read of one recording or the
+        // joining of a trip's read recordings takes a moment.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_videoList.readGpsInfo(node, false);
+        QApplication::restoreOverrideCursor();
+    }
+    return node;
+}
+
+void RVExportMenu::exportKml()
+{
+    const RVVideoDataPtr node = nodeForExport();
+    if (!node)
+        return;
+    if (std::optional<RVExportWriter> writer = RVExportCommands::kml(node))
+        m_savePanel.save(*writer, node->name(), QStringLiteral("kml"));
+}
+
+void RVExportMenu::exportGpx()
+{
+    const RVVideoDataPtr node = nodeForExport();
+    if (!node)
+        return;
+    if (std::optional<RVExportWriter> writer = RVExportCommands::gpx(node))
+        m_savePanel.save(*writer, node->name(), QStringLiteral("gpx"));
+}
+
+void RVExportMenu::exportTables()
+{
+    const RVVideoDataPtr node = nodeForExport();
+    if (!node)
+        return;
+    const std::optional<RVExportWriter> gpsTable = RVExportCommands::gpsTable(node);
+    if (!gpsTable)
+        return;
+    const std::optional<QString> saved =
+        m_savePanel.save(*gpsTable, node->name() + QStringLiteral(".gps"), QStringLiteral("csv"));
+    if (!saved)
+        return;
+    // The acceleration table goes beside it without a second panel: Trip.gps.csv gives
+    // Trip.gsensor.csv.
+    if (std::optional<RVExportWriter> sensorTable = RVExportCommands::sensorTable(node)) {
+        const QString sensorPath = RVExportFileUtil::sensorTablePath(*saved);
+        const RVWriteResult result = (*sensorTable)(sensorPath);
+        if (!result.ok) {
+            qInfo().noquote() << "Write returned error:" << result.error;
+            //% "Error"
+            const QString title = qtTrId("ERROR_TITLE");
+            QString message = qtTrId("ERROR_CANT_SAVE_FILE");
+            message = message.contains(QLatin1String("%1"))
+                          ? message.arg(result.error)
+                          : message + QLatin1Char(' ') + result.error;
+            m_dialogs->alert(title, message);
+        }
+    }
+}
