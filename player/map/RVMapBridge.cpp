@@ -111,6 +111,9 @@ void RVMapBridge::drawRoute()
     const auto& track = points();
     const auto first = findFirstNotZeroPointFromIndex(0);
     if (!first) {
+        // No position anywhere in the trip: nothing of the trip shown before stays.
+        Q_EMIT altitudeTextChanged(QString());
+        Q_EMIT velocityTextChanged(QString());
         saveMapCenter();
         m_runner->runScript(QString::asprintf(
             "checkMapCenter([%f, %f]);", RVSettings::doubleValue(RVSettings::kMapCenterLatitude),

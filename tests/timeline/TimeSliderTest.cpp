@@ -184,7 +184,10 @@ TEST(TimeSlider, AxisMarksInputMenusAndGraphBands)
     mouse(QEvent::MouseButtonPress, {505, 10}, Qt::RightButton, Qt::RightButton);
     mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::NoButton);
     mouse(QEvent::MouseMove, {255, 100}, Qt::NoButton, Qt::NoButton);
-    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::LeftButton); // a drag
+    // A drag shows the thumbnail under the pointer; its seeks wait for the scrub interval,
+    // and the release seeks exactly where it is let go.
+    mouse(QEvent::MouseMove, {255, 10}, Qt::NoButton, Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, {305, 10}, Qt::LeftButton, Qt::NoButton);
     for (const QPointF at : {QPointF(100, 5), QPointF(100, 50)}) {
         QEnterEvent enter(at, at, at);
         QApplication::sendEvent(&slider, &enter);
@@ -193,8 +196,10 @@ TEST(TimeSlider, AxisMarksInputMenusAndGraphBands)
     QApplication::sendEvent(&slider, &leave);
     EXPECT_EQ(delegate.calls,
               (QStringList{"graphClicked", "graphClicked", "showPopover", "showThumbnailAtProgress",
-                           "hidePopover", "showPopover", "hidePopover"}));
-    EXPECT_EQ(delegate.values, (std::vector<double>{-0.002, 0.5, 0.25})); // margins not clamped
+                           "hidePopover", "showPopover", "showThumbnailAtProgress", "graphClicked",
+                           "showPopover", "hidePopover"}));
+    // Margins are not clamped.
+    EXPECT_EQ(delegate.values, (std::vector<double>{-0.002, 0.5, 0.25, 0.25, 0.3}));
 
     // Too narrow to have an axis: no seek to a fraction that is not a number.
     delegate = RecordingDelegate();
