@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QtEndian>
 
 namespace {
 
@@ -40,39 +39,6 @@ RVWriteResult RVExportFileUtil::write(const QString& path, RVExportSink::Encodin
         file.cancelWriting();
         return {false, reason};
     }
-    if (!file.commit())
-        return failure(file);
-    return {true, QString()};
-}
-
-RVWriteResult RVExportFileUtil::writeUtf8(const QString& path, const QByteArray& text)
-{
-    return write(path, RVExportSink::Encoding::Utf8, [&](RVExportSink& sink) {
-        sink.append(std::string_view(text.constData(), std::size_t(text.size())));
-    });
-}
-
-RVWriteResult RVExportFileUtil::writeUtf16(const QString& path, const QString& text)
-{
-    RVAtomicFile file(path);
-    if (!file.open())
-        return failure(file);
-    const char16_t bom = qToLittleEndian(char16_t(0xFEFF));
-    bool written = file.write(reinterpret_cast<const char*>(&bom), 2) == 2;
-    if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
-        const qint64 bytes = text.size() * 2;
-        written =
-            written && file.write(reinterpret_cast<const char*>(text.constData()), bytes) == bytes;
-    } else {
-        QString swapped = text;
-        for (QChar& c : swapped)
-            c = QChar(qToLittleEndian(c.unicode()));
-        const qint64 bytes = swapped.size() * 2;
-        written = written &&
-                  file.write(reinterpret_cast<const char*>(swapped.constData()), bytes) == bytes;
-    }
-    if (!written)
-        return failure(file); // the side file goes with `file`
     if (!file.commit())
         return failure(file);
     return {true, QString()};

@@ -24,8 +24,6 @@ class RVExportFileUtil final
 public:
     RVExportFileUtil() = delete;
 
-    static RVWriteResult writeUtf8(const QString& path, const QByteArray& text);
-    static RVWriteResult writeUtf16(const QString& path, const QString& text);
     // Streams what generate puts into the sink straight into the file, in the given encoding.
     static RVWriteResult write(const QString& path, RVExportSink::Encoding encoding,
                                const std::function<void(RVExportSink&)>& generate);

@@ -24,48 +24,6 @@ const RVDateFormatter& exportDates()
 
 } // namespace
 
-std::optional<QByteArray> RVExportUtil::exportToKLM(const RVVideoData& node)
-{
-    const RVPointSeries points = node.points();
-    if (!points)
-        return std::nullopt;
-    RVExportSink sink;
-    RVKmlWriter::write(sink, node.name(), *points);
-    return sink.takeText();
-}
-
-std::optional<QByteArray> RVExportUtil::exportToGPX(const RVVideoData& node)
-{
-    const RVSeries series = node.series();
-    if (!series.points)
-        return std::nullopt;
-    RVExportSink sink;
-    RVGpxWriter::write(sink, gpxTrack(node, series));
-    return sink.takeText();
-}
-
-std::optional<QString> RVExportUtil::exportGpsToExcel(const RVVideoData& node)
-{
-    const RVPointSeries points = node.points();
-    if (!points)
-        return std::nullopt;
-    RVExportSink sink;
-    RVExcelWriter::writeGpsTable(sink, *points, RVExcelTitles::localized(), RVExcelNumberFormat(),
-                                 exportDates());
-    return QString::fromUtf8(sink.takeText());
-}
-
-std::optional<QString> RVExportUtil::exportSensorToExcel(const RVVideoData& node)
-{
-    const RVSensorSeries samples = node.gSensorData();
-    if (!samples)
-        return std::nullopt;
-    RVExportSink sink;
-    RVExcelWriter::writeSensorTable(sink, *samples, RVExcelTitles::localized(),
-                                    RVExcelNumberFormat());
-    return QString::fromUtf8(sink.takeText());
-}
-
 std::optional<RVWriteResult> RVExportUtil::writeKml(const RVVideoData& node, const QString& path)
 {
     const RVPointSeries points = node.points();

@@ -16,21 +16,15 @@ class RVVideoData;
 // without entries. Nodes are only read: the series are taken in one step, so a node being
 // published on another thread exports either its old or its new series.
 //
-// The in-memory forms give the text the window offers for saving: KML and GPX as UTF-8 (the
-// encoding their declaration names), the tables as text to be saved as UTF-16. The write
-// forms stream the same text into a file, atomically, without holding it in memory.
+// KML and GPX are written as UTF-8 (the encoding their declaration names), the tables as
+// UTF-16. The text is streamed into the file, atomically, without holding it in memory.
 class RVExportUtil final
 {
 public:
     RVExportUtil() = delete;
 
-    static std::optional<QByteArray> exportToKLM(const RVVideoData& node);
-    static std::optional<QByteArray> exportToGPX(const RVVideoData& node);
-    // Column titles from the current translation; numbers in the current locale's grouping.
-    static std::optional<QString> exportGpsToExcel(const RVVideoData& node);
-    static std::optional<QString> exportSensorToExcel(const RVVideoData& node);
-
-    // Nothing when there was nothing to export (and no file was touched).
+    // Nothing when there was nothing to export (and no file was touched). The tables' column
+    // titles come from the current translation, numbers in the current locale's grouping.
     static std::optional<RVWriteResult> writeKml(const RVVideoData& node, const QString& path);
     static std::optional<RVWriteResult> writeGpx(const RVVideoData& node, const QString& path);
     static std::optional<RVWriteResult> writeGpsTable(const RVVideoData& node, const QString& path);

@@ -268,16 +268,6 @@ bool RVFileSystemUtil::changeMutabilityOfVideoFiles(const RVVideoFileList& files
     return allDone;
 }
 
-bool RVFileSystemUtil::copyFileAtPath(const QString& sourcePath, const QString& destinationPath)
-{
-    QFile source(sourcePath);
-    if (source.copy(destinationPath))
-        return true;
-    qWarning().noquote() << QStringLiteral("Copying %1 to %2 failed: %3")
-                                .arg(sourcePath, destinationPath, source.errorString());
-    return false;
-}
-
 bool RVFileSystemUtil::removeFileAtPath(const QString& path)
 {
     QString error;

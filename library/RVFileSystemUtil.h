@@ -63,8 +63,6 @@ public:
     // asked.
     static bool changeMutabilityOfVideoFiles(const RVVideoFileList& files, bool immutable);
 
-    // Copies one file; fails when the destination exists. Failures are logged.
-    static bool copyFileAtPath(const QString& sourcePath, const QString& destinationPath);
     // Deletes the file or empty directory. True when it is gone or was never there; any other
     // failure (an I/O error included) is logged with the path and the reason, and is false.
     static bool removeFileAtPath(const QString& path);

@@ -26,7 +26,6 @@ public:
     RVTripTimeline() = default;
     explicit RVTripTimeline(const RVVideoFileList& files);
 
-    std::size_t fileCount() const { return m_paths.size(); }
     bool isEmpty() const { return m_paths.empty(); }
     // Seconds: the sum of the known lengths.
     double duration() const { return m_paths.empty() ? 0.0 : m_starts.back() + m_lengths.back(); }

@@ -124,16 +124,6 @@ void RVVideoList::collectCard(const QString& mountPath, RVVideoFileList& found)
         RVFileSystemUtil::scanVideoFilesFrom(folder, found, &m_shuttingDown);
 }
 
-void RVVideoList::addVolumeAtPath(const QString& mountPath)
-{
-    RVVideoFileList found;
-    collectCard(mountPath, found);
-    std::lock_guard lock(m_lock);
-    if (!m_mountedVolumes.contains(mountPath))
-        m_mountedVolumes.append(mountPath);
-    appendNewLocked(found);
-}
-
 void RVVideoList::appendNewLocked(const RVVideoFileList& found)
 {
     // A file already listed, reached again through another path (a folder added twice or

@@ -87,7 +87,6 @@ public:
     RVVelocitySeries velocityData() const { return publishedSeries().velocityData; }
     RVVideoFileList videoFiles() const;
     QStringList mountedVolumes() const;
-    const std::vector<RVSortKey>& sortDescriptors() const { return m_sortDescriptors; }
 
     // Collects the recordings below the file or folder in the background, then sorts, rebuilds
     // the tree, emits videoListUpdated and scans the new nodes' metadata.
@@ -112,9 +111,6 @@ public:
     // Card handling, normally driven by the volume monitor.
     void addMountedFiles();
     void removeUnmountedFiles();
-    // Records the card as mounted and collects its recordings below the folders where cameras
-    // keep them (RVFileSystemUtil::cardRecordingFolders), without a rebuild.
-    void addVolumeAtPath(const QString& mountPath);
 
     // Tree building. One single-recording node per file, in the given order.
     static RVVideoDataList wrapFilesWithVideoData(const RVVideoFileList& files);
@@ -135,10 +131,9 @@ public:
     // The same on the list's pool; returns at once.
     void readGpsInfoInBackground(const RVVideoDataPtr& node, bool publish = true);
 
-    // How strong a moment must be to count as an event in the nodes read from now on
-    // (initially the stored settings).
-    RVEventThresholds eventThresholds() const;
-    void setEventThresholds(const RVEventThresholds& thresholds);
+    // How strong a moment must be to count as an event (the stored settings when the list was
+    // made).
+    RVEventThresholds eventThresholds() const { return m_eventThresholds; }
 
     // Waits until no background work is left (command-line tools and tests).
     void waitForIdle();
@@ -189,8 +184,7 @@ private:
     std::uint64_t m_generation = 0; // counts rebuilds; a scan publishes only its own
     RVSeries m_publishedSeries;
 
-    mutable std::mutex m_thresholdsMutex;
-    RVEventThresholds m_eventThresholds = RVEventThresholds::fromSettings();
+    const RVEventThresholds m_eventThresholds = RVEventThresholds::fromSettings();
 
     std::atomic<bool> m_shuttingDown{false};
     RVWorkerPool m_pool; // declared last: joined first

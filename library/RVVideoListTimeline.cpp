@@ -136,15 +136,3 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
     // Published last and all at once: whoever sees the points sees the finished series.
     node->setSeries(std::move(series));
 }
-
-RVEventThresholds RVVideoList::eventThresholds() const
-{
-    std::lock_guard lock(m_thresholdsMutex);
-    return m_eventThresholds;
-}
-
-void RVVideoList::setEventThresholds(const RVEventThresholds& thresholds)
-{
-    std::lock_guard lock(m_thresholdsMutex);
-    m_eventThresholds = thresholds;
-}

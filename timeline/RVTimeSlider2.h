@@ -50,7 +50,6 @@ public:
 
     // The duration (seconds) of the trip being played, which the time axis spans; no value
     // when no trip is set (no ticks).
-    std::optional<float> videoDuration() const { return m_videoDuration; }
     void setVideoDuration(std::optional<float> seconds) { m_videoDuration = seconds; }
 
     // Not owned: the controller owns the slider and outlives it.

@@ -117,8 +117,6 @@ void RVUpdater::startTransfer(const QUrl& url)
             reply->abort(); // finished follows, with an error
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { onFinished(reply); });
-    if (m_versionDownloaded)
-        connect(reply, &QNetworkReply::downloadProgress, this, &RVUpdater::archiveProgress);
 }
 
 void RVUpdater::onResponse(QNetworkReply* reply)

@@ -104,8 +104,6 @@ Q_SIGNALS:
     void updateCheckFinished();
     // The firmware thread has ended.
     void firmwareCheckFinished();
-    // Bytes of the application archive received so far, and its size (-1 while unknown).
-    void archiveProgress(qint64 received, qint64 total);
     // Entries of the accepted archive unpacked so far, and how many it holds.
     void installProgress(qint64 done, qint64 total);
 

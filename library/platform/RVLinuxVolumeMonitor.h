@@ -27,8 +27,6 @@ public:
 
     // Reads the table anew on every call; safe on any thread.
     QStringList removableMountPaths() const override;
-    // Whether the notifier is installed (the table could be opened).
-    bool isWatching() const { return m_notifier != nullptr; }
 
     static QStringList removableMountPaths(const std::vector<RVMountEntry>& entries,
                                            const QString& sysfsRoot);

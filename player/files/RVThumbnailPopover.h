@@ -27,16 +27,12 @@ public:
     // Shows the popover above `rect` of `view`, the tip on the rectangle's upper edge and
     // centred on it, kept inside the window.
     void showRelativeToRect(const QRect& rect, QWidget* view);
-    bool isShown() const { return isVisible(); }
 
     // Image area and frame: the tip's height and the margin around the image, points.
     static constexpr int imageWidth = 160;
     static constexpr int imageHeight = 90;
     static constexpr int margin = 4;
     static constexpr int tipHeight = 7;
-
-    // Where the tip ended up, in window coordinates (tests).
-    QPoint tipPosition() const { return m_tip; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

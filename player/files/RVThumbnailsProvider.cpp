@@ -45,12 +45,6 @@ void RVThumbnailsProvider::buildThumbnailForFile(const QString& filePath, double
     m_pool.start([this, request = Request{filePath, seconds}] { work(request); });
 }
 
-std::optional<QString> RVThumbnailsProvider::computingFilePath() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_computingFilePath;
-}
-
 void RVThumbnailsProvider::waitForDone()
 {
     m_pool.waitForDone();

@@ -47,8 +47,6 @@ public:
     // request still waiting.
     void buildThumbnailForFile(const QString& filePath, double seconds);
 
-    // The file of the request the worker started with; none while idle.
-    std::optional<QString> computingFilePath() const;
     // Requests answered from the kept thumbnails so far (diagnostics and tests).
     std::size_t cacheHits() const;
     // Waits until the worker is idle (tests and benchmarks). Not from the completion handler.

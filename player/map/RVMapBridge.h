@@ -31,8 +31,6 @@ public:
     void setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
                   std::shared_ptr<const std::vector<double>> velocityData);
     void setMeasurementSystem(const QString& measurementSystem);
-    // How far (metres) the drawn line may stray from the track; 0 draws every point.
-    void setRouteToleranceMetres(double metres) { m_toleranceMetres = metres; }
 
     // Draws the track's route (thinned for the map) and, for a track not drawn before, fits
     // the view to it.

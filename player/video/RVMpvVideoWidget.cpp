@@ -188,10 +188,8 @@ void RVMpvVideoWidget::paintGL()
     mpv_render_context_render(render, params);
     if (!skip)
         m_drawnSize = size;
-    if (newFrame) {
-        ++m_renderedFrames;
+    if (newFrame)
         Q_EMIT frameRendered();
-    }
 }
 
 void RVMpvVideoWidget::onRenderUpdate(void* context)

@@ -33,8 +33,6 @@ public:
     void redrawFrame() override;
     // Shows black until the next new frame: what was shown is gone (the player was emptied).
     void clearPicture();
-    // New video frames drawn so far.
-    std::uint64_t renderedFrames() const { return m_renderedFrames; }
 
 Q_SIGNALS:
     // A paint drew a video frame mpv had not shown before (not a redraw of the same one).
@@ -58,5 +56,4 @@ private:
     bool m_mustDraw = false;      // the next paint draws, even a repeat at the same size
     bool m_cleared = false;       // black until a new frame comes
     QSize m_drawnSize;            // framebuffer size of the last real draw, in device pixels
-    std::uint64_t m_renderedFrames = 0;
 };

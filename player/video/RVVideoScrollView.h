@@ -35,7 +35,6 @@ public:
     QSizeF documentSize() const;
 
     void setScrollersVisible(bool visible);
-    bool scrollersVisible() const { return m_scrollersVisible; }
 
     // Scrolls so that the visible part starts at `origin` of the document, as far as the
     // document reaches.
@@ -60,6 +59,5 @@ private:
     QScrollBar* m_horizontal;
     QScrollBar* m_vertical;
     bool m_fitted = true;
-    bool m_scrollersVisible = false;
     QSizeF m_document;
 };

@@ -54,9 +54,7 @@ private:
     RVAvertisementView* m_view;
 };
 
-RVAvertisementView::RVAvertisementView(QWidget* parent)
-    : QWebEngineView(parent),
-      m_openInBrowser([](const QUrl& url) { QDesktopServices::openUrl(url); })
+RVAvertisementView::RVAvertisementView(QWidget* parent) : QWebEngineView(parent)
 {
     setPage(new RVAdvertisementPage(this));
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -105,8 +103,8 @@ bool RVAvertisementView::decide(const QUrl& url, RVAdvertisementNavigation type,
     const RVAdvertisementDecision decision =
         decidePolicyForNavigationAction(url, type, isMainFrame, m_advertisementWasLoaded);
     m_advertisementWasLoaded = decision.advertisementWasLoaded;
-    if (decision.openHomePage && !m_homePageUrl.isEmpty() && m_openInBrowser)
-        m_openInBrowser(QUrl(m_homePageUrl));
+    if (decision.openHomePage && !m_homePageUrl.isEmpty())
+        QDesktopServices::openUrl(QUrl(m_homePageUrl));
     if (!decision.allowInPanel && type != RVAdvertisementNavigation::NewWindow)
         qInfo().noquote() << "Advertisement navigation refused:" << url.toDisplayString();
     return decision.allowInPanel;

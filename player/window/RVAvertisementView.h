@@ -30,11 +30,6 @@ public:
     bool advertisementWasLoaded() const { return m_advertisementWasLoaded; }
     // The page's first load failed (no network, server error); the panel stays hidden.
     bool failedToLoad() const { return m_failedToLoad; }
-    // Opens an address in the desktop browser; replaceable for tests.
-    void setOpenInBrowser(std::function<void(const QUrl&)> open)
-    {
-        m_openInBrowser = std::move(open);
-    }
 
 Q_SIGNALS:
     void advertisementHeightRead(std::int32_t height);
@@ -53,7 +48,6 @@ private:
     bool m_advertisementWasLoaded = false;
     bool m_firstLoadReported = false;
     bool m_failedToLoad = false;
-    std::function<void(const QUrl&)> m_openInBrowser;
     QThread* m_heightThread = nullptr;
     std::stop_source m_stop;
 };

@@ -24,11 +24,6 @@ RVUpdateDialogs::~RVUpdateDialogs()
     delete m_progress.data();
 }
 
-QProgressDialog* RVUpdateDialogs::progressDialog() const
-{
-    return m_progress.data();
-}
-
 void RVUpdateDialogs::alert(const QString& titleKey, const QString& messageKey)
 {
     m_dialogs->alert(translated(titleKey), translated(messageKey));

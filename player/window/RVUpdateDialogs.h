@@ -26,9 +26,6 @@ public:
     void showProgress(const QString& titleKey, qint64 done, qint64 total) override;
     void hideProgress() override;
 
-    // The progress dialog while it is shown, else null.
-    QProgressDialog* progressDialog() const;
-
 private:
     std::shared_ptr<RVWindowDialogs> m_dialogs;
     QPointer<QWidget> m_window;

@@ -15,20 +15,36 @@
 
 using namespace ExportTestSupport;
 
+namespace {
+
+// The whole text through the streaming writer, in one piece.
+RVWriteResult writeText(const QString& path, RVExportSink::Encoding encoding, const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return RVExportFileUtil::write(path, encoding, [&](RVExportSink& sink) {
+        sink.append(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    });
+}
+
+constexpr auto kUtf8 = RVExportSink::Encoding::Utf8;
+constexpr auto kUtf16 = RVExportSink::Encoding::Utf16LittleEndian;
+
+} // namespace
+
 TEST(ExportFileUtil, WritesUtf8AndUtf16ReplacingFilesOrReportsFailures)
 {
     QTemporaryDir dir;
     const QString kml = dir.filePath("a.kml");
-    ASSERT_TRUE(RVExportFileUtil::writeUtf8(kml, QByteArray("old, longer text")).ok);
-    ASSERT_TRUE(RVExportFileUtil::writeUtf8(kml, QByteArray("<x>Ä</x>")).ok);
+    ASSERT_TRUE(writeText(kml, kUtf8, "old, longer text").ok);
+    ASSERT_TRUE(writeText(kml, kUtf8, "<x>Ä</x>").ok);
     EXPECT_EQ(readFile(kml), QByteArray("<x>\xC3\x84</x>"));
 
     const QString csv = dir.filePath("a.gps.csv");
     const QString text = QStringLiteral("Zeit;X\n\"1\";2,5 ✓\U0001F697");
-    ASSERT_TRUE(RVExportFileUtil::writeUtf16(csv, text).ok);
+    ASSERT_TRUE(writeText(csv, kUtf16, text).ok);
     EXPECT_EQ(readUtf16LeWithBom(csv), text);
     // An empty text is still a file with its byte-order mark.
-    ASSERT_TRUE(RVExportFileUtil::writeUtf16(csv, QString()).ok);
+    ASSERT_TRUE(writeText(csv, kUtf16, QString()).ok);
     EXPECT_EQ(readFile(csv), QByteArray("\xFF\xFE"));
 
     // Big enough for several background flushes while blocks are still being written, in
@@ -65,12 +81,12 @@ TEST(ExportFileUtil, WritesUtf8AndUtf16ReplacingFilesOrReportsFailures)
     }
 
     // Failures are reported and leave earlier files alone.
-    const RVWriteResult missing = RVExportFileUtil::writeUtf8(dir.filePath("no/such/a.kml"), "x");
+    const RVWriteResult missing = writeText(dir.filePath("no/such/a.kml"), kUtf8, "x");
     EXPECT_FALSE(missing.ok);
     EXPECT_TRUE(missing.error.contains("no/such/a.kml")) << missing.error.toStdString();
     // A folder where the file should go is not replaced.
     ASSERT_TRUE(QDir(dir.path()).mkdir("taken.gpx"));
-    const RVWriteResult folder = RVExportFileUtil::writeUtf16(dir.filePath("taken.gpx"), "x");
+    const RVWriteResult folder = writeText(dir.filePath("taken.gpx"), kUtf16, "x");
     EXPECT_FALSE(folder.ok || folder.error.isEmpty());
     EXPECT_TRUE(QFileInfo(dir.filePath("taken.gpx")).isDir());
 
@@ -111,15 +127,17 @@ TEST(ExportUtil, NodeDocumentsOnceTheSeriesAreRead)
     const RVVideoDataPtr node = RVVideoData::create(
         "Drive & <night>.mp4", 60.0f, RVTimestamp::fromMSecsSinceEpoch(1499551200000),
         {std::make_shared<RVVideoFile>("/card/A.MOV", 60.0f, RVTimestamp(), false)}, {});
-    EXPECT_FALSE(RVExportUtil::exportToKLM(*node) || RVExportUtil::exportToGPX(*node) ||
-                 RVExportUtil::exportGpsToExcel(*node) || RVExportUtil::exportSensorToExcel(*node));
-    EXPECT_FALSE(RVExportUtil::writeKml(*node, dir.filePath("a")) ||
-                 RVExportUtil::writeGpsTable(*node, dir.filePath("a")));
-    EXPECT_FALSE(QFile::exists(dir.filePath("a")));
+    const QString kmlPath = dir.filePath("a.kml"), gpxPath = dir.filePath("a.gpx");
+    const QString gpsPath = dir.filePath("a.gps.csv"), sensorPath = dir.filePath("a.gsensor.csv");
+    EXPECT_FALSE(RVExportUtil::writeKml(*node, kmlPath) || RVExportUtil::writeGpx(*node, gpxPath) ||
+                 RVExportUtil::writeGpsTable(*node, gpsPath) ||
+                 RVExportUtil::writeSensorTable(*node, sensorPath));
+    EXPECT_TRUE(QDir(dir.path()).isEmpty()) << "no file is touched";
     // The acceleration table depends on its own series only.
     node->setPoints(std::make_shared<const std::vector<RVPoint>>());
-    EXPECT_TRUE(RVExportUtil::exportToKLM(*node)->contains("<coordinates>\n"));
-    EXPECT_FALSE(RVExportUtil::exportSensorToExcel(*node));
+    ASSERT_TRUE(RVExportUtil::writeKml(*node, kmlPath).value_or(RVWriteResult{}).ok);
+    EXPECT_TRUE(readFile(kmlPath).contains("<coordinates>\n"));
+    EXPECT_FALSE(RVExportUtil::writeSensorTable(*node, sensorPath));
 
     std::vector<RVPoint> points(30, point("55.1", "37.1"));
     points[3] = point("0", "0"); // no fix: left out everywhere
@@ -127,16 +145,23 @@ TEST(ExportUtil, NodeDocumentsOnceTheSeriesAreRead)
                      std::make_shared<const std::vector<RVSensorData>>(
                          7, RVSensorData(1, 2, 3, 0, RVSensorLabel::number(1))),
                      std::make_shared<const std::vector<double>>(30, 36.0)});
-    const QByteArray kml = *RVExportUtil::exportToKLM(*node);
-    const QByteArray gpx = *RVExportUtil::exportToGPX(*node);
+    using Write = std::optional<RVWriteResult> (*)(const RVVideoData&, const QString&);
+    const std::pair<Write, QString> writes[] = {{&RVExportUtil::writeKml, kmlPath},
+                                                {&RVExportUtil::writeGpx, gpxPath},
+                                                {&RVExportUtil::writeGpsTable, gpsPath},
+                                                {&RVExportUtil::writeSensorTable, sensorPath}};
+    for (const auto& [write, path] : writes)
+        ASSERT_TRUE(write(*node, path).value_or(RVWriteResult{}).ok) << path.toStdString();
+    const QByteArray kml = readFile(kmlPath);
+    const QByteArray gpx = readFile(gpxPath);
     EXPECT_TRUE(kml.contains("<name>Drive &amp; &lt;night&gt;.mp4</name>"));
     EXPECT_EQ(kml.count(",0 "), 28);
     // The node's start, length and speeds: the last point 58 s after 2017-07-08 22:00:00 UTC.
     EXPECT_TRUE(gpx.contains("<time>2017-07-08T22:00:00Z</time>\n    </metadata>"));
     EXPECT_TRUE(gpx.contains("<time>2017-07-08T22:00:58Z</time>"));
     EXPECT_EQ(gpx.count("<speed>9.999720</speed>"), 29);
-    const QString gps = *RVExportUtil::exportGpsToExcel(*node);
-    const QString sensor = *RVExportUtil::exportSensorToExcel(*node);
+    const QString gps = readUtf16LeWithBom(gpsPath);
+    const QString sensor = readUtf16LeWithBom(sensorPath);
     EXPECT_TRUE(gps.startsWith("EXPORT_EXCEL_TIME_TITLE;") && gps.count('\n') == 29);
     EXPECT_EQ(sensor.count("\n\"1\";1;2;3"), 7);
 }

@@ -192,9 +192,7 @@ void RVJsonWriter::number(double value)
         return;
     }
     beforeValue();
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    m_buffer.append(text, result.ptr);
+    m_buffer += numberText(value);
 }
 
 void RVJsonWriter::null()
