@@ -25,7 +25,7 @@ struct mpv_handle;
 struct mpv_event;
 
 // The one media player of the window, on libmpv. It holds one file at a time and reports time
-// within that file; the window's controller maps a trip's time line onto files.
+// within that file; RVTripPlayback maps a trip's time line onto files.
 //
 // Two mpv handles take turns: the active one plays the current file, the other opens the
 // trip's next file ahead of time and decodes its first frame while paused (RVMpvPreloader). At the
@@ -74,7 +74,6 @@ public:
     // Shows other views of the current file (and of the queued next one) from the current
     // position on, keeping the rate: the file is opened again with them at that position.
     void setViews(const RVViewSources& current, const RVViewSources& next);
-    RVViewSources currentViews() const { return m_file.views; }
     // Stops playback and empties the player.
     void unload();
 
