@@ -221,12 +221,14 @@ void RVMainViewController::magnification(double factor)
 
 void RVMainViewController::showThumbnailAtProgress(double fraction)
 {
-    m_thumbnails->showAtProgress(fraction);
+    if (m_thumbnails)
+        m_thumbnails->showAtProgress(fraction);
 }
 
 void RVMainViewController::showPopover()
 {
-    m_thumbnails->setPointerInside(true);
+    if (m_thumbnails)
+        m_thumbnails->setPointerInside(true);
 }
 
 void RVMainViewController::hidePopover()
