@@ -1,6 +1,7 @@
 #include "app/RVSingleInstance.h"
 
 #include "app/RVLaunchMessage.h"
+#include "core/platform/RVPlatformFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,10 +12,6 @@
 #include <QTimer>
 
 #include <memory>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 constexpr char kAcknowledge = '\x06';
@@ -28,8 +25,7 @@ RVSingleInstance::RVSingleInstance(QString serverName, QObject* parent)
 
 RVSingleInstance::~RVSingleInstance()
 {
-    if (m_lockFd >= 0)
-        ::close(m_lockFd); // releases the lock
+    RVPlatformFile::closeFile(m_lockFd); // releases the lock
 }
 
 QString RVSingleInstance::defaultServerName()
@@ -39,7 +35,7 @@ QString RVSingleInstance::defaultServerName()
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty())
         return QDir(runtime).filePath(QStringLiteral("korvela-player.socket"));
-    return QStringLiteral("korvela-player-%1").arg(::getuid());
+    return QStringLiteral("korvela-player-%1").arg(RVPlatformFile::userId());
 }
 
 namespace {
@@ -102,13 +98,10 @@ bool RVSingleInstance::listen()
                                    ? m_serverName
                                    : QDir(QDir::tempPath()).filePath(m_serverName);
     const QByteArray lockPath = QFile::encodeName(socketPath + QStringLiteral(".lock"));
-    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (m_lockFd < 0 || ::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+    m_lockFd = RVPlatformFile::lockExclusively(lockPath);
+    if (m_lockFd < 0) {
         qWarning().noquote() << "Another player holds" << m_serverName
                              << "; this window works alone";
-        if (m_lockFd >= 0)
-            ::close(m_lockFd);
-        m_lockFd = -1;
         return false;
     }
     m_server = new QLocalServer(this);

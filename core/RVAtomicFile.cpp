@@ -1,6 +1,7 @@
 #include "core/RVAtomicFile.h"
 
 #include "core/RVNativePath.h"
+#include "core/platform/RVPlatformFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,18 +12,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstring>
-#include <ctime>
 #include <mutex>
 #include <string_view>
 #include <utility>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -51,14 +44,14 @@ enum SlotState : int
 struct SideSlot
 {
     std::atomic<int> state{kFree};
-    char path[PATH_MAX];
+    char path[RVPlatformFile::kMaxPathBytes];
 };
 constexpr int kSlots = 64;
 SideSlot s_slots[kSlots];
 
 int claimSlot(const QByteArray& path)
 {
-    if (path.size() >= PATH_MAX)
+    if (std::size_t(path.size()) >= RVPlatformFile::kMaxPathBytes)
         return -1;
     for (int i = 0; i < kSlots; ++i) {
         int expected = kFree;
@@ -82,11 +75,9 @@ extern "C" void removeSideFilesAndEnd(int signalNumber)
 {
     for (SideSlot& slot : s_slots) {
         if (slot.state.load() == kActive)
-            ::unlink(slot.path);
+            RVPlatformFile::removeNow(slot.path);
     }
-    // Ended by the signal as if it had not been caught, so the parent sees the same status.
-    ::signal(signalNumber, SIG_DFL);
-    ::raise(signalNumber);
+    RVPlatformFile::endBySignal(signalNumber);
 }
 
 // Removes the side files of killed runs in the folder, once per folder and process: hidden,
@@ -101,33 +92,20 @@ void sweepStaleSideFiles(const QString& folder)
             return;
         swept.insert(folder);
     }
-    const QByteArray encodedFolder = RVNativePath::encode(folder);
-    DIR* dir = ::opendir(encodedFolder.constData());
-    if (!dir)
-        return;
-    const time_t now = ::time(nullptr);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view name(entry->d_name);
-        if (!name.starts_with('.') || !name.ends_with(kSideSuffix))
-            continue;
-        struct stat st;
-        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && now - st.st_mtime > kStaleSeconds)
-            ::unlinkat(::dirfd(dir), entry->d_name, 0);
-    }
-    ::closedir(dir);
+    RVPlatformFile::removeStaleFiles(
+        RVNativePath::encode(folder),
+        [](const char* entry) {
+            const std::string_view name(entry);
+            return name.starts_with('.') && name.ends_with(kSideSuffix);
+        },
+        kStaleSeconds);
 }
 
 } // namespace
 
 void RVAtomicFile::removeSideFilesOnSignals()
 {
-    struct sigaction action
-    {};
-    action.sa_handler = removeSideFilesAndEnd;
-    ::sigemptyset(&action.sa_mask);
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP})
-        ::sigaction(signalNumber, &action, nullptr);
+    RVPlatformFile::onEndingSignals(removeSideFilesAndEnd);
 }
 
 RVAtomicFile::RVAtomicFile(const QString& path) : m_path(path) {}
@@ -149,11 +127,8 @@ bool RVAtomicFile::open(OpenMode mode)
     const QFileInfo target(m_path);
     const QString folder = target.absolutePath();
     // A regular file being replaced keeps its permissions; a new one gets 0666 less the umask.
-    struct stat existing
-    {};
-    const QByteArray encodedTarget = RVNativePath::encode(target.absoluteFilePath());
-    const bool keepMode =
-        ::lstat(encodedTarget.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const std::optional<unsigned> keptMode =
+        RVPlatformFile::regularFileMode(RVNativePath::encode(target.absoluteFilePath()));
     sweepStaleSideFiles(folder);
     int error = 0;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
@@ -162,11 +137,9 @@ bool RVAtomicFile::open(OpenMode mode)
                                       QString::number(QRandomGenerator::global()->generate(), 36),
                                       QLatin1String(kSideSuffix));
         m_sidePath = RVNativePath::encode(side);
-        m_fd = ::open(m_sidePath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                      0666);
+        m_fd = RVPlatformFile::createNew(m_sidePath, error);
         if (m_fd >= 0)
             break;
-        error = errno;
         if (error != EEXIST)
             break;
     }
@@ -177,8 +150,8 @@ bool RVAtomicFile::open(OpenMode mode)
         return false;
     }
     m_slot = claimSlot(m_sidePath);
-    if (keepMode)
-        (void)::fchmod(m_fd, existing.st_mode & 0777); // no set-id bits carried over
+    if (keptMode)
+        RVPlatformFile::setMode(m_fd, *keptMode);
     return QIODevice::open(mode | Unbuffered);
 }
 
@@ -186,23 +159,12 @@ qint64 RVAtomicFile::writeData(const char* data, qint64 size)
 {
     if (m_failed || m_fd < 0)
         return -1;
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::write(m_fd, data + done, size_t(size - done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(errno);
-            return -1;
-        }
-        if (n == 0) { // no progress and no reason: treat as a full device
-            fail(ENOSPC);
-            return -1;
-        }
-        done += n;
+    if (const int error = RVPlatformFile::writeAll(m_fd, data, size)) {
+        fail(error);
+        return -1;
     }
-    m_written += done;
-    return done;
+    m_written += size;
+    return size;
 }
 
 void RVAtomicFile::fail(int error)
@@ -221,18 +183,21 @@ bool RVAtomicFile::commit()
             fail(EBADF);
         return false;
     }
-    if (!m_failed && ::fsync(m_fd) != 0)
-        fail(errno);
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0 && !m_failed)
-        fail(errno);
+    if (!m_failed) {
+        if (const int error = RVPlatformFile::syncFile(m_fd))
+            fail(error);
+    }
+    const int closeError = RVPlatformFile::closeChecked(std::exchange(m_fd, -1));
+    if (closeError && !m_failed)
+        fail(closeError);
     QIODevice::close();
-    if (!m_failed &&
-        ::rename(m_sidePath.constData(),
-                 RVNativePath::encode(QFileInfo(m_path).absoluteFilePath()).constData()) != 0)
-        fail(errno);
+    if (!m_failed) {
+        if (const int error = RVPlatformFile::rename(
+                m_sidePath, RVNativePath::encode(QFileInfo(m_path).absoluteFilePath())))
+            fail(error);
+    }
     if (m_failed) {
-        ::unlink(m_sidePath.constData());
+        RVPlatformFile::removeNow(m_sidePath.constData());
         m_sidePath.clear();
         releaseSlot(m_slot);
         return false;
@@ -241,12 +206,7 @@ bool RVAtomicFile::commit()
     releaseSlot(m_slot);
     // The rename itself becomes durable with the folder; a failure here loses nothing that
     // was there before, so it is not reported.
-    const int folder = ::open(RVNativePath::encode(QFileInfo(m_path).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        (void)::fsync(folder);
-        ::close(folder);
-    }
+    RVPlatformFile::syncFolder(RVNativePath::encode(QFileInfo(m_path).absolutePath()));
     return true;
 }
 
@@ -258,11 +218,11 @@ void RVAtomicFile::cancelWriting()
 void RVAtomicFile::discard()
 {
     if (m_fd >= 0) {
-        ::close(m_fd);
+        RVPlatformFile::closeFile(m_fd);
         m_fd = -1;
     }
     if (!m_sidePath.isEmpty()) {
-        ::unlink(m_sidePath.constData());
+        RVPlatformFile::removeNow(m_sidePath.constData());
         m_sidePath.clear();
     }
     releaseSlot(m_slot);

@@ -1,13 +1,12 @@
 #include "core/RVSettings.h"
 
+#include "core/platform/RVPlatformFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -104,26 +103,26 @@ std::optional<QString> RVSettings::setAsideUnusableStore()
                   QStringLiteral("Korvela Player probe"))
             .fileName();
     const QString path = QFileInfo(probe).dir().filePath(QStringLiteral("Korvela Player.conf"));
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    const RVPlatformFile::Info info = RVPlatformFile::stat(path);
+    if (info.kind == RVPlatformFile::Kind::Missing)
         return std::nullopt; // absent: the defaults, as on a first start
     QString why;
-    if (!S_ISREG(st.st_mode))
+    if (info.kind != RVPlatformFile::Kind::Regular)
         why = QStringLiteral("is not a regular file");
-    else if (st.st_size > kMaxStoreBytes)
+    else if (info.size > std::uint64_t(kMaxStoreBytes))
         why = QStringLiteral("is larger than %1 bytes").arg(kMaxStoreBytes);
     else
         return std::nullopt;
 
     const QString aside = path + QStringLiteral(".refused-") +
                           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()) == 0)
+    if (RVPlatformFile::rename(QFile::encodeName(path), QFile::encodeName(aside)) == 0)
         return QStringLiteral("The settings file %1 %2. It was kept aside as %3; the player "
                               "starts with its default settings.")
             .arg(path, why, aside);
     // It cannot even be moved: this run keeps its settings in a folder of its own.
     const QString fresh = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-                          QStringLiteral("/korvela-settings-%1").arg(::getuid());
+                          QStringLiteral("/korvela-settings-%1").arg(RVPlatformFile::userId());
     QDir().mkpath(fresh);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, fresh);
     return QStringLiteral("The settings file %1 %2 and could not be moved aside. The player "

@@ -1,6 +1,6 @@
 #include "metadata/RVNmeaTrackBuilder.h"
 
-#include "core/RVPrefault.h"
+#include "core/platform/RVPlatformFile.h"
 #include "metadata/RVNmea.h"
 
 #include <algorithm>
@@ -51,8 +51,8 @@ void RVNmeaTrackBuilder::prefaultAhead()
     if (until <= m_prefaulted || m_speeds.capacity() < until)
         return;
     const std::size_t count = until - m_prefaulted;
-    RVPrefault::forWriting(m_points.data() + m_prefaulted, count * sizeof(RVPoint));
-    RVPrefault::forWriting(m_speeds.data() + m_prefaulted, count * sizeof(double));
+    RVPlatformFile::prefaultForWriting(m_points.data() + m_prefaulted, count * sizeof(RVPoint));
+    RVPlatformFile::prefaultForWriting(m_speeds.data() + m_prefaulted, count * sizeof(double));
     m_prefaulted = until;
 }
 

@@ -1,5 +1,7 @@
 #include "update/RVAppBundle.h"
 
+#include "core/platform/RVPlatformFile.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -8,10 +10,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
-
-#include <fcntl.h>
-#include <stdio.h> // renameat2
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -25,16 +23,11 @@ fs::path toPath(const QString& path)
 // Flushes a file's data, or a folder's entries, to the disk.
 bool syncToDisk(const fs::path& path, std::error_code& error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) {
-        error.assign(errno, std::generic_category());
+    if (const int failure = RVPlatformFile::syncPath(QByteArray::fromStdString(path.native()))) {
+        error.assign(failure, std::generic_category());
         return false;
     }
-    const bool synced = ::fsync(fd) == 0;
-    if (!synced)
-        error.assign(errno, std::generic_category());
-    ::close(fd);
-    return synced;
+    return true;
 }
 
 // Copies the tree at from to the new path to: folders and regular files with their
@@ -71,15 +64,11 @@ bool copySynced(const fs::path& from, const fs::path& to, std::error_code& error
 }
 
 // Swaps the two entries in one step, so that no moment passes without a bundle at the
-// target. False with errno set when the file system cannot (EINVAL on some).
-bool exchange(const fs::path& a, const fs::path& b)
+// target. 0, else the error number (EINVAL where the file system cannot).
+int exchange(const fs::path& a, const fs::path& b)
 {
-#ifdef RENAME_EXCHANGE
-    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
-#else
-    errno = EINVAL;
-    return false;
-#endif
+    return RVPlatformFile::exchange(QByteArray::fromStdString(a.native()),
+                                    QByteArray::fromStdString(b.native()));
 }
 
 } // namespace
@@ -144,14 +133,15 @@ bool RVAppBundle::replaceBundle(const QString& source, const QString& target)
 
     const bool hadTarget = fs::symlink_status(to, error).type() != fs::file_type::not_found;
     error.clear();
-    if (hadTarget && exchange(staging, to)) {
+    const int swapError = hadTarget ? exchange(staging, to) : EINVAL;
+    if (hadTarget && swapError == 0) {
         // The old bundle now sits where the new one was made.
         fs::remove_all(staging, error);
         if (error)
             qWarning().noquote() << "Could not remove the previous version beside" << target << ":"
                                  << QString::fromStdString(error.message());
-    } else if (hadTarget && errno != EINVAL && errno != ENOSYS) {
-        error.assign(errno, std::generic_category());
+    } else if (hadTarget && swapError != EINVAL && swapError != ENOSYS) {
+        error.assign(swapError, std::generic_category());
         return fail("Could not put in place");
     } else {
         // Without an atomic swap: move the old bundle aside, then the new one in.

@@ -1,5 +1,7 @@
 #include "update/ZipArchive.h"
 
+#include "core/platform/RVPlatformFile.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QDebug>
@@ -17,8 +19,6 @@
 #include <optional>
 #include <system_error>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -334,11 +334,11 @@ bool ZipArchive::restoreLink(const QByteArray& target, const QString& destinatio
     const QString side = QFileInfo(path).absolutePath() + QLatin1String("/.unzip-link-") +
                          QString::number(quintptr(this), 36);
     const QByteArray encodedSide = QFile::encodeName(side);
-    ::unlink(encodedSide.constData());
-    if (::symlink(target.constData(), encodedSide.constData()) != 0)
+    RVPlatformFile::removeNow(encodedSide.constData());
+    if (RVPlatformFile::makeLink(target, encodedSide) != 0)
         return false;
-    if (::rename(encodedSide.constData(), QFile::encodeName(path).constData()) != 0) {
-        ::unlink(encodedSide.constData());
+    if (RVPlatformFile::rename(encodedSide, QFile::encodeName(path)) != 0) {
+        RVPlatformFile::removeNow(encodedSide.constData());
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio> // renameat2
 #include <cstdlib>
 
 #include <dirent.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 
 namespace {
 
@@ -174,5 +176,130 @@ std::optional<bool> isLocked(const QString& path)
         return std::nullopt;
     return (st.st_mode & kWriteBits) == 0;
 }
+
+int createNew(const QByteArray& path, int& error)
+{
+    const int fd =
+        ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    error = fd < 0 ? errno : 0;
+    return fd;
+}
+
+std::optional<unsigned> regularFileMode(const QByteArray& path)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return unsigned(st.st_mode & 0777);
+}
+
+void setMode(int fd, unsigned mode)
+{
+    (void)::fchmod(fd, mode_t(mode & 0777));
+}
+
+int writeAll(int fd, const char* data, std::int64_t size)
+{
+    std::int64_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, std::size_t(size - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (n == 0) // no progress and no reason: treat as a full device
+            return ENOSPC;
+        done += n;
+    }
+    return 0;
+}
+
+int syncFile(int fd)
+{
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+int closeChecked(int fd)
+{
+    return ::close(fd) == 0 ? 0 : errno;
+}
+
+int rename(const QByteArray& from, const QByteArray& to)
+{
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+void removeNow(const char* path)
+{
+    ::unlink(path);
+}
+
+void syncFolder(const QByteArray& path)
+{
+    const int folder = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        (void)::fsync(folder);
+        ::close(folder);
+    }
+}
+
+void removeStaleFiles(const QByteArray& folder, const std::function<bool(const char*)>& matches,
+                      std::int64_t olderThanSeconds)
+{
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!matches(entry->d_name))
+            continue;
+        struct stat st;
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && now - st.st_mtime > olderThanSeconds)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+int exchange(const QByteArray& a, const QByteArray& b)
+{
+#ifdef RENAME_EXCHANGE
+    return ::renameat2(AT_FDCWD, a.constData(), AT_FDCWD, b.constData(), RENAME_EXCHANGE) == 0
+               ? 0
+               : errno;
+#else
+    return EINVAL;
+#endif
+}
+
+int makeLink(const QByteArray& target, const QByteArray& path)
+{
+    return ::symlink(target.constData(), path.constData()) == 0 ? 0 : errno;
+}
+
+int syncPath(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno;
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
+}
+
+int checkReadable(const QString& path)
+{
+    const int fd =
+        ::open(RVNativePath::encode(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    struct stat st;
+    const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+    ::close(fd);
+    return directory ? EISDIR : 0;
+}
+
+static_assert(kMaxPathBytes == PATH_MAX);
 
 } // namespace RVPlatformFile

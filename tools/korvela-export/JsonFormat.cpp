@@ -37,6 +37,7 @@
 #include "tools/korvela-export/RVRecordingReader.h"
 
 #include "core/RVNativePath.h"
+#include "core/platform/RVPlatformFile.h"
 #include "metadata/RVCameraClock.h"
 
 #include <QFile>
@@ -44,10 +45,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -75,17 +72,8 @@ bool checkReadable(const QString& path, QString& message)
 {
     // By the name's bytes on disk, which need not be UTF-8. Opened without waiting, so a pipe
     // given by mistake is no hang.
-    const QByteArray native = RVNativePath::encode(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        message = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    struct stat st;
-    const bool directory = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
-    ::close(fd);
-    if (directory) {
-        message = QString::fromLocal8Bit(std::strerror(EISDIR));
+    if (const int error = RVPlatformFile::checkReadable(path)) {
+        message = QString::fromLocal8Bit(std::strerror(error));
         return false;
     }
     return true;

@@ -8,6 +8,7 @@
 
 #include "core/RVAtomicFile.h"
 #include "core/RVNativePath.h"
+#include "core/platform/RVPlatformFile.h"
 #include "library/RVAVUtil.h"
 #include "metadata/RVCameraClock.h"
 #include "tools/korvela-export/RVExportArguments.h"
@@ -20,7 +21,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -130,8 +130,8 @@ int main(int argc, char** argv)
     context.files = options.files;
     context.outputDir = options.outputDir;
     // A progress line rewritten with carriage returns only where someone watches it.
-    context.progress = options.quiet                 ? RVProgressStyle::Off
-                       : isatty(fileno(context.err)) ? RVProgressStyle::InPlace
-                                                     : RVProgressStyle::Lines;
+    context.progress = options.quiet                             ? RVProgressStyle::Off
+                       : RVPlatformFile::isTerminal(context.err) ? RVProgressStyle::InPlace
+                                                                 : RVProgressStyle::Lines;
     return format->run(context);
 }
