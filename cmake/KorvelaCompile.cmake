@@ -33,8 +33,13 @@ endfunction()
 # layer, with the shared test main and support (tests/support). DISPLAY tests run under Xvfb
 # (xvfb-run) and are given the x11 platform; they and WIDGETS tests get a QApplication.
 function(korvela_test name)
-    cmake_parse_arguments(ARG "DISPLAY;WIDGETS" "" "SOURCES;DEPENDS" ${ARGN})
+    cmake_parse_arguments(ARG "DISPLAY;WIDGETS;GUI" "" "SOURCES;DEPENDS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestMain.cpp)
+    if(ARG_GUI)
+        # Painting into images without widgets: a QGuiApplication on the offscreen platform.
+        target_compile_definitions(${name} PRIVATE KORVELA_TEST_GUI)
+        target_link_libraries(${name} PRIVATE Qt6::Gui)
+    endif()
     target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} korvela_test_support)
     if(ARG_DISPLAY OR ARG_WIDGETS)
         target_compile_definitions(${name} PRIVATE KORVELA_TEST_WIDGETS)

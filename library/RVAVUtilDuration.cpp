@@ -72,7 +72,7 @@ void RVAVUtil::silenceFFmpegLog()
 
 float RVAVUtil::getDurationOfFile(const QString& filePath)
 {
-    QFile file;
+    RVRegularFile file;
     if (!RVMetaPath::openRegularFile(file, filePath))
         return kUnknown;
     // FFmpeg reports the same figure for these files: the movie header's length, rounded to

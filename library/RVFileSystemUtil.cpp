@@ -30,7 +30,7 @@ const std::ptrdiff_t kMaxThreads = std::max(1u, std::min(4u, std::thread::hardwa
 bool looksLikeTransportStream(const QString& path)
 {
     constexpr qint64 kPacket = 188;
-    QFile file;
+    RVRegularFile file;
     if (!RVMetaPath::openRegularFile(file, path))
         return false;
     const QByteArray head = file.read(kPacket + 1);

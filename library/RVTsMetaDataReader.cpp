@@ -14,6 +14,11 @@
 // Reader::readBlock). Some models put 164 bytes of their own before the record (Blueskysea
 // B4K); a packet is tried at both places. A packet in any other layout gives nothing.
 //
+// Unlike the MP4 blocks, the records of the TS mode are dated by the camera's own clock, the
+// clock its file names follow (a Viofo A119 V3 sample near Moscow: name 08:07:20, first record
+// 08:07:24 on the same day), so they are read by the card's clock rule like the names
+// (RVMetaData::localClock).
+//
 // The stream is read to its end: a transport stream has no index, so an hour at 30 Mbit/s is
 // 13 GB read once (at the card's or disk's speed); packets of other streams are skipped by the
 // demuxer without being assembled.
@@ -104,7 +109,7 @@ std::optional<RVMetaData> RVTsMetaDataReader::readMetaDataOrDecline(const QStrin
         return std::nullopt;
     {
         // Only regular files are handed to FFmpeg: a FIFO would block its open.
-        QFile file;
+        RVRegularFile file;
         if (!RVMetaPath::openRegularFile(file, videoPath)) {
             why = {RVDecline::Kind::Unreadable, videoPath + QStringLiteral(": cannot be opened")};
             return std::nullopt;
@@ -160,6 +165,7 @@ std::optional<RVMetaData> RVTsMetaDataReader::readMetaDataOrDecline(const QStrin
         }
         av->packetUnref(packet.get());
     }
+    data.localClock = !data.points.empty();
     if (!anyRecord) {
         why = {RVDecline::Kind::UnknownLayout,
                videoPath + QStringLiteral(": private data in an unknown layout")};

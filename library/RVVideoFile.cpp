@@ -17,6 +17,8 @@ RVVideoFile::RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, 
         m_mode = name->mode;
         m_modeCode = name->modeCode;
         m_family = name->family;
+        m_chapterSeries = name->chapterSeries;
+        m_chapter = name->chapter;
     }
 }
 

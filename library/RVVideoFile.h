@@ -84,6 +84,10 @@ public:
     }
     // The camera family whose name rule the file's name follows; none for other names.
     std::optional<RVCameraFamily> family() const { return m_family; }
+    // A recording the camera cut into chapter files (GoPro): what its chapters' names share
+    // (empty for other names), and this file's chapter from 1.
+    const QString& chapterSeries() const { return m_chapterSeries; }
+    int chapter() const { return m_chapter; }
     bool locked() const { return m_locked.load(std::memory_order_relaxed); }
     void setLocked(bool locked) { m_locked.store(locked, std::memory_order_relaxed); }
 
@@ -98,6 +102,8 @@ private:
     RVRecordingMode m_mode = RVRecordingMode::Unknown;
     QString m_modeCode;
     std::optional<RVCameraFamily> m_family;
+    QString m_chapterSeries;
+    int m_chapter = 0;
     std::atomic<float> m_duration;
     std::atomic<RVTimestamp> m_created;
     std::atomic<bool> m_locked;

@@ -1,5 +1,8 @@
-// Building the library tree: one node per recording, then trips by the 60-second rule.
+// Building the library tree: one node per recording, then trips by the 60-second rule and by
+// the chapter files a camera cut one take into.
 #include "library/RVVideoList.h"
+
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>
@@ -82,6 +85,66 @@ bool sameSource(const RVVideoDataPtr& a, const RVVideoDataPtr& b)
     return ma.isEmpty() || mb.isEmpty() || ma == mb;
 }
 
+QString folderOf(const QString& path)
+{
+    return path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// What the chapters of one chaptered recording share: their family, folder and series; empty
+// for a file that is no chapter.
+QString chapterKey(const RVVideoDataPtr& node)
+{
+    const RVVideoFilePtr file = firstFile(node);
+    if (!file || file->chapterSeries().isEmpty() || !file->family())
+        return {};
+    return QString::number(int(*file->family())) + QLatin1Char('|') + folderOf(file->filePath()) +
+           file->chapterSeries();
+}
+
+// Whether node is the chapter that follows previous in one chaptered recording: the camera
+// cut one take into files, so they are one drive whatever their dates say (a fix found only
+// in a later chapter, or files copied from the card, whose dates are all the copy's).
+bool isNextChapter(const RVVideoDataPtr& previous, const RVVideoDataPtr& node)
+{
+    const QString key = chapterKey(node);
+    return !key.isEmpty() && key == chapterKey(previous) &&
+           firstFile(node)->chapter() == firstFile(previous)->chapter() + 1;
+}
+
+// The nodes with the chapters of each chaptered recording together and in chapter order, at
+// the place of the one listed first; every other node keeps its place.
+RVVideoDataList withChaptersTogether(const RVVideoDataList& nodes)
+{
+    QHash<QString, RVVideoDataList> chapters;
+    for (const RVVideoDataPtr& node : nodes) {
+        if (!node)
+            continue;
+        if (const QString key = chapterKey(node); !key.isEmpty())
+            chapters[key].push_back(node);
+    }
+    if (chapters.isEmpty())
+        return nodes;
+    RVVideoDataList ordered;
+    ordered.reserve(nodes.size());
+    for (const RVVideoDataPtr& node : nodes) {
+        const QString key = node ? chapterKey(node) : QString();
+        if (key.isEmpty()) {
+            ordered.push_back(node);
+            continue;
+        }
+        const auto found = chapters.find(key);
+        if (found == chapters.end())
+            continue; // placed with the first of its recording
+        RVVideoDataList series = std::move(found.value());
+        chapters.erase(found);
+        std::stable_sort(series.begin(), series.end(), [](const auto& a, const auto& b) {
+            return firstFile(a)->chapter() < firstFile(b)->chapter();
+        });
+        ordered.insert(ordered.end(), series.begin(), series.end());
+    }
+    return ordered;
+}
+
 } // namespace
 
 RVVideoDataList RVVideoList::wrapFilesWithVideoData(const RVVideoFileList& files)
@@ -116,7 +179,7 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
         previous = node;
     };
 
-    for (const RVVideoDataPtr& node : nodes) {
+    for (const RVVideoDataPtr& node : withChaptersTogether(nodes)) {
         if (!node)
             continue;
         if (!previous) {
@@ -135,8 +198,9 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
         // camera: a rear view whose front view is missing never joins the front views' trip,
         // which would play the same minutes twice; nor do recordings of another camera
         // family or device, or dated another way, join it (sameSource).
-        if (std::fabs(gap) < kTripGapSeconds && leadChannel(previous) == leadChannel(node) &&
-            sameSource(previous, node)) {
+        if (isNextChapter(previous, node) ||
+            (std::fabs(gap) < kTripGapSeconds && leadChannel(previous) == leadChannel(node) &&
+             sameSource(previous, node))) {
             groupDuration += knownSeconds(node->duration());
             if (knownSeconds(node->duration()) > 0)
                 lastKnownLength = node->duration();

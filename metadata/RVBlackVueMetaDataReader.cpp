@@ -126,7 +126,7 @@ RVBlackVueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
     }
     if (!RVMetaPath::exists(trackPath)) {
         // Newer models keep the same data inside the video.
-        QFile video;
+        RVRegularFile video;
         if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
             return std::nullopt;
         return readEmbeddedData(video, video.size(), videoPath);

@@ -43,14 +43,26 @@ std::optional<std::string_view> RVGarminMetaDataReader::record(std::string_view 
 std::optional<RVMetaData>
 RVGarminMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size());
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVGarminMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+std::optional<RVMetaData> RVGarminMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                        RVDecline& why) const
 {
+    why = {RVDecline::Kind::NotMine, {}};
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size(), &why);
+}
+
+std::optional<RVMetaData> RVGarminMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
+                                                               RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     if (!movie)
         return std::nullopt;
@@ -81,5 +93,6 @@ std::optional<RVMetaData> RVGarminMetaDataReader::readMetaData(QIODevice& device
         if (mine)
             return data;
     }
+    decline.detail = QStringLiteral("no PNDM record in a text track");
     return std::nullopt;
 }

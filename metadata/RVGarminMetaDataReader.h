@@ -15,7 +15,11 @@ class RVGarminMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
-    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize);
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
+    // why, when given, tells why nothing was read.
+    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
+                                                  RVDecline* why = nullptr);
 
     // The record of one sample, from "PNDM" on; nothing when the sample holds none.
     static std::optional<std::string_view> record(std::string_view sample);

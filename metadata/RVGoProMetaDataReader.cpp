@@ -203,14 +203,26 @@ bool readNest(std::string_view bytes, int depth, double durationSeconds, RVTimes
 std::optional<RVMetaData>
 RVGoProMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size());
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVGoProMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+std::optional<RVMetaData> RVGoProMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                       RVDecline& why) const
 {
+    why = {RVDecline::Kind::NotMine, {}};
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size(), &why);
+}
+
+std::optional<RVMetaData> RVGoProMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
+                                                              RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     if (!movie)
         return std::nullopt;
@@ -219,13 +231,24 @@ std::optional<RVMetaData> RVGoProMetaDataReader::readMetaData(QIODevice& device,
         return std::nullopt;
     // Other cameras write their own records into "gpmd" tracks: GPMF opens with a device nest.
     const QByteArray first = RVSampleTable::readSample(device, track->samples.front());
-    if (!first.startsWith("DEVC"))
+    if (!first.startsWith("DEVC")) {
+        decline = {RVDecline::Kind::UnknownLayout,
+                   RVSampleTable::sampleAt("gpmd", track->samples.front()) +
+                       QStringLiteral(": unknown layout, not GPMF")};
         return std::nullopt;
+    }
     RVMetaData data;
     for (const RVTrackSample& sample : track->samples) {
         const QByteArray bytes = RVSampleTable::readSample(device, sample);
         readSample(std::string_view(bytes.constData(), std::size_t(bytes.size())),
                    sample.durationSeconds, data);
+    }
+    if (data.points.empty() && data.gSensorData.empty()) {
+        decline = {RVDecline::Kind::NoFixYet,
+                   QStringLiteral("%1 GPMF samples, the first at offset 0x%2: no GPS fix")
+                       .arg(track->samples.size())
+                       .arg(track->samples.front().offset, 0, 16)};
+        return std::nullopt;
     }
     return data;
 }

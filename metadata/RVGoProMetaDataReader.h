@@ -14,10 +14,14 @@ class RVGoProMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
 
     // The track of a whole video read from device (fileSize bytes); nothing when it holds no
     // GPMF track.
-    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize);
+    // why, when given, tells why nothing was read.
+    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
+                                                  RVDecline* why = nullptr);
 
     // What one GPMF sample (a second or so of data) adds to data. durationSeconds, the
     // sample's length on the track's time line, spaces fixes that carry no time of their own.

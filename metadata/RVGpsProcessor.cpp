@@ -88,6 +88,7 @@ std::optional<RVMetaData> RVGpsProcessor::readMetaDataFromVideoFile(
         if (format)
             *format = QString::fromLatin1(reader.format);
         discardImpossibleValues(*data);
+        readTimesByCameraClock(*data, videoPath);
         if (const std::optional<RVRecordingName> name = parseRecordingName(videoPath))
             discardFixesBeforeStart(*data, RVCameraClock::startOfName(*name, videoPath));
         data->gSensorData = normalizeSensorData(data->gSensorData);
@@ -120,6 +121,28 @@ void RVGpsProcessor::discardImpossibleValues(RVMetaData& data)
     for (double& kmh : data.velocityData) {
         if (std::isinf(kmh))
             kmh = kUnknown;
+    }
+}
+
+void RVGpsProcessor::readTimesByCameraClock(RVMetaData& data, const QString& videoPath)
+{
+    if (!data.localClock)
+        return;
+    const std::optional<RVRecordingName> name = parseRecordingName(videoPath);
+    const RVClockRule rule =
+        RVCameraClock::ruleFor(videoPath, name ? std::optional(name->family) : std::nullopt);
+    // The written fields are the camera's wall clock: read them back as such.
+    const auto byRule = [&rule](RVTimestamp written) {
+        if (!written.isValid())
+            return written;
+        const QDateTime fields = written.toDateTime();
+        return RVCameraClock::instantOf(QDateTime(fields.date(), fields.time()), rule);
+    };
+    for (RVPoint& point : data.points)
+        point.setTime(byRule(point.time()));
+    for (RVSensorData& sample : data.gSensorData) {
+        if (const std::optional<RVTimestamp> written = sample.time().instantValue())
+            sample.setTime(RVSensorLabel::instant(byRule(*written)));
     }
 }
 

@@ -50,6 +50,10 @@ public:
     // some seconds from before an event), and so does everything when the points' times come
     // from the name.
     static void discardFixesBeforeStart(RVMetaData& data, RVTimestamp start);
+    // Records the camera dated by its own clock and wrote as if UTC (data.localClock) are read
+    // by the clock rule of the recording's card and family, as its name is: the points' times
+    // and the samples' time labels become the instants the rule gives.
+    static void readTimesByCameraClock(RVMetaData& data, const QString& videoPath);
     std::vector<RVSensorData> normalizeSensorData(const std::vector<RVSensorData>& samples) const;
     void fixFirstAltitudeRecords(std::vector<RVPoint>& points) const;
 

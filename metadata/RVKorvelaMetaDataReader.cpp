@@ -188,7 +188,7 @@ std::optional<RVMetaData> RVKorvelaMetaDataReader::readMetaDataOrDecline(const Q
     bool readFailed = false;
     if (!texts.isEmpty()) {
         const QString& sidePath = texts.front();
-        QFile text;
+        RVRegularFile text;
         if (!RVMetaPath::openRegularFile(text, sidePath))
             return unreadable(why, sidePath + QStringLiteral(": not a regular file, or cannot "
                                                              "be opened"));
@@ -200,7 +200,7 @@ std::optional<RVMetaData> RVKorvelaMetaDataReader::readMetaDataOrDecline(const Q
         if (readFailed)
             return unreadable(why, sidePath + QStringLiteral(": ") + text.errorString());
     } else {
-        QFile video;
+        RVRegularFile video;
         if (!RVMetaPath::openRegularFile(video, videoPath))
             return unreadable(why, videoPath + QStringLiteral(": not a regular file, or cannot "
                                                               "be opened"));

@@ -49,12 +49,12 @@ struct RVCameraEvent final
 // graphed. relatedFiles are side files deleted together with the recording. cameraModel names
 // the camera when the recording says so (BlackVue's "cprt" box), empty when unknown; it is
 // only shown. localClock is set when the camera wrote its clock's local time where the
-// records say UTC (some firmware does after a cold start): the times are kept as written, and
-// the card's clock rule decides the zone. pointTimes says where the points' times come from:
-// the fixes themselves, or the recording's name for records that carry no date. events are the
-// moments the camera marked within the recording. extraSeries are further readings a car
-// records with every point (steering angle, pedals, driver assistance), each named and holding
-// one value per point (NaN where unknown), for the graphs.
+// records say UTC (Kenwood's firmware, Novatek's transport streams): the readers keep the times
+// as written and the dispatcher reads them by the card's clock rule, as the names are read.
+// pointTimes says where the points' times come from: the fixes themselves, or the recording's name
+// for records that carry no date. events are the moments the camera marked within the recording.
+// extraSeries are further readings a car records with every point (steering angle, pedals, driver
+// assistance), each named and holding one value per point (NaN where unknown), for the graphs.
 struct RVMetaData final
 {
     RVTimeSource pointTimes = RVTimeSource::Gps;

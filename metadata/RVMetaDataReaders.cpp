@@ -15,6 +15,7 @@
 #include "metadata/RVMiniMetaDataReader.h"
 #include "metadata/RVNextbaseMetaDataReader.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
+#include "metadata/RVNmeaTrackMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiLogMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
@@ -51,6 +52,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Nextbase", &make<RVNextbaseMetaDataReader>},
     {"Thinkware", &make<RVThinkwareMetaDataReader>},
     {"Vueroid", &make<RVVueroidMetaDataReader>},
+    {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},
     {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},
     {"Tesla", &make<RVTeslaMetaDataReader>},

@@ -5,6 +5,8 @@
 #include <QDebug>
 #include <QFile>
 
+#include <utility>
+
 namespace {
 
 QString withoutLastComponent(const QString& path)
@@ -67,17 +69,31 @@ bool RVMetaPath::exists(const QString& path)
     return RVPlatformFile::stat(path).kind != RVPlatformFile::Kind::Missing;
 }
 
-bool RVMetaPath::openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra)
+bool RVMetaPath::openRegularFile(RVRegularFile& file, const QString& path,
+                                 QIODevice::OpenMode extra)
 {
+    file.close();
     // Anything but a regular file (after links) is never opened (see openRegularForReading).
     const int fd = RVPlatformFile::openRegularForReading(path);
     if (fd < 0)
         return false;
-    if (!file.open(fd, QIODevice::ReadOnly | extra, QFileDevice::AutoCloseHandle)) {
+    if (!file.open(fd, QIODevice::ReadOnly | extra, QFileDevice::DontCloseHandle)) {
         RVPlatformFile::closeFile(fd);
         return false;
     }
+    file.m_descriptor = fd;
     return true;
+}
+
+RVRegularFile::~RVRegularFile()
+{
+    close();
+}
+
+void RVRegularFile::close()
+{
+    QFile::close();
+    RVPlatformFile::closeFile(std::exchange(m_descriptor, -1));
 }
 
 void RVMetaPath::reportOversize(const QString& path, qint64 size, qint64 maxBytes)
@@ -91,7 +107,7 @@ void RVMetaPath::reportOversize(const QString& path, qint64 size, qint64 maxByte
 
 std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path, qint64 maxBytes)
 {
-    QFile file;
+    RVRegularFile file;
     if (!openRegularFile(file, path))
         return std::nullopt;
     const qint64 size = file.size();

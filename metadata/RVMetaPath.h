@@ -9,6 +9,8 @@
 
 // Path arithmetic and side-file reading shared by the readers. Paths use "/" on every
 // platform (Qt's internal separator).
+class RVRegularFile;
+
 namespace RVMetaPath {
 
 // The path less its last n components ("/a/b/c/d.mov", 2 -> "/a/b"); never shorter than "/"
@@ -49,7 +51,7 @@ constexpr qint64 kSeventyMaiRecords = 8 << 20;
 // regular file (a link to one is fine). FIFOs,
 // devices and sockets are refused without blocking: the open itself does not wait for a
 // writer, and the type is checked on the opened file, not on the name.
-bool openRegularFile(QFile& file, const QString& path, QIODevice::OpenMode extra = {});
+bool openRegularFile(RVRegularFile& file, const QString& path, QIODevice::OpenMode extra = {});
 // A side file read whole; nothing when it is not a regular file, cannot be read, or holds
 // more than maxBytes (then a log line names it).
 std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes);
@@ -57,3 +59,22 @@ std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes);
 void reportOversize(const QString& path, qint64 size, qint64 maxBytes);
 
 } // namespace RVMetaPath
+
+// A file read through a descriptor this program opened itself (see
+// RVMetaPath::openRegularFile), closed by this program too: the descriptor never goes back
+// through Qt's own close, so every open and close of the readers' files stays visible to the
+// thread checker, whose view of descriptor reuse across threads needs both.
+class RVRegularFile final : public QFile
+{
+public:
+    RVRegularFile() = default;
+    ~RVRegularFile() override;
+    RVRegularFile(const RVRegularFile&) = delete;
+    RVRegularFile& operator=(const RVRegularFile&) = delete;
+
+    void close() override;
+
+private:
+    friend bool RVMetaPath::openRegularFile(RVRegularFile&, const QString&, QIODevice::OpenMode);
+    int m_descriptor = -1;
+};

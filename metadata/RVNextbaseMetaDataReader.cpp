@@ -104,14 +104,26 @@ bool RVNextbaseMetaDataReader::isRecord(std::string_view cue)
 std::optional<RVMetaData>
 RVNextbaseMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size());
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVNextbaseMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+std::optional<RVMetaData> RVNextbaseMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                          RVDecline& why) const
 {
+    why = {RVDecline::Kind::NotMine, {}};
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size(), &why);
+}
+
+std::optional<RVMetaData> RVNextbaseMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
+                                                                 RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     if (!movie)
         return std::nullopt;
@@ -143,6 +155,12 @@ std::optional<RVMetaData> RVNextbaseMetaDataReader::readMetaData(QIODevice& devi
             continue;
         RVMetaData data;
         builder.moveInto(data);
+        if (data.points.empty() && samples.empty()) {
+            decline = {RVDecline::Kind::NoFixYet,
+                       RVSampleTable::sampleAt("text", track.samples.front()) +
+                           QStringLiteral(" and the rest: records without a fix")};
+            continue;
+        }
         data.gSensorData = std::move(samples);
         data.cameraModel = readModel(device, fileSize);
         return data;

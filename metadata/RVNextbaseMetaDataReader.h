@@ -14,7 +14,11 @@ class RVNextbaseMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
-    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize);
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
+    // why, when given, tells why nothing was read.
+    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
+                                                  RVDecline* why = nullptr);
 
     // True when the cue (its text, after the length) has the record's layout.
     static bool isRecord(std::string_view cue);

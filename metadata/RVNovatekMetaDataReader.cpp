@@ -51,6 +51,18 @@ QByteArray readBlockHead(QIODevice& device, qint64 offset, qint64 fileSize)
     return head;
 }
 
+// Whether a top-level "frea" box holds the "ver " of the Rexing V1-4k ("3.01.054"), whose
+// records at 0x30 carry scaled coordinates.
+bool isRexingScaled(QIODevice& device, const RVBox& frea)
+{
+    RVBoxWalker children(device, frea.payloadOffset(), frea.end);
+    const std::optional<RVBox> version = children.find("ver ");
+    if (!version)
+        return false;
+    const RVBoxPayload payload = RVBoxPayload::read(device, *version, 64);
+    return payload.status == RVBoxPayload::Status::Read && payload.bytes.startsWith("3.01.054");
+}
+
 // Block offsets at the 0x8000 boundaries of [begin, end), at most maxProbes of them looked at
 // (negative: all).
 void scanRange(QIODevice& device, qint64 begin, qint64 end, int maxProbes,
@@ -83,7 +95,7 @@ std::optional<RVMetaData> RVNovatekMetaDataReader::readMetaDataOrDecline(const Q
 {
     // Unbuffered: the walk and the scan read a few bytes here and there, and a buffered file
     // would fetch 16 KiB for each.
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
         why = RVDecline{};
         return std::nullopt;
@@ -103,6 +115,8 @@ RVNovatekMetaDataReader::findBlocks(QIODevice& device, qint64 fileSize, const QS
             moov = box;
         else if (box->is("mdat"))
             mdats.push_back(*box);
+        else if (box->is("frea"))
+            places.hints.rexingScaled = isRexingScaled(device, *box);
     }
 
     std::vector<qint64> listed;
@@ -179,8 +193,8 @@ std::optional<RVMetaData> RVNovatekMetaDataReader::readMetaData(QIODevice& devic
         const QByteArray head = readBlockHead(device, offset, fileSize);
         if (head.isEmpty())
             continue;
-        const RVFreeGps::Block block =
-            RVFreeGps::read(std::string_view(head.constData(), std::size_t(head.size())));
+        const RVFreeGps::Block block = RVFreeGps::read(
+            std::string_view(head.constData(), std::size_t(head.size())), places.hints);
         for (const RVFreeGps::Fix& fix : block.fixes) {
             data.points.push_back(fix.point);
             data.velocityData.push_back(fix.speedKmh);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "metadata/RVMetaDataReader.h"
+#include "metadata/freegps/RVFreeGps.h"
 
 #include <QtGlobal>
 
@@ -35,6 +36,7 @@ public:
         std::vector<qint64> offsets;
         bool haveIndex = false;
         qint64 indexOffset = -1; // the "gps " box, when there is one
+        RVFreeGps::FileHints hints;
     };
     static Places findBlocks(QIODevice& device, qint64 fileSize, const QString& name);
 

@@ -18,6 +18,11 @@
 // 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence>[F|B].MP4, B being the rear camera; a single
 //            camera writes no letter ("NO20191130-120156-000121.MP4"). The records carry no
 //            date: they are dated from the name.
+// GoPro      G<H|X|S><chapter><number>.MP4 (".360" for the 360 camera; H AVC, X HEVC, S 360) with
+//            the chapter from 01: a long recording is cut into chapter files that share the
+//            number ("GX010042", "GX020042"). Older cameras name the first chapter
+//            GOPR<number> and the later ones GP<01, 02, ...><number>. Looping recordings are
+//            G<H|X><two letters><number>, each file a segment of its own. No time in the names.
 // Tesla      YYYY-MM-DD_HH-MM-SS-<camera>.mp4, one file a camera and minute, the camera a word
 //            (front, back, left_repeater, right_repeater, left_pillar, right_pillar). Below
 //            "TeslaCam": "RecentClips/" normal, "SavedClips/<time>/" and "SentryClips/<time>/"
@@ -95,7 +100,8 @@ const FamilyRule kRules[] = {
      {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
      ""},
     {{RVCameraFamily::GoPro, "GoPro", "DCIM", RVRecordClock::Utc, 0},
-     R"(^(?<stem>G[HXS]\d{2}\d{4})\.(?i:mp4|360)$)",
+     R"(^(?<stem>G(?:(?<kind>[HXS])(?:(?<chapter>\d{2})|[A-Z]{2})|P(?<later>\d{2})|OPR))"
+     R"((?<number>\d{4}))\.(?i:mp4|360)$)",
      {{"", RVRecordingMode::Normal}},
      {},
      ""},
@@ -169,6 +175,31 @@ QString lastComponent(const QString& path, int fromEnd)
 {
     const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     return parts.size() > fromEnd ? parts[parts.size() - 1 - fromEnd] : QString();
+}
+
+// A recording cut into chapter files: the chapters share the series (the rule's kind letter,
+// "P" for the older form, and the number); the chapter counts from 1. The older form names
+// its first chapter "GOPR" and the later ones "GP01", "GP02": GP01 is the second chapter.
+void readChapter(const QRegularExpressionMatch& match, RVRecordingName& name)
+{
+    if (match.capturedStart(QStringLiteral("number")) < 0)
+        return;
+    const QString kind = match.captured(QStringLiteral("kind"));
+    if (match.capturedStart(QStringLiteral("chapter")) >= 0) {
+        name.chapter = number(match, "chapter");
+    } else if (match.capturedStart(QStringLiteral("later")) >= 0) {
+        name.chapter = number(match, "later") + 1;
+    } else if (kind.isEmpty()) {
+        name.chapter = 1; // "GOPR"
+    } else {
+        return; // a looping recording's file ("GHAA0001"): each file is its own segment
+    }
+    if (name.chapter < 1) {
+        name.chapter = 0;
+        return;
+    }
+    name.chapterSeries =
+        (kind.isEmpty() ? QStringLiteral("P") : kind) + match.captured(QStringLiteral("number"));
 }
 
 } // namespace
@@ -253,6 +284,7 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
                 name.channel = channel.channel;
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));
+        readChapter(match, name);
         name.pairingToleranceSeconds = rule.info.pairingToleranceSeconds;
         return name;
     }

@@ -85,6 +85,10 @@ struct RVRecordingName final
     QString sideFileStem;
     // Files of two channels are one recording when their start times differ by at most this.
     int pairingToleranceSeconds = 0;
+    // A recording the camera cut into chapter files (GoPro): what the chapters' names share,
+    // and this file's chapter, from 1. Empty and 0 for names of no chaptered recording.
+    QString chapterSeries;
+    int chapter = 0;
 };
 
 // Reads the file name (the last component of the path) by its family's rule; nothing when no

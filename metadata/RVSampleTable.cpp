@@ -285,6 +285,13 @@ QByteArray RVSampleTable::readSample(QIODevice& device, const RVTrackSample& sam
     return bytes.size() == qsizetype(sample.size) ? bytes : QByteArray();
 }
 
+QString RVSampleTable::sampleAt(std::string_view track, const RVTrackSample& sample)
+{
+    return QStringLiteral("%1 sample at offset 0x%2")
+        .arg(QString::fromLatin1(track.data(), qsizetype(track.size())))
+        .arg(sample.offset, 0, 16);
+}
+
 std::string_view RVSampleTable::subtitleText(std::string_view sample)
 {
     if (sample.size() < 2)

@@ -3,6 +3,7 @@
 #include "core/RVTimestamp.h"
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include <array>
@@ -89,4 +90,6 @@ public:
     // text (styles may follow): the text. Bytes that do not start with a fitting length are
     // returned as they are (some cameras write bare text).
     static std::string_view subtitleText(std::string_view sample);
+    // Where a sample lies, for people: "gpmd sample at offset 0x1a2b00".
+    static QString sampleAt(std::string_view track, const RVTrackSample& sample);
 };

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 // The time label of a G-sensor sample. Readers label a sample either with the time of the
 // latest track point (shown as "dd-MM-yy HH:mm:ss.SSS" in local time), with a number (the
@@ -27,6 +28,13 @@ public:
     }
 
     constexpr bool isNull() const noexcept { return m_kind == Kind::None; }
+    // The instant of a label made by instant(); nothing for numbers and no label.
+    constexpr std::optional<RVTimestamp> instantValue() const noexcept
+    {
+        return m_kind == Kind::Instant
+                   ? std::optional<RVTimestamp>(RVTimestamp::fromMSecsSinceEpoch(m_value))
+                   : std::nullopt;
+    }
     // "%d" of a number, the export date format of an instant, a null string for no label.
     QString text() const;
 

@@ -43,7 +43,7 @@ RVSeventyMaiMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) 
 std::optional<RVMetaData>
 RVSeventyMaiMetaDataReader::readMetaDataOrDecline(const QString& videoPath, RVDecline& why) const
 {
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
         why = RVDecline{};
         return std::nullopt;

@@ -171,7 +171,7 @@ std::optional<RVMetaData> RVTeslaMetaDataReader::readMetaDataOrDecline(const QSt
     if (!name || name->family != RVCameraFamily::Tesla)
         return std::nullopt;
 
-    QFile video;
+    RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
         why = {RVDecline::Kind::Unreadable, videoPath + QStringLiteral(": could not be opened")};
         return std::nullopt;

@@ -12,6 +12,11 @@
 // sentences with their "$" and separate them with NUL bytes instead. The sentences are read
 // by the NMEA rules every NMEA-based reader follows (speeds in km/h, times UTC); a G-sensor
 // sample is its counts divided by the counts per g, labelled with the latest fix's time.
+//
+// Other cameras write NMEA into subtitle tracks too, so a track is Thinkware's only by what
+// is Thinkware's own: a "gsensori" or "CAR" line, a sentence without its "$" between ';'
+// separators, or the older models' sentences ended by NUL bytes. A track of plain sentences
+// is left to the generic reader (RVNmeaTrackMetaDataReader).
 
 #include "metadata/RVThinkwareMetaDataReader.h"
 
@@ -28,6 +33,7 @@
 namespace {
 
 constexpr std::string_view kSensorTag = "gsensori,";
+constexpr std::string_view kCarTag = "CAR,";
 
 bool isSeparator(char c)
 {
@@ -86,16 +92,21 @@ bool RVThinkwareMetaDataReader::CueReader::addCue(std::string_view cue)
         while (end < cue.size() && !isSeparator(cue[end]))
             ++end;
         const std::string_view segment = trimmed(cue.substr(begin, end - begin));
+        const bool endedByNul = end < cue.size() && cue[end] == '\0';
         begin = end + 1;
+        if (segment.starts_with(kCarTag))
+            m_thinkware = true;
         if (segment.starts_with(kSensorTag)) {
             const RVSensorLabel label = m_track.isEmpty()
                                             ? RVSensorLabel::number(0)
                                             : RVSensorLabel::instant(m_track.lastPoint().time());
             if (const std::optional<RVSensorData> sample = readSensor(segment, label)) {
                 m_samples.push_back(*sample);
-                known = true;
+                known = m_thinkware = true;
             }
         } else if (isSentence(segment)) {
+            if (segment.front() != '$' || endedByNul)
+                m_thinkware = true;
             m_sentence.clear();
             if (segment.front() != '$')
                 m_sentence.push_back('$');
@@ -117,33 +128,51 @@ RVMetaData RVThinkwareMetaDataReader::CueReader::finish()
 std::optional<RVMetaData>
 RVThinkwareMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
+}
+
+std::optional<RVMetaData> RVThinkwareMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                           RVDecline& why) const
+{
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
+        why = {RVDecline::Kind::NotMine, {}};
         return std::nullopt;
-    return readMetaData(video, video.size());
+    }
+    return readMetaData(video, video.size(), &why);
 }
 
 std::optional<RVMetaData> RVThinkwareMetaDataReader::readMetaData(QIODevice& device,
-                                                                  qint64 fileSize)
+                                                                  qint64 fileSize, RVDecline* why)
 {
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     if (!movie)
         return std::nullopt;
-    for (const RVTimedTrack& track : movie->tracks) {
+    for (std::size_t index = 0; index < movie->tracks.size(); ++index) {
+        const RVTimedTrack& track = movie->tracks[index];
         if (!track.handlerIs("text") && !track.handlerIs("sbtl") && !track.codecIs("tx3g"))
             continue;
         CueReader reader;
-        bool mine = false;
+        bool known = false;
         for (const RVTrackSample& sample : track.samples) {
             const QByteArray bytes = RVSampleTable::readSample(device, sample);
             const std::string_view text = RVSampleTable::subtitleText(
                 std::string_view(bytes.constData(), std::size_t(bytes.size())));
-            // Cues with the G-sensor tag or an RMC sentence make the track Thinkware's; the
-            // first cues of a recording carry the G-sensor line alone.
-            mine |= reader.addCue(text);
+            // The first cues of a recording carry the G-sensor line alone.
+            known |= reader.addCue(text);
         }
-        if (mine)
+        if (!reader.isThinkware())
+            continue;
+        if (known)
             return reader.finish();
+        decline = {RVDecline::Kind::NoFixYet,
+                   QStringLiteral("timed track %1: Thinkware cues without a fix or a G-sensor "
+                                  "reading")
+                       .arg(index + 1)};
     }
     return std::nullopt;
 }

@@ -17,21 +17,27 @@ class RVThinkwareMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
 
-    // Nothing when the video holds no subtitle track with Thinkware's cues.
-    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize);
+    // Nothing when the video holds no subtitle track with Thinkware's cues (why says more).
+    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
+                                                  RVDecline* why = nullptr);
 
     // Reads the cues of a track one by one into a track and sensor samples.
     class CueReader final
     {
     public:
-        // False when the cue holds nothing of Thinkware's (no RMC, no G-sensor line).
+        // False when the cue holds no fix sentence and no G-sensor reading.
         bool addCue(std::string_view cue);
+        // Whether a cue so far held what only Thinkware writes (see the .cpp).
+        bool isThinkware() const { return m_thinkware; }
         RVMetaData finish();
 
     private:
         RVNmeaTrackBuilder m_track;
         std::vector<RVSensorData> m_samples;
         std::string m_sentence; // the sentence with its "$", as the NMEA rules read it
+        bool m_thinkware = false;
     };
 };

@@ -64,8 +64,10 @@ bool RVVantrueMetaDataReader::readRecord(std::string_view record, RVMetaData& da
                            f.minute < 60 && f.second < 61;
     const RVTimestamp time = validDate ? RVCivilTime::localInstant(f) : RVTimestamp();
 
+    // Three zeros are no reading: at rest the sensor feels gravity, so a record written before
+    // the sensor runs (or without one) would otherwise draw 0 g.
     const double z = *r.f32le(0x6C), x = *r.f32le(0x70), y = *r.f32le(0x74);
-    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z))
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z) && !(x == 0 && y == 0 && z == 0))
         data.gSensorData.emplace_back(x, y, z, std::sqrt(x * x + y * y + z * z),
                                       RVSensorLabel::instant(time));
 
@@ -84,14 +86,26 @@ bool RVVantrueMetaDataReader::readRecord(std::string_view record, RVMetaData& da
 std::optional<RVMetaData>
 RVVantrueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size());
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVVantrueMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+std::optional<RVMetaData> RVVantrueMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                         RVDecline& why) const
 {
+    why = {RVDecline::Kind::NotMine, {}};
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size(), &why);
+}
+
+std::optional<RVMetaData> RVVantrueMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
+                                                                RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     const RVTimedTrack* track = movie ? RVSampleTable::find(*movie, "gpmd") : nullptr;
     if (!track || track->samples.empty())
@@ -103,6 +117,12 @@ std::optional<RVMetaData> RVVantrueMetaDataReader::readMetaData(QIODevice& devic
     for (const RVTrackSample& sample : track->samples) {
         const QByteArray bytes = RVSampleTable::readSample(device, sample);
         readRecord(std::string_view(bytes.constData(), std::size_t(bytes.size())), data);
+    }
+    if (data.points.empty() && data.gSensorData.empty()) {
+        decline = {RVDecline::Kind::NoFixYet,
+                   RVSampleTable::sampleAt("gpmd", track->samples.front()) +
+                       QStringLiteral(" and the rest: FMAS records without a fix")};
+        return std::nullopt;
     }
     return data;
 }

@@ -80,14 +80,26 @@ bool RVVueroidMetaDataReader::readRecord(std::string_view record, RVMetaData& da
 std::optional<RVMetaData>
 RVVueroidMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size());
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                         RVDecline& why) const
 {
+    why = {RVDecline::Kind::NotMine, {}};
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size(), &why);
+}
+
+std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
+                                                                RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     const RVTimedTrack* track = movie ? RVSampleTable::find(*movie, "tvxt") : nullptr;
     if (!track || !track->codecIs("mp4s"))
@@ -95,12 +107,20 @@ std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaData(QIODevice& devic
     RVMetaData data;
     bool mine = false;
     for (const RVTrackSample& sample : track->samples) {
-        if (sample.size != kRecordBytes)
-            return std::nullopt; // the records are all 72 bytes long
+        if (sample.size != kRecordBytes) {
+            // The records are all 72 bytes long.
+            decline = {RVDecline::Kind::UnknownLayout,
+                       RVSampleTable::sampleAt("tvxt", sample) +
+                           QStringLiteral(": unknown layout of %1 bytes").arg(sample.size)};
+            return std::nullopt;
+        }
         const QByteArray bytes = RVSampleTable::readSample(device, sample);
         mine |= readRecord(std::string_view(bytes.constData(), std::size_t(bytes.size())), data);
     }
-    if (!mine)
+    if (!mine) {
+        decline = {RVDecline::Kind::NoFixYet,
+                   QStringLiteral("%1 tvxt records: no fix").arg(track->samples.size())};
         return std::nullopt;
+    }
     return data;
 }

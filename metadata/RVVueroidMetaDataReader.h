@@ -14,7 +14,11 @@ class RVVueroidMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
-    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize);
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
+    // why, when given, tells why nothing was read.
+    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
+                                                  RVDecline* why = nullptr);
 
     // Adds the record's fix and G-sensor sample to data; false when it holds no usable fix.
     static bool readRecord(std::string_view record, RVMetaData& data);

@@ -101,14 +101,26 @@ bool RVWolfboxMetaDataReader::readRecord(std::string_view record, RVMetaData& da
 std::optional<RVMetaData>
 RVWolfboxMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 {
-    QFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size());
+    RVDecline why;
+    return readMetaDataOrDecline(videoPath, why);
 }
 
-std::optional<RVMetaData> RVWolfboxMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize)
+std::optional<RVMetaData> RVWolfboxMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
+                                                                         RVDecline& why) const
 {
+    why = {RVDecline::Kind::NotMine, {}};
+    RVRegularFile video;
+    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
+        return std::nullopt;
+    return readMetaData(video, video.size(), &why);
+}
+
+std::optional<RVMetaData> RVWolfboxMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
+                                                                RVDecline* why)
+{
+    RVDecline ignored;
+    RVDecline& decline = why ? *why : ignored;
+    decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
     const RVTimedTrack* track = movie ? RVSampleTable::find(*movie, "gpmd") : nullptr;
     if (!track)
@@ -127,5 +139,11 @@ std::optional<RVMetaData> RVWolfboxMetaDataReader::readMetaData(QIODevice& devic
     }
     if (!mine)
         return std::nullopt;
+    if (data.points.empty() && data.gSensorData.empty()) {
+        decline = {RVDecline::Kind::NoFixYet,
+                   RVSampleTable::sampleAt("gpmd", track->samples.front()) +
+                       QStringLiteral(" and the rest: value and scale records without a fix")};
+        return std::nullopt;
+    }
     return data;
 }

@@ -14,7 +14,11 @@ class RVWolfboxMetaDataReader final : public RVMetaDataReader
 {
 public:
     std::optional<RVMetaData> readMetaDataFromVideoFile(const QString& videoPath) const override;
-    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize);
+    std::optional<RVMetaData> readMetaDataOrDecline(const QString& videoPath,
+                                                    RVDecline& why) const override;
+    // why, when given, tells why nothing was read.
+    static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
+                                                  RVDecline* why = nullptr);
 
     static bool isRecord(std::string_view record);
     // Adds the record's fix to data; false when it is not a record or holds no position.

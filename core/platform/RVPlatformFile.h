@@ -60,6 +60,18 @@ bool startWriteBack(int fd, qint64 from, qint64 length);
 // Waits until an open file's data (and the size that makes it readable) is on the disk. 0 when
 // done, else the system's error number.
 int syncData(int fd);
+// Where seek counts from.
+enum class SeekFrom
+{
+    Start,
+    Current,
+    End
+};
+// Moves an open file's offset and gives the new one from the file's start; a negative value is
+// the system's error number, negated.
+qint64 seek(int fd, qint64 offset, SeekFrom from);
+// The size of an open file; a negative value is the system's error number, negated.
+qint64 fileSize(int fd);
 // Entry names of a directory in the order the file system returns them, "." and ".."
 // left out; nothing when the directory cannot be read.
 std::optional<QStringList> listDirectory(const QString& path);

@@ -135,6 +135,22 @@ int syncData(int fd)
     return ::fdatasync(fd) == 0 ? 0 : errno;
 }
 
+qint64 seek(int fd, qint64 offset, SeekFrom from)
+{
+    const int whence = from == SeekFrom::Start ? SEEK_SET
+                       : from == SeekFrom::End ? SEEK_END
+                                               : SEEK_CUR;
+    const off_t at = ::lseek(fd, off_t(offset), whence);
+    return at < 0 ? -qint64(errno) : qint64(at);
+}
+
+qint64 fileSize(int fd)
+{
+    struct stat info
+    {};
+    return ::fstat(fd, &info) == 0 ? qint64(info.st_size) : -qint64(errno);
+}
+
 bool remove(const QString& path, QString* error)
 {
     const QByteArray native = RVNativePath::encode(path);

@@ -42,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string marked = std::string("\0\0\x80\0freeGPS ", 12);
     marked.append(view.substr(0, std::min<std::size_t>(size, 500)));
     check(RVFreeGps::read(marked));
+    // The same block as a Rexing V1-4k file would have it read.
+    check(RVFreeGps::read(marked, RVFreeGps::FileHints{true}));
     bool complete = false;
     (void)RVNovatekMetaDataReader::readIndex(view, complete);
 

@@ -75,14 +75,15 @@ bool isBlock(std::string_view block)
     return block.size() >= 12 && block.substr(4, 8) == kMagic;
 }
 
-Block read(std::string_view block)
+Block read(std::string_view block, const FileHints& hints)
 {
     if (!isBlock(block))
         return {};
     for (const Layout& layout : kLayouts) {
-        if (!layout.matches(block))
+        const bool scaled = hints.rexingScaled && layout.decode == &decodeRecordAt30;
+        if (!(scaled ? matchesRexingScaled(block) : layout.matches(block)))
             continue;
-        Block b = layout.decode(block);
+        Block b = scaled ? decodeRexingScaled(block) : layout.decode(block);
         b.layout = &layout;
         bool sound = true;
         for (Fix& fix : b.fixes) {

@@ -52,11 +52,19 @@ struct Layout
 // Every layout in the order they are tried: narrower signatures before wider ones.
 std::span<const Layout> layouts();
 
+// What the rest of the file tells of the camera, for blocks that look alike but are read
+// differently. A Rexing V1-4k writes the record at 0x30 with scaled coordinates; its file alone
+// tells it (a top-level "frea" box holding a "ver " box with "3.01.054").
+struct FileHints
+{
+    bool rexingScaled = false;
+};
+
 // Reads one block, from its size field on (the first 512 bytes suffice for every layout).
 // Every fix that comes out has a valid time, coordinates within ±90/±180 and not both zero,
 // a finite speed below 1,000 km/h and a course within 0-360 degrees; a decoder that gives
 // anything else has the whole block refused.
-Block read(std::string_view block);
+Block read(std::string_view block, const FileHints& hints = {});
 
 // True for blocks that start with a size and the eight bytes "freeGPS ".
 bool isBlock(std::string_view block);

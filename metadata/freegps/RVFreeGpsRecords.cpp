@@ -29,6 +29,11 @@
 //   at 0x20 and 'N'/'S' at 0x28; f64 longitude at 0x30 and 'E'/'W' at 0x38 (ddmm.mmmm); f64
 //   speed (knots) at 0x40, f64 course at 0x48; year (- 2000), month, day at 0x50; s32
 //   accelerations in 1/1000 g at 0x5C. The same fix follows as an RMC sentence at 0x66.
+// Rexing V1-4k: the record at 0x30 with the coordinates scaled: latitude = (f32 at 0x4C -
+//   187.982162849635) / 3 and longitude = (f32 at 0x50 - 2199.19873715495) / 2, in degrees, with
+//   the letters for their signs; speed in knots and course as above. The block is the common
+//   one; only the file tells the camera (RVFreeGps::FileHints). A real block from ExifTool's
+//   notes gives 33.67 N 112.10 W (Phoenix) this way, and a point in the Atlantic read as NMEA.
 // 70mai A810 and M500: 'A' at 0x1E; s32 latitude and longitude at 0x1F and 0x23 in NMEA
 //   ddmm.mmmmm x 1e5 (negative: south, west); s32 speed in km/h at 0x2B; "VV" at 0x33. No time
 //   in the block: the recording's start dates it.
@@ -141,6 +146,26 @@ bool matchesRecordAt10(std::string_view b)
 Block decodeRecordAt10(std::string_view b)
 {
     return readNovatekRecord(b, 0x10, true);
+}
+
+bool matchesRexingScaled(std::string_view b)
+{
+    return novatekRecordAt(b, 0x30) && slice(b, 0x10, 3) != "IQS" && b.size() >= 0x5c;
+}
+Block decodeRexingScaled(std::string_view b)
+{
+    const RVByteReader r(b);
+    Block block = readNovatekRecord(b, 0x30, false);
+    if (block.status != Status::Fix)
+        return block;
+    const double lat = (double(*r.f32le(0x4c)) - 187.982162849635) / 3;
+    const double lon = (double(*r.f32le(0x50)) - 2199.19873715495) / 2;
+    const double kmh = double(*r.f32le(0x54)) * kKmhPerKnot;
+    block.fixes.front().point =
+        fromDegrees(lat * (b[0x49] == 'S' ? -1 : 1), lon * (b[0x4a] == 'W' ? -1 : 1), kmh,
+                    *r.f32le(0x58), block.fixes.front().point.time());
+    block.fixes.front().speedKmh = kmh;
+    return block;
 }
 
 bool matchesKenwood(std::string_view b)

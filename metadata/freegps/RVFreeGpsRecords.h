@@ -13,6 +13,9 @@ bool matchesEncryptedDoubles(std::string_view block);
 RVFreeGps::Block decodeEncrypted(std::string_view block);
 bool matchesRecordAt30(std::string_view block);
 RVFreeGps::Block decodeRecordAt30(std::string_view block);
+// The record at 0x30 as a Rexing V1-4k writes it (the file tells, not the block).
+bool matchesRexingScaled(std::string_view block);
+RVFreeGps::Block decodeRexingScaled(std::string_view block);
 bool matchesAkaso(std::string_view block);
 RVFreeGps::Block decodeAkaso(std::string_view block);
 bool matchesVantrueS1(std::string_view block);

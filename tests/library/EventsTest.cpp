@@ -10,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -275,9 +274,8 @@ TEST(Events, RealBlackVueDrivesAreCalm)
 TEST(Events, DemoCardStagedEventsAtTheirTimes)
 {
     QTemporaryDir card;
-    ASSERT_EQ(QProcess::execute(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"),
-                                {card.path()}),
-              0);
+    ASSERT_TRUE(support::runProgram(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"),
+                                    {card.path()}));
     const QJsonObject manifest =
         QJsonDocument::fromJson(support::readFile(card.filePath("korvela-demo-card.json")))
             .object();

@@ -167,6 +167,34 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     EXPECT_EQ(one(south.replace(0x30 + 25, 2, "SW")).substr(0, 22), "-55.752060 -37.609463 ");
 }
 
+TEST(NovatekReader, FixesHoursAwayFromTheNameProposeAClockCorrection)
+{
+    // A VIOFO A119 Mini 2 after a cold start writes its clock's local time as if it were UTC:
+    // its first fix (13:45:00 "UTC") lies three hours after the start its name tells (11:45:00
+    // Berlin, 10:45:00Z). The fix dates the recording, and the card is offered the hours.
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/card/DCIM/Movie/2015_0205_114500_000001F.MP4";
+    const std::optional<RVMetaData> data =
+        readVideo(path, novatekFile({novatekBlock('B', 0), novatekBlock('B', 1)}, 2, 2));
+    ASSERT_TRUE(data);
+    const RVCameraClock::RVRecordingStart start = RVCameraClock::recordingStart(&*data, path);
+    EXPECT_EQ(start.source, RVTimeSource::Gps);
+    EXPECT_EQ(start.time.toDateTime().toString(Qt::ISODate), "2015-02-05T13:45:00Z");
+    const std::optional<RVCameraClock::RVClockProposal> proposal =
+        RVCameraClock::proposeCorrection(path, start.time);
+    ASSERT_TRUE(proposal);
+    EXPECT_EQ(proposal->addedSeconds, 3 * 3600);
+    EXPECT_EQ(proposal->folder, dir.path() + "/card");
+    EXPECT_EQ(proposal->family, RVCameraFamily::Novatek);
+    // Taken, the rule makes the name and the fix agree; a name a few minutes off the fix (the
+    // receiver's first fix after a while) proposes nothing.
+    RVCameraClock::setRule(proposal->folder, proposal->family, proposal->rule);
+    EXPECT_EQ(RVCameraClock::startFromName(path), start.time);
+    RVCameraClock::clearRules();
+    EXPECT_FALSE(RVCameraClock::proposeCorrection(
+        dir.path() + "/card/DCIM/Movie/2015_0205_144100_000001F.MP4", start.time));
+}
+
 TEST(SeventyMaiReader, RecordsAndStartFromName)
 {
     // 36-byte records, little-endian: seconds from the start at 8, speed in m/h at 12, then

@@ -261,6 +261,45 @@ TEST(FreeGpsLayouts, SeveralRecordsClocksAndAbsentSensors)
     EXPECT_EQ(withWords(QByteArray("\0\1\0\0\0\xff\xff\xff\x80\0\0\0", 12)), "1 -1 0.5");
 }
 
+TEST(FreeGpsLayouts, RexingV14kScaledCoordinatesAreToldByTheFile)
+{
+    // The Rexing V1-4k block of ExifTool's notes: the common record at 0x30, whose coordinates
+    // (288.99, 2423.39) read as NMEA would put the car in the Atlantic. The camera's "frea" box
+    // ("ver " 3.01.054) tells the scaling: 33.6698 N 112.0969 W, Phoenix; 50 knots.
+    const QByteArray block = hex("0000800066726565475053204c000000000000000000000000000000000000"
+                                 "0000000000000000000000000000000000"
+                                 "0e00000022000000280000001400000002000000160000"
+                                 "00414e5700e97e90434876174"
+                                 "50c024842146e854300000000");
+    const RVFreeGps::Block plain = RVFreeGps::read(view(block));
+    ASSERT_EQ(plain.fixes.size(), 1u);
+    EXPECT_LT(plain.fixes[0].point.latitudeValue(), 4);
+    const RVFreeGps::Block scaled = RVFreeGps::read(view(block), {true});
+    ASSERT_EQ(scaled.fixes.size(), 1u);
+    const RVPoint& p = scaled.fixes[0].point;
+    EXPECT_NEAR(p.latitudeValue(), 33.669774, 2e-5);
+    EXPECT_NEAR(p.longitudeValue(), -112.096920, 2e-5);
+    EXPECT_EQ(utc(p), "2020-02-22 14:34:40.000");
+    EXPECT_NEAR(scaled.fixes[0].speedKmh, 92.6037, 1e-3);
+    EXPECT_NEAR(p.azimut(), 266.86, 1e-3);
+
+    // Through the reader: the file with its "frea" box is read scaled, without it as NMEA.
+    const auto readFile = [&block](const QByteArray& frea) {
+        QByteArray file = standardBox("ftyp", "avc1") + frea;
+        file += standardBox("mdat", QByteArray(0x8000 - file.size() - 8, '\0') + block +
+                                        QByteArray(0x100, '\0'));
+        QBuffer buffer(&file);
+        buffer.open(QIODevice::ReadOnly);
+        return RVNovatekMetaDataReader::readMetaData(buffer, file.size(), "test");
+    };
+    const auto rexing = readFile(standardBox("frea", standardBox("ver ", "3.01.054")));
+    ASSERT_TRUE(rexing && rexing->points.size() == 1u);
+    EXPECT_NEAR(rexing->points[0].latitudeValue(), 33.669774, 2e-5);
+    const auto other = readFile(standardBox("frea", standardBox("ver ", "3.01.055")));
+    ASSERT_TRUE(other && other->points.size() == 1u);
+    EXPECT_LT(other->points[0].latitudeValue(), 4);
+}
+
 TEST(FreeGpsLayouts, EncryptedAndScrambled)
 {
     // Redtiger F7N and Akaso V1 keep encrypted doubles: named, never a point (ExifTool reads

@@ -74,9 +74,25 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
           "20170708_221449_NX.mp4", "20171308_221449_NF.mp4", "20170708_246049_NF.mp4",
           "20170708_221449_NF", "20170708_221449_NF.gps", "2023_0512_143005_F.MP4",
           "2023_0512_143005_000123B.MP4", "NO20220101-120000-000017R.MP4", "GX01017.MP4",
-          "GP010017.MP4", "2024-05-01_12-00-00-fisheye.mp4", "2024-05-01_12-00-00-front.mov", "/c/",
-          ""})
+          "GP0017.MP4", "GOPR017.MP4", "GX010017.JPG", "2024-05-01_12-00-00-fisheye.mp4",
+          "2024-05-01_12-00-00-front.mov", "/c/", ""})
         EXPECT_EQ(parsed(other), "none");
+}
+
+TEST(RecordingName, GoProChaptersShareTheirSeriesAndCountFromOne)
+{
+    // "series chapter": the older cameras' first chapter is GOPR, the second GP01; a looping
+    // recording's files and chapter 00 are no chapters.
+    const std::pair<const char*, const char*> cases[] = {
+        {"GX010042.MP4", "X0042 1"},     {"GX020042.MP4", "X0042 2"}, {"GH120042.MP4", "H0042 12"},
+        {"GS030135.360", "S0135 3"},     {"GOPR1234.MP4", "P1234 1"}, {"GP011234.MP4", "P1234 2"},
+        {"GP021234.mp4", "P1234 3"},     {"GHAA0002.MP4", " 0"},      {"GX000042.MP4", " 0"},
+        {"20170708_221449_NF.mp4", " 0"}};
+    for (const auto& [path, expected] : cases) {
+        const auto name = parseRecordingName(path);
+        ASSERT_TRUE(name) << path;
+        EXPECT_EQ(name->chapterSeries + ' ' + QString::number(name->chapter), expected) << path;
+    }
 }
 
 TEST(RecordingName, EveryFamilyIsReadByItsReaderAndMarksItsChannelsApart)

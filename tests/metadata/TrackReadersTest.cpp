@@ -6,6 +6,7 @@
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNextbaseMetaDataReader.h"
+#include "metadata/RVNmeaTrackMetaDataReader.h"
 #include "metadata/RVSampleTable.h"
 #include "metadata/RVThinkwareMetaDataReader.h"
 #include "metadata/RVVantrueMetaDataReader.h"
@@ -24,6 +25,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 using TrackFiles::be32;
 using TrackFiles::fullBox;
@@ -41,7 +43,11 @@ auto readBytes(QByteArray bytes, Read read)
 {
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    return read(buffer, bytes.size());
+    // The readers that can say why they read nothing take a third argument.
+    if constexpr (std::is_invocable_v<Read, QIODevice&, qint64>)
+        return read(buffer, bytes.size());
+    else
+        return read(buffer, bytes.size(), nullptr);
 }
 
 std::optional<RVSampleTable::Movie> readMovie(const QByteArray& bytes)
@@ -349,6 +355,23 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
     plain.samples = {subtitle("Hello"), subtitle("gsensori,4,0,1,2,3")};
     EXPECT_FALSE(readThinkware(movie({})));
     EXPECT_FALSE(readThinkware(movie({plain})));
+    // Another camera's plain sentences, one a cue with their line ends: not Thinkware's, but
+    // read all the same by the generic reader after it; Thinkware's own track stays its own.
+    Track other;
+    other.delta = 1000;
+    other.samples = {
+        subtitle("$GPGGA,161313.00,4529.87489,N,07337.01215,W,1,08,0.9,45.5,M,,,,*00\r\n"
+                 "$GPRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,35.34,310819,,,A*52\r\n"),
+        subtitle("$GPRMC,161314.00,A,4529.87500,N,07337.01300,W,6.300,35.00,310819,,,A*52")};
+    EXPECT_FALSE(readThinkware(movie({other})));
+    EXPECT_EQ(read("MOVI0001.MP4", {other}), "NMEA track");
+    data = readBytes(movie({other}), RVNmeaTrackMetaDataReader::readMetaData);
+    ASSERT_TRUE(data && data->points.size() == 2u);
+    expectFix(data->points[0], 45.4979148, -73.6168692, 6.225 * 1.852,
+              utcMs(2019, 8, 31, 16, 13, 13), 1e-5);
+    EXPECT_EQ(data->points[0].altitude(), 45.5);
+    EXPECT_FALSE(readBytes(movie({plain}), RVNmeaTrackMetaDataReader::readMetaData));
+    EXPECT_EQ(read("REC_2019_08_31_16_13_12_F.MP4", {other, thinkware}), "Thinkware");
 
     // Nextbase 322GW records, laid out as described by the nb-dashcam-tools notes (no real
     // recording is public): clock, Y/X/Z counts of 1/1280 g (Y negated), RMC, GGA.
@@ -514,4 +537,62 @@ TEST(VueroidReader, RecordsOfTheTvxtTrack)
     // Another size of record is another camera's.
     track.samples = {record(5000.0f, 3000.0f, 1, 27) + "x"};
     EXPECT_FALSE(readBytes(movie({track}), RVVueroidMetaDataReader::readMetaData));
+}
+
+TEST(TrackReaders, EachSaysWhyItGaveNoTrack)
+{
+    QTemporaryDir dir;
+    const auto track = [](const char* handler, const char* codec, std::vector<QByteArray> samples) {
+        Track t;
+        t.handler = handler;
+        t.codec = codec;
+        t.samples = std::move(samples);
+        return t;
+    };
+    // A GPMF device nest with nothing inside: GoPro's, without a fix.
+    const QByteArray emptyDevice = QByteArray("DEVC\0\4\0\0", 8);
+    QByteArray fmas = QByteArray("FMAS", 4) + QByteArray(156, '\0');
+    fmas.replace(0x50, 4, "SAMM");
+    struct Case
+    {
+        const char* reader;
+        Track track;
+        RVDecline::Kind kind;
+        const char* detail; // the start of the decline's detail
+    };
+    const Case cases[] = {
+        {"GoPro", track("meta", "gpmd", {emptyDevice}), RVDecline::Kind::NoFixYet,
+         "1 GPMF samples"},
+        {"GoPro", track("meta", "gpmd", {QByteArray(32, 'x')}), RVDecline::Kind::UnknownLayout,
+         "gpmd sample at offset 0x"},
+        {"Vantrue", track("meta", "gpmd", {QByteArray(32, 'x')}), RVDecline::Kind::NotMine, ""},
+        {"Vantrue", track("meta", "gpmd", {fmas}), RVDecline::Kind::NoFixYet, "gpmd sample"},
+        {"Thinkware", track("text", "tx3g", {subtitle("gsensori,4,0,1,2,3;CAR,0,0,0")}),
+         RVDecline::Kind::NoFixYet, "timed track 1"},
+        {"Thinkware", track("text", "tx3g", {subtitle("Hello")}), RVDecline::Kind::NotMine, ""},
+        {"Garmin", track("text", "tx3g", {subtitle("Hello")}), RVDecline::Kind::NotMine,
+         "no PNDM record"},
+        {"Vueroid", track("tvxt", "mp4s", {QByteArray(10, '\0')}), RVDecline::Kind::UnknownLayout,
+         "tvxt sample at offset 0x"},
+        {"Vueroid", track("tvxt", "mp4s", {QByteArray(72, '\0')}), RVDecline::Kind::NoFixYet,
+         "1 tvxt records"},
+        {"NMEA track", track("text", "tx3g", {subtitle("Hello")}), RVDecline::Kind::NotMine, ""},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        const QString path = dir.path() + QStringLiteral("/clip%1.MP4").arg(index++);
+        ASSERT_TRUE(support::writeFile(path, movie({c.track})));
+        std::vector<std::pair<QString, RVDecline>> declines;
+        QString format;
+        EXPECT_FALSE(
+            RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format, &declines))
+            << c.reader << " " << format.toStdString();
+        const auto found = std::find_if(declines.begin(), declines.end(),
+                                        [&](const auto& d) { return d.first == c.reader; });
+        ASSERT_NE(found, declines.end()) << c.reader;
+        EXPECT_EQ(declineKindName(found->second.kind), declineKindName(c.kind))
+            << c.reader << " " << found->second.detail.toStdString();
+        EXPECT_TRUE(*c.detail == '\0' || found->second.detail.startsWith(QLatin1String(c.detail)))
+            << c.reader << " " << found->second.detail.toStdString();
+    }
 }

@@ -50,11 +50,16 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs)
 
 bool runFfmpeg(const QStringList& arguments)
 {
+    return runProgram(QStringLiteral("ffmpeg"), arguments);
+}
+
+bool runProgram(const QString& program, const QStringList& arguments)
+{
     // fork and exec rather than QProcess: Qt starts children with vfork semantics, whose child
     // runs in the parent's memory and corrupts ThreadSanitizer's state for the rest of the run.
-    std::vector<std::string> words{"ffmpeg"};
+    std::vector<std::string> words{QFile::encodeName(program).toStdString()};
     for (const QString& argument : arguments)
-        words.push_back(argument.toStdString());
+        words.push_back(QFile::encodeName(argument).toStdString());
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());

@@ -22,7 +22,10 @@ QByteArray readFile(const QString& path);
 // Runs the event loop until the condition holds or the time is up; returns the condition.
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
 
-// Runs ffmpeg with these arguments, its output discarded; true when it exited with 0.
+// Runs a program (found on PATH when the name has no slash) with these arguments, its output
+// discarded; true when it exited with 0.
+bool runProgram(const QString& program, const QStringList& arguments);
+// runProgram("ffmpeg", arguments).
 bool runFfmpeg(const QStringList& arguments);
 
 // Collects the program's log lines (qDebug, qWarning, ...) while alive.

@@ -8,6 +8,8 @@
 #endif
 #ifdef KORVELA_TEST_WIDGETS
 #include <QApplication>
+#elif defined(KORVELA_TEST_GUI)
+#include <QGuiApplication>
 #else
 #include <QCoreApplication>
 #endif
@@ -34,6 +36,10 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+#elif defined(KORVELA_TEST_GUI)
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
 #else
     QCoreApplication app(argc, argv);
 #endif

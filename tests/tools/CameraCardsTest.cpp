@@ -1,6 +1,6 @@
 // korvela-export --format tree on card folders laid out as the cameras write them: Tesla's
-// folders of four to six views, Novatek's transport streams, and trips that keep camera
-// families and dating apart.
+// folders of four to six views, Novatek's transport streams, GoPro's chapter files, and trips
+// that keep camera families and dating apart.
 #include "support/Support.h"
 
 #include <QDir>
@@ -51,6 +51,14 @@ private:
     QString m_folder;
     QMap<QString, QString> m_made;
 };
+
+bool setModified(const QString& path, const char* isoTime)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::fromString(QString::fromLatin1(isoTime), Qt::ISODate),
+                            QFileDevice::FileModificationTime);
+}
 
 QStringList keys(const QJsonValue& object)
 {
@@ -134,7 +142,9 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
     for (int second = 0; second < 3; ++second)
         records += QByteArray(record).replace(8, 1, QByteArray(1, char(0x18 + second)));
     ASSERT_TRUE(support::writeFile(dir.path() + "/records.bin", records));
-    const QString ts = movie + "2021_0311_090724_000001F.TS";
+    // The records follow the camera's clock, as its names do (the sample's own name said
+    // 08:07:20): local time, read here in the tests' zone (Europe/Berlin, UTC+1 in March).
+    const QString ts = movie + "2021_0311_080724_000001F.TS";
     ASSERT_TRUE(support::runFfmpeg({"-v",
                                     "error",
                                     "-f",
@@ -175,26 +185,31 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
                                                  {"altitude", QJsonValue()},
                                                  {"azimut", points[0]["azimut"]},
                                                  {"velocity", points[0]["velocity"]},
-                                                 {"time", "2021-03-11T08:07:24.000Z"}}));
+                                                 {"time", "2021-03-11T07:07:24.000Z"}}));
     EXPECT_NEAR(points[0]["azimut"].toDouble(), 198.14, 0.01);
     EXPECT_NEAR(read[0]["velocityData"][0].toDouble(), 18.89 * 1.852, 0.01);
-    EXPECT_EQ(points[2]["time"].toString(), "2021-03-11T08:07:26.000Z");
+    EXPECT_EQ(points[2]["time"].toString(), "2021-03-11T07:07:26.000Z");
+    // A camera set to Moscow time, as this one was: its clock rule moves the records with it.
+    const QJsonArray moscow =
+        exportJson({"--camera-zone", "Europe/Moscow", "--format", "json", ts});
+    ASSERT_EQ(moscow.size(), 1);
+    EXPECT_EQ(moscow[0]["points"][0]["time"].toString(), "2021-03-11T05:07:24.000Z");
 
     // Around it: a BlackVue recording a few seconds after its end; then a recording of no
     // known camera dated by its NMEA log, and one dated only by its modification time. None
     // joins the trip before it.
     ASSERT_TRUE(
-        support::writeFile(dir.path() + "/card/BlackVue/Record/20210311_090730_NF.mp4", "x"));
+        support::writeFile(dir.path() + "/card/BlackVue/Record/20210311_080730_NF.mp4", "x"));
     const QString logged = dir.path() + "/card/DCIM/FILE0001.MP4";
     ASSERT_TRUE(support::writeFile(logged, "x"));
     ASSERT_TRUE(support::writeFile(
         dir.path() + "/card/DCIM/FILE0001.nmea",
-        "$GPRMC,080800.000,A,5534.2500,N,03815.9500,E,10.0,45.5,110321,,,A\r\n"));
+        "$GPRMC,070800.000,A,5534.2500,N,03815.9500,E,10.0,45.5,110321,,,A\r\n"));
     const QString plain = dir.path() + "/card/DCIM/FILE0002.MP4";
     ASSERT_TRUE(support::writeFile(plain, "x"));
     QFile file(plain);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::fromString("2021-03-11T08:08:10Z", Qt::ISODate),
+    ASSERT_TRUE(file.setFileTime(QDateTime::fromString("2021-03-11T07:08:10Z", Qt::ISODate),
                                  QFileDevice::FileModificationTime));
     file.close();
     const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
@@ -202,8 +217,42 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
     QStringList names;
     for (const QJsonValue& node : tree)
         names.append(node["name"].toString() + " " + node["created"].toString());
-    EXPECT_EQ(names, QStringList({"2021_0311_090724_000001F.TS 2021-03-11T08:07:24.000Z",
-                                  "20210311_090730_NF.mp4 2021-03-11T08:07:30.000Z",
-                                  "FILE0001.MP4 2021-03-11T08:08:00.000Z",
-                                  "FILE0002.MP4 2021-03-11T08:08:10.000Z"}));
+    EXPECT_EQ(names, QStringList({"2021_0311_080724_000001F.TS 2021-03-11T07:07:24.000Z",
+                                  "20210311_080730_NF.mp4 2021-03-11T07:07:30.000Z",
+                                  "FILE0001.MP4 2021-03-11T07:08:00.000Z",
+                                  "FILE0002.MP4 2021-03-11T07:08:10.000Z"}));
+}
+
+TEST(CameraCards, GoProChaptersJoinOneTripInChapterOrderWhateverTheirDates)
+{
+    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
+        GTEST_SKIP() << "ffmpeg is not installed";
+    QTemporaryDir dir;
+    Clips clips(dir.path());
+    const QString folder = dir.path() + "/card/DCIM/100GOPRO/";
+    // Copied from the card in no particular order: the files' dates are the copy's, a second
+    // apart, and say nothing of the chapters' order. The older form names its first chapter
+    // GOPR and the second GP01. GX010043 is the next take, two hours later.
+    const std::pair<const char*, const char*> files[] = {
+        {"GP010007.MP4", "2024-06-01T09:00:00Z"}, {"GOPR0007.MP4", "2024-06-01T09:00:05Z"},
+        {"GX030042.MP4", "2024-06-01T10:00:00Z"}, {"GX010042.MP4", "2024-06-01T10:00:01Z"},
+        {"GX020042.MP4", "2024-06-01T10:00:02Z"}, {"GX010043.MP4", "2024-06-01T12:00:00Z"}};
+    for (const auto& [name, modified] : files) {
+        ASSERT_TRUE(clips.copy(folder + name));
+        ASSERT_TRUE(setModified(folder + name, modified));
+    }
+    const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
+    ASSERT_EQ(tree.size(), 3) << QJsonDocument(tree).toJson().toStdString();
+    const auto fileNames = [](const QJsonValue& node) {
+        QStringList names;
+        for (const QJsonValue& file : node["files"].toArray())
+            names.append(QFileInfo(file.toString()).fileName());
+        return names.join(' ');
+    };
+    EXPECT_EQ(fileNames(tree[0]), "GOPR0007.MP4 GP010007.MP4");
+    EXPECT_EQ(fileNames(tree[1]), "GX010042.MP4 GX020042.MP4 GX030042.MP4");
+    EXPECT_EQ(fileNames(tree[2]), "GX010043.MP4");
+    // The trip's time runs on through its chapters: three one-minute files, three minutes.
+    EXPECT_NEAR(tree[1]["duration"].toDouble(), 180.0, 1.0);
+    EXPECT_EQ(tree[1]["children"].toArray().size(), 3);
 }

@@ -158,8 +158,8 @@ QString writeFreeGps(RVJsonWriter& json, QIODevice& device, qint64 fileSize, con
         if (!device.seek(offset))
             continue;
         const QByteArray head = device.read(RVNovatekMetaDataReader::kBlockHeadBytes);
-        const RVFreeGps::Block block =
-            RVFreeGps::read(std::string_view(head.constData(), std::size_t(head.size())));
+        const RVFreeGps::Block block = RVFreeGps::read(
+            std::string_view(head.constData(), std::size_t(head.size())), places.hints);
         Group& group = groups[{block.layout, block.status}];
         if (group.blocks++ == 0) {
             group.firstOffset = offset;

@@ -63,6 +63,24 @@ RVArgumentsResult parseExportArguments(const QStringList& arguments)
             outputGiven = true;
             if (auto error = takeValue(i, QStringLiteral("--output"), parsed.outputDir))
                 return failure(*error);
+        } else if (argument == QLatin1String("--no-sound")) {
+            parsed.noSound = parsed.clipOptionGiven = true;
+        } else if (QString* value = [&]() -> QString* {
+                       for (const auto& [name, field] :
+                            {std::pair{"--from", &parsed.from}, std::pair{"--to", &parsed.to},
+                             std::pair{"--layout", &parsed.layout},
+                             std::pair{"--overlay", &parsed.overlay},
+                             std::pair{"--quality", &parsed.quality}})
+                           if (isOption(argument, QLatin1String(name)))
+                               return field;
+                       return nullptr;
+                   }()) {
+            const QString name = argument.section(QLatin1Char('='), 0, 0);
+            if (!value->isEmpty())
+                return failure(QStringLiteral("%1 is given twice").arg(name));
+            parsed.clipOptionGiven = true;
+            if (auto error = takeValue(i, name, *value))
+                return failure(*error);
         } else if (isOption(argument, QStringLiteral("--clock-offset"))) {
             if (offsetGiven)
                 return failure(QStringLiteral("--clock-offset is given twice"));

@@ -14,6 +14,9 @@
 //   --camera-zone=ZONE                    the cameras' clocks show local time in ZONE (IANA id)
 //   -h | --help                           show the usage text
 //   --version                             show the version
+//   --from TIME, --to TIME, --layout L,   the clip's range and look (--format mp4 only;
+//   --overlay LIST, --quality Q,          checked by that format)
+//   --no-sound
 //   --                                    everything after it is a FILE
 //   FILE...                               one or more video files (required unless --help)
 struct RVExportArguments final
@@ -28,6 +31,10 @@ struct RVExportArguments final
     // otherwise.
     std::optional<int> clockOffsetSeconds;
     QByteArray cameraZone;
+    // The clip's options, as given (empty when not given).
+    QString from, to, layout, overlay, quality;
+    bool noSound = false;
+    bool clipOptionGiven = false; // any of them
 };
 
 struct RVArgumentsResult final

@@ -30,6 +30,11 @@ constexpr RVExportFormat kFormats[] = {
      "tracks, name rule, the readers tried and why each declined, and where the camera's "
      "data lies (no positions decoded, no video frames)",
      RVOutputDirUse::None, &runProbeFormat},
+    {"mp4",
+     "a video clip of the trip the FILEs (recordings or a folder) make, from --from to --to, "
+     "named after the trip and its start, with NAME.mp4.manifest.txt beside it; the clip's "
+     "path is printed",
+     RVOutputDirUse::Optional, &runMp4Format},
 };
 
 } // namespace

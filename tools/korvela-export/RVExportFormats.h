@@ -30,6 +30,9 @@ struct RVExportContext final
     // or pipe, whose reader would see every carriage-return update), or a line rewritten in
     // place (err is a terminal).
     RVProgressStyle progress = RVProgressStyle::Lines;
+    // --format mp4's options, as given.
+    QString from, to, layout, overlay, quality;
+    bool sound = true;
 };
 
 // Progress of reading done of total recordings, in the context's style. Called from the pool
@@ -55,7 +58,8 @@ using RVExportFunction = int (*)(const RVExportContext& context);
 enum class RVOutputDirUse
 {
     None,
-    Required
+    Required,
+    Optional
 };
 
 struct RVExportFormat final
@@ -82,3 +86,5 @@ int runCsvFormat(const RVExportContext& context);
 int runTreeFormat(const RVExportContext& context);
 // ProbeFormat.cpp: what a maintainer needs to add a camera.
 int runProbeFormat(const RVExportContext& context);
+// ClipFormat.cpp: a clip of the trip the FILEs make, into --output DIR (default: here).
+int runMp4Format(const RVExportContext& context);

@@ -30,6 +30,9 @@ void printUsage(std::FILE* stream)
 {
     std::fputs("usage: korvela-export [--quiet] [--clock-offset OFFSET] [--camera-zone ZONE]\n"
                "                      --format FORMAT [--output DIR] FILE...\n"
+               "       korvela-export --format mp4 --from TIME --to TIME [--layout LAYOUT]\n"
+               "              [--overlay LIST] [--quality QUALITY] [--no-sound] [--output DIR]\n"
+               "              FILE|FOLDER...\n"
                "\n"
                "Reads the GPS track and G-sensor samples a dash camera stored with each video\n"
                "FILE (BlackVue, Mini, Korvela, Novatek, 70mai or Tesla format, or an NMEA\n"
@@ -47,6 +50,17 @@ void printUsage(std::FILE* stream)
                "                   without either option, the corrections stored for each card\n"
                "  -h, --help       show this help\n"
                "      --version    show the version\n"
+               "\n"
+               "clip options (--format mp4):\n"
+               "  --from TIME, --to TIME  the range: the camera's date and clock time, with\n"
+               "                   the clock's correction (2026-05-16T10:00:07, fractions\n"
+               "                   allowed) or an offset from the trip's start (+7, +1:05.5)\n"
+               "  --layout LAYOUT  front (default), rear, pip, side or grid\n"
+               "  --overlay LIST   read-outs to burn in, comma-separated: time, speed,\n"
+               "                   position, heading, map, acceleration\n"
+               "  --quality Q      original (default; copied without re-encoding for one view\n"
+               "                   without read-outs), 1080p or 720p\n"
+               "  --no-sound       leave the sound out\n"
                "\n"
                "formats:\n",
                stream);
@@ -116,6 +130,10 @@ int main(int argc, char** argv)
                                          "not used")
                               .arg(options.format));
 
+    if (options.clipOptionGiven && options.format != QLatin1String("mp4"))
+        return usageError(QStringLiteral("--from, --to, --layout, --overlay, --quality and "
+                                         "--no-sound are options of --format mp4"));
+
     // The cameras' clocks: the corrections the player keeps per card, unless the command line
     // gives one for every FILE.
     if (options.clockOffsetSeconds || !options.cameraZone.isEmpty()) {
@@ -127,6 +145,12 @@ int main(int argc, char** argv)
     }
 
     RVExportContext context;
+    context.from = options.from;
+    context.to = options.to;
+    context.layout = options.layout;
+    context.overlay = options.overlay;
+    context.quality = options.quality;
+    context.sound = !options.noSound;
     context.files = options.files;
     context.outputDir = options.outputDir;
     // A progress line rewritten with carriage returns only where someone watches it.

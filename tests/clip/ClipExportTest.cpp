@@ -1,0 +1,269 @@
+#include "ClipFactory.h"
+#include "ClipReadback.h"
+#include "support/Support.h"
+#include "support/WriteLimit.h"
+
+#include "clip/RVClipExporter.h"
+#include "clip/RVClipManifest.h"
+#include "clip/RVReadoutPainter.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace {
+
+// The rear view of the factory's trip: the same three 3-second recordings, numbered from 500
+// so that a composed picture shows which view is where.
+QString rearClip(int index)
+{
+    static QTemporaryDir dir;
+    static const bool made = [] {
+        for (int i = 0; i < 3; ++i)
+            if (!ClipFactory::make(dir.filePath(QStringLiteral("rear%1.mp4").arg(i)),
+                                   {320, 240, 25, 3.0, 500 + 75 * i, 25}))
+                return false;
+        return true;
+    }();
+    EXPECT_TRUE(made);
+    return dir.filePath(QStringLiteral("rear%1.mp4").arg(index));
+}
+
+RVClipRequest tripRequest(const QString& output, double from, double to, bool rear = false)
+{
+    RVClipRequest request;
+    for (int i = 0; i < 3; ++i) {
+        QStringList views{ClipFactory::tripClip(i)};
+        if (rear)
+            views.append(rearClip(i));
+        request.sources.push_back({views, 3.0 * i});
+    }
+    request.fromSeconds = from;
+    request.toSeconds = to;
+    request.outputPath = output;
+    request.sound = false;
+    request.series.cameraStart =
+        QDateTime(QDate(2026, 5, 16), QTime(10, 0, 0), QTimeZone(3 * 3600));
+    return request;
+}
+
+std::vector<int> numbers(const std::vector<ShownFrame>& frames, QRect region = {})
+{
+    std::vector<int> out;
+    for (const ShownFrame& frame : frames) {
+        const QImage image = region.isNull() ? frame.image : frame.image.copy(region);
+        out.push_back(ClipFactory::frameNumber(image).value_or(-1));
+    }
+    return out;
+}
+
+// Each number one more than the one before: nothing lost or repeated (joins included).
+void expectRun(const std::vector<int>& shown, int first, int last)
+{
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), first);
+    EXPECT_EQ(shown.back(), last);
+    for (std::size_t i = 1; i < shown.size(); ++i)
+        ASSERT_EQ(shown[i], shown[i - 1] + 1) << "at picture " << i;
+}
+
+QStringList leftovers(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+TEST(ClipExport, OriginalCopiesFromTheMarkAcrossJoins)
+{
+    av_log_set_level(AV_LOG_ERROR);
+    // 2.44 s is frame 61 (key frames at 50 and 75); 7.0 s is frame 175 of the third file.
+    QTemporaryDir out;
+    const RVClipRequest request = tripRequest(out.filePath("copy.mp4"), 2.44, 7.0);
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_TRUE(result.streamCopied);
+    const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+    // Players begin at the mark: the edit list hides the pictures from the key frame on.
+    expectRun(numbers(frames), 61, 175);
+    EXPECT_NEAR(frames.front().seconds, 0.0, 0.04);
+}
+
+TEST(ClipExport, ReencodedClipKeepsEveryFrameOfTheRange)
+{
+    QTemporaryDir out;
+    RVClipRequest request = tripRequest(out.filePath("enc.mp4"), 2.44, 7.0);
+    request.quality = RVClipQuality::Original;
+    request.readouts = unsigned(RVReadout::Time); // drawn: no longer a copy
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_FALSE(result.streamCopied);
+    const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+    expectRun(numbers(frames), 61, 175);
+    EXPECT_EQ(result.videoFrames, std::int64_t(frames.size()));
+}
+
+TEST(ClipExport, PictureInPictureShowsBothViewsInStep)
+{
+    QTemporaryDir out;
+    RVClipRequest request = tripRequest(out.filePath("pip.mp4"), 2.5, 3.5, true);
+    request.layout = RVClipLayout::PictureInPicture;
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+    ASSERT_FALSE(frames.empty());
+    // The inset: a third of 320 x 240 in the top right corner, 8 pixels from the edges.
+    const QRect inset(320 - 106 - 8, 8, 106, 80);
+    const std::vector<int> rear = numbers(frames, inset);
+    expectRun(rear, 562, 587);
+    // The main picture, read from the low bits left of the inset (columns 16 .. 176 of 320).
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const QImage& image = frames[i].image;
+        int low = 0;
+        for (int bit = 0; bit < 6; ++bit)
+            low |= int(qGray(image.pixel((2 * bit + 1) * 16, 60)) > 190) << bit;
+        EXPECT_EQ(low, (rear[i] - 500) & 63) << "front and rear out of step at " << i;
+    }
+}
+
+TEST(ClipExport, ReadoutsAreBurnedInAsPainted)
+{
+    QTemporaryDir out;
+    RVClipRequest request = tripRequest(out.filePath("readouts.mp4"), 1.0, 3.0);
+    request.readouts = RVReadout::Time | RVReadout::Speed;
+    request.quality = RVClipQuality::Hd720; // letters large enough to compare
+    for (int s = 0; s < 10; ++s) {
+        RVClipSample sample;
+        sample.tripSeconds = s;
+        sample.speedKmh = 40 + 7 * s;
+        request.series.samples.push_back(sample);
+    }
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+    ASSERT_EQ(frames.size(), 51u);
+
+    ASSERT_EQ(frames[0].image.size(), QSize(960, 720));
+    RVReadoutPainter painter(request.series, request.readouts, 960, 720, 1.0, 3.0);
+    const QSize strip = painter.size();
+    // Where the strips painted for two moments disagree (both opaque, one white text and the
+    // other dark outline), how far the burned-in picture is from each of them.
+    const auto distances = [&](const QImage& picture, double right, double wrong) {
+        const QImage a = painter.paint(right).copy();
+        const QImage b = painter.paint(wrong).copy();
+        const QImage burned = picture.copy(0, 720 - strip.height(), strip.width(), strip.height());
+        double toA = 0, toB = 0;
+        int count = 0;
+        for (int y = 0; y < strip.height(); ++y)
+            for (int x = 0; x < strip.width(); ++x) {
+                const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
+                if (qAlpha(pa) < 200 || qAlpha(pb) < 200 || std::abs(qGray(pa) - qGray(pb)) < 100)
+                    continue;
+                toA += std::abs(qGray(pa) - qGray(burned.pixel(x, y)));
+                toB += std::abs(qGray(pb) - qGray(burned.pixel(x, y)));
+                ++count;
+            }
+        EXPECT_GT(count, 20) << "the two moments should read differently";
+        return std::pair(toA / std::max(1, count), toB / std::max(1, count));
+    };
+    // Picture 25 is trip second 2.0: clock 10:00:02 and 54 km/h, not 10:00:01 and 47 km/h.
+    for (const auto& [picture, right, wrong] :
+         {std::tuple(25, 2.0, 1.0), std::tuple(0, 1.0, 2.0), std::tuple(50, 3.0, 2.0)}) {
+        const auto [toRight, toWrong] = distances(frames[picture].image, right, wrong);
+        EXPECT_LT(toRight, 50.0) << picture;
+        EXPECT_GT(toWrong, 3 * toRight) << picture;
+    }
+}
+
+TEST(ClipExport, ManifestHashesVerify)
+{
+    QTemporaryDir out;
+    const RVClipRequest request = tripRequest(out.filePath("m.mp4"), 2.5, 3.5);
+    ASSERT_TRUE(RVClipExporter::exportClip(request, std::atomic<bool>(false)).ok);
+    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manifest.readAll());
+    const auto hashOf = [](const QString& path) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        return QString::fromLatin1(
+            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
+    };
+    EXPECT_TRUE(text.contains("clip sha256: " + hashOf(request.outputPath))) << text.toStdString();
+    // The range crosses the first join: both files, nothing else.
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(text.contains(hashOf(ClipFactory::tripClip(i)))) << i;
+    EXPECT_FALSE(text.contains(hashOf(ClipFactory::tripClip(2))));
+    EXPECT_TRUE(text.contains("from (camera time): 2026-05-16T10:00:02.500+03:00"));
+    EXPECT_TRUE(text.contains("from (UTC): 2026-05-16T07:00:02.500Z"));
+}
+
+TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
+{
+    for (const bool copy : {true, false}) {
+        QTemporaryDir out;
+        RVClipRequest request = tripRequest(out.filePath("c.mp4"), 0.0, 8.0);
+        if (!copy)
+            request.quality = RVClipQuality::Hd720;
+        std::atomic<bool> cancel(false);
+        int calls = 0;
+        const RVClipResult result = RVClipExporter::exportClip(
+            request, cancel, [&](double, double) { cancel = ++calls > 0; });
+        EXPECT_TRUE(result.cancelled) << copy << result.error.toStdString();
+        EXPECT_FALSE(result.ok);
+        EXPECT_EQ(leftovers(out.path()), QStringList()) << copy;
+    }
+
+    // A disk that fills up after 16 KiB.
+    for (const bool copy : {true, false}) {
+        QTemporaryDir out;
+        RVClipRequest request = tripRequest(out.filePath("full.mp4"), 0.0, 8.0);
+        if (!copy)
+            request.quality = RVClipQuality::Hd720;
+        RVClipResult result;
+        {
+            const support::WriteLimit limit(16 * 1024);
+            result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+        }
+        EXPECT_FALSE(result.ok) << copy;
+        EXPECT_EQ(leftovers(out.path()), QStringList()) << copy << result.error.toStdString();
+    }
+}
+
+TEST(ClipExport, SoundKeepsItsPlaceAcrossJoins)
+{
+    // Cameras' files carry a little more sound than pictures, so each file's sound runs past
+    // the next file's start; a re-encoded clip over the joins keeps one continuous sound as
+    // long as its pictures.
+    QTemporaryDir dir;
+    RVClipRequest request;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = dir.filePath(QStringLiteral("s%1.mp4").arg(i));
+        ASSERT_TRUE(
+            support::runFfmpeg({"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                "testsrc2=size=160x120:rate=25:duration=2", "-f", "lavfi", "-i",
+                                "sine=frequency=440:sample_rate=44100:duration=2.05", "-c:v",
+                                "libx264", "-preset", "ultrafast", "-c:a", "aac", path}));
+        request.sources.push_back({{path}, 2.0 * i});
+    }
+    request.fromSeconds = 0.5;
+    request.toSeconds = 5.5;
+    request.readouts = unsigned(RVReadout::Time);
+    request.outputPath = dir.filePath("sound.mp4");
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-select_streams", "a", "-show_entries",
+                            "stream=duration", "-of", "csv=p=0", request.outputPath});
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    EXPECT_NEAR(probe.readAllStandardOutput().trimmed().toDouble(), 5.0, 0.06);
+}

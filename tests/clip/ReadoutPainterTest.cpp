@@ -1,0 +1,48 @@
+#include "clip/RVReadoutPainter.h"
+
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+TEST(ReadoutPainter, TextsOfAMoment)
+{
+    RVClipSeries series;
+    series.cameraStart =
+        QDateTime(QDate(2026, 5, 16), QTime(23, 59, 58), QTimeZone(-(3 * 3600 + 1800)));
+    RVClipSample fix;
+    fix.tripSeconds = 1.0;
+    fix.point = RVPoint("-33.856784", "151.215297", 10, 292, 50, {});
+    fix.speedKmh = 100;
+    fix.accelerationG = 0.256;
+    series.samples = {RVClipSample{}, fix};
+    series.samples[0].speedKmh = -1;
+    const unsigned all = RVReadout::Time | RVReadout::Speed | RVReadout::Position |
+                         RVReadout::Heading | RVReadout::Acceleration;
+    RVReadoutPainter painter(series, all, 1280, 720, 0, 5);
+
+    struct Case
+    {
+        double at;
+        QStringList texts;
+    } cases[] = {
+        // Before the first fix: speed unknown, no position.
+        {0.5, {"2026-05-16 23:59:58 UTC-03:30", "-- km/h", "no GPS fix"}},
+        // The clock rolls over midnight on the camera's own time.
+        {2.9,
+         {"2026-05-17 00:00:00 UTC-03:30", "100 km/h   292° W   0.26 g",
+          "33.85678° S  151.21530° E"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(painter.texts(c.at), c.texts) << c.at;
+
+    series.speedUnit = RVSpeedUnit::MilesPerHour;
+    EXPECT_EQ(painter.texts(1.0).at(1), "62 mph   292° W   0.26 g");
+
+    // The strip is repainted only when what it shows changes.
+    bool changed = false;
+    painter.paint(1.0, &changed);
+    EXPECT_TRUE(changed);
+    painter.paint(1.4, &changed);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(painter.size(), QSize(1280, 144));
+}

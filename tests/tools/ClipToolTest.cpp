@@ -1,0 +1,110 @@
+// korvela-export --format mp4: the times it reads, and a clip of a trip made end to end.
+#include "tools/korvela-export/RVClipTime.h"
+
+#include "support/Support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+TEST(ClipTime, OffsetsAndCameraTimes)
+{
+    const QDateTime start(QDate(2026, 5, 16), QTime(10, 0, 0), QTimeZone(7200));
+    struct Case
+    {
+        const char* text;
+        std::optional<double> seconds;
+    } const cases[] = {
+        {"+7", 7.0},
+        {"+1:05.5", 65.5},
+        {"+1:02:03.25", 3723.25},
+        {"+0", 0.0},
+        {"+1:60", std::nullopt}, // minutes and seconds after a colon stay below 60
+        {"+1:2:3:4", std::nullopt},
+        {"+", std::nullopt},
+        {"+-3", std::nullopt},
+        {"+1e3", std::nullopt},
+        {"2026-05-16T10:00:07", 7.0},
+        {"2026-05-16T10:00:07.25", 7.25},
+        {"2026-05-16T09:59:59", -1.0}, // before the trip: the caller clamps
+        {"2026-05-17T00:00:00", 50400.0},
+        {"2026-05-16 10:00:07", std::nullopt},
+        {"2026-02-30T10:00:00", std::nullopt},
+        {"7", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parseClipTime(QString::fromUtf8(c.text), start), c.seconds) << c.text;
+    EXPECT_EQ(parseClipTime("2026-05-16T10:00:07", QDateTime()), std::nullopt);
+
+    // A camera kept in a zone with daylight saving: the clock jumps from 02:00 to 03:00, so one
+    // minute of trip passes between these two readings.
+    const QDateTime spring(QDate(2026, 3, 29), QTime(1, 59, 0), QTimeZone("Europe/Berlin"));
+    EXPECT_EQ(parseClipTime("2026-03-29T03:00:00", spring), 60.0);
+}
+
+TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
+{
+    QTemporaryDir dir;
+    const QString cards = dir.filePath("card"), out = dir.filePath("out");
+    QDir().mkpath(cards);
+    QDir().mkpath(out);
+    // Two 2-second recordings named as a BlackVue camera names them, front and rear.
+    for (int i = 0; i < 2; ++i)
+        for (const char* channel : {"F", "R"})
+            ASSERT_TRUE(
+                support::runFfmpeg({"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                    "testsrc2=size=320x240:rate=25:duration=2", "-c:v", "libx264",
+                                    "-preset", "ultrafast", "-g", "25",
+                                    QDir(cards).filePath(QStringLiteral("20260516_10000%1_N%2.mp4")
+                                                             .arg(2 * i)
+                                                             .arg(QLatin1String(channel)))}));
+    QProcess tool;
+    tool.start(KORVELA_BINARY_DIR "/tools/korvela-export",
+               {"--format", "mp4", "--from", "2026-05-16T10:00:01.5", "--to", "+3", "--layout",
+                "pip", "--overlay", "time,speed", "--quality", "720p", "--output", out, cards});
+    ASSERT_TRUE(tool.waitForFinished(300000));
+    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    const QString printed = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    EXPECT_EQ(printed, QDir(out).filePath("20260516_100000_NF_clip_20260516-100001.mp4"));
+    EXPECT_TRUE(QFile::exists(printed));
+    QFile manifest(printed + ".manifest.txt");
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manifest.readAll());
+    EXPECT_TRUE(text.contains("layout: pip")) << text.toStdString();
+    EXPECT_TRUE(text.contains("20260516_100002_NR.mp4")) << text.toStdString();
+
+    // Bad arguments are refused before anything is written.
+    for (const QStringList& bad :
+         {QStringList{"--format", "mp4", "--from", "+1", "--to", "+0.5", cards},
+          QStringList{"--format", "mp4", "--from", "+1", "--to", "+2", "--layout", "tv", cards},
+          QStringList{"--format", "json", "--from", "+1", cards}}) {
+        QProcess again;
+        again.start(KORVELA_BINARY_DIR "/tools/korvela-export", bad);
+        ASSERT_TRUE(again.waitForFinished(60000));
+        EXPECT_NE(again.exitCode(), 0) << bad.join(' ').toStdString();
+    }
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+
+    // The card's clock rule from the command line: the camera showed Tokyo time an hour behind.
+    // --from is read on the corrected clock, the clip is named by it and the manifest's UTC is
+    // the instant.
+    QProcess ruled;
+    ruled.start(KORVELA_BINARY_DIR "/tools/korvela-export",
+                {"--camera-zone", "Asia/Tokyo", "--clock-offset", "+1", "--format", "mp4", "--from",
+                 "2026-05-16T11:00:01", "--to", "+2", "--layout", "front", "--output", out, cards});
+    ASSERT_TRUE(ruled.waitForFinished(300000));
+    EXPECT_EQ(ruled.exitCode(), 0) << ruled.readAllStandardError().toStdString();
+    const QString corrected = QString::fromUtf8(ruled.readAllStandardOutput()).trimmed();
+    EXPECT_EQ(corrected, QDir(out).filePath("20260516_100000_NF_clip_20260516-110001.mp4"));
+    QFile ruledManifest(corrected + ".manifest.txt");
+    ASSERT_TRUE(ruledManifest.open(QIODevice::ReadOnly));
+    const QString ruledText = QString::fromUtf8(ruledManifest.readAll());
+    EXPECT_TRUE(ruledText.contains("from (camera time): 2026-05-16T11:00:01.000+09:00"))
+        << ruledText.toStdString();
+    EXPECT_TRUE(ruledText.contains("from (UTC): 2026-05-16T02:00:01.000Z"))
+        << ruledText.toStdString();
+}
