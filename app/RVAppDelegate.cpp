@@ -9,6 +9,7 @@
 #include "player/files/RVFileViewer.h"
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVMapHandOver.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
@@ -337,7 +338,7 @@ void RVAppDelegate::mapsProviderClicked(QAction* item)
     for (QAction* other : m_menuMapsProvider->actions())
         other->setChecked(false);
     item->setChecked(true);
-    m_mainViewController->setMapsProvider(item->data().toString());
+    m_mainViewController->map()->setMapsProvider(item->data().toString());
 }
 
 void RVAppDelegate::languageClicked(QAction* item)

@@ -19,6 +19,7 @@
 #include "player/map/RVMapBridge.h"
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVMapHandOver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -253,7 +254,7 @@ void BM_WindowStart(benchmark::State& state)
                !controller->window()->windowHandle()->isExposed())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        QSignalSpy ready(controller->mapWebView(), &RVMapView::pageReady);
+        QSignalSpy ready(controller->map()->view(), &RVMapView::pageReady);
         ready.wait(60000);
         // pageReady comes a second after the page has loaded.
         pageReadyMs += double(timer.nsecsElapsed()) / 1e6 - 1000.0;

@@ -2,15 +2,24 @@
 
 #include "core/RVSettings.h"
 #include "library/RVVideoList.h"
-#include "player/files/RVThumbnailsProvider.h"
+#include "player/files/RVThumbnailPopover.h"
 #include "player/files/RVVideoOutlineView.h"
 #include "player/files/RVVideoOutlineViewModel.h"
 #include "player/map/RVMapBridge.h"
+#include "player/map/RVMapView.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVScreenSaverInhibitor.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/video/RVVideoScrollView.h"
+#include "player/video/RVVideoZoom.h"
+#include "player/window/RVAdvertisementPanel.h"
 #include "player/window/RVClockProposalBar.h"
+#include "player/window/RVExportMenu.h"
+#include "player/window/RVMapHandOver.h"
+#include "player/window/RVSavePanel.h"
+#include "player/window/RVStillCommand.h"
+#include "player/window/RVThumbnailHover.h"
 #include "player/window/RVUpdateDialogs.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
@@ -40,8 +49,13 @@ RVMainViewController::RVMainViewController(std::shared_ptr<RVWindowDialogs> dial
 
 RVMainViewController::~RVMainViewController()
 {
-    // The thumbnail worker calls back into this controller; it stops first.
-    m_thumbnailsProvider.reset();
+    // The thumbnail worker calls back; it stops first. The parts acting on the player go
+    // before it.
+    m_thumbnails.reset();
+    m_exports.reset();
+    m_stills.reset();
+    m_savePanel.reset();
+    m_zoom.reset();
     // The window's views call back into this controller; they go first. The video widget
     // frees its render context before the player's mpv handle goes with the player. The
     // updater goes before them all: its background work ends and it asks nothing more.
@@ -88,7 +102,9 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     // The update check and the advertisement panel talk to the maker's server.
     m_updateDialogs = std::make_unique<RVUpdateDialogs>(m_dialogs, m_window);
     setUpUpdater();
-    setUpAdvertisement();
+    if (!m_advertisementServer.isEmpty())
+        m_advertisement =
+            new RVAdvertisementPanel(*m_advertisementContainer, m_advertisementServer, this);
 
     // The file list: this controller is its data source's owner, delegate and controller
     // delegate; the initial sort is the date column's, oldest first.
@@ -126,25 +142,14 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     connect(m_addVideoButton, &QPushButton::clicked, this, [this] { addFileClicked(); });
     connect(m_removeVideoButton, &QPushButton::clicked, this, [this] { removeFileClicked(); });
     connect(m_revealInFinderMenuItem, &QAction::triggered, this, [this] { revealInFinder(); });
-    connect(m_exportToGpxMenuItem, &QAction::triggered, this, [this] { exportToGPX(); });
-    connect(m_exportToKmlMenuItem, &QAction::triggered, this, [this] { exportToKLMClicked(); });
-    connect(m_exportToExcelMenuItem, &QAction::triggered, this, [this] { exportToExcelClicked(); });
 
     m_timeLine->setDelegate(this);
     m_playerView->setDelegate(this);
     m_mainView->setDelegate(this);
     connectPlayer();
-
-    // The advertisement panel is set up here.
-
-    setUpThumbnails();
     buildCameraMenu();
-
     loadSettings();
-    // The stored provider's map page ("MapsProvider", or the build's default) loads in the
-    // background from here on.
-    connectMap();
-    connectZoomAndStills();
+    setUpParts();
     initLanguage();
     fitFileListColumns();
     refreshGraphs();
@@ -154,6 +159,38 @@ void RVMainViewController::loadView(std::shared_ptr<RVVideoList> videoList)
     m_window->setAcceptDrops(true);
     m_window->installEventFilter(this);
     m_mainView->setFocus();
+}
+
+void RVMainViewController::setUpParts()
+{
+    m_zoom = std::make_unique<RVVideoZoom>(*m_player, *m_playerScrollView);
+    m_savePanel = std::make_unique<RVSavePanel>(*m_player, *m_playback, m_dialogs);
+    m_stills = std::make_unique<RVStillCommand>(
+        *m_player, *m_playback, m_dialogs, [this](const QString& name) {
+            return m_savePanel->choose(name, QStringLiteral("jpeg"), RVSettings::kLastStillFolder,
+                                       QStandardPaths::PicturesLocation);
+        });
+    m_exports = std::make_unique<RVExportMenu>(
+        *m_videoList, *m_savePanel, m_dialogs, [this] { return nodeForCommand(); },
+        [this](const QString& text) { showStatusMessage(text); });
+    connect(m_exportToGpxMenuItem, &QAction::triggered, this, [this] { m_exports->exportGpx(); });
+    connect(m_exportToKmlMenuItem, &QAction::triggered, this, [this] { m_exports->exportKml(); });
+    connect(m_exportToExcelMenuItem, &QAction::triggered, this,
+            [this] { m_exports->exportTables(); });
+    m_thumbnails = std::make_unique<RVThumbnailHover>(*m_playback, *m_timeLine, m_window);
+    // The read-outs stay readable while the pointer is over the slider's right end.
+    m_thumbnails->popover()->setKeepClear(m_velocity->parentWidget());
+
+    // The stored provider's map page ("MapsProvider", or the build's default) loads in the
+    // background from here on.
+    m_map = new RVMapHandOver(*m_mapWebView, *m_videoList, *m_timeLine, *m_velocity,
+                              *m_altitudeLabel, m_measurementSystem, this);
+    RVMapBridge* bridge = m_map->bridge();
+    connect(bridge, &RVMapBridge::graphClicked, this, &RVMainViewController::graphClicked);
+    connect(bridge, &RVMapBridge::playPauseRequested, this, &RVMainViewController::playPauseToggle);
+    connect(bridge, &RVMapBridge::fullScreenToggleRequested, this,
+            [this] { fullScreenClick(false); });
+    m_map->setMapsProvider(RVMapView::mapsProvider());
 }
 
 bool RVMainViewController::eventFilter(QObject* watched, QEvent* event)
@@ -239,7 +276,7 @@ void RVMainViewController::metaInfoUpdated()
     m_timeLine->setVelocityData(m_videoList->velocityData());
     m_timeLine->setPoints(m_videoList->points());
     m_timeLine->update();
-    drawRoute();
+    m_map->drawRoute();
     if (m_clockProposal)
         m_clockProposal->offerFor(selectedVideoData());
 }
@@ -268,11 +305,11 @@ void RVMainViewController::setMeasurementSystem(const QString& system)
 {
     m_measurementSystem = system;
     RVSettings::setText(RVSettings::kMeasurementSystem, system);
-    m_mapBridge->setMeasurementSystem(system);
+    m_map->setMeasurementSystem(system);
     // Paused there is no next tick: the graphs and the read-outs change now.
     m_timeLine->update();
     if (m_timeLine->progress() >= 0)
-        updateCurrentPositionOnMap();
+        m_map->showPosition();
 }
 
 // View events ------------------------------------------------------------------------------
@@ -308,7 +345,7 @@ void RVMainViewController::fullScreenClick(bool exitOnly)
         else
             m_window->showNormal();
         m_windowModeControls->restoreState(m_splitterState);
-        magnification(0.0);
+        m_zoom->magnify(0.0);
         m_mainView->setFocus();
         return;
     }

@@ -3,7 +3,6 @@
 #include "library/RVVideoData.h"
 #include "player/files/RVRecordingModeLook.h"
 #include "player/video/RVViewLayout.h"
-#include "player/window/RVExportCommands.h"
 #include "timeline/RVGraphs.h"
 #include "update/RVUpdater.h"
 #include "views/RVPlayerViewDelegate.h"
@@ -30,20 +29,23 @@ class QPushButton;
 class QSplitter;
 class QToolButton;
 class QWidget;
+class RVAdvertisementPanel;
 class RVAvertisementView;
 class RVClockProposalBar;
+class RVExportMenu;
 class RVGridLoadWatch;
 class RVUpdateDialogs;
 class RVWindowDialogs;
 class RVMainView;
-class RVMapBridge;
-class RVScreenSaverInhibitor;
+class RVMapHandOver;
 class RVMapView;
+class RVSavePanel;
+class RVScreenSaverInhibitor;
+class RVStillCommand;
 class RVMpvPlayer;
 class RVMpvVideoWidget;
 class RVPlayerView;
-class RVThumbnailPopover;
-class RVThumbnailsProvider;
+class RVThumbnailHover;
 class RVTimeSlider2;
 class RVTripPlayback;
 class RVVideoList;
@@ -51,8 +53,8 @@ struct RVDeleteResult;
 class RVVideoOutlineView;
 class RVVideoOutlineViewModel;
 class RVVideoScrollView;
+class RVVideoZoom;
 class RVWindowActions;
-struct RVZoomLayout;
 
 // The controller of the player window. It owns the window and every part of it: the one
 // media player, the library model, the file list, the time slider, the video area and the
@@ -64,10 +66,12 @@ struct RVZoomLayout;
 // Its work is split by role over several source files: construction and window layout
 // (RVMainViewController.cpp, RVMainViewControllerLayout.cpp), wiring the playback to the
 // views (RVMainViewControllerPlayback.cpp), the file list's commands
-// (RVMainViewControllerFiles.cpp), the map page (RVMainViewControllerMap.cpp), zoom and
-// stills (RVMainViewControllerZoom.cpp) and the hover thumbnails
-// (RVMainViewControllerThumbnails.cpp). Everything runs on the GUI thread; only the
-// thumbnails are made on a worker thread of their own.
+// (RVMainViewControllerFiles.cpp), the camera views (RVMainViewControllerViews.cpp) and the
+// update check (RVMainViewControllerServer.cpp). Parts with one role of their own are their
+// own classes: zoom (RVVideoZoom), stills (RVStillCommand), the save panel (RVSavePanel), the
+// exports (RVExportMenu), the map page (RVMapHandOver), the hover thumbnails
+// (RVThumbnailHover) and the advertisement panel (RVAdvertisementPanel). Everything runs on
+// the GUI thread; only the thumbnails are made on a worker thread of their own.
 class RVMainViewController final : public QObject, public RVPlayerViewDelegate
 {
     Q_OBJECT
@@ -91,14 +95,6 @@ public:
     // page from it; without one the panel stays empty and out of sight.
     void setUpdaterEnvironment(RVUpdaterEnvironment environment);
     void setAdvertisementServer(const QString& serverUrl);
-    // The updater's questions and alerts as this window shows them.
-    RVUpdateDialogs* updateDialogs() const;
-    RVUpdater* updater() const { return m_updater.get(); }
-    RVAvertisementView* advertisementWebView() const { return m_advertisementWebView; }
-    QWidget* advertisementContainer() const { return m_advertisementContainer; }
-    // Gives the panel the height its page asked for (points); 0 or less changes nothing. The
-    // file list keeps the rest of its column.
-    void adjustAdvHeight(std::int32_t height);
 
     // Playback. With nothing playing, play starts the selected row.
     RVTripPlayback* playback() const { return m_playback.get(); }
@@ -119,24 +115,9 @@ public:
     // tips, buttons, list headers and menus, the read-outs and the graph titles.
     void retranslate();
     const QString& measurementSystem() const { return m_measurementSystem; }
-    // Stores the map provider ("MapsProvider") and loads its map page; the route is redrawn
-    // once the page is ready.
-    void setMapsProvider(const QString& provider);
 
-    // Map page.
-    void drawRoute();
-    void updateCurrentPositionOnMap();
-    RVMapView* mapWebView() const { return m_mapWebView; }
-    RVMapBridge* mapBridge() const { return m_mapBridge; }
-
-    // Zoom and stills. Zoom steps by 2 and by 1/2; the fit button alternates between the
-    // fitted video and its native size; the still command saves the frame on screen as JPEG.
-    void zoomInClicked();
-    void zoomOutClicked();
-    void originalSizeClicked();
-    void screenShotClicked();
-    double magnificationFactor() const { return m_magnificationFactor; }
-    RVVideoScrollView* playerScrollView() const { return m_playerScrollView; }
+    // The map page (its provider, route and car).
+    RVMapHandOver* map() const { return m_map; }
     // Which graphs the slider shows, mirrors of the stored settings (enabledGraphsUpdated
     // stores them).
     bool graphEnabled(RVGraph graph) const { return m_graphsEnabled[int(graph)]; }
@@ -150,25 +131,12 @@ public:
     void addFiles(const QStringList& paths);
     void removeFileClicked();
     void revealInFinder();
-    void exportToGPX();
-    void exportToKLMClicked();
-    void exportToExcelClicked();
     // Saves the probe of the selected recording's files where the user picks (Help menu).
     void reportUnreadCamera();
     // Shows only the recordings of one mode (trips holding any), keeps the choice in the
     // settings, and keeps the selected and open rows that stay in the list.
     void setModeFilter(RVModeFilter filter);
     QComboBox* modeFilterBox() const { return m_modeFilterBox; }
-    // Runs the save panel with the proposed name and the one extension, then has the writer
-    // write the file there and shows it in the file manager. The saved path, or none when
-    // cancelled or not written (a failed write is reported in an alert).
-    std::optional<QString> save(const RVExportWriter& write, const QString& name,
-                                const QString& extension);
-    // The save panel, opened in the folder last confirmed for its kind of file (settings key
-    // `folderKey`, else `fallback`); the video pauses while it is open and plays on after
-    // when it was playing. The folder of a chosen path is kept for next time.
-    std::optional<QString> chooseSavePathPaused(const QString& name, const QString& extension,
-                                                const char* folderKey, int fallback);
 
     // Camera views (RVMainViewControllerViews.cpp). The Camera menu is the window's; the
     // application puts it into the menu bar.
@@ -199,14 +167,12 @@ public:
     // State the window and tests look at.
     RVVideoList* videoList() const { return m_videoList.get(); }
     RVMpvPlayer* player() const { return m_player; }
-    RVScreenSaverInhibitor* screenSaverInhibitor() const { return m_screenSaver; }
     // The splitters and the file list's columns as the user left them; empty in full screen.
     QByteArray layoutState() const;
     // Applies a state from layoutState(); anything else leaves the layout as it is.
     void restoreLayoutState(const QByteArray& state);
     RVTimeSlider2* timeLine() const { return m_timeLine; }
-    RVThumbnailPopover* thumbnailPopover() const { return m_popover; }
-    RVThumbnailsProvider* thumbnailsProvider() const { return m_thumbnailsProvider.get(); }
+    RVThumbnailHover* thumbnails() const { return m_thumbnails.get(); }
     RVPlayerView* playerView() const { return m_playerView; }
     RVClockProposalBar* clockProposal() const { return m_clockProposal; }
     RVVideoOutlineView* filesView() const { return m_filesView; }
@@ -239,16 +205,10 @@ private:
     void connectCommands();
     void updateReadingProgress(int done, int total);
     QString speedUnit() const;
-    void connectMap();
+    // The parts that act on the player and the map page, made once the window is built.
+    void setUpParts();
     void updateClockLabel(double fileSeconds);
-    void connectZoomAndStills();
-    void applyZoomLayout(const RVZoomLayout& layout);
-    void updateVideoPan();
-    void saveStill(const QImage& image);
-    void resumeAfterStill();
-    void stillFailed(const QString& message);
     void setUpUpdater();
-    void setUpAdvertisement();
 
     // Playback as the views show it.
     void fileOpening(bool newNode);
@@ -261,13 +221,8 @@ private:
     void localizeCameraMenu();
     void updateCameraMenu();
 
-    // Hover thumbnails (RVMainViewControllerThumbnails.cpp).
-    void setUpThumbnails();
-    void thumbnailReady(const QImage& image);
-
     // File list.
     RVVideoDataPtr nodeForCommand() const;
-    RVVideoDataPtr nodeForExport() const;
     void reloadFilesView();
     // The empty list tells how to get recordings, or names the folders that held none.
     void updateListPlaceholder();
@@ -292,7 +247,7 @@ private:
     QSplitter* m_videoMapSplitter = nullptr;
     QWidget* m_mapContainer = nullptr;
     RVMapView* m_mapWebView = nullptr;
-    RVMapBridge* m_mapBridge = nullptr;
+    RVMapHandOver* m_map = nullptr;
     RVVideoScrollView* m_playerScrollView = nullptr;
     QToolButton* m_fitVideoButton = nullptr;
     QToolButton* m_zoomInButton = nullptr;
@@ -335,16 +290,15 @@ private:
     bool m_wasMaximized = false; // the window's state before full screen
     QByteArray m_splitterState;  // the splitter before full screen
 
-    // Zoom: 1 fitted, above 1 enlarged; 0 until the first fit.
-    double m_magnificationFactor = 0;
-    // A still was asked for; the save panel proposes this name.
-    std::optional<QString> m_pendingStillName;
-    // The rate to play on at once the still's panel is closed (0: it was paused).
-    double m_stillResumeRate = 0;
-
     std::shared_ptr<RVVideoList> m_videoList;
     // Made with the player and the video list; goes before the player.
     std::unique_ptr<RVTripPlayback> m_playback;
+    // Made with the playback; they go before it.
+    std::unique_ptr<RVVideoZoom> m_zoom;
+    std::unique_ptr<RVSavePanel> m_savePanel;
+    std::unique_ptr<RVStillCommand> m_stills;
+    std::unique_ptr<RVExportMenu> m_exports;
+    std::unique_ptr<RVThumbnailHover> m_thumbnails;
 
     QMenu* m_cameraMenu = nullptr; // owned by the window
     QAction* m_channelItems[kChannelCount] = {};
@@ -352,16 +306,11 @@ private:
     QAction* m_arrangementItems[kArrangementCount] = {};
     QAction* m_swapViewsItem = nullptr;
 
-    // Hover thumbnails. The popover (owned by the window) is touched on this thread only.
-    RVThumbnailPopover* m_popover = nullptr;
-    bool m_popoverActive = false; // the pointer is over the time axis
-    std::unique_ptr<RVThumbnailsProvider> m_thumbnailsProvider;
-
     // Declared after the video list so they go before it: the firmware check reads the list's
     // cards on the updater's thread.
     std::optional<RVUpdaterEnvironment> m_updaterEnvironment;
     QString m_advertisementServer;
-    RVAvertisementView* m_advertisementWebView = nullptr; // owned by the window
+    RVAdvertisementPanel* m_advertisement = nullptr;
     std::unique_ptr<RVUpdateDialogs> m_updateDialogs;
     std::unique_ptr<RVUpdater> m_updater;
 };

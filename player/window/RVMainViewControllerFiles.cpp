@@ -1,5 +1,5 @@
 // The file list's commands: selecting and playing rows, adding and removing recordings, the
-// context menu's lock, unlock, delete, reveal and exports, and saving exported files.
+// context menu's lock, unlock, delete and reveal (its exports are RVExportMenu's).
 
 #include "player/window/RVMainViewController.h"
 
@@ -11,12 +11,12 @@
 #include "player/files/RVFileViewer.h"
 #include "player/files/RVVideoOutlineView.h"
 #include "player/files/RVVideoOutlineViewModel.h"
-#include "player/map/RVMapBridge.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVDeleteQuestion.h"
 #include "player/window/RVExportCommands.h"
+#include "player/window/RVMapHandOver.h"
 #include "player/window/RVSaveFolder.h"
 #include "player/window/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
@@ -242,9 +242,7 @@ void RVMainViewController::stopPlayback()
     m_timeLine->setVelocityData(nullptr);
     m_timeLine->setPoints(nullptr);
     m_timeLine->update();
-    m_mapBridge->setTrack(nullptr, nullptr);
-    m_mapBridge->removeRouteFromTheMap();
-    m_mapBridge->updateCurrentPositionOnMap(-1.0); // empties the read-outs
+    m_map->clear();
     m_clockLabel->clear();
     m_videoWidget->clearPicture();
 }
@@ -343,20 +341,6 @@ RVVideoDataPtr RVMainViewController::nodeForCommand() const
     return selectedVideoData();
 }
 
-RVVideoDataPtr RVMainViewController::nodeForExport() const
-{
-    RVVideoDataPtr node = nodeForCommand();
-    if (node && !node->points()) {
-        // Not read yet (the background scan has not reached it, or a trip that was never
-        // opened): read it now rather than offering nothing. A read of one recording or the
-        // joining of a trip's read recordings takes a moment.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_videoList->readGpsInfo(node, false);
-        QApplication::restoreOverrideCursor();
-    }
-    return node;
-}
-
 void RVMainViewController::revealInFinder()
 {
     const RVVideoDataPtr node = nodeForCommand();
@@ -376,104 +360,7 @@ void RVMainViewController::revealInFinder()
         });
 }
 
-std::optional<QString> RVMainViewController::save(const RVExportWriter& write, const QString& name,
-                                                  const QString& extension)
-{
-    const std::optional<QString> path = chooseSavePathPaused(
-        name, extension, RVSettings::kLastExportFolder, QStandardPaths::DocumentsLocation);
-    if (!path)
-        return std::nullopt;
-    const RVWriteResult result = write(*path);
-    if (!result.ok) {
-        qInfo().noquote() << "Write returned error:" << result.error;
-        //% "Error"
-        const QString title = qtTrId("ERROR_TITLE");
-        //% "The file could not be saved: %1"
-        m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SAVE_FILE"), result.error));
-        return std::nullopt;
-    }
-    RVFileViewer::revealFiles({*path});
-    return path;
-}
-
-std::optional<QString> RVMainViewController::chooseSavePathPaused(const QString& name,
-                                                                  const QString& extension,
-                                                                  const char* folderKey,
-                                                                  int fallback)
-{
-    // The frame the user is saving, or the minute being exported, stays on screen.
-    const double rate = m_player->rate();
-    if (rate != 0.0)
-        m_player->pause();
-    std::optional<QString> path = m_dialogs->chooseSavePath(
-        RVSaveFolder::initial(folderKey, QStandardPaths::StandardLocation(fallback)), name,
-        extension);
-    if (rate != 0.0 && m_playback->node())
-        m_player->setRate(rate);
-    if (path)
-        RVSaveFolder::remember(folderKey, *path);
-    return path;
-}
-
-void RVMainViewController::exportToKLMClicked()
-{
-    const RVVideoDataPtr node = nodeForExport();
-    if (!node)
-        return;
-    if (std::optional<RVExportWriter> writer = RVExportCommands::kml(node))
-        save(*writer, node->name(), QStringLiteral("kml"));
-}
-
-void RVMainViewController::exportToGPX()
-{
-    const RVVideoDataPtr node = nodeForExport();
-    if (!node)
-        return;
-    if (std::optional<RVExportWriter> writer = RVExportCommands::gpx(node))
-        save(*writer, node->name(), QStringLiteral("gpx"));
-}
-
 void RVMainViewController::reportUnreadCamera()
 {
-    const RVVideoDataPtr node = nodeForCommand();
-    if (!node) {
-        //% "Report an unread camera"
-        const QString title = qtTrId("REPORT_UNREAD_CAMERA_TITLE");
-        //% "Select the recording whose camera is not read, then choose this command again."
-        m_dialogs->alert(title, qtTrId("REPORT_SELECT_RECORDING"));
-        return;
-    }
-    if (std::optional<RVExportWriter> writer = RVExportCommands::cameraReport(node))
-        save(*writer, node->name() + QStringLiteral(".probe"), QStringLiteral("json"));
-}
-
-void RVMainViewController::exportToExcelClicked()
-{
-    const RVVideoDataPtr node = nodeForExport();
-    if (!node)
-        return;
-    const std::optional<RVExportWriter> gpsTable = RVExportCommands::gpsTable(node);
-    if (!gpsTable)
-        return;
-    const std::optional<QString> saved =
-        save(*gpsTable, node->name() + QStringLiteral(".gps"), QStringLiteral("csv"));
-    if (!saved)
-        return;
-    // The acceleration table goes beside it without a second panel: Trip.gps.csv gives
-    // Trip.gsensor.csv. The status bar names every file written, so the second is found too.
-    QStringList written{QFileInfo(*saved).fileName()};
-    if (std::optional<RVExportWriter> sensorTable = RVExportCommands::sensorTable(node)) {
-        const QString sensorPath = RVExportFileUtil::sensorTablePath(*saved);
-        const RVWriteResult result = (*sensorTable)(sensorPath);
-        if (!result.ok) {
-            qInfo().noquote() << "Write returned error:" << result.error;
-            //% "Error"
-            const QString title = qtTrId("ERROR_TITLE");
-            m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_SAVE_FILE"), result.error));
-        } else {
-            written << QFileInfo(sensorPath).fileName();
-        }
-    }
-    //% "Saved: %1"
-    showStatusMessage(withName(qtTrId("EXPORT_SAVED_FILES"), written.join(QLatin1String(", "))));
+    m_exports->reportUnreadCamera();
 }

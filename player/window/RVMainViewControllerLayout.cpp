@@ -23,6 +23,7 @@
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
 #include "player/window/RVClockProposalBar.h"
+#include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVReadouts.h"
 #include "player/window/RVWindowActions.h"
@@ -360,7 +361,7 @@ void RVMainViewController::retranslate()
     // Paused there is no next tick: the read-outs and the graph titles change now.
     m_timeLine->update();
     if (m_timeLine->progress() >= 0)
-        updateCurrentPositionOnMap();
+        m_map->showPosition();
     updateHiddenGraphsNote();
     updateListPlaceholder();
     m_clockProposal->retranslate();

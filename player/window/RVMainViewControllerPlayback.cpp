@@ -7,15 +7,21 @@
 #include "library/RVVideoList.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/video/RVVideoZoom.h"
+#include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
+#include "player/window/RVStillCommand.h"
+#include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWindowActions.h"
 #include "player/window/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 #include <QIcon>
+#include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QStatusBar>
@@ -89,6 +95,8 @@ void RVMainViewController::connectPlayer()
         //% "The recording \"%1\" cannot be played."
         m_dialogs->alert(title, withDetail(qtTrId("ERROR_CANT_PLAY_FILE"), fileName));
     });
+    connect(playback, &RVTripPlayback::ticked, this,
+            [this](double, double fileSeconds) { updateClockLabel(fileSeconds); });
     connect(m_player, &RVMpvPlayer::rateChanged, this, &RVMainViewController::showRate);
     connectCommands();
 }
@@ -111,10 +119,10 @@ void RVMainViewController::connectCommands()
     on(C::GoToEnd, [playback] { playback->seekToTripTime(playback->duration()); });
     on(C::FullScreen, [this] { fullScreenClick(false); });
     on(C::LeaveFullScreen, [this] { fullScreenClick(true); });
-    on(C::Still, [this] { screenShotClicked(); });
-    on(C::ZoomIn, [this] { zoomInClicked(); });
-    on(C::ZoomOut, [this] { zoomOutClicked(); });
-    on(C::FitToWindow, [this] { originalSizeClicked(); });
+    on(C::Still, [this] { m_stills->take(); });
+    on(C::ZoomIn, [this] { m_zoom->zoomIn(); });
+    on(C::ZoomOut, [this] { m_zoom->zoomOut(); });
+    on(C::FitToWindow, [this] { m_zoom->toggleNativeSize(); });
 
     const std::pair<QAbstractButton*, C> buttons[] = {
         {m_playPauseButton, C::PlayPause},     {m_fastForwardButton, C::FastForward},
@@ -132,10 +140,7 @@ void RVMainViewController::fileOpening(bool newNode)
     if (newNode) {
         m_timeLine->setVideoDuration(m_playback->duration());
         m_timeLine->update();
-        magnification(1.0);
-        // Away from factor 1 the fit button always ends in the fitted view.
-        m_magnificationFactor = 0;
-        originalSizeClicked();
+        m_zoom->reset();
     }
     updateCameraMenu();
 }
@@ -182,7 +187,23 @@ void RVMainViewController::showTripTime(double fraction)
     m_timeLine->update();
     const RVPointSeries points = m_videoList->points();
     if (points && !points->empty())
-        updateCurrentPositionOnMap();
+        m_map->showPosition();
+}
+
+void RVMainViewController::updateClockLabel(double fileSeconds)
+{
+    // The frame's wall-clock time: the playing file's start plus the time into it.
+    QString text;
+    const RVVideoFilePtr file = m_playback->currentFile();
+    if (file && file->created().isValid()) {
+        const qint64 ms = file->created().msecsSinceEpoch() + qint64(fileSeconds * 1000.0);
+        text = QDateTime::fromMSecsSinceEpoch(ms).toLocalTime().toString(
+            QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    const double rate = m_player->rate();
+    if (rate != 0.0 && rate != 1.0)
+        text += QStringLiteral("  %1\u00d7").arg(rate);
+    m_clockLabel->setText(text.trimmed());
 }
 
 void RVMainViewController::playPauseToggle()
@@ -199,4 +220,27 @@ void RVMainViewController::playPauseToggle()
 void RVMainViewController::graphClicked(double fraction)
 {
     m_playback->seekToFraction(fraction);
+}
+
+void RVMainViewController::magnification(double factor)
+{
+    m_zoom->magnify(factor);
+}
+
+void RVMainViewController::showThumbnailAtProgress(double fraction)
+{
+    if (m_thumbnails)
+        m_thumbnails->showAtProgress(fraction);
+}
+
+void RVMainViewController::showPopover()
+{
+    if (m_thumbnails)
+        m_thumbnails->setPointerInside(true);
+}
+
+void RVMainViewController::hidePopover()
+{
+    if (m_thumbnails)
+        m_thumbnails->setPointerInside(false);
 }

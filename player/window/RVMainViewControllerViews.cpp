@@ -8,9 +8,8 @@
 #include "library/RVVideoList.h"
 #include "player/files/RVRecordingModeLook.h"
 #include "player/video/RVTripPlayback.h"
+#include "player/video/RVVideoZoom.h"
 #include "player/window/RVGridLoadWatch.h"
-#include "player/video/RVVideoScrollView.h"
-#include "player/video/RVZoomGeometry.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -167,8 +166,8 @@ void RVMainViewController::setViewChoice(const RVViewChoice& choice)
         m_gridWatch->setWatching(choice.arrangement == RVViewArrangement::Grid);
     // Other views make another picture: a zoom into the old one means nothing there, so the
     // area shows the new picture fitted, without the scroll bars of the enlarged one.
-    if (m_magnificationFactor > 1.0)
-        applyZoomLayout(RVZoomGeometry::fit(QSizeF(m_playerScrollView->size())));
+    if (m_zoom && m_zoom->factor() > 1.0)
+        m_zoom->magnify(0);
     updateCameraMenu();
 }
 

@@ -14,6 +14,7 @@
 #include "player/video/RVViewLayout.h"
 #include "player/window/RVGridLoadWatch.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWindowActions.h"
 
 #include <gtest/gtest.h>
@@ -142,7 +143,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     controller.showPopover();
     controller.showThumbnailAtProgress(7.0 / 9.0);
     EXPECT_TRUE(
-        waitFor([&] { return viewIn(controller.thumbnailPopover()->thumbnail()) == "175R"; }));
+        waitFor([&] { return viewIn(controller.thumbnails()->popover()->thumbnail()) == "175R"; }));
 
     // Backward play across a join keeps the views: side by side, both cameras.
     item("viewSideBySide")->trigger();

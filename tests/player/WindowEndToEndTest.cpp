@@ -12,9 +12,11 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVMainViewController.h"
+#include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "timeline/RVTimeSlider2.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -178,16 +180,16 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     // Zoom while paused shows another picture at once; fit shows it whole again.
     auto* video = window->findChild<QOpenGLWidget*>("videoWidget");
     const QImage fitted = video->grabFramebuffer();
-    controller.zoomInClicked();
+    window->findChild<QToolButton*>("zoomInButton")->click();
     EXPECT_TRUE(waitFor([&] { return video->grabFramebuffer() != fitted; }));
-    controller.originalSizeClicked();
+    window->findChild<QToolButton*>("fitVideoButton")->click();
     EXPECT_TRUE(waitFor([&] { return video->grabFramebuffer() == fitted; }));
 
     // A still of the paused frame at the video's size, named after the file and its clock
     // time.
     QTemporaryDir out;
     dialogs->savePath = out.filePath("still.jpeg");
-    controller.screenShotClicked();
+    window->findChild<QToolButton*>("screenShotButton")->click();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }));
     const QImage still(*dialogs->savePath, "JPEG");
     EXPECT_EQ(still.size(), QSize(320, 240));
@@ -196,7 +198,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
               "clip1 " + frameTime.toString("yyyy-MM-dd HH-mm-ss") + ".jpeg");
     // An export that cannot be written is reported.
     dialogs->savePath = out.filePath("no/such/folder/track.kml");
-    controller.exportToKLMClicked();
+    window->findChild<QAction*>("exportToKmlMenuItem")->trigger();
     ASSERT_EQ(dialogs->alerts.size(), 3);
     EXPECT_TRUE(dialogs->alerts[2].startsWith("ERROR_TITLE | "));
 
@@ -238,7 +240,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     for (const double seconds : {2.0, 3.5, 5.0})
         move(xOf(seconds));
     EXPECT_TRUE(markAt(xOf(5.0)));
-    EXPECT_NEAR(controller.thumbnailPopover()->positioningRect().x(), xOf(5.0) + 5, 2);
+    EXPECT_NEAR(controller.thumbnails()->popover()->positioningRect().x(), xOf(5.0) + 5, 2);
     EXPECT_TRUE(waitFor(near(xOf(5.0))));
     move(xOf(7.0));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(xOf(7.3), 4));
@@ -358,7 +360,7 @@ TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
     node->setGSensorData(std::make_shared<const std::vector<RVSensorData>>(
         2, RVSensorData(0.1, -0.2, 1.0, 1.0, RVSensorLabel())));
     dialogs->savePath = dir.filePath("clip.gps.csv");
-    controller.exportToExcelClicked();
+    controller.window()->findChild<QAction*>("exportToExcelMenuItem")->trigger();
     const QString shown = controller.window()->statusBar()->currentMessage();
     EXPECT_TRUE(shown.contains("clip.gps.csv") && shown.contains("clip.gsensor.csv") &&
                 QFile::exists(dir.filePath("clip.gsensor.csv")))
@@ -383,7 +385,7 @@ TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
     ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
     QWidget* readouts = controller.window()->findChild<QLabel*>("velocity")->parentWidget();
     const QRect clear(readouts->mapTo(controller.window(), QPoint()), readouts->size());
-    RVThumbnailPopover* popover = controller.thumbnailPopover();
+    RVThumbnailPopover* popover = controller.thumbnails()->popover();
     for (const double at : {0.2, 0.8, 0.99}) {
         controller.showPopover();
         controller.showThumbnailAtProgress(at);
