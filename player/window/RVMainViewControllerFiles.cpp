@@ -16,6 +16,7 @@
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVDeleteQuestion.h"
 #include "player/window/RVExportCommands.h"
+#include "player/window/RVExportMenu.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVSaveFolder.h"
 #include "player/window/RVWindowDialogs.h"
