@@ -87,6 +87,7 @@ QSizeF RVVideoScrollView::documentSize() const
 
 void RVVideoScrollView::setScrollersVisible(bool visible)
 {
+    m_scrollersVisible = visible;
     m_horizontal->setVisible(visible);
     m_vertical->setVisible(visible);
 }

@@ -35,6 +35,7 @@ public:
     QSizeF documentSize() const;
 
     void setScrollersVisible(bool visible);
+    bool scrollersVisible() const { return m_scrollersVisible; }
 
     // Scrolls so that the visible part starts at `origin` of the document, as far as the
     // document reaches.
@@ -58,6 +59,7 @@ private:
     QPointer<QWidget> m_content;
     QScrollBar* m_horizontal;
     QScrollBar* m_vertical;
+    bool m_scrollersVisible = false;
     bool m_fitted = true;
     QSizeF m_document;
 };
