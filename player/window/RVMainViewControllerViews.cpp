@@ -8,9 +8,9 @@
 #include "library/RVVideoList.h"
 #include "player/files/RVRecordingModeLook.h"
 #include "player/video/RVTripPlayback.h"
-#include "player/window/RVGridLoadWatch.h"
 #include "player/video/RVVideoScrollView.h"
 #include "player/video/RVZoomGeometry.h"
+#include "player/window/RVGridLoadWatch.h"
 
 #include <QAction>
 #include <QActionGroup>
