@@ -104,7 +104,7 @@ struct Walk
             return;
         found.push_back({path, info.created,
                          info.locked || RVFileSystemUtil::isInProtectedFolder(path), id,
-                         info.size});
+                         info.size, info.mountId});
     }
 };
 

@@ -99,7 +99,8 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
             records.push_back(std::make_shared<RVVideoFile>(
                 std::vector<RVVideoView>{{RVChannel::Front, file.path}},
                 std::numeric_limits<float>::quiet_NaN(), file.created, file.locked,
-                std::vector<RVFileId>{file.id}, std::vector<std::uint64_t>{file.size}));
+                std::vector<RVFileId>{file.id}, std::vector<std::uint64_t>{file.size},
+                std::vector<std::uint64_t>{file.mountId}));
             continue;
         }
         const std::size_t g = owner[i];
@@ -115,18 +116,20 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
         std::vector<RVVideoView> views;
         std::vector<RVFileId> ids;
         std::vector<std::uint64_t> sizes;
+        std::vector<std::uint64_t> mountIds;
         bool locked = false;
         for (std::size_t k : order) {
             const RVFoundVideo& member = found[groups[g].members[k]];
             views.push_back({groups[g].channels[k], member.path});
             ids.push_back(member.id);
             sizes.push_back(member.size);
+            mountIds.push_back(member.mountId);
             locked = locked || member.locked;
         }
         const RVFoundVideo& first = found[groups[g].members[order.front()]];
-        records.push_back(
-            std::make_shared<RVVideoFile>(std::move(views), std::numeric_limits<float>::quiet_NaN(),
-                                          first.created, locked, std::move(ids), std::move(sizes)));
+        records.push_back(std::make_shared<RVVideoFile>(
+            std::move(views), std::numeric_limits<float>::quiet_NaN(), first.created, locked,
+            std::move(ids), std::move(sizes), std::move(mountIds)));
         // A name's start (the camera's clock, after the card's rule) dates the recording until
         // its track does: a copied file's date says nothing about when it was recorded.
         if (const RVTimestamp start = RVCameraClock::startFromName(first.path); start.isValid()) {

@@ -11,7 +11,8 @@ struct RVFoundVideo
     RVTimestamp created;
     bool locked = false;
     RVFileId id;
-    std::uint64_t size = 0; // bytes
+    std::uint64_t size = 0;    // bytes
+    std::uint64_t mountId = 0; // the mount it was found on (RVPlatformFile::Info), 0 unknown
 };
 
 // Joins the files of one moment recorded by different cameras of one device into one

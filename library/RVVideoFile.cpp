@@ -8,8 +8,10 @@ RVVideoFile::RVVideoFile(QString filePath, float durationSeconds, RVTimestamp cr
 {}
 
 RVVideoFile::RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
-                         bool locked, std::vector<RVFileId> ids, std::vector<std::uint64_t> sizes)
+                         bool locked, std::vector<RVFileId> ids, std::vector<std::uint64_t> sizes,
+                         std::vector<std::uint64_t> mountIds)
     : m_views(std::move(views)), m_ids(std::move(ids)), m_sizes(std::move(sizes)),
+      m_mountIds(std::move(mountIds)),
       m_filePath(m_views.empty() ? QString() : m_views.front().filePath),
       m_duration(durationSeconds), m_created(created), m_locked(locked)
 {

@@ -46,16 +46,20 @@ public:
     // shows it locked until it is unlocked as a whole).
     RVVideoFile(QString filePath, float durationSeconds, RVTimestamp created, bool locked);
     // A recording of several views, front first (see RVRecordingViews). filePath() is the
-    // first view's path; ids are the views' file identities and sizes their lengths in bytes,
-    // in view order (either may be empty).
+    // first view's path; ids are the views' file identities, sizes their lengths in bytes and
+    // mountIds the mounts they were found on, in view order (any may be empty). Together they
+    // tell whether a path still names the file that was listed (RVListedCheck).
     RVVideoFile(std::vector<RVVideoView> views, float durationSeconds, RVTimestamp created,
-                bool locked, std::vector<RVFileId> ids = {}, std::vector<std::uint64_t> sizes = {});
+                bool locked, std::vector<RVFileId> ids = {}, std::vector<std::uint64_t> sizes = {},
+                std::vector<std::uint64_t> mountIds = {});
 
     // The front view's path, or the first view's when the recording has no front view.
     const QString& filePath() const { return m_filePath; }
     // Front first, then rear, interior, optional; exactly one entry for a single view.
     const std::vector<RVVideoView>& views() const { return m_views; }
     const std::vector<RVFileId>& fileIds() const { return m_ids; }
+    const std::vector<std::uint64_t>& fileSizes() const { return m_sizes; }
+    const std::vector<std::uint64_t>& mountIds() const { return m_mountIds; }
     // What makes a view the same recording as a copy of it elsewhere (a card and its backup):
     // "name|bytes" for views whose name a camera family claims (the camera's own name to the
     // second) and whose size is known, in view order; none for other files, whose names
@@ -98,6 +102,7 @@ private:
     const std::vector<RVVideoView> m_views;
     const std::vector<RVFileId> m_ids;
     const std::vector<std::uint64_t> m_sizes;
+    const std::vector<std::uint64_t> m_mountIds;
     const QString m_filePath;
     RVRecordingMode m_mode = RVRecordingMode::Unknown;
     QString m_modeCode;

@@ -218,6 +218,11 @@ void RVVideoList::collectAndAdd(const QStringList& paths)
         Q_EMIT noRecordingsFoundIn(empty);
     {
         std::lock_guard lock(m_lock);
+        const QSet<QString> holdsNone(empty.begin(), empty.end());
+        for (const QString& path : paths) {
+            if (!holdsNone.contains(path))
+                m_addedPaths.insert(path);
+        }
         appendNewLocked(found);
         rebuildLocked(true);
     }

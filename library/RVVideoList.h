@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/RVEventDetector.h"
+#include "library/RVListedCheck.h"
 #include "library/RVVideoData.h"
 #include "library/RVWorkerPool.h"
 #include "metadata/RVMetaData.h"
@@ -38,6 +39,18 @@ struct RVDeleteResult final
     QStringList deleted;    // gone from disk and from the library
     QStringList keptLocked; // locked: left on disk and in the library
     QStringList failed;     // could not be deleted: left on disk and in the library
+    // Set when the node's files were no longer the ones listed (another card at the same
+    // path): nothing was deleted, and what holds them is being read again.
+    RVListedCheck changed;
+};
+
+// What a lock or unlock did.
+struct RVLockResult final
+{
+    bool allChanged = false; // every file now reads as asked
+    // Set when the node's files were no longer the ones listed: nothing was changed, and what
+    // holds them is being read again.
+    RVListedCheck changed;
 };
 
 // One recording's metadata as read: nothing when no reader recognises it, or, with readError
@@ -124,8 +137,22 @@ public:
 
     // Locks or unlocks every view of the node's recordings and the companion files they
     // share; unlocking leaves a companion locked while another locked recording uses it.
-    // Each record takes the state read back from its files. True when all changed.
+    // Each record takes the state read back from its files. True when all changed; false,
+    // changing nothing, when the files are no longer the ones listed (see checkVideoData).
     bool changeMutabilityOfVideoData(const RVVideoDataPtr& node, bool immutable);
+    // The same with the reason, on the list's pool; done is called on the list's own thread.
+    void changeMutabilityOfVideoDataInBackground(const RVVideoDataPtr& node, bool immutable,
+                                                 std::function<void(const RVLockResult&)> done);
+
+    // Whether the node's files are still the ones listed (RVListedCheck). When one is not, the
+    // card or added folder that holds it is read again (the stale records are replaced, the
+    // tree rebuilt and videoListUpdated emitted) before this returns. Asks the card: call it
+    // off the GUI thread. Lock, unlock and delete check this themselves.
+    RVListedCheck checkVideoData(const RVVideoDataPtr& node);
+    // The same on the list's pool; done is called with the result on the list's own thread
+    // (the window checks a node so before it plays it).
+    void checkVideoDataInBackground(const RVVideoDataPtr& node,
+                                    std::function<void(const RVListedCheck&)> done);
 
     // Reads the node's series once (a trip joins its children's, reading those not read yet)
     // and, with publish, makes them the published series and queues metaInfoUpdated. Blocks:
@@ -158,6 +185,10 @@ private:
     void start(std::function<void()> job);
     void collectAndAdd(const QStringList& paths);
     void collectCard(const QString& mountPath, RVVideoFileList& found);
+    // Reads again the cards and added folders that hold the node's recordings, replacing what
+    // was listed from them, and rebuilds.
+    void rescanHolders(const RVVideoDataPtr& node);
+    RVLockResult lockOrUnlock(const RVVideoDataPtr& node, bool immutable);
     // Appends the records whose files are not listed yet. Caller holds m_lock.
     void appendNewLocked(const RVVideoFileList& found);
     // The companion files of the recordings other than `excluded` that might share one with
@@ -181,6 +212,7 @@ private:
     mutable std::recursive_mutex m_lock; // the list lock: guards m_videoFiles, m_mountedVolumes
     RVVideoFileList m_videoFiles;
     QStringList m_mountedVolumes;
+    QSet<QString> m_addedPaths; // what addVideoFilesFrom was given, to read it again
 
     mutable std::mutex m_publishMutex; // guards the three fields below
     std::shared_ptr<const RVVideoDataList> m_videosData;

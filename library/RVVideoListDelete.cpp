@@ -105,8 +105,30 @@ QSet<QString> RVVideoList::companionsOfOthers(const RVVideoDataList& recordings,
 
 bool RVVideoList::changeMutabilityOfVideoData(const RVVideoDataPtr& node, bool immutable)
 {
-    if (!node)
-        return true;
+    return lockOrUnlock(node, immutable).allChanged;
+}
+
+void RVVideoList::changeMutabilityOfVideoDataInBackground(
+    const RVVideoDataPtr& node, bool immutable, std::function<void(const RVLockResult&)> done)
+{
+    start([this, node, immutable, done = std::move(done)] {
+        const RVLockResult result = lockOrUnlock(node, immutable);
+        QMetaObject::invokeMethod(
+            this, [done, result] { done(result); }, Qt::QueuedConnection);
+    });
+}
+
+RVLockResult RVVideoList::lockOrUnlock(const RVVideoDataPtr& node, bool immutable)
+{
+    RVLockResult result;
+    if (!node) {
+        result.allChanged = true;
+        return result;
+    }
+    // Never by a list of another card: its companions would be read from the new card too.
+    result.changed = checkVideoData(node);
+    if (result.changed.changed())
+        return result;
     const RVVideoDataList recordings = recordingNodes(node);
     for (const RVVideoDataPtr& recording : recordings) {
         if (!recording->relatedFiles())
@@ -126,7 +148,8 @@ bool RVVideoList::changeMutabilityOfVideoData(const RVVideoDataPtr& node, bool i
             allDone = RVFileSystemUtil::changeMutabilityOfFile(companion, immutable) && allDone;
         }
     }
-    return allDone;
+    result.allChanged = allDone;
+    return result;
 }
 
 void RVVideoList::removeVideoDataAndFilesInBackground(
@@ -143,6 +166,11 @@ RVDeleteResult RVVideoList::removeVideoDataAndFiles(const RVVideoDataPtr& node)
 {
     RVDeleteResult result;
     if (!node)
+        return result;
+    // Names prove nothing after a card swap: the same names on another card are other
+    // recordings, and deleting by the old list would delete those.
+    result.changed = checkVideoData(node);
+    if (result.changed.changed())
         return result;
 
     // Companion files are known once a recording's metadata has been read; read those not

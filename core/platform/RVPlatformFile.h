@@ -36,7 +36,11 @@ struct Info final
     std::uint64_t device = 0; // with inode: identifies a directory during a walk
     std::uint64_t inode = 0;
     std::uint64_t size = 0; // bytes
-    RVTimestamp created;    // creation (birth) time, else last modification; invalid if unknown
+    // The mount the file was reached through (the number /proc/self/mountinfo gives it; every
+    // mount gets a new one, so a card taken out and put back, or another card in the same
+    // slot, differs even where the device numbers repeat); 0 where the system does not say.
+    std::uint64_t mountId = 0;
+    RVTimestamp created; // creation (birth) time, else last modification; invalid if unknown
     bool locked = false;
     bool symbolicLink = false; // the path itself is a link (the rest describes its target)
     bool nameTooLong = false;  // the path is longer than the system accepts (PATH_MAX)

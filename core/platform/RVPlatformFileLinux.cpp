@@ -38,7 +38,7 @@ Info stat(const QString& path)
     }
     struct statx sx;
     std::memset(&sx, 0, sizeof sx);
-    const unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
+    const unsigned mask = STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID;
     // The link itself first: most entries are no link, and then one call is enough.
     if (::statx(AT_FDCWD, native.constData(), AT_SYMLINK_NOFOLLOW, mask, &sx) != 0) {
         info.nameTooLong = errno == ENAMETOOLONG;
@@ -59,6 +59,8 @@ Info stat(const QString& path)
     info.device = (std::uint64_t(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
     info.inode = sx.stx_ino;
     info.size = sx.stx_size;
+    if (sx.stx_mask & STATX_MNT_ID)
+        info.mountId = sx.stx_mnt_id;
     // The earliest date the file system keeps. On the camera's card that is the birth time
     // (the recording's start; the modification time is its end). A copy made on a computer
     // is born at copy time but keeps the recording's modification time, and some file
