@@ -103,8 +103,8 @@ struct Walk
         if (!seenFiles.insert(id).second)
             return;
         found.push_back({path, info.created,
-                         info.locked || RVFileSystemUtil::isInProtectedFolder(path), id,
-                         info.size, info.mountId});
+                         info.locked || RVFileSystemUtil::isInProtectedFolder(path), id, info.size,
+                         info.mountId});
     }
 };
 
