@@ -45,6 +45,29 @@ void RVVideoList::start(std::function<void()> job)
     m_pool.start(std::move(job));
 }
 
+void RVVideoList::startCommand(std::function<void()> job)
+{
+    std::uint64_t ticket = 0;
+    {
+        std::lock_guard lock(m_commandMutex);
+        ticket = m_commandsGiven++;
+    }
+    // The pool takes jobs in the order queued, so the command whose turn it is has always
+    // been taken by a thread already: waiting here cannot starve it.
+    start([this, ticket, job = std::move(job)] {
+        {
+            std::unique_lock lock(m_commandMutex);
+            m_commandTurn.wait(lock, [&] { return m_commandsDone == ticket; });
+        }
+        job();
+        {
+            std::lock_guard lock(m_commandMutex);
+            ++m_commandsDone;
+        }
+        m_commandTurn.notify_all();
+    });
+}
+
 void RVVideoList::waitForIdle()
 {
     m_pool.waitForDone();

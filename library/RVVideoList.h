@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -183,6 +184,9 @@ private:
     void deviceMounted();
     void deviceUnmounted();
     void start(std::function<void()> job);
+    // Lock, unlock and delete given in the background run one at a time in the order given,
+    // so a delete right after a lock sees the lock.
+    void startCommand(std::function<void()> job);
     void collectAndAdd(const QStringList& paths);
     void collectCard(const QString& mountPath, RVVideoFileList& found);
     // Reads again the cards and added folders that hold the node's recordings, replacing what
@@ -213,6 +217,11 @@ private:
     RVVideoFileList m_videoFiles;
     QStringList m_mountedVolumes;
     QSet<QString> m_addedPaths; // what addVideoFilesFrom was given, to read it again
+
+    std::mutex m_commandMutex; // guards the two counts below
+    std::condition_variable m_commandTurn;
+    std::uint64_t m_commandsGiven = 0;
+    std::uint64_t m_commandsDone = 0;
 
     mutable std::mutex m_publishMutex; // guards the three fields below
     std::shared_ptr<const RVVideoDataList> m_videosData;

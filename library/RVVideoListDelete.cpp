@@ -111,7 +111,7 @@ bool RVVideoList::changeMutabilityOfVideoData(const RVVideoDataPtr& node, bool i
 void RVVideoList::changeMutabilityOfVideoDataInBackground(
     const RVVideoDataPtr& node, bool immutable, std::function<void(const RVLockResult&)> done)
 {
-    start([this, node, immutable, done = std::move(done)] {
+    startCommand([this, node, immutable, done = std::move(done)] {
         const RVLockResult result = lockOrUnlock(node, immutable);
         QMetaObject::invokeMethod(
             this, [done, result] { done(result); }, Qt::QueuedConnection);
@@ -155,7 +155,7 @@ RVLockResult RVVideoList::lockOrUnlock(const RVVideoDataPtr& node, bool immutabl
 void RVVideoList::removeVideoDataAndFilesInBackground(
     const RVVideoDataPtr& node, std::function<void(const RVDeleteResult&)> done)
 {
-    start([this, node, done = std::move(done)] {
+    startCommand([this, node, done = std::move(done)] {
         const RVDeleteResult result = removeVideoDataAndFiles(node);
         QMetaObject::invokeMethod(
             this, [done, result] { done(result); }, Qt::QueuedConnection);
