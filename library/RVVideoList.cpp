@@ -5,6 +5,7 @@
 #include "core/platform/RVPlatformFile.h"
 #include "library/RVFileSystemUtil.h"
 #include "library/RVVolumeMonitor.h"
+#include "metadata/RVCameraClock.h"
 
 #include <QSet>
 
@@ -264,6 +265,26 @@ void RVVideoList::removeVideoData(const RVVideoDataPtr& node)
             m_videoFiles.erase(found);
     }
     rebuildLocked(false);
+}
+
+void RVVideoList::cameraClockChanged()
+{
+    start([this] {
+        {
+            std::lock_guard lock(m_lock);
+            for (const RVVideoFilePtr& file : m_videoFiles) {
+                if (file->timeSource() != RVTimeSource::Name)
+                    continue;
+                // A name read by the new rule; dates from a fix follow with the metadata read
+                // below, which reads camera-clock records by the new rule too.
+                const RVTimestamp start = RVCameraClock::startFromName(file->filePath());
+                if (start.isValid())
+                    file->setCreated(start);
+            }
+            rebuildLocked(true);
+        }
+        Q_EMIT videoListUpdated();
+    });
 }
 
 void RVVideoList::sortVideoList(const std::vector<RVSortKey>& sortKeys)

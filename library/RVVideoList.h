@@ -125,6 +125,13 @@ public:
     // Orders the top-level nodes by the keys until the next regrouping.
     void sortVideoList(const std::vector<RVSortKey>& sortKeys);
 
+    // The camera clock rules changed (RVCameraClock, a correction the user applied): the
+    // recordings dated by their names take the new rule at once, and the tree is rebuilt and
+    // its metadata read again (record times may follow the camera's clock), so the list, the
+    // trips and the tracks show the corrected times without a restart. Returns at once; the
+    // work runs on the list's pool and ends with videoListUpdated like any rebuild.
+    void cameraClockChanged();
+
     // Card handling, normally driven by the volume monitor.
     void addMountedFiles();
     void removeUnmountedFiles();
