@@ -14,6 +14,7 @@
 
 #include "metadata/RVByteReader.h"
 #include "metadata/RVDegreesPoint.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVSampleTable.h"
 
@@ -50,11 +51,7 @@ RVGarminMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) cons
 std::optional<RVMetaData> RVGarminMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                         RVDecline& why) const
 {
-    why = {RVDecline::Kind::NotMine, {}};
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVGarminMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,

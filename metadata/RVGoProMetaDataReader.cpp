@@ -23,6 +23,7 @@
 #include "core/RVCivilTime.h"
 #include "metadata/RVDegreesPoint.h"
 #include "metadata/RVGpmf.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVSampleTable.h"
 
@@ -210,11 +211,7 @@ RVGoProMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) const
 std::optional<RVMetaData> RVGoProMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                        RVDecline& why) const
 {
-    why = {RVDecline::Kind::NotMine, {}};
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVGoProMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,

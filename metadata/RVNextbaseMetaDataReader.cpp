@@ -17,6 +17,7 @@
 #include "core/RVCivilTime.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVSampleTable.h"
@@ -111,11 +112,7 @@ RVNextbaseMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) co
 std::optional<RVMetaData> RVNextbaseMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                           RVDecline& why) const
 {
-    why = {RVDecline::Kind::NotMine, {}};
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVNextbaseMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,

@@ -10,6 +10,7 @@
 
 #include "metadata/RVNmeaTrackMetaDataReader.h"
 
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVSampleTable.h"
@@ -56,12 +57,7 @@ RVNmeaTrackMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) c
 std::optional<RVMetaData> RVNmeaTrackMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                            RVDecline& why) const
 {
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
-        why = {RVDecline::Kind::NotMine, {}};
-        return std::nullopt;
-    }
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVNmeaTrackMetaDataReader::readMetaData(QIODevice& device,

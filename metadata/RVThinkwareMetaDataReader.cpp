@@ -21,6 +21,7 @@
 #include "metadata/RVThinkwareMetaDataReader.h"
 
 #include "core/RVNumber.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
 #include "metadata/RVSampleTable.h"
@@ -135,12 +136,7 @@ RVThinkwareMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) c
 std::optional<RVMetaData> RVThinkwareMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                            RVDecline& why) const
 {
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
-        why = {RVDecline::Kind::NotMine, {}};
-        return std::nullopt;
-    }
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVThinkwareMetaDataReader::readMetaData(QIODevice& device,

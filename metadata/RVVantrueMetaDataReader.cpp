@@ -17,6 +17,7 @@
 #include "core/RVCivilTime.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVDegreesPoint.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVSampleTable.h"
 
@@ -93,11 +94,7 @@ RVVantrueMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
 std::optional<RVMetaData> RVVantrueMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                          RVDecline& why) const
 {
-    why = {RVDecline::Kind::NotMine, {}};
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVVantrueMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,

@@ -16,6 +16,7 @@
 
 #include "metadata/RVByteReader.h"
 #include "metadata/RVCoordinate.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVSampleTable.h"
 
@@ -87,11 +88,7 @@ RVVueroidMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
 std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                          RVDecline& why) const
 {
-    why = {RVDecline::Kind::NotMine, {}};
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
-        return std::nullopt;
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
