@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -231,8 +232,14 @@ private:
     // Ends playback of the playing node and clears what showed it.
     void stopPlayback();
     void setMutability(const RVVideoDataPtr& node, bool locked);
+    // Runs `play` once the node's files are found to be the ones listed (another card at the
+    // same path is read again instead, and the user told); only the newest request runs.
+    void whenUnchanged(const RVVideoDataPtr& node, std::function<void()> play);
+    // Tells the user that the list is being read again because the card changed under it.
+    void cardChanged();
 
     std::shared_ptr<RVWindowDialogs> m_dialogs;
+    std::uint64_t m_playRequest = 0; // counts whenUnchanged requests
 
     std::array<bool, RVGraphs::kCount> m_graphsEnabled{}; // by RVGraph
 

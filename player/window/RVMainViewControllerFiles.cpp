@@ -159,15 +159,42 @@ void RVMainViewController::rowClicked()
     const RVVideoDataPtr node = selectedVideoData();
     if (!node)
         return;
-    m_playback->start(node);
-    m_player->pause();
-    m_videoList->readGpsInfoInBackground(node);
+    whenUnchanged(node, [this, node] {
+        m_playback->start(node);
+        m_player->pause();
+        m_videoList->readGpsInfoInBackground(node);
+    });
 }
 
 void RVMainViewController::rowDoubleClicked()
 {
     if (const RVVideoDataPtr node = selectedVideoData())
-        m_playback->start(node);
+        whenUnchanged(node, [this, node] { m_playback->start(node); });
+}
+
+void RVMainViewController::whenUnchanged(const RVVideoDataPtr& node, std::function<void()> play)
+{
+    // Checked on the list's workers (a stat per view on the card). Only the newest request
+    // plays: checks of rows clicked in quick succession may finish in any order.
+    const std::uint64_t request = ++m_playRequest;
+    m_videoList->checkVideoDataInBackground(node,
+                                            [self = QPointer<RVMainViewController>(this), request,
+                                             play = std::move(play)](const RVListedCheck& check) {
+                                                if (!self || request != self->m_playRequest)
+                                                    return;
+                                                if (check.changed()) {
+                                                    self->cardChanged();
+                                                    return;
+                                                }
+                                                play();
+                                            });
+}
+
+void RVMainViewController::cardChanged()
+{
+    // The list reads the card again and announces the new rows itself.
+    //% "The card changed since it was read; it is read again."
+    showStatusMessage(qtTrId("STATUS_CARD_CHANGED"));
 }
 
 void RVMainViewController::addFileClicked()
@@ -263,16 +290,28 @@ void RVMainViewController::setMutability(const RVVideoDataPtr& node, bool locked
 {
     if (!node)
         return;
-    // The records take the state read back from each file, so the list never shows a lock
-    // that did not happen.
-    const bool done = m_videoList->changeMutabilityOfVideoData(node, locked);
-    m_filesView->viewport()->update();
-    if (!done) {
-        //% "Error"
-        const QString title = qtTrId("ERROR_TITLE");
-        //% "Some recordings of \"%1\" could not be locked or unlocked."
-        m_dialogs->alert(title, withName(qtTrId("ERROR_CANT_CHANGE_LOCK"), node->name()));
-    }
+    // On the list's workers: the card is checked and companions may be read first. The
+    // records take the state read back from each file, so the list never shows a lock that
+    // did not happen.
+    m_videoList->changeMutabilityOfVideoDataInBackground(
+        node, locked,
+        [self = QPointer<RVMainViewController>(this), node](const RVLockResult& result) {
+            if (!self)
+                return;
+            self->m_filesView->viewport()->update();
+            //% "Error"
+            const QString title = qtTrId("ERROR_TITLE");
+            if (result.changed.changed()) {
+                self->cardChanged();
+                //% "The card changed since it was read; it is read again. \"%1\" was left as it
+                // is."
+                self->m_dialogs->alert(title, withName(qtTrId("ERROR_CARD_CHANGED"), node->name()));
+            } else if (!result.allChanged) {
+                //% "Some recordings of \"%1\" could not be locked or unlocked."
+                self->m_dialogs->alert(title,
+                                       withName(qtTrId("ERROR_CANT_CHANGE_LOCK"), node->name()));
+            }
+        });
 }
 
 void RVMainViewController::lockClicked(RVVideoDataPtr node)
@@ -301,9 +340,18 @@ void RVMainViewController::removeClicked(RVVideoDataPtr node)
     // On the list's workers: finding the side files other recordings share may read their
     // metadata from the card, which the window never waits for.
     m_videoList->removeVideoDataAndFilesInBackground(
-        node, [self = QPointer<RVMainViewController>(this), row](const RVDeleteResult& result) {
-            if (self)
-                self->deleteFinished(row, result);
+        node,
+        [self = QPointer<RVMainViewController>(this), row, node](const RVDeleteResult& result) {
+            if (!self)
+                return;
+            if (result.changed.changed()) {
+                self->cardChanged();
+                //% "Error"
+                const QString title = qtTrId("ERROR_TITLE");
+                self->m_dialogs->alert(title, withName(qtTrId("ERROR_CARD_CHANGED"), node->name()));
+                return;
+            }
+            self->deleteFinished(row, result);
         });
 }
 

@@ -16,6 +16,7 @@
 
 #include "player/window/RVMainViewController.h"
 
+#include "library/RVVideoList.h"
 #include "player/files/RVVideoOutlineView.h"
 #include "player/files/RVVideoOutlineViewModel.h"
 #include "player/map/RVMapView.h"
@@ -296,8 +297,11 @@ void RVMainViewController::buildWindow()
     // once its track is read.
     m_clockProposal = new RVClockProposalBar(m_window);
     m_window->statusBar()->addPermanentWidget(m_clockProposal);
-    connect(m_clockProposal, &RVClockProposalBar::applied, this,
-            &RVMainViewController::showStatusMessage);
+    connect(m_clockProposal, &RVClockProposalBar::applied, this, [this](const QString& message) {
+        showStatusMessage(message);
+        // What is listed is dated by the new rule at once, not at the next start.
+        m_videoList->cameraClockChanged();
+    });
 }
 
 void RVMainViewController::updateHiddenGraphsNote()

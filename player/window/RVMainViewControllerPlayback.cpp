@@ -210,8 +210,12 @@ void RVMainViewController::playPauseToggle()
 {
     if (!m_playback->node()) {
         if (const RVVideoDataPtr selected = selectedVideoData()) {
-            m_playback->start(selected);
-            m_videoList->readGpsInfoInBackground(selected);
+            whenUnchanged(selected, [this, selected] {
+                m_playback->start(selected);
+                m_videoList->readGpsInfoInBackground(selected);
+                m_playback->togglePlayPause();
+            });
+            return;
         }
     }
     m_playback->togglePlayPause();

@@ -147,6 +147,14 @@
         <source>These recordings are locked or could not be deleted and stay on the disk: %1</source>
         <translation>Diese Aufnahmen sind gesperrt oder konnten nicht gelöscht werden und bleiben auf dem Datenträger: %1</translation>
     </message>
+    <message id="STATUS_CARD_CHANGED">
+        <source>The card changed since it was read; it is read again.</source>
+        <translation>Die Karte hat sich geändert, seit sie gelesen wurde; sie wird neu gelesen.</translation>
+    </message>
+    <message id="ERROR_CARD_CHANGED">
+        <source>The card changed since it was read; it is read again. "%1" was left as it is.</source>
+        <translation>Die Karte hat sich geändert, seit sie gelesen wurde; sie wird neu gelesen. „%1“ blieb unverändert.</translation>
+    </message>
     <message id="ERROR_CANT_SAVE_FILE">
         <source>The file could not be saved: %1</source>
         <translation>Die Datei konnte nicht gespeichert werden: %1</translation>

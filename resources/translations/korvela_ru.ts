@@ -147,6 +147,14 @@
         <source>These recordings are locked or could not be deleted and stay on the disk: %1</source>
         <translation>Эти записи защищены или не могут быть удалены и остаются на диске: %1</translation>
     </message>
+    <message id="STATUS_CARD_CHANGED">
+        <source>The card changed since it was read; it is read again.</source>
+        <translation>Карта изменилась после чтения; она читается заново.</translation>
+    </message>
+    <message id="ERROR_CARD_CHANGED">
+        <source>The card changed since it was read; it is read again. "%1" was left as it is.</source>
+        <translation>Карта изменилась после чтения; она читается заново. «%1» оставлена без изменений.</translation>
+    </message>
     <message id="ERROR_CANT_SAVE_FILE">
         <source>The file could not be saved: %1</source>
         <translation>Не удалось сохранить файл: %1</translation>

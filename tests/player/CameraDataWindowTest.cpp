@@ -197,3 +197,52 @@ TEST(WindowCameraData, APulledCardIsNamedOnce)
     EXPECT_FALSE(
         controller.window()->statusBar()->currentMessage().contains("STATUS_FILE_SKIPPED"));
 }
+
+// Another card put in at the same path while the window shows the first: Delete by the old
+// rows would delete the new card's recordings. It deletes nothing, says why, and the list
+// shows the card that is there now.
+TEST(WindowCameraData, ASwappedCardIsReadAgainNotDeleted)
+{
+    QTemporaryDir dir;
+    const QString card = dir.filePath("CARD");
+    const auto writeCard = [&](int firstClip) {
+        ASSERT_TRUE(QDir().mkpath(card + "/DCIM"));
+        for (int i = 0; i < 2; ++i)
+            ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(firstClip + i),
+                                    card + QStringLiteral("/DCIM/clip%1.mp4").arg(i)));
+    };
+    writeCard(0);
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->show();
+    controller.addFiles({card});
+    ASSERT_TRUE(waitFor([&] {
+        controller.videoList()->waitForIdle();
+        return controller.filesModel()->rowCount() == 1;
+    }));
+    const RVVideoDataPtr shown =
+        controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0));
+    ASSERT_EQ(shown->files().size(), 2u);
+
+    ASSERT_TRUE(QDir().rename(card, card + "-A"));
+    writeCard(1);
+    controller.selectRow(0);
+    dialogs->answers = {true};
+    controller.removeClicked(shown);
+    ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
+    EXPECT_EQ(dialogs->alerts, QStringList{"ERROR_TITLE | ERROR_CARD_CHANGED " + shown->name()});
+    EXPECT_TRUE(controller.window()->statusBar()->currentMessage().contains("STATUS_CARD_CHANGED"));
+    for (int i = 0; i < 2; ++i)
+        EXPECT_TRUE(QFile::exists(card + QStringLiteral("/DCIM/clip%1.mp4").arg(i))) << i;
+    // The rows are the new card's: a delete by them goes ahead.
+    ASSERT_TRUE(waitFor([&] {
+        controller.videoList()->waitForIdle();
+        return controller.filesModel()->rowCount() == 1 &&
+               controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0)) != shown;
+    }));
+    dialogs->answers = {true};
+    controller.removeClicked(controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0)));
+    ASSERT_TRUE(waitFor([&] { return !QFile::exists(card + "/DCIM/clip0.mp4"); }));
+    EXPECT_EQ(dialogs->alerts.size(), 1);
+}

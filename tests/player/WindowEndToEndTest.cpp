@@ -114,7 +114,8 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     // A locked trip survives "Yes" and the user is told; unlocked, "No" keeps it.
     RVVideoDataPtr node = row(0);
     controller.lockClicked(node);
-    EXPECT_EQ(RVVideoOutlineViewModel::lockImageName(*node), "GrouppedLocked");
+    ASSERT_TRUE(
+        waitFor([&] { return RVVideoOutlineViewModel::lockImageName(*node) == "GrouppedLocked"; }));
     controller.selectRow(0);
     dialogs->answers = {true};
     controller.removeClicked(node);
@@ -122,7 +123,8 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     EXPECT_TRUE(dialogs->alerts[1].contains("clip2.mp4"));
     ASSERT_TRUE(waitForRows(1));
     controller.unlockClicked(node = row(0));
-    EXPECT_FALSE(RVFileSystemUtil::isFileLocked(dir.filePath("trip/clip2.mp4")));
+    ASSERT_TRUE(
+        waitFor([&] { return !RVFileSystemUtil::isFileLocked(dir.filePath("trip/clip2.mp4")); }));
     controller.removeClicked(node);
     EXPECT_TRUE(dialogs->questions.value(1).startsWith("ARE_YOU_SURE_TITLE | "));
     ASSERT_EQ(row(0)->files().size(), 3u);
