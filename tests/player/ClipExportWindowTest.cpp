@@ -13,6 +13,7 @@
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVClipCommand.h"
 #include "player/window/RVClipDialog.h"
+#include "player/window/RVClipPlan.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVWindowActions.h"
 
@@ -135,6 +136,14 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
         EXPECT_EQ(dialog.findChild<QComboBox*>("clipRange")->count(), 1);
         EXPECT_EQ(dialog.findChild<QComboBox*>("clipLayout")->count(), 1) << "one camera";
         EXPECT_TRUE(dialog.findChild<QLabel*>("clipUnreadable")->isHidden());
+        // A folder that is not there keeps the dialog open and says so.
+        auto* folder = dialog.findChild<QLineEdit*>("clipFolder");
+        folder->setText(out.filePath("gone"));
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_FALSE(dialog.findChild<QLabel*>("clipError")->isHidden());
+        EXPECT_FALSE(clips->isExporting());
+        folder->setText(out.path());
         setReadouts(dialog, false);
         dialog.findChild<QCheckBox*>("clipSound")->setChecked(false);
         pickQuality(dialog, RVClipQuality::Original);
@@ -181,7 +190,8 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
         [&](RVClipDialog& dialog) {
             auto* ranges = dialog.findChild<QComboBox*>("clipRange");
             ASSERT_EQ(ranges->count(), 2);
-            EXPECT_TRUE(ranges->itemText(0).contains("clip1.mp4"));
+            EXPECT_TRUE(ranges->itemText(0).contains("clip1.mp4, 0:03.0 – 0:06.0"));
+            EXPECT_TRUE(ranges->itemText(1).contains("0:00.0 – 0:06.0"));
             ranges->setCurrentIndex(1);
             auto* unreadable = dialog.findChild<QLabel*>("clipUnreadable");
             EXPECT_FALSE(unreadable->isHidden());
@@ -192,4 +202,60 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
         true);
     EXPECT_TRUE(window->statusBar()->currentMessage().contains("CLIP_CANCELLED"));
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+TEST(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
+{
+    // The window's arrangement as a clip layout, among those the recording's views allow.
+    using L = RVClipLayout;
+    using A = RVViewArrangement;
+    const std::vector<L> one{L::Front};
+    const std::vector<L> two{L::Front, L::Rear, L::PictureInPicture, L::SideBySide};
+    const struct
+    {
+        RVViewChoice choice;
+        const std::vector<L>& offered;
+        L layout;
+    } cases[] = {
+        {{RVChannel::Front, A::Single}, two, L::Front},
+        {{RVChannel::Rear, A::Single}, two, L::Rear},
+        {{RVChannel::Front, A::PictureInPicture}, two, L::PictureInPicture},
+        {{RVChannel::Front, A::SideBySide}, two, L::SideBySide},
+        // A grid the recording cannot fill, or a rear view it lacks: the first offered.
+        {{RVChannel::Front, A::Grid}, two, L::Front},
+        {{RVChannel::Rear, A::Single}, one, L::Front},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RVClipPlan::layoutFor(c.choice, c.offered), c.layout)
+            << int(c.choice.arrangement) << " " << c.offered.size();
+
+    // 30 s around a place, cut at the trip's ends; the recording at a join is the next one.
+    // Three recordings of 60 s, the middle one of unknown length; the last one's file is gone.
+    QTemporaryDir card;
+    RVVideoFileList files;
+    for (int i = 0; i < 3; ++i) {
+        const QString path = card.filePath(QStringLiteral("r%1.mp4").arg(i));
+        if (i < 2) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        files.push_back(
+            std::make_shared<RVVideoFile>(path, i == 1 ? 0.0F : 60.0F, RVTimestamp(), false));
+    }
+    const RVTripTimeline timeline(files);
+    ASSERT_DOUBLE_EQ(timeline.duration(), 120.0);
+    EXPECT_EQ(RVClipPlan::secondsAround(timeline, 10), std::pair(0.0, 40.0));
+    EXPECT_EQ(RVClipPlan::secondsAround(timeline, 100), std::pair(70.0, 120.0));
+    EXPECT_EQ(RVClipPlan::secondsAround(timeline, 500), std::pair(90.0, 120.0));
+    EXPECT_EQ(RVClipPlan::recordingAround(timeline, 60), std::pair(60.0, 120.0));
+    // The recording without a length is named when the range reaches its place, and is no
+    // source of the clip.
+    const RVVideoDataPtr node =
+        RVVideoData::create(QStringLiteral("trip"), 120.0F, RVTimestamp(), files, {});
+    EXPECT_EQ(RVClipPlan::unreadableIn(*node, timeline, 0, 59.9), QStringList());
+    EXPECT_EQ(RVClipPlan::unreadableIn(*node, timeline, 30, 59.9), QStringList());
+    EXPECT_EQ(RVClipPlan::unreadableIn(*node, timeline, 30, 90), (QStringList{"r1.mp4", "r2.mp4"}));
+    const std::vector<RVClipSource> sources = RVClipPlan::sources(*node, timeline);
+    ASSERT_EQ(sources.size(), 2u);
+    EXPECT_EQ(sources[1].tripOffsetSeconds, 60.0);
 }
