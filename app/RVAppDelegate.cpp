@@ -226,6 +226,7 @@ void RVAppDelegate::buildMenus()
     //% "&Open…"
     QAction* open = addItem(file, "MENU_OPEN", "openDocument", [this] { openDocument(); });
     open->setShortcut(QKeySequence::Open);
+    file->addAction(m_mainViewController->actions()->action(RVWindowCommand::ExportClip));
     //% "&What's New"
     addItem(file, "MENU_WHATS_NEW", "whatsNew", [this] { whatsNewClicked(); });
     file->addSeparator();
@@ -240,10 +241,11 @@ void RVAppDelegate::buildMenus()
     m_menuPlayback->setObjectName(QStringLiteral("menuPlayback"));
     using C = RVWindowCommand;
     const RVWindowActions* actions = m_mainViewController->actions();
-    for (const C command : {C::PlayPause, C::FastForward, C::Rewind, C::NextFrame, C::PreviousFrame,
-                            C::StepForward, C::StepBackward, C::GoToStart, C::GoToEnd,
-                            C::FullScreen, C::Still, C::ZoomIn, C::ZoomOut, C::FitToWindow}) {
-        if (command == C::NextFrame || command == C::FullScreen)
+    for (const C command :
+         {C::PlayPause, C::FastForward, C::Rewind, C::NextFrame, C::PreviousFrame, C::StepForward,
+          C::StepBackward, C::GoToStart, C::GoToEnd, C::FullScreen, C::Still, C::ZoomIn, C::ZoomOut,
+          C::FitToWindow, C::MarkIn, C::MarkOut, C::ClearMarks}) {
+        if (command == C::NextFrame || command == C::FullScreen || command == C::MarkIn)
             m_menuPlayback->addSeparator();
         m_menuPlayback->addAction(actions->action(command));
     }

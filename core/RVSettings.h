@@ -54,6 +54,14 @@ public:
     // Documents folder.
     static constexpr const char* kLastStillFolder = "LastStillFolder";
     static constexpr const char* kLastExportFolder = "LastExportFolder";
+    // The clip export dialog's choices. text, absent: the read-outs burned in, comma separated
+    // ("time,speed,position,heading,map,acceleration"; absent: time and speed). text,
+    // "original": the quality, "original", "1080p" or "720p". bool, true: with sound. text,
+    // absent: the folder clips go to (absent or gone: the Videos folder).
+    static constexpr const char* kClipReadouts = "CLIP_READOUTS";
+    static constexpr const char* kClipQuality = "CLIP_QUALITY";
+    static constexpr const char* kClipSound = "CLIP_SOUND";
+    static constexpr const char* kClipFolder = "CLIP_FOLDER";
     // double g each: how hard a felt acceleration must be to count as an event (the events
     // list, the slider's marks). The defaults follow published fleet-telematics practice:
     // 4.4 m/s² (0.45 g) for harsh braking and acceleration and 5.5 m/s² (0.56 g) for harsh

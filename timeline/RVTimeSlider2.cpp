@@ -284,6 +284,7 @@ void RVTimeSlider2::draw(QPainter& painter)
         Q_EMIT hiddenGraphCountChanged(m_hiddenGraphs);
     }
 
+    drawClipMarks(painter, m_width);
     drawPositionMarks(painter, m_width);
     painter.restore();
 }
@@ -351,6 +352,62 @@ void RVTimeSlider2::drawPositionMarks(QPainter& painter, double axisWidth)
                          QPointF(playX, RVSliderLayoutUtil::playMarkTop));
 }
 
+void RVTimeSlider2::setClipMarks(std::optional<double> inFraction,
+                                 std::optional<double> outFraction)
+{
+    m_markIn = inFraction;
+    m_markOut = outFraction;
+}
+
+void RVTimeSlider2::drawClipMarks(QPainter& painter, double axisWidth)
+{
+    if (!m_markIn && !m_markOut)
+        return;
+    const auto xOf = [axisWidth](double fraction) {
+        return std::clamp(fraction, 0.0, 1.0) * axisWidth + RVSliderLayoutUtil::margin;
+    };
+    const double left = xOf(m_markIn.value_or(0.0));
+    const double right = xOf(m_markOut.value_or(1.0));
+    QColor shade = palette().color(QPalette::Highlight);
+    const QColor line = shade;
+    shade.setAlpha(90);
+    // The range over the axis and its labels, where the position marks do not hide it.
+    painter.fillRect(QRectF(left, 0, right - left, RVSliderLayoutUtil::popoverZoneHeight), shade);
+    painter.setPen(QPen(line, 2, Qt::SolidLine, Qt::FlatCap));
+    const double bottom = height() - RVSliderLayoutUtil::margin;
+    for (const auto& [fraction, isIn] : {std::pair(m_markIn, true), std::pair(m_markOut, false)}) {
+        if (!fraction || !std::isfinite(*fraction))
+            continue;
+        const double x = xOf(*fraction);
+        painter.drawLine(QPointF(x, 0), QPointF(x, bottom));
+        // A handle pointing into the range: the start's to the right, the end's to the left.
+        const double reach = isIn ? 6 : -6;
+        const QPointF handle[] = {{x, 0}, {x + reach, 0}, {x, 8}};
+        painter.setBrush(line);
+        painter.drawPolygon(handle, 3);
+        painter.setBrush(Qt::NoBrush);
+    }
+}
+
+std::optional<RVClipMark> RVTimeSlider2::clipMarkAt(double x) const
+{
+    std::optional<RVClipMark> found;
+    double best = kMarkGrabPixels;
+    for (const RVClipMark mark : {RVClipMark::In, RVClipMark::Out}) {
+        const std::optional<double> fraction = clipMark(mark);
+        if (!fraction || !std::isfinite(*fraction))
+            continue;
+        const double markX = std::clamp(*fraction, 0.0, 1.0) * m_width + RVSliderLayoutUtil::margin;
+        // Two marks on one place: left of them takes the start, right of them the end.
+        const double distance = std::abs(x - markX);
+        if (distance < best || (distance == best && found && x > markX)) {
+            best = distance;
+            found = mark;
+        }
+    }
+    return found;
+}
+
 void RVTimeSlider2::setPlaybackMenu(QMenu* menu)
 {
     m_playbackMenu = menu;
@@ -374,6 +431,9 @@ void RVTimeSlider2::mousePressEvent(QMouseEvent* event)
         return;
     }
     event->accept();
+    m_width = width() - 10;
+    if (m_videoDuration && (m_markDrag = clipMarkAt(event->position().x())))
+        return;
     double fraction = 0;
     // Not clamped: a click in a margin gives a fraction just outside 0..1.
     if (!m_delegate || !RVSliderLayoutUtil::fractionAt(event->position().x(), width(), &fraction))
@@ -387,10 +447,17 @@ void RVTimeSlider2::mousePressEvent(QMouseEvent* event)
 
 void RVTimeSlider2::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_delegate)
-        return;
     const QPointF position = event->position();
     double fraction = 0;
+    if (m_markDrag && (event->buttons() & Qt::LeftButton)) {
+        RVSliderLayoutUtil::fractionAt(position.x(), width(), &fraction);
+        Q_EMIT clipMarkDragged(*m_markDrag, fraction, false);
+        if (m_delegate)
+            m_delegate->showThumbnailAtProgress(std::clamp(fraction, 0.0, 1.0));
+        return;
+    }
+    if (!m_delegate)
+        return;
     if (m_dragFraction && (event->buttons() & Qt::LeftButton) &&
         RVSliderLayoutUtil::fractionAt(position.x(), width(), &fraction)) {
         // A drag: the marks follow the pointer at once, the video as fast as it can.
@@ -409,6 +476,15 @@ void RVTimeSlider2::mouseMoveEvent(QMouseEvent* event)
 
 void RVTimeSlider2::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && m_markDrag) {
+        event->accept();
+        const RVClipMark mark = *m_markDrag;
+        m_markDrag.reset();
+        double fraction = 0;
+        RVSliderLayoutUtil::fractionAt(event->position().x(), width(), &fraction);
+        Q_EMIT clipMarkDragged(mark, fraction, true);
+        return;
+    }
     if (event->button() != Qt::LeftButton || !m_dragFraction) {
         QWidget::mouseReleaseEvent(event);
         return;

@@ -2,6 +2,7 @@
 
 #include "metadata/RVPoint.h"
 #include "metadata/RVSensorData.h"
+#include "timeline/RVClipMarks.h"
 #include "timeline/RVGraphEnvelope.h"
 #include "timeline/RVGraphs.h"
 #include "timeline/RVUnits.h"
@@ -26,7 +27,9 @@ class RVPlayerViewDelegate;
 // drag moves the marks with the pointer and seeks as it goes (at most one seek per
 // kScrubIntervalMs, the latest place winning, so decoding keeps up) and exactly where it is
 // let go. The pointer over the time axis, or dragging, asks for thumbnails; a right click
-// opens the playback menu (over the axis) or the graphs menu (elsewhere).
+// opens the playback menu (over the axis) or the graphs menu (elsewhere). A clip's marks, when
+// given, shade their range over the axis and stand as lines with a handle on top; a press on
+// one (within kMarkGrabPixels) drags that mark instead of seeking.
 //
 // It holds no playback logic: the controller is its delegate, feeds it the trip's duration,
 // series and positions, and asks it to repaint (update()); setters never repaint by
@@ -63,6 +66,15 @@ public:
     // Position of the playing trip, as a fraction of its duration.
     double playProgress() const { return m_playProgress; }
     void setPlayProgress(double fraction) { m_playProgress = fraction; }
+
+    // The clip's start and end marks as fractions of the duration; none: that mark is not set.
+    // The window keeps the marks (RVClipMarks) and hands them over whenever they change.
+    static constexpr double kMarkGrabPixels = 4;
+    void setClipMarks(std::optional<double> inFraction, std::optional<double> outFraction);
+    std::optional<double> clipMark(RVClipMark mark) const
+    {
+        return mark == RVClipMark::In ? m_markIn : m_markOut;
+    }
 
     // The trip's series; null when not read (the graph bands stay empty).
     const SensorSeries& gSensorData() const { return m_gSensorData; }
@@ -108,6 +120,9 @@ public:
 Q_SIGNALS:
     // The number of graphs left out for want of room changed (0: all are shown again).
     void hiddenGraphCountChanged(int count);
+    // A clip mark is being dragged to `fraction` (not clamped; the owner of the marks clamps
+    // it); `released` on the last move, when the button is let go.
+    void clipMarkDragged(RVClipMark mark, double fraction, bool released);
 
 public:
     // Room for the time axis and two graph bands; the window's splitter gives it more.
@@ -151,6 +166,9 @@ private:
                   RVMeasurementSystem system);
     void drawTicks(QPainter& painter, double axisWidth);
     void drawPositionMarks(QPainter& painter, double axisWidth);
+    void drawClipMarks(QPainter& painter, double axisWidth);
+    // The clip mark whose line is within kMarkGrabPixels of x, the nearer one first.
+    std::optional<RVClipMark> clipMarkAt(double x) const;
     void invalidate(RVGraphSeries series);
     void showThumbnailAt(QPointF position);
     void scrubTo(double fraction);
@@ -165,6 +183,9 @@ private:
     double m_playProgress = 0;
     std::optional<double> m_dragFraction; // where the pointer is while the left button is down
     std::optional<double> m_pendingScrub; // the latest place not sought yet
+    std::optional<double> m_markIn;
+    std::optional<double> m_markOut;
+    std::optional<RVClipMark> m_markDrag; // the clip mark the left button holds
     QTimer m_scrubTimer;
     SensorSeries m_gSensorData;
     SpeedSeries m_velocityData;

@@ -36,6 +36,10 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::J};
     case 38: // KEY_L
         return {true, RVViewKey::L};
+    case 23: // KEY_I
+        return {true, RVViewKey::I};
+    case 24: // KEY_O
+        return {true, RVViewKey::O};
     default:
         return {true, std::nullopt};
     }

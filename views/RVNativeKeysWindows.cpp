@@ -32,6 +32,10 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::J};
     case 0x26:
         return {true, RVViewKey::L};
+    case 0x17:
+        return {true, RVViewKey::I};
+    case 0x18:
+        return {true, RVViewKey::O};
     default:
         return {true, std::nullopt};
     }

@@ -24,6 +24,8 @@ enum class RVViewKey
     F11,
     J,
     L,
+    I,
+    O,
 };
 
 // The one key map shared by the window's root view and the file list.

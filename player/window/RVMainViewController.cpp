@@ -14,6 +14,7 @@
 #include "player/video/RVVideoScrollView.h"
 #include "player/video/RVVideoZoom.h"
 #include "player/window/RVAdvertisementPanel.h"
+#include "player/window/RVClipCommand.h"
 #include "player/window/RVClockProposalBar.h"
 #include "player/window/RVExportMenu.h"
 #include "player/window/RVMapHandOver.h"
@@ -52,6 +53,8 @@ RVMainViewController::~RVMainViewController()
     // The thumbnail worker calls back; it stops first. The parts acting on the player go
     // before it.
     m_thumbnails.reset();
+    // A running clip export is cancelled and its thread joined.
+    m_clips.reset();
     m_exports.reset();
     m_stills.reset();
     m_savePanel.reset();
@@ -177,6 +180,10 @@ void RVMainViewController::setUpParts()
     connect(m_exportToKmlMenuItem, &QAction::triggered, this, [this] { m_exports->exportKml(); });
     connect(m_exportToExcelMenuItem, &QAction::triggered, this,
             [this] { m_exports->exportTables(); });
+    m_clips = std::make_unique<RVClipCommand>(
+        *m_playback, *m_timeLine, *m_actions, *m_window, m_dialogs,
+        [this](const QString& text) { showStatusMessage(text); },
+        [this] { return RVSettings::isBritish(m_measurementSystem); });
     m_thumbnails = std::make_unique<RVThumbnailHover>(*m_playback, *m_timeLine, m_window);
     // The read-outs stay readable while the pointer is over the slider's right end.
     m_thumbnails->popover()->setKeepClear(m_velocity->parentWidget());

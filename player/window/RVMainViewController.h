@@ -32,6 +32,7 @@ class QToolButton;
 class QWidget;
 class RVAdvertisementPanel;
 class RVAvertisementView;
+class RVClipCommand;
 class RVClockProposalBar;
 class RVExportMenu;
 class RVGridLoadWatch;
@@ -176,6 +177,7 @@ public:
     RVThumbnailHover* thumbnails() const { return m_thumbnails.get(); }
     RVPlayerView* playerView() const { return m_playerView; }
     RVClockProposalBar* clockProposal() const { return m_clockProposal; }
+    RVClipCommand* clips() const { return m_clips.get(); }
     RVVideoOutlineView* filesView() const { return m_filesView; }
     RVVideoOutlineViewModel* filesModel() const { return m_filesModel; }
     QPushButton* playPauseButton() const { return m_playPauseButton; }
@@ -305,6 +307,7 @@ private:
     std::unique_ptr<RVSavePanel> m_savePanel;
     std::unique_ptr<RVStillCommand> m_stills;
     std::unique_ptr<RVExportMenu> m_exports;
+    std::unique_ptr<RVClipCommand> m_clips; // clip marks and the clip export
     std::unique_ptr<RVThumbnailHover> m_thumbnails;
 
     QMenu* m_cameraMenu = nullptr; // owned by the window

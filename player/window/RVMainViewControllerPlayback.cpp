@@ -118,7 +118,13 @@ void RVMainViewController::connectCommands()
     on(C::GoToStart, [playback] { playback->seekToTripTime(0.0); });
     on(C::GoToEnd, [playback] { playback->seekToTripTime(playback->duration()); });
     on(C::FullScreen, [this] { fullScreenClick(false); });
-    on(C::LeaveFullScreen, [this] { fullScreenClick(true); });
+    // Escape leaves full screen; in the window it clears the clip's marks.
+    on(C::LeaveFullScreen, [this] {
+        if (m_window->isFullScreen())
+            fullScreenClick(true);
+        else
+            m_actions->action(C::ClearMarks)->trigger();
+    });
     on(C::Still, [this] { m_stills->take(); });
     on(C::ZoomIn, [this] { m_zoom->zoomIn(); });
     on(C::ZoomOut, [this] { m_zoom->zoomOut(); });

@@ -48,6 +48,16 @@ constexpr Entry kEntries[] = {
     {RVWindowCommand::ZoomOut, "zoomOut", "MENU_ZOOM_OUT", "ZOOM_OUT_TOOLTIP", std::nullopt},
     //% "Fi&t to Window"     //% "Fit video to the window"
     {RVWindowCommand::FitToWindow, "fitToSize", "MENU_FIT_TO_SIZE", "FIT_VIDEO_TOOLTIP", std::nullopt},
+    //% "Mark Clip &Start"
+    {RVWindowCommand::MarkIn, "markIn", "MENU_MARK_IN", nullptr, RVViewKey::I},
+    //% "Mark Clip En&d"
+    {RVWindowCommand::MarkOut, "markOut", "MENU_MARK_OUT", nullptr, RVViewKey::O},
+    // Escape clears the marks when the window is not full screen (LeaveFullScreen's key, which
+    // the key map finds first, does both); the menu shows the key.
+    //% "&Clear Clip Marks"
+    {RVWindowCommand::ClearMarks, "clearMarks", "MENU_CLEAR_MARKS", nullptr, RVViewKey::Escape},
+    //% "E&xport Clip…"
+    {RVWindowCommand::ExportClip, "exportClip", "MENU_EXPORT_CLIP", nullptr, std::nullopt},
 };
 // clang-format on
 

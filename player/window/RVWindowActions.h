@@ -28,6 +28,10 @@ enum class RVWindowCommand
     ZoomIn,
     ZoomOut,
     FitToWindow,
+    MarkIn,     // the clip's start at the playback position
+    MarkOut,    // the clip's end at the playback position
+    ClearMarks, // both clip marks gone
+    ExportClip, // the clip export dialog
 };
 
 // One action per window command, so a menu item, a key of the window's key map and a button
@@ -41,7 +45,7 @@ class RVWindowActions final : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kCount = int(RVWindowCommand::FitToWindow) + 1;
+    static constexpr int kCount = int(RVWindowCommand::ExportClip) + 1;
 
     explicit RVWindowActions(QObject* parent = nullptr);
 

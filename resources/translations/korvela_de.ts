@@ -611,5 +611,169 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Saved: %1</source>
         <translation>Gespeichert: %1</translation>
     </message>
+    <message id="MENU_MARK_IN">
+        <source>Mark Clip &amp;Start</source>
+        <translation>Clip-&amp;Anfang setzen</translation>
+    </message>
+    <message id="MENU_MARK_OUT">
+        <source>Mark Clip En&amp;d</source>
+        <translation>Clip-&amp;Ende setzen</translation>
+    </message>
+    <message id="MENU_CLEAR_MARKS">
+        <source>&amp;Clear Clip Marks</source>
+        <translation>Clip-Marken &amp;löschen</translation>
+    </message>
+    <message id="MENU_EXPORT_CLIP">
+        <source>E&amp;xport Clip…</source>
+        <translation>Clip e&amp;xportieren…</translation>
+    </message>
+    <message id="CLIP_DIALOG_TITLE">
+        <source>Export Clip</source>
+        <translation>Clip exportieren</translation>
+    </message>
+    <message id="CLIP_NOTHING_PLAYING">
+        <source>Play the trip or recording the clip is to come from, then choose this again.</source>
+        <translation>Spielen Sie die Fahrt oder Aufnahme ab, aus der der Clip stammen soll, und wählen Sie diesen Befehl dann erneut.</translation>
+    </message>
+    <message id="CLIP_RANGE_LABEL">
+        <source>Range:</source>
+        <translation>Bereich:</translation>
+    </message>
+    <message id="CLIP_RANGE_MARKED">
+        <source>Between the marks (%1)</source>
+        <translation>Zwischen den Marken (%1)</translation>
+    </message>
+    <message id="CLIP_RANGE_RECORDING">
+        <source>This recording (%1)</source>
+        <translation>Diese Aufnahme (%1)</translation>
+    </message>
+    <message id="CLIP_RANGE_AROUND">
+        <source>30 s before and after the position (%1)</source>
+        <translation>30 s vor und nach der Position (%1)</translation>
+    </message>
+    <message id="CLIP_LAYOUT_LABEL">
+        <source>Cameras:</source>
+        <translation>Kameras:</translation>
+    </message>
+    <message id="CLIP_LAYOUT_FRONT">
+        <source>Front camera only</source>
+        <translation>Nur Frontkamera</translation>
+    </message>
+    <message id="CLIP_LAYOUT_REAR">
+        <source>Rear camera only</source>
+        <translation>Nur Heckkamera</translation>
+    </message>
+    <message id="CLIP_LAYOUT_PIP">
+        <source>Picture in picture</source>
+        <translation>Bild im Bild</translation>
+    </message>
+    <message id="CLIP_LAYOUT_SIDE">
+        <source>Side by side</source>
+        <translation>Nebeneinander</translation>
+    </message>
+    <message id="CLIP_LAYOUT_GRID">
+        <source>Grid of all cameras</source>
+        <translation>Raster aller Kameras</translation>
+    </message>
+    <message id="CLIP_READOUTS_LABEL">
+        <source>Burn in:</source>
+        <translation>Einblenden:</translation>
+    </message>
+    <message id="CLIP_READOUT_TIME">
+        <source>Date and time</source>
+        <translation>Datum und Uhrzeit</translation>
+    </message>
+    <message id="CLIP_READOUT_SPEED">
+        <source>Speed</source>
+        <translation>Geschwindigkeit</translation>
+    </message>
+    <message id="CLIP_READOUT_POSITION">
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message id="CLIP_READOUT_HEADING">
+        <source>Heading</source>
+        <translation>Fahrtrichtung</translation>
+    </message>
+    <message id="CLIP_READOUT_MAP">
+        <source>Map</source>
+        <translation>Karte</translation>
+    </message>
+    <message id="CLIP_READOUT_ACCELERATION">
+        <source>Acceleration</source>
+        <translation>Beschleunigung</translation>
+    </message>
+    <message id="CLIP_QUALITY_LABEL">
+        <source>Quality:</source>
+        <translation>Qualität:</translation>
+    </message>
+    <message id="CLIP_QUALITY_ORIGINAL">
+        <source>Original (copied, not re-encoded)</source>
+        <translation>Original (kopiert, nicht neu kodiert)</translation>
+    </message>
+    <message id="CLIP_QUALITY_1080">
+        <source>1080p</source>
+        <translation>1080p</translation>
+    </message>
+    <message id="CLIP_QUALITY_720">
+        <source>720p</source>
+        <translation>720p</translation>
+    </message>
+    <message id="CLIP_SOUND">
+        <source>Sound</source>
+        <translation>Ton</translation>
+    </message>
+    <message id="CLIP_FOLDER_LABEL">
+        <source>Save in:</source>
+        <translation>Speichern in:</translation>
+    </message>
+    <message id="CLIP_CHOOSE_FOLDER">
+        <source>Choose…</source>
+        <translation>Auswählen…</translation>
+    </message>
+    <message id="CLIP_NAME_LABEL">
+        <source>Name:</source>
+        <translation>Name:</translation>
+    </message>
+    <message id="CLIP_EXPORT_BUTTON">
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message id="CLIP_UNREADABLE_FILES">
+        <source>These files cannot be read and are left out: %1</source>
+        <translation>Diese Dateien können nicht gelesen werden und werden ausgelassen: %1</translation>
+    </message>
+    <message id="CLIP_FOLDER_UNUSABLE">
+        <source>The folder "%1" does not exist or cannot be written to. Choose another one.</source>
+        <translation>Der Ordner „%1“ existiert nicht oder ist nicht beschreibbar. Wählen Sie einen anderen.</translation>
+    </message>
+    <message id="CLIP_CANCEL">
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message id="CLIP_TIME_LEFT">
+        <source>%1 left</source>
+        <translation>noch %1</translation>
+    </message>
+    <message id="CLIP_CANCELLED">
+        <source>The clip export was cancelled; nothing was saved.</source>
+        <translation>Der Clip-Export wurde abgebrochen; nichts wurde gespeichert.</translation>
+    </message>
+    <message id="CLIP_FAILED">
+        <source>The clip could not be exported</source>
+        <translation>Der Clip konnte nicht exportiert werden</translation>
+    </message>
+    <message id="CLIP_SAVED">
+        <source>Clip saved: %1</source>
+        <translation>Clip gespeichert: %1</translation>
+    </message>
+    <message id="CLIP_MANIFEST_SAVED">
+        <source>evidence: %1</source>
+        <translation>Nachweis: %1</translation>
+    </message>
+    <message id="CLIP_SKIPPED">
+        <source>Left out, not readable: %1</source>
+        <translation>Ausgelassen, nicht lesbar: %1</translation>
+    </message>
 </context>
 </TS>

@@ -611,5 +611,169 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Saved: %1</source>
         <translation>Saved: %1</translation>
     </message>
+    <message id="MENU_MARK_IN">
+        <source>Mark Clip &amp;Start</source>
+        <translation>Mark Clip &amp;Start</translation>
+    </message>
+    <message id="MENU_MARK_OUT">
+        <source>Mark Clip En&amp;d</source>
+        <translation>Mark Clip En&amp;d</translation>
+    </message>
+    <message id="MENU_CLEAR_MARKS">
+        <source>&amp;Clear Clip Marks</source>
+        <translation>&amp;Clear Clip Marks</translation>
+    </message>
+    <message id="MENU_EXPORT_CLIP">
+        <source>E&amp;xport Clip…</source>
+        <translation>E&amp;xport Clip…</translation>
+    </message>
+    <message id="CLIP_DIALOG_TITLE">
+        <source>Export Clip</source>
+        <translation>Export Clip</translation>
+    </message>
+    <message id="CLIP_NOTHING_PLAYING">
+        <source>Play the trip or recording the clip is to come from, then choose this again.</source>
+        <translation>Play the trip or recording the clip is to come from, then choose this again.</translation>
+    </message>
+    <message id="CLIP_RANGE_LABEL">
+        <source>Range:</source>
+        <translation>Range:</translation>
+    </message>
+    <message id="CLIP_RANGE_MARKED">
+        <source>Between the marks (%1)</source>
+        <translation>Between the marks (%1)</translation>
+    </message>
+    <message id="CLIP_RANGE_RECORDING">
+        <source>This recording (%1)</source>
+        <translation>This recording (%1)</translation>
+    </message>
+    <message id="CLIP_RANGE_AROUND">
+        <source>30 s before and after the position (%1)</source>
+        <translation>30 s before and after the position (%1)</translation>
+    </message>
+    <message id="CLIP_LAYOUT_LABEL">
+        <source>Cameras:</source>
+        <translation>Cameras:</translation>
+    </message>
+    <message id="CLIP_LAYOUT_FRONT">
+        <source>Front camera only</source>
+        <translation>Front camera only</translation>
+    </message>
+    <message id="CLIP_LAYOUT_REAR">
+        <source>Rear camera only</source>
+        <translation>Rear camera only</translation>
+    </message>
+    <message id="CLIP_LAYOUT_PIP">
+        <source>Picture in picture</source>
+        <translation>Picture in picture</translation>
+    </message>
+    <message id="CLIP_LAYOUT_SIDE">
+        <source>Side by side</source>
+        <translation>Side by side</translation>
+    </message>
+    <message id="CLIP_LAYOUT_GRID">
+        <source>Grid of all cameras</source>
+        <translation>Grid of all cameras</translation>
+    </message>
+    <message id="CLIP_READOUTS_LABEL">
+        <source>Burn in:</source>
+        <translation>Burn in:</translation>
+    </message>
+    <message id="CLIP_READOUT_TIME">
+        <source>Date and time</source>
+        <translation>Date and time</translation>
+    </message>
+    <message id="CLIP_READOUT_SPEED">
+        <source>Speed</source>
+        <translation>Speed</translation>
+    </message>
+    <message id="CLIP_READOUT_POSITION">
+        <source>Position</source>
+        <translation>Position</translation>
+    </message>
+    <message id="CLIP_READOUT_HEADING">
+        <source>Heading</source>
+        <translation>Heading</translation>
+    </message>
+    <message id="CLIP_READOUT_MAP">
+        <source>Map</source>
+        <translation>Map</translation>
+    </message>
+    <message id="CLIP_READOUT_ACCELERATION">
+        <source>Acceleration</source>
+        <translation>Acceleration</translation>
+    </message>
+    <message id="CLIP_QUALITY_LABEL">
+        <source>Quality:</source>
+        <translation>Quality:</translation>
+    </message>
+    <message id="CLIP_QUALITY_ORIGINAL">
+        <source>Original (copied, not re-encoded)</source>
+        <translation>Original (copied, not re-encoded)</translation>
+    </message>
+    <message id="CLIP_QUALITY_1080">
+        <source>1080p</source>
+        <translation>1080p</translation>
+    </message>
+    <message id="CLIP_QUALITY_720">
+        <source>720p</source>
+        <translation>720p</translation>
+    </message>
+    <message id="CLIP_SOUND">
+        <source>Sound</source>
+        <translation>Sound</translation>
+    </message>
+    <message id="CLIP_FOLDER_LABEL">
+        <source>Save in:</source>
+        <translation>Save in:</translation>
+    </message>
+    <message id="CLIP_CHOOSE_FOLDER">
+        <source>Choose…</source>
+        <translation>Choose…</translation>
+    </message>
+    <message id="CLIP_NAME_LABEL">
+        <source>Name:</source>
+        <translation>Name:</translation>
+    </message>
+    <message id="CLIP_EXPORT_BUTTON">
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message id="CLIP_UNREADABLE_FILES">
+        <source>These files cannot be read and are left out: %1</source>
+        <translation>These files cannot be read and are left out: %1</translation>
+    </message>
+    <message id="CLIP_FOLDER_UNUSABLE">
+        <source>The folder "%1" does not exist or cannot be written to. Choose another one.</source>
+        <translation>The folder "%1" does not exist or cannot be written to. Choose another one.</translation>
+    </message>
+    <message id="CLIP_CANCEL">
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message id="CLIP_TIME_LEFT">
+        <source>%1 left</source>
+        <translation>%1 left</translation>
+    </message>
+    <message id="CLIP_CANCELLED">
+        <source>The clip export was cancelled; nothing was saved.</source>
+        <translation>The clip export was cancelled; nothing was saved.</translation>
+    </message>
+    <message id="CLIP_FAILED">
+        <source>The clip could not be exported</source>
+        <translation>The clip could not be exported</translation>
+    </message>
+    <message id="CLIP_SAVED">
+        <source>Clip saved: %1</source>
+        <translation>Clip saved: %1</translation>
+    </message>
+    <message id="CLIP_MANIFEST_SAVED">
+        <source>evidence: %1</source>
+        <translation>evidence: %1</translation>
+    </message>
+    <message id="CLIP_SKIPPED">
+        <source>Left out, not readable: %1</source>
+        <translation>Left out, not readable: %1</translation>
+    </message>
 </context>
 </TS>

@@ -611,5 +611,169 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Saved: %1</source>
         <translation>Сохранено: %1</translation>
     </message>
+    <message id="MENU_MARK_IN">
+        <source>Mark Clip &amp;Start</source>
+        <translation>Отметить &amp;начало клипа</translation>
+    </message>
+    <message id="MENU_MARK_OUT">
+        <source>Mark Clip En&amp;d</source>
+        <translation>Отметить &amp;конец клипа</translation>
+    </message>
+    <message id="MENU_CLEAR_MARKS">
+        <source>&amp;Clear Clip Marks</source>
+        <translation>С&amp;нять отметки клипа</translation>
+    </message>
+    <message id="MENU_EXPORT_CLIP">
+        <source>E&amp;xport Clip…</source>
+        <translation>&amp;Экспорт клипа…</translation>
+    </message>
+    <message id="CLIP_DIALOG_TITLE">
+        <source>Export Clip</source>
+        <translation>Экспорт клипа</translation>
+    </message>
+    <message id="CLIP_NOTHING_PLAYING">
+        <source>Play the trip or recording the clip is to come from, then choose this again.</source>
+        <translation>Запустите поездку или запись, из которой нужен клип, и выберите эту команду снова.</translation>
+    </message>
+    <message id="CLIP_RANGE_LABEL">
+        <source>Range:</source>
+        <translation>Фрагмент:</translation>
+    </message>
+    <message id="CLIP_RANGE_MARKED">
+        <source>Between the marks (%1)</source>
+        <translation>Между отметками (%1)</translation>
+    </message>
+    <message id="CLIP_RANGE_RECORDING">
+        <source>This recording (%1)</source>
+        <translation>Эта запись (%1)</translation>
+    </message>
+    <message id="CLIP_RANGE_AROUND">
+        <source>30 s before and after the position (%1)</source>
+        <translation>30 с до и после текущей позиции (%1)</translation>
+    </message>
+    <message id="CLIP_LAYOUT_LABEL">
+        <source>Cameras:</source>
+        <translation>Камеры:</translation>
+    </message>
+    <message id="CLIP_LAYOUT_FRONT">
+        <source>Front camera only</source>
+        <translation>Только передняя камера</translation>
+    </message>
+    <message id="CLIP_LAYOUT_REAR">
+        <source>Rear camera only</source>
+        <translation>Только задняя камера</translation>
+    </message>
+    <message id="CLIP_LAYOUT_PIP">
+        <source>Picture in picture</source>
+        <translation>Картинка в картинке</translation>
+    </message>
+    <message id="CLIP_LAYOUT_SIDE">
+        <source>Side by side</source>
+        <translation>Рядом</translation>
+    </message>
+    <message id="CLIP_LAYOUT_GRID">
+        <source>Grid of all cameras</source>
+        <translation>Сетка всех камер</translation>
+    </message>
+    <message id="CLIP_READOUTS_LABEL">
+        <source>Burn in:</source>
+        <translation>Наложить:</translation>
+    </message>
+    <message id="CLIP_READOUT_TIME">
+        <source>Date and time</source>
+        <translation>Дата и время</translation>
+    </message>
+    <message id="CLIP_READOUT_SPEED">
+        <source>Speed</source>
+        <translation>Скорость</translation>
+    </message>
+    <message id="CLIP_READOUT_POSITION">
+        <source>Position</source>
+        <translation>Координаты</translation>
+    </message>
+    <message id="CLIP_READOUT_HEADING">
+        <source>Heading</source>
+        <translation>Курс</translation>
+    </message>
+    <message id="CLIP_READOUT_MAP">
+        <source>Map</source>
+        <translation>Карта</translation>
+    </message>
+    <message id="CLIP_READOUT_ACCELERATION">
+        <source>Acceleration</source>
+        <translation>Ускорение</translation>
+    </message>
+    <message id="CLIP_QUALITY_LABEL">
+        <source>Quality:</source>
+        <translation>Качество:</translation>
+    </message>
+    <message id="CLIP_QUALITY_ORIGINAL">
+        <source>Original (copied, not re-encoded)</source>
+        <translation>Оригинал (копия без перекодирования)</translation>
+    </message>
+    <message id="CLIP_QUALITY_1080">
+        <source>1080p</source>
+        <translation>1080p</translation>
+    </message>
+    <message id="CLIP_QUALITY_720">
+        <source>720p</source>
+        <translation>720p</translation>
+    </message>
+    <message id="CLIP_SOUND">
+        <source>Sound</source>
+        <translation>Звук</translation>
+    </message>
+    <message id="CLIP_FOLDER_LABEL">
+        <source>Save in:</source>
+        <translation>Сохранить в:</translation>
+    </message>
+    <message id="CLIP_CHOOSE_FOLDER">
+        <source>Choose…</source>
+        <translation>Выбрать…</translation>
+    </message>
+    <message id="CLIP_NAME_LABEL">
+        <source>Name:</source>
+        <translation>Имя:</translation>
+    </message>
+    <message id="CLIP_EXPORT_BUTTON">
+        <source>Export</source>
+        <translation>Экспортировать</translation>
+    </message>
+    <message id="CLIP_UNREADABLE_FILES">
+        <source>These files cannot be read and are left out: %1</source>
+        <translation>Эти файлы не читаются и будут пропущены: %1</translation>
+    </message>
+    <message id="CLIP_FOLDER_UNUSABLE">
+        <source>The folder "%1" does not exist or cannot be written to. Choose another one.</source>
+        <translation>Папка «%1» не существует или недоступна для записи. Выберите другую.</translation>
+    </message>
+    <message id="CLIP_CANCEL">
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message id="CLIP_TIME_LEFT">
+        <source>%1 left</source>
+        <translation>осталось %1</translation>
+    </message>
+    <message id="CLIP_CANCELLED">
+        <source>The clip export was cancelled; nothing was saved.</source>
+        <translation>Экспорт клипа отменён; ничего не сохранено.</translation>
+    </message>
+    <message id="CLIP_FAILED">
+        <source>The clip could not be exported</source>
+        <translation>Не удалось экспортировать клип</translation>
+    </message>
+    <message id="CLIP_SAVED">
+        <source>Clip saved: %1</source>
+        <translation>Клип сохранён: %1</translation>
+    </message>
+    <message id="CLIP_MANIFEST_SAVED">
+        <source>evidence: %1</source>
+        <translation>сведения: %1</translation>
+    </message>
+    <message id="CLIP_SKIPPED">
+        <source>Left out, not readable: %1</source>
+        <translation>Пропущены, не читаются: %1</translation>
+    </message>
 </context>
 </TS>

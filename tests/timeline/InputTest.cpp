@@ -41,6 +41,11 @@ TEST(KeyMap, KeysCallTheirOperationByPositionWhenThePlatformGivesIt)
         {key(Qt::Key_End, 107 + 8, ""), "goToEnd"},
         {key(Qt::Key_F11, 87 + 8, ""), "fullScreenPressed"},
         {key(Qt::Key_A, 30 + 8, "a"), ""},
+        // The clip's marks; with a Russian layout I and O type "ш" and "щ".
+        {key(Qt::Key_I, 23 + 8, "i"), "markIn"},
+        {key(Qt::Key_O, 24 + 8, "o"), "markOut"},
+        {key(0x0428, 23 + 8, "ш"), "markIn"},
+        {key(Qt::Key_O, 0, "o"), "markOut"},
         // Return only with Alt, also on the keypad; other modifiers do not matter.
         {key(Qt::Key_Return, xReturn, "\r"), ""},
         {key(Qt::Key_Return, xReturn, "\r", alt), "altEnterPressed"},

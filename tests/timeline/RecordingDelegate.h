@@ -45,7 +45,9 @@ public:
                                                             {RVViewKey::End, "goToEnd"},
                                                             {RVViewKey::F11, "fullScreenPressed"},
                                                             {RVViewKey::J, "rewindPressed"},
-                                                            {RVViewKey::L, "fastForwardPressed"}};
+                                                            {RVViewKey::L, "fastForwardPressed"},
+                                                            {RVViewKey::I, "markIn"},
+                                                            {RVViewKey::O, "markOut"}};
         calls << names.at(key);
     }
     void lockClicked(Node n) override { note("lock", nodes, n); }
