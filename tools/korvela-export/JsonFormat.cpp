@@ -11,19 +11,26 @@
 //      …],
 //     "velocityData":[18.519999980926514,…],
 //     "relatedFiles":["…",…],
-//     "cameraModel":"DR900S-2CH"},
+//     "cameraModel":"DR900S-2CH",
+//     "events":[{"time":…,"seconds":2.0,"kind":"hard-braking","strength":0.71,…},…],
+//     "stats":{"distanceMetres":…,"drivingSeconds":…,…}},
 //    …
 //   ]
 //
 // Units as read: degrees as six-decimal text, metres, degrees, km/h, g. Numbers read back to
 // the same double; NaN and infinite values are null (altitude is NaN when no altitude was
-// known). "cameraModel" is there only when the recording names its camera. A recording no
+// known). "cameraModel" is there only when the recording names its camera. "events" and
+// "stats" are described in RVFiguresJson.h. A recording no
 // reader recognises has null for format and the four lists. A FILE that does not exist or
 // cannot be opened is reported on stderr and left out; the exit status is then 1.
 
 #include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVFiguresJson.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVRecordingReader.h"
+
+#include "library/RVEventDetector.h"
+#include "library/RVMp4Header.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -123,6 +130,34 @@ void writeSamples(RVJsonWriter& json, const std::vector<RVSensorData>& samples)
     json.endArray();
 }
 
+// The recording's events and figures, as the player's list computes them. The length comes
+// from the movie header (no FFmpeg here), else from the track's times; the start is the first
+// fix's time, as the list takes it.
+void writeFigures(RVJsonWriter& json, const QString& path, const RVMetaData& data)
+{
+    RVRecordingSeries recording;
+    recording.points = &data.points;
+    recording.samples = &data.gSensorData;
+    recording.speeds = &data.velocityData;
+    recording.videoPath = path;
+    QFile video(path);
+    if (video.open(QIODevice::ReadOnly))
+        recording.durationSeconds = RVMp4Header::movieDurationSeconds(video).value_or(0.0);
+    for (const RVPoint& point : data.points) {
+        if (point.time().isValid()) {
+            recording.start = point.time();
+            break;
+        }
+    }
+    static const RVEventThresholds thresholds = RVEventThresholds::fromSettings();
+    json.key("events");
+    writeEvents(json, std::make_shared<const std::vector<RVEvent>>(
+                          RVEventDetector(thresholds).detect(recording)));
+    json.key("stats");
+    writeStats(json, std::make_shared<const RVTripStats>(
+                         computeTripStats(data.points, data.velocityData)));
+}
+
 void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMetaData& read)
 {
     json.beginObject();
@@ -158,6 +193,7 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
         json.key("cameraModel");
         json.string(data.cameraModel);
     }
+    writeFigures(json, path, data);
     json.endObject();
 }
 

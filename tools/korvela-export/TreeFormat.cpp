@@ -8,6 +8,7 @@
 //   [
 //    {"name":"FILE0001-5","duration":300,"created":"2015-02-05T13:45:01.000Z"|null,
 //     "files":["/card/DCIM/100KVLA/FILE0001.MOV",…],"locked":[false,…],
+//     "events":[{"time":…,"seconds":…,"kind":"impact",…},…],"stats":{"distanceMetres":…},
 //     "children":[{"name":"FILE0001.MOV",…,"children":[]},…]},
 //    {"name":"20170708_221449_NF.mp4",…,"files":["…/20170708_221449_NF.mp4"],
 //     "channels":{"front":"…/20170708_221449_NF.mp4","rear":"…/20170708_221449_NR.mp4"},…},
@@ -15,10 +16,12 @@
 //   ]
 //
 // duration is in seconds (null when the media could not be measured), locked says whether
-// each file carries the lock flag. A FILE that does not exist is reported on stderr and left
+// each file carries the lock flag. Every node also has "events" and "stats" (RVFiguresJson.h
+// shows them); a trip's events count their seconds from the trip's start. A FILE that does not exist is reported on stderr and left
 // out; the exit status is then 1. Progress goes to stderr.
 
 #include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVFiguresJson.h"
 #include "tools/korvela-export/RVJsonWriter.h"
 #include "tools/korvela-export/RVLibraryCollector.h"
 
@@ -68,6 +71,10 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
     for (const RVVideoFilePtr& file : node.files())
         json.raw(file->locked() ? "true" : "false");
     json.endArray();
+    json.key("events");
+    writeEvents(json, node.events());
+    json.key("stats");
+    writeStats(json, node.stats());
     json.key("children");
     json.beginArray();
     for (const RVVideoDataPtr& child : node.children())
