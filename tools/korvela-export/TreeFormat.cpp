@@ -39,6 +39,7 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -77,7 +78,8 @@ std::vector<RVDescribedEvents> describedEvents(const RVVideoData& node)
             {child->events(),
              child->files().empty() ? RVTimestamp() : child->files().front()->created(),
              double(offset)});
-        offset += child->duration();
+        const float length = child->duration();
+        offset += std::isfinite(length) && length > 0 ? length : 0.0f;
     }
     return perFile;
 }
