@@ -1,5 +1,7 @@
 #include "player/files/RVVideoOutlineViewModel.h"
 
+#include "player/files/RVTripFiguresText.h"
+
 #include "core/RVStringUtil.h"
 
 #include <QDateTime>
@@ -37,6 +39,17 @@ void RVVideoOutlineViewModel::setModeFilter(RVModeFilter filter)
 {
     m_modeFilter = filter;
     reload(std::move(m_all));
+}
+
+void RVVideoOutlineViewModel::setMeasurementSystem(RVMeasurementSystem system)
+{
+    if (system == m_system)
+        return;
+    m_system = system;
+    if (!m_topLevel.empty())
+        Q_EMIT dataChanged(index(0, ColumnDistance),
+                           index(int(m_topLevel.size()) - 1, ColumnDistance));
+    // Rows inside trips are asked again when drawn; the view repaints on any data change.
 }
 
 bool RVVideoOutlineViewModel::passesFilter(const RVVideoData& node, RVModeFilter filter)
@@ -341,6 +354,10 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             return !date.isEmpty() && datedByFileOnly(*node) ? QStringLiteral("\u2248 ") + date
                                                              : date;
         }
+        case ColumnDistance: {
+            const RVTripStatsPtr stats = node->stats();
+            return stats ? RVTripFiguresText::distance(*stats, m_system) : QString();
+        }
         default:
             return QString();
         }
@@ -365,11 +382,16 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             // name tell when it was recorded."
             return qtTrId("TOOLTIP_DATED_BY_FILE");
         }
-        if (index.column() != ColumnName)
+        if (index.column() != ColumnName && index.column() != ColumnDistance)
             return {};
         // As markup with every line escaped: a file name that looks like a tag must not turn
         // the tooltip into rich text of its own.
-        QStringList lines = toolTipLines(*node);
+        QStringList lines;
+        if (index.column() == ColumnName) {
+            lines = toolTipLines(*node);
+        } else if (const RVTripStatsPtr stats = node->stats()) {
+            lines = RVTripFiguresText::toolTipLines(*stats, m_system);
+        }
         if (lines.isEmpty())
             return {};
         for (QString& line : lines)
@@ -378,7 +400,7 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             .arg(lines.join(QLatin1String("<br>")));
     }
     case Qt::TextAlignmentRole:
-        if (index.column() == ColumnDuration)
+        if (index.column() == ColumnDuration || index.column() == ColumnDistance)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     default:
@@ -401,6 +423,9 @@ QVariant RVVideoOutlineViewModel::headerData(int section, Qt::Orientation orient
     case ColumnDate:
         //% "Created"
         return qtTrId("COLUMN_CREATED_TITLE");
+    case ColumnDistance:
+        //% "Distance"
+        return qtTrId("COLUMN_DISTANCE_TITLE");
     default:
         return QString();
     }

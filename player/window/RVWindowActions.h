@@ -28,6 +28,8 @@ enum class RVWindowCommand
     ZoomIn,
     ZoomOut,
     FitToWindow,
+    NextEvent,
+    PreviousEvent,
 };
 
 // One action per window command, so a menu item, a key of the window's key map and a button
@@ -41,7 +43,7 @@ class RVWindowActions final : public QObject
     Q_OBJECT
 
 public:
-    static constexpr int kCount = int(RVWindowCommand::FitToWindow) + 1;
+    static constexpr int kCount = int(RVWindowCommand::PreviousEvent) + 1;
 
     explicit RVWindowActions(QObject* parent = nullptr);
 
