@@ -41,6 +41,20 @@ QString RVTripFiguresText::distance(const RVTripStats& stats, RVMeasurementSyste
            (british ? QStringLiteral(" mi") : QStringLiteral(" km"));
 }
 
+QStringList RVTripFiguresText::dayLines(int trips, double metres, double drivingSeconds,
+                                        RVMeasurementSystem system)
+{
+    RVTripStats day;
+    day.distanceMetres = metres;
+    day.start = RVTripPlace{}; // a distance to show
+    //% "Trips this day: %1"
+    return {withValue(qtTrId("TOOLTIP_DAY_TRIPS"), QString::number(trips)),
+            //% "Distance this day: %1"
+            withValue(qtTrId("TOOLTIP_DAY_DISTANCE"), distance(day, system)),
+            //% "Driving this day: %1"
+            withValue(qtTrId("TOOLTIP_DAY_DRIVING"), span(drivingSeconds))};
+}
+
 QString RVTripFiguresText::span(double seconds)
 {
     const long long whole = std::isfinite(seconds) && seconds > 0 ? std::llround(seconds) : 0;

@@ -18,6 +18,10 @@ public:
     // The rest, one line each: driving and stopped time, top and average moving speed (when
     // known), and where and when the drive started and ended. None without a fix.
     static QStringList toolTipLines(const RVTripStats& stats, RVMeasurementSystem system);
+    // A day's summary, one line each: its trips (recordings outside a trip count as one), the
+    // distance and the driving time they add up to.
+    static QStringList dayLines(int trips, double metres, double drivingSeconds,
+                                RVMeasurementSystem system);
     // Seconds as "m:ss", or "h:mm:ss" from an hour on.
     static QString span(double seconds);
     // "54 km/h", "34 mph"; empty for NaN.

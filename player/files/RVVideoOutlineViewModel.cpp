@@ -291,6 +291,29 @@ QStringList RVVideoOutlineViewModel::toolTipLines(const RVVideoData& node)
     return lines;
 }
 
+QStringList RVVideoOutlineViewModel::dayLines(const RVVideoData& node) const
+{
+    const RVTimestamp created = node.created();
+    if (!created.isValid())
+        return {};
+    const auto dayOf = [](RVTimestamp time) {
+        return QDateTime::fromMSecsSinceEpoch(time.msecsSinceEpoch()).toLocalTime().date();
+    };
+    const QDate day = dayOf(created);
+    int trips = 0;
+    double metres = 0, driving = 0;
+    for (const RVVideoDataPtr& other : m_all) {
+        if (!other || !other->created().isValid() || dayOf(other->created()) != day)
+            continue;
+        ++trips;
+        if (const RVTripStatsPtr stats = other->stats()) {
+            metres += stats->distanceMetres;
+            driving += stats->drivingSeconds;
+        }
+    }
+    return RVTripFiguresText::dayLines(trips, metres, driving, m_system);
+}
+
 QString RVVideoOutlineViewModel::trackMissingText(const RVDecline& why)
 {
     QString reason;
@@ -382,13 +405,15 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             // name tell when it was recorded."
             return qtTrId("TOOLTIP_DATED_BY_FILE");
         }
-        if (index.column() != ColumnName && index.column() != ColumnDistance)
+        if (index.column() == ColumnLocked || index.column() == ColumnDuration)
             return {};
         // As markup with every line escaped: a file name that looks like a tag must not turn
         // the tooltip into rich text of its own.
         QStringList lines;
         if (index.column() == ColumnName) {
             lines = toolTipLines(*node);
+        } else if (index.column() == ColumnDate) {
+            lines = dayLines(*node);
         } else if (const RVTripStatsPtr stats = node->stats()) {
             lines = RVTripFiguresText::toolTipLines(*stats, m_system);
         }

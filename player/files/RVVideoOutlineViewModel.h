@@ -75,6 +75,9 @@ public:
     // a track, why. A trip: its first file, the number of event recordings or the mode they
     // share, and the camera model.
     static QStringList toolTipLines(const RVVideoData& node);
+    // The summary of the day the node was recorded on (local time), over every top-level
+    // node of that day: its trips, distance and driving time. None for an undated node.
+    QStringList dayLines(const RVVideoData& node) const;
     // "No track: ..." with the reason a reader gave.
     static QString trackMissingText(const RVDecline& why);
     // Whether the node was read and only its files' modification times date it (no fix,

@@ -707,5 +707,17 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Over the speed limit</source>
         <translation>Über dem Tempolimit</translation>
     </message>
+    <message id="TOOLTIP_DAY_TRIPS">
+        <source>Trips this day: %1</source>
+        <translation>Fahrten an diesem Tag: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DISTANCE">
+        <source>Distance this day: %1</source>
+        <translation>Strecke an diesem Tag: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DRIVING">
+        <source>Driving this day: %1</source>
+        <translation>Fahrzeit an diesem Tag: %1</translation>
+    </message>
 </context>
 </TS>

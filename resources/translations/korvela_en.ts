@@ -707,5 +707,17 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Over the speed limit</source>
         <translation>Over the speed limit</translation>
     </message>
+    <message id="TOOLTIP_DAY_TRIPS">
+        <source>Trips this day: %1</source>
+        <translation>Trips this day: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DISTANCE">
+        <source>Distance this day: %1</source>
+        <translation>Distance this day: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DRIVING">
+        <source>Driving this day: %1</source>
+        <translation>Driving this day: %1</translation>
+    </message>
 </context>
 </TS>

@@ -1,5 +1,6 @@
 // The window's events and trip figures on the demo card that tools/make-demo-card writes: the
-// Distance column of the list, the events panel, the slider's marks and the event keys.
+// Distance column of the list and the day's summary, the events panel, the slider's marks and
+// the event keys.
 
 #include "ClipFactory.h"
 #include "WindowTestSupport.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QDir>
 #include <QMainWindow>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -77,6 +79,15 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
           "TOOLTIP_TRIP_AVERAGE_SPEED", "TOOLTIP_TRIP_START", "TOOLTIP_TRIP_END"})
         EXPECT_TRUE(tip.contains(QLatin1String(line))) << line << "\n" << tip.toStdString();
     EXPECT_TRUE(tip.contains(QLatin1String("2026-05-14"))) << tip.toStdString();
+    // The date's tooltip sums up the day: four trips on the 14th, at least this one's distance.
+    const QString day =
+        model->index(trip, RVVideoOutlineViewModel::ColumnDate).data(Qt::ToolTipRole).toString();
+    EXPECT_TRUE(day.contains(QLatin1String("TOOLTIP_DAY_TRIPS 4<br>"))) << day.toStdString();
+    const QRegularExpression dayKm(QStringLiteral("TOOLTIP_DAY_DISTANCE ([0-9.]+) km"));
+    const QRegularExpressionMatch dayDistance = dayKm.match(day);
+    ASSERT_TRUE(dayDistance.hasMatch()) << day.toStdString();
+    EXPECT_GT(dayDistance.captured(1).toDouble(), kilometres);
+    EXPECT_TRUE(day.contains(QLatin1String("TOOLTIP_DAY_DRIVING"))) << day.toStdString();
     controller.setMeasurementSystem(QStringLiteral("British"));
     const QString miles = cell(trip, Qt::DisplayRole);
     ASSERT_TRUE(miles.endsWith(QLatin1String(" mi"))) << miles.toStdString();
