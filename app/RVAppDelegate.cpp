@@ -8,6 +8,7 @@
 #include "library/RVVideoList.h"
 #include "player/files/RVFileViewer.h"
 #include "player/map/RVMapView.h"
+#include "player/window/RVEventsPanel.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVWidgetDialogs.h"
@@ -243,9 +244,10 @@ void RVAppDelegate::buildMenus()
     const RVWindowActions* actions = m_mainViewController->actions();
     for (const C command :
          {C::PlayPause, C::FastForward, C::Rewind, C::NextFrame, C::PreviousFrame, C::StepForward,
-          C::StepBackward, C::GoToStart, C::GoToEnd, C::FullScreen, C::Still, C::ZoomIn, C::ZoomOut,
-          C::FitToWindow, C::MarkIn, C::MarkOut, C::ClearMarks}) {
-        if (command == C::NextFrame || command == C::FullScreen || command == C::MarkIn)
+          C::StepBackward, C::GoToStart, C::GoToEnd, C::NextEvent, C::PreviousEvent, C::FullScreen,
+          C::Still, C::ZoomIn, C::ZoomOut, C::FitToWindow, C::MarkIn, C::MarkOut, C::ClearMarks}) {
+        if (command == C::NextFrame || command == C::NextEvent || command == C::FullScreen ||
+            command == C::MarkIn)
             m_menuPlayback->addSeparator();
         m_menuPlayback->addAction(actions->action(command));
     }
@@ -253,6 +255,12 @@ void RVAppDelegate::buildMenus()
     // The window's camera views, with their own keys.
     if (QMenu* camera = m_mainViewController->cameraMenu())
         bar->addMenu(camera);
+
+    // What the window shows besides the video.
+    //% "&View"
+    QMenu* view = addMenu(bar, "MENU_VIEW");
+    view->setObjectName(QStringLiteral("menuView"));
+    view->addAction(m_mainViewController->eventsPanel()->toggleAction());
 
     //% "&Graphs"
     m_menuGraphs = addMenu(bar, "MENU_GRAPHS");

@@ -77,6 +77,8 @@ public:
     static constexpr double kDefaultImpactG = 2.0;
     // double km/h, 0: faster than this is an event; 0 (or less) means off.
     static constexpr const char* kEventSpeedLimitKmh = "EVENT_SPEED_LIMIT_KMH";
+    // bool, false: whether the window shows the events of the playing trip under the file list.
+    static constexpr const char* kShowEventsPanel = "SHOW_EVENTS_PANEL";
     // list of text, empty: the corrections of camera clocks, one a line,
     // "folder<TAB>family<TAB>zone<TAB>offset seconds" (RVCameraClock::rulesToText); folder is a
     // card's root, family a reader's format name or empty for all, zone an IANA id or empty for

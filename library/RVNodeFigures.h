@@ -9,3 +9,7 @@
 // series finds its figures too.
 void computeNodeFigures(RVVideoData& node, const RVSeries& series,
                         const RVEventThresholds& thresholds);
+
+// A trip's figures joined from its children's, when every child has them (the metadata scan
+// reads the recordings before it groups them); nothing otherwise, until the trip is read.
+void joinTripFigures(RVVideoData& trip);

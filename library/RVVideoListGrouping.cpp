@@ -1,5 +1,6 @@
 // Building the library tree: one node per recording, then trips by the 60-second rule and by
 // the chapter files a camera cut one take into.
+#include "library/RVNodeFigures.h"
 #include "library/RVVideoList.h"
 
 #include <QHash>
@@ -47,8 +48,11 @@ RVVideoDataPtr closeGroup(const RVVideoDataList& group, const RVVideoFileList& f
         group.front()->setParent(nullptr);
         return group.front();
     }
-    return RVVideoData::create(RVVideoList::getVideoDataTripNameByFiles(group), duration,
-                               group.front()->created(), files, group, nullptr);
+    RVVideoDataPtr trip =
+        RVVideoData::create(RVVideoList::getVideoDataTripNameByFiles(group), duration,
+                            group.front()->created(), files, group, nullptr);
+    joinTripFigures(*trip);
+    return trip;
 }
 
 RVVideoFilePtr firstFile(const RVVideoDataPtr& node)

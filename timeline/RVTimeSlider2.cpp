@@ -256,6 +256,7 @@ void RVTimeSlider2::draw(QPainter& painter)
     painter.setRenderHint(QPainter::Antialiasing, false);
 
     drawTicks(painter, m_width);
+    drawEventMarks(painter, m_width);
 
     // Bands lower than the minimum cannot be read: the least telling graphs, first in the
     // stacking order, make room for the others.
@@ -328,6 +329,27 @@ void RVTimeSlider2::drawTicks(QPainter& painter, double axisWidth)
     for (const Label& label : labels)
         RVUIUtil::writeText(painter, label.text, labelSize, label.x,
                             RVSliderLayoutUtil::tickLabelBottom, frame, textColour);
+}
+
+void RVTimeSlider2::drawEventMarks(QPainter& painter, double axisWidth)
+{
+    const float duration = m_videoDuration.value_or(0.0f);
+    if (m_eventMarks.empty() || !(duration > 0))
+        return;
+    // An orange wedge pointing down at the axis, under the position marks drawn later.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0xf0, 0x8c, 0x00));
+    for (const double seconds : m_eventMarks) {
+        if (!std::isfinite(seconds))
+            continue;
+        const double x = RVSliderLayoutUtil::timeX(std::clamp(seconds, 0.0, double(duration)),
+                                                   duration, axisWidth);
+        const QPointF wedge[] = {{x - 4, 0}, {x + 4, 0}, {x, RVSliderLayoutUtil::tickBottom}};
+        painter.drawPolygon(wedge, 3);
+    }
+    painter.restore();
 }
 
 void RVTimeSlider2::drawPositionMarks(QPainter& painter, double axisWidth)

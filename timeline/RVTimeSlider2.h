@@ -84,6 +84,10 @@ public:
     const PointSeries& points() const { return m_points; }
     void setPoints(PointSeries series);
 
+    // Where the trip's events are (trip seconds): small marks on the time axis.
+    const std::vector<double>& eventMarks() const { return m_eventMarks; }
+    void setEventMarks(std::vector<double> seconds) { m_eventMarks = std::move(seconds); }
+
     // Menus shown on right click; owned by the application, which builds them.
     void setPlaybackMenu(QMenu* menu);
     void setGraphsMenu(QMenu* menu);
@@ -169,6 +173,7 @@ private:
     void drawClipMarks(QPainter& painter, double axisWidth);
     // The clip mark whose line is within kMarkGrabPixels of x, the nearer one first.
     std::optional<RVClipMark> clipMarkAt(double x) const;
+    void drawEventMarks(QPainter& painter, double axisWidth);
     void invalidate(RVGraphSeries series);
     void showThumbnailAt(QPointF position);
     void scrubTo(double fraction);
@@ -190,6 +195,7 @@ private:
     SensorSeries m_gSensorData;
     SpeedSeries m_velocityData;
     PointSeries m_points;
+    std::vector<double> m_eventMarks;
     QPointer<QMenu> m_playbackMenu;
     QPointer<QMenu> m_graphsMenu;
     std::array<CachedGraph, RVGraphs::kCount> m_cache; // by RVGraph

@@ -15,7 +15,8 @@ namespace {
 constexpr std::pair<RVViewKey, Qt::Key> kQtKeys[] = {
     {RVViewKey::Return, Qt::Key_Return}, {RVViewKey::Return, Qt::Key_Enter},
     {RVViewKey::Escape, Qt::Key_Escape}, {RVViewKey::Space, Qt::Key_Space},
-    {RVViewKey::N, Qt::Key_N},           {RVViewKey::B, Qt::Key_B},
+    {RVViewKey::N, Qt::Key_N},           {RVViewKey::ShiftN, Qt::Key_N},
+    {RVViewKey::B, Qt::Key_B},           {RVViewKey::Period, Qt::Key_Period},
     {RVViewKey::Left, Qt::Key_Left},     {RVViewKey::Right, Qt::Key_Right},
     {RVViewKey::Home, Qt::Key_Home},     {RVViewKey::End, Qt::Key_End},
     {RVViewKey::F11, Qt::Key_F11},       {RVViewKey::J, Qt::Key_J},
@@ -61,7 +62,11 @@ bool RVViewUtil::processKeyDown(const QKeyEvent* event, RVPlayerViewDelegate* de
     // "Option" of the original keyboard is Alt here; only Return looks at modifiers.
     if (*key == RVViewKey::Return && !event->modifiers().testFlag(Qt::AltModifier))
         return false;
+    // N goes forward, Shift+N back: the one key that tells the two apart.
+    const RVViewKey pressed = *key == RVViewKey::N && event->modifiers().testFlag(Qt::ShiftModifier)
+                                  ? RVViewKey::ShiftN
+                                  : *key;
     if (delegate)
-        delegate->keyPressed(*key);
+        delegate->keyPressed(pressed);
     return true;
 }

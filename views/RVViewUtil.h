@@ -9,14 +9,16 @@ class RVPlayerViewDelegate;
 
 // The keys the player window reacts to, named after the physical key (its place on the
 // keyboard), not after the character it types: with a Russian layout the key labelled N types
-// "т" and must still step a frame.
+// "т" and must still go to the next event.
 enum class RVViewKey
 {
     Return, // the main Return key and the keypad's Enter
     Escape,
     Space,
     N,
+    ShiftN, // N with Shift held
     B,
+    Period, // the "." key
     Left,
     Right,
     Home,

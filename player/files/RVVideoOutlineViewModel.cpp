@@ -1,5 +1,7 @@
 #include "player/files/RVVideoOutlineViewModel.h"
 
+#include "player/files/RVTripFiguresText.h"
+
 #include "core/RVStringUtil.h"
 
 #include <QDateTime>
@@ -37,6 +39,17 @@ void RVVideoOutlineViewModel::setModeFilter(RVModeFilter filter)
 {
     m_modeFilter = filter;
     reload(std::move(m_all));
+}
+
+void RVVideoOutlineViewModel::setMeasurementSystem(RVMeasurementSystem system)
+{
+    if (system == m_system)
+        return;
+    m_system = system;
+    if (!m_topLevel.empty())
+        Q_EMIT dataChanged(index(0, ColumnDistance),
+                           index(int(m_topLevel.size()) - 1, ColumnDistance));
+    // Rows inside trips are asked again when drawn; the view repaints on any data change.
 }
 
 bool RVVideoOutlineViewModel::passesFilter(const RVVideoData& node, RVModeFilter filter)
@@ -278,6 +291,29 @@ QStringList RVVideoOutlineViewModel::toolTipLines(const RVVideoData& node)
     return lines;
 }
 
+QStringList RVVideoOutlineViewModel::dayLines(const RVVideoData& node) const
+{
+    const RVTimestamp created = node.created();
+    if (!created.isValid())
+        return {};
+    const auto dayOf = [](RVTimestamp time) {
+        return QDateTime::fromMSecsSinceEpoch(time.msecsSinceEpoch()).toLocalTime().date();
+    };
+    const QDate day = dayOf(created);
+    int trips = 0;
+    double metres = 0, driving = 0;
+    for (const RVVideoDataPtr& other : m_all) {
+        if (!other || !other->created().isValid() || dayOf(other->created()) != day)
+            continue;
+        ++trips;
+        if (const RVTripStatsPtr stats = other->stats()) {
+            metres += stats->distanceMetres;
+            driving += stats->drivingSeconds;
+        }
+    }
+    return RVTripFiguresText::dayLines(trips, metres, driving, m_system);
+}
+
 QString RVVideoOutlineViewModel::trackMissingText(const RVDecline& why)
 {
     QString reason;
@@ -341,6 +377,10 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             return !date.isEmpty() && datedByFileOnly(*node) ? QStringLiteral("\u2248 ") + date
                                                              : date;
         }
+        case ColumnDistance: {
+            const RVTripStatsPtr stats = node->stats();
+            return stats ? RVTripFiguresText::distance(*stats, m_system) : QString();
+        }
         default:
             return QString();
         }
@@ -365,11 +405,18 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             // name tell when it was recorded."
             return qtTrId("TOOLTIP_DATED_BY_FILE");
         }
-        if (index.column() != ColumnName)
+        if (index.column() == ColumnLocked || index.column() == ColumnDuration)
             return {};
         // As markup with every line escaped: a file name that looks like a tag must not turn
         // the tooltip into rich text of its own.
-        QStringList lines = toolTipLines(*node);
+        QStringList lines;
+        if (index.column() == ColumnName) {
+            lines = toolTipLines(*node);
+        } else if (index.column() == ColumnDate) {
+            lines = dayLines(*node);
+        } else if (const RVTripStatsPtr stats = node->stats()) {
+            lines = RVTripFiguresText::toolTipLines(*stats, m_system);
+        }
         if (lines.isEmpty())
             return {};
         for (QString& line : lines)
@@ -378,7 +425,7 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
             .arg(lines.join(QLatin1String("<br>")));
     }
     case Qt::TextAlignmentRole:
-        if (index.column() == ColumnDuration)
+        if (index.column() == ColumnDuration || index.column() == ColumnDistance)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return {};
     default:
@@ -401,6 +448,9 @@ QVariant RVVideoOutlineViewModel::headerData(int section, Qt::Orientation orient
     case ColumnDate:
         //% "Created"
         return qtTrId("COLUMN_CREATED_TITLE");
+    case ColumnDistance:
+        //% "Distance"
+        return qtTrId("COLUMN_DISTANCE_TITLE");
     default:
         return QString();
     }

@@ -2,6 +2,7 @@
 
 #include "library/RVVideoData.h"
 #include "player/files/RVRecordingModeLook.h"
+#include "timeline/RVUnits.h"
 
 #include <QAbstractItemModel>
 #include <QIcon>
@@ -30,6 +31,7 @@ public:
         ColumnLocked,
         ColumnDuration,
         ColumnDate,
+        ColumnDistance, // the trip figures' distance; the tooltip has the rest
         ColumnCount
     };
 
@@ -43,6 +45,8 @@ public:
     // Shows the nodes of the last reload that pass this filter.
     void setModeFilter(RVModeFilter filter);
     static bool passesFilter(const RVVideoData& node, RVModeFilter filter);
+    // The units of the distance column and its tooltip (the stored ones at first).
+    void setMeasurementSystem(RVMeasurementSystem system);
 
     // The node of a row; null for an invalid index.
     RVVideoDataPtr nodeAt(const QModelIndex& index) const;
@@ -71,6 +75,9 @@ public:
     // a track, why. A trip: its first file, the number of event recordings or the mode they
     // share, and the camera model.
     static QStringList toolTipLines(const RVVideoData& node);
+    // The summary of the day the node was recorded on (local time), over every top-level
+    // node of that day: its trips, distance and driving time. None for an undated node.
+    QStringList dayLines(const RVVideoData& node) const;
     // "No track: ..." with the reason a reader gave.
     static QString trackMissingText(const RVDecline& why);
     // Whether the node was read and only its files' modification times date it (no fix,
@@ -103,4 +110,5 @@ private:
     RVVideoDataList m_all;      // as the last reload gave them
     RVVideoDataList m_topLevel; // those shown
     RVModeFilter m_modeFilter = RVModeFilter::All;
+    RVMeasurementSystem m_system = RVUnits::storedSystem();
 };

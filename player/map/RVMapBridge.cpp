@@ -7,6 +7,9 @@
 #include "player/map/RVTwoHalves.h"
 #include "timeline/RVUnits.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+
 #include <cmath>
 #include <limits>
 #include <span>
@@ -177,6 +180,7 @@ void RVMapBridge::drawRoute()
     }
     if (previous != 0)
         drawRun(runStart, n);
+    drawEvents();
 
     // A newly chosen trip is shown whole; a redraw of the same one (a page loaded again, with
     // the view the user had) keeps the view.
@@ -187,6 +191,22 @@ void RVMapBridge::drawRoute()
         m_fittedTrack = m_points;
     }
     updateCurrentPositionOnMap(m_progress);
+}
+
+void RVMapBridge::drawEvents()
+{
+    // As JSON, so that a title is always a string to the page, whatever it holds.
+    QJsonArray marks;
+    for (const RVMapEvent& event : m_events) {
+        if (std::isfinite(event.latitude) && std::isfinite(event.longitude) &&
+            std::fabs(event.latitude) > kCentreBound)
+            marks.append(QJsonArray{event.latitude, event.longitude, event.title});
+    }
+    if (marks.isEmpty())
+        return;
+    m_runner->runScript(
+        QStringLiteral("drawEvents(%1);")
+            .arg(QString::fromUtf8(QJsonDocument(marks).toJson(QJsonDocument::Compact))));
 }
 
 void RVMapBridge::updateCurrentPositionOnMap(double progress)

@@ -14,6 +14,14 @@
 
 class RVMapScriptRunner;
 
+// An event marked on the map: where it happened (degrees) and what it was.
+struct RVMapEvent final
+{
+    double latitude = 0;
+    double longitude = 0;
+    QString title;
+};
+
 // Drives the map page from the playing node's track: draws the route as polylines split at
 // points without a position, moves the car marker with the playback position, produces the
 // speed and altitude read-outs, and turns a click on the route into a seek. It only writes
@@ -31,6 +39,8 @@ public:
     void setTrack(std::shared_ptr<const std::vector<RVPoint>> points,
                   std::shared_ptr<const std::vector<double>> velocityData);
     void setMeasurementSystem(const QString& measurementSystem);
+    // The events of the track, drawn with its route (those without a place are left out).
+    void setEvents(std::vector<RVMapEvent> events) { m_events = std::move(events); }
 
     // Draws the track's route (thinned for the map) and, for a track not drawn before, fits
     // the view to it.
@@ -62,11 +72,13 @@ Q_SIGNALS:
 
 private:
     const std::vector<RVPoint>& points() const;
+    void drawEvents();
 
     RVMapScriptRunner* m_runner;
     std::shared_ptr<const std::vector<RVPoint>> m_points;
     std::shared_ptr<const std::vector<double>> m_velocityData;
     QString m_measurementSystem;
+    std::vector<RVMapEvent> m_events;
     double m_toleranceMetres = RVRouteSimplifier::kDefaultToleranceMetres;
     // The track last fitted into the map's view; weak so an old day's track is not kept.
     std::weak_ptr<const std::vector<RVPoint>> m_fittedTrack;

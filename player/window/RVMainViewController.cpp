@@ -16,6 +16,7 @@
 #include "player/window/RVAdvertisementPanel.h"
 #include "player/window/RVClipCommand.h"
 #include "player/window/RVClockProposalBar.h"
+#include "player/window/RVEventsPanel.h"
 #include "player/window/RVExportMenu.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVSavePanel.h"
@@ -25,6 +26,7 @@
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
+#include "timeline/RVUnits.h"
 #include "views/RVMainView.h"
 #include "views/RVPlayerView.h"
 
@@ -279,6 +281,8 @@ void RVMainViewController::videoListUpdatedAtMainThread()
 
 void RVMainViewController::metaInfoUpdated()
 {
+    // Before the route: the map draws the events with it.
+    showEvents();
     m_timeLine->setGSensorData(m_videoList->gSensorData());
     m_timeLine->setVelocityData(m_videoList->velocityData());
     m_timeLine->setPoints(m_videoList->points());
@@ -313,6 +317,8 @@ void RVMainViewController::setMeasurementSystem(const QString& system)
     m_measurementSystem = system;
     RVSettings::setText(RVSettings::kMeasurementSystem, system);
     m_map->setMeasurementSystem(system);
+    m_filesModel->setMeasurementSystem(RVUnits::storedSystem());
+    showEvents(); // speeds in the new units
     // Paused there is no next tick: the graphs and the read-outs change now.
     m_timeLine->update();
     if (m_timeLine->progress() >= 0)

@@ -34,6 +34,7 @@ class RVAdvertisementPanel;
 class RVAvertisementView;
 class RVClipCommand;
 class RVClockProposalBar;
+class RVEventsPanel;
 class RVExportMenu;
 class RVGridLoadWatch;
 class RVUpdateDialogs;
@@ -152,6 +153,8 @@ public:
 
     // The commands menus, keys and buttons share; the application puts them into its menus.
     RVWindowActions* actions() const { return m_actions; }
+    // The events of the playing trip under the file list; its toggle goes into the View menu.
+    RVEventsPanel* eventsPanel() const { return m_events; }
 
     // RVPlayerViewDelegate.
     void doubleClick() override;
@@ -218,6 +221,8 @@ private:
     void setPlaybackControlsEnabled(bool enabled);
     void showRate(double rate);
     void showTripTime(double fraction);
+    // The playing node's events in the events panel, on the slider and on the map.
+    void showEvents();
 
     // Camera views.
     void buildCameraMenu();
@@ -293,6 +298,7 @@ private:
     QLabel* m_hiddenGraphsLabel = nullptr;         // graphs the slider had no room for
     RVClockProposalBar* m_clockProposal = nullptr; // a camera clock that seems hours off
     RVGridLoadWatch* m_gridWatch = nullptr;        // a grid the decoders cannot keep up with
+    RVEventsPanel* m_events = nullptr;             // the playing node's events
 
     QString m_measurementSystem;
     int m_lastSortColumn = 3;    // the file list's last sortable sort column

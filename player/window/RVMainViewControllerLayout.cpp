@@ -24,6 +24,7 @@
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
 #include "player/window/RVClockProposalBar.h"
+#include "player/window/RVEventsPanel.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVReadouts.h"
@@ -141,8 +142,11 @@ void RVMainViewController::buildWindow()
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnLocked, QHeaderView::Fixed);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDuration, QHeaderView::Interactive);
     header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDate, QHeaderView::Interactive);
+    header->setSectionResizeMode(RVVideoOutlineViewModel::ColumnDistance, QHeaderView::Interactive);
     header->resizeSection(RVVideoOutlineViewModel::ColumnLocked, 22);
     left->addWidget(m_filesView, 1);
+
+    m_events = new RVEventsPanel(*left, *m_fileViewContainer, this);
 
     // The advertisement panel's place: collapsed until its page says how tall it is.
     m_advertisementContainer = new QWidget(m_fileViewContainer);
@@ -369,6 +373,7 @@ void RVMainViewController::retranslate()
     updateHiddenGraphsNote();
     updateListPlaceholder();
     m_clockProposal->retranslate();
+    m_events->retranslate();
     fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());
@@ -391,17 +396,22 @@ void RVMainViewController::fitFileListColumns(bool atLaunch)
         std::max({140, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDate),
                   metrics.horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + cellPadding,
                   kept(RVVideoOutlineViewModel::ColumnDate)});
+    const int distanceWidth =
+        std::max({50, header->sectionSizeHint(RVVideoOutlineViewModel::ColumnDistance),
+                  metrics.horizontalAdvance(QStringLiteral("0000.0 km")) + cellPadding,
+                  kept(RVVideoOutlineViewModel::ColumnDistance)});
     header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
     header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
+    header->resizeSection(RVVideoOutlineViewModel::ColumnDistance, distanceWidth);
     // The name column stretches; the list is never so narrow that it gets less than
     // kNameColumnWidth (full names show in its tool tips).
     const int frame = 2 * m_filesView->frameWidth() +
                       m_fileViewContainer->layout()->contentsMargins().left() +
                       m_fileViewContainer->layout()->contentsMargins().right();
-    const int fileListWidth =
-        std::max(kFileListWidth,
-                 kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth + dateWidth +
-                     m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
+    const int fileListWidth = std::max(
+        kFileListWidth, kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth +
+                            dateWidth + distanceWidth +
+                            m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
     m_fileViewContainer->setMinimumWidth(fileListWidth);
     // The splitter is only laid out at the start; later the user's sizes stay (the list's new
     // minimum width still applies).

@@ -8,6 +8,7 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/video/RVVideoZoom.h"
+#include "player/window/RVEventsPanel.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVStillCommand.h"
@@ -15,6 +16,7 @@
 #include "player/window/RVWindowActions.h"
 #include "player/window/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
+#include "timeline/RVUnits.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -129,6 +131,21 @@ void RVMainViewController::connectCommands()
     on(C::ZoomIn, [this] { m_zoom->zoomIn(); });
     on(C::ZoomOut, [this] { m_zoom->zoomOut(); });
     on(C::FitToWindow, [this] { m_zoom->toggleNativeSize(); });
+    // N and Shift+N: the next or previous event, from its lead-up; the playback keeps its
+    // state. A click on an event plays from its lead-up.
+    const auto goToEvent = [this, playback](int direction) {
+        const std::optional<std::size_t> index = m_events->next(playback->tripTime(), direction);
+        if (!index)
+            return;
+        m_events->select(*index);
+        playback->seekToTripTime(RVEventsPanel::startOf(m_events->events()[*index]));
+    };
+    on(C::NextEvent, [goToEvent] { goToEvent(+1); });
+    on(C::PreviousEvent, [goToEvent] { goToEvent(-1); });
+    connect(m_events, &RVEventsPanel::eventChosen, this, [this, playback](std::size_t index) {
+        playback->seekToTripTime(RVEventsPanel::startOf(m_events->events()[index]));
+        m_player->play();
+    });
 
     const std::pair<QAbstractButton*, C> buttons[] = {
         {m_playPauseButton, C::PlayPause},     {m_fastForwardButton, C::FastForward},
@@ -144,11 +161,26 @@ void RVMainViewController::connectCommands()
 void RVMainViewController::fileOpening(bool newNode)
 {
     if (newNode) {
+        showEvents();
         m_timeLine->setVideoDuration(m_playback->duration());
         m_timeLine->update();
         m_zoom->reset();
     }
     updateCameraMenu();
+}
+
+void RVMainViewController::showEvents()
+{
+    const RVVideoDataPtr node = m_playback->node();
+    m_events->setNode(node, RVUnits::storedSystem());
+    std::vector<double> marks;
+    std::vector<RVMapEvent> places;
+    for (const RVEvent& event : m_events->events()) {
+        marks.push_back(event.seconds);
+        places.push_back({event.latitude, event.longitude, RVEventsPanel::kindText(event.kind)});
+    }
+    m_timeLine->setEventMarks(std::move(marks));
+    m_map->setEvents(std::move(places));
 }
 
 void RVMainViewController::setPlaybackControlsEnabled(bool enabled)

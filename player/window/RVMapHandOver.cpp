@@ -48,6 +48,11 @@ void RVMapHandOver::clear()
     m_bridge->updateCurrentPositionOnMap(-1.0); // empties the read-outs
 }
 
+void RVMapHandOver::setEvents(std::vector<RVMapEvent> events)
+{
+    m_bridge->setEvents(std::move(events));
+}
+
 void RVMapHandOver::setMeasurementSystem(const QString& system)
 {
     m_bridge->setMeasurementSystem(system);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "player/map/RVMapBridge.h"
+
 #include <QObject>
 #include <QString>
 
+#include <vector>
+
 class QLabel;
-class RVMapBridge;
 class RVMapView;
 class RVTimeSlider2;
 class RVVideoList;
@@ -34,6 +37,8 @@ public:
     void showPosition();
     // No track: route, car and read-outs go.
     void clear();
+    // The shown trip's events, drawn with its route from the next drawRoute() on.
+    void setEvents(std::vector<RVMapEvent> events);
     void setMeasurementSystem(const QString& system);
 
     RVMapBridge* bridge() const { return m_bridge; }

@@ -25,7 +25,7 @@ constexpr Entry kEntries[] = {
     //% "&Rewind"            //% "Rewind"
     {RVWindowCommand::Rewind, "rewind", "MENU_REWIND", "REWIND_TOOLTIP", RVViewKey::J},
     //% "&Next Frame"        //% "Next frame"
-    {RVWindowCommand::NextFrame, "nextFrame", "MENU_NEXT_FRAME", "NEXT_FRAME_TOOLTIP", RVViewKey::N},
+    {RVWindowCommand::NextFrame, "nextFrame", "MENU_NEXT_FRAME", "NEXT_FRAME_TOOLTIP", RVViewKey::Period},
     //% "Pre&vious Frame"    //% "Previous frame"
     {RVWindowCommand::PreviousFrame, "prevFrame", "MENU_PREVIOUS_FRAME", "PREVIOUS_FRAME_TOOLTIP", RVViewKey::B},
     //% "Step For&ward"
@@ -48,6 +48,10 @@ constexpr Entry kEntries[] = {
     {RVWindowCommand::ZoomOut, "zoomOut", "MENU_ZOOM_OUT", "ZOOM_OUT_TOOLTIP", std::nullopt},
     //% "Fi&t to Window"     //% "Fit video to the window"
     {RVWindowCommand::FitToWindow, "fitToSize", "MENU_FIT_TO_SIZE", "FIT_VIDEO_TOOLTIP", std::nullopt},
+    //% "Next E&vent"
+    {RVWindowCommand::NextEvent, "nextEvent", "MENU_NEXT_EVENT", nullptr, RVViewKey::N},
+    //% "Previous Eve&nt"
+    {RVWindowCommand::PreviousEvent, "previousEvent", "MENU_PREVIOUS_EVENT", nullptr, RVViewKey::ShiftN},
     //% "Mark Clip &Start"
     {RVWindowCommand::MarkIn, "markIn", "MENU_MARK_IN", nullptr, RVViewKey::I},
     //% "Mark Clip En&d"
@@ -70,7 +74,9 @@ QString keyText(const Entry& entry)
 {
     if (!entry.key)
         return {};
-    return QKeySequence(QKeyCombination(RVViewUtil::qtKey(*entry.key)))
+    const Qt::KeyboardModifiers modifiers =
+        *entry.key == RVViewKey::ShiftN ? Qt::ShiftModifier : Qt::NoModifier;
+    return QKeySequence(QKeyCombination(modifiers, RVViewUtil::qtKey(*entry.key)))
         .toString(QKeySequence::NativeText);
 }
 

@@ -28,6 +28,8 @@ enum class RVWindowCommand
     ZoomIn,
     ZoomOut,
     FitToWindow,
+    NextEvent,
+    PreviousEvent,
     MarkIn,     // the clip's start at the playback position
     MarkOut,    // the clip's end at the playback position
     ClearMarks, // both clip marks gone

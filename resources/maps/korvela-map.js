@@ -5,6 +5,8 @@
 //   checkMapCenter([lat, lon])                  make sure this position is in view
 //   drawRoute([[lat, lon], ...,]);              draw one polyline through the pairs
 //   fitRoutes();                                show every drawn route (a newly chosen trip)
+//   drawEvents([[lat, lon, "title"], ...]);     mark the trip's events (cleared with the
+//                                               routes); the title shows on hover
 //   moveCurrentPositionTo([lat, lon], heading, substitute)
 //                                               move the car marker; heading in degrees
 //                                               clockwise from north; substitute is 1 when
@@ -45,6 +47,7 @@
     window.checkMapCenter = function (position) { call("checkMapCenter", [position]); };
     window.drawRoute = function (points) { call("drawRoute", [points]); };
     window.fitRoutes = function () { call("fitRoutes", []); };
+    window.drawEvents = function (events) { call("drawEvents", [events]); };
     window.moveCurrentPositionTo = function (position, heading, substitute) {
         call("moveCurrentPositionTo", [position, heading, substitute]);
     };
@@ -96,12 +99,14 @@
         else
             window.addEventListener("load", function () { tiles.addTo(map); });
         this.routes = L.layerGroup().addTo(this.map);
+        this.events = L.layerGroup().addTo(this.map);
         this.marker = null;
         this.centered = !!view;
         this.keepView = !!view;
     }
     LeafletBackend.prototype.clearRoutes = function () {
         this.routes.clearLayers();
+        this.events.clearLayers();
         // The car belongs to the route: a trip without positions shows none.
         if (this.marker)
             this.marker.remove();
@@ -366,6 +371,18 @@
         });
         this.routes.addLayer(route);
     };
+    // An event: an orange dot with a dark ring; its title on hover.
+    LeafletBackend.prototype.drawEvents = function (events) {
+        var layer = this.events;
+        (events || []).forEach(function (e) {
+            if (!isPair(e))
+                return;
+            L.circleMarker([e[0], e[1]], { radius: 6, color: "#7c2d12", weight: 2,
+                                           fillColor: "#f08c00", fillOpacity: 0.95 })
+                .bindTooltip(String(e[2] || ""))
+                .addTo(layer);
+        });
+    };
     LeafletBackend.prototype.fitRoutes = function () {
         this.keepView = false;
         var routes = this.routes.getLayers();
@@ -417,6 +434,9 @@
             // The vertices the last redraws drew (at most one per pixel of line).
             drawnVertices: lines.reduce(function (n, l) { return n + l.drawnVertices; }, 0),
             marker: marker ? [marker.lat, marker.lng] : null,
+            events: this.events.getLayers().map(function (m) {
+                return [m.getLatLng().lat, m.getLatLng().lng];
+            }),
             substitute: this.marker ? this.marker.getElement().innerHTML.indexOf("#8a8a8a") >= 0 : null,
             center: [this.map.getCenter().lat, this.map.getCenter().lng],
             zoom: this.map.getZoom(),
@@ -441,6 +461,7 @@
             zoom: view ? view.zoom : 2
         });
         this.routes = [];
+        this.events = [];
         this.marker = null;
         this.centered = !!view;
         this.keepView = !!view;
@@ -463,6 +484,8 @@
     GoogleBackend.prototype.clearRoutes = function () {
         this.routes.forEach(function (r) { r.setMap(null); });
         this.routes = [];
+        this.events.forEach(function (m) { m.setMap(null); });
+        this.events = [];
         if (this.marker)
             this.marker.setMap(null);
         this.marker = null;
@@ -491,6 +514,18 @@
                 window.Cocoa.log(event.latLng.lat(), event.latLng.lng());
         });
         this.routes.push(line);
+    };
+    GoogleBackend.prototype.drawEvents = function (events) {
+        var self = this;
+        (events || []).forEach(function (e) {
+            if (!isPair(e))
+                return;
+            self.events.push(new google.maps.Marker({
+                position: { lat: e[0], lng: e[1] }, title: String(e[2] || ""), map: self.map,
+                icon: { path: google.maps.SymbolPath.CIRCLE, scale: 6, fillColor: "#f08c00",
+                        fillOpacity: 0.95, strokeColor: "#7c2d12", strokeWeight: 2 }
+            }));
+        });
     };
     GoogleBackend.prototype.state = function () {
         var p = this.marker ? this.marker.getPosition() : null;

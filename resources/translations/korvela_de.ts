@@ -775,5 +775,121 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Left out, not readable: %1</source>
         <translation>Ausgelassen, nicht lesbar: %1</translation>
     </message>
+    <message id="COLUMN_DISTANCE_TITLE">
+        <source>Distance</source>
+        <translation>Strecke</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_DISTANCE">
+        <source>Distance: %1</source>
+        <translation>Strecke: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_DRIVING">
+        <source>Driving: %1</source>
+        <translation>Fahrzeit: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_STOPPED">
+        <source>Stopped: %1</source>
+        <translation>Standzeit: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_TOP_SPEED">
+        <source>Top speed: %1</source>
+        <translation>Höchstgeschwindigkeit: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_AVERAGE_SPEED">
+        <source>Average moving speed: %1</source>
+        <translation>Durchschnitt in Fahrt: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_START">
+        <source>Start: %1</source>
+        <translation>Start: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_END">
+        <source>End: %1</source>
+        <translation>Ende: %1</translation>
+    </message>
+    <message id="MENU_VIEW">
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
+    <message id="MENU_SHOW_EVENTS">
+        <source>&amp;Events</source>
+        <translation>&amp;Ereignisse</translation>
+    </message>
+    <message id="MENU_NEXT_EVENT">
+        <source>Next E&amp;vent</source>
+        <translation>Nächstes E&amp;reignis</translation>
+    </message>
+    <message id="MENU_PREVIOUS_EVENT">
+        <source>Previous Eve&amp;nt</source>
+        <translation>Vorheriges Ereig&amp;nis</translation>
+    </message>
+    <message id="EVENTS_COLUMN_TIME">
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+    <message id="EVENTS_COLUMN_KIND">
+        <source>Event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message id="EVENTS_COLUMN_STRENGTH">
+        <source>Strength</source>
+        <translation>Stärke</translation>
+    </message>
+    <message id="EVENTS_COLUMN_RECORDING">
+        <source>Recording</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_EVENT">
+        <source>Camera event</source>
+        <translation>Kameraereignis</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_MANUAL">
+        <source>Event button</source>
+        <translation>Ereignistaste</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_PARKING_IMPACT">
+        <source>Impact while parked</source>
+        <translation>Stoß beim Parken</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_OVER_SPEED">
+        <source>Camera's speed alarm</source>
+        <translation>Tempowarnung der Kamera</translation>
+    </message>
+    <message id="EVENT_KIND_IMPACT">
+        <source>Impact</source>
+        <translation>Aufprall</translation>
+    </message>
+    <message id="EVENT_KIND_HARD_BRAKING">
+        <source>Hard braking</source>
+        <translation>Starkes Bremsen</translation>
+    </message>
+    <message id="EVENT_KIND_HARD_ACCELERATION">
+        <source>Hard acceleration</source>
+        <translation>Starkes Beschleunigen</translation>
+    </message>
+    <message id="EVENT_KIND_SHARP_TURN">
+        <source>Sharp turn</source>
+        <translation>Scharfe Kurve</translation>
+    </message>
+    <message id="EVENT_KIND_HARSH_DRIVING">
+        <source>Harsh driving</source>
+        <translation>Ruppige Fahrweise</translation>
+    </message>
+    <message id="EVENT_KIND_OVER_SPEED">
+        <source>Over the speed limit</source>
+        <translation>Über dem Tempolimit</translation>
+    </message>
+    <message id="TOOLTIP_DAY_TRIPS">
+        <source>Trips this day: %1</source>
+        <translation>Fahrten an diesem Tag: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DISTANCE">
+        <source>Distance this day: %1</source>
+        <translation>Strecke an diesem Tag: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DRIVING">
+        <source>Driving this day: %1</source>
+        <translation>Fahrzeit an diesem Tag: %1</translation>
+    </message>
 </context>
 </TS>

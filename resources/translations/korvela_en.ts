@@ -775,5 +775,121 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Left out, not readable: %1</source>
         <translation>Left out, not readable: %1</translation>
     </message>
+    <message id="COLUMN_DISTANCE_TITLE">
+        <source>Distance</source>
+        <translation>Distance</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_DISTANCE">
+        <source>Distance: %1</source>
+        <translation>Distance: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_DRIVING">
+        <source>Driving: %1</source>
+        <translation>Driving: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_STOPPED">
+        <source>Stopped: %1</source>
+        <translation>Stopped: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_TOP_SPEED">
+        <source>Top speed: %1</source>
+        <translation>Top speed: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_AVERAGE_SPEED">
+        <source>Average moving speed: %1</source>
+        <translation>Average moving speed: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_START">
+        <source>Start: %1</source>
+        <translation>Start: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_END">
+        <source>End: %1</source>
+        <translation>End: %1</translation>
+    </message>
+    <message id="MENU_VIEW">
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message id="MENU_SHOW_EVENTS">
+        <source>&amp;Events</source>
+        <translation>&amp;Events</translation>
+    </message>
+    <message id="MENU_NEXT_EVENT">
+        <source>Next E&amp;vent</source>
+        <translation>Next E&amp;vent</translation>
+    </message>
+    <message id="MENU_PREVIOUS_EVENT">
+        <source>Previous Eve&amp;nt</source>
+        <translation>Previous Eve&amp;nt</translation>
+    </message>
+    <message id="EVENTS_COLUMN_TIME">
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message id="EVENTS_COLUMN_KIND">
+        <source>Event</source>
+        <translation>Event</translation>
+    </message>
+    <message id="EVENTS_COLUMN_STRENGTH">
+        <source>Strength</source>
+        <translation>Strength</translation>
+    </message>
+    <message id="EVENTS_COLUMN_RECORDING">
+        <source>Recording</source>
+        <translation>Recording</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_EVENT">
+        <source>Camera event</source>
+        <translation>Camera event</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_MANUAL">
+        <source>Event button</source>
+        <translation>Event button</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_PARKING_IMPACT">
+        <source>Impact while parked</source>
+        <translation>Impact while parked</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_OVER_SPEED">
+        <source>Camera's speed alarm</source>
+        <translation>Camera's speed alarm</translation>
+    </message>
+    <message id="EVENT_KIND_IMPACT">
+        <source>Impact</source>
+        <translation>Impact</translation>
+    </message>
+    <message id="EVENT_KIND_HARD_BRAKING">
+        <source>Hard braking</source>
+        <translation>Hard braking</translation>
+    </message>
+    <message id="EVENT_KIND_HARD_ACCELERATION">
+        <source>Hard acceleration</source>
+        <translation>Hard acceleration</translation>
+    </message>
+    <message id="EVENT_KIND_SHARP_TURN">
+        <source>Sharp turn</source>
+        <translation>Sharp turn</translation>
+    </message>
+    <message id="EVENT_KIND_HARSH_DRIVING">
+        <source>Harsh driving</source>
+        <translation>Harsh driving</translation>
+    </message>
+    <message id="EVENT_KIND_OVER_SPEED">
+        <source>Over the speed limit</source>
+        <translation>Over the speed limit</translation>
+    </message>
+    <message id="TOOLTIP_DAY_TRIPS">
+        <source>Trips this day: %1</source>
+        <translation>Trips this day: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DISTANCE">
+        <source>Distance this day: %1</source>
+        <translation>Distance this day: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DRIVING">
+        <source>Driving this day: %1</source>
+        <translation>Driving this day: %1</translation>
+    </message>
 </context>
 </TS>

@@ -775,5 +775,121 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Left out, not readable: %1</source>
         <translation>Пропущены, не читаются: %1</translation>
     </message>
+    <message id="COLUMN_DISTANCE_TITLE">
+        <source>Distance</source>
+        <translation>Расстояние</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_DISTANCE">
+        <source>Distance: %1</source>
+        <translation>Расстояние: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_DRIVING">
+        <source>Driving: %1</source>
+        <translation>В движении: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_STOPPED">
+        <source>Stopped: %1</source>
+        <translation>Стоянка: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_TOP_SPEED">
+        <source>Top speed: %1</source>
+        <translation>Максимальная скорость: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_AVERAGE_SPEED">
+        <source>Average moving speed: %1</source>
+        <translation>Средняя скорость в движении: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_START">
+        <source>Start: %1</source>
+        <translation>Начало: %1</translation>
+    </message>
+    <message id="TOOLTIP_TRIP_END">
+        <source>End: %1</source>
+        <translation>Конец: %1</translation>
+    </message>
+    <message id="MENU_VIEW">
+        <source>&amp;View</source>
+        <translation>&amp;Вид</translation>
+    </message>
+    <message id="MENU_SHOW_EVENTS">
+        <source>&amp;Events</source>
+        <translation>&amp;События</translation>
+    </message>
+    <message id="MENU_NEXT_EVENT">
+        <source>Next E&amp;vent</source>
+        <translation>Следующее &amp;событие</translation>
+    </message>
+    <message id="MENU_PREVIOUS_EVENT">
+        <source>Previous Eve&amp;nt</source>
+        <translation>Пр&amp;едыдущее событие</translation>
+    </message>
+    <message id="EVENTS_COLUMN_TIME">
+        <source>Time</source>
+        <translation>Время</translation>
+    </message>
+    <message id="EVENTS_COLUMN_KIND">
+        <source>Event</source>
+        <translation>Событие</translation>
+    </message>
+    <message id="EVENTS_COLUMN_STRENGTH">
+        <source>Strength</source>
+        <translation>Сила</translation>
+    </message>
+    <message id="EVENTS_COLUMN_RECORDING">
+        <source>Recording</source>
+        <translation>Запись</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_EVENT">
+        <source>Camera event</source>
+        <translation>Событие камеры</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_MANUAL">
+        <source>Event button</source>
+        <translation>Кнопка события</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_PARKING_IMPACT">
+        <source>Impact while parked</source>
+        <translation>Удар на стоянке</translation>
+    </message>
+    <message id="EVENT_KIND_CAMERA_OVER_SPEED">
+        <source>Camera's speed alarm</source>
+        <translation>Сигнал скорости камеры</translation>
+    </message>
+    <message id="EVENT_KIND_IMPACT">
+        <source>Impact</source>
+        <translation>Удар</translation>
+    </message>
+    <message id="EVENT_KIND_HARD_BRAKING">
+        <source>Hard braking</source>
+        <translation>Резкое торможение</translation>
+    </message>
+    <message id="EVENT_KIND_HARD_ACCELERATION">
+        <source>Hard acceleration</source>
+        <translation>Резкий разгон</translation>
+    </message>
+    <message id="EVENT_KIND_SHARP_TURN">
+        <source>Sharp turn</source>
+        <translation>Резкий поворот</translation>
+    </message>
+    <message id="EVENT_KIND_HARSH_DRIVING">
+        <source>Harsh driving</source>
+        <translation>Резкое вождение</translation>
+    </message>
+    <message id="EVENT_KIND_OVER_SPEED">
+        <source>Over the speed limit</source>
+        <translation>Превышение скорости</translation>
+    </message>
+    <message id="TOOLTIP_DAY_TRIPS">
+        <source>Trips this day: %1</source>
+        <translation>Поездок за день: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DISTANCE">
+        <source>Distance this day: %1</source>
+        <translation>Расстояние за день: %1</translation>
+    </message>
+    <message id="TOOLTIP_DAY_DRIVING">
+        <source>Driving this day: %1</source>
+        <translation>В движении за день: %1</translation>
+    </message>
 </context>
 </TS>

@@ -109,10 +109,13 @@ TEST(CameraCards, TeslaFoldersGiveRecordingsOfUpToSixViewsEventsAndEncryptedOnes
     EXPECT_EQ(event["mode"].toString(), "event");
     EXPECT_EQ(keys(event["channels"]),
               QStringList({"front", "left", "left pillar", "rear", "right", "right pillar"}));
+    // Described by the camera, it stands for the folder's mark; the clip starts 41 s before.
     ASSERT_EQ(event["events"].toArray().size(), 1);
     EXPECT_EQ(event["events"][0].toObject(),
               QJsonObject({{"time", "2024-05-01T10:09:41.000Z"},
+                           {"seconds", 41.0},
                            {"kind", "saved"},
+                           {"strength", QJsonValue::Null},
                            {"reason", "sentry_aware_object_detection"},
                            {"city", "Palo Alto"},
                            {"latitude", 37.4},

@@ -114,8 +114,27 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
             {"gSensorData", samples},
             {"velocityData", speeds},
             {"relatedFiles", QJsonArray::fromStringList(data->relatedFiles)}};
-        EXPECT_EQ(printed[i].toObject(),
-                  QJsonDocument::fromJson(QJsonDocument(expected).toJson()).object());
+        QJsonObject got = printed[i].toObject();
+        // The events staged in the drive, at their times (a camera's own mark stands at 0).
+        QJsonArray staged;
+        for (const QJsonValue& event : got["events"].toArray()) {
+            if (!event["kind"].toString().startsWith("camera-"))
+                staged.append(event);
+        }
+        const QJsonArray expectedEvents = r["events"].toArray();
+        ASSERT_EQ(staged.size(), expectedEvents.size()) << videos[i].toStdString();
+        for (qsizetype e = 0; e < staged.size(); ++e) {
+            const QJsonObject found = staged[e].toObject();
+            const QJsonObject want = expectedEvents[e].toObject();
+            EXPECT_EQ(found["kind"], want["kind"]);
+            EXPECT_GE(found["seconds"].toDouble(), want["fromSeconds"].toDouble());
+            EXPECT_LT(found["seconds"].toDouble(), want["toSeconds"].toDouble());
+            EXPECT_TRUE(found["time"].isString() && found["latitude"].isDouble());
+        }
+        EXPECT_TRUE(got["stats"][QStringLiteral("start")].isObject()) << videos[i].toStdString();
+        got.remove("events");
+        got.remove("stats");
+        EXPECT_EQ(got, QJsonDocument::fromJson(QJsonDocument(expected).toJson()).object());
     }
     // The tree: the manifest's trips in order of their start.
     const Ran tree = exportTool({"--format", "tree", card.path()});
@@ -133,6 +152,30 @@ TEST(DemoCard, EveryRecordingAndTripReadsAsGenerated)
         EXPECT_EQ(node["created"], trip["created"]) << "trip " << number;
         EXPECT_EQ(node["locked"].toArray().size(), count);
         EXPECT_EQ(node["children"].toArray().size(), count > 1 ? count : 0);
+        // A trip's figures add up its files', and its events are theirs in trip time.
+        double metres = 0, offset = 0;
+        QJsonArray childEvents;
+        for (const QJsonValue& child : node["children"].toArray()) {
+            metres += child[QStringLiteral("stats")][QStringLiteral("distanceMetres")].toDouble();
+            for (const QJsonValue& event : child[QStringLiteral("events")].toArray()) {
+                QJsonObject shifted = event.toObject();
+                shifted["seconds"] = shifted["seconds"].toDouble() + offset;
+                childEvents.append(shifted);
+            }
+            offset += child[QStringLiteral("duration")].toDouble();
+        }
+        ASSERT_TRUE(node["events"].isArray()) << "trip " << number;
+        if (count > 1) {
+            EXPECT_NEAR(node["stats"][QStringLiteral("distanceMetres")].toDouble(), metres, 1e-6);
+            const QJsonArray events = node["events"].toArray();
+            ASSERT_EQ(events.size(), childEvents.size()) << "trip " << number;
+            for (qsizetype e = 0; e < events.size(); ++e) {
+                EXPECT_EQ(events[e][QStringLiteral("kind")],
+                          childEvents[e][QStringLiteral("kind")]);
+                EXPECT_NEAR(events[e][QStringLiteral("seconds")].toDouble(),
+                            childEvents[e][QStringLiteral("seconds")].toDouble(), 0.01);
+            }
+        }
     }
     // A copied recording without write permission is locked; a missing path is reported.
     const QString locked = dir.filePath(QStringLiteral("LOCKED.MOV"));

@@ -14,8 +14,8 @@
 //     "velocityData":[18.519999980926514,…],
 //     "relatedFiles":["…",…],
 //     "cameraModel":"DR900S-2CH",
-//     "events":[{"time":"…Z"|null,"kind":"saved","reason":"…","city":"…",
-//                "latitude":37.4|null,"longitude":-122.1|null}],
+//     "events":[{"time":…,"seconds":2.0,"kind":"hard-braking","strength":0.71,…},…],
+//     "stats":{"distanceMetres":…,"drivingSeconds":…,…},
 //     "extraSeries":{"steering angle":[-1.5,…],…}},
 //    …
 //   ]
@@ -24,21 +24,25 @@
 // the same double; NaN and infinite values are null (altitude is NaN when no altitude was
 // known). "timeSource" says what dates the recording: its first fix with a time ("gps"; "name"
 // for cameras whose records take their times from the name), else its name, else only the
-// file's date. "cameraModel" is there only when the recording names its camera, "events" only
-// when the camera marked moments in it, "extraSeries" (one value per point) only when it
-// recorded more than the track. A recording no reader recognises has null for format and the
-// four lists. A FILE that does not exist or cannot be opened, or whose data a reader knows but
-// could not read (an I/O error, a file over its limit), is reported on stderr and left out; the
-// exit status is then 1.
+// file's date. "cameraModel" is there only when the recording names its camera, "extraSeries"
+// (one value per point) only when it recorded more than the track. "events" (what the camera
+// marked and what the series show) and "stats" (the trip figures) are described in
+// RVFiguresJson.h. A recording no reader recognises has null for format and the four lists. A
+// FILE that does not exist or cannot be opened, or whose data a reader knows but could not read
+// (an I/O error, a file over its limit), is reported on stderr and left out; the exit status is
+// then 1.
 
 #include "export/RVJsonWriter.h"
-#include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVFiguresJson.h"
 #include "tools/korvela-export/RVRecordingReader.h"
 
 #include "core/RVNativePath.h"
 #include "core/platform/RVPlatformFile.h"
+#include "library/RVEventDetector.h"
+#include "library/RVMp4Header.h"
 #include "metadata/RVCameraClock.h"
+#include "metadata/RVMetaPath.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -133,6 +137,31 @@ void writeSamples(RVJsonWriter& json, const std::vector<RVSensorData>& samples)
     json.endArray();
 }
 
+// The recording's events and figures, as the player's list computes them. The length comes
+// from the movie header (FFmpeg stays unloaded here), else from the track's times; the start
+// is the recording's, as the list dates it.
+void writeFigures(RVJsonWriter& json, const QString& path, const RVMetaData& data)
+{
+    RVRecordingSeries recording;
+    recording.points = &data.points;
+    recording.samples = &data.gSensorData;
+    recording.speeds = &data.velocityData;
+    recording.videoPath = path;
+    RVRegularFile video;
+    if (RVMetaPath::openRegularFile(video, path))
+        recording.durationSeconds = RVMp4Header::movieDurationSeconds(video).value_or(0.0);
+    recording.start = RVCameraClock::recordingStart(&data, path).time;
+    static const RVEventThresholds thresholds = RVEventThresholds::fromSettings();
+    json.key("events");
+    writeEvents(
+        json,
+        std::make_shared<const std::vector<RVEvent>>(RVEventDetector(thresholds).detect(recording)),
+        {RVDescribedEvents{data.events, recording.start, 0.0}});
+    json.key("stats");
+    writeStats(json, std::make_shared<const RVTripStats>(
+                         computeTripStats(data.points, data.velocityData)));
+}
+
 void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMetaData& read)
 {
     json.beginObject();
@@ -171,7 +200,7 @@ void writeRecording(RVJsonWriter& json, const QString& path, const RVRecordingMe
         json.key("cameraModel");
         json.string(data.cameraModel);
     }
-    writeCameraEvents(json, data.events);
+    writeFigures(json, path, data);
     if (!data.extraSeries.empty()) {
         json.key("extraSeries");
         json.beginObject();

@@ -9,6 +9,7 @@
 //    {"name":"FILE0001-5","duration":300,"created":"2015-02-05T13:45:01.000Z"|null,
 //     "timeSource":"gps"|"name"|"file","mode":"normal"|"event"|"parking"|"manual"|null,
 //     "files":["/card/DCIM/100KVLA/FILE0001.MOV",…],"locked":[false,…],
+//     "events":[{"time":…,"seconds":…,"kind":"impact",…},…],"stats":{"distanceMetres":…},
 //     "children":[{"name":"FILE0001.MOV",…,"children":[]},…]},
 //    {"name":"20170708_221449_NF.mp4",…,"files":["…/20170708_221449_NF.mp4"],
 //     "channels":{"front":"…/20170708_221449_NF.mp4","rear":"…/20170708_221449_NR.mp4"},…},
@@ -19,16 +20,15 @@
 // name for the recording ("name"; also for cameras whose records are dated by it), or only the
 // file's date ("file"); a trip's is its first recording's. duration is in seconds (null when the
 // media could not be measured), mode is what the first file's name (or folder) says, null for
-// names no camera family claims; locked says whether each file carries the lock flag. A
-// recording with moments its camera marked lists them:
-//     "events":[{"time":"2024-05-01T10:34:56.000Z"|null,"kind":"saved"|"sentry",
-//                "reason":"…","city":"…","latitude":37.4|null,"longitude":-122.1|null}]
-// A FILE that does not exist is reported on stderr and left out; the exit status is then 1.
-// Progress goes to stderr.
+// names no camera family claims; locked says whether each file carries the lock flag. Every
+// node has "events" (what the cameras marked, in their own words where they described it, and
+// what the series show; a trip's count their seconds from the trip's start) and "stats" (the
+// trip figures), as RVFiguresJson.h shows them. A FILE that does not exist is reported on
+// stderr and left out; the exit status is then 1. Progress goes to stderr.
 
 #include "export/RVJsonWriter.h"
-#include "tools/korvela-export/RVCameraEventsJson.h"
 #include "tools/korvela-export/RVExportFormats.h"
+#include "tools/korvela-export/RVFiguresJson.h"
 #include "tools/korvela-export/RVLibraryCollector.h"
 
 #include "library/RVVideoList.h"
@@ -39,6 +39,7 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -58,6 +59,29 @@ const char* modeName(RVRecordingMode mode)
         return "manual";
     }
     return nullptr;
+}
+
+// The moments the cameras described in the node's files (Tesla's event.json), placed in the
+// node's time as the trip joins its files.
+std::vector<RVDescribedEvents> describedEvents(const RVVideoData& node)
+{
+    std::vector<RVDescribedEvents> perFile;
+    if (node.children().empty()) {
+        perFile.push_back({node.events(),
+                           node.files().empty() ? RVTimestamp() : node.files().front()->created(),
+                           0.0});
+        return perFile;
+    }
+    float offset = 0;
+    for (const RVVideoDataPtr& child : node.children()) {
+        perFile.push_back(
+            {child->events(),
+             child->files().empty() ? RVTimestamp() : child->files().front()->created(),
+             double(offset)});
+        const float length = child->duration();
+        offset += std::isfinite(length) && length > 0 ? length : 0.0f;
+    }
+    return perFile;
 }
 
 void writeNode(RVJsonWriter& json, const RVVideoData& node)
@@ -88,8 +112,6 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
     for (const RVVideoFilePtr& file : node.files())
         json.string(file->filePath());
     json.endArray();
-    // The moments the camera marked in a recording, as it described them.
-    writeCameraEvents(json, node.events());
     // A recording seen by several cameras names each camera's file; "files" keeps the front
     // views, which the trip's time line follows.
     if (node.files().size() == 1 && node.files().front()->views().size() > 1) {
@@ -106,6 +128,10 @@ void writeNode(RVJsonWriter& json, const RVVideoData& node)
     for (const RVVideoFilePtr& file : node.files())
         json.raw(file->locked() ? "true" : "false");
     json.endArray();
+    json.key("events");
+    writeEvents(json, node.eventSeries(), describedEvents(node));
+    json.key("stats");
+    writeStats(json, node.stats());
     json.key("children");
     json.beginArray();
     for (const RVVideoDataPtr& child : node.children())
@@ -127,6 +153,12 @@ int runTreeFormat(const RVExportContext& context)
     progress.finish();
     int status = collected.missingPath ? 1 : 0;
     RVVideoList& list = *collected.list;
+
+    // The scan read every recording; a trip's figures join its files' when its series are.
+    for (const RVVideoDataPtr& node : *list.videosData()) {
+        if (!node->stats())
+            list.readGpsInfo(node, false);
+    }
 
     RVJsonWriter json(context.out);
     json.beginArray(RVJsonWriter::Layout::OnePerLine);
