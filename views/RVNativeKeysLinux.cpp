@@ -36,6 +36,8 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::J};
     case 38: // KEY_L
         return {true, RVViewKey::L};
+    case 33: // KEY_F
+        return {true, RVViewKey::F};
     default:
         return {true, std::nullopt};
     }

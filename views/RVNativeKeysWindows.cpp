@@ -32,6 +32,8 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::J};
     case 0x26:
         return {true, RVViewKey::L};
+    case 0x21:
+        return {true, RVViewKey::F};
     default:
         return {true, std::nullopt};
     }

@@ -19,7 +19,7 @@ constexpr std::pair<RVViewKey, Qt::Key> kQtKeys[] = {
     {RVViewKey::Left, Qt::Key_Left},     {RVViewKey::Right, Qt::Key_Right},
     {RVViewKey::Home, Qt::Key_Home},     {RVViewKey::End, Qt::Key_End},
     {RVViewKey::F11, Qt::Key_F11},       {RVViewKey::J, Qt::Key_J},
-    {RVViewKey::L, Qt::Key_L},
+    {RVViewKey::L, Qt::Key_L},           {RVViewKey::F, Qt::Key_F},
 };
 
 std::optional<RVViewKey> keyFromQtKey(int key)

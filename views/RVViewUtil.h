@@ -24,6 +24,7 @@ enum class RVViewKey
     F11,
     J,
     L,
+    F,
 };
 
 // The one key map shared by the window's root view and the file list.

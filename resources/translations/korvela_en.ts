@@ -603,5 +603,25 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Saved: %1</source>
         <translation>Saved: %1</translation>
     </message>
+    <message id="SHORTCUTS_TITLE">
+        <source>Keyboard Shortcuts</source>
+        <translation>Keyboard Shortcuts</translation>
+    </message>
+    <message id="MENU_SHORTCUTS">
+        <source>&amp;Keyboard Shortcuts</source>
+        <translation>&amp;Keyboard Shortcuts</translation>
+    </message>
+    <message id="SHORTCUTS_COMMAND">
+        <source>Command</source>
+        <translation>Command</translation>
+    </message>
+    <message id="SHORTCUTS_KEYS">
+        <source>Keys</source>
+        <translation>Keys</translation>
+    </message>
+    <message id="MENU_LEAVE_FULL_SCREEN">
+        <source>Leave Full Screen</source>
+        <translation>Leave Full Screen</translation>
+    </message>
 </context>
 </TS>

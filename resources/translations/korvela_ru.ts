@@ -603,5 +603,25 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Saved: %1</source>
         <translation>Сохранено: %1</translation>
     </message>
+    <message id="SHORTCUTS_TITLE">
+        <source>Keyboard Shortcuts</source>
+        <translation>Сочетания клавиш</translation>
+    </message>
+    <message id="MENU_SHORTCUTS">
+        <source>&amp;Keyboard Shortcuts</source>
+        <translation>&amp;Сочетания клавиш</translation>
+    </message>
+    <message id="SHORTCUTS_COMMAND">
+        <source>Command</source>
+        <translation>Команда</translation>
+    </message>
+    <message id="SHORTCUTS_KEYS">
+        <source>Keys</source>
+        <translation>Клавиши</translation>
+    </message>
+    <message id="MENU_LEAVE_FULL_SCREEN">
+        <source>Leave Full Screen</source>
+        <translation>Выйти из полноэкранного режима</translation>
+    </message>
 </context>
 </TS>
