@@ -33,6 +33,7 @@ class RVAdvertisementPanel;
 class RVAvertisementView;
 class RVClockProposalBar;
 class RVExportMenu;
+class RVFullScreenOverlay;
 class RVGridLoadWatch;
 class RVUpdateDialogs;
 class RVWindowDialogs;
@@ -286,9 +287,10 @@ private:
     RVGridLoadWatch* m_gridWatch = nullptr;        // a grid the decoders cannot keep up with
 
     QString m_measurementSystem;
-    int m_lastSortColumn = 3;    // the file list's last sortable sort column
-    bool m_wasMaximized = false; // the window's state before full screen
-    QByteArray m_splitterState;  // the splitter before full screen
+    int m_lastSortColumn = 3;                    // the file list's last sortable sort column
+    bool m_wasMaximized = false;                 // the window's state before full screen
+    QByteArray m_splitterState;                  // the layout (layoutState) before full screen
+    RVFullScreenOverlay* m_fullScreen = nullptr; // the controls over the video in full screen
 
     std::shared_ptr<RVVideoList> m_videoList;
     // Made with the player and the video list; goes before the player.
