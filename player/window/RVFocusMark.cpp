@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPalette>
 #include <QWidget>
@@ -69,13 +70,24 @@ bool RVFocusMark::eventFilter(QObject* watched, QEvent* event)
         if (!widget || !m_window || widget->window() != m_window)
             break;
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        // A window that becomes active again or a popup that closes keeps the ring as it was.
+        // Qt gives "Tab" as the reason also when it moves the focus itself (a window shown,
+        // the focused widget hidden): only a Tab key pressed counts. A window that becomes
+        // active again or a popup that closes keeps the ring as it was.
         bool byKeyboard = m_byKeyboard;
         if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+            byKeyboard = m_tabKeyDown;
+        else if (reason == Qt::ShortcutFocusReason)
             byKeyboard = true;
         else if (reason == Qt::MouseFocusReason)
             byKeyboard = false;
         focusMoved(widget, byKeyboard);
+        break;
+    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            m_tabKeyDown = event->type() == QEvent::KeyPress;
         break;
     }
     case QEvent::Resize:

@@ -44,4 +44,5 @@ private:
     };
     QHash<QWidget*, Stand> m_shownFor;
     bool m_byKeyboard = false;
+    bool m_tabKeyDown = false; // between a Tab key's press and its release
 };

@@ -424,16 +424,18 @@ void RVMainViewController::fitFileListColumns(bool atLaunch)
                       m_fileViewContainer->layout()->contentsMargins().right();
     const int otherColumns = m_filesView->indentation() + 22 + durationWidth + dateWidth +
                              m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame;
-    const int nameWidth = std::clamp(
-        typicalNameWidth, kNameColumnWidth,
-        std::max(kNameColumnWidth, kWindowWidth - kRightSideMinimumWidth - otherColumns));
+    // The splitter's handle takes its share of the window too.
+    const int windowWidth = kWindowWidth - m_windowModeControls->handleWidth();
+    const int nameWidth =
+        std::clamp(typicalNameWidth, kNameColumnWidth,
+                   std::max(kNameColumnWidth, windowWidth - kRightSideMinimumWidth - otherColumns));
     const int fileListWidth = std::max(kFileListWidth, nameWidth + otherColumns);
     // The user may still make the list narrower, down to the shortest name column.
     m_fileViewContainer->setMinimumWidth(std::max(kFileListWidth, kNameColumnWidth + otherColumns));
     // The splitter is laid out at the start; after a change of language the list only widens,
     // and only as far as the video and the map keep their room.
     if (atLaunch) {
-        m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
+        m_windowModeControls->setSizes({fileListWidth, windowWidth - fileListWidth});
         return;
     }
     const QList<int> sizes = m_windowModeControls->sizes();

@@ -623,5 +623,9 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Leave Full Screen</source>
         <translation>Vollbild verlassen</translation>
     </message>
+    <message id="COLUMN_DURATION_TOOLTIP">
+        <source>Duration of the recording or trip</source>
+        <translation>Dauer der Aufnahme oder Fahrt</translation>
+    </message>
 </context>
 </TS>

@@ -623,5 +623,9 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Leave Full Screen</source>
         <translation>Leave Full Screen</translation>
     </message>
+    <message id="COLUMN_DURATION_TOOLTIP">
+        <source>Duration of the recording or trip</source>
+        <translation>Duration of the recording or trip</translation>
+    </message>
 </context>
 </TS>

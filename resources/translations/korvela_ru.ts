@@ -65,7 +65,7 @@
     </message>
     <message id="COLUMN_DURATION_TITLE">
         <source>Duration</source>
-        <translation>Длительность</translation>
+        <translation>Длит.</translation>
     </message>
     <message id="COLUMN_CREATED_TITLE">
         <source>Recorded</source>
@@ -622,6 +622,10 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
     <message id="MENU_LEAVE_FULL_SCREEN">
         <source>Leave Full Screen</source>
         <translation>Выйти из полноэкранного режима</translation>
+    </message>
+    <message id="COLUMN_DURATION_TOOLTIP">
+        <source>Duration of the recording or trip</source>
+        <translation>Длительность записи или поездки</translation>
     </message>
 </context>
 </TS>
