@@ -11,6 +11,7 @@
 #include "player/window/RVEventsPanel.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVMapHandOver.h"
+#include "player/window/RVShortcutList.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
@@ -22,6 +23,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
@@ -326,6 +328,14 @@ void RVAppDelegate::buildMenus()
     //% "&Report an Unread Camera…"
     addItem(help, "MENU_REPORT_UNREAD_CAMERA", "reportUnreadCamera",
             [this] { m_mainViewController->reportUnreadCamera(); });
+    //% "&Keyboard Shortcuts"
+    addItem(help, "MENU_SHORTCUTS", "keyboardShortcuts", [this] {
+        // Read when asked, so the list shows the keys and texts of this moment.
+        RVShortcutList::makeDialog(
+            window(),
+            RVShortcutList::collect(window()->menuBar(), m_mainViewController->actions()->all()))
+            ->show();
+    });
     help->addSeparator();
     //% "&About Korvela Player"
     QAction* about = addItem(help, "MENU_ABOUT", "about", [this] { RVAboutBox::show(window()); });

@@ -194,8 +194,9 @@ void RVTimeSlider2::drawBand(QPainter& painter, const RVGraphDescription& graph,
     if (!cached.envelope.isDrawable()) {
         // A recording without the series gets a band that says so; no recording, nothing.
         if (m_videoDuration)
-            drawGraph(painter, cached.envelope, frame, titleWithUnit(graph, system),
-                      graph.middleLine, m_width, palette());
+            m_topLabels.push_back(drawGraph(painter, cached.envelope, frame,
+                                            titleWithUnit(graph, system), graph.middleLine, m_width,
+                                            palette()));
         return;
     }
     // The picture starts at the whole pixel at or above the band, so that copying it keeps
@@ -214,8 +215,8 @@ void RVTimeSlider2::drawBand(QPainter& painter, const RVGraphDescription& graph,
         cached.picture.setDevicePixelRatio(ratio);
         cached.picture.fill(Qt::transparent);
         QPainter picturePainter(&cached.picture);
-        drawGraph(picturePainter, cached.envelope, local, title, graph.middleLine, m_width,
-                  palette());
+        cached.pictureTopLabel = drawGraph(picturePainter, cached.envelope, local, title,
+                                           graph.middleLine, m_width, palette());
         cached.pictureFrame = local;
         cached.picturePalette = colours;
         cached.pictureTitle = title;
@@ -223,6 +224,8 @@ void RVTimeSlider2::drawBand(QPainter& painter, const RVGraphDescription& graph,
         cached.pictureRatio = ratio;
     }
     painter.drawImage(origin, cached.picture);
+    if (!cached.pictureTopLabel.isEmpty())
+        m_topLabels.push_back(cached.pictureTopLabel.translated(origin));
 }
 
 void RVTimeSlider2::paintEvent(QPaintEvent* /*event*/)
@@ -264,6 +267,7 @@ void RVTimeSlider2::draw(QPainter& painter)
     const int enabled = int(std::count(m_enabled.begin(), m_enabled.end(), true));
     const int shown = RVSliderLayoutUtil::fittingBandCount(size, enabled);
     const std::vector<QRectF> bands = RVSliderLayoutUtil::bandRects(size, shown);
+    m_topLabels.clear();
     if (!bands.empty()) {
         const RVMeasurementSystem system = RVUnits::storedSystem();
         int skip = enabled - shown;
@@ -363,15 +367,34 @@ void RVTimeSlider2::drawPositionMarks(QPainter& painter, double axisWidth)
     // While dragged, both marks stand under the pointer.
     const double drag = m_dragFraction ? std::clamp(*m_dragFraction, 0.0, 1.0) : 0.0;
     const double x = (m_dragFraction ? drag : m_progress) * axisWidth + RVSliderLayoutUtil::margin;
-    if (std::isfinite(x))
-        painter.drawLine(QPointF(x, graphsBottom),
-                         QPointF(x, RVSliderLayoutUtil::popoverZoneHeight));
+    // A vertical mark, broken where it would cross a band's top scale label (near 0:00 the
+    // mark and the label share the band's left end).
+    const auto mark = [&](double at, double top, double bottom) {
+        if (!std::isfinite(at))
+            return;
+        double from = std::min(top, bottom);
+        const double to = std::max(top, bottom);
+        std::vector<QRectF> crossed;
+        for (const QRectF& label : m_topLabels) {
+            if (at >= label.left() - 1 && at <= label.right() + 1 && label.bottom() > from &&
+                label.top() < to)
+                crossed.push_back(label);
+        }
+        std::sort(crossed.begin(), crossed.end(),
+                  [](const QRectF& a, const QRectF& b) { return a.top() < b.top(); });
+        for (const QRectF& label : crossed) {
+            if (label.top() > from)
+                painter.drawLine(QPointF(at, from), QPointF(at, label.top() - 1));
+            from = std::max(from, label.bottom() + 1);
+        }
+        if (from < to)
+            painter.drawLine(QPointF(at, from), QPointF(at, to));
+    };
+    mark(x, graphsBottom, RVSliderLayoutUtil::popoverZoneHeight);
     // A trip of zero duration gives a position that is not a number; draw no mark for it.
     const double playX =
         (m_dragFraction ? drag : m_playProgress) * axisWidth + RVSliderLayoutUtil::margin;
-    if (std::isfinite(playX))
-        painter.drawLine(QPointF(playX, RVSliderLayoutUtil::playMarkBottom),
-                         QPointF(playX, RVSliderLayoutUtil::playMarkTop));
+    mark(playX, RVSliderLayoutUtil::playMarkBottom, RVSliderLayoutUtil::playMarkTop);
 }
 
 void RVTimeSlider2::setClipMarks(std::optional<double> inFraction,

@@ -111,10 +111,11 @@ public:
     // curve. middleLine also picks the scaling: 0 scales symmetrically around zero (the axes
     // of the G-sensor). The curve runs from frame.left() + 5 to frame.right() - 5 and from 2
     // pixels above the band's bottom to 10 below its top. Fewer than two samples: the band
-    // with its title and "No data".
-    static void drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
-                          const QString& title, double middleLine, double axisWidth,
-                          const QPalette& palette = QPalette());
+    // with its title and "No data". Returns where the top scale label was written (in the
+    // painter's coordinates; empty for none), which the position marks keep clear of.
+    static QRectF drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
+                            const QString& title, double middleLine, double axisWidth,
+                            const QPalette& palette = QPalette());
 
     // How many enabled graphs were left out at the last repaint because their bands would
     // have been lower than RVSliderLayoutUtil::minimumBandHeight. The least telling go first:
@@ -159,6 +160,7 @@ private:
         qint64 picturePalette = 0;
         double pictureAxisWidth = 0;
         qreal pictureRatio = 0;
+        QRectF pictureTopLabel; // in the picture's coordinates
 
         bool isCurrent(double width, double unitFactor) const;
         void replace(RVGraphEnvelope newEnvelope, double width, double unitFactor);
@@ -199,6 +201,8 @@ private:
     QPointer<QMenu> m_playbackMenu;
     QPointer<QMenu> m_graphsMenu;
     std::array<CachedGraph, RVGraphs::kCount> m_cache; // by RVGraph
+    // The bands' top scale labels at the last repaint, in the slider's coordinates.
+    std::vector<QRectF> m_topLabels;
     std::size_t m_envelopeBuilds = 0;
     int m_hiddenGraphs = 0;
 };

@@ -124,9 +124,9 @@ std::optional<std::pair<double, double>> valuesWithin(const RVGraphEnvelope& dat
 
 } // namespace
 
-void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
-                              const QString& title, double middleLine, double axisWidth,
-                              const QPalette& palette)
+QRectF RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, const QRectF& frame,
+                                const QString& title, double middleLine, double axisWidth,
+                                const QPalette& palette)
 {
     // The band is an entry field's surface: white with black text in a light palette, dark
     // with light text in a dark one.
@@ -145,7 +145,7 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
             painter, qtTrId("GRAPH_NO_DATA"), textSize, axisWidth * 0.5 + sideMargin,
             frame.center().y() + RVUIUtil::lineHeight(painter, textSize) / 2, frame, reference);
         painter.restore();
-        return;
+        return {};
     }
 
     // A middle line of zero centres zero in the band: the G-sensor axes swing both ways.
@@ -208,11 +208,14 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
     // point; the bottom mark and the middle line's own label show where the band has room
     // for them apart from the top line.
     double topLabelRight = 0;
+    QRectF topLabel;
     if (labelled) {
         const QString top = scale.label(maximum);
         const double width = RVUIUtil::textWidth(painter, top, textSize);
         RVUIUtil::writeText(painter, top, textSize, 10, frame.top() + labelOffset, frame, text);
         topLabelRight = RVUIUtil::textLeft(width, 10, frame.width()) + width;
+        topLabel = QRectF(topLabelRight - width, frame.top() + labelOffset - lineHeight, width,
+                          lineHeight);
         if (frame.height() >= 2 * lineHeight)
             labelClear(scale.label(minimum), frame.bottom());
         if (middleShown && frame.height() >= 3 * lineHeight) {
@@ -237,4 +240,5 @@ void RVTimeSlider2::drawGraph(QPainter& painter, const RVGraphEnvelope& data, co
         RVUIUtil::writeText(painter, shown, textSize, titleLeft + titleWidth / 2,
                             frame.top() + labelOffset, frame, titleColour);
     painter.restore();
+    return topLabel;
 }

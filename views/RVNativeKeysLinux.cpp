@@ -42,6 +42,8 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::I};
     case 24: // KEY_O
         return {true, RVViewKey::O};
+    case 33: // KEY_F
+        return {true, RVViewKey::F};
     default:
         return {true, std::nullopt};
     }

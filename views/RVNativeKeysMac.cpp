@@ -36,6 +36,8 @@ RVNativeKey rvNativeViewKey(quint32 /*nativeScanCode*/, quint32 nativeVirtualKey
         return {true, RVViewKey::I};
     case 31: // kVK_ANSI_O
         return {true, RVViewKey::O};
+    case 3: // kVK_ANSI_F
+        return {true, RVViewKey::F};
     default:
         // kVK_ANSI_A is 0, so a zero code cannot mean "absent" here; every real key event
         // carries its virtual key, so any other code is simply not a key of the map.

@@ -38,6 +38,8 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::I};
     case 0x18:
         return {true, RVViewKey::O};
+    case 0x21:
+        return {true, RVViewKey::F};
     default:
         return {true, std::nullopt};
     }

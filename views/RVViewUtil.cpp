@@ -21,7 +21,7 @@ constexpr std::pair<RVViewKey, Qt::Key> kQtKeys[] = {
     {RVViewKey::Home, Qt::Key_Home},     {RVViewKey::End, Qt::Key_End},
     {RVViewKey::F11, Qt::Key_F11},       {RVViewKey::J, Qt::Key_J},
     {RVViewKey::L, Qt::Key_L},           {RVViewKey::I, Qt::Key_I},
-    {RVViewKey::O, Qt::Key_O},
+    {RVViewKey::O, Qt::Key_O},           {RVViewKey::F, Qt::Key_F},
 };
 
 std::optional<RVViewKey> keyFromQtKey(int key)

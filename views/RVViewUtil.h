@@ -28,6 +28,7 @@ enum class RVViewKey
     L,
     I,
     O,
+    F,
 };
 
 // The one key map shared by the window's root view and the file list.

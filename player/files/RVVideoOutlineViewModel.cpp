@@ -436,7 +436,14 @@ QVariant RVVideoOutlineViewModel::data(const QModelIndex& index, int role) const
 QVariant RVVideoOutlineViewModel::headerData(int section, Qt::Orientation orientation,
                                              int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    // A header a translation shortens for the list's room says it whole in its tool tip.
+    if (role == Qt::ToolTipRole && section == ColumnDuration) {
+        //% "Duration of the recording or trip"
+        return qtTrId("COLUMN_DURATION_TOOLTIP");
+    }
+    if (role != Qt::DisplayRole)
         return {};
     switch (section) {
     case ColumnName:

@@ -281,6 +281,24 @@ void RVMapBridge::updateCurrentPositionOnMap(double progress)
     }
 }
 
+std::optional<RVPoint> RVMapBridge::pointAt(double progress) const
+{
+    // The same point the car marker stands on, but only a real fix: a picture's position is
+    // never a substitute.
+    const auto& track = points();
+    const double n = double(track.size());
+    const double scaled = std::floor(n * progress);
+    if (!(scaled >= 0) || !(n > 0))
+        return std::nullopt;
+    const auto i = std::size_t(std::min(scaled, n - 1));
+    RVPoint point = track[i];
+    if (std::fabs(point.latitudeValue()) <= kFixBound &&
+        std::fabs(point.longitudeValue()) <= kFixBound)
+        return std::nullopt;
+    point.setVelocity(m_velocityData && i < m_velocityData->size() ? (*m_velocityData)[i] : -1.0);
+    return point;
+}
+
 void RVMapBridge::routeClickedOnLatitude(double latitude, double longitude)
 {
     const auto& track = points();

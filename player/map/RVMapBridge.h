@@ -52,6 +52,10 @@ public:
     // drawRoute() ends by showing the latest position given here.
     void updateCurrentPositionOnMap(double progress);
 
+    // The fix at this progress of the playing node with its speed (km/h, from the speed series;
+    // -1 when unknown); nothing where the track has no position there.
+    std::optional<RVPoint> pointAt(double progress) const;
+
     // The latest position with a fix is the map centre for tracks without any. Writing the
     // settings file costs tens of milliseconds (it is rewritten and synced), too much for
     // every tick: the centre is written at most every few seconds while it changes, here, and

@@ -18,6 +18,7 @@
 #include "player/window/RVClockProposalBar.h"
 #include "player/window/RVEventsPanel.h"
 #include "player/window/RVExportMenu.h"
+#include "player/window/RVFullScreenOverlay.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVSavePanel.h"
 #include "player/window/RVStillCommand.h"
@@ -171,10 +172,12 @@ void RVMainViewController::setUpParts()
     m_zoom = std::make_unique<RVVideoZoom>(*m_player, *m_playerScrollView);
     m_savePanel = std::make_unique<RVSavePanel>(*m_player, *m_playback, m_dialogs);
     m_stills = std::make_unique<RVStillCommand>(
-        *m_player, *m_playback, m_dialogs, [this](const QString& name) {
+        *m_player, *m_playback, m_dialogs,
+        [this](const QString& name) {
             return m_savePanel->choose(name, QStringLiteral("jpeg"), RVSettings::kLastStillFolder,
                                        QStandardPaths::PicturesLocation);
-        });
+        },
+        [this] { return m_map->bridge()->pointAt(m_timeLine->progress()); });
     m_exports = std::make_unique<RVExportMenu>(
         *m_videoList, *m_savePanel, m_dialogs, [this] { return nodeForCommand(); },
         [this](const QString& text) { showStatusMessage(text); });
@@ -346,18 +349,20 @@ void RVMainViewController::keyPressed(RVViewKey key)
 void RVMainViewController::fullScreenClick(bool exitOnly)
 {
     // The window itself goes full screen with everything but the video hidden; the video's GL
-    // widget stays where it is (re-parenting it would recreate its render context).
-    const QList<QWidget*> windowModeOnly{m_fileViewContainer, m_mapContainer,
-                                         m_playbackControlsContainer};
+    // widget stays where it is (re-parenting it would recreate its render context). The
+    // read-outs and the playback controls come up over the video when the mouse moves.
+    QList<QWidget*> windowModeOnly{m_fileViewContainer, m_mapContainer, m_window->statusBar()};
+    if (QWidget* menus = m_window->menuWidget()) // the application's menus, if any
+        windowModeOnly << menus;
     if (m_window->isFullScreen()) {
+        m_fullScreen->leave();
         for (QWidget* widget : windowModeOnly)
             widget->show();
-        m_window->statusBar()->setVisible(true);
         if (m_wasMaximized)
             m_window->showMaximized();
         else
             m_window->showNormal();
-        m_windowModeControls->restoreState(m_splitterState);
+        restoreLayoutState(m_splitterState);
         m_zoom->magnify(0.0);
         m_mainView->setFocus();
         return;
@@ -365,10 +370,10 @@ void RVMainViewController::fullScreenClick(bool exitOnly)
     if (exitOnly)
         return;
     m_wasMaximized = m_window->isMaximized();
-    m_splitterState = m_windowModeControls->saveState();
+    m_splitterState = layoutState();
     for (QWidget* widget : windowModeOnly)
         widget->hide();
-    m_window->statusBar()->setVisible(false);
+    m_fullScreen->enter({m_velocity->parentWidget(), m_playbackControlsContainer});
     m_window->showFullScreen();
     m_mainView->setFocus();
 }

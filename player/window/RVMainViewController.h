@@ -36,6 +36,7 @@ class RVClipCommand;
 class RVClockProposalBar;
 class RVEventsPanel;
 class RVExportMenu;
+class RVFullScreenOverlay;
 class RVGridLoadWatch;
 class RVUpdateDialogs;
 class RVWindowDialogs;
@@ -301,9 +302,10 @@ private:
     RVEventsPanel* m_events = nullptr;             // the playing node's events
 
     QString m_measurementSystem;
-    int m_lastSortColumn = 3;    // the file list's last sortable sort column
-    bool m_wasMaximized = false; // the window's state before full screen
-    QByteArray m_splitterState;  // the splitter before full screen
+    int m_lastSortColumn = 3;                    // the file list's last sortable sort column
+    bool m_wasMaximized = false;                 // the window's state before full screen
+    QByteArray m_splitterState;                  // the layout (layoutState) before full screen
+    RVFullScreenOverlay* m_fullScreen = nullptr; // the controls over the video in full screen
 
     std::shared_ptr<RVVideoList> m_videoList;
     // Made with the player and the video list; goes before the player.

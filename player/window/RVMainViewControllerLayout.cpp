@@ -25,6 +25,8 @@
 #include "player/video/RVVideoScrollView.h"
 #include "player/window/RVClockProposalBar.h"
 #include "player/window/RVEventsPanel.h"
+#include "player/window/RVFocusMark.h"
+#include "player/window/RVFullScreenOverlay.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVReadouts.h"
@@ -58,6 +60,11 @@ constexpr int kWindowWidth = 900;
 constexpr int kWindowHeight = 534;
 constexpr int kFileListWidth = 300;
 constexpr int kNameColumnWidth = 150;
+// The video and the map keep this much of the first window's width, whatever the list needs.
+constexpr int kRightSideMinimumWidth = 400;
+// A long name as cameras write them: a trip of the N and F views' files, its first file's
+// date and time and its last file's number.
+constexpr const char* kTypicalLongName = "20260516_201000_NF-12_NF";
 constexpr int kButtonIconSize = 22;
 
 // The desktop's icon, else our own drawing of it in the palette's colours.
@@ -121,7 +128,8 @@ void RVMainViewController::buildWindow()
     fileButtons->addStretch(1);
     m_modeFilterBox = new QComboBox(m_fileViewContainer);
     m_modeFilterBox->setObjectName(QStringLiteral("modeFilterBox"));
-    m_modeFilterBox->setFocusPolicy(Qt::NoFocus); // keys belong to the window's key map
+    // Reached with Tab (its arrow keys choose then); a click leaves the keys to the key map.
+    m_modeFilterBox->setFocusPolicy(Qt::TabFocus);
     m_modeFilterBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     for (const RVModeFilter filter :
          {RVModeFilter::All, RVModeFilter::Normal, RVModeFilter::Event, RVModeFilter::Parking,
@@ -245,7 +253,11 @@ void RVMainViewController::buildWindow()
     m_timeLine = new RVTimeSlider2(m_playbackControlsContainer);
     m_timeLine->setObjectName(QStringLiteral("timeLine"));
     m_timeLine->setMinimumHeight(60);
+    // Reached with Tab; the keys it gets go on to the window's key map (step, jump, play).
+    m_timeLine->setFocusPolicy(Qt::TabFocus);
     controls->addWidget(m_timeLine, 1);
+
+    m_fullScreen = new RVFullScreenOverlay(m_mainView);
 
     m_rightSplitter->setStretchFactor(0, 3);
     m_rightSplitter->setStretchFactor(1, 2);
@@ -255,15 +267,22 @@ void RVMainViewController::buildWindow()
     m_rightSplitter->setSizes({300, 200});
     m_videoMapSplitter->setSizes({360, 240});
 
-    // Tab goes from the window's own focus (the video, where it starts) through the list and
-    // the buttons in the order they are seen, then the map page, which hands Tab on.
-    const QList<QWidget*> tabOrder{m_mainView,         m_addVideoButton,   m_removeVideoButton,
-                                   m_filesView,        m_rewindButton,     m_prevFrameButton,
-                                   m_playPauseButton,  m_nextFrameButton,  m_fastForwardButton,
-                                   m_screenShotButton, m_zoomOutButton,    m_zoomInButton,
-                                   m_fitVideoButton,   m_fullScreenButton, m_mapWebView};
+    // Tab goes from the window's own focus (the video, where it starts) to the list's buttons
+    // and filter, the list, the playback buttons in the order they are seen, the time slider
+    // with its graphs, then the map page, which hands Tab on.
+    const QList<QWidget*> tabOrder{m_mainView,          m_addVideoButton,   m_removeVideoButton,
+                                   m_modeFilterBox,     m_filesView,        m_rewindButton,
+                                   m_prevFrameButton,   m_playPauseButton,  m_nextFrameButton,
+                                   m_fastForwardButton, m_screenShotButton, m_zoomOutButton,
+                                   m_zoomInButton,      m_fitVideoButton,   m_fullScreenButton,
+                                   m_timeLine,          m_mapWebView};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    // Where Tab has put the focus is ringed; the root view's focus is the video's.
+    auto* focusMark = new RVFocusMark(m_window);
+    focusMark->markAs(m_mainView, m_playerScrollView, false);
+    // The page takes the focus in a render widget of its own, made again with each page.
+    focusMark->markAs(m_mapWebView, m_mapWebView, true);
 
     // The file list's context menu: reveal and the three exports, then the lock items.
     m_revealInFinderMenuItem = new QAction(m_filesView);
@@ -403,20 +422,44 @@ void RVMainViewController::fitFileListColumns(bool atLaunch)
     header->resizeSection(RVVideoOutlineViewModel::ColumnDuration, durationWidth);
     header->resizeSection(RVVideoOutlineViewModel::ColumnDate, dateWidth);
     header->resizeSection(RVVideoOutlineViewModel::ColumnDistance, distanceWidth);
-    // The name column stretches; the list is never so narrow that it gets less than
-    // kNameColumnWidth (full names show in its tool tips).
+    // The name column stretches and gets the room of a long camera name (in bold, as event
+    // recordings show, after the mode's icon) where the window leaves the video and the map
+    // enough; it never gets less than kNameColumnWidth (full names show in its tool tips).
+    QFont bold = m_filesView->font();
+    bold.setBold(true);
+    const int iconRoom = m_filesView->iconSize().isValid()
+                             ? m_filesView->iconSize().width()
+                             : m_filesView->style()->pixelMetric(QStyle::PM_SmallIconSize);
+    const int typicalNameWidth =
+        QFontMetrics(bold).horizontalAdvance(QLatin1String(kTypicalLongName)) + iconRoom +
+        4 * (m_filesView->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
     const int frame = 2 * m_filesView->frameWidth() +
                       m_fileViewContainer->layout()->contentsMargins().left() +
                       m_fileViewContainer->layout()->contentsMargins().right();
-    const int fileListWidth = std::max(
-        kFileListWidth, kNameColumnWidth + m_filesView->indentation() + 22 + durationWidth +
-                            dateWidth + distanceWidth +
-                            m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame);
-    m_fileViewContainer->setMinimumWidth(fileListWidth);
-    // The splitter is only laid out at the start; later the user's sizes stay (the list's new
-    // minimum width still applies).
-    if (atLaunch)
-        m_windowModeControls->setSizes({fileListWidth, kWindowWidth - fileListWidth});
+    const int otherColumns = m_filesView->indentation() + 22 + durationWidth + dateWidth +
+                             distanceWidth +
+                             m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame;
+    // The splitter's handle takes its share of the window too.
+    const int windowWidth = kWindowWidth - m_windowModeControls->handleWidth();
+    const int nameWidth =
+        std::clamp(typicalNameWidth, kNameColumnWidth,
+                   std::max(kNameColumnWidth, windowWidth - kRightSideMinimumWidth - otherColumns));
+    const int fileListWidth = std::max(kFileListWidth, nameWidth + otherColumns);
+    // The user may still make the list narrower, down to the shortest name column.
+    m_fileViewContainer->setMinimumWidth(std::max(kFileListWidth, kNameColumnWidth + otherColumns));
+    // The splitter is laid out at the start; after a change of language the list only widens,
+    // and only as far as the video and the map keep their room.
+    if (atLaunch) {
+        m_windowModeControls->setSizes({fileListWidth, windowWidth - fileListWidth});
+        return;
+    }
+    const QList<int> sizes = m_windowModeControls->sizes();
+    if (sizes.size() == 2 && sizes[0] < fileListWidth) {
+        const int total = sizes[0] + sizes[1];
+        const int list =
+            std::max(sizes[0], std::min(fileListWidth, total - kRightSideMinimumWidth));
+        m_windowModeControls->setSizes({list, total - list});
+    }
 }
 
 void RVMainViewController::updateReadingProgress(int done, int total)

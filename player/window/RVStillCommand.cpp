@@ -1,5 +1,6 @@
 #include "player/window/RVStillCommand.h"
 
+#include "core/RVAtomicFile.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVStillImage.h"
 #include "player/video/RVTripPlayback.h"
@@ -9,10 +10,10 @@
 #include <QDateTime>
 #include <QtDebug>
 
+#include <cmath>
 #include <utility>
 
 namespace {
-constexpr int kStillMaximumSide = 2000;
 
 QString withDetail(QString format, const QString& detail)
 {
@@ -25,9 +26,9 @@ QString withDetail(QString format, const QString& detail)
 
 RVStillCommand::RVStillCommand(RVMpvPlayer& player, RVTripPlayback& playback,
                                std::shared_ptr<RVWindowDialogs> dialogs, ChoosePath choosePath,
-                               QObject* parent)
+                               Position position, QObject* parent)
     : QObject(parent), m_player(player), m_playback(playback), m_dialogs(std::move(dialogs)),
-      m_choosePath(std::move(choosePath))
+      m_choosePath(std::move(choosePath)), m_position(std::move(position))
 {
     // The save panel is modal: it opens once the player's notification has returned.
     connect(&m_player, &RVMpvPlayer::stillReady, this, &RVStillCommand::save, Qt::QueuedConnection);
@@ -48,6 +49,19 @@ void RVStillCommand::take()
     m_player.pause();
     m_pendingName =
         RVSaveFolder::stillName(m_playback.currentPath(), fileStart, m_playback.currentTime());
+    // The frame's instant in the computer's time zone, as the window's clock shows it.
+    m_pendingTags = {};
+    const double intoFile = m_playback.currentTime();
+    if (fileStart.isValid() && std::isfinite(intoFile))
+        m_pendingTags.frameTime =
+            fileStart.addMSecs(qint64(std::llround(intoFile * 1000.0))).toLocalTime();
+    if (const std::optional<RVPoint> fix = m_position ? m_position() : std::nullopt) {
+        m_pendingTags.latitude = fix->latitudeValue();
+        m_pendingTags.longitude = fix->longitudeValue();
+        if (fix->velocity() >= 0)
+            m_pendingTags.speedKmh = fix->velocity();
+        m_pendingTags.gpsTime = fix->time().toDateTime();
+    }
     m_player.grabStill(QSize(kStillMaximumSide, kStillMaximumSide));
 }
 
@@ -69,7 +83,10 @@ void RVStillCommand::save(const QImage& image)
     if (!path)
         return;
     QString error;
-    if (!RVStillImage::saveJpeg(image, *path, &error)) {
+    const std::optional<QByteArray> bytes =
+        RVExifWriter::withExif(RVStillImage::jpegData(image), m_pendingTags, &error);
+    // Aside, checked, synced and renamed: a full disk leaves no truncated picture.
+    if (!bytes || !RVAtomicFile::writeAll(*path, *bytes, &error)) {
         qInfo().noquote() << "Write returned error:" << error;
         //% "Error"
         const QString title = qtTrId("ERROR_TITLE");

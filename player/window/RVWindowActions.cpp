@@ -1,7 +1,10 @@
 #include "player/window/RVWindowActions.h"
 
+#include "player/window/RVShortcutList.h"
+
 #include <QAction>
 #include <QKeySequence>
+#include <QStringList>
 
 #include <iterator>
 
@@ -14,6 +17,19 @@ struct Entry
     const char* menuTextId;
     const char* toolTipId; // null: no button shows its key
     std::optional<RVViewKey> key;
+};
+
+// Keys besides the entry's own (commandForKey maps them); the shortcut list shows them all.
+struct OtherKey
+{
+    RVWindowCommand command;
+    RVViewKey key;
+    Qt::KeyboardModifiers modifiers; // what keyText shows with it
+};
+constexpr OtherKey kOtherKeys[] = {
+    // F as in most players; Alt+Return as on most desktops.
+    {RVWindowCommand::FullScreen, RVViewKey::F, Qt::NoModifier},
+    {RVWindowCommand::FullScreen, RVViewKey::Return, Qt::AltModifier},
 };
 
 // clang-format off
@@ -38,8 +54,10 @@ constexpr Entry kEntries[] = {
     {RVWindowCommand::GoToEnd, "goToEnd", "MENU_GO_TO_END", nullptr, RVViewKey::End},
     //% "F&ull Screen"       //% "Full screen"
     {RVWindowCommand::FullScreen, "fullScreen", "MENU_FULL_SCREEN", "FULL_SCREEN_TOOLTIP", RVViewKey::F11},
-    // Escape leaves full screen and never enters it; it has no menu item.
-    {RVWindowCommand::LeaveFullScreen, "leaveFullScreen", nullptr, nullptr, RVViewKey::Escape},
+    // Escape leaves full screen and never enters it; it has no menu item, but the shortcut
+    // list names it.
+    //% "Leave Full Screen"
+    {RVWindowCommand::LeaveFullScreen, "leaveFullScreen", "MENU_LEAVE_FULL_SCREEN", nullptr, RVViewKey::Escape},
     //% "Save Still P&icture…"  //% "Save a still picture"
     {RVWindowCommand::Still, "makeScreenShot", "MENU_SCREENSHOT", "SCREENSHOT_TOOLTIP", std::nullopt},
     //% "&Zoom In"           //% "Zoom in"
@@ -70,14 +88,18 @@ const Entry& entryOf(RVWindowCommand command)
     return kEntries[std::size_t(command)];
 }
 
+QString keyText(RVViewKey key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    return QKeySequence(QKeyCombination(modifiers, RVViewUtil::qtKey(key)))
+        .toString(QKeySequence::NativeText);
+}
+
 QString keyText(const Entry& entry)
 {
     if (!entry.key)
         return {};
-    const Qt::KeyboardModifiers modifiers =
-        *entry.key == RVViewKey::ShiftN ? Qt::ShiftModifier : Qt::NoModifier;
-    return QKeySequence(QKeyCombination(modifiers, RVViewUtil::qtKey(*entry.key)))
-        .toString(QKeySequence::NativeText);
+    return keyText(*entry.key,
+                   *entry.key == RVViewKey::ShiftN ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
 } // namespace
@@ -96,9 +118,11 @@ RVWindowActions::RVWindowActions(QObject* parent) : QObject(parent)
 
 std::optional<RVWindowCommand> RVWindowActions::commandForKey(RVViewKey key)
 {
-    // Alt+Return is the other full screen key, as in most players.
-    if (key == RVViewKey::Return)
-        return RVWindowCommand::FullScreen;
+    // Return comes here only with Alt held.
+    for (const OtherKey& other : kOtherKeys) {
+        if (other.key == key)
+            return other.command;
+    }
     for (const Entry& entry : kEntries) {
         if (entry.key == key)
             return entry.command;
@@ -133,5 +157,12 @@ void RVWindowActions::retranslate()
         if (entry.key)
             text += QLatin1Char('\t') + keyText(entry);
         action(entry.command)->setText(text);
+        QStringList keys{keyText(entry)};
+        for (const OtherKey& other : kOtherKeys) {
+            if (other.command == entry.command)
+                keys << keyText(other.key, other.modifiers);
+        }
+        if (entry.key)
+            action(entry.command)->setProperty(RVShortcutList::kKeysProperty, keys);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "views/RVViewUtil.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -52,6 +53,7 @@ public:
     explicit RVWindowActions(QObject* parent = nullptr);
 
     QAction* action(RVWindowCommand command) const { return m_actions[std::size_t(command)]; }
+    QList<QAction*> all() const { return {m_actions.begin(), m_actions.end()}; }
     // The command of a key of the window's key map; Return counts only with Alt held (the
     // caller asks only then).
     static std::optional<RVWindowCommand> commandForKey(RVViewKey key);

@@ -891,5 +891,29 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Driving this day: %1</source>
         <translation>Fahrzeit an diesem Tag: %1</translation>
     </message>
+    <message id="SHORTCUTS_TITLE">
+        <source>Keyboard Shortcuts</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message id="MENU_SHORTCUTS">
+        <source>&amp;Keyboard Shortcuts</source>
+        <translation>&amp;Tastenkürzel</translation>
+    </message>
+    <message id="SHORTCUTS_COMMAND">
+        <source>Command</source>
+        <translation>Befehl</translation>
+    </message>
+    <message id="SHORTCUTS_KEYS">
+        <source>Keys</source>
+        <translation>Tasten</translation>
+    </message>
+    <message id="MENU_LEAVE_FULL_SCREEN">
+        <source>Leave Full Screen</source>
+        <translation>Vollbild verlassen</translation>
+    </message>
+    <message id="COLUMN_DURATION_TOOLTIP">
+        <source>Duration of the recording or trip</source>
+        <translation>Dauer der Aufnahme oder Fahrt</translation>
+    </message>
 </context>
 </TS>

@@ -891,5 +891,29 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Driving this day: %1</source>
         <translation>Driving this day: %1</translation>
     </message>
+    <message id="SHORTCUTS_TITLE">
+        <source>Keyboard Shortcuts</source>
+        <translation>Keyboard Shortcuts</translation>
+    </message>
+    <message id="MENU_SHORTCUTS">
+        <source>&amp;Keyboard Shortcuts</source>
+        <translation>&amp;Keyboard Shortcuts</translation>
+    </message>
+    <message id="SHORTCUTS_COMMAND">
+        <source>Command</source>
+        <translation>Command</translation>
+    </message>
+    <message id="SHORTCUTS_KEYS">
+        <source>Keys</source>
+        <translation>Keys</translation>
+    </message>
+    <message id="MENU_LEAVE_FULL_SCREEN">
+        <source>Leave Full Screen</source>
+        <translation>Leave Full Screen</translation>
+    </message>
+    <message id="COLUMN_DURATION_TOOLTIP">
+        <source>Duration of the recording or trip</source>
+        <translation>Duration of the recording or trip</translation>
+    </message>
 </context>
 </TS>

@@ -65,7 +65,7 @@
     </message>
     <message id="COLUMN_DURATION_TITLE">
         <source>Duration</source>
-        <translation>Длительность</translation>
+        <translation>Длит.</translation>
     </message>
     <message id="COLUMN_CREATED_TITLE">
         <source>Recorded</source>
@@ -890,6 +890,30 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
     <message id="TOOLTIP_DAY_DRIVING">
         <source>Driving this day: %1</source>
         <translation>В движении за день: %1</translation>
+    </message>
+    <message id="SHORTCUTS_TITLE">
+        <source>Keyboard Shortcuts</source>
+        <translation>Сочетания клавиш</translation>
+    </message>
+    <message id="MENU_SHORTCUTS">
+        <source>&amp;Keyboard Shortcuts</source>
+        <translation>&amp;Сочетания клавиш</translation>
+    </message>
+    <message id="SHORTCUTS_COMMAND">
+        <source>Command</source>
+        <translation>Команда</translation>
+    </message>
+    <message id="SHORTCUTS_KEYS">
+        <source>Keys</source>
+        <translation>Клавиши</translation>
+    </message>
+    <message id="MENU_LEAVE_FULL_SCREEN">
+        <source>Leave Full Screen</source>
+        <translation>Выйти из полноэкранного режима</translation>
+    </message>
+    <message id="COLUMN_DURATION_TOOLTIP">
+        <source>Duration of the recording or trip</source>
+        <translation>Длительность записи или поездки</translation>
     </message>
 </context>
 </TS>

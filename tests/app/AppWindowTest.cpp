@@ -253,3 +253,91 @@ TEST(AppWindow, WhatsNewWithoutAProgramToOpenItSaysSo)
                 launch.dialogs->alerts[0].contains(QStringLiteral("not installed")))
         << launch.dialogs->alerts[0].toStdString();
 }
+
+// Help lists every command that has a key, read from the menus and the window's commands as
+// they are, with each of its keys.
+TEST(AppWindow, KeyboardShortcutsListEveryCommandWithAKey)
+{
+    Launch launch;
+    QMainWindow* window = launch.app->window();
+    QAction* shortcutsItem = window->findChild<QAction*>(QStringLiteral("keyboardShortcuts"));
+    ASSERT_NE(shortcutsItem, nullptr);
+    EXPECT_TRUE(
+        window->findChild<QMenu*>(QStringLiteral("menuHelp"))->actions().contains(shortcutsItem));
+    shortcutsItem->trigger();
+    auto* table = window->findChild<QTableWidget*>(QStringLiteral("shortcutsTable"));
+    ASSERT_NE(table, nullptr);
+    QMap<QString, QString> listed;
+    for (int row = 0; row < table->rowCount(); ++row)
+        listed.insert(table->item(row, 0)->text(), table->item(row, 1)->text());
+
+    // Every action of the window that has a shortcut or shows a key in its text.
+    QList<QAction*> withKeys;
+    for (QAction* action : window->findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty() || action->text().contains(QLatin1Char('\t')))
+            withKeys << action;
+    }
+    ASSERT_GE(withKeys.size(), 20);
+    for (QAction* action : withKeys) {
+        const QString name = RVMenuMnemonics::stripped(action->text().section('\t', 0, 0));
+        const QString key = action->shortcut().isEmpty()
+                                ? action->text().section('\t', 1)
+                                : action->shortcut().toString(QKeySequence::NativeText);
+        ASSERT_TRUE(listed.contains(name)) << name.toStdString();
+        EXPECT_TRUE(listed[name].split(QStringLiteral(", ")).contains(key))
+            << name.toStdString() << ": " << listed[name].toStdString();
+    }
+    // Keys no menu shows: Escape, and full screen's other keys.
+    EXPECT_EQ(listed.value(QStringLiteral("Leave Full Screen")), QStringLiteral("Esc"));
+    EXPECT_EQ(listed.value(QStringLiteral("Full Screen")), QStringLiteral("F11, F, Alt+Return"));
+    EXPECT_EQ(listed.value(QStringLiteral("Open…")), QStringLiteral("Ctrl+O"));
+    EXPECT_EQ(listed.value(QStringLiteral("Play / Pause")), QStringLiteral("Space"));
+    EXPECT_FALSE(listed.contains(QStringLiteral("About Korvela Player")));
+    table->window()->close();
+}
+
+// At the first window size the list shows camera names whole in every language: the name
+// column has the room of the name, its mode icon and the item's margins.
+TEST(AppWindow, CameraNamesShowWholeAtTheFirstSizeInEveryLanguage)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("card"));
+    const QStringList names{"20260516_204500_E.mp4", "20260516_201000_NF.MP4"};
+    for (const QString& name : names)
+        ASSERT_TRUE(
+            support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=5",
+                                "-t", "1", dir.filePath("card/" + name)}));
+    for (const char* code : {"en", "de", "ru"}) {
+        SCOPED_TRACE(code);
+        RVSettings::store().clear();
+        RVSettings::setAppleLanguages({QString::fromLatin1(code)});
+        Launch launch;
+        RVMainViewController* controller = launch.app->mainViewController();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(launch.app->window()));
+        EXPECT_EQ(launch.app->window()->width(), 900);
+        controller->addFiles({dir.filePath("card")});
+        RVVideoOutlineView* list = controller->filesView();
+        RVVideoOutlineViewModel* model = controller->filesModel();
+        ASSERT_TRUE(support::waitFor([&] { return model->rowCount() == 2; }));
+        expectReadable(list->header());
+        const int margins = 4 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const int icon = list->iconSize().isValid()
+                             ? list->iconSize().width()
+                             : list->style()->pixelMetric(QStyle::PM_SmallIconSize);
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex index = model->index(row, RVVideoOutlineViewModel::ColumnName);
+            QFont font = list->font();
+            font.setBold(true); // the widest a name shows
+            const int needed =
+                QFontMetrics(font).horizontalAdvance(index.data().toString()) + icon + margins;
+            EXPECT_GE(list->visualRect(index).width(), needed)
+                << index.data().toString().toStdString();
+        }
+        // The video and the map keep their room.
+        const QList<int> sides =
+            launch.app->window()->findChild<QSplitter*>("windowModeControls")->sizes();
+        ASSERT_EQ(sides.size(), 2);
+        EXPECT_GE(sides[1], 400);
+    }
+    RVSettings::store().clear();
+}

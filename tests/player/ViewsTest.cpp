@@ -7,6 +7,7 @@
 
 #include "core/RVNativePath.h"
 #include "library/RVVideoData.h"
+#include "library/RVVideoFile.h"
 #include "player/files/RVThumbnailPopover.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
@@ -163,6 +164,42 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         << shown.toStdString();
     EXPECT_TRUE(shown.contains('R') && shown.contains('F')) << shown.toStdString();
     EXPECT_EQ(controller.playback()->currentIndex(), 0u);
+}
+
+// A still of two full HD views side by side keeps both whole, and carries the frame's clock
+// time (the recording started at 10:00 UTC, 11:00 in Berlin where the tests run).
+TEST(WindowViews, SideBySideStillKeepsBothViewsWhole)
+{
+    QTemporaryDir dir;
+    std::vector<RVVideoView> views;
+    for (const RVChannel channel : {RVChannel::Front, RVChannel::Rear}) {
+        const QString path = dir.filePath(channel == RVChannel::Front ? "F.mp4" : "R.mp4");
+        ASSERT_TRUE(ClipFactory::make(path, {1920, 1080, 25, 1.0}));
+        views.push_back({channel, path});
+    }
+    const RVTimestamp start = RVTimestamp::fromMSecsSinceEpoch(1420106400000);
+    auto file = std::make_shared<RVVideoFile>(views, 1.0f, start, false);
+    auto dialogs = std::make_shared<ScriptedDialogs>();
+    dialogs->savePath = dir.filePath("still.jpeg");
+    RVMainViewController controller(dialogs);
+    controller.loadView(windowtest::makeVideoList(false));
+    controller.window()->show();
+    RVMpvPlayer& player = *controller.player();
+    controller.playback()->start(RVVideoData::create("", 1.0f, start, {file}, {}));
+    ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }));
+    controller.playPauseToggle();
+    controller.cameraMenu()->findChild<QAction*>("viewSideBySide")->trigger();
+    ASSERT_TRUE(waitFor([&] { return still(player).width() == 3840; }));
+
+    controller.actions()->action(RVWindowCommand::Still)->trigger();
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.filePath("still.jpeg")); }));
+    const QImage saved(dir.filePath("still.jpeg"));
+    EXPECT_EQ(saved.size(), QSize(3840, 1080));
+    const QByteArray bytes = support::readFile(dir.filePath("still.jpeg"));
+    EXPECT_TRUE(bytes.contains(QByteArray("Exif\0\0", 6)));
+    EXPECT_TRUE(bytes.contains("2015:01:01 11:00:0")) << "the frame's clock time";
+    EXPECT_TRUE(bytes.contains("+01:00"));
+    EXPECT_TRUE(dialogs->alerts.isEmpty()) << dialogs->alerts.join(' ').toStdString();
 }
 
 // A car's four and six cameras as a grid: a trip of two recordings whose views carry numbers

@@ -229,6 +229,14 @@ TEST(TimeSlider, AxisMarksInputMenusAndGraphBands)
     slider.setPlayProgress(unknown);
     EXPECT_GT(pixels(render(), QRect(504, 100, 3, 1), isRed), 0);
     EXPECT_EQ(pixels(render(), QRect(0, 0, 1010, 14), isRed), 0);
+    // At 0:00 the marks leave the band's top scale label ("20") whole and cross the rest.
+    slider.setProgress(0);
+    slider.setPlayProgress(0);
+    image = render();
+    const QRectF band = RVSliderLayoutUtil::bandRects(slider.size(), 1)[0];
+    EXPECT_EQ(pixels(image, QRect(4, int(band.top()) + 1, 3, 8), isRed), 0);
+    EXPECT_GT(pixels(image, QRect(4, int(band.top()) + 12, 3, 1), isRed), 0);
+    EXPECT_GT(pixels(image, QRect(4, 4, 3, 1), isRed), 0);
 
     // Clicks seek, the axis asks for thumbnails, right clicks open the zone's menu.
     RecordingDelegate delegate;
