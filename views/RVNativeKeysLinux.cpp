@@ -22,8 +22,8 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::N};
     case 48: // KEY_B
         return {true, RVViewKey::B};
-    case 52: // KEY_DOT
-        return {true, RVViewKey::Period};
+    case 18: // KEY_E
+        return {true, RVViewKey::E};
     case 105: // KEY_LEFT
         return {true, RVViewKey::Left};
     case 106: // KEY_RIGHT

@@ -16,8 +16,8 @@ RVNativeKey rvNativeViewKey(quint32 /*nativeScanCode*/, quint32 nativeVirtualKey
         return {true, RVViewKey::N};
     case 11: // kVK_ANSI_B
         return {true, RVViewKey::B};
-    case 47: // kVK_ANSI_Period
-        return {true, RVViewKey::Period};
+    case 14: // kVK_ANSI_E
+        return {true, RVViewKey::E};
     case 123: // kVK_LeftArrow
         return {true, RVViewKey::Left};
     case 124: // kVK_RightArrow

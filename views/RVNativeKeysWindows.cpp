@@ -18,8 +18,8 @@ RVNativeKey rvNativeViewKey(quint32 nativeScanCode, quint32 /*nativeVirtualKey*/
         return {true, RVViewKey::N};
     case 0x30:
         return {true, RVViewKey::B};
-    case 0x34: // the "." key
-        return {true, RVViewKey::Period};
+    case 0x12: // E
+        return {true, RVViewKey::E};
     case 0x14B: // Left arrow (extended)
         return {true, RVViewKey::Left};
     case 0x14D: // Right arrow (extended)

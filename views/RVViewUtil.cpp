@@ -15,13 +15,13 @@ namespace {
 constexpr std::pair<RVViewKey, Qt::Key> kQtKeys[] = {
     {RVViewKey::Return, Qt::Key_Return}, {RVViewKey::Return, Qt::Key_Enter},
     {RVViewKey::Escape, Qt::Key_Escape}, {RVViewKey::Space, Qt::Key_Space},
-    {RVViewKey::N, Qt::Key_N},           {RVViewKey::ShiftN, Qt::Key_N},
-    {RVViewKey::B, Qt::Key_B},           {RVViewKey::Period, Qt::Key_Period},
+    {RVViewKey::N, Qt::Key_N},           {RVViewKey::B, Qt::Key_B},
     {RVViewKey::Left, Qt::Key_Left},     {RVViewKey::Right, Qt::Key_Right},
     {RVViewKey::Home, Qt::Key_Home},     {RVViewKey::End, Qt::Key_End},
     {RVViewKey::F11, Qt::Key_F11},       {RVViewKey::J, Qt::Key_J},
     {RVViewKey::L, Qt::Key_L},           {RVViewKey::I, Qt::Key_I},
     {RVViewKey::O, Qt::Key_O},           {RVViewKey::F, Qt::Key_F},
+    {RVViewKey::E, Qt::Key_E},           {RVViewKey::ShiftE, Qt::Key_E},
 };
 
 std::optional<RVViewKey> keyFromQtKey(int key)
@@ -62,9 +62,10 @@ bool RVViewUtil::processKeyDown(const QKeyEvent* event, RVPlayerViewDelegate* de
     // "Option" of the original keyboard is Alt here; only Return looks at modifiers.
     if (*key == RVViewKey::Return && !event->modifiers().testFlag(Qt::AltModifier))
         return false;
-    // N goes forward, Shift+N back: the one key that tells the two apart.
-    const RVViewKey pressed = *key == RVViewKey::N && event->modifiers().testFlag(Qt::ShiftModifier)
-                                  ? RVViewKey::ShiftN
+    // E goes to the next event, Shift+E back: the one key whose modifier tells two commands
+    // apart (N and B step a frame whatever is held).
+    const RVViewKey pressed = *key == RVViewKey::E && event->modifiers().testFlag(Qt::ShiftModifier)
+                                  ? RVViewKey::ShiftE
                                   : *key;
     if (delegate)
         delegate->keyPressed(pressed);

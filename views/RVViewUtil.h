@@ -9,16 +9,14 @@ class RVPlayerViewDelegate;
 
 // The keys the player window reacts to, named after the physical key (its place on the
 // keyboard), not after the character it types: with a Russian layout the key labelled N types
-// "т" and must still go to the next event.
+// "т" and must still step a frame.
 enum class RVViewKey
 {
     Return, // the main Return key and the keypad's Enter
     Escape,
     Space,
     N,
-    ShiftN, // N with Shift held
     B,
-    Period, // the "." key
     Left,
     Right,
     Home,
@@ -29,6 +27,8 @@ enum class RVViewKey
     I,
     O,
     F,
+    E,      // next event
+    ShiftE, // E with Shift held: previous event
 };
 
 // The one key map shared by the window's root view and the file list.

@@ -17,7 +17,7 @@ class QWidget;
 
 // The events of the playing trip or recording, under the file list: one row each with its
 // time, kind, strength and recording. A click on a row asks to play from a little before the
-// event (eventChosen); N and Shift+N go to the next and previous one (next()). The panel is
+// event (eventChosen); E and Shift+E go to the next and previous one (next()). The panel is
 // shown and hidden with its View menu item, and the choice is kept in the settings.
 class RVEventsPanel final : public QObject
 {

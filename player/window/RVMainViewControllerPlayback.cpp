@@ -131,7 +131,7 @@ void RVMainViewController::connectCommands()
     on(C::ZoomIn, [this] { m_zoom->zoomIn(); });
     on(C::ZoomOut, [this] { m_zoom->zoomOut(); });
     on(C::FitToWindow, [this] { m_zoom->toggleNativeSize(); });
-    // N and Shift+N: the next or previous event, from its lead-up; the playback keeps its
+    // E and Shift+E: the next or previous event, from its lead-up; the playback keeps its
     // state. A click on an event plays from its lead-up.
     const auto goToEvent = [this, playback](int direction) {
         const std::optional<std::size_t> index = m_events->next(playback->tripTime(), direction);

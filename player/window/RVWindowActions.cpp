@@ -41,7 +41,7 @@ constexpr Entry kEntries[] = {
     //% "&Rewind"            //% "Rewind"
     {RVWindowCommand::Rewind, "rewind", "MENU_REWIND", "REWIND_TOOLTIP", RVViewKey::J},
     //% "&Next Frame"        //% "Next frame"
-    {RVWindowCommand::NextFrame, "nextFrame", "MENU_NEXT_FRAME", "NEXT_FRAME_TOOLTIP", RVViewKey::Period},
+    {RVWindowCommand::NextFrame, "nextFrame", "MENU_NEXT_FRAME", "NEXT_FRAME_TOOLTIP", RVViewKey::N},
     //% "Pre&vious Frame"    //% "Previous frame"
     {RVWindowCommand::PreviousFrame, "prevFrame", "MENU_PREVIOUS_FRAME", "PREVIOUS_FRAME_TOOLTIP", RVViewKey::B},
     //% "Step For&ward"
@@ -67,9 +67,9 @@ constexpr Entry kEntries[] = {
     //% "Fi&t to Window"     //% "Fit video to the window"
     {RVWindowCommand::FitToWindow, "fitToSize", "MENU_FIT_TO_SIZE", "FIT_VIDEO_TOOLTIP", std::nullopt},
     //% "Next E&vent"
-    {RVWindowCommand::NextEvent, "nextEvent", "MENU_NEXT_EVENT", nullptr, RVViewKey::N},
+    {RVWindowCommand::NextEvent, "nextEvent", "MENU_NEXT_EVENT", nullptr, RVViewKey::E},
     //% "Previous Eve&nt"
-    {RVWindowCommand::PreviousEvent, "previousEvent", "MENU_PREVIOUS_EVENT", nullptr, RVViewKey::ShiftN},
+    {RVWindowCommand::PreviousEvent, "previousEvent", "MENU_PREVIOUS_EVENT", nullptr, RVViewKey::ShiftE},
     //% "Mark Clip &Start"
     {RVWindowCommand::MarkIn, "markIn", "MENU_MARK_IN", nullptr, RVViewKey::I},
     //% "Mark Clip En&d"
@@ -99,7 +99,7 @@ QString keyText(const Entry& entry)
     if (!entry.key)
         return {};
     return keyText(*entry.key,
-                   *entry.key == RVViewKey::ShiftN ? Qt::ShiftModifier : Qt::NoModifier);
+                   *entry.key == RVViewKey::ShiftE ? Qt::ShiftModifier : Qt::NoModifier);
 }
 
 } // namespace

@@ -141,7 +141,7 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     controller.playPauseToggle();
     ASSERT_TRUE(waitFor([&] { return player->rate() == 0.0; }));
 
-    // N and Shift+N from the start: to each event in turn, none past the ends.
+    // E and Shift+E from the start: to each event in turn, none past the ends.
     controller.graphClicked(0.0);
     list->clearSelection();
     QWidget* keys = window->centralWidget();
@@ -153,7 +153,7 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
         {Qt::NoModifier, 1},    {Qt::NoModifier, 2},    {Qt::NoModifier, 2},
         {Qt::ShiftModifier, 1}, {Qt::ShiftModifier, 0}, {Qt::ShiftModifier, 0}};
     for (const auto& [modifiers, row] : presses) {
-        QTest::keyClick(keys, Qt::Key_N, modifiers);
+        QTest::keyClick(keys, Qt::Key_E, modifiers);
         EXPECT_EQ(selected(), row);
         ASSERT_TRUE(waitFor([&] {
             return std::abs(playback->tripTime() - RVEventsPanel::startOf(events[row])) < 0.1;

@@ -163,7 +163,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     const std::function<void()> forward = [&] { QTest::keyClick(keys, Qt::Key_Right); },
                                 back = [&] { QTest::keyClick(keys, Qt::Key_Left); },
                                 prev = [&] { QTest::keyClick(keys, Qt::Key_B); },
-                                next = [&] { QTest::keyClick(keys, Qt::Key_Period); };
+                                next = [&] { QTest::keyClick(keys, Qt::Key_N); };
     const std::tuple<std::function<void()>, int, int> steps[] = {
         {at(3.5), 88, 1}, {at(7.02), 176, 2}, {at(-0.01), 0, 0}, {forward, 150, 2},
         {at(3.0), 75, 1}, {at(2.0), 50, 0},   {forward, 200, 2}, {back, 50, 0},
