@@ -49,11 +49,17 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     window->show();
     controller.addFiles({card, dir.filePath(QStringLiteral("plain"))});
     RVVideoOutlineViewModel* model = controller.filesModel();
-    // Seven trips on the card and the plain clip, their figures joined once all were read.
-    ASSERT_TRUE(waitFor([&] {
-        controller.videoList()->waitForIdle();
-        return model->rowCount() == 8;
-    }));
+    // Seven trips on the card and the plain clip, shown once the scan has read them all and
+    // joined their figures (the list shows the files' tree before that).
+    ASSERT_TRUE(waitFor(
+        [&] {
+            controller.videoList()->waitForIdle();
+            bool read = model->rowCount() == 8;
+            for (int r = 0; read && r < model->rowCount(); ++r)
+                read = model->nodeAt(model->index(r, 0))->stats() != nullptr;
+            return read;
+        },
+        60000));
     const auto rowOf = [&](const QString& fileEnd) {
         for (int r = 0; r < model->rowCount(); ++r) {
             if (model->nodeAt(model->index(r, 0))->files().front()->filePath().endsWith(fileEnd))
@@ -114,7 +120,7 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     ASSERT_GE(event, 0);
     controller.selectRow(event);
     controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }, 30000));
     const std::vector<RVEvent>& events = panel->events();
     EXPECT_EQ(list->topLevelItem(0)->text(1), "EVENT_KIND_CAMERA_EVENT");
     EXPECT_EQ(list->topLevelItem(1)->text(1), "EVENT_KIND_HARD_BRAKING");
