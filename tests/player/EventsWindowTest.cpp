@@ -3,10 +3,12 @@
 // the event keys.
 
 #include "ClipFactory.h"
+#include "MapPageScript.h"
 #include "WindowTestSupport.h"
 
 #include "player/files/RVVideoOutlineView.h"
 #include "player/files/RVVideoOutlineViewModel.h"
+#include "player/map/RVMapView.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVEventsPanel.h"
@@ -133,6 +135,16 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     EXPECT_LT(events[2].seconds, 5.1);
     EXPECT_EQ(controller.timeLine()->eventMarks(),
               (std::vector<double>{events[0].seconds, events[1].seconds, events[2].seconds}));
+
+    // The map marks them where they happened.
+    auto* map = window->findChild<RVMapView*>();
+    ASSERT_TRUE(map);
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return MapPageScript::evaluate(*map, QStringLiteral("korvelaMapState().events.length"))
+                       .toInt() == 3;
+        },
+        30000));
 
     // A click on the impact plays from five seconds before it.
     RVTripPlayback* playback = controller.playback();
