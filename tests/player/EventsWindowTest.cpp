@@ -3,10 +3,12 @@
 // the event keys.
 
 #include "ClipFactory.h"
+#include "MapPageScript.h"
 #include "WindowTestSupport.h"
 
 #include "player/files/RVVideoOutlineView.h"
 #include "player/files/RVVideoOutlineViewModel.h"
+#include "player/map/RVMapView.h"
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVEventsPanel.h"
@@ -49,11 +51,17 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     window->show();
     controller.addFiles({card, dir.filePath(QStringLiteral("plain"))});
     RVVideoOutlineViewModel* model = controller.filesModel();
-    // Seven trips on the card and the plain clip, their figures joined once all were read.
-    ASSERT_TRUE(waitFor([&] {
-        controller.videoList()->waitForIdle();
-        return model->rowCount() == 8;
-    }));
+    // Seven trips on the card and the plain clip, shown once the scan has read them all and
+    // joined their figures (the list shows the files' tree before that).
+    ASSERT_TRUE(waitFor(
+        [&] {
+            controller.videoList()->waitForIdle();
+            bool read = model->rowCount() == 8;
+            for (int r = 0; read && r < model->rowCount(); ++r)
+                read = model->nodeAt(model->index(r, 0))->stats() != nullptr;
+            return read;
+        },
+        60000));
     const auto rowOf = [&](const QString& fileEnd) {
         for (int r = 0; r < model->rowCount(); ++r) {
             if (model->nodeAt(model->index(r, 0))->files().front()->filePath().endsWith(fileEnd))
@@ -114,7 +122,7 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     ASSERT_GE(event, 0);
     controller.selectRow(event);
     controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }));
+    ASSERT_TRUE(waitFor([&] { return list->topLevelItemCount() == 3; }, 30000));
     const std::vector<RVEvent>& events = panel->events();
     EXPECT_EQ(list->topLevelItem(0)->text(1), "EVENT_KIND_CAMERA_EVENT");
     EXPECT_EQ(list->topLevelItem(1)->text(1), "EVENT_KIND_HARD_BRAKING");
@@ -127,6 +135,16 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     EXPECT_LT(events[2].seconds, 5.1);
     EXPECT_EQ(controller.timeLine()->eventMarks(),
               (std::vector<double>{events[0].seconds, events[1].seconds, events[2].seconds}));
+
+    // The map marks them where they happened.
+    auto* map = window->findChild<RVMapView*>();
+    ASSERT_TRUE(map);
+    EXPECT_TRUE(waitFor(
+        [&] {
+            return MapPageScript::evaluate(*map, QStringLiteral("korvelaMapState().events.length"))
+                       .toInt() == 3;
+        },
+        30000));
 
     // A click on the impact plays from five seconds before it.
     RVTripPlayback* playback = controller.playback();
