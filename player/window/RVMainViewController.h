@@ -34,6 +34,7 @@ class RVAdvertisementPanel;
 class RVAvertisementView;
 class RVClipCommand;
 class RVClockProposalBar;
+class RVColumnFit;
 class RVEventsPanel;
 class RVExportMenu;
 class RVFullScreenOverlay;
@@ -299,6 +300,7 @@ private:
     QLabel* m_hiddenGraphsLabel = nullptr;         // graphs the slider had no room for
     RVClockProposalBar* m_clockProposal = nullptr; // a camera clock that seems hours off
     RVGridLoadWatch* m_gridWatch = nullptr;        // a grid the decoders cannot keep up with
+    RVColumnFit* m_distanceColumn = nullptr;       // the Distance column, shown where it fits
     RVEventsPanel* m_events = nullptr;             // the playing node's events
 
     QString m_measurementSystem;

@@ -24,6 +24,7 @@
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
 #include "player/window/RVClockProposalBar.h"
+#include "player/window/RVColumnFit.h"
 #include "player/window/RVEventsPanel.h"
 #include "player/window/RVFocusMark.h"
 #include "player/window/RVFullScreenOverlay.h"
@@ -264,6 +265,8 @@ void RVMainViewController::buildWindow()
     m_windowModeControls->setStretchFactor(0, 0);
     m_windowModeControls->setStretchFactor(1, 1);
     m_windowModeControls->setSizes({kFileListWidth, kWindowWidth - kFileListWidth});
+    m_distanceColumn = new RVColumnFit(*m_filesView, RVVideoOutlineViewModel::ColumnDistance,
+                                       *m_windowModeControls, kRightSideMinimumWidth);
     m_rightSplitter->setSizes({300, 200});
     m_videoMapSplitter->setSizes({360, 240});
 
@@ -436,8 +439,9 @@ void RVMainViewController::fitFileListColumns(bool atLaunch)
     const int frame = 2 * m_filesView->frameWidth() +
                       m_fileViewContainer->layout()->contentsMargins().left() +
                       m_fileViewContainer->layout()->contentsMargins().right();
+    // The distance column is left out here: it shows only where the list has room for it
+    // besides whole names (m_distanceColumn).
     const int otherColumns = m_filesView->indentation() + 22 + durationWidth + dateWidth +
-                             distanceWidth +
                              m_filesView->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + frame;
     // The splitter's handle takes its share of the window too.
     const int windowWidth = kWindowWidth - m_windowModeControls->handleWidth();
@@ -445,6 +449,8 @@ void RVMainViewController::fitFileListColumns(bool atLaunch)
         std::clamp(typicalNameWidth, kNameColumnWidth,
                    std::max(kNameColumnWidth, windowWidth - kRightSideMinimumWidth - otherColumns));
     const int fileListWidth = std::max(kFileListWidth, nameWidth + otherColumns);
+    m_distanceColumn->setWidths(fileListWidth, std::max(typicalNameWidth, kNameColumnWidth) +
+                                                   otherColumns + distanceWidth);
     // The user may still make the list narrower, down to the shortest name column.
     m_fileViewContainer->setMinimumWidth(std::max(kFileListWidth, kNameColumnWidth + otherColumns));
     // The splitter is laid out at the start; after a change of language the list only widens,

@@ -338,6 +338,17 @@ TEST(AppWindow, CameraNamesShowWholeAtTheFirstSizeInEveryLanguage)
             launch.app->window()->findChild<QSplitter*>("windowModeControls")->sizes();
         ASSERT_EQ(sides.size(), 2);
         EXPECT_GE(sides[1], 400);
+        // The distance column waits for room: shown in a wide window, gone again at 900.
+        QSplitter* splitter = launch.app->window()->findChild<QSplitter*>("windowModeControls");
+        EXPECT_TRUE(list->isColumnHidden(RVVideoOutlineViewModel::ColumnDistance));
+        launch.app->window()->resize(1600, 1000);
+        EXPECT_TRUE(support::waitFor(
+            [&] { return !list->isColumnHidden(RVVideoOutlineViewModel::ColumnDistance); }));
+        launch.app->window()->resize(900, 534);
+        EXPECT_TRUE(support::waitFor([&] {
+            return list->isColumnHidden(RVVideoOutlineViewModel::ColumnDistance) &&
+                   splitter->sizes().value(1) >= 400;
+        }));
     }
     RVSettings::store().clear();
 }
