@@ -16,6 +16,12 @@ QString withValue(const QString& format, const QString& value)
                                                 : format + QLatin1Char(' ') + value;
 }
 
+// A localised unit; without a translation (the id comes back) the English one.
+QString unitOr(const QString& translated, const char* id, const char* english)
+{
+    return translated == QLatin1String(id) ? QString::fromLatin1(english) : translated;
+}
+
 // "2026-05-16 20:45:02, 38.712345, -9.140012": local time, then degrees.
 QString placeText(const RVTripPlace& place)
 {
@@ -37,8 +43,11 @@ QString RVTripFiguresText::distance(const RVTripStats& stats, RVMeasurementSyste
         return {};
     const bool british = system == RVMeasurementSystem::British;
     const double value = stats.distanceMetres / (british ? kMetresPerMile : 1000.0);
-    return QLocale().toString(value, 'f', 1) +
-           (british ? QStringLiteral(" mi") : QStringLiteral(" km"));
+    //% "mi"
+    const QString miles = unitOr(qtTrId("UNIT_MILES"), "UNIT_MILES", "mi");
+    //% "km"
+    const QString kilometres = unitOr(qtTrId("UNIT_KILOMETRES"), "UNIT_KILOMETRES", "km");
+    return QLocale().toString(value, 'f', 1) + QLatin1Char(' ') + (british ? miles : kilometres);
 }
 
 QStringList RVTripFiguresText::dayLines(int trips, double metres, double drivingSeconds,

@@ -915,5 +915,13 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Duration of the recording or trip</source>
         <translation>Dauer der Aufnahme oder Fahrt</translation>
     </message>
+    <message id="UNIT_MILES">
+        <source>mi</source>
+        <translation>mi</translation>
+    </message>
+    <message id="UNIT_KILOMETRES">
+        <source>km</source>
+        <translation>km</translation>
+    </message>
 </context>
 </TS>

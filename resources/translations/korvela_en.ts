@@ -915,5 +915,13 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Duration of the recording or trip</source>
         <translation>Duration of the recording or trip</translation>
     </message>
+    <message id="UNIT_MILES">
+        <source>mi</source>
+        <translation>mi</translation>
+    </message>
+    <message id="UNIT_KILOMETRES">
+        <source>km</source>
+        <translation>km</translation>
+    </message>
 </context>
 </TS>

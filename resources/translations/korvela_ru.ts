@@ -915,5 +915,13 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Duration of the recording or trip</source>
         <translation>Длительность записи или поездки</translation>
     </message>
+    <message id="UNIT_MILES">
+        <source>mi</source>
+        <translation>миль</translation>
+    </message>
+    <message id="UNIT_KILOMETRES">
+        <source>km</source>
+        <translation>км</translation>
+    </message>
 </context>
 </TS>

@@ -5,16 +5,21 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
 TEST(Readouts, SpeedAndAltitudeShareALineOnlyWhenBothFit)
 {
-    RVReadouts readouts;
+    // Inside a window, as in the program: a top-level widget's new height would wait for the X
+    // server, and the checks below would read the old one on a busy machine.
+    QWidget window;
+    window.resize(800, 300);
+    RVReadouts readouts(&window);
     readouts.speed()->setText(QStringLiteral("70 mph"));
     readouts.altitude()->setText(QStringLiteral("Высота: 429 ft"));
     readouts.clock()->setText(QStringLiteral("2026-05-14 09:15:00  -2\u00d7"));
-    readouts.show();
+    window.show();
     const int both = readouts.speed()->sizeHint().width() + readouts.altitude()->sizeHint().width();
     for (const int width : {both + 60, both + 20, both + 10, both, 150, 90}) {
         readouts.resize(width, readouts.heightForWidth(width));
