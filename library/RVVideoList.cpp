@@ -7,6 +7,7 @@
 #include "library/RVVolumeMonitor.h"
 #include "metadata/RVCameraClock.h"
 
+#include <QMetaMethod>
 #include <QSet>
 
 #include <algorithm>
@@ -67,6 +68,28 @@ void RVVideoList::startCommand(std::function<void()> job)
         }
         m_commandTurn.notify_all();
     });
+}
+
+void RVVideoList::deliver(std::function<void()> call)
+{
+    {
+        std::lock_guard lock(m_deliveryMutex);
+        m_deliveries.push_back(std::move(call));
+    }
+    static const QMetaMethod run =
+        staticMetaObject.method(staticMetaObject.indexOfMethod("runDeliveries()"));
+    run.invoke(this, Qt::QueuedConnection);
+}
+
+void RVVideoList::runDeliveries()
+{
+    std::vector<std::function<void()>> due;
+    {
+        std::lock_guard lock(m_deliveryMutex);
+        due.swap(m_deliveries);
+    }
+    for (const std::function<void()>& call : due)
+        call();
 }
 
 void RVVideoList::waitForIdle()

@@ -194,6 +194,11 @@ private:
     // Lock, unlock and delete given in the background run one at a time in the order given,
     // so a delete right after a lock sees the lock.
     void startCommand(std::function<void()> job);
+    // Runs `call` on the list's thread. Pool threads hand results over this way: the call is
+    // queued under a lock ThreadSanitizer sees, and built, run and freed without a slot object
+    // that Qt might free on the pool thread after the list's thread has read it.
+    void deliver(std::function<void()> call);
+    Q_INVOKABLE void runDeliveries();
     void collectAndAdd(const QStringList& paths);
     void collectCard(const QString& mountPath, RVVideoFileList& found);
     // Reads again the cards and added folders that hold the node's recordings, replacing what
@@ -229,6 +234,9 @@ private:
     std::condition_variable m_commandTurn;
     std::uint64_t m_commandsGiven = 0;
     std::uint64_t m_commandsDone = 0;
+
+    std::mutex m_deliveryMutex; // guards m_deliveries
+    std::vector<std::function<void()>> m_deliveries;
 
     mutable std::mutex m_publishMutex; // guards the three fields below
     std::shared_ptr<const RVVideoDataList> m_videosData;

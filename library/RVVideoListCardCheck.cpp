@@ -51,8 +51,7 @@ void RVVideoList::checkVideoDataInBackground(const RVVideoDataPtr& node,
 {
     start([this, node, done = std::move(done)] {
         const RVListedCheck check = checkVideoData(node);
-        QMetaObject::invokeMethod(
-            this, [done, check] { done(check); }, Qt::QueuedConnection);
+        deliver([done, check] { done(check); });
     });
 }
 

@@ -113,8 +113,7 @@ void RVVideoList::changeMutabilityOfVideoDataInBackground(
 {
     startCommand([this, node, immutable, done = std::move(done)] {
         const RVLockResult result = lockOrUnlock(node, immutable);
-        QMetaObject::invokeMethod(
-            this, [done, result] { done(result); }, Qt::QueuedConnection);
+        deliver([done, result] { done(result); });
     });
 }
 
@@ -157,8 +156,7 @@ void RVVideoList::removeVideoDataAndFilesInBackground(
 {
     startCommand([this, node, done = std::move(done)] {
         const RVDeleteResult result = removeVideoDataAndFiles(node);
-        QMetaObject::invokeMethod(
-            this, [done, result] { done(result); }, Qt::QueuedConnection);
+        deliver([done, result] { done(result); });
     });
 }
 
