@@ -7,14 +7,25 @@
 //   fitRoutes();                                show every drawn route (a newly chosen trip)
 //   drawEvents([[lat, lon, "title"], ...]);     mark the trip's events (cleared with the
 //                                               routes); the title shows on hover
+//   drawCardRoute(id, "#rrggbb", [[lat, lon, lat, lon, ...], ...]);
+//                                               one trip of the whole card: its runs of
+//                                               fixes, each a line in the trip's colour (flat:
+//                                               a card holds millions of numbers)
+//   showCardLegend("title", [["text", ["#rrggbb", ...]], ...]);
+//                                               the whole card's legend: a title (empty for
+//                                               none) and a line per day with the colours of
+//                                               its trips; cleared with the routes
 //   moveCurrentPositionTo([lat, lon], heading, substitute)
 //                                               move the car marker; heading in degrees
 //                                               clockwise from north; substitute is 1 when
 //                                               the point shown is not the one at the
 //                                               playback position (no fix there)
 // and the page reaches the window through the object "Cocoa" (published with Qt WebChannel),
-// which offers exactly log(latitude, longitude) for a click on the route and
-// onMapKeyPressed(name) for the keys the window handles ("spacebar", "alt enter").
+// which offers exactly log(latitude, longitude) for a click on the route,
+// cardRouteClicked(id, latitude, longitude) for a click on a trip of the whole card (the
+// nearest of the routes near the click; a single trip's route and a card's are not drawn
+// together) and onMapKeyPressed(name) for the keys the window handles ("spacebar",
+// "alt enter").
 //
 // Before the page's scripts run, the window sets window.korvelaConfig: tileUrl, the tile
 // server's address, offlineNote, the note shown while no tile could be loaded, and optionally view ({lat, lng, zoom}), the view of the page it replaces
@@ -48,6 +59,8 @@
     window.drawRoute = function (points) { call("drawRoute", [points]); };
     window.fitRoutes = function () { call("fitRoutes", []); };
     window.drawEvents = function (events) { call("drawEvents", [events]); };
+    window.drawCardRoute = function (id, colour, runs) { call("drawCardRoute", [id, colour, runs]); };
+    window.showCardLegend = function (title, rows) { call("showCardLegend", [title, rows]); };
     window.moveCurrentPositionTo = function (position, heading, substitute) {
         call("moveCurrentPositionTo", [position, heading, substitute]);
     };
@@ -64,6 +77,52 @@
 
     function isPair(p) {
         return p && p.length >= 2 && isFinite(p[0]) && isFinite(p[1]);
+    }
+
+    // Only "#rrggbb" reaches a style; anything else draws black.
+    function safeColour(colour) {
+        return /^#[0-9a-fA-F]{6}$/.test(String(colour)) ? String(colour) : "#000000";
+    }
+
+    // The whole card's legend, bottom left over the map; made on first use, emptied and hidden
+    // by clearLegend. Texts go in as text, never as markup.
+    function showLegend(title, rows) {
+        var box = document.getElementById("cardLegend");
+        if (!box) {
+            box = document.createElement("div");
+            box.id = "cardLegend";
+            document.body.appendChild(box);
+        }
+        box.textContent = "";
+        if (title) {
+            var head = document.createElement("div");
+            head.className = "title";
+            head.textContent = String(title);
+            box.appendChild(head);
+        }
+        (rows || []).forEach(function (row) {
+            var line = document.createElement("div");
+            (row[1] || []).forEach(function (colour) {
+                var swatch = document.createElement("span");
+                swatch.className = "swatch";
+                swatch.style.background = safeColour(colour);
+                line.appendChild(swatch);
+            });
+            line.appendChild(document.createTextNode(String(row[0] || "")));
+            box.appendChild(line);
+        });
+        box.style.display = box.childNodes.length ? "block" : "none";
+    }
+    function clearLegend() {
+        var box = document.getElementById("cardLegend");
+        if (box) {
+            box.textContent = "";
+            box.style.display = "none";
+        }
+    }
+    function legendText() {
+        var box = document.getElementById("cardLegend");
+        return box && box.style.display === "block" ? box.innerText : "";
     }
 
     function LeafletBackend(element) {
@@ -104,8 +163,37 @@
         this.centered = !!view;
         this.keepView = !!view;
     }
+    // The whole card's trips share one layer, made with the first.
+    LeafletBackend.prototype.drawCardRoute = function (id, colour, runs) {
+        var card = this.card;
+        (runs || []).forEach(function (run) {
+            var coordinates = [];
+            for (var i = 0; run && i + 1 < run.length; i += 2) {
+                if (isFinite(run[i]) && isFinite(run[i + 1]))
+                    coordinates.push(run[i], run[i + 1]);
+            }
+            if (coordinates.length === 0)
+                return;
+            var line = new RouteLine(coordinates, safeColour(colour), Number(id));
+            if (card) {
+                card.addLine(line);
+                return;
+            }
+            card = new RouteLayer([line]);
+            card.on("click", function (event) {
+                if (window.Cocoa)
+                    window.Cocoa.cardRouteClicked(event.line.cardId, event.latlng.lat,
+                                                  event.latlng.lng);
+            });
+            this.routes.addLayer(card);
+        }, this);
+        this.card = card;
+    };
+    LeafletBackend.prototype.showCardLegend = showLegend;
     LeafletBackend.prototype.clearRoutes = function () {
         this.routes.clearLayers();
+        this.card = null;
+        clearLegend();
         this.events.clearLayers();
         // The car belongs to the route: a trip without positions shows none.
         if (this.marker)
@@ -123,14 +211,10 @@
             this.map.panTo(latLng);
         }
     };
-    // A route on a canvas of its own. Its points are projected once (Web Mercator pixels at
-    // zoom 0) and ranked once by how far the line would stray without them (Douglas-Peucker
-    // run down to the last point); a zoom level draws only the points that matter at its scale,
-    // a list made on the first redraw at that zoom and kept. A fitted day's route (tens of
-    // thousands of points, a line that crosses itself all day) then strokes a vertex per pixel
-    // of curvature rather than one per pixel of length, which is what costs: stroking a
-    // wide line costs per segment. Steps wholly outside the canvas are not stroked. The layer
-    // follows the map on every zoom and move end; during a zoom animation it is hidden.
+    // Routes are drawn on canvases of their own (RouteLayer). A line's points are projected
+    // once (Web Mercator pixels at zoom 0) and ranked once by how far the line would stray
+    // without them (Douglas-Peucker run down to the last point); a zoom level draws only the
+    // points that matter at its scale, a list made on the first redraw at that zoom and kept.
     var kRoutePadding = 0.1;  // drawn beyond the view on each side (as Leaflet pads its own)
     var kClickPixels = 6;     // how near a click must be to the line
     var kPathVertices = 256;  // vertices per stroked path
@@ -182,59 +266,102 @@
         return rank;
     }
 
-    var RouteLayer = L.Layer.extend({
-        // pairs: [latitude, longitude] in degrees, all finite.
-        initialize: function (pairs) {
-            var n = pairs.length;
-            this.xs = new Float64Array(n);
-            this.ys = new Float64Array(n);
-            // Spherical Mercator as Leaflet's EPSG:3857 computes it, without an object per
-            // point: x = 256 (lng + 180) / 360, y = 128 (1 - ln(tan(pi/4 + lat/2)) / pi).
-            var maxLat = L.Projection.SphericalMercator.MAX_LATITUDE;
-            var south = 90, north = -90, west = 180, east = -180;
-            for (var i = 0; i < n; ++i) {
-                var given = +pairs[i][0];
-                var lng = +pairs[i][1];
-                var lat = Math.max(Math.min(given, maxLat), -maxLat);
-                var sin = Math.sin(lat * Math.PI / 180);
-                this.xs[i] = 256 * (lng + 180) / 360;
-                this.ys[i] = 128 * (1 - Math.log((1 + sin) / (1 - sin)) / (2 * Math.PI));
-                if (given < south) south = given;
-                if (given > north) north = given;
-                if (lng < west) west = lng;
-                if (lng > east) east = lng;
-            }
-            this.pointCount = n;
-            this.bounds = L.latLngBounds([south, west], [north, east]);
-            this.rank = rankPoints(this.xs, this.ys, n);
-            this.levels = {};     // zoom -> indices of the points drawn at that zoom
+    // One line of a route layer. coordinates: latitude, longitude, latitude, ... (degrees,
+    // all finite); colour: "#rrggbb"; cardId: the trip of the whole card it belongs to, if any.
+    function RouteLine(coordinates, colour, cardId) {
+        var n = coordinates.length >> 1;
+        this.colour = colour;
+        this.cardId = cardId;
+        this.xs = new Float64Array(n);
+        this.ys = new Float64Array(n);
+        // Spherical Mercator as Leaflet's EPSG:3857 computes it, without an object per
+        // point: x = 256 (lng + 180) / 360, y = 128 (1 - ln(tan(pi/4 + lat/2)) / pi).
+        var maxLat = L.Projection.SphericalMercator.MAX_LATITUDE;
+        var south = 90, north = -90, west = 180, east = -180;
+        for (var i = 0; i < n; ++i) {
+            var given = +coordinates[2 * i];
+            var lng = +coordinates[2 * i + 1];
+            var lat = Math.max(Math.min(given, maxLat), -maxLat);
+            var sin = Math.sin(lat * Math.PI / 180);
+            this.xs[i] = 256 * (lng + 180) / 360;
+            this.ys[i] = 128 * (1 - Math.log((1 + sin) / (1 - sin)) / (2 * Math.PI));
+            if (given < south) south = given;
+            if (given > north) north = given;
+            if (lng < west) west = lng;
+            if (lng > east) east = lng;
+        }
+        this.pointCount = n;
+        this.bounds = L.latLngBounds([south, west], [north, east]);
+        this.rank = rankPoints(this.xs, this.ys, n);
+        this.levels = {};     // zoom -> indices of the points drawn at that zoom
+        this.levelCount = 0;
+    }
+    // The indices of the points drawn at this scale (zoom-0 pixels to screen pixels).
+    RouteLine.prototype.pointsAt = function (zoom, scale) {
+        var level = this.levels[zoom];
+        if (level)
+            return level;
+        if (this.levelCount >= kKeptLevels) {
+            this.levels = {}; // fractional zooms (pinches) would otherwise pile up
             this.levelCount = 0;
+        }
+        var tolerance = kTolerancePixels / scale;
+        var limit = tolerance * tolerance;
+        var rank = this.rank, n = this.pointCount, count = 0;
+        for (var i = 0; i < n; ++i) {
+            if (rank[i] > limit)
+                ++count;
+        }
+        level = new Uint32Array(count);
+        for (var j = 0, k = 0; j < n; ++j) {
+            if (rank[j] > limit)
+                level[k++] = j;
+        }
+        this.levels[zoom] = level;
+        ++this.levelCount;
+        return level;
+    };
+    // The squared distance (layer pixels) from the point to the line as this zoom draws it;
+    // origin: the map's pixel origin.
+    RouteLine.prototype.distance2To = function (point, zoom, origin) {
+        var s = Math.pow(2, zoom);
+        var xs = this.xs, ys = this.ys;
+        var drawn = this.pointsAt(zoom, s);
+        var cx = point.x, cy = point.y;
+        var ax = xs[0] * s - origin.x, ay = ys[0] * s - origin.y;
+        var best = (ax - cx) * (ax - cx) + (ay - cy) * (ay - cy);
+        for (var k = 1; k < drawn.length; ++k) {
+            var i = drawn[k];
+            var bx = xs[i] * s - origin.x, by = ys[i] * s - origin.y;
+            var dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+            var t = length2 > 0 ? ((cx - ax) * dx + (cy - ay) * dy) / length2 : 0;
+            t = t < 0 ? 0 : (t > 1 ? 1 : t);
+            var ex = ax + t * dx - cx, ey = ay + t * dy - cy;
+            var d = ex * ex + ey * ey;
+            if (d < best)
+                best = d;
+            ax = bx;
+            ay = by;
+        }
+        return best;
+    };
+
+    // Lines on a canvas of their own: a single trip's route, or every trip of the whole card
+    // on one canvas (one canvas to clear and to lay over the map, however many trips). The
+    // layer follows the map on every zoom and move end; during a zoom animation it is hidden.
+    var RouteLayer = L.Layer.extend({
+        initialize: function (lines) {
+            this.lines = lines;
             this.drawnVertices = 0;
         },
-        // The indices of the points drawn at this scale (zoom-0 pixels to screen pixels).
-        pointsAt: function (zoom, scale) {
-            var level = this.levels[zoom];
-            if (level)
-                return level;
-            if (this.levelCount >= kKeptLevels) {
-                this.levels = {}; // fractional zooms (pinches) would otherwise pile up
-                this.levelCount = 0;
-            }
-            var tolerance = kTolerancePixels / scale;
-            var limit = tolerance * tolerance;
-            var rank = this.rank, n = this.pointCount, count = 0;
-            for (var i = 0; i < n; ++i) {
-                if (rank[i] > limit)
-                    ++count;
-            }
-            level = new Uint32Array(count);
-            for (var j = 0, k = 0; j < n; ++j) {
-                if (rank[j] > limit)
-                    level[k++] = j;
-            }
-            this.levels[zoom] = level;
-            ++this.levelCount;
-            return level;
+        addLine: function (line) {
+            this.lines.push(line);
+            this.scheduleRedraw();
+        },
+        bounds: function () {
+            var bounds = L.latLngBounds([]);
+            this.lines.forEach(function (l) { bounds.extend(l.bounds); });
+            return bounds;
         },
         onAdd: function (map) {
             this.canvas = L.DomUtil.create("canvas", "leaflet-zoom-hide korvela-route");
@@ -267,7 +394,7 @@
         },
         // One redraw per frame, however many moves (a fit after a centring) come before it.
         scheduleRedraw: function () {
-            if (this.redrawPending)
+            if (this.redrawPending || !this._map)
                 return;
             this.redrawPending = true;
             var self = this;
@@ -294,18 +421,35 @@
             var ctx = canvas.getContext("2d");
             ctx.setTransform(ratio, 0, 0, ratio, 0, 0);
             ctx.clearRect(0, 0, t.width, t.height);
-            var xs = this.xs, ys = this.ys, n = this.pointCount;
-            var s = t.scale, ox = t.x, oy = t.y;
-            var drawn = this.pointsAt(this._map.getZoom(), s);
-            var count = drawn.length;
-            var lastX = xs[0] * s - ox, lastY = ys[0] * s - oy;
-            var m = routeStyle.weight;
-            var right = t.width + m, bottom = t.height + m;
             ctx.lineWidth = routeStyle.weight;
-            ctx.strokeStyle = routeStyle.color;
             ctx.globalAlpha = routeStyle.opacity;
             ctx.lineCap = "round";
             ctx.lineJoin = "bevel";
+            var vertices = 0;
+            for (var l = 0; l < this.lines.length; ++l)
+                vertices += this.strokeLine(ctx, this.lines[l], t);
+            this.drawnVertices = vertices;
+        },
+        // Draws only the points that matter at this zoom (see rankPoints): a fitted day's
+        // route (tens of thousands of points, a line that crosses itself all day) then strokes
+        // a vertex per pixel of curvature rather than one per pixel of length, which is what
+        // costs: stroking a wide line costs per segment. Steps wholly outside the canvas are
+        // not stroked. Returns the vertices drawn.
+        strokeLine: function (ctx, line, t) {
+            var xs = line.xs, ys = line.ys, n = line.pointCount;
+            var s = t.scale, ox = t.x, oy = t.y;
+            // A line wholly outside the canvas costs nothing but this test.
+            var b = line.bounds;
+            var nw = this._map.project(b.getNorthWest(), this._map.getZoom());
+            var se = this._map.project(b.getSouthEast(), this._map.getZoom());
+            var m = routeStyle.weight;
+            var right = t.width + m, bottom = t.height + m;
+            if (se.x - ox < -m || se.y - oy < -m || nw.x - ox > right || nw.y - oy > bottom)
+                return 0;
+            var drawn = line.pointsAt(this._map.getZoom(), s);
+            var count = drawn.length;
+            var lastX = xs[0] * s - ox, lastY = ys[0] * s - oy;
+            ctx.strokeStyle = line.colour;
             // Stroked in short paths: the cost of stroking one path grows faster than its
             // length when it crosses itself, as a day's driving does.
             var inPath = 0;
@@ -335,27 +479,23 @@
             if (n === 1)
                 ctx.lineTo(lastX + 0.01, lastY); // a single point shows as a dot
             ctx.stroke();
-            this.drawnVertices = vertices;
+            return vertices;
         },
-        // A click near the line is a click on the route, at the clicked position.
+        // A click near a line is a click on the route, at the clicked position; with the
+        // whole card's trips, on the nearest trip near it.
         onMapClick: function (event) {
             var map = this._map;
-            var s = Math.pow(2, map.getZoom());
-            var origin = map.getPixelOrigin();
-            var click = event.layerPoint;
-            var limit = kClickPixels * kClickPixels;
-            var xs = this.xs, ys = this.ys;
-            var px = xs[0] * s - origin.x, py = ys[0] * s - origin.y;
-            for (var i = 0; i < this.pointCount; ++i) {
-                var x = xs[i] * s - origin.x, y = ys[i] * s - origin.y;
-                var d = L.LineUtil.pointToSegmentDistance(click, L.point(px, py), L.point(x, y));
-                if (d * d <= limit) {
-                    this.fire("click", { latlng: event.latlng });
-                    return;
+            var zoom = map.getZoom(), origin = map.getPixelOrigin();
+            var nearest = null, best = kClickPixels * kClickPixels;
+            for (var l = 0; l < this.lines.length; ++l) {
+                var d = this.lines[l].distance2To(event.layerPoint, zoom, origin);
+                if (d <= best) {
+                    best = d;
+                    nearest = this.lines[l];
                 }
-                px = x;
-                py = y;
             }
+            if (nearest)
+                this.fire("click", { latlng: event.latlng, line: nearest });
         }
     });
     var routeStyle = { color: "#1d4ed8", weight: 4, opacity: 0.85 };
@@ -364,7 +504,9 @@
         var pairs = (points || []).filter(isPair);
         if (pairs.length === 0)
             return;
-        var route = new RouteLayer(pairs);
+        var coordinates = [];
+        pairs.forEach(function (p) { coordinates.push(p[0], p[1]); });
+        var route = new RouteLayer([new RouteLine(coordinates, routeStyle.color)]);
         route.on("click", function (event) {
             if (window.Cocoa)
                 window.Cocoa.log(event.latlng.lat, event.latlng.lng);
@@ -389,7 +531,7 @@
         if (routes.length === 0)
             return;
         var bounds = L.latLngBounds([]);
-        routes.forEach(function (route) { bounds.extend(route.bounds); });
+        routes.forEach(function (route) { bounds.extend(route.bounds()); });
         var size = this.map.getSize();
         if (size.x > 40 && size.y > 40)
             this.map.fitBounds(bounds, { padding: [16, 16], maxZoom: 17, animate: false });
@@ -426,13 +568,19 @@
     };
 
     LeafletBackend.prototype.state = function () {
-        var lines = this.routes.getLayers();
+        var layers = this.routes.getLayers();
+        var lines = [];
+        layers.forEach(function (layer) { lines = lines.concat(layer.lines); });
         var marker = this.marker ? this.marker.getLatLng() : null;
         return {
             ready: true, provider: "leaflet", routes: lines.length,
             routePoints: lines.reduce(function (n, l) { return n + l.pointCount; }, 0),
+            // The whole card's lines: [trip id, colour, points] each.
+            cardRoutes: lines.filter(function (l) { return l.cardId !== undefined; })
+                .map(function (l) { return [l.cardId, l.colour, l.pointCount]; }),
+            legend: legendText(),
             // The vertices the last redraws drew (at most one per pixel of line).
-            drawnVertices: lines.reduce(function (n, l) { return n + l.drawnVertices; }, 0),
+            drawnVertices: layers.reduce(function (n, l) { return n + l.drawnVertices; }, 0),
             marker: marker ? [marker.lat, marker.lng] : null,
             events: this.events.getLayers().map(function (m) {
                 return [m.getLatLng().lat, m.getLatLng().lng];
@@ -482,6 +630,7 @@
         return { lat: c.lat(), lng: c.lng(), zoom: this.map.getZoom() };
     };
     GoogleBackend.prototype.clearRoutes = function () {
+        clearLegend();
         this.routes.forEach(function (r) { r.setMap(null); });
         this.routes = [];
         this.events.forEach(function (m) { m.setMap(null); });
@@ -515,6 +664,26 @@
         });
         this.routes.push(line);
     };
+    GoogleBackend.prototype.drawCardRoute = function (id, colour, runs) {
+        var self = this;
+        (runs || []).forEach(function (run) {
+            var path = [];
+            for (var i = 0; run && i + 1 < run.length; i += 2) {
+                if (isFinite(run[i]) && isFinite(run[i + 1]))
+                    path.push({ lat: +run[i], lng: +run[i + 1] });
+            }
+            if (path.length === 0)
+                return;
+            var line = new google.maps.Polyline({ path: path, strokeColor: safeColour(colour),
+                                                  strokeWeight: 4, strokeOpacity: 0.85, map: self.map });
+            line.addListener("click", function (event) {
+                if (window.Cocoa)
+                    window.Cocoa.cardRouteClicked(Number(id), event.latLng.lat(), event.latLng.lng());
+            });
+            self.routes.push(line);
+        });
+    };
+    GoogleBackend.prototype.showCardLegend = showLegend;
     GoogleBackend.prototype.drawEvents = function (events) {
         var self = this;
         (events || []).forEach(function (e) {

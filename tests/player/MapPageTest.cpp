@@ -1,5 +1,7 @@
 #include "MapPageScript.h"
 
+#include "player/map/RVCardBridge.h"
+#include "player/map/RVCardRoutes.h"
 #include "player/map/RVMapBridge.h"
 #include "player/map/RVMapScriptObject.h"
 #include "player/map/RVMapScriptRunner.h"
@@ -9,6 +11,7 @@
 #include "core/RVSettings.h"
 #include "support/Support.h"
 
+#include <QColor>
 #include <QPointF>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -264,6 +267,70 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
                 requests[0].contains("User-Agent: KorvelaPlayer/"))
         << requests[0].toStdString();
     EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty()); // no page: none
+}
+
+// The whole card: two trips drawn at once on one canvas, each in its own colour (the second
+// split where it has no fix), with the legend; a click near the second trip's route names that trip
+// and the moment of its nearest point, a click between the routes nothing. Clearing takes all of
+// it.
+TEST(MapPage, CardRoutesInTheirColoursAndClicks)
+{
+    RVMapView view;
+    ASSERT_TRUE(openPage(view, "OpenStreetMap"));
+    RVCardBridge card(&view);
+    QObject::connect(view.scriptObject(), &RVMapScriptObject::cardRouteClickedAt, &card,
+                     &RVCardBridge::routeClicked);
+    QSignalSpy moments(&card, &RVCardBridge::momentChosen);
+    // Straight eastwards, 0.0001 degrees (about 7 m) a point, the second 1.1 km north of the
+    // first: the line keeps only each run's ends, clicks find the points between.
+    auto drive = [](double latitude, int noFixAt) {
+        std::vector<RVPoint> points;
+        for (int i = 0; i <= 50; ++i)
+            points.push_back(i == noFixAt ? point("0", "0")
+                                          : point(QString::number(latitude, 'f', 6),
+                                                  QString::number(13.0 + i * 0.0001, 'f', 6)));
+        return track(std::move(points));
+    };
+    const auto first = drive(52.0, -1), second = drive(52.01, 25);
+    card.addRoute(0, first,
+                  RVCardRoutes::routeScript(0, RVCardRoutes::colour(0).toStdString(), *first));
+    card.addRoute(7, second,
+                  RVCardRoutes::routeScript(7, RVCardRoutes::colour(1).toStdString(), *second));
+    card.fitRoutes();
+    card.showLegend("Card", {{"Mon: 2 trips", {RVCardRoutes::colour(0), RVCardRoutes::colour(1)}}});
+    EXPECT_TRUE(state(view, "s.cardRoutes.map(function (r) { return r[0]; }).join() === '0,7,7' "
+                            "&& s.routePoints === 6 && s.legend === 'Card\\nMon: 2 trips'"));
+    // The two colours most of the route canvas's opaque pixels have, the commoner first.
+    const QString shown = "(function () { var n = {}; document.querySelectorAll("
+                          "'canvas.korvela-route').forEach(function (c) { var d = "
+                          "c.getContext('2d').getImageData(0, 0, c.width, c.height).data;"
+                          "for (var i = 0; i < d.length; i += 4) if (d[i + 3] > 200) {"
+                          "var k = [d[i], d[i + 1], d[i + 2]].join(); n[k] = (n[k] || 0) + 1; }"
+                          "}); return Object.keys(n).sort(function (a, b) { return n[b] - n[a]; "
+                          "}).slice(0, 2).join(' '); })()";
+    // Both trips' colours (within the rounding of their 85 % opacity), in about equal parts.
+    const auto near = [](const QString& shownColour, const QString& colour) {
+        const QStringList c = shownColour.split(',');
+        const QColor expected(colour);
+        return c.size() == 3 && std::abs(c[0].toInt() - expected.red()) <= 3 &&
+               std::abs(c[1].toInt() - expected.green()) <= 3 &&
+               std::abs(c[2].toInt() - expected.blue()) <= 3;
+    };
+    const QString a = RVCardRoutes::colour(0), b = RVCardRoutes::colour(1);
+    EXPECT_NE(a, b);
+    QStringList colours;
+    EXPECT_TRUE(support::waitFor([&] {
+        colours = evaluate(view, shown).toString().split(' ');
+        return colours.size() == 2 && ((near(colours[0], a) && near(colours[1], b)) ||
+                                       (near(colours[0], b) && near(colours[1], a)));
+    })) << colours.join(' ').toStdString();
+
+    // Between the routes, then beside the second's 31st point (a metre north of it).
+    evaluate(view, "korvelaClickMap(52.005, 13.003); korvelaClickMap(52.01001, 13.003)");
+    ASSERT_TRUE(support::waitFor([&] { return evaluate(view, "0"), !moments.isEmpty(); }));
+    EXPECT_EQ(moments, (QList<QVariantList>{{7, 30.0 / 51}}));
+    card.clear();
+    EXPECT_TRUE(state(view, "s.cardRoutes.length === 0 && s.routes === 0 && s.legend === ''"));
 }
 
 // A page's tile request becomes a server address only for a tile of the grid (the fuzz target
