@@ -10,12 +10,20 @@
 //    map pans on nearly every call.
 //  - BM_MovePositionAndFrame: a jump, until the page has also drawn the next frame (the
 //    route's redraw after the pan).
+//  - BM_CardPrepare: one day's route of the whole card made ready for the page (read, thinned,
+//    written as its call), as the card map does it off the GUI thread for every trip.
+//  - BM_CardDraw: the whole card, 20 such days of 864,000 points at once, from the prepared
+//    calls (and the fit into the view) until the page has drawn the next frame.
+//  - BM_CardZoomStep: one zoom step in or out with the whole card in view, until the page has
+//    drawn the next frame.
 //  - BM_WindowStart: building the player window (with its map view) until it is on screen;
 //    the map page loads after that, in the background ("pageReadyMs": until its route can be
 //    drawn).
 // The playback tick needs each update to cost well below 100 ms.
 #include "library/RVVideoList.h"
 #include "library/RVVolumeMonitor.h"
+#include "player/map/RVCardBridge.h"
+#include "player/map/RVCardRoutes.h"
 #include "player/map/RVMapBridge.h"
 #include "player/map/RVMapView.h"
 #include "player/window/RVMainViewController.h"
@@ -68,13 +76,14 @@ bool waitFor(RVMapView& view, const QString& script, int timeoutMs = 120000)
     return false;
 }
 
-// A winding drive near 52 N 13 E at about 50 km/h, one point per tenth of a second.
-std::shared_ptr<const std::vector<RVPoint>> makeTrack(int count)
+// A winding drive near 52 N 13 E (a day later, a few kilometres farther on) at about 50 km/h,
+// one point per tenth of a second.
+std::shared_ptr<const std::vector<RVPoint>> makeTrack(int count, int day = 0)
 {
     auto points = std::make_shared<std::vector<RVPoint>>();
     points->reserve(std::size_t(count));
-    double latitude = 52.0;
-    double longitude = 13.0;
+    double latitude = 52.0 + 0.03 * (day % 5);
+    double longitude = 13.0 + 0.05 * (day / 5);
     double heading = 0;
     constexpr double metresPerStep = 1.4;
     constexpr double metresPerDegree = 111320.0;
@@ -264,6 +273,104 @@ void BM_WindowStart(benchmark::State& state)
 
 constexpr int kDayAt1Hz = 86400;
 constexpr int kDayAt10Hz = 864000;
+constexpr int kCardDays = 20;
+
+// The whole card's routes as the page gets them, made once (a day's points are dropped as
+// soon as its call is written: 20 days of points would take over a gigabyte).
+struct CardRoutes
+{
+    std::vector<RVCardRouteScript> scripts;
+    double prepareMs = 0; // per day
+    std::size_t points = 0;
+};
+
+const CardRoutes& cardRoutes()
+{
+    static const CardRoutes routes = [] {
+        CardRoutes made;
+        double total = 0;
+        for (int day = 0; day < kCardDays; ++day) {
+            const auto track = makeTrack(kDayAt10Hz, day);
+            QElapsedTimer timer;
+            timer.start();
+            made.scripts.push_back(RVCardRoutes::routeScript(
+                day, RVCardRoutes::colour(std::size_t(day)).toStdString(), *track));
+            total += double(timer.nsecsElapsed()) / 1e6;
+            made.points += made.scripts.back().points;
+        }
+        made.prepareMs = total / kCardDays;
+        return made;
+    }();
+    return routes;
+}
+
+void BM_CardPrepare(benchmark::State& state)
+{
+    const auto track = makeTrack(kDayAt10Hz, 3);
+    std::size_t kept = 0;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        const RVCardRouteScript script =
+            RVCardRoutes::routeScript(3, "#1d4ed8", *track, RVCardRoutes::kToleranceMetres);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        kept = script.points;
+    }
+    state.counters["points"] = kDayAt10Hz;
+    state.counters["keptPoints"] = double(kept);
+}
+
+// Draws the whole card; the milliseconds until the page has shown it.
+double drawCard(RVCardBridge& card)
+{
+    const CardRoutes& routes = cardRoutes();
+    // Clicks are not measured: the routes keep no track.
+    const auto noTrack = std::make_shared<const std::vector<RVPoint>>();
+    QElapsedTimer timer;
+    timer.start();
+    card.clear();
+    for (int day = 0; day < kCardDays; ++day)
+        card.addRoute(day, noTrack, routes.scripts[std::size_t(day)]);
+    card.fitRoutes();
+    page().nextFrame();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void BM_CardDraw(benchmark::State& state)
+{
+    cardRoutes(); // prepared before the clock runs
+    RVCardBridge card(&page().view);
+    page().routePoints = -1; // the single route goes with the card's first clear
+    for (auto _ : state)
+        state.SetIterationTime(drawCard(card) / 1e3);
+    if (evaluate(page().view, "korvelaMapState().cardRoutes.length").toInt() != kCardDays)
+        std::fprintf(stderr, "the card was not drawn\n");
+    state.counters["days"] = kCardDays;
+    state.counters["pointsPerDay"] = kDayAt10Hz;
+    state.counters["pagePoints"] = double(cardRoutes().points);
+    state.counters["prepareMsPerDay"] = cardRoutes().prepareMs;
+    state.counters["drawnVertices"] =
+        evaluate(page().view, "korvelaMapState().drawnVertices").toDouble();
+}
+
+void BM_CardZoomStep(benchmark::State& state)
+{
+    RVCardBridge card(&page().view);
+    page().routePoints = -1;
+    drawCard(card);
+    int step = 1;
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        evaluate(page().view, QStringLiteral("korvelaZoomBy(%1)").arg(step));
+        page().nextFrame();
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        step = -step;
+    }
+    state.counters["drawnVertices"] =
+        evaluate(page().view, "korvelaMapState().drawnVertices").toDouble();
+    card.clear();
+}
 
 } // namespace
 
@@ -299,6 +406,10 @@ BENCHMARK(BM_MovePositionAndFrame)
     ->UseManualTime()
     ->Iterations(60)
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_CardPrepare)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CardDraw)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CardZoomStep)->UseManualTime()->Iterations(20)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
