@@ -8,6 +8,7 @@
 #include "library/RVVideoList.h"
 #include "player/files/RVFileViewer.h"
 #include "player/map/RVMapView.h"
+#include "player/window/RVCardMap.h"
 #include "player/window/RVEventsPanel.h"
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVMapHandOver.h"
@@ -263,6 +264,7 @@ void RVAppDelegate::buildMenus()
     QMenu* view = addMenu(bar, "MENU_VIEW");
     view->setObjectName(QStringLiteral("menuView"));
     view->addAction(m_mainViewController->eventsPanel()->toggleAction());
+    view->addAction(m_mainViewController->cardMap()->toggleAction());
 
     //% "&Graphs"
     m_menuGraphs = addMenu(bar, "MENU_GRAPHS");

@@ -46,6 +46,9 @@ public:
     // the view to it.
     void drawRoute();
     void removeRouteFromTheMap();
+    // The next drawRoute() fits the view to the track again, as for a track not drawn before
+    // (the map showed something else meanwhile).
+    void forgetFittedTrack() { m_fittedTrack.reset(); }
     // The index of the first point from index on whose latitude is away from 0 (> 0.0001).
     std::optional<std::size_t> findFirstNotZeroPointFromIndex(std::int32_t index) const;
     // progress: fraction 0..1 of the playing node; negative while another row is selected.

@@ -14,6 +14,7 @@
 #include "player/video/RVVideoScrollView.h"
 #include "player/video/RVVideoZoom.h"
 #include "player/window/RVAdvertisementPanel.h"
+#include "player/window/RVCardMap.h"
 #include "player/window/RVClipCommand.h"
 #include "player/window/RVClockProposalBar.h"
 #include "player/window/RVEventsPanel.h"
@@ -203,6 +204,8 @@ void RVMainViewController::setUpParts()
     connect(bridge, &RVMapBridge::fullScreenToggleRequested, this,
             [this] { fullScreenClick(false); });
     m_map->setMapsProvider(RVMapView::mapsProvider());
+    m_cardMap = std::make_unique<RVCardMap>(*m_mapWebView, *m_map, *m_videoList, *m_playback,
+                                            [this] { return m_measurementSystem; });
 }
 
 bool RVMainViewController::eventFilter(QObject* watched, QEvent* event)

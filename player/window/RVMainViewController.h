@@ -32,6 +32,7 @@ class QToolButton;
 class QWidget;
 class RVAdvertisementPanel;
 class RVAvertisementView;
+class RVCardMap;
 class RVClipCommand;
 class RVClockProposalBar;
 class RVColumnFit;
@@ -157,6 +158,8 @@ public:
     RVWindowActions* actions() const { return m_actions; }
     // The events of the playing trip under the file list; its toggle goes into the View menu.
     RVEventsPanel* eventsPanel() const { return m_events; }
+    // The whole card on the map; its toggle goes into the View menu.
+    RVCardMap* cardMap() const { return m_cardMap.get(); }
 
     // RVPlayerViewDelegate.
     void doubleClick() override;
@@ -319,6 +322,7 @@ private:
     std::unique_ptr<RVExportMenu> m_exports;
     std::unique_ptr<RVClipCommand> m_clips; // clip marks and the clip export
     std::unique_ptr<RVThumbnailHover> m_thumbnails;
+    std::unique_ptr<RVCardMap> m_cardMap; // reads the list's tracks on a thread of its own
 
     QMenu* m_cameraMenu = nullptr; // owned by the window
     QAction* m_channelItems[kChannelCount] = {};

@@ -23,6 +23,7 @@
 #include "player/video/RVMpvPlayer.h"
 #include "player/video/RVMpvVideoWidget.h"
 #include "player/video/RVVideoScrollView.h"
+#include "player/window/RVCardMap.h"
 #include "player/window/RVClockProposalBar.h"
 #include "player/window/RVColumnFit.h"
 #include "player/window/RVEventsPanel.h"
@@ -396,6 +397,7 @@ void RVMainViewController::retranslate()
     updateListPlaceholder();
     m_clockProposal->retranslate();
     m_events->retranslate();
+    m_cardMap->retranslate();
     fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());

@@ -33,7 +33,19 @@ void RVMapHandOver::setMapsProvider(const QString& provider)
 void RVMapHandOver::drawRoute()
 {
     m_bridge->setTrack(m_videoList.points(), m_videoList.velocityData());
-    m_bridge->drawRoute();
+    if (!m_suspended)
+        m_bridge->drawRoute();
+}
+
+void RVMapHandOver::setSuspended(bool suspended)
+{
+    if (suspended == m_suspended)
+        return;
+    m_suspended = suspended;
+    if (!suspended) {
+        m_bridge->forgetFittedTrack();
+        drawRoute();
+    }
 }
 
 void RVMapHandOver::showPosition()
@@ -44,7 +56,8 @@ void RVMapHandOver::showPosition()
 void RVMapHandOver::clear()
 {
     m_bridge->setTrack(nullptr, nullptr);
-    m_bridge->removeRouteFromTheMap();
+    if (!m_suspended)
+        m_bridge->removeRouteFromTheMap();
     m_bridge->updateCurrentPositionOnMap(-1.0); // empties the read-outs
 }
 

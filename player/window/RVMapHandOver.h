@@ -40,6 +40,10 @@ public:
     // The shown trip's events, drawn with its route from the next drawRoute() on.
     void setEvents(std::vector<RVMapEvent> events);
     void setMeasurementSystem(const QString& system);
+    // While the map shows something else (the whole card), the route is neither drawn nor
+    // cleared; the track is still taken, and the car still follows the playback. Resumed,
+    // the route is drawn again and shown whole.
+    void setSuspended(bool suspended);
 
     RVMapBridge* bridge() const { return m_bridge; }
     RVMapView* view() const { return &m_view; }
@@ -49,4 +53,5 @@ private:
     RVVideoList& m_videoList;
     RVTimeSlider2& m_timeLine;
     RVMapBridge* m_bridge = nullptr;
+    bool m_suspended = false;
 };

@@ -815,6 +815,26 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>&amp;Events</source>
         <translation>&amp;Ereignisse</translation>
     </message>
+    <message id="MENU_WHOLE_CARD_MAP">
+        <source>Whole &amp;Card on Map</source>
+        <translation>Ganze Speicher&amp;karte auf der Karte</translation>
+    </message>
+    <message id="CARD_MAP_DAY">
+        <source>%1 · trips: %2 · %3 · driving %4</source>
+        <translation>%1 · Fahrten: %2 · %3 · gefahren %4</translation>
+    </message>
+    <message id="CARD_MAP_READING">
+        <source>Reading the tracks: %1 of %2</source>
+        <translation>Fahrtspuren werden gelesen: %1 von %2</translation>
+    </message>
+    <message id="CARD_MAP_NO_TRACKS">
+        <source>No recording in the list has a GPS track</source>
+        <translation>Keine Aufnahme in der Liste hat eine GPS-Spur</translation>
+    </message>
+    <message id="CARD_MAP_CLICK_TO_PLAY">
+        <source>Click a route to play that moment</source>
+        <translation>Klick auf eine Route spielt diesen Moment ab</translation>
+    </message>
     <message id="MENU_NEXT_EVENT">
         <source>Next E&amp;vent</source>
         <translation>Nächstes E&amp;reignis</translation>

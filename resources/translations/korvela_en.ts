@@ -815,6 +815,26 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>&amp;Events</source>
         <translation>&amp;Events</translation>
     </message>
+    <message id="MENU_WHOLE_CARD_MAP">
+        <source>Whole &amp;Card on Map</source>
+        <translation>Whole &amp;Card on Map</translation>
+    </message>
+    <message id="CARD_MAP_DAY">
+        <source>%1 · trips: %2 · %3 · driving %4</source>
+        <translation>%1 · trips: %2 · %3 · driving %4</translation>
+    </message>
+    <message id="CARD_MAP_READING">
+        <source>Reading the tracks: %1 of %2</source>
+        <translation>Reading the tracks: %1 of %2</translation>
+    </message>
+    <message id="CARD_MAP_NO_TRACKS">
+        <source>No recording in the list has a GPS track</source>
+        <translation>No recording in the list has a GPS track</translation>
+    </message>
+    <message id="CARD_MAP_CLICK_TO_PLAY">
+        <source>Click a route to play that moment</source>
+        <translation>Click a route to play that moment</translation>
+    </message>
     <message id="MENU_NEXT_EVENT">
         <source>Next E&amp;vent</source>
         <translation>Next E&amp;vent</translation>

@@ -815,6 +815,26 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>&amp;Events</source>
         <translation>&amp;События</translation>
     </message>
+    <message id="MENU_WHOLE_CARD_MAP">
+        <source>Whole &amp;Card on Map</source>
+        <translation>Вся &amp;карта памяти на карте</translation>
+    </message>
+    <message id="CARD_MAP_DAY">
+        <source>%1 · trips: %2 · %3 · driving %4</source>
+        <translation>%1 · поездок: %2 · %3 · в пути %4</translation>
+    </message>
+    <message id="CARD_MAP_READING">
+        <source>Reading the tracks: %1 of %2</source>
+        <translation>Чтение треков: %1 из %2</translation>
+    </message>
+    <message id="CARD_MAP_NO_TRACKS">
+        <source>No recording in the list has a GPS track</source>
+        <translation>Ни у одной записи в списке нет GPS-трека</translation>
+    </message>
+    <message id="CARD_MAP_CLICK_TO_PLAY">
+        <source>Click a route to play that moment</source>
+        <translation>Щелчок по маршруту воспроизводит этот момент</translation>
+    </message>
     <message id="MENU_NEXT_EVENT">
         <source>Next E&amp;vent</source>
         <translation>Следующее &amp;событие</translation>
