@@ -34,9 +34,11 @@ class RVCardRoutes final
 public:
     RVCardRoutes() = delete;
 
-    // Two metres: on a card's overview a pixel is tens of metres, and at the closest zoom the
-    // line (4 px, about 2.5 m) still covers every dropped point.
-    static constexpr double kToleranceMetres = 2.0;
+    // Five metres: on a card's overview a pixel is tens of metres, and a road is drawn within
+    // its width down to the street zoom levels. It halves what a curvy day hands the page
+    // (the points a tolerance keeps on a curve go with its square root) and with it the
+    // time to the first drawing; clicks still find the moment among every point.
+    static constexpr double kToleranceMetres = 5.0;
 
     // The colour of the index-th trip: a fixed palette of dark, saturated colours that stand
     // out from the map tiles and from each other, taken in turn.

@@ -219,6 +219,9 @@
     var kClickPixels = 6;     // how near a click must be to the line
     var kPathVertices = 256;  // vertices per stroked path
     var kTolerancePixels = 1; // how far the drawn line may stray on screen: a quarter of its width
+    // The same for the whole card's trips: many days' lines over each other, where a line
+    // half its width off shows nothing new.
+    var kCardTolerancePixels = 2;
     var kRankRun = 4096;      // points ranked together; see rankPoints
     var kKeptLevels = 24;     // zoom levels whose point lists are kept at once
 
@@ -305,7 +308,7 @@
             this.levels = {}; // fractional zooms (pinches) would otherwise pile up
             this.levelCount = 0;
         }
-        var tolerance = kTolerancePixels / scale;
+        var tolerance = (this.cardId === undefined ? kTolerancePixels : kCardTolerancePixels) / scale;
         var limit = tolerance * tolerance;
         var rank = this.rank, n = this.pointCount, count = 0;
         for (var i = 0; i < n; ++i) {
