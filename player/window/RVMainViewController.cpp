@@ -190,6 +190,7 @@ void RVMainViewController::setUpParts()
         *m_playback, *m_timeLine, *m_actions, *m_window, m_dialogs,
         [this](const QString& text) { showStatusMessage(text); },
         [this] { return RVSettings::isBritish(m_measurementSystem); });
+    m_clips->setChosenEvent([this] { return m_events->chosen(); });
     m_tripShapes = new RVTripShapeCommand(*m_videoList, this);
     m_filesView->setTripMenuActions({m_tripShapes->splitAction(), m_tripShapes->joinAction()});
     connect(m_filesView, &RVVideoOutlineView::menuOpening, m_tripShapes, &RVTripShapeCommand::aim);
