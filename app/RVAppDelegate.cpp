@@ -5,7 +5,9 @@
 #include "app/RVMenuMnemonics.h"
 #include "core/RVSettings.h"
 #include "export/RVLanguageUtil.h"
+#include "library/RVTripShapes.h"
 #include "library/RVVideoList.h"
+#include "metadata/RVCameraClock.h"
 #include "player/files/RVFileViewer.h"
 #include "player/map/RVMapView.h"
 #include "player/window/RVCardMap.h"
@@ -13,6 +15,7 @@
 #include "player/window/RVMainViewController.h"
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVShortcutList.h"
+#include "player/window/RVTripShapeCommand.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
@@ -104,6 +107,11 @@ void RVAppDelegate::applicationDidFinishLaunching()
     // The translator must be in place before the window reads its texts.
     m_language = RVLanguageUtil::chooseLanguage(RVLanguageUtil::preferredLanguages());
     installTranslator();
+
+    // The camera clock corrections and the trips split or joined by hand, as kept: the list
+    // dates and groups the cards by them from its first scan on.
+    RVCameraClock::loadRules();
+    RVTripShapes::load();
 
     m_mainViewController = std::make_unique<RVMainViewController>(m_options.dialogs);
     // The window starts the update check itself while it loads.
@@ -238,6 +246,18 @@ void RVAppDelegate::buildMenus()
     QAction* quit = addItem(file, "MENU_QUIT", "quit", [this] { window()->close(); });
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
+
+    // Undo and Redo name the step they take back or make again; the trip items act on the
+    // selected row.
+    //% "&Edit"
+    QMenu* edit = addMenu(bar, "MENU_EDIT");
+    edit->setObjectName(QStringLiteral("menuEdit"));
+    RVTripShapeCommand* shapes = m_mainViewController->tripShapes();
+    edit->addActions({shapes->undoAction(), shapes->redoAction()});
+    edit->addSeparator();
+    edit->addActions({shapes->splitAction(), shapes->joinAction()});
+    connect(edit, &QMenu::aboutToShow, shapes,
+            [this, shapes] { shapes->aim(m_mainViewController->selectedVideoData()); });
 
     // The window's commands, the same actions its keys and buttons trigger.
     //% "&Playback"

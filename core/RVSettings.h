@@ -84,6 +84,9 @@ public:
     // card's root, family a reader's format name or empty for all, zone an IANA id or empty for
     // the system's.
     static constexpr const char* kCameraClocks = "CAMERA_CLOCKS";
+    // list of text, empty: the trips split or joined by hand, one boundary a line,
+    // "card<TAB>path below the card<TAB>split|join" (RVTripShapes::toText).
+    static constexpr const char* kTripShapes = "TRIP_SHAPES";
     // list of language codes, most preferred first; absent: the system's preferred languages.
     static constexpr const char* kAppleLanguages = "AppleLanguages";
 

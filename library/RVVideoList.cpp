@@ -310,6 +310,28 @@ void RVVideoList::cameraClockChanged()
     });
 }
 
+void RVVideoList::tripShapesChanged()
+{
+    start([this] {
+        {
+            // Under the list lock, as a scan regroups the same recordings when it ends.
+            std::lock_guard lock(m_lock);
+            std::lock_guard publish(m_publishMutex);
+            RVVideoDataList recordings;
+            for (const RVVideoDataPtr& node : *m_videosData) {
+                if (node->isTrip())
+                    recordings.insert(recordings.end(), node->children().begin(),
+                                      node->children().end());
+                else
+                    recordings.push_back(node);
+            }
+            stableSortNodes(recordings, m_sortDescriptors);
+            m_videosData = std::make_shared<const RVVideoDataList>(groupVideoDatas(recordings));
+        }
+        Q_EMIT videoListUpdated();
+    });
+}
+
 void RVVideoList::sortVideoList(const std::vector<RVSortKey>& sortKeys)
 {
     std::lock_guard lock(m_publishMutex);

@@ -132,6 +132,10 @@ public:
     // work runs on the list's pool and ends with videoListUpdated like any rebuild.
     void cameraClockChanged();
 
+    // Trips were split or joined (RVTripShapes): the tree is regrouped from the recordings
+    // already read, without reading them again. Returns at once; ends with videoListUpdated.
+    void tripShapesChanged();
+
     // Card handling, normally driven by the volume monitor.
     void addMountedFiles();
     void removeUnmountedFiles();

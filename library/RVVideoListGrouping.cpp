@@ -1,6 +1,7 @@
 // Building the library tree: one node per recording, then trips by the 60-second rule and by
 // the chapter files a camera cut one take into.
 #include "library/RVNodeFigures.h"
+#include "library/RVTripShapes.h"
 #include "library/RVVideoList.h"
 
 #include <QHash>
@@ -202,9 +203,17 @@ RVVideoDataList RVVideoList::groupVideoDatas(const RVVideoDataList& nodes)
         // camera: a rear view whose front view is missing never joins the front views' trip,
         // which would play the same minutes twice; nor do recordings of another camera
         // family or device, or dated another way, join it (sameSource).
-        if (isNextChapter(previous, node) ||
-            (std::fabs(gap) < kTripGapSeconds && leadChannel(previous) == leadChannel(node) &&
-             sameSource(previous, node))) {
+        // Where the driver split or joined by hand, that decides; a join still never puts
+        // two cameras' recordings on one time line.
+        const RVVideoFilePtr file = firstFile(node);
+        const std::optional<RVTripBreak> shaped =
+            file ? RVTripShapes::breakBefore(*file) : std::nullopt;
+        const bool sameCamera = leadChannel(previous) == leadChannel(node);
+        const bool joins =
+            shaped ? *shaped == RVTripBreak::Join && sameCamera
+                   : isNextChapter(previous, node) || (std::fabs(gap) < kTripGapSeconds &&
+                                                       sameCamera && sameSource(previous, node));
+        if (joins) {
             groupDuration += knownSeconds(node->duration());
             if (knownSeconds(node->duration()) > 0)
                 lastKnownLength = node->duration();

@@ -34,12 +34,19 @@ RVVideoOutlineViewModel* RVVideoOutlineView::outlineModel() const
 
 QMenu* RVVideoOutlineView::menuForNode(const RVVideoDataPtr& node)
 {
+    Q_EMIT menuOpening(node);
     auto* menu = new QMenu(this);
     menu->addActions(m_baseMenuActions);
 
     auto addSeparator = [menu](const char* name) {
         QAction* separator = menu->addSeparator();
         separator->setObjectName(QString::fromLatin1(name));
+    };
+    auto addTripItems = [this, menu, &addSeparator] {
+        if (m_tripMenuActions.isEmpty())
+            return;
+        addSeparator("separatorMenuItemTrip");
+        menu->addActions(m_tripMenuActions);
     };
     auto addItem = [this, menu](const char* name, QString title,
                                 void (RVVideoOutlineView::*slot)()) {
@@ -68,6 +75,7 @@ QMenu* RVVideoOutlineView::menuForNode(const RVVideoDataPtr& node)
             addSeparator("separatorMenuItem2");
             addItem("removeFileMenuItem", removeTitle, &RVVideoOutlineView::removeClicked);
         }
+        addTripItems();
         return menu;
     }
 
@@ -87,6 +95,7 @@ QMenu* RVVideoOutlineView::menuForNode(const RVVideoDataPtr& node)
         addSeparator("separatorMenuItem2");
         addItem("removeFileMenuItem", removeTitle, &RVVideoOutlineView::removeClicked);
     }
+    addTripItems();
     return menu;
 }
 

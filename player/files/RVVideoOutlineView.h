@@ -25,6 +25,9 @@ public:
     void setControllerDelegate(RVPlayerViewDelegate* delegate) { m_controllerDelegate = delegate; }
     // The reveal and export items, shown at the top of every context menu.
     void setBaseMenuActions(QList<QAction*> actions) { m_baseMenuActions = std::move(actions); }
+    // The trip items (split, join), shown last in the menu of every row after a separator;
+    // menuOpening lets their owner enable them for the row first.
+    void setTripMenuActions(QList<QAction*> actions) { m_tripMenuActions = std::move(actions); }
 
     // The node of the row the last context menu was opened on; null below the last row.
     const RVVideoDataPtr& videoDataForContextMenu() const { return m_videoDataForContextMenu; }
@@ -34,7 +37,8 @@ public:
     //   one file or none, locked:   separator, Unlock
     //   one file or none, unlocked: separator, Lock, separator, Delete
     //   several files:              separator, Unlock (if any is locked), Lock (unless all are),
-    //                               and separator, Delete only when none is locked.
+    //                               and separator, Delete only when none is locked;
+    // then, for a row, a separator and the trip items.
     // The caller owns the menu.
     QMenu* menuForNode(const RVVideoDataPtr& node);
 
@@ -46,6 +50,10 @@ public:
     void lockClicked();
     void unlockClicked();
     void removeClicked();
+
+Q_SIGNALS:
+    // A context menu is being made for the node (null: below the last row).
+    void menuOpening(const RVVideoDataPtr& node);
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -63,6 +71,7 @@ private:
 
     RVPlayerViewDelegate* m_controllerDelegate = nullptr;
     QList<QAction*> m_baseMenuActions;
+    QList<QAction*> m_tripMenuActions;
     RVVideoDataPtr m_videoDataForContextMenu;
     QString m_placeholderText;
 };

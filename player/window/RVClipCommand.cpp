@@ -6,6 +6,7 @@
 #include "player/window/RVClipDialog.h"
 #include "player/window/RVClipJob.h"
 #include "player/window/RVClipPlan.h"
+#include "player/window/RVEventsPanel.h"
 #include "player/window/RVWindowActions.h"
 #include "player/window/RVWindowDialogs.h"
 #include "timeline/RVTimeSlider2.h"
@@ -174,6 +175,24 @@ void RVClipCommand::openDialog()
         addRange(withDetail(qtTrId("CLIP_RANGE_MARKED"), span(marked->first, marked->second)),
                  *marked);
     } else {
+        // On an event (or just after choosing one) the clip is about it, whichever files it
+        // lies between.
+        const RVEventSeries events = node->eventSeries();
+        const std::optional<RVEvent> event =
+            RVClipPlan::eventAt(events ? *events : std::vector<RVEvent>(),
+                                m_chosenEvent ? m_chosenEvent() : std::nullopt, position);
+        if (event) {
+            const auto around = RVClipPlan::secondsAround(timeline, event->seconds);
+            const QStringList files =
+                RVClipPlan::filesIn(*node, timeline, around.first, around.second);
+            //% "30 s before and after the event (%1)"
+            addRange(withDetail(qtTrId("CLIP_RANGE_EVENT"),
+                                QStringList({RVEventsPanel::kindText(event->kind),
+                                             files.join(QStringLiteral(" + ")),
+                                             span(around.first, around.second)})
+                                    .join(QStringLiteral(", "))),
+                     around);
+        }
         const auto recording = RVClipPlan::recordingAround(timeline, position);
         const auto place = timeline.locate(position);
         const QString name = place ? QFileInfo(timeline.path(place->index)).fileName() : QString();

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QMainWindow;
@@ -43,6 +44,11 @@ public:
                   ShowStatus showStatus, IsBritish isBritish);
     ~RVClipCommand() override;
 
+    // The event chosen in the events panel, if any; the dialog then offers 30 s around it
+    // first (RVClipPlan::eventAt).
+    using ChosenEvent = std::function<std::optional<RVEvent>()>;
+    void setChosenEvent(ChosenEvent chosen) { m_chosenEvent = std::move(chosen); }
+
     const RVClipMarks& marks() const { return m_marks; }
     // The open export dialog, if any (tests drive it).
     RVClipDialog* dialog() const;
@@ -68,6 +74,7 @@ private:
     std::shared_ptr<RVWindowDialogs> m_dialogs;
     ShowStatus m_showStatus;
     IsBritish m_isBritish;
+    ChosenEvent m_chosenEvent;
     RVClipMarks m_marks;
     QPointer<RVClipDialog> m_dialog;
     // The trip the open dialog is for, as it was when the dialog opened.

@@ -76,6 +76,44 @@ std::pair<double, double> RVClipPlan::secondsAround(const RVTripTimeline& timeli
     return {std::max(0.0, t - seconds), std::min(duration, t + seconds)};
 }
 
+std::optional<RVEvent> RVClipPlan::eventAt(const std::vector<RVEvent>& events,
+                                           const std::optional<RVEvent>& chosen, double tripSeconds)
+{
+    // Choosing an event plays from 5 s before it; a few seconds after it the driver has seen
+    // it happen and asks for the clip.
+    constexpr double kBeforeSeconds = 6.0;
+    constexpr double kAfterSeconds = 10.0;
+    constexpr double kChosenSeconds = 30.0;
+    if (!std::isfinite(tripSeconds))
+        return std::nullopt;
+    if (chosen && std::fabs(tripSeconds - chosen->seconds) <= kChosenSeconds)
+        return chosen;
+    std::optional<RVEvent> nearest;
+    for (const RVEvent& event : events) {
+        if (tripSeconds < event.seconds - kBeforeSeconds ||
+            tripSeconds > event.seconds + kAfterSeconds)
+            continue;
+        if (!nearest ||
+            std::fabs(event.seconds - tripSeconds) < std::fabs(nearest->seconds - tripSeconds))
+            nearest = event;
+    }
+    return nearest;
+}
+
+QStringList RVClipPlan::filesIn(const RVVideoData& node, const RVTripTimeline& timeline,
+                                double fromSeconds, double toSeconds)
+{
+    QStringList names;
+    const RVVideoFileList& files = node.files();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const double start = timeline.start(i);
+        const double length = timeline.length(i);
+        if (length > 0 && start < toSeconds && start + length > fromSeconds)
+            names << files[i]->fileName();
+    }
+    return names;
+}
+
 std::vector<RVClipLayout> RVClipPlan::layouts(const RVVideoData& node)
 {
     std::size_t views = 1;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 // What a clip of the playing trip is made from, worked out from the trip as the window plays
@@ -44,6 +45,16 @@ public:
                                                      double tripSeconds);
     static std::pair<double, double> secondsAround(const RVTripTimeline& timeline,
                                                    double tripSeconds, double seconds = 30);
+    // The event a clip is about: the one chosen in the events panel while the position is
+    // within 30 s of it, else the one the position is on (from a little before it, where
+    // its playback starts, to a few seconds after). Nothing when neither.
+    static std::optional<RVEvent> eventAt(const std::vector<RVEvent>& events,
+                                          const std::optional<RVEvent>& chosen, double tripSeconds);
+    // The names of the recordings of `node` with time between `fromSeconds` and `toSeconds`,
+    // in trip order: the files a clip of the range is cut from. 30 s around an event near a
+    // recording's start or end reach into its neighbour, which the trip holds.
+    static QStringList filesIn(const RVVideoData& node, const RVTripTimeline& timeline,
+                               double fromSeconds, double toSeconds);
 
     // The layouts a clip of `node` can have: the front view alone always, the rear view alone,
     // picture in picture and side by side with a second view, the grid with more than two.

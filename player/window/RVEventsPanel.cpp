@@ -115,6 +115,12 @@ std::optional<std::size_t> RVEventsPanel::selectedIndex() const
                                                               : std::nullopt;
 }
 
+std::optional<RVEvent> RVEventsPanel::chosen() const
+{
+    const std::optional<std::size_t> index = selectedIndex();
+    return index ? std::optional(m_events[*index]) : std::nullopt;
+}
+
 std::optional<std::size_t> RVEventsPanel::next(double position, int direction) const
 {
     double from = position;

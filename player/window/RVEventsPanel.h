@@ -43,6 +43,8 @@ public:
     // in the selected event's lead-up, the selected event stands for the position, so that N
     // moves on instead of landing on the same event again. Nothing past either end.
     std::optional<std::size_t> next(double position, int direction) const;
+    // The event of the selected row, if any.
+    std::optional<RVEvent> chosen() const;
     // Selects an event's row (nothing is emitted).
     void select(std::size_t index);
     // Where playback of an event starts: kLeadSeconds before it, not before the start.

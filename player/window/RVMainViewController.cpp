@@ -24,6 +24,7 @@
 #include "player/window/RVSavePanel.h"
 #include "player/window/RVStillCommand.h"
 #include "player/window/RVThumbnailHover.h"
+#include "player/window/RVTripShapeCommand.h"
 #include "player/window/RVUpdateDialogs.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
@@ -190,6 +191,10 @@ void RVMainViewController::setUpParts()
         *m_playback, *m_timeLine, *m_actions, *m_window, m_dialogs,
         [this](const QString& text) { showStatusMessage(text); },
         [this] { return RVSettings::isBritish(m_measurementSystem); });
+    m_clips->setChosenEvent([this] { return m_events->chosen(); });
+    m_tripShapes = new RVTripShapeCommand(*m_videoList, this);
+    m_filesView->setTripMenuActions({m_tripShapes->splitAction(), m_tripShapes->joinAction()});
+    connect(m_filesView, &RVVideoOutlineView::menuOpening, m_tripShapes, &RVTripShapeCommand::aim);
     m_thumbnails = std::make_unique<RVThumbnailHover>(*m_playback, *m_timeLine, m_window);
     // The read-outs stay readable while the pointer is over the slider's right end.
     m_thumbnails->popover()->setKeepClear(m_velocity->parentWidget());

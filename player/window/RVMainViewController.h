@@ -54,6 +54,7 @@ class RVPlayerView;
 class RVThumbnailHover;
 class RVTimeSlider2;
 class RVTripPlayback;
+class RVTripShapeCommand;
 class RVVideoList;
 struct RVDeleteResult;
 class RVVideoOutlineView;
@@ -160,6 +161,8 @@ public:
     RVEventsPanel* eventsPanel() const { return m_events; }
     // The whole card on the map; its toggle goes into the View menu.
     RVCardMap* cardMap() const { return m_cardMap.get(); }
+    // Split, join, Undo and Redo of trips; the application puts them into its Edit menu.
+    RVTripShapeCommand* tripShapes() const { return m_tripShapes; }
 
     // RVPlayerViewDelegate.
     void doubleClick() override;
@@ -305,6 +308,7 @@ private:
     RVGridLoadWatch* m_gridWatch = nullptr;        // a grid the decoders cannot keep up with
     RVColumnFit* m_distanceColumn = nullptr;       // the Distance column, shown where it fits
     RVEventsPanel* m_events = nullptr;             // the playing node's events
+    RVTripShapeCommand* m_tripShapes = nullptr;    // trips split and joined by hand
 
     QString m_measurementSystem;
     int m_lastSortColumn = 3;                    // the file list's last sortable sort column

@@ -32,6 +32,7 @@
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVReadouts.h"
+#include "player/window/RVTripShapeCommand.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVMainView.h"
@@ -398,6 +399,8 @@ void RVMainViewController::retranslate()
     m_clockProposal->retranslate();
     m_events->retranslate();
     m_cardMap->retranslate();
+    if (m_tripShapes)
+        m_tripShapes->retranslate();
     fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());

@@ -943,5 +943,45 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>km</source>
         <translation>km</translation>
     </message>
+    <message id="MENU_EDIT">
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message id="MENU_UNDO">
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message id="MENU_UNDO_STEP">
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Rückgängig: %1</translation>
+    </message>
+    <message id="MENU_REDO">
+        <source>&amp;Redo</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
+    <message id="MENU_REDO_STEP">
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Wiederholen: %1</translation>
+    </message>
+    <message id="MENU_SPLIT_TRIP">
+        <source>Split Trip Here</source>
+        <translation>Fahrt hier teilen</translation>
+    </message>
+    <message id="MENU_JOIN_TRIP">
+        <source>Join with Next Trip</source>
+        <translation>Mit nächster Fahrt verbinden</translation>
+    </message>
+    <message id="TRIP_STEP_SPLIT">
+        <source>Split Trip</source>
+        <translation>Fahrt teilen</translation>
+    </message>
+    <message id="TRIP_STEP_JOIN">
+        <source>Join Trips</source>
+        <translation>Fahrten verbinden</translation>
+    </message>
+    <message id="CLIP_RANGE_EVENT">
+        <source>30 s before and after the event (%1)</source>
+        <translation>30 s vor und nach dem Ereignis (%1)</translation>
+    </message>
 </context>
 </TS>

@@ -943,5 +943,45 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>km</source>
         <translation>km</translation>
     </message>
+    <message id="MENU_EDIT">
+        <source>&amp;Edit</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message id="MENU_UNDO">
+        <source>&amp;Undo</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message id="MENU_UNDO_STEP">
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Undo %1</translation>
+    </message>
+    <message id="MENU_REDO">
+        <source>&amp;Redo</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message id="MENU_REDO_STEP">
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Redo %1</translation>
+    </message>
+    <message id="MENU_SPLIT_TRIP">
+        <source>Split Trip Here</source>
+        <translation>Split Trip Here</translation>
+    </message>
+    <message id="MENU_JOIN_TRIP">
+        <source>Join with Next Trip</source>
+        <translation>Join with Next Trip</translation>
+    </message>
+    <message id="TRIP_STEP_SPLIT">
+        <source>Split Trip</source>
+        <translation>Split Trip</translation>
+    </message>
+    <message id="TRIP_STEP_JOIN">
+        <source>Join Trips</source>
+        <translation>Join Trips</translation>
+    </message>
+    <message id="CLIP_RANGE_EVENT">
+        <source>30 s before and after the event (%1)</source>
+        <translation>30 s before and after the event (%1)</translation>
+    </message>
 </context>
 </TS>

@@ -943,5 +943,45 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>km</source>
         <translation>км</translation>
     </message>
+    <message id="MENU_EDIT">
+        <source>&amp;Edit</source>
+        <translation>&amp;Правка</translation>
+    </message>
+    <message id="MENU_UNDO">
+        <source>&amp;Undo</source>
+        <translation>&amp;Отменить</translation>
+    </message>
+    <message id="MENU_UNDO_STEP">
+        <source>&amp;Undo %1</source>
+        <translation>&amp;Отменить: %1</translation>
+    </message>
+    <message id="MENU_REDO">
+        <source>&amp;Redo</source>
+        <translation>&amp;Повторить</translation>
+    </message>
+    <message id="MENU_REDO_STEP">
+        <source>&amp;Redo %1</source>
+        <translation>&amp;Повторить: %1</translation>
+    </message>
+    <message id="MENU_SPLIT_TRIP">
+        <source>Split Trip Here</source>
+        <translation>Разделить поездку здесь</translation>
+    </message>
+    <message id="MENU_JOIN_TRIP">
+        <source>Join with Next Trip</source>
+        <translation>Объединить со следующей поездкой</translation>
+    </message>
+    <message id="TRIP_STEP_SPLIT">
+        <source>Split Trip</source>
+        <translation>Разделение поездки</translation>
+    </message>
+    <message id="TRIP_STEP_JOIN">
+        <source>Join Trips</source>
+        <translation>Объединение поездок</translation>
+    </message>
+    <message id="CLIP_RANGE_EVENT">
+        <source>30 s before and after the event (%1)</source>
+        <translation>30 с до и после события (%1)</translation>
+    </message>
 </context>
 </TS>

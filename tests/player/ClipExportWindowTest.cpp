@@ -259,3 +259,52 @@ TEST(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
     ASSERT_EQ(sources.size(), 2u);
     EXPECT_EQ(sources[1].tripOffsetSeconds, 60.0);
 }
+
+TEST(ClipExportWindow, RangeAroundAnEventNearAFileEdgeTakesBothFiles)
+{
+    // A trip of three recordings of 60 s; events 2 s after b starts and 2 s before c starts.
+    RVVideoFileList files;
+    for (const char* name : {"a.mp4", "b.mp4", "c.mp4"})
+        files.push_back(std::make_shared<RVVideoFile>(name, 60.0F, RVTimestamp(), false));
+    const RVTripTimeline timeline(files);
+    const RVVideoDataPtr node =
+        RVVideoData::create(QStringLiteral("trip"), 180.0F, RVTimestamp(), files, {});
+    RVEvent early, late;
+    early.kind = RVEventKind::HardBraking;
+    early.seconds = 62;
+    late.kind = RVEventKind::Impact;
+    late.seconds = 118;
+    const std::vector<RVEvent> events{early, late};
+
+    // The event the clip is about: the one the position is on (from its playback's lead-up to
+    // a few seconds after), or the one chosen in the panel while the position is near it.
+    const struct
+    {
+        double position;
+        std::optional<RVEvent> chosen;
+        double event; // -1: none
+    } picks[] = {{57, {}, 62},   {72, {}, 62},    {90, {}, -1},     {125, {}, 118},
+                 {113, {}, 118}, {90, early, 62}, {100, early, -1}, {55, {}, -1}};
+    for (const auto& pick : picks) {
+        const std::optional<RVEvent> found =
+            RVClipPlan::eventAt(events, pick.chosen, pick.position);
+        EXPECT_EQ(found ? found->seconds : -1.0, pick.event) << pick.position;
+    }
+
+    // 30 s around it, cut at the trip's ends; the clip's files are those the range crosses.
+    const struct
+    {
+        double event;
+        std::pair<double, double> range;
+        QStringList files;
+    } ranges[] = {{62, {32, 92}, {"a.mp4", "b.mp4"}},
+                  {118, {88, 148}, {"b.mp4", "c.mp4"}},
+                  {90, {60, 120}, {"b.mp4"}},
+                  {178, {148, 180}, {"c.mp4"}}};
+    for (const auto& c : ranges) {
+        const auto range = RVClipPlan::secondsAround(timeline, c.event);
+        EXPECT_EQ(range, c.range) << c.event;
+        EXPECT_EQ(RVClipPlan::filesIn(*node, timeline, range.first, range.second), c.files)
+            << c.event;
+    }
+}
