@@ -1,9 +1,9 @@
-#include "export/RVGpxWriter.h"
+#include "metadata/writers/RVGpxWriter.h"
 
 #include "core/RVFixedSix.h"
-#include "export/RVExportPosition.h"
-#include "export/RVExportSink.h"
-#include "export/RVXmlText.h"
+#include "metadata/writers/RVExportPosition.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVXmlText.h"
 #include "metadata/RVGpsProcessor.h"
 
 #include <charconv>
