@@ -100,6 +100,7 @@ struct RVClipRequest final
     unsigned readouts = 0; // RVReadout flags
     RVClipQuality quality = RVClipQuality::Original;
     bool sound = true;
+    bool gpx = false;   // the range's track beside the clip ("<clip>.gpx"), in the manifest
     QString outputPath; // the .mp4 to make; replaced only when the clip is complete
     RVClipSeries series;
 };
@@ -115,5 +116,6 @@ struct RVClipResult final
     QString error;             // why not, when !ok
     bool streamCopied = false; // the camera's video was copied, not re-encoded
     QStringList skipped;       // source files that could not be read and were left out
+    QString gpxPath;           // the track written beside the clip, when asked for
     std::int64_t videoFrames = 0;
 };

@@ -262,6 +262,11 @@ void RVClipCommand::finished(const RVClipResult& result, const QString& path)
     text +=
         QStringLiteral(", ") + withDetail(qtTrId("CLIP_MANIFEST_SAVED"),
                                           QFileInfo(RVClipManifest::manifestPath(path)).fileName());
+    if (!result.gpxPath.isEmpty()) {
+        //% "track: %1"
+        text += QStringLiteral(", ") +
+                withDetail(qtTrId("CLIP_GPX_SAVED"), QFileInfo(result.gpxPath).fileName());
+    }
     if (!result.skipped.isEmpty()) {
         QStringList names;
         for (const QString& skipped : result.skipped)

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
 
@@ -207,11 +208,64 @@ TEST(ClipExport, ManifestHashesVerify)
     EXPECT_TRUE(text.contains("from (UTC): 2026-05-16T07:00:02.500Z"));
 }
 
+TEST(ClipExport, TrackOfTheRangeBesideTheClip)
+{
+    QTemporaryDir out;
+    RVClipRequest request = tripRequest(out.filePath("g.mp4"), 1.2, 4.3);
+    request.gpx = true;
+    // A point every half second, moving north; the one at 3.0 s has no fix.
+    int inRange = 0;
+    for (int i = 0; i <= 18; ++i) {
+        RVClipSample sample;
+        sample.tripSeconds = 0.5 * i;
+        if (i != 6) {
+            sample.point.setLatitude(QByteArray::number(52.5 + i * 1e-4, 'f', 6).toStdString());
+            sample.point.setLongitude("13.4");
+            inRange += sample.tripSeconds >= 1.2 && sample.tripSeconds <= 4.3;
+        }
+        sample.speedKmh = 10 * i;
+        request.series.samples.push_back(sample);
+    }
+    ASSERT_TRUE(RVClipExporter::exportClip(request, std::atomic<bool>(false)).ok);
+    QFile gpx(request.outputPath + ".gpx");
+    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
+    const QByteArray bytes = gpx.readAll();
+    QXmlStreamReader xml(bytes);
+    std::vector<QDateTime> times;
+    QStringList latitudes;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("trkpt"))
+            latitudes.append(xml.attributes().value("lat").toString());
+        else if (xml.name() == QLatin1String("time") && !latitudes.isEmpty()) // not the document's
+            times.push_back(QDateTime::fromString(xml.readElementText(), Qt::ISODateWithMs));
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    // Points 3 .. 8 less the one without a fix, each at its own moment in UTC.
+    EXPECT_EQ(latitudes.size(), inRange);
+    ASSERT_EQ(int(times.size()), inRange);
+    const QDateTime from(QDate(2026, 5, 16), QTime(7, 0, 1, 200), QTimeZone::utc());
+    EXPECT_EQ(times.front(), from.addMSecs(300));
+    EXPECT_EQ(times.back(), from.addMSecs(2800));
+    EXPECT_EQ(latitudes.front(), "52.500300");
+    for (const QDateTime& time : times)
+        EXPECT_TRUE(time >= from && time <= from.addMSecs(3100)) << time.toString().toStdString();
+
+    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manifest.readAll());
+    EXPECT_TRUE(text.contains("track sha256: " +
+                              QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()))
+        << text.toStdString();
+}
+
 TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
 {
     for (const bool copy : {true, false}) {
         QTemporaryDir out;
         RVClipRequest request = tripRequest(out.filePath("c.mp4"), 0.0, 8.0);
+        request.gpx = true;
         if (!copy)
             request.quality = RVClipQuality::Hd720;
         std::atomic<bool> cancel(false);
@@ -227,6 +281,7 @@ TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
     for (const bool copy : {true, false}) {
         QTemporaryDir out;
         RVClipRequest request = tripRequest(out.filePath("full.mp4"), 0.0, 8.0);
+        request.gpx = true;
         if (!copy)
             request.quality = RVClipQuality::Hd720;
         RVClipResult result;

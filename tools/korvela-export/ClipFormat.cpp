@@ -241,6 +241,7 @@ int runMp4Format(const RVExportContext& context)
     request.quality = *quality;
     request.readouts = *readouts;
     request.sound = context.sound;
+    request.gpx = context.gpx;
     double offset = 0;
     for (const RVVideoFilePtr& recording : recordings) {
         RVClipSource source;
