@@ -275,7 +275,7 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
     const QSize size =
         clipSize(request.layout, request.quality, QSize(pending[0]->width, pending[0]->height));
     RVReadoutPainter painter(request.series, request.readouts, size.width(), size.height(),
-                             request.fromSeconds, request.toSeconds);
+                             request.fromSeconds, request.toSeconds, request.mapTiles);
     ReadoutFrames readoutFrames(painter);
     std::vector<RVClipGraph::Input> inputs;
     for (std::size_t i = 0; i < views.size(); ++i)

@@ -2,6 +2,8 @@
 
 #include "clip/RVClipExporter.h"
 #include "clip/RVClipManifest.h"
+#include "core/RVMapTiles.h"
+#include "core/RVSettings.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVClipDialog.h"
 #include "player/window/RVClipJob.h"
@@ -208,6 +210,9 @@ void RVClipCommand::start()
     request.sources = RVClipPlan::sources(*m_dialogNode, m_dialogTimeline);
     request.series = RVClipPlan::series(*m_dialogNode, m_dialogTimeline.duration(),
                                         m_isBritish && m_isBritish());
+    // The burned-in map reads the tiles the map page has cached.
+    request.mapTiles = {RVMapTiles::cacheDirectory(),
+                        RVMapTiles::usableTemplate(RVSettings::mapTileUrl())};
     m_dialogNode.reset();
     const QString name = QFileInfo(request.outputPath).fileName();
     if (!m_job->start(std::move(request)))

@@ -7,15 +7,19 @@
 #include "clip/RVClipManifest.h"
 #include "clip/RVReadoutPainter.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QNetworkDiskCache>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -258,6 +262,80 @@ TEST(ClipExport, TrackOfTheRangeBesideTheClip)
     EXPECT_TRUE(text.contains("track sha256: " +
                               QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()))
         << text.toStdString();
+}
+
+TEST(ClipExport, MapDrawsTheCachedTilesUnderTheRoute)
+{
+    // A short route in the middle of one tile at the closest zoom, and that tile, a flat
+    // green, in a cache filed as the map page files it (by its server address).
+    const int zoom = RVReadoutPainter::kMaxMapZoom;
+    const qint64 column = 70406, row = 42987;
+    const double world = 256.0 * double(qint64(1) << zoom);
+    const auto position = [&](double x, double y) {
+        RVPoint point;
+        const double lat = std::atan(std::sinh(M_PI * (1 - 2 * y / world))) * 180 / M_PI;
+        point.setLatitude(QByteArray::number(lat, 'f', 7).toStdString());
+        point.setLongitude(QByteArray::number(x / world * 360 - 180, 'f', 7).toStdString());
+        return point;
+    };
+    const QColor green(40, 200, 90);
+    QTemporaryDir cache;
+    {
+        QImage tile(256, 256, QImage::Format_RGB32);
+        tile.fill(green);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(tile.save(&buffer, "PNG"));
+        QNetworkDiskCache disk;
+        disk.setCacheDirectory(cache.path());
+        QNetworkCacheMetaData meta;
+        meta.setUrl(QUrl(QStringLiteral("https://tiles.example.invalid/%1/%2/%3.png")
+                             .arg(zoom)
+                             .arg(column)
+                             .arg(row)));
+        meta.setSaveToDisk(true);
+        meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, 200}});
+        meta.setRawHeaders({{"Content-Type", "image/png"}});
+        QIODevice* body = disk.prepare(meta);
+        ASSERT_NE(body, nullptr);
+        body->write(png);
+        disk.insert(body);
+    }
+    for (const bool cached : {true, false}) {
+        QTemporaryDir out;
+        RVClipRequest request = tripRequest(out.filePath("map.mp4"), 1.0, 1.5);
+        request.readouts = unsigned(RVReadout::Map);
+        request.quality = RVClipQuality::Hd720;
+        request.mapTiles = {cached ? cache.path() : out.filePath("no-cache"),
+                            "https://tiles.example.invalid/{z}/{x}/{y}.png"};
+        for (int s = 0; s < 4; ++s) {
+            RVClipSample sample;
+            sample.tripSeconds = s;
+            sample.point = position((column + 0.45 + 0.03 * s) * 256, (row + 0.5) * 256);
+            request.series.samples.push_back(sample);
+        }
+        const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+        ASSERT_TRUE(result.ok) << result.error.toStdString();
+        const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+        ASSERT_FALSE(frames.empty());
+        // The map square of a 960 x 720 clip: 130 pixels a side at the right of the strip
+        // over the bottom fifth; its inside, clear of the frame's rounded corners.
+        const QImage& picture = frames.front().image;
+        ASSERT_EQ(picture.size(), QSize(960, 720));
+        int near = 0, count = 0;
+        for (int y = 596; y < 700; ++y)
+            for (int x = 836; x < 940; ++x, ++count) {
+                const QColor c = picture.pixelColor(x, y);
+                near += std::abs(c.red() - green.red()) + std::abs(c.green() - green.green()) +
+                            std::abs(c.blue() - green.blue()) <
+                        60;
+            }
+        if (cached)
+            EXPECT_GT(near, count * 7 / 10) << "the tile under the route";
+        else
+            EXPECT_LT(near, count / 20) << "no tile: the plain background";
+    }
 }
 
 TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
