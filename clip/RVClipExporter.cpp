@@ -45,9 +45,15 @@ RVClipResult RVClipExporter::exportClip(const RVClipRequest& request,
                 return result;
             }
 
-    result = copiesStream(request)
-                 ? copyClip(request, request.layout == RVClipLayout::Rear ? 1 : 0, cancel, progress)
-                 : encodeClip(request, cancel, progress);
+    if (copiesStream(request)) {
+        result = copyClip(request, request.layout == RVClipLayout::Rear ? 1 : 0, cancel, progress);
+    } else {
+        result = encodeClip(request, cancel, progress, true);
+        // A hardware encoder that started but then failed (a driver that refuses a size or a
+        // picture): the software encoder makes the clip from the start again.
+        if (!result.ok && !result.cancelled && result.hardwareEncoded)
+            result = encodeClip(request, cancel, progress, false);
+    }
     if (!result.ok)
         return result;
     if (progress)

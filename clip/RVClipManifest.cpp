@@ -164,6 +164,10 @@ bool RVClipManifest::compose(const RVClipRequest& request, const RVClipResult& r
     line(QStringLiteral("video"), result.streamCopied
                                       ? QStringLiteral("copied from the camera's files")
                                       : QStringLiteral("re-encoded (H.264)"));
+    if (!result.streamCopied)
+        line(QStringLiteral("encoder"),
+             result.encoder + (result.hardwareEncoded ? QStringLiteral(" (VAAPI hardware)")
+                                                      : QStringLiteral(" (software)")));
     line(QStringLiteral("sound"), request.sound ? QStringLiteral("on") : QStringLiteral("off"));
     if (request.gpx) {
         const QString gpx = RVClipGpx::gpxPath(request.outputPath);

@@ -113,6 +113,10 @@ struct RVClipRequest final
     QString outputPath; // the .mp4 to make; replaced only when the clip is complete
     RVClipSeries series;
     RVClipMapTiles mapTiles;
+    // Re-encoding tries VAAPI's H.264 encoder on this render device first (empty: FFmpeg's
+    // choice), and falls back to the software encoder when it does not work.
+    bool hardwareEncoder = true;
+    QString hardwareDevice;
 };
 
 // Progress: fraction of the range done (0..1) and the estimated seconds left (negative while
@@ -127,5 +131,7 @@ struct RVClipResult final
     bool streamCopied = false; // the camera's video was copied, not re-encoded
     QStringList skipped;       // source files that could not be read and were left out
     QString gpxPath;           // the track written beside the clip, when asked for
+    QString encoder;           // FFmpeg's name of the encoder that made the video, when re-encoded
+    bool hardwareEncoded = false;
     std::int64_t videoFrames = 0;
 };

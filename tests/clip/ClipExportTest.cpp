@@ -109,12 +109,22 @@ TEST(ClipExport, ReencodedClipKeepsEveryFrameOfTheRange)
     RVClipRequest request = tripRequest(out.filePath("enc.mp4"), 2.44, 7.0);
     request.quality = RVClipQuality::Original;
     request.readouts = unsigned(RVReadout::Time); // drawn: no longer a copy
+    // A "render device" that is a plain file: VAAPI cannot open it, whatever this computer
+    // has, and the software encoder makes the clip.
+    QFile notADevice(out.filePath("renderD128"));
+    ASSERT_TRUE(notADevice.open(QIODevice::WriteOnly));
+    notADevice.close();
+    request.hardwareDevice = notADevice.fileName();
     const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_FALSE(result.streamCopied);
+    EXPECT_FALSE(result.hardwareEncoded);
     const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
     expectRun(numbers(frames), 61, 175);
     EXPECT_EQ(result.videoFrames, std::int64_t(frames.size()));
+    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(manifest.readAll().contains("\nencoder: libx264 (software)\n"));
 }
 
 TEST(ClipExport, PictureInPictureShowsBothViewsInStep)
