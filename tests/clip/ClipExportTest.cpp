@@ -272,6 +272,14 @@ TEST(ClipExport, TrackOfTheRangeBesideTheClip)
     EXPECT_TRUE(text.contains("track sha256: " +
                               QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()))
         << text.toStdString();
+
+    // A track that cannot be written (a folder holds its name) takes the clip with it.
+    QTemporaryDir failing;
+    request.outputPath = failing.filePath("f.mp4");
+    ASSERT_TRUE(QDir().mkpath(request.outputPath + ".gpx"));
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(leftovers(failing.path()), QStringList()) << result.error.toStdString();
 }
 
 TEST(ClipExport, MapDrawsTheCachedTilesUnderTheRoute)
