@@ -1,5 +1,6 @@
 // Re-encoding: the views' pictures are decoded, composed by a filter graph (scale, overlay)
-// with the read-out strip painted by Qt, and encoded as H.264; the first shown view's sound
+// with the read-out strip painted by Qt, and encoded as H.264 (RVClipVideoEncoder: VAAPI
+// where it works, x264 otherwise); the first shown view's sound
 // is decoded, resampled onto the clip's time line (filling gaps at joins with silence) and
 // encoded as AAC.
 
@@ -7,6 +8,7 @@
 #include "clip/RVClipEngines.h"
 #include "clip/RVClipGraph.h"
 #include "clip/RVClipMuxer.h"
+#include "clip/RVClipVideoEncoder.h"
 #include "clip/RVReadoutPainter.h"
 
 #include <cmath>
@@ -21,10 +23,6 @@ extern "C" {
 
 namespace {
 
-// The x264 preset: the fastest that still keeps 1080p pictures sharp at CRF 23; "veryfast"
-// encodes 1080p30 with read-outs faster than real time on two cores (see bench/clip).
-constexpr const char* kPreset = "veryfast";
-constexpr int kCrf = 23;
 constexpr int kAudioBitsPerSecond = 128000;
 
 struct CodecDeleter
@@ -41,7 +39,7 @@ struct GraphDeleter
 // One encoder and the clip's stream it writes.
 struct Output
 {
-    CodecPtr codec;
+    AVCodecContext* codec = nullptr;
     AVStream* stream = nullptr;
 };
 
@@ -50,7 +48,7 @@ bool drainEncoder(Output& output, RVClipMuxer& muxer, QString* error)
     AVPacket* packet = av_packet_alloc();
     bool ok = packet != nullptr;
     while (ok) {
-        const int status = avcodec_receive_packet(output.codec.get(), packet);
+        const int status = avcodec_receive_packet(output.codec, packet);
         if (status == AVERROR(EAGAIN) || status == AVERROR_EOF)
             break;
         if (status < 0) {
@@ -73,7 +71,7 @@ bool drainEncoder(Output& output, RVClipMuxer& muxer, QString* error)
 // Sends `frame` (null: the end) to the encoder and writes what comes out.
 bool encode(Output& output, AVFrame* frame, RVClipMuxer& muxer, QString* error)
 {
-    const int status = avcodec_send_frame(output.codec.get(), frame);
+    const int status = avcodec_send_frame(output.codec, frame);
     if (status < 0 && status != AVERROR_EOF) {
         *error = QStringLiteral("cannot encode: ") + avErrorText(status);
         return false;
@@ -81,9 +79,10 @@ bool encode(Output& output, AVFrame* frame, RVClipMuxer& muxer, QString* error)
     return drainEncoder(output, muxer, error);
 }
 
-// Everything in `sink` so far into the encoder; `count` counts the frames.
+// Everything in `sink` so far into the encoder; `count` counts the frames. Pictures go
+// through `video` on their way (uploaded for a hardware encoder).
 bool pull(AVFilterContext* sink, Output& output, RVClipMuxer& muxer, QString* error,
-          std::int64_t* count)
+          std::int64_t* count, RVClipVideoEncoder* video = nullptr)
 {
     RVFramePtr frame(av_frame_alloc());
     for (;;) {
@@ -97,7 +96,19 @@ bool pull(AVFilterContext* sink, Output& output, RVClipMuxer& muxer, QString* er
         frame->pict_type = AV_PICTURE_TYPE_NONE;
         frame->time_base = av_buffersink_get_time_base(sink);
         av_frame_remove_side_data(frame.get(), AV_FRAME_DATA_A53_CC);
-        const bool ok = encode(output, frame.get(), muxer, error);
+        bool ok = true;
+        if (video) {
+            RVFramePtr picture(av_frame_alloc());
+            if (!picture) {
+                *error = QStringLiteral("out of memory");
+                return false;
+            }
+            av_frame_move_ref(picture.get(), frame.get());
+            const RVFramePtr prepared = video->prepare(std::move(picture), error);
+            ok = prepared && encode(output, prepared.get(), muxer, error);
+        } else {
+            ok = encode(output, frame.get(), muxer, error);
+        }
         av_frame_unref(frame.get());
         if (!ok)
             return false;
@@ -239,7 +250,7 @@ RVFramePtr withoutFirstSamples(const AVFrame* frame, int samples)
 } // namespace
 
 RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& cancel,
-                        const RVClipProgress& progress)
+                        const RVClipProgress& progress, bool tryHardware)
 {
     RVClipResult result;
     RVClipPace pace(request, progress);
@@ -275,7 +286,7 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
     const QSize size =
         clipSize(request.layout, request.quality, QSize(pending[0]->width, pending[0]->height));
     RVReadoutPainter painter(request.series, request.readouts, size.width(), size.height(),
-                             request.fromSeconds, request.toSeconds);
+                             request.fromSeconds, request.toSeconds, request.mapTiles);
     ReadoutFrames readoutFrames(painter);
     std::vector<RVClipGraph::Input> inputs;
     for (std::size_t i = 0; i < views.size(); ++i)
@@ -297,33 +308,23 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
         result.error = muxer.error();
         return result;
     }
-    const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
-    if (!h264)
-        h264 = avcodec_find_encoder(AV_CODEC_ID_H264);
+    RVClipVideoEncoder encoder;
+    RVClipVideoEncoder::Settings settings;
+    settings.size = size;
+    settings.timeBase = RVClipGraph::timeBase;
+    settings.frameRate = av_inv_q(av_d2q(step, 100000));
+    settings.gopSize = std::max(1, int(std::lround(2 / step))); // a key frame every two seconds
+    settings.globalHeader = (muxer.context()->oformat->flags & AVFMT_GLOBALHEADER) != 0;
+    settings.tryHardware = tryHardware && request.hardwareEncoder;
+    settings.hardwareDevice = request.hardwareDevice;
+    if (!encoder.open(settings, &result.error))
+        return result;
+    result.encoder = encoder.name();
+    result.hardwareEncoded = encoder.hardware();
     Output video;
-    video.codec.reset(h264 ? avcodec_alloc_context3(h264) : nullptr);
-    if (!video.codec) {
-        result.error = QStringLiteral("no H.264 encoder");
-        return result;
-    }
-    AVCodecContext* v = video.codec.get();
-    v->width = size.width();
-    v->height = size.height();
-    v->pix_fmt = AV_PIX_FMT_YUV420P;
-    v->time_base = RVClipGraph::timeBase;
-    v->framerate = av_inv_q(av_d2q(step, 100000));
-    v->sample_aspect_ratio = {1, 1};
-    v->gop_size = std::max(1, int(std::lround(2 / step))); // a key frame every two seconds
-    v->thread_count = 0;
-    if (muxer.context()->oformat->flags & AVFMT_GLOBALHEADER)
-        v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(v->priv_data, "preset", kPreset, 0);
-    av_opt_set_int(v->priv_data, "crf", kCrf, 0);
-    int status = avcodec_open2(v, h264, nullptr);
-    if (status < 0) {
-        result.error = QStringLiteral("cannot start the H.264 encoder: ") + avErrorText(status);
-        return result;
-    }
+    video.codec = encoder.codec();
+    AVCodecContext* v = video.codec;
+    int status = 0;
     video.stream = avformat_new_stream(muxer.context(), nullptr);
     if (!video.stream || avcodec_parameters_from_context(video.stream->codecpar, v) < 0) {
         result.error = QStringLiteral("out of memory");
@@ -337,6 +338,7 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
     RVFramePtr soundPending;
     double soundTrip = 0;
     Output sound;
+    CodecPtr soundCodec;
     SoundChain soundChain;
     if (request.sound) {
         soundDecoder = std::make_unique<RVClipDecoder>(request, views[0], AVMEDIA_TYPE_AUDIO);
@@ -345,12 +347,13 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
     if (soundPending) {
         const AVCodecContext* decoded = soundDecoder->codec();
         const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-        sound.codec.reset(aac ? avcodec_alloc_context3(aac) : nullptr);
+        soundCodec.reset(aac ? avcodec_alloc_context3(aac) : nullptr);
+        sound.codec = soundCodec.get();
         if (!sound.codec) {
             result.error = QStringLiteral("no AAC encoder");
             return result;
         }
-        AVCodecContext* a = sound.codec.get();
+        AVCodecContext* a = sound.codec;
         a->sample_fmt = AV_SAMPLE_FMT_FLTP;
         a->sample_rate = decoded->sample_rate;
         if (av_channel_layout_copy(&a->ch_layout, &decoded->ch_layout) < 0 ||
@@ -459,7 +462,7 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
         }
         if (!pending[next])
             endInput(graph.source(next)); // this view has ended
-        if (!pull(graph.sink(), video, muxer, &result.error, &result.videoFrames))
+        if (!pull(graph.sink(), video, muxer, &result.error, &result.videoFrames, &encoder))
             return result;
         if (next == 0) {
             pace.reached(trip);
@@ -469,7 +472,7 @@ RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& c
     }
     if (!painter.size().isEmpty())
         endInput(graph.source(views.size()));
-    if (!pull(graph.sink(), video, muxer, &result.error, &result.videoFrames) ||
+    if (!pull(graph.sink(), video, muxer, &result.error, &result.videoFrames, &encoder) ||
         !encode(video, nullptr, muxer, &result.error))
         return result;
     if (sound.codec) {

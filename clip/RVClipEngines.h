@@ -11,9 +11,10 @@
 // Copies one view's video (and the first view's sound when asked) without re-encoding.
 RVClipResult copyClip(const RVClipRequest& request, int view, const std::atomic<bool>& cancel,
                       const RVClipProgress& progress);
-// Decodes the views, composes them with the read-outs and encodes H.264 with AAC sound.
+// Decodes the views, composes them with the read-outs and encodes H.264 with AAC sound; on
+// a VAAPI device when tryHardware (and the request allows it) and one opens.
 RVClipResult encodeClip(const RVClipRequest& request, const std::atomic<bool>& cancel,
-                        const RVClipProgress& progress);
+                        const RVClipProgress& progress, bool tryHardware);
 
 // Turns "done up to trip second t" into a fraction and an estimate of the time left, at most
 // a few times a second.

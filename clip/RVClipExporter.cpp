@@ -1,9 +1,11 @@
 #include "clip/RVClipExporter.h"
 
 #include "clip/RVClipEngines.h"
+#include "clip/RVClipGpx.h"
 #include "clip/RVClipManifest.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cmath>
@@ -43,14 +45,29 @@ RVClipResult RVClipExporter::exportClip(const RVClipRequest& request,
                 return result;
             }
 
-    result = copiesStream(request)
-                 ? copyClip(request, request.layout == RVClipLayout::Rear ? 1 : 0, cancel, progress)
-                 : encodeClip(request, cancel, progress);
+    if (copiesStream(request)) {
+        result = copyClip(request, request.layout == RVClipLayout::Rear ? 1 : 0, cancel, progress);
+    } else {
+        result = encodeClip(request, cancel, progress, true);
+        // A hardware encoder that started but then failed (a driver that refuses a size or a
+        // picture): the software encoder makes the clip from the start again.
+        if (!result.ok && !result.cancelled && result.hardwareEncoded)
+            result = encodeClip(request, cancel, progress, false);
+    }
     if (!result.ok)
         return result;
     if (progress)
         progress(1.0, 0.0);
     QString error;
+    // The track asked for is part of the export: without it, neither file stays.
+    if (request.gpx && !RVClipGpx::write(request, &error)) {
+        QFile::remove(request.outputPath);
+        result.ok = false;
+        result.error = QStringLiteral("cannot write the track beside the clip: ") + error;
+        return result;
+    }
+    if (request.gpx)
+        result.gpxPath = RVClipGpx::gpxPath(request.outputPath);
     if (!RVClipManifest::write(request, result, &error)) {
         // The clip is complete and stays; only its evidence is missing.
         result.ok = false;

@@ -1,6 +1,7 @@
 #include "clip/RVClipManifest.h"
 
 #include "clip/RVClipEngines.h"
+#include "clip/RVClipGpx.h"
 #include "clip/RVClipGraph.h"
 #include "core/RVAtomicFile.h"
 
@@ -163,7 +164,19 @@ bool RVClipManifest::compose(const RVClipRequest& request, const RVClipResult& r
     line(QStringLiteral("video"), result.streamCopied
                                       ? QStringLiteral("copied from the camera's files")
                                       : QStringLiteral("re-encoded (H.264)"));
+    if (!result.streamCopied)
+        line(QStringLiteral("encoder"),
+             result.encoder + (result.hardwareEncoded ? QStringLiteral(" (VAAPI hardware)")
+                                                      : QStringLiteral(" (software)")));
     line(QStringLiteral("sound"), request.sound ? QStringLiteral("on") : QStringLiteral("off"));
+    if (request.gpx) {
+        const QString gpx = RVClipGpx::gpxPath(request.outputPath);
+        const QString gpxHash = sha256(gpx, error);
+        if (gpxHash.isEmpty())
+            return false;
+        line(QStringLiteral("track"), QFileInfo(gpx).fileName());
+        line(QStringLiteral("track sha256"), gpxHash);
+    }
     out += QStringLiteral("source files (name, bytes, sha256):\n");
     for (const QString& path : filesInRange(request)) {
         if (result.skipped.contains(path))

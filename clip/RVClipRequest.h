@@ -49,7 +49,7 @@ enum class RVReadout : unsigned
     Speed = 2,    // in the chosen units
     Position = 4, // latitude and longitude
     Heading = 8,  // degrees and compass point
-    Map = 16,     // the route on a plain background with the position
+    Map = 16,     // the route with the position, over cached map tiles where there are some
     Acceleration = 32
 };
 constexpr unsigned operator|(RVReadout a, RVReadout b)
@@ -91,6 +91,15 @@ struct RVClipSeries final
     RVSpeedUnit speedUnit = RVSpeedUnit::KilometresPerHour;
 };
 
+// Where the map read-out finds its tiles: the map page's disk cache and the tile server's
+// address template its tiles are filed under (see RVMapTiles). Empty, or a cache without the
+// route's tiles: the route on a plain background.
+struct RVClipMapTiles final
+{
+    QString cacheDirectory;
+    QString tileTemplate;
+};
+
 struct RVClipRequest final
 {
     std::vector<RVClipSource> sources; // in trip order
@@ -100,8 +109,14 @@ struct RVClipRequest final
     unsigned readouts = 0; // RVReadout flags
     RVClipQuality quality = RVClipQuality::Original;
     bool sound = true;
+    bool gpx = false;   // the range's track beside the clip ("<clip>.gpx"), in the manifest
     QString outputPath; // the .mp4 to make; replaced only when the clip is complete
     RVClipSeries series;
+    RVClipMapTiles mapTiles;
+    // Re-encoding tries VAAPI's H.264 encoder on this render device first (empty: FFmpeg's
+    // choice), and falls back to the software encoder when it does not work.
+    bool hardwareEncoder = true;
+    QString hardwareDevice;
 };
 
 // Progress: fraction of the range done (0..1) and the estimated seconds left (negative while
@@ -115,5 +130,8 @@ struct RVClipResult final
     QString error;             // why not, when !ok
     bool streamCopied = false; // the camera's video was copied, not re-encoded
     QStringList skipped;       // source files that could not be read and were left out
+    QString gpxPath;           // the track written beside the clip, when asked for
+    QString encoder;           // FFmpeg's name of the encoder that made the video, when re-encoded
+    bool hardwareEncoded = false;
     std::int64_t videoFrames = 0;
 };

@@ -1,5 +1,7 @@
 #include "clip/RVReadoutPainter.h"
 
+#include "clip/RVClipTileCache.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimeZone>
@@ -10,6 +12,16 @@
 namespace {
 
 constexpr double kMilesPerKilometre = 0.621371192;
+constexpr double kTileSide = 256;
+
+// A position in the world's pixels at zoom 0 (Web Mercator, as the tile servers cut their
+// tiles): x from 0 at 180° W to 256 at 180° E, y from 0 at 85.05° N to 256 at 85.05° S.
+QPointF worldPoint(const RVPoint& point)
+{
+    const double lat = std::clamp(point.latitudeValue(), -85.0511, 85.0511) * M_PI / 180;
+    const double lon = point.longitudeValue();
+    return {(lon + 180) / 360 * kTileSide, (1 - std::asinh(std::tan(lat)) / M_PI) / 2 * kTileSide};
+}
 
 bool hasFix(const RVPoint& point)
 {
@@ -45,7 +57,8 @@ QString zoneText(const QDateTime& at)
 } // namespace
 
 RVReadoutPainter::RVReadoutPainter(const RVClipSeries& series, unsigned readouts, int outputWidth,
-                                   int outputHeight, double fromSeconds, double toSeconds)
+                                   int outputHeight, double fromSeconds, double toSeconds,
+                                   const RVClipMapTiles& tiles)
     : m_series(series), m_readouts(readouts)
 {
     if (m_readouts == 0 || outputWidth <= 0 || outputHeight <= 0)
@@ -57,7 +70,7 @@ RVReadoutPainter::RVReadoutPainter(const RVClipSeries& series, unsigned readouts
     if (hasReadout(m_readouts, RVReadout::Map)) {
         const double side = height * 0.9;
         m_mapRect = QRectF(m_size.width() - side - height * 0.05, height * 0.05, side, side);
-        buildRoute(fromSeconds, toSeconds);
+        buildRoute(fromSeconds, toSeconds, tiles);
     }
     m_image = QImage(m_size, QImage::Format_RGBA8888);
 }
@@ -71,42 +84,75 @@ const RVClipSample* RVReadoutPainter::sampleAt(double tripSeconds) const
     return after == samples.begin() ? nullptr : &*(after - 1);
 }
 
-void RVReadoutPainter::buildRoute(double fromSeconds, double toSeconds)
+void RVReadoutPainter::buildRoute(double fromSeconds, double toSeconds, const RVClipMapTiles& tiles)
 {
-    // The route of the clip's range, in a local equirectangular projection (good enough for
-    // the few kilometres a clip covers), fitted into the map square with a margin.
+    // The route of the clip's range, fitted into the map square with a margin.
     std::vector<QPointF> fixes;
-    double minLat = 90, maxLat = -90, minLon = 180, maxLon = -180;
+    QRectF bounds;
     for (const RVClipSample& sample : m_series.samples) {
         if (sample.tripSeconds < fromSeconds - 1 || sample.tripSeconds > toSeconds + 1 ||
             !hasFix(sample.point))
             continue;
-        const double lat = sample.point.latitudeValue(), lon = sample.point.longitudeValue();
-        fixes.emplace_back(lon, lat);
-        minLat = std::min(minLat, lat), maxLat = std::max(maxLat, lat);
-        minLon = std::min(minLon, lon), maxLon = std::max(maxLon, lon);
+        fixes.push_back(worldPoint(sample.point));
+        bounds = fixes.size() == 1 ? QRectF(fixes.back(), QSizeF(0, 0))
+                                   : bounds.united(QRectF(fixes.back(), QSizeF(0, 0)));
     }
     if (fixes.empty())
         return;
-    m_lonFactor = std::cos((minLat + maxLat) / 2 * M_PI / 180);
-    const double extent = std::max({(maxLat - minLat), (maxLon - minLon) * m_lonFactor, 1e-5});
-    m_scale = m_mapRect.width() * 0.8 / extent;
-    // Centre the route in the square.
-    m_minLat = (minLat + maxLat) / 2;
-    m_minLon = (minLon + maxLon) / 2;
-    for (const QPointF& fix : fixes) {
-        RVClipSample s;
-        s.point.setLatitude(QByteArray::number(fix.y(), 'f', 6).toStdString());
-        s.point.setLongitude(QByteArray::number(fix.x(), 'f', 6).toStdString());
-        m_route.append(mapPosition(s));
+    m_centre = bounds.center();
+    // At least about a metre, so that a car standing still gets the closest zoom.
+    const double extent = std::max({bounds.width(), bounds.height(), kTileSide / 4e7});
+    if (!drawTiles(tiles, extent))
+        m_scale = m_mapRect.width() * 0.8 / extent;
+    for (const QPointF& fix : fixes)
+        m_route.append(m_mapRect.center() + (fix - m_centre) * m_scale);
+}
+
+bool RVReadoutPainter::drawTiles(const RVClipMapTiles& tiles, double routeExtent)
+{
+    // The closest whole zoom at which the route fits the square as the plain map fits it; the
+    // tiles are drawn at their own size, so the map looks as the map page shows it.
+    const double side = m_mapRect.width();
+    const int fitting =
+        std::clamp(int(std::floor(std::log2(side * 0.8 / routeExtent))), 0, kMaxMapZoom);
+    const RVClipTileCache cache(tiles);
+    for (int zoom = fitting; zoom >= std::max(0, fitting - kTileZoomsOut); --zoom) {
+        const double scale = std::ldexp(1.0, zoom);
+        const qint64 count = qint64(1) << zoom;
+        // The square's top left corner in the world's pixels at this zoom.
+        const QPointF corner = m_centre * scale - QPointF(side / 2, side / 2);
+        QImage square(int(std::ceil(side)), int(std::ceil(side)),
+                      QImage::Format_RGBA8888_Premultiplied);
+        square.fill(QColor(30, 30, 30));
+        QPainter painter(&square);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        bool any = false;
+        const auto first = [](double v) { return qint64(std::floor(v / kTileSide)); };
+        for (qint64 y = std::max<qint64>(0, first(corner.y()));
+             y <= std::min(count - 1, first(corner.y() + side)); ++y)
+            for (qint64 x = first(corner.x()); x <= first(corner.x() + side); ++x) {
+                // Columns wrap around the date line.
+                const QImage tile = cache.tile(zoom, ((x % count) + count) % count, y);
+                if (tile.isNull())
+                    continue;
+                painter.drawImage(QRectF(x * kTileSide - corner.x(), y * kTileSide - corner.y(),
+                                         kTileSide, kTileSide),
+                                  tile);
+                any = true;
+            }
+        painter.end();
+        if (any) {
+            m_tiles = std::move(square);
+            m_scale = scale;
+            return true;
+        }
     }
+    return false;
 }
 
 QPointF RVReadoutPainter::mapPosition(const RVClipSample& sample) const
 {
-    const double lat = sample.point.latitudeValue(), lon = sample.point.longitudeValue();
-    return {m_mapRect.center().x() + (lon - m_minLon) * m_lonFactor * m_scale,
-            m_mapRect.center().y() - (lat - m_minLat) * m_scale};
+    return m_mapRect.center() + (worldPoint(sample.point) - m_centre) * m_scale;
 }
 
 QStringList RVReadoutPainter::texts(double tripSeconds) const
@@ -192,9 +238,18 @@ const QImage& RVReadoutPainter::paint(double tripSeconds, bool* changed)
         y += lineHeight;
     }
     if (!m_route.isEmpty()) {
+        const double corner = m_mapRect.width() / 20;
+        if (!m_tiles.isNull()) {
+            QPainterPath square;
+            square.addRoundedRect(m_mapRect, corner, corner);
+            painter.save();
+            painter.setClipPath(square);
+            painter.drawImage(m_mapRect.topLeft(), m_tiles);
+            painter.restore();
+        }
         painter.setPen(QPen(QColor(255, 255, 255, 200), std::max(1.0, m_size.height() / 100.0)));
-        painter.setBrush(QColor(30, 30, 30, 170));
-        painter.drawRoundedRect(m_mapRect, m_mapRect.width() / 20, m_mapRect.width() / 20);
+        painter.setBrush(m_tiles.isNull() ? QBrush(QColor(30, 30, 30, 170)) : QBrush());
+        painter.drawRoundedRect(m_mapRect, corner, corner);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(QColor(80, 170, 255), std::max(1.5, m_size.height() / 60.0),
                             Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -61,6 +61,7 @@ public:
     static constexpr const char* kClipReadouts = "CLIP_READOUTS";
     static constexpr const char* kClipQuality = "CLIP_QUALITY";
     static constexpr const char* kClipSound = "CLIP_SOUND";
+    static constexpr const char* kClipGpx = "CLIP_GPX";
     static constexpr const char* kClipFolder = "CLIP_FOLDER";
     // double g each: how hard a felt acceleration must be to count as an event (the events
     // list, the slider's marks). The defaults follow published fleet-telematics practice:

@@ -1,7 +1,7 @@
 #include "export/RVExcelWriter.h"
 
-#include "export/RVExportSink.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/writers/RVExportSink.h"
 
 #include <QCoreApplication>
 

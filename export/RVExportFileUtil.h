@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/RVExportSink.h"
+#include "metadata/writers/RVExportSink.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,10 +1,10 @@
 #include "export/RVExportUtil.h"
 
-#include "export/RVExportSink.h"
-#include "export/RVGpxWriter.h"
 #include "export/RVKmlWriter.h"
 #include "library/RVVideoData.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVGpxWriter.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "export/RVKmlWriter.h"
 
-#include "export/RVExportPosition.h"
-#include "export/RVExportSink.h"
-#include "export/RVXmlText.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/writers/RVExportPosition.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVXmlText.h"
 
 namespace {
 

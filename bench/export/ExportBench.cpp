@@ -19,9 +19,9 @@
 
 #include "NmeaLog.h"
 #include "export/RVExcelWriter.h"
-#include "export/RVExportSink.h"
-#include "export/RVGpxWriter.h"
 #include "export/RVKmlWriter.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVGpxWriter.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,10 +4,10 @@
 // per such point or sample.
 
 #include "export/RVExcelWriter.h"
-#include "export/RVExportSink.h"
-#include "export/RVGpxWriter.h"
 #include "export/RVKmlWriter.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVGpxWriter.h"
 
 #include <QXmlStreamReader>
 

@@ -1,5 +1,6 @@
 #include "player/map/RVMapView.h"
 
+#include "core/RVMapTiles.h"
 #include "core/RVSettings.h"
 #include "player/map/RVMapScriptObject.h"
 #include "player/map/RVMapViewTileAddress.h"
@@ -105,8 +106,7 @@ void RVMapView::registerTileScheme()
 
 QString RVMapView::tileCacheDirectory()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-           QStringLiteral("/tiles");
+    return RVMapTiles::cacheDirectory();
 }
 
 QWebEngineProfile* RVMapView::profile()

@@ -42,7 +42,7 @@ public:
     static QString userAgent();
     // Declares the tile scheme to the web engine; call before the QApplication is made.
     static void registerTileScheme();
-    // Where the tiles are cached: the user's cache folder + "/tiles".
+    // Where the tiles are cached (RVMapTiles::cacheDirectory, which the clips read too).
     static QString tileCacheDirectory();
     // The shared profile of the map pages, made on first use.
     static QWebEngineProfile* profile();

@@ -1,6 +1,6 @@
 #include "player/map/RVMapViewTileAddress.h"
 
-#include "core/RVSettings.h"
+#include "core/RVMapTiles.h"
 
 #include <QStringList>
 
@@ -20,36 +20,6 @@ std::optional<qint64> tileNumber(const QString& text)
     return value;
 }
 
-// The template with the placeholders filled in; subdomains are spread as Leaflet spreads
-// them ("a", "b", "c").
-QString filled(const QString& tileTemplate, qint64 z, qint64 x, qint64 y)
-{
-    QString address = tileTemplate;
-    return address.replace(QLatin1String("{z}"), QString::number(z))
-        .replace(QLatin1String("{x}"), QString::number(x))
-        .replace(QLatin1String("{y}"), QString::number(y))
-        .replace(QLatin1String("{s}"), QString(QChar(u'a' + int((x + y) % 3))))
-        .replace(QLatin1String("{r}"), QString());
-}
-
-// A web address with a host once filled in.
-std::optional<QUrl> webAddress(const QString& address)
-{
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() ||
-        (url.scheme() != QLatin1String("https") && url.scheme() != QLatin1String("http")))
-        return std::nullopt;
-    return url;
-}
-
-bool isUsable(const QString& tileTemplate)
-{
-    return tileTemplate.contains(QLatin1String("{z}")) &&
-           tileTemplate.contains(QLatin1String("{x}")) &&
-           tileTemplate.contains(QLatin1String("{y}")) &&
-           webAddress(filled(tileTemplate, 0, 0, 0)).has_value();
-}
-
 } // namespace
 
 QString RVMapViewTileAddressUtil::pageTemplate()
@@ -59,14 +29,13 @@ QString RVMapViewTileAddressUtil::pageTemplate()
 
 QString RVMapViewTileAddressUtil::usableTemplate(const QString& stored)
 {
-    return isUsable(stored) ? stored : QString::fromLatin1(RVSettings::kDefaultMapTileUrl);
+    return RVMapTiles::usableTemplate(stored);
 }
 
 std::optional<QUrl> RVMapViewTileAddressUtil::serverAddress(const QString& tileTemplate,
                                                             const QUrl& request)
 {
-    if (!isUsable(tileTemplate) || request.scheme() != QLatin1String(kScheme) ||
-        request.hasQuery() || request.hasFragment())
+    if (request.scheme() != QLatin1String(kScheme) || request.hasQuery() || request.hasFragment())
         return std::nullopt;
     const QStringList parts = request.path(QUrl::FullyEncoded).split(QLatin1Char('/'));
     if (parts.size() != 3)
@@ -79,5 +48,5 @@ std::optional<QUrl> RVMapViewTileAddressUtil::serverAddress(const QString& tileT
     const qint64 side = qint64(1) << *z;
     if (*x >= side || *y >= side)
         return std::nullopt;
-    return webAddress(filled(tileTemplate, *z, *x, *y));
+    return RVMapTiles::tileAddress(tileTemplate, *z, *x, *y);
 }

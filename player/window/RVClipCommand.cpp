@@ -2,6 +2,8 @@
 
 #include "clip/RVClipExporter.h"
 #include "clip/RVClipManifest.h"
+#include "core/RVMapTiles.h"
+#include "core/RVSettings.h"
 #include "player/video/RVTripPlayback.h"
 #include "player/window/RVClipDialog.h"
 #include "player/window/RVClipJob.h"
@@ -227,6 +229,9 @@ void RVClipCommand::start()
     request.sources = RVClipPlan::sources(*m_dialogNode, m_dialogTimeline);
     request.series = RVClipPlan::series(*m_dialogNode, m_dialogTimeline.duration(),
                                         m_isBritish && m_isBritish());
+    // The burned-in map reads the tiles the map page has cached.
+    request.mapTiles = {RVMapTiles::cacheDirectory(),
+                        RVMapTiles::usableTemplate(RVSettings::mapTileUrl())};
     m_dialogNode.reset();
     const QString name = QFileInfo(request.outputPath).fileName();
     if (!m_job->start(std::move(request)))
@@ -281,6 +286,11 @@ void RVClipCommand::finished(const RVClipResult& result, const QString& path)
     text +=
         QStringLiteral(", ") + withDetail(qtTrId("CLIP_MANIFEST_SAVED"),
                                           QFileInfo(RVClipManifest::manifestPath(path)).fileName());
+    if (!result.gpxPath.isEmpty()) {
+        //% "track: %1"
+        text += QStringLiteral(", ") +
+                withDetail(qtTrId("CLIP_GPX_SAVED"), QFileInfo(result.gpxPath).fileName());
+    }
     if (!result.skipped.isEmpty()) {
         QStringList names;
         for (const QString& skipped : result.skipped)

@@ -144,6 +144,13 @@ RVClipDialog::RVClipDialog(Setup setup, QWidget* parent)
                         RVSettings::boolValue(RVSettings::kClipSound));
     form->addRow(QString(), m_sound);
 
+    //% "Also save the clip's GPS track (GPX)"
+    m_gpx = new QCheckBox(qtTrId("CLIP_GPX"), this);
+    m_gpx->setObjectName(QStringLiteral("clipGpx"));
+    m_gpx->setChecked(RVSettings::contains(RVSettings::kClipGpx) &&
+                      RVSettings::boolValue(RVSettings::kClipGpx));
+    form->addRow(QString(), m_gpx);
+
     m_folder = new QLineEdit(QDir::toNativeSeparators(RVSaveFolder::initial(
                                  RVSettings::kClipFolder, QStandardPaths::MoviesLocation)),
                              this);
@@ -263,6 +270,7 @@ RVClipRequest RVClipDialog::request() const
     request.readouts = readouts();
     request.quality = RVClipQuality(m_quality->currentData().toInt());
     request.sound = m_sound->isChecked();
+    request.gpx = m_gpx->isChecked();
     const QDateTime start = m_setup.cameraStart.addMSecs(std::llround(range.fromSeconds * 1000));
     request.outputPath =
         RVClipExporter::freePath(QDir::fromNativeSeparators(m_folder->text().trimmed()),
@@ -290,6 +298,7 @@ void RVClipDialog::accept()
     RVSettings::setText(RVSettings::kClipQuality,
                         QLatin1String(qualityKey(RVClipQuality(m_quality->currentData().toInt()))));
     RVSettings::setBool(RVSettings::kClipSound, m_sound->isChecked());
+    RVSettings::setBool(RVSettings::kClipGpx, m_gpx->isChecked());
     RVSettings::setText(RVSettings::kClipFolder, info.absoluteFilePath());
     QDialog::accept();
 }

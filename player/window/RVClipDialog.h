@@ -18,7 +18,8 @@ class QLineEdit;
 
 // The clip export dialog: which range (the marked one, or without marks the recording at the
 // position or 30 s around it), the layout of the views, the read-outs to burn in, the quality
-// ("Original" only while the clip can be a copy of the camera's video), sound, and the folder.
+// ("Original" only while the clip can be a copy of the camera's video), sound, the range's
+// GPS track beside the clip, and the folder.
 // It shows the clip's name as the export will give it and names the files in the range that
 // cannot be read. The choices (but the range and layout) are kept in the settings when the
 // dialog is accepted; the layout starts at the window's arrangement.
@@ -58,6 +59,7 @@ private:
     std::array<QCheckBox*, kReadouts.size()> m_readouts{};
     QComboBox* m_quality = nullptr;
     QCheckBox* m_sound = nullptr;
+    QCheckBox* m_gpx = nullptr;
     QLineEdit* m_folder = nullptr;
     QLabel* m_name = nullptr;
     QLabel* m_unreadable = nullptr;

@@ -723,6 +723,10 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>Sound</source>
         <translation>Ton</translation>
     </message>
+    <message id="CLIP_GPX">
+        <source>Also save the clip&apos;s GPS track (GPX)</source>
+        <translation>GPS-Track des Clips zusätzlich speichern (GPX)</translation>
+    </message>
     <message id="CLIP_FOLDER_LABEL">
         <source>Save in:</source>
         <translation>Speichern in:</translation>
@@ -770,6 +774,10 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
     <message id="CLIP_MANIFEST_SAVED">
         <source>evidence: %1</source>
         <translation>Nachweis: %1</translation>
+    </message>
+    <message id="CLIP_GPX_SAVED">
+        <source>track: %1</source>
+        <translation>Track: %1</translation>
     </message>
     <message id="CLIP_SKIPPED">
         <source>Left out, not readable: %1</source>

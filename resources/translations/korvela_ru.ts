@@ -723,6 +723,10 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>Sound</source>
         <translation>Звук</translation>
     </message>
+    <message id="CLIP_GPX">
+        <source>Also save the clip&apos;s GPS track (GPX)</source>
+        <translation>Также сохранить GPS-трек клипа (GPX)</translation>
+    </message>
     <message id="CLIP_FOLDER_LABEL">
         <source>Save in:</source>
         <translation>Сохранить в:</translation>
@@ -770,6 +774,10 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
     <message id="CLIP_MANIFEST_SAVED">
         <source>evidence: %1</source>
         <translation>сведения: %1</translation>
+    </message>
+    <message id="CLIP_GPX_SAVED">
+        <source>track: %1</source>
+        <translation>трек: %1</translation>
     </message>
     <message id="CLIP_SKIPPED">
         <source>Left out, not readable: %1</source>

@@ -7,14 +7,19 @@
 #include "clip/RVClipManifest.h"
 #include "clip/RVReadoutPainter.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QNetworkDiskCache>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <QXmlStreamReader>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -104,12 +109,22 @@ TEST(ClipExport, ReencodedClipKeepsEveryFrameOfTheRange)
     RVClipRequest request = tripRequest(out.filePath("enc.mp4"), 2.44, 7.0);
     request.quality = RVClipQuality::Original;
     request.readouts = unsigned(RVReadout::Time); // drawn: no longer a copy
+    // A "render device" that is a plain file: VAAPI cannot open it, whatever this computer
+    // has, and the software encoder makes the clip.
+    QFile notADevice(out.filePath("renderD128"));
+    ASSERT_TRUE(notADevice.open(QIODevice::WriteOnly));
+    notADevice.close();
+    request.hardwareDevice = notADevice.fileName();
     const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_FALSE(result.streamCopied);
+    EXPECT_FALSE(result.hardwareEncoded);
     const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
     expectRun(numbers(frames), 61, 175);
     EXPECT_EQ(result.videoFrames, std::int64_t(frames.size()));
+    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(manifest.readAll().contains("\nencoder: libx264 (software)\n"));
 }
 
 TEST(ClipExport, PictureInPictureShowsBothViewsInStep)
@@ -207,11 +222,146 @@ TEST(ClipExport, ManifestHashesVerify)
     EXPECT_TRUE(text.contains("from (UTC): 2026-05-16T07:00:02.500Z"));
 }
 
+TEST(ClipExport, TrackOfTheRangeBesideTheClip)
+{
+    QTemporaryDir out;
+    RVClipRequest request = tripRequest(out.filePath("g.mp4"), 1.2, 4.3);
+    request.gpx = true;
+    // A point every half second, moving north; the one at 3.0 s has no fix.
+    int inRange = 0;
+    for (int i = 0; i <= 18; ++i) {
+        RVClipSample sample;
+        sample.tripSeconds = 0.5 * i;
+        if (i != 6) {
+            sample.point.setLatitude(QByteArray::number(52.5 + i * 1e-4, 'f', 6).toStdString());
+            sample.point.setLongitude("13.4");
+            inRange += sample.tripSeconds >= 1.2 && sample.tripSeconds <= 4.3;
+        }
+        sample.speedKmh = 10 * i;
+        request.series.samples.push_back(sample);
+    }
+    ASSERT_TRUE(RVClipExporter::exportClip(request, std::atomic<bool>(false)).ok);
+    QFile gpx(request.outputPath + ".gpx");
+    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
+    const QByteArray bytes = gpx.readAll();
+    QXmlStreamReader xml(bytes);
+    std::vector<QDateTime> times;
+    QStringList latitudes;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("trkpt"))
+            latitudes.append(xml.attributes().value("lat").toString());
+        else if (xml.name() == QLatin1String("time") && !latitudes.isEmpty()) // not the document's
+            times.push_back(QDateTime::fromString(xml.readElementText(), Qt::ISODateWithMs));
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    // Points 3 .. 8 less the one without a fix, each at its own moment in UTC.
+    EXPECT_EQ(latitudes.size(), inRange);
+    ASSERT_EQ(int(times.size()), inRange);
+    const QDateTime from(QDate(2026, 5, 16), QTime(7, 0, 1, 200), QTimeZone::utc());
+    EXPECT_EQ(times.front(), from.addMSecs(300));
+    EXPECT_EQ(times.back(), from.addMSecs(2800));
+    EXPECT_EQ(latitudes.front(), "52.500300");
+    for (const QDateTime& time : times)
+        EXPECT_TRUE(time >= from && time <= from.addMSecs(3100)) << time.toString().toStdString();
+
+    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(manifest.readAll());
+    EXPECT_TRUE(text.contains("track sha256: " +
+                              QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()))
+        << text.toStdString();
+
+    // A track that cannot be written (a folder holds its name) takes the clip with it.
+    QTemporaryDir failing;
+    request.outputPath = failing.filePath("f.mp4");
+    ASSERT_TRUE(QDir().mkpath(request.outputPath + ".gpx"));
+    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(leftovers(failing.path()), QStringList()) << result.error.toStdString();
+}
+
+TEST(ClipExport, MapDrawsTheCachedTilesUnderTheRoute)
+{
+    // A short route in the middle of one tile at the closest zoom, and that tile, a flat
+    // green, in a cache filed as the map page files it (by its server address).
+    const int zoom = RVReadoutPainter::kMaxMapZoom;
+    const qint64 column = 70406, row = 42987;
+    const double world = 256.0 * double(qint64(1) << zoom);
+    const auto position = [&](double x, double y) {
+        RVPoint point;
+        const double lat = std::atan(std::sinh(M_PI * (1 - 2 * y / world))) * 180 / M_PI;
+        point.setLatitude(QByteArray::number(lat, 'f', 7).toStdString());
+        point.setLongitude(QByteArray::number(x / world * 360 - 180, 'f', 7).toStdString());
+        return point;
+    };
+    const QColor green(40, 200, 90);
+    QTemporaryDir cache;
+    {
+        QImage tile(256, 256, QImage::Format_RGB32);
+        tile.fill(green);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(tile.save(&buffer, "PNG"));
+        QNetworkDiskCache disk;
+        disk.setCacheDirectory(cache.path());
+        QNetworkCacheMetaData meta;
+        meta.setUrl(QUrl(QStringLiteral("https://tiles.example.invalid/%1/%2/%3.png")
+                             .arg(zoom)
+                             .arg(column)
+                             .arg(row)));
+        meta.setSaveToDisk(true);
+        meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, 200}});
+        meta.setRawHeaders({{"Content-Type", "image/png"}});
+        QIODevice* body = disk.prepare(meta);
+        ASSERT_NE(body, nullptr);
+        body->write(png);
+        disk.insert(body);
+    }
+    for (const bool cached : {true, false}) {
+        QTemporaryDir out;
+        RVClipRequest request = tripRequest(out.filePath("map.mp4"), 1.0, 1.5);
+        request.readouts = unsigned(RVReadout::Map);
+        request.quality = RVClipQuality::Hd720;
+        request.mapTiles = {cached ? cache.path() : out.filePath("no-cache"),
+                            "https://tiles.example.invalid/{z}/{x}/{y}.png"};
+        for (int s = 0; s < 4; ++s) {
+            RVClipSample sample;
+            sample.tripSeconds = s;
+            sample.point = position((column + 0.45 + 0.03 * s) * 256, (row + 0.5) * 256);
+            request.series.samples.push_back(sample);
+        }
+        const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+        ASSERT_TRUE(result.ok) << result.error.toStdString();
+        const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+        ASSERT_FALSE(frames.empty());
+        // The map square of a 960 x 720 clip: 130 pixels a side at the right of the strip
+        // over the bottom fifth; its inside, clear of the frame's rounded corners.
+        const QImage& picture = frames.front().image;
+        ASSERT_EQ(picture.size(), QSize(960, 720));
+        int near = 0, count = 0;
+        for (int y = 596; y < 700; ++y)
+            for (int x = 836; x < 940; ++x, ++count) {
+                const QColor c = picture.pixelColor(x, y);
+                near += std::abs(c.red() - green.red()) + std::abs(c.green() - green.green()) +
+                            std::abs(c.blue() - green.blue()) <
+                        60;
+            }
+        if (cached)
+            EXPECT_GT(near, count * 7 / 10) << "the tile under the route";
+        else
+            EXPECT_LT(near, count / 20) << "no tile: the plain background";
+    }
+}
+
 TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
 {
     for (const bool copy : {true, false}) {
         QTemporaryDir out;
         RVClipRequest request = tripRequest(out.filePath("c.mp4"), 0.0, 8.0);
+        request.gpx = true;
         if (!copy)
             request.quality = RVClipQuality::Hd720;
         std::atomic<bool> cancel(false);
@@ -227,6 +377,7 @@ TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
     for (const bool copy : {true, false}) {
         QTemporaryDir out;
         RVClipRequest request = tripRequest(out.filePath("full.mp4"), 0.0, 8.0);
+        request.gpx = true;
         if (!copy)
             request.quality = RVClipQuality::Hd720;
         RVClipResult result;

@@ -1,10 +1,10 @@
 #include "ExportTestSupport.h"
 #include "export/RVExcelNumberFormat.h"
 #include "export/RVExcelWriter.h"
-#include "export/RVExportSink.h"
-#include "export/RVGpxWriter.h"
 #include "export/RVKmlWriter.h"
-#include "export/RVXmlText.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVGpxWriter.h"
+#include "metadata/writers/RVXmlText.h"
 
 #include <QDateTime>
 #include <QTimeZone>

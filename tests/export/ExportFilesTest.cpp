@@ -1,9 +1,9 @@
 #include "ExportTestSupport.h"
-#include "export/RVBackgroundFlush.h"
 #include "export/RVExportFileUtil.h"
-#include "export/RVExportSink.h"
 #include "export/RVExportUtil.h"
 #include "library/RVVideoData.h"
+#include "metadata/writers/RVBackgroundFlush.h"
+#include "metadata/writers/RVExportSink.h"
 
 #include <QBuffer>
 #include <QDir>

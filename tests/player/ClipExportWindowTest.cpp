@@ -146,6 +146,7 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
         folder->setText(out.path());
         setReadouts(dialog, false);
         dialog.findChild<QCheckBox*>("clipSound")->setChecked(false);
+        dialog.findChild<QCheckBox*>("clipGpx")->setChecked(true);
         pickQuality(dialog, RVClipQuality::Original);
     });
     const QString name = RVClipExporter::clipFileName(
@@ -154,6 +155,8 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
     EXPECT_TRUE(window->statusBar()->currentMessage().contains(name));
     EXPECT_TRUE(window->statusBar()->currentMessage().contains(name + ".manifest.txt"));
     EXPECT_TRUE(QFile::exists(out.filePath(name + ".manifest.txt")));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(name + ".gpx"));
+    EXPECT_TRUE(QFile::exists(out.filePath(name + ".gpx")));
     const std::vector<ShownFrame> copied = shownFrames(out.filePath(name));
     ASSERT_FALSE(copied.empty());
     EXPECT_EQ(copied.front().image.size(), QSize(320, 240));
@@ -166,6 +169,7 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
     // 720p with the clock burned in: "Original" is no longer offered.
     exportClip([&](RVClipDialog& dialog) {
         EXPECT_FALSE(dialog.findChild<QCheckBox*>("clipSound")->isChecked()) << "remembered";
+        EXPECT_TRUE(dialog.findChild<QCheckBox*>("clipGpx")->isChecked()) << "remembered";
         dialog.findChild<QCheckBox*>("clipReadout_time")->setChecked(true);
         EXPECT_EQ(
             dialog.findChild<QComboBox*>("clipQuality")->findData(int(RVClipQuality::Original)),

@@ -3,9 +3,11 @@
 
 #include "support/Support.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -62,10 +64,32 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
                                     QDir(cards).filePath(QStringLiteral("20260516_10000%1_N%2.mp4")
                                                              .arg(2 * i)
                                                              .arg(QLatin1String(channel)))}));
+    // The first recording's receiver log beside it: eight fixes, spread over its 2 seconds
+    // at trip seconds 0, 0.25, ... 1.75, of which 1.5 and 1.75 lie in the range.
+    QByteArray log;
+    for (int i = 0; i < 8; ++i) {
+        const QByteArray body = QStringLiteral("GPRMC,0800%1.%2,A,52%3.0000,N,01324.0000,E,10.0,"
+                                               "0.0,160526,,,A")
+                                    .arg(i / 4, 2, 10, QLatin1Char('0'))
+                                    .arg(i % 4 * 25, 2, 10, QLatin1Char('0'))
+                                    .arg(10 + i)
+                                    .toLatin1();
+        char sum = 0;
+        for (const char c : body)
+            sum ^= c;
+        log += '$' + body + '*' +
+               QByteArray::number(uchar(sum), 16).rightJustified(2, '0').toUpper() + "\r\n";
+    }
+    {
+        QFile nmea(QDir(cards).filePath("20260516_100000_NF.nmea"));
+        ASSERT_TRUE(nmea.open(QIODevice::WriteOnly));
+        nmea.write(log);
+    }
     QProcess tool;
     tool.start(KORVELA_BINARY_DIR "/tools/korvela-export",
                {"--format", "mp4", "--from", "2026-05-16T10:00:01.5", "--to", "+3", "--layout",
-                "pip", "--overlay", "time,speed", "--quality", "720p", "--output", out, cards});
+                "pip", "--overlay", "time,speed", "--quality", "720p", "--gpx", "--output", out,
+                cards});
     ASSERT_TRUE(tool.waitForFinished(300000));
     EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
     const QString printed = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
@@ -76,6 +100,29 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
     const QString text = QString::fromUtf8(manifest.readAll());
     EXPECT_TRUE(text.contains("layout: pip")) << text.toStdString();
     EXPECT_TRUE(text.contains("20260516_100002_NR.mp4")) << text.toStdString();
+    // The track of the range: its two points, inside the range in UTC, hashed in the manifest.
+    QFile gpx(printed + ".gpx");
+    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
+    const QString track = QString::fromUtf8(gpx.readAll());
+    EXPECT_EQ(track.count("<trkpt "), 2) << track.toStdString();
+    const QRegularExpression time("<time>([^<]*)</time>");
+    QStringList times;
+    for (const QRegularExpressionMatch& match : time.globalMatch(track))
+        times.append(match.captured(1));
+    const auto utc = [&text](const char* key) {
+        const QRegularExpression line(QStringLiteral("%1 \\(UTC\\): (\\S+)").arg(key));
+        return QDateTime::fromString(line.match(text).captured(1), Qt::ISODateWithMs);
+    };
+    ASSERT_EQ(times.size(), 3) << track.toStdString(); // the document's and the points'
+    for (const QString& at : times.mid(1)) {
+        const QDateTime when = QDateTime::fromString(at, Qt::ISODateWithMs);
+        EXPECT_TRUE(when >= utc("from") && when <= utc("to")) << at.toStdString();
+    }
+    gpx.seek(0);
+    EXPECT_TRUE(
+        text.contains("track sha256: " +
+                      QCryptographicHash::hash(gpx.readAll(), QCryptographicHash::Sha256).toHex()))
+        << text.toStdString();
 
     // Bad arguments are refused before anything is written.
     for (const QStringList& bad :
@@ -87,7 +134,7 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
         ASSERT_TRUE(again.waitForFinished(60000));
         EXPECT_NE(again.exitCode(), 0) << bad.join(' ').toStdString();
     }
-    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
 
     // The card's clock rule from the command line: the camera showed Tokyo time an hour behind.
     // --from is read on the corrected clock, the clip is named by it and the manifest's UTC is

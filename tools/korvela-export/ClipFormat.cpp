@@ -14,6 +14,8 @@
 #include "tools/korvela-export/RVRecordingReader.h"
 
 #include "clip/RVClipExporter.h"
+#include "core/RVMapTiles.h"
+#include "core/RVSettings.h"
 #include "library/RVAVUtil.h"
 #include "library/RVRecordingViews.h"
 #include "metadata/RVCameraClock.h"
@@ -241,6 +243,10 @@ int runMp4Format(const RVExportContext& context)
     request.quality = *quality;
     request.readouts = *readouts;
     request.sound = context.sound;
+    request.gpx = context.gpx;
+    // The map read-out uses the tiles the player's map page has cached; nothing is fetched.
+    request.mapTiles = {RVMapTiles::cacheDirectory(),
+                        RVMapTiles::usableTemplate(RVSettings::mapTileUrl())};
     double offset = 0;
     for (const RVVideoFilePtr& recording : recordings) {
         RVClipSource source;

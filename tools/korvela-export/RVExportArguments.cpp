@@ -65,6 +65,8 @@ RVArgumentsResult parseExportArguments(const QStringList& arguments)
                 return failure(*error);
         } else if (argument == QLatin1String("--no-sound")) {
             parsed.noSound = parsed.clipOptionGiven = true;
+        } else if (argument == QLatin1String("--gpx")) {
+            parsed.gpx = parsed.clipOptionGiven = true;
         } else if (QString* value = [&]() -> QString* {
                        for (const auto& [name, field] :
                             {std::pair{"--from", &parsed.from}, std::pair{"--to", &parsed.to},

@@ -16,7 +16,7 @@
 //   --version                             show the version
 //   --from TIME, --to TIME, --layout L,   the clip's range and look (--format mp4 only;
 //   --overlay LIST, --quality Q,          checked by that format)
-//   --no-sound
+//   --no-sound, --gpx
 //   --                                    everything after it is a FILE
 //   FILE...                               one or more video files (required unless --help)
 struct RVExportArguments final
@@ -34,6 +34,7 @@ struct RVExportArguments final
     // The clip's options, as given (empty when not given).
     QString from, to, layout, overlay, quality;
     bool noSound = false;
+    bool gpx = false;
     bool clipOptionGiven = false; // any of them
 };
 

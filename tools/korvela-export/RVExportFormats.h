@@ -33,6 +33,7 @@ struct RVExportContext final
     // --format mp4's options, as given.
     QString from, to, layout, overlay, quality;
     bool sound = true;
+    bool gpx = false; // the range's track beside the clip
 };
 
 // Progress of reading done of total recordings, in the context's style. Called from the pool

@@ -31,8 +31,8 @@ void printUsage(std::FILE* stream)
     std::fputs("usage: korvela-export [--quiet] [--clock-offset OFFSET] [--camera-zone ZONE]\n"
                "                      --format FORMAT [--output DIR] FILE...\n"
                "       korvela-export --format mp4 --from TIME --to TIME [--layout LAYOUT]\n"
-               "              [--overlay LIST] [--quality QUALITY] [--no-sound] [--output DIR]\n"
-               "              FILE|FOLDER...\n"
+               "              [--overlay LIST] [--quality QUALITY] [--no-sound] [--gpx]\n"
+               "              [--output DIR] FILE|FOLDER...\n"
                "\n"
                "Reads the GPS track and G-sensor samples a dash camera stored with each video\n"
                "FILE (BlackVue, Mini, Korvela, Novatek, 70mai or Tesla format, or an NMEA\n"
@@ -61,6 +61,7 @@ void printUsage(std::FILE* stream)
                "  --quality Q      original (default; copied without re-encoding for one view\n"
                "                   without read-outs), 1080p or 720p\n"
                "  --no-sound       leave the sound out\n"
+               "  --gpx            write the range's GPS track beside the clip (CLIP.gpx)\n"
                "\n"
                "formats:\n",
                stream);
@@ -132,7 +133,7 @@ int main(int argc, char** argv)
 
     if (options.clipOptionGiven && options.format != QLatin1String("mp4"))
         return usageError(QStringLiteral("--from, --to, --layout, --overlay, --quality and "
-                                         "--no-sound are options of --format mp4"));
+                                         "--no-sound and --gpx are options of --format mp4"));
 
     // The cameras' clocks: the corrections the player keeps per card, unless the command line
     // gives one for every FILE.
@@ -151,6 +152,7 @@ int main(int argc, char** argv)
     context.overlay = options.overlay;
     context.quality = options.quality;
     context.sound = !options.noSound;
+    context.gpx = options.gpx;
     context.files = options.files;
     context.outputDir = options.outputDir;
     // A progress line rewritten with carriage returns only where someone watches it.

@@ -1,4 +1,4 @@
-#include "export/RVBackgroundFlush.h"
+#include "metadata/writers/RVBackgroundFlush.h"
 
 #include "core/platform/RVPlatformFile.h"
 

@@ -1,6 +1,6 @@
-#include "export/RVXmlText.h"
+#include "metadata/writers/RVXmlText.h"
 
-#include "export/RVExportSink.h"
+#include "metadata/writers/RVExportSink.h"
 
 #include <cstdint>
 

@@ -1,10 +1,10 @@
-#include "export/RVGpxWriter.h"
+#include "metadata/writers/RVGpxWriter.h"
 
 #include "core/RVFixedSix.h"
-#include "export/RVExportPosition.h"
-#include "export/RVExportSink.h"
-#include "export/RVXmlText.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/writers/RVExportPosition.h"
+#include "metadata/writers/RVExportSink.h"
+#include "metadata/writers/RVXmlText.h"
 
 #include <charconv>
 #include <cmath>
@@ -196,11 +196,13 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
             p = RVFixedSix::write(p, rowEnd, point.altitude());
             p = put(p, "</ele>\n");
         }
-        if (track.created.isValid()) {
+        const bool ownTime = track.times.size() == count;
+        if (ownTime || track.created.isValid()) {
             // i * D / N in single precision, as the track's times have always been spread;
             // the sum is taken in double, to the nearest millisecond.
             const float offset = float(i) * track.durationSeconds / countFloat;
-            const double whenMs = std::round(createdMs + double(offset) * 1000.0);
+            const double whenMs =
+                ownTime ? double(track.times[i]) : std::round(createdMs + double(offset) * 1000.0);
             if (std::isfinite(whenMs) && std::fabs(whenMs) < 1e15) {
                 const auto ms = std::int64_t(whenMs);
                 const std::int64_t second = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
@@ -224,7 +226,10 @@ void RVGpxWriter::write(RVExportSink& sink, const RVGpxTrack& track)
         if (speedCount > 0) {
             // Computed in double: with one speed per point, 22 * (15 / 22) is just below 15,
             // so point 15 of 22 shows speed 14. Clamped against rounding up to the end.
-            auto j = std::size_t(double(speedCount) * (double(i) / double(count)));
+            // A track with its own times pairs each point with its own speed.
+            auto j = track.times.size() == count && speedCount == count
+                         ? i
+                         : std::size_t(double(speedCount) * (double(i) / double(count)));
             if (j >= speedCount)
                 j = speedCount - 1;
             const double speed = track.speeds[j] * kKmhToMetresPerSecond;

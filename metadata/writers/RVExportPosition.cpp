@@ -1,4 +1,4 @@
-#include "export/RVExportPosition.h"
+#include "metadata/writers/RVExportPosition.h"
 
 #include <cmath>
 

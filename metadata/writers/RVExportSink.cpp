@@ -1,8 +1,8 @@
-#include "export/RVExportSink.h"
+#include "metadata/writers/RVExportSink.h"
 
 #include "core/RVAtomicFile.h"
 #include "core/platform/RVPlatformFile.h"
-#include "export/RVBackgroundFlush.h"
+#include "metadata/writers/RVBackgroundFlush.h"
 
 #include <QIODevice>
 #include <QtEndian>
