@@ -51,6 +51,7 @@ class RVMpvPlayer;
 class RVMpvVideoWidget;
 class RVPlayerView;
 class RVThumbnailHover;
+class RVTrackImportCommand;
 class RVTimeSlider2;
 class RVTripPlayback;
 class RVVideoList;
@@ -157,6 +158,8 @@ public:
     RVWindowActions* actions() const { return m_actions; }
     // The events of the playing trip under the file list; its toggle goes into the View menu.
     RVEventsPanel* eventsPanel() const { return m_events; }
+    // Importing a track of another device and removing it; its actions go into the File menu.
+    RVTrackImportCommand* trackImport() const { return m_trackImport.get(); }
 
     // RVPlayerViewDelegate.
     void doubleClick() override;
@@ -318,6 +321,7 @@ private:
     std::unique_ptr<RVStillCommand> m_stills;
     std::unique_ptr<RVExportMenu> m_exports;
     std::unique_ptr<RVClipCommand> m_clips; // clip marks and the clip export
+    std::unique_ptr<RVTrackImportCommand> m_trackImport;
     std::unique_ptr<RVThumbnailHover> m_thumbnails;
 
     QMenu* m_cameraMenu = nullptr; // owned by the window

@@ -31,6 +31,7 @@
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVReadouts.h"
+#include "player/window/RVTrackImportCommand.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVMainView.h"
@@ -396,6 +397,8 @@ void RVMainViewController::retranslate()
     updateListPlaceholder();
     m_clockProposal->retranslate();
     m_events->retranslate();
+    if (m_trackImport)
+        m_trackImport->localize();
     fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());
