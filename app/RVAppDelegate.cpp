@@ -16,6 +16,7 @@
 #include "player/window/RVMapHandOver.h"
 #include "player/window/RVShortcutList.h"
 #include "player/window/RVTripShapeCommand.h"
+#include "player/window/RVTrackImportCommand.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
@@ -239,6 +240,8 @@ void RVAppDelegate::buildMenus()
     QAction* open = addItem(file, "MENU_OPEN", "openDocument", [this] { openDocument(); });
     open->setShortcut(QKeySequence::Open);
     file->addAction(m_mainViewController->actions()->action(RVWindowCommand::ExportClip));
+    file->addAction(m_mainViewController->trackImport()->importAction());
+    file->addAction(m_mainViewController->trackImport()->removeAction());
     //% "&What's New"
     addItem(file, "MENU_WHATS_NEW", "whatsNew", [this] { whatsNewClicked(); });
     file->addSeparator();

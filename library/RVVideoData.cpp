@@ -96,6 +96,18 @@ void RVVideoData::setCameraModel(QString model)
     m_cameraModel = std::move(model);
 }
 
+bool RVVideoData::trackImported() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_trackImported;
+}
+
+void RVVideoData::setTrackImported(bool imported)
+{
+    std::lock_guard lock(m_mutex);
+    m_trackImported = imported;
+}
+
 std::vector<RVCameraEvent> RVVideoData::events() const
 {
     std::lock_guard lock(m_mutex);

@@ -118,6 +118,11 @@ public:
     RVTripStatsPtr stats() const;
     void setFigures(RVEventSeries events, RVTripStatsPtr stats);
 
+    // Whether the node shows a track imported from another device (RVTrackImports) rather
+    // than its camera's: for a trip, whether any of its recordings does. Set with the series.
+    bool trackImported() const;
+    void setTrackImported(bool imported);
+
     // Derived from the files' locked flags each time it is asked.
     RVLockState lockState() const;
 
@@ -144,6 +149,7 @@ private:
     RVSeries m_series;
     RVEventSeries m_eventSeries;
     RVTripStatsPtr m_stats;
+    bool m_trackImported = false;
 
     mutable std::mutex m_readMutex;
 };

@@ -2,6 +2,7 @@
 
 #include "library/RVEventDetector.h"
 #include "library/RVListedCheck.h"
+#include "library/RVTrackImport.h"
 #include "library/RVVideoData.h"
 #include "library/RVWorkerPool.h"
 #include "metadata/RVMetaData.h"
@@ -64,6 +65,17 @@ struct RVMetaDataReading final
     // Without metadata: the most telling reason a reader gave (encrypted, an unknown layout,
     // no fix yet), or "not mine" when no reader knew the recording.
     RVDecline decline;
+};
+
+// What importing a track did.
+struct RVImportResult final
+{
+    RVTrackFileReading reading; // the file as read (its error says why it gave no fixes)
+    QString storeError;         // set when the import could not be remembered
+    int cards = 0;              // cards the track was imported for
+    int matchedRecordings = 0;  // recordings of the import whose time the track covers
+
+    bool ok() const { return reading.ok() && storeError.isEmpty(); }
 };
 
 // Reads one recording's metadata.
@@ -135,6 +147,24 @@ public:
     // Trips were split or joined (RVTripShapes): the tree is regrouped from the recordings
     // already read, without reading them again. Returns at once; ends with videoListUpdated.
     void tripShapesChanged();
+    // Imports the track file of another device (GPX, KML, NMEA) for the nodes' recordings,
+    // or with wholeCards for every recording of the cards they lie on, and remembers it per
+    // card (RVTrackImports). Recordings the track covers show it where the preference lets
+    // them; the tree is rebuilt and read again as after a clock change. Blocks: reads the file.
+    RVImportResult importTrack(const QString& trackPath, const RVVideoDataList& nodes,
+                               bool wholeCards, RVImportPreference preference);
+    // Forgets the import each of the nodes' recordings shows (wholeCards: every import of
+    // their cards), so they show their cameras' own data again. The number of imports removed, or
+    // nothing with *error set.
+    std::optional<int> removeImportedTracks(const RVVideoDataList& nodes, bool wholeCards,
+                                            QString* error = nullptr);
+    // The two on the list's pool; done is called with the result on the list's own thread.
+    void importTrackInBackground(const QString& trackPath, const RVVideoDataList& nodes,
+                                 bool wholeCards, RVImportPreference preference,
+                                 std::function<void(const RVImportResult&)> done);
+    void removeImportedTracksInBackground(
+        const RVVideoDataList& nodes, bool wholeCards,
+        std::function<void(std::optional<int> removed, const QString& error)> done);
 
     // Card handling, normally driven by the volume monitor.
     void addMountedFiles();
@@ -208,6 +238,8 @@ private:
     // Reads again the cards and added folders that hold the node's recordings, replacing what
     // was listed from them, and rebuilds.
     void rescanHolders(const RVVideoDataPtr& node);
+    // Rebuilds the tree and reads its metadata again, as the imported tracks changed.
+    void rebuildForImports();
     RVLockResult lockOrUnlock(const RVVideoDataPtr& node, bool immutable);
     // Appends the records whose files are not listed yet. Caller holds m_lock.
     void appendNewLocked(const RVVideoFileList& found);

@@ -2,12 +2,15 @@
 #include "library/RVVideoList.h"
 
 #include "library/RVNodeFigures.h"
+#include "library/RVTrackImports.h"
 #include "metadata/RVCameraClock.h"
+#include "metadata/RVGpsProcessor.h"
 
 #include <QDebug>
 #include <QMetaMethod>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -41,6 +44,33 @@ void appendTrack(std::vector<RVPoint>& points, std::vector<double>& speeds, RVTi
     }
     if (!paired)
         appendSeries(speeds, part.velocityData);
+}
+
+// Whether a camera's track holds a position at all (void fixes hold none).
+bool hasPosition(const std::vector<RVPoint>& points)
+{
+    return std::any_of(points.begin(), points.end(),
+                       [](const RVPoint& point) { return !RVGpsProcessor::isZeroPoint(point); });
+}
+
+// Puts the share of an imported track that covers the recording in place of the camera's
+// track, where the import applies: for a recording without a position of its own, or for any
+// when the user preferred the import. True when it did.
+bool applyImport(const RVVideoFile& file, RVTimestamp start, std::vector<RVPoint>& points,
+                 std::vector<double>& speeds)
+{
+    const RVTrackImports::Applicable applicable = RVTrackImports::importFor(file.filePath());
+    if (!applicable.import)
+        return false;
+    if (applicable.import->preference == RVImportPreference::CameraFirst && hasPosition(points))
+        return false;
+    RVMatchedTrack matched =
+        matchTrackToRecording(applicable.import->fixes, start, file.knownDuration());
+    if (matched.points.empty())
+        return false;
+    points = std::move(matched.points);
+    speeds = std::move(matched.speeds);
+    return true;
 }
 
 } // namespace
@@ -101,12 +131,15 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
         // is read now (or its running read awaited), so the trip never keeps a track with
         // pieces missing.
         RVTimestamp latest;
+        bool imported = false;
         for (const RVVideoDataPtr& child : node->children()) {
             readSeries(child);
+            imported = imported || child->trackImported();
             const RVSeries part = child->series();
             appendTrack(*points, *speeds, latest, part);
             appendSeries(*samples, part.gSensorData);
         }
+        node->setTrackImported(imported);
     } else if (!files.empty() && m_metaDataSource) {
         const QString& path = files.front()->filePath();
         RVMetaDataReading reading = readMetaData(path);
@@ -124,7 +157,14 @@ void RVVideoList::readSeries(const RVVideoDataPtr& node)
             node->setCameraModel(std::move(meta->cameraModel));
             node->setEvents(std::move(meta->events));
         }
-        if (!meta)
+        // The recording's start as the library dates it: with the card's clock correction
+        // when its name tells it.
+        const RVTimestamp startsAt = start.time.isValid() ? start.time : files.front()->created();
+        const bool imported = applyImport(*files.front(), startsAt, *points, *speeds);
+        node->setTrackImported(imported);
+        if (imported)
+            node->setTrackMissing(std::nullopt);
+        else if (!meta)
             node->setTrackMissing(reading.decline);
         else if (points->empty())
             node->setTrackMissing(RVDecline{RVDecline::Kind::NoFixYet, {}});

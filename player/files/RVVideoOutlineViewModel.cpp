@@ -288,6 +288,10 @@ QStringList RVVideoOutlineViewModel::toolTipLines(const RVVideoData& node)
         if (const std::optional<RVDecline> why = node.trackMissing())
             lines << trackMissingText(*why);
     }
+    if (node.trackImported()) {
+        //% "Track imported from another device"
+        lines << qtTrId("TOOLTIP_TRACK_IMPORTED");
+    }
     return lines;
 }
 

@@ -25,6 +25,7 @@
 #include "player/window/RVStillCommand.h"
 #include "player/window/RVThumbnailHover.h"
 #include "player/window/RVTripShapeCommand.h"
+#include "player/window/RVTrackImportCommand.h"
 #include "player/window/RVUpdateDialogs.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "player/window/RVWindowActions.h"
@@ -187,6 +188,9 @@ void RVMainViewController::setUpParts()
     connect(m_exportToKmlMenuItem, &QAction::triggered, this, [this] { m_exports->exportKml(); });
     connect(m_exportToExcelMenuItem, &QAction::triggered, this,
             [this] { m_exports->exportTables(); });
+    m_trackImport = std::make_unique<RVTrackImportCommand>(
+        *m_videoList, m_dialogs, [this] { return nodeForCommand(); },
+        [this](const QString& text) { showStatusMessage(text); }, m_window.data());
     m_clips = std::make_unique<RVClipCommand>(
         *m_playback, *m_timeLine, *m_actions, *m_window, m_dialogs,
         [this](const QString& text) { showStatusMessage(text); },

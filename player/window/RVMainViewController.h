@@ -52,6 +52,7 @@ class RVMpvPlayer;
 class RVMpvVideoWidget;
 class RVPlayerView;
 class RVThumbnailHover;
+class RVTrackImportCommand;
 class RVTimeSlider2;
 class RVTripPlayback;
 class RVTripShapeCommand;
@@ -163,6 +164,8 @@ public:
     RVCardMap* cardMap() const { return m_cardMap.get(); }
     // Split, join, Undo and Redo of trips; the application puts them into its Edit menu.
     RVTripShapeCommand* tripShapes() const { return m_tripShapes; }
+    // Importing a track of another device and removing it; its actions go into the File menu.
+    RVTrackImportCommand* trackImport() const { return m_trackImport.get(); }
 
     // RVPlayerViewDelegate.
     void doubleClick() override;
@@ -325,6 +328,7 @@ private:
     std::unique_ptr<RVStillCommand> m_stills;
     std::unique_ptr<RVExportMenu> m_exports;
     std::unique_ptr<RVClipCommand> m_clips; // clip marks and the clip export
+    std::unique_ptr<RVTrackImportCommand> m_trackImport;
     std::unique_ptr<RVThumbnailHover> m_thumbnails;
     std::unique_ptr<RVCardMap> m_cardMap; // reads the list's tracks on a thread of its own
 

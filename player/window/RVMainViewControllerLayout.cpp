@@ -33,6 +33,7 @@
 #include "player/window/RVPaletteIcon.h"
 #include "player/window/RVReadouts.h"
 #include "player/window/RVTripShapeCommand.h"
+#include "player/window/RVTrackImportCommand.h"
 #include "player/window/RVWindowActions.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVMainView.h"
@@ -401,6 +402,8 @@ void RVMainViewController::retranslate()
     m_cardMap->retranslate();
     if (m_tripShapes)
         m_tripShapes->retranslate();
+    if (m_trackImport)
+        m_trackImport->localize();
     fitFileListColumns(false);
     if (m_readingLabel->isVisible())
         updateReadingProgress(m_readingProgress->value(), m_readingProgress->maximum());

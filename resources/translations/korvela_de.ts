@@ -991,5 +991,85 @@ Stecken Sie die Speicherkarte einer Kamera ein oder wählen Sie „Hinzufügen�
         <source>30 s before and after the event (%1)</source>
         <translation>30 s vor und nach dem Ereignis (%1)</translation>
     </message>
+    <message id="MENU_IMPORT_TRACK">
+        <source>Import Track…</source>
+        <translation>Track importieren…</translation>
+    </message>
+    <message id="MENU_REMOVE_IMPORTED_TRACK">
+        <source>Remove Imported Track</source>
+        <translation>Importierten Track entfernen</translation>
+    </message>
+    <message id="IMPORT_TRACK_TITLE">
+        <source>Import Track</source>
+        <translation>Track importieren</translation>
+    </message>
+    <message id="IMPORT_TRACK_FILE_TYPES">
+        <source>Tracks (*.gpx *.kml *.nmea *.txt *.log);;All files (*)</source>
+        <translation>Tracks (*.gpx *.kml *.nmea *.txt *.log);;Alle Dateien (*)</translation>
+    </message>
+    <message id="IMPORT_TRACK_WHOLE_CARD">
+        <source>Import for every recording of the card</source>
+        <translation>Für alle Aufnahmen der Karte importieren</translation>
+    </message>
+    <message id="IMPORT_TRACK_ONLY_FOR">
+        <source>Import only for %1</source>
+        <translation>Nur für %1 importieren</translation>
+    </message>
+    <message id="IMPORT_TRACK_PREFER_IMPORTED">
+        <source>Use the imported track also where the camera recorded its own</source>
+        <translation>Den importierten Track auch dort verwenden, wo die Kamera einen eigenen aufgezeichnet hat</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_SELECTION_TITLE">
+        <source>Choose a recording first</source>
+        <translation>Wählen Sie zuerst eine Aufnahme</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_SELECTION_MESSAGE">
+        <source>Select a recording or trip of the card in the list, then import the track for it.</source>
+        <translation>Wählen Sie in der Liste eine Aufnahme oder Fahrt der Karte und importieren Sie dann den Track dafür.</translation>
+    </message>
+    <message id="IMPORT_TRACK_FAILED_TITLE">
+        <source>The track could not be imported</source>
+        <translation>Der Track konnte nicht importiert werden</translation>
+    </message>
+    <message id="IMPORT_TRACK_UNREADABLE">
+        <source>The file could not be read.</source>
+        <translation>Die Datei konnte nicht gelesen werden.</translation>
+    </message>
+    <message id="IMPORT_TRACK_UNKNOWN_FORMAT">
+        <source>The file is not a GPX, KML or NMEA track.</source>
+        <translation>Die Datei ist kein GPX-, KML- oder NMEA-Track.</translation>
+    </message>
+    <message id="IMPORT_TRACK_DAMAGED">
+        <source>The %1 file is damaged.</source>
+        <translation>Die %1-Datei ist beschädigt.</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_TIMED_POINT">
+        <source>The %1 file holds no position with a time, so it cannot be matched to the recordings.</source>
+        <translation>Die %1-Datei enthält keine Position mit Zeitangabe und kann daher den Aufnahmen nicht zugeordnet werden.</translation>
+    </message>
+    <message id="STATUS_IMPORTING_TRACK">
+        <source>Importing %1…</source>
+        <translation>%1 wird importiert…</translation>
+    </message>
+    <message id="STATUS_TRACK_IMPORTED">
+        <source>Imported track: %1 recordings lie within its time</source>
+        <translation>Importierter Track: %1 Aufnahmen liegen in seinem Zeitraum</translation>
+    </message>
+    <message id="REMOVE_IMPORTED_TRACK_FAILED_TITLE">
+        <source>The imported track could not be removed</source>
+        <translation>Der importierte Track konnte nicht entfernt werden</translation>
+    </message>
+    <message id="STATUS_IMPORTED_TRACK_REMOVED">
+        <source>The imported track is removed; the camera's own data shows again</source>
+        <translation>Der importierte Track ist entfernt; die eigenen Daten der Kamera werden wieder gezeigt</translation>
+    </message>
+    <message id="STATUS_NO_IMPORTED_TRACK">
+        <source>No imported track shows for this recording</source>
+        <translation>Für diese Aufnahme wird kein importierter Track gezeigt</translation>
+    </message>
+    <message id="TOOLTIP_TRACK_IMPORTED">
+        <source>Track imported from another device</source>
+        <translation>Track von einem anderen Gerät importiert</translation>
+    </message>
 </context>
 </TS>

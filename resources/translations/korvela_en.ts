@@ -991,5 +991,85 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>30 s before and after the event (%1)</source>
         <translation>30 s before and after the event (%1)</translation>
     </message>
+    <message id="MENU_IMPORT_TRACK">
+        <source>Import Track…</source>
+        <translation>Import Track…</translation>
+    </message>
+    <message id="MENU_REMOVE_IMPORTED_TRACK">
+        <source>Remove Imported Track</source>
+        <translation>Remove Imported Track</translation>
+    </message>
+    <message id="IMPORT_TRACK_TITLE">
+        <source>Import Track</source>
+        <translation>Import Track</translation>
+    </message>
+    <message id="IMPORT_TRACK_FILE_TYPES">
+        <source>Tracks (*.gpx *.kml *.nmea *.txt *.log);;All files (*)</source>
+        <translation>Tracks (*.gpx *.kml *.nmea *.txt *.log);;All files (*)</translation>
+    </message>
+    <message id="IMPORT_TRACK_WHOLE_CARD">
+        <source>Import for every recording of the card</source>
+        <translation>Import for every recording of the card</translation>
+    </message>
+    <message id="IMPORT_TRACK_ONLY_FOR">
+        <source>Import only for %1</source>
+        <translation>Import only for %1</translation>
+    </message>
+    <message id="IMPORT_TRACK_PREFER_IMPORTED">
+        <source>Use the imported track also where the camera recorded its own</source>
+        <translation>Use the imported track also where the camera recorded its own</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_SELECTION_TITLE">
+        <source>Choose a recording first</source>
+        <translation>Choose a recording first</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_SELECTION_MESSAGE">
+        <source>Select a recording or trip of the card in the list, then import the track for it.</source>
+        <translation>Select a recording or trip of the card in the list, then import the track for it.</translation>
+    </message>
+    <message id="IMPORT_TRACK_FAILED_TITLE">
+        <source>The track could not be imported</source>
+        <translation>The track could not be imported</translation>
+    </message>
+    <message id="IMPORT_TRACK_UNREADABLE">
+        <source>The file could not be read.</source>
+        <translation>The file could not be read.</translation>
+    </message>
+    <message id="IMPORT_TRACK_UNKNOWN_FORMAT">
+        <source>The file is not a GPX, KML or NMEA track.</source>
+        <translation>The file is not a GPX, KML or NMEA track.</translation>
+    </message>
+    <message id="IMPORT_TRACK_DAMAGED">
+        <source>The %1 file is damaged.</source>
+        <translation>The %1 file is damaged.</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_TIMED_POINT">
+        <source>The %1 file holds no position with a time, so it cannot be matched to the recordings.</source>
+        <translation>The %1 file holds no position with a time, so it cannot be matched to the recordings.</translation>
+    </message>
+    <message id="STATUS_IMPORTING_TRACK">
+        <source>Importing %1…</source>
+        <translation>Importing %1…</translation>
+    </message>
+    <message id="STATUS_TRACK_IMPORTED">
+        <source>Imported track: %1 recordings lie within its time</source>
+        <translation>Imported track: %1 recordings lie within its time</translation>
+    </message>
+    <message id="REMOVE_IMPORTED_TRACK_FAILED_TITLE">
+        <source>The imported track could not be removed</source>
+        <translation>The imported track could not be removed</translation>
+    </message>
+    <message id="STATUS_IMPORTED_TRACK_REMOVED">
+        <source>The imported track is removed; the camera's own data shows again</source>
+        <translation>The imported track is removed; the camera's own data shows again</translation>
+    </message>
+    <message id="STATUS_NO_IMPORTED_TRACK">
+        <source>No imported track shows for this recording</source>
+        <translation>No imported track shows for this recording</translation>
+    </message>
+    <message id="TOOLTIP_TRACK_IMPORTED">
+        <source>Track imported from another device</source>
+        <translation>Track imported from another device</translation>
+    </message>
 </context>
 </TS>

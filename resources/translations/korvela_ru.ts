@@ -991,5 +991,85 @@ Insert a camera&apos;s memory card, or choose Add to open recordings or a folder
         <source>30 s before and after the event (%1)</source>
         <translation>30 с до и после события (%1)</translation>
     </message>
+    <message id="MENU_IMPORT_TRACK">
+        <source>Import Track…</source>
+        <translation>Импортировать трек…</translation>
+    </message>
+    <message id="MENU_REMOVE_IMPORTED_TRACK">
+        <source>Remove Imported Track</source>
+        <translation>Удалить импортированный трек</translation>
+    </message>
+    <message id="IMPORT_TRACK_TITLE">
+        <source>Import Track</source>
+        <translation>Импорт трека</translation>
+    </message>
+    <message id="IMPORT_TRACK_FILE_TYPES">
+        <source>Tracks (*.gpx *.kml *.nmea *.txt *.log);;All files (*)</source>
+        <translation>Треки (*.gpx *.kml *.nmea *.txt *.log);;Все файлы (*)</translation>
+    </message>
+    <message id="IMPORT_TRACK_WHOLE_CARD">
+        <source>Import for every recording of the card</source>
+        <translation>Импортировать для всех записей карты</translation>
+    </message>
+    <message id="IMPORT_TRACK_ONLY_FOR">
+        <source>Import only for %1</source>
+        <translation>Импортировать только для %1</translation>
+    </message>
+    <message id="IMPORT_TRACK_PREFER_IMPORTED">
+        <source>Use the imported track also where the camera recorded its own</source>
+        <translation>Использовать импортированный трек и там, где камера записала свой</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_SELECTION_TITLE">
+        <source>Choose a recording first</source>
+        <translation>Сначала выберите запись</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_SELECTION_MESSAGE">
+        <source>Select a recording or trip of the card in the list, then import the track for it.</source>
+        <translation>Выберите в списке запись или поездку с карты, затем импортируйте для неё трек.</translation>
+    </message>
+    <message id="IMPORT_TRACK_FAILED_TITLE">
+        <source>The track could not be imported</source>
+        <translation>Не удалось импортировать трек</translation>
+    </message>
+    <message id="IMPORT_TRACK_UNREADABLE">
+        <source>The file could not be read.</source>
+        <translation>Не удалось прочитать файл.</translation>
+    </message>
+    <message id="IMPORT_TRACK_UNKNOWN_FORMAT">
+        <source>The file is not a GPX, KML or NMEA track.</source>
+        <translation>Файл не является треком GPX, KML или NMEA.</translation>
+    </message>
+    <message id="IMPORT_TRACK_DAMAGED">
+        <source>The %1 file is damaged.</source>
+        <translation>Файл %1 повреждён.</translation>
+    </message>
+    <message id="IMPORT_TRACK_NO_TIMED_POINT">
+        <source>The %1 file holds no position with a time, so it cannot be matched to the recordings.</source>
+        <translation>Файл %1 не содержит ни одной точки со временем, поэтому его нельзя сопоставить с записями.</translation>
+    </message>
+    <message id="STATUS_IMPORTING_TRACK">
+        <source>Importing %1…</source>
+        <translation>Импорт %1…</translation>
+    </message>
+    <message id="STATUS_TRACK_IMPORTED">
+        <source>Imported track: %1 recordings lie within its time</source>
+        <translation>Импортированный трек: %1 записей попадают в его время</translation>
+    </message>
+    <message id="REMOVE_IMPORTED_TRACK_FAILED_TITLE">
+        <source>The imported track could not be removed</source>
+        <translation>Не удалось удалить импортированный трек</translation>
+    </message>
+    <message id="STATUS_IMPORTED_TRACK_REMOVED">
+        <source>The imported track is removed; the camera's own data shows again</source>
+        <translation>Импортированный трек удалён; снова показываются данные камеры</translation>
+    </message>
+    <message id="STATUS_NO_IMPORTED_TRACK">
+        <source>No imported track shows for this recording</source>
+        <translation>Для этой записи не показывается импортированный трек</translation>
+    </message>
+    <message id="TOOLTIP_TRACK_IMPORTED">
+        <source>Track imported from another device</source>
+        <translation>Трек импортирован с другого устройства</translation>
+    </message>
 </context>
 </TS>
