@@ -1,30 +1,18 @@
 #include "library/RVTrackImport.h"
 
 #include "core/RVFixedSix.h"
+#include "library/RVTripStats.h"
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
-// Mean earth radius (IUGG), metres.
-constexpr double kEarthRadiusMetres = 6371008.8;
 constexpr double kKmhPerMs = 3.6;
-
-double radians(double degrees)
-{
-    return degrees * std::numbers::pi / 180.0;
-}
 
 double metresBetween(const RVTrackFix& a, const RVTrackFix& b)
 {
-    const double dLat = radians(b.latitude - a.latitude);
-    const double dLon = radians(b.longitude - a.longitude);
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(radians(a.latitude)) * std::cos(radians(b.latitude)) *
-                         std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2.0 * kEarthRadiusMetres * std::asin(std::min(1.0, std::sqrt(h)));
+    return greatCircleMetres(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
 // The speed of the way between two fixes, NaN when they share an instant.

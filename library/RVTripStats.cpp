@@ -11,8 +11,6 @@ namespace {
 
 constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
 constexpr double kKmhPerMs = 3.6;
-// Mean earth radius (IUGG), metres.
-constexpr double kEarthRadiusMetres = 6371008.8;
 // No car on a public road goes faster: a fix that would need more is a receiver's jump.
 constexpr double kFastestCarMs = 300.0 / kKmhPerMs;
 // A receiver's position wanders this much without the car moving at all; a jump is judged
@@ -24,11 +22,6 @@ constexpr double kLogBreakSeconds = 60.0;
 // NMEA readers record anything slower as 0 km/h: below it the car stands.
 constexpr double kMovingKmh = 3.0;
 
-double radians(double degrees)
-{
-    return degrees * std::numbers::pi / 180.0;
-}
-
 struct Fix
 {
     std::size_t index = 0;
@@ -39,12 +32,7 @@ struct Fix
 
 double metresBetween(const Fix& a, const Fix& b)
 {
-    const double dLat = radians(b.latitude - a.latitude);
-    const double dLon = radians(b.longitude - a.longitude);
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(radians(a.latitude)) * std::cos(radians(b.latitude)) *
-                         std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2.0 * kEarthRadiusMetres * std::asin(std::min(1.0, std::sqrt(h)));
+    return greatCircleMetres(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
 bool reachable(const Fix& from, const Fix& to)
@@ -156,4 +144,17 @@ RVTripStats joinTripStats(const std::vector<RVTripStatsPtr>& perFile)
     if (trip.drivingSeconds > 0)
         trip.averageMovingSpeedKmh = trip.distanceMetres / trip.drivingSeconds * kKmhPerMs;
     return trip;
+}
+
+double greatCircleMetres(double latitude1, double longitude1, double latitude2, double longitude2)
+{
+    // Mean earth radius (IUGG), metres.
+    constexpr double kEarthRadiusMetres = 6371008.8;
+    const auto radians = [](double degrees) { return degrees * std::numbers::pi / 180.0; };
+    const double dLat = radians(latitude2 - latitude1);
+    const double dLon = radians(longitude2 - longitude1);
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
+                     std::cos(radians(latitude1)) * std::cos(radians(latitude2)) *
+                         std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2.0 * kEarthRadiusMetres * std::asin(std::min(1.0, std::sqrt(h)));
 }

@@ -36,5 +36,9 @@ using RVTripStatsPtr = std::shared_ptr<const RVTripStats>;
 // between the fixes stands in).
 RVTripStats computeTripStats(const std::vector<RVPoint>& points, const std::vector<double>& speeds);
 
+// The great-circle distance in metres between two positions in decimal degrees (haversine,
+// on the mean earth radius).
+double greatCircleMetres(double latitude1, double longitude1, double latitude2, double longitude2);
+
 // A trip's figures from its files' figures, in the files' order. Null entries count as none.
 RVTripStats joinTripStats(const std::vector<RVTripStatsPtr>& perFile);
