@@ -1,6 +1,7 @@
 #include "player/map/RVCardRoutes.h"
 
 #include "metadata/RVCoordinateValue.h"
+#include "player/map/RVFixRuns.h"
 #include "player/map/RVRouteSimplifier.h"
 
 #include <QJsonArray>
@@ -86,18 +87,7 @@ RVCardRouteScript RVCardRoutes::routeScript(int id, std::string_view colour,
         anyRun = true;
     };
     // Runs as the single trip's route has them: latitude 0 (or none) is no position.
-    float previous = 0;
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const float latitude = float(latitudes[i]);
-        if (latitude != 0 && previous == 0)
-            runStart = i;
-        else if (latitude == 0 && previous != 0)
-            addRun(runStart, i);
-        previous = latitude;
-    }
-    if (previous != 0)
-        addRun(runStart, n);
+    forEachFixRun(latitudes, n, addRun);
     if (!anyRun)
         return RVCardRouteScript{};
     call += "]);";

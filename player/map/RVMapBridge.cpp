@@ -2,6 +2,7 @@
 
 #include "core/RVSettings.h"
 #include "metadata/RVCoordinateValue.h"
+#include "player/map/RVFixRuns.h"
 #include "player/map/RVMapScriptRunner.h"
 #include "player/map/RVRouteSimplifier.h"
 #include "player/map/RVTwoHalves.h"
@@ -168,18 +169,7 @@ void RVMapBridge::drawRoute()
         // The texts are ASCII: Latin-1 is their quickest way into a QString.
         m_runner->runScript(QString::fromLatin1(call.data(), qsizetype(call.size())));
     };
-    float previous = 0;
-    std::size_t runStart = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const float latitude = float(latitudes[i]);
-        if (latitude != 0 && previous == 0)
-            runStart = i;
-        else if (latitude == 0 && previous != 0)
-            drawRun(runStart, i);
-        previous = latitude;
-    }
-    if (previous != 0)
-        drawRun(runStart, n);
+    forEachFixRun(latitudes, n, drawRun);
     drawEvents();
 
     // A newly chosen trip is shown whole; a redraw of the same one (a page loaded again, with
