@@ -51,6 +51,22 @@ bool holds(const QString& folder, const QString& path)
 // receiver has its first fix, which can take minutes after a cold start.
 constexpr int kProposalSlackSeconds = 10 * 60;
 constexpr int kMaxOffsetSeconds = 24 * 3600;
+// A zone's offset from UTC is half an hour or more unless it is none; closer than that the
+// name's wall clock and its instant cannot be told apart.
+constexpr std::int64_t kLeastZoneOffsetMs = 30 * 60 * 1000;
+
+// Whether the fix agrees with the name's wall clock read as UTC, and the rule reads the name
+// far enough from that for the two to be told apart.
+bool followsWallClock(const QDateTime& named, const RVClockRule& rule, RVTimestamp fix)
+{
+    const RVTimestamp wall = RVCameraClock::instantOf(named, RVClockRule{"UTC", 0});
+    const RVTimestamp start = RVCameraClock::instantOf(named, rule);
+    if (!fix.isValid() || !wall.isValid() || !start.isValid())
+        return false;
+    return std::abs(fix.msecsSinceEpoch() - wall.msecsSinceEpoch()) <=
+               std::int64_t(kProposalSlackSeconds) * 1000 &&
+           std::abs(start.msecsSinceEpoch() - wall.msecsSinceEpoch()) >= kLeastZoneOffsetMs;
+}
 
 } // namespace
 
@@ -268,4 +284,32 @@ void RVCameraClock::applyProposal(const RVClockProposal& proposal)
 {
     setRule(proposal.folder, proposal.family, proposal.rule);
     storeRules();
+}
+
+bool RVCameraClock::fixesFollowCameraClock(const QString& path, RVTimestamp firstFix)
+{
+    const std::optional<RVRecordingName> name = parseRecordingName(path);
+    if (!name)
+        return false;
+    const RVClockRule rule = ruleFor(path, name->family);
+    return !rule.zone.isEmpty() && followsWallClock(name->start, rule, firstFix);
+}
+
+std::optional<RVCameraClock::RVClockProposal>
+RVCameraClock::proposeCameraClockFixes(const QString& path, RVTimestamp firstFix)
+{
+    const std::optional<RVRecordingName> name = parseRecordingName(path);
+    if (!name)
+        return std::nullopt;
+    RVClockRule rule = ruleFor(path, name->family);
+    if (!rule.zone.isEmpty())
+        return std::nullopt;
+    rule.zone = QTimeZone::systemTimeZoneId();
+    if (!isKnownZone(rule.zone) || !followsWallClock(name->start, rule, firstFix))
+        return std::nullopt;
+    RVClockProposal proposal;
+    proposal.folder = cardFolderOf(path, name->family);
+    proposal.family = name->family;
+    proposal.rule = rule;
+    return proposal;
 }

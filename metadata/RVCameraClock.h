@@ -92,4 +92,16 @@ std::optional<RVClockProposal> proposeCorrection(const QString& path, RVTimestam
 // Sets the proposed rule and keeps it in the settings.
 void applyProposal(const RVClockProposal& proposal);
 
+// Whether a recording's fixes carry the camera clock's local time written as if it were UTC,
+// as a VIOFO A119 Mini 2 writes them after a cold start: the first fix agrees with the name's
+// wall clock read as UTC (within the minutes a first fix takes) while the card's rule puts the
+// name's instant at least half an hour away from that reading. The records cannot tell this
+// themselves, and a camera whose clock runs on UTC in another zone looks the same, so only a
+// rule that names the clock's zone decides it.
+bool fixesFollowCameraClock(const QString& path, RVTimestamp firstFix);
+// The rule that makes such fixes read as the camera's clock when the card names no zone yet:
+// the card's rule with this computer's zone (addedSeconds 0). Nothing when the first fix does
+// not agree with the name's wall clock, or the zone is UTC.
+std::optional<RVClockProposal> proposeCameraClockFixes(const QString& path, RVTimestamp firstFix);
+
 } // namespace RVCameraClock

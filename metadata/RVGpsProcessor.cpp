@@ -126,6 +126,13 @@ void RVGpsProcessor::discardImpossibleValues(RVMetaData& data)
 
 void RVGpsProcessor::readTimesByCameraClock(RVMetaData& data, const QString& videoPath)
 {
+    if (!data.localClock && data.pointTimes == RVTimeSource::Gps) {
+        const auto dated =
+            std::find_if(data.points.begin(), data.points.end(),
+                         [](const RVPoint& point) { return point.time().isValid(); });
+        data.localClock = dated != data.points.end() &&
+                          RVCameraClock::fixesFollowCameraClock(videoPath, dated->time());
+    }
     if (!data.localClock)
         return;
     const std::optional<RVRecordingName> name = parseRecordingName(videoPath);

@@ -52,7 +52,8 @@ public:
     static void discardFixesBeforeStart(RVMetaData& data, RVTimestamp start);
     // Records the camera dated by its own clock and wrote as if UTC (data.localClock) are read
     // by the clock rule of the recording's card and family, as its name is: the points' times
-    // and the samples' time labels become the instants the rule gives.
+    // and the samples' time labels become the instants the rule gives. So are fixes the card's
+    // rule shows to follow the camera's clock (RVCameraClock::fixesFollowCameraClock).
     static void readTimesByCameraClock(RVMetaData& data, const QString& videoPath);
     std::vector<RVSensorData> normalizeSensorData(const std::vector<RVSensorData>& samples) const;
     void fixFirstAltitudeRecords(std::vector<RVPoint>& points) const;

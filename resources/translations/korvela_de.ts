@@ -328,8 +328,20 @@
         <translation>Die Zeiten der Aufnahmen so lassen, wie die Kamerauhr sie angibt</translation>
     </message>
     <message id="CLOCK_PROPOSAL_APPLIED">
-        <source>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</source>
-        <translation>Die Kamerauhr für %1 wird um %2 korrigiert; die gelisteten Aufnahmen erhalten die neuen Zeiten beim nächsten Start.</translation>
+        <source>The camera's clock for %1 is corrected by %2.</source>
+        <translation>Die Kamerauhr für %1 wird um %2 korrigiert.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_FIXES">
+        <source>GPS time is the camera's clock</source>
+        <translation>GPS-Zeit ist die Kamerauhr</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_FIXES_TIP">
+        <source>The recording's names are right, and its GPS times are the camera's local time in %1 written as UTC, as some cameras write them after a cold start: read such times in %1.</source>
+        <translation>Die Namen der Aufnahme stimmen, und ihre GPS-Zeiten sind die Ortszeit der Kamera in %1, als UTC geschrieben, wie manche Kameras sie nach einem Kaltstart schreiben: solche Zeiten in %1 lesen.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_APPLIED">
+        <source>GPS times of %1 that follow the camera's clock are read in %2.</source>
+        <translation>GPS-Zeiten von %1, die der Kamerauhr folgen, werden in %2 gelesen.</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>

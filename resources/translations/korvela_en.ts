@@ -328,8 +328,20 @@
         <translation>Keep the recordings' times as the camera's clock gives them</translation>
     </message>
     <message id="CLOCK_PROPOSAL_APPLIED">
-        <source>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</source>
-        <translation>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</translation>
+        <source>The camera's clock for %1 is corrected by %2.</source>
+        <translation>The camera's clock for %1 is corrected by %2.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_FIXES">
+        <source>GPS time is the camera's clock</source>
+        <translation>GPS time is the camera's clock</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_FIXES_TIP">
+        <source>The recording's names are right, and its GPS times are the camera's local time in %1 written as UTC, as some cameras write them after a cold start: read such times in %1.</source>
+        <translation>The recording's names are right, and its GPS times are the camera's local time in %1 written as UTC, as some cameras write them after a cold start: read such times in %1.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_APPLIED">
+        <source>GPS times of %1 that follow the camera's clock are read in %2.</source>
+        <translation>GPS times of %1 that follow the camera's clock are read in %2.</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>

@@ -328,8 +328,20 @@
         <translation>Оставить время записей по часам камеры</translation>
     </message>
     <message id="CLOCK_PROPOSAL_APPLIED">
-        <source>The camera's clock for %1 is corrected by %2; the listed recordings take the new times at the next start.</source>
-        <translation>Часы камеры для %1 исправлены на %2; записи в списке получат новое время при следующем запуске.</translation>
+        <source>The camera's clock for %1 is corrected by %2.</source>
+        <translation>Часы камеры для %1 исправлены на %2.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_FIXES">
+        <source>GPS time is the camera's clock</source>
+        <translation>Время GPS идёт по часам камеры</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_FIXES_TIP">
+        <source>The recording's names are right, and its GPS times are the camera's local time in %1 written as UTC, as some cameras write them after a cold start: read such times in %1.</source>
+        <translation>Имена записи верны, а её время GPS — местное время камеры в %1, записанное как UTC, как некоторые камеры пишут его после холодного старта: читать такое время в %1.</translation>
+    </message>
+    <message id="CLOCK_PROPOSAL_LOCAL_APPLIED">
+        <source>GPS times of %1 that follow the camera's clock are read in %2.</source>
+        <translation>Время GPS в %1, идущее по часам камеры, читается в %2.</translation>
     </message>
     <message id="MENU_PLAYBACK">
         <source>&amp;Playback</source>

@@ -69,6 +69,12 @@ QByteArray novatekFile(const std::vector<QByteArray>& blocks, int listed, int cl
     return listed < 0 ? file : file + standardBox("moov", moov);
 }
 
+RVTimestamp at(const char* isoUtc)
+{
+    return RVTimestamp::fromDateTime(
+        QDateTime::fromString(QString::fromLatin1(isoUtc), Qt::ISODate));
+}
+
 // Writes the video and reads it as the program does.
 std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes,
                                     QString* format = nullptr)
@@ -193,6 +199,48 @@ TEST(NovatekReader, FixesHoursAwayFromTheNameProposeAClockCorrection)
     RVCameraClock::clearRules();
     EXPECT_FALSE(RVCameraClock::proposeCorrection(
         dir.path() + "/card/DCIM/Movie/2015_0205_144100_000001F.MP4", start.time));
+}
+
+TEST(NovatekReader, ColdStartFixesOnTheCameraClockAreReadByTheCardsZone)
+{
+    // A VIOFO A119 Mini 2 after a cold start writes its clock's local time as UTC: named 13:45
+    // and its fixes at 13:45:0s "UTC". A warm start on the same card, named 15:45 in Kyiv
+    // (13:45Z), writes true UTC fixes.
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/card";
+    const QByteArray bytes = novatekFile({novatekBlock('B', 0), novatekBlock('B', 1)}, 2, 2);
+    const QString cold = card + "/DCIM/Movie/2015_0205_134500_000001F.MP4";
+    const QString warm = card + "/DCIM/Movie/2015_0205_154500_000002F.MP4";
+    const auto firstFix = [&bytes](const QString& path) {
+        const std::optional<RVMetaData> data = readVideo(path, bytes);
+        return data && !data->points.empty()
+                   ? data->points.front().time().toDateTime().toString(Qt::ISODate)
+                   : QString();
+    };
+    // No zone for the card: the records cannot tell, they stay as written; the window may
+    // offer this computer's zone (Berlin, an hour from UTC) for the card.
+    RVCameraClock::clearRules();
+    EXPECT_EQ(firstFix(cold), "2015-02-05T13:45:00Z");
+    const RVTimestamp written = at("2015-02-05T13:45:00Z");
+    const std::optional<RVCameraClock::RVClockProposal> offer =
+        RVCameraClock::proposeCameraClockFixes(cold, written);
+    ASSERT_TRUE(offer);
+    EXPECT_EQ(offer->rule, (RVClockRule{"Europe/Berlin", 0}));
+    EXPECT_EQ(offer->folder, card);
+    EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(warm, written)); // two hours off its name
+    EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(cold, at("2015-02-05T13:56:00Z")));
+    // The card's camera set to Kyiv (UTC+2 in February): the cold start's fixes are its clock,
+    // the warm start's are UTC; a first fix minutes late still follows the clock.
+    RVCameraClock::setRule(card, RVCameraFamily::Novatek, RVClockRule{"Europe/Kyiv", 0});
+    EXPECT_EQ(firstFix(cold), "2015-02-05T11:45:00Z");
+    EXPECT_EQ(firstFix(warm), "2015-02-05T13:45:00Z");
+    EXPECT_TRUE(RVCameraClock::fixesFollowCameraClock(cold, at("2015-02-05T13:54:00Z")));
+    EXPECT_FALSE(RVCameraClock::fixesFollowCameraClock(cold, at("2015-02-05T13:56:00Z")));
+    EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(cold, written)); // a zone is set
+    // A camera on UTC: its clock and UTC agree, nothing to tell apart.
+    RVCameraClock::setRule(card, RVCameraFamily::Novatek, RVClockRule{"UTC", 0});
+    EXPECT_FALSE(RVCameraClock::fixesFollowCameraClock(cold, written));
+    RVCameraClock::clearRules();
 }
 
 TEST(SeventyMaiReader, RecordsAndStartFromName)

@@ -81,6 +81,12 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
         log += sentence("GPRMC,1300" + QByteArray::number(s).rightJustified(2, '0') +
                         ".00,A,5230.0000,N,01320.0000,E,10.0,90.0,220524,,,A");
     ASSERT_TRUE(support::writeFile(dir.filePath("2024_0522_120000_001F.nmea"), log));
+    // Named 16:00 (14:00Z), its fixes at 16:00:05 "Z": the camera's own clock written as UTC.
+    const QString cold = dir.filePath("2024_0522_160000_001F.MP4");
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), cold));
+    ASSERT_TRUE(support::writeFile(
+        dir.filePath("2024_0522_160000_001F.nmea"),
+        sentence("GPRMC,160005.00,A,5230.0000,N,01320.0000,E,10.0,90.0,220524,,,A")));
 
     auto dialogs = std::make_shared<ScriptedDialogs>();
     RVMainViewController controller(dialogs);
@@ -100,8 +106,8 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     ASSERT_TRUE(waitFor(
         [&] {
             controller.videoList()->waitForIdle();
-            for (const char* name :
-                 {"plain.mp4", "2021_1228_190106_001F.MP4", "2024_0522_120000_001F.MP4"}) {
+            for (const char* name : {"plain.mp4", "2021_1228_190106_001F.MP4",
+                                     "2024_0522_120000_001F.MP4", "2024_0522_160000_001F.MP4"}) {
                 const int row = rowOf(name);
                 if (row < 0 || !model->nodeAt(model->index(row, 0))->points())
                     return false;
@@ -154,6 +160,7 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     controller.rowClicked();
     ASSERT_TRUE(waitFor([&] { return offer->isVisible(); }, 10000));
     EXPECT_TRUE(offer->applyButton()->text().contains("+3:00"));
+    EXPECT_FALSE(offer->localFixesButton()->isVisible()); // 13:00 is not the name's 12:00
     EXPECT_EQ(offer->proposal()->folder, dir.path());
     offer->applyButton()->click();
     EXPECT_FALSE(offer->isVisible());
@@ -166,6 +173,32 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     controller.selectRow(rowOf("2021_1228_190106_001F.MP4"));
     controller.rowClicked();
     EXPECT_FALSE(waitFor([&] { return offer->isVisible(); }, 1000));
+
+    // Fixes on the name's own clock: either reading is offered; taking the second keeps the
+    // names and reads the fixes in this computer's zone, at once.
+    RVCameraClock::clearRules();
+    controller.selectRow(rowOf("2024_0522_160000_001F.MP4"));
+    controller.rowClicked();
+    ASSERT_TRUE(waitFor([&] { return offer->isVisible(); }, 10000));
+    EXPECT_TRUE(offer->applyButton()->text().contains("+2:00"));
+    ASSERT_TRUE(offer->localFixesButton()->isVisible());
+    EXPECT_TRUE(offer->localFixesButton()->toolTip().contains("Europe/Berlin"));
+    offer->localFixesButton()->click();
+    EXPECT_FALSE(offer->isVisible());
+    EXPECT_EQ(RVCameraClock::ruleFor(cold, RVCameraFamily::Novatek),
+              (RVClockRule{"Europe/Berlin", 0}));
+    ASSERT_TRUE(waitFor(
+        [&] {
+            controller.videoList()->waitForIdle();
+            const int row = rowOf("2024_0522_160000_001F.MP4");
+            const RVVideoDataPtr node = row < 0 ? nullptr : model->nodeAt(model->index(row, 0));
+            if (node && !node->points())
+                controller.videoList()->readGpsInfo(node, false);
+            return node && node->points() && !node->points()->empty() &&
+                   node->points()->front().time().toDateTime().toString(Qt::ISODate) ==
+                       "2024-05-22T14:00:05Z";
+        },
+        10000));
     RVCameraClock::clearRules();
 }
 
