@@ -254,11 +254,12 @@ std::optional<int> RVCameraClock::proposedOffset(RVTimestamp firstFix, RVTimesta
 
 QString RVCameraClock::cardFolderOf(const QString& path, RVCameraFamily family)
 {
-    const QString marker =
-        QLatin1Char('/') + QString::fromLatin1(cameraFamily(family).cardFolder) + QLatin1Char('/');
-    const qsizetype at = path.lastIndexOf(marker, -1, Qt::CaseInsensitive);
-    if (at > 0)
-        return path.left(at);
+    for (const QString& folder : QString::fromLatin1(cameraFamily(family).cardFolder).split('|')) {
+        const QString marker = QLatin1Char('/') + folder + QLatin1Char('/');
+        const qsizetype at = path.lastIndexOf(marker, -1, Qt::CaseInsensitive);
+        if (at > 0)
+            return path.left(at);
+    }
     return path.left(std::max<qsizetype>(0, path.lastIndexOf(QLatin1Char('/'))));
 }
 

@@ -74,7 +74,7 @@ void storeRules();
 // the camera's clock; nothing otherwise.
 std::optional<int> proposedOffset(RVTimestamp firstFix, RVTimestamp nameStart);
 
-// The card a recording lies on: the folder holding its family's card folder
+// The card a recording lies on: the folder holding its family's card folder (one of them)
 // ("/media/G1/BlackVue/Record/x.mp4" -> "/media/G1"), else the recording's own folder.
 QString cardFolderOf(const QString& path, RVCameraFamily family);
 

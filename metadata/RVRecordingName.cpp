@@ -87,8 +87,10 @@ const FamilyRule kRules[] = {
       {'I', RVChannel::Interior},
       {'O', RVChannel::Optional}},
      ""},
+    // "2015_0205_114500_000001F.MP4"; later cameras (VIOFO A119 Mini 2, Mini Pro) leave the
+    // underscores out of the time: "20260406142122_000022.MP4".
     {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie", RVRecordClock::Utc, 2},
-     R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
+     R"(^(?<stem>(?<Y>\d{4})_?(?<Mo>\d{2})(?<D>\d{2})_?(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
      R"((?<mode>P?))(?<channel>[FRI])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
@@ -111,6 +113,26 @@ const FamilyRule kRules[] = {
      {{"", RVRecordingMode::Normal}},
      {},
      "SavedClips|SentryClips"},
+    // "INF20260725-120324-105-F.mp4": date, time, an unpadded sequence, the channel. The name
+    // tells no mode.
+    {{RVCameraFamily::Neoline, "Neoline", "DCIM", RVRecordClock::Utc, 2},
+     R"(^(?<stem>INF(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})-\d+))"
+     R"(-(?<channel>[FR])\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
+     ""},
+    // "REC20250607-180617-527-A.mp4", one folder a channel and mode ("Normal/A", "Event/B",
+    // "Parking/A"): A is the
+    // front camera, B the rear, C the interior, D the fourth.
+    {{RVCameraFamily::Carcam, "CARCAM", "Normal|Event|Parking", RVRecordClock::Utc, 2},
+     R"(^(?<stem>REC(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})-\d{1,5}))"
+     R"(-(?<channel>[ABCD])\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {{'A', RVChannel::Front},
+      {'B', RVChannel::Rear},
+      {'C', RVChannel::Interior},
+      {'D', RVChannel::Optional}},
+     "Event"},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -297,9 +319,10 @@ QStringList cardRecordingFolders()
     // order of its first family, so a card is not walked twice.
     QStringList folders;
     for (const FamilyRule& rule : kRules) {
-        const QString folder = QString::fromLatin1(rule.info.cardFolder);
-        if (!folders.contains(folder))
-            folders.append(folder);
+        for (const QString& folder : QString::fromLatin1(rule.info.cardFolder).split('|')) {
+            if (!folders.contains(folder))
+                folders.append(folder);
+        }
     }
     const QString generic = QString::fromLatin1(kGenericCardFolder);
     if (!folders.contains(generic))

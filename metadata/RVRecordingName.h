@@ -33,7 +33,9 @@ enum class RVCameraFamily
     Novatek, // Viofo and the many other cameras built on Novatek chips
     SeventyMai,
     GoPro,
-    Tesla
+    Tesla,
+    Neoline, // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
+    Carcam   // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
 };
 
 // Which clock a family's track records are written in.
@@ -61,7 +63,7 @@ struct RVCameraFamilyInfo final
     RVCameraFamily family;
     // The name its reader is reported under (RVMetaDataReader::Entry::format).
     const char* format;
-    // Below the card's root, where the camera keeps its recordings.
+    // Below the card's root, where the camera keeps its recordings; "|" between several.
     const char* cardFolder;
     // Names are always the camera's local clock; this is the clock of the track records.
     RVRecordClock recordClock;

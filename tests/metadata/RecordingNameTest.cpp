@@ -14,7 +14,8 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const char* path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek", "70mai", "GoPro", "Tesla"};
+        const char* families[] = {"BlackVue", "Novatek", "70mai", "GoPro",
+                                  "Tesla",    "Neoline", "CARCAM"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -64,18 +65,46 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
         {"/t/TeslaCam/SavedClips/2024-05-01_12-10-05/2024-05-01_12-09-00-right_pillar.mp4",
          "Tesla 2024-05-01 12:09:00 CEST  event right pillar 2024-05-01_12-09-00"},
         {"/t/TeslaCam/SentryClips/2024-05-01_12-10-05/2024-05-01_12-09-00-back.mp4",
-         "Tesla 2024-05-01 12:09:00 CEST  event rear 2024-05-01_12-09-00"}};
+         "Tesla 2024-05-01 12:09:00 CEST  event rear 2024-05-01_12-09-00"},
+        // Later Novatek cameras write the time without underscores.
+        {"/c/DCIM/Movie/20260406142122_000022.MP4",
+         "Novatek 2026-04-06 14:21:22 CEST  normal front 20260406142122_000022"},
+        {"INF20260725-120324-105-F.mp4",
+         "Neoline 2026-07-25 12:03:24 CEST  normal front INF20260725-120324-105"},
+        {"INF20260520-214526-1-R.MP4",
+         "Neoline 2026-05-20 21:45:26 CEST  normal rear INF20260520-214526-1"},
+        // CARCAM: a folder a channel; the event folder tells events.
+        {"/c/Normal/A/REC20250607-180617-527-A.mp4",
+         "CARCAM 2025-06-07 18:06:17 CEST  normal front REC20250607-180617-527"},
+        {"/c/Event/D/REC20250607-180617-528-D.mp4",
+         "CARCAM 2025-06-07 18:06:17 CEST  event optional REC20250607-180617-528"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
     // date, a missing or foreign extension.
-    for (const char* other :
-         {"FILE0001.MOV", "20150101_120000_.MP4", "20170708_221449_QF.mp4",
-          "20170708_221449_NX.mp4", "20171308_221449_NF.mp4", "20170708_246049_NF.mp4",
-          "20170708_221449_NF", "20170708_221449_NF.gps", "2023_0512_143005_F.MP4",
-          "2023_0512_143005_000123B.MP4", "NO20220101-120000-000017R.MP4", "GX01017.MP4",
-          "GP0017.MP4", "GOPR017.MP4", "GX010017.JPG", "2024-05-01_12-00-00-fisheye.mp4",
-          "2024-05-01_12-00-00-front.mov", "/c/", ""})
+    for (const char* other : {"FILE0001.MOV",
+                              "20150101_120000_.MP4",
+                              "20170708_221449_QF.mp4",
+                              "20170708_221449_NX.mp4",
+                              "20171308_221449_NF.mp4",
+                              "20170708_246049_NF.mp4",
+                              "20170708_221449_NF",
+                              "20170708_221449_NF.gps",
+                              "2023_0512_143005_F.MP4",
+                              "2023_0512_143005_000123B.MP4",
+                              "NO20220101-120000-000017R.MP4",
+                              "GX01017.MP4",
+                              "GP0017.MP4",
+                              "GOPR017.MP4",
+                              "GX010017.JPG",
+                              "2024-05-01_12-00-00-fisheye.mp4",
+                              "2024-05-01_12-00-00-front.mov",
+                              "20260406142122000022.MP4",
+                              "INF20260725-120324-105.mp4",
+                              "REC20250607-180617-527-E.mp4",
+                              "REC20250607-180617-527.mp4",
+                              "/c/",
+                              ""})
         EXPECT_EQ(parsed(other), "none");
 }
 
@@ -104,7 +133,8 @@ TEST(RecordingName, EveryFamilyIsReadByItsReaderAndMarksItsChannelsApart)
         EXPECT_TRUE(readers.contains(family.format)) << family.format;
         EXPECT_EQ(cameraFamilyOfFormat(family.format), family.family);
         EXPECT_EQ(cameraFamily(family.family).format, family.format);
-        EXPECT_TRUE(cardRecordingFolders().contains(family.cardFolder));
+        for (const QString& folder : QString::fromLatin1(family.cardFolder).split('|'))
+            EXPECT_TRUE(cardRecordingFolders().contains(folder)) << family.format;
     }
     EXPECT_FALSE(cameraFamilyOfFormat("Mini"));
     QSet<QChar> marks;
@@ -188,6 +218,9 @@ TEST(CameraClock, OffsetsRulesAndProposals)
     EXPECT_EQ(RVCameraClock::cardFolderOf("/m/G1/DCIM/Movie/RO/a.MP4", RVCameraFamily::Novatek),
               "/m/G1");
     EXPECT_EQ(RVCameraClock::cardFolderOf("/copy/a.MP4", RVCameraFamily::Novatek), "/copy");
+    EXPECT_EQ(RVCameraClock::cardFolderOf("/m/C/Event/B/REC20250607-180617-527-B.mp4",
+                                          RVCameraFamily::Carcam),
+              "/m/C");
 }
 
 TEST(NativePath, EveryByteStringSurvivesTheRoundTrip)
