@@ -37,6 +37,9 @@ struct Block
     std::vector<RVSensorData> samples;
     // The times were written from the camera's clock (local time) as if they were UTC.
     bool localClock = false;
+    // The time the block is dated by, also without a fix (Novatek records: the camera's clock
+    // then); invalid for layouts that date only their fixes.
+    RVTimestamp written;
 };
 
 // One layout: its name for people (the probe and the logs), the test of its signature and

@@ -115,6 +115,7 @@ Block readNovatekRecord(std::string_view b, std::size_t o, bool withSensor)
     if (!time)
         return block;
     block.status = Status::NoFix;
+    block.written = *time;
     if (withSensor && r.bytes(o + 44, 12)) {
         const std::string_view words = *r.bytes(o + 44, 12);
         const bool absent = words == std::string_view("\0\0\0\0\0\0\0\0\0\0\0\0", 12) ||

@@ -243,6 +243,52 @@ TEST(NovatekReader, ColdStartFixesOnTheCameraClockAreReadByTheCardsZone)
     RVCameraClock::clearRules();
 }
 
+TEST(NovatekReader, AViofoMini2ColdStartsOnUtcAndJumpsByItsZoneAtTheFirstFix)
+{
+    // Real blocks of a VIOFO A119 Mini 2 named 20260406142122 (local, UTC+3): four without a
+    // fix dated 11:22:01-04 by the camera's clock in UTC, then fixes dated 14:22:05, 14:22:06
+    // (three times): the receiver's local time written as UTC. The source keeps each block in
+    // a 264-byte "free" box; the camera writes 0x8000-byte blocks listed in "moov/gps ".
+    const QByteArray source = realData("dashcamigo/viofo-a119-mini2-coldstart.mp4");
+    ASSERT_EQ(source.size(), 2264);
+    std::vector<QByteArray> blocks;
+    for (qsizetype at = 28; at + 264 <= 2140; at += 264) {
+        ASSERT_EQ(source.mid(at + 4, 12), "freefreeGPS ");
+        QByteArray block = be32(0x8000) + source.mid(at + 8, 256);
+        blocks.push_back(block + QByteArray(0x8000 - block.size(), '\0'));
+    }
+    ASSERT_EQ(blocks.size(), 8u);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/DCIM/Movie/20260406142122_000022.MP4";
+    const auto times = [&path](const std::vector<QByteArray>& list) {
+        const std::optional<RVMetaData> data =
+            readVideo(path, novatekFile(list, int(list.size()), int(list.size())));
+        QStringList out;
+        for (const RVPoint& point : data ? data->points : std::vector<RVPoint>())
+            out << point.time().toDateTime().toString(u"HH:mm:ss");
+        return out.join(' ');
+    };
+    const std::optional<RVMetaData> data = readVideo(path, novatekFile(blocks, 8, 8));
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->points.size(), 4u);
+    EXPECT_EQ(text(data->points.front()).substr(0, 39), "50.000000 30.000000 2026-04-06 11:22:05");
+    EXPECT_NEAR(data->velocityData.front(), 3.39 * 1.852, 0.01);
+    EXPECT_EQ(times(blocks), "11:22:05 11:22:06 11:22:06 11:22:06");
+    // Without the blocks before the fix, nothing shows the jump: the times stay as written.
+    const std::vector<QByteArray> fixesOnly(blocks.begin() + 4, blocks.end());
+    EXPECT_EQ(times(fixesOnly), "14:22:05 14:22:06 14:22:06 14:22:06");
+    // A zone west of UTC (written 06:22, five hours behind) moves the other way; a first fix
+    // 18 minutes after the last block without one is a slow receiver, not a zone.
+    std::vector<QByteArray> west = blocks, slow = blocks;
+    for (std::size_t i = 4; i < 8; ++i) {
+        putLe(west[i], 0x10, 6);
+        putLe(slow[i], 0x10, 11);
+        putLe(slow[i], 0x14, 40);
+    }
+    EXPECT_EQ(times(west), "11:22:05 11:22:06 11:22:06 11:22:06");
+    EXPECT_EQ(times(slow), "11:40:05 11:40:06 11:40:06 11:40:06");
+}
+
 TEST(SeventyMaiReader, RecordsAndStartFromName)
 {
     // 36-byte records, little-endian: seconds from the start at 8, speed in m/h at 12, then
