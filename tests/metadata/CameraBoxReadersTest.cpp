@@ -75,6 +75,22 @@ RVTimestamp at(const char* isoUtc)
         QDateTime::fromString(QString::fromLatin1(isoUtc), Qt::ISODate));
 }
 
+// The real freeGPS blocks of a file in tests/data/dashcamigo, where each block lies in a
+// top-level "free" box of 264 bytes, the block's size field left out: as 0x8000-byte blocks
+// that start with their size, as the cameras write them.
+std::vector<QByteArray> packedBlocks(const char* name)
+{
+    const QByteArray source = realData(QStringLiteral("dashcamigo/") + name);
+    std::vector<QByteArray> blocks;
+    for (qsizetype at = 28; at + 264 <= source.size(); at += 264) {
+        if (source.mid(at + 4, 12) != "freefreeGPS ")
+            break;
+        const QByteArray block = be32(0x8000) + source.mid(at + 8, 256);
+        blocks.push_back(block + QByteArray(0x8000 - block.size(), '\0'));
+    }
+    return blocks;
+}
+
 // Writes the video and reads it as the program does.
 std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes,
                                     QString* format = nullptr)
@@ -243,20 +259,42 @@ TEST(NovatekReader, ColdStartFixesOnTheCameraClockAreReadByTheCardsZone)
     RVCameraClock::clearRules();
 }
 
+TEST(NovatekReader, RealBlocksOfA2EDrive730AndASilverStoneA80)
+{
+    // "x.xx" at 0x10 and the record at 0x30 (coordinates replaced at the source, speeds,
+    // courses and times the cameras' own): knots to km/h, UTC.
+    QTemporaryDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"2e-drive-730.mp4", "2021_1013_183759_050.MP4"},
+        {"silverstone-a80.mp4", "2019_0216_150750_196.MOV"}};
+    QStringList read;
+    for (const auto& [source, name] : cases) {
+        const std::vector<QByteArray> blocks = packedBlocks(source);
+        ASSERT_EQ(blocks.size(), 3u) << source;
+        const std::optional<RVMetaData> data =
+            readVideo(dir.path() + "/DCIM/Movie/" + name, novatekFile(blocks, 3, 3));
+        ASSERT_TRUE(data && data->points.size() == 3u) << source;
+        for (std::size_t i = 0; i < 3; ++i)
+            read << QString::fromStdString(text(data->points[i]).substr(0, 39)) +
+                        QStringLiteral(" %1 %2")
+                            .arg(data->velocityData[i], 0, 'f', 2)
+                            .arg(data->points[i].azimut(), 0, 'f', 2);
+    }
+    EXPECT_EQ(read, QStringList({"50.000000 30.000000 2021-10-13 15:37:57 89.99 7.00",
+                                 "50.000099 30.000101 2021-10-13 15:37:58 90.68 6.64",
+                                 "50.000202 30.000200 2021-10-13 15:37:59 91.11 6.81",
+                                 "50.000000 30.000000 2019-02-16 12:07:49 4.48 0.00",
+                                 "50.000099 30.000101 2019-02-16 12:07:50 3.17 0.00",
+                                 "50.000202 30.000200 2019-02-16 12:07:52 5.09 0.00"}));
+}
+
 TEST(NovatekReader, AViofoMini2ColdStartsOnUtcAndJumpsByItsZoneAtTheFirstFix)
 {
     // Real blocks of a VIOFO A119 Mini 2 named 20260406142122 (local, UTC+3): four without a
     // fix dated 11:22:01-04 by the camera's clock in UTC, then fixes dated 14:22:05, 14:22:06
     // (three times): the receiver's local time written as UTC. The source keeps each block in
     // a 264-byte "free" box; the camera writes 0x8000-byte blocks listed in "moov/gps ".
-    const QByteArray source = realData("dashcamigo/viofo-a119-mini2-coldstart.mp4");
-    ASSERT_EQ(source.size(), 2264);
-    std::vector<QByteArray> blocks;
-    for (qsizetype at = 28; at + 264 <= 2140; at += 264) {
-        ASSERT_EQ(source.mid(at + 4, 12), "freefreeGPS ");
-        QByteArray block = be32(0x8000) + source.mid(at + 8, 256);
-        blocks.push_back(block + QByteArray(0x8000 - block.size(), '\0'));
-    }
+    const std::vector<QByteArray> blocks = packedBlocks("viofo-a119-mini2-coldstart.mp4");
     ASSERT_EQ(blocks.size(), 8u);
     QTemporaryDir dir;
     const QString path = dir.path() + "/DCIM/Movie/20260406142122_000022.MP4";
