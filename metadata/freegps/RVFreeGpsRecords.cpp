@@ -28,7 +28,7 @@
 // Vantrue N4 and N2X: hour, minute, second at 0x10; status 'A' as a u32 at 0x1C; f64 latitude
 //   at 0x20 and 'N'/'S' at 0x28; f64 longitude at 0x30 and 'E'/'W' at 0x38 (ddmm.mmmm); f64
 //   speed (knots) at 0x40, f64 course at 0x48; year (- 2000), month, day at 0x50; s32
-//   accelerations in 1/1000 g at 0x5C. The same fix follows as an RMC sentence at 0x66.
+//   accelerations in 1/1000 g at 0x5C. The same fix follows as an RMC sentence at 0x68.
 // Rexing V1-4k: the record at 0x30 with the coordinates scaled: latitude = (f32 at 0x4C -
 //   187.982162849635) / 3 and longitude = (f32 at 0x50 - 2199.19873715495) / 2, in degrees, with
 //   the letters for their signs; speed in knots and course as above. The block is the common
