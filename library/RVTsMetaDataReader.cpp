@@ -142,7 +142,7 @@ std::optional<RVMetaData> RVTsMetaDataReader::readMetaDataOrDecline(const QStrin
         for (; looked < context->nb_streams; ++looked) {
             AVStream* stream = context->streams[looked];
             const bool isPrivate = stream->codecpar->codec_type == AVMEDIA_TYPE_DATA ||
-                                  stream->codecpar->codec_type == AVMEDIA_TYPE_UNKNOWN;
+                                   stream->codecpar->codec_type == AVMEDIA_TYPE_UNKNOWN;
             stream->discard = isPrivate ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
         }
     };

@@ -136,6 +136,26 @@ const FamilyRule kRules[] = {
       {'C', RVChannel::Interior},
       {'D', RVChannel::Optional}},
      "Event"},
+    // "REC_2026_06_01_21_16_47_F.MP4": the mode (continuous, event, parking, manual), the
+    // camera's clock, the channel; one folder a mode.
+    {{RVCameraFamily::Thinkware, "Thinkware",
+      "cont_rec|evt_rec|parking_rec|manual_rec|motion_timelapse_rec|sos_rec", RVRecordClock::Utc,
+      2},
+     R"(^(?<stem>(?<mode>REC|EVT|PARK|MAN)_(?<Y>\d{4})_(?<Mo>\d{2})_(?<D>\d{2})_(?<h>\d{2})_(?<mi>\d{2}))"
+     R"(_(?<s>\d{2}))_(?<channel>[FR])\.(?i:mp4)$)",
+     {{"REC", RVRecordingMode::Normal},
+      {"PARK", RVRecordingMode::Parking},
+      {"MAN", RVRecordingMode::Manual}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
+     ""},
+    // "20251111_085423_INF_F_N.mp4": the camera's clock, the model ("INF"), the channel and the
+    // mode (normal, event, parking).
+    {{RVCameraFamily::Vueroid, "Vueroid", "DCIM", RVRecordClock::CameraLocal, 2},
+     R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_INF))"
+     R"(_(?<channel>[FR])_(?<mode>[NEP])\.(?i:mp4)$)",
+     {{"N", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
+     ""},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an

@@ -34,8 +34,10 @@ enum class RVCameraFamily
     SeventyMai,
     GoPro,
     Tesla,
-    Neoline, // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
-    Carcam   // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
+    Neoline,   // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
+    Carcam,    // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
+    Thinkware, // NMEA in a subtitle track of the front camera's file
+    Vueroid    // records in a "tvxt" track, dated by the camera's clock
 };
 
 // Which clock a family's track records are written in.

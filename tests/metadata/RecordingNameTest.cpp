@@ -14,8 +14,8 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const char* path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek", "70mai", "GoPro",
-                                  "Tesla",    "Neoline", "CARCAM"};
+        const char* families[] = {"BlackVue", "Novatek", "70mai",     "GoPro",  "Tesla",
+                                  "Neoline",  "CARCAM",  "Thinkware", "Vueroid"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -81,7 +81,15 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
         {"/c/Normal/A/REC20250607-180617-527-A.mp4",
          "CARCAM 2025-06-07 18:06:17 CEST  normal front REC20250607-180617-527"},
         {"/c/Event/D/REC20250607-180617-528-D.mp4",
-         "CARCAM 2025-06-07 18:06:17 CEST  event optional REC20250607-180617-528"}};
+         "CARCAM 2025-06-07 18:06:17 CEST  event optional REC20250607-180617-528"},
+        {"/c/cont_rec/REC_2026_06_01_21_16_47_F.MP4",
+         "Thinkware 2026-06-01 21:16:47 CEST REC normal front REC_2026_06_01_21_16_47"},
+        {"EVT_2026_06_01_21_17_47_R.MP4",
+         "Thinkware 2026-06-01 21:17:47 CEST EVT event rear EVT_2026_06_01_21_17_47"},
+        {"20251111_085423_INF_F_N.mp4",
+         "Vueroid 2025-11-11 08:54:23 CET N normal front 20251111_085423_INF"},
+        {"20251111_085423_INF_R_P.mp4",
+         "Vueroid 2025-11-11 08:54:23 CET P parking rear 20251111_085423_INF"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
