@@ -149,7 +149,8 @@ TEST(NeolineReader, DatesFixesByTheMonthAndYearOfTheName)
 {
     // The records hold a day of the month; the name (camera local) gives month and year, and
     // the UTC date is the day within one of it that has that day of the month. Rows without a
-    // fix carry the camera's clock and date nothing.
+    // fix carry the camera's clock and date nothing. A damaged record (the last, zeroed) is
+    // skipped, and a course byte out of range (the first, 180) is no course.
     struct Case
     {
         const char* name;
@@ -167,13 +168,17 @@ TEST(NeolineReader, DatesFixesByTheMonthAndYearOfTheName)
     const QByteArray real = bytesOf(kGoodSignal);
     for (const Case& c : cases) {
         QByteArray bytes = real;
-        for (const RVTrackSample& record : records(bytes)) {
+        const std::vector<RVTrackSample> all = records(bytes);
+        for (const RVTrackSample& record : all) {
             if (isFix(bytes, record))
                 bytes[record.offset + 24] = c.day;
         }
+        bytes[all.front().offset + 28] = char(180);
+        bytes.replace(all.back().offset, 40, QByteArray(40, '\0'));
         const Read read = readAs(bytes, c.name);
-        ASSERT_TRUE(read.data && read.data->points.size() == 179u) << c.name;
+        ASSERT_TRUE(read.data && read.data->points.size() == 178u) << c.name;
         EXPECT_EQ(utc(read.data->points[0]), c.first) << c.name;
+        EXPECT_EQ(read.data->points[0].azimut(), 0) << c.name;
     }
 }
 
@@ -201,6 +206,16 @@ TEST(NeolineReader, FixesBeforeTheColdStartClockLocksAreLeftOut)
             fixes.push_back(record);
     }
     ASSERT_EQ(fixes.size(), 237u);
+    // A recording across midnight UTC: the clock's step from 23:59:59 to 00:00:00 is a second.
+    QByteArray night = real;
+    for (const RVTrackSample& record : fixes) {
+        shiftClock(night, record, 53615); // 09:04:25 becomes 23:58:00
+        night[record.offset + 24] = char(night[record.offset + 25] < 12 ? 26 : 25);
+    }
+    const Read acrossMidnight = readAs(night, k4k.name);
+    ASSERT_TRUE(acrossMidnight.data && acrossMidnight.data->points.size() == 237u);
+    EXPECT_EQ(utc(acrossMidnight.data->points[0]), "2026-07-25 23:58:00");
+    EXPECT_EQ(utc(acrossMidnight.data->points[236]), "2026-07-26 00:01:56");
     for (const Case& c : cases) {
         QByteArray bytes = real;
         for (std::size_t i = c.fix; i < c.fix + c.count; ++i)
@@ -247,4 +262,34 @@ TEST(NeolineReader, MadeUpTrackIsToldFromSparseGenuineFixes)
         EXPECT_EQ(read.data ? read.data->points.size() : 0u, kept) << every;
     }
     EXPECT_FALSE(readAs(real, kPhantom.name).data);
+
+    // The share of rows without a fix counts from the first fix: a long search for satellites
+    // before it is routine. The 4K drive's published positions stand still while its speeds
+    // reach 76 km/h, so its pairs disagree, and the rows without a fix decide: every fourth fix
+    // made a row without one (a quarter) keeps the drive, every second one (a half) condemns
+    // it, and its first 100 fixes made so (a lead-in of 164 rows in 301) keep it.
+    const QByteArray drive = bytesOf(k4k);
+    std::vector<RVTrackSample> driveFixes;
+    for (const RVTrackSample& record : records(drive)) {
+        if (isFix(drive, record))
+            driveFixes.push_back(record);
+    }
+    ASSERT_EQ(driveFixes.size(), 237u);
+    const auto withoutFixes = [&](auto lost) {
+        QByteArray bytes = drive;
+        const double none = 4294967295.0;
+        for (std::size_t i = 0; i < driveFixes.size(); ++i) {
+            if (!lost(i))
+                continue;
+            char* record = bytes.data() + driveFixes[i].offset;
+            std::memcpy(record, &none, 8);
+            std::memcpy(record + 8, &none, 8);
+            record[23] = char(record[23] & ~1);
+        }
+        const Read read = readAs(bytes, k4k.name);
+        return read.data ? read.data->points.size() : 0u;
+    };
+    EXPECT_EQ(withoutFixes([](std::size_t i) { return i % 4 == 3; }), 178u);
+    EXPECT_EQ(withoutFixes([](std::size_t i) { return i % 2 == 1; }), 0u);
+    EXPECT_EQ(withoutFixes([](std::size_t i) { return i < 100; }), 137u);
 }
