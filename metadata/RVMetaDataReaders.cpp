@@ -13,6 +13,7 @@
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
+#include "metadata/RVNeolineMetaDataReader.h"
 #include "metadata/RVNextbaseMetaDataReader.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
 #include "metadata/RVNmeaTrackMetaDataReader.h"
@@ -52,6 +53,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Nextbase", &make<RVNextbaseMetaDataReader>},
     {"Thinkware", &make<RVThinkwareMetaDataReader>},
     {"Vueroid", &make<RVVueroidMetaDataReader>},
+    {"Neoline", &make<RVNeolineMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},
     {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},

@@ -573,6 +573,13 @@ TEST(TrackReaders, EachSaysWhyItGaveNoTrack)
         t.samples = std::move(samples);
         return t;
     };
+    // A Neoline record without a fix: both coordinates 4294967295.0, the flags' fix bit clear.
+    QByteArray noFix(40, '\0');
+    const double none = 4294967295.0;
+    std::memcpy(noFix.data(), &none, 8);
+    std::memcpy(noFix.data() + 8, &none, 8);
+    noFix[22] = 0x7E;
+    noFix[23] = 0x04;
     // A GPMF device nest with nothing inside: GoPro's, without a fix.
     const QByteArray emptyDevice = QByteArray("DEVC\0\4\0\0", 8);
     QByteArray fmas = QByteArray("FMAS", 4) + QByteArray(156, '\0');
@@ -600,6 +607,11 @@ TEST(TrackReaders, EachSaysWhyItGaveNoTrack)
          "tvxt sample at offset 0x"},
         {"Vueroid", track("tvxt", "mp4s", {QByteArray(72, '\0')}), RVDecline::Kind::NoFixYet,
          "1 tvxt records"},
+        {"Neoline", track("meta", "ssmd", {noFix, noFix}), RVDecline::Kind::NoFixYet,
+         "2 ssmd records: no fix"},
+        {"Neoline", track("meta", "ssmd", {QByteArray(40, '\0'), QByteArray(40, '\0'), noFix}),
+         RVDecline::Kind::UnknownLayout, "ssmd sample at offset 0x"},
+        {"Neoline", track("meta", "ssmd", {noFix.left(12)}), RVDecline::Kind::NotMine, ""},
         {"NMEA track", track("text", "tx3g", {subtitle("Hello")}), RVDecline::Kind::NotMine, ""},
     };
     int index = 0;

@@ -1,0 +1,283 @@
+// Neoline Spectrum recordings: the real "ssmd" tracks of three recordings (tests/data/dashcamigo,
+// read under their original names, which date the records), and the same bytes edited for the
+// cases no public recording shows: a month's end between name and fix, a cold start's clock.
+#include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNeolineMetaDataReader.h"
+#include "metadata/RVSampleTable.h"
+
+#include "support/Support.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+struct Recording
+{
+    const char* file;
+    const char* name; // as the camera named it
+};
+const Recording k4k{"neoline-spectrum-4k-front.mp4", "INF20260725-120324-105-F.mp4"};
+const Recording kGoodSignal{"neoline-spectrum-front-good-signal.mp4",
+                            "INF20260520-143412-26-F.mp4"};
+const Recording kPhantom{"neoline-spectrum-front.mp4", "INF20260520-214526-1-F.mp4"};
+
+QByteArray bytesOf(const Recording& recording)
+{
+    return support::readFile(QStringLiteral(KORVELA_TESTDATA_DIR "/dashcamigo/") + recording.file);
+}
+
+// The records' samples (where each lies and when it plays).
+std::vector<RVTrackSample> records(QByteArray bytes)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const auto movie = RVSampleTable::readMovie(buffer, bytes.size());
+    const RVTimedTrack* track = movie ? RVSampleTable::find(*movie, "ssmd") : nullptr;
+    return track ? track->samples : std::vector<RVTrackSample>{};
+}
+
+bool isFix(const QByteArray& bytes, const RVTrackSample& record)
+{
+    return (bytes[record.offset + 23] & 1) != 0;
+}
+
+std::vector<RVTrackSample> fixRecords(const QByteArray& bytes)
+{
+    std::vector<RVTrackSample> fixes;
+    for (const RVTrackSample& record : records(bytes)) {
+        if (isFix(bytes, record))
+            fixes.push_back(record);
+    }
+    return fixes;
+}
+
+// Moves a record's clock (hour, minute, second at +25..+27) by the given seconds.
+void shiftClock(QByteArray& bytes, const RVTrackSample& record, int seconds)
+{
+    char* clock = bytes.data() + record.offset + 25;
+    const int time = (clock[0] * 3600 + clock[1] * 60 + clock[2] + seconds + 86400) % 86400;
+    clock[0] = char(time / 3600);
+    clock[1] = char(time / 60 % 60);
+    clock[2] = char(time % 60);
+}
+
+struct Read
+{
+    std::optional<RVMetaData> data;
+    RVDecline why;
+};
+
+Read readAs(const QByteArray& bytes, const QString& name)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + '/' + name;
+    EXPECT_TRUE(support::writeFile(path, bytes));
+    Read read;
+    read.data = RVNeolineMetaDataReader().readMetaDataOrDecline(path, read.why);
+    return read;
+}
+
+std::string utc(const RVPoint& point)
+{
+    return point.time().isValid()
+               ? point.time().toDateTime().toString(u"yyyy-MM-dd HH:mm:ss").toStdString()
+               : "-";
+}
+
+// "latitude longitude time speed course" of a point, degrees rounded to whole ones.
+std::string fix(const RVPoint& point)
+{
+    return std::to_string(std::lround(point.latitudeValue())) + ' ' +
+           std::to_string(std::lround(point.longitudeValue())) + ' ' + utc(point) + ' ' +
+           std::to_string(std::lround(point.velocity())) + ' ' +
+           std::to_string(std::lround(point.azimut()));
+}
+
+} // namespace
+
+TEST(NeolineReader, RealRecordingsReadAsTheirBytesSay)
+{
+    // The 4K camera: 64 rows without a fix (the camera's local clock, 12:03-12:04), then 237
+    // fixes a second apart in UTC.
+    Read read = readAs(bytesOf(k4k), k4k.name);
+    ASSERT_TRUE(read.data) << read.why.detail.toStdString();
+    const std::vector<RVPoint>& points = read.data->points;
+    ASSERT_EQ(points.size(), 237u);
+    EXPECT_EQ(fix(points[0]), "56 40 2026-07-25 09:04:25 15 0");
+    EXPECT_EQ(fix(points[1]), "56 40 2026-07-25 09:04:26 15 140");
+    EXPECT_EQ(fix(points[236]), "56 40 2026-07-25 09:08:21 0 22");
+    EXPECT_TRUE(std::isnan(points[0].altitude()));
+    for (std::size_t i = 1; i < points.size(); ++i)
+        ASSERT_EQ(points[i].time().msecsSinceEpoch() - points[i - 1].time().msecsSinceEpoch(), 1000)
+            << i;
+
+    // The good-signal drive: 179 fixes around two rows without one; a course of 0 is "not
+    // updated" and the last one holds (90 degrees after the gap, 346 later).
+    read = readAs(bytesOf(kGoodSignal), kGoodSignal.name);
+    ASSERT_TRUE(read.data && read.data->points.size() == 179u) << read.why.detail.toStdString();
+    const std::vector<RVPoint>& drive = read.data->points;
+    EXPECT_EQ(fix(drive[0]), "45 39 2026-05-20 11:34:11 0 0");
+    EXPECT_EQ(fix(drive[130]), "45 39 2026-05-20 11:36:22 13 90");
+    EXPECT_EQ(fix(drive[131]), "45 39 2026-05-20 11:36:24 23 90");
+    EXPECT_EQ(fix(drive[153]), "45 39 2026-05-20 11:36:46 11 346");
+    EXPECT_EQ(fix(drive[178]), "45 39 2026-05-20 11:37:11 35 32");
+
+    // The parked car whose receiver made up a track at 113-137 km/h: nothing, and why.
+    read = readAs(bytesOf(kPhantom), kPhantom.name);
+    EXPECT_FALSE(read.data);
+    EXPECT_EQ(read.why.kind, RVDecline::Kind::NoFixYet);
+    EXPECT_TRUE(read.why.detail.contains("made-up")) << read.why.detail.toStdString();
+
+    // The dispatcher asks this reader for them.
+    QTemporaryDir dir;
+    const QString path = dir.path() + '/' + kGoodSignal.name;
+    ASSERT_TRUE(support::writeFile(path, bytesOf(kGoodSignal)));
+    QString format;
+    RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    EXPECT_EQ(format, "Neoline");
+}
+
+TEST(NeolineReader, DatesFixesByTheMonthAndYearOfTheName)
+{
+    // The records hold a day of the month; the name (camera local) gives month and year, and
+    // the UTC date is the day within one of it that has that day of the month. Rows without a
+    // fix carry the camera's clock and date nothing. A damaged record (the last, zeroed) is
+    // skipped, and a course byte out of range (the first, 180) is no course.
+    struct Case
+    {
+        const char* name;
+        char day; // written into every fix
+        const char* first;
+    };
+    const Case cases[] = {
+        {"INF20260501-003000-1-F.mp4", 30, "2026-04-30 11:34:11"},
+        {"INF20260101-013000-1-R.mp4", 31, "2025-12-31 11:34:11"},
+        {"INF20251231-233000-1-F.mp4", 1, "2026-01-01 11:34:11"},
+        {"INF20240301-003000-1-F.mp4", 29, "2024-02-29 11:34:11"},
+        {"INF20260520-143412-26-F.mp4", 15, "-"}, // a day that fits no date near the name's
+        {"renamed.mp4", 20, "-"},                 // no name: positions without times
+    };
+    const QByteArray real = bytesOf(kGoodSignal);
+    for (const Case& c : cases) {
+        QByteArray bytes = real;
+        const std::vector<RVTrackSample> all = records(bytes);
+        for (const RVTrackSample& record : all) {
+            if (isFix(bytes, record))
+                bytes[record.offset + 24] = c.day;
+        }
+        bytes[all.front().offset + 28] = char(180);
+        bytes.replace(all.back().offset, 40, QByteArray(40, '\0'));
+        const Read read = readAs(bytes, c.name);
+        ASSERT_TRUE(read.data && read.data->points.size() == 178u) << c.name;
+        EXPECT_EQ(utc(read.data->points[0]), c.first) << c.name;
+        EXPECT_EQ(read.data->points[0].azimut(), 0) << c.name;
+    }
+}
+
+TEST(NeolineReader, FixesBeforeTheColdStartClockLocksAreLeftOut)
+{
+    // The first ten fixes of the 4K drive carry a clock that runs ahead or behind and steps
+    // when it locks: they go. A clock a second off within a locked run is the whole-second
+    // clock against jittering sample times, and every fix stays.
+    struct Case
+    {
+        std::size_t fix;   // the first fix moved
+        std::size_t count; // fixes moved
+        int seconds;       // by so much
+        std::size_t kept;  // fixes read
+        const char* first; // the first one's time
+    };
+    const Case cases[] = {
+        {0, 10, 95, 227, "09:04:35"}, {0, 10, -104, 227, "09:04:35"}, {0, 1, 3, 236, "09:04:26"},
+        {100, 1, 1, 237, "09:04:25"}, {100, 1, -1, 237, "09:04:25"},  {0, 0, 0, 237, "09:04:25"},
+    };
+    const QByteArray real = bytesOf(k4k);
+    const std::vector<RVTrackSample> fixes = fixRecords(real);
+    ASSERT_EQ(fixes.size(), 237u);
+    // A recording across midnight UTC: the clock's step from 23:59:59 to 00:00:00 is a second.
+    QByteArray night = real;
+    for (const RVTrackSample& record : fixes) {
+        shiftClock(night, record, 53615); // 09:04:25 becomes 23:58:00
+        night[record.offset + 24] = char(night[record.offset + 25] < 12 ? 26 : 25);
+    }
+    const Read acrossMidnight = readAs(night, k4k.name);
+    ASSERT_TRUE(acrossMidnight.data && acrossMidnight.data->points.size() == 237u);
+    EXPECT_EQ(utc(acrossMidnight.data->points[0]), "2026-07-25 23:58:00");
+    EXPECT_EQ(utc(acrossMidnight.data->points[236]), "2026-07-26 00:01:56");
+    for (const Case& c : cases) {
+        QByteArray bytes = real;
+        for (std::size_t i = c.fix; i < c.fix + c.count; ++i)
+            shiftClock(bytes, fixes[i], c.seconds);
+        const Read read = readAs(bytes, k4k.name);
+        ASSERT_TRUE(read.data) << c.seconds;
+        ASSERT_EQ(read.data->points.size(), c.kept) << c.fix << " " << c.seconds;
+        EXPECT_EQ(utc(read.data->points[0]).substr(11), c.first) << c.fix << " " << c.seconds;
+    }
+}
+
+TEST(NeolineReader, MadeUpTrackIsToldFromSparseGenuineFixes)
+{
+    // The made-up track's file as published (its positions replaced by one point) is left out
+    // whole. Moving its fixes as their speeds say makes a drive under a poor sky, read in
+    // full; moving them so but jumping 300 m at every n-th pair condemns it again once a tenth
+    // of the pairs jump.
+    const QByteArray real = bytesOf(kPhantom);
+    const std::vector<RVTrackSample> fixes = fixRecords(real);
+    ASSERT_EQ(fixes.size(), 72u);
+    const auto speedOf = [&real](const RVTrackSample& record) {
+        return double(std::uint8_t(real[record.offset + 20]) |
+                      std::uint8_t(real[record.offset + 21]) << 8);
+    };
+    const std::pair<int, std::size_t> cases[] = {{0, 72}, {20, 72}, {12, 72}, {8, 0}, {3, 0}};
+    for (const auto& [every, kept] : cases) {
+        QByteArray bytes = real;
+        double latitude = 45;
+        for (std::size_t i = 0; i < fixes.size(); ++i) {
+            if (i > 0) {
+                const double seconds = fixes[i].startSeconds - fixes[i - 1].startSeconds;
+                const double metres =
+                    std::max(speedOf(fixes[i]), speedOf(fixes[i - 1])) / 3.6 * seconds +
+                    (every && i % every == 0 ? 300 : 0);
+                latitude += metres / 111195.0; // metres a degree of latitude
+            }
+            std::memcpy(bytes.data() + fixes[i].offset, &latitude, sizeof latitude);
+        }
+        const Read read = readAs(bytes, kPhantom.name);
+        EXPECT_EQ(read.data ? read.data->points.size() : 0u, kept) << every;
+    }
+    EXPECT_FALSE(readAs(real, kPhantom.name).data);
+
+    // The share of rows without a fix counts from the first fix: a long search for satellites
+    // before it is routine. The 4K drive's published positions stand still while its speeds
+    // reach 76 km/h, so its pairs disagree, and the rows without a fix decide: every fourth fix
+    // made a row without one (a quarter) keeps the drive, every second one (a half) condemns
+    // it, and its first 100 fixes made so (a lead-in of 164 rows in 301) keep it.
+    const QByteArray drive = bytesOf(k4k);
+    const std::vector<RVTrackSample> driveFixes = fixRecords(drive);
+    ASSERT_EQ(driveFixes.size(), 237u);
+    const auto withoutFixes = [&](auto lost) {
+        QByteArray bytes = drive;
+        const double none = 4294967295.0;
+        for (std::size_t i = 0; i < driveFixes.size(); ++i) {
+            if (!lost(i))
+                continue;
+            char* record = bytes.data() + driveFixes[i].offset;
+            std::memcpy(record, &none, 8);
+            std::memcpy(record + 8, &none, 8);
+            record[23] = char(record[23] & ~1);
+        }
+        const Read read = readAs(bytes, k4k.name);
+        return read.data ? read.data->points.size() : 0u;
+    };
+    EXPECT_EQ(withoutFixes([](std::size_t i) { return i % 4 == 3; }), 178u);
+    EXPECT_EQ(withoutFixes([](std::size_t i) { return i % 2 == 1; }), 0u);
+    EXPECT_EQ(withoutFixes([](std::size_t i) { return i < 100; }), 137u);
+}
