@@ -9,6 +9,7 @@
 // A new camera family is one line here.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
+#include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
@@ -52,6 +53,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Nextbase", &make<RVNextbaseMetaDataReader>},
     {"Thinkware", &make<RVThinkwareMetaDataReader>},
     {"Vueroid", &make<RVVueroidMetaDataReader>},
+    {"CARCAM", &make<RVCarcamMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},
     {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},
