@@ -9,10 +9,11 @@
 //   +0x1E  u32 big-endian size and "SKIP", a box whose payload starts with the mark (M)
 //   M+0x14 one "####" record: u32 n, then n scrambled bytes, ending with the sample
 // Unscrambled, the record reads "YYYY/MM/DD hh:mm:ss N:lat E:lon <knots> ..." with the
-// coordinates in decimal degrees as written (metadata/freegps/RVFreeGpsLigo.cpp tells the
-// scrambling, the fields and the clock). Records in a digit cipher instead of the scrambling
-// are named encrypted. The same records in another carriage (a "gpmd" track) are not read:
-// whether their coordinates are offset is not known for any such camera.
+// coordinates in decimal degrees as written, the time by the camera's clock, as its names are
+// (metadata/freegps/RVFreeGpsLigo.cpp tells the scrambling, the fields and the clock). Records in a
+// digit cipher instead of the scrambling are named encrypted. The same records in another carriage
+// (a "gpmd" track) are not read: whether their coordinates are offset is not known for any such
+// camera.
 
 #include "metadata/RVCarcamMetaDataReader.h"
 
@@ -106,6 +107,7 @@ std::optional<RVMetaData> RVCarcamMetaDataReader::readMetaData(QIODevice& device
             data.velocityData.push_back(fix.speedKmh);
         }
         data.gSensorData.insert(data.gSensorData.end(), block.samples.begin(), block.samples.end());
+        data.localClock = data.localClock || (block.localClock && !block.fixes.empty());
         if (block.status == Status::Encrypted && !firstEncrypted)
             firstEncrypted = &sample;
         else if (block.status == Status::Unknown && !firstUnread)

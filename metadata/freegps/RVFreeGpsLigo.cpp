@@ -20,16 +20,17 @@
 // is in km/h.
 // Some cameras use a substitution cipher over the digits instead of the scrambling ("####"
 // records that do not unscramble): such blocks are named encrypted.
-// The time is read as written, as UTC: it is the receiver's, as in the records' JSON twin that
-// keeps the camera's clock in fields of its own (recordings whose fixes follow the camera's
-// clock are told by the dispatcher, by their name).
+// The time is read as written, as UTC (recordings whose fixes follow the camera's clock are
+// told by the dispatcher, by their name).
 //
 // SigmaStar cameras (CARCAM 4CH) carry the same records in the samples of an "ssmd" data
 // track, one sample a second: a binary preamble (latitude and longitude as doubles, a time),
 // a box "SKIP" whose payload starts with the mark, and after M+0x14 one "####" record that
 // ends with the sample (8 + n bytes, no padding to 0x84). Their M+0x0C word says "offset", yet
 // the coordinates of a real sample are right as written: in samples they are never offset, and
-// the speed is in knots.
+// the speed is in knots. Their time is taken for the camera's clock: the plain-text records
+// that other cameras of this firmware append to the file are known to be, and the one public
+// recording's records stand within a minute of the clock time of its name.
 
 #include "metadata/freegps/RVFreeGpsLigo.h"
 
@@ -295,6 +296,7 @@ std::optional<std::size_t> findMark(std::string_view bytes)
 Block decodeSample(std::string_view bytes, std::size_t mark)
 {
     Block block = decodeRecords(bytes, mark, {false, kOffsetScale, true});
+    block.localClock = true;
     if (!RVFreeGps::isSound(block))
         return Block();
     return block;

@@ -19,9 +19,9 @@ std::optional<std::string> unscramble(std::string_view record);
 // anywhere.
 std::optional<std::size_t> findMark(std::string_view bytes);
 // The records after the mark at `mark` of such bytes. A sample ends with its last record's
-// bytes (the slot need not be whole), its coordinates are read as written (not offset) and its
-// speeds are knots. The block is NoFix when the records hold no position yet, Encrypted when
-// they are in the cipher form, and Unknown when none reads (a record cut short) or a value is
-// out of range.
+// bytes (the slot need not be whole), its coordinates are read as written (not offset), its
+// speeds are knots and its times the camera's clock (localClock). The block is NoFix when the
+// records hold no position yet, Encrypted when they are in the cipher form, and Unknown when none
+// reads (a record cut short) or a value is out of range.
 RVFreeGps::Block decodeSample(std::string_view bytes, std::size_t mark);
 } // namespace RVFreeGpsLigo

@@ -60,7 +60,8 @@ TrackFiles::Track dataTrack(std::vector<QByteArray> samples, const char* codec =
 TEST(CarcamReader, ReadsTheRecordsOfARealRecording)
 {
     // Named and filed as the camera does. The coordinates are read as written (the header's
-    // word asks for the offset that other cameras' blocks need), the speed is in knots.
+    // word asks for the offset that other cameras' blocks need), the speed is in knots, the
+    // times (18:06:00 on) by the camera's clock, as the name is: Berlin's, 2 h ahead of UTC.
     QTemporaryDir dir;
     ASSERT_TRUE(QDir(dir.path()).mkpath("Normal/A"));
     const QString path = dir.path() + "/Normal/A/REC20250607-180617-527-A.mp4";
@@ -68,9 +69,9 @@ TEST(CarcamReader, ReadsTheRecordsOfARealRecording)
     QString format;
     const auto read = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
     EXPECT_EQ(format, "CARCAM");
-    EXPECT_EQ(TestFiles::text(read), "50.000000 30.000000 2025-06-07 18:06:00.000 18.52 nan 0\n"
-                                     "50.000100 30.000100 2025-06-07 18:06:01.000 18.52 nan 0\n"
-                                     "50.000200 30.000200 2025-06-07 18:06:02.000 18.52 nan 0\n"
+    EXPECT_EQ(TestFiles::text(read), "50.000000 30.000000 2025-06-07 16:06:00.000 18.52 nan 0\n"
+                                     "50.000100 30.000100 2025-06-07 16:06:01.000 18.52 nan 0\n"
+                                     "50.000200 30.000200 2025-06-07 16:06:02.000 18.52 nan 0\n"
                                      "18.52 18.52 18.52 ");
 }
 
