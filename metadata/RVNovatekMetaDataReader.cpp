@@ -27,6 +27,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 namespace {
@@ -49,6 +50,44 @@ QByteArray readBlockHead(QIODevice& device, qint64 offset, qint64 fileSize)
     if (size >= 12 && size < std::uint32_t(head.size()))
         head.truncate(qsizetype(size));
     return head;
+}
+
+// A VIOFO A119 Mini 2 dates its blocks by a clock it keeps in UTC while its receiver has no
+// fix, and from the first fix on by the local time the receiver's clock gives, written as if
+// it were UTC: the blocks' time jumps by the zone's offset from the last block without a fix
+// to the first with one (real blocks: 11:22:04 'V', then 14:22:05 'A' at UTC+3). A step of half
+// an hour to 14 hours that lies within two minutes of a whole quarter hour is such a zone; the
+// quarter hours are what the fixes from there on are ahead. Consecutive blocks are a second or
+// so apart, so a receiver that merely took long for its fix does not look like a zone.
+std::optional<std::int64_t> zoneStepMs(RVTimestamp lastWithoutFix, RVTimestamp firstFix)
+{
+    constexpr std::int64_t kQuarterMs = 15 * 60 * 1000;
+    constexpr std::int64_t kSlackMs = 2 * 60 * 1000;
+    if (!lastWithoutFix.isValid() || !firstFix.isValid())
+        return std::nullopt;
+    const std::int64_t step = firstFix.msecsSinceEpoch() - lastWithoutFix.msecsSinceEpoch();
+    const std::int64_t quarters = (step + (step < 0 ? -kQuarterMs : kQuarterMs) / 2) / kQuarterMs;
+    const std::int64_t zone = quarters * kQuarterMs;
+    if (std::abs(zone) < 2 * kQuarterMs || std::abs(zone) > 14 * 4 * kQuarterMs ||
+        std::abs(step - zone) > kSlackMs)
+        return std::nullopt;
+    return zone;
+}
+
+// Moves the fixes and samples of a block by ms.
+void shiftBlock(RVFreeGps::Block& block, std::int64_t ms)
+{
+    const auto shifted = [ms](RVTimestamp time) {
+        return RVTimestamp::fromMSecsSinceEpoch(time.msecsSinceEpoch() - ms);
+    };
+    for (RVFreeGps::Fix& fix : block.fixes) {
+        if (fix.point.time().isValid())
+            fix.point.setTime(shifted(fix.point.time()));
+    }
+    for (RVSensorData& sample : block.samples) {
+        if (const std::optional<RVTimestamp> time = sample.time().instantValue())
+            sample.setTime(RVSensorLabel::instant(shifted(*time)));
+    }
 }
 
 // Whether a top-level "frea" box holds the "ver " of the Rexing V1-4k ("3.01.054"), whose
@@ -189,12 +228,24 @@ std::optional<RVMetaData> RVNovatekMetaDataReader::readMetaData(QIODevice& devic
     // The first block of each kind that gave nothing, for the reason given.
     std::optional<qint64> firstEncrypted, firstVoid, firstUnknown;
     const RVFreeGps::Layout* encryptedLayout = nullptr;
+    // The clock of the blocks before the first fix, and how far the fixes are ahead of it.
+    RVTimestamp lastWithoutFix;
+    bool fixSeen = false;
+    std::int64_t aheadMs = 0;
     for (const qint64 offset : places.offsets) {
         const QByteArray head = readBlockHead(device, offset, fileSize);
         if (head.isEmpty())
             continue;
-        const RVFreeGps::Block block = RVFreeGps::read(
+        RVFreeGps::Block block = RVFreeGps::read(
             std::string_view(head.constData(), std::size_t(head.size())), places.hints);
+        if (!block.fixes.empty() && !fixSeen) {
+            fixSeen = true;
+            aheadMs = zoneStepMs(lastWithoutFix, block.written).value_or(0);
+        } else if (block.fixes.empty() && !fixSeen && block.written.isValid()) {
+            lastWithoutFix = block.written;
+        }
+        if (aheadMs != 0 && !block.fixes.empty())
+            shiftBlock(block, aheadMs);
         for (const RVFreeGps::Fix& fix : block.fixes) {
             data.points.push_back(fix.point);
             data.velocityData.push_back(fix.speedKmh);

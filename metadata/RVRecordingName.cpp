@@ -95,11 +95,14 @@ const FamilyRule kRules[] = {
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
      "RO"},
+    // The rear camera is "B", on the A810 Lite "R"; the A510 marks parking as "PA" or "LA".
     {{RVCameraFamily::SeventyMai, "70mai", "70mai", RVRecordClock::FromName, 2},
-     R"(^(?<stem>(?<mode>NO|EV|PA)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
-     R"((?<s>\d{2})-\d{6})(?<channel>[FB])?\.(?i:mp4|mov)$)",
-     {{"NO", RVRecordingMode::Normal}, {"PA", RVRecordingMode::Parking}},
-     {{'F', RVChannel::Front}, {'B', RVChannel::Rear}},
+     R"(^(?<stem>(?<mode>NO|EV|PA|LA)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
+     R"((?<s>\d{2})-\d{6})(?<channel>[FBR])?\.(?i:mp4|mov)$)",
+     {{"NO", RVRecordingMode::Normal},
+      {"PA", RVRecordingMode::Parking},
+      {"LA", RVRecordingMode::Parking}},
+     {{'F', RVChannel::Front}, {'B', RVChannel::Rear}, {'R', RVChannel::Rear}},
      ""},
     {{RVCameraFamily::GoPro, "GoPro", "DCIM", RVRecordClock::Utc, 0},
      R"(^(?<stem>G(?:(?<kind>[HXS])(?:(?<chapter>\d{2})|[A-Z]{2})|P(?<later>\d{2})|OPR))"

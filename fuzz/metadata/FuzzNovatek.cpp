@@ -15,7 +15,7 @@
 namespace {
 
 // What the table promises of every block: a refused block gives nothing, and every fix lies
-// on the globe with a sane speed and course.
+// on the globe with a sane speed (or one marked unknown) and course.
 void check(const RVFreeGps::Block& block)
 {
     using Status = RVFreeGps::Block::Status;
@@ -27,7 +27,8 @@ void check(const RVFreeGps::Block& block)
     for (const RVFreeGps::Fix& fix : block.fixes) {
         const double lat = fix.point.latitudeValue(), lon = fix.point.longitudeValue();
         if (!(std::fabs(lat) <= 90 && std::fabs(lon) <= 180) || (lat == 0 && lon == 0) ||
-            !(fix.speedKmh >= 0 && fix.speedKmh < 1000) ||
+            (fix.speedKnown ? !(fix.speedKmh >= 0 && fix.speedKmh < 1000)
+                            : !std::isnan(fix.speedKmh)) ||
             !(fix.point.azimut() >= 0 && fix.point.azimut() <= 360))
             __builtin_trap();
     }

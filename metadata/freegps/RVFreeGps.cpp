@@ -47,9 +47,10 @@ bool plausible(const RVFreeGps::Fix& fix)
     const double lat = p.latitudeValue(), lon = p.longitudeValue();
     const double course = p.azimut();
     return std::isfinite(lat) && std::isfinite(lon) && std::fabs(lat) <= 90 &&
-           std::fabs(lon) <= 180 && !(lat == 0 && lon == 0) && std::isfinite(fix.speedKmh) &&
-           fix.speedKmh >= 0 && fix.speedKmh < kMaxKmh && std::isfinite(course) && course >= -360 &&
-           course <= 360;
+           std::fabs(lon) <= 180 && !(lat == 0 && lon == 0) &&
+           (!fix.speedKnown ||
+            (std::isfinite(fix.speedKmh) && fix.speedKmh >= 0 && fix.speedKmh < kMaxKmh)) &&
+           std::isfinite(course) && course >= -360 && course <= 360;
 }
 
 bool plausible(const RVSensorData& s)

@@ -18,6 +18,8 @@ struct Fix
 {
     RVPoint point;
     double speedKmh = 0;
+    // False where the layout holds no speed in a known unit: speedKmh is NaN then.
+    bool speedKnown = true;
 };
 
 struct Layout;
@@ -37,6 +39,9 @@ struct Block
     std::vector<RVSensorData> samples;
     // The times were written from the camera's clock (local time) as if they were UTC.
     bool localClock = false;
+    // The time the block is dated by, also without a fix (Novatek records: the camera's clock
+    // then); invalid for layouts that date only their fixes.
+    RVTimestamp written;
 };
 
 // One layout: its name for people (the probe and the logs), the test of its signature and
@@ -62,8 +67,8 @@ struct FileHints
 
 // Reads one block, from its size field on (the first 512 bytes suffice for every layout).
 // Every fix that comes out has a valid time, coordinates within ±90/±180 and not both zero,
-// a finite speed below 1,000 km/h and a course within 0-360 degrees; a decoder that gives
-// anything else has the whole block refused.
+// a finite speed below 1,000 km/h (or one marked unknown) and a course within 0-360 degrees; a
+// decoder that gives anything else has the whole block refused.
 Block read(std::string_view block, const FileHints& hints = {});
 
 // True for blocks that start with a size and the eight bytes "freeGPS ".

@@ -28,15 +28,18 @@
 // Vantrue N4 and N2X: hour, minute, second at 0x10; status 'A' as a u32 at 0x1C; f64 latitude
 //   at 0x20 and 'N'/'S' at 0x28; f64 longitude at 0x30 and 'E'/'W' at 0x38 (ddmm.mmmm); f64
 //   speed (knots) at 0x40, f64 course at 0x48; year (- 2000), month, day at 0x50; s32
-//   accelerations in 1/1000 g at 0x5C. The same fix follows as an RMC sentence at 0x66.
+//   accelerations in 1/1000 g at 0x5C. The same fix follows as an RMC sentence at 0x68.
 // Rexing V1-4k: the record at 0x30 with the coordinates scaled: latitude = (f32 at 0x4C -
 //   187.982162849635) / 3 and longitude = (f32 at 0x50 - 2199.19873715495) / 2, in degrees, with
 //   the letters for their signs; speed in knots and course as above. The block is the common
 //   one; only the file tells the camera (RVFreeGps::FileHints). A real block from ExifTool's
 //   notes gives 33.67 N 112.10 W (Phoenix) this way, and a point in the Atlantic read as NMEA.
-// 70mai A810 and M500: 'A' at 0x1E; s32 latitude and longitude at 0x1F and 0x23 in NMEA
-//   ddmm.mmmmm x 1e5 (negative: south, west); s32 speed in km/h at 0x2B; "VV" at 0x33. No time
-//   in the block: the recording's start dates it.
+// 70mai A810 and M500: 'A' at 0x1E; s32 latitude and longitude at 0x1F and 0x23 in degrees
+//   x 1e7 (negative: south, west); s32 course in degrees at 0x27; an s32 at 0x2B that follows
+//   the speed in no known unit (left unknown); "VV" at 0x33. No time in the block: the
+//   recording's start dates it. ExifTool reads the coordinates as ddmm.mmmmm x 1e5, which puts
+//   its one published block on land near Duesseldorf either way; thousands of real A810 and M500
+//   blocks read by another public decoder make continuous tracks as degrees x 1e7.
 // Acceleration scales marked 1/1000 g are the only published figure, unconfirmed.
 
 #include "metadata/freegps/RVFreeGpsRecords.h"
@@ -46,6 +49,7 @@
 
 #include <bit>
 #include <cmath>
+#include <limits>
 
 using namespace RVFreeGpsParts;
 using Block = RVFreeGps::Block;
@@ -115,6 +119,7 @@ Block readNovatekRecord(std::string_view b, std::size_t o, bool withSensor)
     if (!time)
         return block;
     block.status = Status::NoFix;
+    block.written = *time;
     if (withSensor && r.bytes(o + 44, 12)) {
         const std::string_view words = *r.bytes(o + 44, 12);
         const bool absent = words == std::string_view("\0\0\0\0\0\0\0\0\0\0\0\0", 12) ||
@@ -307,9 +312,12 @@ Block decodeSeventyMai(std::string_view b)
     block.status = Status::NoFix;
     if (lat == 0 && lon == 0)
         return block;
-    const double kmh = *r.s32le(0x2b);
-    addFix(block, fromNmeaPrecise(std::fabs(lat / 1e5), lat < 0 ? 'S' : 'N', std::fabs(lon / 1e5),
-                                  lon < 0 ? 'W' : 'E', kmh, 0, RVTimestamp()));
+    const std::int32_t course = *r.s32le(0x27);
+    const double unknown = std::numeric_limits<double>::quiet_NaN();
+    block.fixes.push_back({fromDegrees(lat / 1e7, lon / 1e7, unknown,
+                                       course >= 0 && course < 360 ? course : 0, RVTimestamp()),
+                           unknown, false});
+    block.status = Status::Fix;
     return block;
 }
 

@@ -75,6 +75,22 @@ RVTimestamp at(const char* isoUtc)
         QDateTime::fromString(QString::fromLatin1(isoUtc), Qt::ISODate));
 }
 
+// The real freeGPS blocks of a file in tests/data/dashcamigo, where each block lies in a
+// top-level "free" box of 264 bytes, the block's size field left out: as 0x8000-byte blocks
+// that start with their size, as the cameras write them.
+std::vector<QByteArray> packedBlocks(const char* name)
+{
+    const QByteArray source = realData(QStringLiteral("dashcamigo/") + name);
+    std::vector<QByteArray> blocks;
+    for (qsizetype at = 28; at + 264 <= source.size(); at += 264) {
+        if (source.mid(at + 4, 12) != "freefreeGPS ")
+            break;
+        const QByteArray block = be32(0x8000) + source.mid(at + 8, 256);
+        blocks.push_back(block + QByteArray(0x8000 - block.size(), '\0'));
+    }
+    return blocks;
+}
+
 // Writes the video and reads it as the program does.
 std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes,
                                     QString* format = nullptr)
@@ -241,6 +257,74 @@ TEST(NovatekReader, ColdStartFixesOnTheCameraClockAreReadByTheCardsZone)
     RVCameraClock::setRule(card, RVCameraFamily::Novatek, RVClockRule{"UTC", 0});
     EXPECT_FALSE(RVCameraClock::fixesFollowCameraClock(cold, written));
     RVCameraClock::clearRules();
+}
+
+TEST(NovatekReader, RealBlocksOfA2EDrive730AndASilverStoneA80)
+{
+    // "x.xx" at 0x10 and the record at 0x30 (coordinates replaced at the source, speeds,
+    // courses and times the cameras' own): knots to km/h, UTC.
+    QTemporaryDir dir;
+    const std::pair<const char*, const char*> cases[] = {
+        {"2e-drive-730.mp4", "2021_1013_183759_050.MP4"},
+        {"silverstone-a80.mp4", "2019_0216_150750_196.MOV"}};
+    QStringList read;
+    for (const auto& [source, name] : cases) {
+        const std::vector<QByteArray> blocks = packedBlocks(source);
+        ASSERT_EQ(blocks.size(), 3u) << source;
+        const std::optional<RVMetaData> data =
+            readVideo(dir.path() + "/DCIM/Movie/" + name, novatekFile(blocks, 3, 3));
+        ASSERT_TRUE(data && data->points.size() == 3u) << source;
+        for (std::size_t i = 0; i < 3; ++i)
+            read << QString::fromStdString(text(data->points[i]).substr(0, 39)) +
+                        QStringLiteral(" %1 %2")
+                            .arg(data->velocityData[i], 0, 'f', 2)
+                            .arg(data->points[i].azimut(), 0, 'f', 2);
+    }
+    EXPECT_EQ(read, QStringList({"50.000000 30.000000 2021-10-13 15:37:57 89.99 7.00",
+                                 "50.000099 30.000101 2021-10-13 15:37:58 90.68 6.64",
+                                 "50.000202 30.000200 2021-10-13 15:37:59 91.11 6.81",
+                                 "50.000000 30.000000 2019-02-16 12:07:49 4.48 0.00",
+                                 "50.000099 30.000101 2019-02-16 12:07:50 3.17 0.00",
+                                 "50.000202 30.000200 2019-02-16 12:07:52 5.09 0.00"}));
+}
+
+TEST(NovatekReader, AViofoMini2ColdStartsOnUtcAndJumpsByItsZoneAtTheFirstFix)
+{
+    // Real blocks of a VIOFO A119 Mini 2 named 20260406142122 (local, UTC+3): four without a
+    // fix dated 11:22:01-04 by the camera's clock in UTC, then fixes dated 14:22:05, 14:22:06
+    // (three times): the receiver's local time written as UTC. The source keeps each block in
+    // a 264-byte "free" box; the camera writes 0x8000-byte blocks listed in "moov/gps ".
+    const std::vector<QByteArray> blocks = packedBlocks("viofo-a119-mini2-coldstart.mp4");
+    ASSERT_EQ(blocks.size(), 8u);
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/DCIM/Movie/20260406142122_000022.MP4";
+    const auto times = [&path](const std::vector<QByteArray>& list) {
+        const std::optional<RVMetaData> data =
+            readVideo(path, novatekFile(list, int(list.size()), int(list.size())));
+        QStringList out;
+        for (const RVPoint& point : data ? data->points : std::vector<RVPoint>())
+            out << point.time().toDateTime().toString(u"HH:mm:ss");
+        return out.join(' ');
+    };
+    const std::optional<RVMetaData> data = readVideo(path, novatekFile(blocks, 8, 8));
+    ASSERT_TRUE(data);
+    ASSERT_EQ(data->points.size(), 4u);
+    EXPECT_EQ(text(data->points.front()).substr(0, 39), "50.000000 30.000000 2026-04-06 11:22:05");
+    EXPECT_NEAR(data->velocityData.front(), 3.39 * 1.852, 0.01);
+    EXPECT_EQ(times(blocks), "11:22:05 11:22:06 11:22:06 11:22:06");
+    // Without the blocks before the fix, nothing shows the jump: the times stay as written.
+    const std::vector<QByteArray> fixesOnly(blocks.begin() + 4, blocks.end());
+    EXPECT_EQ(times(fixesOnly), "14:22:05 14:22:06 14:22:06 14:22:06");
+    // A zone west of UTC (written 06:22, five hours behind) moves the other way; a first fix
+    // 18 minutes after the last block without one is a slow receiver, not a zone.
+    std::vector<QByteArray> west = blocks, slow = blocks;
+    for (std::size_t i = 4; i < 8; ++i) {
+        putLe(west[i], 0x10, 6);
+        putLe(slow[i], 0x10, 11);
+        putLe(slow[i], 0x14, 40);
+    }
+    EXPECT_EQ(times(west), "11:22:05 11:22:06 11:22:06 11:22:06");
+    EXPECT_EQ(times(slow), "11:40:05 11:40:06 11:40:06 11:40:06");
 }
 
 TEST(SeventyMaiReader, RecordsAndStartFromName)
