@@ -1,19 +1,19 @@
 // CARCAM 4CH cameras (SigmaStar), names "REC<date>-<time>-<n>-A.mp4" in Normal/A and kin.
 //
 // The data lives in a track with handler "meta" and sample format "ssmd", one sample a second
-// (184 bytes and up). The firmware writes other "ssmd" tracks too (a JPEG preview, sensor
-// records) and other SigmaStar cameras write their own records in "ssmd" samples, so the
-// track is the one whose samples hold the mark "LIGOGPSINFO\0". A sample:
-//   +0x00  binary preamble: latitude f64, longitude f64, a time (not read: the record after
-//          it says the same, with the date)
+// (184 bytes and up). SigmaStar firmware writes other "ssmd" tracks too (a JPEG preview,
+// sensor records, Neoline's 40-byte fixes), so the track is the one whose samples hold the
+// mark "LIGOGPSINFO\0". A sample:
+//   +0x00  binary preamble: latitude f64, longitude f64, a time (not read: zeroed in the one
+//          public recording, and the record after it holds the fix)
 //   +0x1E  u32 big-endian size and "SKIP", a box whose payload starts with the mark (M)
-//   M+0x14 one "####" record: u32 n, then n scrambled bytes, ending with the sample
+//   M+0x14 one "####" record: u32 n, then n scrambled bytes; zeros to the sample's end
 // Unscrambled, the record reads "YYYY/MM/DD hh:mm:ss N:lat E:lon <knots> ..." with the
-// coordinates in decimal degrees as written, the time by the camera's clock, as its names are
-// (metadata/freegps/RVFreeGpsLigo.cpp tells the scrambling, the fields and the clock). Records in a
-// digit cipher instead of the scrambling are named encrypted. The same records in another carriage
-// (a "gpmd" track) are not read: whether their coordinates are offset is not known for any such
-// camera.
+// coordinates in decimal degrees as written and the time by the camera's clock, as its names
+// are (metadata/freegps/RVFreeGpsLigo.cpp tells the scrambling, the fields and the clock).
+// Records in a digit cipher instead of the scrambling are named encrypted. The same records
+// in another carriage (a "gpmd" track) are not read: whether their coordinates are offset is
+// not known for any such camera.
 
 #include "metadata/RVCarcamMetaDataReader.h"
 

@@ -1,5 +1,5 @@
 // CARCAM's LIGOGPSINFO samples: the input as one track sample (records after a mark anywhere,
-// the last one ending with the bytes), and as an in-memory video whose "ssmd" track the reader
+// the last one ending where the bytes do), and as an in-memory video whose "ssmd" track the reader
 // walks. Every fix that comes out is a place on earth at a valid time with its speed, and a
 // reader that gave nothing for a file it took for its own says why.
 #include "metadata/RVCarcamMetaDataReader.h"

@@ -25,8 +25,9 @@
 //
 // SigmaStar cameras (CARCAM 4CH) carry the same records in the samples of an "ssmd" data
 // track, one sample a second: a binary preamble (latitude and longitude as doubles, a time),
-// a box "SKIP" whose payload starts with the mark, and after M+0x14 one "####" record that
-// ends with the sample (8 + n bytes, no padding to 0x84). Their M+0x0C word says "offset", yet
+// a box "SKIP" whose payload starts with the mark, and after M+0x14 one "####" record of
+// 8 + n bytes, which the sample may end before a whole 0x84-byte slot (a 184-byte sample
+// leaves 0x7E bytes after M+0x14). Their M+0x0C word says "offset", yet
 // the coordinates of a real sample are right as written: in samples they are never offset, and
 // the speed is in knots. Their time is taken for the camera's clock: the plain-text records
 // that other cameras of this firmware append to the file are known to be, and the one public
@@ -175,7 +176,7 @@ Block decodeRecords(std::string_view b, std::size_t m, const Reading& how)
     for (std::size_t o = m + 0x14; o < b.size();) {
         std::size_t length = kRecordBytes;
         if (how.inSample && slice(b, o, 4) == "####") {
-            // A sample's scrambled record is as long as it says: the sample may end with it.
+            // A sample's scrambled record is as long as it says: the sample may end after it.
             const std::optional<std::uint32_t> n = RVByteReader(slice(b, o, 8)).u32le(4);
             length = 8 + (n ? std::min<std::size_t>(*n, kRecordBytes) : 0);
         }

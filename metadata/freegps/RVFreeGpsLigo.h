@@ -18,7 +18,7 @@ std::optional<std::string> unscramble(std::string_view record);
 // Where "LIGOGPSINFO\0" stands in bytes that are not a freeGPS block (a track's sample), if
 // anywhere.
 std::optional<std::size_t> findMark(std::string_view bytes);
-// The records after the mark at `mark` of such bytes. A sample ends with its last record's
+// The records after the mark at `mark` of such bytes. A sample may end after its last record's
 // bytes (the slot need not be whole), its coordinates are read as written (not offset), its
 // speeds are knots and its times the camera's clock (localClock). The block is NoFix when the
 // records hold no position yet, Encrypted when they are in the cipher form, and Unknown when none

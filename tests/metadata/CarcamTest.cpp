@@ -30,7 +30,8 @@ constexpr qsizetype kRecordAt = 0x3A;
 
 // The real sample's preamble and header with a record of the given text (after its 4-byte
 // counter), scrambled in the plainest rounds (a steering byte 0xC0, four characters XORed with
-// 0x20), as the camera ends it: with the sample.
+// 0x20). The sample ends with the record: the camera's leave zeros after it, never a whole
+// 0x84-byte slot.
 QByteArray sampleWith(const QByteArray& text)
 {
     QByteArray padded = QByteArray(4, '\0') + text;
