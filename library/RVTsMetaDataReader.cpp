@@ -133,24 +133,28 @@ std::optional<RVMetaData> RVTsMetaDataReader::readMetaDataOrDecline(const QStrin
     if (!packet)
         return std::nullopt;
 
-    // The private data streams; the demuxer skips the packets of all others.
-    bool anyDataStream = false;
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        AVStream* stream = context->streams[i];
-        const bool data = stream->codecpar->codec_type == AVMEDIA_TYPE_DATA ||
-                          stream->codecpar->codec_type == AVMEDIA_TYPE_UNKNOWN;
-        stream->discard = data ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
-        anyDataStream = anyDataStream || data;
-    }
-    if (!anyDataStream) {
-        why = {RVDecline::Kind::NotMine, videoPath + QStringLiteral(": no private data stream")};
-        return std::nullopt;
-    }
+    // The private data streams; the demuxer skips the packets of all others. A camera need not
+    // list its stream in the program map (a Viofo A119 V3 writes private_stream_2 packets on a
+    // PID of their own): the demuxer adds such a stream when its first packet comes, so the
+    // streams are looked at again as they grow.
+    unsigned looked = 0;
+    const auto lookAtNewStreams = [&] {
+        for (; looked < context->nb_streams; ++looked) {
+            AVStream* stream = context->streams[looked];
+            const bool isPrivate = stream->codecpar->codec_type == AVMEDIA_TYPE_DATA ||
+                                  stream->codecpar->codec_type == AVMEDIA_TYPE_UNKNOWN;
+            stream->discard = isPrivate ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        }
+    };
+    lookAtNewStreams();
 
     RVMetaData data;
     bool anyRecord = false;
+    bool anyPrivatePacket = false;
     while (av->readFrame(context.get(), packet.get()) >= 0) {
+        lookAtNewStreams();
         const AVStream* stream = context->streams[packet->stream_index];
+        anyPrivatePacket = anyPrivatePacket || stream->discard != AVDISCARD_ALL;
         if (stream->discard != AVDISCARD_ALL && packet->size > 0 &&
             packet->size <= kMaxPacketBytes) {
             const Record record = readRecord(std::string_view(
@@ -166,6 +170,10 @@ std::optional<RVMetaData> RVTsMetaDataReader::readMetaDataOrDecline(const QStrin
         av->packetUnref(packet.get());
     }
     data.localClock = !data.points.empty();
+    if (!anyPrivatePacket) {
+        why = {RVDecline::Kind::NotMine, videoPath + QStringLiteral(": no private data stream")};
+        return std::nullopt;
+    }
     if (!anyRecord) {
         why = {RVDecline::Kind::UnknownLayout,
                videoPath + QStringLiteral(": private data in an unknown layout")};

@@ -1,7 +1,7 @@
 // Vueroid cameras (S1 4K Infinite and kin).
 //
 // The data lives in a track with handler "tvxt" and sample format "mp4s", one 72-byte record
-// a sample (about two a second), little-endian:
+// a sample (about 20 a second), little-endian:
 //   +0x28, +0x2C, +0x30  f32  G-sensor, three axes in g
 //   +0x34  u8   1 north, 0 south        +0x35  u8  1 east, 0 west
 //   +0x38  f32  speed in km/h
@@ -21,7 +21,6 @@
 #include "metadata/RVSampleTable.h"
 
 #include <QFile>
-#include <QTimeZone>
 
 #include <cmath>
 #include <limits>
@@ -30,14 +29,15 @@ namespace {
 
 constexpr std::size_t kRecordBytes = 72;
 
-// The camera's clock: seconds whose UTC calendar fields are the local time.
+// The camera's clock: seconds whose UTC calendar fields are the local time. They are kept as
+// written (RVMetaData::localClock): the dispatcher reads them by the card's clock rule, as it
+// reads the recording's name.
 RVTimestamp clockTime(std::uint32_t seconds)
 {
     // Before 2001 the camera's clock was never set.
     if (seconds < 978307200u)
         return RVTimestamp();
-    const QDateTime wall = QDateTime::fromSecsSinceEpoch(qint64(seconds), QTimeZone::utc());
-    return RVTimestamp::fromDateTime(QDateTime(wall.date(), wall.time(), Qt::LocalTime));
+    return RVTimestamp::fromMSecsSinceEpoch(qint64(seconds) * 1000);
 }
 
 bool plausibleNmea(float value, float maxDegrees)
@@ -119,5 +119,6 @@ std::optional<RVMetaData> RVVueroidMetaDataReader::readMetaData(QIODevice& devic
                    QStringLiteral("%1 tvxt records: no fix").arg(track->samples.size())};
         return std::nullopt;
     }
+    data.localClock = true;
     return data;
 }

@@ -2,6 +2,7 @@
 // such a track. Real bytes where public ones exist: a GoPro MAX metadata sample, and the
 // Vantrue, Wolfbox and Redtiger samples that ExifTool's notes show in hex; the expected values
 // are what ExifTool reads from the same bytes.
+#include "metadata/RVCameraClock.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
@@ -530,13 +531,36 @@ TEST(VueroidReader, RecordsOfTheTvxtTrack)
     EXPECT_EQ(format, "Vueroid");
     const auto data = RVVueroidMetaDataReader().readMetaDataFromVideoFile(path);
     // The zeroed record, the one with a hemisphere byte of 2 and the one with 75 minutes give
-    // nothing.
+    // nothing. The clock is kept as written, for the card's rule to read.
     ASSERT_TRUE(data && data->points.size() == 1u && data->gSensorData.size() == 1u);
-    expectFix(data->points[0], 50, 30, 27, localMs(2026, 3, 15, 10, 0, 0));
+    expectFix(data->points[0], 50, 30, 27, utcMs(2026, 3, 15, 10, 0, 0));
+    EXPECT_TRUE(data->localClock);
     EXPECT_NEAR(data->gSensorData[0].x(), 0.6, 1e-6);
     // Another size of record is another camera's.
     track.samples = {record(5000.0f, 3000.0f, 1, 27) + "x"};
     EXPECT_FALSE(readBytes(movie({track}), RVVueroidMetaDataReader::readMetaData));
+}
+
+TEST(VueroidReader, ARealS1RecordingIsDatedByTheCardsClock)
+{
+    // A real Vueroid S1 4K Infinite track (coordinates replaced at the source, the hemisphere
+    // bytes kept: north and west): 20 records a second, the first at 08:54:23 on the camera's
+    // clock, as its name says.
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/20251111_085423_INF_F_N.mp4";
+    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/vueroid-s1.mp4"), path));
+    const auto first = [&path] {
+        const auto data = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
+        return data && !data->points.empty() ? data->points.front() : RVPoint();
+    };
+    const auto data = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(data->points.size(), 60u);
+    expectFix(first(), 50, -30, 27, localMs(2025, 11, 11, 8, 54, 23));
+    // A camera set to Seoul time: its card's rule moves the records with it.
+    RVCameraClock::setRule(dir.path(), std::nullopt, RVClockRule{"Asia/Seoul", 0});
+    EXPECT_EQ(first().time().toDateTime().toString(Qt::ISODate), "2025-11-10T23:54:23Z");
+    RVCameraClock::clearRules();
 }
 
 TEST(TrackReaders, EachSaysWhyItGaveNoTrack)

@@ -1,6 +1,7 @@
 // korvela-export --format tree on card folders laid out as the cameras write them: Tesla's
 // folders of four to six views, Novatek's transport streams, GoPro's chapter files, and trips
 // that keep camera families and dating apart.
+#include "RealData.h"
 #include "support/Support.h"
 
 #include <QDir>
@@ -197,6 +198,18 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
         exportJson({"--camera-zone", "Europe/Moscow", "--format", "json", ts});
     ASSERT_EQ(moscow.size(), 1);
     EXPECT_EQ(moscow[0]["points"][0]["time"].toString(), "2021-03-11T05:07:24.000Z");
+    // A real A119 V3 writes its records on a PID no program map lists: the demuxer finds the
+    // stream only when its packets come.
+    const QString real = movie + "20210318153933_000188.TS";
+    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/viofo-a119v3-ts-packets.TS"), real));
+    const QJsonArray viofo = exportJson({"--format", "json", real});
+    ASSERT_EQ(viofo.size(), 1);
+    const QJsonArray fixes = viofo[0]["points"].toArray();
+    ASSERT_EQ(fixes.size(), 10);
+    EXPECT_EQ(fixes[0]["time"].toString(), "2021-03-18T14:39:34.000Z");
+    EXPECT_EQ(fixes[9]["time"].toString(), "2021-03-18T14:39:43.000Z");
+    EXPECT_EQ(fixes[9]["latitude"].toString(), "50.000904"); // 5000.0542 in single precision
+    ASSERT_TRUE(QFile::remove(real));
 
     // Around it: a BlackVue recording a few seconds after its end; then a recording of no
     // known camera dated by its NMEA log, and one dated only by its modification time. None
