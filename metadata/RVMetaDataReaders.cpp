@@ -9,6 +9,7 @@
 // A new camera family is one line here.
 
 #include "metadata/RVBlackVueMetaDataReader.h"
+#include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
@@ -54,6 +55,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Thinkware", &make<RVThinkwareMetaDataReader>},
     {"Vueroid", &make<RVVueroidMetaDataReader>},
     {"Neoline", &make<RVNeolineMetaDataReader>},
+    {"CARCAM", &make<RVCarcamMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},
     {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},

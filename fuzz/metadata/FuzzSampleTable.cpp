@@ -1,6 +1,7 @@
 // The sample table of an in-memory "video file": every timed track's samples must lie inside
 // the file and come no more than the limit; each sample is read back. Then every reader of
 // data carried in a track reads the same bytes, each keeping its track and speeds in step.
+#include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVNextbaseMetaDataReader.h"
@@ -67,5 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(RVWolfboxMetaDataReader::readMetaData, buffer, fileSize);
     check(RVVueroidMetaDataReader::readMetaData, buffer, fileSize);
     check(RVNmeaTrackMetaDataReader::readMetaData, buffer, fileSize);
+    check(RVCarcamMetaDataReader::readMetaData, buffer, fileSize);
     return 0;
 }

@@ -76,6 +76,19 @@ bool isBlock(std::string_view block)
     return block.size() >= 12 && block.substr(4, 8) == kMagic;
 }
 
+bool isSound(Block& block)
+{
+    bool sound = true;
+    for (Fix& fix : block.fixes) {
+        sound = sound && plausible(fix);
+        if (sound && fix.point.azimut() < 0)
+            fix.point.setAzimut(fix.point.azimut() + 360);
+    }
+    for (const RVSensorData& s : block.samples)
+        sound = sound && plausible(s);
+    return sound && (block.status == Block::Status::Fix) == !block.fixes.empty();
+}
+
 Block read(std::string_view block, const FileHints& hints)
 {
     if (!isBlock(block))
@@ -86,16 +99,7 @@ Block read(std::string_view block, const FileHints& hints)
             continue;
         Block b = scaled ? decodeRexingScaled(block) : layout.decode(block);
         b.layout = &layout;
-        bool sound = true;
-        for (Fix& fix : b.fixes) {
-            sound = sound && plausible(fix);
-            if (sound && fix.point.azimut() < 0)
-                fix.point.setAzimut(fix.point.azimut() + 360);
-        }
-        for (const RVSensorData& s : b.samples)
-            sound = sound && plausible(s);
-        if (!sound || (b.status == Block::Status::Fix && b.fixes.empty()) ||
-            (b.status != Block::Status::Fix && !b.fixes.empty())) {
+        if (!isSound(b)) {
             Block refused;
             refused.layout = &layout;
             return refused;

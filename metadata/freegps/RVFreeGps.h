@@ -74,4 +74,9 @@ Block read(std::string_view block, const FileHints& hints = {});
 // True for blocks that start with a size and the eight bytes "freeGPS ".
 bool isBlock(std::string_view block);
 
+// The checks read puts every decoded block through, for records decoded elsewhere (a track's
+// samples): false when a fix or sample is out of range or the status disagrees with the fixes.
+// Courses below zero are turned into 0-360 degrees.
+bool isSound(Block& block);
+
 } // namespace RVFreeGps

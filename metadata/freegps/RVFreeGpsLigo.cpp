@@ -20,6 +20,18 @@
 // is in km/h.
 // Some cameras use a substitution cipher over the digits instead of the scrambling ("####"
 // records that do not unscramble): such blocks are named encrypted.
+// The time is read as written, as UTC (recordings whose fixes follow the camera's clock are
+// told by the dispatcher, by their name).
+//
+// SigmaStar cameras (CARCAM 4CH) carry the same records in the samples of an "ssmd" data
+// track, one sample a second: a binary preamble (latitude and longitude as doubles, a time),
+// a box "SKIP" whose payload starts with the mark, and after M+0x14 one "####" record of
+// 8 + n bytes, which the sample may end before a whole 0x84-byte slot (a 184-byte sample
+// leaves 0x7E bytes after M+0x14). Their M+0x0C word says "offset", yet
+// the coordinates of a real sample are right as written: in samples they are never offset, and
+// the speed is in knots. Their time is taken for the camera's clock: the plain-text records
+// that other cameras of this firmware append to the file are known to be, and the one public
+// recording's records stand within a minute of the clock time of its name.
 
 #include "metadata/freegps/RVFreeGpsLigo.h"
 
@@ -27,6 +39,7 @@
 #include "metadata/RVByteReader.h"
 #include "metadata/freegps/RVFreeGpsParts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -145,6 +158,63 @@ std::optional<Parsed> parse(std::string_view t, bool offset, bool kmh, double sc
     return p;
 }
 
+struct Reading
+{
+    bool offset = false; // the coordinates are offset (see above)
+    double scale = kOffsetScale;
+    // The records lie in a track's sample rather than a block: a scrambled record takes the
+    // bytes its length says rather than a whole slot, and records without a position (no fix
+    // yet, "?" for the hemispheres) count as such rather than spoiling the sample.
+    bool inSample = false;
+};
+
+// The records from M+0x14 on, one a 0x84-byte slot.
+Block decodeRecords(std::string_view b, std::size_t m, const Reading& how)
+{
+    Block block;
+    bool encrypted = false, noPosition = false;
+    for (std::size_t o = m + 0x14; o < b.size();) {
+        std::size_t length = kRecordBytes;
+        if (how.inSample && slice(b, o, 4) == "####") {
+            // A sample's scrambled record is as long as it says: the sample may end after it.
+            const std::optional<std::uint32_t> n = RVByteReader(slice(b, o, 8)).u32le(4);
+            length = 8 + (n ? std::min<std::size_t>(*n, kRecordBytes) : 0);
+        }
+        const std::string_view record = slice(b, o, length);
+        if (record.size() < length)
+            break;
+        o += std::max(length, kRecordBytes);
+        std::optional<Parsed> parsed;
+        if (record.substr(0, 4) == "####") {
+            const std::optional<std::string> text = RVFreeGpsLigo::unscramble(record);
+            if (!text) {
+                encrypted = true;
+                continue;
+            }
+            const std::string_view body =
+                std::string_view(*text).substr(std::min<std::size_t>(4, text->size()));
+            parsed = parse(body.substr(0, body.find('\0')), how.offset, false, how.scale);
+        } else if (digits(record, 4, 4)) {
+            const std::string_view body = record.substr(4);
+            parsed = parse(body.substr(0, body.find('\0')), false, true, how.scale);
+        }
+        if (!parsed)
+            continue;
+        if (parsed->sample)
+            block.samples.push_back(*parsed->sample);
+        if (how.inSample && parsed->latitude == 0 && parsed->longitude == 0) {
+            noPosition = true;
+            continue;
+        }
+        addFix(block, fromDegrees(parsed->latitude, parsed->longitude, parsed->speed,
+                                  parsed->course, parsed->time));
+    }
+    if (block.fixes.empty())
+        block.status = encrypted ? Status::Encrypted
+                                 : (noPosition || !how.inSample ? Status::NoFix : Status::Unknown);
+    return block;
+}
+
 } // namespace
 
 namespace RVFreeGpsLigo {
@@ -215,34 +285,21 @@ Block decode(std::string_view b)
                           (flags[3] == '\x01' || flags[3] == '\x14'));
     const bool abask =
         m == 0x10 && slice(b, 12, 4) == std::string_view("\xf0\x03\0\0", 4) && r.u32le(0x20) == 0u;
-    const double scale = abask ? kOffsetScaleAbask : kOffsetScale;
-    Block block;
-    bool encrypted = false;
-    for (std::size_t o = m + 0x14; o + kRecordBytes <= b.size(); o += kRecordBytes) {
-        const std::string_view record = slice(b, o, kRecordBytes);
-        std::optional<Parsed> parsed;
-        if (record.substr(0, 4) == "####") {
-            const std::optional<std::string> text = unscramble(record);
-            if (!text) {
-                encrypted = true;
-                continue;
-            }
-            const std::string_view body =
-                std::string_view(*text).substr(std::min<std::size_t>(4, text->size()));
-            parsed = parse(body.substr(0, body.find('\0')), offset, false, scale);
-        } else if (digits(record, 4, 4)) {
-            const std::string_view body = record.substr(4);
-            parsed = parse(body.substr(0, body.find('\0')), false, true, scale);
-        }
-        if (!parsed)
-            continue;
-        if (parsed->sample)
-            block.samples.push_back(*parsed->sample);
-        addFix(block, fromDegrees(parsed->latitude, parsed->longitude, parsed->speed,
-                                  parsed->course, parsed->time));
-    }
-    if (block.fixes.empty())
-        block.status = encrypted ? Status::Encrypted : Status::NoFix;
+    return decodeRecords(b, m, {offset, abask ? kOffsetScaleAbask : kOffsetScale, false});
+}
+
+std::optional<std::size_t> findMark(std::string_view bytes)
+{
+    const std::size_t at = bytes.find(kMark);
+    return at == std::string_view::npos ? std::nullopt : std::optional(at);
+}
+
+Block decodeSample(std::string_view bytes, std::size_t mark)
+{
+    Block block = decodeRecords(bytes, mark, {false, kOffsetScale, true});
+    block.localClock = true;
+    if (!RVFreeGps::isSound(block))
+        return Block();
     return block;
 }
 
