@@ -1,4 +1,5 @@
-#include "core/RVCivilTime.h"
+#include "core/RVNumber.h"
+#include "metadata/RVCoordinateValue.h"
 #include "metadata/RVDateFormatter.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmea.h"
@@ -88,18 +89,6 @@ TEST(Nmea, TimesAreReadLeniently)
     for (int day = 0; day < 37600; ++day)
         ASSERT_EQ(nmea.format(RVTimestamp::fromDateTime(first.addDays(day))),
                   first.addDays(day).toString(QStringLiteral("HHmmss.zzz-ddMMyy")));
-    // ddMMyy: the last day of each kind of month, leap years by the Gregorian rule.
-    const std::pair<const char*, bool> dates[] = {
-        {"310115", true},  {"320115", false}, {"300415", true},  {"310415", false},
-        {"280215", true},  {"290215", false}, {"290216", true},  {"300216", false},
-        {"290200", true},  {"311215", true},  {"000115", false}, {"011315", false},
-        {"010015", false}, {"01011", false}};
-    for (const auto& [date, valid] : dates) {
-        RVCivilTime::Fields fields;
-        EXPECT_EQ(RVCivilTime::parseDayMonthYear(date, fields), valid) << date;
-    }
-    EXPECT_EQ(RVCivilTime::daysInMonth(2100, 2), 28);
-    EXPECT_EQ(RVCivilTime::daysInMonth(2000, 2), 29);
 
     // GGA sentences give only an altitude, which the readers carry to the following fixes.
     const std::string gga = "$GPGGA,134501.000,5545.1234,N,03736.5678,E,1,08,0.9,145.3,M,,M,,";
@@ -130,6 +119,11 @@ TEST(Nmea, TimesAreReadLeniently)
     EXPECT_EQ(RVSensorLabel::number(-2147483647 - 1).text(), "-2147483648");
     EXPECT_TRUE(RVSensorLabel().text().isNull());
     EXPECT_TRUE(RVSensorLabel::instant(RVTimestamp()).isNull());
-    const RVCivilTime::Fields summer{.year = 2017, .month = 7, .day = 9, .hour = 8};
-    EXPECT_EQ(RVCivilTime::localInstant(summer), utc(2017, 7, 9, 6, 0, 0, 0));
+}
+
+TEST(CoordinateValue, ReadsFieldsAsTheNumberReaderDoes)
+{
+    for (const char* text : {"55.752060", "-37.609463", "0.000001", "-0.5", "180",
+                             "-1234.123456789", "12345.6", "1e3", "55.7x", "-", "", " 5"})
+        EXPECT_EQ(RVCoordinateValue::value(text), RVNumber::leadingValue(text)) << text;
 }

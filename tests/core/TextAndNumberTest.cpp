@@ -4,7 +4,6 @@
 #include "core/RVShortText.h"
 #include "core/RVStringUtil.h"
 #include "core/RVTextSplit.h"
-#include "metadata/RVCoordinateValue.h"
 
 #include <gtest/gtest.h>
 
@@ -32,9 +31,6 @@ TEST(Number, LeadingValuesOfFieldTexts)
     for (const char* text : {"+", "", "inf", "nan", "1e-999", "0.0000001e-9223372036854775807",
                              "1e-99999999999999999999999"})
         EXPECT_EQ(RVNumber::leadingValue(text), 0) << text;
-    for (const char* text : {"55.752060", "-37.609463", "0.000001", "-0.5", "180",
-                             "-1234.123456789", "12345.6", "1e3", "55.7x", "-", "", " 5"})
-        EXPECT_EQ(RVCoordinateValue::value(text), RVNumber::leadingValue(text)) << text;
 
     // The quick "at least 1 in size" test may only say yes when the value read is.
     using RVNumber::leadingValueAtLeastOne;
