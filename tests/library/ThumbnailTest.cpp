@@ -102,3 +102,22 @@ TEST(Thumbnail, ShowsTheFrameOnScreenAtTheWholeSecondAndSurvivesDamage)
         shown += frameAt(dir, "damaged.mp4", second) != -1;
     EXPECT_GE(shown, 8);
 }
+
+// The playable length: from the movie header where there is one, else from the container as
+// FFmpeg reads it (a transport stream states none and is measured from its packets).
+TEST(MediaLength, FromTheHeaderOrMeasuredFromThePackets)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"clip.mp4", "clip.ts", "clip.mkv"}) {
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(
+            support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10",
+                                "-t", "3", "-c:v", "mpeg4", path}))
+            << name;
+        EXPECT_NEAR(RVAVUtil::getDurationOfFile(path), 3.0, 0.15) << name;
+    }
+    // Not media, or nothing at all: unknown.
+    ASSERT_TRUE(support::writeFile(dir.filePath("notes.mp4"), QByteArray(4096, 'x')));
+    EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.filePath("notes.mp4"))));
+    EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.filePath("none.mp4"))));
+}
