@@ -272,3 +272,36 @@ TEST(CameraCards, GoProChaptersJoinOneTripInChapterOrderWhateverTheirDates)
     EXPECT_NEAR(tree[1]["duration"].toDouble(), 180.0, 1.0);
     EXPECT_EQ(tree[1]["children"].toArray().size(), 3);
 }
+
+TEST(CameraCards, SigmaStarCardsOfACarcamAndANeoline)
+{
+    // Real files (coordinates replaced at their source) laid out as the cameras write them: a
+    // CARCAM 4CH keeps one folder a channel below its mode folder, the channels' files of one
+    // moment differ in their sequence numbers; a Neoline keeps its front and rear files side by
+    // side. The CARCAM's other channels hold no track of their own (copies of a plain file).
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/card";
+    const QString front = card + "/Normal/A/REC20250607-180617-527-A.mp4";
+    ASSERT_TRUE(QDir().mkpath(card + "/Normal/A") && QDir().mkpath(card + "/Normal/B") &&
+                QDir().mkpath(card + "/Normal/D") && QDir().mkpath(card + "/Event/A") &&
+                QDir().mkpath(card + "/DCIM"));
+    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/carcam-4ch-front.mp4"), front));
+    ASSERT_TRUE(support::writeFile(card + "/Normal/B/REC20250607-180617-528-B.mp4", "x"));
+    ASSERT_TRUE(support::writeFile(card + "/Normal/D/REC20250607-180618-530-D.mp4", "x"));
+    ASSERT_TRUE(support::writeFile(card + "/Event/A/REC20250607-181500-531-A.mp4", "x"));
+    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/neoline-spectrum-4k-front.mp4"),
+                            card + "/DCIM/INF20260725-120324-105-F.mp4"));
+    ASSERT_TRUE(support::writeFile(card + "/DCIM/INF20260725-120324-106-R.mp4", "x"));
+
+    const QJsonArray tree = exportJson({"--format", "tree", card});
+    ASSERT_EQ(tree.size(), 3) << QJsonDocument(tree).toJson().toStdString();
+    // Berlin summer time: the CARCAM's track and names on its clock, 18:06 local.
+    EXPECT_EQ(tree[0]["created"].toString(), "2025-06-07T16:06:00.000Z");
+    EXPECT_EQ(tree[0]["mode"].toString(), "normal");
+    EXPECT_EQ(keys(tree[0]["channels"]), QStringList({"front", "optional", "rear"}));
+    EXPECT_EQ(tree[1]["created"].toString(), "2025-06-07T16:15:00.000Z");
+    EXPECT_EQ(tree[1]["mode"].toString(), "event");
+    // The Neoline: dated by its first fix (UTC), its rear file joined to it.
+    EXPECT_EQ(tree[2]["created"].toString(), "2026-07-25T09:04:25.000Z");
+    EXPECT_EQ(keys(tree[2]["channels"]), QStringList({"front", "rear"}));
+}
