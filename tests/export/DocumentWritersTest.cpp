@@ -192,6 +192,7 @@ TEST(ExcelWriter, NumbersHalfToEvenGroupedByLocaleAndTheTables)
     const std::tuple<QLocale, double, std::string> grouped[] = {
         {QLocale(QLocale::German, QLocale::Germany), 1234.5, "1.234,5"},
         {QLocale(QLocale::Hindi, QLocale::India), 1234567.5, "12,34,567,5"},
+        {QLocale(QLocale::Hindi, QLocale::India), 1e21, "1,00,00,00,00,00,00,00,00,00,000"},
         {spain, 1234.5, spain.toString(1234).toStdString() + ",5"},
         {france, 12345.25, france.toString(12345).toStdString() + ",25"},
         {QLocale::c(), 1234.5, "1234,5"}};

@@ -21,8 +21,8 @@ TEST(ExifWriter, CarriesTheFramesTimeAndPositionAsAnotherProgramReadsThem)
                                     "-frames:v", "1", dir.filePath("plain.jpeg")}));
     const QByteArray jpeg = support::readFile(dir.filePath("plain.jpeg"));
     ASSERT_TRUE(jpeg.startsWith("\xFF\xD8"));
-    const auto exifOf = [&](const RVStillTags& tags) {
-        const std::optional<QByteArray> bytes = RVExifWriter::withExif(jpeg, tags);
+    const auto exifOf = [&](const RVStillTags& tags, const QByteArray& source) {
+        const std::optional<QByteArray> bytes = RVExifWriter::withExif(source, tags);
         EXPECT_TRUE(bytes.has_value());
         const QString picture = dir.filePath("still.jpeg"), json = dir.filePath("still.json");
         support::writeFile(picture, bytes.value_or(QByteArray()));
@@ -40,7 +40,7 @@ TEST(ExifWriter, CarriesTheFramesTimeAndPositionAsAnotherProgramReadsThem)
     tags.latitude = 55.752060;
     tags.longitude = 37.609463;
     tags.speedKmh = 87.25;
-    QJsonObject exif = exifOf(tags);
+    QJsonObject exif = exifOf(tags, jpeg);
     EXPECT_EQ(exif["ExifIFD:DateTimeOriginal"].toString(), "2024:03:30 23:59:58");
     EXPECT_EQ(exif["ExifIFD:OffsetTimeOriginal"].toString(), "+02:00");
     EXPECT_EQ(exif["GPS:GPSLatitudeRef"].toString(), "N");
@@ -61,7 +61,7 @@ TEST(ExifWriter, CarriesTheFramesTimeAndPositionAsAnotherProgramReadsThem)
     tags.longitude = -(70.0 + 59.99999999 / 60.0);
     tags.speedKmh.reset();
     tags.gpsTime = QDateTime(QDate(2024, 1, 1), QTime(1, 0, 1), Qt::UTC);
-    exif = exifOf(tags);
+    exif = exifOf(tags, jpeg);
     EXPECT_EQ(exif["ExifIFD:OffsetTimeOriginal"].toString(), "-03:30");
     EXPECT_EQ(exif["GPS:GPSLatitudeRef"].toString(), "S");
     EXPECT_NEAR(exif["GPS:GPSLatitude"].toDouble(), 33.856784, 1e-6);
@@ -71,10 +71,22 @@ TEST(ExifWriter, CarriesTheFramesTimeAndPositionAsAnotherProgramReadsThem)
     EXPECT_EQ(exif["GPS:GPSDateStamp"].toString(), "2024:01:01");
     EXPECT_EQ(exif["GPS:GPSTimeStamp"].toString(), "01:00:01");
 
+    // A picture without the JFIF segment takes its EXIF segment first; the poles and the date
+    // line are positions too.
+    ASSERT_EQ(jpeg.mid(2, 2), "\xFF\xE0");
+    const QByteArray bare = jpeg.left(2) + jpeg.mid(4 + (quint8(jpeg[4]) << 8 | quint8(jpeg[5])));
+    tags.latitude = 90;
+    tags.longitude = 180;
+    exif = exifOf(tags, bare);
+    EXPECT_EQ(RVExifWriter::withExif(bare, tags)->mid(2, 2), "\xFF\xE1");
+    EXPECT_NEAR(exif["GPS:GPSLatitude"].toDouble(), 90, 1e-9);
+    EXPECT_NEAR(exif["GPS:GPSLongitude"].toDouble(), 180, 1e-9);
+
     // Nothing known writes nothing; bytes that are no JPEG are refused.
     EXPECT_EQ(RVExifWriter::withExif(jpeg, {}), jpeg);
     QString error;
     EXPECT_FALSE(RVExifWriter::withExif(QByteArray("GIF89a"), tags, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(RVExifWriter::withExif(QByteArray("\xFF\xD8\xFF\xE0\x40\x00", 6), tags));
+    EXPECT_FALSE(RVExifWriter::withExif(QByteArray("\x00\xD8\xFF\xDB", 4), tags));
 }

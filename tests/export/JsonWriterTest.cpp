@@ -35,9 +35,22 @@ TEST(JsonWriter, NestsLaysOutListsEscapesAndWritesNonFiniteAsNull)
     std::free(data);
     EXPECT_TRUE(text.starts_with("[\n {\"list\":[null,null,\"\"]},\n \"")) << text;
     EXPECT_TRUE(text.ends_with("\"\n]")) << text;
+    // Control characters escaped, the shortest way where JSON has one; the rest as it is.
+    EXPECT_NE(text.find(R"(quote\" back\\ nl\n cr\r tab\t bell\u0007 nul\u0000 del)"),
+              std::string::npos)
+        << text;
     // The escaped text reads back as it was.
     EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(text)).array()[1].toString(),
               tricky);
+
+    // Lone surrogates, which UTF-8 cannot carry, as escapes; one at the very end too.
+    std::string lone;
+    {
+        RVJsonWriter json(&lone);
+        json.string(QChar(0xDC00) + QStringLiteral("a") + QChar(0xD83D));
+        json.flush();
+    }
+    EXPECT_EQ(lone, R"("\udc00a\ud83d")");
 }
 
 TEST(JsonWriter, NumbersReadBackToTheSameDoubleAndFailuresAreReported)

@@ -1,13 +1,14 @@
-// korvela-export --format probe on a real clip made by ffmpeg (a video and a sound track),
-// with a camera's data added as a camera writes it: an encrypted freeGPS block (real Redtiger
-// F7N bytes) at a 0x8000 boundary inside a second "mdat", and a 70mai "GPS " box without a fix.
+// The probe document of a real clip made by ffmpeg (a video and a sound track), with a camera's
+// data added as a camera writes it: an encrypted freeGPS block (real Redtiger F7N bytes) and a
+// block of no known layout at 0x8000 boundaries inside a second "mdat", and a 70mai "GPS " box
+// without a fix.
+#include "export/RVProbeDocument.h"
 #include "support/Support.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -57,16 +58,15 @@ TEST(ProbeFormat, NamesTheTracksTheDeclinesAndWhereTheDataLies)
         "7b18684517023f46130000000100000006000000150000000c0000001c000000414e570000000000"
         "80d4264e3611b54074b5157bcd7bf3400ad7a33dcd4c4e4338343741454831363336303832343537"
         "59534b4a01000000ecffffff000000000e000000010000000a000000e50700000c0000001c000000");
-    file += box("mdat", block + QByteArray(0x8000 - block.size(), '\0'));
+    const QByteArray unknown = be32(0x4000) + "freeGPS " + QByteArray(0x3ff4, '\x11');
+    file += box("mdat", block + QByteArray(0x8000 - block.size(), '\0') + unknown +
+                            QByteArray(0x8000 - unknown.size(), '\0'));
     const QString video = dir.filePath("2021_1228_190106_001F.MP4");
     ASSERT_TRUE(support::writeFile(video, file));
 
-    QProcess tool;
-    tool.start(QStringLiteral(KORVELA_BINARY_DIR "/tools/korvela-export"),
-               {"--format", "probe", video});
-    ASSERT_TRUE(tool.waitForFinished(60000));
-    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    const QByteArray out = tool.readAllStandardOutput();
+    QStringList errors;
+    const QByteArray out = QByteArray::fromStdString(RVProbeDocument::forFiles({video}, errors));
+    EXPECT_TRUE(errors.isEmpty());
     const QJsonObject probe = QJsonDocument::fromJson(out).array().at(0).toObject();
 
     // No folder in the report, only the name, and the rule that read the name.
@@ -115,12 +115,35 @@ TEST(ProbeFormat, NamesTheTracksTheDeclinesAndWhereTheDataLies)
         EXPECT_EQ(sample.value("head").toString().toUtf8(), file.mid(at, size).toHex());
     }
 
-    // Where the camera's data lies, and what the block table made of it.
+    // Where the camera's data lies, and what the block table made of it: the first bytes of
+    // the block no layout read, none of the one that was read.
     const QJsonObject freeGps = probe.value("freeGPS").toObject();
-    EXPECT_EQ(freeGps.value("blocks").toInt(), 1);
-    const QJsonObject layout = freeGps.value("layouts").toArray().at(0).toObject();
-    EXPECT_EQ(layout.value("status").toString(), "encrypted");
-    EXPECT_EQ(layout.value("firstOffset").toDouble(), double(boundary));
+    EXPECT_EQ(freeGps.value("blocks").toInt(), 2);
+    std::map<QString, QJsonObject> layouts;
+    for (const QJsonValue& l : freeGps.value("layouts").toArray())
+        layouts.emplace(l.toObject().value("status").toString(), l.toObject());
+    EXPECT_EQ(layouts["encrypted"].value("firstOffset").toDouble(), double(boundary));
+    EXPECT_FALSE(layouts["encrypted"].contains("head"));
+    EXPECT_EQ(layouts["unknown"].value("head").toString().toUtf8(), unknown.left(256).toHex());
     EXPECT_EQ(probe.value("dataAt").toString(),
               QStringLiteral("freeGPS blocks from offset 0x%1").arg(boundary, 0, 16));
+    EXPECT_FALSE(probe.contains("boxesTruncated"));
+
+    // Without the blocks, the camera's box is where the data lies; a tree of over 2,000 boxes
+    // is cut and says so. A file that cannot be opened is named.
+    QByteArray many = file.left(file.indexOf("GPS ") - 4 + seventyMai.size());
+    for (int i = 0; i < 2100; ++i)
+        many += box("free", {});
+    const QString plain = dir.filePath("plain.mp4");
+    ASSERT_TRUE(support::writeFile(plain, many));
+    const QJsonArray two =
+        QJsonDocument::fromJson(QByteArray::fromStdString(RVProbeDocument::forFiles(
+                                    {plain, dir.filePath("gone.mp4")}, errors)))
+            .array();
+    ASSERT_EQ(two.size(), 1);
+    EXPECT_EQ(two[0]["dataAt"].toString(),
+              QStringLiteral("\"GPS \" box at offset 0x%1").arg(file.indexOf("GPS ") - 4, 0, 16));
+    EXPECT_TRUE(two[0]["boxesTruncated"].toBool());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains("gone.mp4"));
 }
