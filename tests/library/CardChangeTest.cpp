@@ -57,6 +57,11 @@ TEST(CardChange, ListedCheckTellsWhatChanged)
     const RVVideoFilePtr again = listed(path);
     ASSERT_TRUE(again);
     EXPECT_FALSE(checkListedRecording(*again).changed());
+    // The same name, file number and size seen on another mount: the card came back.
+    ASSERT_EQ(again->mountIds().size(), 1u);
+    const RVVideoFile remounted(again->views(), 1, {}, false, again->fileIds(), again->fileSizes(),
+                                {again->mountIds()[0] + 1});
+    EXPECT_EQ(checkListedRecording(remounted).change, RVListedChange::Remounted);
     QFile grow(path);
     ASSERT_TRUE(grow.open(QIODevice::Append) && grow.write("more") == 4);
     grow.close();

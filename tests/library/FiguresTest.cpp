@@ -88,6 +88,13 @@ TEST(TripFigures, DistanceAndTimesOnHandMadeTracks)
         rows.push_back(row);
     }
     {
+        // The shortest drive there is: one second, yet an average.
+        Row row{"one second", {}, 10, 1, 0, 36, 36};
+        row.track.add(0, 0, 36);
+        row.track.add(1, 10, 36);
+        rows.push_back(row);
+    }
+    {
         // Standing still, the receiver's fixes wander a few metres: no way is driven.
         Row row{"a standing car's fixes wander", {}, 0, 0, 10, 0, std::nan("")};
         for (int s = 0; s <= 10; ++s)

@@ -96,6 +96,12 @@ TEST(Thumbnail, ShowsTheFrameOnScreenAtTheWholeSecondAndSurvivesDamage)
                            frameAt(dir, "truncated.mp4", 1), frameAt(dir, "cut.mp4", 1),
                            frameAt(dir, "cut.mp4", 9)}),
               std::vector({-1, -1, -1, 25, -1}));
+    // A transport stream starts its clock late (1.4 s), and this one lists its sound first.
+    ASSERT_TRUE(support::runFfmpeg({"-nostdin", "-loglevel", "error", "-i",
+                                    dir.filePath("sound.mp4"), "-i", clip, "-map", "0:a", "-map",
+                                    "1:v", "-c", "copy", dir.filePath("late.ts")}));
+    EXPECT_EQ(std::vector({frameAt(dir, "late.ts", 7.9), frameAt(dir, "late.ts", 0)}),
+              std::vector({175, 0}));
     // The decoder conceals what it can: a damaged packet does not cost the whole thumbnail.
     int shown = 0;
     for (int second = 0; second < 10; ++second)
