@@ -284,6 +284,12 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
         makeClip(path, 2);
     auto owned = std::make_unique<RVStaticVolumeMonitor>();
     RVStaticVolumeMonitor* monitor = owned.get();
+    // The monitor names each card that came or went, and no other.
+    QStringList came, went;
+    QObject::connect(monitor, &RVVolumeMonitor::volumeMounted,
+                     [&](const QString& p) { came << p; });
+    QObject::connect(monitor, &RVVolumeMonitor::volumeUnmounted,
+                     [&](const QString& p) { went << p; });
     RVVideoList list(std::move(owned), FakeMetaData().source());
     list.waitForIdle();
     const auto mount = [&](const QStringList& paths, std::size_t files) {
@@ -302,6 +308,8 @@ TEST(CardsInTheList, MountAndUnmountKeepTheOtherCard)
     EXPECT_EQ(list.videoFiles().size(), 3u);
 
     mount({data, g12}, 1);
+    EXPECT_EQ(came, QStringList({g1, data, g12}));
+    EXPECT_EQ(went, QStringList{g1});
     EXPECT_EQ(list.mountedVolumes(), QStringList{g12});
     EXPECT_EQ(names(*list.videosData()), QStringList{"B1.MP4"});
     mount({g1, data, g12}, 3); // a card mounted again is read again
