@@ -4,13 +4,21 @@
 // presentation time is at or before t. Decoding starts at the key frame before t (a seek
 // with AVSEEK_FLAG_BACKWARD) and runs forward until a frame reaches t. Camera recordings
 // have a key frame every one or two seconds, so at most a few dozen frames are decoded.
+//
+// A container without an index (an MPEG transport stream) seeks by its packets' times, not
+// to a key frame: the read then starts at a frame that needs earlier ones, and the first key
+// frame after it may lie past t. Such a start is not decoded; the seek steps back (1, 2, 4 s
+// ...) until a key frame at or before t comes first, and at the recording's start reads from
+// its first byte.
 #include "library/RVAVUtil.h"
 
 #include "core/RVNativePath.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 extern "C" {
@@ -88,8 +96,15 @@ int64_t frameTime(const AVFrame& frame)
     return frame.best_effort_timestamp != AV_NOPTS_VALUE ? frame.best_effort_timestamp : frame.pts;
 }
 
+int64_t keyTime(const AVPacket& packet)
+{
+    return packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+}
+
 // Decodes from the current read position until the frame on screen at `target` (stream time
-// base) is known. Null when no frame could be decoded at all.
+// base) is known. Null when no frame could be decoded at all. Unless reading from the start,
+// `late` when the first key frame read lies past the target, or frames but no key frame come
+// before the end (nothing is decoded then).
 //
 // Only what that frame needs is decoded. Packets come in decode order, and a frame's
 // presentation time is never before its decode time, so once a packet's decode time passes
@@ -98,8 +113,9 @@ int64_t frameTime(const AVFrame& frame)
 // the usual frame rates), it is the last one sent. Before that, frames that end before the
 // target and that no other frame refers to (most B-frames) are skipped.
 FramePtr decodeFrameAt(AVFormatContext& input, int streamIndex, AVCodecContext& decoder,
-                       int64_t target)
+                       int64_t target, bool fromStart, bool& late)
 {
+    late = false;
     PacketPtr packet(av_packet_alloc());
     FramePtr frame(av_frame_alloc());
     FramePtr best(av_frame_alloc());
@@ -108,10 +124,16 @@ FramePtr decodeFrameAt(AVFormatContext& input, int streamIndex, AVCodecContext& 
     bool haveBest = false;
     bool draining = false;
     int packets = 0;
+    int skipped = 0;
     int errors = 0;
     for (;;) {
         if (!draining) {
             const int read = av_read_frame(&input, packet.get());
+            if (read < 0 && packets == 0 && skipped > 0 && !fromStart) {
+                // Frames to the end, but no key frame among them.
+                late = true;
+                return nullptr;
+            }
             if (read < 0) {
                 // End of file (or a read error): drain the frames the decoder still holds.
                 avcodec_send_packet(&decoder, nullptr);
@@ -119,6 +141,16 @@ FramePtr decodeFrameAt(AVFormatContext& input, int streamIndex, AVCodecContext& 
             } else if (packet->stream_index != streamIndex) {
                 av_packet_unref(packet.get());
                 continue;
+            } else if (packets == 0 && !(packet->flags & AV_PKT_FLAG_KEY) &&
+                       ++skipped <= kMaxPacketsAfterSeek) {
+                // Frames before the first key frame cannot be decoded from here.
+                av_packet_unref(packet.get());
+                continue;
+            } else if (packets == 0 && keyTime(*packet) != AV_NOPTS_VALUE && !fromStart &&
+                       keyTime(*packet) > target) {
+                av_packet_unref(packet.get());
+                late = true;
+                return nullptr;
             } else if (packet->dts != AV_NOPTS_VALUE && packet->dts > target && packets > 0) {
                 av_packet_unref(packet.get());
                 avcodec_send_packet(&decoder, nullptr);
@@ -228,12 +260,27 @@ std::optional<RVRgbImage> RVAVUtil::getThumbnailOfFile(const QString& filePath, 
     const int64_t wholeSeconds = thumbnailSecond(seconds);
     const int64_t start = stream.start_time != AV_NOPTS_VALUE ? stream.start_time : 0;
     const int64_t target = start + av_rescale_q(wholeSeconds, AVRational{1, 1}, stream.time_base);
-    // A failed seek leaves the position at the start: decoding from there still finds the
-    // frame, only more slowly.
-    av_seek_frame(input.get(), streamIndex, target, AVSEEK_FLAG_BACKWARD);
-
-    FramePtr frame = decodeFrameAt(*input, streamIndex, *decoder, target);
-    if (!frame)
-        return std::nullopt;
-    return scaleToThumbnail(*frame);
+    // A failed seek leaves the position where it was: decoding from there still finds the
+    // frame, only more slowly, or tells that it started too late.
+    const int64_t second =
+        std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, stream.time_base));
+    for (int64_t back = 0;; back = back == 0 ? second : 2 * back) {
+        const bool atStart = target - back <= start;
+        if (!atStart) {
+            av_seek_frame(input.get(), streamIndex, target - back, AVSEEK_FLAG_BACKWARD);
+        } else {
+            // The first frame's decode time may lie before the start time: the read begins at
+            // the first byte where the container allows it.
+            const bool byBytes = !(input->iformat->flags & AVFMT_NO_BYTE_SEEK) &&
+                                 av_seek_frame(input.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0;
+            if (!byBytes)
+                av_seek_frame(input.get(), streamIndex, start, AVSEEK_FLAG_BACKWARD);
+        }
+        avcodec_flush_buffers(decoder.get());
+        // From the start, a first key frame past the target is the first frame there is.
+        bool late = false;
+        FramePtr frame = decodeFrameAt(*input, streamIndex, *decoder, target, atStart, late);
+        if (!late)
+            return frame ? scaleToThumbnail(*frame) : std::nullopt;
+    }
 }

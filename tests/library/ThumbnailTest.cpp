@@ -100,8 +100,9 @@ TEST(Thumbnail, ShowsTheFrameOnScreenAtTheWholeSecondAndSurvivesDamage)
     ASSERT_TRUE(support::runFfmpeg({"-nostdin", "-loglevel", "error", "-i",
                                     dir.filePath("sound.mp4"), "-i", clip, "-map", "0:a", "-map",
                                     "1:v", "-c", "copy", dir.filePath("late.ts")}));
-    EXPECT_EQ(std::vector({frameAt(dir, "late.ts", 7.9), frameAt(dir, "late.ts", 0)}),
-              std::vector({175, 0}));
+    EXPECT_EQ(std::vector({frameAt(dir, "late.ts", 7.9), frameAt(dir, "late.ts", 0),
+                           frameAt(dir, "late.ts", 9.99), frameAt(dir, "late.ts", 4)}),
+              std::vector({175, 0, 225, 100}));
     // The decoder conceals what it can: a damaged packet does not cost the whole thumbnail.
     int shown = 0;
     for (int second = 0; second < 10; ++second)
@@ -122,6 +123,19 @@ TEST(MediaLength, FromTheHeaderOrMeasuredFromThePackets)
             << name;
         EXPECT_NEAR(RVAVUtil::getDurationOfFile(path), 3.0, 0.15) << name;
     }
+    // Matroska written to a pipe states no length: measured from its packets, the streams'
+    // own lengths unknown. Written as a live stream, it gives FFmpeg nothing to measure by.
+    const QString piped = dir.filePath("piped.mkv"), live = dir.filePath("live.mkv");
+    ASSERT_TRUE(support::runProgram(
+        "sh", {"-c",
+               "ffmpeg -v error -f lavfi -i testsrc=size=64x36:rate=10 -t 3 -c:v mpeg4 "
+               "-f matroska - > \"$1\"",
+               "sh", piped}));
+    EXPECT_NEAR(RVAVUtil::getDurationOfFile(piped), 3.0, 0.15);
+    ASSERT_TRUE(
+        support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t",
+                            "3", "-c:v", "mpeg4", "-live", "1", live}));
+    EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(live)));
     // Not media, or nothing at all: unknown.
     ASSERT_TRUE(support::writeFile(dir.filePath("notes.mp4"), QByteArray(4096, 'x')));
     EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.filePath("notes.mp4"))));
