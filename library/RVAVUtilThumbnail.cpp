@@ -8,8 +8,8 @@
 // A container without an index (an MPEG transport stream) seeks by its packets' times, not
 // to a key frame: the read then starts at a frame that needs earlier ones, and the first key
 // frame after it may lie past t. Such a start is not decoded; the seek steps back (1, 2, 4 s
-// ...) until a key frame at or before t comes first, and at the recording's start reads from
-// its first byte.
+// ...) until a key frame at or before t comes first, and past the recording's start time
+// reads from its first byte.
 #include "library/RVAVUtil.h"
 
 #include "core/RVNativePath.h"
@@ -265,22 +265,25 @@ std::optional<RVRgbImage> RVAVUtil::getThumbnailOfFile(const QString& filePath, 
     const int64_t second =
         std::max<int64_t>(1, av_rescale_q(1, AVRational{1, 1}, stream.time_base));
     for (int64_t back = 0;; back = back == 0 ? second : 2 * back) {
-        const bool atStart = target - back <= start;
-        if (!atStart) {
-            av_seek_frame(input.get(), streamIndex, target - back, AVSEEK_FLAG_BACKWARD);
-        } else {
-            // The first frame's decode time may lie before the start time: the read begins at
-            // the first byte where the container allows it.
-            const bool byBytes = !(input->iformat->flags & AVFMT_NO_BYTE_SEEK) &&
-                                 av_seek_frame(input.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0;
-            if (!byBytes)
-                av_seek_frame(input.get(), streamIndex, start, AVSEEK_FLAG_BACKWARD);
-        }
+        const int64_t from = std::max(target - back, start);
+        av_seek_frame(input.get(), streamIndex, from, AVSEEK_FLAG_BACKWARD);
         avcodec_flush_buffers(decoder.get());
-        // From the start, a first key frame past the target is the first frame there is.
         bool late = false;
-        FramePtr frame = decodeFrameAt(*input, streamIndex, *decoder, target, atStart, late);
+        FramePtr frame = decodeFrameAt(*input, streamIndex, *decoder, target, false, late);
         if (!late)
             return frame ? scaleToThumbnail(*frame) : std::nullopt;
+        if (from == start)
+            break;
     }
+    // Not even from the start time: the first frame's decode time may lie before it. The read
+    // begins at the first byte where the container allows it, and the first key frame there
+    // is is the first frame shown.
+    const bool byBytes = !(input->iformat->flags & AVFMT_NO_BYTE_SEEK) &&
+                         av_seek_frame(input.get(), -1, 0, AVSEEK_FLAG_BYTE) >= 0;
+    if (!byBytes)
+        av_seek_frame(input.get(), streamIndex, start, AVSEEK_FLAG_BACKWARD);
+    avcodec_flush_buffers(decoder.get());
+    bool late = false;
+    FramePtr frame = decodeFrameAt(*input, streamIndex, *decoder, target, true, late);
+    return frame ? scaleToThumbnail(*frame) : std::nullopt;
 }

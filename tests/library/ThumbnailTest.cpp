@@ -100,9 +100,12 @@ TEST(Thumbnail, ShowsTheFrameOnScreenAtTheWholeSecondAndSurvivesDamage)
     ASSERT_TRUE(support::runFfmpeg({"-nostdin", "-loglevel", "error", "-i",
                                     dir.filePath("sound.mp4"), "-i", clip, "-map", "0:a", "-map",
                                     "1:v", "-c", "copy", dir.filePath("late.ts")}));
+    ASSERT_TRUE(support::runFfmpeg(
+        {"-nostdin", "-loglevel", "error", "-i", clip, "-c", "copy", dir.filePath("clip.mkv")}));
     EXPECT_EQ(std::vector({frameAt(dir, "late.ts", 7.9), frameAt(dir, "late.ts", 0),
-                           frameAt(dir, "late.ts", 9.99), frameAt(dir, "late.ts", 4)}),
-              std::vector({175, 0, 225, 100}));
+                           frameAt(dir, "late.ts", 9.99), frameAt(dir, "late.ts", 4),
+                           frameAt(dir, "clip.mkv", 0), frameAt(dir, "clip.mkv", 7.9)}),
+              std::vector({175, 0, 225, 100, 0, 175}));
     // The decoder conceals what it can: a damaged packet does not cost the whole thumbnail.
     int shown = 0;
     for (int second = 0; second < 10; ++second)
