@@ -95,6 +95,15 @@ TEST(TripFigures, DistanceAndTimesOnHandMadeTracks)
         rows.push_back(row);
     }
     {
+        // A speed no car drives is the receiver's error: the top speed stays what was driven.
+        Row row{"an impossible speed", {}, 100, 10, 0, 36, 36};
+        double at = 0;
+        row.track.add(0, 0, 36);
+        drive(1, 11, at, row.track);
+        row.track.speeds[5] = 1500;
+        rows.push_back(row);
+    }
+    {
         // Standing still, the receiver's fixes wander a few metres: no way is driven.
         Row row{"a standing car's fixes wander", {}, 0, 0, 10, 0, std::nan("")};
         for (int s = 0; s <= 10; ++s)
