@@ -107,6 +107,8 @@ TEST(MediaDuration, MovieHeaderVersionsAndBoxSizeForms)
     tooLong[ftyp.size() + 3] = char(0x7f); // moov claims more than the file holds
     for (const QByteArray& file :
          {ftyp + box("moov", mvhd("00000000000000000000000000000258ffffffff")),
+          ftyp + box("moov", mvhd("0100000000000000000000000000000000000000000003e8"
+                                  "ffffffffffffffff")),
           ftyp + box("moov", mvhd("0000000000000000000000000000000000001518")),
           ftyp + box("moov", mvhd0 + box("mvex", box("trex", ""))), tooLong,
           ftyp + box("moov", box("mvhd", QByteArray::fromHex("0000"))),

@@ -174,7 +174,7 @@ TEST(TrackImport, StoredTextSurvivesDamage)
     // A line cut short and one out of range are skipped; the rest stays.
     text += "fix\t1716390001000\t-33.1\n";
     text += "fix\t1716390002000\t95\t151\tnan\tnan\tnan\n";
-    text += "fix\t1716390003000\t-33.2\t151.8\tnan\t12.5\tnan\n";
+    text += "fix\t1716390003000\t-33.2\t151.8\t131.5\t12.5\tnan\n";
     const auto card = RVTrackImports::fromText(text);
     ASSERT_TRUE(card);
     EXPECT_EQ(card->cardFolder, "/media/G1");
@@ -187,6 +187,7 @@ TEST(TrackImport, StoredTextSurvivesDamage)
     EXPECT_EQ(read.fixes[0].time, fix.time);
     EXPECT_DOUBLE_EQ(read.fixes[0].latitude, -33.1234567);
     EXPECT_TRUE(std::isnan(read.fixes[0].altitude));
+    EXPECT_DOUBLE_EQ(read.fixes[1].altitude, 131.5);
     EXPECT_DOUBLE_EQ(read.fixes[1].speedKmh, 12.5);
     EXPECT_FALSE(RVTrackImports::fromText("something else\ncard\t/x\n"));
     EXPECT_FALSE(RVTrackImports::fromText("korvela-track-imports 1\n"));

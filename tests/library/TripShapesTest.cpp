@@ -50,6 +50,7 @@ TEST(TripShapes, SplitAndJoinHoldPerCardAndUndo)
     ASSERT_TRUE((*trip)->isTrip());
     EXPECT_FALSE(RVTripShapes::splitAt((*trip)->children().front())); // nothing before it
     EXPECT_FALSE(RVTripShapes::splitAt(*trip));                       // not a recording
+    EXPECT_FALSE(RVTripShapes::splitAt(tree.back()));                 // in no trip
     const std::optional<RVTripShapeChange> split = RVTripShapes::splitAt((*trip)->children()[1]);
     ASSERT_TRUE(split);
     EXPECT_EQ(split->card, card);
