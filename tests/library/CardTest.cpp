@@ -23,7 +23,7 @@ TEST(FolderWalk, CollectsRecordingsWithTheirLengthsAndNameBytes)
 {
     QTemporaryDir dir;
     const QString root = dir.path() + "/card";
-    for (const char* name : {"CLIP.MOV", "._CLIP.MOV", ".hidden/X.mp4", "plain.MP4"})
+    for (const char* name : {"CLIP.MOV", "._CLIP.MOV", ".MOV", ".hidden/X.mp4", "plain.MP4"})
         makeClip(root + "/" + name, 2);
     for (const char* name : {"clip.avi", "clip", "mov"})
         writeFile(root + "/" + name);
@@ -51,8 +51,8 @@ TEST(FolderWalk, CollectsRecordingsWithTheirLengthsAndNameBytes)
     }
     found.sort();
     const QString cafe = RVNativePath::decode("caf\xe9.MP4");
-    EXPECT_EQ(found,
-              QStringList({"._CLIP.MOV", "BROKEN.MOV", "CLIP.MOV", "X.mp4", cafe, "clip.Mp4"}));
+    EXPECT_EQ(found, QStringList({".MOV", "._CLIP.MOV", "BROKEN.MOV", "CLIP.MOV", "X.mp4", cafe,
+                                  "clip.Mp4"}));
     EXPECT_EQ(RVNativePath::encode(root + "/" + cafe), latin1);
     EXPECT_TRUE(FS::removeFileAtPath(root + "/" + cafe));
     EXPECT_FALSE(FS::fileExists(root + "/" + cafe));
@@ -65,7 +65,7 @@ TEST(FolderWalk, CollectsRecordingsWithTheirLengthsAndNameBytes)
     FS::scanVideoFilesFrom(root + "/clip.avi", files);
     const std::atomic<bool> cancel{true};
     FS::scanVideoFilesFrom(root, files, &cancel);
-    EXPECT_EQ(files.size(), 7u);
+    EXPECT_EQ(files.size(), 8u);
 }
 
 TEST(MediaDuration, MovieHeaderVersionsAndBoxSizeForms)
