@@ -3,6 +3,7 @@
 // block of no known layout at 0x8000 boundaries inside a second "mdat", and a 70mai "GPS " box
 // without a fix.
 #include "export/RVProbeDocument.h"
+#include "metadata/TrackFiles.h"
 #include "support/Support.h"
 
 #include <QFile>
@@ -16,16 +17,8 @@
 
 namespace {
 
-QByteArray be32(std::uint32_t v)
-{
-    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    return QByteArray(bytes, 4);
-}
-
-QByteArray box(const char* type, const QByteArray& payload)
-{
-    return be32(std::uint32_t(payload.size() + 8)) + QByteArray(type, 4) + payload;
-}
+using TrackFiles::be32;
+using TrackFiles::box;
 
 // Every box of the tree, depth first.
 void collect(const QJsonArray& boxes, std::vector<QJsonObject>& into)

@@ -26,40 +26,6 @@ QString isoTime(const RVPoint& point)
     return point.time().toDateTime().toString(Qt::ISODateWithMs);
 }
 
-// A 3 s transport stream of a small video and a data stream whose packets are the given
-// records, one each `bytes` long.
-bool writeStream(const QString& path, const QByteArray& records, int bytes)
-{
-    const QString raw = path + ".bin";
-    return support::writeFile(raw, records) && support::runFfmpeg({"-v",
-                                                                   "error",
-                                                                   "-f",
-                                                                   "lavfi",
-                                                                   "-t",
-                                                                   "3",
-                                                                   "-i",
-                                                                   "testsrc=size=64x36:rate=10",
-                                                                   "-f",
-                                                                   "data",
-                                                                   "-raw_packet_size",
-                                                                   QString::number(bytes),
-                                                                   "-i",
-                                                                   raw,
-                                                                   "-map",
-                                                                   "0:v",
-                                                                   "-map",
-                                                                   "1:d",
-                                                                   "-c:v",
-                                                                   "mpeg4",
-                                                                   "-c:d",
-                                                                   "copy",
-                                                                   "-t",
-                                                                   "3",
-                                                                   "-f",
-                                                                   "mpegts",
-                                                                   path});
-}
-
 } // namespace
 
 TEST(TransportStream, RecordsAtEitherPlaceWithAndWithoutTheirAccelerations)
@@ -106,7 +72,7 @@ TEST(TransportStream, StreamsGiveTheirRecordsOrSayWhyNot)
     for (int second = 0; second < 3; ++second)
         records += QByteArray(kRecord).replace(8, 1, QByteArray(1, char(0x18 + second)));
     const QString ts = dir.path() + "/2021_0311_080724_000001F.TS";
-    ASSERT_TRUE(writeStream(ts, records, int(kRecord.size())));
+    ASSERT_TRUE(support::writeTransportStream(ts, records, int(kRecord.size())));
     const std::optional<RVMetaData> read = reader.readMetaDataOrDecline(ts, why);
     ASSERT_TRUE(read) << why.detail.toStdString();
     ASSERT_EQ(read->points.size(), 3u);
@@ -116,7 +82,7 @@ TEST(TransportStream, StreamsGiveTheirRecordsOrSayWhyNot)
 
     // Private data that is no record; a stream of video alone; a name that is no stream's.
     const QString unknown = dir.path() + "/unknown.ts";
-    ASSERT_TRUE(writeStream(unknown, QByteArray(3 * 48, '\x11'), 48));
+    ASSERT_TRUE(support::writeTransportStream(unknown, QByteArray(3 * 48, '\x11'), 48));
     EXPECT_FALSE(reader.readMetaDataOrDecline(unknown, why));
     EXPECT_EQ(why.kind, RVDecline::Kind::UnknownLayout);
     const QString video = dir.path() + "/video.ts";

@@ -53,6 +53,38 @@ bool runFfmpeg(const QStringList& arguments)
     return runProgram(QStringLiteral("ffmpeg"), arguments);
 }
 
+bool writeTransportStream(const QString& path, const QByteArray& records, int packetBytes)
+{
+    const QString raw = path + QStringLiteral(".bin");
+    return writeFile(raw, records) && runFfmpeg({"-v",
+                                                 "error",
+                                                 "-f",
+                                                 "lavfi",
+                                                 "-t",
+                                                 "3",
+                                                 "-i",
+                                                 "testsrc=size=64x36:rate=10",
+                                                 "-f",
+                                                 "data",
+                                                 "-raw_packet_size",
+                                                 QString::number(packetBytes),
+                                                 "-i",
+                                                 raw,
+                                                 "-map",
+                                                 "0:v",
+                                                 "-map",
+                                                 "1:d",
+                                                 "-c:v",
+                                                 "mpeg4",
+                                                 "-c:d",
+                                                 "copy",
+                                                 "-t",
+                                                 "3",
+                                                 "-f",
+                                                 "mpegts",
+                                                 path});
+}
+
 bool runProgram(const QString& program, const QStringList& arguments)
 {
     // fork and exec rather than QProcess: Qt starts children with vfork semantics, whose child

@@ -27,6 +27,10 @@ bool waitFor(const std::function<bool()>& condition, int timeoutMs = 10000);
 bool runProgram(const QString& program, const QStringList& arguments);
 // runProgram("ffmpeg", arguments).
 bool runFfmpeg(const QStringList& arguments);
+// A 3 s MPEG transport stream with ffmpeg: a small video, and a data stream whose packets are
+// `records` cut `packetBytes` long (records of a camera's TS mode). Its own name plus ".bin"
+// holds the records on the way.
+bool writeTransportStream(const QString& path, const QByteArray& records, int packetBytes);
 
 // Collects the program's log lines (qDebug, qWarning, ...) while alive.
 class LogCapture final
