@@ -3,7 +3,6 @@
 #include "export/RVExcelWriter.h"
 #include "export/RVKmlWriter.h"
 #include "metadata/writers/RVExportSink.h"
-#include "metadata/writers/RVGpxWriter.h"
 #include "metadata/writers/RVXmlText.h"
 
 #include <QDateTime>
@@ -25,25 +24,6 @@ QByteArray kml(const QString& name, const std::vector<RVPoint>& points)
     RVExportSink sink;
     RVKmlWriter::write(sink, name, points);
     return sink.takeText();
-}
-
-// 2015-03-01 09:05:00 UTC
-const RVTimestamp kCreated = RVTimestamp::fromMSecsSinceEpoch(1425200700000);
-
-QByteArray gpx(const RVGpxTrack& track)
-{
-    RVExportSink sink;
-    RVGpxWriter::write(sink, track);
-    return sink.takeText();
-}
-
-QByteArrayList speeds(const QByteArray& document)
-{
-    QByteArrayList out;
-    for (const QByteArray& part : document.split('<'))
-        if (part.startsWith("speed>"))
-            out << part.mid(6);
-    return out;
 }
 
 const QLocale kUnitedStates(QLocale::English, QLocale::UnitedStates);
@@ -103,73 +83,6 @@ TEST(KmlWriter, XmlTextsAndExactDocumentsWithZeroPointsLeftOut)
     EXPECT_TRUE(document.contains("<coordinates>37&amp;2,55.1&lt;,0\n"));
     const QByteArray broken = kml("x", {point("55\xff\xc3", "37.1")});
     EXPECT_TRUE(broken.contains("37.1,55\xEF\xBF\xBD\xEF\xBF\xBD,0"));
-}
-
-TEST(GpxWriter, ExactDocumentsSpreadTimesEvenlyAndLeaveOutWhatIsUnknown)
-{
-    // 100 s, 4 points: 0, 25, 50 and 75 s after the start, whether or not a point is skipped.
-    const std::vector<RVPoint> trip = {
-        point("55.75", "37.61", 0, 45.5), point("0.000000", "0.000000"),
-        point("55.76", "37.62", 0, 90), point("-55.752060", "-37.609463", 0, 359.9999996)};
-    EXPECT_EQ(gpx({"Trip 1", RVTimestamp::fromMSecsSinceEpoch(1425200700999), 100.0f, trip,
-                   std::vector<double>{36, 0, 10, 100}}),
-              golden("trip.gpx"));
-
-    // Only zero points, or none: the blocks stay, empty.
-    EXPECT_EQ(gpx({"Trip 1", kCreated, 10.0f,
-                   std::vector<RVPoint>{point("0", "0"), point("0.000000", "0.000000")},
-                   std::vector<double>{1, 2}}),
-              golden("empty.gpx"));
-    EXPECT_EQ(gpx({"Trip 1", kCreated, 0.0f, {}, {}}), golden("empty.gpx"));
-    // Without a start time there are no time elements at all (an empty one is no valid GPX).
-    EXPECT_EQ(gpx({"A&B", RVTimestamp(), 10.0f, std::vector<RVPoint>{point("1.5", "2.5", 0, 10)},
-                   std::vector<double>{3.6}}),
-              golden("untimed.gpx"));
-
-    // 10 Hz: four points in 0.4 s. The third has no altitude, a speed that overflowed and no
-    // course; "1e400" is no usable latitude and its point is left out.
-    const std::vector<RVPoint> points = {
-        point("55.1", "37.1", 0, 1, 212.5), point("55.2", "37.2", 0, 2, -3.25),
-        point("55.3", "37.3", 0, kNan, kNan), point("1e400", "37.4", 0, 4, 1)};
-    const std::vector<double> fast = {3.6, 7.2, kInf, 3.6};
-    EXPECT_EQ(gpx({"Trip 1", kCreated, 0.4f, points, fast}), golden("tenhertz.gpx"));
-    // A length that could not be measured: no times, the points are still there.
-    const QByteArray unmeasured = gpx({"T", kCreated, float(kNan), points, fast});
-    EXPECT_EQ(unmeasured.count("<time>"), 1); // the document's own
-    EXPECT_EQ(unmeasured.count("<trkpt "), 3);
-}
-
-TEST(GpxWriter, SpeedEntryFollowsThePositionInTheSeriesAndTimesTheCalendar)
-{
-    // Four points, two speeds: points 0 and 1 take entry 0, points 2 and 3 entry 1.
-    const std::vector<RVPoint> four(4, point("55.1", "37.1"));
-    EXPECT_EQ(speeds(gpx({"x", kCreated, 4.0f, four, std::vector<double>{36, 72}})),
-              QByteArrayList({"9.999720", "9.999720", "19.999440", "19.999440"}));
-    // No speed series at all: the element is left out rather than made up.
-    const QByteArray without = gpx({"x", kCreated, 4.0f, four, {}});
-    EXPECT_FALSE(without.contains("<speed>"));
-    EXPECT_EQ(without.count("<trkpt "), 4);
-
-    // One speed per point: 22 * (15 / 22) is just below 15 in double, so point 15 shows
-    // entry 14; every other point shows its own entry.
-    const std::vector<RVPoint> points(22, point("55.1", "37.1"));
-    std::vector<double> own(22);
-    for (int i = 0; i < 22; ++i)
-        own[std::size_t(i)] = 3.6 * (i + 1);
-    const QByteArrayList written = speeds(gpx({"x", kCreated, 22.0f, points, own}));
-    ASSERT_EQ(written.size(), 22);
-    for (int i = 0; i < 22; ++i)
-        EXPECT_EQ(written[i], QByteArray::number(3.6 * ((i == 15 ? 14 : i) + 1) * 0.27777, 'f', 6));
-
-    char text[40];
-    const QDateTime base(QDate(1970, 1, 1), QTime(0, 0), QTimeZone::utc());
-    // Every day boundary of a few centuries, and times before 1970.
-    for (qint64 seconds = -2208988800LL; seconds < 4102444800LL; seconds += 86399 * 37) {
-        const std::size_t length = RVGpxWriter::formatUtcSeconds(seconds, text);
-        ASSERT_EQ(QString::fromLatin1(text, qsizetype(length)),
-                  base.addSecs(seconds).toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")))
-            << seconds;
-    }
 }
 
 TEST(ExcelWriter, NumbersHalfToEvenGroupedByLocaleAndTheTables)
