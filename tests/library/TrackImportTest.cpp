@@ -169,6 +169,9 @@ TEST(TrackImport, StoredTextSurvivesDamage)
     fix.latitude = -33.1234567;
     fix.longitude = 151.7654321;
     import.fixes = {fix};
+    // A recording of half a second still takes the fix at its start; one of no length none.
+    EXPECT_EQ(matchTrackToRecording(import.fixes, fix.time, 0.5).points.size(), 1u);
+    EXPECT_TRUE(matchTrackToRecording(import.fixes, fix.time, 0).points.empty());
     QByteArray text =
         RVTrackImports::toText("/media/G1", {std::make_shared<const RVTrackImport>(import)});
     // A line cut short and one out of range are skipped; the rest stays.
