@@ -30,6 +30,7 @@
 #include <QFile>
 
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -184,7 +185,9 @@ bool readNest(std::string_view bytes, int depth, double durationSeconds, RVTimes
         } else if (item->is("TYPE") && item->type == 'c') {
             stream.type = item->data;
         } else if (item->is("GPSF")) {
-            if (const std::optional<double> fix = RVGpmf::number(item->data, item->type, 0))
+            // A value no fix code can be (negative, too large, not a number) says nothing.
+            const std::optional<double> fix = RVGpmf::number(item->data, item->type, 0);
+            if (fix && *fix >= 0 && *fix <= double(UINT32_MAX))
                 stream.fix = std::uint32_t(*fix);
         } else if (item->is("GPSU") && (item->type == 'U' || item->type == 'c')) {
             stream.time = readGpsTime(item->data);

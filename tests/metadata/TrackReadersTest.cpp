@@ -272,6 +272,13 @@ TEST(GoProReader, RealSampleReadsAsExifToolReadsIt)
     RVMetaData unfixed;
     EXPECT_TRUE(RVGoProMetaDataReader::readSample(TestFiles::view(noFix), 1.001, unfixed));
     EXPECT_TRUE(unfixed.points.empty());
+    // A flag no fix code can be (a signed -2304) says nothing: the fixes stay.
+    QByteArray oddFlag = gpmf;
+    oddFlag[flag + 4] = 'l';
+    oddFlag.replace(flag + 8, 4, QByteArray::fromHex("fffff700"));
+    RVMetaData odd;
+    EXPECT_TRUE(RVGoProMetaDataReader::readSample(TestFiles::view(oddFlag), 1.001, odd));
+    EXPECT_EQ(odd.points.size(), 17u);
     // Another camera's records in a "gpmd" track are not GoPro's.
     track.samples = {QByteArray("FMAS") + QByteArray(200, '\0')};
     EXPECT_FALSE(readBytes(movie({track}), RVGoProMetaDataReader::readMetaData));
