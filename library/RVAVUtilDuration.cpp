@@ -54,13 +54,15 @@ float durationFromFFmpeg(const QString& filePath)
 
     if (context->duration != AV_NOPTS_VALUE && context->duration >= 0)
         return float(double(context->duration) / AV_TIME_BASE);
+    // The streams' own lengths where the header states them (a fragmented MP4): no probing.
+    if (const double seconds = longestStreamSeconds(*context); seconds >= 0)
+        return float(seconds);
     // Containers without a header that states the length (transport streams) are measured
     // from their packets' times at the start and the end.
     if (av->findStreamInfo(context.get(), nullptr) >= 0 && context->duration != AV_NOPTS_VALUE &&
         context->duration >= 0)
         return float(double(context->duration) / AV_TIME_BASE);
-    const double seconds = longestStreamSeconds(*context);
-    return seconds >= 0 ? float(seconds) : kUnknown;
+    return kUnknown;
 }
 
 } // namespace
