@@ -44,16 +44,8 @@ TEST(ProbeFormat, NamesTheTracksTheDeclinesAndWhereTheDataLies)
     ASSERT_FALSE(file.isEmpty());
     const QByteArray seventyMai = box("GPS ", QByteArray(36, '\0'));
     file += seventyMai;
-    const qint64 boundary = (file.size() + 16 + 0x7fff) / 0x8000 * 0x8000;
-    file += box("free", QByteArray(boundary - file.size() - 16, '\0'));
-    const QByteArray block = QByteArray::fromHex(
-        "000040006672656547505320f00100000a00000000000000000000000000000001000000b0565001"
-        "7b18684517023f46130000000100000006000000150000000c0000001c000000414e570000000000"
-        "80d4264e3611b54074b5157bcd7bf3400ad7a33dcd4c4e4338343741454831363336303832343537"
-        "59534b4a01000000ecffffff000000000e000000010000000a000000e50700000c0000001c000000");
     const QByteArray unknown = be32(0x4000) + "freeGPS " + QByteArray(0x3ff4, '\x11');
-    file += box("mdat", block + QByteArray(0x8000 - block.size(), '\0') + unknown +
-                            QByteArray(0x8000 - unknown.size(), '\0'));
+    const qint64 boundary = support::appendEncryptedFreeGps(file, unknown);
     const QString video = dir.filePath("2021_1228_190106_001F.MP4");
     ASSERT_TRUE(support::writeFile(video, file));
 

@@ -30,17 +30,6 @@ using ClipFactory::waitFor;
 
 namespace {
 
-QByteArray be32(std::uint32_t v)
-{
-    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    return QByteArray(bytes, 4);
-}
-
-QByteArray box(const char* type, const QByteArray& payload)
-{
-    return be32(std::uint32_t(payload.size() + 8)) + QByteArray(type, 4) + payload;
-}
-
 // An NMEA sentence with its checksum.
 QByteArray sentence(const QByteArray& body)
 {
@@ -63,14 +52,7 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     // A Novatek name, its freeGPS block encrypted.
     QByteArray encrypted = support::readFile(ClipFactory::tripClip(1));
     ASSERT_FALSE(encrypted.isEmpty());
-    const qint64 boundary = (encrypted.size() + 16 + 0x7fff) / 0x8000 * 0x8000;
-    encrypted += box("free", QByteArray(boundary - encrypted.size() - 16, '\0'));
-    const QByteArray block = QByteArray::fromHex(
-        "000040006672656547505320f00100000a00000000000000000000000000000001000000b0565001"
-        "7b18684517023f46130000000100000006000000150000000c0000001c000000414e570000000000"
-        "80d4264e3611b54074b5157bcd7bf3400ad7a33dcd4c4e4338343741454831363336303832343537"
-        "59534b4a01000000ecffffff000000000e000000010000000a000000e50700000c0000001c000000");
-    encrypted += box("mdat", block + QByteArray(0x8000 - block.size(), '\0'));
+    support::appendEncryptedFreeGps(encrypted);
     ASSERT_TRUE(support::writeFile(dir.filePath("2021_1228_190106_001F.MP4"), encrypted));
     // Named 12:00 on a camera clock read as Berlin summer time (10:00Z), its receiver's fixes
     // at 13:00:05Z: the camera's clock is three hours behind.

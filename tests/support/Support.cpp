@@ -53,6 +53,26 @@ bool runFfmpeg(const QStringList& arguments)
     return runProgram(QStringLiteral("ffmpeg"), arguments);
 }
 
+qint64 appendEncryptedFreeGps(QByteArray& file, const QByteArray& after)
+{
+    const auto box = [](const char* type, const QByteArray& payload) {
+        const auto size = std::uint32_t(payload.size() + 8);
+        const char head[] = {char(size >> 24), char(size >> 16), char(size >> 8), char(size)};
+        return QByteArray(head, 4) + QByteArray(type, 4) + payload;
+    };
+    const qint64 boundary = (file.size() + 16 + 0x7fff) / 0x8000 * 0x8000;
+    file += box("free", QByteArray(boundary - file.size() - 16, '\0'));
+    const QByteArray block = QByteArray::fromHex(
+        "000040006672656547505320f00100000a00000000000000000000000000000001000000b0565001"
+        "7b18684517023f46130000000100000006000000150000000c0000001c000000414e570000000000"
+        "80d4264e3611b54074b5157bcd7bf3400ad7a33dcd4c4e4338343741454831363336303832343537"
+        "59534b4a01000000ecffffff000000000e000000010000000a000000e50700000c0000001c000000");
+    QByteArray payload = block + QByteArray(0x8000 - block.size(), '\0') + after;
+    payload += QByteArray((0x8000 - payload.size() % 0x8000) % 0x8000, '\0');
+    file += box("mdat", payload);
+    return boundary;
+}
+
 bool writeTransportStream(const QString& path, const QByteArray& records, int packetBytes)
 {
     const QString raw = path + QStringLiteral(".bin");
