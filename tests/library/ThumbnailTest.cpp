@@ -126,15 +126,8 @@ TEST(MediaLength, FromTheHeaderOrMeasuredFromThePackets)
             << name;
         EXPECT_NEAR(RVAVUtil::getDurationOfFile(path), 3.0, 0.15) << name;
     }
-    // Matroska written to a pipe states no length: measured from its packets, the streams'
-    // own lengths unknown. Written as a live stream, it gives FFmpeg nothing to measure by.
-    const QString piped = dir.filePath("piped.mkv"), live = dir.filePath("live.mkv");
-    ASSERT_TRUE(support::runProgram(
-        "sh", {"-c",
-               "ffmpeg -v error -f lavfi -i testsrc=size=64x36:rate=10 -t 3 -c:v mpeg4 "
-               "-f matroska - > \"$1\"",
-               "sh", piped}));
-    EXPECT_NEAR(RVAVUtil::getDurationOfFile(piped), 3.0, 0.15);
+    // Matroska written as a live stream states no length anywhere: unknown.
+    const QString live = dir.filePath("live.mkv");
     ASSERT_TRUE(
         support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t",
                             "3", "-c:v", "mpeg4", "-live", "1", live}));
