@@ -1,14 +1,9 @@
 // The box walker over an in-memory "video file" (every box entered as if it held boxes, a few
 // levels deep, checking that each box lies inside its parent and the walk only moves forward),
 // and the maker's top-level "udat" walk with the text of a found box.
+#include "FuzzInput.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
-
-#include <QBuffer>
-#include <QByteArray>
-
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
@@ -30,16 +25,14 @@ void walk(QIODevice& device, qint64 begin, qint64 end, int depth)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    walk(buffer, 0, bytes.size(), 0);
+    FuzzFile file(data, size);
+    walk(file.buffer, 0, file.bytes.size(), 0);
     const std::optional<QByteArray> payload =
-        RVKorvelaMetaDataReader::findUdatPayload(buffer, bytes.size());
+        RVKorvelaMetaDataReader::findUdatPayload(file.buffer, file.bytes.size());
     if (!payload)
         return 0;
     // The payload can never be larger than the file that holds it.
-    if (payload->size() > bytes.size())
+    if (payload->size() > file.bytes.size())
         __builtin_trap();
     (void)RVKorvelaMetaDataReader::readMetaDataFromText(
         std::string_view(payload->constData(), std::size_t(payload->size())));

@@ -1,12 +1,11 @@
 // Clock corrections as people and the settings file hand them over: offsets typed on the
 // command line and stored rule lines, any bytes. An accepted offset stays within a day and
 // reads back from its own text; stored rules read back to the same rules.
+#include "FuzzInput.h"
 #include "metadata/RVCameraClock.h"
 
 #include <QStringList>
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

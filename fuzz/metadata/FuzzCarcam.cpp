@@ -2,15 +2,11 @@
 // the last one ending where the bytes do), and as an in-memory video whose "ssmd" track the reader
 // walks. Every fix that comes out is a place on earth at a valid time with its speed, and a
 // reader that gave nothing for a file it took for its own says why.
+#include "FuzzInput.h"
 #include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/freegps/RVFreeGpsLigo.h"
 
-#include <QBuffer>
-#include <QByteArray>
-
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
@@ -27,7 +23,7 @@ void checkPoint(const RVPoint& p, double kmh)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes = fuzzText(data, size);
     if (const std::optional<std::size_t> mark = RVFreeGpsLigo::findMark(bytes)) {
         if (bytes.substr(*mark, 12) != std::string_view("LIGOGPSINFO\0", 12))
             __builtin_trap();
@@ -38,12 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             checkPoint(fix.point, fix.speedKmh);
     }
 
-    QByteArray file(bytes.data(), qsizetype(size));
-    QBuffer buffer(&file);
-    buffer.open(QIODevice::ReadOnly);
+    FuzzFile file(data, size);
     RVDecline why;
     const std::optional<RVMetaData> read =
-        RVCarcamMetaDataReader::readMetaData(buffer, file.size(), &why);
+        RVCarcamMetaDataReader::readMetaData(file.buffer, file.bytes.size(), &why);
     if (read) {
         if (read->points.size() != read->velocityData.size())
             __builtin_trap();

@@ -1,16 +1,14 @@
 // The direct coordinate reader against the full number reader: every text must read the same.
+#include "FuzzInput.h"
 #include "core/RVNumber.h"
 #include "metadata/RVCoordinateValue.h"
 
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
-#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string_view text = fuzzText(data, size);
     const double direct = RVCoordinateValue::value(text);
     const double full = RVNumber::leadingValue(text);
     // Bit for bit (NaN only where both are NaN).

@@ -1,6 +1,7 @@
 // GPMF samples: the key-length-value walk (every item inside its level, the walk moving
 // forward) and the GoPro reader's decoding of a sample into fixes and sensor samples. The
 // same bytes are also read as one cue or record of the other cameras' tracks.
+#include "FuzzInput.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVGpmf.h"
@@ -9,9 +10,6 @@
 #include "metadata/RVVantrueMetaDataReader.h"
 #include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
-
-#include <cstddef>
-#include <cstdint>
 
 namespace {
 
@@ -36,7 +34,7 @@ void walk(std::string_view bytes, int depth)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes = fuzzText(data, size);
     walk(bytes, 0);
     RVMetaData track;
     RVGoProMetaDataReader::readSample(bytes, 1.001, track);

@@ -1,27 +1,22 @@
 // The Neoline reader on an in-memory "video file": whatever the bytes, its track keeps its
 // speeds in step, every fix lies on the globe with a course of the compass, every dated fix
 // falls within a day of the name's date, and a recording known but unread says why.
+#include "FuzzInput.h"
 #include "metadata/RVNeolineMetaDataReader.h"
 
-#include <QBuffer>
-#include <QByteArray>
 #include <QDate>
 
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
+    FuzzFile file(data, size);
     const QDate nameDate(2026, 1, 1);
     const QDateTime earliest = nameDate.addDays(-1).startOfDay(Qt::UTC);
     const QDateTime latest = nameDate.addDays(2).startOfDay(Qt::UTC);
     RVDecline why;
     const std::optional<RVMetaData> read =
-        RVNeolineMetaDataReader::readMetaData(buffer, bytes.size(), nameDate, &why);
+        RVNeolineMetaDataReader::readMetaData(file.buffer, file.bytes.size(), nameDate, &why);
     if (!read) {
         if (why.kind != RVDecline::Kind::NotMine && why.detail.isEmpty())
             __builtin_trap();

@@ -1,14 +1,11 @@
 // The NMEA and export date texts, and the sentence decoders they sit behind.
+#include "FuzzInput.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmea.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string_view text = fuzzText(data, size);
     const RVGpsProcessor& gps = RVGpsProcessor::sharedInstance();
     const RVTimestamp nmea = gps.nmeaDateFormatter().parse(text);
     if (nmea.isValid()) {

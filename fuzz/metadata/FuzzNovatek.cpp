@@ -1,15 +1,11 @@
 // A Novatek video in memory: the top-level walk, the "gps " index in "moov", the scan of
 // "mdat" and the decoding of every block; also the input read as one block by every layout
 // of the table, with the mark put in front so that the layouts' decoders are reached.
+#include "FuzzInput.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/freegps/RVFreeGps.h"
 
-#include <QBuffer>
-#include <QByteArray>
-
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
 #include <string>
 
 namespace {
@@ -38,7 +34,7 @@ void check(const RVFreeGps::Block& block)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view view(reinterpret_cast<const char*>(data), size);
+    const std::string_view view = fuzzText(data, size);
     check(RVFreeGps::read(view));
     std::string marked = std::string("\0\0\x80\0freeGPS ", 12);
     marked.append(view.substr(0, std::min<std::size_t>(size, 500)));
@@ -48,12 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool complete = false;
     (void)RVNovatekMetaDataReader::readIndex(view, complete);
 
-    QByteArray bytes(view.data(), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
+    FuzzFile file(data, size);
     RVDecline why;
-    const std::optional<RVMetaData> track =
-        RVNovatekMetaDataReader::readMetaData(buffer, bytes.size(), QStringLiteral("fuzz"), &why);
+    const std::optional<RVMetaData> track = RVNovatekMetaDataReader::readMetaData(
+        file.buffer, file.bytes.size(), QStringLiteral("fuzz"), &why);
     if (track && track->points.size() != track->velocityData.size())
         __builtin_trap();
     if (track && track->points.empty() && track->gSensorData.empty())

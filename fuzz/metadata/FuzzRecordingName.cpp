@@ -1,11 +1,9 @@
 // File names as a card's directory hands them over: any bytes. They must survive the trip into
 // a QString and back unchanged, and the camera families' name rules must give a sensible
 // answer or none.
+#include "FuzzInput.h"
 #include "core/RVNativePath.h"
 #include "metadata/RVRecordingName.h"
-
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,6 +1,7 @@
 // The sample table of an in-memory "video file": every timed track's samples must lie inside
 // the file and come no more than the limit; each sample is read back. Then every reader of
 // data carried in a track reads the same bytes, each keeping its track and speeds in step.
+#include "FuzzInput.h"
 #include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
@@ -12,35 +13,11 @@
 #include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
 
-#include <QBuffer>
-#include <QByteArray>
-
-#include <cstddef>
-#include <cstdint>
-
-namespace {
-
-// A reader's track keeps its speeds in step; a reader that read nothing but knew the file for
-// its own says where and why.
-template <typename Read>
-void check(Read read, QBuffer& buffer, qint64 fileSize)
-{
-    RVDecline why;
-    const std::optional<RVMetaData> data = read(buffer, fileSize, &why);
-    if (data && data->points.size() != data->velocityData.size())
-        __builtin_trap();
-    if (!data && why.kind != RVDecline::Kind::NotMine && why.detail.isEmpty())
-        __builtin_trap();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const qint64 fileSize = bytes.size();
+    FuzzFile file(data, size);
+    QBuffer& buffer = file.buffer;
+    const qint64 fileSize = file.bytes.size();
     if (const auto movie = RVSampleTable::readMovie(buffer, fileSize)) {
         for (const RVTimedTrack& track : movie->tracks) {
             if (track.samples.size() > RVSampleTable::kMaxSamples)
@@ -50,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     __builtin_trap();
                 const QByteArray read = RVSampleTable::readSample(buffer, sample);
                 if (read.size() != qsizetype(sample.size) ||
-                    read != bytes.mid(sample.offset, sample.size))
+                    read != file.bytes.mid(sample.offset, sample.size))
                     __builtin_trap();
                 const std::string_view text = RVSampleTable::subtitleText(
                     std::string_view(read.constData(), std::size_t(read.size())));
@@ -60,14 +37,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    check(RVGoProMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVThinkwareMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVNextbaseMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVGarminMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVVantrueMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVWolfboxMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVVueroidMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVNmeaTrackMetaDataReader::readMetaData, buffer, fileSize);
-    check(RVCarcamMetaDataReader::readMetaData, buffer, fileSize);
+    // A reader's track keeps its speeds in step; a reader that read nothing but knew the file
+    // for its own says where and why.
+    for (const auto read :
+         {RVGoProMetaDataReader::readMetaData, RVThinkwareMetaDataReader::readMetaData,
+          RVNextbaseMetaDataReader::readMetaData, RVGarminMetaDataReader::readMetaData,
+          RVVantrueMetaDataReader::readMetaData, RVWolfboxMetaDataReader::readMetaData,
+          RVVueroidMetaDataReader::readMetaData, RVNmeaTrackMetaDataReader::readMetaData,
+          RVCarcamMetaDataReader::readMetaData}) {
+        RVDecline why;
+        const std::optional<RVMetaData> track = read(buffer, fileSize, &why);
+        if (track && track->points.size() != track->velocityData.size())
+            __builtin_trap();
+        if (!track && why.kind != RVDecline::Kind::NotMine && why.detail.isEmpty())
+            __builtin_trap();
+    }
     return 0;
 }

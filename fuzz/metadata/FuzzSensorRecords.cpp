@@ -1,14 +1,11 @@
 // A BlackVue .3gf sensor file: 10-byte big-endian records.
+#include "FuzzInput.h"
 #include "metadata/RVBlackVueMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes = fuzzText(data, size);
     const std::vector<RVSensorData> samples = RVBlackVueMetaDataReader::readGSensorFromText(bytes);
     if (samples.size() != size / 10)
         __builtin_trap();

@@ -1,14 +1,11 @@
 // Logs beside the video: a plain NMEA log, and a 70mai running log read for one recording.
+#include "FuzzInput.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
 #include "metadata/RVSeventyMaiLogMetaDataReader.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <string_view>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const std::string_view text = fuzzText(data, size);
     if (const auto log = RVNmeaLogMetaDataReader::readLogText(text);
         log && log->points.size() != log->velocityData.size())
         __builtin_trap();

@@ -3,11 +3,10 @@
 // that are all valid, inside the globe and in time order.
 #pragma once
 
+#include "FuzzInput.h"
 #include "metadata/RVTrackFile.h"
 
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
 
 template <typename Reader>
 int fuzzTrackFile(const std::uint8_t* data, std::size_t size)

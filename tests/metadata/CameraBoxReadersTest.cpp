@@ -10,7 +10,6 @@
 
 #include "TestFiles.h"
 
-#include <QBuffer>
 #include <QTemporaryDir>
 #include <QtEndian>
 
@@ -69,12 +68,6 @@ QByteArray novatekFile(const std::vector<QByteArray>& blocks, int listed, int cl
     return listed < 0 ? file : file + standardBox("moov", moov);
 }
 
-RVTimestamp at(const char* isoUtc)
-{
-    return RVTimestamp::fromDateTime(
-        QDateTime::fromString(QString::fromLatin1(isoUtc), Qt::ISODate));
-}
-
 // The real freeGPS blocks of a file in tests/data/dashcamigo, where each block lies in a
 // top-level "free" box of 264 bytes, the block's size field left out: as 0x8000-byte blocks
 // that start with their size, as the cameras write them.
@@ -103,14 +96,14 @@ std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes
 
 TEST(BoxWalker, SizesAndBounds)
 {
-    const auto ends = [](QByteArray bytes) {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        RVBoxWalker walker(buffer, 0, bytes.size());
-        std::vector<qint64> result;
-        while (const auto box = walker.next())
-            result.push_back(box->end);
-        return result;
+    const auto ends = [](const QByteArray& bytes) {
+        return readBytes(bytes, [](QIODevice& device, qint64 size) {
+            RVBoxWalker walker(device, 0, size);
+            std::vector<qint64> result;
+            while (const auto box = walker.next())
+                result.push_back(box->end);
+            return result;
+        });
     };
     const QByteArray ftyp = standardBox("ftyp", "isom");
     using Ends = std::vector<qint64>;
@@ -132,10 +125,8 @@ TEST(BoxWalker, SizesAndBounds)
 
 TEST(NovatekReader, BlocksByIndexOrScan)
 {
-    const auto readNovatek = [](QByteArray file) {
-        QBuffer buffer(&file);
-        buffer.open(QIODevice::ReadOnly);
-        return RVNovatekMetaDataReader::readMetaData(buffer, file.size(), "test");
+    const auto readNovatek = [](const QByteArray& file) {
+        return readBytes(file, RVNovatekMetaDataReader::readMetaData, "test");
     };
     // Refused and void blocks drop out, the rest keep their order.
     const std::vector<QByteArray> blocks = {novatekBlock('B', 0), novatekBlock('B', 1),
@@ -189,42 +180,37 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     EXPECT_EQ(one(south.replace(0x30 + 25, 2, "SW")).substr(0, 22), "-55.752060 -37.609463 ");
 }
 
-TEST(NovatekReader, FixesHoursAwayFromTheNameProposeAClockCorrection)
+TEST(NovatekReader, ColdStartFixesProposeACorrectionOrFollowTheCardsZone)
 {
     // A VIOFO A119 Mini 2 after a cold start writes its clock's local time as if it were UTC:
-    // its first fix (13:45:00 "UTC") lies three hours after the start its name tells (11:45:00
-    // Berlin, 10:45:00Z). The fix dates the recording, and the card is offered the hours.
+    // its fixes at 13:45:0s "UTC". Named 11:45:00 (Berlin, 10:45:00Z), its first fix lies three
+    // hours after the start its name tells: the fix dates the recording, and the card is
+    // offered the hours.
     QTemporaryDir dir;
-    const QString path = dir.path() + "/card/DCIM/Movie/2015_0205_114500_000001F.MP4";
-    const std::optional<RVMetaData> data =
-        readVideo(path, novatekFile({novatekBlock('B', 0), novatekBlock('B', 1)}, 2, 2));
+    const QString card = dir.path() + "/card";
+    const QByteArray bytes = novatekFile({novatekBlock('B', 0), novatekBlock('B', 1)}, 2, 2);
+    const QString early = card + "/DCIM/Movie/2015_0205_114500_000001F.MP4";
+    const std::optional<RVMetaData> data = readVideo(early, bytes);
     ASSERT_TRUE(data);
-    const RVCameraClock::RVRecordingStart start = RVCameraClock::recordingStart(&*data, path);
+    const RVCameraClock::RVRecordingStart start = RVCameraClock::recordingStart(&*data, early);
     EXPECT_EQ(start.source, RVTimeSource::Gps);
     EXPECT_EQ(start.time.toDateTime().toString(Qt::ISODate), "2015-02-05T13:45:00Z");
     const std::optional<RVCameraClock::RVClockProposal> proposal =
-        RVCameraClock::proposeCorrection(path, start.time);
+        RVCameraClock::proposeCorrection(early, start.time);
     ASSERT_TRUE(proposal);
     EXPECT_EQ(proposal->addedSeconds, 3 * 3600);
-    EXPECT_EQ(proposal->folder, dir.path() + "/card");
+    EXPECT_EQ(proposal->folder, card);
     EXPECT_EQ(proposal->family, RVCameraFamily::Novatek);
     // Taken, the rule makes the name and the fix agree; a name a few minutes off the fix (the
     // receiver's first fix after a while) proposes nothing.
     RVCameraClock::setRule(proposal->folder, proposal->family, proposal->rule);
-    EXPECT_EQ(RVCameraClock::startFromName(path), start.time);
+    EXPECT_EQ(RVCameraClock::startFromName(early), start.time);
     RVCameraClock::clearRules();
-    EXPECT_FALSE(RVCameraClock::proposeCorrection(
-        dir.path() + "/card/DCIM/Movie/2015_0205_144100_000001F.MP4", start.time));
-}
+    EXPECT_FALSE(RVCameraClock::proposeCorrection(card + "/DCIM/Movie/2015_0205_144100_000001F.MP4",
+                                                  start.time));
 
-TEST(NovatekReader, ColdStartFixesOnTheCameraClockAreReadByTheCardsZone)
-{
-    // A VIOFO A119 Mini 2 after a cold start writes its clock's local time as UTC: named 13:45
-    // and its fixes at 13:45:0s "UTC". A warm start on the same card, named 15:45 in Kyiv
-    // (13:45Z), writes true UTC fixes.
-    QTemporaryDir dir;
-    const QString card = dir.path() + "/card";
-    const QByteArray bytes = novatekFile({novatekBlock('B', 0), novatekBlock('B', 1)}, 2, 2);
+    // Named 13:45, as its fixes: a cold start too. A warm start on the same card, named 15:45
+    // in Kyiv (13:45Z), writes true UTC fixes.
     const QString cold = card + "/DCIM/Movie/2015_0205_134500_000001F.MP4";
     const QString warm = card + "/DCIM/Movie/2015_0205_154500_000002F.MP4";
     const auto firstFix = [&bytes](const QString& path) {
@@ -235,23 +221,22 @@ TEST(NovatekReader, ColdStartFixesOnTheCameraClockAreReadByTheCardsZone)
     };
     // No zone for the card: the records cannot tell, they stay as written; the window may
     // offer this computer's zone (Berlin, an hour from UTC) for the card.
-    RVCameraClock::clearRules();
     EXPECT_EQ(firstFix(cold), "2015-02-05T13:45:00Z");
-    const RVTimestamp written = at("2015-02-05T13:45:00Z");
+    const RVTimestamp written = utc("2015-02-05T13:45:00Z");
     const std::optional<RVCameraClock::RVClockProposal> offer =
         RVCameraClock::proposeCameraClockFixes(cold, written);
     ASSERT_TRUE(offer);
     EXPECT_EQ(offer->rule, (RVClockRule{"Europe/Berlin", 0}));
     EXPECT_EQ(offer->folder, card);
     EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(warm, written)); // two hours off its name
-    EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(cold, at("2015-02-05T13:56:00Z")));
+    EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(cold, utc("2015-02-05T13:56:00Z")));
     // The card's camera set to Kyiv (UTC+2 in February): the cold start's fixes are its clock,
     // the warm start's are UTC; a first fix minutes late still follows the clock.
     RVCameraClock::setRule(card, RVCameraFamily::Novatek, RVClockRule{"Europe/Kyiv", 0});
     EXPECT_EQ(firstFix(cold), "2015-02-05T11:45:00Z");
     EXPECT_EQ(firstFix(warm), "2015-02-05T13:45:00Z");
-    EXPECT_TRUE(RVCameraClock::fixesFollowCameraClock(cold, at("2015-02-05T13:54:00Z")));
-    EXPECT_FALSE(RVCameraClock::fixesFollowCameraClock(cold, at("2015-02-05T13:56:00Z")));
+    EXPECT_TRUE(RVCameraClock::fixesFollowCameraClock(cold, utc("2015-02-05T13:54:00Z")));
+    EXPECT_FALSE(RVCameraClock::fixesFollowCameraClock(cold, utc("2015-02-05T13:56:00Z")));
     EXPECT_FALSE(RVCameraClock::proposeCameraClockFixes(cold, written)); // a zone is set
     // A camera on UTC: its clock and UTC agree, nothing to tell apart.
     RVCameraClock::setRule(card, RVCameraFamily::Novatek, RVClockRule{"UTC", 0});

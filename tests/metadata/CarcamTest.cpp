@@ -7,7 +7,6 @@
 #include "TestFiles.h"
 #include "TrackFiles.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -19,8 +18,7 @@ namespace {
 
 QByteArray realRecording()
 {
-    return support::readFile(
-        QStringLiteral(KORVELA_TESTDATA_DIR "/dashcamigo/carcam-4ch-front.mp4"));
+    return TestFiles::realData("dashcamigo/carcam-4ch-front.mp4");
 }
 
 // The real file's first sample: 184 bytes at 0x1ED, its record at 0x3A.
@@ -49,11 +47,7 @@ QByteArray sampleWith(const QByteArray& text)
 
 TrackFiles::Track dataTrack(std::vector<QByteArray> samples, const char* codec = "ssmd")
 {
-    TrackFiles::Track track;
-    track.handler = "meta";
-    track.codec = codec;
-    track.samples = std::move(samples);
-    return track;
+    return {.handler = "meta", .codec = codec, .samples = std::move(samples)};
 }
 
 } // namespace
@@ -84,12 +78,8 @@ TEST(CarcamReader, SaysWhyARecordingGaveNoTrack)
     const QByteArray noFix = sampleWith("2025/06/07 18:06:00 ?:0.000000 ?:0.000000 0.0");
     const QByteArray moving = sampleWith("2025/06/07 18:06:00 S:33.5 W:70.25 20 A:-90 x:0 y:1 z:0");
     const QByteArray tooFast = sampleWith("2025/06/07 18:06:00 N:50.0 E:30.0 9999");
-    struct Case
-    {
-        TrackFiles::Track track;
-        const char* read; // the points, or the decline's kind and the start of its detail
-    };
-    const Case cases[] = {
+    // The track, and the points read or the decline's kind and the start of its detail.
+    const std::pair<TrackFiles::Track, const char*> cases[] = {
         // A Neoline camera's 40-byte records in an "ssmd" track are another camera's.
         {dataTrack({QByteArray(40, '\x7e'), QByteArray(40, '\x7e')}), "not mine "},
         {dataTrack({real.left(0x60)}), "unknown layout ssmd sample at offset 0x"},
@@ -102,12 +92,11 @@ TEST(CarcamReader, SaysWhyARecordingGaveNoTrack)
          "-33.500000 -70.250000 2025-06-07 18:06:00.000 37.04 nan 270\n"
          "50.000000 30.000000 2025-06-07 18:06:00.000 18.52 nan 0\n"},
     };
-    for (const Case& c : cases) {
-        QByteArray bytes = TrackFiles::movie({dataTrack({QByteArray(500, '\xff')}), c.track});
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
+    for (const auto& [track, read] : cases) {
         RVDecline why;
-        const auto data = RVCarcamMetaDataReader::readMetaData(buffer, bytes.size(), &why);
+        const auto data =
+            TestFiles::readBytes(TrackFiles::movie({dataTrack({QByteArray(500, '\xff')}), track}),
+                                 RVCarcamMetaDataReader::readMetaData, &why);
         std::string got;
         if (data) {
             for (const RVPoint& p : data->points)
@@ -115,6 +104,6 @@ TEST(CarcamReader, SaysWhyARecordingGaveNoTrack)
         } else {
             got = (declineKindName(why.kind) + ' ' + why.detail).toStdString();
         }
-        EXPECT_EQ(got.substr(0, std::strlen(c.read)), c.read) << got;
+        EXPECT_EQ(got.substr(0, std::strlen(read)), read) << got;
     }
 }

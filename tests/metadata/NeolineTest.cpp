@@ -5,9 +5,8 @@
 #include "metadata/RVNeolineMetaDataReader.h"
 #include "metadata/RVSampleTable.h"
 
-#include "support/Support.h"
+#include "TestFiles.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -16,6 +15,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -31,31 +31,22 @@ const Recording kPhantom{"neoline-spectrum-front.mp4", "INF20260520-214526-1-F.m
 
 QByteArray bytesOf(const Recording& recording)
 {
-    return support::readFile(QStringLiteral(KORVELA_TESTDATA_DIR "/dashcamigo/") + recording.file);
+    return TestFiles::realData(QStringLiteral("dashcamigo/") + recording.file);
 }
 
 // The records' samples (where each lies and when it plays).
-std::vector<RVTrackSample> records(QByteArray bytes)
+std::vector<RVTrackSample> records(const QByteArray& bytes)
 {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    const auto movie = RVSampleTable::readMovie(buffer, bytes.size());
+    const auto movie = TestFiles::readBytes(bytes, RVSampleTable::readMovie);
     const RVTimedTrack* track = movie ? RVSampleTable::find(*movie, "ssmd") : nullptr;
     return track ? track->samples : std::vector<RVTrackSample>{};
 }
 
-bool isFix(const QByteArray& bytes, const RVTrackSample& record)
-{
-    return (bytes[record.offset + 23] & 1) != 0;
-}
-
+// The records whose flags (at +23) have the fix bit set.
 std::vector<RVTrackSample> fixRecords(const QByteArray& bytes)
 {
-    std::vector<RVTrackSample> fixes;
-    for (const RVTrackSample& record : records(bytes)) {
-        if (isFix(bytes, record))
-            fixes.push_back(record);
-    }
+    std::vector<RVTrackSample> fixes = records(bytes);
+    std::erase_if(fixes, [&](const RVTrackSample& r) { return (bytes[r.offset + 23] & 1) == 0; });
     return fixes;
 }
 
@@ -150,14 +141,9 @@ TEST(NeolineReader, DatesFixesByTheMonthAndYearOfTheName)
     // The records hold a day of the month; the name (camera local) gives month and year, and
     // the UTC date is the day within one of it that has that day of the month. Rows without a
     // fix carry the camera's clock and date nothing. A damaged record (the last, zeroed) is
-    // skipped, and a course byte out of range (the first, 180) is no course.
-    struct Case
-    {
-        const char* name;
-        char day; // written into every fix
-        const char* first;
-    };
-    const Case cases[] = {
+    // skipped, and a course byte out of range (the first, 180) is no course. The name, the day
+    // written into every fix, the first fix's time.
+    const std::tuple<const char*, char, const char*> cases[] = {
         {"INF20260501-003000-1-F.mp4", 30, "2026-04-30 11:34:11"},
         {"INF20260101-013000-1-R.mp4", 31, "2025-12-31 11:34:11"},
         {"INF20251231-233000-1-F.mp4", 1, "2026-01-01 11:34:11"},
@@ -166,19 +152,17 @@ TEST(NeolineReader, DatesFixesByTheMonthAndYearOfTheName)
         {"renamed.mp4", 20, "-"},                 // no name: positions without times
     };
     const QByteArray real = bytesOf(kGoodSignal);
-    for (const Case& c : cases) {
+    for (const auto& [name, day, first] : cases) {
         QByteArray bytes = real;
         const std::vector<RVTrackSample> all = records(bytes);
-        for (const RVTrackSample& record : all) {
-            if (isFix(bytes, record))
-                bytes[record.offset + 24] = c.day;
-        }
+        for (const RVTrackSample& record : fixRecords(bytes))
+            bytes[record.offset + 24] = day;
         bytes[all.front().offset + 28] = char(180);
         bytes.replace(all.back().offset, 40, QByteArray(40, '\0'));
-        const Read read = readAs(bytes, c.name);
-        ASSERT_TRUE(read.data && read.data->points.size() == 178u) << c.name;
-        EXPECT_EQ(utc(read.data->points[0]), c.first) << c.name;
-        EXPECT_EQ(read.data->points[0].azimut(), 0) << c.name;
+        const Read read = readAs(bytes, name);
+        ASSERT_TRUE(read.data && read.data->points.size() == 178u) << name;
+        EXPECT_EQ(utc(read.data->points[0]), first) << name;
+        EXPECT_EQ(read.data->points[0].azimut(), 0) << name;
     }
 }
 
@@ -186,16 +170,9 @@ TEST(NeolineReader, FixesBeforeTheColdStartClockLocksAreLeftOut)
 {
     // The first ten fixes of the 4K drive carry a clock that runs ahead or behind and steps
     // when it locks: they go. A clock a second off within a locked run is the whole-second
-    // clock against jittering sample times, and every fix stays.
-    struct Case
-    {
-        std::size_t fix;   // the first fix moved
-        std::size_t count; // fixes moved
-        int seconds;       // by so much
-        std::size_t kept;  // fixes read
-        const char* first; // the first one's time
-    };
-    const Case cases[] = {
+    // clock against jittering sample times, and every fix stays. The first fix moved, the fixes
+    // moved, by how many seconds; the fixes read, the first one's time.
+    const std::tuple<std::size_t, std::size_t, int, std::size_t, const char*> cases[] = {
         {0, 10, 95, 227, "09:04:35"}, {0, 10, -104, 227, "09:04:35"}, {0, 1, 3, 236, "09:04:26"},
         {100, 1, 1, 237, "09:04:25"}, {100, 1, -1, 237, "09:04:25"},  {0, 0, 0, 237, "09:04:25"},
     };
@@ -212,14 +189,14 @@ TEST(NeolineReader, FixesBeforeTheColdStartClockLocksAreLeftOut)
     ASSERT_TRUE(acrossMidnight.data && acrossMidnight.data->points.size() == 237u);
     EXPECT_EQ(utc(acrossMidnight.data->points[0]), "2026-07-25 23:58:00");
     EXPECT_EQ(utc(acrossMidnight.data->points[236]), "2026-07-26 00:01:56");
-    for (const Case& c : cases) {
+    for (const auto& [moved, count, seconds, kept, first] : cases) {
         QByteArray bytes = real;
-        for (std::size_t i = c.fix; i < c.fix + c.count; ++i)
-            shiftClock(bytes, fixes[i], c.seconds);
+        for (std::size_t i = moved; i < moved + count; ++i)
+            shiftClock(bytes, fixes[i], seconds);
         const Read read = readAs(bytes, k4k.name);
-        ASSERT_TRUE(read.data) << c.seconds;
-        ASSERT_EQ(read.data->points.size(), c.kept) << c.fix << " " << c.seconds;
-        EXPECT_EQ(utc(read.data->points[0]).substr(11), c.first) << c.fix << " " << c.seconds;
+        ASSERT_TRUE(read.data) << seconds;
+        ASSERT_EQ(read.data->points.size(), kept) << moved << " " << seconds;
+        EXPECT_EQ(utc(read.data->points[0]).substr(11), first) << moved << " " << seconds;
     }
 }
 

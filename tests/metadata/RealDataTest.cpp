@@ -45,7 +45,7 @@ RVMetaData readLog(const char* relativePath)
 
 } // namespace
 
-TEST(RealData, BlackVueClipsFromSideFilesAndEmbedded)
+TEST(RealData, BlackVueClipsFromSideFilesAndEmbeddedAndTheirSensorScale)
 {
     KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
     const QString folder = RealData::folder() + "/blackvue-dr650s/";
@@ -111,13 +111,9 @@ TEST(RealData, BlackVueClipsFromSideFilesAndEmbedded)
     // after the start and stays.
     RVCameraClock::setRule("", std::nullopt, {"Asia/Dubai", 0});
     EXPECT_EQ(gps.readMetaDataFromVideoFile(event)->points.size(), 133u);
-}
 
-// Every real sensor file, read raw: the gravity vector of a camera at rest is 1 g long (the
-// median sample of a clip, which is mostly standing or cruising).
-TEST(RealData, BlackVueSensorScale)
-{
-    KORVELA_SKIP_WITHOUT_REALDATA("blackvue-dr650s");
+    // Every real sensor file, read raw: the gravity vector of a camera at rest is 1 g long (the
+    // median sample of a clip, which is mostly standing or cruising).
     for (const char* clip : {"20170708_221449_N", "20170709_080018_N", "20170709_080522_P",
                              "20170709_084652_P", "20170709_084737_E", "20170709_085648_N"}) {
         const QByteArray bytes = realData(QStringLiteral("blackvue-dr650s/") + clip + ".3gf");

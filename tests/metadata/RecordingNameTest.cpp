@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
+TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
 {
     // "family start(local) modeCode mode channel stem". BlackVue names are read by position:
     // mode F (newer firmware) and channel F, E and R, R and F.
-    const auto parsed = [](const char* path) {
+    const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
         const char* families[] = {"BlackVue", "Novatek", "70mai",     "GoPro",  "Tesla",
                                   "Neoline",  "CARCAM",  "Thinkware", "Vueroid"};
@@ -92,43 +92,26 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelAndSideFileStem)
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
-    // date, a missing or foreign extension.
-    for (const char* other : {"FILE0001.MOV",
-                              "20150101_120000_.MP4",
-                              "20170708_221449_QF.mp4",
-                              "20170708_221449_NX.mp4",
-                              "20171308_221449_NF.mp4",
-                              "20170708_246049_NF.mp4",
-                              "20170708_221449_NF",
-                              "20170708_221449_NF.gps",
-                              "2023_0512_143005_F.MP4",
-                              "2023_0512_143005_000123B.MP4",
-                              "NO20220101-120000-000017I.MP4",
-                              "GX01017.MP4",
-                              "GP0017.MP4",
-                              "GOPR017.MP4",
-                              "GX010017.JPG",
-                              "2024-05-01_12-00-00-fisheye.mp4",
-                              "2024-05-01_12-00-00-front.mov",
-                              "20260406142122000022.MP4",
-                              "INF20260725-120324-105.mp4",
-                              "REC20250607-180617-527-E.mp4",
-                              "REC20250607-180617-527.mp4",
-                              "/c/",
-                              ""})
-        EXPECT_EQ(parsed(other), "none");
-}
+    // date, a missing or foreign extension, a folder, none.
+    const QString others =
+        "FILE0001.MOV|20150101_120000_.MP4|20170708_221449_QF.mp4|20170708_221449_NX.mp4|"
+        "20171308_221449_NF.mp4|20170708_246049_NF.mp4|20170708_221449_NF|20170708_221449_NF.gps|"
+        "2023_0512_143005_F.MP4|2023_0512_143005_000123B.MP4|NO20220101-120000-000017I.MP4|"
+        "GX01017.MP4|GP0017.MP4|GOPR017.MP4|GX010017.JPG|2024-05-01_12-00-00-fisheye.mp4|"
+        "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
+        "REC20250607-180617-527-E.mp4|REC20250607-180617-527.mp4|/c/|";
+    for (const QString& other : others.split('|'))
+        EXPECT_EQ(parsed(other), "none") << other.toStdString();
 
-TEST(RecordingName, GoProChaptersShareTheirSeriesAndCountFromOne)
-{
-    // "series chapter": the older cameras' first chapter is GOPR, the second GP01; a looping
-    // recording's files and chapter 00 are no chapters.
-    const std::pair<const char*, const char*> cases[] = {
+    // GoPro chapters share their series and count from one. "series chapter": the older cameras'
+    // first chapter is GOPR, the second GP01; a looping recording's files and chapter 00 are no
+    // chapters.
+    const std::pair<const char*, const char*> chapters[] = {
         {"GX010042.MP4", "X0042 1"},     {"GX020042.MP4", "X0042 2"}, {"GH120042.MP4", "H0042 12"},
         {"GS030135.360", "S0135 3"},     {"GOPR1234.MP4", "P1234 1"}, {"GP011234.MP4", "P1234 2"},
         {"GP021234.mp4", "P1234 3"},     {"GHAA0002.MP4", " 0"},      {"GX000042.MP4", " 0"},
         {"20170708_221449_NF.mp4", " 0"}};
-    for (const auto& [path, expected] : cases) {
+    for (const auto& [path, expected] : chapters) {
         const auto name = parseRecordingName(path);
         ASSERT_TRUE(name) << path;
         EXPECT_EQ(name->chapterSeries + ' ' + QString::number(name->chapter), expected) << path;

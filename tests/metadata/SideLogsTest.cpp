@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace TestFiles;
 
 namespace {
@@ -30,11 +32,8 @@ std::string read(const QString& video, const QString& folder)
         }
         return "none" + why.toStdString();
     }
-    return QString("%1 %2 %3 ")
-               .arg(format)
-               .arg(data->points.size())
-               .arg(data->gSensorData.size())
-               .toStdString() +
+    return format.toStdString() + ' ' + std::to_string(data->points.size()) + ' ' +
+           std::to_string(data->gSensorData.size()) + ' ' +
            (data->points.empty() ? "-" : text(data->points.front())) + " " +
            data->relatedFiles.join(' ').remove(folder).toStdString();
 }
@@ -46,13 +45,8 @@ TEST(SideLogs, NmeaLogNamedAfterTheVideo)
     QTemporaryDir dir;
     const QString folder = dir.path() + "/DCIM/";
     const std::string point = "55.752060 37.609463 2015-02-05 13:45:01.000 18.5199999809 150 45.5";
-    struct Case
-    {
-        const char* log;
-        QByteArray text;
-        std::string expected;
-    };
-    const Case cases[] = {
+    // The log, its text and the start of what is read.
+    const std::tuple<const char*, QByteArray, std::string> cases[] = {
         {"FILE0001.nmea", "$GPGSV,3,1\r\n" + kGga + kRmc,
          "NMEA log 1 0 " + point + " FILE0001.nmea"},
         // Mio MiVue's upper-case extension; a banner and blank lines are skipped.
@@ -63,12 +57,12 @@ TEST(SideLogs, NmeaLogNamedAfterTheVideo)
         {"FILE0001.log", "started\nstopped\n", "none"},
         {"FILE0001.nmea", "", "none"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [log, text, expected] : cases) {
         QDir(folder).removeRecursively();
-        writeFile(folder + c.log, c.text);
+        writeFile(folder + log, text);
         writeFile(folder + "FILE0001.MP4", "video");
         const std::string got = read(folder + "FILE0001.MP4", folder);
-        EXPECT_EQ(got.substr(0, c.expected.size()), c.expected) << c.log << ": " << got;
+        EXPECT_EQ(got.substr(0, expected.size()), expected) << log << ": " << got;
     }
     // Every NMEA sentence of a real receiver's log, as an independent reader counts its fixes.
     QDir(folder).removeRecursively();

@@ -11,6 +11,7 @@
 
 #include <bit>
 #include <cstring>
+#include <tuple>
 
 using namespace TestFiles;
 
@@ -117,18 +118,12 @@ TEST(TeslaTelemetry, MessagesFromSeiUnitsAndWhatIsNotOne)
     const auto frame =
         RVTeslaTelemetry::readNalUnit(view(seiUnit(message(37.0, -122.0, 10.0f, -12.5f, 2))));
     ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->gear, 1u);
-    EXPECT_EQ(frame->frameNumber, 77u);
-    EXPECT_EQ(frame->speedMetresPerSecond, 10.0);
-    EXPECT_EQ(frame->acceleratorPedal, 0.25);
-    EXPECT_EQ(frame->steeringAngleDegrees, -12.5);
-    EXPECT_TRUE(frame->brakeApplied);
-    EXPECT_FALSE(frame->blinkerLeft);
-    EXPECT_EQ(frame->autopilotState, 2u);
-    EXPECT_EQ(frame->latitude, 37.0); // its bytes hold three zeros: escaped and unescaped
-    EXPECT_EQ(frame->longitude, -122.0);
-    EXPECT_EQ(frame->headingDegrees, 270.5);
-    EXPECT_EQ(frame->accelerationX, 0.5);
+    // The latitude's bytes hold three zeros: escaped and unescaped.
+    EXPECT_EQ(std::tuple(frame->gear, frame->frameNumber, frame->speedMetresPerSecond,
+                         frame->acceleratorPedal, frame->steeringAngleDegrees, frame->brakeApplied,
+                         frame->blinkerLeft, frame->autopilotState, frame->latitude,
+                         frame->longitude, frame->headingDegrees, frame->accelerationX),
+              std::tuple(1u, 77u, 10.0, 0.25, -12.5, true, false, 2u, 37.0, -122.0, 270.5, 0.5));
     // A long message has a size of several bytes; a length-delimited field is skipped.
     const QByteArray padded = message(1, 2, 3, 4, 0) + varint((20 << 3) | 2) + varint(300) +
                               QByteArray(300, 'x') + pd(11, 45.0);
@@ -171,13 +166,10 @@ TEST(TeslaReader, TrackFromTheVideoEventFromItsFolderEncryptedDeclined)
     EXPECT_EQ(series["brake"], (std::vector<double>{1, 1}));
     ASSERT_EQ(data->events.size(), 1u);
     const RVCameraEvent& event = data->events[0];
-    EXPECT_EQ(event.time.msecsSinceEpoch(),
-              QDateTime::fromString("2024-05-01T10:09:30Z", Qt::ISODate).toMSecsSinceEpoch());
-    EXPECT_EQ(event.kind, "saved");
-    EXPECT_EQ(event.reason, "user_interaction_dashcam_icon_tapped");
-    EXPECT_EQ(event.city, "Palo Alto");
-    EXPECT_EQ(event.latitude, 37.4);
-    EXPECT_EQ(event.longitude, -122.1);
+    EXPECT_EQ(event.time, utc("2024-05-01T10:09:30Z"));
+    EXPECT_EQ(
+        std::tuple(event.kind, event.reason, event.city, event.latitude, event.longitude),
+        std::tuple("saved", "user_interaction_dashcam_icon_tapped", "Palo Alto", 37.4, -122.1));
     EXPECT_EQ(data->relatedFiles, QStringList{folder + "event.json"});
 
     // The minute before holds no event but shares the folder's files.

@@ -1,25 +1,24 @@
 #pragma once
 
 #include "RealData.h"
+#include "TrackFiles.h"
 #include "metadata/RVMetaData.h"
 #include "support/Support.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QTimeZone>
 
 #include <optional>
 #include <string>
+#include <type_traits>
 
 // Box files, real-data files and readable texts of what the readers give.
 namespace TestFiles {
 
 using support::writeFile;
+using TrackFiles::be32;
 
-inline QByteArray be32(std::uint32_t v)
-{
-    const char bytes[] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    return QByteArray(bytes, 4);
-}
 // An ISO media box: 4-byte big-endian size (as given), 4-byte type, payload.
 inline QByteArray box(std::uint32_t size, const char* type, const QByteArray& payload = {})
 {
@@ -35,6 +34,19 @@ inline QByteArray payloadSizedBox(const char* type, const QByteArray& payload)
     return box(std::uint32_t(payload.size()), type, payload);
 }
 
+// read(device, size, args...) on the bytes as an in-memory file; a reader that can say why it
+// read nothing is told nullptr for that when args leave it out.
+template <typename Read, typename... Args>
+auto readBytes(QByteArray bytes, Read read, Args... args)
+{
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    if constexpr (std::is_invocable_v<Read, QIODevice&, qint64, Args...>)
+        return read(buffer, bytes.size(), args...);
+    else
+        return read(buffer, bytes.size(), args..., nullptr);
+}
+
 inline QByteArray realData(const QString& relativePath)
 {
     return support::readFile(RealData::path(relativePath));
@@ -43,6 +55,13 @@ inline QByteArray realData(const QString& relativePath)
 inline std::string_view view(const QByteArray& bytes)
 {
     return std::string_view(bytes.constData(), std::size_t(bytes.size()));
+}
+
+// The instant an ISO 8601 text such as "2015-02-05T13:45:00Z" names.
+inline RVTimestamp utc(const char* iso)
+{
+    return RVTimestamp::fromDateTime(
+        QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs));
 }
 
 inline std::string num(double v)

@@ -6,7 +6,6 @@
 
 #include "TestFiles.h"
 
-#include <QBuffer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -132,11 +131,8 @@ TEST(KorvelaReader, TextGivesPointsAndLabelledSamples)
     EXPECT_EQ(korvela(""), "none");
     EXPECT_EQ(korvela("\n\n"), "");
 
-    // The "udat" box walk.
-    const auto walk = [](QByteArray file) {
-        QBuffer buffer(&file);
-        buffer.open(QIODevice::ReadOnly);
-        return RVKorvelaMetaDataReader::findUdatPayload(buffer, file.size());
+    const auto walk = [](const QByteArray& file) {
+        return readBytes(file, RVKorvelaMetaDataReader::findUdatPayload);
     };
     const QByteArray fixes = kRmc + kRmc2;
     const QByteArray ftyp = standardBox("ftyp", "isom\0\0\0\0");

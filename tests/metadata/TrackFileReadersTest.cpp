@@ -10,14 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+
+using TestFiles::utc;
 
 namespace {
-
-RVTimestamp utc(const char* iso)
-{
-    return RVTimestamp::fromDateTime(
-        QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs));
-}
 
 RVTrackFileReading read(const char* text)
 {
@@ -58,14 +55,8 @@ TEST(TrackFileReaders, NmeaLogAgreesFixByFixWithGpsBabelsGpx)
 TEST(TrackFileReaders, ReceiverLogsOfOtherShapes)
 {
     KORVELA_SKIP_WITHOUT_REALDATA("gpsd/humminbird-M37.log");
-    struct Case
-    {
-        const char* file;
-        std::size_t fixes; // timed fixes with a position
-        double latitude;   // of the first, degrees
-        double longitude;
-    };
-    const Case cases[] = {
+    // The log, its timed fixes with a position, the first one's latitude and longitude.
+    const std::tuple<const char*, std::size_t, double, double> cases[] = {
         // $INRMC talker, 12-field RMC, times without fraction, time going back once.
         {"gpsd/humminbird-M37.log", 17, 0, 0},
         // NMEA 4.11: RMC with 14 fields, CRLF, south and east.
@@ -73,16 +64,16 @@ TEST(TrackFileReaders, ReceiverLogsOfOtherShapes)
         // A 4 Hz receiver whose timestamps come out of order: sorted on reading.
         {"gpsbabel/nmea+ms.txt", 30, 53.0, 10.0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        const RVTrackFileReading reading = RVTrackFiles::readTrackText(TestFiles::realData(c.file));
+    for (const auto& [file, fixes, latitude, longitude] : cases) {
+        SCOPED_TRACE(file);
+        const RVTrackFileReading reading = RVTrackFiles::readTrackText(TestFiles::realData(file));
         ASSERT_TRUE(reading.ok()) << qPrintable(reading.message());
-        EXPECT_EQ(reading.fixes.size(), c.fixes);
+        EXPECT_EQ(reading.fixes.size(), fixes);
         for (std::size_t i = 1; i < reading.fixes.size(); ++i)
             EXPECT_LE(reading.fixes[i - 1].time, reading.fixes[i].time);
-        if (c.latitude != 0) {
-            EXPECT_NEAR(reading.fixes.front().latitude, c.latitude, 1.0);
-            EXPECT_NEAR(reading.fixes.front().longitude, c.longitude, 1.0);
+        if (latitude != 0) {
+            EXPECT_NEAR(reading.fixes.front().latitude, latitude, 1.0);
+            EXPECT_NEAR(reading.fixes.front().longitude, longitude, 1.0);
         }
     }
     // Garbage dates, cut-short RMCs, sentences joined mid-line: whatever is read is a fix in
@@ -101,7 +92,7 @@ TEST(TrackFileReaders, ReceiverLogsOfOtherShapes)
     EXPECT_TRUE(ggaOnly.message().contains("none with a time")) << qPrintable(ggaOnly.message());
 }
 
-TEST(TrackFileReaders, GpxOfAPhone)
+TEST(TrackFileReaders, GpxOfAPhoneAndKmlPlacemarksAndTracks)
 {
     const RVTrackFileReading reading = read(R"(<?xml version="1.0" encoding="UTF-8"?>
 <gpx version="1.1" creator="phone" xmlns="http://www.topografix.com/GPX/1/1"
@@ -139,11 +130,9 @@ TEST(TrackFileReaders, GpxOfAPhone)
 <trkpt lat="1.2" lon="2.2"><ti)");
     ASSERT_TRUE(cut.ok());
     EXPECT_EQ(cut.fixes.size(), 2u);
-}
 
-TEST(TrackFileReaders, KmlPlacemarksAndTracks)
-{
-    const RVTrackFileReading reading = read(R"(<?xml version="1.0" encoding="UTF-8"?>
+    // KML: placemarks and tracks.
+    const RVTrackFileReading kml = read(R"(<?xml version="1.0" encoding="UTF-8"?>
 <kml xmlns="http://www.opengis.net/kml/2.2" xmlns:gx="http://www.google.com/kml/ext/2.2">
 <Document>
   <Placemark><TimeStamp><when>2024-05-01T08:00:00Z</when></TimeStamp>
@@ -157,20 +146,20 @@ TEST(TrackFileReaders, KmlPlacemarksAndTracks)
     <gx:coord>13.43 52.53 32</gx:coord><gx:coord>13.44 52.54 33</gx:coord>
   </gx:Track></gx:MultiTrack></Placemark>
 </Document></kml>)");
-    ASSERT_TRUE(reading.ok()) << qPrintable(reading.message());
-    ASSERT_EQ(reading.fixes.size(), 3u);
-    EXPECT_EQ(reading.fixes[0].time, utc("2024-05-01T08:00:00Z"));
-    EXPECT_DOUBLE_EQ(reading.fixes[0].longitude, 13.4);
-    EXPECT_DOUBLE_EQ(reading.fixes[0].latitude, 52.5);
-    EXPECT_DOUBLE_EQ(reading.fixes[0].altitude, 30);
+    ASSERT_TRUE(kml.ok()) << qPrintable(kml.message());
+    ASSERT_EQ(kml.fixes.size(), 3u);
+    EXPECT_EQ(kml.fixes[0].time, utc("2024-05-01T08:00:00Z"));
+    EXPECT_DOUBLE_EQ(kml.fixes[0].longitude, 13.4);
+    EXPECT_DOUBLE_EQ(kml.fixes[0].latitude, 52.5);
+    EXPECT_DOUBLE_EQ(kml.fixes[0].altitude, 30);
     // The i-th when belongs to the i-th coord, whatever their order in time.
-    EXPECT_EQ(reading.fixes[1].time, utc("2024-05-01T08:00:01Z"));
-    EXPECT_DOUBLE_EQ(reading.fixes[1].latitude, 52.51);
-    EXPECT_EQ(reading.fixes[2].time, utc("2024-05-01T08:00:02Z"));
-    EXPECT_DOUBLE_EQ(reading.fixes[2].longitude, 13.42);
-    EXPECT_DOUBLE_EQ(reading.fixes[2].altitude, 31.5);
+    EXPECT_EQ(kml.fixes[1].time, utc("2024-05-01T08:00:01Z"));
+    EXPECT_DOUBLE_EQ(kml.fixes[1].latitude, 52.51);
+    EXPECT_EQ(kml.fixes[2].time, utc("2024-05-01T08:00:02Z"));
+    EXPECT_DOUBLE_EQ(kml.fixes[2].longitude, 13.42);
+    EXPECT_DOUBLE_EQ(kml.fixes[2].altitude, 31.5);
     // The untimed point, the line's three, the coord with a bad when and the one without.
-    EXPECT_EQ(reading.untimedPoints, 6);
+    EXPECT_EQ(kml.untimedPoints, 6);
 
     // KML 2.3 spells the track without the extension prefix.
     const RVTrackFileReading kml23 = read(R"(<kml xmlns="http://www.opengis.net/kml/2.3">
@@ -181,13 +170,8 @@ TEST(TrackFileReaders, KmlPlacemarksAndTracks)
 
 TEST(TrackFileReaders, ErrorsSayWhatIsWrong)
 {
-    struct Case
-    {
-        const char* text;
-        RVTrackFileError error;
-        const char* inMessage;
-    };
-    const Case cases[] = {
+    // The text, its error and a part of the message.
+    const std::tuple<const char*, RVTrackFileError, const char*> cases[] = {
         {"", RVTrackFileError::UnknownFormat, "not a GPX, KML or NMEA track"},
         {"hello, world\n", RVTrackFileError::UnknownFormat, "not a GPX"},
         {"<html><body/></html>", RVTrackFileError::UnknownFormat, "not a GPX"},
@@ -200,12 +184,12 @@ TEST(TrackFileReaders, ErrorsSayWhatIsWrong)
         // A void fix: (0, 0) is no place.
         {"$GPRMC,120000,V,,,,,,,010524,,\n", RVTrackFileError::NoTimedPoint, "NMEA file"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const RVTrackFileReading reading = read(c.text);
-        EXPECT_EQ(reading.error, c.error);
+    for (const auto& [text, error, inMessage] : cases) {
+        SCOPED_TRACE(text);
+        const RVTrackFileReading reading = read(text);
+        EXPECT_EQ(reading.error, error);
         EXPECT_TRUE(reading.fixes.empty());
-        EXPECT_TRUE(reading.message().contains(QLatin1String(c.inMessage)))
+        EXPECT_TRUE(reading.message().contains(QLatin1String(inMessage)))
             << qPrintable(reading.message());
     }
     QTemporaryDir dir;
@@ -218,25 +202,20 @@ TEST(TrackFileReaders, ErrorsSayWhatIsWrong)
 
 TEST(TrackFileReaders, IsoTimes)
 {
-    struct Case
-    {
-        const char* text;
-        const char* instant; // nullptr: no time
-    };
-    const Case cases[] = {
+    // The text and the instant it gives; nullptr: no time.
+    const std::pair<const char*, const char*> cases[] = {
         {"2024-05-01T10:15:30Z", "2024-05-01T10:15:30.000Z"},
         {" 2024-05-01T10:15:30.5Z\n", "2024-05-01T10:15:30.500Z"},
         {"2024-05-01T12:15:30+02:00", "2024-05-01T10:15:30.000Z"},
         {"2024-05-01T10:15:30", "2024-05-01T10:15:30.000Z"},
         {"2024-05-01", nullptr},
         {"yesterday", nullptr},
-        {"2024-13-01T10:15:30Z", nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const RVTimestamp time = RVTrackFiles::parseIsoTime(QString::fromLatin1(c.text));
-        if (c.instant)
-            EXPECT_EQ(time, utc(c.instant));
+        {"2024-13-01T10:15:30Z", nullptr}};
+    for (const auto& [text, instant] : cases) {
+        SCOPED_TRACE(text);
+        const RVTimestamp time = RVTrackFiles::parseIsoTime(QString::fromLatin1(text));
+        if (instant)
+            EXPECT_EQ(time, utc(instant));
         else
             EXPECT_FALSE(time.isValid());
     }

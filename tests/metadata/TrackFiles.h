@@ -19,10 +19,10 @@ struct Track
     std::uint32_t delta = 1000; // each sample's duration in timescale units
     std::uint32_t perChunk = 1; // samples a chunk
     bool wideOffsets = false;   // co64 instead of stco
-    std::vector<QByteArray> samples;
+    std::vector<QByteArray> samples = {};
     // When set, these boxes stand in the sample table instead of the tables made from the
     // samples (stsd is still made): for tables that are wrong on purpose.
-    std::optional<QByteArray> tables;
+    std::optional<QByteArray> tables = {};
 };
 
 inline QByteArray be32(std::uint32_t v)

@@ -26,8 +26,9 @@
 
 #include <cmath>
 #include <cstring>
-#include <type_traits>
+#include <tuple>
 
+using TestFiles::readBytes;
 using TrackFiles::be32;
 using TrackFiles::fullBox;
 using TrackFiles::movie;
@@ -38,18 +39,6 @@ namespace {
 
 // Seconds from 1904-01-01 to 2020-06-01 00:00:00 UTC, as mvhd counts.
 constexpr std::uint32_t kJune2020 = 3673814400u;
-
-template <typename Read>
-auto readBytes(QByteArray bytes, Read read)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    // The readers that can say why they read nothing take a third argument.
-    if constexpr (std::is_invocable_v<Read, QIODevice&, qint64>)
-        return read(buffer, bytes.size());
-    else
-        return read(buffer, bytes.size(), nullptr);
-}
 
 std::optional<RVSampleTable::Movie> readMovie(const QByteArray& bytes)
 {
@@ -120,90 +109,64 @@ TEST(SampleTable, ReadsTheTablesFfmpegWrites)
 
 TEST(SampleTable, WrongTablesStayWithinTheFile)
 {
-    using TrackFiles::box;
-    const auto stts = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> runs) {
-        QByteArray p = be32(std::uint32_t(runs.size()));
-        for (auto [count, delta] : runs)
-            p += be32(count) + be32(delta);
-        return fullBox("stts", p);
-    };
-    const auto stsc = [](std::vector<std::pair<std::uint32_t, std::uint32_t>> runs) {
-        QByteArray p = be32(std::uint32_t(runs.size()));
-        for (auto [first, perChunk] : runs)
-            p += be32(first) + be32(perChunk) + be32(1);
-        return fullBox("stsc", p);
-    };
-    const auto stsz = [](std::uint32_t claimed, std::vector<std::uint32_t> sizes) {
-        QByteArray p = be32(0) + be32(claimed);
-        for (auto s : sizes)
-            p += be32(s);
-        return fullBox("stsz", p);
-    };
-    const auto stco = [](std::uint32_t claimed, std::vector<std::uint32_t> offsets) {
-        QByteArray p = be32(claimed);
-        for (auto o : offsets)
-            p += be32(o);
-        return fullBox("stco", p);
+    // A table as big-endian words: stts the run count, then (samples, delta) runs; stsc the run
+    // count, then (first chunk, samples a chunk, description) runs; stsz the size of all
+    // samples (0: listed), the count, the sizes; stco the count, the offsets (co64: two words).
+    const auto words = [](const char* type, std::initializer_list<std::uint32_t> values) {
+        QByteArray payload;
+        for (const std::uint32_t v : values)
+            payload += be32(v);
+        return fullBox(type, payload);
     };
     // The media (mdat's payload) starts at byte 28 and holds the 10 bytes "0123456789".
     const auto file = [](const QByteArray& tables, std::uint32_t timescale = 1000) {
-        Track track;
-        track.samples = {"0123456789"};
-        track.timescale = timescale;
-        track.tables = tables;
-        return movie({track});
+        return movie({{.timescale = timescale, .samples = {"0123456789"}, .tables = tables}});
     };
-    const QByteArray twoRunsTimes = stts({{2, 500}, {1, 1500}, {5, 10}});
-    const struct
-    {
-        const char* what;
-        QByteArray bytes;
-        std::string samples;
-    } cases[] = {
+    const QByteArray twoRunsTimes = words("stts", {3, 2, 500, 1, 1500, 5, 10});
+    const QByteArray oneRun = words("stsc", {1, 1, 1, 1});
+    // What is wrong, the file, "offset:size@start" of each sample read.
+    const std::tuple<const char*, QByteArray, std::string> cases[] = {
         {"chunks of 2 then 1, times in two runs",
-         file(twoRunsTimes + stsc({{1, 2}, {2, 1}}) + stsz(3, {3, 4, 2}) + stco(2, {28, 36})),
+         file(twoRunsTimes + words("stsc", {2, 1, 2, 1, 2, 1, 1}) + words("stsz", {0, 3, 3, 4, 2}) +
+              words("stco", {2, 28, 36})),
          "28:3@0 31:4@0.5 36:2@1 "},
         {"counts claimed far beyond what the boxes hold",
-         file(stts({{0xFFFFFFFF, 100}}) + stsc({{1, 0xFFFFFFFF}}) + stsz(0xFFFFFFFF, {2, 2}) +
-              stco(0xFFFFFFFF, {28})),
+         file(words("stts", {1, 0xFFFFFFFF, 100}) + words("stsc", {1, 1, 0xFFFFFFFF, 1}) +
+              words("stsz", {0, 0xFFFFFFFF, 2, 2}) + words("stco", {0xFFFFFFFF, 28})),
          "28:2@0 30:2@0.1 "},
         {"a chunk past the end, a zero size, a sample running past the end",
-         file(twoRunsTimes + stsc({{1, 1}}) + stsz(4, {1, 1, 0, 0x7FFFFFF0}) +
-              stco(4, {28, 0x7FFFFFFF, 29, 37})),
+         file(twoRunsTimes + oneRun + words("stsz", {0, 4, 1, 1, 0, 0x7FFFFFF0}) +
+              words("stco", {4, 28, 0x7FFFFFFF, 29, 37})),
          "28:1@0 "},
         {"one size for all samples, four-bit and 16-bit compact sizes",
-         file(stts({{3, 1}}) + stsc({{1, 3}}) + fullBox("stsz", be32(2) + be32(3)) + stco(1, {28}),
+         file(words("stts", {1, 3, 1}) + words("stsc", {1, 1, 3, 1}) + words("stsz", {2, 3}) +
+                  words("stco", {1, 28}),
               10),
          "28:2@0 30:2@0.1 32:2@0.2 "},
         {"four-bit sizes",
-         file(stts({{3, 1}}) + stsc({{1, 3}}) +
+         file(words("stts", {1, 3, 1}) + words("stsc", {1, 1, 3, 1}) +
                   fullBox("stz2",
                           QByteArray(3, '\0') + char(4) + be32(3) + QByteArray("\x35\x20", 2)) +
-                  stco(1, {28}),
+                  words("stco", {1, 28}),
               0),
          "28:3@0 31:5@0 36:2@0 "},
         {"16-bit sizes and 64-bit chunk offsets",
-         file(stts({{2, 1}}) + stsc({{1, 1}}) +
+         file(words("stts", {1, 2, 1}) + oneRun +
               fullBox("stz2",
                       QByteArray(3, '\0') + char(16) + be32(2) + QByteArray("\0\x04\0\x03", 4)) +
-              fullBox("co64", be32(2) + be32(0) + be32(30) + be32(0) + be32(34))),
+              words("co64", {2, 0, 30, 0, 34})),
          "30:4@0 34:3@0.001 "},
         {"a 64-bit offset beyond every file",
-         file(stts({{1, 1}}) + stsc({{1, 1}}) + stsz(1, {2}) +
-              fullBox("co64", be32(1) + be32(0x80000000) + be32(28))),
+         file(words("stts", {1, 1, 1}) + oneRun + words("stsz", {0, 1, 2}) +
+              words("co64", {1, 0x80000000, 28})),
          ""},
         {"no tables", file(QByteArray()), ""},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(samplesOf(c.bytes), c.samples) << c.what;
+    for (const auto& [what, bytes, samples] : cases)
+        EXPECT_EQ(samplesOf(bytes), samples) << what;
 
     // Only timed tracks are listed, with handler, codec and the movie's creation time.
-    Track video;
-    video.handler = "vide";
-    video.codec = "avc1";
-    Track meta;
-    meta.handler = "meta";
-    meta.codec = "gpmd";
+    const Track video{.handler = "vide", .codec = "avc1"}, meta{.handler = "meta", .codec = "gpmd"};
     const auto both = readMovie(movie({video, meta}, kJune2020));
     ASSERT_TRUE(both);
     ASSERT_EQ(both->tracks.size(), 1u);
@@ -212,9 +175,8 @@ TEST(SampleTable, WrongTablesStayWithinTheFile)
     EXPECT_FALSE(readMovie(TrackFiles::box("ftyp", "isom")));
 
     // A sample over the size limit is not read.
-    Track large;
-    large.samples = {QByteArray(RVSampleTable::kMaxSampleBytes + 1, 'x'), "small"};
-    QByteArray bytes = movie({large});
+    QByteArray bytes =
+        movie({{.samples = {QByteArray(RVSampleTable::kMaxSampleBytes + 1, 'x'), "small"}}});
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     const auto withLarge = RVSampleTable::readMovie(buffer, bytes.size());
@@ -225,14 +187,9 @@ TEST(SampleTable, WrongTablesStayWithinTheFile)
 
 TEST(GoProReader, RealSampleReadsAsExifToolReadsIt)
 {
-    const QByteArray gpmf =
-        support::readFile(QStringLiteral(KORVELA_TESTDATA_DIR "/gopro/max-heromode-gpmd-1.bin"));
+    const QByteArray gpmf = TestFiles::realData("gopro/max-heromode-gpmd-1.bin");
     ASSERT_EQ(gpmf.size(), 6188);
-    Track track;
-    track.handler = "meta";
-    track.codec = "gpmd";
-    track.delta = 1001;
-    track.samples = {gpmf};
+    Track track{.handler = "meta", .codec = "gpmd", .delta = 1001, .samples = {gpmf}};
 
     QTemporaryDir dir;
     const QString path = dir.path() + "/DCIM/100GOPRO/GS010017.360";
@@ -328,8 +285,7 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
     };
     // Thinkware: a cue before the fix, then the cue ExifTool's notes quote. ExifTool reads
     // 2019-08-31 16:13:13 UTC, 45.4979148 N 73.6168692 W, 6.225 knots, course 35.34.
-    Track thinkware;
-    thinkware.delta = 100;
+    Track thinkware{.delta = 100};
     thinkware.samples = {
         subtitle("gsensori,4,512,-67,-12,100;CAR,0,0,0,0.0,0,0,0,0,0,0,0,0"),
         subtitle("gsensori,4,512,-67,-12,100;GNRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,"
@@ -350,27 +306,23 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
     EXPECT_EQ(TestFiles::text(data->gSensorData[2]),
               "1 0 -0.5 1.11803398875 31-08-19 18:13:13.000");
     // Older models: "$" sentences separated by NUL bytes, without the length.
-    Track older;
     static const char kOlder[] =
         "$GPGGA,161313.00,4529.87489,N,07337.01215,W,1,08,0.9,45.5,M,,,,*00\0"
         "$GPRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,35.34,310819,,,A*52\0";
-    older.samples = {QByteArray(kOlder, sizeof kOlder - 1)};
-    data = readThinkware(movie({older}));
+    data = readThinkware(movie({{.samples = {QByteArray(kOlder, sizeof kOlder - 1)}}}));
     ASSERT_TRUE(data && data->points.size() == 1u);
     EXPECT_EQ(data->points[0].altitude(), 45.5);
     // The rear file has no subtitle track; plain subtitles are nobody's track.
-    Track plain;
-    plain.samples = {subtitle("Hello"), subtitle("gsensori,4,0,1,2,3")};
+    const Track plain{.samples = {subtitle("Hello"), subtitle("gsensori,4,0,1,2,3")}};
     EXPECT_FALSE(readThinkware(movie({})));
     EXPECT_FALSE(readThinkware(movie({plain})));
     // Another camera's plain sentences, one a cue with their line ends: not Thinkware's, but
     // read all the same by the generic reader after it; Thinkware's own track stays its own.
-    Track other;
-    other.delta = 1000;
-    other.samples = {
-        subtitle("$GPGGA,161313.00,4529.87489,N,07337.01215,W,1,08,0.9,45.5,M,,,,*00\r\n"
-                 "$GPRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,35.34,310819,,,A*52\r\n"),
-        subtitle("$GPRMC,161314.00,A,4529.87500,N,07337.01300,W,6.300,35.00,310819,,,A*52")};
+    const Track other{
+        .samples = {
+            subtitle("$GPGGA,161313.00,4529.87489,N,07337.01215,W,1,08,0.9,45.5,M,,,,*00\r\n"
+                     "$GPRMC,161313.00,A,4529.87489,N,07337.01215,W,6.225,35.34,310819,,,A*52\r\n"),
+            subtitle("$GPRMC,161314.00,A,4529.87500,N,07337.01300,W,6.300,35.00,310819,,,A*52")}};
     EXPECT_FALSE(readThinkware(movie({other})));
     EXPECT_EQ(read("MOVI0001.MP4", {other}), "NMEA track");
     data = readBytes(movie({other}), RVNmeaTrackMetaDataReader::readMetaData);
@@ -409,8 +361,7 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
                                   TrackFiles::be16(0) + units(lat) + units(lon);
         return be32(std::uint32_t(record.size())) + record;
     };
-    Track garmin;
-    garmin.samples = {pndm(30, 51.5, -0.125), pndm(31, -33.8688, 151.2093)};
+    const Track garmin{.samples = {pndm(30, 51.5, -0.125), pndm(31, -33.8688, 151.2093)}};
     EXPECT_EQ(read("GRMN0001.MP4", {garmin}, kJune2020), "Garmin");
     data = readBytes(movie({garmin}, kJune2020), RVGarminMetaDataReader::readMetaData);
     ASSERT_TRUE(data && data->points.size() == 2u);
@@ -420,49 +371,40 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
 
 TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
 {
-    const auto hex = [](std::initializer_list<const char*> rows) {
-        QByteArray bytes;
-        for (const char* row : rows)
-            bytes += QByteArray::fromHex(row);
-        return bytes;
-    };
     // Vantrue N2S: ExifTool reads 2021:09:24 08:00:34 (no zone), 41 + (38 + 3111/6000)/60 N,
     // 81 + (22 + 417/6000)/60 W, 75 mph, course 73, accelerometer -1.0821 -0.0694 -0.0108.
     const QByteArray fmas =
-        hex({"464d4153000000000000000000000000", "00000000000000000000000000000000",
-             "00000000000000000000000000000000", "02080108060802040702060000000000",
-             "00000000000000004f464e494d4d4153", "53414d4d010000000000000000000000",
-             "e50709180800220002000000a1828abf", "89238ebd0b2c30bc41574e511600a101",
-             "2926270c4b0049000000000000000000", "00000000000000000052000000000000"});
+        QByteArray::fromHex("464d415300000000000000000000000000000000000000000000000000000000"
+                            "0000000000000000000000000000000002080108060802040702060000000000"
+                            "00000000000000004f464e494d4d415353414d4d010000000000000000000000"
+                            "e50709180800220002000000a1828abf89238ebd0b2c30bc41574e511600a101"
+                            "2926270c4b004900000000000000000000000000000000000052000000000000");
     // Wolfbox G900: 2024:03:24 12:16:42Z, 5208.96335 and -137.74977 (ddmm.mmmm), 0 knots,
     // course 85.92, 100 m.
     const QByteArray wolfbox =
-        hex({"650000000000000031010100e3ff0000", "04000000100000002a00000000000000",
-             "01000000000000008b33ff5100000000", "a0860100000000004d5e07faffffffff",
-             "a0860100000000000000000000000000", "64000000000000009021000000000000",
-             "64000000000000001800000003000000", "e8070000000000000000000000000000",
-             "00000000000000003030303030303030", "30303030303030304859544800000000",
-             "0c000000100000002a00000000000000", "4f3f0c1f00000000a086010000000000",
-             "7fcf2dffffffffffa086010000000000", "01000000080000000a00000000000000",
-             "0a00000000000000e803000000000000", "0a000000000000004d00000000000000"});
+        QByteArray::fromHex("650000000000000031010100e3ff000004000000100000002a00000000000000"
+                            "01000000000000008b33ff5100000000a0860100000000004d5e07faffffffff"
+                            "a086010000000000000000000000000064000000000000009021000000000000"
+                            "64000000000000001800000003000000e8070000000000000000000000000000"
+                            "0000000000000000303030303030303030303030303030304859544800000000"
+                            "0c000000100000002a000000000000004f3f0c1f00000000a086010000000000"
+                            "7fcf2dffffffffffa08601000000000001000000080000000a00000000000000"
+                            "0a00000000000000e8030000000000000a000000000000004d00000000000000");
     // Redtiger F9: 2025:05:25 08:45:36Z, 943.1952 and 7619.0752, 27.02 knots, course 183.62,
     // 13.8 m.
     const QByteArray redtiger =
-        hex({"0100000000000000f4ff5dfe24000000", "100000002d0000002500000000000000",
-             "010000000000000044eb8f0000000000", "10270000000000001b948a0400000000",
-             "10270000000000008c69000000000000", "e803000000000000ba47000000000000",
-             "64000000000000001900000005000000", "e9070000000000000000000000000000",
-             "00000000000000003030303030303030", "30303030303030305858585800000000",
-             "080000002d0000002400000000000000", "90eb8f00000000001027000000000000",
-             "20948a04000000001027000000000000", "01000000110000004000000000000000",
-             "64000000000000008a00000000000000", "0a000000000000004d00000000000000"});
+        QByteArray::fromHex("0100000000000000f4ff5dfe24000000100000002d0000002500000000000000"
+                            "010000000000000044eb8f000000000010270000000000001b948a0400000000"
+                            "10270000000000008c69000000000000e803000000000000ba47000000000000"
+                            "64000000000000001900000005000000e9070000000000000000000000000000"
+                            "0000000000000000303030303030303030303030303030305858585800000000"
+                            "080000002d000000240000000000000090eb8f00000000001027000000000000"
+                            "20948a0400000000102700000000000001000000110000004000000000000000"
+                            "64000000000000008a000000000000000a000000000000004d00000000000000");
 
     QTemporaryDir dir;
     const auto read = [&](const QByteArray& sample, QString* format) {
-        Track track;
-        track.handler = "meta";
-        track.codec = "gpmd";
-        track.samples = {sample, sample};
+        const Track track{.handler = "meta", .codec = "gpmd", .samples = {sample, sample}};
         const QString path = dir.path() + "/clip.mp4";
         support::writeFile(path, movie({track}));
         RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, format);
@@ -506,7 +448,7 @@ TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
     EXPECT_FALSE(RVVantrueMetaDataReader::readRecord(TestFiles::view(fmas.left(159)), none));
 }
 
-TEST(VueroidReader, RecordsOfTheTvxtTrack)
+TEST(VueroidReader, RecordsOfTheTvxtTrackAndARealS1Recording)
 {
     // Laid out as a published study of real Vueroid recordings describes them (no real
     // recording is public): 72-byte records, the clock as local time counted like UTC.
@@ -524,12 +466,11 @@ TEST(VueroidReader, RecordsOfTheTvxtTrack)
         std::memcpy(r.data() + 0x44, &clock, 4);
         return r;
     };
-    Track track;
-    track.handler = "tvxt";
-    track.codec = "mp4s";
-    track.delta = 500;
-    track.samples = {QByteArray(72, '\0'), record(5000.0f, 3000.0f, 1, 27),
-                     record(5000.0f, 3000.0f, 2, 27), record(5075.0f, 3000.0f, 0, 28)};
+    Track track{.handler = "tvxt",
+                .codec = "mp4s",
+                .delta = 500,
+                .samples = {QByteArray(72, '\0'), record(5000.0f, 3000.0f, 1, 27),
+                            record(5000.0f, 3000.0f, 2, 27), record(5075.0f, 3000.0f, 0, 28)}};
     QTemporaryDir dir;
     const QString path = dir.path() + "/20260315_100000_INF_F_N.mp4";
     support::writeFile(path, movie({track}));
@@ -546,23 +487,19 @@ TEST(VueroidReader, RecordsOfTheTvxtTrack)
     // Another size of record is another camera's.
     track.samples = {record(5000.0f, 3000.0f, 1, 27) + "x"};
     EXPECT_FALSE(readBytes(movie({track}), RVVueroidMetaDataReader::readMetaData));
-}
 
-TEST(VueroidReader, ARealS1RecordingIsDatedByTheCardsClock)
-{
     // A real Vueroid S1 4K Infinite track (coordinates replaced at the source, the hemisphere
     // bytes kept: north and west): 20 records a second, the first at 08:54:23 on the camera's
     // clock, as its name says.
-    QTemporaryDir dir;
-    const QString path = dir.path() + "/20251111_085423_INF_F_N.mp4";
-    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/vueroid-s1.mp4"), path));
-    const auto first = [&path] {
-        const auto data = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
+    const QString real = dir.path() + "/20251111_085423_INF_F_N.mp4";
+    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/vueroid-s1.mp4"), real));
+    const auto first = [&real] {
+        const auto data = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(real);
         return data && !data->points.empty() ? data->points.front() : RVPoint();
     };
-    const auto data = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path);
-    ASSERT_TRUE(data);
-    EXPECT_EQ(data->points.size(), 60u);
+    const auto s1 = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(real);
+    ASSERT_TRUE(s1);
+    EXPECT_EQ(s1->points.size(), 60u);
     expectFix(first(), 50, -30, 27, localMs(2025, 11, 11, 8, 54, 23));
     // A camera set to Seoul time: its card's rule moves the records with it.
     RVCameraClock::setRule(dir.path(), std::nullopt, RVClockRule{"Asia/Seoul", 0});
@@ -574,11 +511,7 @@ TEST(TrackReaders, EachSaysWhyItGaveNoTrack)
 {
     QTemporaryDir dir;
     const auto track = [](const char* handler, const char* codec, std::vector<QByteArray> samples) {
-        Track t;
-        t.handler = handler;
-        t.codec = codec;
-        t.samples = std::move(samples);
-        return t;
+        return Track{.handler = handler, .codec = codec, .samples = std::move(samples)};
     };
     // A Neoline record without a fix: both coordinates 4294967295.0, the flags' fix bit clear.
     QByteArray noFix(40, '\0');
@@ -591,14 +524,8 @@ TEST(TrackReaders, EachSaysWhyItGaveNoTrack)
     const QByteArray emptyDevice = QByteArray("DEVC\0\4\0\0", 8);
     QByteArray fmas = QByteArray("FMAS", 4) + QByteArray(156, '\0');
     fmas.replace(0x50, 4, "SAMM");
-    struct Case
-    {
-        const char* reader;
-        Track track;
-        RVDecline::Kind kind;
-        const char* detail; // the start of the decline's detail
-    };
-    const Case cases[] = {
+    // The reader, the track, the decline's kind and the start of its detail.
+    const std::tuple<const char*, Track, RVDecline::Kind, const char*> cases[] = {
         {"GoPro", track("meta", "gpmd", {emptyDevice}), RVDecline::Kind::NoFixYet,
          "1 GPMF samples"},
         {"GoPro", track("meta", "gpmd", {QByteArray(32, 'x')}), RVDecline::Kind::UnknownLayout,
@@ -622,20 +549,20 @@ TEST(TrackReaders, EachSaysWhyItGaveNoTrack)
         {"NMEA track", track("text", "tx3g", {subtitle("Hello")}), RVDecline::Kind::NotMine, ""},
     };
     int index = 0;
-    for (const Case& c : cases) {
+    for (const auto& [reader, timed, kind, detail] : cases) {
         const QString path = dir.path() + QStringLiteral("/clip%1.MP4").arg(index++);
-        ASSERT_TRUE(support::writeFile(path, movie({c.track})));
+        ASSERT_TRUE(support::writeFile(path, movie({timed})));
         std::vector<std::pair<QString, RVDecline>> declines;
         QString format;
         EXPECT_FALSE(
             RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format, &declines))
-            << c.reader << " " << format.toStdString();
-        const auto found = std::find_if(declines.begin(), declines.end(),
-                                        [&](const auto& d) { return d.first == c.reader; });
-        ASSERT_NE(found, declines.end()) << c.reader;
-        EXPECT_EQ(declineKindName(found->second.kind), declineKindName(c.kind))
-            << c.reader << " " << found->second.detail.toStdString();
-        EXPECT_TRUE(*c.detail == '\0' || found->second.detail.startsWith(QLatin1String(c.detail)))
-            << c.reader << " " << found->second.detail.toStdString();
+            << reader << " " << format.toStdString();
+        const auto found = std::ranges::find(declines, QString::fromLatin1(reader),
+                                             &std::pair<QString, RVDecline>::first);
+        ASSERT_NE(found, declines.end()) << reader;
+        EXPECT_EQ(declineKindName(found->second.kind), declineKindName(kind))
+            << reader << " " << found->second.detail.toStdString();
+        EXPECT_TRUE(*detail == '\0' || found->second.detail.startsWith(QLatin1String(detail)))
+            << reader << " " << found->second.detail.toStdString();
     }
 }
