@@ -2,6 +2,7 @@
 // taken only whole, its paths are never empty, and encoding them again gives the same bytes.
 #include "app/RVLaunchMessage.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -11,10 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<QStringList> paths = RVLaunchMessage::decode(bytes);
     if (!paths)
         return 0;
-    for (const QString& path : *paths) {
-        if (path.isEmpty())
-            std::abort();
-    }
+    if (std::ranges::any_of(*paths, &QString::isEmpty))
+        std::abort();
     // Invalid UTF-8 comes back as replacement characters, so compare only valid texts.
     if (QString::fromUtf8(bytes).toUtf8() == bytes && RVLaunchMessage::encode(*paths) != bytes)
         std::abort();

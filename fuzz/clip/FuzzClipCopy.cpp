@@ -15,7 +15,7 @@ extern "C" {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool ready = [] {
+    [[maybe_unused]] static const bool ready = [] {
         av_log_set_level(AV_LOG_QUIET);
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
@@ -24,7 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         new QGuiApplication(argc, argv);
         return true;
     }();
-    (void)ready;
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("in.mp4"));
     QFile file(input);

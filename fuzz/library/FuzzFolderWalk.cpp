@@ -31,11 +31,9 @@ namespace {
 // recording names of the camera families (the last not UTF-8), which the walk must collect.
 const QList<QByteArray> kNames =
     QByteArray("DCIM Movie RO 100MEDIA Record .hidden 20260516_181000_N.gps mov notes.txt "
-               "20260516_181000_NF.mp4 "
-               "20260516_181000_NR.mp4 20260516_181000_NI.mp4 20260516_181002_PF.MOV "
-               "2026_0516_181000_001F.MP4 "
-               "2026_0516_181001_002R.MP4 NO20260516-181000-000123F.mp4 "
-               "NO20260516-181000-000124B.mp4 FILE0001.MOV "
+               "20260516_181000_NF.mp4 20260516_181000_NR.mp4 20260516_181000_NI.mp4 "
+               "20260516_181002_PF.MOV 2026_0516_181000_001F.MP4 2026_0516_181001_002R.MP4 "
+               "NO20260516-181000-000123F.mp4 NO20260516-181000-000124B.mp4 FILE0001.MOV "
                "AMBA0001.MP4 clip.Mp4 ._CLIP.MOV \xff\xfe.mp4")
         .split(' ');
 constexpr std::size_t kFirstVideo = 9;
@@ -103,13 +101,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         // Inside or out, absolute or relative: a folder, a file, another link, the folder outside
         // and its file, "/", the folder holding the card, itself, a name not made yet.
-        std::vector<std::string> to = {folders[target % folders.size()],
-                                       outside,
-                                       outsideFile,
-                                       "/",
-                                       work,
-                                       kNames[name].toStdString(),
-                                       kNames[target % std::size_t(kNames.size())].toStdString()};
+        const std::string self = kNames[name].toStdString(),
+                          notYet = kNames[target % std::size_t(kNames.size())].toStdString();
+        std::vector<std::string> to = {
+            folders[target % folders.size()], outside, outsideFile, "/", work, self, notYet};
         if (!files.empty())
             to.push_back(files[target % files.size()]);
         if (!links.empty())

@@ -15,9 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = RVTrackImports::fromText(written);
     if (!again || again->imports.size() != card->imports.size())
         __builtin_trap();
-    for (std::size_t i = 0; i < card->imports.size(); ++i) {
+    for (std::size_t i = 0; i < card->imports.size(); ++i)
         if (again->imports[i]->fixes.size() != card->imports[i]->fixes.size())
             __builtin_trap();
-    }
     return 0;
 }

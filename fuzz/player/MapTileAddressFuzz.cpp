@@ -32,12 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList parts = asked.path().split(QLatin1Char('/'));
     if (asked.scheme() != QLatin1String(RVMapViewTileAddressUtil::kScheme) || parts.size() != 3)
         std::abort();
-    bool zOk = false;
-    bool xOk = false;
-    bool yOk = false;
-    const qint64 z = parts[0].toLongLong(&zOk);
-    const qint64 x = parts[1].toLongLong(&xOk);
-    const qint64 y = parts[2].toLongLong(&yOk);
+    bool zOk = false, xOk = false, yOk = false;
+    const qint64 z = parts[0].toLongLong(&zOk), x = parts[1].toLongLong(&xOk),
+                 y = parts[2].toLongLong(&yOk);
     if (!zOk || !xOk || !yOk || z < 0 || z > RVMapViewTileAddressUtil::kMaxZoom || x < 0 || y < 0 ||
         x >= (qint64(1) << z) || y >= (qint64(1) << z))
         std::abort();

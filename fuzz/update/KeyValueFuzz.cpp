@@ -7,27 +7,20 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-void check(const QString& text)
-{
-    const QMap<QString, QString> map = RVStringUtil::createDictionaryFromText(text);
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        if (it.key().contains(QLatin1Char('=')) ||
-            (it.key() + it.value()).contains(QLatin1Char('\n')) ||
-            (it.key() + it.value()).contains(QLatin1Char('\r')))
-            std::abort();
-    }
-    if (!text.contains(QLatin1Char('=')) && !map.isEmpty())
-        std::abort();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const char* bytes = reinterpret_cast<const char*>(data);
-    check(QString::fromLatin1(bytes, qsizetype(size)));
-    check(QString::fromUtf8(bytes, qsizetype(size)));
+    for (const QString& text :
+         {QString::fromLatin1(bytes, qsizetype(size)), QString::fromUtf8(bytes, qsizetype(size))}) {
+        const QMap<QString, QString> map = RVStringUtil::createDictionaryFromText(text);
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            if (it.key().contains(QLatin1Char('=')) ||
+                (it.key() + it.value()).contains(QLatin1Char('\n')) ||
+                (it.key() + it.value()).contains(QLatin1Char('\r')))
+                std::abort();
+        }
+        if (!text.contains(QLatin1Char('=')) && !map.isEmpty())
+            std::abort();
+    }
     return 0;
 }

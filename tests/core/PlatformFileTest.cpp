@@ -1,6 +1,7 @@
 // The file-system calls behind the platform interface, on real files, folders, links and a
 // FIFO in a temporary folder.
 #include "core/platform/RVPlatformFile.h"
+#include "support/Support.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,21 +15,8 @@
 
 using namespace RVPlatformFile;
 
-namespace {
-
-bool write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray read(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(none)");
-}
-
-} // namespace
+using support::readFile;
+using support::writeFile;
 
 TEST(PlatformFile, KindsLinksOpeningAndChecks)
 {
@@ -36,7 +24,7 @@ TEST(PlatformFile, KindsLinksOpeningAndChecks)
     const QString file = dir.filePath("a.mp4"), folder = dir.filePath("f"),
                   fifo = dir.filePath("p"), link = dir.filePath("l"), dangling = dir.filePath("d"),
                   missing = dir.filePath("none");
-    ASSERT_TRUE(write(file, "12345") && QDir().mkpath(folder));
+    ASSERT_TRUE(writeFile(file, "12345") && QDir().mkpath(folder));
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     ASSERT_EQ(makeLink(QFile::encodeName(file), QFile::encodeName(link)), 0);
     EXPECT_EQ(makeLink(QFile::encodeName(file), QFile::encodeName(link)), EEXIST);
@@ -76,7 +64,7 @@ TEST(PlatformFile, LocksExchangeAndRemoval)
 {
     QTemporaryDir dir;
     const QString a = dir.filePath("a"), b = dir.filePath("b"), folder = dir.filePath("f");
-    ASSERT_TRUE(write(a, "A") && write(b, "B") && QDir().mkpath(folder + "/inner"));
+    ASSERT_TRUE(writeFile(a, "A") && writeFile(b, "B") && QDir().mkpath(folder + "/inner"));
     // Locked: no write bit for anyone; unlocked: the owner may write again.
     EXPECT_EQ(isLocked(a), std::optional(false));
     ASSERT_TRUE(setLocked(a, true));
@@ -88,7 +76,7 @@ TEST(PlatformFile, LocksExchangeAndRemoval)
     EXPECT_FALSE(isLocked(dir.filePath("none")));
 
     ASSERT_EQ(exchange(QFile::encodeName(a), QFile::encodeName(b)), 0);
-    EXPECT_EQ(read(a) + read(b), "BA");
+    EXPECT_EQ(readFile(a) + readFile(b), "BA");
 
     // Removal: a file, an empty folder and nothing are gone; a folder with something in it
     // stays, and says why.

@@ -10,8 +10,6 @@
 
 #include <sys/stat.h>
 
-#include <functional>
-
 TEST(SettingsFile, PipeOrOversizedFileIsSetAsideAndTheDefaultsApply)
 {
     const QString path = QFileInfo(RVSettings::store().fileName()).absoluteFilePath();
@@ -20,19 +18,17 @@ TEST(SettingsFile, PipeOrOversizedFileIsSetAsideAndTheDefaultsApply)
     const auto asideFiles = [&] {
         return folder.entryList({"Korvela Player.conf.refused-*"}, QDir::AllEntries | QDir::System);
     };
-    const auto makePipe = [&] {
-        ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    };
-    const auto makeHuge = [&] {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[General]\nX=1\n") > 0 &&
-                    file.resize(RVSettings::kMaxStoreBytes + 1));
-    };
-    for (const auto& make : {std::function<void()>(makePipe), std::function<void()>(makeHuge)}) {
+    for (const bool pipe : {true, false}) {
         QFile::remove(path);
         for (const QString& old : asideFiles())
             folder.remove(old);
-        make();
+        QFile file(path);
+        if (pipe)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[General]\nX=1\n") > 0 &&
+                        file.resize(RVSettings::kMaxStoreBytes + 1));
+        file.close();
         const std::optional<QString> note = RVSettings::setAsideUnusableStore();
         ASSERT_TRUE(note);
         EXPECT_TRUE(note->contains(path) && note->contains("kept aside")) << note->toStdString();

@@ -69,12 +69,11 @@ TEST(KmlWriter, XmlTextsAndExactDocumentsWithZeroPointsLeftOut)
         {{}, ""},
         {{point("0.000000", "0.000000"), point("0.000009", "0")}, ""},
         {{point("0.000010", "0.000000")}, "0.000000,0.000010,0"}};
-    for (const auto& [points, coordinates] : documents) {
+    for (const auto& [points, coordinates] : documents)
         EXPECT_EQ(kml("T", points), QByteArray(trip)
                                         .replace("2015_0301_090500.MOV", "T")
                                         .replace("37.61,55.75,0 37.62,55.76,0", coordinates))
             << coordinates;
-    }
     // Names and coordinate texts are escaped; bytes that are not UTF-8 become U+FFFD.
     const QByteArray document =
         kml(QStringLiteral("Trip <1> & \"Ост\"\u0001\n"), {point("55.1<", "37&2")});

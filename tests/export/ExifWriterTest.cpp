@@ -1,4 +1,3 @@
-// The EXIF data of a still, as another program (ExifTool) reads it.
 #include "export/RVExifWriter.h"
 #include "support/Support.h"
 
@@ -11,14 +10,14 @@
 
 #include <gtest/gtest.h>
 
-// The EXIF data of a still as another program reads it: the frame's clock time with its
-// offset, and the position, speed and UTC time of the fix, southern and western included.
+// The EXIF data of a still as another program (ExifTool) reads it: the frame's clock time with
+// its offset, and the position, speed and UTC time of the fix, southern and western included.
 TEST(ExifWriter, CarriesTheFramesTimeAndPositionAsAnotherProgramReadsThem)
 {
     QTemporaryDir dir;
     // A picture another program made.
-    ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "color=c=green:s=64x48",
-                                    "-frames:v", "1", dir.filePath("plain.jpeg")}));
+    ASSERT_TRUE(support::runFfmpeg({"-f", "lavfi", "-i", "color=c=green:s=64x48", "-frames:v", "1",
+                                    dir.filePath("plain.jpeg")}));
     const QByteArray jpeg = support::readFile(dir.filePath("plain.jpeg"));
     ASSERT_TRUE(jpeg.startsWith("\xFF\xD8"));
     const auto exifOf = [&](const RVStillTags& tags, const QByteArray& source) {

@@ -51,13 +51,11 @@ TEST(ExportFileUtil, WritesUtf8AndUtf16ReplacingFilesOrReportsFailures)
     // pieces that do not line up with the blocks.
     const QString gpx = dir.filePath("long.gpx");
     const QByteArray expected = QByteArray("0123456789abcdef,\n").repeated(520000);
-    const RVWriteResult result =
-        RVExportFileUtil::write(gpx, RVExportSink::Encoding::Utf8, [&](RVExportSink& sink) {
-            for (qsizetype at = 0; at < expected.size(); at += 1000)
-                sink.append(
-                    std::string_view(expected.constData() + at,
-                                     std::size_t(std::min<qsizetype>(1000, expected.size() - at))));
-        });
+    const std::string_view all(expected.constData(), std::size_t(expected.size()));
+    const RVWriteResult result = RVExportFileUtil::write(gpx, kUtf8, [&](RVExportSink& sink) {
+        for (std::size_t at = 0; at < all.size(); at += 1000)
+            sink.append(all.substr(at, 1000));
+    });
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_TRUE(readFile(gpx) == expected);
     // No temporary files are left beside the targets.

@@ -44,8 +44,8 @@ TEST(ExportTool, EveryFormatWritesOneFileSetPerNodeAndReportsErrors)
         shape.startMsecsUtc += k < 2 ? k * 10000 : 86400000;
         shape.sensorLines = true;
         ASSERT_TRUE(QDir().mkpath(card) && writeNmeaLog(stem + ".txt", shape));
-        ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i",
-                                        "color=s=32x32:r=2:d=10", "-c:v", "mpeg4", stem + ".MOV"}));
+        ASSERT_TRUE(support::runFfmpeg(
+            {"-f", "lavfi", "-i", "color=s=32x32:r=2:d=10", "-c:v", "mpeg4", stem + ".MOV"}));
     }
     const QString trip = out + "/FILE0001-2", clip = out + "/FILE0003.MOV";
     const auto files = [&] { return QDir(out).entryList(QDir::Files | QDir::Hidden); };

@@ -15,24 +15,19 @@ RVVideoFilePtr listed(const QString& path)
     return files.empty() ? nullptr : files.front();
 }
 
+// The card's recording i (1 to 4).
+QString video(const QString& card, int i)
+{
+    return card + QStringLiteral("/DCIM/100MEDIA/FILE000%1.MOV").arg(i);
+}
+
 // Writes the card's four recordings and their side files; `fill` makes the cards differ.
 void writeCard(const QString& card, char fill, int bytes)
 {
     for (int i = 1; i <= 4; ++i) {
-        const QString video = card + QStringLiteral("/DCIM/100MEDIA/FILE000%1.MOV").arg(i);
-        ASSERT_TRUE(writeFile(video, QByteArray(bytes + i, fill)));
-        ASSERT_TRUE(writeFile(video + ".gps", QByteArray(1, fill)));
+        ASSERT_TRUE(writeFile(video(card, i), QByteArray(bytes + i, fill)));
+        ASSERT_TRUE(writeFile(video(card, i) + ".gps", QByteArray(1, fill)));
     }
-}
-
-QStringList cardFiles(const QString& card)
-{
-    QStringList paths;
-    for (int i = 1; i <= 4; ++i) {
-        const QString video = card + QStringLiteral("/DCIM/100MEDIA/FILE000%1.MOV").arg(i);
-        paths << video << video + ".gps";
-    }
-    return paths;
 }
 
 } // namespace
@@ -91,18 +86,14 @@ TEST(CardChange, SwappedCardIsReadAgainNeverActedOn)
         const QString card = dir.filePath("card");
         writeCard(card, 'a', 100);
         FakeMetaData meta;
-        for (int i = 1; i <= 4; ++i) {
-            const QString video = card + QStringLiteral("/DCIM/100MEDIA/FILE000%1.MOV").arg(i);
-            meta.set(video, {QStringLiteral("10:0%1:00").arg(i)}, {video + ".gps"});
-        }
-        std::unique_ptr<RVVideoList> list;
-        if (mounted) {
-            list = std::make_unique<RVVideoList>(
-                std::make_unique<RVStaticVolumeMonitor>(QStringList{card}), meta.source());
-            list->waitForIdle();
-        } else {
-            list = idleList(meta.source(), card);
-        }
+        for (int i = 1; i <= 4; ++i)
+            meta.set(video(card, i), {QStringLiteral("10:0%1:00").arg(i)},
+                     {video(card, i) + ".gps"});
+        const auto list =
+            mounted ? std::make_unique<RVVideoList>(
+                          std::make_unique<RVStaticVolumeMonitor>(QStringList{card}), meta.source())
+                    : idleList(meta.source(), card);
+        list->waitForIdle();
         ASSERT_EQ(list->videoFiles().size(), 4u);
         const RVVideoDataList before = *list->videosData();
         ASSERT_EQ(before.size(), 4u); // a minute apart: four single recordings
@@ -123,10 +114,12 @@ TEST(CardChange, SwappedCardIsReadAgainNeverActedOn)
                                          [&](const RVListedCheck& check) { playCheck = check; });
         ASSERT_TRUE(waitFor([&] { return playCheck.has_value(); }));
         EXPECT_TRUE(playCheck->changed());
-        for (const QString& path : cardFiles(card)) {
-            EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
-            EXPECT_NE(RVPlatformFile::isLocked(path), std::optional<bool>(true))
-                << path.toStdString();
+        for (int i = 1; i <= 4; ++i) {
+            for (const QString& path : {video(card, i), video(card, i) + ".gps"}) {
+                EXPECT_TRUE(QFile::exists(path)) << path.toStdString();
+                EXPECT_NE(RVPlatformFile::isLocked(path), std::optional<bool>(true))
+                    << path.toStdString();
+            }
         }
 
         // The list was read again: card B's four recordings, each as it is now.

@@ -4,16 +4,13 @@
 #include "TestSupport.h"
 
 #include "library/RVEventDetector.h"
-#include "library/RVVideoList.h"
 #include "metadata/RVGpsProcessor.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
+#include <array>
 #include <cmath>
 #include <functional>
 
@@ -63,119 +60,68 @@ bool during(double t, double from, double to)
     return t >= from && t < to;
 }
 
+// Felt along one axis (0 sideways, 1 along the car, 2 up): per window [from, to) its g.
+std::function<Axes(double)> felt(int axis, const std::vector<std::array<double, 3>>& windows)
+{
+    return [=](double t) {
+        double g[3] = {0, 0, 0};
+        for (const auto& [from, to, value] : windows)
+            if (during(t, from, to))
+                g[axis] = value;
+        return Axes{g[0], g[1], g[2]};
+    };
+}
+
+// km/h: `before` until 3 s, changing by `perSecond` until 5 s, then `after`.
+std::function<double(double)> ramp(double before, double perSecond, double after)
+{
+    return [=](double t) { return t < 3 ? before : t < 5 ? before + (t - 3) * perSecond : after; };
+}
+
 } // namespace
 
 TEST(Events, FeltAccelerationsByKind)
 {
     const auto none = [](double) { return std::nan(""); };
     const auto steady = [](double) { return 50.0; };
-    struct Row
-    {
-        const char* name;
-        std::function<Axes(double)> felt;
-        std::function<double(double)> kmh;
-        std::vector<RVEventKind> kinds;
-        double from, to, strength; // where the event must stand, and its peak
-    };
-    const Row rows[] = {
-        {"braking while the speed drops: 0.6 g is 21 km/h a second",
-         [](double t) {
-             return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0};
-         },
-         [](double t) { return t < 3   ? 60
-                               : t < 5 ? 60 - (t - 3) * 21
-                                       : 18; },
-         {RVEventKind::HardBraking},
-         3,
-         5,
-         0.6},
-        {"the same force while the speed rises",
-         [](double t) {
-             return Axes{0, during(t, 3, 5) ? 0.5 : 0, 0};
-         },
-         [](double t) { return t < 3   ? 20
-                               : t < 5 ? 20 + (t - 3) * 17.6
-                                       : 55; },
-         {RVEventKind::HardAcceleration},
-         3,
-         5,
-         0.5},
-        {"sideways while the speed holds",
-         [](double t) {
-             return Axes{during(t, 3, 5) ? -0.6 : 0, 0, 0};
-         },
-         steady,
-         {RVEventKind::SharpTurn},
-         3,
-         5,
-         0.6},
-        {"a turn below the turn threshold counts for nothing even above braking's",
-         [](double t) {
-             return Axes{during(t, 3, 5) ? 0.5 : 0, 0, 0};
-         },
-         steady,
-         {},
-         0,
-         0,
-         0},
-        {"without a speed series the direction is unknown",
-         [](double t) {
-             return Axes{0, during(t, 3, 5) ? -0.6 : 0, 0};
-         },
-         none,
-         {RVEventKind::HarshDriving},
-         3,
-         5,
-         0.6},
-        {"one-sample bumps of 0.9 g are rattle, not driving",
-         [](double t) {
-             return Axes{0, 0, std::fmod(t + 0.01, 2.0) < 0.1 ? 0.9 : 0};
-         },
-         steady,
-         {},
-         0,
-         0,
-         0},
-        {"a blow is an impact at its moment, and the shake after it nothing more",
-         [](double t) {
-             return Axes{0, during(t, 4, 4.1) ? 2.5 : during(t, 4.1, 4.3) ? -1.0 : 0, 0};
-         },
-         steady,
-         {RVEventKind::Impact},
-         4,
-         4.1,
-         2.5},
-        {"two brakes half a second apart are one episode",
-         [](double t) {
-             return Axes{0, during(t, 2, 3) || during(t, 3.5, 4.5) ? -0.6 : 0, 0};
-         },
-         [](double t) { return 120 - t * 21; },
-         {RVEventKind::HardBraking},
-         2,
-         4.5,
-         0.6},
-        {"three seconds apart they are two",
-         [](double t) {
-             return Axes{0, during(t, 2, 3) || during(t, 6, 7) ? -0.6 : 0, 0};
-         },
-         [](double t) { return 200 - t * 21; },
-         {RVEventKind::HardBraking, RVEventKind::HardBraking},
-         2,
-         7,
-         0.6},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::vector<RVEvent> events = Drive(10, row.felt, row.kmh).events();
-        std::vector<RVEventKind> kinds;
-        for (const RVEvent& event : events) {
-            kinds.push_back(event.kind);
-            EXPECT_GE(event.seconds, row.from);
-            EXPECT_LT(event.seconds, row.to);
-            EXPECT_NEAR(event.strength, row.strength, 0.03);
+    // from, to: where each event must stand; strength: its peak.
+    const auto expect = [](const char* what, const std::function<Axes(double)>& felt,
+                           const std::function<double(double)>& kmh,
+                           const std::vector<RVEventKind>& kinds, double from, double to,
+                           double strength) {
+        SCOPED_TRACE(what);
+        std::vector<RVEventKind> found;
+        for (const RVEvent& event : Drive(10, felt, kmh).events()) {
+            found.push_back(event.kind);
+            EXPECT_GE(event.seconds, from);
+            EXPECT_LT(event.seconds, to);
+            EXPECT_NEAR(event.strength, strength, 0.03);
         }
-        EXPECT_EQ(kinds, row.kinds);
-    }
+        EXPECT_EQ(found, kinds);
+    };
+    using enum RVEventKind;
+    expect("braking while the speed drops: 0.6 g is 21 km/h a second", felt(1, {{3, 5, -0.6}}),
+           ramp(60, -21, 18), {HardBraking}, 3, 5, 0.6);
+    expect("the same force while the speed rises", felt(1, {{3, 5, 0.5}}), ramp(20, 17.6, 55),
+           {HardAcceleration}, 3, 5, 0.5);
+    expect("sideways while the speed holds", felt(0, {{3, 5, -0.6}}), steady, {SharpTurn}, 3, 5,
+           0.6);
+    expect("a turn below the turn threshold counts for nothing even above braking's",
+           felt(0, {{3, 5, 0.5}}), steady, {}, 0, 0, 0);
+    expect("without a speed series the direction is unknown", felt(1, {{3, 5, -0.6}}), none,
+           {HarshDriving}, 3, 5, 0.6);
+    const auto bumps = [](double t) {
+        return Axes{0, 0, std::fmod(t + 0.01, 2.0) < 0.1 ? 0.9 : 0};
+    };
+    expect("one-sample bumps of 0.9 g are rattle, not driving", bumps, steady, {}, 0, 0, 0);
+    expect("a blow is an impact at its moment, and the shake after it nothing more",
+           felt(1, {{4, 4.1, 2.5}, {4.1, 4.3, -1.0}}), steady, {Impact}, 4, 4.1, 2.5);
+    expect(
+        "two brakes half a second apart are one episode", felt(1, {{2, 3, -0.6}, {3.5, 4.5, -0.6}}),
+        [](double t) { return 120 - t * 21; }, {HardBraking}, 2, 4.5, 0.6);
+    expect(
+        "three seconds apart they are two", felt(1, {{2, 3, -0.6}, {6, 7, -0.6}}),
+        [](double t) { return 200 - t * 21; }, {HardBraking, HardBraking}, 2, 7, 0.6);
 }
 
 TEST(Events, OverSpeedIsOffUntilSetAndCountsEpisodes)
@@ -183,20 +129,13 @@ TEST(Events, OverSpeedIsOffUntilSetAndCountsEpisodes)
     // 90, then 105 for a while hovering down to 99 (within 3 km/h of the limit: still the
     // same episode), peak 110, back to 90, then a second episode peaking at 104.
     const auto kmh = [](double t) {
-        if (t < 2)
-            return 90.0;
-        if (t < 3)
-            return 105.0;
-        if (t < 4)
-            return 99.0;
-        if (t < 5)
-            return 110.0;
-        if (t < 7)
-            return 90.0;
+        for (const auto& [until, speed] :
+             {std::pair{2.0, 90.0}, {3.0, 105.0}, {4.0, 99.0}, {5.0, 110.0}, {7.0, 90.0}})
+            if (t < until)
+                return speed;
         return 104.0;
     };
-    const Drive drive(
-        9, [](double) { return Axes{}; }, kmh);
+    const Drive drive(9, felt(0, {}), kmh);
     EXPECT_TRUE(drive.events().empty());
     RVEventThresholds limited = RVEventThresholds::defaults();
     limited.speedLimitKmh = 100;
@@ -229,12 +168,7 @@ TEST(Events, CameraMarksFromNames)
     for (const auto& [path, kind] : rows)
         EXPECT_EQ(RVEventDetector::cameraMark(path), kind) << path;
     // The mark stands at the recording's start with the hardest jolt felt in it.
-    const Drive jolted(
-        4,
-        [](double t) {
-            return Axes{0, 0, during(t, 1, 1.1) ? 0.8 : 0};
-        },
-        [](double) { return 30.0; });
+    const Drive jolted(4, felt(2, {{1, 1.1, 0.8}}), [](double) { return 30.0; });
     const std::vector<RVEvent> events =
         jolted.events(RVEventThresholds::defaults(), "/c/BlackVue/Record/20170709_084737_EF.mp4");
     ASSERT_EQ(events.size(), 1u);
@@ -280,23 +214,19 @@ TEST(Events, DemoCardStagedEventsAtTheirTimes)
         QJsonDocument::fromJson(support::readFile(card.filePath("korvela-demo-card.json")))
             .object();
     auto list = idleList(RVVideoList::defaultMetaDataSource(), card.path());
-    std::map<QString, RVVideoDataPtr> byFile;
     for (const RVVideoDataPtr& node : *list->videosData()) {
         list->readGpsInfo(node, false);
         ASSERT_TRUE(node->eventSeries());
-        for (const RVVideoDataPtr& child : node->children())
-            byFile[child->files().front()->filePath()] = child;
-        if (node->children().empty())
-            byFile[node->files().front()->filePath()] = node;
     }
     int staged = 0;
     for (const QJsonValue& value : manifest["recordings"].toArray()) {
         const QJsonObject recording = value.toObject();
         const QString path = card.filePath(recording["video"].toString());
         SCOPED_TRACE(path.toStdString());
-        ASSERT_TRUE(byFile.count(path));
+        const RVVideoDataPtr read = recordingAt(*list->videosData(), path);
+        ASSERT_TRUE(read);
         std::vector<RVEvent> found;
-        for (const RVEvent& event : *byFile[path]->eventSeries()) {
+        for (const RVEvent& event : *read->eventSeries()) {
             if (!RVEventDetector::cameraMark(path) || event.seconds > 0)
                 found.push_back(event);
         }

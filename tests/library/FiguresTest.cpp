@@ -16,14 +16,30 @@ struct Track
 {
     std::vector<RVPoint> points;
     std::vector<double> speeds;
+    double north = 0; // where drive() and fix() stand
 
-    void add(double seconds, double metresNorth, double kmh)
+    Track& add(double seconds, double metresNorth, double kmh)
     {
         // 111 195 m a degree of latitude on the mean-radius sphere.
         const double latitude = 60.0 + metresNorth / 111194.93;
         points.emplace_back(QString::number(latitude, 'f', 6).toStdString(), "24.000000", 0, 0, kmh,
                             RVTimestamp::fromMSecsSinceEpoch(std::int64_t(seconds * 1000)));
         speeds.push_back(kmh);
+        return *this;
+    }
+    Track& fix(double seconds) { return add(seconds, north, 36); }
+    // From the second `from` to before `to`, a fix a second after each 10 m at 36 km/h, or
+    // standing with 0 km/h.
+    Track& drive(int from, int to, bool moving = true)
+    {
+        for (int s = from; s < to; ++s)
+            add(s, north += moving ? 10 : 0, moving ? 36 : 0);
+        return *this;
+    }
+    Track& leap(double metres)
+    {
+        north += metres;
+        return *this;
     }
 };
 
@@ -37,93 +53,42 @@ TEST(TripFigures, DistanceAndTimesOnHandMadeTracks)
         Track track;
         double metres, driving, stopped, top, average;
     };
-    const auto drive = [](int from, int to, double& at, Track& t) {
-        for (int s = from; s < to; ++s) {
-            at += 10;
-            t.add(s, at, 36);
-        }
-    };
-    std::vector<Row> rows;
-    {
+    // A speed no car drives is the receiver's error: the top speed stays what was driven.
+    Track impossible = Track().fix(0).drive(1, 11);
+    impossible.speeds[5] = 1500;
+    // Standing still, the receiver's fixes wander a few metres: no way is driven.
+    Track wander;
+    for (int s = 0; s <= 10; ++s)
+        wander.add(s, s % 2 ? 2.5 : 0, 0);
+    // Fixes without a position or a time stand in the series but are no fixes.
+    Track voids = Track().fix(0).drive(1, 11);
+    voids.points.insert(voids.points.begin() + 3,
+                        RVPoint("0.000000", "0.000000", 0, 0, 0, RVTimestamp()));
+    voids.speeds.insert(voids.speeds.begin() + 3, 0);
+    voids.points.insert(voids.points.begin() + 6,
+                        RVPoint("61.000000", "24.000000", 0, 0, 0, RVTimestamp()));
+    voids.speeds.insert(voids.speeds.begin() + 6, 0);
+    const Row rows[] = {
         // 10 s at 36 km/h (10 m/s), then 5 s standing still; the second in which the car came
         // to rest is still driving.
-        Row row{"drive then stand", {}, 100, 11, 4, 36, 100.0 / 11 * 3.6};
-        double at = 0;
-        row.track.add(0, 0, 36);
-        drive(1, 11, at, row.track);
-        for (int s = 11; s < 16; ++s)
-            row.track.add(s, at, 0);
-        rows.push_back(row);
-    }
-    {
+        {"drive then stand", Track().fix(0).drive(1, 11).drive(11, 16, false), 100, 11, 4, 36,
+         100.0 / 11 * 3.6},
         // The same drive with one fix thrown 5 km off: it is left out, the way stays 100 m.
-        Row row{"a single jump is ignored", {}, 100, 10, 0, 36, 36};
-        double at = 0;
-        row.track.add(0, 0, 36);
-        drive(1, 5, at, row.track);
-        row.track.add(4.5, 5000, 36);
-        drive(5, 11, at, row.track);
-        rows.push_back(row);
-    }
-    {
+        {"a single jump is ignored", Track().fix(0).drive(1, 5).add(4.5, 5000, 36).drive(5, 11),
+         100, 10, 0, 36, 36},
         // The receiver settles 2 km away and stays there: the new place is taken from the
-        // second fix that agrees, and the leap itself is not driven distance.
-        Row row{"a lasting leap moves the track", {}, 100, 10, 0, 36, 36};
-        double at = 0;
-        row.track.add(0, 0, 36);
-        drive(1, 6, at, row.track);
-        at += 2000;
-        drive(6, 12, at, row.track); // the first fix there is the leap, four more follow
-        rows.push_back(row);
-    }
-    {
+        // second fix that agrees, and the leap itself is not driven distance. The first fix
+        // there is the leap, four more follow.
+        {"a lasting leap moves the track", Track().fix(0).drive(1, 6).leap(2000).drive(6, 12), 100,
+         10, 0, 36, 36},
         // Five minutes without fixes between two drives: neither time nor way is counted.
-        Row row{"a break in the log", {}, 100, 10, 0, 36, 36};
-        double at = 0;
-        row.track.add(0, 0, 36);
-        drive(1, 6, at, row.track);
-        at += 3000;
-        row.track.add(305, at, 36);
-        drive(306, 311, at, row.track);
-        rows.push_back(row);
-    }
-    {
+        {"a break in the log", Track().fix(0).drive(1, 6).leap(3000).fix(305).drive(306, 311), 100,
+         10, 0, 36, 36},
         // The shortest drive there is: one second, yet an average.
-        Row row{"one second", {}, 10, 1, 0, 36, 36};
-        row.track.add(0, 0, 36);
-        row.track.add(1, 10, 36);
-        rows.push_back(row);
-    }
-    {
-        // A speed no car drives is the receiver's error: the top speed stays what was driven.
-        Row row{"an impossible speed", {}, 100, 10, 0, 36, 36};
-        double at = 0;
-        row.track.add(0, 0, 36);
-        drive(1, 11, at, row.track);
-        row.track.speeds[5] = 1500;
-        rows.push_back(row);
-    }
-    {
-        // Standing still, the receiver's fixes wander a few metres: no way is driven.
-        Row row{"a standing car's fixes wander", {}, 0, 0, 10, 0, std::nan("")};
-        for (int s = 0; s <= 10; ++s)
-            row.track.add(s, s % 2 ? 2.5 : 0, 0);
-        rows.push_back(row);
-    }
-    {
-        // Fixes without a position or a time stand in the series but are no fixes.
-        Row row{"void fixes are skipped", {}, 100, 10, 0, 36, 36};
-        double at = 0;
-        row.track.add(0, 0, 36);
-        drive(1, 11, at, row.track);
-        row.track.points.insert(row.track.points.begin() + 3,
-                                RVPoint("0.000000", "0.000000", 0, 0, 0, RVTimestamp()));
-        row.track.speeds.insert(row.track.speeds.begin() + 3, 0);
-        row.track.points.insert(row.track.points.begin() + 6,
-                                RVPoint("61.000000", "24.000000", 0, 0, 0, RVTimestamp()));
-        row.track.speeds.insert(row.track.speeds.begin() + 6, 0);
-        rows.push_back(row);
-    }
+        {"one second", Track().fix(0).drive(1, 2), 10, 1, 0, 36, 36},
+        {"an impossible speed", impossible, 100, 10, 0, 36, 36},
+        {"a standing car's fixes wander", wander, 0, 0, 10, 0, std::nan("")},
+        {"void fixes are skipped", voids, 100, 10, 0, 36, 36}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         const RVTripStats stats = computeTripStats(row.track.points, row.track.speeds);
@@ -150,9 +115,7 @@ TEST(TripFigures, DistanceAndTimesOnHandMadeTracks)
     // A trip adds its files up, from the first file's start to the last one's end.
     const RVTripStatsPtr first =
         std::make_shared<RVTripStats>(computeTripStats(rows[0].track.points, rows[0].track.speeds));
-    Track slow;
-    slow.add(100, 1000, 18);
-    slow.add(110, 1050, 18);
+    const Track slow = Track().add(100, 1000, 18).add(110, 1050, 18);
     const RVTripStatsPtr second =
         std::make_shared<RVTripStats>(computeTripStats(slow.points, slow.speeds));
     const RVTripStats trip = joinTripStats({first, nullptr, second});

@@ -71,8 +71,8 @@ TEST(TripTimeline, FileForTripTimeJoinsEndsAndUnknownLengths)
     EXPECT_FALSE(RVTripTimeline().locate(0));
     // Trip time -> file and time in it; a join is the next file's first frame, only the trip's
     // end is the last file's end; outside the trip lands on its ends.
-    const auto expectPlaces = [](const RVTripTimeline& line,
-                                 std::initializer_list<std::tuple<double, int, double>> cases) {
+    using At = std::tuple<double, int, double>; // trip time, file, time in the file
+    const auto expectPlaces = [](const RVTripTimeline& line, std::initializer_list<At> cases) {
         for (const auto& [time, file, inFile] : cases) {
             const auto place = line.locate(time);
             ASSERT_TRUE(place) << time;
@@ -83,14 +83,8 @@ TEST(TripTimeline, FileForTripTimeJoinsEndsAndUnknownLengths)
     const RVTripTimeline trip(tripOf({60, 60.5f, 30})->files());
     EXPECT_DOUBLE_EQ(trip.duration(), 150.5);
     EXPECT_DOUBLE_EQ(trip.start(2), 120.5);
-    expectPlaces(trip, {{0, 0, 0},
-                        {59.9, 0, 59.9},
-                        {60, 1, 0},
-                        {60 - 1e-9, 1, 0},
-                        {120.5, 2, 0},
-                        {150.5, 2, 30},
-                        {200, 2, 30},
-                        {-5, 0, 0}});
+    expectPlaces(trip, {At(0, 0, 0), At(59.9, 0, 59.9), At(60, 1, 0), At(60 - 1e-9, 1, 0),
+                        At(120.5, 2, 0), At(150.5, 2, 30), At(200, 2, 30), At(-5, 0, 0)});
     EXPECT_EQ(trip.path(1), "/card/F1.MOV");
     EXPECT_EQ(trip.indexOf("/card/F2.MOV"), 2u);
     EXPECT_EQ(trip.next(1), 2u);
@@ -100,12 +94,12 @@ TEST(TripTimeline, FileForTripTimeJoinsEndsAndUnknownLengths)
     // A recording of unknown length takes no time, is never a place and is passed over going
     // back, but is still tried going forward.
     const RVTripTimeline cut(tripOf({60, std::nanf(""), 30})->files());
-    expectPlaces(cut, {{59.9, 0, 59.9}, {60, 2, 0}, {75, 2, 15}, {90, 2, 30}});
+    expectPlaces(cut, {At(59.9, 0, 59.9), At(60, 2, 0), At(75, 2, 15), At(90, 2, 30)});
     EXPECT_EQ(cut.next(0), 1u);
     EXPECT_EQ(cut.previousWithLength(2), 0u);
     EXPECT_DOUBLE_EQ(cut.start(2), 60);
     const RVTripTimeline unread(tripOf({std::nanf(""), std::nanf("")})->files());
-    expectPlaces(unread, {{5, 0, 0}});
+    expectPlaces(unread, {At(5, 0, 0)});
 }
 
 TEST(SeriesReading, RecordingsTakeTheirTrackTimeTripsJoinAndPublishOnTheListThread)
@@ -224,11 +218,9 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     const auto path = [&](const QString& name) { return dir.path() + "/DCIM/" + name; };
     FakeMetaData meta;
     // Per recording A to I its fixes' times, "|" between recordings.
-    const QStringList tracks =
-        QString(
-            "10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|14:00:00|12:00:01.250|12:00:00|"
-            "16:00:00")
-            .split('|');
+    const QStringList tracks = QString("10:00:00 10:00:01|10:00:02|10:00:04|10:00:06| 09:00:00|"
+                                       "14:00:00|12:00:01.250|12:00:00|16:00:00")
+                                   .split('|');
     for (char name = 'A'; name <= 'I'; ++name) {
         const QString video = path(name + QString(".MP4"));
         makeClip(video, 2);

@@ -1,8 +1,6 @@
-// Lock and delete take every side file of every camera family with the recording, and a
-// delete that the card refuses is reported, never counted as done.
+// Lock and delete take every side file with the recording, and a delete that the card refuses
+// is reported, never counted as done.
 #include "TestSupport.h"
-
-#include <QFile>
 
 namespace {
 
@@ -14,7 +12,8 @@ RVVideoDataPtr onlyRecording(const RVVideoList& list)
 
 } // namespace
 
-TEST(SideFiles, EachFamilysSideFilesAreLockedAndDeletedWithTheRecording)
+// BlackVue's .gps and .3gf and the Mini's shared log: RecordingViews.LockAndDeleteActOnEveryView.
+TEST(SideFiles, KorvelaSideTextsAreLockedAndDeletedWithTheRecording)
 {
     const QByteArray rmc = "$GPRMC,221450.00,A,5545.1234,N,03736.5678,E,10.0,90.0,080717,,,A*7A\n";
     struct Family
@@ -22,28 +21,18 @@ TEST(SideFiles, EachFamilysSideFilesAreLockedAndDeletedWithTheRecording)
         const char* name;
         const char* video;
         std::vector<const char*> sideFiles;
-        QByteArray text;
     };
     const Family families[] = {
-        {"BlackVue",
-         "BlackVue/Record/20170708_221449_NF.mp4",
-         {"BlackVue/Record/20170708_221449_N.gps", "BlackVue/Record/20170708_221449_N.3gf"},
-         "[1499552090960]" + rmc},
-        {"Mini",
-         "DCIM/100MEDIA/AMBA0001.MP4",
-         {"gps/gps0001.log"},
-         "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n"},
         // Both texts go: the one beside would give a later FILE0001 this drive's track.
-        {"Korvela", "VIDEO/FILE0001.MOV", {"INFO/FILE0001.txt", "VIDEO/FILE0001.txt"}, rmc},
-        {"Korvela beside", "VIDEO/FILE0002.MOV", {"VIDEO/FILE0002.txt"}, rmc},
+        {"Korvela", "VIDEO/FILE0001.MOV", {"INFO/FILE0001.txt", "VIDEO/FILE0001.txt"}},
+        {"Korvela beside", "VIDEO/FILE0002.MOV", {"VIDEO/FILE0002.txt"}},
     };
     for (const Family& family : families) {
         QTemporaryDir dir;
         const auto at = [&](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
         makeClip(at(family.video), 2);
         for (const char* side : family.sideFiles)
-            writeFile(at(side),
-                      QByteArray(side).endsWith(".3gf") ? QByteArray(20, '\0') : family.text);
+            writeFile(at(side), rmc);
         const auto list = idleList(RVVideoList::defaultMetaDataSource(), dir.path());
         ASSERT_TRUE(onlyRecording(*list)) << family.name;
         const auto expectSideFiles = [&](bool locked, bool present, const char* step) {
@@ -112,14 +101,7 @@ TEST(SideFiles, DeleteInTheBackgroundReadsNothingOnTheCallersThread)
     // Deleted while the others' metadata may not be read yet.
     list->addVideoFilesFrom(dir.filePath("DCIM"));
     ASSERT_TRUE(waitFor([&] { return !list->videosData()->empty(); }));
-    RVVideoDataPtr a;
-    for (const RVVideoDataPtr& top : *list->videosData()) {
-        for (const RVVideoDataPtr& leaf :
-             top->children().empty() ? RVVideoDataList{top} : top->children()) {
-            if (leaf->files().front()->filePath().endsWith("A.MP4"))
-                a = leaf;
-        }
-    }
+    const RVVideoDataPtr a = recordingAt(*list->videosData(), dir.filePath("DCIM/A.MP4"));
     ASSERT_TRUE(a);
     std::optional<RVDeleteResult> result;
     list->removeVideoDataAndFilesInBackground(a, [&](const RVDeleteResult& r) {

@@ -37,8 +37,8 @@ inline void makeClip(const QString& path, int seconds)
         // Test cases run in parallel processes: each writes a file of its own and renames it.
         const QString part = cache + QString::number(QCoreApplication::applicationPid()) + ".mp4";
         QDir().mkpath(QFileInfo(cache).path());
-        ASSERT_TRUE(runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x36:rate=10",
-                               "-t", QString::number(seconds), "-c:v", "mpeg4", part}));
+        ASSERT_TRUE(runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t",
+                               QString::number(seconds), "-c:v", "mpeg4", part}));
         QFile::rename(part, cache);
     }
     ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()) && QFile::copy(cache, path))
@@ -105,4 +105,15 @@ inline QStringList names(const RVVideoDataList& nodes, bool files = false)
         result.append(files ? fileNames.join('+') : node->name());
     }
     return result;
+}
+
+// The recording (a single one or a trip's child) whose first file is at path; none if absent.
+inline RVVideoDataPtr recordingAt(const RVVideoDataList& nodes, const QString& path)
+{
+    for (const RVVideoDataPtr& top : nodes)
+        for (const RVVideoDataPtr& leaf :
+             top->children().empty() ? RVVideoDataList{top} : top->children())
+            if (leaf->files().front()->filePath() == path)
+                return leaf;
+    return nullptr;
 }

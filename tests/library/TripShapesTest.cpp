@@ -10,10 +10,14 @@ const RVMetaDataSource kNoMetaData = [](const QString&) { return RVMetaDataReadi
 
 // Recordings of one camera on a card, named after their start: 12:00:00, 12:00:30 and
 // 12:01:00 (one trip by the 60-second rule), and 12:10:00 (a trip of its own).
+const QString kOne = "2024_0522_120000_001F.MP4";
+const QString kTwo = "2024_0522_120030_002F.MP4";
+const QString kThree = "2024_0522_120100_003F.MP4";
+const QString kFour = "2024_0522_121000_004F.MP4";
+
 void makeCard(const QString& card)
 {
-    for (const char* name : {"2024_0522_120000_001F.MP4", "2024_0522_120030_002F.MP4",
-                             "2024_0522_120100_003F.MP4", "2024_0522_121000_004F.MP4"})
+    for (const QString& name : {kOne, kTwo, kThree, kFour})
         makeClip(card + "/DCIM/Movie/" + name, 2);
 }
 
@@ -22,11 +26,6 @@ QStringList tripsOf(RVVideoList& list)
     list.waitForIdle();
     return names(*list.videosData(), true);
 }
-
-const QString kOne = "2024_0522_120000_001F.MP4";
-const QString kTwo = "2024_0522_120030_002F.MP4";
-const QString kThree = "2024_0522_120100_003F.MP4";
-const QString kFour = "2024_0522_121000_004F.MP4";
 
 } // namespace
 

@@ -76,33 +76,12 @@ qint64 appendEncryptedFreeGps(QByteArray& file, const QByteArray& after)
 bool writeTransportStream(const QString& path, const QByteArray& records, int packetBytes)
 {
     const QString raw = path + QStringLiteral(".bin");
-    return writeFile(raw, records) && runFfmpeg({"-v",
-                                                 "error",
-                                                 "-f",
-                                                 "lavfi",
-                                                 "-t",
-                                                 "3",
-                                                 "-i",
-                                                 "testsrc=size=64x36:rate=10",
-                                                 "-f",
-                                                 "data",
-                                                 "-raw_packet_size",
-                                                 QString::number(packetBytes),
-                                                 "-i",
-                                                 raw,
-                                                 "-map",
-                                                 "0:v",
-                                                 "-map",
-                                                 "1:d",
-                                                 "-c:v",
-                                                 "mpeg4",
-                                                 "-c:d",
-                                                 "copy",
-                                                 "-t",
-                                                 "3",
-                                                 "-f",
-                                                 "mpegts",
-                                                 path});
+    return writeFile(raw, records) &&
+           runFfmpeg(QStringList{"-f", "lavfi", "-t", "3", "-i", "testsrc=size=64x36:rate=10", "-f",
+                                 "data", "-raw_packet_size", QString::number(packetBytes), "-i",
+                                 raw} +
+                     QStringList{"-map", "0:v", "-map", "1:d", "-c:v", "mpeg4", "-c:d", "copy",
+                                 "-t", "3", "-f", "mpegts", path});
 }
 
 bool runProgram(const QString& program, const QStringList& arguments)
@@ -163,15 +142,10 @@ LogCapture::~LogCapture()
     qInstallMessageHandler(s_previousHandler);
 }
 
-QStringList LogCapture::lines() const
-{
-    const QMutexLocker lock(&s_logMutex);
-    return s_log;
-}
-
 bool LogCapture::contains(const QString& text) const
 {
-    return !lines().filter(text).isEmpty();
+    const QMutexLocker lock(&s_logMutex);
+    return !s_log.filter(text).isEmpty();
 }
 
 } // namespace support

@@ -44,7 +44,6 @@ public:
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
-    QStringList lines() const;
     bool contains(const QString& text) const;
 };
 

@@ -14,8 +14,20 @@ namespace support {
 class WriteLimit final
 {
 public:
-    explicit WriteLimit(rlim_t bytes);
-    ~WriteLimit();
+    explicit WriteLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        // Only the soft limit: it can be raised again without privileges.
+        rlimit limited = m_saved;
+        limited.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~WriteLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedHandler);
+    }
     WriteLimit(const WriteLimit&) = delete;
     WriteLimit& operator=(const WriteLimit&) = delete;
 

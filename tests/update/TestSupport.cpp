@@ -1,9 +1,6 @@
 #include "TestSupport.h"
 
 #include <QCryptographicHash>
-
-#include <openssl/evp.h>
-
 #include <QFile>
 #include <QProcess>
 #include <QSslCertificate>
@@ -14,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <minizip/zip.h>
+#include <openssl/evp.h>
 
 #include <cctype>
 
@@ -122,10 +120,8 @@ QByteArray zipBytes(const QList<ZipEntry>& entries)
 
 std::optional<QByteArray> TestHttpServer::bodyAt(const QString& url) const
 {
-    if (!url.startsWith(m_base))
-        return std::nullopt;
     const auto found = m_routes.constFind(url.mid(m_base.size()));
-    if (found == m_routes.cend())
+    if (!url.startsWith(m_base) || found == m_routes.cend())
         return std::nullopt;
     return found->body;
 }

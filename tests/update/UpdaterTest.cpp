@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -25,7 +24,6 @@ const QString kAsk = "question UPTATE_READY_TITLE UPTATE_READY_MESSAGE";
 const QString kAskFirmware = "question UPTATE_FIRMWARE_READY_TITLE UPTATE_FIRMWARE_READY_MESSAGE";
 const QString kDone = "alert UPTATE_FIRMWARE_FINISHED_TITLE UPTATE_FIRMWARE_FINISHED_MESSAGE";
 const QString kFailed = "alert UPTATE_FAILED_FINISHED_TITLE UPTATE_FAILED_FINISHED_MESSAGE";
-const QString kFailedAlert = kFailed;
 
 // The updater's private temporary folders that currently exist.
 QStringList privateTemporaryFolders()
@@ -213,6 +211,9 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
     m_server.route("/endless.zip", {200, QByteArray(2 << 20, 'z'), false});
     const QString app = m_server.url("/app.zip"), self = m_server.url("");
     const QByteArray huge = offer("5", app).body + QByteArray(64 << 10, '\n');
+    const QByteArray otherArchive =
+        m_signer.sign(offerText("7", app).replace("macDownloadSHA256=", "x=") +
+                      "\nmacDownloadSHA256=" + sha256Hex("other"));
     const QString failed = "plain Update failed There was a problem during installation. Update "
                            "canceled.";
     // Update information, server and bundle (the fixture's when empty), dialogs, a log line.
@@ -238,12 +239,7 @@ TEST_F(Updater, NothingIsInstalledWhenDeclinedOlderInsecureOrBroken)
         {{200, offerText("7", app)}, {}, {}, {}, "Ignoring the update information: it is not"},
         {{200, TestSigner().sign(offerText("7", app))}, {}, {}, {}, "does not verify"},
         // An archive that is not the one signed for is never offered nor unpacked.
-        {{200, m_signer.sign(offerText("7", app).replace("macDownloadSHA256=", "x=") +
-                             "\nmacDownloadSHA256=" + sha256Hex("other"))},
-         {},
-         {},
-         {kFailedAlert},
-         "Refusing the update archive: its SHA-256 is"},
+        {{200, otherArchive}, {}, {}, {kFailed}, "Refusing the update archive: its SHA-256 is"},
         // Declined, and a broken archive that ends in the failure alert.
         {offer("1.3", app), {}, {}, {kAsk}, {}},
         {offer("3", m_server.url("/broken.zip")), {}, {}, {kAsk, failed}, {}}};
@@ -344,18 +340,12 @@ TEST_F(FirmwareCheck, AfterTheUpdateInformationNewerFirmwareGoesOnTheCardOncePer
 TEST_F(FirmwareCheck, NewerByNumbersOnlyFromADescriptionOverHttpsAndFailuresLeaveNoImage)
 {
     // Numeric parts compare as numbers: X1-9 is older than X1-15, never offered over it.
-    const std::tuple<QByteArray, QByteArray, bool> versions[] = {
-        {"X1-15", "X1-27", true},
-        {"X1-15", "X1-15", false},
-        {"X1-10", "X1-9", false},
-        {"X1-9", "X1-15", true},
-        {"X1-15", "X1-9", false},
-        {"X1-27", "X1-15", false},
-        {"X1-15", "x1-15", true},
-        {"X1", "X1-1", true},
-        {"X1-015", "X1-15", false},
-        {"X1-1.10", "X1-1.9", false},
-        {"X1-99999999999999999999", "X1-100000000000000000000", true}};
+    std::vector<std::tuple<QByteArray, QByteArray, bool>> versions = {
+        {"X1-15", "X1-27", true},    {"X1-15", "X1-15", false}, {"X1-10", "X1-9", false},
+        {"X1-9", "X1-15", true},     {"X1-15", "X1-9", false},  {"X1-27", "X1-15", false},
+        {"X1-15", "x1-15", true},    {"X1", "X1-1", true},      {"X1-015", "X1-15", false},
+        {"X1-1.10", "X1-1.9", false}};
+    versions.emplace_back("X1-99999999999999999999", "X1-100000000000000000000", true);
     for (const auto& [onCard, published, asked] : versions) {
         writeFile(card() + "/autorun.inf", "firmware=" + onCard + "\n");
         describe(published, m_server.url("/fw.zip"));
