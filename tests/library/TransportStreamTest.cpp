@@ -2,6 +2,7 @@
 // and the packets of a real Viofo A119 V3 recording.
 #include "RealData.h"
 #include "library/RVTsMetaDataReader.h"
+#include "metadata/TestFiles.h"
 #include "support/Support.h"
 
 #include <QStandardPaths>
@@ -9,17 +10,14 @@
 
 #include <gtest/gtest.h>
 
+using TestFiles::view;
+
 namespace {
 
 // A Viofo A119 V3 record as ExifTool's notes show it: 08:07:24 on 2021-03-11, 5534.25 N,
 // 3815.95 E, 18.89 knots, course 198.1.
 const QByteArray kRecord = QByteArray::fromHex(
     "08000000070000001800000015000000030000000b000000414e450001f2ac452d7f6e45b81e9741d7234643");
-
-std::string_view view(const QByteArray& bytes)
-{
-    return {bytes.constData(), std::size_t(bytes.size())};
-}
 
 QString isoTime(const RVPoint& point)
 {
@@ -80,15 +78,21 @@ TEST(TransportStream, StreamsGiveTheirRecordsOrSayWhyNot)
     EXPECT_EQ(read->velocityData.size(), 3u);
     EXPECT_TRUE(read->localClock);
 
+    // A packet over 4 KiB is no record, however it begins; one of 4 KiB still is.
+    for (const int bytes : {4096, 4097}) {
+        const QString padded = dir.path() + QStringLiteral("/padded%1.ts").arg(bytes);
+        ASSERT_TRUE(support::writeTransportStream(padded, kRecord.leftJustified(bytes, 0), bytes));
+        EXPECT_EQ(bool(reader.readMetaDataOrDecline(padded, why)), bytes == 4096) << bytes;
+    }
+
     // Private data that is no record; a stream of video alone; a name that is no stream's.
     const QString unknown = dir.path() + "/unknown.ts";
     ASSERT_TRUE(support::writeTransportStream(unknown, QByteArray(3 * 48, '\x11'), 48));
     EXPECT_FALSE(reader.readMetaDataOrDecline(unknown, why));
     EXPECT_EQ(why.kind, RVDecline::Kind::UnknownLayout);
     const QString video = dir.path() + "/video.ts";
-    ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i",
-                                    "testsrc=size=64x36:rate=10:duration=1", "-c:v", "mpeg4", "-f",
-                                    "mpegts", video}));
+    ASSERT_TRUE(support::runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x36:rate=10:duration=1",
+                                    "-c:v", "mpeg4", "-f", "mpegts", video}));
     EXPECT_FALSE(reader.readMetaDataOrDecline(video, why));
     EXPECT_EQ(why.kind, RVDecline::Kind::NotMine);
     EXPECT_TRUE(why.detail.endsWith("no private data stream"));

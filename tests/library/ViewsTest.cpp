@@ -28,6 +28,10 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRule)
         {{"/c/70mai/Normal/Back/NO20220101-120000-000002B.MP4",
           "/c/70mai/Normal/Front/NO20220101-120000-000001F.MP4", "/c/DCIM/FILE0001.MOV"},
          {"front1+rear0", "front2"}},
+        // Copies of two cars' cards, each in a folder of its own, stay apart.
+        {{"/p/car1/Front/NO20220101-120000-000001F.MP4",
+          "/p/car2/Back/NO20220101-120000-000002B.MP4"},
+         {"front0", "rear1"}},
     };
     for (const auto& [files, expected] : cases) {
         QStringList recordings;
@@ -75,14 +79,7 @@ TEST(RecordingViews, LockAndDeleteActOnEveryViewAndKeepSharedCompanions)
     writeFile(log, "A,050215,134501.000,5545.1234,N,03736.5678,E,10.0,1,-10,3\n");
     const auto list = idleList(RVVideoList::defaultMetaDataSource(), dir.path());
     const auto recording = [&](const QString& path) {
-        for (const RVVideoDataPtr& top : *list->videosData()) {
-            for (const RVVideoDataPtr& leaf :
-                 top->children().empty() ? RVVideoDataList{top} : top->children()) {
-                if (leaf->files()[0]->filePath() == path)
-                    return leaf;
-            }
-        }
-        return RVVideoDataPtr();
+        return recordingAt(*list->videosData(), path);
     };
     const auto both = [&] { return recording(record + "221449_NF.mp4"); };
     const auto expectFiles = [&](std::initializer_list<const char*> names, bool locked,
