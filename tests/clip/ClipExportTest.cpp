@@ -29,19 +29,7 @@ namespace {
 
 // The rear view of the factory's trip: the same three 3-second recordings, numbered from 500
 // so that a composed picture shows which view is where.
-QString rearClip(int index)
-{
-    static QTemporaryDir dir;
-    static const bool made = [] {
-        for (int i = 0; i < 3; ++i)
-            if (!ClipFactory::make(dir.filePath(QStringLiteral("rear%1.mp4").arg(i)),
-                                   {320, 240, 25, 3.0, 500 + 75 * i, 25}))
-                return false;
-        return true;
-    }();
-    EXPECT_TRUE(made);
-    return dir.filePath(QStringLiteral("rear%1.mp4").arg(index));
-}
+const ClipFactory::Clip kRear{.firstFrameNumber = 500};
 
 RVClipRequest tripRequest(const QString& output, double from, double to, bool rear = false)
 {
@@ -49,7 +37,7 @@ RVClipRequest tripRequest(const QString& output, double from, double to, bool re
     for (int i = 0; i < 3; ++i) {
         QStringList views{ClipFactory::tripClip(i)};
         if (rear)
-            views.append(rearClip(i));
+            views.append(ClipFactory::tripClip(i, kRear));
         request.sources.push_back({views, 3.0 * i});
     }
     request.fromSeconds = from;
@@ -88,43 +76,37 @@ QStringList leftovers(const QString& folder)
 
 } // namespace
 
-TEST(ClipExport, OriginalCopiesFromTheMarkAcrossJoins)
+TEST(ClipExport, CopiedOrReencodedFromTheMarkAcrossJoinsKeepingEveryFrame)
 {
     av_log_set_level(AV_LOG_ERROR);
     // 2.44 s is frame 61 (key frames at 50 and 75); 7.0 s is frame 175 of the third file.
-    QTemporaryDir out;
-    const RVClipRequest request = tripRequest(out.filePath("copy.mp4"), 2.44, 7.0);
-    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_TRUE(result.streamCopied);
-    const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
-    // Players begin at the mark: the edit list hides the pictures from the key frame on.
-    expectRun(numbers(frames), 61, 175);
-    EXPECT_NEAR(frames.front().seconds, 0.0, 0.04);
-}
-
-TEST(ClipExport, ReencodedClipKeepsEveryFrameOfTheRange)
-{
-    QTemporaryDir out;
-    RVClipRequest request = tripRequest(out.filePath("enc.mp4"), 2.44, 7.0);
-    request.quality = RVClipQuality::Original;
-    request.readouts = unsigned(RVReadout::Time); // drawn: no longer a copy
-    // A "render device" that is a plain file: VAAPI cannot open it, whatever this computer
-    // has, and the software encoder makes the clip.
-    QFile notADevice(out.filePath("renderD128"));
-    ASSERT_TRUE(notADevice.open(QIODevice::WriteOnly));
-    notADevice.close();
-    request.hardwareDevice = notADevice.fileName();
-    const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
-    ASSERT_TRUE(result.ok) << result.error.toStdString();
-    EXPECT_FALSE(result.streamCopied);
-    EXPECT_FALSE(result.hardwareEncoded);
-    const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
-    expectRun(numbers(frames), 61, 175);
-    EXPECT_EQ(result.videoFrames, std::int64_t(frames.size()));
-    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
-    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(manifest.readAll().contains("\nencoder: libx264 (software)\n"));
+    for (const bool copy : {true, false}) {
+        SCOPED_TRACE(copy ? "copied" : "re-encoded");
+        QTemporaryDir out;
+        RVClipRequest request = tripRequest(out.filePath("clip.mp4"), 2.44, 7.0);
+        if (!copy) {
+            request.quality = RVClipQuality::Original;
+            request.readouts = unsigned(RVReadout::Time); // drawn: no longer a copy
+            // A "render device" that is a plain file: VAAPI cannot open it, whatever this
+            // computer has, and the software encoder makes the clip.
+            request.hardwareDevice = out.filePath("renderD128");
+            ASSERT_TRUE(support::writeFile(request.hardwareDevice, QByteArray()));
+        }
+        const RVClipResult result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+        ASSERT_TRUE(result.ok) << result.error.toStdString();
+        EXPECT_EQ(result.streamCopied, copy);
+        const std::vector<ShownFrame> frames = shownFrames(request.outputPath);
+        // Players begin at the mark: a copy's edit list hides the pictures from the key frame on.
+        expectRun(numbers(frames), 61, 175);
+        if (copy) {
+            EXPECT_NEAR(frames.front().seconds, 0.0, 0.04);
+            continue;
+        }
+        EXPECT_FALSE(result.hardwareEncoded);
+        EXPECT_EQ(result.videoFrames, std::int64_t(frames.size()));
+        EXPECT_TRUE(support::readFile(RVClipManifest::manifestPath(request.outputPath))
+                        .contains("\nencoder: libx264 (software)\n"));
+    }
 }
 
 TEST(ClipExport, PictureInPictureShowsBothViewsInStep)
@@ -199,30 +181,7 @@ TEST(ClipExport, ReadoutsAreBurnedInAsPainted)
     }
 }
 
-TEST(ClipExport, ManifestHashesVerify)
-{
-    QTemporaryDir out;
-    const RVClipRequest request = tripRequest(out.filePath("m.mp4"), 2.5, 3.5);
-    ASSERT_TRUE(RVClipExporter::exportClip(request, std::atomic<bool>(false)).ok);
-    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
-    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(manifest.readAll());
-    const auto hashOf = [](const QString& path) {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        return QString::fromLatin1(
-            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex());
-    };
-    EXPECT_TRUE(text.contains("clip sha256: " + hashOf(request.outputPath))) << text.toStdString();
-    // The range crosses the first join: both files, nothing else.
-    for (int i = 0; i < 2; ++i)
-        EXPECT_TRUE(text.contains(hashOf(ClipFactory::tripClip(i)))) << i;
-    EXPECT_FALSE(text.contains(hashOf(ClipFactory::tripClip(2))));
-    EXPECT_TRUE(text.contains("from (camera time): 2026-05-16T10:00:02.500+03:00"));
-    EXPECT_TRUE(text.contains("from (UTC): 2026-05-16T07:00:02.500Z"));
-}
-
-TEST(ClipExport, TrackOfTheRangeBesideTheClip)
+TEST(ClipExport, ManifestHashesAndTrackOfTheRangeBesideTheClip)
 {
     QTemporaryDir out;
     RVClipRequest request = tripRequest(out.filePath("g.mp4"), 1.2, 4.3);
@@ -241,9 +200,21 @@ TEST(ClipExport, TrackOfTheRangeBesideTheClip)
         request.series.samples.push_back(sample);
     }
     ASSERT_TRUE(RVClipExporter::exportClip(request, std::atomic<bool>(false)).ok);
-    QFile gpx(request.outputPath + ".gpx");
-    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
-    const QByteArray bytes = gpx.readAll();
+    const auto hashOf = [](const QByteArray& bytes) {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+    };
+    const QString text =
+        QString::fromUtf8(support::readFile(RVClipManifest::manifestPath(request.outputPath)));
+    EXPECT_TRUE(text.contains("clip sha256: " + hashOf(support::readFile(request.outputPath))))
+        << text.toStdString();
+    // The range crosses the first join: both files, nothing else.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(text.contains(hashOf(support::readFile(ClipFactory::tripClip(i)))), i < 2) << i;
+    EXPECT_TRUE(text.contains("from (camera time): 2026-05-16T10:00:01.200+03:00"));
+    EXPECT_TRUE(text.contains("from (UTC): 2026-05-16T07:00:01.200Z"));
+
+    const QByteArray bytes = support::readFile(request.outputPath + ".gpx");
     QXmlStreamReader xml(bytes);
     std::vector<QDateTime> times;
     QStringList latitudes;
@@ -265,13 +236,7 @@ TEST(ClipExport, TrackOfTheRangeBesideTheClip)
     EXPECT_EQ(latitudes.front(), "52.500300");
     for (const QDateTime& time : times)
         EXPECT_TRUE(time >= from && time <= from.addMSecs(3100)) << time.toString().toStdString();
-
-    QFile manifest(RVClipManifest::manifestPath(request.outputPath));
-    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(manifest.readAll());
-    EXPECT_TRUE(text.contains("track sha256: " +
-                              QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()))
-        << text.toStdString();
+    EXPECT_TRUE(text.contains("track sha256: " + hashOf(bytes))) << text.toStdString();
 
     // A track that cannot be written (a folder holds its name) takes the clip with it.
     QTemporaryDir failing;
@@ -358,35 +323,28 @@ TEST(ClipExport, MapDrawsTheCachedTilesUnderTheRoute)
 
 TEST(ClipExport, CancelAndFullDiskLeaveNoFile)
 {
-    for (const bool copy : {true, false}) {
-        QTemporaryDir out;
-        RVClipRequest request = tripRequest(out.filePath("c.mp4"), 0.0, 8.0);
-        request.gpx = true;
-        if (!copy)
-            request.quality = RVClipQuality::Hd720;
-        std::atomic<bool> cancel(false);
-        int calls = 0;
-        const RVClipResult result = RVClipExporter::exportClip(
-            request, cancel, [&](double, double) { cancel = ++calls > 0; });
-        EXPECT_TRUE(result.cancelled) << copy << result.error.toStdString();
-        EXPECT_FALSE(result.ok);
-        EXPECT_EQ(leftovers(out.path()), QStringList()) << copy;
-    }
-
-    // A disk that fills up after 16 KiB.
-    for (const bool copy : {true, false}) {
-        QTemporaryDir out;
-        RVClipRequest request = tripRequest(out.filePath("full.mp4"), 0.0, 8.0);
-        request.gpx = true;
-        if (!copy)
-            request.quality = RVClipQuality::Hd720;
-        RVClipResult result;
-        {
-            const support::WriteLimit limit(16 * 1024);
-            result = RVClipExporter::exportClip(request, std::atomic<bool>(false));
+    // Cancelled at the first progress report, or on a disk that fills up after 16 KiB.
+    for (const bool cancelled : {true, false}) {
+        for (const bool copy : {true, false}) {
+            SCOPED_TRACE(std::to_string(cancelled) + std::to_string(copy));
+            QTemporaryDir out;
+            RVClipRequest request = tripRequest(out.filePath("c.mp4"), 0.0, 8.0);
+            request.gpx = true;
+            if (!copy)
+                request.quality = RVClipQuality::Hd720;
+            std::atomic<bool> cancel(false);
+            RVClipResult result;
+            if (cancelled) {
+                result = RVClipExporter::exportClip(request, cancel,
+                                                    [&](double, double) { cancel = true; });
+                EXPECT_TRUE(result.cancelled) << result.error.toStdString();
+            } else {
+                const support::WriteLimit limit(16 * 1024);
+                result = RVClipExporter::exportClip(request, cancel);
+            }
+            EXPECT_FALSE(result.ok);
+            EXPECT_EQ(leftovers(out.path()), QStringList()) << result.error.toStdString();
         }
-        EXPECT_FALSE(result.ok) << copy;
-        EXPECT_EQ(leftovers(out.path()), QStringList()) << copy << result.error.toStdString();
     }
 }
 

@@ -20,20 +20,13 @@ TEST(ReadoutPainter, TextsOfAMoment)
                          RVReadout::Heading | RVReadout::Acceleration;
     RVReadoutPainter painter(series, all, 1280, 720, 0, 5);
 
-    struct Case
-    {
-        double at;
-        QStringList texts;
-    } cases[] = {
-        // Before the first fix: speed unknown, no position.
-        {0.5, {"2026-05-16 23:59:58 UTC-03:30", "-- km/h", "no GPS fix"}},
-        // The clock rolls over midnight on the camera's own time.
-        {2.9,
-         {"2026-05-17 00:00:00 UTC-03:30", "100 km/h   292° W   0.26 g",
-          "33.85678° S  151.21530° E"}},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(painter.texts(c.at), c.texts) << c.at;
+    // Before the first fix: speed unknown, no position.
+    EXPECT_EQ(painter.texts(0.5),
+              (QStringList{"2026-05-16 23:59:58 UTC-03:30", "-- km/h", "no GPS fix"}));
+    // The clock rolls over midnight on the camera's own time.
+    EXPECT_EQ(painter.texts(2.9),
+              (QStringList{"2026-05-17 00:00:00 UTC-03:30", "100 km/h   292° W   0.26 g",
+                           "33.85678° S  151.21530° E"}));
 
     series.speedUnit = RVSpeedUnit::MilesPerHour;
     EXPECT_EQ(painter.texts(1.0).at(1), "62 mph   292° W   0.26 g");

@@ -3,35 +3,23 @@
 // correction offered for a camera clock that is whole hours off. Real clips made by ffmpeg,
 // one with an encrypted freeGPS block (real Redtiger F7N bytes), one with an NMEA log beside
 // it, read by the program's own readers.
-#include "ClipFactory.h"
 #include "WindowTestSupport.h"
 
-#include "library/RVVideoList.h"
 #include "metadata/RVCameraClock.h"
-#include "player/files/RVVideoOutlineViewModel.h"
-#include "player/video/RVMpvPlayer.h"
 #include "player/window/RVClockProposalBar.h"
-#include "player/window/RVMainViewController.h"
-
-#include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLabel>
-#include <QMainWindow>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QTemporaryDir>
 
 using ClipFactory::waitFor;
-
-namespace {
+using WindowCameraData = windowtest::Window;
 
 // An NMEA sentence with its checksum.
-QByteArray sentence(const QByteArray& body)
+static QByteArray sentence(const QByteArray& body)
 {
     char sum = 0;
     for (const char c : body)
@@ -40,13 +28,19 @@ QByteArray sentence(const QByteArray& body)
            "\r\n";
 }
 
-} // namespace
-
-TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
+// A card whose DCIM folder holds `count` of the trip's clips from `first` on, as clip0.mp4 ...
+static bool writeCard(const QString& card, int first, int count)
 {
-    windowtest::IsolatedSettings settings;
+    bool written = QDir().mkpath(card + "/DCIM");
+    for (int i = 0; i < count && written; ++i)
+        written = QFile::copy(ClipFactory::tripClip(first + i),
+                              card + QStringLiteral("/DCIM/clip%1.mp4").arg(i));
+    return written;
+}
+
+TEST_F(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
+{
     RVCameraClock::clearRules();
-    QTemporaryDir dir;
     // No camera's name or data: dated by the file alone.
     ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("plain.mp4")));
     // A Novatek name, its freeGPS block encrypted.
@@ -70,28 +64,15 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
         dir.filePath("2024_0522_160000_001F.nmea"),
         sentence("GPRMC,160005.00,A,5230.0000,N,01320.0000,E,10.0,90.0,220524,,,A")));
 
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(true));
-    controller.window()->show();
-    RVVideoOutlineViewModel* model = controller.filesModel();
+    open(true);
     controller.addFiles({dir.path()});
-    auto rowOf = [&](const QString& name) {
-        for (int row = 0; row < model->rowCount(); ++row) {
-            const RVVideoDataPtr node = model->nodeAt(model->index(row, 0));
-            if (node && node->files().front()->fileName() == name)
-                return row;
-        }
-        return -1;
-    };
     // Every recording read, each in its own row.
     ASSERT_TRUE(waitFor(
         [&] {
             controller.videoList()->waitForIdle();
             for (const char* name : {"plain.mp4", "2021_1228_190106_001F.MP4",
                                      "2024_0522_120000_001F.MP4", "2024_0522_160000_001F.MP4"}) {
-                const int row = rowOf(name);
-                if (row < 0 || !model->nodeAt(model->index(row, 0))->points())
+                if (rowOf(name) < 0 || !row(rowOf(name))->points())
                     return false;
             }
             return true;
@@ -126,9 +107,7 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     controller.selectRow(rowOf("2021_1228_190106_001F.MP4"));
     dialogs->savePath = dir.filePath("report.json");
     controller.reportUnreadCamera();
-    QFile report(dir.filePath("report.json"));
-    ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-    const QByteArray text = report.readAll();
+    const QByteArray text = support::readFile(dir.filePath("report.json"));
     const QJsonArray probe = QJsonDocument::fromJson(text).array();
     ASSERT_EQ(probe.size(), 1);
     EXPECT_EQ(probe[0]["file"].toString(), "2021_1228_190106_001F.MP4");
@@ -150,7 +129,7 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     RVCameraClock::clearRules();
     RVCameraClock::loadRules();
     EXPECT_EQ(RVCameraClock::ruleFor(late, RVCameraFamily::Novatek).offsetSeconds, 3 * 3600);
-    EXPECT_TRUE(controller.window()->statusBar()->currentMessage().contains("+3:00"));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("+3:00"));
     // The encrypted recording's name and its missing fix propose nothing.
     controller.selectRow(rowOf("2021_1228_190106_001F.MP4"));
     controller.rowClicked();
@@ -172,8 +151,8 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     ASSERT_TRUE(waitFor(
         [&] {
             controller.videoList()->waitForIdle();
-            const int row = rowOf("2024_0522_160000_001F.MP4");
-            const RVVideoDataPtr node = row < 0 ? nullptr : model->nodeAt(model->index(row, 0));
+            const int r = rowOf("2024_0522_160000_001F.MP4");
+            const RVVideoDataPtr node = r < 0 ? nullptr : row(r);
             if (node && !node->points())
                 controller.videoList()->readGpsInfo(node, false);
             return node && node->points() && !node->points()->empty() &&
@@ -185,79 +164,49 @@ TEST(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
 }
 
 // A card pulled while its trip plays: one alert names the card, not each recording after it.
-TEST(WindowCameraData, APulledCardIsNamedOnce)
+TEST_F(WindowCameraData, APulledCardIsNamedOnce)
 {
-    QTemporaryDir dir;
     const QString card = dir.filePath("CARD");
-    ASSERT_TRUE(QDir().mkpath(card + "/DCIM"));
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(i),
-                                card + QStringLiteral("/DCIM/clip%1.mp4").arg(i)));
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
-    controller.addFiles({card});
-    ASSERT_TRUE(waitFor([&] {
-        controller.videoList()->waitForIdle();
-        return controller.filesModel()->rowCount() == 1;
-    }));
-    controller.selectRow(0);
-    controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
+    ASSERT_TRUE(writeCard(card, 0, 3));
+    open();
+    ASSERT_TRUE(add({card}));
+    ASSERT_TRUE(play());
     ASSERT_TRUE(QDir(card).removeRecursively());
     ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }, 15000));
     ClipFactory::spin(500);
     EXPECT_EQ(dialogs->alerts, QStringList{"ERROR_TITLE | ERROR_CARD_REMOVED " + card});
-    EXPECT_FALSE(
-        controller.window()->statusBar()->currentMessage().contains("STATUS_FILE_SKIPPED"));
+    EXPECT_FALSE(window->statusBar()->currentMessage().contains("STATUS_FILE_SKIPPED"));
 }
 
 // Another card put in at the same path while the window shows the first: Delete by the old
 // rows would delete the new card's recordings. It deletes nothing, says why, and the list
 // shows the card that is there now.
-TEST(WindowCameraData, ASwappedCardIsReadAgainNotDeleted)
+TEST_F(WindowCameraData, ASwappedCardIsReadAgainNotDeleted)
 {
-    QTemporaryDir dir;
     const QString card = dir.filePath("CARD");
-    const auto writeCard = [&](int firstClip) {
-        ASSERT_TRUE(QDir().mkpath(card + "/DCIM"));
-        for (int i = 0; i < 2; ++i)
-            ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(firstClip + i),
-                                    card + QStringLiteral("/DCIM/clip%1.mp4").arg(i)));
-    };
-    writeCard(0);
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
-    controller.addFiles({card});
-    ASSERT_TRUE(waitFor([&] {
-        controller.videoList()->waitForIdle();
-        return controller.filesModel()->rowCount() == 1;
-    }));
-    const RVVideoDataPtr shown =
-        controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0));
+    ASSERT_TRUE(writeCard(card, 0, 2));
+    open();
+    ASSERT_TRUE(add({card}));
+    const RVVideoDataPtr shown = row(0);
     ASSERT_EQ(shown->files().size(), 2u);
 
     ASSERT_TRUE(QDir().rename(card, card + "-A"));
-    writeCard(1);
+    ASSERT_TRUE(writeCard(card, 1, 2));
     controller.selectRow(0);
     dialogs->answers = {true};
     controller.removeClicked(shown);
     ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
     EXPECT_EQ(dialogs->alerts, QStringList{"ERROR_TITLE | ERROR_CARD_CHANGED " + shown->name()});
-    EXPECT_TRUE(controller.window()->statusBar()->currentMessage().contains("STATUS_CARD_CHANGED"));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains("STATUS_CARD_CHANGED"));
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(QFile::exists(card + QStringLiteral("/DCIM/clip%1.mp4").arg(i))) << i;
     // The rows are the new card's: a delete by them goes ahead.
     ASSERT_TRUE(waitFor([&] {
         controller.videoList()->waitForIdle();
-        return controller.filesModel()->rowCount() == 1 &&
-               controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0)) != shown;
+        return model->rowCount() == 1 && row(0) != shown;
     }));
     dialogs->answers = {true};
-    controller.removeClicked(controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0)));
+    controller.removeClicked(row(0));
     ASSERT_TRUE(waitFor([&] { return !QFile::exists(card + "/DCIM/clip0.mp4"); }));
     EXPECT_EQ(dialogs->alerts.size(), 1);
 }

@@ -2,19 +2,13 @@
 // generated clips whose frames carry their numbers (ClipFactory), the dialog's widgets set and
 // accepted, the export followed on the status bar, and the clips read back.
 
-#include "ClipFactory.h"
 #include "ClipReadback.h"
 #include "WindowTestSupport.h"
 
 #include "clip/RVClipExporter.h"
-#include "library/RVVideoList.h"
-#include "player/files/RVVideoOutlineViewModel.h"
-#include "player/video/RVMpvPlayer.h"
-#include "player/video/RVTripPlayback.h"
 #include "player/window/RVClipCommand.h"
 #include "player/window/RVClipDialog.h"
 #include "player/window/RVClipPlan.h"
-#include "player/window/RVMainViewController.h"
 #include "player/window/RVWindowActions.h"
 
 #include <QAction>
@@ -23,33 +17,24 @@
 #include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-
 using ClipFactory::frameNumber;
 using ClipFactory::waitFor;
+using ClipExportWindow = windowtest::Window;
 
-TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothing)
+TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothing)
 {
-    ASSERT_FALSE(ClipFactory::tripDir().isEmpty());
-    windowtest::IsolatedSettings settings;
     constexpr qint64 kStartMs = 1420106400000; // 2015-01-01 10:00 UTC: the trip's first frame
     // Two recordings of 3 s (frames 0-74 and 75-149), then one that cannot be read.
-    QTemporaryDir dir;
     for (int i = 0; i < 3; ++i) {
         const QString target = dir.filePath(QStringLiteral("clip%1.mp4").arg(i));
         ASSERT_TRUE(i < 2 ? QFile::copy(ClipFactory::tripClip(i), target)
@@ -60,32 +45,20 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
                                      QFileDevice::FileModificationTime));
     }
     QTemporaryDir out;
-
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(false));
-    QMainWindow* window = controller.window();
-    window->show();
-    RVTripPlayback* playback = controller.playback();
-    RVMpvPlayer* player = controller.player();
+    open();
     RVClipCommand* clips = controller.clips();
     QAction* exportItem = controller.actions()->action(RVWindowCommand::ExportClip);
-    controller.addFiles({dir.path()});
-    controller.videoList()->waitForIdle();
-    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
-    controller.selectRow(0);
-    controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return player->rate() == 1.0; }));
+    ASSERT_TRUE(add({dir.path()}));
+    ASSERT_TRUE(play());
     controller.playPauseToggle();
     ASSERT_DOUBLE_EQ(playback->duration(), 6.0);
 
     // I at frame 25 (1 s), O at frame 113 (4.52 s, in the second file).
-    QWidget* keys = window->centralWidget();
     const auto markAt = [&](double seconds, Qt::Key key) {
         QSignalSpy settled(player, &RVMpvPlayer::seekFinished);
         controller.graphClicked(seconds / 6.0);
         ASSERT_TRUE(waitFor([&] { return !settled.isEmpty(); }));
-        QTest::keyClick(keys, key);
+        QTest::keyClick(central, key);
     };
     markAt(1.0, Qt::Key_I);
     markAt(4.52, Qt::Key_O);
@@ -103,10 +76,7 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
                                 bool cancel = false) {
         exportItem->trigger();
         RVClipDialog* dialog = clips->dialog();
-        if (!dialog) {
-            ADD_FAILURE() << "no dialog";
-            return;
-        }
+        ASSERT_TRUE(dialog) << "no dialog";
         dialog->findChild<QLineEdit*>("clipFolder")->setText(out.path());
         choose(*dialog);
         dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
@@ -152,16 +122,14 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
     const QString name = RVClipExporter::clipFileName(
         "clip0.mp4", QDateTime::fromMSecsSinceEpoch(kStartMs + 1000, QTimeZone::systemTimeZone()));
     ASSERT_EQ(mp4s(), QStringList{name});
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains(name));
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains(name + ".manifest.txt"));
-    EXPECT_TRUE(QFile::exists(out.filePath(name + ".manifest.txt")));
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains(name + ".gpx"));
-    EXPECT_TRUE(QFile::exists(out.filePath(name + ".gpx")));
+    for (const QString& file : {name, name + ".manifest.txt", name + ".gpx"})
+        EXPECT_TRUE(window->statusBar()->currentMessage().contains(file) &&
+                    QFile::exists(out.filePath(file)))
+            << file.toStdString();
     const std::vector<ShownFrame> copied = shownFrames(out.filePath(name));
     ASSERT_FALSE(copied.empty());
     EXPECT_EQ(copied.front().image.size(), QSize(320, 240));
-    const int first = frameNumber(copied.front().image).value_or(-1);
-    EXPECT_NEAR(first, 25, 1);
+    EXPECT_NEAR(frameNumber(copied.front().image).value_or(-1), 25, 1);
     // The frames at both marks are in: 25 to 113.
     EXPECT_NEAR(frameNumber(copied.back().image).value_or(-1), 113, 1);
     EXPECT_NEAR(double(copied.size()), 89, 1.0);
@@ -187,7 +155,7 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
 
     // Escape clears the marks; the dialog then offers the recording at the position or 30 s
     // around it, which holds the file that cannot be read, and names it. Cancel leaves no file.
-    QTest::keyClick(keys, Qt::Key_Escape);
+    QTest::keyClick(central, Qt::Key_Escape);
     EXPECT_TRUE(clips->marks().isEmpty());
     const QStringList before = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
     exportClip(
@@ -208,19 +176,14 @@ TEST(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothin
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
-TEST(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
+TEST_F(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
 {
     // The window's arrangement as a clip layout, among those the recording's views allow.
     using L = RVClipLayout;
     using A = RVViewArrangement;
     const std::vector<L> one{L::Front};
     const std::vector<L> two{L::Front, L::Rear, L::PictureInPicture, L::SideBySide};
-    const struct
-    {
-        RVViewChoice choice;
-        const std::vector<L>& offered;
-        L layout;
-    } cases[] = {
+    const std::tuple<RVViewChoice, const std::vector<L>&, L> cases[] = {
         {{RVChannel::Front, A::Single}, two, L::Front},
         {{RVChannel::Rear, A::Single}, two, L::Rear},
         {{RVChannel::Front, A::PictureInPicture}, two, L::PictureInPicture},
@@ -229,9 +192,9 @@ TEST(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
         {{RVChannel::Front, A::Grid}, two, L::Front},
         {{RVChannel::Rear, A::Single}, one, L::Front},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(RVClipPlan::layoutFor(c.choice, c.offered), c.layout)
-            << int(c.choice.arrangement) << " " << c.offered.size();
+    for (const auto& [choice, offered, layout] : cases)
+        EXPECT_EQ(RVClipPlan::layoutFor(choice, offered), layout)
+            << int(choice.arrangement) << " " << offered.size();
 
     // 30 s around a place, cut at the trip's ends; the recording at a join is the next one.
     // Three recordings of 60 s, the middle one of unknown length; the last one's file is gone.
@@ -239,17 +202,13 @@ TEST(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
     RVVideoFileList files;
     for (int i = 0; i < 3; ++i) {
         const QString path = card.filePath(QStringLiteral("r%1.mp4").arg(i));
-        if (i < 2) {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        }
+        ASSERT_TRUE(i == 2 || support::writeFile(path, QByteArray()));
         files.push_back(
             std::make_shared<RVVideoFile>(path, i == 1 ? 0.0F : 60.0F, RVTimestamp(), false));
     }
     const RVTripTimeline timeline(files);
     ASSERT_DOUBLE_EQ(timeline.duration(), 120.0);
     EXPECT_EQ(RVClipPlan::secondsAround(timeline, 10), std::pair(0.0, 40.0));
-    EXPECT_EQ(RVClipPlan::secondsAround(timeline, 100), std::pair(70.0, 120.0));
     EXPECT_EQ(RVClipPlan::secondsAround(timeline, 500), std::pair(90.0, 120.0));
     EXPECT_EQ(RVClipPlan::recordingAround(timeline, 60), std::pair(60.0, 120.0));
     // The recording without a length is named when the range reaches its place, and is no
@@ -264,7 +223,7 @@ TEST(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
     EXPECT_EQ(sources[1].tripOffsetSeconds, 60.0);
 }
 
-TEST(ClipExportWindow, RangeAroundAnEventNearAFileEdgeTakesBothFiles)
+TEST_F(ClipExportWindow, RangeAroundAnEventNearAFileEdgeTakesBothFiles)
 {
     // A trip of three recordings of 60 s; events 2 s after b starts and 2 s before c starts.
     RVVideoFileList files;
@@ -282,33 +241,24 @@ TEST(ClipExportWindow, RangeAroundAnEventNearAFileEdgeTakesBothFiles)
 
     // The event the clip is about: the one the position is on (from its playback's lead-up to
     // a few seconds after), or the one chosen in the panel while the position is near it.
-    const struct
-    {
-        double position;
-        std::optional<RVEvent> chosen;
-        double event; // -1: none
-    } picks[] = {{57, {}, 62},   {72, {}, 62},    {90, {}, -1},     {125, {}, 118},
-                 {113, {}, 118}, {90, early, 62}, {100, early, -1}, {55, {}, -1}};
-    for (const auto& pick : picks) {
-        const std::optional<RVEvent> found =
-            RVClipPlan::eventAt(events, pick.chosen, pick.position);
-        EXPECT_EQ(found ? found->seconds : -1.0, pick.event) << pick.position;
+    // The position, the event chosen, and the event's time (-1: none).
+    const std::tuple<double, std::optional<RVEvent>, double> picks[] = {
+        {57, {}, 62},   {72, {}, 62},    {90, {}, -1},     {125, {}, 118},
+        {113, {}, 118}, {90, early, 62}, {100, early, -1}, {55, {}, -1}};
+    for (const auto& [position, chosen, event] : picks) {
+        const std::optional<RVEvent> found = RVClipPlan::eventAt(events, chosen, position);
+        EXPECT_EQ(found ? found->seconds : -1.0, event) << position;
     }
 
     // 30 s around it, cut at the trip's ends; the clip's files are those the range crosses.
-    const struct
-    {
-        double event;
-        std::pair<double, double> range;
-        QStringList files;
-    } ranges[] = {{62, {32, 92}, {"a.mp4", "b.mp4"}},
-                  {118, {88, 148}, {"b.mp4", "c.mp4"}},
-                  {90, {60, 120}, {"b.mp4"}},
-                  {178, {148, 180}, {"c.mp4"}}};
-    for (const auto& c : ranges) {
-        const auto range = RVClipPlan::secondsAround(timeline, c.event);
-        EXPECT_EQ(range, c.range) << c.event;
-        EXPECT_EQ(RVClipPlan::filesIn(*node, timeline, range.first, range.second), c.files)
-            << c.event;
+    const std::tuple<double, std::pair<double, double>, QStringList> ranges[] = {
+        {62, {32, 92}, {"a.mp4", "b.mp4"}},
+        {118, {88, 148}, {"b.mp4", "c.mp4"}},
+        {90, {60, 120}, {"b.mp4"}},
+        {178, {148, 180}, {"c.mp4"}}};
+    for (const auto& [event, expected, names] : ranges) {
+        const auto range = RVClipPlan::secondsAround(timeline, event);
+        EXPECT_EQ(range, expected) << event;
+        EXPECT_EQ(RVClipPlan::filesIn(*node, timeline, range.first, range.second), names) << event;
     }
 }

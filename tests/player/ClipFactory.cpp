@@ -1,39 +1,33 @@
 #include "ClipFactory.h"
 
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
 
 namespace ClipFactory {
 
 constexpr int kBits = 10;
 
-bool ffmpeg(const QStringList& arguments, QString* error)
+bool make(const QString& path, const Clip& clip)
 {
-    const bool ok =
-        support::runFfmpeg(QStringList{"-nostdin", "-loglevel", "error", "-y"} + arguments);
-    if (!ok && error)
-        *error = QStringLiteral("ffmpeg failed: ") + arguments.join(QLatin1Char(' '));
-    return ok;
-}
-
-bool make(const QString& path, const Clip& clip, QString* error)
-{
-    // The top half's columns show the frame number's bits, the bottom half stays grey.
+    const QString source = QString::asprintf("color=c=gray:size=%dx%d:rate=%d:duration=%g",
+                                             clip.width, clip.height, clip.fps, clip.seconds);
     const QString gop = QString::number(clip.keyFrameInterval);
-    return ffmpeg(
-        {"-f", "lavfi", "-i",
-         QString::asprintf("color=c=gray:size=%dx%d:rate=%d:duration=%g", clip.width, clip.height,
-                           clip.fps, clip.seconds),
-         "-vf",
-         QString::asprintf("geq=lum='if(lt(Y,H/2),if(bitand(N+%d,pow(2,floor(X*%d/W))),235,16),"
-                           "128)':cb=%d:cr=%d,format=yuv420p",
-                           clip.firstFrameNumber, kBits, clip.cb, clip.cr),
-         "-c:v", "libx264", "-preset", "veryfast", "-g", gop, "-keyint_min", gop, "-sc_threshold",
-         "0", "-f", "mp4", path},
-        error);
+    // The top half's columns show the frame number's bits, the bottom half stays grey.
+    const QString picture = QString::asprintf(
+        "geq=lum='if(lt(Y,H/2),if(bitand(N+%d,pow(2,floor(X*%d/W))),235,16),128)':cb=%d:cr=%d,"
+        "format=yuv420p",
+        clip.firstFrameNumber, kBits, clip.cb, clip.cr);
+    const QStringList arguments{"-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i"};
+    return support::runFfmpeg(arguments + QStringList{source, "-vf", picture, "-c:v", "libx264",
+                                                      "-preset", "veryfast", "-g", gop,
+                                                      "-keyint_min", gop, "-sc_threshold", "0",
+                                                      "-f", "mp4", path});
 }
 
 bool makeBroken(const QString& path)
@@ -47,23 +41,24 @@ bool makeBroken(const QString& path)
     return support::writeFile(path, bytes);
 }
 
-QString tripDir()
+QString tripDir(const Clip& look)
 {
-    static QTemporaryDir dir;
-    static const bool made = [] {
-        for (int i = 0; i < 3; ++i)
-            if (!make(dir.filePath(QStringLiteral("clip%1.mp4").arg(i)),
-                      {320, 240, 25, 3.0, 75 * i, 25}))
-                return false;
-        return true;
-    }();
-    EXPECT_TRUE(made) << "ffmpeg could not make the trip's clips";
-    return made ? dir.path() : QString();
+    static std::map<std::tuple<int, int, int>, QTemporaryDir> made;
+    const QTemporaryDir& dir = made[{look.firstFrameNumber, look.cb, look.cr}];
+    bool ok = true;
+    for (int i = 0; i < 3 && ok; ++i) {
+        const QString path = dir.filePath(QStringLiteral("clip%1.mp4").arg(i));
+        Clip clip = look;
+        clip.firstFrameNumber += 75 * i;
+        ok = QFileInfo::exists(path) || make(path, clip);
+    }
+    EXPECT_TRUE(ok) << "ffmpeg could not make the trip's clips";
+    return ok ? dir.path() : QString();
 }
 
-QString tripClip(int index)
+QString tripClip(int index, const Clip& look)
 {
-    return QDir(tripDir()).filePath(QStringLiteral("clip%1.mp4").arg(index));
+    return QDir(tripDir(look)).filePath(QStringLiteral("clip%1.mp4").arg(index));
 }
 
 std::optional<int> frameNumber(const QImage& image)

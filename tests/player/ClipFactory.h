@@ -22,18 +22,18 @@ struct Clip
     int firstFrameNumber = 0, keyFrameInterval = 25, cb = 128, cr = 128;
 };
 
-// Runs ffmpeg quietly with `arguments`; false (with the command in `error`) when it failed.
-bool ffmpeg(const QStringList& arguments, QString* error = nullptr);
-// Writes an H.264 MP4 of `clip` to `path`.
-bool make(const QString& path, const Clip& clip, QString* error = nullptr);
+// Writes an H.264 MP4 of `clip` to `path` with ffmpeg.
+bool make(const QString& path, const Clip& clip);
 // Writes an MP4 whose header promises boxes that are not there, then noise.
 bool makeBroken(const QString& path);
-// A folder holding one trip, made once per test program: clip0.mp4 .. clip2.mp4, three
-// consecutive 3-second recordings (320 x 240, 25 fps, a key frame every second) numbered
-// 0-74, 75-149 and 150-224, written one after the other so their file times follow the
-// trip's order. Empty (and the test failed) when ffmpeg failed.
-QString tripDir();
-QString tripClip(int index);
+// A folder holding one trip, made once per test program and look: clip0.mp4 .. clip2.mp4,
+// three consecutive 3-second recordings (320 x 240, 25 fps, a key frame every second) numbered
+// 0-74, 75-149 and 150-224 (plus the look's first number), in the look's colour (another
+// camera's view of the trip; only these two of the look may differ from a Clip's defaults),
+// written one after the other so their file times follow the trip's order. Empty (and the
+// test failed) when ffmpeg failed.
+QString tripDir(const Clip& look = {});
+QString tripClip(int index, const Clip& look = {});
 // The frame number an image of such a clip shows, or nothing when it shows no number.
 std::optional<int> frameNumber(const QImage& image);
 

@@ -2,55 +2,37 @@
 // Distance column of the list and the day's summary, the events panel, the slider's marks and
 // the event keys.
 
-#include "ClipFactory.h"
 #include "MapPageScript.h"
 #include "WindowTestSupport.h"
 
-#include "player/files/RVVideoOutlineView.h"
-#include "player/files/RVVideoOutlineViewModel.h"
 #include "player/map/RVMapView.h"
-#include "player/video/RVMpvPlayer.h"
-#include "player/video/RVTripPlayback.h"
 #include "player/window/RVEventsPanel.h"
-#include "player/window/RVMainViewController.h"
-#include "support/Support.h"
 #include "timeline/RVTimeSlider2.h"
 
 #include <QAction>
 #include <QDir>
-#include <QMainWindow>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
-#include <gtest/gtest.h>
-
 using ClipFactory::waitFor;
+using EventsWindow = windowtest::Window;
 
-TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
+TEST_F(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
         GTEST_SKIP() << "ffmpeg is not installed";
-    ASSERT_FALSE(ClipFactory::tripDir().isEmpty());
-    windowtest::IsolatedSettings settings;
-    QTemporaryDir dir;
     const QString card = dir.filePath(QStringLiteral("card"));
     ASSERT_TRUE(
         support::runProgram(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"), {card}));
     // A recording without GPS: a clip made with ffmpeg.
-    const QString plain = dir.filePath(QStringLiteral("plain/clip0.mp4"));
-    ASSERT_TRUE(QDir().mkpath(dir.filePath(QStringLiteral("plain"))));
-    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), plain));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("plain"));
+    ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("plain/clip0.mp4")));
 
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(true));
-    QMainWindow* window = controller.window();
-    window->show();
+    open(true);
     controller.addFiles({card, dir.filePath(QStringLiteral("plain"))});
-    RVVideoOutlineViewModel* model = controller.filesModel();
     // Seven trips on the card and the plain clip, shown once the scan has read them all and
     // joined their figures (the list shows the files' tree before that).
     ASSERT_TRUE(waitFor(
@@ -58,17 +40,10 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
             controller.videoList()->waitForIdle();
             bool read = model->rowCount() == 8;
             for (int r = 0; read && r < model->rowCount(); ++r)
-                read = model->nodeAt(model->index(r, 0))->stats() != nullptr;
+                read = row(r)->stats() != nullptr;
             return read;
         },
         60000));
-    const auto rowOf = [&](const QString& fileEnd) {
-        for (int r = 0; r < model->rowCount(); ++r) {
-            if (model->nodeAt(model->index(r, 0))->files().front()->filePath().endsWith(fileEnd))
-                return r;
-        }
-        return -1;
-    };
     const auto cell = [&](int r, int role) {
         return model->index(r, RVVideoOutlineViewModel::ColumnDistance).data(role).toString();
     };
@@ -147,8 +122,6 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
         30000));
 
     // A click on the impact plays from five seconds before it.
-    RVTripPlayback* playback = controller.playback();
-    RVMpvPlayer* player = controller.player();
     {
         QSignalSpy sought(player, &RVMpvPlayer::seekFinished);
         const QRect impact = list->visualItemRect(list->topLevelItem(2));
@@ -162,7 +135,6 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     // E and Shift+E from the start: to each event in turn, none past the ends.
     controller.graphClicked(0.0);
     list->clearSelection();
-    QWidget* keys = window->centralWidget();
     const auto selected = [&] {
         const QList<QTreeWidgetItem*> rows = list->selectedItems();
         return rows.isEmpty() ? -1 : list->indexOfTopLevelItem(rows.front());
@@ -171,7 +143,7 @@ TEST(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
         {Qt::NoModifier, 1},    {Qt::NoModifier, 2},    {Qt::NoModifier, 2},
         {Qt::ShiftModifier, 1}, {Qt::ShiftModifier, 0}, {Qt::ShiftModifier, 0}};
     for (const auto& [modifiers, row] : presses) {
-        QTest::keyClick(keys, Qt::Key_E, modifiers);
+        QTest::keyClick(central, Qt::Key_E, modifiers);
         EXPECT_EQ(selected(), row);
         ASSERT_TRUE(waitFor([&] {
             return std::abs(playback->tripTime() - RVEventsPanel::startOf(events[row])) < 0.1;

@@ -211,9 +211,9 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
             });
         }
     });
-    RVSettings::setText(
-        RVSettings::kMapTileUrl,
-        QStringLiteral("http://127.0.0.1:%1/t/{z}/{x}/{y}.png").arg(server.serverPort()));
+    const QString tiles =
+        QStringLiteral("http://127.0.0.1:%1/t/{z}/{x}/{y}.png").arg(server.serverPort());
+    RVSettings::setText(RVSettings::kMapTileUrl, tiles);
     const char* tilesShown = "document.querySelectorAll('img.leaflet-tile-loaded').length > 0";
 
     RVMapView view;
@@ -255,9 +255,7 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     RVMapView unreachable;
     EXPECT_TRUE(openPage(unreachable, "OpenStreetMap") &&
                 state(unreachable, "s.tilesNote === 'MAP_TILES_OFFLINE'"));
-    RVSettings::setText(
-        RVSettings::kMapTileUrl,
-        QStringLiteral("http://127.0.0.1:%1/t/{z}/{x}/{y}.png").arg(server.serverPort()));
+    RVSettings::setText(RVSettings::kMapTileUrl, tiles);
     server.close();
     RVMapView offline;
     EXPECT_TRUE(openPage(offline, "OpenStreetMap") && waitFor(offline, tilesShown));
@@ -292,12 +290,11 @@ TEST(MapPage, CardRoutesInTheirColoursAndClicks)
         return track(std::move(points));
     };
     const auto first = drive(52.0, -1), second = drive(52.01, 25);
-    card.addRoute(0, first,
-                  RVCardRoutes::routeScript(0, RVCardRoutes::colour(0).toStdString(), *first));
-    card.addRoute(7, second,
-                  RVCardRoutes::routeScript(7, RVCardRoutes::colour(1).toStdString(), *second));
+    const QString a = RVCardRoutes::colour(0), b = RVCardRoutes::colour(1);
+    card.addRoute(0, first, RVCardRoutes::routeScript(0, a.toStdString(), *first));
+    card.addRoute(7, second, RVCardRoutes::routeScript(7, b.toStdString(), *second));
     card.fitRoutes();
-    card.showLegend("Card", {{"Mon: 2 trips", {RVCardRoutes::colour(0), RVCardRoutes::colour(1)}}});
+    card.showLegend("Card", {{"Mon: 2 trips", {a, b}}});
     EXPECT_TRUE(state(view, "s.cardRoutes.map(function (r) { return r[0]; }).join() === '0,7,7' "
                             "&& s.routePoints === 6 && s.legend === 'Card\\nMon: 2 trips'"));
     // The two colours most of the route canvas's opaque pixels have, the commoner first.
@@ -316,7 +313,6 @@ TEST(MapPage, CardRoutesInTheirColoursAndClicks)
                std::abs(c[1].toInt() - expected.green()) <= 3 &&
                std::abs(c[2].toInt() - expected.blue()) <= 3;
     };
-    const QString a = RVCardRoutes::colour(0), b = RVCardRoutes::colour(1);
     EXPECT_NE(a, b);
     QStringList colours;
     EXPECT_TRUE(support::waitFor([&] {

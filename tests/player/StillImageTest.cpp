@@ -12,8 +12,32 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-TEST(StillImage, ScaledDownToTheLimitAndSavedAsAJpegOrNotAtAll)
+TEST(StillImage, NamedPutWhereTheLastOneWentScaledAndSavedAsAJpegOrNotAtAll)
 {
+    // Named after the file and the frame's clock time, and saved where the last one went.
+    const QDateTime start(QDate(2017, 7, 8), QTime(22, 14, 49));
+    const std::tuple<QString, QDateTime, double, QString> cases[] = {
+        {"/card/Record/20170708_221449_NF.mp4", start, 14.7,
+         "20170708_221449_NF 2017-07-08 22-15-03"},
+        // Across midnight, a position not known yet, and no start time.
+        {"/c/a.b.MOV", start.addSecs(6310), 1.0, "a.b 2017-07-09 00-00-00"},
+        {"/c/x.mp4", start, std::nan(""), "x 2017-07-08 22-14-49"},
+        {"/c/x.mp4", QDateTime(), 12.9, "x - 12 second"},
+    };
+    for (const auto& [path, from, into, name] : cases)
+        EXPECT_EQ(RVSaveFolder::stillName(path, from, into), name);
+
+    QTemporaryDir out;
+    const char* key = RVSettings::kLastStillFolder;
+    RVSettings::store().remove(QLatin1String(key));
+    const QString home = RVSaveFolder::initial(key, QStandardPaths::PicturesLocation);
+    RVSaveFolder::remember(key, out.filePath("a.jpeg"));
+    EXPECT_EQ(RVSaveFolder::initial(key, QStandardPaths::PicturesLocation), out.path());
+    // A folder that went away (an unplugged stick) is not offered.
+    RVSaveFolder::remember(key, out.filePath("gone/a.jpeg"));
+    EXPECT_EQ(RVSaveFolder::initial(key, QStandardPaths::PicturesLocation), home);
+
+    // Scaled down to the limit, and saved as a JPEG or not at all.
     QImage image(1000, 3000, QImage::Format_RGB32);
     image.fill(QColor(200, 40, 40));
     EXPECT_EQ(RVStillImage::scaledToFit(image, {2000, 2000}).size(), QSize(666, 2000));
@@ -36,29 +60,4 @@ TEST(StillImage, ScaledDownToTheLimitAndSavedAsAJpegOrNotAtAll)
     EXPECT_FALSE(RVStillImage::saveJpeg(image, disk.filePath("full.jpeg"), &error));
     EXPECT_TRUE(error.contains("full.jpeg")) << error.toStdString();
     EXPECT_EQ(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-}
-
-TEST(StillImage, NamedAfterTheFileAndTheFramesClockTimeAndSavedWhereTheLastOneWent)
-{
-    const QDateTime start(QDate(2017, 7, 8), QTime(22, 14, 49));
-    const std::tuple<QString, QDateTime, double, QString> cases[] = {
-        {"/card/Record/20170708_221449_NF.mp4", start, 14.7,
-         "20170708_221449_NF 2017-07-08 22-15-03"},
-        // Across midnight, a position not known yet, and no start time.
-        {"/c/a.b.MOV", start.addSecs(6310), 1.0, "a.b 2017-07-09 00-00-00"},
-        {"/c/x.mp4", start, std::nan(""), "x 2017-07-08 22-14-49"},
-        {"/c/x.mp4", QDateTime(), 12.9, "x - 12 second"},
-    };
-    for (const auto& [path, from, into, name] : cases)
-        EXPECT_EQ(RVSaveFolder::stillName(path, from, into), name);
-
-    QTemporaryDir out;
-    const char* key = RVSettings::kLastStillFolder;
-    RVSettings::store().remove(QLatin1String(key));
-    const QString home = RVSaveFolder::initial(key, QStandardPaths::PicturesLocation);
-    RVSaveFolder::remember(key, out.filePath("a.jpeg"));
-    EXPECT_EQ(RVSaveFolder::initial(key, QStandardPaths::PicturesLocation), out.path());
-    // A folder that went away (an unplugged stick) is not offered.
-    RVSaveFolder::remember(key, out.filePath("gone/a.jpeg"));
-    EXPECT_EQ(RVSaveFolder::initial(key, QStandardPaths::PicturesLocation), home);
 }

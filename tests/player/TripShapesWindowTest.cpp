@@ -1,54 +1,38 @@
 // Splitting and joining trips in the window: the file list's context menu, then Undo and
 // Redo naming the step.
 
-#include "ClipFactory.h"
 #include "WindowTestSupport.h"
 
-#include "core/RVSettings.h"
 #include "library/RVTripShapes.h"
-#include "library/RVVideoList.h"
 #include "player/files/RVVideoOutlineView.h"
-#include "player/files/RVVideoOutlineViewModel.h"
-#include "player/window/RVMainViewController.h"
 #include "player/window/RVTripShapeCommand.h"
 
 #include <QAction>
-#include <QMainWindow>
 #include <QMenu>
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
 using ClipFactory::waitFor;
+using TripShapesWindow = windowtest::Window;
 
-TEST(TripShapesWindow, SplitFromTheMenuThenUndoRedoAndJoin)
+TEST_F(TripShapesWindow, SplitFromTheMenuThenUndoRedoAndJoin)
 {
     const QString trip = ClipFactory::tripDir(); // three recordings, one trip
     ASSERT_FALSE(trip.isEmpty());
-    windowtest::IsolatedSettings settings;
     RVTripShapes::clear();
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
+    open();
     controller.addFiles({trip});
-    RVVideoOutlineViewModel* model = controller.filesModel();
-    // Rows as the list shows them: each top-level row's number of files.
-    const auto rows = [&] {
-        QList<int> sizes;
-        for (int r = 0; r < model->rowCount(); ++r)
-            sizes << int(model->nodeAt(model->index(r, 0))->files().size());
-        return sizes;
-    };
-    const auto showsRows = [&](const QList<int>& expected) {
+    // Waits until the list's rows hold these numbers of files.
+    const auto listShows = [&](const QList<int>& expected) {
         return waitFor(
             [&] {
                 controller.videoList()->waitForIdle();
-                return rows() == expected;
+                QList<int> sizes;
+                for (int r = 0; r < model->rowCount(); ++r)
+                    sizes << int(row(r)->files().size());
+                return sizes == expected;
             },
             20000);
     };
-    ASSERT_TRUE(showsRows({3}));
+    ASSERT_TRUE(listShows({3}));
 
     // The context menu's items, enabled for the row it opens on.
     RVTripShapeCommand* shapes = controller.tripShapes();
@@ -60,7 +44,7 @@ TEST(TripShapesWindow, SplitFromTheMenuThenUndoRedoAndJoin)
         }
         return static_cast<QAction*>(nullptr);
     };
-    const RVVideoDataPtr whole = model->nodeAt(model->index(0, 0));
+    const RVVideoDataPtr whole = row(0);
     QAction* split = menuItem(whole->children().front(), "splitTripMenuItem");
     ASSERT_EQ(split, shapes->splitAction());
     EXPECT_FALSE(split->isEnabled()); // nothing before the first recording
@@ -68,26 +52,26 @@ TEST(TripShapesWindow, SplitFromTheMenuThenUndoRedoAndJoin)
     EXPECT_FALSE(shapes->undoAction()->isEnabled());
     ASSERT_TRUE(menuItem(whole->children()[2], "splitTripMenuItem")->isEnabled());
     split->trigger();
-    ASSERT_TRUE(showsRows({2, 1}));
+    ASSERT_TRUE(listShows({2, 1}));
     EXPECT_TRUE(shapes->undoAction()->text().contains(QLatin1String("TRIP_STEP_SPLIT")));
     EXPECT_FALSE(
         RVSettings::store().value(QLatin1String(RVSettings::kTripShapes)).toStringList().isEmpty());
 
     shapes->undoAction()->trigger();
-    ASSERT_TRUE(showsRows({3}));
+    ASSERT_TRUE(listShows({3}));
     EXPECT_TRUE(shapes->redoAction()->text().contains(QLatin1String("TRIP_STEP_SPLIT")));
     EXPECT_TRUE(
         RVSettings::store().value(QLatin1String(RVSettings::kTripShapes)).toStringList().isEmpty());
     shapes->redoAction()->trigger();
-    ASSERT_TRUE(showsRows({2, 1}));
+    ASSERT_TRUE(listShows({2, 1}));
 
     // Join the two again from the first row's menu: a step of its own, undone first.
-    QAction* join = menuItem(model->nodeAt(model->index(0, 0)), "joinTripMenuItem");
+    QAction* join = menuItem(row(0), "joinTripMenuItem");
     ASSERT_TRUE(join && join->isEnabled());
     join->trigger();
-    ASSERT_TRUE(showsRows({3}));
+    ASSERT_TRUE(listShows({3}));
     EXPECT_TRUE(shapes->undoAction()->text().contains(QLatin1String("TRIP_STEP_JOIN")));
     shapes->undoAction()->trigger();
-    ASSERT_TRUE(showsRows({2, 1}));
+    ASSERT_TRUE(listShows({2, 1}));
     RVTripShapes::clear();
 }

@@ -2,35 +2,27 @@
 // numbered 0-224 over three files) in front and the same numbers in blue behind. A still of
 // what is shown tells which camera is where and which frame each view shows.
 
-#include "ClipFactory.h"
 #include "WindowTestSupport.h"
 
 #include "core/RVNativePath.h"
-#include "library/RVVideoData.h"
 #include "library/RVVideoFile.h"
 #include "player/files/RVThumbnailPopover.h"
-#include "player/video/RVMpvPlayer.h"
-#include "player/video/RVTripPlayback.h"
 #include "player/video/RVVideoScrollView.h"
-#include "player/video/RVViewLayout.h"
 #include "player/window/RVGridLoadWatch.h"
-#include "player/window/RVMainViewController.h"
 #include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWindowActions.h"
 
-#include <gtest/gtest.h>
-
 #include <QAction>
-#include <QFile>
 #include <QMenu>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QToolButton>
 
 #include <filesystem>
+#include <numeric>
 
 using ClipFactory::waitFor;
+using WindowViews = windowtest::Window;
 
 namespace {
 
@@ -48,16 +40,21 @@ QString viewIn(const QImage& part, bool number = true)
     return (frame ? QString::number(*frame) : QString()) + camera;
 }
 
-// A still of the whole picture, asked of the player as the still command does.
-QImage still(RVMpvPlayer& player)
+// The rear camera's view of the shared trip: its numbers on blue.
+const ClipFactory::Clip kRear{.cb = 200, .cr = 100};
+
+// A trip of recordings of these views and lengths, as the list groups them.
+RVVideoDataPtr tripOf(const std::vector<std::vector<RVVideoView>>& recordings,
+                      const std::vector<float>& lengths, RVTimestamp start = {})
 {
-    std::optional<QImage> image;
-    QObject context;
-    QObject::connect(&player, &RVMpvPlayer::stillReady, &context, [&](QImage i) { image = i; });
-    QObject::connect(&player, &RVMpvPlayer::stillFailed, &context, [&] { image = QImage(); });
-    player.grabStill({4000, 4000});
-    waitFor([&] { return image.has_value(); });
-    return image.value_or(QImage());
+    RVVideoDataList children;
+    RVVideoFileList files;
+    for (std::size_t i = 0; i < recordings.size(); ++i) {
+        files.push_back(std::make_shared<RVVideoFile>(recordings[i], lengths[i], start, false));
+        children.push_back(RVVideoData::create("", lengths[i], start, {files.back()}, {}));
+    }
+    return RVVideoData::create("trip", std::accumulate(lengths.begin(), lengths.end(), 0.0f), start,
+                               files, files.size() > 1 ? children : RVVideoDataList());
 }
 
 } // namespace
@@ -65,46 +62,34 @@ QImage still(RVMpvPlayer& player)
 // The Camera menu's commands change what the video area shows, at the same frame, and the
 // hover thumbnails follow the main view. The files are named as cards hold them: bytes that are
 // not UTF-8 (a camera's code page) and a colon, which mpv's path lists would split.
-TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
+TEST_F(WindowViews, CameraMenuSwitchesTheViewsShown)
 {
-    QTemporaryDir dir;
     const std::filesystem::path folder =
         QFile::encodeName(dir.path()).toStdString() + "/10:30 \xff";
     std::filesystem::create_directory(folder);
     // QTemporaryDir cannot name what it holds either.
     const auto removeAll = qScopeGuard([&] { std::filesystem::remove_all(folder); });
-    RVVideoDataList children;
-    RVVideoFileList files;
+    std::vector<std::vector<RVVideoView>> recordings(3);
     for (int i = 0; i < 3; ++i) {
-        std::vector<RVVideoView> views;
         for (const RVChannel channel : {RVChannel::Front, RVChannel::Rear}) {
-            const QString made = dir.filePath("made.mp4");
-            ASSERT_TRUE(channel == RVChannel::Front
-                            ? QFile::copy(ClipFactory::tripClip(i), made)
-                            : ClipFactory::make(made, {320, 240, 25, 3.0, 75 * i, 25, 200, 100}));
+            const bool front = channel == RVChannel::Front;
             const std::filesystem::path name =
-                folder / ((channel == RVChannel::Front ? "front \xff\xfe" : "rear:\xff") +
-                          std::to_string(i) + ".mp4");
-            std::filesystem::rename(QFile::encodeName(made).toStdString(), name);
-            views.push_back({channel, RVNativePath::decode(QByteArray(name.c_str()))});
+                folder / ((front ? "front \xff\xfe" : "rear:\xff") + std::to_string(i) + ".mp4");
+            const QString made = ClipFactory::tripClip(i, front ? ClipFactory::Clip() : kRear);
+            ASSERT_TRUE(std::filesystem::copy_file(QFile::encodeName(made).toStdString(), name));
+            recordings[i].push_back({channel, RVNativePath::decode(QByteArray(name.c_str()))});
         }
-        files.push_back(std::make_shared<RVVideoFile>(views, 3.0f, RVTimestamp(), false));
-        children.push_back(RVVideoData::create("", 3.0f, RVTimestamp(), {files.back()}, {}));
     }
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
-    RVMpvPlayer& player = *controller.player();
+    open();
     auto item = [&](const char* name) {
         return controller.cameraMenu()->findChild<QAction*>(name);
     };
-    controller.playback()->start(RVVideoData::create("trip", 9.0f, RVTimestamp(), files, children));
-    ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
+    ASSERT_TRUE(start(tripOf(recordings, {3, 3, 3})));
     EXPECT_TRUE(item("camera_rear")->isEnabled() && !item("camera_interior")->isEnabled());
     EXPECT_FALSE(item("viewGrid")->isVisible() || item("camera_left")->isVisible());
     controller.playPauseToggle();
     controller.graphClicked(4.4 / 9.0); // the second file, at frame 110
-    ASSERT_TRUE(waitFor([&] { return viewIn(still(player)) == "110F"; }));
+    ASSERT_TRUE(waitFor([&] { return viewIn(still(*player)) == "110F"; }));
 
     // The left 320 x 240 pixels (their lower half when a small picture hides the number), the
     // right ones when wider, and the corner where a picture in picture sits.
@@ -120,7 +105,7 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
             controller.actions()->action(RVWindowCommand::PreviousFrame)->trigger();
         QString shown;
         EXPECT_TRUE(waitFor([&] {
-            const QImage image = still(player);
+            const QImage image = still(*player);
             const QString main = viewIn(image.copy(0, 0, 320, 240));
             shown = (main.size() > 1 ? main : viewIn(image.copy(0, 120, 160, 120), false)) + " " +
                     (image.width() > 320 ? viewIn(image.copy(320, 0, 320, 240)) + " " : "") +
@@ -132,8 +117,8 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
 
     // Zoomed, then side by side: the new picture shows fitted, without scroll bars.
     item("viewSingle")->trigger();
-    controller.window()->findChild<QToolButton*>("zoomInButton")->click();
-    auto* scroll = controller.window()->findChild<RVVideoScrollView*>("playerScrollView");
+    window->findChild<QToolButton*>("zoomInButton")->click();
+    auto* scroll = window->findChild<RVVideoScrollView*>("playerScrollView");
     ASSERT_TRUE(scroll && scroll->scrollersVisible());
     item("viewSideBySide")->trigger();
     EXPECT_FALSE(scroll->scrollersVisible());
@@ -150,11 +135,11 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
     // Backward play across a join keeps the views: side by side, both cameras.
     item("viewSideBySide")->trigger();
     controller.graphClicked(3.2 / 9.0);
-    controller.playback()->rewind();
+    playback->rewind();
     QString shown;
     EXPECT_TRUE(waitFor(
         [&] {
-            const QImage image = still(player);
+            const QImage image = still(*player);
             const QString main = viewIn(image.copy(0, 0, 320, 240));
             shown = main + " " + (image.width() > 320 ? viewIn(image.copy(320, 0, 320, 240)) : "");
             const std::optional<int> frame = ClipFactory::frameNumber(image.copy(0, 0, 320, 240));
@@ -163,33 +148,22 @@ TEST(WindowViews, CameraMenuSwitchesTheViewsShown)
         10000))
         << shown.toStdString();
     EXPECT_TRUE(shown.contains('R') && shown.contains('F')) << shown.toStdString();
-    EXPECT_EQ(controller.playback()->currentIndex(), 0u);
+    EXPECT_EQ(playback->currentIndex(), 0u);
 }
 
 // A still of two full HD views side by side keeps both whole, and carries the frame's clock
 // time (the recording started at 10:00 UTC, 11:00 in Berlin where the tests run).
-TEST(WindowViews, SideBySideStillKeepsBothViewsWhole)
+TEST_F(WindowViews, SideBySideStillKeepsBothViewsWhole)
 {
-    QTemporaryDir dir;
-    std::vector<RVVideoView> views;
-    for (const RVChannel channel : {RVChannel::Front, RVChannel::Rear}) {
-        const QString path = dir.filePath(channel == RVChannel::Front ? "F.mp4" : "R.mp4");
-        ASSERT_TRUE(ClipFactory::make(path, {1920, 1080, 25, 1.0}));
-        views.push_back({channel, path});
-    }
-    const RVTimestamp start = RVTimestamp::fromMSecsSinceEpoch(1420106400000);
-    auto file = std::make_shared<RVVideoFile>(views, 1.0f, start, false);
-    auto dialogs = std::make_shared<ScriptedDialogs>();
+    const QString front = dir.filePath("F.mp4"), rear = dir.filePath("R.mp4");
+    ASSERT_TRUE(ClipFactory::make(front, {1920, 1080, 25, 1.0}) && QFile::copy(front, rear));
+    const std::vector<RVVideoView> views{{RVChannel::Front, front}, {RVChannel::Rear, rear}};
     dialogs->savePath = dir.filePath("still.jpeg");
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
-    RVMpvPlayer& player = *controller.player();
-    controller.playback()->start(RVVideoData::create("", 1.0f, start, {file}, {}));
-    ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }));
+    open();
+    ASSERT_TRUE(start(tripOf({views}, {1}, RVTimestamp::fromMSecsSinceEpoch(1420106400000))));
     controller.playPauseToggle();
     controller.cameraMenu()->findChild<QAction*>("viewSideBySide")->trigger();
-    ASSERT_TRUE(waitFor([&] { return still(player).width() == 3840; }));
+    ASSERT_TRUE(waitFor([&] { return still(*player).width() == 3840; }));
 
     controller.actions()->action(RVWindowCommand::Still)->trigger();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(dir.filePath("still.jpeg")); }));
@@ -205,7 +179,7 @@ TEST(WindowViews, SideBySideStillKeepsBothViewsWhole)
 // A car's four and six cameras as a grid: a trip of two recordings whose views carry numbers
 // 150 apart per camera (view k of recording i shows 150 k + 75 i + its frame). Every still,
 // while playing across the join and after steps, shows each camera in its cell at one frame.
-TEST(WindowViews, GridShowsEveryCameraAtOneFrame)
+TEST_F(WindowViews, GridShowsEveryCameraAtOneFrame)
 {
     const std::vector<RVChannel> cameras{RVChannel::Front,      RVChannel::Rear,
                                          RVChannel::Left,       RVChannel::Right,
@@ -214,25 +188,18 @@ TEST(WindowViews, GridShowsEveryCameraAtOneFrame)
     const std::pair<int, std::vector<int>> grids[] = {{4, {0, 1, 2, 3}}, {6, {4, 0, 5, 2, 1, 3}}};
     for (const auto& [count, cellCameras] : grids) {
         SCOPED_TRACE(count);
-        QTemporaryDir dir;
-        RVVideoDataList children;
-        RVVideoFileList files;
+        std::vector<std::vector<RVVideoView>> recordings(2);
         for (int i = 0; i < 2; ++i) {
-            std::vector<RVVideoView> views;
-            for (int k = 0; k < count; ++k) {
-                const QString path = dir.filePath(QStringLiteral("%1-%2.mp4").arg(i).arg(k));
-                ASSERT_TRUE(ClipFactory::make(path, {320, 240, 25, 3.0, 150 * k + 75 * i}));
-                views.push_back({cameras[std::size_t(k)], path});
-            }
-            files.push_back(std::make_shared<RVVideoFile>(views, 3.0f, RVTimestamp(), false));
-            children.push_back(RVVideoData::create("", 3.0f, RVTimestamp(), {files.back()}, {}));
+            for (int k = 0; k < count; ++k)
+                recordings[i].push_back({cameras[std::size_t(k)],
+                                         ClipFactory::tripClip(i, {.firstFrameNumber = 150 * k})});
         }
-        RVMainViewController controller(std::make_shared<ScriptedDialogs>());
+        // A window of its own for each car.
+        RVMainViewController controller(dialogs);
         controller.loadView(windowtest::makeVideoList(false));
         controller.window()->show();
         RVMpvPlayer& player = *controller.player();
-        controller.playback()->start(
-            RVVideoData::create("trip", 6.0f, RVTimestamp(), files, children));
+        controller.playback()->start(tripOf(recordings, {3, 3}));
         ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
         controller.playPauseToggle();
         QAction* gridItem = controller.cameraMenu()->findChild<QAction*>("viewGrid");
@@ -288,48 +255,33 @@ TEST(WindowViews, GridShowsEveryCameraAtOneFrame)
 // Backward play across the join of two front and rear recordings, where the first says it is
 // longer than its picture (as a parking recording whose sound runs on): it goes on backward in
 // the first, with the rear camera chosen, once, down to the trip's start, where it stops.
-TEST(WindowViews, BackwardPlayIntoARecordingLongerThanItsPicture)
+TEST_F(WindowViews, BackwardPlayIntoARecordingLongerThanItsPicture)
 {
-    QTemporaryDir dir;
-    RVVideoDataList children;
-    RVVideoFileList files;
-    for (int i = 0; i < 2; ++i) {
-        const QString front = dir.filePath(QStringLiteral("front%1.mp4").arg(i)),
-                      rear = dir.filePath(QStringLiteral("rear%1.mp4").arg(i));
-        ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(i), front));
-        ASSERT_TRUE(ClipFactory::make(rear, {320, 240, 25, 3.0, 75 * i, 25, 200, 100}));
-        const float length = i == 0 ? 3.5f : 3.0f;
-        files.push_back(std::make_shared<RVVideoFile>(
-            std::vector<RVVideoView>{{RVChannel::Front, front}, {RVChannel::Rear, rear}}, length,
-            RVTimestamp(), false));
-        children.push_back(RVVideoData::create("", length, RVTimestamp(), {files.back()}, {}));
-    }
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
-    RVMpvPlayer& player = *controller.player();
-    RVTripPlayback& playback = *controller.playback();
-    playback.start(RVVideoData::create("trip", 6.5f, RVTimestamp(), files, children));
-    ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
+    std::vector<std::vector<RVVideoView>> recordings;
+    for (int i = 0; i < 2; ++i)
+        recordings.push_back({{RVChannel::Front, ClipFactory::tripClip(i)},
+                              {RVChannel::Rear, ClipFactory::tripClip(i, kRear)}});
+    open();
+    ASSERT_TRUE(start(tripOf(recordings, {3.5, 3})));
     controller.cameraMenu()->findChild<QAction*>("camera_rear")->trigger();
     controller.playPauseToggle();
     controller.graphClicked(4.0 / 6.5); // the second recording at 0.5 s
-    ASSERT_TRUE(waitFor([&] { return viewIn(still(player)) == "88R"; }));
+    ASSERT_TRUE(waitFor([&] { return viewIn(still(*player)) == "88R"; }));
 
-    QSignalSpy ticks(&playback, &RVTripPlayback::ticked);
+    QSignalSpy ticks(playback, &RVTripPlayback::ticked);
     QStringList seen; // the cameras of the first recording's frames on the way
-    playback.rewind();
+    playback->rewind();
     EXPECT_TRUE(waitFor(
         [&] {
-            if (playback.currentIndex() == 0) {
-                const QImage image = still(player);
+            if (playback->currentIndex() == 0) {
+                const QImage image = still(*player);
                 if (ClipFactory::frameNumber(image).value_or(75) < 75)
                     seen << viewIn(image).right(1);
             }
-            return player.rate() == 0.0;
+            return player->rate() == 0.0;
         },
         20000));
-    EXPECT_EQ(playback.currentIndex(), 0u);
+    EXPECT_EQ(playback->currentIndex(), 0u);
     EXPECT_FALSE(seen.isEmpty());
     EXPECT_FALSE(seen.contains("F")) << seen.join(' ').toStdString();
     double earlier = 4.05;
@@ -341,8 +293,9 @@ TEST(WindowViews, BackwardPlayIntoARecordingLongerThanItsPicture)
 }
 
 // The grid's cells: a dash camera's views in 2 x 2, a car's five or six in its own 3 x 2
-// places, gaps black; the played file is [vid1], the others follow cell by cell.
-TEST(ViewLayout, GridCellsAndTheirFiles)
+// places, gaps black; the played file is [vid1], the others follow cell by cell. Recordings
+// that lack the chosen camera, or have no front camera, show what they have.
+TEST(ViewLayout, GridCellsAndTheirFilesAndRecordingsWithoutTheChosenCamera)
 {
     using C = RVChannel;
     const std::pair<std::vector<C>, const char*> rows[] = {
@@ -380,24 +333,19 @@ TEST(ViewLayout, GridCellsAndTheirFiles)
         EXPECT_TRUE(sources.graph.contains("xstack=inputs=" +
                                            QString::number(std::min<int>(channels.size(), 6))));
     }
-}
 
-// Recordings that lack the chosen camera, or have no front camera, show what they have.
-TEST(ViewLayout, RecordingsWithoutTheChosenCameraShowWhatTheyHave)
-{
-    const std::vector<RVVideoView> front{{RVChannel::Front, "f"}};
-    const std::vector<RVVideoView> frontInterior{{RVChannel::Front, "f"},
-                                                 {RVChannel::Interior, "i"}};
-    const std::vector<RVVideoView> rearInterior{{RVChannel::Rear, "r"}, {RVChannel::Interior, "i"}};
+    const std::vector<RVVideoView> front{{C::Front, "f"}};
+    const std::vector<RVVideoView> frontInterior{{C::Front, "f"}, {C::Interior, "i"}};
+    const std::vector<RVVideoView> rearInterior{{C::Rear, "r"}, {C::Interior, "i"}};
     using A = RVViewArrangement;
-    const std::tuple<const std::vector<RVVideoView>&, RVViewChoice, QString, QString> rows[] = {
-        {front, {RVChannel::Rear, A::SideBySide}, "f", ""},
-        {frontInterior, {RVChannel::Rear, A::PictureInPicture}, "f", "i"},
-        {frontInterior, {RVChannel::Interior, A::Single}, "i", "i"},
-        {rearInterior, {RVChannel::Front, A::SideBySide}, "r", "i"},
-        {rearInterior, {RVChannel::Interior, A::PictureInPicture}, "i", "i"},
+    const std::tuple<const std::vector<RVVideoView>&, RVViewChoice, QString, QString> choices[] = {
+        {front, {C::Rear, A::SideBySide}, "f", ""},
+        {frontInterior, {C::Rear, A::PictureInPicture}, "f", "i"},
+        {frontInterior, {C::Interior, A::Single}, "i", "i"},
+        {rearInterior, {C::Front, A::SideBySide}, "r", "i"},
+        {rearInterior, {C::Interior, A::PictureInPicture}, "i", "i"},
     };
-    for (const auto& [views, choice, shownMain, external] : rows) {
+    for (const auto& [views, choice, shownMain, external] : choices) {
         const QString played = views.front().filePath;
         const RVViewSources sources = RVViewLayout::sourcesFor(views, played, choice);
         EXPECT_EQ(RVViewLayout::mainViewPath(views, played, choice) +

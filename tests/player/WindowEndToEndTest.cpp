@@ -2,16 +2,11 @@
 // numbers (ClipFactory: a trip of three 3-second clips at 25 fps, frames 0-74, 75-149 and
 // 150-224), so the frame on screen tells the trip time exactly.
 
-#include "ClipFactory.h"
 #include "WindowTestSupport.h"
 
 #include "library/RVFileSystemUtil.h"
 #include "player/files/RVThumbnailPopover.h"
 #include "player/files/RVVideoOutlineView.h"
-#include "player/files/RVVideoOutlineViewModel.h"
-#include "player/video/RVMpvPlayer.h"
-#include "player/video/RVTripPlayback.h"
-#include "player/window/RVMainViewController.h"
 #include "player/window/RVThumbnailHover.h"
 #include "player/window/RVWidgetDialogs.h"
 #include "timeline/RVTimeSlider2.h"
@@ -31,43 +26,23 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 
 using ClipFactory::frameNumber;
 using ClipFactory::waitFor;
+using WindowEndToEnd = windowtest::Window;
 
-TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
+TEST_F(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
 {
     ASSERT_FALSE(ClipFactory::tripDir().isEmpty());
-    windowtest::IsolatedSettings settings;
     constexpr qint64 kStartMs = 1420106400000; // 2015-01-01 10:00 UTC: the trip's first frame
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(false));
-    QMainWindow* window = controller.window();
-    window->show();
-    RVVideoOutlineViewModel* model = controller.filesModel();
-    RVMpvPlayer* player = controller.player();
-    RVTripPlayback* playback = controller.playback();
-    const auto row = [&](int r) { return model->nodeAt(model->index(r, 0)); };
-    // Rows the user can see, not only ones the model has.
-    const auto waitForRows = [&](int rows) {
-        controller.videoList()->waitForIdle();
-        return waitFor([&] {
-            const QRect last = controller.filesView()->visualRect(model->index(rows - 1, 0));
-            return model->rowCount() == rows &&
-                   (!rows || controller.filesView()->indexAt(last.center()).row() == rows - 1);
-        });
-    };
+    open();
 
     // The empty window offers nothing that needs a picture.
     for (const char* name :
@@ -76,7 +51,6 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
 
     // Timed by their files: an unreadable recording, a trip, and an hour later a trip whose
     // middle recording cannot be read.
-    QTemporaryDir dir;
     const auto place = [&](const QString& name, int clip, int seconds) {
         const QString target = dir.filePath(name);
         QDir().mkpath(QFileInfo(target).path());
@@ -95,8 +69,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
 
     // An unplayable recording is reported once, and play is offered no more; removing its
     // row from the list keeps the file.
-    controller.addFiles({dir.filePath("bad")});
-    ASSERT_TRUE(waitForRows(1)) << "a list of one recording shows it";
+    ASSERT_TRUE(add({dir.filePath("bad")})) << "a list of one recording shows it";
     controller.selectRow(0);
     controller.playPauseToggle();
     ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
@@ -107,9 +80,8 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     EXPECT_TRUE(QFile::exists(dir.filePath("bad/broken.mp4")));
 
     // A file URI is taken; a path that does not exist is named on the status bar.
-    controller.addFiles(
-        {QUrl::fromLocalFile(dir.filePath("trip")).toString(), dir.filePath("missing.mp4")});
-    ASSERT_TRUE(waitForRows(1));
+    ASSERT_TRUE(
+        add({QUrl::fromLocalFile(dir.filePath("trip")).toString(), dir.filePath("missing.mp4")}));
     EXPECT_TRUE(window->statusBar()->currentMessage().contains("missing.mp4"));
     // A locked trip survives "Yes" and the user is told; unlocked, "No" keeps it.
     RVVideoDataPtr node = row(0);
@@ -121,7 +93,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     controller.removeClicked(node);
     ASSERT_TRUE(waitFor([&] { return dialogs->alerts.size() == 2; }));
     EXPECT_TRUE(dialogs->alerts[1].contains("clip2.mp4"));
-    ASSERT_TRUE(waitForRows(1));
+    ASSERT_TRUE(showsRows(1));
     controller.unlockClicked(node = row(0));
     ASSERT_TRUE(
         waitFor([&] { return !RVFileSystemUtil::isFileLocked(dir.filePath("trip/clip2.mp4")); }));
@@ -130,17 +102,14 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     ASSERT_EQ(row(0)->files().size(), 3u);
 
     // The trip: after an error a single click plays, here in full screen and across the join.
-    controller.selectRow(0);
-    controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return player->rate() == 1.0; }));
+    ASSERT_TRUE(play());
     EXPECT_DOUBLE_EQ(playback->duration(), 9.0);
     // Keys reach the window's commands wherever the focus is in the window.
-    QWidget* keys = window->centralWidget();
-    QTest::keyClick(keys, Qt::Key_Return, Qt::AltModifier);
+    QTest::keyClick(central, Qt::Key_Return, Qt::AltModifier);
     ASSERT_TRUE(waitFor([&] { return window->isFullScreen(); }));
     EXPECT_FALSE(controller.filesView()->isVisible());
     ASSERT_TRUE(waitFor([&] { return playback->currentIndex() == 1; }));
-    QTest::keyClick(keys, Qt::Key_Escape);
+    QTest::keyClick(central, Qt::Key_Escape);
     ASSERT_TRUE(waitFor([&] { return !window->isFullScreen(); }));
     controller.playPauseToggle();
     EXPECT_EQ(player->rate(), 0.0);
@@ -150,20 +119,16 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     // frame; clicks in the margins stay on the trip; six-second jumps cross files and stop at
     // the trip's start.
     const auto frameAfter = [&](const std::function<void()>& command) -> std::optional<int> {
-        QSignalSpy settled(player, &RVMpvPlayer::seekFinished),
-            still(player, &RVMpvPlayer::stillReady);
+        QSignalSpy settled(player, &RVMpvPlayer::seekFinished);
         command();
-        if (!waitFor([&] { return !settled.isEmpty(); }))
-            return std::nullopt;
-        player->grabStill({2000, 2000});
-        return waitFor([&] { return !still.isEmpty(); }) ? frameNumber(still[0][0].value<QImage>())
-                                                         : std::nullopt;
+        return waitFor([&] { return !settled.isEmpty(); }) ? frameNumber(still(*player))
+                                                           : std::nullopt;
     };
     const auto at = [&](double s) { return [&, s] { controller.graphClicked(s / 9); }; };
-    const std::function<void()> forward = [&] { QTest::keyClick(keys, Qt::Key_Right); },
-                                back = [&] { QTest::keyClick(keys, Qt::Key_Left); },
-                                prev = [&] { QTest::keyClick(keys, Qt::Key_B); },
-                                next = [&] { QTest::keyClick(keys, Qt::Key_N); };
+    const std::function<void()> forward = [&] { QTest::keyClick(central, Qt::Key_Right); },
+                                back = [&] { QTest::keyClick(central, Qt::Key_Left); },
+                                prev = [&] { QTest::keyClick(central, Qt::Key_B); },
+                                next = [&] { QTest::keyClick(central, Qt::Key_N); };
     const std::tuple<std::function<void()>, int, int> steps[] = {
         {at(3.5), 88, 1}, {at(7.02), 176, 2}, {at(-0.01), 0, 0}, {forward, 150, 2},
         {at(3.0), 75, 1}, {at(2.0), 50, 0},   {forward, 200, 2}, {back, 50, 0},
@@ -175,9 +140,9 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     }
 
     // Paused at 4 s: the clock shows the second recording's time there.
+    auto* clock = window->findChild<QLabel*>("clockLabel");
     const QDateTime frameTime = QDateTime::fromMSecsSinceEpoch(kStartMs + 4000).toLocalTime();
-    EXPECT_EQ(window->findChild<QLabel*>("clockLabel")->text(),
-              frameTime.toString("yyyy-MM-dd HH:mm:ss"));
+    EXPECT_EQ(clock->text(), frameTime.toString("yyyy-MM-dd HH:mm:ss"));
 
     // Zoom while paused shows another picture at once; fit shows it whole again.
     auto* video = window->findChild<QOpenGLWidget*>("videoWidget");
@@ -193,9 +158,9 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     dialogs->savePath = out.filePath("still.jpeg");
     window->findChild<QToolButton*>("screenShotButton")->click();
     ASSERT_TRUE(waitFor([&] { return QFile::exists(*dialogs->savePath); }));
-    const QImage still(*dialogs->savePath, "JPEG");
-    EXPECT_EQ(still.size(), QSize(320, 240));
-    EXPECT_EQ(frameNumber(still), 100);
+    const QImage saved(*dialogs->savePath, "JPEG");
+    EXPECT_EQ(saved.size(), QSize(320, 240));
+    EXPECT_EQ(frameNumber(saved), 100);
     EXPECT_EQ(dialogs->proposedNames.last(),
               "clip1 " + frameTime.toString("yyyy-MM-dd HH-mm-ss") + ".jpeg");
     // An export that cannot be written is reported.
@@ -211,15 +176,9 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
         return qRound(5 + (slider->width() - 10) * seconds / 9);
     };
     const auto secondsAt = [&](int x) { return (x - 5) * 9.0 / (slider->width() - 10); };
-    const auto shownFrame = [&] {
-        QSignalSpy shot(player, &RVMpvPlayer::stillReady);
-        player->grabStill({2000, 2000});
-        return waitFor([&] { return !shot.isEmpty(); }) ? frameNumber(shot[0][0].value<QImage>())
-                                                        : std::nullopt;
-    };
     const auto near = [&](int x) {
         return [&, x] {
-            const std::optional<int> frame = shownFrame();
+            const std::optional<int> frame = frameNumber(still(*player));
             return frame && std::abs(*frame - secondsAt(x) * 25) <= 1.0;
         };
     };
@@ -251,25 +210,20 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     EXPECT_EQ(player->rate(), 0.0);
 
     // Rates step up and down; a toggle pauses whatever the direction, and plays at normal
-    // speed. Backward play runs on into the recording before.
+    // speed.
     for (const double rate : {2.0, 4.0, -2.0, -4.0}) {
-        QTest::keyClick(keys, rate > 0 ? Qt::Key_L : Qt::Key_J);
+        QTest::keyClick(central, rate > 0 ? Qt::Key_L : Qt::Key_J);
         EXPECT_EQ(player->rate(), rate);
     }
-    QTest::keyClick(keys, Qt::Key_Space);
+    QTest::keyClick(central, Qt::Key_Space);
     EXPECT_EQ(player->rate(), 0.0);
-    QTest::keyClick(keys, Qt::Key_Space);
+    QTest::keyClick(central, Qt::Key_Space);
     EXPECT_EQ(player->rate(), 1.0);
     next(); // a step while playing pauses
     EXPECT_EQ(player->rate(), 0.0);
-    controller.graphClicked(3.5 / 9);
-    playback->rewind();
-    EXPECT_TRUE(waitFor(
-        [&] { return player->currentPath().endsWith("trip/clip0.mp4") && player->rate() < 0; }));
     // Played to its end the trip stops there, on its last file and at its length. Rewound from
     // there it plays each file backward once, to the trip's start, where the rate goes; six
     // seconds back from the end is the join before the last file.
-    auto* clock = window->findChild<QLabel*>("clockLabel");
     const auto playToEnd = [&] {
         controller.graphClicked(8.5 / 9);
         playback->forward();
@@ -302,8 +256,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
 
     // The unreadable recording neither splits its trip nor hides its length; playback passes
     // over it with a note naming it. Deleting the playing trip stops it.
-    controller.addFiles({dir.filePath("cut")});
-    ASSERT_TRUE(waitForRows(2));
+    ASSERT_TRUE(add({dir.filePath("cut")}, 2));
     const int cutRow = row(0)->files().front()->filePath().contains("/cut/") ? 0 : 1;
     const RVVideoDataPtr cut = row(cutRow);
     ASSERT_EQ(cut->files().size(), 3u);
@@ -315,7 +268,7 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
     dialogs->answers = {true};
     controller.removeClicked(cut);
     EXPECT_TRUE(waitFor([&] { return !QFile::exists(dir.filePath("cut/clip0.mp4")); }));
-    ASSERT_TRUE(waitForRows(1));
+    ASSERT_TRUE(showsRows(1));
     ClipFactory::spin(300);
     EXPECT_FALSE(playback->node());
     EXPECT_EQ(player->rate(), 0.0);
@@ -330,21 +283,15 @@ TEST(WindowEndToEnd, RecordingsAndTripsPlayStepSaveAndAreDeleted)
 
 // With no file manager and no program for folders (none on the search path), "Show in file
 // manager" says so rather than doing nothing; an export names the files it wrote.
-TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
+TEST_F(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && bus.interface() &&
         bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.FileManager1")))
         GTEST_SKIP() << "a file manager of the desktop session would show the folder";
-    windowtest::IsolatedSettings settings;
-    auto dialogs = std::make_shared<ScriptedDialogs>();
-    RVMainViewController controller(dialogs);
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->show();
-    QTemporaryDir dir;
+    open();
     ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
-    controller.addFiles({dir.filePath("clip.mp4")});
-    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
+    ASSERT_TRUE(add({dir.filePath("clip.mp4")}));
     controller.selectRow(0);
     QTemporaryDir nothing;
     const QByteArray path = qgetenv("PATH");
@@ -355,15 +302,14 @@ TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
     EXPECT_TRUE(dialogs->alerts[0].contains(dir.path())) << dialogs->alerts[0].toStdString();
 
     // One save that writes the track and the G-sensor tables names both on the status bar.
-    const RVVideoDataPtr node =
-        controller.filesModel()->nodeAt(controller.filesModel()->index(0, 0));
+    const RVVideoDataPtr node = row(0);
     node->setPoints(std::make_shared<const std::vector<RVPoint>>(
         2, RVPoint("52.500000", "13.400000", 40, 90, 0, {})));
     node->setGSensorData(std::make_shared<const std::vector<RVSensorData>>(
         2, RVSensorData(0.1, -0.2, 1.0, 1.0, RVSensorLabel())));
     dialogs->savePath = dir.filePath("clip.gps.csv");
-    controller.window()->findChild<QAction*>("exportToExcelMenuItem")->trigger();
-    const QString shown = controller.window()->statusBar()->currentMessage();
+    window->findChild<QAction*>("exportToExcelMenuItem")->trigger();
+    const QString shown = window->statusBar()->currentMessage();
     EXPECT_TRUE(shown.contains("clip.gps.csv") && shown.contains("clip.gsensor.csv") &&
                 QFile::exists(dir.filePath("clip.gsensor.csv")))
         << shown.toStdString();
@@ -371,22 +317,14 @@ TEST(WindowEndToEnd, ShowInFileManagerWithoutOneSaysSoAndExportsNameTheirFiles)
 
 // At the first window size the hover thumbnail over the slider's right end stands beside the
 // read-outs, never over them.
-TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
+TEST_F(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
 {
-    windowtest::IsolatedSettings settings;
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(false));
-    controller.window()->resize(900, 534);
-    controller.window()->show();
-    QTemporaryDir dir;
+    open();
     ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
-    controller.addFiles({dir.filePath("clip.mp4")});
-    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
-    controller.selectRow(0);
-    controller.rowDoubleClicked();
-    ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
-    QWidget* readouts = controller.window()->findChild<QLabel*>("velocity")->parentWidget();
-    const QRect clear(readouts->mapTo(controller.window(), QPoint()), readouts->size());
+    ASSERT_TRUE(add({dir.filePath("clip.mp4")}));
+    ASSERT_TRUE(play());
+    QWidget* readouts = window->findChild<QLabel*>("velocity")->parentWidget();
+    const QRect clear(readouts->mapTo(window, QPoint()), readouts->size());
     RVThumbnailPopover* popover = controller.thumbnails()->popover();
     for (const double at : {0.2, 0.8, 0.99}) {
         controller.showPopover();
@@ -397,38 +335,26 @@ TEST(WindowEndToEnd, HoverThumbnailLeavesTheReadoutsVisible)
     }
 }
 
-// The real file dialog: "Choose Folder" beside Open takes the folder on show.
-TEST(WidgetDialogs, ChooseFolderTakesTheFolderOnShow)
+// The real dialogs: "Choose Folder" beside Open takes the folder on show; every question is
+// about something that cannot be undone, so Enter in one gives the safe answer.
+TEST(WidgetDialogs, ChooseFolderTakesTheFolderOnShowAndEnterInAQuestionAnswersNo)
 {
     QWidget parent;
     parent.show();
     RVWidgetDialogs dialogs(&parent);
     QTemporaryDir card;
-    QTimer choose;
-    QObject::connect(&choose, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        dialog->setDirectory(card.path());
-        if (auto* button = dialog->findChild<QPushButton*>("chooseFolderButton"))
-            button->click();
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+            dialog->setDirectory(card.path());
+            if (auto* button = dialog->findChild<QPushButton*>("chooseFolderButton"))
+                button->click();
+        } else if (modal) {
+            QTest::keyClick(modal, Qt::Key_Return);
+        }
     });
-    choose.start(50);
+    answer.start(50);
     EXPECT_EQ(dialogs.chooseFilesAndFolders(), QStringList{QDir(card.path()).absolutePath()});
-}
-
-// The real question box: every question is about something that cannot be undone, so Enter
-// gives the safe answer.
-TEST(WidgetDialogs, EnterInAQuestionAnswersNo)
-{
-    QWidget parent;
-    parent.show();
-    RVWidgetDialogs dialogs(&parent);
-    QTimer enter;
-    QObject::connect(&enter, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            QTest::keyClick(box, Qt::Key_Return);
-    });
-    enter.start(50);
     EXPECT_FALSE(dialogs.question("Delete?", "The files will be deleted."));
 }

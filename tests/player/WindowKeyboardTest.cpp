@@ -1,57 +1,40 @@
 // The window as a keyboard user and a full-screen viewer meet it: where Tab goes and that each
 // stop shows, and the video alone in full screen with its controls coming over it on a move.
 
-#include "ClipFactory.h"
 #include "WindowTestSupport.h"
 
 #include "player/files/RVVideoOutlineView.h"
-#include "player/files/RVVideoOutlineViewModel.h"
 #include "player/map/RVMapView.h"
-#include "player/video/RVMpvPlayer.h"
 #include "player/window/RVFocusMark.h"
 #include "player/window/RVFullScreenOverlay.h"
-#include "player/window/RVMainViewController.h"
 #include "timeline/RVTimeSlider2.h"
 #include "views/RVPlayerView.h"
 
 #include <QApplication>
-#include <QComboBox>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <gtest/gtest.h>
-
 using ClipFactory::waitFor;
+using WindowKeyboard = windowtest::Window;
 
-namespace {
-
-QString nameOf(const QWidget* widget)
+static QString nameOf(const QWidget* widget)
 {
     return widget ? widget->objectName() : QStringLiteral("(none)");
 }
 
-} // namespace
-
-TEST(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
+TEST_F(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
 {
-    windowtest::IsolatedSettings settings;
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(false));
-    QMainWindow* window = controller.window();
-    window->show();
+    open();
     // No window manager runs here to make the window active; the focus needs it active.
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     auto* mark = window->findChild<RVFocusMark*>();
     ASSERT_NE(mark, nullptr);
-    QWidget* root = window->centralWidget();
-    root->setFocus(Qt::MouseFocusReason);
-    ASSERT_TRUE(waitFor([&] { return root->hasFocus(); }));
+    central->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(waitFor([&] { return central->hasFocus(); }));
     EXPECT_EQ(mark->markedWidget(), nullptr) << "a click rings nothing";
 
     // Tab from the start: each stop is the focus widget (or the map page holding it) and is
@@ -61,7 +44,8 @@ TEST(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
-        QWidget* expected = focus == root ? window->findChild<QWidget*>("playerScrollView") : focus;
+        QWidget* expected =
+            focus == central ? window->findChild<QWidget*>("playerScrollView") : focus;
         for (QWidget* w = focus; w; w = w->parentWidget())
             if (qobject_cast<RVMapView*>(w))
                 expected = w;
@@ -71,7 +55,7 @@ TEST(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
         ASSERT_NE(ring, nullptr);
         EXPECT_TRUE(ring->isVisible());
         EXPECT_EQ(ring->geometry(), expected->rect());
-        if (focus == root)
+        if (focus == central)
             break;
         stops << nameOf(expected);
     }
@@ -99,26 +83,16 @@ TEST(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
     EXPECT_EQ(mark->markedWidget(), nullptr) << nameOf(QApplication::focusWidget()).toStdString();
 }
 
-TEST(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
+TEST_F(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
 {
-    ASSERT_FALSE(ClipFactory::tripDir().isEmpty());
-    windowtest::IsolatedSettings settings;
-    RVMainViewController controller(std::make_shared<ScriptedDialogs>());
-    controller.loadView(windowtest::makeVideoList(false));
-    QMainWindow* window = controller.window();
+    open();
     window->menuBar()->addMenu(QStringLiteral("File")); // the application's menus
-    window->show();
     // No window manager runs here to make the window active; the focus needs it active.
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    QTemporaryDir dir;
     ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("clip.mp4")));
-    controller.addFiles({dir.filePath("clip.mp4")});
-    controller.videoList()->waitForIdle();
-    ASSERT_TRUE(waitFor([&] { return controller.filesModel()->rowCount() == 1; }));
-    controller.selectRow(0);
-    controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return controller.player()->rate() == 1.0; }));
+    ASSERT_TRUE(add({dir.filePath("clip.mp4")}));
+    ASSERT_TRUE(play());
     controller.playPauseToggle();
 
     auto* overlay = window->findChild<RVFullScreenOverlay*>();
@@ -127,7 +101,6 @@ TEST(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
     auto* splitter = window->findChild<QSplitter*>("windowModeControls");
     splitter->setSizes({380, 520}); // the user's own sizes
     const QByteArray layout = controller.layoutState();
-    QWidget* root = window->centralWidget();
     QWidget* controls = window->findChild<QWidget*>("playbackControlsContainer");
     QWidget* controlsParent = controls->parentWidget();
     QWidget* speed = window->findChild<QWidget*>("velocity");
@@ -137,14 +110,14 @@ TEST(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
 
     for (const Qt::Key leaveKey : {Qt::Key_Escape, Qt::Key_F}) {
         SCOPED_TRACE(leaveKey == Qt::Key_F ? "F" : "Escape");
-        QTest::keyClick(root, Qt::Key_F);
+        QTest::keyClick(central, Qt::Key_F);
         ASSERT_TRUE(waitFor([&] { return window->isFullScreen(); }));
         for (QWidget* widget : windowOnly)
             EXPECT_FALSE(widget->isVisible()) << nameOf(widget).toStdString();
         QWidget* panel = overlay->panel();
         ASSERT_NE(panel, nullptr);
         EXPECT_FALSE(panel->isVisible()) << "the video alone";
-        EXPECT_EQ(root->cursor().shape(), Qt::BlankCursor);
+        EXPECT_EQ(central->cursor().shape(), Qt::BlankCursor);
 
         // A move brings the controls and the read-outs over the video's lower edge; they go
         // with the pointer after the delay.
@@ -156,21 +129,19 @@ TEST(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
         EXPECT_TRUE(controller.playPauseButton()->isVisible());
         EXPECT_TRUE(speed->isVisible());
         EXPECT_TRUE(panel->isAncestorOf(speed) && panel->isAncestorOf(controls));
-        EXPECT_EQ(panel->geometry().bottom(), root->rect().bottom());
-        EXPECT_EQ(panel->width(), root->width());
-        EXPECT_NE(root->cursor().shape(), Qt::BlankCursor);
+        EXPECT_EQ(panel->geometry().bottom(), central->rect().bottom());
+        EXPECT_EQ(panel->width(), central->width());
+        EXPECT_NE(central->cursor().shape(), Qt::BlankCursor);
         QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 3000);
-        EXPECT_EQ(root->cursor().shape(), Qt::BlankCursor);
+        EXPECT_EQ(central->cursor().shape(), Qt::BlankCursor);
 
         // Leaving restores the window as it was.
-        QTest::keyClick(root, leaveKey);
+        QTest::keyClick(central, leaveKey);
         ASSERT_TRUE(waitFor([&] { return !window->isFullScreen(); }));
-        for (QWidget* widget : windowOnly)
+        for (QWidget* widget : windowOnly + QList<QWidget*>{controls, speed})
             EXPECT_TRUE(widget->isVisible()) << nameOf(widget).toStdString();
         EXPECT_EQ(controls->parentWidget(), controlsParent);
-        EXPECT_TRUE(controls->isVisible());
-        EXPECT_TRUE(speed->isVisible());
-        EXPECT_NE(root->cursor().shape(), Qt::BlankCursor);
+        EXPECT_NE(central->cursor().shape(), Qt::BlankCursor);
         ASSERT_TRUE(waitFor([&] { return controller.layoutState() == layout; }));
     }
 }

@@ -37,13 +37,7 @@ TEST(ClipMarks, SetDragClearAndClampOnTheTrip)
         Drag,
         Clear
     };
-    const struct
-    {
-        Op op;
-        M mark;
-        double seconds;
-        const char* after;
-    } steps[] = {
+    const std::tuple<Op, M, double, const char*> steps[] = {
         {Set, M::In, 2, "200..-"},
         {Set, M::Out, 7.5, "200..750"},
         // Outside the trip: onto its ends.
@@ -70,15 +64,15 @@ TEST(ClipMarks, SetDragClearAndClampOnTheTrip)
     };
     RVClipMarks marks;
     marks.reset(10);
-    for (const auto& step : steps) {
-        SCOPED_TRACE(std::to_string(int(step.op)) + " " + std::to_string(step.seconds));
-        if (step.op == Set)
-            marks.set(step.mark, step.seconds);
-        else if (step.op == Drag)
-            marks.drag(step.mark, step.seconds);
+    for (const auto& [op, mark, seconds, after] : steps) {
+        SCOPED_TRACE(std::to_string(int(op)) + " " + std::to_string(seconds));
+        if (op == Set)
+            marks.set(mark, seconds);
+        else if (op == Drag)
+            marks.drag(mark, seconds);
         else
             marks.clear();
-        EXPECT_EQ(describe(marks), step.after);
+        EXPECT_EQ(describe(marks), after);
     }
 
     // One mark makes a range to the trip's end, or from its start; none, no range.

@@ -71,7 +71,7 @@ static QImage drawn(const std::vector<double>& values, double middleLine, const 
     return image;
 }
 
-TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
+TEST(GraphDrawing, CurveScaleMiddleLineAndRoundedLabelsNeverOverTheCurve)
 {
     // Fewer than two samples: the band says there is no data, under its title.
     const QImage none = drawn({}, -1e10, "T");
@@ -138,18 +138,12 @@ TEST(GraphDrawing, CurveScaleMiddleLineAndLabels)
     EXPECT_GT(pixels(image, QRect(5, 28, 200, 101), light), 0);
     EXPECT_GT(pixels(image, QRect(0, 21, 40, 10), light), 0);
     EXPECT_EQ(pixels(image, band.toRect(), [](QRgb p) { return p == qRgb(0, 0, 0); }), 0);
-}
 
-// Scale marks a reader takes in at a glance, holding every value, and labels that never cover
-// the curve: a bottom mark the curve runs through at the left goes to the right end, or away.
-TEST(GraphDrawing, RoundedMarksNeverOverTheCurve)
-{
-    const struct
-    {
-        double minimum, maximum;
-        bool symmetric;
-        const char *low, *middle, *high; // the marks' labels
-    } scales[] = {
+    // Scale marks a reader takes in at a glance, holding every value, and labels that never
+    // cover the curve: a bottom mark the curve runs through at the left goes to the right end,
+    // or away.
+    // The values' range, whether the scale is symmetric, and the marks' labels.
+    const std::tuple<double, double, bool, const char*, const char*, const char*> scales[] = {
         {0, 47, false, "0", "25", "50"},
         {3.2, 118, false, "0", "75", "150"},
         {212.4, 431.7, false, "200", "350", "500"},
@@ -159,17 +153,17 @@ TEST(GraphDrawing, RoundedMarksNeverOverTheCurve)
         {-12, -3, false, "-15", nullptr, "0"},
         {0, 0, true, "-0.5", "0", "0.5"},
     };
-    for (const auto& c : scales) {
-        const RVGraphScale scale = RVGraphScale::of(c.minimum, c.maximum, c.symmetric);
-        EXPECT_LE(scale.low, c.minimum);
-        EXPECT_GE(scale.high, c.maximum);
-        const QString middle = scale.label((scale.low + scale.high) / 2);
-        EXPECT_EQ(std::make_tuple(scale.label(scale.low).toStdString(),
-                                  c.middle ? middle.toStdString() : std::string(),
-                                  scale.label(scale.high).toStdString()),
-                  std::make_tuple(std::string(c.low), std::string(c.middle ? c.middle : ""),
-                                  std::string(c.high)))
-            << c.minimum << ".." << c.maximum;
+    for (const auto& [minimum, maximum, symmetric, low, middle, high] : scales) {
+        const RVGraphScale scale = RVGraphScale::of(minimum, maximum, symmetric);
+        EXPECT_LE(scale.low, minimum);
+        EXPECT_GE(scale.high, maximum);
+        const QString shown = scale.label((scale.low + scale.high) / 2);
+        EXPECT_EQ(
+            std::make_tuple(scale.label(scale.low).toStdString(),
+                            middle ? shown.toStdString() : std::string(),
+                            scale.label(scale.high).toStdString()),
+            std::make_tuple(std::string(low), std::string(middle ? middle : ""), std::string(high)))
+            << minimum << ".." << maximum;
     }
     EXPECT_EQ(RVGraphScale::of(-1e308, 1e308, false).step, 0.0); // too large to round
 

@@ -16,11 +16,7 @@
 TEST(ClipTime, OffsetsAndCameraTimes)
 {
     const QDateTime start(QDate(2026, 5, 16), QTime(10, 0, 0), QTimeZone(7200));
-    struct Case
-    {
-        const char* text;
-        std::optional<double> seconds;
-    } const cases[] = {
+    const std::pair<const char*, std::optional<double>> cases[] = {
         {"+7", 7.0},
         {"+1:05.5", 65.5},
         {"+1:02:03.25", 3723.25},
@@ -38,8 +34,8 @@ TEST(ClipTime, OffsetsAndCameraTimes)
         {"2026-02-30T10:00:00", std::nullopt},
         {"7", std::nullopt},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(parseClipTime(QString::fromUtf8(c.text), start), c.seconds) << c.text;
+    for (const auto& [text, seconds] : cases)
+        EXPECT_EQ(parseClipTime(QString::fromUtf8(text), start), seconds) << text;
     EXPECT_EQ(parseClipTime("2026-05-16T10:00:07", QDateTime()), std::nullopt);
 
     // A camera kept in a zone with daylight saving: the clock jumps from 02:00 to 03:00, so one
@@ -80,30 +76,28 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
         log += '$' + body + '*' +
                QByteArray::number(uchar(sum), 16).rightJustified(2, '0').toUpper() + "\r\n";
     }
-    {
-        QFile nmea(QDir(cards).filePath("20260516_100000_NF.nmea"));
-        ASSERT_TRUE(nmea.open(QIODevice::WriteOnly));
-        nmea.write(log);
-    }
-    QProcess tool;
-    tool.start(KORVELA_BINARY_DIR "/tools/korvela-export",
-               {"--format", "mp4", "--from", "2026-05-16T10:00:01.5", "--to", "+3", "--layout",
-                "pip", "--overlay", "time,speed", "--quality", "720p", "--gpx", "--output", out,
-                cards});
-    ASSERT_TRUE(tool.waitForFinished(300000));
-    EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
-    const QString printed = QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+    ASSERT_TRUE(support::writeFile(QDir(cards).filePath("20260516_100000_NF.nmea"), log));
+    // The tool's exit code, then what it printed on standard output and error.
+    const auto run = [](const QStringList& arguments) {
+        QProcess tool;
+        tool.start(KORVELA_BINARY_DIR "/tools/korvela-export", arguments);
+        EXPECT_TRUE(tool.waitForFinished(300000));
+        return std::tuple(tool.exitCode(),
+                          QString::fromUtf8(tool.readAllStandardOutput()).trimmed(),
+                          tool.readAllStandardError().toStdString());
+    };
+    const auto [code, printed, error] =
+        run({"--format", "mp4", "--from", "2026-05-16T10:00:01.5", "--to", "+3", "--layout", "pip",
+             "--overlay", "time,speed", "--quality", "720p", "--gpx", "--output", out, cards});
+    EXPECT_EQ(code, 0) << error;
     EXPECT_EQ(printed, QDir(out).filePath("20260516_100000_NF_clip_20260516-100001.mp4"));
     EXPECT_TRUE(QFile::exists(printed));
-    QFile manifest(printed + ".manifest.txt");
-    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(manifest.readAll());
+    const QString text = QString::fromUtf8(support::readFile(printed + ".manifest.txt"));
     EXPECT_TRUE(text.contains("layout: pip")) << text.toStdString();
     EXPECT_TRUE(text.contains("20260516_100002_NR.mp4")) << text.toStdString();
     // The track of the range: its two points, inside the range in UTC, hashed in the manifest.
-    QFile gpx(printed + ".gpx");
-    ASSERT_TRUE(gpx.open(QIODevice::ReadOnly));
-    const QString track = QString::fromUtf8(gpx.readAll());
+    const QByteArray gpx = support::readFile(printed + ".gpx");
+    const QString track = QString::fromUtf8(gpx);
     EXPECT_EQ(track.count("<trkpt "), 2) << track.toStdString();
     const QRegularExpression time("<time>([^<]*)</time>");
     QStringList times;
@@ -118,38 +112,27 @@ TEST(ClipTool, WritesTheClipAndItsManifestAndPrintsThePath)
         const QDateTime when = QDateTime::fromString(at, Qt::ISODateWithMs);
         EXPECT_TRUE(when >= utc("from") && when <= utc("to")) << at.toStdString();
     }
-    gpx.seek(0);
-    EXPECT_TRUE(
-        text.contains("track sha256: " +
-                      QCryptographicHash::hash(gpx.readAll(), QCryptographicHash::Sha256).toHex()))
+    EXPECT_TRUE(text.contains("track sha256: " +
+                              QCryptographicHash::hash(gpx, QCryptographicHash::Sha256).toHex()))
         << text.toStdString();
 
     // Bad arguments are refused before anything is written.
     for (const QStringList& bad :
          {QStringList{"--format", "mp4", "--from", "+1", "--to", "+0.5", cards},
           QStringList{"--format", "mp4", "--from", "+1", "--to", "+2", "--layout", "tv", cards},
-          QStringList{"--format", "json", "--from", "+1", cards}}) {
-        QProcess again;
-        again.start(KORVELA_BINARY_DIR "/tools/korvela-export", bad);
-        ASSERT_TRUE(again.waitForFinished(60000));
-        EXPECT_NE(again.exitCode(), 0) << bad.join(' ').toStdString();
-    }
+          QStringList{"--format", "json", "--from", "+1", cards}})
+        EXPECT_NE(std::get<0>(run(bad)), 0) << bad.join(' ').toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 3);
 
     // The card's clock rule from the command line: the camera showed Tokyo time an hour behind.
     // --from is read on the corrected clock, the clip is named by it and the manifest's UTC is
     // the instant.
-    QProcess ruled;
-    ruled.start(KORVELA_BINARY_DIR "/tools/korvela-export",
-                {"--camera-zone", "Asia/Tokyo", "--clock-offset", "+1", "--format", "mp4", "--from",
-                 "2026-05-16T11:00:01", "--to", "+2", "--layout", "front", "--output", out, cards});
-    ASSERT_TRUE(ruled.waitForFinished(300000));
-    EXPECT_EQ(ruled.exitCode(), 0) << ruled.readAllStandardError().toStdString();
-    const QString corrected = QString::fromUtf8(ruled.readAllStandardOutput()).trimmed();
+    const auto [ruled, corrected, ruledError] =
+        run({"--camera-zone", "Asia/Tokyo", "--clock-offset", "+1", "--format", "mp4", "--from",
+             "2026-05-16T11:00:01", "--to", "+2", "--layout", "front", "--output", out, cards});
+    EXPECT_EQ(ruled, 0) << ruledError;
     EXPECT_EQ(corrected, QDir(out).filePath("20260516_100000_NF_clip_20260516-110001.mp4"));
-    QFile ruledManifest(corrected + ".manifest.txt");
-    ASSERT_TRUE(ruledManifest.open(QIODevice::ReadOnly));
-    const QString ruledText = QString::fromUtf8(ruledManifest.readAll());
+    const QString ruledText = QString::fromUtf8(support::readFile(corrected + ".manifest.txt"));
     EXPECT_TRUE(ruledText.contains("from (camera time): 2026-05-16T11:00:01.000+09:00"))
         << ruledText.toStdString();
     EXPECT_TRUE(ruledText.contains("from (UTC): 2026-05-16T02:00:01.000Z"))
