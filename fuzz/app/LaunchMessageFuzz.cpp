@@ -1,14 +1,13 @@
 // What another process sends on the player's local socket: whatever the bytes, a message is
 // taken only whole, its paths are never empty, and encoding them again gives the same bytes.
 #include "app/RVLaunchMessage.h"
+#include "fuzz/FuzzInput.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzzBytes(data, size);
     const std::optional<QStringList> paths = RVLaunchMessage::decode(bytes);
     if (!paths)
         return 0;

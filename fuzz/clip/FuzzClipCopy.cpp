@@ -1,13 +1,12 @@
 // A recording of any bytes, exported as a copied and as a re-encoded clip: the engine reports
 // an error or makes a clip, and never crashes, hangs or leaves a side file.
 #include "clip/RVClipExporter.h"
+#include "fuzz/FuzzInput.h"
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
-
-#include <cstdlib>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -27,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     QTemporaryDir dir;
     const QString input = dir.filePath(QStringLiteral("in.mp4"));
     QFile file(input);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+    if (!file.open(QIODevice::WriteOnly) || file.write(fuzzBytes(data, size)) != qint64(size))
         return 0;
     file.close();
     for (const bool copy : {true, false}) {

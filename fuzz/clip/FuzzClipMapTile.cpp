@@ -1,12 +1,11 @@
 // Any bytes as a tile in the map page's cache, read back for a clip's map: the tile reader
 // gives a picture or none, and never crashes, hangs or takes more than a tile's memory.
 #include "clip/RVClipTileCache.h"
+#include "fuzz/FuzzInput.h"
 
 #include <QGuiApplication>
 #include <QNetworkDiskCache>
 #include <QTemporaryDir>
-
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -31,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QIODevice* body = cache.prepare(meta);
         if (!body)
             return 0;
-        body->write(reinterpret_cast<const char*>(data), qint64(size));
+        body->write(fuzzBytes(data, size));
         cache.insert(body);
     }
     const RVClipTileCache tiles({cacheDir->path(), tileTemplate});

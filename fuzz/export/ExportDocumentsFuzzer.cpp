@@ -52,19 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<RVPoint> points;
     std::vector<double> speeds;
     std::vector<RVSensorData> samples;
+    const auto number = [&input] { return input.ConsumeFloatingPoint<double>(); };
     while (input.remaining_bytes() > 0 && points.size() < 200) {
         const std::string latitude = input.ConsumeRandomLengthString(20);
         const std::string longitude = input.ConsumeRandomLengthString(20);
-        points.emplace_back(latitude, longitude, input.ConsumeFloatingPoint<double>(),
-                            input.ConsumeFloatingPoint<double>(),
-                            input.ConsumeFloatingPoint<double>(),
+        points.emplace_back(latitude, longitude, number(), number(), number(),
                             RVTimestamp::fromMSecsSinceEpoch(
                                 input.ConsumeIntegralInRange<std::int64_t>(-1LL << 45, 1LL << 45)));
         if (input.ConsumeBool())
-            speeds.push_back(input.ConsumeFloatingPoint<double>());
-        samples.emplace_back(input.ConsumeFloatingPoint<double>(),
-                             input.ConsumeFloatingPoint<double>(),
-                             input.ConsumeFloatingPoint<double>(), 0,
+            speeds.push_back(number());
+        samples.emplace_back(number(), number(), number(), 0,
                              RVSensorLabel::number(input.ConsumeIntegral<std::int32_t>()));
     }
     int kept = 0;

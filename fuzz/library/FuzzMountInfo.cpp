@@ -1,14 +1,12 @@
 // The kernel's mount table as the volume monitor reads it, and the removable-media decision
 // made from each entry.
+#include "fuzz/FuzzInput.h"
 #include "library/platform/RVLinuxVolumeMonitor.h"
 #include "library/platform/RVMountInfo.h"
 
-#include <cstddef>
-#include <cstdint>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArrayView table(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArrayView table = fuzzText(data, size);
     const std::vector<RVMountEntry> entries = RVMountInfo::parse(table);
     // Only absolute mount points are kept, and unescaping never makes a field longer.
     for (const RVMountEntry& entry : entries)

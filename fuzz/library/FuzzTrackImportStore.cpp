@@ -1,13 +1,11 @@
 // The remembered imports of a card as read back from the data folder (a file that may have
 // been damaged): whatever reads is written and read again unchanged.
+#include "fuzz/FuzzInput.h"
 #include "library/RVTrackImports.h"
-
-#include <cstddef>
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray text(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray text = fuzzBytes(data, size);
     const auto card = RVTrackImports::fromText(text);
     if (!card)
         return 0;

@@ -1,16 +1,13 @@
 // Trip splits and joins as the settings file hands them over, any bytes: what is accepted
 // stores back to the same text, and looking a recording up never fails.
+#include "fuzz/FuzzInput.h"
 #include "library/RVTripShapes.h"
 
 #include <QStringList>
 
-#include <cstddef>
-#include <cstdint>
-#include <memory>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(fuzzText(data, size));
     const QStringList lines = text.split(QLatin1Char('\n'));
     RVTripShapes::setFromText(lines);
     const QStringList stored = RVTripShapes::toText();

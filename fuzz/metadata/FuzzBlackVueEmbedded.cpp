@@ -1,6 +1,6 @@
 // A BlackVue video in memory: the top-level "free" box, the boxes inside it, the embedded
 // track text, sensor records and camera description.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVBlackVueMetaDataReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

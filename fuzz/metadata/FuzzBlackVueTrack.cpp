@@ -1,5 +1,5 @@
 // A BlackVue track file: prefixed NMEA lines with stray receiver bytes.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVBlackVueMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 

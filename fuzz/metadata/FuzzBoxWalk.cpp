@@ -1,7 +1,7 @@
 // The box walker over an in-memory "video file" (every box entered as if it held boxes, a few
 // levels deep, checking that each box lies inside its parent and the walk only moves forward),
 // and the maker's top-level "udat" walk with the text of a found box.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 

@@ -1,7 +1,7 @@
 // Clock corrections as people and the settings file hand them over: offsets typed on the
 // command line and stored rule lines, any bytes. An accepted offset stays within a day and
 // reads back from its own text; stored rules read back to the same rules.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVCameraClock.h"
 
 #include <QStringList>
@@ -10,7 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(fuzzText(data, size));
     if (const std::optional<int> seconds = RVCameraClock::parseOffset(text)) {
         if (std::abs(*seconds) > 24 * 3600 ||
             RVCameraClock::parseOffset(RVCameraClock::offsetText(*seconds)) != seconds)

@@ -2,7 +2,7 @@
 // the last one ending where the bytes do), and as an in-memory video whose "ssmd" track the reader
 // walks. Every fix that comes out is a place on earth at a valid time with its speed, and a
 // reader that gave nothing for a file it took for its own says why.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/freegps/RVFreeGpsLigo.h"
 

@@ -1,6 +1,6 @@
 // The direct coordinate reader against the full number reader: every text must read the same.
-#include "FuzzInput.h"
 #include "core/RVNumber.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVCoordinateValue.h"
 
 #include <cmath>

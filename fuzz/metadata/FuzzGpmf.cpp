@@ -1,7 +1,7 @@
 // GPMF samples: the key-length-value walk (every item inside its level, the walk moving
 // forward) and the GoPro reader's decoding of a sample into fixes and sensor samples. The
 // same bytes are also read as one cue or record of the other cameras' tracks.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVGpmf.h"

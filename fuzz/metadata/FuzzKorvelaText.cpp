@@ -1,6 +1,6 @@
 // Korvela metadata text (side file or box payload): NMEA and "$GS" lines, then the
 // dispatcher's clean-up and the rendering of every label.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 

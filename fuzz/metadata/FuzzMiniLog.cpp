@@ -1,5 +1,5 @@
 // A Mini camera's per-fix log.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMiniMetaDataReader.h"
 

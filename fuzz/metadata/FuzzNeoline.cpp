@@ -1,7 +1,7 @@
 // The Neoline reader on an in-memory "video file": whatever the bytes, its track keeps its
 // speeds in step, every fix lies on the globe with a course of the compass, every dated fix
 // falls within a day of the name's date, and a recording known but unread says why.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVNeolineMetaDataReader.h"
 
 #include <QDate>

@@ -1,5 +1,5 @@
 // The NMEA and export date texts, and the sentence decoders they sit behind.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmea.h"
 

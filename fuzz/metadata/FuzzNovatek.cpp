@@ -1,7 +1,7 @@
 // A Novatek video in memory: the top-level walk, the "gps " index in "moov", the scan of
 // "mdat" and the decoding of every block; also the input read as one block by every layout
 // of the table, with the mark put in front so that the layouts' decoders are reached.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/freegps/RVFreeGps.h"
 

@@ -1,13 +1,13 @@
 // File names as a card's directory hands them over: any bytes. They must survive the trip into
 // a QString and back unchanged, and the camera families' name rules must give a sensible
 // answer or none.
-#include "FuzzInput.h"
 #include "core/RVNativePath.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVRecordingName.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzzBytes(data, size);
     const QString path = RVNativePath::decode(bytes);
     if (RVNativePath::encode(path) != bytes)
         __builtin_trap();

@@ -1,7 +1,7 @@
 // The sample table of an in-memory "video file": every timed track's samples must lie inside
 // the file and come no more than the limit; each sample is read back. Then every reader of
 // data carried in a track reads the same bytes, each keeping its track and speeds in step.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"

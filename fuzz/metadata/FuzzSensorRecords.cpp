@@ -1,5 +1,5 @@
 // A BlackVue .3gf sensor file: 10-byte big-endian records.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVBlackVueMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 

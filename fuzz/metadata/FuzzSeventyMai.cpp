@@ -1,5 +1,5 @@
 // A 70mai video in memory: the top-level "GPS " box and its 36-byte records.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVCameraClock.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 

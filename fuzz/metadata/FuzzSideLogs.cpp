@@ -1,5 +1,5 @@
 // Logs beside the video: a plain NMEA log, and a 70mai running log read for one recording.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
 #include "metadata/RVSeventyMaiLogMetaDataReader.h"
 

@@ -1,5 +1,5 @@
 // One NAL unit as the car's telemetry: SEI framing, emulation prevention, protobuf fields.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVTeslaTelemetry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -1,6 +1,6 @@
 // An MP4 in memory: the video track's sample table (wild counts, offsets past the end, zero
 // sizes) and, for a Tesla name, the telemetry read from the samples it lists.
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVMp4VideoTrack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

@@ -3,7 +3,7 @@
 // that are all valid, inside the globe and in time order.
 #pragma once
 
-#include "FuzzInput.h"
+#include "fuzz/FuzzInput.h"
 #include "metadata/RVTrackFile.h"
 
 #include <cmath>
@@ -11,7 +11,7 @@
 template <typename Reader>
 int fuzzTrackFile(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray bytes = fuzzBytes(data, size);
     const Reader reader;
     if (reader.recognises(bytes)) {
         const RVTrackFileReading own = reader.readTrack(bytes);

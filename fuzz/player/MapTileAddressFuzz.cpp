@@ -1,16 +1,14 @@
 // A tile request from the map page and a stored tile template: the first line is the
 // template, the rest the request. Whatever they hold, an address is only ever a web address
 // with a host, for a tile inside its zoom's grid.
+#include "fuzz/FuzzInput.h"
 #include "player/map/RVMapViewTileAddress.h"
 
 #include <QStringList>
 
-#include <cstdint>
-#include <cstdlib>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(fuzzText(data, size));
     const qsizetype newline = text.indexOf(QLatin1Char('\n'));
     const QString stored = newline < 0 ? text : text.left(newline);
     const QString request = newline < 0 ? QString() : text.mid(newline + 1);

@@ -1,12 +1,9 @@
 // The advertisement page's height tag: whatever the page, reading it ends, and a page without
 // the tag gives 0. The height also matches a second, independent reading of the tag.
+#include "fuzz/FuzzInput.h"
 #include "update/RVAdvertisementUtil.h"
 
-#include <QString>
-
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -37,7 +34,7 @@ std::int64_t expected(const QString& page)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(fuzzText(data, size));
     // Also the same bytes behind the tag, so the content reader is reached on every input.
     for (const QString& page : {text, kTag + text})
         if (RVAdvertisementUtil::heightFromPage(page) != expected(page))

@@ -1,14 +1,12 @@
 // Unpacking an archive from the network: whatever the bytes, nothing is written outside the
 // destination folder, not even through a symbolic link planted inside it, and every link the
 // archive brings points inside the destination.
+#include "fuzz/FuzzInput.h"
 #include "update/ZipArchive.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -51,8 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     root.mkdir(QStringLiteral("outside"));
     QFile::link(root.filePath(QStringLiteral("outside")), destination + QStringLiteral("/link"));
     QFile archive(root.filePath(QStringLiteral("archive.zip")));
-    if (!archive.open(QIODevice::WriteOnly) ||
-        archive.write(reinterpret_cast<const char*>(data), qint64(size)) != qint64(size))
+    if (!archive.open(QIODevice::WriteOnly) || archive.write(fuzzBytes(data, size)) != qint64(size))
         std::abort();
     archive.close();
 

@@ -1,15 +1,11 @@
 // The update-information answer: whatever the server sends, values hold no line breaks, and
 // the version comparison never calls a version newer than itself.
+#include "fuzz/FuzzInput.h"
 #include "update/RVUpdateInformation.h"
-
-#include <QByteArray>
-
-#include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const QByteArray body(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray body = fuzzBytes(data, size);
     const RVUpdateInformation info = RVUpdateInformation::parse(body);
     for (const std::optional<QString>& value :
          {info.macVersion, info.macDownloadURL, info.firmwareURL})

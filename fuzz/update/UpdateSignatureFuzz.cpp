@@ -1,14 +1,10 @@
 // The signature check of update information and firmware descriptions: whatever the server
 // sends, the check never crashes or reads past the text; a text signed with the key verifies
 // and gives back exactly what was signed; the same text with any one byte changed does not.
+#include "fuzz/FuzzInput.h"
 #include "update/RVUpdateSignature.h"
 
-#include <QByteArray>
-
 #include <openssl/evp.h>
-
-#include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -48,7 +44,7 @@ struct Key
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const Key key;
-    const QByteArray body(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray body = fuzzBytes(data, size);
     // Whatever arrives: no crash, and an answer is always a prefix of what arrived.
     if (const std::optional<QByteArray> text = RVUpdateSignature::verifiedText(body, key.publicKey))
         if (!body.startsWith(*text))
