@@ -1,6 +1,6 @@
 // The application as a driver meets it: the first launch, the window in each interface
 // language, the user's choices, and what the next launches make of them.
-#include "../player/WindowTestSupport.h" // ScriptedDialogs
+#include "../player/WindowTestSupport.h" // ScriptedDialogs, IsolatedSettings
 
 #include "app/RVAppDelegate.h"
 #include "app/RVMenuMnemonics.h"
@@ -88,13 +88,13 @@ void expectReadable(QHeaderView* header)
 
 TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
 {
+    const windowtest::IsolatedSettings settings;
     QTemporaryDir dir;
     const QString name = QStringLiteral("20260516_181000_NF_a_rather_long_recording_name.mp4");
     QDir(dir.path()).mkdir(QStringLiteral("card"));
     QDir(dir.path()).mkdir(QStringLiteral("empty"));
     ASSERT_TRUE(support::runFfmpeg({"-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=5",
                                     "-t", "1", dir.filePath("card/" + name)}));
-    RVSettings::store().clear();
     RVSettings::setAppleLanguages({"en"});
     QRect geometry;
     QList<QList<int>> splitterSizes;
@@ -189,8 +189,7 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
         EXPECT_EQ(std::pair(graphs(*again.app), graphs(*again.app, true)),
                   std::pair(wanted, wanted));
         EXPECT_TRUE(item(again.app->menuLanguage(), "ru")->isChecked());
-        EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("velocity"))->text(),
-                  qtTrId("MILES_PER_HOUR"));
+        EXPECT_EQ(window->findChild<QLabel*>("velocity")->text(), qtTrId("MILES_PER_HOUR"));
     }
 
     // The first supported language of the stored list; a provider this version does not offer
@@ -209,10 +208,13 @@ TEST(AppWindow, FirstLaunchEachLanguageTheUsersChoicesAndTheNextLaunches)
     // The translators leave with the window: the next launch may speak another language.
     EXPECT_EQ(qtTrId("ADD_VIDEO_TITLE"), QStringLiteral("ADD_VIDEO_TITLE"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Open"), QStringLiteral("Open"));
-    RVSettings::store().clear();
 }
 
-TEST(AppWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
+// Menu mnemonics keep the translators' letters and move clashes. Help lists every command that
+// has a key, read from the menus and the window's commands as they are, with each of its keys.
+// With no program to open the notes on this version (none on the search path), What's New says
+// so instead of doing nothing.
+TEST(AppWindow, MnemonicsHelpListsEveryCommandWithAKeyAndWhatsNewWithoutAProgram)
 {
     // O is taken by the translator's "&Open": "&Other" moves to the next free letter, and
     // "Only One" has no free word start; the key after a tab is no letter to use; "&&" has no
@@ -235,19 +237,12 @@ TEST(AppWindow, MnemonicsKeepTheTranslatorsFreeLettersAndMoveClashes)
     }
     EXPECT_EQ(RVMenuMnemonics::stripped("&Fish && Chips"), "Fish & Chips");
     EXPECT_EQ(RVMenuMnemonics::stripped("Fish &&&Chips"), "Fish &Chips");
-}
 
-// Help lists every command that has a key, read from the menus and the window's commands as
-// they are, with each of its keys. With no program to open the notes on this version (none on
-// the search path), What's New says so instead of doing nothing.
-TEST(AppWindow, HelpListsEveryCommandWithAKeyAndSaysWhenItCannotOpenTheNotes)
-{
     Launch launch;
     QMainWindow* window = launch.app->window();
     QAction* shortcutsItem = window->findChild<QAction*>(QStringLiteral("keyboardShortcuts"));
     ASSERT_NE(shortcutsItem, nullptr);
-    EXPECT_TRUE(
-        window->findChild<QMenu*>(QStringLiteral("menuHelp"))->actions().contains(shortcutsItem));
+    EXPECT_TRUE(window->findChild<QMenu*>("menuHelp")->actions().contains(shortcutsItem));
     shortcutsItem->trigger();
     auto* table = window->findChild<QTableWidget*>(QStringLiteral("shortcutsTable"));
     ASSERT_NE(table, nullptr);

@@ -29,10 +29,9 @@ TEST(Install, CommandLineWithoutADisplayAndTheAboutBox)
     }
     // After "--" everything is a path.
     QString error;
-    const auto options =
-        RVCommandLine::parse({"korvela-player", "--check", "--", "--check"}, error);
-    ASSERT_TRUE(options);
-    EXPECT_EQ(std::pair(options->check, options->paths), std::pair(true, QStringList{"--check"}));
+    const auto parsed = RVCommandLine::parse({"korvela-player", "--check", "--", "--check"}, error);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(std::pair(parsed->check, parsed->paths), std::pair(true, QStringList{"--check"}));
 
     // The build tree has the installed shape: build/app/../share/korvela-player.
     const QString buildApp = QStringLiteral(KORVELA_BINARY_DIR "/app");

@@ -44,8 +44,7 @@ RVClipRequest tripRequest(const QString& output, double from, double to, bool re
     request.toSeconds = to;
     request.outputPath = output;
     request.sound = false;
-    request.series.cameraStart =
-        QDateTime(QDate(2026, 5, 16), QTime(10, 0, 0), QTimeZone(3 * 3600));
+    request.series.cameraStart = QDateTime(QDate(2026, 5, 16), QTime(10, 0), QTimeZone(3 * 3600));
     return request;
 }
 
@@ -201,8 +200,7 @@ TEST(ClipExport, ManifestHashesAndTrackOfTheRangeBesideTheClip)
     }
     ASSERT_TRUE(RVClipExporter::exportClip(request, std::atomic<bool>(false)).ok);
     const auto hashOf = [](const QByteArray& bytes) {
-        return QString::fromLatin1(
-            QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+        return QString(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
     };
     const QString text =
         QString::fromUtf8(support::readFile(RVClipManifest::manifestPath(request.outputPath)));
@@ -266,23 +264,20 @@ TEST(ClipExport, MapDrawsTheCachedTilesUnderTheRoute)
     {
         QImage tile(256, 256, QImage::Format_RGB32);
         tile.fill(green);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        ASSERT_TRUE(tile.save(&buffer, "PNG"));
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        ASSERT_TRUE(tile.save(&png, "PNG"));
         QNetworkDiskCache disk;
         disk.setCacheDirectory(cache.path());
         QNetworkCacheMetaData meta;
-        meta.setUrl(QUrl(QStringLiteral("https://tiles.example.invalid/%1/%2/%3.png")
-                             .arg(zoom)
-                             .arg(column)
-                             .arg(row)));
+        meta.setUrl(QUrl(QString::asprintf("https://tiles.example.invalid/%d/%lld/%lld.png", zoom,
+                                           column, row)));
         meta.setSaveToDisk(true);
         meta.setAttributes({{QNetworkRequest::HttpStatusCodeAttribute, 200}});
         meta.setRawHeaders({{"Content-Type", "image/png"}});
         QIODevice* body = disk.prepare(meta);
         ASSERT_NE(body, nullptr);
-        body->write(png);
+        body->write(png.data());
         disk.insert(body);
     }
     for (const bool cached : {true, false}) {

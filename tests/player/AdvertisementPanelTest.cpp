@@ -21,8 +21,7 @@ TEST(AdvertisementPolicy, OnlyHttpsIsShownAndLaterPageLoadsOpenTheHomePage)
         {"https://elsewhere.example/", Nav::NewWindow, true, true, false, true, true},
     };
     for (const auto& [url, type, mainFrame, before, allow, open, after] : steps) {
-        const RVAdvertisementDecision d =
-            decidePolicyForNavigationAction(QUrl(url), type, mainFrame, before);
+        const auto d = decidePolicyForNavigationAction(QUrl(url), type, mainFrame, before);
         EXPECT_EQ(std::tuple(d.allowInPanel, d.openHomePage, d.advertisementWasLoaded),
                   std::tuple(allow, open, after))
             << url;

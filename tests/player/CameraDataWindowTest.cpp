@@ -14,8 +14,8 @@
 #include <QJsonObject>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTest>
 
-using ClipFactory::waitFor;
 using WindowCameraData = windowtest::Window;
 
 // An NMEA sentence with its checksum.
@@ -67,7 +67,7 @@ TEST_F(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     open(true);
     controller.addFiles({dir.path()});
     // Every recording read, each in its own row.
-    ASSERT_TRUE(waitFor(
+    ASSERT_TRUE(ClipFactory::waitFor(
         [&] {
             controller.videoList()->waitForIdle();
             for (const char* name : {"plain.mp4", "2021_1228_190106_001F.MP4",
@@ -119,7 +119,7 @@ TEST_F(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     EXPECT_FALSE(offer->isVisible());
     controller.selectRow(rowOf("2024_0522_120000_001F.MP4"));
     controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return offer->isVisible(); }, 10000));
+    ASSERT_TRUE(ClipFactory::waitFor([&] { return offer->isVisible(); }));
     EXPECT_TRUE(offer->applyButton()->text().contains("+3:00"));
     EXPECT_FALSE(offer->localFixesButton()->isVisible()); // 13:00 is not the name's 12:00
     EXPECT_EQ(offer->proposal()->folder, dir.path());
@@ -133,14 +133,14 @@ TEST_F(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     // The encrypted recording's name and its missing fix propose nothing.
     controller.selectRow(rowOf("2021_1228_190106_001F.MP4"));
     controller.rowClicked();
-    EXPECT_FALSE(waitFor([&] { return offer->isVisible(); }, 1000));
+    EXPECT_FALSE(ClipFactory::waitFor([&] { return offer->isVisible(); }, 1000));
 
     // Fixes on the name's own clock: either reading is offered; taking the second keeps the
     // names and reads the fixes in this computer's zone, at once.
     RVCameraClock::clearRules();
     controller.selectRow(rowOf("2024_0522_160000_001F.MP4"));
     controller.rowClicked();
-    ASSERT_TRUE(waitFor([&] { return offer->isVisible(); }, 10000));
+    ASSERT_TRUE(ClipFactory::waitFor([&] { return offer->isVisible(); }));
     EXPECT_TRUE(offer->applyButton()->text().contains("+2:00"));
     ASSERT_TRUE(offer->localFixesButton()->isVisible());
     EXPECT_TRUE(offer->localFixesButton()->toolTip().contains("Europe/Berlin"));
@@ -148,18 +148,16 @@ TEST_F(WindowCameraData, UnreadRecordingsSayWhyAndAClockHoursOffIsOffered)
     EXPECT_FALSE(offer->isVisible());
     EXPECT_EQ(RVCameraClock::ruleFor(cold, RVCameraFamily::Novatek),
               (RVClockRule{"Europe/Berlin", 0}));
-    ASSERT_TRUE(waitFor(
-        [&] {
-            controller.videoList()->waitForIdle();
-            const int r = rowOf("2024_0522_160000_001F.MP4");
-            const RVVideoDataPtr node = r < 0 ? nullptr : row(r);
-            if (node && !node->points())
-                controller.videoList()->readGpsInfo(node, false);
-            return node && node->points() && !node->points()->empty() &&
-                   node->points()->front().time().toDateTime().toString(Qt::ISODate) ==
-                       "2024-05-22T14:00:05Z";
-        },
-        10000));
+    ASSERT_TRUE(ClipFactory::waitFor([&] {
+        controller.videoList()->waitForIdle();
+        const int r = rowOf("2024_0522_160000_001F.MP4");
+        const RVVideoDataPtr node = r < 0 ? nullptr : row(r);
+        if (node && !node->points())
+            controller.videoList()->readGpsInfo(node, false);
+        return node && node->points() && !node->points()->empty() &&
+               node->points()->front().time().toDateTime().toString(Qt::ISODate) ==
+                   "2024-05-22T14:00:05Z";
+    }));
     RVCameraClock::clearRules();
 }
 
@@ -172,8 +170,8 @@ TEST_F(WindowCameraData, APulledCardIsNamedOnce)
     ASSERT_TRUE(add({card}));
     ASSERT_TRUE(play());
     ASSERT_TRUE(QDir(card).removeRecursively());
-    ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }, 15000));
-    ClipFactory::spin(500);
+    ASSERT_TRUE(ClipFactory::waitFor([&] { return !dialogs->alerts.isEmpty(); }, 15000));
+    QTest::qWait(500);
     EXPECT_EQ(dialogs->alerts, QStringList{"ERROR_TITLE | ERROR_CARD_REMOVED " + card});
     EXPECT_FALSE(window->statusBar()->currentMessage().contains("STATUS_FILE_SKIPPED"));
 }
@@ -195,18 +193,18 @@ TEST_F(WindowCameraData, ASwappedCardIsReadAgainNotDeleted)
     controller.selectRow(0);
     dialogs->answers = {true};
     controller.removeClicked(shown);
-    ASSERT_TRUE(waitFor([&] { return !dialogs->alerts.isEmpty(); }));
+    ASSERT_TRUE(ClipFactory::waitFor([&] { return !dialogs->alerts.isEmpty(); }));
     EXPECT_EQ(dialogs->alerts, QStringList{"ERROR_TITLE | ERROR_CARD_CHANGED " + shown->name()});
     EXPECT_TRUE(window->statusBar()->currentMessage().contains("STATUS_CARD_CHANGED"));
     for (int i = 0; i < 2; ++i)
         EXPECT_TRUE(QFile::exists(card + QStringLiteral("/DCIM/clip%1.mp4").arg(i))) << i;
     // The rows are the new card's: a delete by them goes ahead.
-    ASSERT_TRUE(waitFor([&] {
+    ASSERT_TRUE(ClipFactory::waitFor([&] {
         controller.videoList()->waitForIdle();
         return model->rowCount() == 1 && row(0) != shown;
     }));
     dialogs->answers = {true};
     controller.removeClicked(row(0));
-    ASSERT_TRUE(waitFor([&] { return !QFile::exists(card + "/DCIM/clip0.mp4"); }));
+    ASSERT_TRUE(ClipFactory::waitFor([&] { return !QFile::exists(card + "/DCIM/clip0.mp4"); }));
     EXPECT_EQ(dialogs->alerts.size(), 1);
 }

@@ -27,8 +27,6 @@
 #include <QTimeZone>
 #include <QToolButton>
 
-using ClipFactory::frameNumber;
-using ClipFactory::waitFor;
 using ClipExportWindow = windowtest::Window;
 
 TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNothing)
@@ -57,7 +55,7 @@ TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNoth
     const auto markAt = [&](double seconds, Qt::Key key) {
         QSignalSpy settled(player, &RVMpvPlayer::seekFinished);
         controller.graphClicked(seconds / 6.0);
-        ASSERT_TRUE(waitFor([&] { return !settled.isEmpty(); }));
+        ASSERT_TRUE(ClipFactory::waitFor([&] { return !settled.isEmpty(); }));
         QTest::keyClick(central, key);
     };
     markAt(1.0, Qt::Key_I);
@@ -67,9 +65,7 @@ TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNoth
     EXPECT_NEAR(range->first, 1.0, 0.02);
     EXPECT_NEAR(range->second, 4.52, 0.02);
 
-    const auto mp4s = [&] {
-        return QDir(out.path()).entryList({"*.mp4"}, QDir::Files, QDir::Name);
-    };
+    auto mp4s = [&] { return QDir(out.path()).entryList({"*.mp4"}, QDir::Files, QDir::Name); };
     // Opens the dialog, lets `choose` set its widgets, accepts it and waits for the status bar
     // to say how it ended.
     const auto exportClip = [&](const std::function<void(RVClipDialog&)>& choose,
@@ -84,7 +80,7 @@ TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNoth
         EXPECT_FALSE(exportItem->isEnabled()) << "one export at a time";
         if (cancel)
             window->findChild<QToolButton*>("clipCancel")->click();
-        EXPECT_TRUE(waitFor([&] { return !clips->isExporting(); }, 120000));
+        EXPECT_TRUE(ClipFactory::waitFor([&] { return !clips->isExporting(); }, 120000));
         EXPECT_TRUE(exportItem->isEnabled());
     };
     const auto setReadouts = [](RVClipDialog& dialog, bool on) {
@@ -129,9 +125,9 @@ TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNoth
     const std::vector<ShownFrame> copied = shownFrames(out.filePath(name));
     ASSERT_FALSE(copied.empty());
     EXPECT_EQ(copied.front().image.size(), QSize(320, 240));
-    EXPECT_NEAR(frameNumber(copied.front().image).value_or(-1), 25, 1);
+    EXPECT_NEAR(ClipFactory::frameNumber(copied.front().image).value_or(-1), 25, 1);
     // The frames at both marks are in: 25 to 113.
-    EXPECT_NEAR(frameNumber(copied.back().image).value_or(-1), 113, 1);
+    EXPECT_NEAR(ClipFactory::frameNumber(copied.back().image).value_or(-1), 113, 1);
     EXPECT_NEAR(double(copied.size()), 89, 1.0);
 
     // 720p with the clock burned in: "Original" is no longer offered.
@@ -176,9 +172,10 @@ TEST_F(ClipExportWindow, MarkedRangeExportsAsCopyAndReencodedAndCancelLeavesNoth
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
-TEST_F(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
+// The clip's plan on a trip: the window's arrangement as a clip layout, among those the
+// recording's views allow; the ranges around a place or an event and the files they take.
+TEST(ClipPlan, LayoutsOfTheViewsAndRangesOnTheTrip)
 {
-    // The window's arrangement as a clip layout, among those the recording's views allow.
     using L = RVClipLayout;
     using A = RVViewArrangement;
     const std::vector<L> one{L::Front};
@@ -213,25 +210,20 @@ TEST_F(ClipExportWindow, PlanOffersTheLayoutsOfTheViewsAndRangesOnTheTrip)
     EXPECT_EQ(RVClipPlan::recordingAround(timeline, 60), std::pair(60.0, 120.0));
     // The recording without a length is named when the range reaches its place, and is no
     // source of the clip.
-    const RVVideoDataPtr node =
-        RVVideoData::create(QStringLiteral("trip"), 120.0F, RVTimestamp(), files, {});
+    const RVVideoDataPtr node = RVVideoData::create("trip", 120.0F, RVTimestamp(), files, {});
     EXPECT_EQ(RVClipPlan::unreadableIn(*node, timeline, 0, 59.9), QStringList());
     EXPECT_EQ(RVClipPlan::unreadableIn(*node, timeline, 30, 59.9), QStringList());
     EXPECT_EQ(RVClipPlan::unreadableIn(*node, timeline, 30, 90), (QStringList{"r1.mp4", "r2.mp4"}));
     const std::vector<RVClipSource> sources = RVClipPlan::sources(*node, timeline);
     ASSERT_EQ(sources.size(), 2u);
     EXPECT_EQ(sources[1].tripOffsetSeconds, 60.0);
-}
 
-TEST_F(ClipExportWindow, RangeAroundAnEventNearAFileEdgeTakesBothFiles)
-{
     // A trip of three recordings of 60 s; events 2 s after b starts and 2 s before c starts.
-    RVVideoFileList files;
+    RVVideoFileList abc;
     for (const char* name : {"a.mp4", "b.mp4", "c.mp4"})
-        files.push_back(std::make_shared<RVVideoFile>(name, 60.0F, RVTimestamp(), false));
-    const RVTripTimeline timeline(files);
-    const RVVideoDataPtr node =
-        RVVideoData::create(QStringLiteral("trip"), 180.0F, RVTimestamp(), files, {});
+        abc.push_back(std::make_shared<RVVideoFile>(name, 60.0F, RVTimestamp(), false));
+    const RVTripTimeline trip(abc);
+    const RVVideoDataPtr tripNode = RVVideoData::create("trip", 180.0F, RVTimestamp(), abc, {});
     RVEvent early, late;
     early.kind = RVEventKind::HardBraking;
     early.seconds = 62;
@@ -257,8 +249,8 @@ TEST_F(ClipExportWindow, RangeAroundAnEventNearAFileEdgeTakesBothFiles)
         {90, {60, 120}, {"b.mp4"}},
         {178, {148, 180}, {"c.mp4"}}};
     for (const auto& [event, expected, names] : ranges) {
-        const auto range = RVClipPlan::secondsAround(timeline, event);
+        const auto range = RVClipPlan::secondsAround(trip, event);
         EXPECT_EQ(range, expected) << event;
-        EXPECT_EQ(RVClipPlan::filesIn(*node, timeline, range.first, range.second), names) << event;
+        EXPECT_EQ(RVClipPlan::filesIn(*tripNode, trip, range.first, range.second), names) << event;
     }
 }

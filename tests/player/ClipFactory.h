@@ -38,10 +38,5 @@ QString tripClip(int index, const Clip& look = {});
 std::optional<int> frameNumber(const QImage& image);
 
 using support::waitFor;
-// Runs the event loop for `ms` milliseconds.
-inline void spin(int ms)
-{
-    support::waitFor([] { return false; }, ms);
-}
 
 } // namespace ClipFactory

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -22,11 +21,8 @@ using EventsWindow = windowtest::Window;
 
 TEST_F(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("ffmpeg")).isEmpty())
-        GTEST_SKIP() << "ffmpeg is not installed";
     const QString card = dir.filePath(QStringLiteral("card"));
-    ASSERT_TRUE(
-        support::runProgram(QStringLiteral(KORVELA_SOURCE_DIR "/tools/make-demo-card"), {card}));
+    ASSERT_TRUE(support::runProgram(KORVELA_SOURCE_DIR "/tools/make-demo-card", {card}));
     // A recording without GPS: a clip made with ffmpeg.
     ASSERT_TRUE(QDir(dir.path()).mkdir("plain"));
     ASSERT_TRUE(QFile::copy(ClipFactory::tripClip(0), dir.filePath("plain/clip0.mp4")));
@@ -57,11 +53,10 @@ TEST_F(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     const double kilometres = km.chopped(3).toDouble();
     EXPECT_GT(kilometres, 0.05);
     const QString tip = cell(trip, Qt::ToolTipRole);
-    for (const char* line :
+    for (const char* entry :
          {"TOOLTIP_TRIP_DRIVING", "TOOLTIP_TRIP_STOPPED", "TOOLTIP_TRIP_TOP_SPEED",
-          "TOOLTIP_TRIP_AVERAGE_SPEED", "TOOLTIP_TRIP_START", "TOOLTIP_TRIP_END"})
-        EXPECT_TRUE(tip.contains(QLatin1String(line))) << line << "\n" << tip.toStdString();
-    EXPECT_TRUE(tip.contains(QLatin1String("2026-05-14"))) << tip.toStdString();
+          "TOOLTIP_TRIP_AVERAGE_SPEED", "TOOLTIP_TRIP_START", "TOOLTIP_TRIP_END", "2026-05-14"})
+        EXPECT_TRUE(tip.contains(QLatin1String(entry))) << entry << "\n" << tip.toStdString();
     // The date's tooltip sums up the day: four trips on the 14th, at least this one's distance.
     const QString day =
         model->index(trip, RVVideoOutlineViewModel::ColumnDate).data(Qt::ToolTipRole).toString();
@@ -104,10 +99,8 @@ TEST_F(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     EXPECT_EQ(list->topLevelItem(2)->text(1), "EVENT_KIND_IMPACT");
     EXPECT_TRUE(list->topLevelItem(2)->text(2).endsWith(QLatin1String(" g")));
     EXPECT_EQ(list->topLevelItem(1)->text(3), "20260516_184500_E.mp4");
-    EXPECT_GE(events[1].seconds, 2.0);
-    EXPECT_LT(events[1].seconds, 4.0);
-    EXPECT_GE(events[2].seconds, 5.0);
-    EXPECT_LT(events[2].seconds, 5.1);
+    EXPECT_TRUE(events[1].seconds >= 2.0 && events[1].seconds < 4.0) << events[1].seconds;
+    EXPECT_TRUE(events[2].seconds >= 5.0 && events[2].seconds < 5.1) << events[2].seconds;
     EXPECT_EQ(controller.timeLine()->eventMarks(),
               (std::vector<double>{events[0].seconds, events[1].seconds, events[2].seconds}));
 
@@ -116,8 +109,7 @@ TEST_F(EventsWindow, DistanceColumnPanelSliderMarksAndEventKeys)
     ASSERT_TRUE(map);
     EXPECT_TRUE(waitFor(
         [&] {
-            return MapPageScript::evaluate(*map, QStringLiteral("korvelaMapState().events.length"))
-                       .toInt() == 3;
+            return MapPageScript::evaluate(*map, "korvelaMapState().events.length").toInt() == 3;
         },
         30000));
 

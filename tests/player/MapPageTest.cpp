@@ -211,8 +211,7 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
             });
         }
     });
-    const QString tiles =
-        QStringLiteral("http://127.0.0.1:%1/t/{z}/{x}/{y}.png").arg(server.serverPort());
+    const QString tiles = QString("http://127.0.0.1:%1/t/{z}/{x}/{y}.png").arg(server.serverPort());
     RVSettings::setText(RVSettings::kMapTileUrl, tiles);
     const char* tilesShown = "document.querySelectorAll('img.leaflet-tile-loaded').length > 0";
 
@@ -250,8 +249,7 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     EXPECT_TRUE(waitFor(view, tilesShown));
     EXPECT_TRUE(state(view, "s.tilesNote === ''"));
     // No tile server and nothing kept: a note over the grey area says why the map is blank.
-    RVSettings::setText(RVSettings::kMapTileUrl,
-                        QStringLiteral("http://127.0.0.1:1/none/{z}/{x}/{y}.png"));
+    RVSettings::setText(RVSettings::kMapTileUrl, "http://127.0.0.1:1/none/{z}/{x}/{y}.png");
     RVMapView unreachable;
     EXPECT_TRUE(openPage(unreachable, "OpenStreetMap") &&
                 state(unreachable, "s.tilesNote === 'MAP_TILES_OFFLINE'"));
@@ -267,10 +265,9 @@ TEST(MapPage, RouteMarkerClicksFittingAndTiles)
     EXPECT_TRUE(RVMapView::pageResourceFor("../maps/Google").isEmpty()); // no page: none
 }
 
-// The whole card: two trips drawn at once on one canvas, each in its own colour (the second
-// split where it has no fix), with the legend; a click near the second trip's route names that trip
-// and the moment of its nearest point, a click between the routes nothing. Clearing takes all of
-// it.
+// The whole card: two trips drawn at once on one canvas, each in its own colour (the second split
+// where it has no fix), with the legend; a click near the second trip's route names that trip and
+// the moment of its nearest point, a click between the routes nothing. Clearing takes all of it.
 TEST(MapPage, CardRoutesInTheirColoursAndClicks)
 {
     RVMapView view;

@@ -5,6 +5,7 @@
 
 #include "player/video/RVMpvHandle.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <mpv/client.h>
@@ -39,7 +40,7 @@ TEST(MpvHandle, EachAnswerGoesToItsOwnCallbackOnce)
         return answers.size() >= 3;
     };
     ASSERT_TRUE(ClipFactory::waitFor(drain));
-    ClipFactory::spin(200);
+    QTest::qWait(200);
     drain();
 
     // A request mpv refuses at once is never answered; every other one once, in order (the

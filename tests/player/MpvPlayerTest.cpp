@@ -11,9 +11,9 @@
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QTemporaryDir>
+#include <QTest>
 
 using ClipFactory::frameNumber;
-using ClipFactory::spin;
 using ClipFactory::tripClip;
 using ClipFactory::waitFor;
 
@@ -121,7 +121,7 @@ TEST_F(MpvPlayer, PlaysBackwardSteadilyAndStopsOnTheFirstFrame)
         ASSERT_TRUE(loadPaused(extra("longgop.mp4"), rate == -1.0 ? 9.8 : 11.0));
         ticks.clear();
         player.setRate(rate);
-        spin(1500);
+        QTest::qWait(1500);
         ASSERT_GE(ticks.size(), 10u); // a tick every tenth of a second
         double stall = 0.0, since = ticks[0].first;
         for (size_t i = 1; i < ticks.size(); ++i) {

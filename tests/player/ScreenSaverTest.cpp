@@ -29,8 +29,6 @@ public Q_SLOTS:
 
 } // namespace
 
-using support::waitFor;
-
 TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
 {
     QProcess daemon;
@@ -48,19 +46,19 @@ TEST(ScreenSaver, InhibitedWhilePlayingAndGivenBackOnce)
                 QDBusConnection::connectToBus(address, "screensaver-player"));
             inhibitor.setInhibited(true);
             inhibitor.setInhibited(true); // a rate change while playing asks nothing more
-            ASSERT_TRUE(waitFor([&] { return inhibitor.isHeld(); }));
+            ASSERT_TRUE(support::waitFor([&] { return inhibitor.isHeld(); }));
             inhibitor.setInhibited(false);
             EXPECT_FALSE(inhibitor.isHeld());
             // Paused again before the service answered: the late cookie goes straight back.
             inhibitor.setInhibited(true);
             inhibitor.setInhibited(false);
-            ASSERT_TRUE(waitFor([&] { return service.released.size() == 2; }));
+            ASSERT_TRUE(support::waitFor([&] { return service.released.size() == 2; }));
             EXPECT_EQ(service.released, service.inhibited);
             // Closing the window while playing gives it back too.
             inhibitor.setInhibited(true);
-            ASSERT_TRUE(waitFor([&] { return inhibitor.isHeld(); }));
+            ASSERT_TRUE(support::waitFor([&] { return inhibitor.isHeld(); }));
         }
-        EXPECT_TRUE(waitFor([&] { return service.released.size() == 3; }));
+        EXPECT_TRUE(support::waitFor([&] { return service.released.size() == 3; }));
         EXPECT_EQ(service.released, service.inhibited);
     }
     daemon.kill();

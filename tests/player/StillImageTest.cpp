@@ -44,17 +44,16 @@ TEST(StillImage, NamedPutWhereTheLastOneWentScaledAndSavedAsAJpegOrNotAtAll)
     EXPECT_EQ(RVStillImage::scaledToFit(image, {1000, 3000}).size(), QSize(1000, 3000));
     EXPECT_EQ(RVStillImage::scaledToFit(image, {}).size(), QSize(1000, 3000)); // no limit
 
-    QTemporaryDir dir;
     QString error;
-    ASSERT_TRUE(RVStillImage::saveJpeg(image, dir.filePath("a.jpeg"), &error));
-    const QImage back(dir.filePath("a.jpeg"), "jpeg");
+    ASSERT_TRUE(RVStillImage::saveJpeg(image, out.filePath("a.jpeg"), &error));
+    const QImage back(out.filePath("a.jpeg"), "jpeg");
     EXPECT_EQ(back.size(), image.size());
     EXPECT_NEAR(back.pixelColor(160, 120).green(), 40, 4); // the highest quality
     // A failed save says why and leaves no file; a full disk leaves no truncated picture.
-    EXPECT_FALSE(RVStillImage::saveJpeg(image, dir.filePath("missing/dir/x.jpeg"), &error));
+    EXPECT_FALSE(RVStillImage::saveJpeg(image, out.filePath("missing/dir/x.jpeg"), &error));
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(RVStillImage::saveJpeg(QImage(), dir.filePath("none.jpeg"), &error));
-    EXPECT_FALSE(QFile::exists(dir.filePath("none.jpeg")));
+    EXPECT_FALSE(RVStillImage::saveJpeg(QImage(), out.filePath("none.jpeg"), &error));
+    EXPECT_FALSE(QFile::exists(out.filePath("none.jpeg")));
     QTemporaryDir disk;
     const support::WriteLimit full(512);
     EXPECT_FALSE(RVStillImage::saveJpeg(image, disk.filePath("full.jpeg"), &error));

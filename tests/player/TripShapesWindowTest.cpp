@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QMenu>
 
-using ClipFactory::waitFor;
 using TripShapesWindow = windowtest::Window;
 
 TEST_F(TripShapesWindow, SplitFromTheMenuThenUndoRedoAndJoin)
@@ -22,7 +21,7 @@ TEST_F(TripShapesWindow, SplitFromTheMenuThenUndoRedoAndJoin)
     controller.addFiles({trip});
     // Waits until the list's rows hold these numbers of files.
     const auto listShows = [&](const QList<int>& expected) {
-        return waitFor(
+        return ClipFactory::waitFor(
             [&] {
                 controller.videoList()->waitForIdle();
                 QList<int> sizes;

@@ -40,6 +40,17 @@ QString viewIn(const QImage& part, bool number = true)
     return (frame ? QString::number(*frame) : QString()) + camera;
 }
 
+// What a still shows: its left 320 x 240 pixels (their lower half when a small picture hides the
+// number), the right ones when it is wider, and the corner where a picture in picture sits:
+// "110F 110R R".
+QString viewsIn(const QImage& still)
+{
+    const QString main = viewIn(still.copy(0, 0, 320, 240));
+    return (main.size() > 1 ? main : viewIn(still.copy(0, 120, 160, 120), false)) + " " +
+           (still.width() > 320 ? viewIn(still.copy(320, 0, 320, 240)) + " " : "") +
+           viewIn(still.copy(still.width() - 60, 20, 40, 40), false);
+}
+
 // The rear camera's view of the shared trip: its numbers on blue.
 const ClipFactory::Clip kRear{.cb = 200, .cr = 100};
 
@@ -81,9 +92,7 @@ TEST_F(WindowViews, CameraMenuSwitchesTheViewsShown)
         }
     }
     open();
-    auto item = [&](const char* name) {
-        return controller.cameraMenu()->findChild<QAction*>(name);
-    };
+    auto item = [&](const char* id) { return controller.cameraMenu()->findChild<QAction*>(id); };
     ASSERT_TRUE(start(tripOf(recordings, {3, 3, 3})));
     EXPECT_TRUE(item("camera_rear")->isEnabled() && !item("camera_interior")->isEnabled());
     EXPECT_FALSE(item("viewGrid")->isVisible() || item("camera_left")->isVisible());
@@ -91,8 +100,6 @@ TEST_F(WindowViews, CameraMenuSwitchesTheViewsShown)
     controller.graphClicked(4.4 / 9.0); // the second file, at frame 110
     ASSERT_TRUE(waitFor([&] { return viewIn(still(*player)) == "110F"; }));
 
-    // The left 320 x 240 pixels (their lower half when a small picture hides the number), the
-    // right ones when wider, and the corner where a picture in picture sits.
     // A frame step moves both views.
     const std::pair<const char*, const char*> steps[] = {
         {"camera_rear", "110R R"}, {"viewPictureInPicture", "R F"},   {"swapViews", "F R"},
@@ -104,15 +111,8 @@ TEST_F(WindowViews, CameraMenuSwitchesTheViewsShown)
         else
             controller.actions()->action(RVWindowCommand::PreviousFrame)->trigger();
         QString shown;
-        EXPECT_TRUE(waitFor([&] {
-            const QImage image = still(*player);
-            const QString main = viewIn(image.copy(0, 0, 320, 240));
-            shown = (main.size() > 1 ? main : viewIn(image.copy(0, 120, 160, 120), false)) + " " +
-                    (image.width() > 320 ? viewIn(image.copy(320, 0, 320, 240)) + " " : "") +
-                    viewIn(image.copy(image.width() - 60, 20, 40, 40), false);
-            return shown == QLatin1String(expected);
-        })) << command
-            << ": " << shown.toStdString();
+        EXPECT_TRUE(waitFor([&] { return (shown = viewsIn(still(*player))) == expected; }))
+            << command << ": " << shown.toStdString();
     }
 
     // Zoomed, then side by side: the new picture shows fitted, without scroll bars.
@@ -137,16 +137,11 @@ TEST_F(WindowViews, CameraMenuSwitchesTheViewsShown)
     controller.graphClicked(3.2 / 9.0);
     playback->rewind();
     QString shown;
-    EXPECT_TRUE(waitFor(
-        [&] {
-            const QImage image = still(*player);
-            const QString main = viewIn(image.copy(0, 0, 320, 240));
-            shown = main + " " + (image.width() > 320 ? viewIn(image.copy(320, 0, 320, 240)) : "");
-            const std::optional<int> frame = ClipFactory::frameNumber(image.copy(0, 0, 320, 240));
-            return frame && *frame < 70;
-        },
-        10000))
-        << shown.toStdString();
+    EXPECT_TRUE(waitFor([&] {
+        const QImage image = still(*player);
+        shown = viewsIn(image);
+        return ClipFactory::frameNumber(image.copy(0, 0, 320, 240)).value_or(75) < 70;
+    })) << shown.toStdString();
     EXPECT_TRUE(shown.contains('R') && shown.contains('F')) << shown.toStdString();
     EXPECT_EQ(playback->currentIndex(), 0u);
 }
@@ -200,7 +195,7 @@ TEST_F(WindowViews, GridShowsEveryCameraAtOneFrame)
         controller.window()->show();
         RVMpvPlayer& player = *controller.player();
         controller.playback()->start(tripOf(recordings, {3, 3}));
-        ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }, 10000));
+        ASSERT_TRUE(waitFor([&] { return player.isReady() && player.rate() == 1.0; }));
         controller.playPauseToggle();
         QAction* gridItem = controller.cameraMenu()->findChild<QAction*>("viewGrid");
         ASSERT_TRUE(gridItem && gridItem->isVisible() && gridItem->isEnabled());
@@ -226,20 +221,18 @@ TEST_F(WindowViews, GridShowsEveryCameraAtOneFrame)
             return frames.join(' ');
         };
         QString last;
-        ASSERT_TRUE(waitFor([&] { return (last = shown()) == "55"; }, 10000)) << last.toStdString();
+        ASSERT_TRUE(waitFor([&] { return (last = shown()) == "55"; })) << last.toStdString();
         // Playing across the join: every still one frame in all cells, and the second
         // recording's frames reached.
         controller.playPauseToggle();
         int stills = 0;
-        EXPECT_TRUE(waitFor(
-            [&] {
-                last = shown();
-                ++stills;
-                EXPECT_FALSE(last.contains(' ') || last.contains('?') || last.contains('x'))
-                    << last.toStdString();
-                return last.toInt() > 90;
-            },
-            10000));
+        EXPECT_TRUE(waitFor([&] {
+            last = shown();
+            ++stills;
+            EXPECT_FALSE(last.contains(' ') || last.contains('?') || last.contains('x'))
+                << last.toStdString();
+            return last.toInt() > 90;
+        }));
         EXPECT_GT(stills, 3);
         controller.playPauseToggle();
         // Paused: a seek, and frame steps both ways.

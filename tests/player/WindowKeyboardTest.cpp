@@ -17,7 +17,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-using ClipFactory::waitFor;
 using WindowKeyboard = windowtest::Window;
 
 static QString nameOf(const QWidget* widget)
@@ -34,7 +33,7 @@ TEST_F(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
     auto* mark = window->findChild<RVFocusMark*>();
     ASSERT_NE(mark, nullptr);
     central->setFocus(Qt::MouseFocusReason);
-    ASSERT_TRUE(waitFor([&] { return central->hasFocus(); }));
+    ASSERT_TRUE(ClipFactory::waitFor([&] { return central->hasFocus(); }));
     EXPECT_EQ(mark->markedWidget(), nullptr) << "a click rings nothing";
 
     // Tab from the start: each stop is the focus widget (or the map page holding it) and is
@@ -44,14 +43,12 @@ TEST_F(WindowKeyboard, TabGoesToTheListControlsFirstAndEveryStopIsRinged)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focus = QApplication::focusWidget();
         ASSERT_NE(focus, nullptr);
-        QWidget* expected =
-            focus == central ? window->findChild<QWidget*>("playerScrollView") : focus;
+        auto* expected = focus == central ? window->findChild<QWidget*>("playerScrollView") : focus;
         for (QWidget* w = focus; w; w = w->parentWidget())
             if (qobject_cast<RVMapView*>(w))
                 expected = w;
         ASSERT_EQ(mark->markedWidget(), expected) << nameOf(focus).toStdString();
-        const QWidget* ring =
-            expected->findChild<QWidget*>("focusRing", Qt::FindDirectChildrenOnly);
+        const auto* ring = expected->findChild<QWidget*>("focusRing", Qt::FindDirectChildrenOnly);
         ASSERT_NE(ring, nullptr);
         EXPECT_TRUE(ring->isVisible());
         EXPECT_EQ(ring->geometry(), expected->rect());
@@ -111,7 +108,7 @@ TEST_F(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
     for (const Qt::Key leaveKey : {Qt::Key_Escape, Qt::Key_F}) {
         SCOPED_TRACE(leaveKey == Qt::Key_F ? "F" : "Escape");
         QTest::keyClick(central, Qt::Key_F);
-        ASSERT_TRUE(waitFor([&] { return window->isFullScreen(); }));
+        ASSERT_TRUE(ClipFactory::waitFor([&] { return window->isFullScreen(); }));
         for (QWidget* widget : windowOnly)
             EXPECT_FALSE(widget->isVisible()) << nameOf(widget).toStdString();
         QWidget* panel = overlay->panel();
@@ -121,7 +118,7 @@ TEST_F(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
 
         // A move brings the controls and the read-outs over the video's lower edge; they go
         // with the pointer after the delay.
-        ASSERT_TRUE(waitFor([&] { return controller.playerView()->height() > 200; }));
+        ASSERT_TRUE(ClipFactory::waitFor([&] { return controller.playerView()->height() > 200; }));
         QTest::mouseMove(controller.playerView(), QPoint(50, 50));
         QTRY_VERIFY_WITH_TIMEOUT(panel->isVisible(), 2000);
         EXPECT_TRUE(controls->isVisible());
@@ -137,11 +134,11 @@ TEST_F(WindowKeyboard, FullScreenShowsTheVideoAloneAndItsControlsOnAMove)
 
         // Leaving restores the window as it was.
         QTest::keyClick(central, leaveKey);
-        ASSERT_TRUE(waitFor([&] { return !window->isFullScreen(); }));
+        ASSERT_TRUE(ClipFactory::waitFor([&] { return !window->isFullScreen(); }));
         for (QWidget* widget : windowOnly + QList<QWidget*>{controls, speed})
             EXPECT_TRUE(widget->isVisible()) << nameOf(widget).toStdString();
         EXPECT_EQ(controls->parentWidget(), controlsParent);
         EXPECT_NE(central->cursor().shape(), Qt::BlankCursor);
-        ASSERT_TRUE(waitFor([&] { return controller.layoutState() == layout; }));
+        ASSERT_TRUE(ClipFactory::waitFor([&] { return controller.layoutState() == layout; }));
     }
 }

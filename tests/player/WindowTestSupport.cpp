@@ -10,11 +10,10 @@ namespace windowtest {
 std::shared_ptr<RVVideoList> makeVideoList(bool withMetaData)
 {
     // With metadata: the program's own source, which says why a recording gave none.
-    if (withMetaData)
-        return std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
-                                             RVVideoList::defaultMetaDataSource());
+    const RVMetaDataSource none = [](const QString&) { return RVMetaDataReading(); };
     return std::make_shared<RVVideoList>(std::make_unique<RVStaticVolumeMonitor>(),
-                                         [](const QString&) { return RVMetaDataReading(); });
+                                         withMetaData ? RVVideoList::defaultMetaDataSource()
+                                                      : none);
 }
 
 void Window::open(bool withMetaData)

@@ -76,8 +76,7 @@ protected:
     bool play(int row = 0);
     // Starts the trip (as the list gives none of this shape); true once it plays.
     bool start(const RVVideoDataPtr& trip);
-    // The picture the player shows, whole, as the still command asks for it; null when none
-    // came.
+    // The picture the player shows, whole, as the still command asks for it; null when none came.
     static QImage still(RVMpvPlayer& player);
 
     IsolatedSettings settings;

@@ -28,9 +28,12 @@ std::string describe(const RVClipMarks& marks)
 }
 } // namespace
 
-TEST(ClipMarks, SetDragClearAndClampOnTheTrip)
+TEST(ClipMarks, SetDragClearAndClampOnTheTripAndTheSliderDrawsAndDragsThem)
 {
-    // Each step on a 10 s trip, and both marks afterwards in hundredths of a second.
+    // Each step on a 10 s trip, and both marks afterwards in hundredths of a second. A mark set
+    // outside the trip goes onto its ends; an end before the start begins a new range that ends
+    // there, and so does a start after the end or on it. A drag stops one frame short of the
+    // other mark and at the trip's ends; a mark that is not set cannot be dragged into being.
     enum Op
     {
         Set,
@@ -38,30 +41,15 @@ TEST(ClipMarks, SetDragClearAndClampOnTheTrip)
         Clear
     };
     const std::tuple<Op, M, double, const char*> steps[] = {
-        {Set, M::In, 2, "200..-"},
-        {Set, M::Out, 7.5, "200..750"},
-        // Outside the trip: onto its ends.
-        {Set, M::Out, 12, "200..1000"},
-        {Set, M::In, -3, "0..1000"},
-        {Set, M::In, kNaN, "0..1000"},
-        {Set, M::In, 4, "400..1000"},
-        {Set, M::Out, 6, "400..600"},
-        // An end before the start begins a new range that ends there; so does a start after
-        // the end, and one on the end itself.
-        {Set, M::Out, 3, "-..300"},
-        {Set, M::In, 5, "500..-"},
-        {Set, M::Out, 8, "500..800"},
-        {Set, M::In, 8, "800..-"},
-        {Set, M::Out, 9, "800..900"},
-        // A drag stops one frame short of the other mark, and at the trip's ends.
-        {Drag, M::In, 9.5, "896..900"},
-        {Drag, M::In, -1, "0..900"},
-        {Drag, M::Out, -1, "0..4"},
-        {Drag, M::Out, 99, "0..1000"},
-        {Clear, M::In, 0, "-..-"},
-        // A mark that is not set cannot be dragged into being.
-        {Drag, M::Out, 5, "-..-"},
-    };
+        {Set, M::In, 2, "200..-"},      {Set, M::Out, 7.5, "200..750"},
+        {Set, M::Out, 12, "200..1000"}, {Set, M::In, -3, "0..1000"},
+        {Set, M::In, kNaN, "0..1000"},  {Set, M::In, 4, "400..1000"},
+        {Set, M::Out, 6, "400..600"},   {Set, M::Out, 3, "-..300"},
+        {Set, M::In, 5, "500..-"},      {Set, M::Out, 8, "500..800"},
+        {Set, M::In, 8, "800..-"},      {Set, M::Out, 9, "800..900"},
+        {Drag, M::In, 9.5, "896..900"}, {Drag, M::In, -1, "0..900"},
+        {Drag, M::Out, -1, "0..4"},     {Drag, M::Out, 99, "0..1000"},
+        {Clear, M::In, 0, "-..-"},      {Drag, M::Out, 5, "-..-"}};
     RVClipMarks marks;
     marks.reset(10);
     for (const auto& [op, mark, seconds, after] : steps) {
@@ -88,17 +76,14 @@ TEST(ClipMarks, SetDragClearAndClampOnTheTrip)
     EXPECT_FALSE(marks.range());
     marks.set(M::In, 1);
     EXPECT_TRUE(marks.isEmpty());
-}
 
-TEST(ClipMarks, SliderDrawsTheRangeAndDragsAMarkInsteadOfSeeking)
-{
-    // Axis 200 px wide (x 5..205) over 10 s: trip second t is at x = 5 + 20 t.
+    // The slider draws the range and drags a mark instead of seeking. Axis 200 px wide (x
+    // 5..205) over 10 s: trip second t is at x = 5 + 20 t.
     RVTimeSlider2 slider;
     slider.resize(210, 60);
     slider.setVideoDuration(10.0F);
     RecordingDelegate delegate;
     slider.setDelegate(&delegate);
-    RVClipMarks marks;
     marks.reset(10);
     std::vector<bool> released;
     // What the window does: the marks it keeps follow the drag, and go back to the slider.

@@ -139,10 +139,8 @@ TEST(GraphDrawing, CurveScaleMiddleLineAndRoundedLabelsNeverOverTheCurve)
     EXPECT_GT(pixels(image, QRect(0, 21, 40, 10), light), 0);
     EXPECT_EQ(pixels(image, band.toRect(), [](QRgb p) { return p == qRgb(0, 0, 0); }), 0);
 
-    // Scale marks a reader takes in at a glance, holding every value, and labels that never
-    // cover the curve: a bottom mark the curve runs through at the left goes to the right end,
-    // or away.
-    // The values' range, whether the scale is symmetric, and the marks' labels.
+    // Scale marks a reader takes in at a glance, holding every value: the values' range,
+    // whether the scale is symmetric, and the marks' labels.
     const std::tuple<double, double, bool, const char*, const char*, const char*> scales[] = {
         {0, 47, false, "0", "25", "50"},
         {3.2, 118, false, "0", "75", "150"},
@@ -157,17 +155,16 @@ TEST(GraphDrawing, CurveScaleMiddleLineAndRoundedLabelsNeverOverTheCurve)
         const RVGraphScale scale = RVGraphScale::of(minimum, maximum, symmetric);
         EXPECT_LE(scale.low, minimum);
         EXPECT_GE(scale.high, maximum);
-        const QString shown = scale.label((scale.low + scale.high) / 2);
-        EXPECT_EQ(
-            std::make_tuple(scale.label(scale.low).toStdString(),
-                            middle ? shown.toStdString() : std::string(),
-                            scale.label(scale.high).toStdString()),
-            std::make_tuple(std::string(low), std::string(middle ? middle : ""), std::string(high)))
+        const QString shown = scale.label(scale.low) + " " +
+                              (middle ? scale.label((scale.low + scale.high) / 2) : "") + " " +
+                              scale.label(scale.high);
+        EXPECT_EQ(shown.toStdString(), std::string(low) + " " + (middle ? middle : "") + " " + high)
             << minimum << ".." << maximum;
     }
     EXPECT_EQ(RVGraphScale::of(-1e308, 1e308, false).step, 0.0); // too large to round
 
-    // Plot y 30 (100) .. 128 (0); the bottom mark "0" sits on y = 130, at x 10 or 200.
+    // Labels never cover the curve: a bottom mark the curve runs through at the left goes to the
+    // right end, or away. Plot y 30 (100) .. 128 (0); mark "0" sits on y = 130, at x 10 or 200.
     const auto markAt = [](const QImage& image, const char* label, double centreX, double bottomY) {
         return showsText(image, {int(centreX) - 10, int(bottomY) - 9, 20, 7}, label, centreX,
                          bottomY, band);

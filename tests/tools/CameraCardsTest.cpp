@@ -10,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -27,31 +26,6 @@ QJsonArray exportJson(const QStringList& arguments)
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
     return QJsonDocument::fromJson(process.readAllStandardOutput()).array();
 }
-
-// A one-minute clip made once per test, copied to each path (extra ffmpeg arguments make
-// another kind of file).
-class Clips
-{
-public:
-    explicit Clips(const QString& folder) : m_folder(folder) {}
-    bool copy(const QString& path, const QStringList& extra = {})
-    {
-        const QString key = extra.join(' ');
-        if (!m_made.contains(key)) {
-            const QString made = m_folder + "/clip" + QString::number(m_made.size()) + ".mp4";
-            if (!support::runFfmpeg(QStringList{"-v", "error", "-f", "lavfi", "-t", "60", "-i",
-                                                "testsrc=size=64x36:rate=1", "-c:v", "libx264"} +
-                                    extra + QStringList{made}))
-                return false;
-            m_made[key] = made;
-        }
-        return QDir().mkpath(QFileInfo(path).path()) && QFile::copy(m_made[key], path);
-    }
-
-private:
-    QString m_folder;
-    QMap<QString, QString> m_made;
-};
 
 bool setModified(const QString& path, const char* isoTime)
 {
@@ -72,28 +46,35 @@ QStringList keys(const QJsonValue& object)
 
 TEST(CameraCards, TeslaFoldersOfUpToSixViewsEventsEncryptedOnesAndGoProChapters)
 {
-    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
-        GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir dir;
-    Clips clips(dir.path());
+    // A one-minute clip made once, copied to each path.
+    const QStringList clip =
+        QString("-v error -f lavfi -t 60 -i testsrc=size=64x36:rate=1 -c:v libx264").split(' ');
+    const QString made = dir.filePath("clip.mp4");
+    ASSERT_TRUE(support::runFfmpeg(clip + QStringList{made}));
+    const auto copy = [&](const QString& path) {
+        return QDir().mkpath(QFileInfo(path).path()) && QFile::copy(made, path);
+    };
     const QString cam = dir.path() + "/card/TeslaCam/";
     for (const char* minute : {"2024-05-01_12-00-00", "2024-05-01_12-01-00"}) {
         for (const char* camera : {"front", "back", "left_repeater", "right_repeater"})
-            ASSERT_TRUE(clips.copy(cam + "RecentClips/" + minute + "-" + camera + ".mp4"));
+            ASSERT_TRUE(copy(cam + "RecentClips/" + minute + "-" + camera + ".mp4"));
     }
     const QString saved = cam + "SavedClips/2024-05-01_12-10-05/";
     for (const char* camera :
          {"front", "back", "left_repeater", "right_repeater", "left_pillar", "right_pillar"})
-        ASSERT_TRUE(clips.copy(saved + "2024-05-01_12-09-00-" + camera + ".mp4"));
+        ASSERT_TRUE(copy(saved + "2024-05-01_12-09-00-" + camera + ".mp4"));
     ASSERT_TRUE(support::writeFile(saved + "event.json",
                                    R"({"timestamp":"2024-05-01T12:09:41","city":"Palo Alto",)"
                                    R"("est_lat":"37.4","est_lon":"-122.1","reason":"sentry_aware)"
                                    R"(_object_detection","camera":"5"})"));
     // Encrypted by ffmpeg's own CENC muxer: an "encv" entry with its protection scheme.
     const QString sentry = cam + "SentryClips/2024-05-01_13-00-00/2024-05-01_12-59-00-front.mp4";
-    ASSERT_TRUE(clips.copy(sentry, {"-encryption_scheme", "cenc-aes-ctr", "-encryption_key",
-                                    "00112233445566778899aabbccddeeff", "-encryption_kid",
-                                    "ffeeddccbbaa99887766554433221100"}));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(sentry).path()));
+    ASSERT_TRUE(support::runFfmpeg(
+        clip + QStringList{"-encryption_scheme", "cenc-aes-ctr", "-encryption_key",
+                           "00112233445566778899aabbccddeeff", "-encryption_kid",
+                           "ffeeddccbbaa99887766554433221100", sentry}));
 
     const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
     ASSERT_EQ(tree.size(), 3) << QJsonDocument(tree).toJson().toStdString();
@@ -139,7 +120,7 @@ TEST(CameraCards, TeslaFoldersOfUpToSixViewsEventsEncryptedOnesAndGoProChapters)
         {"GX030042.MP4", "2024-06-01T10:00:00Z"}, {"GX010042.MP4", "2024-06-01T10:00:01Z"},
         {"GX020042.MP4", "2024-06-01T10:00:02Z"}, {"GX010043.MP4", "2024-06-01T12:00:00Z"}};
     for (const auto& [name, modified] : files) {
-        ASSERT_TRUE(clips.copy(folder + name));
+        ASSERT_TRUE(copy(folder + name));
         ASSERT_TRUE(setModified(folder + name, modified));
     }
     const QJsonArray chapters = exportJson({"--format", "tree", dir.path() + "/gopro"});
@@ -160,10 +141,9 @@ TEST(CameraCards, TeslaFoldersOfUpToSixViewsEventsEncryptedOnesAndGoProChapters)
 
 TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
 {
-    if (QStandardPaths::findExecutable("ffmpeg").isEmpty())
-        GTEST_SKIP() << "ffmpeg is not installed";
     QTemporaryDir dir;
-    const QString movie = dir.path() + "/card/DCIM/Movie/";
+    const QString card = dir.path() + "/card";
+    const QString movie = card + "/DCIM/Movie/";
     ASSERT_TRUE(QDir().mkpath(movie));
     // A Viofo A119 V3 record as ExifTool's notes show it (08:07:24 on 2021-03-11, 5534.25 N,
     // 3815.95 E, 18.89 knots, course 198.1), one a second.
@@ -185,23 +165,21 @@ TEST(CameraCards, TransportStreamTracksAndTripsThatKeepFamiliesAndDatingApart)
     EXPECT_EQ(read[0]["format"].toString(), "MPEG-TS");
     EXPECT_EQ(read[0]["points"][0]["time"].toString(), "2021-03-11T07:07:24.000Z");
     // A camera set to Moscow time, as this one was: its clock rule moves the records with it.
-    const QJsonArray moscow =
-        exportJson({"--camera-zone", "Europe/Moscow", "--format", "json", ts});
+    const auto moscow = exportJson({"--camera-zone", "Europe/Moscow", "--format", "json", ts});
     ASSERT_EQ(moscow.size(), 1);
     EXPECT_EQ(moscow[0]["points"][0]["time"].toString(), "2021-03-11T05:07:24.000Z");
 
     // Around it: a BlackVue recording a few seconds after its end; then a recording of no
     // known camera dated by its NMEA log, and one dated only by its modification time. None
     // joins the trip before it.
-    ASSERT_TRUE(
-        support::writeFile(dir.path() + "/card/BlackVue/Record/20210311_080730_NF.mp4", "x"));
-    ASSERT_TRUE(support::writeFile(dir.path() + "/card/DCIM/FILE0001.MP4", "x"));
+    ASSERT_TRUE(support::writeFile(card + "/BlackVue/Record/20210311_080730_NF.mp4", "x"));
+    ASSERT_TRUE(support::writeFile(card + "/DCIM/FILE0001.MP4", "x"));
     ASSERT_TRUE(support::writeFile(
-        dir.path() + "/card/DCIM/FILE0001.nmea",
+        card + "/DCIM/FILE0001.nmea",
         "$GPRMC,070800.000,A,5534.2500,N,03815.9500,E,10.0,45.5,110321,,,A\r\n"));
-    const QString plain = dir.path() + "/card/DCIM/FILE0002.MP4";
+    const QString plain = card + "/DCIM/FILE0002.MP4";
     ASSERT_TRUE(support::writeFile(plain, "x") && setModified(plain, "2021-03-11T07:08:10Z"));
-    const QJsonArray tree = exportJson({"--format", "tree", dir.path() + "/card"});
+    const QJsonArray tree = exportJson({"--format", "tree", card});
     ASSERT_EQ(tree.size(), 4) << QJsonDocument(tree).toJson().toStdString();
     QStringList names;
     for (const QJsonValue& node : tree)

@@ -5,16 +5,14 @@
 
 TEST(ExportArguments, OptionsInEitherSpellingFilesInOrderAndErrorsNamed)
 {
-    const RVArgumentsResult b =
-        parseExportArguments({"x.mp4", "--output=/tmp/out", "--format", "kml", "y.mp4"});
+    const auto b = parseExportArguments({"x.mp4", "--output=/tmp/out", "--format", "kml", "y.mp4"});
     ASSERT_TRUE(b.arguments);
     EXPECT_EQ(b.arguments->format, "kml");
     EXPECT_EQ(b.arguments->outputDir, "/tmp/out");
     EXPECT_EQ(b.arguments->files, QStringList({"x.mp4", "y.mp4"}));
     EXPECT_FALSE(b.arguments->help || b.arguments->version || b.arguments->quiet);
     // After "--" everything is a file, also what looks like an option; "-" is a file too.
-    const RVArgumentsResult c =
-        parseExportArguments({"--format=json", "--", "--help", "-x.mp4", "-"});
+    const auto c = parseExportArguments({"--format=json", "--", "--help", "-x.mp4", "-"});
     ASSERT_TRUE(c.arguments);
     EXPECT_EQ(c.arguments->files, QStringList({"--help", "-x.mp4", "-"}));
     // --help and --version need neither format nor file; --quiet goes with a normal run.
