@@ -80,8 +80,8 @@ TEST(TrackImport, PhoneTrackLandsOnTheRecordingsByTheirCorrectedClock)
     writeFile(gpx, phoneGpx());
 
     auto list = idleList(source, card);
-    RVVideoDataList children;
-    ASSERT_EQ((children = readTrip(*list)).size(), 3u);
+    RVVideoDataList children = readTrip(*list);
+    ASSERT_EQ(children.size(), 3u);
     EXPECT_TRUE(children[0]->points()->empty());
     const RVImportResult result =
         list->importTrack(gpx, *list->videosData(), true, RVImportPreference::CameraFirst);
@@ -103,7 +103,8 @@ TEST(TrackImport, PhoneTrackLandsOnTheRecordingsByTheirCorrectedClock)
         }
         EXPECT_TRUE(node->trackImported());
     };
-    ASSERT_EQ((children = readTrip(*list)).size(), 3u);
+    children = readTrip(*list);
+    ASSERT_EQ(children.size(), 3u);
     expectSeconds(children[0], 0);
     expectSeconds(children[1], 10);
     // The camera's own fixes win by default.
@@ -115,7 +116,8 @@ TEST(TrackImport, PhoneTrackLandsOnTheRecordingsByTheirCorrectedClock)
 
     // Asked to, the import wins over the camera for the chosen recording.
     ASSERT_TRUE(list->importTrack(gpx, {children[2]}, false, RVImportPreference::ImportFirst).ok());
-    ASSERT_EQ((children = readTrip(*list)).size(), 3u);
+    children = readTrip(*list);
+    ASSERT_EQ(children.size(), 3u);
     expectSeconds(children[2], 20);
 
     // Remembered in the data folder, not on the card: a list made afresh (the card read again)
@@ -123,19 +125,22 @@ TEST(TrackImport, PhoneTrackLandsOnTheRecordingsByTheirCorrectedClock)
     EXPECT_EQ(QDir(card).entryList(QDir::Files).size(), 0);
     RVTrackImports::setStorageFolder(dir.filePath("data/imported-tracks"));
     list = idleList(source, card);
-    ASSERT_EQ((children = readTrip(*list)).size(), 3u);
+    children = readTrip(*list);
+    ASSERT_EQ(children.size(), 3u);
     expectSeconds(children[0], 0);
     expectSeconds(children[2], 20);
 
     // Removing the recording's import brings back its camera's track; the card's stays.
     ASSERT_EQ(list->removeImportedTracks({children[2]}, false), 1);
-    ASSERT_EQ((children = readTrip(*list)).size(), 3u);
+    children = readTrip(*list);
+    ASSERT_EQ(children.size(), 3u);
     EXPECT_FALSE(children[2]->trackImported());
     EXPECT_EQ(children[2]->points()->front().latitude(), "55.750000");
     expectSeconds(children[1], 10);
     // Removing the card's imports restores the camera's own data everywhere.
     ASSERT_EQ(list->removeImportedTracks(*list->videosData(), true), 1);
-    ASSERT_EQ((children = readTrip(*list)).size(), 3u);
+    children = readTrip(*list);
+    ASSERT_EQ(children.size(), 3u);
     EXPECT_TRUE(children[0]->points()->empty());
     EXPECT_FALSE(children[0]->trackImported());
     EXPECT_FALSE(list->videosData()->front()->trackImported());
