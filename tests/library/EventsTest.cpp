@@ -122,6 +122,14 @@ TEST(Events, FeltAccelerationsByKind)
     expect(
         "three seconds apart they are two", felt(1, {{2, 3, -0.6}, {6, 7, -0.6}}),
         [](double t) { return 200 - t * 21; }, {HardBraking, HardBraking}, 2, 7, 0.6);
+    // Braking harder until the recording ends, its hardest moment past the last fix of a
+    // once-a-second track: the last fixes tell the direction.
+    const auto harder = [](double t) { return Axes{0, t < 7 ? 0 : 0.3 - t * 0.1, 0}; };
+    const auto fixEachSecond = [](double t) {
+        return std::fmod(t, 1.0) > 0 ? std::nan("") : t < 7 ? 90 : 230 - 20 * t;
+    };
+    expect("braking at the end, one fix a second", harder, fixEachSecond, {HardBraking}, 9.8, 10,
+           0.68);
 }
 
 TEST(Events, OverSpeedIsOffUntilSetAndCountsEpisodes)
