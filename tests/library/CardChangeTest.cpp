@@ -99,6 +99,11 @@ TEST(CardChange, SwappedCardIsReadAgainNeverActedOn)
         ASSERT_EQ(before.size(), 4u); // a minute apart: four single recordings
         for (const RVVideoDataPtr& node : before)
             list->readGpsInfo(node, false); // companions known, as after the background scan
+        // A second card beside it, which reading the swapped one again must leave listed.
+        const QString other = dir.filePath("other");
+        writeCard(other, 'c', 300);
+        list->addVideoFilesFrom(other);
+        list->waitForIdle();
 
         // Card A out, card B in at the same path: the same names, other files.
         ASSERT_TRUE(QDir().rename(card, dir.filePath("cardA")));
@@ -125,12 +130,12 @@ TEST(CardChange, SwappedCardIsReadAgainNeverActedOn)
         // The list was read again: card B's four recordings, each as it is now.
         list->waitForIdle();
         const RVVideoFileList now = list->videoFiles();
-        ASSERT_EQ(now.size(), 4u);
+        ASSERT_EQ(now.size(), 8u);
         for (const RVVideoFilePtr& file : now) {
             EXPECT_FALSE(checkListedRecording(*file).changed()) << file->filePath().toStdString();
-            EXPECT_EQ(
-                file->fileSizes(),
-                std::vector<std::uint64_t>{200u + std::uint64_t(file->fileName()[7].digitValue())});
+            const std::uint64_t size = file->filePath().startsWith(other) ? 300 : 200;
+            EXPECT_EQ(file->fileSizes(),
+                      std::vector{size + std::uint64_t(file->fileName()[7].digitValue())});
         }
         // ...and by the new list the commands work.
         const RVVideoDataPtr fresh = list->videosData()->front();
@@ -140,6 +145,6 @@ TEST(CardChange, SwappedCardIsReadAgainNeverActedOn)
         EXPECT_EQ(list->removeVideoDataAndFiles(fresh).deleted.size(), 1);
         EXPECT_FALSE(QFile::exists(fresh->files().front()->filePath()));
         list->waitForIdle();
-        EXPECT_EQ(list->videoFiles().size(), 3u);
+        EXPECT_EQ(list->videoFiles().size(), 7u);
     }
 }
