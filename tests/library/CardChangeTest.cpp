@@ -127,13 +127,14 @@ TEST(CardChange, SwappedCardIsReadAgainNeverActedOn)
             }
         }
 
-        // The list was read again: card B's four recordings, each as it is now.
+        // The list was read again: card B's four recordings, each as it is now, and the other
+        // card's four as they were.
         list->waitForIdle();
         const RVVideoFileList now = list->videoFiles();
         ASSERT_EQ(now.size(), 8u);
         for (const RVVideoFilePtr& file : now) {
             EXPECT_FALSE(checkListedRecording(*file).changed()) << file->filePath().toStdString();
-            const std::uint64_t size = file->filePath().startsWith(other) ? 300 : 200;
+            const std::uint64_t size = file->filePath().startsWith(other + '/') ? 300 : 200;
             EXPECT_EQ(file->fileSizes(),
                       std::vector{size + std::uint64_t(file->fileName()[7].digitValue())});
         }
