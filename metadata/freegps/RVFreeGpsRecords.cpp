@@ -15,8 +15,16 @@
 //             Transcend DrivePro 230 repeats the coordinates as f64 ddmm.mmmm at 0x70 and
 //             0x80 (blocks of 0xB0 bytes or more), more precise than the floats.
 //             IQS ("IQS" at 0x10): s32 degrees x 1e7 at 0x4C and 0x50, s32 speed m/s x 100.
-// Redtiger F7N and Akaso V1: the record at 0x30 with five zero bytes after the letters and the
-//   coordinates at 0x50 and 0x58 as f64 values in an unpublished encryption: named, not read.
+// Redtiger F7N and F7NP: the record's clock at 0x30 and letters at 0x48 as on the Akaso V1
+//   below, and the fix in the clear before them: f32 latitude at 0x28 and f32 longitude at 0x2C
+//   (ddmm.mmmm), f32 speed (knots) at 0x60 and f32 course at 0x64; then twenty characters that
+//   end in "YSKJ" at 0x68 (the camera's serial number, or "1234567890123456YSKJ"), three s32
+//   accelerations in no known scale at 0x7C (left unread) and the camera clock's local time at
+//   0x88 (hour ... day, the full year). The F7NP writes "YOUQINGGPS" at 0x10. The one F7N block
+//   ExifTool publishes reads 37.2255 N 122.4087 W this way, parked, at 19:01:06 UTC; ExifTool
+//   itself takes the encrypted doubles at 0x50 for the coordinates.
+// Akaso V1: the record at 0x30 with five zero bytes after the letters and the coordinates at
+//   0x50 and 0x58 as f64 values in an unpublished encryption: named, not read.
 // Akaso and "Anticlock 2": hour, minute, second at 0x30; status 'A' as a u32 at 0x3C; f32
 //   latitude at 0x40 and 'N'/'S' as a u32 at 0x44; f32 longitude at 0x48 and 'E'/'W' at 0x4C;
 //   f32 speed (km/h) at 0x50, f32 course at 0x54; year, month, day at 0x58; s32 accelerations
@@ -181,6 +189,34 @@ Block decodeKenwood(std::string_view b)
 {
     Block block = readNovatekRecord(b, 0x40, true);
     block.localClock = *RVByteReader(b).u32le(0x40 + 12) >= 2000;
+    return block;
+}
+
+bool matchesRedtiger(std::string_view b)
+{
+    return novatekRecordAt(b, 0x30) && b.size() >= 0x7c &&
+           (slice(b, 0x78, 4) == "YSKJ" || slice(b, 0x10, 10) == "YOUQINGGPS");
+}
+Block decodeRedtiger(std::string_view b)
+{
+    const RVByteReader r(b);
+    Block block;
+    const auto time = utcTime(fullYear(*r.u32le(0x3c)), *r.u32le(0x40), *r.u32le(0x44),
+                              *r.u32le(0x30), *r.u32le(0x34), *r.u32le(0x38));
+    if (!time)
+        return block;
+    block.status = Status::NoFix;
+    block.written = *time;
+    if (b[0x48] != 'A')
+        return block;
+    const float lat = *r.f32le(0x28), lon = *r.f32le(0x2c);
+    if (lat == 0 && lon == 0) {
+        // A firmware that keeps the fix only in the encrypted doubles.
+        block.status = Status::Encrypted;
+        return block;
+    }
+    addFix(block, fromNmea(lat, b[0x49], lon, b[0x4a], double(*r.f32le(0x60)) * kKmhPerKnot,
+                           *r.f32le(0x64), *time));
     return block;
 }
 

@@ -9,6 +9,8 @@ bool matchesRecordAt10(std::string_view block);
 RVFreeGps::Block decodeRecordAt10(std::string_view block);
 bool matchesKenwood(std::string_view block);
 RVFreeGps::Block decodeKenwood(std::string_view block);
+bool matchesRedtiger(std::string_view block);
+RVFreeGps::Block decodeRedtiger(std::string_view block);
 bool matchesEncryptedDoubles(std::string_view block);
 RVFreeGps::Block decodeEncrypted(std::string_view block);
 bool matchesRecordAt30(std::string_view block);

@@ -145,7 +145,7 @@ QByteArray realBlock(std::string_view camera)
     return {};
 }
 
-// Blocks of encrypted doubles.
+// Blocks of encrypted doubles (the Redtiger's with its fix in the clear too).
 const char* const kRedtigerF7N =
     "000040006672656547505320f00100000a00000000000000000000000000000001000000b05650017b1868451702"
     "3f46130000000100000006000000150000000c0000001c000000414e57000000000080d4264e3611b54074b5157b"
@@ -283,14 +283,33 @@ TEST(FreeGpsLayouts, RexingV14kScaledCoordinatesAreToldByTheFile)
 
 TEST(FreeGpsLayouts, EncryptedAndScrambled)
 {
-    // Redtiger F7N and Akaso V1 keep encrypted doubles: named, never a point (ExifTool reads
-    // 5393.2 and -79804.8 "degrees" there, and a course of 386).
-    for (const char* bytes : {kRedtigerF7N, kAkasoV1}) {
-        const RVFreeGps::Block b = RVFreeGps::read(view(hex(bytes)));
-        EXPECT_EQ(b.status, Status::Encrypted);
-        EXPECT_TRUE(b.fixes.empty());
-        EXPECT_TRUE(b.samples.empty());
+    // Akaso V1 keeps its coordinates only as encrypted doubles: named, never a point.
+    const RVFreeGps::Block akaso = RVFreeGps::read(view(hex(kAkasoV1)));
+    EXPECT_EQ(akaso.status, Status::Encrypted);
+    EXPECT_TRUE(akaso.fixes.empty() && akaso.samples.empty());
+    // The Redtiger F7N keeps such doubles too (ExifTool reads 5393.2 and -79804.8 "degrees"
+    // there), and the fix in the clear before its record: parked near Kings Mountain,
+    // California, at 11 a.m. local time. The F7NP marks its blocks with a banner instead of
+    // the serial number's "YSKJ"; a block with nothing in the clear is encrypted.
+    QByteArray f7np = hex(kRedtigerF7N);
+    f7np.replace(0x10, 10, "YOUQINGGPS").replace(0x78, 4, "ABCD");
+    for (const QByteArray& bytes : {hex(kRedtigerF7N), f7np}) {
+        const RVFreeGps::Block b = RVFreeGps::read(view(bytes));
+        ASSERT_EQ(b.fixes.size(), 1u);
+        EXPECT_NE(std::string(b.layout->name).find("Redtiger"), std::string::npos);
+        const RVPoint& p = b.fixes[0].point;
+        EXPECT_NEAR(p.latitudeValue(), 37.2255005, 2e-5);
+        EXPECT_NEAR(p.longitudeValue(), -122.4087077, 2e-5);
+        EXPECT_EQ(utc(p), "2021-12-28 19:01:06.000");
+        EXPECT_NEAR(b.fixes[0].speedKmh, 0.148, 1e-3);
+        EXPECT_NEAR(p.azimut(), 206.3, 1e-4);
     }
+    f7np.replace(0x28, 8, QByteArray(8, '\0'));
+    EXPECT_EQ(RVFreeGps::read(view(f7np)).status, Status::Encrypted);
+    f7np[0x48] = 'V';
+    const RVFreeGps::Block waiting = RVFreeGps::read(view(f7np));
+    EXPECT_EQ(waiting.status, Status::NoFix);
+    EXPECT_EQ(waiting.written.toDateTime().toString(Qt::ISODate), "2021-12-28T19:01:06Z");
     // E-ACE B44 texts that no key opens.
     QByteArray eace = realBlock("E-ACE B44");
     eace[0x2c] = 'Q';
@@ -380,7 +399,7 @@ TEST(FreeGpsLayouts, RejectedBlocksYieldNothing)
     EXPECT_FALSE(readVideo(be32(0x8000) + "freeGPS " + QByteArray(200, '\x7f'), why));
     EXPECT_EQ(why.kind, RVDecline::Kind::UnknownLayout);
     EXPECT_EQ(why.detail.toStdString(), "1 freeGPS block: unknown layout at offset 0x8000");
-    EXPECT_FALSE(readVideo(hex(kRedtigerF7N), why));
+    EXPECT_FALSE(readVideo(hex(kAkasoV1), why));
     EXPECT_EQ(why.kind, RVDecline::Kind::Encrypted);
     EXPECT_TRUE(readVideo(realBlock("Viofo A119S"), why));
 }
