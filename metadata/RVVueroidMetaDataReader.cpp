@@ -3,14 +3,15 @@
 // The data lives in a track with handler "tvxt" and sample format "mp4s", one 72-byte record
 // a sample (about 20 a second), little-endian:
 //   +0x28, +0x2C, +0x30  f32  G-sensor, three axes in g
-//   +0x34  u8   1 north, 0 south        +0x35  u8  1 east, 0 west
+//   +0x34  u16  the hemispheres: 0x0001 north and west, 0x0005 north and east (bit 0 north,
+//               bit 2 east; recordings from the south are not known)
 //   +0x38  f32  speed in km/h
 //   +0x3C  f32  latitude, NMEA ddmm.mmmm  +0x40  f32  longitude, dddmm.mmmm
 //   +0x44  u32  the camera's clock: its local time counted in seconds as if it were UTC
-// A zeroed record (before the first fix, and the last one) holds no fix. Records whose
-// hemisphere bytes are neither 0 nor 1, or whose minutes or degrees are out of range, are
-// not this layout and give nothing. These records are known from one published study of real
-// recordings, not from the maker.
+// A zeroed record (before the first fix, and the last one) holds no fix. Records with other
+// bits in the hemisphere word, or whose minutes or degrees are out of range, are not this
+// layout and give nothing. These records are known from real recordings made public with their
+// coordinates replaced (one from the west, one from the east), not from the maker.
 
 #include "metadata/RVVueroidMetaDataReader.h"
 
@@ -55,11 +56,12 @@ bool RVVueroidMetaDataReader::readRecord(std::string_view record, RVMetaData& da
     if (record.size() != kRecordBytes)
         return false;
     const RVByteReader r(record);
-    const unsigned north = static_cast<unsigned char>(record[0x34]);
-    const unsigned east = static_cast<unsigned char>(record[0x35]);
+    const unsigned hemispheres = static_cast<unsigned char>(record[0x34]) |
+                                 unsigned(static_cast<unsigned char>(record[0x35])) << 8;
+    const bool north = hemispheres & 1, east = hemispheres & 4;
     const float latitude = *r.f32le(0x3C);
     const float longitude = *r.f32le(0x40);
-    if (north > 1 || east > 1 || (latitude == 0 && longitude == 0) ||
+    if ((hemispheres & ~5u) != 0 || (latitude == 0 && longitude == 0) ||
         !plausibleNmea(latitude, 90) || !plausibleNmea(longitude, 180))
         return false;
     const RVTimestamp time = clockTime(*r.u32le(0x44));
@@ -67,8 +69,8 @@ bool RVVueroidMetaDataReader::readRecord(std::string_view record, RVMetaData& da
     const double kmh = std::isfinite(speed) && speed >= 0 ? double(speed) : 0.0;
     char lat[RVCoordinate::kBufferSize];
     char lon[RVCoordinate::kBufferSize];
-    data.points.emplace_back(RVCoordinate::toDecimalDegrees(latitude, north == 0, lat),
-                             RVCoordinate::toDecimalDegrees(longitude, east == 0, lon),
+    data.points.emplace_back(RVCoordinate::toDecimalDegrees(latitude, !north, lat),
+                             RVCoordinate::toDecimalDegrees(longitude, !east, lon),
                              std::numeric_limits<double>::quiet_NaN(), 0.0, kmh, time);
     data.velocityData.push_back(kmh);
     const double x = *r.f32le(0x28), y = *r.f32le(0x2C), z = *r.f32le(0x30);

@@ -450,15 +450,14 @@ TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
 
 TEST(VueroidReader, RecordsOfTheTvxtTrackAndARealS1Recording)
 {
-    // Laid out as a published study of real Vueroid recordings describes them (no real
-    // recording is public): 72-byte records, the clock as local time counted like UTC.
-    const auto record = [](float lat, float lon, std::uint8_t north, float kmh) {
+    // Laid out as real Vueroid recordings hold them: 72-byte records, the clock as local time
+    // counted like UTC, the hemispheres in a 16-bit word (5: north and east).
+    const auto record = [](float lat, float lon, std::uint8_t hemispheres, float kmh) {
         QByteArray r(72, '\0');
         const auto putFloat = [&](int at, float v) { std::memcpy(r.data() + at, &v, 4); };
         putFloat(0x28, 0.6f);
         putFloat(0x30, 0.2f);
-        r[0x34] = char(north);
-        r[0x35] = 1;
+        r[0x34] = char(hemispheres);
         putFloat(0x38, kmh);
         putFloat(0x3C, lat);
         putFloat(0x40, lon);
@@ -469,8 +468,8 @@ TEST(VueroidReader, RecordsOfTheTvxtTrackAndARealS1Recording)
     Track track{.handler = "tvxt",
                 .codec = "mp4s",
                 .delta = 500,
-                .samples = {QByteArray(72, '\0'), record(5000.0f, 3000.0f, 1, 27),
-                            record(5000.0f, 3000.0f, 2, 27), record(5075.0f, 3000.0f, 0, 28)}};
+                .samples = {QByteArray(72, '\0'), record(5000.0f, 3000.0f, 5, 27),
+                            record(5000.0f, 3000.0f, 2, 27), record(5075.0f, 3000.0f, 5, 28)}};
     QTemporaryDir dir;
     const QString path = dir.path() + "/20260315_100000_INF_F_N.mp4";
     support::writeFile(path, movie({track}));
@@ -478,14 +477,14 @@ TEST(VueroidReader, RecordsOfTheTvxtTrackAndARealS1Recording)
     EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format));
     EXPECT_EQ(format, "Vueroid");
     const auto data = RVVueroidMetaDataReader().readMetaDataFromVideoFile(path);
-    // The zeroed record, the one with a hemisphere byte of 2 and the one with 75 minutes give
+    // The zeroed record, the one with a hemisphere word of 2 and the one with 75 minutes give
     // nothing. The clock is kept as written, for the card's rule to read.
     ASSERT_TRUE(data && data->points.size() == 1u && data->gSensorData.size() == 1u);
     expectFix(data->points[0], 50, 30, 27, utcMs(2026, 3, 15, 10, 0, 0));
     EXPECT_TRUE(data->localClock);
     EXPECT_NEAR(data->gSensorData[0].x(), 0.6, 1e-6);
     // Another size of record is another camera's.
-    track.samples = {record(5000.0f, 3000.0f, 1, 27) + "x"};
+    track.samples = {record(5000.0f, 3000.0f, 5, 27) + "x"};
     EXPECT_FALSE(readBytes(movie({track}), RVVueroidMetaDataReader::readMetaData));
 
     // A real Vueroid S1 4K Infinite track (coordinates replaced at the source, the hemisphere
