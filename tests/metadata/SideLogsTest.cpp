@@ -1,6 +1,7 @@
 // Logs beside the video: plain NMEA logs named after it, and the running GPS logs of 70mai
 // cameras in the card's root (a real one from GPSBabel's test data).
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNmeaLogMetaDataReader.h"
 
 #include "TestFiles.h"
 
@@ -69,6 +70,28 @@ TEST(SideLogs, NmeaLogNamedAfterTheVideo)
     writeFile(folder + "FILE0002.nmea", realData("gpsbabel/nmea"));
     writeFile(folder + "FILE0002.MP4", "video");
     EXPECT_EQ(read(folder + "FILE0002.MP4", folder).substr(0, 13), "NMEA log 154 ");
+    // A real Navman MiVue 150 log (coordinates rounded at the source): seven fixes and the
+    // G-sensor after each second's sentences, the first one before any fix. A newer MiVue's
+    // longer sensor line gives its first three values; a line missing one gives nothing.
+    QDir(folder).removeRecursively();
+    writeFile(folder + "FILE260625-144859.NMEA",
+              realData("dashcamigo/navman-mivue150.NMEA") +
+                  "$GSENSORD,0.021,0.092,-0.015,[-0.724,-0.066,0.617],0.096, 1447001\r\n"
+                  "$GSENSORD,0.1,,0.2\r\n");
+    writeFile(folder + "FILE260625-144859.MP4", "video");
+    EXPECT_EQ(read(folder + "FILE260625-144859.MP4", folder).substr(0, 58),
+              "NMEA log 7 8 -23.000000 150.000000 2026-06-25 04:48:58.000");
+    const auto mivue =
+        RVNmeaLogMetaDataReader().readMetaDataFromVideoFile(folder + "FILE260625-144859.MP4");
+    ASSERT_TRUE(mivue && mivue->points.size() == 7u && mivue->gSensorData.size() == 8u);
+    const auto sample = [&mivue](std::size_t i) { return text(mivue->gSensorData[i]); };
+    EXPECT_EQ(sample(0).substr(0, 16), "0.25 0.06 -0.06 ");
+    EXPECT_EQ(sample(0).substr(sample(0).size() - 2), " 0");
+    EXPECT_EQ(sample(1).substr(0, 16), "0.31 0.06 -0.12 ");
+    EXPECT_EQ(mivue->gSensorData[1].time().instantValue(), mivue->points[0].time());
+    EXPECT_EQ(sample(7).substr(0, 20), "0.021 0.092 -0.015 0");
+    EXPECT_EQ(mivue->gSensorData[7].time().instantValue(), mivue->points[6].time());
+
     // BlackVue's prefixed track stays BlackVue's.
     const QString record = dir.path() + "/BlackVue/Record/";
     writeFile(record + "20170708_221449_N.gps", "[1499552090960]" + kRmc);
