@@ -156,6 +156,15 @@ const FamilyRule kRules[] = {
      {{"N", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
      ""},
+    // "FILE260819-071804F.mp4": the camera's clock with a two-digit year, then the channel (none
+    // on single cameras), one folder a mode and a channel ("Normal/F", "Event/R"). The track is
+    // the NMEA log beside the front camera's video.
+    {{RVCameraFamily::Mio, "NMEA log", "Normal|Event|Parking", RVRecordClock::Utc, 2},
+     R"(^(?<stem>FILE(?<Y>\d{2})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})))"
+     R"((?<channel>[FR])?\.(?i:mp4|mov)$)",
+     {{"", RVRecordingMode::Normal}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
+     "Event"},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -295,7 +304,9 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         if (!match.hasMatch())
             continue;
         const FamilyRule& rule = kRules[i];
-        const QDate date(number(match, "Y"), number(match, "Mo"), number(match, "D"));
+        // Two-digit years are this century's.
+        const int year = number(match, "Y") + (match.capturedLength(u"Y") == 2 ? 2000 : 0);
+        const QDate date(year, number(match, "Mo"), number(match, "D"));
         const QTime time(number(match, "h"), number(match, "mi"), number(match, "s"));
         // A rule without a time in its names (GoPro) gives no start.
         const bool dated = match.capturedStart(QStringLiteral("Y")) >= 0;

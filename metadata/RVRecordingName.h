@@ -37,7 +37,8 @@ enum class RVCameraFamily
     Neoline,   // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
     Carcam,    // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
     Thinkware, // NMEA in a subtitle track of the front camera's file
-    Vueroid    // records in a "tvxt" track, dated by the camera's clock
+    Vueroid,   // records in a "tvxt" track, dated by the camera's clock
+    Mio        // Mio MiVue and Navman: an NMEA log beside the front camera's video
 };
 
 // Which clock a family's track records are written in.

@@ -13,8 +13,8 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek", "70mai",     "GoPro",  "Tesla",
-                                  "Neoline",  "CARCAM",  "Thinkware", "Vueroid"};
+        const char* families[] = {"BlackVue", "Novatek", "70mai",     "GoPro",   "Tesla",
+                                  "Neoline",  "CARCAM",  "Thinkware", "Vueroid", "Mio"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -88,7 +88,14 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"20251111_085423_INF_F_N.mp4",
          "Vueroid 2025-11-11 08:54:23 CET N normal front 20251111_085423_INF"},
         {"20251111_085423_INF_R_P.mp4",
-         "Vueroid 2025-11-11 08:54:23 CET P parking rear 20251111_085423_INF"}};
+         "Vueroid 2025-11-11 08:54:23 CET P parking rear 20251111_085423_INF"},
+        // Mio: a two-digit year; a single camera writes no channel letter.
+        {"/c/Normal/F/FILE260819-071804F.mp4",
+         "Mio 2026-08-19 07:18:04 CEST  normal front FILE260819-071804"},
+        {"/c/Event/R/FILE260819-071804R.MP4",
+         "Mio 2026-08-19 07:18:04 CEST  event rear FILE260819-071804"},
+        {"/c/Normal/FILE260625-144859.MP4",
+         "Mio 2026-06-25 14:48:59 CEST  normal front FILE260625-144859"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -99,7 +106,8 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         "2023_0512_143005_F.MP4|2023_0512_143005_000123B.MP4|NO20220101-120000-000017I.MP4|"
         "GX01017.MP4|GP0017.MP4|GOPR017.MP4|GX010017.JPG|2024-05-01_12-00-00-fisheye.mp4|"
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
-        "REC20250607-180617-527-E.mp4|REC20250607-180617-527.mp4|/c/|";
+        "REC20250607-180617-527-E.mp4|REC20250607-180617-527.mp4|FILE261319-071804F.mp4|"
+        "FILE260819-071804X.mp4|/c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();
 

@@ -225,3 +225,26 @@ TEST(CameraCards, SigmaStarCardsOfACarcamAndANeoline)
     EXPECT_EQ(probe[0]["file"].toString(), "REC20250607-180617-527-A.mp4");
     EXPECT_EQ(probe[0]["format"].toString(), "CARCAM");
 }
+
+TEST(CameraCards, MioFrontAndRearFoldersMakeOneRecording)
+{
+    // A Mio MiVue keeps one folder a mode and a channel; the front video's NMEA log (a real
+    // Navman log) is the track, the rear file has none. The files of one moment are one
+    // recording, and those in "Event" are events.
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/card";
+    for (const char* folder : {"/Normal/F", "/Normal/R", "/Event/F"})
+        ASSERT_TRUE(QDir().mkpath(card + folder));
+    ASSERT_TRUE(QFile::copy(RealData::path("dashcamigo/navman-mivue150.NMEA"),
+                            card + "/Normal/F/FILE260625-144859F.NMEA"));
+    for (const char* file : {"/Normal/F/FILE260625-144859F.mp4", "/Normal/R/FILE260625-144859R.mp4",
+                             "/Event/F/FILE260625-145500F.mp4"})
+        ASSERT_TRUE(support::writeFile(card + file, "x"));
+
+    const QJsonArray tree = exportJson({"--format", "tree", card});
+    ASSERT_EQ(tree.size(), 2) << QJsonDocument(tree).toJson().toStdString();
+    EXPECT_EQ(tree[0]["created"].toString(), "2026-06-25T04:48:58.000Z");
+    EXPECT_EQ(keys(tree[0]["channels"]), QStringList({"front", "rear"}));
+    EXPECT_EQ(tree[0]["mode"].toString(), "normal");
+    EXPECT_EQ(tree[1]["mode"].toString(), "event");
+}
