@@ -12,6 +12,7 @@
 #include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
+#include "metadata/RVIBoxMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
 #include "metadata/RVNeolineMetaDataReader.h"
@@ -55,6 +56,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Thinkware", &make<RVThinkwareMetaDataReader>},
     {"Vueroid", &make<RVVueroidMetaDataReader>},
     {"Neoline", &make<RVNeolineMetaDataReader>},
+    {"iBox", &make<RVIBoxMetaDataReader>},
     {"CARCAM", &make<RVCarcamMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},

@@ -27,6 +27,11 @@
 // - Under weak signal the receiver makes up a smooth moving track for a parked car, fixes
 //   flagged as good among many rows without a fix (see isPhantomTrack).
 // These records are known from a published study of real recordings, not from the maker.
+//
+// The iBox RoadScan 2K (RVIBoxMetaDataReader) writes the first 32 bytes of the same record with
+// the coordinates as NMEA magnitudes, ddmm.mmmm (5030.0 is 50.5 degrees), and its flag base
+// 0x087E. Its records are known from real recordings made public with their coordinates
+// replaced, whose speeds agree with the distances between their fixes.
 
 #include "metadata/RVNeolineMetaDataReader.h"
 
@@ -47,6 +52,7 @@
 namespace {
 
 constexpr std::uint32_t kRecordBytes = 40;
+constexpr std::uint32_t kShortRecordBytes = 32;
 constexpr std::uint16_t kFixBit = 0x0100;
 constexpr std::uint16_t kNoSpeed = 0xFFFF;
 // Both coordinates of a row without a fix (bytes 00 00 e0 ff ff ff ef 41).
@@ -73,16 +79,31 @@ double f64le(const RVByteReader& r, std::size_t offset)
     return std::bit_cast<double>(low | high << 32);
 }
 
+std::uint32_t recordBytes(RVSsmdLayout layout)
+{
+    return layout == RVSsmdLayout::Degrees40 ? kRecordBytes : kShortRecordBytes;
+}
+
+// Signed degrees of a signed ddmm.mmmm magnitude; NaN when the minutes are 60 or more.
+double fromDegreesMinutes(double value)
+{
+    const double magnitude = std::fabs(value);
+    const double degrees = std::floor(magnitude / 100);
+    const double minutes = magnitude - degrees * 100;
+    if (!(minutes < 60))
+        return kUnknown;
+    return std::copysign(degrees + minutes / 60, value);
+}
+
 // The record, or nothing when it does not fit the layout: a fix with coordinates or clock
 // fields out of range, a row without a fix that lacks the marker in its coordinates, or the
 // two words after the clock other than 0 or 1 and 0.
-std::optional<Row> readRow(std::string_view record, double mediaSeconds)
+std::optional<Row> readRow(std::string_view record, double mediaSeconds, RVSsmdLayout layout)
 {
-    if (record.size() != kRecordBytes)
+    if (record.size() != recordBytes(layout))
         return std::nullopt;
     const RVByteReader r(record);
-    const std::uint32_t afterFirstFix = *r.u32le(32);
-    if (afterFirstFix > 1 || *r.u32le(36) != 0)
+    if (layout == RVSsmdLayout::Degrees40 && (*r.u32le(32) > 1 || *r.u32le(36) != 0))
         return std::nullopt;
     Row row;
     row.mediaSeconds = mediaSeconds;
@@ -97,6 +118,10 @@ std::optional<Row> readRow(std::string_view record, double mediaSeconds)
         return unsigned(static_cast<unsigned char>(record[offset]));
     };
     const unsigned day = byte(24), hour = byte(25), minute = byte(26), second = byte(27);
+    if (layout == RVSsmdLayout::DegreesMinutes32) {
+        row.latitude = fromDegreesMinutes(row.latitude);
+        row.longitude = fromDegreesMinutes(row.longitude);
+    }
     if (!(std::fabs(row.latitude) <= 90) || !(std::fabs(row.longitude) <= 180) || day < 1 ||
         day > 31 || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
@@ -199,15 +224,15 @@ RVTimestamp fixTime(const Row& fix, QDate nameDate)
     return RVTimestamp();
 }
 
-// The track of 40-byte records: the first "ssmd" track whose samples are all that long.
-const RVTimedTrack* recordTrack(const RVSampleTable::Movie& movie)
+// The track of the layout's records: the first "ssmd" track whose samples are all that long.
+const RVTimedTrack* recordTrack(const RVSampleTable::Movie& movie, RVSsmdLayout layout)
 {
     for (const RVTimedTrack& track : movie.tracks) {
         if (!track.codecIs("ssmd") || track.samples.empty())
             continue;
         bool all = true;
         for (const RVTrackSample& sample : track.samples)
-            all = all && sample.size == kRecordBytes;
+            all = all && sample.size == recordBytes(layout);
         if (all)
             return &track;
     }
@@ -226,26 +251,33 @@ RVNeolineMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
 std::optional<RVMetaData> RVNeolineMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                          RVDecline& why) const
 {
+    return readVideo(videoPath, RVCameraFamily::Neoline, RVSsmdLayout::Degrees40, why);
+}
+
+std::optional<RVMetaData> RVNeolineMetaDataReader::readVideo(const QString& videoPath,
+                                                             RVCameraFamily family,
+                                                             RVSsmdLayout layout, RVDecline& why)
+{
     why = {RVDecline::Kind::NotMine, {}};
     RVRegularFile video;
     if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered))
         return std::nullopt;
     // Any name of the camera's family dates the records; a renamed copy keeps its positions.
     const std::optional<RVRecordingName> name = parseRecordingName(videoPath);
-    const QDate nameDate = name && name->family == RVCameraFamily::Neoline && name->start.isValid()
-                               ? name->start.date()
-                               : QDate();
-    return readMetaData(video, video.size(), nameDate, &why);
+    const QDate nameDate =
+        name && name->family == family && name->start.isValid() ? name->start.date() : QDate();
+    return readMetaData(video, video.size(), nameDate, &why, layout);
 }
 
 std::optional<RVMetaData> RVNeolineMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,
-                                                                QDate nameDate, RVDecline* why)
+                                                                QDate nameDate, RVDecline* why,
+                                                                RVSsmdLayout layout)
 {
     RVDecline ignored;
     RVDecline& decline = why ? *why : ignored;
     decline = {RVDecline::Kind::NotMine, {}};
     const std::optional<RVSampleTable::Movie> movie = RVSampleTable::readMovie(device, fileSize);
-    const RVTimedTrack* track = movie ? recordTrack(*movie) : nullptr;
+    const RVTimedTrack* track = movie ? recordTrack(*movie, layout) : nullptr;
     if (!track)
         return std::nullopt;
 
@@ -254,8 +286,9 @@ std::optional<RVMetaData> RVNeolineMetaDataReader::readMetaData(QIODevice& devic
     std::size_t rowsFromFirstFix = 0;
     for (const RVTrackSample& sample : track->samples) {
         const QByteArray bytes = RVSampleTable::readSample(device, sample);
-        const std::optional<Row> row = readRow(
-            std::string_view(bytes.constData(), std::size_t(bytes.size())), sample.startSeconds);
+        const std::optional<Row> row =
+            readRow(std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                    sample.startSeconds, layout);
         if (!row)
             continue;
         ++fitting;

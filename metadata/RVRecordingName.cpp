@@ -165,6 +165,15 @@ const FamilyRule kRules[] = {
      {{"", RVRecordingMode::Normal}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
      "Event"},
+    // "REC20260912-180135-43.mp4": the mode (normal, event, parking), the camera's clock and a
+    // sequence counted per camera; one folder a mode and a channel ("Normal/F", "Event/R"): the
+    // folder is the only sign of the channel.
+    {{RVCameraFamily::IBox, "iBox", "Normal|Event|Parking", RVRecordClock::Utc, 2},
+     R"(^(?<stem>(?<mode>REC|SOS|PAR)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
+     R"((?<s>\d{2})-\d{1,6})\.(?i:mp4)$)",
+     {{"REC", RVRecordingMode::Normal}, {"PAR", RVRecordingMode::Parking}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
+     "Event"},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -329,8 +338,11 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
                 eventFolders.contains(lastComponent(path, 2)))
                 name.mode = RVRecordingMode::Event;
         }
-        // No channel letter: a single camera, or a family's front camera.
-        const QStringView channelText = match.capturedView(QStringLiteral("channel"));
+        // No channel letter: the folder's when it is named by one (iBox), else a single
+        // camera, or a family's front camera.
+        QString channelText = match.captured(QStringLiteral("channel"));
+        if (channelText.isEmpty() && lastComponent(path, 1).size() == 1)
+            channelText = lastComponent(path, 1);
         for (const ChannelLetter& channel : rule.channels) {
             if (channelText == QString(QLatin1Char(channel.letter)))
                 name.channel = channel.channel;

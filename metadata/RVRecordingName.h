@@ -38,7 +38,8 @@ enum class RVCameraFamily
     Carcam,    // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
     Thinkware, // NMEA in a subtitle track of the front camera's file
     Vueroid,   // records in a "tvxt" track, dated by the camera's clock
-    Mio        // Mio MiVue and Navman: an NMEA log beside the front camera's video
+    Mio,       // Mio MiVue and Navman: an NMEA log beside the front camera's video
+    IBox       // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
 };
 
 // Which clock a family's track records are written in.

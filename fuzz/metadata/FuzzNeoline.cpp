@@ -1,6 +1,6 @@
-// The Neoline reader on an in-memory "video file": whatever the bytes, its track keeps its
-// speeds in step, every fix lies on the globe with a course of the compass, every dated fix
-// falls within a day of the name's date, and a recording known but unread says why.
+// The Neoline reader, in both its record layouts, on an in-memory "video file": whatever the bytes,
+// its track keeps its speeds in step, every fix lies on the globe with a course of the compass,
+// every dated fix falls within a day of the name's date, and a recording known but unread says why.
 #include "fuzz/FuzzInput.h"
 #include "metadata/RVNeolineMetaDataReader.h"
 
@@ -14,24 +14,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QDate nameDate(2026, 1, 1);
     const QDateTime earliest = nameDate.addDays(-1).startOfDay(Qt::UTC);
     const QDateTime latest = nameDate.addDays(2).startOfDay(Qt::UTC);
-    RVDecline why;
-    const std::optional<RVMetaData> read =
-        RVNeolineMetaDataReader::readMetaData(file.buffer, file.bytes.size(), nameDate, &why);
-    if (!read) {
-        if (why.kind != RVDecline::Kind::NotMine && why.detail.isEmpty())
+    for (const RVSsmdLayout layout : {RVSsmdLayout::Degrees40, RVSsmdLayout::DegreesMinutes32}) {
+        RVDecline why;
+        file.buffer.seek(0);
+        const std::optional<RVMetaData> read = RVNeolineMetaDataReader::readMetaData(
+            file.buffer, file.bytes.size(), nameDate, &why, layout);
+        if (!read) {
+            if (why.kind != RVDecline::Kind::NotMine && why.detail.isEmpty())
+                __builtin_trap();
+            continue;
+        }
+        if (read->points.empty() || read->points.size() != read->velocityData.size())
             __builtin_trap();
-        return 0;
-    }
-    if (read->points.empty() || read->points.size() != read->velocityData.size())
-        __builtin_trap();
-    for (const RVPoint& point : read->points) {
-        if (!(std::fabs(point.latitudeValue()) <= 90) ||
-            !(std::fabs(point.longitudeValue()) <= 180) ||
-            !(point.azimut() >= 0 && point.azimut() < 360))
-            __builtin_trap();
-        const QDateTime time = point.time().toDateTime();
-        if (time.isValid() && (time < earliest || time >= latest))
-            __builtin_trap();
+        for (const RVPoint& point : read->points) {
+            if (!(std::fabs(point.latitudeValue()) <= 90) ||
+                !(std::fabs(point.longitudeValue()) <= 180) ||
+                !(point.azimut() >= 0 && point.azimut() < 360))
+                __builtin_trap();
+            const QDateTime time = point.time().toDateTime();
+            if (time.isValid() && (time < earliest || time >= latest))
+                __builtin_trap();
+        }
     }
     return 0;
 }

@@ -2,10 +2,12 @@
 // read under their original names, which date the records), and the same bytes edited for the
 // cases no public recording shows: a month's end between name and fix, a cold start's clock.
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVIBoxMetaDataReader.h"
 #include "metadata/RVNeolineMetaDataReader.h"
 #include "metadata/RVSampleTable.h"
 
 #include "TestFiles.h"
+#include "TrackFiles.h"
 
 #include <QDateTime>
 #include <QTemporaryDir>
@@ -257,4 +259,54 @@ TEST(NeolineReader, MadeUpTrackIsToldFromSparseGenuineFixes)
     EXPECT_EQ(withoutFixes([](std::size_t i) { return i % 4 == 3; }), 178u);
     EXPECT_EQ(withoutFixes([](std::size_t i) { return i % 2 == 1; }), 0u);
     EXPECT_EQ(withoutFixes([](std::size_t i) { return i < 100; }), 137u);
+}
+
+TEST(NeolineReader, IBoxRecordsAreTheFirst32BytesWithNmeaCoordinates)
+{
+    // The iBox RoadScan 2K writes the first 32 bytes of the record, its coordinates as
+    // ddmm.mmmm and its flag base 0x087E, in folders a mode and a channel. The good-signal
+    // drive's records written so give the same fixes, dated by an iBox name.
+    const QByteArray real = bytesOf(kGoodSignal);
+    std::vector<QByteArray> samples;
+    int fixes = 0;
+    for (const RVTrackSample& record : records(real)) {
+        QByteArray r = real.mid(qsizetype(record.offset), 32);
+        const bool fixed = (r[23] & 1) != 0;
+        for (const int at : {0, 8}) {
+            double v = 0;
+            std::memcpy(&v, r.data() + at, 8);
+            if (v != 4294967295.0)
+                v = std::trunc(v) * 100 + (v - std::trunc(v)) * 60;
+            std::memcpy(r.data() + at, &v, 8);
+        }
+        r[23] = char(0x08 | (r[23] & 1));
+        // The fifth fix at 45 degrees 75 minutes, which is no ddmm.mmmm value: it is skipped.
+        if (fixed && ++fixes == 5)
+            r.replace(0, 8, QByteArray::fromHex("0000000000dfb140"));
+        samples.push_back(r);
+    }
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/Normal/F/REC20260520-143412-26.mp4";
+    ASSERT_TRUE(support::writeFile(path, TrackFiles::movie({{.handler = "meta",
+                                                             .codec = "ssmd",
+                                                             .timescale = 90000,
+                                                             .delta = 90000,
+                                                             .samples = samples}})));
+    RVDecline why;
+    const auto iBox = RVIBoxMetaDataReader().readMetaDataOrDecline(path, why);
+    const Read neoline = readAs(real, kGoodSignal.name);
+    ASSERT_TRUE(iBox && neoline.data) << why.detail.toStdString();
+    ASSERT_EQ(iBox->points.size() + 1, neoline.data->points.size());
+    for (std::size_t i = 0, j = 0; i < iBox->points.size(); ++i, ++j) {
+        const RVPoint &a = iBox->points[i], &b = neoline.data->points[j + (j >= 4)];
+        ASSERT_NEAR(a.latitudeValue(), b.latitudeValue(), 1e-6) << i;
+        ASSERT_NEAR(a.longitudeValue(), b.longitudeValue(), 1e-6) << i;
+        ASSERT_EQ(fix(a).substr(6), fix(b).substr(6)) << i;
+    }
+    EXPECT_EQ(fix(iBox->points[0]), "45 39 2026-05-20 11:34:11 0 0");
+    // Neither the Neoline reader nor another camera's name takes them.
+    EXPECT_FALSE(RVNeolineMetaDataReader().readMetaDataOrDecline(path, why));
+    QString format;
+    RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    EXPECT_EQ(format, "iBox");
 }

@@ -13,8 +13,8 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek", "70mai",     "GoPro",   "Tesla",
-                                  "Neoline",  "CARCAM",  "Thinkware", "Vueroid", "Mio"};
+        const char* families[] = {"BlackVue", "Novatek",   "70mai",   "GoPro", "Tesla", "Neoline",
+                                  "CARCAM",   "Thinkware", "Vueroid", "Mio",   "iBox"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -95,7 +95,14 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"/c/Event/R/FILE260819-071804R.MP4",
          "Mio 2026-08-19 07:18:04 CEST  event rear FILE260819-071804"},
         {"/c/Normal/FILE260625-144859.MP4",
-         "Mio 2026-06-25 14:48:59 CEST  normal front FILE260625-144859"}};
+         "Mio 2026-06-25 14:48:59 CEST  normal front FILE260625-144859"},
+        // iBox: the folder names the channel.
+        {"/c/Normal/R/REC20260912-180135-43.mp4",
+         "iBox 2026-09-12 18:01:35 CEST REC normal rear REC20260912-180135-43"},
+        {"/c/Event/F/SOS20260913-130326-1379.mp4",
+         "iBox 2026-09-13 13:03:26 CEST SOS event front SOS20260913-130326-1379"},
+        {"/c/Parking/F/PAR20260913-121858-1.mp4",
+         "iBox 2026-09-13 12:18:58 CEST PAR parking front PAR20260913-121858-1"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -106,7 +113,7 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         "2023_0512_143005_F.MP4|2023_0512_143005_000123B.MP4|NO20220101-120000-000017I.MP4|"
         "GX01017.MP4|GP0017.MP4|GOPR017.MP4|GX010017.JPG|2024-05-01_12-00-00-fisheye.mp4|"
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
-        "REC20250607-180617-527-E.mp4|REC20250607-180617-527.mp4|FILE261319-071804F.mp4|"
+        "REC20250607-180617-527-E.mp4|REC20250607-180617-527.MOV|FILE261319-071804F.mp4|"
         "FILE260819-071804X.mp4|/c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();

@@ -32,7 +32,7 @@ bool runFfmpeg(const QStringList& arguments);
 // holds the records on the way.
 bool writeTransportStream(const QString& path, const QByteArray& records, int packetBytes);
 // Appends to an MP4 file a "free" box, so that what follows starts at a 0x8000 boundary, and
-// an "mdat" box whose payload starts with a real encrypted freeGPS block (Redtiger F7N bytes),
+// an "mdat" box whose payload starts with a real encrypted freeGPS block (Akaso V1 bytes),
 // the 0x8000 bytes padded by `after` and zeros. Returns the block's offset.
 qint64 appendEncryptedFreeGps(QByteArray& file, const QByteArray& after = {});
 
