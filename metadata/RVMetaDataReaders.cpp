@@ -15,6 +15,7 @@
 #include "metadata/RVIBoxMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
+#include "metadata/RVNavitelMetaDataReader.h"
 #include "metadata/RVNeolineMetaDataReader.h"
 #include "metadata/RVNextbaseMetaDataReader.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
@@ -57,6 +58,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Vueroid", &make<RVVueroidMetaDataReader>},
     {"Neoline", &make<RVNeolineMetaDataReader>},
     {"iBox", &make<RVIBoxMetaDataReader>},
+    {"Navitel", &make<RVNavitelMetaDataReader>},
     {"CARCAM", &make<RVCarcamMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},

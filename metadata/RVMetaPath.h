@@ -45,6 +45,8 @@ constexpr qint64 kDescription = 64 << 10;
 constexpr qint64 kBlockIndex = 1 << 20;
 // 70mai "GPS " box: 36-byte records once a second, 130 KB for an hour.
 constexpr qint64 kSeventyMaiRecords = 8 << 20;
+// Binary records of one fix a second in a box of their own (32 bytes each: 8 MiB is 72 hours).
+constexpr qint64 kGpsRecords = 8 << 20;
 } // namespace Limits
 
 // Opens path for reading, by its file-system bytes (see RVNativePath), only when it is a

@@ -1,9 +1,10 @@
-// Readers of data kept inside the video: the shared box walk, Novatek blocks and
-// the 70mai records. No real Novatek or 70mai recording is at hand: the files are
-// built here to the cameras' published layouts.
+// Readers of data kept inside the video: the shared box walk, Novatek blocks, the 70mai
+// records and the Navitel "gps0" box. Most files are built here to the cameras' published
+// layouts; the real ones come from tests/data.
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVCameraClock.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVNavitelMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
 #include "metadata/freegps/RVFreeGps.h"
@@ -362,4 +363,52 @@ TEST(SeventyMaiReader, RecordsAndStartFromName)
     // The lower-case "gps " box is not 70mai's.
     writeFile(video, standardBox("ftyp", "mp42") + standardBox("gps ", records));
     EXPECT_FALSE(RVSeventyMaiMetaDataReader().readMetaDataFromVideoFile(video));
+}
+
+TEST(NavitelReader, RealGps0RecordsWithoutTheFirmwaresLeftovers)
+{
+    // A real Navitel R600 recording's "gps0" box (coordinates replaced at the source by 50 N
+    // 30 E and a ten-thousandth of a degree a fix, the rest as the camera wrote it): five fixes
+    // a second apart, UTC, its name 16:30 Moscow time.
+    const QByteArray real = realData("dashcamigo/navitel-r600.MOV");
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/2020_1104_163014.MOV";
+    ASSERT_TRUE(support::writeFile(path, real));
+    QString format;
+    const auto read = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    EXPECT_EQ(format, "Navitel");
+    ASSERT_TRUE(read && read->points.size() == 5u);
+    EXPECT_EQ(text(read->points[0]), "50.000000 30.000000 2020-11-04 13:30:15.000 13 140 92");
+    EXPECT_EQ(text(read->points[4]), "50.000400 30.000400 2020-11-04 13:30:19.000 13 139 126");
+    EXPECT_EQ(read->velocityData, (std::vector<double>{13, 14, 15, 14, 13}));
+
+    // The firmware's leftovers: a row dated before the last one, a row placed a kilometre back
+    // (and the row of its own second after it); a row without a fix. A jump at the end, with
+    // nothing after it to tell, stays.
+    const qsizetype at = real.indexOf("gps0") + 4;
+    const auto row = [&real, at](int i) { return real.mid(at + 32 * i, 32); };
+    const auto moved = [](QByteArray r, double minutes, int seconds) {
+        double latitude = 0;
+        std::memcpy(&latitude, r.constData(), 8);
+        latitude += minutes;
+        std::memcpy(r.data(), &latitude, 8);
+        r[27] = char(r[27] + seconds);
+        return r;
+    };
+    const QByteArray noFix = QByteArray(16, '\0') + moved(row(4), 0, 5).mid(16);
+    const QByteArray records = row(0) + row(1) + row(0) + row(2) + moved(row(3), 0.6, 0) + row(3) +
+                               row(4) + noFix + moved(row(4), 30, 11);
+    const RVMetaData edited =
+        RVNavitelMetaDataReader::readRecords(std::string_view(records.constData(), 288));
+    ASSERT_EQ(edited.points.size(), 5u);
+    for (const auto& [i, second] : {std::pair{2, 17}, {3, 19}, {4, 30}})
+        EXPECT_EQ(edited.points[std::size_t(i)].time().msecsSinceEpoch() / 1000 % 60, second);
+    EXPECT_NEAR(edited.points[4].latitudeValue(), 50.5004, 1e-6);
+
+    // The Lamax S9's encrypted records are named, not read.
+    QByteArray lamax = real;
+    lamax.replace(at + 2, 7, QByteArray("\xf2\xe1\xf0\xeeTT\x98", 7));
+    RVDecline why;
+    EXPECT_FALSE(readBytes(lamax, RVNavitelMetaDataReader::readMetaData, &why));
+    EXPECT_EQ(why.kind, RVDecline::Kind::Encrypted);
 }
