@@ -8,17 +8,20 @@
 //   +8   f64  longitude, decimal degrees, signed
 //   +16  s32  altitude-like; its unit is not known for certain, so altitude is left unknown
 //   +20  u16  speed in km/h, 0xFFFF when none
-//   +22  u16  flags: a per-camera base (0x047E mirror, 0x067E 4K) plus 0x0100 when fixed
-//   +24  u8   day of the month   +25 u8 hour   +26 u8 minute   +27 u8 second
+//   +22  u8   year - 1900   +23 u8 month   +24 u8 day of the month
+//   +25  u8   hour   +26 u8 minute   +27 u8 second
 //   +28  u8   course over ground / 2 (0..179); 0 means "not updated": the last course holds
 //   +29  u8[3]  01 01 00 on fixes; on rows without a fix bytes 28..31 are ff 00 ff ff
 //   +32  u32  0 before the first fix since power-on, 1 from it on
 //   +36  u32  0
-// Rows without a fix write 4294967295.0 into both coordinates. The time fields change meaning
-// with the fix bit: a fix carries the receiver's clock in UTC, a row without one the camera's
-// local clock, so only fixes are dated. No record holds a month or year: they come from the
-// recording's name (camera local), and the UTC date is the day within one of the name's date
-// whose day of the month the record carries.
+// Rows without a fix write 4294967295.0 into both coordinates. The clock fields change meaning
+// with the fix: a fix carries the receiver's clock in UTC (month 1-12), a row without one the
+// camera's local clock as the C library keeps it (month 0-11), so only fixes are dated. (Read
+// as one 16-bit word, year and month look like flags with a "fix bit", 0x0100, that is only
+// the month's parity: real recordings of May and July show 0x057E and 0x077E on fixes, 0x047E
+// and 0x067E on the rows without one.) A fix whose month is no month is dated by the
+// recording's name (camera local) instead: the day within one of the name's date whose day of
+// the month the record carries.
 // Two faults of the receiver are known from real recordings:
 // - After a cold start the first fixes may carry a clock that runs ahead or behind (by some 100
 //   s) and steps once it locks; their positions are off too. A fix's clock step that disagrees
@@ -29,9 +32,9 @@
 // These records are known from a published study of real recordings, not from the maker.
 //
 // The iBox RoadScan 2K (RVIBoxMetaDataReader) writes the first 32 bytes of the same record with
-// the coordinates as NMEA magnitudes, ddmm.mmmm (5030.0 is 50.5 degrees), and its flag base
-// 0x087E. Its records are known from real recordings made public with their coordinates
-// replaced, whose speeds agree with the distances between their fixes.
+// the coordinates as NMEA magnitudes, ddmm.mmmm (5030.0 is 50.5 degrees). Its records are known
+// from real recordings made public with their coordinates replaced, whose speeds agree with the
+// distances between their fixes.
 
 #include "metadata/RVNeolineMetaDataReader.h"
 
@@ -53,7 +56,6 @@ namespace {
 
 constexpr std::uint32_t kRecordBytes = 40;
 constexpr std::uint32_t kShortRecordBytes = 32;
-constexpr std::uint16_t kFixBit = 0x0100;
 constexpr std::uint16_t kNoSpeed = 0xFFFF;
 // Both coordinates of a row without a fix (bytes 00 00 e0 ff ff ff ef 41).
 constexpr double kNoCoordinate = 4294967295.0;
@@ -68,6 +70,7 @@ struct Row
     double kmh = kUnknown;
     unsigned courseCode = 0; // course / 2; 0 when not updated
     int day = 0;
+    QDate date; // the record's own, when it holds one
     int secondOfDay = 0;
     double mediaSeconds = 0; // the sample's time in the track
 };
@@ -109,21 +112,22 @@ std::optional<Row> readRow(std::string_view record, double mediaSeconds, RVSsmdL
     row.mediaSeconds = mediaSeconds;
     row.latitude = f64le(r, 0);
     row.longitude = f64le(r, 8);
-    const std::uint16_t flags = std::uint16_t(*r.u32le(22) & 0xFFFF);
-    row.fix = (flags & kFixBit) != 0;
+    row.fix = row.latitude != kNoCoordinate || row.longitude != kNoCoordinate;
     if (!row.fix)
-        return row.latitude == kNoCoordinate && row.longitude == kNoCoordinate ? std::optional(row)
-                                                                               : std::nullopt;
+        return row;
     const auto byte = [&record](std::size_t offset) {
         return unsigned(static_cast<unsigned char>(record[offset]));
     };
+    const unsigned year = byte(22) >= 100 ? 1900 + byte(22) : 2000 + byte(22);
+    row.date = QDate(int(year), int(byte(23)), int(byte(24)));
     const unsigned day = byte(24), hour = byte(25), minute = byte(26), second = byte(27);
     if (layout == RVSsmdLayout::DegreesMinutes32) {
         row.latitude = fromDegreesMinutes(row.latitude);
         row.longitude = fromDegreesMinutes(row.longitude);
     }
-    if (!(std::fabs(row.latitude) <= 90) || !(std::fabs(row.longitude) <= 180) || day < 1 ||
-        day > 31 || hour > 23 || minute > 59 || second > 59)
+    if (!(std::fabs(row.latitude) <= 90) || !(std::fabs(row.longitude) <= 180) ||
+        (row.latitude == 0 && row.longitude == 0) || day < 1 || day > 31 || hour > 23 ||
+        minute > 59 || second > 59)
         return std::nullopt;
     row.day = int(day);
     row.secondOfDay = int(hour * 3600 + minute * 60 + second);
@@ -210,9 +214,13 @@ bool isPhantomTrack(const std::vector<Row>& fixes, std::size_t rowsFromFirstFix)
     return pairs >= 5 && mismatches >= 2 && 10 * mismatches >= pairs;
 }
 
-// The fix's UTC time: its day of the month within a day of the name's date, else none.
+// The fix's UTC time: on its own date, or on the day of the month it carries within a day of
+// the name's date, else none.
 RVTimestamp fixTime(const Row& fix, QDate nameDate)
 {
+    if (fix.date.isValid())
+        return RVTimestamp::fromDateTime(QDateTime(
+            fix.date, QTime::fromMSecsSinceStartOfDay(fix.secondOfDay * 1000), QTimeZone::utc()));
     if (!nameDate.isValid())
         return RVTimestamp();
     for (const int days : {0, -1, 1}) {

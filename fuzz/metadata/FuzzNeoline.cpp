@@ -1,6 +1,7 @@
 // The Neoline reader, in both its record layouts, on an in-memory "video file": whatever the bytes,
 // its track keeps its speeds in step, every fix lies on the globe with a course of the compass,
-// every dated fix falls within a day of the name's date, and a recording known but unread says why.
+// every dated fix falls on a date its record can hold (1900 + a byte) or within a day of the
+// name's date, and a recording known but unread says why.
 #include "fuzz/FuzzInput.h"
 #include "metadata/RVNeolineMetaDataReader.h"
 
@@ -12,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     FuzzFile file(data, size);
     const QDate nameDate(2026, 1, 1);
-    const QDateTime earliest = nameDate.addDays(-1).startOfDay(Qt::UTC);
-    const QDateTime latest = nameDate.addDays(2).startOfDay(Qt::UTC);
+    const QDateTime earliest = QDate(1900, 1, 1).startOfDay(Qt::UTC);
+    const QDateTime latest = QDate(2156, 1, 1).startOfDay(Qt::UTC);
     for (const RVSsmdLayout layout : {RVSsmdLayout::Degrees40, RVSsmdLayout::DegreesMinutes32}) {
         RVDecline why;
         file.buffer.seek(0);

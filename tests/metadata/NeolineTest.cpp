@@ -44,11 +44,13 @@ std::vector<RVTrackSample> records(const QByteArray& bytes)
     return track ? track->samples : std::vector<RVTrackSample>{};
 }
 
-// The records whose flags (at +23) have the fix bit set.
+// The records with a fix: coordinates other than 4294967295.0.
 std::vector<RVTrackSample> fixRecords(const QByteArray& bytes)
 {
     std::vector<RVTrackSample> fixes = records(bytes);
-    std::erase_if(fixes, [&](const RVTrackSample& r) { return (bytes[r.offset + 23] & 1) == 0; });
+    std::erase_if(fixes, [&](const RVTrackSample& r) {
+        return bytes.mid(qsizetype(r.offset), 8) == QByteArray::fromHex("0000e0ffffffef41");
+    });
     return fixes;
 }
 
@@ -138,25 +140,30 @@ TEST(NeolineReader, RealRecordingsReadAsTheirBytesSay)
     EXPECT_EQ(format, "Neoline");
 }
 
-TEST(NeolineReader, DatesFixesByTheMonthAndYearOfTheName)
+TEST(NeolineReader, DatesFixesByTheirOwnDateOrTheName)
 {
-    // The records hold a day of the month; the name (camera local) gives month and year, and
-    // the UTC date is the day within one of it that has that day of the month. Rows without a
-    // fix carry the camera's clock and date nothing. A damaged record (the last, zeroed) is
-    // skipped, and a course byte out of range (the first, 180) is no course. The name, the day
-    // written into every fix, the first fix's time.
-    const std::tuple<const char*, char, const char*> cases[] = {
-        {"INF20260501-003000-1-F.mp4", 30, "2026-04-30 11:34:11"},
-        {"INF20260101-013000-1-R.mp4", 31, "2025-12-31 11:34:11"},
-        {"INF20251231-233000-1-F.mp4", 1, "2026-01-01 11:34:11"},
-        {"INF20240301-003000-1-F.mp4", 29, "2024-02-29 11:34:11"},
-        {"INF20260520-143412-26-F.mp4", 15, "-"}, // a day that fits no date near the name's
-        {"renamed.mp4", 20, "-"},                 // no name: positions without times
+    // A fix holds its UTC date: the year since 1900, the month, the day. Rows without a fix
+    // carry the camera's clock, its month counted from 0, and date nothing; in an even month
+    // they and the fixes look as if a "fix bit" were swapped, and every fix still counts. A fix
+    // without a month is dated by the name (camera local): the day within one of it that has
+    // the fix's day of the month. A damaged record (the last, zeroed) is skipped, and a course
+    // byte out of range (the first, 180) is no course. The name, the month and day written into
+    // every fix, the first fix's time.
+    const std::tuple<const char*, char, char, const char*> cases[] = {
+        {"INF20260501-003000-1-F.mp4", 4, 30, "2026-04-30 11:34:11"},
+        {"INF20261208-120000-1-F.mp4", 12, 8, "2026-12-08 11:34:11"},
+        {"INF20260101-013000-1-R.mp4", 0, 31, "2025-12-31 11:34:11"},
+        {"INF20251231-233000-1-F.mp4", 0, 1, "2026-01-01 11:34:11"},
+        {"INF20240301-003000-1-F.mp4", 0, 29, "2024-02-29 11:34:11"},
+        {"INF20260520-143412-26-F.mp4", 0, 15, "-"}, // a day that fits no date near the name's
+        {"renamed.mp4", 0, 20, "-"},                 // no name: positions without times
     };
     const QByteArray real = bytesOf(kGoodSignal);
-    for (const auto& [name, day, first] : cases) {
+    for (const auto& [name, month, day, first] : cases) {
         QByteArray bytes = real;
         const std::vector<RVTrackSample> all = records(bytes);
+        for (const RVTrackSample& record : all)
+            bytes[record.offset + 23] = char(bytes[record.offset + 23] == 5 ? month : month - 1);
         for (const RVTrackSample& record : fixRecords(bytes))
             bytes[record.offset + 24] = day;
         bytes[all.front().offset + 28] = char(180);
@@ -264,7 +271,7 @@ TEST(NeolineReader, MadeUpTrackIsToldFromSparseGenuineFixes)
 TEST(NeolineReader, IBoxRecordsAreTheFirst32BytesWithNmeaCoordinates)
 {
     // The iBox RoadScan 2K writes the first 32 bytes of the record, its coordinates as
-    // ddmm.mmmm and its flag base 0x087E, in folders a mode and a channel. The good-signal
+    // ddmm.mmmm, in folders a mode and a channel. The good-signal
     // drive's records written so give the same fixes, dated by an iBox name.
     const QByteArray real = bytesOf(kGoodSignal);
     std::vector<QByteArray> samples;
@@ -279,7 +286,6 @@ TEST(NeolineReader, IBoxRecordsAreTheFirst32BytesWithNmeaCoordinates)
                 v = std::trunc(v) * 100 + (v - std::trunc(v)) * 60;
             std::memcpy(r.data() + at, &v, 8);
         }
-        r[23] = char(0x08 | (r[23] & 1));
         // The fifth fix at 45 degrees 75 minutes, which is no ddmm.mmmm value: it is skipped.
         if (fixed && ++fixes == 5)
             r.replace(0, 8, QByteArray::fromHex("0000000000dfb140"));
