@@ -34,7 +34,8 @@
 // The iBox RoadScan 2K (RVIBoxMetaDataReader) writes the first 32 bytes of the same record with
 // the coordinates as NMEA magnitudes, ddmm.mmmm (5030.0 is 50.5 degrees). Its records are known
 // from real recordings made public with their coordinates replaced, whose speeds agree with the
-// distances between their fixes.
+// distances between their fixes. The newer Rove R2-4K writes the same 32 bytes with the year
+// less 2000 and the speed in knots, as ExifTool reads them.
 
 #include "metadata/RVNeolineMetaDataReader.h"
 
@@ -60,6 +61,7 @@ constexpr std::uint16_t kNoSpeed = 0xFFFF;
 // Both coordinates of a row without a fix (bytes 00 00 e0 ff ff ff ef 41).
 constexpr double kNoCoordinate = 4294967295.0;
 constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+constexpr double kKmhPerKnot = 1.852;
 
 // One record that fits the layout.
 struct Row
@@ -132,7 +134,9 @@ std::optional<Row> readRow(std::string_view record, double mediaSeconds, RVSsmdL
     row.day = int(day);
     row.secondOfDay = int(hour * 3600 + minute * 60 + second);
     const std::uint16_t speed = std::uint16_t(*r.u32le(20) & 0xFFFF);
-    row.kmh = speed == kNoSpeed ? kUnknown : double(speed);
+    // The Rove's records (a two-digit year) hold knots.
+    const bool knots = layout == RVSsmdLayout::DegreesMinutes32 && byte(22) < 100;
+    row.kmh = speed == kNoSpeed ? kUnknown : double(speed) * (knots ? kKmhPerKnot : 1.0);
     row.courseCode = byte(28) < 180 ? byte(28) : 0;
     return row;
 }

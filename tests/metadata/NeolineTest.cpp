@@ -310,6 +310,21 @@ TEST(NeolineReader, IBoxRecordsAreTheFirst32BytesWithNmeaCoordinates)
         ASSERT_EQ(fix(a).substr(6), fix(b).substr(6)) << i;
     }
     EXPECT_EQ(fix(iBox->points[0]), "45 39 2026-05-20 11:34:11 0 0");
+    // The Rove R2-4K's records: the year less 2000, the speed in knots.
+    for (QByteArray& sample : samples)
+        sample[22] = char(sample[22] - 100);
+    ASSERT_TRUE(support::writeFile(path, TrackFiles::movie({{.handler = "meta",
+                                                             .codec = "ssmd",
+                                                             .timescale = 90000,
+                                                             .delta = 90000,
+                                                             .samples = samples}})));
+    const auto rove = RVIBoxMetaDataReader().readMetaDataOrDecline(path, why);
+    ASSERT_TRUE(rove && rove->points.size() == iBox->points.size());
+    EXPECT_EQ(utc(rove->points[0]), "2026-05-20 11:34:11");
+    for (std::size_t i = 0; i < rove->velocityData.size(); ++i)
+        ASSERT_NEAR(rove->velocityData[i], 1.852 * iBox->velocityData[i], 1e-9) << i;
+    EXPECT_GT(rove->velocityData.back(), 0);
+
     // Neither the Neoline reader nor another camera's name takes them.
     EXPECT_FALSE(RVNeolineMetaDataReader().readMetaDataOrDecline(path, why));
     QString format;
