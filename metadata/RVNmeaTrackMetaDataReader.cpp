@@ -7,9 +7,20 @@
 // gives the fix (time UTC, knots read as km/h), GGA the altitude in metres. Every other line
 // is skipped. Thinkware's tracks, with their G-sensor and car lines, are read by their own
 // reader, asked before this one; this reader takes the first subtitle track with a sentence.
+//
+// Two cameras scramble their cues; ExifTool's notes give the keys:
+// - Roadhawk: every character but the last four ("*", the checksum in the clear, "~") stands
+//   for a letter of the table below at its code less 43. The clear text is the G-sensor,
+//   "X<x>Y<y>Z<z>G<total>" in g with gravity, then an RMC sentence without its checksum:
+//   "X0000.2340Y-000.0720Z0000.9900G0001.0400$GPRMC,082138,A,5330.6683,N,...". The checksum
+//   of the one published cue matches the sentence it decodes to.
+// - E-PRANCE B47FS: a NUL, the text with every byte moved by one constant, a line feed. The
+//   fourth character from the end is the "*" before the checksum, which gives the constant;
+//   the text holds the G-sensor's readings (not read) and an RMC sentence.
 
 #include "metadata/RVNmeaTrackMetaDataReader.h"
 
+#include "core/RVNumber.h"
 #include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/RVNmeaTrackBuilder.h"
@@ -17,7 +28,9 @@
 
 #include <QFile>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,9 +39,74 @@ bool isSeparator(char c)
     return c == ';' || c == '\0' || c == '\r' || c == '\n';
 }
 
-// Feeds the cue's sentences to the track; true when one of them was an RMC or GGA.
-bool addCue(std::string_view cue, RVNmeaTrackBuilder& track)
+constexpr std::string_view kRoadhawkTable = "-I8XQWRVNZOYPUTA0B1C2SJ9K.L,M$D3E4F5G6H7";
+
+bool isHexDigit(char c)
 {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+// The clear text of a scrambled cue; empty when the cue is not scrambled.
+std::string unscrambled(std::string_view cue)
+{
+    std::string_view roadhawk = cue;
+    while (!roadhawk.empty() &&
+           (roadhawk.back() == '\0' || roadhawk.back() == '\r' || roadhawk.back() == '\n'))
+        roadhawk.remove_suffix(1);
+    std::size_t n = roadhawk.size();
+    std::string text;
+    if (n > 4 && cue[n - 4] == '*' && isHexDigit(cue[n - 3]) && isHexDigit(cue[n - 2]) &&
+        cue[n - 1] == '~') {
+        for (const char c : roadhawk.substr(0, n - 4)) {
+            const int at = int(static_cast<unsigned char>(c)) - 43;
+            text +=
+                at >= 0 && at < int(kRoadhawkTable.size()) ? kRoadhawkTable[std::size_t(at)] : c;
+        }
+        text += roadhawk.substr(n - 4, 3); // the checksum
+    } else if (n = cue.size(); n > 5 && cue.front() == '\0' && cue.back() == '\n') {
+        const int shift = '*' - int(static_cast<unsigned char>(cue[n - 4]));
+        for (const char c : cue.substr(1, n - 2))
+            text += char((int(static_cast<unsigned char>(c)) + shift) & 0xFF);
+    }
+    return text.find("RMC,") == std::string::npos ? std::string() : text;
+}
+
+// Roadhawk's G-sensor before the sentence: "X<x>Y<y>Z<z>G<total>$", in g.
+std::optional<RVSensorData> roadhawkSensor(std::string_view text, RVSensorLabel label)
+{
+    double g[3];
+    const char letters[] = {'X', 'Y', 'Z', 'G'};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::size_t at = text.find(letters[i]), next = text.find(letters[i + 1]);
+        if (at != 0 && i == 0)
+            return std::nullopt;
+        if (at == std::string_view::npos || next == std::string_view::npos || next <= at + 1 ||
+            text.substr(at + 1, next - at - 1).find_first_of("0123456789") ==
+                std::string_view::npos)
+            return std::nullopt;
+        g[i] = RVNumber::leadingValue(text.substr(at + 1, next - at - 1));
+    }
+    return RVSensorData(g[0], g[1], g[2], std::sqrt(g[0] * g[0] + g[1] * g[1] + g[2] * g[2]),
+                        label);
+}
+
+// Feeds the cue's sentences to the track, and a scrambled cue's G-sensor to the samples; true
+// when one of the sentences was an RMC or GGA.
+bool addCue(std::string_view cue, RVNmeaTrackBuilder& track, std::vector<RVSensorData>& samples)
+{
+    const std::string clear = unscrambled(cue);
+    if (!clear.empty()) {
+        const std::size_t sentence = clear.find('$');
+        const bool known = sentence != std::string::npos &&
+                           track.addLine(std::string_view(clear).substr(sentence));
+        const RVSensorLabel label = track.isEmpty()
+                                        ? RVSensorLabel::number(0)
+                                        : RVSensorLabel::instant(track.lastPoint().time());
+        if (const auto sample = roadhawkSensor(std::string_view(clear).substr(0, sentence), label))
+            samples.push_back(*sample);
+        return known;
+    }
+
     bool known = false;
     std::size_t begin = 0;
     while (begin < cue.size()) {
@@ -72,16 +150,18 @@ std::optional<RVMetaData> RVNmeaTrackMetaDataReader::readMetaData(QIODevice& dev
         if (!track.handlerIs("text") && !track.handlerIs("sbtl") && !track.codecIs("tx3g"))
             continue;
         RVNmeaTrackBuilder builder;
+        std::vector<RVSensorData> samples;
         bool known = false;
         for (const RVTrackSample& sample : track.samples) {
             const QByteArray bytes = RVSampleTable::readSample(device, sample);
             known |= addCue(RVSampleTable::subtitleText(
                                 std::string_view(bytes.constData(), std::size_t(bytes.size()))),
-                            builder);
+                            builder, samples);
         }
         if (known) {
             RVMetaData data;
             builder.moveInto(data);
+            data.gSensorData = std::move(samples);
             return data;
         }
     }

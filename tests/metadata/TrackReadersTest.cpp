@@ -333,6 +333,27 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
     EXPECT_FALSE(readBytes(movie({plain}), RVNmeaTrackMetaDataReader::readMetaData));
     EXPECT_EQ(read("REC_2019_08_31_16_13_12_F.MP4", {other, thinkware}), "Thinkware");
 
+    // Scrambled cues. Roadhawk's as ExifTool's notes publish one (the checksum in its clear
+    // tail fits the sentence it decodes to), with the G-sensor before the sentence. An
+    // E-PRANCE cue: the text moved by one constant between a NUL and a line feed.
+    QByteArray eprance(1, '\0');
+    for (const char c : QByteArray("G 0.12 0.03 0.98 $GPRMC,161314.00,A,4529.87500,N,07337.01300,"
+                                   "W,6.300,35.00,310819,,,A*52"))
+        eprance += char(c - 7);
+    const Track scrambled{
+        .samples = {subtitle(".;;;;D?JL;6+;;;D;R?;4;;;;DBB;;O;;;=D;L;;HO71G>F;-?=J-F:FNJJ;DPP-"
+                             "JF3F;;PL=DBRLBF0F;=?DNF-RD-PF;N;?=JF;;?D=F:*6F~\r\n"),
+                    subtitle(eprance + '\n'), subtitle(eprance)}};
+    data = readBytes(movie({scrambled}), RVNmeaTrackMetaDataReader::readMetaData);
+    ASSERT_TRUE(data && data->points.size() == 2u && data->gSensorData.size() == 1u);
+    expectFix(data->points[0], 53.5111383, -6.6995817, 12.5 * 1.852, utcMs(2013, 2, 5, 8, 21, 38),
+              1e-5);
+    EXPECT_NEAR(data->points[0].azimut(), 87.86, 1e-9);
+    EXPECT_EQ(TestFiles::text(data->gSensorData[0]).substr(0, 18), "0.234 -0.072 0.99 ");
+    EXPECT_EQ(data->gSensorData[0].time().instantValue(), data->points[0].time());
+    expectFix(data->points[1], 45.4979167, -73.6168833, 6.3 * 1.852, utcMs(2019, 8, 31, 16, 13, 14),
+              1e-5);
+
     // Nextbase 322GW records, laid out as described by the nb-dashcam-tools notes (no real
     // recording is public): clock, Y/X/Z counts of 1/1280 g (Y negated), RMC, GGA.
     const auto nextbaseRecord = [](const char* clock, const QByteArray& rmc) {
