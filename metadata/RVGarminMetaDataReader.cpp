@@ -9,9 +9,18 @@
 //   +16 s32  longitude x 180 / 2^31 degrees
 // A record has no time of its own: it is the movie's creation time (mvhd, which these
 // cameras write in UTC) plus the sample's time in the track.
+//
+// The DriveAssist 51 keeps its track elsewhere: a "uuid" box in the movie box with the user
+// type 9b630f8d-6374-40ec-8204-bc5ff5091728, then 17 bytes, then 20-byte records, big-endian:
+//   +0  u32  seconds since 1904-01-01, UTC
+//   +4  u16  speed in miles per hour
+//   +12 s32  latitude  x 180 / 2^31 degrees
+//   +16 s32  longitude x 180 / 2^31 degrees
+// Both coordinates -2^31: no fix. Known from ExifTool's reader, not from a public recording.
 
 #include "metadata/RVGarminMetaDataReader.h"
 
+#include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVDegreesPoint.h"
 #include "metadata/RVInVideoReading.h"
@@ -21,12 +30,49 @@
 #include <QFile>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
 constexpr double kKmhPerMph = 1.609344;
 constexpr double kDegreesPerUnit = 180.0 / 2147483648.0;
 constexpr std::size_t kRecordBytes = 20;
+constexpr std::string_view
+    kUserType("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28", 16);
+constexpr std::size_t kUuidRecordsAt = 16 + 17;
+constexpr std::int64_t kSecondsFrom1904To1970 = 2082844800;
+constexpr std::int32_t kNoFix = std::numeric_limits<std::int32_t>::min();
+
+// The DriveAssist 51's records: the movie box's "uuid" box of Garmin's user type.
+std::optional<RVMetaData> readUuidTrack(QIODevice& device, qint64 fileSize)
+{
+    RVBoxWalker top(device, 0, fileSize);
+    const std::optional<RVBox> movie = top.find("moov");
+    if (!movie)
+        return std::nullopt;
+    RVBoxWalker inMovie(device, movie->payloadOffset(), movie->end);
+    for (std::optional<RVBox> box = inMovie.find("uuid"); box; box = inMovie.find("uuid")) {
+        const RVBoxPayload payload =
+            RVBoxPayload::read(device, *box, RVMetaPath::Limits::kGpsRecords);
+        const std::string_view bytes(payload.bytes.constData(), std::size_t(payload.bytes.size()));
+        if (payload.status != RVBoxPayload::Status::Read || !bytes.starts_with(kUserType))
+            continue;
+        RVMetaData data;
+        const RVByteReader r(bytes);
+        for (std::size_t o = kUuidRecordsAt; o + kRecordBytes <= bytes.size(); o += kRecordBytes) {
+            const std::int32_t latitude = *r.s32(o + 12), longitude = *r.s32(o + 16);
+            if (latitude == kNoFix && longitude == kNoFix)
+                continue;
+            const RVTimestamp time = RVTimestamp::fromMSecsSinceEpoch(
+                (std::int64_t(*r.u32(o)) - kSecondsFrom1904To1970) * 1000);
+            RVDegreesPoint::append(data, RVDegreesPoint::make(latitude * kDegreesPerUnit,
+                                                              longitude * kDegreesPerUnit, NAN, 0,
+                                                              *r.u16(o + 4) * kKmhPerMph, time));
+        }
+        return data;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -89,6 +135,13 @@ std::optional<RVMetaData> RVGarminMetaDataReader::readMetaData(QIODevice& device
         }
         if (mine)
             return data;
+    }
+    if (std::optional<RVMetaData> data = readUuidTrack(device, fileSize)) {
+        if (!data->points.empty())
+            return data;
+        decline = {RVDecline::Kind::NoFixYet,
+                   QStringLiteral("Garmin \"uuid\" box: no record holds a fix")};
+        return std::nullopt;
     }
     decline.detail = QStringLiteral("no PNDM record in a text track");
     return std::nullopt;
