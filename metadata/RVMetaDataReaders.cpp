@@ -13,6 +13,7 @@
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVIBoxMetaDataReader.h"
+#include "metadata/RVKenwoodMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
 #include "metadata/RVNavitelMetaDataReader.h"
@@ -59,6 +60,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Neoline", &make<RVNeolineMetaDataReader>},
     {"iBox", &make<RVIBoxMetaDataReader>},
     {"Navitel", &make<RVNavitelMetaDataReader>},
+    {"Kenwood", &make<RVKenwoodMetaDataReader>},
     {"CARCAM", &make<RVCarcamMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},

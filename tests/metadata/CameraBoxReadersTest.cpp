@@ -4,6 +4,7 @@
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVCameraClock.h"
 #include "metadata/RVGpsProcessor.h"
+#include "metadata/RVKenwoodMetaDataReader.h"
 #include "metadata/RVNavitelMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
@@ -411,4 +412,47 @@ TEST(NavitelReader, RealGps0RecordsWithoutTheFirmwaresLeftovers)
     RVDecline why;
     EXPECT_FALSE(readBytes(lamax, RVNavitelMetaDataReader::readMetaData, &why));
     EXPECT_EQ(why.kind, RVDecline::Kind::Encrypted);
+}
+
+TEST(KenwoodReader, TrailerAndUserDataAsExifToolsNotesShowThem)
+{
+    // A trailer's run of "C"s and its first record, as ExifTool's notes dump them from a real
+    // file; a second record a second later. The camera's clock, kept as written.
+    const QByteArray first = QByteArray::fromHex(
+        "4343434343434343434343434343475053444154412d2d32303234303731313132303431324e35302e36"
+        "31323338363036373745382e373032373138303938393533332e3030303030303030303030302e303030"
+        "303030303030303030302e3031393939393939393535332d302e30393030303030303335372d302e3134"
+        "303030303030303539");
+    QByteArray record = first.mid(14, 121);
+    record.replace(21, 2, "13");
+    QByteArray file = TrackFiles::movie({}) + first + record;
+    QString format;
+    QTemporaryDir dir;
+    ASSERT_TRUE(support::writeFile(dir.path() + "/MOVI0001.MP4", file));
+    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(
+        dir.path() + "/MOVI0001.MP4", &format));
+    EXPECT_EQ(format, "Kenwood");
+    const auto trailer = readBytes(file, RVKenwoodMetaDataReader::readMetaData);
+    ASSERT_TRUE(trailer && trailer->points.size() == 2u && trailer->gSensorData.size() == 2u);
+    EXPECT_TRUE(trailer->localClock);
+    EXPECT_EQ(text(trailer->points[0]), "50.612386 8.702718 2024-07-11 12:04:12.000 33 nan 0");
+    EXPECT_EQ(text(trailer->gSensorData[1]).substr(0, 35), "0.019999999553 -0.09000000357 -0.14");
+
+    // A "udta" box, its first record as the notes dump it (cut short after two samples).
+    const QByteArray udta =
+        QByteArray("VIDEO") + QByteArray(22, 'U') + "\xfe\xfe" +
+        "20230107111914.20230107111915\x03N47377053W122099014+0058000+006+009+004+002+009+005+0";
+    const RVMetaData user = RVKenwoodMetaDataReader::readUserData(view(udta.mid(5 + 22)));
+    ASSERT_EQ(user.points.size(), 1u);
+    EXPECT_EQ(text(user.points[0]), "47.628422 -122.165023 2023-01-07 11:19:14.000 0 58 0");
+    ASSERT_EQ(user.gSensorData.size(), 2u);
+    EXPECT_EQ(text(user.gSensorData[1]).substr(0, 18), "0.002 0.009 0.005 ");
+    file = TrackFiles::movie({}) + TrackFiles::box("udta", udta);
+    EXPECT_TRUE(readBytes(file, RVKenwoodMetaDataReader::readMetaData));
+    // Records without a fix: no hemisphere letter, or no date.
+    EXPECT_TRUE(RVKenwoodMetaDataReader::readUserData(
+                    view(QByteArray("\xfe\xfe") + udta.mid(29, 29) + "x47377053W1"))
+                    .points.empty());
+    record.replace(23, 1, "X");
+    EXPECT_TRUE(RVKenwoodMetaDataReader::readTrailer(view(record)).points.empty());
 }
