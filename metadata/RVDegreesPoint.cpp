@@ -2,6 +2,9 @@
 
 #include "core/RVFixedSix.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace RVDegreesPoint {
 
 RVPoint make(double latitude, double longitude, double altitudeMetres, double courseDegrees,
@@ -20,6 +23,18 @@ void append(RVMetaData& data, const RVPoint& point)
 {
     data.points.push_back(point);
     data.velocityData.push_back(point.velocity());
+}
+
+double metresBetween(double latitude1, double longitude1, double latitude2, double longitude2)
+{
+    constexpr double kEarthRadiusMetres = 6371008.8;
+    constexpr double kRadians = 3.14159265358979323846 / 180;
+    const double dLat = (latitude2 - latitude1) * kRadians;
+    const double dLon = (longitude2 - longitude1) * kRadians;
+    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
+                     std::cos(latitude1 * kRadians) * std::cos(latitude2 * kRadians) *
+                         std::sin(dLon / 2) * std::sin(dLon / 2);
+    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
 }
 
 } // namespace RVDegreesPoint

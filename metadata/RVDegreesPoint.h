@@ -11,4 +11,8 @@ RVPoint make(double latitude, double longitude, double altitudeMetres, double co
 // Appends the point and its speed, keeping the track and the speed series in step.
 void append(RVMetaData& data, const RVPoint& point);
 
+// The great-circle distance in metres between two positions in decimal degrees (haversine, on
+// the mean earth radius), for readers that check their fixes against their speeds.
+double metresBetween(double latitude1, double longitude1, double latitude2, double longitude2);
+
 } // namespace RVDegreesPoint

@@ -20,6 +20,7 @@
 #include "core/RVNumber.h"
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVDegreesPoint.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 
 #include <QDateTime>
@@ -86,12 +87,7 @@ RVKenwoodMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
 std::optional<RVMetaData> RVKenwoodMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                          RVDecline& why) const
 {
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
-        why = RVDecline{};
-        return std::nullopt;
-    }
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVKenwoodMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,

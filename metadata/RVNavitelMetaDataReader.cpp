@@ -25,6 +25,7 @@
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVByteReader.h"
 #include "metadata/RVDegreesPoint.h"
+#include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 
 #include <QDateTime>
@@ -92,14 +93,7 @@ std::optional<Row> readRow(std::string_view record)
 
 double metresBetween(const Row& a, const Row& b)
 {
-    constexpr double kEarthRadiusMetres = 6371008.8;
-    constexpr double kRadians = 3.14159265358979323846 / 180;
-    const double dLat = (b.latitude - a.latitude) * kRadians;
-    const double dLon = (b.longitude - a.longitude) * kRadians;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(a.latitude * kRadians) * std::cos(b.latitude * kRadians) *
-                         std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+    return RVDegreesPoint::metresBetween(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
 // Whether b lies further from a than a car gets in the time between them.
@@ -121,12 +115,7 @@ RVNavitelMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) con
 std::optional<RVMetaData> RVNavitelMetaDataReader::readMetaDataOrDecline(const QString& videoPath,
                                                                          RVDecline& why) const
 {
-    RVRegularFile video;
-    if (!RVMetaPath::openRegularFile(video, videoPath, QIODevice::Unbuffered)) {
-        why = RVDecline{};
-        return std::nullopt;
-    }
-    return readMetaData(video, video.size(), &why);
+    return RVInVideoReading::read(videoPath, why, &readMetaData);
 }
 
 std::optional<RVMetaData> RVNavitelMetaDataReader::readMetaData(QIODevice& device, qint64 fileSize,

@@ -171,14 +171,7 @@ std::size_t firstLockedFix(const std::vector<Row>& fixes)
 
 double distanceMetres(const Row& a, const Row& b)
 {
-    constexpr double kEarthRadiusMetres = 6371008.8;
-    constexpr double kRadians = 3.14159265358979323846 / 180;
-    const double dLat = (b.latitude - a.latitude) * kRadians;
-    const double dLon = (b.longitude - a.longitude) * kRadians;
-    const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(a.latitude * kRadians) * std::cos(b.latitude * kRadians) *
-                         std::sin(dLon / 2) * std::sin(dLon / 2);
-    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+    return RVDegreesPoint::metresBetween(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
 // Whether the fixes are the made-up track of a receiver without signal. Such fixes are flagged
