@@ -438,14 +438,19 @@ TEST(KenwoodReader, TrailerAndUserDataAsExifToolsNotesShowThem)
     EXPECT_EQ(text(trailer->points[0]), "50.612386 8.702718 2024-07-11 12:04:12.000 33 nan 0");
     EXPECT_EQ(text(trailer->gSensorData[1]).substr(0, 35), "0.019999999553 -0.09000000357 -0.14");
 
-    // A "udta" box, its first record as the notes dump it (cut short after two samples).
+    // A "udta" box, its first record as the notes dump it (cut short after two samples), and
+    // a record a second later at 123 km/h.
     const QByteArray udta =
         QByteArray("VIDEO") + QByteArray(22, 'U') + "\xfe\xfe" +
         "20230107111914.20230107111915\x03N47377053W122099014+0058000+006+009+004+002+009+005+0";
-    const RVMetaData user = RVKenwoodMetaDataReader::readUserData(view(udta.mid(5 + 22)));
-    ASSERT_EQ(user.points.size(), 1u);
+    const RVMetaData user = RVKenwoodMetaDataReader::readUserData(
+        view(udta.mid(5 + 22) +
+             "\xfe\xfe"
+             "20230107111915.20230107111916\x03N47377053W122099014+0058123+006+009+004"));
+    ASSERT_EQ(user.points.size(), 2u);
     EXPECT_EQ(text(user.points[0]), "47.628422 -122.165023 2023-01-07 11:19:14.000 0 58 0");
-    ASSERT_EQ(user.gSensorData.size(), 2u);
+    EXPECT_EQ(user.velocityData[1], 123);
+    ASSERT_EQ(user.gSensorData.size(), 3u);
     EXPECT_EQ(text(user.gSensorData[1]).substr(0, 18), "0.002 0.009 0.005 ");
     file = TrackFiles::movie({}) + TrackFiles::box("udta", udta);
     EXPECT_TRUE(readBytes(file, RVKenwoodMetaDataReader::readMetaData));

@@ -243,6 +243,17 @@ TEST(FreeGpsLayouts, SeveralRecordsClocksAndAbsentSensors)
     EXPECT_EQ(withWords(QByteArray(12, '\0')), "");
     EXPECT_EQ(withWords(QByteArray("\1\0\2\0\3\0\4\0\5\0\6\0", 12)), "");
     EXPECT_EQ(withWords(QByteArray("\0\1\0\0\0\xff\xff\xff\x80\0\0\0", 12)), "1 -1 0.5");
+
+    // The first and last days of the year are days like any other.
+    for (const auto& [month, day, date] :
+         {std::tuple{1, 1, "2019-01-01"}, {12, 31, "2019-12-31"}}) {
+        QByteArray edge = viofo;
+        edge[0x20] = char(month);
+        edge[0x24] = char(day);
+        const RVFreeGps::Block b = RVFreeGps::read(view(edge));
+        ASSERT_EQ(b.fixes.size(), 1u) << date;
+        EXPECT_EQ(utc(b.fixes[0].point).substr(0, 10), date);
+    }
 }
 
 TEST(FreeGpsLayouts, RexingV14kScaledCoordinatesAreToldByTheFile)

@@ -350,6 +350,7 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
               1e-5);
     EXPECT_NEAR(data->points[0].azimut(), 87.86, 1e-9);
     EXPECT_EQ(TestFiles::text(data->gSensorData[0]).substr(0, 18), "0.234 -0.072 0.99 ");
+    EXPECT_NEAR(data->gSensorData[0].common(), 1.0198235, 1e-6);
     EXPECT_EQ(data->gSensorData[0].time().instantValue(), data->points[0].time());
     expectFix(data->points[1], 45.4979167, -73.6168833, 6.3 * 1.852, utcMs(2019, 8, 31, 16, 13, 14),
               1e-5);
