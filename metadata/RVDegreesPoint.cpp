@@ -25,6 +25,16 @@ void append(RVMetaData& data, const RVPoint& point)
     data.velocityData.push_back(point.velocity());
 }
 
+double fromDegreesMinutes(double ddmm, double maxDegrees)
+{
+    const double magnitude = std::fabs(ddmm);
+    const double whole = std::floor(magnitude / 100);
+    const double minutes = magnitude - whole * 100;
+    if (!(minutes < 60) || !(whole + minutes / 60 <= maxDegrees))
+        return std::nan("");
+    return std::copysign(whole + minutes / 60, ddmm);
+}
+
 double metresBetween(double latitude1, double longitude1, double latitude2, double longitude2)
 {
     constexpr double kEarthRadiusMetres = 6371008.8;

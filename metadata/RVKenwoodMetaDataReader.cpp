@@ -31,7 +31,8 @@
 
 namespace {
 
-constexpr std::string_view kTrailerRun = "CCCCCCCC";
+// The trailer's run of "C"s past the eight a box header takes.
+constexpr std::string_view kTrailerRun = "CCCCCC";
 constexpr std::string_view kRecordMark = "GPSDATA--";
 constexpr std::size_t kTrailerRecordBytes = 121;
 constexpr std::size_t kFieldBytes = 14;
@@ -63,16 +64,6 @@ double digitsAt(std::string_view text, std::size_t at, std::size_t& length)
     while (at + length < text.size() && isDigit(text[at + length]))
         ++length;
     return length ? RVNumber::leadingValue(text.substr(at, length)) : NAN;
-}
-
-// Signed degrees of a ddmm.mmmm magnitude; NaN when it is none.
-double fromDegreesMinutes(double value, double maxDegrees, bool negative)
-{
-    const double whole = std::floor(value / 100);
-    const double minutes = value - whole * 100;
-    if (!(minutes < 60) || !(whole + minutes / 60 <= maxDegrees))
-        return NAN;
-    return (whole + minutes / 60) * (negative ? -1 : 1);
 }
 
 } // namespace
@@ -110,7 +101,7 @@ std::optional<RVMetaData> RVKenwoodMetaDataReader::readMetaData(QIODevice& devic
         if (payload.status != RVBoxPayload::Status::Read)
             continue;
         const std::string_view bytes(payload.bytes.constData(), std::size_t(payload.bytes.size()));
-        if (trailer && bytes.starts_with(kTrailerRun.substr(0, 6))) {
+        if (trailer && bytes.starts_with(kTrailerRun)) {
             data = readTrailer(bytes);
             where = QStringLiteral("the trailer at offset 0x%1").arg(box->offset, 0, 16);
         } else if (!trailer && bytes.starts_with(kUserDataMark)) {
@@ -171,13 +162,13 @@ RVMetaData RVKenwoodMetaDataReader::readUserData(std::string_view payload)
         if (!time.isValid() || record.size() <= p || (record[p] != 'N' && record[p] != 'S'))
             continue;
         std::size_t length = 0;
-        const double latitude =
-            fromDegreesMinutes(digitsAt(record, p + 1, length) / 1e4, 90, record[p] == 'S');
+        const double latitude = RVDegreesPoint::fromDegreesMinutes(
+            digitsAt(record, p + 1, length) / 1e4 * (record[p] == 'S' ? -1 : 1), 90);
         p += 1 + length;
         if (!length || p >= record.size() || (record[p] != 'E' && record[p] != 'W'))
             continue;
-        const double longitude =
-            fromDegreesMinutes(digitsAt(record, p + 1, length) / 1e4, 180, record[p] == 'W');
+        const double longitude = RVDegreesPoint::fromDegreesMinutes(
+            digitsAt(record, p + 1, length) / 1e4 * (record[p] == 'W' ? -1 : 1), 180);
         p += 1 + length;
         if (!length || std::isnan(latitude) || std::isnan(longitude))
             continue;

@@ -58,17 +58,6 @@ double f64le(const RVByteReader& r, std::size_t offset)
     return std::bit_cast<double>(low | high << 32);
 }
 
-// Signed degrees of a signed ddmm.mmmm value; NaN when it is none.
-double degrees(double value, double maxDegrees)
-{
-    const double magnitude = std::fabs(value);
-    const double whole = std::floor(magnitude / 100);
-    const double minutes = magnitude - whole * 100;
-    if (!(whole <= maxDegrees) || !(minutes < 60) || whole + minutes / 60 > maxDegrees)
-        return std::nan("");
-    return std::copysign(whole + minutes / 60, value);
-}
-
 std::optional<Row> readRow(std::string_view record)
 {
     const RVByteReader r(record);
@@ -79,8 +68,8 @@ std::optional<Row> readRow(std::string_view record)
         return int(static_cast<unsigned char>(record[at]));
     };
     Row row;
-    row.latitude = degrees(latitude, 90);
-    row.longitude = degrees(longitude, 180);
+    row.latitude = RVDegreesPoint::fromDegreesMinutes(latitude, 90);
+    row.longitude = RVDegreesPoint::fromDegreesMinutes(longitude, 180);
     row.time = QDateTime(QDate(2000 + byte(22), byte(23), byte(24)),
                          QTime(byte(25), byte(26), byte(27)), QTimeZone::utc());
     if (std::isnan(row.latitude) || std::isnan(row.longitude) || !row.time.isValid())

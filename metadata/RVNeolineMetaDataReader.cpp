@@ -89,17 +89,6 @@ std::uint32_t recordBytes(RVSsmdLayout layout)
     return layout == RVSsmdLayout::Degrees40 ? kRecordBytes : kShortRecordBytes;
 }
 
-// Signed degrees of a signed ddmm.mmmm magnitude; NaN when the minutes are 60 or more.
-double fromDegreesMinutes(double value)
-{
-    const double magnitude = std::fabs(value);
-    const double degrees = std::floor(magnitude / 100);
-    const double minutes = magnitude - degrees * 100;
-    if (!(minutes < 60))
-        return kUnknown;
-    return std::copysign(degrees + minutes / 60, value);
-}
-
 // The record, or nothing when it does not fit the layout: a fix with coordinates or clock
 // fields out of range, a row without a fix that lacks the marker in its coordinates, or the
 // two words after the clock other than 0 or 1 and 0.
@@ -124,8 +113,8 @@ std::optional<Row> readRow(std::string_view record, double mediaSeconds, RVSsmdL
     row.date = QDate(int(year), int(byte(23)), int(byte(24)));
     const unsigned day = byte(24), hour = byte(25), minute = byte(26), second = byte(27);
     if (layout == RVSsmdLayout::DegreesMinutes32) {
-        row.latitude = fromDegreesMinutes(row.latitude);
-        row.longitude = fromDegreesMinutes(row.longitude);
+        row.latitude = RVDegreesPoint::fromDegreesMinutes(row.latitude, 90);
+        row.longitude = RVDegreesPoint::fromDegreesMinutes(row.longitude, 180);
     }
     if (!(std::fabs(row.latitude) <= 90) || !(std::fabs(row.longitude) <= 180) ||
         (row.latitude == 0 && row.longitude == 0) || day < 1 || day > 31 || hour > 23 ||
