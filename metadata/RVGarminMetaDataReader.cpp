@@ -10,13 +10,17 @@
 // A record has no time of its own: it is the movie's creation time (mvhd, which these
 // cameras write in UTC) plus the sample's time in the track.
 //
-// The DriveAssist 51 keeps its track elsewhere: a "uuid" box in the movie box with the user
-// type 9b630f8d-6374-40ec-8204-bc5ff5091728, then 17 bytes, then 20-byte records, big-endian:
+// The DriveAssist 51 and the later Dash Cam models (X310) keep their track elsewhere: a "uuid"
+// box in the movie box with the user type 9b630f8d-6374-40ec-8204-bc5ff5091728, then four u32
+// little-endian (the second the record size, 20), a u8 count of the records in use, and the
+// 20-byte records, big-endian:
 //   +0  u32  seconds since 1904-01-01, UTC
-//   +4  u16  speed in miles per hour
+//   +5  u8   speed in miles per hour
 //   +12 s32  latitude  x 180 / 2^31 degrees
 //   +16 s32  longitude x 180 / 2^31 degrees
-// Both coordinates -2^31: no fix. Known from ExifTool's reader, not from a public recording.
+// A coordinate of -2^31: no fix. Known from ExifTool's reader and from another public decoder
+// written against real X310 recordings (which takes the count and the speed's byte); no
+// recording is public.
 
 #include "metadata/RVGarminMetaDataReader.h"
 
@@ -39,11 +43,13 @@ constexpr double kDegreesPerUnit = 180.0 / 2147483648.0;
 constexpr std::size_t kRecordBytes = 20;
 constexpr std::string_view
     kUserType("\x9b\x63\x0f\x8d\x63\x74\x40\xec\x82\x04\xbc\x5f\xf5\x09\x17\x28", 16);
+constexpr std::size_t kUuidRecordSize = 16 + 4;
+constexpr std::size_t kUuidCount = 16 + 16;
 constexpr std::size_t kUuidRecordsAt = 16 + 17;
 constexpr std::int64_t kSecondsFrom1904To1970 = 2082844800;
 constexpr std::int32_t kNoFix = std::numeric_limits<std::int32_t>::min();
 
-// The DriveAssist 51's records: the movie box's "uuid" box of Garmin's user type.
+// The records in the movie box's "uuid" box of Garmin's user type.
 std::optional<RVMetaData> readUuidTrack(QIODevice& device, qint64 fileSize)
 {
     RVBoxWalker top(device, 0, fileSize);
@@ -55,19 +61,23 @@ std::optional<RVMetaData> readUuidTrack(QIODevice& device, qint64 fileSize)
         const RVBoxPayload payload =
             RVBoxPayload::read(device, *box, RVMetaPath::Limits::kGpsRecords);
         const std::string_view bytes(payload.bytes.constData(), std::size_t(payload.bytes.size()));
-        if (payload.status != RVBoxPayload::Status::Read || !bytes.starts_with(kUserType))
+        const RVByteReader r(bytes);
+        if (payload.status != RVBoxPayload::Status::Read || !bytes.starts_with(kUserType) ||
+            bytes.size() < kUuidRecordsAt || r.u32le(kUuidRecordSize) != kRecordBytes)
             continue;
         RVMetaData data;
-        const RVByteReader r(bytes);
-        for (std::size_t o = kUuidRecordsAt; o + kRecordBytes <= bytes.size(); o += kRecordBytes) {
+        const std::size_t count = static_cast<unsigned char>(bytes[kUuidCount]);
+        for (std::size_t i = 0, o = kUuidRecordsAt; i < count && o + kRecordBytes <= bytes.size();
+             ++i, o += kRecordBytes) {
             const std::int32_t latitude = *r.s32(o + 12), longitude = *r.s32(o + 16);
-            if (latitude == kNoFix && longitude == kNoFix)
+            if (latitude == kNoFix || longitude == kNoFix)
                 continue;
             const RVTimestamp time = RVTimestamp::fromMSecsSinceEpoch(
                 (std::int64_t(*r.u32(o)) - kSecondsFrom1904To1970) * 1000);
-            RVDegreesPoint::append(data, RVDegreesPoint::make(latitude * kDegreesPerUnit,
-                                                              longitude * kDegreesPerUnit, NAN, 0,
-                                                              *r.u16(o + 4) * kKmhPerMph, time));
+            RVDegreesPoint::append(
+                data, RVDegreesPoint::make(
+                          latitude * kDegreesPerUnit, longitude * kDegreesPerUnit, NAN, 0,
+                          static_cast<unsigned char>(bytes[o + 5]) * kKmhPerMph, time));
         }
         return data;
     }

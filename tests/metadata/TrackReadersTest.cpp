@@ -390,17 +390,18 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
     expectFix(data->points[0], 51.5, -0.125, 48.28032, utcMs(2020, 6, 1, 0, 0, 0), 1e-6);
     expectFix(data->points[1], -33.8688, 151.2093, 49.889664, utcMs(2020, 6, 1, 0, 0, 1), 1e-6);
 
-    // The DriveAssist 51: records dated from 1904 in a "uuid" box of the movie, one without a
-    // fix (both coordinates -2^31) between two fixes.
+    // The DriveAssist 51 and X310: records dated from 1904 in a "uuid" box of the movie, one
+    // without a fix (a coordinate -2^31) between two fixes, and a slot not in use after them.
     const auto units = [](double degrees) {
         return be32(std::uint32_t(std::int32_t(std::llround(degrees / 180.0 * 2147483648.0))));
     };
     const std::uint32_t at1904 = std::uint32_t(utcMs(2020, 6, 1, 12, 0, 0) / 1000 + 2082844800);
-    QByteArray uuid = QByteArray::fromHex("9b630f8d637440ec8204bc5ff5091728") + QByteArray(17, 'x');
+    QByteArray uuid = QByteArray::fromHex("9b630f8d637440ec8204bc5ff509172800000000140000000000"
+                                          "00003c00000003");
     for (const auto& [second, lat, lon] :
-         {std::tuple{0u, 51.5, -0.125}, {1u, -180.0, -180.0}, {2u, 51.501, -0.126}})
-        uuid += be32(at1904 + second) + TrackFiles::be16(30) + QByteArray(6, '\0') + units(lat) +
-                units(lon);
+         {std::tuple{0u, 51.5, -0.125}, {1u, 51.5, -180.0}, {2u, 51.501, -0.126}, {3u, 52.0, 1.0}})
+        uuid += be32(at1904 + second) + TrackFiles::be16(0x011e) + QByteArray(6, '\0') +
+                units(lat) + units(lon);
     QByteArray withUuid = movie({}, kJune2020);
     const qsizetype moov = withUuid.indexOf("moov") - 4;
     withUuid += TrackFiles::box("uuid", uuid);
