@@ -46,45 +46,61 @@ bool isHexDigit(char c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
 }
 
-// The clear text of a scrambled cue; empty when the cue is not scrambled.
+// Roadhawk's clear text, when the cue ends (before its line end) with "*", the checksum and "~".
+std::string roadhawkText(std::string_view cue)
+{
+    while (!cue.empty() && (cue.back() == '\0' || cue.back() == '\r' || cue.back() == '\n'))
+        cue.remove_suffix(1);
+    const std::size_t n = cue.size();
+    if (n <= 4 || cue[n - 4] != '*' || !isHexDigit(cue[n - 3]) || !isHexDigit(cue[n - 2]) ||
+        cue[n - 1] != '~')
+        return {};
+    std::string text;
+    for (const char c : cue.substr(0, n - 4)) {
+        const int at = int(static_cast<unsigned char>(c)) - 43;
+        text += at >= 0 && at < int(kRoadhawkTable.size()) ? kRoadhawkTable[std::size_t(at)] : c;
+    }
+    return text + std::string(cue.substr(n - 4, 3)); // the checksum, in the clear
+}
+
+// E-PRANCE's clear text, when the cue is a NUL, the moved text and a line feed.
+std::string epranceText(std::string_view cue)
+{
+    const std::size_t n = cue.size();
+    if (n <= 5 || cue.front() != '\0' || cue.back() != '\n')
+        return {};
+    const int shift = '*' - int(static_cast<unsigned char>(cue[n - 4]));
+    std::string text;
+    for (const char c : cue.substr(1, n - 2))
+        text += char((int(static_cast<unsigned char>(c)) + shift) & 0xFF);
+    return text;
+}
+
+// The clear text of a scrambled cue holding an RMC sentence; empty for any other cue.
 std::string unscrambled(std::string_view cue)
 {
-    std::string_view roadhawk = cue;
-    while (!roadhawk.empty() &&
-           (roadhawk.back() == '\0' || roadhawk.back() == '\r' || roadhawk.back() == '\n'))
-        roadhawk.remove_suffix(1);
-    std::size_t n = roadhawk.size();
-    std::string text;
-    if (n > 4 && cue[n - 4] == '*' && isHexDigit(cue[n - 3]) && isHexDigit(cue[n - 2]) &&
-        cue[n - 1] == '~') {
-        for (const char c : roadhawk.substr(0, n - 4)) {
-            const int at = int(static_cast<unsigned char>(c)) - 43;
-            text +=
-                at >= 0 && at < int(kRoadhawkTable.size()) ? kRoadhawkTable[std::size_t(at)] : c;
-        }
-        text += roadhawk.substr(n - 4, 3); // the checksum
-    } else if (n = cue.size(); n > 5 && cue.front() == '\0' && cue.back() == '\n') {
-        const int shift = '*' - int(static_cast<unsigned char>(cue[n - 4]));
-        for (const char c : cue.substr(1, n - 2))
-            text += char((int(static_cast<unsigned char>(c)) + shift) & 0xFF);
-    }
+    std::string text = roadhawkText(cue);
+    if (text.empty())
+        text = epranceText(cue);
     return text.find("RMC,") == std::string::npos ? std::string() : text;
 }
 
-// Roadhawk's G-sensor before the sentence: "X<x>Y<y>Z<z>G<total>$", in g.
+// Roadhawk's G-sensor before the sentence: "X<x>Y<y>Z<z>G<total>", in g.
 std::optional<RVSensorData> roadhawkSensor(std::string_view text, RVSensorLabel label)
 {
+    if (!text.starts_with('X'))
+        return std::nullopt;
     double g[3];
-    const char letters[] = {'X', 'Y', 'Z', 'G'};
+    std::size_t at = 0;
     for (std::size_t i = 0; i < 3; ++i) {
-        const std::size_t at = text.find(letters[i]), next = text.find(letters[i + 1]);
-        if (at != 0 && i == 0)
+        const std::size_t next = text.find("YZG"[i], at + 1);
+        const std::string_view field = next == std::string_view::npos
+                                           ? std::string_view()
+                                           : text.substr(at + 1, next - at - 1);
+        if (field.find_first_of("0123456789") == std::string_view::npos)
             return std::nullopt;
-        if (at == std::string_view::npos || next == std::string_view::npos || next <= at + 1 ||
-            text.substr(at + 1, next - at - 1).find_first_of("0123456789") ==
-                std::string_view::npos)
-            return std::nullopt;
-        g[i] = RVNumber::leadingValue(text.substr(at + 1, next - at - 1));
+        g[i] = RVNumber::leadingValue(field);
+        at = next;
     }
     return RVSensorData(g[0], g[1], g[2], std::sqrt(g[0] * g[0] + g[1] * g[1] + g[2] * g[2]),
                         label);
