@@ -437,6 +437,7 @@ TEST(KenwoodReader, TrailerAndUserDataAsExifToolsNotesShowThem)
     EXPECT_TRUE(trailer->localClock);
     EXPECT_EQ(text(trailer->points[0]), "50.612386 8.702718 2024-07-11 12:04:12.000 33 nan 0");
     EXPECT_EQ(text(trailer->gSensorData[1]).substr(0, 35), "0.019999999553 -0.09000000357 -0.14");
+    EXPECT_NEAR(trailer->gSensorData[1].common(), 0.1676305, 1e-6);
 
     // A "udta" box, its first record as the notes dump it (cut short after two samples), and
     // a record a second later at 123 km/h.
