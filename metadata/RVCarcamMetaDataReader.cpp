@@ -102,12 +102,7 @@ std::optional<RVMetaData> RVCarcamMetaDataReader::readMetaData(QIODevice& device
             continue; // a sample of the preamble alone, before the receiver starts
         ++marked;
         const RVFreeGps::Block block = RVFreeGpsLigo::decodeSample(view(bytes), *mark);
-        for (const RVFreeGps::Fix& fix : block.fixes) {
-            data.points.push_back(fix.point);
-            data.velocityData.push_back(fix.speedKmh);
-        }
-        data.gSensorData.insert(data.gSensorData.end(), block.samples.begin(), block.samples.end());
-        data.localClock = data.localClock || (block.localClock && !block.fixes.empty());
+        RVFreeGps::appendTo(block, data);
         if (block.status == Status::Encrypted && !firstEncrypted)
             firstEncrypted = &sample;
         else if (block.status == Status::Unknown && !firstUnread)

@@ -29,6 +29,7 @@
 #include "metadata/RVVantrueMetaDataReader.h"
 #include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
+#include "metadata/RVXorTextMetaDataReader.h"
 
 #include <algorithm>
 #include <array>
@@ -53,6 +54,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"GoPro", &make<RVGoProMetaDataReader>},
     {"Vantrue", &make<RVVantrueMetaDataReader>},
     {"Wolfbox", &make<RVWolfboxMetaDataReader>},
+    {"XOR text", &make<RVXorTextMetaDataReader>},
     {"Garmin", &make<RVGarminMetaDataReader>},
     {"Nextbase", &make<RVNextbaseMetaDataReader>},
     {"Thinkware", &make<RVThinkwareMetaDataReader>},

@@ -15,9 +15,12 @@
 // dated right but placed back on the road already driven. The first are left out by their
 // time; the second when reaching one from the row before would take over 360 km/h while the
 // row after it follows on from that row, so a genuine jump after a lost fix (a tunnel) stays.
-// The Lamax S9 writes the box with 311-byte encrypted records (f2 e1 f0 ee 54 54 98 at +2):
-// named, not read. The records are known from ExifTool's notes and from two real recordings
-// studied by another public decoder; the signs for south and west are that decoder's guess.
+// The records are known from ExifTool's notes and from two real recordings studied by another
+// public decoder; the signs for south and west are that decoder's guess.
+// The Lamax S9 fills the box with 311-byte records of XORed text instead (f2 e1 f0 ee 54 54 at
+// +2, "XKZD" and the first digit of the year once decoded): the record Ambarella firmware also
+// writes into freeGPS blocks and data tracks, dated by the camera's clock
+// (RVFreeGpsText::decodeXorRecord). The run ends at the first record without the mark.
 // The "gsen" box beside carries G-sensor samples without times; it is not read.
 
 #include "metadata/RVNavitelMetaDataReader.h"
@@ -27,6 +30,7 @@
 #include "metadata/RVDegreesPoint.h"
 #include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
+#include "metadata/freegps/RVFreeGpsText.h"
 
 #include <QDateTime>
 #include <QTimeZone>
@@ -38,7 +42,7 @@
 namespace {
 
 constexpr std::size_t kRecordBytes = 32;
-constexpr std::string_view kEncryptedMark("\xf2\xe1\xf0\xeeTT\x98", 7);
+constexpr std::size_t kTextRecordBytes = 311;
 constexpr double kMaxMetresPerSecond = 100;
 
 struct Row
@@ -125,12 +129,8 @@ std::optional<RVMetaData> RVNavitelMetaDataReader::readMetaData(QIODevice& devic
         return std::nullopt;
     }
     const std::string_view bytes(records.bytes.constData(), std::size_t(records.bytes.size()));
-    if (bytes.size() >= 2 + kEncryptedMark.size() &&
-        bytes.substr(2, kEncryptedMark.size()) == kEncryptedMark) {
-        decline = {RVDecline::Kind::Encrypted, where + QStringLiteral(": encrypted records")};
-        return std::nullopt;
-    }
-    RVMetaData data = readRecords(bytes);
+    RVMetaData data =
+        RVFreeGpsText::isXorRecord(bytes) ? readTextRecords(bytes) : readRecords(bytes);
     if (data.points.empty()) {
         decline = {RVDecline::Kind::NoFixYet, where + QStringLiteral(": no record holds a fix")};
         return std::nullopt;
@@ -164,6 +164,24 @@ RVMetaData RVNavitelMetaDataReader::readRecords(std::string_view records)
         RVDegreesPoint::append(data, RVDegreesPoint::make(row.latitude, row.longitude, row.altitude,
                                                           course, row.kmh,
                                                           RVTimestamp::fromDateTime(row.time)));
+    }
+    return data;
+}
+
+RVMetaData RVNavitelMetaDataReader::readTextRecords(std::string_view records)
+{
+    RVMetaData data;
+    for (std::size_t o = 0; o + kTextRecordBytes <= records.size(); o += kTextRecordBytes) {
+        const std::string_view record = records.substr(o, kTextRecordBytes);
+        if (!RVFreeGpsText::isXorRecord(record))
+            break;
+        RVFreeGps::Block block = RVFreeGpsText::decodeXorRecord(record);
+        block.localClock = true;
+        // As in the binary rows, a record dated before the fix kept last is a leftover.
+        const bool inOrder = block.fixes.empty() || data.points.empty() ||
+                             data.points.back().time() < block.fixes.front().point.time();
+        if (inOrder && RVFreeGps::isSound(block))
+            RVFreeGps::appendTo(block, data);
     }
     return data;
 }

@@ -9,8 +9,8 @@
 class QIODevice;
 
 // Reader of Navitel R-series cameras and other Ambarella firmware (iBOX iCON, DuDuBell M1,
-// VSYS M6L), which keep a 32-byte record a second in a "gps0" box after the movie (see the
-// .cpp).
+// VSYS M6L), which keep a 32-byte record a second in a "gps0" box after the movie, and of the
+// Lamax S9, which keeps text records there (see the .cpp).
 class RVNavitelMetaDataReader final : public RVMetaDataReader
 {
 public:
@@ -22,4 +22,6 @@ public:
                                                   RVDecline* why = nullptr);
     // The fixes of a run of records, the firmware's leftovers left out.
     static RVMetaData readRecords(std::string_view records);
+    // The fixes of a run of the Lamax S9's 311-byte text records, by the camera's clock.
+    static RVMetaData readTextRecords(std::string_view records);
 };

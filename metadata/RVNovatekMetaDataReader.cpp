@@ -246,12 +246,7 @@ std::optional<RVMetaData> RVNovatekMetaDataReader::readMetaData(QIODevice& devic
         }
         if (aheadMs != 0 && !block.fixes.empty())
             shiftBlock(block, aheadMs);
-        for (const RVFreeGps::Fix& fix : block.fixes) {
-            data.points.push_back(fix.point);
-            data.velocityData.push_back(fix.speedKmh);
-        }
-        data.gSensorData.insert(data.gSensorData.end(), block.samples.begin(), block.samples.end());
-        data.localClock = data.localClock || (block.localClock && !block.fixes.empty());
+        RVFreeGps::appendTo(block, data);
         using Status = RVFreeGps::Block::Status;
         if (block.status == Status::Encrypted && !firstEncrypted) {
             firstEncrypted = offset;

@@ -5,6 +5,8 @@
 
 #include "metadata/freegps/RVFreeGps.h"
 
+#include "metadata/RVMetaData.h"
+
 #include "metadata/freegps/RVFreeGpsLigo.h"
 #include "metadata/freegps/RVFreeGpsLucky.h"
 #include "metadata/freegps/RVFreeGpsNextbase.h"
@@ -108,6 +110,16 @@ Block read(std::string_view block, const FileHints& hints)
         return b;
     }
     return {};
+}
+
+void appendTo(const Block& block, RVMetaData& data)
+{
+    for (const Fix& fix : block.fixes) {
+        data.points.push_back(fix.point);
+        data.velocityData.push_back(fix.speedKmh);
+    }
+    data.gSensorData.insert(data.gSensorData.end(), block.samples.begin(), block.samples.end());
+    data.localClock = data.localClock || (block.localClock && !block.fixes.empty());
 }
 
 } // namespace RVFreeGps

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+struct RVMetaData;
+
 // The "freeGPS " blocks that Novatek-based cameras keep in their videos come in many layouts:
 // each maker moved the record, changed its units, wrote NMEA text, or scrambled it. This is
 // the table of the layouts known, each recognised by its own signature (fixed bytes at fixed
@@ -78,5 +80,9 @@ bool isBlock(std::string_view block);
 // samples): false when a fix or sample is out of range or the status disagrees with the fixes.
 // Courses below zero are turned into 0-360 degrees.
 bool isSound(Block& block);
+
+// Adds the block's fixes (with their speeds) and sensor samples to data; a block of fixes by the
+// camera's clock marks data so.
+void appendTo(const Block& block, RVMetaData& data);
 
 } // namespace RVFreeGps

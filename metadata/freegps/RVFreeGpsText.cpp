@@ -1,11 +1,15 @@
 // freeGPS layouts that hold text.
 //
-// Azdome GS63H and EEEkit: from offset 18 on, ASCII XORed with 0xAA (at most 0x101 bytes).
-//   Decoded: +0 "\0\0XKZD\xfe\xfe", +8 YYYYMMDDhhmmss (UTC), +22 one byte, +23 a 15-byte
-//   label, +38 'N'/'S', +39 latitude ddmmmmmm (ddmm.mmmm x 1e4), +47 'E'/'W', +48 longitude
-//   dddmmmmmm, then either (Azdome) 8 digits of speed in km/h, or (EEEkit) a signed 4-digit
-//   altitude and 3 digits of speed in km/h at +57, followed at +65 by signed 3-digit
-//   accelerations in 1/100 g (+014+002+026). Azdome writes the accelerations at +173.
+// Azdome GS63H and EEEkit: from offset 18 on, a record of ASCII XORed with 0xAA (at most
+//   0x101 bytes). Ambarella firmware writes the same record on its own elsewhere (see
+//   decodeXorRecord). Decoded: +0 "\0\0XKZD\xfe\xfe" (BlueSkySea: "\0\0", two bytes,
+//   "\0\0\xfe\xfe"), +8 YYYYMMDDhhmmss, +22 one byte, +23 a 15-byte label, +38 'N'/'S',
+//   +39 latitude ddmmmmmm (ddmm.mmmm x 1e4), +47 'E'/'W', +48 longitude dddmmmmmm, then
+//   either (Azdome) 8 digits of speed in km/h, or a signed 4-digit altitude in metres
+//   (EEEkit, Ambarella A12; NULs on BlueSkySea) and 3 digits of speed in km/h at +57, followed
+//   at +65 by signed 3-digit accelerations in 1/100 g (+014+002+026). Azdome and BlueSkySea
+//   write the accelerations at +173. The time is read as UTC in freeGPS blocks; on its own
+//   the record is dated by the camera's clock (see decodeXorRecord).
 // Nextbase 512GW: the camera's clock as YYYYMMDDhhmmss at 0x34 (local time), s32
 //   accelerations in 1/256 g at 0x44, and an RMC sentence further on (UTC) with the fix.
 // EACHPAI and others ("ZXSBNXYS" at 0x10): an RMC sentence at 0x3C with 16 added to every
@@ -33,6 +37,8 @@ namespace {
 constexpr std::size_t kXorStart = 18;
 constexpr std::size_t kXorLength = 0x101;
 constexpr std::string_view kXorMark = "\xaa\xaa\xf2\xe1\xf0\xee\x54\x54";
+// The record up to its speed; the accelerations follow.
+constexpr std::size_t kXorRecordHead = 0x41;
 constexpr std::size_t kShiftedStart = 0x3c;
 
 bool digitAt(std::string_view t, std::size_t i)
@@ -67,7 +73,20 @@ bool matchesXor(std::string_view b)
 
 Block decodeXor(std::string_view b)
 {
-    std::string t(slice(b, kXorStart, kXorLength));
+    return decodeXorRecord(slice(b, kXorStart, kXorLength));
+}
+
+bool isXorRecord(std::string_view r)
+{
+    const bool xkzd = slice(r, 2, 4) == "\xf2\xe1\xf0\xee";
+    const bool blueSkySea =
+        slice(r, 0, 2) == std::string_view("\0\0", 2) && slice(r, 4, 2) == "\xaa\xaa";
+    return r.size() >= kXorRecordHead && (xkzd || blueSkySea) && slice(r, 6, 2) == "\x54\x54";
+}
+
+Block decodeXorRecord(std::string_view record)
+{
+    std::string t(record.substr(0, kXorLength));
     for (char& c : t)
         c = char(static_cast<unsigned char>(c) ^ 0xAA);
     Block block;
@@ -79,18 +98,21 @@ Block decodeXor(std::string_view b)
     if (!time)
         return block;
     block.status = Status::NoFix;
-    const auto axis = [&t](std::size_t at) -> std::optional<double> {
+    const auto sign = [&t](std::size_t at) {
+        return at < t.size() && (t[at] == '+' || t[at] == '-');
+    };
+    const auto axis = [&](std::size_t at) -> std::optional<double> {
         const auto v = digits(t, at + 1, 3);
-        if (!v || (t[at] != '+' && t[at] != '-'))
+        if (!v || !sign(at))
             return std::nullopt;
         return (t[at] == '-' ? -1 : 1) * double(*v) / 100;
     };
-    // EEEkit: accelerations after its altitude and speed.
-    if (t.size() > 65 + 12 && (t[65] == '+' || t[65] == '-')) {
+    // EEEkit and Ambarella: accelerations after the altitude and speed.
+    if (t.size() > 65 + 12 && sign(65)) {
         if (const auto x = axis(65), yy = axis(69), z = axis(73); x && yy && z)
             block.samples.push_back(sample(*x, *yy, *z, *time));
     } else if (t.size() >= 173 + 12) {
-        // Azdome: the same three values further on, written even without a fix.
+        // Azdome and BlueSkySea: the same three values further on, written even without a fix.
         if (const auto x = axis(173), yy = axis(177), z = axis(181); x && yy && z)
             block.samples.push_back(sample(*x, *yy, *z, *time));
     }
@@ -101,9 +123,12 @@ Block decodeXor(std::string_view b)
     double kmh = 0;
     if (const auto azdome = digits(t, 57, 8))
         kmh = double(*azdome);
-    else if (t.size() > 57 && (t[57] == '+' || t[57] == '-') && digits(t, 58, 4))
-        kmh = double(digits(t, 62, 3).value_or(0));
-    addFix(block, fromNmea(double(*lat) / 1e4, ns, double(*lon) / 1e4, ew, kmh, 0, *time));
+    else if (const auto after = digits(t, 62, 3))
+        kmh = double(*after);
+    RVPoint point = fromNmeaPrecise(double(*lat) / 1e4, ns, double(*lon) / 1e4, ew, kmh, 0, *time);
+    if (const auto metres = digits(t, 58, 4); metres && sign(57))
+        point.setAltitude((t[57] == '-' ? -1 : 1) * double(*metres));
+    addFix(block, point);
     return block;
 }
 

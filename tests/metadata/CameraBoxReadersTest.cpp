@@ -167,7 +167,7 @@ TEST(NovatekReader, BlocksByIndexOrScan)
     EXPECT_EQ(one(novatekBlock('A', 7)), point);
     EXPECT_EQ(one(novatekBlock('B', 7)),
               point + " 1 -0.5 0.25 1.14564392374 05-02-15 14:45:07.000");
-    EXPECT_EQ(one(novatekBlock('Z', 7)), "55.752060 37.609463 2015-02-05 13:45:07.000 42 nan 0 42");
+    EXPECT_EQ(one(novatekBlock('Z', 7)), "55.752057 37.609463 2015-02-05 13:45:07.000 42 nan 0 42");
     // A block ending right after its record reads, a byte less does not; hour 24, minute 60,
     // a void fix, an encrypted block, a block without the mark: no point.
     const QByteArray whole = novatekBlock('A', 1);
@@ -406,12 +406,18 @@ TEST(NavitelReader, RealGps0RecordsWithoutTheFirmwaresLeftovers)
         EXPECT_EQ(edited.points[std::size_t(i)].time().msecsSinceEpoch() / 1000 % 60, second);
     EXPECT_NEAR(edited.points[4].latitudeValue(), 50.5004, 1e-6);
 
-    // The Lamax S9's encrypted records are named, not read.
-    QByteArray lamax = real;
-    lamax.replace(at + 2, 7, QByteArray("\xf2\xe1\xf0\xeeTT\x98", 7));
-    RVDecline why;
-    EXPECT_FALSE(readBytes(lamax, RVNavitelMetaDataReader::readMetaData, &why));
-    EXPECT_EQ(why.kind, RVDecline::Kind::Encrypted);
+    // The Lamax S9's text records, a second apart, by the camera's clock; a record without the
+    // mark ends the run.
+    const QByteArray first = TestFiles::ambarellaTextRecord();
+    QByteArray next = first;
+    next[0x15] = char('2' ^ 0xaa);
+    const QByteArray texts = first + next + QByteArray(311, '\0') + first;
+    const RVMetaData lamax = RVNavitelMetaDataReader::readTextRecords(TestFiles::view(texts));
+    ASSERT_EQ(lamax.points.size(), 2u);
+    EXPECT_TRUE(lamax.localClock);
+    EXPECT_EQ(text(lamax.points[1]), "55.751945 37.716735 2019-11-16 10:09:02.000 0 157 0");
+    ASSERT_EQ(lamax.gSensorData.size(), 2u);
+    EXPECT_EQ(lamax.gSensorData[0].y(), -0.23);
 }
 
 TEST(KenwoodReader, TrailerAndUserDataAsExifToolsNotesShowThem)

@@ -57,6 +57,17 @@ inline std::string_view view(const QByteArray& bytes)
     return std::string_view(bytes.constData(), std::size_t(bytes.size()));
 }
 
+// The record of XORed text an Ambarella A12 camera wrote near Moscow, its first 0x50 bytes as
+// ExifTool's notes dump them, the rest of its 311 bytes NULs once decoded: 2019-11-16
+// 10:09:01 on the camera's clock, N 55 45.1167 E 037 43.0041, 157 m, 0 km/h.
+inline QByteArray ambarellaTextRecord()
+{
+    QByteArray record = QByteArray::fromHex(
+        "0000f2e1f0ee5454989a9b939b9b9b9c9b9a9a939a9ba69a9b9b939b9a9b9c9a9d9a929f93a9e49f9f9e9f9b"
+        "9b9c9def9a999d9e999a9a9e9b819a9b9f9d9a9a9a879a9a9a879a9899879a9a99879a9a");
+    return record + QByteArray(311 - record.size(), char(0xaa));
+}
+
 // The instant an ISO 8601 text such as "2015-02-05T13:45:00Z" names.
 inline RVTimestamp utc(const char* iso)
 {

@@ -13,6 +13,7 @@
 #include "metadata/RVVantrueMetaDataReader.h"
 #include "metadata/RVVueroidMetaDataReader.h"
 #include "metadata/RVWolfboxMetaDataReader.h"
+#include "metadata/RVXorTextMetaDataReader.h"
 
 #include "TestFiles.h"
 #include "TrackFiles.h"
@@ -489,6 +490,40 @@ TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
     unmarked[0x88] = 'x';
     EXPECT_FALSE(RVWolfboxMetaDataReader::readRecord(TestFiles::view(unmarked), none));
     EXPECT_FALSE(RVVantrueMetaDataReader::readRecord(TestFiles::view(fmas.left(159)), none));
+}
+
+TEST(XorTextReader, AmbarellaDataTrackAndBlueSkySeaTextTrackByTheCameraClock)
+{
+    // BlueSkySea's record near Paris, its first 0x41 bytes as ExifTool's notes dump them:
+    // 2019-08-20 07:51:57, N 48 51.5873 E 002 19.7769, no altitude, 31 km/h.
+    QByteArray blueSkySea = QByteArray::fromHex(
+        "0000aaaaaaaa5454989a9b939a92989a9a9d9f9b9f9daaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa9e49e929f"
+        "9b9f929d99ef9a9a989b939d9d9c93aaaaaaaaaa9a999b");
+    blueSkySea += QByteArray(311 - blueSkySea.size(), char(0xaa));
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/clip.mp4";
+    QString format;
+    const auto read = [&](const Track& track) {
+        support::writeFile(path, movie({track}));
+        return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    };
+    // A sample cut short while the camera starts counts for nothing.
+    auto data = read({.handler = "meta",
+                      .codec = "gpmd",
+                      .samples = {TestFiles::ambarellaTextRecord().left(0x40),
+                                  TestFiles::ambarellaTextRecord()}});
+    EXPECT_EQ(format, "XOR text");
+    ASSERT_TRUE(data && data->points.size() == 1u && data->gSensorData.size() == 1u);
+    expectFix(data->points[0], 55 + 45.1167 / 60, 37 + 43.0041 / 60, 0,
+              localMs(2019, 11, 16, 10, 9, 1), 1e-5);
+    EXPECT_EQ(data->points[0].altitude(), 157);
+
+    data = read({.handler = "text", .codec = "text", .samples = {blueSkySea}});
+    EXPECT_EQ(format, "XOR text");
+    ASSERT_TRUE(data && data->points.size() == 1u);
+    expectFix(data->points[0], 48 + 51.5873 / 60, 2 + 19.7769 / 60, 31,
+              localMs(2019, 8, 20, 7, 51, 57), 1e-5);
+    EXPECT_TRUE(std::isnan(data->points[0].altitude()));
 }
 
 TEST(VueroidReader, RecordsOfTheTvxtTrackAndARealS1Recording)
