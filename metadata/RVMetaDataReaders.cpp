@@ -15,6 +15,7 @@
 #include "metadata/RVIBoxMetaDataReader.h"
 #include "metadata/RVKenwoodMetaDataReader.h"
 #include "metadata/RVKorvelaMetaDataReader.h"
+#include "metadata/RVLigoTrailerMetaDataReader.h"
 #include "metadata/RVMiniMetaDataReader.h"
 #include "metadata/RVNavitelMetaDataReader.h"
 #include "metadata/RVNeolineMetaDataReader.h"
@@ -64,6 +65,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"Navitel", &make<RVNavitelMetaDataReader>},
     {"Kenwood", &make<RVKenwoodMetaDataReader>},
     {"CARCAM", &make<RVCarcamMetaDataReader>},
+    {"LIGOGPSINFO trailer", &make<RVLigoTrailerMetaDataReader>},
     {"NMEA track", &make<RVNmeaTrackMetaDataReader>},
     {"NMEA log", &make<RVNmeaLogMetaDataReader>},
     {"70mai log", &make<RVSeventyMaiLogMetaDataReader>},

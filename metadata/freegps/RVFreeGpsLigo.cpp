@@ -32,6 +32,14 @@
 // the speed is in knots. Their time is taken for the camera's clock: the plain-text records
 // that other cameras of this firmware append to the file are known to be, and the one public
 // recording's records stand within a minute of the clock time of its name.
+//
+// Some cameras (Beferich J18) append the records to the file instead, in trailers after the last
+// box (RVLigoTrailerMetaDataReader finds them): a directory "LIGOGPSINFO\0" of "####" records
+// as in a block, and one "LIGOGPSINFO" and five spaces, a u32 big-endian count and the records
+// in plain text, each a u32 big-endian counter and the text ("... A:<course> H:<altitude>
+// M:<variation>"), the speed in km/h as labelled and the coordinates as written. A real
+// recording's plain records run from the second its name tells on, a second apart: the
+// camera's clock.
 
 #include "metadata/freegps/RVFreeGpsLigo.h"
 
@@ -41,6 +49,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 using namespace RVFreeGpsParts;
@@ -50,6 +59,7 @@ using Status = Block::Status;
 namespace {
 
 constexpr std::string_view kMark("LIGOGPSINFO\0", 12);
+constexpr std::string_view kPlainMark("LIGOGPSINFO     ", 16);
 constexpr std::size_t kRecordBytes = 0x84;
 constexpr double kOffsetScale = 1.524855137;
 constexpr double kOffsetScaleAbask = 1.15368;
@@ -71,6 +81,7 @@ struct Parsed
     double longitude = 0;
     double speed = 0;
     double course = 0;
+    double altitude = std::numeric_limits<double>::quiet_NaN();
     std::optional<RVSensorData> sample;
 };
 
@@ -145,6 +156,8 @@ std::optional<Parsed> parse(std::string_view t, bool offset, bool kmh, double sc
             const double v = RVNumber::leadingValue(w.substr(2));
             if (w[0] == 'A')
                 p.course = v;
+            else if (w[0] == 'H')
+                p.altitude = v;
             else if (w[0] == 'x')
                 ax = v;
             else if (w[0] == 'y')
@@ -206,13 +219,23 @@ Block decodeRecords(std::string_view b, std::size_t m, const Reading& how)
             noPosition = true;
             continue;
         }
-        addFix(block, fromDegrees(parsed->latitude, parsed->longitude, parsed->speed,
-                                  parsed->course, parsed->time));
+        RVPoint point = fromDegrees(parsed->latitude, parsed->longitude, parsed->speed,
+                                    parsed->course, parsed->time);
+        point.setAltitude(parsed->altitude);
+        addFix(block, point);
     }
     if (block.fixes.empty())
         block.status = encrypted ? Status::Encrypted
                                  : (noPosition || !how.inSample ? Status::NoFix : Status::Unknown);
     return block;
+}
+
+// Whether the records after the mark at m have offset coordinates (see above).
+bool offsetAfter(std::string_view b, std::size_t m)
+{
+    const std::string_view flags = slice(b, m + 12, 4);
+    return !(flags.substr(0, 3) == std::string_view("\0\0\0", 3) &&
+             (flags[3] == '\x01' || flags[3] == '\x14'));
 }
 
 } // namespace
@@ -280,12 +303,10 @@ Block decode(std::string_view b)
 {
     const std::size_t m = *markAt(b);
     const RVByteReader r(b);
-    const std::string_view flags = slice(b, m + 12, 4);
-    const bool offset = !(flags.substr(0, 3) == std::string_view("\0\0\0", 3) &&
-                          (flags[3] == '\x01' || flags[3] == '\x14'));
     const bool abask =
         m == 0x10 && slice(b, 12, 4) == std::string_view("\xf0\x03\0\0", 4) && r.u32le(0x20) == 0u;
-    return decodeRecords(b, m, {offset, abask ? kOffsetScaleAbask : kOffsetScale, false});
+    return decodeRecords(b, m,
+                         {offsetAfter(b, m), abask ? kOffsetScaleAbask : kOffsetScale, false});
 }
 
 std::optional<std::size_t> findMark(std::string_view bytes)
@@ -297,6 +318,19 @@ std::optional<std::size_t> findMark(std::string_view bytes)
 Block decodeSample(std::string_view bytes, std::size_t mark)
 {
     Block block = decodeRecords(bytes, mark, {false, kOffsetScale, true});
+    block.localClock = true;
+    if (!RVFreeGps::isSound(block))
+        return Block();
+    return block;
+}
+
+Block decodeDirectory(std::string_view directory)
+{
+    const bool plain = directory.starts_with(kPlainMark);
+    if (!plain && !directory.starts_with(kMark))
+        return Block();
+    Block block =
+        decodeRecords(directory, 0, {!plain && offsetAfter(directory, 0), kOffsetScale, false});
     block.localClock = true;
     if (!RVFreeGps::isSound(block))
         return Block();

@@ -24,4 +24,8 @@ std::optional<std::size_t> findMark(std::string_view bytes);
 // records hold no position yet, Encrypted when they are in the cipher form, and Unknown when none
 // reads (a record cut short) or a value is out of range.
 RVFreeGps::Block decodeSample(std::string_view bytes, std::size_t mark);
+// A directory of records some cameras append to the file (a trailer after the last box): the
+// mark "LIGOGPSINFO\0" and records as in a block, or "LIGOGPSINFO" and five spaces and records
+// in plain text. Times by the camera's clock (localClock); nothing sound: Unknown.
+RVFreeGps::Block decodeDirectory(std::string_view directory);
 } // namespace RVFreeGpsLigo

@@ -5,6 +5,7 @@
 #include "metadata/RVCameraClock.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVKenwoodMetaDataReader.h"
+#include "metadata/RVLigoTrailerMetaDataReader.h"
 #include "metadata/RVNavitelMetaDataReader.h"
 #include "metadata/RVNovatekMetaDataReader.h"
 #include "metadata/RVSeventyMaiMetaDataReader.h"
@@ -418,6 +419,35 @@ TEST(NavitelReader, RealGps0RecordsWithoutTheFirmwaresLeftovers)
     EXPECT_EQ(text(lamax.points[1]), "55.751945 37.716735 2019-11-16 10:09:02.000 0 157 0");
     ASSERT_EQ(lamax.gSensorData.size(), 2u);
     EXPECT_EQ(lamax.gSensorData[0].y(), -0.23);
+}
+
+TEST(LigoTrailerReader, RealBeferichJ18TrailersInPlainText)
+{
+    // A real Beferich J18 recording's two trailers after its movie (coordinates replaced at the
+    // source by 48.1 N 2.1 W plus a millionth of a degree a record, the scrambled directory's
+    // records zeroed): 180 plain records a second apart from its name's second, by its clock.
+    const QByteArray real = realData("dashcamigo/beferich-j18-trailers.mp4");
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/2026-08-03_11_34_53_f.mp4";
+    ASSERT_TRUE(support::writeFile(path, real));
+    QString format;
+    const auto read = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    EXPECT_EQ(format, "LIGOGPSINFO trailer");
+    ASSERT_TRUE(read && read->points.size() == 180u);
+    EXPECT_EQ(text(read->points[0]), "48.100000 -2.100000 2026-08-03 09:34:53.000 19 173 212");
+    EXPECT_EQ(text(read->points[179]), "48.100179 -2.100179 2026-08-03 09:37:52.000 29 159 230");
+
+    // Without the plain trailer, the zeroed one gives no fix, and says so; a last trailer cut
+    // short or without its mark is no trailer.
+    RVDecline why;
+    EXPECT_FALSE(readBytes(real.left(real.size() - 0x5cf4),
+                           RVLigoTrailerMetaDataReader::readMetaData, &why));
+    EXPECT_NE(why.kind, RVDecline::Kind::NotMine);
+    for (const QByteArray& broken :
+         {real.left(real.size() - 1), QByteArray(real).replace(real.size() - 8, 1, "+")}) {
+        EXPECT_FALSE(readBytes(broken, RVLigoTrailerMetaDataReader::readMetaData, &why));
+        EXPECT_EQ(why.kind, RVDecline::Kind::NotMine);
+    }
 }
 
 TEST(KenwoodReader, TrailerAndUserDataAsExifToolsNotesShowThem)
