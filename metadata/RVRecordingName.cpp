@@ -15,6 +15,8 @@
 //            camera's local time, the track's NMEA sentences UTC.
 // Novatek    YYYY_MMDD_HHMMSS_<sequence>[P][F|R|I].MP4 (.TS in TS mode); the sequence differs
 //            per channel, so channels pair by time. Protected events are moved to the folder "RO".
+//            Vantrue and BlueSkySea write A for the front camera and B for the rear; Vantrue
+//            keeps its recordings in "Video/Normal" ("2017_0101_060101_001A.MP4", its manual).
 // 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence>[F|B].MP4, B being the rear camera; a single
 //            camera writes no letter ("NO20191130-120156-000121.MP4"). The records carry no
 //            date: they are dated from the name.
@@ -89,11 +91,15 @@ const FamilyRule kRules[] = {
      ""},
     // "2015_0205_114500_000001F.MP4"; later cameras (VIOFO A119 Mini 2, Mini Pro) leave the
     // underscores out of the time: "20260406142122_000022.MP4".
-    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie", RVRecordClock::Utc, 2},
+    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_?(?<Mo>\d{2})(?<D>\d{2})_?(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
-     R"((?<mode>P?))(?<channel>[FRI])?\.(?i:mp4|mov|ts)$)",
+     R"((?<mode>P?))(?<channel>[FRIAB])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
-     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
+     {{'F', RVChannel::Front},
+      {'R', RVChannel::Rear},
+      {'I', RVChannel::Interior},
+      {'A', RVChannel::Front},
+      {'B', RVChannel::Rear}},
      "RO"},
     // The rear camera is "B", on the A810 Lite "R"; the A510 marks parking as "PA" or "LA".
     {{RVCameraFamily::SeventyMai, "70mai", "70mai", RVRecordClock::FromName, 2},
@@ -168,6 +174,14 @@ const FamilyRule kRules[] = {
     // "REC20260912-180135-43.mp4": the mode (normal, event, parking), the camera's clock and a
     // sequence counted per camera; one folder a mode and a channel ("Normal/F", "Event/R"): the
     // folder is the only sign of the channel.
+    // "2026-08-03_11_34_53_f.mp4": the camera's clock and the channel in small letters (f front,
+    // r rear); the track is appended after the movie.
+    {{RVCameraFamily::LigoTrailer, "LIGOGPSINFO trailer", "DCIM", RVRecordClock::CameraLocal, 2},
+     R"(^(?<stem>(?<Y>\d{4})-(?<Mo>\d{2})-(?<D>\d{2})_(?<h>\d{2})_(?<mi>\d{2})_)"
+     R"((?<s>\d{2}))_(?<channel>[fr])\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {{'f', RVChannel::Front}, {'r', RVChannel::Rear}},
+     ""},
     {{RVCameraFamily::IBox, "iBox", "Normal|Event|Parking", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<mode>REC|SOS|PAR)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
      R"((?<s>\d{2})-\d{1,6})\.(?i:mp4)$)",

@@ -34,12 +34,13 @@ enum class RVCameraFamily
     SeventyMai,
     GoPro,
     Tesla,
-    Neoline,   // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
-    Carcam,    // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
-    Thinkware, // NMEA in a subtitle track of the front camera's file
-    Vueroid,   // records in a "tvxt" track, dated by the camera's clock
-    Mio,       // Mio MiVue and Navman: an NMEA log beside the front camera's video
-    IBox       // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
+    Neoline,    // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
+    Carcam,     // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
+    Thinkware,  // NMEA in a subtitle track of the front camera's file
+    Vueroid,    // records in a "tvxt" track, dated by the camera's clock
+    Mio,        // Mio MiVue and Navman: an NMEA log beside the front camera's video
+    IBox,       // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
+    LigoTrailer // Beferich J18 and kin: LIGOGPSINFO records in trailers after the movie
 };
 
 // Which clock a family's track records are written in.

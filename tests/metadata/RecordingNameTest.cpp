@@ -14,7 +14,7 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
         const char* families[] = {"BlackVue", "Novatek",   "70mai",   "GoPro", "Tesla", "Neoline",
-                                  "CARCAM",   "Thinkware", "Vueroid", "Mio",   "iBox"};
+                                  "CARCAM",   "Thinkware", "Vueroid", "Mio",   "iBox",  "Beferich"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -102,7 +102,12 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"/c/Event/F/SOS20260913-130326-1379.mp4",
          "iBox 2026-09-13 13:03:26 CEST SOS event front SOS20260913-130326-1379"},
         {"/c/Parking/F/PAR20260913-121858-1.mp4",
-         "iBox 2026-09-13 12:18:58 CEST PAR parking front PAR20260913-121858-1"}};
+         "iBox 2026-09-13 12:18:58 CEST PAR parking front PAR20260913-121858-1"},
+        // Vantrue and BlueSkySea: A front, B rear; small letters on cameras with trailers.
+        {"/c/Video/Normal/2017_0101_060101_001B.MP4",
+         "Novatek 2017-01-01 06:01:01 CET  normal rear 2017_0101_060101_001"},
+        {"2026-08-03_11_34_53_r.mp4",
+         "Beferich 2026-08-03 11:34:53 CEST  normal rear 2026-08-03_11_34_53"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -110,11 +115,11 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     const QString others =
         "FILE0001.MOV|20150101_120000_.MP4|20170708_221449_QF.mp4|20170708_221449_NX.mp4|"
         "20171308_221449_NF.mp4|20170708_246049_NF.mp4|20170708_221449_NF|20170708_221449_NF.gps|"
-        "2023_0512_143005_F.MP4|2023_0512_143005_000123B.MP4|NO20220101-120000-000017I.MP4|"
+        "2023_0512_143005_F.MP4|2023_0512_143005_000123X.MP4|NO20220101-120000-000017I.MP4|"
         "GX01017.MP4|GP0017.MP4|GOPR017.MP4|GX010017.JPG|2024-05-01_12-00-00-fisheye.mp4|"
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
         "REC20250607-180617-527-E.mp4|REC20250607-180617-527.MOV|FILE261319-071804F.mp4|"
-        "FILE260819-071804X.mp4|/c/|";
+        "FILE260819-071804X.mp4|2026-08-03_11_34_53_F.mp4|/c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();
 
