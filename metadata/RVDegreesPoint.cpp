@@ -5,6 +5,12 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+constexpr double kRadians = 3.14159265358979323846 / 180;
+
+} // namespace
+
 namespace RVDegreesPoint {
 
 RVPoint make(double latitude, double longitude, double altitudeMetres, double courseDegrees,
@@ -38,13 +44,26 @@ double fromDegreesMinutes(double ddmm, double maxDegrees)
 double metresBetween(double latitude1, double longitude1, double latitude2, double longitude2)
 {
     constexpr double kEarthRadiusMetres = 6371008.8;
-    constexpr double kRadians = 3.14159265358979323846 / 180;
     const double dLat = (latitude2 - latitude1) * kRadians;
     const double dLon = (longitude2 - longitude1) * kRadians;
     const double h = std::sin(dLat / 2) * std::sin(dLat / 2) +
                      std::cos(latitude1 * kRadians) * std::cos(latitude2 * kRadians) *
                          std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+}
+
+std::optional<double> courseBetween(double latitude1, double longitude1, double latitude2,
+                                    double longitude2)
+{
+    if (latitude1 == latitude2 && longitude1 == longitude2)
+        return std::nullopt;
+    const double phi1 = latitude1 * kRadians, phi2 = latitude2 * kRadians;
+    const double dLon = (longitude2 - longitude1) * kRadians;
+    const double y = std::sin(dLon) * std::cos(phi2);
+    const double x =
+        std::cos(phi1) * std::sin(phi2) - std::sin(phi1) * std::cos(phi2) * std::cos(dLon);
+    const double degrees = std::atan2(y, x) / kRadians;
+    return degrees < 0 ? degrees + 360 : degrees;
 }
 
 } // namespace RVDegreesPoint

@@ -10,6 +10,7 @@
 
 #include "metadata/RVBlackVueMetaDataReader.h"
 #include "metadata/RVCarcamMetaDataReader.h"
+#include "metadata/RVEscortMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
 #include "metadata/RVIBoxMetaDataReader.h"
@@ -48,6 +49,7 @@ std::unique_ptr<RVMetaDataReader> make()
 constexpr RVMetaDataReader::Entry kReaders[] = {
     {"BlackVue", &make<RVBlackVueMetaDataReader>},
     {"Mini", &make<RVMiniMetaDataReader>},
+    {"Escort", &make<RVEscortMetaDataReader>},
     {"Korvela", &make<RVKorvelaMetaDataReader>},
     {"Novatek", &make<RVNovatekMetaDataReader>},
     {"70mai", &make<RVSeventyMaiMetaDataReader>},

@@ -174,6 +174,12 @@ const FamilyRule kRules[] = {
     // "REC20260912-180135-43.mp4": the mode (normal, event, parking), the camera's clock and a
     // sequence counted per camera; one folder a mode and a channel ("Normal/F", "Event/R"): the
     // folder is the only sign of the channel.
+    // "20260511_0016_CAM.MP4": the camera's clock to the minute; a ".map" log beside each.
+    {{RVCameraFamily::Escort, "Escort", "Normal|Event|Favorites", RVRecordClock::CameraLocal, 2},
+     R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})_CAM)\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {},
+     "Event"},
     // "2026-08-03_11_34_53_f.mp4": the camera's clock and the channel in small letters (f front,
     // r rear); the track is appended after the movie.
     {{RVCameraFamily::LigoTrailer, "LIGOGPSINFO trailer", "DCIM", RVRecordClock::CameraLocal, 2},

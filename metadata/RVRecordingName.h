@@ -34,13 +34,14 @@ enum class RVCameraFamily
     SeventyMai,
     GoPro,
     Tesla,
-    Neoline,    // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
-    Carcam,     // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
-    Thinkware,  // NMEA in a subtitle track of the front camera's file
-    Vueroid,    // records in a "tvxt" track, dated by the camera's clock
-    Mio,        // Mio MiVue and Navman: an NMEA log beside the front camera's video
-    IBox,       // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
-    LigoTrailer // Beferich J18 and kin: LIGOGPSINFO records in trailers after the movie
+    Neoline,     // Neoline Spectrum and other SigmaStar cameras with a 40-byte "ssmd" GPS track
+    Carcam,      // CARCAM 4CH: SigmaStar, "LIGOGPSINFO" records in an "ssmd" track
+    Thinkware,   // NMEA in a subtitle track of the front camera's file
+    Vueroid,     // records in a "tvxt" track, dated by the camera's clock
+    Mio,         // Mio MiVue and Navman: an NMEA log beside the front camera's video
+    IBox,        // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
+    LigoTrailer, // Beferich J18 and kin: LIGOGPSINFO records in trailers after the movie
+    Escort       // Escort M2: a ".map" log beside each video
 };
 
 // Which clock a family's track records are written in.

@@ -13,8 +13,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek",   "70mai",   "GoPro", "Tesla", "Neoline",
-                                  "CARCAM",   "Thinkware", "Vueroid", "Mio",   "iBox",  "Beferich"};
+        const char* families[] = {"BlackVue", "Novatek",  "70mai",     "GoPro",   "Tesla",
+                                  "Neoline",  "CARCAM",   "Thinkware", "Vueroid", "Mio",
+                                  "iBox",     "Beferich", "Escort"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -107,7 +108,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"/c/Video/Normal/2017_0101_060101_001B.MP4",
          "Novatek 2017-01-01 06:01:01 CET  normal rear 2017_0101_060101_001"},
         {"2026-08-03_11_34_53_r.mp4",
-         "Beferich 2026-08-03 11:34:53 CEST  normal rear 2026-08-03_11_34_53"}};
+         "Beferich 2026-08-03 11:34:53 CEST  normal rear 2026-08-03_11_34_53"},
+        {"/c/Event/20260511_0016_CAM.MP4",
+         "Escort 2026-05-11 00:16:00 CEST  event front 20260511_0016_CAM"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible

@@ -1,5 +1,6 @@
-// Logs beside the video: plain NMEA logs named after it, and the running GPS logs of 70mai
-// cameras in the card's root (a real one from GPSBabel's test data).
+// Logs beside the video: plain NMEA logs named after it, Escort's ".map" logs, and the running
+// GPS logs of 70mai cameras in the card's root (a real one from GPSBabel's test data).
+#include "metadata/RVEscortMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
 
@@ -97,6 +98,31 @@ TEST(SideLogs, NmeaLogNamedAfterTheVideo)
     writeFile(record + "20170708_221449_N.gps", "[1499552090960]" + kRmc);
     writeFile(record + "20170708_221449_NF.mp4", "video");
     EXPECT_EQ(read(record + "20170708_221449_NF.mp4", record).substr(0, 10), "BlackVue 1");
+}
+
+TEST(SideLogs, EscortMapLogBesideItsVideo)
+{
+    // A real Escort M2 log (its coordinates replaced at the source by 37 N 121 W): ten lines a
+    // second apart from 00:15:55 on the camera's clock, the speed in km/h, g with gravity.
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/Normal/";
+    writeFile(folder + "20260511_0016_CAM.map", realData("dashcamigo/escort-m2.map"));
+    writeFile(folder + "20260511_0016_CAM.MP4", "video");
+    EXPECT_EQ(read(folder + "20260511_0016_CAM.MP4", folder),
+              "Escort 10 10 37.000000 -121.000000 2026-05-10 22:15:55.000 117.36 nan 0 "
+              "20260511_0016_CAM.map");
+
+    // A line without a fix gives its sample alone; the course is the way to the next position.
+    const RVMetaData log =
+        RVEscortMetaDataReader::readLog("V,110526,001555,,N,,W,0,0.1,0.2,1.5;\r\n"
+                                        "A,110526,001556,3700.0000,N,12100.0000,W,36,0,0,1;\r\n"
+                                        "A,110526,001557,3700.0000,N,12059.9900,W,36.5,0,0,1;\r\n"
+                                        "A,110526,001558,3700.0000,N,12059.9900,W,x,0,0,1;\r\n");
+    ASSERT_EQ(log.points.size(), 2u);
+    EXPECT_EQ(log.gSensorData.size(), 4u);
+    EXPECT_EQ(text(log.points[1]).substr(0, 58),
+              "37.000000 -120.999833 2026-05-11 00:15:57.000 36.5 nan 89.");
+    EXPECT_NEAR(log.points[1].azimut(), 90, 1e-4);
 }
 
 TEST(SideLogs, SeventyMaiRunningLogCoversItsRecordings)
