@@ -12,7 +12,8 @@
 // when one of the first 256 boundaries of "mdat" holds a block (a block a second lies well
 // within the first 8 MiB of video), so that other cameras' videos cost a few reads.
 //
-// What a block holds depends on the camera: the first 512 bytes of each go to the table of
+// What a block holds depends on the camera: the first 0x410 bytes of each (its head and the
+// 0x3F0 bytes of data most cameras give it; INNOVV fills them with records) go to the table of
 // layouts (metadata/freegps/RVFreeGps.h). Blocks no layout reads give nothing; a video whose
 // blocks give nothing at all is declined with the reason (encrypted, no fix yet, unknown
 // layout), never passed off as a Novatek recording without a track.

@@ -27,7 +27,7 @@ public:
     // layout not known, and where the first such block lies.
     static std::optional<RVMetaData> readMetaData(QIODevice& device, qint64 fileSize,
                                                   const QString& name, RVDecline* why = nullptr);
-    static constexpr qint64 kBlockHeadBytes = 512;
+    static constexpr qint64 kBlockHeadBytes = 0x410;
 
     // Where the blocks of a video are: the offsets the index lists or the scan found, in file
     // order, and whether the video has an index at all. Nothing of the blocks is decoded.

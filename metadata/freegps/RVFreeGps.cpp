@@ -29,6 +29,7 @@ constexpr RVFreeGps::Layout kLayouts[] = {
     {"Nextbase 512GW (RMC text)", &matchesNextbaseText, &decodeNextbaseText},
     {"Kenwood (record at 0x40)", &matchesKenwood, &decodeKenwood},
     {"E-ACE B44 (coordinate texts)", &RVFreeGpsLucky::matches, &RVFreeGpsLucky::decode},
+    {"INNOVV (records from 0x10, no time)", &matchesInnovv, &decodeInnovv},
     {"Viofo A119 V3, A129, A229 (record at 0x10)", &matchesRecordAt10, &decodeRecordAt10},
     {"LIGOGPSINFO (Rexing, XGODY, iiway, ABASK)", &RVFreeGpsLigo::matches, &RVFreeGpsLigo::decode},
     {"Akaso, Anticlock (record at 0x30, letters as words)", &matchesAkaso, &decodeAkaso},

@@ -67,7 +67,7 @@ struct FileHints
     bool rexingScaled = false;
 };
 
-// Reads one block, from its size field on (the first 512 bytes suffice for every layout).
+// Reads one block, from its size field on (the first 0x410 bytes suffice for every layout).
 // Every fix that comes out has a valid time, coordinates within ±90/±180 and not both zero,
 // a finite speed below 1,000 km/h (or one marked unknown) and a course within 0-360 degrees; a
 // decoder that gives anything else has the whole block refused.

@@ -48,6 +48,11 @@
 //   recording's start dates it. ExifTool reads the coordinates as ddmm.mmmmm x 1e5, which puts
 //   its one published block on land near Duesseldorf either way; thousands of real A810 and M500
 //   blocks read by another public decoder make continuous tracks as degrees x 1e7.
+// INNOVV (motorcycle cameras): from 0x10, a run of 32-byte records: 'A', 'N'/'S', 'E'/'W', 0
+//   ("V00" and 0 without a fix), f32 latitude and f32 longitude (ddmm.mmmm), f32 speed (knots),
+//   f32 course, three s32 accelerations in no known scale (left unread). No time: the block is
+//   dated by its place in the recording, its records by their place in the track, as every
+//   undated track is. ExifTool's one published block holds two fixes metres apart in Vienna.
 // Acceleration scales marked 1/1000 g are the only published figure, unconfirmed.
 
 #include "metadata/freegps/RVFreeGpsRecords.h"
@@ -140,6 +145,15 @@ Block readNovatekRecord(std::string_view b, std::size_t o, bool withSensor)
         addFix(block, fromNmea(*r.f32le(o + 28), b[o + 25], *r.f32le(o + 32), b[o + 26],
                                double(*r.f32le(o + 36)) * kKmhPerKnot, *r.f32le(o + 40), *time));
     return block;
+}
+
+constexpr std::size_t kInnovvRecordBytes = 32;
+
+// An INNOVV record's first four bytes.
+bool innovvMark(std::string_view head)
+{
+    return head.size() == 4 && head[3] == '\0' &&
+           ((head[0] == 'A' && isNs(head[1]) && isEw(head[2])) || head.substr(0, 3) == "V00");
 }
 
 bool eAceText(std::string_view b)
@@ -354,6 +368,27 @@ Block decodeSeventyMai(std::string_view b)
                                        course >= 0 && course < 360 ? course : 0, RVTimestamp()),
                            unknown, false});
     block.status = Status::Fix;
+    return block;
+}
+
+bool matchesInnovv(std::string_view b)
+{
+    return b.size() >= 0x10 + kInnovvRecordBytes && innovvMark(slice(b, 0x10, 4));
+}
+
+Block decodeInnovv(std::string_view b)
+{
+    const RVByteReader r(b);
+    Block block;
+    block.status = Status::NoFix;
+    for (std::size_t o = 0x10; o + kInnovvRecordBytes <= b.size(); o += kInnovvRecordBytes) {
+        if (!innovvMark(b.substr(o, 4)))
+            break;
+        if (b[o] == 'A')
+            addFix(block, fromNmea(std::fabs(*r.f32le(o + 4)), b[o + 1], std::fabs(*r.f32le(o + 8)),
+                                   b[o + 2], double(*r.f32le(o + 12)) * kKmhPerKnot,
+                                   *r.f32le(o + 16), RVTimestamp()));
+    }
     return block;
 }
 

@@ -26,4 +26,6 @@ bool matchesVantrueN4(std::string_view block);
 RVFreeGps::Block decodeVantrueN4(std::string_view block);
 bool matchesSeventyMai(std::string_view block);
 RVFreeGps::Block decodeSeventyMai(std::string_view block);
+bool matchesInnovv(std::string_view block);
+RVFreeGps::Block decodeInnovv(std::string_view block);
 } // namespace RVFreeGpsRecords

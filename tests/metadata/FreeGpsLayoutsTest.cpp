@@ -121,6 +121,10 @@ const RealBlock kRealBlocks[] = {
      "2c3139303931382c2c2c412a35390d0a000000000000",
      52.1318283333333, 5.09195833333333, "2018-09-19 08:09:51.000", 102.06372, 125.58,
      "1.109375 0.0234375 -0.06640625"},
+    {"INNOVV", "INNOVV",
+     "000040006672656547505320f0030000414e4500e456964586b1ca445c8fe24033335843c300000030000000a0fe"
+     "ffff414e4500e356964582b1ca445c8ffa40c37556438cffffff8c000000c3fdffff",
+     48.1810221354167, 16.3591267903646, "-", 13.1121598587036, 216.199996948242, ""},
     {"Azdome GS63H", "Azdome",
      "000080006672656547505320050100000103aaaaf2e1f0ee5454989a9b929a93989e98989e939892a69f9f9c9ded"
      "fa8a8a8aaaaaaaaaaaa9e49e9a9e9c9e999f9afd9a9a9d9a9e9a999a929a9a9a9a9a9a9a9daaaaaaaaaaaaaaaaaa"
@@ -215,6 +219,14 @@ TEST(FreeGpsLayouts, RealBlocksReadAsTheCameraMeantThem)
 
 TEST(FreeGpsLayouts, SeveralRecordsClocksAndAbsentSensors)
 {
+    // INNOVV: the block's second record, metres on; the run ends at the first slot that is no
+    // record.
+    const RVFreeGps::Block innovv = RVFreeGps::read(view(realBlock("INNOVV") + QByteArray(32, 1)));
+    ASSERT_EQ(innovv.fixes.size(), 2u);
+    EXPECT_NEAR(innovv.fixes[1].point.latitudeValue(), 48.181014, 2e-6);
+    EXPECT_NEAR(innovv.fixes[1].speedKmh, 14.5011593, 1e-5);
+    EXPECT_NEAR(innovv.fixes[1].point.azimut(), 214.46, 1e-4);
+
     // Nextbase 512G: both records of the block, the second as ExifTool reads it alone.
     const RVFreeGps::Block n = RVFreeGps::read(view(realBlock("Nextbase 512G")));
     ASSERT_EQ(n.fixes.size(), 2u);
