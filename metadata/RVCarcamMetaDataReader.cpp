@@ -38,11 +38,9 @@ std::string_view view(const QByteArray& bytes)
 
 bool holdsRecords(QIODevice& device, const RVTimedTrack& track)
 {
-    for (std::size_t i = 0; i < track.samples.size() && i < kProbeSamples; ++i) {
-        if (RVFreeGpsLigo::findMark(view(RVSampleTable::readSample(device, track.samples[i]))))
-            return true;
-    }
-    return false;
+    return RVSampleTable::anyOfFirstSamples(device, track, kProbeSamples, [](std::string_view b) {
+        return RVFreeGpsLigo::findMark(b).has_value();
+    });
 }
 
 } // namespace

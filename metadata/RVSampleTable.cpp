@@ -285,6 +285,17 @@ QByteArray RVSampleTable::readSample(QIODevice& device, const RVTrackSample& sam
     return bytes.size() == qsizetype(sample.size) ? bytes : QByteArray();
 }
 
+bool RVSampleTable::anyOfFirstSamples(QIODevice& device, const RVTimedTrack& track,
+                                      std::size_t count, bool (*test)(std::string_view sample))
+{
+    for (std::size_t i = 0; i < track.samples.size() && i < count; ++i) {
+        const QByteArray bytes = readSample(device, track.samples[i]);
+        if (test(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
+            return true;
+    }
+    return false;
+}
+
 QString RVSampleTable::sampleAt(std::string_view track, const RVTrackSample& sample)
 {
     return QStringLiteral("%1 sample at offset 0x%2")

@@ -85,6 +85,10 @@ public:
 
     // The sample's bytes; an empty array when they cannot be read whole or are too large.
     static QByteArray readSample(QIODevice& device, const RVTrackSample& sample);
+    // Whether one of the track's first `count` samples passes `test`: how a reader tells its
+    // camera's track from others of the same kind, whose first samples may be empty records.
+    static bool anyOfFirstSamples(QIODevice& device, const RVTimedTrack& track, std::size_t count,
+                                  bool (*test)(std::string_view sample));
 
     // A "tx3g" or QuickTime text sample is a u16 big-endian length and that many bytes of
     // text (styles may follow): the text. Bytes that do not start with a fitting length are

@@ -36,13 +36,9 @@ std::string_view view(const QByteArray& bytes)
 
 bool holdsRecords(QIODevice& device, const RVTimedTrack& track)
 {
-    if (!track.codecIs("gpmd") && !track.handlerIs("text") && !track.handlerIs("sbtl"))
-        return false;
-    for (std::size_t i = 0; i < track.samples.size() && i < kProbeSamples; ++i) {
-        if (RVFreeGpsText::isXorRecord(view(RVSampleTable::readSample(device, track.samples[i]))))
-            return true;
-    }
-    return false;
+    return (track.codecIs("gpmd") || track.handlerIs("text") || track.handlerIs("sbtl")) &&
+           RVSampleTable::anyOfFirstSamples(device, track, kProbeSamples,
+                                            &RVFreeGpsText::isXorRecord);
 }
 
 } // namespace
