@@ -69,6 +69,7 @@ std::optional<RVMetaData> RVXorTextMetaDataReader::readMetaData(QIODevice& devic
         if (!holdsRecords(device, track))
             continue;
         RVMetaData data;
+        data.localClock = true; // the samples' times too, also without a fix
         for (const RVTrackSample& sample : track.samples) {
             const QByteArray bytes = RVSampleTable::readSample(device, sample);
             if (!RVFreeGpsText::isXorRecord(view(bytes)))
