@@ -234,7 +234,7 @@ Block decodeRecords(std::string_view b, std::size_t m, const Reading& how)
 bool offsetAfter(std::string_view b, std::size_t m)
 {
     const std::string_view flags = slice(b, m + 12, 4);
-    return !(flags.substr(0, 3) == std::string_view("\0\0\0", 3) &&
+    return !(flags.size() == 4 && flags.substr(0, 3) == std::string_view("\0\0\0", 3) &&
              (flags[3] == '\x01' || flags[3] == '\x14'));
 }
 

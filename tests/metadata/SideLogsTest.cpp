@@ -1,5 +1,6 @@
 // Logs beside the video: plain NMEA logs named after it, Escort's ".map" logs, and the running
 // GPS logs of 70mai cameras in the card's root (a real one from GPSBabel's test data).
+#include "metadata/RVDegreesPoint.h"
 #include "metadata/RVEscortMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
@@ -116,13 +117,15 @@ TEST(SideLogs, EscortMapLogBesideItsVideo)
     const RVMetaData log =
         RVEscortMetaDataReader::readLog("V,110526,001555,,N,,W,0,0.1,0.2,1.5;\r\n"
                                         "A,110526,001556,3700.0000,N,12100.0000,W,36,0,0,1;\r\n"
-                                        "A,110526,001557,3700.0000,N,12059.9900,W,36.5,0,0,1;\r\n"
+                                        "A,110526,001557,3700.0100,N,12059.9900,W,36.5,0,0,1;\r\n"
                                         "A,110526,001558,3700.0000,N,12059.9900,W,x,0,0,1;\r\n");
     ASSERT_EQ(log.points.size(), 2u);
     EXPECT_EQ(log.gSensorData.size(), 4u);
-    EXPECT_EQ(text(log.points[1]).substr(0, 58),
-              "37.000000 -120.999833 2026-05-11 00:15:57.000 36.5 nan 89.");
-    EXPECT_NEAR(log.points[1].azimut(), 90, 1e-4);
+    EXPECT_EQ(text(log.points[1]).substr(0, 55),
+              "37.000167 -120.999833 2026-05-11 00:15:57.000 36.5 nan ");
+    EXPECT_NEAR(log.points[1].azimut(), 38.612, 1e-3); // north-east at 37 N
+    // A degree of longitude on the equator.
+    EXPECT_NEAR(RVDegreesPoint::metresBetween(0, 0, 0, 1), 111195.08, 0.01);
 }
 
 TEST(SideLogs, SeventyMaiRunningLogCoversItsRecordings)
