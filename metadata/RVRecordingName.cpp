@@ -91,7 +91,7 @@ const FamilyRule kRules[] = {
      ""},
     // "2015_0205_114500_000001F.MP4"; later cameras (VIOFO A119 Mini 2, Mini Pro) leave the
     // underscores out of the time: "20260406142122_000022.MP4".
-    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video", RVRecordClock::Utc, 2},
+    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video/Normal", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_?(?<Mo>\d{2})(?<D>\d{2})_?(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
      R"((?<mode>P?))(?<channel>[FRIAB])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
