@@ -219,6 +219,9 @@ TEST(FreeGpsLayouts, RealBlocksReadAsTheCameraMeantThem)
 
 TEST(FreeGpsLayouts, SeveralRecordsClocksAndAbsentSensors)
 {
+    // 70mai: both coordinates zero, no fix yet.
+    const QByteArray seventyMai = realBlock("70mai A810").replace(0x1f, 8, QByteArray(8, '\0'));
+    EXPECT_EQ(RVFreeGps::read(view(seventyMai)).status, Status::NoFix);
     // INNOVV: the block's second record, metres on; the run ends at the first slot that is no
     // record.
     const RVFreeGps::Block innovv = RVFreeGps::read(view(realBlock("INNOVV") + QByteArray(32, 1)));

@@ -124,8 +124,8 @@ TEST(SideLogs, EscortMapLogBesideItsVideo)
     EXPECT_EQ(text(log.points[1]).substr(0, 55),
               "37.000167 -120.999833 2026-05-11 00:15:57.000 36.5 nan ");
     EXPECT_NEAR(log.points[1].azimut(), 38.612, 1e-3); // north-east at 37 N
-    // A degree of longitude on the equator.
-    EXPECT_NEAR(RVDegreesPoint::metresBetween(0, 0, 0, 1), 111195.08, 0.01);
+    // A degree of longitude at 60 N.
+    EXPECT_NEAR(RVDegreesPoint::metresBetween(60, 0, 60, 1), 55597.01, 0.01);
 }
 
 TEST(SideLogs, SeventyMaiRunningLogCoversItsRecordings)
