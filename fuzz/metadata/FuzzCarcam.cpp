@@ -2,24 +2,10 @@
 // the last one ending where the bytes do), and as an in-memory video whose "ssmd" track the reader
 // walks. Every fix that comes out is a place on earth at a valid time with its speed, and a
 // reader that gave nothing for a file it took for its own says why.
+#include "FixFuzz.h"
 #include "fuzz/FuzzInput.h"
 #include "metadata/RVCarcamMetaDataReader.h"
 #include "metadata/freegps/RVFreeGpsLigo.h"
-
-#include <cmath>
-
-namespace {
-
-void checkPoint(const RVPoint& p, double kmh)
-{
-    const double lat = p.latitudeValue(), lon = p.longitudeValue();
-    if (!std::isfinite(lat) || !std::isfinite(lon) || std::fabs(lat) > 90 || std::fabs(lon) > 180 ||
-        !p.time().isValid() || !std::isfinite(kmh) || kmh < 0 || kmh >= 1000 || p.azimut() < 0 ||
-        p.azimut() > 360)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -27,24 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const std::optional<std::size_t> mark = RVFreeGpsLigo::findMark(bytes)) {
         if (bytes.substr(*mark, 12) != std::string_view("LIGOGPSINFO\0", 12))
             __builtin_trap();
-        const RVFreeGps::Block block = RVFreeGpsLigo::decodeSample(bytes, *mark);
-        if ((block.status == RVFreeGps::Block::Status::Fix) == block.fixes.empty())
-            __builtin_trap();
-        for (const RVFreeGps::Fix& fix : block.fixes)
-            checkPoint(fix.point, fix.speedKmh);
+        checkBlock(RVFreeGpsLigo::decodeSample(bytes, *mark));
     }
 
     FuzzFile file(data, size);
     RVDecline why;
-    const std::optional<RVMetaData> read =
-        RVCarcamMetaDataReader::readMetaData(file.buffer, file.bytes.size(), &why);
-    if (read) {
-        if (read->points.size() != read->velocityData.size())
-            __builtin_trap();
-        for (std::size_t i = 0; i < read->points.size(); ++i)
-            checkPoint(read->points[i], read->velocityData[i]);
-    } else if (why.kind != RVDecline::Kind::NotMine && why.detail.isEmpty()) {
-        __builtin_trap();
-    }
+    checkRead(RVCarcamMetaDataReader::readMetaData(file.buffer, file.bytes.size(), &why), why);
     return 0;
 }
