@@ -10,6 +10,7 @@
 
 #include "metadata/RVLigoTrailerMetaDataReader.h"
 
+#include "metadata/RVByteReader.h"
 #include "metadata/RVInVideoReading.h"
 #include "metadata/RVMetaPath.h"
 #include "metadata/freegps/RVFreeGps.h"
@@ -26,14 +27,6 @@ constexpr qint64 kEnds = 8; // the size and "SKIP" at the start, the mark and si
 // Trailers looked at from the end: the real recording has two.
 constexpr int kMaxTrailers = 4;
 
-std::uint32_t bigEndian32(const QByteArray& bytes, qsizetype at)
-{
-    std::uint32_t value = 0;
-    for (qsizetype i = 0; i < 4; ++i)
-        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
 bool isEndMark(const QByteArray& tail)
 {
     const char c = tail[0];
@@ -49,7 +42,7 @@ qint64 trailerBefore(QIODevice& device, qint64 end, QByteArray& payload)
     const QByteArray tail = device.read(kEnds);
     if (tail.size() != kEnds || !isEndMark(tail))
         return -1;
-    const qint64 size = bigEndian32(tail, 4);
+    const qint64 size = *RVByteReader(std::string_view(tail.constData(), kEnds)).u32(4);
     if (size < 2 * kEnds || size > end || size > RVMetaPath::Limits::kGpsRecords)
         return -1;
     const qint64 start = end - size;
