@@ -10,6 +10,7 @@
 
 #include "metadata/RVBlackVueMetaDataReader.h"
 #include "metadata/RVCarcamMetaDataReader.h"
+#include "metadata/RVDriveVisionMetaDataReader.h"
 #include "metadata/RVEscortMetaDataReader.h"
 #include "metadata/RVGarminMetaDataReader.h"
 #include "metadata/RVGoProMetaDataReader.h"
@@ -50,6 +51,7 @@ constexpr RVMetaDataReader::Entry kReaders[] = {
     {"BlackVue", &make<RVBlackVueMetaDataReader>},
     {"Mini", &make<RVMiniMetaDataReader>},
     {"Escort", &make<RVEscortMetaDataReader>},
+    {"DriveVision", &make<RVDriveVisionMetaDataReader>},
     {"Korvela", &make<RVKorvelaMetaDataReader>},
     {"Novatek", &make<RVNovatekMetaDataReader>},
     {"70mai", &make<RVSeventyMaiMetaDataReader>},

@@ -17,6 +17,7 @@
 //            per channel, so channels pair by time. Protected events are moved to the folder "RO".
 //            Vantrue and BlueSkySea write A for the front camera and B for the rear; Vantrue
 //            keeps its recordings in "Video/Normal" ("2017_0101_060101_001A.MP4", its manual).
+//            DriveVision writes "CARDV/MOVIE_A/20250629113949_000158A.MP4" (a real card).
 // 70mai      <NO|EV|PA>YYYYMMDD-HHMMSS-<sequence>[F|B].MP4, B being the rear camera; a single
 //            camera writes no letter ("NO20191130-120156-000121.MP4"). The records carry no
 //            date: they are dated from the name.
@@ -91,7 +92,7 @@ const FamilyRule kRules[] = {
      ""},
     // "2015_0205_114500_000001F.MP4"; later cameras (VIOFO A119 Mini 2, Mini Pro) leave the
     // underscores out of the time: "20260406142122_000022.MP4".
-    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video/Normal", RVRecordClock::Utc, 2},
+    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video/Normal|CARDV", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_?(?<Mo>\d{2})(?<D>\d{2})_?(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
      R"((?<mode>P?))(?<channel>[FRIAB])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},

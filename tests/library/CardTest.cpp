@@ -197,8 +197,9 @@ TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
     // By the last path component or by the folders, in the given order.
     QTemporaryDir dir;
     const QString b = dir.path();
-    for (const char* folder : {"BV/BlackVue/Record", "NT/DCIM/Movie/RO", "SM/70mai/Normal",
-                               "BOTH/BlackVue/Record", "BOTH/DCIM", "USB/Music"})
+    for (const char* folder :
+         {"BV/BlackVue/Record", "NT/DCIM/Movie/RO", "SM/70mai/Normal", "BOTH/BlackVue/Record",
+          "BOTH/DCIM", "USB/Music", "DV/CARDV/MOVIE_A"})
         ASSERT_TRUE(QDir().mkpath(b + "/" + folder));
     EXPECT_EQ(FS::getDashcamFlashDrives({b + "/BV", "/m/G12", "/m/G1/DATA", b + "/NT", "/m/CARDG2/",
                                          b + "/SM", b + "/USB"}),
@@ -207,6 +208,7 @@ TEST(CameraCards, RecognisedByVolumeNameOrTheFoldersCamerasWrite)
     EXPECT_EQ(FS::cardRecordingFolders(b + "/BOTH/"),
               QStringList({b + "/BOTH/BlackVue/Record", b + "/BOTH/DCIM"}));
     EXPECT_TRUE(FS::cardRecordingFolders(b + "/USB").isEmpty());
+    EXPECT_EQ(FS::cardRecordingFolders(b + "/DV"), QStringList{b + "/DV/CARDV"});
 }
 
 TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)

@@ -1,6 +1,8 @@
-// Logs beside the video: plain NMEA logs named after it, Escort's ".map" logs, and the running
-// GPS logs of 70mai cameras in the card's root (a real one from GPSBabel's test data).
+// Logs beside the video: plain NMEA logs named after it, Escort's ".map" logs, DriveVision's
+// logs in the card's "GPSdata" folder, and the running GPS logs of 70mai cameras in the card's
+// root (a real one from GPSBabel's test data).
 #include "metadata/RVDegreesPoint.h"
+#include "metadata/RVDriveVisionMetaDataReader.h"
 #include "metadata/RVEscortMetaDataReader.h"
 #include "metadata/RVGpsProcessor.h"
 #include "metadata/RVNmeaLogMetaDataReader.h"
@@ -126,6 +128,32 @@ TEST(SideLogs, EscortMapLogBesideItsVideo)
     EXPECT_NEAR(log.points[1].azimut(), 38.612, 1e-3); // north-east at 37 N
     // A degree of longitude at 60 N.
     EXPECT_NEAR(RVDegreesPoint::metresBetween(60, 0, 60, 1), 55597.01, 0.01);
+}
+
+TEST(SideLogs, DriveVisionLogInTheCardsGpsFolder)
+{
+    // A real DriveVision log (Queensland): 59 lines a second apart from 11:38:49 on the camera's
+    // clock, each ended by a carriage return, padded with blanks; its recording protected.
+    QTemporaryDir dir;
+    const QString card = dir.path() + "/";
+    const QString log = "GPSdata/20250629113849_000157A.TXT";
+    writeFile(card + log, realData("dashmap/20250629113849_000157A.TXT"));
+    for (const char* video : {"RO/20250629113849_000157A.mp4", "20250629113949_000158A.MP4"})
+        writeFile(card + "CARDV/MOVIE_A/" + video, "video");
+    EXPECT_EQ(read(card + "CARDV/MOVIE_A/RO/20250629113849_000157A.mp4", card),
+              "DriveVision 59 59 -16.924295 145.432465 2025-06-29 09:38:49.000 41.45 397.35 "
+              "208.06 " +
+                  log.toStdString());
+    EXPECT_EQ(read(card + "CARDV/MOVIE_A/20250629113949_000158A.MP4", card), "none");
+
+    // A line without a fix gives its sample alone; other hemispheres; miles an hour.
+    const RVMetaData other = RVDriveVisionMetaDataReader::readLog(
+        "2025/06/29 11:38:49 N:0.000000 E:0.000000 0.00 km/h 0.00 0.00 0 x:+0.1 y:0 z:-0.1\r"
+        "2025/06/29 11:38:50 N:51.5 W:0.125 10.00 mph 90.5 35.0 9 x:0 y:0 z:0\r    ");
+    ASSERT_EQ(other.points.size(), 1u);
+    EXPECT_EQ(other.gSensorData.size(), 2u);
+    EXPECT_EQ(text(other.points[0]),
+              "51.500000 -0.125000 2025-06-29 11:38:50.000 16.09344 35 90.5");
 }
 
 TEST(SideLogs, SeventyMaiRunningLogCoversItsRecordings)
