@@ -241,8 +241,12 @@ bool RVFileSystemUtil::isInProtectedFolder(const QString& path)
 {
     const QStringList parts = path.split(QLatin1Char('/'));
     const qsizetype n = parts.size();
-    return n >= 3 && parts[n - 2].compare(QLatin1String("RO"), Qt::CaseInsensitive) == 0 &&
-           parts[n - 3].compare(QLatin1String("Movie"), Qt::CaseInsensitive) == 0;
+    if (n < 3 || parts[n - 2].compare(QLatin1String("RO"), Qt::CaseInsensitive) != 0)
+        return false;
+    // "Movie", or one folder a camera ("MOVIE_A" front, "MOVIE_B" rear).
+    const QString& movies = parts[n - 3];
+    return movies.startsWith(QLatin1String("Movie"), Qt::CaseInsensitive) &&
+           (movies.size() == 5 || (movies.size() == 7 && movies[5] == QLatin1Char('_')));
 }
 
 bool RVFileSystemUtil::changeMutabilityOfVideoFiles(const RVVideoFileList& files, bool immutable)

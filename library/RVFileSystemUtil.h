@@ -54,7 +54,8 @@ public:
     // Whether the file is locked now: its flag read from the file system (false when
     // unreadable), or it lies in a folder where the camera keeps protected recordings.
     static bool isFileLocked(const QString& path);
-    // Novatek cameras move protected recordings into Movie/RO (names compared ignoring case):
+    // Novatek cameras move protected recordings into Movie/RO, or MOVIE_A/RO where each
+    // camera has a folder of its own (names compared ignoring case):
     // they count as locked whatever their flag says, and cannot be unlocked here.
     static bool isInProtectedFolder(const QString& path);
     // Locks or unlocks every view of every recording and records in each record the state

@@ -130,13 +130,16 @@ TEST(LockFlagAndFiles, LockRecordsWhatTheFileSaysCopyRefusesToOverwriteRemoveTak
     EXPECT_FALSE(FS::isFileLocked(path));
     // A camera's protected folder locks what it holds, and that lock cannot be lifted here;
     // its sibling folders lock nothing.
-    for (const char* folder : {"/Movie/RO/", "/movie/ro/", "/Movie/Normal/", "/RO/"}) {
+    const std::pair<const char*, bool> folders[] = {
+        {"/Movie/RO/", true},      {"/movie/ro/", true}, {"/MOVIE_B/RO/", true},
+        {"/Movie/Normal/", false}, {"/RO/", false},      {"/MOVIES/RO/", false},
+        {"/MOVIE_AB/RO/", false}};
+    for (const auto& [folder, protectedFolder] : folders) {
         const QString held = dir.path() + folder + "F.MP4";
         ASSERT_TRUE(QDir().mkpath(QFileInfo(held).path()));
         ASSERT_TRUE(QFile::copy(path, held));
         RVVideoFileList scanned;
         FS::scanVideoFilesFrom(held, scanned);
-        const bool protectedFolder = held.contains("ovie/r", Qt::CaseInsensitive);
         EXPECT_EQ(scanned.at(0)->locked(), protectedFolder) << folder;
         EXPECT_EQ(FS::changeMutabilityOfFile(held, false), !protectedFolder);
     }
