@@ -225,7 +225,8 @@ TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)
         "61 22 8:33 / /media/x/G12 rw,nosuid,nodev - exfat /dev/sdc1 rw\n"
         "62 22 179:1 / /mnt/sd\\040card rw - vfat /dev/mmcblk0p1 rw\n"
         "63 22 8:1 / /data rw - ext4 /dev/sda1 rw\n"
-        "64 22 8:49 /sub /run/media/x/CAM\\134G3 rw - vfat /dev/sdd1 rw\n";
+        "64 22 8:49 /sub /run/media/x/CAM\\134G3 rw - vfat /dev/sdd1 rw\n"
+        "69 22 259:2 / /srv rw - ext4 /dev/nvme0n1p2 rw\n"; // no device in the sysfs tree
     const std::vector<RVMountEntry> entries =
         RVMountInfo::parse(table + "broken line\n"
                                    "65 22 8:65 / /no/separator rw shared:9 vfat /dev/sde1 rw\n"
@@ -237,7 +238,7 @@ TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)
     for (const RVMountEntry& entry : entries)
         points.append(entry.mountPoint);
     ASSERT_EQ(points, QStringList({"/", "/proc", "/media/x/G1", "/media/x/G12", "/mnt/sd card",
-                                   "/data", "/run/media/x/CAM\\G3", "/media/x/LAST"}));
+                                   "/data", "/run/media/x/CAM\\G3", "/srv", "/media/x/LAST"}));
     const RVMountEntry& g1 = entries[2];
     EXPECT_EQ(std::tuple(g1.mountId, g1.parentId, g1.major, g1.minor, g1.fileSystemType, g1.source,
                          entries[6].root),

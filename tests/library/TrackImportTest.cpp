@@ -115,7 +115,10 @@ TEST(TrackImport, PhoneTrackLandsOnTheRecordingsByTheirCorrectedClock)
     EXPECT_NEAR((*children[0]->velocityData())[1], 111.2 * 3.6, 0.5);
 
     // Asked to, the import wins over the camera for the chosen recording.
-    ASSERT_TRUE(list->importTrack(gpx, {children[2]}, false, RVImportPreference::ImportFirst).ok());
+    const RVImportResult chosen =
+        list->importTrack(gpx, {children[2]}, false, RVImportPreference::ImportFirst);
+    ASSERT_TRUE(chosen.ok());
+    EXPECT_EQ(chosen.matchedRecordings, 1);
     children = readTrip(*list);
     ASSERT_EQ(children.size(), 3u);
     expectSeconds(children[2], 20);
@@ -174,9 +177,11 @@ TEST(TrackImport, StoredTextSurvivesDamage)
     EXPECT_TRUE(matchTrackToRecording(import.fixes, fix.time, 0).points.empty());
     QByteArray text =
         RVTrackImports::toText("/media/G1", {std::make_shared<const RVTrackImport>(import)});
-    // A line cut short and one out of range are skipped; the rest stays.
+    // A line cut short, one out of range and one with a damaged number are skipped; the rest
+    // stays.
     text += "fix\t1716390001000\t-33.1\n";
     text += "fix\t1716390002000\t95\t151\tnan\tnan\tnan\n";
+    text += "fix\t1716390002500\t-33.1\t151.8\t12,5\tnan\tnan\n"; // not a number
     text += "fix\t1716390003000\t-33.2\t151.8\t131.5\t12.5\tnan\n";
     const auto card = RVTrackImports::fromText(text);
     ASSERT_TRUE(card);
