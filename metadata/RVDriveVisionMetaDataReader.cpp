@@ -116,22 +116,9 @@ RVDriveVisionMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath)
     const qsizetype top = path.lastIndexOf(kVideoTop, -1, Qt::CaseInsensitive);
     if (top < 0)
         return std::nullopt;
-    const QString stem = RVMetaPath::baseName(path);
-    for (const char* extension : {".TXT", ".txt"}) {
-        const QString logPath = path.left(top) + kLogFolder + stem + QLatin1String(extension);
-        if (!RVMetaPath::exists(logPath))
-            continue;
-        const std::optional<QByteArray> text =
-            RVMetaPath::readWholeFile(logPath, RVMetaPath::Limits::kMiniLog);
-        if (!text)
-            return std::nullopt;
-        RVMetaData data = readLog(std::string_view(text->constData(), std::size_t(text->size())));
-        if (data.points.empty() && data.gSensorData.empty())
-            return std::nullopt;
-        data.relatedFiles = QStringList{logPath};
-        return data;
-    }
-    return std::nullopt;
+    const QString log = path.left(top) + kLogFolder + RVMetaPath::baseName(path);
+    return RVMetaPath::readSideLog({log + QLatin1String(".TXT"), log + QLatin1String(".txt")},
+                                   RVMetaPath::Limits::kMiniLog, &readLog);
 }
 
 RVMetaData RVDriveVisionMetaDataReader::readLog(std::string_view text)

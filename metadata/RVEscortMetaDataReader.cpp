@@ -50,21 +50,8 @@ RVEscortMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) cons
     const QString stem = RVMetaPath::withoutExtension(videoPath);
     if (stem.isEmpty() || stem == videoPath)
         return std::nullopt;
-    for (const char* extension : {".map", ".MAP"}) {
-        const QString logPath = stem + QLatin1String(extension);
-        if (!RVMetaPath::exists(logPath))
-            continue;
-        const std::optional<QByteArray> text =
-            RVMetaPath::readWholeFile(logPath, RVMetaPath::Limits::kMiniLog);
-        if (!text)
-            return std::nullopt;
-        RVMetaData data = readLog(std::string_view(text->constData(), std::size_t(text->size())));
-        if (data.points.empty() && data.gSensorData.empty())
-            return std::nullopt;
-        data.relatedFiles = QStringList{logPath};
-        return data;
-    }
-    return std::nullopt;
+    return RVMetaPath::readSideLog({stem + QLatin1String(".map"), stem + QLatin1String(".MAP")},
+                                   RVMetaPath::Limits::kMiniLog, &readLog);
 }
 
 RVMetaData RVEscortMetaDataReader::readLog(std::string_view text)

@@ -121,3 +121,22 @@ std::optional<QByteArray> RVMetaPath::readWholeFile(const QString& path, qint64 
         return std::nullopt;
     return bytes;
 }
+
+std::optional<RVMetaData> RVMetaPath::readSideLog(std::initializer_list<QString> candidates,
+                                                  qint64 maxBytes,
+                                                  RVMetaData (*parse)(std::string_view))
+{
+    for (const QString& path : candidates) {
+        if (!exists(path))
+            continue;
+        const std::optional<QByteArray> text = readWholeFile(path, maxBytes);
+        if (!text)
+            return std::nullopt;
+        RVMetaData data = parse(std::string_view(text->constData(), std::size_t(text->size())));
+        if (data.points.empty() && data.gSensorData.empty())
+            return std::nullopt;
+        data.relatedFiles = QStringList{path};
+        return data;
+    }
+    return std::nullopt;
+}

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "metadata/RVMetaData.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <QtGlobal>
 
+#include <initializer_list>
 #include <optional>
+#include <string_view>
 
 // Path arithmetic and side-file reading shared by the readers. Paths use "/" on every
 // platform (Qt's internal separator).
@@ -59,6 +63,11 @@ bool openRegularFile(RVRegularFile& file, const QString& path, QIODevice::OpenMo
 std::optional<QByteArray> readWholeFile(const QString& path, qint64 maxBytes);
 // The log line for a file refused for its size.
 void reportOversize(const QString& path, qint64 size, qint64 maxBytes);
+// A camera's log of one recording: the first of the candidate paths that exists, read whole
+// and parsed, with the log as its related file. Nothing when none exists, the first that does
+// cannot be read, or it holds neither a fix nor a sample.
+std::optional<RVMetaData> readSideLog(std::initializer_list<QString> candidates, qint64 maxBytes,
+                                      RVMetaData (*parse)(std::string_view));
 
 } // namespace RVMetaPath
 
