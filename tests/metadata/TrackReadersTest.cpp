@@ -490,6 +490,12 @@ TEST(GpmdRecordReaders, VantrueWolfboxAndRedtigerAsExifToolReadsThem)
     unmarked[0x88] = 'x';
     EXPECT_FALSE(RVWolfboxMetaDataReader::readRecord(TestFiles::view(unmarked), none));
     EXPECT_FALSE(RVVantrueMetaDataReader::readRecord(TestFiles::view(fmas.left(159)), none));
+    // A fix on the prime meridian is a fix; one dated day 0 keeps no date.
+    QByteArray greenwich = redtiger;
+    greenwich.replace(0xC0, 8, QByteArray(8, '\0'));
+    greenwich[0x68] = '\0';
+    ASSERT_TRUE(RVWolfboxMetaDataReader::readRecord(TestFiles::view(greenwich), none));
+    EXPECT_EQ(TestFiles::text(none.points.at(0)).substr(0, 22), "9.719920 0.000000 - 50");
 }
 
 TEST(XorTextReader, AmbarellaDataTrackAndBlueSkySeaTextTrackByTheCameraClock)
