@@ -3,7 +3,6 @@
 // layouts; the real ones come from tests/data.
 #include "metadata/RVBoxWalker.h"
 #include "metadata/RVCameraClock.h"
-#include "metadata/RVGpsProcessor.h"
 #include "metadata/RVKenwoodMetaDataReader.h"
 #include "metadata/RVLigoTrailerMetaDataReader.h"
 #include "metadata/RVNavitelMetaDataReader.h"
@@ -85,14 +84,6 @@ std::vector<QByteArray> packedBlocks(const char* name)
         blocks.push_back(block + QByteArray(0x8000 - block.size(), '\0'));
     }
     return blocks;
-}
-
-// Writes the video and reads it as the program does.
-std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes,
-                                    QString* format = nullptr)
-{
-    writeFile(path, bytes);
-    return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, format);
 }
 
 } // namespace
@@ -374,10 +365,8 @@ TEST(NavitelReader, RealGps0RecordsWithoutTheFirmwaresLeftovers)
     // a second apart, UTC, its name 16:30 Moscow time.
     const QByteArray real = realData("dashcamigo/navitel-r600.MOV");
     QTemporaryDir dir;
-    const QString path = dir.path() + "/2020_1104_163014.MOV";
-    ASSERT_TRUE(support::writeFile(path, real));
     QString format;
-    const auto read = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    const auto read = readVideo(dir.path() + "/2020_1104_163014.MOV", real, &format);
     EXPECT_EQ(format, "Navitel");
     ASSERT_TRUE(read && read->points.size() == 5u);
     EXPECT_EQ(text(read->points[0]), "50.000000 30.000000 2020-11-04 13:30:15.000 13 140 92");
@@ -429,9 +418,8 @@ TEST(LigoTrailerReader, RealBeferichJ18TrailersInPlainText)
     const QByteArray real = realData("dashcamigo/beferich-j18-trailers.mp4");
     QTemporaryDir dir;
     const QString path = dir.path() + "/2026-08-03_11_34_53_f.mp4";
-    ASSERT_TRUE(support::writeFile(path, real));
     QString format;
-    const auto read = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    const auto read = readVideo(path, real, &format);
     EXPECT_EQ(format, "LIGOGPSINFO trailer");
     ASSERT_TRUE(read && read->points.size() == 180u);
     EXPECT_EQ(text(read->points[0]), "48.100000 -2.100000 2026-08-03 09:34:53.000 19 173 212");
@@ -464,9 +452,7 @@ TEST(KenwoodReader, TrailerAndUserDataAsExifToolsNotesShowThem)
     QByteArray file = TrackFiles::movie({}) + first + record;
     QString format;
     QTemporaryDir dir;
-    ASSERT_TRUE(support::writeFile(dir.path() + "/MOVI0001.MP4", file));
-    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(
-        dir.path() + "/MOVI0001.MP4", &format));
+    EXPECT_TRUE(readVideo(dir.path() + "/MOVI0001.MP4", file, &format));
     EXPECT_EQ(format, "Kenwood");
     const auto trailer = readBytes(file, RVKenwoodMetaDataReader::readMetaData);
     ASSERT_TRUE(trailer && trailer->points.size() == 2u && trailer->gSensorData.size() == 2u);

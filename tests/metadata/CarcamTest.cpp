@@ -2,12 +2,10 @@
 // real bytes are a public recording's first three samples, its records' coordinates and times
 // replaced (tests/data/SOURCES.md, dashcamigo).
 #include "metadata/RVCarcamMetaDataReader.h"
-#include "metadata/RVGpsProcessor.h"
 
 #include "TestFiles.h"
 #include "TrackFiles.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -58,11 +56,9 @@ TEST(CarcamReader, ReadsTheRecordsOfARealRecording)
     // word asks for the offset that other cameras' blocks need), the speed is in knots, the
     // times (18:06:00 on) by the camera's clock, as the name is: Berlin's, 2 h ahead of UTC.
     QTemporaryDir dir;
-    ASSERT_TRUE(QDir(dir.path()).mkpath("Normal/A"));
-    const QString path = dir.path() + "/Normal/A/REC20250607-180617-527-A.mp4";
-    ASSERT_TRUE(support::writeFile(path, realRecording()));
     QString format;
-    const auto read = RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
+    const auto read = TestFiles::readVideo(dir.path() + "/Normal/A/REC20250607-180617-527-A.mp4",
+                                           realRecording(), &format);
     EXPECT_EQ(format, "CARCAM");
     EXPECT_EQ(TestFiles::text(read), "50.000000 30.000000 2025-06-07 16:06:00.000 18.52 nan 0\n"
                                      "50.000100 30.000100 2025-06-07 16:06:01.000 18.52 nan 0\n"

@@ -2,6 +2,7 @@
 
 #include "RealData.h"
 #include "TrackFiles.h"
+#include "metadata/RVGpsProcessor.h"
 #include "metadata/RVMetaData.h"
 #include "support/Support.h"
 
@@ -50,6 +51,14 @@ auto readBytes(QByteArray bytes, Read read, Args... args)
 inline QByteArray realData(const QString& relativePath)
 {
     return support::readFile(RealData::path(relativePath));
+}
+
+// Writes the video (its folders made as needed) and reads it as the program does.
+inline std::optional<RVMetaData> readVideo(const QString& path, const QByteArray& bytes,
+                                           QString* format = nullptr)
+{
+    writeFile(path, bytes);
+    return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, format);
 }
 
 inline std::string_view view(const QByteArray& bytes)
