@@ -1,6 +1,7 @@
 #include "core/RVNumber.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -129,4 +130,13 @@ double RVNumber::leadingValue(std::string_view text)
     else if (ec != std::errc())
         return 0;
     return negative ? -value : value;
+}
+
+std::optional<double> RVNumber::wholeValue(std::string_view text)
+{
+    if (text.find_first_not_of("+-.0123456789") != std::string_view::npos ||
+        text.find_first_of("0123456789") == std::string_view::npos)
+        return std::nullopt;
+    const double value = leadingValue(text);
+    return std::isfinite(value) ? std::optional(value) : std::nullopt;
 }

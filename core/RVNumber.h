@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 // The numeric value of a text as metadata fields are read: optional leading blanks, an optional
@@ -10,4 +11,7 @@ double leadingValue(std::string_view text);
 // True when leadingValue(text) is certainly 1 or more in size, told without reading the
 // number: its first digit is 1-9 and no exponent can follow. False when unsure.
 bool leadingValueAtLeastOne(std::string_view text);
+// The value of a field that is all of a decimal number (signs, digits and points only, a digit
+// among them: "+0.152", "19.60"), when it is finite; nothing for any other text.
+std::optional<double> wholeValue(std::string_view text);
 } // namespace RVNumber

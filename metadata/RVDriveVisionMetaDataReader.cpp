@@ -32,16 +32,6 @@ constexpr double kKmhPerMph = 1.609344;
 constexpr QLatin1String kVideoTop("/CARDV/");
 constexpr QLatin1String kLogFolder("/GPSdata/");
 
-// A word that is all of a decimal number ("+0.152", "19.60"), or nothing.
-std::optional<double> number(std::string_view word)
-{
-    if (word.empty() || word.find_first_not_of("+-.0123456789") != std::string_view::npos ||
-        word.find_first_of("0123456789") == std::string_view::npos)
-        return std::nullopt;
-    const double v = RVNumber::leadingValue(word);
-    return std::isfinite(v) ? std::optional(v) : std::nullopt;
-}
-
 // "YYYY/MM/DD hh:mm:ss" at the start of the line, read as written.
 std::optional<RVTimestamp> lineTime(std::string_view line)
 {
@@ -75,7 +65,7 @@ void readLine(std::string_view line, RVMetaData& data)
         const std::string_view word = rest.substr(0, end);
         rest.remove_prefix(end);
         const char label = word.size() > 2 && word[1] == ':' ? word[0] : 0;
-        const std::optional<double> value = number(label ? word.substr(2) : word);
+        const std::optional<double> value = RVNumber::wholeValue(label ? word.substr(2) : word);
         if (label == 'N' || label == 'S') {
             latitude =
                 value ? std::optional(std::fabs(*value) * (label == 'S' ? -1 : 1)) : std::nullopt;

@@ -33,15 +33,6 @@ RVTimestamp clockTime(std::string_view date, std::string_view time)
     return RVCivilTime::utcInstant(fields);
 }
 
-// A number field: all of it a decimal number, or nothing.
-std::optional<double> value(std::string_view field)
-{
-    if (field.empty() || field.find_first_not_of("+-.0123456789") != std::string_view::npos)
-        return std::nullopt;
-    const double v = RVNumber::leadingValue(field);
-    return std::isfinite(v) ? std::optional(v) : std::nullopt;
-}
-
 } // namespace
 
 std::optional<RVMetaData>
@@ -56,6 +47,7 @@ RVEscortMetaDataReader::readMetaDataFromVideoFile(const QString& videoPath) cons
 
 RVMetaData RVEscortMetaDataReader::readLog(std::string_view text)
 {
+    using RVNumber::wholeValue;
     RVMetaData data;
     data.localClock = true;
     RVLineSplitter lines(text);
@@ -67,12 +59,12 @@ RVMetaData RVEscortMetaDataReader::readLog(std::string_view text)
         if (f.count() != kFields || (f[0] != "A" && f[0] != "V"))
             continue;
         const RVTimestamp time = clockTime(f[1], f[2]);
-        const auto x = value(f[8]), y = value(f[9]), z = value(f[10]);
+        const auto x = wholeValue(f[8]), y = wholeValue(f[9]), z = wholeValue(f[10]);
         if (!time.isValid() || !x || !y || !z)
             continue;
         data.gSensorData.emplace_back(*x, *y, *z, std::sqrt(*x * *x + *y * *y + *z * *z),
                                       RVSensorLabel::instant(time));
-        const auto lat = value(f[3]), lon = value(f[5]), kmh = value(f[7]);
+        const auto lat = wholeValue(f[3]), lon = wholeValue(f[5]), kmh = wholeValue(f[7]);
         if (f[0] != "A" || !lat || !lon || !kmh || *kmh < 0 || (f[4] != "N" && f[4] != "S") ||
             (f[6] != "E" && f[6] != "W"))
             continue;

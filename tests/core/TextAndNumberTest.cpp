@@ -32,6 +32,13 @@ TEST(Number, LeadingValuesOfFieldTexts)
                              "1e-99999999999999999999999"})
         EXPECT_EQ(RVNumber::leadingValue(text), 0) << text;
 
+    // A field that is a number and nothing else.
+    EXPECT_EQ(RVNumber::wholeValue("+0.152"), 0.152);
+    for (const std::string& text :
+         {std::string("19.60 km/h"), std::string("12,5"), std::string("+"), std::string(),
+          std::string("1e3"), std::string(400, '9')})
+        EXPECT_FALSE(RVNumber::wholeValue(text)) << text;
+
     // The quick "at least 1 in size" test may only say yes when the value read is.
     using RVNumber::leadingValueAtLeastOne;
     for (const char* yes : {"5354.000800", " -1.5,N"})
