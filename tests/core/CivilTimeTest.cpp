@@ -58,7 +58,10 @@ TEST(CivilTime, CompactTextsAreReadLenientlyButNeverOutOfRange)
                     fields.millisecond == ms)
             << text;
     }
-    for (const char* text : {"246000", "236000", "13450", "134501x", ".5", "", "1345a1"}) {
+    Fields midnight;
+    EXPECT_TRUE(parseTimeOfDay("000000", midnight) && parseTimeOfDay("235960", midnight));
+    for (const char* text :
+         {"246000", "236000", "235961", "13450", "134501x", ".5", "", "1345a1"}) {
         Fields fields;
         EXPECT_FALSE(parseTimeOfDay(text, fields)) << text;
     }
