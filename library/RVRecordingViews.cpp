@@ -3,6 +3,7 @@
 #include "metadata/RVCameraClock.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <limits>
@@ -49,11 +50,25 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
     std::vector<std::size_t> owner(found.size(), std::numeric_limits<std::size_t>::max());
     std::vector<Group> groups;
 
+    // A camera's lower-quality copy of a file found beside it is left out: it shows the same
+    // moment worse, and listed it would play that moment twice. Alone, it is the recording.
+    QSet<QString> paths;
+    for (const RVFoundVideo& file : found)
+        paths.insert(file.path);
+    std::vector<bool> copies(found.size(), false);
+
     QHash<QString, std::vector<Candidate>> buckets;
     for (std::size_t i = 0; i < found.size(); ++i) {
         std::optional<RVRecordingName> name = parseRecordingName(found[i].path);
         if (!name || !name->start.isValid())
             continue;
+        if (!name->originalName.isEmpty()) {
+            const QString& path = found[i].path;
+            copies[i] = paths.contains(path.left(path.lastIndexOf(QLatin1Char('/')) + 1) +
+                                       name->originalName);
+            if (copies[i])
+                continue;
+        }
         Candidate candidate{i, std::move(*name)};
         buckets[pairingKey(candidate, found[i].path)].push_back(std::move(candidate));
     }
@@ -95,6 +110,8 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
     std::vector<bool> emitted(groups.size(), false);
     for (std::size_t i = 0; i < found.size(); ++i) {
         const RVFoundVideo& file = found[i];
+        if (copies[i])
+            continue;
         if (owner[i] == std::numeric_limits<std::size_t>::max()) {
             records.push_back(std::make_shared<RVVideoFile>(
                 std::vector<RVVideoView>{{RVChannel::Front, file.path}},

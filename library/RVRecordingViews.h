@@ -23,5 +23,5 @@ struct RVFoundVideo
 // are recordings of one view. Records keep the order of their first file; durations are left
 // unmeasured (NaN). A recording's date is its front (else first) view's start time by its
 // name (RVTimeSource::Name), or the file's date for names no rule claims; it is locked when
-// any view is.
+// any view is. A camera's lower-quality copy of a file found in the same folder is left out.
 RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found);

@@ -76,6 +76,8 @@ struct FamilyRule
     // Folders whose recordings are protected events, "|" between several, or "". A recording
     // may lie in the folder or in a folder of its own inside it.
     const char* eventFolder;
+    // Names whose "copy" group is not this are lower-quality copies of the name with it.
+    const char* originalCopy = "";
 };
 
 const FamilyRule kRules[] = {
@@ -195,6 +197,16 @@ const FamilyRule kRules[] = {
      {{"REC", RVRecordingMode::Normal}, {"PAR", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
      "Event"},
+    // "240915_143027_001_FH.MP4" (the maker's support page): the camera's clock with a two-digit
+    // year, a file number, the channel (F front, R rear) and the quality. Each file may have a
+    // copy of lower quality beside it, "L" for "H", kept for the phone app.
+    {{RVCameraFamily::Nextbase, "Nextbase", "DCIM", RVRecordClock::Utc, 2},
+     R"(^(?<stem>(?<Y>\d{2})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d{3}))"
+     R"(_(?<channel>[FR])(?<copy>[HL])\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
+     "",
+     "H"},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -374,6 +386,10 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         }
         name.sideFileStem = match.captured(QStringLiteral("stem"));
         readChapter(match, name);
+        if (const QString copy = match.captured(QStringLiteral("copy"));
+            !copy.isEmpty() && copy != QLatin1String(rule.originalCopy))
+            name.originalName = QString(fileName).replace(match.capturedStart(u"copy"), copy.size(),
+                                                          QLatin1String(rule.originalCopy));
         name.pairingToleranceSeconds = rule.info.pairingToleranceSeconds;
         return name;
     }

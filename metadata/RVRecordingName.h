@@ -41,7 +41,8 @@ enum class RVCameraFamily
     Mio,         // Mio MiVue and Navman: an NMEA log beside the front camera's video
     IBox,        // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
     LigoTrailer, // Beferich J18 and kin: LIGOGPSINFO records in trailers after the movie
-    Escort       // Escort M2: a ".map" log beside each video
+    Escort,      // Escort M2: a ".map" log beside each video
+    Nextbase // Nextbase 322GW and later: NMEA in a subtitle track, a low-quality copy of each file
 };
 
 // Which clock a family's track records are written in.
@@ -97,6 +98,9 @@ struct RVRecordingName final
     // and this file's chapter, from 1. Empty and 0 for names of no chaptered recording.
     QString chapterSeries;
     int chapter = 0;
+    // A lower-quality copy the camera writes beside each file (Nextbase "..._FL.MP4"): the
+    // name of the file it copies ("..._FH.MP4"). Empty for every other name.
+    QString originalName;
 };
 
 // Reads the file name (the last component of the path) by its family's rule; nothing when no

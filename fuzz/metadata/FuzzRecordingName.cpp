@@ -18,6 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             name->mode == RVRecordingMode::Unknown)
             __builtin_trap();
         (void)channelName(name->channel);
+        // A copy's original is a name of the same family that is no copy.
+        if (!name->originalName.isEmpty()) {
+            const std::optional<RVRecordingName> original = parseRecordingName(name->originalName);
+            if (!original || original->family != name->family || !original->originalName.isEmpty())
+                __builtin_trap();
+        }
     }
     return 0;
 }

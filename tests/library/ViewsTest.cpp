@@ -32,6 +32,11 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRule)
         {{"/p/car1/Front/NO20220101-120000-000001F.MP4",
           "/p/car2/Back/NO20220101-120000-000002B.MP4"},
          {"front0", "rear1"}},
+        // Nextbase: a low-quality copy (L) beside its file (H) is left out; alone, it stays.
+        {{"/c/DCIM/240915_143027_001_FL.MP4", "/c/DCIM/240915_143027_001_FH.MP4",
+          "/c/DCIM/240915_143028_002_RH.MP4", "/c/DCIM/240915_143028_002_RL.MP4",
+          "/c/DCIM/240915_143127_003_RL.MP4"},
+         {"front1+rear2", "rear4"}},
     };
     for (const auto& [files, expected] : cases) {
         QStringList recordings;

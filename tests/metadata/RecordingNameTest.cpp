@@ -15,7 +15,7 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         const auto name = parseRecordingName(path);
         const char* families[] = {"BlackVue", "Novatek",  "70mai",     "GoPro",   "Tesla",
                                   "Neoline",  "CARCAM",   "Thinkware", "Vueroid", "Mio",
-                                  "iBox",     "Beferich", "Escort"};
+                                  "iBox",     "Beferich", "Escort",    "Nextbase"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -110,7 +110,11 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"2026-08-03_11_34_53_r.mp4",
          "Beferich 2026-08-03 11:34:53 CEST  normal rear 2026-08-03_11_34_53"},
         {"/c/Event/20260511_0016_CAM.MP4",
-         "Escort 2026-05-11 00:16:00 CEST  event front 20260511_0016_CAM"}};
+         "Escort 2026-05-11 00:16:00 CEST  event front 20260511_0016_CAM"},
+        {"/c/DCIM/240915_143027_001_FH.MP4",
+         "Nextbase 2024-09-15 14:30:27 CEST  normal front 240915_143027_001"},
+        {"240101_000000_002_RL.MP4",
+         "Nextbase 2024-01-01 00:00:00 CET  normal rear 240101_000000_002"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -122,9 +126,14 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         "GX01017.MP4|GP0017.MP4|GOPR017.MP4|GX010017.JPG|2024-05-01_12-00-00-fisheye.mp4|"
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
         "REC20250607-180617-527-E.mp4|REC20250607-180617-527.MOV|FILE261319-071804F.mp4|"
-        "FILE260819-071804X.mp4|2026-08-03_11_34_53_F.mp4|/c/|";
+        "FILE260819-071804X.mp4|2026-08-03_11_34_53_F.mp4|240915_143027_001_F.MP4|"
+        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|/c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();
+    // A low-quality copy names the file it copies; the original names none.
+    EXPECT_EQ(parseRecordingName("/c/240915_143027_001_RL.mp4")->originalName,
+              "240915_143027_001_RH.mp4");
+    EXPECT_EQ(parseRecordingName("/c/240915_143027_001_RH.mp4")->originalName, "");
 
     // GoPro chapters share their series and count from one. "series chapter": the older cameras'
     // first chapter is GOPR, the second GP01; a looping recording's files and chapter 00 are no
