@@ -78,6 +78,9 @@ struct FamilyRule
     const char* eventFolder;
     // Names whose "copy" group is not this are lower-quality copies of the name with it.
     const char* originalCopy = "";
+    // The mode code is the name of the file's folder less its number, when that is a numbered
+    // camera folder ("UNSVD" in "DCIM/103UNSVD"); elsewhere it is "".
+    bool modeInFolder = false;
 };
 
 const FamilyRule kRules[] = {
@@ -207,6 +210,19 @@ const FamilyRule kRules[] = {
      {{'F', RVChannel::Front}, {'R', RVChannel::Rear}},
      "",
      "H"},
+    // "GRMN0845.MP4" in "DCIM/103UNSVD" (a Dash Cam 35's card): a number, no time. The folder
+    // tells the mode (the maker's manual): "UNSVD" the loop the camera overwrites, "SAVED" saved
+    // by the driver, "EVENT" saved on an incident; the folders' numbers differ between models.
+    // The track's records are dated by the movie's creation time, in UTC.
+    {{RVCameraFamily::Garmin, "Garmin", "DCIM", RVRecordClock::Utc, 0},
+     R"(^(?<stem>GRMN\d{4})\.(?i:mp4)$)",
+     {{"", RVRecordingMode::Normal},
+      {"UNSVD", RVRecordingMode::Normal},
+      {"SAVED", RVRecordingMode::Manual}},
+     {},
+     "",
+     "",
+     true},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an
@@ -360,6 +376,13 @@ std::optional<RVRecordingName> parseRecordingName(const QString& path)
         if (dated)
             name.start = QDateTime(date, time, Qt::LocalTime);
         name.modeCode = match.captured(QStringLiteral("mode"));
+        if (rule.modeInFolder) {
+            // A numbered camera folder: three digits, then five characters ("103UNSVD").
+            static const QRegularExpression numbered(QStringLiteral("^\\d{3}([A-Z0-9_]{5})$"),
+                                                     QRegularExpression::CaseInsensitiveOption);
+            const QRegularExpressionMatch folder = numbered.match(lastComponent(path, 1));
+            name.modeCode = folder.hasMatch() ? folder.captured(1).toUpper() : QString();
+        }
         name.mode = RVRecordingMode::Event;
         for (const ModeCode& mode : rule.modes) {
             if (name.modeCode == QLatin1String(mode.code))

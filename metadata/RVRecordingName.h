@@ -42,7 +42,8 @@ enum class RVCameraFamily
     IBox,        // iBox RoadScan: SigmaStar, 32-byte records in an "ssmd" track
     LigoTrailer, // Beferich J18 and kin: LIGOGPSINFO records in trailers after the movie
     Escort,      // Escort M2: a ".map" log beside each video
-    Nextbase // Nextbase 322GW and later: NMEA in a subtitle track, a low-quality copy of each file
+    Nextbase,    // Nextbase 322GW and later: NMEA in a subtitle track, copies of lower quality
+    Garmin       // Garmin Dash Cam: numbered names, the mode in the folder
 };
 
 // Which clock a family's track records are written in.

@@ -12,10 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (RVNativePath::encode(path) != bytes)
         __builtin_trap();
     if (const std::optional<RVRecordingName> name = parseRecordingName(path)) {
-        // Only GoPro's names carry no time.
-        if (name->start.isValid() == (name->family == RVCameraFamily::GoPro) ||
-            name->sideFileStem.isEmpty() || !path.contains(name->sideFileStem) ||
-            name->mode == RVRecordingMode::Unknown)
+        // Only GoPro's and Garmin's names carry no time.
+        const bool undated =
+            name->family == RVCameraFamily::GoPro || name->family == RVCameraFamily::Garmin;
+        if (name->start.isValid() == undated || name->sideFileStem.isEmpty() ||
+            !path.contains(name->sideFileStem) || name->mode == RVRecordingMode::Unknown)
             __builtin_trap();
         (void)channelName(name->channel);
         // A copy's original is a name of the same family that is no copy.

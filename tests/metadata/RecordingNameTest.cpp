@@ -13,9 +13,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek",  "70mai",     "GoPro",   "Tesla",
-                                  "Neoline",  "CARCAM",   "Thinkware", "Vueroid", "Mio",
-                                  "iBox",     "Beferich", "Escort",    "Nextbase"};
+        const char* families[] = {"BlackVue", "Novatek",  "70mai",     "GoPro",    "Tesla",
+                                  "Neoline",  "CARCAM",   "Thinkware", "Vueroid",  "Mio",
+                                  "iBox",     "Beferich", "Escort",    "Nextbase", "Garmin"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -114,7 +114,12 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"/c/DCIM/240915_143027_001_FH.MP4",
          "Nextbase 2024-09-15 14:30:27 CEST  normal front 240915_143027_001"},
         {"240101_000000_002_RL.MP4",
-         "Nextbase 2024-01-01 00:00:00 CET  normal rear 240101_000000_002"}};
+         "Nextbase 2024-01-01 00:00:00 CET  normal rear 240101_000000_002"},
+        // Garmin: no time; the numbered folder's name is the mode, elsewhere there is none.
+        {"/c/DCIM/103UNSVD/GRMN0845.MP4", "Garmin  UNSVD normal front GRMN0845"},
+        {"/c/DCIM/100Event/GRMN0001.MP4", "Garmin  EVENT event front GRMN0001"},
+        {"/c/DCIM/101SAVED/GRMN0002.MP4", "Garmin  SAVED manual front GRMN0002"},
+        {"/home/trip/GRMN0003.MP4", "Garmin   normal front GRMN0003"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -127,7 +132,7 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
         "REC20250607-180617-527-E.mp4|REC20250607-180617-527.MOV|FILE261319-071804F.mp4|"
         "FILE260819-071804X.mp4|2026-08-03_11_34_53_F.mp4|240915_143027_001_F.MP4|"
-        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|/c/|";
+        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|GRMN084.MP4|/c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();
     // A low-quality copy names the file it copies; the original names none.
