@@ -54,6 +54,13 @@ TEST(TripGrouping, SixtySecondRuleBetweenNeighboursAndTripNames)
             << expected.join(' ').toStdString();
     }
 
+    // A chaptered take is one trip in chapter order whatever its files' dates say.
+    EXPECT_EQ(
+        names(RVVideoList::groupVideoDatas({single("/c/GX020042.MP4", 60, "2015-01-01T10:00"),
+                                            single("/c/GX010042.MP4", 60, "2015-01-01T10:00"),
+                                            single("/c/GX010043.MP4", 9, "2015-01-01T12:00")})),
+        QStringList({"GX010042-20042", "GX010043.MP4"}));
+
     const auto name = [](const QString& first, const QString& last) {
         const char* t = "2015-01-01T10:00:00";
         return RVVideoList::getVideoDataTripNameByFiles({single("/c/" + first, 60, t),
