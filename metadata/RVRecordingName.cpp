@@ -13,8 +13,10 @@
 //            an optional upload flag. "20170708_221449_NF.mp4", side files
 //            "20170708_221449_N.gps" / ".3gf" shared by all channels. The names are the
 //            camera's local time, the track's NMEA sentences UTC.
-// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P][F|R|I].MP4 (.TS in TS mode); the sequence differs
-//            per channel, so channels pair by time. Protected events are moved to the folder "RO".
+// Novatek    YYYY_MMDD_HHMMSS_<sequence>[P|E][F|R|I|T].MP4 (.TS in TS mode); the sequence
+//            differs per channel, so channels pair by time. Protected events are moved to the
+//            folder "RO". Viofo's A229 Pro marks parking P and events E, and names its third
+//            camera I (interior) or T (the telephoto lens), as a sync tool's names from one show.
 //            Vantrue and BlueSkySea write A for the front camera and B for the rear; Vantrue
 //            keeps its recordings in "Video/Normal" ("2017_0101_060101_001A.MP4", its manual).
 //            DriveVision writes "CARDV/MOVIE_A/20250629113949_000158A.MP4" (a real card).
@@ -99,13 +101,14 @@ const FamilyRule kRules[] = {
     // underscores out of the time: "20260406142122_000022.MP4".
     {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video/Normal|CARDV", RVRecordClock::Utc, 2},
      R"(^(?<stem>(?<Y>\d{4})_?(?<Mo>\d{2})(?<D>\d{2})_?(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
-     R"((?<mode>P?))(?<channel>[FRIAB])?\.(?i:mp4|mov|ts)$)",
+     R"((?<mode>[PE]?))(?<channel>[FRIABT])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
      {{'F', RVChannel::Front},
       {'R', RVChannel::Rear},
       {'I', RVChannel::Interior},
       {'A', RVChannel::Front},
-      {'B', RVChannel::Rear}},
+      {'B', RVChannel::Rear},
+      {'T', RVChannel::Optional}},
      "RO"},
     // The rear camera is "B", on the A810 Lite "R"; the A510 marks parking as "PA" or "LA".
     {{RVCameraFamily::SeventyMai, "70mai", "70mai", RVRecordClock::FromName, 2},

@@ -104,6 +104,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
          "iBox 2026-09-13 13:03:26 CEST SOS event front SOS20260913-130326-1379"},
         {"/c/Parking/F/PAR20260913-121858-1.mp4",
          "iBox 2026-09-13 12:18:58 CEST PAR parking front PAR20260913-121858-1"},
+        // Viofo: E an event, T the telephoto lens.
+        {"2026_0513_172152_000126ET.MP4",
+         "Novatek 2026-05-13 17:21:52 CEST E event optional 2026_0513_172152_000126E"},
         // Vantrue and BlueSkySea: A front, B rear; small letters on cameras with trailers.
         {"/c/Video/Normal/2017_0101_060101_001B.MP4",
          "Novatek 2017-01-01 06:01:01 CET  normal rear 2017_0101_060101_001"},
