@@ -226,6 +226,15 @@ const FamilyRule kRules[] = {
      "",
      "",
      true},
+    // "2026_03_15_173951_02_I.MP4": the camera's clock, the mode (00 normal, 02 an event) and the
+    // channel (F front, R rear, I interior); the views of one moment share the rest of the name.
+    // Three tools written against real cards agree on it; none tells the card's folders.
+    {{RVCameraFamily::Wolfbox, "Wolfbox", "DCIM", RVRecordClock::Utc, 2},
+     R"(^(?<stem>(?<Y>\d{4})_(?<Mo>\d{2})_(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_)"
+     R"((?<mode>\d{2}))_(?<channel>[FRI])\.(?i:mp4)$)",
+     {{"00", RVRecordingMode::Normal}},
+     {{'F', RVChannel::Front}, {'R', RVChannel::Rear}, {'I', RVChannel::Interior}},
+     ""},
 };
 
 // The channels: the name files written by the program use, and the letter the list marks an

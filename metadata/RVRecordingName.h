@@ -43,7 +43,8 @@ enum class RVCameraFamily
     LigoTrailer, // Beferich J18 and kin: LIGOGPSINFO records in trailers after the movie
     Escort,      // Escort M2: a ".map" log beside each video
     Nextbase,    // Nextbase 322GW and later: NMEA in a subtitle track, copies of lower quality
-    Garmin       // Garmin Dash Cam: numbered names, the mode in the folder
+    Garmin,      // Garmin Dash Cam: numbered names, the mode in the folder
+    Wolfbox      // Wolfbox G900 and kin: fix records in a "gpmd" track
 };
 
 // Which clock a family's track records are written in.

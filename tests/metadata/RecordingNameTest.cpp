@@ -13,9 +13,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
     // mode F (newer firmware) and channel F, E and R, R and F.
     const auto parsed = [](const QString& path) {
         const auto name = parseRecordingName(path);
-        const char* families[] = {"BlackVue", "Novatek",  "70mai",     "GoPro",    "Tesla",
-                                  "Neoline",  "CARCAM",   "Thinkware", "Vueroid",  "Mio",
-                                  "iBox",     "Beferich", "Escort",    "Nextbase", "Garmin"};
+        const char* families[] = {"BlackVue", "Novatek",   "70mai",   "GoPro",  "Tesla", "Neoline",
+                                  "CARCAM",   "Thinkware", "Vueroid", "Mio",    "iBox",  "Beferich",
+                                  "Escort",   "Nextbase",  "Garmin",  "Wolfbox"};
         const char* modes[] = {"unknown", "normal", "event", "parking", "manual"};
         return !name ? QStringLiteral("none")
                      : QStringList({families[int(name->family)],
@@ -122,7 +122,11 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         {"/c/DCIM/103UNSVD/GRMN0845.MP4", "Garmin  UNSVD normal front GRMN0845"},
         {"/c/DCIM/100Event/GRMN0001.MP4", "Garmin  EVENT event front GRMN0001"},
         {"/c/DCIM/101SAVED/GRMN0002.MP4", "Garmin  SAVED manual front GRMN0002"},
-        {"/home/trip/GRMN0003.MP4", "Garmin   normal front GRMN0003"}};
+        {"/home/trip/GRMN0003.MP4", "Garmin   normal front GRMN0003"},
+        {"2026_03_15_173951_02_I.MP4",
+         "Wolfbox 2026-03-15 17:39:51 CET 02 event interior 2026_03_15_173951_02"},
+        {"2026_04_10_162529_00_R.mp4",
+         "Wolfbox 2026-04-10 16:25:29 CEST 00 normal rear 2026_04_10_162529_00"}};
     for (const auto& [path, name] : cases)
         EXPECT_EQ(parsed(path), name);
     // Names no rule claims: another camera's, an unknown mode or channel letter, an impossible
@@ -135,7 +139,8 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
         "REC20250607-180617-527-E.mp4|REC20250607-180617-527.MOV|FILE261319-071804F.mp4|"
         "FILE260819-071804X.mp4|2026-08-03_11_34_53_F.mp4|240915_143027_001_F.MP4|"
-        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|GRMN084.MP4|/c/|";
+        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|GRMN084.MP4|2026_03_15_173951_02_X.MP4|/"
+        "c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();
     // A low-quality copy names the file it copies; the original names none.
