@@ -67,7 +67,8 @@ TEST(TripShapes, SplitAndJoinHoldPerCardAndUndo)
     EXPECT_EQ(tripsOf(*list), splitTrees);
     const QStringList stored = RVTripShapes::toText();
     RVTripShapes::clear();
-    RVTripShapes::setFromText(stored + QStringList{"bad line", card + "\tx.mp4\tsideways"});
+    RVTripShapes::setFromText(
+        stored + QStringList{"bad line", card + "\tx.mp4\tsideways", card + "\t\tsplit"});
     EXPECT_EQ(RVTripShapes::toText(), stored);
     EXPECT_EQ(tripsOf(*idleList(kNoMetaData, card)), splitTrees);
     EXPECT_EQ(tripsOf(*idleList(kNoMetaData, other)), natural);
@@ -76,6 +77,7 @@ TEST(TripShapes, SplitAndJoinHoldPerCardAndUndo)
     // in any order.
     tree = *list->videosData();
     std::reverse(tree.begin(), tree.end());
+    EXPECT_FALSE(RVTripShapes::joinWithNext(tree, tree[1]->children().front())); // in a trip
     const std::optional<RVTripShapeChange> join = RVTripShapes::joinWithNext(tree, tree[1]);
     ASSERT_TRUE(join);
     EXPECT_EQ(join->relative, "DCIM/Movie/" + kFour);
