@@ -286,8 +286,12 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     list->waitForIdle();
     ASSERT_EQ(names(*list->videosData()), QStringList({"E.MP4", "A-D", "H-G"}));
 
-    // A single recording leaves the top level at once, without regrouping.
-    RVDeleteResult result = list->removeVideoDataAndFiles(list->videosData()->front());
+    // A single recording leaves the top level at once, without regrouping, though the list
+    // was rebuilt since the node was handed out.
+    const RVVideoDataPtr single = list->videosData()->front();
+    list->cameraClockChanged();
+    list->waitForIdle();
+    RVDeleteResult result = list->removeVideoDataAndFiles(single);
     EXPECT_EQ(result.deleted, QStringList{path("E.MP4")});
     EXPECT_TRUE(result.keptLocked.isEmpty() && result.failed.isEmpty());
     expectOnDisk({"E.MP4", "E.MP4.gps", "E.MP4.3gf"}, false);
