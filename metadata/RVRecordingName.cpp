@@ -36,6 +36,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -85,6 +86,11 @@ struct FamilyRule
     bool modeInFolder = false;
 };
 
+// Novatek's cameras write two kinds of names, each with a rule of its own.
+constexpr RVCameraFamilyInfo kNovatek{RVCameraFamily::Novatek, "Novatek",
+                                      "DCIM/Movie|Video/Normal|CARDV|Normal|Event|Parking",
+                                      RVRecordClock::Utc, 2};
+
 const FamilyRule kRules[] = {
     {{RVCameraFamily::BlackVue, "BlackVue", "BlackVue/Record", RVRecordClock::Utc, 0},
      R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_)"
@@ -99,7 +105,7 @@ const FamilyRule kRules[] = {
      ""},
     // "2015_0205_114500_000001F.MP4"; later cameras (VIOFO A119 Mini 2, Mini Pro) leave the
     // underscores out of the time: "20260406142122_000022.MP4".
-    {{RVCameraFamily::Novatek, "Novatek", "DCIM/Movie|Video/Normal|CARDV", RVRecordClock::Utc, 2},
+    {kNovatek,
      R"(^(?<stem>(?<Y>\d{4})_?(?<Mo>\d{2})(?<D>\d{2})_?(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d+)"
      R"((?<mode>[PE]?))(?<channel>[FRIABT])?\.(?i:mp4|mov|ts)$)",
      {{"", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
@@ -110,6 +116,16 @@ const FamilyRule kRules[] = {
       {'B', RVChannel::Rear},
       {'T', RVChannel::Optional}},
      "RO"},
+    // Vantrue's later cameras (N4S, E1 Pro): "20260904_175735_00001_N_A.MP4", the camera's
+    // clock, a sequence, the mode (N normal, E event, P parking) and the channel (A front,
+    // B interior, C rear), one folder a mode ("Normal", "Event", "Parking"). Tools written for
+    // these cards agree on it.
+    {kNovatek,
+     R"(^(?<stem>(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})_(?<h>\d{2})(?<mi>\d{2})(?<s>\d{2})_\d{4,5}_)"
+     R"((?<mode>[NEP]))_(?<channel>[ABC])\.(?i:mp4)$)",
+     {{"N", RVRecordingMode::Normal}, {"P", RVRecordingMode::Parking}},
+     {{'A', RVChannel::Front}, {'B', RVChannel::Interior}, {'C', RVChannel::Rear}},
+     ""},
     // The rear camera is "B", on the A810 Lite "R"; the A510 marks parking as "PA" or "LA".
     {{RVCameraFamily::SeventyMai, "70mai", "70mai", RVRecordClock::FromName, 2},
      R"(^(?<stem>(?<mode>NO|EV|PA|LA)(?<Y>\d{4})(?<Mo>\d{2})(?<D>\d{2})-(?<h>\d{2})(?<mi>\d{2}))"
@@ -269,8 +285,12 @@ const std::vector<RVCameraFamilyInfo>& familyInfos()
 {
     static const std::vector<RVCameraFamilyInfo> infos = [] {
         std::vector<RVCameraFamilyInfo> list;
-        for (const FamilyRule& rule : kRules)
-            list.push_back(rule.info);
+        for (const FamilyRule& rule : kRules) {
+            if (std::none_of(list.begin(), list.end(), [&](const RVCameraFamilyInfo& listed) {
+                    return listed.family == rule.info.family;
+                }))
+                list.push_back(rule.info);
+        }
         return list;
     }();
     return infos;

@@ -107,6 +107,11 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         // Viofo: E an event, T the telephoto lens.
         {"2026_0513_172152_000126ET.MP4",
          "Novatek 2026-05-13 17:21:52 CEST E event optional 2026_0513_172152_000126E"},
+        // Vantrue's later names: A front, B interior, C rear.
+        {"/c/Normal/20260904_175735_00001_N_A.MP4",
+         "Novatek 2026-09-04 17:57:35 CEST N normal front 20260904_175735_00001_N"},
+        {"/c/Event/20240821_180010_0002_E_C.MP4",
+         "Novatek 2024-08-21 18:00:10 CEST E event rear 20240821_180010_0002_E"},
         // Vantrue and BlueSkySea: A front, B rear; small letters on cameras with trailers.
         {"/c/Video/Normal/2017_0101_060101_001B.MP4",
          "Novatek 2017-01-01 06:01:01 CET  normal rear 2017_0101_060101_001"},
@@ -139,8 +144,9 @@ TEST(RecordingName, EachFamilysNamesGiveTimeModeChannelSideFileStemAndChapter)
         "2024-05-01_12-00-00-front.mov|20260406142122000022.MP4|INF20260725-120324-105.mp4|"
         "REC20250607-180617-527-E.mp4|REC20250607-180617-527.MOV|FILE261319-071804F.mp4|"
         "FILE260819-071804X.mp4|2026-08-03_11_34_53_F.mp4|240915_143027_001_F.MP4|"
-        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|GRMN084.MP4|2026_03_15_173951_02_X.MP4|/"
-        "c/|";
+        "240915_143027_001_BH.MP4|241315_143027_001_FH.MP4|GRMN084.MP4|"
+        "2026_03_15_173951_02_X.MP4|20260904_175735_00001_X_A.MP4|20260904_175735_00001_N_D.MP4|"
+        "/c/|";
     for (const QString& other : others.split('|'))
         EXPECT_EQ(parsed(other), "none") << other.toStdString();
     // A low-quality copy names the file it copies; the original names none.
