@@ -63,9 +63,8 @@ RVVideoFileList combineViews(const std::vector<RVFoundVideo>& found)
         if (!name || !name->start.isValid())
             continue;
         if (!name->originalName.isEmpty()) {
-            const QString& path = found[i].path;
-            copies[i] = paths.contains(path.left(path.lastIndexOf(QLatin1Char('/')) + 1) +
-                                       name->originalName);
+            copies[i] =
+                paths.contains(parentOf(found[i].path, 1) + QLatin1Char('/') + name->originalName);
             if (copies[i])
                 continue;
         }

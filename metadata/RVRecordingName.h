@@ -108,7 +108,7 @@ struct RVRecordingName final
 // Reads the file name (the last component of the path) by its family's rule; nothing when no
 // family claims it. Recordings in a family's protected-event folder ("RO" for Novatek), or in
 // a folder of one ("SavedClips/2024-05-01_12-00-00/" for Tesla), are events whatever their
-// name says.
+// name says. Garmin's names take their mode from their numbered folder ("100EVENT").
 std::optional<RVRecordingName> parseRecordingName(const QString& path);
 
 // Every family the program knows, in the order their name rules are tried.
