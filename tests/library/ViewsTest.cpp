@@ -48,6 +48,7 @@ TEST(RecordingViews, ChannelsOfOneMomentJoinByTheirFamilysRule)
                     QString::number(std::ranges::find(files, view.filePath) - files.begin()));
             recordings.append(views.join('+'));
             EXPECT_EQ(record->filePath(), record->views().front().filePath);
+            EXPECT_FALSE(record->locked()); // no view is
         }
         recordings.sort();
         EXPECT_EQ(recordings, expected);
