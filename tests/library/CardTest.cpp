@@ -232,6 +232,7 @@ TEST(MountTable, ParsedFromKernelLinesAndWatchedForRemovableMedia)
                                    "65 22 8:65 / /no/separator rw shared:9 vfat /dev/sde1 rw\n"
                                    "x 22 8:65 / /bad/id rw - vfat /dev/sde1 rw\n"
                                    "66 22 8 / /bad/device rw - vfat /dev/sde1 rw\n"
+                                   "66 22 8:4294967296 / /big rw - vfat /dev/sde1 rw\n"
                                    "67 22 8:81 / relative rw - vfat /dev/sdf1 rw\n\n"
                                    "68 22 8:97 / /media/x/LAST rw - vfat /dev/sdg1");
     QStringList points;
