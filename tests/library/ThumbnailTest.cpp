@@ -86,10 +86,14 @@ TEST(Thumbnail, ShowsTheFrameOnScreenAtTheWholeSecondAndSurvivesDamage)
                                     "0:a", "-map", "1:v", "-c", "copy", dir.filePath("late.ts")}));
     ASSERT_TRUE(
         support::runFfmpeg({"-nostdin", "-i", clip, "-c", "copy", dir.filePath("clip.mkv")}));
+    // One cut short just after a key frame: the key frame past 7 s is its last frame.
+    ASSERT_TRUE(support::runFfmpeg(
+        {"-nostdin", "-i", clip, "-frames:v", "201", "-c", "copy", dir.filePath("keyend.ts")}));
     EXPECT_EQ(std::vector({frameAt(dir, "late.ts", 7.9), frameAt(dir, "late.ts", 0),
                            frameAt(dir, "late.ts", 9.99), frameAt(dir, "late.ts", 4),
-                           frameAt(dir, "clip.mkv", 0), frameAt(dir, "clip.mkv", 7.9)}),
-              std::vector({175, 0, 225, 100, 0, 175}));
+                           frameAt(dir, "clip.mkv", 0), frameAt(dir, "clip.mkv", 7.9),
+                           frameAt(dir, "keyend.ts", 7), frameAt(dir, "keyend.ts", 8)}),
+              std::vector({175, 0, 225, 100, 0, 175, 175, 200}));
     // The decoder conceals what it can: a damaged packet does not cost the whole thumbnail.
     int shown = 0;
     for (int second = 0; second < 10; ++second)
