@@ -118,6 +118,12 @@ TEST(MediaLength, FromTheHeaderOrMeasuredFromThePackets)
     ASSERT_TRUE(support::runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-t", "3",
                                     "-c:v", "mpeg4", "-live", "1", live}));
     EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(live)));
+    // A fragmented recording cut before its first fragment is known to be empty.
+    const QString empty = dir.filePath("empty.mp4");
+    ASSERT_TRUE(
+        support::runFfmpeg({"-f", "lavfi", "-i", "testsrc=size=64x36:rate=10", "-frames:v", "0",
+                            "-c:v", "mpeg4", "-movflags", "frag_keyframe+empty_moov", empty}));
+    EXPECT_EQ(RVAVUtil::getDurationOfFile(empty), 0.0f);
     // Nothing at all: unknown (bytes that are no media: FolderWalk's BROKEN.MOV).
     EXPECT_TRUE(std::isnan(RVAVUtil::getDurationOfFile(dir.filePath("none.mp4"))));
 }
