@@ -135,9 +135,7 @@ TEST(NeolineReader, RealRecordingsReadAsTheirBytesSay)
     QTemporaryDir dir;
     const QString path = dir.path() + '/' + kGoodSignal.name;
     ASSERT_TRUE(support::writeFile(path, bytesOf(kGoodSignal)));
-    QString format;
-    RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
-    EXPECT_EQ(format, "Neoline");
+    EXPECT_EQ(TestFiles::readerOf(path), "Neoline");
 }
 
 TEST(NeolineReader, DatesFixesByTheirOwnDateOrTheName)
@@ -333,7 +331,5 @@ TEST(NeolineReader, IBoxRecordsAreTheFirst32BytesWithNmeaCoordinates)
 
     // Neither the Neoline reader nor another camera's name takes them.
     EXPECT_FALSE(RVNeolineMetaDataReader().readMetaDataOrDecline(path, why));
-    QString format;
-    RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
-    EXPECT_EQ(format, "iBox");
+    EXPECT_EQ(TestFiles::readerOf(path), "iBox");
 }

@@ -61,6 +61,14 @@ inline std::optional<RVMetaData> readVideo(const QString& path, const QByteArray
     return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, format);
 }
 
+// The name of the reader that reads the file as the program does; empty when none does.
+inline QString readerOf(const QString& path)
+{
+    QString format;
+    return RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format) ? format
+                                                                                     : QString();
+}
+
 inline std::string_view view(const QByteArray& bytes)
 {
     return std::string_view(bytes.constData(), std::size_t(bytes.size()));

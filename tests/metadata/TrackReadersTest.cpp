@@ -195,9 +195,7 @@ TEST(GoProReader, RealSampleReadsAsExifToolReadsIt)
     QTemporaryDir dir;
     const QString path = dir.path() + "/DCIM/100GOPRO/GS010017.360";
     support::writeFile(path, movie({track}));
-    QString format;
-    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format));
-    EXPECT_EQ(format, "GoPro");
+    EXPECT_EQ(TestFiles::readerOf(path), "GoPro");
 
     const std::optional<RVMetaData> data = RVGoProMetaDataReader().readMetaDataFromVideoFile(path);
     ASSERT_TRUE(data);
@@ -280,9 +278,7 @@ TEST(SubtitleCueReaders, ThinkwareNextbaseAndGarmin)
                           std::uint32_t created = 0) {
         const QString path = dir.path() + '/' + name;
         support::writeFile(path, movie(tracks, created));
-        QString format;
-        RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format);
-        return format;
+        return TestFiles::readerOf(path);
     };
     // Thinkware: a cue before the fix, then the cue ExifTool's notes quote. ExifTool reads
     // 2019-08-31 16:13:13 UTC, 45.4979148 N 73.6168692 W, 6.225 knots, course 35.34.
@@ -557,9 +553,7 @@ TEST(VueroidReader, RecordsOfTheTvxtTrackAndARealS1Recording)
     QTemporaryDir dir;
     const QString path = dir.path() + "/20260315_100000_INF_F_N.mp4";
     support::writeFile(path, movie({track}));
-    QString format;
-    EXPECT_TRUE(RVGpsProcessor::sharedInstance().readMetaDataFromVideoFile(path, &format));
-    EXPECT_EQ(format, "Vueroid");
+    EXPECT_EQ(TestFiles::readerOf(path), "Vueroid");
     const auto data = RVVueroidMetaDataReader().readMetaDataFromVideoFile(path);
     // The zeroed record, the one with a hemisphere word of 2 and the one with 75 minutes give
     // nothing. The clock is kept as written, for the card's rule to read.
