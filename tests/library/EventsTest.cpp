@@ -122,9 +122,8 @@ TEST(Events, FeltAccelerationsByKind)
     expect(
         "three seconds apart they are two", felt(1, {{2, 3, -0.6}, {6, 7, -0.6}}),
         [](double t) { return 200 - t * 21; }, {HardBraking, HardBraking}, 2, 7, 0.6);
-    // Braking from the first moment: the average at the start takes the first sample in.
     expect(
-        "braking as the recording starts", felt(1, {{0, 0.1, -0.9}, {0.1, 2, -0.6}}),
+        "braking from the first sample", felt(1, {{0, 0.1, -0.9}, {0.1, 2, -0.6}}),
         [](double t) { return 80 - t * 21; }, {HardBraking}, 0, 0.1, 0.7);
     // Braking harder until the recording ends, its hardest moment past the last fix of a
     // once-a-second track: the last fixes tell the direction.

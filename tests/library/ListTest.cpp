@@ -320,20 +320,19 @@ TEST(LibraryScenario, FileDatesThenTrackTimesSortsAndDeletesWithCompanions)
     EXPECT_EQ(list->videoFiles().size(), 3u);
 }
 
-// Two cameras of different makes recording at the same moment stay two rows; sorting by date
-// keeps rows of equal dates in the order they had, however often the column is clicked.
+// Two cameras of different makes recording at the same moment stay two rows of one date;
+// sorting by date keeps them in the order they had, however often the column is clicked.
 TEST(LibraryScenario, SortingByDateKeepsTheOrderOfEqualDates)
 {
     QTemporaryDir dir;
     for (const char* name : {"2015_0101_100000_001.MP4", "20150101_100000_NF.mp4"})
         makeClip(dir.filePath(name), 2);
     const auto list = idleList(FakeMetaData().source(), dir.path());
-    list->sortVideoList({{RVSortKey::Field::Name, false}});
-    const QStringList byName = names(*list->videosData());
-    ASSERT_EQ(byName, QStringList({"2015_0101_100000_001.MP4", "20150101_100000_NF.mp4"}));
+    const QStringList before = names(*list->videosData());
+    ASSERT_EQ(before.size(), 2);
     ASSERT_EQ((*list->videosData())[0]->created(), (*list->videosData())[1]->created());
     for (const bool ascending : {false, false, true}) {
         list->sortVideoList({{RVSortKey::Field::Created, ascending}});
-        EXPECT_EQ(names(*list->videosData()), byName);
+        EXPECT_EQ(names(*list->videosData()), before);
     }
 }
